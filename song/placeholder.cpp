@@ -1,0 +1,1 @@
+// Replaced as the song library grows.

@@ -1,0 +1,1 @@
+// Replaced as test support grows.
