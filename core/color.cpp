@@ -32,9 +32,11 @@ Color BlendColors(Color a, Color b)
 
 Color ColorLuminance(Color background)
 {
-    const double luma = 0.299 * colorRed(background) + 0.587 * colorGreen(background)
-                        + 0.114 * colorBlue(background);
-    return luma >= 128.0 ? 0x000000 : 0xFFFFFF;
+    // Thousandths in integers: in doubles a sum of exactly 128 can come out
+    // just below it and pick the wrong text colour.
+    const uint32_t luma = 299 * colorRed(background) + 587 * colorGreen(background)
+                          + 114 * colorBlue(background);
+    return luma >= 128000 ? 0x000000 : 0xFFFFFF;
 }
 
 } // namespace rz

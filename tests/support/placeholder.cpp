@@ -1,1 +1,0 @@
-// Replaced as test support grows.
