@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rz {
+
+// What an open output port offers song code. The engine implements it; the
+// channel-cache reads give what the song last sent on a channel.
+class IMidiOut {
+public:
+    virtual ~IMidiOut() = default;
+
+    // A short message; bits 24-31 may carry a tag (the track index while a song
+    // plays, 0xFF for previews), which the port keeps with a sounding note and
+    // never sends.
+    virtual void sendShort(uint32_t taggedMessage) = 0;
+    // A complete system-exclusive message, F0 ... F7.
+    virtual void sendSysEx(const uint8_t* bytes, size_t length) = 0;
+
+    // Channel cache, channel 0-15; -1 when nothing was sent yet.
+    virtual int program(int channel) const = 0;
+    // 14-bit bank, -1 when none.
+    virtual int bank(int channel) const = 0;
+    virtual int controllerValue(int channel, int controller) const = 0;
+    // The last CC7 the song sent on the channel before volume scaling.
+    virtual int unscaledVolume(int channel) const = 0;
+};
+
+} // namespace rz

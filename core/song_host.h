@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/color.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace rz {
+
+class CSongDoc;
+
+// What song code needs of the application object and the main frame. All
+// members run on the GUI thread.
+class ISongHost {
+public:
+    static constexpr int kCueKinds = 10;
+    static constexpr int kMaxTimeZoom = 8;
+
+    virtual ~ISongHost() = default;
+
+    // Refreshes every open view of the current song and the set view.
+    virtual void UpdateAllViews() = 0;
+    // Refreshes the views attached to one song; the sender view (opaque, may be
+    // null) is not refreshed. The hint is an undo record's flags or 0.
+    virtual void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) = 0;
+    virtual void SetCurrentSong(CSongDoc* song) = 0;
+    virtual CSongDoc* currentSong() const = 0;
+    virtual void UpdateTitle() = 0;
+    // 100000 = 100 %; resetStep also clears the tempo-by-bend base.
+    virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;
+    virtual void UpdateNoteDuration() = 0;
+    virtual void RestoreLayout(std::string_view layout) = 0;
+    virtual void SetStatusText(std::string_view text) = 0;
+
+    // "OpenOptions" "AutoProps", cached at start-up.
+    virtual bool autoProps() const = 0;
+    // The display options' "CueColor%d", one per cue kind 0..9.
+    virtual Color cueColor(int kind) const = 0;
+    // The program-wide time-zoom index, 0..kMaxTimeZoom.
+    virtual int timeZoom() const = 0;
+    virtual void setTimeZoom(int zoom) = 0;
+    // While on, editing is locked.
+    virtual bool performanceMode() const = 0;
+};
+
+} // namespace rz

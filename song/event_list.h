@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "song/midi_event.h"
+
+namespace rz {
+
+inline constexpr uint32_t kNoSourceKey = 0xFFFFFFFF;
+
+// A sorted buffer of event copies, used by the clipboard, undo records and
+// edits. Keys are (track index << 24) | index within the track.
+class CEventList {
+public:
+    std::vector<uint32_t> sourceKeys; // ascending
+    std::vector<uint32_t> sortKeys;   // parallel to events, ascending
+    std::vector<CMidiEvent> events;
+
+    // Adds sourceKey to sourceKeys (unless it is kNoSourceKey) after the keys at
+    // or below it, and a copy of event (when given) after the entries with a
+    // smaller sort key or the same sort key and a tick at or before its own.
+    void Insert(const CMidiEvent* event, uint32_t sortKey, uint32_t sourceKey);
+
+    bool empty() const { return events.empty() && sourceKeys.empty(); }
+    void clear();
+};
+
+} // namespace rz

@@ -1,0 +1,211 @@
+#include <algorithm>
+#include <cmath>
+
+#include "core/engine_link.h"
+#include "core/ms_clock.h"
+#include "core/profile.h"
+#include "core/prompt.h"
+#include "core/set_link.h"
+#include "core/song_host.h"
+#include "song/auto_recover.h"
+#include "song/song_doc.h"
+
+namespace rz {
+
+namespace {
+
+constexpr const char* kSongDefaults = "SongDefaults";
+constexpr int kDefaultTimeBase = 120;
+constexpr int kMaxTimeBase = 32767;
+// "RelVolume" steps of 1/16 octave: 2^(n/16) stays within 1/16 .. 16.
+constexpr int kMaxRelVolumeStep = 64;
+
+// Tempo multiplier: 100000 is 100 %.
+constexpr int32_t kNormalMultiplier = 100000;
+constexpr int32_t kMinMultiplier = 50000;
+constexpr int32_t kMaxMultiplier = 200000;
+constexpr double kTempoMatch = 0.001;
+
+int readTimeBase(const IProfile& profile)
+{
+    const int value = profile.readInt(kSongDefaults, "Timebase", kDefaultTimeBase);
+    return value >= 1 && value <= kMaxTimeBase ? value : kDefaultTimeBase;
+}
+
+uint16_t readFormat(const IProfile& profile)
+{
+    const int value = profile.readInt(kSongDefaults, "Format", 1);
+    return value == 0 ? 0 : 1;
+}
+
+uint32_t readInitialTempo(const IProfile& profile)
+{
+    if (profile.readInt(kSongDefaults, "SpecifyTempo", 0) == 0)
+        return kDefaultTempo;
+    const int32_t value = profile.readInt(kSongDefaults, "InitialTempo", int32_t(kDefaultTempo));
+    if (value < int32_t(kMinTempo) || value > int32_t(kMaxTempo))
+        return kDefaultTempo;
+    return uint32_t(value);
+}
+
+double readRelativeVolume(const IProfile& profile)
+{
+    const int step = std::clamp(profile.readInt(kSongDefaults, "RelVolume", 0),
+                                -kMaxRelVolumeStep, kMaxRelVolumeStep);
+    return std::exp2(step / 16.0);
+}
+
+} // namespace
+
+CSongDoc::CSongDoc(const SongContext& context) : m_context(context)
+{
+    selectionStamp = timeGetTime();
+    OnNewDocument();
+}
+
+CSongDoc::~CSongDoc()
+{
+    // An unsaved song that was never asked about keeps its AutoRecover copy.
+    releaseContents(!modified);
+}
+
+void CSongDoc::OnNewDocument()
+{
+    DeleteContents();
+    endTick = 0;
+    length = 0.0;
+}
+
+void CSongDoc::InitNewSong()
+{
+    const IProfile& profile = m_context.profile;
+    contentFlag = true;
+    timeBase = uint16_t(readTimeBase(profile));
+    endTick = 4 * timeBase;
+    measureMapEnd = endTick;
+    SetGridFamily();
+    format = readFormat(profile);
+    author = profile.readString(kSongDefaults, "Author", "");
+    copyright = profile.readString(kSongDefaults, "Copyright", "");
+    memo = profile.readString(kSongDefaults, "Memo", "");
+    subtitle = profile.readString(kSongDefaults, "SubTitle", "");
+
+    MeasureRec measure;
+    measure.Set(0, 4 * timeBase);
+    measure.setMeter(4, 2);
+    measureMap.push_back(measure);
+
+    TempoEntry tempo;
+    tempo.setTempo(readInitialTempo(profile));
+    tempoMap.push_back(tempo);
+
+    relativeVolume = readRelativeVolume(profile);
+    tracks.push_back(std::make_unique<CTrack>());
+    tracks.push_back(std::make_unique<CTrack>());
+}
+
+void CSongDoc::DeleteContents()
+{
+    releaseContents(true);
+}
+
+void CSongDoc::releaseContents(bool deleteRecoverCopy)
+{
+    if (contentFlag) {
+        if (deleteRecoverCopy)
+            deleteAutoRecoverCopy(pathName);
+        contentFlag = false;
+    }
+    karaoke = false;
+    soloActive = false;
+    autoRecoverMark = false;
+    tracks.clear();
+    cues.clear();
+    measureMap.clear();
+    tempoMap.clear();
+    savedRecord = nullptr;
+    undoList.clear();
+    undoPosition = undoList.end();
+    layoutText.clear();
+}
+
+bool CSongDoc::CloseSong()
+{
+    if (!SaveModified())
+        return false;
+    SetModifiedFlag(false);
+    DeleteContents();
+    return true;
+}
+
+bool CSongDoc::SaveModified()
+{
+    if (modified) {
+        const std::string question = "Save changes to " + promptTitle() + "?";
+        switch (m_context.prompt.askYesNoCancel(question, PromptIcon::Warning)) {
+        case PromptAnswer::No:
+            break;
+        case PromptAnswer::Yes:
+            if (!DoFileSave())
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    m_context.host.UpdateTitle();
+    return true;
+}
+
+bool CSongDoc::DoFileSave()
+{
+    return false;
+}
+
+std::string CSongDoc::promptTitle() const
+{
+    if (!title.empty())
+        return title;
+    if (!pathName.empty())
+        return pathName.filename().string();
+    return "Untitled";
+}
+
+void CSongDoc::SetModifiedFlag(bool isModified)
+{
+    modified = isModified;
+    m_context.host.UpdateTitle();
+    if (!isCurrentSong() && m_context.setLink != nullptr)
+        m_context.setLink->UpdateSongCaption(*this);
+}
+
+bool CSongDoc::isCurrentSong() const
+{
+    return m_context.host.currentSong() == this;
+}
+
+void CSongDoc::ActivateSong([[maybe_unused]] int32_t tick)
+{
+    if (!contentFlag)
+        return;
+    applyPerformanceTempo();
+}
+
+void CSongDoc::applyPerformanceTempo()
+{
+    ISongHost& host = m_context.host;
+    if (performanceTempo == 0) {
+        host.SetTempoMultiplier(kNormalMultiplier, true);
+        return;
+    }
+    if (tempoMap.empty())
+        return;
+    const double ratio = double(tempoMap.front().tempo) / double(performanceTempo);
+    if (std::fabs(ratio - 1.0) <= kTempoMatch)
+        return;
+    const double multiplier = std::clamp(std::trunc(ratio * kNormalMultiplier),
+                                         double(kMinMultiplier), double(kMaxMultiplier));
+    host.SetTempoMultiplier(int32_t(multiplier), true);
+}
+
+} // namespace rz

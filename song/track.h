@@ -1,0 +1,142 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "song/midi_event.h"
+#include "song/seek_point.h"
+#include "song/track_item.h"
+
+namespace rz {
+
+class ByteReader;
+class IMidiOut;
+
+enum TrackType : int32_t {
+    kMidiTrack = 0,
+    kWaveTrack = 1,
+    kMetaTrack = 2, // the song's conductor events; at most one
+};
+
+// Track flags bit: the play image carries the key and velocity offsets.
+inline constexpr uint32_t kTrackImageHasOffsets = 0x1000;
+inline constexpr uint32_t kDefaultTrackFlags = 0x18AE;
+inline constexpr Color kDefaultTrackColor = 0x0EF0FF;
+
+// The play cursor's next tick and next time once a track has ended.
+inline constexpr int32_t kEndTick = 0x7FFFFFFF;
+inline constexpr double kEndTime = 4294967295.0;
+
+// Controller numbers of the initial-controller slots, in slot order.
+inline constexpr std::array<uint8_t, 14> kInitialControllerNumbers = {
+    10, 7, 5, 94, 91, 93, 74, 71, 73, 72, 75, 76, 77, 78};
+// RPN numbers of the initial RPN-value slots, in slot order.
+inline constexpr std::array<uint8_t, 4> kInitialRpnNumbers = {5, 1, 2, 0};
+
+// One event as the play cursor reads it from the image.
+struct RawEvent {
+    int32_t tick = 0;
+    uint8_t kind = 0;   // status byte: 0x80-0xEF, 0xF0, 0xF7 or 0xFF
+    uint8_t data1 = 0;  // the meta type for 0xFF
+    uint8_t data2 = 0;
+    std::span<const uint8_t> data; // sysex or meta bytes inside the image
+};
+
+// A track: its settings, its ordered events, and the play image with the
+// cursor that play-out reads. Owned through std::unique_ptr so it never moves.
+class CTrack {
+public:
+    uint32_t flags = kDefaultTrackFlags;
+    int32_t type = kMidiTrack;
+    std::string name = "(new track)";
+    int32_t endTick = 0;
+    int32_t playEnabled = 1;
+    int32_t savedPlayEnabled = 1;  // restored after a solo
+    int32_t recordArm = 0;
+    int32_t port = 0;              // numbered output port
+    int32_t channel = 0;           // 0-15
+    int32_t inputDevice = 0;
+    int32_t inputChannel = -1;     // -1 any
+    int32_t bank = -1;             // 14-bit, -1 none
+    int32_t patch = -1;            // -1 none
+    int32_t volume = 100;          // percent, scales every CC7
+    std::array<int32_t, 14> initialControllers = filled<14>(-1); // kInitialControllerNumbers
+    int32_t key = 0;               // transposition, semitones
+    int32_t timeOffset = 0;        // ms
+    int32_t velocityOffset = 0;
+    std::array<int32_t, 4> rpnValues = filled<4>(-1);   // kInitialRpnNumbers
+    std::array<int32_t, 6> channelPressureDest = filled<6>(-1);
+    std::array<int32_t, 6> keyPressureDest = filled<6>(-1);
+    std::array<int32_t, 6> controllerDest = filled<6>(-1);
+    int32_t destController = -1;
+    int32_t notationSetting = 0;
+    int32_t notationValue = 0;
+    Color color = kDefaultTrackColor;
+    Color textColor = ColorLuminance(kDefaultTrackColor);
+    std::vector<int32_t> patchChangePoints; // ticks where the image repeats the initial settings
+    std::vector<CTrackItem> items;
+    std::vector<CMidiEvent> events;         // in tick order
+    std::vector<SeekPoint> seekPoints;      // one per 16 quarter notes of the image
+    std::vector<uint8_t> playImage;         // track chunk body
+
+    // Play cursor.
+    uint32_t readPosition = 0;
+    uint8_t runningStatus = 0;
+    int32_t nextTick = kEndTick;
+    int32_t tempoIndex = 0;
+    double timeOffsetUs = 0.0;
+    double nextTime = kEndTime;            // µs
+
+    std::string portName;
+    IMidiOut* outputPort = nullptr;        // not owned
+    int32_t synth = -1;
+    int32_t drums = 0;
+    int32_t technology = 8;
+    uint8_t chased = 0;
+    int32_t itemCursor = 0;                // FindClipAtTime's search hint
+    uint32_t clipFlags = 0;                // 1 a key was folded, 2 a velocity limited
+    uint32_t pitchClassCorrection = 0;     // two bits per pitch class
+    float leftGain = 1.0f;
+    float rightGain = 1.0f;
+
+    void setColor(Color c)
+    {
+        color = c;
+        textColor = ColorLuminance(c);
+    }
+
+    // Inserts a copy after the events at or before its tick; returns its index.
+    size_t InsertEventSorted(const CMidiEvent& event);
+
+    // Play cursor over playImage.
+    void RewindReader();
+    bool ReadNextEvent(RawEvent& out);
+    // Resumes the cursor where a seek point recorded it.
+    void positionReader(const SeekPoint& point);
+    // Marks the track as played out.
+    void endReader();
+
+    int32_t FindClipAtTime(int32_t time);
+    bool HasInitialSettings() const;
+    int32_t MapPitch(int32_t keySignature) const;
+
+private:
+    template <size_t N>
+    static constexpr std::array<int32_t, N> filled(int32_t value)
+    {
+        std::array<int32_t, N> a{};
+        a.fill(value);
+        return a;
+    }
+
+    bool readEventBody(ByteReader& reader, RawEvent& event);
+    bool readSysex(ByteReader& reader, RawEvent& event);
+    bool readMeta(ByteReader& reader, RawEvent& event);
+};
+
+} // namespace rz
