@@ -8,6 +8,7 @@
 #include "core/set_link.h"
 #include "core/song_host.h"
 #include "song/auto_recover.h"
+#include "song/play_images.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -102,6 +103,7 @@ void CSongDoc::InitNewSong()
     relativeVolume = readRelativeVolume(profile);
     tracks.push_back(std::make_unique<CTrack>());
     tracks.push_back(std::make_unique<CTrack>());
+    RebuildPlayImages(*this, false);
 }
 
 void CSongDoc::DeleteContents()

@@ -1,0 +1,409 @@
+// The track chunk encoder: turns a track's events and settings into the play
+// image that play-out reads, the writer copies and the reader decodes.
+#include "song/track_encoder.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "song/dr_meta_track.h"
+#include "song/image_writer.h"
+#include "song/song_doc.h"
+#include "song/track.h"
+#include "song/track_ports.h"
+
+namespace rz {
+
+void WriteVarLen(std::vector<uint8_t>& bytes, uint32_t value)
+{
+    value = std::min(value, kMaxVarLen);
+    uint8_t groups[4];
+    int count = 0;
+    do {
+        groups[count++] = uint8_t(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count-- > 0)
+        bytes.push_back(uint8_t(groups[count] | (count > 0 ? 0x80 : 0)));
+}
+
+void WriteMetaHeader(std::vector<uint8_t>& bytes, uint8_t type)
+{
+    bytes.push_back(0xFF);
+    bytes.push_back(type);
+}
+
+void WriteMetaString(std::vector<uint8_t>& bytes, std::string_view text)
+{
+    appendBlock(bytes, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+namespace {
+
+// A pending note-off: the note's end tick, which note-on it ends, and the
+// order it was added in (of two at one tick, the one added last ends first).
+struct PendingOff {
+    int32_t offTick = 0;
+    uint32_t serial = 0;
+    uint32_t eventIndex = 0;
+    uint32_t noteOn = 0; // as written: status | key << 8 | velocity << 16
+};
+
+// Heap order: the top is the smallest off tick, then the largest serial.
+bool endsLater(const PendingOff& a, const PendingOff& b)
+{
+    return a.offTick != b.offTick ? a.offTick > b.offTick : a.serial < b.serial;
+}
+
+// Ticks stay within what the play cursor accepts.
+constexpr int64_t kLastTick = 0x7FFFFFFE;
+
+int32_t clampTick(int64_t tick)
+{
+    return int32_t(std::clamp<int64_t>(tick, 0, kLastTick));
+}
+
+// The key folded by octaves into 0..127, and the velocity limited to 1..127,
+// after the track's offsets; sets clip bits 0 and 1 when it had to.
+uint32_t applyOffsets(uint32_t message, const CTrack& track, uint32_t& clipFlags)
+{
+    const uint8_t kind = message & 0xFF;
+    if (kind < 0x80 || kind > 0xAF)
+        return message;
+    // 64-bit: offsets read from a file may be anything.
+    int64_t key = int64_t((message >> 8) & 0x7F) + track.key;
+    if (key < 0) {
+        key += 12 * ((11 - key) / 12);
+        clipFlags |= 1;
+    } else if (key > 127) {
+        key -= 12 * ((key - 116) / 12);
+        clipFlags |= 1;
+    }
+    int64_t velocity = int64_t((message >> 16) & 0x7F);
+    if (kind <= 0x9F && velocity != 0) {
+        velocity += track.velocityOffset;
+        if (velocity < 1 || velocity > 127) {
+            velocity = std::clamp<int64_t>(velocity, 1, 127);
+            clipFlags |= 2;
+        }
+    }
+    return kind | uint32_t(key) << 8 | uint32_t(velocity) << 16;
+}
+
+// Channel messages, RPNs, NRPNs, system exclusive and meta events. Other kind
+// bytes would end the track where the cursor meets them, and so would an end
+// of track among the events.
+bool imageCanHold(const CMidiEvent& event)
+{
+    const uint8_t kind = event.kind();
+    if (kind == 0xFF)
+        return event.data1() != 0x2F;
+    return (kind >= 0x10 && kind < 0x30) || (kind >= 0x80 && kind < 0xF0) || kind == 0xF0
+           || kind == 0xF7;
+}
+
+// Encodes one track into its play image.
+class ChunkEncoder {
+public:
+    ChunkEncoder(CTrack& track, int32_t interval, const TrackEncodeContext& context)
+        : m_track(track), m_context(context), m_interval(interval),
+          m_userTrack(interval >= 0),
+          m_forceChannel(interval >= 0 && track.type != kMetaTrack),
+          m_patchPoints(interval >= 0 && track.type != kMetaTrack && hasSettingsToWrite(track)),
+          m_writer{track.playImage, m_chaseMessages, m_chaseTicks, m_runningStatus,
+                   m_selectedParameter}
+    {
+    }
+
+    void encode();
+
+private:
+    int32_t eventTick(size_t index) const
+    {
+        return std::max(m_track.events[index].tick, m_context.firstEventTick);
+    }
+    uint8_t channelOf(uint32_t message) const
+    {
+        return m_forceChannel ? uint8_t(m_track.channel & 0x0F) : uint8_t(message & 0x0F);
+    }
+
+    void writeHeader();
+    void writeItems();
+    void writeSettingsMarker();
+    void writeDuePatchPoints(int32_t tick);
+    void beginItem(int32_t tick);
+    void addSeekPoint(int32_t tick);
+    void writeNoteOff();
+    void writeEvent(size_t index);
+    void writeNote(const CMidiEvent& event, size_t index, int32_t tick);
+    void writeChannelEvent(const CMidiEvent& event, int32_t tick);
+    void writeSystemEvent(const CMidiEvent& event);
+
+    CTrack& m_track;
+    const TrackEncodeContext& m_context;
+    const int32_t m_interval;
+    const bool m_userTrack;
+    const bool m_forceChannel;
+    const bool m_patchPoints; // the settings are written at the patch-change points
+
+    uint8_t m_runningStatus = 0;
+    uint32_t m_selectedParameter = kNoSelectedParameter;
+    std::vector<uint32_t> m_chaseMessages;
+    std::vector<int32_t> m_chaseTicks;
+    ImageWriter m_writer;
+
+    std::vector<PendingOff> m_pending; // a heap under endsLater
+    uint32_t m_serial = 0;
+    int32_t m_lastTick = 0;
+    int64_t m_nextSeekTick = 0;
+    size_t m_nextPatchPoint = 0;
+};
+
+void ChunkEncoder::encode()
+{
+    CTrack& track = m_track;
+    if (m_context.song != nullptr) {
+        const SongContext& song = *m_context.song;
+        LookupPortSynth(track, song.profile, song.engine, song.synths);
+    }
+    track.seekPoints.clear();
+    track.playImage.clear();
+    track.endTick = 0;
+    track.clipFlags = 0;
+    track.flags |= kTrackImageHasOffsets;
+
+    if (m_userTrack)
+        writeHeader();
+    writeItems();
+    if (m_userTrack) {
+        writeDuePatchPoints(kEndTick);
+        if (m_interval > 0)
+            addSeekPoint(kEndTick);
+        writeSettingsMarker();
+    }
+    // End of track.
+    m_writer.bytes.insert(m_writer.bytes.end(), {0x00, 0xFF, 0x2F, 0x00});
+}
+
+void ChunkEncoder::writeHeader()
+{
+    std::vector<uint8_t>& image = m_writer.bytes;
+    image.push_back(0);
+    WriteMetaHeader(image, 0x03);
+    WriteMetaString(image, m_track.name);
+    image.push_back(0);
+    WriteMetaHeader(image, 0x21);
+    image.push_back(1);
+    image.push_back(uint8_t(std::clamp(m_track.port, 0, 0x7F)));
+}
+
+// The events merged with their pending note-offs: at one tick the note-offs
+// come first.
+void ChunkEncoder::writeItems()
+{
+    const size_t count = m_track.events.size();
+    size_t next = 0;
+    while (next < count || !m_pending.empty()) {
+        const bool noteOff =
+            !m_pending.empty() && (next == count || m_pending.front().offTick <= eventTick(next));
+        const int32_t tick = noteOff ? m_pending.front().offTick : eventTick(next);
+        writeDuePatchPoints(tick);
+        if (noteOff)
+            writeNoteOff();
+        else
+            writeEvent(next++);
+    }
+}
+
+void ChunkEncoder::writeSettingsMarker()
+{
+    const CTrack& track = m_track;
+    const int32_t playEnabled = m_context.soloActive ? track.savedPlayEnabled : track.playEnabled;
+    std::vector<uint8_t>& image = m_writer.bytes;
+    image.push_back(1);
+    WriteMetaHeader(image, 0x01);
+    WriteMetaString(image, trackSettingsMarker(track, playEnabled));
+}
+
+// The initial settings again at each patch-change point up to the tick.
+void ChunkEncoder::writeDuePatchPoints(int32_t tick)
+{
+    if (!m_patchPoints)
+        return;
+    const std::vector<int32_t>& points = m_track.patchChangePoints;
+    while (m_nextPatchPoint < points.size() && points[m_nextPatchPoint] <= tick) {
+        const int32_t point = points[m_nextPatchPoint++];
+        beginItem(point);
+        writeInitialSettings(m_track, m_writer, point);
+    }
+}
+
+// Writes the delta to the item's tick and makes the seek points that tick
+// reaches: each resumes right at the item.
+void ChunkEncoder::beginItem(int32_t tick)
+{
+    if (tick < m_lastTick) {
+        assert(!"negative delta: events out of order or a negative note length");
+        tick = m_lastTick;
+    }
+    WriteVarLen(m_writer.bytes, uint32_t(tick - m_lastTick));
+    m_lastTick = tick;
+    m_track.endTick = std::max(m_track.endTick, tick);
+    if (m_interval <= 0)
+        return;
+    while (m_nextSeekTick <= tick) {
+        addSeekPoint(tick);
+        m_nextSeekTick += m_interval;
+    }
+}
+
+void ChunkEncoder::addSeekPoint(int32_t tick)
+{
+    SeekPoint point;
+    point.readPosition = uint32_t(m_writer.bytes.size());
+    point.nextTick = tick;
+    point.runningStatus = m_runningStatus;
+    std::vector<const PendingOff*> sounding;
+    sounding.reserve(m_pending.size());
+    for (const PendingOff& off : m_pending) {
+        if ((off.noteOn >> 16) != 0) // a velocity-0 note-on sounds nothing
+            sounding.push_back(&off);
+    }
+    std::sort(sounding.begin(), sounding.end(),
+              [](const PendingOff* a, const PendingOff* b) { return a->eventIndex < b->eventIndex; });
+    const uint32_t tag = uint32_t(m_context.trackIndex & 0xFF) << 24;
+    for (const PendingOff* off : sounding) {
+        point.soundingNotes.push_back(off->noteOn | tag);
+        point.soundingNoteIndices.push_back(off->eventIndex);
+    }
+    point.chaseMessages = m_chaseMessages;
+    point.chaseTicks = m_chaseTicks;
+    m_track.seekPoints.push_back(std::move(point));
+}
+
+void ChunkEncoder::writeNoteOff()
+{
+    // A seek point made here still counts the note as sounding.
+    beginItem(m_pending.front().offTick);
+    std::pop_heap(m_pending.begin(), m_pending.end(), endsLater);
+    const PendingOff off = m_pending.back();
+    m_pending.pop_back();
+    m_writer.channelMessage(uint8_t(off.noteOn & 0xFF), uint8_t(off.noteOn >> 8), 0);
+}
+
+void ChunkEncoder::writeEvent(size_t index)
+{
+    const CMidiEvent& event = m_track.events[index];
+    if (!imageCanHold(event))
+        return;
+    const uint8_t kind = event.kind();
+    const int32_t tick = eventTick(index);
+    beginItem(tick);
+    if ((kind & 0xF0) == 0x90)
+        writeNote(event, index, tick);
+    else if (kind < 0xF0)
+        writeChannelEvent(event, tick);
+    else
+        writeSystemEvent(event);
+}
+
+void ChunkEncoder::writeNote(const CMidiEvent& event, size_t index, int32_t tick)
+{
+    const uint32_t message = applyOffsets(event.message, m_track, m_track.clipFlags);
+    const uint8_t status = uint8_t(0x90 | channelOf(message));
+    const uint8_t key = uint8_t(message >> 8);
+    const uint8_t velocity = uint8_t(message >> 16);
+    m_writer.channelMessage(status, key, velocity);
+    const int32_t offTick = clampTick(int64_t(tick) + event.value2);
+    m_pending.push_back({offTick, m_serial++, uint32_t(index),
+                         status | uint32_t(key) << 8 | uint32_t(velocity) << 16});
+    std::push_heap(m_pending.begin(), m_pending.end(), endsLater);
+    if (velocity != 0 && (event.spelling != kNoSpelling || event.notation != 0)) {
+        m_writer.bytes.push_back(0);
+        WriteMetaHeader(m_writer.bytes, 0x7F);
+        m_writer.bytes.insert(m_writer.bytes.end(),
+                              {0x05, 'd', 'r', 0x00, key,
+                               noteAttributeByte(event.notation, event.spelling)});
+        m_runningStatus = 0;
+    }
+}
+
+void ChunkEncoder::writeChannelEvent(const CMidiEvent& event, int32_t tick)
+{
+    const uint32_t message = applyOffsets(event.message, m_track, m_track.clipFlags);
+    const uint8_t channel = channelOf(message);
+    const uint8_t data1 = uint8_t((message >> 8) & 0x7F);
+    const uint8_t data2 = uint8_t((message >> 16) & 0x7F);
+    switch (message & 0xF0) {
+    case 0x10:
+        m_writer.rpn(channel, data1, (message >> 16) & 0x3FFF, tick);
+        break;
+    case 0x20:
+        m_writer.nrpn(channel, (message >> 8) & 0x3FFF, event.value2);
+        break;
+    case 0xB0:
+        m_writer.controller(channel, data1, data2, tick);
+        break;
+    case 0xC0:
+        m_writer.program(channel, data1, event.value2, tick);
+        break;
+    case 0xD0:
+        m_writer.channelMessage(uint8_t(0xD0 | channel), data1);
+        m_writer.chase(0xD0u | channel | uint32_t(data1) << 8, 0xFF, tick);
+        break;
+    case 0xE0:
+        m_writer.channelMessage(uint8_t(0xE0 | channel), data1, data2);
+        m_writer.chase(0xE0u | channel | uint32_t(data1) << 8 | uint32_t(data2) << 16, 0xFF, tick);
+        break;
+    default: // 0x80, 0xA0
+        m_writer.channelMessage(uint8_t((message & 0xF0) | channel), data1, data2);
+        break;
+    }
+}
+
+void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
+{
+    std::vector<uint8_t>& image = m_writer.bytes;
+    m_runningStatus = 0;
+    const std::span<const uint8_t> data = event.data.bytes();
+    if (event.kind() == 0xFF) {
+        WriteMetaHeader(image, event.data1());
+        if (event.message == kAudioClipMessage && event.clip() != nullptr)
+            WriteMetaString(image, clipText(*event.clip()));
+        else
+            appendBlock(image, data);
+        return;
+    }
+    if (!data.empty() && data[0] == 0xF0) {
+        image.push_back(0xF0);
+        appendBlock(image, data.subspan(1));
+    } else {
+        image.push_back(0xF7);
+        appendBlock(image, data);
+    }
+}
+
+} // namespace
+
+bool hasSettingsToWrite(const CTrack& track)
+{
+    return track.HasInitialSettings()
+           || (track.destController >= 0
+               && std::any_of(track.controllerDest.begin(), track.controllerDest.end(),
+                              [](int32_t v) { return v >= 0; }));
+}
+
+void WriteTrackChunk(CTrack& track, int32_t interval, const TrackEncodeContext& context)
+{
+    ChunkEncoder(track, interval, context).encode();
+}
+
+void EncodeInitialSettings(CTrack& track, int32_t tick, std::vector<uint32_t>& chaseMessages,
+                           std::vector<int32_t>& chaseTicks, uint8_t& runningStatus,
+                           uint32_t& selectedParameter)
+{
+    ImageWriter writer{track.playImage, chaseMessages, chaseTicks, runningStatus,
+                       selectedParameter};
+    writeInitialSettings(track, writer, tick);
+}
+
+} // namespace rz
