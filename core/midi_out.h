@@ -17,6 +17,13 @@ public:
     virtual void sendShort(uint32_t taggedMessage) = 0;
     // A complete system-exclusive message, F0 ... F7.
     virtual void sendSysEx(const uint8_t* bytes, size_t length) = 0;
+    // Bank (CC0 = bank / 128, CC32 = bank mod 128) when not negative, then the
+    // program when not negative, on the channel of `channelMessage`; all notes
+    // off first when asked.
+    virtual void sendBankProgram(uint32_t channelMessage, int bank, int program,
+                                 bool notesOff) = 0;
+    // Keeps the CC7 value the song sent before volume scaling (0-127).
+    virtual void setUnscaledVolume(int channel, int value) = 0;
 
     // Channel cache, channel 0-15; -1 when nothing was sent yet.
     virtual int program(int channel) const = 0;

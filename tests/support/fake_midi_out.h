@@ -26,6 +26,8 @@ public:
 
     void sendShort(uint32_t taggedMessage) override;
     void sendSysEx(const uint8_t* bytes, size_t length) override;
+    void sendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
+    void setUnscaledVolume(int channel, int value) override;
     int program(int channel) const override { return cache(channel).program; }
     int bank(int channel) const override { return cache(channel).bank; }
     int controllerValue(int channel, int controller) const override;

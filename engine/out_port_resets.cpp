@@ -1,0 +1,234 @@
+#include "engine/out_port.h"
+
+#include "engine/out_port_internal.h"
+#include "engine/reset_sysex.h"
+
+#include <optional>
+
+namespace rz {
+
+using namespace out_port_detail;
+
+namespace {
+
+constexpr uint8_t kGmSystemOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+constexpr uint8_t kGsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+constexpr uint8_t kXgSystemOn[] = {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
+
+// Technology bits of a synthesizer, as the synthesizer database stores them.
+constexpr uint32_t kResetGm = 1;
+constexpr uint32_t kResetGs = 2;
+constexpr uint32_t kResetXg = 4;
+constexpr uint32_t kResetChannelState = 8;
+constexpr uint32_t kResetAllSoundOff = 16;
+constexpr uint32_t kResetControllers = 32;
+constexpr uint32_t kResetUserMessage = 64;
+
+// What ResetChannelState brings a known controller back to.
+int controllerDefault(int controller)
+{
+    switch (controller) {
+    case 7: return 100;
+    case 11: return 127;
+    case 10: return 64;
+    case 91: return 40;
+    default: return controller >= 71 && controller <= 78 ? 64 : 0;
+    }
+}
+
+bool restoredByChannelReset(int controller)
+{
+    return controller <= 95 && controller != kBankMsb && controller != kDataEntryMsb
+           && controller != kBankLsb && controller != kDataEntryLsb;
+}
+
+// Controllers not sent again from the cache: bank select goes with the
+// program, data entry and parameter numbers with the RPNs, and the channel
+// mode messages would act again.
+bool resentAsController(int controller)
+{
+    return controller != kBankMsb && controller != kBankLsb && controller != kDataEntryMsb
+           && controller != kDataEntryLsb && !(controller >= 96 && controller <= 101)
+           && controller < kAllSoundOff;
+}
+
+// Default of RPN 5, 1, 2, 0 in cache order.
+constexpr int kRpnDefaults[4] = {64, 8192, 8192, 256};
+
+} // namespace
+
+void COutPort::SendGMOn()
+{
+    PortGuard guard(m_semaphore, "SendGMOn", m_lockWait);
+    if (guard)
+        sendSysExLocked(kGmSystemOn, sizeof kGmSystemOn);
+}
+
+void COutPort::SendGSReset()
+{
+    PortGuard guard(m_semaphore, "SendGSReset", m_lockWait);
+    if (guard)
+        sendSysExLocked(kGsReset, sizeof kGsReset);
+}
+
+void COutPort::SendXGOn()
+{
+    PortGuard guard(m_semaphore, "SendXGOn", m_lockWait);
+    if (guard)
+        sendSysExLocked(kXgSystemOn, sizeof kXgSystemOn);
+}
+
+void COutPort::SendSynthReset(uint32_t technology, std::string_view resetSysexText)
+{
+    PortGuard guard(m_semaphore, "SendSynthReset", m_lockWait);
+    if (!guard)
+        return;
+    if (technology & kResetChannelState)
+        resetChannelStateLocked();
+    if (technology & kResetGm)
+        sendSysExLocked(kGmSystemOn, sizeof kGmSystemOn);
+    if (technology & kResetGs)
+        sendSysExLocked(kGsReset, sizeof kGsReset);
+    if (technology & kResetXg)
+        sendSysExLocked(kXgSystemOn, sizeof kXgSystemOn);
+    if (technology & kResetUserMessage) {
+        if (const std::optional<std::vector<uint8_t>> bytes = ParseResetSysex(resetSysexText))
+            sendSysExLocked(bytes->data(), bytes->size());
+    }
+    if (technology & kResetAllSoundOff)
+        sendToAllChannels(kAllSoundOff);
+    if (technology & kResetControllers)
+        sendToAllChannels(kResetAllControllers);
+    resetLocked();
+}
+
+void COutPort::sendToAllChannels(uint8_t controller)
+{
+    for (int channel = 0; channel < kMidiChannelCount; ++channel)
+        SendRaw(controlChange(channel, controller, 0));
+}
+
+void COutPort::Reset()
+{
+    PortGuard guard(m_semaphore, "Reset", m_lockWait);
+    if (guard)
+        resetLocked();
+}
+
+void COutPort::resetLocked()
+{
+    for (ChannelState& state : m_channels) {
+        for (auto& value : state.keyPressure)
+            value.set(kUnsetByte);
+        for (auto& value : state.controllers)
+            value.set(kUnsetByte);
+        state.bank.set(kUnsetWord);
+        state.program.set(kUnsetByte);
+        state.channelPressure.set(kUnsetByte);
+        state.pitchBend.set(kUnsetWord);
+        for (auto& value : state.rpn)
+            value.set(kUnsetValue);
+        for (auto& value : state.pressureDestinations)
+            value.set(kUnsetByte);
+        for (auto& value : state.keyPressureDestinations)
+            value.set(kUnsetByte);
+        for (auto& value : state.controlDestinations)
+            value.set(kUnsetByte);
+        state.lowestKey = 127;
+        state.highestKey = 0;
+    }
+    for (auto& value : m_deviceValues)
+        value.set(kUnsetDeviceValue);
+    m_held.clear();
+}
+
+void COutPort::ResetChannelState()
+{
+    PortGuard guard(m_semaphore, "ResetChannelState", m_lockWait);
+    if (guard)
+        resetChannelStateLocked();
+}
+
+void COutPort::resetChannelStateLocked()
+{
+    allNotesOffLocked();
+    for (int channel = 0; channel < kMidiChannelCount; ++channel) {
+        restoreControllersLocked(channel);
+        ChannelState& state = channelState(channel);
+        const uint16_t bend = state.pitchBend.get();
+        if (bend != kUnsetWord && bend != kBendCentre) {
+            SendRaw(0xE0u | uint32_t(channel) | uint32_t(kBendCentre) << 8);
+            state.pitchBend.set(kBendCentre);
+        }
+        const uint8_t pressure = state.channelPressure.get();
+        if (pressure != kUnsetByte && pressure != 0) {
+            SendRaw(0xD0u | uint32_t(channel));
+            state.channelPressure.set(0);
+        }
+        for (size_t slot = 0; slot < std::size(kCachedRpns); ++slot) {
+            const int32_t value = state.rpn[slot].get();
+            if (value != kUnsetValue && value != kRpnDefaults[slot])
+                sendRpnLocked(channel, kCachedRpns[slot], kRpnDefaults[slot]);
+        }
+    }
+}
+
+void COutPort::restoreControllersLocked(int channel)
+{
+    ChannelState& state = channelState(channel);
+    for (int controller = 0; controller < 128; ++controller) {
+        if (!restoredByChannelReset(controller))
+            continue;
+        CachedValue<uint8_t>& cached = state.controllers[size_t(controller)];
+        const uint8_t value = cached.get();
+        const int wanted = controllerDefault(controller);
+        if (value != kUnsetByte && value != wanted) {
+            cached.set(uint8_t(wanted));
+            SendRaw(controlChange(channel, uint8_t(controller), uint8_t(wanted)));
+        }
+    }
+}
+
+void COutPort::ResendChannelState()
+{
+    PortGuard guard(m_semaphore, "ResendChannelState", m_lockWait);
+    if (!guard)
+        return;
+    for (int channel = 0; channel < kMidiChannelCount; ++channel)
+        resendChannelLocked(channel);
+}
+
+void COutPort::resendChannelLocked(int channel)
+{
+    const ChannelState& state = channelState(channel);
+    const uint32_t ch = uint32_t(channel);
+    auto resendController = [&](int controller) {
+        const uint8_t value = state.controllers[size_t(controller)].get();
+        if (value != kUnsetByte)
+            SendRaw(controlChange(channel, uint8_t(controller), value));
+    };
+    resendController(kBankMsb);
+    resendController(kBankLsb);
+    if (const uint8_t program = state.program.get(); program != kUnsetByte)
+        SendRaw(0xC0u | ch | uint32_t(program) << 8);
+    for (int controller = 0; controller < 128; ++controller) {
+        if (resentAsController(controller))
+            resendController(controller);
+    }
+    for (uint32_t key = 0; key < 128; ++key) {
+        const uint8_t value = state.keyPressure[key].get();
+        if (value != kUnsetByte)
+            SendRaw(0xA0u | ch | key << 8 | uint32_t(value) << 16);
+    }
+    if (const uint8_t pressure = state.channelPressure.get(); pressure != kUnsetByte)
+        SendRaw(0xD0u | ch | uint32_t(pressure) << 8);
+    if (const uint16_t bend = state.pitchBend.get(); bend != kUnsetWord)
+        SendRaw(0xE0u | ch | uint32_t(bend) << 8);
+    for (size_t slot = 0; slot < std::size(kCachedRpns); ++slot) {
+        const int32_t value = state.rpn[slot].get();
+        if (value != kUnsetValue)
+            sendRpnLocked(channel, kCachedRpns[slot], value);
+    }
+}
+
+} // namespace rz

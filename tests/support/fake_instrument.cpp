@@ -1,0 +1,51 @@
+#include "tests/support/fake_instrument.h"
+
+namespace rz {
+
+FakeInstrument::FakeInstrument(std::optional<std::string> name, std::string error)
+    : m_name(std::move(name)), m_error(std::move(error))
+{
+}
+
+InstrumentLoadResult FakeInstrument::load(const std::filesystem::path& library)
+{
+    std::lock_guard lock(m_mutex);
+    m_path = library;
+    if (!m_name)
+        return {std::nullopt, m_error};
+    m_loaded = true;
+    return {m_name, {}};
+}
+
+void FakeInstrument::unload()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_unloads;
+    m_loaded = false;
+}
+
+void FakeInstrument::queueShort(uint32_t message)
+{
+    std::lock_guard lock(m_mutex);
+    m_queued.push_back(message);
+}
+
+std::vector<uint32_t> FakeInstrument::queued() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_queued;
+}
+
+std::filesystem::path FakeInstrument::loadedPath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_path;
+}
+
+int FakeInstrument::unloadCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_unloads;
+}
+
+} // namespace rz
