@@ -1,0 +1,112 @@
+// The container of a Standard MIDI File: the RIFF "RMID" wrapper, the header
+// chunk and the track chunks. Reads only memory, through the byte reader.
+#include "song/smf_header.h"
+
+#include <cstdio>
+
+#include "core/byte_reader.h"
+
+namespace rz {
+namespace {
+
+constexpr size_t kMinHeaderLength = 6;
+
+std::string hexOffset(size_t offset)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%zX", offset);
+    return text;
+}
+
+// The "data" chunk of a RIFF "RMID" form; the whole file when it is not one.
+// Another RIFF form is read from the start and fails at the header.
+bool midiBytesOf(std::span<const uint8_t> bytes, std::span<const uint8_t>& midi, std::string& reason)
+{
+    midi = bytes;
+    ByteReader file(bytes);
+    auto riff = file.riffChunk();
+    if (!riff || !riff->idIs("RIFF"))
+        return true;
+    ByteReader& form = riff->body;
+    const auto formType = form.bytes(4);
+    if (!formType || std::string_view(reinterpret_cast<const char*>(formType->data()), 4) != "RMID")
+        return true;
+    while (!form.atEnd()) {
+        auto chunk = form.riffChunk();
+        if (!chunk)
+            break;
+        if (chunk->idIs("data")) {
+            midi = bytes.subspan(chunk->body.offset(), chunk->body.size());
+            return true;
+        }
+        if (chunk->body.size() % 2 == 1)
+            form.skip(1);
+    }
+    reason = "the RMID file holds no MIDI data chunk";
+    return false;
+}
+
+} // namespace
+
+bool parseSmfLayout(std::span<const uint8_t> bytes, SmfLayout& layout, std::string& reason)
+{
+    std::span<const uint8_t> midi;
+    if (!midiBytesOf(bytes, midi, reason))
+        return false;
+    const size_t base = size_t(midi.data() - bytes.data());
+    ByteReader file(midi, base);
+    auto header = file.smfChunk();
+    if (!header || !header->idIs("MThd") || header->body.size() < kMinHeaderLength) {
+        reason = "not a Standard MIDI File";
+        return false;
+    }
+    layout.format = *header->body.u16be();
+    const uint16_t declared = *header->body.u16be();
+    layout.division = *header->body.u16be();
+    layout.trackChunks.clear();
+    while (layout.trackChunks.size() < declared) {
+        if (file.atEnd()) {
+            reason = "the file holds " + std::to_string(layout.trackChunks.size())
+                     + " of the " + std::to_string(declared) + " tracks its header names";
+            return false;
+        }
+        const size_t at = file.offset();
+        auto chunk = file.smfChunk();
+        if (!chunk) {
+            const size_t index = layout.trackChunks.size() + 1;
+            reason = file.remaining() < 8 ? "track " + std::to_string(index) + " is cut off"
+                                          : "track " + std::to_string(index)
+                                                + " is shorter than its length (chunk at "
+                                                + hexOffset(at) + ")";
+            return false;
+        }
+        if (chunk->idIs("MTrk"))
+            layout.trackChunks.push_back(midi.subspan(chunk->body.offset() - base, chunk->body.size()));
+    }
+    return true;
+}
+
+bool timingFromDivision(uint16_t division, SongTiming& timing, std::string& reason)
+{
+    timing = SongTiming{};
+    if ((division & 0x8000) == 0) {
+        if (division == 0) {
+            reason = "the time base is 0 ticks per quarter note";
+            return false;
+        }
+        timing.timeBase = division;
+        return true;
+    }
+    const int frames = -int(int8_t(division >> 8));
+    const int ticksPerFrame = division & 0xFF;
+    if ((frames != 24 && frames != 25 && frames != 29 && frames != 30) || ticksPerFrame == 0) {
+        reason = "unknown time-code division 0x" + hexOffset(division).substr(2);
+        return false;
+    }
+    // 29.97 frames a second: 30 frames in 1.001 s.
+    timing.timeBase = uint16_t((frames == 29 ? 30 : frames) * ticksPerFrame);
+    timing.fixedTempo = frames == 29 ? 1001000u : 1000000u;
+    return true;
+}
+
+} // namespace rz

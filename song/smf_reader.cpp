@@ -1,0 +1,208 @@
+// Opening a song file: the AutoRecover offer, the Standard MIDI File and the
+// steps that bring the song into use. GUI thread.
+#include "song/smf_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "core/file_names.h"
+#include "core/profile.h"
+#include "core/prompt.h"
+#include "song/auto_recover.h"
+#include "song/build_maps.h"
+#include "song/play_images.h"
+#include "song/smf_header.h"
+#include "song/smf_song_tracks.h"
+#include "song/song_doc.h"
+
+namespace rz {
+namespace {
+
+// A format 1 file may add its conductor and a "@DO4_META" chunk to the user
+// tracks; more chunks than this can never open.
+constexpr size_t kMaxTrackChunks = kMaxUserTracks + 2;
+
+bool failOpen(CSongDoc& song, std::string& reason, std::string why)
+{
+    reason = std::move(why);
+    // Not content yet: emptying the song must not delete its AutoRecover copy.
+    song.contentFlag = false;
+    song.DeleteContents();
+    song.modified = false;
+    return false;
+}
+
+bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        reason = "cannot read " + path.string() + ": " + error.message();
+        return false;
+    }
+    if (size > kMaxSongFileBytes) {
+        reason = path.string() + " is larger than 1 GiB";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    bytes.resize(size_t(size));
+    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
+        reason = "cannot read " + path.string();
+        return false;
+    }
+    return true;
+}
+
+void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
+{
+    song.tracks.clear();
+    for (const auto chunk : layout.trackChunks) {
+        auto track = std::make_unique<CTrack>();
+        track->playImage.assign(chunk.begin(), chunk.end());
+        track->RewindReader();
+        song.tracks.push_back(std::move(track));
+    }
+    if (song.tracks.empty())
+        song.tracks.push_back(std::make_unique<CTrack>());
+}
+
+bool shapeTracks(CSongDoc& song, size_t chunkCount, std::string& reason)
+{
+    if (song.format == 0 && chunkCount == 1) {
+        if (!convertFormat0(song, reason))
+            return false;
+    } else {
+        // A "format 0" file with several chunks is read as the format 1 file it is.
+        song.format = 1;
+        if (!readFormat1Tracks(song, reason))
+            return false;
+    }
+    moveConductorLeftovers(song);
+    if (song.context().profile.readInt("OpenOptions", "SplitPatches", 0) != 0)
+        splitByPatches(song);
+    return checkTrackLimits(song, reason);
+}
+
+// The end the song will have: its tracks' last ticks, cues and tempo changes.
+int32_t songEnd(const CSongDoc& song)
+{
+    int32_t end = song.tempoMap.empty() ? 0 : song.tempoMap.back().tick;
+    for (const auto& track : song.tracks)
+        end = std::max(end, track->endTick);
+    for (const auto& cue : song.cues)
+        end = std::max({end, cue->time, cue->secondTime});
+    return end;
+}
+
+bool finishMaps(CSongDoc& song, std::string& reason)
+{
+    const std::string tooLong = "the song needs more than " + std::to_string(kMaxSongMeasures) + " measures";
+    // Checked before the images are built: a far-away event would make them huge.
+    if (!measureMapCanReach(song, songEnd(song))) {
+        reason = tooLong;
+        return false;
+    }
+    song.tracks.push_back(std::make_unique<CTrack>());
+    RebuildPlayImages(song, false);
+    if (!measureMapCanReach(song, songEnd(song))) {
+        reason = tooLong;
+        return false;
+    }
+    song.ExtendMeasureMap();
+    song.RecomputeMeasureStarts();
+    return true;
+}
+
+void adjustTimeBase(CSongDoc& song)
+{
+    if (song.timeBase % 3 == 0)
+        return;
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The MIDI time base (PPQN) will be adjusted to a supported value (from %d to %d).",
+                  int(song.timeBase), int(kSupportedTimeBase));
+    RescalePpq(song, kSupportedTimeBase);
+    song.context().prompt.message(text, PromptIcon::Information);
+}
+
+} // namespace
+
+SongFileKind songFileKind(const std::filesystem::path& path)
+{
+    std::string name = path.filename().string();
+    std::string last = name.size() >= 3 ? name.substr(name.size() - 3) : name;
+    std::transform(last.begin(), last.end(), last.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return SongFileKind{.karaoke = last == "kar", .rss = last == "rss", .rsd = last == "rsd"};
+}
+
+bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind kind,
+                   std::string& reason)
+{
+    song.contentFlag = false;
+    song.DeleteContents();
+    if (bytes.empty()) {
+        song.InitNewSong();
+        RebuildPlayImages(song, false);
+        return true;
+    }
+    if (kind.rsd)
+        return failOpen(song, reason, "importing .rsd documents is not supported");
+    SmfLayout layout;
+    SongTiming timing;
+    std::string why;
+    if (!parseSmfLayout(bytes, layout, why) || !timingFromDivision(layout.division, timing, why))
+        return failOpen(song, reason, why);
+    if (layout.trackChunks.size() > kMaxTrackChunks)
+        return failOpen(song, reason, "more than " + std::to_string(kMaxUserTracks) + " tracks");
+    song.contentFlag = true;
+    song.karaoke = kind.karaoke;
+    song.format = layout.format;
+    song.timeBase = timing.timeBase;
+    loadTrackChunks(song, layout);
+    const BuildMapsOptions options{.rss = kind.rss, .fixedTempo = timing.fixedTempo};
+    if (!BuildMaps(song, options, why))
+        return failOpen(song, reason, why);
+    song.SetGridFamily();
+    if (!shapeTracks(song, layout.trackChunks.size(), why) || !finishMaps(song, why))
+        return failOpen(song, reason, why);
+    adjustTimeBase(song);
+    return true;
+}
+
+bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason)
+{
+    song.pathName = path;
+    song.songFolder = path.parent_path();
+    song.title = path.filename().string();
+    StripKnownExtension(song.title);
+    const SongFileKind kind = songFileKind(path);
+    std::vector<uint8_t> bytes;
+    const std::filesystem::path copy = AutoRecoverPath(path);
+    std::error_code error;
+    if (std::filesystem::exists(copy, error)) {
+        const std::string question = "AutoRecover files were found for " + song.title
+                                     + "--do you want to open them instead?";
+        if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
+            // The copy replaces the song only once it has opened.
+            std::string ignored;
+            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes, kind, ignored)) {
+                std::filesystem::rename(copy, path, error);
+                return true;
+            }
+        } else {
+            std::filesystem::remove(copy, error);
+        }
+    }
+    if (!readFileBytes(path, bytes, reason)) {
+        song.contentFlag = false;
+        song.DeleteContents();
+        return false;
+    }
+    return OpenSongBytes(song, bytes, kind, reason);
+}
+
+} // namespace rz

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace rz {
+
+class CSongDoc;
+class CTrack;
+
+// Limits that keep event addresses and undo keys inside their fields: a
+// track index in 8 bits, an event index in 24.
+inline constexpr size_t kMaxUserTracks = 250;
+inline constexpr size_t kMaxTrackEvents = 0xFFFFFF;
+// The time base a song is moved to when its own is not divisible by 3.
+inline constexpr uint16_t kSupportedTimeBase = 960;
+// Larger files are refused before they are read.
+inline constexpr uintmax_t kMaxSongFileBytes = uintmax_t(1) << 30;
+
+// What a song file's extension says about its contents.
+struct SongFileKind {
+    bool karaoke = false; // ".kar": conductor texts are lyrics
+    bool rss = false;     // ".rss": conductor texts at tick 0 are markers too
+    bool rsd = false;     // ".rsd": an older document, imported
+};
+SongFileKind songFileKind(const std::filesystem::path& path);
+
+// Opens a song file into an empty song: offers the AutoRecover copy, reads
+// the Standard MIDI File (also inside a RIFF "RMID" form) and brings the song
+// into use. On failure returns false with a reason naming what failed; the
+// song is then empty and no file has changed. GUI thread.
+bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason);
+
+// The same from bytes in memory, without the AutoRecover offer; 0 bytes make
+// a new song. For tests, the fuzzer and the AutoRecover copy.
+bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind kind,
+                   std::string& reason);
+
+// Rebuilds a track's events and initial settings from its play image. With
+// autoProps on, bank, program, the managed controllers and RPN values at the
+// start become the track's settings and repeats are dropped. Every distinct
+// channel of a channel message is appended to `channels`, when given, in the
+// order first seen. False when the track would hold more than
+// kMaxTrackEvents events (the events read so far are kept). GUI thread.
+bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels = nullptr);
+
+} // namespace rz

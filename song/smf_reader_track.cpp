@@ -1,0 +1,446 @@
+// Reading one track chunk (a play image) back into a track's events and
+// initial settings. GUI thread.
+#include <algorithm>
+#include <string_view>
+
+#include "song/note_pairing.h"
+#include "song/smf_reader.h"
+#include "song/text_markers.h"
+#include "song/track.h"
+
+namespace rz {
+namespace {
+
+constexpr int32_t kNone = -1;
+constexpr uint32_t kNoParameter = 0x3FFF;
+constexpr std::string_view kUntitled = "(Untitled)";
+
+// Initial-controller slot of a controller number, -1 for unmanaged ones.
+int controllerSlot(uint8_t controller)
+{
+    const auto& numbers = kInitialControllerNumbers;
+    const auto it = std::find(numbers.begin(), numbers.end(), controller);
+    return it == numbers.end() ? -1 : int(it - numbers.begin());
+}
+
+int rpnSlot(uint32_t number)
+{
+    const auto& numbers = kInitialRpnNumbers;
+    const auto it = std::find(numbers.begin(), numbers.end(), number);
+    return it == numbers.end() ? -1 : int(it - numbers.begin());
+}
+
+int32_t foldKey(int32_t key)
+{
+    if (key < 0)
+        key += 12 * ((11 - key) / 12);
+    else if (key > 127)
+        key -= 12 * ((key - 116) / 12);
+    return key;
+}
+
+std::string_view textOf(std::span<const uint8_t> data)
+{
+    return {reinterpret_cast<const char*>(data.data()), data.size()};
+}
+
+// Room for every event the image can hold (each takes at least two bytes),
+// so a large chunk is not copied while its array grows. Pages that are never
+// written are never touched, so the room costs address space only.
+size_t eventCapacity(const CTrack& track)
+{
+    return std::min(track.playImage.size() / 2 + 1, kMaxTrackEvents + 1);
+}
+
+class TrackChunkReader {
+public:
+    TrackChunkReader(CTrack& track, bool autoProps, std::vector<uint8_t>* channels)
+        : m_track(track), m_autoProps(autoProps), m_channels(channels)
+    {
+        m_lastController.fill(kNone);
+    }
+
+    bool read();
+
+private:
+    bool handle(const RawEvent& raw);
+    void channelMessage(const RawEvent& raw, uint32_t message);
+    void noteOff(uint32_t message, int32_t tick);
+    void controller(uint32_t message, int32_t tick);
+    void managedController(uint32_t message, int32_t tick, int slot);
+    void dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick);
+    void dataEntryLsb(uint8_t channel, uint8_t value);
+    void rpnLsbAfterNotes(uint8_t channel, uint8_t value);
+    void programChange(uint32_t message, int32_t tick);
+    void sysex(const RawEvent& raw);
+    void destinationSettings(std::span<const uint8_t> block);
+    void meta(const RawEvent& raw);
+    void text(const RawEvent& raw);
+    CMidiEvent& store(uint32_t message, int32_t tick, int32_t value2 = 0);
+    void convertClips();
+    void removeOffsets();
+
+    CTrack& m_track;
+    bool m_autoProps;
+    std::vector<uint8_t>* m_channels;
+    bool m_noteStored = false;
+    bool m_nameRead = false;
+    bool m_full = false;
+    uint32_t m_rpn = kNoParameter;
+    uint32_t m_nrpn = kNoParameter;
+    int32_t m_bank = kNone;
+    int32_t m_lastProgram = kNone;
+    int32_t m_lastBank = kNone;
+    std::array<int32_t, 14> m_lastController{};
+    NotePairing m_pending;
+};
+
+bool TrackChunkReader::read()
+{
+    m_track.name = kUntitled;
+    m_track.events.clear();
+    m_track.events.reserve(eventCapacity(m_track));
+    m_track.endTick = 0;
+    m_track.RewindReader();
+    RawEvent raw;
+    while (!m_full && m_track.ReadNextEvent(raw))
+        m_full = !handle(raw);
+    convertClips();
+    removeOffsets();
+    m_track.RewindReader();
+    return !m_full;
+}
+
+bool TrackChunkReader::handle(const RawEvent& raw)
+{
+    m_track.endTick = std::max(m_track.endTick, raw.tick);
+    if (raw.kind == 0xFF)
+        meta(raw);
+    else if (raw.kind == 0xF0 || raw.kind == 0xF7)
+        sysex(raw);
+    else
+        channelMessage(raw, uint32_t(raw.kind) | uint32_t(raw.data1) << 8 | uint32_t(raw.data2) << 16);
+    return m_track.events.size() <= kMaxTrackEvents;
+}
+
+CMidiEvent& TrackChunkReader::store(uint32_t message, int32_t tick, int32_t value2)
+{
+    CMidiEvent& event = m_track.events.emplace_back();
+    event.message = message;
+    event.tick = tick;
+    event.value2 = value2;
+    return event;
+}
+
+void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
+{
+    const uint8_t channel = raw.kind & 0x0F;
+    if (!m_noteStored)
+        m_track.channel = channel;
+    if (m_channels != nullptr
+        && std::find(m_channels->begin(), m_channels->end(), channel) == m_channels->end())
+        m_channels->push_back(channel);
+    switch (raw.kind & 0xF0) {
+    case 0x90:
+        if (raw.data2 != 0) {
+            m_pending.add(channel, raw.data1, uint32_t(m_track.events.size()));
+            store(message, raw.tick);
+            m_noteStored = true;
+            return;
+        }
+        [[fallthrough]];
+    case 0x80:
+        noteOff(message, raw.tick);
+        return;
+    case 0xB0:
+        controller(message, raw.tick);
+        return;
+    case 0xC0:
+        programChange(message, raw.tick);
+        return;
+    default: // polyphonic and channel pressure, pitch bend
+        store(message, raw.tick);
+        return;
+    }
+}
+
+void TrackChunkReader::noteOff(uint32_t message, int32_t tick)
+{
+    const uint8_t channel = message & 0x0F;
+    const uint8_t key = uint8_t(message >> 8);
+    const uint32_t index = m_pending.take(channel, key);
+    if (index != NotePairing::kNone) {
+        CMidiEvent& note = m_track.events[index];
+        note.value2 = tick - note.tick;
+        return;
+    }
+    // An unmatched note-on of velocity 0 (or note-off of velocity 0) is kept
+    // as a note of its own, waiting like any other.
+    if (((message >> 16) & 0xFF) == 0) {
+        m_pending.add(channel, key, uint32_t(m_track.events.size()));
+        store(message, tick);
+    }
+}
+
+void TrackChunkReader::controller(uint32_t message, int32_t tick)
+{
+    const uint8_t channel = message & 0x0F;
+    const uint8_t number = uint8_t(message >> 8);
+    const uint8_t value = uint8_t(message >> 16);
+    if (number == 0 || number == 32) {
+        const int32_t bank = std::max(m_bank, 0);
+        m_bank = number == 0 ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
+        return;
+    }
+    if (!m_autoProps) {
+        store(message, tick);
+        return;
+    }
+    if (const int slot = controllerSlot(number); slot >= 0) {
+        managedController(message, tick, slot);
+        return;
+    }
+    switch (number) {
+    case 101:
+    case 100:
+        m_rpn = number == 101 ? (m_rpn & 0x7F) | uint32_t(value) << 7 : (m_rpn & 0x3F80) | value;
+        m_nrpn = kNoParameter;
+        return;
+    case 99:
+    case 98:
+        m_nrpn = number == 99 ? (m_nrpn & 0x7F) | uint32_t(value) << 7 : (m_nrpn & 0x3F80) | value;
+        m_rpn = kNoParameter;
+        return;
+    case 6:
+        dataEntryMsb(channel, value, tick);
+        return;
+    case 38:
+        dataEntryLsb(channel, value);
+        return;
+    case 96:
+    case 97:
+        if (m_nrpn != kNoParameter)
+            store(0x20u | channel | m_nrpn << 8, tick, number == 96 ? 0x8001 : 0x8000);
+        return;
+    default:
+        store(message, tick);
+        return;
+    }
+}
+
+void TrackChunkReader::managedController(uint32_t message, int32_t tick, int slot)
+{
+    const int32_t value = int32_t((message >> 16) & 0x7F);
+    int32_t& initial = m_track.initialControllers[size_t(slot)];
+    int32_t& last = m_lastController[size_t(slot)];
+    if (initial < 0)
+        initial = value;
+    else if (value != last)
+        store(message, tick);
+    last = value;
+}
+
+void TrackChunkReader::dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick)
+{
+    if (m_nrpn != kNoParameter) {
+        store(0x20u | channel | m_nrpn << 8, tick, int32_t(value) << 7);
+        return;
+    }
+    if (m_rpn == kNoParameter)
+        return;
+    const int slot = rpnSlot(m_rpn);
+    if (!m_noteStored && slot >= 0) {
+        int32_t& setting = m_track.rpnValues[size_t(slot)];
+        setting = (std::max(setting, 0) & 0x7F) | int32_t(value) << 7;
+        return;
+    }
+    store(0x10u | channel | (m_rpn & 0x7F) << 8 | uint32_t(value) << 23, tick);
+}
+
+void TrackChunkReader::dataEntryLsb(uint8_t channel, uint8_t value)
+{
+    if (m_nrpn != kNoParameter) {
+        if (m_track.events.empty())
+            return;
+        CMidiEvent& last = m_track.events.back();
+        if (last.message == (0x20u | channel | m_nrpn << 8) && last.value2 >= 0)
+            last.value2 = (last.value2 & ~0x7F) | value;
+        return;
+    }
+    if (m_rpn == kNoParameter)
+        return;
+    if (!m_noteStored) {
+        if (const int slot = rpnSlot(m_rpn); slot >= 0) {
+            int32_t& setting = m_track.rpnValues[size_t(slot)];
+            setting = (std::max(setting, 0) & 0x3F80) | value;
+        }
+        return;
+    }
+    rpnLsbAfterNotes(channel, value);
+}
+
+// Completes the RPN event just stored; a value that repeats the previous RPN
+// event of the same number and channel is not kept.
+void TrackChunkReader::rpnLsbAfterNotes(uint8_t channel, uint8_t value)
+{
+    auto& events = m_track.events;
+    const uint32_t head = 0x10u | channel | (m_rpn & 0x7F) << 8;
+    if (events.empty() || (events.back().message & 0xFFFF) != head)
+        return;
+    CMidiEvent& last = events.back();
+    last.message = (last.message & ~(0x7Fu << 16)) | uint32_t(value) << 16;
+    for (size_t i = events.size() - 1; i-- > 0;) {
+        if ((events[i].message & 0xFFFF) != head)
+            continue;
+        if (events[i].message == last.message)
+            events.pop_back();
+        return;
+    }
+}
+
+void TrackChunkReader::programChange(uint32_t message, int32_t tick)
+{
+    const int32_t program = int32_t((message >> 8) & 0x7F);
+    if (m_autoProps && m_track.patch < 0) {
+        m_track.bank = m_bank;
+        m_track.patch = program;
+    } else if (!(m_autoProps && program == m_lastProgram && m_bank == m_lastBank)) {
+        store(message, tick, m_bank);
+    }
+    m_lastProgram = program;
+    m_lastBank = m_bank;
+}
+
+void TrackChunkReader::sysex(const RawEvent& raw)
+{
+    CMidiEvent event;
+    event.message = 0xF0;
+    event.tick = raw.tick;
+    if (!event.SetData(raw.data, raw.kind == 0xF0))
+        return;
+    const std::span<const uint8_t> block = event.data.bytes();
+    // Only a universal real-time controller-destination message (F0 7F id
+    // 09 01|03) is a setting; other blocks with 09 there are the device's own.
+    if (block.size() > 6 && block[0] == 0xF0 && block[1] == 0x7F && block[3] == 0x09
+        && (block[4] == 0x01 || block[4] == 0x03)) {
+        destinationSettings(block);
+        return;
+    }
+    m_track.events.push_back(std::move(event));
+}
+
+// F0 7F 7F 09 01 ch (parameter range)... F7: channel-pressure destinations;
+// F0 7F 7F 09 03 ch controller (parameter range)... F7: controller ones.
+void TrackChunkReader::destinationSettings(std::span<const uint8_t> block)
+{
+    const size_t length = block.size();
+    if (block[4] == 0x01) {
+        for (size_t i = 0; i + 7 < length; i += 2)
+            if (block[6 + i] < 6)
+                m_track.channelPressureDest[block[6 + i]] = block[7 + i];
+    } else if (block[4] == 0x03) {
+        m_track.destController = block[6];
+        for (size_t i = 0; i + 8 < length; i += 2)
+            if (block[7 + i] < 6)
+                m_track.controllerDest[block[7 + i]] = block[8 + i];
+    }
+}
+
+void TrackChunkReader::meta(const RawEvent& raw)
+{
+    switch (raw.data1) {
+    case 0x01:
+        text(raw);
+        return;
+    case 0x03:
+        m_track.name.assign(textOf(raw.data.first(std::min(raw.data.size(), kMaxNameBytes))));
+        m_nameRead = true;
+        return;
+    case 0x21:
+        if (raw.tick == 0 && !raw.data.empty())
+            m_track.port = std::min<int32_t>(raw.data[0], 15);
+        return;
+    case 0x7F:
+        if (applyTrackDrRecord(m_track, raw.data, raw.tick))
+            return;
+        break;
+    default:
+        break;
+    }
+    CMidiEvent& event = store(0xFFu | uint32_t(raw.data1) << 8, raw.tick);
+    event.SetData(raw.data);
+}
+
+void TrackChunkReader::text(const RawEvent& raw)
+{
+    if (raw.data.empty())
+        return;
+    const std::string_view text = textOf(raw.data);
+    const bool marker = text.starts_with(kMarkerPrefix);
+    // Only a chunk without a name takes its name from a text at its start.
+    if (raw.tick <= 0 && !m_nameRead && !marker && m_track.name == kUntitled) {
+        m_track.name.assign(text.substr(0, kMaxNameBytes));
+        return;
+    }
+    if (marker && applyTrackSettingsMarker(m_track, text))
+        return;
+    store(kTextMessage, raw.tick).SetData(raw.data);
+}
+
+// Cue points are audio clips only on a waveform track, whose type the
+// settings marker at the chunk's end gives.
+void TrackChunkReader::convertClips()
+{
+    if (m_track.type != kWaveTrack)
+        return;
+    for (CMidiEvent& event : m_track.events) {
+        if (event.message != (0xFFu | 0x07u << 8))
+            continue;
+        std::string_view text = textOf(event.data.bytes());
+        text = text.substr(0, kMaxClipTextBytes);
+        int32_t number = 1;
+        const size_t bars = text.find("||");
+        if (!text.empty() && text[0] >= '0' && text[0] <= '9' && bars != std::string_view::npos) {
+            std::string_view digits = text.substr(0, bars);
+            number = takeNumber(digits);
+            text.remove_prefix(bars + 2);
+        }
+        auto clip = std::make_unique<CAudioClip>();
+        clip->fileName.assign(text);
+        clip->number = number;
+        event.SetClip(std::move(clip));
+        event.value2 = 120;
+    }
+}
+
+// The image holds notes with the track's key and velocity offsets applied;
+// they are removed once, with the offsets in force at the chunk's end.
+void TrackChunkReader::removeOffsets()
+{
+    const int32_t key = m_track.key;
+    const int32_t velocity = m_track.velocityOffset;
+    if ((m_track.flags & kTrackImageHasOffsets) == 0 || (key == 0 && velocity == 0))
+        return;
+    for (CMidiEvent& event : m_track.events) {
+        const uint8_t kind = event.kind();
+        if (kind < 0x80 || kind > 0xAF)
+            continue;
+        uint32_t message = event.message;
+        if (key != 0)
+            message = (message & ~0xFF00u) | uint32_t(foldKey(int32_t(event.data1()) - key)) << 8;
+        if (kind <= 0x9F && event.data2() != 0 && velocity != 0) {
+            const int32_t v = std::clamp(int32_t(event.data2()) - velocity, 1, 127);
+            message = (message & ~0xFF0000u) | uint32_t(v) << 16;
+        }
+        event.message = message;
+    }
+}
+
+} // namespace
+
+bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels)
+{
+    return TrackChunkReader(track, autoProps, channels).read();
+}
+
+} // namespace rz
