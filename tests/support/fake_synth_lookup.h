@@ -1,20 +1,75 @@
 #pragma once
 
 #include <map>
+#include <tuple>
 
 #include "core/synth_lookup.h"
 
 namespace rz {
 
-// A synth table of synth number -> "Technology".
+// A synthesizer database in maps. `technologies` alone answers technology();
+// `synths` answers synth().
 class FakeSynthLookup : public ISynthLookup {
 public:
+    using Key2 = std::tuple<int, int>;
+    using Key3 = std::tuple<int, int, int>;
+    using Key4 = std::tuple<int, int, int, int>;
+
     std::map<int, int> technologies;
+    std::map<int, SynthRecord> synths;
+    std::map<Key2, std::string> bankNames;         // synth, bank
+    std::map<Key3, std::string> patchNames;        // synth, bank, patch
+    std::map<Key3, std::string> drumsetNames;      // synth, bank, program
+    std::map<Key4, std::string> drumNoteNames;     // synth, bank, program, note
+    std::map<Key4, DrumNotation> drumNotations;    // synth, bank, program, note
+    std::map<Key2, std::string> ccNames;           // synth, controller
+    std::map<Key2, std::string> nrpnNames;         // synth, NRPN
 
     std::optional<int> technology(int synthNumber) const override
     {
-        auto it = technologies.find(synthNumber);
-        if (it == technologies.end())
+        return find(technologies, synthNumber);
+    }
+    std::optional<SynthRecord> synth(int synthNumber) const override
+    {
+        return find(synths, synthNumber);
+    }
+    std::optional<std::string> bankName(int synthNumber, int bank) const override
+    {
+        return find(bankNames, Key2{synthNumber, bank});
+    }
+    std::optional<std::string> patchName(int synthNumber, int bank, int patch) const override
+    {
+        return find(patchNames, Key3{synthNumber, bank, patch});
+    }
+    std::optional<std::string> drumsetName(int synthNumber, int bank, int program) const override
+    {
+        return find(drumsetNames, Key3{synthNumber, bank, program});
+    }
+    std::optional<std::string> drumNoteName(int synthNumber, int bank, int program,
+                                            int note) const override
+    {
+        return find(drumNoteNames, Key4{synthNumber, bank, program, note});
+    }
+    std::optional<DrumNotation> drumNotation(int synthNumber, int bank, int program,
+                                             int note) const override
+    {
+        return find(drumNotations, Key4{synthNumber, bank, program, note});
+    }
+    std::optional<std::string> ccName(int synthNumber, int controller) const override
+    {
+        return find(ccNames, Key2{synthNumber, controller});
+    }
+    std::optional<std::string> nrpnName(int synthNumber, int nrpn) const override
+    {
+        return find(nrpnNames, Key2{synthNumber, nrpn});
+    }
+
+private:
+    template <class Map, class Key>
+    static std::optional<typename Map::mapped_type> find(const Map& map, const Key& key)
+    {
+        auto it = map.find(key);
+        if (it == map.end())
             return std::nullopt;
         return it->second;
     }
