@@ -41,6 +41,24 @@ public:
     virtual void setTimeZoom(int zoom) = 0;
     // While on, editing is locked.
     virtual bool performanceMode() const = 0;
+
+    // After undo and redo.
+    // Stops the waveform-overview workers of the clip and clock-time views
+    // before a song's events change under them.
+    virtual void stopOverviewWorkers() = 0;
+    virtual void setWaitCursor(bool on) = 0;
+    // Makes the tempo map view the song's controller view and shows it.
+    virtual void activateTempoView(CSongDoc& song) = 0;
+    // Makes the open editor view of the song active.
+    virtual void activateEditorView(CSongDoc& song) = 0;
+    // Makes the song's track view active; its rows are chosen through ITrackRows.
+    virtual void activateTrackView(CSongDoc& song) = 0;
+    // Shows the controller view for an event kind (status & 0xF0) and its first
+    // data byte (the controller number for 0xB0).
+    virtual void showControllerView(CSongDoc& song, int kind, int controller) = 0;
+    // Clears the selection of the song's event list view.
+    virtual void clearEventListSelection(CSongDoc& song) = 0;
+    virtual void repaintTransportPanel() = 0;
 };
 
 } // namespace rz

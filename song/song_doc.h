@@ -18,6 +18,7 @@
 
 namespace rz {
 
+class IClipLoader;
 class IEngineLink;
 class IPrompt;
 class IProfile;
@@ -36,6 +37,7 @@ struct SongContext {
     ISetLink* setLink = nullptr;
     ITrackRows* trackRows = nullptr;
     ISynthLookup* synths = nullptr;
+    IClipLoader* clipLoader = nullptr; // loads and frees clip samples; null: nothing loaded
     // Wait on the SongMutex before view work is skipped.
     std::chrono::milliseconds lockWait = kLockWait;
 };
@@ -144,9 +146,44 @@ public:
 
     int FindCueInsertPos(const CCue& cue) const;
 
+    // Undo and redo. GUI thread. ApplyEdit owns the record on every path and
+    // destroys the ones it refuses; Undo and Redo answer false, changing
+    // nothing, when there is nothing to do or the SongMutex wait times out.
+    ApplyResult ApplyEdit(std::unique_ptr<CUndoRecord> record);
+    bool Undo();
+    bool Redo();
+    // Locates the sequencer to the position. Play-out is not built yet, so the
+    // position is only kept.
+    void LocateToCurrent();
+    // The exchanges: each swaps a part of a record with the song, so the same
+    // call undoes itself. Called under the SongMutex by Undo and Redo.
+    void SwapEvents(CEventList& list);
+    void ComputeEventInsertPos(CEventList& list);
+    void SwapTimeData(CTempoSet& set);
+    // lookUpPorts: inserted tracks get their port and synth looked up and their
+    // clips loaded (the list owned its tracks when the record was applied).
+    void SwapTrackArrays(CTrackList& list, bool lookUpPorts);
+    // marks: where the events' spellings and notation attributes are kept
+    // when a key or notation change resets them; null forgets them.
+    void SwapTrackProps(std::vector<CTrackProps>& props, bool selectRows,
+                        std::vector<TrackEventMarks>* marks = nullptr);
+    void SwapSongProps(CSongPropsSnapshot& snapshot);
+    // keepPlaces: the set's insert keys are the indices its cues had when an
+    // earlier exchange took them out, so cues of equal time go back in their
+    // old order; otherwise the places are found from the cues' times.
+    void RestoreCues(CCueSet& set, bool keepPlaces = false);
+    // Editors call these two as well.
+    std::unique_ptr<CMeasureMapSnapshot> SnapshotMeasureMap() const;
+    void RestoreMeasureMap(const CMeasureMapSnapshot& snapshot);
+    void ShiftForInsertedTime(int32_t start, int32_t length);
+    void ShiftForDeletedTime(int32_t start, int32_t length);
+
     const SongContext& context() const { return m_context; }
 
 private:
+    // Runs a record forward (Redo) or back (Undo) and moves the undo position.
+    bool runRecord(CUndoRecord& record, bool forward);
+
     bool editingAllowed() const;
     void releaseContents(bool deleteRecoverCopy);
     void zoomTime(int step);

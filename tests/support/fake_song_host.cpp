@@ -39,4 +39,23 @@ void FakeSongHost::setTimeZoom(int value)
     zoom = value;
 }
 
+void FakeSongHost::stopOverviewWorkers() { log.record("stopOverviewWorkers"); }
+
+void FakeSongHost::setWaitCursor(bool on) { log.record("setWaitCursor", on); }
+
+void FakeSongHost::activateTempoView(CSongDoc&) { log.record("activateTempoView"); }
+
+void FakeSongHost::activateEditorView(CSongDoc&) { log.record("activateEditorView"); }
+
+void FakeSongHost::activateTrackView(CSongDoc&) { log.record("activateTrackView"); }
+
+void FakeSongHost::showControllerView(CSongDoc&, int kind, int controller)
+{
+    log.record("showControllerView", kind, controller);
+}
+
+void FakeSongHost::clearEventListSelection(CSongDoc&) { log.record("clearEventListSelection"); }
+
+void FakeSongHost::repaintTransportPanel() { log.record("repaintTransportPanel"); }
+
 } // namespace rz

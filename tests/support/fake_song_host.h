@@ -31,6 +31,14 @@ public:
     int timeZoom() const override { return zoom; }
     void setTimeZoom(int value) override;
     bool performanceMode() const override { return performance; }
+    void stopOverviewWorkers() override;
+    void setWaitCursor(bool on) override;
+    void activateTempoView(CSongDoc& song) override;
+    void activateEditorView(CSongDoc& song) override;
+    void activateTrackView(CSongDoc& song) override;
+    void showControllerView(CSongDoc& song, int kind, int controller) override;
+    void clearEventListSelection(CSongDoc& song) override;
+    void repaintTransportPanel() override;
 };
 
 } // namespace rz
