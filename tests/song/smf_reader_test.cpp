@@ -382,7 +382,7 @@ namespace {
 
 std::filesystem::path fixtureFolder()
 {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures" / "smf";
+    return std::filesystem::path(RZ_FIXTURE_DIR) / "smf";
 }
 
 TEST(SmfReader, FixtureFilesOpen)
