@@ -15,8 +15,6 @@
 
 namespace rz {
 
-const CUndoRecord kNeverSavedRecord{};
-
 namespace {
 
 constexpr int32_t kLastTick = 0x7FFFFFFE;
@@ -397,7 +395,7 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
     song.RecomputeMeasureStarts();
     song.undoList.clear();
     song.undoPosition = song.undoList.end();
-    song.savedRecord = &kNeverSavedRecord;
+    song.savedRecord = unreachableSavedRecord();
     RebuildPlayImages(song, false);
     song.SetModifiedFlag(true);
 }

@@ -30,13 +30,9 @@ bool BuildMaps(CSongDoc& song, const BuildMapsOptions& options, std::string& rea
 // Changes the song's time base, scaling every tick, duration, cue and tempo
 // entry (rounded) and laying the measures out again. The undo list is
 // emptied (its records hold ticks of the old time base) and the saved mark
-// set to kNeverSavedRecord, so the song stays modified until it is saved.
+// set to a record no list holds, so the song stays modified until it is saved.
 // GUI thread, transport stopped.
 void RescalePpq(CSongDoc& song, uint16_t newTimeBase);
-
-// The saved mark of a song whose undo records no longer lead back to its
-// file: no record on any undo list is this one.
-extern const CUndoRecord kNeverSavedRecord;
 
 // Appends copies of the last measure (numbered on, no letter) until the map
 // reaches past `tick`. False, with nothing appended, when that takes more

@@ -174,7 +174,7 @@ TEST(BuildMaps, RescalePpqRoundsAndEmptiesUndo)
     EXPECT_EQ(song->cues[0]->time, 144);
     EXPECT_EQ(song->measureMap[0].length, 3840);
     EXPECT_TRUE(song->undoList.empty());
-    EXPECT_EQ(song->savedRecord, &kNeverSavedRecord);
+    EXPECT_EQ(song->savedRecord, unreachableSavedRecord());
     EXPECT_TRUE(song->IsModified());
 }
 
