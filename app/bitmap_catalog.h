@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+
+namespace rz {
+
+// Bitmap resource ids of the owner-drawn controls and the frame's buttons.
+namespace bitmap_id {
+// Caption buttons: four-frame strips on magenta, 16 x 16 frames.
+inline constexpr int kClose = 142;
+inline constexpr int kMaximize = 143;
+inline constexpr int kRestore = 144;
+inline constexpr int kMinimize = 145;
+// Scroll-bar buttons: four-frame strips, 17 x 17 frames.
+inline constexpr int kArrowUp = 146;
+inline constexpr int kArrowDown = 147;
+inline constexpr int kArrowLeft = 148;
+inline constexpr int kArrowRight = 149;
+inline constexpr int kZoomIn = 150;
+inline constexpr int kZoomOut = 151;
+// Transport panel buttons: four-frame strips on magenta.
+inline constexpr int kClickOnOff = 167;
+inline constexpr int kStop = 419;
+inline constexpr int kNextSong = 420;
+inline constexpr int kPause = 421;
+inline constexpr int kPlayStop = 422;
+inline constexpr int kPreviousSong = 423;
+inline constexpr int kRecord = 424;
+inline constexpr int kTransposeUp = 462;
+inline constexpr int kTransposeDown = 463;
+inline constexpr int kTempo100 = 467;
+// The nine grid-resolution images, 16 x 16 each, on white.
+inline constexpr int kGridNotes = 444;
+// Fader backgrounds and thumbs; thumbs on magenta. No other resource uses
+// these numbers.
+inline constexpr int kTempoFaderBackground = 9001; // vertical, 15 x 145
+inline constexpr int kTempoFaderThumb = 9002;
+inline constexpr int kVolumeFaderBackground = 9003; // horizontal, 145 x 15
+inline constexpr int kVolumeFaderThumb = 9004;
+} // namespace bitmap_id
+
+// Frames of a button strip, left to right.
+enum class ButtonFrame { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
+inline constexpr int kButtonFrames = 4;
+
+// The program's bitmap resources, each painted once on first use and kept
+// for the program's life. GUI thread.
+class BitmapCatalog {
+public:
+    // A null image for an id the catalog does not hold.
+    static const QImage& image(int id);
+    static bool contains(int id);
+};
+
+} // namespace rz

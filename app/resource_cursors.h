@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Qt>
+
+namespace rz {
+
+// The cursor resources the owner-drawn controls name.
+inline constexpr int kCursorDragging = 142; // a scroll thumb or fader held
+inline constexpr int kCursorScroll = 143;   // over a scroll bar or fader
+inline constexpr int kCursorHand = 333;     // over a button that fires
+
+inline Qt::CursorShape resourceCursor(int id)
+{
+    switch (id) {
+    case kCursorDragging:
+        return Qt::ClosedHandCursor;
+    case kCursorScroll:
+        return Qt::OpenHandCursor;
+    case kCursorHand:
+        return Qt::PointingHandCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+} // namespace rz
