@@ -1,0 +1,89 @@
+#pragma once
+
+#include "engine/midi_out_device.h"
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <shared_mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_audio_driver_t;
+
+namespace rz {
+
+inline constexpr const char* kGmSynthName = "Built-in GM Synth";
+// The JACK client name of the synthesizer's audio output.
+inline constexpr const char* kGmSynthJackName = "DEVU Rizoraz GM Synth";
+inline constexpr double kGmSynthSampleRate = 44100.0;
+
+// Where a General MIDI SoundFont is looked for, in order of preference.
+std::vector<std::filesystem::path> defaultGmSoundFonts();
+// The first of `candidates` that is a regular file.
+std::optional<std::filesystem::path> findGmSoundFont(
+    const std::vector<std::filesystem::path>& candidates);
+
+struct GmSynthOptions {
+    std::filesystem::path soundFont;
+    // No audio driver: the caller renders with render().
+    bool driverless = false;
+    // Audio drivers to try in order; empty for "jack" when a JACK server
+    // answers, then "pulseaudio", then "alsa".
+    std::vector<std::string> drivers;
+};
+
+// The built-in software General MIDI synthesizer, playing through its own
+// audio driver. Messages sound as soon as they arrive; stamps are ignored.
+class GmSynthDevice final : public IMidiOutDevice {
+public:
+    explicit GmSynthDevice(GmSynthOptions options);
+    ~GmSynthDevice() override;
+    GmSynthDevice(const GmSynthDevice&) = delete;
+    GmSynthDevice& operator=(const GmSynthDevice&) = delete;
+
+    // Creates the synthesizer at 44100 Hz, loads the SoundFont and starts
+    // the first audio driver that will; false when none does.
+    bool open() override;
+    // The audio driver goes before the synthesizer.
+    void close() override;
+    bool isOpen() const override;
+    using IMidiOutDevice::sendShort;
+    // Any thread; real-time and system common messages are ignored.
+    void sendShort(std::span<const uint8_t> bytes, TickTime stamp) override;
+    // Any thread; F0 ... F7, handed to the synthesizer at once.
+    LongSendResult sendLong(std::span<const uint8_t> bytes,
+                            std::chrono::milliseconds timeout) override;
+    size_t maxLongMessageBytes() const override;
+    std::string displayName() const override { return kGmSynthName; }
+    MidiDeviceKind kind() const override { return MidiDeviceKind::InternalSynth; }
+
+    // Driverless mode only: renders the next left.size() frames (both spans
+    // the same length); false when not open or not driverless.
+    bool render(std::span<float> left, std::span<float> right);
+    // The audio driver that started, empty when driverless or closed.
+    const std::string& audioDriver() const { return m_driverName; }
+    const std::string& lastError() const { return m_lastError; }
+
+private:
+    bool startDriver();
+    std::vector<std::string> driversToTry() const;
+    bool failOpen(std::string reason);
+    void destroy();
+
+    const GmSynthOptions m_options;
+    std::string m_lastError;
+    std::string m_driverName;
+    _fluid_hashtable_t* m_settings = nullptr;
+    _fluid_synth_t* m_synth = nullptr;
+    _fluid_audio_driver_t* m_driver = nullptr;
+    std::atomic<bool> m_open{false};
+    // Sends hold it shared; open and close exclusively, so no send reaches a
+    // synthesizer being deleted. A send that finds it taken drops its message.
+    mutable std::shared_mutex m_lifetime;
+};
+
+} // namespace rz

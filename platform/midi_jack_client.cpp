@@ -1,0 +1,186 @@
+#include "platform/midi_jack_client.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <jack/midiport.h>
+
+namespace rz {
+
+namespace {
+
+std::mutex g_instanceMutex;
+std::weak_ptr<JackMidiClient> g_instance;
+
+// Only while probing for a server: libjack reports a missing server as an
+// error, but for us no server is simply no JACK ports.
+std::atomic<int> g_quietJackErrors{0};
+
+void jackError(const char* message)
+{
+    if (g_quietJackErrors.load(std::memory_order_relaxed) == 0)
+        std::fprintf(stderr, "JACK: %s\n", message);
+}
+
+jack_client_t* openClientQuietly()
+{
+    jack_set_error_function(jackError);
+    jack_set_info_function([](const char*) {});
+    g_quietJackErrors.fetch_add(1);
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(kJackClientName, JackNoStartServer, &status);
+    g_quietJackErrors.fetch_sub(1);
+    return client;
+}
+
+} // namespace
+
+std::shared_ptr<JackMidiClient> JackMidiClient::acquire()
+{
+    std::lock_guard lock(g_instanceMutex);
+    std::shared_ptr<JackMidiClient> client = g_instance.lock();
+    if (client && !client->gone())
+        return client;
+    jack_client_t* handle = openClientQuietly();
+    if (!handle)
+        return nullptr;
+    client.reset(new JackMidiClient(handle));
+    if (!client->activate())
+        return nullptr;
+    g_instance = client;
+    return client;
+}
+
+JackMidiClient::JackMidiClient(jack_client_t* client)
+    : m_client(client), m_sampleRate(jack_get_sample_rate(client))
+{
+}
+
+JackMidiClient::~JackMidiClient()
+{
+    // Deactivating first ends the process callback before anything it reads goes.
+    if (!gone())
+        jack_deactivate(m_client);
+    jack_client_close(m_client);
+}
+
+bool JackMidiClient::activate()
+{
+    jack_set_process_callback(m_client, processThunk, this);
+    jack_on_info_shutdown(m_client, shutdownThunk, this);
+    return jack_activate(m_client) == 0;
+}
+
+int JackMidiClient::processThunk(jack_nframes_t nframes, void* self)
+{
+    static_cast<JackMidiClient*>(self)->processCycle(nframes);
+    return 0;
+}
+
+void JackMidiClient::shutdownThunk(jack_status_t, const char*, void* self)
+{
+    auto* client = static_cast<JackMidiClient*>(self);
+    client->m_gone.store(true, std::memory_order_release);
+    std::lock_guard lock(client->m_registry);
+    for (std::atomic<JackPortUser*>& slot : client->m_users) {
+        if (JackPortUser* user = slot.load())
+            user->serverGone();
+    }
+}
+
+void JackMidiClient::processCycle(jack_nframes_t nframes)
+{
+    // Sequentially consistent with removeUser(): either it sees this cycle
+    // running, or this cycle sees the user's slot already empty.
+    m_inProcess.store(true);
+    JackCycle cycle;
+    cycle.nframes = nframes;
+    cycle.sampleRate = m_sampleRate;
+    jack_nframes_t firstFrame = 0;
+    jack_time_t nextUsecs = 0;
+    jack_get_cycle_times(m_client, &firstFrame, &cycle.startUsecs, &nextUsecs, &cycle.periodUsecs);
+    for (std::atomic<JackPortUser*>& slot : m_users) {
+        if (JackPortUser* user = slot.load())
+            user->process(cycle);
+    }
+    m_cycles.fetch_add(1);
+    m_inProcess.store(false);
+}
+
+std::vector<JackMidiPortInfo> JackMidiClient::midiPorts(bool destinations) const
+{
+    std::vector<JackMidiPortInfo> ports;
+    const unsigned long flags = destinations ? JackPortIsInput : JackPortIsOutput;
+    const char** names = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    if (!names)
+        return ports;
+    for (const char** name = names; *name; ++name) {
+        jack_port_t* port = jack_port_by_name(m_client, *name);
+        if (!port || jack_port_is_mine(m_client, port))
+            continue;
+        ports.push_back({*name, (jack_port_flags(port) & JackPortIsPhysical) != 0});
+    }
+    jack_free(names);
+    return ports;
+}
+
+jack_port_t* JackMidiClient::registerPort(bool output)
+{
+    std::lock_guard lock(m_registry);
+    if (gone())
+        return nullptr;
+    const std::string name =
+        std::string(output ? "midi_out_" : "midi_in_") + std::to_string(m_nextPortNumber++);
+    return jack_port_register(m_client, name.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                              output ? JackPortIsOutput : JackPortIsInput, 0);
+}
+
+void JackMidiClient::unregisterPort(jack_port_t* port)
+{
+    std::lock_guard lock(m_registry);
+    if (port && !gone())
+        jack_port_unregister(m_client, port);
+}
+
+std::string JackMidiClient::connect(const std::string& source, const std::string& destination)
+{
+    if (gone())
+        return "the JACK server has gone";
+    const int result = jack_connect(m_client, source.c_str(), destination.c_str());
+    if (result == 0 || result == EEXIST)
+        return {};
+    return "cannot connect " + source + " to " + destination;
+}
+
+bool JackMidiClient::addUser(JackPortUser* user)
+{
+    std::lock_guard lock(m_registry);
+    for (std::atomic<JackPortUser*>& slot : m_users) {
+        if (!slot.load()) {
+            slot.store(user);
+            return true;
+        }
+    }
+    return false;
+}
+
+void JackMidiClient::removeUser(JackPortUser* user)
+{
+    std::lock_guard lock(m_registry);
+    for (std::atomic<JackPortUser*>& slot : m_users) {
+        if (slot.load() == user)
+            slot.store(nullptr);
+    }
+    // A cycle that began before the slot emptied may still hold the user:
+    // wait for it to end. A server that has gone runs no more cycles; the
+    // one it was in, if any, gets a short while.
+    const uint64_t cycle = m_cycles.load();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (m_inProcess.load() && m_cycles.load() == cycle &&
+           (!gone() || std::chrono::steady_clock::now() < giveUp))
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+} // namespace rz

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/midi_out_device.h"
+#include "platform/midi_in_device.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rz {
+
+enum class MidiBackend : uint8_t { GmSynth, AlsaSequencer, Jack };
+
+// One MIDI device as the Ports dialog lists it.
+struct MidiDeviceDescriptor {
+    // Unique within its list and the same on every run for the same devices:
+    // the profile stores it.
+    std::string displayName;
+    MidiDeviceKind kind = MidiDeviceKind::Software;
+    MidiBackend backend = MidiBackend::Jack;
+    // Where the device is: the JACK port's full name, the ALSA sequencer
+    // address "client:port", or the synthesizer's SoundFont.
+    std::string address;
+
+    bool operator==(const MidiDeviceDescriptor&) const = default;
+};
+
+struct MidiSystemOptions {
+    // Where a General MIDI SoundFont is looked for, in order.
+    std::vector<std::filesystem::path> soundFonts;
+    bool useAlsa = true;
+    bool useJack = true;
+};
+
+MidiSystemOptions defaultMidiSystemOptions();
+
+// Lists the MIDI outputs and inputs of this machine and makes devices for
+// them: the built-in synthesizer first (outputs only, when a SoundFont
+// exists), then the ALSA sequencer's ports, then JACK's. A back end that is
+// missing (no sequencer, no JACK server) lists nothing and is no error.
+// Repeated names get " (2)", " (3)" in that order. Any thread.
+class MidiSystem {
+public:
+    explicit MidiSystem(MidiSystemOptions options = defaultMidiSystemOptions());
+
+    std::vector<MidiDeviceDescriptor> outputs() const;
+    std::vector<MidiDeviceDescriptor> inputs() const;
+
+    // A closed device for a listed descriptor; null for one that is malformed.
+    std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& descriptor) const;
+    std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& descriptor) const;
+
+    // The descriptors with repeated display names numbered.
+    static std::vector<MidiDeviceDescriptor> numbered(std::vector<MidiDeviceDescriptor> devices);
+
+private:
+    std::vector<MidiDeviceDescriptor> list(bool outputs) const;
+
+    MidiSystemOptions m_options;
+};
+
+} // namespace rz

@@ -1,0 +1,173 @@
+// The built-in General MIDI synthesizer with the TimGM6mb SoundFont,
+// rendering to a buffer.
+
+#include "platform/midi_gm_synth.h"
+#include "platform/midi_system.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::filesystem::path kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// Root mean square of the next `frames` frames, both channels.
+double renderRms(GmSynthDevice& synth, size_t frames)
+{
+    std::vector<float> left(frames), right(frames);
+    EXPECT_TRUE(synth.render(left, right));
+    double sum = 0;
+    for (size_t i = 0; i < frames; ++i)
+        sum += double(left[i]) * left[i] + double(right[i]) * right[i];
+    return std::sqrt(sum / double(2 * frames));
+}
+
+class GmSynthRender : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(std::filesystem::is_regular_file(kTestSoundFont))
+            << kTestSoundFont << " is missing: install the Debian package timgm6mb-soundfont";
+        GmSynthOptions options;
+        options.soundFont = kTestSoundFont;
+        options.driverless = true;
+        m_synth = std::make_unique<GmSynthDevice>(options);
+        ASSERT_TRUE(m_synth->open()) << m_synth->lastError();
+    }
+
+    std::unique_ptr<GmSynthDevice> m_synth;
+};
+
+TEST_F(GmSynthRender, IsAnInternalSynthNamedForThePortsDialog)
+{
+    EXPECT_EQ(m_synth->displayName(), "Built-in GM Synth");
+    EXPECT_EQ(m_synth->kind(), MidiDeviceKind::InternalSynth);
+    EXPECT_TRUE(m_synth->isOpen());
+    EXPECT_TRUE(m_synth->audioDriver().empty());
+}
+
+TEST_F(GmSynthRender, SilentUntilANoteThenSilentAgainAfterItsRelease)
+{
+    EXPECT_LT(renderRms(*m_synth, 4096), 1e-6);
+    m_synth->sendShort(Bytes{0x90, 60, 100});
+    EXPECT_GT(renderRms(*m_synth, 4096), 1e-3);
+    m_synth->sendShort(Bytes{0x80, 60, 0});
+    renderRms(*m_synth, 3 * 44100); // the release dies away
+    EXPECT_LT(renderRms(*m_synth, 4096), 1e-5);
+}
+
+TEST_F(GmSynthRender, SnareKey38OnChannel10Sounds)
+{
+    m_synth->sendShort(Bytes{0x99, 38, 110});
+    EXPECT_GT(renderRms(*m_synth, 4096), 1e-3);
+}
+
+TEST_F(GmSynthRender, ChannelMessagesAndRealTimeBytesAreTakenQuietly)
+{
+    const std::vector<Bytes> messages = {
+        {0xC0, 40},       {0xB0, 7, 100}, {0xE0, 0x00, 0x50}, {0xD0, 90}, {0xA0, 60, 20},
+        {0xF8},           {0xFA},         {0xFE},            {0xF2, 1, 2}, {0x40, 0x40},
+    };
+    for (const Bytes& message : messages)
+        m_synth->sendShort(message);
+    EXPECT_LT(renderRms(*m_synth, 4096), 1e-6) << "nothing was played";
+    m_synth->sendShort(Bytes{0x90, 72, 100});
+    EXPECT_GT(renderRms(*m_synth, 4096), 1e-3) << "the synthesizer still plays";
+}
+
+TEST_F(GmSynthRender, SystemExclusiveResetsAreAccepted)
+{
+    EXPECT_EQ(m_synth->sendLong(Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, std::chrono::milliseconds(5000)),
+              LongSendResult::Delivered)
+        << "GM System On";
+    EXPECT_EQ(m_synth->sendLong(Bytes{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
+                                std::chrono::milliseconds(5000)),
+              LongSendResult::Delivered)
+        << "GS Reset";
+    EXPECT_EQ(m_synth->sendLong(Bytes{0x7E, 0x7F, 0x09, 0x01}, std::chrono::milliseconds(5000)),
+              LongSendResult::Failed)
+        << "no F0 ... F7 frame";
+    m_synth->sendShort(Bytes{0x90, 60, 100});
+    EXPECT_GT(renderRms(*m_synth, 4096), 1e-3);
+}
+
+TEST_F(GmSynthRender, ClosedSynthIsSilentAndSendsAreHarmless)
+{
+    m_synth->close();
+    EXPECT_FALSE(m_synth->isOpen());
+    m_synth->sendShort(Bytes{0x90, 60, 100});
+    EXPECT_EQ(m_synth->sendLong(Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, std::chrono::milliseconds(10)),
+              LongSendResult::Failed);
+    std::vector<float> left(64), right(64);
+    EXPECT_FALSE(m_synth->render(left, right));
+}
+
+TEST(GmSynthOpen, FailsWithTheReasonForAMissingSoundFont)
+{
+    GmSynthOptions options;
+    options.soundFont = "/nonexistent/none.sf2";
+    options.driverless = true;
+    GmSynthDevice synth(options);
+    EXPECT_FALSE(synth.open());
+    EXPECT_FALSE(synth.isOpen());
+    EXPECT_NE(synth.lastError().find("none.sf2"), std::string::npos) << synth.lastError();
+}
+
+TEST(GmSynthOpen, FailsWhenNoAudioDriverStarts)
+{
+    GmSynthOptions options;
+    options.soundFont = kTestSoundFont;
+    options.drivers = {"no-such-driver"};
+    GmSynthDevice synth(options);
+    EXPECT_FALSE(synth.open());
+    EXPECT_FALSE(synth.isOpen());
+    EXPECT_NE(synth.lastError().find("no audio driver"), std::string::npos) << synth.lastError();
+}
+
+TEST(GmSynthSystem, ListedFirstWhenASoundFontExists)
+{
+    setenv("JACK_DEFAULT_SERVER", "rz-no-such-server", 1);
+    MidiSystemOptions options;
+    options.soundFonts = {"/nonexistent/default-GM.sf2", kTestSoundFont};
+    const MidiSystem system(options);
+    const auto outputs = system.outputs();
+    ASSERT_FALSE(outputs.empty());
+    EXPECT_EQ(outputs.front(),
+              (MidiDeviceDescriptor{"Built-in GM Synth", MidiDeviceKind::InternalSynth,
+                                    MidiBackend::GmSynth, kTestSoundFont.string()}));
+    for (const MidiDeviceDescriptor& input : system.inputs())
+        EXPECT_NE(input.backend, MidiBackend::GmSynth) << "the synthesizer takes no input";
+
+    auto device = system.makeOutput(outputs.front());
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->displayName(), "Built-in GM Synth");
+    EXPECT_EQ(device->kind(), MidiDeviceKind::InternalSynth);
+}
+
+TEST(GmSynthSystem, LeftOutWithoutASoundFont)
+{
+    setenv("JACK_DEFAULT_SERVER", "rz-no-such-server", 1);
+    MidiSystemOptions options;
+    options.soundFonts = {"/nonexistent/default-GM.sf2", "/nonexistent/TimGM6mb.sf2"};
+    const MidiSystem system(options);
+    for (const MidiDeviceDescriptor& output : system.outputs())
+        EXPECT_NE(output.backend, MidiBackend::GmSynth) << output.displayName;
+}
+
+TEST(GmSynthSystem, DefaultSoundFontsAreTriedInOrder)
+{
+    const auto candidates = defaultGmSoundFonts();
+    ASSERT_EQ(candidates.size(), 3u);
+    EXPECT_EQ(candidates[0], "/usr/share/sounds/sf2/default-GM.sf2");
+    EXPECT_EQ(candidates[1].filename(), "FluidR3_GM.sf2");
+    EXPECT_EQ(candidates[2].filename(), "TimGM6mb.sf2");
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,122 @@
+#pragma once
+
+// A JACK client for tests: records what reaches its MIDI input with the
+// absolute frame of each event, sends what a test queues on its MIDI output,
+// and can echo its input to its output.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+namespace rz {
+
+class JackTestClient {
+public:
+    struct Received {
+        std::vector<uint8_t> bytes;
+        uint64_t frame = 0; // jack_last_frame_time of its cycle + its offset
+    };
+
+    explicit JackTestClient(const char* name = "rz-test")
+    {
+        jack_status_t status{};
+        m_client = jack_client_open(name, JackNoStartServer, &status);
+        if (!m_client)
+            return;
+        m_in = jack_port_register(m_client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        m_out = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        jack_set_process_callback(m_client, &JackTestClient::processThunk, this);
+        m_active = m_in && m_out && jack_activate(m_client) == 0;
+    }
+    ~JackTestClient()
+    {
+        if (m_client) {
+            if (m_active)
+                jack_deactivate(m_client);
+            jack_client_close(m_client);
+        }
+    }
+    JackTestClient(const JackTestClient&) = delete;
+    JackTestClient& operator=(const JackTestClient&) = delete;
+
+    bool ok() const { return m_active; }
+    std::string inPort() const { return jack_port_name(m_in); }
+    std::string outPort() const { return jack_port_name(m_out); }
+    jack_client_t* handle() const { return m_client; }
+
+    void setEcho(bool echo)
+    {
+        std::lock_guard lock(m_mutex);
+        m_echo = echo;
+    }
+    // Sent as one event in the next cycle, after the ones queued before it.
+    void queue(std::vector<uint8_t> bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        m_outgoing.push_back(std::move(bytes));
+    }
+    std::vector<Received> received() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+    bool waitForCount(size_t count, std::chrono::milliseconds timeout) const
+    {
+        std::unique_lock lock(m_mutex);
+        return m_arrived.wait_for(lock, timeout, [&] { return m_received.size() >= count; });
+    }
+
+private:
+    static int processThunk(jack_nframes_t nframes, void* self)
+    {
+        static_cast<JackTestClient*>(self)->process(nframes);
+        return 0;
+    }
+    // Test code: a short lock in the process callback is acceptable here.
+    void process(jack_nframes_t nframes)
+    {
+        void* in = jack_port_get_buffer(m_in, nframes);
+        void* out = jack_port_get_buffer(m_out, nframes);
+        jack_midi_clear_buffer(out);
+        const jack_nframes_t cycleStart = jack_last_frame_time(m_client);
+        std::lock_guard lock(m_mutex);
+        const uint32_t count = jack_midi_get_event_count(in);
+        for (uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, in, i) != 0)
+                continue;
+            m_received.push_back({std::vector<uint8_t>(event.buffer, event.buffer + event.size),
+                                  uint64_t(cycleStart) + event.time});
+            if (m_echo)
+                jack_midi_event_write(out, event.time, event.buffer, event.size);
+        }
+        while (!m_outgoing.empty()) {
+            const std::vector<uint8_t>& bytes = m_outgoing.front();
+            if (jack_midi_event_write(out, nframes - 1, bytes.data(), bytes.size()) != 0)
+                break;
+            m_outgoing.pop_front();
+        }
+        if (count > 0)
+            m_arrived.notify_all();
+    }
+
+    jack_client_t* m_client = nullptr;
+    jack_port_t* m_in = nullptr;
+    jack_port_t* m_out = nullptr;
+    bool m_active = false;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_arrived;
+    bool m_echo = false;
+    std::deque<std::vector<uint8_t>> m_outgoing;
+    std::vector<Received> m_received;
+};
+
+} // namespace rz
