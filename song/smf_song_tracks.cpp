@@ -201,9 +201,10 @@ bool splitChannels(CSongDoc& song, size_t index, const std::vector<uint8_t>& cha
             kept.push_back(std::move(event));
     }
     source.events = std::move(kept);
-    const int32_t interval = int32_t(song.timeBase) * 16;
+    // No seek points: the image is only read back here, and the song's
+    // length has not been checked yet (a far event would make millions).
     for (size_t k = 0; k < channels.size(); ++k)
-        if (!rereadTrack(song, index + k, interval, reason))
+        if (!rereadTrack(song, index + k, 0, reason))
             return false;
     return true;
 }
