@@ -3,6 +3,7 @@
 #include "app/color_ref.h"
 #include "app/frame_3d.h"
 #include "app/gui_thread.h"
+#include "app/tool_images.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -284,6 +285,7 @@ const CatalogRow kRows[] = {
      [] { return panelButton({18, 14}, Face::Square, glyphArrowDown, 4); }},
     {bitmap_id::kTempo100, [] { return panelButton({22, 14}, Face::Square, glyphTempo100, 4); }},
     {bitmap_id::kGridNotes, gridNotes},
+    {bitmap_id::kToolImages, paintToolImages},
     {bitmap_id::kTempoFaderBackground, [] { return faderBackground({15, 145}, Qt::Vertical); }},
     {bitmap_id::kTempoFaderThumb, [] { return faderThumb({15, 9}); }},
     {bitmap_id::kVolumeFaderBackground,

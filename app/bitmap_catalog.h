@@ -31,6 +31,8 @@ inline constexpr int kTransposeDown = 463;
 inline constexpr int kTempo100 = 467;
 // The nine grid-resolution images, 16 x 16 each, on white.
 inline constexpr int kGridNotes = 444;
+// The tool-bar and menu images, 16 x 16 each, on magenta (app/tool_images.h).
+inline constexpr int kToolImages = 247;
 // Fader backgrounds and thumbs; thumbs on magenta. No other resource uses
 // these numbers.
 inline constexpr int kTempoFaderBackground = 9001; // vertical, 15 x 145

@@ -2,10 +2,9 @@
 
 #include <cstdint>
 
-namespace rz {
+#include "res/command_strings.h" // kIdlePromptId
 
-// The idle prompt of status pane 0 ("For Help, press F1").
-inline constexpr uint32_t kIdlePromptId = 57345;
+namespace rz {
 
 // The main frame's status line as the owner-drawn controls see it: hovering
 // a control shows its command's prompt, moving over one clears the status

@@ -1,0 +1,43 @@
+#pragma once
+
+namespace rz {
+
+// What the main frame asks of the application object. GUI thread.
+class FrameHost {
+public:
+    virtual ~FrameHost() = default;
+
+    // Start-up has finished: window metrics may be written from now on.
+    virtual bool startupComplete() const = 0;
+    // Closing: no metrics are written while the window goes away.
+    virtual void clearStartupComplete() = 0;
+
+    // The main frame's numbered timer `id` fired.
+    virtual void onFrameTimer(int id) = 0;
+    // Rebuilds the window title from the open set and song.
+    virtual void updateTitle() = 0;
+
+    // The sequencer's Stop(0).
+    virtual void stopSequencer() = 0;
+    // Closes the audio engines (JACK and ALSA PCM).
+    virtual void closeAudioEngines() = 0;
+
+    virtual bool hasOpenSet() const = 0;
+    // The open set was read from a set file (not a new, unsaved set).
+    virtual bool setHasFile() const = 0;
+    // Asks whether to save a modified set; false when the user cancelled.
+    virtual bool saveModifiedSet() = 0;
+    virtual void markSetModified() = 0;
+    // Clears the set tree view's slot, removes it from the set and destroys it.
+    virtual void releaseSetView() = 0;
+    // Saves the zoom options, closes every document, empties the work
+    // folder and ends the program once control returns to the event loop.
+    virtual void finishClose() = 0;
+
+    // One beat of the current song back or forward; false without a
+    // current song.
+    virtual bool stepBeatBack() = 0;
+    virtual bool stepBeatForward() = 0;
+};
+
+} // namespace rz

@@ -1,0 +1,259 @@
+#include "app/main_frame.h"
+
+#include "app/bitmap_catalog.h"
+#include "app/bitmap_push_button.h"
+#include "app/command_router.h"
+#include "app/command_text.h"
+#include "app/fader_ctrl.h"
+#include "app/flat_status_bar.h"
+#include "app/flat_tool_bar.h"
+#include "app/font_substitutions.h"
+#include "app/frame_host.h"
+#include "app/menu_bar.h"
+#include "app/pane_view.h"
+#include "core/profile.h"
+#include "res/main_menu.h"
+
+#include <QMenu>
+
+namespace rz {
+namespace {
+
+// The system-command form of a button's command word.
+uint32_t systemCommandWord(uint16_t code)
+{
+    return (uint32_t(code) << 16) | BitmapPushButton::kSystemCommandWord;
+}
+
+struct PanelButtonRow {
+    MainFrame::Button which;
+    int bitmapId;
+    CommandId command;
+};
+
+constexpr PanelButtonRow kPanelButtons[] = {
+    {MainFrame::Button::TransposeUp, bitmap_id::kTransposeUp, 61495},
+    {MainFrame::Button::TransposeDown, bitmap_id::kTransposeDown, 61496},
+    {MainFrame::Button::Tempo100, bitmap_id::kTempo100, 32808},
+    {MainFrame::Button::Record, bitmap_id::kRecord, 32840},
+    {MainFrame::Button::Stop, bitmap_id::kStop, 32776},
+    {MainFrame::Button::PlayStop, bitmap_id::kPlayStop, 32881},
+    {MainFrame::Button::Pause, bitmap_id::kPause, 32806},
+    {MainFrame::Button::NextSong, bitmap_id::kNextSong, 32818},
+    {MainFrame::Button::PreviousSong, bitmap_id::kPreviousSong, 32819},
+};
+
+constexpr CommandId kTempoFaderId = 32841;
+constexpr CommandId kVolumeFaderId = 32844;
+constexpr int32_t kDefaultVolume = 16383;
+
+constexpr CommandRow<MainFrame> kCommands[] = {
+    {MainFrame::kFirstMenuCommand, MainFrame::kLastMenuCommand, &MainFrame::onMenuCommand,
+     nullptr},
+};
+
+} // namespace
+
+// Creation in the order the frame's parts depend on: menu bar, caption
+// buttons, bars, panel buttons, faders, tool state, then the start timer.
+MainFrame::MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
+                     UiUpdater* updater, const KeyFilter* keys)
+    : QWidget(nullptr), m_profile(profile), m_router(router), m_host(host),
+      m_timers([this](int id) { m_host.onFrameTimer(id); })
+{
+    installFontSubstitutions();
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+    if (m_profile.readInt("OSoptions", "alwaysontop", 0) != 0)
+        flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setMinimumSize(kMinimumSize);
+
+    createMenuBar(updater, keys);
+    createCaptionButtons();
+    createBars();
+    createPanelButtons();
+    createFaders();
+    readToolState();
+    const bool showTranspose = m_profile.readInt("DisplayOptions", "ViewSetTime", 0) == 0;
+    button(Button::TransposeUp)->setVisible(showTranspose);
+    button(Button::TransposeDown)->setVisible(showTranspose);
+    createPlaceholderPanes();
+    m_timers.start(kStartTimerId, kStartTimerMs);
+
+    setMainStatusPrompt(this);
+    m_router.setMainFrame(this);
+}
+
+MainFrame::~MainFrame()
+{
+    if (mainStatusPrompt() == this)
+        setMainStatusPrompt(nullptr);
+    m_router.setMainFrame(nullptr);
+}
+
+void MainFrame::createMenuBar(UiUpdater* updater, const KeyFilter* keys)
+{
+    m_menuBar = new MenuBar(m_router, updater, keys, this);
+    m_menuBar->loadMenu(mainMenu());
+}
+
+void MainFrame::createCaptionButtons()
+{
+    const bool maximised = m_profile.readInt("WindowMetrics", "Maximized", 0) != 0;
+    auto make = [this](Button which, int bitmapId, uint16_t code) {
+        auto* b = new BitmapPushButton(bitmapId, QPoint(0, 0), this, systemCommandWord(code),
+                                       BitmapPushButton::kTransparent);
+        connect(b, &BitmapPushButton::systemCommand, this, &MainFrame::systemCommand);
+        m_buttons[size_t(which)] = b;
+    };
+    make(Button::Close, bitmap_id::kClose, kScClose);
+    make(Button::MaximizeRestore, maximised ? bitmap_id::kRestore : bitmap_id::kMaximize,
+         maximised ? kScRestore : kScMaximize);
+    make(Button::Minimize, bitmap_id::kMinimize, kScMinimize);
+}
+
+void MainFrame::createBars()
+{
+    m_toolBar = new FlatToolBar(m_router, this);
+    connect(m_toolBar, &FlatToolBar::performanceLookToggled, this, [this] {
+        if (m_host.hasOpenSet() && m_host.setHasFile())
+            m_host.markSetModified();
+    });
+    m_statusBar = new FlatStatusBar(this);
+    setPromptId(kIdlePromptId);
+}
+
+void MainFrame::createPanelButtons()
+{
+    for (const PanelButtonRow& row : kPanelButtons) {
+        auto* b = new BitmapPushButton(row.bitmapId, QPoint(0, 0), this, row.command,
+                                       BitmapPushButton::kTransparent);
+        connect(b, &BitmapPushButton::command, this,
+                [this](uint32_t command) { m_router.execute(command); });
+        m_buttons[size_t(row.which)] = b;
+    }
+}
+
+void MainFrame::createFaders()
+{
+    m_tempoFader = new FaderCtrl(bitmap_id::kTempoFaderBackground, bitmap_id::kTempoFaderThumb,
+                                 FaderCtrl::kVertical, this, kTempoFaderId);
+    m_tempoFader->setRange(-1000, 1000);
+    m_tempoFader->setPageSize(10);
+    m_tempoFader->setPos(0);
+    m_volumeFader = new FaderCtrl(bitmap_id::kVolumeFaderBackground,
+                                  bitmap_id::kVolumeFaderThumb, 0, this, kVolumeFaderId);
+    m_volumeFader->setRange(0, kDefaultVolume);
+    m_volumeFader->setPageSize(128);
+    m_volumeFader->setPos(m_profile.readInt("Defaults", "Volume", kDefaultVolume));
+}
+
+void MainFrame::readToolState()
+{
+    StaffToolState& s = m_staffTools;
+    s.grid = m_profile.readInt("StaffView", "Grid", 1) != 0;
+    s.tool = m_profile.readInt("StaffView", "Tool", 0);
+    s.line = m_profile.readInt("StaffView", "Line", 0);
+    s.noteType = m_profile.readInt("StaffView", "NoteType", 2);
+    s.dotted = m_profile.readInt("StaffView", "NoteDotted", 0) != 0;
+    s.triplet = m_profile.readInt("StaffView", "NoteTriplet", 0) != 0;
+    s.accidentals = m_profile.readInt("StaffView", "NoteAccidents", 0) != 0;
+    s.lyricTool = m_profile.readInt("LyricView", "Tool", 0);
+}
+
+void MainFrame::createPlaceholderPanes()
+{
+    for (uint32_t id : {pane_id::kSetTree, pane_id::kTrackList, pane_id::kEditor,
+                        pane_id::kController})
+        setPane(id, new PlaceholderPane(id, this));
+}
+
+void MainFrame::ActivateFrame(bool show)
+{
+    if (m_profile.readInt("WindowMetrics", "Maximized", 0) != 0)
+        showMaximized();
+    else if (show)
+        this->show();
+    m_host.updateTitle();
+}
+
+PaneView* MainFrame::pane(uint32_t id) const
+{
+    const auto it = m_panes.find(id);
+    if (it == m_panes.end() || !m_paneWidgets.at(id))
+        return nullptr;
+    return it->second;
+}
+
+void MainFrame::setPane(uint32_t id, PaneView* view)
+{
+    PaneView* old = pane(id);
+    removePane(id);
+    if (old && old != view)
+        delete dynamic_cast<PlaceholderPane*>(old);
+    if (!view)
+        return;
+    QWidget* widget = view->paneWidget();
+    if (widget->parentWidget() != this)
+        widget->setParent(this);
+    m_panes[id] = view;
+    m_paneWidgets[id] = widget;
+    view->placeInFrame(size());
+    if (!m_printPreview)
+        widget->show();
+}
+
+void MainFrame::removePane(uint32_t id)
+{
+    m_panes.erase(id);
+    m_paneWidgets.erase(id);
+}
+
+void MainFrame::placePanes()
+{
+    for (const auto& [id, view] : m_panes)
+        if (m_paneWidgets[id])
+            view->placeInFrame(size());
+}
+
+QMenu* MainFrame::contextMenu()
+{
+    if (!m_contextMenu)
+        m_contextMenu = m_menuBar->buildPopup(frameContextMenu(), this);
+    return m_contextMenu;
+}
+
+void MainFrame::setPromptId(uint32_t id)
+{
+    m_statusBar->setPartText(0, commandPromptText(id));
+}
+
+void MainFrame::clearStatusText()
+{
+    m_statusBar->setPartText(1, QString());
+}
+
+void MainFrame::setSessionInhibitor(SessionInhibitor* inhibitor)
+{
+    m_inhibitor = inhibitor;
+}
+
+void MainFrame::setPanelPainter(std::function<void(QPainter&, const QRect&)> painter)
+{
+    m_panelPainter = std::move(painter);
+    QWidget::update(panelRect());
+}
+
+std::span<const CommandRow<MainFrame>> MainFrame::commandTable()
+{
+    return kCommands;
+}
+
+bool MainFrame::onMenuCommand(CommandId id)
+{
+    return m_menuBar->popUp(int(id - kFirstMenuCommand));
+}
+
+} // namespace rz
