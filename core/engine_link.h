@@ -1,32 +1,78 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/set_link.h"
 
 namespace rz {
 
+struct CAudioClip;
 class CCue;
+class CTrack;
+class GuiPublishedValues;
 class IMidiOut;
 
 enum class TransportState { Stopped, Playing, Paused, Starting, Holding, SongEnded };
 
+// Where the running song must stop or jump next. Ticks; kNoTick for none.
+struct NextStop {
+    static constexpr int32_t kNoTick = 0x7FFFFFFF;
+
+    int32_t endTick = kNoTick;
+    int32_t jumpFrom = kNoTick;
+    int32_t jumpTo = 0;
+    const CCue* jumpCue = nullptr;      // null: a plain jump
+    SetItemHandle nextSong = nullptr;   // the song a Skip cue switches to
+    int32_t targetLabel = 0;            // the performer's typed label number, 0 none
+};
+
+// "RecordOptions" that play-out reads.
+struct RecordOptions {
+    int mode = 0;            // 1 step recording
+    bool followTempo = true;
+    int stepSize = 0;        // index into the step-size table; below 1 the note length
+    bool stepDot = false;
+    int stepUnits = 0;       // the step-size table's entry for stepSize, 120ths of a quarter
+};
+
+// "SyncOptions".
+struct SyncOptions {
+    int port = 0;            // 1-based output port for time code; 0 or less every port
+    int protocol = 0;        // 0 song position pointer, 1 MIDI time code
+    int masterSlave = 0;     // 1 master
+    int smpteRate = 3;
+};
+
 // What song code needs of the sequencer. Runs on the GUI thread unless a
-// member says otherwise.
+// member says otherwise; members marked "any thread" never wait.
 class IEngineLink {
 public:
     virtual ~IEngineLink() = default;
 
-    // Safe from any thread.
+    // Any thread.
     virtual TransportState transportState() const = 0;
+    // Sets the state word under the TransportMutex. Any thread.
+    virtual void setTransportState(TransportState state) = 0;
 
     virtual void Stop(bool reset) = 0;
     virtual void Play(int32_t tick) = 0;
+    // A start at a tick; force replaces the start tick of a pending start.
+    virtual void Play(int32_t tick, bool force) = 0;
+    virtual void Pause() = 0;
+    virtual void Advance(bool playThrough) = 0;
 
     // The numbered output list: port number -> index of the open port, -1 when
     // that port is not open.
     virtual int outputMapSize() const = 0;
     virtual int outputMapEntry(int portNumber) const = 0;
     // The open port at an index of the output map; null when there is none.
+    // Any thread.
     virtual IMidiOut* openOutPort(int index) = 0;
+    // How many ports openOutPort answers for. Any thread.
+    virtual int outPortCount() const = 0;
 
     // The vamp cue the sequencer is repeating, null when none, and how many
     // repetitions it has left.
@@ -41,8 +87,47 @@ public:
     virtual void SendSynthResets() = 0;
 
     virtual void RebuildThruTracks() = 0;
-    // The main frame's master volume fader, 0..16383.
+    // The sequencer's master volume, 0..16383, that scales every CC7. Any thread.
     virtual int masterVolume() const = 0;
+    // Stores the volume and has the current song's tracks resend their CC7.
+    virtual void SetMasterVolume(int volume) = 0;
+    // The master fader, the step note length and the fader drag. Any thread.
+    virtual const GuiPublishedValues& guiValues() const = 0;
+
+    // Next-stop fields, hold and play-through. Any thread.
+    virtual NextStop nextStop() const = 0;
+    virtual void setNextStop(const NextStop& stop) = 0;
+    virtual bool holdFlag() const = 0;
+    virtual void setHoldFlag(bool hold) = 0;
+    virtual bool playThrough() const = 0;
+    // The set's next enabled song after the current one, null at the end;
+    // kept by the engine so the timer thread may ask. Any thread.
+    virtual SetItemHandle nextSetSong() const = 0;
+
+    // Recording. Any thread.
+    virtual bool recording() const = 0;
+    virtual RecordOptions recordOptions() const = 0;
+    // A thru track echoes input to this port and channel.
+    virtual bool hasThruTrack(const IMidiOut* port, int channel) const = 0;
+
+    // The play position's real time, µs; the block length of the audio
+    // engine, µs; the synchronisation options. Any thread.
+    virtual double realTime() const = 0;
+    virtual double blockLength() const = 0;
+    virtual SyncOptions syncOptions() const = 0;
+    // Song position pointer in sixteenths, 0..16383. Timer thread.
+    virtual void SendSongPosition(int32_t sixteenths) = 0;
+
+    // Every open instrument port whose instrument is named so takes the state.
+    virtual void setInstrumentState(std::string_view instrumentName,
+                                    std::span<const uint8_t> state) = 0;
+
+    // The two clip play lists of the audio engine; callers hold the AudioMutex.
+    virtual void clearClipPlayLists() = 0;
+    virtual bool clipInPlayList(const CAudioClip& clip) const = 0;
+    virtual void appendClipToPlayLists(CAudioClip& clip, CTrack& track) = 0;
+    // Positions the clip's sample cursor at a time from its start, µs.
+    virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
 };
 
 } // namespace rz

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace rz {
+
+class CSmpteTime;
 
 // What an open output port offers song code. The engine implements it; the
 // channel-cache reads give what the song last sent on a channel.
@@ -32,6 +36,26 @@ public:
     virtual int controllerValue(int channel, int controller) const = 0;
     // The last CC7 the song sent on the channel before volume scaling.
     virtual int unscaledVolume(int channel) const = 0;
+    // -1 when unset.
+    virtual int channelPressure(int channel) const = 0;
+    // 14 bits, 8192 centre; -1 when unset.
+    virtual int pitchBend(int channel) const = 0;
+    // RPN 0, 1, 2 or 5; -1 when unset or for any other number.
+    virtual int rpnValue(int channel, int rpn) const = 0;
+
+    // The sounding notes as sent, tags included; may allocate.
+    virtual std::vector<uint32_t> heldNotes() = 0;
+    // The same into a caller's buffer, at most `capacity` of them; returns
+    // how many there are. Ports that can override it so locate never
+    // allocates.
+    virtual size_t copyHeldNotes(uint32_t* out, size_t capacity)
+    {
+        const std::vector<uint32_t> notes = heldNotes();
+        std::copy_n(notes.begin(), std::min(capacity, notes.size()), out);
+        return notes.size();
+    }
+
+    virtual void SendMtcFullFrame(const CSmpteTime& time) = 0;
 };
 
 } // namespace rz

@@ -24,6 +24,13 @@ public:
     virtual SetItemHandle FindAdjacentSong(bool previous) = 0;
     // The set document's own view refresh (after a song's layout was restored).
     virtual void updateSetViews() = 0;
+
+    // A stand-alone set is the program's own untitled set of one song: a
+    // song it holds that is renamed by saving updates the recent-file list
+    // and the start-up path instead of the set.
+    virtual bool isStandAlone() const = 0;
+    // Marks the set modified: its song list holds a path that changed.
+    virtual void setModified() = 0;
 };
 
 } // namespace rz

@@ -3,7 +3,10 @@
 #include "core/color.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace rz {
 
@@ -59,6 +62,28 @@ public:
     // Clears the selection of the song's event list view.
     virtual void clearEventListSelection(CSongDoc& song) = 0;
     virtual void repaintTransportPanel() = 0;
+
+    // When a song becomes current: every torn-off view window to the top,
+    // neither moved nor sized.
+    virtual void raiseTornOffWindows() = 0;
+
+    // Saving and sending songs.
+    // The folder of temporary audio (recordings, copies kept for undo).
+    virtual std::filesystem::path workFolder() const = 0;
+    // Replaces `name` by an unused ".wav" name in the work folder, keeping
+    // the file part of a name that has a folder as its base.
+    virtual void MakeUniqueAudioFileName(std::filesystem::path& name) = 0;
+    // After a save renamed the song's file: drops the recent-songs entry of
+    // the old name, and records the new path to be opened at start-up.
+    virtual void removeNewestRecentSong() = 0;
+    virtual void SetAutoOpenPath(const std::filesystem::path& path) = 0;
+    // Stores the current window layout into a song's layout text.
+    virtual void SnapshotLayout(std::string& layout) = 0;
+    // Hands a message to the desktop's mail program: the subject and the
+    // files to attach, in order. False, with a reason, when it could not.
+    virtual bool SendFileByMail(std::string_view subject,
+                                const std::vector<std::filesystem::path>& attachments,
+                                std::string& reason) = 0;
 };
 
 } // namespace rz

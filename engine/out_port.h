@@ -166,6 +166,8 @@ public:
     int destination(DestinationTable table, int channel, size_t index) const;
     // The sounding notes as sent, tags included, in slot order.
     std::vector<uint32_t> heldNotes();
+    // The same into the caller's buffer without allocating (locate calls it).
+    size_t copyHeldNotes(uint32_t* out, size_t capacity) override;
 
 private:
     struct ChannelState {

@@ -105,4 +105,20 @@ std::vector<uint32_t> COutPort::heldNotes()
     return notes;
 }
 
+size_t COutPort::copyHeldNotes(uint32_t* out, size_t capacity)
+{
+    PortGuard guard(m_semaphore, "copyHeldNotes", m_lockWait);
+    if (!guard)
+        return 0;
+    size_t count = 0;
+    for (uint32_t entry : m_held) {
+        if (entry == 0)
+            continue;
+        if (count < capacity)
+            out[count] = entry;
+        ++count;
+    }
+    return count;
+}
+
 } // namespace rz

@@ -14,6 +14,7 @@
 #include "song/auto_recover.h"
 #include "song/build_maps.h"
 #include "song/play_images.h"
+#include "song/rsd_import.h"
 #include "song/smf_header.h"
 #include "song/smf_song_tracks.h"
 #include "song/song_doc.h"
@@ -149,8 +150,10 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
         RebuildPlayImages(song, false);
         return true;
     }
-    if (kind.rsd)
-        return failOpen(song, reason, "importing .rsd documents is not supported");
+    if (kind.rsd) {
+        std::string why;
+        return ImportRsd(song, bytes, why) || failOpen(song, reason, why);
+    }
     SmfLayout layout;
     SongTiming timing;
     std::string why;

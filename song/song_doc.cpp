@@ -40,8 +40,10 @@ void CSongDoc::RestartPlayback()
     IEngineLink& engine = m_context.engine;
     if (engine.transportState() == TransportState::Playing)
         engine.Play(position);
-    else if (isCurrentSong())
+    else if (isCurrentSong()) {
         engine.Stop(false);
+        LocateToCurrent();
+    }
 }
 
 bool CSongDoc::RevertTrackStates()

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace rz {
 
 class IClipLoader;
 class IEngineLink;
+class IMidiOut;
+struct PlayOutState;
 class IPrompt;
 class IProfile;
 class ISetLink;
@@ -121,6 +124,22 @@ public:
     // folder, keeping the base of `name` when it has a folder.
     void MakeClipFileName(std::filesystem::path& name);
 
+    // Saving. GUI thread. A false answer means nothing was saved: the user
+    // has been told why (or cancelled), and the song file, its ".bak" and its
+    // AutoRecover copy are as they were.
+    // A path ending ".sav" writes an AutoRecover copy: no questions, no clip
+    // moves, no backup, no renaming, and the song stays modified.
+    bool OnSaveDocument(const std::filesystem::path& path);
+    // No path: asks for one (Save As). replace: the song takes the new path
+    // and its title from the file name; otherwise a copy is written.
+    bool DoSave(const std::optional<std::filesystem::path>& path, bool replace);
+    // Never adds to the recent-file list. A song not loaded yet takes its
+    // title from the file name.
+    void SetPathName(const std::filesystem::path& path, bool addToRecent = false);
+    // Gives the clips of the undo records named `oldName` the new name;
+    // returns how many.
+    int RenameClipFiles(const std::string& oldName, const std::string& newName);
+
     // Undo list and the Edit menu.
     const CUndoRecord* GetUndoRecord() const;
     CommandState OnUpdateEditUndo() const;
@@ -180,6 +199,37 @@ public:
 
     const SongContext& context() const { return m_context; }
 
+    // Play-out, locate and navigation. Locate, ComputeNextStop and
+    // PlayEventsUpTo run on the sequencer's timer thread (Locate also on the
+    // GUI thread while stopped or paused); they allocate nothing once the
+    // chase buffers are reserved and never throw. The commands run on the GUI
+    // thread.
+    void Locate(int32_t tick);
+    void ComputeNextStop();
+    void PlayEventsUpTo();
+    // tick -1: the position.
+    void BuildAudioPlayLists(int32_t tick);
+    void UpdateCursorTime(CTrack& track);
+    // The first cue whose effective time is at or after the tick; the count when none.
+    int FindCueAt(int32_t tick) const;
+    void OnTimerCues();
+    void GoToBeginning();
+    void GoToEnd();
+    void NextMeasure();
+    void PreviousMeasure();
+    void NextCue();
+    void PreviousCue();
+    void NextNote();
+    void PreviousNote();
+    void StepBeatBack();
+    void StepBeatForward();
+    void GoToMeasure(int32_t tick);
+    void RepeatMeasure();
+    void SkipNextMeasure();
+    // kNoJump does nothing.
+    void JumpTo(int32_t tick);
+    static constexpr int32_t kNoJump = 0x7FFFFFFF;
+
 private:
     // Runs a record forward (Redo) or back (Undo) and moves the undo position.
     bool runRecord(CUndoRecord& record, bool forward);
@@ -190,6 +240,24 @@ private:
     std::string promptTitle() const;
 
     SongContext m_context;
+
+    // Play-out: the chase buffers and the clip work a lock timeout left pending.
+    PlayOutState& playOutState();
+    void positionTrack(size_t index, int32_t tick, double time);
+    void chaseTracks(bool starting);
+    void chaseGroup(size_t first, bool starting);
+    void chaseTrack(size_t index, bool autoProps);
+    void sendChaseState(IMidiOut& port, int channel, bool starting);
+    void sendHeldNotes(IMidiOut& port, int channel);
+    void sendSyncPosition(int32_t tick, double time);
+    void playEvent(CTrack& track, size_t index, const RawEvent& event);
+    void startClipsAt(size_t trackIndex, int32_t tick);
+    void startClipsLocked(CTrack& track, int32_t tick);
+    void retryPendingClipWork();
+    void locateAndShow(int32_t tick);
+    void loadTrackClips(CTrack& track);
+    void sendStartupData(CTrack& track);
+    std::shared_ptr<PlayOutState> m_playOut;
 };
 
 } // namespace rz

@@ -21,12 +21,6 @@ constexpr int kMaxTimeBase = 32767;
 // "RelVolume" steps of 1/16 octave: 2^(n/16) stays within 1/16 .. 16.
 constexpr int kMaxRelVolumeStep = 64;
 
-// Tempo multiplier: 100000 is 100 %.
-constexpr int32_t kNormalMultiplier = 100000;
-constexpr int32_t kMinMultiplier = 50000;
-constexpr int32_t kMaxMultiplier = 200000;
-constexpr double kTempoMatch = 0.001;
-
 int readTimeBase(const IProfile& profile)
 {
     const int value = profile.readInt(kSongDefaults, "Timebase", kDefaultTimeBase);
@@ -159,11 +153,6 @@ bool CSongDoc::SaveModified()
     return true;
 }
 
-bool CSongDoc::DoFileSave()
-{
-    return false;
-}
-
 std::string CSongDoc::promptTitle() const
 {
     if (!title.empty())
@@ -184,30 +173,6 @@ void CSongDoc::SetModifiedFlag(bool isModified)
 bool CSongDoc::isCurrentSong() const
 {
     return m_context.host.currentSong() == this;
-}
-
-void CSongDoc::ActivateSong([[maybe_unused]] int32_t tick)
-{
-    if (!contentFlag)
-        return;
-    applyPerformanceTempo();
-}
-
-void CSongDoc::applyPerformanceTempo()
-{
-    ISongHost& host = m_context.host;
-    if (performanceTempo == 0) {
-        host.SetTempoMultiplier(kNormalMultiplier, true);
-        return;
-    }
-    if (tempoMap.empty())
-        return;
-    const double ratio = double(tempoMap.front().tempo) / double(performanceTempo);
-    if (std::fabs(ratio - 1.0) <= kTempoMatch)
-        return;
-    const double multiplier = std::clamp(std::trunc(ratio * kNormalMultiplier),
-                                         double(kMinMultiplier), double(kMaxMultiplier));
-    host.SetTempoMultiplier(int32_t(multiplier), true);
 }
 
 } // namespace rz

@@ -11,6 +11,7 @@
 #include "song/midi_event.h"
 #include "song/seek_point.h"
 #include "song/track_item.h"
+#include "song/volume_scale.h"
 
 namespace rz {
 
@@ -124,6 +125,15 @@ public:
     int32_t FindClipAtTime(int32_t time);
     bool HasInitialSettings() const;
     int32_t MapPitch(int32_t keySignature) const;
+
+    // Initial settings and volume on the output port. False, sending
+    // nothing, without a port or a patch, or when the port's channel already
+    // holds the patch (and the bank when the track has one).
+    bool SendInitialControllers(const VolumeScale& scale);
+    // Stores a new percent (-1 keeps it) and resends the channel's CC7
+    // rescaled when it changed, unless the channel plays another patch.
+    void SetVolume(int32_t percent, const VolumeScale& scale);
+    void UpdateAudioGains(int masterVolume);
 
 private:
     template <size_t N>

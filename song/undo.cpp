@@ -342,8 +342,7 @@ bool CSongDoc::runRecord(CUndoRecord& record, bool forward)
 
 void CSongDoc::LocateToCurrent()
 {
-    // Play-out is not built yet: locating only keeps the position, inside the song.
-    position = std::max(position, 0);
+    Locate(std::max(position, 0));
 }
 
 } // namespace rz

@@ -1,7 +1,10 @@
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include "core/ms_clock.h"
 #include "song/auto_recover.h"
+#include "song/fs.h"
 #include "song_fixture.h"
 
 namespace rz {
@@ -131,7 +134,9 @@ TEST_F(CloseSongTest, CancelKeepsTheSongAndItsRecoverCopy)
 
 TEST_F(CloseSongTest, FailedSaveKeepsTheSong)
 {
+    const ScopedFsFault diskFull(FsStep::Write, ENOSPC);
     f.prompt.expectYesNoCancel("Save changes to tune?", PromptAnswer::Yes);
+    f.prompt.expectMessage("No space left on device");
     EXPECT_FALSE(song->CloseSong());
     EXPECT_EQ(song->tracks.size(), 2u);
     EXPECT_TRUE(song->IsModified());
@@ -196,8 +201,8 @@ TEST(ActivateSongTempoMultiplier, FollowsThePerformanceTempo)
         if (c.expectedCall == nullptr) {
             EXPECT_EQ(f.host.log.count("SetTempoMultiplier"), 0u) << c.performanceTempo;
         } else {
-            ASSERT_EQ(f.host.log.calls().size(), 1u) << c.performanceTempo;
-            EXPECT_EQ(f.host.log.calls()[0], c.expectedCall);
+            ASSERT_EQ(f.host.log.count("SetTempoMultiplier"), 1u) << c.performanceTempo;
+            EXPECT_TRUE(f.host.log.contains(c.expectedCall)) << c.performanceTempo;
         }
     }
 }

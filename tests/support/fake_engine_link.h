@@ -1,7 +1,9 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "core/engine_gui_values.h"
 #include "core/engine_link.h"
 #include "tests/support/call_log.h"
 
@@ -9,8 +11,14 @@ namespace rz {
 
 // Records every call (arguments included); tests set what it answers. The
 // output map holds port indices into `ports` (-1 when a port is not open).
+// The clip play list is a list of the clips handed over, with their tracks.
 class FakeEngineLink : public IEngineLink {
 public:
+    struct PlayedClip {
+        CAudioClip* clip = nullptr;
+        CTrack* track = nullptr;
+    };
+
     CallLog log;
     TransportState state = TransportState::Stopped;
     std::vector<int> outputMap;
@@ -19,13 +27,32 @@ public:
     int repetitionsLeft = 0;
     int advanceResetOption = 0;
     int master = 16383;
+    GuiPublishedValues gui;
+    NextStop stop;
+    bool hold = false;
+    bool through = false;
+    SetItemHandle nextSong = nullptr;
+    bool isRecording = false;
+    RecordOptions record;
+    std::vector<std::pair<const IMidiOut*, int>> thruTracks;
+    double playTime = 0.0;
+    double block = 0.0;
+    SyncOptions sync;
+    std::vector<PlayedClip> clipList;
+    // Logs the transport calls; the port reads stay out of the log.
+    bool logPortLookups = true;
 
     TransportState transportState() const override { return state; }
+    void setTransportState(TransportState value) override;
     void Stop(bool reset) override;
     void Play(int32_t tick) override;
+    void Play(int32_t tick, bool force) override;
+    void Pause() override;
+    void Advance(bool playThrough) override;
     int outputMapSize() const override { return int(outputMap.size()); }
     int outputMapEntry(int portNumber) const override;
     IMidiOut* openOutPort(int index) override;
+    int outPortCount() const override { return int(ports.size()); }
     const CCue* activeVamp() const override { return vamp; }
     int vampRepetitionsLeft() const override { return repetitionsLeft; }
     int advanceReset() const override { return advanceResetOption; }
@@ -34,6 +61,27 @@ public:
     void SendSynthResets() override;
     void RebuildThruTracks() override;
     int masterVolume() const override { return master; }
+    void SetMasterVolume(int volume) override;
+    const GuiPublishedValues& guiValues() const override { return gui; }
+    NextStop nextStop() const override { return stop; }
+    void setNextStop(const NextStop& value) override { stop = value; }
+    bool holdFlag() const override { return hold; }
+    void setHoldFlag(bool value) override { hold = value; }
+    bool playThrough() const override { return through; }
+    SetItemHandle nextSetSong() const override { return nextSong; }
+    bool recording() const override { return isRecording; }
+    RecordOptions recordOptions() const override { return record; }
+    bool hasThruTrack(const IMidiOut* port, int channel) const override;
+    double realTime() const override { return playTime; }
+    double blockLength() const override { return block; }
+    SyncOptions syncOptions() const override { return sync; }
+    void SendSongPosition(int32_t sixteenths) override;
+    void setInstrumentState(std::string_view instrumentName,
+                            std::span<const uint8_t> state) override;
+    void clearClipPlayLists() override;
+    bool clipInPlayList(const CAudioClip& clip) const override;
+    void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
+    void clipTimeToSample(CAudioClip& clip, double time) override;
 };
 
 } // namespace rz

@@ -22,4 +22,6 @@ SetItemHandle FakeSetLink::FindAdjacentSong(bool previous)
 
 void FakeSetLink::updateSetViews() { log.record("updateSetViews"); }
 
+void FakeSetLink::setModified() { log.record("setModified"); }
+
 } // namespace rz

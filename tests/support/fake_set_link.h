@@ -16,6 +16,11 @@ public:
     void UpdateMarkers(CSongDoc& song) override;
     SetItemHandle FindAdjacentSong(bool previous) override;
     void updateSetViews() override;
+
+    // What isStandAlone answers.
+    bool standAlone = false;
+    bool isStandAlone() const override { return standAlone; }
+    void setModified() override;
 };
 
 } // namespace rz

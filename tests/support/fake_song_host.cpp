@@ -58,4 +58,47 @@ void FakeSongHost::clearEventListSelection(CSongDoc&) { log.record("clearEventLi
 
 void FakeSongHost::repaintTransportPanel() { log.record("repaintTransportPanel"); }
 
+void FakeSongHost::raiseTornOffWindows() { log.record("raiseTornOffWindows"); }
+
+void FakeSongHost::MakeUniqueAudioFileName(std::filesystem::path& name)
+{
+    log.record("MakeUniqueAudioFileName", name.string());
+    const std::string base = name.has_parent_path() ? name.stem().string() : std::string("take");
+    std::error_code error;
+    for (int n = 1;; ++n) {
+        const std::string suffix = n > 1 ? "_" + std::to_string(n) : std::string();
+        const std::filesystem::path candidate = workFolderPath / (base + suffix + ".wav");
+        if (!std::filesystem::exists(candidate, error)) {
+            name = candidate;
+            return;
+        }
+    }
+}
+
+void FakeSongHost::removeNewestRecentSong() { log.record("removeNewestRecentSong"); }
+
+void FakeSongHost::SetAutoOpenPath(const std::filesystem::path& path)
+{
+    log.record("SetAutoOpenPath", path.string());
+}
+
+void FakeSongHost::SnapshotLayout(std::string& layout)
+{
+    log.record("SnapshotLayout");
+    layout = layoutSnapshot;
+}
+
+bool FakeSongHost::SendFileByMail(std::string_view subject,
+                                  const std::vector<std::filesystem::path>& attachments,
+                                  std::string& reason)
+{
+    std::string files;
+    for (const auto& file : attachments)
+        files += (files.empty() ? "" : ";") + file.string();
+    log.record("SendFileByMail", subject, files);
+    if (!mailAnswer)
+        reason = mailFailure;
+    return mailAnswer;
+}
+
 } // namespace rz

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/song_host.h"
 #include "tests/support/call_log.h"
@@ -39,6 +42,23 @@ public:
     void showControllerView(CSongDoc& song, int kind, int controller) override;
     void clearEventListSelection(CSongDoc& song) override;
     void repaintTransportPanel() override;
+    void raiseTornOffWindows() override;
+
+    // Saving and sending songs. The work folder is empty until a test sets
+    // one; unique names are made there as the program makes them. The mail
+    // hand-off answers mailAnswer, with mailFailure as its reason.
+    std::filesystem::path workFolderPath;
+    std::string layoutSnapshot = "@DR;21;0,0,800,600";
+    bool mailAnswer = true;
+    std::string mailFailure;
+
+    std::filesystem::path workFolder() const override { return workFolderPath; }
+    void MakeUniqueAudioFileName(std::filesystem::path& name) override;
+    void removeNewestRecentSong() override;
+    void SetAutoOpenPath(const std::filesystem::path& path) override;
+    void SnapshotLayout(std::string& layout) override;
+    bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
+                        std::string& reason) override;
 };
 
 } // namespace rz

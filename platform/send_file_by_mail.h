@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz {
+
+// Hands a message to the desktop's mail program: runs
+// "xdg-email --subject S --attach FILE ..." (found on PATH, started without a
+// shell) and waits for it to exit. Attachments go by absolute path, so no
+// file name reads as an option; they keep their file names, which xdg-email
+// cannot change. False, with a reason, when xdg-email cannot be started or
+// exits with an error. GUI thread.
+bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
+                    std::string& reason);
+
+} // namespace rz

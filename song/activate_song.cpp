@@ -1,0 +1,153 @@
+// Making a song the current one: the engine stopped and reset, clips loaded,
+// start-up data sent, the song located and shown. GUI thread.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/clip_loader.h"
+#include "core/engine_link.h"
+#include "core/midi_out.h"
+#include "core/profile.h"
+#include "core/set_link.h"
+#include "core/song_host.h"
+#include "song/song_doc.h"
+
+namespace rz {
+
+namespace {
+
+// Tempo multiplier: 100000 is 100 %.
+constexpr int32_t kNormalMultiplier = 100000;
+constexpr int32_t kMinMultiplier = 50000;
+constexpr int32_t kMaxMultiplier = 200000;
+constexpr double kTempoMatch = 0.001;
+
+// "dr" record id 50 ('2'): an instrument's state, after the instrument's
+// zero-terminated name.
+constexpr uint8_t kInstrumentStateId = '2';
+
+void resetPorts(IEngineLink& engine)
+{
+    switch (engine.advanceReset()) {
+    case 1:
+        engine.ResetPortChannelStates();
+        engine.ResetOutPorts();
+        break;
+    case 2: engine.SendSynthResets(); break;
+    default: break;
+    }
+}
+
+void sendInstrumentState(std::span<const uint8_t> bytes, IEngineLink& engine)
+{
+    if (bytes.size() < 4 || bytes[0] != 'd' || bytes[1] != 'r' || bytes[2] != kInstrumentStateId)
+        return;
+    const std::span<const uint8_t> rest = bytes.subspan(3);
+    const auto end = std::find(rest.begin(), rest.end(), uint8_t(0));
+    if (end == rest.end())
+        return;
+    const size_t nameLength = size_t(end - rest.begin());
+    const std::string_view name(reinterpret_cast<const char*>(rest.data()), nameLength);
+    engine.setInstrumentState(name, rest.subspan(nameLength + 1));
+}
+
+} // namespace
+
+void CSongDoc::ActivateSong(int32_t tick)
+{
+    if (!contentFlag)
+        return;
+    if (tick < 0)
+        tick = position;
+    IEngineLink& engine = m_context.engine;
+    ISongHost& host = m_context.host;
+    engine.Stop(false);
+    smpteOffset.GetTime();
+    resetPorts(engine);
+    for (const auto& cue : cues) {
+        if (cue->kind == kCueSkip && cue->time == tick) {
+            tick = cue->secondTime;
+            break;
+        }
+    }
+    if (isCurrentSong()) {
+        Locate(tick);
+        host.UpdateAllViews();
+        return;
+    }
+    host.setWaitCursor(true);
+    host.SetCurrentSong(this);
+    for (size_t i = tracks.size() >= 2 ? tracks.size() - 2 : 0; i >= 1; --i) {
+        CTrack& track = *tracks[i];
+        if (track.type == kWaveTrack)
+            loadTrackClips(track);
+        else if (track.playEnabled != 0 && track.outputPort != nullptr)
+            sendStartupData(track);
+    }
+    Locate(tick);
+    host.UpdateNoteDuration();
+    if (m_context.profile.readInt("OpenOptions", "RecallLayout", 0) != 0) {
+        host.RestoreLayout(layoutText);
+        if (m_context.setLink != nullptr)
+            m_context.setLink->updateSetViews();
+    }
+    UpdateViews();
+    host.raiseTornOffWindows();
+    applyPerformanceTempo();
+    host.setWaitCursor(false);
+    host.UpdateAllViews();
+}
+
+// Each clip that loads gets the duration of its samples; the track's and
+// the song's end grow with it.
+void CSongDoc::loadTrackClips(CTrack& track)
+{
+    IClipLoader* loader = m_context.clipLoader;
+    for (CMidiEvent& event : track.events) {
+        CAudioClip* clip = event.message == kAudioClipMessage ? event.clip() : nullptr;
+        if (clip == nullptr || loader == nullptr || !loader->loadSamples(*clip))
+            continue;
+        const double end = TickToTime(event.tick) + double(clip->length) / 10.0; // 100-ns units
+        const int32_t endAt = TimeToTick(end);
+        event.value2 = std::max(endAt - event.tick, int32_t(0));
+        track.endTick = std::max(track.endTick, endAt);
+        endTick = std::max(endTick, endAt);
+    }
+    ExtendMeasureMap();
+}
+
+// The track's data events at tick 0: system exclusive to its port, an
+// instrument's state to the instrument ports of that name.
+void CSongDoc::sendStartupData(CTrack& track)
+{
+    for (const CMidiEvent& event : track.events) {
+        if (event.tick != 0)
+            break;
+        const std::span<const uint8_t> bytes = event.data.bytes();
+        if (bytes.empty())
+            continue;
+        if (event.kind() == 0xF0 || event.kind() == 0xF7)
+            track.outputPort->sendSysEx(bytes.data(), bytes.size());
+        else if (event.message == kSequencerSpecificMessage)
+            sendInstrumentState(bytes, m_context.engine);
+    }
+}
+
+void CSongDoc::applyPerformanceTempo()
+{
+    ISongHost& host = m_context.host;
+    if (performanceTempo == 0) {
+        host.SetTempoMultiplier(kNormalMultiplier, true);
+        return;
+    }
+    if (tempoMap.empty())
+        return;
+    const double ratio = double(tempoMap.front().tempo) / double(performanceTempo);
+    if (std::fabs(ratio - 1.0) <= kTempoMatch)
+        return;
+    const double multiplier = std::clamp(std::trunc(ratio * kNormalMultiplier),
+                                         double(kMinMultiplier), double(kMaxMultiplier));
+    host.SetTempoMultiplier(int32_t(multiplier), true);
+}
+
+} // namespace rz

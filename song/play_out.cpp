@@ -1,0 +1,183 @@
+// Play-out: every event that has come due goes to its port, and the audio
+// clip play lists are handed to the audio engine. Timer thread; never
+// allocates in steady state and never throws.
+#include <algorithm>
+#include <optional>
+
+#include "core/engine_gui_values.h"
+#include "core/engine_link.h"
+#include "core/locks.h"
+#include "core/midi_out.h"
+#include "song/play_out_state.h"
+#include "song/song_doc.h"
+
+namespace rz {
+
+namespace {
+
+constexpr uint8_t kVolume = 7;
+constexpr uint8_t kClipMetaType = 7;
+
+// The fader view drags this kind (and controller) on the track's port.
+bool draggedByFader(const std::optional<FaderDrag>& drag, int portIndex, uint8_t kind,
+                    uint8_t controller)
+{
+    if (!drag || drag->port != portIndex || drag->kind != kind)
+        return false;
+    return (kind & 0xF0) != 0xB0 || drag->controller == controller;
+}
+
+} // namespace
+
+void CSongDoc::PlayEventsUpTo()
+{
+    try {
+        IEngineLink& engine = m_context.engine;
+        const int fader = engine.guiValues().masterFader();
+        if (fader != engine.masterVolume())
+            engine.SetMasterVolume(fader);
+        retryPendingClipWork();
+        const double now = engine.realTime();
+        for (size_t i = tracks.size() >= 2 ? tracks.size() - 2 : 0; i >= 1; --i) {
+            CTrack& track = *tracks[i];
+            RawEvent event;
+            while (now - track.timeOffsetUs >= track.nextTime && track.ReadNextEvent(event)) {
+                UpdateCursorTime(track);
+                if (track.playEnabled != 0)
+                    playEvent(track, i, event);
+            }
+        }
+    } catch (...) {
+        // Nothing may leave the timer thread.
+    }
+}
+
+void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)
+{
+    if (event.kind == 0xFF) {
+        if (event.data1 == kClipMetaType)
+            startClipsAt(index, event.tick);
+        return;
+    }
+    if (track.outputPort == nullptr || event.kind < 0x90)
+        return;
+    IMidiOut& port = *track.outputPort;
+    const uint32_t message =
+        uint32_t(event.kind) | uint32_t(event.data1 & 0x7F) << 8 | uint32_t(event.data2 & 0x7F) << 16;
+    const int channel = event.kind & 15;
+    IEngineLink& engine = m_context.engine;
+    switch (event.kind & 0xF0) {
+    case 0x90: port.sendShort(message | uint32_t(index & 0xFF) << 24); return;
+    case 0xA0:
+    case 0xC0: port.sendShort(message); return;
+    case 0xB0:
+    case 0xD0:
+    case 0xE0: {
+        const auto drag = engine.guiValues().faderDrag();
+        if (drag && draggedByFader(drag, engine.outputMapEntry(track.port), event.kind, event.data1))
+            return;
+        if ((event.kind & 0xF0) == 0xB0 && event.data1 == kVolume) {
+            port.setUnscaledVolume(channel, event.data2 & 0x7F);
+            const VolumeScale scale{relativeVolume, engine.masterVolume()};
+            const int value = ScaleVolume(event.data2 & 0x7F, track.volume, scale);
+            port.sendShort((message & 0xFFFFu) | uint32_t(value) << 16);
+            return;
+        }
+        port.sendShort(message);
+        return;
+    }
+    default: break;
+    }
+    if (event.kind == 0xF0) {
+        std::vector<uint8_t>& bytes = playOutState().sysex;
+        bytes.clear();
+        bytes.push_back(0xF0);
+        bytes.insert(bytes.end(), event.data.begin(), event.data.end());
+        port.sendSysEx(bytes.data(), bytes.size());
+    } else if (event.kind == 0xF7 && !event.data.empty()) {
+        port.sendSysEx(event.data.data(), event.data.size());
+    }
+}
+
+// A clip's place in the image: its clips at that tick start playing.
+void CSongDoc::startClipsAt(size_t trackIndex, int32_t tick)
+{
+    LockGuard guard(AudioMutex(), "PlayEventsUpTo", m_context.lockWait);
+    if (!guard) {
+        std::vector<PendingClipStart>& pending = playOutState().pendingClips;
+        pending.push_back({int32_t(trackIndex), tick});
+        return;
+    }
+    startClipsLocked(*tracks[trackIndex], tick);
+}
+
+void CSongDoc::startClipsLocked(CTrack& track, int32_t tick)
+{
+    IEngineLink& engine = m_context.engine;
+    auto first = std::lower_bound(track.events.begin(), track.events.end(), tick,
+                                  [](const CMidiEvent& event, int32_t t) { return event.tick < t; });
+    for (auto it = first; it != track.events.end() && it->tick == tick; ++it) {
+        CAudioClip* clip = it->message == kAudioClipMessage ? it->clip() : nullptr;
+        if (clip == nullptr || engine.clipInPlayList(*clip))
+            continue;
+        engine.clipTimeToSample(*clip, 0.0);
+        engine.appendClipToPlayLists(*clip, track);
+    }
+}
+
+// Clip work an AudioMutex timeout left: the lists rebuilt, then the starts.
+void CSongDoc::retryPendingClipWork()
+{
+    if (!m_playOut || (!m_playOut->audioListsPending && m_playOut->pendingClips.empty()))
+        return;
+    PlayOutState& play = *m_playOut;
+    LockGuard guard(AudioMutex(), "PlayEventsUpTo", m_context.lockWait);
+    if (!guard)
+        return;
+    if (play.audioListsPending)
+        BuildAudioPlayLists(play.audioListsTick);
+    for (const PendingClipStart& start : play.pendingClips) {
+        if (start.track > 0 && size_t(start.track) + 1 < tracks.size())
+            startClipsLocked(*tracks[size_t(start.track)], start.tick);
+    }
+    play.pendingClips.clear();
+}
+
+void CSongDoc::BuildAudioPlayLists(int32_t tick)
+{
+    if (tick < 0)
+        tick = position;
+    PlayOutState& play = playOutState();
+    LockGuard guard(AudioMutex(), "BuildAudioPlayLists", m_context.lockWait);
+    if (!guard) {
+        play.audioListsPending = true;
+        play.audioListsTick = tick;
+        return;
+    }
+    play.audioListsPending = false;
+    play.pendingClips.clear();
+    IEngineLink& engine = m_context.engine;
+    engine.clearClipPlayLists();
+    const double time = TickToTime(tick);
+    for (size_t i = tracks.size() >= 2 ? tracks.size() - 1 : 0; i-- > 0;) {
+        CTrack& track = *tracks[i];
+        if (track.type != kWaveTrack || track.playEnabled == 0)
+            continue;
+        const double local = time - track.timeOffsetUs;
+        for (auto it = track.events.rbegin(); it != track.events.rend(); ++it) {
+            CAudioClip* clip = it->message == kAudioClipMessage ? it->clip() : nullptr;
+            if (clip == nullptr)
+                continue;
+            const double start = TickToTime(it->tick);
+            const double length = double(clip->length) / 10.0; // 100-ns units
+            if (clip->loaded && start <= local && start + length > local) {
+                engine.clipTimeToSample(*clip, local - start);
+                engine.appendClipToPlayLists(*clip, track);
+            } else {
+                engine.clipTimeToSample(*clip, 0.0);
+            }
+        }
+    }
+}
+
+} // namespace rz
