@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+struct CAudioClip;
+
+// The PCM format the audio engines run in: 2 channels of 16 bits.
+struct AudioFormat {
+    uint16_t channels = 2;
+    uint16_t bitsPerSample = 16;
+    uint16_t blockAlign = 4;      // bytes per frame
+    uint32_t sampleRate = 44100;  // Hz
+    uint32_t bytesPerSecond = 44100 * 4;
+};
+
+// The song time handed to hosted instruments.
+struct HostTimeInfo {
+    double samplePosition = 0.0;
+    double sampleRate = 44100.0;
+    double tempo = 120.0;         // quarter notes per minute
+    int32_t timeSigNumerator = 4;
+    int32_t timeSigDenominator = 4;
+    int32_t smpteOffset = 0;
+    int32_t smpteFrameRate = 1;   // frame rate code
+    uint32_t flags = 0;
+};
+
+// "AudioOptions" as the engines need them.
+struct AudioOptions {
+    bool enabled = false;         // "RTenable"
+    int input = 0;                // "RTinput": 0, 1 buffered capture, 2 low-latency input
+    int output = 0;               // "RToutput": 0, 1 buffered output, 2 low-latency output
+    uint32_t blockSize = 2205;    // "RTbuffer", frames per block
+    uint32_t sampleRate = 44100;  // "RTrate", Hz
+    int lowLatencyDriver = 0;     // "RTasio"
+    std::string inputChannel;     // "AsioChnIn"
+    std::string outputChannel;    // "AsioChnOut"
+    bool passthrough = false;     // "Passthrough" with low-latency input
+};
+
+// The audio part of the engine: the output and capture engines, the render
+// worker and the low-latency device. A program without audio engines uses
+// NoAudioEngines. GUI thread unless a member says otherwise.
+class IAudioEngines {
+public:
+    virtual ~IAudioEngines() = default;
+
+    // Creates and starts the engines the options ask for, after close().
+    // Returns the sample rate in use: the options' rate unless a device
+    // dictates another.
+    virtual uint32_t open(const AudioOptions& options) = 0;
+    // Stops and deletes every engine; nothing when none runs.
+    virtual void close() = 0;
+    // The buffered output engine's master gain, 0..1. Any thread.
+    virtual void setMasterGain(double gain) = 0;
+    // Enables the low-latency channels by name (empty: every channel of that
+    // direction); false when no low-latency driver is loaded.
+    virtual bool applyChannelSelection(std::string_view input, std::string_view output) = 0;
+    // Positions a clip's sample cursor at a time from its start, µs. Timer
+    // thread, holding the AudioMutex.
+    virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
+};
+
+// No audio engines: nothing opens, every call does nothing.
+class NoAudioEngines final : public IAudioEngines {
+public:
+    uint32_t open(const AudioOptions& options) override { return options.sampleRate; }
+    void close() override {}
+    void setMasterGain(double) override {}
+    bool applyChannelSelection(std::string_view, std::string_view) override { return false; }
+    void clipTimeToSample(CAudioClip&, double) override {}
+};
+
+} // namespace rz

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/instrument.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace rz {
+
+// Makes the instruments that the engine's instrument ports load. The
+// instrument host implements it; tests use a fake. GUI thread.
+class IInstrumentLoader {
+public:
+    virtual ~IInstrumentLoader() = default;
+    // A fresh instrument, not loaded yet; the port loads its library on Open.
+    virtual std::unique_ptr<IInstrument> makeInstrument() = 0;
+};
+
+// An instrument that never loads: the program has no instrument host yet.
+class UnavailableInstrument final : public IInstrument {
+public:
+    InstrumentLoadResult load(const std::filesystem::path&) override
+    {
+        return {std::nullopt, "no instrument host"};
+    }
+    void unload() override {}
+    bool isLoaded() const override { return false; }
+    void queueShort(uint32_t) override {}
+};
+
+// The loader of a program without an instrument host: every load fails.
+class UnavailableInstrumentLoader final : public IInstrumentLoader {
+public:
+    std::unique_ptr<IInstrument> makeInstrument() override
+    {
+        return std::make_unique<UnavailableInstrument>();
+    }
+};
+
+} // namespace rz

@@ -1,0 +1,53 @@
+#include "engine/sequencer.h"
+
+#include <algorithm>
+
+namespace rz {
+
+COutPort* SequencerPorts::mappedOutput(int portNumber) const
+{
+    if (portNumber < 0 || size_t(portNumber) >= outputMap.size())
+        return nullptr;
+    const int index = outputMap[size_t(portNumber)];
+    if (index < 0 || size_t(index) >= outputs.size())
+        return nullptr;
+    return outputs[size_t(index)].get();
+}
+
+CSequencer::CSequencer(const SequencerServices& services, SequencerOptions options)
+    : m_services(services), m_options(options),
+      m_ports(std::make_shared<const SequencerPorts>())
+{
+    m_clipPlayList.reserve(16);
+    m_clipTrackList.reserve(16);
+}
+
+CSequencer::~CSequencer()
+{
+    Shutdown();
+}
+
+void CSequencer::setTempoMultiplier(int32_t multiplier)
+{
+    if (multiplier > 0)
+        m_tempoMultiplier.store(multiplier, std::memory_order_release);
+}
+
+void CSequencer::setPreviewVelocity(int velocity)
+{
+    m_previewVelocity.store(std::clamp(velocity, 0, 127), std::memory_order_release);
+}
+
+void CSequencer::setKeyMaps(const KeyMap& entries)
+{
+    std::vector<KeyMap> perInput(m_inputs.size());
+    for (uint32_t entry : entries) {
+        const size_t input = size_t(keyMapInput(entry));
+        if (input < perInput.size())
+            perInput[input].push_back(entry);
+    }
+    for (size_t i = 0; i < m_inputs.size(); ++i)
+        m_inputs[i]->setKeyMap(std::move(perInput[i]));
+}
+
+} // namespace rz

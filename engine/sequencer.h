@@ -1,0 +1,282 @@
+#pragma once
+
+#include "core/engine_gui_values.h"
+#include "core/engine_link.h"
+#include "engine/audio_stub.h"
+#include "engine/out_port.h"
+#include "engine/refresh_poster.h"
+#include "engine/sequencer_inputs.h"
+#include "engine/sequencer_settings.h"
+#include "engine/sequencer_snapshot.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz {
+
+class CSongDoc;
+class GuiPosts;
+class IEngineTimer;
+class IGuiPost;
+class IInstrumentLoader;
+class IMidiDeviceSource;
+class IProfile;
+class IPrompt;
+class ISynthLookup;
+
+// What the engine is built from. Everything must outlive the engine.
+struct SequencerServices {
+    IProfile& profile;
+    IPrompt& prompt;
+    IGuiPost& gui;              // where the refresh pass runs
+    GuiPosts& posts;            // the GUI side of the engine
+    IMidiDeviceSource& devices;
+    IInstrumentLoader& instruments;
+    IEngineTimer& timer;
+    IAudioEngines& audio;
+    const ISynthLookup* synths = nullptr; // null: every synthesizer is unknown
+};
+
+struct SequencerOptions {
+    // Wait on the program-wide locks before the work is skipped for a retry.
+    std::chrono::milliseconds lockWait = kLockWait;
+    RefreshPosterOptions refresh;
+};
+
+// The ports as the engine's threads see them: built at start-up, then
+// replaced whole and never changed, so a reader keeps the ports it holds alive.
+struct SequencerPorts {
+    std::vector<std::shared_ptr<COutPort>> outputs; // devices, then instruments
+    std::vector<int> outputMap; // "PortsToUse\MIDIOUT\%d": output index, or -1
+    std::vector<int> inputMap;  // "PortsToUse"/"MIDIIN%d": input index, or -1
+
+    // The port an output-map entry names; null for -1, a missing entry or an
+    // index past the ports.
+    COutPort* mappedOutput(int portNumber) const;
+};
+
+// The playback and record engine: the MIDI ports, the audio part, the idle
+// beat display and the refresh of the views. The program owns one; tests
+// make their own. Runs on the GUI thread unless a member says otherwise.
+class CSequencer : public IEngineLink {
+public:
+    static constexpr int kOutputEntries = 16;
+    static constexpr int kInputEntries = 16;
+    static constexpr int kInstrumentSlots = 21;
+    static constexpr int32_t kNormalMultiplier = 100000;
+
+    CSequencer(const SequencerServices& services, SequencerOptions options = {});
+    // Shuts down first.
+    ~CSequencer() override;
+    CSequencer(const CSequencer&) = delete;
+    CSequencer& operator=(const CSequencer&) = delete;
+
+    // Opens the ports, starts the refresh pass and the idle timer, loads the
+    // audio engines. A second call does nothing.
+    void Init();
+    // Stops the transport, the timer and the refresh pass, closes the audio
+    // engines and the ports. Safe before Init and more than once.
+    void Shutdown();
+    void LoadAudioOptions();
+    void CloseAudioEngines();
+
+    // Every output port, from the last to the first.
+    void ResetOutPorts() override;
+    void ResetPortChannelStates() override;
+    void AllNotesOff();
+    void ResendPortStates();
+    // Stores the volume, clamped into 0..16383, and has the current song's
+    // tracks resend their CC7. Any thread: the playback tick follows the
+    // master fader with it.
+    void SetMasterVolume(int volume) override;
+    void SendSynthResets() override;
+    void SelectClickPatch();
+    // The MIDI reset: synthesizer resets, the click patch, then the current
+    // song's state at its position again. Never with the TransportMutex held:
+    // locating takes the AudioMutex.
+    void ReapplyPortSettings();
+    bool ApplyAsioChannelSelection(std::string_view inputChannel, std::string_view outputChannel);
+    void IdleVstEditors();
+
+    // The idle timer's callback (every 4 ms while not playing): runs the beat
+    // display at the song's tempo. Timer thread.
+    void PausedTimerProc(uint32_t user);
+    // The refresh pass with the requested RefreshBit bits; the SongMutex is
+    // held when kRefreshViews is among them. GUI thread.
+    void RefreshThreadProc(uint32_t bits);
+    // Asks the refresh pass for RefreshBit bits. Any thread from Init until
+    // Shutdown has stopped the timer and the inputs; never waits.
+    void requestRefresh(uint32_t bits);
+
+    // The song the application shows. The application clears it (under the
+    // SongMutex) before it destroys that song. Any thread reads it.
+    void setCurrentSong(CSongDoc* song) { m_currentSong.store(song, std::memory_order_release); }
+    CSongDoc* currentSong() const { return m_currentSong.load(std::memory_order_acquire); }
+    // The set's next enabled song, kept for the timer thread.
+    void setNextSetSong(SetItemHandle item) { m_nextSetSong.store(item, std::memory_order_release); }
+
+    // Any thread.
+    bool initialised() const { return m_initialised.load(std::memory_order_acquire); }
+    bool shuttingDown() const { return m_shuttingDown.load(std::memory_order_acquire); }
+    // 0.5 at a click, falling to -0.5 just before the next.
+    double beatPhase() const { return m_beatPhase.load(std::memory_order_acquire); }
+    // Advanced by every idle and playback tick, ms.
+    uint32_t msClock() const { return m_msClock.load(std::memory_order_acquire); }
+    int32_t tempoMultiplier() const { return m_tempoMultiplier.load(std::memory_order_acquire); }
+    void setTempoMultiplier(int32_t multiplier);
+    int32_t position() const { return m_position.load(std::memory_order_acquire); }
+    // Velocity of the notes views preview; 0 means 100.
+    int previewVelocity() const { return m_previewVelocity.load(std::memory_order_acquire); }
+    void setPreviewVelocity(int velocity);
+
+    // The values the GUI publishes for the engine's threads.
+    GuiPublishedValues& publishedValues() { return m_guiValues; }
+    const SequencerSettings& settings() const { return m_settings; }
+    uint32_t tickPeriodMs() const { return m_settings.tickPeriodMs; }
+    const AudioFormat& audioFormat() const { return m_audioFormat; }
+    const HostTimeInfo& hostTimeInfo() const { return m_hostTime; }
+    bool passthrough() const { return m_passthrough; }
+
+    // The ports; never null. Any thread; waits at most for a pointer copy.
+    std::shared_ptr<const SequencerPorts> ports() const { return m_ports.load(); }
+    size_t inputCount() const { return m_inputs.size(); }
+    SequencerInput& input(size_t index) { return *m_inputs[index]; }
+    // Hands each entry to the input its top four bits name; entries for a
+    // missing input are dropped.
+    void setKeyMaps(const KeyMap& entries);
+
+    // Idle beat recomputations so far, for tests and diagnostics.
+    uint64_t idleRecomputeCount() const { return m_idleRecomputes.load(std::memory_order_relaxed); }
+
+    // IEngineLink. The transport commands: until the playback tick exists,
+    // Play, Pause and Advance change nothing and Stop only silences the ports.
+    TransportState transportState() const override
+    {
+        return m_state.load(std::memory_order_acquire);
+    }
+    void setTransportState(TransportState state) override;
+    void Stop(bool discardTake) override;
+    void Play(int32_t tick) override;
+    void Play(int32_t tick, bool force) override;
+    void Pause() override;
+    void Advance(bool playThrough) override;
+    int outputMapSize() const override;
+    int outputMapEntry(int portNumber) const override;
+    IMidiOut* openOutPort(int index) override;
+    int outPortCount() const override;
+    const CCue* activeVamp() const override;
+    int vampRepetitionsLeft() const override;
+    int advanceReset() const override { return m_settings.advance.reset; }
+    void RebuildThruTracks() override;
+    int masterVolume() const override { return m_masterVolume.load(std::memory_order_acquire); }
+    const GuiPublishedValues& guiValues() const override { return m_guiValues; }
+    NextStop nextStop() const override;
+    void setNextStop(const NextStop& stop) override;
+    bool holdFlag() const override { return m_hold.load(std::memory_order_acquire); }
+    void setHoldFlag(bool hold) override { m_hold.store(hold, std::memory_order_release); }
+    bool playThrough() const override { return m_playThrough.load(std::memory_order_acquire); }
+    SetItemHandle nextSetSong() const override
+    {
+        return m_nextSetSong.load(std::memory_order_acquire);
+    }
+    bool recording() const override { return m_recording.load(std::memory_order_acquire); }
+    RecordOptions recordOptions() const override { return m_settings.record; }
+    bool hasThruTrack(const IMidiOut* port, int channel) const override;
+    double realTime() const override { return m_realTime.load(std::memory_order_acquire); }
+    double blockLength() const override { return m_blockLength.load(std::memory_order_acquire); }
+    SyncOptions syncOptions() const override { return m_settings.sync; }
+    void SendSongPosition(int32_t sixteenths) override;
+    void setInstrumentState(std::string_view instrumentName,
+                            std::span<const uint8_t> state) override;
+    void clearClipPlayLists() override;
+    bool clipInPlayList(const CAudioClip& clip) const override;
+    void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
+    void clipTimeToSample(CAudioClip& clip, double time) override;
+
+private:
+    // What the idle beat display computed at the last change of song, timer
+    // run, position or selection stamp. Timer thread only.
+    struct IdleBeat {
+        const CSongDoc* song = nullptr;
+        uint32_t user = 0;
+        int32_t position = -1;
+        uint32_t stamp = 0;
+        double beatCount = 0.0;
+        double ticksPerClick = 1.0;
+        double ticksPerMicrosecond = 0.0;
+    };
+
+    // Start-up steps.
+    void openOutputDevices(SequencerPorts& ports);
+    void openInstruments(SequencerPorts& ports);
+    void mapOutputs(SequencerPorts& ports);
+    void openMappedOutputs(SequencerPorts& ports);
+    void openInputDevices(const SequencerPorts& ports);
+    void mapInputs(SequencerPorts& ports);
+    void openFirstInput(const SequencerPorts& ports);
+    void loadKeyMap();
+    void startIdleTimer();
+    void reportOpenFailure(const std::string& name);
+    void closeInputs();
+
+    // The idle beat.
+    void recomputeIdleBeat(const CSongDoc& song, uint32_t user);
+    void advanceIdleBeat(const CSongDoc& song, uint32_t user);
+    // Has the current song's tracks resend their CC7; false when the
+    // SongMutex wait timed out. Any thread.
+    bool resendTrackVolumes();
+
+    template <class Each>
+    void forEachPortFromLast(Each each);
+
+    SequencerServices m_services;
+    const SequencerOptions m_options;
+    SequencerSettings m_settings;
+
+    std::atomic<TransportState> m_state{TransportState::Stopped};
+    std::atomic<bool> m_initialised{false};
+    std::atomic<bool> m_shuttingDown{false};
+    std::atomic<bool> m_hold{false};
+    std::atomic<bool> m_playThrough{false};
+    std::atomic<bool> m_recording{false};
+    std::atomic<double> m_beatPhase{0.0};
+    std::atomic<uint32_t> m_msClock{0};
+    std::atomic<int32_t> m_tempoMultiplier{kNormalMultiplier};
+    std::atomic<int> m_masterVolume{kMaxVolume};
+    std::atomic<bool> m_volumeResendPending{false};
+    std::atomic<int32_t> m_position{0};
+    std::atomic<double> m_realTime{0.0};
+    std::atomic<double> m_blockLength{0.0};
+    std::atomic<int> m_previewVelocity{0};
+    std::atomic<CSongDoc*> m_currentSong{nullptr};
+    std::atomic<SetItemHandle> m_nextSetSong{nullptr};
+    std::atomic<uint64_t> m_idleRecomputes{0};
+    std::atomic<const CCue*> m_activeVamp{nullptr};
+    std::atomic<int> m_vampRepetitionsLeft{-1}; // -1 no vamp
+
+    mutable std::mutex m_nextStopMutex; // held only to copy the fields
+    NextStop m_nextStop;
+
+    Snapshot<SequencerPorts> m_ports;
+    std::vector<std::unique_ptr<SequencerInput>> m_inputs;
+    std::unique_ptr<RefreshPoster> m_refresh;
+    IdleBeat m_idle;
+    uint32_t m_lastIdleUser = 0;
+
+    // Under the AudioMutex: the clips due for the audio engine and their tracks.
+    std::vector<CAudioClip*> m_clipPlayList;
+    std::vector<CTrack*> m_clipTrackList;
+
+    AudioFormat m_audioFormat;
+    HostTimeInfo m_hostTime;
+    GuiPublishedValues m_guiValues;
+    bool m_passthrough = false;
+};
+
+} // namespace rz

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/midi_system.h"
+
+#include <memory>
+#include <vector>
+
+namespace rz {
+
+// Where the engine finds its MIDI devices at start-up: the machine's
+// (MidiSystemDevices) or a test's. GUI thread.
+class IMidiDeviceSource {
+public:
+    virtual ~IMidiDeviceSource() = default;
+
+    // In the order the engine numbers its ports: the built-in synthesizer first.
+    virtual std::vector<MidiDeviceDescriptor> outputs() const = 0;
+    virtual std::vector<MidiDeviceDescriptor> inputs() const = 0;
+    // A closed device; null when the descriptor cannot be made into one.
+    virtual std::unique_ptr<IMidiOutDevice> makeOutput(
+        const MidiDeviceDescriptor& device) const = 0;
+    virtual std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const = 0;
+};
+
+// The machine's devices, through MidiSystem.
+class MidiSystemDevices final : public IMidiDeviceSource {
+public:
+    explicit MidiSystemDevices(const MidiSystem& system) : m_system(system) {}
+
+    std::vector<MidiDeviceDescriptor> outputs() const override { return m_system.outputs(); }
+    std::vector<MidiDeviceDescriptor> inputs() const override { return m_system.inputs(); }
+    std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& device) const override
+    {
+        return m_system.makeOutput(device);
+    }
+    std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const override
+    {
+        return m_system.makeInput(device);
+    }
+
+private:
+    const MidiSystem& m_system;
+};
+
+} // namespace rz

@@ -1,0 +1,109 @@
+// The idle beat display and the refresh pass.
+#include "engine/sequencer.h"
+
+#include "core/engine_timer.h"
+#include "engine/gui_posts.h"
+#include "song/song_doc.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+namespace rz {
+
+namespace {
+
+// A measure's ticks per metronome click; a meter from a file may give 0
+// clocks per click, which counts as 1 tick.
+int32_t ticksPerClick(const CSongDoc& song, int measure, int timeBase)
+{
+    const int clocks = measure >= 0 ? song.measureMap[size_t(measure)].clocksPerClick : 24;
+    return std::max(clocks * timeBase / 24, 1);
+}
+
+} // namespace
+
+// Timer thread. Skips the tick when the SongMutex wait times out.
+void CSequencer::PausedTimerProc(uint32_t user)
+{
+    {
+        LockGuard guard(SongMutex(), "PausedTimerProc", m_options.lockWait);
+        if (!guard)
+            return;
+        if (const CSongDoc* song = currentSong()) {
+            m_msClock.fetch_add(kIdleTimerPeriodMs, std::memory_order_acq_rel);
+            advanceIdleBeat(*song, user);
+        } else {
+            m_idle = IdleBeat{};
+        }
+        if (m_volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
+            m_volumeResendPending.store(false, std::memory_order_release);
+    }
+    requestRefresh(kRefreshBeat);
+}
+
+// Before Init and after Shutdown there is no refresh pass to ask.
+void CSequencer::requestRefresh(uint32_t bits)
+{
+    if (m_refresh)
+        m_refresh->request(bits);
+}
+
+// Timer thread, under the SongMutex: one idle tick of beats at the tempo of
+// the position, scaled by the multiplier.
+void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
+{
+    if (&song != m_idle.song || user != m_idle.user || song.position != m_idle.position
+        || song.selectionStamp != m_idle.stamp)
+        recomputeIdleBeat(song, user);
+    // The period in µs at the multiplier: 4 ms at 100000 (100 %) is 4000 µs.
+    const double microseconds =
+        double(m_tempoMultiplier.load(std::memory_order_acquire)) * kIdleTimerPeriodMs / 100.0;
+    m_idle.beatCount += microseconds * m_idle.ticksPerMicrosecond / m_idle.ticksPerClick;
+    m_beatPhase.store(0.5 - (m_idle.beatCount - std::floor(m_idle.beatCount)),
+                      std::memory_order_release);
+}
+
+// Timer thread, under the SongMutex. A new timer run restarts the beat count
+// at the position; a new position alone keeps it running.
+void CSequencer::recomputeIdleBeat(const CSongDoc& song, uint32_t user)
+{
+    const bool newRun = user != m_idle.user;
+    m_idle.song = &song;
+    m_idle.user = user;
+    m_idle.position = song.position;
+    m_idle.stamp = song.selectionStamp;
+    m_position.store(song.position, std::memory_order_release);
+
+    const int timeBase = std::max(int(song.timeBase), 1);
+    const int measure = song.FindMeasure(song.position);
+    const int32_t measureStart = measure >= 0 ? song.measureMap[size_t(measure)].start : 0;
+    m_idle.ticksPerClick = double(ticksPerClick(song, measure, timeBase));
+    const uint32_t tempo = song.tempoMap.empty()
+                               ? kDefaultTempo
+                               : song.tempoMap[size_t(song.FindTempoIndex(song.position))].tempo;
+    m_idle.ticksPerMicrosecond = double(timeBase) / double(std::max(tempo, kMinTempo));
+    if (newRun)
+        m_idle.beatCount = double(song.position - measureStart) / m_idle.ticksPerClick;
+    m_idleRecomputes.fetch_add(1, std::memory_order_relaxed);
+}
+
+// GUI thread: the beat display, then the views that follow playback.
+void CSequencer::RefreshThreadProc(uint32_t bits)
+{
+    GuiPosts& posts = m_services.posts;
+    assert(posts.onGuiThread());
+    if (transportState() == TransportState::Playing || (bits & kRefreshBeat))
+        posts.DrawSpectrum(beatPhase());
+    if (bits & kRefreshViews) {
+        posts.OnSongChanged();
+        if (currentSong() != nullptr)
+            posts.followPlayback();
+    }
+    if (bits & kRefreshSongEnded)
+        posts.setFrameTimer(FrameTimer::SongEnded);
+    if (bits & kRefreshCueReached)
+        posts.startCueTimer();
+}
+
+} // namespace rz

@@ -1,0 +1,228 @@
+// Start-up: the ports, their maps, the key map, the refresh pass and the
+// idle timer. GUI thread.
+#include "engine/sequencer.h"
+
+#include "core/engine_timer.h"
+#include "core/ms_clock.h"
+#include "core/profile.h"
+#include "core/prompt.h"
+#include "engine/instrument_loader.h"
+#include "engine/sequencer_devices.h"
+
+#include <algorithm>
+#include <string>
+
+namespace rz {
+
+namespace {
+
+constexpr int kDefaultDrumChannelMask = 512; // channel 10
+constexpr int kDefaultSynth = 33;            // General MIDI
+
+std::string outputSection(int entry)
+{
+    return "PortsToUse\\MIDIOUT\\" + std::to_string(entry);
+}
+
+std::string instrumentSection(int slot)
+{
+    return "VST\\" + std::to_string(slot);
+}
+
+std::string inputValueName(int entry)
+{
+    return "MIDIIN" + std::to_string(entry);
+}
+
+// The index of the first name equal to `name` ignoring case; -1 when none.
+template <class Items, class NameOf>
+int findByName(const Items& items, const std::string& name, NameOf nameOf)
+{
+    const std::string key = profileKey(name);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (profileKey(nameOf(items[i])) == key)
+            return int(i);
+    }
+    return -1;
+}
+
+int findOutput(const SequencerPorts& ports, const std::string& name)
+{
+    return findByName(ports.outputs, name, [](const auto& port) { return port->name(); });
+}
+
+} // namespace
+
+void CSequencer::Init()
+{
+    if (initialised() || shuttingDown())
+        return;
+    auto ports = std::make_shared<SequencerPorts>();
+    openOutputDevices(*ports);
+    openInstruments(*ports);
+    mapOutputs(*ports);
+    openMappedOutputs(*ports);
+    openInputDevices(*ports);
+    mapInputs(*ports);
+    m_ports.store(ports);
+    openFirstInput(*ports);
+    m_settings = readSequencerSettings(m_services.profile);
+    loadKeyMap();
+    m_masterVolume.store(m_settings.masterVolume, std::memory_order_release);
+    m_refresh = std::make_unique<RefreshPoster>(
+        m_services.gui, [this](uint32_t bits) { RefreshThreadProc(bits); }, m_options.refresh);
+    ReapplyPortSettings();
+    startIdleTimer();
+    LoadAudioOptions();
+    m_initialised.store(true, std::memory_order_release);
+}
+
+// The MIDI output devices, named as listed with repeats numbered " (%d)";
+// a device that cannot be made is skipped.
+void CSequencer::openOutputDevices(SequencerPorts& ports)
+{
+    const IMidiDeviceSource& devices = m_services.devices;
+    for (const MidiDeviceDescriptor& descriptor : MidiSystem::numbered(devices.outputs())) {
+        std::unique_ptr<IMidiOutDevice> device = devices.makeOutput(descriptor);
+        if (!device)
+            continue;
+        auto port = std::make_shared<COutPort>(std::move(device));
+        port->setName(descriptor.displayName);
+        ports.outputs.push_back(std::move(port));
+    }
+}
+
+// "VST\%d"/"path" up to the first empty slot; each is opened at once. A
+// library that other open instrument ports already load gets " [%d]" with
+// their count plus one. Paths compare exactly: Linux names are case-sensitive.
+void CSequencer::openInstruments(SequencerPorts& ports)
+{
+    for (int slot = 0; slot < kInstrumentSlots; ++slot) {
+        const std::string path = m_services.profile.readString(instrumentSection(slot), "path", "");
+        if (path.empty())
+            break;
+        auto port = std::make_shared<COutPort>(path, m_services.instruments.makeInstrument());
+        if (!port->Open()) {
+            m_services.prompt.message("Could not open VST synth " + path, PromptIcon::Warning);
+            continue;
+        }
+        const auto loads = std::count_if(ports.outputs.begin(), ports.outputs.end(),
+                                         [&](const std::shared_ptr<COutPort>& other) {
+                                             return other->isInstrument() && other->isOpen()
+                                                    && other->path() == port->path();
+                                         });
+        if (loads > 0)
+            port->setName(port->name() + " [" + std::to_string(loads + 1) + "]");
+        ports.outputs.push_back(std::move(port));
+    }
+}
+
+// "PortsToUse\MIDIOUT\%d"/"port" up to the first empty entry, by name
+// ignoring case. With no entry, entry 0 is the first port and is written back.
+void CSequencer::mapOutputs(SequencerPorts& ports)
+{
+    IProfile& profile = m_services.profile;
+    for (int entry = 0; entry < kOutputEntries; ++entry) {
+        const std::string name = profile.readString(outputSection(entry), "port", "");
+        if (name.empty())
+            break;
+        ports.outputMap.push_back(findOutput(ports, name));
+    }
+    if (!ports.outputMap.empty() || ports.outputs.empty())
+        return;
+    ports.outputMap.push_back(0);
+    profile.writeInt(outputSection(0), "drums", kDefaultDrumChannelMask);
+    profile.writeInt(outputSection(0), "synth", kDefaultSynth);
+    profile.writeString(outputSection(0), "port", ports.outputs.front()->name());
+}
+
+// Every mapped device port once; instrument ports are open already. A port
+// that fails keeps its mapping.
+void CSequencer::openMappedOutputs(SequencerPorts& ports)
+{
+    std::vector<bool> tried(ports.outputs.size(), false);
+    for (int index : ports.outputMap) {
+        if (index < 0 || size_t(index) >= ports.outputs.size() || tried[size_t(index)])
+            continue;
+        tried[size_t(index)] = true;
+        COutPort& port = *ports.outputs[size_t(index)];
+        if (!port.isInstrument() && !port.Open())
+            reportOpenFailure(port.name());
+    }
+}
+
+// The MIDI input devices, named like the outputs; "MIDIInPorts"/<input name>
+// names the output that gets the input's hardware thru.
+void CSequencer::openInputDevices(const SequencerPorts& ports)
+{
+    const IMidiDeviceSource& devices = m_services.devices;
+    for (const MidiDeviceDescriptor& descriptor : MidiSystem::numbered(devices.inputs())) {
+        std::unique_ptr<IMidiInDevice> device = devices.makeInput(descriptor);
+        if (!device)
+            continue;
+        auto input = std::make_unique<SequencerInput>(descriptor.displayName, std::move(device));
+        const std::string thru =
+            m_services.profile.readString("MIDIInPorts", descriptor.displayName, "");
+        if (!thru.empty())
+            input->setThruPort(findOutput(ports, thru));
+        m_inputs.push_back(std::move(input));
+    }
+}
+
+// "PortsToUse"/"MIDIIN%d" up to the first empty entry; with none, entry 0 is
+// the first input and is written back.
+void CSequencer::mapInputs(SequencerPorts& ports)
+{
+    IProfile& profile = m_services.profile;
+    for (int entry = 0; entry < kInputEntries; ++entry) {
+        const std::string name = profile.readString("PortsToUse", inputValueName(entry), "");
+        if (name.empty())
+            break;
+        ports.inputMap.push_back(
+            findByName(m_inputs, name, [](const auto& input) { return input->name(); }));
+    }
+    if (!ports.inputMap.empty() || m_inputs.empty())
+        return;
+    ports.inputMap.push_back(0);
+    profile.writeString("PortsToUse", inputValueName(0), m_inputs.front()->name());
+}
+
+// Only the first entry that names a device is opened.
+void CSequencer::openFirstInput(const SequencerPorts& ports)
+{
+    for (int index : ports.inputMap) {
+        if (index < 0 || size_t(index) >= m_inputs.size())
+            continue;
+        SequencerInput& input = *m_inputs[size_t(index)];
+        if (!input.Open())
+            reportOpenFailure(input.name());
+        return;
+    }
+}
+
+// The binary value "Keymap"/<"KeyMap"/"UseWhich">, read whole.
+void CSequencer::loadKeyMap()
+{
+    const IProfile& profile = m_services.profile;
+    const std::string which = profile.readString("KeyMap", "UseWhich", "MIDI");
+    if (const auto bytes = profile.readBinary("Keymap", which))
+        setKeyMaps(ParseKeyMap(*bytes));
+}
+
+// The idle timer's user value is new with every run: the program clock, made
+// unique should two runs start within one millisecond.
+void CSequencer::startIdleTimer()
+{
+    uint32_t user = timeGetTime();
+    if (user == m_lastIdleUser)
+        ++user;
+    m_lastIdleUser = user;
+    m_services.timer.startIdle([this](uint32_t run) { PausedTimerProc(run); }, user);
+}
+
+void CSequencer::reportOpenFailure(const std::string& name)
+{
+    m_services.prompt.message("Unable to open port '" + name + "'", PromptIcon::Warning);
+}
+
+} // namespace rz

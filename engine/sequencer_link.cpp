@@ -1,0 +1,145 @@
+// What song code asks of the engine.
+#include "engine/sequencer.h"
+
+#include "song/audio_clip.h"
+
+#include <algorithm>
+
+namespace rz {
+
+void CSequencer::setTransportState(TransportState state)
+{
+    LockGuard guard(TransportMutex(), "setTransportState", m_options.lockWait);
+    if (guard)
+        m_state.store(state, std::memory_order_release);
+}
+
+// Silences every port and stops; nothing in Stopped.
+void CSequencer::Stop(bool)
+{
+    LockGuard guard(TransportMutex(), "Stop", m_options.lockWait);
+    if (!guard || transportState() == TransportState::Stopped)
+        return;
+    AllNotesOff();
+    m_state.store(TransportState::Stopped, std::memory_order_release);
+}
+
+void CSequencer::Play(int32_t)
+{
+}
+
+void CSequencer::Play(int32_t, bool)
+{
+}
+
+void CSequencer::Pause()
+{
+}
+
+void CSequencer::Advance(bool)
+{
+}
+
+int CSequencer::outputMapSize() const
+{
+    return int(ports()->outputMap.size());
+}
+
+int CSequencer::outputMapEntry(int portNumber) const
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    if (portNumber < 0 || size_t(portNumber) >= table->outputMap.size())
+        return -1;
+    const int index = table->outputMap[size_t(portNumber)];
+    return index >= 0 && size_t(index) < table->outputs.size() ? index : -1;
+}
+
+// The ports live until Shutdown, which runs after every timer has stopped.
+IMidiOut* CSequencer::openOutPort(int index)
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    if (index < 0 || size_t(index) >= table->outputs.size())
+        return nullptr;
+    return table->outputs[size_t(index)].get();
+}
+
+int CSequencer::outPortCount() const
+{
+    return int(ports()->outputs.size());
+}
+
+const CCue* CSequencer::activeVamp() const
+{
+    return m_activeVamp.load(std::memory_order_acquire);
+}
+
+int CSequencer::vampRepetitionsLeft() const
+{
+    return m_vampRepetitionsLeft.load(std::memory_order_acquire);
+}
+
+// No MIDI input reaches a track yet, so there are no thru tracks.
+void CSequencer::RebuildThruTracks()
+{
+}
+
+bool CSequencer::hasThruTrack(const IMidiOut*, int) const
+{
+    return false;
+}
+
+NextStop CSequencer::nextStop() const
+{
+    std::lock_guard lock(m_nextStopMutex);
+    return m_nextStop;
+}
+
+void CSequencer::setNextStop(const NextStop& stop)
+{
+    std::lock_guard lock(m_nextStopMutex);
+    m_nextStop = stop;
+}
+
+// F2 with the position's low and high 7 bits, to the sync port or, for port
+// 0, to every port.
+void CSequencer::SendSongPosition(int32_t sixteenths)
+{
+    const uint32_t value = uint32_t(std::clamp(sixteenths, int32_t(0), int32_t(0x3FFF)));
+    const uint32_t message = 0xF2 | (value & 0x7F) << 8 | (value >> 7) << 16;
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    const int count = int(table->outputs.size());
+    const int port = m_settings.sync.port;
+    const int first = port > 0 ? port - 1 : 0;
+    const int last = port > 0 ? std::min(port, count) : count;
+    for (int i = first; i < last; ++i)
+        table->outputs[size_t(i)]->SendRaw(message);
+}
+
+// No instrument host: no instrument takes a state.
+void CSequencer::setInstrumentState(std::string_view, std::span<const uint8_t>)
+{
+}
+
+void CSequencer::clearClipPlayLists()
+{
+    m_clipPlayList.clear();
+    m_clipTrackList.clear();
+}
+
+bool CSequencer::clipInPlayList(const CAudioClip& clip) const
+{
+    return std::find(m_clipPlayList.begin(), m_clipPlayList.end(), &clip) != m_clipPlayList.end();
+}
+
+void CSequencer::appendClipToPlayLists(CAudioClip& clip, CTrack& track)
+{
+    m_clipPlayList.push_back(&clip);
+    m_clipTrackList.push_back(&track);
+}
+
+void CSequencer::clipTimeToSample(CAudioClip& clip, double time)
+{
+    m_services.audio.clipTimeToSample(clip, time);
+}
+
+} // namespace rz

@@ -1,0 +1,113 @@
+// Operations on every output port: resets, master volume, synthesizer
+// resets and the click patch.
+#include "engine/sequencer.h"
+
+#include "core/profile.h"
+#include "core/synth_lookup.h"
+#include "song/song_doc.h"
+#include "song/volume_scale.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace rz {
+
+template <class Each>
+void CSequencer::forEachPortFromLast(Each each)
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    for (auto port = table->outputs.rbegin(); port != table->outputs.rend(); ++port)
+        each(**port);
+}
+
+void CSequencer::ResetOutPorts()
+{
+    forEachPortFromLast([](COutPort& port) { port.Reset(); });
+}
+
+void CSequencer::ResetPortChannelStates()
+{
+    forEachPortFromLast([](COutPort& port) { port.ResetChannelState(); });
+}
+
+void CSequencer::AllNotesOff()
+{
+    forEachPortFromLast([](COutPort& port) { port.AllNotesOff(); });
+}
+
+void CSequencer::ResendPortStates()
+{
+    forEachPortFromLast([](COutPort& port) { port.ResendChannelState(); });
+}
+
+// Any thread (the playback tick follows the master fader with it). When the
+// SongMutex wait times out the volume still holds, and the tracks resend
+// their CC7 at the next idle tick or the next call.
+void CSequencer::SetMasterVolume(int volume)
+{
+    volume = std::clamp(volume, 0, kMaxVolume);
+    m_masterVolume.store(volume, std::memory_order_release);
+    m_services.audio.setMasterGain(double(volume) / double(kMaxVolume));
+    m_volumeResendPending.store(!resendTrackVolumes(), std::memory_order_release);
+}
+
+// Every user track of the current song, from the last to track 1.
+bool CSequencer::resendTrackVolumes()
+{
+    LockGuard guard(SongMutex(), "SetMasterVolume", m_options.lockWait);
+    if (!guard)
+        return false;
+    CSongDoc* song = currentSong();
+    if (song == nullptr || song->tracks.size() < 3)
+        return true;
+    const VolumeScale scale{song->relativeVolume, masterVolume()};
+    for (size_t i = song->tracks.size() - 2; i >= 1; --i)
+        song->tracks[i]->SetVolume(-1, scale);
+    return true;
+}
+
+// Once per port the output map names: the reset its synthesizer's
+// "Technology" asks for; an unknown synthesizer only resets the port's cache.
+void CSequencer::SendSynthResets()
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    std::vector<bool> done(table->outputs.size(), false);
+    for (size_t entry = 0; entry < table->outputMap.size(); ++entry) {
+        const int index = table->outputMap[entry];
+        if (index < 0 || size_t(index) >= table->outputs.size() || done[size_t(index)])
+            continue;
+        done[size_t(index)] = true;
+        const int synth = m_services.profile.readInt(
+            "PortsToUse\\MIDIOUT\\" + std::to_string(entry), "synth", -1);
+        std::optional<SynthRecord> record;
+        if (m_services.synths != nullptr)
+            record = m_services.synths->synth(synth);
+        COutPort& port = *table->outputs[size_t(index)];
+        if (record)
+            port.SendSynthReset(uint32_t(record->technology), record->resetSysex);
+        else
+            port.SendSynthReset(0, {});
+    }
+}
+
+void CSequencer::SelectClickPatch()
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    if (COutPort* port = table->mappedOutput(m_settings.click.device))
+        port->SelectPatch(m_settings.click.patch, m_settings.click.click1, false);
+}
+
+// Never with the TransportMutex held: locate takes the AudioMutex.
+void CSequencer::ReapplyPortSettings()
+{
+    SendSynthResets();
+    SelectClickPatch();
+    LockGuard guard(SongMutex(), "ReapplyPortSettings", m_options.lockWait);
+    if (!guard)
+        return;
+    if (CSongDoc* song = currentSong())
+        song->LocateToCurrent();
+}
+
+} // namespace rz

@@ -1,0 +1,33 @@
+#include "engine/sequencer.h"
+
+#include "core/engine_timer.h"
+
+namespace rz {
+
+// The timer and the inputs stop before the refresh pass ends, so that no
+// engine thread asks a refresh of a pass that is gone. GUI thread.
+void CSequencer::Shutdown()
+{
+    m_shuttingDown.store(true, std::memory_order_release);
+    if (m_initialised.exchange(false, std::memory_order_acq_rel)) {
+        Stop(false);
+        m_services.timer.stopAndWait();
+        closeInputs();
+        m_refresh.reset();
+    }
+    CloseAudioEngines();
+    closeInputs();
+    const std::shared_ptr<const SequencerPorts> table =
+        m_ports.exchange(std::make_shared<const SequencerPorts>());
+    for (const std::shared_ptr<COutPort>& port : table->outputs)
+        port->Close();
+}
+
+void CSequencer::closeInputs()
+{
+    for (const std::unique_ptr<SequencerInput>& input : m_inputs)
+        input->Close();
+    m_inputs.clear();
+}
+
+} // namespace rz

@@ -1,0 +1,150 @@
+// The idle timer's beat display: it pulses at the song's tempo at the
+// position, scaled by the tempo multiplier, recomputing only on a change.
+
+#include "tests/engine/sequencer_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SequencerIdle : public SequencerTest {
+protected:
+    void SetUp() override
+    {
+        make().Init();
+        makeSong();
+    }
+
+    // The idle ticks after the first (counted from 1) after which the phase
+    // jumped back up to a new click.
+    std::vector<int> wrapsOver(int ticks)
+    {
+        std::vector<int> wraps;
+        timer.advance(4);
+        double last = sequencer->beatPhase();
+        for (int tick = 1; tick <= ticks; ++tick) {
+            timer.advance(4);
+            const double phase = sequencer->beatPhase();
+            if (phase > last)
+                wraps.push_back(tick);
+            last = phase;
+        }
+        return wraps;
+    }
+};
+
+TEST_F(SequencerIdle, PhaseWrapsEvery125TicksAt120BpmAndTwiceAsOftenAtDoubleSpeed)
+{
+    const struct {
+        int32_t multiplier;
+        size_t wraps;
+        int interval;
+    } cases[] = {{100000, 8, 125}, {200000, 16, 63}};
+    for (const auto& c : cases) {
+        TearDown();
+        make().Init();
+        makeSong();
+        sequencer->setTempoMultiplier(c.multiplier);
+        const std::vector<int> wraps = wrapsOver(1010);
+        ASSERT_EQ(wraps.size(), c.wraps) << "multiplier " << c.multiplier;
+        for (size_t i = 1; i < wraps.size(); ++i)
+            EXPECT_NEAR(wraps[i] - wraps[i - 1], c.interval, 1) << "multiplier " << c.multiplier;
+    }
+}
+
+TEST_F(SequencerIdle, PhaseFallsFromOneHalfAtTheClick)
+{
+    timer.advance(4);
+    EXPECT_NEAR(sequencer->beatPhase(), 0.5 - 0.008, 1e-9);
+    timer.advance(4 * 61);
+    EXPECT_NEAR(sequencer->beatPhase(), 0.5 - 0.008 * 62, 1e-9);
+    EXPECT_EQ(sequencer->msClock(), 4u * 62);
+}
+
+TEST_F(SequencerIdle, RecomputesOnlyOnASongPositionOrStampChange)
+{
+    timer.advance(4 * 10);
+    const uint64_t first = sequencer->idleRecomputeCount();
+    EXPECT_EQ(first, 1u);
+    song->tempoMap[0].setTempo(250000); // not seen until something changes
+    const double before = sequencer->beatPhase();
+    timer.advance(4);
+    EXPECT_NEAR(before - sequencer->beatPhase(), 0.008, 1e-9);
+    EXPECT_EQ(sequencer->idleRecomputeCount(), first);
+
+    song->position = 60;
+    timer.advance(4);
+    EXPECT_EQ(sequencer->idleRecomputeCount(), first + 1);
+    const double atNewTempo = sequencer->beatPhase();
+    timer.advance(4);
+    EXPECT_NEAR(atNewTempo - sequencer->beatPhase(), 0.016, 1e-9);
+
+    ++song->selectionStamp;
+    timer.advance(4 * 5);
+    EXPECT_EQ(sequencer->idleRecomputeCount(), first + 2);
+}
+
+TEST_F(SequencerIdle, ANewIdleRunStartsTheBeatAtThePosition)
+{
+    TearDown();
+    make().Init();
+    makeSong().position = 60; // half a beat into the measure
+    timer.advance(4);
+    EXPECT_NEAR(sequencer->beatPhase(), 0.5 - 0.508, 1e-9);
+}
+
+TEST_F(SequencerIdle, ZeroClocksPerClickCountsAsOneTick)
+{
+    song->measureMap[0].clocksPerClick = 0;
+    ++song->selectionStamp;
+    timer.advance(4 * 3);
+    const double phase = sequencer->beatPhase();
+    EXPECT_TRUE(phase >= -0.5 && phase <= 0.5) << phase;
+}
+
+TEST_F(SequencerIdle, WithoutASongTheClockStandsAndTheBeatStillRefreshes)
+{
+    sequencer->setCurrentSong(nullptr);
+    timer.advance(4 * 5);
+    EXPECT_EQ(sequencer->msClock(), 0u);
+    gui.drain();
+    std::this_thread::sleep_for(50ms);
+    gui.drain();
+    EXPECT_GE(gui.recorder.count("DrawSpectrum"), 1u);
+}
+
+TEST_F(SequencerIdle, TickWhoseSongMutexWaitTimesOutDoesNothing)
+{
+    TearDown();
+    SequencerOptions options;
+    options.lockWait = 20ms;
+    make(options).Init();
+    makeSong();
+    std::atomic<bool> held{false};
+    std::atomic<bool> release{false};
+    std::thread holder([&] {
+        LockGuard guard(SongMutex(), "test");
+        held = true;
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+    });
+    while (!held)
+        std::this_thread::yield();
+    timer.advance(4);
+    EXPECT_EQ(sequencer->msClock(), 0u);
+    EXPECT_EQ(sequencer->beatPhase(), 0.0);
+    release = true;
+    holder.join();
+    timer.advance(4);
+    EXPECT_EQ(sequencer->msClock(), 4u);
+}
+
+} // namespace
+} // namespace rz
