@@ -288,9 +288,30 @@ void CSongDoc::PreviousCue()
     JumpTo(target);
 }
 
+namespace {
+
+// The tracks Next and Previous note search: the selected rows, or every
+// track but the empty last one when there is no track view.
+template <class Consider>
+void forSearchedTracks(const CSongDoc& song, Consider&& consider)
+{
+    const auto& tracks = song.tracks;
+    ITrackRows* rows = song.context().trackRows;
+    if (rows == nullptr) {
+        for (size_t i = tracks.size() >= 2 ? tracks.size() - 1 : 0; i-- > 0;)
+            consider(*tracks[i]);
+        return;
+    }
+    for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row)) {
+        if (size_t(row) < tracks.size())
+            consider(*tracks[size_t(row)]);
+    }
+}
+
+} // namespace
+
 void CSongDoc::NextNote()
 {
-    ITrackRows* rows = m_context.trackRows;
     int32_t best = endTick;
     auto consider = [&](const CTrack& track) {
         auto it = std::upper_bound(track.events.begin(), track.events.end(), position,
@@ -299,21 +320,12 @@ void CSongDoc::NextNote()
         if (it != track.events.end())
             best = std::min(best, it->tick);
     };
-    if (rows == nullptr) {
-        for (size_t i = tracks.size() >= 2 ? tracks.size() - 1 : 0; i-- > 0;)
-            consider(*tracks[i]);
-    } else {
-        for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row)) {
-            if (size_t(row) < tracks.size())
-                consider(*tracks[size_t(row)]);
-        }
-    }
+    forSearchedTracks(*this, consider);
     locateAndShow(best);
 }
 
 void CSongDoc::PreviousNote()
 {
-    ITrackRows* rows = m_context.trackRows;
     int32_t best = 0;
     auto consider = [&](const CTrack& track) {
         auto end = std::lower_bound(track.events.begin(), track.events.end(), position,
@@ -322,15 +334,7 @@ void CSongDoc::PreviousNote()
         if (it != track.events.rend())
             best = std::max(best, it->tick);
     };
-    if (rows == nullptr) {
-        for (size_t i = tracks.size() >= 2 ? tracks.size() - 1 : 0; i-- > 0;)
-            consider(*tracks[i]);
-    } else {
-        for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row)) {
-            if (size_t(row) < tracks.size())
-                consider(*tracks[size_t(row)]);
-        }
-    }
+    forSearchedTracks(*this, consider);
     locateAndShow(best);
 }
 

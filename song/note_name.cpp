@@ -1,34 +1,10 @@
 #include <cstdio>
 
 #include "song/event_format.h"
+#include "song/spelling_tables.h"
 
 namespace rz {
 namespace {
-
-// Default accidental (-2 double flat .. 2 double sharp) of each pitch class,
-// one row per key signature from -7 to 7.
-constexpr int8_t kAccidental[15][12] = {
-    {-2, -1, -2, -1, -1, 0, -1, 0, -1, -2, -1, -1}, {0, -1, 0, -1, -1, 0, -1, -2, -1, -2, -1, -1},
-    {0, -1, -2, -1, -1, 0, -1, 0, -1, 0, -1, -1},   {0, -1, 0, -1, 0, 0, -1, 0, -1, 0, -1, -1},
-    {0, -1, 0, -1, -1, 0, -1, 0, -1, 0, -1, 0},     {0, -1, 0, -1, 0, 0, 1, 0, -1, 0, -1, -1},
-    {0, 1, 0, -1, 0, 0, -1, 0, -1, 0, -1, 0},       {0, -1, 0, -1, 0, 0, 1, 0, 1, 0, -1, 0},
-    {0, 1, 0, 1, 0, 0, 1, 0, -1, 0, -1, 0},         {0, 1, 0, -1, 0, 0, 1, 0, 1, 0, 1, 0},
-    {0, 1, 0, 1, 0, 1, 1, 0, 1, 0, -1, 0},          {1, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0},
-    {0, 1, 0, 1, 0, 1, 1, 2, 1, 0, 1, 0},           {1, 1, 2, 1, 0, 1, 1, 0, 1, 0, 1, 0},
-    {1, 1, 0, 1, 0, 1, 1, 2, 1, 2, 1, 0},
-};
-
-// Default letter step (0 = C .. 6 = B; -1 the B below, 7 the C above).
-constexpr int8_t kStep[15][12] = {
-    {1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 6, 7},  {0, 1, 1, 2, 3, 3, 4, 5, 5, 6, 6, 7},
-    {0, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 7},  {0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 7},
-    {0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6},  {0, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6, 7},
-    {0, 0, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6},  {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 6},
-    {0, 0, 1, 1, 2, 3, 3, 4, 5, 5, 6, 6},  {0, 0, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6},
-    {0, 0, 1, 1, 2, 2, 3, 4, 4, 5, 6, 6},  {-1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6},
-    {0, 0, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6},  {-1, 0, 0, 1, 2, 2, 3, 4, 4, 5, 5, 6},
-    {-1, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6},
-};
 
 // Letter step of a spelling override, by spelling 0..4 (double flat .. double
 // sharp); kNoSuchSpelling where the pitch class cannot be spelled that way.
@@ -54,8 +30,8 @@ std::string FormatNoteName(const CMidiEvent& event, int32_t keySignature)
     const int key = event.data1() & 127;
     const int pitchClass = key % 12;
     const int row = keySignature < -7 ? 0 : keySignature > 7 ? 14 : keySignature + 7;
-    int spelling = kAccidental[row][pitchClass] + 2;
-    int step = kStep[row][pitchClass];
+    int spelling = kSpellingAccidental[row][pitchClass] + 2;
+    int step = kSpellingStep[row][pitchClass];
     const int wanted = event.spelling;
     if (wanted >= 0 && wanted <= 4 && wanted != spelling
         && kOverrideStep[wanted][pitchClass] != kNoSuchSpelling) {

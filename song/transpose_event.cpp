@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "song/spelling_tables.h"
 #include "song/track.h"
 
 namespace rz {
@@ -13,30 +14,6 @@ constexpr std::string_view kChordPrefix = "@DR;1;";
 constexpr std::string_view kLetters = "CDEFGAB";
 constexpr int kLetterPitch[7] = {0, 2, 4, 5, 7, 9, 11};
 constexpr size_t kChordBytes = 6;
-
-// Accidental (-2..2) and letter step (0 = C; -1 and 7 wrap) of each pitch
-// class, one row per key signature from seven flats to seven sharps; the
-// same tables spell note names.
-constexpr int8_t kAccidental[15][12] = {
-    {-2, -1, -2, -1, -1, 0, -1, 0, -1, -2, -1, -1}, {0, -1, 0, -1, -1, 0, -1, -2, -1, -2, -1, -1},
-    {0, -1, -2, -1, -1, 0, -1, 0, -1, 0, -1, -1},   {0, -1, 0, -1, 0, 0, -1, 0, -1, 0, -1, -1},
-    {0, -1, 0, -1, -1, 0, -1, 0, -1, 0, -1, 0},     {0, -1, 0, -1, 0, 0, 1, 0, -1, 0, -1, -1},
-    {0, 1, 0, -1, 0, 0, -1, 0, -1, 0, -1, 0},       {0, -1, 0, -1, 0, 0, 1, 0, 1, 0, -1, 0},
-    {0, 1, 0, 1, 0, 0, 1, 0, -1, 0, -1, 0},         {0, 1, 0, -1, 0, 0, 1, 0, 1, 0, 1, 0},
-    {0, 1, 0, 1, 0, 1, 1, 0, 1, 0, -1, 0},          {1, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0},
-    {0, 1, 0, 1, 0, 1, 1, 2, 1, 0, 1, 0},           {1, 1, 2, 1, 0, 1, 1, 0, 1, 0, 1, 0},
-    {1, 1, 0, 1, 0, 1, 1, 2, 1, 2, 1, 0},
-};
-constexpr int8_t kStep[15][12] = {
-    {1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 6, 7},  {0, 1, 1, 2, 3, 3, 4, 5, 5, 6, 6, 7},
-    {0, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 7},  {0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 7},
-    {0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6},  {0, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6, 7},
-    {0, 0, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6},  {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6, 6},
-    {0, 0, 1, 1, 2, 3, 3, 4, 5, 5, 6, 6},  {0, 0, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6},
-    {0, 0, 1, 1, 2, 2, 3, 4, 4, 5, 6, 6},  {-1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6},
-    {0, 0, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6},  {-1, 0, 0, 1, 2, 2, 3, 4, 4, 5, 5, 6},
-    {-1, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 6},
-};
 
 struct ChordMarker {
     std::string firstText;
@@ -64,8 +41,8 @@ std::optional<ChordMarker> parseChordMarker(std::string_view text)
 // The root of pitch class p spelled in key signature row r.
 std::string spellRoot(int p, int r)
 {
-    int step = ((kStep[r][p] % 7) + 7) % 7;
-    int accidental = kAccidental[r][p];
+    int step = ((kSpellingStep[r][p] % 7) + 7) % 7;
+    int accidental = kSpellingAccidental[r][p];
     if (accidental == -2) {
         step = (step + 6) % 7;
         accidental = 0;
