@@ -1,0 +1,365 @@
+#pragma once
+
+#include "app/app_clipboard.h"
+#include "app/app_layout_record.h"
+#include "app/app_recent_list.h"
+#include "app/command_target.h"
+#include "app/frame_host.h"
+#include "app/song_view.h"
+#include "app/status_prompt.h"
+#include "app/view_factory.h"
+#include "core/color.h"
+#include "core/engine_host.h"
+#include "core/engine_set_link.h"
+#include "core/engine_views.h"
+#include "core/locks.h"
+#include "core/prompt.h"
+#include "core/song_host.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace rz {
+
+class AccelTable;
+class CommandRouter;
+class CSequencer;
+class EngineTimer;
+class GuiPosts;
+class IEngineLink;
+class IMidiDeviceSource;
+class KeyFilter;
+class MainFrame;
+class MidiSystem;
+class NoAudioEngines;
+class QtGuiPost;
+class SetModel;
+class SingleInstance;
+class SynthDatabase;
+class UiUpdater;
+class UnavailableInstrumentLoader;
+
+// How the program was started, and the seams tests replace.
+struct AppOptions {
+    std::optional<std::filesystem::path> file; // the command line's file
+    // Null: the program's own (the settings file, message boxes).
+    IProfile* profile = nullptr;
+    IPrompt* prompt = nullptr;
+    // Set: the transport of tests; no sequencer is made.
+    IEngineLink* engine = nullptr;
+    bool singleInstance = true;
+    QString serverPath;       // the single-instance socket; empty: the default
+    bool showWindow = true;
+    std::chrono::milliseconds lockWait = kLockWait;
+};
+
+// The one application object: starts and ends the program, owns the set,
+// the views moved from song to song, the engine and the main window, and
+// carries the main window's timers. Not the QApplication: main() makes that
+// first. GUI thread; engine threads reach it only through GuiPosts.
+class App : public QObject,
+            public CommandTable<App>,
+            public ISongHost,
+            public IEngineHost,
+            public IEngineSetLink,
+            public IEngineViews,
+            public FrameHost,
+            public IStatusPrompt {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "DEVU Rizoraz";
+    // The torn-off window kinds of the extra-window list.
+    enum ExtraKind : int { kExtraLyric = 0, kExtraStaff = 1, kExtraLeadSheet = 2, kExtraTracks = 3 };
+    // The view slots, one per view class.
+    enum Slot : int {
+        kLive, kTrack, kTempo, kStaff, kClip, kEvent, kPiano, kLyric, kTime, kVelocity,
+        kSlider, kControl, kSlotCount,
+    };
+    struct ExtraWindow {
+        QPointer<SongView> view;
+        int kind = kExtraLyric;
+        const QObject* object = nullptr; // compared while the view is being destroyed
+    };
+
+    explicit App(AppOptions options = {});
+    ~App() override;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Start-up in order. False when the program is to end at once: another
+    // copy runs and took the file (handedOver()), or start-up failed.
+    bool InitInstance();
+    // Shut-down in order, after the event loop ended; returns `exitCode`.
+    int ExitInstance(int exitCode = 0);
+    bool handedOver() const { return m_handedOver; }
+
+    MainFrame* frame() const { return m_frame; }
+    SetModel& set() { return *m_set; }
+    ViewFactory& viewFactory() { return m_viewFactory; }
+    CommandRouter& router() { return *m_router; }
+    KeyFilter& keyFilter() { return *m_keys; }
+    IProfile& profile() { return *m_profile; }
+    IPrompt& prompt() { return *m_prompt; }
+    IEngineLink& engine() { return *m_engine; }
+    CSequencer* sequencer() const { return m_sequencer.get(); }
+    SingleInstance* singleInstance() const { return m_instance.get(); }
+    RecentFileList& recentSongs() { return m_recentSongs; }
+    const std::filesystem::path& documentsFolder() const { return m_documentsFolder; }
+    const std::filesystem::path& programFolder() const { return m_programFolder; }
+    const std::filesystem::path& currentFolder() const { return m_currentFolder; }
+
+    // The caption: the title, " DO4", the set with a set file, the song.
+    void UpdateTitle() override;
+    QString caption() const;
+
+    // Current song and views.
+    void GetCurrentViews(SongView** editor, SongView** controller) const;
+    SongView* slot(Slot which) const { return m_slots[size_t(which)]; }
+    const std::vector<ExtraWindow>& extraWindows() const { return m_extraWindows; }
+    int editorKind() const { return m_editorKind; }
+    int controllerKind() const { return m_controllerKind; }
+    void SetCurrentSong(CSongDoc* song) override;
+    CSongDoc* currentSong() const override { return m_currentSong; }
+    void UpdateAllViews() override;
+    void BroadcastToViews();
+    void RemoveWindow(SongView* window);
+    void OnSongChanged() override;
+
+    // Opening files.
+    CSongDoc* OpenDocumentFile(const std::filesystem::path& path);
+    void SetAutoOpenPath(const std::filesystem::path& path) override;
+
+    // Layout record, hand-over reader, clipboard.
+    void SnapshotLayout(std::string& layout) override;
+    void RestoreLayout(std::string_view layout) override;
+    void ReadMailslot();
+    AppClipboard& clipboard() { return m_clipboard; }
+    bool CanPaste() const;
+    void LoadCueColors();
+    void ResetCueColors();
+    // major x 10000 + minor x 100 + patch of the program's version.
+    static int GetExeFileVersion();
+
+    // The main frame's timers.
+    void onFrameTimer(int id) override;
+    void CancelAdvance(bool step) override;
+    int advanceCountdown() const { return m_advanceCountdown; }
+    int autoSaveCountdown() const { return m_autoSaveCountdown; }
+    int32_t tempoMultiplier() const { return m_tempoMultiplier; }
+    // Steps to the next song of the set; false at its end.
+    bool StepSong();
+    void setPerformanceMode(bool on) { m_performanceMode = on; }
+    // The prompt id the status line shows.
+    uint32_t promptId() const { return m_promptId; }
+
+    static std::span<const CommandRow<App>> commandTable();
+    // File > Recent sets and songs, Edit > Paste, View > Layout.
+    bool onRecentSong(CommandId id);
+    bool onPaste(CommandId id);
+    void onUpdatePaste(CommandId id, CmdUi& ui);
+    bool onLayout(CommandId id);
+    void onUpdateLayout(CommandId id, CmdUi& ui);
+
+    // ISongHost.
+    void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
+    void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
+    void UpdateNoteDuration() override {}
+    void SetStatusText(std::string_view text) override;
+    bool autoProps() const override { return m_autoProps; }
+    Color cueColor(int kind) const override;
+    int timeZoom() const override { return m_xZoom; }
+    void setTimeZoom(int zoom) override;
+    bool performanceMode() const override { return m_performanceMode; }
+    void stopOverviewWorkers() override;
+    void setWaitCursor(bool on) override;
+    void activateTempoView(CSongDoc& song) override;
+    void activateEditorView(CSongDoc& song) override;
+    void activateTrackView(CSongDoc& song) override;
+    void showControllerView(CSongDoc& song, int kind, int controller) override;
+    void clearEventListSelection(CSongDoc&) override {}
+    void repaintTransportPanel() override;
+    void raiseTornOffWindows() override;
+    std::filesystem::path workFolder() const override { return m_workFolder; }
+    void MakeUniqueAudioFileName(std::filesystem::path& name) override;
+    void removeNewestRecentSong() override;
+    bool SendFileByMail(std::string_view subject,
+                        const std::vector<std::filesystem::path>& attachments,
+                        std::string& reason) override;
+
+    // IEngineHost.
+    void transportChanged() override;
+    void selectSetSong(int songNumber) override;
+    void OnExternalControl(const ExternalControl&) override {}
+    void setFrameTimer(FrameTimer timer) override;
+    void runCommand(uint32_t commandId) override;
+    void DrawSpectrum(double beatPhase) override;
+    void LearnMidi(uint32_t, uint32_t) override {}
+
+    // IEngineSetLink.
+    CSongDoc* songOfItem(SetItemHandle item) const override;
+    void startCueTimer() override {}
+    void setCurrentItem(SetItemHandle item) override;
+    void RefreshMarkerStates() override {}
+    void UpdateTrackSynths() override;
+
+    // IEngineViews.
+    bool isOpen(FollowView view) const override;
+    void followPlayback(FollowView view) override;
+    int tornOffWindowCount() const override { return int(m_extraWindows.size()); }
+    void followTornOffWindow(int index) override;
+    void clearAttachedFlags() override;
+    std::optional<TrackViewRows> trackViewRows() const override;
+
+    // FrameHost.
+    bool startupComplete() const override { return m_startupComplete; }
+    void clearStartupComplete() override { m_startupComplete = false; }
+    void updateTitle() override { UpdateTitle(); }
+    void stopSequencer() override;
+    void closeAudioEngines() override;
+    bool hasOpenSet() const override { return true; }
+    bool setHasFile() const override;
+    bool saveModifiedSet() override;
+    void markSetModified() override;
+    void releaseSetView() override;
+    void finishClose() override;
+    bool stepBeatBack() override;
+    bool stepBeatForward() override;
+
+    // IStatusPrompt: the frame's status line, remembering the prompt shown.
+    void setPromptId(uint32_t id) override;
+    void clearStatusText() override;
+
+protected:
+    // Follows Shift for the engine's step recording.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Start-up steps.
+    void readDisplayOptions();
+    void chooseFolders();
+    bool claimSingleInstance();
+    void openDatabase();
+    void makeWorkFolder();
+    void addMusicFont();
+    void createMainFrame();
+    void createFixedViews();
+    void publishGuiValues();
+    void createEngine();
+    void createSet();
+    void startTimers();
+    // Shut-down steps.
+    void destroyViews();
+    void emptyWorkFolder();
+
+    // Views.
+    void detachAll(CSongDoc& song);
+    void attachAll(CSongDoc& song);
+    void requestRetry(const char* what);
+    void paneViewRequest(int id);
+    void tornOffViewRequest(int id);
+    SongView* makeView(ViewKind kind, bool topLevel);
+    void placeTopLevel(SongView& view, const QRect& rect, const QString& caption, bool onTop);
+    static Slot slotOfKind(int kind);
+
+    // Timers.
+    void startupStep();
+    void loadStartupAccelerators();
+    void autoSaveMinute();
+    void writeAutoRecoverCopies();
+    void songEnded();
+    void advanceStep();
+    void conductorReturn();
+    void followSongChange();
+    void mailslotAndClock();
+    void showClock();
+    void setStatusPane(int index, const QString& text);
+
+    // Layout.
+    void restoreMainPlacement(const LayoutPlacement& placement);
+    void restoreTrackRows(int32_t rows);
+    void restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows);
+
+    // Opening files.
+    bool activateFound(CSongDoc& song);
+    void rebuildRecentMenus();
+    void openRecent(size_t index);
+
+    AppOptions m_options;
+    std::unique_ptr<IProfile> m_ownProfile;
+    std::unique_ptr<IPrompt> m_ownPrompt;
+    IProfile* m_profile = nullptr;
+    IPrompt* m_prompt = nullptr;
+    IEngineLink* m_engine = nullptr;
+
+    std::unique_ptr<CommandRouter> m_router;
+    std::unique_ptr<KeyFilter> m_keys;
+    std::unique_ptr<UiUpdater> m_updater;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<SynthDatabase> m_database;
+    std::unique_ptr<SetModel> m_set;
+    ViewFactory m_viewFactory;
+    QPointer<MainFrame> m_frame;
+
+    // The engine and what it is built from; absent in tests.
+    std::unique_ptr<QtGuiPost> m_guiPost;
+    std::unique_ptr<GuiPosts> m_posts;
+    std::unique_ptr<MidiSystem> m_midiSystem;
+    std::unique_ptr<IMidiDeviceSource> m_devices;
+    std::unique_ptr<UnavailableInstrumentLoader> m_instruments;
+    std::unique_ptr<EngineTimer> m_engineTimer;
+    std::unique_ptr<NoAudioEngines> m_audio;
+    std::unique_ptr<CSequencer> m_sequencer;
+
+    std::array<QPointer<SongView>, kSlotCount> m_slots;
+    std::vector<ExtraWindow> m_extraWindows;
+    int m_editorKind = 0;
+    int m_controllerKind = 0;
+    int m_controlKind = 0;   // the control view's controller kind and number
+    int m_controlNumber = 0;
+    CSongDoc* m_currentSong = nullptr;
+    bool m_retryPending = false;
+    CSongDoc* m_retrySong = nullptr;
+    bool m_retryUpdate = false;
+    bool m_retrySetSong = false;
+
+    RecentFileList m_recentSets{"Recent File List", "File"};
+    RecentFileList m_recentSongs{"Recent Song List", "Song"};
+    RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
+    AppClipboard m_clipboard;
+    std::array<Color, kCueKinds> m_cueColors{};
+
+    std::filesystem::path m_programFolder;
+    std::filesystem::path m_documentsFolder;
+    std::filesystem::path m_currentFolder;
+    std::filesystem::path m_workFolder;
+    int m_xZoom = 3;
+    int m_yZoom = 2;
+    int m_fZoom = 2;
+    bool m_autoProps = true;
+    int m_audioFace = 0;
+    bool m_bouncingBall = true;
+    bool m_smoothScroll = true;
+    int m_screenResolution = 96;
+    bool m_startupComplete = false;
+    bool m_startupDone = false; // the frame's start-up step has run
+    bool m_handedOver = false;
+    bool m_performanceMode = false;
+    bool m_readingMailslot = false;
+
+    int m_autoSaveCountdown = 0; // minutes
+    int m_advanceCountdown = 0;  // ms
+    uint32_t m_promptId = 0;
+    uint32_t m_secondTicks = 0;
+    int32_t m_tempoMultiplier = 100000;
+};
+
+} // namespace rz

@@ -1,0 +1,151 @@
+// The end of a song and the step to the next one of the set, and the
+// auto-save minute that writes AutoRecover copies. Main-frame timers 333,
+// 666 and 667. GUI thread.
+
+#include "app/app.h"
+
+#include "app/main_frame.h"
+#include "app/set_model.h"
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "song/auto_recover.h"
+#include "song/smf_reader.h"
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+constexpr int kAutoSaveTimer = 333;
+constexpr int kAutoSavePeriodMs = 60000;
+constexpr int kSongEndedTimer = 666;
+constexpr int kAdvanceTimer = 667;
+constexpr int kAdvanceStepMs = 250;
+constexpr int kDefaultAdvanceWaitMs = 1000;
+constexpr int kDefaultAutoSaveMinutes = 10;
+
+constexpr const char* kAdvanceText =
+    "Advancing in %d.%d seconds; use Play/Cue to skip, Play/Stop to cancel.";
+
+bool isIdlePrompt(uint32_t id)
+{
+    return id == kIdlePromptId || id == kPerformanceIdlePromptId;
+}
+
+} // namespace
+
+void App::songEnded()
+{
+    m_frame->timers().kill(kSongEndedTimer);
+    m_engine->Pause();
+    CSongDoc* song = m_currentSong;
+    if (m_engine->recording() || (song && song->position < song->endTick)) {
+        if (song)
+            song->OnTimerCues();
+        transportChanged();
+        return;
+    }
+    m_engine->Stop(false);
+    m_frame->repaint();
+    if (!m_performanceMode || m_set->size() == 0) {
+        UpdateAllViews();
+    } else if (const int wait = std::max(m_profile->readInt("PlaybackOptions", "AdvanceWait",
+                                                            kDefaultAdvanceWaitMs),
+                                         0);
+               wait != 0) {
+        m_advanceCountdown = wait;
+        m_frame->timers().start(kAdvanceTimer, kAdvanceStepMs);
+    } else {
+        StepSong();
+        if (m_profile->readInt("PlaybackOptions", "AdvancePlay", 0) != 0)
+            m_engine->Advance(false);
+    }
+    transportChanged();
+}
+
+// The countdown text stays off the status line while it shows a command's
+// prompt; the countdown runs on.
+void App::advanceStep()
+{
+    m_advanceCountdown -= kAdvanceStepMs;
+    if (m_advanceCountdown <= 0) {
+        m_advanceCountdown = 1;
+        CancelAdvance(true);
+        return;
+    }
+    if (isIdlePrompt(m_promptId))
+        setStatusPane(0, QString::asprintf(kAdvanceText, m_advanceCountdown / 1000,
+                                           (m_advanceCountdown % 1000) / 100));
+}
+
+void App::CancelAdvance(bool step)
+{
+    if (m_advanceCountdown == 0)
+        return;
+    m_advanceCountdown = 0;
+    if (m_frame) {
+        m_frame->timers().kill(kAdvanceTimer);
+        setPromptId(m_promptId);
+    }
+    if (!step)
+        return;
+    StepSong();
+    if (m_profile->readInt("PlaybackOptions", "AdvancePlay", 0) != 0)
+        m_engine->Advance(false);
+}
+
+// A marked song first, then the next enabled one; a song that cannot be
+// read is passed over.
+bool App::StepSong()
+{
+    for (CSongDoc* song : m_set->nextSongCandidates()) {
+        m_set->setNextMark(*song, false);
+        std::string reason;
+        if (!song->contentFlag && !OpenSong(*song, song->pathName, reason))
+            continue;
+        song->ActivateSong(0);
+        return true;
+    }
+    return false;
+}
+
+// The due minute waits while the transport runs and tries again a minute
+// later; the countdown stays at 1 meanwhile.
+void App::autoSaveMinute()
+{
+    m_frame->timers().kill(kAutoSaveTimer);
+    if (m_autoSaveCountdown == 0)
+        return;
+    if (m_autoSaveCountdown == 1) {
+        if (m_engine->transportState() != TransportState::Stopped) {
+            m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+            return;
+        }
+        writeAutoRecoverCopies();
+        m_autoSaveCountdown =
+            std::max(m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1)
+            + 1;
+    }
+    --m_autoSaveCountdown;
+    m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+}
+
+// Each song's copy is named by AutoRecoverPath, so "x.mid" and "x.kar" keep
+// copies of their own. A song without a file has no name for a copy.
+void App::writeAutoRecoverCopies()
+{
+    for (size_t i = 0; i < m_set->size(); ++i) {
+        CSongDoc& song = *m_set->songAt(i);
+        if (song.pathName.empty())
+            continue;
+        if (song.IsModified()) {
+            if (song.OnSaveDocument(AutoRecoverPath(song.pathName)))
+                song.autoRecoverMark = true;
+        } else if (song.autoRecoverMark) {
+            deleteAutoRecoverCopy(song.pathName);
+            song.autoRecoverMark = false;
+        }
+    }
+}
+
+} // namespace rz

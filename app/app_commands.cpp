@@ -1,0 +1,222 @@
+// The application's own commands (the recent lists, paste, the layout
+// commands) and the smaller services songs and controls ask of it. GUI
+// thread.
+
+#include "app/app.h"
+
+#include "app/command_router.h"
+#include "app/fader_ctrl.h"
+#include "app/flat_status_bar.h"
+#include "app/main_frame.h"
+#include "app/set_model.h"
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "platform/send_file_by_mail.h"
+
+#include <QApplication>
+
+namespace rz {
+namespace {
+
+constexpr CommandId kPaste = 57637;
+constexpr CommandId kLayoutSnapshot = 33044;
+constexpr CommandId kLayoutRestore = 33045;
+constexpr CommandId kLayoutClear = 33046;
+
+constexpr std::array<Color, ISongHost::kCueKinds> kDefaultCueColors = {
+    0xF0F0F0, 0x0000D0, 0x00FFFF, 0x10A010, 0x808080,
+    0x10E0E0, 0x0080FF, 0xF0F0F0, 0x800080, 0x800000,
+};
+
+constexpr CommandRow<App> kCommands[] = {
+    {57616, 57631, &App::onRecentSong, nullptr},
+    {kPaste, kPaste, &App::onPaste, &App::onUpdatePaste},
+    {kLayoutSnapshot, kLayoutClear, &App::onLayout, &App::onUpdateLayout},
+};
+
+} // namespace
+
+std::span<const CommandRow<App>> App::commandTable()
+{
+    return kCommands;
+}
+
+bool App::CanPaste() const
+{
+    const SongView* live = slot(kLive);
+    PasteState state;
+    state.stopped = m_engine->transportState() == TransportState::Stopped;
+    state.performanceMode = m_performanceMode;
+    state.setViewActive = live && live->hasFocus();
+    state.setViewHasSelection = state.setViewActive;
+    state.setHasFile = m_set->hasFile();
+    state.songCurrent = m_currentSong != nullptr;
+    return rz::CanPaste(m_clipboard, state);
+}
+
+// Song data is pasted by the song's editor view, which is made active
+// first; a song of the set is pasted by the set view. Neither is handled
+// here, so routing reports the command as not done.
+bool App::onPaste(CommandId)
+{
+    if (m_clipboard.kind != 0 && m_clipboard.kind != kClipboardSong && m_currentSong)
+        activateEditorView(*m_currentSong);
+    return m_clipboard.kind == 0;
+}
+
+void App::onUpdatePaste(CommandId, CmdUi& ui)
+{
+    ui.enabled = CanPaste();
+}
+
+bool App::onLayout(CommandId id)
+{
+    CSongDoc* song = m_currentSong;
+    if (!song)
+        return false;
+    if (id == kLayoutSnapshot) {
+        SnapshotLayout(song->layoutText);
+        song->SetModifiedFlag(true);
+    } else if (id == kLayoutRestore) {
+        RestoreLayout(song->layoutText);
+        m_set->updateSetViews();
+        song->UpdateViews();
+    } else {
+        song->layoutText.clear();
+        song->SetModifiedFlag(true);
+    }
+    return true;
+}
+
+void App::onUpdateLayout(CommandId id, CmdUi& ui)
+{
+    const bool stopped = m_engine->transportState() == TransportState::Stopped;
+    ui.enabled = m_currentSong && stopped
+                 && (id == kLayoutSnapshot || !m_currentSong->layoutText.empty());
+}
+
+void App::LoadCueColors()
+{
+    for (int kind = 0; kind < kCueKinds; ++kind)
+        m_cueColors[size_t(kind)] = Color(m_profile->readInt(
+            "DisplayOptions", "CueColor" + std::to_string(kind),
+            int32_t(kDefaultCueColors[size_t(kind)])));
+}
+
+void App::ResetCueColors()
+{
+    m_cueColors = kDefaultCueColors;
+}
+
+Color App::cueColor(int kind) const
+{
+    return kind >= 0 && kind < kCueKinds ? m_cueColors[size_t(kind)] : kDefaultCueColors[0];
+}
+
+void App::setTimeZoom(int zoom)
+{
+    m_xZoom = std::clamp(zoom, 0, kMaxTimeZoom);
+}
+
+void App::SetStatusText(std::string_view text)
+{
+    setStatusPane(1, QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+void App::setPromptId(uint32_t id)
+{
+    m_promptId = id;
+    if (m_frame)
+        m_frame->setPromptId(id);
+}
+
+void App::clearStatusText()
+{
+    if (m_frame)
+        m_frame->clearStatusText();
+}
+
+void App::setWaitCursor(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void App::activateTempoView(CSongDoc&)
+{
+    if (m_frame)
+        m_frame->timers().fire(int(ViewKind::Tempo));
+}
+
+void App::activateEditorView(CSongDoc&)
+{
+    SongView* editor = nullptr;
+    GetCurrentViews(&editor, nullptr);
+    m_router->setActiveView(dynamic_cast<CommandTarget*>(editor), nullptr);
+    if (editor)
+        editor->setFocus();
+}
+
+void App::activateTrackView(CSongDoc&)
+{
+    SongView* track = slot(kTrack);
+    m_router->setActiveView(dynamic_cast<CommandTarget*>(track), nullptr);
+    if (track)
+        track->setFocus();
+}
+
+void App::showControllerView(CSongDoc&, int kind, int controller)
+{
+    m_controlKind = kind;
+    m_controlNumber = controller;
+    if (m_frame)
+        m_frame->timers().fire(int(ViewKind::Control));
+}
+
+void App::repaintTransportPanel()
+{
+    if (m_frame)
+        m_frame->QWidget::update(m_frame->panelRect());
+}
+
+// "take.wav", "take_2.wav", ...; a name with a folder keeps its own stem.
+void App::MakeUniqueAudioFileName(std::filesystem::path& name)
+{
+    const std::string base = name.has_parent_path() ? name.stem().string() : std::string("take");
+    std::error_code error;
+    for (int n = 1;; ++n) {
+        const std::string suffix = n > 1 ? "_" + std::to_string(n) : std::string();
+        const std::filesystem::path candidate = m_workFolder / (base + suffix + ".wav");
+        if (!std::filesystem::exists(candidate, error)) {
+            name = candidate;
+            return;
+        }
+    }
+}
+
+bool App::SendFileByMail(std::string_view subject,
+                         const std::vector<std::filesystem::path>& attachments,
+                         std::string& reason)
+{
+    return rz::SendFileByMail(subject, attachments, reason);
+}
+
+bool App::stepBeatBack()
+{
+    if (!m_currentSong)
+        return false;
+    m_currentSong->StepBeatBack();
+    return true;
+}
+
+bool App::stepBeatForward()
+{
+    if (!m_currentSong)
+        return false;
+    m_currentSong->StepBeatForward();
+    return true;
+}
+
+} // namespace rz

@@ -1,0 +1,242 @@
+// The engine as the application builds it, and the GUI side of the engine's
+// seams: what the engine asks of the frame, the set and the views. Engine
+// threads reach every member here through GuiPosts, so all run on the GUI
+// thread.
+
+#include "app/app.h"
+
+#include "app/command_router.h"
+#include "app/fader_ctrl.h"
+#include "app/gui_post.h"
+#include "app/gui_thread.h"
+#include "app/main_frame.h"
+#include "app/set_model.h"
+#include "app/ui_updater.h"
+#include "core/track_rows.h"
+#include "engine/gui_posts.h"
+#include "engine/instrument_loader.h"
+#include "engine/sequencer.h"
+#include "engine/sequencer_devices.h"
+#include "engine/synth_db.h"
+#include "platform/engine_timer.h"
+#include "platform/midi_system.h"
+#include "song/track_ports.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <cmath>
+#include <thread>
+
+namespace rz {
+namespace {
+
+// The frame's periods for the timers the engine starts.
+int periodOf(FrameTimer timer)
+{
+    return timer == FrameTimer::TempoReturn ? 100 : 1;
+}
+
+constexpr int32_t kNormalMultiplier = 100000;
+
+} // namespace
+
+// The engine object exists from here; it starts (ports, timer, refresh)
+// only at Init, after the main window.
+void App::createEngine()
+{
+    if (m_options.engine) {
+        m_engine = m_options.engine;
+        return;
+    }
+    m_guiPost = std::make_unique<QtGuiPost>();
+    m_posts = std::make_unique<GuiPosts>(*m_guiPost, std::this_thread::get_id(), *this, *this,
+                                         *this);
+    m_midiSystem = std::make_unique<MidiSystem>();
+    m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
+    m_instruments = std::make_unique<UnavailableInstrumentLoader>();
+    m_engineTimer = std::make_unique<EngineTimer>();
+    m_audio = std::make_unique<NoAudioEngines>();
+    const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
+                                     *m_posts,        *m_devices,    *m_instruments,
+                                     *m_engineTimer,  *m_audio,      &m_database->lookup()};
+    m_sequencer = std::make_unique<CSequencer>(services);
+    m_engine = m_sequencer.get();
+}
+
+void App::createSet()
+{
+    // Every look-up of the database is const; the song's seam is not.
+    auto* synths = const_cast<ISynthLookup*>(m_database ? &m_database->lookup() : nullptr);
+    const SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
+                              nullptr, m_options.lockWait};
+    m_set = std::make_unique<SetModel>(context);
+    m_set->setViewsUpdater([this] { UpdateAllViews(); });
+}
+
+// The values engine threads read without asking the GUI: the master
+// fader, whether the spectrum shows, whether Shift is held.
+void App::publishGuiValues()
+{
+    if (!m_sequencer)
+        return;
+    GuiPublishedValues& values = m_sequencer->publishedValues();
+    values.setSpectrumShown(m_audioFace == 1);
+    FaderCtrl* volume = m_frame->volumeFader();
+    values.setMasterFader(volume->pos());
+    connect(volume, &FaderCtrl::changed, this,
+            [this, volume] { m_sequencer->publishedValues().setMasterFader(volume->pos()); });
+    qApp->installEventFilter(this);
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (m_sequencer && (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift)
+        m_sequencer->publishedValues().setShiftHeld(type == QEvent::KeyPress);
+    return QObject::eventFilter(watched, event);
+}
+
+void App::transportChanged()
+{
+    RZ_ASSERT_GUI_THREAD();
+    if (m_frame)
+        m_frame->QWidget::update();
+    m_updater->updateNow();
+}
+
+// A song select received while stopped: that song of the set, from its start.
+void App::selectSetSong(int songNumber)
+{
+    RZ_ASSERT_GUI_THREAD();
+    CSongDoc* song = songNumber >= 0 ? m_set->songAt(size_t(songNumber)) : nullptr;
+    if (song == nullptr || m_engine->transportState() != TransportState::Stopped)
+        return;
+    activateFound(*song);
+}
+
+void App::setFrameTimer(FrameTimer timer)
+{
+    if (m_frame)
+        m_frame->timers().requestFromAnyThread(int(timer), periodOf(timer));
+}
+
+void App::runCommand(uint32_t commandId)
+{
+    RZ_ASSERT_GUI_THREAD();
+    m_router->execute(commandId);
+}
+
+// The fader shows 1000 x log2 of the multiplier's ratio to 100 %.
+void App::SetTempoMultiplier(int32_t multiplier, bool)
+{
+    if (multiplier <= 0)
+        return;
+    m_tempoMultiplier = multiplier;
+    if (m_sequencer)
+        m_sequencer->setTempoMultiplier(multiplier);
+    if (m_frame) {
+        const double position = 1000.0 * std::log2(double(multiplier) / kNormalMultiplier);
+        m_frame->tempoFader()->setPos(int(std::lround(position)));
+        repaintTransportPanel();
+    }
+}
+
+void App::DrawSpectrum(double)
+{
+    repaintTransportPanel();
+}
+
+CSongDoc* App::songOfItem(SetItemHandle item) const
+{
+    return m_set ? m_set->songOfItem(item) : nullptr;
+}
+
+// The engine moved on to this song by itself: it is the current song now.
+void App::setCurrentItem(SetItemHandle item)
+{
+    if (CSongDoc* song = m_set->songOfItem(item))
+        m_set->setCurrent(song);
+}
+
+void App::UpdateTrackSynths()
+{
+    if (!m_sequencer)
+        return;
+    for (size_t i = 0; i < m_set->size(); ++i) {
+        CSongDoc& song = *m_set->songAt(i);
+        for (size_t t = song.tracks.size() >= 2 ? song.tracks.size() - 2 : 0; t >= 1; --t)
+            LookupPortSynth(*song.tracks[t], *m_profile, *m_engine, &m_database->lookup());
+    }
+}
+
+bool App::isOpen(FollowView view) const
+{
+    switch (view) {
+    case FollowView::Tempo: return slot(kTempo) != nullptr;
+    case FollowView::Clip: return slot(kClip) != nullptr;
+    case FollowView::Event: return slot(kEvent) != nullptr;
+    case FollowView::Staff: return slot(kStaff) != nullptr;
+    case FollowView::Piano: return slot(kPiano) != nullptr;
+    case FollowView::Control: return slot(kControl) != nullptr;
+    case FollowView::Lyric: return slot(kLyric) != nullptr;
+    case FollowView::Time: return slot(kTime) != nullptr;
+    case FollowView::Slider: return slot(kSlider) != nullptr;
+    case FollowView::Track: return slot(kTrack) != nullptr;
+    case FollowView::Velocity: return slot(kVelocity) != nullptr;
+    }
+    return false;
+}
+
+void App::followPlayback(FollowView view)
+{
+    static constexpr Slot kSlotOf[] = {kTempo, kClip,   kEvent, kStaff,  kPiano,   kControl,
+                                       kLyric, kTime,   kSlider, kTrack, kVelocity};
+    if (SongView* target = slot(kSlotOf[size_t(view)]))
+        target->follow();
+}
+
+// A torn-off track window follows nothing.
+void App::followTornOffWindow(int index)
+{
+    if (index < 0 || size_t(index) >= m_extraWindows.size())
+        return;
+    const ExtraWindow& window = m_extraWindows[size_t(index)];
+    if (window.view && window.kind != kExtraTracks)
+        window.view->follow();
+}
+
+// The engine switched songs itself: every view re-attaches to the current song.
+void App::clearAttachedFlags()
+{
+    LockGuard guard(SongMutex(), "clearAttachedFlags", m_options.lockWait);
+    if (!guard)
+        return;
+    for (const auto& view : m_slots)
+        if (view && view->song() != m_currentSong) {
+            view->detach();
+            if (m_currentSong)
+                view->attach(*m_currentSong);
+        }
+    for (const ExtraWindow& window : m_extraWindows)
+        if (window.view && window.view->song() != m_currentSong) {
+            window.view->detach();
+            if (m_currentSong)
+                window.view->attach(*m_currentSong);
+        }
+}
+
+std::optional<TrackViewRows> App::trackViewRows() const
+{
+    const auto* rows = dynamic_cast<const ITrackRows*>(slot(kTrack));
+    if (rows == nullptr)
+        return std::nullopt;
+    TrackViewRows result;
+    result.currentRow = rows->currentRow();
+    for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row))
+        result.selectedRows.push_back(row);
+    return result;
+}
+
+} // namespace rz

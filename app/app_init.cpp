@@ -1,0 +1,359 @@
+// Start-up and shut-down of the application object, in the orders the
+// program depends on, and the caption. GUI thread.
+
+#include "app/app.h"
+
+#include "app/app_hand_over.h"
+#include "app/app_single_instance.h"
+#include "app/command_router.h"
+#include "app/gui_post.h"
+#include "app/key_filter.h"
+#include "app/main_frame.h"
+#include "app/profile.h"
+#include "app/qt_prompt.h"
+#include "app/set_model.h"
+#include "app/ui_updater.h"
+#include "core/profile.h"
+#include "engine/gui_posts.h"
+#include "engine/instrument_loader.h"
+#include "engine/sequencer.h"
+#include "engine/sequencer_devices.h"
+#include "engine/synth_db.h"
+#include "engine/synth_db_path.h"
+#include "platform/engine_timer.h"
+#include "platform/midi_system.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+
+namespace rz {
+namespace {
+
+constexpr int kAutoSaveTimer = 333;
+constexpr int kAutoSavePeriodMs = 60000;
+constexpr int kStartupTimer = 222;
+constexpr int kStartupDelayMs = 1500;
+constexpr int kDefaultAutoSaveMinutes = 10;
+// The staff views' music font, from the lilypond-fonts package.
+constexpr const char* kMusicFontGlob = "emmentaler-20.otf";
+constexpr const char* kLilypondFolder = "/usr/share/lilypond";
+
+std::filesystem::path cacheFolder()
+{
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (!cache.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(cache)))
+        return std::filesystem::path(cache.toStdString());
+    return std::filesystem::path(QDir::homePath().toStdString()) / ".cache";
+}
+
+} // namespace
+
+App::App(AppOptions options) : m_options(std::move(options))
+{
+    // Before start-up changes the current folder to the documents folder.
+    if (m_options.file)
+        m_options.file = std::filesystem::absolute(*m_options.file).lexically_normal();
+    if (m_options.profile) {
+        m_profile = m_options.profile;
+    } else {
+        m_ownProfile = std::make_unique<Profile>();
+        m_profile = m_ownProfile.get();
+    }
+    if (m_options.prompt) {
+        m_prompt = m_options.prompt;
+    } else {
+        m_ownPrompt = std::make_unique<QtPrompt>();
+        m_prompt = m_ownPrompt.get();
+    }
+    m_router = std::make_unique<CommandRouter>();
+    m_router->setApplication(this);
+    m_keys = std::make_unique<KeyFilter>(*m_router);
+    m_keys->setTable(AccelTable::defaultMap());
+    m_updater = std::make_unique<UiUpdater>(*m_router);
+    ResetCueColors();
+}
+
+// Everything is torn down in dependency order: the engine stops before the
+// views and songs it reads go, the views before the frame, the songs before
+// the engine object they call.
+App::~App()
+{
+    if (m_sequencer)
+        m_sequencer->Shutdown();
+    m_updater->stop();
+    destroyViews();
+    if (mainStatusPrompt() == this)
+        setMainStatusPrompt(nullptr);
+    delete m_frame.data();
+    if (m_set)
+        m_set->CloseAllDocuments();
+    m_currentSong = nullptr;
+    m_set.reset();
+    ClearClipboard(m_clipboard, m_workFolder);
+    m_sequencer.reset();
+    m_posts.reset();
+    m_guiPost.reset();
+    m_router->setApplication(nullptr);
+}
+
+bool App::InitInstance()
+{
+    std::srand(unsigned(std::time(nullptr)));
+    readDisplayOptions();
+    m_programFolder = QCoreApplication::applicationDirPath().toStdString();
+    chooseFolders();
+    if (!claimSingleInstance()) {
+        m_handedOver = true;
+        return false;
+    }
+    m_recentSets.read(*m_profile);
+    m_recentSongs.read(*m_profile);
+    m_recentFilters.read(*m_profile);
+    openDatabase();
+    createEngine();
+    createSet();
+    makeWorkFolder();
+    addMusicFont();
+    createMainFrame();
+    if (m_options.file)
+        OpenDocumentFile(*m_options.file);
+    if (m_sequencer)
+        m_sequencer->Init();
+    publishGuiValues();
+    rebuildRecentMenus();
+    startTimers();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_screenResolution = int(screen->logicalDotsPerInchX());
+    m_startupComplete = true;
+    return true;
+}
+
+void App::readDisplayOptions()
+{
+    const IProfile& p = *m_profile;
+    m_xZoom = std::clamp(p.readInt("DisplayOptions", "XZoom", m_xZoom), 0, kMaxTimeZoom);
+    m_yZoom = std::clamp(p.readInt("DisplayOptions", "YZoom", m_yZoom), 0, 10);
+    m_fZoom = std::clamp(p.readInt("DisplayOptions", "FZoom", m_fZoom), 0, 10);
+    m_audioFace = p.readInt("DisplayOptions", "AudioFace", 0);
+    m_bouncingBall = p.readInt("DisplayOptions", "BouncngBall", 1) != 0;
+    m_smoothScroll = p.readInt("DisplayOptions", "SmoothScroll", 1) != 0;
+    m_autoProps = p.readInt("OpenOptions", "AutoProps", 1) != 0;
+    LoadCueColors();
+}
+
+// The documents folder is made when missing; "DefPath" 0 keeps it even when
+// "Path" names another folder.
+void App::chooseFolders()
+{
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    QDir().mkpath(documents);
+    m_documentsFolder = QFile::encodeName(documents).toStdString();
+    m_currentFolder = m_documentsFolder;
+    if (m_profile->readInt("SaveOptions", "DefPath", 0) != 0) {
+        const std::string path =
+            m_profile->readString("SaveOptions", "Path", m_documentsFolder.string());
+        if (!path.empty())
+            m_currentFolder = path;
+    }
+    if (!QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(m_currentFolder.string()))))
+        m_currentFolder = m_documentsFolder;
+}
+
+// A second copy hands over its file with an absolute path, so the first
+// copy finds it whatever its own current folder is.
+bool App::claimSingleInstance()
+{
+    if (!m_options.singleInstance)
+        return true;
+    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath()
+                                                         : m_options.serverPath;
+    m_instance = std::make_unique<SingleInstance>(path);
+    const std::string file = m_options.file ? m_options.file->string() : std::string();
+    return m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
+}
+
+void App::openDatabase()
+{
+    m_database = SynthDatabase::open(defaultSynthDatabasePath(), *m_prompt);
+}
+
+// Reused, not emptied: AutoRecover copies of a run that ended badly may
+// name clips in it.
+void App::makeWorkFolder()
+{
+    m_workFolder = cacheFolder() / kTitle / "undoredo.wav";
+    std::error_code ignored;
+    std::filesystem::create_directories(m_workFolder, ignored);
+}
+
+void App::addMusicFont()
+{
+    std::error_code error;
+    for (const auto& version : std::filesystem::directory_iterator(kLilypondFolder, error)) {
+        const std::filesystem::path font = version.path() / "fonts" / "otf" / kMusicFontGlob;
+        if (std::filesystem::exists(font, error)) {
+            QFontDatabase::addApplicationFont(QFile::decodeName(font.c_str()));
+            return;
+        }
+    }
+}
+
+void App::createMainFrame()
+{
+    m_frame = new MainFrame(*m_profile, *m_router, *this, m_updater.get(), m_keys.get());
+    m_frame->setGeometry(MainFrame::PreCreateWindow(
+        *m_profile, QGuiApplication::primaryScreen()->availableGeometry()));
+    setMainStatusPrompt(this);
+    setPromptId(kIdlePromptId);
+    if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
+        qtPrompt->setParentWidget(m_frame);
+    createFixedViews();
+    m_keys->install();
+    m_updater->start();
+    if (m_options.showWindow)
+        m_frame->ActivateFrame();
+    else
+        UpdateTitle();
+}
+
+void App::startTimers()
+{
+    if (m_profile->readInt("SaveOptions", "AutoSave", 0) != 0) {
+        m_autoSaveCountdown = std::max(
+            m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1);
+        m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+    }
+    m_frame->timers().start(kStartupTimer, kStartupDelayMs);
+}
+
+int App::ExitInstance(int exitCode)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_sequencer)
+        m_sequencer->Shutdown();
+    destroyViews();
+    if (mainStatusPrompt() == this)
+        setMainStatusPrompt(nullptr);
+    delete m_frame.data();
+    ClearClipboard(m_clipboard, m_workFolder);
+    m_instance.reset();
+    m_database.reset();
+    m_slots[kLive] = nullptr;
+    QApplication::restoreOverrideCursor();
+    return exitCode;
+}
+
+// The close-time clean-up: views detached and destroyed, songs closed
+// without a question (the frame asked already), the work folder emptied,
+// the lists and zooms stored; the event loop then ends.
+void App::finishClose()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SetCurrentSong(nullptr);
+    destroyViews();
+    m_set->CloseAllDocuments();
+    emptyWorkFolder();
+    m_recentSongs.write(*m_profile);
+    m_recentFilters.write(*m_profile);
+    m_recentSets.write(*m_profile);
+    m_profile->writeInt("DisplayOptions", "YZoom", m_yZoom);
+    m_profile->writeInt("DisplayOptions", "FZoom", m_fZoom);
+    if (auto* settings = dynamic_cast<Profile*>(m_profile))
+        settings->sync();
+    QApplication::restoreOverrideCursor();
+    if (m_frame)
+        m_frame->hide();
+    QCoreApplication::exit(0);
+}
+
+void App::emptyWorkFolder()
+{
+    if (m_workFolder.empty())
+        return;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(m_workFolder, ignored))
+        if (entry.is_regular_file(ignored))
+            std::filesystem::remove(entry.path(), ignored);
+    std::filesystem::remove(m_workFolder, ignored);
+}
+
+QString App::caption() const
+{
+    QString text = QString(kTitle) + " DO4";
+    if (m_set && m_set->hasFile()) {
+        std::string title = m_set->title();
+        text += " - " + QString::fromStdString(title) + (m_set->IsModified() ? "*" : "");
+    }
+    if (const CSongDoc* song = m_currentSong) {
+        std::string name = m_set && m_set->hasFile() ? song->title : song->pathName.string();
+        if (name.empty())
+            name = song->title.empty() ? "Untitled" : song->title;
+        text += " - [" + QFile::decodeName(QByteArray::fromStdString(name))
+                + (song->IsModified() ? "*" : "") + "]";
+        if (song->format == 0)
+            text += " (format 0)";
+    }
+    return text;
+}
+
+void App::UpdateTitle()
+{
+    if (!m_frame)
+        return;
+    const QString text = caption();
+    if (m_frame->windowTitle() != text) {
+        m_frame->setWindowTitle(text);
+        m_frame->QWidget::update(m_frame->captionRect());
+    }
+}
+
+int App::GetExeFileVersion()
+{
+    return RZ_VERSION_MAJOR * 10000 + RZ_VERSION_MINOR * 100 + RZ_VERSION_PATCH;
+}
+
+void App::stopSequencer()
+{
+    m_engine->Stop(false);
+}
+
+void App::closeAudioEngines()
+{
+    if (m_sequencer)
+        m_sequencer->CloseAudioEngines();
+}
+
+bool App::setHasFile() const
+{
+    return m_set && m_set->hasFile();
+}
+
+bool App::saveModifiedSet()
+{
+    return m_set->SaveModified();
+}
+
+void App::markSetModified()
+{
+    m_set->setModified();
+    UpdateTitle();
+}
+
+void App::releaseSetView()
+{
+    delete m_slots[kLive].data();
+    m_slots[kLive] = nullptr;
+}
+
+} // namespace rz

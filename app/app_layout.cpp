@@ -1,0 +1,207 @@
+// The window layout record a song carries: taken from the live windows and
+// applied back to them. The record comes from song files: only the kinds
+// it may name are accepted, and every stored rectangle is kept on the
+// screen as the main window's first placement is. GUI thread.
+
+#include "app/app.h"
+
+#include "app/main_frame.h"
+#include "core/track_rows.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace rz {
+namespace {
+
+LayoutPlacement placementOf(const QWidget& window)
+{
+    const bool maximised = window.isMaximized();
+    const bool minimised = window.isMinimized();
+    const QRect r = maximised || minimised ? window.normalGeometry() : window.geometry();
+    return {maximised   ? kShowMaximized
+            : minimised ? kShowMinimized
+                        : kShowNormal,
+            r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+constexpr int kKeepOnScreen = 70; // pixels of a window that stay on the work area
+constexpr QSize kMinimumTornOff{100, 80};
+
+int clampInt(int64_t value, int low, int high)
+{
+    return int(std::clamp<int64_t>(value, low, std::max(low, high)));
+}
+
+// The stored rectangle kept on the work area by the rule of the main
+// window's first placement: 70 pixels of it on the area, no larger than it.
+QRect clampedRect(const LayoutPlacement& p, QSize minimum)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int width = clampInt(int64_t(p.right) - p.left, std::min(minimum.width(), area.width()),
+                               area.width());
+    const int height = clampInt(int64_t(p.bottom) - p.top,
+                                std::min(minimum.height(), area.height()), area.height());
+    return {clampInt(p.left, area.x(), area.x() + area.width() - kKeepOnScreen),
+            clampInt(p.top, area.y(), area.y() + area.height() - kKeepOnScreen), width, height};
+}
+
+void applyPlacement(QWidget& window, const LayoutPlacement& p, QSize minimum)
+{
+    const QRect rect = clampedRect(p, minimum);
+    if (!window.isVisible()) {
+        window.setGeometry(rect);
+        return;
+    }
+    if (window.isMaximized() || window.isMinimized())
+        window.showNormal();
+    window.setGeometry(rect);
+    if (p.showState == kShowMaximized)
+        window.showMaximized();
+    else if (p.showState == kShowMinimized)
+        window.showMinimized();
+}
+
+bool keepsEditorValue(int kind)
+{
+    return kind == 3 || kind == 5 || kind == 6;
+}
+
+bool keepsControllerValues(int kind)
+{
+    return kind == 10 || kind == 11;
+}
+
+// The timer that opens a torn-off window of each extra kind.
+constexpr int kExtraWindowTimer[] = {25, 20, 21, 23};
+
+} // namespace
+
+void App::SnapshotLayout(std::string& layout)
+{
+    LayoutRecord record;
+    if (m_frame)
+        record.mainWindow = placementOf(*m_frame);
+    record.trackRows = kCurrentRowMode;
+    if (const auto* rows = dynamic_cast<const ITrackRows*>(slot(kTrack)); rows && !rows->currentRowMode()) {
+        std::vector<int> selected;
+        for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row))
+            selected.push_back(row);
+        record.trackRows = trackRowMask(selected);
+    }
+    SongView* editor = nullptr;
+    SongView* controller = nullptr;
+    GetCurrentViews(&editor, &controller);
+    if (isEditorKind(m_editorKind))
+        record.editor = LayoutEditor{
+            m_editorKind, editor && keepsEditorValue(m_editorKind) ? editor->layoutValues()[0] : 0};
+    if (isControllerKind(m_controllerKind)) {
+        const auto values = controller && keepsControllerValues(m_controllerKind)
+                                ? controller->layoutValues()
+                                : std::array<int32_t, 2>{0, 0};
+        record.controller = LayoutController{m_controllerKind, values[0], values[1]};
+    }
+    record.xZoom = m_xZoom;
+    record.yZoom = m_yZoom;
+    record.fZoom = m_fZoom;
+    std::vector<LayoutExtraWindow> windows;
+    for (const ExtraWindow& window : m_extraWindows) {
+        if (!window.view)
+            continue;
+        const int32_t value = window.kind == kExtraTracks ? 0 : window.view->layoutValues()[0];
+        windows.push_back({window.kind, placementOf(*window.view), value});
+    }
+    record.extraWindows = std::move(windows);
+    layout = FormatLayoutRecord(record);
+}
+
+void App::RestoreLayout(std::string_view layout)
+{
+    const std::optional<LayoutRecord> record = ParseLayoutRecord(layout);
+    if (!record || !m_frame)
+        return;
+    if (record->mainWindow)
+        restoreMainPlacement(*record->mainWindow);
+    if (record->trackRows)
+        restoreTrackRows(*record->trackRows);
+    if (record->editor) {
+        m_frame->timers().fire(record->editor->kind);
+        SongView* editor = nullptr;
+        GetCurrentViews(&editor, nullptr);
+        if (editor && keepsEditorValue(record->editor->kind))
+            editor->setLayoutValues({record->editor->value, 0});
+    }
+    if (record->controller) {
+        m_frame->timers().fire(record->controller->kind);
+        SongView* controller = nullptr;
+        GetCurrentViews(nullptr, &controller);
+        if (controller && keepsControllerValues(record->controller->kind))
+            controller->setLayoutValues({record->controller->first, record->controller->second});
+    }
+    if (record->xZoom)
+        m_xZoom = *record->xZoom;
+    if (record->yZoom)
+        m_yZoom = *record->yZoom;
+    if (record->fZoom)
+        m_fZoom = *record->fZoom;
+    if (record->extraWindows)
+        restoreExtraWindows(*record->extraWindows);
+}
+
+void App::restoreMainPlacement(const LayoutPlacement& placement)
+{
+    applyPlacement(*m_frame, placement, MainFrame::kMinimumSize);
+    m_frame->placePanes();
+}
+
+// Rows 0..30 come back selected; -1 is current-row mode.
+void App::restoreTrackRows(int32_t rows)
+{
+    auto* track = dynamic_cast<ITrackRows*>(slot(kTrack));
+    if (track == nullptr)
+        return;
+    track->SyncRowCount();
+    track->SelectNone();
+    if (rows == kCurrentRowMode)
+        return;
+    for (int row = 0; row < kLayoutTrackRows; ++row)
+        if (rows & (int32_t(1) << row))
+            track->SelectRow(row, false);
+}
+
+// Windows of the recorded kinds in the recorded order are kept and moved;
+// otherwise all are made again.
+void App::restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows)
+{
+    std::erase_if(m_extraWindows, [](const ExtraWindow& w) { return w.view.isNull(); });
+    bool same = m_extraWindows.size() == windows.size();
+    for (size_t i = 0; same && i < windows.size(); ++i)
+        same = m_extraWindows[i].kind == windows[i].kind;
+    std::vector<SongView*> targets(windows.size(), nullptr);
+    if (same) {
+        for (size_t i = 0; i < windows.size(); ++i)
+            targets[i] = m_extraWindows[i].view;
+    } else {
+        while (!m_extraWindows.empty()) {
+            const QPointer<SongView> view = m_extraWindows.back().view;
+            m_extraWindows.pop_back();
+            delete view.data();
+        }
+        for (size_t i = 0; i < windows.size(); ++i) {
+            const size_t before = m_extraWindows.size();
+            m_frame->timers().fire(kExtraWindowTimer[windows[i].kind]);
+            if (m_extraWindows.size() > before)
+                targets[i] = m_extraWindows.back().view;
+        }
+    }
+    for (size_t i = windows.size(); i-- > 0;) {
+        if (!targets[i])
+            continue;
+        applyPlacement(*targets[i], windows[i].placement, kMinimumTornOff);
+        if (windows[i].kind != kExtraTracks)
+            targets[i]->setLayoutValues({windows[i].value, 0});
+    }
+}
+
+} // namespace rz

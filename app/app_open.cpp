@@ -1,0 +1,180 @@
+// Opening files (the command line, a second copy, the recent lists, the
+// start-up path) and the recent-file lists and menus. GUI thread.
+
+#include "app/app.h"
+
+#include "app/main_frame.h"
+#include "app/menu_bar.h"
+#include "app/set_model.h"
+#include "app/ui_updater.h"
+#include "core/engine_link.h"
+#include "core/file_names.h"
+#include "core/profile.h"
+#include "song/smf_reader.h"
+#include "core/prompt.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <algorithm>
+#include <cctype>
+
+namespace rz {
+namespace {
+
+constexpr CommandId kFirstRecentSet = 57616;
+constexpr CommandId kFirstRecentSong = 57624;
+constexpr const char* kFileMenu = "&File";
+
+std::string lastFourLowered(const std::filesystem::path& path)
+{
+    std::string name = path.filename().string();
+    name = name.size() > 4 ? name.substr(name.size() - 4) : name;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return name;
+}
+
+bool isSongFile(const std::filesystem::path& path)
+{
+    const std::string four = lastFourLowered(path);
+    for (const char* ending : {".mid", "midi", ".kar", ".smf", ".rss", ".rsd"})
+        if (four == ending)
+            return true;
+    return false;
+}
+
+std::filesystem::path temporaryFolder()
+{
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::filesystem::path("/tmp") : folder;
+}
+
+// "&1 name": the entry's number (10 shows as 0) and its file name without a
+// known extension.
+QString recentItemText(size_t index, const std::filesystem::path& path)
+{
+    std::string name = path.filename().string();
+    StripKnownExtension(name);
+    return QString("&%1 %2").arg((index + 1) % 10).arg(QString::fromStdString(name));
+}
+
+// The reader's reason, naming the file when it does not already.
+std::string readFailure(const std::filesystem::path& path, const std::string& reason)
+{
+    return reason.find(path.string()) != std::string::npos ? reason
+                                                           : path.string() + ": " + reason;
+}
+
+} // namespace
+
+// Songs join the open set; a set file is not read until sets have their
+// own document.
+CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
+{
+    if (!isSongFile(path)) {
+        m_prompt->message("Unable to open this file type.", PromptIcon::Stop);
+        return nullptr;
+    }
+    const bool stopped = m_engine->transportState() == TransportState::Stopped;
+    std::string reason;
+    CSongDoc* song = m_set->AddSong(path, stopped, reason);
+    if (!reason.empty()) {
+        m_prompt->message(readFailure(path, reason), PromptIcon::Stop);
+        return m_currentSong;
+    }
+    if (!m_performanceMode && song->contentFlag)
+        song->ActivateSong(-1);
+    if (m_set->hasFile())
+        m_set->setModified();
+    else
+        SetAutoOpenPath(path);
+    return m_currentSong;
+}
+
+// Stored absolute, since the start-up step opens it as it is. Paths in the
+// temporary folder or the work folder are not offered again.
+void App::SetAutoOpenPath(const std::filesystem::path& path)
+{
+    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    if (isInsideFolder(absolute, temporaryFolder()) || isInsideFolder(absolute, m_workFolder))
+        return;
+    m_profile->writeString("StartupOptions", "AutoOpenPath", absolute.string());
+    m_recentSongs.add(absolute);
+    m_recentSongs.write(*m_profile);
+    rebuildRecentMenus();
+}
+
+void App::removeNewestRecentSong()
+{
+    m_recentSongs.remove(0);
+    m_recentSongs.write(*m_profile);
+    rebuildRecentMenus();
+}
+
+// A song already in the set becomes current from its start.
+bool App::activateFound(CSongDoc& song)
+{
+    std::string reason;
+    if (!song.contentFlag && !OpenSong(song, song.pathName, reason)) {
+        m_prompt->message(readFailure(song.pathName, reason), PromptIcon::Stop);
+        return false;
+    }
+    song.ActivateSong(0);
+    return true;
+}
+
+void App::rebuildRecentMenus()
+{
+    if (!m_frame)
+        return;
+    const struct {
+        std::string_view menu;
+        const RecentFileList& list;
+        CommandId first;
+    } kMenus[] = {
+        {kRecentSetsMenu, m_recentSets, kFirstRecentSet},
+        {kRecentSongsMenu, m_recentSongs, kFirstRecentSong},
+    };
+    for (const auto& [title, list, first] : kMenus) {
+        QMenu* menu = m_frame->menuBar()->subMenu(kFileMenu, title);
+        if (!menu)
+            continue;
+        menu->clear();
+        const auto& entries = list.entries();
+        for (size_t i = 0; i < std::max<size_t>(entries.size(), 1); ++i) {
+            const QString text = entries.empty() ? "(Empty list)" : recentItemText(i, entries[i]);
+            auto* action = new QAction(text, menu);
+            menu->addAction(action);
+            m_updater->addAction(action, first + CommandId(i));
+        }
+    }
+}
+
+// A missing file is reported and leaves the list.
+bool App::onRecentSong(CommandId id)
+{
+    const bool sets = id < kFirstRecentSong;
+    RecentFileList& list = sets ? m_recentSets : m_recentSongs;
+    const size_t index = id - (sets ? kFirstRecentSet : kFirstRecentSong);
+    if (index >= list.entries().size())
+        return true;
+    const std::filesystem::path path = list.entries()[index];
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        OpenDocumentFile(path);
+        return true;
+    }
+    m_prompt->message(sets ? "Sorry, the set has been moved or deleted--please use the File/Open "
+                             "command to browse your system."
+                           : "Sorry, the song has been moved or deleted--please use the "
+                             "File/Open command to browse your system.",
+                      PromptIcon::Warning);
+    list.remove(index);
+    list.write(*m_profile);
+    rebuildRecentMenus();
+    return true;
+}
+
+} // namespace rz

@@ -1,0 +1,189 @@
+// The main frame's numbered timers: the id alone selects the action. Each
+// runs on the GUI thread in message order, also when an engine thread asked
+// for it. GUI thread.
+
+#include "app/app.h"
+
+#include "app/app_single_instance.h"
+#include "app/app_startup_accel.h"
+#include "app/flat_status_bar.h"
+#include "app/gui_thread.h"
+#include "app/key_filter.h"
+#include "app/main_frame.h"
+#include "app/menu_bar.h"
+#include "app/set_model.h"
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "engine/sequencer.h"
+
+#include <QLocale>
+#include <QTime>
+
+#include <cstdlib>
+
+namespace rz {
+namespace {
+
+enum TimerId : int {
+    kIdleVstEditors = 99,
+    kTempoReturn = 100,
+    kStartup = 222,
+    kAutoSave = 333,
+    kSkipSwitched = 665,
+    kSongEnded = 666,
+    kAdvance = 667,
+    kMailslot = 999,
+};
+
+constexpr int kIdleVstPeriodMs = 100;
+constexpr int kMailslotPeriodMs = 1000;
+constexpr int32_t kNormalMultiplier = 100000;
+
+bool isPaneRequest(int id)
+{
+    return (id >= 1 && id <= 8) || (id >= 10 && id <= 12);
+}
+
+bool isTornOffRequest(int id)
+{
+    return id == 20 || id == 21 || (id >= 23 && id <= 27);
+}
+
+} // namespace
+
+void App::onFrameTimer(int id)
+{
+    RZ_ASSERT_GUI_THREAD();
+    if (!m_frame)
+        return;
+    if (isPaneRequest(id))
+        return paneViewRequest(id);
+    if (isTornOffRequest(id))
+        return tornOffViewRequest(id);
+    switch (id) {
+    case kIdleVstEditors:
+        if (m_sequencer)
+            m_sequencer->IdleVstEditors();
+        else
+            m_frame->timers().kill(id);
+        return;
+    case kTempoReturn: return conductorReturn();
+    case kStartup: return startupStep();
+    case kAutoSave: return autoSaveMinute();
+    case kSkipSwitched: return followSongChange();
+    case kSongEnded: return songEnded();
+    case kAdvance: return advanceStep();
+    case kMailslot: return mailslotAndClock();
+    default:
+        // Unknown ids, and ids whose work other parts of the program bring.
+        m_frame->timers().kill(id);
+        return;
+    }
+}
+
+// Once, 1.5 s after start: the layout, the chosen accelerators, the file
+// opened last, then the one-second timer.
+void App::startupStep()
+{
+    m_frame->timers().kill(kStartup);
+    m_frame->placePanes();
+    m_frame->repaint();
+    loadStartupAccelerators();
+    if (!m_set->hasFile() && m_currentSong == nullptr
+        && m_profile->readInt("StartupOptions", "AutoOpen", 1) != 0) {
+        const std::string path = m_profile->readString("StartupOptions", "AutoOpenPath", "");
+        if (!path.empty())
+            OpenDocumentFile(path);
+    }
+    UpdateNoteDuration();
+    m_startupDone = true;
+    m_frame->timers().start(kMailslot, kMailslotPeriodMs);
+    UpdateTitle();
+}
+
+void App::loadStartupAccelerators()
+{
+    std::optional<AccelTable> table = readStartupAccelTable(*m_profile);
+    if (!table)
+        return;
+    m_keys->setTable(std::move(*table));
+    m_frame->menuBar()->refreshKeyTexts();
+}
+
+// A tapped tempo returns to 100 % by rate per mille of the distance a
+// step. A step never passes 100 %: a rate above 1000 from a hand-edited
+// profile would swing ever wider.
+void App::conductorReturn()
+{
+    const int rate = m_profile->readInt("FollowTap", "EnableTempoNorm", 0) != 0
+                         ? m_profile->readInt("FollowTap", "ReturnRate", 10)
+                         : 0;
+    const int32_t multiplier = m_tempoMultiplier;
+    if (rate <= 0 || multiplier == kNormalMultiplier) {
+        m_frame->timers().kill(kTempoReturn);
+        return;
+    }
+    const int64_t distance = std::llabs(int64_t(multiplier) - kNormalMultiplier);
+    const int64_t step = std::clamp<int64_t>(distance * rate / 1000, 1, distance);
+    SetTempoMultiplier(int32_t(multiplier >= kNormalMultiplier ? multiplier - step
+                                                               : multiplier + step),
+                       false);
+}
+
+// The engine moved on to the next song of the set by itself.
+void App::followSongChange()
+{
+    m_frame->timers().kill(kSkipSwitched);
+    SetCurrentSong(m_set->current());
+    BroadcastToViews();
+}
+
+void App::mailslotAndClock()
+{
+    ReadMailslot();
+    if (m_secondTicks % 10 == 0 && (m_currentSong == nullptr || m_currentSong->selectionTo < 0))
+        showClock();
+    ++m_secondTicks;
+}
+
+// Hours and minutes in the user's locale: a format that shows seconds
+// loses them, from its last ':' for three characters.
+void App::showClock()
+{
+    QString text = QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
+    if (text.count(':') > 1)
+        text.remove(text.lastIndexOf(':'), 3);
+    setStatusPane(3, text);
+}
+
+void App::setStatusPane(int index, const QString& text)
+{
+    if (m_frame)
+        m_frame->statusBar()->setPartText(index, text);
+}
+
+void App::ReadMailslot()
+{
+    if (m_readingMailslot || !m_instance)
+        return;
+    m_readingMailslot = true;
+    for (const HandOverMessage& message : m_instance->takeMessages()) {
+        if (message.command != kRestoreCommand)
+            continue;
+        if (m_frame->isMinimized())
+            m_frame->showNormal();
+        m_frame->raise();
+        m_frame->activateWindow();
+        if (message.path.empty())
+            continue;
+        const std::filesystem::path path(message.path);
+        CSongDoc* song = m_set->hasFile() ? m_set->findSongByName(path) : nullptr;
+        if (song)
+            activateFound(*song);
+        else
+            OpenDocumentFile(path);
+    }
+    m_readingMailslot = false;
+}
+
+} // namespace rz

@@ -1,0 +1,223 @@
+// View requests of the main frame's timers: a new editor or controller
+// view in its pane (ids 1-8, 10-12) and views torn off into windows of their
+// own (20, 21, 23, 24-27). Each runs once per start of its timer, so two
+// requests before it fires make one view. A request whose SongMutex wait
+// times out starts its timer again. GUI thread.
+
+#include "app/app.h"
+
+#include "app/command_router.h"
+#include "app/main_frame.h"
+#include "app/pane_view.h"
+#include "core/profile.h"
+#include "song/song_doc.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace rz {
+namespace {
+
+constexpr int kRetryMs = 100;
+constexpr int kGrowTornOff = 5; // a torn-off window is this much larger than its pane
+constexpr int kStaffWindow = 20;
+constexpr int kLeadSheetWindow = 21;
+constexpr int kTracksWindow = 23;
+constexpr int kLyricAtStoredPlace = 24;
+
+bool isEditorRequest(int id)
+{
+    return id >= 1 && id <= 8;
+}
+
+CommandTarget* targetOf(SongView* view)
+{
+    return dynamic_cast<CommandTarget*>(view);
+}
+
+} // namespace
+
+App::Slot App::slotOfKind(int kind)
+{
+    switch (kind) {
+    case 1: return kClip;
+    case 2: return kEvent;
+    case 3:
+    case 6: return kStaff;
+    case 4: return kPiano;
+    case 5: return kLyric;
+    case 7: return kTime;
+    case 8: return kVelocity;
+    case 10: return kTempo;
+    case 11: return kControl;
+    case 12: return kSlider;
+    default: return kSlotCount;
+    }
+}
+
+SongView* App::makeView(ViewKind kind, bool topLevel)
+{
+    ViewRequest request;
+    request.kind = kind;
+    request.parent = topLevel ? nullptr : m_frame.data();
+    request.topLevel = topLevel;
+    return m_viewFactory.create(request);
+}
+
+// The old view of the pane goes before the new one is made; a kind nobody
+// registered leaves the pane as it is.
+void App::paneViewRequest(int id)
+{
+    m_frame->timers().kill(id);
+    if (!m_viewFactory.canCreate(ViewKind(id)))
+        return;
+    LockGuard guard(SongMutex(), "view request", m_options.lockWait);
+    if (!guard) {
+        m_frame->timers().start(id, kRetryMs);
+        return;
+    }
+    const bool editor = isEditorRequest(id);
+    const uint32_t paneId = editor ? pane_id::kEditor : pane_id::kController;
+    SongView* old = nullptr;
+    GetCurrentViews(editor ? &old : nullptr, editor ? nullptr : &old);
+    static constexpr Slot kEditorSlots[] = {kClip, kEvent, kStaff, kPiano, kLyric, kTime, kVelocity};
+    static constexpr Slot kControllerSlots[] = {kTempo, kControl, kSlider};
+    for (Slot s : editor ? std::span<const Slot>(kEditorSlots) : std::span<const Slot>(kControllerSlots))
+        m_slots[size_t(s)] = nullptr;
+    if (old) {
+        if (old->song())
+            old->detach();
+        if (targetOf(old))
+            m_router->setActiveView(nullptr, nullptr);
+        m_frame->removePane(paneId);
+        delete old;
+    }
+    SongView* view = makeView(ViewKind(id), false);
+    if (!view) {
+        m_frame->setPane(paneId, new PlaceholderPane(paneId, m_frame));
+        return;
+    }
+    if (id == int(ViewKind::Control))
+        view->setControllerChoice(m_controlKind, m_controlNumber);
+    view->setPaneId(paneId);
+    m_frame->setPane(paneId, view);
+    if (m_currentSong)
+        view->attach(*m_currentSong);
+    view->initialUpdate();
+    if (editor)
+        m_router->setActiveView(targetOf(view), nullptr);
+    m_slots[size_t(slotOfKind(id))] = view;
+    if (id == int(ViewKind::Clip))
+        m_xZoom = m_profile->readInt("DisplayOptions", "XZoom", m_xZoom);
+    else if (id == int(ViewKind::Piano) || id == int(ViewKind::Velocity))
+        m_xZoom = m_profile->readInt("DisplayOptions", "XZoomPiano", m_xZoom);
+    if (m_currentSong)
+        m_currentSong->UpdateViews();
+    else
+        BroadcastToViews();
+    if (!editor)
+        m_router->setActiveView(targetOf(view), nullptr);
+    (editor ? m_editorKind : m_controllerKind) = id;
+}
+
+void App::tornOffViewRequest(int id)
+{
+    m_frame->timers().kill(id);
+    const bool lyric = id >= kLyricAtStoredPlace;
+    const ViewKind kind = id == kStaffWindow       ? ViewKind::Staff
+                          : id == kLeadSheetWindow ? ViewKind::LeadSheet
+                          : id == kTracksWindow    ? ViewKind::Track
+                                                   : ViewKind::Lyric;
+    if (!m_viewFactory.canCreate(kind))
+        return;
+    LockGuard guard(SongMutex(), "torn-off view", m_options.lockWait);
+    if (!guard) {
+        m_frame->timers().start(id, kRetryMs);
+        return;
+    }
+    QRect rect;
+    if (lyric) {
+        static constexpr QSize kSizes[] = {{640, 480}, {800, 600}, {1024, 768}};
+        rect = id == kLyricAtStoredPlace
+                   ? QRect(m_profile->readInt("LyricView", "X", 0),
+                           m_profile->readInt("LyricView", "Y", 0),
+                           m_profile->readInt("LyricView", "CX", 500),
+                           m_profile->readInt("LyricView", "CY", 500))
+                   : QRect(QPoint(0, 0), kSizes[id - kLyricAtStoredPlace - 1]);
+    } else {
+        SongView* source = nullptr;
+        if (kind == ViewKind::Track)
+            source = slot(kTrack);
+        else
+            GetCurrentViews(&source, nullptr);
+        rect = source ? QRect(source->mapToGlobal(QPoint(0, 0)), source->size())
+                            .adjusted(-kGrowTornOff, -kGrowTornOff, kGrowTornOff, kGrowTornOff)
+                      : QRect(100, 100, 640, 480);
+    }
+    SongView* view = makeView(kind, true);
+    if (!view)
+        return;
+    if (m_currentSong)
+        view->attach(*m_currentSong);
+    view->initialUpdate();
+    const bool onTop = lyric || m_profile->readInt("OSoptions", "alwaysontop", 0) != 0;
+    const QString caption = lyric                       ? "Lyrics"
+                            : kind == ViewKind::Track   ? "Tracks"
+                            : kind == ViewKind::Staff   ? "Staff view"
+                                                        : "Lead sheet";
+    placeTopLevel(*view, rect, caption, onTop);
+    if (lyric && m_profile->readInt("LyricView", "Maximized", 0) != 0)
+        view->showMaximized();
+    const int extraKind = lyric                     ? kExtraLyric
+                          : kind == ViewKind::Track ? kExtraTracks
+                          : kind == ViewKind::Staff ? kExtraStaff
+                                                    : kExtraLeadSheet;
+    m_extraWindows.push_back({view, extraKind, view});
+}
+
+// A torn-off view is a top-level widget of its own; closing it destroys it
+// and takes it off the list.
+void App::placeTopLevel(SongView& view, const QRect& rect, const QString& caption, bool onTop)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    if (onTop)
+        flags |= Qt::WindowStaysOnTopHint;
+    view.setParent(nullptr, flags);
+    view.setPaneId(0);
+    view.setAttribute(Qt::WA_DeleteOnClose);
+    view.setWindowTitle(caption);
+    view.setGeometry(rect);
+    view.show();
+    connect(&view, &QObject::destroyed, this, [this](QObject* gone) {
+        std::erase_if(m_extraWindows, [gone](const ExtraWindow& w) { return w.object == gone; });
+    });
+}
+
+} // namespace rz
+
+namespace rz {
+
+// The set tree and the track list live as long as the main window, each in
+// its pane, once their code has registered them.
+void App::createFixedViews()
+{
+    const struct {
+        ViewKind kind;
+        Slot slot;
+        uint32_t paneId;
+    } kFixed[] = {
+        {ViewKind::SetTree, kLive, pane_id::kSetTree},
+        {ViewKind::Track, kTrack, pane_id::kTrackList},
+    };
+    for (const auto& fixed : kFixed) {
+        SongView* view = makeView(fixed.kind, false);
+        if (!view)
+            continue;
+        view->setPaneId(fixed.paneId);
+        m_frame->setPane(fixed.paneId, view);
+        m_slots[size_t(fixed.slot)] = view;
+        view->initialUpdate();
+    }
+}
+
+} // namespace rz

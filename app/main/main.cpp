@@ -1,0 +1,84 @@
+// The program: devu-rizoraz [--test-exit-after MS] [--test-grab PNG] [file]
+
+#include "app/app.h"
+#include "app/app_console_prompt.h"
+#include "app/main_frame.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct CommandLine {
+    std::optional<std::filesystem::path> file;
+    int testExitAfterMs = -1; // unattended run: prompts answer themselves
+    QString grabFile;         // the window's picture, written at the test exit
+};
+
+std::optional<CommandLine> parseCommandLine(const QStringList& arguments)
+{
+    CommandLine line;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--test-exit-after" && i + 1 < arguments.size()) {
+            bool ok = false;
+            line.testExitAfterMs = arguments[++i].toInt(&ok);
+            if (!ok || line.testExitAfterMs < 0)
+                return std::nullopt;
+        } else if (argument == "--test-grab" && i + 1 < arguments.size()) {
+            line.grabFile = arguments[++i];
+        } else if (argument.startsWith("--") || line.file) {
+            return std::nullopt;
+        } else {
+            line.file = std::filesystem::path(QFile::encodeName(argument).toStdString());
+        }
+    }
+    return line;
+}
+
+// Prints the caption as one line, keeps a picture when asked, and closes
+// the window as the user would; save questions are answered No.
+void testExit(rz::App& app, const QString& grabFile)
+{
+    rz::MainFrame* frame = app.frame();
+    if (!frame)
+        return;
+    std::printf("%s\n", frame->windowTitle().toLocal8Bit().constData());
+    std::fflush(stdout);
+    if (!grabFile.isEmpty())
+        frame->grab().save(grabFile);
+    frame->close();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(rz::App::kTitle);
+    const std::optional<CommandLine> line = parseCommandLine(QApplication::arguments());
+    if (!line) {
+        std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS] [--test-grab PNG] [file]\n");
+        return 2;
+    }
+    rz::ConsolePrompt consolePrompt;
+    rz::AppOptions options;
+    options.file = line->file;
+    if (line->testExitAfterMs >= 0)
+        options.prompt = &consolePrompt;
+    rz::App app(options);
+    if (!app.InitInstance())
+        return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
+    if (line->testExitAfterMs >= 0)
+        QTimer::singleShot(line->testExitAfterMs, &app,
+                           [&app, grab = line->grabFile] { testExit(app, grab); });
+    const int code = QApplication::exec();
+    return app.ExitInstance(code);
+}

@@ -1,0 +1,166 @@
+#include "app_test_fixture.h"
+
+#include <QDir>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace rz {
+namespace {
+
+std::filesystem::path home()
+{
+    return std::getenv("HOME");
+}
+
+// A Standard MIDI File of one empty track.
+std::filesystem::path writeSmallSong(const std::filesystem::path& path)
+{
+    static const unsigned char kBytes[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0, 120,
+                                           'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
+    return path;
+}
+
+// The temporary folder is pointed away from the test's HOME, which lies
+// under /tmp, while the test runs.
+class TemporaryFolder {
+public:
+    TemporaryFolder() : m_old(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "")
+    {
+        m_folder = home() / "tmp";
+        std::filesystem::create_directories(m_folder);
+        setenv("TMPDIR", m_folder.c_str(), 1);
+    }
+    ~TemporaryFolder()
+    {
+        if (m_old.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", m_old.c_str(), 1);
+    }
+    const std::filesystem::path& path() const { return m_folder; }
+
+private:
+    std::string m_old;
+    std::filesystem::path m_folder;
+};
+
+class AppStartup : public AppFixture {};
+
+TEST_F(AppStartup, DefPathZeroKeepsTheDocumentsFolderWhatever_Path_Says)
+{
+    const std::filesystem::path other = home() / "elsewhere";
+    std::filesystem::create_directories(other);
+    profile.writeString("SaveOptions", "Path", other.string());
+    start();
+    EXPECT_EQ(app->currentFolder(), app->documentsFolder());
+    EXPECT_TRUE(std::filesystem::is_directory(app->documentsFolder()));
+    EXPECT_EQ(std::filesystem::current_path(), app->documentsFolder());
+    app.reset();
+
+    profile.writeInt("SaveOptions", "DefPath", 1);
+    start();
+    EXPECT_EQ(app->currentFolder(), other);
+    EXPECT_EQ(std::filesystem::current_path(), other);
+}
+
+TEST_F(AppStartup, TheProgramVersionIsOneNumber)
+{
+    EXPECT_EQ(App::GetExeFileVersion(), 100); // version 0.1
+}
+
+TEST_F(AppStartup, ClosingEmptiesTheWorkFolderAndStoresTheListsAndZooms)
+{
+    start();
+    std::ofstream(app->workFolder() / "take.wav") << "RIFF";
+    app->recentSongs().add("/music/a.mid");
+    app->frame()->close();
+    EXPECT_FALSE(std::filesystem::exists(app->workFolder()));
+    EXPECT_EQ(profile.readString("Recent Song List", "Song1", ""), "/music/a.mid");
+    EXPECT_EQ(profile.readInt("DisplayOptions", "YZoom", -1), 2);
+    EXPECT_FALSE(app->startupComplete());
+}
+
+TEST_F(AppStartup, AnAccurateCaptionNamesTheSongModifiedAndFormatZero)
+{
+    start();
+    CSongDoc& song = addSong("A", home() / "x.mid");
+    app->SetCurrentSong(&song);
+    song.format = 0;
+    song.SetModifiedFlag(true);
+    EXPECT_EQ(app->frame()->windowTitle(),
+              QString("DEVU Rizoraz DO4 - [%1*] (format 0)").arg((home() / "x.mid").c_str()));
+}
+
+class AppOpen : public AppFixture {};
+
+TEST_F(AppOpen, OnlySongFilesOpenAndTheLastFourCharactersDecide)
+{
+    start();
+    const std::filesystem::path song = writeSmallSong(home() / "songs" / "SONG.MIDI");
+    app->OpenDocumentFile(song);
+    ASSERT_NE(app->currentSong(), nullptr);
+    EXPECT_EQ(app->currentSong()->pathName, song);
+
+    for (const char* name : {"show.set", "notes.mi", "picture.png"}) {
+        prompt.expectMessage("Unable to open this file type.");
+        EXPECT_EQ(app->OpenDocumentFile(home() / name), nullptr) << name;
+    }
+    EXPECT_EQ(app->set().size(), 1u);
+}
+
+TEST_F(AppOpen, AFileThatDoesNotReadIsReportedAndNotOfferedAtStartup)
+{
+    TemporaryFolder temporary;
+    start();
+    std::ofstream(home() / "broken.mid") << "not a MIDI file";
+    prompt.expectMessage("broken.mid");
+    app->OpenDocumentFile(home() / "broken.mid");
+    EXPECT_EQ(app->currentSong(), nullptr);
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), "");
+}
+
+TEST_F(AppOpen, TheStartupPathIsStoredAbsoluteAndTemporaryOrWorkFilesAreNot)
+{
+    TemporaryFolder temporary;
+    start();
+    std::filesystem::current_path(home());
+    app->SetAutoOpenPath("songs/a.mid");
+    const std::string stored = (home() / "songs" / "a.mid").string();
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), stored);
+    ASSERT_FALSE(app->recentSongs().entries().empty());
+    EXPECT_EQ(app->recentSongs().entries()[0], stored);
+
+    app->SetAutoOpenPath(temporary.path() / "mail" / "b.mid");
+    app->SetAutoOpenPath(app->workFolder() / "c.mid");
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), stored);
+    EXPECT_EQ(app->recentSongs().entries().size(), 1u);
+}
+
+TEST_F(AppOpen, TheStartupStepOpensTheLastFileUnlessASongIsCurrent)
+{
+    TemporaryFolder temporary;
+    const std::filesystem::path song = writeSmallSong(home() / "songs" / "last.mid");
+    profile.writeString("StartupOptions", "AutoOpenPath", song.string());
+    start();
+    app->frame()->timers().fire(222);
+    ASSERT_NE(app->currentSong(), nullptr);
+    EXPECT_EQ(app->currentSong()->pathName, song);
+    EXPECT_NE(app->frame()->windowTitle().indexOf("last.mid"), -1);
+}
+
+TEST_F(AppOpen, TheStartupStepOpensNothingWhenAutoOpenIsOff)
+{
+    const std::filesystem::path song = writeSmallSong(home() / "songs" / "last.mid");
+    profile.writeString("StartupOptions", "AutoOpenPath", song.string());
+    profile.writeInt("StartupOptions", "AutoOpen", 0);
+    start();
+    app->frame()->timers().fire(222);
+    EXPECT_EQ(app->currentSong(), nullptr);
+}
+
+} // namespace
+} // namespace rz

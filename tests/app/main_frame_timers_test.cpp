@@ -1,0 +1,312 @@
+#include "app_test_fixture.h"
+
+#include "app/app_startup_accel.h"
+#include "app/flat_status_bar.h"
+#include "app/key_filter.h"
+
+#include <fstream>
+
+namespace rz {
+namespace {
+
+constexpr int kSongEnded = 666;
+constexpr int kAdvance = 667;
+constexpr int kAutoSave = 333;
+constexpr int kTempoReturn = 100;
+
+QString advanceText(const char* seconds)
+{
+    return QString("Advancing in %1 seconds; use Play/Cue to skip, Play/Stop to cancel.")
+        .arg(seconds);
+}
+
+// Song A has just played to its end in a set of A and B, in performance mode.
+class MainFrameTimersAdvance : public AppFixture {
+protected:
+    void startAtTheEndOfA(int advanceWait, bool advancePlay)
+    {
+        profile.writeInt("PlaybackOptions", "AdvanceWait", advanceWait);
+        profile.writeInt("PlaybackOptions", "AdvancePlay", advancePlay ? 1 : 0);
+        start();
+        a = &addSong("A");
+        b = &addSong("B");
+        app->SetCurrentSong(a);
+        app->setPerformanceMode(true);
+        a->position = a->endTick;
+        engine.log.clear();
+    }
+
+    QString pane0() const { return app->frame()->statusBar()->partText(0); }
+    bool advanceRunning() const { return app->frame()->timers().isActive(kAdvance); }
+
+    CSongDoc* a = nullptr;
+    CSongDoc* b = nullptr;
+};
+
+TEST_F(MainFrameTimersAdvance, AWaitOfOneSecondCountsDownThenStepsAndPlaysAtTheFourthTick)
+{
+    startAtTheEndOfA(1000, true);
+    app->frame()->timers().fire(kSongEnded);
+    EXPECT_TRUE(engine.log.contains("Pause()"));
+    EXPECT_TRUE(engine.log.contains("Stop(0)"));
+    EXPECT_EQ(app->advanceCountdown(), 1000);
+    EXPECT_TRUE(advanceRunning());
+    for (const char* shown : {"0.7", "0.5", "0.2"}) {
+        app->frame()->timers().fire(kAdvance);
+        EXPECT_EQ(pane0(), advanceText(shown));
+        EXPECT_EQ(app->currentSong(), a);
+    }
+    engine.log.clear();
+    app->frame()->timers().fire(kAdvance);
+    EXPECT_EQ(app->currentSong(), b);
+    EXPECT_EQ(app->advanceCountdown(), 0);
+    EXPECT_FALSE(advanceRunning());
+    EXPECT_FALSE(pane0().startsWith("Advancing"));
+    EXPECT_EQ(engine.log.calls().back(), "Advance(0)");
+}
+
+TEST_F(MainFrameTimersAdvance, NoWaitStepsAtOnceAndWithoutAdvancePlayDoesNotStart)
+{
+    startAtTheEndOfA(0, false);
+    app->frame()->timers().fire(kSongEnded);
+    EXPECT_EQ(app->currentSong(), b);
+    EXPECT_FALSE(advanceRunning());
+    EXPECT_FALSE(engine.log.contains("Advance(0)"));
+}
+
+TEST_F(MainFrameTimersAdvance, OutsidePerformanceModeASongEndOnlyStops)
+{
+    startAtTheEndOfA(1000, true);
+    app->setPerformanceMode(false);
+    app->frame()->timers().fire(kSongEnded);
+    EXPECT_TRUE(engine.log.contains("Stop(0)"));
+    EXPECT_EQ(app->advanceCountdown(), 0);
+    EXPECT_EQ(app->currentSong(), a);
+}
+
+TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
+{
+    startAtTheEndOfA(1000, true);
+    app->frame()->timers().fire(kSongEnded);
+    app->frame()->timers().fire(kAdvance);
+    app->CancelAdvance(true); // what Play/Cue's Advance does first
+    EXPECT_EQ(app->currentSong(), b);
+    EXPECT_FALSE(advanceRunning());
+    EXPECT_TRUE(engine.log.contains("Advance(0)"));
+
+    b->position = b->endTick;
+    app->frame()->timers().fire(kSongEnded);
+    app->frame()->timers().fire(kAdvance);
+    engine.log.clear();
+    app->CancelAdvance(false); // what Play/Stop's Stop does
+    EXPECT_EQ(app->currentSong(), b);
+    EXPECT_EQ(app->advanceCountdown(), 0);
+    EXPECT_FALSE(advanceRunning());
+    EXPECT_FALSE(pane0().startsWith("Advancing"));
+    EXPECT_FALSE(engine.log.contains("Advance(0)"));
+}
+
+TEST_F(MainFrameTimersAdvance, TheCountdownWritesNoTextOverACommandPromptButRunsOn)
+{
+    startAtTheEndOfA(1000, false);
+    app->frame()->timers().fire(kSongEnded);
+    mainStatusPrompt()->setPromptId(32775); // the pointer is over Play/Cue
+    const QString prompt = pane0();
+    ASSERT_FALSE(prompt.isEmpty());
+    app->frame()->timers().fire(kAdvance);
+    EXPECT_EQ(pane0(), prompt);
+    EXPECT_EQ(app->advanceCountdown(), 750);
+}
+
+class MainFrameTimersAutoSave : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::path(qgetenv("HOME").toStdString()) / "songs";
+        std::filesystem::create_directories(folder);
+        profile.writeInt("SaveOptions", "AutoSave", 1);
+        profile.writeInt("SaveOptions", "AutoSaveMin", 1);
+        start();
+        mid = &addSong("x", folder / "x.mid");
+        kar = &addSong("x", folder / "x.kar");
+        mid->SetModifiedFlag(true);
+        kar->SetModifiedFlag(true);
+    }
+
+    std::filesystem::path folder;
+    CSongDoc* mid = nullptr;
+    CSongDoc* kar = nullptr;
+};
+
+TEST_F(MainFrameTimersAutoSave, ADueMinuteWhilePlayingRetriesAMinuteLater)
+{
+    ASSERT_EQ(app->autoSaveCountdown(), 1);
+    engine.state = TransportState::Playing;
+    app->frame()->timers().fire(kAutoSave);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.mid.sav"));
+    EXPECT_EQ(app->autoSaveCountdown(), 1);
+    EXPECT_TRUE(app->frame()->timers().isActive(kAutoSave));
+
+    engine.state = TransportState::Stopped;
+    app->frame()->timers().fire(kAutoSave);
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.mid.sav"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.kar.sav"));
+    EXPECT_TRUE(app->frame()->timers().isActive(kAutoSave));
+}
+
+TEST_F(MainFrameTimersAutoSave, EachSongKeepsItsOwnCopyAndASavedSongsCopyGoes)
+{
+    app->frame()->timers().fire(kAutoSave);
+    ASSERT_TRUE(std::filesystem::exists(folder / "x.mid.sav"));
+    ASSERT_TRUE(std::filesystem::exists(folder / "x.kar.sav"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.sav"));
+    EXPECT_TRUE(mid->IsModified()) << "a copy leaves the song modified";
+
+    mid->SetModifiedFlag(false); // saved meanwhile
+    app->frame()->timers().fire(kAutoSave);
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.mid.sav"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.kar.sav"));
+    EXPECT_FALSE(mid->autoRecoverMark);
+}
+
+TEST_F(MainFrameTimersAutoSave, WithNothingModifiedNoCopyIsWritten)
+{
+    mid->SetModifiedFlag(false);
+    kar->SetModifiedFlag(false);
+    app->frame()->timers().fire(kAutoSave);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+class MainFrameTimers : public AppFixture {};
+
+TEST_F(MainFrameTimers, ConductorReturnStepsBackToExactly100PercentAndStops)
+{
+    struct Case {
+        int rate;
+        int32_t from;
+    };
+    for (const Case c : {Case{10, 103000}, Case{100, 97000}, Case{5000, 150000}}) {
+        profile.writeInt("FollowTap", "EnableTempoNorm", 1);
+        profile.writeInt("FollowTap", "ReturnRate", c.rate);
+        start();
+        app->SetTempoMultiplier(c.from, true);
+        app->frame()->timers().start(kTempoReturn, 100);
+        int ticks = 0;
+        while (app->frame()->timers().isActive(kTempoReturn) && ticks++ < 100000) {
+            const int32_t before = app->tempoMultiplier();
+            app->frame()->timers().fire(kTempoReturn);
+            EXPECT_LE(std::abs(app->tempoMultiplier() - 100000), std::abs(before - 100000));
+            const int32_t now = app->tempoMultiplier();
+            EXPECT_TRUE(now == 100000 || (now > 100000) == (c.from > 100000)) << "passed 100 %";
+        }
+        EXPECT_EQ(app->tempoMultiplier(), 100000) << "rate " << c.rate;
+        EXPECT_FALSE(app->frame()->timers().isActive(kTempoReturn));
+        app.reset();
+    }
+}
+
+TEST_F(MainFrameTimers, WithoutAReturnRateTheTimerStopsAndTheTempoStays)
+{
+    start();
+    app->SetTempoMultiplier(120000, true);
+    app->frame()->timers().start(kTempoReturn, 100);
+    app->frame()->timers().fire(kTempoReturn);
+    EXPECT_EQ(app->tempoMultiplier(), 120000);
+    EXPECT_FALSE(app->frame()->timers().isActive(kTempoReturn));
+}
+
+TEST_F(MainFrameTimers, TwoRequestsBeforeTheTimerFiresMakeOneView)
+{
+    registerView(ViewKind::Piano, "piano");
+    registerView(ViewKind::Event, "event");
+    start();
+    app->frame()->timers().start(4, 20);
+    app->frame()->timers().start(4, 20);
+    ASSERT_TRUE(processUntil([&] { return created["piano"] == 1; }));
+    processFor(60);
+    EXPECT_EQ(created["piano"], 1);
+
+    app->frame()->timers().start(4, 20);
+    app->frame()->timers().start(2, 60);
+    ASSERT_TRUE(processUntil([&] { return created["event"] == 1; }));
+    EXPECT_EQ(created["piano"], 2);
+    SongView* editor = nullptr;
+    app->GetCurrentViews(&editor, nullptr);
+    EXPECT_EQ(editor, app->slot(App::kEvent));
+    EXPECT_EQ(app->slot(App::kPiano), nullptr);
+    EXPECT_EQ(app->editorKind(), 2);
+}
+
+TEST_F(MainFrameTimers, AnUnregisteredViewKindLeavesThePaneAlone)
+{
+    registerView(ViewKind::Clip, "clip");
+    start();
+    app->frame()->timers().fire(1);
+    app->frame()->timers().fire(4);
+    EXPECT_NE(app->slot(App::kClip), nullptr);
+    EXPECT_EQ(app->editorKind(), 1);
+}
+
+TEST_F(MainFrameTimers, UnknownIdsAreKilled)
+{
+    start();
+    for (int id : {9, 13, 22, 123, 4242}) {
+        app->frame()->timers().start(id, 1000);
+        app->frame()->timers().fire(id);
+        EXPECT_FALSE(app->frame()->timers().isActive(id)) << id;
+    }
+}
+
+TEST_F(MainFrameTimers, TheStartupStepInstallsTheChosenMapAndStartsTheSecondTimer)
+{
+    profile.writeString("AccelMap4", "UseWhich", "Mine");
+    // Two records (Ctrl+N -> 57600, F5 -> 32775) and a partial third.
+    profile.writeBinary("AccelMap4", "Mine", {9, 0, 'N', 0, 0x00, 0xE1, 1, 0, 0x74, 0, 0x07,
+                                              0x80, 1, 0, 0x75});
+    start();
+    EXPECT_EQ(app->keyFilter().table().records().size(), 81u) << "the built-in map until then";
+    app->frame()->timers().fire(222);
+    ASSERT_EQ(app->keyFilter().table().records().size(), 2u);
+    EXPECT_EQ(app->keyFilter().table().records()[1].command, 32775);
+    EXPECT_FALSE(app->frame()->timers().isActive(222));
+    EXPECT_TRUE(app->frame()->timers().isActive(999));
+}
+
+TEST(StartupAccelerators, TheProfileChoosesTheTable)
+{
+    struct Case {
+        const char* what;
+        int enabled;
+        const char* useWhich;
+        std::vector<uint8_t> stored;
+        std::optional<size_t> records; // nothing: keep the table
+    };
+    const std::vector<uint8_t> oneRecord{1, 0, 0x70, 0, 0x07, 0x80};
+    const Case cases[] = {
+        {"switched off", 0, "Default", {}, 0},
+        {"built in", 1, "Default", {}, 81},
+        {"built in, any case", 1, "dEFAULT", {}, 81},
+        {"stored", 1, "Mine", oneRecord, 1},
+        {"partial record only", 1, "Mine", {1, 0, 0x70}, std::nullopt},
+        {"missing", 1, "Gone", {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        MemoryProfile profile;
+        profile.writeInt("AccelMap4", "Enabled", c.enabled);
+        profile.writeString("AccelMap4", "UseWhich", c.useWhich);
+        if (!c.stored.empty())
+            profile.writeBinary("AccelMap4", "Mine", c.stored);
+        const std::optional<AccelTable> table = readStartupAccelTable(profile);
+        ASSERT_EQ(table.has_value(), c.records.has_value()) << c.what;
+        if (table) {
+            EXPECT_EQ(table->records().size(), *c.records) << c.what;
+        }
+    }
+    MemoryProfile profile;
+    readStartupAccelTable(profile);
+    EXPECT_EQ(profile.readBinary("AccelMap4", "Default")->size(), 486u)
+        << "the built-in map is written back";
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,205 @@
+#include "app/app_hand_over.h"
+#include "app/app_single_instance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace rz {
+namespace {
+
+template <class Done>
+bool processUntil(Done done, int ms = 5000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+TEST(SingleInstanceMessages, TheCommandIsLowerCasedAndThePathKeepsItsCase)
+{
+    using M = HandOverMessage;
+    struct Case {
+        std::string bytes;
+        std::vector<M> messages;
+    };
+    const Case cases[] = {
+        {std::string("restore:/home/a b/x.mid\0", 24), {{"restore", "/home/a b/x.mid"}}},
+        {"RESTORE:/A/b.MID", {{"restore", "/A/b.MID"}}},
+        {std::string("restore:\0", 9), {{"restore", ""}}},
+        {std::string("Restore:/a:b\0\0open:/c\0", 22), {{"restore", "/a:b"}, {"open", "/c"}}},
+        {"no colon", {{"no colon", ""}}},
+        {std::string("\0\0", 2), {}},
+        {"restore:/caf\xc3\xa9/\xff.mid", {{"restore", "/caf\xc3\xa9/\xff.mid"}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(splitHandOverMessages(c.bytes), c.messages) << c.bytes;
+    EXPECT_EQ(formatHandOverMessage("/x.mid"), std::string("restore:/x.mid\0", 15));
+    EXPECT_EQ(formatHandOverMessage("").size(), 9u);
+}
+
+TEST(SingleInstanceMessages, BytesPastTheLimitAreNotRead)
+{
+    const std::string bytes = "restore:" + std::string(kMaxHandOverBytes, 'x');
+    const auto messages = splitHandOverMessages(bytes);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].path.size(), kMaxHandOverBytes - 8);
+}
+
+QString socketPath(const char* name)
+{
+    return QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(name);
+}
+
+TEST(SingleInstanceSocket, ASecondClaimHandsItsMessageToTheFirst)
+{
+    SingleInstance first(socketPath("rz-pair"));
+    SingleInstance second(socketPath("rz-pair"));
+    ASSERT_EQ(first.claim(formatHandOverMessage("")), SingleInstance::Claim::Primary);
+    ASSERT_TRUE(first.listening());
+    EXPECT_EQ(second.claim(formatHandOverMessage("/A/b.MID")), SingleInstance::Claim::HandedOver);
+    ASSERT_TRUE(processUntil([&] { return first.pendingCount() == 1; }));
+    EXPECT_EQ(first.takeMessages(), (std::vector<HandOverMessage>{{"restore", "/A/b.MID"}}));
+    EXPECT_EQ(first.pendingCount(), 0u);
+}
+
+// A socket file a killed copy left answers nobody: it is removed and the
+// new copy listens.
+TEST(SingleInstanceSocket, ASocketLeftByAKilledCopyIsTakenOver)
+{
+    const QString path = socketPath("rz-stale");
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(path));
+    SingleInstance instance(path);
+    EXPECT_EQ(instance.claim(formatHandOverMessage("")), SingleInstance::Claim::Primary);
+    EXPECT_TRUE(instance.listening());
+}
+
+// The program itself, offscreen, with folders of its own and no JACK server.
+class SingleInstanceProgram : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = QDir(qEnvironmentVariable("HOME")).filePath("program");
+        QDir().mkpath(root);
+        environment = QProcessEnvironment::systemEnvironment();
+        for (const char* folder : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
+                                   "XDG_RUNTIME_DIR"}) {
+            const QString path = QDir(root).filePath(folder);
+            QDir().mkpath(path);
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                            | QFileDevice::ExeOwner);
+            environment.insert(folder, path);
+        }
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("JACK_DEFAULT_SERVER", QString("rz-no-server-%1").arg(getpid()));
+        environment.insert("JACK_NO_START_SERVER", "1");
+        server = QDir(environment.value("XDG_RUNTIME_DIR")).filePath("devurizoraz");
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* process : processes) {
+            if (process->state() != QProcess::NotRunning) {
+                ::kill(pid_t(process->processId()), SIGKILL);
+                process->waitForFinished(5000);
+            }
+            delete process;
+        }
+    }
+
+    QProcess* launch(const QStringList& arguments, const QString& folder = {})
+    {
+        auto* process = new QProcess;
+        processes.push_back(process);
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(folder.isEmpty() ? root : folder);
+        process->start(RZ_PROGRAM_PATH, arguments);
+        EXPECT_TRUE(process->waitForStarted(5000));
+        return process;
+    }
+
+    static QString finish(QProcess* process, int ms = 15000)
+    {
+        EXPECT_TRUE(process->waitForFinished(ms));
+        EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+        return QString::fromLocal8Bit(process->readAllStandardOutput()).trimmed();
+    }
+
+    bool serverUp(int ms = 5000) const
+    {
+        return processUntil([&] { return QFile::exists(server); }, ms);
+    }
+
+    // A Standard MIDI File of one empty track.
+    QString writeSmallSong(const QString& name) const
+    {
+        static const unsigned char kBytes[] = {
+            'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0, 120,
+            'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+        const QString path = QDir(root).filePath(name);
+        std::ofstream(path.toStdString(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
+        return path;
+    }
+
+    QString root;
+    QString server;
+    QProcessEnvironment environment;
+    std::vector<QProcess*> processes;
+};
+
+TEST_F(SingleInstanceProgram, ASecondCopyHandsItsFileOverAndEndsWithoutAWindow)
+{
+    const QString song = writeSmallSong("small.mid");
+    QProcess* first = launch({"--test-exit-after", "6000"});
+    ASSERT_TRUE(serverUp());
+    QElapsedTimer took;
+    took.start();
+    QProcess* second = launch({"small.mid"}, root); // relative: made absolute before it goes
+    EXPECT_EQ(finish(second, 5000), "") << "the second copy showed no window";
+    EXPECT_LT(took.elapsed(), 5000);
+    EXPECT_EQ(finish(first), "DEVU Rizoraz DO4 - [" + song + "]");
+}
+
+TEST_F(SingleInstanceProgram, ACopyStartedAfterAKilledOneRuns)
+{
+    QProcess* killed = launch({"--test-exit-after", "60000"});
+    ASSERT_TRUE(serverUp());
+    ::kill(pid_t(killed->processId()), SIGKILL);
+    ASSERT_TRUE(killed->waitForFinished(5000));
+    ASSERT_TRUE(QFile::exists(server)) << "the killed copy left its socket";
+    QProcess* next = launch({"--test-exit-after", "300"});
+    EXPECT_EQ(finish(next), "DEVU Rizoraz DO4");
+}
+
+TEST_F(SingleInstanceProgram, TwoCopiesStartedTogetherLeaveOneRunning)
+{
+    QProcess* one = launch({"--test-exit-after", "2500"});
+    QProcess* two = launch({"--test-exit-after", "2500"});
+    const QStringList captions = {finish(one), finish(two)};
+    EXPECT_EQ(captions.count("DEVU Rizoraz DO4"), 1) << captions.join("|").toStdString();
+    EXPECT_EQ(captions.count(""), 1);
+}
+
+} // namespace
+} // namespace rz
