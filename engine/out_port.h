@@ -129,6 +129,10 @@ public:
     void FreeStuckNotes();
     void ResetChannelState();
     void ReleaseHeldNotes();
+    // Ends every note a track sounds (any tag but the preview's 0xFF) and
+    // lifts the sustain pedal on every channel whose cached CC64 is down:
+    // what a switch to another song leaves behind.
+    void ReleaseTrackNotes();
     // Every known cached channel value out again, unchanged.
     void ResendChannelState();
 

@@ -94,6 +94,27 @@ void COutPort::ReleaseHeldNotes()
     }
 }
 
+void COutPort::ReleaseTrackNotes()
+{
+    PortGuard guard(m_semaphore, "ReleaseTrackNotes", m_lockWait);
+    if (!guard)
+        return;
+    for (uint32_t& entry : m_held) {
+        if (entry != 0 && (entry >> 24) != 0xFF) {
+            SendRaw(entry & 0xFFFFu);
+            entry = 0;
+        }
+    }
+    for (int channel = 0; channel < kMidiChannelCount; ++channel) {
+        CachedValue<uint8_t>& sustain = channelState(channel).controllers[kSustain];
+        const uint8_t value = sustain.get();
+        if (value != kUnsetByte && value != 0) {
+            SendRaw(controlChange(channel, kSustain, 0));
+            sustain.set(0);
+        }
+    }
+}
+
 std::vector<uint32_t> COutPort::heldNotes()
 {
     std::vector<uint32_t> notes;

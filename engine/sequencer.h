@@ -21,6 +21,7 @@
 namespace rz {
 
 class CSongDoc;
+struct TempoEntry;
 class GuiPosts;
 class IEngineTimer;
 class IGuiPost;
@@ -154,18 +155,47 @@ public:
     // Idle beat recomputations so far, for tests and diagnostics.
     uint64_t idleRecomputeCount() const { return m_idleRecomputes.load(std::memory_order_relaxed); }
 
-    // IEngineLink. The transport commands: until the playback tick exists,
-    // Play, Pause and Advance change nothing and Stop only silences the ports.
+    // IEngineLink. The transport commands run on the GUI thread; the
+    // playback tick and the MIDI input may request a start too.
     TransportState transportState() const override
     {
         return m_state.load(std::memory_order_acquire);
     }
     void setTransportState(TransportState state) override;
+    // Silences the ports and stops; a take is kept or discarded. Never with
+    // the TransportMutex held.
     void Stop(bool discardTake) override;
-    void Play(int32_t tick) override;
-    void Play(int32_t tick, bool force) override;
+    void Play(int32_t tick) override { Play(tick, false, false); }
+    void Play(int32_t tick, bool force) override { Play(tick, force, false); }
+    // A start at `tick` (relative: that far from the play position) from
+    // Stopped or Paused, or a jump while playing or holding; while Starting
+    // only with `force`. Never with the SongMutex held.
+    void Play(int32_t tick, bool force, bool relative);
+    // Never with the TransportMutex or the SongMutex held: it waits for the
+    // running tick, which takes them.
     void Pause() override;
+    // Play/Cue (and Play through): starts, leaves a hold, or acts on the cue
+    // at the position. Calls within 100 ms of the last accepted one are
+    // ignored.
     void Advance(bool playThrough) override;
+    void OnPlayPause();
+    void OnPlayStop();
+    // Lets the active vamp end after this pass (toggle: or repeat again).
+    void ToggleVampExit(bool toggle);
+    // The playback timer's callback: one tick of playback. Timer thread;
+    // allocates nothing.
+    void TimerProc(uint32_t user);
+
+    // The song the playback tick plays: the current song at the start, or
+    // the one a Skip cue switched to. Any thread.
+    CSongDoc* songPlayed() const { return m_songPlayed.load(std::memory_order_acquire); }
+    // Passes made in the active vamp. Any thread.
+    int vampPasses() const { return m_vampPasses.load(std::memory_order_acquire); }
+    // The record command's part: a take runs from the next start, after a
+    // count-in of `countInTicks` (0 none).
+    void setRecording(bool recording, int32_t countInTicks = 0);
+    // The count-in of a take is running: the song does not move. Any thread.
+    bool countingIn() const { return m_countingIn.load(std::memory_order_acquire); }
     int outputMapSize() const override;
     int outputMapEntry(int portNumber) const override;
     IMidiOut* openOutPort(int index) override;
@@ -229,8 +259,81 @@ private:
     void recomputeIdleBeat(const CSongDoc& song, uint32_t user);
     void advanceIdleBeat(const CSongDoc& song, uint32_t user);
     // Has the current song's tracks resend their CC7; false when the
-    // SongMutex wait timed out. Any thread.
+    // SongMutex wait timed out. Any thread; on the playback tick it never
+    // waits for the lock.
     bool resendTrackVolumes();
+    bool resendTrackVolumesLocked();
+
+    // What the playback tick keeps between ticks. Timer thread only; a
+    // start from Stopped or Paused may touch it while no tick runs.
+    struct PlayClock {
+        int timeBase = 120;
+        uint32_t tempo = 500000; // µs per quarter in force at the position
+        int tempoIndex = 0;
+        int measure = -1;
+        int32_t measureStart = 0;
+        int numerator = 4;
+        int denominator = 4;
+        int32_t gridTicks = 1;
+        int32_t gridColumn = -1;
+        int clickNumber = -1;    // within its measure; -1 before the first
+        int clickMeasure = -1;
+        int beatStep = 0;        // the beat phase x 60, truncated
+        int32_t nextCueTick = 0;
+        bool beatChanged = false;
+    };
+
+    // Transport commands.
+    bool startFromStopped(CSongDoc& song, int32_t tick, bool relative);
+    void setStart(int32_t tick, bool relative);
+    // Pause's work without its notifications; Stop shares it.
+    void pauseTransport();
+    void chaseAtPosition(CSongDoc& song);
+    void switchToIdleTimer();
+    void advanceByState(CSongDoc& song, TransportState state);
+    void applyCueRule(CSongDoc& song);
+    void applyVampCueRule(CSongDoc& song, const NextStop& stop);
+    void notifyTransportChanged();
+
+    // The playback tick.
+    bool playStep(CSongDoc& song);
+    bool startPlaying(CSongDoc& song);
+    int32_t wrapIntoActiveVamp(int32_t start);
+    void locateStart(CSongDoc& song, int32_t start);
+    void followActiveVampAtStart(CSongDoc& song);
+    void checkCues(const CSongDoc& song);
+    void advanceClock(CSongDoc& song);
+    void moveTempoIndex(const CSongDoc& song);
+    void moveMeasure(const CSongDoc& song);
+    // The tick at a real time (µs) through a tempo entry: the entry's tick
+    // plus the whole ticks since it.
+    int32_t tickAtTime(const TempoEntry& entry, double time) const;
+    // The jump and the end; true when the tick ends there.
+    bool handleJump(CSongDoc& song);
+    bool handleEnd(CSongDoc& song);
+    void playUpToJustBefore(CSongDoc& song, int32_t tick);
+    bool actOnJumpCue(CSongDoc& song, const NextStop& stop);
+    void actOnActiveVamp(CSongDoc& song, const NextStop& stop);
+    bool switchToNextSong(SetItemHandle item, CSongDoc& next);
+    void endTrackNotesOnEveryPort();
+    // A jump the tick asks for: only while Playing or Holding.
+    void requestJump(int32_t tick);
+    void clearVamp();
+    void beatAndClick(const CSongDoc& song);
+    void soundClick(const CSongDoc& song, COutPort& port);
+    void refreshViews();
+    // The count-in of a take.
+    void startCountIn();
+    void advanceCountIn(const CSongDoc& song);
+    // True on a thread while it runs a playback tick.
+    static bool onPlaybackTick();
+
+    // Hooks that synchronisation, recording and the audio engines fill.
+    void resetSyncOutput(int32_t position, double realTime);
+    void sendSyncOutput();
+    void sendSyncStop();
+    void handleTake(bool discard);
+    void attachDiskWriter();
 
     template <class Each>
     void forEachPortFromLast(Each each);
@@ -259,6 +362,25 @@ private:
     std::atomic<uint64_t> m_idleRecomputes{0};
     std::atomic<const CCue*> m_activeVamp{nullptr};
     std::atomic<int> m_vampRepetitionsLeft{-1}; // -1 no vamp
+    std::atomic<int> m_vampPasses{0};
+    std::atomic<CSongDoc*> m_songPlayed{nullptr};
+    std::atomic<COutPort*> m_clickPort{nullptr}; // resolved at each start
+    std::atomic<SetItemHandle> m_skipItem{nullptr}; // the item a Skip switched to
+    std::atomic<int32_t> m_countInPosition{0};  // ticks
+    std::atomic<int32_t> m_countInLength{0};    // ticks
+    std::atomic<bool> m_countingIn{false};
+
+    // Under the TransportMutex.
+    TransportState m_previousState = TransportState::Stopped;
+    int32_t m_startTick = 0;
+    bool m_startRelative = false;
+    uint32_t m_startSerial = 0; // counts start requests
+
+    // GUI thread: the last accepted Advance, ms of the program clock.
+    uint32_t m_lastAdvance = 0;
+    bool m_advanced = false;
+
+    PlayClock m_clock;
 
     mutable std::mutex m_nextStopMutex; // held only to copy the fields
     NextStop m_nextStop;

@@ -93,6 +93,13 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
 {
     GuiPosts& posts = m_services.posts;
     assert(posts.onGuiThread());
+    // The engine switched songs itself: the views attach to the new song
+    // before they follow it.
+    if (bits & kRefreshSkipSwitched) {
+        posts.clearAttachedFlags();
+        posts.setCurrentItem(m_skipItem.load(std::memory_order_acquire));
+        posts.setFrameTimer(FrameTimer::SkipSwitched);
+    }
     if (transportState() == TransportState::Playing || (bits & kRefreshBeat))
         posts.DrawSpectrum(beatPhase());
     if (bits & kRefreshViews) {

@@ -14,32 +14,6 @@ void CSequencer::setTransportState(TransportState state)
         m_state.store(state, std::memory_order_release);
 }
 
-// Silences every port and stops; nothing in Stopped.
-void CSequencer::Stop(bool)
-{
-    LockGuard guard(TransportMutex(), "Stop", m_options.lockWait);
-    if (!guard || transportState() == TransportState::Stopped)
-        return;
-    AllNotesOff();
-    m_state.store(TransportState::Stopped, std::memory_order_release);
-}
-
-void CSequencer::Play(int32_t)
-{
-}
-
-void CSequencer::Play(int32_t, bool)
-{
-}
-
-void CSequencer::Pause()
-{
-}
-
-void CSequencer::Advance(bool)
-{
-}
-
 int CSequencer::outputMapSize() const
 {
     return int(ports()->outputMap.size());

@@ -42,8 +42,8 @@ void CSequencer::ResendPortStates()
 }
 
 // Any thread (the playback tick follows the master fader with it). When the
-// SongMutex wait times out the volume still holds, and the tracks resend
-// their CC7 at the next idle tick or the next call.
+// SongMutex is not to be had the volume still holds, and the tracks resend
+// their CC7 at the next idle or playback tick or the next call.
 void CSequencer::SetMasterVolume(int volume)
 {
     volume = std::clamp(volume, 0, kMaxVolume);
@@ -52,12 +52,21 @@ void CSequencer::SetMasterVolume(int volume)
     m_volumeResendPending.store(!resendTrackVolumes(), std::memory_order_release);
 }
 
-// Every user track of the current song, from the last to track 1.
+// The playback tick only tries the SongMutex: the refresh pass may hold it
+// for a while, and a wait there would stall the music.
 bool CSequencer::resendTrackVolumes()
 {
+    if (onPlaybackTick()) {
+        const LockGuard guard = tryGuard(SongMutex());
+        return guard && resendTrackVolumesLocked();
+    }
     LockGuard guard(SongMutex(), "SetMasterVolume", m_options.lockWait);
-    if (!guard)
-        return false;
+    return guard && resendTrackVolumesLocked();
+}
+
+// Every user track of the current song, from the last to track 1.
+bool CSequencer::resendTrackVolumesLocked()
+{
     CSongDoc* song = currentSong();
     if (song == nullptr || song->tracks.size() < 3)
         return true;

@@ -1,0 +1,224 @@
+// The transport commands: Play, Pause, Stop, the vamp exit and the two
+// toggles of the transport bar. GUI thread unless a member says otherwise.
+#include "engine/sequencer.h"
+
+#include "core/engine_timer.h"
+#include "engine/gui_posts.h"
+#include "song/cue.h"
+#include "song/song_doc.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace rz {
+
+void CSequencer::Play(int32_t tick, bool force, bool relative)
+{
+    // The song's cue handling may set Paused directly and leave the playback
+    // timer on; it is stopped before the lock, which its tick takes.
+    const TransportState seen = transportState();
+    if ((seen == TransportState::Stopped || seen == TransportState::Paused)
+        && m_services.timer.mode() == TimerMode::Playback)
+        switchToIdleTimer();
+    LockGuard guard(TransportMutex(), "Play", m_options.lockWait);
+    if (!guard)
+        return;
+    switch (transportState()) {
+    case TransportState::Stopped:
+    case TransportState::Paused:
+        if (CSongDoc* song = currentSong())
+            startFromStopped(*song, tick, relative);
+        return;
+    case TransportState::Playing:
+    case TransportState::Holding: setStart(tick, relative); return;
+    case TransportState::Starting:
+        if (force)
+            setStart(tick, relative);
+        return;
+    default: return;
+    }
+}
+
+// Under the TransportMutex; the tick does the rest.
+void CSequencer::setStart(int32_t tick, bool relative)
+{
+    m_startTick = tick;
+    m_startRelative = relative;
+    ++m_startSerial;
+    m_state.store(TransportState::Starting, std::memory_order_release);
+}
+
+// Under the TransportMutex: the idle timer gives way to the playback timer.
+// Following external sync (and not recording), the sync input starts the
+// song instead. False when the timer could not start: the state stays
+// Stopped and the idle timer runs again.
+bool CSequencer::startFromStopped(CSongDoc& song, int32_t tick, bool relative)
+{
+    assert(!SongMutex().heldByThisThread() && "the idle tick takes the SongMutex");
+    assert(m_services.timer.mode() != TimerMode::Playback);
+    m_services.timer.stopAndWait();
+    setStart(tick, relative);
+    m_songPlayed.store(&song, std::memory_order_release);
+    m_clickPort.store(ports()->mappedOutput(m_settings.click.device), std::memory_order_release);
+    if (!recording() && m_settings.sync.masterSlave == 2)
+        return true;
+    const TimerStartResult started = m_services.timer.startPlayback(
+        m_settings.tickPeriodMs, [this](uint32_t user) { TimerProc(user); }, 0);
+    if (started == TimerStartResult::Started)
+        return true;
+    m_state.store(TransportState::Stopped, std::memory_order_release);
+    startIdleTimer();
+    return false;
+}
+
+void CSequencer::Pause()
+{
+    pauseTransport();
+    if (!shuttingDown()) {
+        m_services.posts.OnSongChanged();
+        notifyTransportChanged();
+    }
+}
+
+// The play lists are emptied once the TransportMutex is released (that
+// takes the AudioMutex; the audio engines read the lists only while
+// Playing) and the last tick is over (it works on the same song state). A
+// pause from Stopped chases the song's state at its position, with no tick
+// running.
+void CSequencer::pauseTransport()
+{
+    assert(!TransportMutex().heldByThisThread() && "Pause waits for the tick, which takes it");
+    TransportState previous = TransportState::Paused;
+    {
+        LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
+        if (!guard)
+            return;
+        previous = transportState();
+        if (previous != TransportState::Paused) {
+            m_previousState = previous;
+            m_state.store(TransportState::Paused, std::memory_order_release);
+        }
+    }
+    if (previous == TransportState::Paused && m_services.timer.mode() != TimerMode::Playback)
+        return;
+    assert(!SongMutex().heldByThisThread() && !AudioMutex().heldByThisThread());
+    m_services.timer.stopAndWait();
+    CSongDoc* song = currentSong();
+    if (song != nullptr) {
+        song->BuildAudioPlayLists(-1);
+        if (previous == TransportState::Stopped)
+            chaseAtPosition(*song);
+    }
+    startIdleTimer();
+}
+
+// Locate in the Starting state sets the sounding notes and the pedal right.
+void CSequencer::chaseAtPosition(CSongDoc& song)
+{
+    bool chase = false;
+    {
+        LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
+        if (guard && transportState() == TransportState::Paused) {
+            m_state.store(TransportState::Starting, std::memory_order_release);
+            chase = true;
+        }
+    }
+    if (!chase)
+        return;
+    song.Locate(std::max(song.position, int32_t(0)));
+    // Only this call set Starting; the exchange leaves any newer state alone,
+    // so it is safe even when the wait timed out.
+    LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
+    TransportState expected = TransportState::Starting;
+    m_state.compare_exchange_strong(expected, TransportState::Paused, std::memory_order_acq_rel);
+}
+
+// Stops the running timer, whichever it is, and starts the idle timer. The
+// idle tick takes the SongMutex, the playback tick the TransportMutex and
+// the AudioMutex: none may be held here.
+void CSequencer::switchToIdleTimer()
+{
+    assert(!SongMutex().heldByThisThread() && !TransportMutex().heldByThisThread()
+           && !AudioMutex().heldByThisThread());
+    m_services.timer.stopAndWait();
+    startIdleTimer();
+}
+
+// A song ended by the song's cue handling may still have its playback timer
+// on: every stop ends it, so no tick reads a song that may now be edited.
+void CSequencer::Stop(bool discardTake)
+{
+    m_services.posts.CancelAdvance(false);
+    if (transportState() == TransportState::Stopped)
+        return;
+    pauseTransport();
+    {
+        LockGuard guard(TransportMutex(), "Stop", m_options.lockWait);
+        if (!guard)
+            return;
+        sendSyncStop();
+        AllNotesOff();
+        m_state.store(TransportState::Stopped, std::memory_order_release);
+        clearVamp();
+        {
+            std::lock_guard lock(m_nextStopMutex);
+            m_nextStop.targetLabel = 0;
+        }
+        m_hold.store(false, std::memory_order_release);
+    }
+    m_services.posts.RefreshMarkerStates();
+    if (recording())
+        handleTake(discardTake);
+    if (!shuttingDown()) {
+        m_services.posts.OnSongChanged();
+        notifyTransportChanged();
+    }
+}
+
+void CSequencer::OnPlayPause()
+{
+    switch (transportState()) {
+    case TransportState::Stopped:
+    case TransportState::Paused: Advance(false); return;
+    case TransportState::Playing: Pause(); return;
+    default: return;
+    }
+}
+
+void CSequencer::OnPlayStop()
+{
+    const TransportState state = transportState();
+    if (state == TransportState::Stopped || state == TransportState::Paused)
+        Advance(false);
+    else
+        Stop(false);
+}
+
+void CSequencer::ToggleVampExit(bool toggle)
+{
+    const TransportState state = transportState();
+    const CCue* cue = nextStop().jumpCue;
+    if (state == TransportState::Stopped || cue == nullptr || cue->kind != kCueVamp
+        || position() < cue->secondTime || cue != activeVamp())
+        return;
+    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    const int now = toggle ? (left == 0 ? 1 : 0) : 1;
+    m_vampRepetitionsLeft.store(now, std::memory_order_release);
+    // The final pass may leave the vamp early: the start works that out.
+    if (state == TransportState::Playing && now == 1 && cue->secondCount != 0)
+        Play(position(), true);
+}
+
+void CSequencer::clearVamp()
+{
+    m_activeVamp.store(nullptr, std::memory_order_release);
+    m_vampRepetitionsLeft.store(-1, std::memory_order_release);
+    m_vampPasses.store(0, std::memory_order_release);
+}
+
+void CSequencer::notifyTransportChanged()
+{
+    m_services.posts.transportChanged();
+}
+
+} // namespace rz

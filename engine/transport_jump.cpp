@@ -1,0 +1,148 @@
+// The playback tick's jumps: at the jump-from tick it repeats a vamp,
+// follows a jump, or switches to the next song of the set at a Skip cue.
+// Timer thread.
+#include "engine/sequencer.h"
+
+#include "engine/gui_posts.h"
+#include "song/cue.h"
+#include "song/song_doc.h"
+
+#include <charconv>
+
+namespace rz {
+
+namespace {
+
+// The number a cue's name reads as, like a label typed on the keypad:
+// leading spaces, then decimal digits. 0 when it does not start with one.
+int32_t labelNumber(const std::string& name)
+{
+    const char* first = name.data();
+    const char* last = first + name.size();
+    while (first != last && *first == ' ')
+        ++first;
+    int32_t number = 0;
+    if (std::from_chars(first, last, number).ec != std::errc())
+        return 0;
+    return number;
+}
+
+// The last cue whose name reads as the number; null when none does.
+const CCue* cueLabelled(const CSongDoc& song, int32_t label)
+{
+    for (auto cue = song.cues.rbegin(); cue != song.cues.rend(); ++cue) {
+        if (labelNumber((*cue)->name) == label)
+            return cue->get();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// True when the tick ends here (a switch to another song).
+bool CSequencer::handleJump(CSongDoc& song)
+{
+    const NextStop stop = nextStop();
+    if (position() < stop.jumpFrom)
+        return false;
+    playUpToJustBefore(song, stop.jumpFrom);
+    // Playing on from here must not step back to the tick before.
+    m_position.store(stop.jumpFrom, std::memory_order_release);
+    m_realTime.store(song.TickToTime(stop.jumpFrom), std::memory_order_release);
+    song.position = stop.jumpFrom;
+    return actOnJumpCue(song, stop);
+}
+
+bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
+{
+    const CCue* cue = stop.jumpCue;
+    if (cue == nullptr) {
+        requestJump(stop.jumpTo);
+        return false;
+    }
+    if (isVampLike(cue->kind) && cue == activeVamp()) {
+        actOnActiveVamp(song, stop);
+        return false;
+    }
+    if (cue->kind == kCueSkip) {
+        CSongDoc* next =
+            stop.nextSong != nullptr ? m_services.posts.songOfItem(stop.nextSong) : nullptr;
+        if (next != nullptr)
+            return switchToNextSong(stop.nextSong, *next);
+        requestJump(stop.jumpTo);
+        return false;
+    }
+    // Any other cue: play on from here.
+    song.ComputeNextStop();
+    return false;
+}
+
+// Another repetition, or the vamp's end: then a target label, a jump
+// forward, or playing on. A label that names no cue is dropped.
+void CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
+{
+    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    if (left != 1) {
+        if (left > 1)
+            m_vampRepetitionsLeft.store(left - 1, std::memory_order_release);
+        m_vampPasses.fetch_add(1, std::memory_order_acq_rel);
+        requestJump(stop.jumpTo);
+        return;
+    }
+    clearVamp();
+    if (stop.targetLabel != 0) {
+        {
+            std::lock_guard lock(m_nextStopMutex);
+            m_nextStop.targetLabel = 0;
+        }
+        if (const CCue* target = cueLabelled(song, stop.targetLabel)) {
+            requestJump(target->secondTime);
+            return;
+        }
+    }
+    if (stop.jumpTo > stop.jumpFrom)
+        requestJump(stop.jumpTo);
+    else
+        song.ComputeNextStop();
+}
+
+// Only while still Playing: a Stop that came meanwhile wins. The old song's
+// notes and pedals end first, since the new song's start chases only its
+// own ports and channels. The old song's vamp ends with it.
+bool CSequencer::switchToNextSong(SetItemHandle item, CSongDoc& next)
+{
+    LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
+    if (!guard || transportState() != TransportState::Playing)
+        return true;
+    endTrackNotesOnEveryPort();
+    clearVamp();
+    m_songPlayed.store(&next, std::memory_order_release);
+    m_startTick = 0;
+    m_startRelative = false;
+    ++m_startSerial;
+    m_state.store(TransportState::Starting, std::memory_order_release);
+    m_skipItem.store(item, std::memory_order_release);
+    requestRefresh(kRefreshSkipSwitched);
+    return true;
+}
+
+void CSequencer::endTrackNotesOnEveryPort()
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    for (auto port = table->outputs.rbegin(); port != table->outputs.rend(); ++port)
+        (*port)->ReleaseTrackNotes();
+}
+
+// A jump the tick asks for: only while Playing or Holding, so that a tick
+// never restarts a transport the user has just paused or stopped.
+void CSequencer::requestJump(int32_t tick)
+{
+    LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
+    if (!guard)
+        return;
+    const TransportState state = transportState();
+    if (state == TransportState::Playing || state == TransportState::Holding)
+        setStart(tick, false);
+}
+
+} // namespace rz

@@ -1,0 +1,320 @@
+// The playback tick: a start or jump located, the cues followed, the events
+// that came due played and the clock moved on. Timer thread; allocates
+// nothing and holds the TransportMutex only to start and to end, never while
+// the song plays its events (which takes the AudioMutex).
+#include "engine/sequencer.h"
+
+#include "song/cue.h"
+#include "song/song_doc.h"
+#include "song/tempo_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rz {
+
+namespace {
+
+thread_local bool t_inPlaybackTick = false;
+
+// Marks the calling thread as running a playback tick.
+class PlaybackTickScope {
+public:
+    PlaybackTickScope() { t_inPlaybackTick = true; }
+    ~PlaybackTickScope() { t_inPlaybackTick = false; }
+    PlaybackTickScope(const PlaybackTickScope&) = delete;
+    PlaybackTickScope& operator=(const PlaybackTickScope&) = delete;
+};
+
+TempoEntry tempoEntry(const CSongDoc& song, int index)
+{
+    if (song.tempoMap.empty())
+        return TempoEntry{};
+    return song.tempoMap[size_t(std::clamp(index, 0, int(song.tempoMap.size()) - 1))];
+}
+
+// The earliest time or second time of any cue after the tick; none: the
+// largest tick.
+int32_t nextCueTickAfter(const CSongDoc& song, int32_t tick)
+{
+    int32_t next = NextStop::kNoTick;
+    for (const auto& cue : song.cues) {
+        if (cue->time > tick)
+            next = std::min(next, cue->time);
+        if (cue->secondTime > tick)
+            next = std::min(next, cue->secondTime);
+    }
+    return next;
+}
+
+} // namespace
+
+bool CSequencer::onPlaybackTick()
+{
+    return t_inPlaybackTick;
+}
+
+int32_t CSequencer::tickAtTime(const TempoEntry& entry, double time) const
+{
+    const double ticks = (time - entry.time) * m_clock.timeBase / double(entry.tempo);
+    return entry.tick + int32_t(std::trunc(ticks));
+}
+
+void CSequencer::TimerProc(uint32_t)
+{
+    PlaybackTickScope scope;
+    CSongDoc* song = songPlayed();
+    if (song == nullptr)
+        return;
+    // A start whose lock wait timed out is tried again on the next tick.
+    if (transportState() == TransportState::Starting)
+        startPlaying(*song);
+    if (transportState() == TransportState::Playing && !playStep(*song))
+        return;
+    beatAndClick(*song);
+    refreshViews();
+}
+
+// A tick while Playing: cues, sync, the events due, the clock, the jump
+// and the end; false when the tick ends there.
+bool CSequencer::playStep(CSongDoc& song)
+{
+    checkCues(song);
+    if (!countingIn() && m_settings.sync.masterSlave == 1)
+        sendSyncOutput();
+    if (transportState() != TransportState::Playing)
+        return false;
+    if (!countingIn()) {
+        if (m_volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
+            m_volumeResendPending.store(false, std::memory_order_release);
+        song.PlayEventsUpTo();
+    }
+    moveTempoIndex(song);
+    advanceClock(song);
+    if (countingIn()) {
+        advanceCountIn(song);
+        return true;
+    }
+    moveMeasure(song);
+    if (handleJump(song))
+        return false;
+    return !handleEnd(song);
+}
+
+// A start or jump. The start tick is read under the TransportMutex, the
+// song located without it, and Playing set only when no other start or stop
+// came meanwhile; false when that did not happen.
+bool CSequencer::startPlaying(CSongDoc& song)
+{
+    int32_t start = 0;
+    uint32_t serial = 0;
+    {
+        LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
+        if (!guard || transportState() != TransportState::Starting)
+            return false;
+        if (m_startRelative) {
+            m_startTick = position() + m_startTick;
+            m_startRelative = false;
+        }
+        start = m_startTick;
+        serial = m_startSerial;
+    }
+    locateStart(song, wrapIntoActiveVamp(start));
+    followActiveVampAtStart(song);
+    startCountIn();
+    LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
+    if (!guard || transportState() != TransportState::Starting || m_startSerial != serial)
+        return false;
+    m_state.store(TransportState::Playing, std::memory_order_release);
+    return true;
+}
+
+// A start at or past the end of the active vamp lands in its next
+// repetition, at the same offset, and uses that repetition up. Only the
+// vamp's own jump counts: a jump the navigation scheduled is taken as it is.
+int32_t CSequencer::wrapIntoActiveVamp(int32_t start)
+{
+    const CCue* vamp = activeVamp();
+    const NextStop stop = nextStop();
+    if (vamp == nullptr || stop.jumpCue != vamp)
+        return start;
+    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    if (start < stop.jumpFrom || left == 1)
+        return start;
+    if (left > 1)
+        m_vampRepetitionsLeft.store(left - 1, std::memory_order_release);
+    m_vampPasses.fetch_add(1, std::memory_order_acq_rel);
+    return start + (stop.jumpTo - stop.jumpFrom);
+}
+
+void CSequencer::locateStart(CSongDoc& song, int32_t start)
+{
+    song.Locate(start);
+    song.ComputeNextStop();
+    const int32_t at = song.position;
+    m_position.store(at, std::memory_order_release);
+    m_clock.timeBase = std::max(int(song.timeBase), 1);
+    m_clock.measure = -1;
+    moveMeasure(song);
+    m_clock.gridTicks = std::max(song.GetGridTicks(), int32_t(1));
+    m_clock.gridColumn = at / m_clock.gridTicks;
+    m_clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(at);
+    const TempoEntry entry = tempoEntry(song, m_clock.tempoIndex);
+    m_clock.tempo = entry.tempo;
+    const double time =
+        entry.time + double(at - entry.tick) * double(entry.tempo) / m_clock.timeBase;
+    m_realTime.store(time, std::memory_order_release);
+    resetSyncOutput(at, time);
+    m_clock.clickNumber = -1;
+    m_clock.nextCueTick = 0;
+}
+
+// Past its end the vamp is over. On its last repetition a vamp with a second
+// count n leaves n measures before its end.
+void CSequencer::followActiveVampAtStart(CSongDoc& song)
+{
+    const CCue* vamp = activeVamp();
+    if (vamp == nullptr)
+        return;
+    const int32_t at = position();
+    if (at >= vamp->time) {
+        clearVamp();
+        return;
+    }
+    if (m_vampRepetitionsLeft.load(std::memory_order_acquire) != 1 || vamp->secondCount <= 0)
+        return;
+    const int last = song.FindMeasure(std::max(vamp->time - 1, int32_t(0)));
+    const int leave = last - (vamp->secondCount - 1);
+    if (last < 0 || leave < 0)
+        return;
+    const int32_t from = song.measureMap[size_t(leave)].start;
+    if (from <= vamp->secondTime || from <= at)
+        return;
+    std::lock_guard lock(m_nextStopMutex);
+    m_nextStop.jumpFrom = from;
+    m_nextStop.jumpTo = vamp->time;
+}
+
+// A vamp the position entered becomes the active vamp, and the set
+// view hears that a cue was reached.
+void CSequencer::checkCues(const CSongDoc& song)
+{
+    const int32_t at = position();
+    if (at < m_clock.nextCueTick)
+        return;
+    const size_t found = size_t(song.FindCueAt(at));
+    if (found < song.cues.size()) {
+        const CCue& cue = *song.cues[found];
+        if (isVampLike(cue.kind) && at >= cue.secondTime && at < cue.time
+            && &cue != activeVamp()) {
+            const bool through = m_playThrough.load(std::memory_order_acquire);
+            const int repeats = cue.repeatCount > 0 ? cue.repeatCount : (through ? 2 : 0);
+            m_vampPasses.store(0, std::memory_order_release);
+            m_vampRepetitionsLeft.store(repeats, std::memory_order_release);
+            m_activeVamp.store(&cue, std::memory_order_release);
+        }
+    }
+    requestRefresh(kRefreshCueReached);
+    m_clock.nextCueTick = nextCueTickAfter(song, at);
+}
+
+// Unless a take holds the tempo where it started ("FollowTempo" off).
+void CSequencer::moveTempoIndex(const CSongDoc& song)
+{
+    if (recording() && !m_settings.record.followTempo)
+        return;
+    const double now = m_realTime.load(std::memory_order_acquire);
+    const TempoMap& map = song.tempoMap;
+    while (m_clock.tempoIndex + 1 < int(map.size())
+           && map[size_t(m_clock.tempoIndex) + 1].time < now)
+        ++m_clock.tempoIndex;
+}
+
+// The clock: the real time moves by the period at the multiplier and
+// the position is recomputed from it through the tempo entry in force then,
+// so neither drifts.
+void CSequencer::advanceClock(CSongDoc& song)
+{
+    const uint32_t period = m_settings.tickPeriodMs;
+    m_msClock.fetch_add(period, std::memory_order_acq_rel);
+    // µs: 2 ms at 100000 (100 %) adds 2000.
+    const double step =
+        double(m_tempoMultiplier.load(std::memory_order_acquire)) * double(period) / 100.0;
+    const double now = m_realTime.load(std::memory_order_acquire) + step;
+    m_realTime.store(now, std::memory_order_release);
+    moveTempoIndex(song);
+    const TempoEntry entry = tempoEntry(song, m_clock.tempoIndex);
+    m_clock.tempo = entry.tempo;
+    const int32_t at = tickAtTime(entry, now);
+    m_position.store(at, std::memory_order_release);
+    if (!countingIn())
+        song.position = at;
+}
+
+void CSequencer::moveMeasure(const CSongDoc& song)
+{
+    const MeasureMap& map = song.measureMap;
+    if (map.empty())
+        return;
+    const int32_t at = position();
+    if (m_clock.measure < 0)
+        m_clock.measure = 0;
+    while (m_clock.measure + 1 < int(map.size()) && map[size_t(m_clock.measure) + 1].start <= at)
+        ++m_clock.measure;
+    const MeasureRec& measure = map[size_t(m_clock.measure)];
+    m_clock.measureStart = measure.start;
+    m_clock.numerator = measure.numerator;
+    m_clock.denominator = measure.denominator;
+}
+
+// Plays every event before `tick` and stops the clock just short of it.
+void CSequencer::playUpToJustBefore(CSongDoc& song, int32_t tick)
+{
+    const int32_t before = std::max(tick - 1, int32_t(0));
+    m_position.store(before, std::memory_order_release);
+    m_clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(before);
+    m_realTime.store(song.TickToTime(before), std::memory_order_release);
+    song.PlayEventsUpTo();
+}
+
+// The end: Holding at an Ad lib cue or with the hold flag, else
+// SongEnded. True: the tick ends here. A timed-out lock wait is retried on
+// the next tick, which comes back here.
+bool CSequencer::handleEnd(CSongDoc& song)
+{
+    const NextStop stop = nextStop();
+    if (position() < stop.endTick)
+        return false;
+    playUpToJustBefore(song, stop.endTick);
+    song.position = stop.endTick;
+    LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
+    if (!guard)
+        return true;
+    const TransportState state = transportState();
+    const bool adLib = stop.jumpCue != nullptr && stop.jumpCue->kind == kCueAdLib;
+    if (adLib || m_hold.load(std::memory_order_acquire)) {
+        m_state.store(TransportState::Holding, std::memory_order_release);
+        requestRefresh(kRefreshViews);
+    } else if (state == TransportState::Playing || state == TransportState::Starting) {
+        m_state.store(TransportState::SongEnded, std::memory_order_release);
+        requestRefresh(kRefreshSongEnded);
+    }
+    return true;
+}
+
+// The views move once per grid column, the beat display once per
+// beat step.
+void CSequencer::refreshViews()
+{
+    uint32_t bits = m_clock.beatChanged ? uint32_t(kRefreshBeat) : 0u;
+    m_clock.beatChanged = false;
+    const int32_t column = position() / m_clock.gridTicks;
+    if (column != m_clock.gridColumn) {
+        m_clock.gridColumn = column;
+        bits |= kRefreshViews;
+    }
+    if (bits != 0)
+        requestRefresh(bits);
+}
+
+} // namespace rz

@@ -1,0 +1,219 @@
+// A song played by the engine on its real timer thread to a JACK client on a
+// dummy server of the test's own; alone (RUN_SERIAL), as every JACK test.
+// The fixture song: format 0, 480 ticks per quarter, 120 per minute, eight
+// quarter notes of key 60, each 240 ticks long (a note every 22050 frames at
+// 44100 Hz, 11025 frames long).
+
+#include "platform/engine_timer.h"
+#include "song/smf_reader.h"
+#include "song/track_ports.h"
+#include "tests/engine/quarters120_bytes.h"
+#include "tests/engine/sequencer_fixture.h"
+#include "tests/platform/midi_jack_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int64_t kQuarterFrames = 22050;
+constexpr int64_t kNoteFrames = 11025;
+constexpr int64_t kToleranceFrames = 100;
+
+// The fixture file, or its bytes where this program is built without the
+// fixture folder.
+bool openQuarters(CSongDoc& song, std::string& reason)
+{
+#ifdef RZ_FIXTURE_DIR
+    return OpenSong(song, std::filesystem::path(RZ_FIXTURE_DIR) / "engine/quarters120.mid", reason);
+#else
+    return OpenSongBytes(song, test::quarters120Bytes(), SongFileKind{}, reason);
+#endif
+}
+
+bool isKey60On(const std::vector<uint8_t>& bytes)
+{
+    return bytes.size() == 3 && bytes[0] == 0x90 && bytes[1] == 60 && bytes[2] != 0;
+}
+
+bool isKey60Off(const std::vector<uint8_t>& bytes)
+{
+    return bytes.size() == 3 && bytes[1] == 60
+           && (bytes[0] == 0x80 || (bytes[0] == 0x90 && bytes[2] == 0));
+}
+
+class PlayToJack : public JackServerTest {
+protected:
+    void TearDown() override
+    {
+        shutDown();
+        JackServerTest::TearDown();
+    }
+
+    // The engine with output-map entry 0 naming the client's port, and the
+    // fixture song current on it.
+    bool startEngine(const JackTestClient& client)
+    {
+        MidiSystemOptions options;
+        options.useAlsa = false;
+        system = std::make_unique<MidiSystem>(options);
+        devices = std::make_unique<MidiSystemDevices>(*system);
+        profile.writeString("PortsToUse\\MIDIOUT\\0", "port", client.inPort());
+        profile.writeInt("OpenOptions", "WarnFormat", 0); // keeps format 0 without asking
+        engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                                .prompt = prompt,
+                                                                .gui = gui,
+                                                                .posts = posts,
+                                                                .devices = *devices,
+                                                                .instruments = instruments,
+                                                                .timer = timer,
+                                                                .audio = audio});
+        engine->Init();
+        song = std::make_unique<CSongDoc>(
+            SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine});
+        std::string reason;
+        const bool opened = openQuarters(*song, reason);
+        EXPECT_TRUE(opened) << reason;
+        for (size_t i = 1; i + 1 < song->tracks.size(); ++i)
+            LookupPortSynth(*song->tracks[i], profile, *engine, nullptr);
+        engine->setCurrentSong(song.get());
+        return opened;
+    }
+
+    void shutDown()
+    {
+        if (engine) {
+            gui.runAndWait([&] { engine->Shutdown(); });
+            engine->setCurrentSong(nullptr);
+        }
+        song.reset();
+        engine.reset();
+        devices.reset();
+        system.reset();
+    }
+
+    bool waitForGuiCall(const std::string& call, std::chrono::milliseconds limit)
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            gui.drain();
+            const auto calls = gui.recorder.calls();
+            if (std::find(calls.begin(), calls.end(), call) != calls.end())
+                return true;
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            std::this_thread::sleep_for(5ms);
+        }
+    }
+
+    // Plays the song to its end; what was off, empty when every note-on came
+    // a quarter after the last and every note-off a note's length after its
+    // note-on.
+    std::string playWholeSong();
+
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    QueuedEngineHost gui;
+    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    UnavailableInstrumentLoader instruments;
+    EngineTimer timer{EngineTimerOptions{.realtime = false}};
+    NoAudioEngines audio;
+    FakeSongHost songHost;
+    std::unique_ptr<MidiSystem> system;
+    std::unique_ptr<MidiSystemDevices> devices;
+    std::unique_ptr<CSequencer> engine;
+    std::unique_ptr<CSongDoc> song;
+};
+
+std::string PlayToJack::playWholeSong()
+{
+    auto client = makeTestClient();
+    if (!startEngine(*client))
+        return "the song did not open";
+    gui.recorder.clear();
+    engine->Advance(false);
+    if (!waitForGuiCall("setFrameTimer(666)", 10s))
+        return "SongEnded was not posted";
+    client->waitForCount(client->received().size() + 1, 300ms); // the last note-off's cycle
+    std::vector<int64_t> ons;
+    std::vector<int64_t> offs;
+    for (const JackTestClient::Received& event : client->received()) {
+        if (isKey60On(event.bytes))
+            ons.push_back(int64_t(event.frame));
+        else if (isKey60Off(event.bytes))
+            offs.push_back(int64_t(event.frame));
+    }
+    shutDown();
+    if (ons.size() != 8 || offs.size() != 8)
+        return std::to_string(ons.size()) + " note-ons and " + std::to_string(offs.size())
+               + " note-offs";
+    std::string problems;
+    for (size_t i = 0; i < 8; ++i) {
+        if (i > 0 && std::llabs(ons[i] - ons[i - 1] - kQuarterFrames) > kToleranceFrames)
+            problems += "note " + std::to_string(i) + " after " + std::to_string(ons[i] - ons[i - 1])
+                        + " frames; ";
+        if (std::llabs(offs[i] - ons[i] - kNoteFrames) > kToleranceFrames)
+            problems += "note " + std::to_string(i) + " lasted " + std::to_string(offs[i] - ons[i])
+                        + " frames; ";
+    }
+    return problems;
+}
+
+TEST_F(PlayToJack, EightQuartersArriveOnTheBeatWithTheirNoteOffsAndTheSongEnds)
+{
+    // The dummy driver runs on wall time: a machine busy with other work can
+    // starve the server for a moment, so a bad measurement is taken again.
+    std::string problems;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        problems = playWholeSong();
+        if (problems.empty())
+            break;
+    }
+    EXPECT_EQ(problems, "");
+}
+
+TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
+{
+    auto client = makeTestClient();
+    ASSERT_TRUE(startEngine(*client));
+    COutPort& port = *engine->ports()->mappedOutput(0);
+    engine->Advance(false);
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    const auto secondNoteSounds = [&] {
+        const auto received = client->received();
+        return std::count_if(received.begin(), received.end(),
+                             [](const auto& event) { return isKey60On(event.bytes); })
+                   >= 2
+               && !port.heldNotes().empty();
+    };
+    while (!secondNoteSounds() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_FALSE(port.heldNotes().empty()) << "no note sounded to stop";
+    engine->Stop(false);
+    EXPECT_EQ(engine->transportState(), TransportState::Stopped);
+    EXPECT_TRUE(port.heldNotes().empty());
+
+    std::this_thread::sleep_for(200ms);
+    size_t ons = 0;
+    size_t offs = 0;
+    for (const JackTestClient::Received& event : client->received()) {
+        ons += isKey60On(event.bytes) ? 1 : 0;
+        offs += isKey60Off(event.bytes) ? 1 : 0;
+    }
+    EXPECT_GE(ons, 2u);
+    EXPECT_LT(ons, 8u) << "stopped before the end";
+    EXPECT_EQ(offs, ons) << "every note that began has ended";
+    const auto last = client->received().back();
+    EXPECT_TRUE(isKey60Off(last.bytes)) << "nothing sounds after the stop";
+}
+
+} // namespace
+} // namespace rz
