@@ -16,7 +16,8 @@ COutPort* SequencerPorts::mappedOutput(int portNumber) const
 
 CSequencer::CSequencer(const SequencerServices& services, SequencerOptions options)
     : m_services(services), m_options(options),
-      m_ports(std::make_shared<const SequencerPorts>())
+      m_ports(std::make_shared<const SequencerPorts>()),
+      m_thru(std::make_shared<const ThruTracks>())
 {
     m_clipPlayList.reserve(16);
     m_clipTrackList.reserve(16);

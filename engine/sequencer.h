@@ -2,18 +2,26 @@
 
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
+#include "core/engine_timer.h"
+#include "core/locks.h"
+#include "core/smpte_time.h"
 #include "engine/audio_stub.h"
+#include "engine/conductor_tap.h"
+#include "engine/input_sinks.h"
+#include "engine/midi_in.h"
 #include "engine/out_port.h"
 #include "engine/refresh_poster.h"
 #include "engine/sequencer_inputs.h"
 #include "engine/sequencer_settings.h"
 #include "engine/sequencer_snapshot.h"
+#include "engine/thru_tracks.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -147,7 +155,7 @@ public:
     // The ports; never null. Any thread; waits at most for a pointer copy.
     std::shared_ptr<const SequencerPorts> ports() const { return m_ports.load(); }
     size_t inputCount() const { return m_inputs.size(); }
-    SequencerInput& input(size_t index) { return *m_inputs[index]; }
+    CMidiIn& input(size_t index) { return *m_inputs[index]; }
     // Hands each entry to the input its top four bits name; entries for a
     // missing input are dropped.
     void setKeyMaps(const KeyMap& entries);
@@ -196,6 +204,22 @@ public:
     void setRecording(bool recording, int32_t countInTicks = 0);
     // The count-in of a take is running: the song does not move. Any thread.
     bool countingIn() const { return m_countingIn.load(std::memory_order_acquire); }
+
+    // MIDI input, thru and recording.
+    // The Record command: a take on the thru tracks, after a count-in in
+    // modes 0 and 2, or paused for step recording (mode 1).
+    void Record();
+    // Echoes a message to the thru tracks and, while recording, appends it
+    // to the take. A null source is a preview from a view and matches every
+    // input. Input dispatch thread, or the GUI thread for a preview.
+    void EchoMidiIn(const CMidiIn* source, uint32_t message);
+    // Where input goes while a dialog captures it. Any thread.
+    InputSinks& inputSinks() { return m_sinks; }
+    // The song position where the take started, ticks. GUI thread.
+    int32_t recordStart() const { return m_recordStart; }
+    // Input messages neither echoed nor recorded because the ThruMutex wait
+    // timed out. Any thread.
+    uint64_t lostInputCount() const { return m_lostInputs.load(std::memory_order_relaxed); }
     int outputMapSize() const override;
     int outputMapEntry(int portNumber) const override;
     IMidiOut* openOutPort(int index) override;
@@ -228,6 +252,28 @@ public:
     bool clipInPlayList(const CAudioClip& clip) const override;
     void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
     void clipTimeToSample(CAudioClip& clip, double time) override;
+
+    // Synchronisation master: MIDI clock, start or continue, and stop, to the
+    // sync port ("Port" n: the n-th output) or, for "Port" 0 or less, to
+    // every output. Start goes only while no Start or Continue is out, Stop
+    // only after one, as master with protocol 0. Any thread.
+    void SendSyncClock();
+    void SendSyncStart(bool continuing);
+    void SendSyncStop();
+    // A Start or Continue is out and no Stop since. Any thread.
+    bool syncStarted() const { return m_syncStarted.load(std::memory_order_acquire); }
+
+    // Synchronisation follower: the input dispatcher hands over every message
+    // of F0 and above from input `inputIndex` (0-based), stamped on arrival;
+    // what they send carries that stamp. Input dispatcher thread; waits at
+    // most one lock wait in all, then ignores the message.
+    void OnSyncInput(int inputIndex, uint32_t message, TickTime stamp);
+    void OnSyncSysEx(int inputIndex, std::span<const uint8_t> bytes, TickTime stamp);
+
+    // One conductor tap: follows the player's taps against the clicks while
+    // the song plays, or starts it and sets the tempo from the tapping rate.
+    // GUI thread.
+    void ConductorTap();
 
 private:
     // What the idle beat display computed at the last change of song, timer
@@ -287,7 +333,9 @@ private:
     bool startFromStopped(CSongDoc& song, int32_t tick, bool relative);
     void setStart(int32_t tick, bool relative);
     // Pause's work without its notifications; Stop shares it.
-    void pauseTransport();
+    // stopping: called by Stop, which skips the pause when the transport
+    // was stopped meanwhile (by the sync follower).
+    void pauseTransport(bool stopping = false);
     void chaseAtPosition(CSongDoc& song);
     void switchToIdleTimer();
     void advanceByState(CSongDoc& song, TransportState state);
@@ -328,6 +376,22 @@ private:
     // True on a thread while it runs a playback tick.
     static bool onPlaybackTick();
 
+    // MIDI input and recording.
+    friend class CMidiIn;
+    std::shared_ptr<const ThruTracks> findThruTracks() const;
+    void collectArmedTracks(const CSongDoc& song, ThruTracks& thru) const;
+    void collectTrackViewTracks(const CSongDoc& song, ThruTracks& thru) const;
+    void echoToTrack(const ThruTrack& thru, double relativeVolume, uint32_t message,
+                     int32_t time);
+    bool inputNamesSource(const ThruTrack& thru, const CMidiIn& source) const;
+    void postStepRecording(uint32_t message);
+    int32_t takeTime() const;
+    bool prepareRecordTracks(CSongDoc& song, const ThruTracks& thru);
+    void startTake();
+    void finishTake(bool discard);
+    void applyTake(CSongDoc& song, std::vector<TakeEvent> take);
+    void relocateAfterTake(CSongDoc& song);
+
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);
     void sendSyncOutput();
@@ -337,6 +401,20 @@ private:
 
     template <class Each>
     void forEachPortFromLast(Each each);
+
+    // Synchronisation master, on the playback tick.
+    void sendSyncClocks();
+    void sendQuarterFrames(const CSongDoc& song);
+    template <class Each>
+    void forEachSyncOutput(bool beyondMeansAll, Each each);
+
+    // Synchronisation follower: one message at a time, on an input thread.
+    friend class SyncFollower;
+
+    // Conductor tap.
+    void followTap(const CSongDoc& song);
+    void tapWithoutFollowing(const CSongDoc& song);
+    void applyTapFactor(double factor);
 
     SequencerServices m_services;
     const SequencerOptions m_options;
@@ -386,7 +464,13 @@ private:
     NextStop m_nextStop;
 
     Snapshot<SequencerPorts> m_ports;
-    std::vector<std::unique_ptr<SequencerInput>> m_inputs;
+    std::vector<std::unique_ptr<CMidiIn>> m_inputs;
+    InputSinks m_sinks;
+    // Replaced whole under the ThruMutex; locate reads it without.
+    Snapshot<ThruTracks> m_thru;
+    std::vector<TakeEvent> m_take; // under the ThruMutex
+    int32_t m_recordStart = 0;     // GUI thread
+    std::atomic<uint64_t> m_lostInputs{0};
     std::unique_ptr<RefreshPoster> m_refresh;
     IdleBeat m_idle;
     uint32_t m_lastIdleUser = 0;
@@ -394,6 +478,33 @@ private:
     // Under the AudioMutex: the clips due for the audio engine and their tracks.
     std::vector<CAudioClip*> m_clipPlayList;
     std::vector<CTrack*> m_clipTrackList;
+
+    // Synchronisation. The send clock belongs to the timer thread; the
+    // follower's state to whichever input thread holds its mutex.
+    struct SyncSendClock {
+        int32_t clockBase = 0;        // tick of the first clock of the run
+        int64_t clocksSent = 0;
+        double nextQuarterFrame = 0.0; // µs of the song's time
+        int quarterFrameIndex = 0;     // 0..7
+        double quarterFrameUs = 0.0;   // a quarter of a frame at the rate sent
+        CSmpteTime quarterFrameTime;   // the time the eight pieces are cut from
+    };
+    std::atomic<bool> m_syncStarted{false};
+    SyncSendClock m_syncSend;
+    // What the follower keeps between messages; under m_syncFollowMutex,
+    // which serialises the input threads.
+    struct SyncFollowState {
+        CSmpteTime time;            // assembled from quarter frames
+        int32_t clockBase = 0;      // ticks at the first clock of the run
+        int64_t clocks = 0;         // clocks since then
+        bool basePending = false;   // Start or Continue set clockBase for the next start
+        uint32_t startTaken = 0;    // the start request (m_startSerial) last followed
+    };
+    ProgramMutex m_syncFollowMutex{"SyncFollowMutex"};
+    SyncFollowState m_syncFollow;
+
+    // GUI thread.
+    CTapHistory m_tapHistory;
 
     AudioFormat m_audioFormat;
     HostTimeInfo m_hostTime;

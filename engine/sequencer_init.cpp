@@ -160,11 +160,13 @@ void CSequencer::openInputDevices(const SequencerPorts& ports)
         std::unique_ptr<IMidiInDevice> device = devices.makeInput(descriptor);
         if (!device)
             continue;
-        auto input = std::make_unique<SequencerInput>(descriptor.displayName, std::move(device));
+        auto input = std::make_unique<CMidiIn>(*this, int(m_inputs.size()),
+                                               descriptor.displayName, std::move(device));
         const std::string thru =
             m_services.profile.readString("MIDIInPorts", descriptor.displayName, "");
-        if (!thru.empty())
-            input->setThruPort(findOutput(ports, thru));
+        const int thruIndex = thru.empty() ? -1 : findOutput(ports, thru);
+        if (thruIndex >= 0)
+            input->setThruPort(thruIndex, ports.outputs[size_t(thruIndex)].get());
         m_inputs.push_back(std::move(input));
     }
 }
@@ -193,7 +195,7 @@ void CSequencer::openFirstInput(const SequencerPorts& ports)
     for (int index : ports.inputMap) {
         if (index < 0 || size_t(index) >= m_inputs.size())
             continue;
-        SequencerInput& input = *m_inputs[size_t(index)];
+        CMidiIn& input = *m_inputs[size_t(index)];
         if (!input.Open())
             reportOpenFailure(input.name());
         return;

@@ -1,13 +1,8 @@
 #pragma once
 
-#include "engine/sequencer_snapshot.h"
-#include "platform/midi_in_device.h"
-
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace rz {
@@ -28,47 +23,23 @@ constexpr int keyMapInput(uint32_t entry)
     return int(entry >> 28);
 }
 
-// One MIDI input device of the engine. The device's dispatch thread reads the
-// thru port and the key map while the GUI thread replaces them: the port is
-// an atomic, the key map an immutable snapshot replaced whole. Open, Close
-// and the setters belong to the GUI thread.
-class SequencerInput final : private IMidiInHandler {
-public:
-    SequencerInput(std::string name, std::unique_ptr<IMidiInDevice> device);
-    // Closes first.
-    ~SequencerInput() override;
-    SequencerInput(const SequencerInput&) = delete;
-    SequencerInput& operator=(const SequencerInput&) = delete;
+// The parts of an entry.
+constexpr int keyMapChannel(uint32_t entry)
+{
+    return int((entry >> 24) & 15);
+}
+constexpr int keyMapNumber(uint32_t entry)
+{
+    return int((entry >> 8) & 0xFF);
+}
+constexpr int keyMapKind(uint32_t entry)
+{
+    return int((entry >> 16) & 0xFF);
+}
 
-    const std::string& name() const { return m_name; }
-    IMidiInDevice& device() { return *m_device; }
-
-    // Opens and starts the device; closes it again when it cannot start.
-    bool Open();
-    // On return no input is being handled.
-    void Close();
-    bool isOpen() const { return m_device->isOpen(); }
-
-    // The output port index that receives this input's hardware thru; -1 none.
-    // Any thread.
-    int thruPort() const { return m_thruPort.load(std::memory_order_acquire); }
-    void setThruPort(int port) { m_thruPort.store(port, std::memory_order_release); }
-
-    // Any thread; waits at most for a pointer copy. Never null.
-    KeyMapSnapshot keyMap() const { return m_keyMap.load(); }
-    void setKeyMap(KeyMap entries);
-
-private:
-    // The input dispatch (thru, sync, capture, external control, echo) hooks
-    // in here; until then input is read and dropped.
-    void onShortMessage(uint32_t, TickTime) override {}
-    void onSysExPiece(std::span<const uint8_t>, bool, TickTime) override {}
-    void onSysExError(SysExInputError, TickTime) override {}
-
-    std::string m_name;
-    std::unique_ptr<IMidiInDevice> m_device;
-    std::atomic<int> m_thruPort{-1};
-    Snapshot<KeyMap> m_keyMap;
-};
+// The kinds of entry: a note (number = key), a program change (number =
+// program); any other kind is a controller number.
+inline constexpr int kKeyMapNoteKind = 0;
+inline constexpr int kKeyMapProgramKind = 0xC0;
 
 } // namespace rz

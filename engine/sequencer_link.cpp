@@ -52,16 +52,6 @@ int CSequencer::vampRepetitionsLeft() const
     return m_vampRepetitionsLeft.load(std::memory_order_acquire);
 }
 
-// No MIDI input reaches a track yet, so there are no thru tracks.
-void CSequencer::RebuildThruTracks()
-{
-}
-
-bool CSequencer::hasThruTrack(const IMidiOut*, int) const
-{
-    return false;
-}
-
 NextStop CSequencer::nextStop() const
 {
     std::lock_guard lock(m_nextStopMutex);
@@ -72,21 +62,6 @@ void CSequencer::setNextStop(const NextStop& stop)
 {
     std::lock_guard lock(m_nextStopMutex);
     m_nextStop = stop;
-}
-
-// F2 with the position's low and high 7 bits, to the sync port or, for port
-// 0, to every port.
-void CSequencer::SendSongPosition(int32_t sixteenths)
-{
-    const uint32_t value = uint32_t(std::clamp(sixteenths, int32_t(0), int32_t(0x3FFF)));
-    const uint32_t message = 0xF2 | (value & 0x7F) << 8 | (value >> 7) << 16;
-    const std::shared_ptr<const SequencerPorts> table = ports();
-    const int count = int(table->outputs.size());
-    const int port = m_settings.sync.port;
-    const int first = port > 0 ? port - 1 : 0;
-    const int last = port > 0 ? std::min(port, count) : count;
-    for (int i = first; i < last; ++i)
-        table->outputs[size_t(i)]->SendRaw(message);
 }
 
 // No instrument host: no instrument takes a state.

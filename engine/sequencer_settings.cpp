@@ -3,6 +3,7 @@
 #include "core/profile.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace rz {
 
@@ -58,7 +59,12 @@ void readRecordOptions(const IProfile& profile, SequencerSettings& settings)
     record.mode = profile.readInt("RecordOptions", "Mode", 0);
     record.stepSize = profile.readInt("RecordOptions", "StepSize", 0);
     record.stepDot = profile.readInt("RecordOptions", "StepDot", 0) != 0;
-    settings.stepVelocity = profile.readInt("RecordOptions", "StepVelocity", 0);
+    // A size past the table means no grid.
+    record.stepUnits = stepGridUnits(record.stepSize);
+    if (record.stepUnits == 0)
+        record.stepSize = 0;
+    settings.stepVelocity = std::clamp(profile.readInt("RecordOptions", "StepVelocity", 0), 0, 127);
+    settings.stepDuration = profile.readInt("RecordOptions", "StepDuration", 0);
 }
 
 void readSyncAndAdvance(const IProfile& profile, SequencerSettings& settings)
@@ -73,6 +79,14 @@ void readSyncAndAdvance(const IProfile& profile, SequencerSettings& settings)
 }
 
 } // namespace
+
+int stepGridUnits(int stepSize)
+{
+    static constexpr int kUnits[] = {480, 240, 160, 120, 80, 60, 40, 30, 20, 15, 10};
+    if (stepSize < 1 || stepSize > int(std::size(kUnits)))
+        return 0;
+    return kUnits[stepSize - 1];
+}
 
 SequencerSettings readSequencerSettings(const IProfile& profile)
 {

@@ -58,7 +58,8 @@ struct SequencerSettings {
     AdvanceOptions advance;
     SyncOptions sync;
     RecordOptions record;
-    int stepVelocity = 0;
+    int stepVelocity = 0;        // step mode: a fixed velocity; 0 the played one
+    int stepDuration = 0;        // 0 played lengths, 1 up to the step grid, else the note length
     bool echo = true;
     int countInMeasures = 1;
     uint32_t eventFilter = 0xDB00;
@@ -67,6 +68,10 @@ struct SequencerSettings {
     int masterVolume = kMaxVolume; // "Defaults"/"Volume", 0..16383
     bool keyMapEnabled = true;
 };
+
+// The step grid's note value for "StepSize" 1..11 in 120ths of a quarter
+// note (whole note down to the thirty-second triplet); 0 for any other size.
+int stepGridUnits(int stepSize);
 
 // Reads every value above. A "TimerResolution" outside 1..1000 ms and a
 // "Volume" outside 0..16383 are clamped into range; a "PTempoCh" outside

@@ -17,6 +17,7 @@ void CSequencer::Shutdown()
     }
     CloseAudioEngines();
     closeInputs();
+    m_thru.store(std::make_shared<const ThruTracks>());
     const std::shared_ptr<const SequencerPorts> table =
         m_ports.exchange(std::make_shared<const SequencerPorts>());
     for (const std::shared_ptr<COutPort>& port : table->outputs)
@@ -25,7 +26,7 @@ void CSequencer::Shutdown()
 
 void CSequencer::closeInputs()
 {
-    for (const std::unique_ptr<SequencerInput>& input : m_inputs)
+    for (const std::unique_ptr<CMidiIn>& input : m_inputs)
         input->Close();
     m_inputs.clear();
 }

@@ -85,7 +85,7 @@ void CSequencer::Pause()
 // Playing) and the last tick is over (it works on the same song state). A
 // pause from Stopped chases the song's state at its position, with no tick
 // running.
-void CSequencer::pauseTransport()
+void CSequencer::pauseTransport(bool stopping)
 {
     assert(!TransportMutex().heldByThisThread() && "Pause waits for the tick, which takes it");
     TransportState previous = TransportState::Paused;
@@ -94,6 +94,8 @@ void CSequencer::pauseTransport()
         if (!guard)
             return;
         previous = transportState();
+        if (stopping && previous == TransportState::Stopped)
+            return;
         if (previous != TransportState::Paused) {
             m_previousState = previous;
             m_state.store(TransportState::Paused, std::memory_order_release);
@@ -105,9 +107,14 @@ void CSequencer::pauseTransport()
     m_services.timer.stopAndWait();
     CSongDoc* song = currentSong();
     if (song != nullptr) {
-        song->BuildAudioPlayLists(-1);
-        if (previous == TransportState::Stopped)
-            chaseAtPosition(*song);
+        // The sync follower plays and locates the song from the input thread
+        // under the SongMutex; the play cursors are shared.
+        LockGuard songGuard(SongMutex(), "Pause", m_options.lockWait);
+        if (songGuard) {
+            song->BuildAudioPlayLists(-1);
+            if (previous == TransportState::Stopped)
+                chaseAtPosition(*song);
+        }
     }
     startIdleTimer();
 }
@@ -151,7 +158,7 @@ void CSequencer::Stop(bool discardTake)
     m_services.posts.CancelAdvance(false);
     if (transportState() == TransportState::Stopped)
         return;
-    pauseTransport();
+    pauseTransport(true);
     {
         LockGuard guard(TransportMutex(), "Stop", m_options.lockWait);
         if (!guard)

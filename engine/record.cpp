@@ -1,0 +1,117 @@
+// The Record command: the thru tracks are checked and prepared, the take
+// emptied and the transport started. GUI thread.
+#include "engine/sequencer.h"
+
+#include "core/prompt.h"
+#include "song/song_doc.h"
+#include "song/volume_scale.h"
+
+#include <algorithm>
+
+namespace rz {
+
+namespace {
+
+constexpr int kMaxCountInMeasures = 100;
+constexpr double kClipLeadUs = 1000000.0; // a take may not start within 1 s before a clip
+
+// An audio clip of the track whose first pass covers the real time (µs),
+// or starts less than a second after it.
+bool clipCoversTime(const CSongDoc& song, const CTrack& track, double time)
+{
+    for (const CMidiEvent& event : track.events) {
+        const CAudioClip* clip = event.clip();
+        if (clip == nullptr)
+            continue;
+        const double start = song.TickToTime(event.tick);
+        const double end = start + double(clip->length) / 10.0; // 100-ns units
+        if (time >= start - kClipLeadUs && time <= end)
+            return true;
+    }
+    return false;
+}
+
+int32_t countInTicks(const CSongDoc& song, int32_t start, int measures)
+{
+    const int index = song.FindMeasure(start);
+    if (index < 0 || size_t(index) >= song.measureMap.size())
+        return 0;
+    const int64_t ticks = int64_t(song.measureMap[size_t(index)].length)
+                          * std::clamp(measures, 0, kMaxCountInMeasures);
+    return int32_t(std::min<int64_t>(ticks, INT32_MAX));
+}
+
+} // namespace
+
+void CSequencer::Record()
+{
+    CSongDoc* song = currentSong();
+    if (song == nullptr || recording())
+        return;
+    const std::shared_ptr<const ThruTracks> thru = m_thru.load();
+    if (thru->tracks.empty() || thru->song != song) {
+        m_services.prompt.message("Please select at least one track.", PromptIcon::Stop);
+        return;
+    }
+    m_recordStart = song->position;
+    if (!prepareRecordTracks(*song, *thru))
+        return;
+    {
+        LockGuard guard(ThruMutex(), "Record", m_options.lockWait);
+        if (!guard)
+            return;
+        m_take.clear();
+    }
+    for (const std::unique_ptr<CMidiIn>& input : m_inputs) {
+        if (input->isOpen())
+            input->Restart();
+    }
+    startTake();
+}
+
+// MIDI tracks send their initial settings. Of waveform tracks there may be
+// one, with no clip where the take starts; its audio comes with the audio
+// engines. False, with a message, when a check fails.
+bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
+{
+    const VolumeScale scale{thru.relativeVolume, masterVolume()};
+    const double startTime = song.TickToTime(m_recordStart);
+    bool waveform = false;
+    for (const ThruTrack& entry : thru.tracks) {
+        if (!entry.waveform) {
+            entry.track->SendInitialControllers(scale);
+            continue;
+        }
+        if (waveform) {
+            m_services.prompt.message("Please select a single waveform track.",
+                                      PromptIcon::Warning);
+            return false;
+        }
+        if (clipCoversTime(song, *entry.track, startTime)) {
+            m_services.prompt.message("An audio clip already exists on this track at this time.",
+                                      PromptIcon::Warning);
+            return false;
+        }
+        waveform = true;
+    }
+    return true;
+}
+
+// Modes 0 and 2 count in from the record start and play; step recording
+// (mode 1) waits paused for notes. A start the transport refused (the
+// Play/Cue debounce, no timer) leaves no take pending.
+void CSequencer::startTake()
+{
+    if (m_settings.record.mode == 1) {
+        setRecording(true, 0);
+        Pause();
+    } else {
+        const CSongDoc* song = currentSong();
+        setRecording(true, countInTicks(*song, m_recordStart, m_settings.countInMeasures));
+        Advance(false);
+    }
+    if (transportState() == TransportState::Stopped)
+        setRecording(false);
+}
+
+} // namespace rz

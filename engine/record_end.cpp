@@ -1,0 +1,74 @@
+// The end of a take, inside Stop once the transport has stopped: the player
+// keeps it as one "Record" edit or drops it. GUI thread.
+#include "engine/sequencer.h"
+
+#include "core/prompt.h"
+#include "engine/gui_posts.h"
+#include "engine/record_take.h"
+#include "song/song_doc.h"
+
+namespace rz {
+
+// The take is swapped out under the ThruMutex, so an echo still running
+// appends either before the swap or not at all. A timed-out wait loses the
+// take (the guard logs it) rather than read it unguarded.
+void CSequencer::finishTake(bool discard)
+{
+    std::vector<TakeEvent> take;
+    {
+        LockGuard guard(ThruMutex(), "Stop", m_options.lockWait);
+        setRecording(false);
+        if (guard)
+            take.swap(m_take);
+    }
+    CSongDoc* song = currentSong();
+    if (song == nullptr)
+        return;
+    if (take.empty()) {
+        relocateAfterTake(*song);
+        return;
+    }
+    song->UpdateViews();
+    m_services.posts.UpdateAllViews();
+    if (discard
+        || m_services.prompt.askYesNo("Keep this take?", PromptIcon::Question)
+               != PromptAnswer::Yes) {
+        relocateAfterTake(*song);
+        return;
+    }
+    applyTake(*song, std::move(take));
+}
+
+void CSequencer::relocateAfterTake(CSongDoc& song)
+{
+    song.Locate(m_recordStart);
+    m_services.posts.UpdateAllViews();
+}
+
+// One edit: the overwritten controller moves out, the take's events in.
+void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take)
+{
+    const RecordOptions& record = m_settings.record;
+    TakeOptions options;
+    options.mode = record.mode;
+    options.stepVelocity = m_settings.stepVelocity;
+    options.stepDuration = m_settings.stepDuration;
+    if (record.stepSize > 0)
+        options.stepGridTicks = stepGridTicks(record.stepUnits, record.stepDot, song.timeBase);
+    options.selectionFrom = song.selectionFrom;
+    options.selectionTo = song.selectionTo;
+
+    collapsePreStart(take, m_recordStart);
+    auto events = std::make_unique<CEventList>();
+    markOverwrittenEvents(take, song.tracks, *events);
+    insertTakeEvents(take, song.tracks, options, *events);
+    if (events->empty())
+        return;
+    auto edit = std::make_unique<CUndoRecord>();
+    edit->flags = kUndoEvents;
+    edit->label = "Record";
+    edit->events = std::move(events);
+    song.ApplyEdit(std::move(edit));
+}
+
+} // namespace rz

@@ -1,0 +1,157 @@
+// Synchronisation master: MIDI clock with song position, start, continue
+// and stop, or MIDI time code quarter frames, to the sync port or every
+// output.
+#include "engine/sequencer.h"
+
+#include "engine/mtc.h"
+#include "song/song_doc.h"
+
+#include <algorithm>
+
+namespace rz {
+
+namespace {
+
+constexpr uint32_t kClock = 0xF8;
+constexpr uint32_t kStart = 0xFA;
+constexpr uint32_t kContinue = 0xFB;
+constexpr uint32_t kStop = 0xFC;
+constexpr uint32_t kSongPosition = 0xF2;
+constexpr int kQuarterFramesPerCycle = 8;
+
+// The tick of clock `index` of a run from `base`: a clock every 24th of a
+// quarter, without the drift of a time base that 24 does not divide.
+int64_t clockTick(int32_t base, int64_t index, int timeBase)
+{
+    return int64_t(base) + index * timeBase / 24;
+}
+
+} // namespace
+
+// "Port" n in 1..count is the n-th output; 0 or less every output. A port
+// beyond the outputs gets nothing, or with `beyondMeansAll` every output
+// gets it, as the clock does.
+template <class Each>
+void CSequencer::forEachSyncOutput(bool beyondMeansAll, Each each)
+{
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    const int count = int(table->outputs.size());
+    const int port = m_settings.sync.port;
+    if (port > 0 && port <= count) {
+        each(*table->outputs[size_t(port - 1)]);
+        return;
+    }
+    if (port > count && !beyondMeansAll)
+        return;
+    for (const auto& output : table->outputs)
+        each(*output);
+}
+
+void CSequencer::SendSyncClock()
+{
+    forEachSyncOutput(true, [](COutPort& port) { port.SendShort(kClock); });
+}
+
+void CSequencer::SendSyncStart(bool continuing)
+{
+    if (m_syncStarted.exchange(true, std::memory_order_acq_rel))
+        return;
+    const uint32_t message = continuing ? kContinue : kStart;
+    forEachSyncOutput(false, [&](COutPort& port) { port.SendShort(message); });
+}
+
+void CSequencer::SendSyncStop()
+{
+    if (m_settings.sync.masterSlave != 1 || m_settings.sync.protocol != 0)
+        return;
+    if (!m_syncStarted.exchange(false, std::memory_order_acq_rel))
+        return;
+    forEachSyncOutput(false, [](COutPort& port) { port.SendShort(kStop); });
+}
+
+// F2 with the position's low and high 7 bits. A running receiver is stopped
+// first and then continues from there; a start (Starting) goes on at once:
+// Start from 0, Continue elsewhere. Timer thread while starting, the GUI
+// thread while stopped.
+void CSequencer::SendSongPosition(int32_t sixteenths)
+{
+    const uint32_t value = uint32_t(std::clamp(sixteenths, int32_t(0), int32_t(0x3FFF)));
+    const bool wasStarted = syncStarted();
+    if (wasStarted)
+        SendSyncStop();
+    const uint32_t message = kSongPosition | (value & 0x7F) << 8 | (value >> 7) << 16;
+    forEachSyncOutput(false, [&](COutPort& port) { port.SendShort(message); });
+    if (wasStarted || transportState() == TransportState::Starting)
+        SendSyncStart(value != 0);
+}
+
+// Timer thread, at every start: the clock and the time code start again from
+// the position (ticks) and its real time (µs).
+void CSequencer::resetSyncOutput(int32_t position, double realTime)
+{
+    m_syncSend.clockBase = position;
+    m_syncSend.clocksSent = 0;
+    m_syncSend.nextQuarterFrame = realTime;
+    m_syncSend.quarterFrameIndex = 0;
+    // Time code carries its own rates only; the frame length is the one of
+    // the rate that goes out.
+    const int carried = mtcFields(CSmpteTime(0.0, clampSmpteRate(m_settings.sync.smpteRate))).rateCode;
+    m_syncSend.quarterFrameUs = CSmpteTime(0.0, carried).microsecondsPerFrame() / 4.0;
+}
+
+// Under the TransportMutex, as Stop silences the ports (GUI thread). A
+// follower's play-out in progress ends first, so no note it sends comes
+// after the silence; it holds the SongMutex while it plays.
+void CSequencer::sendSyncStop()
+{
+    if (m_settings.sync.masterSlave == 2) {
+        LockGuard fence(SongMutex(), "Stop", m_options.lockWait);
+    }
+    SendSyncStop();
+}
+
+// Timer thread, every tick while Playing as master, before the clock moves.
+void CSequencer::sendSyncOutput()
+{
+    const CSongDoc* song = songPlayed();
+    if (song == nullptr)
+        return;
+    if (m_settings.sync.protocol == 0)
+        sendSyncClocks();
+    else if (m_settings.sync.protocol == 1)
+        sendQuarterFrames(*song);
+}
+
+// Every clock due at or before the position.
+void CSequencer::sendSyncClocks()
+{
+    const int32_t at = position();
+    const int timeBase = m_clock.timeBase;
+    while (clockTick(m_syncSend.clockBase, m_syncSend.clocksSent, timeBase) <= at) {
+        SendSyncClock();
+        ++m_syncSend.clocksSent;
+    }
+}
+
+// Every quarter frame due at or before the real time. The eight pieces of a
+// cycle are cut from the time code at piece 0 (song time + SMPTE offset).
+void CSequencer::sendQuarterFrames(const CSongDoc& song)
+{
+    if (!(m_syncSend.quarterFrameUs > 0.0))
+        return;
+    const double now = realTime();
+    CSmpteTime offset = song.smpteOffset;
+    const double offsetUs = offset.GetTime();
+    while (m_syncSend.nextQuarterFrame <= now) {
+        const int piece = m_syncSend.quarterFrameIndex;
+        if (piece == 0)
+            m_syncSend.quarterFrameTime.SetTime(m_syncSend.nextQuarterFrame + offsetUs + 1.0,
+                                                clampSmpteRate(m_settings.sync.smpteRate));
+        const CSmpteTime& time = m_syncSend.quarterFrameTime;
+        forEachSyncOutput(false, [&](COutPort& port) { port.SendMtcQuarterFrame(time, piece); });
+        m_syncSend.nextQuarterFrame += m_syncSend.quarterFrameUs;
+        m_syncSend.quarterFrameIndex = (piece + 1) % kQuarterFramesPerCycle;
+    }
+}
+
+} // namespace rz

@@ -1,0 +1,101 @@
+// MIDI input through JACK: a test client plays into the engine's input and
+// hears the thru track's echo. Alone (RUN_SERIAL), as every JACK test.
+
+#include "engine/sequencer_devices.h"
+#include "tests/engine/sequencer_fixture.h"
+#include "tests/platform/midi_jack_fixture.h"
+#include "tests/song/song_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ThruJack : public JackServerTest {
+protected:
+    void TearDown() override
+    {
+        if (engine) {
+            gui.runAndWait([&] { engine->Shutdown(); });
+            engine->setCurrentSong(nullptr);
+        }
+        song.reset();
+        engine.reset();
+        JackServerTest::TearDown();
+    }
+
+    // Waits until the client has received `bytes`.
+    bool waitForMessage(const JackTestClient& client, const std::vector<uint8_t>& bytes)
+    {
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        while (std::chrono::steady_clock::now() < until) {
+            const auto received = client.received();
+            if (std::any_of(received.begin(), received.end(),
+                            [&](const JackTestClient::Received& r) { return r.bytes == bytes; }))
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    QueuedEngineHost gui;
+    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    UnavailableInstrumentLoader instruments;
+    ManualEngineTimer timer;
+    NoAudioEngines audio;
+    FakeSongHost songHost;
+    std::unique_ptr<CSequencer> engine;
+    std::unique_ptr<CSongDoc> song;
+};
+
+TEST_F(ThruJack, ANoteTheClientPlaysComesBackOnTheThruTracksChannelTransposedByItsKey)
+{
+    auto client = makeTestClient();
+    MidiSystemOptions options;
+    options.useAlsa = false;
+    const MidiSystem system(options);
+    MidiSystemDevices devices(system);
+    profile.writeString("PortsToUse\\MIDIOUT\\0", "port", client->inPort());
+    profile.writeString("PortsToUse", "MIDIIN0", client->outPort());
+    engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                            .prompt = prompt,
+                                                            .gui = gui,
+                                                            .posts = posts,
+                                                            .devices = devices,
+                                                            .instruments = instruments,
+                                                            .timer = timer,
+                                                            .audio = audio});
+    engine->Init();
+    ASSERT_EQ(engine->ports()->inputMap.size(), 1u);
+    ASSERT_GE(engine->ports()->inputMap.front(), 0) << "the client's output is not listed";
+
+    song = std::make_unique<CSongDoc>(
+        SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine});
+    song->InitNewSong();
+    song->tracks.front()->recordArm = 1;
+    CTrack& track = test::addUserTrack(*song);
+    track.recordArm = 1;
+    track.channel = 5;
+    track.key = 7;
+    track.outputPort = engine->openOutPort(engine->outputMapEntry(0));
+    ASSERT_NE(track.outputPort, nullptr);
+    engine->setCurrentSong(song.get());
+    gui.runAndWait([&] { engine->RebuildThruTracks(); });
+
+    client->queue({0x90, 60, 100});
+    EXPECT_TRUE(waitForMessage(*client, {0x95, 67, 100}));
+    client->queue({0x80, 60, 64});
+    EXPECT_TRUE(waitForMessage(*client, {0x95, 67, 0}));
+}
+
+} // namespace
+} // namespace rz
