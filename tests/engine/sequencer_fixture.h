@@ -10,6 +10,7 @@
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
+#include "platform/engine_timer.h"
 #include "song/song_doc.h"
 #include "tests/support/fake_instrument.h"
 #include "tests/support/fake_song_host.h"
@@ -211,6 +212,55 @@ protected:
     FakeSongHost songHost;
     std::unique_ptr<CSequencer> sequencer;
     std::unique_ptr<CSongDoc> song;
+};
+
+// A sequencer on the real timer thread (no realtime priority) with one
+// output "Synth", initialised, and a new song whose engine it is. For race
+// tests that run commands against the ticks.
+struct RealTimerEngine {
+    RealTimerEngine()
+    {
+        engine.Init();
+        song.InitNewSong();
+    }
+
+    static EngineTimerOptions timerOptions()
+    {
+        EngineTimerOptions options;
+        options.realtime = false;
+        return options;
+    }
+    static SequencerOptions engineOptions()
+    {
+        SequencerOptions options;
+        options.refresh.minInterval = std::chrono::milliseconds(1);
+        return options;
+    }
+    FakeMidiDevices& withSynth()
+    {
+        devices.addOutput("Synth");
+        return devices;
+    }
+
+    EngineTimer timer{timerOptions()};
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    QueuedEngineHost gui;
+    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    FakeMidiDevices devices;
+    FakeInstrumentLoader instruments;
+    NoAudioEngines audio;
+    FakeSongHost songHost;
+    CSequencer engine{SequencerServices{.profile = profile,
+                                        .prompt = prompt,
+                                        .gui = gui,
+                                        .posts = posts,
+                                        .devices = withSynth(),
+                                        .instruments = instruments,
+                                        .timer = timer,
+                                        .audio = audio},
+                      engineOptions()};
+    CSongDoc song{SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = engine}};
 };
 
 } // namespace rz

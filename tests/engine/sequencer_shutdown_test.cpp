@@ -54,32 +54,11 @@ TEST_F(SequencerShutdown, ClosesThePortsStopsTheTimerAndSilencesAPlayingTranspor
 // refresh; after Shutdown nothing runs any more.
 TEST(SequencerShutdownRealTimer, LeavesNoCallbackRunning)
 {
-    EngineTimerOptions realtimeOff;
-    realtimeOff.realtime = false;
-    EngineTimer timer(realtimeOff);
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts(gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder);
-    FakeMidiDevices devices;
-    devices.addOutput("Synth");
-    FakeInstrumentLoader instruments;
-    NoAudioEngines audio;
-    FakeSongHost songHost;
-    SequencerOptions options;
-    options.refresh.minInterval = 1ms;
-    CSequencer engine(SequencerServices{.profile = profile,
-                                        .prompt = prompt,
-                                        .gui = gui,
-                                        .posts = posts,
-                                        .devices = devices,
-                                        .instruments = instruments,
-                                        .timer = timer,
-                                        .audio = audio},
-                      options);
-    engine.Init();
-    CSongDoc song(SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = engine});
-    song.InitNewSong();
+    RealTimerEngine rig;
+    CSequencer& engine = rig.engine;
+    CSongDoc& song = rig.song;
+    EngineTimer& timer = rig.timer;
+    QueuedEngineHost& gui = rig.gui;
     engine.setCurrentSong(&song);
     for (int i = 0; i < 20; ++i) {
         std::this_thread::sleep_for(2ms);

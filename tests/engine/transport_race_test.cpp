@@ -21,32 +21,11 @@ using test::note;
 // transport; the notes that sounded have ended after every Stop.
 TEST(TransportRace, CommandsRacingTheRealTimerLeaveNoTickRunningAfterPauseOrStop)
 {
-    EngineTimerOptions realtimeOff;
-    realtimeOff.realtime = false;
-    EngineTimer timer(realtimeOff);
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts(gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder);
-    FakeMidiDevices devices;
-    devices.addOutput("Synth");
-    FakeInstrumentLoader instruments;
-    NoAudioEngines audio;
-    FakeSongHost songHost;
-    SequencerOptions options;
-    options.refresh.minInterval = 1ms;
-    CSequencer engine(SequencerServices{.profile = profile,
-                                        .prompt = prompt,
-                                        .gui = gui,
-                                        .posts = posts,
-                                        .devices = devices,
-                                        .instruments = instruments,
-                                        .timer = timer,
-                                        .audio = audio},
-                      options);
-    engine.Init();
-    CSongDoc song(SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = engine});
-    song.InitNewSong();
+    RealTimerEngine rig;
+    CSequencer& engine = rig.engine;
+    CSongDoc& song = rig.song;
+    EngineTimer& timer = rig.timer;
+    QueuedEngineHost& gui = rig.gui;
     CTrack& track = test::addUserTrack(song);
     for (int32_t tick = 0; tick < 1920; tick += 15)
         track.InsertEventSorted(note(tick, uint8_t(48 + tick / 15 % 24), 90, 40));
