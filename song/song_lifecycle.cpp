@@ -7,6 +7,7 @@
 #include "core/prompt.h"
 #include "core/set_link.h"
 #include "core/song_host.h"
+#include "core/text_codec.h"
 #include "song/auto_recover.h"
 #include "song/play_images.h"
 #include "song/song_doc.h"
@@ -155,8 +156,9 @@ bool CSongDoc::SaveModified()
 
 std::string CSongDoc::promptTitle() const
 {
+    // The title is bytes as stored; prompts take UTF-8.
     if (!title.empty())
-        return title;
+        return decodeText(title);
     if (!pathName.empty())
         return pathName.filename().string();
     return "Untitled";

@@ -132,6 +132,14 @@ TEST_F(CloseSongTest, CancelKeepsTheSongAndItsRecoverCopy)
     EXPECT_TRUE(copyExists());
 }
 
+TEST_F(CloseSongTest, ATitleStoredAsWindows1252IsAskedAboutInUtf8)
+{
+    song->title = "Caf\xE9";
+    f.prompt.expectYesNoCancel("Save changes to Caf\xC3\xA9?", PromptAnswer::Cancel);
+    EXPECT_FALSE(song->CloseSong());
+    EXPECT_EQ(song->title, "Caf\xE9"); // the stored bytes are kept
+}
+
 TEST_F(CloseSongTest, FailedSaveKeepsTheSong)
 {
     const ScopedFsFault diskFull(FsStep::Write, ENOSPC);
