@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kAutoSaveTimer = 333;
 constexpr int kAutoSavePeriodMs = 60000;
-constexpr int kSongEndedTimer = 666;
+constexpr int kSongEndedTimer = int(FrameTimer::SongEnded);
 constexpr int kAdvanceTimer = 667;
 constexpr int kAdvanceStepMs = 250;
 constexpr int kDefaultAdvanceWaitMs = 1000;

@@ -13,6 +13,7 @@
 #include "app/set_model.h"
 #include "app/ui_updater.h"
 #include "core/track_rows.h"
+#include "core/tempo_multiplier.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -37,7 +38,6 @@ int periodOf(FrameTimer timer)
     return timer == FrameTimer::TempoReturn ? 100 : 1;
 }
 
-constexpr int32_t kNormalMultiplier = 100000;
 
 } // namespace
 

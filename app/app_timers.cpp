@@ -14,6 +14,7 @@
 #include "app/set_model.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/tempo_multiplier.h"
 #include "engine/sequencer.h"
 
 #include <QLocale>
@@ -26,18 +27,17 @@ namespace {
 
 enum TimerId : int {
     kIdleVstEditors = 99,
-    kTempoReturn = 100,
+    kTempoReturn = int(FrameTimer::TempoReturn),
     kStartup = 222,
     kAutoSave = 333,
-    kSkipSwitched = 665,
-    kSongEnded = 666,
+    kSkipSwitched = int(FrameTimer::SkipSwitched),
+    kSongEnded = int(FrameTimer::SongEnded),
     kAdvance = 667,
     kMailslot = 999,
 };
 
 constexpr int kIdleVstPeriodMs = 100;
 constexpr int kMailslotPeriodMs = 1000;
-constexpr int32_t kNormalMultiplier = 100000;
 
 bool isPaneRequest(int id)
 {

@@ -109,8 +109,8 @@ std::optional<double> tapAverageFactor(const CTapHistory& history, int strength)
 int32_t clampTapMultiplier(double multiplier)
 {
     if (std::isnan(multiplier))
-        return kMinTapMultiplier;
-    return int32_t(std::clamp(multiplier, double(kMinTapMultiplier), double(kMaxTapMultiplier)));
+        return kMinMultiplier;
+    return int32_t(std::clamp(multiplier, double(kMinMultiplier), double(kMaxMultiplier)));
 }
 
 void CSequencer::ConductorTap()

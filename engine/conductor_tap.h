@@ -5,11 +5,10 @@
 #include <optional>
 #include <vector>
 
+#include "core/tempo_multiplier.h"
+
 namespace rz {
 
-// The tempo multiplier a tap may set: 50 % to 200 % (100000 = 100 %).
-inline constexpr int32_t kMinTapMultiplier = 50000;
-inline constexpr int32_t kMaxTapMultiplier = 200000;
 // Taps older than this no longer count, µs.
 inline constexpr double kTapMemoryUs = 1500000.0;
 
@@ -52,7 +51,7 @@ private:
 // strength; no answer when the taps span no time.
 std::optional<double> tapAverageFactor(const CTapHistory& history, int strength);
 
-// Clamped into kMinTapMultiplier..kMaxTapMultiplier; NaN gives the minimum.
+// Clamped into kMinMultiplier..kMaxMultiplier; NaN gives the minimum.
 int32_t clampTapMultiplier(double multiplier);
 
 } // namespace rz

@@ -5,6 +5,7 @@
 #include "core/engine_timer.h"
 #include "core/locks.h"
 #include "core/smpte_time.h"
+#include "core/tempo_multiplier.h"
 #include "engine/audio_stub.h"
 #include "engine/conductor_tap.h"
 #include "engine/input_sinks.h"
@@ -78,7 +79,6 @@ public:
     static constexpr int kOutputEntries = 16;
     static constexpr int kInputEntries = 16;
     static constexpr int kInstrumentSlots = 21;
-    static constexpr int32_t kNormalMultiplier = 100000;
 
     CSequencer(const SequencerServices& services, SequencerOptions options = {});
     // Shuts down first.

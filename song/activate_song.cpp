@@ -10,6 +10,7 @@
 #include "core/profile.h"
 #include "core/set_link.h"
 #include "core/song_host.h"
+#include "core/tempo_multiplier.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -17,9 +18,6 @@ namespace rz {
 namespace {
 
 // Tempo multiplier: 100000 is 100 %.
-constexpr int32_t kNormalMultiplier = 100000;
-constexpr int32_t kMinMultiplier = 50000;
-constexpr int32_t kMaxMultiplier = 200000;
 constexpr double kTempoMatch = 0.001;
 
 // "dr" record id 50 ('2'): an instrument's state, after the instrument's
