@@ -44,6 +44,7 @@ class NoAudioEngines;
 class QtGuiPost;
 class SetModel;
 class SingleInstance;
+class SongDocCommands;
 class SynthDatabase;
 class UiUpdater;
 class UnavailableInstrumentLoader;
@@ -142,7 +143,7 @@ public:
     void SnapshotLayout(std::string& layout) override;
     void RestoreLayout(std::string_view layout) override;
     void ReadMailslot();
-    AppClipboard& clipboard() { return m_clipboard; }
+    AppClipboard& clipboard() override { return m_clipboard; }
     bool CanPaste() const;
     void LoadCueColors();
     void ResetCueColors();
@@ -188,6 +189,7 @@ public:
     void clearEventListSelection(CSongDoc&) override {}
     void repaintTransportPanel() override;
     void raiseTornOffWindows() override;
+    ControllerLanes controllerLanes(CSongDoc&) override { return {}; }
     std::filesystem::path workFolder() const override { return m_workFolder; }
     void MakeUniqueAudioFileName(std::filesystem::path& name) override;
     void removeNewestRecentSong() override;
@@ -301,6 +303,7 @@ private:
     IEngineLink* m_engine = nullptr;
 
     std::unique_ptr<CommandRouter> m_router;
+    std::unique_ptr<SongDocCommands> m_songCommands;
     std::unique_ptr<KeyFilter> m_keys;
     std::unique_ptr<UiUpdater> m_updater;
     std::unique_ptr<SingleInstance> m_instance;

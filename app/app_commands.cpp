@@ -51,17 +51,22 @@ bool App::CanPaste() const
     state.setViewHasSelection = state.setViewActive;
     state.setHasFile = m_set->hasFile();
     state.songCurrent = m_currentSong != nullptr;
+    state.songAccepts = m_currentSong && m_currentSong->canPasteKind(m_clipboard.kind);
     return rz::CanPaste(m_clipboard, state);
 }
 
-// Song data is pasted by the song's editor view, which is made active
-// first; a song of the set is pasted by the set view. Neither is handled
-// here, so routing reports the command as not done.
+// Song data goes into the current song, whose editor view is made active
+// first; a song of the set is pasted by the set view, so routing reports
+// that command as not done here.
 bool App::onPaste(CommandId)
 {
-    if (m_clipboard.kind != 0 && m_clipboard.kind != kClipboardSong && m_currentSong)
+    if (m_clipboard.kind == kClipboardSong)
+        return false;
+    if (m_clipboard.kind != 0 && m_currentSong) {
         activateEditorView(*m_currentSong);
-    return m_clipboard.kind == 0;
+        m_currentSong->OnEditPaste();
+    }
+    return true;
 }
 
 void App::onUpdatePaste(CommandId, CmdUi& ui)
@@ -154,7 +159,7 @@ void App::activateEditorView(CSongDoc&)
 {
     SongView* editor = nullptr;
     GetCurrentViews(&editor, nullptr);
-    m_router->setActiveView(dynamic_cast<CommandTarget*>(editor), nullptr);
+    m_router->setActiveView(dynamic_cast<CommandTarget*>(editor));
     if (editor)
         editor->setFocus();
 }
@@ -162,7 +167,7 @@ void App::activateEditorView(CSongDoc&)
 void App::activateTrackView(CSongDoc&)
 {
     SongView* track = slot(kTrack);
-    m_router->setActiveView(dynamic_cast<CommandTarget*>(track), nullptr);
+    m_router->setActiveView(dynamic_cast<CommandTarget*>(track));
     if (track)
         track->setFocus();
 }

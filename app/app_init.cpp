@@ -12,6 +12,7 @@
 #include "app/profile.h"
 #include "app/qt_prompt.h"
 #include "app/set_model.h"
+#include "app/song_doc_commands.h"
 #include "app/ui_updater.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
@@ -76,6 +77,8 @@ App::App(AppOptions options) : m_options(std::move(options))
     }
     m_router = std::make_unique<CommandRouter>();
     m_router->setApplication(this);
+    m_songCommands = std::make_unique<SongDocCommands>(*this);
+    m_router->setDocument(m_songCommands.get());
     m_keys = std::make_unique<KeyFilter>(*m_router);
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
@@ -103,6 +106,7 @@ App::~App()
     m_posts.reset();
     m_guiPost.reset();
     m_router->setApplication(nullptr);
+    m_router->setDocument(nullptr);
 }
 
 bool App::InitInstance()

@@ -88,7 +88,7 @@ void App::paneViewRequest(int id)
         if (old->song())
             old->detach();
         if (targetOf(old))
-            m_router->setActiveView(nullptr, nullptr);
+            m_router->setActiveView(nullptr);
         m_frame->removePane(paneId);
         delete old;
     }
@@ -105,7 +105,7 @@ void App::paneViewRequest(int id)
         view->attach(*m_currentSong);
     view->initialUpdate();
     if (editor)
-        m_router->setActiveView(targetOf(view), nullptr);
+        m_router->setActiveView(targetOf(view));
     m_slots[size_t(slotOfKind(id))] = view;
     if (id == int(ViewKind::Clip))
         m_xZoom = m_profile->readInt("DisplayOptions", "XZoom", m_xZoom);
@@ -116,7 +116,7 @@ void App::paneViewRequest(int id)
     else
         BroadcastToViews();
     if (!editor)
-        m_router->setActiveView(targetOf(view), nullptr);
+        m_router->setActiveView(targetOf(view));
     (editor ? m_editorKind : m_controllerKind) = id;
 }
 

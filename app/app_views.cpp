@@ -265,7 +265,7 @@ void App::destroyViews()
         m_extraWindows.pop_back();
         delete view.data();
     }
-    m_router->setActiveView(nullptr, nullptr);
+    m_router->setActiveView(nullptr);
     m_router->setFocusedTopLevel(nullptr);
 }
 

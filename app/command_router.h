@@ -21,6 +21,10 @@ public:
     CommandTarget* focusedTopLevel() const { return m_focusedTopLevel; }
 
     void setActiveView(CommandTarget* view, CommandTarget* document);
+    // Changes the active view and leaves the document target alone.
+    void setActiveView(CommandTarget* view) { m_activeView = view; }
+    // The current song's commands, routed whether or not a view is active.
+    void setDocument(CommandTarget* document) { m_document = document; }
     void setMainFrame(CommandTarget* frame) { m_mainFrame = frame; }
     void setApplication(CommandTarget* application) { m_application = application; }
 

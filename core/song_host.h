@@ -11,6 +11,25 @@
 namespace rz {
 
 class CSongDoc;
+struct AppClipboard;
+
+// One track's points in the controller view.
+struct ControllerLane {
+    int track = 0;
+    struct Point {
+        int32_t tick = 0;
+        int32_t value = 0;
+    };
+    std::vector<Point> points; // as drawn, in tick order
+};
+
+// What the controller view shows: the event kind (0xB0 controllers, 0xE0
+// pitch bend, ...), the controller number for 0xB0, and one lane per track.
+struct ControllerLanes {
+    int kind = 0xB0;
+    int controller = 0;
+    std::vector<ControllerLane> lanes;
+};
 
 // What song code needs of the application object and the main frame. All
 // members run on the GUI thread.
@@ -66,6 +85,11 @@ public:
     // When a song becomes current: every torn-off view window to the top,
     // neither moved nor sized.
     virtual void raiseTornOffWindows() = 0;
+
+    // The application's clipboard, which outlives changes of the current song.
+    virtual AppClipboard& clipboard() = 0;
+    // The lanes the song's controller view shows; none without the view.
+    virtual ControllerLanes controllerLanes(CSongDoc& song) = 0;
 
     // Saving and sending songs.
     // The folder of temporary audio (recordings, copies kept for undo).

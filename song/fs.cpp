@@ -355,4 +355,23 @@ ScopedFsFault::~ScopedFsFault()
     t_fault = Fault{};
 }
 
+bool CopyFileOverwrite(const std::filesystem::path& from, const std::filesystem::path& to,
+                       std::string& reason)
+{
+    std::error_code error;
+    const bool copied = run(FsStep::Copy, [&] {
+        std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+        if (error)
+            errno = error.value();
+        return !error;
+    });
+    if (copied)
+        return true;
+    const int failure = errno;
+    std::error_code ignored;
+    std::filesystem::remove(to, ignored);
+    reason = describe("cannot copy", from, failure);
+    return false;
+}
+
 } // namespace rz

@@ -32,6 +32,11 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 bool MoveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
                        std::string& reason);
 
+// Copies a file over `to` (std::filesystem::copy_file, overwriting). A
+// failed copy removes what it wrote of `to`.
+bool CopyFileOverwrite(const std::filesystem::path& from, const std::filesystem::path& to,
+                       std::string& reason);
+
 // An existing file without any write permission bit, or one this process
 // may not write. A missing file is not read-only.
 bool IsReadOnly(const std::filesystem::path& path);

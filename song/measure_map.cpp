@@ -42,6 +42,21 @@ bool MeasureRec::setMeter(int numeratorValue, int denominatorPower)
     return n == numeratorValue && p == denominatorPower;
 }
 
+void FitMeter(MeasureRec& measure, int64_t length, int timeBase)
+{
+    int power = 0;
+    while (power < kMaxDenominatorPower && (2 << power) <= measure.denominator)
+        ++power;
+    auto beatOf = [&](int p) { return std::max<int64_t>(int64_t(4) * timeBase / (int64_t(1) << p), 1); };
+    length = std::max<int64_t>(length, 1);
+    while (power < kMaxDenominatorPower && length % beatOf(power) != 0)
+        ++power;
+    auto beatsIn = [&](int p) { return (length + beatOf(p) / 2) / beatOf(p); };
+    while (power > 0 && beatsIn(power) > kMaxNumerator)
+        --power;
+    measure.setMeter(int(std::clamp<int64_t>(beatsIn(power), 1, kMaxNumerator)), power);
+}
+
 int32_t measureLength(int timeBase, int numerator, int denominator)
 {
     assert(numerator >= 1 && denominator >= 1);

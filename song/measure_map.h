@@ -37,6 +37,13 @@ struct MeasureRec {
     bool setMeter(int numeratorValue, int denominatorPower);
 };
 
+// Gives a measure the meter that holds `length` ticks (laid out from the
+// meter, as every measure is): the beat halves only while the length is no
+// multiple of it and the denominator is below 64; the numerator is the
+// length in beats, rounded, within 1..255, with a coarser beat when more are
+// needed. A length no meter holds becomes the nearest one, under a 64th away.
+void FitMeter(MeasureRec& measure, int64_t length, int timeBase);
+
 // One entry per measure, contiguous from tick 0.
 using MeasureMap = std::vector<MeasureRec>;
 

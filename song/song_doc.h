@@ -20,6 +20,7 @@
 namespace rz {
 
 class IClipLoader;
+class IEditDialogs;
 class IEngineLink;
 class IMidiOut;
 struct PlayOutState;
@@ -43,6 +44,7 @@ struct SongContext {
     IClipLoader* clipLoader = nullptr; // loads and frees clip samples; null: nothing loaded
     // Wait on the SongMutex before view work is skipped.
     std::chrono::milliseconds lockWait = kLockWait;
+    IEditDialogs* editDialogs = nullptr; // null: the commands that need a dialog are greyed
 };
 
 // A menu item's state as its update handler computes it.
@@ -171,6 +173,26 @@ public:
     ApplyResult ApplyEdit(std::unique_ptr<CUndoRecord> record);
     bool Undo();
     bool Redo();
+    // Copy, cut, delete and paste through the application's clipboard
+    // (ISongHost::clipboard). GUI thread; each edit is one record for ApplyEdit.
+    // Whether Copy (or Cut and Delete, with `deleting`) may run now.
+    bool OnUpdateEditCopy(bool deleting = false) const;
+    void OnEditCopy();
+    void OnEditCut();
+    // cut: the selection is copied first (Cut is Copy, then Delete).
+    void OnEditDelete(bool cut = false);
+    // Fills the clipboard from the selected time range; mode 0 all, 1 tempo
+    // changes, 2 events on the selected tracks, 3 the controller view's
+    // points; any other mode leaves tempo kind and the span only. Events and
+    // cues are taken from [from - offset, to - offset). False when a clip file
+    // could not be copied: the clipboard is then unchanged.
+    bool CopySelection(int32_t offset, int mode);
+    // Whether Paste may run for what the clipboard holds (the dialog it needs).
+    bool canPasteKind(uint32_t kind) const;
+    void OnEditPaste();
+    bool OnUpdateEditSelectTime() const;
+    void OnEditSelectTime();
+
     // Locates the sequencer to the position. Play-out is not built yet, so the
     // position is only kept.
     void LocateToCurrent();

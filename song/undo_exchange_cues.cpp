@@ -77,6 +77,11 @@ void CSongDoc::RestoreCues(CCueSet& set, bool keepPlaces)
 
 std::unique_ptr<CMeasureMapSnapshot> CSongDoc::SnapshotMeasureMap() const
 {
+    return rz::SnapshotMeasureMap(measureMap, timeBase);
+}
+
+std::unique_ptr<CMeasureMapSnapshot> SnapshotMeasureMap(const MeasureMap& measureMap, int timeBase)
+{
     auto snapshot = std::make_unique<CMeasureMapSnapshot>();
     snapshot->measureCount = int32_t(measureMap.size());
     MeasureRec expected;

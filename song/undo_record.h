@@ -47,6 +47,10 @@ struct CMeasureMapSnapshot {
     std::vector<MeasureRec> entries;
 };
 
+// A map's snapshot, every measure laid out from its meter. Edits build the
+// map they want on a copy and carry this in their record.
+std::unique_ptr<CMeasureMapSnapshot> SnapshotMeasureMap(const MeasureMap& map, int timeBase);
+
 // The song-level properties an edit of them exchanges.
 struct CSongPropsSnapshot {
     uint16_t format = 1;

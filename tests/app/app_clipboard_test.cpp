@@ -1,5 +1,7 @@
 #include "app/app_clipboard.h"
 
+#include "app/command_router.h"
+#include "app_test_fixture.h"
 #include "song/audio_clip.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +34,8 @@ TEST(AppClipboard, CanPasteFollowsTheTransportTheModeAndWhatWasCopied)
          {.setViewHasSelection = true, .setHasFile = true, .songCurrent = true}, false},
         {"a song with nothing selected", 1, {.setViewActive = true, .setHasFile = true}, false},
         {"a song into an untitled set", 1, {.setViewActive = true, .setViewHasSelection = true},
+         false},
+        {"events without their paste dialog", 0x10, {.songCurrent = true, .songAccepts = false},
          false},
     };
     for (const Case& c : cases) {
@@ -79,6 +83,32 @@ TEST(AppClipboard, ClearingDeletesOnlyWaveFilesInsideTheWorkFolder)
     EXPECT_TRUE(clipboard.tracks.empty());
     EXPECT_TRUE(clipboard.events.empty());
     EXPECT_FALSE(isInsideFolder(work, work));
+}
+
+// Edit > Paste goes to the current song's paste; tempos need no dialog.
+class AppClipboardPaste : public AppFixture {};
+
+TEST_F(AppClipboardPaste, PasteReachesTheCurrentSong)
+{
+    constexpr CommandId kPaste = 57637;
+    start();
+    CSongDoc& song = addSong("A");
+    app->SetCurrentSong(&song);
+    EXPECT_FALSE(app->router().update(kPaste).enabled) << "empty clipboard";
+
+    AppClipboard& clipboard = app->clipboard();
+    clipboard.kind = kClipboardTempos;
+    TempoEntry faster;
+    faster.tempo = 400000;
+    clipboard.tempos.push_back(faster);
+    EXPECT_TRUE(app->router().execute(kPaste));
+    ASSERT_FALSE(song.tempoMap.empty());
+    EXPECT_EQ(song.tempoMap.front().tempo, 400000u);
+    ASSERT_NE(song.GetUndoRecord(), nullptr);
+    EXPECT_EQ(song.GetUndoRecord()->label, "Paste Tempos");
+
+    clipboard.kind = kClipboardEvents;
+    EXPECT_FALSE(app->router().update(kPaste).enabled) << "no Paste Events dialog yet";
 }
 
 } // namespace

@@ -75,6 +75,12 @@ void FakeSongHost::MakeUniqueAudioFileName(std::filesystem::path& name)
     }
 }
 
+ControllerLanes FakeSongHost::controllerLanes(CSongDoc& song)
+{
+    log.record("controllerLanes", static_cast<const void*>(&song));
+    return lanes;
+}
+
 void FakeSongHost::removeNewestRecentSong() { log.record("removeNewestRecentSong"); }
 
 void FakeSongHost::SetAutoOpenPath(const std::filesystem::path& path)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/song_host.h"
+#include "song/clipboard.h"
 #include "tests/support/call_log.h"
 
 namespace rz {
@@ -43,6 +44,12 @@ public:
     void clearEventListSelection(CSongDoc& song) override;
     void repaintTransportPanel() override;
     void raiseTornOffWindows() override;
+
+    // The clipboard songs copy to and paste from; the controller view's lanes.
+    AppClipboard clipboardContent;
+    ControllerLanes lanes;
+    AppClipboard& clipboard() override { return clipboardContent; }
+    ControllerLanes controllerLanes(CSongDoc& song) override;
 
     // Saving and sending songs. The work folder is empty until a test sets
     // one; unique names are made there as the program makes them. The mail
