@@ -249,6 +249,7 @@ private:
     void readDisplayOptions();
     void chooseFolders();
     bool claimSingleInstance();
+    void reportUnwritableSettings();
     void openDatabase();
     void makeWorkFolder();
     void addMusicFont();

@@ -119,6 +119,7 @@ bool App::InitInstance()
         m_handedOver = true;
         return false;
     }
+    reportUnwritableSettings();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_recentFilters.read(*m_profile);
@@ -172,6 +173,19 @@ void App::chooseFolders()
     }
     if (!QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(m_currentFolder.string()))))
         m_currentFolder = m_documentsFolder;
+}
+
+// Settings are written as they change and when the program ends; a file
+// that cannot take them would lose every one without a word.
+void App::reportUnwritableSettings()
+{
+    const auto* settings = dynamic_cast<const Profile*>(m_profile);
+    if (settings == nullptr)
+        return;
+    if (const std::optional<std::string> problem = settings->writeProblem())
+        m_prompt->message("Settings cannot be saved (" + *problem
+                              + "); changes made in this session will be lost.",
+                          PromptIcon::Warning);
 }
 
 // A second copy hands over its file with an absolute path, so the first

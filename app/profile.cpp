@@ -1,12 +1,16 @@
 #include "app/profile.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -91,6 +95,29 @@ bool isBinary(const QVariant& v)
     return v.typeId() == QMetaType::QByteArray;
 }
 
+// QSettings only finds out when it writes, and then says nothing.
+std::optional<std::string> unwritableReason(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (std::filesystem::is_directory(status))
+        return file.string() + " is a folder";
+    if (std::filesystem::exists(status)) {
+        if (::access(file.c_str(), W_OK) == 0)
+            return std::nullopt;
+        return file.string() + ": " + std::generic_category().message(errno);
+    }
+    // A missing file is made with its folders: the nearest existing one decides.
+    std::filesystem::path folder = file.parent_path();
+    while (!folder.empty() && folder != folder.root_path() && !std::filesystem::exists(folder, error))
+        folder = folder.parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (std::filesystem::is_directory(folder, error) && ::access(folder.c_str(), W_OK | X_OK) == 0)
+        return std::nullopt;
+    return "the folder " + folder.string() + " cannot be written";
+}
+
 } // namespace
 
 QString escapeProfileName(std::string_view name)
@@ -144,6 +171,7 @@ Profile::~Profile() = default;
 
 void Profile::open(const QString& path)
 {
+    m_writeProblem = unwritableReason(QFile::encodeName(path).toStdString());
     m_settings = std::make_unique<LockedSettings>(path, m_mutex);
     if (m_settings->status() == QSettings::FormatError)
         setAside(path);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 class QSettings;
 class QTemporaryDir;
@@ -48,6 +49,10 @@ public:
     bool sync();
     // Where a settings file that could not be read was moved at start, if any.
     std::optional<std::filesystem::path> setAsidePath() const { return m_setAside; }
+    // Why the settings file cannot be written, found when it was opened
+    // (it is a folder, a read-only file, or its folder cannot be written);
+    // nothing when it can.
+    std::optional<std::string> writeProblem() const { return m_writeProblem; }
 
 private:
     void open(const QString& path);
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_scratch; // only when a bad file could not be moved
     std::unique_ptr<QSettings> m_settings;    // destroyed first: it writes on destruction
     std::optional<std::filesystem::path> m_setAside;
+    std::optional<std::string> m_writeProblem;
 };
 
 // Escapes "%", "/" and "\" so a name stays one QSettings key or group.

@@ -10,7 +10,7 @@
 namespace rz {
 
 struct CAudioClip;
-class CCue;
+struct CCue;
 class CTrack;
 class GuiPublishedValues;
 class IMidiOut;

@@ -2,9 +2,12 @@
 // never replace, moves across devices. GUI thread.
 #include "song/fs.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <random>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,13 +58,39 @@ std::filesystem::path folderOf(const std::filesystem::path& path)
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
 
+// Scratch names are "." + the file's name + ".xxxxxx.tmp" (six hex digits).
+constexpr size_t kScratchExtraBytes = 12;
+constexpr size_t kScratchHexDigits = 6;
+constexpr std::string_view kScratchEnd = ".tmp";
+
+// The file's name as its scratch names carry it: cut so that the whole
+// scratch name stays within the folder's longest name.
+std::string scratchStem(const std::filesystem::path& folder, const std::string& name)
+{
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const size_t limit = longest > long(kScratchExtraBytes) ? size_t(longest) : NAME_MAX;
+    return name.substr(0, limit - kScratchExtraBytes);
+}
+
 // A name beside `name` in `folder` that no one else picks: hidden, random.
 std::filesystem::path scratchName(const std::filesystem::path& folder, const std::string& name)
 {
     thread_local std::mt19937 random(std::random_device{}() ^ uint32_t(::getpid()));
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%06x.tmp", unsigned(random() & 0xFFFFFF));
-    return folder / ("." + name + suffix);
+    return folder / ("." + scratchStem(folder, name) + suffix);
+}
+
+bool isScratchOf(const std::string& entry, const std::string& stem)
+{
+    const size_t start = 1 + stem.size();
+    if (entry.size() != start + 1 + kScratchHexDigits + kScratchEnd.size() || entry[0] != '.'
+        || entry.compare(1, stem.size(), stem) != 0 || entry[start] != '.'
+        || !entry.ends_with(kScratchEnd))
+        return false;
+    const std::string_view digits = std::string_view(entry).substr(start + 1, kScratchHexDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 constexpr int kNameAttempts = 100;
@@ -165,11 +194,11 @@ bool copyInto(const std::filesystem::path& from, int toFd, std::string& reason)
     return ok;
 }
 
-// A complete copy of `from` under a new scratch name in `folder`.
+// A complete copy of `from` under a new scratch name for `name` in `folder`.
 bool copyToScratch(const std::filesystem::path& from, const std::filesystem::path& folder,
-                   TempFile& copy, std::string& reason)
+                   const std::string& name, TempFile& copy, std::string& reason)
 {
-    if (!createTemp(folder, from.filename().string(), copy, reason))
+    if (!createTemp(folder, name, copy, reason))
         return false;
     if (!copyInto(from, copy.fd, reason) || !syncAndClose(copy, reason)) {
         discard(copy);
@@ -204,7 +233,7 @@ bool takeBackup(const std::filesystem::path& target, const std::filesystem::path
             break;
     }
     TempFile copy;
-    if (!copyToScratch(target, folder, copy, reason)) {
+    if (!copyToScratch(target, folder, target.filename().string(), copy, reason)) {
         scratch.clear();
         return false;
     }
@@ -229,6 +258,48 @@ std::filesystem::path resolveLink(const std::filesystem::path& path)
         return path;
     std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
     return error ? path : resolved;
+}
+
+// The old file, under its scratch name, takes the backup's name; where the
+// rename is refused across devices a copy in the backup's folder does. The
+// scratch name is gone afterwards either way.
+bool keepBackup(const std::filesystem::path& scratch, const std::filesystem::path& backup,
+                std::string& problem)
+{
+    if (run(FsStep::KeepBackup, [&] { return ::rename(scratch.c_str(), backup.c_str()) == 0; }))
+        return true;
+    int error = errno;
+    if (error == EXDEV) {
+        TempFile copy;
+        if (!copyToScratch(scratch, folderOf(backup), backup.filename().string(), copy, problem)) {
+            ::unlink(scratch.c_str());
+            return false;
+        }
+        if (::rename(copy.path.c_str(), backup.c_str()) == 0) {
+            ::unlink(scratch.c_str());
+            return true;
+        }
+        error = errno;
+        discard(copy);
+    }
+    problem = describe("cannot keep the backup", backup, error);
+    ::unlink(scratch.c_str());
+    return false;
+}
+
+// Scratch files of the file's own name that a killed save left behind.
+void removeLeftovers(const std::filesystem::path& target)
+{
+    const std::filesystem::path folder = folderOf(target);
+    const std::string stem = scratchStem(folder, target.filename().string());
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        if (isScratchOf(it->path().filename().string(), stem) && it->is_regular_file(ignored)
+            && !it->is_symlink(ignored))
+            ::unlink(it->path().c_str());
+    }
 }
 
 bool linkAndUnlink(const std::filesystem::path& from, const std::filesystem::path& to,
@@ -259,10 +330,12 @@ bool linkAndUnlink(const std::filesystem::path& from, const std::filesystem::pat
 } // namespace
 
 bool WriteFileAtomic(const std::filesystem::path& requested, std::span<const uint8_t> bytes,
-                     const std::filesystem::path& backup, std::string& reason)
+                     const std::filesystem::path& backup, std::string& reason, std::string& backupProblem)
 {
+    backupProblem.clear();
     const std::filesystem::path target = resolveLink(requested);
     const std::filesystem::path folder = folderOf(target);
+    removeLeftovers(target);
     TempFile temp;
     if (!createTemp(folder, target.filename().string(), temp, reason))
         return false;
@@ -285,10 +358,22 @@ bool WriteFileAtomic(const std::filesystem::path& requested, std::span<const uin
         return false;
     }
     // The save stands; a backup that cannot take its name leaves the older one.
-    if (!scratchBackup.empty() && ::rename(scratchBackup.c_str(), backup.c_str()) != 0)
-        ::unlink(scratchBackup.c_str());
+    if (!scratchBackup.empty())
+        keepBackup(scratchBackup, backup, backupProblem);
     syncFolder(folder);
+    if (!backup.empty() && folderOf(backup) != folder)
+        syncFolder(folderOf(backup));
     return true;
+}
+
+std::filesystem::path SaveTarget(const std::filesystem::path& path)
+{
+    return resolveLink(path);
+}
+
+void RemoveScratchLeftovers(const std::filesystem::path& path)
+{
+    removeLeftovers(resolveLink(path));
 }
 
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
@@ -319,7 +404,7 @@ bool MoveFileNoReplace(const std::filesystem::path& from, const std::filesystem:
         return false;
     }
     TempFile copy;
-    if (!copyToScratch(from, folderOf(to), copy, reason))
+    if (!copyToScratch(from, folderOf(to), to.filename().string(), copy, reason))
         return false;
     if (!RenameNoReplace(copy.path, to, error)) {
         reason = describe("cannot move", from, error.value()) + " (to " + to.string() + ")";

@@ -15,11 +15,22 @@ namespace rz {
 // Writes the bytes to a new file in the target's folder, flushes and syncs
 // it, then renames it over the target, which keeps its permission bits. When
 // `backup` is not empty and the target exists, the old file is linked (or,
-// where links are refused, copied) to `backup` just before that rename; a
-// backup that cannot be taken fails the write. The target is replaced only
-// when everything before has succeeded.
+// where links are refused, copied) to a scratch name just before that rename;
+// a backup that cannot be taken fails the write. The target is replaced only
+// when everything before has succeeded. The scratch then takes the name
+// `backup` (copied where the rename crosses devices); when it cannot, the
+// write still stands and `backupProblem` says why no backup was kept.
+// Scratch files of the target's name that an interrupted save left are
+// removed first.
 bool WriteFileAtomic(const std::filesystem::path& target, std::span<const uint8_t> bytes,
-                     const std::filesystem::path& backup, std::string& reason);
+                     const std::filesystem::path& backup, std::string& reason, std::string& backupProblem);
+
+// The file a save replaces: for a symbolic link, the file it names.
+std::filesystem::path SaveTarget(const std::filesystem::path& path);
+
+// Removes the hidden scratch files (".<name>.xxxxxx.tmp") of the file's own
+// name that a save interrupted by a crash or kill left in its folder.
+void RemoveScratchLeftovers(const std::filesystem::path& path);
 
 // Renames a file or folder unless `to` exists: renameat2(RENAME_NOREPLACE),
 // or link and unlink where the file system lacks it. A taken name fails with
@@ -53,6 +64,7 @@ enum class FsStep {
     Link,    // the backup's hard link
     Copy,    // a copy where a link or a rename is refused
     Replace, // the rename over the target
+    KeepBackup, // the old file's rename to the backup's name
     Rename,  // RenameNoReplace
 };
 

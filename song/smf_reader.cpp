@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "core/prompt.h"
 #include "song/auto_recover.h"
 #include "song/build_maps.h"
+#include "song/fs.h"
 #include "song/play_images.h"
 #include "song/rsd_import.h"
 #include "song/smf_header.h"
@@ -48,10 +50,15 @@ bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& byte
         reason = path.string() + " is larger than 1 GiB";
         return false;
     }
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     bytes.resize(size_t(size));
     if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
+        // The stream keeps no reason; the system call under it left one.
+        const int error = errno;
         reason = "cannot read " + path.string();
+        if (error != 0)
+            reason += ": " + std::generic_category().message(error);
         return false;
     }
     return true;
@@ -183,6 +190,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
     song.title = path.filename().string();
     StripKnownExtension(song.title);
     const SongFileKind kind = songFileKind(path);
+    RemoveScratchLeftovers(path);
     std::vector<uint8_t> bytes;
     const std::filesystem::path copy = AutoRecoverPath(path);
     std::error_code error;

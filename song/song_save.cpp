@@ -382,11 +382,16 @@ bool saveSong(CSongDoc& song, const std::filesystem::path& path, SaveKind kind)
     const bool backup = kind == SaveKind::Normal && profile.readInt(kSaveOptions, "Backups", 0) != 0;
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!BuildSongFile(song, bytes, reason)
-        || !WriteFileAtomic(path, bytes, backup ? backupPath(path) : std::filesystem::path(), reason)) {
+    std::string backupProblem;
+    // A song that is a link keeps its backup beside the file it names.
+    const std::filesystem::path backupFile = backup ? backupPath(SaveTarget(path)) : std::filesystem::path();
+    if (!BuildSongFile(song, bytes, reason) || !WriteFileAtomic(path, bytes, backupFile, reason, backupProblem)) {
         report(song, path, reason);
         return false;
     }
+    if (!backupProblem.empty())
+        song.context().prompt.message(path.string() + " was saved, but no backup was kept:\n" + backupProblem,
+                                      PromptIcon::Warning);
     if (kind == SaveKind::AutoRecover)
         song.autoRecoverMark = true;
     else if (kind == SaveKind::Normal)

@@ -360,6 +360,18 @@ void ChunkEncoder::writeChannelEvent(const CMidiEvent& event, int32_t tick)
     }
 }
 
+// F0, data bytes and at most a closing F7: a message, or the first packet of
+// one, that an F0 block holds. Any other status byte inside would end the
+// block early when it is read back, so such data goes into an F7 escape
+// packet, which is read whole.
+bool isSingleSysexMessage(std::span<const uint8_t> data)
+{
+    if (data.empty() || data[0] != 0xF0)
+        return false;
+    const auto body = data.subspan(1, data.size() - 1 - (data.back() == 0xF7 && data.size() > 1));
+    return std::none_of(body.begin(), body.end(), [](uint8_t b) { return b >= 0x80; });
+}
+
 void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
 {
     std::vector<uint8_t>& image = m_writer.bytes;
@@ -373,7 +385,7 @@ void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
             appendBlock(image, data);
         return;
     }
-    if (!data.empty() && data[0] == 0xF0) {
+    if (isSingleSysexMessage(data)) {
         image.push_back(0xF0);
         appendBlock(image, data.subspan(1));
     } else {

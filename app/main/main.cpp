@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -22,22 +23,24 @@ struct CommandLine {
     QString grabFile;         // the window's picture, written at the test exit
 };
 
-std::optional<CommandLine> parseCommandLine(const QStringList& arguments)
+// The arguments as the system gave them, after QApplication took its own:
+// a file name is bytes, which need not be UTF-8, and is kept as such.
+std::optional<CommandLine> parseCommandLine(int argc, char** argv)
 {
     CommandLine line;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == "--test-exit-after" && i + 1 < arguments.size()) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--test-exit-after" && i + 1 < argc) {
             bool ok = false;
-            line.testExitAfterMs = arguments[++i].toInt(&ok);
+            line.testExitAfterMs = QByteArray(argv[++i]).toInt(&ok);
             if (!ok || line.testExitAfterMs < 0)
                 return std::nullopt;
-        } else if (argument == "--test-grab" && i + 1 < arguments.size()) {
-            line.grabFile = arguments[++i];
-        } else if (argument.startsWith("--") || line.file) {
+        } else if (argument == "--test-grab" && i + 1 < argc) {
+            line.grabFile = QFile::decodeName(argv[++i]);
+        } else if (argument.starts_with("--") || line.file) {
             return std::nullopt;
         } else {
-            line.file = std::filesystem::path(QFile::encodeName(argument).toStdString());
+            line.file = std::filesystem::path(std::string(argument));
         }
     }
     return line;
@@ -63,7 +66,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(rz::App::kTitle);
-    const std::optional<CommandLine> line = parseCommandLine(QApplication::arguments());
+    const std::optional<CommandLine> line = parseCommandLine(argc, argv);
     if (!line) {
         std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS] [--test-grab PNG] [file]\n");
         return 2;

@@ -1,5 +1,7 @@
 #include "app_test_fixture.h"
 
+#include "app/profile.h"
+
 #include <QDir>
 
 #include <cstdlib>
@@ -65,6 +67,25 @@ TEST_F(AppStartup, DefPathZeroKeepsTheDocumentsFolderWhatever_Path_Says)
     start();
     EXPECT_EQ(app->currentFolder(), other);
     EXPECT_EQ(std::filesystem::current_path(), other);
+}
+
+// A settings file whose path is a folder would lose every setting in
+// silence: start-up says so, once.
+TEST_F(AppStartup, SettingsThatCannotBeWrittenAreReportedAtStart)
+{
+    const std::filesystem::path folder = home() / "settings-folder.ini";
+    std::filesystem::create_directories(folder);
+    Profile settings(folder);
+    AppOptions options;
+    options.profile = &settings;
+    options.prompt = &prompt;
+    options.engine = &engine;
+    options.singleInstance = false;
+    options.showWindow = false;
+    prompt.expectMessage("Settings cannot be saved (" + folder.string() + " is a folder)");
+    app = std::make_unique<App>(options);
+    ASSERT_TRUE(app->InitInstance());
+    prompt.verifyAllUsed();
 }
 
 TEST_F(AppStartup, TheProgramVersionIsOneNumber)

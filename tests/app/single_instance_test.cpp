@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include <signal.h>
@@ -137,6 +138,23 @@ protected:
         return process;
     }
 
+    // The program with a file argument given as raw bytes (octal escapes of
+    // printf), which a QStringList cannot carry when they are not UTF-8.
+    QProcess* launchWithRawFile(const QStringList& arguments, const QString& printfFile)
+    {
+        QString script = QStringLiteral("exec \"$0\"");
+        for (const QString& argument : arguments)
+            script += " '" + argument + "'";
+        script += " \"$(printf '" + printfFile + "')\"";
+        auto* process = new QProcess;
+        processes.push_back(process);
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(root);
+        process->start("/bin/sh", {"-c", script, RZ_PROGRAM_PATH});
+        EXPECT_TRUE(process->waitForStarted(5000));
+        return process;
+    }
+
     static QString finish(QProcess* process, int ms = 15000)
     {
         EXPECT_TRUE(process->waitForFinished(ms));
@@ -179,6 +197,28 @@ TEST_F(SingleInstanceProgram, ASecondCopyHandsItsFileOverAndEndsWithoutAWindow)
     EXPECT_EQ(finish(second, 5000), "") << "the second copy showed no window";
     EXPECT_LT(took.elapsed(), 5000);
     EXPECT_EQ(finish(first), "DEVU Rizoraz DO4 - [" + song + "]");
+}
+
+// "caf\351 song.mid" is Latin-1, not UTF-8: the bytes reach the file
+// system as given, from the command line and through a second copy.
+TEST_F(SingleInstanceProgram, NonUtf8Argument)
+{
+    const std::filesystem::path folder = QFile::encodeName(root).toStdString();
+    std::filesystem::rename(QFile::encodeName(writeSmallSong("small.mid")).toStdString(),
+                            folder / "caf\351 song.mid");
+    const QString printfName = QStringLiteral("caf\\351 song.mid");
+    const QString opened = "DEVU Rizoraz DO4 - [";
+    auto expectOpened = [&](const QString& caption) {
+        EXPECT_TRUE(caption.startsWith(opened) && caption.endsWith(" song.mid]"))
+            << caption.toStdString();
+    };
+
+    expectOpened(finish(launchWithRawFile({"--test-exit-after", "1500"}, printfName)));
+
+    QProcess* first = launch({"--test-exit-after", "6000"});
+    ASSERT_TRUE(serverUp());
+    EXPECT_EQ(finish(launchWithRawFile({}, printfName), 5000), "");
+    expectOpened(finish(first));
 }
 
 TEST_F(SingleInstanceProgram, ACopyStartedAfterAKilledOneRuns)

@@ -384,5 +384,88 @@ TEST_F(SaveFiles, ClipFilesMoveWhereTheyBelong)
     EXPECT_FALSE(fs::exists(songs() / "WaveData/old.wav"));
 }
 
+// A name of 250 bytes: its scratch names are cut to stay within the limit.
+TEST_F(SaveFiles, LongFileName)
+{
+    fixture.profile.writeInt("SaveOptions", "Backups", 1);
+    const std::string stem(246, 'n');
+    const fs::path longPath = songs() / (stem + ".mid");
+    for (const char* memo : {"first", "second"}) {
+        song->memo = memo;
+        ASSERT_TRUE(song->OnSaveDocument(longPath));
+    }
+    EXPECT_EQ(names(songs()), (std::set<std::string>{stem + ".bak", stem + ".mid"}));
+    SongFixture other;
+    CSongDoc back(other.context());
+    std::string reason;
+    ASSERT_TRUE(OpenSong(back, longPath, reason)) << reason;
+    EXPECT_EQ(back.memo, "second");
+}
+
+// Scratch files a killed save left go when the song is opened or saved;
+// other songs' and other names stay.
+TEST_F(SaveFiles, ScratchLeftovers)
+{
+    const std::vector<std::string> kept = {".Other.mid.1a2b3c.tmp", ".Old.mid.1a2b3c.tmp.bak",
+                                           ".Old.mid.not-hex.tmp", "Old.mid.1a2b3c.tmp"};
+    auto leave = [&](const std::vector<std::string>& files) {
+        for (const std::string& name : files)
+            writeBytes(songs() / name, bytesOf("left by a killed save"));
+    };
+    ASSERT_TRUE(song->DoFileSave());
+    std::set<std::string> expected = names(songs());
+    expected.insert(kept.begin(), kept.end());
+    leave(kept);
+
+    leave({".Old.mid.00ff9a.tmp", ".Old.mid.abcdef.tmp"});
+    SongFixture other;
+    CSongDoc opened(other.context());
+    std::string reason;
+    ASSERT_TRUE(OpenSong(opened, path(), reason)) << reason;
+    EXPECT_EQ(names(songs()), expected);
+
+    leave({".Old.mid.123456.tmp"});
+    ASSERT_TRUE(song->DoFileSave());
+    EXPECT_EQ(names(songs()), expected);
+}
+
+// A song that is a link to a file elsewhere keeps its backup beside that
+// file, also where the backup's rename is refused across devices; a backup
+// that cannot be kept is said to be lost.
+TEST_F(SaveFiles, BackupThroughLink)
+{
+    fixture.profile.writeInt("SaveOptions", "Backups", 1);
+    const fs::path real = dir.path() / "Elsewhere";
+    fs::create_directories(real);
+    writeBytes(real / "Real.mid", bytesOf("old song"));
+    const fs::path link = songs() / "Link.mid";
+    fs::create_symlink(real / "Real.mid", link);
+    song->SetPathName(link);
+
+    ASSERT_TRUE(song->DoFileSave());
+    EXPECT_EQ(readBytes(real / "Real.bak"), bytesOf("old song"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(std::distance(fs::directory_iterator(songs()), fs::directory_iterator()), 1);
+    const std::vector<uint8_t> first = readBytes(real / "Real.mid");
+
+    {
+        const ScopedFsFault otherDevice(FsStep::KeepBackup, EXDEV);
+        song->memo = "second";
+        ASSERT_TRUE(song->DoFileSave());
+    }
+    EXPECT_EQ(readBytes(real / "Real.bak"), first);
+    EXPECT_EQ(names(real), (std::set<std::string>{"Real.bak", "Real.mid"}));
+
+    fs::remove(real / "Real.bak");
+    fs::create_directory(real / "Real.bak");
+    const std::vector<uint8_t> second = readBytes(real / "Real.mid");
+    song->memo = "third";
+    fixture.prompt.expectMessage("was saved, but no backup was kept");
+    ASSERT_TRUE(song->DoFileSave());
+    EXPECT_NE(readBytes(real / "Real.mid"), second);
+    EXPECT_TRUE(fs::is_directory(real / "Real.bak"));
+    EXPECT_EQ(names(real), (std::set<std::string>{"Real.bak", "Real.mid"}));
+}
+
 } // namespace
 } // namespace rz

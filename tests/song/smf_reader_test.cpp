@@ -1,5 +1,8 @@
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "smf_builder.h"
@@ -64,6 +67,21 @@ TEST(SmfReader, ZeroByteFileOpensAsNewSong)
     EXPECT_EQ(song.timeBase, 120);
     EXPECT_EQ(song.tracks.size(), 2u);
     EXPECT_EQ(song.measureMap.size(), 1u);
+}
+
+TEST(SmfReader, UnreadableFileNamesTheReason)
+{
+    SongFixture fixture;
+    TempDir dir;
+    const auto path = dir.path() / "locked.mid";
+    writeFile(path, format1(96, {oneNote()}));
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    if (::access(path.c_str(), R_OK) == 0)
+        GTEST_SKIP() << "every file is readable to this user (root)";
+    CSongDoc song(fixture.context());
+    std::string reason;
+    EXPECT_FALSE(OpenSong(song, path, reason));
+    EXPECT_EQ(reason, "cannot read " + path.string() + ": Permission denied");
 }
 
 TEST(SmfReader, ContainerCases)

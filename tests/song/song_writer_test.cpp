@@ -7,6 +7,7 @@
 #include "song/smf_writer.h"
 #include "song/track_encoder.h"
 #include "saved_song.h"
+#include "smf_builder.h"
 
 namespace rz {
 namespace {
@@ -100,6 +101,41 @@ TEST(SongWriter, ReadWriteReadKeepsFixtureSongs)
         if (c.rescaled)
             fixture.prompt.expectMessage("(PPQN) will be adjusted");
         expectRoundTrip(fixture, readBytes(smfFixture(c.file)));
+    }
+}
+
+// An F7 escape packet holding more than one message, or status bytes after
+// its F0, is written back as the packet it was: an F0 block would end at its
+// first F7 when read, losing what follows.
+TEST(SongWriter, SysExEscapeRoundTrip)
+{
+    struct Case {
+        const char* name;
+        const char* track;
+        std::initializer_list<uint8_t> packet;
+    } cases[] = {
+        {"GmOnAndXgResetThenANote",
+         "00 F7 0F F0 7E 7F 09 01 F7   // GM System On...\n"
+         "         F0 43 10 4C 00 00 7E 00 F7 // ...and XG System On in one packet\n"
+         "00 90 3C 64  60 80 3C 00  00 FF 2F 00",
+         {0xF7, 0x0F, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0xF0, 0x43}},
+        {"StatusBytesAfterTheMessage",
+         "00 F7 0D F0 7E 7F 09 01 F7 FF FF FF 7F 90 3C 7F // read as one block\n"
+         "00 FF 2F 00",
+         {0xF7, 0x0D, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SongFixture fixture;
+        const std::vector<uint8_t> file = SmfBuilder()
+                                              .header(1, 2, 96)
+                                              .chunk("MTrk", hexBytes("00 FF 2F 00"))
+                                              .chunk("MTrk", hexBytes(c.track))
+                                              .bytes();
+        std::unique_ptr<CSongDoc> song = openBytes(fixture, file);
+        ASSERT_NE(song, nullptr);
+        EXPECT_TRUE(contains(songBytes(*song), c.packet));
+        expectRoundTrip(fixture, file);
     }
 }
 
