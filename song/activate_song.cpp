@@ -75,7 +75,9 @@ void CSongDoc::ActivateSong(int32_t tick)
     }
     host.setWaitCursor(true);
     host.SetCurrentSong(this);
-    for (size_t i = tracks.size() >= 2 ? tracks.size() - 2 : 0; i >= 1; --i) {
+    // In track order, as play-out sends one tick: a format 0 file's set-up
+    // SysEx sits on the first track.
+    for (size_t i = 1; i + 1 < tracks.size(); ++i) {
         CTrack& track = *tracks[i];
         if (track.type == kWaveTrack)
             loadTrackClips(track);

@@ -109,6 +109,12 @@ void ImageWriter::channelMessage(uint8_t statusByte, uint8_t data1, uint8_t data
     bytes.push_back(data2 & 0x7F);
 }
 
+void ImageWriter::follow(uint8_t channel, uint8_t number, uint8_t value, int32_t tick)
+{
+    if (selections != nullptr)
+        (*selections)[channel & 15].follow(number, value, tick);
+}
+
 void ImageWriter::chase(uint32_t message, uint32_t mask, int32_t tick)
 {
     SetKeyedValue(message, mask, tick, chaseMessages, chaseTicks);
@@ -119,6 +125,7 @@ void ImageWriter::controller(uint8_t channel, uint8_t number, uint8_t value, int
     number &= 0x7F;
     value &= 0x7F;
     channelMessage(uint8_t(0xB0 | channel), number, value);
+    follow(channel, number, value, tick);
     if (number < kFirstUnchasedController && number != kDataMsb && number != kDataLsb)
         chase(0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16, 0xFFFF, tick);
     // A selection written as a plain controller changes what a data entry
@@ -152,12 +159,14 @@ void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t t
         channelMessage(statusByte, kRpnLsb, number);
         bytes.push_back(0);
         selectedParameter = key;
+        follow(channel, kRpnMsb, 0, tick);
+        follow(channel, kRpnLsb, number, tick);
     }
     dataEntry(channel, value);
     chase(0x10u | channel | uint32_t(number) << 8 | value << 16, 0xFFFF, tick);
 }
 
-void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value)
+void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t tick)
 {
     number &= 0x3FFF;
     const uint8_t statusByte = uint8_t(0xB0 | channel);
@@ -168,6 +177,8 @@ void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value)
         channelMessage(statusByte, kNrpnLsb, uint8_t(number));
         bytes.push_back(0);
         selectedParameter = key;
+        follow(channel, kNrpnMsb, uint8_t(number >> 7), tick);
+        follow(channel, kNrpnLsb, uint8_t(number & 0x7F), tick);
     }
     if (value == kNrpnDecrement)
         channelMessage(statusByte, kDataDecrement, 0);
@@ -183,6 +194,9 @@ void ImageWriter::dataEntry(uint8_t channel, uint32_t value)
     channelMessage(statusByte, kDataMsb, uint8_t(value >> 7));
     bytes.push_back(0);
     channelMessage(statusByte, kDataLsb, uint8_t(value));
+    // A data entry leaves the selection as it is: its tick is not used.
+    follow(channel, kDataMsb, uint8_t((value >> 7) & 0x7F), 0);
+    follow(channel, kDataLsb, uint8_t(value & 0x7F), 0);
 }
 
 void ImageWriter::sysex(std::span<const uint8_t> payload)

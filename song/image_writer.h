@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "song/seek_point.h"
+
 namespace rz {
 
 class CTrack;
@@ -23,6 +25,9 @@ struct ImageWriter {
     std::vector<int32_t>& chaseTicks;
     uint8_t& runningStatus;
     uint32_t& selectedParameter;
+    // What each channel's data entries address as written, for the seek
+    // points; null when the caller keeps no seek points.
+    ChannelSelections* selections = nullptr;
 
     void channelMessage(uint8_t status, uint8_t data1);
     void channelMessage(uint8_t status, uint8_t data1, uint8_t data2);
@@ -32,13 +37,14 @@ struct ImageWriter {
     void controller(uint8_t channel, uint8_t number, uint8_t value, int32_t tick);
     void program(uint8_t channel, uint8_t program, int32_t bank, int32_t tick);
     void rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t tick);
-    void nrpn(uint8_t channel, uint32_t number, int32_t value);
+    void nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t tick);
     // F0, the length and the payload, which ends with F7.
     void sysex(std::span<const uint8_t> payload);
 
 private:
     void status(uint8_t value);
     void dataEntry(uint8_t channel, uint32_t value);
+    void follow(uint8_t channel, uint8_t number, uint8_t value, int32_t tick);
 };
 
 // Writes the track's initial settings at one tick (see EncodeInitialSettings).

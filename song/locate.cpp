@@ -14,9 +14,6 @@ namespace rz {
 namespace {
 
 constexpr int32_t kSeekQuarters = 16;
-constexpr int kNoParameter = 16383;
-constexpr uint8_t kDataEntryMsb = 6;
-constexpr uint8_t kDataEntryLsb = 38;
 constexpr uint8_t kVolume = 7;
 constexpr uint8_t kBankMsb = 0;
 constexpr uint8_t kBankLsb = 32;
@@ -43,13 +40,6 @@ uint32_t chaseKeyMask(uint32_t message)
     return kind == 0xB0 || kind == 0x10 ? 0xFFFFu : 0xFFu;
 }
 
-// A track's running RPN/NRPN selection while the chase reads its image.
-struct ParameterState {
-    int rpn = kNoParameter;
-    int nrpn = kNoParameter;
-    int data = 0;
-};
-
 } // namespace
 
 int32_t songPositionPointer(int32_t tick, int timeBase)
@@ -66,6 +56,7 @@ int32_t clickTicks(int timeBase, int clocksPerClick)
 
 namespace {
 void sortByTick(std::vector<ChaseEntry>& entries);
+void sendSelection(IMidiOut& port, int channel, const ParameterSelection& selection);
 } // namespace
 
 PlayOutState& CSongDoc::playOutState()
@@ -195,15 +186,19 @@ void CSongDoc::chaseGroup(size_t first, bool starting)
         if (track.playEnabled != 0)
             play.group.push_back(j);
     }
-    const bool autoProps = m_context.host.autoProps();
-    for (auto it = play.group.rbegin(); it != play.group.rend(); ++it)
-        chaseTrack(*it, autoProps);
+    play.selection = ParameterSelection{};
+    // In play order: at one tick the later track's value is the one that holds.
+    for (size_t index : play.group)
+        chaseTrack(index, channel);
     sortByTick(play.entries);
     IEngineLink& engine = m_context.engine;
     const bool thru = engine.recording() && engine.hasThruTrack(&port, channel);
+    const bool autoProps = m_context.host.autoProps();
     int pedal = -1;
-    if (!thru && autoProps)
+    if (!thru && autoProps) {
         sendChaseState(port, channel, starting);
+        sendSelection(port, channel, play.selection);
+    }
     if (starting) {
         sendHeldNotes(port, channel);
         for (const ChaseEntry& entry : play.entries) {
@@ -255,46 +250,48 @@ void removeNote(std::vector<uint32_t>& notes, uint32_t identity)
     }
 }
 
-// One controller read from the image: RPN/NRPN selection and data entry
-// become RPN events; the rest is kept as it is.
-void chaseController(std::vector<ChaseEntry>& entries, ParameterState& parameter,
+// One controller read from the image: a data entry for the selected RPN
+// becomes an RPN event (NRPN values are not chased); selections only move
+// the channel's selection; the rest is kept as it is.
+void chaseController(std::vector<ChaseEntry>& entries, ParameterSelection& selection,
                      const RawEvent& event, int32_t track)
 {
     const int channel = event.kind & 15;
     const int number = event.data1 & 0x7F;
     const int value = event.data2 & 0x7F;
-    switch (number) {
-    case kRpnMsb: parameter.rpn = (parameter.rpn & 0x7F) | value << 7; break;
-    case kRpnLsb: parameter.rpn = (parameter.rpn & 0x3F80) | value; break;
-    case kNrpnMsb: parameter.nrpn = (parameter.nrpn & 0x7F) | value << 7; break;
-    case kNrpnLsb: parameter.nrpn = (parameter.nrpn & 0x3F80) | value; break;
-    case kDataEntryMsb:
-    case kDataEntryLsb:
-        parameter.data = number == kDataEntryMsb ? (parameter.data & 0x7F) | value << 7
-                                                 : (parameter.data & 0x3F80) | value;
-        if (parameter.rpn != kNoParameter) {
-            const uint32_t message = 0x10u | uint32_t(channel) | uint32_t(parameter.rpn & 0x7F) << 8
-                                     | uint32_t(parameter.data) << 16;
+    if (selection.follow(number, value, event.tick)) {
+        if (selection.rpn != ParameterSelection::kNone) {
+            const uint32_t message = 0x10u | uint32_t(channel) | uint32_t(selection.rpn & 0x7F) << 8
+                                     | uint32_t(selection.data) << 16;
             addChaseEntry(entries, message, event.tick, track);
         }
         return;
-    default:
-        if (number < kFirstUnchasedController)
-            addChaseEntry(entries, controlChange(channel, number, value), event.tick, track);
-        return;
     }
-    // A new selection.
-    if (number == kRpnMsb || number == kRpnLsb)
-        parameter.nrpn = kNoParameter;
-    else
-        parameter.rpn = kNoParameter;
-    parameter.data = 0;
+    if (number < kFirstUnchasedController)
+        addChaseEntry(entries, controlChange(channel, number, value), event.tick, track);
+}
+
+// After the chase the device addresses the last RPN it was sent; data
+// entries that the image carries without their selection need the one the
+// image made before the target, or none (127/127). A channel whose image
+// never selected a parameter is left alone.
+void sendSelection(IMidiOut& port, int channel, const ParameterSelection& selection)
+{
+    if (selection.tick < 0)
+        return;
+    const bool nrpn = selection.nrpn != ParameterSelection::kNone;
+    const int number = nrpn ? selection.nrpn : selection.rpn;
+    port.sendShort(controlChange(channel, nrpn ? kNrpnMsb : kRpnMsb, number >> 7));
+    port.sendShort(controlChange(channel, nrpn ? kNrpnLsb : kRpnLsb, number & 0x7F));
 }
 
 } // namespace
 
-// Step 4c: one track's part of its group's chase state, read up to its target.
-void CSongDoc::chaseTrack(size_t index, bool autoProps)
+// Step 4c: one track's part of its group's chase state, read up to just
+// before its target: the target tick's own events are play-out's to send,
+// whatever their kind. The track's selection on the channel joins the
+// group's when it was made later.
+void CSongDoc::chaseTrack(size_t index, int channel)
 {
     PlayOutState& play = playOutState();
     CTrack& track = *tracks[index];
@@ -303,7 +300,7 @@ void CSongDoc::chaseTrack(size_t index, bool autoProps)
         return;
     const size_t wanted = size_t(target / (kSeekQuarters * std::max<int32_t>(timeBase, 1)));
     const size_t seek = std::min(wanted, track.seekPoints.size() - 1);
-    const int32_t last = autoProps ? target : target - 1;
+    const int32_t last = target - 1;
     const uint32_t tag = uint32_t(index & 0xFF) << 24;
     const SeekPoint& point = track.seekPoints[seek];
     for (size_t k = 0; k < point.chaseMessages.size() && k < point.chaseTicks.size(); ++k) {
@@ -314,7 +311,7 @@ void CSongDoc::chaseTrack(size_t index, bool autoProps)
         for (uint32_t note : point.soundingNotes)
             play.notes.push_back((note & 0xFFFFFFu) | tag);
     }
-    ParameterState parameter;
+    ChannelSelections selections = point.selections;
     RawEvent event;
     while (track.nextTick <= last && track.ReadNextEvent(event)) {
         const uint32_t message =
@@ -327,13 +324,18 @@ void CSongDoc::chaseTrack(size_t index, bool autoProps)
             else
                 removeNote(play.notes, (message & 0xFFFFu) | tag);
             break;
-        case 0xB0: chaseController(play.entries, parameter, event, int32_t(index)); break;
+        case 0xB0:
+            chaseController(play.entries, selections[event.kind & 15], event, int32_t(index));
+            break;
         case 0xC0:
         case 0xD0:
         case 0xE0: addChaseEntry(play.entries, message, event.tick, int32_t(index)); break;
         default: break;
         }
     }
+    const ParameterSelection& selection = selections[size_t(channel & 15)];
+    if (selection.tick >= play.selection.tick)
+        play.selection = selection;
     UpdateCursorTime(track);
 }
 

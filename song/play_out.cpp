@@ -18,6 +18,15 @@ namespace {
 constexpr uint8_t kVolume = 7;
 constexpr uint8_t kClipMetaType = 7;
 
+// Strictly earlier: by tick between tracks that share an offset, so that
+// rounding in their times cannot split a tick; otherwise by due time.
+bool dueBefore(const CTrack& a, const CTrack& b)
+{
+    if (a.timeOffsetUs == b.timeOffsetUs)
+        return a.nextTick < b.nextTick;
+    return a.nextTime + a.timeOffsetUs < b.nextTime + b.timeOffsetUs;
+}
+
 // The fader view drags this kind (and controller) on the track's port.
 bool draggedByFader(const std::optional<FaderDrag>& drag, int portIndex, uint8_t kind,
                     uint8_t controller)
@@ -38,18 +47,36 @@ void CSongDoc::PlayEventsUpTo()
             engine.SetMasterVolume(fader);
         retryPendingClipWork();
         const double now = engine.realTime();
-        for (size_t i = tracks.size() >= 2 ? tracks.size() - 2 : 0; i >= 1; --i) {
+        RawEvent event;
+        for (size_t i = nextDueTrack(now); i != 0; i = nextDueTrack(now)) {
             CTrack& track = *tracks[i];
-            RawEvent event;
-            while (now - track.timeOffsetUs >= track.nextTime && track.ReadNextEvent(event)) {
-                UpdateCursorTime(track);
-                if (track.playEnabled != 0)
-                    playEvent(track, i, event);
+            if (!track.ReadNextEvent(event)) {
+                track.endReader();
+                continue;
             }
+            UpdateCursorTime(track);
+            if (track.playEnabled != 0)
+                playEvent(track, i, event);
         }
     } catch (...) {
         // Nothing may leave the timer thread.
     }
+}
+
+// The user track whose next event is due first, 0 when none is due. The
+// tracks merge as in the file: at one time the lower track goes first, so a
+// set-up on the first track comes before a later track's note.
+size_t CSongDoc::nextDueTrack(double now) const
+{
+    size_t first = 0;
+    for (size_t i = 1; i + 1 < tracks.size(); ++i) {
+        const CTrack& track = *tracks[i];
+        if (track.nextTick == kEndTick || now - track.timeOffsetUs < track.nextTime)
+            continue;
+        if (first == 0 || dueBefore(track, *tracks[first]))
+            first = i;
+    }
+    return first;
 }
 
 void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)

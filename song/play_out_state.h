@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "song/seek_point.h"
+
 namespace rz {
 
 // One entry of a port channel's chase state: the last message of its kind
@@ -45,6 +47,7 @@ struct PlayOutState {
     std::vector<uint32_t> held;    // the port's held notes, copied
     std::vector<size_t> group;     // the tracks chased together
     std::vector<int32_t> targets;  // each track's target tick, by index
+    ParameterSelection selection;  // the chased group's, at its target
     std::vector<uint8_t> sysex;    // F0 and a stored block
     std::vector<PendingClipStart> pendingClips;
     bool audioListsPending = false;

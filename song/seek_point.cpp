@@ -2,6 +2,36 @@
 
 namespace rz {
 
+namespace {
+
+constexpr int kDataEntryMsb = 6;
+constexpr int kDataEntryLsb = 38;
+constexpr int kNrpnLsb = 98;
+constexpr int kNrpnMsb = 99;
+constexpr int kRpnLsb = 100;
+constexpr int kRpnMsb = 101;
+
+int withMsb(int number, int value) { return (number & 0x7F) | (value & 0x7F) << 7; }
+int withLsb(int number, int value) { return (number & 0x3F80) | (value & 0x7F); }
+
+} // namespace
+
+bool ParameterSelection::follow(int controller, int value, int32_t at)
+{
+    switch (controller) {
+    case kDataEntryMsb: data = withMsb(data, value); return true;
+    case kDataEntryLsb: data = withLsb(data, value); return true;
+    case kRpnMsb: rpn = withMsb(rpn, value); nrpn = kNone; break;
+    case kRpnLsb: rpn = withLsb(rpn, value); nrpn = kNone; break;
+    case kNrpnMsb: nrpn = withMsb(nrpn, value); rpn = kNone; break;
+    case kNrpnLsb: nrpn = withLsb(nrpn, value); rpn = kNone; break;
+    default: return false;
+    }
+    data = 0;
+    tick = at;
+    return false;
+}
+
 bool SetKeyedValue(uint32_t message, uint32_t mask, int32_t tick, std::vector<uint32_t>& messages,
                    std::vector<int32_t>& ticks)
 {

@@ -1,10 +1,30 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace rz {
+
+// The RPN or NRPN that a channel's data entries address, as the controllers
+// sent so far leave it. Selecting one deselects the other; 16383 (the null
+// parameter 127/127) is none.
+struct ParameterSelection {
+    static constexpr int kNone = 16383;
+
+    int rpn = kNone;
+    int nrpn = kNone;
+    int data = 0;       // the data entry value, 14 bits
+    int32_t tick = -1;  // when the selection last changed; -1 never
+
+    // Follows a selection (CC 98-101) or data entry (CC 6, 38) controller;
+    // other controllers change nothing. True for a data entry.
+    bool follow(int controller, int value, int32_t at);
+};
+
+// One selection per MIDI channel.
+using ChannelSelections = std::array<ParameterSelection, 16>;
 
 // Where play-out can resume inside a track's play image: the cursor state at
 // the start of a 16-quarter-note stretch and what must be chased there.
@@ -20,6 +40,9 @@ struct SeekPoint {
     // and pitch bend before the stretch, with their ticks.
     std::vector<int32_t> chaseTicks;
     std::vector<uint32_t> chaseMessages;
+    // The image writes a selection only when it changes, so a data entry in
+    // the stretch may rely on one made before it.
+    ChannelSelections selections{};
 };
 
 // Keeps one entry per key in a chase list: the key is the message's bits under

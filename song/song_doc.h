@@ -268,10 +268,11 @@ private:
     void positionTrack(size_t index, int32_t tick, double time);
     void chaseTracks(bool starting);
     void chaseGroup(size_t first, bool starting);
-    void chaseTrack(size_t index, bool autoProps);
+    void chaseTrack(size_t index, int channel);
     void sendChaseState(IMidiOut& port, int channel, bool starting);
     void sendHeldNotes(IMidiOut& port, int channel);
     void sendSyncPosition(int32_t tick, double time);
+    size_t nextDueTrack(double now) const;
     void playEvent(CTrack& track, size_t index, const RawEvent& event);
     void startClipsAt(size_t trackIndex, int32_t tick);
     void startClipsLocked(CTrack& track, int32_t tick);

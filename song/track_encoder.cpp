@@ -110,7 +110,7 @@ public:
           m_forceChannel(interval >= 0 && track.type != kMetaTrack),
           m_patchPoints(interval >= 0 && track.type != kMetaTrack && hasSettingsToWrite(track)),
           m_writer{track.playImage, m_chaseMessages, m_chaseTicks, m_runningStatus,
-                   m_selectedParameter}
+                   m_selectedParameter, &m_selections}
     {
     }
 
@@ -149,6 +149,7 @@ private:
     uint32_t m_selectedParameter = kNoSelectedParameter;
     std::vector<uint32_t> m_chaseMessages;
     std::vector<int32_t> m_chaseTicks;
+    ChannelSelections m_selections;
     ImageWriter m_writer;
 
     std::vector<PendingOff> m_pending; // a heap under endsLater
@@ -277,6 +278,7 @@ void ChunkEncoder::addSeekPoint(int32_t tick)
     }
     point.chaseMessages = m_chaseMessages;
     point.chaseTicks = m_chaseTicks;
+    point.selections = m_selections;
     m_track.seekPoints.push_back(std::move(point));
 }
 
@@ -338,7 +340,7 @@ void ChunkEncoder::writeChannelEvent(const CMidiEvent& event, int32_t tick)
         m_writer.rpn(channel, data1, (message >> 16) & 0x3FFF, tick);
         break;
     case 0x20:
-        m_writer.nrpn(channel, (message >> 8) & 0x3FFF, event.value2);
+        m_writer.nrpn(channel, (message >> 8) & 0x3FFF, event.value2, tick);
         break;
     case 0xB0:
         m_writer.controller(channel, data1, data2, tick);

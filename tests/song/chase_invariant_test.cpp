@@ -8,7 +8,11 @@ namespace {
 
 TEST(ChaseInvariant, LocateEqualsPlayingFromTheStart)
 {
-    const auto makePort = [] { return std::make_unique<FakeMidiOut>(); };
+    const auto makePort = [] {
+        auto port = std::make_unique<FakeMidiOut>();
+        const FakeMidiOut* device = port.get();
+        return test::PortUnderTest{std::move(port), [device] { return device->wire; }};
+    };
     for (const test::ChaseSong& song : test::chaseSongs(RZ_FIXTURE_DIR))
         test::expectChaseInvariant(song, makePort);
 }

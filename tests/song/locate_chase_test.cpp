@@ -20,7 +20,7 @@ TEST(LocateChase, CachedValuesAreNotResentButBendAndRpnsAre)
 {
     PlayTestSong t;
     t.addTrack({controller(0, 10, 30), controller(0, 11, 90), test::channelEvent(0, 0xE0, 0, 80),
-                test::rpn(0, 1, 8192)});
+                test::rpn(0, 1, 8192), note(1000, 60, 90, 10)});
     t.build();
     t.port.channels[0].controllers[10] = 30;
     t.port.channels[0].pitchBend = 80 * 128;

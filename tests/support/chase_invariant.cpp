@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
 #include <sstream>
+#include <string_view>
 
 #include "song/play_images.h"
 #include "song/smf_reader.h"
@@ -126,12 +130,96 @@ void transposedTrack(CSongDoc& song)
         track.InsertEventSorted(event);
 }
 
-std::unique_ptr<CSongDoc> formatZeroFile(SongFixture& fixture, const std::filesystem::path& file)
+// The image writes RPN 0's selection once: the later values are data
+// entries that rely on it, one of them right after a seek point.
+void rpnDataAfterSeekPoint(CSongDoc& song)
+{
+    const int32_t b = kSeekQuarters * song.timeBase;
+    CTrack& track = addUserTrack(song);
+    track.channel = 4;
+    for (const CMidiEvent& event :
+         {rpn(0, 0, 2 * 128, 4), note(0, 60, 90, 100, 4), rpn(b, 0, 7 * 128, 4),
+          rpn(b + 10, 0, 12 * 128, 4), note(b + 10, 62, 90, 100, 4), rpn(2 * b + 1, 0, 3 * 128, 4),
+          note(3 * b, 64, 90, 100, 4)})
+        track.InsertEventSorted(event);
+}
+
+// An RPN setting chased after an NRPN selection: data entries for the NRPN
+// follow without their selection.
+void nrpnAfterRpn(CSongDoc& song)
+{
+    const int32_t b = kSeekQuarters * song.timeBase;
+    CTrack& track = addUserTrack(song);
+    track.channel = 5;
+    track.patch = 1;
+    track.rpnValues[0] = 2 * 128; // pitch-bend range
+    for (const CMidiEvent& event :
+         {nrpn(10, 0x0105, 70 * 128, 5), note(20, 60, 90, 100, 5), nrpn(b - 1, 0x0105, 71 * 128, 5),
+          nrpn(b + 20, 0x0105, 72 * 128, 5), note(b + 20, 62, 90, 100, 5),
+          rpn(2 * b, 1, 8192, 5), nrpn(2 * b + 30, 0x0105, 0x8001, 5), note(3 * b, 64, 90, 100, 5)})
+        track.InsertEventSorted(event);
+}
+
+// Events of every kind the chase does not keep, at seek boundaries and
+// their neighbours.
+void targetTickEvents(CSongDoc& song)
+{
+    const int32_t b = kSeekQuarters * song.timeBase;
+    CTrack& track = addUserTrack(song);
+    track.channel = 6;
+    for (int32_t at : {b - 1, b, b + 1, 2 * b}) {
+        for (const CMidiEvent& event :
+             {sysex(at, {0x7D, 0x01, 0x02, 0xF7}), channelEvent(at, 0xA6, 60, 30),
+              controller(at, 121, 0, 6), controller(at, 126, 1, 6), controller(at, 122, 0, 6),
+              nrpn(at, 0x0203, 40 * 128, 6), rpn(at, 3, 64 * 128, 6), rpn(at, 0, 5 * 128, 6),
+              controller(at, 11, uint8_t(at % 128), 6), note(at, 60, 80, 10, 6)})
+            track.InsertEventSorted(event);
+    }
+}
+
+// Two tracks on one channel setting the same things at the same ticks.
+void sameTickTracks(CSongDoc& song)
+{
+    const int32_t b = kSeekQuarters * song.timeBase;
+    CTrack& first = addUserTrack(song);
+    first.channel = 7;
+    CTrack& second = addUserTrack(song);
+    second.channel = 7;
+    for (int32_t at : {int32_t(0), b - 1, b, b + 1}) {
+        for (const CMidiEvent& event :
+             {program(at, 3, -1, 7), controller(at, 7, 90, 7), channelEvent(at, 0xE7, 0, 20),
+              rpn(at, 0, 4 * 128, 7), note(at, 60, 90, 50, 7)})
+            first.InsertEventSorted(event);
+        for (const CMidiEvent& event :
+             {program(at, 9, -1, 7), controller(at, 7, 40, 7), channelEvent(at, 0xE7, 0, 90),
+              rpn(at, 0, 9 * 128, 7), note(at, 64, 90, 50, 7)})
+            second.InsertEventSorted(event);
+    }
+}
+
+// The time base a file's header gives (ticks per quarter, or frames per
+// second times ticks per frame); 0 without a header.
+int headerTimeBase(const std::vector<uint8_t>& bytes)
+{
+    constexpr std::string_view kHeader = "MThd";
+    const auto at = std::search(bytes.begin(), bytes.end(), kHeader.begin(), kHeader.end());
+    if (bytes.end() - at < 14)
+        return 0;
+    const uint8_t high = at[12];
+    const uint8_t low = at[13];
+    if (high & 0x80)
+        return -int(int8_t(high)) * low;
+    return high << 8 | low;
+}
+
+std::unique_ptr<CSongDoc> songFile(SongFixture& fixture, const std::filesystem::path& file)
 {
     fixture.profile.writeInt("OpenOptions", "WarnFormat", 2);
     std::ifstream in(file, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                      std::istreambuf_iterator<char>());
+    if (headerTimeBase(bytes) % 3 != 0)
+        fixture.prompt.expectMessage("time base");
     auto song = std::make_unique<CSongDoc>(fixture.context());
     std::string reason;
     EXPECT_FALSE(bytes.empty()) << file;
@@ -139,8 +227,59 @@ std::unique_ptr<CSongDoc> formatZeroFile(SongFixture& fixture, const std::filesy
     return song;
 }
 
-// The port's state as text, one line per value, for a readable diff.
-std::vector<std::string> portState(IMidiOut& port, bool withNotesAndPedal)
+// What a device makes of the wire, as text: per channel the selected
+// parameter and the values of RPN 0, 1, 2 and 5. A selection stays until
+// another is made; data entries change the selected RPN.
+std::vector<std::string> deviceParameters(const std::vector<uint32_t>& wire)
+{
+    constexpr int kNone = 16383;
+    struct Channel {
+        int rpn = kNone;
+        int nrpn = kNone;
+        std::map<int, int> values;
+    };
+    std::array<Channel, 16> channels;
+    for (uint32_t message : wire) {
+        if ((message & 0xF0) != 0xB0)
+            continue;
+        Channel& channel = channels[message & 15];
+        const int number = int(message >> 8) & 0x7F;
+        const int value = int(message >> 16) & 0x7F;
+        switch (number) {
+        case 101: channel.rpn = (channel.rpn & 0x7F) | value << 7; channel.nrpn = kNone; break;
+        case 100: channel.rpn = (channel.rpn & 0x3F80) | value; channel.nrpn = kNone; break;
+        case 99: channel.nrpn = (channel.nrpn & 0x7F) | value << 7; channel.rpn = kNone; break;
+        case 98: channel.nrpn = (channel.nrpn & 0x3F80) | value; channel.rpn = kNone; break;
+        case 6:
+        case 38:
+            if (channel.rpn != kNone) {
+                int& entry = channel.values[channel.rpn];
+                entry = number == 6 ? (entry & 0x7F) | value << 7 : (entry & 0x3F80) | value;
+            }
+            break;
+        default: break;
+        }
+    }
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const Channel& channel = channels[i];
+        const std::string name = "ch" + std::to_string(i) + " device ";
+        if (channel.rpn != kNone)
+            lines.push_back(name + "selects rpn " + std::to_string(channel.rpn));
+        if (channel.nrpn != kNone)
+            lines.push_back(name + "selects nrpn " + std::to_string(channel.nrpn));
+        for (const auto& [rpn, value] : channel.values) {
+            if (rpn == 0 || rpn == 1 || rpn == 2 || rpn == 5)
+                lines.push_back(name + "rpn" + std::to_string(rpn) + " " + std::to_string(value));
+        }
+    }
+    return lines;
+}
+
+// The port's state as text, one line per value, for a readable diff; the
+// RPN values and the selection as the device has them.
+std::vector<std::string> portState(IMidiOut& port, const std::vector<uint32_t>& wire,
+                                   bool withNotesAndPedal)
 {
     std::vector<std::string> lines;
     auto add = [&](int channel, const std::string& what, int value) {
@@ -152,8 +291,6 @@ std::vector<std::string> portState(IMidiOut& port, bool withNotesAndPedal)
         add(channel, "bank", port.bank(channel));
         add(channel, "pressure", port.channelPressure(channel));
         add(channel, "bend", port.pitchBend(channel));
-        for (int rpn : {0, 1, 2, 5})
-            add(channel, "rpn" + std::to_string(rpn), port.rpnValue(channel, rpn));
         for (int c = 0; c < 96; ++c) {
             if (c == 6 || c == 38 || (c == 64 && !withNotesAndPedal))
                 continue;
@@ -166,6 +303,8 @@ std::vector<std::string> portState(IMidiOut& port, bool withNotesAndPedal)
         for (uint32_t note : notes)
             lines.push_back("note " + hex(note));
     }
+    const std::vector<std::string> device = deviceParameters(wire);
+    lines.insert(lines.end(), device.begin(), device.end());
     return lines;
 }
 
@@ -198,25 +337,40 @@ void playThrough(CSongDoc& song, FakeEngineLink& engine, int32_t last)
 
 struct Run {
     SongFixture fixture;
-    std::unique_ptr<IMidiOut> port;
+    PortUnderTest port;
     std::unique_ptr<LoggingMidiOut> logged;
     std::unique_ptr<CSongDoc> song;
 
     Run(const ChaseSong& chaseSong, const MidiOutFactory& makePort)
-        : port(makePort()), logged(std::make_unique<LoggingMidiOut>(*port))
+        : port(makePort()), logged(std::make_unique<LoggingMidiOut>(*port.port))
     {
         fixture.engine.outputMap = {0};
         fixture.engine.ports = {logged.get()};
         fixture.engine.logPortLookups = false;
         song = chaseSong.make(fixture);
     }
+
+    std::vector<std::string> state(bool withNotesAndPedal)
+    {
+        return portState(*logged, port.wire(), withNotesAndPedal);
+    }
 };
 
-std::vector<int32_t> testTicks(const CSongDoc& song)
+constexpr int kRandomTicks = 20;
+
+// The same ticks on every run: the seed comes from the song's name.
+std::vector<int32_t> testTicks(const CSongDoc& song, const std::string& name)
 {
     const int32_t b = kSeekQuarters * song.timeBase;
     const int32_t last = song.measureMap.empty() ? 0 : song.measureMap.back().start;
     std::vector<int32_t> ticks = {0, b - 1, b, b + 1, song.endTick / 2, last};
+    uint32_t seed = 2166136261u;
+    for (unsigned char c : name)
+        seed = (seed ^ c) * 16777619u;
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int32_t> anywhere(0, std::max(last, int32_t(0)));
+    for (int i = 0; i < kRandomTicks; ++i)
+        ticks.push_back(anywhere(random));
     std::sort(ticks.begin(), ticks.end());
     ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
     return ticks;
@@ -234,8 +388,8 @@ void checkAt(const ChaseSong& chaseSong, const MidiOutFactory& makePort, int32_t
     const int32_t target = std::clamp(tick, int32_t(0), last);
     reference.fixture.engine.state = TransportState::Playing;
     rewindAll(*reference.song);
-    playThrough(*reference.song, reference.fixture.engine, target);
-    const auto expected = portState(*reference.logged, starting);
+    playThrough(*reference.song, reference.fixture.engine, target - 1);
+    const auto expected = reference.state(starting);
     const size_t mark = reference.logged->sends.size();
     playThrough(*reference.song, reference.fixture.engine, kEndTick - 1);
     const std::vector<std::string> expectedAfter(reference.logged->sends.begin()
@@ -246,7 +400,7 @@ void checkAt(const ChaseSong& chaseSong, const MidiOutFactory& makePort, int32_t
     located.fixture.engine.state = starting ? TransportState::Starting : TransportState::Stopped;
     located.song->Locate(tick);
     EXPECT_EQ(located.song->position, target);
-    EXPECT_EQ(portState(*located.logged, starting), expected);
+    EXPECT_EQ(located.state(starting), expected);
     if (!starting)
         return;
     located.fixture.engine.state = TransportState::Playing;
@@ -262,15 +416,30 @@ std::vector<ChaseSong> chaseSongs(const std::filesystem::path& fixtureDir)
     auto built = [](const char* name, void (*fill)(CSongDoc&)) {
         return ChaseSong{name, [fill](SongFixture& fixture) { return songWithTracks(fixture, fill); }};
     };
-    const std::filesystem::path file = fixtureDir / "smf" / "format0_channels.mid";
-    return {
+    std::vector<ChaseSong> songs = {
         built("controls", controlsTrack),
         built("shared channel", sharedChannel),
-        ChaseSong{"format 0 file",
-                  [file](SongFixture& fixture) { return formatZeroFile(fixture, file); }},
         built("long notes", longNotes),
         built("transposed", transposedTrack),
+        built("RPN data after a seek point", rpnDataAfterSeekPoint),
+        built("NRPN data after an RPN setting", nrpnAfterRpn),
+        built("target tick events", targetTickEvents),
+        built("two tracks at one tick", sameTickTracks),
     };
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fixtureDir)) {
+        const std::string extension = entry.path().extension().string();
+        if (entry.is_regular_file() && (extension == ".mid" || extension == ".rmi"))
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_FALSE(files.empty()) << fixtureDir;
+    for (const std::filesystem::path& file : files) {
+        songs.push_back(ChaseSong{"file " + file.filename().string(), [file](SongFixture& fixture) {
+                                      return songFile(fixture, file);
+                                  }});
+    }
+    return songs;
 }
 
 void expectChaseInvariant(const ChaseSong& song, const MidiOutFactory& makePort)
@@ -280,7 +449,7 @@ void expectChaseInvariant(const ChaseSong& song, const MidiOutFactory& makePort)
     {
         Run probe(song, makePort);
         ASSERT_TRUE(probe.song != nullptr);
-        ticks = testTicks(*probe.song);
+        ticks = testTicks(*probe.song, song.name);
     }
     for (int32_t tick : ticks) {
         checkAt(song, makePort, tick, true);

@@ -15,8 +15,13 @@ struct SongFixture;
 
 namespace test {
 
-// Makes a fresh output port that has sent nothing.
-using MidiOutFactory = std::function<std::unique_ptr<IMidiOut>()>;
+// A fresh output port that has sent nothing, and what its device has been
+// sent so far: the short messages as status | data1 << 8 | data2 << 16.
+struct PortUnderTest {
+    std::unique_ptr<IMidiOut> port;
+    std::function<std::vector<uint32_t>()> wire;
+};
+using MidiOutFactory = std::function<PortUnderTest()>;
 
 // A song for the chase invariant: fills a song made on the fixture, whose
 // engine already maps port 0 to the port under test.
@@ -59,15 +64,19 @@ private:
 
 // The invariant's songs: a track with bank, program, controllers, bend, RPN 0
 // and pedal; two tracks sharing a channel with different patches and
-// volumes; the format 0 fixture file; long notes across seek points; a
-// transposed track.
+// volumes; long notes across seek points; a transposed track; RPN data after
+// a seek point without its selection; NRPN data entry after an RPN setting;
+// events of every kind at seek boundaries; two tracks at one tick; and every
+// song file among the fixtures (the reader's and the fuzz target's).
 std::vector<ChaseSong> chaseSongs(const std::filesystem::path& fixtureDir);
 
 // For each test tick t (0, a seek boundary and its neighbours, mid-song, the
-// last measure's start): Locate(t) from a reset port leaves the port as
-// playing from 0 up to t does, and playing on sends what the reference sends
-// after t. In the Stopped state the notes and the pedal are left out.
-// Reports through GoogleTest.
+// last measure's start, and 20 ticks drawn at random): Locate(t) from a reset
+// port leaves the port and its device as playing from 0 up to just before t
+// does, and playing on sends what the reference sends from t on. The RPN
+// values and the selected parameter are the device's, read from the wire (the
+// port's cache forgets a selection after each data entry). In the Stopped
+// state the notes and the pedal are left out. Reports through GoogleTest.
 void expectChaseInvariant(const ChaseSong& song, const MidiOutFactory& makePort);
 
 } // namespace test
