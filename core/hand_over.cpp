@@ -1,4 +1,4 @@
-#include "app/app_hand_over.h"
+#include "core/hand_over.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/app_layout_record.h"
+#include "core/layout_record.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "app/set_model.h"
+#include "set/set_model.h"
 
 #include "core/profile.h"
 #include "song/smf_reader.h"

@@ -88,6 +88,7 @@ public:
 
     // ISetLink.
     void UpdateTotals() override;
+    // Empty: no set pane shows captions or markers yet.
     void UpdateSongCaption(CSongDoc&) override {}
     void UpdateMarkers(CSongDoc&) override {}
     SetItemHandle FindAdjacentSong(bool previous) override;

@@ -1,4 +1,4 @@
-#include "app/accel_table.h"
+#include "ui/accel_table.h"
 
 namespace rz {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/command_target.h"
-#include "app/key_translation.h"
 #include "res/default_accel_map.h"
+#include "ui/command_target.h"
+#include "ui/key_translation.h"
 
 #include <cstdint>
 #include <optional>

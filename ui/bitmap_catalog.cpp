@@ -1,9 +1,9 @@
-#include "app/bitmap_catalog.h"
+#include "ui/bitmap_catalog.h"
 
-#include "app/color_ref.h"
-#include "app/frame_3d.h"
-#include "app/gui_thread.h"
-#include "app/tool_images.h"
+#include "ui/color_ref.h"
+#include "ui/frame_3d.h"
+#include "ui/gui_thread.h"
+#include "ui/tool_images.h"
 
 #include <QPainter>
 #include <QPainterPath>

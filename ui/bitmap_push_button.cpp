@@ -1,9 +1,9 @@
-#include "app/bitmap_push_button.h"
+#include "ui/bitmap_push_button.h"
 
-#include "app/color_ref.h"
-#include "app/gui_thread.h"
-#include "app/resource_cursors.h"
-#include "app/status_prompt.h"
+#include "ui/color_ref.h"
+#include "ui/gui_thread.h"
+#include "ui/resource_cursors.h"
+#include "ui/status_prompt.h"
 
 #include <QMouseEvent>
 #include <QPainter>

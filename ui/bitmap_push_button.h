@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/bitmap_catalog.h"
+#include "ui/bitmap_catalog.h"
 
 #include <QImage>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "app/color_ref.h"
+#include "ui/color_ref.h"
 
-#include "app/gui_thread.h"
+#include "ui/gui_thread.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "app/command_router.h"
+#include "ui/command_router.h"
 
-#include "app/gui_thread.h"
+#include "ui/gui_thread.h"
 
 namespace rz {
 

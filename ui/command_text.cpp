@@ -1,4 +1,4 @@
-#include "app/command_text.h"
+#include "ui/command_text.h"
 
 // Only here: res/command_strings.h and app/status_prompt.h both define the
 // idle prompt id, so no file may include the two.

@@ -1,8 +1,8 @@
-#include "app/cool_slider.h"
+#include "ui/cool_slider.h"
 
-#include "app/color_ref.h"
-#include "app/frame_3d.h"
-#include "app/gui_thread.h"
+#include "ui/color_ref.h"
+#include "ui/frame_3d.h"
+#include "ui/gui_thread.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "app/dlg_bars.h"
+#include "ui/dlg_bars.h"
 
-#include "app/gui_thread.h"
-#include "app/ui_updater.h"
+#include "ui/gui_thread.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "app/fader_ctrl.h"
+#include "ui/fader_ctrl.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/color_ref.h"
-#include "app/gui_thread.h"
 #include "core/muldiv.h"
-#include "app/resource_cursors.h"
-#include "app/status_prompt.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/color_ref.h"
+#include "ui/gui_thread.h"
+#include "ui/resource_cursors.h"
+#include "ui/status_prompt.h"
 
 #include <QMouseEvent>
 #include <QPainter>

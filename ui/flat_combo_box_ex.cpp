@@ -1,7 +1,7 @@
-#include "app/flat_combo_box_ex.h"
+#include "ui/flat_combo_box_ex.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/color_ref.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/color_ref.h"
 
 #include <QIcon>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/font_substitutions.h"
+#include "ui/font_substitutions.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "app/format_accel_key.h"
+#include "ui/format_accel_key.h"
 
-#include "app/accel_table.h"
-#include "app/key_translation.h"
+#include "ui/accel_table.h"
+#include "ui/key_translation.h"
 
 #include <array>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "app/frame_3d.h"
+#include "ui/frame_3d.h"
 
-#include "app/color_ref.h"
+#include "ui/color_ref.h"
 
 #include <QPainter>
 #include <QRect>

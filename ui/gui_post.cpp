@@ -1,6 +1,6 @@
-#include "app/gui_post.h"
+#include "ui/gui_post.h"
 
-#include "app/gui_thread.h"
+#include "ui/gui_thread.h"
 
 #include <QMetaObject>
 

@@ -1,9 +1,9 @@
-#include "app/hover_button.h"
+#include "ui/hover_button.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/gui_thread.h"
-#include "app/resource_cursors.h"
-#include "app/status_prompt.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/gui_thread.h"
+#include "ui/resource_cursors.h"
+#include "ui/status_prompt.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "app/in_place_edit.h"
+#include "ui/in_place_edit.h"
 
-#include "app/key_filter.h"
-#include "app/key_translation.h"
+#include "ui/key_filter.h"
+#include "ui/key_translation.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "app/key_filter.h"
+#include "ui/key_filter.h"
 
-#include "app/command_router.h"
+#include "ui/command_router.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/key_translation.h"
+#include "ui/key_translation.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

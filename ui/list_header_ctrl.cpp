@@ -1,4 +1,4 @@
-#include "app/list_header_ctrl.h"
+#include "ui/list_header_ctrl.h"
 
 #include <QMouseEvent>
 

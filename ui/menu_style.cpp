@@ -1,8 +1,8 @@
-#include "app/menu_style.h"
+#include "ui/menu_style.h"
 
-#include "app/color_ref.h"
-#include "app/font_substitutions.h"
-#include "app/frame_3d.h"
+#include "ui/color_ref.h"
+#include "ui/font_substitutions.h"
+#include "ui/frame_3d.h"
 
 #include <QApplication>
 #include <QPainter>

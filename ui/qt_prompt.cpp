@@ -1,8 +1,8 @@
-#include "app/qt_prompt.h"
+#include "ui/qt_prompt.h"
 
-#include "app/color_ref.h"
-#include "app/file_filter.h"
-#include "app/gui_thread.h"
+#include "ui/color_ref.h"
+#include "ui/file_filter.h"
+#include "ui/gui_thread.h"
 
 #include <QColorDialog>
 #include <QDir>

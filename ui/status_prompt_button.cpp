@@ -1,6 +1,6 @@
-#include "app/status_prompt_button.h"
+#include "ui/status_prompt_button.h"
 
-#include "app/status_prompt.h"
+#include "ui/status_prompt.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
-#include "app/tool_images.h"
+#include "ui/tool_images.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/color_ref.h"
-#include "app/font_substitutions.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/color_ref.h"
+#include "ui/font_substitutions.h"
 
 #include <QPainter>
 #include <QPainterPath>

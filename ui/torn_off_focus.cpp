@@ -1,6 +1,6 @@
-#include "app/torn_off_focus.h"
+#include "ui/torn_off_focus.h"
 
-#include "app/command_router.h"
+#include "ui/command_router.h"
 
 #include <QEvent>
 #include <QWidget>

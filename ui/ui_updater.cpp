@@ -1,7 +1,7 @@
-#include "app/ui_updater.h"
+#include "ui/ui_updater.h"
 
-#include "app/command_router.h"
-#include "app/gui_thread.h"
+#include "ui/command_router.h"
+#include "ui/gui_thread.h"
 
 #include <QAbstractButton>
 #include <QAction>

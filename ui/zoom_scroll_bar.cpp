@@ -1,13 +1,13 @@
-#include "app/zoom_scroll_bar.h"
+#include "ui/zoom_scroll_bar.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/bitmap_push_button.h"
-#include "app/color_ref.h"
-#include "app/frame_3d.h"
-#include "app/gui_thread.h"
 #include "core/muldiv.h"
-#include "app/resource_cursors.h"
-#include "app/status_prompt.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/color_ref.h"
+#include "ui/frame_3d.h"
+#include "ui/gui_thread.h"
+#include "ui/resource_cursors.h"
+#include "ui/status_prompt.h"
 
 #include <QMouseEvent>
 #include <QPainter>

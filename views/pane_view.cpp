@@ -1,6 +1,6 @@
-#include "app/pane_view.h"
+#include "views/pane_view.h"
 
-#include "app/gui_thread.h"
+#include "ui/gui_thread.h"
 
 #include <QPainter>
 

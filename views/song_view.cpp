@@ -1,4 +1,4 @@
-#include "app/song_view.h"
+#include "views/song_view.h"
 
 namespace rz {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/pane_view.h"
+#include "views/pane_view.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "app/view_factory.h"
+#include "views/view_factory.h"
 
-#include "app/song_view.h"
+#include "views/song_view.h"
 
 namespace rz {
 

@@ -1,4 +1,4 @@
-#include "app/bitmap_catalog.h"
+#include "ui/bitmap_catalog.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
-#include "app/color_ref.h"
-#include "app/cool_slider.h"
 #include "mouse_events.h"
+#include "ui/color_ref.h"
+#include "ui/cool_slider.h"
 
 #include <QImage>
 #include <QSignalSpy>

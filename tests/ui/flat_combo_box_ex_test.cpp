@@ -1,4 +1,4 @@
-#include "app/flat_combo_box_ex.h"
+#include "ui/flat_combo_box_ex.h"
 
 #include <gtest/gtest.h>
 

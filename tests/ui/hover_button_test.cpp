@@ -1,7 +1,7 @@
-#include "app/bitmap_catalog.h"
-#include "app/hover_button.h"
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/hover_button.h"
 
 #include <QSignalSpy>
 

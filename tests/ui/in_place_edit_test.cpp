@@ -1,7 +1,7 @@
-#include "app/command_router.h"
-#include "app/in_place_edit.h"
-#include "app/key_filter.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/in_place_edit.h"
+#include "ui/key_filter.h"
 
 #include <QApplication>
 #include <QFontDatabase>

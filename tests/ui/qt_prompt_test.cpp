@@ -1,5 +1,5 @@
-#include "app/file_filter.h"
-#include "app/qt_prompt.h"
+#include "ui/file_filter.h"
+#include "ui/qt_prompt.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

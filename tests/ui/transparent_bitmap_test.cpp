@@ -1,4 +1,4 @@
-#include "app/color_ref.h"
+#include "ui/color_ref.h"
 
 #include <QImage>
 #include <QPainter>

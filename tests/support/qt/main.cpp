@@ -1,6 +1,7 @@
-// The app tests' main: each run (CTest runs every case on its own) gets its
+// The Qt tests' main: each run (CTest runs every case on its own) gets its
 // own HOME and XDG folders before QApplication reads them, and the offscreen
-// platform with a fixed 1600x1000, 96 dpi screen unless the caller chose one.
+// platform with a fixed 1600x1000, 96 dpi screen whatever platform the
+// caller's environment names: the tests' pixel positions rely on that screen.
 
 #include <QApplication>
 
@@ -48,10 +49,8 @@ int main(int argc, char** argv)
     const std::filesystem::path runFolder = makeRunFolder();
     if (runFolder.empty())
         return 2;
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        const std::string platform = std::string("offscreen:configfile=") + RZ_APP_SCREENS_JSON;
-        setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
-    }
+    const std::string platform = std::string("offscreen:configfile=") + RZ_TEST_SCREENS_JSON;
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
     int status = 0;
     {
         QApplication app(argc, argv);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/status_prompt.h"
+#include "ui/status_prompt.h"
 
 #include <cstdint>
 #include <vector>
