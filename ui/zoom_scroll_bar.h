@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/command_ids.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QTimer>
@@ -48,10 +50,10 @@ public:
     // Arrow and zoom button commands.
     static constexpr uint32_t kArrow1Id = 4096;
     static constexpr uint32_t kArrow2Id = 4097;
-    static constexpr uint32_t kZoomOutTime = 61449;
-    static constexpr uint32_t kZoomInTime = 61450;
-    static constexpr uint32_t kZoomOutScale = 61451;
-    static constexpr uint32_t kZoomInScale = 61452;
+    static constexpr uint32_t kZoomOutTime = kIdZoomOutTime;
+    static constexpr uint32_t kZoomInTime = kIdZoomInTime;
+    static constexpr uint32_t kZoomOutScale = kIdZoomOutControllerScale;
+    static constexpr uint32_t kZoomInScale = kIdZoomInControllerScale;
 
     static constexpr int kButtonLength = 17; // pixels along the bar
     static constexpr int kMinThumb = 8;      // pixels

@@ -1,4 +1,5 @@
-#include "app/accel_table.h"
+#include "res/command_ids.h"
+#include "ui/accel_table.h"
 
 #include <gtest/gtest.h>
 
@@ -30,26 +31,26 @@ TEST(AccelTable, FindsTheRecordWithExactlyTheseModifiers)
         KeyStroke key;
         std::optional<CommandId> command;
     } cases[] = {
-        {{'R', kKeyCtrl}, 32840},
-        {{'R', 0}, 61493},
-        {{'R', kKeyShift}, 61494},
+        {{'R', kKeyCtrl}, kIdRecord},
+        {{'R', 0}, kIdMarkTracksForRecording},
+        {{'R', kKeyShift}, kIdCancelRecordingOnMarkedTracks},
         {{'R', kKeyCtrl | kKeyShift}, std::nullopt},
-        {{'S', kKeyCtrl}, 57603},
-        {{'S', kKeyCtrl | kKeyAlt}, 32817},
-        {{'S', kKeyAlt}, 61473},
+        {{'S', kKeyCtrl}, kIdFileSave},
+        {{'S', kKeyCtrl | kKeyAlt}, kIdSaveAll},
+        {{'S', kKeyAlt}, kIdMenuSetup},
         {{'S', 0}, 503},
-        {{'1', kKeyShift}, 61483},
-        {{'1', kKeyAlt}, 32842},
-        {{'1', kKeyCtrl}, 32832},
-        {{0x0D, kKeyAlt}, 32788},
-        {{0x0D, kKeyShift}, 61641},
-        {{0x1B, 0}, 32776},
-        {{0x1B, kKeyShift}, 61640},
-        {{0xBF, 0}, 32815},
-        {{0xDC, 0}, 32816},
-        {{0xDB, kKeyAlt}, 32980},
-        {{0x20, 0}, 32881},
-        {{0x72, 0}, 33037},
+        {{'1', kKeyShift}, kIdSkip1},
+        {{'1', kKeyAlt}, kIdViewTempoMap},
+        {{'1', kKeyCtrl}, kIdViewClipsAndCues},
+        {{0x0D, kKeyAlt}, kIdProperties},
+        {{0x0D, kKeyShift}, kIdPlayThrough},
+        {{0x1B, 0}, kIdStop},
+        {{0x1B, kKeyShift}, kIdRetake},
+        {{0xBF, 0}, kIdSolo},
+        {{0xDC, 0}, kIdUnsolo},
+        {{0xDB, kKeyAlt}, kIdVolumeDown},
+        {{0x20, 0}, kIdPlayStop},
+        {{0x72, 0}, kIdFindNext},
         {{'W', kKeyCtrl}, std::nullopt},
     };
     for (const auto& c : cases)

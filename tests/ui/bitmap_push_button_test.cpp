@@ -1,7 +1,8 @@
-#include "app/bitmap_catalog.h"
-#include "app/bitmap_push_button.h"
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
+#include "res/command_ids.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
 
 #include <QSignalSpy>
 
@@ -72,7 +73,7 @@ TEST_F(BitmapPushButtonFiring, RepeatPausesWhileThePointerIsOff)
 
 TEST_F(BitmapPushButtonFiring, PlainButtonFiresOnlyOnReleaseInside)
 {
-    BitmapPushButton* button = makeButton(32776, 0);
+    BitmapPushButton* button = makeButton(kIdStop, 0);
     mouse::hover(button, kInside);
     mouse::press(button, kInside);
     mouse::dragTo(button, kOutside);
@@ -89,7 +90,7 @@ TEST_F(BitmapPushButtonFiring, PlainButtonFiresOnlyOnReleaseInside)
 
 TEST_F(BitmapPushButtonFiring, LatchButtonFiresOnce)
 {
-    BitmapPushButton* button = makeButton(32840, BitmapPushButton::kLatch);
+    BitmapPushButton* button = makeButton(kIdRecord, BitmapPushButton::kLatch);
     mouse::click(button, kInside);
     mouse::click(button, kInside);
     EXPECT_EQ(fired(), 1);
@@ -113,10 +114,10 @@ TEST_F(BitmapPushButtonFiring, SystemCommandWordSendsItsHighWord)
 
 TEST_F(BitmapPushButtonFiring, NewIdsAndBitmapsChangeTheCommandNotTheSize)
 {
-    BitmapPushButton* button = makeButton(61450, 0, {0, 0}, bitmap_id::kZoomIn);
-    button->setDlgCtrlId(61461);
+    BitmapPushButton* button = makeButton(kIdZoomInTime, 0, {0, 0}, bitmap_id::kZoomIn);
+    button->setDlgCtrlId(kIdLargerHeaderFont);
     mouse::click(button, kInside);
-    button->setBitmap(bitmap_id::kPlayStop, 32881);
+    button->setBitmap(bitmap_id::kPlayStop, kIdPlayStop);
     EXPECT_EQ(button->size(), QSize(17, 17));
     mouse::click(button, kInside);
     ASSERT_EQ(fired(), 2);
@@ -157,7 +158,7 @@ TEST_F(BitmapPushButtonLook, TransparentButtonShowsTheParentThroughMagenta)
     palette.setColor(QPalette::Window, QColor(10, 200, 30));
     parent.setPalette(palette);
     BitmapPushButton* button =
-        makeButton(32776, BitmapPushButton::kTransparent, {20, 20}, bitmap_id::kClose);
+        makeButton(kIdStop, BitmapPushButton::kTransparent, {20, 20}, bitmap_id::kClose);
     const QImage shot = parent.grab().toImage();
     EXPECT_EQ(shot.pixelColor(20, 20), QColor(10, 200, 30)); // magenta corner
     EXPECT_NE(shot.pixelColor(22, 22), QColor(10, 200, 30)); // the face
@@ -170,8 +171,8 @@ using BitmapPushButtonHover = ButtonHarness;
 TEST_F(BitmapPushButtonHover, SecondButtonsPromptStaysAndLeavingBothShowsTheIdlePrompt)
 {
     for (const bool leaveFirst : {true, false}) {
-        BitmapPushButton* a = makeButton(32776, 0, {0, 0});
-        BitmapPushButton* b = makeButton(32881, 0, {17, 0});
+        BitmapPushButton* a = makeButton(kIdStop, 0, {0, 0});
+        BitmapPushButton* b = makeButton(kIdPlayStop, 0, {17, 0});
         mouse::hover(a, kInside);
         EXPECT_EQ(prompt.shown(), 32776u);
         if (leaveFirst)
@@ -192,8 +193,8 @@ TEST_F(BitmapPushButtonHover, SecondButtonsPromptStaysAndLeavingBothShowsTheIdle
 
 TEST_F(BitmapPushButtonHover, DisablingOrDestroyingAHoveredButtonReleasesTheCount)
 {
-    BitmapPushButton* a = makeButton(32776, 0, {0, 0});
-    BitmapPushButton* b = makeButton(32881, 0, {17, 0});
+    BitmapPushButton* a = makeButton(kIdStop, 0, {0, 0});
+    BitmapPushButton* b = makeButton(kIdPlayStop, 0, {17, 0});
     mouse::hover(a, kInside);
     mouse::hover(b, kInside);
     EXPECT_EQ(BitmapPushButton::hoverCount(), 2);
@@ -207,7 +208,7 @@ TEST_F(BitmapPushButtonHover, DisablingOrDestroyingAHoveredButtonReleasesTheCoun
 
 TEST_F(BitmapPushButtonHover, ReleaseInsideEndsTheHoverUntilTheNextMove)
 {
-    BitmapPushButton* button = makeButton(32776, 0);
+    BitmapPushButton* button = makeButton(kIdStop, 0);
     mouse::hover(button, kInside);
     mouse::click(button, kInside);
     EXPECT_EQ(BitmapPushButton::hoverCount(), 0);

@@ -1,8 +1,9 @@
-#include "app/command_router.h"
-#include "app/key_filter.h"
-#include "app/torn_off_focus.h"
-#include "app/ui_updater.h"
+#include "res/command_ids.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/key_filter.h"
+#include "ui/torn_off_focus.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QFocusEvent>
@@ -14,9 +15,9 @@
 namespace rz {
 namespace {
 
-constexpr CommandId kCopy = 57634;
-constexpr CommandId kCut = 57635;
-constexpr CommandId kRecord = 32840;
+constexpr CommandId kCopy = kIdEditCopy;
+constexpr CommandId kCut = kIdEditCut;
+constexpr CommandId kRecord = kIdRecord;
 
 class CommandRouting : public testing::Test {
 protected:
@@ -93,7 +94,7 @@ TEST_F(CommandRouting, CommandRouterFallsThroughADecliningViewToDocumentAndAppli
     EXPECT_TRUE(router.execute(kCut));
     EXPECT_EQ(log, (std::vector<std::string>{"view:57634", "document:57634", "view:57635",
                                              "document:57635", "application:57635"}));
-    EXPECT_FALSE(router.execute(57637)); // nobody handles Paste
+    EXPECT_FALSE(router.execute(kIdEditPaste)); // nobody handles Paste
 }
 
 TEST_F(CommandRouting, CommandRouterUpdateRules)
@@ -151,17 +152,17 @@ public:
     static std::span<const CommandRow<TransportTarget>> commandTable()
     {
         static const CommandRow<TransportTarget> rows[] = {
-            {61482, 61491, &TransportTarget::onSkip, nullptr},
-            {32775, 32776, &TransportTarget::onDecline, &TransportTarget::onUpdatePlay},
-            {32775, 32776, &TransportTarget::onPlay, nullptr},
-            {32840, 32840, nullptr, &TransportTarget::onUpdateRecord},
+            {kIdSkip0, kIdSkip9, &TransportTarget::onSkip, nullptr},
+            {kIdPlay, kIdStop, &TransportTarget::onDecline, &TransportTarget::onUpdatePlay},
+            {kIdPlay, kIdStop, &TransportTarget::onPlay, nullptr},
+            {kIdRecord, kIdRecord, nullptr, &TransportTarget::onUpdateRecord},
         };
         return rows;
     }
 
     bool onSkip(CommandId id)
     {
-        skip = int(id - 61482);
+        skip = int(id - kIdSkip0);
         return true;
     }
     bool onDecline(CommandId) { return false; }
@@ -170,7 +171,7 @@ public:
         played = id;
         return true;
     }
-    void onUpdatePlay(CommandId id, CmdUi& ui) { ui.checked = id == 32775; }
+    void onUpdatePlay(CommandId id, CmdUi& ui) { ui.checked = id == kIdPlay; }
     void onUpdateRecord(CommandId, CmdUi& ui) { ui.enabled = recordable; }
 
     int skip = -1;
@@ -184,18 +185,18 @@ TEST(CommandRouterTable, RowsCoverRangesAndDecliningRowsPassToTheNext)
     CommandRouter router;
     router.setApplication(&transport);
 
-    EXPECT_TRUE(router.execute(61489));
+    EXPECT_TRUE(router.execute(kIdSkip7));
     EXPECT_EQ(transport.skip, 7);
     EXPECT_FALSE(router.execute(61492));
 
-    EXPECT_TRUE(router.update(32775).checked);
-    EXPECT_TRUE(router.execute(32776));
+    EXPECT_TRUE(router.update(kIdPlay).checked);
+    EXPECT_TRUE(router.execute(kIdStop));
     EXPECT_EQ(transport.played, 32776u);
 
-    EXPECT_FALSE(router.update(32840).enabled); // update row without a handler
+    EXPECT_FALSE(router.update(kIdRecord).enabled); // update row without a handler
     transport.recordable = true;
-    EXPECT_TRUE(router.update(32840).enabled);
-    EXPECT_FALSE(router.execute(32840)); // enabled, but nobody handles it
+    EXPECT_TRUE(router.update(kIdRecord).enabled);
+    EXPECT_FALSE(router.execute(kIdRecord)); // enabled, but nobody handles it
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "res/command_ids.h"
 #include "res/command_strings.h"
 #include "res/default_accel_map.h"
 
@@ -33,9 +34,9 @@ TEST(CommandStrings, IdlePromptsAreTheLiteralTexts)
 
 TEST(CommandStrings, SplitPromptAndShortName)
 {
-    EXPECT_EQ(commandPrompt(61641), "Begin play; do not stop for cues");
-    EXPECT_EQ(commandShortName(61641), "Play through");
-    EXPECT_EQ(commandString(61467), "The File Menu\nMenu: File");
+    EXPECT_EQ(commandPrompt(kIdPlayThrough), "Begin play; do not stop for cues");
+    EXPECT_EQ(commandShortName(kIdPlayThrough), "Play through");
+    EXPECT_EQ(commandString(kIdMenuFile), "The File Menu\nMenu: File");
     EXPECT_EQ(commandString(12345), "");
     EXPECT_EQ(commandShortName(12345), "");
 }

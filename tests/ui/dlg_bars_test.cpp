@@ -1,5 +1,6 @@
-#include "app/dlg_bars.h"
+#include "res/command_ids.h"
 #include "scripted_target.h"
+#include "ui/dlg_bars.h"
 
 #include <QAction>
 #include <QDialog>
@@ -14,10 +15,10 @@ class DlgBars : public testing::Test {
 protected:
     DlgBars()
     {
-        dialogTarget.accepts(61478).accepts(61479).updates(61479, disabledUi());
+        dialogTarget.accepts(kIdSaveMap).accepts(kIdDeleteMap).updates(kIdDeleteMap, disabledUi());
         CmdUi checked;
         checked.checked = true;
-        dialogTarget.accepts(61480).updates(61480, checked);
+        dialogTarget.accepts(kIdImportMaps).updates(kIdImportMaps, checked);
     }
 
     std::vector<std::string> log;
@@ -28,10 +29,10 @@ protected:
 TEST_F(DlgBars, DlgToolBarAsksTheDialogsOwnTarget)
 {
     auto* bar = new DlgToolBar(dialogTarget, &dialog);
-    QAction* save = bar->addCommand(61478, QIcon(), "Save");
-    QAction* remove = bar->addCommand(61479, QIcon(), "Delete");
-    QAction* import = bar->addCommand(61480, QIcon(), "Import");
-    QAction* unknown = bar->addCommand(61481, QIcon(), "Export");
+    QAction* save = bar->addCommand(kIdSaveMap, QIcon(), "Save");
+    QAction* remove = bar->addCommand(kIdDeleteMap, QIcon(), "Delete");
+    QAction* import = bar->addCommand(kIdImportMaps, QIcon(), "Import");
+    QAction* unknown = bar->addCommand(kIdExportMaps, QIcon(), "Export");
     dialog.show();
     EXPECT_TRUE(save->isEnabled());
     EXPECT_FALSE(remove->isEnabled());
@@ -45,7 +46,7 @@ TEST_F(DlgBars, DlgToolBarAsksTheDialogsOwnTarget)
 TEST_F(DlgBars, DlgToolBarSkipsTheUpdateWhileHidden)
 {
     auto* bar = new DlgToolBar(dialogTarget, &dialog);
-    QAction* remove = bar->addCommand(61479, QIcon(), "Delete");
+    QAction* remove = bar->addCommand(kIdDeleteMap, QIcon(), "Delete");
     bar->updateNow();
     EXPECT_TRUE(remove->isEnabled());
 }
@@ -57,7 +58,7 @@ TEST_F(DlgBars, DlgStatusBarShowsEnabledPanesOnly)
     dialogTarget.accepts(59137).updates(59137, text);
     auto* bar = new DlgStatusBar(dialogTarget, &dialog);
     QLabel* position = bar->addPane(59137, "");
-    QLabel* off = bar->addPane(61479, "Deleting");
+    QLabel* off = bar->addPane(kIdDeleteMap, "Deleting");
     dialog.show();
     EXPECT_EQ(position->text(), "Bar 12");
     EXPECT_EQ(off->text(), "");

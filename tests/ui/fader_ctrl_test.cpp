@@ -1,7 +1,8 @@
-#include "app/bitmap_catalog.h"
-#include "app/fader_ctrl.h"
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
+#include "res/command_ids.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/fader_ctrl.h"
 
 #include <QSignalSpy>
 
@@ -23,9 +24,9 @@ protected:
     {
         fader = vertical ? new FaderCtrl(bitmap_id::kTempoFaderBackground,
                                          bitmap_id::kTempoFaderThumb, FaderCtrl::kVertical,
-                                         &parent, 32841)
+                                         &parent, kIdTempoAdjust)
                          : new FaderCtrl(bitmap_id::kVolumeFaderBackground,
-                                         bitmap_id::kVolumeFaderThumb, 0, &parent, 32844);
+                                         bitmap_id::kVolumeFaderThumb, 0, &parent, kIdVolumeAdjust);
         fader->resize(size.isValid() ? size : vertical ? QSize(15, 145) : QSize(145, 15));
         fader->show();
         parent.show();
@@ -183,7 +184,7 @@ TEST_F(FaderCtrlValue, HoverShowsItsPromptAndLeavingRestoresTheIdlePrompt)
     makeFader(false);
     mouse::hover(fader, QPoint(3, 3));
     mouse::hover(fader, QPoint(4, 3));
-    EXPECT_EQ(prompt.prompts, std::vector<uint32_t>{32844});
+    EXPECT_EQ(prompt.prompts, std::vector<uint32_t>{kIdVolumeAdjust});
     mouse::leave(fader);
     EXPECT_EQ(prompt.shown(), kIdlePromptId);
 }

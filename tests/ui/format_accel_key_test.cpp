@@ -1,4 +1,5 @@
-#include "app/format_accel_key.h"
+#include "res/command_ids.h"
+#include "ui/format_accel_key.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST(FormatAccelKey, ModifiersInOrderThenTheKeyName)
 TEST(FormatAccelKey, AppendsToTheGivenText)
 {
     std::string text = "&Open...\t";
-    FormatAccelKey({kVirt | kCtrl, 'O', 57601}, text);
+    FormatAccelKey({kVirt | kCtrl, 'O', kIdFileOpen}, text);
     EXPECT_EQ(text, "&Open...\tCtrl+O");
 }
 

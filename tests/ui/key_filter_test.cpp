@@ -1,6 +1,7 @@
-#include "app/command_router.h"
-#include "app/key_filter.h"
+#include "res/command_ids.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/key_filter.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -66,7 +67,7 @@ TEST_F(KeyFiltering, KeyFilterMatchesShiftOneDeliveredAsExclamationMark)
 
 TEST_F(KeyFiltering, KeyFilterEatsTheKeyOfADisabledCommand)
 {
-    app.updates(32840, disabledUi());
+    app.updates(kIdRecord, disabledUi());
     QTest::keyClick(&widget, Qt::Key_R, Qt::ControlModifier);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(spy.presses, 0);

@@ -1,4 +1,5 @@
-#include "app/status_prompt_button.h"
+#include "res/command_ids.h"
+#include "ui/status_prompt_button.h"
 
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
@@ -13,7 +14,7 @@ namespace {
 TEST(StatusPromptButton, FiresOnThePressAndOnlyThere)
 {
     QWidget parent;
-    StatusPromptButton button(32774, "Options", &parent);
+    StatusPromptButton button(kIdOptions, "Options", &parent);
     button.resize(80, 24);
     QSignalSpy fired(&button, &StatusPromptButton::command);
     mouse::press(&button, QPoint(10, 10));
@@ -33,11 +34,11 @@ TEST(StatusPromptButton, HoverShowsItsPromptOnceAndLeavingTheIdlePrompt)
 {
     RecordingStatusPrompt prompt;
     QWidget parent;
-    StatusPromptButton button(32876, "Ports", &parent);
+    StatusPromptButton button(kIdMidiPorts, "Ports", &parent);
     button.resize(80, 24);
     mouse::hover(&button, QPoint(5, 5));
     mouse::hover(&button, QPoint(6, 5));
-    EXPECT_EQ(prompt.prompts, (std::vector<uint32_t>{32876}));
+    EXPECT_EQ(prompt.prompts, (std::vector<uint32_t>{kIdMidiPorts}));
     mouse::leave(&button);
     EXPECT_EQ(prompt.shown(), kIdlePromptId);
 }

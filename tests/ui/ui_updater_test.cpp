@@ -1,6 +1,7 @@
-#include "app/command_router.h"
-#include "app/ui_updater.h"
+#include "res/command_ids.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,15 +31,15 @@ TEST_F(UiUpdating, UiUpdaterAppliesTheRoutersStateToActionsAndButtons)
     QWidget panel;
     auto* click = new QPushButton("Click", &panel);
     click->setCheckable(true);
-    updater.addAction(&save, 57603);
-    updater.addButton(click, 61499);
+    updater.addAction(&save, kIdFileSave);
+    updater.addButton(click, kIdClickOnOff);
     EXPECT_FALSE(save.isEnabled()); // no handler yet
     EXPECT_FALSE(click->isEnabled());
 
     CmdUi on;
     on.checked = true;
     on.text = "Click on";
-    app.accepts(57603).accepts(61499).updates(61499, on);
+    app.accepts(kIdFileSave).accepts(kIdClickOnOff).updates(kIdClickOnOff, on);
     updater.updateNow();
     EXPECT_TRUE(save.isEnabled());
     EXPECT_TRUE(click->isEnabled());
@@ -47,7 +48,7 @@ TEST_F(UiUpdating, UiUpdaterAppliesTheRoutersStateToActionsAndButtons)
 
     CmdUi hidden;
     hidden.visible = false;
-    app.updates(57603, hidden);
+    app.updates(kIdFileSave, hidden);
     updater.updateNow();
     EXPECT_FALSE(save.isVisible());
 }
@@ -57,18 +58,18 @@ TEST_F(UiUpdating, UiUpdaterRefreshesAfterEachCommandAndBeforeAMenuShows)
     QAction undo("Undo");
     QMenu menu;
     menu.addAction(&undo);
-    updater.addAction(&undo, 57643);
+    updater.addAction(&undo, kIdEditUndo);
     updater.watchMenu(&menu);
-    app.accepts(57643).accepts(1);
+    app.accepts(kIdEditUndo).accepts(1);
     CmdUi labelled;
     labelled.text = "&Undo Draw Note";
-    app.updates(57643, labelled);
+    app.updates(kIdEditUndo, labelled);
 
     router.execute(1); // any command run refreshes every item
     EXPECT_EQ(undo.text(), "&Undo Draw Note");
 
     labelled.text = "&Undo Drag Clips and Cues";
-    app.updates(57643, labelled);
+    app.updates(kIdEditUndo, labelled);
     emit menu.aboutToShow();
     EXPECT_EQ(undo.text(), "&Undo Drag Clips and Cues");
 }
@@ -76,9 +77,9 @@ TEST_F(UiUpdating, UiUpdaterRefreshesAfterEachCommandAndBeforeAMenuShows)
 TEST_F(UiUpdating, UiUpdaterIdleTimerRunsEvery100Ms)
 {
     QAction stop("Stop");
-    updater.addAction(&stop, 32776);
+    updater.addAction(&stop, kIdStop);
     ASSERT_FALSE(stop.isEnabled());
-    app.accepts(32776);
+    app.accepts(kIdStop);
     updater.start();
     QElapsedTimer waited;
     waited.start();

@@ -1,8 +1,9 @@
-#include "app/bitmap_push_button.h"
-#include "app/color_ref.h"
-#include "app/zoom_scroll_bar.h"
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
+#include "res/command_ids.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/color_ref.h"
+#include "ui/zoom_scroll_bar.h"
 
 #include <QApplication>
 #include <QImage>
@@ -354,9 +355,9 @@ TEST_F(ZoomScrollBarButtons, ZoomButtonsPostTheirCurrentIds)
         mouse::click(bar->zoomOutButton(), QPoint(8, 8));
         QApplication::processEvents();
     }
-    EXPECT_EQ(ids, (std::vector<uint32_t>{61450, 61449, 61452, 61451}));
+    EXPECT_EQ(ids, (std::vector<uint32_t>{kIdZoomInTime, kIdZoomOutTime, kIdZoomInControllerScale, kIdZoomOutControllerScale}));
 
-    bar->zoomInButton()->setDlgCtrlId(61461);
+    bar->zoomInButton()->setDlgCtrlId(kIdLargerHeaderFont);
     mouse::click(bar->zoomInButton(), QPoint(8, 8));
     QApplication::processEvents();
     EXPECT_EQ(ids.back(), 61461u);
