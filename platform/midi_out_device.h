@@ -31,6 +31,9 @@ public:
     virtual void close() = 0;
     // False once closed, and as soon as the device reports itself gone.
     virtual bool isOpen() const = 0;
+    // Why the last open failed, in the library's words; empty when it gave
+    // no reason.
+    virtual std::string openError() const { return {}; }
 
     // One complete short message (1 to 3 bytes, status first), to be played at
     // `stamp`. Does nothing on a closed device. Never waits.
