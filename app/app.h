@@ -1,20 +1,20 @@
 #pragma once
 
 #include "app/app_clipboard.h"
-#include "app/app_layout_record.h"
 #include "app/app_recent_list.h"
-#include "app/command_target.h"
 #include "app/frame_host.h"
-#include "app/song_view.h"
-#include "app/status_prompt.h"
-#include "app/view_factory.h"
 #include "core/color.h"
 #include "core/engine_host.h"
 #include "core/engine_set_link.h"
 #include "core/engine_views.h"
+#include "core/layout_record.h"
 #include "core/locks.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
+#include "ui/command_target.h"
+#include "ui/status_prompt.h"
+#include "views/song_view.h"
+#include "views/view_factory.h"
 
 #include <QObject>
 #include <QPointer>
@@ -173,6 +173,7 @@ public:
     // ISongHost.
     void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
+    // Empty: no view draws notes yet, so the duration field has nothing to follow.
     void UpdateNoteDuration() override {}
     void SetStatusText(std::string_view text) override;
     bool autoProps() const override { return m_autoProps; }
@@ -186,6 +187,7 @@ public:
     void activateEditorView(CSongDoc& song) override;
     void activateTrackView(CSongDoc& song) override;
     void showControllerView(CSongDoc& song, int kind, int controller) override;
+    // Empty: there is no event list view yet.
     void clearEventListSelection(CSongDoc&) override {}
     void repaintTransportPanel() override;
     void raiseTornOffWindows() override;
@@ -200,16 +202,20 @@ public:
     // IEngineHost.
     void transportChanged() override;
     void selectSetSong(int songNumber) override;
+    // Empty: external control does not reach the frame's commands yet.
     void OnExternalControl(const ExternalControl&) override {}
     void setFrameTimer(FrameTimer timer) override;
     void runCommand(uint32_t commandId) override;
     void DrawSpectrum(double beatPhase) override;
+    // Empty: no dialog learns MIDI messages yet.
     void LearnMidi(uint32_t, uint32_t) override {}
 
     // IEngineSetLink.
     CSongDoc* songOfItem(SetItemHandle item) const override;
+    // Empty: the set pane that counts down to the next song does not exist yet.
     void startCueTimer() override {}
     void setCurrentItem(SetItemHandle item) override;
+    // Empty: no set pane shows the songs' markers yet.
     void RefreshMarkerStates() override {}
     void UpdateTrackSynths() override;
 

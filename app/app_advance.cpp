@@ -5,9 +5,9 @@
 #include "app/app.h"
 
 #include "app/main_frame.h"
-#include "app/set_model.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "set/set_model.h"
 #include "song/auto_recover.h"
 #include "song/smf_reader.h"
 

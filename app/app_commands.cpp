@@ -4,24 +4,20 @@
 
 #include "app/app.h"
 
-#include "app/command_router.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/main_frame.h"
-#include "app/set_model.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "platform/send_file_by_mail.h"
+#include "res/command_ids.h"
+#include "set/set_model.h"
+#include "ui/command_router.h"
+#include "ui/fader_ctrl.h"
 
 #include <QApplication>
 
 namespace rz {
 namespace {
-
-constexpr CommandId kPaste = 57637;
-constexpr CommandId kLayoutSnapshot = 33044;
-constexpr CommandId kLayoutRestore = 33045;
-constexpr CommandId kLayoutClear = 33046;
 
 constexpr std::array<Color, ISongHost::kCueKinds> kDefaultCueColors = {
     0xF0F0F0, 0x0000D0, 0x00FFFF, 0x10A010, 0x808080,
@@ -29,9 +25,9 @@ constexpr std::array<Color, ISongHost::kCueKinds> kDefaultCueColors = {
 };
 
 constexpr CommandRow<App> kCommands[] = {
-    {57616, 57631, &App::onRecentSong, nullptr},
-    {kPaste, kPaste, &App::onPaste, &App::onUpdatePaste},
-    {kLayoutSnapshot, kLayoutClear, &App::onLayout, &App::onUpdateLayout},
+    {kIdRecentSet1, kIdRecentSong8, &App::onRecentSong, nullptr},
+    {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
+    {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
 };
 
 } // namespace
@@ -79,10 +75,10 @@ bool App::onLayout(CommandId id)
     CSongDoc* song = m_currentSong;
     if (!song)
         return false;
-    if (id == kLayoutSnapshot) {
+    if (id == kIdSnapshotLayout) {
         SnapshotLayout(song->layoutText);
         song->SetModifiedFlag(true);
-    } else if (id == kLayoutRestore) {
+    } else if (id == kIdRestoreLayout) {
         RestoreLayout(song->layoutText);
         m_set->updateSetViews();
         song->UpdateViews();
@@ -97,7 +93,7 @@ void App::onUpdateLayout(CommandId id, CmdUi& ui)
 {
     const bool stopped = m_engine->transportState() == TransportState::Stopped;
     ui.enabled = m_currentSong && stopped
-                 && (id == kLayoutSnapshot || !m_currentSong->layoutText.empty());
+                 && (id == kIdSnapshotLayout || !m_currentSong->layoutText.empty());
 }
 
 void App::LoadCueColors()

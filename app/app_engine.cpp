@@ -5,15 +5,9 @@
 
 #include "app/app.h"
 
-#include "app/command_router.h"
-#include "app/fader_ctrl.h"
-#include "app/gui_post.h"
-#include "app/gui_thread.h"
 #include "app/main_frame.h"
-#include "app/set_model.h"
-#include "app/ui_updater.h"
-#include "core/track_rows.h"
 #include "core/tempo_multiplier.h"
+#include "core/track_rows.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -21,7 +15,14 @@
 #include "engine/synth_db.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
+#include "res/command_ids.h"
+#include "set/set_model.h"
 #include "song/track_ports.h"
+#include "ui/command_router.h"
+#include "ui/fader_ctrl.h"
+#include "ui/gui_post.h"
+#include "ui/gui_thread.h"
+#include "ui/ui_updater.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -31,6 +32,9 @@
 
 namespace rz {
 namespace {
+
+// The engine names Play/Cue without knowing res/; both must mean one command.
+static_assert(kPlayCueCommand == kIdPlay);
 
 // The frame's periods for the timers the engine starts.
 int periodOf(FrameTimer timer)

@@ -3,17 +3,10 @@
 
 #include "app/app.h"
 
-#include "app/app_hand_over.h"
 #include "app/app_single_instance.h"
-#include "app/command_router.h"
-#include "app/gui_post.h"
-#include "app/key_filter.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
-#include "app/qt_prompt.h"
-#include "app/set_model.h"
 #include "app/song_doc_commands.h"
-#include "app/ui_updater.h"
+#include "core/hand_over.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
@@ -23,6 +16,13 @@
 #include "engine/synth_db_path.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
+#include "set/set_model.h"
+#include "ui/command_router.h"
+#include "ui/gui_post.h"
+#include "ui/key_filter.h"
+#include "ui/profile.h"
+#include "ui/qt_prompt.h"
+#include "ui/ui_updater.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,13 +5,14 @@
 
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
-#include "app/set_model.h"
-#include "app/ui_updater.h"
 #include "core/engine_link.h"
 #include "core/file_names.h"
 #include "core/profile.h"
-#include "song/smf_reader.h"
 #include "core/prompt.h"
+#include "res/command_ids.h"
+#include "set/set_model.h"
+#include "song/smf_reader.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QMenu>
@@ -22,8 +23,6 @@
 namespace rz {
 namespace {
 
-constexpr CommandId kFirstRecentSet = 57616;
-constexpr CommandId kFirstRecentSong = 57624;
 constexpr const char* kFileMenu = "&File";
 
 std::string lastFourLowered(const std::filesystem::path& path)
@@ -134,8 +133,8 @@ void App::rebuildRecentMenus()
         const RecentFileList& list;
         CommandId first;
     } kMenus[] = {
-        {kRecentSetsMenu, m_recentSets, kFirstRecentSet},
-        {kRecentSongsMenu, m_recentSongs, kFirstRecentSong},
+        {kRecentSetsMenu, m_recentSets, kIdRecentSet1},
+        {kRecentSongsMenu, m_recentSongs, kIdRecentSong1},
     };
     for (const auto& [title, list, first] : kMenus) {
         QMenu* menu = m_frame->menuBar()->subMenu(kFileMenu, title);
@@ -155,9 +154,9 @@ void App::rebuildRecentMenus()
 // A missing file is reported and leaves the list.
 bool App::onRecentSong(CommandId id)
 {
-    const bool sets = id < kFirstRecentSong;
+    const bool sets = id < kIdRecentSong1;
     RecentFileList& list = sets ? m_recentSets : m_recentSongs;
-    const size_t index = id - (sets ? kFirstRecentSet : kFirstRecentSong);
+    const size_t index = id - (sets ? kIdRecentSet1 : kIdRecentSong1);
     if (index >= list.entries().size())
         return true;
     const std::filesystem::path path = list.entries()[index];

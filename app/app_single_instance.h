@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_hand_over.h"
+#include "core/hand_over.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/accel_table.h"
+#include "ui/accel_table.h"
 
 #include <optional>
 

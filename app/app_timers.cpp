@@ -7,15 +7,15 @@
 #include "app/app_single_instance.h"
 #include "app/app_startup_accel.h"
 #include "app/flat_status_bar.h"
-#include "app/gui_thread.h"
-#include "app/key_filter.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
-#include "app/set_model.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/tempo_multiplier.h"
 #include "engine/sequencer.h"
+#include "set/set_model.h"
+#include "ui/gui_thread.h"
+#include "ui/key_filter.h"
 
 #include <QLocale>
 #include <QTime>

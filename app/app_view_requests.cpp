@@ -6,11 +6,11 @@
 
 #include "app/app.h"
 
-#include "app/command_router.h"
 #include "app/main_frame.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
 #include "song/song_doc.h"
+#include "ui/command_router.h"
+#include "views/pane_view.h"
 
 #include <QGuiApplication>
 #include <QScreen>

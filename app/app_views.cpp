@@ -6,11 +6,11 @@
 
 #include "app/app.h"
 
-#include "app/gui_thread.h"
 #include "app/main_frame.h"
-#include "app/set_model.h"
 #include "engine/sequencer.h"
-#include "app/command_router.h"
+#include "set/set_model.h"
+#include "ui/command_router.h"
+#include "ui/gui_thread.h"
 
 #include <QTimer>
 

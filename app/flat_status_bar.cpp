@@ -1,7 +1,7 @@
 #include "app/flat_status_bar.h"
 
-#include "app/font_substitutions.h"
-#include "app/gui_thread.h"
+#include "ui/font_substitutions.h"
+#include "ui/gui_thread.h"
 
 #include <QPainter>
 

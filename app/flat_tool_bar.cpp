@@ -1,14 +1,15 @@
 #include "app/flat_tool_bar.h"
 
-#include "app/color_ref.h"
-#include "app/command_router.h"
-#include "app/command_text.h"
-#include "app/flat_combo_box_ex.h"
-#include "app/font_substitutions.h"
-#include "app/frame_3d.h"
-#include "app/gui_thread.h"
-#include "app/status_prompt.h"
-#include "app/tool_images.h"
+#include "res/command_ids.h"
+#include "ui/color_ref.h"
+#include "ui/command_router.h"
+#include "ui/command_text.h"
+#include "ui/flat_combo_box_ex.h"
+#include "ui/font_substitutions.h"
+#include "ui/frame_3d.h"
+#include "ui/gui_thread.h"
+#include "ui/status_prompt.h"
+#include "ui/tool_images.h"
 
 #include <QAction>
 #include <QHelpEvent>
@@ -34,19 +35,19 @@ constexpr ToolBarItemData placeholder(CommandId id)
 }
 
 constexpr ToolBarItemData kItems[] = {
-    button(61498, 33), button(61497, 31), button(32811, 32), kSeparator,
-    button(57600, 17), button(57601, 18), button(57603, 30), button(32817, 19),
-    button(57607, 20), kSeparator,
-    button(57635, 21), button(57634, 22), button(57637, 23), button(57643, 24),
-    button(57644, 25), kSeparator,
-    button(503, 0), button(504, 1), kSeparator,
-    button(32974, 2), button(32975, 3), kSeparator,
-    button(106, 4), button(107, 5), button(108, 6), button(109, 7), button(110, 8),
-    button(111, 9), button(112, 10), button(113, 11), button(114, 12), kSeparator,
-    button(115, 13), button(116, 14), button(117, 15), kSeparator,
+    button(kIdEditMode, 33), button(kIdPerformanceMode, 31), button(kIdMidiReset, 32), kSeparator,
+    button(kIdFileNew, 17), button(kIdFileOpen, 18), button(kIdFileSave, 30), button(kIdSaveAll, 19),
+    button(kIdFilePrint, 20), kSeparator,
+    button(kIdEditCut, 21), button(kIdEditCopy, 22), button(kIdEditPaste, 23), button(kIdEditUndo, 24),
+    button(kIdEditRedo, 25), kSeparator,
+    button(kIdSelect, 0), button(kIdDraw, 1), kSeparator,
+    button(kIdDrawLines, 2), button(kIdDrawFreeHand, 3), kSeparator,
+    button(kIdTextChords, 4), button(kIdPedal, 5), button(kIdWedge, 6), button(kIdWholeNote, 7), button(kIdHalfNote, 8),
+    button(kIdQuarterNote, 9), button(kIdEighthNote, 10), button(kIdSixteenthNote, 11), button(kIdThirtySecondNote, 12), kSeparator,
+    button(kIdDotted, 13), button(kIdTriplet, 14), button(kIdAccidental, 15), kSeparator,
     placeholder(FlatToolBar::kDurationFieldId), kSeparator,
-    button(502, 16), placeholder(FlatToolBar::kGridBoxId), kSeparator,
-    button(61456, 26), button(61457, 27), button(61458, 28), button(61459, 29),
+    button(kIdGrid, 16), placeholder(FlatToolBar::kGridBoxId), kSeparator,
+    button(kIdBouncingBall, 26), button(kIdHighlightSyllables, 27), button(kIdHighlightLines, 28), button(kIdShowObjectGrid, 29),
 };
 static_assert(std::size(kItems) == 45);
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/command_target.h"
+#include "res/command_ids.h"
+#include "ui/command_target.h"
 
 #include <QWidget>
 
@@ -25,7 +26,7 @@ struct ToolBarItemData {
 };
 
 // The main window's tool bar: staff tools, file and edit commands, the
-// duration field (507) and the grid box (508), painted flat over the frame.
+// duration field and the grid box, painted flat over the frame.
 // Each button has its own action, whose enabled, checked and visible state
 // the transport panel's rules set; a click runs the command through the
 // router. Hovering shows the command's prompt. GUI thread.
@@ -33,10 +34,10 @@ class FlatToolBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr uint32_t kCtrlId = 61466;
-    static constexpr CommandId kDurationFieldId = 507;
-    static constexpr CommandId kGridBoxId = 508;
-    static constexpr CommandId kPerformanceModeId = 61497;
-    static constexpr CommandId kEditModeId = 61498;
+    static constexpr CommandId kDurationFieldId = kIdNoteDuration;
+    static constexpr CommandId kGridBoxId = kIdGridResolution;
+    static constexpr CommandId kPerformanceModeId = kIdPerformanceMode;
+    static constexpr CommandId kEditModeId = kIdEditMode;
     // Pixels.
     static constexpr int kButtonWidth = 23;
     static constexpr int kButtonHeight = 22;

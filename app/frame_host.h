@@ -1,12 +1,13 @@
 #pragma once
 
+#include "views/view_host.h"
+
 namespace rz {
 
-// What the main frame asks of the application object. GUI thread.
-class FrameHost {
+// What the main frame asks of the application object, beyond what its views
+// ask. GUI thread.
+class FrameHost : public ViewHost {
 public:
-    virtual ~FrameHost() = default;
-
     // Start-up has finished: window metrics may be written from now on.
     virtual bool startupComplete() const = 0;
     // Closing: no metrics are written while the window goes away.
@@ -14,8 +15,6 @@ public:
 
     // The main frame's numbered timer `id` fired.
     virtual void onFrameTimer(int id) = 0;
-    // Rebuilds the window title from the open set and song.
-    virtual void updateTitle() = 0;
 
     // The sequencer's Stop(0).
     virtual void stopSequencer() = 0;
@@ -33,11 +32,6 @@ public:
     // Saves the zoom options, closes every document, empties the work
     // folder and ends the program once control returns to the event loop.
     virtual void finishClose() = 0;
-
-    // One beat of the current song back or forward; false without a
-    // current song.
-    virtual bool stepBeatBack() = 0;
-    virtual bool stepBeatForward() = 0;
 };
 
 } // namespace rz

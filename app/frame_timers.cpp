@@ -1,6 +1,6 @@
 #include "app/frame_timers.h"
 
-#include "app/gui_thread.h"
+#include "ui/gui_thread.h"
 
 #include <QMetaObject>
 #include <QTimerEvent>

@@ -1,18 +1,19 @@
 #include "app/main_frame.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/bitmap_push_button.h"
-#include "app/command_router.h"
-#include "app/command_text.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
-#include "app/font_substitutions.h"
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
+#include "res/command_ids.h"
 #include "res/main_menu.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/command_router.h"
+#include "ui/command_text.h"
+#include "ui/fader_ctrl.h"
+#include "ui/font_substitutions.h"
+#include "views/pane_view.h"
 
 #include <QMenu>
 
@@ -32,19 +33,19 @@ struct PanelButtonRow {
 };
 
 constexpr PanelButtonRow kPanelButtons[] = {
-    {MainFrame::Button::TransposeUp, bitmap_id::kTransposeUp, 61495},
-    {MainFrame::Button::TransposeDown, bitmap_id::kTransposeDown, 61496},
-    {MainFrame::Button::Tempo100, bitmap_id::kTempo100, 32808},
-    {MainFrame::Button::Record, bitmap_id::kRecord, 32840},
-    {MainFrame::Button::Stop, bitmap_id::kStop, 32776},
-    {MainFrame::Button::PlayStop, bitmap_id::kPlayStop, 32881},
-    {MainFrame::Button::Pause, bitmap_id::kPause, 32806},
-    {MainFrame::Button::NextSong, bitmap_id::kNextSong, 32818},
-    {MainFrame::Button::PreviousSong, bitmap_id::kPreviousSong, 32819},
+    {MainFrame::Button::TransposeUp, bitmap_id::kTransposeUp, kIdTransposeUp},
+    {MainFrame::Button::TransposeDown, bitmap_id::kTransposeDown, kIdTransposeDown},
+    {MainFrame::Button::Tempo100, bitmap_id::kTempo100, kIdTempoNormal},
+    {MainFrame::Button::Record, bitmap_id::kRecord, kIdRecord},
+    {MainFrame::Button::Stop, bitmap_id::kStop, kIdStop},
+    {MainFrame::Button::PlayStop, bitmap_id::kPlayStop, kIdPlayStop},
+    {MainFrame::Button::Pause, bitmap_id::kPause, kIdPause},
+    {MainFrame::Button::NextSong, bitmap_id::kNextSong, kIdNextSong},
+    {MainFrame::Button::PreviousSong, bitmap_id::kPreviousSong, kIdPreviousSong},
 };
 
-constexpr CommandId kTempoFaderId = 32841;
-constexpr CommandId kVolumeFaderId = 32844;
+constexpr CommandId kTempoFaderId = kIdTempoAdjust;
+constexpr CommandId kVolumeFaderId = kIdVolumeAdjust;
 constexpr int32_t kDefaultVolume = 16383;
 
 constexpr CommandRow<MainFrame> kCommands[] = {

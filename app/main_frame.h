@@ -1,9 +1,10 @@
 #pragma once
 
-#include "app/command_target.h"
 #include "app/frame_timers.h"
 #include "app/main_frame_hit_test.h"
-#include "app/status_prompt.h"
+#include "res/command_ids.h"
+#include "ui/command_target.h"
+#include "ui/status_prompt.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -62,8 +63,8 @@ public:
     static constexpr int kStartTimerId = 99;
     static constexpr int kStartTimerMs = 100;
     static constexpr QSize kMinimumSize{640, 480};
-    static constexpr CommandId kFirstMenuCommand = 61467; // .. 61474: open menu id - 61467
-    static constexpr CommandId kLastMenuCommand = 61474;
+    static constexpr CommandId kFirstMenuCommand = kIdMenuFile; // opens menu id - kIdMenuFile
+    static constexpr CommandId kLastMenuCommand = kIdMenuHelp;
 
     enum class Button {
         Close, MaximizeRestore, Minimize,

@@ -4,10 +4,10 @@
 
 #include "app/main_frame.h"
 
-#include "app/fader_ctrl.h"
 #include "app/frame_host.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
+#include "ui/fader_ctrl.h"
+#include "views/pane_view.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -4,13 +4,13 @@
 
 #include "app/main_frame.h"
 
-#include "app/bitmap_push_button.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
 #include "core/profile.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/fader_ctrl.h"
 
 #include <QPainterPath>
 #include <QRegion>

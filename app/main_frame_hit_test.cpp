@@ -1,6 +1,6 @@
 #include "app/main_frame_hit_test.h"
 
-#include "app/resource_cursors.h"
+#include "ui/resource_cursors.h"
 
 namespace rz {
 

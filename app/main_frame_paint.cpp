@@ -4,9 +4,9 @@
 
 #include "app/main_frame.h"
 
-#include "app/color_ref.h"
-#include "app/font_substitutions.h"
-#include "app/gui_thread.h"
+#include "ui/color_ref.h"
+#include "ui/font_substitutions.h"
+#include "ui/gui_thread.h"
 
 #include <QLinearGradient>
 #include <QPainter>

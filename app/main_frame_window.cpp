@@ -4,16 +4,16 @@
 
 #include "app/main_frame.h"
 
-#include "app/bitmap_catalog.h"
-#include "app/bitmap_push_button.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
-#include "app/pane_view.h"
 #include "app/session_inhibitor.h"
 #include "core/profile.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/fader_ctrl.h"
+#include "views/pane_view.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

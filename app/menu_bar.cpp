@@ -1,13 +1,13 @@
 #include "app/menu_bar.h"
 
-#include "app/command_router.h"
 #include "app/flat_tool_bar.h"
-#include "app/format_accel_key.h"
-#include "app/key_filter.h"
-#include "app/menu_style.h"
-#include "app/status_prompt.h"
-#include "app/tool_images.h"
-#include "app/ui_updater.h"
+#include "ui/command_router.h"
+#include "ui/format_accel_key.h"
+#include "ui/key_filter.h"
+#include "ui/menu_style.h"
+#include "ui/status_prompt.h"
+#include "ui/tool_images.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/command_target.h"
 #include "res/default_accel_map.h"
 #include "res/main_menu.h"
+#include "ui/command_target.h"
 
 #include <QMenuBar>
 

@@ -7,9 +7,9 @@ namespace rz {
 namespace {
 
 constexpr CommandRow<SongDocCommands> kCommands[] = {
-    {kIdEditSelectTime, kIdEditSelectTime, &SongDocCommands::onSelectTime,
+    {kIdSelectTime, kIdSelectTime, &SongDocCommands::onSelectTime,
      &SongDocCommands::onUpdateSelectTime},
-    {kIdEditDelete, kIdEditDelete, &SongDocCommands::onCopyCutDelete,
+    {kIdDelete, kIdDelete, &SongDocCommands::onCopyCutDelete,
      &SongDocCommands::onUpdateCopyCutDelete},
     {kIdEditCopy, kIdEditCut, &SongDocCommands::onCopyCutDelete,
      &SongDocCommands::onUpdateCopyCutDelete},

@@ -1,18 +1,13 @@
 #pragma once
 
-#include "app/command_target.h"
+#include "res/command_ids.h"
+#include "ui/command_target.h"
 
 #include <span>
 
 namespace rz {
 
 class ISongHost;
-
-// Edit-menu ids the song document handles.
-inline constexpr CommandId kIdEditSelectTime = 32770;
-inline constexpr CommandId kIdEditDelete = 32787;
-inline constexpr CommandId kIdEditCopy = 57634;
-inline constexpr CommandId kIdEditCut = 57635;
 
 // The current song's commands: the command router's document target, in
 // place whether or not a view is active. Without a current song its commands

@@ -15,7 +15,7 @@ enum class FrameTimer : uint32_t {
 // Play/Cue, which step recording raises for every played note-on.
 inline constexpr uint32_t kPlayCueCommand = 32775;
 
-// What the MIDI input's external control tells the frame (message 0x469).
+// What the MIDI input's external control tells the frame.
 enum class ExternalControlKind : uint8_t {
     Press,     // a key-map entry matched
     Release,   // the held control was let go
@@ -42,12 +42,13 @@ class IEngineHost {
 public:
     virtual ~IEngineHost() = default;
 
-    // Message 0x46A: the transport changed; update the transport controls.
+    // The transport changed; update the transport controls.
     virtual void transportChanged() = 0;
-    // Message 0x468: a received song select; make that song of the set
+    // A received song select; make that song of the set
     // current (0 = the first, at most 127).
     virtual void selectSetSong(int songNumber) = 0;
-    // Message 0x469.
+    // A key-map entry matched, the held control was released, or the tempo
+    // follows a pitch bend.
     virtual void OnExternalControl(const ExternalControl& control) = 0;
     // Starts the frame's timer; its period is the frame's.
     virtual void setFrameTimer(FrameTimer timer) = 0;

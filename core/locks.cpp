@@ -105,13 +105,23 @@ bool ProgramMutex::tryLockFor(std::chrono::milliseconds wait)
     checkOrder(*this);
     const std::thread::id self = std::this_thread::get_id();
     std::unique_lock lock(m_state);
-    if (m_owner != self
-        && !m_released.wait_for(lock, wait, [this] { return m_depth == 0; }))
-        return false;
+    if (m_owner != self && m_depth != 0) {
+        ++m_waiting;
+        const bool released = m_released.wait_for(lock, wait, [this] { return m_depth == 0; });
+        --m_waiting;
+        if (!released)
+            return false;
+    }
     m_owner = self;
     ++m_depth;
     noteLocked(*this);
     return true;
+}
+
+uint32_t ProgramMutex::waiting() const
+{
+    const std::lock_guard lock(m_state);
+    return m_waiting;
 }
 
 // Never waits: a lock busy for a moment on another thread counts as taken.

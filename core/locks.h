@@ -46,6 +46,9 @@ public:
 
     // True when the calling thread holds this lock.
     bool heldByThisThread() const;
+    // Threads waiting for this lock at the moment: tests learn from it that
+    // a wait has begun.
+    uint32_t waiting() const;
     // Waits on this lock that timed out since the start of the program.
     uint64_t timeoutCount() const { return m_timeouts.count(); }
     TimeoutReporter& timeouts() { return m_timeouts; }
@@ -56,6 +59,7 @@ private:
     std::condition_variable m_released;
     std::thread::id m_owner;
     uint32_t m_depth = 0;
+    uint32_t m_waiting = 0;
     TimeoutReporter m_timeouts;
 };
 

@@ -69,10 +69,10 @@ public:
 class NoAudioEngines final : public IAudioEngines {
 public:
     uint32_t open(const AudioOptions& options) override { return options.sampleRate; }
-    void close() override {}
-    void setMasterGain(double) override {}
+    void close() override {}               // nothing was opened
+    void setMasterGain(double) override {} // no output to scale
     bool applyChannelSelection(std::string_view, std::string_view) override { return false; }
-    void clipTimeToSample(CAudioClip&, double) override {}
+    void clipTimeToSample(CAudioClip&, double) override {} // no clip is loaded
 };
 
 } // namespace rz

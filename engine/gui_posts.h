@@ -33,19 +33,19 @@ public:
 
     bool onGuiThread() const { return std::this_thread::get_id() == m_guiThread; }
 
-    // Message 0x46A.
+    // The transport changed.
     void transportChanged();
-    // Message 0x468 for song 0..127; false, sending nothing, for another
+    // A received song select for song 0..127; false, sending nothing, for another
     // number.
     bool selectSetSong(int songNumber);
-    // Message 0x469: a key-map entry matched the MIDI message.
+    // External control: a key-map entry matched the MIDI message.
     void externalControlPress(uint32_t entry, uint32_t message);
-    // Message 0x469: the held control was released.
+    // External control: the held control was released.
     void externalControlRelease();
-    // Message 0x469: tempo by pitch bend.
+    // External control: tempo by pitch bend.
     void tempoBend(uint32_t bendMessage);
     void setFrameTimer(FrameTimer timer);
-    // Command 32775, routed like a menu choice.
+    // The Play/Cue command (kPlayCueCommand), routed like a menu choice.
     void playCue();
     // False, sending nothing, for a multiplier of 0 or below, which the
     // tempo slider cannot show.

@@ -24,9 +24,9 @@ public:
     {
         return {std::nullopt, "no instrument host"};
     }
-    void unload() override {}
+    void unload() override {} // it never loads
     bool isLoaded() const override { return false; }
-    void queueShort(uint32_t) override {}
+    void queueShort(uint32_t) override {} // nothing to play it
 };
 
 // The loader of a program without an instrument host: every load fails.

@@ -86,7 +86,10 @@ bool COutPort::Open()
     m_openError.clear();
     if (m_device) {
         m_device->close();
-        return m_device->open();
+        if (m_device->open())
+            return true;
+        m_openError = m_device->openError();
+        return false;
     }
     if (!m_instrument)
         return false;

@@ -4,7 +4,7 @@
 #include "core/midi_out.h"
 #include "core/smpte_time.h"
 #include "engine/instrument.h"
-#include "engine/midi_out_device.h"
+#include "platform/midi_out_device.h"
 
 #include <array>
 #include <atomic>

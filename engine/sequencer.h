@@ -298,7 +298,7 @@ private:
     void openFirstInput(const SequencerPorts& ports);
     void loadKeyMap();
     void startIdleTimer();
-    void reportOpenFailure(const std::string& name);
+    void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
 
     // The idle beat.

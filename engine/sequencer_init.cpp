@@ -147,7 +147,7 @@ void CSequencer::openMappedOutputs(SequencerPorts& ports)
         tried[size_t(index)] = true;
         COutPort& port = *ports.outputs[size_t(index)];
         if (!port.isInstrument() && !port.Open())
-            reportOpenFailure(port.name());
+            reportOpenFailure(port.name(), port.openError());
     }
 }
 
@@ -197,7 +197,7 @@ void CSequencer::openFirstInput(const SequencerPorts& ports)
             continue;
         CMidiIn& input = *m_inputs[size_t(index)];
         if (!input.Open())
-            reportOpenFailure(input.name());
+            reportOpenFailure(input.name(), input.device().openError());
         return;
     }
 }
@@ -222,9 +222,13 @@ void CSequencer::startIdleTimer()
     m_services.timer.startIdle([this](uint32_t run) { PausedTimerProc(run); }, user);
 }
 
-void CSequencer::reportOpenFailure(const std::string& name)
+// The device's own reason, when it gave one, goes on a line of its own.
+void CSequencer::reportOpenFailure(const std::string& name, const std::string& reason)
 {
-    m_services.prompt.message("Unable to open port '" + name + "'", PromptIcon::Warning);
+    std::string text = "Unable to open port '" + name + "'";
+    if (!reason.empty())
+        text += "\n" + reason;
+    m_services.prompt.message(text, PromptIcon::Warning);
 }
 
 } // namespace rz

@@ -4,6 +4,7 @@
 // a time.
 #include "engine/sequencer.h"
 
+#include "core/midi_bytes.h"
 #include "engine/gui_posts.h"
 #include "song/song_doc.h"
 
@@ -18,14 +19,14 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr uint8_t kQuarterFrame = 0xF1;
-constexpr uint8_t kSongPosition = 0xF2;
-constexpr uint8_t kSongSelect = 0xF3;
-constexpr uint8_t kClock = 0xF8;
-constexpr uint8_t kTick = 0xF9;
-constexpr uint8_t kStart = 0xFA;
-constexpr uint8_t kContinue = 0xFB;
-constexpr uint8_t kStop = 0xFC;
+using midi::kClock;
+using midi::kContinue;
+using midi::kQuarterFrame;
+using midi::kSongPosition;
+using midi::kSongSelect;
+using midi::kStart;
+using midi::kStop;
+using midi::kTick;
 
 // F9 comes every 10 ms, µs.
 constexpr double kTickStepUs = 10000.0;

@@ -3,6 +3,7 @@
 // output.
 #include "engine/sequencer.h"
 
+#include "core/midi_bytes.h"
 #include "engine/mtc.h"
 #include "song/song_doc.h"
 
@@ -12,11 +13,11 @@ namespace rz {
 
 namespace {
 
-constexpr uint32_t kClock = 0xF8;
-constexpr uint32_t kStart = 0xFA;
-constexpr uint32_t kContinue = 0xFB;
-constexpr uint32_t kStop = 0xFC;
-constexpr uint32_t kSongPosition = 0xF2;
+using midi::kClock;
+using midi::kContinue;
+using midi::kSongPosition;
+using midi::kStart;
+using midi::kStop;
 constexpr int kQuarterFramesPerCycle = 8;
 
 // The tick of clock `index` of a run from `base`: a clock every 24th of a

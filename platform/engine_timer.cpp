@@ -1,9 +1,11 @@
 #include "platform/engine_timer.h"
 
+#include "core/log.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <exception>
+#include <string>
 #include <pthread.h>
 #include <sched.h>
 #include <system_error>
@@ -140,7 +142,7 @@ void EngineTimer::applyScheduling()
     const int error = pthread_setschedparam(m_thread.native_handle(), SCHED_FIFO, &param);
     m_realtime = error == 0;
     if (error == EPERM && !g_toldNoRealtime.exchange(true))
-        std::fprintf(stderr, "engine timer: SCHED_FIFO not permitted; using normal scheduling\n");
+        writeLog("engine timer: SCHED_FIFO not permitted; using normal scheduling");
 }
 
 // Runs on the timer thread.
@@ -206,7 +208,7 @@ void EngineTimer::noteCallbackFailure(const char* what)
         failures = ++m_failedCallbacks;
     }
     if (failures == 1)
-        std::fprintf(stderr, "engine timer: a callback threw (%s); the timer runs on\n", what);
+        writeLog(std::string("engine timer: a callback threw (") + what + "); the timer runs on");
 }
 
 } // namespace rz

@@ -1,7 +1,6 @@
 #include "platform/midi_alsa_in.h"
 
 #include <chrono>
-#include <cstdio>
 #include <utility>
 
 namespace rz {
@@ -47,7 +46,6 @@ bool AlsaMidiInDevice::failOpen(std::string reason)
 {
     close();
     m_lastError = std::move(reason);
-    std::fprintf(stderr, "MIDI input \"%s\": %s\n", m_displayName.c_str(), m_lastError.c_str());
     return false;
 }
 

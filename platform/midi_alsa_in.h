@@ -31,7 +31,7 @@ public:
     std::string displayName() const override { return m_displayName; }
     MidiDeviceKind kind() const override { return m_kind; }
 
-    const std::string& lastError() const { return m_lastError; }
+    std::string openError() const override { return m_lastError; }
 
 private:
     void deliver(const snd_seq_event_t& event) override;

@@ -1,7 +1,6 @@
 #include "platform/midi_alsa_out.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -50,7 +49,6 @@ bool AlsaMidiOutDevice::failOpen(std::string reason)
 {
     close();
     m_lastError = std::move(reason);
-    std::fprintf(stderr, "MIDI output \"%s\": %s\n", m_displayName.c_str(), m_lastError.c_str());
     return false;
 }
 

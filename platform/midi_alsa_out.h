@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/midi_out_device.h"
 #include "platform/midi_alsa_client.h"
 #include "platform/midi_alsa_codec.h"
+#include "platform/midi_out_device.h"
 
 #include <atomic>
 #include <memory>
@@ -31,7 +31,7 @@ public:
     std::string displayName() const override { return m_displayName; }
     MidiDeviceKind kind() const override { return m_kind; }
 
-    const std::string& lastError() const { return m_lastError; }
+    std::string openError() const override { return m_lastError; }
 
 private:
     void address(snd_seq_event_t& event) const;

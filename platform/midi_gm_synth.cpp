@@ -2,7 +2,6 @@
 
 #include "platform/midi_jack_client.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
@@ -133,7 +132,6 @@ bool GmSynthDevice::failOpen(std::string reason)
 {
     destroy();
     m_lastError = std::move(reason);
-    std::fprintf(stderr, "MIDI output \"%s\": %s\n", kGmSynthName, m_lastError.c_str());
     return false;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/midi_out_device.h"
+#include "platform/midi_out_device.h"
 
 #include <atomic>
 #include <filesystem>
@@ -66,7 +66,7 @@ public:
     bool render(std::span<float> left, std::span<float> right);
     // The audio driver that started, empty when driverless or closed.
     const std::string& audioDriver() const { return m_driverName; }
-    const std::string& lastError() const { return m_lastError; }
+    std::string openError() const override { return m_lastError; }
 
 private:
     bool startDriver();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/engine_timer.h"
-#include "engine/midi_out_device.h"
+#include "platform/midi_out_device.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +56,9 @@ public:
     virtual void close() = 0;
     // False once closed, and as soon as the device reports itself gone.
     virtual bool isOpen() const = 0;
+    // Why the last open failed, in the library's words; empty when it gave
+    // no reason.
+    virtual std::string openError() const { return {}; }
 
     // Events lost because a buffer between the device and the handler was full.
     virtual uint64_t droppedCount() const = 0;

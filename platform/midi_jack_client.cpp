@@ -1,8 +1,9 @@
 #include "platform/midi_jack_client.h"
 
+#include "core/log.h"
+
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include <jack/midiport.h>
@@ -21,7 +22,7 @@ std::atomic<int> g_quietJackErrors{0};
 void jackError(const char* message)
 {
     if (g_quietJackErrors.load(std::memory_order_relaxed) == 0)
-        std::fprintf(stderr, "JACK: %s\n", message);
+        writeLog(std::string("JACK: ") + message);
 }
 
 jack_client_t* openClientQuietly()

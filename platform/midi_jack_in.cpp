@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
 #include <jack/midiport.h>
@@ -71,7 +70,6 @@ bool JackMidiInDevice::failOpen(std::string reason)
 {
     close();
     m_lastError = std::move(reason);
-    std::fprintf(stderr, "MIDI input \"%s\": %s\n", m_displayName.c_str(), m_lastError.c_str());
     return false;
 }
 

@@ -37,7 +37,7 @@ public:
     std::string displayName() const override { return m_displayName; }
     MidiDeviceKind kind() const override { return m_kind; }
 
-    const std::string& lastError() const { return m_lastError; }
+    std::string openError() const override { return m_lastError; }
     // Events dropped because they did not start with a status byte.
     uint64_t statuslessCount() const { return m_statusless.load(std::memory_order_relaxed); }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 #include <utility>
@@ -80,7 +79,6 @@ bool JackMidiOutDevice::failOpen(std::string reason)
 {
     close();
     m_lastError = std::move(reason);
-    std::fprintf(stderr, "MIDI output \"%s\": %s\n", m_displayName.c_str(), m_lastError.c_str());
     return false;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/midi_out_device.h"
 #include "platform/midi_jack_client.h"
+#include "platform/midi_out_device.h"
 #include "platform/midi_ring.h"
 #include "platform/midi_wakeup.h"
 
@@ -38,8 +38,7 @@ public:
     std::string displayName() const override { return m_displayName; }
     MidiDeviceKind kind() const override { return m_kind; }
 
-    // Why the last open failed.
-    const std::string& lastError() const { return m_lastError; }
+    std::string openError() const override { return m_lastError; }
     // Short messages dropped because the queue to the process callback was full.
     uint64_t droppedCount() const { return m_queue.droppedCount(); }
     const std::string& destination() const { return m_destination; }

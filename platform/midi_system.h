@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/midi_out_device.h"
 #include "platform/midi_in_device.h"
+#include "platform/midi_out_device.h"
 
 #include <cstdint>
 #include <filesystem>

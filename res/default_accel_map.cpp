@@ -1,5 +1,7 @@
 #include "res/default_accel_map.h"
 
+#include "res/command_ids.h"
+
 #include <array>
 
 namespace rz {
@@ -39,87 +41,87 @@ constexpr uint16_t kBackslash = 0xDC;
 constexpr uint16_t kCloseBracket = 0xDD;
 
 constexpr std::array<AccelRecordData, 81> kDefaultMap{{
-    {kCtrl, 'N', 57600},          // New song or set
-    {kCtrl, 'O', 57601},          // Open
-    {kCtrl, 'S', 57603},          // Save
-    {kCtrlAlt, 'S', 32817},       // Save all
-    {kCtrl, 'P', 57607},          // Print
-    {kCtrl, kF6, 32988},          // Revert to recent song
-    {kCtrl, 'Z', 57643},          // Undo
-    {kCtrl, 'Y', 57644},          // Redo
-    {kCtrl, 'C', 57634},          // Copy
-    {kCtrl, 'X', 57635},          // Cut
-    {kCtrl, 'V', 57637},          // Paste
-    {kVirt, kDelete, 32787},      // Delete
-    {kCtrl, 'A', 57642},          // Select all
-    {kCtrl, 'Q', 32913},          // Quantize
-    {kAlt, kReturn, 32788},       // Properties
-    {kAlt, '1', 32842},           // View tempos
-    {kAlt, '2', 32961},           // View faders
-    {kAlt, '3', 32991},           // View expression
-    {kAlt, '4', 32843},           // View pitch
-    {kCtrl, kReturn, 32775},      // Play
-    {kVirt, kSpace, 32881},       // Play/Stop
-    {kCtrl, 'R', 32840},          // Record
-    {kVirt, kEscape, 32776},      // Stop
-    {kVirt, kSlash, 32815},       // Solo
-    {kVirt, kBackslash, 32816},   // Un-solo
-    {kVirt, kF7, 32812},          // Repeat measure
-    {kVirt, kF8, 32813},          // Skip next measure
-    {kVirt, kF11, 32791},         // Last vamp
-    {kCtrl, kHome, 32781},        // Go to beginning
-    {kCtrl, kEnd, 32782},         // Go to end
-    {kCtrl, kPageDown, 32780},    // Next cue
-    {kCtrl, kPageUp, 32779},      // Previous cue
-    {kCtrl, kLeft, 32777},        // Previous measure
-    {kCtrl, kRight, 32778},       // Next measure
-    {kCtrl, 'G', 32922},          // Go to position
-    {kCtrl, kUp, 32799},          // Previous note
-    {kCtrl, kDown, 32800},        // Next note
-    {kCtrl, kCloseBracket, 32810}, // Tempo faster
-    {kCtrl, kOpenBracket, 32809}, // Tempo slower
-    {kCtrl, '0', 32808},          // Tempo normal
-    {kAlt, kOpenBracket, 32980},  // Volume down
-    {kAlt, '0', 32979},           // Volume full
-    {kAlt, kCloseBracket, 32981}, // Volume up
-    {kVirt, kF10, 32811},         // Reset MIDI
-    {kVirt, kF12, 32794},         // Free stuck notes
-    {kAlt, 'A', 61472},           // Menu Adjust
-    {kAlt, 'E', 61468},           // Menu Edit
-    {kAlt, 'F', 61467},           // Menu File
-    {kAlt, 'H', 61474},           // Menu Help
-    {kAlt, 'I', 61470},           // Menu Insert
-    {kAlt, 'T', 61471},           // Menu Transport
-    {kAlt, 'S', 61473},           // Menu Setup
-    {kAlt, 'V', 61469},           // Menu View
-    {kShift, '0', 61482},         // Skip +0 .. Skip +9
-    {kShift, '1', 61483},
-    {kShift, '2', 61484},
-    {kShift, '3', 61485},
-    {kShift, '4', 61486},
-    {kShift, '5', 61487},
-    {kShift, '6', 61488},
-    {kShift, '7', 61489},
-    {kShift, '8', 61490},
-    {kShift, '9', 61491},
-    {kShift, 'R', 61494},         // Cancel recording on marked tracks
-    {kVirt, 'R', 61493},          // Mark tracks for recording
-    {kShift, kEscape, 61640},     // Retake
-    {kShift, kReturn, 61641},     // Play through
-    {kCtrl, 'F', 57636},          // Find
-    {kVirt, kF3, 33037},          // Find next
-    {kCtrl, '1', 32832},          // View clips and cues
-    {kCtrl, '2', 32833},          // View events
-    {kCtrl, '3', 32834},          // View staff
-    {kCtrl, '4', 32835},          // View piano roll
-    {kCtrl, '5', 32836},          // Karaoke
-    {kCtrl, '6', 32837},          // View lead sheet
-    {kCtrl, '7', 32838},          // View waveform
-    {kVirt, 'S', 503},            // Select tool
-    {kVirt, 'D', 504},            // Draw tool
-    {kVirt, kF4, 33049},          // Find faults
-    {kCtrl, '8', 32839},          // View velocity
-    {kVirt, kComma, 32806},       // Pause
+    {kCtrl, 'N', kIdFileNew},
+    {kCtrl, 'O', kIdFileOpen},
+    {kCtrl, 'S', kIdFileSave},
+    {kCtrlAlt, 'S', kIdSaveAll},
+    {kCtrl, 'P', kIdFilePrint},
+    {kCtrl, kF6, kIdRevertToRecentSong},
+    {kCtrl, 'Z', kIdEditUndo},
+    {kCtrl, 'Y', kIdEditRedo},
+    {kCtrl, 'C', kIdEditCopy},
+    {kCtrl, 'X', kIdEditCut},
+    {kCtrl, 'V', kIdEditPaste},
+    {kVirt, kDelete, kIdDelete},
+    {kCtrl, 'A', kIdEditSelectAll},
+    {kCtrl, 'Q', kIdQuantize},
+    {kAlt, kReturn, kIdProperties},
+    {kAlt, '1', kIdViewTempoMap},
+    {kAlt, '2', kIdViewFaders},
+    {kAlt, '3', kIdViewExpression},
+    {kAlt, '4', kIdViewPitchWheel},
+    {kCtrl, kReturn, kIdPlay},
+    {kVirt, kSpace, kIdPlayStop},
+    {kCtrl, 'R', kIdRecord},
+    {kVirt, kEscape, kIdStop},
+    {kVirt, kSlash, kIdSolo},
+    {kVirt, kBackslash, kIdUnsolo},
+    {kVirt, kF7, kIdRepeatMeasure},
+    {kVirt, kF8, kIdSkipNextMeasure},
+    {kVirt, kF11, kIdLastVamp},
+    {kCtrl, kHome, kIdGoToBeginning},
+    {kCtrl, kEnd, kIdGoToEnd},
+    {kCtrl, kPageDown, kIdNextCue},
+    {kCtrl, kPageUp, kIdPreviousCue},
+    {kCtrl, kLeft, kIdPreviousMeasure},
+    {kCtrl, kRight, kIdNextMeasure},
+    {kCtrl, 'G', kIdGoToPosition},
+    {kCtrl, kUp, kIdPreviousNote},
+    {kCtrl, kDown, kIdNextNote},
+    {kCtrl, kCloseBracket, kIdTempoFaster},
+    {kCtrl, kOpenBracket, kIdTempoSlower},
+    {kCtrl, '0', kIdTempoNormal},
+    {kAlt, kOpenBracket, kIdVolumeDown},
+    {kAlt, '0', kIdVolumeFull},
+    {kAlt, kCloseBracket, kIdVolumeUp},
+    {kVirt, kF10, kIdMidiReset},
+    {kVirt, kF12, kIdFreeStuckNotes},
+    {kAlt, 'A', kIdMenuAdjust},
+    {kAlt, 'E', kIdMenuEdit},
+    {kAlt, 'F', kIdMenuFile},
+    {kAlt, 'H', kIdMenuHelp},
+    {kAlt, 'I', kIdMenuInsert},
+    {kAlt, 'T', kIdMenuTransport},
+    {kAlt, 'S', kIdMenuSetup},
+    {kAlt, 'V', kIdMenuView},
+    {kShift, '0', kIdSkip0},
+    {kShift, '1', kIdSkip1},
+    {kShift, '2', kIdSkip2},
+    {kShift, '3', kIdSkip3},
+    {kShift, '4', kIdSkip4},
+    {kShift, '5', kIdSkip5},
+    {kShift, '6', kIdSkip6},
+    {kShift, '7', kIdSkip7},
+    {kShift, '8', kIdSkip8},
+    {kShift, '9', kIdSkip9},
+    {kShift, 'R', kIdCancelRecordingOnMarkedTracks},
+    {kVirt, 'R', kIdMarkTracksForRecording},
+    {kShift, kEscape, kIdRetake},
+    {kShift, kReturn, kIdPlayThrough},
+    {kCtrl, 'F', kIdEditFind},
+    {kVirt, kF3, kIdFindNext},
+    {kCtrl, '1', kIdViewClipsAndCues},
+    {kCtrl, '2', kIdViewEvents},
+    {kCtrl, '3', kIdViewStaff},
+    {kCtrl, '4', kIdViewPianoRoll},
+    {kCtrl, '5', kIdViewKaraoke},
+    {kCtrl, '6', kIdViewLeadSheet},
+    {kCtrl, '7', kIdViewWaveform},
+    {kVirt, 'S', kIdSelect},
+    {kVirt, 'D', kIdDraw},
+    {kVirt, kF4, kIdFindFaults},
+    {kCtrl, '8', kIdViewVelocity},
+    {kVirt, kComma, kIdPause},
 }};
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/midi_bytes.h"
 #include "song/audio_clip.h"
 #include "song/seek_point.h"
 #include "song/track.h"
@@ -12,18 +13,18 @@ namespace rz {
 namespace {
 
 // Controller numbers the encoder writes itself.
-constexpr uint8_t kBankMsb = 0;
-constexpr uint8_t kBankLsb = 0x20;
-constexpr uint8_t kDataMsb = 0x06;
-constexpr uint8_t kDataLsb = 0x26;
-constexpr uint8_t kDataIncrement = 0x60;
-constexpr uint8_t kDataDecrement = 0x61;
-constexpr uint8_t kNrpnLsb = 0x62;
-constexpr uint8_t kNrpnMsb = 0x63;
-constexpr uint8_t kRpnLsb = 0x64;
-constexpr uint8_t kRpnMsb = 0x65;
+using cc::kBankLsb;
+using cc::kBankMsb;
+using cc::kDataDecrement;
+using cc::kDataIncrement;
+using cc::kNrpnLsb;
+using cc::kNrpnMsb;
+using cc::kRpnLsb;
+using cc::kRpnMsb;
+constexpr uint8_t kDataMsb = cc::kDataEntryMsb;
+constexpr uint8_t kDataLsb = cc::kDataEntryLsb;
 // Controllers from here up are modes and parameter selections, never chased.
-constexpr uint8_t kFirstUnchasedController = 96;
+constexpr uint8_t kFirstUnchasedController = cc::kDataIncrement;
 
 // NRPN values that stand for data increment and decrement.
 constexpr int32_t kNrpnDecrement = 0x8000;

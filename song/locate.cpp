@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "core/song_host.h"
 #include "song/play_out_state.h"
@@ -14,23 +15,18 @@ namespace rz {
 namespace {
 
 constexpr int32_t kSeekQuarters = 16;
-constexpr uint8_t kVolume = 7;
-constexpr uint8_t kBankMsb = 0;
-constexpr uint8_t kBankLsb = 32;
-constexpr uint8_t kSustain = 64;
-constexpr uint8_t kNrpnLsb = 98;
-constexpr uint8_t kNrpnMsb = 99;
-constexpr uint8_t kRpnLsb = 100;
-constexpr uint8_t kRpnMsb = 101;
+using cc::kBankLsb;
+using cc::kBankMsb;
+using cc::kNrpnLsb;
+using cc::kNrpnMsb;
+using cc::kRpnLsb;
+using cc::kRpnMsb;
+using cc::kSustain;
+using cc::kVolume;
+using midi::controlChange;
 // Data increment and decrement act on the selected parameter; never chased.
-constexpr uint8_t kFirstUnchasedController = 96;
+constexpr uint8_t kFirstUnchasedController = cc::kDataIncrement;
 constexpr uint32_t kPreviewTag = 0xFF;
-
-uint32_t controlChange(int channel, int number, int value)
-{
-    return 0xB0u | uint32_t(channel & 15) | uint32_t(number & 0x7F) << 8
-           | uint32_t(value & 0x7F) << 16;
-}
 
 // Chase entries match on the kind byte, and for controllers and RPNs also on
 // the number.
@@ -124,7 +120,7 @@ void CSongDoc::Locate(int32_t tick)
     }
 }
 
-// Step 2 of locate: the cursor at the seek point before the track's target,
+// The cursor at the seek point before the track's target,
 // a waveform track read on to it.
 void CSongDoc::positionTrack(size_t index, int32_t tick, double time)
 {
@@ -155,7 +151,7 @@ void CSongDoc::positionTrack(size_t index, int32_t tick, double time)
     UpdateCursorTime(track);
 }
 
-// Step 4: each port channel once, from the first track that plays on it.
+// The chase: each port channel once, from the first track that plays on it.
 void CSongDoc::chaseTracks(bool starting)
 {
     for (size_t i = 1; i + 1 < tracks.size(); ++i) {
@@ -287,7 +283,7 @@ void sendSelection(IMidiOut& port, int channel, const ParameterSelection& select
 
 } // namespace
 
-// Step 4c: one track's part of its group's chase state, read up to just
+// One track's part of its group's chase state, read up to just
 // before its target: the target tick's own events are play-out's to send,
 // whatever their kind. The track's selection on the channel joins the
 // group's when it was made later.
@@ -388,7 +384,7 @@ void sendProgram(IMidiOut& port, int channel, const BankParts& parts)
 
 } // namespace
 
-// Step 4d: what differs from the port's cache, in chase order; the bank goes
+// What differs from the port's cache, in chase order; the bank goes
 // with its program, and the pedal waits for the notes.
 void CSongDoc::sendChaseState(IMidiOut& port, int channel, bool starting)
 {
@@ -430,7 +426,7 @@ void CSongDoc::sendChaseState(IMidiOut& port, int channel, bool starting)
     }
 }
 
-// Step 4e: notes that sound and should go on are left alone; the channel's
+// Notes that sound and should go on are left alone; the channel's
 // other notes end; the chased notes missing from the port are struck.
 void CSongDoc::sendHeldNotes(IMidiOut& port, int channel)
 {
@@ -451,7 +447,7 @@ void CSongDoc::sendHeldNotes(IMidiOut& port, int channel)
         port.sendShort(note);
 }
 
-// Step 6: as synchronisation master, where the song now is.
+// As synchronisation master, tells the followers where the song now is.
 void CSongDoc::sendSyncPosition(int32_t tick, double time)
 {
     IEngineLink& engine = m_context.engine;

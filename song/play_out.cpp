@@ -7,6 +7,7 @@
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
 #include "core/locks.h"
+#include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "song/play_out_state.h"
 #include "song/song_doc.h"
@@ -15,7 +16,7 @@ namespace rz {
 
 namespace {
 
-constexpr uint8_t kVolume = 7;
+using cc::kVolume;
 constexpr uint8_t kClipMetaType = 7;
 
 // Strictly earlier: by tick between tracks that share an offset, so that

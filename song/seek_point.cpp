@@ -1,15 +1,17 @@
 #include "song/seek_point.h"
 
+#include "core/midi_bytes.h"
+
 namespace rz {
 
 namespace {
 
-constexpr int kDataEntryMsb = 6;
-constexpr int kDataEntryLsb = 38;
-constexpr int kNrpnLsb = 98;
-constexpr int kNrpnMsb = 99;
-constexpr int kRpnLsb = 100;
-constexpr int kRpnMsb = 101;
+using cc::kDataEntryLsb;
+using cc::kDataEntryMsb;
+using cc::kNrpnLsb;
+using cc::kNrpnMsb;
+using cc::kRpnLsb;
+using cc::kRpnMsb;
 
 int withMsb(int number, int value) { return (number & 0x7F) | (value & 0x7F) << 7; }
 int withLsb(int number, int value) { return (number & 0x3F80) | (value & 0x7F); }

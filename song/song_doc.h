@@ -193,8 +193,7 @@ public:
     bool OnUpdateEditSelectTime() const;
     void OnEditSelectTime();
 
-    // Locates the sequencer to the position. Play-out is not built yet, so the
-    // position is only kept.
+    // Locates the song to its position (clamped to 0 and up).
     void LocateToCurrent();
     // The exchanges: each swaps a part of a record with the song, so the same
     // call undoes itself. Called under the SongMutex by Undo and Redo.

@@ -2,6 +2,7 @@
 // thread, or the engine's threads while the song is not edited.
 #include <algorithm>
 
+#include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "song/track.h"
 
@@ -9,8 +10,8 @@ namespace rz {
 
 namespace {
 
-constexpr uint8_t kVolumeController = 7;
-constexpr uint8_t kPanController = 10;
+constexpr uint8_t kVolumeController = cc::kVolume;
+constexpr uint8_t kPanController = cc::kPan;
 // The order in which the initial controllers go out after bank and program.
 constexpr std::array<uint8_t, 14> kSendOrder = {7,  10, 5,  71, 74, 73, 72,
                                                 75, 76, 77, 78, 91, 93, 94};
@@ -22,11 +23,7 @@ size_t controllerSlot(uint8_t number)
                   - kInitialControllerNumbers.begin());
 }
 
-uint32_t controlChange(int channel, int number, int value)
-{
-    return 0xB0u | uint32_t(channel & 15) | uint32_t(number & 0x7F) << 8
-           | uint32_t(value & 0x7F) << 16;
-}
+using midi::controlChange;
 
 // The channel plays this track's patch (and bank, when it has one).
 bool portHoldsPatch(const CTrack& track, const IMidiOut& port, int channel)

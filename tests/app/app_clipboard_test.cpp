@@ -1,6 +1,6 @@
 #include "app/app_clipboard.h"
 
-#include "app/command_router.h"
+#include "ui/command_router.h"
 #include "app_test_fixture.h"
 #include "song/audio_clip.h"
 

@@ -1,6 +1,6 @@
 #include "app_test_fixture.h"
 
-#include "app/profile.h"
+#include "ui/profile.h"
 
 #include <QDir>
 

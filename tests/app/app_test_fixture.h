@@ -2,12 +2,12 @@
 
 #include "app/app.h"
 #include "app/main_frame.h"
-#include "app/set_model.h"
-#include "app/song_view.h"
 #include "core/profile.h"
+#include "set/set_model.h"
 #include "song/song_doc.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/scripted_prompt.h"
+#include "views/song_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

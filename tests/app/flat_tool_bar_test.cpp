@@ -1,12 +1,15 @@
-#include "app/command_router.h"
-#include "app/flat_combo_box_ex.h"
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "mouse_events.h"
 #include "recording_frame_host.h"
 #include "recording_status_prompt.h"
+#include "res/command_ids.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/command_text.h"
+#include "ui/flat_combo_box_ex.h"
+#include "ui/tool_images.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -43,29 +46,40 @@ struct ToolBarFixture {
     }
 };
 
-TEST(FlatToolBar, HoldsTheFortyFiveItemsInOrderWithTheLastFourHidden)
+TEST(FlatToolBar, EveryButtonRunsItsCommandThroughTheRouterAndHasATipAndAnImage)
 {
     ToolBarFixture f;
-    const std::vector<std::pair<CommandId, int>> expected = {
-        {61498, 33}, {61497, 31}, {32811, 32}, {0, -1},    {57600, 17}, {57601, 18},
-        {57603, 30}, {32817, 19}, {57607, 20}, {0, -1},    {57635, 21}, {57634, 22},
-        {57637, 23}, {57643, 24}, {57644, 25}, {0, -1},    {503, 0},    {504, 1},
-        {0, -1},     {32974, 2},  {32975, 3},  {0, -1},    {106, 4},    {107, 5},
-        {108, 6},    {109, 7},    {110, 8},    {111, 9},   {112, 10},   {113, 11},
-        {114, 12},   {0, -1},     {115, 13},   {116, 14},  {117, 15},   {0, -1},
-        {507, -1},   {0, -1},     {502, 16},   {508, -1},  {0, -1},     {61456, 26},
-        {61457, 27}, {61458, 28}, {61459, 29},
-    };
-    ASSERT_EQ(f.bar->itemCount(), 45);
-    for (int i = 0; i < 45; ++i) {
-        EXPECT_EQ(f.bar->item(i).id, expected[size_t(i)].first) << i;
-        EXPECT_EQ(f.bar->item(i).image, expected[size_t(i)].second) << i;
-        EXPECT_EQ(f.bar->isItemHidden(i), i >= 41) << i;
+    std::vector<std::string> expected;
+    int buttons = 0;
+    for (int i = 0; i < f.bar->itemCount(); ++i) {
+        const ToolBarItemData item = f.bar->item(i);
+        if (item.kind == Kind::Separator)
+            continue;
+        SCOPED_TRACE(item.id);
+        EXPECT_FALSE(commandTipText(item.id).isEmpty());
+        if (item.kind == Kind::Placeholder)
+            continue;
+        ++buttons;
+        EXPECT_FALSE(toolImage(item.image).isNull());
+        ASSERT_NE(f.bar->action(item.id), nullptr);
+        f.bar->action(item.id)->setVisible(true);
+        f.app.accepts(item.id);
+        mouse::click(f.bar, f.bar->itemRect(i).center());
+        expected.push_back("app:" + std::to_string(item.id));
     }
-    EXPECT_EQ(f.bar->item(36).kind, Kind::Placeholder);
-    EXPECT_EQ(f.bar->item(39).kind, Kind::Placeholder);
-    EXPECT_EQ(f.bar->itemRect(36).width(), FlatToolBar::kPlaceholderWidth);
-    EXPECT_TRUE(f.bar->itemRect(41).isEmpty());
+    EXPECT_EQ(buttons, 34);
+    EXPECT_EQ(f.log, expected);
+}
+
+TEST(FlatToolBar, TheLyricHighlightStylesStartHidden)
+{
+    ToolBarFixture f;
+    std::vector<CommandId> hidden;
+    for (int i = 0; i < f.bar->itemCount(); ++i)
+        if (f.bar->isItemHidden(i))
+            hidden.push_back(f.bar->item(i).id);
+    EXPECT_EQ(hidden, (std::vector<CommandId>{kIdBouncingBall, kIdHighlightSyllables,
+                                              kIdHighlightLines, kIdShowObjectGrid}));
 }
 
 TEST(FlatToolBar, TheFieldAndTheGridBoxSitOverTheirPlaceHolders)
@@ -91,12 +105,12 @@ TEST(FlatToolBar, TheDurationFieldRefusesLetters)
 TEST(FlatToolBar, AClickRunsTheCommandThroughTheRouterOnlyWhenEnabled)
 {
     ToolBarFixture f;
-    f.app.accepts(57601).accepts(503);
-    mouse::click(f.bar, f.centreOf(57601));
-    f.bar->action(503)->setEnabled(false);
-    mouse::click(f.bar, f.centreOf(503));
-    f.app.updates(57600, disabledUi()).accepts(57600);
-    mouse::click(f.bar, f.centreOf(57600)); // the router refuses it
+    f.app.accepts(kIdFileOpen).accepts(kIdSelect);
+    mouse::click(f.bar, f.centreOf(kIdFileOpen));
+    f.bar->action(kIdSelect)->setEnabled(false);
+    mouse::click(f.bar, f.centreOf(kIdSelect));
+    f.app.updates(kIdFileNew, disabledUi()).accepts(kIdFileNew);
+    mouse::click(f.bar, f.centreOf(kIdFileNew)); // the router refuses it
     EXPECT_EQ(f.log, (std::vector<std::string>{"app:57601"}));
 }
 
@@ -104,10 +118,10 @@ TEST(FlatToolBar, ShowingAHiddenButtonMakesRoomForIt)
 {
     ToolBarFixture f;
     const QRect grid = f.bar->itemRect(39);
-    f.bar->action(61456)->setVisible(true);
+    f.bar->action(kIdBouncingBall)->setVisible(true);
     EXPECT_FALSE(f.bar->isItemHidden(41));
     EXPECT_EQ(f.bar->itemRect(41).left(), grid.right() + 1 + FlatToolBar::kSeparatorWidth);
-    f.bar->action(57600)->setVisible(false);
+    f.bar->action(kIdFileNew)->setVisible(false);
     EXPECT_EQ(f.bar->itemRect(5).left(), f.bar->itemRect(3).right() + 1);
 }
 
@@ -117,28 +131,28 @@ TEST(FlatToolBar, PressedLookSwapsTheImageAndDisablesEditMode)
     EXPECT_EQ(f.bar->shownImage(1), 31);
     f.bar->setPressed(true);
     EXPECT_EQ(f.bar->shownImage(1), 34);
-    EXPECT_FALSE(f.bar->action(61498)->isEnabled());
-    f.bar->action(61498)->setEnabled(true); // set by someone else meanwhile
+    EXPECT_FALSE(f.bar->action(kIdEditMode)->isEnabled());
+    f.bar->action(kIdEditMode)->setEnabled(true); // set by someone else meanwhile
     f.bar->setPressed(true);                // unchanged: nothing happens
-    EXPECT_TRUE(f.bar->action(61498)->isEnabled());
+    EXPECT_TRUE(f.bar->action(kIdEditMode)->isEnabled());
     f.bar->setPressed(false);
     EXPECT_EQ(f.bar->shownImage(1), 31);
-    EXPECT_TRUE(f.bar->action(61498)->isEnabled());
+    EXPECT_TRUE(f.bar->action(kIdEditMode)->isEnabled());
 }
 
 TEST(FlatToolBar, HoverShowsThePromptOfVisibleButtonsAndLeavingTheIdlePrompt)
 {
     RecordingStatusPrompt prompt;
     ToolBarFixture f;
-    mouse::hover(f.bar, f.centreOf(57603));
-    EXPECT_EQ(prompt.shown(), 57603u);
+    mouse::hover(f.bar, f.centreOf(kIdFileSave));
+    EXPECT_EQ(prompt.shown(), kIdFileSave);
     mouse::hover(f.bar, f.bar->itemRect(3).center()); // a separator
-    EXPECT_EQ(prompt.shown(), 57603u);
+    EXPECT_EQ(prompt.shown(), kIdFileSave);
     mouse::leave(f.bar);
     EXPECT_EQ(prompt.shown(), kIdlePromptId);
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(f.bar->gridBox(), &enter);
-    EXPECT_EQ(prompt.shown(), 508u);
+    EXPECT_EQ(prompt.shown(), kIdGridResolution);
 }
 
 TEST(FlatToolBar, DoubleClickOnPerformanceModeTogglesTheLookAndMarksAFileSetModified)

@@ -1,5 +1,5 @@
 #include "app/frame_timers.h"
-#include "app/gui_post.h"
+#include "ui/gui_post.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "app_test_fixture.h"
 
-#include "app/app_layout_record.h"
+#include "core/layout_record.h"
 #include "core/track_rows.h"
 
 #include <QGuiApplication>
@@ -85,7 +85,7 @@ public:
     int currentRow() const override { return 0; }
     bool currentRowMode() const override { return rows.empty(); }
     void SelectNone() override { rows.clear(); }
-    void SetCurrentRow(int) override {}
+    void SetCurrentRow(int) override {} // the record keeps the selection, not the row
     void SelectRow(int row, bool clearOthers) override
     {
         if (clearOthers)
@@ -100,7 +100,7 @@ public:
         const auto next = rows.upper_bound(row);
         return next == rows.end() ? -1 : *next;
     }
-    void SyncRowCount() override {}
+    void SyncRowCount() override {} // the rows above are all there is
 
     std::set<int> rows;
 };

@@ -1,9 +1,9 @@
-#include "app/command_router.h"
-#include "app/fader_ctrl.h"
 #include "app/main_frame.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
 #include "recording_frame_host.h"
+#include "ui/command_router.h"
+#include "ui/fader_ctrl.h"
+#include "views/pane_view.h"
 
 #include <QApplication>
 

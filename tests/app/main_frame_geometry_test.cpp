@@ -1,13 +1,13 @@
-#include "app/bitmap_push_button.h"
-#include "app/command_router.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
 #include "recording_frame_host.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/command_router.h"
+#include "ui/fader_ctrl.h"
+#include "views/pane_view.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
-#include "app/command_router.h"
-#include "app/font_substitutions.h"
 #include "app/main_frame.h"
-#include "app/menu_style.h"
 #include "core/profile.h"
 #include "recording_frame_host.h"
+#include "ui/command_router.h"
+#include "ui/font_substitutions.h"
+#include "ui/menu_style.h"
 
 #include <QApplication>
 #include <QDir>

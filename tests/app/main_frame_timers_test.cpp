@@ -1,8 +1,9 @@
 #include "app_test_fixture.h"
+#include "res/command_ids.h"
 
 #include "app/app_startup_accel.h"
 #include "app/flat_status_bar.h"
-#include "app/key_filter.h"
+#include "ui/key_filter.h"
 
 #include <fstream>
 
@@ -110,7 +111,7 @@ TEST_F(MainFrameTimersAdvance, TheCountdownWritesNoTextOverACommandPromptButRuns
 {
     startAtTheEndOfA(1000, false);
     app->frame()->timers().fire(kSongEnded);
-    mainStatusPrompt()->setPromptId(32775); // the pointer is over Play/Cue
+    mainStatusPrompt()->setPromptId(kIdPlay); // the pointer is over Play/Cue
     const QString prompt = pane0();
     ASSERT_FALSE(prompt.isEmpty());
     app->frame()->timers().fire(kAdvance);
@@ -267,7 +268,7 @@ TEST_F(MainFrameTimers, TheStartupStepInstallsTheChosenMapAndStartsTheSecondTime
     EXPECT_EQ(app->keyFilter().table().records().size(), 81u) << "the built-in map until then";
     app->frame()->timers().fire(222);
     ASSERT_EQ(app->keyFilter().table().records().size(), 2u);
-    EXPECT_EQ(app->keyFilter().table().records()[1].command, 32775);
+    EXPECT_EQ(app->keyFilter().table().records()[1].command, kIdPlay);
     EXPECT_FALSE(app->frame()->timers().isActive(222));
     EXPECT_TRUE(app->frame()->timers().isActive(999));
 }

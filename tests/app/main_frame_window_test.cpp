@@ -1,13 +1,14 @@
-#include "app/bitmap_push_button.h"
-#include "app/command_router.h"
-#include "app/fader_ctrl.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
-#include "app/pane_view.h"
 #include "core/profile.h"
 #include "mouse_events.h"
 #include "recording_frame_host.h"
+#include "res/command_ids.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/command_router.h"
+#include "ui/fader_ctrl.h"
+#include "views/pane_view.h"
 
 #include <QApplication>
 #include <QWheelEvent>
@@ -112,7 +113,7 @@ TEST_F(MainFrameWindow, PanelButtonsRunTheirCommandsThroughTheRouter)
     router.setApplication(&app);
     mouse::click(frame.button(Button::Stop), QPoint(15, 15));
     mouse::click(frame.button(Button::PlayStop), QPoint(25, 25));
-    EXPECT_EQ(app.ran, (std::vector<CommandId>{32776, 32881}));
+    EXPECT_EQ(app.ran, (std::vector<CommandId>{kIdStop, kIdPlayStop}));
     router.setApplication(nullptr);
 }
 
@@ -143,7 +144,7 @@ TEST_F(MainFrameWindow, StatusLineShowsPromptsAndTheStartTimerRuns)
 {
     EXPECT_EQ(mainStatusPrompt(), &frame);
     EXPECT_EQ(frame.statusBar()->partText(0), "For Help, press F1");
-    frame.setPromptId(57601);
+    frame.setPromptId(kIdFileOpen);
     EXPECT_EQ(frame.statusBar()->partText(0), "Open a song or set");
     frame.statusBar()->setPartText(1, "measure 3");
     frame.clearStatusText();

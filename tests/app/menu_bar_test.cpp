@@ -1,14 +1,15 @@
-#include "app/command_router.h"
-#include "app/key_filter.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
-#include "app/menu_style.h"
-#include "app/ui_updater.h"
 #include "core/profile.h"
 #include "recording_frame_host.h"
 #include "recording_status_prompt.h"
+#include "res/command_ids.h"
 #include "res/main_menu.h"
 #include "scripted_target.h"
+#include "ui/command_router.h"
+#include "ui/key_filter.h"
+#include "ui/menu_style.h"
+#include "ui/ui_updater.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,8 +23,8 @@
 namespace rz {
 namespace {
 
-constexpr CommandId kOpen = 57601;
-constexpr CommandId kUndo = 57643;
+constexpr CommandId kOpen = kIdFileOpen;
+constexpr CommandId kUndo = kIdEditUndo;
 
 struct MenuFixture {
     CommandRouter router;
@@ -52,7 +53,7 @@ TEST(MenuBar, LoadsTheEightMenusWithTheirSubMenus)
                             {"&Edit", kAudioEffectMenu}, {"&View", kLayoutMenu}})
         EXPECT_NE(f.bar.subMenu(top, sub), nullptr) << sub;
     EXPECT_EQ(f.bar.subMenu("&Edit", kRecentSetsMenu), nullptr);
-    EXPECT_EQ(f.bar.commandActions(32881).size(), 1u); // Transport > Play/Stop
+    EXPECT_EQ(f.bar.commandActions(kIdPlayStop).size(), 1u); // Transport > Play/Stop
 }
 
 TEST(MenuBar, KeyTextFollowsTheActiveAcceleratorTable)
@@ -64,14 +65,14 @@ TEST(MenuBar, KeyTextFollowsTheActiveAcceleratorTable)
     f.keys.setTable(AccelTable::defaultMap());
     emit f.bar.topMenu(0)->aboutToShow(); // the File menu opens
     EXPECT_EQ(f.only(kOpen)->text(), "&Open...\tCtrl+O");
-    EXPECT_EQ(f.only(32817)->text(), "Save a&ll\tAlt+Ctrl+S");
-    EXPECT_EQ(f.only(32809)->text(), "Tempo &slower 1%\tCtrl+[");
-    EXPECT_EQ(f.only(32928)->text(), "&Close all"); // no key
+    EXPECT_EQ(f.only(kIdSaveAll)->text(), "Save a&ll\tAlt+Ctrl+S");
+    EXPECT_EQ(f.only(kIdTempoSlower)->text(), "Tempo &slower 1%\tCtrl+[");
+    EXPECT_EQ(f.only(kIdCloseAll)->text(), "&Close all"); // no key
 
     f.keys.setTable(AccelTable()); // accelerators off
     emit f.bar.topMenu(0)->aboutToShow();
     EXPECT_EQ(f.only(kOpen)->text(), "&Open...");
-    EXPECT_EQ(f.only(32817)->text(), "Save a&ll");
+    EXPECT_EQ(f.only(kIdSaveAll)->text(), "Save a&ll");
 }
 
 TEST(MenuBar, AnUpdatedItemTextKeepsItsKey)
@@ -105,9 +106,9 @@ TEST(MenuBar, ItemsShowTheirToolImageAndRunTheirCommand)
     MenuFixture f;
     f.router.setApplication(&app);
     EXPECT_FALSE(f.only(kOpen)->icon().isNull());
-    EXPECT_TRUE(f.only(32928)->icon().isNull());
+    EXPECT_TRUE(f.only(kIdCloseAll)->icon().isNull());
     f.only(kOpen)->trigger();
-    f.only(32928)->trigger(); // no handler anywhere: disabled, not run
+    f.only(kIdCloseAll)->trigger(); // no handler anywhere: disabled, not run
     EXPECT_EQ(log, (std::vector<std::string>{"app:57601"}));
 }
 
@@ -131,12 +132,12 @@ TEST(MenuBar, MenuCommandsOpenTheirMenuUnderItsItem)
     frame.resize(1200, 800);
     frame.show();
     QApplication::processEvents();
-    EXPECT_TRUE(router.execute(61469));
+    EXPECT_TRUE(router.execute(kIdMenuView));
     QMenu* view = frame.menuBar()->topMenu(2);
     EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(frame.menuBar()->activeAction(), view->menuAction());
     view->hide();
-    EXPECT_TRUE(router.execute(61474));
+    EXPECT_TRUE(router.execute(kIdMenuHelp));
     EXPECT_TRUE(frame.menuBar()->topMenu(7)->isVisible());
     frame.menuBar()->topMenu(7)->hide();
 }

@@ -1,9 +1,9 @@
 #include "app/session_inhibitor.h"
 
-#include "app/command_router.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "recording_frame_host.h"
+#include "ui/command_router.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "app/app_hand_over.h"
 #include "app/app_single_instance.h"
+#include "core/hand_over.h"
 
 #include <QApplication>
 #include <QDir>

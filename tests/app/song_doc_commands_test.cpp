@@ -1,4 +1,4 @@
-#include "app/command_router.h"
+#include "ui/command_router.h"
 #include "app/song_doc_commands.h"
 #include "song/selection.h"
 #include "tests/song/song_fixture.h"
@@ -83,8 +83,8 @@ TEST(SongDocCommands, EnablingFollowsTransportModeSelectionAndDialogs)
         c.setUp(f);
         EXPECT_EQ(f.router.update(kIdEditCopy).enabled, c.copy) << c.what;
         EXPECT_EQ(f.router.update(kIdEditCut).enabled, c.deleting) << c.what;
-        EXPECT_EQ(f.router.update(kIdEditDelete).enabled, c.deleting) << c.what;
-        EXPECT_EQ(f.router.update(kIdEditSelectTime).enabled, c.selectTime) << c.what;
+        EXPECT_EQ(f.router.update(kIdDelete).enabled, c.deleting) << c.what;
+        EXPECT_EQ(f.router.update(kIdSelectTime).enabled, c.selectTime) << c.what;
     }
 }
 
@@ -106,7 +106,7 @@ TEST(SongDocCommands, SelectTimeSelectsTheRangeAndLocates)
     f.song->endTick = 4000;
     f.song->ExtendMeasureMap();
     f.dialogs.selectTimeAnswer = SelectTimeParams{960, 240};
-    EXPECT_TRUE(f.router.execute(kIdEditSelectTime));
+    EXPECT_TRUE(f.router.execute(kIdSelectTime));
     EXPECT_EQ(f.song->selectionKind, kSelectTimeRange);
     EXPECT_EQ(f.song->selectionFrom, 240);
     EXPECT_EQ(f.song->selectionTo, 960);

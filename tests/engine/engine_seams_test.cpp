@@ -3,6 +3,7 @@
 #include "engine/gui_posts.h"
 #include "engine/refresh_poster.h"
 #include "tests/support/queued_engine_host.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,7 @@ TEST(EngineNotify, PostsReturnWhileTheGuiThreadWaitsForTheTransportMutex)
         LockGuard guard(TransportMutex(), "transport change");
         engineHolds.set_value();
         guiWaits.get_future().wait();
-        std::this_thread::sleep_for(10ms); // let the GUI thread reach its wait
+        eventually([] { return TransportMutex().waiting() > 0; });
         f.posts.transportChanged();
         f.posts.OnSongChanged();
     });
@@ -163,7 +164,7 @@ TEST(EngineNotify, PostsReturnWhileTheGuiThreadWaitsForTheTransportMutex)
     EXPECT_TRUE(f.gui.recorder.allOn(f.gui.guiThreadId()));
 }
 
-// The three forms of message 0x469 from the MIDI thread, in the order sent; a
+// The three forms of external control from the MIDI thread, in the order sent; a
 // key-map entry equal to a release or bend code still arrives as a press.
 TEST(EngineNotify, ExternalControlCodesReachTheGuiInOrder)
 {
@@ -271,9 +272,7 @@ TEST(EngineSeams, FollowPlaybackPassRunsOnTheGuiThreadInViewOrder)
                 refused = true;
         });
         poster.request(kRefreshViews);
-        const auto until = std::chrono::steady_clock::now() + 3s;
-        while (passes == 0 && !refused && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(1ms);
+        eventually([&] { return passes > 0 || refused; });
         f.gui.drain();
     }
 

@@ -1,9 +1,7 @@
 // MIDI input through JACK: a test client plays into the engine's input and
 // hears the thru track's echo. Alone (RUN_SERIAL), as every JACK test.
 
-#include "engine/sequencer_devices.h"
-#include "tests/engine/sequencer_fixture.h"
-#include "tests/platform/midi_jack_fixture.h"
+#include "tests/engine/engine_jack_fixture.h"
 #include "tests/song/song_builder.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class ThruJack : public JackServerTest {
+class ThruJack : public EngineJackTest {
 protected:
-    void TearDown() override
-    {
-        if (engine) {
-            gui.runAndWait([&] { engine->Shutdown(); });
-            engine->setCurrentSong(nullptr);
-        }
-        song.reset();
-        engine.reset();
-        JackServerTest::TearDown();
-    }
-
     // Waits until the client has received `bytes`.
     bool waitForMessage(const JackTestClient& client, const std::vector<uint8_t>& bytes)
     {
@@ -45,42 +32,19 @@ protected:
         return false;
     }
 
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
-    UnavailableInstrumentLoader instruments;
     ManualEngineTimer timer;
-    NoAudioEngines audio;
-    FakeSongHost songHost;
-    std::unique_ptr<CSequencer> engine;
-    std::unique_ptr<CSongDoc> song;
 };
 
 TEST_F(ThruJack, ANoteTheClientPlaysComesBackOnTheThruTracksChannelTransposedByItsKey)
 {
     auto client = makeTestClient();
-    MidiSystemOptions options;
-    options.useAlsa = false;
-    const MidiSystem system(options);
-    MidiSystemDevices devices(system);
     profile.writeString("PortsToUse\\MIDIOUT\\0", "port", client->inPort());
     profile.writeString("PortsToUse", "MIDIIN0", client->outPort());
-    engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
-                                                            .prompt = prompt,
-                                                            .gui = gui,
-                                                            .posts = posts,
-                                                            .devices = devices,
-                                                            .instruments = instruments,
-                                                            .timer = timer,
-                                                            .audio = audio});
-    engine->Init();
+    startEngine(timer);
     ASSERT_EQ(engine->ports()->inputMap.size(), 1u);
     ASSERT_GE(engine->ports()->inputMap.front(), 0) << "the client's output is not listed";
 
-    song = std::make_unique<CSongDoc>(
-        SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine});
-    song->InitNewSong();
+    makeEngineSong().InitNewSong();
     song->tracks.front()->recordArm = 1;
     CTrack& track = test::addUserTrack(*song);
     track.recordArm = 1;

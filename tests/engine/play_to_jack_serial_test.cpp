@@ -8,8 +8,7 @@
 #include "song/smf_reader.h"
 #include "song/track_ports.h"
 #include "tests/engine/quarters120_bytes.h"
-#include "tests/engine/sequencer_fixture.h"
-#include "tests/platform/midi_jack_fixture.h"
+#include "tests/engine/engine_jack_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -50,35 +49,16 @@ bool isKey60Off(const std::vector<uint8_t>& bytes)
            && (bytes[0] == 0x80 || (bytes[0] == 0x90 && bytes[2] == 0));
 }
 
-class PlayToJack : public JackServerTest {
+class PlayToJack : public EngineJackTest {
 protected:
-    void TearDown() override
-    {
-        shutDown();
-        JackServerTest::TearDown();
-    }
-
     // The engine with output-map entry 0 naming the client's port, and the
     // fixture song current on it.
     bool startEngine(const JackTestClient& client)
     {
-        MidiSystemOptions options;
-        options.useAlsa = false;
-        system = std::make_unique<MidiSystem>(options);
-        devices = std::make_unique<MidiSystemDevices>(*system);
         profile.writeString("PortsToUse\\MIDIOUT\\0", "port", client.inPort());
         profile.writeInt("OpenOptions", "WarnFormat", 0); // keeps format 0 without asking
-        engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
-                                                                .prompt = prompt,
-                                                                .gui = gui,
-                                                                .posts = posts,
-                                                                .devices = *devices,
-                                                                .instruments = instruments,
-                                                                .timer = timer,
-                                                                .audio = audio});
-        engine->Init();
-        song = std::make_unique<CSongDoc>(
-            SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine});
+        EngineJackTest::startEngine(timer);
+        makeEngineSong();
         std::string reason;
         const bool opened = openQuarters(*song, reason);
         EXPECT_TRUE(opened) << reason;
@@ -86,18 +66,6 @@ protected:
             LookupPortSynth(*song->tracks[i], profile, *engine, nullptr);
         engine->setCurrentSong(song.get());
         return opened;
-    }
-
-    void shutDown()
-    {
-        if (engine) {
-            gui.runAndWait([&] { engine->Shutdown(); });
-            engine->setCurrentSong(nullptr);
-        }
-        song.reset();
-        engine.reset();
-        devices.reset();
-        system.reset();
     }
 
     bool waitForGuiCall(const std::string& call, std::chrono::milliseconds limit)
@@ -119,18 +87,7 @@ protected:
     // note-on.
     std::string playWholeSong();
 
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
-    UnavailableInstrumentLoader instruments;
     EngineTimer timer{EngineTimerOptions{.realtime = false}};
-    NoAudioEngines audio;
-    FakeSongHost songHost;
-    std::unique_ptr<MidiSystem> system;
-    std::unique_ptr<MidiSystemDevices> devices;
-    std::unique_ptr<CSequencer> engine;
-    std::unique_ptr<CSongDoc> song;
 };
 
 std::string PlayToJack::playWholeSong()

@@ -1,5 +1,6 @@
 #include "engine/refresh_poster.h"
 #include "fake_gui_thread.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -56,17 +57,6 @@ private:
     bool m_viewsWithoutLock = false;
 };
 
-template <class Done>
-bool eventually(Done done)
-{
-    const auto until = Clock::now() + 3s;
-    while (!done()) {
-        if (Clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 TEST(EngineNotify, ThousandRefreshRequestsInAHundredMsGiveAtMostSevenPosts)
 {

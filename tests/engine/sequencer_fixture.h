@@ -46,8 +46,8 @@ public:
         ++starts;
         return m_open;
     }
-    void stop() override {}
-    void reset() override {}
+    void stop() override {}  // nothing runs between start and close
+    void reset() override {} // no input is pending
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
     uint64_t droppedCount() const override { return 0; }
@@ -67,8 +67,9 @@ private:
 // reachable by their listed name ("X (2)" for the second "X").
 class FakeMidiDevices : public IMidiDeviceSource {
 public:
-    void addOutput(const std::string& name, bool opens = true)
+    void addOutput(const std::string& name, bool opens = true, std::string reason = {})
     {
+        m_outputReasons.push_back(std::move(reason));
         m_outputs.push_back({name, MidiDeviceKind::Hardware, MidiBackend::AlsaSequencer,
                              std::to_string(m_outputs.size())});
         m_outputOpens.push_back(opens);
@@ -85,7 +86,8 @@ public:
     std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& device) const override
     {
         auto made = std::make_unique<RecordingMidiDevice>(device.displayName);
-        made->setOpenResult(m_outputOpens[std::stoul(device.address)]);
+        const size_t index = std::stoul(device.address);
+        made->setOpenResult(m_outputOpens[index], m_outputReasons[index]);
         outputDevices[device.displayName] = made.get();
         return made;
     }
@@ -105,6 +107,7 @@ private:
     std::vector<MidiDeviceDescriptor> m_outputs;
     std::vector<MidiDeviceDescriptor> m_inputs;
     std::vector<bool> m_outputOpens;
+    std::vector<std::string> m_outputReasons;
     std::vector<bool> m_inputOpens;
 };
 
@@ -141,7 +144,7 @@ public:
         gains.push_back(gain);
     }
     bool applyChannelSelection(std::string_view, std::string_view) override { return false; }
-    void clipTimeToSample(CAudioClip&, double) override {}
+    void clipTimeToSample(CAudioClip&, double) override {} // no clip plays here
 
     std::vector<AudioOptions> opened;
     int closes = 0;

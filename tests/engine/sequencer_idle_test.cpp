@@ -2,6 +2,8 @@
 // position, scaled by the tempo multiplier, recomputing only on a change.
 
 #include "tests/engine/sequencer_fixture.h"
+#include "tests/support/eventually.h"
+#include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
@@ -114,10 +116,10 @@ TEST_F(SequencerIdle, WithoutASongTheClockStandsAndTheBeatStillRefreshes)
     sequencer->setCurrentSong(nullptr);
     timer.advance(4 * 5);
     EXPECT_EQ(sequencer->msClock(), 0u);
-    gui.drain();
-    std::this_thread::sleep_for(50ms);
-    gui.drain();
-    EXPECT_GE(gui.recorder.count("DrawSpectrum"), 1u);
+    EXPECT_TRUE(eventually([&] {
+        gui.drain();
+        return gui.recorder.count("DrawSpectrum") >= 1;
+    }));
 }
 
 TEST_F(SequencerIdle, TickWhoseSongMutexWaitTimesOutDoesNothing)
@@ -127,21 +129,11 @@ TEST_F(SequencerIdle, TickWhoseSongMutexWaitTimesOutDoesNothing)
     options.lockWait = 20ms;
     make(options).Init();
     makeSong();
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    std::thread holder([&] {
-        LockGuard guard(SongMutex(), "test");
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!held)
-        std::this_thread::yield();
+    LockHolder holder(SongMutex());
     timer.advance(4);
     EXPECT_EQ(sequencer->msClock(), 0u);
     EXPECT_EQ(sequencer->beatPhase(), 0.0);
-    release = true;
-    holder.join();
+    holder.release();
     timer.advance(4);
     EXPECT_EQ(sequencer->msClock(), 4u);
 }

@@ -123,6 +123,15 @@ TEST_F(SequencerInit, PortThatFailsToOpenKeepsItsMappingAndIsReportedOnce)
     EXPECT_TRUE(sequencer->initialised());
 }
 
+TEST_F(SequencerInit, ThePortsOwnReasonFollowsTheFailureMessage)
+{
+    devices.addOutput("Busy", false, "Device or resource busy");
+    prompt.expectMessage("Unable to open port 'Busy'\nDevice or resource busy");
+    make().Init();
+    EXPECT_EQ(sequencer->ports()->outputs.front()->openError(), "Device or resource busy");
+    EXPECT_EQ(prompt.prompts().size(), 1u);
+}
+
 TEST_F(SequencerInit, OnlyTheFirstInputEntryThatNamesADeviceOpens)
 {
     devices.addInput("Keyboard A");

@@ -4,8 +4,7 @@
 #include "engine/synth_db.h"
 #include "engine/synth_db_seed.h"
 #include "platform/midi_gm_synth.h"
-#include "tests/engine/sequencer_fixture.h"
-#include "tests/platform/midi_jack_fixture.h"
+#include "tests/engine/engine_jack_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,37 +19,17 @@ using namespace std::chrono_literals;
 
 const std::filesystem::path kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-class SequencerJack : public JackServerTest {
+class SequencerJack : public EngineJackTest {
 protected:
-    // The built-in synthesizer and JACK; no ALSA sequencer.
-    MidiSystem machine()
+    // The built-in synthesizer and JACK.
+    CSequencer& startWithSynth()
     {
         MidiSystemOptions options;
         options.soundFonts = {kTestSoundFont};
-        options.useAlsa = false;
-        return MidiSystem(options);
+        return startEngine(timer, options, &database->lookup());
     }
 
-    std::unique_ptr<CSequencer> makeEngine(IMidiDeviceSource& devices)
-    {
-        return std::make_unique<CSequencer>(SequencerServices{.profile = profile,
-                                                              .prompt = prompt,
-                                                              .gui = gui,
-                                                              .posts = posts,
-                                                              .devices = devices,
-                                                              .instruments = instruments,
-                                                              .timer = timer,
-                                                              .audio = audio,
-                                                              .synths = &database->lookup()});
-    }
-
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
-    UnavailableInstrumentLoader instruments;
     ManualEngineTimer timer;
-    NoAudioEngines audio;
     std::unique_ptr<SynthDatabase> database = SynthDatabase::openInMemory();
 };
 
@@ -59,14 +38,9 @@ TEST_F(SequencerJack, ListsTheClientsPortAfterTheBuiltInSynthAndSendsItGmOn)
     ASSERT_TRUE(std::filesystem::exists(kTestSoundFont))
         << kTestSoundFont << " is missing: install timgm6mb-soundfont";
     auto client = makeTestClient();
-    const MidiSystem system = machine();
-    MidiSystemDevices devices(system);
     profile.writeString("PortsToUse\\MIDIOUT\\0", "port", client->inPort());
     profile.writeInt("PortsToUse\\MIDIOUT\\0", "synth", kGeneralMidiSynthNumber);
-    auto engine = makeEngine(devices);
-    engine->Init();
-
-    const auto ports = engine->ports();
+    const auto ports = startWithSynth().ports();
     ASSERT_EQ(ports->outputs.size(), 2u);
     EXPECT_EQ(ports->outputs[0]->name(), kGmSynthName);
     EXPECT_EQ(ports->outputs[1]->name(), client->inPort());
@@ -75,7 +49,6 @@ TEST_F(SequencerJack, ListsTheClientsPortAfterTheBuiltInSynthAndSendsItGmOn)
     ASSERT_TRUE(client->waitForCount(1, 5s));
     const auto received = client->received();
     EXPECT_EQ(received.front().bytes, (std::vector<uint8_t>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    gui.runAndWait([&] { engine->Shutdown(); });
 }
 
 } // namespace

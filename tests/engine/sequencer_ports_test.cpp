@@ -5,6 +5,7 @@
 #include "engine/synth_db.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/engine/synth_db_fixture.h"
+#include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
@@ -132,21 +133,11 @@ TEST_F(SequencerPortOps, MasterVolumeWhoseSongMutexWaitTimesOutIsResentAtTheNext
     make(options).Init();
     makeSongWithTrack();
     output("Synth").clear();
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    std::thread holder([&] {
-        LockGuard guard(SongMutex(), "test");
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!held)
-        std::this_thread::yield();
+    LockHolder holder(SongMutex());
     sequencer->SetMasterVolume(4096);
     EXPECT_EQ(sequencer->masterVolume(), 4096);
     EXPECT_TRUE(output("Synth").sentHex().empty()) << "no track walk without the lock";
-    release = true;
-    holder.join();
+    holder.release();
 
     timer.advance(4);
     EXPECT_EQ(output("Synth").sentHex(), std::vector<std::string>{"B0 07 19"});

@@ -2,6 +2,8 @@
 // follow playback in their fixed order, under the SongMutex.
 
 #include "tests/engine/sequencer_fixture.h"
+#include "tests/support/lock_holder.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -37,14 +39,12 @@ protected:
     // Waits until the recorder holds a call of that name.
     bool waitFor(const std::string& name, std::chrono::milliseconds limit)
     {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < until) {
-            gui.drain();
-            if (gui.recorder.count(name) > 0)
-                return true;
-            std::this_thread::sleep_for(2ms);
-        }
-        return false;
+        return eventually(
+            [&] {
+                gui.drain();
+                return gui.recorder.count(name) > 0;
+            },
+            limit);
     }
 };
 
@@ -92,26 +92,19 @@ TEST_F(SequencerRefresh, ViewsWhoseSongMutexWaitTimesOutAreRetried)
     options.refresh.minInterval = 1ms;
     make(options).Init();
     makeSong();
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    std::thread holder([&] {
-        LockGuard guard(SongMutex(), "test");
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!held)
-        std::this_thread::yield();
+    LockHolder holder(SongMutex());
     gui.drain();
     gui.recorder.clear();
 
+    const uint64_t timeouts = SongMutex().timeoutCount();
     sequencer->requestRefresh(kRefreshViews);
-    std::this_thread::sleep_for(100ms);
-    gui.drain();
+    ASSERT_TRUE(eventually([&] {
+        gui.drain();
+        return SongMutex().timeoutCount() > timeouts;
+    }));
     EXPECT_EQ(gui.recorder.count("OnSongChanged"), 0u) << "no view work without the lock";
 
-    release = true;
-    holder.join();
+    holder.release();
     ASSERT_TRUE(waitFor("followTornOffWindow", 2s));
     EXPECT_EQ(gui.recorder.calls(), kViewPass);
 }

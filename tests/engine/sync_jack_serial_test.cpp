@@ -4,12 +4,10 @@
 // test. The fixture song: 480 ticks per quarter, eight quarter notes of key
 // 60; a note every 24 clocks, 22050 frames at 44100 Hz.
 
-#include "engine/sequencer_devices.h"
 #include "song/smf_reader.h"
 #include "song/track_ports.h"
 #include "tests/engine/quarters120_bytes.h"
-#include "tests/engine/sequencer_fixture.h"
-#include "tests/platform/midi_jack_fixture.h"
+#include "tests/engine/engine_jack_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -123,19 +121,12 @@ std::vector<int64_t> key60Ons(const JackTestClient& client)
     return frames;
 }
 
-class SyncJack : public JackServerTest {
+class SyncJack : public EngineJackTest {
 protected:
     // One run: what was off, empty when all went well.
     std::string followTheClock();
 
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
-    UnavailableInstrumentLoader instruments;
     ManualEngineTimer timer;
-    NoAudioEngines audio;
-    FakeSongHost songHost;
 };
 
 std::string SyncJack::followTheClock()
@@ -144,24 +135,12 @@ std::string SyncJack::followTheClock()
     ClockSender sender;
     if (!listener->ok() || !sender.ok())
         return "the JACK clients did not open";
-    MidiSystemOptions options;
-    options.useAlsa = false;
-    const MidiSystem system(options);
-    MidiSystemDevices devices(system);
     profile.writeString("PortsToUse\\MIDIOUT\\0", "port", listener->inPort());
     profile.writeString("PortsToUse", "MIDIIN0", sender.outPort());
     profile.writeInt("SyncOptions", "MasterSlave", 2);
     profile.writeInt("OpenOptions", "WarnFormat", 0); // keeps format 0 without asking
-    CSequencer engine(SequencerServices{.profile = profile,
-                                        .prompt = prompt,
-                                        .gui = gui,
-                                        .posts = posts,
-                                        .devices = devices,
-                                        .instruments = instruments,
-                                        .timer = timer,
-                                        .audio = audio});
-    engine.Init();
-    CSongDoc song(SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = engine});
+    CSequencer& engine = startEngine(timer);
+    CSongDoc& song = makeEngineSong();
     std::string problems;
     std::string reason;
     if (engine.ports()->inputMap.empty() || engine.ports()->inputMap.front() < 0)
@@ -177,8 +156,7 @@ std::string SyncJack::followTheClock()
         while (key60Ons(*listener).size() < size_t(kNotes) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(10ms);
     }
-    gui.runAndWait([&] { engine.Shutdown(); });
-    engine.setCurrentSong(nullptr);
+    shutDown();
     if (!problems.empty())
         return problems;
     const std::vector<int64_t> ons = key60Ons(*listener);

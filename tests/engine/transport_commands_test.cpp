@@ -3,6 +3,7 @@
 // and stop, and lock waits that time out.
 
 #include "tests/engine/transport_fixture.h"
+#include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
@@ -184,22 +185,12 @@ TEST_F(TransportCommands, TheMasterFaderNeverMakesTheTickWaitForTheSongMutex)
     init();
     makeSongWith({note(1800, 60, 90, 60)});
     startAt(0);
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    std::thread refresh([&] {
-        LockGuard guard(SongMutex(), "test");
-        held = true;
-        while (!release)
-            std::this_thread::sleep_for(1ms);
-    });
-    while (!held)
-        std::this_thread::yield();
+    LockHolder refresh(SongMutex());
     sequencer->publishedValues().setMasterFader(8000);
     const auto before = std::chrono::steady_clock::now();
     runTicks(1);
     const auto took = std::chrono::steady_clock::now() - before;
-    release = true;
-    refresh.join();
+    refresh.release();
     EXPECT_LT(took, 500ms);
     EXPECT_EQ(sequencer->masterVolume(), 8000);
 }
@@ -232,37 +223,18 @@ TEST_F(TransportCommands, TimedOutLockWaitsSkipTheWorkAndTheTickRetries)
     options.lockWait = 20ms;
     init(options);
     makeSongWith({note(1800, 60, 90, 60)});
-    std::atomic<bool> held{false};
-    std::atomic<bool> release{false};
-    auto holdTransport = [&] {
-        return std::thread([&] {
-            LockGuard guard(TransportMutex(), "test");
-            held = true;
-            while (!release)
-                std::this_thread::sleep_for(1ms);
-        });
-    };
-
-    std::thread holder = holdTransport();
-    while (!held)
-        std::this_thread::yield();
+    auto holder = std::make_unique<LockHolder>(TransportMutex());
     const uint64_t timeouts = TransportMutex().timeoutCount();
     sequencer->Play(0, true, false);
     EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);
     EXPECT_GT(TransportMutex().timeoutCount(), timeouts);
-    release = true;
-    holder.join();
+    holder.reset();
 
     sequencer->Play(240, true, false);
-    held = false;
-    release = false;
-    holder = holdTransport();
-    while (!held)
-        std::this_thread::yield();
+    holder = std::make_unique<LockHolder>(TransportMutex());
     runTicks(1);
     EXPECT_EQ(sequencer->transportState(), TransportState::Starting) << "skipped";
-    release = true;
-    holder.join();
+    holder.reset();
     runTicks(1);
     EXPECT_EQ(sequencer->transportState(), TransportState::Playing);
     EXPECT_EQ(sequencer->position(), 240);

@@ -1,7 +1,7 @@
 // Fuzz target of the bytes a second copy of the program hands over: any
 // bytes split into messages without harm, each command is lower-case
 // without NUL, and nothing beyond the byte limit is looked at.
-#include "app/app_hand_over.h"
+#include "core/hand_over.h"
 
 #include <cstdio>
 #include <cstdlib>

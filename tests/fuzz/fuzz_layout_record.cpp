@@ -1,7 +1,7 @@
 // Fuzz target of the window layout record a song file carries: any text
 // parses without harm, and what parses is written and read back unchanged
 // after one round.
-#include "app/app_layout_record.h"
+#include "core/layout_record.h"
 
 #include <cstdio>
 #include <cstdlib>

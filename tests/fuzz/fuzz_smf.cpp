@@ -33,7 +33,7 @@ namespace {
 // Answers every question as a cancelling user would.
 class SilentPrompt : public IPrompt {
 public:
-    void message(std::string_view, PromptIcon) override {}
+    void message(std::string_view, PromptIcon) override {} // nobody reads it
     PromptAnswer askYesNo(std::string_view, PromptIcon) override { return PromptAnswer::No; }
     PromptAnswer askOkCancel(std::string_view, PromptIcon) override { return PromptAnswer::Cancel; }
     PromptAnswer askYesNoCancel(std::string_view, PromptIcon) override { return PromptAnswer::Cancel; }

@@ -93,8 +93,8 @@ TEST_F(MidiAlsaDevice, ShortMessagesAndSysExComeBackThroughAnEchoClient)
     AlsaMidiOutDevice out(m_echo->port(), "echo", MidiDeviceKind::Software);
     AlsaMidiInDevice in(m_echo->port(), "echo", MidiDeviceKind::Software);
     MidiInRecorder recorder;
-    ASSERT_TRUE(out.open()) << out.lastError();
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
 
     out.sendShort(Bytes{0x90, 0x3C, 0x40});
@@ -115,7 +115,7 @@ TEST(MidiAlsaNoSequencer, NoSequencerMeansNoPortsAndNoError)
     EXPECT_EQ(AlsaSeqClient::acquire(), nullptr);
     AlsaMidiOutDevice out({"x", 128, 0, false}, "x", MidiDeviceKind::Hardware);
     EXPECT_FALSE(out.open());
-    EXPECT_NE(out.lastError().find("sequencer"), std::string::npos);
+    EXPECT_NE(out.openError().find("sequencer"), std::string::npos);
 }
 
 } // namespace

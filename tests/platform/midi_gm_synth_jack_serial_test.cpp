@@ -24,7 +24,7 @@ TEST_F(GmSynthJack, JackDriverCreatesOutputPortsOnTheServer)
     GmSynthOptions options;
     options.soundFont = kTestSoundFont;
     GmSynthDevice synth(options);
-    ASSERT_TRUE(synth.open()) << synth.lastError();
+    ASSERT_TRUE(synth.open()) << synth.openError();
     EXPECT_EQ(synth.audioDriver(), "jack");
 
     auto client = makeTestClient();

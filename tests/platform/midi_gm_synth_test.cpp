@@ -38,7 +38,7 @@ protected:
         options.soundFont = kTestSoundFont;
         options.driverless = true;
         m_synth = std::make_unique<GmSynthDevice>(options);
-        ASSERT_TRUE(m_synth->open()) << m_synth->lastError();
+        ASSERT_TRUE(m_synth->open()) << m_synth->openError();
     }
 
     std::unique_ptr<GmSynthDevice> m_synth;
@@ -116,7 +116,7 @@ TEST(GmSynthOpen, FailsWithTheReasonForAMissingSoundFont)
     GmSynthDevice synth(options);
     EXPECT_FALSE(synth.open());
     EXPECT_FALSE(synth.isOpen());
-    EXPECT_NE(synth.lastError().find("none.sf2"), std::string::npos) << synth.lastError();
+    EXPECT_NE(synth.openError().find("none.sf2"), std::string::npos) << synth.openError();
 }
 
 TEST(GmSynthOpen, FailsWhenNoAudioDriverStarts)
@@ -127,7 +127,7 @@ TEST(GmSynthOpen, FailsWhenNoAudioDriverStarts)
     GmSynthDevice synth(options);
     EXPECT_FALSE(synth.open());
     EXPECT_FALSE(synth.isOpen());
-    EXPECT_NE(synth.lastError().find("no audio driver"), std::string::npos) << synth.lastError();
+    EXPECT_NE(synth.openError().find("no audio driver"), std::string::npos) << synth.openError();
 }
 
 TEST(GmSynthSystem, ListedFirstWhenASoundFontExists)

@@ -51,7 +51,7 @@ TEST_F(MidiJackIn, EventsBecomeMessagesPiecesAndNotices)
     auto client = makeTestClient();
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     MidiInRecorder recorder;
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
     for (const InputCase& c : cases) {
         recorder.clear();
@@ -69,7 +69,7 @@ TEST_F(MidiJackIn, StoppedDeviceHandsOnNothingAndRestarts)
     auto client = makeTestClient();
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     MidiInRecorder recorder;
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     client->queue({0x90, 1, 1}); // before start
     std::this_thread::sleep_for(50ms);
     ASSERT_TRUE(in.start());
@@ -88,7 +88,7 @@ TEST_F(MidiJackIn, NoHandlerCallAfterClose)
     auto client = makeTestClient();
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     MidiInRecorder recorder;
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
@@ -147,7 +147,7 @@ TEST_F(MidiJackIn, FullRingDropsWholeEventsAndCountsThem)
     auto client = makeTestClient();
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     StallingRecorder recorder;
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
     client->queue({0x90, 0, 1});
     ASSERT_TRUE(recorder.waitUntilStalled());

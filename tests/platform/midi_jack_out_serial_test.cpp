@@ -35,8 +35,8 @@ TEST_F(MidiJackLoopback, HundredShortMessagesComeBackByteExactAndInOrder)
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     MidiInRecorder recorder;
-    ASSERT_TRUE(out.open()) << out.lastError();
-    ASSERT_TRUE(in.open(&recorder)) << in.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
+    ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
 
     std::vector<Bytes> sent;
@@ -63,7 +63,7 @@ TEST_F(MidiJackOut, KilobyteSysExArrivesWholeAndIsReportedDelivered)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     const Bytes message = sysEx(1024);
     out.sendShort(Bytes{0x90, 60, 100});
     EXPECT_EQ(out.sendLong(message, 5000ms), LongSendResult::Delivered);
@@ -80,7 +80,7 @@ TEST_F(MidiJackOut, SysExOverTheLargestEventIsRefusedAndNothingArrives)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     const size_t largest = out.maxLongMessageBytes();
     ASSERT_GT(largest, 1024u);
 
@@ -99,7 +99,7 @@ TEST_F(MidiJackOut, ClosedDeviceSendsNothing)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     out.close();
     EXPECT_FALSE(out.isOpen());
     out.sendShort(Bytes{0x90, 60, 100});
@@ -107,7 +107,7 @@ TEST_F(MidiJackOut, ClosedDeviceSendsNothing)
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(client->received().empty());
     // It opens again.
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     out.sendShort(Bytes{0x90, 61, 100});
     ASSERT_TRUE(client->waitForCount(1, 5s));
     EXPECT_EQ(client->received()[0].bytes, (Bytes{0x90, 61, 100}));
@@ -118,14 +118,14 @@ TEST_F(MidiJackOut, OpenFailsWithTheReasonForAMissingDestination)
     JackMidiOutDevice out("nobody:nothing", "nobody:nothing", MidiDeviceKind::Software);
     EXPECT_FALSE(out.open());
     EXPECT_FALSE(out.isOpen());
-    EXPECT_NE(out.lastError().find("nobody:nothing"), std::string::npos) << out.lastError();
+    EXPECT_NE(out.openError().find("nobody:nothing"), std::string::npos) << out.openError();
 }
 
 TEST_F(MidiJackServerLoss, SendsFailAtOnceAfterTheServerIsKilled)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     client.reset();
     m_server->stop(); // SIGTERM
 
@@ -144,7 +144,7 @@ TEST_F(MidiJackServerLoss, WaitingLongSendFailsWhenTheServerGoes)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     client.reset();
     // Stop the server's cycles first, so that the message can only wait.
     ASSERT_EQ(::kill(m_server->pid(), SIGSTOP), 0);
@@ -166,7 +166,7 @@ TEST_F(MidiJackOut, TimedOutSysExIsNeverSentLater)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     ASSERT_EQ(::kill(m_server->pid(), SIGSTOP), 0); // no cycles: nothing can go out
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(out.sendLong(sysEx(64), 200ms), LongSendResult::TimedOut);
@@ -185,7 +185,7 @@ TEST_F(MidiJackOut, FullQueueDropsAndCounts)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
     const TickTime later = std::chrono::steady_clock::now() + 10s; // held in the queue
     for (int i = 0; i < 1100; ++i)
         out.sendShort(Bytes{0x90, 60, 100}, later);

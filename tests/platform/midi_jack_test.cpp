@@ -17,7 +17,7 @@ TEST(MidiJackNoServer, NoServerMeansNoClientAndNoError)
     EXPECT_EQ(JackMidiClient::acquire(), nullptr);
     JackMidiOutDevice out("a:b", "a:b", MidiDeviceKind::Software);
     EXPECT_FALSE(out.open());
-    EXPECT_NE(out.lastError().find("no JACK server"), std::string::npos) << out.lastError();
+    EXPECT_NE(out.openError().find("no JACK server"), std::string::npos) << out.openError();
 }
 
 TEST(MidiJackEnumerationNoServer, NoServerListsNoJackPorts)

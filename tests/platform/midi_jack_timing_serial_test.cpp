@@ -41,7 +41,7 @@ std::string MidiJackTiming::measureHalfSecondSpacing()
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
     if (!out.open())
-        return "open failed: " + out.lastError();
+        return "open failed: " + out.openError();
 
     // Stamps in the future wait in the queue for their cycle.
     const TickTime first = std::chrono::steady_clock::now() + 100ms;
@@ -85,7 +85,7 @@ TEST_F(MidiJackTiming, SpacingOfStampsSurvivesSendingLate)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    ASSERT_TRUE(out.open()) << out.lastError();
+    ASSERT_TRUE(out.open()) << out.openError();
 
     // Sent together, but stamped 10 ms apart as a timer tick would stamp them.
     const TickTime stamp = std::chrono::steady_clock::now();

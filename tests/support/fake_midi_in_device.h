@@ -21,7 +21,7 @@ public:
     bool open(IMidiInHandler* handler) override;
     bool start() override;
     void stop() override;
-    void reset() override {}
+    void reset() override {} // it holds no pending input
     void close() override;
     bool isOpen() const override;
     uint64_t droppedCount() const override { return 0; }

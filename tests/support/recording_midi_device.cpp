@@ -27,7 +27,14 @@ bool RecordingMidiDevice::open()
     std::lock_guard lock(m_mutex);
     ++m_openCount;
     m_open = m_opens;
+    m_openError = m_open ? std::string() : m_openReason;
     return m_open;
+}
+
+std::string RecordingMidiDevice::openError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_openError;
 }
 
 void RecordingMidiDevice::close()
@@ -76,10 +83,11 @@ size_t RecordingMidiDevice::maxLongMessageBytes() const
     return m_maxLongBytes;
 }
 
-void RecordingMidiDevice::setOpenResult(bool opens)
+void RecordingMidiDevice::setOpenResult(bool opens, std::string reason)
 {
     std::lock_guard lock(m_mutex);
     m_opens = opens;
+    m_openReason = std::move(reason);
 }
 
 void RecordingMidiDevice::setGone()

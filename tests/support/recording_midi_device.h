@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/midi_out_device.h"
+#include "platform/midi_out_device.h"
 
 #include <chrono>
 #include <cstddef>
@@ -38,8 +38,9 @@ public:
     std::string displayName() const override { return m_name; }
     MidiDeviceKind kind() const override { return m_kind; }
 
-    // What the next open() returns.
-    void setOpenResult(bool opens);
+    // What the next open() returns, and the reason a failed one gives.
+    void setOpenResult(bool opens, std::string reason = {});
+    std::string openError() const override;
     // The device reports itself gone: closed from now on.
     void setGone();
     void setLongResult(LongSendResult result);
@@ -59,6 +60,8 @@ private:
     std::vector<Message> m_messages;
     bool m_open = false;
     bool m_opens = true;
+    std::string m_openReason;
+    std::string m_openError;
     LongSendResult m_longResult = LongSendResult::Delivered;
     size_t m_maxLongBytes = 65536;
     size_t m_openCount = 0;

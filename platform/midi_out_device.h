@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/engine_timer.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace rz {
+
+// What the Ports dialog shows a device as.
+enum class MidiDeviceKind : uint8_t { InternalSynth, Hardware, Software };
+
+enum class LongSendResult : uint8_t {
+    Delivered,
+    TimedOut, // the device did not finish within the timeout; the message may be partly out
+    Failed,   // closed, gone, or refused by the device
+};
+
+// One MIDI output device under a device port. The platform layer implements
+// it (JACK, ALSA sequencer, the built-in synthesizer); tests record.
+// Every member may be called from any thread; the port serialises the sends
+// it makes under its semaphore, but SendRaw callers may not.
+class IMidiOutDevice {
+public:
+    virtual ~IMidiOutDevice() = default;
+
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    // False once closed, and as soon as the device reports itself gone.
+    virtual bool isOpen() const = 0;
+    // Why the last open failed, in the library's words; empty when it gave
+    // no reason.
+    virtual std::string openError() const { return {}; }
+
+    // One complete short message (1 to 3 bytes, status first), to be played at
+    // `stamp`. Does nothing on a closed device. Never waits.
+    virtual void sendShort(std::span<const uint8_t> bytes, TickTime stamp) = 0;
+    // Stamped with the tick being played, or now outside a tick.
+    void sendShort(std::span<const uint8_t> bytes) { sendShort(bytes, currentTickTime()); }
+
+    // A whole system-exclusive message. Waits at most `timeout` for it to be
+    // out; a device that is gone fails at once rather than waiting. Never
+    // given more than maxLongMessageBytes().
+    virtual LongSendResult sendLong(std::span<const uint8_t> bytes,
+                                    std::chrono::milliseconds timeout) = 0;
+    // The largest message sendLong takes, in bytes.
+    virtual size_t maxLongMessageBytes() const = 0;
+
+    virtual std::string displayName() const = 0;
+    virtual MidiDeviceKind kind() const = 0;
+};
+
+} // namespace rz

@@ -1,0 +1,173 @@
+// The layer table as a test: every include in the source folders must point
+// to the file's own folder or to one below it, and the Qt-free folders must
+// not include Qt. A wrong include then fails the build's tests, not a review.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each folder and the folders it may include, its own and every one below
+// it. app/ may include everything and nothing may include it.
+const std::map<std::string, std::set<std::string>>& layerTable()
+{
+    static const std::map<std::string, std::set<std::string>> table = {
+        {"core", {"core"}},
+        {"song", {"song", "core"}},
+        {"set", {"set", "song", "core"}},
+        {"platform", {"platform", "core"}},
+        {"engine", {"engine", "platform", "song", "core"}},
+        {"res", {"res"}},
+        {"ui", {"ui", "core", "res"}},
+        {"views", {"views", "ui", "song", "core", "res"}},
+        {"staff", {"staff", "views", "ui", "song", "core", "res"}},
+        {"set/ui", {"set/ui", "views", "ui", "set", "song", "core", "res"}},
+        {"dialogs", {"dialogs", "ui", "song", "core", "res"}},
+        {"engine/ui", {"engine/ui", "ui", "engine", "platform", "song", "core", "res"}},
+        {"app",
+         {"app", "set/ui", "engine/ui", "dialogs", "staff", "views", "ui", "res", "engine",
+          "platform", "set", "song", "core"}},
+    };
+    return table;
+}
+
+bool isQtFree(std::string_view folder)
+{
+    return folder == "core" || folder == "song" || folder == "set" || folder == "platform"
+           || folder == "engine" || folder == "res";
+}
+
+// The layer folder of a path relative to the source root ("engine/ui/x.h"
+// -> "engine/ui"); nullopt outside the table.
+std::optional<std::string> folderOf(std::string_view path)
+{
+    for (std::string_view nested : {"set/ui/", "engine/ui/"})
+        if (path.starts_with(nested))
+            return std::string(nested.substr(0, nested.size() - 1));
+    const size_t slash = path.find('/');
+    if (slash == std::string_view::npos)
+        return std::nullopt;
+    std::string top(path.substr(0, slash));
+    if (!layerTable().contains(top))
+        return std::nullopt;
+    return top;
+}
+
+// What is wrong with `line` in a file of `folder`; empty when nothing is.
+std::string checkInclude(const std::string& folder, std::string_view line)
+{
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos || !line.substr(start).starts_with("#"))
+        return {};
+    line = line.substr(start + 1);
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (!line.starts_with("include"))
+        return {};
+    line.remove_prefix(7);
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (line.empty())
+        return {};
+    const char close = line[0] == '<' ? '>' : line[0] == '"' ? '"' : '\0';
+    const size_t end = close ? line.find(close, 1) : std::string_view::npos;
+    if (end == std::string_view::npos)
+        return {};
+    const std::string_view target = line.substr(1, end - 1);
+    if (close == '>') {
+        if (isQtFree(folder) && (target.starts_with("Q") || target.starts_with("qt")))
+            return "Qt in a Qt-free folder: " + std::string(target);
+        return {};
+    }
+    const std::optional<std::string> targetFolder = folderOf(target);
+    if (!targetFolder)
+        return {};
+    if (*targetFolder == "app" && folder != "app")
+        return "nothing includes app/: " + std::string(target);
+    if (!layerTable().at(folder).contains(*targetFolder))
+        return folder + "/ may not include " + *targetFolder + "/: " + std::string(target);
+    return {};
+}
+
+TEST(IncludeRules, TheCheckerKnowsTheTable)
+{
+    const struct {
+        const char* folder;
+        const char* line;
+        bool allowed;
+    } kCases[] = {
+        {"core", "#include <QString>", false},
+        {"engine", "#include <QtCore/QObject>", false},
+        {"set", "  #  include <QWidget>", false},
+        {"ui", "#include <QWidget>", true},
+        {"core", "#include <vector>", true},
+        {"platform", "#include \"engine/sequencer.h\"", false},
+        {"platform", "#include \"core/locks.h\"", true},
+        {"engine", "#include \"platform/midi_in_device.h\"", true},
+        {"engine", "#include \"engine/ui/ports_dialog.h\"", false},
+        {"engine/ui", "#include \"engine/sequencer.h\"", true},
+        {"ui", "#include \"song/song_doc.h\"", false},
+        {"ui", "#include \"engine/sequencer.h\"", false},
+        {"ui", "#include \"res/main_menu.h\"", true},
+        {"views", "#include \"app/app.h\"", false},
+        {"views", "#include \"ui/gui_thread.h\"", true},
+        {"set/ui", "#include \"set/set_model.h\"", true},
+        {"set", "#include \"set/ui/set_pane.h\"", false},
+        {"song", "#include \"set/set_model.h\"", false},
+        {"app", "#include \"engine/sequencer.h\"", true},
+        {"core", "// #include <QString> in a comment", true},
+        {"song", "#include \"local_header.h\"", true},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(checkInclude(c.folder, c.line).empty(), c.allowed) << c.folder << ": " << c.line;
+}
+
+TEST(IncludeRules, EverySourceFileKeepsTheLayerTable)
+{
+    const fs::path root = RZ_SOURCE_DIR;
+    std::vector<std::string> faults;
+    size_t files = 0;
+    for (const auto& [folder, allowed] : layerTable()) {
+        (void)allowed;
+        const fs::path dir = root / folder;
+        if (!fs::is_directory(dir))
+            continue;
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            const fs::path& path = entry.path();
+            if (!entry.is_regular_file()
+                || (path.extension() != ".h" && path.extension() != ".cpp"))
+                continue;
+            const std::string relative = fs::relative(path, root).generic_string();
+            if (folderOf(relative) != folder)
+                continue; // a nested layer's file is checked under its own folder
+            ++files;
+            std::ifstream in(path);
+            std::string line;
+            for (int number = 1; std::getline(in, line); ++number) {
+                const std::string fault = checkInclude(folder, line);
+                if (!fault.empty())
+                    faults.push_back(relative + ":" + std::to_string(number) + ": " + fault);
+            }
+        }
+    }
+    EXPECT_GT(files, 100u) << "the source folders were not found under " << root;
+    EXPECT_TRUE(faults.empty()) << [&] {
+        std::string all;
+        for (const std::string& fault : faults)
+            all += fault + "\n";
+        return all;
+    }();
+}
+
+} // namespace
+} // namespace rz

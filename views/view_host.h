@@ -1,0 +1,19 @@
+#pragma once
+
+namespace rz {
+
+// What a view asks of the frame it lives in. views/ owns it so that no view
+// includes app/; the application implements it. GUI thread.
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+
+    // Rebuilds the window title from the open set and song.
+    virtual void updateTitle() = 0;
+    // One beat of the current song back or forward; false without a
+    // current song.
+    virtual bool stepBeatBack() = 0;
+    virtual bool stepBeatForward() = 0;
+};
+
+} // namespace rz
