@@ -24,25 +24,41 @@ int64_t mulDivWide(int64_t a, int64_t b, int64_t c)
     return int64_t(static_cast<__int128>(a) * b / c);
 }
 
+// The runs below are the render's inner loops: unit-stride, branch-free and
+// on buffers that do not overlap, so the compiler vectorizes them.
+void mixMono(const int16_t* __restrict in, int64_t count, float* __restrict left,
+             float* __restrict right, float gainLeft, float gainRight)
+{
+    for (int64_t k = 0; k < count; ++k) {
+        const float sample = SampleToFloat(in[k]);
+        left[k] = clampUnit(sample * gainLeft + left[k]);
+        right[k] = clampUnit(sample * gainRight + right[k]);
+    }
+}
+
+void mixStereo(const int16_t* __restrict in, int64_t count, float* __restrict left,
+               float* __restrict right, float gainLeft, float gainRight)
+{
+    for (int64_t k = 0; k < count; ++k) {
+        left[k] = clampUnit(SampleToFloat(in[2 * k]) * gainLeft + left[k]);
+        right[k] = clampUnit(SampleToFloat(in[2 * k + 1]) * gainRight + right[k]);
+    }
+}
+
 // Adds `count` frames from frame `first` of the samples into the buffers.
 void mixRun(const AudioClipSamples& clip, int64_t first, int64_t count, float* left, float* right,
             float gainLeft, float gainRight)
 {
-    if (clip.format.channels == 1) {
-        const int16_t* in = clip.samples.data() + first;
-        for (int64_t k = 0; k < count; ++k) {
-            const float sample = SampleToFloat(in[k]);
-            left[k] = clampUnit(sample * gainLeft + left[k]);
-            right[k] = clampUnit(sample * gainRight + right[k]);
+    const int16_t* in = clip.samples.data() + size_t(first) * clip.format.channels;
+    if (clip.format.channels == 1)
+        mixMono(in, count, left, right, gainLeft, gainRight);
+    else if (clip.format.channels == 2)
+        mixStereo(in, count, left, right, gainLeft, gainRight);
+    else
+        for (int64_t k = 0; k < count; ++k, in += clip.format.channels) {
+            left[k] = clampUnit(SampleToFloat(in[0]) * gainLeft + left[k]);
+            right[k] = clampUnit(SampleToFloat(in[1]) * gainRight + right[k]);
         }
-        return;
-    }
-    const size_t channels = clip.format.channels;
-    const int16_t* in = clip.samples.data() + size_t(first) * channels;
-    for (int64_t k = 0; k < count; ++k, in += channels) {
-        left[k] = clampUnit(SampleToFloat(in[0]) * gainLeft + left[k]);
-        right[k] = clampUnit(SampleToFloat(in[1]) * gainRight + right[k]);
-    }
 }
 
 void storeRun(const AudioClipSamples& clip, int64_t first, int64_t count, float* left, float* right)

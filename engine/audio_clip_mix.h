@@ -6,7 +6,8 @@
 
 namespace rz {
 
-// The engine's two float channel buffers of one block, full scale ±1.0.
+// The engine's two float channel buffers of one block, full scale ±1.0;
+// two separate arrays, never the same one.
 struct ChannelBuffers {
     float* left;
     float* right;
