@@ -200,6 +200,8 @@ bool CWaveDiskWriter::copyIn(const uint8_t* bytes, size_t length)
 
 bool CWaveDiskWriter::Append(const void* bytes, size_t length)
 {
+    if (length == 0)
+        return true;
     if (length > writableBytes()) {
         m_overruns.fetch_add(1, std::memory_order_relaxed);
         return false;
@@ -234,6 +236,8 @@ bool CWaveDiskWriter::AppendFloat(const float* left, const float* right, uint32_
 
 size_t CWaveDiskWriter::Read(void* buffer, size_t length)
 {
+    if (m_thread.joinable())
+        return 0; // the writer thread is the one consumer while a file is open
     auto* out = static_cast<uint8_t*>(buffer);
     size_t copied = 0;
     size_t read = m_readOffset.load(std::memory_order_relaxed);

@@ -80,13 +80,11 @@ public:
     int32_t SetFormat(const WaveFormat& format)
     {
         m_format = format;
-        m_word = 0;
         return 0;
     }
     const WaveFormat& format() const { return m_format; }
 
 private:
-    uint32_t m_word = 0; // cleared with every new format
     WaveFormat m_format;
 };
 
