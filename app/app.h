@@ -3,6 +3,7 @@
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
 #include "app/frame_host.h"
+#include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
 #include "core/engine_set_link.h"
@@ -315,6 +316,7 @@ private:
     std::unique_ptr<UiUpdater> m_updater;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<SynthDatabase> m_database;
+    std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
     std::unique_ptr<SetModel> m_set;
     ViewFactory m_viewFactory;
     QPointer<MainFrame> m_frame;

@@ -13,6 +13,7 @@
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
+#include "engine/wave_clip_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
 #include "res/command_ids.h"
@@ -72,8 +73,11 @@ void App::createSet()
 {
     // Every look-up of the database is const; the song's seam is not.
     auto* synths = const_cast<ISynthLookup*>(m_database ? &m_database->lookup() : nullptr);
+    m_clipLoader = std::make_unique<WaveClipLoader>(
+        [this] { return m_sequencer ? m_sequencer->audioFormat().sampleRate : AudioFormat{}.sampleRate; },
+        m_options.lockWait);
     const SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
-                              nullptr, m_options.lockWait};
+                              m_clipLoader.get(), m_options.lockWait};
     m_set = std::make_unique<SetModel>(context);
     m_set->setViewsUpdater([this] { UpdateAllViews(); });
 }
