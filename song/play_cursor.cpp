@@ -18,6 +18,51 @@ int channelDataBytes(uint8_t kind)
     return high == 0xC0 || high == 0xD0 ? 1 : 2;
 }
 
+// System common and real-time messages: a song cannot hold them, so the
+// cursor steps over them (with their data bytes) rather than ending there.
+bool isSkippedSystemByte(uint8_t kind)
+{
+    return kind > 0xF0 && kind < 0xFF && kind != 0xF7;
+}
+
+// Data bytes of a defined system common message; -1 for the undefined ones,
+// whose data bytes are taken as far as they go.
+int systemDataBytes(uint8_t kind)
+{
+    switch (kind) {
+    case 0xF1:
+    case 0xF3:
+        return 1;
+    case 0xF2:
+        return 2;
+    case 0xF4:
+    case 0xF5:
+    case 0xF9:
+    case 0xFD:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+// Steps over a system common or real-time message after its status byte.
+// Common messages cancel running status, real-time ones leave it. An
+// undefined message takes the data bytes that follow up to the last one
+// before the next status byte, which is the next event's delta time.
+bool skipSystemMessage(ByteReader& reader, std::span<const uint8_t> image, uint8_t kind,
+                       uint8_t& runningStatus)
+{
+    if (kind < 0xF8)
+        runningStatus = 0;
+    const int count = systemDataBytes(kind);
+    if (count >= 0)
+        return reader.skip(size_t(count));
+    size_t end = reader.position();
+    while (end + 1 < image.size() && image[end] < 0x80 && image[end + 1] < 0x80)
+        ++end;
+    return reader.seek(end);
+}
+
 } // namespace
 
 void CTrack::endReader()
@@ -30,6 +75,7 @@ void CTrack::RewindReader()
 {
     readPosition = 0;
     runningStatus = 0;
+    metEndOfTrack = -1;
     ByteReader reader(playImage);
     const auto delta = reader.varLen();
     if (!delta) {
@@ -45,50 +91,60 @@ void CTrack::positionReader(const SeekPoint& point)
     readPosition = point.readPosition;
     runningStatus = point.runningStatus;
     nextTick = point.nextTick;
+    metEndOfTrack = -1;
     if (point.readPosition >= playImage.size() || point.nextTick < 0 || point.nextTick == kEndTick)
         endReader();
 }
 
 bool CTrack::ReadNextEvent(RawEvent& out)
 {
-    if (nextTick == kEndTick)
-        return false;
-    ByteReader reader(playImage);
-    if (!reader.seek(readPosition) || reader.atEnd()) {
-        endReader();
-        return false;
+    for (;;) {
+        if (nextTick == kEndTick)
+            return false;
+        ByteReader reader(playImage);
+        if (!reader.seek(readPosition) || reader.atEnd()) {
+            endReader();
+            return false;
+        }
+        RawEvent event;
+        event.tick = nextTick;
+        if (!readEventBody(reader, event)) {
+            endReader();
+            return false;
+        }
+        const bool skipped = isSkippedSystemByte(event.kind);
+        skippedSystemMessages += skipped ? 1 : 0;
+        // The image may end right after its last event when it has no end-of-track.
+        if (reader.atEnd()) {
+            endReader();
+            if (!skipped)
+                out = event;
+            return !skipped;
+        }
+        const auto delta = reader.varLen();
+        if (!delta) {
+            endReader();
+            return false;
+        }
+        const uint64_t tick = uint64_t(nextTick) + *delta;
+        if (tick > kLastTick) {
+            endReader();
+            if (!skipped)
+                out = event;
+            return !skipped;
+        }
+        nextTick = int32_t(tick);
+        readPosition = uint32_t(reader.position());
+        if (!skipped) {
+            out = event;
+            return true;
+        }
     }
-    RawEvent event;
-    event.tick = nextTick;
-    if (!readEventBody(reader, event)) {
-        endReader();
-        return false;
-    }
-    // The image may end right after its last event when it has no end-of-track.
-    if (reader.atEnd()) {
-        out = event;
-        endReader();
-        return true;
-    }
-    const auto delta = reader.varLen();
-    if (!delta) {
-        endReader();
-        return false;
-    }
-    out = event;
-    const uint64_t tick = uint64_t(nextTick) + *delta;
-    if (tick > kLastTick) {
-        endReader();
-        return true;
-    }
-    nextTick = int32_t(tick);
-    readPosition = uint32_t(reader.position());
-    return true;
 }
 
 // Reads the status (or running status), data bytes and data block of one
-// event. False ends the track: a failed read, an unknown system byte, or the
-// end-of-track meta event.
+// event; a system common or real-time message is read past with its data.
+// False ends the track: a failed read or the end-of-track meta event.
 bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
 {
     const uint8_t first = *reader.u8();
@@ -120,7 +176,7 @@ bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
         return readSysex(reader, event);
     if (event.kind == 0xFF)
         return readMeta(reader, event);
-    return false;
+    return skipSystemMessage(reader, playImage, event.kind, runningStatus);
 }
 
 // A system-exclusive block after its status byte: a length and that many
@@ -156,8 +212,12 @@ bool CTrack::readSysex(ByteReader& reader, RawEvent& event)
 bool CTrack::readMeta(ByteReader& reader, RawEvent& event)
 {
     const auto type = reader.u8();
-    if (!type || *type == 0x2F)
+    if (!type)
         return false;
+    if (*type == 0x2F) {
+        metEndOfTrack = event.tick;
+        return false;
+    }
     event.data1 = *type;
     const auto length = reader.varLen();
     if (!length)

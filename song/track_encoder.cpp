@@ -180,8 +180,11 @@ void ChunkEncoder::encode()
             addSeekPoint(kEndTick);
         writeSettingsMarker();
     }
-    // End of track.
-    m_writer.bytes.insert(m_writer.bytes.end(), {0x00, 0xFF, 0x2F, 0x00});
+    // End of track, keeping the time the track lasts after its last event.
+    const int32_t imageTick = m_lastTick + (m_userTrack ? 1 : 0); // the settings marker's
+    WriteVarLen(m_writer.bytes, uint32_t(std::max(track.endOfTrack - imageTick, 0)));
+    m_writer.bytes.insert(m_writer.bytes.end(), {0xFF, 0x2F, 0x00});
+    track.endTick = std::max(track.endTick, track.endOfTrack);
 }
 
 void ChunkEncoder::writeHeader()
