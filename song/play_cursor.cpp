@@ -96,8 +96,50 @@ void CTrack::positionReader(const SeekPoint& point)
         endReader();
 }
 
+// The common case: a channel message followed by a delta time of one or two
+// bytes, well inside the image. False, having read nothing, for anything
+// else, which the full path below reads with all its checks.
+bool CTrack::readChannelEventQuickly(RawEvent& out)
+{
+    constexpr size_t kLongest = 5; // status, two data bytes, a two-byte delta
+    if (size_t(readPosition) + kLongest > playImage.size())
+        return false;
+    const uint8_t* p = playImage.data() + readPosition;
+    size_t n = 0;
+    uint8_t kind = runningStatus;
+    if (p[0] >= 0x80) {
+        if (p[0] >= 0xF0)
+            return false;
+        kind = p[n++];
+    } else if (kind == 0) {
+        return false;
+    }
+    const uint8_t data1 = p[n++];
+    const uint8_t data2 = channelDataBytes(kind) == 2 ? p[n++] : 0;
+    uint32_t delta = p[n++];
+    if (delta >= 0x80) {
+        if (p[n] >= 0x80)
+            return false;
+        delta = (delta & 0x7F) << 7 | p[n++];
+    }
+    const uint64_t tick = uint64_t(nextTick) + delta;
+    if (tick > kLastTick)
+        return false;
+    out = RawEvent{};
+    out.tick = nextTick;
+    out.kind = kind;
+    out.data1 = data1;
+    out.data2 = data2;
+    runningStatus = kind;
+    nextTick = int32_t(tick);
+    readPosition += uint32_t(n);
+    return true;
+}
+
 bool CTrack::ReadNextEvent(RawEvent& out)
 {
+    if (nextTick != kEndTick && readChannelEventQuickly(out))
+        return true;
     for (;;) {
         if (nextTick == kEndTick)
             return false;
@@ -106,19 +148,19 @@ bool CTrack::ReadNextEvent(RawEvent& out)
             endReader();
             return false;
         }
-        RawEvent event;
-        event.tick = nextTick;
-        if (!readEventBody(reader, event)) {
+        // Read in place: a copy of the event just written byte by byte would
+        // wait on those stores. Callers ignore `out` when nothing is yielded.
+        out = RawEvent{};
+        out.tick = nextTick;
+        if (!readEventBody(reader, out)) {
             endReader();
             return false;
         }
-        const bool skipped = isSkippedSystemByte(event.kind);
+        const bool skipped = isSkippedSystemByte(out.kind);
         skippedSystemMessages += skipped ? 1 : 0;
         // The image may end right after its last event when it has no end-of-track.
         if (reader.atEnd()) {
             endReader();
-            if (!skipped)
-                out = event;
             return !skipped;
         }
         const auto delta = reader.varLen();
@@ -129,16 +171,12 @@ bool CTrack::ReadNextEvent(RawEvent& out)
         const uint64_t tick = uint64_t(nextTick) + *delta;
         if (tick > kLastTick) {
             endReader();
-            if (!skipped)
-                out = event;
             return !skipped;
         }
         nextTick = int32_t(tick);
         readPosition = uint32_t(reader.position());
-        if (!skipped) {
-            out = event;
+        if (!skipped)
             return true;
-        }
     }
 }
 

@@ -89,6 +89,7 @@ private:
     bool m_nameRead = false;
     bool m_full = false;
     int32_t m_markerTick = -1; // where the settings marker stood
+    int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
     uint32_t m_nrpn = kNoParameter;
     int32_t m_bank = kNone;
@@ -148,9 +149,10 @@ void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
     const uint8_t channel = raw.kind & 0x0F;
     if (!m_noteStored)
         m_track.channel = channel;
-    if (m_channels != nullptr
+    if (m_channels != nullptr && channel != m_lastChannel
         && std::find(m_channels->begin(), m_channels->end(), channel) == m_channels->end())
         m_channels->push_back(channel);
+    m_lastChannel = channel;
     switch (raw.kind & 0xF0) {
     case 0x90:
         if (raw.data2 != 0) {

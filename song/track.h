@@ -149,6 +149,7 @@ private:
         return a;
     }
 
+    bool readChannelEventQuickly(RawEvent& out);
     bool readEventBody(ByteReader& reader, RawEvent& event);
     bool readSysex(ByteReader& reader, RawEvent& event);
     bool readMeta(ByteReader& reader, RawEvent& event);
