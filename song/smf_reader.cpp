@@ -62,6 +62,9 @@ void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
     song.tracks.clear();
     for (const auto chunk : layout.trackChunks) {
         auto track = std::make_unique<CTrack>();
+        // Room for what the encoder adds when it rewrites the image in place
+        // (name, settings, marker), so the memory the file used is reused.
+        track->playImage.reserve(chunk.size() + chunk.size() / 8 + 256);
         track->playImage.assign(chunk.begin(), chunk.end());
         song.tracks.push_back(std::move(track));
     }

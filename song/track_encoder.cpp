@@ -178,9 +178,6 @@ void ChunkEncoder::encode()
     }
     track.seekPoints.clear();
     track.playImage.clear();
-    // Room for a note's on and off with their deltas, so a file's image,
-    // about that size, is not copied while it grows.
-    track.playImage.reserve(track.events.size() * 8 + 256);
     track.endTick = 0;
     track.clipFlags = 0;
     track.flags |= kTrackImageHasOffsets;
