@@ -45,6 +45,8 @@ private:
     void start();
     void handle(const RawEvent& raw);
     void channelMessage(const RawEvent& raw);
+    void endNote(uint32_t index, int32_t tick);
+    void endUnendedNotes();
     void sysex(const RawEvent& raw);
     void meta(const RawEvent& raw);
     void text(const RawEvent& raw);
@@ -77,6 +79,9 @@ bool ConductorReader::read(std::string& reason)
     RawEvent raw;
     while (m_track.ReadNextEvent(raw))
         handle(raw);
+    if (m_track.metEndOfTrack > m_track.endTick)
+        m_track.endOfTrack = m_track.endTick = m_track.metEndOfTrack;
+    endUnendedNotes();
     m_track.RewindReader();
     m_song.RecalcTempoTimes();
     if (!fillMeasures() || !applyLabels()) {
@@ -98,6 +103,8 @@ void ConductorReader::start()
     m_track.name.clear();
     m_track.events.clear();
     m_track.endTick = 0;
+    m_track.endOfTrack = 0;
+    m_track.skippedSystemMessages = 0;
     m_meter = MeasureRec{};
     m_meter.Set(0, measureLength(m_song.timeBase, 4, 4));
     m_meter.setMeter(4, 2);
@@ -138,10 +145,24 @@ void ConductorReader::channelMessage(const RawEvent& raw)
     } else if (high == 0x80 || high == 0x90) {
         const uint32_t index = m_sounding.take(channel, raw.data1);
         if (index != NotePairing::kNone)
-            m_track.events[index].value2 = raw.tick - m_track.events[index].tick;
+            endNote(index, raw.tick);
     } else {
+        if (high == 0xB0 && (raw.data1 == kAllSoundOffController || raw.data1 == kAllNotesOffController))
+            m_sounding.silence(channel, [&](uint32_t index) { endNote(index, raw.tick); });
         store(message, raw.tick, high == 0xC0 ? -1 : 0);
     }
+}
+
+void ConductorReader::endNote(uint32_t index, int32_t tick)
+{
+    m_track.events[index].value2 = tick - m_track.events[index].tick;
+}
+
+// Notes the chunk never ends sound to its End of Track.
+void ConductorReader::endUnendedNotes()
+{
+    const int32_t end = m_track.metEndOfTrack >= 0 ? m_track.metEndOfTrack : m_track.endTick;
+    m_sounding.endSounding([&](uint32_t index) { endNote(index, end); });
 }
 
 void ConductorReader::sysex(const RawEvent& raw)
@@ -378,7 +399,9 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
     if (oldBase == 0 || newBase == 0)
         return;
     for (size_t i = 0; i + 1 < song.tracks.size(); ++i) {
-        for (CMidiEvent& event : song.tracks[i]->events) {
+        CTrack& track = *song.tracks[i];
+        track.endOfTrack = std::max(scaledTick(track.endOfTrack, newBase, oldBase), 0);
+        for (CMidiEvent& event : track.events) {
             event.tick = scaledTick(event.tick, newBase, oldBase);
             if (event.isNote())
                 event.value2 = scaledTick(event.value2, newBase, oldBase);

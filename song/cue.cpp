@@ -68,15 +68,20 @@ void CCue::GetColors(const ISongHost& host, const IEngineLink& engine, Color& fi
 
 int FindCueInsertPos(const CueList& cues, const CCue& cue)
 {
-    const int32_t t = cue.GetTime();
-    const int32_t early = earlierTime(cue);
-    for (size_t i = 0; i < cues.size(); ++i) {
-        const CCue& other = *cues[i];
-        const int32_t ot = other.GetTime();
-        if (ot > t || (ot == t && earlierTime(other) > early))
-            return int(i);
-    }
-    return int(cues.size());
+    // The list is in this order, so the place is found by halving; a reader
+    // appends cues in time order, so the end is tried first.
+    const auto sortsAfter = [](const CCue& a, const CCue& b) {
+        const int32_t at = a.GetTime();
+        const int32_t bt = b.GetTime();
+        return at > bt || (at == bt && earlierTime(a) > earlierTime(b));
+    };
+    if (cues.empty() || !sortsAfter(*cues.back(), cue))
+        return int(cues.size());
+    const auto place = std::upper_bound(cues.begin(), cues.end(), cue,
+                                        [&](const CCue& value, const std::unique_ptr<CCue>& other) {
+                                            return sortsAfter(*other, value);
+                                        });
+    return int(place - cues.begin());
 }
 
 int insertCueInOrder(CueList& cues, std::unique_ptr<CCue> cue)

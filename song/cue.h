@@ -81,9 +81,10 @@ struct CCueSet {
 // across inserts.
 using CueList = std::vector<std::unique_ptr<CCue>>;
 
-// Where a cue sorts into a list: the first index whose cue's effective time is
-// above the new one's, or equal with a larger min(time, second time); the
-// count when none.
+// Where a cue sorts into a list kept in this order: the first index whose
+// cue's effective time is above the new one's, or equal with a larger
+// min(time, second time); the count when none. Logarithmic; constant when the
+// cue goes last.
 int FindCueInsertPos(const CueList& cues, const CCue& cue);
 // Inserts the cue at its place in time order; returns its index.
 int insertCueInOrder(CueList& cues, std::unique_ptr<CCue> cue);

@@ -7,6 +7,8 @@ namespace rz {
 
 // Events move, not copy, when a track's array grows.
 static_assert(std::is_nothrow_move_constructible_v<CMidiEvent>);
+// A song holds millions of events: seven words and the data pointer.
+static_assert(sizeof(CMidiEvent) <= 32);
 
 EventData::EventData(const EventData& other)
 {
@@ -17,26 +19,30 @@ EventData& EventData::operator=(const EventData& other)
 {
     if (this == &other)
         return *this;
-    if (const auto* block = std::get_if<std::vector<uint8_t>>(&other.m_data))
-        m_data = *block;
+    if (other.m_data == nullptr)
+        m_data.reset();
+    else if (const auto* block = std::get_if<std::vector<uint8_t>>(other.m_data.get()))
+        setBytes(*block);
     else if (const CAudioClip* source = other.clip())
-        m_data = std::make_unique<CAudioClip>(*source);
+        setClip(std::make_unique<CAudioClip>(*source));
     else
-        m_data = std::monostate{};
+        m_data.reset();
     return *this;
 }
 
 std::span<const uint8_t> EventData::bytes() const
 {
-    if (const auto* block = std::get_if<std::vector<uint8_t>>(&m_data))
-        return *block;
+    if (m_data != nullptr)
+        if (const auto* block = std::get_if<std::vector<uint8_t>>(m_data.get()))
+            return *block;
     return {};
 }
 
 CAudioClip* EventData::clip() const
 {
-    if (const auto* clip = std::get_if<std::unique_ptr<CAudioClip>>(&m_data))
-        return clip->get();
+    if (m_data != nullptr)
+        if (const auto* clip = std::get_if<std::unique_ptr<CAudioClip>>(m_data.get()))
+            return clip->get();
     return nullptr;
 }
 

@@ -23,18 +23,20 @@ public:
     EventData& operator=(EventData&&) noexcept = default;
     ~EventData() = default;
 
-    bool empty() const { return std::holds_alternative<std::monostate>(m_data); }
+    bool empty() const { return m_data == nullptr; }
     // The byte block; empty when the data is none or a clip.
     std::span<const uint8_t> bytes() const;
-    std::vector<uint8_t>* byteBlock() { return std::get_if<std::vector<uint8_t>>(&m_data); }
+    std::vector<uint8_t>* byteBlock() { return m_data ? std::get_if<std::vector<uint8_t>>(m_data.get()) : nullptr; }
     CAudioClip* clip() const;
 
-    void setBytes(std::vector<uint8_t> bytes) { m_data = std::move(bytes); }
-    void setClip(std::unique_ptr<CAudioClip> clip) { m_data = std::move(clip); }
-    void reset() { m_data = std::monostate{}; }
+    void setBytes(std::vector<uint8_t> bytes) { m_data = std::make_unique<Payload>(std::move(bytes)); }
+    void setClip(std::unique_ptr<CAudioClip> clip) { m_data = std::make_unique<Payload>(std::move(clip)); }
+    void reset() { m_data.reset(); }
 
 private:
-    std::variant<std::monostate, std::vector<uint8_t>, std::unique_ptr<CAudioClip>> m_data;
+    // Kept apart, so the many events without data stay one pointer wide.
+    using Payload = std::variant<std::vector<uint8_t>, std::unique_ptr<CAudioClip>>;
+    std::unique_ptr<Payload> m_data;
 };
 
 // Messages of events that are not plain MIDI.
@@ -52,9 +54,9 @@ struct CMidiEvent {
     int32_t value2 = 0;          // note length, data length, program bank or NRPN value
     uint32_t selectionStamp = 0; // selected when equal to the song's stamp
     int32_t pendingChange = 0;   // +1 / -1 while a view drags a selection over it
-    EventData data;
     uint8_t notation = 0;        // notation attribute 1
     int8_t spelling = kNoSpelling; // 0-4 double flat .. double sharp
+    EventData data;
 
     uint8_t kind() const { return uint8_t(message & 0xFF); }
     uint8_t data1() const { return uint8_t((message >> 8) & 0xFF); }

@@ -18,6 +18,51 @@ int channelDataBytes(uint8_t kind)
     return high == 0xC0 || high == 0xD0 ? 1 : 2;
 }
 
+// System common and real-time messages: a song cannot hold them, so the
+// cursor steps over them (with their data bytes) rather than ending there.
+bool isSkippedSystemByte(uint8_t kind)
+{
+    return kind > 0xF0 && kind < 0xFF && kind != 0xF7;
+}
+
+// Data bytes of a defined system common message; -1 for the undefined ones,
+// whose data bytes are taken as far as they go.
+int systemDataBytes(uint8_t kind)
+{
+    switch (kind) {
+    case 0xF1:
+    case 0xF3:
+        return 1;
+    case 0xF2:
+        return 2;
+    case 0xF4:
+    case 0xF5:
+    case 0xF9:
+    case 0xFD:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+// Steps over a system common or real-time message after its status byte.
+// Common messages cancel running status, real-time ones leave it. An
+// undefined message takes the data bytes that follow up to the last one
+// before the next status byte, which is the next event's delta time.
+bool skipSystemMessage(ByteReader& reader, std::span<const uint8_t> image, uint8_t kind,
+                       uint8_t& runningStatus)
+{
+    if (kind < 0xF8)
+        runningStatus = 0;
+    const int count = systemDataBytes(kind);
+    if (count >= 0)
+        return reader.skip(size_t(count));
+    size_t end = reader.position();
+    while (end + 1 < image.size() && image[end] < 0x80 && image[end + 1] < 0x80)
+        ++end;
+    return reader.seek(end);
+}
+
 } // namespace
 
 void CTrack::endReader()
@@ -30,6 +75,7 @@ void CTrack::RewindReader()
 {
     readPosition = 0;
     runningStatus = 0;
+    metEndOfTrack = -1;
     ByteReader reader(playImage);
     const auto delta = reader.varLen();
     if (!delta) {
@@ -45,50 +91,98 @@ void CTrack::positionReader(const SeekPoint& point)
     readPosition = point.readPosition;
     runningStatus = point.runningStatus;
     nextTick = point.nextTick;
+    metEndOfTrack = -1;
     if (point.readPosition >= playImage.size() || point.nextTick < 0 || point.nextTick == kEndTick)
         endReader();
 }
 
-bool CTrack::ReadNextEvent(RawEvent& out)
+// The common case: a channel message followed by a delta time of one or two
+// bytes, well inside the image. False, having read nothing, for anything
+// else, which the full path below reads with all its checks.
+bool CTrack::readChannelEventQuickly(RawEvent& out)
 {
-    if (nextTick == kEndTick)
+    constexpr size_t kLongest = 5; // status, two data bytes, a two-byte delta
+    if (size_t(readPosition) + kLongest > playImage.size())
         return false;
-    ByteReader reader(playImage);
-    if (!reader.seek(readPosition) || reader.atEnd()) {
-        endReader();
-        return false;
-    }
-    RawEvent event;
-    event.tick = nextTick;
-    if (!readEventBody(reader, event)) {
-        endReader();
-        return false;
-    }
-    // The image may end right after its last event when it has no end-of-track.
-    if (reader.atEnd()) {
-        out = event;
-        endReader();
-        return true;
-    }
-    const auto delta = reader.varLen();
-    if (!delta) {
-        endReader();
+    const uint8_t* p = playImage.data() + readPosition;
+    size_t n = 0;
+    uint8_t kind = runningStatus;
+    if (p[0] >= 0x80) {
+        if (p[0] >= 0xF0)
+            return false;
+        kind = p[n++];
+    } else if (kind == 0) {
         return false;
     }
-    out = event;
-    const uint64_t tick = uint64_t(nextTick) + *delta;
-    if (tick > kLastTick) {
-        endReader();
-        return true;
+    const uint8_t data1 = p[n++];
+    const uint8_t data2 = channelDataBytes(kind) == 2 ? p[n++] : 0;
+    uint32_t delta = p[n++];
+    if (delta >= 0x80) {
+        if (p[n] >= 0x80)
+            return false;
+        delta = (delta & 0x7F) << 7 | p[n++];
     }
+    const uint64_t tick = uint64_t(nextTick) + delta;
+    if (tick > kLastTick)
+        return false;
+    out = RawEvent{};
+    out.tick = nextTick;
+    out.kind = kind;
+    out.data1 = data1;
+    out.data2 = data2;
+    runningStatus = kind;
     nextTick = int32_t(tick);
-    readPosition = uint32_t(reader.position());
+    readPosition += uint32_t(n);
     return true;
 }
 
+bool CTrack::ReadNextEvent(RawEvent& out)
+{
+    if (nextTick != kEndTick && readChannelEventQuickly(out))
+        return true;
+    for (;;) {
+        if (nextTick == kEndTick)
+            return false;
+        ByteReader reader(playImage);
+        if (!reader.seek(readPosition) || reader.atEnd()) {
+            endReader();
+            return false;
+        }
+        // Read in place: a copy of the event just written byte by byte would
+        // wait on those stores. Callers ignore `out` when nothing is yielded.
+        out = RawEvent{};
+        out.tick = nextTick;
+        if (!readEventBody(reader, out)) {
+            endReader();
+            return false;
+        }
+        const bool skipped = isSkippedSystemByte(out.kind);
+        skippedSystemMessages += skipped ? 1 : 0;
+        // The image may end right after its last event when it has no end-of-track.
+        if (reader.atEnd()) {
+            endReader();
+            return !skipped;
+        }
+        const auto delta = reader.varLen();
+        if (!delta) {
+            endReader();
+            return false;
+        }
+        const uint64_t tick = uint64_t(nextTick) + *delta;
+        if (tick > kLastTick) {
+            endReader();
+            return !skipped;
+        }
+        nextTick = int32_t(tick);
+        readPosition = uint32_t(reader.position());
+        if (!skipped)
+            return true;
+    }
+}
+
 // Reads the status (or running status), data bytes and data block of one
-// event. False ends the track: a failed read, an unknown system byte, or the
-// end-of-track meta event.
+// event; a system common or real-time message is read past with its data.
+// False ends the track: a failed read or the end-of-track meta event.
 bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
 {
     const uint8_t first = *reader.u8();
@@ -120,7 +214,7 @@ bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
         return readSysex(reader, event);
     if (event.kind == 0xFF)
         return readMeta(reader, event);
-    return false;
+    return skipSystemMessage(reader, playImage, event.kind, runningStatus);
 }
 
 // A system-exclusive block after its status byte: a length and that many
@@ -156,8 +250,12 @@ bool CTrack::readSysex(ByteReader& reader, RawEvent& event)
 bool CTrack::readMeta(ByteReader& reader, RawEvent& event)
 {
     const auto type = reader.u8();
-    if (!type || *type == 0x2F)
+    if (!type)
         return false;
+    if (*type == 0x2F) {
+        metEndOfTrack = event.tick;
+        return false;
+    }
     event.data1 = *type;
     const auto length = reader.varLen();
     if (!length)

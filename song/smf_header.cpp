@@ -2,9 +2,12 @@
 // chunk and the track chunks. Reads only memory, through the byte reader.
 #include "song/smf_header.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "core/byte_reader.h"
+#include "song/track.h"
 
 namespace rz {
 namespace {
@@ -46,6 +49,49 @@ bool midiBytesOf(std::span<const uint8_t> bytes, std::span<const uint8_t>& midi,
     return false;
 }
 
+// How many bytes of its End of Track a chunk body cut short lacks, when
+// the cut falls inside that End of Track and every event before it reads;
+// 0 otherwise.
+size_t missingEndOfTrackBytes(std::span<const uint8_t> body, uint32_t declared)
+{
+    const std::span<const uint8_t> end(kEndOfTrackBytes);
+    for (size_t missing = 1; missing <= end.size(); ++missing) {
+        const size_t present = end.size() - missing;
+        if (size_t(declared) != body.size() + missing || body.size() < present
+            || !std::equal(end.begin(), end.begin() + std::ptrdiff_t(present),
+                           body.end() - std::ptrdiff_t(present)))
+            continue;
+        CTrack probe;
+        probe.playImage.assign(body.begin(), body.end());
+        probe.playImage.insert(probe.playImage.end(), end.begin() + std::ptrdiff_t(present), end.end());
+        probe.RewindReader();
+        RawEvent event;
+        while (probe.ReadNextEvent(event)) {
+        }
+        if (probe.metEndOfTrack >= 0 && size_t(probe.readPosition) + end.size() == probe.playImage.size())
+            return missing;
+    }
+    return 0;
+}
+
+// The last track chunk when it runs past the end of the file only inside
+// its End of Track.
+bool takeCutLastChunk(const ByteReader& file, std::span<const uint8_t> midi, size_t base,
+                      SmfLayout& layout)
+{
+    ByteReader probe = file;
+    const auto id = probe.bytes(4);
+    const auto declared = probe.u32be();
+    if (!id || !declared || std::string_view(reinterpret_cast<const char*>(id->data()), 4) != "MTrk")
+        return false;
+    const std::span<const uint8_t> body = midi.subspan(probe.offset() - base);
+    layout.missingEndBytes = missingEndOfTrackBytes(body, *declared);
+    if (layout.missingEndBytes == 0)
+        return false;
+    layout.trackChunks.push_back(body);
+    return true;
+}
+
 } // namespace
 
 bool parseSmfLayout(std::span<const uint8_t> bytes, SmfLayout& layout, std::string& reason)
@@ -74,7 +120,10 @@ bool parseSmfLayout(std::span<const uint8_t> bytes, SmfLayout& layout, std::stri
         auto chunk = file.smfChunk();
         if (!chunk) {
             const size_t index = layout.trackChunks.size() + 1;
-            reason = file.remaining() < 8 ? "track " + std::to_string(index) + " is cut off"
+            if (index == declared && takeCutLastChunk(file, midi, base, layout))
+                return true;
+            reason = file.remaining() < 8 ? "track " + std::to_string(index) + " is cut off (chunk at "
+                                                + hexOffset(at) + ")"
                                           : "track " + std::to_string(index)
                                                 + " is shorter than its length (chunk at "
                                                 + hexOffset(at) + ")";

@@ -69,15 +69,25 @@ void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
     song.tracks.clear();
     for (const auto chunk : layout.trackChunks) {
         auto track = std::make_unique<CTrack>();
+        // Room for what the encoder adds when it rewrites the image in place
+        // (name, settings, marker), so the memory the file used is reused.
+        track->playImage.reserve(chunk.size() + chunk.size() / 8 + 256);
         track->playImage.assign(chunk.begin(), chunk.end());
-        track->RewindReader();
         song.tracks.push_back(std::move(track));
     }
+    if (layout.missingEndBytes > 0) {
+        const std::span<const uint8_t> end(kEndOfTrackBytes);
+        std::vector<uint8_t>& image = song.tracks.back()->playImage;
+        image.insert(image.end(), end.end() - std::ptrdiff_t(layout.missingEndBytes), end.end());
+    }
+    for (auto& track : song.tracks)
+        track->RewindReader();
     if (song.tracks.empty())
         song.tracks.push_back(std::make_unique<CTrack>());
 }
 
-bool shapeTracks(CSongDoc& song, size_t chunkCount, std::string& reason)
+bool shapeTracks(CSongDoc& song, size_t chunkCount, std::vector<uint32_t>& skippedMessages,
+                 std::string& reason)
 {
     if (song.format == 0 && chunkCount == 1) {
         if (!convertFormat0(song, reason))
@@ -85,7 +95,7 @@ bool shapeTracks(CSongDoc& song, size_t chunkCount, std::string& reason)
     } else {
         // A "format 0" file with several chunks is read as the format 1 file it is.
         song.format = 1;
-        if (!readFormat1Tracks(song, reason))
+        if (!readFormat1Tracks(song, skippedMessages, reason))
             return false;
     }
     moveConductorLeftovers(song);
@@ -136,6 +146,37 @@ void adjustTimeBase(CSongDoc& song)
     song.context().prompt.message(text, PromptIcon::Information);
 }
 
+// Once per file: the system messages a song cannot hold that were skipped,
+// by track chunk counted from 1 in file order.
+void reportSkippedMessages(CSongDoc& song, const std::vector<uint32_t>& skippedByChunk)
+{
+    uint64_t total = 0;
+    std::string where;
+    for (size_t i = 0; i < skippedByChunk.size(); ++i) {
+        if (skippedByChunk[i] == 0)
+            continue;
+        total += skippedByChunk[i];
+        where += (where.empty() ? "" : ", ") + std::to_string(skippedByChunk[i]) + " in track "
+                 + std::to_string(i + 1);
+    }
+    if (total == 0)
+        return;
+    song.context().prompt.message("Skipped " + std::to_string(total)
+                                      + " system common or real-time messages, which a song does not hold: "
+                                      + where + ".",
+                                  PromptIcon::Warning);
+}
+
+void reportCutShort(CSongDoc& song, const SmfLayout& layout)
+{
+    if (layout.missingEndBytes == 0)
+        return;
+    song.context().prompt.message("The file is cut short inside the End of Track of track "
+                                      + std::to_string(layout.trackChunks.size())
+                                      + "; all of its events were read.",
+                                  PromptIcon::Warning);
+}
+
 } // namespace
 
 SongFileKind songFileKind(const std::filesystem::path& path)
@@ -176,10 +217,13 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
     const BuildMapsOptions options{.rss = kind.rss, .fixedTempo = timing.fixedTempo};
     if (!BuildMaps(song, options, why))
         return failOpen(song, reason, why);
+    std::vector<uint32_t> skippedMessages{song.tracks[0]->skippedSystemMessages};
     song.SetGridFamily();
-    if (!shapeTracks(song, layout.trackChunks.size(), why) || !finishMaps(song, why))
+    if (!shapeTracks(song, layout.trackChunks.size(), skippedMessages, why) || !finishMaps(song, why))
         return failOpen(song, reason, why);
     adjustTimeBase(song);
+    reportCutShort(song, layout);
+    reportSkippedMessages(song, skippedMessages);
     return true;
 }
 

@@ -66,6 +66,8 @@ private:
     bool handle(const RawEvent& raw);
     void channelMessage(const RawEvent& raw, uint32_t message);
     void noteOff(uint32_t message, int32_t tick);
+    void endNotes(uint32_t index, int32_t tick);
+    void endUnendedNotes();
     void controller(uint32_t message, int32_t tick);
     void managedController(uint32_t message, int32_t tick, int slot);
     void dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick);
@@ -86,6 +88,8 @@ private:
     bool m_noteStored = false;
     bool m_nameRead = false;
     bool m_full = false;
+    int32_t m_markerTick = -1; // where the settings marker stood
+    int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
     uint32_t m_nrpn = kNoParameter;
     int32_t m_bank = kNone;
@@ -101,10 +105,18 @@ bool TrackChunkReader::read()
     m_track.events.clear();
     m_track.events.reserve(eventCapacity(m_track));
     m_track.endTick = 0;
+    m_track.endOfTrack = 0;
+    m_track.skippedSystemMessages = 0;
     m_track.RewindReader();
     RawEvent raw;
     while (!m_full && m_track.ReadNextEvent(raw))
         m_full = !handle(raw);
+    // Only an End of Track after every event holds time of its own; ours
+    // follows the settings marker at once.
+    if (m_track.metEndOfTrack > m_track.endTick && m_track.metEndOfTrack > m_markerTick)
+        m_track.endOfTrack = m_track.metEndOfTrack;
+    m_track.endTick = std::max(m_track.endTick, m_track.endOfTrack);
+    endUnendedNotes();
     convertClips();
     removeOffsets();
     m_track.RewindReader();
@@ -137,9 +149,10 @@ void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
     const uint8_t channel = raw.kind & 0x0F;
     if (!m_noteStored)
         m_track.channel = channel;
-    if (m_channels != nullptr
+    if (m_channels != nullptr && channel != m_lastChannel
         && std::find(m_channels->begin(), m_channels->end(), channel) == m_channels->end())
         m_channels->push_back(channel);
+    m_lastChannel = channel;
     switch (raw.kind & 0xF0) {
     case 0x90:
         if (raw.data2 != 0) {
@@ -182,11 +195,29 @@ void TrackChunkReader::noteOff(uint32_t message, int32_t tick)
     }
 }
 
+// A note the file never ends sounds until its channel is silenced, or to
+// the end of the track; a note-off after the silence still ends it later.
+// A stray velocity-0 note stays as short as it was.
+void TrackChunkReader::endNotes(uint32_t index, int32_t tick)
+{
+    CMidiEvent& note = m_track.events[index];
+    if (note.data2() != 0)
+        note.value2 = std::max(tick - note.tick, 0);
+}
+
+void TrackChunkReader::endUnendedNotes()
+{
+    const int32_t end = m_track.metEndOfTrack >= 0 ? m_track.metEndOfTrack : m_track.endTick;
+    m_pending.endSounding([&](uint32_t index) { endNotes(index, end); });
+}
+
 void TrackChunkReader::controller(uint32_t message, int32_t tick)
 {
     const uint8_t channel = message & 0x0F;
     const uint8_t number = uint8_t(message >> 8);
     const uint8_t value = uint8_t(message >> 16);
+    if (number == kAllSoundOffController || number == kAllNotesOffController)
+        m_pending.silence(channel, [&](uint32_t index) { endNotes(index, tick); });
     if (number == 0 || number == 32) {
         const int32_t bank = std::max(m_bank, 0);
         m_bank = number == 0 ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
@@ -233,7 +264,8 @@ void TrackChunkReader::managedController(uint32_t message, int32_t tick, int slo
     const int32_t value = int32_t((message >> 16) & 0x7F);
     int32_t& initial = m_track.initialControllers[size_t(slot)];
     int32_t& last = m_lastController[size_t(slot)];
-    if (initial < 0)
+    // Once a note has sounded, a value is an event where it stands.
+    if (initial < 0 && !m_noteStored)
         initial = value;
     else if (value != last)
         store(message, tick);
@@ -301,7 +333,7 @@ void TrackChunkReader::rpnLsbAfterNotes(uint8_t channel, uint8_t value)
 void TrackChunkReader::programChange(uint32_t message, int32_t tick)
 {
     const int32_t program = int32_t((message >> 8) & 0x7F);
-    if (m_autoProps && m_track.patch < 0) {
+    if (m_autoProps && m_track.patch < 0 && !m_noteStored) {
         m_track.bank = m_bank;
         m_track.patch = program;
     } else if (!(m_autoProps && program == m_lastProgram && m_bank == m_lastBank)) {
@@ -382,8 +414,10 @@ void TrackChunkReader::text(const RawEvent& raw)
         m_track.name.assign(text.substr(0, kMaxNameBytes));
         return;
     }
-    if (marker && applyTrackSettingsMarker(m_track, text))
+    if (marker && applyTrackSettingsMarker(m_track, text)) {
+        m_markerTick = raw.tick;
         return;
+    }
     store(kTextMessage, raw.tick).SetData(raw.data);
 }
 

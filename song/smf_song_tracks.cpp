@@ -221,6 +221,7 @@ bool convertFormat0(CSongDoc& song, std::string& reason)
 {
     auto conductor = std::make_unique<CTrack>();
     conductor->name = song.tracks[0]->name;
+    conductor->endOfTrack = song.tracks[0]->endOfTrack;
     std::vector<CMidiEvent> events = std::move(song.tracks[0]->events);
     std::array<CTrack*, 16> byChannel{};
     for (CMidiEvent& event : events) {
@@ -240,7 +241,7 @@ bool convertFormat0(CSongDoc& song, std::string& reason)
     return true;
 }
 
-bool readFormat1Tracks(CSongDoc& song, std::string& reason)
+bool readFormat1Tracks(CSongDoc& song, std::vector<uint32_t>& skippedMessages, std::string& reason)
 {
     for (size_t i = 1; i < song.tracks.size(); ++i) {
         CTrack& track = *song.tracks[i];
@@ -249,6 +250,7 @@ bool readFormat1Tracks(CSongDoc& song, std::string& reason)
             reason = tooManyEvents(i);
             return false;
         }
+        skippedMessages.push_back(track.skippedSystemMessages);
         if (track.name == kDrMetaName) {
             if (!ParseTextMarkers(song, track, reason))
                 return false;
@@ -281,6 +283,7 @@ void moveConductorLeftovers(CSongDoc& song)
                    std::make_move_iterator(conductor.events.end()), std::back_inserter(merged),
                    [](const CMidiEvent& a, const CMidiEvent& b) { return a.tick < b.tick; });
         meta.events = std::move(merged);
+        meta.endOfTrack = std::max(meta.endOfTrack, conductor.endOfTrack);
         conductor.events.clear();
         return;
     }

@@ -61,6 +61,19 @@ void appendBigEndian(std::vector<uint8_t>& bytes, uint32_t value, int count)
         bytes.push_back(uint8_t(value >> shift));
 }
 
+// The conductor chunk ends no earlier than the tracks whose events it
+// carries: the conductor as read, the meta tracks, in format 0 every track.
+int32_t conductorEndOfTrack(const CSongDoc& song)
+{
+    int32_t end = 0;
+    for (size_t i = 0; i + 1 < song.tracks.size(); ++i) {
+        const CTrack& track = *song.tracks[i];
+        if (i == 0 || song.format == 0 || track.type == kMetaTrack)
+            end = std::max(end, track.endOfTrack);
+    }
+    return end;
+}
+
 // Builds the conductor chunk's events in time order.
 class ConductorBuilder {
 public:
@@ -119,6 +132,7 @@ void ConductorBuilder::build()
     if (map.empty())
         addMeasureContents(kEndTick);
     addMarkers();
+    m_track.endOfTrack = conductorEndOfTrack(m_song);
     WriteTrackChunk(m_track, -1, TrackEncodeContext{});
 }
 

@@ -56,6 +56,9 @@ public:
     int32_t type = kMidiTrack;
     std::string name = "(new track)";
     int32_t endTick = 0;
+    // Tick of the chunk's End of Track: a file's trailing silence, kept and
+    // written back. 0 when it adds nothing after the last event.
+    int32_t endOfTrack = 0;
     int32_t playEnabled = 1;
     int32_t savedPlayEnabled = 1;  // restored after a solo
     int32_t recordArm = 0;
@@ -92,6 +95,8 @@ public:
     int32_t tempoIndex = 0;
     double timeOffsetUs = 0.0;
     double nextTime = kEndTime;            // µs
+    int32_t metEndOfTrack = -1;            // tick of the End of Track the cursor stopped at; -1 none
+    uint32_t skippedSystemMessages = 0;    // system common and real-time messages stepped over
 
     std::string portName;
     IMidiOut* outputPort = nullptr;        // not owned
@@ -144,6 +149,7 @@ private:
         return a;
     }
 
+    bool readChannelEventQuickly(RawEvent& out);
     bool readEventBody(ByteReader& reader, RawEvent& event);
     bool readSysex(ByteReader& reader, RawEvent& event);
     bool readMeta(ByteReader& reader, RawEvent& event);

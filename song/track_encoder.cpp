@@ -15,6 +15,10 @@ namespace rz {
 
 void WriteVarLen(std::vector<uint8_t>& bytes, uint32_t value)
 {
+    if (value < 0x80) { // most deltas
+        bytes.push_back(uint8_t(value));
+        return;
+    }
     value = std::min(value, kMaxVarLen);
     uint8_t groups[4];
     int count = 0;
@@ -48,11 +52,15 @@ struct PendingOff {
     uint32_t noteOn = 0; // as written: status | key << 8 | velocity << 16
 };
 
-// Heap order: the top is the smallest off tick, then the largest serial.
-bool endsLater(const PendingOff& a, const PendingOff& b)
-{
-    return a.offTick != b.offTick ? a.offTick > b.offTick : a.serial < b.serial;
-}
+// Heap order: the top is the smallest off tick, then the largest serial. A
+// function object, so the heap operations inline it.
+struct EndsLater {
+    bool operator()(const PendingOff& a, const PendingOff& b) const
+    {
+        return a.offTick != b.offTick ? a.offTick > b.offTick : a.serial < b.serial;
+    }
+};
+constexpr EndsLater endsLater;
 
 // Ticks stay within what the play cursor accepts.
 constexpr int64_t kLastTick = 0x7FFFFFFE;
@@ -69,6 +77,8 @@ uint32_t applyOffsets(uint32_t message, const CTrack& track, uint32_t& clipFlags
     const uint8_t kind = message & 0xFF;
     if (kind < 0x80 || kind > 0xAF)
         return message;
+    if (track.key == 0 && track.velocityOffset == 0)
+        return message & 0x7F7FFF; // the 7-bit key and velocity as they are
     // 64-bit: offsets read from a file may be anything.
     int64_t key = int64_t((message >> 8) & 0x7F) + track.key;
     if (key < 0) {
@@ -132,6 +142,7 @@ private:
     void writeDuePatchPoints(int32_t tick);
     void beginItem(int32_t tick);
     void addSeekPoint(int32_t tick);
+    void pushPending(const PendingOff& off);
     void writeNoteOff();
     void writeEvent(size_t index);
     void writeNote(const CMidiEvent& event, size_t index, int32_t tick);
@@ -181,8 +192,11 @@ void ChunkEncoder::encode()
             addSeekPoint(kEndTick);
         writeSettingsMarker();
     }
-    // End of track.
-    m_writer.bytes.insert(m_writer.bytes.end(), {0x00, 0xFF, 0x2F, 0x00});
+    // End of track, keeping the time the track lasts after its last event.
+    const int32_t imageTick = m_lastTick + (m_userTrack ? 1 : 0); // the settings marker's
+    WriteVarLen(m_writer.bytes, uint32_t(std::max(track.endOfTrack - imageTick, 0)));
+    m_writer.bytes.insert(m_writer.bytes.end(), {0xFF, 0x2F, 0x00});
+    track.endTick = std::max(track.endTick, track.endOfTrack);
 }
 
 void ChunkEncoder::writeHeader()
@@ -228,10 +242,8 @@ void ChunkEncoder::writeSettingsMarker()
 // The initial settings again at each patch-change point up to the tick.
 void ChunkEncoder::writeDuePatchPoints(int32_t tick)
 {
-    if (!m_patchPoints)
-        return;
     const std::vector<int32_t>& points = m_track.patchChangePoints;
-    while (m_nextPatchPoint < points.size() && points[m_nextPatchPoint] <= tick) {
+    while (m_patchPoints && m_nextPatchPoint < points.size() && points[m_nextPatchPoint] <= tick) {
         const int32_t point = points[m_nextPatchPoint++];
         beginItem(point);
         writeInitialSettings(m_track, m_writer, point);
@@ -246,7 +258,11 @@ void ChunkEncoder::beginItem(int32_t tick)
         assert(!"negative delta: events out of order or a negative note length");
         tick = m_lastTick;
     }
-    WriteVarLen(m_writer.bytes, uint32_t(tick - m_lastTick));
+    const uint32_t delta = uint32_t(tick - m_lastTick);
+    if (delta < 0x80) // most items: no call
+        m_writer.bytes.push_back(uint8_t(delta));
+    else
+        WriteVarLen(m_writer.bytes, delta);
     m_lastTick = tick;
     m_track.endTick = std::max(m_track.endTick, tick);
     if (m_interval <= 0)
@@ -280,6 +296,22 @@ void ChunkEncoder::addSeekPoint(int32_t tick)
     point.chaseTicks = m_chaseTicks;
     point.selections = m_selections;
     m_track.seekPoints.push_back(std::move(point));
+}
+
+// std::push_heap, written out: it would read the new entry back at once,
+// which stalls on the stores that just wrote it.
+void ChunkEncoder::pushPending(const PendingOff& off)
+{
+    size_t hole = m_pending.size();
+    m_pending.emplace_back();
+    while (hole > 0) {
+        const size_t parent = (hole - 1) / 2;
+        if (!endsLater(m_pending[parent], off))
+            break;
+        m_pending[hole] = m_pending[parent];
+        hole = parent;
+    }
+    m_pending[hole] = off;
 }
 
 void ChunkEncoder::writeNoteOff()
@@ -316,9 +348,8 @@ void ChunkEncoder::writeNote(const CMidiEvent& event, size_t index, int32_t tick
     const uint8_t velocity = uint8_t(message >> 16);
     m_writer.channelMessage(status, key, velocity);
     const int32_t offTick = clampTick(int64_t(tick) + event.value2);
-    m_pending.push_back({offTick, m_serial++, uint32_t(index),
-                         status | uint32_t(key) << 8 | uint32_t(velocity) << 16});
-    std::push_heap(m_pending.begin(), m_pending.end(), endsLater);
+    pushPending({offTick, m_serial++, uint32_t(index),
+                 status | uint32_t(key) << 8 | uint32_t(velocity) << 16});
     if (velocity != 0 && (event.spelling != kNoSpelling || event.notation != 0)) {
         m_writer.bytes.push_back(0);
         WriteMetaHeader(m_writer.bytes, 0x7F);

@@ -76,10 +76,13 @@ void CSongDoc::ShiftForInsertedTime(int32_t start, int32_t length)
             entry.tick += length;
     for (auto it = cues.rbegin(); it != cues.rend(); ++it)
         shiftCue(**it, start, length);
-    for (auto& track : tracks)
+    for (auto& track : tracks) {
         for (CMidiEvent& event : track->events)
             if (event.tick >= start)
                 event.tick += length;
+        if (track->endOfTrack > 0 && track->endOfTrack >= start)
+            track->endOfTrack += length;
+    }
     RecalcTempoTimes();
     RebuildPlayImages(*this, false);
 }
@@ -92,10 +95,17 @@ void CSongDoc::ShiftForDeletedTime(int32_t start, int32_t length)
             entry.tick -= length;
     for (auto it = cues.rbegin(); it != cues.rend(); ++it)
         shiftCue(**it, end, -length);
-    for (size_t i = 0; i + 1 < tracks.size(); ++i)
+    for (size_t i = 0; i + 1 < tracks.size(); ++i) {
         for (CMidiEvent& event : tracks[i]->events)
             if (event.tick >= end)
                 event.tick -= length;
+        // Trailing silence inside the deleted span goes with it.
+        int32_t& endOfTrack = tracks[i]->endOfTrack;
+        if (endOfTrack >= end)
+            endOfTrack -= length;
+        else if (endOfTrack > start)
+            endOfTrack = start;
+    }
     RecalcTempoTimes();
     RebuildPlayImages(*this, false);
 }

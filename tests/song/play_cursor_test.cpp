@@ -95,7 +95,23 @@ INSTANTIATE_TEST_SUITE_P(
                    "00 F7 02 34 F7         // continuation\n"
                    "00 FF 2F 00",
                    {{0, 0xF0, 0, 0, {0x43, 0x12, 0x00}}, {0, 0xF7, 0, 0, {0x34, 0xF7}}}},
-        CursorCase{"UnknownSystemByteEndsTheTrack", "00 90 3C 40 00 F1 00 00 90 3C 00",
+        CursorCase{"SystemCommonIsSteppedOverWithItsData",
+                   "00 90 3C 40   // note on\n"
+                   "00 F1 00      // time code quarter frame: one data byte\n"
+                   "05 F2 00 10   // song position: two\n"
+                   "00 F6         // tune request: none\n"
+                   "00 90 3C 00   // the note ends\n"
+                   "00 FF 2F 00",
+                   {{0, 0x90, 0x3C, 0x40, {}}, {5, 0x90, 0x3C, 0x00, {}}}},
+        CursorCase{"RealTimeKeepsRunningStatus",
+                   "00 90 3C 40 03 F8 02 FE 01 3C 00 00 FF 2F 00",
+                   {{0, 0x90, 0x3C, 0x40, {}}, {6, 0x90, 0x3C, 0x00, {}}}},
+        CursorCase{"SystemCommonCancelsRunningStatus", "00 90 3C 40 00 F3 01 00 3C 00",
+                   {{0, 0x90, 0x3C, 0x40, {}}}},
+        CursorCase{"UndefinedSystemByteTakesTheDataBeforeTheNextDelta",
+                   "00 F4 11 22 33 04 90 3C 40 00 FF 2F 00",
+                   {{4, 0x90, 0x3C, 0x40, {}}}},
+        CursorCase{"SkippedMessageAtTheEndYieldsNothing", "00 90 3C 40 00 F8",
                    {{0, 0x90, 0x3C, 0x40, {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
