@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/file_names.h"
+#include "core/midi_bytes.h"
 #include "core/muldiv.h"
 #include "core/profile.h"
 #include "song/note_pairing.h"
@@ -147,7 +148,7 @@ void ConductorReader::channelMessage(const RawEvent& raw)
         if (index != NotePairing::kNone)
             endNote(index, raw.tick);
     } else {
-        if (high == 0xB0 && (raw.data1 == kAllSoundOffController || raw.data1 == kAllNotesOffController))
+        if (high == 0xB0 && (raw.data1 == cc::kAllSoundOff || raw.data1 == cc::kAllNotesOff))
             m_sounding.silence(channel, [&](uint32_t index) { endNote(index, raw.tick); });
         store(message, raw.tick, high == 0xC0 ? -1 : 0);
     }

@@ -6,10 +6,6 @@
 
 namespace rz {
 
-// Channel-mode controllers that silence every note of their channel.
-inline constexpr uint8_t kAllSoundOffController = 120;
-inline constexpr uint8_t kAllNotesOffController = 123;
-
 // Notes waiting for their note-off while a chunk is read, as event indices.
 // A note-off goes to the oldest waiting note of its channel and key, so each
 // (channel, key) is a queue of its own; matching never scans other notes.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "core/midi_bytes.h"
 #include "song/note_pairing.h"
 #include "song/smf_reader.h"
 #include "song/text_markers.h"
@@ -216,7 +217,7 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
     const uint8_t channel = message & 0x0F;
     const uint8_t number = uint8_t(message >> 8);
     const uint8_t value = uint8_t(message >> 16);
-    if (number == kAllSoundOffController || number == kAllNotesOffController)
+    if (number == cc::kAllSoundOff || number == cc::kAllNotesOff)
         m_pending.silence(channel, [&](uint32_t index) { endNotes(index, tick); });
     if (number == 0 || number == 32) {
         const int32_t bank = std::max(m_bank, 0);
