@@ -44,6 +44,10 @@ class MidiSystem;
 class NoAudioEngines;
 class QtGuiPost;
 class SetModel;
+class SpectrumAnalyzer;
+class SpectrumDisplay;
+class TransportPanel;
+struct PanelState;
 class SingleInstance;
 class SongDocCommands;
 class SynthDatabase;
@@ -159,9 +163,10 @@ public:
     int32_t tempoMultiplier() const { return m_tempoMultiplier; }
     // Steps to the next song of the set; false at its end.
     bool StepSong();
-    void setPerformanceMode(bool on) { m_performanceMode = on; }
-    // The prompt id the status line shows.
-    uint32_t promptId() const { return m_promptId; }
+    // Also refreshes the prompt, the transport buttons and the tool bar.
+    void setPerformanceMode(bool on);
+    // The prompt id the status line shows (the frame keeps it).
+    uint32_t promptId() const;
 
     static std::span<const CommandRow<App>> commandTable();
     // File > Recent sets and songs, Edit > Paste, View > Layout.
@@ -247,6 +252,33 @@ public:
     void setPromptId(uint32_t id) override;
     void clearStatusText() override;
 
+    // The transport panel, its faders and the spectrum.
+    ControlContext controlContext() const override;
+    void updateTransportButtons();
+    // What the panel shows now.
+    PanelState panelState() const;
+    TransportPanel& transportPanel() { return *m_transportPanel; }
+    SpectrumDisplay& spectrumDisplay() { return *m_spectrumDisplay; }
+    // The audio output feeds it (ISpectrumSink) on its thread.
+    SpectrumAnalyzer& spectrumAnalyzer() { return *m_spectrumAnalyzer; }
+    // "DisplayOptions" "ViewSetTime": 0 meter and key, 1 set times, 2 song time.
+    int transportDisplayMode() const { return m_viewSetTime; }
+    void setTransportDisplayMode(int mode);
+    // Songs the engine is to skip at the next step, 0..9.
+    int skipCount() const { return m_skipCount; }
+    void setSkipCount(int count);
+    // The metronome click is on; Record shows it in performance mode.
+    bool clickOn() const { return m_clickOn; }
+    void setClickOn(bool on);
+    // The tempo multiplier that pitch bend on the tempo channel works from; 0 none.
+    int32_t pitchBendBase() const { return m_pitchBendBase; }
+    void setPitchBendBase(int32_t base) { m_pitchBendBase = base; }
+    // Moves the volume fader and applies it.
+    void SetVolumeSlider(int32_t value);
+    // The faders' notifications.
+    void onTempoFader();
+    void onVolumeFader();
+
 protected:
     // Follows Shift for the engine's step recording.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -263,6 +295,7 @@ private:
     void createMainFrame();
     void createFixedViews();
     void publishGuiValues();
+    void connectTransportPanel();
     void createEngine();
     void createSet();
     void startTimers();
@@ -369,9 +402,15 @@ private:
 
     int m_autoSaveCountdown = 0; // minutes
     int m_advanceCountdown = 0;  // ms
-    uint32_t m_promptId = 0;
     uint32_t m_secondTicks = 0;
     int32_t m_tempoMultiplier = 100000;
+    int32_t m_pitchBendBase = 0;
+    int m_viewSetTime = 0;
+    int m_skipCount = 0;
+    bool m_clickOn = false;
+    std::unique_ptr<TransportPanel> m_transportPanel;
+    std::unique_ptr<SpectrumDisplay> m_spectrumDisplay;
+    std::unique_ptr<SpectrumAnalyzer> m_spectrumAnalyzer;
 };
 
 } // namespace rz

@@ -73,7 +73,7 @@ void App::advanceStep()
         CancelAdvance(true);
         return;
     }
-    if (isIdlePrompt(m_promptId))
+    if (isIdlePrompt(promptId()))
         setStatusPane(0, QString::asprintf(kAdvanceText, m_advanceCountdown / 1000,
                                            (m_advanceCountdown % 1000) / 100));
 }
@@ -85,7 +85,7 @@ void App::CancelAdvance(bool step)
     m_advanceCountdown = 0;
     if (m_frame) {
         m_frame->timers().kill(kAdvanceTimer);
-        setPromptId(m_promptId);
+        setPromptId(promptId());
     }
     if (!step)
         return;

@@ -126,9 +126,13 @@ void App::SetStatusText(std::string_view text)
 
 void App::setPromptId(uint32_t id)
 {
-    m_promptId = id;
     if (m_frame)
         m_frame->setPromptId(id);
+}
+
+uint32_t App::promptId() const
+{
+    return m_frame ? m_frame->promptId() : 0;
 }
 
 void App::clearStatusText()
@@ -174,12 +178,6 @@ void App::showControllerView(CSongDoc&, int kind, int controller)
     m_controlNumber = controller;
     if (m_frame)
         m_frame->timers().fire(int(ViewKind::Control));
-}
-
-void App::repaintTransportPanel()
-{
-    if (m_frame)
-        m_frame->QWidget::update(m_frame->panelRect());
 }
 
 // "take.wav", "take_2.wav", ...; a name with a folder keeps its own stem.

@@ -6,6 +6,7 @@
 #include "app/app.h"
 
 #include "app/main_frame.h"
+#include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
 #include "engine/gui_posts.h"
@@ -28,7 +29,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include <cmath>
 #include <thread>
 
 namespace rz {
@@ -109,8 +109,8 @@ bool App::eventFilter(QObject* watched, QEvent* event)
 void App::transportChanged()
 {
     RZ_ASSERT_GUI_THREAD();
-    if (m_frame)
-        m_frame->QWidget::update();
+    updateTransportButtons();
+    repaintTransportPanel();
     m_updater->updateNow();
 }
 
@@ -136,24 +136,21 @@ void App::runCommand(uint32_t commandId)
     m_router->execute(commandId);
 }
 
-// The fader shows 1000 x log2 of the multiplier's ratio to 100 %.
-void App::SetTempoMultiplier(int32_t multiplier, bool)
+// The fader shows 1000 x log2 of the multiplier's ratio to 100 %, within
+// its range; the multiplier keeps its own value.
+void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
 {
     if (multiplier <= 0)
         return;
     m_tempoMultiplier = multiplier;
+    if (clearBase)
+        m_pitchBendBase = 0;
     if (m_sequencer)
         m_sequencer->setTempoMultiplier(multiplier);
     if (m_frame) {
-        const double position = 1000.0 * std::log2(double(multiplier) / kNormalMultiplier);
-        m_frame->tempoFader()->setPos(int(std::lround(position)));
+        m_frame->tempoFader()->setPos(tempoFaderPosition(multiplier));
         repaintTransportPanel();
     }
-}
-
-void App::DrawSpectrum(double)
-{
-    repaintTransportPanel();
 }
 
 CSongDoc* App::songOfItem(SetItemHandle item) const

@@ -6,12 +6,15 @@
 #include "app/app_single_instance.h"
 #include "app/main_frame.h"
 #include "app/song_doc_commands.h"
+#include "app/spectrum_display.h"
+#include "app/transport_panel.h"
 #include "core/hand_over.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
+#include "engine/spectrum_analyzer.h"
 #include "engine/synth_db.h"
 #include "engine/synth_db_path.h"
 #include "platform/engine_timer.h"
@@ -150,6 +153,8 @@ void App::readDisplayOptions()
     m_fZoom = std::clamp(p.readInt("DisplayOptions", "FZoom", m_fZoom), 0, 10);
     m_audioFace = p.readInt("DisplayOptions", "AudioFace", 0);
     m_bouncingBall = p.readInt("DisplayOptions", "BouncngBall", 1) != 0;
+    m_viewSetTime = std::clamp(p.readInt("DisplayOptions", "ViewSetTime", 0), 0, 2);
+    m_clickOn = p.readInt("ClickOptions", "Enabled", 0) != 0;
     m_smoothScroll = p.readInt("DisplayOptions", "SmoothScroll", 1) != 0;
     m_autoProps = p.readInt("OpenOptions", "AutoProps", 1) != 0;
     LoadCueColors();
@@ -236,6 +241,7 @@ void App::createMainFrame()
     setPromptId(kIdlePromptId);
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
+    connectTransportPanel();
     createFixedViews();
     m_keys->install();
     m_updater->start();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/control_states.h"
 #include "views/view_host.h"
 
 namespace rz {
@@ -32,6 +33,11 @@ public:
     // Saves the zoom options, closes every document, empties the work
     // folder and ends the program once control returns to the event loop.
     virtual void finishClose() = 0;
+
+    // Performance mode: the idle prompt reads differently.
+    virtual bool performanceMode() const = 0;
+    // What the transport buttons, the tool bar and the status panes follow.
+    virtual ControlContext controlContext() const = 0;
 };
 
 } // namespace rz

@@ -13,6 +13,7 @@
 #include "ui/command_text.h"
 #include "ui/fader_ctrl.h"
 #include "ui/font_substitutions.h"
+#include "ui/ui_updater.h"
 #include "views/pane_view.h"
 
 #include <QMenu>
@@ -72,6 +73,8 @@ MainFrame::MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
     setMinimumSize(kMinimumSize);
 
     createMenuBar(updater, keys);
+    if (updater)
+        connect(updater, &UiUpdater::updated, this, &MainFrame::UpdateToolbarButtons);
     createCaptionButtons();
     createBars();
     createPanelButtons();
@@ -224,11 +227,6 @@ QMenu* MainFrame::contextMenu()
     if (!m_contextMenu)
         m_contextMenu = m_menuBar->buildPopup(frameContextMenu(), this);
     return m_contextMenu;
-}
-
-void MainFrame::setPromptId(uint32_t id)
-{
-    m_statusBar->setPartText(0, commandPromptText(id));
 }
 
 void MainFrame::clearStatusText()

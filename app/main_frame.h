@@ -120,9 +120,21 @@ public:
     // The right-click menu, built on first use.
     QMenu* contextMenu();
 
-    // The status line.
+    // The status line. In performance mode the idle prompt reads
+    // "Performance mode--click mouse icon to edit"; a new prompt id
+    // refreshes the tool bar at once.
     void setPromptId(uint32_t id) override;
     void clearStatusText() override;
+    // The prompt id pane 0 shows.
+    uint32_t promptId() const { return m_promptId; }
+
+    // The tool bar's enabled, checked and visible states by the frame's
+    // rules and the commands' own; panes 2 and 3 from the selection. Runs
+    // on every idle pass.
+    void UpdateToolbarButtons();
+    // The transport buttons' enabled and pressed looks; in performance
+    // mode Record is the click switch.
+    void updateTransportButtons();
 
     static std::span<const CommandRow<MainFrame>> commandTable();
     bool onMenuCommand(CommandId id);
@@ -188,6 +200,8 @@ private:
     std::function<void(QPainter&, const QRect&)> m_panelPainter;
     bool m_printPreview = false;
     bool m_moving = false;
+    uint32_t m_promptId = 0;
+    bool m_showingSelection = false; // panes 2 and 3 hold the selection
 };
 
 } // namespace rz

@@ -130,6 +130,7 @@ void MainFrame::mouseMoveEvent(QMouseEvent* event)
 {
     if (QApplication::activePopupWidget())
         return;
+    clearStatusText();
     if (!(event->buttons() & Qt::LeftButton))
         m_moving = false;
     const bool maximised = isMaximisedState();

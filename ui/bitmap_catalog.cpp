@@ -256,6 +256,57 @@ QImage faderThumb(QSize size)
     return image;
 }
 
+constexpr Color kPanelText = 0xE0CB85; // the transport panel's text colour
+
+QImage stateIcon(Color colour, bool paused)
+{
+    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fromColorRef(colour));
+    if (paused) {
+        p.drawRect(QRectF(3, 2, 4, 12));
+        p.drawRect(QRectF(9, 2, 4, 12));
+    } else {
+        fillPolygon(p, {{3, 2}, {14, 8}, {3, 14}});
+    }
+    return image;
+}
+
+// Seven-segment digits as an LCD shows them: lit segments in the panel's
+// text colour, the others faintly.
+QImage beatDigit(int digit)
+{
+    // Segments a..g, bit 0 = a (top), clockwise, g the middle.
+    static constexpr uint8_t kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66,
+                                              0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    QImage image(96, 125, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    constexpr qreal left = 14, right = 82, top = 8, mid = 62.5, bottom = 117, t = 11;
+    const QRectF segments[7] = {
+        {left + 4, top, right - left - 8, t},             // a
+        {right - t, top + 4, t, mid - top - 6},           // b
+        {right - t, mid + 2, t, bottom - mid - 6},        // c
+        {left + 4, bottom - t, right - left - 8, t},      // d
+        {left, mid + 2, t, bottom - mid - 6},             // e
+        {left, top + 4, t, mid - top - 6},                // f
+        {left + 4, mid - t / 2, right - left - 8, t},     // g
+    };
+    QColor lit = fromColorRef(kPanelText);
+    QColor unlit = lit;
+    unlit.setAlpha(28);
+    for (int s = 0; s < 7; ++s) {
+        p.setBrush((kSegments[digit % 10] >> s) & 1 ? lit : unlit);
+        p.drawRoundedRect(segments[s], 3, 3);
+    }
+    return image;
+}
+
 struct CatalogRow {
     int id;
     QImage (*paint)();
@@ -291,6 +342,19 @@ const CatalogRow kRows[] = {
     {bitmap_id::kVolumeFaderBackground,
      [] { return faderBackground({145, 15}, Qt::Horizontal); }},
     {bitmap_id::kVolumeFaderThumb, [] { return faderThumb({9, 15}); }},
+    {bitmap_id::kPlaying, [] { return stateIcon(kPanelText, false); }},
+    {bitmap_id::kPlayingAlt, [] { return stateIcon(0x40C0FF, false); }},
+    {bitmap_id::kPaused, [] { return stateIcon(kPanelText, true); }},
+    {bitmap_id::kBeatDigits + 0, [] { return beatDigit(0); }},
+    {bitmap_id::kBeatDigits + 1, [] { return beatDigit(1); }},
+    {bitmap_id::kBeatDigits + 2, [] { return beatDigit(2); }},
+    {bitmap_id::kBeatDigits + 3, [] { return beatDigit(3); }},
+    {bitmap_id::kBeatDigits + 4, [] { return beatDigit(4); }},
+    {bitmap_id::kBeatDigits + 5, [] { return beatDigit(5); }},
+    {bitmap_id::kBeatDigits + 6, [] { return beatDigit(6); }},
+    {bitmap_id::kBeatDigits + 7, [] { return beatDigit(7); }},
+    {bitmap_id::kBeatDigits + 8, [] { return beatDigit(8); }},
+    {bitmap_id::kBeatDigits + 9, [] { return beatDigit(9); }},
 };
 
 const CatalogRow* findRow(int id)

@@ -33,6 +33,15 @@ inline constexpr int kTempo100 = 467;
 inline constexpr int kGridNotes = 444;
 // The tool-bar and menu images, 16 x 16 each, on magenta (app/tool_images.h).
 inline constexpr int kToolImages = 247;
+// Transport panel state icons, 16 x 16 on transparent: playing, playing
+// while the engine cues, paused.
+inline constexpr int kPlaying = 443;
+inline constexpr int kPlayingAlt = 473;
+inline constexpr int kPaused = 9005;
+// The ten beat digits, 96 x 125 each on transparent: digit n is
+// kBeatDigits + n.
+inline constexpr int kBeatDigits = 9010;
+inline constexpr int kBeatDigitCount = 10;
 // Fader backgrounds and thumbs; thumbs on magenta. No other resource uses
 // these numbers.
 inline constexpr int kTempoFaderBackground = 9001; // vertical, 15 x 145

@@ -47,6 +47,7 @@ void UiUpdater::updateNow()
         apply(*item.action, item.id);
     for (const ButtonItem& item : m_buttons)
         apply(*item.button, item.id);
+    emit updated();
 }
 
 void UiUpdater::updateMenu(const QMenu* menu)

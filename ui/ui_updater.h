@@ -36,6 +36,10 @@ public:
     void stop() { m_idle.stop(); }
     void updateNow();
 
+signals:
+    // An update pass has applied every registered state.
+    void updated();
+
 private:
     struct ActionItem {
         QPointer<QAction> action;

@@ -42,6 +42,14 @@ public:
         return hasSong;
     }
 
+    bool performanceMode() const override { return performance; }
+    ControlContext controlContext() const override
+    {
+        ControlContext result = context;
+        result.performanceMode = performance;
+        return result;
+    }
+
     bool called(const std::string& name) const
     {
         for (const std::string& call : calls)
@@ -62,6 +70,8 @@ public:
     bool setFromFile = true;
     bool saveAnswer = true; // false: the user cancelled
     bool hasSong = true;
+    bool performance = false;
+    ControlContext context;
     std::vector<std::string> calls;
     std::vector<int> timers;
 };

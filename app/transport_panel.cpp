@@ -1,0 +1,185 @@
+#include "app/transport_panel.h"
+
+#include "app/spectrum_display.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/font_substitutions.h"
+
+#include <QPainter>
+
+namespace rz {
+namespace {
+
+const QColor kText(133, 203, 224);
+
+// Panel-relative places of the text fields (the panel is 468 x 212; the
+// frame's transport buttons sit below y 79 on the left, the tempo fader at
+// x 246..261).
+constexpr QRect kTitleRect{14, 9, 204, 18};
+constexpr QRect kStateIconRect{222, 10, 16, 16};
+constexpr QRect kStaffRect{12, 30, 96, 46};
+constexpr QRect kSetLine1{12, 34, 98, 18};
+constexpr QRect kSetLine2{12, 54, 98, 18};
+constexpr QRect kColumnLine1{112, 30, 130, 16};
+constexpr QRect kColumnLine2{112, 46, 130, 16};
+constexpr QRect kColumnLine3{112, 62, 130, 16};
+constexpr QRect kLargeLine1{12, 28, 230, 38};
+constexpr QRect kLargeLine2{12, 66, 230, 36};
+constexpr QRect kTempoRect{268, 8, 180, 18};
+constexpr QRect kMeasureRect{288, 154, 44, 26};
+constexpr QRect kSkipRect{336, 154, 60, 26};
+constexpr int kStaffLineGap = 7;
+constexpr int kStaffTopMargin = 8;
+
+QFont lcdFont(int pixels, int weight)
+{
+    return programFont(QStringLiteral("OCR A Extended"), -pixels, weight);
+}
+
+QFont verdana(int pixels, int weight)
+{
+    return programFont(QStringLiteral("Verdana"), -pixels, weight);
+}
+
+void text(QPainter& p, const QRect& rect, const std::string& value, int flags = Qt::AlignLeft)
+{
+    p.drawText(rect, flags | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(value));
+}
+
+// The key as sharps or flats, the meter stacked as on a staff.
+void plainStaffHeader(QPainter& p, const QRect& area, const MeasureRec& measure)
+{
+    p.save();
+    p.setPen(QPen(kText, 1));
+    const int firstLine = area.top() + kStaffTopMargin;
+    for (int line = 0; line < 5; ++line) {
+        const int y = firstLine + line * kStaffLineGap;
+        p.drawLine(area.left(), y, area.right(), y);
+    }
+    const int middle = firstLine + 2 * kStaffLineGap;
+    const int count = std::min(std::abs(int(measure.key)), 7);
+    const QString accidental =
+        measure.key >= 0 ? QStringLiteral("\u266F") : QStringLiteral("\u266D");
+    p.setFont(verdana(16, 400));
+    int x = area.left() + 3;
+    for (int i = 0; i < count; ++i, x += 8)
+        p.drawText(QRect(x, middle - 12 + (i % 2 == 0 ? -4 : 3), 10, 22), Qt::AlignCenter,
+                   accidental);
+    p.setFont(verdana(14, 700));
+    const QRect upper(x + 6, middle - 14, 20, 14);
+    const QRect lower(x + 6, middle, 20, 14);
+    p.drawText(upper, Qt::AlignCenter, QString::number(measure.numerator));
+    p.drawText(lower, Qt::AlignCenter, QString::number(measure.denominator));
+    p.restore();
+}
+
+} // namespace
+
+void TransportPanel::setStaffHeaderPainter(StaffHeaderPainter painter)
+{
+    m_staffHeader = std::move(painter);
+    invalidate();
+}
+
+void TransportPanel::paint(QPainter& p, const QRect& panel, const PanelState& state,
+                           const SpectrumDisplay& spectrum) const
+{
+    p.save();
+    p.translate(panel.topLeft());
+    p.setClipRect(QRect(QPoint(0, 0), panel.size()), Qt::IntersectClip);
+    p.setPen(kText);
+    p.setFont(verdana(13, 600));
+    text(p, kTitleRect, state.title);
+    if (state.stateIcon != 0)
+        p.drawImage(kStateIconRect.topLeft(), BitmapCatalog::image(state.stateIcon));
+    paintSongFields(p, state);
+    paintRightFields(p, state, spectrum);
+    p.restore();
+}
+
+void TransportPanel::paintSongFields(QPainter& p, const PanelState& state) const
+{
+    if (state.mode == 2) {
+        p.setFont(lcdFont(32, 700));
+        text(p, kLargeLine1, state.position);
+        text(p, kLargeLine2, state.elapsed);
+        return;
+    }
+    if (state.mode == 0) {
+        paintStaff(p, state.measure);
+    } else {
+        p.setFont(lcdFont(14, 400));
+        text(p, kSetLine1, state.setElapsed);
+        text(p, kSetLine2, state.setRemaining);
+    }
+    p.setFont(lcdFont(14, 400));
+    text(p, kColumnLine1, state.position);
+    text(p, kColumnLine2, state.elapsed);
+    text(p, kColumnLine3, state.remaining);
+}
+
+void TransportPanel::paintStaff(QPainter& p, const MeasureRec& measure) const
+{
+    if (m_staffHeader)
+        m_staffHeader(p, kStaffRect, measure);
+    else
+        plainStaffHeader(p, kStaffRect, measure);
+}
+
+void TransportPanel::paintRightFields(QPainter& p, const PanelState& state,
+                                      const SpectrumDisplay& spectrum) const
+{
+    p.setFont(lcdFont(13, 400));
+    text(p, kTempoRect, state.tempo, Qt::AlignRight);
+    p.setFont(verdana(21, 600));
+    text(p, kMeasureRect, state.measureField, Qt::AlignHCenter);
+    p.setFont(verdana(16, 700));
+    text(p, kSkipRect, state.skip);
+    if (state.spectrum) {
+        if (!spectrum.picture().isNull())
+            p.drawImage(kSpectrumRect.topLeft(), spectrum.picture());
+        else
+            p.fillRect(kSpectrumRect, Qt::black);
+        return;
+    }
+    p.drawImage(kBeatDigitRect.topLeft(),
+                BitmapCatalog::image(bitmap_id::kBeatDigits + state.beatDigit % 10));
+    if (state.marker)
+        p.drawImage(kMarkerRect.topLeft(), spectrum.markerStrip());
+}
+
+QRegion TransportPanel::changedRegion(const PanelState& now)
+{
+    const QRect whole(0, 0, 468, 212);
+    if (!m_shown || m_shown->mode != now.mode || m_shown->spectrum != now.spectrum
+        || m_shown->marker != now.marker) {
+        m_shown = now;
+        return whole;
+    }
+    const PanelState& was = *m_shown;
+    QRegion region;
+    auto check = [&region](bool changed, const QRect& rect) {
+        if (changed)
+            region += rect;
+    };
+    check(was.title != now.title, kTitleRect);
+    check(was.stateIcon != now.stateIcon, kStateIconRect);
+    const bool large = now.mode == 2;
+    check(was.position != now.position, large ? kLargeLine1 : kColumnLine1);
+    check(was.elapsed != now.elapsed, large ? kLargeLine2 : kColumnLine2);
+    check(!large && was.remaining != now.remaining, kColumnLine3);
+    check(now.mode == 1 && was.setElapsed != now.setElapsed, kSetLine1);
+    check(now.mode == 1 && was.setRemaining != now.setRemaining, kSetLine2);
+    check(now.mode == 0
+              && (was.measure.key != now.measure.key
+                  || was.measure.numerator != now.measure.numerator
+                  || was.measure.denominator != now.measure.denominator),
+          kStaffRect);
+    check(was.tempo != now.tempo, kTempoRect);
+    check(was.measureField != now.measureField, kMeasureRect);
+    check(was.skip != now.skip, kSkipRect);
+    check(!now.spectrum && was.beatDigit != now.beatDigit, kBeatDigitRect);
+    m_shown = now;
+    return region;
+}
+
+} // namespace rz

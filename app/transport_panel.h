@@ -1,0 +1,77 @@
+#pragma once
+
+#include "song/measure_map.h"
+
+#include <QRect>
+#include <QRegion>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QPainter;
+
+namespace rz {
+
+class SpectrumDisplay;
+
+// Everything the transport panel shows, as texts and picture numbers. The
+// application gathers it; the panel only draws it.
+struct PanelState {
+    int mode = 0; // 0 meter and key, 1 set times, 2 large song time
+    std::string title;
+    int stateIcon = 0; // bitmap id; 0 none
+    std::string position;
+    std::string elapsed;
+    std::string remaining;
+    std::string setElapsed;
+    std::string setRemaining;
+    std::string measureField; // the label, or the count-in beats left
+    std::string tempo;
+    std::string skip;
+    int beatDigit = 0;
+    MeasureRec measure; // key and meter for the staff
+    bool spectrum = false; // the spectrum shows instead of the beat digit
+    bool marker = false;   // the level marker shows beside the beat digit
+
+    bool operator==(const PanelState&) const = default;
+};
+
+// The LCD-like display in the frame's lower left, drawn over the panel's
+// background under the frame's buttons and faders. Remembers the fields it
+// last reported, so that a refresh repaints only those that changed.
+// GUI thread.
+class TransportPanel {
+public:
+    // Draws the meter and key on the five-line staff inside the rectangle.
+    using StaffHeaderPainter = std::function<void(QPainter&, const QRect&, const MeasureRec&)>;
+
+    // Panel-relative places of the fields that are not text lines.
+    static constexpr QRect kSpectrumRect{288, 33, 154, 110};
+    static constexpr QRect kMarkerRect{404, 29, 13, 123};
+    static constexpr QRect kBeatDigitRect{296, 28, 96, 125};
+
+    // Replaces the plain staff (lines with the key and meter as text).
+    void setStaffHeaderPainter(StaffHeaderPainter painter);
+
+    // Draws every field of `state` into `panel`.
+    void paint(QPainter& painter, const QRect& panel, const PanelState& state,
+               const SpectrumDisplay& spectrum) const;
+
+    // The panel-relative region of the fields that differ from the state
+    // last given here (everything the first time); remembers `state`.
+    QRegion changedRegion(const PanelState& state);
+    // Forgets the remembered state: the next refresh repaints everything.
+    void invalidate() { m_shown.reset(); }
+
+private:
+    void paintSongFields(QPainter& p, const PanelState& state) const;
+    void paintStaff(QPainter& p, const MeasureRec& measure) const;
+    void paintRightFields(QPainter& p, const PanelState& state,
+                          const SpectrumDisplay& spectrum) const;
+
+    StaffHeaderPainter m_staffHeader;
+    std::optional<PanelState> m_shown;
+};
+
+} // namespace rz

@@ -1,0 +1,164 @@
+#include "app/main_frame.h"
+#include "app/spectrum_display.h"
+#include "app/transport_panel.h"
+#include "core/profile.h"
+#include "recording_frame_host.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/command_router.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace rz {
+namespace {
+
+const QColor kText(133, 203, 224);
+
+PanelState sampleState(int mode)
+{
+    PanelState s;
+    s.mode = mode;
+    s.title = "Autumn Leaves";
+    s.stateIcon = bitmap_id::kPlaying;
+    s.position = "12A.3.045";
+    s.elapsed = "0:01:23:12";
+    s.remaining = "0:02:41:03";
+    s.setElapsed = "0:21:07:00";
+    s.setRemaining = "0:48:12:20";
+    s.measureField = "12A";
+    s.tempo = "x 1.050 = 126.0 bpm";
+    s.skip = "(+2)";
+    s.beatDigit = 8;
+    s.measure.key = 2;
+    s.measure.setMeter(3, 2);
+    s.marker = true;
+    return s;
+}
+
+bool nearText(QColor c)
+{
+    return std::abs(c.red() - kText.red()) < 40 && std::abs(c.green() - kText.green()) < 40
+           && std::abs(c.blue() - kText.blue()) < 40;
+}
+
+// Pixels of about the text colour inside a panel-relative rectangle.
+int textPixels(const QImage& panel, QRect rect)
+{
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += nearText(panel.pixelColor(x, y));
+    return n;
+}
+
+class TransportPanelTest : public testing::Test {
+protected:
+    TransportPanelTest()
+    {
+        frame = std::make_unique<MainFrame>(profile, router, host);
+        frame->setGeometry(0, 0, 1000, 700);
+        frame->setPanelPainter([this](QPainter& p, const QRect& rect) {
+            panel.paint(p, rect, state, spectrum);
+        });
+        frame->show();
+        QApplication::processEvents();
+    }
+
+    QImage shot(const PanelState& shown)
+    {
+        state = shown;
+        const bool transpose = shown.mode == 0;
+        frame->button(MainFrame::Button::TransposeUp)->setVisible(transpose);
+        frame->button(MainFrame::Button::TransposeDown)->setVisible(transpose);
+        QApplication::processEvents();
+        return frame->grab().toImage().copy(frame->panelRect());
+    }
+
+    MemoryProfile profile;
+    CommandRouter router;
+    RecordingFrameHost host;
+    TransportPanel panel;
+    SpectrumDisplay spectrum;
+    PanelState state;
+    std::unique_ptr<MainFrame> frame;
+};
+
+TEST_F(TransportPanelTest, EachModeDrawsItsFields)
+{
+    spectrum.moveMarker(0.5);
+    const QImage meter = shot(sampleState(0));
+    // Five staff lines 7 pixels apart, clear of the key and meter.
+    for (int line = 0; line < 5; ++line)
+        EXPECT_EQ(meter.pixelColor(95, 38 + 7 * line), kText) << line;
+    EXPECT_NE(meter.pixelColor(95, 41), kText);
+    EXPECT_GT(textPixels(meter, {112, 30, 130, 48}), 60);  // position, elapsed, remaining
+    EXPECT_GT(textPixels(meter, {268, 8, 180, 18}), 40);   // tempo
+    EXPECT_GT(textPixels(meter, {14, 9, 204, 18}), 40);    // title
+    EXPECT_EQ(meter.pixelColor(296 + 48, 28 + 62), kText); // the 8's middle bar
+    EXPECT_EQ(meter.pixelColor(404 + 6, 29 + 6), QColor(255, 240, 14)); // the marker, top
+
+    PanelState sets = sampleState(1);
+    sets.spectrum = true;
+    sets.marker = false;
+    spectrum.step(std::array<int, 19>{200, 200, 200, 150, 100, 80, 60, 40, 30, 20,
+                                      10, 5, 0, 0, 0, 0, 0, 0, 0});
+    const QImage setTimes = shot(sets);
+    EXPECT_NE(setTimes.pixelColor(95, 38), kText); // no staff
+    EXPECT_GT(textPixels(setTimes, {12, 34, 98, 38}), 60);
+    EXPECT_NE(setTimes.pixelColor(288 + 2, 33 + 100), QColor(Qt::black)); // a bar
+    EXPECT_EQ(setTimes.pixelColor(288 + 7, 33 + 100), QColor(Qt::black)); // between bars
+    EXPECT_EQ(setTimes.pixelColor(288 + 150, 33 + 5), QColor(Qt::black)); // a quiet band
+
+    const QImage large = shot(sampleState(2));
+    EXPECT_GT(textPixels(large, {12, 28, 230, 38}), 200);
+    EXPECT_GT(textPixels(large, {12, 66, 230, 36}), 200);
+    EXPECT_FALSE(frame->button(MainFrame::Button::TransposeUp)->isVisible());
+
+    QImage sheet(meter.width(), meter.height() * 3, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    p.drawImage(0, 0, meter);
+    p.drawImage(0, meter.height(), setTimes);
+    p.drawImage(0, 2 * meter.height(), large);
+    p.end();
+    const QString path = QDir::current().filePath("panel.png");
+    EXPECT_TRUE(sheet.save(path)) << path.toStdString();
+}
+
+TEST_F(TransportPanelTest, ARefreshRepaintsOnlyTheFieldsThatChanged)
+{
+    PanelState now = sampleState(0);
+    EXPECT_EQ(panel.changedRegion(now).boundingRect(), QRect(0, 0, 468, 212));
+    EXPECT_TRUE(panel.changedRegion(now).isEmpty());
+    now.tempo = "x 1.100 = 132.0 bpm";
+    EXPECT_EQ(panel.changedRegion(now).boundingRect(), QRect(268, 8, 180, 18));
+    now.beatDigit = 3;
+    now.position = "12A.4.000";
+    const QRegion both = panel.changedRegion(now);
+    EXPECT_TRUE(both.contains(TransportPanel::kBeatDigitRect));
+    EXPECT_TRUE(both.contains(QRect(112, 30, 130, 16)));
+    EXPECT_FALSE(both.contains(QRect(14, 9, 204, 18)));
+    now.mode = 2;
+    EXPECT_EQ(panel.changedRegion(now).boundingRect(), QRect(0, 0, 468, 212));
+}
+
+TEST_F(TransportPanelTest, AStaffHeaderHookReplacesThePlainStaff)
+{
+    int calls = 0;
+    panel.setStaffHeaderPainter([&calls](QPainter&, const QRect& area, const MeasureRec& m) {
+        ++calls;
+        EXPECT_EQ(m.numerator, 3);
+        EXPECT_EQ(area.height(), 46);
+    });
+    const QImage image = shot(sampleState(0));
+    EXPECT_GT(calls, 0);
+    EXPECT_NE(image.pixelColor(95, 38), kText);
+}
+
+} // namespace
+} // namespace rz
