@@ -2,6 +2,9 @@
 
 #include "views/view_host.h"
 
+#include <filesystem>
+#include <vector>
+
 namespace rz {
 
 // What the main frame asks of the application object, beyond what its views
@@ -32,6 +35,8 @@ public:
     // Saves the zoom options, closes every document, empties the work
     // folder and ends the program once control returns to the event loop.
     virtual void finishClose() = 0;
+    // Files dropped on the window, in order; `alt`: the Alt key was down.
+    virtual void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) = 0;
 };
 
 } // namespace rz
