@@ -9,7 +9,6 @@
 #include "core/profile.h"
 #include "set/set_document.h"
 #include "song/auto_recover.h"
-#include "song/smf_reader.h"
 
 #include <algorithm>
 
@@ -101,7 +100,7 @@ bool App::StepSong()
     for (CSongDoc* song : m_set->nextSongCandidates()) {
         m_set->setNextMark(*song, false);
         std::string reason;
-        if (!song->contentFlag && !OpenSong(*song, song->pathName, reason))
+        if (!song->contentFlag && !m_set->loadSong(*song, reason))
             continue;
         song->ActivateSong(0);
         return true;

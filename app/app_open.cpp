@@ -11,7 +11,6 @@
 #include "core/prompt.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
-#include "song/smf_reader.h"
 #include "ui/ui_updater.h"
 
 #include <QAction>
@@ -179,7 +178,7 @@ void App::removeNewestRecentSong()
 bool App::activateFound(CSongDoc& song)
 {
     std::string reason;
-    if (!song.contentFlag && !OpenSong(song, song.pathName, reason)) {
+    if (!song.contentFlag && !m_set->loadSong(song, reason)) {
         m_prompt->message(readFailure(song.pathName, reason), PromptIcon::Stop);
         return false;
     }
