@@ -18,8 +18,6 @@
 namespace rz {
 namespace {
 
-constexpr int kDefaultMaxSetSize = 80;
-
 // Linux names are case-sensitive: "a.mid" and "A.mid" are two songs.
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b)
 {

@@ -37,6 +37,9 @@ public:
 // saving writes nothing. GUI thread, except songOfItem().
 class SetDocument : public ISetLink {
 public:
+    // "SetOptions" "MaxSetSize" when the profile has none.
+    static constexpr int kDefaultMaxSetSize = 80;
+
     // Elapsed and total length of the enabled songs, µs.
     struct Totals {
         double elapsed = 0.0; // the songs before the current one

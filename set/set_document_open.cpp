@@ -18,7 +18,6 @@
 namespace rz {
 namespace {
 
-constexpr int kDefaultMaxSetSize = 80;
 // A set file lists paths; anything near this size is not one.
 constexpr std::uintmax_t kMaxSetFileBytes = 64u << 20;
 constexpr const char* kLoadingPrompt = "Loading set...";
