@@ -12,6 +12,7 @@
 #include "core/locks.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
+#include "set/set_document.h"
 #include "ui/command_target.h"
 #include "ui/status_prompt.h"
 #include "views/song_view.h"
@@ -43,7 +44,6 @@ class MainFrame;
 class MidiSystem;
 class NoAudioEngines;
 class QtGuiPost;
-class SetModel;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
 class TransportPanel;
@@ -79,7 +79,8 @@ class App : public QObject,
             public IEngineSetLink,
             public IEngineViews,
             public FrameHost,
-            public IStatusPrompt {
+            public IStatusPrompt,
+            public ISetDocumentHost {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "DEVU Rizoraz";
@@ -109,7 +110,7 @@ public:
     bool handedOver() const { return m_handedOver; }
 
     MainFrame* frame() const { return m_frame; }
-    SetModel& set() { return *m_set; }
+    SetDocument& set() { return *m_set; }
     ViewFactory& viewFactory() { return m_viewFactory; }
     CommandRouter& router() { return *m_router; }
     KeyFilter& keyFilter() { return *m_keys; }
@@ -278,6 +279,17 @@ public:
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();
+    // ISetDocumentHost.
+    void showSetProgress(std::string_view prompt, std::string_view text) override;
+    void endSetProgress() override;
+    bool performanceLocked() const override;
+    void lockPerformance() override;
+
+    // File > Import > Songs, and files dropped on the main window (`alt`:
+    // the Alt key was down when they were dropped).
+    bool onImportSongs(CommandId id);
+    void onUpdateImportSongs(CommandId id, CmdUi& ui);
+    void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
 
 protected:
     // Follows Shift for the engine's step recording.
@@ -332,6 +344,7 @@ private:
     void restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows);
 
     // Opening files.
+    CSongDoc* openSetFile(const std::filesystem::path& path);
     bool activateFound(CSongDoc& song);
     void rebuildRecentMenus();
     void openRecent(size_t index);
@@ -350,7 +363,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<SynthDatabase> m_database;
     std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
-    std::unique_ptr<SetModel> m_set;
+    std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;
     QPointer<MainFrame> m_frame;
 

@@ -7,9 +7,8 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "song/auto_recover.h"
-#include "song/smf_reader.h"
 
 #include <algorithm>
 
@@ -101,7 +100,7 @@ bool App::StepSong()
     for (CSongDoc* song : m_set->nextSongCandidates()) {
         m_set->setNextMark(*song, false);
         std::string reason;
-        if (!song->contentFlag && !OpenSong(*song, song->pathName, reason))
+        if (!song->contentFlag && !m_set->loadSong(*song, reason))
             continue;
         song->ActivateSong(0);
         return true;
@@ -134,8 +133,8 @@ void App::autoSaveMinute()
 // copies of their own. A song without a file has no name for a copy.
 void App::writeAutoRecoverCopies()
 {
-    for (size_t i = 0; i < m_set->size(); ++i) {
-        CSongDoc& song = *m_set->songAt(i);
+    for (CSongDoc* each : m_set->songs()) {
+        CSongDoc& song = *each;
         if (song.pathName.empty())
             continue;
         if (song.IsModified()) {

@@ -5,12 +5,13 @@
 #include "app/app.h"
 
 #include "app/flat_status_bar.h"
+#include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "platform/send_file_by_mail.h"
 #include "res/command_ids.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/fader_ctrl.h"
 
@@ -28,6 +29,7 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdRecentSet1, kIdRecentSong8, &App::onRecentSong, nullptr},
     {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
     {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
+    {kIdImportSongs, kIdImportSongs, &App::onImportSongs, &App::onUpdateImportSongs},
 };
 
 } // namespace
@@ -139,6 +141,33 @@ void App::clearStatusText()
 {
     if (m_frame)
         m_frame->clearStatusText();
+}
+
+void App::showSetProgress(std::string_view prompt, std::string_view text)
+{
+    if (!m_frame)
+        return;
+    setStatusPane(0, QString::fromUtf8(prompt.data(), qsizetype(prompt.size())));
+    setStatusPane(1, QString::fromUtf8(text.data(), qsizetype(text.size())));
+    m_frame->repaint();
+}
+
+void App::endSetProgress()
+{
+    setPromptId(m_performanceMode ? kPerformanceIdlePromptId : kIdlePromptId);
+    setStatusPane(1, QString());
+}
+
+bool App::performanceLocked() const
+{
+    return m_frame && m_frame->toolBar()->isPressed();
+}
+
+void App::lockPerformance()
+{
+    setPerformanceMode(true);
+    if (m_frame)
+        m_frame->toolBar()->setPressed(true);
 }
 
 void App::setWaitCursor(bool on)

@@ -18,8 +18,7 @@
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
 #include "res/command_ids.h"
-#include "set/set_model.h"
-#include "song/track_ports.h"
+#include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/fader_ctrl.h"
 #include "ui/gui_post.h"
@@ -78,7 +77,7 @@ void App::createSet()
         m_options.lockWait);
     const SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
                               m_clipLoader.get(), m_options.lockWait};
-    m_set = std::make_unique<SetModel>(context);
+    m_set = std::make_unique<SetDocument>(context, *this);
     m_set->setViewsUpdater([this] { UpdateAllViews(); });
 }
 
@@ -167,13 +166,8 @@ void App::setCurrentItem(SetItemHandle item)
 
 void App::UpdateTrackSynths()
 {
-    if (!m_sequencer)
-        return;
-    for (size_t i = 0; i < m_set->size(); ++i) {
-        CSongDoc& song = *m_set->songAt(i);
-        for (size_t t = song.tracks.size() >= 2 ? song.tracks.size() - 2 : 0; t >= 1; --t)
-            LookupPortSynth(*song.tracks[t], *m_profile, *m_engine, &m_database->lookup());
-    }
+    if (m_sequencer)
+        m_set->UpdateTrackSynths();
 }
 
 bool App::isOpen(FollowView view) const

@@ -19,7 +19,7 @@
 #include "engine/synth_db_path.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
 #include "ui/key_filter.h"

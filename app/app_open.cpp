@@ -10,8 +10,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "res/command_ids.h"
-#include "set/set_model.h"
-#include "song/smf_reader.h"
+#include "set/set_document.h"
 #include "ui/ui_updater.h"
 
 #include <QAction>
@@ -66,19 +65,29 @@ std::string readFailure(const std::filesystem::path& path, const std::string& re
                                                            : path.string() + ": " + reason;
 }
 
+bool isSetFile(const std::filesystem::path& path)
+{
+    return lastFourLowered(path) == ".set";
+}
+
 } // namespace
 
-// Songs join the open set; a set file is not read until sets have their
-// own document.
+// A song joins the open set just before its end, read only while the
+// transport is stopped and made current only outside performance mode; a
+// ".set" file replaces the open set.
 CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
 {
+    if (isSetFile(path))
+        return openSetFile(path);
     if (!isSongFile(path)) {
         m_prompt->message("Unable to open this file type.", PromptIcon::Stop);
         return nullptr;
     }
     const bool stopped = m_engine->transportState() == TransportState::Stopped;
     std::string reason;
-    CSongDoc* song = m_set->AddSong(path, stopped, reason);
+    CSongDoc* song = m_set->AddSong(path, m_set->tree().beforeStatus(), stopped ? 1 : 0, false, &reason);
+    if (reason.empty() && stopped && !song->contentFlag)
+        m_set->loadSong(*song, reason);
     if (!reason.empty()) {
         m_prompt->message(readFailure(path, reason), PromptIcon::Stop);
         return m_currentSong;
@@ -89,6 +98,22 @@ CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
         m_set->setModified();
     else
         SetAutoOpenPath(path);
+    return m_currentSong;
+}
+
+// The transport stops, the open set is offered for saving, then the file
+// is read whole; a file that cannot be read leaves the open set as it was.
+CSongDoc* App::openSetFile(const std::filesystem::path& path)
+{
+    m_engine->Stop(false);
+    if (!m_set->SaveModified() || !m_set->OnOpenDocument(path))
+        return m_currentSong;
+    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    m_profile->writeString("StartupOptions", "AutoOpenPath", absolute.string());
+    m_recentSets.add(absolute);
+    m_recentSets.write(*m_profile);
+    rebuildRecentMenus();
+    UpdateTitle();
     return m_currentSong;
 }
 
@@ -105,6 +130,43 @@ void App::SetAutoOpenPath(const std::filesystem::path& path)
     rebuildRecentMenus();
 }
 
+// Each chosen file is copied into the set folder.
+bool App::onImportSongs(CommandId)
+{
+    const std::filesystem::path folder = m_profile->readString("Dirs", "MidiFiles", "");
+    const std::vector<std::filesystem::path> paths = m_prompt->chooseOpenPaths(
+        "Import (copy) song(s) into set...", folder,
+        "MIDI files (*.mid *.midi *.kar *.smf *.rss *.rsd)");
+    for (const std::filesystem::path& path : paths) {
+        m_profile->writeString("Dirs", "MidiFiles", path.parent_path().string());
+        m_set->ImportSong(path);
+    }
+    return true;
+}
+
+void App::onUpdateImportSongs(CommandId, CmdUi& ui)
+{
+    ui.enabled = m_engine->transportState() == TransportState::Stopped && !m_performanceMode
+                 && m_set->hasSetFile();
+}
+
+// Only while stopped and outside performance mode. Songs dropped on a set
+// read from a set file are copied into its folder (with Alt: added where
+// they are); anything else opens as usual.
+void App::dropFiles(const std::vector<std::filesystem::path>& paths, bool alt)
+{
+    if (m_engine->transportState() != TransportState::Stopped || m_performanceMode)
+        return;
+    for (const std::filesystem::path& path : paths) {
+        if (!m_set->hasSetFile() || !isSongFile(path))
+            OpenDocumentFile(path);
+        else if (alt)
+            m_set->InsertSongAtSelection(path);
+        else
+            m_set->ImportSong(path);
+    }
+}
+
 void App::removeNewestRecentSong()
 {
     m_recentSongs.remove(0);
@@ -116,7 +178,7 @@ void App::removeNewestRecentSong()
 bool App::activateFound(CSongDoc& song)
 {
     std::string reason;
-    if (!song.contentFlag && !OpenSong(song, song.pathName, reason)) {
+    if (!song.contentFlag && !m_set->loadSong(song, reason)) {
         m_prompt->message(readFailure(song.pathName, reason), PromptIcon::Stop);
         return false;
     }

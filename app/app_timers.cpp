@@ -13,7 +13,7 @@
 #include "core/profile.h"
 #include "core/tempo_multiplier.h"
 #include "engine/sequencer.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "ui/gui_thread.h"
 #include "ui/key_filter.h"
 

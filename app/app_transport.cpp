@@ -15,7 +15,7 @@
 #include "core/smpte_time.h"
 #include "engine/sequencer.h"
 #include "engine/spectrum_analyzer.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "song/song_doc.h"
 #include "song/tempo_map.h"
 #include "ui/bitmap_catalog.h"
@@ -99,7 +99,7 @@ PanelState App::panelState() const
     s.elapsed = smpteText(songTime + song->smpteOffset.time(), rate);
     s.remaining = smpteText(songLength - songTime, rate);
     if (m_set) {
-        const SetModel::Totals& totals = m_set->totals();
+        const SetDocument::Totals& totals = m_set->totals();
         s.setElapsed = smpteText(totals.elapsed + songTime, rate);
         s.setRemaining = smpteText(totals.total - totals.elapsed - songTime, rate);
     }

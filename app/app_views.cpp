@@ -8,7 +8,7 @@
 
 #include "app/main_frame.h"
 #include "engine/sequencer.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_thread.h"
 

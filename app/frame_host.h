@@ -3,6 +3,9 @@
 #include "app/control_states.h"
 #include "views/view_host.h"
 
+#include <filesystem>
+#include <vector>
+
 namespace rz {
 
 // What the main frame asks of the application object, beyond what its views
@@ -38,6 +41,8 @@ public:
     virtual bool performanceMode() const = 0;
     // What the transport buttons, the tool bar and the status panes follow.
     virtual ControlContext controlContext() const = 0;
+    // Files dropped on the window, in order; `alt`: the Alt key was down.
+    virtual void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) = 0;
 };
 
 } // namespace rz

@@ -70,6 +70,7 @@ MainFrame::MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
     setWindowFlags(flags);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setMinimumSize(kMinimumSize);
 
     createMenuBar(updater, keys);

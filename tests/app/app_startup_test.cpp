@@ -126,7 +126,7 @@ TEST_F(AppOpen, OnlySongFilesOpenAndTheLastFourCharactersDecide)
     ASSERT_NE(app->currentSong(), nullptr);
     EXPECT_EQ(app->currentSong()->pathName, song);
 
-    for (const char* name : {"show.set", "notes.mi", "picture.png"}) {
+    for (const char* name : {"notes.mi", "picture.png"}) {
         prompt.expectMessage("Unable to open this file type.");
         EXPECT_EQ(app->OpenDocumentFile(home() / name), nullptr) << name;
     }

@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
-#include "set/set_model.h"
+#include "set/set_document.h"
 #include "song/song_doc.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/scripted_prompt.h"

@@ -31,6 +31,11 @@ public:
     void markSetModified() override { calls.push_back("markSetModified"); }
     void releaseSetView() override { calls.push_back("releaseSetView"); }
     void finishClose() override { calls.push_back("finishClose"); }
+    void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override
+    {
+        for (const auto& path : paths)
+            calls.push_back(std::string("dropFiles ") + (alt ? "alt " : "") + path.string());
+    }
     bool stepBeatBack() override
     {
         calls.push_back("stepBeatBack");

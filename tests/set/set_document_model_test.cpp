@@ -1,9 +1,4 @@
-#include "set/set_model.h"
-
-#include "core/profile.h"
-#include "tests/support/fake_engine_link.h"
-#include "tests/support/fake_song_host.h"
-#include "tests/support/scripted_prompt.h"
+#include "set_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,42 +8,25 @@
 namespace rz {
 namespace {
 
-struct SetFixture {
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    FakeSongHost host;
-    FakeEngineLink engine;
-    SetModel set{SongContext{.profile = profile, .prompt = prompt, .host = host, .engine = engine}};
-
-    // A new, loaded song of `lengthUs` at the end of the set.
-    CSongDoc* add(double lengthUs = 0.0)
-    {
-        auto song = std::make_unique<CSongDoc>(set.songContext());
-        song->InitNewSong();
-        song->length = lengthUs;
-        return set.addSong(std::move(song));
-    }
-};
-
-TEST(SetModel, AFileGivenTwiceIsOneEntry)
+TEST(SetDocumentModel, AFileGivenTwiceIsOneDocument)
 {
     SetFixture f;
-    std::string reason;
-    CSongDoc* first = f.set.AddSong("/songs/a.mid", false, reason);
-    CSongDoc* again = f.set.AddSong("/songs/./a.mid", false, reason);
-    CSongDoc* other = f.set.AddSong("/songs/A.mid", false, reason);
+    CSongDoc* first = f.set.AddSong("/songs/a.mid", f.set.tree().beforeStatus(), 0, false);
+    CSongDoc* again = f.set.AddSong("/songs/./a.mid", f.set.tree().beforeStatus(), 0, false);
+    CSongDoc* other = f.set.AddSong("/songs/A.mid", f.set.tree().beforeStatus(), 0, false);
     EXPECT_EQ(first, again);
     EXPECT_NE(first, other);
-    EXPECT_EQ(f.set.size(), 2u);
+    EXPECT_EQ(f.set.CountSongs(), 2);
+    EXPECT_EQ(f.set.entryCount(*first), 2);
 }
 
-TEST(SetModel, ItsSongsReachTheSetThroughTheirSetLink)
+TEST(SetDocumentModel, ItsSongsReachTheSetThroughTheirSetLink)
 {
     SetFixture f;
     EXPECT_EQ(f.add()->context().setLink, &f.set);
 }
 
-TEST(SetModel, NextCandidatesPutTheMarkedSongFirstAndSkipDisabledOnes)
+TEST(SetDocumentModel, NextCandidatesPutTheMarkedSongFirstAndSkipDisabledOnes)
 {
     SetFixture f;
     CSongDoc* a = f.add();
@@ -66,10 +44,10 @@ TEST(SetModel, NextCandidatesPutTheMarkedSongFirstAndSkipDisabledOnes)
     EXPECT_EQ(f.set.songOfItem(f.set.FindAdjacentSong(true)), a);
 }
 
-TEST(SetModel, TotalsCountEnabledSongsAndTheElapsedOnesBeforeTheCurrent)
+TEST(SetDocumentModel, TotalsCountEnabledSongsAndTheElapsedOnesBeforeTheCurrent)
 {
     SetFixture f;
-    CSongDoc* a = f.add(1000.0);
+    f.add(1000.0);
     CSongDoc* b = f.add(2000.0);
     CSongDoc* c = f.add(4000.0);
     f.set.setDisabled(*b, true);
@@ -77,10 +55,9 @@ TEST(SetModel, TotalsCountEnabledSongsAndTheElapsedOnesBeforeTheCurrent)
     f.set.UpdateTotals();
     EXPECT_DOUBLE_EQ(f.set.totals().elapsed, 1000.0);
     EXPECT_DOUBLE_EQ(f.set.totals().total, 5000.0);
-    (void)a;
 }
 
-TEST(SetModel, AHandleFindsNothingOnceItsSongHasLeftTheSet)
+TEST(SetDocumentModel, AHandleFindsNothingOnceItsSongHasLeftTheSet)
 {
     SetFixture f;
     CSongDoc* song = f.add();
@@ -93,7 +70,7 @@ TEST(SetModel, AHandleFindsNothingOnceItsSongHasLeftTheSet)
 
 // songOfItem() is the one call other threads make; it must not race the
 // GUI thread adding and removing songs.
-TEST(SetModel, SongOfItemIsSafeWhileTheGuiThreadChangesTheSet)
+TEST(SetDocumentModel, SongOfItemIsSafeWhileTheGuiThreadChangesTheSet)
 {
     SetFixture f;
     CSongDoc* first = f.add();
@@ -105,6 +82,8 @@ TEST(SetModel, SongOfItemIsSafeWhileTheGuiThreadChangesTheSet)
     });
     for (int i = 0; i < 50; ++i)
         f.add();
+    for (int i = 0; i < 10; ++i)
+        f.set.RemoveSong(*f.set.songAt(1));
     f.set.CloseAllDocuments();
     stop = true;
     reader.join();

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "core/set_link.h"
+#include "set/set_tree.h"
+#include "song/song_doc.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz {
+
+struct SetFileImage;
+
+// What the set document asks of the program's main window. GUI thread.
+class ISetDocumentHost {
+public:
+    virtual ~ISetDocumentHost() = default;
+
+    // The status line shows `prompt` with `text` as its status text, and the
+    // main window repaints, so a set being read grows visibly.
+    virtual void showSetProgress(std::string_view prompt, std::string_view text) = 0;
+    // The status line's idle prompt again.
+    virtual void endSetProgress() = 0;
+    // The main tool bar's performance-mode button is locked (shown pressed).
+    virtual bool performanceLocked() const = 0;
+    // Performance mode on, its button locked.
+    virtual void lockPerformance() = 0;
+};
+
+// The open set: its song documents, the set file and folder, the show order
+// (SetTree) and which songs are loaded. A set without a set file merely
+// gathers the songs opened from anywhere: its modified flag is ignored and
+// saving writes nothing. GUI thread, except songOfItem().
+class SetDocument : public ISetLink {
+public:
+    // "SetOptions" "MaxSetSize" when the profile has none.
+    static constexpr int kDefaultMaxSetSize = 80;
+
+    // Elapsed and total length of the enabled songs, µs.
+    struct Totals {
+        double elapsed = 0.0; // the songs before the current one
+        double total = 0.0;
+    };
+
+    // Songs are made with `songContext`, whose set link becomes this set.
+    SetDocument(const SongContext& songContext, ISetDocumentHost& host);
+    ~SetDocument() override;
+    SetDocument(const SetDocument&) = delete;
+    SetDocument& operator=(const SetDocument&) = delete;
+
+    const SongContext& songContext() const { return m_songContext; }
+    SetTree& tree() { return m_tree; }
+    const SetTree& tree() const { return m_tree; }
+
+    // The set file.
+    bool hasSetFile() const { return !m_noSetFile; }
+    bool hasFile() const { return hasSetFile(); }
+    const std::filesystem::path& pathName() const { return m_path; }
+    // The set file's folder; empty without a set file.
+    const std::filesystem::path& setFolder() const { return m_folder; }
+    // The set file's name without ".set"; "Untitled" without one.
+    std::string title() const;
+    // The set's own flag; its songs keep theirs.
+    bool IsModified() const { return m_modified; }
+    // Ignored without a set file.
+    void SetModifiedFlag(bool modified = true);
+
+    // The song documents: a song entered twice is one document.
+    int CountSongs() const { return int(m_songs.size()); }
+    size_t size() const { return m_songs.size(); }
+    std::vector<CSongDoc*> songs() const;
+    // The song of the index-th song item, depth-first, disabled songs
+    // counted; null past the end.
+    CSongDoc* songAt(size_t index) const;
+    // The index of the song's first item as songAt() counts; -1 when none.
+    int indexOf(const CSongDoc* song) const;
+    bool contains(const CSongDoc* song) const { return entryOf(song) != nullptr; }
+    // The song whose whole path equals `path`; null when none.
+    CSongDoc* findSongByName(const std::filesystem::path& path) const;
+    // How many items of the tree stand for the song.
+    int entryCount(const CSongDoc& song) const;
+    // The song's last read failed.
+    bool loadFailed(const CSongDoc& song) const;
+
+    void setDisabled(CSongDoc& song, bool disabled);
+    bool isDisabled(const CSongDoc& song) const;
+    // The song the next step goes to first.
+    void setNextMark(CSongDoc& song, bool marked);
+    bool hasNextMark(const CSongDoc& song) const;
+
+    // A new, empty set without a set file.
+    void OnNewDocument();
+    // Reads the set file whole before anything changes: a file that cannot
+    // be read or decoded gives its message and leaves the set as it was.
+    // The caller asks SaveModified() first.
+    bool OnOpenDocument(const std::filesystem::path& path);
+    // Writes the set file; without a set file writes nothing and succeeds.
+    // A failed write gives its message; the old file stays, the set modified.
+    bool OnSaveDocument(const std::filesystem::path& path);
+    bool DoFileSave() { return OnSaveDocument(m_path); }
+    // Each modified song's question, then (with a set file) the set's own;
+    // false when the user cancelled or a save failed.
+    bool SaveModified();
+    // Every song goes without a question; the set has no set file after.
+    void DeleteContents();
+    // The same, used when the program closes.
+    void CloseAllDocuments() { DeleteContents(); }
+
+    // Adds an item for the song file at `place`, reusing the document that
+    // has the path. loadMode: -1 disabled, 0 not read, 1 read. select: the
+    // song becomes current (only when it is loaded). A failed read keeps the
+    // song, unloaded, and gives the reader's reason when asked for.
+    CSongDoc* AddSong(const std::filesystem::path& path, const TreePlace& place, int loadMode,
+                      bool select, std::string* reason = nullptr);
+    // Adds a song made elsewhere just before the status item.
+    CSongDoc* addSong(std::unique_ptr<CSongDoc> song);
+    // Adds a loaded, selected song just before the selection (as a folder's
+    // first child when a folder is selected); the set is modified.
+    CSongDoc* InsertSongAtSelection(const std::filesystem::path& path);
+    // Copies a song file from elsewhere, with its clips, into the set folder
+    // and inserts it at the selection. False (messages given) when nothing
+    // changed.
+    bool ImportSong(const std::filesystem::path& path);
+    // One item of the song leaves the set (the given one, else its last);
+    // the document goes with its last item. With a set file the set is
+    // saved at once.
+    void RemoveSong(CSongDoc& song, SetTreeItem* item = nullptr);
+    // Every modified song, then the set when it has a file and is modified.
+    void SaveAllSongs();
+    // Reads a song of the set under the SongMutex.
+    bool loadSong(CSongDoc& song, std::string& reason);
+    // With more songs than "SetOptions" "MaxSetSize" (default 80), every
+    // other loaded song that is unmodified, has no undo steps and is neither
+    // current nor marked to play next is unloaded.
+    void EnforceMaxSetSize(const CSongDoc* keep);
+    // Every song's user tracks look up their port's synthesizer again.
+    void UpdateTrackSynths();
+    // Song files (".mid", ".kar") below `folder`, sorted. Sub-folders that
+    // hold a set of their own and links to folders are not entered.
+    static void ScanFolder(const std::filesystem::path& folder,
+                           std::vector<std::filesystem::path>& list);
+    // Stops the transport and makes the index-th song item's song current
+    // from its start, reading it when needed; none past the end.
+    CSongDoc* SelectSongByIndex(size_t index);
+
+    // The application calls it whenever the current song changes.
+    void setCurrent(CSongDoc* song) { m_current = song; }
+    CSongDoc* current() const { return m_current; }
+    const Totals& totals() const { return m_totals; }
+    // Candidates for the next step, best first: a marked, enabled, loaded
+    // song, then every enabled song after the current one in show order.
+    std::vector<CSongDoc*> nextSongCandidates() const;
+    // The enabled song before the current one; null when none.
+    CSongDoc* previousSong() const;
+
+    // A song's first item; valid while the item exists.
+    SetItemHandle handleOf(const CSongDoc* song) const;
+    // Any thread; never waits longer than a look-up takes.
+    CSongDoc* songOfItem(SetItemHandle item) const;
+
+    // Called after a restored layout; may be empty.
+    void setViewsUpdater(std::function<void()> update) { m_updateViews = std::move(update); }
+
+    // ISetLink.
+    void UpdateTotals() override;
+    // Empty: no set pane shows captions or markers yet.
+    void UpdateSongCaption(CSongDoc&) override {}
+    void UpdateMarkers(CSongDoc&) override {}
+    SetItemHandle FindAdjacentSong(bool previous) override;
+    void updateSetViews() override;
+    bool isStandAlone() const override { return m_noSetFile; }
+    void setModified() override { SetModifiedFlag(true); }
+
+private:
+    // A song document of the set and what the set keeps about it.
+    struct SongEntry {
+        std::unique_ptr<CSongDoc> song;
+        int entries = 0;         // items standing for it
+        bool disabled = false;
+        bool nextMark = false;
+        bool loadFailed = false;
+        std::string storedName;  // the path as the set file held it
+        std::filesystem::path storedPath; // where that name led
+    };
+
+    SongEntry* entryOf(const CSongDoc* song) const;
+    SetTreeItem* currentItem() const;
+    void readImage(const SetFileImage& image);
+    void addStraySongs();
+    std::filesystem::path resolveStoredPath(const std::string& stored) const;
+    std::vector<uint8_t> encode() const;
+    void unloadSong(CSongDoc& song);
+    void destroySong(CSongDoc& song);
+
+    SongContext m_songContext;
+    ISetDocumentHost& m_host;
+    SetTree m_tree;
+    std::vector<std::unique_ptr<SongEntry>> m_songs; // in the order they joined
+    bool m_noSetFile = true;
+    bool m_modified = false;
+    std::filesystem::path m_path;
+    std::filesystem::path m_folder;
+    CSongDoc* m_current = nullptr;
+    Totals m_totals;
+    std::function<void()> m_updateViews;
+};
+
+} // namespace rz

@@ -1,0 +1,196 @@
+#include "set/set_tree.h"
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+using Items = std::vector<std::unique_ptr<SetTreeItem>>;
+
+Items::const_iterator findIn(const Items& items, const SetTreeItem* item)
+{
+    return std::find_if(items.begin(), items.end(), [item](const auto& it) { return it.get() == item; });
+}
+
+template <class Visit>
+void walk(const Items& items, Visit&& visit)
+{
+    for (const auto& item : items) {
+        visit(item.get());
+        walk(item->children, visit);
+    }
+}
+
+} // namespace
+
+SetTree::SetTree()
+{
+    ClearTree();
+}
+
+Items& SetTree::siblingsOf(SetTreeItem* parent)
+{
+    return parent ? parent->children : m_top;
+}
+
+const Items& SetTree::siblingsOf(const SetTreeItem* parent) const
+{
+    return parent ? parent->children : m_top;
+}
+
+void SetTree::ClearTree()
+{
+    auto status = std::make_unique<SetTreeItem>();
+    status->kind = SetItemKind::Status;
+    Items old;
+    {
+        const std::lock_guard lock(m_itemsMutex);
+        old.swap(m_top);
+        m_status = status.get();
+        m_top.push_back(std::move(status));
+    }
+    m_selection = nullptr;
+}
+
+TreePlace SetTree::beforeStatus() const
+{
+    return TreePlace::end();
+}
+
+SetTreeItem* SetTree::insert(std::unique_ptr<SetTreeItem> item, const TreePlace& place)
+{
+    Items& siblings = siblingsOf(place.parent);
+    Items::iterator at = siblings.begin();
+    if (place.last)
+        at = place.parent ? siblings.end() : siblings.end() - 1;
+    else if (place.after) {
+        auto found = std::find_if(siblings.begin(), siblings.end(),
+                                  [&](const auto& it) { return it.get() == place.after; });
+        at = found == siblings.end() ? siblings.begin() : found + 1;
+    }
+    // Nothing goes behind the status item.
+    if (!place.parent && at == siblings.end())
+        --at;
+    item->parent = place.parent;
+    SetTreeItem* inserted = item.get();
+    const std::lock_guard lock(m_itemsMutex);
+    siblings.insert(at, std::move(item));
+    return inserted;
+}
+
+SetTreeItem* SetTree::InsertSongItem(CSongDoc& song, const TreePlace& place)
+{
+    auto item = std::make_unique<SetTreeItem>();
+    item->kind = SetItemKind::Song;
+    item->song = &song;
+    SetTreeItem* inserted = insert(std::move(item), place);
+    m_selection = inserted;
+    return inserted;
+}
+
+SetTreeItem* SetTree::InsertFolder(std::string caption, const TreePlace& place)
+{
+    auto item = std::make_unique<SetTreeItem>();
+    item->kind = SetItemKind::Folder;
+    item->caption = std::move(caption);
+    return insert(std::move(item), place);
+}
+
+void SetTree::DeleteTreeItem(SetTreeItem* item)
+{
+    if (item == nullptr || item == m_status)
+        return;
+    if (m_selection == item || IsInside(m_selection, item))
+        m_selection = nullptr;
+    Items& siblings = siblingsOf(item->parent);
+    const auto at = findIn(siblings, item);
+    if (at == siblings.end())
+        return;
+    std::unique_ptr<SetTreeItem> taken;
+    {
+        const std::lock_guard lock(m_itemsMutex);
+        const auto position = siblings.begin() + (at - siblings.cbegin());
+        taken = std::move(*position);
+        siblings.erase(position);
+    }
+}
+
+SetTreeItem* SetTree::GetNextItem(const SetTreeItem* item, int& depth) const
+{
+    if (item == nullptr) {
+        depth = 0;
+        return m_top.front().get();
+    }
+    if (item == m_status)
+        return nullptr;
+    if (item->kind == SetItemKind::Folder && !item->children.empty()) {
+        ++depth;
+        return item->children.front().get();
+    }
+    for (const SetTreeItem* at = item; at != nullptr; at = at->parent) {
+        const Items& siblings = siblingsOf(at->parent);
+        const auto found = findIn(siblings, at);
+        if (found != siblings.end() && found + 1 != siblings.end())
+            return (found + 1)->get();
+        if (at->parent)
+            --depth;
+    }
+    return nullptr;
+}
+
+SetItemKind SetTree::GetItemKind(const SetTreeItem* item)
+{
+    return item ? item->kind : SetItemKind::None;
+}
+
+bool SetTree::IsInside(const SetTreeItem* item, const SetTreeItem* ancestor)
+{
+    if (item == nullptr || ancestor == nullptr)
+        return false;
+    for (const SetTreeItem* at = item->parent; at != nullptr; at = at->parent)
+        if (at == ancestor)
+            return true;
+    return false;
+}
+
+SetTreeItem* SetTree::previousSibling(const SetTreeItem* item) const
+{
+    const Items& siblings = siblingsOf(item->parent);
+    const auto found = findIn(siblings, item);
+    return found == siblings.end() || found == siblings.begin() ? nullptr : (found - 1)->get();
+}
+
+std::vector<SetTreeItem*> SetTree::songItems() const
+{
+    std::vector<SetTreeItem*> items;
+    walk(m_top, [&](SetTreeItem* item) {
+        if (item->kind == SetItemKind::Song)
+            items.push_back(item);
+    });
+    return items;
+}
+
+std::vector<SetTreeItem*> SetTree::itemsOf(const CSongDoc* song) const
+{
+    std::vector<SetTreeItem*> items;
+    walk(m_top, [&](SetTreeItem* item) {
+        if (item->kind == SetItemKind::Song && item->song == song)
+            items.push_back(item);
+    });
+    return items;
+}
+
+CSongDoc* SetTree::songOfItem(const SetTreeItem* item) const
+{
+    if (item == nullptr)
+        return nullptr;
+    const std::lock_guard lock(m_itemsMutex);
+    CSongDoc* song = nullptr;
+    walk(m_top, [&](SetTreeItem* at) {
+        if (at == item && at->kind == SetItemKind::Song)
+            song = at->song;
+    });
+    return song;
+}
+
+} // namespace rz

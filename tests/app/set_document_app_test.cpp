@@ -1,0 +1,147 @@
+#include "app_test_fixture.h"
+
+#include "app/flat_tool_bar.h"
+#include "res/command_ids.h"
+#include "set/set_file.h"
+#include "ui/command_router.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace rz {
+namespace {
+
+std::filesystem::path home()
+{
+    return std::getenv("HOME");
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A Standard MIDI File of one empty track.
+std::filesystem::path writeSmallSong(const std::filesystem::path& path)
+{
+    writeBytes(path, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0, 120,
+                      'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0});
+    return path;
+}
+
+class AppSet : public AppFixture {
+protected:
+    // A folder of the test's own: one program may run several tests.
+    static std::filesystem::path place()
+    {
+        return home() / testing::UnitTest::GetInstance()->current_test_info()->name();
+    }
+    std::filesystem::path folder() const { return place() / "Show"; }
+    std::filesystem::path setPath() const { return folder() / "Show.set"; }
+
+    // A set file listing the songs, each written beside it.
+    void writeSet(const std::vector<std::string>& songs, bool lock = false)
+    {
+        std::vector<SetFileEntry> entries;
+        for (const std::string& name : songs)
+            entries.push_back({0, false, false, writeSmallSong(folder() / name).string()});
+        writeBytes(setPath(), encodeSetFile(entries, lock));
+    }
+};
+
+TEST_F(AppSet, ASetFileOpensThroughOpenDocumentFile)
+{
+    writeSet({"a.mid", "b.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    EXPECT_TRUE(app->set().hasSetFile());
+    EXPECT_TRUE(app->setHasFile());
+    ASSERT_NE(app->currentSong(), nullptr);
+    EXPECT_EQ(app->currentSong()->pathName, folder() / "a.mid");
+    EXPECT_EQ(app->set().current(), app->currentSong());
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), setPath().string());
+    EXPECT_TRUE(app->caption().contains(" - Show"));
+    EXPECT_FALSE(app->performanceMode());
+}
+
+TEST_F(AppSet, AnInvalidSetFileLeavesTheOpenSet)
+{
+    writeSet({"a.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    CSongDoc* current = app->currentSong();
+    writeBytes(place() / "Bad.set", {1, 0, 0, 0});
+    prompt.expectMessage("Sorry, '" + (place() / "Bad.set").string() + "' is not a valid set file (");
+    app->OpenDocumentFile(place() / "Bad.set");
+    EXPECT_EQ(app->currentSong(), current);
+    EXPECT_EQ(app->set().pathName(), setPath());
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), setPath().string());
+}
+
+TEST_F(AppSet, CancellingTheSaveQuestionOpensNothing)
+{
+    writeSet({"a.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    app->markSetModified();
+    prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Cancel);
+    writeBytes(place() / "Other.set", encodeSetFile({}, false));
+    app->OpenDocumentFile(place() / "Other.set");
+    EXPECT_EQ(app->set().pathName(), setPath());
+}
+
+TEST_F(AppSet, TheStoredLockTurnsOnPerformanceModeAndIsSavedFromTheButton)
+{
+    writeSet({"a.mid"}, true);
+    start();
+    app->OpenDocumentFile(setPath());
+    EXPECT_TRUE(app->performanceMode());
+    EXPECT_TRUE(app->frame()->toolBar()->isPressed());
+    app->frame()->toolBar()->setPressed(false);
+    ASSERT_TRUE(app->set().DoFileSave());
+    std::ifstream in(setPath(), std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto decoded = decodeSetFile(bytes);
+    ASSERT_TRUE(std::holds_alternative<SetFileImage>(decoded));
+    EXPECT_FALSE(std::get<SetFileImage>(decoded).performanceLock);
+}
+
+TEST_F(AppSet, ImportSongsCopiesEachChosenFileIntoTheSet)
+{
+    writeSet({"a.mid"});
+    start();
+    CmdUi ui;
+    app->onUpdateImportSongs(kIdImportSongs, ui);
+    EXPECT_FALSE(ui.enabled);
+    app->OpenDocumentFile(setPath());
+    app->onUpdateImportSongs(kIdImportSongs, ui);
+    EXPECT_TRUE(ui.enabled);
+    const std::filesystem::path source = writeSmallSong(place() / "in" / "new.midi");
+    prompt.expectOpenPaths("Import (copy) song(s) into set...", {source});
+    EXPECT_TRUE(app->router().execute(kIdImportSongs));
+    EXPECT_TRUE(std::filesystem::exists(folder() / "new.mid"));
+    EXPECT_NE(app->set().findSongByName(folder() / "new.mid"), nullptr);
+    EXPECT_EQ(profile.readString("Dirs", "MidiFiles", ""), (place() / "in").string());
+}
+
+TEST_F(AppSet, DroppedSongsAreImportedIntoASetWithAFileAndOpenedOtherwise)
+{
+    writeSet({"a.mid"});
+    const std::filesystem::path dropped = writeSmallSong(place() / "in" / "dropped.mid");
+    const std::filesystem::path kept = writeSmallSong(place() / "in" / "kept.mid");
+    start();
+    app->dropFiles({dropped}, false);
+    EXPECT_NE(app->set().findSongByName(dropped), nullptr);
+    app->OpenDocumentFile(setPath());
+    app->dropFiles({dropped}, false);
+    EXPECT_TRUE(std::filesystem::exists(folder() / "dropped.mid"));
+    app->dropFiles({kept}, true);
+    EXPECT_FALSE(std::filesystem::exists(folder() / "kept.mid"));
+    EXPECT_NE(app->set().findSongByName(kept), nullptr);
+    EXPECT_EQ(app->set().CountSongs(), 3);
+}
+
+} // namespace
+} // namespace rz
