@@ -13,6 +13,7 @@ constexpr CommandRow<SongDocCommands> kCommands[] = {
      &SongDocCommands::onUpdateCopyCutDelete},
     {kIdEditCopy, kIdEditCut, &SongDocCommands::onCopyCutDelete,
      &SongDocCommands::onUpdateCopyCutDelete},
+    {kIdWaveRemix, kIdWaveRemix, &SongDocCommands::onWaveRemix, &SongDocCommands::onUpdateWaveRemix},
 };
 
 } // namespace
@@ -55,6 +56,22 @@ void SongDocCommands::onUpdateSelectTime(CommandId, CmdUi& ui)
 {
     const CSongDoc* song = m_host.currentSong();
     ui.enabled = song && song->OnUpdateEditSelectTime();
+}
+
+bool SongDocCommands::onWaveRemix(CommandId)
+{
+    CSongDoc* song = m_host.currentSong();
+    if (!song)
+        return false;
+    song->OnFileWaveRemix();
+    return true;
+}
+
+// Greyed while the Wave Mixer is unavailable.
+void SongDocCommands::onUpdateWaveRemix(CommandId, CmdUi& ui)
+{
+    const CSongDoc* song = m_host.currentSong();
+    ui.enabled = song && song->OnUpdateFileWaveRemix();
 }
 
 } // namespace rz

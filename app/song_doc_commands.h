@@ -22,6 +22,8 @@ public:
     void onUpdateCopyCutDelete(CommandId id, CmdUi& ui);
     bool onSelectTime(CommandId id);
     void onUpdateSelectTime(CommandId id, CmdUi& ui);
+    bool onWaveRemix(CommandId id);
+    void onUpdateWaveRemix(CommandId id, CmdUi& ui);
 
 private:
     ISongHost& m_host;

@@ -106,6 +106,7 @@ inline constexpr uint32_t kIdGoToPosition = 32922;
 inline constexpr uint32_t kIdImportAudioClip = 32923;
 inline constexpr uint32_t kIdCloseAll = 32928;
 inline constexpr uint32_t kIdMoreAudioEffects = 32932;
+inline constexpr uint32_t kIdWaveRemix = 32933;
 inline constexpr uint32_t kIdViewPowerSpectrum = 32935;
 inline constexpr uint32_t kIdMidiMeasureBeat = 32938;
 inline constexpr uint32_t kIdSendByMail = 32939;

@@ -105,6 +105,7 @@ constexpr CommandString kStrings[] = {
     {kIdImportAudioClip, "Import an audio clip into the song\nImport audio clip"},
     {kIdCloseAll, "Close the set and every song\nClose all"},
     {kIdMoreAudioEffects, "Choose an audio effect to apply to the selection\nMore audio effects"},
+    {kIdWaveRemix, "Mix the selected audio clips into a wave file or a new waveform track\nWave remix"},
     {kIdViewPowerSpectrum, "Show the power spectrum\nPower spectrum"},
     {kIdMidiMeasureBeat, "Show the MIDI measure and beat\nMIDI measure/beat"},
     {kIdSendByMail, "Send the song by mail\nSend"},

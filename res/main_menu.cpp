@@ -84,6 +84,7 @@ constexpr MenuEntry kMenuHead[] = {
     item(1, "Sen&d...", kIdSendByMail),
     item(1, "Stat&s...", kIdSongStats),
     item(1, "Riz &Uzov Avevu", kIdRenderAudio),
+    item(1, "&Wave remix/export...", kIdWaveRemix),
     separator(1),
     popup(1, kRecentSetsMenu),
     item(2, "(Empty list)", kIdRecentSet1),

@@ -19,6 +19,7 @@
 
 namespace rz {
 
+class IAudioTools;
 class IClipLoader;
 class IEditDialogs;
 class IEngineLink;
@@ -45,6 +46,7 @@ struct SongContext {
     // Wait on the SongMutex before view work is skipped.
     std::chrono::milliseconds lockWait = kLockWait;
     IEditDialogs* editDialogs = nullptr; // null: the commands that need a dialog are greyed
+    IAudioTools* audioTools = nullptr;   // null: no audio effects and no Wave Mixer
 };
 
 // A menu item's state as its update handler computes it.
@@ -125,6 +127,15 @@ public:
     // Gives an audio clip a new, unused file name in the song's "WaveData"
     // folder, keeping the base of `name` when it has a folder.
     void MakeClipFileName(std::filesystem::path& name);
+    // Audio effects and the Wave Mixer (IAudioTools). GUI thread; each edit
+    // is one record for ApplyEdit.
+    // Runs an effect over the selected clips, or every clip of the selected
+    // waveform tracks when whole tracks are selected, and puts the new files
+    // in their place.
+    void OnEditAudioEffect(const std::string& effect);
+    // Mixes clips down; a mix to a new waveform track becomes the track "Remix".
+    void OnFileWaveRemix();
+    bool OnUpdateFileWaveRemix() const;
 
     // Saving. GUI thread. A false answer means nothing was saved: the user
     // has been told why (or cancelled), and the song file, its ".bak" and its

@@ -3,6 +3,7 @@
 #include "song/selection.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/scripted_edit_dialogs.h"
+#include "tests/support/fake_audio_tools.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace {
 // the fake host; the commands routed as the router's document target.
 struct SongDocCommandsFixture : SongFixture {
     ScriptedEditDialogs dialogs;
+    FakeAudioTools audioTools;
     std::unique_ptr<CSongDoc> song;
     SongDocCommands commands{host};
     CommandRouter router;
@@ -23,6 +25,7 @@ struct SongDocCommandsFixture : SongFixture {
     {
         SongContext c = context();
         c.editDialogs = &dialogs;
+        c.audioTools = &audioTools;
         song = std::make_unique<CSongDoc>(c);
         song->InitNewSong();
         auto track = std::make_unique<CTrack>();
@@ -112,6 +115,28 @@ TEST(SongDocCommands, SelectTimeSelectsTheRangeAndLocates)
     EXPECT_EQ(f.song->selectionTo, 960);
     EXPECT_EQ(f.song->position, 240);
     EXPECT_EQ(f.host.log.count("activateEditorView"), 1u);
+}
+
+TEST(SongDocCommands, WaveRemixIsGreyedWhileTheMixerIsUnavailable)
+{
+    SongDocCommandsFixture f;
+    f.song->selectionKind = kSelectAudioClip;
+    EXPECT_TRUE(f.router.update(kIdWaveRemix).enabled);
+    f.audioTools.missing = {AudioTool::WaveMixer};
+    EXPECT_FALSE(f.router.update(kIdWaveRemix).enabled);
+    EXPECT_FALSE(f.router.execute(kIdWaveRemix));
+    EXPECT_EQ(f.audioTools.log.count("runWaveMixer"), 0u);
+}
+
+TEST(SongDocCommands, WaveRemixThroughTheRouterAddsTheRemixTrack)
+{
+    SongDocCommandsFixture f;
+    TempDir dir;
+    f.song->selectionKind = kSelectAudioClip;
+    f.audioTools.mix = WaveMix{MixDestination::NewWaveTrack, dir.path() / "mix.wav", 0};
+    EXPECT_TRUE(f.router.execute(kIdWaveRemix));
+    EXPECT_EQ(f.audioTools.log.count("runWaveMixer"), 1u);
+    EXPECT_EQ(f.song->tracks[1]->name, "Remix");
 }
 
 } // namespace
