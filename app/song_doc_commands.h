@@ -22,6 +22,11 @@ public:
     void onUpdateCopyCutDelete(CommandId id, CmdUi& ui);
     bool onSelectTime(CommandId id);
     void onUpdateSelectTime(CommandId id, CmdUi& ui);
+    // The Insert menu: each command greyed while its dialog is missing.
+    bool onInsert(CommandId id);
+    void onUpdateInsert(CommandId id, CmdUi& ui);
+    bool onProperties(CommandId id);
+    void onUpdateProperties(CommandId id, CmdUi& ui);
 
 private:
     ISongHost& m_host;
