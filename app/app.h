@@ -205,6 +205,7 @@ public:
     bool SendFileByMail(std::string_view subject,
                         const std::vector<std::filesystem::path>& attachments,
                         std::string& reason) override;
+    void editTrackProperties(CSongDoc& song) override;
 
     // IEngineHost.
     void transportChanged() override;

@@ -201,6 +201,12 @@ void App::activateTrackView(CSongDoc&)
         track->setFocus();
 }
 
+void App::editTrackProperties(CSongDoc&)
+{
+    if (auto* track = dynamic_cast<CommandTarget*>(slot(kTrack)))
+        track->handle(kIdProperties);
+}
+
 void App::showControllerView(CSongDoc&, int kind, int controller)
 {
     m_controlKind = kind;

@@ -24,6 +24,11 @@ public:
     void onUpdateSelectTime(CommandId id, CmdUi& ui);
     bool onWaveRemix(CommandId id);
     void onUpdateWaveRemix(CommandId id, CmdUi& ui);
+    // The Insert menu: each command greyed while its dialog is missing.
+    bool onInsert(CommandId id);
+    void onUpdateInsert(CommandId id, CmdUi& ui);
+    bool onProperties(CommandId id);
+    void onUpdateProperties(CommandId id, CmdUi& ui);
 
 private:
     ISongHost& m_host;

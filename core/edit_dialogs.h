@@ -1,11 +1,20 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "core/color.h"
+#include "core/smpte_time.h"
 
 namespace rz {
 
 class CSongDoc;
+struct CUndoRecord;
 
 // The edit dialogs song commands open. A program without one of them greys
 // the commands that need it.
@@ -15,6 +24,20 @@ enum class EditDialog {
     PasteTime,   // "Paste Time..."
     PasteEvents, // "Paste Events..."
     SelectTime,  // "Select Time..."
+    KeySignature,    // "Insert Key Signature..."
+    MeasureNumbers,  // "Insert Measure Numbers..."
+    Meter,           // "Insert Meter..."
+    TrackProperties, // "Track properties..."
+    EventProperties, // "Event Properties..."
+    InsertTime,      // "Insert Time..."
+    ControllerSeries, // "Insert a series of controller values..."
+    Chord,           // "Chord properties"
+    CueProperties,
+    WaveProperties,  // "Waveform Properties"
+    EditLyrics,      // "Edit Lyrics"
+    ExpressionText,  // "Expression text"
+    Wedge,           // "Wedge properties"
+    SongProperties,  // "Song properties..."
 };
 
 // What to copy of a selected time range.
@@ -83,6 +106,197 @@ struct SelectTimeParams {
     int32_t to = 0;
 };
 
+// Positions are ticks of the song the dialog was opened on.
+struct KeySignatureParams {
+    int32_t key = 0; // -7 (seven flats) .. 7 (seven sharps)
+    int32_t from = 0;
+    int32_t through = 0;
+};
+
+enum class MeasureNumberMethod : int32_t {
+    Slide = 0,     // "Slide existing numbers down"
+    Overwrite = 1, // "Overwrite existing numbers"
+};
+
+struct MeasureNumbersParams {
+    int32_t number = 1;
+    char letter = 0;     // 'A'..'Z', 0 none
+    int32_t count = 999; // measures to label
+    MeasureNumberMethod method = MeasureNumberMethod::Slide;
+};
+
+enum class MeterMethod : int32_t {
+    Resize = 0,        // "Lengthen or shorten specified measures only ..."
+    KeepMeter = 1,     // "Add or remove measure boundaries to preserve the meter and key ..."
+    KeepNumbers = 2,   // "ALSO add or remove measure numbers to preserve those ..."
+};
+
+struct MeterParams {
+    int32_t numerator = 4;   // 1..32
+    int32_t denominator = 4; // the beat's note value: 1, 2, 4 .. 64
+    int32_t clicks = 24;     // MIDI clocks per metronome click
+    int32_t from = 0;
+    int32_t through = 0;
+    MeterMethod method = MeterMethod::Resize;
+};
+
+// The track properties dialog's fields. Insert Track opens it on a preset;
+// a numeric field below its range is unset.
+struct TrackPropsParams {
+    std::string name;
+    std::string keyText;      // transposition, -127..127
+    std::string timeText;     // time offset, ms
+    std::string velocityText; // velocity offset, -127..127
+    int32_t kind = -1;        // 0 MIDI, 1 waveform audio, 2 meta
+    int32_t clef = -1;        // notation setting
+    int32_t splitNote = -1;   // 0..127, shown as a note
+    int32_t inputChannel = -1; // 0 all channels, 1..16
+    int32_t bank = -2;         // 0..16383, -1 none
+    int32_t port = -1;         // 0..15
+    int32_t inputPort = -1;    // 0..15
+    int32_t patch = -2;        // 0..127, -1 none
+    int32_t channel = -1;      // 0..15
+    std::array<int32_t, 4> rpnValues{-2, -2, -2, -2};
+    // Pan, volume, then the twelve further controllers of the track's slots.
+    std::array<int32_t, 14> initialControllers{-2, -2, -2, -2, -2, -2, -2, -2, -2, -2, -2, -2, -2, -2};
+    std::array<int32_t, 6> channelPressureDest{-2, -2, -2, -2, -2, -2};
+    std::array<int32_t, 6> keyPressureDest{-2, -2, -2, -2, -2, -2};
+    std::array<int32_t, 6> controllerDest{-2, -2, -2, -2, -2, -2};
+    int32_t destController = -2;
+    Color color = 0x0EF0FF;
+};
+
+// The kinds the event properties dialog offers, by their list index.
+enum class EventKindIndex : int32_t {
+    None = -1, // mixed kinds, or nothing chosen
+    Note = 0,
+    Aftertouch = 1,
+    Controller = 2,
+    PatchChange = 3,
+    ChannelPressure = 4,
+    PitchWheel = 5,
+    SystemExclusive = 6,
+    Meta = 7,
+    Rpn = 8,
+    Nrpn = 9,
+};
+
+// The event the dialog opens on: message 0 a new event, 0xFFFFFFFF several
+// events of different kinds; a merged field that differs is -1 (track,
+// tick, second value) or a data byte of 0xFF.
+struct EventPropsRequest {
+    uint32_t message = 0;
+    int32_t tick = 0;
+    int32_t value2 = 0;
+    int8_t spelling = -1; // a note's accidental, 0..4; -1 the key's own
+    std::vector<uint8_t> data;
+    int32_t track = 1;
+    bool multiple = false;
+};
+
+// What the dialog answers; -1 is an unset field. The built event is left
+// at message 0 when the fields do not make one.
+struct EventPropsResult {
+    EventKindIndex kind = EventKindIndex::None;
+    int32_t track = -1;
+    int32_t number = -1;   // patch change: program + 128 x bank
+    int32_t value = -1;
+    int32_t duration = -1;
+    int32_t accidental = -1; // a note's: 0 double flat .. 4 double sharp
+    int32_t tick = -1;
+    uint32_t message = 0;  // the built event
+    int32_t value2 = 0;
+    std::vector<uint8_t> data;
+};
+
+enum class InsertTimeMethod : int32_t {
+    Measures = 0,     // "Whole measure(s)"
+    Beats = 1,        // "Beat(s) to current measure"
+    Ticks = 2,        // "Ticks at current time"
+    Milliseconds = 3, // "Miliseconds to align SMPTE timecode to"
+};
+
+struct InsertTimeParams {
+    int32_t count = 1; // "How many"
+    InsertTimeMethod method = InsertTimeMethod::Measures;
+    int32_t numerator = 4;  // beats of a new measure
+    int32_t beatValue = 2;  // denominator 2^beatValue
+    int32_t key = 0;        // key of the new measures
+    bool preserveNumbers = true; // "Preserve measure numbers"
+    int32_t shift = 0;           // ticks the insertion point moves back
+    bool stretch = true;         // "Stretch events which overlap by more than"
+    int32_t stretchThreshold = 10; // ticks
+};
+
+// A controller number 0..127, or a kind byte with its first data byte
+// above it: key pressure (key x 256 + 0xA0), channel pressure 0xD0, pitch
+// bend 0xE0.
+inline constexpr int32_t kSeriesKeyPressure = 0xA0;
+inline constexpr int32_t kSeriesChannelPressure = 0xD0;
+inline constexpr int32_t kSeriesPitchBend = 0xE0;
+
+struct ControllerSeriesParams {
+    int32_t controller = 11;
+    int32_t from = 0;
+    int32_t through = 0;
+    int32_t value1 = 0; // pitch bend: signed, -8192..8191
+    int32_t value2 = 0;
+    bool returnToOriginal = false; // "Return to original value"
+};
+
+// A chord symbol: the six bytes of its diagram and its two texts (the
+// first text, then the chord's name). The dialog answers the notes to
+// insert as messages.
+struct ChordParams {
+    int32_t tick = 0;
+    int32_t track = 1;
+    int32_t insertMode = 0; // bit 0 set: no chord marker; 1 or more: the notes too
+    std::array<int32_t, 6> chord{};
+    std::string text;
+    std::string name;
+    std::vector<uint32_t> notes;
+};
+
+struct ExpressionTextParams {
+    std::string text;
+    int32_t tick = 0;
+    int32_t track = 1;
+};
+
+struct WedgeParams {
+    int32_t begin = 0;
+    int32_t end = 0;
+    int32_t direction = 0; // 0 crescendo, 1 decrescendo
+    int32_t track = 1;
+};
+
+struct CuePropsParams {
+    int32_t kind = 0;
+    int32_t repeatCount = 0;
+    int32_t secondCount = 0;
+    int32_t time = 0;
+    int32_t secondTime = 0;
+    std::string name;
+};
+
+struct WavePropsParams {
+    std::string fileName; // shown only
+    int32_t repeatCount = 1; // 1..99
+    int32_t tick = 0;
+    int32_t track = 1;
+};
+
+struct SongPropsParams {
+    int32_t format = 1;
+    std::filesystem::path pathName;
+    std::string title, subtitle, author, copyright, memo;
+    CSmpteTime smpteOffset;
+    int32_t volumeStep = 0;  // relative volume 2^(step / 16)
+    bool specifyTempo = false;
+    uint32_t tempo = 0;      // µs per quarter
+    uint16_t timeBase = 120; // the chosen one
+};
+
 // The edit dialogs as song code sees them: each runs modally on the GUI
 // thread and answers its parameters, or nothing when the user cancels.
 class IEditDialogs {
@@ -96,6 +310,26 @@ public:
     virtual std::optional<PasteTimeParams> pasteTime(CSongDoc& song, int32_t position) = 0;
     virtual std::optional<PasteEventsParams> pasteEvents(CSongDoc& song, int32_t position) = 0;
     virtual std::optional<SelectTimeParams> selectTime(CSongDoc& song) = 0;
+    virtual std::optional<KeySignatureParams> keySignature(CSongDoc& song) = 0;
+    virtual std::optional<MeasureNumbersParams> measureNumbers(CSongDoc& song) = 0;
+    virtual std::optional<MeterParams> meter(CSongDoc& song) = 0;
+    // Opens on `preset`; answers the fields as the user left them.
+    virtual std::optional<TrackPropsParams> trackProperties(CSongDoc& song,
+                                                            const TrackPropsParams& preset) = 0;
+    virtual std::optional<EventPropsResult> eventProperties(CSongDoc& song,
+                                                            const EventPropsRequest& request) = 0;
+    virtual std::optional<InsertTimeParams> insertTime(CSongDoc& song) = 0;
+    virtual std::optional<ControllerSeriesParams> controllerSeries(CSongDoc& song) = 0;
+    virtual std::optional<ChordParams> chord(CSongDoc& song, const ChordParams& start) = 0;
+    virtual std::optional<ExpressionTextParams> expressionText(CSongDoc& song,
+                                                               const ExpressionTextParams& start) = 0;
+    virtual std::optional<WedgeParams> wedge(CSongDoc& song, const WedgeParams& start) = 0;
+    virtual std::optional<CuePropsParams> cueProperties(CSongDoc& song, const CuePropsParams& cue) = 0;
+    virtual std::optional<WavePropsParams> waveProperties(CSongDoc& song, const WavePropsParams& clip) = 0;
+    // The lyric editor on one track from one event; on OK the record it
+    // prepared, for the caller to apply. Null when cancelled.
+    virtual std::unique_ptr<CUndoRecord> editLyrics(CSongDoc& song, int32_t track, int32_t event) = 0;
+    virtual std::optional<SongPropsParams> songProperties(CSongDoc& song) = 0;
 };
 
 } // namespace rz

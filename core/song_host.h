@@ -108,6 +108,10 @@ public:
     virtual bool SendFileByMail(std::string_view subject,
                                 const std::vector<std::filesystem::path>& attachments,
                                 std::string& reason) = 0;
+
+    // Edit > Properties of anything but events, cues and clips: the track
+    // view's own Properties on its selected rows.
+    virtual void editTrackProperties(CSongDoc& song) = 0;
 };
 
 } // namespace rz

@@ -21,6 +21,7 @@ namespace rz {
 
 class IAudioTools;
 class IClipLoader;
+enum class EditDialog;
 class IEditDialogs;
 class IEngineLink;
 class IMidiOut;
@@ -203,6 +204,27 @@ public:
     void OnEditPaste();
     bool OnUpdateEditSelectTime() const;
     void OnEditSelectTime();
+
+    // The Insert menu and Edit > Properties. GUI thread; each command asks
+    // its dialog and applies one record; Cancel changes nothing.
+    // Whether an insert command whose dialog is `dialog` may run now.
+    bool OnUpdateInsert(EditDialog dialog) const;
+    void OnInsertKeySignature();
+    void OnInsertMeasureNumbers();
+    void OnInsertMeter();
+    void InsertTrack();
+    void OnInsertEvent();
+    // The event dialog for a new event on a track; a track below 1 is the
+    // track view's current row, clamped to 0..n-2. value2 is not read.
+    void InsertEventAt(int32_t track, int32_t value2);
+    void OnInsertTime();
+    void OnInsertControllerSeries();
+    void OnInsertChord();
+    bool OnUpdateEditProperties() const;
+    void OnEditProperties();
+    // The song properties dialog; a new time base is applied first and
+    // cannot be undone (the undo list is emptied), the rest is one record.
+    void EditSongProperties();
 
     // Locates the song to its position (clamped to 0 and up).
     void LocateToCurrent();

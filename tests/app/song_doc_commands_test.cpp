@@ -139,5 +139,40 @@ TEST(SongDocCommands, WaveRemixThroughTheRouterAddsTheRemixTrack)
     EXPECT_EQ(f.song->tracks[1]->name, "Remix");
 }
 
+TEST(SongDocCommands, InsertAndPropertiesAreGreyedWithoutTheirDialogs)
+{
+    const std::pair<CommandId, EditDialog> rows[] = {
+        {kIdInsertKeySignature, EditDialog::KeySignature},
+        {kIdInsertMeasureNumbers, EditDialog::MeasureNumbers},
+        {kIdInsertMeter, EditDialog::Meter},
+        {kIdInsertTrack, EditDialog::TrackProperties},
+        {kIdInsertEvent, EditDialog::EventProperties},
+        {kIdInsertTime, EditDialog::InsertTime},
+        {kIdInsertControllerSeries, EditDialog::ControllerSeries},
+        {kIdInsertChord, EditDialog::Chord},
+        {kIdProperties, EditDialog::EventProperties},
+    };
+    for (const auto& [id, dialog] : rows) {
+        SongDocCommandsFixture f;
+        f.selectNote();
+        EXPECT_TRUE(f.router.update(id).enabled) << id;
+        f.dialogs.missing = {dialog};
+        EXPECT_FALSE(f.router.update(id).enabled) << id;
+        EXPECT_FALSE(f.router.execute(id)) << id;
+        EXPECT_TRUE(f.dialogs.log.calls().empty()) << id;
+        f.dialogs.missing.clear();
+        f.engine.state = TransportState::Playing;
+        EXPECT_FALSE(f.router.update(id).enabled) << id;
+    }
+}
+
+TEST(SongDocCommands, InsertEventRunsItsDialog)
+{
+    SongDocCommandsFixture f;
+    EXPECT_TRUE(f.router.execute(kIdInsertEvent));
+    EXPECT_EQ(f.dialogs.log.count("eventProperties"), 1u);
+    EXPECT_TRUE(f.song->undoList.empty());
+}
+
 } // namespace
 } // namespace rz

@@ -107,4 +107,6 @@ bool FakeSongHost::SendFileByMail(std::string_view subject,
     return mailAnswer;
 }
 
+void FakeSongHost::editTrackProperties(CSongDoc&) { log.record("editTrackProperties"); }
+
 } // namespace rz

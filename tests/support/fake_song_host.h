@@ -66,6 +66,7 @@ public:
     void SnapshotLayout(std::string& layout) override;
     bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
                         std::string& reason) override;
+    void editTrackProperties(CSongDoc& song) override;
 };
 
 } // namespace rz

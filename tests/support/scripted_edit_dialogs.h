@@ -1,9 +1,12 @@
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <optional>
 #include <set>
 
 #include "core/edit_dialogs.h"
+#include "song/undo_record.h"
 #include "tests/support/call_log.h"
 
 namespace rz {
@@ -20,6 +23,29 @@ public:
     std::optional<PasteEventsParams> pasteEventsAnswer;
     std::optional<SelectTimeParams> selectTimeAnswer;
     int32_t offeredPosition = -1; // the position the last paste dialog was offered
+    std::optional<KeySignatureParams> keySignatureAnswer;
+    std::optional<MeasureNumbersParams> measureNumbersAnswer;
+    std::optional<MeterParams> meterAnswer;
+    std::optional<TrackPropsParams> trackPropertiesAnswer;
+    std::optional<EventPropsResult> eventPropertiesAnswer;
+    std::optional<InsertTimeParams> insertTimeAnswer;
+    std::optional<ControllerSeriesParams> controllerSeriesAnswer;
+    std::optional<ChordParams> chordAnswer;
+    std::optional<ExpressionTextParams> expressionTextAnswer;
+    std::optional<WedgeParams> wedgeAnswer;
+    std::optional<CuePropsParams> cuePropertiesAnswer;
+    // The waveform dialog answers these in turn; Cancel once they run out.
+    std::deque<std::optional<WavePropsParams>> wavePropertiesAnswers;
+    std::unique_ptr<CUndoRecord> lyricsRecord;
+    std::optional<SongPropsParams> songPropertiesAnswer;
+    // What the last dialogs that take a starting point were opened on.
+    std::optional<TrackPropsParams> trackPreset;
+    std::optional<EventPropsRequest> eventRequest;
+    std::optional<ChordParams> chordStart;
+    std::optional<ExpressionTextParams> expressionStart;
+    std::optional<WedgeParams> wedgeStart;
+    std::optional<CuePropsParams> cueStart;
+    std::vector<WavePropsParams> waveStarts;
 
     bool has(EditDialog dialog) const override { return missing.count(dialog) == 0; }
     std::optional<CopyTimeParams> copyTime(CSongDoc&) override
@@ -48,6 +74,87 @@ public:
     {
         log.record("selectTime");
         return selectTimeAnswer;
+    }
+    std::optional<KeySignatureParams> keySignature(CSongDoc&) override
+    {
+        log.record("keySignature");
+        return keySignatureAnswer;
+    }
+    std::optional<MeasureNumbersParams> measureNumbers(CSongDoc&) override
+    {
+        log.record("measureNumbers");
+        return measureNumbersAnswer;
+    }
+    std::optional<MeterParams> meter(CSongDoc&) override
+    {
+        log.record("meter");
+        return meterAnswer;
+    }
+    std::optional<TrackPropsParams> trackProperties(CSongDoc&, const TrackPropsParams& preset) override
+    {
+        log.record("trackProperties");
+        trackPreset = preset;
+        return trackPropertiesAnswer;
+    }
+    std::optional<EventPropsResult> eventProperties(CSongDoc&, const EventPropsRequest& request) override
+    {
+        log.record("eventProperties");
+        eventRequest = request;
+        return eventPropertiesAnswer;
+    }
+    std::optional<InsertTimeParams> insertTime(CSongDoc&) override
+    {
+        log.record("insertTime");
+        return insertTimeAnswer;
+    }
+    std::optional<ControllerSeriesParams> controllerSeries(CSongDoc&) override
+    {
+        log.record("controllerSeries");
+        return controllerSeriesAnswer;
+    }
+    std::optional<ChordParams> chord(CSongDoc&, const ChordParams& start) override
+    {
+        log.record("chord");
+        chordStart = start;
+        return chordAnswer;
+    }
+    std::optional<ExpressionTextParams> expressionText(CSongDoc&, const ExpressionTextParams& start) override
+    {
+        log.record("expressionText");
+        expressionStart = start;
+        return expressionTextAnswer;
+    }
+    std::optional<WedgeParams> wedge(CSongDoc&, const WedgeParams& start) override
+    {
+        log.record("wedge");
+        wedgeStart = start;
+        return wedgeAnswer;
+    }
+    std::optional<CuePropsParams> cueProperties(CSongDoc&, const CuePropsParams& cue) override
+    {
+        log.record("cueProperties");
+        cueStart = cue;
+        return cuePropertiesAnswer;
+    }
+    std::optional<WavePropsParams> waveProperties(CSongDoc&, const WavePropsParams& clip) override
+    {
+        log.record("waveProperties");
+        waveStarts.push_back(clip);
+        if (wavePropertiesAnswers.empty())
+            return std::nullopt;
+        std::optional<WavePropsParams> answer = wavePropertiesAnswers.front();
+        wavePropertiesAnswers.pop_front();
+        return answer;
+    }
+    std::unique_ptr<CUndoRecord> editLyrics(CSongDoc&, int32_t track, int32_t event) override
+    {
+        log.record("editLyrics", track, event);
+        return std::move(lyricsRecord);
+    }
+    std::optional<SongPropsParams> songProperties(CSongDoc&) override
+    {
+        log.record("songProperties");
+        return songPropertiesAnswer;
     }
 };
 
