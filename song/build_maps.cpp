@@ -105,7 +105,7 @@ void ConductorReader::start()
     m_track.events.clear();
     m_track.endTick = 0;
     m_track.endOfTrack = 0;
-    m_track.skippedSystemMessages = 0;
+    m_track.skipped = {};
     m_meter = MeasureRec{};
     m_meter.Set(0, measureLength(m_song.timeBase, 4, 4));
     m_meter.setMeter(4, 2);
@@ -403,9 +403,13 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
         CTrack& track = *song.tracks[i];
         track.endOfTrack = std::max(scaledTick(track.endOfTrack, newBase, oldBase), 0);
         for (CMidiEvent& event : track.events) {
+            // The end is scaled, not the length: notes that ended together
+            // still do, so their note-offs pair with them in the same order.
+            // A stray velocity-0 note-off lasts like a note.
+            const int64_t end = int64_t(event.tick) + event.value2;
             event.tick = scaledTick(event.tick, newBase, oldBase);
-            if (event.isNote())
-                event.value2 = scaledTick(event.value2, newBase, oldBase);
+            if (event.isNote() || (event.message & 0xF0) == 0x80)
+                event.value2 = scaledTick(int32_t(std::min<int64_t>(end, kLastTick)), newBase, oldBase) - event.tick;
         }
     }
     for (auto& cue : song.cues) {

@@ -25,6 +25,15 @@ bool isSkippedSystemByte(uint8_t kind)
     return kind > 0xF0 && kind < 0xFF && kind != 0xF7;
 }
 
+// A status byte where a data byte belongs. The message it sits in has no
+// meaning, so it is stepped over; the byte is still taken as that data byte,
+// as a writer that let a value overflow 7 bits put it there, so every event
+// after it reads as before.
+bool isMalformedChannelMessage(const RawEvent& event)
+{
+    return event.kind < 0xF0 && (event.data1 | event.data2) >= 0x80;
+}
+
 // Data bytes of a defined system common message; -1 for the undefined ones,
 // whose data bytes are taken as far as they go.
 int systemDataBytes(uint8_t kind)
@@ -116,6 +125,8 @@ bool CTrack::readChannelEventQuickly(RawEvent& out)
     }
     const uint8_t data1 = p[n++];
     const uint8_t data2 = channelDataBytes(kind) == 2 ? p[n++] : 0;
+    if ((data1 | data2) >= 0x80)
+        return false;
     uint32_t delta = p[n++];
     if (delta >= 0x80) {
         if (p[n] >= 0x80)
@@ -156,12 +167,15 @@ bool CTrack::ReadNextEvent(RawEvent& out)
             endReader();
             return false;
         }
-        const bool skipped = isSkippedSystemByte(out.kind);
-        skippedSystemMessages += skipped ? 1 : 0;
+        const bool system = isSkippedSystemByte(out.kind);
+        const bool malformed = isMalformedChannelMessage(out);
+        skipped.system += system ? 1 : 0;
+        skipped.malformed += malformed ? 1 : 0;
+        const bool stepOver = system || malformed;
         // The image may end right after its last event when it has no end-of-track.
         if (reader.atEnd()) {
             endReader();
-            return !skipped;
+            return !stepOver;
         }
         const auto delta = reader.varLen();
         if (!delta) {
@@ -171,11 +185,11 @@ bool CTrack::ReadNextEvent(RawEvent& out)
         const uint64_t tick = uint64_t(nextTick) + *delta;
         if (tick > kLastTick) {
             endReader();
-            return !skipped;
+            return !stepOver;
         }
         nextTick = int32_t(tick);
         readPosition = uint32_t(reader.position());
-        if (!skipped)
+        if (!stepOver)
             return true;
     }
 }

@@ -86,7 +86,7 @@ void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
         song.tracks.push_back(std::make_unique<CTrack>());
 }
 
-bool shapeTracks(CSongDoc& song, size_t chunkCount, std::vector<uint32_t>& skippedMessages,
+bool shapeTracks(CSongDoc& song, size_t chunkCount, std::vector<SkippedMessages>& skippedMessages,
                  std::string& reason)
 {
     if (song.format == 0 && chunkCount == 1) {
@@ -146,25 +146,33 @@ void adjustTimeBase(CSongDoc& song)
     song.context().prompt.message(text, PromptIcon::Information);
 }
 
-// Once per file: the system messages a song cannot hold that were skipped,
-// by track chunk counted from 1 in file order.
-void reportSkippedMessages(CSongDoc& song, const std::vector<uint32_t>& skippedByChunk)
+// Once per file and kind: the messages that were skipped, by track chunk
+// counted from 1 in file order.
+void reportSkipped(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk,
+                   uint32_t SkippedMessages::*count, std::string_view what)
 {
     uint64_t total = 0;
     std::string where;
     for (size_t i = 0; i < skippedByChunk.size(); ++i) {
-        if (skippedByChunk[i] == 0)
+        const uint32_t n = skippedByChunk[i].*count;
+        if (n == 0)
             continue;
-        total += skippedByChunk[i];
-        where += (where.empty() ? "" : ", ") + std::to_string(skippedByChunk[i]) + " in track "
-                 + std::to_string(i + 1);
+        total += n;
+        where += (where.empty() ? "" : ", ") + std::to_string(n) + " in track " + std::to_string(i + 1);
     }
     if (total == 0)
         return;
-    song.context().prompt.message("Skipped " + std::to_string(total)
-                                      + " system common or real-time messages, which a song does not hold: "
+    song.context().prompt.message("Skipped " + std::to_string(total) + " " + std::string(what) + ": "
                                       + where + ".",
                                   PromptIcon::Warning);
+}
+
+void reportSkippedMessages(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk)
+{
+    reportSkipped(song, skippedByChunk, &SkippedMessages::system,
+                  "system common or real-time messages, which a song does not hold");
+    reportSkipped(song, skippedByChunk, &SkippedMessages::malformed,
+                  "channel messages with a status byte where a data byte belongs");
 }
 
 void reportCutShort(CSongDoc& song, const SmfLayout& layout)
@@ -217,7 +225,7 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
     const BuildMapsOptions options{.rss = kind.rss, .fixedTempo = timing.fixedTempo};
     if (!BuildMaps(song, options, why))
         return failOpen(song, reason, why);
-    std::vector<uint32_t> skippedMessages{song.tracks[0]->skippedSystemMessages};
+    std::vector<SkippedMessages> skippedMessages{song.tracks[0]->skipped};
     song.SetGridFamily();
     if (!shapeTracks(song, layout.trackChunks.size(), skippedMessages, why) || !finishMaps(song, why))
         return failOpen(song, reason, why);

@@ -107,7 +107,7 @@ bool TrackChunkReader::read()
     m_track.events.reserve(eventCapacity(m_track));
     m_track.endTick = 0;
     m_track.endOfTrack = 0;
-    m_track.skippedSystemMessages = 0;
+    m_track.skipped = {};
     m_track.RewindReader();
     RawEvent raw;
     while (!m_full && m_track.ReadNextEvent(raw))
@@ -367,6 +367,10 @@ void TrackChunkReader::sysex(const RawEvent& raw)
 void TrackChunkReader::destinationSettings(std::span<const uint8_t> block)
 {
     const size_t length = block.size();
+    // A track whose settings are all it sends has no channel message to
+    // take its channel from; the message names the channel it sets.
+    if (m_lastChannel < 0 && block[5] < 16)
+        m_track.channel = block[5];
     if (block[4] == 0x01) {
         for (size_t i = 0; i + 7 < length; i += 2)
             if (block[6 + i] < 6)

@@ -241,7 +241,7 @@ bool convertFormat0(CSongDoc& song, std::string& reason)
     return true;
 }
 
-bool readFormat1Tracks(CSongDoc& song, std::vector<uint32_t>& skippedMessages, std::string& reason)
+bool readFormat1Tracks(CSongDoc& song, std::vector<SkippedMessages>& skippedMessages, std::string& reason)
 {
     for (size_t i = 1; i < song.tracks.size(); ++i) {
         CTrack& track = *song.tracks[i];
@@ -250,7 +250,7 @@ bool readFormat1Tracks(CSongDoc& song, std::vector<uint32_t>& skippedMessages, s
             reason = tooManyEvents(i);
             return false;
         }
-        skippedMessages.push_back(track.skippedSystemMessages);
+        skippedMessages.push_back(track.skipped);
         if (track.name == kDrMetaName) {
             if (!ParseTextMarkers(song, track, reason))
                 return false;

@@ -7,6 +7,7 @@
 namespace rz {
 
 class CSongDoc;
+struct SkippedMessages;
 
 // Steps of opening a song that shape its track list, after the conductor has
 // been read into the maps. Each returns false, with a reason, when the song
@@ -18,8 +19,8 @@ bool convertFormat0(CSongDoc& song, std::string& reason);
 // Format 1: reads every track chunk, applies the "@DO4_META" track, keeps the
 // clips of waveform tracks and splits MIDI tracks that play on several
 // channels into one track per channel. Appends to `skippedMessages` the
-// system messages skipped in each chunk read, in file order.
-bool readFormat1Tracks(CSongDoc& song, std::vector<uint32_t>& skippedMessages, std::string& reason);
+// messages skipped in each chunk read, in file order.
+bool readFormat1Tracks(CSongDoc& song, std::vector<SkippedMessages>& skippedMessages, std::string& reason);
 // Conductor events the maps did not take go to the meta track, or the
 // conductor becomes a user track named "Meta" under a new empty conductor.
 void moveConductorLeftovers(CSongDoc& song);

@@ -40,6 +40,13 @@ inline constexpr std::array<uint8_t, 14> kInitialControllerNumbers = {
 inline constexpr std::array<uint8_t, 4> kInitialRpnNumbers = {5, 1, 2, 0};
 
 // One event as the play cursor reads it from the image.
+// What the play cursor steps over in a chunk read from a file, counted so the
+// reader can say what it left out.
+struct SkippedMessages {
+    uint32_t system = 0;    // system common and real-time messages, which a song does not hold
+    uint32_t malformed = 0; // channel messages with a byte of 0x80 or more as a data byte
+};
+
 struct RawEvent {
     int32_t tick = 0;
     uint8_t kind = 0;   // status byte: 0x80-0xEF, 0xF0, 0xF7 or 0xFF
@@ -96,7 +103,7 @@ public:
     double timeOffsetUs = 0.0;
     double nextTime = kEndTime;            // µs
     int32_t metEndOfTrack = -1;            // tick of the End of Track the cursor stopped at; -1 none
-    uint32_t skippedSystemMessages = 0;    // system common and real-time messages stepped over
+    SkippedMessages skipped;               // messages the cursor stepped over
 
     std::string portName;
     IMidiOut* outputPort = nullptr;        // not owned

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "core/byte_reader.h"
 #include "song/dr_meta_track.h"
 #include "song/image_writer.h"
 #include "song/song_doc.h"
@@ -332,7 +333,10 @@ void ChunkEncoder::writeEvent(size_t index)
     const uint8_t kind = event.kind();
     const int32_t tick = eventTick(index);
     beginItem(tick);
-    if ((kind & 0xF0) == 0x90)
+    // A stray velocity-0 note-off is kept as a note of its own, so it gets
+    // its note-off too: without one, reading the file again would end it at
+    // the next note-off of its key, which its duration says ended another.
+    if ((kind & 0xF0) == 0x90 || (kind & 0xF0) == 0x80)
         writeNote(event, index, tick);
     else if (kind < 0xF0)
         writeChannelEvent(event, tick);
@@ -343,7 +347,7 @@ void ChunkEncoder::writeEvent(size_t index)
 void ChunkEncoder::writeNote(const CMidiEvent& event, size_t index, int32_t tick)
 {
     const uint32_t message = applyOffsets(event.message, m_track, m_track.clipFlags);
-    const uint8_t status = uint8_t(0x90 | channelOf(message));
+    const uint8_t status = uint8_t((message & 0xF0) | channelOf(message));
     const uint8_t key = uint8_t(message >> 8);
     const uint8_t velocity = uint8_t(message >> 16);
     m_writer.channelMessage(status, key, velocity);
@@ -405,6 +409,48 @@ bool isSingleSysexMessage(std::span<const uint8_t> data)
     return std::none_of(body.begin(), body.end(), [](uint8_t b) { return b >= 0x80; });
 }
 
+// The play cursor takes an F7 block's stated length only when the first
+// status byte in its data is not an F7 before the data's end: such an F7
+// marks a block stored without a length, which runs up to it.
+bool readsWholeWithLength(std::span<const uint8_t> data)
+{
+    const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return b >= 0x80; });
+    return status == data.end() || *status != 0xF7 || status + 1 == data.end();
+}
+
+// Data the cursor read from a block stored without a length: its first bytes
+// read as a length, and the first status byte after them is the F7 that
+// ends the data, before that length runs out. Written back as it stood, it
+// reads the same again.
+bool readsWholeWithoutLength(std::span<const uint8_t> data)
+{
+    ByteReader reader(data);
+    const auto length = reader.varLen();
+    if (!length || reader.atEnd())
+        return false;
+    const auto rest = data.subspan(reader.position());
+    const auto status = std::find_if(rest.begin(), rest.end(), [](uint8_t b) { return b >= 0x80; });
+    return status + 1 == rest.end() && *status == 0xF7 && rest.size() < *length;
+}
+
+// F7 packets that send the data's bytes in order and each read back whole:
+// a packet ends at an F7 that would otherwise cut it short.
+void writeEscapePackets(std::vector<uint8_t>& image, std::span<const uint8_t> data)
+{
+    bool first = true;
+    while (first || !data.empty()) {
+        const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return b >= 0x80; });
+        const size_t length =
+            status != data.end() && *status == 0xF7 ? size_t(status - data.begin()) + 1 : data.size();
+        if (!first)
+            image.push_back(0); // the delta of the next packet
+        image.push_back(0xF7);
+        appendBlock(image, data.first(length));
+        data = data.subspan(length);
+        first = false;
+    }
+}
+
 void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
 {
     std::vector<uint8_t>& image = m_writer.bytes;
@@ -421,9 +467,14 @@ void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
     if (isSingleSysexMessage(data)) {
         image.push_back(0xF0);
         appendBlock(image, data.subspan(1));
-    } else {
+    } else if (readsWholeWithLength(data)) {
         image.push_back(0xF7);
         appendBlock(image, data);
+    } else if (readsWholeWithoutLength(data)) {
+        image.push_back(0xF7);
+        image.insert(image.end(), data.begin(), data.end());
+    } else {
+        writeEscapePackets(image, data);
     }
 }
 

@@ -103,6 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "00 90 3C 00   // the note ends\n"
                    "00 FF 2F 00",
                    {{0, 0x90, 0x3C, 0x40, {}}, {5, 0x90, 0x3C, 0x00, {}}}},
+        CursorCase{"StatusByteAsDataSkipsItsMessage",
+                   "00 90 3C 80   // 0x80 where the velocity belongs\n"
+                   "05 C1 85      // and where the program does\n"
+                   "01 90 3E 40   // the events after it read as before\n"
+                   "00 FF 2F 00",
+                   {{6, 0x90, 0x3E, 0x40, {}}}},
         CursorCase{"RealTimeKeepsRunningStatus",
                    "00 90 3C 40 03 F8 02 FE 01 3C 00 00 FF 2F 00",
                    {{0, 0x90, 0x3C, 0x40, {}}, {6, 0x90, 0x3C, 0x00, {}}}},

@@ -232,5 +232,20 @@ TEST(ReadTrackChunk, DestinationSysexSetsTheTrack)
     EXPECT_EQ(track.channelPressureDest[5], -1);
 }
 
+// A track split off for its channel may keep nothing but its settings: the
+// destination message then tells its channel, and a channel message after it
+// still has the last word.
+TEST(ReadTrackChunk, DestinationSysexGivesItsChannelOnlyWithoutChannelMessages)
+{
+    TrackBuilder alone;
+    alone.event(0, {0xF0, 8, 0x7F, 0x7F, 0x09, 0x01, 0x03, 0x00, 0x40, 0xF7}).end();
+    EXPECT_EQ(readTrack(alone).channel, 3);
+    TrackBuilder after;
+    after.event(0, {0xC5, 0x01})
+        .event(0, {0xF0, 8, 0x7F, 0x7F, 0x09, 0x01, 0x03, 0x00, 0x40, 0xF7})
+        .end();
+    EXPECT_EQ(readTrack(after).channel, 5);
+}
+
 } // namespace
 } // namespace rz

@@ -145,6 +145,45 @@ TEST(SmfReader, NoteWithoutEndOfTrackIsKept)
     EXPECT_EQ(events[0].value2, 48);
 }
 
+TEST(SmfReader, StatusByteAsDataIsSkippedWithAMessage)
+{
+    TrackBuilder t;
+    t.event(0, {0x90, 60, 100})
+        .event(48, {0xB0, 0x07, 0xC0}) // 0xC0 where the value belongs
+        .event(48, {0x80, 60, 0})
+        .end();
+    SongFixture fixture;
+    fixture.prompt.expectMessage(
+        "Skipped 1 channel messages with a status byte where a data byte belongs: 1 in track 2.");
+    const Opened opened = openBytes(fixture, format1(96, {t}));
+    ASSERT_TRUE(opened.ok) << opened.reason;
+    fixture.prompt.verifyAllUsed();
+    const auto& events = opened.song->tracks[1]->events;
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].value2, 96);
+}
+
+// The ends are scaled, not the lengths: two notes that end together at 100
+// ticks a quarter still do at 960, so a saved file pairs their note-offs
+// with them as before.
+TEST(SmfReader, NotesEndingTogetherStillDoAfterARescale)
+{
+    TrackBuilder t;
+    t.event(0, {0x90, 60, 100})  // 0..2 becomes 0..19 (19.2)
+        .event(1, {0x90, 64, 100}) // 1..2: from 10 (9.6), 1 tick long would end at 20
+        .event(1, {0x80, 60, 0})
+        .event(0, {0x80, 64, 0})
+        .end();
+    SongFixture fixture;
+    fixture.prompt.expectMessage("from 100 to 960");
+    const Opened opened = openBytes(fixture, format1(100, {t}));
+    ASSERT_TRUE(opened.ok) << opened.reason;
+    const auto& events = opened.song->tracks[1]->events;
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].tick + events[0].value2, 19);
+    EXPECT_EQ(events[1].tick + events[1].value2, 19);
+}
+
 TEST(SmfReader, TimeBases)
 {
     struct Case {

@@ -123,6 +123,11 @@ TEST(SongWriter, SysExEscapeRoundTrip)
          "00 F7 0D F0 7E 7F 09 01 F7 FF FF FF 7F 90 3C 7F // read as one block\n"
          "00 FF 2F 00",
          {0xF7, 0x0D, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0xFF, 0xFF, 0xFF, 0x7F}},
+        {"BlockStoredWithoutALength",
+         "00 F7 F7 81 03 F7 // F7 81 03 reads as a length, so the block runs to the next F7\n"
+         "00 FF 2F 00",
+         // With a length its first F7 would end it early: written as it stood.
+         {0xF7, 0xF7, 0x81, 0x03, 0xF7}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,6 +142,54 @@ TEST(SongWriter, SysExEscapeRoundTrip)
         EXPECT_TRUE(contains(songBytes(*song), c.packet));
         expectRoundTrip(fixture, file);
     }
+}
+
+// Escape data with an F7 before its end that no single packet reads back
+// whole goes out as packets that end at it: the same bytes are sent.
+TEST(SongWriter, EscapeDataSplitsWhereAnF7WouldCutIt)
+{
+    SongFixture fixture;
+    std::unique_ptr<CSongDoc> song = fixture.newSong();
+    CTrack& track = addUserTrack(*song);
+    CMidiEvent escape;
+    escape.message = 0xF0;
+    const uint8_t data[] = {0x01, 0xF7, 0x02};
+    escape.SetData(data);
+    track.events.push_back(std::move(escape));
+    settle(*song);
+    const std::vector<uint8_t> bytes = songBytes(*song);
+    EXPECT_TRUE(contains(bytes, {0xF7, 0x02, 0x01, 0xF7, 0x00, 0xF7, 0x01, 0x02}));
+    std::unique_ptr<CSongDoc> back = openBytes(fixture, bytes);
+    ASSERT_NE(back, nullptr);
+    std::vector<uint8_t> sent;
+    for (const CMidiEvent& event : back->tracks[1]->events) {
+        const auto block = event.data.bytes();
+        sent.insert(sent.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(sent, std::vector<uint8_t>(std::begin(data), std::end(data)));
+    EXPECT_EQ(songBytes(*back), bytes);
+}
+
+// A velocity-0 note-off with no note to end is kept as a note, and a later
+// note-off of its key ends it; saved without that note-off, it would end a
+// note after it instead.
+TEST(SongWriter, StrayNoteOffKeepsItsLength)
+{
+    const std::vector<uint8_t> file = SmfBuilder()
+                                          .header(1, 2, 96)
+                                          .chunk("MTrk", hexBytes("00 FF 2F 00"))
+                                          .chunk("MTrk", hexBytes("00 80 3C 00  // nothing to end: kept\n"
+                                                                  "30 80 3C 40  // ends it\n"
+                                                                  "30 90 3C 64  60 80 3C 00\n"
+                                                                  "00 FF 2F 00"))
+                                          .bytes();
+    SongFixture fixture;
+    std::unique_ptr<CSongDoc> song = openBytes(fixture, file);
+    ASSERT_NE(song, nullptr);
+    ASSERT_EQ(song->tracks[1]->events.size(), 2u);
+    EXPECT_EQ(song->tracks[1]->events[0].value2, 0x30);
+    EXPECT_EQ(song->tracks[1]->events[1].value2, 0x60);
+    expectRoundTrip(fixture, file);
 }
 
 TEST(SongWriter, ReadWriteReadKeepsABuiltSongInBothFormats)
