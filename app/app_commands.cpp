@@ -168,6 +168,12 @@ void App::activateTrackView(CSongDoc&)
         track->setFocus();
 }
 
+bool App::trackViewActive() const
+{
+    SongView* track = slot(kTrack);
+    return track != nullptr && m_router->activeView() == dynamic_cast<CommandTarget*>(track);
+}
+
 void App::showControllerView(CSongDoc&, int kind, int controller)
 {
     m_controlKind = kind;

@@ -13,6 +13,7 @@
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
+#include "engine/synth_db_chords.h"
 #include "engine/synth_db_path.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"

@@ -22,6 +22,12 @@ public:
     void onUpdateCopyCutDelete(CommandId id, CmdUi& ui);
     bool onSelectTime(CommandId id);
     void onUpdateSelectTime(CommandId id, CmdUi& ui);
+    bool onTransform(CommandId id);
+    void onUpdateTransform(CommandId id, CmdUi& ui);
+    bool onSelectAllTime(CommandId id);
+    void onUpdateSelectAllTime(CommandId id, CmdUi& ui);
+    bool onFind(CommandId id);
+    void onUpdateFind(CommandId id, CmdUi& ui);
 
 private:
     ISongHost& m_host;

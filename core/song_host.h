@@ -12,6 +12,7 @@ namespace rz {
 
 class CSongDoc;
 struct AppClipboard;
+struct FindCriteria;
 
 // One track's points in the controller view.
 struct ControllerLane {
@@ -108,6 +109,11 @@ public:
     virtual bool SendFileByMail(std::string_view subject,
                                 const std::vector<std::filesystem::path>& attachments,
                                 std::string& reason) = 0;
+
+    // The program-wide find criteria, kept between searches and songs.
+    virtual FindCriteria& findCriteria() = 0;
+    // Whether the main frame's active view is the song's track view.
+    virtual bool trackViewActive() const = 0;
 };
 
 } // namespace rz
