@@ -13,6 +13,7 @@
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "set/set_document.h"
+#include "song/find_criteria.h"
 #include "ui/command_target.h"
 #include "ui/status_prompt.h"
 #include "views/song_view.h"
@@ -51,6 +52,7 @@ struct PanelState;
 class SingleInstance;
 class SongDocCommands;
 class SynthDatabase;
+class SynthDbChordTable;
 class UiUpdater;
 class UnavailableInstrumentLoader;
 
@@ -206,6 +208,8 @@ public:
                         const std::vector<std::filesystem::path>& attachments,
                         std::string& reason) override;
     void editTrackProperties(CSongDoc& song) override;
+    FindCriteria& findCriteria() override { return m_findCriteria; }
+    bool trackViewActive() const override;
 
     // IEngineHost.
     void transportChanged() override;
@@ -363,6 +367,7 @@ private:
     std::unique_ptr<UiUpdater> m_updater;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<SynthDatabase> m_database;
+    std::unique_ptr<SynthDbChordTable> m_chords; // over m_database, for transposing chord markers
     std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
     std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;
@@ -394,6 +399,7 @@ private:
     RecentFileList m_recentSongs{"Recent Song List", "Song"};
     RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
     AppClipboard m_clipboard;
+    FindCriteria m_findCriteria; // kept between searches and songs
     std::array<Color, kCueKinds> m_cueColors{};
 
     std::filesystem::path m_programFolder;

@@ -207,6 +207,12 @@ void App::editTrackProperties(CSongDoc&)
         track->handle(kIdProperties);
 }
 
+bool App::trackViewActive() const
+{
+    SongView* track = slot(kTrack);
+    return track != nullptr && m_router->activeView() == dynamic_cast<CommandTarget*>(track);
+}
+
 void App::showControllerView(CSongDoc&, int kind, int controller)
 {
     m_controlKind = kind;

@@ -14,6 +14,7 @@
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
+#include "engine/synth_db_chords.h"
 #include "engine/wave_clip_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
@@ -75,8 +76,12 @@ void App::createSet()
     m_clipLoader = std::make_unique<WaveClipLoader>(
         [this] { return m_sequencer ? m_sequencer->audioFormat().sampleRate : AudioFormat{}.sampleRate; },
         m_options.lockWait);
-    const SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
-                              m_clipLoader.get(), m_options.lockWait};
+    SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
+                        m_clipLoader.get(), m_options.lockWait};
+    if (m_database) {
+        m_chords = std::make_unique<SynthDbChordTable>(*m_database);
+        context.chords = m_chords.get();
+    }
     m_set = std::make_unique<SetDocument>(context, *this);
     m_set->setViewsUpdater([this] { UpdateAllViews(); });
 }

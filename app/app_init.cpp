@@ -16,6 +16,7 @@
 #include "engine/sequencer_devices.h"
 #include "engine/spectrum_analyzer.h"
 #include "engine/synth_db.h"
+#include "engine/synth_db_chords.h"
 #include "engine/synth_db_path.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"

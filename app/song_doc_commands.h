@@ -24,11 +24,15 @@ public:
     void onUpdateSelectTime(CommandId id, CmdUi& ui);
     bool onWaveRemix(CommandId id);
     void onUpdateWaveRemix(CommandId id, CmdUi& ui);
-    // The Insert menu: each command greyed while its dialog is missing.
-    bool onInsert(CommandId id);
-    void onUpdateInsert(CommandId id, CmdUi& ui);
+    // The Insert menu and the transforms: each greyed while its dialog is missing.
+    bool onDialogCommand(CommandId id);
+    void onUpdateDialogCommand(CommandId id, CmdUi& ui);
     bool onProperties(CommandId id);
     void onUpdateProperties(CommandId id, CmdUi& ui);
+    bool onSelectAllTime(CommandId id);
+    void onUpdateSelectAllTime(CommandId id, CmdUi& ui);
+    bool onFind(CommandId id);
+    void onUpdateFind(CommandId id, CmdUi& ui);
 
 private:
     ISongHost& m_host;

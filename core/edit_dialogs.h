@@ -15,6 +15,7 @@ namespace rz {
 
 class CSongDoc;
 struct CUndoRecord;
+struct FindCriteria;
 
 // The edit dialogs song commands open. A program without one of them greys
 // the commands that need it.
@@ -38,6 +39,14 @@ enum class EditDialog {
     ExpressionText,  // "Expression text"
     Wedge,           // "Wedge properties"
     SongProperties,  // "Song properties..."
+    Transpose,   // "Transpose..."
+    Quantize,    // "Quantize..."
+    Velocities,  // "Velocities..."
+    Duration,    // "Duration..."
+    Move,        // "Move..."
+    Thin,        // "Thin controller data..."
+    Randomize,   // "Randomize..."
+    Find,        // "Find"
 };
 
 // What to copy of a selected time range.
@@ -297,6 +306,107 @@ struct SongPropsParams {
     uint16_t timeBase = 120; // the chosen one
 };
 
+// Values below are as the dialogs return them; song code range-checks each
+// where it reads it. "offset" is always the "Offset event selection by"
+// shift in ticks (0 when its box is off).
+
+struct TransposeParams {
+    int32_t halfSteps = 0;   // -60..60; 0 changes nothing
+    int32_t offset = 0;
+    bool changeKeys = true;  // "Change key signatures of whole measures"
+    bool skipDrums = true;   // "Skip drum tracks"
+};
+
+struct QuantizeParams {
+    int32_t resolution = 8;  // row 0..14 of the grid table ("Whole" .. "Thirty-second triplet")
+    int32_t gridOffset = 0;  // ticks
+    bool startTimes = true;  // "Note start times"
+    bool endTimes = true;    // "Note end times"
+    bool controllers = false; // "Controller times"
+    int32_t strength = 100;  // 0..100
+    int32_t swing = 50;      // 0..100, 50 none
+    int32_t window = 100;    // 0..100
+    int32_t offset = 0;
+    bool selectedTracksOnly = true;
+};
+
+enum class VelocityMethod : int32_t {
+    Offsets = 0,     // "Offsets (+ or -)", -127..127
+    Percentages = 1, // "Percentages (100 = no change)", 1..1000
+    Absolute = 2,    // "Absolute values", 1..127
+};
+
+struct VelocityParams {
+    VelocityMethod method = VelocityMethod::Offsets;
+    int32_t value = 0;
+    bool through = false;    // ramp from value to value2 over the scope
+    int32_t value2 = 0;
+    int32_t strength = 100;  // 0..100, absolute values only
+    int32_t offset = 0;
+    bool selectedTracksOnly = false;
+};
+
+enum class DurationMethod : int32_t {
+    Offset = 0,      // "An offset (+/- ticks)"
+    Percentage = 1,  // "A percentage (100 = no change)"
+    Legato = 2,      // "An auto-legato break time (ticks)"
+    Absolute = 3,    // "An absolute value with units:"
+};
+
+struct DurationParams {
+    DurationMethod method = DurationMethod::Offset;
+    std::string value = "1"; // as typed: "240", "1.5", "1:240"
+    int32_t units = 0;       // 0 Ticks, then Thirty-second triplet .. Whole note (11)
+    int32_t offset = 0;
+    bool selectedTracksOnly = false;
+};
+
+enum class MoveMethod : int32_t {
+    Offset = 0,       // by an offset with units
+    AbsoluteTime = 1, // the first item to a time
+    Percentage = 2,   // distances from the first item scaled
+    ChangeTracks = 3,
+};
+
+struct MoveParams {
+    MoveMethod method = MoveMethod::Offset;
+    int32_t offsetValue = 0;
+    int32_t units = 0;       // 0 Ticks, 1 Measures, 2..12 Thirty-second triplet .. Whole note
+    int32_t targetTime = 0;  // tick for the first item (absolute time)
+    int32_t percent = 100;   // 1..1000
+    bool durations = true;   // "Change note durations by same percentage"
+    bool cues = false;
+    bool tempos = false;     // "Tempo changes"
+    bool events = true;      // "Events in tracks"
+    int32_t targetTrack = 1; // first target track, 1 or more
+    bool mixdown = false;    // "Mix-down events to this single track"
+    int32_t offset = 0;
+    bool selectedTracksOnly = false;
+};
+
+// Thin's selectors besides a controller number 0..127.
+inline constexpr int32_t kThinAllControllers = 176;
+inline constexpr int32_t kThinAftertouch = 160;
+inline constexpr int32_t kThinPitch = 224;
+inline constexpr int32_t kThinPressure = 208;
+
+struct ThinParams {
+    int32_t controller = 11; // a controller number or one of the selectors above
+    bool byTime = false;     // "Its time changes by"
+    int32_t gap = 0;         // ticks
+    bool byValue = false;    // "Its value changes by"
+    int32_t minimumChange = 0;
+};
+
+struct RandomizeParams {
+    bool allEvents = false;  // "All events"; otherwise "Notes only"
+    bool byTime = false;     // "Begin times by up to"
+    int32_t timeAmount = 0;  // ticks
+    bool byValue = false;    // "Note velocities by to up"
+    int32_t velocityAmount = 0;
+    bool preserveOrder = false; // "Preserve original event order"
+};
+
 // The edit dialogs as song code sees them: each runs modally on the GUI
 // thread and answers its parameters, or nothing when the user cancels.
 class IEditDialogs {
@@ -330,6 +440,17 @@ public:
     // prepared, for the caller to apply. Null when cancelled.
     virtual std::unique_ptr<CUndoRecord> editLyrics(CSongDoc& song, int32_t track, int32_t event) = 0;
     virtual std::optional<SongPropsParams> songProperties(CSongDoc& song) = 0;
+    virtual std::optional<TransposeParams> transpose(CSongDoc& song) = 0;
+    virtual std::optional<QuantizeParams> quantize(CSongDoc& song) = 0;
+    // extent: ticks from the first to the last event of the scope; 0 disables "through".
+    virtual std::optional<VelocityParams> velocities(CSongDoc& song, int64_t extent) = 0;
+    virtual std::optional<DurationParams> duration(CSongDoc& song) = 0;
+    // firstTick: the first tick of what moves.
+    virtual std::optional<MoveParams> move(CSongDoc& song, int32_t firstTick) = 0;
+    virtual std::optional<ThinParams> thin(CSongDoc& song) = 0;
+    virtual std::optional<RandomizeParams> randomize(CSongDoc& song) = 0;
+    // Shows and edits the criteria; false, with them unchanged, on Cancel.
+    virtual bool find(CSongDoc& song, FindCriteria& criteria) = 0;
 };
 
 } // namespace rz

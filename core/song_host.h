@@ -12,6 +12,7 @@ namespace rz {
 
 class CSongDoc;
 struct AppClipboard;
+struct FindCriteria;
 
 // One track's points in the controller view.
 struct ControllerLane {
@@ -112,6 +113,10 @@ public:
     // Edit > Properties of anything but events, cues and clips: the track
     // view's own Properties on its selected rows.
     virtual void editTrackProperties(CSongDoc& song) = 0;
+    // The program-wide find criteria, kept between searches and songs.
+    virtual FindCriteria& findCriteria() = 0;
+    // Whether the main frame's active view is the song's track view.
+    virtual bool trackViewActive() const = 0;
 };
 
 } // namespace rz

@@ -24,4 +24,21 @@ std::vector<ChordName> chordsInGroup(SynthDatabase& db, std::string_view group)
     return chords;
 }
 
+std::optional<std::string> SynthDbChordTable::findChordData(std::string_view firstText,
+                                                             std::string_view chordName)
+{
+    try {
+        auto query = m_db.connection().prepare(
+            R"(SELECT IFNULL("Data", '') FROM "chords" )"
+            R"(WHERE IFNULL("Group", '') = ?1 AND "Chord" = ?2 ORDER BY "Group", "Chord", "ChordID")");
+        query.bind(0, firstText);
+        query.bind(1, chordName);
+        if (!query.step())
+            return std::nullopt;
+        return query.columnText(0);
+    } catch (const SqliteError&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace rz

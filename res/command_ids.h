@@ -223,4 +223,12 @@ inline constexpr uint32_t kIdTrackDown = 61570;
 inline constexpr uint32_t kIdRetake = 61640;
 inline constexpr uint32_t kIdPlayThrough = 61641;
 
+// Event transforms of the song (Quantize is above).
+inline constexpr uint32_t kIdTranspose = 32910;
+inline constexpr uint32_t kIdEditDuration = 32911;
+inline constexpr uint32_t kIdMoveEvents = 32912;
+inline constexpr uint32_t kIdEditVelocities = 32914;
+inline constexpr uint32_t kIdRandomize = 33038;
+inline constexpr uint32_t kIdThinControllers = 33039;
+
 } // namespace rz

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
@@ -20,9 +21,11 @@
 namespace rz {
 
 class IAudioTools;
+class IChordTable;
 class IClipLoader;
 enum class EditDialog;
 class IEditDialogs;
+enum class EditDialog;
 class IEngineLink;
 class IMidiOut;
 struct PlayOutState;
@@ -48,6 +51,7 @@ struct SongContext {
     std::chrono::milliseconds lockWait = kLockWait;
     IEditDialogs* editDialogs = nullptr; // null: the commands that need a dialog are greyed
     IAudioTools* audioTools = nullptr;   // null: no audio effects and no Wave Mixer
+    IChordTable* chords = nullptr; // the database's chords; null: chord markers keep their chords
 };
 
 // A menu item's state as its update handler computes it.
@@ -283,6 +287,32 @@ public:
     // kNoJump does nothing.
     void JumpTo(int32_t tick);
     static constexpr int32_t kNoJump = 0x7FFFFFFF;
+
+    // Event transforms. GUI thread; each edit is one record for ApplyEdit.
+    // Whether the transform that opens `dialog` may run now.
+    bool OnUpdateEditTransform(EditDialog dialog) const;
+    void OnEditTranspose();
+    void OnEditQuantize();
+    void OnEditVelocities();
+    void OnEditDuration();
+    void OnEditMove();
+    void OnEditThin();
+    void OnEditRandomize();
+    void OnEditSelectAllTime();
+    // The walk of Thin and Randomize: `proc` is called with null at the start
+    // of each track, then with a copy of each event from the track's last to
+    // its first, and answers 0 keep, 1 replace by the changed copy, -1 delete.
+    // The changes become one record under `label`.
+    using EventProc = std::function<int(CMidiEvent*)>;
+    void ForEachSelectedEvent(const std::string& label, const EventProc& proc);
+
+    // Find and find faults, with the program-wide criteria (ISongHost::findCriteria).
+    bool MatchEvent(const CMidiEvent& event) const;
+    // Whether Find and Find next (with the Find dialog) or Find faults may run now.
+    bool OnUpdateEditFind(bool needsDialog = true) const;
+    void OnEditFind();
+    void OnEditFindNext();
+    void OnEditFindFaults();
 
 private:
     // Runs a record forward (Redo) or back (Undo) and moves the undo position.

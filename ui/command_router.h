@@ -23,6 +23,7 @@ public:
     void setActiveView(CommandTarget* view, CommandTarget* document);
     // Changes the active view and leaves the document target alone.
     void setActiveView(CommandTarget* view) { m_activeView = view; }
+    CommandTarget* activeView() const { return m_activeView; }
     // The current song's commands, routed whether or not a view is active.
     void setDocument(CommandTarget* document) { m_document = document; }
     void setMainFrame(CommandTarget* frame) { m_mainFrame = frame; }

@@ -7,6 +7,7 @@
 
 #include "core/song_host.h"
 #include "song/clipboard.h"
+#include "song/find_criteria.h"
 #include "tests/support/call_log.h"
 
 namespace rz {
@@ -67,6 +68,12 @@ public:
     bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
                         std::string& reason) override;
     void editTrackProperties(CSongDoc& song) override;
+
+    // The find criteria songs search with; whether the track view is active.
+    FindCriteria criteria;
+    bool trackViewIsActive = false;
+    FindCriteria& findCriteria() override { return criteria; }
+    bool trackViewActive() const override { return trackViewIsActive; }
 };
 
 } // namespace rz

@@ -7,6 +7,7 @@
 
 #include "core/edit_dialogs.h"
 #include "song/undo_record.h"
+#include "song/find_criteria.h"
 #include "tests/support/call_log.h"
 
 namespace rz {
@@ -46,6 +47,16 @@ public:
     std::optional<WedgeParams> wedgeStart;
     std::optional<CuePropsParams> cueStart;
     std::vector<WavePropsParams> waveStarts;
+    std::optional<TransposeParams> transposeAnswer;
+    std::optional<QuantizeParams> quantizeAnswer;
+    std::optional<VelocityParams> velocitiesAnswer;
+    std::optional<DurationParams> durationAnswer;
+    std::optional<MoveParams> moveAnswer;
+    std::optional<ThinParams> thinAnswer;
+    std::optional<RandomizeParams> randomizeAnswer;
+    std::optional<FindCriteria> findAnswer; // replaces the criteria on OK
+    int64_t offeredExtent = -1;    // what the Velocities dialog was given
+    int32_t offeredFirstTick = -1; // what the Move dialog was given
 
     bool has(EditDialog dialog) const override { return missing.count(dialog) == 0; }
     std::optional<CopyTimeParams> copyTime(CSongDoc&) override
@@ -155,6 +166,51 @@ public:
     {
         log.record("songProperties");
         return songPropertiesAnswer;
+    }
+    std::optional<TransposeParams> transpose(CSongDoc&) override
+    {
+        log.record("transpose");
+        return transposeAnswer;
+    }
+    std::optional<QuantizeParams> quantize(CSongDoc&) override
+    {
+        log.record("quantize");
+        return quantizeAnswer;
+    }
+    std::optional<VelocityParams> velocities(CSongDoc&, int64_t extent) override
+    {
+        log.record("velocities", extent);
+        offeredExtent = extent;
+        return velocitiesAnswer;
+    }
+    std::optional<DurationParams> duration(CSongDoc&) override
+    {
+        log.record("duration");
+        return durationAnswer;
+    }
+    std::optional<MoveParams> move(CSongDoc&, int32_t firstTick) override
+    {
+        log.record("move", firstTick);
+        offeredFirstTick = firstTick;
+        return moveAnswer;
+    }
+    std::optional<ThinParams> thin(CSongDoc&) override
+    {
+        log.record("thin");
+        return thinAnswer;
+    }
+    std::optional<RandomizeParams> randomize(CSongDoc&) override
+    {
+        log.record("randomize");
+        return randomizeAnswer;
+    }
+    bool find(CSongDoc&, FindCriteria& criteria) override
+    {
+        log.record("find");
+        if (!findAnswer)
+            return false;
+        criteria = *findAnswer;
+        return true;
     }
 };
 
