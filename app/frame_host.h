@@ -1,7 +1,11 @@
 #pragma once
 
 #include "app/control_states.h"
+#include "ui/command_target.h"
 #include "views/view_host.h"
+
+#include <filesystem>
+#include <vector>
 
 namespace rz {
 
@@ -38,6 +42,16 @@ public:
     virtual bool performanceMode() const = 0;
     // What the transport buttons, the tool bar and the status panes follow.
     virtual ControlContext controlContext() const = 0;
+
+    // The frame's own commands, carried out by the application, which
+    // reaches the engine, the set and the songs. False: not handled (the
+    // update: no rule, so the command is greyed).
+    virtual bool onFrameCommand(CommandId) { return false; }
+    virtual bool updateFrameCommand(CommandId, CmdUi&) { return false; }
+    // Local files dropped on the frame, in order; `alt`: Alt was held.
+    virtual void onDropFiles(const std::vector<std::filesystem::path>&, bool /*alt*/) {}
+    // F1 outside an editor.
+    virtual void onHelpKey() {}
 };
 
 } // namespace rz

@@ -49,9 +49,45 @@ constexpr CommandId kTempoFaderId = kIdTempoAdjust;
 constexpr CommandId kVolumeFaderId = kIdVolumeAdjust;
 constexpr int32_t kDefaultVolume = 16383;
 
+constexpr auto kHost = &MainFrame::onHostCommand;
+constexpr auto kHostUpdate = &MainFrame::onUpdateHostCommand;
+
 constexpr CommandRow<MainFrame> kCommands[] = {
     {MainFrame::kFirstMenuCommand, MainFrame::kLastMenuCommand, &MainFrame::onMenuCommand,
      nullptr},
+    // Staff and lyric tools.
+    {kIdTextChords, kIdAccidental, kHost, kHostUpdate},
+    {kIdGrid, kIdDraw, kHost, kHostUpdate},
+    {kIdDrawLines, kIdDrawFreeHand, kHost, kHostUpdate},
+    {kIdBouncingBall, kIdShowObjectGrid, kHost, kHostUpdate},
+    // Views and the transport display.
+    {kIdViewClipsAndCues, kIdViewVelocity, kHost, kHostUpdate},
+    {kIdViewTempoMap, kIdViewPitchWheel, kHost, kHostUpdate},
+    {kIdViewChannelPressure, kIdViewChannelPressure, kHost, kHostUpdate},
+    {kIdViewOtherController, kIdViewOtherController, kHost, kHostUpdate},
+    {kIdViewFaders, kIdViewFaders, kHost, kHostUpdate},
+    {kIdViewModWheel, kIdViewExpression, kHost, kHostUpdate},
+    {kIdViewMeterKey, kIdViewSongTime, kHost, kHostUpdate},
+    // Setup and help.
+    {kIdOptions, kIdOptions, kHost, kHostUpdate},
+    {kIdMidiPorts, kIdExternalControl, kHost, kHostUpdate},
+    {kIdHelpContents, kIdHelpSearch, kHost, kHostUpdate},
+    {kIdWebSite, kIdWebSite, kHost, kHostUpdate},
+    {kIdSynthPatchNames, kIdSynthPatchNames, kHost, kHostUpdate},
+    {kIdSynchronization, kIdSynchronization, kHost, kHostUpdate},
+    {kIdRecordOptions, kIdPlaybackOptions, kHost, kHostUpdate},
+    {kIdMidiAssociationWebSite, kIdMidiAssociationWebSite, kHost, kHostUpdate},
+    {kIdSoundFontBanks, kIdSoundFontBanks, kHost, kHostUpdate},
+    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, kHost, kHostUpdate},
+    {kIdAudioDevices, kIdTipOfTheDay, kHost, kHostUpdate},
+    // Inserts, edits and imports of the frame.
+    {kIdInsertTempo, kIdInsertTempoSeries, kHost, kHostUpdate},
+    {kIdFindFaults, kIdFindFaults, kHost, kHostUpdate},
+    {kIdImportLyrics, kIdImportLyrics, kHost, kHostUpdate},
+    // Performance.
+    {kIdNextSong, kIdPreviousSong, kHost, kHostUpdate},
+    {kIdTransposeUp, kIdEditMode, kHost, kHostUpdate},
+    {kIdTrackUp, kIdTrackDown, kHost, kHostUpdate},
 };
 
 } // namespace
@@ -70,6 +106,7 @@ MainFrame::MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
     setWindowFlags(flags);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setMinimumSize(kMinimumSize);
 
     createMenuBar(updater, keys);
@@ -253,6 +290,17 @@ std::span<const CommandRow<MainFrame>> MainFrame::commandTable()
 bool MainFrame::onMenuCommand(CommandId id)
 {
     return m_menuBar->popUp(int(id - kFirstMenuCommand));
+}
+
+bool MainFrame::onHostCommand(CommandId id)
+{
+    return m_host.onFrameCommand(id);
+}
+
+void MainFrame::onUpdateHostCommand(CommandId id, CmdUi& ui)
+{
+    if (!m_host.updateFrameCommand(id, ui))
+        ui.enabled = false;
 }
 
 } // namespace rz
