@@ -101,9 +101,12 @@ bool App::onFrameCommand(CommandId id)
     return runFrameRow(id, true, nullptr);
 }
 
+// A frame command without a row here is greyed.
 bool App::updateFrameCommand(CommandId id, CmdUi& ui)
 {
-    return runFrameRow(id, false, &ui);
+    if (!runFrameRow(id, false, &ui))
+        ui.enabled = false;
+    return true;
 }
 
 // Editor views: the frame's timer makes the view in the editor pane.

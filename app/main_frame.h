@@ -140,9 +140,10 @@ public:
 
     static std::span<const CommandRow<MainFrame>> commandTable();
     bool onMenuCommand(CommandId id);
-    // The frame's commands the application carries out.
+    // The frame's commands the application carries out; their state is
+    // the application's answer.
     bool onHostCommand(CommandId id);
-    void onUpdateHostCommand(CommandId id, CmdUi& ui);
+    bool update(CommandId id, CmdUi& ui) override;
 
     // The caption strip repainted on activation and title changes.
     QRect captionRect() const;
