@@ -38,8 +38,11 @@ class CommandRouter;
 class CSequencer;
 class EngineTimer;
 class GuiPosts;
+class GuiPublishedValues;
 class IEngineLink;
 class IMidiDeviceSource;
+class INewSongDialog;
+class HelpOpener;
 class KeyFilter;
 class MainFrame;
 class MidiSystem;
@@ -64,6 +67,8 @@ struct AppOptions {
     IPrompt* prompt = nullptr;
     // Set: the transport of tests; no sequencer is made.
     IEngineLink* engine = nullptr;
+    // With `engine`: where the values engine threads read go; may be null.
+    GuiPublishedValues* published = nullptr;
     bool singleInstance = true;
     QString serverPath;       // the single-instance socket; empty: the default
     bool showWindow = true;
@@ -182,8 +187,9 @@ public:
     // ISongHost.
     void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
-    // Empty: no view draws notes yet, so the duration field has nothing to follow.
-    void UpdateNoteDuration() override {}
+    // The staff tools' duration and grid from the note type, shown in the
+    // tool bar and published for step recording.
+    void UpdateNoteDuration() override;
     void SetStatusText(std::string_view text) override;
     bool autoProps() const override { return m_autoProps; }
     Color cueColor(int kind) const override;
@@ -296,6 +302,78 @@ public:
     void onUpdateImportSongs(CommandId id, CmdUi& ui);
     void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
 
+    // The transport and adjust commands.
+    bool onTransport(CommandId id);
+    void onUpdateTransport(CommandId id, CmdUi& ui);
+    bool onNavigate(CommandId id);
+    void onUpdateNavigate(CommandId id, CmdUi& ui);
+    bool onSkip(CommandId id);
+    bool onClick(CommandId id);
+    bool onAdjust(CommandId id);
+    // The file, edit and display commands.
+    bool onFileNew(CommandId id);
+    void onUpdateFileNew(CommandId id, CmdUi& ui);
+    bool onFileOpen(CommandId id);
+    void onUpdateFileOpen(CommandId id, CmdUi& ui);
+    bool onCloseAll(CommandId id);
+    void onUpdateCloseAll(CommandId id, CmdUi& ui);
+    bool onFileSave(CommandId id);
+    void onUpdateFileSave(CommandId id, CmdUi& ui);
+    bool onSaveAll(CommandId id);
+    void onUpdateSaveAll(CommandId id, CmdUi& ui);
+    bool onSaveAs(CommandId id);
+    bool onImportTracks(CommandId id);
+    bool onFileSend(CommandId id);
+    // Enabled with a song current, stopped, out of performance mode.
+    void onUpdateSongEdit(CommandId id, CmdUi& ui);
+    bool onUndoRedo(CommandId id);
+    void onUpdateUndoRedo(CommandId id, CmdUi& ui);
+    bool onDisplayFace(CommandId id);
+    void onUpdateDisplayFace(CommandId id, CmdUi& ui);
+    // Commands whose dialogs or documents do not exist yet.
+    void onUpdateGreyed(CommandId id, CmdUi& ui);
+
+    // The main frame's commands (FrameHost), from their own table.
+    static std::span<const CommandRow<App>> frameCommandTable();
+    bool onFrameCommand(CommandId id) override;
+    bool updateFrameCommand(CommandId id, CmdUi& ui) override;
+    void onHelpKey() override;
+    bool onStaffTool(CommandId id);
+    void onUpdateStaffTool(CommandId id, CmdUi& ui);
+    bool onLyricTool(CommandId id);
+    void onUpdateLyricTool(CommandId id, CmdUi& ui);
+    bool onEditorView(CommandId id);
+    void onUpdateEditorView(CommandId id, CmdUi& ui);
+    bool onPaneView(CommandId id);
+    void onUpdatePaneView(CommandId id, CmdUi& ui);
+    bool onControllerMap(CommandId id);
+    void onUpdateControllerMap(CommandId id, CmdUi& ui);
+    bool onDisplayMode(CommandId id);
+    void onUpdateDisplayMode(CommandId id, CmdUi& ui);
+    bool onHelp(CommandId id);
+    bool onPerformance(CommandId id);
+    void onUpdatePerformance(CommandId id, CmdUi& ui);
+    bool onSongStep(CommandId id);
+    void onUpdateSongStep(CommandId id, CmdUi& ui);
+    bool onQuickTranspose(CommandId id);
+
+    // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
+    // controller pane, when a controller pane exists.
+    void ActivateView(int kind, int number);
+    // File > New's dialog; null greys the command.
+    void setNewSongDialog(INewSongDialog* dialog) { m_newSongDialog = dialog; }
+    void NewSetOrSong();
+    // Every modified song, then the set when it has a file.
+    void SaveAllSongs();
+    // Asks to save, then empties the set; false when the user cancelled.
+    bool CloseAllDocuments();
+    HelpOpener& help() { return *m_help; }
+    // The staff tools' note type from a typed duration.
+    void onDurationTyped(const QString& text);
+    void onGridChosen(int index);
+    // The item the audio-effect menu keeps until audio filters exist.
+    void BuildAudioEffectMenu();
+
 protected:
     // Follows Shift for the engine's step recording.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -360,6 +438,7 @@ private:
     IProfile* m_profile = nullptr;
     IPrompt* m_prompt = nullptr;
     IEngineLink* m_engine = nullptr;
+    GuiPublishedValues* m_published = nullptr; // the engine's, or the test's
 
     std::unique_ptr<CommandRouter> m_router;
     std::unique_ptr<SongDocCommands> m_songCommands;
@@ -431,6 +510,15 @@ private:
     std::unique_ptr<TransportPanel> m_transportPanel;
     std::unique_ptr<SpectrumDisplay> m_spectrumDisplay;
     std::unique_ptr<SpectrumAnalyzer> m_spectrumAnalyzer;
+    INewSongDialog* m_newSongDialog = nullptr;
+    std::unique_ptr<HelpOpener> m_help;
+
+    // Commands.
+    bool stoppedEditing() const;
+    void refreshStaffViews();
+    void showNoteDuration();
+    void connectStaffTools();
+    bool runFrameRow(CommandId id, bool run, CmdUi* ui);
 };
 
 } // namespace rz

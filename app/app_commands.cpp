@@ -25,11 +25,65 @@ constexpr std::array<Color, ISongHost::kCueKinds> kDefaultCueColors = {
     0x10E0E0, 0x0080FF, 0xF0F0F0, 0x800080, 0x800000,
 };
 
+constexpr auto kGreyed = &App::onUpdateGreyed;
+
 constexpr CommandRow<App> kCommands[] = {
     {kIdRecentSet1, kIdRecentSong8, &App::onRecentSong, nullptr},
     {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
     {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
     {kIdImportSongs, kIdImportSongs, &App::onImportSongs, &App::onUpdateImportSongs},
+    // Transport.
+    {kIdPlay, kIdStop, &App::onTransport, &App::onUpdateTransport},
+    {kIdPlayThrough, kIdPlayThrough, &App::onTransport, &App::onUpdateTransport},
+    {kIdPlayPause, kIdPlayPause, &App::onTransport, &App::onUpdateTransport},
+    {kIdPlayStop, kIdPlayStop, &App::onTransport, &App::onUpdateTransport},
+    {kIdPause, kIdPause, &App::onTransport, &App::onUpdateTransport},
+    {kIdRecord, kIdRecord, &App::onTransport, &App::onUpdateTransport},
+    {kIdRetake, kIdRetake, &App::onTransport, &App::onUpdateTransport},
+    {kIdConductorTap, kIdConductorTap, &App::onTransport, &App::onUpdateTransport},
+    {kIdLastVamp, kIdLastVamp, &App::onTransport, &App::onUpdateTransport},
+    {kIdPreviousMeasure, kIdGoToEnd, &App::onNavigate, &App::onUpdateNavigate},
+    {kIdPreviousNote, kIdNextNote, &App::onNavigate, &App::onUpdateNavigate},
+    {kIdRepeatMeasure, kIdSkipNextMeasure, &App::onNavigate, &App::onUpdateNavigate},
+    {kIdSkip0, kIdSkip9, &App::onSkip, nullptr},
+    {kIdClickOnOff, kIdClickOnOff, &App::onClick, nullptr},
+    // Adjust.
+    {kIdTempoNormal, kIdMidiReset, &App::onAdjust, nullptr},
+    {kIdVolumeFull, kIdVolumeUp, &App::onAdjust, nullptr},
+    {kIdFreeStuckNotes, kIdFreeStuckNotes, &App::onAdjust, nullptr},
+    // File.
+    {kIdFileNew, kIdFileNew, &App::onFileNew, &App::onUpdateFileNew},
+    {kIdFileOpen, kIdFileOpen, &App::onFileOpen, &App::onUpdateFileOpen},
+    {kIdCloseAll, kIdCloseAll, &App::onCloseAll, &App::onUpdateCloseAll},
+    {kIdFileSave, kIdFileSave, &App::onFileSave, &App::onUpdateFileSave},
+    {kIdSaveAll, kIdSaveAll, &App::onSaveAll, &App::onUpdateSaveAll},
+    {kIdSaveAs, kIdSaveAs, &App::onSaveAs, &App::onUpdateSongEdit},
+    {kIdImportTracks, kIdImportTracks, &App::onImportTracks, &App::onUpdateSongEdit},
+    {kIdSendByMail, kIdSendByMail, &App::onFileSend, &App::onUpdateSongEdit},
+    // Edit and view.
+    {kIdEditUndo, kIdEditRedo, &App::onUndoRedo, &App::onUpdateUndoRedo},
+    {kIdViewPowerSpectrum, kIdViewPowerSpectrum, &App::onDisplayFace, &App::onUpdateDisplayFace},
+    {kIdMidiMeasureBeat, kIdMidiMeasureBeat, &App::onDisplayFace, &App::onUpdateDisplayFace},
+    {kIdViewBouncingMetronome, kIdViewBouncingMetronome, &App::onDisplayFace,
+     &App::onUpdateDisplayFace},
+    // Greyed until their dialogs, documents or views exist.
+    {kIdRevertToRecentSong, kIdRevertToRecentSong, nullptr, kGreyed},
+    {kIdSolo, kIdUnsolo, nullptr, kGreyed},
+    {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, nullptr, kGreyed},
+    {kIdImportAudioClip, kIdImportAudioClip, nullptr, kGreyed},
+    {kIdFilePrintSetup, kIdFilePrintSetup, nullptr, kGreyed},
+    {kIdFilePrint, kIdFilePrint, nullptr, kGreyed},
+    {kIdFilePrintPreview, kIdFilePrintPreview, nullptr, kGreyed},
+    {kIdSongStats, kIdSongStats, nullptr, kGreyed},
+    {kIdGoToPosition, kIdGoToPosition, nullptr, kGreyed},
+    {kIdRenderAudio, kIdRenderAudio, nullptr, kGreyed},
+    {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
+    {kIdApplyTrackOffsets, kIdApplyTempoMultiplier, nullptr, kGreyed},
+    {kIdAudioEffect1, kIdAudioEffect10, nullptr, kGreyed},
+    {kIdMoreAudioEffects, kIdMoreAudioEffects, nullptr, kGreyed},
+    {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
+    {kIdCheckForUpdate, kIdCheckForUpdate, nullptr, kGreyed},
+    {kIdAppAbout, kIdAppAbout, nullptr, kGreyed},
 };
 
 } // namespace
@@ -221,10 +275,17 @@ void App::showControllerView(CSongDoc&, int kind, int controller)
         m_frame->timers().fire(int(ViewKind::Control));
 }
 
-// "take.wav", "take_2.wav", ...; a name with a folder keeps its own stem.
+// "take.wav", "take_2.wav", ...; a name with a folder keeps its own stem
+// less a numbered tail ("take_3" is "take" again).
 void App::MakeUniqueAudioFileName(std::filesystem::path& name)
 {
-    const std::string base = name.has_parent_path() ? name.stem().string() : std::string("take");
+    std::string base = name.has_parent_path() ? name.stem().string() : std::string();
+    size_t run = base.find_last_not_of("_0123456789");
+    run = run == std::string::npos ? 0 : run + 1;
+    if (const size_t underscore = base.find('_', run); underscore != std::string::npos)
+        base.erase(underscore);
+    if (base.empty())
+        base = "take";
     std::error_code error;
     for (int n = 1;; ++n) {
         const std::string suffix = n > 1 ? "_" + std::to_string(n) : std::string();

@@ -52,6 +52,7 @@ void App::createEngine()
 {
     if (m_options.engine) {
         m_engine = m_options.engine;
+        m_published = m_options.published;
         return;
     }
     m_guiPost = std::make_unique<QtGuiPost>();
@@ -67,6 +68,7 @@ void App::createEngine()
                                      *m_engineTimer,  *m_audio,      &m_database->lookup()};
     m_sequencer = std::make_unique<CSequencer>(services);
     m_engine = m_sequencer.get();
+    m_published = &m_sequencer->publishedValues();
 }
 
 void App::createSet()
@@ -90,23 +92,24 @@ void App::createSet()
 // fader, whether the spectrum shows, whether Shift is held.
 void App::publishGuiValues()
 {
-    if (!m_sequencer)
+    if (!m_published)
         return;
-    GuiPublishedValues& values = m_sequencer->publishedValues();
+    GuiPublishedValues& values = *m_published;
     values.setSpectrumShown(m_audioFace == 1);
+    values.setClickOn(m_clickOn);
     FaderCtrl* volume = m_frame->volumeFader();
     values.setMasterFader(volume->pos());
     connect(volume, &FaderCtrl::changed, this,
-            [this, volume] { m_sequencer->publishedValues().setMasterFader(volume->pos()); });
+            [this, volume] { m_published->setMasterFader(volume->pos()); });
     qApp->installEventFilter(this);
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (m_sequencer && (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+    if (m_published && (type == QEvent::KeyPress || type == QEvent::KeyRelease)
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift)
-        m_sequencer->publishedValues().setShiftHeld(type == QEvent::KeyPress);
+        m_published->setShiftHeld(type == QEvent::KeyPress);
     return QObject::eventFilter(watched, event);
 }
 

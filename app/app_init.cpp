@@ -23,6 +23,7 @@
 #include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
+#include "ui/help_opener.h"
 #include "ui/key_filter.h"
 #include "ui/profile.h"
 #include "ui/qt_prompt.h"
@@ -86,6 +87,7 @@ App::App(AppOptions options) : m_options(std::move(options))
     m_keys = std::make_unique<KeyFilter>(*m_router);
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
+    m_help = std::make_unique<HelpOpener>();
     ResetCueColors();
 }
 
@@ -118,6 +120,7 @@ bool App::InitInstance()
     std::srand(unsigned(std::time(nullptr)));
     readDisplayOptions();
     m_programFolder = QCoreApplication::applicationDirPath().toStdString();
+    m_help->setFolder(m_programFolder / "help");
     chooseFolders();
     if (!claimSingleInstance()) {
         m_handedOver = true;
@@ -243,6 +246,8 @@ void App::createMainFrame()
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
     connectTransportPanel();
+    connectStaffTools();
+    BuildAudioEffectMenu();
     createFixedViews();
     m_keys->install();
     m_updater->start();

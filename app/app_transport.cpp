@@ -216,12 +216,6 @@ void App::setSkipCount(int count)
     repaintTransportPanel();
 }
 
-void App::setClickOn(bool on)
-{
-    m_clickOn = on;
-    updateTransportButtons();
-}
-
 void App::onTempoFader()
 {
     SetTempoMultiplier(multiplierFromFader(m_frame->tempoFader()->pos()), true);
@@ -240,8 +234,8 @@ void App::SetVolumeSlider(int32_t value)
         return;
     FaderCtrl* volume = m_frame->volumeFader();
     volume->setPos(value);
-    if (m_sequencer)
-        m_sequencer->publishedValues().setMasterFader(volume->pos());
+    if (m_published)
+        m_published->setMasterFader(volume->pos());
     onVolumeFader();
 }
 

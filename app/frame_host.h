@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/control_states.h"
+#include "ui/command_target.h"
 #include "views/view_host.h"
 
 #include <filesystem>
@@ -43,6 +44,14 @@ public:
     virtual ControlContext controlContext() const = 0;
     // Files dropped on the window, in order; `alt`: the Alt key was down.
     virtual void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) = 0;
+
+    // The frame's own commands, carried out by the application, which
+    // reaches the engine, the set and the songs. False: not handled (the
+    // update: no rule, so the command is greyed).
+    virtual bool onFrameCommand(CommandId) { return false; }
+    virtual bool updateFrameCommand(CommandId, CmdUi&) { return false; }
+    // F1 outside an editor.
+    virtual void onHelpKey() {}
 };
 
 } // namespace rz

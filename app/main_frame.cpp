@@ -49,9 +49,45 @@ constexpr CommandId kTempoFaderId = kIdTempoAdjust;
 constexpr CommandId kVolumeFaderId = kIdVolumeAdjust;
 constexpr int32_t kDefaultVolume = 16383;
 
+// The host carries these out and decides their state (MainFrame::update).
+constexpr auto kHost = &MainFrame::onHostCommand;
+
 constexpr CommandRow<MainFrame> kCommands[] = {
     {MainFrame::kFirstMenuCommand, MainFrame::kLastMenuCommand, &MainFrame::onMenuCommand,
      nullptr},
+    // Staff and lyric tools.
+    {kIdTextChords, kIdAccidental, kHost, nullptr},
+    {kIdGrid, kIdDraw, kHost, nullptr},
+    {kIdDrawLines, kIdDrawFreeHand, kHost, nullptr},
+    {kIdBouncingBall, kIdShowObjectGrid, kHost, nullptr},
+    // Views and the transport display.
+    {kIdViewClipsAndCues, kIdViewVelocity, kHost, nullptr},
+    {kIdViewTempoMap, kIdViewPitchWheel, kHost, nullptr},
+    {kIdViewChannelPressure, kIdViewChannelPressure, kHost, nullptr},
+    {kIdViewOtherController, kIdViewOtherController, kHost, nullptr},
+    {kIdViewFaders, kIdViewFaders, kHost, nullptr},
+    {kIdViewModWheel, kIdViewExpression, kHost, nullptr},
+    {kIdViewMeterKey, kIdViewSongTime, kHost, nullptr},
+    // Setup and help.
+    {kIdOptions, kIdOptions, kHost, nullptr},
+    {kIdMidiPorts, kIdExternalControl, kHost, nullptr},
+    {kIdHelpContents, kIdHelpSearch, kHost, nullptr},
+    {kIdWebSite, kIdWebSite, kHost, nullptr},
+    {kIdSynthPatchNames, kIdSynthPatchNames, kHost, nullptr},
+    {kIdSynchronization, kIdSynchronization, kHost, nullptr},
+    {kIdRecordOptions, kIdPlaybackOptions, kHost, nullptr},
+    {kIdMidiAssociationWebSite, kIdMidiAssociationWebSite, kHost, nullptr},
+    {kIdSoundFontBanks, kIdSoundFontBanks, kHost, nullptr},
+    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, kHost, nullptr},
+    {kIdAudioDevices, kIdTipOfTheDay, kHost, nullptr},
+    // Inserts, edits and imports of the frame.
+    {kIdInsertTempo, kIdInsertTempoSeries, kHost, nullptr},
+    {kIdFindFaults, kIdFindFaults, kHost, nullptr},
+    {kIdImportLyrics, kIdImportLyrics, kHost, nullptr},
+    // Performance.
+    {kIdNextSong, kIdPreviousSong, kHost, nullptr},
+    {kIdTransposeUp, kIdEditMode, kHost, nullptr},
+    {kIdTrackUp, kIdTrackDown, kHost, nullptr},
 };
 
 } // namespace
@@ -254,6 +290,20 @@ std::span<const CommandRow<MainFrame>> MainFrame::commandTable()
 bool MainFrame::onMenuCommand(CommandId id)
 {
     return m_menuBar->popUp(int(id - kFirstMenuCommand));
+}
+
+bool MainFrame::onHostCommand(CommandId id)
+{
+    return m_host.onFrameCommand(id);
+}
+
+// A host without a rule for the command leaves it to the rest of routing.
+bool MainFrame::update(CommandId id, CmdUi& ui)
+{
+    for (const CommandRow<MainFrame>& row : kCommands)
+        if (id >= row.firstId && id <= row.lastId && row.handler == kHost)
+            return m_host.updateFrameCommand(id, ui);
+    return CommandTable<MainFrame>::update(id, ui);
 }
 
 } // namespace rz

@@ -44,6 +44,8 @@ struct StaffToolState {
     bool triplet = false;
     bool accidentals = false;
     int lyricTool = 0; // 0 bouncing ball .. 3 object grid
+    int32_t duration = 0;   // note duration, ticks; 0 until a song gives a time base
+    int gridResolution = 240; // per quarter note of 240
 };
 
 // The program's one main window: a frameless, skinned top-level widget that
@@ -138,6 +140,10 @@ public:
 
     static std::span<const CommandRow<MainFrame>> commandTable();
     bool onMenuCommand(CommandId id);
+    // The frame's commands the application carries out; their state is
+    // the application's answer.
+    bool onHostCommand(CommandId id);
+    bool update(CommandId id, CmdUi& ui) override;
 
     // The caption strip repainted on activation and title changes.
     QRect captionRect() const;
@@ -158,6 +164,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createMenuBar(UiUpdater* updater, const KeyFilter* keys);

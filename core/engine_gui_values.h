@@ -59,6 +59,10 @@ public:
     bool controlMapLearning() const { return m_learning.load(std::memory_order_acquire); }
     void setControlMapLearning(bool on) { m_learning.store(on, std::memory_order_release); }
 
+    // The metronome click is on ("Click on/off"); the playback tick reads it.
+    bool clickOn() const { return m_clickOn.load(std::memory_order_acquire); }
+    void setClickOn(bool on) { m_clickOn.store(on, std::memory_order_release); }
+
     // Nothing while no fader is dragged.
     std::optional<FaderDrag> faderDrag() const
     {
@@ -89,6 +93,7 @@ private:
     std::atomic<bool> m_patchListOpen{false};
     std::atomic<bool> m_learning{false};
     std::atomic<uint32_t> m_faderDrag{0};
+    std::atomic<bool> m_clickOn{false};
 };
 
 } // namespace rz

@@ -128,6 +128,19 @@ public:
     virtual void appendClipToPlayLists(CAudioClip& clip, CTrack& track) = 0;
     // Positions the clip's sample cursor at a time from its start, µs.
     virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
+
+    // The transport commands of the frame and the application.
+    // Play from Stopped or Paused, pause while playing.
+    virtual void OnPlayPause() = 0;
+    // Play from Stopped or Paused, stop otherwise.
+    virtual void OnPlayStop() = 0;
+    // A take on the thru tracks.
+    virtual void Record() = 0;
+    // Lets the active vamp end after this pass (toggle: or repeat again).
+    virtual void ToggleVampExit(bool toggle) = 0;
+    virtual void ConductorTap() = 0;
+    // The state the last pause interrupted. Any thread.
+    virtual TransportState previousState() const = 0;
 };
 
 } // namespace rz

@@ -186,10 +186,14 @@ public:
     // at the position. Calls within 100 ms of the last accepted one are
     // ignored.
     void Advance(bool playThrough) override;
-    void OnPlayPause();
-    void OnPlayStop();
+    void OnPlayPause() override;
+    void OnPlayStop() override;
     // Lets the active vamp end after this pass (toggle: or repeat again).
-    void ToggleVampExit(bool toggle);
+    void ToggleVampExit(bool toggle) override;
+    TransportState previousState() const override
+    {
+        return m_previousState.load(std::memory_order_acquire);
+    }
     // The playback timer's callback: one tick of playback. Timer thread;
     // allocates nothing.
     void TimerProc(uint32_t user);
@@ -208,7 +212,7 @@ public:
     // MIDI input, thru and recording.
     // The Record command: a take on the thru tracks, after a count-in in
     // modes 0 and 2, or paused for step recording (mode 1).
-    void Record();
+    void Record() override;
     // Echoes a message to the thru tracks and, while recording, appends it
     // to the take. A null source is a preview from a view and matches every
     // input. Input dispatch thread, or the GUI thread for a preview.
@@ -273,7 +277,7 @@ public:
     // One conductor tap: follows the player's taps against the clicks while
     // the song plays, or starts it and sets the tempo from the tapping rate.
     // GUI thread.
-    void ConductorTap();
+    void ConductorTap() override;
 
 private:
     // What the idle beat display computed at the last change of song, timer
@@ -448,8 +452,8 @@ private:
     std::atomic<int32_t> m_countInLength{0};    // ticks
     std::atomic<bool> m_countingIn{false};
 
-    // Under the TransportMutex.
-    TransportState m_previousState = TransportState::Stopped;
+    // Written under the TransportMutex; the GUI reads it for Pause.
+    std::atomic<TransportState> m_previousState{TransportState::Stopped};
     int32_t m_startTick = 0;
     bool m_startRelative = false;
     uint32_t m_startSerial = 0; // counts start requests

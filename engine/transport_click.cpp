@@ -57,7 +57,7 @@ void CSequencer::beatAndClick(const CSongDoc& song)
     }
     COutPort* port = m_clickPort.load(std::memory_order_acquire);
     const ClickOptions& click = m_settings.click;
-    if (port != nullptr && (click.enabled || (recording() && click.record)))
+    if (port != nullptr && (m_guiValues.clickOn() || (recording() && click.record)))
         soundClick(song, *port);
 }
 

@@ -74,6 +74,7 @@ protected:
         options.profile = &profile;
         options.prompt = &prompt;
         options.engine = &engine;
+        options.published = &published;
         options.singleInstance = false;
         options.showWindow = false;
         options.lockWait = std::chrono::milliseconds(50);
@@ -121,6 +122,7 @@ protected:
     MemoryProfile profile;
     ScriptedPrompt prompt;
     FakeEngineLink engine;
+    GuiPublishedValues published; // what the application publishes to the engine
     ViewFactory viewFactory;
     std::vector<std::string> log;
     std::map<std::string, int> created;

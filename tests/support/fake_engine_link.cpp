@@ -98,4 +98,14 @@ void FakeEngineLink::clipTimeToSample(CAudioClip& clip, double time)
     log.record("clipTimeToSample", clip.fileName, int64_t(time));
 }
 
+void FakeEngineLink::OnPlayPause() { log.record("OnPlayPause"); }
+
+void FakeEngineLink::OnPlayStop() { log.record("OnPlayStop"); }
+
+void FakeEngineLink::Record() { log.record("Record"); }
+
+void FakeEngineLink::ToggleVampExit(bool toggle) { log.record("ToggleVampExit", toggle); }
+
+void FakeEngineLink::ConductorTap() { log.record("ConductorTap"); }
+
 } // namespace rz

@@ -41,6 +41,7 @@ public:
     std::vector<PlayedClip> clipList;
     // Logs the transport calls; the port reads stay out of the log.
     bool logPortLookups = true;
+    TransportState statePaused = TransportState::Stopped; // what previousState() answers
 
     TransportState transportState() const override { return state; }
     void setTransportState(TransportState value) override;
@@ -82,6 +83,12 @@ public:
     bool clipInPlayList(const CAudioClip& clip) const override;
     void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
     void clipTimeToSample(CAudioClip& clip, double time) override;
+    void OnPlayPause() override;
+    void OnPlayStop() override;
+    void Record() override;
+    void ToggleVampExit(bool toggle) override;
+    void ConductorTap() override;
+    TransportState previousState() const override { return statePaused; }
 };
 
 } // namespace rz

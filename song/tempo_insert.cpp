@@ -1,0 +1,130 @@
+#include "song/tempo_insert.h"
+
+#include "song/song_doc.h"
+#include "song/undo_record.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rz {
+namespace {
+
+constexpr double kMicrosecondsPerMinute = 60000000.0;
+
+bool validTempo(uint32_t tempo)
+{
+    return tempo >= kMinTempo && tempo <= kMaxTempo;
+}
+
+// The keys of the entries whose ticks lie in from..to, both included.
+std::vector<uint32_t> keysInRange(const TempoMap& map, int32_t from, int32_t to)
+{
+    std::vector<uint32_t> keys;
+    for (size_t k = 0; k < map.size(); ++k)
+        if (map[k].tick >= from && map[k].tick <= to)
+            keys.push_back(uint32_t(k));
+    return keys;
+}
+
+uint32_t tempoAt(const TempoMap& map, int32_t tick)
+{
+    return map.empty() ? kDefaultTempo : map[size_t(FindTempoIndex(map, tick))].tempo;
+}
+
+// The ramp's tempo at `tick`, truncated toward zero; both tempos are at
+// least 1 and the span is not empty, so nothing divides by zero.
+uint32_t rampTempo(const TempoInsert& in, int32_t tick)
+{
+    const double part = double(int64_t(tick) - in.startTick) / double(int64_t(in.endTick) - in.startTick);
+    const double start = in.startTempo;
+    const double end = in.endTempo;
+    double tempo = 0.0;
+    if (in.curve == 0) {
+        const double bpmStart = kMicrosecondsPerMinute / start;
+        const double bpmEnd = kMicrosecondsPerMinute / end;
+        tempo = kMicrosecondsPerMinute / ((bpmEnd - bpmStart) * part + bpmStart);
+    } else {
+        tempo = start + (end - start) * part;
+    }
+    return clampTempo(uint32_t(std::clamp(std::trunc(tempo), double(kMinTempo), double(kMaxTempo))));
+}
+
+void addRamp(const TempoInsert& in, int32_t step, std::vector<TempoEntry>& entries)
+{
+    for (int64_t t = in.startTick;; t += step) {
+        const int32_t tick = int32_t(std::min<int64_t>(t, in.endTick));
+        const uint32_t tempo = rampTempo(in, tick);
+        if (entries.empty() || entries.back().tempo != tempo)
+            entries.push_back(TempoEntry{tick, tempo, 0.0});
+        if (tick == in.endTick)
+            return;
+    }
+}
+
+std::unique_ptr<CUndoRecord> tempoRecord(std::string label, std::unique_ptr<CTempoSet> set)
+{
+    auto record = std::make_unique<CUndoRecord>();
+    record->flags = kUndoTempo;
+    record->label = std::move(label);
+    record->tempo = std::move(set);
+    return record;
+}
+
+// The tick where the beat holding `tick` ends, or `tick` on a beat.
+int32_t nextBeatBoundary(const CSongDoc& song, int32_t tick)
+{
+    const int index = FindMeasure(song.measureMap, tick);
+    if (index < 0)
+        return tick;
+    const MeasureRec& measure = song.measureMap[size_t(index)];
+    const int64_t beat = beatLength(song.timeBase, measure);
+    const int64_t into = std::max<int64_t>(int64_t(tick) - measure.start, 0);
+    const int64_t boundary = measure.start + (into + beat - 1) / beat * beat;
+    return int32_t(std::min<int64_t>(std::max<int64_t>(boundary, tick), INT32_MAX));
+}
+
+} // namespace
+
+std::unique_ptr<CUndoRecord> BuildTempoInsert(const CSongDoc& song, const TempoInsert& in)
+{
+    if (in.startTick < 0 || !validTempo(in.startTempo) || !validTempo(in.endTempo))
+        return nullptr;
+    const bool ramp = in.endTick > in.startTick && in.startTempo != in.endTempo;
+    const int32_t end = std::max(in.endTick, in.startTick);
+    auto set = std::make_unique<CTempoSet>();
+    set->removeKeys = keysInRange(song.tempoMap, in.startTick, end);
+    if (ramp) {
+        const int32_t step = in.stepTicks > 0 ? in.stepTicks : std::max(song.GetGridTicks(), int32_t(1));
+        addRamp(in, step, set->entries);
+    } else {
+        set->entries.push_back(TempoEntry{in.startTick, in.startTempo, 0.0});
+    }
+    const uint32_t formerAtEnd = tempoAt(song.tempoMap, end);
+    if (in.restore && in.endTick > in.startTick && set->entries.back().tempo != formerAtEnd)
+        set->entries.push_back(TempoEntry{in.endTick, formerAtEnd, 0.0});
+    return tempoRecord("Insert Tempo", std::move(set));
+}
+
+std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song, std::span<const TempoPoint> points)
+{
+    if (points.size() < 2)
+        return nullptr;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (points[i].tick < 0 || points[i].tempo > kMaxTempo)
+            return nullptr;
+        if (i > 0 && points[i].tick < points[i - 1].tick)
+            return nullptr;
+    }
+    auto set = std::make_unique<CTempoSet>();
+    set->removeKeys = keysInRange(song.tempoMap, points.front().tick,
+                                  nextBeatBoundary(song, points.back().tick));
+    for (const TempoPoint& point : points) {
+        const uint32_t tempo = std::max(point.tempo, kFastestSeriesTempo);
+        if (!set->entries.empty() && set->entries.back().tempo == tempo)
+            continue;
+        set->entries.push_back(TempoEntry{point.tick, tempo, 0.0});
+    }
+    return tempoRecord("Insert Series of Tempos", std::move(set));
+}
+
+} // namespace rz
