@@ -5,6 +5,7 @@
 #include "core/text_codec.h"
 #include "core/track_rows.h"
 #include "res/command_ids.h"
+#include "res/lyric_menu.h"
 #include "song/measure_map.h"
 #include "song/song_doc.h"
 #include "song/track.h"
@@ -15,6 +16,8 @@
 #include "views/view_factory.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -104,6 +107,8 @@ std::span<const CommandRow<LyricView>> LyricView::commandTable()
         {kIdBouncingBall, kIdShowObjectGrid, nullptr, &LyricView::updateDockedOnly},
         {kIdViewClipsAndCues, kIdViewKaraoke, nullptr, &LyricView::updateDockedOnly},
         {kIdViewWaveform, kIdViewWaveform, nullptr, &LyricView::updateDockedOnly},
+        {kIdSpawnLyricRecentSize, kIdSpawnLyric1024x768, &LyricView::onSpawn, &LyricView::updateSpawn},
+        {kIdInsertLyric, kIdInsertLyric, nullptr, &LyricView::updateInsertLyric},
     };
     return kRows;
 }
@@ -113,6 +118,71 @@ void LyricView::updateDockedOnly(CommandId id, CmdUi& ui)
     ui.enabled = !m_topLevel;
     if (id >= kIdBouncingBall && id <= kIdShowObjectGrid)
         ui.checked = int(id - kIdBouncingBall) == currentStyle();
+}
+
+bool LyricView::onSpawn(CommandId id)
+{
+    // The frame's timers 24..27 make the window at the stored place or a size.
+    if (m_context.startFrameTimer)
+        m_context.startFrameTimer(int(id - kIdSpawnLyricRecentSize) + 24, 100);
+    return true;
+}
+
+void LyricView::updateSpawn(CommandId, CmdUi& ui)
+{
+    ui.enabled = song() && !m_topLevel;
+}
+
+void LyricView::updateInsertLyric(CommandId, CmdUi& ui)
+{
+    ui.enabled = song() && m_lyricRow >= 0;
+}
+
+QMenu* LyricView::buildContextMenu()
+{
+    auto* menu = new QMenu(this);
+    std::vector<QMenu*> levels{menu};
+    for (const MenuEntry& entry : lyricContextMenu()) {
+        levels.resize(size_t(entry.level) + 1);
+        QMenu* into = levels.back();
+        const QString text = QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size()));
+        if (entry.kind == MenuEntry::Kind::Popup) {
+            levels.push_back(into->addMenu(text));
+            continue;
+        }
+        if (entry.kind == MenuEntry::Kind::Separator) {
+            into->addSeparator();
+            continue;
+        }
+        QAction* action = into->addAction(text);
+        action->setData(entry.id);
+        CmdUi ui;
+        if (update(entry.id, ui)) {
+            action->setEnabled(ui.enabled);
+            action->setCheckable(ui.checked);
+            action->setChecked(ui.checked);
+        }
+        const CommandId id = entry.id;
+        connect(action, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
+    }
+    return menu;
+}
+
+void LyricView::runMenuCommand(CommandId id)
+{
+    if (m_topLevel || hasHandler(id)) {
+        handle(id);
+        return;
+    }
+    if (m_context.sendToFrame)
+        m_context.sendToFrame(id);
+}
+
+void LyricView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = buildContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 int LyricView::currentStyle() const

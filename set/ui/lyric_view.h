@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+class QMenu;
+
 namespace rz {
 
 class CommandRouter;
@@ -38,6 +40,10 @@ struct LyricViewContext {
     std::function<bool()> performanceMode;
     // Where a torn-off window registers itself while focused; may be null.
     CommandRouter* router = nullptr;
+    // A command of the right-click menu of a docked view.
+    std::function<bool(CommandId)> sendToFrame;
+    // Starts a main-frame timer (the spawn commands make a window by it).
+    std::function<void(int timerId, int ms)> startFrameTimer;
 };
 
 // The karaoke view: the lyrics of one track laid out as pages, the syllable
@@ -79,6 +85,14 @@ public:
     static std::span<const CommandRow<LyricView>> commandTable();
     // While torn off, the style and most view switches belong to the frame.
     void updateDockedOnly(CommandId id, CmdUi& ui);
+    bool onSpawn(CommandId id);
+    void updateSpawn(CommandId id, CmdUi& ui);
+    void updateInsertLyric(CommandId id, CmdUi& ui);
+
+    // Menu 157 with the items' states; the caller owns it.
+    QMenu* buildContextMenu();
+    // Where a menu command goes: the frame while docked, the view when torn off.
+    void runMenuCommand(CommandId id);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -86,6 +100,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Settings {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -161,6 +162,51 @@ TEST_F(LyricViewTest, StylesAndViewSwitchesAreGreyedWhileTopLevel)
     }
     CmdUi leadSheet;
     EXPECT_FALSE(window->update(kIdViewLeadSheet, leadSheet));
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+QAction* findAction(QMenu& menu, CommandId id)
+{
+    for (QAction* action : menu.findChildren<QAction*>()) {
+        if (action->data().toUInt() == id && !action->menu())
+            return action;
+    }
+    return nullptr;
+}
+
+TEST_F(LyricViewTest, ContextMenuChecksTheStyleAndSpawnsWindowsWhileDocked)
+{
+    style = kLyricSyllables;
+    std::vector<int> timers;
+    std::vector<CommandId> sent;
+    context.startFrameTimer = [&](int id, int ms) { timers.push_back(id * 1000 + ms); };
+    context.sendToFrame = [&](CommandId id) {
+        sent.push_back(id);
+        return true;
+    };
+    auto view = makeView(false);
+    std::unique_ptr<QMenu> menu(view->buildContextMenu());
+    ASSERT_NE(findAction(*menu, kIdHighlightSyllables), nullptr);
+    EXPECT_TRUE(findAction(*menu, kIdHighlightSyllables)->isChecked());
+    EXPECT_FALSE(findAction(*menu, kIdBouncingBall)->isChecked());
+    for (CommandId id = kIdSpawnLyricRecentSize; id <= kIdSpawnLyric1024x768; ++id)
+        EXPECT_TRUE(findAction(*menu, id)->isEnabled()) << id;
+    findAction(*menu, kIdSpawnLyric1024x768)->trigger();
+    findAction(*menu, kIdHighlightLines)->trigger();
+    EXPECT_EQ(timers, std::vector<int>{27100});
+    EXPECT_EQ(sent, std::vector<CommandId>{kIdHighlightLines});
+
+    auto window = makeView(true);
+    std::unique_ptr<QMenu> windowMenu(window->buildContextMenu());
+    for (CommandId id = kIdSpawnLyricRecentSize; id <= kIdSpawnLyric1024x768; ++id)
+        EXPECT_FALSE(findAction(*windowMenu, id)->isEnabled()) << id;
+    EXPECT_FALSE(findAction(*windowMenu, kIdShowObjectGrid)->isEnabled());
+    EXPECT_TRUE(findAction(*windowMenu, kIdInsertLyric)->isEnabled());
 }
 
 } // namespace
