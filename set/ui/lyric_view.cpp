@@ -379,6 +379,7 @@ void LyricView::resizeEvent(QResizeEvent* event)
 {
     SongView::resizeEvent(event);
     m_zoomBar->setGeometry(width() - kRightMargin, 0, kRightMargin, height());
+    rememberNormalRect();
     if (m_initialised)
         rebuild();
 }
@@ -417,6 +418,18 @@ void LyricView::mousePressEvent(QMouseEvent* event)
         if (item >= 0)
             m_context.engine->Play(m_items[size_t(item)].tick);
     }
+}
+
+void LyricView::rememberNormalRect()
+{
+    if (m_topLevel && !m_fullScreen && windowState() == Qt::WindowNoState)
+        m_normalRect = geometry();
+}
+
+void LyricView::moveEvent(QMoveEvent* event)
+{
+    SongView::moveEvent(event);
+    rememberNormalRect();
 }
 
 void LyricView::saveNormalRect()

@@ -100,6 +100,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -121,6 +122,8 @@ private:
     const QImage* cachedPicture(const std::filesystem::path& path);
     void onScrolled(int code);
     void saveNormalRect();
+    // The window's rectangle while it is neither minimised nor maximised.
+    void rememberNormalRect();
     void drawPicture(QPainter& painter, const QRect& area) const;
     void drawLines(QPainter& painter, const QRect& area, const QRect& clip) const;
 
