@@ -231,4 +231,13 @@ inline constexpr uint32_t kIdEditVelocities = 32914;
 inline constexpr uint32_t kIdRandomize = 33038;
 inline constexpr uint32_t kIdThinControllers = 33039;
 
+// The lyric view's own commands.
+inline constexpr uint32_t kIdKaraokeOptions = 32983;
+inline constexpr uint32_t kIdSpawnLyricRecentSize = 33008;
+inline constexpr uint32_t kIdSpawnLyric640x480 = 33009;
+inline constexpr uint32_t kIdSpawnLyric800x600 = 33010;
+inline constexpr uint32_t kIdSpawnLyric1024x768 = 33011;
+inline constexpr uint32_t kIdInsertLyric = 33015;
+inline constexpr uint32_t kIdCopyLyrics = 33018;
+
 } // namespace rz

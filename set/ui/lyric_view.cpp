@@ -1,0 +1,637 @@
+#include "set/ui/lyric_view.h"
+
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "core/text_codec.h"
+#include "core/track_rows.h"
+#include "res/command_ids.h"
+#include "res/lyric_menu.h"
+#include "song/measure_map.h"
+#include "song/song_doc.h"
+#include "song/track.h"
+#include "ui/color_ref.h"
+#include "ui/font_substitutions.h"
+#include "ui/torn_off_focus.h"
+#include "ui/zoom_scroll_bar.h"
+#include "views/view_factory.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <array>
+
+namespace rz {
+
+namespace {
+
+constexpr std::string_view kSection = "LyricView";
+constexpr uint32_t kHintTempoMap = 2;
+constexpr uint32_t kHintTrackProperties = 0x2000;
+constexpr uint32_t kMarginColour = 0x38140C;
+constexpr uint32_t kTimeLabelColour = 0x0EF0FF;
+constexpr uint32_t kMarkedColour = 0x0000FF;
+constexpr int kMaxPictureMegabytes = 64;
+constexpr const char* kHelpText = "Please select the lyrics track by clicking on its number in the track view.";
+
+QFont toQFont(const LyricFont& font)
+{
+    QFont qfont = programFont(QString::fromStdString(font.face), -font.height, font.weight);
+    qfont.setItalic(font.italic);
+    qfont.setUnderline(font.underline);
+    return qfont;
+}
+
+// Widths and heights from the real fonts.
+class QtTextMeasurer : public ITextMeasurer {
+public:
+    int textWidth(std::string_view text, const LyricFont& font) const override
+    {
+        return QFontMetrics(toQFont(font)).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
+    int fontHeight(const LyricFont& font) const override { return font.height; }
+};
+
+QRect toQRect(const LyricRect& r)
+{
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+// The frame's ball glyph: a filled disc 8 pixels across.
+void drawBall(QPainter& painter, QPoint at)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(128, 0, 0));
+    painter.setBrush(QColor(220, 30, 30));
+    painter.drawEllipse(QRectF(at.x() + 0.5, at.y() + 0.5, 7, 7));
+    painter.restore();
+}
+
+} // namespace
+
+LyricView::LyricView(const LyricViewContext& context, bool topLevel, QWidget* parent)
+    : SongView(parent), m_context(context), m_topLevel(topLevel)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_zoomBar = new ZoomScrollBar(ZoomScrollBar::kVertical | ZoomScrollBar::kZoomButtons, this);
+    m_zoomBar->setObjectName("zoomBar101");
+    connect(m_zoomBar, &ZoomScrollBar::scrolled, this, &LyricView::onScrolled);
+    if (m_topLevel) {
+        m_leftMargin = 0;
+        m_rightMargin = 0;
+        m_zoomBar->hide();
+        if (m_context.router)
+            m_focus = new TornOffFocus(*this, *this, *m_context.router);
+    }
+}
+
+LyricView::~LyricView()
+{
+    delete m_focus;
+}
+
+std::span<const CommandRow<LyricView>> LyricView::commandTable()
+{
+    static const CommandRow<LyricView> kRows[] = {
+        {kIdBouncingBall, kIdShowObjectGrid, nullptr, &LyricView::updateDockedOnly},
+        {kIdViewClipsAndCues, kIdViewKaraoke, nullptr, &LyricView::updateDockedOnly},
+        {kIdViewWaveform, kIdViewWaveform, nullptr, &LyricView::updateDockedOnly},
+        {kIdSpawnLyricRecentSize, kIdSpawnLyric1024x768, &LyricView::onSpawn, &LyricView::updateSpawn},
+        {kIdInsertLyric, kIdInsertLyric, nullptr, &LyricView::updateInsertLyric},
+    };
+    return kRows;
+}
+
+void LyricView::updateDockedOnly(CommandId id, CmdUi& ui)
+{
+    ui.enabled = !m_topLevel;
+    if (id >= kIdBouncingBall && id <= kIdShowObjectGrid)
+        ui.checked = int(id - kIdBouncingBall) == currentStyle();
+}
+
+bool LyricView::onSpawn(CommandId id)
+{
+    // The frame's timers 24..27 make the window at the stored place or a size.
+    if (m_context.startFrameTimer)
+        m_context.startFrameTimer(int(id - kIdSpawnLyricRecentSize) + 24, 100);
+    return true;
+}
+
+void LyricView::updateSpawn(CommandId, CmdUi& ui)
+{
+    ui.enabled = song() && !m_topLevel;
+}
+
+void LyricView::updateInsertLyric(CommandId, CmdUi& ui)
+{
+    ui.enabled = song() && m_lyricRow >= 0;
+}
+
+QMenu* LyricView::buildContextMenu()
+{
+    auto* menu = new QMenu(this);
+    std::vector<QMenu*> levels{menu};
+    for (const MenuEntry& entry : lyricContextMenu()) {
+        levels.resize(size_t(entry.level) + 1);
+        QMenu* into = levels.back();
+        const QString text = QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size()));
+        if (entry.kind == MenuEntry::Kind::Popup) {
+            levels.push_back(into->addMenu(text));
+            continue;
+        }
+        if (entry.kind == MenuEntry::Kind::Separator) {
+            into->addSeparator();
+            continue;
+        }
+        QAction* action = into->addAction(text);
+        action->setData(entry.id);
+        CmdUi ui;
+        if (update(entry.id, ui)) {
+            action->setEnabled(ui.enabled);
+            action->setCheckable(ui.checked);
+            action->setChecked(ui.checked);
+        }
+        const CommandId id = entry.id;
+        connect(action, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
+    }
+    return menu;
+}
+
+void LyricView::runMenuCommand(CommandId id)
+{
+    if (m_topLevel || hasHandler(id)) {
+        handle(id);
+        return;
+    }
+    if (m_context.sendToFrame)
+        m_context.sendToFrame(id);
+}
+
+void LyricView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = buildContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+int LyricView::currentStyle() const
+{
+    return m_context.style ? std::clamp(m_context.style(), 0, 3) : int(kLyricBall);
+}
+
+void LyricView::attach(CSongDoc& song)
+{
+    SongView::attach(song);
+    m_trackChoice.forgetSearch();
+}
+
+void LyricView::readSettings()
+{
+    IProfile* profile = m_context.profile;
+    if (!profile)
+        return;
+    Settings& s = m_settings;
+    s.centre = profile->readInt(kSection, "Center", 0) != 0;
+    s.stretch = std::clamp(profile->readInt(kSection, "Stretch", 0), 0, 2);
+    s.graphic = profile->readInt(kSection, "Graphic", 0) != 0;
+    s.paginate = profile->readInt(kSection, "Paginate", 0) != 0;
+    s.picturePath = profile->readString(kSection, "GfxPath", "");
+    s.color = uint32_t(profile->readInt(kSection, "Color", 0));
+    s.color2 = uint32_t(profile->readInt(kSection, "Color2", 0));
+    s.backcolor = uint32_t(profile->readInt(kSection, "Backcolor", 0xFFFFFF));
+    s.backcolor2 = uint32_t(profile->readInt(kSection, "Backcolor2", 0x00FFFF));
+    const int32_t height = profile->readInt(kSection, "FontHeight", 24);
+    s.font.height = clampLyricFontHeight(height == INT32_MIN ? kMaxLyricFontHeight : std::abs(height));
+    s.font.weight = std::clamp(profile->readInt(kSection, "FontWeight", 400), 100, 900);
+    s.font.face = profile->readString(kSection, "FontName", "Times New Roman");
+}
+
+void LyricView::initialUpdate()
+{
+    readSettings();
+    m_initialised = true;
+    rebuild();
+}
+
+void LyricView::songUpdate(uint32_t hint)
+{
+    if (hint == kHintTempoMap || hint == kHintTrackProperties) {
+        update();
+        return;
+    }
+    rebuild();
+}
+
+void LyricView::rebuild()
+{
+    if (!m_initialised)
+        return;
+    m_style = currentStyle();
+    m_items.clear();
+    m_title.clear();
+    m_pages = LyricPages();
+    m_follow = LyricFollowState();
+    m_lyricRow = -1;
+    CSongDoc* doc = song();
+    if (doc && m_context.trackRows) {
+        m_lyricRow = m_trackChoice.choose(*doc, *m_context.trackRows, m_topLevel);
+        if (m_lyricRow < 0 || !trackYieldsLyrics(*doc->tracks[size_t(m_lyricRow)])) {
+            // A track that shows nothing: look once for one that does.
+            const int found = m_trackChoice.searchOnce(*doc, *m_context.trackRows);
+            if (found >= 0)
+                m_lyricRow = m_trackChoice.choose(*doc, *m_context.trackRows, false);
+        }
+    }
+    if (doc && m_lyricRow >= 0) {
+        std::array<std::string, 10> macros;
+        if (m_context.profile) {
+            for (size_t d = 0; d < macros.size(); ++d)
+                macros[d] = m_context.profile->readString("Macros", std::to_string(d), "");
+        }
+        const LyricTiming timing{&doc->measureMap, doc->timeBase, doc->endTick};
+        LyricBuild build = buildLyricItems(lyricSources(*doc->tracks[size_t(m_lyricRow)]),
+                                           lyricTexts(*doc, macros), m_style, timing);
+        m_items = std::move(build.items);
+        m_title = std::move(build.title);
+    }
+    LyricLayoutParams params;
+    params.clientWidth = width();
+    params.clientHeight = height();
+    params.leftMargin = m_leftMargin;
+    params.rightMargin = m_rightMargin;
+    params.style = m_style;
+    params.paginate = m_settings.paginate;
+    params.centre = m_settings.centre;
+    params.font = m_settings.font;
+    params.picture = m_settings.picturePath;
+    m_pages = layoutLyricItems(m_items, m_title, params, QtTextMeasurer());
+    const bool hasTrack = m_lyricRow >= 0;
+    m_zoomBar->enableZoom(hasTrack && m_settings.font.height < 50, hasTrack && m_settings.font.height >= 21);
+    if (!hasTrack)
+        m_zoomBar->enableScrollBar(3);
+    m_picture = nullptr;
+    if (m_settings.graphic && !m_settings.picturePath.empty())
+        loadPagePicture(m_settings.picturePath);
+    follow();
+    update();
+}
+
+void LyricView::follow()
+{
+    CSongDoc* doc = song();
+    if (!m_initialised || m_userScrolling || !doc)
+        return;
+    const LyricFollowInput input{doc->position, width(), height(), m_leftMargin, m_style};
+    applyFollow(followLyrics(m_items, m_pages, input, m_follow));
+}
+
+void LyricView::applyFollow(const LyricFollowResult& result)
+{
+    m_follow = result.state;
+    if (result.pageChanged) {
+        if (m_follow.scrollEnabled) {
+            ScrollInfo info;
+            info.min = 0;
+            info.max = m_follow.pageHeight;
+            info.page = std::max(height(), 0);
+            info.pos = 0;
+            m_zoomBar->setScrollInfo(info, ZoomScrollBar::kRange | ZoomScrollBar::kPage | ZoomScrollBar::kPos);
+            m_zoomBar->enableScrollBar(0);
+        } else {
+            m_zoomBar->setScrollPos(0);
+            m_zoomBar->enableScrollBar(3);
+        }
+        const int page = m_follow.currentPage;
+        if (page >= 0 && size_t(page) < m_pages.pictures.size())
+            loadPagePicture(m_pages.pictures[size_t(page)]);
+    }
+    if (result.scrollChanged)
+        m_zoomBar->setScrollPos(m_follow.scrollOffset);
+    if (result.repaintAll) {
+        update();
+        return;
+    }
+    for (const LyricRect& r : result.repaint)
+        update(toQRect(r));
+}
+
+const QImage* LyricView::cachedPicture(const std::filesystem::path& path)
+{
+    auto found = m_pictureCache.find(path);
+    if (found != m_pictureCache.end())
+        return found->second.isNull() ? nullptr : &found->second;
+    QImage image;
+    std::error_code error;
+    // Only plain files: a song may name a pipe or a device.
+    if (std::filesystem::is_regular_file(path, error)) {
+        QImageReader reader(QString::fromStdString(path.string()));
+        reader.setAllocationLimit(kMaxPictureMegabytes);
+        image = reader.read();
+    }
+    const QImage& kept = m_pictureCache.emplace(path, std::move(image)).first->second;
+    return kept.isNull() ? nullptr : &kept;
+}
+
+void LyricView::loadPagePicture(const std::string& name)
+{
+    m_picture = nullptr;
+    if (!m_settings.graphic || name.empty())
+        return;
+    const std::filesystem::path written(name);
+    std::vector<std::filesystem::path> candidates{written};
+    if (CSongDoc* doc = song(); doc && !doc->pathName.empty())
+        candidates.push_back(doc->pathName.parent_path() / written);
+    candidates.push_back(std::filesystem::path(m_settings.picturePath).parent_path() / written);
+    for (const std::filesystem::path& candidate : candidates) {
+        if ((m_picture = cachedPicture(candidate)))
+            return;
+    }
+}
+
+int LyricView::hitTest(QPoint point) const
+{
+    const int page = m_follow.currentPage;
+    if (!song() || page < 0 || page >= m_pages.pageCount())
+        return -1;
+    const int x = point.x() - m_leftMargin;
+    const int y = point.y() + m_follow.scrollOffset;
+    for (int i = m_pages.starts[size_t(page)]; i < m_pages.starts[size_t(page) + 1]; ++i) {
+        const LyricItem& item = m_items[size_t(i)];
+        const LyricRect& r = item.rect;
+        if (item.eventIndex >= 0 && x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+            return i;
+    }
+    return -1;
+}
+
+void LyricView::resizeEvent(QResizeEvent* event)
+{
+    SongView::resizeEvent(event);
+    m_zoomBar->setGeometry(width() - kRightMargin, 0, kRightMargin, height());
+    rememberNormalRect();
+    if (m_initialised)
+        rebuild();
+}
+
+void LyricView::onScrolled(int code)
+{
+    const int limit = std::max(0, m_follow.pageHeight - height());
+    int offset = m_follow.scrollOffset;
+    switch (code) {
+    case ZoomScrollBar::kLineUp: offset -= 1; break;
+    case ZoomScrollBar::kLineDown: offset += 1; break;
+    case ZoomScrollBar::kPageUp: offset -= height(); break;
+    case ZoomScrollBar::kPageDown: offset += height(); break;
+    case ZoomScrollBar::kThumbTrack:
+    case ZoomScrollBar::kThumbPosition: offset = m_zoomBar->trackPos(); break;
+    default: break;
+    }
+    m_userScrolling = code != ZoomScrollBar::kThumbPosition && code != ZoomScrollBar::kEndScroll;
+    m_follow.scrollOffset = std::clamp(offset, 0, limit);
+    m_zoomBar->setScrollPos(m_follow.scrollOffset);
+    update();
+}
+
+void LyricView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        SongView::mousePressEvent(event);
+        return;
+    }
+    if (m_fullScreen)
+        restoreNormalWindow();
+    if (!song() || (m_context.performanceMode && m_context.performanceMode()) || !m_context.engine)
+        return;
+    if (m_context.engine->transportState() != TransportState::Stopped) {
+        const int item = hitTest(event->position().toPoint());
+        if (item >= 0)
+            m_context.engine->Play(m_items[size_t(item)].tick);
+    }
+}
+
+void LyricView::rememberNormalRect()
+{
+    if (m_topLevel && !m_fullScreen && windowState() == Qt::WindowNoState)
+        m_normalRect = geometry();
+}
+
+void LyricView::moveEvent(QMoveEvent* event)
+{
+    SongView::moveEvent(event);
+    rememberNormalRect();
+}
+
+void LyricView::saveNormalRect()
+{
+    if (!m_topLevel || m_fullScreen || isMinimized() || isMaximized())
+        return;
+    m_normalRect = geometry();
+    if (!m_context.profile)
+        return;
+    m_context.profile->writeInt(kSection, "X", m_normalRect.x());
+    m_context.profile->writeInt(kSection, "Y", m_normalRect.y());
+    m_context.profile->writeInt(kSection, "CX", m_normalRect.width());
+    m_context.profile->writeInt(kSection, "CY", m_normalRect.height());
+}
+
+void LyricView::showFullScreenWindow()
+{
+    if (!m_topLevel || m_fullScreen)
+        return;
+    saveNormalRect();
+    if (m_context.profile)
+        m_context.profile->writeInt(kSection, "Maximized", 1);
+    m_fullScreen = true;
+    QScreen* own = screen() ? screen() : QGuiApplication::primaryScreen();
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    if (own)
+        setGeometry(own->geometry());
+    showFullScreen();
+}
+
+void LyricView::restoreNormalWindow()
+{
+    if (!m_topLevel || !m_fullScreen)
+        return;
+    if (m_context.profile)
+        m_context.profile->writeInt(kSection, "Maximized", 0);
+    QRect rect(0, 0, 500, 500);
+    if (m_context.profile) {
+        rect = QRect(m_context.profile->readInt(kSection, "X", 0), m_context.profile->readInt(kSection, "Y", 0),
+                     m_context.profile->readInt(kSection, "CX", 500), m_context.profile->readInt(kSection, "CY", 500));
+    }
+    setWindowFlags(Qt::Window);
+    showNormal();
+    setGeometry(rect);
+    m_fullScreen = false;
+}
+
+void LyricView::changeEvent(QEvent* event)
+{
+    SongView::changeEvent(event);
+    if (!m_topLevel || event->type() != QEvent::WindowStateChange)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const bool wasNormal = !(change->oldState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (wasNormal && (isMinimized() || isMaximized()) && !m_fullScreen) {
+        // The frame's rectangle before the switch; geometry() already moved.
+        if (m_normalRect.isValid() && m_context.profile) {
+            m_context.profile->writeInt(kSection, "X", m_normalRect.x());
+            m_context.profile->writeInt(kSection, "Y", m_normalRect.y());
+            m_context.profile->writeInt(kSection, "CX", m_normalRect.width());
+            m_context.profile->writeInt(kSection, "CY", m_normalRect.height());
+        }
+    }
+    if (isMaximized() && !m_fullScreen)
+        showFullScreenWindow();
+}
+
+void LyricView::closeEvent(QCloseEvent* event)
+{
+    saveNormalRect();
+    SongView::closeEvent(event);
+}
+
+void LyricView::drawPicture(QPainter& painter, const QRect& area) const
+{
+    if (!m_settings.graphic || !m_picture)
+        return;
+    const QImage& image = *m_picture;
+    switch (m_settings.stretch) {
+    case 0:
+        painter.drawTiledPixmap(area, QPixmap::fromImage(image));
+        break;
+    case 1: {
+        QRect target(QPoint(0, 0), image.size());
+        target.moveCenter(area.center());
+        painter.drawImage(target, image);
+        break;
+    }
+    default: {
+        QRect target(QPoint(0, 0), image.size().scaled(area.size(), Qt::KeepAspectRatio));
+        target.moveCenter(area.center());
+        painter.drawImage(target, image);
+        break;
+    }
+    }
+}
+
+void LyricView::drawLines(QPainter& painter, const QRect& area, const QRect& clip) const
+{
+    const int page = m_follow.currentPage;
+    const int scroll = m_follow.scrollOffset;
+    const int current = m_follow.currentItem;
+    const bool currentValid = current >= 0 && current < int(m_items.size()) && m_items[size_t(current)].eventIndex >= 0;
+    const bool fill = m_settings.backcolor2 != m_settings.backcolor;
+    const QColor text = fromColorRef(m_settings.color);
+    const QColor text2 = fromColorRef(m_settings.color2);
+    const QColor back2 = fromColorRef(m_settings.backcolor2);
+    const uint32_t stamp = song() ? song()->selectionStamp : 0;
+    const CTrack* track = song() && m_lyricRow >= 0 ? song()->tracks[size_t(m_lyricRow)].get() : nullptr;
+    const int lineHeight = m_settings.font.height * 5 / 4;
+
+    if (page == 0 && clip.top() + scroll < 4 * lineHeight && !m_title.empty()) {
+        painter.setFont(toQFont(m_settings.font));
+        painter.setPen(text);
+        painter.drawText(QRect(area.left(), -scroll, area.width(), 3 * lineHeight), Qt::AlignCenter,
+                         QString::fromStdString(m_title));
+    }
+    const int end = m_pages.starts[size_t(page) + 1];
+    for (int line = m_pages.starts[size_t(page)]; line < end;) {
+        int last = line;
+        while (last + 1 < end && m_items[size_t(last) + 1].rect.top == m_items[size_t(line)].rect.top)
+            ++last;
+        const LyricItem& first = m_items[size_t(line)];
+        const int top = first.rect.top - scroll;
+        if (top > clip.bottom())
+            break;
+        if (first.rect.bottom - scroll >= clip.top()) {
+            painter.setFont(toQFont(first.font ? *first.font : m_settings.font));
+            if (m_leftMargin > 0 && song()) {
+                std::string label;
+                FormatTime(song()->measureMap, song()->timeBase, first.tick + song()->timeBase / 6, label);
+                const size_t second = label.find(':', label.find(':') + 1);
+                label = label.substr(0, second);
+                painter.save();
+                painter.setFont(QGuiApplication::font());
+                painter.setPen(fromColorRef(kTimeLabelColour));
+                painter.drawText(QRect(0, top, m_leftMargin - 8, first.rect.height()),
+                                 Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 QString::fromStdString(label).trimmed());
+                painter.restore();
+            }
+            for (int i = line; i <= last; ++i) {
+                const LyricItem& item = m_items[size_t(i)];
+                if (item.eventIndex < 0)
+                    continue;
+                QRect box = toQRect(item.rect).translated(area.left(), -scroll);
+                bool lit = false;
+                if (m_style == kLyricSyllables)
+                    lit = i == current && item.highlight;
+                else if (m_style == kLyricLines)
+                    lit = currentValid && item.highlight && item.rect.top == m_items[size_t(current)].rect.top;
+                else if (m_style == kLyricGrid)
+                    lit = i == current;
+                if (lit && fill)
+                    painter.fillRect(box, back2);
+                if (m_style == kLyricGrid)
+                    qDrawShadePanel(&painter, box, palette(), false, 1);
+                bool marked = item.mark == 1;
+                if (item.mark == 0 && track && size_t(item.eventIndex) < track->events.size())
+                    marked = stamp != 0 && track->events[size_t(item.eventIndex)].selectionStamp == stamp;
+                painter.setPen(marked ? fromColorRef(kMarkedColour) : lit ? text2 : text);
+                painter.drawText(box.topLeft() + QPoint(0, painter.fontMetrics().ascent()),
+                                 QString::fromStdString(item.text));
+            }
+        }
+        line = last + 1;
+    }
+    if (m_style == kLyricBall)
+        drawBall(painter, QPoint(m_follow.ballX + area.left(), m_follow.ballY - scroll));
+}
+
+void LyricView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect clip = event->rect();
+    const QRect area(m_leftMargin, 0, std::max(0, width() - m_leftMargin - m_rightMargin), height());
+    painter.fillRect(clip.intersected(area), fromColorRef(m_settings.backcolor));
+    if (m_leftMargin > 0 && clip.left() < m_leftMargin)
+        painter.fillRect(QRect(0, 0, m_leftMargin, height()).intersected(clip), fromColorRef(kMarginColour));
+    if (!m_initialised)
+        return;
+    painter.setClipRect(clip.intersected(area.adjusted(-m_leftMargin, 0, 0, 0)));
+    drawPicture(painter, area);
+    if (!song())
+        return;
+    if (m_items.empty()) {
+        painter.setFont(programFont("Verdana", -10, 400));
+        painter.setPen(fromColorRef(m_settings.color));
+        painter.drawText(area.adjusted(0, 90, 0, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                         QString::fromUtf8(kHelpText));
+        return;
+    }
+    if (m_follow.currentPage < 0 || m_follow.currentPage >= m_pages.pageCount())
+        return;
+    drawLines(painter, area, clip);
+}
+
+void registerLyricView(ViewFactory& factory, const LyricViewContext& context)
+{
+    factory.registerView(ViewKind::Lyric, [context](const ViewRequest& request) -> SongView* {
+        return new LyricView(context, request.topLevel, request.parent);
+    });
+}
+
+} // namespace rz
