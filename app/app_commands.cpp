@@ -30,6 +30,8 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
     {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
     {kIdImportSongs, kIdImportSongs, &App::onImportSongs, &App::onUpdateImportSongs},
+    {kIdOptions, kIdOptions, &App::onOptions, nullptr},
+    {kIdRecordOptions, kIdPlaybackOptions, &App::onOptions, nullptr},
 };
 
 } // namespace
@@ -104,6 +106,12 @@ void App::LoadCueColors()
         m_cueColors[size_t(kind)] = Color(m_profile->readInt(
             "DisplayOptions", "CueColor" + std::to_string(kind),
             int32_t(kDefaultCueColors[size_t(kind)])));
+}
+
+void App::setCueColor(int kind, Color color)
+{
+    if (kind >= 0 && kind < kCueKinds)
+        m_cueColors[size_t(kind)] = color;
 }
 
 void App::ResetCueColors()

@@ -88,6 +88,8 @@ class COptionsSave : public OptionsPage {
 public:
     explicit COptionsSave(OptionsContext& context);
     void changeLocation();
+    QRadioButton* defPathButton(int index) const { return m_defPath[size_t(index)]; }
+    QLineEdit* pathField() const { return m_path; }
 
 protected:
     void loadMore() override;
@@ -110,6 +112,7 @@ class COptionsSet : public OptionsPage {
 public:
     explicit COptionsSet(OptionsContext& context);
     QSpinBox* delaySpin() const { return m_spin; }
+    QLineEdit* delayField() const { return m_delay; }
 
 protected:
     void loadMore() override;

@@ -147,6 +147,10 @@ public:
     // The values the GUI publishes for the engine's threads.
     GuiPublishedValues& publishedValues() { return m_guiValues; }
     const SequencerSettings& settings() const { return m_settings; }
+    // Publishes new settings whole (the Options sheet's OK). GUI thread.
+    void applySettings(const SequencerSettings& settings);
+    // The settings as last published. Any thread; a reader keeps one whole value.
+    std::shared_ptr<const SequencerSettings> liveSettings() const { return m_liveSettings.load(); }
     uint32_t tickPeriodMs() const { return m_settings.tickPeriodMs; }
     const AudioFormat& audioFormat() const { return m_audioFormat; }
     const HostTimeInfo& hostTimeInfo() const { return m_hostTime; }
@@ -464,6 +468,7 @@ private:
     NextStop m_nextStop;
 
     Snapshot<SequencerPorts> m_ports;
+    Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
     std::vector<std::unique_ptr<CMidiIn>> m_inputs;
     InputSinks m_sinks;
     // Replaced whole under the ThruMutex; locate reads it without.

@@ -67,6 +67,7 @@ void CSequencer::Init()
     m_ports.store(ports);
     openFirstInput(*ports);
     m_settings = readSequencerSettings(m_services.profile);
+    m_liveSettings.store(std::make_shared<const SequencerSettings>(m_settings));
     loadKeyMap();
     m_masterVolume.store(m_settings.masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(
