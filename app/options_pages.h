@@ -147,6 +147,7 @@ public:
     QComboBox* kitList() const { return m_kits; }
     QComboBox* noteList(int which) const { return m_notes[size_t(which)]; }
     QLineEdit* velocityField(int which) const { return m_velocities[size_t(which)]; }
+    QComboBox* tempoChannelList() const { return m_tempoChannel; }
     // The port and channel of a "Port/chan:" item, from its data.
     static int portOfItem(int data) { return data >> 4; }
     static int channelOfItem(int data) { return data & 15; }
