@@ -66,10 +66,11 @@ void CSequencer::Init()
     mapInputs(*ports);
     m_ports.store(ports);
     openFirstInput(*ports);
-    m_settings = readSequencerSettings(m_services.profile);
-    m_liveSettings.store(std::make_shared<const SequencerSettings>(m_settings));
+    const auto settings =
+        std::make_shared<const SequencerSettings>(readSequencerSettings(m_services.profile));
+    m_liveSettings.store(settings);
     loadKeyMap();
-    m_masterVolume.store(m_settings.masterVolume, std::memory_order_release);
+    m_masterVolume.store(settings->masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(
         m_services.gui, [this](uint32_t bits) { RefreshThreadProc(bits); }, m_options.refresh);
     ReapplyPortSettings();
