@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -52,6 +53,15 @@ QSpinBox* spinFor(QWidget* page, QLineEdit* edit, int min, int max)
     spin->setRange(min, max);
     QObject::connect(spin, &QSpinBox::valueChanged, edit,
                      [edit](int value) { edit->setText(QString::number(value)); });
+    // The spin follows the field as typed or loaded, without rewriting it.
+    QObject::connect(edit, &QLineEdit::textChanged, spin, [spin](const QString& text) {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        if (ok && value >= spin->minimum() && value <= spin->maximum()) {
+            const QSignalBlocker quiet(spin);
+            spin->setValue(value);
+        }
+    });
     return spin;
 }
 
