@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 
 namespace rz {
@@ -95,6 +97,28 @@ void CueTypeCombo::FillCueTypes()
             continue;
         addItem(QString::fromUtf8(kCueKindNames[size_t(kind)]), kind);
     }
+}
+
+// The closed box shows the chosen kind as the list draws it.
+void CueTypeCombo::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const int kind = kindAt(currentIndex());
+    if (kind < 0)
+        return;
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    paintFlag(painter, QRect(field.left(), field.top(), kFlagWidth, field.height()), kind,
+              colorOf(kind));
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                   QPalette::ButtonText));
+    painter.drawText(field.adjusted(kFlagWidth + kTextIndent, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
 }
 
 int CueTypeCombo::kindAt(int index) const

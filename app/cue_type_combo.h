@@ -34,6 +34,9 @@ public:
     void setColorSource(std::function<Color(int kind)> source);
     Color colorOf(int kind) const;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     std::function<Color(int)> m_colors;
 };

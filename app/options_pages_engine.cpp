@@ -582,6 +582,8 @@ COptionsConductor::COptionsConductor(OptionsContext& context)
         slider->setTickPosition(QSlider::TicksBelow);
         m_sliders[i] = slider;
         m_sliderText[i] = new QLabel(this);
+        m_sliderText[i]->setMinimumWidth(m_sliderText[i]->fontMetrics().horizontalAdvance("000"));
+        m_sliderText[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         connect(slider, &QSlider::valueChanged, m_sliderText[i],
                 [label = m_sliderText[i]](int value) { label->setText(QString::number(value)); });
         grid->addWidget(new QLabel(QString::fromUtf8(kSliders[i].label), this), int(i), 0);
