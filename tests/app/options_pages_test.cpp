@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -177,6 +178,31 @@ TEST_F(OptionsPages, CueFlagGoesThroughThePaintHook)
     setCueFlagPaintHook({});
     EXPECT_NE(std::find(kinds.begin(), kinds.end(), 9), kinds.end());
     EXPECT_EQ(std::find(kinds.begin(), kinds.end(), 7), kinds.end());
+}
+
+TEST_F(OptionsPages, FontsAndPictureGoThroughThePrompt)
+{
+    auto options = sheet(COptions::kStaff);
+    options->showPage(COptions::kLyric);
+    m_prompt.expectFont(FontChoice{"DejaVu Sans", 18, 700, false});
+    options->pageAs<COptionsStaff>(COptions::kStaff)->chooseChordFont();
+    auto* lyric = options->pageAs<COptionsLyric>(COptions::kLyric);
+    qobject_cast<QAbstractButton*>(controlOf(lyric, "Display background graphic"))
+        ->setChecked(true);
+    m_prompt.expectOpenPath("Set lyric background...", "/pictures/stage.jpg");
+    lyric->chooseGraphic();
+    m_prompt.expectColor(0x0000FF);
+    lyric->chooseColor(0);
+    EXPECT_TRUE(lyric->sample()->text().contains("#ff0000"));
+    options->accept();
+    m_prompt.verifyAllUsed();
+    EXPECT_EQ(m_prompt.prompts()[1].filter, "Graphic files (*.jpg,*.bmp)");
+    EXPECT_EQ(m_profile.readString("StaffView", "ChordFont", ""), "DejaVu Sans");
+    EXPECT_EQ(m_profile.readInt("StaffView", "ChordHeight", 0), -24);
+    EXPECT_EQ(m_profile.readInt("StaffView", "ChordWeight", 0), 700);
+    EXPECT_EQ(m_profile.readString("StaffView", "LyricFont", "unwritten"), "unwritten");
+    EXPECT_EQ(m_profile.readString("LyricView", "GfxPath", ""), "/pictures/stage.jpg");
+    EXPECT_EQ(m_profile.readInt("LyricView", "Color", -1), 0x0000FF);
 }
 
 // The application's own copies: cue colours and the auto-save timer.
