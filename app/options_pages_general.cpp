@@ -49,7 +49,7 @@ QPushButton* button(QWidget* page, const char* text)
 COptionsStartup::COptionsStartup(OptionsContext& context)
     : OptionsPage(context, "Startup", "::/Options.htm#start")
 {
-    auto [column, form] = pageLayout(this);
+    auto* column = new QVBoxLayout(this);
     bindCheck(column, "Open the most recent set or song", "StartupOptions", "AutoOpen", 1);
     bindCheck(column, "Use the Internet to check for software updates", "StartupOptions",
               "CheckForUpdates", 1);
@@ -63,7 +63,6 @@ COptionsStartup::COptionsStartup(OptionsContext& context)
               "OSoptions", "noscreensave", 0);
     bindCheck(column, "Prevent system Suspend (power saving) mode", "OSoptions", "nosuspend", 0);
     column->addStretch();
-    (void)form;
 }
 
 void COptionsStartup::storeMore()
@@ -77,7 +76,7 @@ void COptionsStartup::storeMore()
 COptionsDisplay::COptionsDisplay(OptionsContext& context)
     : OptionsPage(context, "Display", "::/Options.htm#display")
 {
-    auto [column, form] = pageLayout(this);
+    auto* column = new QVBoxLayout(this);
     bindCheck(column, "Smooth scrolling of current playback position", "DisplayOptions",
               "SmoothScroll", 1);
     auto* group = new QGroupBox(QStringLiteral("Cue colors"), this);
@@ -96,7 +95,6 @@ COptionsDisplay::COptionsDisplay(OptionsContext& context)
     column->addStretch();
     connect(change, &QPushButton::clicked, this, [this] { changeColor(); });
     connect(defaults, &QPushButton::clicked, this, [this] { useDefaults(); });
-    (void)form;
 }
 
 std::optional<int> COptionsDisplay::runtimeValue(const char* name) const
@@ -213,7 +211,7 @@ void COptionsStaff::storeMore()
 COptionsOpen::COptionsOpen(OptionsContext& context)
     : OptionsPage(context, "Open", "::/Options.htm#open")
 {
-    auto [column, form] = pageLayout(this);
+    auto* column = new QVBoxLayout(this);
     bindCheck(column, "Split tracks that contain patch change events", "OpenOptions",
               "SplitPatches", 0);
     auto* format = new QFormLayout;
@@ -228,7 +226,6 @@ COptionsOpen::COptionsOpen(OptionsContext& context)
               "Automatically manage patch changes and other track properties (RECOMMENDED)",
               "OpenOptions", "AutoProps", 1);
     column->addStretch();
-    (void)form;
 }
 
 std::optional<int> COptionsOpen::runtimeValue(const char* name) const
@@ -247,7 +244,7 @@ void COptionsOpen::storeMore()
 COptionsSave::COptionsSave(OptionsContext& context)
     : OptionsPage(context, "Save", "::/Options.htm#save")
 {
-    auto [column, form] = pageLayout(this);
+    auto* column = new QVBoxLayout(this);
     const char* labels[] = {"Default to Documents folder",
                             "Default to the most recently used folder", "Default to:"};
     for (size_t i = 0; i < m_defPath.size(); ++i) {
@@ -279,7 +276,6 @@ COptionsSave::COptionsSave(OptionsContext& context)
     bindCheck(column, "Automatically snapshot and store view layout and properties",
               "SaveOptions", "SaveLayout", 0);
     column->addStretch();
-    (void)form;
 }
 
 void COptionsSave::loadMore()
