@@ -3,6 +3,7 @@
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
 #include "app/frame_host.h"
+#include "app/options_context.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
@@ -25,6 +26,7 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -160,6 +162,10 @@ public:
     bool CanPaste() const;
     void LoadCueColors();
     void ResetCueColors();
+    void setCueColor(int kind, Color color);
+    bool smoothScroll() const { return m_smoothScroll; }
+    void setSmoothScroll(bool on) { m_smoothScroll = on; }
+    void setAutoProps(bool on) { m_autoProps = on; }
     // major x 10000 + minor x 100 + patch of the program's version.
     static int GetExeFileVersion();
 
@@ -183,6 +189,19 @@ public:
     void onUpdatePaste(CommandId id, CmdUi& ui);
     bool onLayout(CommandId id);
     void onUpdateLayout(CommandId id, CmdUi& ui);
+    // Options, Record Options and Playback Options open the sheet at their page.
+    bool onOptions(CommandId id);
+    // Opens the Options sheet modally at a page; true when it closed with OK.
+    bool OpenOptions(int startIndex);
+    // What the sheet reaches of the application; also for tests.
+    OptionsContext optionsContext();
+    // Where Help buttons open a topic; empty: Help does nothing.
+    void setHelpOpener(std::function<void(std::string_view topic)> opener)
+    {
+        m_helpOpener = std::move(opener);
+    }
+    // "AutoSave" and "AutoSaveMin" as stored: timer 333 started with a fresh countdown, or killed.
+    void restartAutoSave();
 
     // ISongHost.
     void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
@@ -480,6 +499,7 @@ private:
     AppClipboard m_clipboard;
     FindCriteria m_findCriteria; // kept between searches and songs
     std::array<Color, kCueKinds> m_cueColors{};
+    std::function<void(std::string_view)> m_helpOpener;
 
     std::filesystem::path m_programFolder;
     std::filesystem::path m_documentsFolder;

@@ -160,6 +160,12 @@ void App::LoadCueColors()
             int32_t(kDefaultCueColors[size_t(kind)])));
 }
 
+void App::setCueColor(int kind, Color color)
+{
+    if (kind >= 0 && kind < kCueKinds)
+        m_cueColors[size_t(kind)] = color;
+}
+
 void App::ResetCueColors()
 {
     m_cueColors = kDefaultCueColors;

@@ -50,6 +50,8 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdPerformanceMode, kIdEditMode, &App::onPerformance, &App::onUpdatePerformance},
     {kIdNextSong, kIdPreviousSong, &App::onSongStep, &App::onUpdateSongStep},
     {kIdTransposeUp, kIdTransposeDown, &App::onQuickTranspose, &App::onUpdateSongEdit},
+    {kIdOptions, kIdOptions, &App::onOptions, nullptr},
+    {kIdRecordOptions, kIdPlaybackOptions, &App::onOptions, nullptr},
 };
 
 struct ControllerMap {

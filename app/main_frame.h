@@ -116,6 +116,7 @@ public:
 
     // Kept informed of activation; may be null.
     void setSessionInhibitor(SessionInhibitor* inhibitor);
+    SessionInhibitor* sessionInhibitor() const { return m_inhibitor; }
     // Paints the transport panel over its background (status, clock, meters).
     void setPanelPainter(std::function<void(QPainter&, const QRect&)> painter);
 

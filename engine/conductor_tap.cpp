@@ -118,7 +118,7 @@ void CSequencer::ConductorTap()
     const CSongDoc* song = currentSong();
     if (song == nullptr)
         return;
-    if (transportState() == TransportState::Playing && m_settings.followTap.window > 0)
+    if (transportState() == TransportState::Playing && liveSettings()->followTap.window > 0)
         followTap(*song);
     else
         tapWithoutFollowing(*song);
@@ -130,7 +130,8 @@ void CSequencer::ConductorTap()
 // that gives none changes nothing.
 void CSequencer::followTap(const CSongDoc& song)
 {
-    const FollowTapSettings& tap = m_settings.followTap;
+    const auto settings = liveSettings(); // one whole value for this tap
+    const FollowTapSettings& tap = settings->followTap;
     const double now = realTime(); // µs of the song's time
     const int32_t at = position();
     m_tapHistory.useClock(CTapHistory::Clock::SongTime);
@@ -174,7 +175,8 @@ void CSequencer::followTap(const CSongDoc& song)
 // averaging, the tapped rate sets the tempo.
 void CSequencer::tapWithoutFollowing(const CSongDoc& song)
 {
-    const FollowTapSettings& tap = m_settings.followTap;
+    const auto settings = liveSettings(); // one whole value for this tap
+    const FollowTapSettings& tap = settings->followTap;
     if (tap.pause) {
         m_hold.store(true, std::memory_order_release);
         // A moving song is not restarted at every tap.

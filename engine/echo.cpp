@@ -163,7 +163,7 @@ bool CSequencer::hasThruTrack(const IMidiOut* port, int channel) const
 void CSequencer::EchoMidiIn(const CMidiIn* source, uint32_t message)
 {
     if (!initialised() || (message & 0xF0) == 0xF0
-        || !passesEventFilter(m_settings.eventFilter, message))
+        || !passesEventFilter(liveSettings()->eventFilter, message))
         return;
     {
         LockGuard guard(ThruMutex(), "EchoMidiIn", m_options.lockWait);
@@ -209,7 +209,7 @@ void CSequencer::echoToTrack(const ThruTrack& entry, double relativeVolume, uint
         m_take.push_back({time, uint32_t(entry.number) << 24 | corrected,
                           m_guiValues.currentNoteLength()});
     }
-    if (!m_settings.echo || entry.port == nullptr)
+    if (!liveSettings()->echo || entry.port == nullptr)
         return;
     uint32_t out = (corrected & ~0xFu) | uint32_t(entry.channel);
     if (isNoteOn(out) && !m_guiValues.patchListOpen())
@@ -224,7 +224,7 @@ void CSequencer::echoToTrack(const ThruTrack& entry, double relativeVolume, uint
 // Step recording moves on with every played note-on unless Shift is held.
 void CSequencer::postStepRecording(uint32_t message)
 {
-    if (transportState() == TransportState::Paused && recording() && m_settings.record.mode == 1
+    if (transportState() == TransportState::Paused && recording() && liveSettings()->record.mode == 1
         && isNoteOn(message) && !m_guiValues.shiftHeld())
         m_services.posts.playCue();
 }

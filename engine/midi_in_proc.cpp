@@ -27,7 +27,7 @@ void CMidiIn::onShortMessage(uint32_t message, TickTime stamp)
 // when the record event filter passes system messages.
 void CMidiIn::onSysExPiece(std::span<const uint8_t> bytes, bool last, TickTime stamp)
 {
-    if (!(m_engine.m_settings.eventFilter & kSystemMessagesBit))
+    if (!(m_engine.liveSettings()->eventFilter & kSystemMessagesBit))
         return;
     if (const auto capture = m_engine.m_sinks.eventCapture.get()) {
         switch (m_captureLimit.admit(bytes)) {
@@ -59,7 +59,7 @@ void CMidiIn::MidiInProc(uint32_t message, TickTime stamp)
         return;
     if (captureInDialog(message))
         return;
-    if (m_engine.m_settings.keyMapEnabled && candidate != Candidate::None
+    if (m_engine.liveSettings()->keyMapEnabled && candidate != Candidate::None
         && applyKeyMap(message, candidate))
         return;
     echo(message);
@@ -85,7 +85,8 @@ bool CMidiIn::updateTables(uint32_t message, TickTime stamp, Candidate& candidat
         break;
     case 0xC0: candidate = Candidate::Program; break;
     case 0xE0: {
-        const SequencerSettings& settings = m_engine.m_settings;
+        const auto published = m_engine.liveSettings();
+        const SequencerSettings& settings = *published;
         if ((settings.options & kOptionBendTempo)
             && (settings.tempoChannel < 0 || settings.tempoChannel == channel)) {
             m_engine.m_services.posts.tempoBend(message & 0xFFFFFF);

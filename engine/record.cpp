@@ -102,12 +102,12 @@ bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
 // Play/Cue debounce, no timer) leaves no take pending.
 void CSequencer::startTake()
 {
-    if (m_settings.record.mode == 1) {
+    if (liveSettings()->record.mode == 1) {
         setRecording(true, 0);
         Pause();
     } else {
         const CSongDoc* song = currentSong();
-        setRecording(true, countInTicks(*song, m_recordStart, m_settings.countInMeasures));
+        setRecording(true, countInTicks(*song, m_recordStart, liveSettings()->countInMeasures));
         Advance(false);
     }
     if (transportState() == TransportState::Stopped)

@@ -48,11 +48,12 @@ void CSequencer::relocateAfterTake(CSongDoc& song)
 // One edit: the overwritten controller moves out, the take's events in.
 void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take)
 {
-    const RecordOptions& record = m_settings.record;
+    const auto settings = liveSettings();
+    const RecordOptions& record = settings->record;
     TakeOptions options;
     options.mode = record.mode;
-    options.stepVelocity = m_settings.stepVelocity;
-    options.stepDuration = m_settings.stepDuration;
+    options.stepVelocity = settings->stepVelocity;
+    options.stepDuration = settings->stepDuration;
     if (record.stepSize > 0)
         options.stepGridTicks = stepGridTicks(record.stepUnits, record.stepDot, song.timeBase);
     options.selectionFrom = song.selectionFrom;

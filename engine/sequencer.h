@@ -146,8 +146,12 @@ public:
 
     // The values the GUI publishes for the engine's threads.
     GuiPublishedValues& publishedValues() { return m_guiValues; }
-    const SequencerSettings& settings() const { return m_settings; }
-    uint32_t tickPeriodMs() const { return m_settings.tickPeriodMs; }
+    // Publishes new settings whole (the Options sheet's OK). GUI thread.
+    void applySettings(const SequencerSettings& settings);
+    // The settings as last published. Any thread; waits at most for a pointer
+    // copy, and a reader keeps one whole value for as long as it holds it.
+    std::shared_ptr<const SequencerSettings> liveSettings() const { return m_liveSettings.load(); }
+    uint32_t tickPeriodMs() const { return liveSettings()->tickPeriodMs; }
     const AudioFormat& audioFormat() const { return m_audioFormat; }
     const HostTimeInfo& hostTimeInfo() const { return m_hostTime; }
     bool passthrough() const { return m_passthrough; }
@@ -230,7 +234,7 @@ public:
     int outPortCount() const override;
     const CCue* activeVamp() const override;
     int vampRepetitionsLeft() const override;
-    int advanceReset() const override { return m_settings.advance.reset; }
+    int advanceReset() const override { return liveSettings()->advance.reset; }
     void RebuildThruTracks() override;
     int masterVolume() const override { return m_masterVolume.load(std::memory_order_acquire); }
     const GuiPublishedValues& guiValues() const override { return m_guiValues; }
@@ -244,11 +248,11 @@ public:
         return m_nextSetSong.load(std::memory_order_acquire);
     }
     bool recording() const override { return m_recording.load(std::memory_order_acquire); }
-    RecordOptions recordOptions() const override { return m_settings.record; }
+    RecordOptions recordOptions() const override { return liveSettings()->record; }
     bool hasThruTrack(const IMidiOut* port, int channel) const override;
     double realTime() const override { return m_realTime.load(std::memory_order_acquire); }
     double blockLength() const override { return m_blockLength.load(std::memory_order_acquire); }
-    SyncOptions syncOptions() const override { return m_settings.sync; }
+    SyncOptions syncOptions() const override { return liveSettings()->sync; }
     void SendSongPosition(int32_t sixteenths) override;
     void setInstrumentState(std::string_view instrumentName,
                             std::span<const uint8_t> state) override;
@@ -422,7 +426,6 @@ private:
 
     SequencerServices m_services;
     const SequencerOptions m_options;
-    SequencerSettings m_settings;
 
     std::atomic<TransportState> m_state{TransportState::Stopped};
     std::atomic<bool> m_initialised{false};
@@ -468,6 +471,7 @@ private:
     NextStop m_nextStop;
 
     Snapshot<SequencerPorts> m_ports;
+    Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
     std::vector<std::unique_ptr<CMidiIn>> m_inputs;
     InputSinks m_sinks;
     // Replaced whole under the ThruMutex; locate reads it without.

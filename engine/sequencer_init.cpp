@@ -66,10 +66,12 @@ void CSequencer::Init()
     mapInputs(*ports);
     m_ports.store(ports);
     openFirstInput(*ports);
-    m_settings = readSequencerSettings(m_services.profile);
-    m_guiValues.setClickOn(m_settings.click.enabled);
+    const auto settings =
+        std::make_shared<const SequencerSettings>(readSequencerSettings(m_services.profile));
+    m_liveSettings.store(settings);
+    m_guiValues.setClickOn(settings->click.enabled);
     loadKeyMap();
-    m_masterVolume.store(m_settings.masterVolume, std::memory_order_release);
+    m_masterVolume.store(settings->masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(
         m_services.gui, [this](uint32_t bits) { RefreshThreadProc(bits); }, m_options.refresh);
     ReapplyPortSettings();

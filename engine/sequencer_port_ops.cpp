@@ -103,8 +103,9 @@ void CSequencer::SendSynthResets()
 void CSequencer::SelectClickPatch()
 {
     const std::shared_ptr<const SequencerPorts> table = ports();
-    if (COutPort* port = table->mappedOutput(m_settings.click.device))
-        port->SelectPatch(m_settings.click.patch, m_settings.click.click1, false);
+    const auto settings = liveSettings();
+    if (COutPort* port = table->mappedOutput(settings->click.device))
+        port->SelectPatch(settings->click.patch, settings->click.click1, false);
 }
 
 // Never with the TransportMutex held: locate takes the AudioMutex.

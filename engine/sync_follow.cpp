@@ -96,7 +96,7 @@ private:
         return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(left),
                         std::chrono::milliseconds(0));
     }
-    int protocol() const { return m_engine.m_settings.sync.protocol; }
+    int protocol() const { return m_engine.liveSettings()->sync.protocol; }
     TransportState state() const { return m_engine.transportState(); }
     void setState(TransportState state)
     {

@@ -37,7 +37,7 @@ void CSequencer::forEachSyncOutput(bool beyondMeansAll, Each each)
 {
     const std::shared_ptr<const SequencerPorts> table = ports();
     const int count = int(table->outputs.size());
-    const int port = m_settings.sync.port;
+    const int port = liveSettings()->sync.port;
     if (port > 0 && port <= count) {
         each(*table->outputs[size_t(port - 1)]);
         return;
@@ -63,7 +63,7 @@ void CSequencer::SendSyncStart(bool continuing)
 
 void CSequencer::SendSyncStop()
 {
-    if (m_settings.sync.masterSlave != 1 || m_settings.sync.protocol != 0)
+    if (liveSettings()->sync.masterSlave != 1 || liveSettings()->sync.protocol != 0)
         return;
     if (!m_syncStarted.exchange(false, std::memory_order_acq_rel))
         return;
@@ -96,7 +96,7 @@ void CSequencer::resetSyncOutput(int32_t position, double realTime)
     m_syncSend.quarterFrameIndex = 0;
     // Time code carries its own rates only; the frame length is the one of
     // the rate that goes out.
-    const int carried = mtcFields(CSmpteTime(0.0, clampSmpteRate(m_settings.sync.smpteRate))).rateCode;
+    const int carried = mtcFields(CSmpteTime(0.0, clampSmpteRate(liveSettings()->sync.smpteRate))).rateCode;
     m_syncSend.quarterFrameUs = CSmpteTime(0.0, carried).microsecondsPerFrame() / 4.0;
 }
 
@@ -105,7 +105,7 @@ void CSequencer::resetSyncOutput(int32_t position, double realTime)
 // after the silence; it holds the SongMutex while it plays.
 void CSequencer::sendSyncStop()
 {
-    if (m_settings.sync.masterSlave == 2) {
+    if (liveSettings()->sync.masterSlave == 2) {
         LockGuard fence(SongMutex(), "Stop", m_options.lockWait);
     }
     SendSyncStop();
@@ -117,9 +117,9 @@ void CSequencer::sendSyncOutput()
     const CSongDoc* song = songPlayed();
     if (song == nullptr)
         return;
-    if (m_settings.sync.protocol == 0)
+    if (liveSettings()->sync.protocol == 0)
         sendSyncClocks();
-    else if (m_settings.sync.protocol == 1)
+    else if (liveSettings()->sync.protocol == 1)
         sendQuarterFrames(*song);
 }
 
@@ -147,7 +147,7 @@ void CSequencer::sendQuarterFrames(const CSongDoc& song)
         const int piece = m_syncSend.quarterFrameIndex;
         if (piece == 0)
             m_syncSend.quarterFrameTime.SetTime(m_syncSend.nextQuarterFrame + offsetUs + 1.0,
-                                                clampSmpteRate(m_settings.sync.smpteRate));
+                                                clampSmpteRate(liveSettings()->sync.smpteRate));
         const CSmpteTime& time = m_syncSend.quarterFrameTime;
         forEachSyncOutput(false, [&](COutPort& port) { port.SendMtcQuarterFrame(time, piece); });
         m_syncSend.nextQuarterFrame += m_syncSend.quarterFrameUs;

@@ -67,7 +67,7 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
         applyCueRule(song);
         return;
     default:
-        if (m_settings.options & kOptionResetOnStart)
+        if (liveSettings()->options & kOptionResetOnStart)
             ResetOutPorts();
         Play(song.position, true);
         notifyTransportChanged();
@@ -109,7 +109,7 @@ void CSequencer::applyCueRule(CSongDoc& song)
 // done: the start moves it back by one repetition, to the same offset.
 void CSequencer::applyVampCueRule(CSongDoc& song, const NextStop& stop)
 {
-    if (!(m_settings.options & kOptionPlayLeavesVamp))
+    if (!(liveSettings()->options & kOptionPlayLeavesVamp))
         return;
     const int32_t at = position();
     const int32_t sixteenth = song.timeBase / 4;

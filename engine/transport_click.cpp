@@ -56,7 +56,8 @@ void CSequencer::beatAndClick(const CSongDoc& song)
         m_clock.beatChanged = true;
     }
     COutPort* port = m_clickPort.load(std::memory_order_acquire);
-    const ClickOptions& click = m_settings.click;
+    const auto settings = liveSettings(); // one whole value for this click
+    const ClickOptions& click = settings->click;
     if (port != nullptr && (m_guiValues.clickOn() || (recording() && click.record)))
         soundClick(song, *port);
 }
@@ -65,12 +66,13 @@ void CSequencer::beatAndClick(const CSongDoc& song)
 // once: note on, then the same note with velocity 0.
 void CSequencer::soundClick(const CSongDoc& song, COutPort& port)
 {
-    const ClickOptions& click = m_settings.click;
+    const auto settings = liveSettings(); // one whole value for this click
+    const ClickOptions& click = settings->click;
     const double lead =
         double(click.leadMs) * double(m_tempoMultiplier.load(std::memory_order_acquire)) / 100.0;
     const double time = m_realTime.load(std::memory_order_acquire) + lead;
     // A take that holds its tempo holds it for the click too.
-    const bool holdTempo = recording() && !m_settings.record.followTempo;
+    const bool holdTempo = recording() && !settings->record.followTempo;
     const int index = holdTempo || song.tempoMap.empty()
                           ? m_clock.tempoIndex
                           : FindTempoIndexByTime(song.tempoMap, time);

@@ -59,11 +59,11 @@ bool CSequencer::startFromStopped(CSongDoc& song, int32_t tick, bool relative)
     m_services.timer.stopAndWait();
     setStart(tick, relative);
     m_songPlayed.store(&song, std::memory_order_release);
-    m_clickPort.store(ports()->mappedOutput(m_settings.click.device), std::memory_order_release);
-    if (!recording() && m_settings.sync.masterSlave == 2)
+    m_clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
+    if (!recording() && liveSettings()->sync.masterSlave == 2)
         return true;
     const TimerStartResult started = m_services.timer.startPlayback(
-        m_settings.tickPeriodMs, [this](uint32_t user) { TimerProc(user); }, 0);
+        liveSettings()->tickPeriodMs, [this](uint32_t user) { TimerProc(user); }, 0);
     if (started == TimerStartResult::Started)
         return true;
     m_state.store(TransportState::Stopped, std::memory_order_release);

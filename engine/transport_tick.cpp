@@ -80,7 +80,7 @@ void CSequencer::TimerProc(uint32_t)
 bool CSequencer::playStep(CSongDoc& song)
 {
     checkCues(song);
-    if (!countingIn() && m_settings.sync.masterSlave == 1)
+    if (!countingIn() && liveSettings()->sync.masterSlave == 1)
         sendSyncOutput();
     if (transportState() != TransportState::Playing)
         return false;
@@ -221,7 +221,7 @@ void CSequencer::checkCues(const CSongDoc& song)
 // Unless a take holds the tempo where it started ("FollowTempo" off).
 void CSequencer::moveTempoIndex(const CSongDoc& song)
 {
-    if (recording() && !m_settings.record.followTempo)
+    if (recording() && !liveSettings()->record.followTempo)
         return;
     const double now = m_realTime.load(std::memory_order_acquire);
     const TempoMap& map = song.tempoMap;
@@ -235,7 +235,7 @@ void CSequencer::moveTempoIndex(const CSongDoc& song)
 // so neither drifts.
 void CSequencer::advanceClock(CSongDoc& song)
 {
-    const uint32_t period = m_settings.tickPeriodMs;
+    const uint32_t period = liveSettings()->tickPeriodMs;
     m_msClock.fetch_add(period, std::memory_order_acq_rel);
     // µs: 2 ms at 100000 (100 %) adds 2000.
     const double step =

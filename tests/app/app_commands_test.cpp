@@ -83,7 +83,7 @@ const EnableCase kEnableCases[] = {
     {kIdRevertToRecentSong, kNever}, {kIdImportSongs, kNever}, {kIdSolo, kNever},
     {kIdUnsolo, kNever}, {kIdMarkTracksForRecording, kNever},
     {kIdCancelRecordingOnMarkedTracks, kNever}, {kIdTrackUp, kNever}, {kIdTrackDown, kNever},
-    {kIdOptions, kNever}, {kIdRecordOptions, kNever}, {kIdPlaybackOptions, kNever},
+    {kIdOptions, kAlways}, {kIdRecordOptions, kAlways}, {kIdPlaybackOptions, kAlways},
     {kIdExternalControl, kNever}, {kIdKeyboardAccelerators, kNever},
     {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kNever}, {kIdFilePrint, kNever},
     {kIdFilePrintPreview, kNever}, {kIdSongStats, kNever}, {kIdGoToPosition, kNever},

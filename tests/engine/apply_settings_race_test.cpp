@@ -1,0 +1,101 @@
+// Settings published while the transport ticks and input arrives: every
+// reader sees one whole value. Run under ThreadSanitizer.
+
+#include "tests/engine/midi_input_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace rz {
+namespace {
+
+class ApplySettings : public MidiInputTest {
+protected:
+    // Two values that differ in every field the readers below compare.
+    static SequencerSettings variant(bool second)
+    {
+        SequencerSettings settings;
+        settings.click.enabled = true;
+        settings.click.click1 = second ? 0x7F2499 : 0x7F2599;
+        settings.click.click2 = second ? 0x642499 : 0x642599;
+        settings.click.leadMs = second ? 5 : 0;
+        settings.eventFilter = second ? 0xFF00 : 0xDB00;
+        settings.countInMeasures = second ? 3 : 1;
+        settings.echo = !second;
+        return settings;
+    }
+
+    static bool whole(const SequencerSettings& s)
+    {
+        const SequencerSettings& model = variant(s.click.click1 == 0x7F2499);
+        return s.click.click2 == model.click.click2 && s.click.leadMs == model.click.leadMs
+               && s.eventFilter == model.eventFilter && s.countInMeasures == model.countInMeasures
+               && s.echo == model.echo;
+    }
+};
+
+TEST_F(ApplySettings, ValuesAppliedDuringPlayAndInputAreSeenWhole)
+{
+    start();
+    makeArmedSong();
+    addThruTrack();
+    rebuildThru();
+    startAt(0);
+    std::atomic<bool> running{true};
+    std::atomic<int> torn{0};
+    std::atomic<int> applied{0};
+    std::atomic<int> injected{0};
+    std::thread gui([&] {
+        for (int i = 0; running.load(); ++i, ++applied)
+            sequencer->applySettings(variant(i % 2 == 1));
+    });
+    std::thread keys([&] {
+        for (int key = 0; running.load(); key = (key + 1) % 12, ++injected) {
+            keyboard().inject(noteOn(60 + key, 100));
+            keyboard().inject(noteOff(60 + key));
+        }
+    });
+    std::thread checker([&] {
+        while (running.load())
+            if (!whole(*sequencer->liveSettings()))
+                ++torn;
+    });
+    // The clock runs until both threads have done plenty, the transport
+    // started again whenever the short song ends.
+    for (int tick = 0; tick < 200000 && (applied.load() < 5000 || injected.load() < 500); ++tick) {
+        if (sequencer->transportState() == TransportState::Stopped)
+            startAt(0);
+        runTicks(1);
+    }
+    running = false;
+    gui.join();
+    keys.join();
+    checker.join();
+    EXPECT_GE(applied.load(), 5000);
+    EXPECT_GE(injected.load(), 500);
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_TRUE(whole(*sequencer->liveSettings()));
+}
+
+TEST_F(ApplySettings, InputFollowsTheAppliedValueAtOnce)
+{
+    start();
+    makeArmedSong();
+    addThruTrack();
+    rebuildThru();
+    SequencerSettings settings = *sequencer->liveSettings();
+    settings.echo = false;
+    sequencer->applySettings(settings);
+    play(noteOn(60, 100));
+    EXPECT_TRUE(synthSent().empty());
+    settings.echo = true;
+    sequencer->applySettings(settings);
+    play(noteOn(62, 100));
+    EXPECT_EQ(synthSent(), std::vector<std::string>{"90 3E 64"});
+    EXPECT_EQ(sequencer->tickPeriodMs(), settings.tickPeriodMs);
+}
+
+} // namespace
+} // namespace rz
