@@ -126,6 +126,7 @@ bool App::InitInstance()
         m_handedOver = true;
         return false;
     }
+    showSplash();
     reportUnwritableSettings();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
