@@ -107,7 +107,7 @@ bool CSplashWnd::Create()
     show();
     raise();
     repaint();
-    QTimer::singleShot(kShowMs, this, &QWidget::close);
+    QTimer::singleShot(kShowMs, Qt::PreciseTimer, this, &QWidget::close);
     return true;
 }
 
