@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QDir>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -149,6 +151,34 @@ TEST_F(TipOfTheDayDialog, PaintsTheStripAndTheWhiteArea)
     EXPECT_EQ(image.pixelColor(12 + 30, 240 - 48 - 10), QColor(206, 204, 209));
     EXPECT_EQ(image.pixelColor(420 - 20, 240 - 48 - 4), QColor(Qt::white));
     EXPECT_NE(image.pixelColor(5, 5), QColor(Qt::white));
+}
+
+// The program run unattended, offscreen, with an empty home: the first tip
+// of the shipped file goes to standard error.
+TEST(TipOfTheDayProgram, UnattendedRunPrintsTheFirstTip)
+{
+    const QString root = QDir(qEnvironmentVariable("HOME")).filePath("tip-program");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* folder :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
+        const QString path = QDir(root).filePath(folder);
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                        | QFileDevice::ExeOwner);
+        environment.insert(folder, path);
+    }
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("JACK_DEFAULT_SERVER", QString("rz-no-server-%1").arg(getpid()));
+    environment.insert("JACK_NO_START_SERVER", "1");
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(RZ_PROGRAM_PATH, {"--test-exit-after", "3000"});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QByteArray errors = program.readAllStandardError();
+    EXPECT_TRUE(errors.contains("Press Space to start playing the current song, and Space again "
+                                "to stop it.\n"))
+        << errors.constData();
 }
 
 } // namespace
