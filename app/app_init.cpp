@@ -99,6 +99,7 @@ App::~App()
     if (m_sequencer)
         m_sequencer->Shutdown();
     m_updater->stop();
+    delete m_splash.data(); // still up when the program ends within its time
     destroyViews();
     if (mainStatusPrompt() == this)
         setMainStatusPrompt(nullptr);
