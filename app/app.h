@@ -4,6 +4,7 @@
 #include "app/app_recent_list.h"
 #include "app/frame_host.h"
 #include "app/options_context.h"
+#include "app/update_check.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
@@ -38,6 +39,7 @@ namespace rz {
 class AccelTable;
 class CommandRouter;
 class CSequencer;
+class CSplashWnd;
 class EngineTimer;
 class GuiPosts;
 class GuiPublishedValues;
@@ -75,6 +77,8 @@ struct AppOptions {
     QString serverPath;       // the single-instance socket; empty: the default
     bool showWindow = true;
     std::chrono::milliseconds lockWait = kLockWait;
+    // Nobody watches (--test-exit-after): the start-up tip goes to standard error.
+    bool unattended = false;
 };
 
 // The one application object: starts and ends the program, owns the set,
@@ -392,6 +396,19 @@ public:
     void onGridChosen(int index);
     // The item the audio-effect menu keeps until audio filters exist.
     void BuildAudioEffectMenu();
+    // Help > Check for update, About and Tip of the Day.
+    bool onCheckForUpdate(CommandId id);
+    bool onAbout(CommandId id);
+    bool onTipOfTheDay(CommandId id);
+    // Where updates are asked for and fetched; the configured ones by default.
+    void setUpdateAddresses(UpdateAddresses addresses) { m_addresses = std::move(addresses); }
+    const UpdateAddresses& updateAddresses() const { return m_addresses; }
+    // Opens web addresses; QDesktopServices by default.
+    void setUrlOpener(OpenUrl open) { m_openUrl = std::move(open); }
+    // The offer the start-up check prepared for the update notice.
+    const std::string& pendingUpdate() const { return m_pendingUpdate; }
+    CHttpRequest* startupUpdateCheck() const { return m_startupCheck.get(); }
+    CSplashWnd* splash() const;
 
 protected:
     // Follows Shift for the engine's step recording.
@@ -539,6 +556,19 @@ private:
     void showNoteDuration();
     void connectStaffTools();
     bool runFrameRow(CommandId id, bool run, CmdUi* ui);
+
+    // Splash, start-up tip, update check and notice.
+    void showSplash();
+    void startupTip();
+    void startUpdateCheck();
+    void onStartupUpdateAnswer(int result, const QByteArray& body);
+    void updateNotice();
+    std::filesystem::path tipsFile() const;
+    UpdateAddresses m_addresses = configuredAddresses();
+    OpenUrl m_openUrl = openWebAddress;
+    std::unique_ptr<CHttpRequest> m_startupCheck;
+    std::string m_pendingUpdate;
+    QPointer<QWidget> m_splash;
 };
 
 } // namespace rz

@@ -82,8 +82,8 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdAudioEffect1, kIdAudioEffect10, nullptr, kGreyed},
     {kIdMoreAudioEffects, kIdMoreAudioEffects, nullptr, kGreyed},
     {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
-    {kIdCheckForUpdate, kIdCheckForUpdate, nullptr, kGreyed},
-    {kIdAppAbout, kIdAppAbout, nullptr, kGreyed},
+    {kIdCheckForUpdate, kIdCheckForUpdate, &App::onCheckForUpdate, nullptr},
+    {kIdAppAbout, kIdAppAbout, &App::onAbout, nullptr},
 };
 
 } // namespace

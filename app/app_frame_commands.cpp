@@ -52,6 +52,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdTransposeUp, kIdTransposeDown, &App::onQuickTranspose, &App::onUpdateSongEdit},
     {kIdOptions, kIdOptions, &App::onOptions, nullptr},
     {kIdRecordOptions, kIdPlaybackOptions, &App::onOptions, nullptr},
+    {kIdTipOfTheDay, kIdTipOfTheDay, &App::onTipOfTheDay, nullptr},
 };
 
 struct ControllerMap {

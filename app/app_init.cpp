@@ -99,6 +99,7 @@ App::~App()
     if (m_sequencer)
         m_sequencer->Shutdown();
     m_updater->stop();
+    delete m_splash.data(); // still up when the program ends within its time
     destroyViews();
     if (mainStatusPrompt() == this)
         setMainStatusPrompt(nullptr);
@@ -126,6 +127,7 @@ bool App::InitInstance()
         m_handedOver = true;
         return false;
     }
+    showSplash();
     reportUnwritableSettings();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);

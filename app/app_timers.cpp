@@ -74,6 +74,7 @@ void App::onFrameTimer(int id)
     case kSongEnded: return songEnded();
     case kAdvance: return advanceStep();
     case kMailslot: return mailslotAndClock();
+    case kUpdateNoticeTimer: return updateNotice();
     default:
         // Unknown ids, and ids whose work other parts of the program bring.
         m_frame->timers().kill(id);
@@ -95,6 +96,8 @@ void App::startupStep()
         if (!path.empty())
             OpenDocumentFile(path);
     }
+    startupTip();
+    startUpdateCheck();
     UpdateNoteDuration();
     m_startupDone = true;
     m_frame->timers().start(kMailslot, kMailslotPeriodMs);

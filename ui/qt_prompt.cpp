@@ -73,6 +73,8 @@ QMessageBox::StandardButton QtPrompt::ask(std::string_view text, PromptIcon icon
         return offThreadAnswer;
     QMessageBox box(boxIcon(icon), QString::fromLatin1(kPromptTitle), qText(text), buttons,
                     m_parent);
+    // Texts may carry what a server or a file said: never rich text.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());
 }

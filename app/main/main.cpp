@@ -76,6 +76,7 @@ int main(int argc, char** argv)
     options.file = line->file;
     if (line->testExitAfterMs >= 0)
         options.prompt = &consolePrompt;
+    options.unattended = line->testExitAfterMs >= 0;
     rz::App app(options);
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;

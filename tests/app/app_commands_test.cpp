@@ -96,9 +96,9 @@ const EnableCase kEnableCases[] = {
     {kIdAudioEffect1, kNever}, {kIdAudioEffect10, kNever}, {kIdMoreAudioEffects, kNever},
     {kIdHarpPedals, kNever}, {kIdInsertTrack, kNever}, {kIdMidiPorts, kNever},
     {kIdSynthPatchNames, kNever}, {kIdSynchronization, kNever}, {kIdSoundFontBanks, kNever},
-    {kIdAudioDevices, kNever}, {kIdTipOfTheDay, kNever}, {kIdCheckForUpdate, kNever},
-    {kIdAppAbout, kNever}, {kIdWebSite, kNever}, {kIdImportLyrics, kNever},
+    {kIdAudioDevices, kNever}, {kIdWebSite, kNever}, {kIdImportLyrics, kNever},
     {kIdFindFaults, kSongNotPlaying}, {kIdEditSelectAll, kSong},
+    {kIdTipOfTheDay, kAlways}, {kIdCheckForUpdate, kAlways}, {kIdAppAbout, kAlways},
 };
 
 class AppCommandEnable : public AppFixture, public testing::WithParamInterface<size_t> {};
