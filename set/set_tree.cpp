@@ -50,6 +50,9 @@ void SetTree::ClearTree()
         m_top.push_back(std::move(status));
     }
     m_selection = nullptr;
+    m_currentMarker = m_status;
+    m_currentSong = m_status;
+    m_previousSong = nullptr;
 }
 
 TreePlace SetTree::beforeStatus() const
@@ -102,6 +105,13 @@ void SetTree::DeleteTreeItem(SetTreeItem* item)
         return;
     if (m_selection == item || IsInside(m_selection, item))
         m_selection = nullptr;
+    if (m_currentSong == item || IsInside(m_currentSong, item)
+        || m_currentMarker == item || IsInside(m_currentMarker, item)) {
+        m_currentSong = m_status;
+        m_currentMarker = m_status;
+    }
+    if (m_previousSong == item || IsInside(m_previousSong, item))
+        m_previousSong = nullptr;
     Items& siblings = siblingsOf(item->parent);
     const auto at = findIn(siblings, item);
     if (at == siblings.end())
@@ -191,6 +201,28 @@ CSongDoc* SetTree::songOfItem(const SetTreeItem* item) const
             song = at->song;
     });
     return song;
+}
+
+void SetTree::setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& cues)
+{
+    if (m_currentMarker && m_currentMarker->parent == songItem)
+        m_currentMarker = songItem;
+    if (m_selection && m_selection->parent == songItem)
+        m_selection = songItem;
+    Items markers;
+    for (const CCue* cue : cues) {
+        auto marker = std::make_unique<SetTreeItem>();
+        marker->kind = SetItemKind::Marker;
+        marker->cue = cue;
+        marker->parent = songItem;
+        markers.push_back(std::move(marker));
+    }
+    Items old;
+    {
+        const std::lock_guard lock(m_itemsMutex);
+        old.swap(songItem->children);
+        songItem->children = std::move(markers);
+    }
 }
 
 } // namespace rz

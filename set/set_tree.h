@@ -9,9 +9,10 @@
 namespace rz {
 
 class CSongDoc;
+struct CCue;
 
-// The kinds of the set tree's items; markers join with the set pane.
-enum class SetItemKind { None = -1, Status = 0, Folder = 1, Song = 3 };
+// The kinds of the set tree's items. Markers are the children of a song item.
+enum class SetItemKind { None = -1, Status = 0, Folder = 1, Marker = 2, Song = 3 };
 
 // One item of the set tree. Items live until deleted, so a pointer to one
 // names it while it exists.
@@ -20,6 +21,9 @@ struct SetTreeItem {
     std::string caption;        // a folder's name, bytes as stored
     CSongDoc* song = nullptr;   // song items only
     bool collapsed = false;     // folders
+    bool expanded = false;      // songs: their markers shown
+    const CCue* cue = nullptr;  // markers only
+    bool pendingJump = false;   // markers: a Go to waits for the next measure
     SetTreeItem* parent = nullptr; // null at the top level
     std::vector<std::unique_ptr<SetTreeItem>> children;
 };
@@ -78,6 +82,20 @@ public:
     // Any thread: the song of a song item that still exists, else null.
     CSongDoc* songOfItem(const SetTreeItem* item) const;
 
+    // Replaces a song item's marker children; the current marker among the
+    // old ones moves to the song item.
+    void setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& cues);
+
+    // The item shown as playing (a song, one of its markers or the status
+    // item), the current song (a song or the status item) and the song that
+    // was current before it (may be null).
+    SetTreeItem* currentMarkerItem() const { return m_currentMarker; }
+    SetTreeItem* currentSongItem() const { return m_currentSong; }
+    SetTreeItem* previousSongItem() const { return m_previousSong; }
+    void setCurrentMarkerItem(SetTreeItem* item) { m_currentMarker = item; }
+    void setCurrentSongItem(SetTreeItem* item) { m_currentSong = item; }
+    void setPreviousSongItem(SetTreeItem* item) { m_previousSong = item; }
+
 private:
     std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(SetTreeItem* parent);
     const std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(const SetTreeItem* parent) const;
@@ -86,6 +104,9 @@ private:
     std::vector<std::unique_ptr<SetTreeItem>> m_top;
     SetTreeItem* m_status = nullptr;
     SetTreeItem* m_selection = nullptr;
+    SetTreeItem* m_currentMarker = nullptr;
+    SetTreeItem* m_currentSong = nullptr;
+    SetTreeItem* m_previousSong = nullptr;
     // Held by the GUI thread while it adds or removes items, and by
     // songOfItem() for the look-up; never longer.
     mutable std::mutex m_itemsMutex;
