@@ -224,11 +224,10 @@ public:
 
     // IEngineSetLink.
     CSongDoc* songOfItem(SetItemHandle item) const override;
-    // Empty: the set pane that counts down to the next song does not exist yet.
-    void startCueTimer() override {}
+    // A posted refresh of the current marker.
+    void startCueTimer() override;
     void setCurrentItem(SetItemHandle item) override;
-    // Empty: no set pane shows the songs' markers yet.
-    void RefreshMarkerStates() override {}
+    void RefreshMarkerStates() override;
     void UpdateTrackSynths() override;
 
     // IEngineViews.

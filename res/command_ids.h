@@ -231,4 +231,11 @@ inline constexpr uint32_t kIdEditVelocities = 32914;
 inline constexpr uint32_t kIdRandomize = 33038;
 inline constexpr uint32_t kIdThinControllers = 33039;
 
+// The set pane.
+inline constexpr uint32_t kIdGoToItem = 32789;
+inline constexpr uint32_t kIdDisableSong = 33024;
+inline constexpr uint32_t kIdExpandAll = 33028;
+inline constexpr uint32_t kIdCollapseAll = 33030;
+inline constexpr uint32_t kIdShowHideSetPane = 61477;
+
 } // namespace rz
