@@ -349,10 +349,12 @@ int SetNavigator::stateOf(const SetTreeItem* item) const
 {
     if (item == nullptr)
         return kStatePlain;
+    if (item->kind == SetItemKind::Marker && item->pendingJump)
+        return kStateMarked;
     if (item == m_set.tree().currentMarkerItem())
         return kStateCurrent;
     if (item->kind == SetItemKind::Marker)
-        return item->pendingJump ? kStateMarked : kStatePlain;
+        return kStatePlain;
     if (item->kind != SetItemKind::Song)
         return kStatePlain;
     const CSongDoc& song = *item->song;
