@@ -237,5 +237,8 @@ inline constexpr uint32_t kIdDisableSong = 33024;
 inline constexpr uint32_t kIdExpandAll = 33028;
 inline constexpr uint32_t kIdCollapseAll = 33030;
 inline constexpr uint32_t kIdShowHideSetPane = 61477;
+inline constexpr uint32_t kIdCreateFolder = 33041;
+inline constexpr uint32_t kIdAlphabetizeSet = 33029;
+inline constexpr uint32_t kIdSpawnSetWindow = 33008;
 
 } // namespace rz

@@ -66,6 +66,8 @@ public:
     static bool IsInside(const SetTreeItem* item, const SetTreeItem* ancestor);
 
     SetTreeItem* statusItem() const { return m_status; }
+    // The top-level items, the status item last.
+    const std::vector<std::unique_ptr<SetTreeItem>>& topItems() const { return m_top; }
     SetTreeItem* firstItem() const { return m_top.front().get(); }
     // The top-level place just before the status item.
     TreePlace beforeStatus() const;

@@ -3,6 +3,8 @@
 #include "app/app.h"
 #include "app/app_console_prompt.h"
 #include "app/main_frame.h"
+#include "set/ui/desktop_trash.h"
+#include "set/ui/set_pane.h"
 
 #include <QApplication>
 #include <QFile>
@@ -77,6 +79,10 @@ int main(int argc, char** argv)
     if (line->testExitAfterMs >= 0)
         options.prompt = &consolePrompt;
     rz::App app(options);
+    rz::DesktopTrash trash;
+    app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
+        return new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
+    });
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
     if (line->testExitAfterMs >= 0)
