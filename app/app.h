@@ -3,6 +3,7 @@
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
 #include "app/frame_host.h"
+#include "app/new_document_prompt.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
@@ -118,6 +119,10 @@ public:
     KeyFilter& keyFilter() { return *m_keys; }
     IProfile& profile() { return *m_profile; }
     IPrompt& prompt() { return *m_prompt; }
+    // The New dialog; File > New stays grey without one.
+    void setNewDocumentPrompt(INewDocumentPrompt* prompt) { m_newDocumentPrompt = prompt; }
+    // Creates what the New dialog chose.
+    bool NewSetOrSong(const NewDocumentChoice& choice);
     IEngineLink& engine() { return *m_engine; }
     CSequencer* sequencer() const { return m_sequencer.get(); }
     SingleInstance* singleInstance() const { return m_instance.get(); }
@@ -293,6 +298,11 @@ public:
     // the Alt key was down when they were dropped).
     bool onImportSongs(CommandId id);
     void onUpdateImportSongs(CommandId id, CmdUi& ui);
+    // File > New through the New dialog; File > Revert to the song before.
+    bool onFileNew(CommandId id);
+    void onUpdateFileNew(CommandId id, CmdUi& ui);
+    bool onRevertToRecentSong(CommandId id);
+    void onUpdateRevertToRecentSong(CommandId id, CmdUi& ui);
     void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
 
 protected:
@@ -358,6 +368,7 @@ private:
     std::unique_ptr<IPrompt> m_ownPrompt;
     IProfile* m_profile = nullptr;
     IPrompt* m_prompt = nullptr;
+    INewDocumentPrompt* m_newDocumentPrompt = nullptr;
     IEngineLink* m_engine = nullptr;
 
     std::unique_ptr<CommandRouter> m_router;

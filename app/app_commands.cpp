@@ -30,6 +30,9 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
     {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
     {kIdImportSongs, kIdImportSongs, &App::onImportSongs, &App::onUpdateImportSongs},
+    {kIdFileNew, kIdFileNew, &App::onFileNew, &App::onUpdateFileNew},
+    {kIdRevertToRecentSong, kIdRevertToRecentSong, &App::onRevertToRecentSong,
+     &App::onUpdateRevertToRecentSong},
 };
 
 } // namespace
