@@ -44,6 +44,7 @@ void SetTree::ClearTree()
     status->kind = SetItemKind::Status;
     Items old;
     {
+        const StructureChange change(*this);
         const std::lock_guard lock(m_itemsMutex);
         old.swap(m_top);
         m_status = status.get();
@@ -76,6 +77,7 @@ SetTreeItem* SetTree::insert(std::unique_ptr<SetTreeItem> item, const TreePlace&
         --at;
     item->parent = place.parent;
     SetTreeItem* inserted = item.get();
+    const StructureChange change(*this);
     const std::lock_guard lock(m_itemsMutex);
     siblings.insert(at, std::move(item));
     return inserted;
@@ -118,6 +120,7 @@ void SetTree::DeleteTreeItem(SetTreeItem* item)
         return;
     std::unique_ptr<SetTreeItem> taken;
     {
+        const StructureChange change(*this);
         const std::lock_guard lock(m_itemsMutex);
         const auto position = siblings.begin() + (at - siblings.cbegin());
         taken = std::move(*position);
@@ -219,6 +222,7 @@ void SetTree::setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& 
     }
     Items old;
     {
+        const StructureChange change(*this);
         const std::lock_guard lock(m_itemsMutex);
         old.swap(songItem->children);
         songItem->children = std::move(markers);

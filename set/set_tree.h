@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -98,7 +99,28 @@ public:
     void setCurrentSongItem(SetTreeItem* item) { m_currentSong = item; }
     void setPreviousSongItem(SetTreeItem* item) { m_previousSong = item; }
 
+    // Told just before (true) and just after (false) items come or go, so
+    // a view drops its references in time; may be empty.
+    void setStructureObserver(std::function<void(bool)> observe) { m_observeStructure = std::move(observe); }
+
 private:
+    // Brackets one change of the items for the structure observer.
+    class StructureChange {
+    public:
+        explicit StructureChange(const SetTree& tree) : m_tree(tree) { m_tree.observeStructure(true); }
+        ~StructureChange() { m_tree.observeStructure(false); }
+        StructureChange(const StructureChange&) = delete;
+        StructureChange& operator=(const StructureChange&) = delete;
+
+    private:
+        const SetTree& m_tree;
+    };
+    void observeStructure(bool before) const
+    {
+        if (m_observeStructure)
+            m_observeStructure(before);
+    }
+
     std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(SetTreeItem* parent);
     const std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(const SetTreeItem* parent) const;
     SetTreeItem* insert(std::unique_ptr<SetTreeItem> item, const TreePlace& place);
@@ -109,6 +131,7 @@ private:
     SetTreeItem* m_currentMarker = nullptr;
     SetTreeItem* m_currentSong = nullptr;
     SetTreeItem* m_previousSong = nullptr;
+    std::function<void(bool)> m_observeStructure;
     // Held by the GUI thread while it adds or removes items, and by
     // songOfItem() for the look-up; never longer.
     mutable std::mutex m_itemsMutex;

@@ -133,6 +133,12 @@ SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IPr
     connect(m_tree, &QTreeView::doubleClicked, this, [this] { runCommand(kIdGoToItem); });
     connect(m_model, &SetTreeModel::scrollRequested, this,
             [this](const QModelIndex& at) { m_tree->scrollTo(at, QAbstractItemView::PositionAtTop); });
+    // Items came or went: the view's expansion comes from the items again.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { restoreExpansion(); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& at) {
+        if (const SetTreeItem* item = m_model->itemAt(at))
+            m_tree->setExpanded(at, item->kind == SetItemKind::Folder ? !item->collapsed : item->expanded);
+    });
     m_showHide = new BitmapPushButton(bitmap_id::kArrowLeft, QPoint(kButtonX, 0), this, kIdShowHideSetPane);
     connect(m_showHide, &BitmapPushButton::command, this, [this](uint32_t) { toggleShown(); });
     rebuild();
@@ -207,7 +213,10 @@ void SetPane::paintEvent(QPaintEvent*)
 void SetPane::rebuild()
 {
     m_model->treeReset();
-    m_tree->expandAll();
+}
+
+void SetPane::restoreExpansion()
+{
     int depth = 0;
     for (SetTreeItem* item = m_set.tree().GetNextItem(nullptr, depth); item;
          item = m_set.tree().GetNextItem(item, depth)) {

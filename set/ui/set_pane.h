@@ -55,6 +55,7 @@ protected:
 private:
     void layoutChildren();
     void rebuild();
+    void restoreExpansion();
     void showContextMenu(QPoint globalPos);
 
     SetDocument& m_set;

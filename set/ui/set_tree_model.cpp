@@ -9,10 +9,17 @@ namespace rz {
 SetTreeModel::SetTreeModel(SetDocument& set, QObject* parent) : QAbstractItemModel(parent), m_set(set)
 {
     m_set.navigator().setObserver(this);
+    m_set.tree().setStructureObserver([this](bool before) {
+        if (before)
+            beginResetModel();
+        else
+            endResetModel();
+    });
 }
 
 SetTreeModel::~SetTreeModel()
 {
+    m_set.tree().setStructureObserver({});
     m_set.navigator().setObserver(nullptr);
 }
 

@@ -84,6 +84,22 @@ TEST_F(SetPaneView, EnterRunsGoTo)
     EXPECT_FALSE(set.isDisabled(*set.tree().currentSongItem()->song));
 }
 
+TEST_F(SetPaneView, ItemsThatComeAndGoElsewhereReachTheView)
+{
+    SetPane pane(set, setHost, trash, profile, &frame);
+    pane.placeInFrame(frame.size());
+    pane.initialUpdate();
+    frame.show();
+    writeSmallSong(folder.path() / "D.mid");
+    set.AddSong(folder.path() / "D.mid", set.tree().beforeStatus(), 1, false);
+    EXPECT_EQ(pane.model().rowCount(), 4);
+    (void)pane.grab();
+    set.DeleteContents();
+    EXPECT_EQ(pane.model().rowCount(), 1);
+    (void)pane.grab();
+    EXPECT_EQ(pane.model().index(0, 0).data(Qt::DisplayRole).toString(), "0 open songs.");
+}
+
 TEST_F(SetPaneView, DesktopTrashLandsInTheDataFolder)
 {
     const std::filesystem::path victim = folder.path() / "A.mid";
