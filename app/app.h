@@ -5,6 +5,7 @@
 #include "app/frame_host.h"
 #include "app/options_context.h"
 #include "app/update_check.h"
+#include "app/new_document_prompt.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
@@ -45,7 +46,6 @@ class GuiPosts;
 class GuiPublishedValues;
 class IEngineLink;
 class IMidiDeviceSource;
-class INewSongDialog;
 class HelpOpener;
 class KeyFilter;
 class MainFrame;
@@ -129,6 +129,10 @@ public:
     KeyFilter& keyFilter() { return *m_keys; }
     IProfile& profile() { return *m_profile; }
     IPrompt& prompt() { return *m_prompt; }
+    // The New dialog; File > New stays grey without one.
+    void setNewDocumentPrompt(INewDocumentPrompt* prompt) { m_newDocumentPrompt = prompt; }
+    // Creates what the New dialog chose.
+    bool NewSetOrSong(const NewDocumentChoice& choice);
     IEngineLink& engine() { return *m_engine; }
     CSequencer* sequencer() const { return m_sequencer.get(); }
     SingleInstance* singleInstance() const { return m_instance.get(); }
@@ -253,11 +257,10 @@ public:
 
     // IEngineSetLink.
     CSongDoc* songOfItem(SetItemHandle item) const override;
-    // Empty: the set pane that counts down to the next song does not exist yet.
-    void startCueTimer() override {}
+    // A posted refresh of the current marker.
+    void startCueTimer() override;
     void setCurrentItem(SetItemHandle item) override;
-    // Empty: no set pane shows the songs' markers yet.
-    void RefreshMarkerStates() override {}
+    void RefreshMarkerStates() override;
     void UpdateTrackSynths() override;
 
     // IEngineViews.
@@ -323,6 +326,11 @@ public:
     // the Alt key was down when they were dropped).
     bool onImportSongs(CommandId id);
     void onUpdateImportSongs(CommandId id, CmdUi& ui);
+    // File > New through the New dialog; File > Revert to the song before.
+    bool onFileNew(CommandId id);
+    void onUpdateFileNew(CommandId id, CmdUi& ui);
+    bool onRevertToRecentSong(CommandId id);
+    void onUpdateRevertToRecentSong(CommandId id, CmdUi& ui);
     void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
 
     // The transport and adjust commands.
@@ -334,8 +342,6 @@ public:
     bool onClick(CommandId id);
     bool onAdjust(CommandId id);
     // The file, edit and display commands.
-    bool onFileNew(CommandId id);
-    void onUpdateFileNew(CommandId id, CmdUi& ui);
     bool onFileOpen(CommandId id);
     void onUpdateFileOpen(CommandId id, CmdUi& ui);
     bool onCloseAll(CommandId id);
@@ -383,9 +389,6 @@ public:
     // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
     // controller pane, when a controller pane exists.
     void ActivateView(int kind, int number);
-    // File > New's dialog; null greys the command.
-    void setNewSongDialog(INewSongDialog* dialog) { m_newSongDialog = dialog; }
-    void NewSetOrSong();
     // Every modified song, then the set when it has a file.
     void SaveAllSongs();
     // Asks to save, then empties the set; false when the user cancelled.
@@ -473,6 +476,7 @@ private:
     std::unique_ptr<IPrompt> m_ownPrompt;
     IProfile* m_profile = nullptr;
     IPrompt* m_prompt = nullptr;
+    INewDocumentPrompt* m_newDocumentPrompt = nullptr;
     IEngineLink* m_engine = nullptr;
     GuiPublishedValues* m_published = nullptr; // the engine's, or the test's
 
@@ -547,7 +551,6 @@ private:
     std::unique_ptr<TransportPanel> m_transportPanel;
     std::unique_ptr<SpectrumDisplay> m_spectrumDisplay;
     std::unique_ptr<SpectrumAnalyzer> m_spectrumAnalyzer;
-    INewSongDialog* m_newSongDialog = nullptr;
     std::unique_ptr<HelpOpener> m_help;
 
     // Commands.

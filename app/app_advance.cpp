@@ -97,15 +97,7 @@ void App::CancelAdvance(bool step)
 // read is passed over.
 bool App::StepSong()
 {
-    for (CSongDoc* song : m_set->nextSongCandidates()) {
-        m_set->setNextMark(*song, false);
-        std::string reason;
-        if (!song->contentFlag && !m_set->loadSong(*song, reason))
-            continue;
-        song->ActivateSong(0);
-        return true;
-    }
-    return false;
+    return m_set->navigator().StepSong();
 }
 
 // The due minute waits while the transport runs and tries again a minute

@@ -53,6 +53,8 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdFreeStuckNotes, kIdFreeStuckNotes, &App::onAdjust, nullptr},
     // File.
     {kIdFileNew, kIdFileNew, &App::onFileNew, &App::onUpdateFileNew},
+    {kIdRevertToRecentSong, kIdRevertToRecentSong, &App::onRevertToRecentSong,
+     &App::onUpdateRevertToRecentSong},
     {kIdFileOpen, kIdFileOpen, &App::onFileOpen, &App::onUpdateFileOpen},
     {kIdCloseAll, kIdCloseAll, &App::onCloseAll, &App::onUpdateCloseAll},
     {kIdFileSave, kIdFileSave, &App::onFileSave, &App::onUpdateFileSave},
@@ -67,7 +69,6 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdViewBouncingMetronome, kIdViewBouncingMetronome, &App::onDisplayFace,
      &App::onUpdateDisplayFace},
     // Greyed until their dialogs, documents or views exist.
-    {kIdRevertToRecentSong, kIdRevertToRecentSong, nullptr, kGreyed},
     {kIdSolo, kIdUnsolo, nullptr, kGreyed},
     {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, nullptr, kGreyed},
     {kIdImportAudioClip, kIdImportAudioClip, nullptr, kGreyed},

@@ -28,6 +28,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <thread>
 
@@ -86,6 +87,10 @@ void App::createSet()
     }
     m_set = std::make_unique<SetDocument>(context, *this);
     m_set->setViewsUpdater([this] { UpdateAllViews(); });
+    m_set->setNextSongPublisher([this](SetItemHandle item) {
+        if (m_sequencer)
+            m_sequencer->setNextSetSong(item);
+    });
 }
 
 // The values engine threads read without asking the GUI: the master
@@ -125,10 +130,9 @@ void App::transportChanged()
 void App::selectSetSong(int songNumber)
 {
     RZ_ASSERT_GUI_THREAD();
-    CSongDoc* song = songNumber >= 0 ? m_set->songAt(size_t(songNumber)) : nullptr;
-    if (song == nullptr || m_engine->transportState() != TransportState::Stopped)
+    if (songNumber < 0 || m_engine->transportState() != TransportState::Stopped)
         return;
-    activateFound(*song);
+    m_set->navigator().SelectSongByIndex(size_t(songNumber));
 }
 
 void App::setFrameTimer(FrameTimer timer)
@@ -168,8 +172,24 @@ CSongDoc* App::songOfItem(SetItemHandle item) const
 // The engine moved on to this song by itself: it is the current song now.
 void App::setCurrentItem(SetItemHandle item)
 {
-    if (CSongDoc* song = m_set->songOfItem(item))
+    if (CSongDoc* song = m_set->songOfItem(item)) {
         m_set->setCurrent(song);
+        m_set->navigator().publishNextSong();
+    }
+}
+
+// The set pane's marker follows the play position once the engine passed a cue.
+void App::startCueTimer()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (m_set)
+            m_set->navigator().UpdateCurrentMarker();
+    });
+}
+
+void App::RefreshMarkerStates()
+{
+    m_set->navigator().RefreshMarkerStates();
 }
 
 void App::UpdateTrackSynths()

@@ -7,7 +7,6 @@
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
-#include "app/new_song_dialog.h"
 #include "core/engine_link.h"
 #include "core/file_names.h"
 #include "core/profile.h"
@@ -46,15 +45,6 @@ constexpr const char* kEditMenu = "&Edit";
 constexpr int kSpectrumFace = 1;
 constexpr int kMarkerFace = 0;
 
-std::string trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // The dialog takes the focus; the window that had it gets it back.
 class FocusKeeper {
 public:
@@ -87,54 +77,6 @@ void App::onUpdateSongEdit(CommandId, CmdUi& ui)
 void App::onUpdateGreyed(CommandId, CmdUi& ui)
 {
     ui.enabled = false;
-}
-
-// Before start-up completes the program already holds its empty set; while
-// playing or performing, File > New only keeps the set pane as it is.
-bool App::onFileNew(CommandId)
-{
-    if (m_startupComplete && m_engine->transportState() == TransportState::Stopped
-        && !m_performanceMode)
-        NewSetOrSong();
-    return true;
-}
-
-void App::onUpdateFileNew(CommandId, CmdUi& ui)
-{
-    ui.enabled = m_newSongDialog != nullptr;
-}
-
-// A new song file, written at once, becomes the untitled set's song. A set
-// is made only once sets have files of their own.
-void App::NewSetOrSong()
-{
-    if (!m_newSongDialog)
-        return;
-    const std::optional<NewSongChoice> choice = m_newSongDialog->run();
-    if (!choice || choice->kind != NewSongChoice::Kind::Song)
-        return;
-    std::string name = trimmed(choice->name);
-    SanitizeFileName(name);
-    if (name.empty())
-        return;
-    const std::filesystem::path path = choice->location / (name + ".mid");
-    auto song = std::make_unique<CSongDoc>(m_set->songContext());
-    std::string reason;
-    if (choice->templateFile.empty()) {
-        song->InitNewSong();
-    } else if (!OpenSong(*song, choice->templateFile, reason)) {
-        m_prompt->message(kFileCopyFailed, PromptIcon::Stop);
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return;
-    }
-    song->SetPathName(path);
-    if (!song->OnSaveDocument(path))
-        return;
-    SetAutoOpenPath(path);
-    CSongDoc* added = m_set->addSong(std::move(song));
-    added->ActivateSong(0);
-    rebuildRecentMenus();
 }
 
 bool App::onFileOpen(CommandId)

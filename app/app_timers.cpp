@@ -138,6 +138,7 @@ void App::followSongChange()
 {
     m_frame->timers().kill(kSkipSwitched);
     SetCurrentSong(m_set->current());
+    m_set->navigator().RevealCurrentSong();
     BroadcastToViews();
 }
 
@@ -180,9 +181,8 @@ void App::ReadMailslot()
         if (message.path.empty())
             continue;
         const std::filesystem::path path(message.path);
-        CSongDoc* song = m_set->hasFile() ? m_set->findSongByName(path) : nullptr;
-        if (song)
-            activateFound(*song);
+        if (m_set->hasFile() && m_set->findSongByName(path))
+            m_set->navigator().FindSongByName(path);
         else
             OpenDocumentFile(path);
     }

@@ -233,11 +233,19 @@ inline constexpr uint32_t kIdThinControllers = 33039;
 
 // The lyric view's own commands.
 inline constexpr uint32_t kIdKaraokeOptions = 32983;
-inline constexpr uint32_t kIdSpawnLyricRecentSize = 33008;
+inline constexpr uint32_t kIdSpawnTopLevelWindow = 33008;
 inline constexpr uint32_t kIdSpawnLyric640x480 = 33009;
 inline constexpr uint32_t kIdSpawnLyric800x600 = 33010;
 inline constexpr uint32_t kIdSpawnLyric1024x768 = 33011;
 inline constexpr uint32_t kIdInsertLyric = 33015;
 inline constexpr uint32_t kIdCopyLyrics = 33018;
+// The set pane.
+inline constexpr uint32_t kIdGoToItem = 32789;
+inline constexpr uint32_t kIdDisableSong = 33024;
+inline constexpr uint32_t kIdExpandAll = 33028;
+inline constexpr uint32_t kIdCollapseAll = 33030;
+inline constexpr uint32_t kIdShowHideSetPane = 61477;
+inline constexpr uint32_t kIdCreateFolder = 33041;
+inline constexpr uint32_t kIdAlphabetizeSet = 33029;
 
 } // namespace rz

@@ -27,7 +27,7 @@ constexpr MenuEntry kLyricMenu[] = {
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Copy lyrics to clipboard", kIdCopyLyrics},
     {0, Kind::Popup, "Spawn top level window", 0},
-    {1, Kind::Command, "Most recent size", kIdSpawnLyricRecentSize},
+    {1, Kind::Command, "Most recent size", kIdSpawnTopLevelWindow},
     {1, Kind::Command, "640x480", kIdSpawnLyric640x480},
     {1, Kind::Command, "800x600", kIdSpawnLyric800x600},
     {1, Kind::Command, "1024x768", kIdSpawnLyric1024x768},

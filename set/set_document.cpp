@@ -109,6 +109,7 @@ void SetDocument::setDisabled(CSongDoc& song, bool disabled)
 {
     if (SongEntry* entry = entryOf(&song))
         entry->disabled = disabled;
+    m_navigator.publishNextSong();
 }
 
 bool SetDocument::isDisabled(const CSongDoc& song) const
@@ -121,6 +122,7 @@ void SetDocument::setNextMark(CSongDoc& song, bool marked)
 {
     if (SongEntry* entry = entryOf(&song))
         entry->nextMark = marked;
+    m_navigator.publishNextSong();
 }
 
 bool SetDocument::hasNextMark(const CSongDoc& song) const
@@ -255,6 +257,7 @@ void SetDocument::RemoveSong(CSongDoc& song, SetTreeItem* item)
     if (--entry->entries <= 0)
         destroySong(song);
     UpdateTotals();
+    m_navigator.publishNextSong();
     if (hasSetFile()) {
         SetModifiedFlag(true);
         DoFileSave();
@@ -365,25 +368,36 @@ void SetDocument::UpdateTrackSynths()
 
 CSongDoc* SetDocument::SelectSongByIndex(size_t index)
 {
-    m_songContext.engine.Stop(false);
-    CSongDoc* song = songAt(index);
+    return m_navigator.SelectSongByIndex(index);
+}
+
+void SetDocument::setCurrent(CSongDoc* song)
+{
+    m_current = song;
+    SetTreeItem* item = m_tree.currentSongItem();
     if (song == nullptr) {
-        m_songContext.host.SetCurrentSong(nullptr);
-        return nullptr;
+        if (item != m_tree.statusItem()) {
+            m_tree.setPreviousSongItem(item);
+            m_tree.setCurrentSongItem(m_tree.statusItem());
+            m_navigator.UpdateCurrentMarker();
+        }
+        return;
     }
-    setNextMark(*song, false);
-    std::string reason;
-    if (!song->contentFlag && !loadSong(*song, reason)) {
-        UpdateTotals();
-        return nullptr;
-    }
-    song->ActivateSong(0);
-    UpdateTotals();
-    return song;
+    if (item && item->kind == SetItemKind::Song && item->song == song)
+        return;
+    const std::vector<SetTreeItem*> items = m_tree.itemsOf(song);
+    if (items.empty())
+        return;
+    m_tree.setPreviousSongItem(item && item->kind == SetItemKind::Song ? item : nullptr);
+    m_tree.setCurrentSongItem(items.front());
+    m_navigator.UpdateCurrentMarker();
 }
 
 SetTreeItem* SetDocument::currentItem() const
 {
+    SetTreeItem* item = m_tree.currentSongItem();
+    if (item && item->kind == SetItemKind::Song && item->song == m_current)
+        return item;
     const std::vector<SetTreeItem*> items = m_tree.itemsOf(m_current);
     return items.empty() ? nullptr : items.front();
 }
@@ -448,8 +462,7 @@ SetItemHandle SetDocument::FindAdjacentSong(bool previous)
 {
     if (previous)
         return handleOf(previousSong());
-    const std::vector<CSongDoc*> candidates = nextSongCandidates();
-    return candidates.empty() ? nullptr : handleOf(candidates.front());
+    return reinterpret_cast<SetItemHandle>(m_navigator.FindAdjacentSong(false));
 }
 
 void SetDocument::updateSetViews()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/set_link.h"
+#include "set/set_navigator.h"
 #include "set/set_tree.h"
 #include "song/song_doc.h"
 
@@ -147,8 +148,9 @@ public:
     // from its start, reading it when needed; none past the end.
     CSongDoc* SelectSongByIndex(size_t index);
 
-    // The application calls it whenever the current song changes.
-    void setCurrent(CSongDoc* song) { m_current = song; }
+    // The application calls it whenever the current song changes; the
+    // tree's current song item follows unless it already names the song.
+    void setCurrent(CSongDoc* song);
     CSongDoc* current() const { return m_current; }
     const Totals& totals() const { return m_totals; }
     // Candidates for the next step, best first: a marked, enabled, loaded
@@ -162,14 +164,27 @@ public:
     // Any thread; never waits longer than a look-up takes.
     CSongDoc* songOfItem(SetItemHandle item) const;
 
+    // The show order at work: stepping and what the items show.
+    SetNavigator& navigator() { return m_navigator; }
+    const SetNavigator& navigator() const { return m_navigator; }
+    // Where the engine learns which item a Skip goes to; may be empty.
+    void setNextSongPublisher(std::function<void(SetItemHandle)> publish)
+    {
+        m_publishNext = std::move(publish);
+    }
+    void publishNextSong(SetItemHandle item)
+    {
+        if (m_publishNext)
+            m_publishNext(item);
+    }
+
     // Called after a restored layout; may be empty.
     void setViewsUpdater(std::function<void()> update) { m_updateViews = std::move(update); }
 
     // ISetLink.
     void UpdateTotals() override;
-    // Empty: no set pane shows captions or markers yet.
-    void UpdateSongCaption(CSongDoc&) override {}
-    void UpdateMarkers(CSongDoc&) override {}
+    void UpdateSongCaption(CSongDoc& song) override { m_navigator.UpdateSongCaption(song); }
+    void UpdateMarkers(CSongDoc& song) override { m_navigator.UpdateMarkers(song); }
     SetItemHandle FindAdjacentSong(bool previous) override;
     void updateSetViews() override;
     bool isStandAlone() const override { return m_noSetFile; }
@@ -199,6 +214,7 @@ private:
     SongContext m_songContext;
     ISetDocumentHost& m_host;
     SetTree m_tree;
+    SetNavigator m_navigator{*this}; // torn down after the songs
     std::vector<std::unique_ptr<SongEntry>> m_songs; // in the order they joined
     bool m_noSetFile = true;
     bool m_modified = false;
@@ -207,6 +223,7 @@ private:
     CSongDoc* m_current = nullptr;
     Totals m_totals;
     std::function<void()> m_updateViews;
+    std::function<void(SetItemHandle)> m_publishNext;
 };
 
 } // namespace rz

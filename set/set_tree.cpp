@@ -44,12 +44,16 @@ void SetTree::ClearTree()
     status->kind = SetItemKind::Status;
     Items old;
     {
+        const StructureChange change(*this);
         const std::lock_guard lock(m_itemsMutex);
         old.swap(m_top);
         m_status = status.get();
         m_top.push_back(std::move(status));
     }
     m_selection = nullptr;
+    m_currentMarker = m_status;
+    m_currentSong = m_status;
+    m_previousSong = nullptr;
 }
 
 TreePlace SetTree::beforeStatus() const
@@ -73,6 +77,7 @@ SetTreeItem* SetTree::insert(std::unique_ptr<SetTreeItem> item, const TreePlace&
         --at;
     item->parent = place.parent;
     SetTreeItem* inserted = item.get();
+    const StructureChange change(*this);
     const std::lock_guard lock(m_itemsMutex);
     siblings.insert(at, std::move(item));
     return inserted;
@@ -102,12 +107,20 @@ void SetTree::DeleteTreeItem(SetTreeItem* item)
         return;
     if (m_selection == item || IsInside(m_selection, item))
         m_selection = nullptr;
+    if (m_currentSong == item || IsInside(m_currentSong, item)
+        || m_currentMarker == item || IsInside(m_currentMarker, item)) {
+        m_currentSong = m_status;
+        m_currentMarker = m_status;
+    }
+    if (m_previousSong == item || IsInside(m_previousSong, item))
+        m_previousSong = nullptr;
     Items& siblings = siblingsOf(item->parent);
     const auto at = findIn(siblings, item);
     if (at == siblings.end())
         return;
     std::unique_ptr<SetTreeItem> taken;
     {
+        const StructureChange change(*this);
         const std::lock_guard lock(m_itemsMutex);
         const auto position = siblings.begin() + (at - siblings.cbegin());
         taken = std::move(*position);
@@ -191,6 +204,29 @@ CSongDoc* SetTree::songOfItem(const SetTreeItem* item) const
             song = at->song;
     });
     return song;
+}
+
+void SetTree::setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& cues)
+{
+    if (m_currentMarker && m_currentMarker->parent == songItem)
+        m_currentMarker = songItem;
+    if (m_selection && m_selection->parent == songItem)
+        m_selection = songItem;
+    Items markers;
+    for (const CCue* cue : cues) {
+        auto marker = std::make_unique<SetTreeItem>();
+        marker->kind = SetItemKind::Marker;
+        marker->cue = cue;
+        marker->parent = songItem;
+        markers.push_back(std::move(marker));
+    }
+    Items old;
+    {
+        const StructureChange change(*this);
+        const std::lock_guard lock(m_itemsMutex);
+        old.swap(songItem->children);
+        songItem->children = std::move(markers);
+    }
 }
 
 } // namespace rz

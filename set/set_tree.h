@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -9,9 +10,10 @@
 namespace rz {
 
 class CSongDoc;
+struct CCue;
 
-// The kinds of the set tree's items; markers join with the set pane.
-enum class SetItemKind { None = -1, Status = 0, Folder = 1, Song = 3 };
+// The kinds of the set tree's items. Markers are the children of a song item.
+enum class SetItemKind { None = -1, Status = 0, Folder = 1, Marker = 2, Song = 3 };
 
 // One item of the set tree. Items live until deleted, so a pointer to one
 // names it while it exists.
@@ -20,6 +22,9 @@ struct SetTreeItem {
     std::string caption;        // a folder's name, bytes as stored
     CSongDoc* song = nullptr;   // song items only
     bool collapsed = false;     // folders
+    bool expanded = false;      // songs: their markers shown
+    const CCue* cue = nullptr;  // markers only
+    bool pendingJump = false;   // markers: a Go to waits for the next measure
     SetTreeItem* parent = nullptr; // null at the top level
     std::vector<std::unique_ptr<SetTreeItem>> children;
 };
@@ -62,6 +67,8 @@ public:
     static bool IsInside(const SetTreeItem* item, const SetTreeItem* ancestor);
 
     SetTreeItem* statusItem() const { return m_status; }
+    // The top-level items, the status item last.
+    const std::vector<std::unique_ptr<SetTreeItem>>& topItems() const { return m_top; }
     SetTreeItem* firstItem() const { return m_top.front().get(); }
     // The top-level place just before the status item.
     TreePlace beforeStatus() const;
@@ -78,7 +85,42 @@ public:
     // Any thread: the song of a song item that still exists, else null.
     CSongDoc* songOfItem(const SetTreeItem* item) const;
 
+    // Replaces a song item's marker children; the current marker among the
+    // old ones moves to the song item.
+    void setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& cues);
+
+    // The item shown as playing (a song, one of its markers or the status
+    // item), the current song (a song or the status item) and the song that
+    // was current before it (may be null).
+    SetTreeItem* currentMarkerItem() const { return m_currentMarker; }
+    SetTreeItem* currentSongItem() const { return m_currentSong; }
+    SetTreeItem* previousSongItem() const { return m_previousSong; }
+    void setCurrentMarkerItem(SetTreeItem* item) { m_currentMarker = item; }
+    void setCurrentSongItem(SetTreeItem* item) { m_currentSong = item; }
+    void setPreviousSongItem(SetTreeItem* item) { m_previousSong = item; }
+
+    // Told just before (true) and just after (false) items come or go, so
+    // a view drops its references in time; may be empty.
+    void setStructureObserver(std::function<void(bool)> observe) { m_observeStructure = std::move(observe); }
+
 private:
+    // Brackets one change of the items for the structure observer.
+    class StructureChange {
+    public:
+        explicit StructureChange(const SetTree& tree) : m_tree(tree) { m_tree.observeStructure(true); }
+        ~StructureChange() { m_tree.observeStructure(false); }
+        StructureChange(const StructureChange&) = delete;
+        StructureChange& operator=(const StructureChange&) = delete;
+
+    private:
+        const SetTree& m_tree;
+    };
+    void observeStructure(bool before) const
+    {
+        if (m_observeStructure)
+            m_observeStructure(before);
+    }
+
     std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(SetTreeItem* parent);
     const std::vector<std::unique_ptr<SetTreeItem>>& siblingsOf(const SetTreeItem* parent) const;
     SetTreeItem* insert(std::unique_ptr<SetTreeItem> item, const TreePlace& place);
@@ -86,6 +128,10 @@ private:
     std::vector<std::unique_ptr<SetTreeItem>> m_top;
     SetTreeItem* m_status = nullptr;
     SetTreeItem* m_selection = nullptr;
+    SetTreeItem* m_currentMarker = nullptr;
+    SetTreeItem* m_currentSong = nullptr;
+    SetTreeItem* m_previousSong = nullptr;
+    std::function<void(bool)> m_observeStructure;
     // Held by the GUI thread while it adds or removes items, and by
     // songOfItem() for the look-up; never longer.
     mutable std::mutex m_itemsMutex;

@@ -3,6 +3,9 @@
 #include "app/app.h"
 #include "app/app_console_prompt.h"
 #include "app/main_frame.h"
+#include "set/ui/desktop_trash.h"
+#include "set/ui/new_song_dlg.h"
+#include "set/ui/set_pane.h"
 
 #include <QApplication>
 #include <QFile>
@@ -60,6 +63,23 @@ void testExit(rz::App& app, const QString& grabFile)
     frame->close();
 }
 
+// The New dialog over the main window.
+class NewDocumentDialogPrompt : public rz::INewDocumentPrompt {
+public:
+    explicit NewDocumentDialogPrompt(rz::App& app) : m_app(app) {}
+
+    std::optional<rz::NewDocumentChoice> askNewDocument(bool forcedSong) override
+    {
+        rz::CNewSongDlg dialog(m_app.profile(), m_app.prompt(), m_app.set(), forcedSong, m_app.frame());
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return rz::NewDocumentChoice{dialog.kind(), dialog.path(), dialog.addToSet()};
+    }
+
+private:
+    rz::App& m_app;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,6 +98,12 @@ int main(int argc, char** argv)
         options.prompt = &consolePrompt;
     options.unattended = line->testExitAfterMs >= 0;
     rz::App app(options);
+    rz::DesktopTrash trash;
+    app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
+        return new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
+    });
+    NewDocumentDialogPrompt newDocumentPrompt(app);
+    app.setNewDocumentPrompt(&newDocumentPrompt);
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
     if (line->testExitAfterMs >= 0)

@@ -107,7 +107,7 @@ std::span<const CommandRow<LyricView>> LyricView::commandTable()
         {kIdBouncingBall, kIdShowObjectGrid, nullptr, &LyricView::updateDockedOnly},
         {kIdViewClipsAndCues, kIdViewKaraoke, nullptr, &LyricView::updateDockedOnly},
         {kIdViewWaveform, kIdViewWaveform, nullptr, &LyricView::updateDockedOnly},
-        {kIdSpawnLyricRecentSize, kIdSpawnLyric1024x768, &LyricView::onSpawn, &LyricView::updateSpawn},
+        {kIdSpawnTopLevelWindow, kIdSpawnLyric1024x768, &LyricView::onSpawn, &LyricView::updateSpawn},
         {kIdInsertLyric, kIdInsertLyric, nullptr, &LyricView::updateInsertLyric},
     };
     return kRows;
@@ -124,7 +124,7 @@ bool LyricView::onSpawn(CommandId id)
 {
     // The frame's timers 24..27 make the window at the stored place or a size.
     if (m_context.startFrameTimer)
-        m_context.startFrameTimer(int(id - kIdSpawnLyricRecentSize) + 24, 100);
+        m_context.startFrameTimer(int(id - kIdSpawnTopLevelWindow) + 24, 100);
     return true;
 }
 

@@ -80,7 +80,7 @@ const EnableCase kEnableCases[] = {
     {kIdSelect, kAlways}, {kIdWholeNote, kAlways}, {kIdDotted, kAlways},
     {kIdGrid, kAlways}, {kIdDrawFreeHand, kAlways}, {kIdShowObjectGrid, kAlways},
     // Greyed until their dialogs, documents or views exist.
-    {kIdRevertToRecentSong, kNever}, {kIdImportSongs, kNever}, {kIdSolo, kNever},
+    {kIdImportSongs, kNever}, {kIdSolo, kNever},
     {kIdUnsolo, kNever}, {kIdMarkTracksForRecording, kNever},
     {kIdCancelRecordingOnMarkedTracks, kNever}, {kIdTrackUp, kNever}, {kIdTrackDown, kNever},
     {kIdOptions, kAlways}, {kIdRecordOptions, kAlways}, {kIdPlaybackOptions, kAlways},

@@ -194,7 +194,7 @@ TEST_F(LyricViewTest, ContextMenuChecksTheStyleAndSpawnsWindowsWhileDocked)
     ASSERT_NE(findAction(*menu, kIdHighlightSyllables), nullptr);
     EXPECT_TRUE(findAction(*menu, kIdHighlightSyllables)->isChecked());
     EXPECT_FALSE(findAction(*menu, kIdBouncingBall)->isChecked());
-    for (CommandId id = kIdSpawnLyricRecentSize; id <= kIdSpawnLyric1024x768; ++id)
+    for (CommandId id = kIdSpawnTopLevelWindow; id <= kIdSpawnLyric1024x768; ++id)
         EXPECT_TRUE(findAction(*menu, id)->isEnabled()) << id;
     findAction(*menu, kIdSpawnLyric1024x768)->trigger();
     findAction(*menu, kIdHighlightLines)->trigger();
@@ -203,7 +203,7 @@ TEST_F(LyricViewTest, ContextMenuChecksTheStyleAndSpawnsWindowsWhileDocked)
 
     auto window = makeView(true);
     std::unique_ptr<QMenu> windowMenu(window->buildContextMenu());
-    for (CommandId id = kIdSpawnLyricRecentSize; id <= kIdSpawnLyric1024x768; ++id)
+    for (CommandId id = kIdSpawnTopLevelWindow; id <= kIdSpawnLyric1024x768; ++id)
         EXPECT_FALSE(findAction(*windowMenu, id)->isEnabled()) << id;
     EXPECT_FALSE(findAction(*windowMenu, kIdShowObjectGrid)->isEnabled());
     EXPECT_TRUE(findAction(*windowMenu, kIdInsertLyric)->isEnabled());

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace rz {
+
+// What File > New chose: 0 an empty set, 1 an empty song, and where.
+struct NewDocumentChoice {
+    int kind = 0;
+    std::filesystem::path path;
+    bool addToSet = false;
+};
+
+// The New dialog as the application asks it. GUI thread.
+class INewDocumentPrompt {
+public:
+    virtual ~INewDocumentPrompt() = default;
+    // Nothing when the user cancelled. `forcedSong`: only a song will do.
+    virtual std::optional<NewDocumentChoice> askNewDocument(bool forcedSong) = 0;
+};
+
+} // namespace rz

@@ -1,0 +1,328 @@
+// The set pane: tree, header band, show/hide button, context menu. GUI thread.
+#include "set/ui/set_pane.h"
+
+#include "core/color.h"
+#include "core/profile.h"
+#include "core/zoom_percent.h"
+#include "res/command_ids.h"
+#include "res/set_pane_menu.h"
+#include "set/set_document.h"
+#include "set/ui/set_tree_model.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/color_ref.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+constexpr Color kBackground = 0xD1CCCE;
+constexpr Color kHeaderBase = 0x38140C;
+constexpr int kHeaderBaseHeight = 18;
+constexpr int kImageSize = 16;
+constexpr int kVerticalLabelBitmap = 432;
+constexpr const char* kCaption = "Songs & Markers";
+
+// Cue-kind colours for the marker images, and the state marks; drawn, as
+// the program carries no image strips for them.
+QColor imageColor(int image)
+{
+    static const QColor kColors[] = {
+        QColor(90, 90, 90),   QColor(40, 90, 200),  QColor(230, 200, 40), QColor(60, 170, 80),
+        QColor(220, 120, 40), QColor(180, 60, 170), QColor(60, 180, 190), QColor(200, 60, 60),
+        QColor(120, 120, 220), QColor(150, 110, 60), QColor(90, 160, 200), QColor(70, 140, 70),
+        QColor(160, 160, 160), QColor(90, 120, 180), QColor(150, 150, 190), QColor(200, 170, 90),
+        QColor(170, 170, 200)};
+    return kColors[size_t(std::clamp(image, 0, int(std::size(kColors)) - 1))];
+}
+
+void drawState(QPainter& painter, const QRect& cell, int state)
+{
+    switch (state) {
+    case SetNavigator::kStateCurrent: {
+        QPolygon arrow;
+        arrow << QPoint(cell.left() + 4, cell.top() + 3) << QPoint(cell.right() - 3, cell.center().y())
+              << QPoint(cell.left() + 4, cell.bottom() - 3);
+        painter.setBrush(QColor(30, 160, 40));
+        painter.setPen(Qt::NoPen);
+        painter.drawPolygon(arrow);
+        break;
+    }
+    case SetNavigator::kStateFailed:
+        painter.setPen(QPen(QColor(200, 30, 30), 2));
+        painter.drawLine(cell.topLeft() + QPoint(4, 4), cell.bottomRight() - QPoint(4, 4));
+        painter.drawLine(cell.topRight() + QPoint(-4, 4), cell.bottomLeft() + QPoint(4, -4));
+        break;
+    case SetNavigator::kStateDisabled:
+        painter.setPen(QPen(QColor(120, 120, 120), 2));
+        painter.drawEllipse(cell.adjusted(4, 4, -4, -4));
+        break;
+    case SetNavigator::kStateMarked:
+        painter.setBrush(QColor(230, 140, 20));
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(cell.adjusted(5, 5, -5, -5));
+        break;
+    default: break;
+    }
+}
+
+// State image, then normal image, then the caption.
+class SetItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        painter->save();
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        const int top = option.rect.top() + (option.rect.height() - kImageSize) / 2;
+        const QRect stateCell(option.rect.left(), top, kImageSize, kImageSize);
+        drawState(*painter, stateCell, index.data(SetTreeModel::StateImageRole).toInt());
+        const QRect imageCell = stateCell.translated(kImageSize + 1, 0);
+        const int image = index.data(SetTreeModel::NormalImageRole).toInt();
+        painter->setPen(QColor(0, 0, 0));
+        painter->setBrush(imageColor(image));
+        painter->drawRect(imageCell.adjusted(2, 2, -3, -3));
+        painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color()
+                                                             : QColor(0, 0, 0));
+        const QRect textRect = option.rect.adjusted(2 * kImageSize + 4, 0, 0, 0);
+        painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), kImageSize + 2));
+        return size;
+    }
+};
+
+} // namespace
+
+SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IProfile& profile,
+                 QWidget* parent)
+    : SongView(parent), m_set(set), m_profile(profile), m_commands(set, setHost, trash)
+{
+    m_model = new SetTreeModel(set, this);
+    m_tree = new QTreeView(this);
+    m_tree->setModel(m_model);
+    m_tree->setHeaderHidden(true);
+    m_tree->setFrameShape(QFrame::NoFrame);
+    m_tree->setItemDelegate(new SetItemDelegate(m_tree));
+    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_tree->setContextMenuPolicy(Qt::DefaultContextMenu);
+    QPalette palette = m_tree->palette();
+    palette.setColor(QPalette::Base, fromColorRef(kBackground));
+    palette.setColor(QPalette::Text, QColor(0, 0, 0));
+    m_tree->setPalette(palette);
+    m_tree->installEventFilter(this);
+    m_tree->viewport()->installEventFilter(this);
+    connect(m_tree, &QTreeView::doubleClicked, this, [this] { runCommand(kIdGoToItem); });
+    connect(m_model, &SetTreeModel::scrollRequested, this,
+            [this](const QModelIndex& at) { m_tree->scrollTo(at, QAbstractItemView::PositionAtTop); });
+    // Items came or went: the view's expansion comes from the items again.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { restoreExpansion(); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& at) {
+        if (const SetTreeItem* item = m_model->itemAt(at))
+            m_tree->setExpanded(at, item->kind == SetItemKind::Folder ? !item->collapsed : item->expanded);
+    });
+    m_showHide = new BitmapPushButton(bitmap_id::kArrowLeft, QPoint(kButtonX, 0), this, kIdShowHideSetPane);
+    connect(m_showHide, &BitmapPushButton::command, this, [this](uint32_t) { toggleShown(); });
+    rebuild();
+}
+
+SetPane::~SetPane() = default;
+
+int SetPane::headerHeight() const
+{
+    return zoomPercent(m_profile.readInt("DisplayOptions", "FZoom", 2)) * kHeaderBaseHeight / 100;
+}
+
+void SetPane::toggleShown()
+{
+    m_shown = !m_shown;
+    m_showHide->setBitmap(m_shown ? bitmap_id::kArrowLeft : bitmap_id::kArrowRight, kIdShowHideSetPane);
+    if (parentWidget())
+        placeInFrame(parentWidget()->size());
+    layoutChildren();
+    update();
+}
+
+void SetPane::placeInFrame(QSize frameSize)
+{
+    setGeometry(kLeft, kTop, m_shown ? kShownWidth : kHiddenWidth,
+                std::max(0, frameSize.height() - kBottomBand));
+}
+
+void SetPane::resizeEvent(QResizeEvent*)
+{
+    layoutChildren();
+}
+
+void SetPane::layoutChildren()
+{
+    if (m_shown) {
+        const int header = headerHeight();
+        m_tree->setGeometry(0, header, width(), std::max(0, height() - header));
+        m_tree->show();
+        m_showHide->move(kButtonX, std::max(0, (header - kButtonSize) / 2));
+    } else {
+        m_tree->hide();
+        m_showHide->move(3, 4);
+    }
+}
+
+void SetPane::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), fromColorRef(kBackground));
+    if (!m_shown) {
+        const QImage& label = BitmapCatalog::image(kVerticalLabelBitmap);
+        if (!label.isNull())
+            painter.drawImage(QPoint(1, 30), label);
+        return;
+    }
+    const int header = headerHeight();
+    const int percent = zoomPercent(m_profile.readInt("DisplayOptions", "FZoom", 2));
+    QLinearGradient band(0, 0, 0, header);
+    band.setColorAt(0, fromColorRef(ShadeColor(kHeaderBase, 160)));
+    band.setColorAt(1, fromColorRef(ShadeColor(kHeaderBase, 100)));
+    painter.fillRect(QRect(0, 0, width(), header), band);
+    QFont font("Verdana");
+    font.setWeight(QFont::DemiBold);
+    font.setPixelSize((percent * 12 + 50) / 100);
+    painter.setFont(font);
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawText(QRect(3, 0, width() - 3, header), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+                     kCaption);
+}
+
+void SetPane::rebuild()
+{
+    m_model->treeReset();
+}
+
+void SetPane::restoreExpansion()
+{
+    int depth = 0;
+    for (SetTreeItem* item = m_set.tree().GetNextItem(nullptr, depth); item;
+         item = m_set.tree().GetNextItem(item, depth)) {
+        const QModelIndex at = m_model->indexOf(item);
+        if (item->kind == SetItemKind::Folder)
+            m_tree->setExpanded(at, !item->collapsed);
+        else if (item->kind == SetItemKind::Song)
+            m_tree->setExpanded(at, item->expanded);
+    }
+    if (SetTreeItem* selected = m_set.tree().selection())
+        m_tree->setCurrentIndex(m_model->indexOf(selected));
+}
+
+void SetPane::initialUpdate()
+{
+    rebuild();
+    layoutChildren();
+}
+
+// Items may have come or gone: the model starts afresh.
+void SetPane::songUpdate(uint32_t)
+{
+    rebuild();
+    layoutChildren();
+    update();
+}
+
+SetTreeItem* SetPane::selectedItem() const
+{
+    return m_model->itemAt(m_tree->currentIndex());
+}
+
+bool SetPane::commandEnabled(uint32_t command) const
+{
+    SetTreeItem* item = selectedItem();
+    switch (command) {
+    case kIdGoToItem: return m_commands.canGoTo(item);
+    case kIdDelete: return m_commands.canDelete(item);
+    case kIdDisableSong: return m_commands.canDisable(item);
+    case kIdExpandAll:
+    case kIdCollapseAll: return m_commands.canExpandAll();
+    case kIdShowHideSetPane: return true;
+    default: return false;
+    }
+}
+
+void SetPane::runCommand(uint32_t command)
+{
+    if (!commandEnabled(command))
+        return;
+    SetTreeItem* item = selectedItem();
+    m_set.tree().select(item);
+    switch (command) {
+    case kIdGoToItem: m_commands.GoTo(item); break;
+    case kIdDelete: m_commands.Delete(item); break;
+    case kIdDisableSong: m_commands.Disable(item); break;
+    case kIdExpandAll: m_commands.ExpandAll(true); break;
+    case kIdCollapseAll: m_commands.ExpandAll(false); break;
+    case kIdShowHideSetPane: toggleShown(); return;
+    default: return;
+    }
+    rebuild();
+}
+
+void SetPane::showContextMenu(QPoint globalPos)
+{
+    QMenu menu(this);
+    SetTreeItem* item = selectedItem();
+    for (const MenuRow& row : setPaneMenu()) {
+        if (row.command == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QString label = QString::fromUtf8(row.label);
+        if (row.command == kIdDisableSong)
+            label = QString::fromStdString(m_commands.disableCaption(item));
+        else if (row.command == kIdDelete)
+            label = QString::fromStdString(m_commands.deleteCaption(item));
+        QAction* action = menu.addAction(label);
+        action->setEnabled(commandEnabled(row.command));
+        const uint32_t command = row.command;
+        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    }
+    menu.exec(globalPos);
+}
+
+bool SetPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            runCommand(kIdGoToItem);
+            return true;
+        }
+    }
+    if (watched == m_tree->viewport() && event->type() == QEvent::ContextMenu) {
+        const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        QPoint at = menuEvent->globalPos();
+        if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
+            const QRect itemRect = m_tree->visualRect(m_tree->currentIndex());
+            at = m_tree->viewport()->mapToGlobal(itemRect.bottomLeft());
+        }
+        showContextMenu(at);
+        return true;
+    }
+    return SongView::eventFilter(watched, event);
+}
+
+} // namespace rz
