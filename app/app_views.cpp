@@ -188,7 +188,7 @@ void App::OnSongChanged()
         if (guard && song && m_engine->recording() && !song->measureMap.empty()
             && song->measureMap.size() < kMaxMeasures) {
             const MeasureRec last = song->measureMap.back();
-            if (song->position > last.start
+            if (song->position() > last.start
                 && last.start <= std::numeric_limits<int32_t>::max() - last.length) {
                 MeasureRec next = last;
                 next.start = last.start + last.length;

@@ -180,7 +180,7 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
         // A moving song is not restarted at every tap.
         const TransportState state = transportState();
         if (state == TransportState::Stopped || state == TransportState::Paused)
-            Play(song.position, true, false);
+            Play(song.position(), true, false);
     }
     if (tap.averageStrength == 0)
         return;

@@ -247,7 +247,7 @@ int32_t CSequencer::takeTime() const
     } else if (state == TransportState::Stopped) {
         at = m_recordStart - countIn;
     } else if (const CSongDoc* song = currentSong()) {
-        at = song->position;
+        at = song->position();
     }
     return std::max(at, int32_t(0));
 }

@@ -53,7 +53,7 @@ void CSequencer::Record()
         m_services.prompt.message("Please select at least one track.", PromptIcon::Stop);
         return;
     }
-    m_recordStart = song->position;
+    m_recordStart = song->position();
     if (!prepareRecordTracks(*song, *thru))
         return;
     {

@@ -53,7 +53,7 @@ void CSequencer::requestRefresh(uint32_t bits)
 // the position, scaled by the multiplier.
 void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
 {
-    if (&song != m_idle.song || user != m_idle.user || song.position != m_idle.position
+    if (&song != m_idle.song || user != m_idle.user || song.position() != m_idle.position
         || song.selectionStamp != m_idle.stamp)
         recomputeIdleBeat(song, user);
     // The period in µs at the multiplier: 4 ms at 100000 (100 %) is 4000 µs.
@@ -71,20 +71,20 @@ void CSequencer::recomputeIdleBeat(const CSongDoc& song, uint32_t user)
     const bool newRun = user != m_idle.user;
     m_idle.song = &song;
     m_idle.user = user;
-    m_idle.position = song.position;
+    m_idle.position = song.position();
     m_idle.stamp = song.selectionStamp;
-    m_position.store(song.position, std::memory_order_release);
+    m_position.store(song.position(), std::memory_order_release);
 
     const int timeBase = std::max(int(song.timeBase), 1);
-    const int measure = song.FindMeasure(song.position);
+    const int measure = song.FindMeasure(song.position());
     const int32_t measureStart = measure >= 0 ? song.measureMap[size_t(measure)].start : 0;
     m_idle.ticksPerClick = double(ticksPerClick(song, measure, timeBase));
     const uint32_t tempo = song.tempoMap.empty()
                                ? kDefaultTempo
-                               : song.tempoMap[size_t(song.FindTempoIndex(song.position))].tempo;
+                               : song.tempoMap[size_t(song.FindTempoIndex(song.position()))].tempo;
     m_idle.ticksPerMicrosecond = double(timeBase) / double(std::max(tempo, kMinTempo));
     if (newRun)
-        m_idle.beatCount = double(song.position - measureStart) / m_idle.ticksPerClick;
+        m_idle.beatCount = double(song.position() - measureStart) / m_idle.ticksPerClick;
     m_idleRecomputes.fetch_add(1, std::memory_order_relaxed);
 }
 

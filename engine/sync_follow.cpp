@@ -360,7 +360,7 @@ void SyncFollower::start(bool continuing)
         if (!guard || song == nullptr)
             return;
         const int32_t perClock = ticksPerClock(*song);
-        at = std::max(song->position, int32_t(0)) / perClock * perClock;
+        at = std::max(song->position(), int32_t(0)) / perClock * perClock;
         time = song->TickToTime(at);
     }
     {
@@ -428,8 +428,8 @@ bool SyncFollower::stopMoving(bool& changed)
 void SyncFollower::locate(CSongDoc& song, int32_t tick)
 {
     song.Locate(std::max(tick, int32_t(0)));
-    m_engine.m_position.store(song.position, std::memory_order_release);
-    m_engine.m_realTime.store(song.TickToTime(song.position), std::memory_order_release);
+    m_engine.m_position.store(song.position(), std::memory_order_release);
+    m_engine.m_realTime.store(song.TickToTime(song.position()), std::memory_order_release);
 }
 
 // Under the SongMutex: every event due by `time` (µs) is sent.
@@ -437,7 +437,7 @@ void SyncFollower::playUpTo(CSongDoc& song, int32_t tick, double time)
 {
     m_engine.m_realTime.store(time, std::memory_order_release);
     m_engine.m_position.store(tick, std::memory_order_release);
-    song.position = tick;
+    song.setPosition(tick);
     song.PlayEventsUpTo();
     setBeatPhase(song, tick);
     m_engine.requestRefresh(kRefreshViews | kRefreshBeat);

@@ -47,13 +47,13 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
     case TransportState::Paused: {
         m_hold.store(false, std::memory_order_release);
         const NextStop stop = nextStop();
-        if (!recording() && song.position == stop.jumpFrom) {
+        if (!recording() && song.position() == stop.jumpFrom) {
             // Paused at a hold: the performance goes on from where it jumps.
             Stop(false);
-            runLocked(SongMutex(), "Advance", [&] { song.position = stop.jumpTo; });
+            runLocked(SongMutex(), "Advance", [&] { song.setPosition(stop.jumpTo); });
             m_services.posts.UpdateAllViews();
         } else {
-            Play(song.position, true);
+            Play(song.position(), true);
         }
         notifyTransportChanged();
         return;
@@ -69,7 +69,7 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
     default:
         if (m_settings.options & kOptionResetOnStart)
             ResetOutPorts();
-        Play(song.position, true);
+        Play(song.position(), true);
         notifyTransportChanged();
         return;
     }

@@ -37,7 +37,7 @@ void CSequencer::startCountIn()
 // running, to end on the next tick.
 void CSequencer::advanceCountIn(const CSongDoc& song)
 {
-    const int32_t played = position() - song.position;
+    const int32_t played = position() - song.position();
     m_countInPosition.store(played, std::memory_order_release);
     if (played < m_countInLength.load(std::memory_order_acquire))
         return;

@@ -49,7 +49,7 @@ bool CSequencer::handleJump(CSongDoc& song)
     // Playing on from here must not step back to the tick before.
     m_position.store(stop.jumpFrom, std::memory_order_release);
     m_realTime.store(song.TickToTime(stop.jumpFrom), std::memory_order_release);
-    song.position = stop.jumpFrom;
+    song.setPosition(stop.jumpFrom);
     return actOnJumpCue(song, stop);
 }
 

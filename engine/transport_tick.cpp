@@ -151,7 +151,7 @@ void CSequencer::locateStart(CSongDoc& song, int32_t start)
 {
     song.Locate(start);
     song.ComputeNextStop();
-    const int32_t at = song.position;
+    const int32_t at = song.position();
     m_position.store(at, std::memory_order_release);
     m_clock.timeBase = std::max(int(song.timeBase), 1);
     m_clock.measure = -1;
@@ -248,7 +248,7 @@ void CSequencer::advanceClock(CSongDoc& song)
     const int32_t at = tickAtTime(entry, now);
     m_position.store(at, std::memory_order_release);
     if (!countingIn())
-        song.position = at;
+        song.setPosition(at);
 }
 
 void CSequencer::moveMeasure(const CSongDoc& song)
@@ -286,7 +286,7 @@ bool CSequencer::handleEnd(CSongDoc& song)
     if (position() < stop.endTick)
         return false;
     playUpToJustBefore(song, stop.endTick);
-    song.position = stop.endTick;
+    song.setPosition(stop.endTick);
     LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
     if (!guard)
         return true;

@@ -56,7 +56,7 @@ void CSongDoc::ActivateSong(int32_t tick)
     if (!contentFlag)
         return;
     if (tick < 0)
-        tick = position;
+        tick = position();
     IEngineLink& engine = m_context.engine;
     ISongHost& host = m_context.host;
     engine.Stop(false);

@@ -174,7 +174,7 @@ void CSongDoc::retryPendingClipWork()
 void CSongDoc::BuildAudioPlayLists(int32_t tick)
 {
     if (tick < 0)
-        tick = position;
+        tick = position();
     PlayOutState& play = playOutState();
     LockGuard guard(AudioMutex(), "BuildAudioPlayLists", m_context.lockWait);
     if (!guard) {

@@ -114,7 +114,7 @@ TEST_F(CurrentSong, RecordingPastTheLastMeasureAddsOneMeasurePerPass)
     song.measureMap.back().letter = 'B';
     const MeasureRec last = song.measureMap.back();
     const size_t measures = song.measureMap.size();
-    song.position = last.start + 1;
+    song.setPosition(last.start + 1);
 
     app->OnSongChanged();
     EXPECT_EQ(song.measureMap.size(), measures) << "not recording";
