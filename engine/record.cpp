@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kMaxCountInMeasures = 100;
 constexpr double kClipLeadUs = 1000000.0; // a take may not start within 1 s before a clip
+// Room made in the measure map at the start of a take: hours of 4/4 at any
+// usual tempo, 32 bytes a measure.
+constexpr size_t kTakeMeasureRoom = 16384;
 
 // An audio clip of the track whose first pass covers the real time (µs),
 // or starts less than a second after it.
@@ -56,6 +59,7 @@ void CSequencer::Record()
     m_recordStart = song->position();
     if (!prepareRecordTracks(*song, *thru))
         return;
+    reserveMeasureRoom(*song);
     {
         LockGuard guard(ThruMutex(), "Record", m_options.lockWait);
         if (!guard)
@@ -95,6 +99,37 @@ bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
         waveform = true;
     }
     return true;
+}
+
+// The playback tick grows the measure map while the take runs past its
+// end; the room is made now, while no tick reads the map, so that growing
+// never moves a measure the tick holds. A running transport keeps the room
+// the map has.
+void CSequencer::reserveMeasureRoom(CSongDoc& song)
+{
+    const TransportState state = transportState();
+    if (state == TransportState::Playing || state == TransportState::Starting
+        || state == TransportState::Holding)
+        return;
+    LockGuard guard(SongMutex(), "Record", m_options.lockWait);
+    if (guard)
+        song.measureMap.reserve(std::min(song.measureMap.size() + kTakeMeasureRoom, kMaxMeasures));
+}
+
+// Timer thread, while a take runs: past the last measure's start the map
+// gains a copy of it, numbered on, within the room the take made. Under the
+// SongMutex, which the views hold while they read the map; a busy lock is
+// tried again on the next tick.
+void CSequencer::growMeasureMap(CSongDoc& song)
+{
+    MeasureMap& map = song.measureMap;
+    if (map.empty() || map.back().start >= song.position() || map.size() >= map.capacity())
+        return;
+    LockGuard guard = tryGuard(SongMutex());
+    if (!guard)
+        return;
+    while (!map.empty() && map.back().start < song.position() && map.size() < map.capacity())
+        song.measureMapEnd = ExtendMeasureMap(map, map.back().start + 1);
 }
 
 // Modes 0 and 2 count in from the record start and play; step recording

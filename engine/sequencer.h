@@ -391,6 +391,8 @@ private:
     void finishTake(bool discard);
     void applyTake(CSongDoc& song, std::vector<TakeEvent> take);
     void relocateAfterTake(CSongDoc& song);
+    void reserveMeasureRoom(CSongDoc& song);
+    void growMeasureMap(CSongDoc& song);
 
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);

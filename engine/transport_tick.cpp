@@ -95,6 +95,8 @@ bool CSequencer::playStep(CSongDoc& song)
         advanceCountIn(song);
         return true;
     }
+    if (recording())
+        growMeasureMap(song);
     moveMeasure(song);
     if (handleJump(song))
         return false;
