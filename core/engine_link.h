@@ -11,6 +11,7 @@ namespace rz {
 
 struct CAudioClip;
 struct CCue;
+class CSongDoc;
 class CTrack;
 class GuiPublishedValues;
 class IMidiOut;
@@ -63,6 +64,9 @@ public:
     virtual void Play(int32_t tick, bool force) = 0;
     virtual void Pause() = 0;
     virtual void Advance(bool playThrough) = 0;
+    // A locate the player asked for while the transport stands, made the way
+    // the engine's own are, so it never races a sync follower's.
+    virtual void LocateSong(CSongDoc& song, int32_t tick) = 0;
 
     // The numbered output list: port number -> index of the open port, -1 when
     // that port is not open.

@@ -186,6 +186,10 @@ public:
     // at the position. Calls within 100 ms of the last accepted one are
     // ignored.
     void Advance(bool playThrough) override;
+    // Locates the song under the SongMutex, as the sync follower does, when
+    // the transport stands (checked under the TransportMutex); a moving
+    // transport is the follower's or the tick's to place. GUI thread.
+    void LocateSong(CSongDoc& song, int32_t tick) override;
     void OnPlayPause();
     void OnPlayStop();
     // Lets the active vamp end after this pass (toggle: or repeat again).
@@ -298,6 +302,7 @@ private:
     void openFirstInput(const SequencerPorts& ports);
     void loadKeyMap();
     void startIdleTimer();
+    void resumeIdleTimer();
     void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
 

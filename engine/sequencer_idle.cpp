@@ -111,6 +111,18 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
         posts.setFrameTimer(FrameTimer::SongEnded);
     if (bits & kRefreshCueReached)
         posts.startCueTimer();
+    if (bits & kRefreshIdleTimer)
+        resumeIdleTimer();
+}
+
+// A follower that stopped leaves no timer running; the idle timer takes
+// over unless a start came meanwhile.
+void CSequencer::resumeIdleTimer()
+{
+    LockGuard guard(TransportMutex(), "RefreshThreadProc", m_options.lockWait);
+    if (guard && !shuttingDown() && transportState() == TransportState::Stopped
+        && m_services.timer.mode() == TimerMode::Off)
+        startIdleTimer();
 }
 
 } // namespace rz

@@ -420,6 +420,7 @@ bool SyncFollower::stopMoving(bool& changed)
         m_engine.AllNotesOff();
         setState(TransportState::Stopped);
         m_follow.basePending = false;
+        m_engine.requestRefresh(kRefreshIdleTimer);
     }
     return true;
 }

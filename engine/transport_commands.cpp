@@ -140,6 +140,23 @@ void CSequencer::chaseAtPosition(CSongDoc& song)
     m_state.compare_exchange_strong(expected, TransportState::Paused, std::memory_order_acq_rel);
 }
 
+void CSequencer::LocateSong(CSongDoc& song, int32_t tick)
+{
+    LockGuard songGuard(SongMutex(), "Locate", m_options.lockWait);
+    if (!songGuard)
+        return;
+    TransportState state = TransportState::Stopped;
+    {
+        LockGuard guard(TransportMutex(), "Locate", m_options.lockWait);
+        if (!guard)
+            return;
+        state = transportState();
+    }
+    if (state == TransportState::Playing || state == TransportState::Starting)
+        return;
+    song.Locate(tick);
+}
+
 // Stops the running timer, whichever it is, and starts the idle timer. The
 // idle tick takes the SongMutex, the playback tick the TransportMutex and
 // the AudioMutex: none may be held here.

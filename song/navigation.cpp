@@ -85,7 +85,7 @@ bool isNoteOrClip(const CMidiEvent& event)
 
 void CSongDoc::locateAndShow(int32_t tick)
 {
-    Locate(tick);
+    m_context.engine.LocateSong(*this, tick);
     m_context.host.UpdateAllViews();
 }
 
