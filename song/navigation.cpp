@@ -30,7 +30,7 @@ int32_t tenth(const CSongDoc& song)
 
 // NextCue's target from one cue, or kNoJump; Caesura, Hold & Cut and
 // Fermata stop or pause the transport on the way.
-int32_t nextCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
+int32_t nextCueTarget(const CCue& cue, int32_t position, ITransportLink& engine)
 {
     switch (cue.kind) {
     case kCueSkip: return CSongDoc::kNoJump;
@@ -53,7 +53,7 @@ int32_t nextCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
     }
 }
 
-int32_t previousCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
+int32_t previousCueTarget(const CCue& cue, int32_t position, ITransportLink& engine)
 {
     switch (cue.kind) {
     case kCueSkip: return CSongDoc::kNoJump;

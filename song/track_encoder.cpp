@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "core/engine_link.h"
 #include "song/dr_meta_track.h"
 #include "song/image_writer.h"
 #include "song/song_doc.h"
