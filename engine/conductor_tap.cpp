@@ -176,7 +176,7 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
 {
     const FollowTapSettings& tap = m_settings.followTap;
     if (tap.pause) {
-        m_hold.store(true, std::memory_order_release);
+        m_transport.hold.store(true, std::memory_order_release);
         // A moving song is not restarted at every tap.
         const TransportState state = transportState();
         if (state == TransportState::Stopped || state == TransportState::Paused)

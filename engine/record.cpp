@@ -14,9 +14,6 @@ namespace {
 
 constexpr int kMaxCountInMeasures = 100;
 constexpr double kClipLeadUs = 1000000.0; // a take may not start within 1 s before a clip
-// Room made in the measure map at the start of a take: hours of 4/4 at any
-// usual tempo, 32 bytes a measure.
-constexpr size_t kTakeMeasureRoom = 16384;
 
 // An audio clip of the track whose first pass covers the real time (µs),
 // or starts less than a second after it.
@@ -51,12 +48,12 @@ void CSequencer::Record()
     CSongDoc* song = currentSong();
     if (song == nullptr || recording())
         return;
-    const std::shared_ptr<const ThruTracks> thru = m_thru.load();
+    const std::shared_ptr<const ThruTracks> thru = m_io.thru.load();
     if (thru->tracks.empty() || thru->song != song) {
         m_services.prompt.message("Please select at least one track.", PromptIcon::Stop);
         return;
     }
-    m_recordStart = song->position();
+    m_recorder.recordStart = song->position();
     if (!prepareRecordTracks(*song, *thru))
         return;
     reserveMeasureRoom(*song);
@@ -64,9 +61,9 @@ void CSequencer::Record()
         LockGuard guard(ThruMutex(), "Record", m_options.lockWait);
         if (!guard)
             return;
-        m_take.clear();
+        m_recorder.take.clear();
     }
-    for (const std::unique_ptr<CMidiIn>& input : m_inputs) {
+    for (const std::unique_ptr<CMidiIn>& input : m_io.inputs) {
         if (input->isOpen())
             input->Restart();
     }
@@ -79,7 +76,7 @@ void CSequencer::Record()
 bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
 {
     const VolumeScale scale{thru.relativeVolume, masterVolume()};
-    const double startTime = song.TickToTime(m_recordStart);
+    const double startTime = song.TickToTime(m_recorder.recordStart);
     bool waveform = false;
     for (const ThruTrack& entry : thru.tracks) {
         if (!entry.waveform) {
@@ -113,7 +110,7 @@ void CSequencer::reserveMeasureRoom(CSongDoc& song)
         return;
     LockGuard guard(SongMutex(), "Record", m_options.lockWait);
     if (guard)
-        song.measureMap.reserve(std::min(song.measureMap.size() + kTakeMeasureRoom, kMaxMeasures));
+        Recorder::reserveMeasureRoom(song.measureMap);
 }
 
 // Timer thread, while a take runs: past the last measure's start the map
@@ -122,14 +119,14 @@ void CSequencer::reserveMeasureRoom(CSongDoc& song)
 // tried again on the next tick.
 void CSequencer::growMeasureMap(CSongDoc& song)
 {
-    MeasureMap& map = song.measureMap;
-    if (map.empty() || map.back().start >= song.position() || map.size() >= map.capacity())
+    if (!Recorder::needsMeasure(song.measureMap, song.position()))
         return;
     LockGuard guard = tryGuard(SongMutex());
     if (!guard)
         return;
-    while (!map.empty() && map.back().start < song.position() && map.size() < map.capacity())
-        song.measureMapEnd = ExtendMeasureMap(map, map.back().start + 1);
+    const int32_t end = Recorder::growMeasureMap(song.measureMap, song.position());
+    if (end >= 0)
+        song.measureMapEnd = end;
 }
 
 // Modes 0 and 2 count in from the record start and play; step recording
@@ -142,7 +139,7 @@ void CSequencer::startTake()
         Pause();
     } else {
         const CSongDoc* song = currentSong();
-        setRecording(true, countInTicks(*song, m_recordStart, m_settings.countInMeasures));
+        setRecording(true, countInTicks(*song, m_recorder.recordStart, m_settings.countInMeasures));
         Advance(false);
     }
     if (transportState() == TransportState::Stopped)
