@@ -38,7 +38,7 @@ void App::songEnded()
     m_frame->timers().kill(kSongEndedTimer);
     m_engine->Pause();
     CSongDoc* song = m_currentSong;
-    if (m_engine->recording() || (song && song->position < song->endTick)) {
+    if (m_engine->recording() || (song && song->position() < song->endTick)) {
         if (song)
             song->OnTimerCues();
         transportChanged();

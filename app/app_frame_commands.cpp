@@ -234,7 +234,7 @@ bool App::onSongStep(CommandId id)
         StepSong();
         return true;
     }
-    if (m_currentSong && m_currentSong->position > 0) {
+    if (m_currentSong && m_currentSong->position() > 0) {
         m_currentSong->GoToBeginning();
         return true;
     }

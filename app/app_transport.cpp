@@ -89,7 +89,7 @@ PanelState App::panelState() const
         s.tempo = tempoText(m_tempoMultiplier, 0);
         return s;
     }
-    const int32_t tick = song->position;
+    const int32_t tick = song->position();
     const int rate = defaultSmpteRate();
     const BeatPosition at = beatPosition(song->measureMap, song->timeBase, tick);
     const double songTime = song->TickToTime(tick);

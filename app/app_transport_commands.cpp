@@ -94,7 +94,7 @@ void App::onUpdateTransport(CommandId id, CmdUi& ui)
     case kIdLastVamp: {
         const CCue* vamp = m_engine->activeVamp();
         ui.enabled = song && state != TransportState::Stopped && vamp != nullptr
-                     && vamp->kind == kCueVamp && m_currentSong->position >= vamp->secondTime;
+                     && vamp->kind == kCueVamp && m_currentSong->position() >= vamp->secondTime;
         return;
     }
     default: ui.enabled = song; return;
@@ -129,7 +129,7 @@ void App::onUpdateNavigate(CommandId id, CmdUi& ui)
     if (!song || (id != kIdNextNote && id != kIdPreviousNote))
         return;
     ui.enabled = m_engine->transportState() != TransportState::Playing
-                 && (id == kIdNextNote ? song->position < song->endTick : song->position > 0);
+                 && (id == kIdNextNote ? song->position() < song->endTick : song->position() > 0);
 }
 
 bool App::onSkip(CommandId id)

@@ -176,34 +176,15 @@ void App::UpdateAllViews()
         live->follow();
 }
 
-// While recording runs past the last measure, the map grows by one measure
-// per pass: a copy of the last one, numbered on, without its letter.
+// The engine's timer grows the measure map while a take runs past its end;
+// here the views that show it only repaint.
 void App::OnSongChanged()
 {
     RZ_ASSERT_GUI_THREAD();
-    bool appended = false;
-    {
-        LockGuard guard(SongMutex(), "OnSongChanged", m_options.lockWait);
-        CSongDoc* song = m_currentSong;
-        if (guard && song && m_engine->recording() && !song->measureMap.empty()
-            && song->measureMap.size() < kMaxMeasures) {
-            const MeasureRec last = song->measureMap.back();
-            if (song->position > last.start
-                && last.start <= std::numeric_limits<int32_t>::max() - last.length) {
-                MeasureRec next = last;
-                next.start = last.start + last.length;
-                next.number = uint16_t(last.number + 1);
-                next.letter = 0;
-                song->measureMap.push_back(next);
-                song->measureMapEnd += last.length;
-                appended = true;
-            }
-        }
-    }
     repaintTransportPanel();
     SongView* controller = nullptr;
     GetCurrentViews(nullptr, &controller);
-    if (appended && controller)
+    if (controller && m_engine->recording())
         controller->update();
 }
 

@@ -76,7 +76,7 @@ void locateNearTheEnd(benchmark::State& state)
     bench.fixture.engine.state = TransportState::Starting;
     for (auto _ : state) {
         bench.song->Locate(kSongTicks - 1000);
-        benchmark::DoNotOptimize(bench.song->position);
+        benchmark::DoNotOptimize(bench.song->position());
     }
 }
 BENCHMARK(locateNearTheEnd)->Unit(benchmark::kMicrosecond);

@@ -11,6 +11,7 @@ namespace rz {
 
 struct CAudioClip;
 struct CCue;
+class CSongDoc;
 class CTrack;
 class GuiPublishedValues;
 class IMidiOut;
@@ -46,11 +47,14 @@ struct SyncOptions {
     int smpteRate = 3;
 };
 
-// What song code needs of the sequencer. Runs on the GUI thread unless a
-// member says otherwise; members marked "any thread" never wait.
-class IEngineLink {
+// What song code needs of the sequencer, by role; IEngineLink gathers them.
+// Runs on the GUI thread unless a member says otherwise; members marked "any
+// thread" never wait.
+
+// The transport: its state and commands, the next stop and the vamp.
+class ITransportLink {
 public:
-    virtual ~IEngineLink() = default;
+    virtual ~ITransportLink() = default;
 
     // Any thread.
     virtual TransportState transportState() const = 0;
@@ -63,36 +67,14 @@ public:
     virtual void Play(int32_t tick, bool force) = 0;
     virtual void Pause() = 0;
     virtual void Advance(bool playThrough) = 0;
-
-    // The numbered output list: port number -> index of the open port, -1 when
-    // that port is not open.
-    virtual int outputMapSize() const = 0;
-    virtual int outputMapEntry(int portNumber) const = 0;
-    // The open port at an index of the output map; null when there is none.
-    // Any thread.
-    virtual IMidiOut* openOutPort(int index) = 0;
-    // How many ports openOutPort answers for. Any thread.
-    virtual int outPortCount() const = 0;
+    // A locate the player asked for while the transport stands, made the way
+    // the engine's own are, so it never races a sync follower's.
+    virtual void LocateSong(CSongDoc& song, int32_t tick) = 0;
 
     // The vamp cue the sequencer is repeating, null when none, and how many
     // repetitions it has left.
     virtual const CCue* activeVamp() const = 0;
     virtual int vampRepetitionsLeft() const = 0;
-
-    // "PlaybackOptions" "AdvanceReset": 0 none, 1 reset channel states and
-    // ports, 2 send synth resets; used when a song becomes current.
-    virtual int advanceReset() const = 0;
-    virtual void ResetPortChannelStates() = 0;
-    virtual void ResetOutPorts() = 0;
-    virtual void SendSynthResets() = 0;
-
-    virtual void RebuildThruTracks() = 0;
-    // The sequencer's master volume, 0..16383, that scales every CC7. Any thread.
-    virtual int masterVolume() const = 0;
-    // Stores the volume and has the current song's tracks resend their CC7.
-    virtual void SetMasterVolume(int volume) = 0;
-    // The master fader, the step note length and the fader drag. Any thread.
-    virtual const GuiPublishedValues& guiValues() const = 0;
 
     // Next-stop fields, hold and play-through. Any thread.
     virtual NextStop nextStop() const = 0;
@@ -104,24 +86,75 @@ public:
     // kept by the engine so the timer thread may ask. Any thread.
     virtual SetItemHandle nextSetSong() const = 0;
 
-    // Recording. Any thread.
-    virtual bool recording() const = 0;
-    virtual RecordOptions recordOptions() const = 0;
-    // A thru track echoes input to this port and channel.
-    virtual bool hasThruTrack(const IMidiOut* port, int channel) const = 0;
-
-    // The play position's real time, µs; the block length of the audio
-    // engine, µs; the synchronisation options. Any thread.
+    // The play position's real time, µs. Any thread.
     virtual double realTime() const = 0;
-    virtual double blockLength() const = 0;
-    virtual SyncOptions syncOptions() const = 0;
-    // Song position pointer in sixteenths, 0..16383. Timer thread.
-    virtual void SendSongPosition(int32_t sixteenths) = 0;
+};
+
+// The output ports, their resets and the master volume.
+class IPortLink {
+public:
+    virtual ~IPortLink() = default;
+
+    // The numbered output list: port number -> index of the open port, -1 when
+    // that port is not open.
+    virtual int outputMapSize() const = 0;
+    virtual int outputMapEntry(int portNumber) const = 0;
+    // The open port at an index of the output map; null when there is none.
+    // Any thread.
+    virtual IMidiOut* openOutPort(int index) = 0;
+    // How many ports openOutPort answers for. Any thread.
+    virtual int outPortCount() const = 0;
+
+    // "PlaybackOptions" "AdvanceReset": 0 none, 1 reset channel states and
+    // ports, 2 send synth resets; used when a song becomes current.
+    virtual int advanceReset() const = 0;
+    virtual void ResetPortChannelStates() = 0;
+    virtual void ResetOutPorts() = 0;
+    virtual void SendSynthResets() = 0;
+
+    // The sequencer's master volume, 0..16383, that scales every CC7. Any thread.
+    virtual int masterVolume() const = 0;
+    // Stores the volume and has the current song's tracks resend their CC7.
+    virtual void SetMasterVolume(int volume) = 0;
+    // The master fader, the step note length and the fader drag. Any thread.
+    virtual const GuiPublishedValues& guiValues() const = 0;
 
     // Every open instrument port whose instrument is named so takes the state.
     virtual void setInstrumentState(std::string_view instrumentName,
                                     std::span<const uint8_t> state) = 0;
+};
 
+// Recording and the thru tracks.
+class IRecordLink {
+public:
+    virtual ~IRecordLink() = default;
+
+    virtual void RebuildThruTracks() = 0;
+    // Any thread.
+    virtual bool recording() const = 0;
+    virtual RecordOptions recordOptions() const = 0;
+    // A thru track echoes input to this port and channel.
+    virtual bool hasThruTrack(const IMidiOut* port, int channel) const = 0;
+};
+
+// Synchronisation as master.
+class ISyncLink {
+public:
+    virtual ~ISyncLink() = default;
+
+    // Any thread.
+    virtual SyncOptions syncOptions() const = 0;
+    // Song position pointer in sixteenths, 0..16383. Timer thread.
+    virtual void SendSongPosition(int32_t sixteenths) = 0;
+};
+
+// The audio engine's clip play lists.
+class IAudioClipLink {
+public:
+    virtual ~IAudioClipLink() = default;
+
+    // The block length of the audio engine, µs. Any thread.
+    virtual double blockLength() const = 0;
     // The two clip play lists of the audio engine; callers hold the AudioMutex.
     virtual void clearClipPlayLists() = 0;
     virtual bool clipInPlayList(const CAudioClip& clip) const = 0;
@@ -141,6 +174,14 @@ public:
     virtual void ConductorTap() = 0;
     // The state the last pause interrupted. Any thread.
     virtual TransportState previousState() const = 0;
+};
+
+// Everything song code may ask of the sequencer.
+class IEngineLink : public ITransportLink,
+                    public IPortLink,
+                    public IRecordLink,
+                    public ISyncLink,
+                    public IAudioClipLink {
 };
 
 } // namespace rz

@@ -32,38 +32,23 @@ struct ControllerLanes {
     std::vector<ControllerLane> lanes;
 };
 
-// What song code needs of the application object and the main frame. All
-// members run on the GUI thread.
-class ISongHost {
-public:
-    static constexpr int kCueKinds = 10;
-    static constexpr int kMaxTimeZoom = 8;
+// What song code needs of the application object and the main frame, by
+// role; ISongHost gathers them. All members run on the GUI thread.
 
-    virtual ~ISongHost() = default;
+// The views: refreshing, showing and activating them, and the layout.
+class ISongViews {
+public:
+    virtual ~ISongViews() = default;
 
     // Refreshes every open view of the current song and the set view.
     virtual void UpdateAllViews() = 0;
     // Refreshes the views attached to one song; the sender view (opaque, may be
     // null) is not refreshed. The hint is an undo record's flags or 0.
     virtual void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) = 0;
-    virtual void SetCurrentSong(CSongDoc* song) = 0;
-    virtual CSongDoc* currentSong() const = 0;
     virtual void UpdateTitle() = 0;
-    // 100000 = 100 %; resetStep also clears the tempo-by-bend base.
-    virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;
     virtual void UpdateNoteDuration() = 0;
     virtual void RestoreLayout(std::string_view layout) = 0;
     virtual void SetStatusText(std::string_view text) = 0;
-
-    // "OpenOptions" "AutoProps", cached at start-up.
-    virtual bool autoProps() const = 0;
-    // The display options' "CueColor%d", one per cue kind 0..9.
-    virtual Color cueColor(int kind) const = 0;
-    // The program-wide time-zoom index, 0..kMaxTimeZoom.
-    virtual int timeZoom() const = 0;
-    virtual void setTimeZoom(int zoom) = 0;
-    // While on, editing is locked.
-    virtual bool performanceMode() const = 0;
 
     // After undo and redo.
     // Stops the waveform-overview workers of the clip and clock-time views
@@ -86,13 +71,55 @@ public:
     // When a song becomes current: every torn-off view window to the top,
     // neither moved nor sized.
     virtual void raiseTornOffWindows() = 0;
-
-    // The application's clipboard, which outlives changes of the current song.
-    virtual AppClipboard& clipboard() = 0;
     // The lanes the song's controller view shows; none without the view.
     virtual ControllerLanes controllerLanes(CSongDoc& song) = 0;
+    // Stores the current window layout into a song's layout text.
+    virtual void SnapshotLayout(std::string& layout) = 0;
+};
 
-    // Saving and sending songs.
+// Which song is current, and the tempo multiplier it plays at.
+class ICurrentSongHost {
+public:
+    virtual ~ICurrentSongHost() = default;
+
+    virtual void SetCurrentSong(CSongDoc* song) = 0;
+    virtual CSongDoc* currentSong() const = 0;
+    // 100000 = 100 %; resetStep also clears the tempo-by-bend base.
+    virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;
+};
+
+// The program-wide display and editing options.
+class ISongDisplayOptions {
+public:
+    static constexpr int kCueKinds = 10;
+    static constexpr int kMaxTimeZoom = 8;
+
+    virtual ~ISongDisplayOptions() = default;
+
+    // "OpenOptions" "AutoProps", cached at start-up.
+    virtual bool autoProps() const = 0;
+    // The display options' "CueColor%d", one per cue kind 0..9.
+    virtual Color cueColor(int kind) const = 0;
+    // The program-wide time-zoom index, 0..kMaxTimeZoom.
+    virtual int timeZoom() const = 0;
+    virtual void setTimeZoom(int zoom) = 0;
+    // While on, editing is locked.
+    virtual bool performanceMode() const = 0;
+};
+
+// The application's clipboard, which outlives changes of the current song.
+class IClipboardHost {
+public:
+    virtual ~IClipboardHost() = default;
+
+    virtual AppClipboard& clipboard() = 0;
+};
+
+// Saving and sending songs.
+class ISongFilesHost {
+public:
+    virtual ~ISongFilesHost() = default;
+
     // The folder of temporary audio (recordings, copies kept for undo).
     virtual std::filesystem::path workFolder() const = 0;
     // Replaces `name` by an unused ".wav" name in the work folder, keeping
@@ -102,8 +129,6 @@ public:
     // the old name, and records the new path to be opened at start-up.
     virtual void removeNewestRecentSong() = 0;
     virtual void SetAutoOpenPath(const std::filesystem::path& path) = 0;
-    // Stores the current window layout into a song's layout text.
-    virtual void SnapshotLayout(std::string& layout) = 0;
     // Hands a message to the desktop's mail program: the subject and the
     // files to attach, in order. False, with a reason, when it could not.
     virtual bool SendFileByMail(std::string_view subject,
@@ -117,6 +142,14 @@ public:
     virtual FindCriteria& findCriteria() = 0;
     // Whether the main frame's active view is the song's track view.
     virtual bool trackViewActive() const = 0;
+};
+
+// Everything song code may ask of the application.
+class ISongHost : public ISongViews,
+                  public ICurrentSongHost,
+                  public ISongDisplayOptions,
+                  public IClipboardHost,
+                  public ISongFilesHost {
 };
 
 } // namespace rz

@@ -178,11 +178,11 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
     const auto settings = liveSettings(); // one whole value for this tap
     const FollowTapSettings& tap = settings->followTap;
     if (tap.pause) {
-        m_hold.store(true, std::memory_order_release);
+        m_transport.hold.store(true, std::memory_order_release);
         // A moving song is not restarted at every tap.
         const TransportState state = transportState();
         if (state == TransportState::Stopped || state == TransportState::Paused)
-            Play(song.position, true, false);
+            Play(song.position(), true, false);
     }
     if (tap.averageStrength == 0)
         return;

@@ -99,7 +99,7 @@ void CSequencer::RebuildThruTracks()
     LockGuard guard(ThruMutex(), "RebuildThruTracks", m_options.lockWait);
     if (!guard)
         return;
-    const std::shared_ptr<const ThruTracks> old = m_thru.exchange(std::move(found));
+    const std::shared_ptr<const ThruTracks> old = m_io.thru.exchange(std::move(found));
     for (const ThruTrack& entry : old->tracks) {
         if (entry.outPort != nullptr)
             entry.outPort->ReleaseHeldNotes();
@@ -151,7 +151,7 @@ void CSequencer::collectTrackViewTracks(const CSongDoc& song, ThruTracks& thru) 
 // Any thread; the locate of a recording asks it on the timer thread.
 bool CSequencer::hasThruTrack(const IMidiOut* port, int channel) const
 {
-    const std::shared_ptr<const ThruTracks> thru = m_thru.load();
+    const std::shared_ptr<const ThruTracks> thru = m_io.thru.load();
     return std::any_of(thru->tracks.begin(), thru->tracks.end(), [&](const ThruTrack& entry) {
         return !entry.waveform && entry.port == port && entry.channel == channel;
     });
@@ -168,10 +168,10 @@ void CSequencer::EchoMidiIn(const CMidiIn* source, uint32_t message)
     {
         LockGuard guard(ThruMutex(), "EchoMidiIn", m_options.lockWait);
         if (!guard) {
-            m_lostInputs.fetch_add(1, std::memory_order_relaxed);
+            m_recorder.lostInputs.fetch_add(1, std::memory_order_relaxed);
             return;
         }
-        const std::shared_ptr<const ThruTracks> thru = m_thru.load();
+        const std::shared_ptr<const ThruTracks> thru = m_io.thru.load();
         if (thru->song != currentSong())
             return;
         const int channel = int(message & 15);
@@ -206,7 +206,7 @@ void CSequencer::echoToTrack(const ThruTrack& entry, double relativeVolume, uint
     if (carriesKey(message) && entry.pitchClassCorrection != 0)
         corrected = withKey(message, correctPitchClass(keyOf(message), entry.pitchClassCorrection));
     if (recording()) {
-        m_take.push_back({time, uint32_t(entry.number) << 24 | corrected,
+        m_recorder.take.push_back({time, uint32_t(entry.number) << 24 | corrected,
                           m_guiValues.currentNoteLength()});
     }
     if (!liveSettings()->echo || entry.port == nullptr)
@@ -237,7 +237,7 @@ void CSequencer::postStepRecording(uint32_t message)
 // only the GUI thread moves the song's (step recording).
 int32_t CSequencer::takeTime() const
 {
-    const int32_t countIn = m_countInLength.load(std::memory_order_acquire);
+    const int32_t countIn = m_countIn.length.load(std::memory_order_acquire);
     int32_t at = 0;
     const TransportState state = transportState();
     if (countingIn()) {
@@ -245,9 +245,9 @@ int32_t CSequencer::takeTime() const
     } else if (state == TransportState::Playing || state == TransportState::Starting) {
         at = position();
     } else if (state == TransportState::Stopped) {
-        at = m_recordStart - countIn;
+        at = m_recorder.recordStart - countIn;
     } else if (const CSongDoc* song = currentSong()) {
-        at = song->position;
+        at = song->position();
     }
     return std::max(at, int32_t(0));
 }

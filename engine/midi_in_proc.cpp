@@ -29,7 +29,7 @@ void CMidiIn::onSysExPiece(std::span<const uint8_t> bytes, bool last, TickTime s
 {
     if (!(m_engine.liveSettings()->eventFilter & kSystemMessagesBit))
         return;
-    if (const auto capture = m_engine.m_sinks.eventCapture.get()) {
+    if (const auto capture = m_engine.m_io.sinks.eventCapture.get()) {
         switch (m_captureLimit.admit(bytes)) {
         case CaptureVerdict::Pass: capture->AddSysExChunk(bytes, last); break;
         case CaptureVerdict::Overflow: capture->PostSysExDone(); break;
@@ -42,7 +42,7 @@ void CMidiIn::onSysExPiece(std::span<const uint8_t> bytes, bool last, TickTime s
 
 void CMidiIn::onSysExError(SysExInputError, TickTime)
 {
-    if (const auto capture = m_engine.m_sinks.eventCapture.get())
+    if (const auto capture = m_engine.m_io.sinks.eventCapture.get())
         capture->PostSysExDone();
 }
 
@@ -104,7 +104,7 @@ bool CMidiIn::updateTables(uint32_t message, TickTime stamp, Candidate& candidat
 // when one took it.
 bool CMidiIn::captureInDialog(uint32_t message)
 {
-    InputSinks& sinks = m_engine.m_sinks;
+    InputSinks& sinks = m_engine.m_io.sinks;
     if (const auto capture = sinks.eventCapture.get()) {
         capture->captureShort(message);
     } else if (const auto tap = isNoteOn(message) ? sinks.tempoTap.get() : nullptr) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,9 +112,10 @@ public:
     void SendRaw(uint32_t message);
     // The cached send: status in the low byte, a note-on's tag in the top byte.
     void SendShort(uint32_t message);
-    // Takes what a universal message says into the caches, then sends the
-    // message on a device port, holding the semaphore until the device is
-    // done (at most kSysExTimeout).
+    // Takes what a universal message says into the caches, then hands the
+    // message to a device port and waits for the device (at most
+    // kSysExTimeout) without the semaphore: notes sent meanwhile are not
+    // held up and leave after it.
     SysExResult SendSysEx(const uint8_t* bytes, size_t length);
     void SendGMOn();
     void SendGSReset();
@@ -202,6 +204,8 @@ private:
     void sendRpnLocked(int channel, int rpn, int value);
     void sendBankProgramLocked(int channel, int bank, int program, bool notesOff);
     SysExResult sendSysExLocked(const uint8_t* bytes, size_t length);
+    SysExResult queueSysExLocked(const uint8_t* bytes, size_t length, uint64_t& ticket);
+    static SysExResult sysExResultOf(LongSendResult result);
     void interpretSysExLocked(const uint8_t* bytes, size_t length);
     void allNotesOffLocked();
     void resetChannelStateLocked();
@@ -225,6 +229,7 @@ private:
     std::string m_name;
     std::string m_openError;
     PortSemaphore m_semaphore;
+    std::mutex m_longSender; // one SendSysEx at a device at a time; taken before the semaphore
     std::chrono::milliseconds m_lockWait = kLockWait;
 
     std::array<ChannelState, kMidiChannelCount> m_channels;

@@ -3,6 +3,7 @@
 #include "engine/out_port_internal.h"
 
 #include <iterator>
+#include <mutex>
 #include <span>
 
 namespace rz {
@@ -71,18 +72,41 @@ void storePairs(const SysExData& data, size_t first, std::array<CachedValue<uint
 
 } // namespace
 
+// The semaphore covers the caches and the hand-over to the device, not the
+// device's work: a note sent meanwhile goes out after the message, in the
+// order given, instead of timing out on the semaphore. One message at a
+// time goes through here.
 SysExResult COutPort::SendSysEx(const uint8_t* bytes, size_t length)
 {
     if (bytes == nullptr || length == 0)
         return SysExResult::Empty;
-    PortGuard guard(m_semaphore, "SendSysEx", m_lockWait);
-    if (!guard)
-        return SysExResult::Skipped;
-    return sendSysExLocked(bytes, length);
+    std::lock_guard sender(m_longSender);
+    uint64_t ticket = 0;
+    SysExResult result = SysExResult::Skipped;
+    {
+        PortGuard guard(m_semaphore, "SendSysEx", m_lockWait);
+        if (!guard)
+            return SysExResult::Skipped;
+        result = queueSysExLocked(bytes, length, ticket);
+    }
+    if (ticket == 0)
+        return result;
+    return sysExResultOf(m_device->awaitLong(ticket, kSysExTimeout));
 }
 
 SysExResult COutPort::sendSysExLocked(const uint8_t* bytes, size_t length)
 {
+    uint64_t ticket = 0;
+    const SysExResult result = queueSysExLocked(bytes, length, ticket);
+    if (ticket == 0)
+        return result;
+    return sysExResultOf(m_device->awaitLong(ticket, kSysExTimeout));
+}
+
+// A ticket of 0: the result is final.
+SysExResult COutPort::queueSysExLocked(const uint8_t* bytes, size_t length, uint64_t& ticket)
+{
+    ticket = 0;
     if (bytes == nullptr || length == 0)
         return SysExResult::Empty;
     if (m_device && length > m_device->maxLongMessageBytes())
@@ -92,7 +116,14 @@ SysExResult COutPort::sendSysExLocked(const uint8_t* bytes, size_t length)
         return SysExResult::CachedOnly;
     if (!m_device->isOpen())
         return SysExResult::Failed;
-    switch (m_device->sendLong(std::span<const uint8_t>(bytes, length), kSysExTimeout)) {
+    LongSendResult settled = LongSendResult::Failed;
+    ticket = m_device->queueLong(std::span<const uint8_t>(bytes, length), kSysExTimeout, settled);
+    return sysExResultOf(settled);
+}
+
+SysExResult COutPort::sysExResultOf(LongSendResult result)
+{
+    switch (result) {
     case LongSendResult::Delivered: return SysExResult::Delivered;
     case LongSendResult::TimedOut: return SysExResult::TimedOut;
     case LongSendResult::Failed: break;

@@ -48,21 +48,22 @@ void CSequencer::Record()
     CSongDoc* song = currentSong();
     if (song == nullptr || recording())
         return;
-    const std::shared_ptr<const ThruTracks> thru = m_thru.load();
+    const std::shared_ptr<const ThruTracks> thru = m_io.thru.load();
     if (thru->tracks.empty() || thru->song != song) {
         m_services.prompt.message("Please select at least one track.", PromptIcon::Stop);
         return;
     }
-    m_recordStart = song->position;
+    m_recorder.recordStart = song->position();
     if (!prepareRecordTracks(*song, *thru))
         return;
+    reserveMeasureRoom(*song);
     {
         LockGuard guard(ThruMutex(), "Record", m_options.lockWait);
         if (!guard)
             return;
-        m_take.clear();
+        m_recorder.take.clear();
     }
-    for (const std::unique_ptr<CMidiIn>& input : m_inputs) {
+    for (const std::unique_ptr<CMidiIn>& input : m_io.inputs) {
         if (input->isOpen())
             input->Restart();
     }
@@ -75,7 +76,7 @@ void CSequencer::Record()
 bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
 {
     const VolumeScale scale{thru.relativeVolume, masterVolume()};
-    const double startTime = song.TickToTime(m_recordStart);
+    const double startTime = song.TickToTime(m_recorder.recordStart);
     bool waveform = false;
     for (const ThruTrack& entry : thru.tracks) {
         if (!entry.waveform) {
@@ -97,6 +98,37 @@ bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
     return true;
 }
 
+// The playback tick grows the measure map while the take runs past its
+// end; the room is made now, while no tick reads the map, so that growing
+// never moves a measure the tick holds. A running transport keeps the room
+// the map has.
+void CSequencer::reserveMeasureRoom(CSongDoc& song)
+{
+    const TransportState state = transportState();
+    if (state == TransportState::Playing || state == TransportState::Starting
+        || state == TransportState::Holding)
+        return;
+    LockGuard guard(SongMutex(), "Record", m_options.lockWait);
+    if (guard)
+        Recorder::reserveMeasureRoom(song.measureMap);
+}
+
+// Timer thread, while a take runs: past the last measure's start the map
+// gains a copy of it, numbered on, within the room the take made. Under the
+// SongMutex, which the views hold while they read the map; a busy lock is
+// tried again on the next tick.
+void CSequencer::growMeasureMap(CSongDoc& song)
+{
+    if (!Recorder::needsMeasure(song.measureMap, song.position()))
+        return;
+    LockGuard guard = tryGuard(SongMutex());
+    if (!guard)
+        return;
+    const int32_t end = Recorder::growMeasureMap(song.measureMap, song.position());
+    if (end >= 0)
+        song.measureMapEnd = end;
+}
+
 // Modes 0 and 2 count in from the record start and play; step recording
 // (mode 1) waits paused for notes. A start the transport refused (the
 // Play/Cue debounce, no timer) leaves no take pending.
@@ -107,7 +139,7 @@ void CSequencer::startTake()
         Pause();
     } else {
         const CSongDoc* song = currentSong();
-        setRecording(true, countInTicks(*song, m_recordStart, liveSettings()->countInMeasures));
+        setRecording(true, countInTicks(*song, m_recorder.recordStart, liveSettings()->countInMeasures));
         Advance(false);
     }
     if (transportState() == TransportState::Stopped)

@@ -19,7 +19,7 @@ void CSequencer::finishTake(bool discard)
         LockGuard guard(ThruMutex(), "Stop", m_options.lockWait);
         setRecording(false);
         if (guard)
-            take.swap(m_take);
+            take.swap(m_recorder.take);
     }
     CSongDoc* song = currentSong();
     if (song == nullptr)
@@ -41,7 +41,7 @@ void CSequencer::finishTake(bool discard)
 
 void CSequencer::relocateAfterTake(CSongDoc& song)
 {
-    song.Locate(m_recordStart);
+    song.Locate(m_recorder.recordStart);
     m_services.posts.UpdateAllViews();
 }
 
@@ -59,7 +59,7 @@ void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take)
     options.selectionFrom = song.selectionFrom;
     options.selectionTo = song.selectionTo;
 
-    collapsePreStart(take, m_recordStart);
+    collapsePreStart(take, m_recorder.recordStart);
     auto events = std::make_unique<CEventList>();
     markOverwrittenEvents(take, song.tracks, *events);
     insertTakeEvents(take, song.tracks, options, *events);

@@ -15,12 +15,10 @@ COutPort* SequencerPorts::mappedOutput(int portNumber) const
 }
 
 CSequencer::CSequencer(const SequencerServices& services, SequencerOptions options)
-    : m_services(services), m_options(options),
-      m_ports(std::make_shared<const SequencerPorts>()),
-      m_thru(std::make_shared<const ThruTracks>())
+    : m_services(services), m_options(options)
 {
-    m_clipPlayList.reserve(16);
-    m_clipTrackList.reserve(16);
+    m_audio.clipPlayList.reserve(16);
+    m_audio.clipTrackList.reserve(16);
 }
 
 CSequencer::~CSequencer()
@@ -31,24 +29,24 @@ CSequencer::~CSequencer()
 void CSequencer::setTempoMultiplier(int32_t multiplier)
 {
     if (multiplier > 0)
-        m_tempoMultiplier.store(multiplier, std::memory_order_release);
+        m_transport.tempoMultiplier.store(multiplier, std::memory_order_release);
 }
 
 void CSequencer::setPreviewVelocity(int velocity)
 {
-    m_previewVelocity.store(std::clamp(velocity, 0, 127), std::memory_order_release);
+    m_io.previewVelocity.store(std::clamp(velocity, 0, 127), std::memory_order_release);
 }
 
 void CSequencer::setKeyMaps(const KeyMap& entries)
 {
-    std::vector<KeyMap> perInput(m_inputs.size());
+    std::vector<KeyMap> perInput(m_io.inputs.size());
     for (uint32_t entry : entries) {
         const size_t input = size_t(keyMapInput(entry));
         if (input < perInput.size())
             perInput[input].push_back(entry);
     }
-    for (size_t i = 0; i < m_inputs.size(); ++i)
-        m_inputs[i]->setKeyMap(std::move(perInput[i]));
+    for (size_t i = 0; i < m_io.inputs.size(); ++i)
+        m_io.inputs[i]->setKeyMap(std::move(perInput[i]));
 }
 
 } // namespace rz

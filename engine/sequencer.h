@@ -7,15 +7,23 @@
 #include "core/smpte_time.h"
 #include "core/tempo_multiplier.h"
 #include "engine/audio_stub.h"
+#include "engine/audio_part.h"
+#include "engine/click_count_in.h"
 #include "engine/conductor_tap.h"
+#include "engine/engine_io.h"
+#include "engine/idle_beat.h"
 #include "engine/input_sinks.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
+#include "engine/recorder.h"
 #include "engine/refresh_poster.h"
 #include "engine/sequencer_inputs.h"
 #include "engine/sequencer_settings.h"
 #include "engine/sequencer_snapshot.h"
+#include "engine/sync_follower.h"
+#include "engine/sync_master.h"
 #include "engine/thru_tracks.h"
+#include "engine/transport_machine.h"
 
 #include <atomic>
 #include <chrono>
@@ -57,18 +65,6 @@ struct SequencerOptions {
     // Wait on the program-wide locks before the work is skipped for a retry.
     std::chrono::milliseconds lockWait = kLockWait;
     RefreshPosterOptions refresh;
-};
-
-// The ports as the engine's threads see them: built at start-up, then
-// replaced whole and never changed, so a reader keeps the ports it holds alive.
-struct SequencerPorts {
-    std::vector<std::shared_ptr<COutPort>> outputs; // devices, then instruments
-    std::vector<int> outputMap; // "PortsToUse\MIDIOUT\%d": output index, or -1
-    std::vector<int> inputMap;  // "PortsToUse"/"MIDIIN%d": input index, or -1
-
-    // The port an output-map entry names; null for -1, a missing entry or an
-    // index past the ports.
-    COutPort* mappedOutput(int portNumber) const;
 };
 
 // The playback and record engine: the MIDI ports, the audio part, the idle
@@ -134,14 +130,14 @@ public:
     bool initialised() const { return m_initialised.load(std::memory_order_acquire); }
     bool shuttingDown() const { return m_shuttingDown.load(std::memory_order_acquire); }
     // 0.5 at a click, falling to -0.5 just before the next.
-    double beatPhase() const { return m_beatPhase.load(std::memory_order_acquire); }
+    double beatPhase() const { return m_idleBeat.phase.load(std::memory_order_acquire); }
     // Advanced by every idle and playback tick, ms.
-    uint32_t msClock() const { return m_msClock.load(std::memory_order_acquire); }
-    int32_t tempoMultiplier() const { return m_tempoMultiplier.load(std::memory_order_acquire); }
+    uint32_t msClock() const { return m_transport.msClock.load(std::memory_order_acquire); }
+    int32_t tempoMultiplier() const { return m_transport.tempoMultiplier.load(std::memory_order_acquire); }
     void setTempoMultiplier(int32_t multiplier);
-    int32_t position() const { return m_position.load(std::memory_order_acquire); }
+    int32_t position() const { return m_transport.position.load(std::memory_order_acquire); }
     // Velocity of the notes views preview; 0 means 100.
-    int previewVelocity() const { return m_previewVelocity.load(std::memory_order_acquire); }
+    int previewVelocity() const { return m_io.previewVelocity.load(std::memory_order_acquire); }
     void setPreviewVelocity(int velocity);
 
     // The values the GUI publishes for the engine's threads.
@@ -152,26 +148,26 @@ public:
     // copy, and a reader keeps one whole value for as long as it holds it.
     std::shared_ptr<const SequencerSettings> liveSettings() const { return m_liveSettings.load(); }
     uint32_t tickPeriodMs() const { return liveSettings()->tickPeriodMs; }
-    const AudioFormat& audioFormat() const { return m_audioFormat; }
-    const HostTimeInfo& hostTimeInfo() const { return m_hostTime; }
-    bool passthrough() const { return m_passthrough; }
+    const AudioFormat& audioFormat() const { return m_audio.format; }
+    const HostTimeInfo& hostTimeInfo() const { return m_audio.hostTime; }
+    bool passthrough() const { return m_audio.passthrough; }
 
     // The ports; never null. Any thread; waits at most for a pointer copy.
-    std::shared_ptr<const SequencerPorts> ports() const { return m_ports.load(); }
-    size_t inputCount() const { return m_inputs.size(); }
-    CMidiIn& input(size_t index) { return *m_inputs[index]; }
+    std::shared_ptr<const SequencerPorts> ports() const { return m_io.ports.load(); }
+    size_t inputCount() const { return m_io.inputs.size(); }
+    CMidiIn& input(size_t index) { return *m_io.inputs[index]; }
     // Hands each entry to the input its top four bits name; entries for a
     // missing input are dropped.
     void setKeyMaps(const KeyMap& entries);
 
     // Idle beat recomputations so far, for tests and diagnostics.
-    uint64_t idleRecomputeCount() const { return m_idleRecomputes.load(std::memory_order_relaxed); }
+    uint64_t idleRecomputeCount() const { return m_idleBeat.recomputes.load(std::memory_order_relaxed); }
 
     // IEngineLink. The transport commands run on the GUI thread; the
     // playback tick and the MIDI input may request a start too.
     TransportState transportState() const override
     {
-        return m_state.load(std::memory_order_acquire);
+        return m_transport.state();
     }
     void setTransportState(TransportState state) override;
     // Silences the ports and stops; a take is kept or discarded. Never with
@@ -190,13 +186,17 @@ public:
     // at the position. Calls within 100 ms of the last accepted one are
     // ignored.
     void Advance(bool playThrough) override;
+    // Locates the song under the SongMutex, as the sync follower does, when
+    // the transport stands (checked under the TransportMutex); a moving
+    // transport is the follower's or the tick's to place. GUI thread.
+    void LocateSong(CSongDoc& song, int32_t tick) override;
     void OnPlayPause() override;
     void OnPlayStop() override;
     // Lets the active vamp end after this pass (toggle: or repeat again).
     void ToggleVampExit(bool toggle) override;
     TransportState previousState() const override
     {
-        return m_previousState.load(std::memory_order_acquire);
+        return m_transport.previousState.load(std::memory_order_acquire);
     }
     // The playback timer's callback: one tick of playback. Timer thread;
     // allocates nothing.
@@ -204,14 +204,14 @@ public:
 
     // The song the playback tick plays: the current song at the start, or
     // the one a Skip cue switched to. Any thread.
-    CSongDoc* songPlayed() const { return m_songPlayed.load(std::memory_order_acquire); }
+    CSongDoc* songPlayed() const { return m_transport.songPlayed.load(std::memory_order_acquire); }
     // Passes made in the active vamp. Any thread.
-    int vampPasses() const { return m_vampPasses.load(std::memory_order_acquire); }
+    int vampPasses() const { return m_transport.vampPasses.load(std::memory_order_acquire); }
     // The record command's part: a take runs from the next start, after a
     // count-in of `countInTicks` (0 none).
     void setRecording(bool recording, int32_t countInTicks = 0);
     // The count-in of a take is running: the song does not move. Any thread.
-    bool countingIn() const { return m_countingIn.load(std::memory_order_acquire); }
+    bool countingIn() const { return m_countIn.active.load(std::memory_order_acquire); }
 
     // MIDI input, thru and recording.
     // The Record command: a take on the thru tracks, after a count-in in
@@ -222,12 +222,15 @@ public:
     // input. Input dispatch thread, or the GUI thread for a preview.
     void EchoMidiIn(const CMidiIn* source, uint32_t message);
     // Where input goes while a dialog captures it. Any thread.
-    InputSinks& inputSinks() { return m_sinks; }
+    InputSinks& inputSinks() { return m_io.sinks; }
     // The song position where the take started, ticks. GUI thread.
-    int32_t recordStart() const { return m_recordStart; }
+    int32_t recordStart() const { return m_recorder.recordStart; }
     // Input messages neither echoed nor recorded because the ThruMutex wait
     // timed out. Any thread.
-    uint64_t lostInputCount() const { return m_lostInputs.load(std::memory_order_relaxed); }
+    uint64_t lostInputCount() const
+    {
+        return m_recorder.lostInputs.load(std::memory_order_relaxed);
+    }
     int outputMapSize() const override;
     int outputMapEntry(int portNumber) const override;
     IMidiOut* openOutPort(int index) override;
@@ -236,22 +239,22 @@ public:
     int vampRepetitionsLeft() const override;
     int advanceReset() const override { return liveSettings()->advance.reset; }
     void RebuildThruTracks() override;
-    int masterVolume() const override { return m_masterVolume.load(std::memory_order_acquire); }
+    int masterVolume() const override { return m_io.masterVolume.load(std::memory_order_acquire); }
     const GuiPublishedValues& guiValues() const override { return m_guiValues; }
     NextStop nextStop() const override;
     void setNextStop(const NextStop& stop) override;
-    bool holdFlag() const override { return m_hold.load(std::memory_order_acquire); }
-    void setHoldFlag(bool hold) override { m_hold.store(hold, std::memory_order_release); }
-    bool playThrough() const override { return m_playThrough.load(std::memory_order_acquire); }
+    bool holdFlag() const override { return m_transport.hold.load(std::memory_order_acquire); }
+    void setHoldFlag(bool hold) override { m_transport.hold.store(hold, std::memory_order_release); }
+    bool playThrough() const override { return m_transport.playThrough.load(std::memory_order_acquire); }
     SetItemHandle nextSetSong() const override
     {
         return m_nextSetSong.load(std::memory_order_acquire);
     }
-    bool recording() const override { return m_recording.load(std::memory_order_acquire); }
+    bool recording() const override { return m_recorder.recording(); }
     RecordOptions recordOptions() const override { return liveSettings()->record; }
     bool hasThruTrack(const IMidiOut* port, int channel) const override;
-    double realTime() const override { return m_realTime.load(std::memory_order_acquire); }
-    double blockLength() const override { return m_blockLength.load(std::memory_order_acquire); }
+    double realTime() const override { return m_transport.realTime.load(std::memory_order_acquire); }
+    double blockLength() const override { return m_audio.blockLength.load(std::memory_order_acquire); }
     SyncOptions syncOptions() const override { return liveSettings()->sync; }
     void SendSongPosition(int32_t sixteenths) override;
     void setInstrumentState(std::string_view instrumentName,
@@ -269,7 +272,7 @@ public:
     void SendSyncStart(bool continuing);
     void SendSyncStop();
     // A Start or Continue is out and no Stop since. Any thread.
-    bool syncStarted() const { return m_syncStarted.load(std::memory_order_acquire); }
+    bool syncStarted() const { return m_syncMaster.started.load(std::memory_order_acquire); }
 
     // Synchronisation follower: the input dispatcher hands over every message
     // of F0 and above from input `inputIndex` (0-based), stamped on arrival;
@@ -284,18 +287,6 @@ public:
     void ConductorTap() override;
 
 private:
-    // What the idle beat display computed at the last change of song, timer
-    // run, position or selection stamp. Timer thread only.
-    struct IdleBeat {
-        const CSongDoc* song = nullptr;
-        uint32_t user = 0;
-        int32_t position = -1;
-        uint32_t stamp = 0;
-        double beatCount = 0.0;
-        double ticksPerClick = 1.0;
-        double ticksPerMicrosecond = 0.0;
-    };
-
     // Start-up steps.
     void openOutputDevices(SequencerPorts& ports);
     void openInstruments(SequencerPorts& ports);
@@ -306,6 +297,7 @@ private:
     void openFirstInput(const SequencerPorts& ports);
     void loadKeyMap();
     void startIdleTimer();
+    void resumeIdleTimer();
     void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
 
@@ -317,25 +309,6 @@ private:
     // waits for the lock.
     bool resendTrackVolumes();
     bool resendTrackVolumesLocked();
-
-    // What the playback tick keeps between ticks. Timer thread only; a
-    // start from Stopped or Paused may touch it while no tick runs.
-    struct PlayClock {
-        int timeBase = 120;
-        uint32_t tempo = 500000; // µs per quarter in force at the position
-        int tempoIndex = 0;
-        int measure = -1;
-        int32_t measureStart = 0;
-        int numerator = 4;
-        int denominator = 4;
-        int32_t gridTicks = 1;
-        int32_t gridColumn = -1;
-        int clickNumber = -1;    // within its measure; -1 before the first
-        int clickMeasure = -1;
-        int beatStep = 0;        // the beat phase x 60, truncated
-        int32_t nextCueTick = 0;
-        bool beatChanged = false;
-    };
 
     // Transport commands.
     bool startFromStopped(CSongDoc& song, int32_t tick, bool relative);
@@ -399,6 +372,8 @@ private:
     void finishTake(bool discard);
     void applyTake(CSongDoc& song, std::vector<TakeEvent> take);
     void relocateAfterTake(CSongDoc& song);
+    void reserveMeasureRoom(CSongDoc& song);
+    void growMeasureMap(CSongDoc& song);
 
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);
@@ -426,98 +401,27 @@ private:
 
     SequencerServices m_services;
     const SequencerOptions m_options;
-
-    std::atomic<TransportState> m_state{TransportState::Stopped};
+    // Published whole; readers keep the value they took (liveSettings()).
+    Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
     std::atomic<bool> m_initialised{false};
     std::atomic<bool> m_shuttingDown{false};
-    std::atomic<bool> m_hold{false};
-    std::atomic<bool> m_playThrough{false};
-    std::atomic<bool> m_recording{false};
-    std::atomic<double> m_beatPhase{0.0};
-    std::atomic<uint32_t> m_msClock{0};
-    std::atomic<int32_t> m_tempoMultiplier{kNormalMultiplier};
-    std::atomic<int> m_masterVolume{kMaxVolume};
-    std::atomic<bool> m_volumeResendPending{false};
-    std::atomic<int32_t> m_position{0};
-    std::atomic<double> m_realTime{0.0};
-    std::atomic<double> m_blockLength{0.0};
-    std::atomic<int> m_previewVelocity{0};
+    // The song the application shows and the set's next enabled song.
     std::atomic<CSongDoc*> m_currentSong{nullptr};
     std::atomic<SetItemHandle> m_nextSetSong{nullptr};
-    std::atomic<uint64_t> m_idleRecomputes{0};
-    std::atomic<const CCue*> m_activeVamp{nullptr};
-    std::atomic<int> m_vampRepetitionsLeft{-1}; // -1 no vamp
-    std::atomic<int> m_vampPasses{0};
-    std::atomic<CSongDoc*> m_songPlayed{nullptr};
-    std::atomic<COutPort*> m_clickPort{nullptr}; // resolved at each start
-    std::atomic<SetItemHandle> m_skipItem{nullptr}; // the item a Skip switched to
-    std::atomic<int32_t> m_countInPosition{0};  // ticks
-    std::atomic<int32_t> m_countInLength{0};    // ticks
-    std::atomic<bool> m_countingIn{false};
 
-    // Written under the TransportMutex; the GUI reads it for Pause.
-    std::atomic<TransportState> m_previousState{TransportState::Stopped};
-    int32_t m_startTick = 0;
-    bool m_startRelative = false;
-    uint32_t m_startSerial = 0; // counts start requests
-
-    // GUI thread: the last accepted Advance, ms of the program clock.
-    uint32_t m_lastAdvance = 0;
-    bool m_advanced = false;
-
-    PlayClock m_clock;
-
-    mutable std::mutex m_nextStopMutex; // held only to copy the fields
-    NextStop m_nextStop;
-
-    Snapshot<SequencerPorts> m_ports;
-    Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
-    std::vector<std::unique_ptr<CMidiIn>> m_inputs;
-    InputSinks m_sinks;
-    // Replaced whole under the ThruMutex; locate reads it without.
-    Snapshot<ThruTracks> m_thru;
-    std::vector<TakeEvent> m_take; // under the ThruMutex
-    int32_t m_recordStart = 0;     // GUI thread
-    std::atomic<uint64_t> m_lostInputs{0};
+    // The engine's parts.
+    TransportMachine m_transport;
+    Recorder m_recorder;
+    ClickCountIn m_countIn;
+    IdleBeatDisplay m_idleBeat;
+    SyncMaster m_syncMaster;
+    SyncFollowerState m_follower;
+    EngineIo m_io;
+    EngineAudio m_audio;
     std::unique_ptr<RefreshPoster> m_refresh;
-    IdleBeat m_idle;
-    uint32_t m_lastIdleUser = 0;
-
-    // Under the AudioMutex: the clips due for the audio engine and their tracks.
-    std::vector<CAudioClip*> m_clipPlayList;
-    std::vector<CTrack*> m_clipTrackList;
-
-    // Synchronisation. The send clock belongs to the timer thread; the
-    // follower's state to whichever input thread holds its mutex.
-    struct SyncSendClock {
-        int32_t clockBase = 0;        // tick of the first clock of the run
-        int64_t clocksSent = 0;
-        double nextQuarterFrame = 0.0; // µs of the song's time
-        int quarterFrameIndex = 0;     // 0..7
-        double quarterFrameUs = 0.0;   // a quarter of a frame at the rate sent
-        CSmpteTime quarterFrameTime;   // the time the eight pieces are cut from
-    };
-    std::atomic<bool> m_syncStarted{false};
-    SyncSendClock m_syncSend;
-    // What the follower keeps between messages; under m_syncFollowMutex,
-    // which serialises the input threads.
-    struct SyncFollowState {
-        CSmpteTime time;            // assembled from quarter frames
-        int32_t clockBase = 0;      // ticks at the first clock of the run
-        int64_t clocks = 0;         // clocks since then
-        bool basePending = false;   // Start or Continue set clockBase for the next start
-        uint32_t startTaken = 0;    // the start request (m_startSerial) last followed
-    };
-    ProgramMutex m_syncFollowMutex{"SyncFollowMutex"};
-    SyncFollowState m_syncFollow;
-
-    // GUI thread.
-    CTapHistory m_tapHistory;
-
-    AudioFormat m_audioFormat;
-    HostTimeInfo m_hostTime;
+    CTapHistory m_tapHistory; // GUI thread
+    // What is published to the GUI, in one place.
     GuiPublishedValues m_guiValues;
-    bool m_passthrough = false;
 };
 
 } // namespace rz

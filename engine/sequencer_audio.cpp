@@ -53,18 +53,18 @@ void CSequencer::LoadAudioOptions()
     CloseAudioEngines();
     const AudioOptions options = readAudioOptions(m_services.profile);
     const int32_t block = MulDiv(int32_t(options.blockSize), 1000000, int32_t(options.sampleRate));
-    m_blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
-    m_passthrough = false;
-    m_audioFormat = pcmFormat(options.sampleRate);
-    m_hostTime = resetHostTime(options.sampleRate);
+    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
+    m_audio.passthrough = false;
+    m_audio.format = pcmFormat(options.sampleRate);
+    m_audio.hostTime = resetHostTime(options.sampleRate);
     if (!options.enabled)
         return;
     const uint32_t rate = m_services.audio.open(options);
     if (rate > 0 && rate != options.sampleRate) {
-        m_audioFormat = pcmFormat(rate);
-        m_hostTime.sampleRate = double(rate);
+        m_audio.format = pcmFormat(rate);
+        m_audio.hostTime.sampleRate = double(rate);
     }
-    m_passthrough = options.passthrough;
+    m_audio.passthrough = options.passthrough;
 }
 
 void CSequencer::CloseAudioEngines()

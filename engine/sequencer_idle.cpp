@@ -31,13 +31,13 @@ void CSequencer::PausedTimerProc(uint32_t user)
         if (!guard)
             return;
         if (const CSongDoc* song = currentSong()) {
-            m_msClock.fetch_add(kIdleTimerPeriodMs, std::memory_order_acq_rel);
+            m_transport.msClock.fetch_add(kIdleTimerPeriodMs, std::memory_order_acq_rel);
             advanceIdleBeat(*song, user);
         } else {
-            m_idle = IdleBeat{};
+            m_idleBeat.beat = IdleBeat{};
         }
-        if (m_volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
-            m_volumeResendPending.store(false, std::memory_order_release);
+        if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
+            m_io.volumeResendPending.store(false, std::memory_order_release);
     }
     requestRefresh(kRefreshBeat);
 }
@@ -53,14 +53,14 @@ void CSequencer::requestRefresh(uint32_t bits)
 // the position, scaled by the multiplier.
 void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
 {
-    if (&song != m_idle.song || user != m_idle.user || song.position != m_idle.position
-        || song.selectionStamp != m_idle.stamp)
+    if (&song != m_idleBeat.beat.song || user != m_idleBeat.beat.user || song.position() != m_idleBeat.beat.position
+        || song.selectionStamp != m_idleBeat.beat.stamp)
         recomputeIdleBeat(song, user);
     // The period in µs at the multiplier: 4 ms at 100000 (100 %) is 4000 µs.
     const double microseconds =
-        double(m_tempoMultiplier.load(std::memory_order_acquire)) * kIdleTimerPeriodMs / 100.0;
-    m_idle.beatCount += microseconds * m_idle.ticksPerMicrosecond / m_idle.ticksPerClick;
-    m_beatPhase.store(0.5 - (m_idle.beatCount - std::floor(m_idle.beatCount)),
+        double(m_transport.tempoMultiplier.load(std::memory_order_acquire)) * kIdleTimerPeriodMs / 100.0;
+    m_idleBeat.beat.beatCount += microseconds * m_idleBeat.beat.ticksPerMicrosecond / m_idleBeat.beat.ticksPerClick;
+    m_idleBeat.phase.store(0.5 - (m_idleBeat.beat.beatCount - std::floor(m_idleBeat.beat.beatCount)),
                       std::memory_order_release);
 }
 
@@ -68,24 +68,24 @@ void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
 // at the position; a new position alone keeps it running.
 void CSequencer::recomputeIdleBeat(const CSongDoc& song, uint32_t user)
 {
-    const bool newRun = user != m_idle.user;
-    m_idle.song = &song;
-    m_idle.user = user;
-    m_idle.position = song.position;
-    m_idle.stamp = song.selectionStamp;
-    m_position.store(song.position, std::memory_order_release);
+    const bool newRun = user != m_idleBeat.beat.user;
+    m_idleBeat.beat.song = &song;
+    m_idleBeat.beat.user = user;
+    m_idleBeat.beat.position = song.position();
+    m_idleBeat.beat.stamp = song.selectionStamp;
+    m_transport.position.store(song.position(), std::memory_order_release);
 
     const int timeBase = std::max(int(song.timeBase), 1);
-    const int measure = song.FindMeasure(song.position);
+    const int measure = song.FindMeasure(song.position());
     const int32_t measureStart = measure >= 0 ? song.measureMap[size_t(measure)].start : 0;
-    m_idle.ticksPerClick = double(ticksPerClick(song, measure, timeBase));
+    m_idleBeat.beat.ticksPerClick = double(ticksPerClick(song, measure, timeBase));
     const uint32_t tempo = song.tempoMap.empty()
                                ? kDefaultTempo
-                               : song.tempoMap[size_t(song.FindTempoIndex(song.position))].tempo;
-    m_idle.ticksPerMicrosecond = double(timeBase) / double(std::max(tempo, kMinTempo));
+                               : song.tempoMap[size_t(song.FindTempoIndex(song.position()))].tempo;
+    m_idleBeat.beat.ticksPerMicrosecond = double(timeBase) / double(std::max(tempo, kMinTempo));
     if (newRun)
-        m_idle.beatCount = double(song.position - measureStart) / m_idle.ticksPerClick;
-    m_idleRecomputes.fetch_add(1, std::memory_order_relaxed);
+        m_idleBeat.beat.beatCount = double(song.position() - measureStart) / m_idleBeat.beat.ticksPerClick;
+    m_idleBeat.recomputes.fetch_add(1, std::memory_order_relaxed);
 }
 
 // GUI thread: the beat display, then the views that follow playback.
@@ -97,7 +97,7 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
     // before they follow it.
     if (bits & kRefreshSkipSwitched) {
         posts.clearAttachedFlags();
-        posts.setCurrentItem(m_skipItem.load(std::memory_order_acquire));
+        posts.setCurrentItem(m_transport.skipItem.load(std::memory_order_acquire));
         posts.setFrameTimer(FrameTimer::SkipSwitched);
     }
     if (transportState() == TransportState::Playing || (bits & kRefreshBeat))
@@ -111,6 +111,18 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
         posts.setFrameTimer(FrameTimer::SongEnded);
     if (bits & kRefreshCueReached)
         posts.startCueTimer();
+    if (bits & kRefreshIdleTimer)
+        resumeIdleTimer();
+}
+
+// A follower that stopped leaves no timer running; the idle timer takes
+// over unless a start came meanwhile.
+void CSequencer::resumeIdleTimer()
+{
+    LockGuard guard(TransportMutex(), "RefreshThreadProc", m_options.lockWait);
+    if (guard && !shuttingDown() && transportState() == TransportState::Stopped
+        && m_services.timer.mode() == TimerMode::Off)
+        startIdleTimer();
 }
 
 } // namespace rz

@@ -64,14 +64,14 @@ void CSequencer::Init()
     openMappedOutputs(*ports);
     openInputDevices(*ports);
     mapInputs(*ports);
-    m_ports.store(ports);
+    m_io.ports.store(ports);
     openFirstInput(*ports);
     const auto settings =
         std::make_shared<const SequencerSettings>(readSequencerSettings(m_services.profile));
     m_liveSettings.store(settings);
     m_guiValues.setClickOn(settings->click.enabled);
     loadKeyMap();
-    m_masterVolume.store(settings->masterVolume, std::memory_order_release);
+    m_io.masterVolume.store(settings->masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(
         m_services.gui, [this](uint32_t bits) { RefreshThreadProc(bits); }, m_options.refresh);
     ReapplyPortSettings();
@@ -163,14 +163,14 @@ void CSequencer::openInputDevices(const SequencerPorts& ports)
         std::unique_ptr<IMidiInDevice> device = devices.makeInput(descriptor);
         if (!device)
             continue;
-        auto input = std::make_unique<CMidiIn>(*this, int(m_inputs.size()),
+        auto input = std::make_unique<CMidiIn>(*this, int(m_io.inputs.size()),
                                                descriptor.displayName, std::move(device));
         const std::string thru =
             m_services.profile.readString("MIDIInPorts", descriptor.displayName, "");
         const int thruIndex = thru.empty() ? -1 : findOutput(ports, thru);
         if (thruIndex >= 0)
             input->setThruPort(thruIndex, ports.outputs[size_t(thruIndex)].get());
-        m_inputs.push_back(std::move(input));
+        m_io.inputs.push_back(std::move(input));
     }
 }
 
@@ -184,21 +184,21 @@ void CSequencer::mapInputs(SequencerPorts& ports)
         if (name.empty())
             break;
         ports.inputMap.push_back(
-            findByName(m_inputs, name, [](const auto& input) { return input->name(); }));
+            findByName(m_io.inputs, name, [](const auto& input) { return input->name(); }));
     }
-    if (!ports.inputMap.empty() || m_inputs.empty())
+    if (!ports.inputMap.empty() || m_io.inputs.empty())
         return;
     ports.inputMap.push_back(0);
-    profile.writeString("PortsToUse", inputValueName(0), m_inputs.front()->name());
+    profile.writeString("PortsToUse", inputValueName(0), m_io.inputs.front()->name());
 }
 
 // Only the first entry that names a device is opened.
 void CSequencer::openFirstInput(const SequencerPorts& ports)
 {
     for (int index : ports.inputMap) {
-        if (index < 0 || size_t(index) >= m_inputs.size())
+        if (index < 0 || size_t(index) >= m_io.inputs.size())
             continue;
-        CMidiIn& input = *m_inputs[size_t(index)];
+        CMidiIn& input = *m_io.inputs[size_t(index)];
         if (!input.Open())
             reportOpenFailure(input.name(), input.device().openError());
         return;
@@ -218,10 +218,7 @@ void CSequencer::loadKeyMap()
 // unique should two runs start within one millisecond.
 void CSequencer::startIdleTimer()
 {
-    uint32_t user = timeGetTime();
-    if (user == m_lastIdleUser)
-        ++user;
-    m_lastIdleUser = user;
+    const uint32_t user = m_idleBeat.nextRunUser(timeGetTime());
     m_services.timer.startIdle([this](uint32_t run) { PausedTimerProc(run); }, user);
 }
 

@@ -11,7 +11,7 @@ void CSequencer::setTransportState(TransportState state)
 {
     LockGuard guard(TransportMutex(), "setTransportState", m_options.lockWait);
     if (guard)
-        m_state.store(state, std::memory_order_release);
+        m_transport.setState(state);
 }
 
 int CSequencer::outputMapSize() const
@@ -44,24 +44,22 @@ int CSequencer::outPortCount() const
 
 const CCue* CSequencer::activeVamp() const
 {
-    return m_activeVamp.load(std::memory_order_acquire);
+    return m_transport.vamp.load(std::memory_order_acquire);
 }
 
 int CSequencer::vampRepetitionsLeft() const
 {
-    return m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    return m_transport.vampRepetitionsLeft.load(std::memory_order_acquire);
 }
 
 NextStop CSequencer::nextStop() const
 {
-    std::lock_guard lock(m_nextStopMutex);
-    return m_nextStop;
+    return m_transport.nextStop();
 }
 
 void CSequencer::setNextStop(const NextStop& stop)
 {
-    std::lock_guard lock(m_nextStopMutex);
-    m_nextStop = stop;
+    m_transport.setNextStop(stop);
 }
 
 // No instrument host: no instrument takes a state.
@@ -71,19 +69,19 @@ void CSequencer::setInstrumentState(std::string_view, std::span<const uint8_t>)
 
 void CSequencer::clearClipPlayLists()
 {
-    m_clipPlayList.clear();
-    m_clipTrackList.clear();
+    m_audio.clipPlayList.clear();
+    m_audio.clipTrackList.clear();
 }
 
 bool CSequencer::clipInPlayList(const CAudioClip& clip) const
 {
-    return std::find(m_clipPlayList.begin(), m_clipPlayList.end(), &clip) != m_clipPlayList.end();
+    return std::find(m_audio.clipPlayList.begin(), m_audio.clipPlayList.end(), &clip) != m_audio.clipPlayList.end();
 }
 
 void CSequencer::appendClipToPlayLists(CAudioClip& clip, CTrack& track)
 {
-    m_clipPlayList.push_back(&clip);
-    m_clipTrackList.push_back(&track);
+    m_audio.clipPlayList.push_back(&clip);
+    m_audio.clipTrackList.push_back(&track);
 }
 
 void CSequencer::clipTimeToSample(CAudioClip& clip, double time)

@@ -47,9 +47,9 @@ void CSequencer::ResendPortStates()
 void CSequencer::SetMasterVolume(int volume)
 {
     volume = std::clamp(volume, 0, kMaxVolume);
-    m_masterVolume.store(volume, std::memory_order_release);
+    m_io.masterVolume.store(volume, std::memory_order_release);
     m_services.audio.setMasterGain(double(volume) / double(kMaxVolume));
-    m_volumeResendPending.store(!resendTrackVolumes(), std::memory_order_release);
+    m_io.volumeResendPending.store(!resendTrackVolumes(), std::memory_order_release);
 }
 
 // The playback tick only tries the SongMutex: the refresh pass may hold it

@@ -17,18 +17,18 @@ void CSequencer::Shutdown()
     }
     CloseAudioEngines();
     closeInputs();
-    m_thru.store(std::make_shared<const ThruTracks>());
+    m_io.thru.store(std::make_shared<const ThruTracks>());
     const std::shared_ptr<const SequencerPorts> table =
-        m_ports.exchange(std::make_shared<const SequencerPorts>());
+        m_io.ports.exchange(std::make_shared<const SequencerPorts>());
     for (const std::shared_ptr<COutPort>& port : table->outputs)
         port->Close();
 }
 
 void CSequencer::closeInputs()
 {
-    for (const std::unique_ptr<CMidiIn>& input : m_inputs)
+    for (const std::unique_ptr<CMidiIn>& input : m_io.inputs)
         input->Close();
-    m_inputs.clear();
+    m_io.inputs.clear();
 }
 
 } // namespace rz

@@ -82,7 +82,7 @@ int32_t ticksPerClock(const CSongDoc& song)
 class SyncFollower {
 public:
     SyncFollower(CSequencer& engine, SteadyClock::time_point deadline)
-        : m_engine(engine), m_follow(engine.m_syncFollow), m_deadline(deadline)
+        : m_engine(engine), m_follow(engine.m_follower.state), m_deadline(deadline)
     {
     }
 
@@ -100,7 +100,7 @@ private:
     TransportState state() const { return m_engine.transportState(); }
     void setState(TransportState state)
     {
-        m_engine.m_state.store(state, std::memory_order_release);
+        m_engine.m_transport.setState(state);
     }
 
     void quarterFrame(uint8_t data);
@@ -127,7 +127,7 @@ private:
     void transportChanged() { m_engine.m_services.posts.transportChanged(); }
 
     CSequencer& m_engine;
-    CSequencer::SyncFollowState& m_follow;
+    SyncFollowState& m_follow;
     SteadyClock::time_point m_deadline;
 };
 
@@ -195,7 +195,7 @@ void SyncFollower::quarterFrame(uint8_t data)
     if (!guard || song == nullptr || state() != TransportState::Playing)
         return;
     playUpTo(*song, song->TimeToTick(now), now);
-    m_engine.m_realTime.store(now + frameUs / 4.0, std::memory_order_release);
+    m_engine.m_transport.realTime.store(now + frameUs / 4.0, std::memory_order_release);
 }
 
 void SyncFollower::assemblePiece(int piece, int nibble)
@@ -236,8 +236,8 @@ bool SyncFollower::restartAt(TickOf tickOf)
         LockGuard guard(TransportMutex(), "OnSyncInput", waitLeft());
         if (!guard)
             return false;
-        m_engine.m_songPlayed.store(m_engine.currentSong(), std::memory_order_release);
-        ++m_engine.m_startSerial;
+        m_engine.m_transport.songPlayed.store(m_engine.currentSong(), std::memory_order_release);
+        ++m_engine.m_transport.startSerial;
         setState(TransportState::Starting);
     }
     return locateStart(tickOf);
@@ -255,9 +255,9 @@ bool SyncFollower::locateStart(TickOf tickOf)
     {
         LockGuard guard(TransportMutex(), "OnSyncInput", waitLeft());
         if (!guard || state() != TransportState::Starting
-            || m_engine.m_startSerial == m_follow.startTaken)
+            || m_engine.m_transport.startSerial == m_follow.startTaken)
             return false;
-        serial = m_engine.m_startSerial;
+        serial = m_engine.m_transport.startSerial;
     }
     {
         LockGuard guard(SongMutex(), "OnSyncInput", waitLeft());
@@ -268,7 +268,7 @@ bool SyncFollower::locateStart(TickOf tickOf)
     }
     {
         LockGuard guard(TransportMutex(), "OnSyncInput", waitLeft());
-        if (!guard || state() != TransportState::Starting || m_engine.m_startSerial != serial)
+        if (!guard || state() != TransportState::Starting || m_engine.m_transport.startSerial != serial)
             return false;
         m_follow.startTaken = serial;
         setState(TransportState::Playing);
@@ -337,7 +337,7 @@ void SyncFollower::clock(bool tick)
     if (tick) {
         const double time = m_engine.realTime();
         playUpTo(*song, song->TimeToTick(time), time);
-        m_engine.m_realTime.store(time + kTickStepUs, std::memory_order_release);
+        m_engine.m_transport.realTime.store(time + kTickStepUs, std::memory_order_release);
         return;
     }
     const int64_t at = int64_t(m_follow.clockBase) + m_follow.clocks * song->timeBase / 24;
@@ -360,23 +360,23 @@ void SyncFollower::start(bool continuing)
         if (!guard || song == nullptr)
             return;
         const int32_t perClock = ticksPerClock(*song);
-        at = std::max(song->position, int32_t(0)) / perClock * perClock;
+        at = std::max(song->position(), int32_t(0)) / perClock * perClock;
         time = song->TickToTime(at);
     }
     {
         LockGuard guard(TransportMutex(), "OnSyncInput", waitLeft());
         if (!guard || state() == TransportState::Playing)
             return;
-        m_engine.m_position.store(at, std::memory_order_release);
-        m_engine.m_realTime.store(time, std::memory_order_release);
-        m_engine.m_songPlayed.store(m_engine.currentSong(), std::memory_order_release);
-        ++m_engine.m_startSerial;
+        m_engine.m_transport.position.store(at, std::memory_order_release);
+        m_engine.m_transport.realTime.store(time, std::memory_order_release);
+        m_engine.m_transport.songPlayed.store(m_engine.currentSong(), std::memory_order_release);
+        ++m_engine.m_transport.startSerial;
         setState(TransportState::Starting);
     }
     m_follow.clockBase = at;
     m_follow.basePending = true;
     transportChanged();
-    m_engine.m_beatPhase.store(0.5, std::memory_order_release);
+    m_engine.m_idleBeat.phase.store(0.5, std::memory_order_release);
     m_engine.requestRefresh(kRefreshViews | kRefreshBeat);
 }
 
@@ -420,6 +420,7 @@ bool SyncFollower::stopMoving(bool& changed)
         m_engine.AllNotesOff();
         setState(TransportState::Stopped);
         m_follow.basePending = false;
+        m_engine.requestRefresh(kRefreshIdleTimer);
     }
     return true;
 }
@@ -428,16 +429,16 @@ bool SyncFollower::stopMoving(bool& changed)
 void SyncFollower::locate(CSongDoc& song, int32_t tick)
 {
     song.Locate(std::max(tick, int32_t(0)));
-    m_engine.m_position.store(song.position, std::memory_order_release);
-    m_engine.m_realTime.store(song.TickToTime(song.position), std::memory_order_release);
+    m_engine.m_transport.position.store(song.position(), std::memory_order_release);
+    m_engine.m_transport.realTime.store(song.TickToTime(song.position()), std::memory_order_release);
 }
 
 // Under the SongMutex: every event due by `time` (µs) is sent.
 void SyncFollower::playUpTo(CSongDoc& song, int32_t tick, double time)
 {
-    m_engine.m_realTime.store(time, std::memory_order_release);
-    m_engine.m_position.store(tick, std::memory_order_release);
-    song.position = tick;
+    m_engine.m_transport.realTime.store(time, std::memory_order_release);
+    m_engine.m_transport.position.store(tick, std::memory_order_release);
+    song.setPosition(tick);
     song.PlayEventsUpTo();
     setBeatPhase(song, tick);
     m_engine.requestRefresh(kRefreshViews | kRefreshBeat);
@@ -454,7 +455,7 @@ void SyncFollower::setBeatPhase(const CSongDoc& song, int32_t tick)
         std::max(int32_t(measure.clocksPerClick) * std::max(int32_t(song.timeBase), int32_t(1)) / 24,
                  int32_t(1));
     const int32_t into = std::max(tick - measure.start, int32_t(0)) % perClick;
-    m_engine.m_beatPhase.store(0.5 - double(into) / perClick, std::memory_order_release);
+    m_engine.m_idleBeat.phase.store(0.5 - double(into) / perClick, std::memory_order_release);
 }
 
 namespace {
@@ -476,7 +477,7 @@ void CSequencer::OnSyncInput(int inputIndex, uint32_t message, TickTime stamp)
     if ((message & 0xFF) < 0xF0 || !acceptsSyncInput(*this, inputIndex))
         return;
     const auto deadline = SteadyClock::now() + m_options.lockWait;
-    LockGuard guard(m_syncFollowMutex, "OnSyncInput", m_options.lockWait);
+    LockGuard guard(m_follower.mutex, "OnSyncInput", m_options.lockWait);
     if (!guard)
         return;
     // What the message makes the engine send goes out at its arrival time.
@@ -489,7 +490,7 @@ void CSequencer::OnSyncSysEx(int inputIndex, std::span<const uint8_t> bytes, Tic
     if (!acceptsSyncInput(*this, inputIndex))
         return;
     const auto deadline = SteadyClock::now() + m_options.lockWait;
-    LockGuard guard(m_syncFollowMutex, "OnSyncSysEx", m_options.lockWait);
+    LockGuard guard(m_follower.mutex, "OnSyncSysEx", m_options.lockWait);
     if (!guard)
         return;
     TickTimeScope sendAt(stamp);

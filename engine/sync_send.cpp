@@ -55,7 +55,7 @@ void CSequencer::SendSyncClock()
 
 void CSequencer::SendSyncStart(bool continuing)
 {
-    if (m_syncStarted.exchange(true, std::memory_order_acq_rel))
+    if (!m_syncMaster.takeStart())
         return;
     const uint32_t message = continuing ? kContinue : kStart;
     forEachSyncOutput(false, [&](COutPort& port) { port.SendShort(message); });
@@ -65,7 +65,7 @@ void CSequencer::SendSyncStop()
 {
     if (liveSettings()->sync.masterSlave != 1 || liveSettings()->sync.protocol != 0)
         return;
-    if (!m_syncStarted.exchange(false, std::memory_order_acq_rel))
+    if (!m_syncMaster.takeStop())
         return;
     forEachSyncOutput(false, [](COutPort& port) { port.SendShort(kStop); });
 }
@@ -90,14 +90,14 @@ void CSequencer::SendSongPosition(int32_t sixteenths)
 // the position (ticks) and its real time (µs).
 void CSequencer::resetSyncOutput(int32_t position, double realTime)
 {
-    m_syncSend.clockBase = position;
-    m_syncSend.clocksSent = 0;
-    m_syncSend.nextQuarterFrame = realTime;
-    m_syncSend.quarterFrameIndex = 0;
+    m_syncMaster.send.clockBase = position;
+    m_syncMaster.send.clocksSent = 0;
+    m_syncMaster.send.nextQuarterFrame = realTime;
+    m_syncMaster.send.quarterFrameIndex = 0;
     // Time code carries its own rates only; the frame length is the one of
     // the rate that goes out.
     const int carried = mtcFields(CSmpteTime(0.0, clampSmpteRate(liveSettings()->sync.smpteRate))).rateCode;
-    m_syncSend.quarterFrameUs = CSmpteTime(0.0, carried).microsecondsPerFrame() / 4.0;
+    m_syncMaster.send.quarterFrameUs = CSmpteTime(0.0, carried).microsecondsPerFrame() / 4.0;
 }
 
 // Under the TransportMutex, as Stop silences the ports (GUI thread). A
@@ -127,10 +127,10 @@ void CSequencer::sendSyncOutput()
 void CSequencer::sendSyncClocks()
 {
     const int32_t at = position();
-    const int timeBase = m_clock.timeBase;
-    while (clockTick(m_syncSend.clockBase, m_syncSend.clocksSent, timeBase) <= at) {
+    const int timeBase = m_transport.clock.timeBase;
+    while (clockTick(m_syncMaster.send.clockBase, m_syncMaster.send.clocksSent, timeBase) <= at) {
         SendSyncClock();
-        ++m_syncSend.clocksSent;
+        ++m_syncMaster.send.clocksSent;
     }
 }
 
@@ -138,20 +138,20 @@ void CSequencer::sendSyncClocks()
 // cycle are cut from the time code at piece 0 (song time + SMPTE offset).
 void CSequencer::sendQuarterFrames(const CSongDoc& song)
 {
-    if (!(m_syncSend.quarterFrameUs > 0.0))
+    if (!(m_syncMaster.send.quarterFrameUs > 0.0))
         return;
     const double now = realTime();
     CSmpteTime offset = song.smpteOffset;
     const double offsetUs = offset.GetTime();
-    while (m_syncSend.nextQuarterFrame <= now) {
-        const int piece = m_syncSend.quarterFrameIndex;
+    while (m_syncMaster.send.nextQuarterFrame <= now) {
+        const int piece = m_syncMaster.send.quarterFrameIndex;
         if (piece == 0)
-            m_syncSend.quarterFrameTime.SetTime(m_syncSend.nextQuarterFrame + offsetUs + 1.0,
+            m_syncMaster.send.quarterFrameTime.SetTime(m_syncMaster.send.nextQuarterFrame + offsetUs + 1.0,
                                                 clampSmpteRate(liveSettings()->sync.smpteRate));
-        const CSmpteTime& time = m_syncSend.quarterFrameTime;
+        const CSmpteTime& time = m_syncMaster.send.quarterFrameTime;
         forEachSyncOutput(false, [&](COutPort& port) { port.SendMtcQuarterFrame(time, piece); });
-        m_syncSend.nextQuarterFrame += m_syncSend.quarterFrameUs;
-        m_syncSend.quarterFrameIndex = (piece + 1) % kQuarterFramesPerCycle;
+        m_syncMaster.send.nextQuarterFrame += m_syncMaster.send.quarterFrameUs;
+        m_syncMaster.send.quarterFrameIndex = (piece + 1) % kQuarterFramesPerCycle;
     }
 }
 

@@ -12,26 +12,14 @@
 
 namespace rz {
 
-namespace {
-
-// A second press of a pedal or key within this long is the same press, ms.
-constexpr uint32_t kAdvanceDebounceMs = 100;
-
-} // namespace
-
 // The first call is always accepted, however soon after the clock's zero.
 void CSequencer::Advance(bool playThrough)
 {
     m_services.posts.CancelAdvance(true);
-    const uint32_t now = timeGetTime();
-    if (m_advanced && now - m_lastAdvance < kAdvanceDebounceMs)
-        return;
     CSongDoc* song = currentSong();
-    if (song == nullptr)
+    if (song == nullptr || !m_transport.acceptAdvance(timeGetTime()))
         return;
-    m_advanced = true;
-    m_lastAdvance = now;
-    m_playThrough.store(playThrough, std::memory_order_release);
+    m_transport.playThrough.store(playThrough, std::memory_order_release);
     advanceByState(*song, transportState());
 }
 
@@ -40,26 +28,26 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
     switch (state) {
     case TransportState::Playing:
     case TransportState::Starting:
-        if (m_hold.exchange(false, std::memory_order_acq_rel))
+        if (m_transport.hold.exchange(false, std::memory_order_acq_rel))
             Play(position(), true);
         applyCueRule(song);
         return;
     case TransportState::Paused: {
-        m_hold.store(false, std::memory_order_release);
+        m_transport.hold.store(false, std::memory_order_release);
         const NextStop stop = nextStop();
-        if (!recording() && song.position == stop.jumpFrom) {
+        if (!recording() && song.position() == stop.jumpFrom) {
             // Paused at a hold: the performance goes on from where it jumps.
             Stop(false);
-            runLocked(SongMutex(), "Advance", [&] { song.position = stop.jumpTo; });
+            runLocked(SongMutex(), "Advance", [&] { song.setPosition(stop.jumpTo); });
             m_services.posts.UpdateAllViews();
         } else {
-            Play(song.position, true);
+            Play(song.position(), true);
         }
         notifyTransportChanged();
         return;
     }
     case TransportState::Holding:
-        if (m_hold.exchange(false, std::memory_order_acq_rel)) {
+        if (m_transport.hold.exchange(false, std::memory_order_acq_rel)) {
             Play(nextStop().jumpTo, true);
             notifyTransportChanged();
             return;
@@ -69,7 +57,7 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
     default:
         if (liveSettings()->options & kOptionResetOnStart)
             ResetOutPorts();
-        Play(song.position, true);
+        Play(song.position(), true);
         notifyTransportChanged();
         return;
     }
@@ -117,7 +105,7 @@ void CSequencer::applyVampCueRule(CSongDoc& song, const NextStop& stop)
         ToggleVampExit(false);
         return;
     }
-    if (m_vampPasses.load(std::memory_order_acquire) < 1)
+    if (m_transport.vampPasses.load(std::memory_order_acquire) < 1)
         return;
     int32_t target = stop.jumpFrom + (at - stop.jumpTo);
     const size_t found = size_t(song.FindCueAt(target));

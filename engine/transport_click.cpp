@@ -46,16 +46,16 @@ ClickMeasure clickMeasureAt(const CSongDoc& song, int32_t tick, int timeBase)
 void CSequencer::beatAndClick(const CSongDoc& song)
 {
     const int32_t at = position();
-    const ClickMeasure measure = clickMeasureAt(song, at, m_clock.timeBase);
+    const ClickMeasure measure = clickMeasureAt(song, at, m_transport.clock.timeBase);
     const int32_t into = std::max(at - measure.start, int32_t(0)) % measure.ticksPerClick;
     const double phase = 0.5 - double(into) / double(measure.ticksPerClick);
-    m_beatPhase.store(phase, std::memory_order_release);
+    m_idleBeat.phase.store(phase, std::memory_order_release);
     const int step = int(phase * 60.0);
-    if (step != m_clock.beatStep) {
-        m_clock.beatStep = step;
-        m_clock.beatChanged = true;
+    if (step != m_transport.clock.beatStep) {
+        m_transport.clock.beatStep = step;
+        m_transport.clock.beatChanged = true;
     }
-    COutPort* port = m_clickPort.load(std::memory_order_acquire);
+    COutPort* port = m_countIn.clickPort.load(std::memory_order_acquire);
     const auto settings = liveSettings(); // one whole value for this click
     const ClickOptions& click = settings->click;
     if (port != nullptr && (m_guiValues.clickOn() || (recording() && click.record)))
@@ -69,26 +69,26 @@ void CSequencer::soundClick(const CSongDoc& song, COutPort& port)
     const auto settings = liveSettings(); // one whole value for this click
     const ClickOptions& click = settings->click;
     const double lead =
-        double(click.leadMs) * double(m_tempoMultiplier.load(std::memory_order_acquire)) / 100.0;
-    const double time = m_realTime.load(std::memory_order_acquire) + lead;
+        double(click.leadMs) * double(m_transport.tempoMultiplier.load(std::memory_order_acquire)) / 100.0;
+    const double time = m_transport.realTime.load(std::memory_order_acquire) + lead;
     // A take that holds its tempo holds it for the click too.
     const bool holdTempo = recording() && !settings->record.followTempo;
     const int index = holdTempo || song.tempoMap.empty()
-                          ? m_clock.tempoIndex
+                          ? m_transport.clock.tempoIndex
                           : FindTempoIndexByTime(song.tempoMap, time);
     TempoEntry entry;
     if (!song.tempoMap.empty())
         entry = song.tempoMap[size_t(std::clamp(index, 0, int(song.tempoMap.size()) - 1))];
     const int32_t tick = tickAtTime(entry, time);
-    const ClickMeasure measure = clickMeasureAt(song, tick, m_clock.timeBase);
+    const ClickMeasure measure = clickMeasureAt(song, tick, m_transport.clock.timeBase);
     const int32_t into = std::max(tick - measure.start, int32_t(0));
     const int32_t perMeasure = std::max(measure.length / measure.ticksPerClick, int32_t(1));
     const int number = int((into / measure.ticksPerClick) % perMeasure);
-    if (number == m_clock.clickNumber && measure.index == m_clock.clickMeasure)
+    if (number == m_transport.clock.clickNumber && measure.index == m_transport.clock.clickMeasure)
         return;
-    const bool first = m_clock.clickNumber == -1;
-    m_clock.clickNumber = number;
-    m_clock.clickMeasure = measure.index;
+    const bool first = m_transport.clock.clickNumber == -1;
+    m_transport.clock.clickNumber = number;
+    m_transport.clock.clickMeasure = measure.index;
     if (first
         && (click.leadMs >= kLateFirstClickLeadMs
             || into % measure.ticksPerClick > kLateFirstClickTicks))

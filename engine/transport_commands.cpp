@@ -42,10 +42,7 @@ void CSequencer::Play(int32_t tick, bool force, bool relative)
 // Under the TransportMutex; the tick does the rest.
 void CSequencer::setStart(int32_t tick, bool relative)
 {
-    m_startTick = tick;
-    m_startRelative = relative;
-    ++m_startSerial;
-    m_state.store(TransportState::Starting, std::memory_order_release);
+    m_transport.requestStart(tick, relative);
 }
 
 // Under the TransportMutex: the idle timer gives way to the playback timer.
@@ -58,15 +55,15 @@ bool CSequencer::startFromStopped(CSongDoc& song, int32_t tick, bool relative)
     assert(m_services.timer.mode() != TimerMode::Playback);
     m_services.timer.stopAndWait();
     setStart(tick, relative);
-    m_songPlayed.store(&song, std::memory_order_release);
-    m_clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
+    m_transport.songPlayed.store(&song, std::memory_order_release);
+    m_countIn.clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
     if (!recording() && liveSettings()->sync.masterSlave == 2)
         return true;
     const TimerStartResult started = m_services.timer.startPlayback(
         liveSettings()->tickPeriodMs, [this](uint32_t user) { TimerProc(user); }, 0);
     if (started == TimerStartResult::Started)
         return true;
-    m_state.store(TransportState::Stopped, std::memory_order_release);
+    m_transport.setState(TransportState::Stopped);
     startIdleTimer();
     return false;
 }
@@ -97,8 +94,8 @@ void CSequencer::pauseTransport(bool stopping)
         if (stopping && previous == TransportState::Stopped)
             return;
         if (previous != TransportState::Paused) {
-            m_previousState = previous;
-            m_state.store(TransportState::Paused, std::memory_order_release);
+            m_transport.previousState.store(previous, std::memory_order_release);
+            m_transport.setState(TransportState::Paused);
         }
     }
     if (previous == TransportState::Paused && m_services.timer.mode() != TimerMode::Playback)
@@ -126,18 +123,34 @@ void CSequencer::chaseAtPosition(CSongDoc& song)
     {
         LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
         if (guard && transportState() == TransportState::Paused) {
-            m_state.store(TransportState::Starting, std::memory_order_release);
+            m_transport.setState(TransportState::Starting);
             chase = true;
         }
     }
     if (!chase)
         return;
-    song.Locate(std::max(song.position, int32_t(0)));
+    song.Locate(std::max(song.position(), int32_t(0)));
     // Only this call set Starting; the exchange leaves any newer state alone,
     // so it is safe even when the wait timed out.
     LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
-    TransportState expected = TransportState::Starting;
-    m_state.compare_exchange_strong(expected, TransportState::Paused, std::memory_order_acq_rel);
+    m_transport.changeState(TransportState::Starting, TransportState::Paused);
+}
+
+void CSequencer::LocateSong(CSongDoc& song, int32_t tick)
+{
+    LockGuard songGuard(SongMutex(), "Locate", m_options.lockWait);
+    if (!songGuard)
+        return;
+    TransportState state = TransportState::Stopped;
+    {
+        LockGuard guard(TransportMutex(), "Locate", m_options.lockWait);
+        if (!guard)
+            return;
+        state = transportState();
+    }
+    if (state == TransportState::Playing || state == TransportState::Starting)
+        return;
+    song.Locate(tick);
 }
 
 // Stops the running timer, whichever it is, and starts the idle timer. The
@@ -165,13 +178,10 @@ void CSequencer::Stop(bool discardTake)
             return;
         sendSyncStop();
         AllNotesOff();
-        m_state.store(TransportState::Stopped, std::memory_order_release);
+        m_transport.setState(TransportState::Stopped);
         clearVamp();
-        {
-            std::lock_guard lock(m_nextStopMutex);
-            m_nextStop.targetLabel = 0;
-        }
-        m_hold.store(false, std::memory_order_release);
+        m_transport.changeNextStop([](NextStop& stop) { stop.targetLabel = 0; });
+        m_transport.hold.store(false, std::memory_order_release);
     }
     m_services.posts.RefreshMarkerStates();
     if (recording())
@@ -208,9 +218,9 @@ void CSequencer::ToggleVampExit(bool toggle)
     if (state == TransportState::Stopped || cue == nullptr || cue->kind != kCueVamp
         || position() < cue->secondTime || cue != activeVamp())
         return;
-    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    const int left = m_transport.vampRepetitionsLeft.load(std::memory_order_acquire);
     const int now = toggle ? (left == 0 ? 1 : 0) : 1;
-    m_vampRepetitionsLeft.store(now, std::memory_order_release);
+    m_transport.vampRepetitionsLeft.store(now, std::memory_order_release);
     // The final pass may leave the vamp early: the start works that out.
     if (state == TransportState::Playing && now == 1 && cue->secondCount != 0)
         Play(position(), true);
@@ -218,9 +228,7 @@ void CSequencer::ToggleVampExit(bool toggle)
 
 void CSequencer::clearVamp()
 {
-    m_activeVamp.store(nullptr, std::memory_order_release);
-    m_vampRepetitionsLeft.store(-1, std::memory_order_release);
-    m_vampPasses.store(0, std::memory_order_release);
+    m_transport.clearVamp();
 }
 
 void CSequencer::notifyTransportChanged()

@@ -12,9 +12,8 @@ namespace rz {
 // GUI thread, before the start.
 void CSequencer::setRecording(bool recording, int32_t countInTicks)
 {
-    m_recording.store(recording, std::memory_order_release);
-    m_countInPosition.store(0, std::memory_order_release);
-    m_countInLength.store(std::max(countInTicks, int32_t(0)), std::memory_order_release);
+    m_recorder.setRecording(recording);
+    m_countIn.prepare(countInTicks);
 }
 
 // Timer thread, at every start: the count-in runs until it has played its
@@ -22,13 +21,10 @@ void CSequencer::setRecording(bool recording, int32_t countInTicks)
 void CSequencer::startCountIn()
 {
     if (!recording()) {
-        m_countingIn.store(false, std::memory_order_release);
+        m_countIn.active.store(false, std::memory_order_release);
         return;
     }
-    const bool running = m_countInPosition.load(std::memory_order_acquire)
-                         < m_countInLength.load(std::memory_order_acquire);
-    m_countingIn.store(running, std::memory_order_release);
-    if (!running)
+    if (!m_countIn.start())
         attachDiskWriter();
 }
 
@@ -37,16 +33,14 @@ void CSequencer::startCountIn()
 // running, to end on the next tick.
 void CSequencer::advanceCountIn(const CSongDoc& song)
 {
-    const int32_t played = position() - song.position;
-    m_countInPosition.store(played, std::memory_order_release);
-    if (played < m_countInLength.load(std::memory_order_acquire))
+    if (!m_countIn.advance(position() - song.position()))
         return;
     LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
     if (!guard)
         return;
-    m_countingIn.store(false, std::memory_order_release);
+    m_countIn.active.store(false, std::memory_order_release);
     if (transportState() == TransportState::Playing)
-        m_state.store(TransportState::Starting, std::memory_order_release);
+        m_transport.setState(TransportState::Starting);
 }
 
 } // namespace rz

@@ -47,9 +47,9 @@ bool CSequencer::handleJump(CSongDoc& song)
         return false;
     playUpToJustBefore(song, stop.jumpFrom);
     // Playing on from here must not step back to the tick before.
-    m_position.store(stop.jumpFrom, std::memory_order_release);
-    m_realTime.store(song.TickToTime(stop.jumpFrom), std::memory_order_release);
-    song.position = stop.jumpFrom;
+    m_transport.position.store(stop.jumpFrom, std::memory_order_release);
+    m_transport.realTime.store(song.TickToTime(stop.jumpFrom), std::memory_order_release);
+    song.setPosition(stop.jumpFrom);
     return actOnJumpCue(song, stop);
 }
 
@@ -81,20 +81,17 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
 // forward, or playing on. A label that names no cue is dropped.
 void CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
 {
-    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
+    const int left = m_transport.vampRepetitionsLeft.load(std::memory_order_acquire);
     if (left != 1) {
         if (left > 1)
-            m_vampRepetitionsLeft.store(left - 1, std::memory_order_release);
-        m_vampPasses.fetch_add(1, std::memory_order_acq_rel);
+            m_transport.vampRepetitionsLeft.store(left - 1, std::memory_order_release);
+        m_transport.vampPasses.fetch_add(1, std::memory_order_acq_rel);
         requestJump(stop.jumpTo);
         return;
     }
     clearVamp();
     if (stop.targetLabel != 0) {
-        {
-            std::lock_guard lock(m_nextStopMutex);
-            m_nextStop.targetLabel = 0;
-        }
+        m_transport.changeNextStop([](NextStop& stop) { stop.targetLabel = 0; });
         if (const CCue* target = cueLabelled(song, stop.targetLabel)) {
             requestJump(target->secondTime);
             return;
@@ -116,12 +113,12 @@ bool CSequencer::switchToNextSong(SetItemHandle item, CSongDoc& next)
         return true;
     endTrackNotesOnEveryPort();
     clearVamp();
-    m_songPlayed.store(&next, std::memory_order_release);
-    m_startTick = 0;
-    m_startRelative = false;
-    ++m_startSerial;
-    m_state.store(TransportState::Starting, std::memory_order_release);
-    m_skipItem.store(item, std::memory_order_release);
+    m_transport.songPlayed.store(&next, std::memory_order_release);
+    m_transport.startTick = 0;
+    m_transport.startRelative = false;
+    ++m_transport.startSerial;
+    m_transport.setState(TransportState::Starting);
+    m_transport.skipItem.store(item, std::memory_order_release);
     requestRefresh(kRefreshSkipSwitched);
     return true;
 }

@@ -56,7 +56,7 @@ bool CSequencer::onPlaybackTick()
 
 int32_t CSequencer::tickAtTime(const TempoEntry& entry, double time) const
 {
-    const double ticks = (time - entry.time) * m_clock.timeBase / double(entry.tempo);
+    const double ticks = (time - entry.time) * m_transport.clock.timeBase / double(entry.tempo);
     return entry.tick + int32_t(std::trunc(ticks));
 }
 
@@ -85,8 +85,8 @@ bool CSequencer::playStep(CSongDoc& song)
     if (transportState() != TransportState::Playing)
         return false;
     if (!countingIn()) {
-        if (m_volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
-            m_volumeResendPending.store(false, std::memory_order_release);
+        if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
+            m_io.volumeResendPending.store(false, std::memory_order_release);
         song.PlayEventsUpTo();
     }
     moveTempoIndex(song);
@@ -95,6 +95,8 @@ bool CSequencer::playStep(CSongDoc& song)
         advanceCountIn(song);
         return true;
     }
+    if (recording())
+        growMeasureMap(song);
     moveMeasure(song);
     if (handleJump(song))
         return false;
@@ -112,61 +114,48 @@ bool CSequencer::startPlaying(CSongDoc& song)
         LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
         if (!guard || transportState() != TransportState::Starting)
             return false;
-        if (m_startRelative) {
-            m_startTick = position() + m_startTick;
-            m_startRelative = false;
+        if (m_transport.startRelative) {
+            m_transport.startTick = position() + m_transport.startTick;
+            m_transport.startRelative = false;
         }
-        start = m_startTick;
-        serial = m_startSerial;
+        start = m_transport.startTick;
+        serial = m_transport.startSerial;
     }
     locateStart(song, wrapIntoActiveVamp(start));
     followActiveVampAtStart(song);
     startCountIn();
     LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
-    if (!guard || transportState() != TransportState::Starting || m_startSerial != serial)
+    if (!guard || transportState() != TransportState::Starting || m_transport.startSerial != serial)
         return false;
-    m_state.store(TransportState::Playing, std::memory_order_release);
+    m_transport.setState(TransportState::Playing);
     return true;
 }
 
-// A start at or past the end of the active vamp lands in its next
-// repetition, at the same offset, and uses that repetition up. Only the
-// vamp's own jump counts: a jump the navigation scheduled is taken as it is.
 int32_t CSequencer::wrapIntoActiveVamp(int32_t start)
 {
-    const CCue* vamp = activeVamp();
-    const NextStop stop = nextStop();
-    if (vamp == nullptr || stop.jumpCue != vamp)
-        return start;
-    const int left = m_vampRepetitionsLeft.load(std::memory_order_acquire);
-    if (start < stop.jumpFrom || left == 1)
-        return start;
-    if (left > 1)
-        m_vampRepetitionsLeft.store(left - 1, std::memory_order_release);
-    m_vampPasses.fetch_add(1, std::memory_order_acq_rel);
-    return start + (stop.jumpTo - stop.jumpFrom);
+    return m_transport.wrapIntoVamp(start);
 }
 
 void CSequencer::locateStart(CSongDoc& song, int32_t start)
 {
     song.Locate(start);
     song.ComputeNextStop();
-    const int32_t at = song.position;
-    m_position.store(at, std::memory_order_release);
-    m_clock.timeBase = std::max(int(song.timeBase), 1);
-    m_clock.measure = -1;
+    const int32_t at = song.position();
+    m_transport.position.store(at, std::memory_order_release);
+    m_transport.clock.timeBase = std::max(int(song.timeBase), 1);
+    m_transport.clock.measure = -1;
     moveMeasure(song);
-    m_clock.gridTicks = std::max(song.GetGridTicks(), int32_t(1));
-    m_clock.gridColumn = at / m_clock.gridTicks;
-    m_clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(at);
-    const TempoEntry entry = tempoEntry(song, m_clock.tempoIndex);
-    m_clock.tempo = entry.tempo;
+    m_transport.clock.gridTicks = std::max(song.GetGridTicks(), int32_t(1));
+    m_transport.clock.gridColumn = at / m_transport.clock.gridTicks;
+    m_transport.clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(at);
+    const TempoEntry entry = tempoEntry(song, m_transport.clock.tempoIndex);
+    m_transport.clock.tempo = entry.tempo;
     const double time =
-        entry.time + double(at - entry.tick) * double(entry.tempo) / m_clock.timeBase;
-    m_realTime.store(time, std::memory_order_release);
+        entry.time + double(at - entry.tick) * double(entry.tempo) / m_transport.clock.timeBase;
+    m_transport.realTime.store(time, std::memory_order_release);
     resetSyncOutput(at, time);
-    m_clock.clickNumber = -1;
-    m_clock.nextCueTick = 0;
+    m_transport.clock.clickNumber = -1;
+    m_transport.clock.nextCueTick = 0;
 }
 
 // Past its end the vamp is over. On its last repetition a vamp with a second
@@ -181,7 +170,7 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
         clearVamp();
         return;
     }
-    if (m_vampRepetitionsLeft.load(std::memory_order_acquire) != 1 || vamp->secondCount <= 0)
+    if (m_transport.vampRepetitionsLeft.load(std::memory_order_acquire) != 1 || vamp->secondCount <= 0)
         return;
     const int last = song.FindMeasure(std::max(vamp->time - 1, int32_t(0)));
     const int leave = last - (vamp->secondCount - 1);
@@ -190,9 +179,10 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
     const int32_t from = song.measureMap[size_t(leave)].start;
     if (from <= vamp->secondTime || from <= at)
         return;
-    std::lock_guard lock(m_nextStopMutex);
-    m_nextStop.jumpFrom = from;
-    m_nextStop.jumpTo = vamp->time;
+    m_transport.changeNextStop([&](NextStop& stop) {
+        stop.jumpFrom = from;
+        stop.jumpTo = vamp->time;
+    });
 }
 
 // A vamp the position entered becomes the active vamp, and the set
@@ -200,22 +190,20 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
 void CSequencer::checkCues(const CSongDoc& song)
 {
     const int32_t at = position();
-    if (at < m_clock.nextCueTick)
+    if (at < m_transport.clock.nextCueTick)
         return;
     const size_t found = size_t(song.FindCueAt(at));
     if (found < song.cues.size()) {
         const CCue& cue = *song.cues[found];
         if (isVampLike(cue.kind) && at >= cue.secondTime && at < cue.time
             && &cue != activeVamp()) {
-            const bool through = m_playThrough.load(std::memory_order_acquire);
+            const bool through = m_transport.playThrough.load(std::memory_order_acquire);
             const int repeats = cue.repeatCount > 0 ? cue.repeatCount : (through ? 2 : 0);
-            m_vampPasses.store(0, std::memory_order_release);
-            m_vampRepetitionsLeft.store(repeats, std::memory_order_release);
-            m_activeVamp.store(&cue, std::memory_order_release);
+            m_transport.enterVamp(cue, repeats);
         }
     }
     requestRefresh(kRefreshCueReached);
-    m_clock.nextCueTick = nextCueTickAfter(song, at);
+    m_transport.clock.nextCueTick = nextCueTickAfter(song, at);
 }
 
 // Unless a take holds the tempo where it started ("FollowTempo" off).
@@ -223,11 +211,11 @@ void CSequencer::moveTempoIndex(const CSongDoc& song)
 {
     if (recording() && !liveSettings()->record.followTempo)
         return;
-    const double now = m_realTime.load(std::memory_order_acquire);
+    const double now = m_transport.realTime.load(std::memory_order_acquire);
     const TempoMap& map = song.tempoMap;
-    while (m_clock.tempoIndex + 1 < int(map.size())
-           && map[size_t(m_clock.tempoIndex) + 1].time < now)
-        ++m_clock.tempoIndex;
+    while (m_transport.clock.tempoIndex + 1 < int(map.size())
+           && map[size_t(m_transport.clock.tempoIndex) + 1].time < now)
+        ++m_transport.clock.tempoIndex;
 }
 
 // The clock: the real time moves by the period at the multiplier and
@@ -236,19 +224,19 @@ void CSequencer::moveTempoIndex(const CSongDoc& song)
 void CSequencer::advanceClock(CSongDoc& song)
 {
     const uint32_t period = liveSettings()->tickPeriodMs;
-    m_msClock.fetch_add(period, std::memory_order_acq_rel);
+    m_transport.msClock.fetch_add(period, std::memory_order_acq_rel);
     // µs: 2 ms at 100000 (100 %) adds 2000.
     const double step =
-        double(m_tempoMultiplier.load(std::memory_order_acquire)) * double(period) / 100.0;
-    const double now = m_realTime.load(std::memory_order_acquire) + step;
-    m_realTime.store(now, std::memory_order_release);
+        double(m_transport.tempoMultiplier.load(std::memory_order_acquire)) * double(period) / 100.0;
+    const double now = m_transport.realTime.load(std::memory_order_acquire) + step;
+    m_transport.realTime.store(now, std::memory_order_release);
     moveTempoIndex(song);
-    const TempoEntry entry = tempoEntry(song, m_clock.tempoIndex);
-    m_clock.tempo = entry.tempo;
+    const TempoEntry entry = tempoEntry(song, m_transport.clock.tempoIndex);
+    m_transport.clock.tempo = entry.tempo;
     const int32_t at = tickAtTime(entry, now);
-    m_position.store(at, std::memory_order_release);
+    m_transport.position.store(at, std::memory_order_release);
     if (!countingIn())
-        song.position = at;
+        song.setPosition(at);
 }
 
 void CSequencer::moveMeasure(const CSongDoc& song)
@@ -257,23 +245,23 @@ void CSequencer::moveMeasure(const CSongDoc& song)
     if (map.empty())
         return;
     const int32_t at = position();
-    if (m_clock.measure < 0)
-        m_clock.measure = 0;
-    while (m_clock.measure + 1 < int(map.size()) && map[size_t(m_clock.measure) + 1].start <= at)
-        ++m_clock.measure;
-    const MeasureRec& measure = map[size_t(m_clock.measure)];
-    m_clock.measureStart = measure.start;
-    m_clock.numerator = measure.numerator;
-    m_clock.denominator = measure.denominator;
+    if (m_transport.clock.measure < 0)
+        m_transport.clock.measure = 0;
+    while (m_transport.clock.measure + 1 < int(map.size()) && map[size_t(m_transport.clock.measure) + 1].start <= at)
+        ++m_transport.clock.measure;
+    const MeasureRec& measure = map[size_t(m_transport.clock.measure)];
+    m_transport.clock.measureStart = measure.start;
+    m_transport.clock.numerator = measure.numerator;
+    m_transport.clock.denominator = measure.denominator;
 }
 
 // Plays every event before `tick` and stops the clock just short of it.
 void CSequencer::playUpToJustBefore(CSongDoc& song, int32_t tick)
 {
     const int32_t before = std::max(tick - 1, int32_t(0));
-    m_position.store(before, std::memory_order_release);
-    m_clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(before);
-    m_realTime.store(song.TickToTime(before), std::memory_order_release);
+    m_transport.position.store(before, std::memory_order_release);
+    m_transport.clock.tempoIndex = song.tempoMap.empty() ? 0 : song.FindTempoIndex(before);
+    m_transport.realTime.store(song.TickToTime(before), std::memory_order_release);
     song.PlayEventsUpTo();
 }
 
@@ -286,17 +274,17 @@ bool CSequencer::handleEnd(CSongDoc& song)
     if (position() < stop.endTick)
         return false;
     playUpToJustBefore(song, stop.endTick);
-    song.position = stop.endTick;
+    song.setPosition(stop.endTick);
     LockGuard guard(TransportMutex(), "TimerProc", m_options.lockWait);
     if (!guard)
         return true;
     const TransportState state = transportState();
     const bool adLib = stop.jumpCue != nullptr && stop.jumpCue->kind == kCueAdLib;
-    if (adLib || m_hold.load(std::memory_order_acquire)) {
-        m_state.store(TransportState::Holding, std::memory_order_release);
+    if (adLib || m_transport.hold.load(std::memory_order_acquire)) {
+        m_transport.setState(TransportState::Holding);
         requestRefresh(kRefreshViews);
     } else if (state == TransportState::Playing || state == TransportState::Starting) {
-        m_state.store(TransportState::SongEnded, std::memory_order_release);
+        m_transport.setState(TransportState::SongEnded);
         requestRefresh(kRefreshSongEnded);
     }
     return true;
@@ -306,11 +294,11 @@ bool CSequencer::handleEnd(CSongDoc& song)
 // beat step.
 void CSequencer::refreshViews()
 {
-    uint32_t bits = m_clock.beatChanged ? uint32_t(kRefreshBeat) : 0u;
-    m_clock.beatChanged = false;
-    const int32_t column = position() / m_clock.gridTicks;
-    if (column != m_clock.gridColumn) {
-        m_clock.gridColumn = column;
+    uint32_t bits = m_transport.clock.beatChanged ? uint32_t(kRefreshBeat) : 0u;
+    m_transport.clock.beatChanged = false;
+    const int32_t column = position() / m_transport.clock.gridTicks;
+    if (column != m_transport.clock.gridColumn) {
+        m_transport.clock.gridColumn = column;
         bits |= kRefreshViews;
     }
     if (bits != 0)

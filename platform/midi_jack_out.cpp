@@ -130,9 +130,24 @@ size_t JackMidiOutDevice::maxLongMessageBytes() const
 LongSendResult JackMidiOutDevice::sendLong(std::span<const uint8_t> bytes,
                                            std::chrono::milliseconds timeout)
 {
-    std::lock_guard lock(m_longSender);
+    LongSendResult settled = LongSendResult::Failed;
+    const uint64_t ticket = queueLong(bytes, timeout, settled);
+    return ticket == 0 ? settled : awaitLong(ticket, timeout);
+}
+
+// One long message at a time: the buffer holds one. The marker goes into
+// the queue with the short messages, so the order given is the order out.
+uint64_t JackMidiOutDevice::queueLong(std::span<const uint8_t> bytes,
+                                      std::chrono::milliseconds timeout, LongSendResult& settled)
+{
+    std::unique_lock lock(m_longSender);
+    if (!m_longFree.wait_for(lock, timeout, [&] { return !m_longBusy; })) {
+        settled = LongSendResult::TimedOut;
+        return 0;
+    }
+    settled = LongSendResult::Failed;
     if (!isOpen() || bytes.empty() || bytes.size() > m_longBuffer.size())
-        return LongSendResult::Failed;
+        return 0;
     std::copy(bytes.begin(), bytes.end(), m_longBuffer.begin());
     m_longLength = bytes.size();
     const uint64_t ticket = ++m_lastTicket;
@@ -142,12 +157,24 @@ LongSendResult JackMidiOutDevice::sendLong(std::span<const uint8_t> bytes,
     marker.longTicket = ticket;
     if (!push(marker)) {
         m_longState.store(kLongNone);
-        return LongSendResult::Failed;
+        return 0;
     }
-    return awaitLong(ticket, timeout);
+    m_longBusy = true;
+    return ticket;
 }
 
 LongSendResult JackMidiOutDevice::awaitLong(uint64_t ticket, std::chrono::milliseconds timeout)
+{
+    const LongSendResult result = waitForLong(ticket, timeout);
+    {
+        std::lock_guard lock(m_longSender);
+        m_longBusy = false;
+    }
+    m_longFree.notify_one();
+    return result;
+}
+
+LongSendResult JackMidiOutDevice::waitForLong(uint64_t ticket, std::chrono::milliseconds timeout)
 {
     const auto deadline = steady_clock::now() + timeout;
     for (;;) {

@@ -6,6 +6,7 @@
 #include "platform/midi_wakeup.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,10 @@ public:
     // Any thread; waits for the process callback to have written it.
     LongSendResult sendLong(std::span<const uint8_t> bytes,
                             std::chrono::milliseconds timeout) override;
+    // Any thread; waits only while an earlier long message is still out.
+    uint64_t queueLong(std::span<const uint8_t> bytes, std::chrono::milliseconds timeout,
+                       LongSendResult& settled) override;
+    LongSendResult awaitLong(uint64_t ticket, std::chrono::milliseconds timeout) override;
     size_t maxLongMessageBytes() const override;
     std::string displayName() const override { return m_displayName; }
     MidiDeviceKind kind() const override { return m_kind; }
@@ -58,7 +63,7 @@ private:
     int64_t frameFor(int64_t stampNs, const JackCycle& cycle) const;
     bool writeQueued(void* buffer, jack_nframes_t frame, const Queued& event);
     bool push(const Queued& event);
-    LongSendResult awaitLong(uint64_t ticket, std::chrono::milliseconds timeout);
+    LongSendResult waitForLong(uint64_t ticket, std::chrono::milliseconds timeout);
     bool cancelLong(uint64_t ticket);
     bool failOpen(std::string reason);
 
@@ -77,7 +82,9 @@ private:
     SpscRing<Queued, 1024> m_queue;
     std::atomic<size_t> m_maxEventBytes{0}; // what an empty port buffer takes
 
-    std::mutex m_longSender; // one long message at a time
+    std::mutex m_longSender; // guards m_longBusy
+    std::condition_variable m_longFree;
+    bool m_longBusy = false; // a queued long message is not yet awaited
     std::vector<uint8_t> m_longBuffer;
     size_t m_longLength = 0;
     uint64_t m_lastTicket = 0;

@@ -49,6 +49,26 @@ public:
     // The largest message sendLong takes, in bytes.
     virtual size_t maxLongMessageBytes() const = 0;
 
+    // sendLong in two steps, so a caller need not hold its own locks while
+    // the device works. queueLong hands the message over behind everything
+    // given before it (what is given after leaves after it) and returns a
+    // ticket for awaitLong; 0 when the message is settled already, with
+    // `settled` saying how. Every ticket is awaited once. The default suits
+    // a device whose sendLong is done at once.
+    virtual uint64_t queueLong(std::span<const uint8_t> bytes, std::chrono::milliseconds timeout,
+                               LongSendResult& settled)
+    {
+        settled = sendLong(bytes, timeout);
+        return 0;
+    }
+    // Waits at most `timeout` for the queued message to be out.
+    virtual LongSendResult awaitLong(uint64_t ticket, std::chrono::milliseconds timeout)
+    {
+        (void)ticket;
+        (void)timeout;
+        return LongSendResult::Failed;
+    }
+
     virtual std::string displayName() const = 0;
     virtual MidiDeviceKind kind() const = 0;
 };

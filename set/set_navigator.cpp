@@ -220,7 +220,7 @@ void SetNavigator::UpdateCurrentMarker()
         marker = tree.statusItem();
     } else if (song->expanded) {
         for (const auto& child : song->children)
-            if (child->cue->GetTime() <= song->song->position)
+            if (child->cue->GetTime() <= song->song->position())
                 marker = child.get();
     }
     tree.setCurrentMarkerItem(marker);

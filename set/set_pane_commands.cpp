@@ -89,7 +89,7 @@ void SetPaneCommands::GoTo(SetTreeItem* item)
     if (item->kind == SetItemKind::Marker)
         tick = item->cue->time;
     else if (!isCurrent(songItem) && !performanceMode())
-        tick = song.position;
+        tick = song.position();
     if (stopped()) {
         navigator.ClearNextMarks();
         navigator.ActivateSongItem(songItem, tick);

@@ -24,7 +24,7 @@ constexpr double kTempoMatch = 0.001;
 // zero-terminated name.
 constexpr uint8_t kInstrumentStateId = '2';
 
-void resetPorts(IEngineLink& engine)
+void resetPorts(IPortLink& engine)
 {
     switch (engine.advanceReset()) {
     case 1:
@@ -36,7 +36,7 @@ void resetPorts(IEngineLink& engine)
     }
 }
 
-void sendInstrumentState(std::span<const uint8_t> bytes, IEngineLink& engine)
+void sendInstrumentState(std::span<const uint8_t> bytes, IPortLink& engine)
 {
     if (bytes.size() < 4 || bytes[0] != 'd' || bytes[1] != 'r' || bytes[2] != kInstrumentStateId)
         return;
@@ -56,7 +56,7 @@ void CSongDoc::ActivateSong(int32_t tick)
     if (!contentFlag)
         return;
     if (tick < 0)
-        tick = position;
+        tick = position();
     IEngineLink& engine = m_context.engine;
     ISongHost& host = m_context.host;
     engine.Stop(false);

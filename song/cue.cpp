@@ -55,7 +55,7 @@ std::string CCue::GetLabel() const
     return label;
 }
 
-void CCue::GetColors(const ISongHost& host, const IEngineLink& engine, Color& fill,
+void CCue::GetColors(const ISongDisplayOptions& host, const ITransportLink& engine, Color& fill,
                      Color& text) const
 {
     fill = host.cueColor(validCueKind(kind));

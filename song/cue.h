@@ -11,8 +11,8 @@
 
 namespace rz {
 
-class ISongHost;
-class IEngineLink;
+class ISongDisplayOptions;
+class ITransportLink;
 
 enum CueKind : int32_t {
     kCueMarker = 0,
@@ -64,7 +64,7 @@ struct CCue {
     std::string GetLabel() const;
     // The kind's colour, lightened while this is the engine's running vamp with
     // repetitions left other than 1; the text colour that reads on it.
-    void GetColors(const ISongHost& host, const IEngineLink& engine, Color& fill,
+    void GetColors(const ISongDisplayOptions& host, const ITransportLink& engine, Color& fill,
                    Color& text) const;
 };
 

@@ -255,7 +255,7 @@ void CSongDoc::OnEditFindNext()
         return;
     const bool selectedOnly = m_context.host.findCriteria().selectedTracksOnly != 0;
     const std::vector<size_t> searched = searchedTracks(*this, selectedOnly);
-    const int32_t from = std::max(position, 0);
+    const int32_t from = std::max(position(), 0);
     std::optional<FindKey> found = nextMatch(*this, searched, from, currentResult(*this, searched, from));
     if (!found && from != 0)
         found = nextMatch(*this, searched, 0, std::nullopt);
@@ -397,7 +397,7 @@ void CSongDoc::OnEditFindFaults()
             rows->SelectRow(int(t), false);
     if (!scan.faultTicks.empty()) {
         std::sort(scan.faultTicks.begin(), scan.faultTicks.end());
-        const auto after = std::upper_bound(scan.faultTicks.begin(), scan.faultTicks.end(), position);
+        const auto after = std::upper_bound(scan.faultTicks.begin(), scan.faultTicks.end(), position());
         Locate(after != scan.faultTicks.end() ? *after : scan.faultTicks.front());
     }
     m_context.host.SetStatusText(std::to_string(scan.count) + " faults.");

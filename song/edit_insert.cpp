@@ -422,7 +422,7 @@ void CSongDoc::OnInsertMeasureNumbers()
     if (!p)
         return;
     MeasureMap map = measureMap;
-    const size_t first = size_t(rz::FindMeasure(map, std::max(position, 0)));
+    const size_t first = size_t(rz::FindMeasure(map, std::max(position(), 0)));
     const size_t labelled = std::min<size_t>(size_t(std::max(p->count, 1)), map.size() - first);
     std::vector<Label> old;
     for (size_t j = first; j < map.size(); ++j)
@@ -479,7 +479,7 @@ void CSongDoc::InsertEventAt(int32_t track, int32_t)
         track = m_context.trackRows != nullptr ? m_context.trackRows->currentRow() : 0;
     track = std::clamp(track, 0, int32_t(tracks.size()) - 2);
     EventPropsRequest request;
-    request.tick = std::max(position, 0);
+    request.tick = std::max(position(), 0);
     request.value2 = m_context.engine.guiValues().currentNoteLength();
     request.track = track;
     const std::optional<EventPropsResult> r = m_context.editDialogs->eventProperties(*this, request);
@@ -522,7 +522,7 @@ void CSongDoc::OnInsertChord()
     if (!OnUpdateInsert(EditDialog::Chord) || tracks.size() < 2)
         return;
     ChordParams start;
-    start.tick = std::max(position, 0);
+    start.tick = std::max(position(), 0);
     const int row = m_context.trackRows != nullptr ? m_context.trackRows->currentRow() : 1;
     start.track = int32_t(userTrackOr(*this, row, 1));
     const std::optional<ChordParams> c = m_context.editDialogs->chord(*this, start);

@@ -304,7 +304,7 @@ void CSongDoc::OnInsertTime()
     const std::optional<InsertTimeParams> p = m_context.editDialogs->insertTime(*this);
     if (!p || p->count < 1)
         return;
-    TimeInsert insert{*p, int32_t(std::clamp<int64_t>(position, 0, kLastEditTick)), 0, nullptr};
+    TimeInsert insert{*p, int32_t(std::clamp<int64_t>(position(), 0, kLastEditTick)), 0, nullptr};
     MeasureMap map = measureMap;
     rz::RecomputeMeasureStarts(map, timeBase);
     if (!insertFits(*this, map, int64_t(insert.at) + 1))

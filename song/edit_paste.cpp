@@ -322,7 +322,7 @@ void pasteTime(CSongDoc& song)
 {
     const AppClipboard& board = song.context().host.clipboard();
     const std::optional<PasteTimeParams> params =
-        song.context().editDialogs->pasteTime(song, song.position);
+        song.context().editDialogs->pasteTime(song, song.position());
     if (!params)
         return;
     const int64_t at = std::max(params->firstCopy, 0);
@@ -415,7 +415,7 @@ void pasteTempos(CSongDoc& song)
     const AppClipboard& board = song.context().host.clipboard();
     if (board.tempos.empty())
         return;
-    const int64_t at = song.position;
+    const int64_t at = song.position();
     const int64_t first = board.tempos.front().tick;
     const int64_t reach = fromClipboardTicks(int64_t(board.tempos.back().tick) - first, song.timeBase);
     auto set = std::make_unique<CTempoSet>();
@@ -440,7 +440,7 @@ void pasteCues(CSongDoc& song)
 {
     const AppClipboard& board = song.context().host.clipboard();
     auto set = std::make_unique<CCueSet>();
-    pasteCueCopies(song, board.cues, song.position, 0, 1, *set);
+    pasteCueCopies(song, board.cues, song.position(), 0, 1, *set);
     auto record = std::make_unique<CUndoRecord>();
     record->flags = kUndoCues;
     record->label = "Paste Cues";
@@ -467,7 +467,7 @@ void pasteControllers(CSongDoc& song)
     int64_t lastTick = 0;
     for (const CMidiEvent& e : board.events)
         lastTick = std::max<int64_t>(lastTick, e.tick);
-    const int64_t at = song.position;
+    const int64_t at = song.position();
     const int64_t end = at + fromClipboardTicks(lastTick, song.timeBase);
     EventListBuilder builder;
     for (size_t t : targets) {
@@ -515,7 +515,7 @@ void pasteEvents(CSongDoc& song)
 {
     const AppClipboard& board = song.context().host.clipboard();
     const std::optional<PasteEventsParams> params =
-        song.context().editDialogs->pasteEvents(song, song.position);
+        song.context().editDialogs->pasteEvents(song, song.position());
     if (!params)
         return;
     const PasteEventsParams& p = *params;

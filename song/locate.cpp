@@ -112,7 +112,7 @@ void CSongDoc::Locate(int32_t tick)
             positionTrack(i, tick, time);
         BuildAudioPlayLists(tick);
         chaseTracks(state == TransportState::Starting);
-        position = tick;
+        setPosition(tick);
         sendSyncPosition(tick, time);
     } catch (...) {
         // Nothing may leave the timer thread; a failed locate leaves the

@@ -30,7 +30,7 @@ int32_t tenth(const CSongDoc& song)
 
 // NextCue's target from one cue, or kNoJump; Caesura, Hold & Cut and
 // Fermata stop or pause the transport on the way.
-int32_t nextCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
+int32_t nextCueTarget(const CCue& cue, int32_t position, ITransportLink& engine)
 {
     switch (cue.kind) {
     case kCueSkip: return CSongDoc::kNoJump;
@@ -53,7 +53,7 @@ int32_t nextCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
     }
 }
 
-int32_t previousCueTarget(const CCue& cue, int32_t position, IEngineLink& engine)
+int32_t previousCueTarget(const CCue& cue, int32_t position, ITransportLink& engine)
 {
     switch (cue.kind) {
     case kCueSkip: return CSongDoc::kNoJump;
@@ -85,7 +85,7 @@ bool isNoteOrClip(const CMidiEvent& event)
 
 void CSongDoc::locateAndShow(int32_t tick)
 {
-    Locate(tick);
+    m_context.engine.LocateSong(*this, tick);
     m_context.host.UpdateAllViews();
 }
 
@@ -115,7 +115,7 @@ void CSongDoc::GoToEnd()
 
 void CSongDoc::NextMeasure()
 {
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     if (m < 0)
         return;
     const MeasureRec& measure = measureMap[size_t(m)];
@@ -124,7 +124,7 @@ void CSongDoc::NextMeasure()
     switch (engine.transportState()) {
     case TransportState::Stopped: locateAndShow(tick); break;
     case TransportState::Playing:
-    case TransportState::Starting: engine.Play(position + measure.length, true); break;
+    case TransportState::Starting: engine.Play(position() + measure.length, true); break;
     case TransportState::Paused:
         locateAndShow(tick);
         engine.Advance(false);
@@ -136,10 +136,10 @@ void CSongDoc::NextMeasure()
 
 void CSongDoc::PreviousMeasure()
 {
-    int m = FindMeasure(position);
+    int m = FindMeasure(position());
     if (m < 0)
         return;
-    if (m > 0 && position == measureMap[size_t(m)].start)
+    if (m > 0 && position() == measureMap[size_t(m)].start)
         --m;
     const MeasureRec& measure = measureMap[size_t(m)];
     IEngineLink& engine = m_context.engine;
@@ -147,7 +147,7 @@ void CSongDoc::PreviousMeasure()
     case TransportState::Stopped: locateAndShow(measure.start); break;
     case TransportState::Playing:
     case TransportState::Starting:
-        engine.Play(std::max(position - measure.length, int32_t(0)), true);
+        engine.Play(std::max(position() - measure.length, int32_t(0)), true);
         break;
     case TransportState::Paused:
         locateAndShow(measure.start);
@@ -160,7 +160,7 @@ void CSongDoc::PreviousMeasure()
 
 void CSongDoc::GoToMeasure(int32_t tick)
 {
-    const int from = FindMeasure(position);
+    const int from = FindMeasure(position());
     const int to = FindMeasure(tick);
     if (from < 0 || to < 0)
         return;
@@ -174,7 +174,7 @@ void CSongDoc::GoToMeasure(int32_t tick)
 
 void CSongDoc::RepeatMeasure()
 {
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     if (m < 0)
         return;
     IEngineLink& engine = m_context.engine;
@@ -193,7 +193,7 @@ void CSongDoc::RepeatMeasure()
 
 void CSongDoc::SkipNextMeasure()
 {
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     const int last = int(measureMap.size()) - 1;
     if (m < 0 || m >= last)
         return;
@@ -221,7 +221,7 @@ void CSongDoc::JumpTo(int32_t tick)
         locateAndShow(tick);
         return;
     }
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     if (m < 0 || m + 1 >= int(measureMap.size()))
         return;
     if (state == TransportState::Holding) {
@@ -240,8 +240,8 @@ void CSongDoc::NextCue()
     IEngineLink& engine = m_context.engine;
     NextStop stop = engine.nextStop();
     int32_t target = kNoJump;
-    for (size_t k = size_t(FindCueAt(position)); k < cues.size(); ++k) {
-        const int32_t found = nextCueTarget(*cues[k], position, engine);
+    for (size_t k = size_t(FindCueAt(position())); k < cues.size(); ++k) {
+        const int32_t found = nextCueTarget(*cues[k], position(), engine);
         if (found == kNoJump)
             continue;
         if (stop.targetLabel != 0 && k + 1 < cues.size()) {
@@ -265,15 +265,15 @@ void CSongDoc::PreviousCue()
     NextStop stop = engine.nextStop();
     int label = stop.targetLabel;
     const bool playing = engine.transportState() == TransportState::Playing;
-    const double now = TickToTime(position);
-    const size_t first = std::min(size_t(FindCueAt(position)), cues.size() - 1);
+    const double now = TickToTime(position());
+    const size_t first = std::min(size_t(FindCueAt(position())), cues.size() - 1);
     int32_t target = kNoJump;
     for (size_t k = first + 1; k-- > 0;) {
-        if (target != kNoJump && target < position) {
+        if (target != kNoJump && target < position()) {
             if (!playing || now - TickToTime(target) >= kRecentCueTime)
                 break;
         }
-        const int32_t found = previousCueTarget(*cues[k], position, engine);
+        const int32_t found = previousCueTarget(*cues[k], position(), engine);
         if (found == kNoJump)
             continue;
         if (label != 0 && k != first) {
@@ -314,7 +314,7 @@ void CSongDoc::NextNote()
 {
     int32_t best = endTick;
     auto consider = [&](const CTrack& track) {
-        auto it = std::upper_bound(track.events.begin(), track.events.end(), position,
+        auto it = std::upper_bound(track.events.begin(), track.events.end(), position(),
                                    [](int32_t t, const CMidiEvent& event) { return t < event.tick; });
         it = std::find_if(it, track.events.end(), isNoteOrClip);
         if (it != track.events.end())
@@ -328,7 +328,7 @@ void CSongDoc::PreviousNote()
 {
     int32_t best = 0;
     auto consider = [&](const CTrack& track) {
-        auto end = std::lower_bound(track.events.begin(), track.events.end(), position,
+        auto end = std::lower_bound(track.events.begin(), track.events.end(), position(),
                                     [](const CMidiEvent& event, int32_t t) { return event.tick < t; });
         auto it = std::find_if(std::make_reverse_iterator(end), track.events.rend(), isNoteOrClip);
         if (it != track.events.rend())
@@ -340,30 +340,30 @@ void CSongDoc::PreviousNote()
 
 void CSongDoc::StepBeatBack()
 {
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     if (m < 0 || m_context.engine.transportState() == TransportState::Playing)
         return;
     const MeasureRec& measure = measureMap[size_t(m)];
     const int32_t beat = beatLength(timeBase, measure);
-    const int32_t into = position - measure.start;
-    int32_t tick = position;
+    const int32_t into = position() - measure.start;
+    int32_t tick = position();
     if (into % beat != 0)
         tick = measure.start + into / beat * beat;
     else if (into > 0)
-        tick = position - beat;
+        tick = position() - beat;
     else if (m > 0)
-        tick = position - beatLength(timeBase, measureMap[size_t(m) - 1]);
+        tick = position() - beatLength(timeBase, measureMap[size_t(m) - 1]);
     locateAndShow(std::max(tick, int32_t(0)));
 }
 
 void CSongDoc::StepBeatForward()
 {
-    const int m = FindMeasure(position);
+    const int m = FindMeasure(position());
     if (m < 0 || m_context.engine.transportState() == TransportState::Playing)
         return;
     const MeasureRec& measure = measureMap[size_t(m)];
     const int32_t beat = beatLength(timeBase, measure);
-    const int64_t into = std::max<int64_t>(int64_t(position) - measure.start, 0);
+    const int64_t into = std::max<int64_t>(int64_t(position()) - measure.start, 0);
     const int64_t next = measure.start + (into / beat + 1) * beat;
     locateAndShow(int32_t(std::min<int64_t>(next, measureMap.back().start)));
 }

@@ -57,7 +57,7 @@ void CSongDoc::ComputeNextStop()
         const RecordOptions options = engine.recordOptions();
         if (options.mode == 1) {
             const int32_t noteLength = engine.guiValues().currentNoteLength();
-            stop.endTick = position + stepLength(options, noteLength, timeBase);
+            stop.endTick = position() + stepLength(options, noteLength, timeBase);
         }
         engine.setNextStop(stop);
         return;
@@ -69,11 +69,11 @@ void CSongDoc::ComputeNextStop()
     const bool through = engine.playThrough();
     const bool starting = engine.transportState() == TransportState::Starting;
     bool done = false;
-    for (size_t k = size_t(FindCueAt(position)); k < cues.size() && !done; ++k) {
+    for (size_t k = size_t(FindCueAt(position())); k < cues.size() && !done; ++k) {
         const CCue& cue = *cues[k];
         if (cue.time >= stop.endTick)
             continue;
-        const bool beforeOrAtStop = position < cue.time || (position == cue.time && !starting);
+        const bool beforeOrAtStop = position() < cue.time || (position() == cue.time && !starting);
         const auto jump = [&] {
             stop.jumpCue = &cue;
             stop.jumpFrom = cue.time;
@@ -88,23 +88,23 @@ void CSongDoc::ComputeNextStop()
             break;
         case kCueVamp:
         case kCueUnused7:
-            if (position < cue.time)
+            if (position() < cue.time)
                 jump();
             break;
         case kCueAdvance:
-            if (!through && position < cue.time)
+            if (!through && position() < cue.time)
                 jump();
             break;
         case kCueSkip:
-            if (position <= cue.time) {
+            if (position() <= cue.time) {
                 jump();
                 if (cue.secondTime == cue.time)
                     stop.nextSong = engine.nextSetSong();
             }
             break;
         case kCueAdLib:
-            if (!through && position < cue.secondTime) {
-                const int32_t from = std::max(position, cue.time);
+            if (!through && position() < cue.secondTime) {
+                const int32_t from = std::max(position(), cue.time);
                 const Click click = clickAt(*this, from);
                 const int32_t next = clickAtOrAfter(click, from);
                 stop.endTick = next + 23 * click.length / 24;
@@ -124,8 +124,8 @@ void CSongDoc::ComputeNextStop()
         }
     }
     if (engine.holdFlag()) {
-        const Click click = clickAt(*this, position);
-        const int32_t next = clickAtOrAfter(click, position);
+        const Click click = clickAt(*this, position());
+        const int32_t next = clickAtOrAfter(click, position());
         if (next + 23 * click.length / 24 < stop.endTick - click.length / 2) {
             stop.endTick = next + 23 * click.length / 24;
             stop.jumpTo = next + click.length;
@@ -146,24 +146,24 @@ void CSongDoc::OnTimerCues()
         return;
     }
     bool changed = false;
-    for (size_t k = size_t(FindCueAt(position)); k < cues.size() && !changed; ++k) {
+    for (size_t k = size_t(FindCueAt(position())); k < cues.size() && !changed; ++k) {
         const CCue& cue = *cues[k];
         changed = true;
-        if (cue.kind == kCueCaesura && position <= cue.secondTime) {
+        if (cue.kind == kCueCaesura && position() <= cue.secondTime) {
             engine.Stop(false);
-            position = cue.secondTime;
-        } else if (cue.kind == kCueFermata && position <= cue.secondTime) {
-            position = cue.secondTime;
+            setPosition(cue.secondTime);
+        } else if (cue.kind == kCueFermata && position() <= cue.secondTime) {
+            setPosition(cue.secondTime);
             engine.setTransportState(TransportState::Paused);
-        } else if (cue.kind == kCueAdLib && position >= cue.time && position <= cue.secondTime) {
-            const Click click = clickAt(*this, position);
-            position = clickAtOrAfter(click, position + 1);
+        } else if (cue.kind == kCueAdLib && position() >= cue.time && position() <= cue.secondTime) {
+            const Click click = clickAt(*this, position());
+            setPosition(clickAtOrAfter(click, position() + 1));
             engine.setTransportState(TransportState::Paused);
-        } else if (cue.kind == kCueHoldCut && position == cue.time) {
+        } else if (cue.kind == kCueHoldCut && position() == cue.time) {
             engine.setTransportState(TransportState::Paused);
-        } else if (cue.kind == kCueAdvanceCut && position <= cue.time) {
+        } else if (cue.kind == kCueAdvanceCut && position() <= cue.time) {
             engine.Stop(false);
-            position = cue.time;
+            setPosition(cue.time);
         } else {
             changed = false;
         }

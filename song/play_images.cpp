@@ -29,7 +29,7 @@ bool isEnabled(const CSongDoc& song, const CTrack& track)
 
 // Two port entries play through one open port: the same entry, or entries the
 // output map sends to the same open port. Entries beyond the map never match.
-bool samePort(const IEngineLink& engine, int a, int b)
+bool samePort(const IPortLink& engine, int a, int b)
 {
     if (a == b)
         return true;

@@ -127,10 +127,12 @@ void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)
     }
 }
 
-// A clip's place in the image: its clips at that tick start playing.
+// A clip's place in the image: its clips at that tick start playing. The
+// playback tick never waits for the AudioMutex: a busy lock leaves the start
+// for the next tick.
 void CSongDoc::startClipsAt(size_t trackIndex, int32_t tick)
 {
-    LockGuard guard(AudioMutex(), "PlayEventsUpTo", m_context.lockWait);
+    LockGuard guard = tryGuard(AudioMutex());
     if (!guard) {
         std::vector<PendingClipStart>& pending = playOutState().pendingClips;
         pending.push_back({int32_t(trackIndex), tick});
@@ -153,13 +155,14 @@ void CSongDoc::startClipsLocked(CTrack& track, int32_t tick)
     }
 }
 
-// Clip work an AudioMutex timeout left: the lists rebuilt, then the starts.
+// Clip work a busy AudioMutex left: the lists rebuilt, then the starts;
+// tried again on every tick until the lock is free.
 void CSongDoc::retryPendingClipWork()
 {
     if (!m_playOut || (!m_playOut->audioListsPending && m_playOut->pendingClips.empty()))
         return;
     PlayOutState& play = *m_playOut;
-    LockGuard guard(AudioMutex(), "PlayEventsUpTo", m_context.lockWait);
+    LockGuard guard = tryGuard(AudioMutex());
     if (!guard)
         return;
     if (play.audioListsPending)
@@ -174,7 +177,7 @@ void CSongDoc::retryPendingClipWork()
 void CSongDoc::BuildAudioPlayLists(int32_t tick)
 {
     if (tick < 0)
-        tick = position;
+        tick = position();
     PlayOutState& play = playOutState();
     LockGuard guard(AudioMutex(), "BuildAudioPlayLists", m_context.lockWait);
     if (!guard) {

@@ -39,7 +39,7 @@ void CSongDoc::RestartPlayback()
 {
     IEngineLink& engine = m_context.engine;
     if (engine.transportState() == TransportState::Playing)
-        engine.Play(position);
+        engine.Play(position());
     else if (isCurrentSong()) {
         engine.Stop(false);
         LocateToCurrent();
@@ -133,7 +133,7 @@ int CSongDoc::FindMeasure(int32_t tick) const
 
 int CSongDoc::FindCurrentMeasure() const
 {
-    return FindMeasure(position);
+    return FindMeasure(position());
 }
 
 void CSongDoc::RecomputeMeasureStarts()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -81,7 +82,6 @@ public:
     int32_t endTick = 0;
     int32_t measureMapEnd = 0;     // tick just after the last measure
     double length = 0.0;           // real time of the end tick, µs
-    int32_t position = 0;          // play position and edit cursor
     int32_t gridFamily = 0;        // row of the grid table
     MeasureMap measureMap;
     TempoMap tempoMap;
@@ -104,6 +104,11 @@ public:
     uint32_t performanceTempo = 0; // µs per quarter it was last played at; 0 none
     CSmpteTime smpteOffset;
     std::string layoutText;
+
+    // The play position and edit cursor. The timer thread moves it while the
+    // transport runs and any thread reads it, so it is published as an atomic.
+    int32_t position() const { return m_position.load(std::memory_order_relaxed); }
+    void setPosition(int32_t tick) { m_position.store(tick, std::memory_order_relaxed); }
 
     // Lifecycle.
     void OnNewDocument();
@@ -343,6 +348,7 @@ private:
     void loadTrackClips(CTrack& track);
     void sendStartupData(CTrack& track);
     std::shared_ptr<PlayOutState> m_playOut;
+    std::atomic<int32_t> m_position{0};
 };
 
 } // namespace rz

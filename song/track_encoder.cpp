@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include "core/byte_reader.h"
+#include "core/engine_link.h"
 #include "song/dr_meta_track.h"
 #include "song/image_writer.h"
 #include "song/song_doc.h"

@@ -11,7 +11,7 @@ namespace rz {
 
 namespace {
 
-IMidiOut* openPortFor(int portNumber, IEngineLink& engine)
+IMidiOut* openPortFor(int portNumber, IPortLink& engine)
 {
     if (portNumber < 0 || portNumber >= engine.outputMapSize())
         return nullptr;
@@ -21,7 +21,7 @@ IMidiOut* openPortFor(int portNumber, IEngineLink& engine)
 
 } // namespace
 
-void LookupPortSynth(CTrack& track, const IProfile& profile, IEngineLink& engine,
+void LookupPortSynth(CTrack& track, const IProfile& profile, IPortLink& engine,
                      const ISynthLookup* synths)
 {
     if (track.type == kWaveTrack) {

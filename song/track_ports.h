@@ -3,7 +3,7 @@
 namespace rz {
 
 class CTrack;
-class IEngineLink;
+class IPortLink;
 class IProfile;
 class ISynthLookup;
 
@@ -11,7 +11,7 @@ class ISynthLookup;
 // "drums", "synth", "port"), finds its open port through the engine's output
 // map and the synth's "Technology". A waveform track gets no port. Without a
 // synth table the technology is the default. GUI thread.
-void LookupPortSynth(CTrack& track, const IProfile& profile, IEngineLink& engine,
+void LookupPortSynth(CTrack& track, const IProfile& profile, IPortLink& engine,
                      const ISynthLookup* synths);
 
 } // namespace rz

@@ -149,14 +149,14 @@ void runForward(CSongDoc& song, CUndoRecord& r)
     if (f & kUndoDeleteTime) {
         song.ShiftForDeletedTime(r.start, length);
         if (stopped(song))
-            song.position = r.start;
+            song.setPosition(r.start);
     }
     if (f & kUndoMeasures)
         exchangeMeasures(song, r);
     if (f & kUndoInsertTime) {
         selectTime(song, r.start, length);
         if (stopped(song))
-            song.position = r.start;
+            song.setPosition(r.start);
     }
 }
 
@@ -181,14 +181,14 @@ void runBackward(CSongDoc& song, CUndoRecord& r)
     if (f & kUndoInsertTime) {
         song.ShiftForDeletedTime(r.start, length);
         if (stopped(song))
-            song.position = r.start;
+            song.setPosition(r.start);
     }
     if (f & kUndoMeasures)
         exchangeMeasures(song, r);
     if (f & kUndoDeleteTime) {
         selectTime(song, r.start, length);
         if (stopped(song))
-            song.position = r.start;
+            song.setPosition(r.start);
     }
 }
 
@@ -210,7 +210,7 @@ void fitMeasureMap(CSongDoc& song, const CUndoRecord& record, bool forward)
         song.measureMap.resize(size_t(record.measuresBefore));
     song.RecomputeMeasureStarts();
     if (!song.measureMap.empty())
-        song.position = std::min(song.position, song.measureMap.back().start);
+        song.setPosition(std::min(song.position(), song.measureMap.back().start));
 }
 
 void showTrackView(CSongDoc& song, const CUndoRecord& record)
@@ -324,7 +324,7 @@ bool CSongDoc::runRecord(CUndoRecord& record, bool forward)
     }
     UpdateViews(nullptr, record.flags);
     if (m_context.engine.transportState() == TransportState::Playing) {
-        m_context.engine.Play(position);
+        m_context.engine.Play(position());
     } else if (isCurrentSong()) {
         m_context.engine.Stop(false);
         LocateToCurrent();
@@ -342,7 +342,7 @@ bool CSongDoc::runRecord(CUndoRecord& record, bool forward)
 
 void CSongDoc::LocateToCurrent()
 {
-    Locate(std::max(position, 0));
+    Locate(std::max(position(), 0));
 }
 
 } // namespace rz

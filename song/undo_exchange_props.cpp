@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/engine_link.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "song/play_images.h"

@@ -1,4 +1,5 @@
 #include "core/clip_loader.h"
+#include "core/engine_link.h"
 #include "core/track_rows.h"
 #include "song/play_images.h"
 #include "song/song_doc.h"

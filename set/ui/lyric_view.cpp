@@ -292,7 +292,7 @@ void LyricView::follow()
     CSongDoc* doc = song();
     if (!m_initialised || m_userScrolling || !doc)
         return;
-    const LyricFollowInput input{doc->position, width(), height(), m_leftMargin, m_style};
+    const LyricFollowInput input{doc->position(), width(), height(), m_leftMargin, m_style};
     applyFollow(followLyrics(m_items, m_pages, input, m_follow));
 }
 

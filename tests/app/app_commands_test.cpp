@@ -458,11 +458,11 @@ TEST_F(SongStepping, PreviousSongRewindsFirstThenStepsBack)
     CSongDoc& b = addSong("B");
     app->SetCurrentSong(&b);
     app->set().setCurrent(&b);
-    b.position = 100;
+    b.setPosition(100);
     // The recording transport stops at once.
     EXPECT_TRUE(app->router().execute(kIdPreviousSong));
     EXPECT_TRUE(engine.log.contains("Stop(0)"));
-    EXPECT_EQ(b.position, 0);
+    EXPECT_EQ(b.position(), 0);
     EXPECT_EQ(app->currentSong(), &b);
     EXPECT_TRUE(app->router().execute(kIdPreviousSong));
     EXPECT_EQ(app->currentSong(), &a);

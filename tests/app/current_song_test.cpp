@@ -106,32 +106,24 @@ TEST_F(CurrentSong, ClosingATornOffWindowTakesItOffTheList)
     EXPECT_EQ(app->extraWindows()[0].kind, App::kExtraLyric);
 }
 
-TEST_F(CurrentSong, RecordingPastTheLastMeasureAddsOneMeasurePerPass)
+// The engine's timer grows the map while a take runs; a pass of the views
+// must not touch it, recording or not.
+TEST_F(CurrentSong, ARefreshPassWhileRecordingLeavesTheMeasureMapToTheEngine)
 {
     start();
     CSongDoc& song = addSong("A");
     app->SetCurrentSong(&song);
-    song.measureMap.back().letter = 'B';
     const MeasureRec last = song.measureMap.back();
     const size_t measures = song.measureMap.size();
-    song.position = last.start + 1;
-
-    app->OnSongChanged();
-    EXPECT_EQ(song.measureMap.size(), measures) << "not recording";
-
-    engine.isRecording = true;
     const int32_t end = song.measureMapEnd;
-    app->OnSongChanged();
-    ASSERT_EQ(song.measureMap.size(), measures + 1);
-    const MeasureRec& added = song.measureMap.back();
-    EXPECT_EQ(added.start, last.start + last.length);
-    EXPECT_EQ(added.number, last.number + 1);
-    EXPECT_EQ(added.letter, 0);
-    EXPECT_EQ(added.numerator, last.numerator);
-    EXPECT_EQ(song.measureMapEnd, end + last.length);
+    song.setPosition(last.start + 1);
 
-    app->OnSongChanged();
-    EXPECT_EQ(song.measureMap.size(), measures + 1) << "the position is not past the new measure";
+    for (const bool recording : {false, true}) {
+        engine.isRecording = recording;
+        app->OnSongChanged();
+        EXPECT_EQ(song.measureMap.size(), measures) << recording;
+        EXPECT_EQ(song.measureMapEnd, end) << recording;
+    }
 }
 
 // While another thread holds the song lock the switch waits for it and runs

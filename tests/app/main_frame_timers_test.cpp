@@ -33,7 +33,7 @@ protected:
         b = &addSong("B");
         app->SetCurrentSong(a);
         app->setPerformanceMode(true);
-        a->position = a->endTick;
+        a->setPosition(a->endTick);
         engine.log.clear();
     }
 
@@ -95,7 +95,7 @@ TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
     EXPECT_FALSE(advanceRunning());
     EXPECT_TRUE(engine.log.contains("Advance(0)"));
 
-    b->position = b->endTick;
+    b->setPosition(b->endTick);
     app->frame()->timers().fire(kSongEnded);
     app->frame()->timers().fire(kAdvance);
     engine.log.clear();

@@ -113,7 +113,7 @@ TEST(SongDocCommands, SelectTimeSelectsTheRangeAndLocates)
     EXPECT_EQ(f.song->selectionKind, kSelectTimeRange);
     EXPECT_EQ(f.song->selectionFrom, 240);
     EXPECT_EQ(f.song->selectionTo, 960);
-    EXPECT_EQ(f.song->position, 240);
+    EXPECT_EQ(f.song->position(), 240);
     EXPECT_EQ(f.host.log.count("activateEditorView"), 1u);
 }
 

@@ -126,7 +126,7 @@ TEST_F(TransportTextApp, ThePanelShowsTheCurrentSongsPosition)
 {
     start();
     CSongDoc& song = addSong("Blue");
-    song.position = song.timeBase * 2 + 7;
+    song.setPosition(song.timeBase * 2 + 7);
     app->SetCurrentSong(&song);
     app->SetTempoMultiplier(105000, true);
     app->setSkipCount(12);

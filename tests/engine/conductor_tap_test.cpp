@@ -167,7 +167,7 @@ TEST_F(ConductorTap, TappedRateSetsTheTempoWhileNotFollowing)
 TEST_F(ConductorTap, WithPauseOneTapStartsTheSongToHoldAtItsEnd)
 {
     configure({.enabled = 0, .pause = true});
-    song->position = 240;
+    song->setPosition(240);
     sequencer->ConductorTap();
     EXPECT_EQ(sequencer->transportState(), TransportState::Starting);
     EXPECT_TRUE(sequencer->holdFlag());

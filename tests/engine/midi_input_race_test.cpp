@@ -32,7 +32,7 @@ TEST_F(MidiInputRace, AnEchoRacingStopLeavesWellFormedTakesAndNoLoss)
 
     constexpr int kTakes = 8;
     for (int take = 0; take < kTakes; ++take) {
-        song->position = 0;
+        song->setPosition(0);
         sequencer->Record();
         ASSERT_TRUE(sequencer->recording());
         // The clock runs while notes arrive, then Stop meets them.

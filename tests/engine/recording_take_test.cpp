@@ -18,7 +18,7 @@ protected:
     // Starts a take at the tick and runs the tick that locates it.
     void recordAt(int32_t tick)
     {
-        song->position = tick;
+        song->setPosition(tick);
         sequencer->Record();
         runTicks(1);
     }
@@ -156,7 +156,7 @@ TEST_F(RecordingAnswer, NoChangesNothingAndReturnsToTheRecordStart)
     stopAndAnswer(PromptAnswer::No);
     EXPECT_EQ(firstDifference(before, DescribeSong(*song)), "");
     EXPECT_TRUE(song->undoList.empty());
-    EXPECT_EQ(song->position, 480);
+    EXPECT_EQ(song->position(), 480);
     EXPECT_FALSE(sequencer->recording());
 }
 
@@ -181,7 +181,7 @@ TEST_F(RecordingAnswer, StopDiscardingDropsTheTakeWithoutAsking)
     const std::string before = DescribeSong(*song);
     sequencer->Stop(true);
     EXPECT_EQ(firstDifference(before, DescribeSong(*song)), "");
-    EXPECT_EQ(song->position, 480);
+    EXPECT_EQ(song->position(), 480);
 }
 
 class RecordingStart : public RecordingTest {};
@@ -219,7 +219,7 @@ TEST_F(RecordingStart, RefusesASecondWaveformTrackAndAClipWhereTheTakeWouldStart
     for (const Case c : {Case{0, false}, Case{700, false}, Case{720, true}, Case{1680, true},
                          Case{1700, false}}) {
         SCOPED_TRACE(c.position);
-        song->position = c.position;
+        song->setPosition(c.position);
         if (c.refused)
             prompt.expectMessage("An audio clip already exists on this track at this time.");
         sequencer->Record();
@@ -231,7 +231,7 @@ TEST_F(RecordingStart, RefusesASecondWaveformTrackAndAClipWhereTheTakeWouldStart
     CTrack& second = addThruTrack();
     second.type = kWaveTrack;
     rebuildThru();
-    song->position = 0;
+    song->setPosition(0);
     prompt.expectMessage("Please select a single waveform track.");
     sequencer->Record();
     EXPECT_FALSE(sequencer->recording());

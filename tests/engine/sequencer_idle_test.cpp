@@ -81,7 +81,7 @@ TEST_F(SequencerIdle, RecomputesOnlyOnASongPositionOrStampChange)
     EXPECT_NEAR(before - sequencer->beatPhase(), 0.008, 1e-9);
     EXPECT_EQ(sequencer->idleRecomputeCount(), first);
 
-    song->position = 60;
+    song->setPosition(60);
     timer.advance(4);
     EXPECT_EQ(sequencer->idleRecomputeCount(), first + 1);
     const double atNewTempo = sequencer->beatPhase();
@@ -97,7 +97,7 @@ TEST_F(SequencerIdle, ANewIdleRunStartsTheBeatAtThePosition)
 {
     TearDown();
     make().Init();
-    makeSong().position = 60; // half a beat into the measure
+    makeSong().setPosition(60); // half a beat into the measure
     timer.advance(4);
     EXPECT_NEAR(sequencer->beatPhase(), 0.5 - 0.508, 1e-9);
 }

@@ -90,9 +90,9 @@ TEST_F(SequencerPortOps, MidiResetLocatesTheCurrentSongToItsPosition)
     devices.addOutput("GM module");
     make().Init();
     CSongDoc& doc = makeSong();
-    doc.position = 100000; // past the last measure: locate lands on its start
+    doc.setPosition(100000); // past the last measure: locate lands on its start
     sequencer->ReapplyPortSettings();
-    EXPECT_EQ(doc.position, doc.measureMap.back().start);
+    EXPECT_EQ(doc.position(), doc.measureMap.back().start);
 }
 
 TEST_F(SequencerPortOps, ClickDeviceOutsideTheMapSelectsNothing)

@@ -81,7 +81,7 @@ TEST_F(SyncFollow, StartThenClockPlaysFromZeroOneClockAfterAnother)
 {
     follow(0);
     makeSongWith({note(0, 60, 90, 30), note(60, 62, 90, 30)});
-    song->position = 200;
+    song->setPosition(200);
     send(0xFA);
     EXPECT_EQ(state(), TransportState::Starting);
     EXPECT_EQ(countOf(synthSent(), "90 3C 5A"), 0u) << "the clock starts the song, not FA";
@@ -101,12 +101,12 @@ TEST_F(SyncFollow, ContinueBetweenClocksRestartsOnTheClockAtOrBeforeThePosition)
 {
     follow(0);
     makeSongWith({note(0, 60, 90, 30), note(480, 62, 90, 30)});
-    song->position = 7;
+    song->setPosition(7);
     send(0xFB);
     EXPECT_EQ(state(), TransportState::Starting);
     send(0xF8);
     EXPECT_EQ(sequencer->position(), 5);
-    EXPECT_EQ(song->position, 5);
+    EXPECT_EQ(song->position(), 5);
     send(0xF8);
     EXPECT_EQ(sequencer->position(), 10);
 }
@@ -122,10 +122,10 @@ TEST_F(SyncFollow, StopSilencesAndSongPositionLocatesInSixteenths)
     EXPECT_EQ(state(), TransportState::Stopped);
     EXPECT_TRUE(sequencer->ports()->outputs[0]->heldNotes().empty());
     send(0xF2 | 16 << 8); // 16 sixteenths: tick 480
-    EXPECT_EQ(song->position, 480);
+    EXPECT_EQ(song->position(), 480);
     EXPECT_EQ(sequencer->position(), 480);
     send(0xF2 | 0x7F << 8 | 0x7F << 16);
-    EXPECT_EQ(song->position, song->measureMap.back().start) << "beyond the song: its last measure";
+    EXPECT_EQ(song->position(), song->measureMap.back().start) << "beyond the song: its last measure";
 }
 
 TEST_F(SyncFollow, QuarterFramesAssembleTheTimeWithTheRateAndTwoFramesMore)
@@ -217,7 +217,7 @@ TEST_F(SyncFollow, FullFrameFieldsBeyondTheirRangeAreClampedBeforeConversion)
         makeSongWith({note(0, 60, 90, 30), note(15000, 62, 90, 30)});
         sysEx({0xF0, 0x7F, 0x00, 0x01, 0x01, c.hours, c.minutes, c.seconds, c.frames, 0xF7});
         const int32_t expected = std::min(c.tick, song->measureMap.back().start);
-        EXPECT_EQ(song->position, expected);
+        EXPECT_EQ(song->position(), expected);
     }
 }
 

@@ -62,7 +62,7 @@ TEST_F(TransportClock, PositionFollowsTheTempoMapExactlyAtAMultiplierAcrossATemp
         const double realTime = ticks * 3000.0; // 2 ms at 150 %
         EXPECT_EQ(sequencer->realTime(), realTime);
         EXPECT_EQ(sequencer->position(), positionAt(*song, realTime));
-        EXPECT_EQ(song->position, sequencer->position());
+        EXPECT_EQ(song->position(), sequencer->position());
     }
 }
 
@@ -117,7 +117,7 @@ TEST_F(TransportClock, DuringTheCountInTheSongStaysPutAndTheClickSounds)
     EXPECT_TRUE(sequencer->countingIn());
     ASSERT_TRUE(runUntilPosition(470));
     EXPECT_TRUE(sequencer->countingIn());
-    EXPECT_EQ(song->position, 0);
+    EXPECT_EQ(song->position(), 0);
     EXPECT_EQ(clicksIn(synthSent()), "1222");
     EXPECT_EQ(countOf(synthSent(), "90 3C 5A"), 0u) << "the song does not play";
 
@@ -135,7 +135,7 @@ TEST_F(TransportClock, TheSongsEndPostsTimer666AndStopHandsBackToTheIdleTimer)
     makeSongWith({note(0, 60, 90, 60)});
     startAt(0);
     ASSERT_TRUE(runUntil([&] { return sequencer->transportState() == TransportState::SongEnded; }));
-    EXPECT_EQ(song->position, song->endTick + 1);
+    EXPECT_EQ(song->position(), song->endTick + 1);
     EXPECT_TRUE(waitForGuiCall("setFrameTimer(666)", std::chrono::seconds(5)));
     sequencer->Stop(false);
     EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);

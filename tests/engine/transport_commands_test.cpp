@@ -38,7 +38,7 @@ TEST_F(TransportCommands, PlayWhileStartingReplacesTheStartOnlyWithForce)
         runTicks(1);
         EXPECT_EQ(sequencer->transportState(), TransportState::Playing);
         EXPECT_EQ(sequencer->position(), c.located);
-        EXPECT_EQ(song->position, c.located);
+        EXPECT_EQ(song->position(), c.located);
     }
 }
 
@@ -81,7 +81,7 @@ TEST_F(TransportCommands, AdvanceFromStoppedStartsAtTheSongsPositionAndTellsTheF
 {
     init();
     makeSongWith({note(1800, 60, 90, 60)});
-    song->position = 240;
+    song->setPosition(240);
     gui.drain();
     gui.recorder.clear();
     sequencer->Advance(false);
@@ -124,7 +124,7 @@ TEST_F(TransportCommands, PauseFromStoppedChasesTheControllersAndNotesAtThePosit
 {
     init();
     makeSongWith({controller(100, 10, 64), note(200, 60, 90, 100), note(1800, 62, 90, 60)});
-    song->position = 240;
+    song->setPosition(240);
     output("Synth").clear();
     sequencer->Pause();
     EXPECT_EQ(sequencer->transportState(), TransportState::Paused);
@@ -145,7 +145,7 @@ TEST_F(TransportCommands, PauseStopsTheTicksAndPlayGoesOnFromThePosition)
     EXPECT_EQ(timer.mode(), TimerMode::Idle);
     const int32_t paused = sequencer->position();
     runTicks(100);
-    EXPECT_EQ(song->position, paused);
+    EXPECT_EQ(song->position(), paused);
     waitOutDebounce();
     sequencer->Advance(false);
     runTicks(1);

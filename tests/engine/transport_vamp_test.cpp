@@ -160,7 +160,7 @@ TEST_F(TransportVamp, AnAdLibEndHoldsAndPlayCueGoesOnFromItsJumpTo)
     addCue(*song, kCueAdLib, 240, 480); // holds just before the click after 240
     startAt(0);
     ASSERT_TRUE(runUntil([&] { return sequencer->transportState() == TransportState::Holding; }));
-    EXPECT_EQ(song->position, 240 + 115);
+    EXPECT_EQ(song->position(), 240 + 115);
     runTicks(20);
     EXPECT_EQ(sequencer->position(), 240 + 114) << "the hold does not move";
     sequencer->Advance(false);

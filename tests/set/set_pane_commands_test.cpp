@@ -208,11 +208,11 @@ TEST_F(SetPane, GoToByTransportAndMode)
     set.navigator().ActivateSongItem(set.tree().statusItem(), 0);
     commands.GoTo(marker);
     EXPECT_EQ(host.current, &a);
-    EXPECT_EQ(a.position, 960);
+    EXPECT_EQ(a.position(), 960);
 
     // Playing the current song: a jump, shown pending on the marker.
     engine.state = TransportState::Playing;
-    a.position = 0;
+    a.setPosition(0);
     a.endTick = 4 * 1920;
     a.ExtendMeasureMap();
     commands.GoTo(marker);

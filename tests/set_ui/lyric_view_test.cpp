@@ -69,7 +69,7 @@ TEST_F(LyricViewTest, SyllableStyleFillsTheCurrentSyllable)
 {
     style = kLyricSyllables;
     fixture.profile.writeInt("LyricView", "Backcolor2", 0x00FF00); // green
-    song->position = 130;
+    song->setPosition(130);
     auto view = makeView(false);
     ASSERT_EQ(view->items().size(), 3u);
     ASSERT_EQ(view->followState().currentItem, 1);

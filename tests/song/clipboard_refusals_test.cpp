@@ -106,7 +106,7 @@ TEST_F(ClipboardRefusals, PasteControllersNeedsSelectedTracks)
 
     // Selected, the track's CC11 from the position to the copy's end give way.
     trackRows.selected = {1};
-    song->position = 100;
+    song->setPosition(100);
     song->OnEditPaste();
     ASSERT_EQ(song->undoList.size(), 1u);
     EXPECT_EQ(song->undoList.front()->label, "Paste Controllers");

@@ -185,7 +185,7 @@ std::vector<ClipboardCase> cases()
                        for (const auto& [tick, tempo] : {std::pair{1000, 450000u}, {1960, 350000u}, {2000, 250000u}})
                            song->tempoMap.push_back(ClipboardFixture::tempoAt(tick, tempo));
                        ClipboardFixture::settle(*song);
-                       song->position = 1000;
+                       song->setPosition(1000);
                        return song;
                    },
                    [](ClipboardFixture&, CSongDoc& song) { song.OnEditPaste(); },

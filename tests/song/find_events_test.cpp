@@ -68,13 +68,13 @@ TEST(FindEvents, FindNextStepsThroughOneTickThenLaterTicksThenWraps)
     c.notes = 1;
     f.find(*song, c);
     EXPECT_EQ(FindFixture::selected(*song), (Places{{1, 0}}));
-    EXPECT_EQ(song->position, 100);
+    EXPECT_EQ(song->position(), 100);
     const Places steps[] = {{{1, 1}}, {{1, 2}}, {{2, 1}}, {{1, 0}}};
     for (const Places& expected : steps) {
         song->OnEditFindNext();
         EXPECT_EQ(FindFixture::selected(*song), expected);
     }
-    EXPECT_EQ(song->position, 100);
+    EXPECT_EQ(song->position(), 100);
     EXPECT_EQ(song->selectionKind, kSelectEvents);
     EXPECT_TRUE(f.trackRows.log.contains("SelectRow(1,1)"));
 }
@@ -174,13 +174,13 @@ TEST(FindFaults, DifferentPatchesOverlappingOnOneChannelAreAFault)
 {
     FaultFixture f;
     SongPtr song = f.twoPatches({note(0, 60, 90, 480)}, {note(240, 64, 90, 100)});
-    song->position = 1000;
+    song->setPosition(1000);
     song->OnEditFindFaults();
     EXPECT_EQ(f.status(), "SetStatusText(1 faults.)");
     EXPECT_EQ(FindFixture::selected(*song), (Places{{1, 0}, {2, 0}}));
     EXPECT_EQ(song->selectionFrom, 0);
     EXPECT_EQ(song->selectionTo, 480);
-    EXPECT_EQ(song->position, 240);
+    EXPECT_EQ(song->position(), 240);
 }
 
 TEST(FindFaults, ANoteStartingAtTheOthersEndIsNoFault)
@@ -211,10 +211,10 @@ TEST(FindFaults, NoSharedChannelGivesZeroAndKeepsThePosition)
 {
     FaultFixture f;
     SongPtr song = f.twoPatches({note(0, 60, 90, 480)}, {note(240, 64, 90, 100)}, 1);
-    song->position = 960;
+    song->setPosition(960);
     song->OnEditFindFaults();
     EXPECT_EQ(f.status(), "SetStatusText(0 faults.)");
-    EXPECT_EQ(song->position, 960);
+    EXPECT_EQ(song->position(), 960);
 }
 
 } // namespace

@@ -94,7 +94,7 @@ std::vector<InsertCase> cases()
     all.push_back({"measure numbers from 1Y slide the later labels down",
                    [](ClipboardFixture& f) { return tenBars(f); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = kBar;
+                       song.setPosition(kBar);
                        f.dialogs.measureNumbersAnswer = MeasureNumbersParams{1, 'Y', 3, MeasureNumberMethod::Slide};
                        song.OnInsertMeasureNumbers();
                    },
@@ -104,7 +104,7 @@ std::vector<InsertCase> cases()
     all.push_back({"measure numbers overwrite",
                    [](ClipboardFixture& f) { return tenBars(f); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = kBar + 100;
+                       song.setPosition(kBar + 100);
                        f.dialogs.measureNumbersAnswer =
                            MeasureNumbersParams{1, 'y', 3, MeasureNumberMethod::Overwrite};
                        song.OnInsertMeasureNumbers();
@@ -170,7 +170,7 @@ std::vector<InsertCase> cases()
     all.push_back({"two whole measures inserted mid-measure with preserved numbers",
                    [](ClipboardFixture& f) { return tenBars(f, {note(4 * kBar + 960, 60, 90, 120)}); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = 4 * kBar + 960;
+                       song.setPosition(4 * kBar + 960);
                        f.dialogs.insertTimeAnswer = insertTime(InsertTimeMethod::Measures, 2);
                        song.OnInsertTime();
                    },
@@ -182,7 +182,7 @@ std::vector<InsertCase> cases()
     all.push_back({"30,000 ms is one 3/4 measure at 10,000,000 per quarter",
                    [](ClipboardFixture& f) { return tenBars(f); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = 2 * kBar;
+                       song.setPosition(2 * kBar);
                        f.dialogs.insertTimeAnswer = insertTime(InsertTimeMethod::Milliseconds, 30000);
                        song.OnInsertTime();
                    },
@@ -214,7 +214,7 @@ std::vector<InsertCase> cases()
     all.push_back({"a split inside the first beat keeps a numerator",
                    [](ClipboardFixture& f) { return tenBars(f); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = 2 * kBar + 100;
+                       song.setPosition(2 * kBar + 100);
                        f.dialogs.insertTimeAnswer = insertTime(InsertTimeMethod::Measures, 1);
                        song.OnInsertTime();
                    },
@@ -226,7 +226,7 @@ std::vector<InsertCase> cases()
     all.push_back({"beats grow the current measure and stretch a held note",
                    [](ClipboardFixture& f) { return tenBars(f, {note(kBar, 60, 90, 1000)}); },
                    [](ClipboardFixture& f, CSongDoc& song) {
-                       song.position = kBar + 480;
+                       song.setPosition(kBar + 480);
                        f.dialogs.insertTimeAnswer = insertTime(InsertTimeMethod::Beats, 2);
                        song.OnInsertTime();
                    },

@@ -79,7 +79,7 @@ TEST(LocateChase, TrackWithTimeOffsetLandsAtTheOffsetTime)
     EXPECT_EQ(t.port.controllerValue(0, 11), 1);
     EXPECT_DOUBLE_EQ(track.timeOffsetUs, 500000.0);
     EXPECT_EQ(track.nextTick, 400); // read up to tick 360
-    EXPECT_EQ(t.song->position, 480);
+    EXPECT_EQ(t.song->position(), 480);
 }
 
 TEST(LocateChase, SkipCueMovesThePlayingLocateOnly)
@@ -98,7 +98,7 @@ TEST(LocateChase, SkipCueMovesThePlayingLocateOnly)
         t.addCue(kCueSkip, 480, 960);
         t.fixture.engine.state = c.state;
         t.song->Locate(480);
-        EXPECT_EQ(t.song->position, c.expected) << int(c.state);
+        EXPECT_EQ(t.song->position(), c.expected) << int(c.state);
     }
 }
 
@@ -109,9 +109,9 @@ TEST(LocateChase, BeyondTheLastMeasureLandsOnItsStart)
     t.build();
     const int32_t last = t.song->measureMap.back().start;
     t.song->Locate(100000);
-    EXPECT_EQ(t.song->position, last);
+    EXPECT_EQ(t.song->position(), last);
     t.song->Locate(-5);
-    EXPECT_EQ(t.song->position, 0);
+    EXPECT_EQ(t.song->position(), 0);
 }
 
 TEST(LocateChase, DataEntryWithoutSelectedRpnSendsNothing)

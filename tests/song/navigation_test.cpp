@@ -76,11 +76,11 @@ TEST(Navigation, EveryCommandInEveryTransportState)
         PlayTestSong t;
         fill(t);
         t.fixture.trackRows.selected = {1, 2};
-        t.song->position = 600;
+        t.song->setPosition(600);
         t.fixture.engine.state = c.state;
         c.run(*t.song);
         EXPECT_EQ(transportCalls(t.fixture.engine), c.calls);
-        EXPECT_EQ(t.song->position, c.position);
+        EXPECT_EQ(t.song->position(), c.position);
     }
 }
 
@@ -88,12 +88,12 @@ TEST(Navigation, JumpWhilePlayingIsScheduledAtTheNextMeasure)
 {
     PlayTestSong t;
     fill(t);
-    t.song->position = 600;
+    t.song->setPosition(600);
     t.fixture.engine.state = TransportState::Playing;
     t.song->JumpTo(1500);
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, 960);
     EXPECT_EQ(t.fixture.engine.stop.jumpTo, 1500);
-    t.song->position = 1950; // in the last measure: nothing
+    t.song->setPosition(1950); // in the last measure: nothing
     t.fixture.engine.stop = NextStop{};
     t.song->JumpTo(100);
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, NextStop::kNoTick);
@@ -103,7 +103,7 @@ TEST(Navigation, GoToAndRepeatMeasureScheduleJumps)
 {
     PlayTestSong t;
     fill(t);
-    t.song->position = 600;
+    t.song->setPosition(600);
     t.song->GoToMeasure(1000);
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, 960 - 12);
     EXPECT_EQ(t.fixture.engine.stop.jumpTo, 960 - 12);
@@ -119,7 +119,7 @@ TEST(Navigation, SkipNextMeasurePastTheEnd)
 {
     PlayTestSong t;
     fill(t);
-    t.song->position = 600;
+    t.song->setPosition(600);
     t.fixture.engine.stop.targetLabel = 5;
     t.song->SkipNextMeasure();
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, 960 - 12);
@@ -127,7 +127,7 @@ TEST(Navigation, SkipNextMeasurePastTheEnd)
     EXPECT_EQ(t.fixture.engine.stop.targetLabel, 0);
 
     t.fixture.engine.stop = NextStop{};
-    t.song->position = 1950;
+    t.song->setPosition(1950);
     t.song->SkipNextMeasure();
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, NextStop::kNoTick);
 }
@@ -148,11 +148,11 @@ TEST(Navigation, PreviousCueWithinHalfASecondWhilePlayingGoesOneFurther)
         fill(t);
         t.addCue(kCueMarker, 240, 240);
         t.addCue(kCueMarker, 480, 480);
-        t.song->position = c.position;
+        t.song->setPosition(c.position);
         t.fixture.engine.state = c.state;
         t.song->PreviousCue();
         const int32_t landed = c.state == TransportState::Playing ? t.fixture.engine.stop.jumpTo
-                                                                  : t.song->position;
+                                                                  : t.song->position();
         EXPECT_EQ(landed, c.target) << c.position;
     }
 }
@@ -164,14 +164,14 @@ TEST(Navigation, NextCueStopsAtACaesuraAndPassesLabelledTargets)
     t.addCue(kCueCaesura, 500, 800);
     t.addCue(kCueMarker, 900, 900);
     t.addCue(kCueMarker, 1000, 1000);
-    t.song->position = 100;
+    t.song->setPosition(100);
     t.song->NextCue();
-    EXPECT_EQ(t.song->position, 800);
+    EXPECT_EQ(t.song->position(), 800);
     EXPECT_TRUE(t.fixture.engine.log.contains("Stop(0)"));
 
     t.fixture.engine.stop.targetLabel = 1;
     t.song->NextCue();
-    EXPECT_EQ(t.song->position, 1000);
+    EXPECT_EQ(t.song->position(), 1000);
     EXPECT_EQ(t.fixture.engine.stop.targetLabel, 0);
 }
 
@@ -189,12 +189,12 @@ TEST(Navigation, NotesFollowTheSelectedRows)
         PlayTestSong t;
         fill(t);
         t.fixture.trackRows.selected = c.rows;
-        t.song->position = 500;
+        t.song->setPosition(500);
         t.song->NextNote();
-        EXPECT_EQ(t.song->position, c.next);
-        t.song->position = 500;
+        EXPECT_EQ(t.song->position(), c.next);
+        t.song->setPosition(500);
         t.song->PreviousNote();
-        EXPECT_EQ(t.song->position, c.previous);
+        EXPECT_EQ(t.song->position(), c.previous);
     }
 }
 
@@ -205,9 +205,9 @@ TEST(Navigation, StepBeatBackAcrossAMeasure)
     t.song->measureMap[0].setMeter(3, 3); // 3/8: beats of 60 ticks
     t.song->RecomputeMeasureStarts();
     const int32_t second = t.song->measureMap[1].start;
-    t.song->position = second;
+    t.song->setPosition(second);
     t.song->StepBeatBack();
-    EXPECT_EQ(t.song->position, second - 60);
+    EXPECT_EQ(t.song->position(), second - 60);
 }
 
 } // namespace

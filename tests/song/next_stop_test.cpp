@@ -53,7 +53,7 @@ TEST(NextStop, EachCueKind)
         PlayTestSong t;
         fill(t);
         const CCue& cue = t.addCue(c.kind, c.time, c.second);
-        t.song->position = c.position;
+        t.song->setPosition(c.position);
         t.fixture.engine.state = c.state;
         t.fixture.engine.through = c.through;
         t.fixture.engine.stop.targetLabel = 3;
@@ -102,7 +102,7 @@ TEST(NextStop, HoldFlagStopsAtTheNextClickOrIsCleared)
     for (const Case& c : cases) {
         PlayTestSong t;
         fill(t);
-        t.song->position = c.position;
+        t.song->setPosition(c.position);
         t.fixture.engine.hold = true;
         t.fixture.engine.state = TransportState::Playing;
         t.song->ComputeNextStop();
@@ -120,7 +120,7 @@ TEST(NextStop, ClickAtTinyTimeBaseIsAtLeastOneTick)
     fill(t);
     t.song->timeBase = 1;
     t.song->measureMap.front().clocksPerClick = 6; // 6 x 1 / 24 = 0 ticks
-    t.song->position = 0;
+    t.song->setPosition(0);
     t.fixture.engine.hold = true;
     t.song->ComputeNextStop();
     EXPECT_EQ(t.fixture.engine.stop.jumpTo, 1);
@@ -136,7 +136,7 @@ TEST(NextStop, RecordingStepModeStopsOneStepOn)
     for (const Case& c : cases) {
         PlayTestSong t;
         fill(t);
-        t.song->position = 100;
+        t.song->setPosition(100);
         t.fixture.engine.isRecording = true;
         t.fixture.engine.record = RecordOptions{1, true, c.stepSize, c.dot, c.stepUnits};
         t.fixture.engine.gui.setCurrentNoteLength(60);

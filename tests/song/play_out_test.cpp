@@ -7,6 +7,7 @@
 #include "core/locks.h"
 #include "song/play_out_state.h"
 #include "tests/song/play_test_song.h"
+#include "tests/support/lock_holder.h"
 
 namespace rz {
 namespace {
@@ -237,6 +238,41 @@ TEST(PlayOut, ClipStartWaitsOutAnAudioLockTimeout)
     song.PlayEventsUpTo();
     ASSERT_EQ(fixture.engine.clipList.size(), 1u);
     EXPECT_EQ(fixture.engine.clipList[0].track, &track);
+}
+
+// However long the lock wait, a busy AudioMutex never holds up the tick: the
+// clip start waits for a later tick instead.
+TEST(PlayOut, ABusyAudioLockDoesNotHoldUpTheTick)
+{
+    SongFixture fixture;
+    SongContext context = fixture.context();
+    context.lockWait = std::chrono::milliseconds(60000);
+    CSongDoc song(context);
+    song.InitNewSong();
+    CTrack& track = test::addUserTrack(song);
+    track.type = kWaveTrack;
+    CMidiEvent clipEvent;
+    clipEvent.tick = 240;
+    auto clip = std::make_unique<CAudioClip>();
+    clip->fileName = "take.wav";
+    clip->loaded = true;
+    clip->length = 10000000; // 1 s in 100-ns units
+    clipEvent.SetClip(std::move(clip));
+    track.InsertEventSorted(clipEvent);
+    RebuildPlayImages(song, false);
+    song.ExtendMeasureMap();
+    song.Locate(0);
+
+    LockHolder holder(AudioMutex());
+    fixture.engine.playTime = song.TickToTime(300);
+    const auto started = std::chrono::steady_clock::now();
+    song.PlayEventsUpTo();
+    song.PlayEventsUpTo(); // the retry
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(fixture.engine.clipList.empty());
+    holder.release();
+    song.PlayEventsUpTo();
+    EXPECT_EQ(fixture.engine.clipList.size(), 1u);
 }
 
 } // namespace

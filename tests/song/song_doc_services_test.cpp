@@ -72,7 +72,7 @@ TEST(RevertTrackStates, RestoresTheSavedPlayFlagsAfterASolo)
     song->tracks[2]->playEnabled = 0;
     song->tracks[2]->savedPlayEnabled = 1;
     f.engine.state = TransportState::Playing;
-    song->position = 240;
+    song->setPosition(240);
     EXPECT_TRUE(song->RevertTrackStates());
     EXPECT_FALSE(song->soloActive);
     EXPECT_EQ(song->tracks[1]->playEnabled, 0);

@@ -225,7 +225,7 @@ const std::vector<RoundTripCase>& cases()
              EXPECT_EQ(s.tracks[1]->events.size(), 4u);
              EXPECT_EQ(s.tracks[2]->events[2].tick, 240); // the note at 480
              EXPECT_EQ(s.tempoMap[1].tick, 720);
-             EXPECT_EQ(s.position, 240);
+             EXPECT_EQ(s.position(), 240);
              std::vector<std::string> cues;
              for (const auto& c : s.cues)
                  cues.push_back(c->name + "@" + std::to_string(c->time) + "/"

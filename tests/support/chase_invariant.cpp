@@ -405,7 +405,7 @@ void checkAt(const ChaseSong& chaseSong, const MidiOutFactory& makePort, int32_t
     Run located(chaseSong, makePort);
     located.fixture.engine.state = starting ? TransportState::Starting : TransportState::Stopped;
     located.song->Locate(tick);
-    EXPECT_EQ(located.song->position, target);
+    EXPECT_EQ(located.song->position(), target);
     EXPECT_EQ(located.state(starting), expected);
     if (!starting)
         return;

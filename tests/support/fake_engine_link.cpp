@@ -1,5 +1,7 @@
 #include "tests/support/fake_engine_link.h"
 
+#include "song/song_doc.h"
+
 #include <algorithm>
 
 #include "song/audio_clip.h"
@@ -28,6 +30,11 @@ void FakeEngineLink::Play(int32_t tick) { log.record("Play", tick); }
 void FakeEngineLink::Play(int32_t tick, bool force) { log.record("Play", tick, force); }
 
 void FakeEngineLink::Pause() { log.record("Pause"); }
+
+void FakeEngineLink::LocateSong(CSongDoc& song, int32_t tick)
+{
+    song.Locate(tick);
+}
 
 void FakeEngineLink::Advance(bool playThrough) { log.record("Advance", playThrough); }
 

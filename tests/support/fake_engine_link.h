@@ -50,6 +50,8 @@ public:
     void Play(int32_t tick, bool force) override;
     void Pause() override;
     void Advance(bool playThrough) override;
+    // Locates the song; not logged, as the song's own locate is not.
+    void LocateSong(CSongDoc& song, int32_t tick) override;
     int outputMapSize() const override { return int(outputMap.size()); }
     int outputMapEntry(int portNumber) const override;
     IMidiOut* openOutPort(int index) override;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "engine/audio_stub.h"
+
+#include <atomic>
+#include <vector>
+
+namespace rz {
+
+struct CAudioClip;
+class CTrack;
+
+// The engine's side of the audio engines: the format they run at, the
+// host's time and the clips due for them.
+struct EngineAudio {
+    AudioFormat format;
+    HostTimeInfo hostTime;
+    bool passthrough = false;
+    std::atomic<double> blockLength{0.0}; // µs
+    // Under the AudioMutex: the clips due for the audio engine and their tracks.
+    std::vector<CAudioClip*> clipPlayList;
+    std::vector<CTrack*> clipTrackList;
+};
+
+} // namespace rz

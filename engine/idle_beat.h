@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace rz {
+
+class CSongDoc;
+
+// What the idle beat display computed at the last change of song, timer
+// run, position or selection stamp. Timer thread only.
+struct IdleBeat {
+    const CSongDoc* song = nullptr;
+    uint32_t user = 0;
+    int32_t position = -1;
+    uint32_t stamp = 0;
+    double beatCount = 0.0;
+    double ticksPerClick = 1.0;
+    double ticksPerMicrosecond = 0.0;
+};
+
+// The beat display while the transport stands: the idle timer's runs, the
+// beat it follows and the phase it publishes.
+class IdleBeatDisplay {
+public:
+    // The user value of a new idle run: the program clock, made unique
+    // should two runs start within one millisecond. GUI thread.
+    uint32_t nextRunUser(uint32_t nowMs)
+    {
+        if (nowMs == lastUser)
+            ++nowMs;
+        lastUser = nowMs;
+        return nowMs;
+    }
+
+    IdleBeat beat;
+    uint32_t lastUser = 0;
+    std::atomic<uint64_t> recomputes{0};
+    // 0.5 at a click, falling to -0.5 just before the next. Any thread.
+    std::atomic<double> phase{0.0};
+};
+
+} // namespace rz
