@@ -2,6 +2,7 @@
 
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
+#include "app/map_file.h"
 #include "app/frame_host.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
@@ -220,8 +221,9 @@ public:
     // IEngineHost.
     void transportChanged() override;
     void selectSetSong(int songNumber) override;
-    // Empty: external control does not reach the frame's commands yet.
-    void OnExternalControl(const ExternalControl&) override {}
+    // A control of the external control map: runs its action, starts or
+    // stops the auto-repeat, follows the tempo and volume controls.
+    void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
     void runCommand(uint32_t commandId) override;
     void DrawSpectrum(double beatPhase) override;
@@ -287,6 +289,11 @@ public:
     void setPitchBendBase(int32_t base) { m_pitchBendBase = base; }
     // Moves the volume fader and applies it.
     void SetVolumeSlider(int32_t value);
+    // The keyboard accelerator maps as the maps dialog's OK leaves them:
+    // stores them, then installs `selected` (none when disabled) and
+    // refreshes the menus' key texts.
+    void applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& selected,
+                        bool enabled);
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();
@@ -519,6 +526,14 @@ private:
     void showNoteDuration();
     void connectStaffTools();
     bool runFrameRow(CommandId id, bool run, CmdUi* ui);
+
+    // External control.
+    void externalControlRepeat();
+    void externalControlKey(Slot slot, int key);
+    void pitchBendTempo(uint32_t message);
+    uint32_t m_controlEntry = 0;   // the last control's map entry
+    uint32_t m_controlMessage = 0; // and its MIDI message
+    int m_controlRepeat = 0;       // ticks until the held control repeats, negative
 };
 
 } // namespace rz
