@@ -26,6 +26,7 @@
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -227,8 +228,8 @@ public:
     void setFrameTimer(FrameTimer timer) override;
     void runCommand(uint32_t commandId) override;
     void DrawSpectrum(double beatPhase) override;
-    // Empty: no dialog learns MIDI messages yet.
-    void LearnMidi(uint32_t, uint32_t) override {}
+    // Hands a received message to the learning control map entry dialog.
+    void LearnMidi(uint32_t deviceId, uint32_t message) override;
 
     // IEngineSetLink.
     CSongDoc* songOfItem(SetItemHandle item) const override;
@@ -294,6 +295,15 @@ public:
     // refreshes the menus' key texts.
     void applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& selected,
                         bool enabled);
+    // The external control maps as the maps dialog's OK leaves them: stores
+    // them, gives each MIDI input its entries of `selected` and switches
+    // external control on or off.
+    void applyControlMaps(const std::vector<NamedMap>& maps, const std::string& selected,
+                          bool enabled);
+    // While set, every message a MIDI input receives goes to `learner`
+    // (input index, message) instead of the control map; empty ends it.
+    using ControlLearner = std::function<void(int device, uint32_t message)>;
+    void setControlMapLearner(ControlLearner learner);
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();
@@ -534,6 +544,7 @@ private:
     uint32_t m_controlEntry = 0;   // the last control's map entry
     uint32_t m_controlMessage = 0; // and its MIDI message
     int m_controlRepeat = 0;       // ticks until the held control repeats, negative
+    ControlLearner m_controlLearner;
 };
 
 } // namespace rz

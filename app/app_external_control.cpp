@@ -9,7 +9,9 @@
 #include "app/main_frame.h"
 #include "app/map_store.h"
 #include "app/menu_bar.h"
+#include "core/engine_gui_values.h"
 #include "core/engine_link.h"
+#include "engine/sequencer.h"
 #include "engine/sequencer_inputs.h"
 #include "ui/command_router.h"
 #include "ui/gui_thread.h"
@@ -132,6 +134,34 @@ void App::applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& s
     m_keys->setTable(enabled && at ? AccelTable::fromBytes(maps[*at].records) : AccelTable());
     if (m_frame)
         m_frame->menuBar()->refreshKeyTexts();
+}
+
+void App::applyControlMaps(const std::vector<NamedMap>& maps, const std::string& selected,
+                           bool enabled)
+{
+    RZ_ASSERT_GUI_THREAD();
+    ControlMapStore store(*m_profile);
+    store.write(maps, selected, enabled);
+    const auto at = findMap(maps, selected);
+    if (m_sequencer)
+        m_sequencer->setKeyMaps(at ? ParseKeyMap(maps[*at].records) : KeyMap());
+    if (m_published)
+        m_published->setExternalControlOn(enabled);
+}
+
+void App::setControlMapLearner(ControlLearner learner)
+{
+    RZ_ASSERT_GUI_THREAD();
+    m_controlLearner = std::move(learner);
+    if (m_published)
+        m_published->setControlMapLearning(bool(m_controlLearner));
+}
+
+void App::LearnMidi(uint32_t deviceId, uint32_t message)
+{
+    RZ_ASSERT_GUI_THREAD();
+    if (m_controlLearner)
+        m_controlLearner(int(deviceId), message);
 }
 
 } // namespace rz
