@@ -109,7 +109,7 @@ size_t mergeImportedMaps(std::vector<NamedMap>& maps, const std::vector<NamedMap
 {
     size_t changed = 0;
     for (const NamedMap& map : imported) {
-        if (profileKey(map.name) == profileKey(protectedName))
+        if (!protectedName.empty() && profileKey(map.name) == profileKey(protectedName))
             continue;
         if (const auto existing = findMap(maps, map.name)) {
             const std::string question = "Map '" + map.name + "' already exists.  Overwrite?";

@@ -41,8 +41,8 @@ std::optional<std::vector<NamedMap>> readMapFile(std::span<const uint8_t> bytes,
 std::optional<size_t> findMap(std::span<const NamedMap> maps, std::string_view name);
 
 // Adds the imported maps to `maps`. A map of an existing name replaces it
-// only when the user answers Yes; `protectedName` (the built-in map) is
-// never touched. Returns how many maps were added or replaced.
+// only when the user answers Yes; `protectedName` (the built-in map, when
+// not empty) is never touched. Returns how many maps were added or replaced.
 size_t mergeImportedMaps(std::vector<NamedMap>& maps, const std::vector<NamedMap>& imported,
                          std::string_view protectedName, IPrompt& prompt);
 

@@ -1,6 +1,8 @@
 // Map files as the accelerator and control maps dialogs export and import
 // them, and the merge of an imported file into the maps being edited.
 #include "app/map_file.h"
+#include "app/map_transfer.h"
+#include "core/profile.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +94,35 @@ TEST(MapFiles, NoToEveryOverwriteLeavesAllMapsUnchanged)
                                 prompt),
               0u);
     EXPECT_EQ(maps, before);
+}
+
+TEST(MapFiles, ExportThenImportThroughTheChoosers)
+{
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / "map_files_transfer";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "maps.dat";
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    const std::vector<NamedMap> exported{accelMap("Default", 1), accelMap("Live", 2)};
+    prompt.expectSavePath("Export accelerator maps...", file);
+    exportMaps(kAccelMapTransfer, exported, prompt, profile, "/nowhere");
+    EXPECT_EQ(profile.readString("Dirs", "Accelmaps", ""), folder.string());
+
+    std::vector<NamedMap> maps{accelMap("Default", 1)};
+    prompt.expectOpenPath("Import accelerator maps...", file);
+    EXPECT_TRUE(importMaps(kAccelMapTransfer, maps, prompt, profile, "/nowhere"));
+    EXPECT_EQ(maps, exported) << "Default was not asked about";
+
+    // A cut file is refused by name and changes nothing.
+    const std::vector<uint8_t> whole = writeMapFile(exported, 6);
+    std::filesystem::resize_file(file, whole.size() - 3);
+    prompt.expectOpenPath("Import accelerator maps...", file);
+    prompt.expectMessage(file.string() + ": ");
+    maps = {accelMap("Default", 1)};
+    EXPECT_FALSE(importMaps(kAccelMapTransfer, maps, prompt, profile, "/nowhere"));
+    EXPECT_EQ(maps, (std::vector<NamedMap>{accelMap("Default", 1)}));
+    prompt.verifyAllUsed();
 }
 
 } // namespace
