@@ -304,6 +304,8 @@ public:
     // (input index, message) instead of the control map; empty ends it.
     using ControlLearner = std::function<void(int device, uint32_t message)>;
     void setControlMapLearner(ControlLearner learner);
+    // Setup > Keyboard accelerators and External control: their dialogs.
+    bool onSetupMaps(CommandId id);
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();

@@ -5,7 +5,6 @@
 
 #include "app/app.h"
 
-#include "app/map_store.h"
 
 #include "app/main_frame.h"
 #include "app/transport_text.h"
@@ -99,7 +98,6 @@ void App::publishGuiValues()
     GuiPublishedValues& values = *m_published;
     values.setSpectrumShown(m_audioFace == 1);
     values.setClickOn(m_clickOn);
-    values.setExternalControlOn(ControlMapStore(*m_profile).enabled());
     FaderCtrl* volume = m_frame->volumeFader();
     values.setMasterFader(volume->pos());
     connect(volume, &FaderCtrl::changed, this,

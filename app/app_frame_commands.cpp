@@ -50,6 +50,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdPerformanceMode, kIdEditMode, &App::onPerformance, &App::onUpdatePerformance},
     {kIdNextSong, kIdPreviousSong, &App::onSongStep, &App::onUpdateSongStep},
     {kIdTransposeUp, kIdTransposeDown, &App::onQuickTranspose, &App::onUpdateSongEdit},
+    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &App::onSetupMaps, nullptr},
 };
 
 struct ControllerMap {

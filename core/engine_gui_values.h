@@ -84,6 +84,7 @@ public:
     void clearFaderDrag() { m_faderDrag.store(0, std::memory_order_release); }
 
     // External control is on: the inputs match their control map entries.
+    // The engine sets it from the profile at start, the maps dialog after.
     bool externalControlOn() const { return m_externalControl.load(std::memory_order_acquire); }
     void setExternalControlOn(bool on) { m_externalControl.store(on, std::memory_order_release); }
 

@@ -68,6 +68,7 @@ void CSequencer::Init()
     openFirstInput(*ports);
     m_settings = readSequencerSettings(m_services.profile);
     m_guiValues.setClickOn(m_settings.click.enabled);
+    m_guiValues.setExternalControlOn(m_settings.keyMapEnabled);
     loadKeyMap();
     m_masterVolume.store(m_settings.masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(
