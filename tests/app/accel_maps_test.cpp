@@ -1,12 +1,17 @@
 // Keyboard accelerator maps: the profile's store, the dialog's rules and
 // what OK installs.
 #include "tests/app/app_test_fixture.h"
+#include "app/accel_maps_dialog.h"
 #include "app/map_store.h"
 #include "res/command_ids.h"
 #include "ui/command_router.h"
 #include "ui/key_filter.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
 
 namespace rz {
 namespace {
@@ -123,6 +128,67 @@ TEST_F(AccelMapsApp, AfterOkTheSelectedMapRunsItsKeysAndDisabledRunsNone)
     pressCtrlR();
     EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(AccelMapStore(profile).selectedTable().empty());
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(AccelMapsApp, TheKeyCaptureTakesCtrlAltSAndSwallowsModifiersAlone)
+{
+    CTypeCommandDlg capture(nullptr);
+    QKeyEvent alt(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_FALSE(capture.takeKey(alt));
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_FALSE(capture.takeKey(shift));
+    QKeyEvent keyS(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(capture.takeKey(keyS));
+    ASSERT_TRUE(capture.typed());
+    EXPECT_EQ(capture.typed()->flags, 25);
+    EXPECT_EQ(capture.typed()->key, 0x53);
+
+    CAccelEntryDlg entry(AccelRecordData{kAccelVirtualKey, 0, uint16_t(kIdPlay)}, nullptr);
+    entry.captureKey = [&] { return capture.typed(); };
+    entry.setToNextCommandTyped();
+    const AccelRecordData record = entry.record();
+    EXPECT_EQ(std::tuple(int(record.flags), int(record.key), int(record.command)),
+              std::tuple(25, 0x53, int(kIdPlay)));
+}
+
+TEST_F(AccelMapsApp, TheDialogCopiesAMapAddsAnEntryAndOkStoresIt)
+{
+    CAccelMapsDlg dialog(*app, nullptr);
+    EXPECT_EQ(dialog.mapCombo()->currentText(), "Default");
+    EXPECT_FALSE(dialog.addButton()->isEnabled()) << "Default cannot be edited";
+    dialog.mapCombo()->setEditText("Stage");
+    ASSERT_TRUE(dialog.onSaveMap(kIdSaveMap));
+    EXPECT_EQ(dialog.mapCombo()->currentText(), "Stage");
+    EXPECT_EQ(dialog.entryList()->topLevelItemCount(), 81);
+    EXPECT_TRUE(dialog.addButton()->isEnabled());
+    dialog.editRecord = [](const AccelRecordData&) {
+        return std::optional(AccelRecordData{9, 'R', uint16_t(kIdRecord)});
+    };
+    dialog.addEntry();
+    ASSERT_EQ(dialog.entryList()->topLevelItemCount(), 82);
+    EXPECT_EQ(dialog.entryList()->topLevelItem(81)->text(1), "Ctrl+R");
+    EXPECT_TRUE(dialog.entryList()->topLevelItem(81)->isSelected());
+    dialog.accept();
+    EXPECT_EQ(profile.readString("AccelMap4", "UseWhich", ""), "Stage");
+    EXPECT_EQ(AccelMapStore(profile).selectedTable().records().size(), 82u);
+    EXPECT_EQ(app->keyFilter().table().records().size(), 82u);
+}
+
+TEST_F(AccelMapsApp, CancelWritesNothing)
+{
+    const std::vector<IProfile::ValueName> before = profile.valueNames("AccelMap4");
+    CAccelMapsDlg dialog(*app, nullptr);
+    dialog.mapCombo()->setEditText("Stage");
+    dialog.onSaveMap(kIdSaveMap);
+    dialog.reject();
+    EXPECT_EQ(profile.valueNames("AccelMap4").size(), before.size());
+    EXPECT_FALSE(profile.readBinary("AccelMap4", "Stage"));
 }
 
 } // namespace
