@@ -51,6 +51,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdNextSong, kIdPreviousSong, &App::onSongStep, &App::onUpdateSongStep},
     {kIdTransposeUp, kIdTransposeDown, &App::onQuickTranspose, &App::onUpdateSongEdit},
     {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &App::onSetupMaps, nullptr},
+    {kIdExternalControl, kIdExternalControl, &App::onSetupMaps, nullptr},
 };
 
 struct ControllerMap {

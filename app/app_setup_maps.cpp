@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include "app/accel_maps_dialog.h"
+#include "app/control_maps_dialog.h"
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "ui/gui_thread.h"
@@ -14,6 +15,11 @@ bool App::onSetupMaps(CommandId id)
     RZ_ASSERT_GUI_THREAD();
     if (id == kIdKeyboardAccelerators) {
         CAccelMapsDlg dialog(*this, m_frame);
+        dialog.exec();
+        return true;
+    }
+    if (id == kIdExternalControl) {
+        CControlMapsDlg dialog(*this, m_frame);
         dialog.exec();
         return true;
     }

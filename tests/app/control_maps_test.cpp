@@ -1,8 +1,13 @@
 // External control maps: typed keys, entry order, row texts, learning, and
 // what OK gives the program.
 #include "app/control_map_entry.h"
+#include "app/control_maps_dialog.h"
 #include "app/map_store.h"
 #include "tests/app/app_test_fixture.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTreeWidget>
 
 namespace rz {
 namespace {
@@ -105,6 +110,52 @@ TEST_F(ControlMapsApp, LearningRunsWhileALearnerIsSet)
     EXPECT_FALSE(published.controlMapLearning());
     app->LearnMidi(1, 0x643C90);
     EXPECT_EQ(heard, (std::vector<std::pair<int, uint32_t>>{{2, 0x643C94}}));
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST_F(ControlMapsApp, TheEntryDialogLearnsWhileOpenAndTakesTypedKeys)
+{
+    {
+        CControlMapEntryDlg dialog(*app, ControlMapEntry{12, 0, 0, 0, 0},
+                                   {"Keys", "Pads", "Pedals"}, nullptr);
+        EXPECT_TRUE(published.controlMapLearning());
+        EXPECT_FALSE(dialog.okButton()->isEnabled()) << "no trigger yet";
+        app->LearnMidi(2, 0x643C94); // note-on 60, channel 5, input 2
+        EXPECT_EQ(dialog.entry(), (ControlMapEntry{12, 60, 0, 4, 2}));
+        EXPECT_TRUE(dialog.okButton()->isEnabled());
+        dialog.typeKey("G#9");
+        EXPECT_EQ(dialog.entry().key, 60) << "128 is ignored";
+        dialog.typeKey("Bb3");
+        EXPECT_EQ(dialog.entry().key, 58);
+    }
+    EXPECT_FALSE(published.controlMapLearning()) << "cleared on close";
+}
+
+TEST_F(ControlMapsApp, TheDialogOffersMidiKeepsEntriesInOrderAndSaves)
+{
+    CControlMapsDlg dialog(*app, nullptr);
+    EXPECT_EQ(dialog.mapCombo()->currentText(), "MIDI");
+    std::vector<ControlMapEntry> answers{{7, 62, 0, 0, 1}, {12, 60, 0, 0, 0}, {3, 61, 0, 0, 1}};
+    dialog.editEntryDialog = [&](const ControlMapEntry&) {
+        const ControlMapEntry next = answers.front();
+        answers.erase(answers.begin());
+        return std::optional(next);
+    };
+    for (int i = 0; i < 3; ++i)
+        dialog.addEntry();
+    ASSERT_EQ(dialog.entryList()->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog.entryList()->topLevelItem(0)->text(0), "Next song");
+    EXPECT_EQ(dialog.entryList()->topLevelItem(1)->text(1), "(device 1)");
+    EXPECT_EQ(dialog.entryList()->topLevelItem(2)->text(0), "Previous song");
+    dialog.SaveMaps();
+    const KeyMap stored = ControlMapStore(profile).selectedMap();
+    EXPECT_EQ(stored, (KeyMap{packControlEntry({12, 60, 0, 0, 0}), packControlEntry({3, 61, 0, 0, 1}),
+                              packControlEntry({7, 62, 0, 0, 1})}));
 }
 
 } // namespace
