@@ -543,9 +543,8 @@ private:
     void externalControlRepeat();
     void externalControlKey(Slot slot, int key);
     void pitchBendTempo(uint32_t message);
-    uint32_t m_controlEntry = 0;   // the last control's map entry
-    uint32_t m_controlMessage = 0; // and its MIDI message
-    int m_controlRepeat = 0;       // ticks until the held control repeats, negative
+    uint32_t m_controlEntry = 0; // the last control's map entry; 0 after a release
+    int m_controlRepeat = 0;     // ticks until the held control repeats, negative
     ControlLearner m_controlLearner;
 };
 

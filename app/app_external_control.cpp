@@ -51,7 +51,6 @@ void App::OnExternalControl(const ExternalControl& control)
     if (m_frame)
         m_frame->timers().kill(kRepeatTimer);
     m_controlEntry = control.kind == ExternalControlKind::Press ? control.entry : 0;
-    m_controlMessage = control.message;
     if (control.kind == ExternalControlKind::TempoBend)
         return pitchBendTempo(control.message);
     if (control.kind == ExternalControlKind::Release)
