@@ -2,6 +2,7 @@
 
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
+#include "app/map_file.h"
 #include "app/frame_host.h"
 #include "app/options_context.h"
 #include "app/update_check.h"
@@ -247,13 +248,14 @@ public:
     // IEngineHost.
     void transportChanged() override;
     void selectSetSong(int songNumber) override;
-    // Empty: external control does not reach the frame's commands yet.
-    void OnExternalControl(const ExternalControl&) override {}
+    // A control of the external control map: runs its action, starts or
+    // stops the auto-repeat, follows the tempo and volume controls.
+    void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
     void runCommand(uint32_t commandId) override;
     void DrawSpectrum(double beatPhase) override;
-    // Empty: no dialog learns MIDI messages yet.
-    void LearnMidi(uint32_t, uint32_t) override {}
+    // Hands a received message to the learning control map entry dialog.
+    void LearnMidi(uint32_t deviceId, uint32_t message) override;
 
     // IEngineSetLink.
     CSongDoc* songOfItem(SetItemHandle item) const override;
@@ -313,6 +315,22 @@ public:
     void setPitchBendBase(int32_t base) { m_pitchBendBase = base; }
     // Moves the volume fader and applies it.
     void SetVolumeSlider(int32_t value);
+    // The keyboard accelerator maps as the maps dialog's OK leaves them:
+    // stores them, then installs `selected` (none when disabled) and
+    // refreshes the menus' key texts.
+    void applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& selected,
+                        bool enabled);
+    // The external control maps as the maps dialog's OK leaves them: stores
+    // them, gives each MIDI input its entries of `selected` and switches
+    // external control on or off.
+    void applyControlMaps(const std::vector<NamedMap>& maps, const std::string& selected,
+                          bool enabled);
+    // While set, every message a MIDI input receives goes to `learner`
+    // (input index, message) instead of the control map; empty ends it.
+    using ControlLearner = std::function<void(int device, uint32_t message)>;
+    void setControlMapLearner(ControlLearner learner);
+    // Setup > Keyboard accelerators and External control: their dialogs.
+    bool onSetupMaps(CommandId id);
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();
@@ -572,6 +590,13 @@ private:
     std::unique_ptr<CHttpRequest> m_startupCheck;
     std::string m_pendingUpdate;
     QPointer<QWidget> m_splash;
+    // External control.
+    void externalControlRepeat();
+    void externalControlKey(Slot slot, int key);
+    void pitchBendTempo(uint32_t message);
+    uint32_t m_controlEntry = 0; // the last control's map entry; 0 after a release
+    int m_controlRepeat = 0;     // ticks until the held control repeats, negative
+    ControlLearner m_controlLearner;
 };
 
 } // namespace rz

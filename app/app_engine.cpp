@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 
+
 #include "app/main_frame.h"
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"

@@ -53,6 +53,8 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdOptions, kIdOptions, &App::onOptions, nullptr},
     {kIdRecordOptions, kIdPlaybackOptions, &App::onOptions, nullptr},
     {kIdTipOfTheDay, kIdTipOfTheDay, &App::onTipOfTheDay, nullptr},
+    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &App::onSetupMaps, nullptr},
+    {kIdExternalControl, kIdExternalControl, &App::onSetupMaps, nullptr},
 };
 
 struct ControllerMap {

@@ -1,27 +1,19 @@
 #include "app/app_startup_accel.h"
 
+#include "app/map_store.h"
 #include "core/profile.h"
 
 namespace rz {
-namespace {
-
-constexpr const char* kSection = "AccelMap4";
-constexpr const char* kDefaultMap = "Default";
-
-} // namespace
 
 std::optional<AccelTable> readStartupAccelTable(IProfile& profile)
 {
-    if (profile.readInt(kSection, "Enabled", 1) == 0)
+    AccelMapStore store(profile);
+    if (!store.enabled())
         return AccelTable();
-    const std::string name = profile.readString(kSection, "UseWhich", kDefaultMap);
-    AccelTable table;
-    if (profileKey(name) == profileKey(kDefaultMap)) {
-        table = AccelTable::defaultMap();
-        profile.writeBinary(kSection, kDefaultMap, table.toBytes());
-    } else if (const auto bytes = profile.readBinary(kSection, name)) {
-        table = AccelTable::fromBytes(*bytes);
-    }
+    if (profileKey(store.useWhich()) == profileKey(AccelMapStore::kDefaultMap))
+        profile.writeBinary("AccelMap4", AccelMapStore::kDefaultMap,
+                            AccelTable::defaultMap().toBytes());
+    AccelTable table = store.selectedTable();
     if (table.empty())
         return std::nullopt;
     return table;

@@ -27,6 +27,7 @@ namespace {
 
 enum TimerId : int {
     kIdleVstEditors = 99,
+    kControlRepeat = 111,
     kTempoReturn = int(FrameTimer::TempoReturn),
     kStartup = 222,
     kAutoSave = 333,
@@ -68,6 +69,7 @@ void App::onFrameTimer(int id)
             m_frame->timers().kill(id);
         return;
     case kTempoReturn: return conductorReturn();
+    case kControlRepeat: return externalControlRepeat();
     case kStartup: return startupStep();
     case kAutoSave: return autoSaveMinute();
     case kSkipSwitched: return followSongChange();

@@ -83,6 +83,11 @@ public:
     }
     void clearFaderDrag() { m_faderDrag.store(0, std::memory_order_release); }
 
+    // External control is on: the inputs match their control map entries.
+    // The engine sets it from the profile at start, the maps dialog after.
+    bool externalControlOn() const { return m_externalControl.load(std::memory_order_acquire); }
+    void setExternalControlOn(bool on) { m_externalControl.store(on, std::memory_order_release); }
+
 private:
     static constexpr uint32_t kDragging = 1u << 31;
 
@@ -94,6 +99,7 @@ private:
     std::atomic<bool> m_learning{false};
     std::atomic<uint32_t> m_faderDrag{0};
     std::atomic<bool> m_clickOn{false};
+    std::atomic<bool> m_externalControl{true};
 };
 
 } // namespace rz

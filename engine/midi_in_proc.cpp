@@ -59,7 +59,7 @@ void CMidiIn::MidiInProc(uint32_t message, TickTime stamp)
         return;
     if (captureInDialog(message))
         return;
-    if (m_engine.liveSettings()->keyMapEnabled && candidate != Candidate::None
+    if (m_engine.m_guiValues.externalControlOn() && candidate != Candidate::None
         && applyKeyMap(message, candidate))
         return;
     echo(message);

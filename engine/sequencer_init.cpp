@@ -70,6 +70,7 @@ void CSequencer::Init()
         std::make_shared<const SequencerSettings>(readSequencerSettings(m_services.profile));
     m_liveSettings.store(settings);
     m_guiValues.setClickOn(settings->click.enabled);
+    m_guiValues.setExternalControlOn(settings->keyMapEnabled);
     loadKeyMap();
     m_io.masterVolume.store(settings->masterVolume, std::memory_order_release);
     m_refresh = std::make_unique<RefreshPoster>(

@@ -84,7 +84,7 @@ const EnableCase kEnableCases[] = {
     {kIdUnsolo, kNever}, {kIdMarkTracksForRecording, kNever},
     {kIdCancelRecordingOnMarkedTracks, kNever}, {kIdTrackUp, kNever}, {kIdTrackDown, kNever},
     {kIdOptions, kAlways}, {kIdRecordOptions, kAlways}, {kIdPlaybackOptions, kAlways},
-    {kIdExternalControl, kNever}, {kIdKeyboardAccelerators, kNever},
+    {kIdExternalControl, kAlways}, {kIdKeyboardAccelerators, kAlways},
     {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kNever}, {kIdFilePrint, kNever},
     {kIdFilePrintPreview, kNever}, {kIdSongStats, kNever}, {kIdGoToPosition, kNever},
     {kIdViewOtherController, kNever}, {kIdRenderAudio, kNever}, {kIdInsertCue, kNever},

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "app/map_file.h"
+#include "ui/command_target.h"
+#include "res/default_accel_map.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace rz {
+
+class App;
+class DlgToolBar;
+
+// Captures one key: the first that is not a modifier, Pause, Caps Lock or
+// an IME key closes it; Alt alone is swallowed. GUI thread.
+class CTypeCommandDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTypeCommandDlg(QWidget* parent);
+    // The key typed, as an accelerator record without a command.
+    std::optional<AccelRecordData> typed() const { return m_typed; }
+    // Takes a key press; true when it closed the dialog.
+    bool takeKey(QKeyEvent& event);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    std::optional<AccelRecordData> m_typed;
+};
+
+// One accelerator: a command of the list and its key. GUI thread.
+class CAccelEntryDlg : public QDialog {
+    Q_OBJECT
+public:
+    CAccelEntryDlg(const AccelRecordData& record, QWidget* parent);
+    AccelRecordData record() const;
+    // Runs the key capture; tests replace it.
+    std::function<std::optional<AccelRecordData>()> captureKey;
+    void setToNextCommandTyped();
+
+private:
+    void updateOk();
+    void showKey();
+
+    QComboBox* m_command;
+    QLabel* m_key;
+    QPushButton* m_ok;
+    AccelRecordData m_record;
+};
+
+// The keyboard accelerator maps: edits copies of every map; OK stores them
+// and installs the selected one, Cancel keeps everything. GUI thread.
+class CAccelMapsDlg : public QDialog, public CommandTable<CAccelMapsDlg> {
+    Q_OBJECT
+public:
+    CAccelMapsDlg(App& app, QWidget* parent);
+
+    static std::span<const CommandRow<CAccelMapsDlg>> commandTable();
+    bool onSaveMap(CommandId id);
+    bool onDeleteMap(CommandId id);
+    bool onImport(CommandId id);
+    bool onExport(CommandId id);
+    void onUpdateMapCommand(CommandId id, CmdUi& ui);
+
+    void addEntry();
+    void editEntry();
+    void removeEntries();
+    void accept() override;
+
+    // Edits one record (the entry dialog); tests replace it.
+    std::function<std::optional<AccelRecordData>(const AccelRecordData&)> editRecord;
+
+    QComboBox* mapCombo() const { return m_combo; }
+    QTreeWidget* entryList() const { return m_list; }
+    QCheckBox* enableBox() const { return m_enable; }
+    QPushButton* addButton() const { return m_add; }
+    const std::vector<NamedMap>& maps() const { return m_maps; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void fillCombo(int select);
+    void showMap();
+    void updateButtons();
+    NamedMap* shownMap();
+    std::vector<AccelRecordData> shownRecords();
+    void storeRecords(const std::vector<AccelRecordData>& records, int selectRow);
+
+    App& m_app;
+    std::vector<NamedMap> m_maps;
+    QComboBox* m_combo = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QCheckBox* m_enable = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_edit = nullptr;
+    QPushButton* m_remove = nullptr;
+    DlgToolBar* m_tools = nullptr;
+};
+
+} // namespace rz

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "app/control_map_entry.h"
+#include "app/map_file.h"
+#include "ui/command_target.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTreeWidget;
+
+namespace rz {
+
+class App;
+class DlgToolBar;
+
+// One control map entry; learns its trigger from the MIDI input while
+// open. GUI thread.
+class CControlMapEntryDlg : public QDialog {
+    Q_OBJECT
+public:
+    CControlMapEntryDlg(App& app, const ControlMapEntry& entry,
+                        const std::vector<std::string>& portNames, QWidget* parent);
+    ~CControlMapEntryDlg() override;
+
+    ControlMapEntry entry() const { return m_entry; }
+    // A message the MIDI input received on input `device`.
+    void learn(int device, uint32_t message);
+    // Takes a typed key text; texts outside 0..127 are ignored.
+    void typeKey(const QString& text);
+    QPushButton* okButton() const { return m_ok; }
+
+private:
+    void showEntry();
+    void takeControls();
+
+    App& m_app;
+    ControlMapEntry m_entry;
+    QComboBox* m_port;
+    QSpinBox* m_channel;
+    QComboBox* m_action;
+    QRadioButton* m_noteOrController;
+    QRadioButton* m_program;
+    QComboBox* m_controller;
+    QLineEdit* m_key;
+    QSpinBox* m_keySpin;
+    QPushButton* m_ok;
+    bool m_showing = false;
+};
+
+// The external control maps: edits copies; OK (SaveMaps) stores them and
+// gives each MIDI input its entries. GUI thread.
+class CControlMapsDlg : public QDialog, public CommandTable<CControlMapsDlg> {
+    Q_OBJECT
+public:
+    CControlMapsDlg(App& app, QWidget* parent);
+
+    static std::span<const CommandRow<CControlMapsDlg>> commandTable();
+    bool onSaveMap(CommandId id);
+    bool onDeleteMap(CommandId id);
+    bool onImport(CommandId id);
+    bool onExport(CommandId id);
+    void onUpdateMapCommand(CommandId id, CmdUi& ui);
+
+    void addEntry();
+    void editEntry();
+    void removeEntries();
+    void SaveMaps();
+    void accept() override;
+
+    // Edits one entry (the entry dialog); tests replace it.
+    std::function<std::optional<ControlMapEntry>(const ControlMapEntry&)> editEntryDialog;
+
+    QComboBox* mapCombo() const { return m_combo; }
+    QTreeWidget* entryList() const { return m_list; }
+    QCheckBox* enableBox() const { return m_enable; }
+    const std::vector<NamedMap>& maps() const { return m_maps; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void fillCombo(int select);
+    void showMap();
+    void updateButtons();
+    NamedMap* shownMap();
+    KeyMap shownEntries();
+    void storeEntries(const KeyMap& entries, std::optional<uint32_t> select);
+
+    App& m_app;
+    std::vector<NamedMap> m_maps;
+    std::vector<std::string> m_portNames;
+    QComboBox* m_combo = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QCheckBox* m_enable = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_edit = nullptr;
+    QPushButton* m_remove = nullptr;
+    DlgToolBar* m_tools = nullptr;
+};
+
+// The names of the engine's MIDI inputs, in input order.
+std::vector<std::string> midiInputNames(App& app);
+
+} // namespace rz
