@@ -8,6 +8,7 @@
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "res/command_ids.h"
 #include "res/help_topics.h"
 #include "set/set_document.h"
@@ -23,11 +24,11 @@ namespace {
 
 constexpr int kViewRequestMs = 100;
 constexpr int kFirstEditorView = int(kIdViewClipsAndCues) - 1; // view command - this = timer id
-constexpr int kPitchWheel = 0xE0;
-constexpr int kChannelPressure = 0xD0;
-constexpr int kController = 0xB0;
-constexpr int kModWheel = 1;
-constexpr int kExpression = 11;
+constexpr int kPitchWheel = midi::kPitchBend;
+constexpr int kChannelPressure = midi::kChannelPressure;
+constexpr int kController = midi::kControlChange;
+constexpr int kModWheel = cc::kModulation;
+constexpr int kExpression = cc::kExpression;
 constexpr const char* kClippedQuestion =
     "Note: one or more events will be clipped at the maximum/minimum note value.  Proceed "
     "anyway?";
