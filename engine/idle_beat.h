@@ -24,17 +24,21 @@ struct IdleBeat {
 class IdleBeatDisplay {
 public:
     // The user value of a new idle run: the program clock, made unique
-    // should two runs start within one millisecond. GUI thread.
+    // should two runs start within one millisecond. GUI thread; atomic
+    // because the run a stopped sync follower leaves behind is restarted
+    // from the refresh pass, which a test may run on a thread of its own.
     uint32_t nextRunUser(uint32_t nowMs)
     {
-        if (nowMs == lastUser)
-            ++nowMs;
-        lastUser = nowMs;
-        return nowMs;
+        uint32_t last = lastUser.load(std::memory_order_relaxed);
+        uint32_t next = nowMs;
+        do {
+            next = nowMs == last ? last + 1 : nowMs;
+        } while (!lastUser.compare_exchange_weak(last, next, std::memory_order_relaxed));
+        return next;
     }
 
     IdleBeat beat;
-    uint32_t lastUser = 0;
+    std::atomic<uint32_t> lastUser{0};
     std::atomic<uint64_t> recomputes{0};
     // 0.5 at a click, falling to -0.5 just before the next. Any thread.
     std::atomic<double> phase{0.0};
