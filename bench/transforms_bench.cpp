@@ -3,10 +3,11 @@
 // run is undone untimed.
 #include <benchmark/benchmark.h>
 
+#include "bench/dense_song.h"
+
 #include <memory>
 
 #include "core/edit_dialogs.h"
-#include "song/play_images.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "tests/song/song_builder.h"
@@ -29,23 +30,7 @@ struct BenchSong {
     {
         SongContext context = fixture.context();
         context.editDialogs = &dialogs;
-        song = std::make_unique<CSongDoc>(context);
-        song->InitNewSong();
-        song->timeBase = 480;
-        song->measureMap.front().Set(0, 1920);
-        for (int i = 0; i < kTracks; ++i) {
-            CTrack& track = test::addUserTrack(*song);
-            track.name = "Track " + std::to_string(i);
-            track.channel = i % 16;
-            track.events.reserve(kEventsPerTrack);
-            for (int e = 0; e < kEventsPerTrack; ++e)
-                track.events.push_back(
-                    test::note(e * kStep, uint8_t(40 + (e + i) % 40), 90, 50, uint8_t(i % 16)));
-        }
-        RebuildPlayImages(*song, false);
-        song->UpdateSongEnd();
-        song->ExtendMeasureMap();
-        song->RecomputeMeasureStarts();
+        song = bench::makeDenseSong(context, kTracks, kEventsPerTrack, kStep);
         QuantizeParams quantize;
         quantize.resolution = 12; // sixteenths
         quantize.selectedTracksOnly = false;
