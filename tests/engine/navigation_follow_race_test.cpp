@@ -22,13 +22,7 @@ TEST_F(NavigationFollowRace, NavigationAndFollowerLocatesLeaveTheSongWhereOneOfT
 {
     profile.writeInt("SyncOptions", "MasterSlave", 2);
     init();
-    makeSongWith({});
-    CTrack& track = *song->tracks[1];
-    for (int32_t tick = 0; tick < 1920; tick += 15)
-        track.InsertEventSorted(note(tick, uint8_t(48 + tick / 15 % 24), 90, 40));
-    RebuildPlayImages(*song, false);
-    song->ExtendMeasureMap();
-    song->Locate(0);
+    makeBusyBar();
     COutPort& port = *sequencer->ports()->outputs[0];
 
     std::atomic<bool> done{false};

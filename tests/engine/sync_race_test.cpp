@@ -13,7 +13,6 @@
 namespace rz {
 namespace {
 
-using test::note;
 
 using SyncRace = TransportTest;
 
@@ -23,12 +22,7 @@ TEST_F(SyncRace, FollowerAgainstPlayAndStopLeavesNothingSoundingAfterTheLastStop
 {
     profile.writeInt("SyncOptions", "MasterSlave", 2);
     init();
-    makeSongWith({});
-    CTrack& track = *song->tracks[1];
-    for (int32_t tick = 0; tick < 1920; tick += 15)
-        track.InsertEventSorted(note(tick, uint8_t(48 + tick / 15 % 24), 90, 40));
-    RebuildPlayImages(*song, false);
-    song->Locate(0); // as a song made current is
+    makeBusyBar();
     COutPort& port = *sequencer->ports()->outputs[0];
 
     std::atomic<bool> done{false};

@@ -53,6 +53,20 @@ protected:
         return made;
     }
 
+    // One bar of notes 15 ticks apart and 40 long on a cycle of 24 keys, so
+    // notes sound across every point a follower or a command may locate to.
+    CSongDoc& makeBusyBar()
+    {
+        CSongDoc& made = makeSongWith({});
+        CTrack& track = *made.tracks[1];
+        for (int32_t tick = 0; tick < 1920; tick += 15)
+            track.InsertEventSorted(test::note(tick, uint8_t(48 + tick / 15 % 24), 90, 40));
+        RebuildPlayImages(made, false);
+        made.ExtendMeasureMap();
+        made.Locate(0); // as a song made current is
+        return made;
+    }
+
     // A second song on the same engine, not current.
     CSongDoc& makeOtherSong(std::initializer_list<CMidiEvent> events, int channel = 0)
     {
