@@ -49,6 +49,8 @@ QString keyText(const AccelRecordData& record)
     return QString::fromStdString(text);
 }
 
+constexpr int kColumnWidths[] = {300, 150};
+
 constexpr CommandRow<CAccelMapsDlg> kCommands[] = {
     {kIdSaveMap, kIdSaveMap, &CAccelMapsDlg::onSaveMap, &CAccelMapsDlg::onUpdateMapCommand},
     {kIdDeleteMap, kIdDeleteMap, &CAccelMapsDlg::onDeleteMap, &CAccelMapsDlg::onUpdateMapCommand},
@@ -155,12 +157,13 @@ void CAccelEntryDlg::updateOk()
     m_ok->setEnabled(m_command->currentIndex() >= 0 && m_record.key != 0);
 }
 
-CAccelMapsDlg::CAccelMapsDlg(App& app, QWidget* parent) : QDialog(parent), m_app(app)
+CAccelMapsDlg::CAccelMapsDlg(App& app, QWidget* parent) : MapListDialog(app, parent)
 {
     setWindowTitle("Keyboard accelerator maps");
     AccelMapStore store(app.profile());
     m_maps = store.readMaps();
-    buildControls();
+    buildFrame(*this, {{"Function", "Shortcut"}, kColumnWidths, "&Add", "&Remove",
+                       "&Enable accelerators", "&Help", "::/Accelerators.htm"});
     m_enable->setChecked(store.enabled());
     const auto selected = findMap(m_maps, store.useWhich());
     fillCombo(selected ? int(*selected) : 0);
@@ -175,85 +178,6 @@ CAccelMapsDlg::CAccelMapsDlg(App& app, QWidget* parent) : QDialog(parent), m_app
 std::span<const CommandRow<CAccelMapsDlg>> CAccelMapsDlg::commandTable()
 {
     return kCommands;
-}
-
-void CAccelMapsDlg::buildControls()
-{
-    m_tools = new DlgToolBar(*this, this);
-    QStyle* style = QApplication::style();
-    m_tools->addCommand(kIdSaveMap, style->standardIcon(QStyle::SP_FileDialogNewFolder),
-                        "Create a new map");
-    m_tools->addCommand(kIdDeleteMap, style->standardIcon(QStyle::SP_TrashIcon),
-                        "Delete the current map");
-    m_tools->addCommand(kIdImportMaps, style->standardIcon(QStyle::SP_DialogOpenButton),
-                        "Import maps from a file");
-    m_tools->addCommand(kIdExportMaps, style->standardIcon(QStyle::SP_DialogSaveButton),
-                        "Export all maps to a file");
-    m_combo = new QComboBox(this);
-    m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
-    m_list = new QTreeWidget(this);
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setHeaderLabels({"Function", "Shortcut"});
-    m_list->header()->resizeSection(0, 300);
-    m_list->header()->resizeSection(1, 150);
-    m_list->installEventFilter(this);
-    m_add = new QPushButton("&Add", this);
-    m_edit = new QPushButton("Edit...", this);
-    m_remove = new QPushButton("&Remove", this);
-    m_enable = new QCheckBox("&Enable accelerators", this);
-    auto* help = new QPushButton("&Help", this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel("Map to edit/use:", this));
-    top->addWidget(m_combo, 1);
-    top->addWidget(m_tools);
-    auto* side = new QVBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(m_add), static_cast<QWidget*>(m_edit),
-                       static_cast<QWidget*>(m_remove)})
-        side->addWidget(w);
-    side->addStretch();
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(m_list, 1);
-    middle->addLayout(side);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_enable);
-    bottom->addStretch();
-    bottom->addWidget(help);
-    bottom->addWidget(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(middle);
-    layout->addLayout(bottom);
-
-    connect(m_combo, &QComboBox::currentIndexChanged, this, &CAccelMapsDlg::showMap);
-    connect(m_combo, &QComboBox::editTextChanged, this, &CAccelMapsDlg::updateButtons);
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CAccelMapsDlg::updateButtons);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { editEntry(); });
-    connect(m_add, &QPushButton::clicked, this, &CAccelMapsDlg::addEntry);
-    connect(m_edit, &QPushButton::clicked, this, &CAccelMapsDlg::editEntry);
-    connect(m_remove, &QPushButton::clicked, this, &CAccelMapsDlg::removeEntries);
-    connect(help, &QPushButton::clicked, this, [this] { m_app.help().open("::/Accelerators.htm"); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &CAccelMapsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-}
-
-void CAccelMapsDlg::fillCombo(int select)
-{
-    const QSignalBlocker block(m_combo);
-    m_combo->clear();
-    for (const NamedMap& map : m_maps)
-        m_combo->addItem(QString::fromStdString(map.name));
-    m_combo->setCurrentIndex(std::min(select, m_combo->count() - 1));
-    showMap();
-}
-
-NamedMap* CAccelMapsDlg::shownMap()
-{
-    const int at = m_combo->currentIndex();
-    return at >= 0 && at < int(m_maps.size()) ? &m_maps[size_t(at)] : nullptr;
 }
 
 std::vector<AccelRecordData> CAccelMapsDlg::shownRecords()
@@ -292,37 +216,25 @@ void CAccelMapsDlg::onUpdateMapCommand(CommandId id, CmdUi& ui)
 
 bool CAccelMapsDlg::onSaveMap(CommandId)
 {
-    const NamedMap* shown = shownMap();
-    m_maps.push_back({m_combo->currentText().toStdString(),
-                      shown ? shown->records : std::vector<uint8_t>{}});
-    fillCombo(int(m_maps.size()) - 1);
+    saveShownMapAsTyped();
     return true;
 }
 
 bool CAccelMapsDlg::onDeleteMap(CommandId)
 {
-    const std::string name = m_combo->currentText().toStdString();
-    const auto at = findMap(m_maps, name);
-    if (!at || m_app.prompt().askYesNo("Delete accelerator map '" + name + "'?")
-                   != PromptAnswer::Yes)
-        return true;
-    m_maps.erase(m_maps.begin() + std::ptrdiff_t(*at));
-    fillCombo(0);
+    deleteTypedMap("Delete accelerator map '" + m_combo->currentText().toStdString() + "'?");
     return true;
 }
 
 bool CAccelMapsDlg::onImport(CommandId)
 {
-    const int current = m_combo->currentIndex();
-    if (importMaps(kAccelMapTransfer, m_maps, m_app.prompt(), m_app.profile(),
-                   m_app.documentsFolder()))
-        fillCombo(current);
+    importMapsOf(kAccelMapTransfer);
     return true;
 }
 
 bool CAccelMapsDlg::onExport(CommandId)
 {
-    exportMaps(kAccelMapTransfer, m_maps, m_app.prompt(), m_app.profile(), m_app.documentsFolder());
+    exportMapsOf(kAccelMapTransfer);
     return true;
 }
 
@@ -373,21 +285,6 @@ void CAccelMapsDlg::removeEntries()
     for (const int index : doomed)
         records.erase(records.begin() + index);
     storeRecords(records, -1);
-}
-
-// Insert adds, Delete removes, Enter edits, as the buttons do.
-bool CAccelMapsDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_list && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Insert: addEntry(); return true;
-        case Qt::Key_Delete: removeEntries(); return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: editEntry(); return true;
-        default: break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CAccelMapsDlg::accept()

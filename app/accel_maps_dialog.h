@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/map_file.h"
+#include "app/map_list_dialog.h"
 #include "ui/command_target.h"
 #include "res/default_accel_map.h"
 
@@ -62,7 +63,7 @@ private:
 
 // The keyboard accelerator maps: edits copies of every map; OK stores them
 // and installs the selected one, Cancel keeps everything. GUI thread.
-class CAccelMapsDlg : public QDialog, public CommandTable<CAccelMapsDlg> {
+class CAccelMapsDlg : public MapListDialog, public CommandTable<CAccelMapsDlg> {
     Q_OBJECT
 public:
     CAccelMapsDlg(App& app, QWidget* parent);
@@ -74,41 +75,19 @@ public:
     bool onExport(CommandId id);
     void onUpdateMapCommand(CommandId id, CmdUi& ui);
 
-    void addEntry();
-    void editEntry();
-    void removeEntries();
+    void addEntry() override;
+    void editEntry() override;
+    void removeEntries() override;
     void accept() override;
 
     // Edits one record (the entry dialog); tests replace it.
     std::function<std::optional<AccelRecordData>(const AccelRecordData&)> editRecord;
 
-    QComboBox* mapCombo() const { return m_combo; }
-    QTreeWidget* entryList() const { return m_list; }
-    QCheckBox* enableBox() const { return m_enable; }
-    QPushButton* addButton() const { return m_add; }
-    const std::vector<NamedMap>& maps() const { return m_maps; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void buildControls();
-    void fillCombo(int select);
-    void showMap();
-    void updateButtons();
-    NamedMap* shownMap();
+    void showMap() override;
+    void updateButtons() override;
     std::vector<AccelRecordData> shownRecords();
     void storeRecords(const std::vector<AccelRecordData>& records, int selectRow);
-
-    App& m_app;
-    std::vector<NamedMap> m_maps;
-    QComboBox* m_combo = nullptr;
-    QTreeWidget* m_list = nullptr;
-    QCheckBox* m_enable = nullptr;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_edit = nullptr;
-    QPushButton* m_remove = nullptr;
-    DlgToolBar* m_tools = nullptr;
 };
 
 } // namespace rz

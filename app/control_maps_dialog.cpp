@@ -180,15 +180,15 @@ void CControlMapEntryDlg::takeControls()
     showEntry();
 }
 
-CControlMapsDlg::CControlMapsDlg(App& app, QWidget* parent)
-    : QDialog(parent), m_app(app), m_portNames(midiInputNames(app))
+CControlMapsDlg::CControlMapsDlg(App& app, QWidget* parent) : MapListDialog(app, parent), m_portNames(midiInputNames(app))
 {
     setWindowTitle("External control maps");
     ControlMapStore store(app.profile());
     m_maps = store.readMaps();
     if (m_maps.empty())
         m_maps.push_back({"MIDI", {}});
-    buildControls();
+    buildFrame(*this, {{"Action", "MIDI In Port", "Chan", "Controller", "Key/#"}, kColumnWidths,
+                       "Add", "Remove", "Enable external control", "Help", "::/External.htm"});
     m_enable->setChecked(store.enabled());
     const auto selected = findMap(m_maps, store.useWhich());
     fillCombo(selected ? int(*selected) : 0);
@@ -203,84 +203,6 @@ CControlMapsDlg::CControlMapsDlg(App& app, QWidget* parent)
 std::span<const CommandRow<CControlMapsDlg>> CControlMapsDlg::commandTable()
 {
     return kCommands;
-}
-
-void CControlMapsDlg::buildControls()
-{
-    m_tools = new DlgToolBar(*this, this);
-    QStyle* style = QApplication::style();
-    m_tools->addCommand(kIdSaveMap, style->standardIcon(QStyle::SP_FileDialogNewFolder),
-                        "Create a new map");
-    m_tools->addCommand(kIdDeleteMap, style->standardIcon(QStyle::SP_TrashIcon),
-                        "Delete the current map");
-    m_tools->addCommand(kIdImportMaps, style->standardIcon(QStyle::SP_DialogOpenButton),
-                        "Import maps from a file");
-    m_tools->addCommand(kIdExportMaps, style->standardIcon(QStyle::SP_DialogSaveButton),
-                        "Export all maps to a file");
-    m_combo = new QComboBox(this);
-    m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
-    m_list = new QTreeWidget(this);
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setHeaderLabels({"Action", "MIDI In Port", "Chan", "Controller", "Key/#"});
-    for (int i = 0; i < 5; ++i)
-        m_list->header()->resizeSection(i, kColumnWidths[i]);
-    m_list->installEventFilter(this);
-    m_add = new QPushButton("Add", this);
-    m_edit = new QPushButton("Edit...", this);
-    m_remove = new QPushButton("Remove", this);
-    m_enable = new QCheckBox("Enable external control", this);
-    auto* help = new QPushButton("Help", this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel("Map to edit/use:", this));
-    top->addWidget(m_combo, 1);
-    top->addWidget(m_tools);
-    auto* side = new QVBoxLayout;
-    for (QPushButton* button : {m_add, m_edit, m_remove})
-        side->addWidget(button);
-    side->addStretch();
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(m_list, 1);
-    middle->addLayout(side);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_enable);
-    bottom->addStretch();
-    bottom->addWidget(help);
-    bottom->addWidget(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(middle);
-    layout->addLayout(bottom);
-
-    connect(m_combo, &QComboBox::currentIndexChanged, this, &CControlMapsDlg::showMap);
-    connect(m_combo, &QComboBox::editTextChanged, this, &CControlMapsDlg::updateButtons);
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CControlMapsDlg::updateButtons);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { editEntry(); });
-    connect(m_add, &QPushButton::clicked, this, &CControlMapsDlg::addEntry);
-    connect(m_edit, &QPushButton::clicked, this, &CControlMapsDlg::editEntry);
-    connect(m_remove, &QPushButton::clicked, this, &CControlMapsDlg::removeEntries);
-    connect(help, &QPushButton::clicked, this, [this] { m_app.help().open("::/External.htm"); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &CControlMapsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-}
-
-void CControlMapsDlg::fillCombo(int select)
-{
-    const QSignalBlocker block(m_combo);
-    m_combo->clear();
-    for (const NamedMap& map : m_maps)
-        m_combo->addItem(QString::fromStdString(map.name));
-    m_combo->setCurrentIndex(std::min(select, m_combo->count() - 1));
-    showMap();
-}
-
-NamedMap* CControlMapsDlg::shownMap()
-{
-    const int at = m_combo->currentIndex();
-    return at >= 0 && at < int(m_maps.size()) ? &m_maps[size_t(at)] : nullptr;
 }
 
 KeyMap CControlMapsDlg::shownEntries()
@@ -323,36 +245,25 @@ void CControlMapsDlg::onUpdateMapCommand(CommandId id, CmdUi& ui)
 
 bool CControlMapsDlg::onSaveMap(CommandId)
 {
-    const NamedMap* shown = shownMap();
-    m_maps.push_back({m_combo->currentText().toStdString(),
-                      shown ? shown->records : std::vector<uint8_t>{}});
-    fillCombo(int(m_maps.size()) - 1);
+    saveShownMapAsTyped();
     return true;
 }
 
 bool CControlMapsDlg::onDeleteMap(CommandId)
 {
-    const auto at = findMap(m_maps, m_combo->currentText().toStdString());
-    if (!at || m_app.prompt().askYesNo("Are you sure?") != PromptAnswer::Yes)
-        return true;
-    m_maps.erase(m_maps.begin() + std::ptrdiff_t(*at));
-    fillCombo(0);
+    deleteTypedMap("Are you sure?");
     return true;
 }
 
 bool CControlMapsDlg::onImport(CommandId)
 {
-    const int current = m_combo->currentIndex();
-    if (importMaps(kControlMapTransfer, m_maps, m_app.prompt(), m_app.profile(),
-                   m_app.documentsFolder()))
-        fillCombo(current);
+    importMapsOf(kControlMapTransfer);
     return true;
 }
 
 bool CControlMapsDlg::onExport(CommandId)
 {
-    exportMaps(kControlMapTransfer, m_maps, m_app.prompt(), m_app.profile(),
-               m_app.documentsFolder());
+    exportMapsOf(kControlMapTransfer);
     return true;
 }
 
@@ -416,20 +327,6 @@ void CControlMapsDlg::removeEntries()
     for (const int index : doomed)
         entries.erase(entries.begin() + index);
     storeEntries(entries, std::nullopt);
-}
-
-bool CControlMapsDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_list && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Insert: addEntry(); return true;
-        case Qt::Key_Delete: removeEntries(); return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: editEntry(); return true;
-        default: break;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CControlMapsDlg::SaveMaps()

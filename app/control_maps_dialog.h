@@ -2,6 +2,7 @@
 
 #include "app/control_map_entry.h"
 #include "app/map_file.h"
+#include "app/map_list_dialog.h"
 #include "ui/command_target.h"
 
 #include <QDialog>
@@ -60,7 +61,7 @@ private:
 
 // The external control maps: edits copies; OK (SaveMaps) stores them and
 // gives each MIDI input its entries. GUI thread.
-class CControlMapsDlg : public QDialog, public CommandTable<CControlMapsDlg> {
+class CControlMapsDlg : public MapListDialog, public CommandTable<CControlMapsDlg> {
     Q_OBJECT
 public:
     CControlMapsDlg(App& app, QWidget* parent);
@@ -72,42 +73,22 @@ public:
     bool onExport(CommandId id);
     void onUpdateMapCommand(CommandId id, CmdUi& ui);
 
-    void addEntry();
-    void editEntry();
-    void removeEntries();
+    void addEntry() override;
+    void editEntry() override;
+    void removeEntries() override;
     void SaveMaps();
     void accept() override;
 
     // Edits one entry (the entry dialog); tests replace it.
     std::function<std::optional<ControlMapEntry>(const ControlMapEntry&)> editEntryDialog;
 
-    QComboBox* mapCombo() const { return m_combo; }
-    QTreeWidget* entryList() const { return m_list; }
-    QCheckBox* enableBox() const { return m_enable; }
-    const std::vector<NamedMap>& maps() const { return m_maps; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void buildControls();
-    void fillCombo(int select);
-    void showMap();
-    void updateButtons();
-    NamedMap* shownMap();
+    void showMap() override;
+    void updateButtons() override;
     KeyMap shownEntries();
     void storeEntries(const KeyMap& entries, std::optional<uint32_t> select);
 
-    App& m_app;
-    std::vector<NamedMap> m_maps;
     std::vector<std::string> m_portNames;
-    QComboBox* m_combo = nullptr;
-    QTreeWidget* m_list = nullptr;
-    QCheckBox* m_enable = nullptr;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_edit = nullptr;
-    QPushButton* m_remove = nullptr;
-    DlgToolBar* m_tools = nullptr;
 };
 
 // The names of the engine's MIDI inputs, in input order.
