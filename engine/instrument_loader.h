@@ -2,6 +2,7 @@
 
 #include "engine/instrument.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -27,7 +28,15 @@ public:
     void unload() override {} // it never loads
     bool isLoaded() const override { return false; }
     void queueShort(uint32_t) override {} // nothing to play it
+    void process(float* const* outputs, int frames) override;
+    void resetAudio(double, int) override {} // it renders silence at any rate
 };
+
+inline void UnavailableInstrument::process(float* const* outputs, int frames)
+{
+    for (int channel = 0; channel < 2; ++channel)
+        std::fill(outputs[channel], outputs[channel] + frames, 0.0f);
+}
 
 // The loader of a program without an instrument host: every load fails.
 class UnavailableInstrumentLoader final : public IInstrumentLoader {

@@ -55,7 +55,8 @@ std::shared_ptr<JackMidiClient> JackMidiClient::acquire()
 }
 
 JackMidiClient::JackMidiClient(jack_client_t* client)
-    : m_client(client), m_sampleRate(jack_get_sample_rate(client))
+    : m_client(client), m_sampleRate(jack_get_sample_rate(client)),
+      m_bufferSize(jack_get_buffer_size(client))
 {
 }
 
@@ -71,6 +72,7 @@ bool JackMidiClient::activate()
 {
     jack_set_process_callback(m_client, processThunk, this);
     jack_on_info_shutdown(m_client, shutdownThunk, this);
+    jack_set_buffer_size_callback(m_client, bufferSizeThunk, this);
     return jack_activate(m_client) == 0;
 }
 
@@ -89,6 +91,18 @@ void JackMidiClient::shutdownThunk(jack_status_t, const char*, void* self)
         if (JackPortUser* user = slot.load())
             user->serverGone();
     }
+}
+
+int JackMidiClient::bufferSizeThunk(jack_nframes_t frames, void* self)
+{
+    auto* client = static_cast<JackMidiClient*>(self);
+    client->m_bufferSize.store(frames, std::memory_order_release);
+    std::lock_guard lock(client->m_registry);
+    for (std::atomic<JackPortUser*>& slot : client->m_users) {
+        if (JackPortUser* user = slot.load())
+            user->bufferSizeChanged(frames);
+    }
+    return 0;
 }
 
 void JackMidiClient::processCycle(jack_nframes_t nframes)
@@ -112,9 +126,19 @@ void JackMidiClient::processCycle(jack_nframes_t nframes)
 
 std::vector<JackMidiPortInfo> JackMidiClient::midiPorts(bool destinations) const
 {
+    return ports(JACK_DEFAULT_MIDI_TYPE, destinations);
+}
+
+std::vector<JackMidiPortInfo> JackMidiClient::audioPorts(bool destinations) const
+{
+    return ports(JACK_DEFAULT_AUDIO_TYPE, destinations);
+}
+
+std::vector<JackMidiPortInfo> JackMidiClient::ports(const char* type, bool destinations) const
+{
     std::vector<JackMidiPortInfo> ports;
     const unsigned long flags = destinations ? JackPortIsInput : JackPortIsOutput;
-    const char** names = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    const char** names = jack_get_ports(m_client, nullptr, type, flags);
     if (!names)
         return ports;
     for (const char** name = names; *name; ++name) {
@@ -129,12 +153,22 @@ std::vector<JackMidiPortInfo> JackMidiClient::midiPorts(bool destinations) const
 
 jack_port_t* JackMidiClient::registerPort(bool output)
 {
+    return registerTyped(JACK_DEFAULT_MIDI_TYPE, "midi", output);
+}
+
+jack_port_t* JackMidiClient::registerAudioPort(bool output)
+{
+    return registerTyped(JACK_DEFAULT_AUDIO_TYPE, "audio", output);
+}
+
+jack_port_t* JackMidiClient::registerTyped(const char* type, const char* prefix, bool output)
+{
     std::lock_guard lock(m_registry);
     if (gone())
         return nullptr;
-    const std::string name =
-        std::string(output ? "midi_out_" : "midi_in_") + std::to_string(m_nextPortNumber++);
-    return jack_port_register(m_client, name.c_str(), JACK_DEFAULT_MIDI_TYPE,
+    const std::string name = std::string(prefix) + (output ? "_out_" : "_in_") +
+                             std::to_string(m_nextPortNumber++);
+    return jack_port_register(m_client, name.c_str(), type,
                               output ? JackPortIsOutput : JackPortIsInput, 0);
 }
 

@@ -31,6 +31,9 @@ public:
     virtual void process(const JackCycle& cycle) = 0;
     // The server shut down. Runs on a JACK thread; never waits.
     virtual void serverGone() = 0;
+    // The server's period changed to `frames`. Runs on a JACK thread while no
+    // process cycle runs, so buffers are re-allocated here, never in process().
+    virtual void bufferSizeChanged(jack_nframes_t frames) { (void)frames; }
 };
 
 struct JackMidiPortInfo {
@@ -53,9 +56,13 @@ public:
     // MIDI ports of other clients: the ones we can send to (their inputs)
     // when `destinations`, else the ones we can read from.
     std::vector<JackMidiPortInfo> midiPorts(bool destinations) const;
+    // The same for audio ports.
+    std::vector<JackMidiPortInfo> audioPorts(bool destinations) const;
 
     // Registers a MIDI port of ours with a unique short name; null on failure.
     jack_port_t* registerPort(bool output);
+    // Registers an audio port of ours the same way.
+    jack_port_t* registerAudioPort(bool output);
     void unregisterPort(jack_port_t* port);
     // Connects two ports by full name; empty on success, else the reason.
     std::string connect(const std::string& source, const std::string& destination);
@@ -70,6 +77,8 @@ public:
     bool gone() const { return m_gone.load(std::memory_order_acquire); }
     jack_client_t* handle() const { return m_client; }
     uint32_t sampleRate() const { return m_sampleRate; }
+    // Frames per period, as the server last said.
+    uint32_t bufferSize() const { return m_bufferSize.load(std::memory_order_acquire); }
     // Process cycles run so far; changes every period while the server runs.
     uint64_t cycleCount() const { return m_cycles.load(std::memory_order_acquire); }
 
@@ -80,10 +89,14 @@ private:
     bool activate();
     static int processThunk(jack_nframes_t nframes, void* self);
     static void shutdownThunk(jack_status_t code, const char* reason, void* self);
+    static int bufferSizeThunk(jack_nframes_t frames, void* self);
+    std::vector<JackMidiPortInfo> ports(const char* type, bool destinations) const;
+    jack_port_t* registerTyped(const char* type, const char* prefix, bool output);
     void processCycle(jack_nframes_t nframes);
 
     jack_client_t* m_client;
     uint32_t m_sampleRate = 0;
+    std::atomic<uint32_t> m_bufferSize{0};
     std::array<std::atomic<JackPortUser*>, kMaxUsers> m_users{};
     std::atomic<bool> m_inProcess{false};
     std::atomic<uint64_t> m_cycles{0};

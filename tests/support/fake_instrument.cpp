@@ -1,5 +1,7 @@
 #include "tests/support/fake_instrument.h"
 
+#include <algorithm>
+
 namespace rz {
 
 FakeInstrument::FakeInstrument(std::optional<std::string> name, std::string error)
@@ -46,6 +48,32 @@ int FakeInstrument::unloadCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_unloads;
+}
+
+void FakeInstrument::process(float* const* outputs, int frames)
+{
+    for (int channel = 0; channel < 2; ++channel)
+        std::fill(outputs[channel], outputs[channel] + frames, 0.0f);
+    m_processes.fetch_add(1);
+}
+
+void FakeInstrument::resetAudio(double sampleRate, int blockFrames)
+{
+    std::lock_guard lock(m_mutex);
+    m_sampleRate = sampleRate;
+    m_blockFrames = blockFrames;
+}
+
+double FakeInstrument::sampleRate() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_sampleRate;
+}
+
+int FakeInstrument::blockFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_blockFrames;
 }
 
 } // namespace rz

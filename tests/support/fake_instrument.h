@@ -23,10 +23,16 @@ public:
     void unload() override;
     bool isLoaded() const override { return m_loaded.load(); }
     void queueShort(uint32_t message) override;
+    // Renders silence, counting the calls.
+    void process(float* const* outputs, int frames) override;
+    void resetAudio(double sampleRate, int blockFrames) override;
 
     std::vector<uint32_t> queued() const;
     std::filesystem::path loadedPath() const;
     int unloadCount() const;
+    int processCount() const { return m_processes.load(); }
+    double sampleRate() const;
+    int blockFrames() const;
 
 private:
     const std::optional<std::string> m_name;
@@ -36,6 +42,9 @@ private:
     std::vector<uint32_t> m_queued;
     std::filesystem::path m_path;
     int m_unloads = 0;
+    std::atomic<int> m_processes{0};
+    double m_sampleRate = 0;
+    int m_blockFrames = 0;
 };
 
 } // namespace rz
