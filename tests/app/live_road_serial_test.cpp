@@ -156,6 +156,11 @@ protected:
         system = std::make_unique<MidiSystem>(options);
         devices = std::make_unique<MidiSystemDevices>(*system);
         startProgram(*devices, nullptr, client->inPort());
+        // The server makes the engine's connection in its own time; A's first
+        // note must not go out before it.
+        jack_port_t* in = jack_port_by_name(client->handle(), client->inPort().c_str());
+        ASSERT_TRUE(in);
+        ASSERT_TRUE(eventually([&] { return jack_port_connected(in) > 0; })) << "the engine never connected";
     }
     void TearDown() override
     {
