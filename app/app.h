@@ -46,6 +46,7 @@ class EngineTimer;
 class GuiPosts;
 class GuiPublishedValues;
 class IEngineLink;
+class IEngineTimer;
 class IMidiDeviceSource;
 class HelpOpener;
 class KeyFilter;
@@ -80,6 +81,10 @@ struct AppOptions {
     std::chrono::milliseconds lockWait = kLockWait;
     // Nobody watches (--test-exit-after): the start-up tip goes to standard error.
     bool unattended = false;
+    // Without `engine`: the sequencer the application makes plays through
+    // these (tests); null: the machine's MIDI system and the engine's timer.
+    IMidiDeviceSource* devices = nullptr;
+    IEngineTimer* timer = nullptr;
 };
 
 // The one application object: starts and ends the program, owns the set,

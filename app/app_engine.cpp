@@ -60,14 +60,19 @@ void App::createEngine()
     m_guiPost = std::make_unique<QtGuiPost>();
     m_posts = std::make_unique<GuiPosts>(*m_guiPost, std::this_thread::get_id(), *this, *this,
                                          *this);
-    m_midiSystem = std::make_unique<MidiSystem>();
-    m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
+    if (!m_options.devices) {
+        m_midiSystem = std::make_unique<MidiSystem>();
+        m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
+    }
     m_instruments = std::make_unique<UnavailableInstrumentLoader>();
-    m_engineTimer = std::make_unique<EngineTimer>();
+    if (!m_options.timer)
+        m_engineTimer = std::make_unique<EngineTimer>();
     m_audio = std::make_unique<NoAudioEngines>();
+    IMidiDeviceSource& devices = m_options.devices ? *m_options.devices : *m_devices;
+    IEngineTimer& timer = m_options.timer ? *m_options.timer : *m_engineTimer;
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
-                                     *m_posts,        *m_devices,    *m_instruments,
-                                     *m_engineTimer,  *m_audio,      &m_database->lookup()};
+                                     *m_posts,        devices,       *m_instruments,
+                                     timer,           *m_audio,      &m_database->lookup()};
     m_sequencer = std::make_unique<CSequencer>(services);
     m_engine = m_sequencer.get();
     m_published = &m_sequencer->publishedValues();

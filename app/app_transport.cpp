@@ -202,6 +202,10 @@ void App::setTransportDisplayMode(int mode)
 {
     m_viewSetTime = std::clamp(mode, 0, kLastDisplayMode);
     m_profile->writeInt("DisplayOptions", "ViewSetTime", m_viewSetTime);
+    // The set pane shows each song's length only beside set times.
+    if (m_set)
+        for (CSongDoc* song : m_set->songs())
+            m_set->UpdateSongCaption(*song);
     if (!m_frame)
         return;
     const bool transpose = m_viewSetTime == 0;

@@ -57,7 +57,14 @@ bool App::onTransport(CommandId id)
     case kIdPlay: engine.Advance(false); break;
     case kIdPlayThrough: engine.Advance(true); break;
     case kIdPlayPause: engine.OnPlayPause(); break;
-    case kIdPlayStop: engine.OnPlayStop(); break;
+    case kIdPlayStop:
+        // The countdown to the next song says Play/Stop cancels it: from the
+        // stopped transport it would otherwise step and start.
+        if (m_advanceCountdown != 0)
+            CancelAdvance(false);
+        else
+            engine.OnPlayStop();
+        break;
     case kIdStop: engine.Stop(false); break;
     case kIdPause:
         if (engine.transportState() != TransportState::Paused)

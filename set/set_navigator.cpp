@@ -4,6 +4,7 @@
 
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/smpte_time.h"
 #include "core/song_host.h"
 #include "set/set_document.h"
 #include "song/cue.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace rz {
 namespace {
@@ -25,6 +27,17 @@ std::string lowered(std::string text)
 bool shownAsMarker(const CCue& cue)
 {
     return cue.kind == kCueMarker || !cue.name.empty();
+}
+
+// " [h:mm:ss:ff]": a song's length at the frame rate in force, shown while
+// the main window shows set times.
+std::string lengthSuffix(double lengthUs)
+{
+    const CSmpteTime time(std::max(lengthUs, 0.0), defaultSmpteRate());
+    char text[48];
+    std::snprintf(text, sizeof text, " [%d:%02d:%02d:%02d]", time.hours(), time.minutes(),
+                  time.seconds(), time.frames());
+    return text;
 }
 
 } // namespace
@@ -375,6 +388,8 @@ std::string SetNavigator::captionOf(const SetTreeItem* item) const
         std::string caption = song.contentFlag && !song.title.empty()
                                   ? song.title
                                   : song.pathName.stem().string();
+        if (m_set.songContext().profile.readInt("DisplayOptions", "ViewSetTime", 0) == 1)
+            caption += lengthSuffix(song.length);
         if (song.IsModified())
             caption += " *";
         return caption;

@@ -6,6 +6,7 @@
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "set/set_document.h"
+#include "song/clipboard.h"
 #include "song/cue.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -209,10 +210,17 @@ bool SetPaneCommands::recycle(const std::filesystem::path& path)
             m_trash.moveToTrash(backup);
     }
     host.setWaitCursor(false);
-    if (!moved)
+    if (!moved) {
         prompt.message("Sorry, '" + path.string() + "' could not be moved to the trash.",
                        PromptIcon::Stop);
-    return moved;
+        return false;
+    }
+    // A paste of the song would name a file that is gone.
+    AppClipboard& clipboard = host.clipboard();
+    if ((clipboard.kind & kClipboardSong) != 0
+        && clipboard.songPath.lexically_normal() == path.lexically_normal())
+        ClearClipboard(clipboard, host.workFolder());
+    return true;
 }
 
 bool SetPaneCommands::canDisable(const SetTreeItem* item) const

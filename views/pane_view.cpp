@@ -3,6 +3,7 @@
 #include "ui/gui_thread.h"
 
 #include <QPainter>
+#include <QVariant>
 
 #include <algorithm>
 
@@ -16,6 +17,10 @@ constexpr int kBottomBand = 261;
 constexpr int kSetTreeLeft = 10;
 constexpr int kTrackListLeft = 41;
 constexpr int kTrackListWidth = 414;
+constexpr int kSetTreeShownWidth = 218;
+constexpr int kTrackListBesideTreeLeft = 236;
+constexpr int kTrackListBesideTreeWidth = 219;
+constexpr const char* kSetPaneShownProperty = "rzSetPaneShown";
 constexpr int kEditorLeft = 456;
 constexpr int kEditorRightMargin = 10;
 constexpr int kControllerHeight = 160;
@@ -28,7 +33,22 @@ PlaceholderPane::PlaceholderPane(uint32_t paneId, QWidget* frame)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void setSetPaneShown(QWidget& frame, bool shown)
+{
+    frame.setProperty(kSetPaneShownProperty, shown);
+}
+
+bool setPaneShown(const QWidget* frame)
+{
+    return frame && frame->property(kSetPaneShownProperty).toBool();
+}
+
 QRect PlaceholderPane::placeFor(uint32_t paneId, QSize frameSize)
+{
+    return placeFor(paneId, frameSize, false);
+}
+
+QRect PlaceholderPane::placeFor(uint32_t paneId, QSize frameSize, bool setPaneShown)
 {
     const int w = frameSize.width();
     const int h = frameSize.height();
@@ -36,8 +56,11 @@ QRect PlaceholderPane::placeFor(uint32_t paneId, QSize frameSize)
     const int editorWidth = std::max(0, w - kEditorLeft - kEditorRightMargin);
     switch (paneId) {
     case pane_id::kSetTree:
-        return {kSetTreeLeft, kPaneTop, kTrackListLeft - 1 - kSetTreeLeft, paneHeight};
+        return {kSetTreeLeft, kPaneTop,
+                setPaneShown ? kSetTreeShownWidth : kTrackListLeft - 1 - kSetTreeLeft, paneHeight};
     case pane_id::kTrackList:
+        if (setPaneShown)
+            return {kTrackListBesideTreeLeft, kPaneTop, kTrackListBesideTreeWidth, paneHeight};
         return {kTrackListLeft, kPaneTop, kTrackListWidth, paneHeight};
     case pane_id::kEditor:
         return {kEditorLeft, kPaneTop, editorWidth, paneHeight};
@@ -50,7 +73,7 @@ QRect PlaceholderPane::placeFor(uint32_t paneId, QSize frameSize)
 
 void PlaceholderPane::placeInFrame(QSize frameSize)
 {
-    setGeometry(placeFor(m_paneId, frameSize));
+    setGeometry(placeFor(m_paneId, frameSize, setPaneShown(parentWidget())));
 }
 
 void PlaceholderPane::paintEvent(QPaintEvent*)

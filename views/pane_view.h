@@ -27,6 +27,12 @@ public:
     virtual void placeInFrame(QSize frameSize) = 0;
 };
 
+// Whether the set pane at the frame's left shows its tree; the track list
+// sits beside it, further right while it does. Kept on the frame widget, so
+// every pane of the frame reads the same; false until the set pane says.
+void setSetPaneShown(QWidget& frame, bool shown);
+bool setPaneShown(const QWidget* frame);
+
 // Stands in for a view until it exists: a bordered, empty pane at the
 // place its view will take. GUI thread.
 class PlaceholderPane : public QWidget, public PaneView {
@@ -37,6 +43,7 @@ public:
     uint32_t paneId() const { return m_paneId; }
     // Where the pane of `paneId` sits in a frame of `frameSize`.
     static QRect placeFor(uint32_t paneId, QSize frameSize);
+    static QRect placeFor(uint32_t paneId, QSize frameSize, bool setPaneShown);
 
     QWidget* paneWidget() override { return this; }
     void placeInFrame(QSize frameSize) override;

@@ -24,7 +24,7 @@ void SongView::songUpdate(uint32_t)
 void SongView::placeInFrame(QSize frameSize)
 {
     if (m_paneId != 0)
-        setGeometry(PlaceholderPane::placeFor(m_paneId, frameSize));
+        setGeometry(PlaceholderPane::placeFor(m_paneId, frameSize, setPaneShown(parentWidget())));
 }
 
 } // namespace rz

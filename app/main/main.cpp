@@ -100,7 +100,9 @@ int main(int argc, char** argv)
     rz::App app(options);
     rz::DesktopTrash trash;
     app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
-        return new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
+        auto* pane = new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
+        pane->setCommandRouter(&app.router());
+        return pane;
     });
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);

@@ -11,8 +11,11 @@
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
+#include "ui/command_router.h"
+#include "views/pane_view.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -144,7 +147,60 @@ SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IPr
     rebuild();
 }
 
-SetPane::~SetPane() = default;
+SetPane::~SetPane()
+{
+    if (m_router && m_router->activeView() == this)
+        m_router->setActiveView(nullptr);
+}
+
+std::span<const CommandRow<SetPane>> SetPane::commandTable()
+{
+    static const CommandRow<SetPane> kRows[] = {
+        {kIdDelete, kIdDelete, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdGoToItem, kIdGoToItem, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdDisableSong, kIdDisableSong, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdExpandAll, kIdExpandAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdCollapseAll, kIdCollapseAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+    };
+    return kRows;
+}
+
+bool SetPane::onPaneCommand(CommandId id)
+{
+    runCommand(id);
+    return true;
+}
+
+void SetPane::updatePaneCommand(CommandId id, CmdUi& ui)
+{
+    ui.enabled = commandEnabled(id);
+    if (id == kIdDelete)
+        ui.text = m_commands.deleteCaption(selectedItem());
+    else if (id == kIdDisableSong)
+        ui.text = m_commands.disableCaption(selectedItem());
+}
+
+void SetPane::takeRouting()
+{
+    if (!m_router || m_router->activeView() == this)
+        return;
+    m_formerActive = m_router->activeView();
+    m_formerActiveObject = dynamic_cast<QObject*>(m_formerActive);
+    m_formerWatched = m_formerActiveObject != nullptr;
+    m_router->setActiveView(this);
+}
+
+// The view active before comes back unless it went meanwhile.
+void SetPane::releaseRouting()
+{
+    if (!m_router || m_router->activeView() != this)
+        return;
+    const bool formerAlive = !m_formerWatched || m_formerActiveObject != nullptr;
+    m_router->setActiveView(formerAlive ? m_formerActive : nullptr);
+    m_formerActive = nullptr;
+    m_formerActiveObject = nullptr;
+    m_formerWatched = false;
+}
 
 int SetPane::headerHeight() const
 {
@@ -161,10 +217,26 @@ void SetPane::toggleShown()
     update();
 }
 
+// The track list beside the pane moves with its width.
 void SetPane::placeInFrame(QSize frameSize)
 {
     setGeometry(kLeft, kTop, m_shown ? kShownWidth : kHiddenWidth,
                 std::max(0, frameSize.height() - kBottomBand));
+    QWidget* frame = parentWidget();
+    if (frame && setPaneShown(frame) != m_shown) {
+        setSetPaneShown(*frame, m_shown);
+        placeSiblings();
+    }
+}
+
+void SetPane::placeSiblings()
+{
+    QWidget* frame = parentWidget();
+    for (QObject* child : frame->children()) {
+        auto* pane = dynamic_cast<PaneView*>(child);
+        if (pane && child != this)
+            pane->placeInFrame(frame->size());
+    }
 }
 
 void SetPane::resizeEvent(QResizeEvent*)
@@ -305,6 +377,15 @@ void SetPane::showContextMenu(QPoint globalPos)
 
 bool SetPane::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_tree && event->type() == QEvent::FocusIn)
+        takeRouting();
+    // A menu opening or another window taking over leaves the routing as
+    // it is: the menu's commands are the pane's.
+    if (watched == m_tree && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            releaseRouting();
+    }
     if (watched == m_tree && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

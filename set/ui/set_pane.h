@@ -1,21 +1,28 @@
 #pragma once
 
 #include "set/set_pane_commands.h"
+#include "ui/command_target.h"
 #include "views/song_view.h"
+
+#include <QPointer>
+
+#include <span>
 
 class QTreeView;
 
 namespace rz {
 
 class BitmapPushButton;
+class CommandRouter;
 class IProfile;
 class ISetDocumentHost;
 class SetDocument;
 class SetTreeModel;
 
 // The "Songs & Markers" pane: the set tree under a header band with the
-// show/hide button. GUI thread.
-class SetPane : public SongView {
+// show/hide button. While the tree has the focus the pane is the router's
+// active view, so its commands and keys reach it first. GUI thread.
+class SetPane : public SongView, public CommandTable<SetPane> {
     Q_OBJECT
 public:
     static constexpr int kLeft = 10;
@@ -29,6 +36,14 @@ public:
     SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IProfile& profile,
             QWidget* parent);
     ~SetPane() override;
+
+    using QWidget::update;
+    using CommandTable<SetPane>::update;
+
+    // Where the pane routes its commands while the tree has the focus; may
+    // be null. The router must outlive the pane.
+    void setCommandRouter(CommandRouter* router) { m_router = router; }
+    static std::span<const CommandRow<SetPane>> commandTable();
 
     SetTreeModel& model() { return *m_model; }
     QTreeView& treeView() { return *m_tree; }
@@ -57,6 +72,12 @@ private:
     void rebuild();
     void restoreExpansion();
     void showContextMenu(QPoint globalPos);
+    bool onPaneCommand(CommandId id);
+    void updatePaneCommand(CommandId id, CmdUi& ui);
+    // The frame's panes take their places for the shown state again.
+    void placeSiblings();
+    void takeRouting();
+    void releaseRouting();
 
     SetDocument& m_set;
     IProfile& m_profile;
@@ -65,6 +86,11 @@ private:
     QTreeView* m_tree = nullptr;
     BitmapPushButton* m_showHide = nullptr;
     bool m_shown = true;
+    CommandRouter* m_router = nullptr;
+    // The view that was active before the tree took the focus.
+    CommandTarget* m_formerActive = nullptr;
+    QPointer<QObject> m_formerActiveObject;
+    bool m_formerWatched = false; // a view that is a QObject: it may go meanwhile
 };
 
 } // namespace rz

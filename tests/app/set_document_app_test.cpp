@@ -51,6 +51,32 @@ protected:
     }
 };
 
+// Records which items the set pane would redraw.
+struct ChangedItems : ISetTreeObserver {
+    std::vector<const SetTreeItem*> items;
+    void itemChanged(const SetTreeItem* item) override { items.push_back(item); }
+    void treeReset() override {}
+    void scrollToTop(const SetTreeItem*) override {}
+};
+
+TEST_F(AppSet, SwitchingToSetTimesRedrawsEverySongCaption)
+{
+    start();
+    CSongDoc& a = addSong("A");
+    a.length = 61e6;
+    ChangedItems changed;
+    app->set().navigator().setObserver(&changed);
+    app->setTransportDisplayMode(1);
+    const SetTreeItem* item = app->set().tree().itemsOf(&a).front();
+    EXPECT_NE(std::find(changed.items.begin(), changed.items.end(), item), changed.items.end());
+    EXPECT_TRUE(app->set().navigator().captionOf(item).starts_with("A [0:01:01:"));
+    changed.items.clear();
+    app->setTransportDisplayMode(0);
+    EXPECT_FALSE(changed.items.empty());
+    EXPECT_EQ(app->set().navigator().captionOf(item), "A");
+    app->set().navigator().setObserver(nullptr);
+}
+
 TEST_F(AppSet, ASetFileOpensThroughOpenDocumentFile)
 {
     writeSet({"a.mid", "b.mid"});

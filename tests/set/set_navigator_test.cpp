@@ -1,5 +1,6 @@
 #include "set_fixture.h"
 
+#include "core/smpte_time.h"
 #include "song/cue.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,28 @@ TEST_F(SetTreeNoFile, SongEnteredTwiceRefreshesBothCaptions)
         EXPECT_EQ(set.navigator().captionOf(each).substr(set.navigator().captionOf(each).size() - 2), " *");
     }
     set.navigator().setObserver(nullptr);
+}
+
+TEST_F(SetTreeNoFile, SetTimesAddTheSongLengthToItsCaption)
+{
+    CSongDoc* song = add();
+    song->title = "Opener";
+    song->length = 3723.5e6; // 1 h 2 min 3.5 s
+    const SetTreeItem* item = set.tree().itemsOf(song).front();
+    const int rate = defaultSmpteRate();
+    setDefaultSmpteRate(kSmpteRate25);
+    struct Case {
+        int viewSetTime;
+        bool modified;
+        const char* caption;
+    };
+    for (const Case& c : {Case{0, false, "Opener"}, Case{1, false, "Opener [1:02:03:12]"},
+                          Case{1, true, "Opener [1:02:03:12] *"}, Case{2, false, "Opener"}}) {
+        profile.writeInt("DisplayOptions", "ViewSetTime", c.viewSetTime);
+        song->SetModifiedFlag(c.modified);
+        EXPECT_EQ(set.navigator().captionOf(item), c.caption) << c.viewSetTime;
+    }
+    setDefaultSmpteRate(rate);
 }
 
 TEST_F(SetTreeNoFile, MarkerFollowsPositionOnlyWhileExpanded)

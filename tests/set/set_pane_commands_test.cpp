@@ -1,6 +1,7 @@
 #include "set_fixture.h"
 
 #include "set/set_pane_commands.h"
+#include "song/clipboard.h"
 #include "song/cue.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +157,31 @@ TEST_F(SetPane, FailedRecycleIsReportedAndTheEntryStays)
     prompt.expectMessage("could not be moved to the trash");
     commands.Delete(item("B.mid"));
     EXPECT_NE(item("B.mid"), nullptr);
+}
+
+TEST_F(SetPane, ACopiedSongThatGoesToTheTrashLeavesTheClipboard)
+{
+    struct Case {
+        const char* copied;
+        bool fail;
+        uint32_t kindAfter;
+    };
+    for (const Case& c : {Case{"B.mid", false, 0}, Case{"A.mid", false, kClipboardSong},
+                          Case{"B.mid", true, kClipboardSong}}) {
+        set.DeleteContents();
+        std::filesystem::remove_all(trashDir.path());
+        openSet();
+        trash.fail = c.fail;
+        AppClipboard& clipboard = host.clipboardContent;
+        clipboard.kind = kClipboardSong;
+        clipboard.songPath = folder.path() / "." / c.copied;
+        prompt.expectYesNo("recycle bin", PromptAnswer::Yes);
+        if (c.fail)
+            prompt.expectMessage("could not be moved to the trash");
+        commands.Delete(item("B.mid"));
+        EXPECT_EQ(clipboard.kind, c.kindAfter) << c.copied << c.fail;
+        EXPECT_EQ(clipboard.songPath.empty(), c.kindAfter == 0) << c.copied << c.fail;
+    }
 }
 
 TEST_F(SetPane, DuplicateEntryOrSongOutsideTheFolderTrashesNothing)

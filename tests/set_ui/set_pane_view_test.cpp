@@ -4,9 +4,13 @@
 #include "set/ui/set_pane.h"
 #include "set/ui/set_tree_model.h"
 #include "res/command_ids.h"
+#include "scripted_target.h"
+#include "ui/command_router.h"
+#include "views/pane_view.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTreeView>
 #include <QWidget>
@@ -68,6 +72,69 @@ TEST_F(SetPaneView, HeaderAndWidthFollowZoomAndShowHide)
     EXPECT_TRUE(pane.treeView().isHidden());
     pane.toggleShown();
     EXPECT_EQ(pane.width(), 218);
+}
+
+TEST_F(SetPaneView, ShowHideMovesTheTrackListBesideIt)
+{
+    PlaceholderPane trackList(pane_id::kTrackList, &frame);
+    trackList.placeInFrame(frame.size());
+    SetPane pane(set, setHost, trash, profile, &frame);
+    pane.placeInFrame(frame.size());
+    const int height = 800 - 261;
+    EXPECT_EQ(trackList.geometry(), QRect(236, 60, 219, height));
+    pane.toggleShown();
+    EXPECT_EQ(trackList.geometry(), QRect(41, 60, 414, height));
+    pane.toggleShown();
+    EXPECT_EQ(trackList.geometry(), QRect(236, 60, 219, height));
+    frame.resize(1000, 900); // the frame's own re-placing keeps the shown state
+    trackList.placeInFrame(frame.size());
+    EXPECT_EQ(trackList.geometry(), QRect(236, 60, 219, 900 - 261));
+}
+
+// While the tree has the focus the pane's commands come before the song
+// document's: Delete is the pane's, and greyed by the pane's rules.
+TEST_F(SetPaneView, FocusedTreeRoutesAndGreysThePaneCommands)
+{
+    std::vector<std::string> calls;
+    ScriptedTarget editor("editor", calls);
+    ScriptedTarget document("document", calls);
+    document.accepts(kIdDelete).updates(kIdDelete, CmdUi{.enabled = true, .text = "&Delete events"});
+    CommandRouter router;
+    router.setActiveView(&editor, &document);
+    SetPane pane(set, setHost, trash, profile, &frame);
+    pane.setCommandRouter(&router);
+    pane.initialUpdate();
+    const auto focus = [&](QEvent::Type type, Qt::FocusReason reason) {
+        QFocusEvent event(type, reason);
+        QCoreApplication::sendEvent(&pane.treeView(), &event);
+    };
+    EXPECT_EQ(router.update(kIdDelete).text, "&Delete events");
+    EXPECT_FALSE(router.update(kIdExpandAll).enabled);
+
+    focus(QEvent::FocusIn, Qt::TabFocusReason);
+    EXPECT_EQ(router.activeView(), &pane);
+    const QModelIndex b = pane.model().index(0, 0, pane.model().index(1, 0));
+    pane.treeView().setCurrentIndex(b);
+    EXPECT_EQ(router.update(kIdDisableSong).text, "&Enable song");
+    EXPECT_TRUE(router.update(kIdGoToItem).enabled);
+    EXPECT_TRUE(router.update(kIdCollapseAll).enabled);
+    EXPECT_EQ(router.update(kIdDelete).text, "&Delete");
+    ASSERT_TRUE(router.execute(kIdDisableSong));
+    EXPECT_FALSE(set.isDisabled(*set.tree().songItems()[1]->song));
+    EXPECT_EQ(router.update(kIdDisableSong).text, "Disabl&e song");
+
+    engine.state = TransportState::Playing;
+    for (const CommandId id : {kIdDisableSong, kIdExpandAll, kIdCollapseAll})
+        EXPECT_FALSE(router.update(id).enabled) << id;
+    EXPECT_FALSE(router.execute(kIdExpandAll));
+    engine.state = TransportState::Stopped;
+    EXPECT_TRUE(calls.empty()); // the document's Delete never ran
+
+    focus(QEvent::FocusOut, Qt::PopupFocusReason); // its context menu opens
+    EXPECT_EQ(router.activeView(), &pane);
+    focus(QEvent::FocusOut, Qt::MouseFocusReason);
+    EXPECT_EQ(router.activeView(), &editor);
+    EXPECT_EQ(router.update(kIdDelete).text, "&Delete events");
 }
 
 TEST_F(SetPaneView, EnterRunsGoTo)
