@@ -24,11 +24,20 @@ namespace {
 constexpr int kOutputChannels = 2;
 constexpr int kIoBufferBytes = 4096;
 
-// Library code never prints: FFmpeg's own console messages are silenced once.
-void silenceLibraryLog()
+// The largest single block FFmpeg may allocate. Some demuxers allocate from
+// a size field before checking it against the file, so a few hundred bytes
+// could otherwise claim gigabytes; no audio decode needs a block this big.
+constexpr size_t kMaxLibraryBlock = size_t(64) << 20;
+
+// Set once for the process: library code never prints, so FFmpeg's console
+// messages are silenced, and its allocations are bounded.
+void setUpLibrary()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] {
+        av_log_set_level(AV_LOG_QUIET);
+        av_max_alloc(kMaxLibraryBlock);
+    });
 }
 
 // An untrusted source must not make the demuxer open other files or URLs
@@ -130,7 +139,7 @@ void AudioDecoder::close()
 int AudioDecoder::open(const std::filesystem::path& path, uint32_t outputRate)
 {
     close();
-    silenceLibraryLog();
+    setUpLibrary();
     m_state = std::make_unique<State>();
     // "file:" keeps a colon in the name from being read as a protocol.
     const std::string url = "file:" + path.string();
@@ -145,7 +154,7 @@ int AudioDecoder::open(const std::filesystem::path& path, uint32_t outputRate)
 int AudioDecoder::openMemory(std::span<const uint8_t> bytes, uint32_t outputRate)
 {
     close();
-    silenceLibraryLog();
+    setUpLibrary();
     m_state = std::make_unique<State>();
     m_state->memory.bytes = bytes;
     auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferBytes));

@@ -24,6 +24,14 @@ std::string describe(const char* step, int code)
 void putSample(AVFrame& frame, int index, double value)
 {
     switch (frame.format) {
+    case AV_SAMPLE_FMT_U8:
+    case AV_SAMPLE_FMT_U8P:
+        frame.data[0][index] = uint8_t(128 + std::lround(value * 60));
+        break;
+    case AV_SAMPLE_FMT_DBL:
+    case AV_SAMPLE_FMT_DBLP:
+        reinterpret_cast<double*>(frame.data[0])[index] = value * 0.5;
+        break;
     case AV_SAMPLE_FMT_S16:
     case AV_SAMPLE_FMT_S16P:
         reinterpret_cast<int16_t*>(frame.data[0])[index] = int16_t(std::lround(value * 16000));
