@@ -37,8 +37,8 @@ public:
     // Opens the device (the first one when `deviceName` is empty; an ALSA
     // name is taken as it is) in the sink's stored format, selects the input
     // at `level` (0..10000) and starts delivering to the sink, whose format
-    // then says what the device gives. 0, or a negative error code with the
-    // reason in lastError().
+    // then says what the device gives; the sink must outlive the capture. 0,
+    // or a negative error code with the reason in lastError().
     int32_t BuildGraph(const std::string& deviceName, const std::string& inputName, int level,
                        CSampleGrabberCB& sink);
     // Turns the named input on at `level` and the device's others off; an

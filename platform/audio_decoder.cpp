@@ -22,6 +22,9 @@ namespace rz {
 namespace {
 
 constexpr int kOutputChannels = 2;
+// Corrupt packets in a row before the source counts as unreadable: a damaged
+// stretch is skipped, a demuxer that cannot move past one is not retried forever.
+constexpr int kMaxCorruptInARow = 100;
 constexpr int kIoBufferBytes = 4096;
 
 // The largest single block FFmpeg may allocate. Some demuxers allocate from
@@ -98,6 +101,7 @@ int64_t toHns(int64_t value, AVRational base)
 struct AudioDecoder::State {
     AVFormatContext* format = nullptr;
     AVIOContext* io = nullptr; // ours to free
+    bool ioFromFile = false;   // opened by avio_open2, closed by avio_closep
     MemoryInput memory;
     AVCodecContext* codec = nullptr;
     SwrContext* resampler = nullptr;
@@ -111,6 +115,7 @@ struct AudioDecoder::State {
     AVChannelLayout inputLayout{};
     std::vector<int16_t> output;
     bool flushed = false;
+    int corruptInARow = 0;
 
     ~State()
     {
@@ -120,7 +125,9 @@ struct AudioDecoder::State {
         swr_free(&resampler);
         avcodec_free_context(&codec);
         avformat_close_input(&format);
-        if (io) {
+        if (io && ioFromFile) {
+            avio_closep(&io);
+        } else if (io) {
             av_freep(&io->buffer);
             avio_context_free(&io);
         }
@@ -148,6 +155,7 @@ int AudioDecoder::open(const std::filesystem::path& path, uint32_t outputRate)
         m_state.reset();
         return m_lastError = opened;
     }
+    m_state->ioFromFile = true;
     return openInput(outputRate);
 }
 
@@ -241,6 +249,8 @@ AudioDecoder::Status AudioDecoder::decodeNext(const Sink& sink)
     const int read = av_read_frame(s.format, s.packet);
     if (read == AVERROR_EOF)
         return flush(sink);
+    if (read == AVERROR_INVALIDDATA && ++s.corruptInARow < kMaxCorruptInARow)
+        return Status::More;
     if (read < 0) {
         m_lastError = read;
         return Status::Failed;
@@ -252,7 +262,7 @@ AudioDecoder::Status AudioDecoder::decodeNext(const Sink& sink)
     const int sent = avcodec_send_packet(s.codec, s.packet);
     av_packet_unref(s.packet);
     // A corrupt packet costs only its own audio.
-    if (sent == AVERROR_INVALIDDATA)
+    if (sent == AVERROR_INVALIDDATA && ++s.corruptInARow < kMaxCorruptInARow)
         return Status::More;
     if (sent < 0 && sent != AVERROR(EAGAIN)) {
         m_lastError = sent;
@@ -270,12 +280,13 @@ AudioDecoder::Status AudioDecoder::drainDecoder(const Sink& sink)
             return Status::More;
         if (received == AVERROR_EOF)
             return Status::End;
-        if (received == AVERROR_INVALIDDATA)
+        if (received == AVERROR_INVALIDDATA && ++s.corruptInARow < kMaxCorruptInARow)
             continue;
         if (received < 0) {
             m_lastError = received;
             return Status::Failed;
         }
+        s.corruptInARow = 0;
         const bool converted = convert(const_cast<const uint8_t**>(s.frame->extended_data), s.frame->nb_samples, sink);
         av_frame_unref(s.frame);
         if (!converted)
