@@ -46,6 +46,11 @@ int16_t toSample(float x)
 
 } // namespace
 
+std::array<uint8_t, CWaveDiskWriter::kHeaderBytes> engineWaveHeader(uint32_t sampleRate)
+{
+    return headerBytes(sampleRate);
+}
+
 CWaveDiskWriter::CWaveDiskWriter(uint64_t dataLimit)
     : m_ring(new (std::nothrow) uint8_t[kRingBytes]),
       m_ringSize(m_ring ? kRingBytes : 0),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -92,5 +93,9 @@ private:
     uint64_t m_droppedBytes = 0;
     std::string m_writeError;
 };
+
+// The 44-byte header the writer starts a file with: 16-bit stereo PCM at
+// `sampleRate`, both sizes 0 until the file is closed.
+std::array<uint8_t, CWaveDiskWriter::kHeaderBytes> engineWaveHeader(uint32_t sampleRate);
 
 } // namespace rz
