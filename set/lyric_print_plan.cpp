@@ -43,22 +43,28 @@ struct PageRange {
     int top = 0; // page pixels
 };
 
-// Printed pages of one screen page: a new one starts at the item that
-// overflows the room, but never before a page holds an item.
+// Printed pages of one screen page: a new one starts at the line that
+// overflows the room, but never before a page holds a line, so a line
+// taller than a page still ends.
 void splitScreenPage(const std::vector<LyricItem>& items, int first, int end, double scale, int printHeight,
                      std::vector<PageRange>& out)
 {
     PageRange page{first, first, 0};
     bool hasItem = false;
+    int lineTop = 0;
     for (int i = first; i < end; ++i) {
         const LyricItem& item = items[size_t(i)];
         if (item.eventIndex < 0)
             continue;
+        const bool sameLine = hasItem && item.rect.top == lineTop;
+        lineTop = item.rect.top;
         if (!hasItem) {
             page.top = item.rect.top - kItemTopSlack;
             hasItem = true;
             continue;
         }
+        if (sameLine)
+            continue;
         const int room = printHeight - (out.empty() ? kFirstPageRoom : kOtherPageRoom);
         if (double(item.rect.bottom - page.top) * scale > room) {
             page.end = i;

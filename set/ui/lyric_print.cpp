@@ -63,6 +63,8 @@ void paintLyricPage(QPainter& painter, const LyricPrintPlan& plan, int page)
 
 bool printLyricPlan(const LyricPrintPlan& plan, QPagedPaintDevice& device)
 {
+    // "Times" and the lyric faces resolve through the program's font table.
+    installFontSubstitutions();
     QPainter painter;
     if (!painter.begin(&device))
         return false;
