@@ -5,8 +5,12 @@
 #include "ui/bitmap_push_button.h"
 #include "ui/zoom_scroll_bar.h"
 
+#include "set/lyric_print_plan.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 
 namespace rz {
 namespace {
@@ -134,6 +138,26 @@ TEST_F(LyricViewCommands, ZoomButtonsCarryTheirCommandTips)
     EXPECT_FALSE(tip.isEmpty());
     EXPECT_LE(tip.size(), 80);
     EXPECT_FALSE(tip.contains('\n'));
+}
+
+TEST_F(LyricViewCommands, ThePrintPlanCarriesTheSongTextsAndTheLines)
+{
+    addLyrics({"one ", "two", "/three"});
+    song->title = "Dr. Feelgood";
+    song->subtitle = "Live";
+    song->author = "Ann";
+    auto view = makeView(false);
+    QTemporaryDir dir;
+    QPdfWriter writer(dir.filePath("plan.pdf"));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0)); // the plan maps the paintable area
+    const LyricPrintPlan plan = view->printPlan(writer);
+    ASSERT_EQ(plan.pages.size(), 1u);
+    EXPECT_NEAR(plan.pageWidth, 21000, 10);
+    std::vector<std::string> texts;
+    for (const LyricPrintText& text : plan.pages[0].texts)
+        texts.push_back(text.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Dr. Feelgood\nLive", "Ann", "1", "one two", "three"}));
 }
 
 using LyricMarksView = LyricViewFixture;
