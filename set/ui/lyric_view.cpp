@@ -112,11 +112,13 @@ LyricView::LyricView(const LyricViewContext& context, bool topLevel, QWidget* pa
         if (update(id, ui) && ui.enabled)
             handle(id);
     });
-    for (BitmapPushButton* button : {m_zoomBar->zoomInButton(), m_zoomBar->zoomOutButton()}) {
+    const std::pair<BitmapPushButton*, CommandId> tips[] = {
+        {m_zoomBar->zoomInButton(), kIdZoomInControllerScale},
+        {m_zoomBar->zoomOutButton(), kIdZoomOutControllerScale},
+    };
+    for (const auto& [button, id] : tips) {
         if (button)
-            button->setToolTip(commandTipText(button == m_zoomBar->zoomInButton() ? kIdZoomInControllerScale
-                                                                                  : kIdZoomOutControllerScale)
-                                   .left(kMaxTipLength));
+            button->setToolTip(commandTipText(id).left(kMaxTipLength));
     }
     m_dragTimer.setInterval(kDragTimerMs);
     connect(&m_dragTimer, &QTimer::timeout, this, &LyricView::dragTimerStep);
