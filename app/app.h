@@ -36,9 +36,12 @@
 #include <string>
 #include <vector>
 
+class QPrinter;
+
 namespace rz {
 
 class AccelTable;
+class CTrack;
 class CommandRouter;
 class CSequencer;
 class CSplashWnd;
@@ -139,6 +142,12 @@ public:
     void setNewDocumentPrompt(INewDocumentPrompt* prompt) { m_newDocumentPrompt = prompt; }
     // Creates what the New dialog chose.
     bool NewSetOrSong(const NewDocumentChoice& choice);
+    // Taps lyrics into a track outside the song (the Import lyrics dialog);
+    // true on OK. File > Import > Lyrics stays grey without one.
+    using LyricTapper = std::function<bool(CSongDoc& song, CTrack& track)>;
+    void setLyricTapper(LyricTapper tapper) { m_lyricTapper = std::move(tapper); }
+    // The printer the print commands share, kept between prints.
+    QPrinter& printer();
     IEngineLink& engine() { return *m_engine; }
     CSequencer* sequencer() const { return m_sequencer.get(); }
     SingleInstance* singleInstance() const { return m_instance.get(); }
@@ -384,6 +393,15 @@ public:
     void onUpdateDisplayFace(CommandId id, CmdUi& ui);
     // Commands whose dialogs or documents do not exist yet.
     void onUpdateGreyed(CommandId id, CmdUi& ui);
+    // Print and Print preview go to the staff view when there is one, else
+    // to the lyric view; Printer setup is always there.
+    CommandTarget* printTarget(CommandId id) const;
+    bool onPrint(CommandId id);
+    void onUpdatePrint(CommandId id, CmdUi& ui);
+    bool onPrintSetup(CommandId id);
+    // File > Import > Lyrics: a new "Lyrics" track tapped in, added on OK.
+    bool onImportLyrics(CommandId id);
+    void onUpdateImportLyrics(CommandId id, CmdUi& ui);
 
     // The main frame's commands (FrameHost), from their own table.
     static std::span<const CommandRow<App>> frameCommandTable();
@@ -544,6 +562,8 @@ private:
     FindCriteria m_findCriteria; // kept between searches and songs
     std::array<Color, kCueKinds> m_cueColors{};
     std::function<void(std::string_view)> m_helpOpener;
+    LyricTapper m_lyricTapper;
+    std::unique_ptr<QPrinter> m_printer;
 
     std::filesystem::path m_programFolder;
     std::filesystem::path m_documentsFolder;

@@ -56,6 +56,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdTipOfTheDay, kIdTipOfTheDay, &App::onTipOfTheDay, nullptr},
     {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &App::onSetupMaps, nullptr},
     {kIdExternalControl, kIdExternalControl, &App::onSetupMaps, nullptr},
+    {kIdImportLyrics, kIdImportLyrics, &App::onImportLyrics, &App::onUpdateImportLyrics},
 };
 
 struct ControllerMap {

@@ -34,6 +34,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPrinter> // the shared printer dies with the application
 #include <QScreen>
 #include <QStandardPaths>
 

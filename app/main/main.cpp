@@ -4,8 +4,10 @@
 #include "app/app_console_prompt.h"
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
+#include "set/ui/import_lyrics_dlg.h"
 #include "set/ui/new_song_dlg.h"
 #include "set/ui/set_pane.h"
+#include "ui/help_opener.h"
 
 #include <QApplication>
 #include <QFile>
@@ -106,6 +108,11 @@ int main(int argc, char** argv)
     });
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);
+    app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
+        rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
+        dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
+        return dialog.exec() == QDialog::Accepted;
+    });
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
     if (line->testExitAfterMs >= 0)

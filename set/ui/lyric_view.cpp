@@ -1,20 +1,30 @@
 #include "set/ui/lyric_view.h"
 
+#include "core/edit_dialogs.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/prompt.h"
+#include "core/song_host.h"
 #include "core/text_codec.h"
 #include "core/track_rows.h"
 #include "res/command_ids.h"
 #include "res/lyric_menu.h"
 #include "song/measure_map.h"
 #include "song/song_doc.h"
+#include "set/lyric_marks.h"
+#include "set/lyric_print_plan.h"
+#include "set/ui/lyric_print.h"
 #include "song/track.h"
+#include "song/undo_record.h"
+#include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
+#include "ui/command_text.h"
 #include "ui/font_substitutions.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/view_factory.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -23,7 +33,11 @@
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPageSetupDialog>
 #include <QPaintEvent>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 #include <qdrawutil.h>
@@ -42,6 +56,12 @@ constexpr uint32_t kMarginColour = 0x38140C;
 constexpr uint32_t kTimeLabelColour = 0x0EF0FF;
 constexpr uint32_t kMarkedColour = 0x0000FF;
 constexpr int kMaxPictureMegabytes = 64;
+constexpr int kOptionsLyricPage = 7;
+constexpr int kZoomStep = 8;
+constexpr int kDragTimerMs = 50;
+constexpr int kDragScrollStep = 30;
+constexpr int kMaxTipLength = 80;
+constexpr const char* kPrintFailed = "The lyrics could not be printed.";
 constexpr const char* kHelpText = "Please select the lyrics track by clicking on its number in the track view.";
 
 QFont toQFont(const LyricFont& font)
@@ -87,6 +107,21 @@ LyricView::LyricView(const LyricViewContext& context, bool topLevel, QWidget* pa
     m_zoomBar = new ZoomScrollBar(ZoomScrollBar::kVertical | ZoomScrollBar::kZoomButtons, this);
     m_zoomBar->setObjectName("zoomBar101");
     connect(m_zoomBar, &ZoomScrollBar::scrolled, this, &LyricView::onScrolled);
+    connect(m_zoomBar, &ZoomScrollBar::zoomCommand, this, [this](uint32_t id) {
+        CmdUi ui;
+        if (update(id, ui) && ui.enabled)
+            handle(id);
+    });
+    const std::pair<BitmapPushButton*, CommandId> tips[] = {
+        {m_zoomBar->zoomInButton(), kIdZoomInControllerScale},
+        {m_zoomBar->zoomOutButton(), kIdZoomOutControllerScale},
+    };
+    for (const auto& [button, id] : tips) {
+        if (button)
+            button->setToolTip(commandTipText(id).left(kMaxTipLength));
+    }
+    m_dragTimer.setInterval(kDragTimerMs);
+    connect(&m_dragTimer, &QTimer::timeout, this, &LyricView::dragTimerStep);
     if (m_topLevel) {
         m_leftMargin = 0;
         m_rightMargin = 0;
@@ -108,7 +143,14 @@ std::span<const CommandRow<LyricView>> LyricView::commandTable()
         {kIdViewClipsAndCues, kIdViewKaraoke, nullptr, &LyricView::updateDockedOnly},
         {kIdViewWaveform, kIdViewWaveform, nullptr, &LyricView::updateDockedOnly},
         {kIdSpawnTopLevelWindow, kIdSpawnLyric1024x768, &LyricView::onSpawn, &LyricView::updateSpawn},
-        {kIdInsertLyric, kIdInsertLyric, nullptr, &LyricView::updateInsertLyric},
+        {kIdInsertLyric, kIdInsertLyric, &LyricView::onInsertLyric, &LyricView::updateInsertLyric},
+        {kIdCopyLyrics, kIdCopyLyrics, &LyricView::onCopyLyrics, &LyricView::updateCopyLyrics},
+        {kIdZoomOutControllerScale, kIdZoomInControllerScale, &LyricView::onZoom, &LyricView::updateZoom},
+        {kIdKaraokeOptions, kIdKaraokeOptions, &LyricView::onKaraokeOptions, &LyricView::updateKaraokeOptions},
+        {kIdImportLyrics, kIdImportLyrics, nullptr, &LyricView::updateImportLyrics},
+        {kIdFilePrintSetup, kIdFilePrintSetup, &LyricView::onPrint, nullptr},
+        {kIdFilePrint, kIdFilePrint, &LyricView::onPrint, &LyricView::updatePrint},
+        {kIdFilePrintPreview, kIdFilePrintPreview, &LyricView::onPrint, &LyricView::updatePrint},
     };
     return kRows;
 }
@@ -133,9 +175,148 @@ void LyricView::updateSpawn(CommandId, CmdUi& ui)
     ui.enabled = song() && !m_topLevel;
 }
 
+bool LyricView::canEdit() const
+{
+    // The song refuses edits only while the transport runs; a show in
+    // performance mode must not be edited either.
+    return song() && m_context.engine && m_context.engine->transportState() == TransportState::Stopped
+           && !(m_context.performanceMode && m_context.performanceMode());
+}
+
+CTrack* LyricView::lyricTrack() const
+{
+    CSongDoc* doc = song();
+    if (!doc || m_lyricRow < 0 || size_t(m_lyricRow) >= doc->tracks.size())
+        return nullptr;
+    return doc->tracks[size_t(m_lyricRow)].get();
+}
+
 void LyricView::updateInsertLyric(CommandId, CmdUi& ui)
 {
-    ui.enabled = song() && m_lyricRow >= 0;
+    const IEditDialogs* dialogs = song() ? song()->context().editDialogs : nullptr;
+    ui.enabled = lyricTrack() && canEdit() && dialogs && dialogs->has(EditDialog::EditLyrics);
+}
+
+// The frame carries the import out; the view only greys it.
+void LyricView::updateImportLyrics(CommandId, CmdUi& ui)
+{
+    ui.enabled = canEdit();
+}
+
+bool LyricView::onInsertLyric(CommandId)
+{
+    editLyric(-1);
+    return true;
+}
+
+void LyricView::editLyric(int eventIndex)
+{
+    CSongDoc* doc = song();
+    IEditDialogs* dialogs = doc ? doc->context().editDialogs : nullptr;
+    if (!lyricTrack() || !canEdit() || !dialogs || !dialogs->has(EditDialog::EditLyrics))
+        return;
+    std::unique_ptr<CUndoRecord> record = dialogs->editLyrics(*doc, m_lyricRow, eventIndex);
+    if (record)
+        doc->ApplyEdit(std::move(record));
+}
+
+void LyricView::updateCopyLyrics(CommandId, CmdUi& ui)
+{
+    ui.enabled = lyricTrack() != nullptr;
+}
+
+bool LyricView::onCopyLyrics(CommandId)
+{
+    const CTrack* track = lyricTrack();
+    if (!track)
+        return true;
+    const std::string text = LyricCopyText(m_items, *track);
+    if (!text.empty())
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    return true;
+}
+
+void LyricView::updateZoom(CommandId id, CmdUi& ui)
+{
+    const int height = m_settings.font.height;
+    ui.enabled = lyricTrack() && (id == kIdZoomInControllerScale ? height < 50 : height >= 21);
+}
+
+bool LyricView::onZoom(CommandId id)
+{
+    const int step = id == kIdZoomInControllerScale ? kZoomStep : -kZoomStep;
+    m_settings.font.height = clampLyricFontHeight(m_settings.font.height + step);
+    if (m_context.profile)
+        m_context.profile->writeInt(kSection, "FontHeight", -m_settings.font.height);
+    rebuild();
+    if (m_context.statusText)
+        m_context.statusText("Font size=" + std::to_string(m_settings.font.height));
+    return true;
+}
+
+void LyricView::updateKaraokeOptions(CommandId, CmdUi& ui)
+{
+    ui.enabled = bool(m_context.openOptions);
+}
+
+bool LyricView::onKaraokeOptions(CommandId)
+{
+    if (m_context.openOptions)
+        m_context.openOptions(m_topLevel ? this : nullptr, kOptionsLyricPage);
+    return true;
+}
+
+void LyricView::updatePrint(CommandId, CmdUi& ui)
+{
+    ui.enabled = canEdit();
+}
+
+QPrinter& LyricView::printer()
+{
+    if (m_context.printer)
+        return *m_context.printer;
+    if (!m_ownPrinter)
+        m_ownPrinter = std::make_unique<QPrinter>();
+    return *m_ownPrinter;
+}
+
+LyricPrintPlan LyricView::printPlan(const QPagedPaintDevice& device) const
+{
+    LyricPrintInput input;
+    input.font = m_settings.font;
+    input.centre = m_settings.centre;
+    input.lyricTitle = m_title;
+    if (const CSongDoc* doc = song()) {
+        input.songTitle = decodeText(doc->title);
+        input.subtitle = decodeText(doc->subtitle);
+        input.author = decodeText(doc->author);
+        input.copyright = decodeText(doc->copyright);
+    }
+    return planLyricPrint(m_items, m_pages, lyricPrintPage(device, input));
+}
+
+bool LyricView::onPrint(CommandId id)
+{
+    installFontSubstitutions();
+    QPrinter& device = printer();
+    auto print = [this](QPrinter& target) {
+        if (!printLyricPlan(printPlan(target), target) && song())
+            song()->context().prompt.message(kPrintFailed, PromptIcon::Stop);
+    };
+    if (id == kIdFilePrintSetup) {
+        QPageSetupDialog dialog(&device, this);
+        dialog.exec();
+    } else if (id == kIdFilePrintPreview) {
+        QPrintPreviewDialog dialog(&device, this);
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                [&print](QPrinter* target) { print(*target); });
+        dialog.exec();
+    } else {
+        QPrintDialog dialog(&device, this);
+        if (dialog.exec() == QDialog::Accepted)
+            print(device);
+    }
+    return true;
 }
 
 QMenu* LyricView::buildContextMenu()
@@ -170,7 +351,7 @@ QMenu* LyricView::buildContextMenu()
 
 void LyricView::runMenuCommand(CommandId id)
 {
-    if (m_topLevel || hasHandler(id)) {
+    if (hasHandler(id)) {
         handle(id);
         return;
     }
@@ -290,7 +471,7 @@ void LyricView::rebuild()
 void LyricView::follow()
 {
     CSongDoc* doc = song();
-    if (!m_initialised || m_userScrolling || !doc)
+    if (!m_initialised || m_userScrolling || m_dragging || !doc)
         return;
     const LyricFollowInput input{doc->position(), width(), height(), m_leftMargin, m_style};
     applyFollow(followLyrics(m_items, m_pages, input, m_follow));
@@ -405,6 +586,21 @@ void LyricView::onScrolled(int code)
 
 void LyricView::mousePressEvent(QMouseEvent* event)
 {
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        if (m_fullScreen)
+            restoreNormalWindow();
+        const int item = hitTest(at);
+        CTrack* track = lyricTrack();
+        if (m_dragging || item < 0 || !track || !canEdit())
+            return;
+        CSongDoc& doc = *song();
+        ++doc.selectionStamp;
+        m_items[size_t(item)].mark = 1;
+        LyricMarks::commit(m_items, *track, doc);
+        editLyric(m_items[size_t(item)].eventIndex);
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         SongView::mousePressEvent(event);
         return;
@@ -414,10 +610,94 @@ void LyricView::mousePressEvent(QMouseEvent* event)
     if (!song() || (m_context.performanceMode && m_context.performanceMode()) || !m_context.engine)
         return;
     if (m_context.engine->transportState() != TransportState::Stopped) {
-        const int item = hitTest(event->position().toPoint());
+        const int item = hitTest(at);
         if (item >= 0)
             m_context.engine->Play(m_items[size_t(item)].tick);
+        return;
     }
+    if (!lyricTrack())
+        return;
+    if (!(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)))
+        ++song()->selectionStamp;
+    m_dragging = true;
+    m_dragCtrl = event->modifiers() & Qt::ControlModifier;
+    m_dragStart = QPoint(at.x() - m_leftMargin, at.y() + m_follow.scrollOffset);
+    m_dragPoint = at;
+    m_dragTimer.start();
+    markBand();
+}
+
+void LyricView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging) {
+        SongView::mouseMoveEvent(event);
+        return;
+    }
+    m_dragPoint = event->position().toPoint();
+    markBand();
+    update();
+}
+
+void LyricView::markBand()
+{
+    CTrack* track = lyricTrack();
+    const int page = m_follow.currentPage;
+    if (!track || page < 0 || page >= m_pages.pageCount())
+        return;
+    CSongDoc& doc = *song();
+    const LyricRect band{m_dragStart.x(), m_dragStart.y(), m_dragPoint.x() - m_leftMargin,
+                         m_dragPoint.y() + m_follow.scrollOffset};
+    const bool changed = LyricMarks::mark(m_items, m_pages.starts[size_t(page)], m_pages.starts[size_t(page) + 1],
+                                          band, m_dragCtrl, *track, doc.selectionStamp);
+    const auto [first, last] = LyricMarks::range(m_items, *track, doc.selectionStamp);
+    doc.selectionFrom = first;
+    doc.selectionTo = last;
+    if (changed)
+        update();
+    if (m_context.statusText)
+        m_context.statusText("");
+}
+
+void LyricView::dragTimerStep()
+{
+    if (!m_dragging)
+        return;
+    const int limit = std::max(0, m_follow.pageHeight - height());
+    int offset = m_follow.scrollOffset;
+    if (m_dragPoint.y() < 0)
+        offset = std::max(0, offset - kDragScrollStep);
+    else if (m_dragPoint.y() > height())
+        offset = std::min(limit, offset + kDragScrollStep);
+    if (offset != m_follow.scrollOffset) {
+        m_follow.scrollOffset = offset;
+        m_zoomBar->setScrollPos(offset);
+        update();
+    }
+    markBand();
+}
+
+void LyricView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_dragging || event->button() != Qt::LeftButton) {
+        SongView::mouseReleaseEvent(event);
+        return;
+    }
+    m_dragging = false;
+    m_dragTimer.stop();
+    m_dragPoint = event->position().toPoint();
+    markBand();
+    CSongDoc* doc = song();
+    CTrack* track = lyricTrack();
+    if (!doc || !track) {
+        update();
+        return;
+    }
+    LyricMarks::commit(m_items, *track, *doc);
+    const int item = hitTest(m_dragPoint);
+    if (item >= 0)
+        doc->Locate(m_items[size_t(item)].tick);
+    doc->context().host.UpdateAllViews();
+    update();
 }
 
 void LyricView::rememberNormalRect()
@@ -625,6 +905,13 @@ void LyricView::paintEvent(QPaintEvent* event)
     if (m_follow.currentPage < 0 || m_follow.currentPage >= m_pages.pageCount())
         return;
     drawLines(painter, area, clip);
+    if (m_dragging) {
+        const QPoint start(m_dragStart.x() + m_leftMargin, m_dragStart.y() - m_follow.scrollOffset);
+        painter.setClipping(false);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(start, m_dragPoint).normalized());
+    }
 }
 
 void registerLyricView(ViewFactory& factory, const LyricViewContext& context)

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QTimer>
 
 #include <filesystem>
 #include <functional>
@@ -19,6 +20,8 @@
 #include <vector>
 
 class QMenu;
+class QPagedPaintDevice;
+class QPrinter;
 
 namespace rz {
 
@@ -29,6 +32,7 @@ class ITrackRows;
 class TornOffFocus;
 class ViewFactory;
 class ZoomScrollBar;
+struct LyricPrintPlan;
 
 // What the lyric view asks of the program.
 struct LyricViewContext {
@@ -44,6 +48,12 @@ struct LyricViewContext {
     std::function<bool(CommandId)> sendToFrame;
     // Starts a main-frame timer (the spawn commands make a window by it).
     std::function<void(int timerId, int ms)> startFrameTimer;
+    // Opens the Options sheet at a page, owned by `owner` (null: the frame).
+    std::function<void(QWidget* owner, int page)> openOptions;
+    // Shows a text in the frame's status line.
+    std::function<void(const std::string&)> statusText;
+    // The program's printer, kept between prints; null: the view keeps one.
+    QPrinter* printer = nullptr;
 };
 
 // The karaoke view: the lyrics of one track laid out as pages, the syllable
@@ -88,16 +98,35 @@ public:
     bool onSpawn(CommandId id);
     void updateSpawn(CommandId id, CmdUi& ui);
     void updateInsertLyric(CommandId id, CmdUi& ui);
+    bool onInsertLyric(CommandId id);
+    void updateImportLyrics(CommandId id, CmdUi& ui);
+    bool onCopyLyrics(CommandId id);
+    void updateCopyLyrics(CommandId id, CmdUi& ui);
+    bool onZoom(CommandId id);
+    void updateZoom(CommandId id, CmdUi& ui);
+    bool onKaraokeOptions(CommandId id);
+    void updateKaraokeOptions(CommandId id, CmdUi& ui);
+    bool onPrint(CommandId id);
+    void updatePrint(CommandId id, CmdUi& ui);
+
+    // The lyric pages as printed on a device of that page size.
+    LyricPrintPlan printPlan(const QPagedPaintDevice& device) const;
+    // One autoscroll step of a band drag (the 50 ms drag timer).
+    void dragTimerStep();
+    bool dragging() const { return m_dragging; }
+    int fontHeight() const { return m_settings.font.height; }
 
     // Menu 157 with the items' states; the caller owns it.
     QMenu* buildContextMenu();
-    // Where a menu command goes: the frame while docked, the view when torn off.
+    // Where a menu command goes: the view when it carries it out, else the frame.
     void runMenuCommand(CommandId id);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -126,6 +155,13 @@ private:
     void rememberNormalRect();
     void drawPicture(QPainter& painter, const QRect& area) const;
     void drawLines(QPainter& painter, const QRect& area, const QRect& clip) const;
+    // Whether the song may be edited from the view now: stopped, not performing.
+    bool canEdit() const;
+    CTrack* lyricTrack() const;
+    // The band from the drag start to the pointer, marked on the current page.
+    void markBand();
+    void editLyric(int eventIndex);
+    QPrinter& printer();
 
     LyricViewContext m_context;
     bool m_topLevel = false;
@@ -147,6 +183,12 @@ private:
     TornOffFocus* m_focus = nullptr; // a child; deleted first
     std::map<std::filesystem::path, QImage> m_pictureCache;
     const QImage* m_picture = nullptr;
+    bool m_dragging = false;
+    bool m_dragCtrl = false;
+    QPoint m_dragStart; // page pixels
+    QPoint m_dragPoint; // client pixels
+    QTimer m_dragTimer;
+    std::unique_ptr<QPrinter> m_ownPrinter;
 };
 
 // Registers the lyric view with the program's view factory.

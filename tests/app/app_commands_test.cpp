@@ -85,7 +85,7 @@ const EnableCase kEnableCases[] = {
     {kIdCancelRecordingOnMarkedTracks, kNever}, {kIdTrackUp, kNever}, {kIdTrackDown, kNever},
     {kIdOptions, kAlways}, {kIdRecordOptions, kAlways}, {kIdPlaybackOptions, kAlways},
     {kIdExternalControl, kAlways}, {kIdKeyboardAccelerators, kAlways},
-    {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kNever}, {kIdFilePrint, kNever},
+    {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kAlways}, {kIdFilePrint, kNever},
     {kIdFilePrintPreview, kNever}, {kIdSongStats, kNever}, {kIdGoToPosition, kNever},
     {kIdViewOtherController, kNever}, {kIdRenderAudio, kNever}, {kIdInsertCue, kNever},
     {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kNever},
@@ -287,6 +287,47 @@ TEST_F(ImportTracks, AnUnreadableFileChangesNothing)
     prompt.expectMessage("");
     app->router().execute(kIdImportTracks);
     EXPECT_TRUE(song.undoList.empty());
+}
+
+using ImportLyricsCommand = AppFixture;
+
+TEST_F(ImportLyricsCommand, TapsANewTrackInAndAddsItOnOkOnly)
+{
+    start();
+    CSongDoc& song = addSong("A");
+    app->SetCurrentSong(&song);
+    EXPECT_FALSE(app->router().update(kIdImportLyrics).enabled); // no dialog
+    bool answer = false;
+    std::vector<std::string> tapped;
+    app->setLyricTapper([&](CSongDoc& into, CTrack& track) {
+        EXPECT_EQ(&into, &song);
+        tapped.push_back(track.name);
+        track.events.push_back(CMidiEvent{});
+        track.events.back().SetMetaText(0x05, "la");
+        return answer;
+    });
+    for (const bool performance : {false, true}) {
+        for (const TransportState state : {TransportState::Stopped, TransportState::Playing}) {
+            engine.state = state;
+            app->setPerformanceMode(performance);
+            EXPECT_EQ(app->router().update(kIdImportLyrics).enabled,
+                      !performance && state == TransportState::Stopped);
+        }
+    }
+    engine.state = TransportState::Stopped;
+    app->setPerformanceMode(false);
+    const size_t before = song.tracks.size();
+    EXPECT_TRUE(app->router().execute(kIdImportLyrics));
+    EXPECT_EQ(song.tracks.size(), before);
+    EXPECT_TRUE(song.undoList.empty());
+
+    answer = true;
+    EXPECT_TRUE(app->router().execute(kIdImportLyrics));
+    EXPECT_EQ(tapped, (std::vector<std::string>{"Lyrics", "Lyrics"}));
+    ASSERT_EQ(song.tracks.size(), before + 1);
+    EXPECT_EQ(song.tracks[1]->name, "Lyrics");
+    ASSERT_EQ(song.undoList.size(), 1u);
+    EXPECT_EQ(song.undoList.front()->label, "Import lyrics");
 }
 
 using MakeUniqueAudioFileName = AppFixture;

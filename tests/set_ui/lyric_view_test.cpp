@@ -3,6 +3,7 @@
 #include "res/command_ids.h"
 #include "tests/song/song_builder.h"
 #include "tests/song/song_fixture.h"
+#include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
 
 #include <QApplication>
@@ -50,8 +51,18 @@ protected:
         return QPoint(left + r.centreX(), (r.top + r.bottom) / 2 - view.followState().scrollOffset);
     }
 
+    std::unique_ptr<CSongDoc> songWithDialogs()
+    {
+        SongContext songContext = fixture.context();
+        songContext.editDialogs = &dialogs; // Insert a lyric needs its dialog
+        auto made = std::make_unique<CSongDoc>(songContext);
+        made->InitNewSong();
+        return made;
+    }
+
     SongFixture fixture;
-    std::unique_ptr<CSongDoc> song = fixture.newSong();
+    ScriptedEditDialogs dialogs;
+    std::unique_ptr<CSongDoc> song = songWithDialogs();
     CommandRouter router;
     LyricViewContext context;
     int style = kLyricBall;
