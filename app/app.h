@@ -2,6 +2,7 @@
 
 #include "app/app_clipboard.h"
 #include "app/app_recent_list.h"
+#include "app/machine_registry.h"
 #include "app/map_file.h"
 #include "app/frame_host.h"
 #include "app/options_context.h"
@@ -12,6 +13,7 @@
 #include "core/engine_host.h"
 #include "core/engine_set_link.h"
 #include "core/engine_views.h"
+#include "core/file_association.h"
 #include "core/layout_record.h"
 #include "core/locks.h"
 #include "core/prompt.h"
@@ -88,6 +90,8 @@ struct AppOptions {
     // these (tests); null: the machine's MIDI system and the engine's timer.
     IMidiDeviceSource* devices = nullptr;
     IEngineTimer* timer = nullptr;
+    // Null: the desktop's own (freedesktop files of the user).
+    AssociationStore* associations = nullptr;
 };
 
 // The one application object: starts and ends the program, owns the set,
@@ -462,6 +466,7 @@ private:
     // Start-up steps.
     void readDisplayOptions();
     void chooseFolders();
+    void registerFileTypes();
     bool claimSingleInstance();
     void reportUnwritableSettings();
     void openDatabase();
@@ -558,6 +563,8 @@ private:
     RecentFileList m_recentSets{"Recent File List", "File"};
     RecentFileList m_recentSongs{"Recent Song List", "Song"};
     RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
+    std::unique_ptr<AssociationStore> m_desktopAssociations;
+    MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
     AppClipboard m_clipboard;
     FindCriteria m_findCriteria; // kept between searches and songs
     std::array<Color, kCueKinds> m_cueColors{};

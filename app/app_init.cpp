@@ -8,6 +8,7 @@
 #include "app/song_doc_commands.h"
 #include "app/spectrum_display.h"
 #include "app/transport_panel.h"
+#include "app/xdg_association_store.h"
 #include "core/hand_over.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
@@ -133,6 +134,7 @@ bool App::InitInstance()
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_recentFilters.read(*m_profile);
+    registerFileTypes();
     openDatabase();
     createEngine();
     createSet();
@@ -185,6 +187,22 @@ void App::chooseFolders()
     }
     if (!QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(m_currentFolder.string()))))
         m_currentFolder = m_documentsFolder;
+}
+
+// Sets and MIDI files open with us from the desktop, unless the user keeps
+// another program for them.
+void App::registerFileTypes()
+{
+    AssociationStore* store = m_options.associations;
+    if (!store) {
+        m_desktopAssociations = std::make_unique<XdgAssociationStore>(
+            QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+        store = m_desktopAssociations.get();
+    }
+    store->install();
+    registerFileType(*store, *m_prompt, AssociatedType::Set, 0, kTitle);
+    registerFileType(*store, *m_prompt, AssociatedType::Midi,
+                     m_profile->readInt("StartupOptions", "FileTypes", 1), kTitle);
 }
 
 // Settings are written as they change and when the program ends; a file

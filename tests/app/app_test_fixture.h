@@ -5,6 +5,7 @@
 #include "core/profile.h"
 #include "set/set_document.h"
 #include "song/song_doc.h"
+#include "tests/app/fake_association_store.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/scripted_prompt.h"
 #include "views/song_view.h"
@@ -78,6 +79,7 @@ protected:
         options.singleInstance = false;
         options.showWindow = false;
         options.lockWait = std::chrono::milliseconds(50);
+        options.associations = &associations;
         app = std::make_unique<App>(options);
         app->viewFactory() = viewFactory;
         ASSERT_TRUE(app->InitInstance());
@@ -121,6 +123,7 @@ protected:
 
     MemoryProfile profile;
     ScriptedPrompt prompt;
+    FakeAssociationStore associations;
     FakeEngineLink engine;
     GuiPublishedValues published; // what the application publishes to the engine
     ViewFactory viewFactory;

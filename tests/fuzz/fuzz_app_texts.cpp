@@ -1,6 +1,8 @@
 // Fuzz target of the texts the program reads from outside that are no
-// song: an update server's reply and a tips file. Neither may crash, and
-// what comes out stays within the limits the readers promise.
+// song: an update server's reply, a tips file and the desktop's key files.
+// None may crash, and what comes out stays within the limits the readers
+// promise.
+#include "core/key_file.h"
 #include "core/tips.h"
 #include "core/update_reply.h"
 
@@ -27,6 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         }
     }
+    // A rewrite touches only its own line: read back, it gives the value,
+    // and a text that is no key file is never rewritten.
+    (void)rz::keyFileList(bytes, "MIME Cache", "audio/midi");
+    (void)rz::keyFileValue(bytes, "Desktop Entry", "Name");
+    if (const std::optional<std::string> changed =
+            rz::setKeyFileValue(bytes, "Default Applications", "audio/midi", "devu-rizoraz.desktop;")) {
+        if (!rz::isKeyFileText(bytes) ||
+            rz::keyFileValue(*changed, "Default Applications", "audio/midi") != "devu-rizoraz.desktop;") {
+            std::fprintf(stderr, "fuzz_app_texts: a key file rewrite went wrong\n");
+            std::abort();
+        }
+    }
     return 0;
 }
 
@@ -38,7 +52,8 @@ int main(int argc, char** argv)
     return rz::fuzz::runSweep("fuzz_app_texts",
                               {"Version=40203\r\n\r\nFaster start.", "<p>Version=99\n\xE9",
                                "; comment\nFirst tip\n\tskipped\nSecond tip\r\n",
-                               "Version=" + std::string(40, '9'), std::string(3000, 'x') + "\n"},
+                               "Version=" + std::string(40, '9'), std::string(3000, 'x') + "\n",
+                               "[Default Applications]\r\naudio/midi=a.desktop;b;\r\n[Desktop Entry]\nName=X"},
                               argc, argv);
 }
 #endif
