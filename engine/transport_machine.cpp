@@ -35,7 +35,8 @@ void TransportMachine::enterVamp(const CCue& cue, int repetitions)
         vampPasses.store(outerPasses.load(std::memory_order_acquire), std::memory_order_release);
         outerVamp.store(nullptr, std::memory_order_release);
     } else {
-        const bool inside = active != nullptr && active->secondTime <= cue.secondTime && cue.time <= active->time;
+        const bool inside = active != nullptr && active->secondTime <= cue.secondTime
+                            && cue.time <= active->time;
         if (inside) {
             outerRepetitionsLeft.store(vampRepetitionsLeft.load(std::memory_order_acquire),
                                        std::memory_order_release);

@@ -9,12 +9,15 @@
 
 #include "tests/engine/performer_stage.h"
 
+#include "core/locks.h"
 #include "core/tempo_multiplier.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -27,10 +30,17 @@ using test::note;
 
 constexpr int32_t kMeasure = 480;
 constexpr int32_t kBeat = 120;
-constexpr int kDefaultSeeds = 300;
+constexpr int kDefaultSeeds = 200;
 constexpr int kTicksPerShow = 2500;
 // Ticks the transport may stand at one position while it plays.
 constexpr int kMostTicksInPlace = 25;
+
+// Lock waits that timed out, in the whole program so far.
+uint64_t lockTimeouts()
+{
+    return SongMutex().timeoutCount() + AudioMutex().timeoutCount()
+        + TransportMutex().timeoutCount();
+}
 
 long g_playingTicks = 0;
 long g_switches = 0;
@@ -38,13 +48,19 @@ bool g_trace = false;
 
 class Show {
 public:
-    explicit Show(uint32_t seed) : m_random(seed), m_seed(seed) {}
+    explicit Show(uint32_t seed)
+        : m_random(seed)
+        , m_seed(seed)
+    {
+    }
 
     // The first violation, empty when none.
     std::string run()
     {
-        const uint32_t options = (pick(2) ? kOptionResetOnStart : 0u) | (pick(4) ? kOptionPlayLeavesVamp : 0u);
+        const uint32_t options
+            = (pick(2) ? kOptionResetOnStart : 0u) | (pick(4) ? 0u : kOptionPlayLeavesVamp);
         m_stage = std::make_unique<PerformerStage>(options);
+        m_lockTimeouts = lockTimeouts();
         buildSongs();
         m_nextCommand = between(0, 40);
         for (m_tick = 0; m_tick < kTicksPerShow && m_fault.empty(); ++m_tick) {
@@ -64,7 +80,10 @@ public:
     }
 
 private:
-    int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+    int between(int low, int high)
+    {
+        return std::uniform_int_distribution<int>(low, high)(m_random);
+    }
     // True one time in `n`.
     bool pick(int n) { return between(1, n) == 1; }
 
@@ -95,7 +114,8 @@ private:
             const uint8_t key = uint8_t(between(60, 71));
             if (free[key] > tick)
                 continue;
-            const int32_t length = std::min(between(1, 4) == 1 ? between(300, 900) : between(20, 200), end - tick);
+            const int32_t length
+                = std::min(between(1, 4) == 1 ? between(300, 900) : between(20, 200), end - tick);
             melody.push_back(note(tick, key, 90, length));
             free[key] = tick + length + 1;
         }
@@ -122,7 +142,9 @@ private:
     void addCues(CSongDoc& made, int32_t end)
     {
         const int beats = end / kBeat;
-        auto beat = [&](int low, int high) { return int32_t(std::clamp(between(low, high), 0, beats - 1)) * kBeat; };
+        auto beat = [&](int low, int high) {
+            return int32_t(std::clamp(between(low, high), 0, beats - 1)) * kBeat;
+        };
         const int count = between(0, 4);
         for (int k = 0; k < count; ++k) {
             const int32_t kind = between(0, kCueKindCount - 1);
@@ -131,18 +153,28 @@ private:
             switch (kind) {
             case kCueCaesura:
             case kCueFermata:
-            case kCueHoldCut: second = std::min(time + beat(0, 4), end - kBeat); break;
-            case kCueAdLib: second = std::min(time + beat(1, 4), end - kBeat); break;
+            case kCueHoldCut:
+                second = std::min(time + beat(0, 4), end - kBeat);
+                break;
+            case kCueAdLib:
+                second = std::min(time + beat(1, 4), end - kBeat);
+                break;
             case kCueVamp:
             case kCueUnused7:
             case kCueAdvance:
-            case kCueAdvanceCut: second = std::max(time - beat(1, 8), 0); break;
-            case kCueSkip: second = pick(2) ? time : beat(0, beats - 1); break;
-            default: break;
+            case kCueAdvanceCut:
+                second = std::max(time - beat(1, 8), 0);
+                break;
+            case kCueSkip:
+                second = pick(2) ? time : beat(0, beats - 1);
+                break;
+            default:
+                break;
             }
             if (second == time && isVampLike(kind))
                 continue;
-            CCue& cue = PerformerStage::addCue(made, kind, time, second, between(0, 3), pick(4) ? 1 : 0);
+            CCue& cue
+                = PerformerStage::addCue(made, kind, time, second, between(0, 3), pick(4) ? 1 : 0);
             cue.name = std::to_string(between(1, 3));
         }
         // A skip to the next song of the set, if there is one.
@@ -159,7 +191,8 @@ private:
                 if (pick(2))
                     PerformerStage::addCue(made, kCueMarker, from + kBeat * between(0, 1), from);
                 else
-                    PerformerStage::addCue(made, kCueVamp, from + kBeat * between(1, 2), from, between(0, 3));
+                    PerformerStage::addCue(
+                        made, kCueVamp, from + kBeat * between(1, 2), from, between(0, 3));
             }
         }
     }
@@ -183,30 +216,71 @@ private:
         switch (which) {
         case 0:
         case 1:
-        case 2: engine.Advance(false); break;
-        case 3: engine.Advance(true); break;
-        case 4: engine.OnPlayPause(); break;
+        case 2:
+            engine.Advance(false);
+            break;
+        case 3:
+            engine.Advance(true);
+            break;
+        case 4:
+            engine.OnPlayPause();
+            break;
         case 5:
             engine.OnPlayStop();
             afterStop();
             break;
-        case 6: stop(); break;
-        case 7: engine.Pause(); break;
-        case 8: engine.ToggleVampExit(true); break;
-        case 9: song.GoToBeginning(); break;
-        case 10: song.GoToEnd(); afterStop(); break;
-        case 11: song.NextMeasure(); break;
-        case 12: song.PreviousMeasure(); break;
-        case 13: song.GoToMeasure(int32_t(between(0, song.endTick))); break;
-        case 14: song.RepeatMeasure(); break;
-        case 15: song.SkipNextMeasure(); break;
-        case 16: song.NextCue(); break;
-        case 17: song.PreviousCue(); break;
-        case 18: song.NextNote(); break;
-        case 19: song.PreviousNote(); break;
-        case 20: pick(2) ? song.StepBeatBack() : song.StepBeatForward(); break;
-        case 21: engine.setTempoMultiplier(between(kMinMultiplier, kMaxMultiplier)); break;
-        case 22: engine.ConductorTap(); break;
+        case 6:
+            stop();
+            break;
+        case 7:
+            engine.Pause();
+            break;
+        case 8:
+            engine.ToggleVampExit(true);
+            break;
+        case 9:
+            song.GoToBeginning();
+            break;
+        case 10:
+            song.GoToEnd();
+            afterStop();
+            break;
+        case 11:
+            song.NextMeasure();
+            break;
+        case 12:
+            song.PreviousMeasure();
+            break;
+        case 13:
+            song.GoToMeasure(int32_t(between(0, song.endTick)));
+            break;
+        case 14:
+            song.RepeatMeasure();
+            break;
+        case 15:
+            song.SkipNextMeasure();
+            break;
+        case 16:
+            song.NextCue();
+            break;
+        case 17:
+            song.PreviousCue();
+            break;
+        case 18:
+            song.NextNote();
+            break;
+        case 19:
+            song.PreviousNote();
+            break;
+        case 20:
+            pick(2) ? song.StepBeatBack() : song.StepBeatForward();
+            break;
+        case 21:
+            engine.setTempoMultiplier(between(kMinMultiplier, kMaxMultiplier));
+            break;
+        case 22:
+            engine.ConductorTap();
+            break;
         case 23: {
             NextStop stop = engine.nextStop();
             stop.targetLabel = between(1, 3);
@@ -217,7 +291,9 @@ private:
             engine.setHoldFlag(true);
             m_commanded = m_commandedSinceVampLook = true;
             break;
-        case 25: engine.setTempoMultiplier(kNormalMultiplier); break;
+        case 25:
+            engine.setTempoMultiplier(kNormalMultiplier);
+            break;
         default:
             // Stop, then Pause to hear the chord at the position.
             engine.Stop(false);
@@ -254,7 +330,7 @@ private:
         if (m_songEndDue >= 0 && m_tick >= m_songEndDue) {
             m_songEndDue = -1;
             const bool ends = engine.transportState() == TransportState::SongEnded
-                              && m_stage->current->position() >= m_stage->current->endTick;
+                && m_stage->current->position() >= m_stage->current->endTick;
             const bool performerStopped = m_performerStopped;
             m_stage->songEndHandler();
             check(true);
@@ -278,8 +354,8 @@ private:
     {
         if (m_fault.empty())
             m_fault = "seed " + std::to_string(m_seed) + " tick " + std::to_string(m_tick)
-                      + " (last command " + std::to_string(m_lastCommand) + "): " + what + "; cues"
-                      + cueText(m_stage->engine->songPlayed());
+                + " (last command " + std::to_string(m_lastCommand) + "): " + what + "; cues"
+                + cueText(m_stage->engine->songPlayed());
     }
 
     static std::string cueText(const CSongDoc* song)
@@ -289,7 +365,7 @@ private:
             return text;
         for (const auto& cue : song->cues)
             text += " " + std::to_string(cue->kind) + "@" + std::to_string(cue->time) + "/"
-                    + std::to_string(cue->secondTime) + "x" + std::to_string(cue->repeatCount);
+                + std::to_string(cue->secondTime) + "x" + std::to_string(cue->repeatCount);
         return text;
     }
 
@@ -301,6 +377,8 @@ private:
             fail(fault);
         const TransportState state = engine.transportState();
         CSongDoc* played = engine.songPlayed();
+        if (lockTimeouts() != m_lockTimeouts)
+            fail("a lock wait timed out");
         if (m_performerStopped && state != TransportState::Stopped)
             fail("the performer's Stop was undone");
         if (state == TransportState::Stopped) {
@@ -315,23 +393,24 @@ private:
             if (pick(2))
                 m_nextCommand = std::min(m_nextCommand, m_tick + between(1, 20));
         }
-        if (played != m_lastPlayed && m_lastPlayed != nullptr && m_lastState != TransportState::Stopped
-            && m_lastState != TransportState::Paused) {
+        if (played != m_lastPlayed && m_lastPlayed != nullptr
+            && m_lastState != TransportState::Stopped && m_lastState != TransportState::Paused) {
             m_songSwitchDue = m_tick + between(0, 20);
             ++g_switches;
             if (pick(2))
                 m_nextCommand = std::min(m_nextCommand, m_tick + between(1, 20));
         }
-        if (state == TransportState::SongEnded && played != nullptr && engine.position() > played->endTick) {
+        if (state == TransportState::SongEnded && played != nullptr
+            && engine.position() > played->endTick) {
             if (const std::string left = m_stage->watch.sounding(); !left.empty())
                 fail("sounding at the song's end:" + left);
         }
         if (state == TransportState::Playing)
             ++g_playingTicks;
         if (g_trace)
-            std::printf("%d: state %d at %d vamp %d left %d jump %d>%d\n", m_tick, int(state), engine.position(),
-                        engine.activeVamp() ? engine.activeVamp()->time : -1, engine.vampRepetitionsLeft(),
-                        engine.nextStop().jumpFrom, engine.nextStop().jumpTo);
+            std::printf("%d: state %d at %d vamp %d left %d jump %d>%d\n", m_tick, int(state),
+                engine.position(), engine.activeVamp() ? engine.activeVamp()->time : -1,
+                engine.vampRepetitionsLeft(), engine.nextStop().jumpFrom, engine.nextStop().jumpTo);
         checkInPlace(state, played);
         checkVamps(state, played);
         m_lastState = state;
@@ -345,7 +424,8 @@ private:
         const bool moving = state == TransportState::Playing || state == TransportState::Starting;
         if (moving && played == m_lastPlayed && m_stage->engine->position() == m_lastPosition) {
             if (++m_inPlace > kMostTicksInPlace)
-                fail("the transport stands at " + std::to_string(m_lastPosition) + " while playing");
+                fail(
+                    "the transport stands at " + std::to_string(m_lastPosition) + " while playing");
         } else {
             m_inPlace = 0;
         }
@@ -366,9 +446,8 @@ private:
         const int32_t at = m_stage->engine->position();
         const int32_t last = m_vampLast;
         m_vampLast = at;
-        const bool clean = !m_commanded && !m_commandedSinceVampLook && !m_jumpPending && !m_holdPending
-                           && state == TransportState::Playing
-                           && played == m_vampSong;
+        const bool clean = !m_commanded && !m_commandedSinceVampLook && !m_jumpPending
+            && !m_holdPending && state == TransportState::Playing && played == m_vampSong;
         m_commandedSinceVampLook = false;
         if (!clean) {
             m_vamps.clear();
@@ -379,7 +458,8 @@ private:
             if (cue->kind != kCueVamp)
                 continue;
             const CCue& vamp = *cue;
-            auto tracked = std::find_if(m_vamps.begin(), m_vamps.end(), [&](const auto& t) { return t.cue == &vamp; });
+            auto tracked = std::find_if(
+                m_vamps.begin(), m_vamps.end(), [&](const auto& t) { return t.cue == &vamp; });
             const bool wasInside = last >= vamp.secondTime && last < vamp.time;
             const bool inside = at >= vamp.secondTime && at < vamp.time;
             if (tracked == m_vamps.end()) {
@@ -390,10 +470,12 @@ private:
             if (at < last && inside && at - vamp.secondTime < 4) {
                 ++tracked->repeats;
             } else if (wasInside && at >= vamp.time && at - vamp.time < 8 && vamp.time - last < 8) {
-                const int count = vamp.repeatCount > 0 ? vamp.repeatCount : (m_stage->engine->playThrough() ? 2 : 0);
+                const int count = vamp.repeatCount > 0 ? vamp.repeatCount
+                                                       : (m_stage->engine->playThrough() ? 2 : 0);
                 if (count == 0 || tracked->repeats < count - 1)
-                    fail("the vamp at " + std::to_string(vamp.secondTime) + ".." + std::to_string(vamp.time)
-                         + " ended after " + std::to_string(tracked->repeats) + " repeats");
+                    fail("the vamp at " + std::to_string(vamp.secondTime) + ".."
+                        + std::to_string(vamp.time) + " ended after "
+                        + std::to_string(tracked->repeats) + " repeats");
                 m_vamps.erase(tracked);
             } else if (!inside || at < last) {
                 m_vamps.erase(tracked);
@@ -412,6 +494,7 @@ private:
     bool m_inSet = false;
     int m_tick = 0;
     int m_nextCommand = 0;
+    uint64_t m_lockTimeouts = 0;
     int m_lastCommand = -1;
     bool m_commanded = false;
     bool m_performerStopped = false; // and no command since
@@ -454,8 +537,10 @@ TEST(PerformerScenarios, SeededShowsLeaveNothingSoundingOrStuck)
                 break;
         }
     }
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
-    std::printf("performer seeds %d..%d: %d failed, %lld ms, %ld playing, %ld switches\n", first, last, failed, (long long)took.count(), g_playingTicks, g_switches);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
+    std::printf("performer seeds %d..%d: %d failed, %lld ms, %ld playing, %ld switches\n", first,
+        last, failed, (long long)took.count(), g_playingTicks, g_switches);
 }
 
 } // namespace

@@ -29,15 +29,14 @@ public:
         devices.addOutput("Synth");
         SequencerOptions engineOptions;
         engineOptions.refresh.minInterval = std::chrono::milliseconds(1);
-        engine = std::make_unique<CSequencer>(
-            SequencerServices{.profile = profile,
-                              .prompt = prompt,
-                              .gui = gui,
-                              .posts = posts,
-                              .devices = devices,
-                              .instruments = instruments,
-                              .timer = timer,
-                              .audio = audio},
+        engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                  .prompt = prompt,
+                                                  .gui = gui,
+                                                  .posts = posts,
+                                                  .devices = devices,
+                                                  .instruments = instruments,
+                                                  .timer = timer,
+                                                  .audio = audio},
             engineOptions);
         engine->Init();
         SequencerSettings settings = *engine->liveSettings();
@@ -79,7 +78,7 @@ public:
     }
 
     static CCue& addCue(CSongDoc& target, int32_t kind, int32_t time, int32_t secondTime,
-                        int32_t repeatCount = 0, int32_t secondCount = 0)
+        int32_t repeatCount = 0, int32_t secondCount = 0)
     {
         auto cue = std::make_unique<CCue>();
         cue->kind = kind;

@@ -17,7 +17,10 @@ using test::note;
 
 class Scenario {
 public:
-    explicit Scenario(uint32_t options = kOptionPlayLeavesVamp) : stage(options) {}
+    explicit Scenario(uint32_t options = kOptionPlayLeavesVamp)
+        : stage(options)
+    {
+    }
 
     CSequencer& engine() { return *stage.engine; }
     TransportState state() { return engine().transportState(); }
@@ -41,10 +44,12 @@ public:
     std::vector<int32_t> positionsUntil(const std::function<bool()>& done, int limit = 5000)
     {
         std::vector<int32_t> seen;
-        runUntil([&] {
-            seen.push_back(engine().position());
-            return done();
-        }, limit);
+        runUntil(
+            [&] {
+                seen.push_back(engine().position());
+                return done();
+            },
+            limit);
         return seen;
     }
 
@@ -86,8 +91,8 @@ TEST(StopAfterSongEnd, StopEndsTheChordAfterAPlayCueThatResetThePorts)
     for (const int32_t kind : {kCueFermata, kCueCaesura, kCueHoldCut}) {
         SCOPED_TRACE(kind);
         Scenario show(kOptionResetOnStart | kOptionPlayLeavesVamp);
-        CSongDoc& song = show.stage.addSong(
-            {{controller(0, 64, 127), note(0, 60, 90, 1000), note(0, 64, 90, 1000), controller(1000, 64, 0)}});
+        CSongDoc& song = show.stage.addSong({{controller(0, 64, 127), note(0, 60, 90, 1000),
+            note(0, 64, 90, 1000), controller(1000, 64, 0)}});
         PerformerStage::addCue(song, kind, 240, 480);
         show.stage.makeCurrent(song);
         show.engine().Advance(false);
@@ -107,7 +112,8 @@ TEST(StopAfterSongEnd, StopEndsTheChordAfterAPlayCueThatResetThePorts)
 TEST(StopAfterSongEnd, ALateSongEndTimerLeavesTheStopAlone)
 {
     Scenario show;
-    CSongDoc& song = show.stage.addSong({{controller(0, 64, 127), note(0, 60, 90, 1000), controller(1000, 64, 0)}});
+    CSongDoc& song = show.stage.addSong(
+        {{controller(0, 64, 127), note(0, 60, 90, 1000), controller(1000, 64, 0)}});
     PerformerStage::addCue(song, kCueFermata, 240, 480);
     show.stage.makeCurrent(song);
     show.engine().Advance(false);
@@ -166,20 +172,20 @@ TEST(CueInsideVamp, NestedVampsRepeatInnerWithinOuter)
         int32_t outerStart, outerEnd, innerStart, innerEnd;
         int innerJumps, outerJumps;
     } cases[] = {
-        {0, 960, 240, 480, 2, 1},
-        {0, 480, 240, 480, 2, 1},
+        {0, 960, 240, 480, 2, 1}, {0, 480, 240, 480, 2, 1},
         {240, 960, 240, 480, 3, 0}, // both go back to 240
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.outerStart << ".." << c.outerEnd << " holds " << c.innerStart
-                                        << ".." << c.innerEnd);
+        SCOPED_TRACE(testing::Message() << c.outerStart << ".." << c.outerEnd << " holds "
+                                        << c.innerStart << ".." << c.innerEnd);
         Scenario show;
         CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1800)}});
         PerformerStage::addCue(song, kCueVamp, c.outerEnd, c.outerStart, 2);
         PerformerStage::addCue(song, kCueVamp, c.innerEnd, c.innerStart, 2);
         show.stage.makeCurrent(song);
         show.engine().Advance(false);
-        const auto seen = show.positionsUntil([&] { return show.engine().position() > c.outerEnd + 100; });
+        const auto seen
+            = show.positionsUntil([&] { return show.engine().position() > c.outerEnd + 100; });
         EXPECT_EQ(jumpsTo(seen, c.innerStart), c.innerJumps);
         if (c.outerStart != c.innerStart) {
             EXPECT_EQ(jumpsTo(seen, c.outerStart), c.outerJumps);
@@ -257,7 +263,8 @@ TEST(AdLibNavigation, TheSongEndTimerActsOnlyOnTheCueReached)
 TEST(SongSwitchNotes, ANewSongsStartEndsTheOldSongsNotes)
 {
     Scenario show;
-    CSongDoc& first = show.stage.addSong({{controller(0, 64, 127), note(0, 60, 90, 1800), controller(1800, 64, 0)}});
+    CSongDoc& first = show.stage.addSong(
+        {{controller(0, 64, 127), note(0, 60, 90, 1800), controller(1800, 64, 0)}});
     PerformerStage::addCue(first, kCueSkip, 240, 240);
     CSongDoc& next = show.stage.addSong({{note(0, 62, 90, 300, 2)}}, 2);
     show.stage.makeCurrent(first, show.stage.itemOf(next));
