@@ -30,7 +30,12 @@ using test::note;
 
 constexpr int32_t kMeasure = 480;
 constexpr int32_t kBeat = 120;
+// Sanitizer builds run a quarter of the seeds: each is several times slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kDefaultSeeds = 50;
+#else
 constexpr int kDefaultSeeds = 200;
+#endif
 constexpr int kTicksPerShow = 2500;
 // Ticks the transport may stand at one position while it plays.
 constexpr int kMostTicksInPlace = 25;
