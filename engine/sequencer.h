@@ -345,6 +345,8 @@ private:
     void actOnActiveVamp(CSongDoc& song, const NextStop& stop);
     bool switchToNextSong(SetItemHandle item, CSongDoc& next);
     void endTrackNotesOnEveryPort();
+    // Before a start or a chase of `song`: the notes another song left.
+    void endOtherSongsNotes(CSongDoc& song);
     // A jump the tick asks for: only while Playing or Holding.
     void requestJump(int32_t tick);
     void clearVamp();
