@@ -21,12 +21,21 @@ int64_t steadyNs(TickTime time)
     return duration_cast<nanoseconds>(time.time_since_epoch()).count();
 }
 
-// The JACK clock minus the steady clock, read afresh each cycle so the two
-// may drift apart; both reads are cheap and never wait.
-int64_t jackMinusSteadyNs()
+// Two readings of the steady clock further apart than this around one of
+// the JACK clock mean the thread was held up between them: not a pair.
+constexpr int64_t kTightReadingNs = 20'000;
+
+// The JACK clock minus the steady clock, from readings taken close
+// together; false when the thread was held up between them.
+bool readClockOffset(int64_t& offsetNs)
 {
-    const int64_t steady = steadyNs(steady_clock::now());
-    return static_cast<int64_t>(jack_get_time()) * 1000 - steady;
+    const int64_t before = steadyNs(steady_clock::now());
+    const int64_t jack = static_cast<int64_t>(jack_get_time()) * 1000;
+    const int64_t after = steadyNs(steady_clock::now());
+    if (after - before > kTightReadingNs)
+        return false;
+    offsetNs = jack - (before + after) / 2;
+    return true;
 }
 
 // How long open() waits for the first process cycle.
@@ -59,6 +68,10 @@ bool JackMidiOutDevice::open()
         std::lock_guard lock(m_producers);
         m_queue.drain(); // the process callback does not serve us yet
     }
+    int64_t offsetNs = 0;
+    for (int attempt = 0; attempt < 100 && !readClockOffset(offsetNs); ++attempt) {
+    }
+    m_clockOffsetNs.store(offsetNs);
     m_maxEventBytes.store(0);
     m_longState.store(kLongNone);
     m_gone.store(false);
@@ -224,7 +237,11 @@ void JackMidiOutDevice::process(const JackCycle& cycle)
     void* buffer = jack_port_get_buffer(m_port, cycle.nframes);
     jack_midi_clear_buffer(buffer);
     m_maxEventBytes.store(jack_midi_max_event_size(buffer), std::memory_order_relaxed);
-    const int64_t offsetNs = jackMinusSteadyNs();
+    // Read afresh each cycle, so the two clocks may drift apart; a reading
+    // the thread was held up in keeps the last good one.
+    int64_t offsetNs = m_clockOffsetNs.load(std::memory_order_relaxed);
+    if (readClockOffset(offsetNs))
+        m_clockOffsetNs.store(offsetNs, std::memory_order_relaxed);
     const int64_t latencyNs = duration_cast<nanoseconds>(midiOutputLatency()).count();
     int64_t lastFrame = 0;
     bool wroteAny = false;

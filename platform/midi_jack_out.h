@@ -85,6 +85,7 @@ private:
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_gone{false}; // the server shut down while open
     std::atomic<uint64_t> m_late{0};
+    std::atomic<int64_t> m_clockOffsetNs{0}; // the JACK clock minus the steady clock
 
     std::mutex m_producers; // one pusher at a time into m_queue
     SpscRing<Queued, 1024> m_queue;

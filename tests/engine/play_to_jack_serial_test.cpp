@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -89,7 +90,8 @@ protected:
     // note-on.
     std::string playWholeSong();
 
-    EngineTimer timer{EngineTimerOptions{.realtime = false}};
+    // As the program runs it: SCHED_FIFO where the system grants it.
+    EngineTimer timer{EngineTimerOptions{.realtime = true}};
 };
 
 std::string PlayToJack::playWholeSong()
@@ -115,9 +117,18 @@ std::string PlayToJack::playWholeSong()
     const auto* device = dynamic_cast<const JackMidiOutDevice*>(engine->ports()->mappedOutput(0)->device());
     const uint64_t late = device != nullptr ? device->lateCount() : 0;
     shutDown();
-    if (ons.size() != 8 || offs.size() != 8)
+    if (ons.size() != 8 || offs.size() != 8) {
+        std::string all;
+        for (const JackTestClient::Received& event : client->received()) {
+            char text[40];
+            std::snprintf(text, sizeof text, "%02X%02X%02X@%llu ", event.bytes[0],
+                          event.bytes.size() > 1 ? event.bytes[1] : 0, event.bytes.size() > 2 ? event.bytes[2] : 0,
+                          static_cast<unsigned long long>(event.frame));
+            all += text;
+        }
         return std::to_string(ons.size()) + " note-ons and " + std::to_string(offs.size())
-               + " note-offs";
+               + " note-offs: " + all;
+    }
     std::string problems;
     if (late != 0)
         problems += std::to_string(late) + " placed late; ";
