@@ -167,6 +167,7 @@ public:
             return;
         m_in = jack_port_register(m_client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
         jack_set_process_callback(m_client, &CaptureClient::thunk, this);
+        jack_set_xrun_callback(m_client, &CaptureClient::xrunThunk, this);
         m_ok = m_in != nullptr && jack_activate(m_client) == 0;
     }
     ~CaptureClient()
@@ -184,7 +185,15 @@ public:
         return {m_captured.begin(), m_captured.begin() + std::ptrdiff_t(count)};
     }
 
+    // Cycles the server reported as overrun.
+    uint64_t xruns() const { return m_xruns.load(); }
+
 private:
+    static int xrunThunk(void* self)
+    {
+        static_cast<CaptureClient*>(self)->m_xruns.fetch_add(1);
+        return 0;
+    }
     static int thunk(jack_nframes_t frames, void* self)
     {
         static_cast<CaptureClient*>(self)->process(frames);
@@ -215,6 +224,7 @@ private:
     bool m_ok = false;
     std::vector<Captured> m_captured;
     std::atomic<size_t> m_count{0};
+    std::atomic<uint64_t> m_xruns{0};
 };
 
 class NoGui : public IGuiPost {
@@ -384,14 +394,16 @@ int run(int load, int seconds)
     uint64_t lost = 0;
     uint64_t events = 0;
     uint64_t mismatched = 0;
+    uint64_t notSent = 0;    // the engine never played it
+    uint64_t notArrived = 0; // the device had it, the capture never saw it
     std::vector<double> intervalErrors;
     for (int channel = 0; channel < kChannels; ++channel) {
         const auto& want = expected[size_t(channel)];
         const auto& sent = tapped[size_t(channel)];
         const auto& got = arrived[size_t(channel)];
         events += want.size();
-        lost += sent.size() > got.size() ? sent.size() - got.size() : 0;
-        lost += want.size() > sent.size() ? want.size() - sent.size() : 0;
+        notArrived += sent.size() > got.size() ? sent.size() - got.size() : 0;
+        notSent += want.size() > sent.size() ? want.size() - sent.size() : 0;
         const size_t n = std::min({want.size(), sent.size(), got.size()});
         const Captured* previousOn = nullptr;
         double previousOnUs = 0.0;
@@ -417,10 +429,13 @@ int run(int load, int seconds)
             }
         }
     }
-    lost += dropped;
-    std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu mismatched\n",
+    lost = notSent + notArrived;
+    std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu mismatched, "
+                "%llu not sent, %llu not arrived (%llu dropped by the device), %llu xruns\n",
                 seconds, load, timer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
-                static_cast<unsigned long long>(mismatched));
+                static_cast<unsigned long long>(mismatched), static_cast<unsigned long long>(notSent),
+                static_cast<unsigned long long>(notArrived), static_cast<unsigned long long>(dropped),
+                static_cast<unsigned long long>(capture.xruns()));
     std::printf("stamp_err_us %.3f place_err_frames %.2f late %llu lost %llu interval_p99_frames %.2f events %llu\n",
                 stampErrUs, placeErr, static_cast<unsigned long long>(late), static_cast<unsigned long long>(lost),
                 percentile(intervalErrors, 0.99), static_cast<unsigned long long>(events));
