@@ -81,6 +81,18 @@ int32_t CSequencer::tickAtTime(const TempoEntry& entry, double time) const
     return entry.tick + int32_t(std::trunc(ticks));
 }
 
+double CSequencer::timeAtTick(const TempoEntry& entry, int32_t tick) const
+{
+    return entry.time + double(tick - entry.tick) * double(entry.tempo) / m_transport.clock.timeBase;
+}
+
+DueClock CSequencer::dueClockNow() const
+{
+    const int32_t multiplier = std::max(m_transport.tempoMultiplier.load(std::memory_order_acquire), 1);
+    return DueClock{currentTickTime(), m_transport.realTime.load(std::memory_order_acquire),
+                     double(kNormalMultiplier) / double(multiplier)};
+}
+
 void CSequencer::TimerProc(uint32_t)
 {
     PlaybackTickScope scope;
@@ -90,6 +102,8 @@ void CSequencer::TimerProc(uint32_t)
     // A start whose lock wait timed out is tried again on the next tick.
     if (transportState() == TransportState::Starting)
         startPlaying(*song);
+    const DueClock clock = dueClockNow();
+    const DueClockScope dueTimes(clock);
     if (transportState() == TransportState::Playing && !playStep(*song))
         return;
     beatAndClick(*song);
