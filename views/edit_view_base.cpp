@@ -143,6 +143,34 @@ int EditViewBase::playLineX() const
     return x >= m_plot.left() && x <= m_plot.right() ? int(x) : -1;
 }
 
+EditViewBase::Selection EditViewBase::selection() const
+{
+    const CSongDoc* doc = song();
+    if (!doc)
+        return {};
+    return Selection{.stamp = doc->selectionStamp,
+                     .kind = doc->selectionKind,
+                     .from = doc->selectionFrom,
+                     .to = doc->selectionTo};
+}
+
+bool EditViewBase::rowSelected(int row) const
+{
+    const ITrackRows* rows = trackRows();
+    return rows && rows->IsRowSelected(row);
+}
+
+int EditViewBase::commitBand()
+{
+    if (!m_band.active())
+        return 0;
+    const int changed = song() ? m_band.commit(song()->selectionStamp) : 0;
+    if (!song())
+        m_band.cancel();
+    QWidget::update();
+    return changed;
+}
+
 std::string EditViewBase::tempoStatusText(int tenths, const std::string& position)
 {
     return "Tempo: " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " @ " + position;

@@ -80,6 +80,19 @@ public:
     bool autoscrollActive() const { return m_autoscroll.isActive(); }
     // One beat of the autoscroll timer; public so tests drive it.
     void autoscrollTick();
+    // The song's selection as the views draw it.
+    struct Selection {
+        uint32_t stamp = 0;
+        uint32_t kind = 0;
+        int32_t from = -1;
+        int32_t to = -1;
+    };
+    Selection selection() const;
+    // Whether the track view has the row selected.
+    bool rowSelected(int row) const;
+    // Ends the band, committing what it crossed into the song's stamp;
+    // returns how many items changed.
+    int commitBand();
     // "Tempo: %d.%d @ %s" of a tempo in tenths of BPM.
     static std::string tempoStatusText(int tenths, const std::string& position);
 

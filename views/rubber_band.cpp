@@ -41,7 +41,8 @@ void RubberBand::moveTo(QPoint point)
 
 QRect RubberBand::rect() const
 {
-    return QRect(m_anchor, m_point).normalized();
+    return QRect(QPoint(std::min(m_anchor.x(), m_point.x()), std::min(m_anchor.y(), m_point.y())),
+                 QPoint(std::max(m_anchor.x(), m_point.x()), std::max(m_anchor.y(), m_point.y())));
 }
 
 void RubberBand::markEvent(CMidiEvent& event, int change)

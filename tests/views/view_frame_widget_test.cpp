@@ -2,7 +2,9 @@
 
 #include "views/menu_tracking.h"
 
+#include "song/cue.h"
 #include "song/measure_map.h"
+#include "song/midi_event.h"
 #include "song/track.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/eventually.h"
@@ -235,6 +237,46 @@ TEST(ViewFrameFollow, ASongShorterThanThePlotDisablesTheBar)
     rig.view.follow();
     EXPECT_EQ(rig.view.origin(), 0);
     EXPECT_EQ(rig.view.cursorColumn(), 190);
+}
+
+TEST(ViewFrameWidget, TheBandCommitsWhatItCrossedIntoTheSongsStampAtRelease)
+{
+    ViewRig rig;
+    rig.song->selectionStamp = 7;
+    auto& cues = rig.song->cues;
+    cues.push_back(std::make_unique<CCue>());
+    cues.push_back(std::make_unique<CCue>());
+    cues[1]->selectionStamp = 7;
+    CMidiEvent kept, added, dropped;
+    kept.selectionStamp = 7;
+    dropped.selectionStamp = 7;
+    RubberBand& band = rig.view.rubberBand();
+    band.begin(QPoint(100, 50));
+    band.moveTo(QPoint(60, 80));
+    EXPECT_EQ(band.rect(), QRect(QPoint(60, 50), QPoint(100, 80)));
+    band.markEvent(added, +1);
+    band.markEvent(dropped, -1);
+    band.markEvent(kept, -1);
+    band.markEvent(kept, 0); // crossed back out
+    band.markCue(*cues[0], +1);
+    band.markCue(*cues[1], -1);
+    EXPECT_EQ(added.pendingChange, 1);
+    EXPECT_EQ(kept.pendingChange, 0);
+    // Autoscroll moves the anchor with the contents.
+    band.shiftAnchor(QPoint(-14, 0));
+    EXPECT_EQ(band.rect().right(), 86);
+    EXPECT_EQ(rig.view.commitBand(), 4);
+    EXPECT_FALSE(band.active());
+    EXPECT_EQ(added.selectionStamp, 7u);
+    EXPECT_EQ(dropped.selectionStamp, 0u);
+    EXPECT_EQ(kept.selectionStamp, 7u);
+    EXPECT_EQ(added.pendingChange, 0);
+    EXPECT_EQ(cues[0]->selectionStamp, 7u);
+    EXPECT_EQ(cues[1]->selectionStamp, 0u);
+    EXPECT_EQ(rig.view.selection().stamp, 7u);
+    rig.fixture.trackRows.selected = {3};
+    EXPECT_TRUE(rig.view.rowSelected(3));
+    EXPECT_FALSE(rig.view.rowSelected(2));
 }
 
 TEST(ViewFrameWidget, TheContextMenuRaisesTheMenuTrackingFlag)
