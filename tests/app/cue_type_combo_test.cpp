@@ -110,6 +110,16 @@ TEST(CueTypeComboDrawFlag, ShowsTheFillAndTheOutlineWhenTheStampMatches)
     EXPECT_EQ(renderFlag(cue, 5, fill).image.pixel(12, 10), rgbOf(ShadeColor(fill, 180)));
 }
 
+TEST(CueTypeComboDrawFlag, AKindOutsideTheTableDrawsAsAMarker)
+{
+    CCue marker;
+    CCue stray;
+    stray.kind = 42;
+    const Color fill = makeColor(200, 200, 40);
+    EXPECT_EQ(renderFlag(stray, 0, fill).image, renderFlag(marker, 0, fill).image);
+    EXPECT_NE(renderFlag(stray, 0, fill).image.pixel(20, 14), rgbOf(fill)); // the Marker image
+}
+
 TEST(CueTypeComboDrawFlag, AFlagThatWouldStartLeftOfTheViewStartsAtZero)
 {
     CCue cue;
