@@ -16,6 +16,7 @@
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
 #include "engine/synth_db_chords.h"
+#include "engine/vst_loader.h"
 #include "engine/wave_clip_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
@@ -62,13 +63,16 @@ void App::createEngine()
                                          *this);
     m_midiSystem = std::make_unique<MidiSystem>();
     m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
-    m_instruments = std::make_unique<UnavailableInstrumentLoader>();
+    m_vstHost = std::make_unique<SequencerVstHost>();
+    // No editor windows yet: instruments show none.
+    m_instruments = std::make_unique<VstInstrumentLoader>(*m_vstHost, nullptr);
     m_engineTimer = std::make_unique<EngineTimer>();
     m_audio = std::make_unique<NoAudioEngines>();
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
                                      *m_posts,        *m_devices,    *m_instruments,
                                      *m_engineTimer,  *m_audio,      &m_database->lookup()};
     m_sequencer = std::make_unique<CSequencer>(services);
+    m_vstHost->attach(m_sequencer.get());
     m_engine = m_sequencer.get();
     m_published = &m_sequencer->publishedValues();
 }
