@@ -6,34 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <thread>
 #include <vector>
-
-namespace {
-
-// Counts the allocations of the threads that ask for it.
-thread_local bool t_countAllocations = false;
-std::atomic<int> g_allocations{0};
-
-void* allocate(std::size_t size)
-{
-    if (t_countAllocations)
-        g_allocations.fetch_add(1);
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-
-} // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace rz {
 namespace {
@@ -131,24 +105,6 @@ TEST_F(VstRealtime, ProducersRaceProcessWhichNeverWaitsForThem)
     stuck.join();
     plugin.process(block.outputs(), kBlock);
     EXPECT_EQ(probe->events.load(), kProducers * kEach + 1);
-}
-
-TEST_F(VstRealtime, ProcessAllocatesNothing)
-{
-    loadInstrument();
-    StereoBlock block(kBlock);
-    float* const* outputs = block.outputs();
-    g_allocations = 0;
-    for (int round = 0; round < 4; ++round) {
-        for (int i = 0; i < 1500; ++i)
-            plugin.queueShort(midi::kNoteOn | uint32_t(40 + i % 40) << 8 | uint32_t(i % 2 ? 0 : 90) << 16);
-        t_countAllocations = true;
-        plugin.process(outputs, kBlock);
-        plugin.process(outputs, kBlock);
-        t_countAllocations = false;
-    }
-    EXPECT_EQ(g_allocations.load(), 0);
-    EXPECT_EQ(probe->events.load(), 4 * 1500);
 }
 
 } // namespace
