@@ -89,11 +89,13 @@ std::string CVstPlugin::openEffect(AEffect* effect)
     if (effect->magic != kEffectMagic || !effect->dispatcher)
         return m_path.string() + ": not a VST plug-in";
     m_effect = effect;
-    if (!channelCountValid(effect->numInputs) || !channelCountValid(effect->numOutputs)) {
-        dispatch(effClose);
+    const int32_t inputs = effect->numInputs;
+    const int32_t outputs = effect->numOutputs;
+    if (!channelCountValid(inputs) || !channelCountValid(outputs)) {
+        dispatch(effClose); // the effect is gone from here on
         m_effect = nullptr;
-        return m_path.string() + ": " + std::to_string(effect->numInputs) + " inputs and "
-               + std::to_string(effect->numOutputs) + " outputs";
+        return m_path.string() + ": " + std::to_string(inputs) + " inputs and "
+               + std::to_string(outputs) + " outputs";
     }
     effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
     if (dispatch(effOpen) != 0) {
@@ -101,8 +103,8 @@ std::string CVstPlugin::openEffect(AEffect* effect)
         m_effect = nullptr;
         return m_path.string() + ": the plug-in did not open";
     }
-    m_inputCount = effect->numInputs;
-    m_outputCount = effect->numOutputs;
+    m_inputCount = inputs;
+    m_outputCount = outputs;
     return {};
 }
 

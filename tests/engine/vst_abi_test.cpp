@@ -53,7 +53,7 @@ TEST_F(VstAbi, ThirdPartyPluginLoadsAndRenders)
     const std::filesystem::path library = packagedPlugin("oscillator-mono.so");
     if (library.empty())
         GTEST_SKIP() << "lsp-plugins-vst is not installed (scripts/setup installs it)";
-    const ThirdPartyLeaksIgnored ignored;
+    [[maybe_unused]] const ThirdPartyLeaksIgnored ignored;
     const InstrumentLoadResult result = plugin.load(library);
     ASSERT_TRUE(result.name) << result.error;
     EXPECT_FALSE(result.name->empty());

@@ -43,6 +43,8 @@ TEST_F(VstPlugin, LibrariesThatAreNoInstrumentFailAndLeaveNothingLoaded)
         {"missing file", vstTestLibrary("no_such_plugin"), "no_such_plugin"},
         {"no entry point", vstTestLibrary("vst_test_no_entry"), "no VST entry point"},
         {"wrong magic", vstTestLibrary("vst_test_bad_magic"), "not a VST plug-in"},
+        {"65 outputs", vstTestLibrary("vst_test_too_many_outputs"), "0 inputs and 65 outputs"},
+        {"effOpen error", vstTestLibrary("vst_test_open_fails"), "did not open"},
     };
     for (const auto& c : cases) {
         const InstrumentLoadResult result = plugin.load(c.library);

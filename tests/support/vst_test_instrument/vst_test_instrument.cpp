@@ -140,6 +140,12 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t, VstIntPtr value, 
 {
     Instrument& instrument = *instrumentOf(effect);
     switch (opcode) {
+    case effOpen:
+#ifdef RZ_TEST_OPEN_FAILS
+        return 1;
+#else
+        return 0;
+#endif
     case effClose:
         delete &instrument;
         return 0;
@@ -210,8 +216,10 @@ AEffect* makeEffect(audioMasterCallback host)
     effect.dispatcher = dispatcher;
     effect.processReplacing = processReplacing;
     effect.numInputs = 0;
-#ifdef RZ_TEST_MONO
+#if defined(RZ_TEST_MONO)
     effect.numOutputs = 1;
+#elif defined(RZ_TEST_TOO_MANY_OUTPUTS)
+    effect.numOutputs = 65;
 #else
     effect.numOutputs = 2;
 #endif
