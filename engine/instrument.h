@@ -24,7 +24,8 @@ public:
     virtual void unload() = 0;
     virtual bool isLoaded() const = 0;
     // Queues one short message (status in the low byte, then the data bytes)
-    // for the next rendered block. Any thread; never waits.
+    // for the next rendered block. Any thread; waits only for another
+    // thread queueing at the same time, never for the audio thread.
     virtual void queueShort(uint32_t message) = 0;
 
     // Renders the next `frames` frames into outputs[0] (left) and outputs[1]

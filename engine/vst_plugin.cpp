@@ -160,11 +160,11 @@ CVstPlugin::EventBlock CVstPlugin::makeEventBlock()
     EventBlock block;
     block.storage = std::make_unique<std::byte[]>(bytes);
     block.header = new (block.storage.get()) VstEvents{};
-    block.slots = reinterpret_cast<VstEvent**>(block.storage.get() + pointersAt);
+    block.eventPointers = reinterpret_cast<VstEvent**>(block.storage.get() + pointersAt);
     block.records = reinterpret_cast<VstMidiEvent*>(block.storage.get() + recordsAt);
     for (size_t i = 0; i < kBlockEventCapacity; ++i) {
         new (&block.records[i]) VstMidiEvent{};
-        block.slots[i] = reinterpret_cast<VstEvent*>(&block.records[i]);
+        block.eventPointers[i] = reinterpret_cast<VstEvent*>(&block.records[i]);
     }
     return block;
 }

@@ -122,7 +122,7 @@ private:
     struct EventBlock {
         std::unique_ptr<std::byte[]> storage;
         VstEvents* header = nullptr;
-        VstEvent** slots = nullptr;
+        VstEvent** eventPointers = nullptr;
         VstMidiEvent* records = nullptr;
     };
 
