@@ -24,6 +24,7 @@
 #include "engine/sync_master.h"
 #include "engine/thru_tracks.h"
 #include "engine/transport_machine.h"
+#include "platform/audio_renderer.h"
 
 #include <atomic>
 #include <chrono>
@@ -70,7 +71,7 @@ struct SequencerOptions {
 // The playback and record engine: the MIDI ports, the audio part, the idle
 // beat display and the refresh of the views. The program owns one; tests
 // make their own. Runs on the GUI thread unless a member says otherwise.
-class CSequencer : public IEngineLink {
+class CSequencer : public IEngineLink, public IAudioRenderer {
 public:
     static constexpr int kOutputEntries = 16;
     static constexpr int kInputEntries = 16;
@@ -88,7 +89,8 @@ public:
     // Stops the transport, the timer and the refresh pass, closes the audio
     // engines and the ports. Safe before Init and more than once.
     void Shutdown();
-    void LoadAudioOptions();
+    // Empty when the engines run or are off; else why they stay silent.
+    std::string LoadAudioOptions();
     void CloseAudioEngines();
 
     // Every output port, from the last to the first.
@@ -286,6 +288,24 @@ public:
     // GUI thread.
     void ConductorTap() override;
 
+    // The audio engines' one mix: adds the block's clips (while Playing past
+    // any count-in) and instruments into the buffers, then applies the master
+    // volume and moves the host time on. A busy AudioMutex leaves the block
+    // silent and counts a skip. Audio thread; never waits or allocates.
+    void RenderBlock(float* left, float* right, uint32_t frames);
+    // A device's block: the captured channels go to the input sink and stay
+    // in the mix only with pass-through; the mix goes to the spectrum display
+    // while it shows. Audio thread; never waits or allocates.
+    void renderAudio(float* left, float* right, uint32_t frames, uint32_t inputChannels) override;
+    // Blocks left silent because the AudioMutex was busy. Any thread.
+    uint64_t skippedAudioBlocks() const { return m_audio.skippedBlocks.load(std::memory_order_relaxed); }
+    // Where mixed blocks go while the spectrum display shows; null for none.
+    void setSpectrumSink(ISpectrumSink* sink) { m_audio.spectrum.store(sink, std::memory_order_release); }
+    // The low-latency input's recorder (null detaches it); on return after a
+    // detach the audio thread no longer touches the old one. Any thread
+    // except the audio thread.
+    void setAudioInputSink(CWaveDiskWriter* writer);
+
 private:
     // Start-up steps.
     void openOutputDevices(SequencerPorts& ports);
@@ -398,6 +418,10 @@ private:
     void followTap(const CSongDoc& song);
     void tapWithoutFollowing(const CSongDoc& song);
     void applyTapFactor(double factor);
+
+    // The audio engines.
+    void rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames);
+    void mixInstruments(float* left, float* right, uint32_t frames);
 
     SequencerServices m_services;
     const SequencerOptions m_options;

@@ -23,7 +23,7 @@ public:
     void unload() override;
     bool isLoaded() const override { return m_loaded.load(); }
     void queueShort(uint32_t message) override;
-    // Renders silence, counting the calls.
+    // Renders the level on both channels, counting the calls.
     void process(float* const* outputs, int frames) override;
     void resetAudio(double sampleRate, int blockFrames) override;
 
@@ -33,6 +33,8 @@ public:
     int processCount() const { return m_processes.load(); }
     double sampleRate() const;
     int blockFrames() const;
+    // Every rendered sample from now on; 0 renders silence.
+    void setLevel(float level) { m_level.store(level); }
 
 private:
     const std::optional<std::string> m_name;
@@ -45,6 +47,7 @@ private:
     std::atomic<int> m_processes{0};
     double m_sampleRate = 0;
     int m_blockFrames = 0;
+    std::atomic<float> m_level{0.0f};
 };
 
 } // namespace rz
