@@ -51,7 +51,7 @@ class HelpOpener;
 class KeyFilter;
 class MainFrame;
 class MidiSystem;
-class NoAudioEngines;
+class IAudioEngines;
 class QtGuiPost;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
@@ -517,7 +517,7 @@ private:
     std::unique_ptr<IMidiDeviceSource> m_devices;
     std::unique_ptr<UnavailableInstrumentLoader> m_instruments;
     std::unique_ptr<EngineTimer> m_engineTimer;
-    std::unique_ptr<NoAudioEngines> m_audio;
+    std::unique_ptr<IAudioEngines> m_audio;
     std::unique_ptr<CSequencer> m_sequencer;
 
     std::array<QPointer<SongView>, kSlotCount> m_slots;

@@ -10,6 +10,7 @@
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
+#include "engine/audio_engines.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -64,7 +65,7 @@ void App::createEngine()
     m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
     m_instruments = std::make_unique<UnavailableInstrumentLoader>();
     m_engineTimer = std::make_unique<EngineTimer>();
-    m_audio = std::make_unique<NoAudioEngines>();
+    m_audio = std::make_unique<AudioEngines>();
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
                                      *m_posts,        *m_devices,    *m_instruments,
                                      *m_engineTimer,  *m_audio,      &m_database->lookup()};

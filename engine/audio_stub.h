@@ -42,6 +42,8 @@ struct AudioOptions {
     std::string inputChannel;     // "AsioChnIn"
     std::string outputChannel;    // "AsioChnOut"
     bool passthrough = false;     // "Passthrough" with low-latency input
+    std::string outputDevice;     // "RTclsid": the ALSA device with "RToutput" 1
+    std::string inputDevice;      // "RECclsid": the ALSA device with "RTinput" 1
 };
 
 // What opening the engines gave: the device's rate and block length (the

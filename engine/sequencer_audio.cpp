@@ -36,6 +36,8 @@ AudioOptions readAudioOptions(const IProfile& profile)
     options.lowLatencyDriver = profile.readInt("AudioOptions", "RTasio", 0);
     options.inputChannel = profile.readString("AudioOptions", "AsioChnIn", "");
     options.outputChannel = profile.readString("AudioOptions", "AsioChnOut", "");
+    options.outputDevice = profile.readString("AudioOptions", "RTclsid", "");
+    options.inputDevice = profile.readString("AudioOptions", "RECclsid", "");
     options.passthrough = options.enabled && options.input == kLowLatency
                           && profile.readInt("AudioOptions", "Passthrough", 1) != 0;
     return options;
