@@ -125,7 +125,9 @@ bool AudioEngines::startCapture(int formatIndex, std::string& reason)
 // once the pointer is swapped and no use is marked the old one is free.
 void AudioEngines::attachCaptureSink(CWaveDiskWriter* writer)
 {
-    m_captureSink.store(writer, std::memory_order_seq_cst);
+    const CWaveDiskWriter* old = m_captureSink.exchange(writer, std::memory_order_seq_cst);
+    if (old == nullptr || old == writer)
+        return;
     while (m_captureSinkInUse.load(std::memory_order_seq_cst))
         std::this_thread::yield();
 }

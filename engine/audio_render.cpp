@@ -103,7 +103,9 @@ void CSequencer::renderAudio(float* left, float* right, uint32_t frames, uint32_
 // the pointer is swapped and no use is marked, the old writer is free.
 void CSequencer::setAudioInputSink(CWaveDiskWriter* writer)
 {
-    m_audio.inputSink.store(writer, std::memory_order_seq_cst);
+    const CWaveDiskWriter* old = m_audio.inputSink.exchange(writer, std::memory_order_seq_cst);
+    if (old == nullptr || old == writer)
+        return;
     while (m_audio.inputSinkInUse.load(std::memory_order_seq_cst))
         std::this_thread::yield();
 }

@@ -15,6 +15,7 @@
 #include "engine/input_sinks.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
+#include "engine/record_wave.h"
 #include "engine/recorder.h"
 #include "engine/refresh_poster.h"
 #include "engine/sequencer_inputs.h"
@@ -38,6 +39,7 @@
 
 namespace rz {
 
+class CEventList;
 class CSongDoc;
 struct TempoEntry;
 class GuiPosts;
@@ -390,7 +392,7 @@ private:
     bool prepareRecordTracks(CSongDoc& song, const ThruTracks& thru);
     void startTake();
     void finishTake(bool discard);
-    void applyTake(CSongDoc& song, std::vector<TakeEvent> take);
+    void applyTake(CSongDoc& song, std::vector<TakeEvent> take, const TakeWaveResult& wave);
     void relocateAfterTake(CSongDoc& song);
     void reserveMeasureRoom(CSongDoc& song);
     void growMeasureMap(CSongDoc& song);
@@ -421,6 +423,12 @@ private:
 
     // The audio engines.
     void rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames);
+    // A take's wave file: opened with capture at the Record command, ended
+    // (or thrown away) with the take.
+    bool openTakeWave();
+    TakeWaveResult endTakeWave();
+    void discardTakeWave();
+    void addTakeClips(const TakeWaveResult& wave, CEventList& events) const;
     void mixInstruments(float* left, float* right, uint32_t frames);
 
     SequencerServices m_services;
@@ -436,6 +444,7 @@ private:
     // The engine's parts.
     TransportMachine m_transport;
     Recorder m_recorder;
+    TakeWave m_takeWave;
     ClickCountIn m_countIn;
     IdleBeatDisplay m_idleBeat;
     SyncMaster m_syncMaster;
