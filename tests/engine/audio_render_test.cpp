@@ -6,6 +6,7 @@
 #include "engine/audio_clip_samples.h"
 #include "engine/wave_disk_writer.h"
 #include "tests/engine/transport_fixture.h"
+#include "tests/support/eventually.h"
 #include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -261,6 +263,29 @@ TEST_F(AudioRender, TheSpectrumSeesTheMixOnlyWhileItShows)
     EXPECT_GE(spectrum.blocks, before + 1);
     EXPECT_EQ(spectrum.first, kInstrumentLevel);
     sequencer->setSpectrumSink(nullptr);
+}
+
+// The audio thread appends to the input sink while the GUI thread swaps
+// writers; a writer is destroyed right after its detach returns, so a late
+// append would touch freed memory (caught under the sanitizers).
+TEST_F(AudioRender, ADetachedInputSinkIsNeverTouchedAgain)
+{
+    start(true, false);
+    std::atomic<bool> stop{false};
+    std::thread audioThread([&] {
+        Block block(0.5f, 0.25f);
+        while (!stop.load())
+            sequencer->renderAudio(block.left.data(), block.right.data(), kFrames, 2);
+    });
+    for (int i = 0; i < 100; ++i) {
+        auto writer = std::make_unique<CWaveDiskWriter>();
+        sequencer->setAudioInputSink(writer.get());
+        ASSERT_TRUE(eventually([&] { return writer->writableBytes() < writer->kRingBytes - 1; }));
+        sequencer->setAudioInputSink(nullptr);
+        writer.reset();
+    }
+    stop = true;
+    audioThread.join();
 }
 
 TEST_F(AudioRender, TheSteadyStateAllocatesNothing)
