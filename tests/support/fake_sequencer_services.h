@@ -108,11 +108,13 @@ public:
         ++made;
         auto instrument = std::make_unique<FakeInstrument>(name);
         instrument->setLevel(level);
+        madeInstruments.push_back(instrument.get());
         return instrument;
     }
     std::optional<std::string> name = "Fake synth";
     int made = 0;
     float level = 0.0f; // what each instrument renders
+    std::vector<FakeInstrument*> madeInstruments; // owned by their ports
 };
 
 // Records what the engine asked of its audio part.
