@@ -25,6 +25,24 @@ std::atomic<uint64_t> g_allocations{0};
 
 } // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer owns operator new; its runtime reports every allocation
+// to a hook (declared here: GCC ships no header for it).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*onMalloc)(const volatile void*, std::size_t), void (*onFree)(const volatile void*));
+
+namespace {
+
+void countAllocation(const volatile void*, std::size_t)
+{
+    if (t_countAllocations)
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
+}
+void ignoreFree(const volatile void*) {}
+[[maybe_unused]] const int g_hooksInstalled = __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreFree);
+
+} // namespace
+#else
 [[gnu::noinline]] void* operator new(std::size_t size)
 {
     if (t_countAllocations)
@@ -55,6 +73,7 @@ void* operator new[](std::size_t size)
 {
     std::free(block);
 }
+#endif
 
 namespace rz {
 namespace {
