@@ -19,10 +19,12 @@ constexpr uint32_t kPeriod = JackServer::kPeriodFrames;
 
 using AudioJack = AudioEngineJackTest;
 
+// JACK shows other clients a new connection from its next cycle on.
 bool connected(jack_client_t* client, const std::string& from, const std::string& to)
 {
     jack_port_t* port = jack_port_by_name(client, from.c_str());
-    return port != nullptr && jack_port_connected_to(port, to.c_str()) != 0;
+    return port != nullptr
+           && eventually([&] { return jack_port_connected_to(port, to.c_str()) != 0; });
 }
 
 TEST_F(AudioJack, BlockLengthAndRateComeFromTheServer)
@@ -125,7 +127,7 @@ TEST_F(AudioJack, AKilledServerLeavesTheEngineSilentAndTheReasonIsGiven)
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(eventually([&] { return device->renderedBlocks() > 4; }));
     client.reset();
-    ::kill(m_server->pid(), SIGKILL);
+    ::kill(m_server->pid(), SIGTERM);
     ASSERT_TRUE(eventually([&] { return device->gone(); }));
     const uint64_t rendered = device->renderedBlocks();
     EXPECT_EQ(device->renderedBlocks(), rendered);
