@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <csignal>
@@ -85,20 +86,21 @@ TEST_F(AudioJack, ASineFedInComesBackSummedWithPassThroughOn)
     client->record();
     ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 16 * kPeriod; }));
     const JackAudioTestClient::Recording heard = client->recording();
-    // The sine comes back a whole number of periods late: find how many.
-    const size_t last = heard.left.size() - 1;
-    int late = -1;
-    for (int periods = 0; periods <= 4 && late < 0; ++periods) {
-        const float expected = client->sineAt(heard.first + last - size_t(periods) * kPeriod) + 0.125f;
-        if (std::abs(heard.left[last] - expected) < 1e-6f)
-            late = periods;
+    // The sine comes back a whole number of periods late, plus the
+    // instrument. A loaded machine may drop a period (a busy AudioMutex
+    // plays silence), so it must hold over four periods in a row somewhere.
+    size_t longest = 0;
+    for (size_t periods = 0; periods <= 4; ++periods) {
+        size_t run = 0;
+        for (size_t i = periods * kPeriod; i < heard.left.size(); ++i) {
+            const float expected = client->sineAt(heard.first + i - periods * kPeriod) + 0.125f;
+            const bool match = std::abs(heard.left[i] - expected) < 1e-6f
+                               && std::abs(heard.right[i] - expected) < 1e-6f;
+            run = match ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
     }
-    ASSERT_GE(late, 0) << "no sine in what came back";
-    for (size_t i = last - 4 * kPeriod; i <= last; ++i) {
-        const float expected = client->sineAt(heard.first + i - size_t(late) * kPeriod) + 0.125f;
-        ASSERT_NEAR(heard.left[i], expected, 1e-6f) << "frame " << i;
-        ASSERT_NEAR(heard.right[i], expected, 1e-6f) << "frame " << i;
-    }
+    EXPECT_GE(longest, 4 * kPeriod) << "no sine plus the instrument came back";
 }
 
 TEST_F(AudioJack, ANamedPairIsConnectedCaseIgnored)
