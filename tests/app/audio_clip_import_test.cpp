@@ -137,3 +137,69 @@ TEST_F(ImportingDlgClips, AConversionThatCannotStartGivesItsMessage)
 
 } // namespace
 } // namespace rz
+
+#include "app/app.h"
+#include "app_test_fixture.h"
+#include "res/command_ids.h"
+#include "ui/command_router.h"
+
+namespace rz {
+namespace {
+
+// A canonical 16-bit stereo wave file at 44.1 kHz: the engine plays it as it is.
+void writeEngineWave(const std::filesystem::path& path)
+{
+    const auto le = [](std::ofstream& out, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.put(char((value >> (8 * i)) & 0xFF));
+    };
+    std::ofstream out(path, std::ios::binary);
+    const uint32_t data = 4 * 100;
+    out << "RIFF";
+    le(out, 36 + data, 4);
+    out << "WAVEfmt ";
+    le(out, 16, 4);
+    le(out, 1, 2);
+    le(out, 2, 2);
+    le(out, 44100, 4);
+    le(out, 44100 * 4, 4);
+    le(out, 4, 2);
+    le(out, 16, 2);
+    out << "data";
+    le(out, data, 4);
+    for (uint32_t i = 0; i < data; ++i)
+        out.put(0);
+}
+
+class ImportingDlgCommand : public AppFixture {};
+
+TEST_F(ImportingDlgCommand, GreyWithoutTheDialogThenImportsTheChosenWave)
+{
+    start();
+    CSongDoc& song = addSong("A");
+    app->SetCurrentSong(&song);
+    EXPECT_FALSE(app->router().update(kIdImportAudioClip).enabled);
+    int shown = 0;
+    app->setImportProgress([&](const std::function<int(double*)>&) {
+        ++shown;
+        return true;
+    });
+    ASSERT_TRUE(app->router().update(kIdImportAudioClip).enabled);
+    const std::filesystem::path wave =
+        std::filesystem::temp_directory_path() / ("rz_clip_" + std::to_string(::getpid()) + ".wav");
+    writeEngineWave(wave);
+    ASSERT_FALSE(NeedsConversion(wave, 44100));
+    prompt.expectOpenPaths("Import audio clip...", {wave});
+    const size_t before = song.tracks.size();
+    EXPECT_TRUE(app->router().execute(kIdImportAudioClip));
+    ASSERT_EQ(song.tracks.size(), before + 1);
+    EXPECT_EQ(song.tracks[1]->name, wave.stem().string());
+    EXPECT_EQ(song.undoList.back()->label, "Import audio clips");
+    EXPECT_EQ(shown, 0); // copied, not converted
+    EXPECT_EQ(profile.readString("Dirs", "AudioFiles", ""), wave.parent_path().string());
+    std::filesystem::remove(wave);
+    prompt.verifyAllUsed();
+}
+
+} // namespace
+} // namespace rz
