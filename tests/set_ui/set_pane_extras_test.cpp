@@ -11,6 +11,7 @@
 #include "ui/in_place_edit.h"
 
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -194,6 +195,37 @@ TEST_F(SetPaneExtras, AQTestDragOntoAFolderAsksAndMoves)
     EXPECT_EQ(shape(), "A.mid [Encores: B.mid C.mid]");
     EXPECT_TRUE(set.IsModified());
     prompt.verifyAllUsed();
+}
+
+// Near the bottom edge the tree scrolls a line per tick; a drop off the
+// tree leaves the set as it was.
+TEST_F(SetPaneExtras, ADragScrollsAtTheEdgeAndARefusedDropChangesNothing)
+{
+    std::vector<SetFileEntry> entries;
+    for (char c = 'A'; c <= 'P'; ++c)
+        entries.push_back(songEntry(std::string(1, c) + ".mid"));
+    open(entries);
+    frame.resize(1000, 400);
+    pane->placeInFrame(frame.size());
+    frame.show();
+    const std::string before = shape();
+    QWidget* viewport = pane->treeView().viewport();
+    QScrollBar* bar = pane->treeView().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const QPoint from = centreOf(song("A.mid"));
+    const QPoint edge(from.x(), viewport->height() - 3);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, edge);
+    ASSERT_TRUE(pane->drag().dragging());
+    const int top = bar->value();
+    pane->drag().autoscroll();
+    EXPECT_EQ(bar->value(), top + bar->singleStep());
+    QTest::mouseMove(viewport, QPoint(from.x(), viewport->height() + 40));
+    EXPECT_EQ(pane->model().dropTarget(), nullptr);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(from.x(), viewport->height() + 40));
+    EXPECT_FALSE(pane->drag().dragging());
+    EXPECT_EQ(shape(), before);
+    EXPECT_FALSE(set.IsModified());
 }
 
 TEST_F(SetPaneExtras, AMarkersPropertiesEditTheCueThroughTheUndo)
