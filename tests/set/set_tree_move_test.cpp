@@ -137,5 +137,20 @@ TEST_F(SetTreeMove, AThreeLevelFolderKeepsItsShapeAlsoAfterSavingAndReopening)
     EXPECT_EQ(shape(), nested + " A.mid");
 }
 
+// A marker stands for its song: nothing goes among a song's markers.
+TEST_F(SetTreeMove, ASongInsertedAtASelectedMarkerGoesBeforeItsSong)
+{
+    open({songEntry("A.mid"), songEntry("B.mid")});
+    writeSmallSong(folder.path() / "C.mid");
+    auto cue = std::make_unique<CCue>();
+    cue->name = "Verse";
+    insertCueInOrder(song("B.mid")->song->cues, std::move(cue));
+    set.navigator().UpdateMarkers(*song("B.mid")->song);
+    set.tree().select(song("B.mid")->children.front().get());
+    ASSERT_NE(set.InsertSongAtSelection(folder.path() / "C.mid"), nullptr);
+    EXPECT_EQ(shape(), "A.mid C.mid B.mid");
+    EXPECT_EQ(song("C.mid")->parent, nullptr);
+}
+
 } // namespace
 } // namespace rz
