@@ -151,6 +151,14 @@ public:
     // true on OK. File > Import > Lyrics stays grey without one.
     using LyricTapper = std::function<bool(CSongDoc& song, CTrack& track)>;
     void setLyricTapper(LyricTapper tapper) { m_lyricTapper = std::move(tapper); }
+    // Runs an audio import's steps under the "Importing..." dialog; false
+    // when cancelled. File > Import > Audio clip stays grey without one.
+    using ImportProgress = std::function<bool(const std::function<int(double*)>& step)>;
+    void setImportProgress(ImportProgress progress) { m_importProgress = std::move(progress); }
+    // Paste song's copy: File > New for a song made from the clipboard's.
+    void NewSongFromClipboard();
+    // The clip view shows the current song afresh.
+    void repaintClipView();
     // The printer the print commands share, kept between prints.
     QPrinter& printer();
     IEngineLink& engine() { return *m_engine; }
@@ -408,6 +416,8 @@ public:
     void onUpdatePrint(CommandId id, CmdUi& ui);
     bool onPrintSetup(CommandId id);
     // File > Import > Lyrics: a new "Lyrics" track tapped in, added on OK.
+    bool onImportAudioClip(CommandId id);
+    void onUpdateImportAudioClip(CommandId id, CmdUi& ui);
     bool onImportLyrics(CommandId id);
     void onUpdateImportLyrics(CommandId id, CmdUi& ui);
 
@@ -575,6 +585,7 @@ private:
     std::array<Color, kCueKinds> m_cueColors{};
     std::function<void(std::string_view)> m_helpOpener;
     LyricTapper m_lyricTapper;
+    ImportProgress m_importProgress;
     std::unique_ptr<QPrinter> m_printer;
 
     std::filesystem::path m_programFolder;

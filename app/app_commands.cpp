@@ -71,7 +71,7 @@ constexpr CommandRow<App> kCommands[] = {
     // Greyed until their dialogs, documents or views exist.
     {kIdSolo, kIdUnsolo, nullptr, kGreyed},
     {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, nullptr, kGreyed},
-    {kIdImportAudioClip, kIdImportAudioClip, nullptr, kGreyed},
+    {kIdImportAudioClip, kIdImportAudioClip, &App::onImportAudioClip, &App::onUpdateImportAudioClip},
     {kIdFilePrintSetup, kIdFilePrintSetup, &App::onPrintSetup, nullptr},
     {kIdFilePrint, kIdFilePrint, &App::onPrint, &App::onUpdatePrint},
     {kIdFilePrintPreview, kIdFilePrintPreview, &App::onPrint, &App::onUpdatePrint},

@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
+#include "set/ui/importing_dlg.h"
 #include "set/ui/new_song_dlg.h"
 #include "set/ui/set_pane.h"
 #include "ui/help_opener.h"
@@ -75,7 +76,7 @@ public:
         rz::CNewSongDlg dialog(m_app.profile(), m_app.prompt(), m_app.set(), forcedSong, m_app.frame());
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return rz::NewDocumentChoice{dialog.kind(), dialog.path(), dialog.addToSet()};
+        return rz::NewDocumentChoice{dialog.kind(), dialog.path(), dialog.addToSet(), dialog.templatePath()};
     }
 
 private:
@@ -104,6 +105,9 @@ int main(int argc, char** argv)
     app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
         auto* pane = new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
         pane->setCommandRouter(&app.router());
+        pane->setKeyFilter(&app.keyFilter());
+        pane->setNewSongFromCopy([&app] { app.NewSongFromClipboard(); });
+        pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
     NewDocumentDialogPrompt newDocumentPrompt(app);
@@ -111,6 +115,10 @@ int main(int argc, char** argv)
     app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
         rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
         dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    app.setImportProgress([&app](const std::function<int(double*)>& step) {
+        rz::CImportingDlg dialog(step, app.frame());
         return dialog.exec() == QDialog::Accepted;
     });
     if (!app.InitInstance())

@@ -7,6 +7,7 @@
 #include "res/command_ids.h"
 #include "res/set_pane_menu.h"
 #include "set/set_document.h"
+#include "set/ui/set_tree_drag.h"
 #include "set/ui/set_tree_model.h"
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -89,6 +91,8 @@ public:
         painter->save();
         if (option.state & QStyle::State_Selected)
             painter->fillRect(option.rect, option.palette.highlight());
+        if (index.data(SetTreeModel::DropTargetRole).toBool())
+            painter->fillRect(option.rect, option.palette.highlight().color().lighter(130));
         const int top = option.rect.top() + (option.rect.height() - kImageSize) / 2;
         const QRect stateCell(option.rect.left(), top, kImageSize, kImageSize);
         drawState(*painter, stateCell, index.data(SetTreeModel::StateImageRole).toInt());
@@ -142,6 +146,7 @@ SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IPr
         if (const SetTreeItem* item = m_model->itemAt(at))
             m_tree->setExpanded(at, item->kind == SetItemKind::Folder ? !item->collapsed : item->expanded);
     });
+    m_drag = new SetTreeDrag(*m_tree, *m_model, m_commands, [this] { rebuild(); });
     m_showHide = new BitmapPushButton(bitmap_id::kArrowLeft, QPoint(kButtonX, 0), this, kIdShowHideSetPane);
     connect(m_showHide, &BitmapPushButton::command, this, [this](uint32_t) { toggleShown(); });
     rebuild();
@@ -161,12 +166,21 @@ std::span<const CommandRow<SetPane>> SetPane::commandTable()
         {kIdDisableSong, kIdDisableSong, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
         {kIdExpandAll, kIdExpandAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
         {kIdCollapseAll, kIdCollapseAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdEditCopy, kIdEditCut, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdEditPaste, kIdEditPaste, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdCreateFolder, kIdCreateFolder, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdAlphabetizeSet, kIdAlphabetizeSet, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdProperties, kIdProperties, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdSpawnTopLevelWindow, kIdSpawnTopLevelWindow, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
     };
     return kRows;
 }
 
+// A paste of anything but a song is the song's.
 bool SetPane::onPaneCommand(CommandId id)
 {
+    if (id == kIdEditPaste && !m_commands.canPasteSong())
+        return false;
     runCommand(id);
     return true;
 }
@@ -220,6 +234,8 @@ void SetPane::toggleShown()
 // The track list beside the pane moves with its width.
 void SetPane::placeInFrame(QSize frameSize)
 {
+    if (m_undocked)
+        return;
     setGeometry(kLeft, kTop, m_shown ? kShownWidth : kHiddenWidth,
                 std::max(0, frameSize.height() - kBottomBand));
     QWidget* frame = parentWidget();
@@ -231,11 +247,16 @@ void SetPane::placeInFrame(QSize frameSize)
 
 void SetPane::placeSiblings()
 {
-    QWidget* frame = parentWidget();
-    for (QObject* child : frame->children()) {
+    if (parentWidget())
+        placeSiblings(*parentWidget());
+}
+
+void SetPane::placeSiblings(QWidget& frame)
+{
+    for (QObject* child : frame.children()) {
         auto* pane = dynamic_cast<PaneView*>(child);
         if (pane && child != this)
-            pane->placeInFrame(frame->size());
+            pane->placeInFrame(frame.size());
     }
 }
 
@@ -246,6 +267,13 @@ void SetPane::resizeEvent(QResizeEvent*)
 
 void SetPane::layoutChildren()
 {
+    if (m_undocked) {
+        m_tree->setGeometry(rect());
+        m_tree->show();
+        m_showHide->hide();
+        return;
+    }
+    m_showHide->show();
     if (m_shown) {
         const int header = headerHeight();
         m_tree->setGeometry(0, header, width(), std::max(0, height() - header));
@@ -331,7 +359,11 @@ bool SetPane::commandEnabled(uint32_t command) const
     case kIdExpandAll:
     case kIdCollapseAll: return m_commands.canExpandAll();
     case kIdShowHideSetPane: return true;
-    default: return false;
+    default: {
+        bool known = false;
+        const bool enabled = editCommandEnabled(command, item, known);
+        return known && enabled;
+    }
     }
 }
 
@@ -348,7 +380,10 @@ void SetPane::runCommand(uint32_t command)
     case kIdExpandAll: m_commands.ExpandAll(true); break;
     case kIdCollapseAll: m_commands.ExpandAll(false); break;
     case kIdShowHideSetPane: toggleShown(); return;
-    default: return;
+    default:
+        if (!runEditCommand(command, item))
+            return;
+        break;
     }
     rebuild();
 }
@@ -368,9 +403,15 @@ void SetPane::showContextMenu(QPoint globalPos)
         else if (row.command == kIdDelete)
             label = QString::fromStdString(m_commands.deleteCaption(item));
         QAction* action = menu.addAction(label);
-        action->setEnabled(commandEnabled(row.command));
         const uint32_t command = row.command;
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        bool known = paneCommand(command);
+        action->setEnabled(known ? commandEnabled(command) : m_router && m_router->update(command).enabled);
+        connect(action, &QAction::triggered, this, [this, command, known] {
+            if (known)
+                runCommand(command);
+            else if (m_router)
+                m_router->execute(command);
+        });
     }
     menu.exec(globalPos);
 }
@@ -390,6 +431,19 @@ bool SetPane::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             runCommand(kIdGoToItem);
+            return true;
+        }
+        if (key->key() == Qt::Key_F2) {
+            editCaption(selectedItem());
+            return true;
+        }
+    }
+    // A double-click off the items is the set's Properties.
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_tree->indexAt(mouse->position().toPoint()).isValid()) {
+            if (m_commands.canEditProperties(nullptr, true))
+                openProperties(nullptr);
             return true;
         }
     }
