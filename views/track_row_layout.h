@@ -1,11 +1,14 @@
 #pragma once
 
+#include "views/lane_layout.h"
+
 namespace rz {
 
 // The track list's vertical layout, which every time-axis view copies so
-// its lanes line up with the rows: the column header, the empty band
-// under it (the time-axis views' ruler), the row height; and the
-// number column's width and the view font's height. Pure.
+// its lanes line up with the rows: the rows are lanes under the column
+// header (the ruler's height) and an empty band as high as the time-axis
+// views' second band. Adds the number column's width and the view font's
+// height. Pure.
 struct TrackRowLayout {
     static constexpr int kRulerGap = 17; // pixels
 
@@ -18,12 +21,17 @@ struct TrackRowLayout {
     // clamped into the zoom table.
     static TrackRowLayout make(int fZoom, int yZoom);
 
-    // The top of row `row` with `topRow` rows scrolled off.
-    int rowTop(int row, int topRow) const { return headerHeight + kRulerGap + (row - topRow - 1) * rowHeight; }
+    // The rows as lanes with `topRow` rows scrolled off.
+    LaneLayout lanes(int topRow) const
+    {
+        return LaneLayout{.rulerHeight = headerHeight, .secondBand = kRulerGap,
+                          .laneHeight = rowHeight, .firstRow = topRow};
+    }
+    int rowTop(int row, int topRow) const { return lanes(topRow).rowY(row); }
     // The row at client y, or a row <= topRow above the rows.
-    int rowAt(int y, int topRow) const;
+    int rowAt(int y, int topRow) const { return lanes(topRow).rowAt(y); }
     // Whole rows between the ruler gap and `gridBottom`.
-    int visibleRows(int gridBottom) const;
+    int visibleRows(int gridBottom) const { return lanes(0).lanesShown(gridBottom); }
 };
 
 } // namespace rz

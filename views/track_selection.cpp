@@ -4,8 +4,10 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "song/track.h"
+#include "views/track_row_layout.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace rz {
 
@@ -101,6 +103,35 @@ void TrackSelection::SyncRowCount()
     }
     if (m_rowCount > 0)
         m_flags.back() = 0;
+}
+
+void TrackSelection::setTopRow(int row)
+{
+    const int top = std::clamp(row, 0, m_maxTopRow);
+    if (top == m_topRow)
+        return;
+    m_topRow = top;
+    if (m_hooks.topRowChanged)
+        m_hooks.topRowChanged();
+}
+
+void TrackSelection::setMaxTopRow(int row)
+{
+    m_maxTopRow = std::max(row, 0);
+    m_topRow = std::min(m_topRow, m_maxTopRow);
+}
+
+int TrackSelection::secondBandHeight() const
+{
+    return TrackRowLayout::kRulerGap;
+}
+
+// Up and Down from a lane view, one row per step.
+void TrackSelection::stepCurrentRow(int delta)
+{
+    const TrackKey step = delta < 0 ? TrackKey::Up : TrackKey::Down;
+    for (int i = 0; i < std::abs(delta); ++i)
+        key(step, {}, 1);
 }
 
 void TrackSelection::SelectRow(int row, bool exclusive)

@@ -26,6 +26,7 @@ struct TrackSelectionHooks {
     std::function<void()> repaint;          // the grid
     std::function<void()> repaintEditors;   // the current editor and controller views
     std::function<void()> scrollIntoView;   // bring the current cell into sight
+    std::function<void()> topRowChanged;    // the rows scrolled
 };
 
 // The keys the track list moves its selection with.
@@ -72,6 +73,15 @@ public:
     int GetFirstSelected() const override;
     int GetNextSelected(int row) const override;
     void SyncRowCount() override;
+    int topRow() const override { return m_topRow; }
+    // Within 0..maxTopRow().
+    void setTopRow(int row) override;
+    int secondBandHeight() const override;
+    void stepCurrentRow(int delta) override;
+
+    // The largest top row the grid's height allows; the view sets it.
+    int maxTopRow() const { return m_maxTopRow; }
+    void setMaxTopRow(int row);
 
     // `flagsOnly`: the row's flag alone, never the cell-mode current row.
     bool IsRowSelected(int row, bool flagsOnly) const;
@@ -124,6 +134,8 @@ private:
     int m_currentRow = 1;
     int m_currentColumn = 1;
     int m_anchorRow = 1;
+    int m_topRow = 0; // rows scrolled off the top
+    int m_maxTopRow = 0;
     // The press in the number column waiting for its release.
     int m_pressRow = -1;
     bool m_pressShift = false;

@@ -279,5 +279,24 @@ TEST(TrackSelection, RefreshTellsTheSongOnlyWhenTheKindChanges)
     EXPECT_EQ(f.song->selectionStamp, stamp + 1);
 }
 
+TEST(TrackSelection, LaneViewsScrollAndStepTheRows)
+{
+    TrackSongFixture f(10);
+    int scrolled = 0;
+    TrackSelectionHooks hooks;
+    hooks.topRowChanged = [&] { ++scrolled; };
+    f.selection.setHooks(hooks);
+    f.selection.setMaxTopRow(4);
+    f.selection.setTopRow(9);
+    EXPECT_EQ(f.selection.topRow(), 4);
+    f.selection.setTopRow(4);
+    EXPECT_EQ(scrolled, 1);
+    f.selection.SelectRow(5, true);
+    f.selection.stepCurrentRow(-2);
+    EXPECT_EQ(f.selection.currentRow(), 3);
+    EXPECT_EQ(selectedRows(f.selection), (std::vector<int>{3}));
+    EXPECT_EQ(f.selection.secondBandHeight(), 17);
+}
+
 } // namespace
 } // namespace rz::test
