@@ -330,6 +330,7 @@ void TrackView::updateBars()
         m_hbar->enableScrollBar(0);
     } else {
         m_horizontalOffset = 0;
+        m_hbar->setScrollInfo({}, ZoomScrollBar::kRange | ZoomScrollBar::kPos);
         m_hbar->enableScrollBar(3);
     }
     const int rows = m_selection.rowCount();
@@ -342,6 +343,7 @@ void TrackView::updateBars()
         m_vbar->enableScrollBar(0);
     } else {
         m_selection.setMaxTopRow(0);
+        m_vbar->setScrollInfo({}, ZoomScrollBar::kRange | ZoomScrollBar::kPos);
         m_vbar->enableScrollBar(3);
     }
 }
