@@ -12,6 +12,7 @@
 #include "song/song_doc.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
+#include "ui/command_text.h"
 #include "ui/in_place_edit.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
@@ -106,7 +107,7 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     connect(m_header, &QHeaderView::sectionResized, this, &TrackView::onSectionResized);
 
     m_corner = new CornerButton(this);
-    m_corner->setToolTip(QStringLiteral("Select all tracks"));
+    m_corner->setToolTip(commandTipText(kIdSelectAllTracks));
     connect(static_cast<QAbstractButton*>(m_corner), &QAbstractButton::clicked, this,
             [this] { handle(kIdSelectAllTracks); });
 
@@ -116,8 +117,11 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     m_vbar = new ZoomScrollBar(ZoomScrollBar::kVertical | ZoomScrollBar::kZoomButtons, this);
     connect(m_hbar, &ZoomScrollBar::scrolled, this, &TrackView::onHeaderScrolled);
     connect(m_vbar, &ZoomScrollBar::scrolled, this, &TrackView::onRowsScrolled);
-    for (ZoomScrollBar* bar : {m_hbar, m_vbar})
+    for (ZoomScrollBar* bar : {m_hbar, m_vbar}) {
+        for (BitmapPushButton* button : {bar->zoomInButton(), bar->zoomOutButton()})
+            button->setToolTip(commandTipText(button->dlgCtrlId()));
         connect(bar, &ZoomScrollBar::zoomCommand, this, [this](uint32_t id) { handle(id); });
+    }
 
     if (m_context.profile)
         m_columns.read(*m_context.profile);

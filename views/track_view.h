@@ -166,6 +166,7 @@ private:
     void setLiveVolume(CTrack& track, int percent);
     void showMixStatus(const CTrack& track);
     void setStatusText(const std::string& text);
+    void updateCursor(QPoint point);
     QMenu* buildContextMenu();
 
     // Painting.

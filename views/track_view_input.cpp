@@ -222,7 +222,21 @@ void TrackView::mouseMoveEvent(QMouseEvent* event)
     if (m_numberPress && stopped() && !performing()
         && std::abs(point.y() - m_pressPoint.y()) > m_layout.rowHeight / 2)
         m_dragged = true;
+    updateCursor(point);
     setStatusText(std::string());
+}
+
+// Over a selected row, in row mode while editing is allowed, the cursor
+// says the rows may be dragged.
+void TrackView::updateCursor(QPoint point)
+{
+    const int row = rowAtY(point.y());
+    const bool overSelection = song() && !m_selection.cellMode() && stopped() && !performing() && row >= 0
+                               && m_selection.IsRowSelected(row, true);
+    if (overSelection)
+        setCursor(Qt::SizeVerCursor);
+    else
+        unsetCursor();
 }
 
 void TrackView::mouseReleaseEvent(QMouseEvent* event)

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -127,6 +128,34 @@ TEST_F(TrackViewWidget, APressOnTheGrooveMovesTheMixAndLeavesOneStep)
     EXPECT_EQ(song->undoList.back()->label, "Change Track Property");
     song->Undo();
     EXPECT_EQ(track(1).volume, 100);
+}
+
+TEST_F(TrackViewWidget, WhilePlayingAMixDragChangesLiveWithoutAStep)
+{
+    fixture.host.current = song.get();
+    fixture.engine.state = TransportState::Playing;
+    const QRect cell = view->cellRect(2, positionOf(kColumnMix));
+    const QPoint groove(cell.left() + 12, cell.center().y());
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, groove);
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, groove);
+    EXPECT_LT(track(2).volume, 100);
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_EQ(fixture.engine.log.count("Play"), 1u) << "one restart";
+}
+
+TEST_F(TrackViewWidget, AMixDragEndsWhenItsColumnGetsTooNarrow)
+{
+    const QRect cell = view->cellRect(1, positionOf(kColumnMix));
+    const QPoint groove(cell.left() + 12, cell.center().y());
+    QTest::mousePress(view.get(), Qt::LeftButton, {}, groove);
+    ASSERT_TRUE(view->mixDragging());
+    auto* header = view->findChild<QHeaderView*>();
+    ASSERT_NE(header, nullptr);
+    header->resizeSection(kColumnMix, 30);
+    EXPECT_LT(view->cellRect(1, positionOf(kColumnMix)).width(), 36);
+    QTest::mouseMove(view.get(), groove + QPoint(20, 0));
+    EXPECT_FALSE(view->mixDragging());
+    EXPECT_EQ(steps(), 1u) << "the value reached so far is kept as one step";
 }
 
 TEST_F(TrackViewWidget, TheInBoxTogglesThePlayFlag)
