@@ -136,6 +136,9 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
 
 TrackView::~TrackView()
 {
+    // The editor is destroyed after us and may lose the focus then.
+    disconnect(m_editor, nullptr, this, nullptr);
+    m_editorOpen = false;
     delete m_focus;
     m_focus = nullptr;
     if (m_context.profile)

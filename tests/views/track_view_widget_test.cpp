@@ -169,6 +169,7 @@ TEST_F(TrackViewWidget, PaintsTheSelectedRowTheInBoxAndTheStarRow)
 {
     view->SelectRow(2, true);
     view->selection().RefreshSelection();
+    track(4).volume = 150;
     QApplication::processEvents();
     const QImage image = picture();
     image.save(QDir::current().filePath("track_view.png"));
@@ -181,6 +182,10 @@ TEST_F(TrackViewWidget, PaintsTheSelectedRowTheInBoxAndTheStarRow)
     EXPECT_GT(middle.lightness(), image.pixelColor(x, selected.top()).lightness());
     EXPECT_NE(middle, image.pixelColor(x, plain.center().y()));
     EXPECT_LT(middle.red(), middle.blue()) << "the focused base colour is blue";
+
+    // Mix 150 fills the groove orange.
+    const QRect mix = view->cellRect(4, positionOf(kColumnMix));
+    EXPECT_EQ(image.pixelColor(mix.left() + 30, mix.top() + mix.height() / 3 + 4), QColor(239, 128, 33));
 
     // The "in" box is white inside, with a check where the track plays.
     const QRect in = view->cellRect(3, positionOf(kColumnIn));
@@ -209,6 +214,16 @@ TEST_F(TrackViewWidget, PerformanceModeShowsInFirstAndWritesTheUsersOrder)
     EXPECT_EQ(view->cellRect(1, 0).left(), view->rowLayout().numberWidth);
     view.reset(); // a close in performance mode
     EXPECT_EQ(fixture.profile.readString("TrackView", "ColumnOrder", ""), "abcdefghijklmno");
+}
+
+TEST_F(TrackViewWidget, ClosingWithTheEditorOpenAppliesNothing)
+{
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, cellCentre(2, kColumnTrack));
+    QTest::keyClick(view.get(), Qt::Key_X, Qt::NoModifier);
+    ASSERT_TRUE(view->editor().hasFocus());
+    view.reset();
+    EXPECT_EQ(track(2).name, "T2");
+    EXPECT_EQ(steps(), 0u);
 }
 
 TEST_F(TrackViewWidget, SoloFromTheCommandTablePlaysTheSelectedRows)
