@@ -10,6 +10,7 @@
 #include "ui/command_router.h"
 #include "ui/in_place_edit.h"
 #include "ui/key_filter.h"
+#include "ui/profile.h"
 #include "tests/views/track_view_fixture.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace rz::test {
@@ -214,6 +216,25 @@ TEST_F(TrackViewWidget, PerformanceModeShowsInFirstAndWritesTheUsersOrder)
     EXPECT_EQ(view->cellRect(1, 0).left(), view->rowLayout().numberWidth);
     view.reset(); // a close in performance mode
     EXPECT_EQ(fixture.profile.readString("TrackView", "ColumnOrder", ""), "abcdefghijklmno");
+}
+
+TEST(TrackViewProfile, ColumnsSurviveTheSettingsFile)
+{
+    const std::filesystem::path ini = std::filesystem::path(qPrintable(QDir::homePath())) / "columns.ini";
+    TrackColumns columns;
+    columns.setBaseWidth(kColumnIn, 20);      // a control character
+    columns.setBaseWidth(kColumnTrack, 500);  // beyond one ASCII byte
+    ASSERT_TRUE(columns.moveColumn(3, 0));
+    {
+        Profile profile(ini);
+        columns.write(profile);
+    }
+    Profile profile(ini);
+    TrackColumns back;
+    back.read(profile);
+    EXPECT_EQ(back.baseWidth(kColumnIn), 20);
+    EXPECT_EQ(back.baseWidth(kColumnTrack), 500);
+    EXPECT_EQ(back.order(), columns.order());
 }
 
 TEST_F(TrackViewWidget, ClosingWithTheEditorOpenAppliesNothing)
