@@ -251,22 +251,27 @@ bool TrackSelection::InvalidateIfChanged()
 
 void TrackSelection::MarkSelectedTracks()
 {
-    if (m_song == nullptr)
-        return;
-    const int end = songRows() - 1;
-    for (int row = 0; row < end; ++row)
-        m_song->tracks[size_t(row)]->recordArm = chosen(row) ? 1 : -1;
-    notify();
-    repaint();
+    setRecordMarks([this](int row) { return chosen(row) ? 1 : -1; });
 }
 
 void TrackSelection::ClearTrackMarks()
 {
+    setRecordMarks([](int) { return 0; });
+}
+
+// A take reads the marks on the engine's thread: they change under the SongMutex.
+void TrackSelection::setRecordMarks(const std::function<int(int row)>& mark)
+{
     if (m_song == nullptr)
         return;
-    const int end = songRows() - 1;
-    for (int row = 0; row < end; ++row)
-        m_song->tracks[size_t(row)]->recordArm = 0;
+    {
+        LockGuard guard(SongMutex(), "record marks", m_song->context().lockWait);
+        if (!guard)
+            return;
+        const int end = songRows() - 1;
+        for (int row = 0; row < end; ++row)
+            m_song->tracks[size_t(row)]->recordArm = mark(row);
+    }
     notify();
     repaint();
 }

@@ -124,6 +124,7 @@ private:
     // Whether row `row` is the selection for solo and record marks.
     bool chosen(int row) const;
     int songRows() const;
+    void setRecordMarks(const std::function<int(int row)>& mark);
     void repaint() const;
 
     IOneShotTimer& m_timer;
