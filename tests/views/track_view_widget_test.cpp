@@ -36,6 +36,7 @@ protected:
         context.host = &fixture.host;
         context.keys = &keys;
         context.router = &router;
+        context.setHeaderZoom = [this](int zoom) { fixture.host.headerZoomIndex = zoom; };
         view = std::make_unique<TrackView>(context, false);
         SongContext songContext = fixture.context();
         songContext.trackRows = view.get();
@@ -245,6 +246,29 @@ TEST_F(TrackViewWidget, ClosingWithTheEditorOpenAppliesNothing)
     view.reset();
     EXPECT_EQ(track(2).name, "T2");
     EXPECT_EQ(steps(), 0u);
+}
+
+TEST_F(TrackViewWidget, HeaderFontZoomStopsAt7AndRowZoomAt0)
+{
+    fixture.host.headerZoomIndex = 6;
+    CmdUi ui;
+    view->handle(kIdLargerHeaderFont);
+    EXPECT_EQ(fixture.host.headerZoomIndex, 7);
+    EXPECT_EQ(view->rowLayout().headerHeight, 36);
+    view->CommandTable<TrackView>::update(kIdLargerHeaderFont, ui);
+    EXPECT_FALSE(ui.enabled);
+    view->handle(kIdLargerHeaderFont);
+    EXPECT_EQ(fixture.host.headerZoomIndex, 7);
+    fixture.host.headerZoomIndex = 10; // a stored value beyond the buttons' reach stays
+    view->handle(kIdLargerHeaderFont);
+    EXPECT_EQ(fixture.host.headerZoomIndex, 10);
+
+    fixture.host.laneZoomIndex = 0;
+    view->handle(kIdZoomOutControllerScale);
+    EXPECT_EQ(fixture.host.laneZoomIndex, 0);
+    view->handle(kIdZoomInControllerScale);
+    EXPECT_EQ(fixture.host.laneZoomIndex, 1);
+    EXPECT_EQ(view->rowLayout().rowHeight, 80 * 14 / 100);
 }
 
 TEST_F(TrackViewWidget, SoloFromTheCommandTablePlaysTheSelectedRows)
