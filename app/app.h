@@ -6,6 +6,7 @@
 #include "app/map_file.h"
 #include "app/frame_host.h"
 #include "app/options_context.h"
+#include "app/track_rows_forwarder.h"
 #include "app/update_check.h"
 #include "app/new_document_prompt.h"
 #include "core/clip_loader.h"
@@ -64,6 +65,8 @@ class SpectrumDisplay;
 class TransportPanel;
 struct PanelState;
 class SingleInstance;
+class TrackView;
+struct TrackViewContext;
 class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
@@ -213,8 +216,18 @@ public:
     int32_t tempoMultiplier() const { return m_tempoMultiplier; }
     // Steps to the next song of the set; false at its end.
     bool StepSong();
-    // Also refreshes the prompt, the transport buttons and the tool bar.
+    // Also refreshes the prompt, the transport buttons, the tool bar and
+    // the track list's column order.
     void setPerformanceMode(bool on);
+    // The header-font zoom ("FZoom"), 0..kMaxLaneZoom.
+    void setHeaderZoom(int zoom);
+    // What the track list is made with; the track list once made.
+    TrackViewContext trackViewContext();
+    TrackView* trackView() const;
+    // Songs' track rows: the track list's once it exists.
+    ITrackRows& trackRows() { return m_trackRows; }
+    bool onTrackViewCommand(CommandId id);
+    void onUpdateTrackViewCommand(CommandId id, CmdUi& ui);
     // The prompt id the status line shows (the frame keeps it).
     uint32_t promptId() const;
 
@@ -587,6 +600,8 @@ private:
     LyricTapper m_lyricTapper;
     ImportProgress m_importProgress;
     std::unique_ptr<QPrinter> m_printer;
+    // Songs ask the track view for its rows through it.
+    TrackRowsForwarder m_trackRows{[this] { return dynamic_cast<ITrackRows*>(slot(kTrack)); }};
 
     std::filesystem::path m_programFolder;
     std::filesystem::path m_documentsFolder;

@@ -68,9 +68,10 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdMidiMeasureBeat, kIdMidiMeasureBeat, &App::onDisplayFace, &App::onUpdateDisplayFace},
     {kIdViewBouncingMetronome, kIdViewBouncingMetronome, &App::onDisplayFace,
      &App::onUpdateDisplayFace},
+    {kIdSolo, kIdUnsolo, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
+    {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, &App::onTrackViewCommand,
+     &App::onUpdateTrackViewCommand},
     // Greyed until their dialogs, documents or views exist.
-    {kIdSolo, kIdUnsolo, nullptr, kGreyed},
-    {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, nullptr, kGreyed},
     {kIdImportAudioClip, kIdImportAudioClip, &App::onImportAudioClip, &App::onUpdateImportAudioClip},
     {kIdFilePrintSetup, kIdFilePrintSetup, &App::onPrintSetup, nullptr},
     {kIdFilePrint, kIdFilePrint, &App::onPrint, &App::onUpdatePrint},

@@ -6,9 +6,12 @@
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
 #include "set/ui/importing_dlg.h"
+#include "set/ui/lyric_view.h"
 #include "set/ui/new_song_dlg.h"
 #include "set/ui/set_pane.h"
+#include "ui/command_router.h"
 #include "ui/help_opener.h"
+#include "views/track_view.h"
 
 #include <QApplication>
 #include <QFile>
@@ -83,6 +86,26 @@ private:
     rz::App& m_app;
 };
 
+// The karaoke view reads the frame's highlight style and the track list's rows.
+rz::LyricViewContext lyricViewContext(rz::App& app)
+{
+    rz::LyricViewContext context;
+    context.profile = &app.profile();
+    context.engine = &app.engine();
+    context.trackRows = &app.trackRows();
+    context.style = [&app] { return app.frame() ? app.frame()->staffTools().lyricTool : 0; };
+    context.performanceMode = [&app] { return app.performanceMode(); };
+    context.router = &app.router();
+    context.sendToFrame = [&app](rz::CommandId id) { return app.router().execute(id); };
+    context.startFrameTimer = [&app](int id, int ms) {
+        if (app.frame())
+            app.frame()->timers().start(id, ms);
+    };
+    context.openOptions = [&app](QWidget*, int page) { app.OpenOptions(page); };
+    context.statusText = [&app](const std::string& text) { app.SetStatusText(text); };
+    return context;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -110,6 +133,8 @@ int main(int argc, char** argv)
         pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
+    rz::registerTrackView(app.viewFactory(), app.trackViewContext());
+    rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);
     app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
