@@ -283,6 +283,30 @@ fluid_sfont_t* makeWaveFont(const WavePatchSound& sound, const std::string& name
     return wave->sfont;
 }
 
+// The presets the synthesizer finds in `bank`, by number.
+std::vector<SoundFontPreset> presetsIn(fluid_synth_t* synth, int bank)
+{
+    std::map<int, std::string> found;
+    const int count = fluid_synth_sfcount(synth);
+    for (int i = 0; i < count; ++i) { // 0 is the top of the stack
+        fluid_sfont_t* sfont = fluid_synth_get_sfont(synth, unsigned(i));
+        if (!sfont)
+            continue;
+        const int offset = fluid_synth_get_bank_offset(synth, fluid_sfont_get_id(sfont));
+        fluid_sfont_iteration_start(sfont);
+        while (fluid_preset_t* preset = fluid_sfont_iteration_next(sfont)) {
+            if (fluid_preset_get_banknum(preset) + offset != bank)
+                continue;
+            const char* name = fluid_preset_get_name(preset);
+            found.try_emplace(fluid_preset_get_num(preset), name ? name : "");
+        }
+    }
+    std::vector<SoundFontPreset> presets;
+    for (auto& [number, name] : found)
+        presets.push_back({{bank, number}, std::move(name)});
+    return presets;
+}
+
 } // namespace
 
 struct SoundFontBanks::Loaded {
@@ -535,9 +559,10 @@ int SoundFontBanks::deletePreset(SoundFontLocation location)
                 return;
             }
         }
-        const bool inWholeFile = std::any_of(m_items.begin(), m_items.end(), [&](const auto& loaded) {
-            return loaded->item.kind == SoundFontItemKind::WholeFile
-                && loaded->item.target.bank == location.bank;
+        // Anything else the synthesizer finds there is part of a whole file.
+        const auto presets = presetsIn(synth, location.bank);
+        const bool inWholeFile = std::any_of(presets.begin(), presets.end(), [&](const auto& preset) {
+            return preset.location == location;
         });
         result = inWholeFile ? kSoundFontNotAlone : kSoundFontNothingThere;
     });
@@ -571,26 +596,8 @@ std::string SoundFontBanks::bankName(int bank) const
 
 std::vector<SoundFontPreset> SoundFontBanks::presets(int bank) const
 {
-    std::map<int, std::string> found;
-    m_synth.withSynth([&](_fluid_synth_t* synth) {
-        const int count = fluid_synth_sfcount(synth);
-        for (int i = 0; i < count; ++i) { // 0 is the top of the stack
-            fluid_sfont_t* sfont = fluid_synth_get_sfont(synth, unsigned(i));
-            if (!sfont)
-                continue;
-            const int offset = fluid_synth_get_bank_offset(synth, fluid_sfont_get_id(sfont));
-            fluid_sfont_iteration_start(sfont);
-            while (fluid_preset_t* preset = fluid_sfont_iteration_next(sfont)) {
-                if (fluid_preset_get_banknum(preset) + offset != bank)
-                    continue;
-                const char* name = fluid_preset_get_name(preset);
-                found.try_emplace(fluid_preset_get_num(preset), name ? name : "");
-            }
-        }
-    });
     std::vector<SoundFontPreset> presets;
-    for (auto& [number, name] : found)
-        presets.push_back({{bank, number}, std::move(name)});
+    m_synth.withSynth([&](_fluid_synth_t* synth) { presets = presetsIn(synth, bank); });
     return presets;
 }
 
