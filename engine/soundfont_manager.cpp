@@ -2,6 +2,7 @@
 
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
+#include "song/fs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -134,6 +135,14 @@ std::string synthDataText(const std::vector<SynthDataSection>& sections)
         text += "\n";
     }
     return text;
+}
+
+bool writeSynthDataFile(const std::filesystem::path& path, const std::string& text,
+                        std::string& reason)
+{
+    std::string backupProblem;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    return WriteFileAtomic(path, std::span(bytes, text.size()), {}, reason, backupProblem);
 }
 
 } // namespace rz

@@ -83,4 +83,9 @@ std::vector<SynthDataSection> synthDataSections(const std::vector<SoundFontTreeN
 // The sections as patch-list text.
 std::string synthDataText(const std::vector<SynthDataSection>& sections);
 
+// Writes the text to `path`, replacing an existing file only once the new
+// one is complete; false with the reason otherwise.
+bool writeSynthDataFile(const std::filesystem::path& path, const std::string& text,
+                        std::string& reason);
+
 } // namespace rz

@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -125,6 +129,24 @@ TEST(SoundFontManagerExport, SectionsInThePatchListShape)
     EXPECT_EQ(sections[2].header, "Drum 0/0: Standard");
     EXPECT_TRUE(sections[2].entries.empty());
     EXPECT_EQ(sections[3].header, "Drum 0/25: Electro Kit");
+}
+
+TEST(SoundFontManagerExport, ReplacesAnExistingFile)
+{
+    const auto folder = std::filesystem::temp_directory_path()
+        / ("soundfont-export-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto file = folder / "gs.txt";
+    std::string reason;
+    ASSERT_TRUE(writeSynthDataFile(file, "[Bank 0: Old]\n0=Piano\n", reason)) << reason;
+    const std::vector<SynthDataSection> sections{{"Bank 0: New", {{"0", "Organ"}}}};
+    ASSERT_TRUE(writeSynthDataFile(file, synthDataText(sections), reason)) << reason;
+    std::ifstream in(file);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "[Bank 0: New]\n0=Organ\n\n");
+    EXPECT_FALSE(writeSynthDataFile(folder / "no-such-folder" / "x.txt", "x", reason));
+    EXPECT_FALSE(reason.empty());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SoundFontManagerDevices, OnlyTheBuiltInSynthAndOnlyWhenThereIsOne)
