@@ -363,7 +363,8 @@ bool SoundFontBanks::setEmulation(int index)
     if (index < 0 || index >= int(emulations().size()))
         return false;
     m_synth.setBankSelect(emulations()[size_t(index)]);
-    return m_synth.open();
+    // A closed synthesizer takes the mode when it next opens.
+    return !m_synth.isOpen() || m_synth.open();
 }
 
 bool SoundFontBanks::reloadAll(_fluid_synth_t* synth)

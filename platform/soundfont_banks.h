@@ -63,7 +63,7 @@ public:
     // The emulations: FluidSynth's bank-select modes.
     static const std::vector<std::string>& emulations();
     int emulation() const;
-    // Reopens the synthesizer in that mode; false when it would not open.
+    // Reopens an open synthesizer in that mode; false when it would not open.
     bool setEmulation(int index);
 
     std::vector<SoundFontItem> items() const;
