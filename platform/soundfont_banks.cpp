@@ -329,8 +329,7 @@ SoundFontBanks::SoundFontBanks(GmSynthDevice& synth) : m_synth(synth)
     auto gm = std::make_unique<Loaded>();
     gm->item.path = synth.soundFont();
     gm->item.target = {0, 0};
-    if (auto bytes = readWholeFile(gm->item.path))
-        gm->item.name = soundFontName(*bytes);
+    gm->item.name = readSoundFontHead(gm->item.path).name;
     if (gm->item.name.empty())
         gm->item.name = gm->item.path.stem().string();
     m_items.push_back(std::move(gm));
@@ -390,12 +389,12 @@ bool SoundFontBanks::reloadAll(_fluid_synth_t* synth)
 int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
 {
     const SoundFontItem& item = loaded.item;
-    auto bytes = readWholeFile(item.path);
-    if (!bytes)
-        return -kSoundFontCannotRead;
-    switch (item.kind) {
-    case SoundFontItemKind::WholeFile: {
-        if (!isSoundFont(*bytes))
+    if (item.kind == SoundFontItemKind::WholeFile) {
+        // FluidSynth reads the file itself: only its start is looked at here.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(item.path, error))
+            return -kSoundFontCannotRead;
+        if (!readSoundFontHead(item.path).isSoundFont)
             return -kSoundFontNotSoundFont;
         const int id = fluid_synth_sfload(synth, item.path.c_str(), 1);
         if (id == FLUID_FAILED)
@@ -403,6 +402,12 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
         fluid_synth_set_bank_offset(synth, id, item.target.bank);
         return id;
     }
+    auto bytes = readWholeFile(item.path);
+    if (!bytes)
+        return -kSoundFontCannotRead;
+    switch (item.kind) {
+    case SoundFontItemKind::WholeFile:
+        break; // loaded above
     case SoundFontItemKind::OnePreset: {
         switch (movePresetAlone(*bytes, item.source, item.target)) {
         case Sf2Problem::NotSoundFont:
@@ -480,8 +485,7 @@ int SoundFontBanks::loadFile(const std::filesystem::path& path, int bank)
     loaded.item.kind = SoundFontItemKind::WholeFile;
     loaded.item.path = path;
     loaded.item.target = {bank, 0};
-    if (auto bytes = readWholeFile(path))
-        loaded.item.name = soundFontName(*bytes);
+    loaded.item.name = readSoundFontHead(path).name;
     if (loaded.item.name.empty())
         loaded.item.name = path.stem().string();
     return add(std::move(loaded), true);
@@ -497,8 +501,7 @@ int SoundFontBanks::loadPreset(const std::filesystem::path& path, SoundFontLocat
     loaded.item.path = path;
     loaded.item.source = source;
     loaded.item.target = target;
-    if (auto bytes = readWholeFile(path))
-        loaded.item.name = soundFontName(*bytes);
+    loaded.item.name = readSoundFontHead(path).name;
     if (loaded.item.name.empty())
         loaded.item.name = path.stem().string();
     return add(std::move(loaded), false);

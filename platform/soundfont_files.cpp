@@ -3,6 +3,7 @@
 #include "core/byte_reader.h"
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 namespace rz {
@@ -119,14 +120,13 @@ bool isSoundFont(std::span<const uint8_t> bytes)
     return pdta && forEachChunk(*pdta, [](ByteChunk&) {});
 }
 
-std::string soundFontName(std::span<const uint8_t> bytes)
+namespace {
+
+// The "INAM" text of an INFO list's body.
+std::string nameInInfo(ByteReader info)
 {
-    bool wellFormed = false;
-    auto info = soundFontList(bytes, "INFO", wellFormed);
-    if (!info)
-        return {};
     std::string name;
-    forEachChunk(*info, [&](ByteChunk& chunk) {
+    forEachChunk(info, [&](ByteChunk& chunk) {
         if (!chunk.idIs("INAM") || !name.empty())
             return;
         auto text = chunk.body.bytes(chunk.body.size());
@@ -136,6 +136,50 @@ std::string soundFontName(std::span<const uint8_t> bytes)
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
     return name;
+}
+
+} // namespace
+
+std::string soundFontName(std::span<const uint8_t> bytes)
+{
+    bool wellFormed = false;
+    auto info = soundFontList(bytes, "INFO", wellFormed);
+    return info ? nameInInfo(*info) : std::string();
+}
+
+SoundFontHead readSoundFontHead(const std::filesystem::path& path)
+{
+    // The INFO list comes first; its texts are short.
+    constexpr uint32_t kMostInfoBytes = 1 << 16;
+    SoundFontHead head;
+    std::error_code error;
+    const auto fileSize = std::filesystem::file_size(path, error);
+    std::ifstream in(path, std::ios::binary);
+    uint8_t header[20] = {};
+    if (error || !in || !in.read(reinterpret_cast<char*>(header), sizeof header))
+        return head;
+    ByteReader reader(std::span<const uint8_t>(header, sizeof header));
+    auto riff = reader.bytes(4);
+    const auto riffSize = reader.u32le();
+    auto form = reader.bytes(4);
+    auto list = reader.bytes(4);
+    const auto listSize = reader.u32le();
+    const auto text = [](std::span<const uint8_t> id) {
+        return std::string_view(reinterpret_cast<const char*>(id.data()), id.size());
+    };
+    if (text(*riff) != "RIFF" || text(*form) != "sfbk" || uint64_t(*riffSize) + 8 > fileSize)
+        return head;
+    head.isSoundFont = true;
+    if (text(*list) != "LIST")
+        return head;
+    std::vector<uint8_t> body(std::min(*listSize, kMostInfoBytes));
+    in.read(reinterpret_cast<char*>(body.data()), std::streamsize(body.size()));
+    body.resize(size_t(in.gcount()));
+    ByteReader info(body, sizeof header);
+    auto type = info.bytes(4);
+    if (type && text(*type) == "INFO")
+        head.name = nameInInfo(info);
+    return head;
 }
 
 std::optional<WavePatchSound> readWavePatch(std::span<const uint8_t> bytes, std::string& reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,15 @@ bool isSoundFont(std::span<const uint8_t> bytes);
 
 // The SoundFont's own name ("INAM"); empty when it has none or is no SoundFont.
 std::string soundFontName(std::span<const uint8_t> bytes);
+
+// What the start of a SoundFont file tells, read without its samples (a GM
+// SoundFont may be well over 100 MB): whether it looks like one (a RIFF
+// "sfbk" no longer than the file) and its name.
+struct SoundFontHead {
+    bool isSoundFont = false;
+    std::string name;
+};
+SoundFontHead readSoundFontHead(const std::filesystem::path& path);
 
 // A wave patch's sound: one channel of 16-bit samples.
 struct WavePatchSound {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace rz {
 namespace {
 
@@ -93,6 +95,33 @@ TEST(SoundFontBanksFiles, RefusedFilesStayUntouched)
         EXPECT_EQ(movePresetAlone(bytes, c.source, {1, 1}), c.problem) << c.what;
         EXPECT_EQ(bytes, c.bytes) << c.what;
     }
+}
+
+TEST(SoundFontBanksFiles, TheHeadOfAFileGivesItsNameWithoutTheRest)
+{
+    const auto folder = std::filesystem::temp_directory_path();
+    const Bytes tiny = tinySoundFont();
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        bool soundFont;
+        const char* name;
+    };
+    const std::vector<Case> cases{
+        {"whole", tiny, true, "Tiny Bank"},
+        {"cut short", Bytes(tiny.begin(), tiny.end() - 2), false, ""},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, false, ""},
+    };
+    for (const Case& c : cases) {
+        const auto path = folder / ("soundfont-head-" + std::to_string(::getpid()) + ".sf2");
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+        const SoundFontHead head = readSoundFontHead(path);
+        EXPECT_EQ(head.isSoundFont, c.soundFont) << c.what;
+        EXPECT_EQ(head.name, c.name) << c.what;
+        std::filesystem::remove(path);
+    }
+    EXPECT_FALSE(readSoundFontHead(folder / "no-such-soundfont.sf2").isSoundFont);
 }
 
 TEST(SoundFontBanksFiles, WavePatchesAreMixedToOneChannel)
