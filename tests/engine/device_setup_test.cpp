@@ -168,7 +168,7 @@ TEST_F(DeviceSetupEvents, WithNoTrackOnThePortNothingChanges)
     addTrack(0, 1);
     PortSetupValues values;
     values.volume = 100;
-    EXPECT_EQ(BuildDeviceSetupEventsRecord(*song, 3, values), nullptr);
+    EXPECT_EQ(BuildPortSetupEventsRecord(*song, 3, values), nullptr);
 }
 
 TEST_F(DeviceSetupEvents, ASecondInsertReplacesTheFirst)
@@ -183,10 +183,10 @@ TEST_F(DeviceSetupEvents, ASecondInsertReplacesTheFirst)
     values.volume = 100;
     values.reverbType = 1;
     values.fineTuning = 8192;
-    ASSERT_EQ(song->ApplyEdit(BuildDeviceSetupEventsRecord(*song, 2, values)), ApplyResult::Applied);
+    ASSERT_EQ(song->ApplyEdit(BuildPortSetupEventsRecord(*song, 2, values)), ApplyResult::Applied);
     values.volume = 90;
     values.reverbType = -1;
-    ASSERT_EQ(song->ApplyEdit(BuildDeviceSetupEventsRecord(*song, 2, values)), ApplyResult::Applied);
+    ASSERT_EQ(song->ApplyEdit(BuildPortSetupEventsRecord(*song, 2, values)), ApplyResult::Applied);
 
     const std::vector<std::vector<uint8_t>> expected{
         {0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x7F, 90, 0xF7},
