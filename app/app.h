@@ -190,7 +190,7 @@ public:
     void LoadCueColors();
     void ResetCueColors();
     void setCueColor(int kind, Color color);
-    bool smoothScroll() const { return m_smoothScroll; }
+    bool smoothScroll() const override { return m_smoothScroll; }
     void setSmoothScroll(bool on) { m_smoothScroll = on; }
     void setAutoProps(bool on) { m_autoProps = on; }
     // major x 10000 + minor x 100 + patch of the program's version.
@@ -242,6 +242,9 @@ public:
     int timeZoom() const override { return m_xZoom; }
     void setTimeZoom(int zoom) override;
     bool performanceMode() const override { return m_performanceMode; }
+    int laneZoom() const override { return m_yZoom; }
+    void setLaneZoom(int zoom) override;
+    int headerZoom() const override { return m_fZoom; }
     void stopOverviewWorkers() override;
     void setWaitCursor(bool on) override;
     void activateTempoView(CSongDoc& song) override;

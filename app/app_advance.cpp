@@ -33,9 +33,13 @@ bool isIdlePrompt(uint32_t id)
 
 } // namespace
 
+// Only while the engine still stands at the song end: a Stop, a start or a
+// jump since then is the performer's, and pausing now would undo it.
 void App::songEnded()
 {
     m_frame->timers().kill(kSongEndedTimer);
+    if (m_engine->transportState() != TransportState::SongEnded)
+        return;
     m_engine->Pause();
     CSongDoc* song = m_currentSong;
     if (m_engine->recording() || (song && song->position() < song->endTick)) {

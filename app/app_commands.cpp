@@ -182,6 +182,11 @@ void App::setTimeZoom(int zoom)
     m_xZoom = std::clamp(zoom, 0, kMaxTimeZoom);
 }
 
+void App::setLaneZoom(int zoom)
+{
+    m_yZoom = std::clamp(zoom, 0, kMaxLaneZoom);
+}
+
 void App::SetStatusText(std::string_view text)
 {
     setStatusPane(1, QString::fromUtf8(text.data(), qsizetype(text.size())));

@@ -72,7 +72,8 @@ void App::createEngine()
     IEngineTimer& timer = m_options.timer ? *m_options.timer : *m_engineTimer;
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
                                      *m_posts,        devices,       *m_instruments,
-                                     timer,           *m_audio,      &m_database->lookup()};
+                                     timer,           *m_audio,
+                                     m_database ? &m_database->lookup() : nullptr};
     m_sequencer = std::make_unique<CSequencer>(services);
     m_engine = m_sequencer.get();
     m_published = &m_sequencer->publishedValues();

@@ -4,6 +4,7 @@
 #include "app/app.h"
 
 #include "app/app_single_instance.h"
+#include "app/cue_type_combo.h"
 #include "app/main_frame.h"
 #include "app/song_doc_commands.h"
 #include "app/spectrum_display.h"
@@ -29,6 +30,7 @@
 #include "ui/profile.h"
 #include "ui/qt_prompt.h"
 #include "ui/ui_updater.h"
+#include "views/cue_flag_painter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -122,6 +124,8 @@ bool App::InitInstance()
 {
     std::srand(unsigned(std::time(nullptr)));
     readDisplayOptions();
+    // The cue-type lists show each kind's flag as the views draw it.
+    setCueFlagPaintHook(&CueFlagPainter::paintKindSample);
     m_programFolder = QCoreApplication::applicationDirPath().toStdString();
     m_help->setFolder(m_programFolder / "help");
     chooseFolders();

@@ -108,9 +108,9 @@ void App::paneViewRequest(int id)
         m_router->setActiveView(targetOf(view));
     m_slots[size_t(slotOfKind(id))] = view;
     if (id == int(ViewKind::Clip))
-        m_xZoom = m_profile->readInt("DisplayOptions", "XZoom", m_xZoom);
+        setTimeZoom(m_profile->readInt("DisplayOptions", "XZoom", m_xZoom));
     else if (id == int(ViewKind::Piano) || id == int(ViewKind::Velocity))
-        m_xZoom = m_profile->readInt("DisplayOptions", "XZoomPiano", m_xZoom);
+        setTimeZoom(m_profile->readInt("DisplayOptions", "XZoomPiano", m_xZoom));
     if (m_currentSong)
         m_currentSong->UpdateViews();
     else

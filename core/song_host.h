@@ -105,6 +105,16 @@ public:
     virtual void setTimeZoom(int zoom) = 0;
     // While on, editing is locked.
     virtual bool performanceMode() const = 0;
+
+    static constexpr int kMaxLaneZoom = 10;
+    // The lane-height ("YZoom") and header-font ("FZoom") zoom indices,
+    // 0..kMaxLaneZoom; both index the zoom percentage table.
+    virtual int laneZoom() const = 0;
+    virtual void setLaneZoom(int zoom) = 0;
+    virtual int headerZoom() const = 0;
+    // "SmoothScroll": the editing views keep the play position centred
+    // while playing too.
+    virtual bool smoothScroll() const = 0;
 };
 
 // The application's clipboard, which outlives changes of the current song.

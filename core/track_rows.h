@@ -20,6 +20,15 @@ public:
     virtual int GetNextSelected(int row) const = 0;
     // Matches the row flags to the song's track count; called under the SongMutex.
     virtual void SyncRowCount() = 0;
+
+    // The lane views share the track view's vertical layout: its top row
+    // (scrolling a lane view scrolls the track view too) and the height of
+    // its header's second band, in pixels.
+    virtual int topRow() const = 0;
+    virtual void setTopRow(int row) = 0;
+    virtual int secondBandHeight() const = 0;
+    // Up and Down pressed in a lane view act as in the track view.
+    virtual void stepCurrentRow(int delta) = 0;
 };
 
 } // namespace rz

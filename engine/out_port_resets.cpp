@@ -115,8 +115,11 @@ void COutPort::Reset()
         resetLocked();
 }
 
+// The notes and pedals the port holds end first: once the cache forgets
+// them, no later stop could.
 void COutPort::resetLocked()
 {
+    allNotesOffLocked();
     for (ChannelState& state : m_channels) {
         for (auto& value : state.keyPressure)
             value.set(kUnsetByte);

@@ -4,6 +4,7 @@
 #include "core/engine_link.h"
 #include "core/engine_timer.h"
 #include "core/locks.h"
+#include "core/due_clock.h"
 #include "core/smpte_time.h"
 #include "core/tempo_multiplier.h"
 #include "engine/audio_stub.h"
@@ -368,6 +369,8 @@ private:
     void actOnActiveVamp(CSongDoc& song, const NextStop& stop);
     bool switchToNextSong(SetItemHandle item, CSongDoc& next);
     void endTrackNotesOnEveryPort();
+    // Before a start or a chase of `song`: the notes another song left.
+    void endOtherSongsNotes(CSongDoc& song);
     // A jump the tick asks for: only while Playing or Holding.
     void requestJump(int32_t tick);
     void clearVamp();
@@ -379,6 +382,11 @@ private:
     void advanceCountIn(const CSongDoc& song);
     // True on a thread while it runs a playback tick.
     static bool onPlaybackTick();
+    // Song time against the clock for the tick now running: the real time
+    // at its start sounds at its deadline, at the tempo multiplier.
+    DueClock dueClockNow() const;
+    // The real time (µs) of a tick through a tempo entry; tickAtTime's inverse.
+    double timeAtTick(const TempoEntry& entry, int32_t tick) const;
 
     // MIDI input and recording.
     friend class CMidiIn;
@@ -410,6 +418,8 @@ private:
 
     // Synchronisation master, on the playback tick.
     void sendSyncClocks();
+    double clockTime(const CSongDoc* song, int32_t tick) const;
+    void applyOutputLatency(const SequencerSettings& settings);
     void sendQuarterFrames(const CSongDoc& song);
     template <class Each>
     void forEachSyncOutput(bool beyondMeansAll, Each each);

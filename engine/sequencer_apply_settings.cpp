@@ -2,6 +2,8 @@
 
 #include "engine/sequencer.h"
 
+#include "platform/midi_output_latency.h"
+
 namespace rz {
 
 // The timer and input threads read the published value, one whole value per
@@ -9,6 +11,13 @@ namespace rz {
 void CSequencer::applySettings(const SequencerSettings& settings)
 {
     m_liveSettings.store(std::make_shared<const SequencerSettings>(settings));
+    applyOutputLatency(settings);
+}
+
+// One latency for every device, so the ports stay aligned.
+void CSequencer::applyOutputLatency(const SequencerSettings& settings)
+{
+    setMidiOutputLatency(std::chrono::milliseconds(settings.outputLatencyMs));
 }
 
 } // namespace rz

@@ -69,6 +69,7 @@ void CSequencer::Init()
     const auto settings =
         std::make_shared<const SequencerSettings>(readSequencerSettings(m_services.profile));
     m_liveSettings.store(settings);
+    applyOutputLatency(*settings);
     m_guiValues.setClickOn(settings->click.enabled);
     m_guiValues.setExternalControlOn(settings->keyMapEnabled);
     loadKeyMap();

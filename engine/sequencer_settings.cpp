@@ -106,6 +106,8 @@ SequencerSettings readSequencerSettings(const IProfile& profile)
     settings.click = readClick(profile);
     settings.masterVolume =
         std::clamp(profile.readInt("Defaults", "Volume", kMaxVolume), 0, kMaxVolume);
+    settings.outputLatencyMs =
+        std::clamp(profile.readInt("PlaybackOptions", "OutputLatency", 0), 0, kMaxOutputLatencyMs);
     return settings;
 }
 

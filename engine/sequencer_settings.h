@@ -11,6 +11,7 @@ class IProfile;
 inline constexpr uint32_t kMinTickPeriodMs = 1;
 inline constexpr uint32_t kMaxTickPeriodMs = 1000;
 inline constexpr int kMaxVolume = 16383;
+inline constexpr int kMaxOutputLatencyMs = 1000;
 
 // "Sequencer"/"Options" bits.
 // A start from Stopped resets every port.
@@ -67,6 +68,9 @@ struct SequencerSettings {
     ClickOptions click;
     int masterVolume = kMaxVolume; // "Defaults"/"Volume", 0..16383
     bool keyMapEnabled = true;
+    // "PlaybackOptions"/"OutputLatency", ms, 0..1000: what every MIDI device
+    // adds to a message's stamp; 0 chooses one JACK period plus 10 ms.
+    int outputLatencyMs = 0;
 };
 
 // The step grid's note value for "StepSize" 1..11 in 120ths of a quarter
@@ -74,7 +78,8 @@ struct SequencerSettings {
 int stepGridUnits(int stepSize);
 
 // Reads every value above. A "TimerResolution" outside 1..1000 ms and a
-// "Volume" outside 0..16383 are clamped into range; a "PTempoCh" outside
+// "Volume" outside 0..16383 and an "OutputLatency" outside 0..1000 ms are
+// clamped into range; a "PTempoCh" outside
 // -1..15 reads as -1.
 SequencerSettings readSequencerSettings(const IProfile& profile);
 

@@ -123,12 +123,30 @@ void CSequencer::sendSyncOutput()
         sendQuarterFrames(*song);
 }
 
-// Every clock due at or before the position.
+// The real time (µs) of a clock's tick: through the tempo map, or the tempo
+// the clock holds while a take keeps its tempo.
+double CSequencer::clockTime(const CSongDoc* song, int32_t tick) const
+{
+    const bool holdTempo = recording() && !liveSettings()->record.followTempo;
+    if (song != nullptr && !song->tempoMap.empty() && !holdTempo)
+        return song->TickToTime(tick);
+    TempoEntry entry;
+    if (song != nullptr && !song->tempoMap.empty())
+        entry = song->tempoMap[size_t(std::clamp(m_transport.clock.tempoIndex, 0, int(song->tempoMap.size()) - 1))];
+    return timeAtTick(entry, tick);
+}
+
+// Every clock due at or before the position, each stamped with its own time.
 void CSequencer::sendSyncClocks()
 {
     const int32_t at = position();
     const int timeBase = m_transport.clock.timeBase;
-    while (clockTick(m_syncMaster.send.clockBase, m_syncMaster.send.clocksSent, timeBase) <= at) {
+    const CSongDoc* song = songPlayed();
+    for (;;) {
+        const int64_t tick = clockTick(m_syncMaster.send.clockBase, m_syncMaster.send.clocksSent, timeBase);
+        if (tick > at)
+            break;
+        const DueTimeScope due(clockTime(song, int32_t(tick)));
         SendSyncClock();
         ++m_syncMaster.send.clocksSent;
     }
@@ -149,6 +167,7 @@ void CSequencer::sendQuarterFrames(const CSongDoc& song)
             m_syncMaster.send.quarterFrameTime.SetTime(m_syncMaster.send.nextQuarterFrame + offsetUs + 1.0,
                                                 clampSmpteRate(liveSettings()->sync.smpteRate));
         const CSmpteTime& time = m_syncMaster.send.quarterFrameTime;
+        const DueTimeScope due(m_syncMaster.send.nextQuarterFrame);
         forEachSyncOutput(false, [&](COutPort& port) { port.SendMtcQuarterFrame(time, piece); });
         m_syncMaster.send.nextQuarterFrame += m_syncMaster.send.quarterFrameUs;
         m_syncMaster.send.quarterFrameIndex = (piece + 1) % kQuarterFramesPerCycle;

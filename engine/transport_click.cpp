@@ -94,6 +94,9 @@ void CSequencer::soundClick(const CSongDoc& song, COutPort& port)
             || into % measure.ticksPerClick > kLateFirstClickTicks))
         return;
     const uint32_t message = number != 0 ? click.click2 : click.click1;
+    // Stamped with the click's own time, the lead ahead of it.
+    const int32_t clickTick = measure.start + into / measure.ticksPerClick * measure.ticksPerClick;
+    const DueTimeScope due(timeAtTick(entry, clickTick) - lead);
     port.SendRaw(message);
     port.SendRaw(message & 0xFFFFu);
 }

@@ -129,6 +129,7 @@ void CSequencer::chaseAtPosition(CSongDoc& song)
     }
     if (!chase)
         return;
+    endOtherSongsNotes(song);
     song.Locate(std::max(song.position(), int32_t(0)));
     // Only this call set Starting; the exchange leaves any newer state alone,
     // so it is safe even when the wait timed out.

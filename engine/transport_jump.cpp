@@ -56,7 +56,9 @@ bool CSequencer::handleJump(CSongDoc& song)
 bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
 {
     const CCue* cue = stop.jumpCue;
-    if (cue == nullptr) {
+    // An Ad lib cue here is a hold the navigation kept: its jump is the
+    // navigation's.
+    if (cue == nullptr || cue->kind == kCueAdLib) {
         requestJump(stop.jumpTo);
         return false;
     }
@@ -69,7 +71,15 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
             stop.nextSong != nullptr ? m_services.posts.songOfItem(stop.nextSong) : nullptr;
         if (next != nullptr)
             return switchToNextSong(stop.nextSong, *next);
-        requestJump(stop.jumpTo);
+        if (stop.jumpTo != stop.jumpFrom) {
+            requestJump(stop.jumpTo);
+            return false;
+        }
+        // No song to switch to: the jump would land on its own tick.
+        m_transport.changeNextStop([](NextStop& next) {
+            next.jumpFrom = NextStop::kNoTick;
+            next.jumpCue = nullptr;
+        });
         return false;
     }
     // Any other cue: play on from here.
@@ -89,7 +99,19 @@ void CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
         requestJump(stop.jumpTo);
         return;
     }
-    clearVamp();
+    m_transport.endVamp();
+    // Nested vamps that end together: the outer one's turn is now.
+    if (const CCue* outer = activeVamp(); outer != nullptr && outer->time == stop.jumpFrom) {
+        NextStop outerStop = stop;
+        outerStop.jumpCue = outer;
+        outerStop.jumpTo = outer->secondTime;
+        m_transport.changeNextStop([outer](NextStop& next) {
+            next.jumpCue = outer;
+            next.jumpTo = outer->secondTime;
+        });
+        actOnActiveVamp(song, outerStop);
+        return;
+    }
     if (stop.targetLabel != 0) {
         m_transport.changeNextStop([](NextStop& stop) { stop.targetLabel = 0; });
         if (const CCue* target = cueLabelled(song, stop.targetLabel)) {

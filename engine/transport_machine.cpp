@@ -1,5 +1,7 @@
 #include "engine/transport_machine.h"
 
+#include "song/cue.h"
+
 namespace rz {
 
 void TransportMachine::requestStart(int32_t tick, bool relative)
@@ -27,9 +29,34 @@ int32_t TransportMachine::wrapIntoVamp(int32_t start)
 
 void TransportMachine::enterVamp(const CCue& cue, int repetitions)
 {
-    vampPasses.store(0, std::memory_order_release);
+    const CCue* active = activeVamp();
+    if (&cue == outerVamp.load(std::memory_order_acquire)) {
+        repetitions = outerRepetitionsLeft.load(std::memory_order_acquire);
+        vampPasses.store(outerPasses.load(std::memory_order_acquire), std::memory_order_release);
+        outerVamp.store(nullptr, std::memory_order_release);
+    } else {
+        const bool inside = active != nullptr && active->secondTime <= cue.secondTime
+                            && cue.time <= active->time;
+        if (inside) {
+            outerRepetitionsLeft.store(vampRepetitionsLeft.load(std::memory_order_acquire),
+                                       std::memory_order_release);
+            outerPasses.store(vampPasses.load(std::memory_order_acquire), std::memory_order_release);
+        }
+        outerVamp.store(inside ? active : nullptr, std::memory_order_release);
+        vampPasses.store(0, std::memory_order_release);
+    }
     vampRepetitionsLeft.store(repetitions, std::memory_order_release);
     vamp.store(&cue, std::memory_order_release);
+}
+
+void TransportMachine::endVamp()
+{
+    const CCue* outer = outerVamp.load(std::memory_order_acquire);
+    if (outer == nullptr) {
+        clearVamp();
+        return;
+    }
+    enterVamp(*outer, 0);
 }
 
 void TransportMachine::clearVamp()
@@ -37,6 +64,7 @@ void TransportMachine::clearVamp()
     vamp.store(nullptr, std::memory_order_release);
     vampRepetitionsLeft.store(-1, std::memory_order_release);
     vampPasses.store(0, std::memory_order_release);
+    outerVamp.store(nullptr, std::memory_order_release);
 }
 
 bool TransportMachine::acceptAdvance(uint32_t nowMs)

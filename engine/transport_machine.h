@@ -75,7 +75,12 @@ public:
     // vamp's own jump counts: a jump the navigation scheduled is taken as it is.
     int32_t wrapIntoVamp(int32_t start);
     // A vamp becomes active with its repetitions (0: until told to leave).
+    // Entered inside the active vamp, it keeps that one's count for later;
+    // the kept vamp entered again takes its count up where it was.
     void enterVamp(const CCue& cue, int repetitions);
+    // The active vamp's last pass is over: the vamp it was inside, if any,
+    // is active again.
+    void endVamp();
     void clearVamp();
 
     // Play/Cue presses closer than the debounce to the last accepted one are
@@ -96,6 +101,12 @@ public:
     std::atomic<int> vampPasses{0};
     std::atomic<CSongDoc*> songPlayed{nullptr};
     std::atomic<SetItemHandle> skipItem{nullptr}; // the item a Skip switched to
+    // The vamp an inner vamp interrupted, and its count then.
+    std::atomic<const CCue*> outerVamp{nullptr};
+    std::atomic<int> outerRepetitionsLeft{-1};
+    std::atomic<int> outerPasses{0};
+    // The song whose notes a start or a chase last struck.
+    std::atomic<CSongDoc*> songSounding{nullptr};
 
     // The play clock: position (ticks) and real time (µs) published for any
     // thread; the clock's own fields for the timer thread.

@@ -47,6 +47,27 @@ int32_t nextCueTickAfter(const CSongDoc& song, int32_t tick)
     return next;
 }
 
+bool vampHolds(const CCue& cue, int32_t tick)
+{
+    return isVampLike(cue.kind) && tick >= cue.secondTime && tick < cue.time;
+}
+
+// Of the vamps whose stretch holds the tick, the one that ends first, and of
+// those the one that starts last: the inner one of nested vamps, and never a
+// marker or other cue inside it.
+const CCue* innermostVampAt(const CSongDoc& song, int32_t tick)
+{
+    const CCue* inner = nullptr;
+    for (size_t k = size_t(song.FindCueAt(tick)); k < song.cues.size(); ++k) {
+        const CCue& cue = *song.cues[k];
+        if (inner != nullptr && cue.GetTime() != inner->time)
+            break;
+        if (vampHolds(cue, tick) && (inner == nullptr || cue.secondTime > inner->secondTime))
+            inner = &cue;
+    }
+    return inner;
+}
+
 } // namespace
 
 bool CSequencer::onPlaybackTick()
@@ -60,6 +81,18 @@ int32_t CSequencer::tickAtTime(const TempoEntry& entry, double time) const
     return entry.tick + int32_t(std::trunc(ticks));
 }
 
+double CSequencer::timeAtTick(const TempoEntry& entry, int32_t tick) const
+{
+    return entry.time + double(tick - entry.tick) * double(entry.tempo) / m_transport.clock.timeBase;
+}
+
+DueClock CSequencer::dueClockNow() const
+{
+    const int32_t multiplier = std::max(m_transport.tempoMultiplier.load(std::memory_order_acquire), 1);
+    return DueClock{currentTickTime(), m_transport.realTime.load(std::memory_order_acquire),
+                     double(kNormalMultiplier) / double(multiplier)};
+}
+
 void CSequencer::TimerProc(uint32_t)
 {
     PlaybackTickScope scope;
@@ -69,6 +102,8 @@ void CSequencer::TimerProc(uint32_t)
     // A start whose lock wait timed out is tried again on the next tick.
     if (transportState() == TransportState::Starting)
         startPlaying(*song);
+    const DueClock clock = dueClockNow();
+    const DueClockScope dueTimes(clock);
     if (transportState() == TransportState::Playing && !playStep(*song))
         return;
     beatAndClick(*song);
@@ -121,6 +156,7 @@ bool CSequencer::startPlaying(CSongDoc& song)
         start = m_transport.startTick;
         serial = m_transport.startSerial;
     }
+    endOtherSongsNotes(song);
     locateStart(song, wrapIntoActiveVamp(start));
     followActiveVampAtStart(song);
     startCountIn();
@@ -129,6 +165,15 @@ bool CSequencer::startPlaying(CSongDoc& song)
         return false;
     m_transport.setState(TransportState::Playing);
     return true;
+}
+
+// A song's start settles only its own channels: what another song left
+// sounding, on any port, ends first.
+void CSequencer::endOtherSongsNotes(CSongDoc& song)
+{
+    CSongDoc* before = m_transport.songSounding.exchange(&song, std::memory_order_acq_rel);
+    if (before != nullptr && before != &song)
+        endTrackNotesOnEveryPort();
 }
 
 int32_t CSequencer::wrapIntoActiveVamp(int32_t start)
@@ -158,15 +203,16 @@ void CSequencer::locateStart(CSongDoc& song, int32_t start)
     m_transport.clock.nextCueTick = 0;
 }
 
-// Past its end the vamp is over. On its last repetition a vamp with a second
-// count n leaves n measures before its end.
+// Outside its stretch the vamp is over: played into again, it counts
+// afresh. On its last repetition a vamp with a second count n leaves n
+// measures before its end.
 void CSequencer::followActiveVampAtStart(CSongDoc& song)
 {
     const CCue* vamp = activeVamp();
     if (vamp == nullptr)
         return;
     const int32_t at = position();
-    if (at >= vamp->time) {
+    if (at >= vamp->time || at < vamp->secondTime) {
         clearVamp();
         return;
     }
@@ -177,7 +223,8 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
     if (last < 0 || leave < 0)
         return;
     const int32_t from = song.measureMap[size_t(leave)].start;
-    if (from <= vamp->secondTime || from <= at)
+    // A jump that comes first, an inner vamp's say, keeps its turn.
+    if (from <= vamp->secondTime || from <= at || nextStop().jumpFrom <= from)
         return;
     m_transport.changeNextStop([&](NextStop& stop) {
         stop.jumpFrom = from;
@@ -185,21 +232,27 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
     });
 }
 
-// A vamp the position entered becomes the active vamp, and the set
-// view hears that a cue was reached.
+// The innermost vamp the position is in becomes the active vamp, and the
+// set view hears that a cue was reached.
 void CSequencer::checkCues(const CSongDoc& song)
 {
     const int32_t at = position();
     if (at < m_transport.clock.nextCueTick)
         return;
-    const size_t found = size_t(song.FindCueAt(at));
-    if (found < song.cues.size()) {
-        const CCue& cue = *song.cues[found];
-        if (isVampLike(cue.kind) && at >= cue.secondTime && at < cue.time
-            && &cue != activeVamp()) {
+    if (const CCue* found = innermostVampAt(song, at)) {
+        if (found != activeVamp()) {
             const bool through = m_transport.playThrough.load(std::memory_order_acquire);
-            const int repeats = cue.repeatCount > 0 ? cue.repeatCount : (through ? 2 : 0);
-            m_transport.enterVamp(cue, repeats);
+            const int repeats = found->repeatCount > 0 ? found->repeatCount : (through ? 2 : 0);
+            m_transport.enterVamp(*found, repeats);
+        }
+        // Of vamps that end together, the inner one jumps.
+        const NextStop stop = nextStop();
+        if (stop.jumpCue != nullptr && stop.jumpCue != found && isVampLike(stop.jumpCue->kind)
+            && stop.jumpFrom == found->time) {
+            m_transport.changeNextStop([found](NextStop& next) {
+                next.jumpCue = found;
+                next.jumpTo = found->secondTime;
+            });
         }
     }
     requestRefresh(kRefreshCueReached);

@@ -25,17 +25,6 @@ constexpr auto kMaxNap = 20ms;
 
 static_assert(Clock::is_steady);
 
-// Sleeps until `wake` on CLOCK_MONOTONIC, which the steady clock reads.
-void sleepUntil(TickTime wake)
-{
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wake.time_since_epoch());
-    timespec until{};
-    until.tv_sec = time_t(ns.count() / 1000000000);
-    until.tv_nsec = long(ns.count() % 1000000000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
-}
-
 std::atomic<bool> g_toldNoRealtime{false};
 
 } // namespace
@@ -89,7 +78,8 @@ TimerStartResult EngineTimer::start(TimerMode mode, uint32_t periodMs, TimerCall
         m_callback = std::move(shared);
         m_user = user;
         m_anchor = Clock::now();
-        m_nextTick = 1;
+        // A start of play waits for nothing: its first tick is due now.
+        m_nextTick = mode == TimerMode::Playback ? 0 : 1;
     }
     m_wake.notify_all();
     return TimerStartResult::Started;
@@ -156,11 +146,12 @@ void EngineTimer::threadMain()
         }
         const uint64_t generation = m_generation;
         const TickTime deadline = m_anchor + m_period * m_nextTick;
-        lock.unlock();
         const TickTime now = Clock::now();
+        // A new run or the end wakes the wait at once (the idle nap would
+        // otherwise hold back the first tick of a start).
         if (now < deadline)
-            sleepUntil(std::min(deadline, now + kMaxNap));
-        lock.lock();
+            m_wake.wait_until(lock, std::min(deadline, now + kMaxNap),
+                              [&] { return generation != m_generation || m_quit; });
         if (generation != m_generation || m_quit || Clock::now() < deadline)
             continue;
         runTick(lock, deadline);

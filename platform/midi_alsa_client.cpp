@@ -1,6 +1,10 @@
 #include "platform/midi_alsa_client.h"
 
+#include "core/log.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <vector>
 
 #include <poll.h>
@@ -123,6 +127,52 @@ int AlsaSeqClient::sendDirect(snd_seq_event_t& event)
 {
     std::lock_guard lock(m_output);
     return snd_seq_event_output_direct(m_seq, &event);
+}
+
+// A queue on the system timer; its time 0 is placed on the steady clock
+// from one reading of its status beside the steady clock.
+bool AlsaSeqClient::startQueue()
+{
+    std::lock_guard lock(m_output);
+    const int queue = snd_seq_alloc_named_queue(m_seq, "DEVU Rizoraz output");
+    if (queue < 0)
+        return false;
+    snd_seq_queue_status_t* status = nullptr;
+    if (snd_seq_start_queue(m_seq, queue, nullptr) < 0 || snd_seq_drain_output(m_seq) < 0
+        || snd_seq_queue_status_malloc(&status) < 0) {
+        snd_seq_free_queue(m_seq, queue);
+        return false;
+    }
+    const bool read = snd_seq_get_queue_status(m_seq, queue, status) >= 0;
+    const auto steady = std::chrono::steady_clock::now().time_since_epoch();
+    if (read) {
+        const snd_seq_real_time_t* at = snd_seq_queue_status_get_real_time(status);
+        const int64_t queueNs = int64_t(at->tv_sec) * 1'000'000'000 + int64_t(at->tv_nsec);
+        m_queueZeroNs = std::chrono::duration_cast<std::chrono::nanoseconds>(steady).count() - queueNs;
+        m_queue = queue;
+    } else {
+        snd_seq_free_queue(m_seq, queue);
+    }
+    snd_seq_queue_status_free(status);
+    return read;
+}
+
+bool AlsaSeqClient::prepareOutputQueue()
+{
+    std::call_once(m_queueMade, [this] {
+        if (!startQueue())
+            writeLog("ALSA sequencer: no output queue whose clock can be read; events go out at once");
+    });
+    return m_queue >= 0;
+}
+
+void AlsaSeqClient::scheduleAt(snd_seq_event_t& event, int64_t steadyNs)
+{
+    if (!prepareOutputQueue())
+        return;
+    const int64_t queueNs = std::max(steadyNs - m_queueZeroNs, int64_t(0));
+    snd_seq_real_time_t time{unsigned(queueNs / 1'000'000'000), unsigned(queueNs % 1'000'000'000)};
+    snd_seq_ev_schedule_real(&event, m_queue, 0, &time);
 }
 
 int AlsaSeqClient::drainOutput()

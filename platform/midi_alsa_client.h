@@ -57,6 +57,14 @@ public:
     // Never waits: a full kernel pool gives -EAGAIN.
     int sendDirect(snd_seq_event_t& event);
     int drainOutput();
+    // Schedules `event` on our output queue at a steady-clock moment (ns);
+    // one already past goes at once. Without a queue (none could be made or
+    // its clock cannot be read) it stays a direct event, for now; the log
+    // says so once.
+    void scheduleAt(snd_seq_event_t& event, int64_t steadyNs);
+    // Makes and starts the output queue once; false without one. Devices
+    // call it while opening, so the timer thread never does the work.
+    bool prepareOutputQueue();
 
     // `sink` gets what reaches `ourPort` from now on.
     bool addSink(int ourPort, AlsaEventSink* sink);
@@ -79,6 +87,11 @@ private:
     std::thread m_reader;
     int m_stopFd = -1;            // eventfd that ends the reader thread
     std::atomic<uint64_t> m_overruns{0};
+    // The output queue, made and started on first use; -1 when none could be.
+    std::once_flag m_queueMade;
+    int m_queue = -1;
+    int64_t m_queueZeroNs = 0; // the steady-clock moment of queue time 0
+    bool startQueue();
 };
 
 } // namespace rz

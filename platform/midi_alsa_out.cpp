@@ -1,6 +1,9 @@
 #include "platform/midi_alsa_out.h"
 
+#include "platform/midi_output_latency.h"
+
 #include <cerrno>
+#include <chrono>
 #include <thread>
 #include <utility>
 
@@ -41,6 +44,7 @@ bool AlsaMidiOutDevice::open()
     error = m_client->connectTo(m_port, m_destination.client, m_destination.port);
     if (!error.empty())
         return failOpen(std::move(error));
+    m_client->prepareOutputQueue();
     m_open.store(true);
     return true;
 }
@@ -74,8 +78,12 @@ void AlsaMidiOutDevice::address(snd_seq_event_t& event) const
     snd_seq_ev_set_direct(&event);
 }
 
-void AlsaMidiOutDevice::sendShort(std::span<const uint8_t> bytes, TickTime)
+// Scheduled on the client's queue at the stamp plus the output latency.
+void AlsaMidiOutDevice::sendShort(std::span<const uint8_t> bytes, TickTime stamp)
 {
+    const int64_t due = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            stamp.time_since_epoch() + midiOutputLatency())
+                            .count();
     if (!isOpen() || bytes.empty() || bytes.size() > 3 || bytes[0] < 0x80)
         return;
     std::lock_guard lock(m_encoding);
@@ -83,6 +91,7 @@ void AlsaMidiOutDevice::sendShort(std::span<const uint8_t> bytes, TickTime)
     m_encoder.encode(bytes, [&](const snd_seq_event_t& encoded) {
         snd_seq_event_t event = encoded;
         address(event);
+        m_client->scheduleAt(event, due);
         m_client->sendDirect(event);
     });
 }

@@ -11,8 +11,9 @@
 
 namespace rz {
 
-// An ALSA sequencer destination: our own port, subscribed to it. Messages
-// go out at once, bypassing the output buffer; stamps are not used.
+// An ALSA sequencer destination: our own port, subscribed to it. Short
+// messages are scheduled on the client's queue at their stamp plus the
+// engine's output latency, bypassing the output buffer; long ones go at once.
 class AlsaMidiOutDevice final : public IMidiOutDevice {
 public:
     AlsaMidiOutDevice(AlsaPortInfo destination, std::string displayName, MidiDeviceKind kind);

@@ -1,6 +1,12 @@
 #include "platform/midi_gm_synth.h"
 
 #include "platform/midi_jack_client.h"
+#include "platform/midi_output_latency.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
 
 #include <cstdlib>
 #include <mutex>
@@ -43,6 +49,15 @@ std::string takeFluidError(const std::string& fallback)
     std::string reason = g_lastFluidError.empty() ? fallback : fallback + ": " + g_lastFluidError;
     g_lastFluidError.clear();
     return reason;
+}
+
+// The synthesizer's block boundary nearest to `frame`.
+int64_t nearestBlockStart(int64_t frame)
+{
+    constexpr int64_t kBlock = GmSynthDevice::kBlockFrames;
+    const int64_t shifted = frame + kBlock / 2;
+    const int64_t blocks = shifted >= 0 ? shifted / kBlock : -((-shifted + kBlock - 1) / kBlock);
+    return blocks * kBlock;
 }
 
 bool jackServerAnswers()
@@ -93,8 +108,17 @@ bool GmSynthDevice::open()
         return failOpen(takeFluidError("cannot create the synthesizer"));
     if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED)
         return failOpen(takeFluidError("cannot load " + m_options.soundFont.string()));
+    {
+        std::lock_guard producers(m_producers);
+        m_queue.drain();
+    }
+    m_rendered = 0;
+    m_anchored = false;
     if (!m_options.driverless && !startDriver())
         return failOpen(takeFluidError("no audio driver would start"));
+    double rate = kGmSynthSampleRate;
+    if (fluid_settings_getnum(m_settings, "synth.sample-rate", &rate) == FLUID_OK && rate > 0)
+        m_sampleRate = rate;
     m_open.store(true);
     return true;
 }
@@ -119,7 +143,7 @@ bool GmSynthDevice::startDriver()
     fluid_settings_setint(m_settings, "audio.jack.autoconnect", 1); // to the physical playback ports
     for (const std::string& driver : driversToTry()) {
         fluid_settings_setstr(m_settings, "audio.driver", driver.c_str());
-        m_driver = new_fluid_audio_driver(m_settings, m_synth);
+        m_driver = new_fluid_audio_driver2(m_settings, &GmSynthDevice::audioThunk, this);
         if (m_driver) {
             m_driverName = driver;
             return true;
@@ -162,15 +186,25 @@ bool GmSynthDevice::isOpen() const
     return m_open.load(std::memory_order_acquire);
 }
 
-void GmSynthDevice::sendShort(std::span<const uint8_t> bytes, TickTime)
+void GmSynthDevice::sendShort(std::span<const uint8_t> bytes, TickTime stamp)
 {
-    std::shared_lock lock(m_lifetime, std::try_to_lock);
-    if (!lock || !m_synth || bytes.empty())
+    if (!isOpen() || bytes.empty() || bytes.size() > 3)
         return;
-    const uint8_t status = bytes[0];
+    Stamped event;
+    event.stampNs = std::chrono::duration_cast<std::chrono::nanoseconds>(stamp.time_since_epoch()).count();
+    event.size = uint8_t(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), event.bytes);
+    std::lock_guard lock(m_producers);
+    m_queue.push(event);
+}
+
+// Render thread only.
+void GmSynthDevice::apply(const Stamped& event)
+{
+    const uint8_t status = event.bytes[0];
     const int channel = status & 0x0F;
-    const int data1 = bytes.size() > 1 ? bytes[1] & 0x7F : 0;
-    const int data2 = bytes.size() > 2 ? bytes[2] & 0x7F : 0;
+    const int data1 = event.size > 1 ? event.bytes[1] & 0x7F : 0;
+    const int data2 = event.size > 2 ? event.bytes[2] & 0x7F : 0;
     switch (status & 0xF0) {
     case 0x80: fluid_synth_noteoff(m_synth, channel, data1); break;
     case 0x90: fluid_synth_noteon(m_synth, channel, data1, data2); break;
@@ -181,6 +215,89 @@ void GmSynthDevice::sendShort(std::span<const uint8_t> bytes, TickTime)
     case 0xE0: fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7)); break;
     default: break; // system messages mean nothing to the synthesizer
     }
+}
+
+int GmSynthDevice::audioThunk(void* self, int frames, int nfx, float* fx[], int nout, float* out[])
+{
+    auto* device = static_cast<GmSynthDevice*>(self);
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    device->anchorBlock(now, true);
+    return device->renderBlock(frames, nfx, fx, nout, out);
+}
+
+// The sample clock. An audio driver's blocks follow the steady clock
+// loosely: small differences are followed slowly, a stall or an xrun
+// starts the clock again. A caller that names each block's time sets it.
+void GmSynthDevice::anchorBlock(int64_t blockStartNs, bool follow)
+{
+    constexpr int64_t kRestartNs = 50'000'000;
+    if (m_anchored && follow) {
+        const int64_t expected =
+            m_anchorNs + int64_t(double(m_rendered - m_anchorFrame) * 1e9 / m_sampleRate);
+        const int64_t error = blockStartNs - expected;
+        if (std::llabs(error) < kRestartNs) {
+            m_anchorNs += error / 64;
+            return;
+        }
+    }
+    m_anchored = true;
+    m_anchorNs = blockStartNs;
+    m_anchorFrame = m_rendered;
+}
+
+int GmSynthDevice::renderRange(int from, int to, int nfx, float* fx[], int nout, float* out[])
+{
+    if (to <= from)
+        return FLUID_OK;
+    constexpr int kMaxBuffers = 16;
+    if (nout > kMaxBuffers || nfx > kMaxBuffers)
+        return FLUID_FAILED;
+    std::array<float*, kMaxBuffers> dry{};
+    std::array<float*, kMaxBuffers> wet{};
+    for (int i = 0; i < nout; ++i)
+        dry[size_t(i)] = out[i] + from;
+    for (int i = 0; i < nfx; ++i)
+        wet[size_t(i)] = fx[i] + from;
+    if (nfx == 0 && nout >= 2) {
+        // No effect buffers: reverb and chorus mix into the dry pair.
+        std::array<float*, 4> mixed{dry[0], dry[1], dry[0], dry[1]};
+        return fluid_synth_process(m_synth, to - from, 4, mixed.data(), nout, dry.data());
+    }
+    return fluid_synth_process(m_synth, to - from, nfx, wet.data(), nout, dry.data());
+}
+
+// FluidSynth starts what an event does at its next internal block: the
+// sub-block before an event ends on the block boundary nearest the event's
+// frame, so no event moves by more than half a block.
+int GmSynthDevice::renderBlock(int frames, int nfx, float* fx[], int nout, float* out[])
+{
+    const int64_t latencyNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(midiOutputLatency()).count();
+    int done = 0;
+    int result = FLUID_OK;
+    while (const Stamped* event = m_queue.front()) {
+        const double due =
+            double(m_anchorFrame) + double(event->stampNs + latencyNs - m_anchorNs) * m_sampleRate / 1e9;
+        const int64_t dueFrame = std::llround(due);
+        const int64_t boundary = nearestBlockStart(dueFrame);
+        const int64_t at = boundary - m_rendered;
+        if (at >= frames)
+            break; // due in a later block
+        if (at < 0)
+            m_late.fetch_add(1, std::memory_order_relaxed);
+        const int to = int(std::clamp(at, int64_t(done), int64_t(frames)));
+        if (renderRange(done, to, nfx, fx, nout, out) != FLUID_OK)
+            result = FLUID_FAILED;
+        done = to;
+        apply(*event);
+        m_queue.pop();
+    }
+    if (renderRange(done, frames, nfx, fx, nout, out) != FLUID_OK)
+        result = FLUID_FAILED;
+    m_rendered += frames;
+    return result;
 }
 
 LongSendResult GmSynthDevice::sendLong(std::span<const uint8_t> bytes, std::chrono::milliseconds)
@@ -208,8 +325,28 @@ bool GmSynthDevice::render(std::span<float> left, std::span<float> right)
     std::shared_lock lock(m_lifetime);
     if (!m_synth || !m_options.driverless || left.size() != right.size())
         return false;
-    return fluid_synth_write_float(m_synth, static_cast<int>(left.size()), left.data(), 0, 1,
-                                   right.data(), 0, 1) == FLUID_OK;
+    if (!m_anchored)
+        anchorBlock(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count(),
+                    false);
+    std::fill(left.begin(), left.end(), 0.0f);
+    std::fill(right.begin(), right.end(), 0.0f);
+    std::array<float*, 2> out{left.data(), right.data()};
+    return renderBlock(int(left.size()), 0, nullptr, 2, out.data()) == FLUID_OK;
+}
+
+bool GmSynthDevice::render(std::span<float> left, std::span<float> right, TickTime blockStart)
+{
+    std::shared_lock lock(m_lifetime);
+    if (!m_synth || !m_options.driverless || left.size() != right.size())
+        return false;
+    anchorBlock(std::chrono::duration_cast<std::chrono::nanoseconds>(blockStart.time_since_epoch()).count(),
+                false);
+    std::fill(left.begin(), left.end(), 0.0f);
+    std::fill(right.begin(), right.end(), 0.0f);
+    std::array<float*, 2> out{left.data(), right.data()};
+    return renderBlock(int(left.size()), 0, nullptr, 2, out.data()) == FLUID_OK;
 }
 
 } // namespace rz

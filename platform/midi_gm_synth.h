@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/midi_out_device.h"
+#include "platform/midi_ring.h"
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <shared_mutex>
 #include <span>
@@ -37,7 +40,10 @@ struct GmSynthOptions {
 };
 
 // The built-in software General MIDI synthesizer, playing through its own
-// audio driver. Messages sound as soon as they arrive; stamps are ignored.
+// audio driver. Short messages sound at their stamp plus the engine's output
+// latency: the render applies each between sub-blocks, at the synthesizer's
+// internal block boundary (64 frames) nearest to it, the finest FluidSynth
+// allows.
 class GmSynthDevice final : public IMidiOutDevice {
 public:
     explicit GmSynthDevice(GmSynthOptions options);
@@ -62,14 +68,35 @@ public:
     MidiDeviceKind kind() const override { return MidiDeviceKind::InternalSynth; }
 
     // Driverless mode only: renders the next left.size() frames (both spans
-    // the same length); false when not open or not driverless.
+    // the same length); false when not open or not driverless. The first
+    // call's first frame sounds now, the rest follow at the sample rate.
     bool render(std::span<float> left, std::span<float> right);
+    // The same with the moment the block's first frame sounds.
+    bool render(std::span<float> left, std::span<float> right, TickTime blockStart);
+    // Short messages whose moment had passed when their block was rendered.
+    uint64_t lateCount() const { return m_late.load(std::memory_order_relaxed); }
+    // The frame of the synthesizer's block grid at which events take effect.
+    static constexpr int kBlockFrames = 64;
     // The audio driver that started, empty when driverless or closed.
     const std::string& audioDriver() const { return m_driverName; }
     std::string openError() const override { return m_lastError; }
 
 private:
+    // One short message waiting for its frame.
+    struct Stamped {
+        int64_t stampNs = 0; // steady clock
+        uint8_t size = 0;
+        uint8_t bytes[3]{};
+    };
+
     bool startDriver();
+    static int audioThunk(void* self, int frames, int nfx, float* fx[], int nout, float* out[]);
+    // The render thread's part: the block in sub-blocks between the events
+    // due in it, through the sample clock.
+    int renderBlock(int frames, int nfx, float* fx[], int nout, float* out[]);
+    int renderRange(int from, int to, int nfx, float* fx[], int nout, float* out[]);
+    void apply(const Stamped& event);
+    void anchorBlock(int64_t blockStartNs, bool follow);
     std::vector<std::string> driversToTry() const;
     bool failOpen(std::string reason);
     void destroy();
@@ -84,6 +111,17 @@ private:
     // Sends hold it shared; open and close exclusively, so no send reaches a
     // synthesizer being deleted. A send that finds it taken drops its message.
     mutable std::shared_mutex m_lifetime;
+
+    std::mutex m_producers; // one pusher at a time into m_queue
+    SpscRing<Stamped, 1024> m_queue;
+    std::atomic<uint64_t> m_late{0};
+    double m_sampleRate = kGmSynthSampleRate;
+    // The render thread's sample clock: frame m_anchorFrame sounds at
+    // m_anchorNs; m_rendered frames are out since open.
+    int64_t m_rendered = 0;
+    int64_t m_anchorFrame = 0;
+    int64_t m_anchorNs = 0;
+    bool m_anchored = false;
 };
 
 } // namespace rz

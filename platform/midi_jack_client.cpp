@@ -1,6 +1,7 @@
 #include "platform/midi_jack_client.h"
 
 #include "core/log.h"
+#include "platform/midi_output_latency.h"
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,13 @@
 namespace rz {
 
 namespace {
+
+// The engine's output latency follows the server's period.
+void tellOutputPeriod(jack_nframes_t frames, uint32_t sampleRate)
+{
+    if (sampleRate > 0)
+        setMidiOutputPeriod(std::chrono::microseconds(int64_t(frames) * 1000000 / sampleRate));
+}
 
 std::mutex g_instanceMutex;
 std::weak_ptr<JackMidiClient> g_instance;
@@ -42,8 +50,12 @@ std::shared_ptr<JackMidiClient> JackMidiClient::acquire()
 {
     std::lock_guard lock(g_instanceMutex);
     std::shared_ptr<JackMidiClient> client = g_instance.lock();
-    if (client && !client->gone())
+    if (client && !client->gone()) {
+        if (client->m_clockUnread.load(std::memory_order_relaxed)
+            && !client->m_toldClockUnread.exchange(true))
+            writeLog("JACK: the cycle times cannot be read; messages are placed from now");
         return client;
+    }
     jack_client_t* handle = openClientQuietly();
     if (!handle)
         return nullptr;
@@ -58,6 +70,7 @@ JackMidiClient::JackMidiClient(jack_client_t* client)
     : m_client(client), m_sampleRate(jack_get_sample_rate(client)),
       m_bufferSize(jack_get_buffer_size(client))
 {
+    tellOutputPeriod(m_bufferSize.load(), m_sampleRate);
 }
 
 JackMidiClient::~JackMidiClient()
@@ -66,6 +79,7 @@ JackMidiClient::~JackMidiClient()
     if (!gone())
         jack_deactivate(m_client);
     jack_client_close(m_client);
+    setMidiOutputPeriod(std::chrono::microseconds(0));
 }
 
 bool JackMidiClient::activate()
@@ -97,6 +111,7 @@ int JackMidiClient::bufferSizeThunk(jack_nframes_t frames, void* self)
 {
     auto* client = static_cast<JackMidiClient*>(self);
     client->m_bufferSize.store(frames, std::memory_order_release);
+    tellOutputPeriod(frames, client->m_sampleRate);
     std::lock_guard lock(client->m_registry);
     for (std::atomic<JackPortUser*>& slot : client->m_users) {
         if (JackPortUser* user = slot.load())
@@ -115,7 +130,15 @@ void JackMidiClient::processCycle(jack_nframes_t nframes)
     cycle.sampleRate = m_sampleRate;
     jack_nframes_t firstFrame = 0;
     jack_time_t nextUsecs = 0;
-    jack_get_cycle_times(m_client, &firstFrame, &cycle.startUsecs, &nextUsecs, &cycle.periodUsecs);
+    if (jack_get_cycle_times(m_client, &firstFrame, &cycle.startUsecs, &nextUsecs, &cycle.periodUsecs) != 0) {
+        // The cycle's times cannot be read: the cycle starts now, and the
+        // next user-side call says so once.
+        cycle.periodUsecs = m_sampleRate > 0 ? float(nframes) * 1e6f / float(m_sampleRate) : 0.0f;
+        cycle.startUsecs = jack_get_time();
+        nextUsecs = cycle.startUsecs + jack_time_t(cycle.periodUsecs);
+        m_clockUnread.store(true, std::memory_order_relaxed);
+    }
+    cycle.nextUsecs = nextUsecs;
     for (std::atomic<JackPortUser*>& slot : m_users) {
         if (JackPortUser* user = slot.load())
             user->process(cycle);

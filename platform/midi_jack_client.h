@@ -21,6 +21,7 @@ struct JackCycle {
     jack_time_t startUsecs = 0; // JACK time of the cycle's first frame
     float periodUsecs = 0;      // length of one period
     uint32_t sampleRate = 0;    // frames per second
+    jack_time_t nextUsecs = 0;  // JACK time of the next cycle's first frame
 };
 
 // A device whose port the process callback serves.
@@ -103,6 +104,8 @@ private:
     std::atomic<bool> m_gone{false};
     std::mutex m_registry; // serialises port registration and user changes
     uint32_t m_nextPortNumber = 1;
+    std::atomic<bool> m_clockUnread{false}; // a cycle fell back to now
+    std::atomic<bool> m_toldClockUnread{false};
 };
 
 } // namespace rz

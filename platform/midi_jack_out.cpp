@@ -1,5 +1,7 @@
 #include "platform/midi_jack_out.h"
 
+#include "platform/midi_output_latency.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,11 +21,21 @@ int64_t steadyNs(TickTime time)
     return duration_cast<nanoseconds>(time.time_since_epoch()).count();
 }
 
-// The JACK clock minus the steady clock, in microseconds.
-int64_t jackMinusSteadyUs()
+// Two readings of the steady clock further apart than this around one of
+// the JACK clock mean the thread was held up between them: not a pair.
+constexpr int64_t kTightReadingNs = 20'000;
+
+// The JACK clock minus the steady clock, from readings taken close
+// together; false when the thread was held up between them.
+bool readClockOffset(int64_t& offsetNs)
 {
-    const int64_t steadyUs = steadyNs(steady_clock::now()) / 1000;
-    return static_cast<int64_t>(jack_get_time()) - steadyUs;
+    const int64_t before = steadyNs(steady_clock::now());
+    const int64_t jack = static_cast<int64_t>(jack_get_time()) * 1000;
+    const int64_t after = steadyNs(steady_clock::now());
+    if (after - before > kTightReadingNs)
+        return false;
+    offsetNs = jack - (before + after) / 2;
+    return true;
 }
 
 // How long open() waits for the first process cycle.
@@ -56,7 +68,10 @@ bool JackMidiOutDevice::open()
         std::lock_guard lock(m_producers);
         m_queue.drain(); // the process callback does not serve us yet
     }
-    m_jackMinusSteadyUs = jackMinusSteadyUs();
+    int64_t offsetNs = 0;
+    for (int attempt = 0; attempt < 100 && !readClockOffset(offsetNs); ++attempt) {
+    }
+    m_clockOffsetNs.store(offsetNs);
     m_maxEventBytes.store(0);
     m_longState.store(kLongNone);
     m_gone.store(false);
@@ -202,24 +217,39 @@ bool JackMidiOutDevice::cancelLong(uint64_t ticket)
     return m_longState.compare_exchange_strong(expected, kLongNone);
 }
 
-int64_t JackMidiOutDevice::frameFor(int64_t stampNs, const JackCycle& cycle) const
+// Through the cycle's own times: its first frame at startUsecs, the next
+// cycle's at nextUsecs (the period's length when the server gives none).
+int64_t JackMidiOutDevice::frameFor(int64_t stampNs, const JackCycle& cycle, int64_t clockOffsetNs,
+                                    int64_t latencyNs)
 {
-    const double periodUs = double(cycle.nframes) * 1e6 / double(cycle.sampleRate);
-    const double dueUs = double(stampNs) / 1000.0 + double(m_jackMinusSteadyUs) + periodUs;
-    return std::llround((dueUs - double(cycle.startUsecs)) * double(cycle.sampleRate) / 1e6);
+    double cycleUs = double(cycle.nextUsecs) - double(cycle.startUsecs);
+    if (cycle.nextUsecs <= cycle.startUsecs)
+        cycleUs = cycle.periodUsecs > 0 ? double(cycle.periodUsecs)
+                                        : double(cycle.nframes) * 1e6 / double(std::max(cycle.sampleRate, 1u));
+    const double dueUs = double(stampNs + clockOffsetNs + latencyNs) / 1000.0;
+    return int64_t(std::floor((dueUs - double(cycle.startUsecs)) * double(cycle.nframes) / cycleUs + 0.5));
 }
 
+// A message whose frame has passed (a late tick, an xrun) goes at the
+// cycle's first frame and is counted; none is dropped for being late.
 void JackMidiOutDevice::process(const JackCycle& cycle)
 {
     void* buffer = jack_port_get_buffer(m_port, cycle.nframes);
     jack_midi_clear_buffer(buffer);
     m_maxEventBytes.store(jack_midi_max_event_size(buffer), std::memory_order_relaxed);
+    // Read afresh each cycle, so the two clocks may drift apart; a reading
+    // the thread was held up in keeps the last good one.
+    int64_t offsetNs = m_clockOffsetNs.load(std::memory_order_relaxed);
+    if (readClockOffset(offsetNs))
+        m_clockOffsetNs.store(offsetNs, std::memory_order_relaxed);
+    const int64_t latencyNs = duration_cast<nanoseconds>(midiOutputLatency()).count();
     int64_t lastFrame = 0;
     bool wroteAny = false;
     while (const Queued* event = m_queue.front()) {
-        const int64_t frame = std::max(frameFor(event->stampNs, cycle), lastFrame);
-        if (frame >= int64_t(cycle.nframes))
+        const int64_t due = frameFor(event->stampNs, cycle, offsetNs, latencyNs);
+        if (due >= int64_t(cycle.nframes))
             break; // due in a later cycle
+        const int64_t frame = std::max(due, lastFrame);
         if (!writeQueued(buffer, jack_nframes_t(frame), *event)) {
             if (wroteAny)
                 break; // the buffer is full: the rest waits for the next cycle
@@ -230,6 +260,8 @@ void JackMidiOutDevice::process(const JackCycle& cycle)
         } else {
             wroteAny = true;
             lastFrame = frame;
+            if (due < 0 && event->longTicket == 0)
+                m_late.fetch_add(1, std::memory_order_relaxed);
         }
         m_queue.pop();
     }

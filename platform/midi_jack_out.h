@@ -18,8 +18,9 @@
 namespace rz {
 
 // A JACK MIDI destination: our own output port, connected to it. Messages
-// leave at their stamp plus one period, so the latency is constant and the
-// spacing of stamps survives.
+// leave at the frame of their stamp plus the engine's output latency
+// (midiOutputLatency), so the latency is constant and the spacing of stamps
+// survives to the frame.
 class JackMidiOutDevice final : public IMidiOutDevice, private JackPortUser {
 public:
     // `destination` is the full name of the port to connect to.
@@ -46,6 +47,14 @@ public:
     std::string openError() const override { return m_lastError; }
     // Short messages dropped because the queue to the process callback was full.
     uint64_t droppedCount() const { return m_queue.droppedCount(); }
+    // Short messages whose frame had passed when their cycle was written:
+    // they went at the cycle's first frame.
+    uint64_t lateCount() const { return m_late.load(std::memory_order_relaxed); }
+    // The frame of the cycle that a message stamped `stampNs` (steady clock)
+    // goes at, before it is held in order and before a late one is moved to
+    // 0; `clockOffsetNs` is the JACK clock minus the steady clock.
+    static int64_t frameFor(int64_t stampNs, const JackCycle& cycle, int64_t clockOffsetNs,
+                            int64_t latencyNs);
     const std::string& destination() const { return m_destination; }
 
 private:
@@ -60,7 +69,6 @@ private:
 
     void process(const JackCycle& cycle) override;
     void serverGone() override;
-    int64_t frameFor(int64_t stampNs, const JackCycle& cycle) const;
     bool writeQueued(void* buffer, jack_nframes_t frame, const Queued& event);
     bool push(const Queued& event);
     LongSendResult waitForLong(uint64_t ticket, std::chrono::milliseconds timeout);
@@ -76,7 +84,8 @@ private:
     jack_port_t* m_port = nullptr;
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_gone{false}; // the server shut down while open
-    int64_t m_jackMinusSteadyUs = 0; // JACK time minus the steady clock, taken at open
+    std::atomic<uint64_t> m_late{0};
+    std::atomic<int64_t> m_clockOffsetNs{0}; // the JACK clock minus the steady clock
 
     std::mutex m_producers; // one pusher at a time into m_queue
     SpscRing<Queued, 1024> m_queue;

@@ -29,6 +29,9 @@ struct MeasureRec {
     uint8_t clocksPerClick = 24;  // MIDI clocks per metronome click
     uint8_t thirtySeconds = 8;    // thirty-second notes per quarter
     int32_t last = 0;             // carried, not interpreted
+    // The views draw this measure's number on the ruler. Worked out by the
+    // views' full update under the SongMutex; never stored in a file.
+    bool label = false;
 
     // Places the measure; also number 1, no letter, and clears the last word.
     void Set(int32_t startTick, int32_t lengthTicks);

@@ -76,6 +76,14 @@ int32_t previousCueTarget(const CCue& cue, int32_t position, ITransportLink& eng
     }
 }
 
+// A jump the navigation schedules replaces the cue's own, but an Ad lib
+// hold stays a hold: its release goes where the navigation asked.
+void takeOverJump(NextStop& stop)
+{
+    if (stop.jumpCue == nullptr || stop.jumpCue->kind != kCueAdLib)
+        stop.jumpCue = nullptr;
+}
+
 bool isNoteOrClip(const CMidiEvent& event)
 {
     return (event.message & 0xF0) == 0x90 || event.message == kAudioClipMessage;
@@ -166,7 +174,7 @@ void CSongDoc::GoToMeasure(int32_t tick)
         return;
     IEngineLink& engine = m_context.engine;
     NextStop stop = engine.nextStop();
-    stop.jumpCue = nullptr;
+    takeOverJump(stop);
     stop.jumpFrom = measureEnd(measureMap[size_t(from)]) - tenth(*this);
     stop.jumpTo = std::max(measureMap[size_t(to)].start - tenth(*this), int32_t(0));
     engine.setNextStop(stop);
@@ -185,7 +193,7 @@ void CSongDoc::RepeatMeasure()
         stop.targetLabel = 0;
     }
     target = std::min(target, int(measureMap.size()) - 1);
-    stop.jumpCue = nullptr;
+    takeOverJump(stop);
     stop.jumpFrom = measureEnd(measureMap[size_t(m)]) - tenth(*this);
     stop.jumpTo = std::max(measureMap[size_t(target)].start - tenth(*this), int32_t(0));
     engine.setNextStop(stop);
@@ -205,7 +213,7 @@ void CSongDoc::SkipNextMeasure()
         stop.targetLabel = 0;
     }
     const int landing = std::clamp(skipped + 1, 0, last);
-    stop.jumpCue = nullptr;
+    takeOverJump(stop);
     stop.jumpFrom = measureMap[size_t(m) + 1].start - tenth(*this);
     stop.jumpTo = measureEnd(measureMap[size_t(landing)]) - tenth(*this);
     engine.setNextStop(stop);
@@ -229,7 +237,7 @@ void CSongDoc::JumpTo(int32_t tick)
         return;
     }
     NextStop stop = engine.nextStop();
-    stop.jumpCue = nullptr;
+    takeOverJump(stop);
     stop.jumpTo = tick;
     stop.jumpFrom = measureMap[size_t(m) + 1].start;
     engine.setNextStop(stop);

@@ -96,7 +96,10 @@ void CSongDoc::ComputeNextStop()
                 jump();
             break;
         case kCueSkip:
-            if (position() <= cue.time) {
+            // A skip to the next song, with none to go to, plays on: a
+            // jump to its own tick would land there again and again.
+            if (position() <= cue.time
+                && (cue.secondTime != cue.time || engine.nextSetSong() != nullptr)) {
                 jump();
                 if (cue.secondTime == cue.time)
                     stop.nextSong = engine.nextSetSong();
@@ -145,23 +148,25 @@ void CSongDoc::OnTimerCues()
         m_context.host.UpdateAllViews();
         return;
     }
+    // Only the cue the position reached acts: one further on is not due.
     bool changed = false;
     for (size_t k = size_t(FindCueAt(position())); k < cues.size() && !changed; ++k) {
         const CCue& cue = *cues[k];
+        const bool reached = position() == cue.time;
         changed = true;
-        if (cue.kind == kCueCaesura && position() <= cue.secondTime) {
+        if (cue.kind == kCueCaesura && reached && position() <= cue.secondTime) {
             engine.Stop(false);
             setPosition(cue.secondTime);
-        } else if (cue.kind == kCueFermata && position() <= cue.secondTime) {
+        } else if (cue.kind == kCueFermata && reached && position() <= cue.secondTime) {
             setPosition(cue.secondTime);
             engine.setTransportState(TransportState::Paused);
         } else if (cue.kind == kCueAdLib && position() >= cue.time && position() <= cue.secondTime) {
             const Click click = clickAt(*this, position());
             setPosition(clickAtOrAfter(click, position() + 1));
             engine.setTransportState(TransportState::Paused);
-        } else if (cue.kind == kCueHoldCut && position() == cue.time) {
+        } else if (cue.kind == kCueHoldCut && reached) {
             engine.setTransportState(TransportState::Paused);
-        } else if (cue.kind == kCueAdvanceCut && position() <= cue.time) {
+        } else if (cue.kind == kCueAdvanceCut && reached) {
             engine.Stop(false);
             setPosition(cue.time);
         } else {

@@ -9,6 +9,7 @@
 #include "core/locks.h"
 #include "core/midi_bytes.h"
 #include "core/midi_out.h"
+#include "core/due_clock.h"
 #include "song/play_out_state.h"
 #include "song/song_doc.h"
 
@@ -51,6 +52,8 @@ void CSongDoc::PlayEventsUpTo()
         RawEvent event;
         for (size_t i = nextDueTrack(now); i != 0; i = nextDueTrack(now)) {
             CTrack& track = *tracks[i];
+            // Stamped with its own time from the tempo map, not the tick's.
+            const DueTimeScope due(track.nextTime + track.timeOffsetUs);
             if (!track.ReadNextEvent(event)) {
                 track.endReader();
                 continue;

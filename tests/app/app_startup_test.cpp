@@ -1,5 +1,9 @@
 #include "app_test_fixture.h"
 
+#include "engine/sequencer.h"
+#include "engine/synth_db_path.h"
+#include "tests/support/fake_sequencer_services.h"
+#include "tests/support/manual_engine_timer.h"
 #include "ui/profile.h"
 
 #include <QDir>
@@ -85,6 +89,27 @@ TEST_F(AppStartup, SettingsThatCannotBeWrittenAreReportedAtStart)
     prompt.expectMessage("Settings cannot be saved (" + folder.string() + " is a folder)");
     app = std::make_unique<App>(options);
     ASSERT_TRUE(app->InitInstance());
+    prompt.verifyAllUsed();
+}
+
+// A synthesizer database that cannot be opened leaves every synthesizer
+// unknown; the program still starts with its engine.
+TEST_F(AppStartup, AnUnopenableSynthDatabaseStillStartsTheEngine)
+{
+    std::filesystem::create_directories(defaultSynthDatabasePath()); // a folder: no database
+    FakeMidiDevices devices;
+    ManualEngineTimer timer;
+    AppOptions options;
+    options.profile = &profile;
+    options.prompt = &prompt;
+    options.devices = &devices;
+    options.timer = &timer;
+    options.singleInstance = false;
+    options.showWindow = false;
+    prompt.expectMessage("");
+    app = std::make_unique<App>(options);
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_NE(app->sequencer(), nullptr);
     prompt.verifyAllUsed();
 }
 

@@ -101,6 +101,10 @@ public:
         return next == rows.end() ? -1 : *next;
     }
     void SyncRowCount() override {} // the rows above are all there is
+    int topRow() const override { return 0; }
+    void setTopRow(int) override {}
+    int secondBandHeight() const override { return 0; }
+    void stepCurrentRow(int) override {}
 
     std::set<int> rows;
 };

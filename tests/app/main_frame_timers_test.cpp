@@ -34,6 +34,7 @@ protected:
         app->SetCurrentSong(a);
         app->setPerformanceMode(true);
         a->setPosition(a->endTick);
+        engine.state = TransportState::SongEnded;
         engine.log.clear();
     }
 
@@ -83,6 +84,24 @@ TEST_F(MainFrameTimersAdvance, OutsidePerformanceModeASongEndOnlyStops)
     EXPECT_TRUE(engine.log.contains("Stop(0)"));
     EXPECT_EQ(app->advanceCountdown(), 0);
     EXPECT_EQ(app->currentSong(), a);
+}
+
+// The timer comes late: the performer has stopped, started or jumped since
+// the song ended. Pausing now would chase the chord again, and acting on a
+// cue would jump.
+TEST_F(MainFrameTimersAdvance, StaleSongEndIsIgnored)
+{
+    for (const TransportState now : {TransportState::Stopped, TransportState::Playing,
+                                     TransportState::Starting, TransportState::Paused}) {
+        SCOPED_TRACE(int(now));
+        startAtTheEndOfA(0, true);
+        engine.state = now;
+        app->frame()->timers().fire(kSongEnded);
+        EXPECT_TRUE(engine.log.calls().empty());
+        EXPECT_EQ(app->currentSong(), a);
+        EXPECT_FALSE(app->frame()->timers().isActive(kSongEnded));
+        app.reset();
+    }
 }
 
 TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)

@@ -267,6 +267,9 @@ TEST(SequencerSettingsRead, ValuesOutsideTheirRangeAreClampedOrReadAsDefault)
         {"Sequencer", "PTempoCh", 16, -1},
         {"Sequencer", "PTempoCh", -2, -1},
         {"Sequencer", "PTempoCh", 9, 9},
+        {"PlaybackOptions", "OutputLatency", -4, 0},
+        {"PlaybackOptions", "OutputLatency", 99999, 1000},
+        {"PlaybackOptions", "OutputLatency", 25, 25},
     };
     for (const auto& c : cases) {
         MemoryProfile profile;
@@ -277,6 +280,8 @@ TEST(SequencerSettingsRead, ValuesOutsideTheirRangeAreClampedOrReadAsDefault)
             EXPECT_EQ(int(settings.tickPeriodMs), c.expected) << what;
         else if (std::string(c.name) == "Volume")
             EXPECT_EQ(settings.masterVolume, c.expected) << what;
+        else if (std::string(c.name) == "OutputLatency")
+            EXPECT_EQ(settings.outputLatencyMs, c.expected) << what;
         else
             EXPECT_EQ(settings.tempoChannel, c.expected) << what;
     }
@@ -295,6 +300,7 @@ TEST(SequencerSettingsRead, AnEmptyProfileGivesTheDefaults)
     EXPECT_EQ(settings.advance.reset, 2);
     EXPECT_EQ(settings.masterVolume, 16383);
     EXPECT_EQ(settings.followTap.window, 0) << "gated off";
+    EXPECT_EQ(settings.outputLatencyMs, 0) << "chosen from the JACK period";
 }
 
 TEST_F(SequencerInit, InitStartsTheIdleTimerAndASecondCallDoesNothing)

@@ -165,6 +165,28 @@ TEST(EngineTimer, RealThreadDeadlinesFormAnExactSequence)
     }
 }
 
+TEST(EngineTimer, APlaybackStartsWithATickDueAtOnceEvenWhileTheIdleRunSleeps)
+{
+    EngineTimer timer(normalScheduling());
+    ASSERT_EQ(timer.startIdle([](uint32_t) {}, 0), TimerStartResult::Started);
+    std::this_thread::sleep_for(1ms); // the idle run is asleep towards its next tick
+    std::atomic<bool> ticked{false};
+    TickTime first{};
+    const auto record = [&](uint32_t) {
+        if (!ticked.load()) {
+            first = currentTickTime();
+            ticked = true;
+        }
+    };
+    const TickTime before = Clock::now();
+    ASSERT_EQ(timer.startPlayback(1000, record, 0), TimerStartResult::Started);
+    const TickTime after = Clock::now();
+    ASSERT_TRUE(eventually([&] { return ticked.load(); }));
+    timer.stopAndWait();
+    EXPECT_GE(first, before);
+    EXPECT_LE(first, after) << "the first tick was due a period after the start";
+}
+
 TEST(EngineTimer, StartStopStressFromTwoThreadsLeavesNoCallbackAfterStopAndWait)
 {
     constexpr uint32_t kRunsPerThread = 300;

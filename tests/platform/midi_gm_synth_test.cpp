@@ -2,12 +2,16 @@
 // rendering to a buffer.
 
 #include "platform/midi_gm_synth.h"
+#include "platform/midi_output_latency.h"
 #include "platform/midi_system.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <algorithm>
 #include <filesystem>
+#include <span>
 #include <vector>
 
 namespace rz {
@@ -167,6 +171,80 @@ TEST(GmSynthSystem, DefaultSoundFontsAreTriedInOrder)
     EXPECT_EQ(candidates[0], "/usr/share/sounds/sf2/default-GM.sf2");
     EXPECT_EQ(candidates[1].filename(), "FluidR3_GM.sf2");
     EXPECT_EQ(candidates[2].filename(), "TimGM6mb.sf2");
+}
+
+// Renders `frames` frames in blocks of 256, each block given the moment its
+// first frame sounds, counting from `start`.
+std::vector<float> renderTimed(GmSynthDevice& synth, TickTime start, size_t frames)
+{
+    constexpr size_t kBlock = 256;
+    std::vector<float> left(frames), right(frames);
+    for (size_t at = 0; at < frames; at += kBlock) {
+        const auto offset = std::chrono::nanoseconds(int64_t(double(at) * 1e9 / kGmSynthSampleRate));
+        EXPECT_TRUE(synth.render(std::span(left).subspan(at, kBlock), std::span(right).subspan(at, kBlock),
+                                 start + offset));
+    }
+    return left;
+}
+
+// FluidSynth starts a note only at its internal 64-frame block: a note
+// stamped between two comes out at the nearer, within half a block (a
+// voice's first frame is silent, hence the one more).
+TEST(GmSynthTiming, NotesStampedAThousandFramesApartStartAtTheirFramesWithinHalfABlock)
+{
+    ASSERT_TRUE(std::filesystem::is_regular_file(kTestSoundFont));
+    setMidiOutputLatency(std::chrono::milliseconds(10)); // 441 frames
+    const TickTime start = TickTime(std::chrono::seconds(1000));
+    const auto frames = [](double count) {
+        return std::chrono::nanoseconds(int64_t(count * 1e9 / kGmSynthSampleRate));
+    };
+    const double firstDue = 441.0 + 300.3;
+    const double secondDue = firstDue + 1000.0;
+    // No note, the first alone, then both sent at once: where two renders
+    // part is where a note starts.
+    std::vector<float> renders[3];
+    for (int run = 0; run < 3; ++run) {
+        GmSynthOptions options;
+        options.soundFont = kTestSoundFont;
+        options.driverless = true;
+        GmSynthDevice synth(options);
+        ASSERT_TRUE(synth.open()) << synth.openError();
+        if (run >= 1)
+            synth.sendShort(Bytes{0x90, 60, 100}, start + frames(300.3));
+        if (run == 2)
+            synth.sendShort(Bytes{0x91, 60, 100}, start + frames(1300.3));
+        renders[run] = renderTimed(synth, start, 4096);
+        EXPECT_EQ(synth.lateCount(), 0u);
+    }
+    setMidiOutputLatency(std::chrono::microseconds(0));
+    const auto parting = [](const std::vector<float>& a, const std::vector<float>& b) {
+        size_t at = 0;
+        while (at < a.size() && a[at] == b[at])
+            ++at;
+        return double(at);
+    };
+    const double half = GmSynthDevice::kBlockFrames / 2;
+    EXPECT_NEAR(parting(renders[0], renders[1]) - 1.0, firstDue, half);
+    EXPECT_NEAR(parting(renders[1], renders[2]) - 1.0, secondDue, half);
+    EXPECT_NEAR(parting(renders[1], renders[2]) - parting(renders[0], renders[1]), 1000.0,
+                GmSynthDevice::kBlockFrames);
+}
+
+TEST(GmSynthTiming, AMessageWhoseMomentHasPassedSoundsAtOnceAndIsCounted)
+{
+    ASSERT_TRUE(std::filesystem::is_regular_file(kTestSoundFont));
+    GmSynthOptions options;
+    options.soundFont = kTestSoundFont;
+    options.driverless = true;
+    GmSynthDevice synth(options);
+    ASSERT_TRUE(synth.open()) << synth.openError();
+    const TickTime start = TickTime(std::chrono::seconds(1000));
+    synth.sendShort(Bytes{0x90, 60, 100}, start - std::chrono::seconds(1));
+    const std::vector<float> left = renderTimed(synth, start, 1024);
+    EXPECT_EQ(synth.lateCount(), 1u);
+    EXPECT_TRUE(std::any_of(left.begin(), left.begin() + GmSynthDevice::kBlockFrames + 1,
+                            [](float x) { return x != 0.0f; }))
+        << "never dropped: it starts with the block";
 }
 
 } // namespace

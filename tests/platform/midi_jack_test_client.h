@@ -23,6 +23,24 @@ public:
     struct Received {
         std::vector<uint8_t> bytes;
         uint64_t frame = 0; // jack_last_frame_time of its cycle + its offset
+        // Its cycle as the server timed it, and its offset in it.
+        jack_time_t cycleStartUsecs = 0;
+        jack_time_t cycleNextUsecs = 0;
+        jack_nframes_t cycleFrames = 0;
+        jack_nframes_t offset = 0;
+
+        // The moment it sounds on the JACK clock, through its cycle's times.
+        double jackUsecs() const
+        {
+            const double cycleUs = double(cycleNextUsecs) - double(cycleStartUsecs);
+            return double(cycleStartUsecs) + double(offset) * cycleUs / double(cycleFrames);
+        }
+        // The frame of its cycle that a JACK time maps to, unrounded.
+        double frameOf(double jackUs) const
+        {
+            const double cycleUs = double(cycleNextUsecs) - double(cycleStartUsecs);
+            return (jackUs - double(cycleStartUsecs)) * double(cycleFrames) / cycleUs;
+        }
     };
 
     explicit JackTestClient(const char* name = "rz-test")
@@ -87,6 +105,11 @@ private:
         void* out = jack_port_get_buffer(m_out, nframes);
         jack_midi_clear_buffer(out);
         const jack_nframes_t cycleStart = jack_last_frame_time(m_client);
+        jack_nframes_t firstFrame = 0;
+        jack_time_t startUsecs = 0;
+        jack_time_t nextUsecs = 0;
+        float periodUsecs = 0;
+        jack_get_cycle_times(m_client, &firstFrame, &startUsecs, &nextUsecs, &periodUsecs);
         std::lock_guard lock(m_mutex);
         const uint32_t count = jack_midi_get_event_count(in);
         for (uint32_t i = 0; i < count; ++i) {
@@ -94,7 +117,8 @@ private:
             if (jack_midi_event_get(&event, in, i) != 0)
                 continue;
             m_received.push_back({std::vector<uint8_t>(event.buffer, event.buffer + event.size),
-                                  uint64_t(cycleStart) + event.time});
+                                  uint64_t(cycleStart) + event.time, startUsecs, nextUsecs, nframes,
+                                  event.time});
             if (m_echo)
                 jack_midi_event_write(out, event.time, event.buffer, event.size);
         }

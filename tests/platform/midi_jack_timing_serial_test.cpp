@@ -1,7 +1,9 @@
-// Timing of JACK MIDI output against a dummy server. These measure frames
-// against wall time, and like every JACK test run alone (RUN_SERIAL).
+// Timing of JACK MIDI output against a dummy server: each message's frame
+// against the frame its stamp maps to. Like every JACK test, run alone
+// (RUN_SERIAL).
 
 #include "platform/midi_jack_out.h"
+#include "platform/midi_output_latency.h"
 #include "tests/platform/midi_jack_fixture.h"
 
 #include <gtest/gtest.h>
@@ -17,68 +19,73 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<uint8_t>;
 
-// JACK frames of a steady-clock moment, through the server's clock.
-int64_t framesAt(jack_client_t* client, TickTime stamp)
+// A steady-clock moment on the JACK clock, in µs.
+double jackUsecsAt(TickTime stamp)
 {
-    const auto stampUs =
-        std::chrono::duration_cast<std::chrono::microseconds>(stamp.time_since_epoch()).count();
-    const auto nowUs = std::chrono::duration_cast<std::chrono::microseconds>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                           .count();
-    const jack_time_t jackUs = jack_get_time() + (stampUs - nowUs);
-    return jack_time_to_frames(client, jackUs);
+    const auto nowNs = std::chrono::steady_clock::now().time_since_epoch();
+    const double jackMinusSteadyUs =
+        double(jack_get_time()) - double(std::chrono::duration_cast<std::chrono::nanoseconds>(nowNs).count()) / 1000.0;
+    return double(std::chrono::duration_cast<std::chrono::nanoseconds>(stamp.time_since_epoch()).count()) / 1000.0
+           + jackMinusSteadyUs;
 }
 
 class MidiJackTiming : public JackServerTest {
 protected:
-    std::string measureHalfSecondSpacing();
+    void SetUp() override
+    {
+        JackServerTest::SetUp();
+        setMidiOutputLatency(kLatency);
+    }
+    void TearDown() override
+    {
+        setMidiOutputLatency(std::chrono::microseconds(0));
+        JackServerTest::TearDown();
+    }
+    static constexpr std::chrono::microseconds kLatency{20000};
 };
 
-// Sends four notes stamped 500 ms apart; returns what was off, empty when
-// every spacing and latency held.
-std::string MidiJackTiming::measureHalfSecondSpacing()
+// Placement is checked through the times of the cycle each message landed in,
+// not against wall-clock intervals: a server starved by a busy machine moves
+// its cycles, never the frame a stamp maps to within one.
+TEST_F(MidiJackTiming, StampedMessagesArriveAtTheFrameTheirStampMapsTo)
 {
     auto client = makeTestClient();
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
-    if (!out.open())
-        return "open failed: " + out.openError();
+    ASSERT_TRUE(out.open()) << out.openError();
 
-    // Stamps in the future wait in the queue for their cycle.
+    // Stamps in the future wait in the queue for their cycle; some fall
+    // between frames, some between cycles.
     const TickTime first = std::chrono::steady_clock::now() + 100ms;
     std::vector<TickTime> stamps;
-    for (int i = 0; i < 4; ++i) {
-        stamps.push_back(first + i * 500ms);
+    for (int i = 0; i < 12; ++i) {
+        stamps.push_back(first + i * 137ms + i * 1371us);
         out.sendShort(Bytes{0x90, uint8_t(60 + i), 100}, stamps.back());
     }
-    if (!client->waitForCount(4, 5s))
-        return "the notes did not all arrive";
+    ASSERT_TRUE(client->waitForCount(stamps.size(), 10s));
     const auto reached = client->received();
-    std::string problems;
-    for (size_t i = 1; i < reached.size(); ++i) {
-        const int64_t spacing = int64_t(reached[i].frame) - int64_t(reached[i - 1].frame);
-        if (std::llabs(spacing - 22050) > 100)
-            problems += "spacing " + std::to_string(i) + ": " + std::to_string(spacing) + "; ";
-    }
-    // The latency is one period, whatever the stamp.
     for (size_t i = 0; i < reached.size(); ++i) {
-        const int64_t latency = int64_t(reached[i].frame) - framesAt(client->handle(), stamps[i]);
-        if (std::llabs(latency - int64_t(JackServer::kPeriodFrames)) > 64)
-            problems += "latency " + std::to_string(i) + ": " + std::to_string(latency) + "; ";
+        const double due = jackUsecsAt(stamps[i]) + double(kLatency.count());
+        EXPECT_NEAR(double(reached[i].offset), reached[i].frameOf(due), 1.0) << "note " << i;
     }
-    return problems;
+    EXPECT_EQ(out.lateCount(), 0u);
+    EXPECT_EQ(out.droppedCount(), 0u);
 }
 
-TEST_F(MidiJackTiming, SendsStampedHalfASecondApartArrive22050FramesApart)
+TEST_F(MidiJackTiming, AMessageWhoseFrameHasPassedGoesAtTheCycleStartAndIsCounted)
 {
-    // The dummy driver runs on wall time: a machine busy with other work can
-    // starve the server for a moment, so a bad measurement is taken again.
-    std::string problems;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        problems = measureHalfSecondSpacing();
-        if (problems.empty())
-            break;
-    }
-    EXPECT_EQ(problems, "");
+    auto client = makeTestClient();
+    JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
+    ASSERT_TRUE(out.open()) << out.openError();
+
+    const TickTime now = std::chrono::steady_clock::now();
+    out.sendShort(Bytes{0x90, 60, 100}, now - 2s);
+    out.sendShort(Bytes{0x90, 61, 100}, now - 1s);
+    ASSERT_TRUE(client->waitForCount(2, 5s)) << "a late message is never dropped";
+    const auto reached = client->received();
+    EXPECT_EQ(reached[0].offset, 0u);
+    EXPECT_EQ(reached[1].frame, reached[0].frame) << "both at the first frame of one cycle, in order";
+    EXPECT_EQ(reached[1].bytes[1], 61);
+    EXPECT_EQ(out.lateCount(), 2u);
 }
 
 TEST_F(MidiJackTiming, SpacingOfStampsSurvivesSendingLate)
@@ -93,7 +100,8 @@ TEST_F(MidiJackTiming, SpacingOfStampsSurvivesSendingLate)
     out.sendShort(Bytes{0x90, 61, 100}, stamp + 10ms);
     ASSERT_TRUE(client->waitForCount(2, 5s));
     const auto reached = client->received();
-    EXPECT_NEAR(int64_t(reached[1].frame) - int64_t(reached[0].frame), 441, 20);
+    // One frame at 44.1 kHz is 22.7 µs.
+    EXPECT_NEAR(reached[1].jackUsecs() - reached[0].jackUsecs(), 10000.0, 23.0);
 }
 
 } // namespace

@@ -39,6 +39,12 @@ void FakeSongHost::setTimeZoom(int value)
     zoom = value;
 }
 
+void FakeSongHost::setLaneZoom(int value)
+{
+    log.record("setLaneZoom", value);
+    laneZoomIndex = value;
+}
+
 void FakeSongHost::stopOverviewWorkers() { log.record("stopOverviewWorkers"); }
 
 void FakeSongHost::setWaitCursor(bool on) { log.record("setWaitCursor", on); }

@@ -36,6 +36,13 @@ public:
     int timeZoom() const override { return zoom; }
     void setTimeZoom(int value) override;
     bool performanceMode() const override { return performance; }
+    int laneZoomIndex = 2;
+    int headerZoomIndex = 2;
+    bool smooth = true;
+    int laneZoom() const override { return laneZoomIndex; }
+    void setLaneZoom(int value) override;
+    int headerZoom() const override { return headerZoomIndex; }
+    bool smoothScroll() const override { return smooth; }
     void stopOverviewWorkers() override;
     void setWaitCursor(bool on) override;
     void activateTempoView(CSongDoc& song) override;

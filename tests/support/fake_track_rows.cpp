@@ -35,4 +35,15 @@ int FakeTrackRows::GetNextSelected(int row) const
 
 void FakeTrackRows::SyncRowCount() { log.record("SyncRowCount"); }
 
+void FakeTrackRows::setTopRow(int row)
+{
+    log.record("setTopRow", row);
+    top = row;
+}
+
+void FakeTrackRows::stepCurrentRow(int delta)
+{
+    log.record("stepCurrentRow", delta);
+}
+
 } // namespace rz

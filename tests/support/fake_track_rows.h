@@ -25,6 +25,13 @@ public:
     int GetFirstSelected() const override;
     int GetNextSelected(int row) const override;
     void SyncRowCount() override;
+
+    int top = 0;
+    int secondBand = 15;
+    int topRow() const override { return top; }
+    void setTopRow(int row) override;
+    int secondBandHeight() const override { return secondBand; }
+    void stepCurrentRow(int delta) override;
 };
 
 } // namespace rz

@@ -97,9 +97,10 @@ std::string lastLines(const std::string& path)
     return all.size() > 600 ? all.substr(all.size() - 600) : all;
 }
 
-std::vector<std::string> serverCommand(const std::string& jackd, const std::string& name)
+std::vector<std::string> serverCommand(const std::string& jackd, const std::string& name,
+                                       bool realtime = false)
 {
-    return {jackd, "-n", name, "-r", "-d", "dummy", "-r",
+    return {jackd, "-n", name, realtime ? "-R" : "-r", "-d", "dummy", "-r",
             std::to_string(JackServer::kSampleRate), "-p", std::to_string(JackServer::kPeriodFrames)};
 }
 
@@ -157,7 +158,7 @@ std::string findOnPath(const std::string& program)
     return {};
 }
 
-std::unique_ptr<JackServer> JackServer::start(std::string& error)
+std::unique_ptr<JackServer> JackServer::start(std::string& error, bool realtime)
 {
     const std::string jackd = findOnPath("jackd");
     const std::string jackWait = findOnPath("jack_wait");
@@ -167,7 +168,7 @@ std::unique_ptr<JackServer> JackServer::start(std::string& error)
     }
     const std::string name = "rz-" + std::to_string(getpid()) + "-" +
                              std::to_string(g_serverCount.fetch_add(1) + 1);
-    const pid_t pid = spawn(serverCommand(jackd, name), logPath(name));
+    const pid_t pid = spawn(serverCommand(jackd, name, realtime), logPath(name));
     if (pid < 0) {
         error = "cannot start jackd";
         return nullptr;

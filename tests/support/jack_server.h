@@ -20,7 +20,8 @@ public:
 
     // The running server, or null with the reason in `error` (a missing
     // jackd names the package to install).
-    static std::unique_ptr<JackServer> start(std::string& error);
+    // `realtime` asks jackd for realtime scheduling (-R), as a bench does.
+    static std::unique_ptr<JackServer> start(std::string& error, bool realtime = false);
     ~JackServer();
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;

@@ -1,0 +1,291 @@
+// The stage's faults one by one: a performer's command at the wrong moment
+// must leave no note sounding, no stop undone and no transport frozen. At
+// the stage's tempo one song tick is 1 ms: two per timer tick.
+
+#include "tests/engine/performer_stage.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using test::controller;
+using test::note;
+
+class Scenario {
+public:
+    explicit Scenario(uint32_t options = kOptionPlayLeavesVamp)
+        : stage(options)
+    {
+    }
+
+    CSequencer& engine() { return *stage.engine; }
+    TransportState state() { return engine().transportState(); }
+
+    // Ticks until `done`, the output checked after each; false after
+    // `limit` ticks or at a fault in the output.
+    bool runUntil(const std::function<bool()>& done, int limit = 5000)
+    {
+        for (int i = 0; i < limit; ++i) {
+            if (done())
+                return true;
+            stage.runTicks(1);
+            lookAtOutput();
+            if (!fault.empty())
+                return false;
+        }
+        return done();
+    }
+
+    // Positions seen after each tick, until `done`.
+    std::vector<int32_t> positionsUntil(const std::function<bool()>& done, int limit = 5000)
+    {
+        std::vector<int32_t> seen;
+        runUntil(
+            [&] {
+                seen.push_back(engine().position());
+                return done();
+            },
+            limit);
+        return seen;
+    }
+
+    void lookAtOutput()
+    {
+        if (const std::string found = stage.look(); !found.empty() && fault.empty())
+            fault = found;
+    }
+
+    // Nothing sounds, no pedal is down, and the output broke no rule.
+    void expectSilence(const char* when)
+    {
+        lookAtOutput();
+        EXPECT_EQ(fault, "") << when;
+        EXPECT_EQ(stage.watch.sounding(), "") << when;
+    }
+
+    PerformerStage stage;
+    std::string fault;
+};
+
+// Jumps back to `start`: the position fell and landed within a few ticks
+// of it.
+int jumpsTo(const std::vector<int32_t>& seen, int32_t start)
+{
+    int jumps = 0;
+    for (size_t i = 1; i < seen.size(); ++i) {
+        if (seen[i] < seen[i - 1] && seen[i] >= start && seen[i] - start < 4)
+            ++jumps;
+    }
+    return jumps;
+}
+
+// A held chord with the pedal down on channel 0 across a fermata at 240.
+// With "reset on start", Play/Cue in the moment the fermata ends resets the
+// ports; the Stop after it must still end the chord and lift the pedal.
+TEST(StopAfterSongEnd, StopEndsTheChordAfterAPlayCueThatResetThePorts)
+{
+    for (const int32_t kind : {kCueFermata, kCueCaesura, kCueHoldCut}) {
+        SCOPED_TRACE(kind);
+        Scenario show(kOptionResetOnStart | kOptionPlayLeavesVamp);
+        CSongDoc& song = show.stage.addSong({{controller(0, 64, 127), note(0, 60, 90, 1000),
+            note(0, 64, 90, 1000), controller(1000, 64, 0)}});
+        PerformerStage::addCue(song, kind, 240, 480);
+        show.stage.makeCurrent(song);
+        show.engine().Advance(false);
+        ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+        ASSERT_TRUE(show.stage.watch.noteOn(0, 60) && show.stage.watch.pedalDown(0));
+
+        show.engine().Advance(false);
+        show.engine().Stop(false);
+        show.expectSilence("after Stop");
+        show.stage.songEndHandler();
+        EXPECT_EQ(show.state(), TransportState::Stopped);
+    }
+}
+
+// The frame's song-end timer comes after the performer stopped: it must
+// neither pause (which chases the chord again) nor act on a cue.
+TEST(StopAfterSongEnd, ALateSongEndTimerLeavesTheStopAlone)
+{
+    Scenario show;
+    CSongDoc& song = show.stage.addSong(
+        {{controller(0, 64, 127), note(0, 60, 90, 1000), controller(1000, 64, 0)}});
+    PerformerStage::addCue(song, kCueFermata, 240, 480);
+    show.stage.makeCurrent(song);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+    show.engine().Stop(false);
+    show.stage.runTicks(5);
+    show.stage.songEndHandler();
+    EXPECT_EQ(show.state(), TransportState::Stopped);
+    show.expectSilence("after the late timer");
+}
+
+// A skip to the next song, with no song to go to: no set, the last song,
+// or a set item whose song cannot be had. The song plays on past it.
+TEST(SkipWithoutNextSong, TheSongPlaysOnPastTheSkip)
+{
+    for (const int next : {0, 1}) {
+        SCOPED_TRACE(next);
+        Scenario show;
+        CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 900), note(1000, 62, 90, 400)}});
+        PerformerStage::addCue(song, kCueSkip, 240, 240);
+        int missing = 0;
+        const SetItemHandle item = next == 1 ? reinterpret_cast<SetItemHandle>(&missing) : nullptr;
+        show.stage.makeCurrent(song, item);
+        show.engine().Advance(false);
+        ASSERT_TRUE(show.runUntil([&] { return show.engine().position() > 600; }, 1000))
+            << "stands at " << show.engine().position();
+        EXPECT_EQ(show.state(), TransportState::Playing);
+        EXPECT_EQ(show.engine().songPlayed(), &song);
+        EXPECT_EQ(show.fault, "");
+    }
+}
+
+// A marker inside a vamp, or at its start, leaves the vamp repeating its
+// count.
+TEST(CueInsideVamp, AMarkerInsideAVampLeavesItRepeating)
+{
+    for (const int32_t marker : {240, 360}) {
+        SCOPED_TRACE(marker);
+        Scenario show;
+        CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1800)}});
+        PerformerStage::addCue(song, kCueVamp, 480, 240, 3);
+        PerformerStage::addCue(song, kCueMarker, marker, marker);
+        show.stage.makeCurrent(song);
+        show.engine().Advance(false);
+        const auto seen = show.positionsUntil([&] { return show.engine().position() > 600; });
+        EXPECT_EQ(jumpsTo(seen, 240), 2);
+        EXPECT_EQ(show.fault, "");
+    }
+}
+
+// Nested vamps, each played twice: the inner one repeats within every pass
+// of the outer one, also when they share a start or an end.
+TEST(CueInsideVamp, NestedVampsRepeatInnerWithinOuter)
+{
+    const struct {
+        int32_t outerStart, outerEnd, innerStart, innerEnd;
+        int innerJumps, outerJumps;
+    } cases[] = {
+        {0, 960, 240, 480, 2, 1}, {0, 480, 240, 480, 2, 1},
+        {240, 960, 240, 480, 3, 0}, // both go back to 240
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.outerStart << ".." << c.outerEnd << " holds "
+                                        << c.innerStart << ".." << c.innerEnd);
+        Scenario show;
+        CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1800)}});
+        PerformerStage::addCue(song, kCueVamp, c.outerEnd, c.outerStart, 2);
+        PerformerStage::addCue(song, kCueVamp, c.innerEnd, c.innerStart, 2);
+        show.stage.makeCurrent(song);
+        show.engine().Advance(false);
+        const auto seen
+            = show.positionsUntil([&] { return show.engine().position() > c.outerEnd + 100; });
+        EXPECT_EQ(jumpsTo(seen, c.innerStart), c.innerJumps);
+        if (c.outerStart != c.innerStart) {
+            EXPECT_EQ(jumpsTo(seen, c.outerStart), c.outerJumps);
+        }
+        EXPECT_EQ(show.fault, "");
+    }
+}
+
+// An inner vamp repeating until released: once released, the outer one
+// repeats.
+TEST(CueInsideVamp, ReleasingTheInnerVampLetsTheOuterRepeat)
+{
+    Scenario show;
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1800)}});
+    const CCue& outer = PerformerStage::addCue(song, kCueVamp, 960, 0, 2);
+    const CCue& inner = PerformerStage::addCue(song, kCueVamp, 480, 240, 0);
+    show.stage.makeCurrent(song);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().vampPasses() == 2; }));
+    EXPECT_EQ(show.engine().activeVamp(), &inner);
+    show.engine().ToggleVampExit(true);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().position() > 500; }));
+    EXPECT_EQ(show.engine().activeVamp(), &outer);
+    EXPECT_TRUE(show.runUntil([&] { return show.engine().position() < 100; }, 1000));
+}
+
+// Navigation while an Ad lib section plays towards its hold: the hold
+// stays a hold, and Play/Cue then goes where the navigation asked. A
+// fermata after the hold is not acted on.
+TEST(AdLibNavigation, AHoldStaysAHoldAcrossNavigation)
+{
+    Scenario show;
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1900)}});
+    PerformerStage::addCue(song, kCueAdLib, 480, 960);
+    PerformerStage::addCue(song, kCueFermata, 700, 1200);
+    show.stage.makeCurrent(song);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().position() >= 500; }));
+    song.RepeatMeasure();
+    const NextStop asked = show.engine().nextStop();
+    ASSERT_TRUE(show.runUntil([&] { return show.state() != TransportState::Playing; }));
+    EXPECT_EQ(show.state(), TransportState::Holding);
+    show.stage.songEndHandler();
+    EXPECT_EQ(show.state(), TransportState::Holding);
+
+    show.stage.runTicks(60); // past the Play/Cue debounce
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::Playing; }, 5));
+    EXPECT_LE(show.engine().position(), asked.jumpTo + 4);
+    EXPECT_GE(show.engine().position(), asked.jumpTo);
+}
+
+// The song-end timer after a stop that was no cue's: it stops; a cue further
+// on is left alone.
+TEST(AdLibNavigation, TheSongEndTimerActsOnlyOnTheCueReached)
+{
+    Scenario show;
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 1900)}});
+    PerformerStage::addCue(song, kCueCaesura, 240, 480);
+    PerformerStage::addCue(song, kCueFermata, 720, 1200);
+    show.stage.makeCurrent(song);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+    ASSERT_EQ(song.position(), 240);
+    show.engine().Pause();
+    song.setPosition(200); // where a stop at no cue would leave it
+    song.OnTimerCues();
+    EXPECT_EQ(song.position(), 200);
+    EXPECT_EQ(show.state(), TransportState::Paused);
+}
+
+// A Skip switched songs, and before the frame follows the performer stops
+// and pauses: the old song's chord is struck again on its own channel. The
+// new song's start must end it.
+TEST(SongSwitchNotes, ANewSongsStartEndsTheOldSongsNotes)
+{
+    Scenario show;
+    CSongDoc& first = show.stage.addSong(
+        {{controller(0, 64, 127), note(0, 60, 90, 1800), controller(1800, 64, 0)}});
+    PerformerStage::addCue(first, kCueSkip, 240, 240);
+    CSongDoc& next = show.stage.addSong({{note(0, 62, 90, 300, 2)}}, 2);
+    show.stage.makeCurrent(first, show.stage.itemOf(next));
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().songPlayed() == &next; }));
+    show.stage.runTicks(2);
+    show.engine().Stop(false);
+    show.engine().Pause();
+    show.lookAtOutput();
+    ASSERT_TRUE(show.stage.watch.noteOn(0, 60)) << "the pause chased the old song";
+
+    show.stage.songSwitchHandler(nullptr);
+    show.stage.runTicks(60);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::Playing; }, 5));
+    show.lookAtOutput();
+    EXPECT_FALSE(show.stage.watch.noteOn(0, 60));
+    EXPECT_FALSE(show.stage.watch.pedalDown(0));
+    EXPECT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+    show.expectSilence("at the new song's end");
+}
+
+} // namespace
+} // namespace rz

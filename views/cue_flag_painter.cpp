@@ -1,0 +1,141 @@
+#include "views/cue_flag_painter.h"
+
+#include "song/cue.h"
+#include "ui/cue_images.h"
+#include "ui/font_substitutions.h"
+#include "ui/frame_3d.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+constexpr int kLabelIndent = 16;
+constexpr int kSpanLines = 4;
+constexpr int16_t kBorderLight = 180;
+constexpr int16_t kBorderDark = 60;
+constexpr int16_t kSpanShade = 120; // unchanged, then 10 darker a line
+constexpr int kHandle = 5;
+
+QColor qcolor(Color c)
+{
+    return QColor(colorRed(c), colorGreen(c), colorBlue(c));
+}
+
+// A resize tracker with its handles inside the rectangle.
+void drawTracker(QPainter& painter, const QRect& rect)
+{
+    painter.save();
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    const int size = std::min({kHandle, rect.width(), rect.height()});
+    const int xs[] = {rect.left(), rect.left() + (rect.width() - size) / 2, rect.right() - size + 1};
+    const int ys[] = {rect.top(), rect.top() + (rect.height() - size) / 2, rect.bottom() - size + 1};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (i != 1 || j != 1)
+                painter.fillRect(QRect(xs[i], ys[j], size, size), Qt::black);
+    painter.restore();
+}
+
+} // namespace
+
+QFont CueFlagPainter::flagFont()
+{
+    QFont font = programFont("Arial", -15, 400);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+int CueFlagPainter::GetFlagWidth(const CCue& cue, const QFontMetrics& metrics)
+{
+    const std::string label = cue.GetLabel();
+    if (label.empty())
+        return kEmptyWidth;
+    return metrics.horizontalAdvance(QString::fromStdString(label)) + kLabelExtra;
+}
+
+QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top)
+{
+    const int64_t low = std::min(x1, x2);
+    const int64_t high = std::max(x1, x2);
+    int64_t left = low - 8;
+    int64_t right = std::max(left + GetFlagWidth(cue, metrics), high + 8);
+    if (left < -5) {
+        right += 8 - low;
+        left = 0;
+    }
+    right = std::min<int64_t>(right, INT32_MAX);
+    left = std::min(left, right);
+    return QRect(QPoint(int(left), top), QPoint(int(right) - 1, top + kFlagHeight - 1));
+}
+
+bool CueFlagPainter::isSelected(const CCue& cue, uint32_t selectionStamp)
+{
+    return cue.selectedState == 1 || (cue.selectedState >= 0 && cue.selectionStamp == selectionStamp);
+}
+
+void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
+                              uint32_t selectionStamp, Color fill, Color text)
+{
+    painter.save();
+    painter.fillRect(flag, qcolor(fill));
+    drawCueImage(painter, QPoint(flag.left() + 2, flag.top() - 1), validCueKind(cue.kind) + kCueImageOfKind0);
+    const std::string label = cue.GetLabel();
+    if (!label.empty()) {
+        const QFont font = flagFont();
+        const QFontMetrics metrics(font);
+        const QRect textRect = flag.adjusted(kLabelIndent, -1, 0, -1);
+        painter.setFont(font);
+        painter.setPen(qcolor(text));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         metrics.elidedText(QString::fromStdString(label), Qt::ElideRight,
+                                            std::max(textRect.width(), 0)));
+    }
+    const Color dark = ShadeColor(fill, kBorderDark);
+    draw3dRect(painter, flag, ShadeColor(fill, kBorderLight), dark);
+    if (x2 >= x1) {
+        const int bottom = flag.bottom() + 1;
+        for (int i = 0; i < kSpanLines; ++i) {
+            painter.setPen(qcolor(ShadeColor(fill, int16_t(kSpanShade - 10 * i))));
+            // The end point is left out, as a line to it always was.
+            if (x2 + 2 - i >= x1 - 3 + i)
+                painter.drawLine(x1 - 3 + i, bottom - 1 + i, x2 + 2 - i, bottom - 1 + i);
+        }
+        painter.setPen(qcolor(dark));
+        painter.drawLine(x2, bottom + 2, x2 + 3, bottom - 1);
+    }
+    if (isSelected(cue, selectionStamp))
+        drawTracker(painter, flag);
+    painter.restore();
+}
+
+void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
+                              uint32_t selectionStamp, const ISongDisplayOptions& options,
+                              const ITransportLink& engine)
+{
+    Color fill = 0;
+    Color text = 0;
+    cue.GetColors(options, engine, fill, text);
+    DrawFlag(painter, cue, flag, x1, x2, selectionStamp, fill, text);
+}
+
+void CueFlagPainter::paintKindSample(QPainter& painter, const QRect& cell, int kind, Color color)
+{
+    CCue cue;
+    cue.kind = validCueKind(kind);
+    cue.selectedState = -1;
+    const int x = cell.left() + 8;
+    const QFontMetrics metrics(flagFont());
+    const QRect flag = GetFlagRect(cue, metrics, x, x, cell.top() + 1);
+    painter.save();
+    painter.setClipRect(cell);
+    DrawFlag(painter, cue, flag, x, x, 0, color, ColorLuminance(color));
+    painter.restore();
+}
+
+} // namespace rz

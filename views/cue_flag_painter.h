@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/color.h"
+
+#include <QFont>
+#include <QRect>
+
+#include <cstdint>
+
+class QFontMetrics;
+class QPainter;
+
+namespace rz {
+
+struct CCue;
+class ISongDisplayOptions;
+class ITransportLink;
+
+// A cue's flag as every view draws it above its time axis: a box in the
+// kind's colour with the kind's image and the label, a raised border, lines
+// under it spanning the cue's two times, and a tracker outline when the cue
+// is selected. GUI thread.
+class CueFlagPainter {
+public:
+    static constexpr int kFlagHeight = 14;
+    static constexpr int kEmptyWidth = 16;
+    static constexpr int kLabelExtra = 21;
+
+    // "Arial", 15 pixels, normal weight, antialiased.
+    static QFont flagFont();
+    // 16 for an empty label, else the label's width plus 21.
+    static int GetFlagWidth(const CCue& cue, const QFontMetrics& metrics);
+    // The flag of a cue whose two times lie at x1 and x2, its top at `top`;
+    // one starting left of -5 is moved to start at 0.
+    static QRect GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top);
+    // Draws the flag into `flag` (from GetFlagRect) with the given colours.
+    static void DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
+                         uint32_t selectionStamp, Color fill, Color text);
+    // The same with the cue's own colours (the running vamp lightened).
+    static void DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
+                         uint32_t selectionStamp, const ISongDisplayOptions& options,
+                         const ITransportLink& engine);
+    static bool isSelected(const CCue& cue, uint32_t selectionStamp);
+
+    // The cue-type list's flag: an unnamed cue of `kind` filled with
+    // `color`, drawn into the item's flag cell.
+    static void paintKindSample(QPainter& painter, const QRect& cell, int kind, Color color);
+};
+
+} // namespace rz

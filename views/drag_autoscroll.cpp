@@ -1,0 +1,28 @@
+#include "views/drag_autoscroll.h"
+
+#include <algorithm>
+
+namespace rz {
+
+AutoscrollStep autoscrollStep(const AutoscrollInput& in)
+{
+    const int32_t maxOrigin = std::max<int32_t>(in.maxOrigin, 0);
+    int64_t origin = std::clamp<int32_t>(in.origin, 0, maxOrigin);
+    if (in.mouseX < in.plotLeft && origin > 0)
+        origin = std::max<int64_t>(0, origin - (int64_t(in.plotLeft) - in.mouseX));
+    else if (in.mouseX >= in.plotRight && origin < maxOrigin)
+        origin = std::min<int64_t>(maxOrigin, origin + (int64_t(in.mouseX) - in.plotRight));
+
+    int row = in.firstRow;
+    if (in.rows) {
+        if (in.mouseY < in.rowsTop && row > 0)
+            --row;
+        else if (in.mouseY >= in.plotBottom && row < in.maxFirstRow)
+            ++row;
+    }
+    return AutoscrollStep{.origin = int32_t(origin),
+                          .firstRow = row,
+                          .moved = origin != in.origin || row != in.firstRow};
+}
+
+} // namespace rz

@@ -1,0 +1,589 @@
+#include "views/edit_view_base.h"
+
+#include "views/drag_autoscroll.h"
+#include "views/follow_policy.h"
+#include "views/measure_labeler.h"
+#include "views/menu_tracking.h"
+
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "core/song_host.h"
+#include "core/track_rows.h"
+#include "core/zoom_percent.h"
+#include "song/song_doc.h"
+#include "ui/bitmap_push_button.h"
+#include "ui/command_text.h"
+#include "ui/font_substitutions.h"
+#include "ui/gui_thread.h"
+#include "ui/zoom_scroll_bar.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+// Scroll codes the bar does not send itself but the table knows.
+constexpr int kScrollTop = 6;
+constexpr int kScrollBottom = 7;
+constexpr const char* kRulerFace = "Verdana";
+
+std::string trimmedPosition(const CSongDoc& song, int32_t tick)
+{
+    std::string text;
+    song.FormatTime(tick, text);
+    const size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+} // namespace
+
+EditViewBase::EditViewBase(LinkRole role, QWidget* parent) : SongView(parent), m_role(role)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    m_hbar = new ZoomScrollBar(ZoomScrollBar::kZoomButtons, this);
+    m_vbar = new ZoomScrollBar(ZoomScrollBar::kVertical | ZoomScrollBar::kZoomButtons, this);
+    m_hbar->setObjectName(QString::number(kHorizontalBarId));
+    m_vbar->setObjectName(QString::number(kVerticalBarId));
+    for (ZoomScrollBar* bar : {m_hbar, m_vbar}) {
+        bar->setToolTip(commandTipText(uint32_t(bar == m_hbar ? kHorizontalBarId : kVerticalBarId)));
+        for (BitmapPushButton* button : {bar->zoomInButton(), bar->zoomOutButton()})
+            button->setToolTip(commandTipText(button->dlgCtrlId()));
+        connect(bar, &ZoomScrollBar::scrolled, this, [this, bar](int code) { onScrolled(bar, code); });
+        connect(bar, &ZoomScrollBar::zoomCommand, this, &EditViewBase::onZoomCommand);
+    }
+    m_autoscroll.setInterval(kAutoscrollMs);
+    connect(&m_autoscroll, &QTimer::timeout, this, &EditViewBase::autoscrollTick);
+    m_lanes = LaneLayout::make(2, 2, 0, 0);
+    relayout();
+    updateScrollBars();
+}
+
+// The view's zoom settings outlive it in the profile.
+EditViewBase::~EditViewBase()
+{
+    if (m_links)
+        m_links->remove(this);
+    if (m_profile && m_host) {
+        m_profile->writeInt("DisplayOptions", timeZoomKey(), m_host->timeZoom());
+        m_profile->writeInt("DisplayOptions", "YZoom", m_host->laneZoom());
+    }
+}
+
+void EditViewBase::attach(CSongDoc& song)
+{
+    SongView::attach(song);
+    m_host = &song.context().host;
+    m_profile = &song.context().profile;
+}
+
+void EditViewBase::detach()
+{
+    m_initialized = false;
+    m_scrolling = false;
+    endDrag();
+    m_band.cancel();
+    m_cursorColumn = -1;
+    m_origin = 0;
+    SongView::detach();
+    updateScrollBars();
+    QWidget::update();
+}
+
+void EditViewBase::initialUpdate()
+{
+    fullUpdate();
+}
+
+void EditViewBase::setViewLinks(ViewLinks* links)
+{
+    if (m_links)
+        m_links->remove(this);
+    m_links = links;
+    if (m_links)
+        m_links->add(this);
+}
+
+ISongHost* EditViewBase::host() const
+{
+    return song() ? &song()->context().host : nullptr;
+}
+
+ITrackRows* EditViewBase::trackRows() const
+{
+    return song() ? song()->context().trackRows : nullptr;
+}
+
+TimeAxis EditViewBase::axis() const
+{
+    if (!song())
+        return TimeAxis{.gridTicks = 1, .plotLeft = m_plot.left(), .origin = m_origin};
+    return TimeAxis::forSong(*song(), m_plot.left(), m_origin);
+}
+
+int32_t EditViewBase::maxOrigin() const
+{
+    return song() ? axis().maxOrigin(song()->endTick, m_plot.width()) : 0;
+}
+
+int EditViewBase::playLineX() const
+{
+    if (m_cursorColumn < 0)
+        return -1;
+    const int64_t x = int64_t(m_plot.left()) - m_origin + m_cursorColumn;
+    return x >= m_plot.left() && x <= m_plot.right() ? int(x) : -1;
+}
+
+EditViewBase::Selection EditViewBase::selection() const
+{
+    const CSongDoc* doc = song();
+    if (!doc)
+        return {};
+    return Selection{.stamp = doc->selectionStamp,
+                     .kind = doc->selectionKind,
+                     .from = doc->selectionFrom,
+                     .to = doc->selectionTo};
+}
+
+bool EditViewBase::rowSelected(int row) const
+{
+    const ITrackRows* rows = trackRows();
+    return rows && rows->IsRowSelected(row);
+}
+
+int EditViewBase::commitBand()
+{
+    if (!m_band.active())
+        return 0;
+    const int changed = song() ? m_band.commit(song()->selectionStamp) : 0;
+    if (!song())
+        m_band.cancel();
+    QWidget::update();
+    return changed;
+}
+
+std::string EditViewBase::tempoStatusText(int tenths, const std::string& position)
+{
+    return "Tempo: " + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " @ " + position;
+}
+
+void EditViewBase::setLeftMargin(int margin)
+{
+    m_leftMargin = std::max(margin, 0);
+    relayout();
+}
+
+void EditViewBase::setHorizontalBarShown(bool shown)
+{
+    m_hbarShown = shown;
+    m_hbar->setVisible(shown);
+    relayout();
+}
+
+QFont EditViewBase::rulerFont() const
+{
+    const int percent = zoomPercent(m_host ? m_host->headerZoom() : 2);
+    return programFont(kRulerFace, -((percent * 12 + 50) / 100), 400);
+}
+
+// Hints 0x1000 and exactly 0x2000 only repaint; anything else rebuilds.
+void EditViewBase::songUpdate(uint32_t hint)
+{
+    if ((hint & kHintRepaintOnly) || hint == kHintTracks) {
+        lightUpdate();
+        return;
+    }
+    fullUpdate();
+}
+
+void EditViewBase::fullUpdate()
+{
+    CSongDoc* doc = song();
+    ISongHost* songHost = host();
+    if (ITrackRows* rows = trackRows(); rows && songHost)
+        m_lanes = LaneLayout::make(songHost->headerZoom(), songHost->laneZoom(), rows->secondBandHeight(),
+                                   rows->topRow());
+    else if (songHost)
+        m_lanes = LaneLayout::make(songHost->headerZoom(), songHost->laneZoom(), 0, 0);
+    relayout();
+    if (doc) {
+        if (drawsRuler())
+            relabelMeasures();
+        const TimeAxis a = axis();
+        m_cursorColumn = a.columnOf(doc->position());
+        m_origin = std::clamp<int32_t>(m_origin, 0, maxOrigin());
+        rebuild();
+        m_initialized = true;
+    }
+    updateScrollBars();
+    QWidget::update();
+}
+
+void EditViewBase::relabelMeasures()
+{
+    const QFontMetrics metrics(rulerFont());
+    MeasureLabeler::apply(song()->measureMap, axis().gridTicks, [&](const std::string& text) {
+        return metrics.horizontalAdvance(QString::fromStdString(text));
+    });
+}
+
+void EditViewBase::relayout()
+{
+    const int right = width() - kBarThickness;
+    const int bottom = height() - (m_hbarShown ? kBarThickness : 0);
+    const int top = std::min(topBands(), std::max(bottom, 0));
+    m_plot = QRect(QPoint(m_leftMargin, top), QPoint(right - 1, bottom - 1));
+    if (m_plot.width() < 0 || m_plot.height() < 0)
+        m_plot = QRect(m_leftMargin, top, 0, 0);
+    m_hbar->setGeometry(0, height() - kBarThickness, std::max(right, 0), kBarThickness);
+    m_vbar->setGeometry(std::max(right, 0), 0, kBarThickness, std::max(bottom, 0));
+}
+
+int EditViewBase::maxFirstRow() const
+{
+    const CSongDoc* doc = song();
+    if (!doc || !scrollsRows())
+        return 0;
+    return m_lanes.maxFirstRow(int(doc->tracks.size()), m_plot.bottom() + 1);
+}
+
+// Without a song both bars and their zoom buttons are off.
+void EditViewBase::updateScrollBars()
+{
+    const CSongDoc* doc = song();
+    const ISongHost* songHost = host();
+    if (!doc || !songHost) {
+        for (ZoomScrollBar* bar : {m_hbar, m_vbar}) {
+            bar->setScrollInfo({.min = 0, .max = 0, .page = 1, .pos = 0}, ZoomScrollBar::kAll);
+            bar->enableScrollBar(3);
+            bar->enableZoom(false, false);
+        }
+        return;
+    }
+    const TimeAxis a = axis();
+    const int32_t top = maxOrigin();
+    m_hbar->setScrollInfo({.min = 0, .max = a.scrollMax(doc->endTick), .page = std::max(m_plot.width(), 1),
+                           .pos = m_origin},
+                          ZoomScrollBar::kRange | ZoomScrollBar::kPage | ZoomScrollBar::kPos);
+    m_hbar->enableScrollBar(top > 0 ? 0 : 3);
+    const int zoom = songHost->timeZoom();
+    m_hbar->enableZoom(zoom < ISongDisplayOptions::kMaxTimeZoom, zoom > 0);
+
+    if (scrollsRows()) {
+        const int lanes = std::max(int(doc->tracks.size()) - 2, 0);
+        const int rowLimit = maxFirstRow();
+        m_vbar->setScrollInfo({.min = 0, .max = std::max(lanes - 1, 0),
+                               .page = std::max(m_lanes.lanesShown(m_plot.bottom() + 1), 1),
+                               .pos = m_lanes.firstRow},
+                              ZoomScrollBar::kRange | ZoomScrollBar::kPage | ZoomScrollBar::kPos);
+        m_vbar->enableScrollBar(rowLimit > 0 ? 0 : 3);
+    }
+    const int laneZoom = songHost->laneZoom();
+    m_vbar->enableZoom(laneZoom < ISongDisplayOptions::kMaxLaneZoom, laneZoom > 0);
+}
+
+void EditViewBase::setScrollOrigin(int32_t origin, bool bringLinked)
+{
+    applyOrigin(origin, bringLinked);
+}
+
+void EditViewBase::setLinkedOrigin(int32_t origin)
+{
+    applyOrigin(origin, false);
+}
+
+// Scrolls the contents when the move is at most half the plot, else
+// repaints everything; then the thumb follows.
+void EditViewBase::applyOrigin(int32_t origin, bool bringLinked)
+{
+    const int32_t next = std::clamp<int32_t>(origin, 0, std::max<int32_t>(maxOrigin(), 0));
+    const int32_t old = m_origin;
+    if (next != old) {
+        m_origin = next;
+        const int64_t by = int64_t(old) - next;
+        if (by >= -m_plot.width() / 2 && by <= m_plot.width() / 2 && !m_plot.isEmpty())
+            QWidget::scroll(int(by), 0, m_plot);
+        else
+            QWidget::update();
+        if (m_hbarShown)
+            m_hbar->setScrollPos(m_origin);
+    }
+    if (bringLinked && m_links)
+        m_links->syncEditorScroll(*this, m_origin);
+}
+
+void EditViewBase::updateColumn(int32_t column)
+{
+    if (column < 0)
+        return;
+    const int64_t x = int64_t(m_plot.left()) - m_origin + column;
+    if (x >= m_plot.left() && x <= m_plot.right())
+        QWidget::update(QRect(int(x), m_plot.top(), 1, m_plot.height()));
+}
+
+int32_t EditViewBase::measureEndColumn(const TimeAxis& a) const
+{
+    const CSongDoc& doc = *song();
+    const int index = FindMeasure(doc.measureMap, doc.position());
+    if (index < 0)
+        return a.columnOf(doc.position());
+    const MeasureRec& measure = doc.measureMap[size_t(index)];
+    return a.columnOf(int32_t(std::min<int64_t>(int64_t(measure.start) + measure.length, INT32_MAX)));
+}
+
+// Only schedules repaints: the old and new play-line columns, a scroll of
+// the contents, or everything.
+void EditViewBase::follow()
+{
+    if (!isGuiThread()) {
+        ++m_offGuiThreadCalls;
+        return;
+    }
+    CSongDoc* doc = song();
+    if (!m_initialized || !doc || m_scrolling)
+        return;
+    const TimeAxis a = axis();
+    const ISongHost& songHost = doc->context().host;
+    FollowInput in{.playColumn = a.columnOf(doc->position()),
+                   .origin = m_origin,
+                   .cursorColumn = m_cursorColumn,
+                   .plotWidth = m_plot.width(),
+                   .maxOrigin = maxOrigin(),
+                   .smoothScroll = songHost.smoothScroll(),
+                   .playing = doc->context().engine.transportState() == TransportState::Playing,
+                   .centreLeftOfOrigin = m_centreLeftOfOrigin,
+                   .measureEndColumn = 0};
+    if (!in.smoothScroll && in.playing)
+        in.measureEndColumn = measureEndColumn(a);
+    const FollowResult out = followStep(in);
+    switch (out.redraw) {
+    case FollowRedraw::None: return;
+    case FollowRedraw::MoveLine:
+        updateColumn(m_cursorColumn);
+        m_cursorColumn = out.cursorColumn;
+        updateColumn(m_cursorColumn);
+        return;
+    case FollowRedraw::Scroll:
+        m_origin = out.origin;
+        QWidget::scroll(out.scrollBy, 0, m_plot);
+        // The old line moved with the contents; repaint it where it went.
+        updateColumn(m_cursorColumn);
+        m_cursorColumn = out.cursorColumn;
+        updateColumn(m_cursorColumn);
+        break;
+    case FollowRedraw::Full:
+        m_origin = out.origin;
+        m_cursorColumn = out.cursorColumn;
+        QWidget::update();
+        break;
+    }
+    if (m_hbarShown)
+        m_hbar->setScrollPos(m_origin);
+}
+
+void EditViewBase::paintView(QPainter& painter, const QRect& dirty)
+{
+    painter.fillRect(dirty, palette().color(QPalette::Base));
+}
+
+void EditViewBase::paintEvent(QPaintEvent* event)
+{
+    if (!isGuiThread()) {
+        ++m_offGuiThreadCalls;
+        return;
+    }
+    QPainter painter(this);
+    paintView(painter, event->rect());
+    m_band.paint(painter);
+    // Last, so that drawing it again over the same pixels erases it.
+    if (const int x = playLineX(); x >= 0) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(playLineColor(), 1));
+        painter.drawLine(x, m_plot.top(), x, m_plot.bottom());
+    }
+}
+
+void EditViewBase::resizeEvent(QResizeEvent* event)
+{
+    SongView::resizeEvent(event);
+    relayout();
+    if (song())
+        m_origin = std::clamp<int32_t>(m_origin, 0, maxOrigin());
+    updateScrollBars();
+}
+
+void EditViewBase::setFirstRow(int row)
+{
+    const int next = std::clamp(row, 0, maxFirstRow());
+    if (next == m_lanes.firstRow)
+        return;
+    m_lanes.firstRow = next;
+    if (ITrackRows* rows = trackRows())
+        rows->setTopRow(next);
+    m_vbar->setScrollPos(next);
+    QWidget::update();
+}
+
+// Follow stays off from the first scroll message to the end-scroll one.
+// The bar's arrows report single steps with no end, so they leave it clear.
+void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
+{
+    if (!song())
+        return;
+    const bool rows = bar == m_vbar;
+    if (rows && !scrollsRows())
+        return;
+    const int32_t pos = rows ? m_lanes.firstRow : m_origin;
+    const int32_t limit = rows ? maxFirstRow() : maxOrigin();
+    const int32_t page = rows ? std::max(m_lanes.lanesShown(m_plot.bottom() + 1), 1) : std::max(m_plot.width(), 1);
+    int64_t next = pos;
+    switch (code) {
+    case ZoomScrollBar::kLineUp: next = int64_t(pos) - 1; break;
+    case ZoomScrollBar::kLineDown: next = int64_t(pos) + 1; break;
+    case ZoomScrollBar::kPageUp: next = int64_t(pos) - page; break;
+    case ZoomScrollBar::kPageDown: next = int64_t(pos) + page; break;
+    case kScrollTop: next = 0; break;
+    case kScrollBottom: next = limit; break;
+    case ZoomScrollBar::kThumbTrack: next = bar->trackPos(); break;
+    case ZoomScrollBar::kThumbPosition:
+    case ZoomScrollBar::kEndScroll: m_scrolling = false; return;
+    default: break;
+    }
+    if (code != ZoomScrollBar::kLineUp && code != ZoomScrollBar::kLineDown)
+        m_scrolling = true;
+    const int32_t target = int32_t(std::clamp<int64_t>(next, 0, std::max(limit, 0)));
+    if (rows)
+        setFirstRow(target);
+    else
+        applyOrigin(target, true);
+    bar->setScrollPos(rows ? m_lanes.firstRow : m_origin);
+}
+
+// Time zoom goes through the song's commands; the lane zoom is clamped here
+// too, whatever the buttons allow.
+void EditViewBase::onZoomCommand(uint32_t id)
+{
+    CSongDoc* doc = song();
+    ISongHost* songHost = host();
+    if (!doc || !songHost)
+        return;
+    switch (id) {
+    case ZoomScrollBar::kZoomInTime: doc->OnZoomInTime(); return;
+    case ZoomScrollBar::kZoomOutTime: doc->OnZoomOutTime(); return;
+    case ZoomScrollBar::kZoomInScale:
+    case ZoomScrollBar::kZoomOutScale: {
+        const int step = id == ZoomScrollBar::kZoomInScale ? 1 : -1;
+        songHost->setLaneZoom(std::clamp(songHost->laneZoom() + step, 0, ISongDisplayOptions::kMaxLaneZoom));
+        songHost->updateSongViews(*doc, nullptr, 0);
+        return;
+    }
+    default: return;
+    }
+}
+
+void EditViewBase::keyPressEvent(QKeyEvent* event)
+{
+    if (!song()) {
+        SongView::keyPressEvent(event);
+        return;
+    }
+    const bool rowsMove = scrollsRows() && maxFirstRow() > 0;
+    const int page = std::max(m_lanes.lanesShown(m_plot.bottom() + 1), 1);
+    switch (event->key()) {
+    case Qt::Key_PageUp: if (rowsMove) setFirstRow(m_lanes.firstRow - page); return;
+    case Qt::Key_PageDown: if (rowsMove) setFirstRow(m_lanes.firstRow + page); return;
+    case Qt::Key_End: if (rowsMove) setFirstRow(maxFirstRow()); return;
+    case Qt::Key_Home: if (rowsMove) setFirstRow(0); return;
+    case Qt::Key_Left: applyOrigin(m_origin - kKeyScrollColumns, true); return;
+    case Qt::Key_Right:
+        applyOrigin(int32_t(std::min<int64_t>(int64_t(m_origin) + kKeyScrollColumns, INT32_MAX)), true);
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (ITrackRows* rows = trackRows())
+            rows->stepCurrentRow(event->key() == Qt::Key_Up ? -1 : 1);
+        return;
+    default: SongView::keyPressEvent(event); return;
+    }
+}
+
+std::string EditViewBase::statusTextAt(QPoint point) const
+{
+    const CSongDoc& doc = *song();
+    const int32_t tick = std::max(axis().tickOfX(point.x()), 0);
+    return "Track " + std::to_string(m_lanes.rowAt(point.y())) + " @ " + trimmedPosition(doc, tick);
+}
+
+void EditViewBase::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (m_dragging)
+        m_lastMouse = point;
+    if (ISongHost* songHost = host())
+        songHost->SetStatusText(m_plot.contains(point) ? statusTextAt(point) : std::string());
+    SongView::mouseMoveEvent(event);
+}
+
+void EditViewBase::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = contextMenuAt(event->pos());
+    if (!menu)
+        return;
+    MenuTrackingScope tracking;
+    menu->exec(event->globalPos());
+}
+
+void EditViewBase::beginDrag(QPoint point, bool rowsMayScroll)
+{
+    m_dragging = true;
+    m_dragRows = rowsMayScroll;
+    m_dragAboveLanes = point.y() < m_lanes.lanesTop();
+    m_lastMouse = point;
+    grabMouse();
+    m_autoscroll.start();
+}
+
+void EditViewBase::endDrag()
+{
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    m_autoscroll.stop();
+    releaseMouse();
+}
+
+void EditViewBase::autoscrollTick()
+{
+    if (!m_dragging || !song())
+        return;
+    const AutoscrollInput in{.mouseX = m_lastMouse.x(),
+                             .mouseY = m_lastMouse.y(),
+                             .plotLeft = m_plot.left(),
+                             .plotRight = m_plot.right() + 1,
+                             .origin = m_origin,
+                             .maxOrigin = maxOrigin(),
+                             .rows = m_dragRows && scrollsRows() && maxFirstRow() > 0,
+                             .rowsTop = m_dragAboveLanes ? m_lanes.rulerHeight : m_lanes.lanesTop(),
+                             .plotBottom = m_plot.bottom() + 1,
+                             .firstRow = m_lanes.firstRow,
+                             .maxFirstRow = maxFirstRow()};
+    const AutoscrollStep step = autoscrollStep(in);
+    if (!step.moved)
+        return;
+    m_band.shiftAnchor(QPoint(m_origin - step.origin, (m_lanes.firstRow - step.firstRow) * m_lanes.laneHeight));
+    applyOrigin(step.origin, true);
+    setFirstRow(step.firstRow);
+    dragMoved(m_lastMouse);
+    QWidget::update();
+}
+
+} // namespace rz

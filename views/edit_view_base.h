@@ -1,0 +1,179 @@
+#pragma once
+
+#include "views/lane_layout.h"
+#include "views/rubber_band.h"
+#include "views/song_view.h"
+#include "views/time_axis.h"
+#include "views/view_links.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QTimer>
+
+#include <cstdint>
+#include <string>
+
+class QMenu;
+
+namespace rz {
+
+class IProfile;
+class ISongHost;
+class ITrackRows;
+class ZoomScrollBar;
+
+// What the tick-axis editing views share: the plot between the ruler bands,
+// the left margin and two zoom scroll bars; one horizontal scale; the lane
+// layout of the track view; following the play position; autoscroll while a
+// drag leaves the plot; the common keys, status text, tool tips and context
+// menu; and the reactions to update hints. Everything runs on the GUI
+// thread; follow() is called by the refresh pass under the SongMutex, and
+// only schedules repaints: paintEvent() alone draws.
+class EditViewBase : public SongView, public ILinkedView {
+    Q_OBJECT
+public:
+    static constexpr int kHorizontalBarId = 100;
+    static constexpr int kVerticalBarId = 101;
+    static constexpr int kBarThickness = 17;
+    static constexpr int kAutoscrollMs = 50;
+    static constexpr int kKeyScrollColumns = 16;
+    // Update hints that only repaint: the track list or its properties.
+    static constexpr uint32_t kHintRepaintOnly = 0x1000;
+    static constexpr uint32_t kHintTracks = 0x2000;
+
+    explicit EditViewBase(LinkRole role, QWidget* parent = nullptr);
+    ~EditViewBase() override;
+
+    void attach(CSongDoc& song) override;
+    void detach() override;
+    void initialUpdate() override;
+    void songUpdate(uint32_t hint) override;
+    void follow() override;
+
+    LinkRole linkRole() const override { return m_role; }
+    int linkMargin() const override { return m_leftMargin; }
+    void setLinkedOrigin(int32_t origin) override;
+    // The views whose origins move with this one's; may be null.
+    void setViewLinks(ViewLinks* links);
+
+    // Scrolls to an origin (negative becomes 0, the maximum caps it);
+    // `bringLinked` brings the linked views along.
+    void setScrollOrigin(int32_t origin, bool bringLinked);
+    int32_t origin() const { return m_origin; }
+    int32_t cursorColumn() const { return m_cursorColumn; }
+    int32_t maxOrigin() const;
+    bool initialized() const { return m_initialized; }
+    bool scrolling() const { return m_scrolling; }
+    QRect plotRect() const { return m_plot; }
+    TimeAxis axis() const;
+    const LaneLayout& lanes() const { return m_lanes; }
+    ZoomScrollBar* horizontalBar() const { return m_hbar; }
+    ZoomScrollBar* verticalBar() const { return m_vbar; }
+    RubberBand& rubberBand() { return m_band; }
+    // The x of the play line, or -1 when none is drawn.
+    int playLineX() const;
+    static QColor playLineColor() { return QColor(0, 255, 255); }
+    // Calls of follow() or paintEvent() that came off the GUI thread and
+    // were refused; 0 in a sound program.
+    int offGuiThreadCalls() const { return m_offGuiThreadCalls; }
+    bool autoscrollActive() const { return m_autoscroll.isActive(); }
+    // One beat of the autoscroll timer; public so tests drive it.
+    void autoscrollTick();
+    // The song's selection as the views draw it.
+    struct Selection {
+        uint32_t stamp = 0;
+        uint32_t kind = 0;
+        int32_t from = -1;
+        int32_t to = -1;
+    };
+    Selection selection() const;
+    // Whether the track view has the row selected.
+    bool rowSelected(int row) const;
+    // Ends the band, committing what it crossed into the song's stamp;
+    // returns how many items changed.
+    int commitBand();
+    // "Tempo: %d.%d @ %s" of a tempo in tenths of BPM.
+    static std::string tempoStatusText(int tenths, const std::string& position);
+
+protected:
+    // The views' own parts.
+    // Paints the dirty part of the client area (the play line comes after).
+    virtual void paintView(QPainter& painter, const QRect& dirty);
+    // Rebuilds the view's draw lists after a full update.
+    virtual void rebuild() {}
+    // Hints that only repaint.
+    virtual void lightUpdate() { QWidget::update(); }
+    // Height of the bands above the plot; the lane layout's by default.
+    virtual int topBands() const { return m_lanes.lanesTop(); }
+    // Whether the view draws the ruler's measure numbers.
+    virtual bool drawsRuler() const { return true; }
+    // The vertical bar scrolls the track rows.
+    virtual bool scrollsRows() const { return true; }
+    // The mouse-move handler, run again after autoscroll moved the contents.
+    virtual void dragMoved(QPoint point) { (void)point; }
+    // The view's pop-up menu at a point; null for none.
+    virtual QMenu* contextMenuAt(QPoint point) { (void)point; return nullptr; }
+    // The status text over the plot: "Track %d @ %s".
+    virtual std::string statusTextAt(QPoint point) const;
+    // The profile name of the view's time zoom.
+    virtual const char* timeZoomKey() const { return "XZoom"; }
+
+    void setLeftMargin(int margin);
+    void setHorizontalBarShown(bool shown);
+    // The clip view centres a play position left of its origin while playing.
+    void setCentreLeftOfOrigin(bool on) { m_centreLeftOfOrigin = on; }
+    // Starts and ends a drag: the mouse is grabbed and autoscroll runs.
+    void beginDrag(QPoint point, bool rowsMayScroll);
+    void endDrag();
+    bool dragging() const { return m_dragging; }
+    // Copies the lanes from the track rows, lays the window out, relabels the
+    // measures, places the cursor and rebuilds; then repaints everything.
+    void fullUpdate();
+    void relayout();
+    void updateScrollBars();
+    ISongHost* host() const;
+    ITrackRows* trackRows() const;
+    QFont rulerFont() const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void onScrolled(ZoomScrollBar* bar, int code);
+    void onZoomCommand(uint32_t id);
+    void setFirstRow(int row);
+    int maxFirstRow() const;
+    void applyOrigin(int32_t origin, bool bringLinked);
+    void updateColumn(int32_t column);
+    void relabelMeasures();
+    int32_t measureEndColumn(const TimeAxis& axis) const;
+
+    LinkRole m_role;
+    ZoomScrollBar* m_hbar = nullptr;
+    ZoomScrollBar* m_vbar = nullptr;
+    ViewLinks* m_links = nullptr;
+    ISongHost* m_host = nullptr;
+    IProfile* m_profile = nullptr;
+    LaneLayout m_lanes;
+    QRect m_plot;
+    int m_leftMargin = 0;
+    bool m_hbarShown = true;
+    int32_t m_origin = 0;
+    int32_t m_cursorColumn = -1;
+    bool m_initialized = false;
+    bool m_scrolling = false;
+    bool m_centreLeftOfOrigin = false;
+    bool m_dragging = false;
+    bool m_dragRows = false;
+    bool m_dragAboveLanes = false; // the drag began in the bands
+    QPoint m_lastMouse;
+    QTimer m_autoscroll;
+    RubberBand m_band;
+    int m_offGuiThreadCalls = 0;
+};
+
+} // namespace rz

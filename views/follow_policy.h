@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+namespace rz {
+
+// What keeping the play position in sight needs to know, in pixel columns.
+struct FollowInput {
+    int32_t playColumn = 0;       // song position / grid ticks
+    int32_t origin = 0;           // the view's first visible column
+    int32_t cursorColumn = -1;    // the play line drawn last, -1 none
+    int plotWidth = 0;
+    int32_t maxOrigin = 0;        // 0 when the song is shorter than the plot
+    bool smoothScroll = true;     // keep the position centred while playing
+    bool playing = false;
+    bool centreLeftOfOrigin = false; // the clip view centres a position left of the origin
+    int32_t measureEndColumn = 0; // end of the measure holding the position
+};
+
+// How the view brings its window up to date.
+enum class FollowRedraw {
+    None,      // nothing changed
+    MoveLine,  // erase the old play line, draw the new one
+    Scroll,    // scroll the contents by `scrollBy`, then move the line
+    Full,      // repaint everything
+};
+
+struct FollowResult {
+    int32_t origin = 0;
+    int32_t cursorColumn = -1;
+    FollowRedraw redraw = FollowRedraw::None;
+    int scrollBy = 0; // old origin - new origin, pixels
+};
+
+// The follow decision, pure: centred mode when smooth scrolling is on or the
+// transport stands, else page mode, which moves nothing until the position
+// reaches the middle and then brings the current measure's end there.
+// Origins never go below 0 nor above the maximum origin.
+FollowResult followStep(const FollowInput& in);
+
+} // namespace rz
