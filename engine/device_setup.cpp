@@ -3,6 +3,7 @@
 #include "core/midi_bytes.h"
 #include "core/muldiv.h"
 #include "engine/out_port.h"
+#include "engine/synth_db_table.h"
 #include "song/clipboard_edit.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -444,6 +445,14 @@ std::unique_ptr<CUndoRecord> BuildPortSetupEventsRecord(const CSongDoc& song, in
     record->label = "Port Setup Events";
     record->events = builder.build();
     return record;
+}
+
+std::vector<SynthChoice> readSynthChoices(Table& synths)
+{
+    std::vector<SynthChoice> choices;
+    for (bool found = synths.moveFirst(); found; found = synths.moveNext())
+        choices.push_back({synths.intField("SynthNumber"), synths.textField("SynthName")});
+    return choices;
 }
 
 } // namespace rz

@@ -14,6 +14,7 @@ namespace rz {
 
 class COutPort;
 class CSongDoc;
+class Table;
 struct CUndoRecord;
 enum class DeviceValue : uint8_t;
 
@@ -149,5 +150,13 @@ struct PortSetupValues {
 // when no user track plays there.
 std::unique_ptr<CUndoRecord> BuildPortSetupEventsRecord(const CSongDoc& song, int portNumber,
                                                         const PortSetupValues& values);
+
+// One synthesizer of the synthesizer database, for the synth combo.
+struct SynthChoice {
+    int number = -1; // "SynthNumber"
+    std::string name; // "SynthName"
+};
+// Every row of the synths table, first to last; empty for an empty table.
+std::vector<SynthChoice> readSynthChoices(Table& synths);
 
 } // namespace rz

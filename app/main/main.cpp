@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
+#include "app/engine_dialogs.h"
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv)
         pane->setCommandRouter(&app.router());
         return pane;
     });
+    rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);
     app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
