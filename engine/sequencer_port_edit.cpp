@@ -150,7 +150,17 @@ void CSequencer::relinkAfterPortChange(const SequencerPorts& previous, const Seq
         if (old < 0 || size_t(old) >= previous.outputs.size())
             continue;
         const int now = indexOfPort(next, previous.outputs[size_t(old)].get());
-        input->setThruPort(now, now < 0 ? nullptr : next.outputs[size_t(now)].get());
+        if (now >= 0) {
+            input->setThruPort(now, next.outputs[size_t(now)].get());
+            continue;
+        }
+        // The dispatch reads the thru port without a lock: the input stops
+        // while the port it sends to goes.
+        const bool listening = input->isOpen();
+        input->Close();
+        input->setThruPort(-1, nullptr);
+        if (listening && !input->Open())
+            reportOpenFailure(input->name(), input->device().openError());
     }
     m_services.posts.UpdateTrackSynths();
     relinkCurrentSongTracks();

@@ -283,9 +283,12 @@ TEST_F(PortsModelTest, RemoveShiftsTheMapAndRelinksTracksAndInputThru)
 {
     devices.addOutput("Synth");
     devices.addInput("Keys");
+    devices.addInput("Pads");
     profile.writeString("VST\\0", "path", "/opt/vst/a.so");
     profile.writeString("VST\\1", "path", "/opt/vst/a.so");
     profile.writeString("MIDIInPorts", "Keys", "Fake synth [2]");
+    profile.writeString("MIDIInPorts", "Pads", "Fake synth");
+    profile.writeString("PortsToUse", "MIDIIN0", "Pads");
     mapOutput(0, "Fake synth");
     mapOutput(1, "fake synth [2]");
     PortsModel& ports = model();
@@ -302,6 +305,8 @@ TEST_F(PortsModelTest, RemoveShiftsTheMapAndRelinksTracksAndInputThru)
     EXPECT_EQ(onRemoved.outputPort, nullptr);
     EXPECT_EQ(onKept.outputPort, kept);
     EXPECT_EQ(sequencer->input(0).thruPort(), 1);
+    EXPECT_EQ(sequencer->input(1).thruPort(), -1) << "its thru port is gone";
+    EXPECT_TRUE(sequencer->input(1).isOpen()) << "it listens again";
     EXPECT_TRUE(removed.lock() && !removed.lock()->isOpen()) << "closed while the old list still holds it";
 }
 
