@@ -79,6 +79,7 @@ bool CSequencer::RemoveInstrumentPort(const COutPort& port)
     Stop(false);
     const std::shared_ptr<COutPort> held = table->outputs[size_t(removed)];
     held->AllNotesOff();
+    held->instrument()->showEditor({});
     auto next = std::make_shared<SequencerPorts>(*table);
     next->outputs.erase(next->outputs.begin() + removed);
     for (int& index : next->outputMap) {

@@ -5,9 +5,11 @@
 #include "core/locks.h"
 #include "engine/ports_model.h"
 #include "engine/synth_db.h"
+#include "engine/vst_loader.h"
 #include "song/undo_record.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/engine/synth_db_fixture.h"
+#include "tests/engine/vst_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,23 @@ protected:
         return *m_model;
     }
 
+    // The model over an engine whose instrument ports load VST instruments.
+    PortsModel& modelWithVst()
+    {
+        sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                                   .prompt = prompt,
+                                                                   .gui = gui,
+                                                                   .posts = posts,
+                                                                   .devices = devices,
+                                                                   .instruments = vstLoader,
+                                                                   .timer = timer,
+                                                                   .audio = audio});
+        vstHost.attach(sequencer.get());
+        sequencer->Init();
+        m_model = std::make_unique<PortsModel>(*sequencer, profile, prompt, nullptr);
+        return *m_model;
+    }
+
     std::vector<std::string> outputNames() const
     {
         std::vector<std::string> names;
@@ -72,8 +91,17 @@ protected:
         return added;
     }
 
+    static std::string testInstrument(const std::string& variant = "vst_test_instrument")
+    {
+        return vstTestLibrary(variant).string();
+    }
+
+    SequencerVstHost vstHost;
+    VstInstrumentLoader vstLoader{vstHost, nullptr};
     std::unique_ptr<PortsModel> m_model;
 };
+
+constexpr const char* kSine = "Rizoraz Test Sine";
 
 TEST_F(PortsModelTest, AnEmptyPortEndsTheListAlthoughLaterSlotsHoldNames)
 {
@@ -216,13 +244,28 @@ TEST_F(PortsModelTest, DraggedRowsMoveAndDeletedRowsGo)
 TEST_F(PortsModelTest, OneLibraryAddedThreeTimesGetsBracketNumbers)
 {
     devices.addOutput("Synth");
-    PortsModel& ports = model();
+    PortsModel& ports = modelWithVst();
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(ports.addInstrument("/opt/vst/piano.so"));
-    EXPECT_EQ(engineNames(), (std::vector<std::string>{"Synth", "Fake synth", "Fake synth [2]",
-                                                        "Fake synth [3]"}));
-    EXPECT_TRUE(ports.addInstrument("/opt/VST/piano.so")) << "paths compare exactly";
-    EXPECT_EQ(engineNames().back(), "Fake synth");
+        ASSERT_TRUE(ports.addInstrument(testInstrument()));
+    const std::string sine = kSine;
+    EXPECT_EQ(engineNames(),
+              (std::vector<std::string>{"Synth", sine, sine + " [2]", sine + " [3]"}));
+    EXPECT_TRUE(ports.addInstrument(testInstrument("vst_test_instrument_mono")));
+    EXPECT_EQ(engineNames().size(), 5u);
+    EXPECT_EQ(engineNames().back().find('['), std::string::npos) << "another library";
+}
+
+TEST_F(PortsModelTest, AnAddedInstrumentTakesTheEnginesRate)
+{
+    profile.writeInt("AudioOptions", "RTrate", 48000);
+    profile.writeInt("AudioOptions", "RTbuffer", 480);
+    make().Init();
+    PortsModel& ports = model();
+    const auto port = ports.addInstrument("/opt/vst/a.so");
+    ASSERT_TRUE(port);
+    const auto* instrument = static_cast<FakeInstrument*>(port->instrument());
+    EXPECT_EQ(instrument->sampleRate(), 48000.0);
+    EXPECT_EQ(instrument->blockFrames(), 480);
 }
 
 TEST_F(PortsModelTest, AddAsksForALibraryAndKeepsItsFolder)
@@ -240,20 +283,22 @@ TEST_F(PortsModelTest, AddAsksForALibraryAndKeepsItsFolder)
 TEST_F(PortsModelTest, ALibraryThatDoesNotLoadAddsNothing)
 {
     devices.addOutput("Synth");
-    PortsModel& ports = model();
-    instruments.name.reset();
+    PortsModel& ports = modelWithVst();
     prompt.expectMessage("Trouble opening the file.");
-    EXPECT_FALSE(ports.addInstrument("/opt/vst/broken.so"));
+    EXPECT_FALSE(ports.addInstrument(testInstrument("vst_test_no_entry")));
+    prompt.expectMessage("Trouble opening the file.");
+    EXPECT_FALSE(ports.addInstrument("/nowhere/missing.so"));
     EXPECT_EQ(engineNames(), std::vector<std::string>{"Synth"});
 }
 
 TEST_F(PortsModelTest, RemovingEveryInstrumentAndOkLeavesNoInstrumentKey)
 {
     devices.addOutput("Synth");
-    profile.writeString("VST\\0", "path", "/opt/vst/a.so");
-    profile.writeString("VST\\1", "path", "/opt/vst/b.so");
-    profile.writeString("VST\\1", "name", "Fake synth");
-    PortsModel& ports = model();
+    profile.writeString("VST\\0", "path", testInstrument());
+    profile.writeString("VST\\1", "path", testInstrument("vst_test_instrument_mono"));
+    profile.writeString("VST\\1", "name", "Mono");
+    PortsModel& ports = modelWithVst();
+    ASSERT_EQ(engineNames().size(), 3u);
     for (const AvailablePort& port : ports.availableOutputs()) {
         if (port.group != PortGroup::Instrument)
             continue;
@@ -316,13 +361,14 @@ TEST_F(PortsModelTest, RemoveShiftsTheMapAndRelinksTracksAndInputThru)
 TEST_F(PortsModelTest, RemoveWhileATickSendsAndARenderRunsLeavesNoStalePort)
 {
     devices.addOutput("Synth");
-    profile.writeString("VST\\0", "path", "/opt/vst/a.so");
-    mapOutput(0, "Fake synth");
+    profile.writeString("VST\\0", "path", testInstrument());
+    mapOutput(0, kSine);
     mapOutput(1, "Synth");
-    PortsModel& ports = model();
+    PortsModel& ports = modelWithVst();
     CTrack& track = addTrack(0);
     std::weak_ptr<COutPort> removed = sequencer->ports()->outputs[1];
     ASSERT_TRUE(removed.lock()->isInstrument());
+    removed.lock()->instrument()->resetAudio(48000, 64);
 
     std::atomic<bool> stop{false};
     std::atomic<int> ticks{0};
@@ -373,24 +419,29 @@ TEST_F(PortsModelTest, RemoveWhileATickSendsAndARenderRunsLeavesNoStalePort)
 
 TEST_F(PortsModelTest, ASecondSavedProgramReplacesTheFirstTrack)
 {
-    devices.addOutput("Synth");
-    model();
+    profile.writeString("VST\\0", "path", testInstrument());
+    modelWithVst();
     CSongDoc& doc = makeSong();
+    COutPort& port = *sequencer->ports()->outputs.at(0);
     const size_t before = doc.tracks.size();
-    const std::vector<uint8_t> first{1, 2, 3};
-    const std::vector<uint8_t> second{9, 8};
-    ASSERT_EQ(doc.ApplyEdit(BuildSaveVstProgramRecord(doc, "Piano", first)), ApplyResult::Applied);
-    ASSERT_EQ(doc.ApplyEdit(BuildSaveVstProgramRecord(doc, "Piano", second)), ApplyResult::Applied);
+    auto save = [&](const std::vector<uint8_t>& state) {
+        ASSERT_TRUE(port.instrument()->setChunk(state));
+        const std::vector<uint8_t> saved = port.instrument()->getChunk();
+        ASSERT_EQ(doc.ApplyEdit(BuildSaveVstProgramRecord(doc, port.name(), saved)),
+                  ApplyResult::Applied);
+    };
+    save({1, 2, 3});
+    save({9, 8});
 
     ASSERT_EQ(doc.tracks.size(), before + 1);
     const CTrack& saved = *doc.tracks[1];
-    EXPECT_EQ(saved.name, "FXP: Piano");
+    EXPECT_EQ(saved.name, std::string("FXP: ") + kSine);
     ASSERT_EQ(saved.events.size(), 1u);
     const CMidiEvent& event = saved.events[0];
     EXPECT_EQ(event.message, 0x7FFFu);
     EXPECT_EQ(event.tick, 0);
-    const std::vector<uint8_t> expected{'d', 'r', '2', 'P', 'i', 'a', 'n', 'o', 0, 9, 8};
-    EXPECT_EQ(std::vector<uint8_t>(event.data.bytes().begin(), event.data.bytes().end()), expected);
+    const std::string expected = "dr2" + std::string(kSine) + std::string("\0\x09\x08", 3);
+    EXPECT_EQ(std::string(event.data.bytes().begin(), event.data.bytes().end()), expected);
     EXPECT_EQ(doc.undoList.back()->label, "Save VST program");
 }
 

@@ -3,8 +3,10 @@
 
 #include "engine/ui/port_setup_dlg.h"
 #include "engine/ui/ports_dlg.h"
+#include "engine/vst_loader.h"
 #include "res/command_ids.h"
 #include "tests/engine/sequencer_fixture.h"
+#include "tests/engine/vst_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +28,21 @@ std::string outputSection(int entry)
 
 class PortsDialog : public SequencerTest {
 protected:
+    // An engine whose instrument ports load VST instruments with editors.
+    void makeWithVst()
+    {
+        sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                                   .prompt = prompt,
+                                                                   .gui = gui,
+                                                                   .posts = posts,
+                                                                   .devices = devices,
+                                                                   .instruments = vstLoader,
+                                                                   .timer = timer,
+                                                                   .audio = audio});
+        vstHost.attach(sequencer.get());
+        sequencer->Init();
+    }
+
     CPortsDlg& open()
     {
         if (!sequencer)
@@ -83,6 +100,9 @@ protected:
         QApplication::sendEvent(target, &drop);
     }
 
+    SequencerVstHost vstHost;
+    FakeEditorWindows editors;
+    VstInstrumentLoader vstLoader{vstHost, &editors};
     std::unique_ptr<CPortsDlg> dialog;
     std::vector<std::string> setups;
     std::function<bool(CPortSetupDlg&)> answerSetup;
@@ -210,6 +230,51 @@ TEST_F(PortsDialog, TheTreeMenuFollowsTheItemAndRemoveRebuildsTheTree)
     dialog->runTreeCommand(treeItem("VST"), kIdAddInstrument);
     ASSERT_TRUE(treeItem("Fake synth"));
     EXPECT_EQ(treeItem("Fake synth")->parent()->text(0), "VST");
+}
+
+TEST_F(PortsDialog, SaveProgramAndControlPanelReachTheInstrument)
+{
+    const std::string library = vstTestLibrary("vst_test_instrument").string();
+    profile.writeString("VST\\0", "path", library);
+    makeWithVst();
+    makeSong();
+    open();
+    const QString sine = "Rizoraz Test Sine";
+    ASSERT_TRUE(treeItem(sine));
+    COutPort& port = *dialog->portOf(treeItem(sine));
+    const std::vector<uint8_t> state{4, 5, 6};
+    ASSERT_TRUE(port.instrument()->setChunk(state));
+
+    ASSERT_TRUE(dialog->treeCommandEnabled(treeItem(sine), kIdSaveInstrumentProgram));
+    dialog->runTreeCommand(treeItem(sine), kIdSaveInstrumentProgram);
+    EXPECT_EQ(song->tracks[1]->name, "FXP: Rizoraz Test Sine");
+    EXPECT_EQ(song->undoList.back()->label, "Save VST program");
+
+    dialog->runTreeCommand(treeItem(sine), kIdSpawnControlPanel);
+    EXPECT_EQ(editors.log.titles, std::vector<std::string>{"Rizoraz Test Sine"});
+
+    prompt.expectYesNo("remove Rizoraz Test Sine?", PromptAnswer::Yes);
+    dialog->runTreeCommand(treeItem(sine), kIdRemoveInstrument);
+    EXPECT_EQ(editors.log.destroyed, 1) << "the editor closes with the port";
+    EXPECT_EQ(treeItem(sine), nullptr);
+    dialog->accept();
+    EXPECT_TRUE(profile.valueNames("VST\\0").empty());
+}
+
+TEST_F(PortsDialog, AddLoadsTheChosenInstrumentIntoTheTree)
+{
+    makeWithVst();
+    open();
+    const std::string library = vstTestLibrary("vst_test_instrument").string();
+    prompt.expectOpenPath("Add VST synthesizer...", std::filesystem::path(library));
+    dialog->runTreeCommand(treeItem("VST"), kIdAddInstrument);
+    ASSERT_TRUE(treeItem("Rizoraz Test Sine"));
+    prompt.expectOpenPath("Add VST synthesizer...", std::filesystem::path(library));
+    dialog->runTreeCommand(treeItem("VST"), kIdAddInstrument);
+    EXPECT_TRUE(treeItem("Rizoraz Test Sine [2]"));
+    dialog->accept();
+    EXPECT_EQ(profile.readString("VST\\1", "path", ""), library);
+    EXPECT_EQ(profile.readString("VST\\1", "name", ""), "Rizoraz Test Sine [2]");
 }
 
 } // namespace
