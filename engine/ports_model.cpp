@@ -51,16 +51,6 @@ PortGroup groupOf(const COutPort& port)
     return PortGroup::Internal;
 }
 
-PortIcon iconOf(PortGroup group)
-{
-    switch (group) {
-    case PortGroup::Instrument: return PortIcon::Instrument;
-    case PortGroup::External: return PortIcon::External;
-    case PortGroup::Internal: break;
-    }
-    return PortIcon::Internal;
-}
-
 template <class T>
 size_t insertAt(std::vector<T>& list, size_t at, T value)
 {
@@ -100,6 +90,16 @@ bool isFolder(const std::filesystem::path& path)
 }
 
 } // namespace
+
+PortIcon portIconOf(PortGroup group)
+{
+    switch (group) {
+    case PortGroup::Instrument: return PortIcon::Instrument;
+    case PortGroup::External: return PortIcon::External;
+    case PortGroup::Internal: break;
+    }
+    return PortIcon::Internal;
+}
 
 std::string cutPortName(std::string_view name)
 {
@@ -216,7 +216,7 @@ PortIcon PortsModel::outputRowIcon(size_t row) const
     const std::string& name = m_outputs.at(row).name;
     for (const std::shared_ptr<COutPort>& port : m_engine.ports()->outputs) {
         if (sameName(port->name(), name))
-            return iconOf(groupOf(*port));
+            return portIconOf(groupOf(*port));
     }
     return PortIcon::Missing;
 }

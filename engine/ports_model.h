@@ -41,6 +41,8 @@ enum class PortIcon : int { External = 1, Instrument = 2, Internal = 3, Missing 
 // The output tree's three groups, numbered as their item data.
 enum class PortGroup : int { Internal = 0, External = 1, Instrument = 2 };
 
+PortIcon portIconOf(PortGroup group);
+
 // One engine output port as the tree shows it.
 struct AvailablePort {
     std::string name;

@@ -45,6 +45,14 @@ QIcon iconFor(PortIcon icon)
     return QIcon(portIcon(int(icon)));
 }
 
+// The dialog changes its lists itself: a drop reported as a move would
+// have the source view delete its own rows as well.
+void acceptAsCopy(QDropEvent* event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
 bool isDeleteKey(const QKeyEvent* event)
 {
     return event->key() == Qt::Key_Delete;
@@ -92,7 +100,7 @@ void PortTree::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
     emit rowDropped(event->mimeData()->data(CPortsDlg::kRowMime).toInt());
 }
 
@@ -146,10 +154,10 @@ void PortNumberList::dropEvent(QDropEvent* event)
     const QListWidgetItem* hit = itemAt(event->position().toPoint());
     const int target = hit ? row(hit) : -1;
     if (data->hasFormat(CPortsDlg::kPortMime)) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
         emit portDropped(QString::fromUtf8(data->data(CPortsDlg::kPortMime)), target);
     } else if (data->hasFormat(CPortsDlg::kRowMime)) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
         emit rowMoved(data->data(CPortsDlg::kRowMime).toInt(), target);
     } else {
         event->ignore();
@@ -273,9 +281,7 @@ void CPortsDlg::fillTree()
             const AvailablePort& port = m_available[i];
             auto* item = new QTreeWidgetItem(groups[int(port.group)],
                                              QStringList(QString::fromStdString(port.name)));
-            item->setIcon(0, iconFor(port.group == PortGroup::Instrument ? PortIcon::Instrument
-                                     : port.group == PortGroup::External ? PortIcon::External
-                                                                         : PortIcon::Internal));
+            item->setIcon(0, iconFor(portIconOf(port.group)));
             item->setData(0, kKindRole, kPortItem);
             item->setData(0, kIndexRole, int(i));
         }
