@@ -49,8 +49,9 @@ std::shared_ptr<COutPort> CSequencer::AddInstrumentPort(const std::filesystem::p
         return nullptr;
     }
     const double rate = double(m_audio.format.sampleRate);
-    const int frames = int(std::lround(blockLength() * rate / 1e6));
-    port->instrument()->resetAudio(rate, std::max(frames, 1));
+    const long frames = std::lround(blockLength() * rate / 1e6);
+    port->instrument()->resetAudio(
+        rate, int(std::clamp(frames, 1L, long(EngineAudio::kInstrumentChunk))));
     LockGuard guard(AudioMutex(), "AddInstrumentPort", m_options.lockWait);
     if (!guard) {
         error = "the audio engine is busy";
@@ -67,6 +68,7 @@ std::shared_ptr<COutPort> CSequencer::AddInstrumentPort(const std::filesystem::p
     auto next = std::make_shared<SequencerPorts>(*table);
     next->outputs.push_back(port);
     m_io.ports.store(next);
+    setRenderInstrumentsLocked(next);
     return port;
 }
 
@@ -95,6 +97,7 @@ bool CSequencer::RemoveInstrumentPort(const COutPort& port)
         if (!guard)
             return false;
         m_io.ports.store(next);
+        setRenderInstrumentsLocked(next);
     }
     relinkAfterPortChange(*table, *next);
     LockGuard guard(AudioMutex(), "RemoveInstrumentPort", m_options.lockWait);
@@ -142,6 +145,20 @@ void CSequencer::ReopenPorts(const std::vector<std::string>& outputNames,
     }
     m_io.ports.store(next);
     relinkAfterPortChange(*table, *next);
+}
+
+// With the AudioMutex held: the audio block renders the instruments of
+// `ports` from the next block on, last port first as the audio options
+// build the list.
+void CSequencer::setRenderInstrumentsLocked(std::shared_ptr<const SequencerPorts> ports)
+{
+    std::vector<IInstrument*> instruments;
+    for (size_t i = ports->outputs.size(); i-- > 0;) {
+        if (IInstrument* instrument = ports->outputs[i]->instrument())
+            instruments.push_back(instrument);
+    }
+    m_audio.instruments.swap(instruments);
+    m_audio.instrumentPorts = std::move(ports);
 }
 
 void CSequencer::relinkAfterPortChange(const SequencerPorts& previous, const SequencerPorts& next)

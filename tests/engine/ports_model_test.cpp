@@ -355,9 +355,10 @@ TEST_F(PortsModelTest, RemoveShiftsTheMapAndRelinksTracksAndInputThru)
     EXPECT_TRUE(removed.lock() && !removed.lock()->isOpen()) << "closed while the old list still holds it";
 }
 
-// Remove while the playback tick sends to every mapped port and an audio
-// block renders every instrument: no thread is left holding a port that is
-// gone, and the track that played it is linked again (clean under tsan).
+// Remove while the playback tick sends to every mapped port and the audio
+// engines' render runs every instrument: no thread is left holding a port
+// that is gone, and the track that played it is linked again (clean under
+// tsan).
 TEST_F(PortsModelTest, RemoveWhileATickSendsAndARenderRunsLeavesNoStalePort)
 {
     devices.addOutput("Synth");
@@ -388,15 +389,8 @@ TEST_F(PortsModelTest, RemoveWhileATickSendsAndARenderRunsLeavesNoStalePort)
     std::thread render([&] {
         float left[64];
         float right[64];
-        float* outputs[2] = {left, right};
         while (!stop) {
-            const LockGuard guard = tryGuard(AudioMutex());
-            if (!guard)
-                continue;
-            for (const auto& port : sequencer->ports()->outputs) {
-                if (port->isInstrument() && port->isOpen())
-                    port->instrument()->process(outputs, 64);
-            }
+            sequencer->RenderBlock(left, right, 64);
             ++blocks;
         }
     });
