@@ -2,7 +2,6 @@
 // profile, their rows, instruments added and removed while the engine
 // plays on, and OK reopening the ports.
 
-#include "core/locks.h"
 #include "engine/ports_model.h"
 #include "engine/synth_db.h"
 #include "engine/vst_loader.h"
@@ -278,6 +277,23 @@ TEST_F(PortsModelTest, AddAsksForALibraryAndKeepsItsFolder)
     prompt.expectOpenPath("Add VST synthesizer...", std::nullopt);
     EXPECT_FALSE(ports.addInstrument());
     EXPECT_EQ(engineNames().size(), 1u);
+}
+
+TEST_F(PortsModelTest, TheAudioRenderFollowsAddAndRemove)
+{
+    PortsModel& ports = model();
+    const auto port = ports.addInstrument("/opt/vst/a.so");
+    ASSERT_TRUE(port);
+    const auto* instrument = static_cast<FakeInstrument*>(port->instrument());
+    float left[64] = {};
+    float right[64] = {};
+    sequencer->RenderBlock(left, right, 64);
+    EXPECT_EQ(instrument->processCount(), 1) << "an added instrument plays at once";
+
+    prompt.expectYesNo("remove", PromptAnswer::Yes);
+    ASSERT_TRUE(ports.removeInstrument(*port));
+    sequencer->RenderBlock(left, right, 64);
+    EXPECT_EQ(instrument->processCount(), 1) << "a removed one no more";
 }
 
 TEST_F(PortsModelTest, ALibraryThatDoesNotLoadAddsNothing)
