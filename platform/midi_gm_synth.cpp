@@ -103,11 +103,22 @@ bool GmSynthDevice::open()
     if (!m_settings)
         return failOpen("cannot create the synthesizer settings");
     fluid_settings_setnum(m_settings, "synth.sample-rate", kGmSynthSampleRate);
+    SoundLoader loader;
+    {
+        std::lock_guard setup(m_setupMutex);
+        loader = m_soundLoader;
+        if (!m_bankSelect.empty())
+            fluid_settings_setstr(m_settings, "synth.midi-bank-select", m_bankSelect.c_str());
+    }
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return failOpen(takeFluidError("cannot create the synthesizer"));
-    if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED)
+    if (loader) {
+        if (!loader(m_synth))
+            return failOpen(takeFluidError("cannot load the SoundFonts"));
+    } else if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED) {
         return failOpen(takeFluidError("cannot load " + m_options.soundFont.string()));
+    }
     {
         std::lock_guard producers(m_producers);
         m_queue.drain();
@@ -347,6 +358,33 @@ bool GmSynthDevice::render(std::span<float> left, std::span<float> right, TickTi
     std::fill(right.begin(), right.end(), 0.0f);
     std::array<float*, 2> out{left.data(), right.data()};
     return renderBlock(int(left.size()), 0, nullptr, 2, out.data()) == FLUID_OK;
+}
+
+void GmSynthDevice::setSoundLoader(SoundLoader loader)
+{
+    std::lock_guard setup(m_setupMutex);
+    m_soundLoader = std::move(loader);
+}
+
+void GmSynthDevice::setBankSelect(std::string mode)
+{
+    std::lock_guard setup(m_setupMutex);
+    m_bankSelect = std::move(mode);
+}
+
+std::string GmSynthDevice::bankSelect() const
+{
+    std::lock_guard setup(m_setupMutex);
+    return m_bankSelect;
+}
+
+bool GmSynthDevice::withSynth(const std::function<void(_fluid_synth_t* synth)>& use)
+{
+    std::shared_lock lock(m_lifetime);
+    if (!m_open.load() || !m_synth)
+        return false;
+    use(m_synth);
+    return true;
 }
 
 } // namespace rz

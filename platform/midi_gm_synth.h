@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <shared_mutex>
@@ -81,6 +82,20 @@ public:
     const std::string& audioDriver() const { return m_driverName; }
     std::string openError() const override { return m_lastError; }
 
+    // What fills a new synthesizer with sounds, in place of loading
+    // options.soundFont: called by open() before the audio starts; false
+    // fails the open. Takes effect at the next open.
+    using SoundLoader = std::function<bool(_fluid_synth_t* synth)>;
+    void setSoundLoader(SoundLoader loader);
+    // FluidSynth's "synth.midi-bank-select" ("gm", "gs", "xg", "mma"; empty
+    // for its default). Read when the synthesizer is created: the next open.
+    void setBankSelect(std::string mode);
+    std::string bankSelect() const;
+    const std::filesystem::path& soundFont() const { return m_options.soundFont; }
+    // Runs `use` with the open synthesizer, which stays alive meanwhile;
+    // false when closed. Sends go on (FluidSynth's calls are thread-safe).
+    bool withSynth(const std::function<void(_fluid_synth_t* synth)>& use);
+
 private:
     // One short message waiting for its frame.
     struct Stamped {
@@ -122,6 +137,10 @@ private:
     int64_t m_anchorFrame = 0;
     int64_t m_anchorNs = 0;
     bool m_anchored = false;
+
+    mutable std::mutex m_setupMutex; // guards the two below
+    SoundLoader m_soundLoader;
+    std::string m_bankSelect;
 };
 
 } // namespace rz
