@@ -3,6 +3,7 @@
 #include "engine/audio_filter.h"
 #include "engine/wave_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
