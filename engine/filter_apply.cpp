@@ -31,15 +31,6 @@ std::string baseOf(const std::filesystem::path& hint)
     return base.empty() ? std::string("take") : base;
 }
 
-bool canOpen(const std::filesystem::path& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
 WaveFormat engineFormat(uint32_t rate)
 {
     WaveFormat format;
@@ -76,6 +67,15 @@ std::filesystem::path claimAudioFile(const std::filesystem::path& folder,
     }
     reason = folder.string() + ": no unused file name";
     return {};
+}
+
+bool canOpenFile(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 void lowerThreadPriority()
@@ -159,7 +159,7 @@ int32_t FilterApplyRun::runClip(size_t clip, int64_t& overall, IFilterApplyListe
     if (listener)
         listener->clipStarted(clip, m_sizes[clip]);
     const std::filesystem::path& input = m_inputs[clip];
-    if (!canOpen(input))
+    if (!canOpenFile(input))
         return kFilterInputUnreadable;
     std::string reason;
     std::shared_ptr<const AudioClipSamples> wave = ReadWaveFile(input, m_filter.rate(), reason);

@@ -87,6 +87,10 @@ private:
     std::thread m_worker;
 };
 
+// Whether the file opens for reading: an input that does not is told apart
+// from one that opens but holds no usable wave.
+bool canOpenFile(const std::filesystem::path& path);
+
 // Lowers the calling thread's priority below the program's others.
 void lowerThreadPriority();
 
