@@ -192,6 +192,8 @@ int32_t FilterApplyRun::runClip(size_t clip, int64_t& overall, IFilterApplyListe
     if (!writer.Close(reason))
         return kFilterOutputUnwritable;
     overall += m_sizes[clip];
+    if (listener)
+        listener->progress(frames, overall); // the sizes were estimated from file lengths
     return 0;
 }
 

@@ -108,5 +108,6 @@ inline constexpr const char* kAmpMono = "{ladspa:1048:amp_mono}";
 inline constexpr const char* kAmpStereo = "{ladspa:1049:amp_stereo}";
 inline constexpr const char* kDelay = "{ladspa:1043:delay_5s}";
 inline constexpr const char* kWild = "{ladspa:990001:wild_mono}";
+inline constexpr const char* kSlow = "{ladspa:990002:slow_mono}";
 
 } // namespace rz::test

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <chrono>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -56,10 +58,29 @@ const LADSPA_Descriptor kWild = {
     nullptr, nullptr, nullptr, cleanupWild,
 };
 
+// Passes its input through, 2 ms a block: a run long enough to stop midway.
+void runSlow(LADSPA_Handle handle, unsigned long frames)
+{
+    auto* self = static_cast<Wild*>(handle);
+    for (unsigned long i = 0; i < frames; ++i)
+        self->out[i] = self->in[i];
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+const LADSPA_Descriptor kSlow = {
+    990002, "slow_mono", 0, "Slow Copy", "test", "None", 2,
+    kWildPorts, kWildNames, kWildHints, nullptr, instantiateWild, connectWild, nullptr, runSlow,
+    nullptr, nullptr, nullptr, cleanupWild,
+};
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) const LADSPA_Descriptor*
 ladspa_descriptor(unsigned long index)
 {
-    return index == 0 ? &kWild : nullptr;
+    switch (index) {
+    case 0: return &kWild;
+    case 1: return &kSlow;
+    default: return nullptr;
+    }
 }
