@@ -68,7 +68,8 @@ class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
 class UiUpdater;
-class UnavailableInstrumentLoader;
+class SequencerVstHost;
+class VstInstrumentLoader;
 
 // How the program was started, and the seams tests replace.
 struct AppOptions {
@@ -546,7 +547,8 @@ private:
     std::unique_ptr<GuiPosts> m_posts;
     std::unique_ptr<MidiSystem> m_midiSystem;
     std::unique_ptr<IMidiDeviceSource> m_devices;
-    std::unique_ptr<UnavailableInstrumentLoader> m_instruments;
+    std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
+    std::unique_ptr<VstInstrumentLoader> m_instruments;
     std::unique_ptr<EngineTimer> m_engineTimer;
     std::unique_ptr<NoAudioEngines> m_audio;
     std::unique_ptr<CSequencer> m_sequencer;

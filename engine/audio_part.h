@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/audio_stub.h"
+#include "engine/host_time.h"
 
 #include <atomic>
 #include <vector>
@@ -20,6 +21,10 @@ struct EngineAudio {
     // Under the AudioMutex: the clips due for the audio engine and their tracks.
     std::vector<CAudioClip*> clipPlayList;
     std::vector<CTrack*> clipTrackList;
+    // Audio thread: the song's time as last read, and what the time record
+    // remembers between blocks.
+    HostTimePosition songTime;
+    HostTimeMark hostTimeMark;
 };
 
 } // namespace rz

@@ -24,9 +24,12 @@ struct HostTimeInfo {
     double tempo = 120.0;         // quarter notes per minute
     int32_t timeSigNumerator = 4;
     int32_t timeSigDenominator = 4;
-    int32_t smpteOffset = 0;
+    int32_t smpteOffset = 0;      // 80ths of a frame
     int32_t smpteFrameRate = 1;   // frame rate code
     uint32_t flags = 0;
+    double nanoSeconds = 0.0;     // system time
+    double ppqPos = 0.0;          // quarter notes since the song's start
+    double barStartPos = 0.0;     // ppqPos of the bar's start
 };
 
 // "AudioOptions" as the engines need them.

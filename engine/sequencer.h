@@ -109,6 +109,9 @@ public:
     void ReapplyPortSettings();
     bool ApplyAsioChannelSelection(std::string_view inputChannel, std::string_view outputChannel);
     void IdleVstEditors();
+    // Fills the time record the instruments see for the next block. Audio
+    // thread, at the start of every block; never waits.
+    void FillAudioTimeInfo();
 
     // The idle timer's callback (every 4 ms while not playing): runs the beat
     // display at the song's tempo. Timer thread.
@@ -382,6 +385,8 @@ private:
     void relocateAfterTake(CSongDoc& song);
     void reserveMeasureRoom(CSongDoc& song);
     void growMeasureMap(CSongDoc& song);
+
+    void readSongTime(const CSongDoc& song, HostTimePosition& at) const;
 
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);

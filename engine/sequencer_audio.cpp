@@ -2,8 +2,13 @@
 // behind IAudioEngines. GUI thread.
 #include "engine/sequencer.h"
 
+#include "core/ms_clock.h"
 #include "core/muldiv.h"
 #include "core/profile.h"
+#include "core/smpte_time.h"
+#include "song/song_doc.h"
+
+#include <algorithm>
 
 namespace rz {
 
@@ -78,9 +83,51 @@ bool CSequencer::ApplyAsioChannelSelection(std::string_view inputChannel,
     return m_services.audio.applyChannelSelection(inputChannel, outputChannel);
 }
 
-// Without an instrument host no instrument editor is open.
+// The instruments' editors and idle calls, from the last port to the first.
 void CSequencer::IdleVstEditors()
 {
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    for (auto port = table->outputs.rbegin(); port != table->outputs.rend(); ++port) {
+        if ((*port)->isInstrument() && (*port)->isOpen())
+            (*port)->instrument()->idle();
+    }
+}
+
+void CSequencer::FillAudioTimeInfo()
+{
+    HostTimePosition& at = m_audio.songTime;
+    at.position = position();
+    at.realTime = realTime();
+    at.smpteRate = defaultSmpteRate();
+    at.playing = transportState() == TransportState::Playing;
+    at.recording = at.playing && m_recorder.recording();
+    {
+        // The song's maps are read only when nobody edits them; otherwise the
+        // last block's bar and tempo stand.
+        const LockGuard guard = tryGuard(SongMutex());
+        const CSongDoc* song = guard ? currentSong() : nullptr;
+        if (song)
+            readSongTime(*song, at);
+    }
+    advanceHostTime(m_audio.hostTime, m_audio.hostTimeMark, at, double(timeGetTime()) * 1e6);
+}
+
+// Under the SongMutex: the time base, the bar and the effective tempo at the
+// position.
+void CSequencer::readSongTime(const CSongDoc& song, HostTimePosition& at) const
+{
+    at.timeBase = std::max(int(song.timeBase), 1);
+    const int measure = song.measureMap.empty() ? -1 : song.FindMeasure(at.position);
+    if (measure >= 0) {
+        const MeasureRec& rec = song.measureMap[size_t(measure)];
+        at.measureStart = rec.start;
+        at.numerator = rec.numerator;
+        at.denominator = rec.denominator;
+    }
+    const uint32_t tempo = song.tempoMap.empty()
+                               ? kDefaultTempo
+                               : song.tempoMap[size_t(song.FindTempoIndex(at.position))].tempo;
+    at.tempo = 60e6 / double(std::max(tempo, 1u)) * double(tempoMultiplier()) / double(kNormalMultiplier);
 }
 
 } // namespace rz

@@ -76,4 +76,29 @@ int FakeInstrument::blockFrames() const
     return m_blockFrames;
 }
 
+std::vector<uint8_t> FakeInstrument::getChunk()
+{
+    std::lock_guard lock(m_mutex);
+    return m_chunk;
+}
+
+bool FakeInstrument::setChunk(std::span<const uint8_t> state)
+{
+    std::lock_guard lock(m_mutex);
+    m_chunk.assign(state.begin(), state.end());
+    return true;
+}
+
+void FakeInstrument::showEditor(const std::string& title)
+{
+    std::lock_guard lock(m_mutex);
+    m_editorTitle = title;
+}
+
+std::string FakeInstrument::editorTitle() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_editorTitle;
+}
+
 } // namespace rz

@@ -26,11 +26,18 @@ public:
     // Renders silence, counting the calls.
     void process(float* const* outputs, int frames) override;
     void resetAudio(double sampleRate, int blockFrames) override;
+    // Keeps the state it is given and gives it back.
+    std::vector<uint8_t> getChunk() override;
+    bool setChunk(std::span<const uint8_t> state) override;
+    void showEditor(const std::string& title) override;
+    void idle() override { m_idles.fetch_add(1); }
 
     std::vector<uint32_t> queued() const;
     std::filesystem::path loadedPath() const;
     int unloadCount() const;
     int processCount() const { return m_processes.load(); }
+    int idleCount() const { return m_idles.load(); }
+    std::string editorTitle() const;
     double sampleRate() const;
     int blockFrames() const;
 
@@ -45,6 +52,9 @@ private:
     std::atomic<int> m_processes{0};
     double m_sampleRate = 0;
     int m_blockFrames = 0;
+    std::vector<uint8_t> m_chunk;
+    std::string m_editorTitle;
+    std::atomic<int> m_idles{0};
 };
 
 } // namespace rz
