@@ -68,6 +68,8 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdMidiMeasureBeat, kIdMidiMeasureBeat, &App::onDisplayFace, &App::onUpdateDisplayFace},
     {kIdViewBouncingMetronome, kIdViewBouncingMetronome, &App::onDisplayFace,
      &App::onUpdateDisplayFace},
+    {kIdAudioEffect1, kIdAudioEffect8, &App::onAudioEffect, &App::onUpdateAudioEffect},
+    {kIdMoreAudioEffects, kIdMoreAudioEffects, &App::onAudioEffect, &App::onUpdateAudioEffect},
     // Greyed until their dialogs, documents or views exist.
     {kIdSolo, kIdUnsolo, nullptr, kGreyed},
     {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, nullptr, kGreyed},
@@ -80,8 +82,7 @@ constexpr CommandRow<App> kCommands[] = {
     {kIdRenderAudio, kIdRenderAudio, nullptr, kGreyed},
     {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
     {kIdApplyTrackOffsets, kIdApplyTempoMultiplier, nullptr, kGreyed},
-    {kIdAudioEffect1, kIdAudioEffect10, nullptr, kGreyed},
-    {kIdMoreAudioEffects, kIdMoreAudioEffects, nullptr, kGreyed},
+    {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
     {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
     {kIdCheckForUpdate, kIdCheckForUpdate, &App::onCheckForUpdate, nullptr},
     {kIdAppAbout, kIdAppAbout, &App::onAbout, nullptr},

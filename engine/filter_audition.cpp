@@ -15,6 +15,51 @@ namespace {
 constexpr uint32_t kChunkFrames = 1024;
 constexpr auto kRingPoll = std::chrono::milliseconds(5);
 
+// The file filtered a chunk at a time, ahead of the ring.
+class Feed {
+public:
+    Feed(const AudioClipSamples& wave, LadspaFilter& filter) : m_wave(wave), m_filter(filter) {}
+
+    // Filters the next chunk when none waits, and moves what fits into the
+    // ring; false when nothing moved.
+    bool pushInto(AuditionRing& ring)
+    {
+        if (m_pending == 0 && !filterNext())
+            return false;
+        const uint32_t taken = ring.push(m_left.data() + m_offset, m_right.data() + m_offset, m_pending);
+        m_pending -= taken;
+        m_offset += taken;
+        return taken > 0;
+    }
+    bool finished() const { return m_pending == 0 && m_filtered >= m_wave.frameCount(); }
+
+private:
+    bool filterNext()
+    {
+        const int64_t left = m_wave.frameCount() - m_filtered;
+        if (left <= 0)
+            return false;
+        m_pending = uint32_t(std::min<int64_t>(left, kChunkFrames));
+        const int16_t* samples = m_wave.samples.data() + 2 * m_filtered;
+        for (uint32_t i = 0; i < m_pending; ++i) {
+            m_left[i] = float(samples[2 * i]) / 32768.0f;
+            m_right[i] = float(samples[2 * i + 1]) / 32768.0f;
+        }
+        m_filter.process(m_left.data(), m_right.data(), m_pending);
+        m_filtered += m_pending;
+        m_offset = 0;
+        return true;
+    }
+
+    const AudioClipSamples& m_wave;
+    LadspaFilter& m_filter;
+    std::vector<float> m_left = std::vector<float>(kChunkFrames);
+    std::vector<float> m_right = std::vector<float>(kChunkFrames);
+    int64_t m_filtered = 0;
+    uint32_t m_pending = 0; // filtered frames not yet in the ring
+    uint32_t m_offset = 0;
+};
+
 } // namespace
 
 AuditionRun::AuditionRun(LadspaFilter& filter, AudioPreviewSlot* slot, std::filesystem::path file)
@@ -74,33 +119,16 @@ int32_t AuditionRun::play()
         return kFilterNoInstance;
     m_ring.clear();
     m_played.store(0, std::memory_order_relaxed);
+    Feed feed{*wave, m_filter};
+    // The ring is filled before the render sees it, so playing starts whole.
+    while (feed.pushInto(m_ring)) {
+    }
     m_slot->set(this);
-    std::vector<float> left(kChunkFrames);
-    std::vector<float> right(kChunkFrames);
-    const int64_t frames = wave->frameCount();
-    int64_t filtered = 0;
-    uint32_t pending = 0; // filtered frames not yet in the ring
-    uint32_t offset = 0;
     while (!m_stop.load(std::memory_order_relaxed)) {
-        if (pending == 0 && filtered < frames) {
-            pending = uint32_t(std::min<int64_t>(frames - filtered, kChunkFrames));
-            for (uint32_t i = 0; i < pending; ++i) {
-                left[i] = float(wave->samples[size_t(2 * (filtered + i))]) / 32768.0f;
-                right[i] = float(wave->samples[size_t(2 * (filtered + i) + 1)]) / 32768.0f;
-            }
-            m_filter.process(left.data(), right.data(), pending);
-            filtered += pending;
-            offset = 0;
-        }
-        if (pending > 0) {
-            const uint32_t taken = m_ring.push(left.data() + offset, right.data() + offset, pending);
-            pending -= taken;
-            offset += taken;
-            if (pending == 0)
-                continue;
-        } else if (m_ring.size() == 0) {
+        if (feed.pushInto(m_ring))
+            continue;
+        if (feed.finished() && m_ring.size() == 0)
             break; // all of it played
-        }
         std::this_thread::sleep_for(kRingPoll);
     }
     m_slot->set(nullptr);
