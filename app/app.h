@@ -58,7 +58,7 @@ class HelpOpener;
 class KeyFilter;
 class MainFrame;
 class MidiSystem;
-class NoAudioEngines;
+class IAudioEngines;
 class QtGuiPost;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
@@ -560,7 +560,7 @@ private:
     std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
     std::unique_ptr<VstInstrumentLoader> m_instruments;
     std::unique_ptr<EngineTimer> m_engineTimer;
-    std::unique_ptr<NoAudioEngines> m_audio;
+    std::unique_ptr<IAudioEngines> m_audio;
     std::unique_ptr<CSequencer> m_sequencer;
 
     std::array<QPointer<SongView>, kSlotCount> m_slots;

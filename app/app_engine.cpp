@@ -10,6 +10,7 @@
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
+#include "engine/audio_engines.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -70,7 +71,7 @@ void App::createEngine()
     m_instruments = std::make_unique<VstInstrumentLoader>(*m_vstHost, nullptr);
     if (!m_options.timer)
         m_engineTimer = std::make_unique<EngineTimer>();
-    m_audio = std::make_unique<NoAudioEngines>();
+    m_audio = std::make_unique<AudioEngines>();
     IMidiDeviceSource& devices = m_options.devices ? *m_options.devices : *m_devices;
     IEngineTimer& timer = m_options.timer ? *m_options.timer : *m_engineTimer;
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,

@@ -6,6 +6,7 @@
 #include "core/muldiv.h"
 #include "core/profile.h"
 #include "core/smpte_time.h"
+#include "engine/instrument.h"
 #include "song/song_doc.h"
 
 #include <algorithm>
@@ -16,6 +17,10 @@ namespace {
 
 constexpr int kDefaultBlockSize = 2205; // frames
 constexpr int kDefaultSampleRate = 44100;
+constexpr int kMinBlockSize = 64;
+constexpr int kMaxBlockSize = 11025;
+constexpr int kMinSampleRate = 8000;
+constexpr int kMaxSampleRate = 192000;
 constexpr int kLowLatency = 2;
 
 AudioOptions readAudioOptions(const IProfile& profile)
@@ -26,11 +31,16 @@ AudioOptions readAudioOptions(const IProfile& profile)
     options.output = profile.readInt("AudioOptions", "RToutput", 0);
     const int block = profile.readInt("AudioOptions", "RTbuffer", kDefaultBlockSize);
     const int rate = profile.readInt("AudioOptions", "RTrate", kDefaultSampleRate);
-    options.blockSize = uint32_t(block > 0 ? block : kDefaultBlockSize);
-    options.sampleRate = uint32_t(rate > 0 ? rate : kDefaultSampleRate);
+    // A value no device could take reads as the default.
+    const bool blockValid = block >= kMinBlockSize && block <= kMaxBlockSize;
+    const bool rateValid = rate >= kMinSampleRate && rate <= kMaxSampleRate;
+    options.blockSize = uint32_t(blockValid ? block : kDefaultBlockSize);
+    options.sampleRate = uint32_t(rateValid ? rate : kDefaultSampleRate);
     options.lowLatencyDriver = profile.readInt("AudioOptions", "RTasio", 0);
     options.inputChannel = profile.readString("AudioOptions", "AsioChnIn", "");
     options.outputChannel = profile.readString("AudioOptions", "AsioChnOut", "");
+    options.outputDevice = profile.readString("AudioOptions", "RTclsid", "");
+    options.inputDevice = profile.readString("AudioOptions", "RECclsid", "");
     options.passthrough = options.enabled && options.input == kLowLatency
                           && profile.readInt("AudioOptions", "Passthrough", 1) != 0;
     return options;
@@ -53,28 +63,51 @@ HostTimeInfo resetHostTime(uint32_t rate)
 
 } // namespace
 
-void CSequencer::LoadAudioOptions()
+std::string CSequencer::LoadAudioOptions()
 {
     CloseAudioEngines();
     const AudioOptions options = readAudioOptions(m_services.profile);
-    const int32_t block = MulDiv(int32_t(options.blockSize), 1000000, int32_t(options.sampleRate));
-    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
     m_audio.passthrough = false;
     m_audio.format = pcmFormat(options.sampleRate);
-    m_audio.hostTime = resetHostTime(options.sampleRate);
-    if (!options.enabled)
-        return;
-    const uint32_t rate = m_services.audio.open(options);
-    if (rate > 0 && rate != options.sampleRate) {
-        m_audio.format = pcmFormat(rate);
-        m_audio.hostTime.sampleRate = double(rate);
+    AudioOpenResult result{options.sampleRate, options.blockSize, {}};
+    if (options.enabled)
+        result = m_services.audio.open(options, *this);
+    if (result.sampleRate == 0 || result.blockFrames == 0)
+        result = {options.sampleRate, options.blockSize, result.error};
+    const int32_t block = MulDiv(int32_t(result.blockFrames), 1000000, int32_t(result.sampleRate));
+    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
+    m_audio.format = pcmFormat(result.sampleRate);
+    rebuildRenderInstruments(result.sampleRate, result.blockFrames);
+    m_audio.passthrough = options.enabled && options.passthrough;
+    return result.error;
+}
+
+// The instruments start again at the device's rate and block, under the
+// AudioMutex so that no block renders meanwhile; a lock that times out
+// leaves the old list, which still holds its ports.
+void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames)
+{
+    std::shared_ptr<const SequencerPorts> ports = m_io.ports.load();
+    std::vector<IInstrument*> instruments;
+    for (size_t i = ports->outputs.size(); i-- > 0;) {
+        if (IInstrument* instrument = ports->outputs[i]->instrument())
+            instruments.push_back(instrument);
     }
-    m_audio.passthrough = options.passthrough;
+    LockGuard guard(AudioMutex(), "LoadAudioOptions", m_options.lockWait);
+    if (!guard)
+        return;
+    m_audio.hostTime = resetHostTime(sampleRate);
+    const int chunk = int(std::min(blockFrames, EngineAudio::kInstrumentChunk));
+    for (IInstrument* instrument : instruments)
+        instrument->resetAudio(double(sampleRate), chunk);
+    m_audio.instruments.swap(instruments);
+    m_audio.instrumentPorts.swap(ports);
 }
 
 void CSequencer::CloseAudioEngines()
 {
     m_services.audio.close();
+    setAudioInputSink(nullptr);
 }
 
 bool CSequencer::ApplyAsioChannelSelection(std::string_view inputChannel,

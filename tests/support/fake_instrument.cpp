@@ -53,7 +53,7 @@ int FakeInstrument::unloadCount() const
 void FakeInstrument::process(float* const* outputs, int frames)
 {
     for (int channel = 0; channel < 2; ++channel)
-        std::fill(outputs[channel], outputs[channel] + frames, 0.0f);
+        std::fill(outputs[channel], outputs[channel] + frames, m_level.load());
     m_processes.fetch_add(1);
 }
 

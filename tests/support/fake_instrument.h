@@ -23,7 +23,7 @@ public:
     void unload() override;
     bool isLoaded() const override { return m_loaded.load(); }
     void queueShort(uint32_t message) override;
-    // Renders silence, counting the calls.
+    // Renders the level on both channels, counting the calls.
     void process(float* const* outputs, int frames) override;
     void resetAudio(double sampleRate, int blockFrames) override;
     // Keeps the state it is given and gives it back.
@@ -40,6 +40,8 @@ public:
     std::string editorTitle() const;
     double sampleRate() const;
     int blockFrames() const;
+    // Every rendered sample from now on; 0 renders silence.
+    void setLevel(float level) { m_level.store(level); }
 
 private:
     const std::optional<std::string> m_name;
@@ -55,6 +57,7 @@ private:
     std::vector<uint8_t> m_chunk;
     std::string m_editorTitle;
     std::atomic<int> m_idles{0};
+    std::atomic<float> m_level{0.0f};
 };
 
 } // namespace rz
