@@ -311,6 +311,9 @@ public:
     // detach the audio thread no longer touches the old one. Any thread
     // except the audio thread.
     void setAudioInputSink(CWaveDiskWriter* writer);
+    // Where an audition plays into the render; null when no audio engine
+    // runs. GUI thread.
+    AudioPreviewSlot* previewSlot();
 
 private:
     // Start-up steps.
