@@ -125,5 +125,38 @@ TEST(FilterAudition, RingWrapsAndRefusesWhenFull)
     EXPECT_EQ(ring->size(), AuditionRing::kFrames);
 }
 
+// A producer and the audio side at once: every frame arrives once, in order.
+TEST(FilterAudition, RingHandsOverEveryFrameInOrderAcrossThreads)
+{
+    auto ring = std::make_unique<AuditionRing>();
+    constexpr uint32_t kTotal = 400000;
+    std::atomic<bool> quit{false};
+    std::thread producer([&] {
+        std::vector<float> values(700);
+        for (uint32_t sent = 0; sent < kTotal;) {
+            const uint32_t count = std::min<uint32_t>(700, kTotal - sent);
+            for (uint32_t i = 0; i < count; ++i)
+                values[i] = float(sent + i + 1);
+            uint32_t pushed = 0;
+            while (pushed < count && !quit.load())
+                pushed += ring->push(values.data() + pushed, values.data() + pushed, count - pushed);
+            sent += count;
+        }
+    });
+    uint32_t expected = 1;
+    bool inOrder = true;
+    while (expected <= kTotal && inOrder) {
+        float left[256] = {};
+        float right[256] = {};
+        const uint32_t count = ring->popAdding(left, right, 256);
+        for (uint32_t i = 0; i < count && inOrder; ++i, ++expected)
+            inOrder = left[i] == float(expected) && right[i] == float(expected);
+    }
+    quit.store(true);
+    producer.join();
+    EXPECT_TRUE(inOrder) << "frame " << expected - 1;
+    EXPECT_EQ(ring->size(), 0u);
+}
+
 } // namespace
 } // namespace rz
