@@ -12,8 +12,10 @@ std::vector<AudioEffectMenuEntry> audioEffectMenuEntries(const std::vector<std::
     for (const std::string& id : recent) {
         if (entries.size() == limit)
             break;
-        if (const auto plugin = catalog.find(id))
-            entries.push_back({id, "&" + std::to_string(entries.size() + 1) + " " + plugin->info().name});
+        if (const auto plugin = catalog.find(id)) {
+            const std::string number = std::to_string(entries.size() + 1);
+            entries.push_back({id, "&" + number + " " + plugin->info().name});
+        }
     }
     return entries;
 }
