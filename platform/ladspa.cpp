@@ -243,7 +243,9 @@ void LadspaCatalog::scanLibrary(const std::filesystem::path& file, unsigned long
             break;
         std::string reason;
         std::optional<LadspaPluginInfo> info = readInfo(*descriptor, rate, reason);
-        if (info) {
+        if (info && find(info->id)) {
+            reason = "listed already from an earlier folder";
+        } else if (info) {
             info->library = file;
             auto plugin = std::make_shared<const LadspaPlugin>(library, descriptor, std::move(*info));
             if (plugin->instantiate(rate))
