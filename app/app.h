@@ -5,6 +5,7 @@
 #include "app/machine_registry.h"
 #include "app/map_file.h"
 #include "app/frame_host.h"
+#include "app/audio_effects.h"
 #include "app/options_context.h"
 #include "app/track_rows_forwarder.h"
 #include "app/update_check.h"
@@ -159,6 +160,11 @@ public:
     // true on OK. File > Import > Lyrics stays grey without one.
     using LyricTapper = std::function<bool(CSongDoc& song, CTrack& track)>;
     void setLyricTapper(LyricTapper tapper) { m_lyricTapper = std::move(tapper); }
+    // The audio effects songs apply; before InitInstance. Without them the
+    // Edit > Audio effect commands stay grey.
+    void setAudioEffects(std::unique_ptr<IAudioEffects> effects);
+    // A filter sheet opened on an effect: it heads the recent effects.
+    void addRecentFilter(const std::string& id);
     // Runs an audio import's steps under the "Importing..." dialog; false
     // when cancelled. File > Import > Audio clip stays grey without one.
     using ImportProgress = std::function<bool(const std::function<int(double*)>& step)>;
@@ -478,8 +484,12 @@ public:
     // The staff tools' note type from a typed duration.
     void onDurationTyped(const QString& text);
     void onGridChosen(int index);
-    // The item the audio-effect menu keeps until audio filters exist.
+    // The recent effects still installed, "&1 Name" on, above "More...";
+    // effects no longer installed leave the list.
     void BuildAudioEffectMenu();
+    // Edit > Audio effect: a recent effect or "More...", on the current song.
+    bool onAudioEffect(CommandId id);
+    void onUpdateAudioEffect(CommandId id, CmdUi& ui);
     // Help > Check for update, About and Tip of the Day.
     bool onCheckForUpdate(CommandId id);
     bool onAbout(CommandId id);
@@ -601,6 +611,8 @@ private:
     RecentFileList m_recentSets{"Recent File List", "File"};
     RecentFileList m_recentSongs{"Recent Song List", "Song"};
     RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
+    std::unique_ptr<IAudioEffects> m_audioEffects;
+    std::vector<std::string> m_audioEffectIds; // the effect of each menu entry
     std::unique_ptr<AssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
     AppClipboard m_clipboard;

@@ -93,6 +93,8 @@ void App::createSet()
         m_options.lockWait);
     SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, &m_trackRows, synths,
                         m_clipLoader.get(), m_options.lockWait};
+    if (m_audioEffects)
+        context.audioTools = &m_audioEffects->tools();
     if (m_database) {
         m_chords = std::make_unique<SynthDbChordTable>(*m_database);
         context.chords = m_chords.get();

@@ -41,7 +41,6 @@ constexpr const char* kSaveFilter = "MIDI files (*.mid)|*.mid|All files (*.*)|*.
 constexpr const char* kDirs = "Dirs";
 constexpr const char* kSongFolderValue = "MidiFiles";
 constexpr const char* kOpenFolderValue = "DRFiles";
-constexpr const char* kEditMenu = "&Edit";
 constexpr int kSpectrumFace = 1;
 constexpr int kMarkerFace = 0;
 
@@ -267,19 +266,6 @@ void App::onUpdateDisplayFace(CommandId id, CmdUi& ui)
     } else {
         ui.checked = m_audioFace == (id == kIdViewPowerSpectrum ? kSpectrumFace : kMarkerFace);
     }
-}
-
-// No audio filter is installed yet: the menu keeps its "More..." item alone.
-void App::BuildAudioEffectMenu()
-{
-    if (!m_frame)
-        return;
-    QMenu* menu = m_frame->menuBar()->subMenu(kEditMenu, kAudioEffectMenu);
-    if (!menu)
-        return;
-    const QList<QAction*> actions = menu->actions();
-    for (qsizetype i = 0; i + 1 < actions.size(); ++i)
-        menu->removeAction(actions[i]);
 }
 
 } // namespace rz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/audio_preview.h"
 #include "engine/audio_stub.h"
 #include "engine/host_time.h"
 
@@ -47,6 +48,10 @@ struct EngineAudio {
     std::atomic<CWaveDiskWriter*> inputSink{nullptr};
     std::atomic<bool> inputSinkInUse{false};
     std::atomic<ISpectrumSink*> spectrum{nullptr};
+    // What an effect's audition plays, mixed in whatever the transport does,
+    // and whether an audio engine runs to play it.
+    AudioPreviewSlot preview;
+    std::atomic<bool> enginesOpen{false};
 };
 
 } // namespace rz

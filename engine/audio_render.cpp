@@ -45,6 +45,7 @@ void CSequencer::RenderBlock(float* left, float* right, uint32_t frames)
         }
     }
     mixInstruments(left, right, frames);
+    m_audio.preview.mix(left, right, frames);
     const int volume = masterVolume();
     if (volume < kMaxVolume) {
         const float gain = float(std::max(volume, 0)) * kVolumeScale;

@@ -312,6 +312,9 @@ public:
     // detach the audio thread no longer touches the old one. Any thread
     // except the audio thread.
     void setAudioInputSink(CWaveDiskWriter* writer);
+    // Where an audition plays into the render; null when no audio engine
+    // runs. GUI thread.
+    AudioPreviewSlot* previewSlot();
 
     // The Ports dialog's changes to the port list. GUI thread.
     // Loads `library` into a new instrument port at the end of the list; a

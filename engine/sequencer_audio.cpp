@@ -79,6 +79,7 @@ std::string CSequencer::LoadAudioOptions()
     m_audio.format = pcmFormat(result.sampleRate);
     rebuildRenderInstruments(result.sampleRate, result.blockFrames);
     m_audio.passthrough = options.enabled && options.passthrough;
+    m_audio.enginesOpen.store(options.enabled && result.error.empty(), std::memory_order_release);
     return result.error;
 }
 
@@ -106,8 +107,15 @@ void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFra
 
 void CSequencer::CloseAudioEngines()
 {
+    m_audio.enginesOpen.store(false, std::memory_order_release);
+    m_audio.preview.set(nullptr);
     m_services.audio.close();
     setAudioInputSink(nullptr);
+}
+
+AudioPreviewSlot* CSequencer::previewSlot()
+{
+    return m_audio.enginesOpen.load(std::memory_order_acquire) ? &m_audio.preview : nullptr;
 }
 
 bool CSequencer::ApplyAsioChannelSelection(std::string_view inputChannel,
