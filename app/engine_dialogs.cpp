@@ -1,6 +1,7 @@
 #include "app/engine_dialogs.h"
 
 #include "app/app.h"
+#include "app/engine_audio_effects.h"
 #include "app/main_frame.h"
 #include "engine/device_setup.h"
 #include "engine/synth_db.h"
@@ -12,6 +13,7 @@ namespace rz {
 
 void registerEngineDialogs(App& app)
 {
+    app.setAudioEffects(std::make_unique<EngineAudioEffects>(app));
     app.setupDialogs().registerDialog(kIdMidiPorts, [&app] {
         CSequencer* engine = app.sequencer();
         if (engine == nullptr)
