@@ -254,6 +254,12 @@ SynthTreeButtons SynthTree::buttonsFor(const SynthItem* selected) const
     return buttons;
 }
 
+std::string SynthTree::titleFor(const SynthItem* selected) const
+{
+    const SynthItem* synth = selected ? synthOf(*selected) : nullptr;
+    return synth ? "Synthesizers [" + synth->name() + "] ..." : "Synthesizers...";
+}
+
 // ---- editing
 
 void SynthTree::editSynth(SynthItem& synth, std::string name, int technology, std::string resetSysex)

@@ -123,6 +123,8 @@ public:
     static bool isStoredSynthKey(int key);
 
     SynthTreeButtons buttonsFor(const SynthItem* selected) const;
+    // "Synthesizers [name] ..." for the selection's synthesizer, else "Synthesizers...".
+    std::string titleFor(const SynthItem* selected) const;
 
     // The synth editor's OK: name, "Technology" and reset message.
     void editSynth(SynthItem& synth, std::string name, int technology, std::string resetSysex);
