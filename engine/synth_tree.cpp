@@ -352,9 +352,7 @@ void SynthTree::noteRemoval(std::vector<OwnedKey>& list, const SynthItem& item, 
 std::optional<std::string> SynthTree::renumber(SynthItem& item, int key, const char* refusal,
                                                std::vector<OwnedKey>* removedList, SynthItem* removedOwner)
 {
-    SynthItem probe;
-    probe.m_data = dataWord(item.kind(), key);
-    const int newNumber = probe.number();
+    const int newNumber = item.kind() == SynthItemKind::DrumNote ? key & kNoteNumberMask : key;
     if (newNumber == item.number() && item.assigned())
         return std::nullopt;
     if (siblingWithNumber(item, newNumber))
