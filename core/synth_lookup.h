@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,6 +22,32 @@ struct DrumNotation {
     int articulation = 0; // 0 to 7
     bool operator==(const DrumNotation&) const = default;
 };
+
+// A drum note's notation packed into bits 8 to 23 of a 32-bit item word, the
+// note number keeping bits 0 to 7: head in bits 8-10, articulation (no/yes)
+// in bit 11, offset + 8 in bits 12-16, circle mark (none, circle, plus,
+// bisected) in bits 20-22. Out-of-range fields are clamped; an articulation
+// above 1 packs as 1.
+inline constexpr uint32_t kDrumNotationMask = 0x00FFFF00;
+
+inline constexpr uint32_t packDrumNotation(const DrumNotation& notation)
+{
+    const auto field = [](int value, int low, int high) {
+        return static_cast<uint32_t>(std::clamp(value, low, high) - low);
+    };
+    return (field(notation.head, 0, 7) << 8) | (field(notation.articulation, 0, 1) << 11)
+           | (field(notation.offset, -8, 23) << 12) | (field(notation.circle, 0, 7) << 20);
+}
+
+inline constexpr DrumNotation unpackDrumNotation(uint32_t word)
+{
+    DrumNotation notation;
+    notation.head = static_cast<int>((word >> 8) & 0x7);
+    notation.articulation = static_cast<int>((word >> 11) & 0x1);
+    notation.offset = static_cast<int>((word >> 12) & 0x1F) - 8;
+    notation.circle = static_cast<int>((word >> 20) & 0x7);
+    return notation;
+}
 
 // Read access to the synthesizer database. Banks and patches are the stored
 // numbers: 14-bit banks, patches 0-based. Every look-up answers nothing when

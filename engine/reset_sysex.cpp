@@ -48,6 +48,18 @@ std::vector<std::string_view> tokens(std::string_view text)
     return result;
 }
 
+// The byte of token `index` of `count`, or nothing when it is not allowed there.
+std::optional<uint8_t> allowedByte(std::string_view token, size_t index, size_t count)
+{
+    const std::optional<uint8_t> byte = tokenByte(token);
+    if (!byte)
+        return std::nullopt;
+    const bool statusAllowed = (index == 0 && *byte == 0xF0) || (index + 1 == count && *byte == 0xF7);
+    if (*byte >= 0x80 && !statusAllowed)
+        return std::nullopt;
+    return byte;
+}
+
 } // namespace
 
 std::optional<std::vector<uint8_t>> ParseResetSysex(std::string_view text)
@@ -58,16 +70,27 @@ std::optional<std::vector<uint8_t>> ParseResetSysex(std::string_view text)
     std::vector<uint8_t> bytes;
     bytes.reserve(words.size());
     for (size_t i = 0; i < words.size(); ++i) {
-        const std::optional<uint8_t> byte = tokenByte(words[i]);
+        const std::optional<uint8_t> byte = allowedByte(words[i], i, words.size());
         if (!byte)
-            return std::nullopt;
-        const bool statusAllowed = (i == 0 && *byte == 0xF0)
-                                   || (i + 1 == words.size() && *byte == 0xF7);
-        if (*byte >= 0x80 && !statusAllowed)
             return std::nullopt;
         bytes.push_back(*byte);
     }
     return bytes;
+}
+
+std::optional<BadResetToken> FindBadResetToken(std::string_view text)
+{
+    const std::vector<std::string_view> words = tokens(text);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!allowedByte(words[i], i, words.size()))
+            return BadResetToken{static_cast<size_t>(words[i].data() - text.data()), std::string(words[i])};
+    }
+    return std::nullopt;
+}
+
+std::string BadResetTokenMessage(std::string_view token)
+{
+    return std::string(token) + " is not a valid hex byte (00-7F).  Enter data like 00 4F 22... etc.";
 }
 
 } // namespace rz
