@@ -59,6 +59,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdImportLyrics, kIdImportLyrics, &App::onImportLyrics, &App::onUpdateImportLyrics},
     {kIdTrackUp, kIdTrackDown, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
     {kIdMidiPorts, kIdMidiPorts, &App::onMidiPorts, &App::onUpdateSetupDialog},
+    {kIdSynthPatchNames, kIdSynthPatchNames, &App::onSynthPatchNames, &App::onUpdateSetupDialog},
 };
 
 struct ControllerMap {

@@ -20,6 +20,18 @@ bool App::onMidiPorts(CommandId id)
     return true;
 }
 
+// After OK the tracks look their synthesizers up again and the song's views
+// show the new names.
+bool App::onSynthPatchNames(CommandId id)
+{
+    if (!m_setupDialogs.open(id))
+        return true;
+    UpdateTrackSynths();
+    if (m_currentSong)
+        m_currentSong->UpdateViews();
+    return true;
+}
+
 void App::onUpdateSetupDialog(CommandId id, CmdUi& ui)
 {
     ui.enabled = m_setupDialogs.canOpen(id);

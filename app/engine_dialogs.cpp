@@ -6,10 +6,28 @@
 #include "engine/device_setup.h"
 #include "engine/synth_db.h"
 #include "engine/ui/ports_dlg.h"
+#include "engine/ui/synth_patch_dlg.h"
 #include "res/command_ids.h"
 #include "ui/help_opener.h"
 
 namespace rz {
+
+namespace {
+
+// The patch-name editor over the program's database; true after OK.
+bool openSynthPatchEditor(App& app)
+{
+    SynthDatabase* database = app.database();
+    if (database == nullptr)
+        return false;
+    CSynthPatchDlg dialog(SynthPatchDialogServices{*database, app.prompt(),
+                                                   [&app](std::string_view topic) { app.help().open(topic); },
+                                                   {}},
+                          app.frame());
+    return dialog.loaded() && dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
 
 void registerEngineDialogs(App& app)
 {
@@ -31,10 +49,17 @@ void registerEngineDialogs(App& app)
                 },
             .currentSong = [&app] { return app.currentSong(); },
             .help = [&app](std::string_view topic) { app.help().open(topic); },
+            .synthEditor =
+                [&app, database] {
+                    openSynthPatchEditor(app);
+                    return database ? readSynthChoices(database->synths())
+                                    : std::vector<SynthChoice>();
+                },
         };
         CPortsDlg dialog(std::move(services), app.frame());
         return dialog.exec() == QDialog::Accepted;
     });
+    app.setupDialogs().registerDialog(kIdSynthPatchNames, [&app] { return openSynthPatchEditor(app); });
 }
 
 } // namespace rz

@@ -325,6 +325,8 @@ bool CPortsDlg::runPortSetup(int index, NumberedPort& record)
     CSongDoc* song = m_services.currentSong ? m_services.currentSong() : nullptr;
     CPortSetupDlg dialog(index, record, m_services.engine, std::move(synths), song, this);
     dialog.setHelpOpener(m_services.help);
+    if (m_services.synthEditor)
+        dialog.setSynthEditor(m_services.synthEditor);
     if (!m_runPortSetup(dialog))
         return false;
     record = dialog.record();

@@ -36,6 +36,9 @@ struct PortsDialogServices {
     // The current song, or null.
     std::function<CSongDoc*()> currentSong;
     std::function<void(std::string_view topic)> help;
+    // Runs the synthesizer patch-name editor and answers the synths table
+    // afterwards; null leaves Device Setup's button disabled.
+    std::function<std::vector<SynthChoice>()> synthEditor = nullptr;
 };
 
 // The tree of every port the engine has: a drag source, and where a
