@@ -3,6 +3,8 @@
 #include "engine/audio_options_model.h"
 
 #include "core/profile.h"
+#include "core/prompt.h"
+#include "engine/sequencer.h"
 
 #include <algorithm>
 #include <array>
@@ -263,6 +265,15 @@ void AudioOptionsModel::setSampleRate(int rate)
 {
     if (std::ranges::find(kSampleRates, rate) != kSampleRates.end())
         m_sampleRate = rate;
+}
+
+void editAudioOptions(CSequencer& engine, IPrompt& prompt, const std::function<void()>& runDialog)
+{
+    engine.CloseAudioEngines();
+    runDialog();
+    const std::string reason = engine.LoadAudioOptions();
+    if (!reason.empty())
+        prompt.message(reason, PromptIcon::Warning);
 }
 
 } // namespace rz

@@ -3,6 +3,7 @@
 #include "platform/alsa_pcm_devices.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +11,9 @@
 
 namespace rz {
 
+class CSequencer;
 class IProfile;
+class IPrompt;
 
 // What opening the low-latency (JACK) device for its channel list gave.
 struct LowLatencyChannels {
@@ -135,5 +138,10 @@ private:
     int m_inputPair = 0;
     int m_outputPair = 0;
 };
+
+// Setup > Waveform Audio: the engines stay closed while the dialog runs
+// (it opens the JACK device for its channel list) and load the options again
+// however it ends; a reason they stay silent is shown. GUI thread.
+void editAudioOptions(CSequencer& engine, IPrompt& prompt, const std::function<void()>& runDialog);
 
 } // namespace rz

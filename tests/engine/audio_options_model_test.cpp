@@ -3,6 +3,7 @@
 #include "engine/audio_options_model.h"
 
 #include "core/profile.h"
+#include "tests/engine/sequencer_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -171,6 +172,27 @@ TEST_F(AudioOptionsModelTest, DisabledAudioEnablesNothingButTheRate)
                  || e.passthrough);
     EXPECT_TRUE(e.sampleRate);
     EXPECT_EQ(probe.opens, 0);
+}
+
+class AudioOptionsCommand : public SequencerTest {};
+
+TEST_F(AudioOptionsCommand, TheEnginesStayClosedWhileTheDialogRunsAndReloadAfterwards)
+{
+    profile.writeInt("AudioOptions", "RTenable", 1);
+    CSequencer& engine = make();
+    engine.Init();
+    const size_t opensBefore = audio.opened.size();
+    const int closesBefore = audio.closes;
+    audio.answerError = "The ALSA device is busy.";
+    prompt.expectMessage("The ALSA device is busy.");
+    editAudioOptions(engine, prompt, [&] {
+        EXPECT_GT(audio.closes, closesBefore);
+        EXPECT_EQ(audio.opened.size(), opensBefore);
+        profile.writeInt("AudioOptions", "RTbuffer", 441);
+    });
+    ASSERT_EQ(audio.opened.size(), opensBefore + 1);
+    EXPECT_EQ(audio.opened.back().blockSize, 441u);
+    EXPECT_EQ(prompt.prompts().back().icon, PromptIcon::Warning);
 }
 
 } // namespace
