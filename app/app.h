@@ -9,6 +9,7 @@
 #include "app/track_rows_forwarder.h"
 #include "app/update_check.h"
 #include "app/new_document_prompt.h"
+#include "app/setup_dialogs.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
 #include "core/engine_host.h"
@@ -142,6 +143,10 @@ public:
     MainFrame* frame() const { return m_frame; }
     SetDocument& set() { return *m_set; }
     ViewFactory& viewFactory() { return m_viewFactory; }
+    // The Setup dialogs other libraries register (Setup > MIDI ports).
+    SetupDialogs& setupDialogs() { return m_setupDialogs; }
+    // The synthesizer database; null before start-up.
+    SynthDatabase* database() const { return m_database.get(); }
     CommandRouter& router() { return *m_router; }
     KeyFilter& keyFilter() { return *m_keys; }
     IProfile& profile() { return *m_profile; }
@@ -457,6 +462,10 @@ public:
     bool onSongStep(CommandId id);
     void onUpdateSongStep(CommandId id, CmdUi& ui);
     bool onQuickTranspose(CommandId id);
+    // Setup > MIDI ports: its registered dialog, and after OK the tracks'
+    // synthesizers, the current song's views and the audio engines again.
+    bool onMidiPorts(CommandId id);
+    void onUpdateSetupDialog(CommandId id, CmdUi& ui);
 
     // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
     // controller pane, when a controller pane exists.
@@ -563,6 +572,7 @@ private:
     std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
     std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;
+    SetupDialogs m_setupDialogs;
     QPointer<MainFrame> m_frame;
 
     // The engine and what it is built from; absent in tests.

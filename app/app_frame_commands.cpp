@@ -58,6 +58,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdExternalControl, kIdExternalControl, &App::onSetupMaps, nullptr},
     {kIdImportLyrics, kIdImportLyrics, &App::onImportLyrics, &App::onUpdateImportLyrics},
     {kIdTrackUp, kIdTrackDown, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
+    {kIdMidiPorts, kIdMidiPorts, &App::onMidiPorts, &App::onUpdateSetupDialog},
 };
 
 struct ControllerMap {

@@ -169,6 +169,9 @@ public:
     // RPN 0, 1, 2 or 5; -1 for any other number.
     int rpnValue(int channel, int rpn) const;
     int deviceValue(DeviceValue value) const;
+    // Stores a device-wide value without sending it (-1 unset), under the
+    // semaphore; false when the semaphore timed out.
+    bool setDeviceValue(DeviceValue value, int stored);
     int destination(DestinationTable table, int channel, size_t index) const;
     // The sounding notes as sent, tags included, in slot order.
     std::vector<uint32_t> heldNotes();

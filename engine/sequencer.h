@@ -31,6 +31,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -315,6 +316,24 @@ public:
     // except the audio thread.
     void setAudioInputSink(CWaveDiskWriter* writer);
 
+    // The Ports dialog's changes to the port list. GUI thread.
+    // Loads `library` into a new instrument port at the end of the list; a
+    // library other instrument ports load already gets " [%d]" with their
+    // count plus one. Null, with the instrument's reason, when it does not load.
+    std::shared_ptr<COutPort> AddInstrumentPort(const std::filesystem::path& library,
+                                                std::string& error);
+    // Stops the transport, silences the port and closes its editor, publishes
+    // the list without it (the output map following), and re-links the
+    // songs' tracks, the inputs' thru and the thru tracks before the port is
+    // closed. False when the port is not an instrument port of the list.
+    bool RemoveInstrumentPort(const COutPort& port);
+    // The numbered outputs and inputs by name (case ignored): stops the
+    // transport, closes every device port and input, opens each named one
+    // once ("Unable to open port '%s'" for each failure, which keeps its map
+    // entry), publishes the new maps whole and re-links the tracks.
+    void ReopenPorts(const std::vector<std::string>& outputNames,
+                     const std::vector<std::string>& inputNames);
+
 private:
     // Start-up steps.
     void openOutputDevices(SequencerPorts& ports);
@@ -329,6 +348,11 @@ private:
     void resumeIdleTimer();
     void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
+    // After the port list changed: the inputs' thru ports found again in
+    // `next`, then every song's track links and the thru tracks.
+    void relinkAfterPortChange(const SequencerPorts& previous, const SequencerPorts& next);
+    void relinkCurrentSongTracks();
+    void setRenderInstrumentsLocked(std::shared_ptr<const SequencerPorts> ports);
 
     // The idle beat.
     void recomputeIdleBeat(const CSongDoc& song, uint32_t user);

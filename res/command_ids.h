@@ -248,5 +248,10 @@ inline constexpr uint32_t kIdCollapseAll = 33030;
 inline constexpr uint32_t kIdShowHideSetPane = 61477;
 inline constexpr uint32_t kIdCreateFolder = 33041;
 inline constexpr uint32_t kIdAlphabetizeSet = 33029;
+// The Ports dialog's menu on a port of its tree.
+inline constexpr uint32_t kIdSpawnControlPanel = 33032;
+inline constexpr uint32_t kIdAddInstrument = 33033;
+inline constexpr uint32_t kIdRemoveInstrument = 33034;
+inline constexpr uint32_t kIdSaveInstrumentProgram = 33043;
 
 } // namespace rz

@@ -1,6 +1,7 @@
 // Track properties across the songs of a set. GUI thread.
 #include "set/set_track_props.h"
 
+#include "core/field_number.h"
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "song/track_props.h"
@@ -47,21 +48,6 @@ void forUserTracks(CSongDoc& song, Visit&& visit)
 {
     for (size_t t = song.tracks.size() >= 2 ? song.tracks.size() - 2 : 0; t >= 1; --t)
         visit(int32_t(t), *song.tracks[t]);
-}
-
-std::optional<int32_t> fieldNumber(std::string_view text, int32_t low, int32_t high)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
 }
 
 void setIf(int32_t& to, int32_t value, int32_t low, int32_t high)

@@ -3,6 +3,7 @@
 #include "ui/color_ref.h"
 #include "ui/frame_3d.h"
 #include "ui/gui_thread.h"
+#include "ui/port_icons.h"
 #include "ui/tool_images.h"
 
 #include <QPainter>
@@ -355,6 +356,7 @@ const CatalogRow kRows[] = {
     {bitmap_id::kBeatDigits + 7, [] { return beatDigit(7); }},
     {bitmap_id::kBeatDigits + 8, [] { return beatDigit(8); }},
     {bitmap_id::kBeatDigits + 9, [] { return beatDigit(9); }},
+    {bitmap_id::kPortIcons, paintPortIcons},
 };
 
 const CatalogRow* findRow(int id)

@@ -48,6 +48,8 @@ inline constexpr int kTempoFaderBackground = 9001; // vertical, 15 x 145
 inline constexpr int kTempoFaderThumb = 9002;
 inline constexpr int kVolumeFaderBackground = 9003; // horizontal, 145 x 15
 inline constexpr int kVolumeFaderThumb = 9004;
+// The ports image list: five 16 x 15 cells on magenta (ui/port_icons.h).
+inline constexpr int kPortIcons = 231;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.

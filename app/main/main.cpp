@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
+#include "app/engine_dialogs.h"
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
@@ -135,6 +136,7 @@ int main(int argc, char** argv)
     });
     rz::registerTrackView(app.viewFactory(), app.trackViewContext());
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
+    rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);
     app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {

@@ -1,6 +1,8 @@
 // The set pane: tree, header band, show/hide button, context menu. GUI thread.
 #include "set/ui/set_pane.h"
 
+#include "ui/cue_images.h"
+
 #include "core/color.h"
 #include "core/profile.h"
 #include "core/zoom_percent.h"
@@ -13,6 +15,7 @@
 #include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
 #include "ui/command_router.h"
+#include "ui/cue_images.h"
 #include "views/pane_view.h"
 
 #include <QContextMenuEvent>
@@ -37,19 +40,6 @@ constexpr int kHeaderBaseHeight = 18;
 constexpr int kImageSize = 16;
 constexpr int kVerticalLabelBitmap = 432;
 constexpr const char* kCaption = "Songs & Markers";
-
-// Cue-kind colours for the marker images, and the state marks; drawn, as
-// the program carries no image strips for them.
-QColor imageColor(int image)
-{
-    static const QColor kColors[] = {
-        QColor(90, 90, 90),   QColor(40, 90, 200),  QColor(230, 200, 40), QColor(60, 170, 80),
-        QColor(220, 120, 40), QColor(180, 60, 170), QColor(60, 180, 190), QColor(200, 60, 60),
-        QColor(120, 120, 220), QColor(150, 110, 60), QColor(90, 160, 200), QColor(70, 140, 70),
-        QColor(160, 160, 160), QColor(90, 120, 180), QColor(150, 150, 190), QColor(200, 170, 90),
-        QColor(170, 170, 200)};
-    return kColors[size_t(std::clamp(image, 0, int(std::size(kColors)) - 1))];
-}
 
 void drawState(QPainter& painter, const QRect& cell, int state)
 {
@@ -99,7 +89,7 @@ public:
         const QRect imageCell = stateCell.translated(kImageSize + 1, 0);
         const int image = index.data(SetTreeModel::NormalImageRole).toInt();
         painter->setPen(QColor(0, 0, 0));
-        painter->setBrush(imageColor(image));
+        painter->setBrush(cueImageColor(image));
         painter->drawRect(imageCell.adjusted(2, 2, -3, -3));
         painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color()
                                                              : QColor(0, 0, 0));

@@ -55,10 +55,11 @@ private:
 // reachable by their listed name ("X (2)" for the second "X").
 class FakeMidiDevices : public IMidiDeviceSource {
 public:
-    void addOutput(const std::string& name, bool opens = true, std::string reason = {})
+    void addOutput(const std::string& name, bool opens = true, std::string reason = {},
+                   MidiDeviceKind kind = MidiDeviceKind::Hardware)
     {
         m_outputReasons.push_back(std::move(reason));
-        m_outputs.push_back({name, MidiDeviceKind::Hardware, MidiBackend::AlsaSequencer,
+        m_outputs.push_back({name, kind, MidiBackend::AlsaSequencer,
                              std::to_string(m_outputs.size())});
         m_outputOpens.push_back(opens);
     }
@@ -73,7 +74,7 @@ public:
     std::vector<MidiDeviceDescriptor> inputs() const override { return m_inputs; }
     std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& device) const override
     {
-        auto made = std::make_unique<RecordingMidiDevice>(device.displayName);
+        auto made = std::make_unique<RecordingMidiDevice>(device.displayName, device.kind);
         const size_t index = std::stoul(device.address);
         made->setOpenResult(m_outputOpens[index], m_outputReasons[index]);
         outputDevices[device.displayName] = made.get();

@@ -1,0 +1,28 @@
+// The Setup commands whose dialogs other libraries register. GUI thread.
+#include "app/app.h"
+
+#include "app/main_frame.h"
+#include "engine/sequencer.h"
+#include "set/set_document.h"
+#include "song/song_doc.h"
+
+namespace rz {
+
+bool App::onMidiPorts(CommandId id)
+{
+    if (!m_setupDialogs.open(id))
+        return true;
+    UpdateTrackSynths();
+    if (m_currentSong)
+        m_currentSong->UpdateViews();
+    if (m_sequencer)
+        m_sequencer->LoadAudioOptions();
+    return true;
+}
+
+void App::onUpdateSetupDialog(CommandId id, CmdUi& ui)
+{
+    ui.enabled = m_setupDialogs.canOpen(id);
+}
+
+} // namespace rz

@@ -1,0 +1,38 @@
+#include "app/engine_dialogs.h"
+
+#include "app/app.h"
+#include "app/main_frame.h"
+#include "engine/device_setup.h"
+#include "engine/synth_db.h"
+#include "engine/ui/ports_dlg.h"
+#include "res/command_ids.h"
+#include "ui/help_opener.h"
+
+namespace rz {
+
+void registerEngineDialogs(App& app)
+{
+    app.setupDialogs().registerDialog(kIdMidiPorts, [&app] {
+        CSequencer* engine = app.sequencer();
+        if (engine == nullptr)
+            return false;
+        SynthDatabase* database = app.database();
+        PortsDialogServices services{
+            .engine = *engine,
+            .profile = app.profile(),
+            .prompt = app.prompt(),
+            .synths = database ? &database->lookup() : nullptr,
+            .synthChoices =
+                [database] {
+                    return database ? readSynthChoices(database->synths())
+                                    : std::vector<SynthChoice>();
+                },
+            .currentSong = [&app] { return app.currentSong(); },
+            .help = [&app](std::string_view topic) { app.help().open(topic); },
+        };
+        CPortsDlg dialog(std::move(services), app.frame());
+        return dialog.exec() == QDialog::Accepted;
+    });
+}
+
+} // namespace rz

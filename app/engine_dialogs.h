@@ -1,0 +1,12 @@
+#pragma once
+
+namespace rz {
+
+class App;
+
+// Registers the engine's setup dialogs with the application (Setup > MIDI
+// ports); each opens over the program's own sequencer and does nothing
+// without one.
+void registerEngineDialogs(App& app);
+
+} // namespace rz
