@@ -466,6 +466,8 @@ public:
     // synthesizers, the current song's views and the audio engines again.
     bool onMidiPorts(CommandId id);
     void onUpdateSetupDialog(CommandId id, CmdUi& ui);
+    bool onSynchronization(CommandId id);
+    bool onWaveformAudio(CommandId id);
 
     // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
     // controller pane, when a controller pane exists.

@@ -59,6 +59,8 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdImportLyrics, kIdImportLyrics, &App::onImportLyrics, &App::onUpdateImportLyrics},
     {kIdTrackUp, kIdTrackDown, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
     {kIdMidiPorts, kIdMidiPorts, &App::onMidiPorts, &App::onUpdateSetupDialog},
+    {kIdSynchronization, kIdSynchronization, &App::onSynchronization, &App::onUpdateSetupDialog},
+    {kIdAudioDevices, kIdAudioDevices, &App::onWaveformAudio, &App::onUpdateSetupDialog},
 };
 
 struct ControllerMap {
