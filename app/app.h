@@ -473,6 +473,8 @@ public:
     bool onMidiPorts(CommandId id);
     void onUpdateSetupDialog(CommandId id, CmdUi& ui);
     bool onSynthPatchNames(CommandId id);
+    bool onSynchronization(CommandId id);
+    bool onWaveformAudio(CommandId id);
 
     // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
     // controller pane, when a controller pane exists.

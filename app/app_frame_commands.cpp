@@ -60,6 +60,8 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdTrackUp, kIdTrackDown, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
     {kIdMidiPorts, kIdMidiPorts, &App::onMidiPorts, &App::onUpdateSetupDialog},
     {kIdSynthPatchNames, kIdSynthPatchNames, &App::onSynthPatchNames, &App::onUpdateSetupDialog},
+    {kIdSynchronization, kIdSynchronization, &App::onSynchronization, &App::onUpdateSetupDialog},
+    {kIdAudioDevices, kIdAudioDevices, &App::onWaveformAudio, &App::onUpdateSetupDialog},
 };
 
 struct ControllerMap {

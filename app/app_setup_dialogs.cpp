@@ -32,6 +32,26 @@ bool App::onSynthPatchNames(CommandId id)
     return true;
 }
 
+// The engine follows at once; the views and the transport panel show the
+// new time format.
+bool App::onSynchronization(CommandId id)
+{
+    if (!m_setupDialogs.open(id))
+        return true;
+    if (m_currentSong)
+        m_currentSong->UpdateViews();
+    if (m_frame)
+        m_frame->QWidget::update();
+    return true;
+}
+
+// The dialog's opener closes and reloads the audio engines itself.
+bool App::onWaveformAudio(CommandId id)
+{
+    m_setupDialogs.open(id);
+    return true;
+}
+
 void App::onUpdateSetupDialog(CommandId id, CmdUi& ui)
 {
     ui.enabled = m_setupDialogs.canOpen(id);

@@ -5,8 +5,11 @@
 #include "app/main_frame.h"
 #include "engine/device_setup.h"
 #include "engine/synth_db.h"
+#include "engine/audio_options_model.h"
+#include "engine/ui/audio_options_dlg.h"
 #include "engine/ui/ports_dlg.h"
 #include "engine/ui/synth_patch_dlg.h"
+#include "engine/ui/sync_dlg.h"
 #include "res/command_ids.h"
 #include "ui/help_opener.h"
 
@@ -60,6 +63,27 @@ void registerEngineDialogs(App& app)
         return dialog.exec() == QDialog::Accepted;
     });
     app.setupDialogs().registerDialog(kIdSynthPatchNames, [&app] { return openSynthPatchEditor(app); });
+    app.setupDialogs().registerDialog(kIdSynchronization, [&app] {
+        CSequencer* engine = app.sequencer();
+        if (engine == nullptr)
+            return false;
+        CSyncDlg dialog(*engine, app.profile(), app.frame());
+        return dialog.exec() == QDialog::Accepted;
+    });
+    // The engines stay closed while the dialog opens the JACK device for
+    // its channel list, and reload however it ends.
+    app.setupDialogs().registerDialog(kIdAudioDevices, [&app] {
+        CSequencer* engine = app.sequencer();
+        if (engine == nullptr)
+            return false;
+        bool accepted = false;
+        editAudioOptions(*engine, app.prompt(), [&] {
+            SystemAudioDeviceProbe probe;
+            CAudioOptionsDlg dialog(app.profile(), probe, app.frame());
+            accepted = dialog.exec() == QDialog::Accepted;
+        });
+        return accepted;
+    });
 }
 
 } // namespace rz

@@ -5,7 +5,7 @@ namespace rz {
 class App;
 
 // Registers the engine's setup dialogs with the application (Setup > MIDI
-// ports); each opens over the program's own sequencer and does nothing
+// ports, Synchronization, Waveform Audio); each opens over the program's own sequencer and does nothing
 // without one.
 void registerEngineDialogs(App& app);
 

@@ -293,6 +293,7 @@ struct WavePropsParams {
     int32_t repeatCount = 1; // 1..99
     int32_t tick = 0;
     int32_t track = 1;
+    int64_t clipLength = 0; // one pass, 100-ns units; shown only
 };
 
 struct SongPropsParams {

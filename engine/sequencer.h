@@ -153,6 +153,9 @@ public:
     GuiPublishedValues& publishedValues() { return m_guiValues; }
     // Publishes new settings whole (the Options sheet's OK). GUI thread.
     void applySettings(const SequencerSettings& settings);
+    // Publishes new synchronisation settings, the rest kept, and makes their
+    // SMPTE rate the default one (the Synchronization dialog's OK). GUI thread.
+    void setSyncOptions(const SyncOptions& sync);
     // The settings as last published. Any thread; waits at most for a pointer
     // copy, and a reader keeps one whole value for as long as it holds it.
     std::shared_ptr<const SequencerSettings> liveSettings() const { return m_liveSettings.load(); }

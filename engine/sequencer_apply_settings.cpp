@@ -2,6 +2,7 @@
 
 #include "engine/sequencer.h"
 
+#include "core/smpte_time.h"
 #include "platform/midi_output_latency.h"
 
 namespace rz {
@@ -12,6 +13,16 @@ void CSequencer::applySettings(const SequencerSettings& settings)
 {
     m_liveSettings.store(std::make_shared<const SequencerSettings>(settings));
     applyOutputLatency(settings);
+}
+
+// The tick and the follower read the four values together from the one
+// published snapshot.
+void CSequencer::setSyncOptions(const SyncOptions& sync)
+{
+    SequencerSettings settings = *liveSettings();
+    settings.sync = sync;
+    m_liveSettings.store(std::make_shared<const SequencerSettings>(std::move(settings)));
+    setDefaultSmpteRate(sync.smpteRate);
 }
 
 // One latency for every device, so the ports stay aligned.

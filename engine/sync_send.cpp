@@ -63,7 +63,8 @@ void CSequencer::SendSyncStart(bool continuing)
 
 void CSequencer::SendSyncStop()
 {
-    if (liveSettings()->sync.masterSlave != 1 || liveSettings()->sync.protocol != 0)
+    const SyncOptions sync = liveSettings()->sync;
+    if (sync.masterSlave != 1 || sync.protocol != 0)
         return;
     if (!m_syncMaster.takeStop())
         return;
@@ -117,9 +118,10 @@ void CSequencer::sendSyncOutput()
     const CSongDoc* song = songPlayed();
     if (song == nullptr)
         return;
-    if (liveSettings()->sync.protocol == 0)
+    const int protocol = liveSettings()->sync.protocol;
+    if (protocol == 0)
         sendSyncClocks();
-    else if (liveSettings()->sync.protocol == 1)
+    else if (protocol == 1)
         sendQuarterFrames(*song);
 }
 

@@ -106,7 +106,8 @@ void editClips(CSongDoc& song)
             if (!e)
                 break;
             const CMidiEvent& event = song.tracks[t]->events[*e];
-            const WavePropsParams start{event.clip()->fileName, event.clip()->number, event.tick, int32_t(t)};
+            const WavePropsParams start{event.clip()->fileName, event.clip()->number, event.tick, int32_t(t),
+                                        event.clip()->length};
             const std::optional<WavePropsParams> p = song.context().editDialogs->waveProperties(song, start);
             if (!p)
                 return;

@@ -96,12 +96,12 @@ const EnableCase kEnableCases[] = {
     {kIdFindNext, kNever}, {kIdApplyTrackOffsets, kNever}, {kIdApplyTempoMultiplier, kNever},
     {kIdAudioEffect1, kNever}, {kIdAudioEffect10, kNever}, {kIdMoreAudioEffects, kNever},
     {kIdHarpPedals, kNever}, {kIdInsertTrack, kNever},
-    {kIdSynthPatchNames, kNever}, {kIdSynchronization, kNever}, {kIdSoundFontBanks, kNever},
-    {kIdAudioDevices, kNever}, {kIdWebSite, kNever}, {kIdImportLyrics, kNever},
+    {kIdSynthPatchNames, kNever}, {kIdSoundFontBanks, kNever},
+    {kIdWebSite, kNever}, {kIdImportLyrics, kNever},
     {kIdFindFaults, kSongNotPlaying}, {kIdEditSelectAll, kSong},
     {kIdTipOfTheDay, kAlways}, {kIdCheckForUpdate, kAlways}, {kIdAppAbout, kAlways},
     // Grey until the engine's dialogs register (they do in the program).
-    {kIdMidiPorts, kNever},
+    {kIdMidiPorts, kNever}, {kIdSynchronization, kNever}, {kIdAudioDevices, kNever},
 };
 
 class AppCommandEnable : public AppFixture, public testing::WithParamInterface<size_t> {};

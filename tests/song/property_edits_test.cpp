@@ -85,6 +85,7 @@ TEST(PropertyEdits, WaveformWalkMakesOneRecordPerOkAndStopsAtCancel)
     song->tracks[2]->type = kWaveTrack;
     song->tracks[2]->events = {UndoFixture::clipEvent(0, "WaveData\\a.wav"), UndoFixture::clipEvent(960, "WaveData\\b.wav"),
                                UndoFixture::clipEvent(1920, "WaveData\\c.wav")};
+    song->tracks[2]->events[2].clip()->length = 30'000'000; // 3 s a pass
     ClipboardFixture::settle(*song);
     ++song->selectionStamp;
     song->selectionKind = kSelectAudioClip;
@@ -98,6 +99,7 @@ TEST(PropertyEdits, WaveformWalkMakesOneRecordPerOkAndStopsAtCancel)
     song->OnEditProperties();
     ASSERT_EQ(f.dialogs.waveStarts.size(), 3u);
     EXPECT_EQ(f.dialogs.waveStarts[0].fileName, "WaveData\\c.wav");
+    EXPECT_EQ(f.dialogs.waveStarts[0].clipLength, 30'000'000); // the dialog shows the duration
     EXPECT_EQ(f.dialogs.waveStarts[1].fileName, "WaveData\\b.wav");
     EXPECT_EQ(f.dialogs.waveStarts[2].fileName, "WaveData\\a.wav");
     ASSERT_EQ(song->undoList.size(), 2u);

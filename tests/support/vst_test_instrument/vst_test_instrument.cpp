@@ -51,6 +51,8 @@ void resetProbe()
     g_probe.editorCloses = 0;
     g_probe.answeredRate = 0;
     g_probe.answeredTimeFlags = -1;
+    g_probe.editorWindow = 0;
+    g_probe.emptyRect = false;
 }
 
 void takeEvents(Instrument& instrument, const VstEvents* events)
@@ -165,9 +167,11 @@ VstIntPtr dispatcher(AEffect* effect, int32_t opcode, int32_t, VstIntPtr value, 
         return 1;
     }
     case effEditGetRect:
+        instrument.rect = g_probe.emptyRect.load() ? ERect{0, 0, 0, 0} : ERect{0, 0, 200, 300};
         *static_cast<ERect**>(ptr) = &instrument.rect;
         return 1;
     case effEditOpen:
+        g_probe.editorWindow.store(reinterpret_cast<intptr_t>(ptr));
         g_probe.editorOpens.fetch_add(1);
         return 1;
     case effEditClose:

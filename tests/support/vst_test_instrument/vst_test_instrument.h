@@ -23,6 +23,10 @@ struct TestInstrumentProbe {
     std::atomic<int32_t> answeredTimeFlags{-1}; // audioMasterGetTime's flags; -1 no record
     // Every message received, in order (status in the low byte).
     uint32_t messages[kMessageCapacity] = {};
+    // The native window effEditOpen was given.
+    std::atomic<intptr_t> editorWindow{0};
+    // Answer effEditGetRect with an empty rectangle.
+    std::atomic<bool> emptyRect{false};
 };
 
 using TestInstrumentProbeProc = TestInstrumentProbe* (*)();

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/edit_dialogs.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QSpinBox;
+
+namespace rz {
+
+struct CSongDoc;
+class SmpteTimeEdit;
+class TickPosEdit;
+
+// "Waveform Properties": a clip's file, its repeat count, its position (as
+// a song position and as time code, kept in step) and its track.
+class CWavePropsDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 483;
+    static constexpr int kMaxRepeats = 99;
+
+    CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidget* parent = nullptr);
+
+    // The values after OK.
+    WavePropsParams params() const;
+    QString durationText() const;
+    TickPosEdit* positionEdit() const { return m_position; }
+    SmpteTimeEdit* smpteEdit() const { return m_smpte; }
+    QSpinBox* repeatEdit() const { return m_repeat; }
+    QComboBox* trackCombo() const { return m_track; }
+
+    void accept() override;
+
+private:
+    void fillTracks();
+    void showDuration();
+    void onTickChanged(int32_t tick);
+    void onSmpteChanged(double time);
+
+    CSongDoc& m_song;
+    WavePropsParams m_clip;
+    TickPosEdit* m_position = nullptr;
+    SmpteTimeEdit* m_smpte = nullptr;
+    QSpinBox* m_repeat = nullptr;
+    QLabel* m_duration = nullptr;
+    QComboBox* m_track = nullptr;
+};
+
+} // namespace rz
