@@ -175,6 +175,7 @@ public:
     RecorderTick tick();
     // The song in play has ended.
     void songEnded() { m_songEnded = true; }
+    bool songHasEnded() const { return m_songEnded; }
     // Stop or Cancel: ends any recording; the file written so far stays.
     void cancel();
 
