@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "core/profile.h"
+#include "core/prompt.h"
+#include "core/song_host.h"
 #include "core/track_rows.h"
 #include "engine/audio_clip_mix.h"
 #include "engine/audio_clip_samples.h"
@@ -18,6 +21,9 @@ namespace rz {
 namespace {
 
 constexpr char kSection[] = "WaveMixer";
+constexpr char kNothingSelected[] = "Please select at least one waveform clip or track.";
+constexpr char kNotLoaded[] = "These clips are not loaded and are left out of the mix:";
+constexpr char kTooLong[] = "The mix is too long for a wave file (4 GB at most).";
 constexpr int64_t kUnitsPerSecond = 10'000'000; // 100-ns units
 
 int64_t mulDivWide(int64_t a, int64_t b, int64_t c)
@@ -129,6 +135,56 @@ MixChoice WaveMixer::choose(const CSongDoc& song)
     if (m_clips.empty())
         return MixChoice::NothingSelected;
     return MixChoice::Ready;
+}
+
+bool WaveMixer::announce(MixChoice choice, IPrompt& prompt) const
+{
+    if (!m_unloaded.empty()) {
+        std::string text = kNotLoaded;
+        for (const std::string& name : m_unloaded)
+            text += "\n" + name;
+        prompt.message(text, PromptIcon::Warning);
+    }
+    if (choice == MixChoice::NothingSelected) {
+        prompt.message(kNothingSelected, PromptIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, IProfile& profile,
+                                                  IPrompt& prompt, ISongFilesHost& files,
+                                                  uint32_t sampleRate) const
+{
+    settings.save(profile);
+    const AudioFileFormat format = settings.effectiveFormat();
+    if (format == AudioFileFormat::Wav && !fitsWaveFile(sampleRate)) {
+        prompt.message(kTooLong, PromptIcon::Stop);
+        return std::nullopt;
+    }
+    Output out;
+    out.result.destination = settings.saveTo;
+    out.result.start = m_mixStart;
+    std::filesystem::path path = settings.path;
+    if (settings.saveTo == MixDestination::NewWaveTrack) {
+        path.clear();
+        files.MakeUniqueAudioFileName(path);
+    }
+    std::error_code error;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, error);
+    std::filesystem::remove(path, error);
+    out.writer = makeAudioFileWriter(format);
+    const int32_t result =
+        out.writer->begin(path, engineWaveFormat(sampleRate), settings.codec, settings.wmaFormat);
+    if (result < 0) {
+        char text[48];
+        std::snprintf(text, sizeof text, "Could not begin: %08x", unsigned(result));
+        prompt.message(text, PromptIcon::Stop);
+        return std::nullopt;
+    }
+    out.result.path = path;
+    return out;
 }
 
 uint64_t WaveMixer::totalFrames(uint32_t sampleRate) const

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ namespace rz {
 
 class CSongDoc;
 class IProfile;
+class IPrompt;
+class ISongFilesHost;
 
 // The Wave Mixer's stored choices (profile section "WaveMixer").
 struct WaveMixerSettings {
@@ -74,6 +78,22 @@ public:
     uint64_t totalFrames(uint32_t sampleRate) const;
     // A wave file holds at most 4 GiB of samples.
     bool fitsWaveFile(uint32_t sampleRate) const;
+
+    // Tells the user what choose() found: the clips left out, or that there
+    // is nothing to mix. False when the dialog is to end as cancelled.
+    bool announce(MixChoice choice, IPrompt& prompt) const;
+
+    // The file begun, and what the caller gets once it is written.
+    struct Output {
+        std::unique_ptr<IAudioFileWriter> writer;
+        WaveMix result;
+    };
+    // Saves the settings, settles the path (a new name in the work folder
+    // for a new waveform track), replaces the file there and begins it in the
+    // engine's format. Nothing, after a message, when the mix is too long for
+    // a wave file or the writer does not begin ("Could not begin: %08x").
+    std::optional<Output> begin(WaveMixerSettings& settings, IProfile& profile, IPrompt& prompt,
+                                ISongFilesHost& files, uint32_t sampleRate) const;
 
     // Writes the mix to a writer that has begun: blocks of at most 8192
     // frames, each followed by progress(done x 10000 / total). Stops early

@@ -317,5 +317,52 @@ TEST_F(WaveMixerTest, SettingsDefaultsAndRoundTrip)
     EXPECT_EQ(profile.readInt("WaveMixer", "saveto", -1), 1);
 }
 
+TEST_F(WaveMixerTest, UnloadedClipsAreNamedAndNothingToMixEndsTheDialog)
+{
+    CAudioClip& clip = addClip(0, constant(100, 1));
+    clip.loaded = false;
+    WaveMixer mixer;
+    const MixChoice choice = mixer.choose(*m_song);
+    prompt.expectMessage("clip0.wav");
+    prompt.expectMessage("Please select at least one waveform clip or track.");
+    EXPECT_FALSE(mixer.announce(choice, prompt));
+}
+
+TEST_F(WaveMixerTest, BeginWritesANewTrackMixAsWaveInTheWorkFolder)
+{
+    host.workFolderPath = m_dir.path();
+    addClip(0, constant(4410, 1000));
+    WaveMixer mixer;
+    ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
+    WaveMixerSettings settings = WaveMixerSettings::load(profile, m_dir.path());
+    settings.format = AudioFileFormat::Wma;
+    auto out = mixer.begin(settings, profile, prompt, host, kRate);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->result.destination, MixDestination::NewWaveTrack);
+    EXPECT_EQ(out->result.path.parent_path(), m_dir.path());
+    EXPECT_EQ(out->result.path.extension(), ".wav");
+    std::string reason;
+    ASSERT_TRUE(mixer.mix(*out->writer, kRate, nullptr, nullptr, reason)) << reason;
+    EXPECT_TRUE(ReadWaveFile(out->result.path, kRate, reason)) << reason;
+    EXPECT_EQ(profile.readInt("WaveMixer", "format", -1), 1); // the choice is kept
+}
+
+TEST_F(WaveMixerTest, AWriterThatCannotBeginIsReported)
+{
+    addClip(0, constant(4410, 1000));
+    WaveMixer mixer;
+    ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
+    WaveMixerSettings settings;
+    settings.saveTo = MixDestination::File;
+    settings.path = (m_dir.path() / "missing" / "mix.wav").string();
+    prompt.expectMessage("Could not begin: 80004005");
+    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kRate));
+
+    settings.format = AudioFileFormat::Wma;
+    settings.path = (m_dir.path() / "mix.wma").string();
+    prompt.expectMessage("Could not begin: ");
+    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, 96000)); // a rate the encoder refuses
+}
+
 } // namespace
 } // namespace rz::test
