@@ -155,6 +155,7 @@ void SongRecorder::open()
         m_settings.saveTo = RecorderSaveTo::OtherFolder;
     m_settings.currentSelectionOnly =
         m_settings.automation == RecorderAutomation::CurrentSong && songHasTimeSelection();
+    loadDevices();
     setAlternateInput(m_settings.alternateInput);
 }
 
@@ -202,6 +203,9 @@ void SongRecorder::loadDevices()
             m_levels[device].emplace(input, kMaxGain);
     if (m_settings.deviceName.empty() && !m_devices.empty())
         m_settings.deviceName = m_devices.front();
+    const std::vector<std::string> inputs = inputNames();
+    if (!inputs.empty() && std::find(inputs.begin(), inputs.end(), m_settings.inputName) == inputs.end())
+        m_settings.inputName = inputs.front();
 }
 
 std::vector<std::string> SongRecorder::inputNames() const

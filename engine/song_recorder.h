@@ -146,8 +146,8 @@ public:
     SongRecorder(const SongRecorder&) = delete;
     SongRecorder& operator=(const SongRecorder&) = delete;
 
-    // Reads the settings and settles the choices the set and song allow,
-    // then attaches the input.
+    // Reads the settings, settles the choices the set and song allow, lists
+    // the capture devices, then attaches the input.
     void open();
     // Stops writing, tears the capture down and releases the engine's input.
     void close();
@@ -158,7 +158,8 @@ public:
     // Whether the current song has a time selection ("Current selection only").
     bool songHasTimeSelection() const;
 
-    // The capture devices and the inputs of the chosen one.
+    // The capture devices and the inputs of the chosen one; an input the
+    // device lacks gives way to its first.
     void loadDevices();
     const std::vector<std::string>& deviceNames() const { return m_devices; }
     std::vector<std::string> inputNames() const;
