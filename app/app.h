@@ -57,7 +57,7 @@ class HelpOpener;
 class KeyFilter;
 class MainFrame;
 class MidiSystem;
-class NoAudioEngines;
+class IAudioEngines;
 class QtGuiPost;
 class SongRecorder;
 class SpectrumAnalyzer;
@@ -69,7 +69,8 @@ class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
 class UiUpdater;
-class UnavailableInstrumentLoader;
+class SequencerVstHost;
+class VstInstrumentLoader;
 
 // How the program was started, and the seams tests replace.
 struct AppOptions {
@@ -551,9 +552,10 @@ private:
     std::unique_ptr<GuiPosts> m_posts;
     std::unique_ptr<MidiSystem> m_midiSystem;
     std::unique_ptr<IMidiDeviceSource> m_devices;
-    std::unique_ptr<UnavailableInstrumentLoader> m_instruments;
+    std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
+    std::unique_ptr<VstInstrumentLoader> m_instruments;
     std::unique_ptr<EngineTimer> m_engineTimer;
-    std::unique_ptr<NoAudioEngines> m_audio;
+    std::unique_ptr<IAudioEngines> m_audio;
     std::unique_ptr<CSequencer> m_sequencer;
 
     std::array<QPointer<SongView>, kSlotCount> m_slots;

@@ -10,12 +10,14 @@
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
+#include "engine/audio_engines.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
 #include "engine/synth_db_chords.h"
+#include "engine/vst_loader.h"
 #include "engine/wave_clip_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
@@ -64,10 +66,12 @@ void App::createEngine()
         m_midiSystem = std::make_unique<MidiSystem>();
         m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
     }
-    m_instruments = std::make_unique<UnavailableInstrumentLoader>();
+    m_vstHost = std::make_unique<SequencerVstHost>();
+    // No editor windows yet: instruments show none.
+    m_instruments = std::make_unique<VstInstrumentLoader>(*m_vstHost, nullptr);
     if (!m_options.timer)
         m_engineTimer = std::make_unique<EngineTimer>();
-    m_audio = std::make_unique<NoAudioEngines>();
+    m_audio = std::make_unique<AudioEngines>();
     IMidiDeviceSource& devices = m_options.devices ? *m_options.devices : *m_devices;
     IEngineTimer& timer = m_options.timer ? *m_options.timer : *m_engineTimer;
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
@@ -75,6 +79,7 @@ void App::createEngine()
                                      timer,           *m_audio,
                                      m_database ? &m_database->lookup() : nullptr};
     m_sequencer = std::make_unique<CSequencer>(services);
+    m_vstHost->attach(m_sequencer.get());
     m_engine = m_sequencer.get();
     m_published = &m_sequencer->publishedValues();
 }

@@ -13,7 +13,7 @@
 #include "core/hand_over.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
-#include "engine/instrument_loader.h"
+#include "engine/vst_loader.h"
 #include "engine/sequencer.h"
 #include "engine/sequencer_devices.h"
 #include "engine/spectrum_analyzer.h"

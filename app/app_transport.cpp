@@ -67,6 +67,8 @@ void App::connectTransportPanel()
     m_transportPanel = std::make_unique<TransportPanel>();
     m_spectrumDisplay = std::make_unique<SpectrumDisplay>();
     m_spectrumAnalyzer = std::make_unique<SpectrumAnalyzer>();
+    if (m_sequencer)
+        m_sequencer->setSpectrumSink(m_spectrumAnalyzer.get());
     m_frame->setPanelPainter([this](QPainter& painter, const QRect& panel) {
         m_transportPanel->paint(painter, panel, panelState(), *m_spectrumDisplay);
     });

@@ -7,6 +7,8 @@
 namespace rz {
 
 struct CAudioClip;
+class CWaveDiskWriter;
+class IAudioRenderer;
 
 // The PCM format the audio engines run in: 2 channels of 16 bits.
 struct AudioFormat {
@@ -24,9 +26,12 @@ struct HostTimeInfo {
     double tempo = 120.0;         // quarter notes per minute
     int32_t timeSigNumerator = 4;
     int32_t timeSigDenominator = 4;
-    int32_t smpteOffset = 0;
+    int32_t smpteOffset = 0;      // 80ths of a frame
     int32_t smpteFrameRate = 1;   // frame rate code
     uint32_t flags = 0;
+    double nanoSeconds = 0.0;     // system time
+    double ppqPos = 0.0;          // quarter notes since the song's start
+    double barStartPos = 0.0;     // ppqPos of the bar's start
 };
 
 // "AudioOptions" as the engines need them.
@@ -40,6 +45,16 @@ struct AudioOptions {
     std::string inputChannel;     // "AsioChnIn"
     std::string outputChannel;    // "AsioChnOut"
     bool passthrough = false;     // "Passthrough" with low-latency input
+    std::string outputDevice;     // "RTclsid": the ALSA device with "RToutput" 1
+    std::string inputDevice;      // "RECclsid": the ALSA device with "RTinput" 1
+};
+
+// What opening the engines gave: the device's rate and block length (the
+// options' unless a device dictates others), or why they stay silent.
+struct AudioOpenResult {
+    uint32_t sampleRate = 0;      // Hz
+    uint32_t blockFrames = 0;     // frames per block
+    std::string error;            // empty when the engines run
 };
 
 // The audio part of the engine: the output and capture engines, the render
@@ -49,10 +64,9 @@ class IAudioEngines {
 public:
     virtual ~IAudioEngines() = default;
 
-    // Creates and starts the engines the options ask for, after close().
-    // Returns the sample rate in use: the options' rate unless a device
-    // dictates another.
-    virtual uint32_t open(const AudioOptions& options) = 0;
+    // Creates and starts the engines the options ask for, after close();
+    // their devices play what `renderer` renders.
+    virtual AudioOpenResult open(const AudioOptions& options, IAudioRenderer& renderer) = 0;
     // Stops and deletes every engine; nothing when none runs.
     virtual void close() = 0;
     // The buffered output engine's master gain, 0..1. Any thread.
@@ -63,16 +77,41 @@ public:
     // Positions a clip's sample cursor at a time from its start, µs. Timer
     // thread, holding the AudioMutex.
     virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
+
+    // Opens the capture engine at wave format `formatIndex` and starts it;
+    // false, with the reason, when there is none or it fails. Low-latency
+    // input needs no capture engine: it answers true.
+    virtual bool startCapture(int formatIndex, std::string& reason) = 0;
+    // Hands the take's writer to the capture engine (null detaches it); on
+    // return after a detach no engine thread touches the old writer. The
+    // low-latency input is the sequencer's own and is not routed here.
+    virtual void attachCaptureSink(CWaveDiskWriter* writer) = 0;
+    // Stops capture, handing over the tail, and closes it; the error that
+    // stopped capture early, else empty.
+    virtual std::string stopCapture() = 0;
+    // The input is the low-latency device's (it renders captured channels).
+    virtual bool lowLatencyInput() const = 0;
 };
 
 // No audio engines: nothing opens, every call does nothing.
 class NoAudioEngines final : public IAudioEngines {
 public:
-    uint32_t open(const AudioOptions& options) override { return options.sampleRate; }
+    AudioOpenResult open(const AudioOptions& options, IAudioRenderer&) override
+    {
+        return {options.sampleRate, options.blockSize, {}};
+    }
     void close() override {}               // nothing was opened
     void setMasterGain(double) override {} // no output to scale
     bool applyChannelSelection(std::string_view, std::string_view) override { return false; }
     void clipTimeToSample(CAudioClip&, double) override {} // no clip is loaded
+    bool startCapture(int, std::string& reason) override
+    {
+        reason = "No audio input is open.";
+        return false;
+    }
+    void attachCaptureSink(CWaveDiskWriter*) override {} // nothing captures
+    std::string stopCapture() override { return {}; }
+    bool lowLatencyInput() const override { return false; }
 };
 
 } // namespace rz

@@ -30,6 +30,10 @@ public:
     void queueShort(uint32_t) override {} // nothing to play it
     void process(float* const* outputs, int frames) override;
     void resetAudio(double, int) override {} // it renders silence at any rate
+    std::vector<uint8_t> getChunk() override { return {}; }
+    bool setChunk(std::span<const uint8_t>) override { return false; }
+    void showEditor(const std::string&) override {} // it has no editor
+    void idle() override {}                          // nothing runs
 };
 
 inline void UnavailableInstrument::process(float* const* outputs, int frames)

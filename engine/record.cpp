@@ -59,8 +59,10 @@ void CSequencer::Record()
     reserveMeasureRoom(*song);
     {
         LockGuard guard(ThruMutex(), "Record", m_options.lockWait);
-        if (!guard)
+        if (!guard) {
+            discardTakeWave();
             return;
+        }
         m_recorder.take.clear();
     }
     for (const std::unique_ptr<CMidiIn>& input : m_io.inputs) {
@@ -71,8 +73,8 @@ void CSequencer::Record()
 }
 
 // MIDI tracks send their initial settings. Of waveform tracks there may be
-// one, with no clip where the take starts; its audio comes with the audio
-// engines. False, with a message, when a check fails.
+// one, with no clip where the take starts; it records into a new wave file
+// from the audio input. False, with a message, when a check fails.
 bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
 {
     const VolumeScale scale{thru.relativeVolume, masterVolume()};
@@ -95,7 +97,7 @@ bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
         }
         waveform = true;
     }
-    return true;
+    return !waveform || openTakeWave();
 }
 
 // The playback tick grows the measure map while the take runs past its
@@ -142,8 +144,10 @@ void CSequencer::startTake()
         setRecording(true, countInTicks(*song, m_recorder.recordStart, liveSettings()->countInMeasures));
         Advance(false);
     }
-    if (transportState() == TransportState::Stopped)
+    if (transportState() == TransportState::Stopped) {
         setRecording(false);
+        discardTakeWave();
+    }
 }
 
 } // namespace rz

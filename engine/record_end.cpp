@@ -9,9 +9,21 @@
 
 namespace rz {
 
+namespace {
+
+void removeTakeFile(const TakeWaveResult& wave)
+{
+    std::error_code error;
+    if (!wave.file.empty())
+        std::filesystem::remove(wave.file, error);
+}
+
+} // namespace
+
 // The take is swapped out under the ThruMutex, so an echo still running
 // appends either before the swap or not at all. A timed-out wait loses the
-// take (the guard logs it) rather than read it unguarded.
+// take (the guard logs it) rather than read it unguarded. A wave take is
+// asked about even without MIDI; audio it lost is reported first.
 void CSequencer::finishTake(bool discard)
 {
     std::vector<TakeEvent> take;
@@ -21,22 +33,28 @@ void CSequencer::finishTake(bool discard)
         if (guard)
             take.swap(m_recorder.take);
     }
+    const TakeWaveResult wave = endTakeWave();
     CSongDoc* song = currentSong();
-    if (song == nullptr)
+    if (song == nullptr) {
+        removeTakeFile(wave);
         return;
-    if (take.empty()) {
+    }
+    if (take.empty() && wave.file.empty()) {
         relocateAfterTake(*song);
         return;
     }
     song->UpdateViews();
     m_services.posts.UpdateAllViews();
+    if (!wave.problem.empty() && !discard)
+        m_services.prompt.message(wave.problem, PromptIcon::Warning);
     if (discard
         || m_services.prompt.askYesNo("Keep this take?", PromptIcon::Question)
                != PromptAnswer::Yes) {
+        removeTakeFile(wave);
         relocateAfterTake(*song);
         return;
     }
-    applyTake(*song, std::move(take));
+    applyTake(*song, std::move(take), wave);
 }
 
 void CSequencer::relocateAfterTake(CSongDoc& song)
@@ -45,8 +63,9 @@ void CSequencer::relocateAfterTake(CSongDoc& song)
     m_services.posts.UpdateAllViews();
 }
 
-// One edit: the overwritten controller moves out, the take's events in.
-void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take)
+// One edit: the overwritten controller moves out, the take's events and
+// the recorded clip in.
+void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take, const TakeWaveResult& wave)
 {
     const auto settings = liveSettings();
     const RecordOptions& record = settings->record;
@@ -63,6 +82,7 @@ void CSequencer::applyTake(CSongDoc& song, std::vector<TakeEvent> take)
     auto events = std::make_unique<CEventList>();
     markOverwrittenEvents(take, song.tracks, *events);
     insertTakeEvents(take, song.tracks, options, *events);
+    addTakeClips(wave, *events);
     if (events->empty())
         return;
     auto edit = std::make_unique<CUndoRecord>();

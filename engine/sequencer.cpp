@@ -1,5 +1,7 @@
 #include "engine/sequencer.h"
 
+#include "engine/wave_disk_writer.h"
+
 #include <algorithm>
 
 namespace rz {

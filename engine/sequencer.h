@@ -16,6 +16,7 @@
 #include "engine/input_sinks.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
+#include "engine/record_wave.h"
 #include "engine/recorder.h"
 #include "engine/refresh_poster.h"
 #include "engine/sequencer_inputs.h"
@@ -25,6 +26,7 @@
 #include "engine/sync_master.h"
 #include "engine/thru_tracks.h"
 #include "engine/transport_machine.h"
+#include "platform/audio_renderer.h"
 
 #include <atomic>
 #include <chrono>
@@ -38,6 +40,7 @@
 
 namespace rz {
 
+class CEventList;
 class CSongDoc;
 struct TempoEntry;
 class GuiPosts;
@@ -71,7 +74,7 @@ struct SequencerOptions {
 // The playback and record engine: the MIDI ports, the audio part, the idle
 // beat display and the refresh of the views. The program owns one; tests
 // make their own. Runs on the GUI thread unless a member says otherwise.
-class CSequencer : public IEngineLink {
+class CSequencer : public IEngineLink, public IAudioRenderer {
 public:
     static constexpr int kOutputEntries = 16;
     static constexpr int kInputEntries = 16;
@@ -89,7 +92,8 @@ public:
     // Stops the transport, the timer and the refresh pass, closes the audio
     // engines and the ports. Safe before Init and more than once.
     void Shutdown();
-    void LoadAudioOptions();
+    // Empty when the engines run or are off; else why they stay silent.
+    std::string LoadAudioOptions();
     void CloseAudioEngines();
 
     // Every output port, from the last to the first.
@@ -109,6 +113,9 @@ public:
     void ReapplyPortSettings();
     bool ApplyAsioChannelSelection(std::string_view inputChannel, std::string_view outputChannel);
     void IdleVstEditors();
+    // Fills the time record the instruments see for the next block. Audio
+    // thread, at the start of every block; never waits.
+    void FillAudioTimeInfo();
 
     // The idle timer's callback (every 4 ms while not playing): runs the beat
     // display at the song's tempo. Timer thread.
@@ -287,6 +294,24 @@ public:
     // GUI thread.
     void ConductorTap() override;
 
+    // The audio engines' one mix: adds the block's clips (while Playing past
+    // any count-in) and instruments into the buffers, then applies the master
+    // volume and moves the host time on. A busy AudioMutex leaves the block
+    // silent and counts a skip. Audio thread; never waits or allocates.
+    void RenderBlock(float* left, float* right, uint32_t frames);
+    // A device's block: the captured channels go to the input sink and stay
+    // in the mix only with pass-through; the mix goes to the spectrum display
+    // while it shows. Audio thread; never waits or allocates.
+    void renderAudio(float* left, float* right, uint32_t frames, uint32_t inputChannels) override;
+    // Blocks left silent because the AudioMutex was busy. Any thread.
+    uint64_t skippedAudioBlocks() const { return m_audio.skippedBlocks.load(std::memory_order_relaxed); }
+    // Where mixed blocks go while the spectrum display shows; null for none.
+    void setSpectrumSink(ISpectrumSink* sink) { m_audio.spectrum.store(sink, std::memory_order_release); }
+    // The low-latency input's recorder (null detaches it); on return after a
+    // detach the audio thread no longer touches the old one. Any thread
+    // except the audio thread.
+    void setAudioInputSink(CWaveDiskWriter* writer);
+
 private:
     // Start-up steps.
     void openOutputDevices(SequencerPorts& ports);
@@ -378,10 +403,12 @@ private:
     bool prepareRecordTracks(CSongDoc& song, const ThruTracks& thru);
     void startTake();
     void finishTake(bool discard);
-    void applyTake(CSongDoc& song, std::vector<TakeEvent> take);
+    void applyTake(CSongDoc& song, std::vector<TakeEvent> take, const TakeWaveResult& wave);
     void relocateAfterTake(CSongDoc& song);
     void reserveMeasureRoom(CSongDoc& song);
     void growMeasureMap(CSongDoc& song);
+
+    void readSongTime(const CSongDoc& song, HostTimePosition& at) const;
 
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);
@@ -409,6 +436,16 @@ private:
     void tapWithoutFollowing(const CSongDoc& song);
     void applyTapFactor(double factor);
 
+    // The audio engines.
+    void rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames);
+    // A take's wave file: opened with capture at the Record command, ended
+    // (or thrown away) with the take.
+    bool openTakeWave();
+    TakeWaveResult endTakeWave();
+    void discardTakeWave();
+    void addTakeClips(const TakeWaveResult& wave, CEventList& events) const;
+    void mixInstruments(float* left, float* right, uint32_t frames);
+
     SequencerServices m_services;
     const SequencerOptions m_options;
     // Published whole; readers keep the value they took (liveSettings()).
@@ -422,6 +459,7 @@ private:
     // The engine's parts.
     TransportMachine m_transport;
     Recorder m_recorder;
+    TakeWave m_takeWave;
     ClickCountIn m_countIn;
     IdleBeatDisplay m_idleBeat;
     SyncMaster m_syncMaster;

@@ -2,8 +2,14 @@
 // behind IAudioEngines. GUI thread.
 #include "engine/sequencer.h"
 
+#include "core/ms_clock.h"
 #include "core/muldiv.h"
 #include "core/profile.h"
+#include "core/smpte_time.h"
+#include "engine/instrument.h"
+#include "song/song_doc.h"
+
+#include <algorithm>
 
 namespace rz {
 
@@ -11,6 +17,10 @@ namespace {
 
 constexpr int kDefaultBlockSize = 2205; // frames
 constexpr int kDefaultSampleRate = 44100;
+constexpr int kMinBlockSize = 64;
+constexpr int kMaxBlockSize = 11025;
+constexpr int kMinSampleRate = 8000;
+constexpr int kMaxSampleRate = 192000;
 constexpr int kLowLatency = 2;
 
 AudioOptions readAudioOptions(const IProfile& profile)
@@ -21,11 +31,16 @@ AudioOptions readAudioOptions(const IProfile& profile)
     options.output = profile.readInt("AudioOptions", "RToutput", 0);
     const int block = profile.readInt("AudioOptions", "RTbuffer", kDefaultBlockSize);
     const int rate = profile.readInt("AudioOptions", "RTrate", kDefaultSampleRate);
-    options.blockSize = uint32_t(block > 0 ? block : kDefaultBlockSize);
-    options.sampleRate = uint32_t(rate > 0 ? rate : kDefaultSampleRate);
+    // A value no device could take reads as the default.
+    const bool blockValid = block >= kMinBlockSize && block <= kMaxBlockSize;
+    const bool rateValid = rate >= kMinSampleRate && rate <= kMaxSampleRate;
+    options.blockSize = uint32_t(blockValid ? block : kDefaultBlockSize);
+    options.sampleRate = uint32_t(rateValid ? rate : kDefaultSampleRate);
     options.lowLatencyDriver = profile.readInt("AudioOptions", "RTasio", 0);
     options.inputChannel = profile.readString("AudioOptions", "AsioChnIn", "");
     options.outputChannel = profile.readString("AudioOptions", "AsioChnOut", "");
+    options.outputDevice = profile.readString("AudioOptions", "RTclsid", "");
+    options.inputDevice = profile.readString("AudioOptions", "RECclsid", "");
     options.passthrough = options.enabled && options.input == kLowLatency
                           && profile.readInt("AudioOptions", "Passthrough", 1) != 0;
     return options;
@@ -48,28 +63,51 @@ HostTimeInfo resetHostTime(uint32_t rate)
 
 } // namespace
 
-void CSequencer::LoadAudioOptions()
+std::string CSequencer::LoadAudioOptions()
 {
     CloseAudioEngines();
     const AudioOptions options = readAudioOptions(m_services.profile);
-    const int32_t block = MulDiv(int32_t(options.blockSize), 1000000, int32_t(options.sampleRate));
-    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
     m_audio.passthrough = false;
     m_audio.format = pcmFormat(options.sampleRate);
-    m_audio.hostTime = resetHostTime(options.sampleRate);
-    if (!options.enabled)
-        return;
-    const uint32_t rate = m_services.audio.open(options);
-    if (rate > 0 && rate != options.sampleRate) {
-        m_audio.format = pcmFormat(rate);
-        m_audio.hostTime.sampleRate = double(rate);
+    AudioOpenResult result{options.sampleRate, options.blockSize, {}};
+    if (options.enabled)
+        result = m_services.audio.open(options, *this);
+    if (result.sampleRate == 0 || result.blockFrames == 0)
+        result = {options.sampleRate, options.blockSize, result.error};
+    const int32_t block = MulDiv(int32_t(result.blockFrames), 1000000, int32_t(result.sampleRate));
+    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
+    m_audio.format = pcmFormat(result.sampleRate);
+    rebuildRenderInstruments(result.sampleRate, result.blockFrames);
+    m_audio.passthrough = options.enabled && options.passthrough;
+    return result.error;
+}
+
+// The instruments start again at the device's rate and block, under the
+// AudioMutex so that no block renders meanwhile; a lock that times out
+// leaves the old list, which still holds its ports.
+void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames)
+{
+    std::shared_ptr<const SequencerPorts> ports = m_io.ports.load();
+    std::vector<IInstrument*> instruments;
+    for (size_t i = ports->outputs.size(); i-- > 0;) {
+        if (IInstrument* instrument = ports->outputs[i]->instrument())
+            instruments.push_back(instrument);
     }
-    m_audio.passthrough = options.passthrough;
+    LockGuard guard(AudioMutex(), "LoadAudioOptions", m_options.lockWait);
+    if (!guard)
+        return;
+    m_audio.hostTime = resetHostTime(sampleRate);
+    const int chunk = int(std::min(blockFrames, EngineAudio::kInstrumentChunk));
+    for (IInstrument* instrument : instruments)
+        instrument->resetAudio(double(sampleRate), chunk);
+    m_audio.instruments.swap(instruments);
+    m_audio.instrumentPorts.swap(ports);
 }
 
 void CSequencer::CloseAudioEngines()
 {
     m_services.audio.close();
+    setAudioInputSink(nullptr);
 }
 
 bool CSequencer::ApplyAsioChannelSelection(std::string_view inputChannel,
@@ -78,9 +116,51 @@ bool CSequencer::ApplyAsioChannelSelection(std::string_view inputChannel,
     return m_services.audio.applyChannelSelection(inputChannel, outputChannel);
 }
 
-// Without an instrument host no instrument editor is open.
+// The instruments' editors and idle calls, from the last port to the first.
 void CSequencer::IdleVstEditors()
 {
+    const std::shared_ptr<const SequencerPorts> table = ports();
+    for (auto port = table->outputs.rbegin(); port != table->outputs.rend(); ++port) {
+        if ((*port)->isInstrument() && (*port)->isOpen())
+            (*port)->instrument()->idle();
+    }
+}
+
+void CSequencer::FillAudioTimeInfo()
+{
+    HostTimePosition& at = m_audio.songTime;
+    at.position = position();
+    at.realTime = realTime();
+    at.smpteRate = defaultSmpteRate();
+    at.playing = transportState() == TransportState::Playing;
+    at.recording = at.playing && m_recorder.recording();
+    {
+        // The song's maps are read only when nobody edits them; otherwise the
+        // last block's bar and tempo stand.
+        const LockGuard guard = tryGuard(SongMutex());
+        const CSongDoc* song = guard ? currentSong() : nullptr;
+        if (song)
+            readSongTime(*song, at);
+    }
+    advanceHostTime(m_audio.hostTime, m_audio.hostTimeMark, at, double(timeGetTime()) * 1e6);
+}
+
+// Under the SongMutex: the time base, the bar and the effective tempo at the
+// position.
+void CSequencer::readSongTime(const CSongDoc& song, HostTimePosition& at) const
+{
+    at.timeBase = std::max(int(song.timeBase), 1);
+    const int measure = song.measureMap.empty() ? -1 : song.FindMeasure(at.position);
+    if (measure >= 0) {
+        const MeasureRec& rec = song.measureMap[size_t(measure)];
+        at.measureStart = rec.start;
+        at.numerator = rec.numerator;
+        at.denominator = rec.denominator;
+    }
+    const uint32_t tempo = song.tempoMap.empty()
+                               ? kDefaultTempo
+                               : song.tempoMap[size_t(song.FindTempoIndex(at.position))].tempo;
+    at.tempo = 60e6 / double(std::max(tempo, 1u)) * double(tempoMultiplier()) / double(kNormalMultiplier);
 }
 
 } // namespace rz

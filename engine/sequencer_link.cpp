@@ -62,9 +62,14 @@ void CSequencer::setNextStop(const NextStop& stop)
     m_transport.setNextStop(stop);
 }
 
-// No instrument host: no instrument takes a state.
-void CSequencer::setInstrumentState(std::string_view, std::span<const uint8_t>)
+// Every open instrument port of that name takes the state.
+void CSequencer::setInstrumentState(std::string_view instrumentName,
+                                    std::span<const uint8_t> state)
 {
+    for (const std::shared_ptr<COutPort>& port : ports()->outputs) {
+        if (port->isInstrument() && port->isOpen() && port->name() == instrumentName)
+            port->instrument()->setChunk(state);
+    }
 }
 
 void CSequencer::clearClipPlayLists()

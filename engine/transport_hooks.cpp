@@ -12,9 +12,17 @@ void CSequencer::handleTake(bool discard)
     finishTake(discard);
 }
 
-// Timer thread, when a take's count-in is over.
+// Timer thread, when a take's count-in is over: the take's wave file gets
+// the low-latency input's blocks or the capture engine's chunks from now on.
 void CSequencer::attachDiskWriter()
 {
+    CWaveDiskWriter* writer = m_takeWave.attachable.load(std::memory_order_acquire);
+    if (writer == nullptr)
+        return;
+    if (m_services.audio.lowLatencyInput())
+        setAudioInputSink(writer);
+    else
+        m_services.audio.attachCaptureSink(writer);
 }
 
 } // namespace rz

@@ -339,7 +339,7 @@ TEST_F(SequencerInit, AudioOptionsSetTheBlockLengthAndReachTheEnginesOnlyWhenEna
     EXPECT_EQ(audio.closes, closes + 1) << "the old engines close first";
     EXPECT_EQ(audio.opened[0].blockSize, 2205u);
     EXPECT_TRUE(audio.opened[0].passthrough);
-    EXPECT_DOUBLE_EQ(engine.blockLength(), 45938.0);
+    EXPECT_DOUBLE_EQ(engine.blockLength(), 50000.0) << "2205 frames at the device's rate";
     EXPECT_EQ(engine.hostTimeInfo().sampleRate, 44100.0) << "the device's rate";
     EXPECT_TRUE(engine.passthrough());
     EXPECT_FALSE(engine.ApplyAsioChannelSelection("", ""));

@@ -53,7 +53,7 @@ int FakeInstrument::unloadCount() const
 void FakeInstrument::process(float* const* outputs, int frames)
 {
     for (int channel = 0; channel < 2; ++channel)
-        std::fill(outputs[channel], outputs[channel] + frames, 0.0f);
+        std::fill(outputs[channel], outputs[channel] + frames, m_level.load());
     m_processes.fetch_add(1);
 }
 
@@ -74,6 +74,31 @@ int FakeInstrument::blockFrames() const
 {
     std::lock_guard lock(m_mutex);
     return m_blockFrames;
+}
+
+std::vector<uint8_t> FakeInstrument::getChunk()
+{
+    std::lock_guard lock(m_mutex);
+    return m_chunk;
+}
+
+bool FakeInstrument::setChunk(std::span<const uint8_t> state)
+{
+    std::lock_guard lock(m_mutex);
+    m_chunk.assign(state.begin(), state.end());
+    return true;
+}
+
+void FakeInstrument::showEditor(const std::string& title)
+{
+    std::lock_guard lock(m_mutex);
+    m_editorTitle = title;
+}
+
+std::string FakeInstrument::editorTitle() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_editorTitle;
 }
 
 } // namespace rz

@@ -23,16 +23,25 @@ public:
     void unload() override;
     bool isLoaded() const override { return m_loaded.load(); }
     void queueShort(uint32_t message) override;
-    // Renders silence, counting the calls.
+    // Renders the level on both channels, counting the calls.
     void process(float* const* outputs, int frames) override;
     void resetAudio(double sampleRate, int blockFrames) override;
+    // Keeps the state it is given and gives it back.
+    std::vector<uint8_t> getChunk() override;
+    bool setChunk(std::span<const uint8_t> state) override;
+    void showEditor(const std::string& title) override;
+    void idle() override { m_idles.fetch_add(1); }
 
     std::vector<uint32_t> queued() const;
     std::filesystem::path loadedPath() const;
     int unloadCount() const;
     int processCount() const { return m_processes.load(); }
+    int idleCount() const { return m_idles.load(); }
+    std::string editorTitle() const;
     double sampleRate() const;
     int blockFrames() const;
+    // Every rendered sample from now on; 0 renders silence.
+    void setLevel(float level) { m_level.store(level); }
 
 private:
     const std::optional<std::string> m_name;
@@ -45,6 +54,10 @@ private:
     std::atomic<int> m_processes{0};
     double m_sampleRate = 0;
     int m_blockFrames = 0;
+    std::vector<uint8_t> m_chunk;
+    std::string m_editorTitle;
+    std::atomic<int> m_idles{0};
+    std::atomic<float> m_level{0.0f};
 };
 
 } // namespace rz

@@ -106,20 +106,25 @@ public:
     std::unique_ptr<IInstrument> makeInstrument() override
     {
         ++made;
-        return std::make_unique<FakeInstrument>(name);
+        auto instrument = std::make_unique<FakeInstrument>(name);
+        instrument->setLevel(level);
+        madeInstruments.push_back(instrument.get());
+        return instrument;
     }
     std::optional<std::string> name = "Fake synth";
     int made = 0;
+    float level = 0.0f; // what each instrument renders
+    std::vector<FakeInstrument*> madeInstruments; // owned by their ports
 };
 
 // Records what the engine asked of its audio part.
 class RecordingAudioEngines : public IAudioEngines {
 public:
-    uint32_t open(const AudioOptions& options) override
+    AudioOpenResult open(const AudioOptions& options, IAudioRenderer&) override
     {
         std::lock_guard lock(m_mutex);
         opened.push_back(options);
-        return answerRate ? answerRate : options.sampleRate;
+        return {answerRate ? answerRate : options.sampleRate, options.blockSize, answerError};
     }
     void close() override
     {
@@ -133,11 +138,16 @@ public:
     }
     bool applyChannelSelection(std::string_view, std::string_view) override { return false; }
     void clipTimeToSample(CAudioClip&, double) override {} // no clip plays here
+    bool startCapture(int, std::string&) override { return true; }
+    void attachCaptureSink(CWaveDiskWriter*) override {} // nothing captures here
+    std::string stopCapture() override { return {}; }
+    bool lowLatencyInput() const override { return false; }
 
     std::vector<AudioOptions> opened;
     int closes = 0;
     std::vector<double> gains;
     uint32_t answerRate = 0; // 0: the options' rate
+    std::string answerError;
 
 private:
     std::mutex m_mutex;

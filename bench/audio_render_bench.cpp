@@ -1,0 +1,163 @@
+// One audio block as the devices render it: 256 frames, 32 clips playing
+// and 4 instruments (goal: 100 µs). An allocation in the loop fails it.
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "core/locks.h"
+#include "core/profile.h"
+#include "engine/audio_clip_mix.h"
+#include "engine/audio_clip_samples.h"
+#include "engine/gui_posts.h"
+#include "engine/sequencer.h"
+#include "song/track.h"
+#include "tests/support/fake_sequencer_services.h"
+#include "tests/support/manual_engine_timer.h"
+#include "tests/support/recording_engine_host.h"
+#include "tests/support/scripted_prompt.h"
+
+namespace {
+
+std::atomic<uint64_t> g_allocations{0};
+
+} // namespace
+
+[[gnu::noinline]] void* operator new(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+// Not inlined: the compiler would pair the free with a new-expression and
+// warn about a mismatch that is not one.
+[[gnu::noinline]] void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+[[gnu::noinline]] void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace rz {
+namespace {
+
+constexpr int kClips = 32;
+constexpr int kInstruments = 4;
+constexpr uint32_t kFrames = 256;
+
+class NoGui : public IGuiPost {
+public:
+    void postToGui(std::function<void()>) override {}
+};
+
+// Ten seconds of stereo noise-like samples per clip, looped four times.
+std::vector<CAudioClip> makeClips()
+{
+    std::vector<CAudioClip> clips(kClips);
+    uint32_t seed = 1;
+    for (CAudioClip& clip : clips) {
+        auto samples = std::make_shared<AudioClipSamples>();
+        samples->samples.resize(2 * 441000);
+        for (int16_t& value : samples->samples) {
+            seed = seed * 1664525 + 1013904223;
+            value = int16_t(seed >> 16);
+        }
+        clip.number = 4;
+        clip.length = WaveDuration(441000, 44100) * 4;
+        clip.samples = std::move(samples);
+        clip.loaded = true;
+    }
+    return clips;
+}
+
+struct BenchEngine {
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    NoGui gui;
+    RecordingEngineHost host;
+    GuiPosts posts{gui, std::thread::id(), host, host, host};
+    FakeMidiDevices devices;
+    FakeInstrumentLoader instruments;
+    ManualEngineTimer timer;
+    NoAudioEngines audio;
+    std::unique_ptr<CSequencer> engine;
+    std::vector<CAudioClip> clips = makeClips();
+    std::vector<CTrack> tracks = std::vector<CTrack>(kClips);
+
+    BenchEngine()
+    {
+        for (int i = 0; i < kInstruments; ++i)
+            profile.writeString("VST\\" + std::to_string(i), "path", "/opt/vst/pad.so");
+        instruments.level = 0.01f;
+        engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                                .prompt = prompt,
+                                                                .gui = gui,
+                                                                .posts = posts,
+                                                                .devices = devices,
+                                                                .instruments = instruments,
+                                                                .timer = timer,
+                                                                .audio = audio});
+        engine->Init();
+        engine->setTransportState(TransportState::Playing);
+        LockGuard guard(AudioMutex(), "bench");
+        for (int c = 0; c < kClips; ++c) {
+            clips[size_t(c)].position = c * 997;
+            tracks[size_t(c)].leftGain = 0.7f;
+            tracks[size_t(c)].rightGain = 0.6f;
+            engine->appendClipToPlayLists(clips[size_t(c)], tracks[size_t(c)]);
+        }
+    }
+    ~BenchEngine()
+    {
+        engine->setTransportState(TransportState::Stopped);
+        engine->Shutdown();
+    }
+};
+
+void BM_RenderBlock(benchmark::State& state)
+{
+    BenchEngine bench;
+    std::vector<float> left(kFrames), right(kFrames);
+    const uint64_t skipped = bench.engine->skippedAudioBlocks();
+    const uint64_t allocationsBefore = g_allocations.load();
+    for (auto _ : state) {
+        bench.engine->renderAudio(left.data(), right.data(), kFrames, 0);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::DoNotOptimize(right.data());
+    }
+    const uint64_t allocations = g_allocations.load() - allocationsBefore;
+    state.counters["allocations"] = double(allocations);
+    if (allocations != 0)
+        state.SkipWithError("the render allocated");
+    if (bench.engine->skippedAudioBlocks() != skipped)
+        state.SkipWithError("a block was skipped");
+}
+BENCHMARK(BM_RenderBlock)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace rz
+
+BENCHMARK_MAIN();

@@ -1,0 +1,147 @@
+#include "platform/audio_jack.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace rz {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                  return std::tolower(static_cast<unsigned char>(x))
+                         == std::tolower(static_cast<unsigned char>(y));
+              });
+}
+
+float* portBuffer(jack_port_t* port, jack_nframes_t frames)
+{
+    return static_cast<float*>(jack_port_get_buffer(port, frames));
+}
+
+} // namespace
+
+std::unique_ptr<JackAudioDevice> JackAudioDevice::open(IAudioRenderer& renderer, bool withInput,
+                                                       std::string& error)
+{
+    std::shared_ptr<JackMidiClient> client = JackMidiClient::acquire();
+    if (!client) {
+        error = "No JACK server is running.";
+        return nullptr;
+    }
+    std::unique_ptr<JackAudioDevice> device(new JackAudioDevice(client, renderer));
+    for (jack_port_t*& port : device->m_outputs)
+        port = client->registerAudioPort(true);
+    if (withInput) {
+        for (jack_port_t*& port : device->m_inputs)
+            port = client->registerAudioPort(false);
+    }
+    const bool inputsMissing = withInput && (!device->m_inputs[0] || !device->m_inputs[1]);
+    if (!device->m_outputs[0] || !device->m_outputs[1] || inputsMissing) {
+        error = "The JACK server refused our audio ports.";
+        return nullptr;
+    }
+    device->m_blockFrames.store(client->bufferSize(), std::memory_order_release);
+    if (!client->addUser(device.get())) {
+        error = "The JACK client serves too many devices.";
+        return nullptr;
+    }
+    device->m_user = true;
+    return device;
+}
+
+JackAudioDevice::JackAudioDevice(std::shared_ptr<JackMidiClient> client, IAudioRenderer& renderer)
+    : m_client(std::move(client)), m_renderer(renderer)
+{
+}
+
+JackAudioDevice::~JackAudioDevice()
+{
+    if (m_user)
+        m_client->removeUser(this);
+    for (jack_port_t* port : {m_outputs[0], m_outputs[1], m_inputs[0], m_inputs[1]}) {
+        if (port)
+            m_client->unregisterPort(port);
+    }
+}
+
+std::vector<std::string> JackAudioDevice::portNames(bool outputs) const
+{
+    std::vector<std::string> names;
+    for (jack_port_t* port : outputs ? m_outputs : m_inputs) {
+        if (port)
+            names.push_back(jack_port_name(port));
+    }
+    return names;
+}
+
+std::string JackAudioDevice::connectOutputs(std::string_view channel)
+{
+    return connectPair(channel, true);
+}
+
+std::string JackAudioDevice::connectInputs(std::string_view channel)
+{
+    if (!hasInput())
+        return "No JACK audio input is open.";
+    return connectPair(channel, false);
+}
+
+// Our outputs go to other clients' inputs and the other way round.
+std::string JackAudioDevice::connectPair(std::string_view channel, bool outputs)
+{
+    if (gone())
+        return "the JACK server has gone";
+    const std::vector<JackMidiPortInfo> ports = m_client->audioPorts(outputs);
+    std::vector<std::string> pair;
+    for (size_t i = 0; i < ports.size() && pair.size() < 2; ++i) {
+        if (channel.empty() ? ports[i].physical : (!pair.empty() || sameName(ports[i].name, channel)))
+            pair.push_back(ports[i].name);
+    }
+    if (pair.empty())
+        return channel.empty() ? "No physical audio port to connect to."
+                               : "No audio port is named " + std::string(channel) + ".";
+    const std::vector<std::string> ours = portNames(outputs);
+    for (size_t i = 0; i < ours.size(); ++i) {
+        const std::string& theirs = pair[std::min(i, pair.size() - 1)];
+        const std::string error =
+            outputs ? m_client->connect(ours[i], theirs) : m_client->connect(theirs, ours[i]);
+        if (!error.empty())
+            return error;
+    }
+    return {};
+}
+
+void JackAudioDevice::process(const JackCycle& cycle)
+{
+    if (m_gone.load(std::memory_order_acquire))
+        return;
+    const jack_nframes_t frames = cycle.nframes;
+    float* left = portBuffer(m_outputs[0], frames);
+    float* right = portBuffer(m_outputs[1], frames);
+    uint32_t inputs = 0;
+    if (hasInput()) {
+        std::memcpy(left, portBuffer(m_inputs[0], frames), frames * sizeof(float));
+        std::memcpy(right, portBuffer(m_inputs[1], frames), frames * sizeof(float));
+        inputs = 2;
+    }
+    m_renderer.renderAudio(left, right, frames, inputs);
+    m_rendered.fetch_add(1, std::memory_order_relaxed);
+}
+
+void JackAudioDevice::serverGone()
+{
+    m_gone.store(true, std::memory_order_release);
+}
+
+// Nothing of ours is sized by the period: the ports' buffers are the
+// server's and the renderer works in chunks of its own.
+void JackAudioDevice::bufferSizeChanged(jack_nframes_t frames)
+{
+    m_blockFrames.store(frames, std::memory_order_release);
+}
+
+} // namespace rz

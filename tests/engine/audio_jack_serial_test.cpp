@@ -1,0 +1,143 @@
+// The JACK audio device under the engine: the server's rate and period,
+// clips and input reaching other clients, channel selection and a server
+// that dies.
+
+#include "core/muldiv.h"
+#include "tests/engine/audio_engine_jack_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <csignal>
+#include <jack/jack.h>
+
+namespace rz {
+namespace {
+
+constexpr uint32_t kPeriod = JackServer::kPeriodFrames;
+
+using AudioJack = AudioEngineJackTest;
+
+// JACK shows other clients a new connection from its next cycle on.
+bool connected(jack_client_t* client, const std::string& from, const std::string& to)
+{
+    jack_port_t* port = jack_port_by_name(client, from.c_str());
+    return port != nullptr
+           && eventually([&] { return jack_port_connected_to(port, to.c_str()) != 0; });
+}
+
+TEST_F(AudioJack, BlockLengthAndRateComeFromTheServer)
+{
+    profile.writeInt("AudioOptions", "RTrate", 48000);
+    profile.writeInt("AudioOptions", "RTbuffer", 2205);
+    CSequencer& sequencer = startEngine();
+    ASSERT_NE(audio.jackDevice(), nullptr);
+    EXPECT_EQ(sequencer.audioFormat().sampleRate, JackServer::kSampleRate);
+    EXPECT_EQ(sequencer.hostTimeInfo().sampleRate, double(JackServer::kSampleRate));
+    EXPECT_DOUBLE_EQ(sequencer.blockLength(),
+                     double(MulDiv(int32_t(kPeriod), 1000000, int32_t(JackServer::kSampleRate))));
+    EXPECT_EQ(sequencer.LoadAudioOptions(), "");
+}
+
+TEST_F(AudioJack, AClipAtTickZeroReachesTheClientWithinOnePeriodOfPlaySampleExact)
+{
+    profile.writeInt("AudioOptions", "RTinput", 0);
+    CSequencer& sequencer = startEngine();
+    std::vector<int16_t> ramp;
+    for (int i = 0; i < 44100; ++i) {
+        ramp.push_back(int16_t(100 + i % 20000));
+        ramp.push_back(int16_t(-100 - i % 20000));
+    }
+    makeSongWithClip(0, ramp);
+    client->record();
+    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 4 * kPeriod; }));
+    sequencer.Play(0, true, false);
+    ASSERT_TRUE(tickUntil([&] { return sequencer.transportState() == TransportState::Playing; }));
+    const uint64_t playing = jack_frame_time(client->handle());
+    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 64 * kPeriod; }));
+
+    const JackAudioTestClient::Recording heard = client->recording();
+    size_t first = 0;
+    while (first < heard.left.size() && heard.left[first] == 0.0f)
+        ++first;
+    ASSERT_LT(first, heard.left.size()) << "the clip never arrived";
+    EXPECT_EQ((heard.first + first) % kPeriod, 0u) << "the clip starts a period";
+    EXPECT_LE(heard.first + first, playing + kPeriod) << "within one period of Play";
+    // Waveform tracks play one block ahead, for the block the output
+    // holds: the first period heard is the clip's second.
+    for (size_t i = 0; i < 8 * kPeriod; ++i) {
+        const size_t frame = kPeriod + i;
+        ASSERT_EQ(heard.left[first + i], SampleToFloat(ramp[2 * frame])) << "frame " << i;
+        ASSERT_EQ(heard.right[first + i], SampleToFloat(ramp[2 * frame + 1])) << "frame " << i;
+    }
+}
+
+TEST_F(AudioJack, ASineFedInComesBackSummedWithPassThroughOn)
+{
+    profile.writeInt("AudioOptions", "Passthrough", 1);
+    profile.writeString("VST\\0", "path", "/opt/vst/pad.so");
+    instruments.level = 0.125f;
+    startEngine();
+    client->setSine(true);
+    const uint64_t rendered = audio.jackDevice()->renderedBlocks();
+    ASSERT_TRUE(eventually([&] { return audio.jackDevice()->renderedBlocks() > rendered + 8; }));
+    client->record();
+    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 16 * kPeriod; }));
+    const JackAudioTestClient::Recording heard = client->recording();
+    // The sine comes back a whole number of periods late, plus the
+    // instrument. A loaded machine may drop a period (a busy AudioMutex
+    // plays silence), so it must hold over four periods in a row somewhere.
+    size_t longest = 0;
+    for (size_t periods = 0; periods <= 4; ++periods) {
+        size_t run = 0;
+        for (size_t i = periods * kPeriod; i < heard.left.size(); ++i) {
+            const float expected = client->sineAt(heard.first + i - periods * kPeriod) + 0.125f;
+            const bool match = std::abs(heard.left[i] - expected) < 1e-6f
+                               && std::abs(heard.right[i] - expected) < 1e-6f;
+            run = match ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    EXPECT_GE(longest, 4 * kPeriod) << "no sine plus the instrument came back";
+}
+
+TEST_F(AudioJack, ANamedPairIsConnectedCaseIgnored)
+{
+    std::string upper = client->port("in_l");
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    profile.writeString("AudioOptions", "AsioChnOut", upper);
+    CSequencer& sequencer = startEngine();
+    const std::vector<std::string> ours = audio.jackDevice()->portNames(true);
+    ASSERT_EQ(ours.size(), 2u);
+    EXPECT_TRUE(connected(client->handle(), ours[0], client->port("in_l")));
+    EXPECT_TRUE(connected(client->handle(), ours[1], client->port("in_r")));
+    const std::vector<std::string> inputs = audio.jackDevice()->portNames(false);
+    ASSERT_EQ(inputs.size(), 2u);
+    EXPECT_TRUE(connected(client->handle(), client->port("out_l"), inputs[0]));
+    EXPECT_TRUE(connected(client->handle(), client->port("out_r"), inputs[1]));
+    EXPECT_TRUE(sequencer.ApplyAsioChannelSelection(client->port("out_l"), upper));
+    EXPECT_FALSE(sequencer.ApplyAsioChannelSelection("", "nobody:nothing"));
+}
+
+TEST_F(AudioJack, AKilledServerLeavesTheEngineSilentAndTheReasonIsGiven)
+{
+    CSequencer& sequencer = startEngine();
+    JackAudioDevice* device = audio.jackDevice();
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(eventually([&] { return device->renderedBlocks() > 4; }));
+    client.reset();
+    ::kill(m_server->pid(), SIGTERM);
+    ASSERT_TRUE(eventually([&] { return device->gone(); }));
+    const uint64_t rendered = device->renderedBlocks();
+    EXPECT_EQ(device->renderedBlocks(), rendered);
+    EXPECT_EQ(sequencer.LoadAudioOptions(), "No JACK server is running.");
+    EXPECT_EQ(audio.jackDevice(), nullptr);
+    sequencer.Play(0, true, false);
+    timer.advance(10); // MIDI plays on without audio
+}
+
+} // namespace
+} // namespace rz

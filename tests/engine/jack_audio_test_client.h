@@ -1,0 +1,129 @@
+#pragma once
+
+// A JACK client for audio tests: records what reaches its two audio inputs
+// with the absolute frame of each cycle, and plays a sine on its two audio
+// outputs whose value depends only on the absolute frame.
+
+#include <cmath>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <jack/jack.h>
+
+namespace rz {
+
+class JackAudioTestClient {
+public:
+    static constexpr double kSineHz = 441.0;
+    static constexpr float kSineLevel = 0.5f;
+
+    explicit JackAudioTestClient(const char* name = "rz-audio")
+    {
+        jack_status_t status{};
+        m_client = jack_client_open(name, JackNoStartServer, &status);
+        if (!m_client)
+            return;
+        m_in[0] = jack_port_register(m_client, "in_l", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        m_in[1] = jack_port_register(m_client, "in_r", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        m_out[0] = jack_port_register(m_client, "out_l", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        m_out[1] = jack_port_register(m_client, "out_r", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        m_rate = jack_get_sample_rate(m_client);
+        jack_set_process_callback(m_client, &JackAudioTestClient::processThunk, this);
+        m_active = m_in[0] && m_in[1] && m_out[0] && m_out[1] && jack_activate(m_client) == 0;
+    }
+    ~JackAudioTestClient()
+    {
+        if (m_client) {
+            if (m_active)
+                jack_deactivate(m_client);
+            jack_client_close(m_client);
+        }
+    }
+    JackAudioTestClient(const JackAudioTestClient&) = delete;
+    JackAudioTestClient& operator=(const JackAudioTestClient&) = delete;
+
+    bool ok() const { return m_active; }
+    std::string port(const char* shortName) const
+    {
+        return std::string(jack_get_client_name(m_client)) + ":" + shortName;
+    }
+    jack_client_t* handle() const { return m_client; }
+
+    // The sine's value at an absolute frame.
+    float sineAt(uint64_t frame) const
+    {
+        const double phase = double(frame % m_rate) * kSineHz / double(m_rate);
+        return float(kSineLevel * std::sin(2.0 * M_PI * phase));
+    }
+    void setSine(bool on)
+    {
+        std::lock_guard lock(m_mutex);
+        m_sine = on;
+    }
+    // Starts recording afresh; the recording begins at frame `first()`.
+    void record()
+    {
+        std::lock_guard lock(m_mutex);
+        m_left.clear();
+        m_right.clear();
+        m_recording = true;
+        m_first = 0;
+    }
+    struct Recording {
+        uint64_t first = 0; // absolute frame of the first recorded sample
+        std::vector<float> left;
+        std::vector<float> right;
+    };
+    Recording recording() const
+    {
+        std::lock_guard lock(m_mutex);
+        return {m_first, m_left, m_right};
+    }
+    size_t recordedFrames() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_left.size();
+    }
+
+private:
+    static int processThunk(jack_nframes_t nframes, void* self)
+    {
+        static_cast<JackAudioTestClient*>(self)->process(nframes);
+        return 0;
+    }
+    // Test code: a short lock and a growing vector in the callback are
+    // acceptable here.
+    void process(jack_nframes_t nframes)
+    {
+        const uint64_t start = jack_last_frame_time(m_client);
+        const auto* inLeft = static_cast<const float*>(jack_port_get_buffer(m_in[0], nframes));
+        const auto* inRight = static_cast<const float*>(jack_port_get_buffer(m_in[1], nframes));
+        auto* outLeft = static_cast<float*>(jack_port_get_buffer(m_out[0], nframes));
+        auto* outRight = static_cast<float*>(jack_port_get_buffer(m_out[1], nframes));
+        std::lock_guard lock(m_mutex);
+        for (jack_nframes_t i = 0; i < nframes; ++i)
+            outLeft[i] = outRight[i] = m_sine ? sineAt(start + i) : 0.0f;
+        if (!m_recording)
+            return;
+        if (m_left.empty())
+            m_first = start;
+        m_left.insert(m_left.end(), inLeft, inLeft + nframes);
+        m_right.insert(m_right.end(), inRight, inRight + nframes);
+    }
+
+    jack_client_t* m_client = nullptr;
+    jack_port_t* m_in[2] = {nullptr, nullptr};
+    jack_port_t* m_out[2] = {nullptr, nullptr};
+    uint32_t m_rate = 44100;
+    bool m_active = false;
+    mutable std::mutex m_mutex;
+    bool m_sine = false;
+    bool m_recording = false;
+    uint64_t m_first = 0;
+    std::vector<float> m_left;
+    std::vector<float> m_right;
+};
+
+} // namespace rz
