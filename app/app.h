@@ -6,6 +6,7 @@
 #include "app/map_file.h"
 #include "app/frame_host.h"
 #include "app/options_context.h"
+#include "app/track_rows_forwarder.h"
 #include "app/update_check.h"
 #include "app/new_document_prompt.h"
 #include "core/clip_loader.h"
@@ -65,6 +66,8 @@ class SpectrumDisplay;
 class TransportPanel;
 struct PanelState;
 class SingleInstance;
+class TrackView;
+struct TrackViewContext;
 class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
@@ -152,6 +155,14 @@ public:
     // true on OK. File > Import > Lyrics stays grey without one.
     using LyricTapper = std::function<bool(CSongDoc& song, CTrack& track)>;
     void setLyricTapper(LyricTapper tapper) { m_lyricTapper = std::move(tapper); }
+    // Runs an audio import's steps under the "Importing..." dialog; false
+    // when cancelled. File > Import > Audio clip stays grey without one.
+    using ImportProgress = std::function<bool(const std::function<int(double*)>& step)>;
+    void setImportProgress(ImportProgress progress) { m_importProgress = std::move(progress); }
+    // Paste song's copy: File > New for a song made from the clipboard's.
+    void NewSongFromClipboard();
+    // The clip view shows the current song afresh.
+    void repaintClipView();
     // The printer the print commands share, kept between prints.
     QPrinter& printer();
     IEngineLink& engine() { return *m_engine; }
@@ -210,8 +221,18 @@ public:
     // song it plays is its to handle.
     void setOpenSongRecorder(SongRecorder* recorder) { m_songRecorder = recorder; }
     SongRecorder* openSongRecorder() const { return m_songRecorder; }
-    // Also refreshes the prompt, the transport buttons and the tool bar.
+    // Also refreshes the prompt, the transport buttons, the tool bar and
+    // the track list's column order.
     void setPerformanceMode(bool on);
+    // The header-font zoom ("FZoom"), 0..kMaxLaneZoom.
+    void setHeaderZoom(int zoom);
+    // What the track list is made with; the track list once made.
+    TrackViewContext trackViewContext();
+    TrackView* trackView() const;
+    // Songs' track rows: the track list's once it exists.
+    ITrackRows& trackRows() { return m_trackRows; }
+    bool onTrackViewCommand(CommandId id);
+    void onUpdateTrackViewCommand(CommandId id, CmdUi& ui);
     // The prompt id the status line shows (the frame keeps it).
     uint32_t promptId() const;
 
@@ -413,6 +434,8 @@ public:
     void onUpdatePrint(CommandId id, CmdUi& ui);
     bool onPrintSetup(CommandId id);
     // File > Import > Lyrics: a new "Lyrics" track tapped in, added on OK.
+    bool onImportAudioClip(CommandId id);
+    void onUpdateImportAudioClip(CommandId id, CmdUi& ui);
     bool onImportLyrics(CommandId id);
     void onUpdateImportLyrics(CommandId id, CmdUi& ui);
 
@@ -580,7 +603,10 @@ private:
     std::array<Color, kCueKinds> m_cueColors{};
     std::function<void(std::string_view)> m_helpOpener;
     LyricTapper m_lyricTapper;
+    ImportProgress m_importProgress;
     std::unique_ptr<QPrinter> m_printer;
+    // Songs ask the track view for its rows through it.
+    TrackRowsForwarder m_trackRows{[this] { return dynamic_cast<ITrackRows*>(slot(kTrack)); }};
 
     std::filesystem::path m_programFolder;
     std::filesystem::path m_documentsFolder;

@@ -91,7 +91,7 @@ void App::createSet()
     m_clipLoader = std::make_unique<WaveClipLoader>(
         [this] { return m_sequencer ? m_sequencer->audioFormat().sampleRate : AudioFormat{}.sampleRate; },
         m_options.lockWait);
-    SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, nullptr, synths,
+    SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, &m_trackRows, synths,
                         m_clipLoader.get(), m_options.lockWait};
     if (m_database) {
         m_chords = std::make_unique<SynthDbChordTable>(*m_database);

@@ -57,6 +57,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &App::onSetupMaps, nullptr},
     {kIdExternalControl, kIdExternalControl, &App::onSetupMaps, nullptr},
     {kIdImportLyrics, kIdImportLyrics, &App::onImportLyrics, &App::onUpdateImportLyrics},
+    {kIdTrackUp, kIdTrackDown, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
 };
 
 struct ControllerMap {

@@ -1,10 +1,13 @@
 // File > New and File > Revert. GUI thread.
 #include "app/app.h"
 
+#include "app/audio_clip_import.h"
 #include "app/main_frame.h"
+#include "core/prompt.h"
 #include "core/engine_link.h"
 #include "set/new_document_target.h"
 #include "set/set_document.h"
+#include "song/smf_reader.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -39,7 +42,17 @@ bool App::NewSetOrSong(const NewDocumentChoice& choice)
         return createEmptySet(*m_set, choice.path);
     }
     CSongDoc song(m_set->songContext());
-    song.InitNewSong();
+    if (choice.templatePath.empty()) {
+        song.InitNewSong();
+    } else {
+        std::string reason;
+        if (!OpenSong(song, choice.templatePath, reason)) {
+            m_prompt->message(kCopyFailed, PromptIcon::Stop);
+            std::error_code error;
+            std::filesystem::remove(choice.path, error);
+            return false;
+        }
+    }
     if (!song.OnSaveDocument(choice.path))
         return false;
     return OpenDocumentFile(choice.path) != nullptr;

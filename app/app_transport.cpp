@@ -22,6 +22,7 @@
 #include "ui/bitmap_push_button.h"
 #include "ui/fader_ctrl.h"
 #include "ui/gui_thread.h"
+#include "views/track_view.h"
 
 #include <QPainter>
 
@@ -191,6 +192,8 @@ void App::updateTransportButtons()
 void App::setPerformanceMode(bool on)
 {
     m_performanceMode = on;
+    if (TrackView* view = trackView())
+        on ? view->enterPerformanceMode() : view->leavePerformanceMode();
     if (!m_frame)
         return;
     const uint32_t prompt = m_frame->promptId();

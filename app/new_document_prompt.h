@@ -5,11 +5,14 @@
 
 namespace rz {
 
-// What File > New chose: 0 an empty set, 1 an empty song, and where.
+// What File > New chose: 0 an empty set, 1 an empty song, 2 and up a song
+// made from `templatePath` (a copy of the clipboard's song or a template),
+// and where.
 struct NewDocumentChoice {
     int kind = 0;
     std::filesystem::path path;
     bool addToSet = false;
+    std::filesystem::path templatePath{};
 };
 
 // The New dialog as the application asks it. GUI thread.

@@ -70,5 +70,7 @@ inline constexpr uint8_t kRpnMsb = 101;
 inline constexpr uint8_t kAllSoundOff = 120;
 inline constexpr uint8_t kResetAllControllers = 121;
 inline constexpr uint8_t kAllNotesOff = 123;
+inline constexpr uint8_t kReverbSend = 91;
+inline constexpr uint8_t kChorusSend = 93;
 
 } // namespace rz::cc

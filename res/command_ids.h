@@ -189,6 +189,7 @@ inline constexpr uint32_t kIdHighlightLines = 61458;
 inline constexpr uint32_t kIdShowObjectGrid = 61459;
 inline constexpr uint32_t kIdSmallerHeaderFont = 61460;
 inline constexpr uint32_t kIdLargerHeaderFont = 61461;
+inline constexpr uint32_t kIdSelectAllTracks = 61462;
 inline constexpr uint32_t kIdMenuFile = 61467;
 inline constexpr uint32_t kIdMenuEdit = 61468;
 inline constexpr uint32_t kIdMenuView = 61469;

@@ -191,6 +191,7 @@ constexpr CommandString kStrings[] = {
     {kIdShowObjectGrid, "Show the object grid\nShow object grid"},
     {kIdSmallerHeaderFont, "Make header font size smaller\nSmaller header font"},
     {kIdLargerHeaderFont, "Make header font size larger\nLarger header font"},
+    {kIdSelectAllTracks, "Select all tracks\nSelect all tracks"},
     {kIdMenuFile, "The File Menu\nMenu: File"},
     {kIdMenuEdit, "The Edit Menu\nMenu: Edit"},
     {kIdMenuView, "The View Menu\nMenu: View"},

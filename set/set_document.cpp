@@ -226,16 +226,21 @@ CSongDoc* SetDocument::addSong(std::unique_ptr<CSongDoc> song)
     return added;
 }
 
-CSongDoc* SetDocument::InsertSongAtSelection(const std::filesystem::path& path)
+TreePlace SetDocument::placeAtSelection() const
 {
     SetTreeItem* reference = m_tree.selection() ? m_tree.selection() : m_tree.firstItem();
-    TreePlace place;
-    if (reference->kind == SetItemKind::Folder) {
-        place = TreePlace::first(reference);
-    } else {
-        SetTreeItem* before = m_tree.previousSibling(reference);
-        place = before ? TreePlace::behind(before) : TreePlace::first(reference->parent);
-    }
+    // Nothing goes among a song's markers.
+    if (reference->kind == SetItemKind::Marker)
+        reference = reference->parent;
+    if (reference->kind == SetItemKind::Folder)
+        return TreePlace::first(reference);
+    SetTreeItem* before = m_tree.previousSibling(reference);
+    return before ? TreePlace::behind(before) : TreePlace::first(reference->parent);
+}
+
+CSongDoc* SetDocument::InsertSongAtSelection(const std::filesystem::path& path)
+{
+    const TreePlace place = placeAtSelection();
     SetModifiedFlag(true);
     return AddSong(path, place, 1, true);
 }

@@ -122,6 +122,9 @@ public:
     // Adds a loaded, selected song just before the selection (as a folder's
     // first child when a folder is selected); the set is modified.
     CSongDoc* InsertSongAtSelection(const std::filesystem::path& path);
+    // Where InsertSongAtSelection puts a song: a selected folder's first
+    // child, else just before the selection (a marker stands for its song).
+    TreePlace placeAtSelection() const;
     // Copies a song file from elsewhere, with its clips, into the set folder
     // and inserts it at the selection. False (messages given) when nothing
     // changed.

@@ -40,6 +40,38 @@ public:
     bool canExpandAll() const;
     void ExpandAll(bool expand);
 
+    // Copy and Cut: a song's path or one marker's cue into the clipboard.
+    bool canCopy(const SetTreeItem* item) const;
+    void Copy(SetTreeItem* item);
+    void Cut(SetTreeItem* item);
+    // Paste song: the clipboard holds a song and editing is allowed.
+    bool canPasteSong() const;
+    // Another entry of the clipboard's song at the selection; null when its
+    // file can no longer be read (message given).
+    CSongDoc* PasteSongLink();
+    // Create a folder: "New folder" where a new song would go, selected.
+    bool canCreateFolder(const SetTreeItem* item) const;
+    SetTreeItem* CreateFolder(SetTreeItem* item);
+    // Caption editing: folders only, with editing allowed. An empty caption
+    // changes nothing; false then.
+    bool canEditCaption(const SetTreeItem* item) const;
+    bool RenameFolder(SetTreeItem* item, const std::string& caption);
+    // Alphabetize set: top-level items by caption, ignoring case.
+    bool canAlphabetize() const;
+    void Alphabetize();
+    // Properties: what the command opens for the item.
+    enum class PropertiesTarget { Cue, Song, Set };
+    PropertiesTarget propertiesTarget(const SetTreeItem* item) const;
+    // With editing allowed and the dialog there; `setDialog`: the set
+    // properties dialog is registered.
+    bool canEditProperties(const SetTreeItem* item, bool setDialog) const;
+    // The cue and song dialogs; the set's own dialog is the view's.
+    void EditProperties(SetTreeItem* item);
+    // Drag and drop: what may be dragged, and the drop with its question.
+    bool canDrag(const SetTreeItem* item) const;
+    bool canDrop(const SetTreeItem* dragged, const SetTreeItem* target) const;
+    bool Drop(SetTreeItem* dragged, SetTreeItem* target);
+
 private:
     bool stopped() const;
     bool performanceMode() const;
@@ -48,6 +80,7 @@ private:
     bool isCurrent(const SetTreeItem* songItem) const;
     void deleteSong(SetTreeItem* item);
     void deleteMarker(SetTreeItem* item);
+    void editCue(SetTreeItem* marker);
     // The song's file (or the folder named after it) and its backup go;
     // false, with a message, when the song's file stays.
     bool recycle(const std::filesystem::path& song);

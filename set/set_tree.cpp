@@ -206,6 +206,47 @@ CSongDoc* SetTree::songOfItem(const SetTreeItem* item) const
     return song;
 }
 
+bool SetTree::canDrop(const SetTreeItem* dragged, const SetTreeItem* target)
+{
+    const SetItemKind kind = GetItemKind(dragged);
+    if (kind != SetItemKind::Song && kind != SetItemKind::Folder)
+        return false;
+    if (target == nullptr || target == dragged || target->kind == SetItemKind::Marker)
+        return false;
+    return !IsInside(target, dragged);
+}
+
+bool SetTree::moveItems(SetTreeItem* dragged, SetTreeItem* target, bool intoFolder)
+{
+    if (!canDrop(dragged, target) || (intoFolder && target->kind != SetItemKind::Folder))
+        return false;
+    Items& from = siblingsOf(dragged->parent);
+    const auto found = findIn(from, dragged);
+    if (found == from.end())
+        return false;
+    const StructureChange change(*this);
+    const std::lock_guard lock(m_itemsMutex);
+    const auto position = from.begin() + (found - from.cbegin());
+    std::unique_ptr<SetTreeItem> taken = std::move(*position);
+    from.erase(position);
+    // The target's place is looked up after the dragged item left, so a
+    // drop onto its own next sibling finds that sibling where it now is.
+    SetTreeItem* parent = intoFolder ? target : target->parent;
+    Items& to = siblingsOf(parent);
+    const auto at = intoFolder ? to.cend() : findIn(to, target);
+    taken->parent = parent;
+    to.insert(to.begin() + (at - to.cbegin()), std::move(taken));
+    return true;
+}
+
+void SetTree::sortTopItems(const std::function<bool(const SetTreeItem&, const SetTreeItem&)>& less)
+{
+    const StructureChange change(*this);
+    const std::lock_guard lock(m_itemsMutex);
+    std::stable_sort(m_top.begin(), m_top.end() - 1,
+                     [&](const auto& a, const auto& b) { return less(*a, *b); });
+}
+
 void SetTree::setMarkers(SetTreeItem* songItem, const std::vector<const CCue*>& cues)
 {
     if (m_currentMarker && m_currentMarker->parent == songItem)

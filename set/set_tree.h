@@ -99,6 +99,17 @@ public:
     void setCurrentSongItem(SetTreeItem* item) { m_currentSong = item; }
     void setPreviousSongItem(SetTreeItem* item) { m_previousSong = item; }
 
+    // Whether `dragged` may be dropped on `target`: a song or folder onto
+    // another item that is neither a marker nor inside the dragged item.
+    static bool canDrop(const SetTreeItem* dragged, const SetTreeItem* target);
+    // Moves the dragged item with everything inside it: last into the
+    // folder `target` with `intoFolder`, else just before `target`. The
+    // items themselves move, so the current song and marker stay current
+    // and handles given out stay valid. False, nothing moved, when refused.
+    bool moveItems(SetTreeItem* dragged, SetTreeItem* target, bool intoFolder);
+    // Sorts the top-level items before the status item, stably.
+    void sortTopItems(const std::function<bool(const SetTreeItem&, const SetTreeItem&)>& less);
+
     // Told just before (true) and just after (false) items come or go, so
     // a view drops its references in time; may be empty.
     void setStructureObserver(std::function<void(bool)> observe) { m_observeStructure = std::move(observe); }

@@ -14,6 +14,7 @@
 #include "core/edit_dialogs.h"
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
+#include "core/field_number.h"
 #include "core/prompt.h"
 #include "core/track_rows.h"
 #include "song/build_maps.h"
@@ -61,22 +62,6 @@ char validLetter(char letter)
     if (letter >= 'a' && letter <= 'z')
         return char(letter - 'a' + 'A');
     return letter >= 'A' && letter <= 'Z' ? letter : 0;
-}
-
-// A number from a text field: empty, unparsable or out of range is none.
-std::optional<int32_t> fieldNumber(std::string_view text, int32_t low, int32_t high)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
 }
 
 int32_t inRangeOr(int32_t value, int32_t low, int32_t high, int32_t otherwise)

@@ -33,6 +33,8 @@ public:
 
     // The virtual key of the last key pressed in the editor.
     uint32_t exitKey() const { return m_exitKey; }
+    // Forgets the key that closed the last edit, before the next one opens.
+    void resetExitKey() { m_exitKey = 0; }
 
 signals:
     // The editor lost the focus; the owner reads text() and exitKey().

@@ -5,9 +5,13 @@
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
+#include "set/ui/importing_dlg.h"
+#include "set/ui/lyric_view.h"
 #include "set/ui/new_song_dlg.h"
 #include "set/ui/set_pane.h"
+#include "ui/command_router.h"
 #include "ui/help_opener.h"
+#include "views/track_view.h"
 
 #include <QApplication>
 #include <QFile>
@@ -75,12 +79,32 @@ public:
         rz::CNewSongDlg dialog(m_app.profile(), m_app.prompt(), m_app.set(), forcedSong, m_app.frame());
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return rz::NewDocumentChoice{dialog.kind(), dialog.path(), dialog.addToSet()};
+        return rz::NewDocumentChoice{dialog.kind(), dialog.path(), dialog.addToSet(), dialog.templatePath()};
     }
 
 private:
     rz::App& m_app;
 };
+
+// The karaoke view reads the frame's highlight style and the track list's rows.
+rz::LyricViewContext lyricViewContext(rz::App& app)
+{
+    rz::LyricViewContext context;
+    context.profile = &app.profile();
+    context.engine = &app.engine();
+    context.trackRows = &app.trackRows();
+    context.style = [&app] { return app.frame() ? app.frame()->staffTools().lyricTool : 0; };
+    context.performanceMode = [&app] { return app.performanceMode(); };
+    context.router = &app.router();
+    context.sendToFrame = [&app](rz::CommandId id) { return app.router().execute(id); };
+    context.startFrameTimer = [&app](int id, int ms) {
+        if (app.frame())
+            app.frame()->timers().start(id, ms);
+    };
+    context.openOptions = [&app](QWidget*, int page) { app.OpenOptions(page); };
+    context.statusText = [&app](const std::string& text) { app.SetStatusText(text); };
+    return context;
+}
 
 } // namespace
 
@@ -104,13 +128,22 @@ int main(int argc, char** argv)
     app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
         auto* pane = new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
         pane->setCommandRouter(&app.router());
+        pane->setKeyFilter(&app.keyFilter());
+        pane->setNewSongFromCopy([&app] { app.NewSongFromClipboard(); });
+        pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
+    rz::registerTrackView(app.viewFactory(), app.trackViewContext());
+    rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.setNewDocumentPrompt(&newDocumentPrompt);
     app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
         rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
         dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    app.setImportProgress([&app](const std::function<int(double*)>& step) {
+        rz::CImportingDlg dialog(step, app.frame());
         return dialog.exec() == QDialog::Accepted;
     });
     if (!app.InitInstance())

@@ -3,9 +3,12 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "set/new_document_target.h"
+#include "core/song_host.h"
 #include "set/set_document.h"
+#include "song/clipboard.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -21,7 +24,31 @@ namespace rz {
 namespace {
 
 constexpr const char* kSection = "SaveOptions";
-constexpr int kRowCount = 2;
+constexpr int kFirstSourceRow = 2;
+
+bool lessIgnoringCase(const std::string& a, const std::string& b)
+{
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
+}
+
+// Every template, sorted by title: the order a folder lists its files in
+// means nothing here.
+std::vector<std::filesystem::path> templates()
+{
+    std::vector<std::filesystem::path> found;
+    for (const std::filesystem::path& folder : CNewSongDlg::templateFolders()) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            const std::filesystem::path& path = it->path();
+            if (path.extension() == ".mid" && it->is_regular_file(error))
+                found.push_back(path);
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return lessIgnoringCase(a.stem().string(), b.stem().string());
+    });
+    return found;
+}
 
 std::string documentsFolder()
 {
@@ -39,6 +66,15 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     m_list->setViewMode(QListView::IconMode);
     m_list->setStyleSheet("QListWidget { background: rgb(206, 204, 209); }");
     m_list->addItems({"Empty Set", "Empty Song"});
+    const AppClipboard& clipboard = m_set.songContext().host.clipboard();
+    if ((clipboard.kind & kClipboardSong) != 0 && !clipboard.songPath.empty()) {
+        m_list->addItem("Copy of song");
+        m_sources.push_back(clipboard.songPath);
+    }
+    for (const std::filesystem::path& path : templates()) {
+        m_list->addItem(QString::fromStdString(path.stem().string()));
+        m_sources.push_back(path);
+    }
     m_name = new QLineEdit(this);
     m_location = new QLineEdit(this);
     auto* browseButton = new QPushButton("...", this);
@@ -82,14 +118,23 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     // The stored row keeps its meaning: rows past the list fall back to a song.
     int row = 0;
     if (m_forcedSong)
-        row = 1;
+        row = std::min(kFirstSourceRow, m_list->count() - 1);
     else if (m_set.hasSetFile()) {
         row = m_profile.readInt(kSection, "Template", 1);
-        if (row < 0 || row >= kRowCount)
+        if (row < 0 || row >= m_list->count())
             row = 1;
     }
     m_list->setCurrentRow(row);
     selectRow(row);
+}
+
+std::vector<std::filesystem::path> CNewSongDlg::templateFolders()
+{
+    std::vector<std::filesystem::path> folders{
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "templates"};
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::AppDataLocation))
+        folders.push_back(std::filesystem::path(data.toStdString()) / "templates");
+    return folders;
 }
 
 bool CNewSongDlg::addToSet() const
@@ -128,6 +173,9 @@ void CNewSongDlg::accept()
         return;
     }
     m_path = std::get<std::filesystem::path>(target);
+    m_templatePath = m_kind >= kFirstSourceRow && size_t(m_kind - kFirstSourceRow) < m_sources.size()
+                         ? m_sources[size_t(m_kind - kFirstSourceRow)]
+                         : std::filesystem::path();
     if (m_kind > 0 && !m_forcedSong)
         m_profile.writeInt(kSection, "Template", m_kind);
     if (m_profile.readInt(kSection, "DefPath", 0) != 0) {

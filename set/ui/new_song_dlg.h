@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <filesystem>
+#include <vector>
 
 class QCheckBox;
 class QDialogButtonBox;
@@ -15,8 +16,9 @@ class IProfile;
 class IPrompt;
 class SetDocument;
 
-// "New...": what to create (an empty set or an empty song), its name and
-// where. It only chooses; the caller creates from kind() and path().
+// "New...": what to create (an empty set, an empty song, a copy of the
+// clipboard's song or a song from a template), its name and where. It only
+// chooses; the caller creates from kind(), path() and templatePath().
 class CNewSongDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +31,12 @@ public:
 
     int kind() const { return m_kind; }
     const std::filesystem::path& path() const { return m_path; }
+    // The song a new song starts from: the clipboard's song or a template;
+    // empty for the empty rows.
+    const std::filesystem::path& templatePath() const { return m_templatePath; }
+    // The folders whose "*.mid" files are the templates: "templates" in the
+    // program's folder and in each application data folder.
+    static std::vector<std::filesystem::path> templateFolders();
     bool addToSet() const;
 
     QListWidget* list() const { return m_list; }
@@ -50,6 +58,9 @@ private:
     std::string m_setLocation;
     std::string m_songLocation;
     std::filesystem::path m_path;
+    std::filesystem::path m_templatePath;
+    // The song behind each row from 2 on.
+    std::vector<std::filesystem::path> m_sources;
     QListWidget* m_list = nullptr;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_location = nullptr;

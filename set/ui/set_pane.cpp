@@ -1,17 +1,21 @@
 // The set pane: tree, header band, show/hide button, context menu. GUI thread.
 #include "set/ui/set_pane.h"
 
+#include "ui/cue_images.h"
+
 #include "core/color.h"
 #include "core/profile.h"
 #include "core/zoom_percent.h"
 #include "res/command_ids.h"
 #include "res/set_pane_menu.h"
 #include "set/set_document.h"
+#include "set/ui/set_tree_drag.h"
 #include "set/ui/set_tree_model.h"
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
 #include "ui/command_router.h"
+#include "ui/cue_images.h"
 #include "views/pane_view.h"
 
 #include <QContextMenuEvent>
@@ -20,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -35,19 +40,6 @@ constexpr int kHeaderBaseHeight = 18;
 constexpr int kImageSize = 16;
 constexpr int kVerticalLabelBitmap = 432;
 constexpr const char* kCaption = "Songs & Markers";
-
-// Cue-kind colours for the marker images, and the state marks; drawn, as
-// the program carries no image strips for them.
-QColor imageColor(int image)
-{
-    static const QColor kColors[] = {
-        QColor(90, 90, 90),   QColor(40, 90, 200),  QColor(230, 200, 40), QColor(60, 170, 80),
-        QColor(220, 120, 40), QColor(180, 60, 170), QColor(60, 180, 190), QColor(200, 60, 60),
-        QColor(120, 120, 220), QColor(150, 110, 60), QColor(90, 160, 200), QColor(70, 140, 70),
-        QColor(160, 160, 160), QColor(90, 120, 180), QColor(150, 150, 190), QColor(200, 170, 90),
-        QColor(170, 170, 200)};
-    return kColors[size_t(std::clamp(image, 0, int(std::size(kColors)) - 1))];
-}
 
 void drawState(QPainter& painter, const QRect& cell, int state)
 {
@@ -89,13 +81,15 @@ public:
         painter->save();
         if (option.state & QStyle::State_Selected)
             painter->fillRect(option.rect, option.palette.highlight());
+        if (index.data(SetTreeModel::DropTargetRole).toBool())
+            painter->fillRect(option.rect, option.palette.highlight().color().lighter(130));
         const int top = option.rect.top() + (option.rect.height() - kImageSize) / 2;
         const QRect stateCell(option.rect.left(), top, kImageSize, kImageSize);
         drawState(*painter, stateCell, index.data(SetTreeModel::StateImageRole).toInt());
         const QRect imageCell = stateCell.translated(kImageSize + 1, 0);
         const int image = index.data(SetTreeModel::NormalImageRole).toInt();
         painter->setPen(QColor(0, 0, 0));
-        painter->setBrush(imageColor(image));
+        painter->setBrush(cueImageColor(image));
         painter->drawRect(imageCell.adjusted(2, 2, -3, -3));
         painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color()
                                                              : QColor(0, 0, 0));
@@ -142,6 +136,7 @@ SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IPr
         if (const SetTreeItem* item = m_model->itemAt(at))
             m_tree->setExpanded(at, item->kind == SetItemKind::Folder ? !item->collapsed : item->expanded);
     });
+    m_drag = new SetTreeDrag(*m_tree, *m_model, m_commands, [this] { rebuild(); });
     m_showHide = new BitmapPushButton(bitmap_id::kArrowLeft, QPoint(kButtonX, 0), this, kIdShowHideSetPane);
     connect(m_showHide, &BitmapPushButton::command, this, [this](uint32_t) { toggleShown(); });
     rebuild();
@@ -161,12 +156,21 @@ std::span<const CommandRow<SetPane>> SetPane::commandTable()
         {kIdDisableSong, kIdDisableSong, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
         {kIdExpandAll, kIdExpandAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
         {kIdCollapseAll, kIdCollapseAll, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdEditCopy, kIdEditCut, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdEditPaste, kIdEditPaste, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdCreateFolder, kIdCreateFolder, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdAlphabetizeSet, kIdAlphabetizeSet, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdProperties, kIdProperties, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
+        {kIdSpawnTopLevelWindow, kIdSpawnTopLevelWindow, &SetPane::onPaneCommand, &SetPane::updatePaneCommand},
     };
     return kRows;
 }
 
+// A paste of anything but a song is the song's.
 bool SetPane::onPaneCommand(CommandId id)
 {
+    if (id == kIdEditPaste && !m_commands.canPasteSong())
+        return false;
     runCommand(id);
     return true;
 }
@@ -220,6 +224,8 @@ void SetPane::toggleShown()
 // The track list beside the pane moves with its width.
 void SetPane::placeInFrame(QSize frameSize)
 {
+    if (m_undocked)
+        return;
     setGeometry(kLeft, kTop, m_shown ? kShownWidth : kHiddenWidth,
                 std::max(0, frameSize.height() - kBottomBand));
     QWidget* frame = parentWidget();
@@ -231,11 +237,16 @@ void SetPane::placeInFrame(QSize frameSize)
 
 void SetPane::placeSiblings()
 {
-    QWidget* frame = parentWidget();
-    for (QObject* child : frame->children()) {
+    if (parentWidget())
+        placeSiblings(*parentWidget());
+}
+
+void SetPane::placeSiblings(QWidget& frame)
+{
+    for (QObject* child : frame.children()) {
         auto* pane = dynamic_cast<PaneView*>(child);
         if (pane && child != this)
-            pane->placeInFrame(frame->size());
+            pane->placeInFrame(frame.size());
     }
 }
 
@@ -246,6 +257,13 @@ void SetPane::resizeEvent(QResizeEvent*)
 
 void SetPane::layoutChildren()
 {
+    if (m_undocked) {
+        m_tree->setGeometry(rect());
+        m_tree->show();
+        m_showHide->hide();
+        return;
+    }
+    m_showHide->show();
     if (m_shown) {
         const int header = headerHeight();
         m_tree->setGeometry(0, header, width(), std::max(0, height() - header));
@@ -331,7 +349,11 @@ bool SetPane::commandEnabled(uint32_t command) const
     case kIdExpandAll:
     case kIdCollapseAll: return m_commands.canExpandAll();
     case kIdShowHideSetPane: return true;
-    default: return false;
+    default: {
+        bool known = false;
+        const bool enabled = editCommandEnabled(command, item, known);
+        return known && enabled;
+    }
     }
 }
 
@@ -348,7 +370,10 @@ void SetPane::runCommand(uint32_t command)
     case kIdExpandAll: m_commands.ExpandAll(true); break;
     case kIdCollapseAll: m_commands.ExpandAll(false); break;
     case kIdShowHideSetPane: toggleShown(); return;
-    default: return;
+    default:
+        if (!runEditCommand(command, item))
+            return;
+        break;
     }
     rebuild();
 }
@@ -368,9 +393,15 @@ void SetPane::showContextMenu(QPoint globalPos)
         else if (row.command == kIdDelete)
             label = QString::fromStdString(m_commands.deleteCaption(item));
         QAction* action = menu.addAction(label);
-        action->setEnabled(commandEnabled(row.command));
         const uint32_t command = row.command;
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        bool known = paneCommand(command);
+        action->setEnabled(known ? commandEnabled(command) : m_router && m_router->update(command).enabled);
+        connect(action, &QAction::triggered, this, [this, command, known] {
+            if (known)
+                runCommand(command);
+            else if (m_router)
+                m_router->execute(command);
+        });
     }
     menu.exec(globalPos);
 }
@@ -390,6 +421,19 @@ bool SetPane::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             runCommand(kIdGoToItem);
+            return true;
+        }
+        if (key->key() == Qt::Key_F2) {
+            editCaption(selectedItem());
+            return true;
+        }
+    }
+    // A double-click off the items is the set's Properties.
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_tree->indexAt(mouse->position().toPoint()).isValid()) {
+            if (m_commands.canEditProperties(nullptr, true))
+                openProperties(nullptr);
             return true;
         }
     }

@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <functional>
+#include <optional>
 #include <span>
 
 class QTreeView;
@@ -14,6 +16,9 @@ namespace rz {
 
 class BitmapPushButton;
 class CommandRouter;
+class InPlaceEdit;
+class KeyFilter;
+class SetTreeDrag;
 class IProfile;
 class ISetDocumentHost;
 class SetDocument;
@@ -45,6 +50,18 @@ public:
     void setCommandRouter(CommandRouter* router) { m_router = router; }
     static std::span<const CommandRow<SetPane>> commandTable();
 
+    // Accelerators go off while a caption is edited; may be null.
+    void setKeyFilter(KeyFilter* keys) { m_keys = keys; }
+    // Paste song's "copy" choice: File > New for a song, the copy row
+    // preselected.
+    void setNewSongFromCopy(std::function<void()> run) { m_newSongFromCopy = std::move(run); }
+    // Repaints the song's clip view after a paste; may be empty.
+    void setClipViewRepaint(std::function<void()> repaint) { m_repaintClipView = std::move(repaint); }
+    // The modal dialogs the pane opens, replaceable for tests: the Paste
+    // song choice (nothing on Cancel) and the set properties dialog.
+    void setPasteChoiceAsker(std::function<std::optional<int>()> ask) { m_askPasteChoice = std::move(ask); }
+    void setSetPropsRunner(std::function<void()> run) { m_runSetProps = std::move(run); }
+
     SetTreeModel& model() { return *m_model; }
     QTreeView& treeView() { return *m_tree; }
     SetPaneCommands& commands() { return m_commands; }
@@ -57,12 +74,21 @@ public:
     void runCommand(uint32_t command);
     bool commandEnabled(uint32_t command) const;
     SetTreeItem* selectedItem() const;
+    // Opens the caption editor on a folder.
+    void editCaption(SetTreeItem* folder);
+    InPlaceEdit* captionEditor() const { return m_captionEditor; }
+    // Spawn top level window, and back into the main window.
+    void spawnTopLevel();
+    void dock();
+    bool undocked() const { return m_undocked; }
+    SetTreeDrag& drag() { return *m_drag; }
 
     void initialUpdate() override;
     void songUpdate(uint32_t hint) override;
     void placeInFrame(QSize frameSize) override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,8 +102,15 @@ private:
     void updatePaneCommand(CommandId id, CmdUi& ui);
     // The frame's panes take their places for the shown state again.
     void placeSiblings();
+    void placeSiblings(QWidget& frame);
     void takeRouting();
     void releaseRouting();
+    static bool paneCommand(uint32_t command);
+    bool runEditCommand(uint32_t command, SetTreeItem* item);
+    bool editCommandEnabled(uint32_t command, const SetTreeItem* item, bool& known) const;
+    void pasteSong();
+    void openProperties(SetTreeItem* item);
+    void endCaptionEdit();
 
     SetDocument& m_set;
     IProfile& m_profile;
@@ -91,6 +124,17 @@ private:
     CommandTarget* m_formerActive = nullptr;
     QPointer<QObject> m_formerActiveObject;
     bool m_formerWatched = false; // a view that is a QObject: it may go meanwhile
+    SetTreeDrag* m_drag = nullptr;
+    KeyFilter* m_keys = nullptr;
+    InPlaceEdit* m_captionEditor = nullptr;
+    SetTreeItem* m_captionItem = nullptr;
+    std::function<void()> m_newSongFromCopy;
+    std::function<void()> m_repaintClipView;
+    std::function<std::optional<int>()> m_askPasteChoice;
+    std::function<void()> m_runSetProps;
+    // Docked: the frame and the geometry the pane had in it.
+    QPointer<QWidget> m_frame;
+    bool m_undocked = false;
 };
 
 } // namespace rz

@@ -82,6 +82,7 @@ QVariant SetTreeModel::data(const QModelIndex& index, int role) const
     case NormalImageRole: return navigator.imageOf(item);
     case StateImageRole: return navigator.stateOf(item);
     case KindRole: return int(item->kind);
+    case DropTargetRole: return item == m_dropTarget;
     default: return {};
     }
 }
@@ -94,8 +95,23 @@ void SetTreeModel::itemChanged(const SetTreeItem* item)
     emit dataChanged(at, at);
 }
 
+void SetTreeModel::setDropTarget(const SetTreeItem* item)
+{
+    if (item == m_dropTarget)
+        return;
+    const SetTreeItem* old = m_dropTarget;
+    m_dropTarget = item;
+    for (const SetTreeItem* changed : {old, item}) {
+        if (changed == nullptr)
+            continue;
+        const QModelIndex at = indexOf(changed);
+        emit dataChanged(at, at, {DropTargetRole});
+    }
+}
+
 void SetTreeModel::treeReset()
 {
+    m_dropTarget = nullptr;
     beginResetModel();
     endResetModel();
 }

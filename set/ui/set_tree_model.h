@@ -13,7 +13,7 @@ class SetDocument;
 class SetTreeModel : public QAbstractItemModel, public ISetTreeObserver {
     Q_OBJECT
 public:
-    enum Role { NormalImageRole = Qt::UserRole + 1, StateImageRole, KindRole };
+    enum Role { NormalImageRole = Qt::UserRole + 1, StateImageRole, KindRole, DropTargetRole };
 
     explicit SetTreeModel(SetDocument& set, QObject* parent = nullptr);
     ~SetTreeModel() override;
@@ -27,6 +27,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // The item a drag would drop on, shown highlighted; null none.
+    void setDropTarget(const SetTreeItem* item);
+    const SetTreeItem* dropTarget() const { return m_dropTarget; }
+
     // ISetTreeObserver.
     void itemChanged(const SetTreeItem* item) override;
     void treeReset() override;
@@ -39,6 +43,7 @@ private:
     const std::vector<std::unique_ptr<SetTreeItem>>& childrenOf(const SetTreeItem* parent) const;
 
     SetDocument& m_set;
+    const SetTreeItem* m_dropTarget = nullptr;
 };
 
 } // namespace rz

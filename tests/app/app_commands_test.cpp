@@ -79,10 +79,11 @@ const EnableCase kEnableCases[] = {
     {kIdTransposeUp, kSongStoppedEditing}, {kIdTransposeDown, kSongStoppedEditing},
     {kIdSelect, kAlways}, {kIdWholeNote, kAlways}, {kIdDotted, kAlways},
     {kIdGrid, kAlways}, {kIdDrawFreeHand, kAlways}, {kIdShowObjectGrid, kAlways},
-    // Greyed until their dialogs, documents or views exist.
-    {kIdImportSongs, kNever}, {kIdSolo, kNever},
-    {kIdUnsolo, kNever}, {kIdMarkTracksForRecording, kNever},
+    // The track list carries these out; this application has none.
+    {kIdSolo, kNever}, {kIdUnsolo, kNever}, {kIdMarkTracksForRecording, kNever},
     {kIdCancelRecordingOnMarkedTracks, kNever}, {kIdTrackUp, kNever}, {kIdTrackDown, kNever},
+    // Greyed until their dialogs, documents or views exist.
+    {kIdImportSongs, kNever},
     {kIdOptions, kAlways}, {kIdRecordOptions, kAlways}, {kIdPlaybackOptions, kAlways},
     {kIdExternalControl, kAlways}, {kIdKeyboardAccelerators, kAlways},
     {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kAlways}, {kIdFilePrint, kNever},

@@ -43,6 +43,31 @@ TEST_F(AppNewDocument, FileNewMakesAnEmptySetAtOnce)
     app->setNewDocumentPrompt(nullptr);
 }
 
+// Paste song's copy choice: the forced New dialog, then a song read from
+// the clipboard's song; a source that cannot be read leaves no file.
+TEST_F(AppNewDocument, ASongFromTheClipboardsSongIsACopyOfIt)
+{
+    start();
+    const std::filesystem::path folder = std::filesystem::path(std::getenv("HOME")) / "Copies";
+    std::filesystem::create_directories(folder);
+    CSongDoc& source = addSong("Source", folder / "Source.mid");
+    ASSERT_TRUE(source.OnSaveDocument(folder / "Source.mid"));
+    ChosenNewDocument dialog;
+    dialog.choice = NewDocumentChoice{2, folder / "Copy.mid", false, folder / "Source.mid"};
+    app->setNewDocumentPrompt(&dialog);
+    app->NewSongFromClipboard();
+    EXPECT_EQ(dialog.asked, 1);
+    ASSERT_TRUE(std::filesystem::exists(folder / "Copy.mid"));
+    EXPECT_NE(app->set().findSongByName(folder / "Copy.mid"), nullptr);
+
+    dialog.choice = NewDocumentChoice{2, folder / "Other.mid", false, folder / "Gone.mid"};
+    prompt.expectMessage("Sorry, the file copy operation failed.");
+    app->NewSongFromClipboard();
+    EXPECT_FALSE(std::filesystem::exists(folder / "Other.mid"));
+    prompt.verifyAllUsed();
+    app->setNewDocumentPrompt(nullptr);
+}
+
 TEST_F(AppNewDocument, RevertIsGreyWithoutAPreviousSong)
 {
     start();

@@ -6,6 +6,7 @@
 #include "tests/song/smf_builder.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/fake_song_host.h"
+#include "tests/support/scripted_edit_dialogs.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <atomic>
@@ -101,8 +102,11 @@ struct SetFixture {
     FakeSongHost host;
     FakeEngineLink engine;
     RecordingSetHost setHost;
+    ScriptedEditDialogs editDialogs;
     SetTempDir folder;
-    SetDocument set{SongContext{.profile = profile, .prompt = prompt, .host = host, .engine = engine}, setHost};
+    SetDocument set{SongContext{.profile = profile, .prompt = prompt, .host = host, .engine = engine,
+                                .editDialogs = &editDialogs},
+                    setHost};
 
     std::filesystem::path setPath() const { return folder.path() / "Show.set"; }
 

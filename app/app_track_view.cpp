@@ -1,0 +1,70 @@
+// What the track list reaches of the application, and the commands that
+// reach the track list from elsewhere (Transport > Solo, the record marks,
+// Track up and down). GUI thread.
+
+#include "app/app.h"
+
+#include "app/main_frame.h"
+#include "res/command_ids.h"
+#include "ui/command_router.h"
+#include "views/track_view.h"
+
+#include <algorithm>
+
+namespace rz {
+
+void App::setHeaderZoom(int zoom)
+{
+    m_fZoom = std::clamp(zoom, 0, kMaxLaneZoom);
+}
+
+TrackViewContext App::trackViewContext()
+{
+    TrackViewContext context;
+    context.profile = m_profile;
+    context.host = this;
+    context.keys = m_keys.get();
+    context.router = m_router.get();
+    context.setHeaderZoom = [this](int zoom) { setHeaderZoom(zoom); };
+    context.updateAllViews = [this] {
+        if (!m_currentSong)
+            BroadcastToViews();
+        if (m_set)
+            m_set->updateSetViews();
+    };
+    context.repaintEditors = [this] {
+        SongView* editor = nullptr;
+        SongView* controller = nullptr;
+        GetCurrentViews(&editor, &controller);
+        for (SongView* view : {editor, controller})
+            if (view)
+                view->update();
+    };
+    context.startFrameTimer = [this](int id, int ms) {
+        if (m_frame)
+            m_frame->timers().start(id, ms);
+    };
+    context.sendToFrame = [this](CommandId id) { return m_router->execute(id); };
+    return context;
+}
+
+TrackView* App::trackView() const
+{
+    return dynamic_cast<TrackView*>(slot(kTrack));
+}
+
+// The track list carries these out wherever the focus is.
+bool App::onTrackViewCommand(CommandId id)
+{
+    TrackView* view = trackView();
+    return view && view->handle(id);
+}
+
+void App::onUpdateTrackViewCommand(CommandId id, CmdUi& ui)
+{
+    TrackView* view = trackView();
+    if (!view || !view->CommandTable<TrackView>::update(id, ui))
+        ui.enabled = false;
+}
+
+} // namespace rz
