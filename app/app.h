@@ -62,6 +62,7 @@ class MainFrame;
 class MidiSystem;
 class IAudioEngines;
 class QtGuiPost;
+class SongRecorder;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
 class TransportPanel;
@@ -227,6 +228,10 @@ public:
     int32_t tempoMultiplier() const { return m_tempoMultiplier; }
     // Steps to the next song of the set; false at its end.
     bool StepSong();
+    // The song recorder while its dialog is open, or null: the end of a
+    // song it plays is its to handle.
+    void setOpenSongRecorder(SongRecorder* recorder) { m_songRecorder = recorder; }
+    SongRecorder* openSongRecorder() const { return m_songRecorder; }
     // Also refreshes the prompt, the transport buttons, the tool bar and
     // the track list's column order.
     void setPerformanceMode(bool on);
@@ -658,6 +663,7 @@ private:
     std::unique_ptr<SpectrumDisplay> m_spectrumDisplay;
     std::unique_ptr<SpectrumAnalyzer> m_spectrumAnalyzer;
     std::unique_ptr<HelpOpener> m_help;
+    SongRecorder* m_songRecorder = nullptr;
 
     // Commands.
     bool stoppedEditing() const;

@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "engine/song_recorder.h"
 #include "set/set_document.h"
 #include "song/auto_recover.h"
 
@@ -50,6 +51,12 @@ void App::songEnded()
     }
     m_engine->Stop(false);
     m_frame->repaint();
+    if (m_songRecorder != nullptr) {
+        // The recorder plays the songs itself: it ends the file and moves on.
+        m_songRecorder->songEnded();
+        transportChanged();
+        return;
+    }
     if (!m_performanceMode || m_set->size() == 0) {
         UpdateAllViews();
     } else if (const int wait = std::max(m_profile->readInt("PlaybackOptions", "AdvanceWait",

@@ -3,6 +3,8 @@
 
 #include "app/app_startup_accel.h"
 #include "app/flat_status_bar.h"
+#include "core/ms_clock.h"
+#include "engine/song_recorder.h"
 #include "ui/key_filter.h"
 
 #include <fstream>
@@ -74,6 +76,32 @@ TEST_F(MainFrameTimersAdvance, NoWaitStepsAtOnceAndWithoutAdvancePlayDoesNotStar
     EXPECT_EQ(app->currentSong(), b);
     EXPECT_FALSE(advanceRunning());
     EXPECT_FALSE(engine.log.contains("Advance(0)"));
+}
+
+// The recorder plays the set itself: the song end is its to handle.
+TEST_F(MainFrameTimersAdvance, WithTheRecorderOpenTheSongEndGoesToItInsteadOfAdvancing)
+{
+    struct NoSet : IRecorderSet {
+        bool setOpen() const override { return false; }
+        std::filesystem::path setFolder() const override { return {}; }
+        CSongDoc* SelectSongByIndex(size_t) override { return nullptr; }
+        bool StepSong() override { return false; }
+    } noSet;
+    struct NoInput : IRecorderInput {
+        uint32_t sampleRate() const override { return 44100; }
+        bool attach(CWaveDiskWriter&) override { return false; }
+        void release() override {}
+    } noInput;
+    ManualMsClock clock;
+    startAtTheEndOfA(0, true);
+    SongRecorder recorder(SongRecorderSeams{profile, prompt, engine, *app, *app, noSet, noInput, clock, {}, {}});
+    app->setOpenSongRecorder(&recorder);
+    app->frame()->timers().fire(kSongEnded);
+    EXPECT_TRUE(engine.log.contains("Stop(0)"));
+    EXPECT_TRUE(recorder.songHasEnded());
+    EXPECT_EQ(app->currentSong(), a);
+    EXPECT_FALSE(engine.log.contains("Advance(0)"));
+    app->setOpenSongRecorder(nullptr);
 }
 
 TEST_F(MainFrameTimersAdvance, OutsidePerformanceModeASongEndOnlyStops)

@@ -1,0 +1,191 @@
+// The song recorder with the real audio engines on a JACK dummy server of
+// the test's own: the engine plays a set of three one-bar songs while the
+// test client's sine reaches the engine's JACK inputs; alone (RUN_SERIAL),
+// as every JACK test.
+
+#include "core/ms_clock.h"
+#include "engine/song_recorder.h"
+#include "engine/song_recorder_input.h"
+#include "engine/wave_file.h"
+#include "song/smf_reader.h"
+#include "tests/engine/audio_engine_jack_fixture.h"
+#include "tests/song/smf_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace rz {
+namespace {
+
+using namespace std::chrono_literals;
+
+// One bar of 4/4 at 240 per minute: a second.
+std::vector<uint8_t> oneBarSong()
+{
+    test::TrackBuilder track;
+    track.meta(0, 0x51, {0x03, 0xD0, 0x90})
+        .meta(0, 0x58, {4, 2, 24, 8})
+        .event(0, {0x90, 60, 100})
+        .event(480, {0x80, 60, 0})
+        .end(1440);
+    test::SmfBuilder file;
+    file.header(0, 1, 480).track(track);
+    return file.bytes();
+}
+
+// The set's songs, stepped as the set pane steps them.
+class EngineSet : public IRecorderSet {
+public:
+    EngineSet(CSequencer& engine, FakeSongHost& host) : m_engine(engine), m_host(host) {}
+    std::vector<CSongDoc*> songs;
+    std::filesystem::path folder;
+
+    bool setOpen() const override { return true; }
+    std::filesystem::path setFolder() const override { return folder; }
+    CSongDoc* SelectSongByIndex(size_t i) override
+    {
+        m_index = i;
+        CSongDoc* song = i < songs.size() ? songs[i] : nullptr;
+        m_host.current = song;
+        m_engine.setCurrentSong(song);
+        if (song != nullptr)
+            song->Locate(0);
+        return song;
+    }
+    bool StepSong() override
+    {
+        if (m_index + 1 >= songs.size())
+            return false;
+        SelectSongByIndex(m_index + 1);
+        return true;
+    }
+
+private:
+    CSequencer& m_engine;
+    FakeSongHost& m_host;
+    size_t m_index = 0;
+};
+
+class SongRecorderJack : public AudioEngineJackTest {
+protected:
+    void SetUp() override
+    {
+        AudioEngineJackTest::SetUp();
+        folder = std::filesystem::temp_directory_path() / ("rz-recorder-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        profile.writeInt("AudioOptions", "Passthrough", 0);
+        profile.writeInt("OpenOptions", "WarnFormat", 0);
+        client->setSine(true);
+        startEngine();
+    }
+    void TearDown() override
+    {
+        AudioEngineJackTest::TearDown();
+        std::filesystem::remove_all(folder);
+    }
+
+    // Frames the engine's JACK input has delivered.
+    uint64_t inputFrames() const { return audio.jackDevice()->renderedBlocks() * JackServer::kPeriodFrames; }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsTail)
+{
+    ASSERT_NE(audio.jackDevice(), nullptr);
+    ASSERT_TRUE(audio.lowLatencyInput());
+    std::vector<std::unique_ptr<CSongDoc>> songs;
+    EngineSet set(*engine, songHost);
+    set.folder = folder;
+    const std::vector<uint8_t> bytes = oneBarSong();
+    const std::vector<std::string> titles{"One", "Two", "Three"};
+    for (const std::string& title : titles) {
+        songs.push_back(std::make_unique<CSongDoc>(
+            SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine}));
+        std::string reason;
+        ASSERT_TRUE(OpenSongBytes(*songs.back(), bytes, SongFileKind{}, reason)) << reason;
+        songs.back()->title = title;
+        songs.back()->pathName = folder / (title + ".mid");
+        set.songs.push_back(songs.back().get());
+    }
+    set.SelectSongByIndex(0);
+
+    profile.writeInt("M2DA", "automation", 2);
+    profile.writeInt("M2DA", "fadetime", 1);
+    profile.writeInt("M2DA", "audio_mypath", 0);
+    SequencerRecorderInput input(*engine, audio);
+    SongRecorder recorder(SongRecorderSeams{profile, prompt, *engine, songHost, songHost, set, input,
+                                            programClock(), folder, {}});
+    recorder.open();
+    ASSERT_EQ(input.sampleRate(), JackServer::kSampleRate);
+    gui.recorder.clear();
+    ASSERT_TRUE(recorder.begin());
+
+    // The engine timer keeps pace with real time; the program's end-of-song
+    // timer and the dialog's timer run as they do in the program, the
+    // latter at a finer step so that the tail ends close to its second.
+    std::vector<uint64_t> starts{inputFrames()};
+    std::vector<uint64_t> ends;
+    RecorderTick result = RecorderTick::Continue;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    auto last = std::chrono::steady_clock::now();
+    while (result == RecorderTick::Continue && std::chrono::steady_clock::now() < deadline) {
+        const auto now = std::chrono::steady_clock::now();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
+        if (ms.count() > 0) {
+            timer.advance(uint32_t(ms.count()));
+            last += ms;
+        }
+        gui.drain();
+        const auto calls = gui.recorder.calls();
+        if (std::find(calls.begin(), calls.end(), "setFrameTimer(666)") != calls.end()) {
+            gui.recorder.clear();
+            if (engine->transportState() == TransportState::SongEnded) {
+                engine->Stop(false);
+                recorder.songEnded();
+                ends.push_back(inputFrames());
+            }
+        }
+        const size_t filesBefore = recorder.files().size();
+        result = recorder.tick();
+        if (recorder.files().size() > filesBefore)
+            starts.push_back(inputFrames());
+        std::this_thread::sleep_for(5ms);
+    }
+    recorder.close();
+    ASSERT_EQ(result, RecorderTick::Finished);
+    ASSERT_EQ(recorder.files().size(), 3u);
+    ASSERT_EQ(ends.size(), 3u);
+
+    const uint32_t rate = JackServer::kSampleRate;
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(titles[i]);
+        EXPECT_EQ(recorder.files()[i], folder / (titles[i] + ".wav"));
+        std::string reason;
+        const auto read = ReadWaveFile(recorder.files()[i], rate, reason);
+        ASSERT_TRUE(read) << reason;
+        const std::vector<int16_t>& data = read->samples;
+        const int64_t frames = read->frameCount();
+        // The bar, then the tail from the moment the song's end was seen.
+        EXPECT_GT(double(frames) / rate, 1.9);
+        const double tailMs = double(frames - int64_t(ends[i] - starts[i])) * 1000.0 / rate;
+        EXPECT_NEAR(tailMs, 1000.0, 50.0);
+        // The sine throughout: half scale, repeating every 100 frames, on both sides.
+        int peak = 0;
+        for (size_t s = 0; s + 200 < data.size(); ++s) {
+            peak = std::max(peak, std::abs(int(data[s])));
+            ASSERT_LE(std::abs(int(data[s]) - int(data[s + 200])), 1) << "sample " << s;
+        }
+        EXPECT_GE(peak, 16380);
+        EXPECT_LE(peak, 16384);
+    }
+}
+
+} // namespace
+} // namespace rz
