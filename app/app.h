@@ -75,6 +75,7 @@ class SynthDatabase;
 class SynthDbChordTable;
 class UiUpdater;
 class SequencerVstHost;
+class IVstEditorWindows;
 class VstInstrumentLoader;
 
 // How the program was started, and the seams tests replace.
@@ -599,6 +600,7 @@ private:
     std::unique_ptr<MidiSystem> m_midiSystem;
     std::unique_ptr<IMidiDeviceSource> m_devices;
     std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
+    std::unique_ptr<IVstEditorWindows> m_vstEditors; // the instruments' editor windows
     std::unique_ptr<VstInstrumentLoader> m_instruments;
     std::unique_ptr<EngineTimer> m_engineTimer;
     std::unique_ptr<IAudioEngines> m_audio;

@@ -17,6 +17,7 @@
 #include "engine/sequencer_devices.h"
 #include "engine/synth_db.h"
 #include "engine/synth_db_chords.h"
+#include "engine/ui/vsti_dlg.h"
 #include "engine/vst_loader.h"
 #include "engine/wave_clip_loader.h"
 #include "platform/engine_timer.h"
@@ -67,8 +68,8 @@ void App::createEngine()
         m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
     }
     m_vstHost = std::make_unique<SequencerVstHost>();
-    // No editor windows yet: instruments show none.
-    m_instruments = std::make_unique<VstInstrumentLoader>(*m_vstHost, nullptr);
+    m_vstEditors = std::make_unique<VstEditorWindows>();
+    m_instruments = std::make_unique<VstInstrumentLoader>(*m_vstHost, m_vstEditors.get());
     if (!m_options.timer)
         m_engineTimer = std::make_unique<EngineTimer>();
     m_audio = std::make_unique<AudioEngines>();
