@@ -98,10 +98,11 @@ std::string lastLines(const std::string& path)
 }
 
 std::vector<std::string> serverCommand(const std::string& jackd, const std::string& name,
-                                       bool realtime = false)
+                                       bool realtime = false, JackDummyPorts ports = {})
 {
     return {jackd, "-n", name, realtime ? "-R" : "-r", "-d", "dummy", "-r",
-            std::to_string(JackServer::kSampleRate), "-p", std::to_string(JackServer::kPeriodFrames)};
+            std::to_string(JackServer::kSampleRate), "-p", std::to_string(JackServer::kPeriodFrames),
+            "-C", std::to_string(ports.capture), "-P", std::to_string(ports.playback)};
 }
 
 // Runs jack_wait until the server answers; false after 5 s. jack_wait tries
@@ -201,7 +202,7 @@ std::string findOnPath(const std::string& program)
     return {};
 }
 
-std::unique_ptr<JackServer> JackServer::start(std::string& error, bool realtime)
+std::unique_ptr<JackServer> JackServer::start(std::string& error, bool realtime, JackDummyPorts ports)
 {
     const std::string jackd = findOnPath("jackd");
     const std::string jackWait = findOnPath("jack_wait");
@@ -212,7 +213,7 @@ std::unique_ptr<JackServer> JackServer::start(std::string& error, bool realtime)
     for (int attempt = 0;; ++attempt) {
         const std::string name = "rz-" + std::to_string(getpid()) + "-" +
                                  std::to_string(g_serverCount.fetch_add(1) + 1);
-        const pid_t pid = spawn(serverCommand(jackd, name, realtime), logPath(name));
+        const pid_t pid = spawn(serverCommand(jackd, name, realtime, ports), logPath(name));
         if (pid < 0) {
             error = "cannot start jackd";
             return nullptr;

@@ -8,6 +8,12 @@
 
 namespace rz {
 
+// The dummy driver's audio ports: system:capture_N and system:playback_N.
+struct JackDummyPorts {
+    unsigned capture = 2;
+    unsigned playback = 2;
+};
+
 // A JACK server of our own for one test process: the dummy driver at
 // 44100 Hz with 256-frame periods, under a name no other process uses
 // ("rz-<pid>-<n>", never the default). Starting it points JACK_DEFAULT_SERVER
@@ -20,8 +26,10 @@ public:
 
     // The running server, or null with the reason in `error` (a missing
     // jackd names the package to install).
-    // `realtime` asks jackd for realtime scheduling (-R), as a bench does.
-    static std::unique_ptr<JackServer> start(std::string& error, bool realtime = false);
+    // `realtime` asks jackd for realtime scheduling (-R), as a bench does;
+    // `ports` sets the dummy driver's port counts (-C, -P).
+    static std::unique_ptr<JackServer> start(std::string& error, bool realtime = false,
+                                             JackDummyPorts ports = {});
     ~JackServer();
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;
