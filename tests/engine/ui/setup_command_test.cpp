@@ -2,15 +2,11 @@
 // dialogs register, then it opens the Ports dialog over the program's own
 // sequencer.
 
-#include "app/app.h"
 #include "app/engine_dialogs.h"
 #include "app/main_frame.h"
-#include "core/profile.h"
 #include "engine/ui/ports_dlg.h"
 #include "res/command_ids.h"
-#include "tests/support/fake_sequencer_services.h"
-#include "tests/support/manual_engine_timer.h"
-#include "tests/support/scripted_prompt.h"
+#include "tests/engine/ui/program_under_test.h"
 #include "ui/command_router.h"
 
 #include <QApplication>
@@ -22,30 +18,11 @@
 namespace rz {
 namespace {
 
-CPortsDlg* shownPortsDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<CPortsDlg*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
-
 TEST(PortsDialogCommand, SetupMidiPortsOpensTheDialogOnceRegistered)
 {
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    FakeMidiDevices devices;
-    devices.addOutput("Synth");
-    ManualEngineTimer timer;
-    AppOptions options;
-    options.profile = &profile;
-    options.prompt = &prompt;
-    options.singleInstance = false;
-    options.showWindow = false;
-    options.devices = &devices;
-    options.timer = &timer;
-    App app(options);
+    ProgramUnderTest program;
+    program.devices.addOutput("Synth");
+    App app(program.options());
     ASSERT_TRUE(app.InitInstance());
     EXPECT_FALSE(app.router().update(kIdMidiPorts).enabled);
     registerEngineDialogs(app);
@@ -58,7 +35,7 @@ TEST(PortsDialogCommand, SetupMidiPortsOpensTheDialogOnceRegistered)
     waited.start();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CPortsDlg* dialog = shownPortsDialog()) {
+        if (CPortsDlg* dialog = shownDialog<CPortsDlg>()) {
             shownTitle = dialog->windowTitle().toStdString();
             dialog->reject();
         } else if (waited.elapsed() > 10000) {

@@ -2,15 +2,11 @@
 // dialogs register, then it opens the patch-name editor over the program's
 // own synthesizer database.
 
-#include "app/app.h"
 #include "app/engine_dialogs.h"
 #include "app/main_frame.h"
-#include "core/profile.h"
 #include "engine/ui/synth_patch_dlg.h"
 #include "res/command_ids.h"
-#include "tests/support/fake_sequencer_services.h"
-#include "tests/support/manual_engine_timer.h"
-#include "tests/support/scripted_prompt.h"
+#include "tests/engine/ui/program_under_test.h"
 #include "ui/command_router.h"
 
 #include <QApplication>
@@ -22,29 +18,10 @@
 namespace rz {
 namespace {
 
-CSynthPatchDlg* shownEditor()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<CSynthPatchDlg*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
-
 TEST(SynthPatchCommand, SetupSynthPatchNamesOpensTheEditorOnceRegistered)
 {
-    MemoryProfile profile;
-    ScriptedPrompt prompt;
-    FakeMidiDevices devices;
-    ManualEngineTimer timer;
-    AppOptions options;
-    options.profile = &profile;
-    options.prompt = &prompt;
-    options.singleInstance = false;
-    options.showWindow = false;
-    options.devices = &devices;
-    options.timer = &timer;
-    App app(options);
+    ProgramUnderTest program;
+    App app(program.options());
     ASSERT_TRUE(app.InitInstance());
     EXPECT_FALSE(app.router().update(kIdSynthPatchNames).enabled);
     registerEngineDialogs(app);
@@ -57,7 +34,7 @@ TEST(SynthPatchCommand, SetupSynthPatchNamesOpensTheEditorOnceRegistered)
     waited.start();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CSynthPatchDlg* dialog = shownEditor()) {
+        if (CSynthPatchDlg* dialog = shownDialog<CSynthPatchDlg>()) {
             synths = dialog->model().root().children().size();
             dialog->reject();
         } else if (waited.elapsed() > 10000) {

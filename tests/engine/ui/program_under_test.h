@@ -1,0 +1,48 @@
+#pragma once
+
+// The whole program on fake MIDI devices and the manual engine timer, for
+// the tests of the commands that open the engine's dialogs.
+
+#include "app/app.h"
+#include "core/profile.h"
+#include "tests/support/fake_sequencer_services.h"
+#include "tests/support/manual_engine_timer.h"
+#include "tests/support/scripted_prompt.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace rz {
+
+struct ProgramUnderTest {
+    // What an App is made with; add devices before.
+    AppOptions options()
+    {
+        AppOptions options;
+        options.profile = &profile;
+        options.prompt = &prompt;
+        options.singleInstance = false;
+        options.showWindow = false;
+        options.devices = &devices;
+        options.timer = &timer;
+        return options;
+    }
+
+    MemoryProfile profile;
+    ScriptedPrompt prompt;
+    FakeMidiDevices devices;
+    ManualEngineTimer timer;
+};
+
+// The dialog of that kind a command showed, if any.
+template <class Dialog>
+Dialog* shownDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<Dialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace rz
