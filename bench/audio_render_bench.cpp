@@ -3,9 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "core/locks.h"
@@ -15,51 +12,11 @@
 #include "engine/gui_posts.h"
 #include "engine/sequencer.h"
 #include "song/track.h"
+#include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/fake_sequencer_services.h"
 #include "tests/support/manual_engine_timer.h"
 #include "tests/support/recording_engine_host.h"
 #include "tests/support/scripted_prompt.h"
-
-namespace {
-
-std::atomic<uint64_t> g_allocations{0};
-
-} // namespace
-
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-// Not inlined: the compiler would pair the free with a new-expression and
-// warn about a mismatch that is not one.
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-[[gnu::noinline]] void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace rz {
 namespace {
@@ -142,13 +99,13 @@ void BM_RenderBlock(benchmark::State& state)
     BenchEngine bench;
     std::vector<float> left(kFrames), right(kFrames);
     const uint64_t skipped = bench.engine->skippedAudioBlocks();
-    const uint64_t allocationsBefore = g_allocations.load();
+    AllocationCount counted;
     for (auto _ : state) {
         bench.engine->renderAudio(left.data(), right.data(), kFrames, 0);
         benchmark::DoNotOptimize(left.data());
         benchmark::DoNotOptimize(right.data());
     }
-    const uint64_t allocations = g_allocations.load() - allocationsBefore;
+    const uint64_t allocations = counted.value();
     state.counters["allocations"] = double(allocations);
     if (allocations != 0)
         state.SkipWithError("the render allocated");

@@ -2,55 +2,12 @@
 // each period (goal: 20 µs, no allocation; an allocation fails the run).
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "engine/audio_clip_mix.h"
 #include "engine/audio_clip_samples.h"
-
-namespace {
-
-std::atomic<uint64_t> g_allocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-// Not inlined: the compiler would pair the free with a new-expression and
-// warn about a mismatch that is not one.
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
+#include "tests/support/alloc_counter/alloc_counter.h"
 
 namespace rz {
 namespace {
@@ -83,7 +40,7 @@ void BM_MixClipsIntoBlock(benchmark::State& state)
     std::vector<float> left(kFrames), right(kFrames);
     const ChannelBuffers buffers{left.data(), right.data()};
     int64_t position = 1000; // a run crosses a pass boundary now and then
-    const uint64_t allocationsBefore = g_allocations.load();
+    AllocationCount counted;
     for (auto _ : state) {
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
@@ -95,7 +52,7 @@ void BM_MixClipsIntoBlock(benchmark::State& state)
         benchmark::DoNotOptimize(left.data());
         benchmark::DoNotOptimize(right.data());
     }
-    if (g_allocations.load() != allocationsBefore)
+    if (counted.value() != 0)
         state.SkipWithError("the mix allocated");
 }
 BENCHMARK(BM_MixClipsIntoBlock)->Unit(benchmark::kMicrosecond);

@@ -14,6 +14,7 @@
 #include "song/play_images.h"
 #include "song/song_doc.h"
 #include "tests/song/song_builder.h"
+#include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/fake_song_host.h"
 #include "tests/support/manual_engine_timer.h"
 #include "tests/support/recording_engine_host.h"
@@ -23,53 +24,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <thread>
 #include <vector>
-
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<uint64_t> g_allocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (g_counting.load(std::memory_order_relaxed))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-// Not inlined: the compiler would pair the free with a new-expression and
-// warn about a mismatch that is not one.
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
 
 namespace rz {
 namespace {
@@ -235,8 +191,7 @@ void measureTickCost(int ticks)
         engine.TimerProc(0);
 
     std::vector<double> us(size_t(ticks), 0.0);
-    g_allocations = 0;
-    g_counting = true;
+    AllocationCount counted;
     for (int i = 0; i < ticks; ++i) {
         const auto start = std::chrono::steady_clock::now();
         engine.TimerProc(0);
@@ -244,8 +199,7 @@ void measureTickCost(int ticks)
                                                                   - start)
                             .count();
     }
-    g_counting = false;
-    const uint64_t playing = g_allocations.load();
+    const uint64_t playing = counted.value();
     std::printf("engine_tick: %d tracks, %d ticks of %u ms on a device that drops everything\n",
                 kTracks, ticks, kPeriodMs);
     printTimes("tick while playing", us);
@@ -254,8 +208,7 @@ void measureTickCost(int ticks)
 
     // Jumps: the tick after each locates and chases.
     std::vector<double> jumps(kJumps, 0.0);
-    g_allocations = 0;
-    g_counting = true;
+    counted.reset();
     for (int i = 0; i < kJumps; ++i) {
         engine.Play(int32_t(i) * (kSongTicks / kJumps / 2), true, false);
         const auto start = std::chrono::steady_clock::now();
@@ -264,8 +217,7 @@ void measureTickCost(int ticks)
                                std::chrono::steady_clock::now() - start)
                                .count();
     }
-    g_counting = false;
-    const uint64_t jumping = g_allocations.load();
+    const uint64_t jumping = counted.value();
     printTimes("tick that locates a jump", jumps);
     std::printf("%-28s %.4f per jump (%llu in all)\n", "allocations at a jump",
                 double(jumping) / double(kJumps), static_cast<unsigned long long>(jumping));

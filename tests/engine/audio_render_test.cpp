@@ -6,74 +6,15 @@
 #include "engine/audio_clip_samples.h"
 #include "engine/wave_disk_writer.h"
 #include "tests/engine/transport_fixture.h"
+#include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/eventually.h"
 #include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <thread>
 #include <vector>
-
-namespace {
-
-// Allocations made on a thread while it counts them.
-thread_local bool t_countAllocations = false;
-std::atomic<uint64_t> g_allocations{0};
-
-} // namespace
-
-#if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer owns operator new; its runtime reports every allocation
-// to a hook (declared here: GCC ships no header for it).
-extern "C" int __sanitizer_install_malloc_and_free_hooks(
-    void (*onMalloc)(const volatile void*, std::size_t), void (*onFree)(const volatile void*));
-
-namespace {
-
-void countAllocation(const volatile void*, std::size_t)
-{
-    if (t_countAllocations)
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-}
-void ignoreFree(const volatile void*) {}
-[[maybe_unused]] const int g_hooksInstalled = __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreFree);
-
-} // namespace
-#else
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    if (t_countAllocations)
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size))
-        return block;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-// Not inlined: the compiler would pair the free with a new-expression and
-// warn about a mismatch that is not one.
-[[gnu::noinline]] void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-[[gnu::noinline]] void operator delete[](void* block) noexcept
-{
-    std::free(block);
-}
-[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-[[gnu::noinline]] void operator delete[](void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-#endif
 
 namespace rz {
 namespace {
@@ -319,12 +260,12 @@ TEST_F(AudioRender, TheSteadyStateAllocatesNothing)
     sequencer->publishedValues().setSpectrumShown(true);
     Block block;
     sequencer->renderAudio(block.left.data(), block.right.data(), kFrames, 2);
-    g_allocations = 0;
-    t_countAllocations = true;
-    for (int i = 0; i < 200; ++i)
-        sequencer->renderAudio(block.left.data(), block.right.data(), kFrames, 2);
-    t_countAllocations = false;
-    EXPECT_EQ(g_allocations.load(), 0u);
+    {
+        AllocationCount counted;
+        for (int i = 0; i < 200; ++i)
+            sequencer->renderAudio(block.left.data(), block.right.data(), kFrames, 2);
+        EXPECT_EQ(counted.value(), 0u);
+    }
     sequencer->setAudioInputSink(nullptr);
     sequencer->setSpectrumSink(nullptr);
 }
