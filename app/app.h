@@ -13,6 +13,7 @@
 #include "app/setup_dialogs.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
+#include "core/edit_dialogs.h"
 #include "core/engine_host.h"
 #include "core/engine_set_link.h"
 #include "core/engine_views.h"
@@ -589,6 +590,7 @@ private:
     std::unique_ptr<SynthDatabase> m_database;
     std::unique_ptr<SynthDbChordTable> m_chords; // over m_database, for transposing chord markers
     std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
+    std::unique_ptr<IEditDialogs> m_editDialogs; // the songs' edit dialogs
     std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;
     SetupDialogs m_setupDialogs;

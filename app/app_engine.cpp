@@ -7,6 +7,7 @@
 
 
 #include "app/main_frame.h"
+#include "app/program_edit_dialogs.h"
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
@@ -28,6 +29,7 @@
 #include "ui/fader_ctrl.h"
 #include "ui/gui_post.h"
 #include "ui/gui_thread.h"
+#include "ui/help_opener.h"
 #include "ui/ui_updater.h"
 
 #include <QApplication>
@@ -94,6 +96,11 @@ void App::createSet()
         m_options.lockWait);
     SongContext context{*m_profile, *m_prompt, *this, *m_engine, nullptr, &m_trackRows, synths,
                         m_clipLoader.get(), m_options.lockWait};
+    m_editDialogs = std::make_unique<ProgramEditDialogs>(ProgramEditDialogs::Services{
+        .parent = [this]() -> QWidget* { return m_frame.data(); },
+        .help = [this](std::string_view topic) { m_help->open(topic); },
+    });
+    context.editDialogs = m_editDialogs.get();
     if (m_audioEffects)
         context.audioTools = &m_audioEffects->tools();
     if (m_database) {

@@ -68,6 +68,7 @@ void registerEngineDialogs(App& app)
         if (engine == nullptr)
             return false;
         CSyncDlg dialog(*engine, app.profile(), app.frame());
+        dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
         return dialog.exec() == QDialog::Accepted;
     });
     // The engines stay closed while the dialog opens the JACK device for
@@ -80,6 +81,7 @@ void registerEngineDialogs(App& app)
         editAudioOptions(*engine, app.prompt(), [&] {
             SystemAudioDeviceProbe probe;
             CAudioOptionsDlg dialog(app.profile(), probe, app.frame());
+            dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
             accepted = dialog.exec() == QDialog::Accepted;
         });
         return accepted;

@@ -16,6 +16,8 @@ namespace rz {
 
 namespace {
 
+constexpr const char* kHelpTopic = "::/Audio.htm";
+
 QComboBox* namedCombo(const char* name, QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
@@ -51,9 +53,14 @@ void CAudioOptionsDlg::build()
     m_controlPanel = new QPushButton("Control Panel", this);
     m_controlPanel->setObjectName("panel1415");
     m_controlPanel->hide();
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_help)
+            m_help(kHelpTopic);
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_enable);
     layout->addWidget(buildOutput());

@@ -4,6 +4,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string_view>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -22,6 +25,8 @@ public:
     CAudioOptionsDlg(IProfile& profile, IAudioDeviceProbe& probe, QWidget* parent = nullptr);
 
     AudioOptionsModel& model() { return m_model; }
+    // Help opens its page through this; none leaves Help doing nothing.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     void accept() override;
 
 private:
@@ -50,6 +55,7 @@ private:
     QComboBox* m_blockSize = nullptr;
     QComboBox* m_rate = nullptr;
     QPushButton* m_controlPanel = nullptr;
+    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace rz {
@@ -26,7 +27,10 @@ CInPortSetupDlg::CInPortSetupDlg(const std::string& input, const std::vector<std
     m_port->setEnabled(m_echo->isChecked());
     connect(m_echo, &QCheckBox::toggled, m_port, &QWidget::setEnabled);
     connect(m_port, &QComboBox::activated, this, [this](int i) { m_thru = m_port->itemText(i).toStdString(); });
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    // There is no help page for this dialog.
+    buttons->button(QDialogButtonBox::Help)->setEnabled(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

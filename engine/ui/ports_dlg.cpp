@@ -3,6 +3,7 @@
 #include "engine/device_setup.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
+#include "engine/ui/in_port_setup_dlg.h"
 #include "engine/ui/port_setup_dlg.h"
 #include "res/command_ids.h"
 #include "song/song_doc.h"
@@ -177,7 +178,8 @@ void PortNumberList::keyPressEvent(QKeyEvent* event)
 CPortsDlg::CPortsDlg(PortsDialogServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)),
       m_model(m_services.engine, m_services.profile, m_services.prompt, m_services.synths),
-      m_runPortSetup([](CPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; })
+      m_runPortSetup([](CPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; }),
+      m_runInPortSetup([](CInPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     setWindowTitle("MIDI ports");
     buildControls();
@@ -388,9 +390,10 @@ void CPortsDlg::deleteSelectedRows()
     FillPortList();
 }
 
-// Inputs have a setup dialog of their own, not built yet.
 bool CPortsDlg::openRowSetup(int row)
 {
+    if (m_shown == kInputsTab)
+        return runInPortSetup(row);
     if (m_shown != kOutputsTab || row < 0 || size_t(row) >= m_model.outputs().size())
         return false;
     NumberedPort record = m_model.outputs()[size_t(row)];
@@ -399,6 +402,22 @@ bool CPortsDlg::openRowSetup(int row)
         m_model.outputs()[size_t(row)] = record;
         FillPortList();
     }
+    selectRow(row);
+    return accepted;
+}
+
+// The thru choices are the outputs numbered here, saved or not; OK takes
+// effect at once, whatever becomes of this dialog.
+bool CPortsDlg::runInPortSetup(int row)
+{
+    if (row < 0 || size_t(row) >= m_model.inputs().size())
+        return false;
+    std::vector<std::string> outputs;
+    for (const NumberedPort& port : m_model.outputs())
+        outputs.push_back(port.name);
+    CInPortSetupDlg dialog(m_model.inputs()[size_t(row)], outputs, m_services.engine, m_services.profile, this);
+    const bool accepted = m_runInPortSetup(dialog);
+    FillPortList();
     selectRow(row);
     return accepted;
 }

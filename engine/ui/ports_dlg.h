@@ -17,6 +17,7 @@ class QTabBar;
 
 namespace rz {
 
+class CInPortSetupDlg;
 class CPortSetupDlg;
 class CSequencer;
 class CSongDoc;
@@ -107,6 +108,9 @@ public:
     // Device Setup runs through this; true for OK. Tests replace it.
     using PortSetupRunner = std::function<bool(CPortSetupDlg&)>;
     void setPortSetupRunner(PortSetupRunner runner) { m_runPortSetup = std::move(runner); }
+    // The same for an input's Port Setup.
+    using InPortSetupRunner = std::function<bool(CInPortSetupDlg&)>;
+    void setInPortSetupRunner(InPortSetupRunner runner) { m_runInPortSetup = std::move(runner); }
 
     // Rebuilds the list; the tree too after a tab change or when it shows
     // the other kind.
@@ -117,7 +121,8 @@ public:
     void moveRow(int source, int target);
     void removeRow(int row);
     void deleteSelectedRows();
-    // Device Setup for a numbered output (double or right click); true on OK.
+    // Device Setup for a numbered output, Port Setup for a numbered input
+    // (double or right click); true on OK.
     bool openRowSetup(int row);
 
     // The tree's context menu.
@@ -134,6 +139,7 @@ private:
     void fillList();
     void selectRow(int row);
     bool runPortSetup(int index, NumberedPort& record);
+    bool runInPortSetup(int row);
     void showTreeMenu(const QPoint& at);
     void onTreeDoubleClick(QTreeWidgetItem* item);
     void onTreeDelete();
@@ -147,6 +153,7 @@ private:
     std::vector<AvailablePort> m_available; // what the tree's port items stand for
     int m_shown = -1;                       // the kind the tree shows; -1 none
     PortSetupRunner m_runPortSetup;
+    InPortSetupRunner m_runInPortSetup;
     QTabBar* m_tabs = nullptr;
     PortTree* m_tree = nullptr;
     PortNumberList* m_list = nullptr;

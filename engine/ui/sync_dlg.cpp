@@ -13,6 +13,8 @@ namespace rz {
 
 namespace {
 
+constexpr const char* kHelpTopic = "::/Synch.htm";
+
 QRadioButton* addRadio(QButtonGroup* group, QLayout* layout, const char* text, int id, const char* name)
 {
     auto* radio = new QRadioButton(text);
@@ -34,9 +36,14 @@ CSyncDlg::CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent)
     : QDialog(parent), m_engine(engine), m_profile(profile), m_model(engine)
 {
     setWindowTitle("Synchronization");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_help)
+            m_help(kHelpTopic);
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildMode());
     layout->addWidget(buildFormat());

@@ -4,6 +4,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string_view>
+
 class QButtonGroup;
 class QComboBox;
 
@@ -20,6 +23,8 @@ public:
     CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent = nullptr);
 
     const SyncOptionsModel& model() const { return m_model; }
+    // Help opens its page through this; none leaves Help doing nothing.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     void accept() override;
 
 private:
@@ -34,6 +39,7 @@ private:
     QButtonGroup* m_protocol = nullptr;
     QButtonGroup* m_rate = nullptr;
     QComboBox* m_port = nullptr;
+    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

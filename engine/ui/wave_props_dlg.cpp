@@ -18,6 +18,12 @@
 
 namespace rz {
 
+namespace {
+
+constexpr const char* kHelpTopic = "::/Audio2.htm#props";
+
+} // namespace
+
 CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidget* parent)
     : QDialog(parent), m_song(song), m_clip(clip)
 {
@@ -42,9 +48,14 @@ CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidge
     play->addWidget(new QLabel("Play:", this));
     play->addWidget(m_repeat);
     play->addWidget(new QLabel("times", this));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_help)
+            m_help(kHelpTopic);
+    });
     auto* form = new QFormLayout;
     form->addRow("File:", file);
     form->addRow(play);

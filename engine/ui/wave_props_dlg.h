@@ -4,6 +4,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string_view>
+
 class QComboBox;
 class QLabel;
 class QSpinBox;
@@ -24,6 +27,8 @@ public:
 
     CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidget* parent = nullptr);
 
+    // Help opens its page through this; none leaves Help doing nothing.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The values after OK.
     WavePropsParams params() const;
     QString durationText() const;
@@ -47,6 +52,7 @@ private:
     QSpinBox* m_repeat = nullptr;
     QLabel* m_duration = nullptr;
     QComboBox* m_track = nullptr;
+    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

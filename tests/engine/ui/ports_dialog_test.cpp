@@ -1,16 +1,19 @@
 // The Ports dialog offscreen: its tree and list, drops, the tree's menu,
 // OK and Cancel, and the Setup command that opens it.
 
+#include "engine/ui/in_port_setup_dlg.h"
 #include "engine/ui/port_setup_dlg.h"
 #include "engine/ui/ports_dlg.h"
 #include "engine/vst_loader.h"
 #include "res/command_ids.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/engine/vst_fixture.h"
+#include "tests/support/qt/mouse_events.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -181,6 +184,52 @@ TEST_F(PortsDialog, RowsMoveWithinTheListAndGoWhenDroppedOnTheTreeOrDeleted)
     QApplication::sendEvent(dialog->list(), &del);
     ASSERT_EQ(dialog->model().outputs().size(), 1u);
     EXPECT_EQ(dialog->model().outputs()[0].name, "B");
+}
+
+TEST_F(PortsDialog, AnInputRowOpensPortSetupOverTheNumberedOutputsAndOkStoresItsThru)
+{
+    devices.addOutput("Synth");
+    devices.addOutput("Drums");
+    devices.addInput("Keys");
+    devices.addInput("Pads");
+    profile.writeString(outputSection(0), "port", "Synth");
+    profile.writeString("PortsToUse", "MIDIIN0", "Keys");
+    profile.writeString("PortsToUse", "MIDIIN1", "Pads");
+    open();
+    dropOnList(CPortsDlg::kPortMime, "Drums", -1); // numbered here, not yet saved
+    dialog->tabs()->setCurrentIndex(CPortsDlg::kInputsTab);
+
+    std::vector<std::string> opened;
+    std::vector<std::string> offered;
+    dialog->setInPortSetupRunner([&](CInPortSetupDlg& setup) {
+        opened.push_back(setup.windowTitle().toStdString());
+        QComboBox* port = setup.portCombo();
+        offered.clear();
+        for (int i = 0; i < port->count(); ++i)
+            offered.push_back(port->itemText(i).toStdString());
+        setup.echoBox()->setChecked(true);
+        port->setCurrentIndex(1);
+        emit port->activated(1);
+        setup.accept();
+        return true;
+    });
+    QListWidget* list = dialog->list();
+    list->resize(300, 300);
+    list->show();
+    mouse::doubleClick(list->viewport(), list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(opened, std::vector<std::string>{"Pads"});
+    EXPECT_EQ(offered, (std::vector<std::string>{"Synth", "Drums"}));
+    EXPECT_EQ(profile.readString("MIDIInPorts", "Pads", "unset"), "Drums");
+    EXPECT_EQ(list->currentRow(), 1);
+
+    const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, onFirst, list->viewport()->mapToGlobal(onFirst));
+    QApplication::sendEvent(list->viewport(), &rightClick);
+    EXPECT_EQ(opened, (std::vector<std::string>{"Pads", "Keys"}));
+    EXPECT_EQ(profile.readString("MIDIInPorts", "Keys", "unset"), "Drums");
+    EXPECT_EQ(list->currentRow(), 0);
+    dialog->reject();
+    EXPECT_EQ(profile.readString("MIDIInPorts", "Keys", "unset"), "Drums") << "stored whatever the Ports dialog's answer";
 }
 
 TEST_F(PortsDialog, OkWritesTheProfileAndCancelNothing)

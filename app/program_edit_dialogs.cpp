@@ -1,0 +1,91 @@
+#include "app/program_edit_dialogs.h"
+
+#include "engine/ui/wave_props_dlg.h"
+#include "song/undo_record.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace rz {
+
+namespace {
+
+// The dialogs built so far. A new one goes here and into its method below.
+constexpr EditDialog kBuilt[] = {EditDialog::WaveProperties};
+
+} // namespace
+
+ProgramEditDialogs::ProgramEditDialogs(Services services) : m_services(std::move(services)) {}
+
+bool ProgramEditDialogs::has(EditDialog dialog) const
+{
+    return std::find(std::begin(kBuilt), std::end(kBuilt), dialog) != std::end(kBuilt);
+}
+
+QWidget* ProgramEditDialogs::parentWindow() const
+{
+    return m_services.parent ? m_services.parent() : nullptr;
+}
+
+std::optional<WavePropsParams> ProgramEditDialogs::waveProperties(CSongDoc& song, const WavePropsParams& clip)
+{
+    CWavePropsDlg dialog(song, clip, parentWindow());
+    dialog.setHelpOpener(m_services.help);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
+
+// ---- not built yet: `has` is false, so no command asks for these
+
+std::optional<CopyTimeParams> ProgramEditDialogs::copyTime(CSongDoc&) { return std::nullopt; }
+std::optional<DeleteTimeParams> ProgramEditDialogs::deleteTime(CSongDoc&) { return std::nullopt; }
+std::optional<PasteTimeParams> ProgramEditDialogs::pasteTime(CSongDoc&, int32_t) { return std::nullopt; }
+std::optional<PasteEventsParams> ProgramEditDialogs::pasteEvents(CSongDoc&, int32_t) { return std::nullopt; }
+std::optional<SelectTimeParams> ProgramEditDialogs::selectTime(CSongDoc&) { return std::nullopt; }
+std::optional<KeySignatureParams> ProgramEditDialogs::keySignature(CSongDoc&) { return std::nullopt; }
+std::optional<MeasureNumbersParams> ProgramEditDialogs::measureNumbers(CSongDoc&) { return std::nullopt; }
+std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc&) { return std::nullopt; }
+
+std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc&, const TrackPropsParams&)
+{
+    return std::nullopt;
+}
+
+std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, const EventPropsRequest&)
+{
+    return std::nullopt;
+}
+
+std::optional<InsertTimeParams> ProgramEditDialogs::insertTime(CSongDoc&) { return std::nullopt; }
+std::optional<ControllerSeriesParams> ProgramEditDialogs::controllerSeries(CSongDoc&) { return std::nullopt; }
+std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc&, const ChordParams&) { return std::nullopt; }
+
+std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&, const ExpressionTextParams&)
+{
+    return std::nullopt;
+}
+
+std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
+
+std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc&, const CuePropsParams&)
+{
+    return std::nullopt;
+}
+
+std::unique_ptr<CUndoRecord> ProgramEditDialogs::editLyrics(CSongDoc&, int32_t, int32_t) { return nullptr; }
+std::optional<SongPropsParams> ProgramEditDialogs::songProperties(CSongDoc&) { return std::nullopt; }
+std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return std::nullopt; }
+std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
+std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }
+std::optional<DurationParams> ProgramEditDialogs::duration(CSongDoc&) { return std::nullopt; }
+std::optional<MoveParams> ProgramEditDialogs::move(CSongDoc&, int32_t) { return std::nullopt; }
+std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc&) { return std::nullopt; }
+std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc&) { return std::nullopt; }
+
+bool ProgramEditDialogs::find(CSongDoc&, FindCriteria&)
+{
+    return false;
+}
+
+} // namespace rz
