@@ -8,7 +8,7 @@
 
 namespace rz {
 
-struct CSongDoc;
+class CSongDoc;
 
 // A song position typed as " measure:beat:tick", with the song's measure
 // labels. GUI thread.

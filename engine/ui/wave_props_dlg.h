@@ -13,7 +13,7 @@ class QSpinBox;
 
 namespace rz {
 
-struct CSongDoc;
+class CSongDoc;
 class SmpteTimeEdit;
 class TickPosEdit;
 
