@@ -3,20 +3,24 @@
 #include "app/app.h"
 #include "app/main_frame.h"
 #include "engine/sequencer.h"
+#include "engine/ui/wave_mixer_dlg.h"
+#include "ui/help_opener.h"
 
 namespace rz {
 
 namespace {
 
+uint32_t engineRate(App& app)
+{
+    const CSequencer* engine = app.sequencer();
+    return engine ? engine->audioFormat().sampleRate : AudioFormat{}.sampleRate;
+}
+
 FilterToolsServices servicesOf(App& app)
 {
     return FilterToolsServices{
         .prompt = app.prompt(),
-        .engineRate =
-            [&app] {
-                const CSequencer* engine = app.sequencer();
-                return engine ? engine->audioFormat().sampleRate : AudioFormat{}.sampleRate;
-            },
+        .engineRate = [&app] { return engineRate(app); },
         .workFolder = [&app] { return app.workFolder(); },
         .previewSlot = [&app]() -> AudioPreviewSlot* {
             CSequencer* engine = app.sequencer();
@@ -29,11 +33,12 @@ FilterToolsServices servicesOf(App& app)
 
 } // namespace
 
-EngineAudioEffects::EngineAudioEffects(App& app) : m_filters(servicesOf(app)) {}
+EngineAudioEffects::EngineAudioEffects(App& app) : m_app(app), m_filters(servicesOf(app)) {}
 
 bool EngineAudioEffects::has(AudioTool tool) const
 {
-    return tool == AudioTool::FilterSheet || tool == AudioTool::ApplyFilter;
+    return tool == AudioTool::FilterSheet || tool == AudioTool::ApplyFilter
+           || tool == AudioTool::WaveMixer;
 }
 
 bool EngineAudioEffects::runFilterSheet(const std::string& effect,
@@ -50,9 +55,21 @@ std::optional<std::vector<std::filesystem::path>> EngineAudioEffects::runApplyFi
     return m_filters.runApplyFilter(effect, files, durationsMs);
 }
 
-std::optional<WaveMix> EngineAudioEffects::runWaveMixer(CSongDoc&)
+std::optional<WaveMix> EngineAudioEffects::runWaveMixer(CSongDoc& song)
 {
-    return std::nullopt; // has() offers no Wave Mixer
+    App& app = m_app;
+    WaveMixerServices services{
+        .profile = app.profile(),
+        .prompt = app.prompt(),
+        .files = app,
+        .sampleRate = engineRate(app),
+        .documents = app.documentsFolder(),
+        .help = [&app](std::string_view topic) { app.help().open(topic); },
+    };
+    CWaveMixerDlg dialog(std::move(services), song, app.frame());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.mixResult();
 }
 
 } // namespace rz

@@ -8,8 +8,8 @@ namespace rz {
 
 class App;
 
-// The engine's effect dialogs as the application's audio effects and the
-// songs' audio tools. The Wave Mixer is not among them. GUI thread.
+// The engine's effect dialogs and the Wave Mixer as the application's audio
+// effects and the songs' audio tools. GUI thread.
 class EngineAudioEffects final : public IAudioEffects, public IAudioTools {
 public:
     explicit EngineAudioEffects(App& app);
@@ -28,6 +28,7 @@ public:
     std::optional<WaveMix> runWaveMixer(CSongDoc& song) override;
 
 private:
+    App& m_app;
     CFilterTools m_filters;
 };
 

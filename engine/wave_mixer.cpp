@@ -174,7 +174,7 @@ std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, I
     std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, error);
     std::filesystem::remove(path, error);
-    out.writer = makeAudioFileWriter(format);
+    out.writer = m_makeWriter ? m_makeWriter(format) : makeAudioFileWriter(format);
     const int32_t result =
         out.writer->begin(path, engineWaveFormat(sampleRate), settings.codec, settings.wmaFormat);
     if (result < 0) {

@@ -79,6 +79,11 @@ public:
     // A wave file holds at most 4 GiB of samples.
     bool fitsWaveFile(uint32_t sampleRate) const;
 
+    // Makes the writer begin() starts; tests inject failing ones. Null: the
+    // program's own writers.
+    using WriterFactory = std::function<std::unique_ptr<IAudioFileWriter>(AudioFileFormat)>;
+    void setWriterFactory(WriterFactory make) { m_makeWriter = std::move(make); }
+
     // Tells the user what choose() found: the clips left out, or that there
     // is nothing to mix. False when the dialog is to end as cancelled.
     bool announce(MixChoice choice, IPrompt& prompt) const;
@@ -116,6 +121,7 @@ private:
     std::vector<std::string> m_unloaded;
     int64_t m_mixStart = 0;
     int64_t m_mixEnd = 0;
+    WriterFactory m_makeWriter;
 };
 
 // A sum of clips as 16-bit: clamped to ±1.0, then
