@@ -297,6 +297,7 @@ void CWaveMakerDlg::showSettings()
     m_folder->setText(QString::fromStdString(s.folder));
     check(m_automation, int(s.automation));
     check(m_saveTo, int(s.saveTo));
+    m_selectionAvailable = m_recorder.enabling().selectionOnlyCheck;
     fillDevices();
     fillWmaLists();
     applyEnabling();
@@ -367,9 +368,12 @@ void CWaveMakerDlg::applyEnabling()
     m_prefix->setEnabled(idle && e.prefixEdit);
     m_fade->setEnabled(idle && e.fadeControls);
     m_playThroughCues->setEnabled(idle && e.fadeControls);
-    // Set when it becomes available, cleared when it is not.
-    if (e.selectionOnlyCheck != m_selectionOnly->isEnabled() || !e.selectionOnlyCheck)
+    // Set when it becomes available, cleared when it is not; the user's
+    // choice in between stands.
+    if (idle && (e.selectionOnlyCheck != m_selectionAvailable || !e.selectionOnlyCheck))
         m_selectionOnly->setChecked(e.selectionOnlyCheck);
+    if (idle)
+        m_selectionAvailable = e.selectionOnlyCheck;
     m_selectionOnly->setEnabled(idle && e.selectionOnlyCheck);
     m_begin->setEnabled(idle);
 }

@@ -75,6 +75,7 @@ private:
     std::function<void(std::string_view)> m_help;
     QTimer m_timer;
     bool m_ticking = false;
+    bool m_selectionAvailable = false; // "Current selection only" may be chosen
 
     QCheckBox* m_alternate = nullptr;
     QComboBox* m_device = nullptr;

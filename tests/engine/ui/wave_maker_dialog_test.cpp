@@ -199,6 +199,24 @@ TEST_F(WaveMakerDialog, BeginOnANewWaveformTrackAddsTheTrackInOneUndoStepThenEnd
     EXPECT_EQ(song.tracks.size(), tracksBefore);
 }
 
+TEST_F(WaveMakerDialog, ASelectionOnlyChoiceTheUserClearedStaysClearedWhenRecordingBegins)
+{
+    CSongDoc& song = addSong("Part");
+    song.selectionKind = kSelectTimeRange;
+    song.selectionFrom = 240;
+    song.selectionTo = 480;
+    profile.writeInt("M2DA", "automation", 1);
+    profile.writeInt("M2DA", "audio_mypath", 0);
+    ASSERT_TRUE(child<QAbstractButton>("selection1356")->isChecked());
+    click("selection1356");
+    click("begin");
+    ASSERT_TRUE(m_recorder->writing());
+    EXPECT_FALSE(child<QAbstractButton>("selection1356")->isChecked());
+    EXPECT_FALSE(m_recorder->settings().currentSelectionOnly);
+    click("cancel");
+    EXPECT_FALSE(m_recorder->writing());
+}
+
 TEST_F(WaveMakerDialog, NegativeFullScaleFillsTheLeftMeterInRedUntilAQuieterPiece)
 {
     profile.writeInt("M2DA", "automation", 0);
