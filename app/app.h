@@ -234,6 +234,10 @@ public:
     // song it plays is its to handle.
     void setOpenSongRecorder(SongRecorder* recorder) { m_songRecorder = recorder; }
     SongRecorder* openSongRecorder() const { return m_songRecorder; }
+    // File > Riz Uzov Avevu: its registered dialog.
+    bool onRenderAudio(CommandId id);
+    // The audio engines the sequencer plays through; null without one.
+    IAudioEngines* audioEngines() const { return m_audio.get(); }
     // Also refreshes the prompt, the transport buttons, the tool bar and
     // the track list's column order.
     void setPerformanceMode(bool on);

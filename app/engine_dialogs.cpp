@@ -1,6 +1,7 @@
 #include "app/engine_dialogs.h"
 
 #include "app/app.h"
+#include "app/app_song_recorder.h"
 #include "app/engine_audio_effects.h"
 #include "app/main_frame.h"
 #include "engine/device_setup.h"
@@ -86,6 +87,7 @@ void registerEngineDialogs(App& app)
         });
         return accepted;
     });
+    registerSongRecorderDialog(app);
 }
 
 } // namespace rz

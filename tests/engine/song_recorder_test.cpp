@@ -7,6 +7,7 @@
 #include "song/selection.h"
 #include "song/undo_record.h"
 #include "tests/song/undo_fixture.h"
+#include "tests/support/fake_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,64 +17,7 @@
 namespace rz::test {
 namespace {
 
-constexpr uint32_t kRate = 44100;
-
-class FakeRecorderSet : public IRecorderSet {
-public:
-    explicit FakeRecorderSet(FakeSongHost& host) : m_host(host) {}
-    std::vector<CSongDoc*> songs;
-    std::filesystem::path folder;
-    size_t index = 0;
-
-    bool setOpen() const override { return !songs.empty(); }
-    std::filesystem::path setFolder() const override { return folder; }
-    CSongDoc* SelectSongByIndex(size_t i) override
-    {
-        index = i;
-        m_host.current = i < songs.size() ? songs[i] : nullptr;
-        return m_host.current;
-    }
-    bool StepSong() override
-    {
-        if (index + 1 >= songs.size())
-            return false;
-        SelectSongByIndex(index + 1);
-        return true;
-    }
-
-private:
-    FakeSongHost& m_host;
-};
-
-// The engine's input: the test plays the capture thread.
-class FakeRecorderInput : public IRecorderInput {
-public:
-    CWaveDiskWriter* sink = nullptr;
-    int attaches = 0;
-    int releases = 0;
-
-    uint32_t sampleRate() const override { return kRate; }
-    bool attach(CWaveDiskWriter& s) override
-    {
-        sink = &s;
-        ++attaches;
-        return true;
-    }
-    void release() override
-    {
-        sink = nullptr;
-        ++releases;
-    }
-    // `frames` frames of (left, right).
-    void feed(int16_t left, int16_t right, size_t frames)
-    {
-        ASSERT_NE(sink, nullptr);
-        std::vector<int16_t> samples;
-        for (size_t i = 0; i < frames; ++i)
-            samples.insert(samples.end(), {left, right});
-        ASSERT_TRUE(sink->Append(samples.data(), samples.size() * 2));
-    }
-};
+constexpr uint32_t kRate = FakeRecorderInput::kRate;
 
 // A writer whose writes fail from a chosen one on, keeping what came before.
 class FailingWriter : public IAudioFileWriter {
