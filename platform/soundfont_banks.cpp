@@ -283,6 +283,18 @@ fluid_sfont_t* makeWaveFont(const WavePatchSound& sound, const std::string& name
     return wave->sfont;
 }
 
+// Takes a wave patch's SoundFont off the stack and frees it. FluidSynth
+// frees only what it loaded itself: its unload would leave a SoundFont that
+// was added to it for ever. The removal reassigns every channel's preset
+// and no note can start from it afterwards; sounding voices keep the
+// retired sample.
+void removeWaveFont(fluid_synth_t* synth, int id)
+{
+    fluid_sfont_t* sfont = fluid_synth_get_sfont_by_id(synth, id);
+    if (sfont && fluid_synth_remove_sfont(synth, sfont) == FLUID_OK)
+        waveFontFree(sfont);
+}
+
 // The presets the synthesizer finds in `bank`, by number.
 std::vector<SoundFontPreset> presetsIn(fluid_synth_t* synth, int bank)
 {
@@ -323,6 +335,14 @@ struct SoundFontBanks::Loaded {
     }
     Loaded& operator=(Loaded&&) = delete;
 };
+
+void SoundFontBanks::unload(_fluid_synth_t* synth, const Loaded& loaded)
+{
+    if (loaded.item.kind == SoundFontItemKind::WavePatch)
+        removeWaveFont(synth, loaded.fluidId);
+    else
+        fluid_synth_sfunload(synth, loaded.fluidId, 1);
+}
 
 SoundFontBanks::SoundFontBanks() = default;
 
@@ -514,7 +534,7 @@ int SoundFontBanks::add(Loaded loaded, bool replacesBank)
                 ? old.target.bank == target.bank
                 : old.kind != SoundFontItemKind::WholeFile && old.target == target;
             if (replaced) {
-                fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+                unload(synth, **it);
                 it = m_items.erase(it);
             } else {
                 ++it;
@@ -570,7 +590,7 @@ int SoundFontBanks::removeWhere(_fluid_synth_t* synth, bool (*match)(const Loade
     int removed = 0;
     for (auto it = m_items.begin(); it != m_items.end();) {
         if (match(**it, value)) {
-            fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+            unload(synth, **it);
             it = m_items.erase(it);
             ++removed;
         } else {
@@ -604,7 +624,7 @@ int SoundFontBanks::deletePreset(SoundFontLocation location)
         for (auto it = m_items.begin(); it != m_items.end(); ++it) {
             const SoundFontItem& item = (*it)->item;
             if (item.kind != SoundFontItemKind::WholeFile && item.target == location) {
-                fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+                unload(synth, **it);
                 m_items.erase(it);
                 result = kSoundFontOk;
                 return;

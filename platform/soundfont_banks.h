@@ -106,6 +106,7 @@ private:
     // Loads one item into `synth`; its FluidSynth id, or a SoundFontError
     // negated.
     static int loadInto(_fluid_synth_t* synth, Loaded& loaded);
+    static void unload(_fluid_synth_t* synth, const Loaded& loaded);
     int add(Loaded loaded, bool replacesBank);
     int removeWhere(_fluid_synth_t* synth, bool (*match)(const Loaded&, int), int value);
 

@@ -248,6 +248,13 @@ TEST_F(SoundFontBanksTest, WavePatchSoundsAtThePitchOfItsKey)
         const double peak = spectralPeak(render(8192));
         EXPECT_NEAR(peak, c.hertz, c.hertz * 0.02) << "key " << c.key;
     }
+
+    // Deleted while it sounds: it stops taking notes, and nothing of it is
+    // left behind (the sanitizer build checks).
+    ASSERT_EQ(m_banks->deletePreset({6, 1}), kSoundFontOk);
+    EXPECT_TRUE(m_banks->presets(6).empty());
+    ASSERT_EQ(m_banks->deleteBank(0), kSoundFontOk);
+    EXPECT_LT(playLoudness(6, 1), 1e-6);
 }
 
 TEST_F(SoundFontBanksTest, APresetOfAWholeFileBankCannotBeDeletedAlone)
