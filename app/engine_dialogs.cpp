@@ -11,8 +11,8 @@
 #include "engine/ui/soundfont_dlg.h"
 #include "engine/ui/synth_patch_dlg.h"
 #include "engine/ui/sync_dlg.h"
-#include "res/command_ids.h"
 #include "platform/soundfont_banks.h"
+#include "res/command_ids.h"
 #include "ui/help_opener.h"
 
 namespace rz {

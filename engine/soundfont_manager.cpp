@@ -1,8 +1,8 @@
 #include "engine/soundfont_manager.h"
 
+#include "engine/synth_labels.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
-#include "engine/synth_labels.h"
 
 #include <algorithm>
 #include <cctype>
