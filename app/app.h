@@ -74,6 +74,7 @@ struct TrackViewContext;
 class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
+class SoundFontBanks;
 class UiUpdater;
 class SequencerVstHost;
 class IVstEditorWindows;
@@ -180,6 +181,9 @@ public:
     QPrinter& printer();
     IEngineLink& engine() { return *m_engine; }
     CSequencer* sequencer() const { return m_sequencer.get(); }
+    // The built-in synthesizer's bank registry, shared with its devices;
+    // null when the engine's devices make no synthesizer.
+    std::shared_ptr<SoundFontBanks> soundFontBanks() const;
     SingleInstance* singleInstance() const { return m_instance.get(); }
     RecentFileList& recentSongs() { return m_recentSongs; }
     const std::filesystem::path& documentsFolder() const { return m_documentsFolder; }
@@ -486,6 +490,7 @@ public:
     bool onSynthPatchNames(CommandId id);
     bool onSynchronization(CommandId id);
     bool onWaveformAudio(CommandId id);
+    bool onSoundFontBanks(CommandId id);
 
     // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
     // controller pane, when a controller pane exists.

@@ -87,6 +87,12 @@ void App::createEngine()
     m_published = &m_sequencer->publishedValues();
 }
 
+std::shared_ptr<SoundFontBanks> App::soundFontBanks() const
+{
+    const IMidiDeviceSource* devices = m_options.devices ? m_options.devices : m_devices.get();
+    return devices ? devices->soundFontBanks() : nullptr;
+}
+
 void App::createSet()
 {
     // Every look-up of the database is const; the song's seam is not.

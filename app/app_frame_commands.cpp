@@ -62,6 +62,7 @@ constexpr CommandRow<App> kFrameCommands[] = {
     {kIdSynthPatchNames, kIdSynthPatchNames, &App::onSynthPatchNames, &App::onUpdateSetupDialog},
     {kIdSynchronization, kIdSynchronization, &App::onSynchronization, &App::onUpdateSetupDialog},
     {kIdAudioDevices, kIdAudioDevices, &App::onWaveformAudio, &App::onUpdateSetupDialog},
+    {kIdSoundFontBanks, kIdSoundFontBanks, &App::onSoundFontBanks, &App::onUpdateSetupDialog},
 };
 
 struct ControllerMap {

@@ -52,6 +52,13 @@ bool App::onWaveformAudio(CommandId id)
     return true;
 }
 
+// Its loads and deletes reach the synthesizer at once: nothing follows.
+bool App::onSoundFontBanks(CommandId id)
+{
+    m_setupDialogs.open(id);
+    return true;
+}
+
 void App::onUpdateSetupDialog(CommandId id, CmdUi& ui)
 {
     ui.enabled = m_setupDialogs.canOpen(id);

@@ -9,8 +9,10 @@
 #include "engine/audio_options_model.h"
 #include "engine/ui/audio_options_dlg.h"
 #include "engine/ui/ports_dlg.h"
+#include "engine/ui/soundfont_dlg.h"
 #include "engine/ui/synth_patch_dlg.h"
 #include "engine/ui/sync_dlg.h"
+#include "platform/soundfont_banks.h"
 #include "res/command_ids.h"
 #include "ui/help_opener.h"
 
@@ -88,6 +90,14 @@ void registerEngineDialogs(App& app)
         return accepted;
     });
     registerSongRecorderDialog(app);
+    // Without the built-in synthesizer the dialog says so and closes. The
+    // registry stays alive while it shows, whatever happens to the device.
+    app.setupDialogs().registerDialog(kIdSoundFontBanks, [&app] {
+        const std::shared_ptr<SoundFontBanks> banks = app.soundFontBanks();
+        CSoundFontDlg dialog(banks && banks->hasSynth() ? banks.get() : nullptr, app.prompt(),
+                             app.profile(), app.documentsFolder(), {}, app.frame());
+        return dialog.exec() == QDialog::Accepted;
+    });
 }
 
 } // namespace rz

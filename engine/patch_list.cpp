@@ -328,19 +328,22 @@ PatchListReading readPatchListFile(const std::filesystem::path& path)
     return readPatchList(bytes);
 }
 
-std::string writePatchList(const PatchList& list)
+std::string writePatchList(const PatchList& list, PatchListLayout layout)
 {
     std::string out;
     for (const auto& bank : list.banks) {
-        if (bank.patches.empty())
+        if (bank.patches.empty() && !layout.emptySections)
             continue;
-        section(out, "Bank " + std::to_string(bank.number) + " (" + std::to_string(bank.number / kMsbFactor)
-                         + "/" + std::to_string(bank.number % kMsbFactor) + "): " + bank.name);
+        std::string header = "Bank " + std::to_string(bank.number);
+        if (layout.bankBytesInHeader)
+            header += " (" + std::to_string(bank.number / kMsbFactor) + "/" + std::to_string(bank.number % kMsbFactor)
+                + ")";
+        section(out, header + ": " + bank.name);
         for (const auto& patch : bank.patches)
             entry(out, patch.number, joinPatchText(patch.name, patch.category));
     }
     for (const auto& drumset : list.drumsets) {
-        if (drumset.notes.empty())
+        if (drumset.notes.empty() && !layout.emptySections)
             continue;
         section(out, "Drum " + std::to_string(drumset.bank) + "/" + std::to_string(drumset.program) + ": "
                          + drumset.name);
@@ -352,9 +355,10 @@ std::string writePatchList(const PatchList& list)
     return out;
 }
 
-bool writePatchListFile(const std::filesystem::path& path, const PatchList& list, std::string& reason)
+bool writePatchListFile(const std::filesystem::path& path, const PatchList& list, std::string& reason,
+                        PatchListLayout layout)
 {
-    const std::string text = writePatchList(list);
+    const std::string text = writePatchList(list, layout);
     std::string backupProblem;
     return WriteFileAtomic(path,
                            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()),

@@ -72,11 +72,21 @@ PatchListReading readPatchList(std::string_view bytes);
 // An unreadable file reads as an empty list, without a message.
 PatchListReading readPatchListFile(const std::filesystem::path& path);
 
+// How a list is laid out. A synthesizer's own list names each bank's select
+// bytes and leaves out sections without lines; a list of loaded SoundFonts
+// names the bank number alone and keeps every bank and drum kit it has.
+struct PatchListLayout {
+    bool bankBytesInHeader = true; // "Bank 640 (5/0): ..." or "Bank 640: ..."
+    bool emptySections = false;
+};
+
 // The file's text: banks, drumsets, "Controllers", "NRPN", each section
-// only when it has lines.
-std::string writePatchList(const PatchList& list);
-// Writes the file whole, replacing any old one; false with the reason.
-bool writePatchListFile(const std::filesystem::path& path, const PatchList& list, std::string& reason);
+// only when it has lines unless the layout keeps it.
+std::string writePatchList(const PatchList& list, PatchListLayout layout = {});
+// Writes the file whole, replacing any old one only once the new one is
+// complete; false with the reason.
+bool writePatchListFile(const std::filesystem::path& path, const PatchList& list, std::string& reason,
+                        PatchListLayout layout = {});
 
 // The synthesizer name a patch list gives: the file name without its folder
 // and without one final ".txt" in any case.

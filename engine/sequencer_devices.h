@@ -20,6 +20,9 @@ public:
     virtual std::unique_ptr<IMidiOutDevice> makeOutput(
         const MidiDeviceDescriptor& device) const = 0;
     virtual std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const = 0;
+    // The registry the built-in synthesizer devices made here play; null
+    // when this source makes none.
+    virtual std::shared_ptr<SoundFontBanks> soundFontBanks() const { return nullptr; }
 };
 
 // The machine's devices, through MidiSystem.
@@ -36,6 +39,10 @@ public:
     std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const override
     {
         return m_system.makeInput(device);
+    }
+    std::shared_ptr<SoundFontBanks> soundFontBanks() const override
+    {
+        return m_system.soundFontBanks();
     }
 
 private:

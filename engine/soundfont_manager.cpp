@@ -1,8 +1,8 @@
 #include "engine/soundfont_manager.h"
 
+#include "engine/synth_labels.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
-#include "song/fs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -102,47 +102,29 @@ std::string nameAfterColon(const std::string& text)
     return name;
 }
 
-std::vector<SynthDataSection> synthDataSections(const std::vector<SoundFontTreeNode>& tree)
+PatchList synthDataList(const std::vector<SoundFontTreeNode>& tree)
 {
-    std::vector<SynthDataSection> sections;
+    PatchList list;
     for (const SoundFontTreeNode& bank : tree) {
-        if (bank.data == kPercussiveBankData)
+        if (bank.data == kPercussiveBankData) {
+            for (const SoundFontTreeNode& preset : bank.children)
+                list.drumsets.push_back({0, preset.data, nameAfterColon(preset.text), {}});
             continue;
-        SynthDataSection section{formatted("Bank %d: ", bank.data * 128, nameAfterColon(bank.text)), {}};
-        for (const SoundFontTreeNode& preset : bank.children)
-            section.entries.emplace_back(std::to_string(preset.data), nameAfterColon(preset.text));
-        sections.push_back(std::move(section));
-    }
-    for (const SoundFontTreeNode& bank : tree) {
-        if (bank.data != kPercussiveBankData)
-            continue;
-        for (const SoundFontTreeNode& preset : bank.children) {
-            char header[32];
-            std::snprintf(header, sizeof header, "Drum %d/%d: ", 0, preset.data);
-            sections.push_back({header + nameAfterColon(preset.text), {}});
         }
+        PatchListBank written{bank.data * 128, nameAfterColon(bank.text), {}};
+        for (const SoundFontTreeNode& preset : bank.children) {
+            // A name ending in "[...]" reads back as name and category.
+            PatchText parts = splitPatchText(nameAfterColon(preset.text));
+            written.patches.push_back({preset.data, std::move(parts.name), std::move(parts.category)});
+        }
+        list.banks.push_back(std::move(written));
     }
-    return sections;
+    return list;
 }
 
-std::string synthDataText(const std::vector<SynthDataSection>& sections)
+bool writeSynthDataFile(const std::filesystem::path& path, const PatchList& list, std::string& reason)
 {
-    std::string text;
-    for (const SynthDataSection& section : sections) {
-        text += "[" + section.header + "]\n";
-        for (const auto& [key, value] : section.entries)
-            text += key + "=" + value + "\n";
-        text += "\n";
-    }
-    return text;
-}
-
-bool writeSynthDataFile(const std::filesystem::path& path, const std::string& text,
-                        std::string& reason)
-{
-    std::string backupProblem;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    return WriteFileAtomic(path, std::span(bytes, text.size()), {}, reason, backupProblem);
+    return writePatchListFile(path, list, reason, kSynthDataLayout);
 }
 
 } // namespace rz

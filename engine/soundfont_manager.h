@@ -1,9 +1,10 @@
 #pragma once
 
+#include "engine/patch_list.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace rz {
@@ -69,23 +70,17 @@ int deleteTreeItem(SoundFontBanks& banks, int bank, std::optional<int> preset);
 // name it.
 std::string nameAfterColon(const std::string& text);
 
-// One section of an exported synth data file: its header and its entries
-// (key, value), in the shape of the patch-list files.
-struct SynthDataSection {
-    std::string header;
-    std::vector<std::pair<std::string, std::string>> entries;
-};
+// An exported synth data file is a patch list laid out as the bank manager
+// writes it: "Bank %d: %s" headers and an empty section for every drum kit.
+inline constexpr PatchListLayout kSynthDataLayout{.bankBytesInHeader = false, .emptySections = true};
 
-// "Bank %d: %s" (bank x 128, name) with "%d" = preset name for each melodic
-// bank of the tree, then an empty "Drum 0/%d: %s" for each percussive preset.
-std::vector<SynthDataSection> synthDataSections(const std::vector<SoundFontTreeNode>& tree);
+// The tree as a patch list: each melodic bank at bank x 128 with its presets
+// by number, and each percussive preset as the drum kit 0/preset without
+// notes. Names are the texts after ": ".
+PatchList synthDataList(const std::vector<SoundFontTreeNode>& tree);
 
-// The sections as patch-list text.
-std::string synthDataText(const std::vector<SynthDataSection>& sections);
-
-// Writes the text to `path`, replacing an existing file only once the new
+// Writes the list to `path`, replacing an existing file only once the new
 // one is complete; false with the reason otherwise.
-bool writeSynthDataFile(const std::filesystem::path& path, const std::string& text,
-                        std::string& reason);
+bool writeSynthDataFile(const std::filesystem::path& path, const PatchList& list, std::string& reason);
 
 } // namespace rz

@@ -2,6 +2,7 @@
 
 #include "platform/midi_jack_client.h"
 #include "platform/midi_output_latency.h"
+#include "platform/soundfont_banks.h"
 
 #include <algorithm>
 #include <array>
@@ -86,18 +87,38 @@ std::optional<std::filesystem::path> findGmSoundFont(
 
 GmSynthDevice::GmSynthDevice(GmSynthOptions options) : m_options(std::move(options))
 {
+    if (m_options.banks)
+        m_options.banks->attach(*this);
 }
 
+// The registry lets go first: once it has, no edit reaches this device.
 GmSynthDevice::~GmSynthDevice()
 {
+    if (m_options.banks)
+        m_options.banks->detach(*this);
     close();
 }
 
 bool GmSynthDevice::open()
 {
-    close();
     routeFluidLog();
     std::unique_lock lock(m_lifetime);
+    destroy();
+    return openLocked();
+}
+
+bool GmSynthDevice::reopen()
+{
+    routeFluidLog();
+    std::unique_lock lock(m_lifetime);
+    if (!m_synth)
+        return true;
+    destroy();
+    return openLocked();
+}
+
+bool GmSynthDevice::openLocked()
+{
     m_lastError.clear();
     m_settings = new_fluid_settings();
     if (!m_settings)

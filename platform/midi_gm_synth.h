@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <shared_mutex>
@@ -19,6 +20,8 @@ struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
 
 namespace rz {
+
+class SoundFontBanks;
 
 inline constexpr const char* kGmSynthName = "Built-in GM Synth";
 // The JACK client name of the synthesizer's audio output.
@@ -38,6 +41,9 @@ struct GmSynthOptions {
     // Audio drivers to try in order; empty for "jack" when a JACK server
     // answers, then "pulseaudio", then "alsa".
     std::vector<std::string> drivers;
+    // The bank registry whose items the synthesizer plays: the device
+    // attaches to it while it lives and keeps it alive. Null: only soundFont.
+    std::shared_ptr<SoundFontBanks> banks;
 };
 
 // The built-in software General MIDI synthesizer, playing through its own
@@ -57,6 +63,10 @@ public:
     bool open() override;
     // The audio driver goes before the synthesizer.
     void close() override;
+    // Opens again when open, taking the sound loader and bank select as they
+    // are now; a closed device stays closed (true). Against a concurrent
+    // close the two are one step.
+    bool reopen();
     bool isOpen() const override;
     using IMidiOutDevice::sendShort;
     // Any thread; real-time and system common messages are ignored.
@@ -114,6 +124,8 @@ private:
     void anchorBlock(int64_t blockStartNs, bool follow);
     std::vector<std::string> driversToTry() const;
     bool failOpen(std::string reason);
+    // With the lifetime lock held exclusively and nothing open.
+    bool openLocked();
     void destroy();
 
     const GmSynthOptions m_options;

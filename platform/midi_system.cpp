@@ -8,6 +8,7 @@
 #include "platform/midi_jack_in.h"
 #include "platform/midi_jack_out.h"
 #include "platform/midi_names.h"
+#include "platform/soundfont_banks.h"
 
 #include <charconv>
 #include <optional>
@@ -67,7 +68,8 @@ MidiSystemOptions defaultMidiSystemOptions()
     return options;
 }
 
-MidiSystem::MidiSystem(MidiSystemOptions options) : m_options(std::move(options))
+MidiSystem::MidiSystem(MidiSystemOptions options)
+    : m_options(std::move(options)), m_soundFontBanks(std::make_shared<SoundFontBanks>())
 {
 }
 
@@ -114,6 +116,7 @@ std::unique_ptr<IMidiOutDevice> MidiSystem::makeOutput(const MidiDeviceDescripto
     case MidiBackend::GmSynth: {
         GmSynthOptions options;
         options.soundFont = descriptor.address;
+        options.banks = m_soundFontBanks;
         return std::make_unique<GmSynthDevice>(std::move(options));
     }
     case MidiBackend::AlsaSequencer:

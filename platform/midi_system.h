@@ -11,6 +11,8 @@
 
 namespace rz {
 
+class SoundFontBanks;
+
 enum class MidiBackend : uint8_t { GmSynth, AlsaSequencer, Jack };
 
 // One MIDI device as the Ports dialog lists it.
@@ -45,6 +47,10 @@ class MidiSystem {
 public:
     explicit MidiSystem(MidiSystemOptions options = defaultMidiSystemOptions());
 
+    // The built-in synthesizer's bank registry: every synthesizer device
+    // made here plays its items, and it outlives them all.
+    std::shared_ptr<SoundFontBanks> soundFontBanks() const { return m_soundFontBanks; }
+
     std::vector<MidiDeviceDescriptor> outputs() const;
     std::vector<MidiDeviceDescriptor> inputs() const;
 
@@ -59,6 +65,7 @@ private:
     std::vector<MidiDeviceDescriptor> list(bool outputs) const;
 
     MidiSystemOptions m_options;
+    std::shared_ptr<SoundFontBanks> m_soundFontBanks;
 };
 
 } // namespace rz

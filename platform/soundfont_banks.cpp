@@ -283,6 +283,18 @@ fluid_sfont_t* makeWaveFont(const WavePatchSound& sound, const std::string& name
     return wave->sfont;
 }
 
+// Takes a wave patch's SoundFont off the stack and frees it. FluidSynth
+// frees only what it loaded itself: its unload would leave a SoundFont that
+// was added to it for ever. The removal reassigns every channel's preset
+// and no note can start from it afterwards; sounding voices keep the
+// retired sample.
+void removeWaveFont(fluid_synth_t* synth, int id)
+{
+    fluid_sfont_t* sfont = fluid_synth_get_sfont_by_id(synth, id);
+    if (sfont && fluid_synth_remove_sfont(synth, sfont) == FLUID_OK)
+        waveFontFree(sfont);
+}
+
 // The presets the synthesizer finds in `bank`, by number.
 std::vector<SoundFontPreset> presetsIn(fluid_synth_t* synth, int bank)
 {
@@ -324,23 +336,61 @@ struct SoundFontBanks::Loaded {
     Loaded& operator=(Loaded&&) = delete;
 };
 
-SoundFontBanks::SoundFontBanks(GmSynthDevice& synth) : m_synth(synth)
+void SoundFontBanks::unload(_fluid_synth_t* synth, const Loaded& loaded)
 {
-    auto gm = std::make_unique<Loaded>();
-    gm->item.path = synth.soundFont();
-    gm->item.target = {0, 0};
-    gm->item.name = readSoundFontHead(gm->item.path).name;
-    if (gm->item.name.empty())
-        gm->item.name = gm->item.path.stem().string();
-    m_items.push_back(std::move(gm));
-    m_synth.setSoundLoader([this](_fluid_synth_t* fluid) { return reloadAll(fluid); });
-    if (m_synth.isOpen())
-        m_synth.open();
+    if (loaded.item.kind == SoundFontItemKind::WavePatch)
+        removeWaveFont(synth, loaded.fluidId);
+    else
+        fluid_synth_sfunload(synth, loaded.fluidId, 1);
 }
 
-SoundFontBanks::~SoundFontBanks()
+SoundFontBanks::SoundFontBanks() = default;
+
+// Every device holds the registry it attached to: none is left here.
+SoundFontBanks::~SoundFontBanks() = default;
+
+bool SoundFontBanks::hasSynth() const
 {
-    m_synth.setSoundLoader(nullptr);
+    return m_synth.load() != nullptr;
+}
+
+void SoundFontBanks::attach(GmSynthDevice& synth)
+{
+    std::lock_guard attach(m_attachMutex);
+    std::string bankSelect;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_seeded) {
+            auto gm = std::make_unique<Loaded>();
+            gm->item.path = synth.soundFont();
+            gm->item.target = {0, 0};
+            gm->item.name = readSoundFontHead(gm->item.path).name;
+            if (gm->item.name.empty())
+                gm->item.name = gm->item.path.stem().string();
+            m_items.push_back(std::move(gm));
+            m_seeded = true;
+        }
+        if (GmSynthDevice* previous = m_synth.exchange(&synth))
+            previous->setSoundLoader(nullptr);
+        bankSelect = m_bankSelect;
+    }
+    synth.setBankSelect(bankSelect);
+    synth.setSoundLoader([this, &synth](_fluid_synth_t* fluid) { return reloadInto(synth, fluid); });
+}
+
+void SoundFontBanks::detach(GmSynthDevice& synth)
+{
+    std::lock_guard attach(m_attachMutex);
+    std::lock_guard lock(m_mutex);
+    GmSynthDevice* expected = &synth;
+    m_synth.compare_exchange_strong(expected, nullptr);
+}
+
+bool SoundFontBanks::withAttached(const std::function<void(_fluid_synth_t*)>& use) const
+{
+    std::lock_guard attach(m_attachMutex);
+    GmSynthDevice* synth = m_synth.load();
+    return synth && synth->withSynth(use);
 }
 
 const std::vector<std::string>& SoundFontBanks::emulations()
@@ -351,7 +401,11 @@ const std::vector<std::string>& SoundFontBanks::emulations()
 
 int SoundFontBanks::emulation() const
 {
-    const std::string mode = m_synth.bankSelect();
+    std::string mode;
+    {
+        std::lock_guard lock(m_mutex);
+        mode = m_bankSelect;
+    }
     const auto& modes = emulations();
     const auto found = std::find(modes.begin(), modes.end(), mode.empty() ? "gs" : mode);
     return found == modes.end() ? 1 : int(found - modes.begin());
@@ -361,19 +415,32 @@ bool SoundFontBanks::setEmulation(int index)
 {
     if (index < 0 || index >= int(emulations().size()))
         return false;
-    m_synth.setBankSelect(emulations()[size_t(index)]);
-    // A closed synthesizer takes the mode when it next opens.
-    return !m_synth.isOpen() || m_synth.open();
+    const std::string& mode = emulations()[size_t(index)];
+    std::lock_guard attach(m_attachMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        m_bankSelect = mode;
+    }
+    GmSynthDevice* synth = m_synth.load();
+    if (!synth)
+        return true;
+    synth->setBankSelect(mode);
+    // A port closed meanwhile stays closed.
+    return synth->reopen();
 }
 
-bool SoundFontBanks::reloadAll(_fluid_synth_t* synth)
+bool SoundFontBanks::reloadInto(GmSynthDevice& synth, _fluid_synth_t* fluid)
 {
-    addMemoryLoader(synth);
     std::lock_guard lock(m_mutex);
+    if (m_synth.load() != &synth) {
+        // Replaced: the items' ids and rewritten files belong to the other.
+        return fluid_synth_sfload(fluid, synth.soundFont().c_str(), 1) != FLUID_FAILED;
+    }
+    addMemoryLoader(fluid);
     for (auto it = m_items.begin(); it != m_items.end();) {
         Loaded& loaded = **it;
         dropMemoryFile(std::exchange(loaded.memoryName, {}));
-        const int id = loadInto(synth, loaded);
+        const int id = loadInto(fluid, loaded);
         if (id < 0) {
             std::cerr << "SoundFont " << loaded.item.path.string()
                       << " left out: it cannot be loaded (" << -id << ")\n";
@@ -451,7 +518,7 @@ int SoundFontBanks::add(Loaded loaded, bool replacesBank)
     if (!validTarget(loaded.item.target))
         return kSoundFontBadLocation;
     int result = kSoundFontNoSynth;
-    m_synth.withSynth([&](_fluid_synth_t* synth) {
+    withAttached([&](_fluid_synth_t* synth) {
         const int id = loadInto(synth, loaded);
         if (id < 0) {
             result = -id;
@@ -467,7 +534,7 @@ int SoundFontBanks::add(Loaded loaded, bool replacesBank)
                 ? old.target.bank == target.bank
                 : old.kind != SoundFontItemKind::WholeFile && old.target == target;
             if (replaced) {
-                fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+                unload(synth, **it);
                 it = m_items.erase(it);
             } else {
                 ++it;
@@ -523,7 +590,7 @@ int SoundFontBanks::removeWhere(_fluid_synth_t* synth, bool (*match)(const Loade
     int removed = 0;
     for (auto it = m_items.begin(); it != m_items.end();) {
         if (match(**it, value)) {
-            fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+            unload(synth, **it);
             it = m_items.erase(it);
             ++removed;
         } else {
@@ -538,7 +605,7 @@ int SoundFontBanks::deleteBank(int bank)
     if (bank < 0 || bank > 127)
         return kSoundFontBadLocation;
     int result = kSoundFontNoSynth;
-    m_synth.withSynth([&](_fluid_synth_t* synth) {
+    withAttached([&](_fluid_synth_t* synth) {
         const auto inBank = [](const Loaded& loaded, int wanted) {
             return loaded.item.target.bank == wanted;
         };
@@ -552,12 +619,12 @@ int SoundFontBanks::deletePreset(SoundFontLocation location)
     if (!validTarget(location))
         return kSoundFontBadLocation;
     int result = kSoundFontNoSynth;
-    m_synth.withSynth([&](_fluid_synth_t* synth) {
+    withAttached([&](_fluid_synth_t* synth) {
         std::lock_guard lock(m_mutex);
         for (auto it = m_items.begin(); it != m_items.end(); ++it) {
             const SoundFontItem& item = (*it)->item;
             if (item.kind != SoundFontItemKind::WholeFile && item.target == location) {
-                fluid_synth_sfunload(synth, (*it)->fluidId, 1);
+                unload(synth, **it);
                 m_items.erase(it);
                 result = kSoundFontOk;
                 return;
@@ -601,7 +668,7 @@ std::string SoundFontBanks::bankName(int bank) const
 std::vector<SoundFontPreset> SoundFontBanks::presets(int bank) const
 {
     std::vector<SoundFontPreset> presets;
-    m_synth.withSynth([&](_fluid_synth_t* synth) { presets = presetsIn(synth, bank); });
+    withAttached([&](_fluid_synth_t* synth) { presets = presetsIn(synth, bank); });
     return presets;
 }
 

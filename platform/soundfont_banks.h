@@ -2,7 +2,9 @@
 
 #include "platform/soundfont_files.h"
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,24 +48,29 @@ enum SoundFontError : int {
 };
 
 // The built-in synthesizer's bank registry: what is loaded where, in load
-// order (later items sit above earlier ones). The synthesizer's own GM
-// SoundFont is the first item, a whole file at bank 0. The registry outlives
-// reopens of the synthesizer, which load its items again. Every call blocks
-// its caller (loads read whole files) and may come from any thread but the
-// audio one.
+// order (later items sit above earlier ones). It outlives the synthesizer
+// devices, which ports rebuild: a GmSynthDevice made with it attaches itself
+// when made and detaches when destroyed, and every open of the attached
+// device loads the items again. The first device's GM SoundFont is the first
+// item, a whole file at bank 0. Edits go to the attached device while it is
+// open. Every call blocks its caller (loads read whole files) and may come
+// from any thread but the audio one.
 class SoundFontBanks {
 public:
-    // Takes over loading the synthesizer's sounds; an open synthesizer is
-    // reopened so that the registry holds what it plays.
-    explicit SoundFontBanks(GmSynthDevice& synth);
+    SoundFontBanks();
     ~SoundFontBanks();
     SoundFontBanks(const SoundFontBanks&) = delete;
     SoundFontBanks& operator=(const SoundFontBanks&) = delete;
+
+    // Whether a synthesizer device is attached: the built-in synthesizer
+    // is listed.
+    bool hasSynth() const;
 
     // The emulations: FluidSynth's bank-select modes.
     static const std::vector<std::string>& emulations();
     int emulation() const;
     // Reopens an open synthesizer in that mode; false when it would not open.
+    // A closed or missing one takes the mode when it next opens.
     bool setEmulation(int index);
 
     std::vector<SoundFontItem> items() const;
@@ -83,17 +90,35 @@ public:
     int deletePreset(SoundFontLocation location);
 
 private:
+    friend class GmSynthDevice;
     struct Loaded;
+
+    // The device's constructor and destructor. A later device takes the
+    // place of an earlier one, which then opens with its own SoundFont.
+    void attach(GmSynthDevice& synth);
+    void detach(GmSynthDevice& synth);
+    // The attached device's sound loader, inside its open.
+    bool reloadInto(GmSynthDevice& synth, _fluid_synth_t* fluid);
+    // Runs `use` with the attached synthesizer while it is open; false when
+    // there is none. The device cannot go meanwhile.
+    bool withAttached(const std::function<void(_fluid_synth_t*)>& use) const;
 
     // Loads one item into `synth`; its FluidSynth id, or a SoundFontError
     // negated.
     static int loadInto(_fluid_synth_t* synth, Loaded& loaded);
-    bool reloadAll(_fluid_synth_t* synth);
+    static void unload(_fluid_synth_t* synth, const Loaded& loaded);
     int add(Loaded loaded, bool replacesBank);
     int removeWhere(_fluid_synth_t* synth, bool (*match)(const Loaded&, int), int value);
 
-    GmSynthDevice& m_synth;
-    mutable std::mutex m_mutex; // guards m_items; taken inside the synth's lifetime lock
+    // Held across every edit and every change of the attached device, so
+    // that a device is never destroyed while an edit uses it. Taken before
+    // the device's lifetime lock, which is taken before m_mutex.
+    mutable std::mutex m_attachMutex;
+    // Written under both mutexes.
+    std::atomic<GmSynthDevice*> m_synth{nullptr};
+    mutable std::mutex m_mutex; // guards the three below
+    bool m_seeded = false;      // the GM item was added once
+    std::string m_bankSelect;   // empty: FluidSynth's default
     std::vector<std::unique_ptr<Loaded>> m_items;
 };
 

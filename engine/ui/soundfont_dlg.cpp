@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -289,8 +290,12 @@ void CSoundFontDlg::OnExportSynthData()
 {
     if (!m_banks)
         return;
-    const std::filesystem::path proposed
-        = m_synthsFolder / m_emulation->currentText().toStdString();
+    std::filesystem::path folder = m_synthsFolder;
+    if (folder.empty())
+        folder = std::filesystem::path(
+                     QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString())
+            / "Synths";
+    const std::filesystem::path proposed = folder / m_emulation->currentText().toStdString();
     const auto path
         = m_prompt.chooseSavePath("Export synth data file...", proposed, "Synth data files (*.txt)");
     if (!path)
@@ -309,7 +314,7 @@ void CSoundFontDlg::OnExportSynthData()
         tree.push_back(std::move(node));
     }
     std::string reason;
-    if (!writeSynthDataFile(target, synthDataText(synthDataSections(tree)), reason))
+    if (!writeSynthDataFile(target, synthDataList(tree), reason))
         m_prompt.message(reason, PromptIcon::Warning);
 }
 

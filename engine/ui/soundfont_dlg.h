@@ -62,7 +62,8 @@ public:
     using LoadAsker = std::function<std::optional<LoadSoundFontChoice>(const LoadSoundFontChoice&)>;
 
     // `banks`: null when the built-in synthesizer is not available.
-    // `synthsFolder`: where synth data files go.
+    // `synthsFolder`: where synth data files go; empty: "Synths" in the
+    // program's data folder.
     CSoundFontDlg(SoundFontBanks* banks, IPrompt& prompt, IProfile& profile,
                   std::filesystem::path documentsFolder, std::filesystem::path synthsFolder,
                   QWidget* parent = nullptr);

@@ -1,12 +1,14 @@
 // The bank manager's model over a driverless built-in synthesizer with
-// TimGM6mb: the tree, the load choices and the synth data sections.
+// TimGM6mb: the tree, the load choices and the synth data files.
 
 #include "engine/soundfont_manager.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
+#include "song/fs.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,13 +30,13 @@ protected:
         GmSynthOptions options;
         options.soundFont = kTestSoundFont;
         options.driverless = true;
+        options.banks = m_banks = std::make_shared<SoundFontBanks>();
         m_synth = std::make_unique<GmSynthDevice>(options);
         ASSERT_TRUE(m_synth->open()) << m_synth->openError();
-        m_banks = std::make_unique<SoundFontBanks>(*m_synth);
     }
 
+    std::shared_ptr<SoundFontBanks> m_banks;
     std::unique_ptr<GmSynthDevice> m_synth;
-    std::unique_ptr<SoundFontBanks> m_banks;
 };
 
 TEST_F(SoundFontManagerTest, TreeShowsBanksInUseAndAlwaysThePercussiveBank)
@@ -116,35 +118,45 @@ TEST(SoundFontManagerChoice, AWaveLoadsOnlyAsOnePatch)
 TEST(SoundFontManagerExport, SectionsInThePatchListShape)
 {
     const std::vector<SoundFontTreeNode> tree{
-        {"Bank 0: GM", 0, {{"1: Piano", 0, {}}, {"2: Bright", 1, {}}}},
+        {"Bank 0: GM", 0, {{"1: Piano", 0, {}}, {"2: Bright", 1, {}}, {"3: Pad [Warm]", 2, {}}}},
         {"Bank 5: Mine: Extra", 5, {{"11: Solo", 10, {}}}},
         {"Percussive bank", kPercussiveBankData, {{"1: Standard", 0, {}}, {"26: Electro\nKit", 25, {}}}},
     };
-    const auto sections = synthDataSections(tree);
-    ASSERT_EQ(sections.size(), 4u);
-    EXPECT_EQ(sections[0].header, "Bank 0: GM");
-    EXPECT_EQ(sections[0].entries,
-              (std::vector<std::pair<std::string, std::string>>{{"0", "Piano"}, {"1", "Bright"}}));
-    EXPECT_EQ(sections[1].header, "Bank 640: Mine: Extra");
-    EXPECT_EQ(sections[2].header, "Drum 0/0: Standard");
-    EXPECT_TRUE(sections[2].entries.empty());
-    EXPECT_EQ(sections[3].header, "Drum 0/25: Electro Kit");
+    const PatchList list = synthDataList(tree);
+    const std::string text = writePatchList(list, kSynthDataLayout);
+    EXPECT_EQ(text, "[Bank 0: GM]\n0=Piano\n1=Bright\n2=Pad [Warm]\n"
+                    "[Bank 640: Mine: Extra]\n10=Solo\n"
+                    "[Drum 0/0: Standard]\n"
+                    "[Drum 0/25: Electro Kit]\n");
+    const PatchListReading read = readPatchList(text);
+    EXPECT_TRUE(read.messages.empty());
+    EXPECT_EQ(read.list, list) << "the patch-list reader reads the same names back";
 }
 
-TEST(SoundFontManagerExport, ReplacesAnExistingFile)
+TEST(SoundFontManagerExport, ReplacesAnExistingFileOnlyWhenTheNewOneIsWritten)
 {
     const auto folder = std::filesystem::temp_directory_path()
         / ("soundfont-export-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const auto file = folder / "gs.txt";
+    std::ofstream(file) << "[Bank 0: Old]\n0=Piano\n";
+    PatchList list;
+    list.banks.push_back({0, "New", {{0, "Organ", ""}}});
     std::string reason;
-    ASSERT_TRUE(writeSynthDataFile(file, "[Bank 0: Old]\n0=Piano\n", reason)) << reason;
-    const std::vector<SynthDataSection> sections{{"Bank 0: New", {{"0", "Organ"}}}};
-    ASSERT_TRUE(writeSynthDataFile(file, synthDataText(sections), reason)) << reason;
-    std::ifstream in(file);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "[Bank 0: New]\n0=Organ\n\n");
-    EXPECT_FALSE(writeSynthDataFile(folder / "no-such-folder" / "x.txt", "x", reason));
+    ASSERT_TRUE(writeSynthDataFile(file, list, reason)) << reason;
+    const auto readText = [&] {
+        std::ifstream in(file);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(readText(), "[Bank 0: New]\n0=Organ\n");
+
+    list.banks[0].name = "Newer";
+    {
+        ScopedFsFault fault(FsStep::Write, ENOSPC);
+        EXPECT_FALSE(writeSynthDataFile(file, list, reason));
+    }
+    EXPECT_EQ(readText(), "[Bank 0: New]\n0=Organ\n") << "a failed export keeps the old file";
+    EXPECT_FALSE(writeSynthDataFile(folder / "no-such-folder" / "x.txt", list, reason));
     EXPECT_FALSE(reason.empty());
     std::filesystem::remove_all(folder);
 }

@@ -2,16 +2,19 @@
 // patches loaded into a driverless synthesizer, rendered to a buffer.
 
 #include "platform/midi_gm_synth.h"
+#include "platform/midi_system.h"
 #include "platform/soundfont_banks.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <numbers>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace rz {
@@ -67,19 +70,26 @@ protected:
         m_folder = std::filesystem::temp_directory_path()
             / ("soundfont-banks-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(m_folder);
+        m_banks = std::make_shared<SoundFontBanks>();
+        m_synth = makeSynth();
+        ASSERT_TRUE(m_synth->open()) << m_synth->openError();
+    }
+
+    // A driverless synthesizer device playing the registry, as the MIDI
+    // system makes one for each rebuild of the ports.
+    std::unique_ptr<GmSynthDevice> makeSynth()
+    {
         GmSynthOptions options;
         options.soundFont = kTestSoundFont;
         options.driverless = true;
-        m_synth = std::make_unique<GmSynthDevice>(options);
-        ASSERT_TRUE(m_synth->open()) << m_synth->openError();
-        m_banks = std::make_unique<SoundFontBanks>(*m_synth);
-        ASSERT_TRUE(m_synth->isOpen());
+        options.banks = m_banks;
+        return std::make_unique<GmSynthDevice>(options);
     }
 
     void TearDown() override
     {
-        m_banks.reset();
         m_synth.reset();
+        m_banks.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -157,8 +167,8 @@ protected:
     }
 
     std::filesystem::path m_folder;
+    std::shared_ptr<SoundFontBanks> m_banks;
     std::unique_ptr<GmSynthDevice> m_synth;
-    std::unique_ptr<SoundFontBanks> m_banks;
 };
 
 TEST_F(SoundFontBanksTest, OpensWithTheGmSoundFontAtBank0)
@@ -238,6 +248,13 @@ TEST_F(SoundFontBanksTest, WavePatchSoundsAtThePitchOfItsKey)
         const double peak = spectralPeak(render(8192));
         EXPECT_NEAR(peak, c.hertz, c.hertz * 0.02) << "key " << c.key;
     }
+
+    // Deleted while it sounds: it stops taking notes, and nothing of it is
+    // left behind (the sanitizer build checks).
+    ASSERT_EQ(m_banks->deletePreset({6, 1}), kSoundFontOk);
+    EXPECT_TRUE(m_banks->presets(6).empty());
+    ASSERT_EQ(m_banks->deleteBank(0), kSoundFontOk);
+    EXPECT_LT(playLoudness(6, 1), 1e-6);
 }
 
 TEST_F(SoundFontBanksTest, APresetOfAWholeFileBankCannotBeDeletedAlone)
@@ -334,6 +351,93 @@ TEST_F(SoundFontBanksTest, NothingLoadsIntoAClosedSynth)
     EXPECT_EQ(m_banks->deleteBank(0), kSoundFontNoSynth);
     EXPECT_FALSE(m_banks->isBankInUse(2));
     EXPECT_TRUE(m_banks->isBankInUse(0));
+}
+
+TEST_F(SoundFontBanksTest, ItemsAndEmulationOutliveTheDeviceAndLoadIntoTheNextOne)
+{
+    ASSERT_EQ(m_banks->loadFile(kTestSoundFont, 2), kSoundFontOk);
+    ASSERT_TRUE(m_banks->setEmulation(3));
+    m_synth.reset(); // the ports are rebuilt
+    EXPECT_FALSE(m_banks->hasSynth());
+    EXPECT_EQ(m_banks->loadFile(kTestSoundFont, 4), kSoundFontNoSynth);
+    EXPECT_EQ(m_banks->deleteBank(2), kSoundFontNoSynth);
+    EXPECT_TRUE(m_banks->presets(2).empty());
+    EXPECT_EQ(m_banks->items().size(), 2u);
+
+    m_synth = makeSynth();
+    EXPECT_TRUE(m_banks->hasSynth());
+    EXPECT_EQ(m_synth->bankSelect(), "mma");
+    ASSERT_TRUE(m_synth->open()) << m_synth->openError();
+    ASSERT_EQ(m_banks->items().size(), 2u) << "the GM SoundFont is not added again";
+    EXPECT_FALSE(m_banks->presets(2).empty());
+    ASSERT_EQ(m_banks->deleteBank(0), kSoundFontOk);
+    silence();
+    m_synth->sendShort(Bytes{0xB0, 0, 0});
+    m_synth->sendShort(Bytes{0xB0, 32, 2});
+    m_synth->sendShort(Bytes{0xC0, 0});
+    m_synth->sendShort(Bytes{0x90, 60, 100});
+    EXPECT_GT(rms(render(8192)), 1e-3);
+
+    // Once deleted, the GM SoundFont stays out of later devices too.
+    m_synth = makeSynth();
+    ASSERT_TRUE(m_synth->open());
+    ASSERT_EQ(m_banks->items().size(), 1u);
+    EXPECT_EQ(m_banks->items()[0].target.bank, 2);
+}
+
+// Edits run on the dialog's worker while the engine reopens and rebuilds
+// its ports: none may reach a device being destroyed, and lock order must
+// hold (a deadlock hangs the test).
+TEST_F(SoundFontBanksTest, EditsRaceReopensAndRebuildsOfTheDeviceSafely)
+{
+    const auto wave = write("tone.wav", sineWave(440, 44100, 1, 0.2));
+    std::atomic<bool> stop{false};
+    std::thread editor([&] {
+        for (int round = 0; !stop.load(); ++round) {
+            if (m_banks->loadWavePatch(wave, {6, 1}) == kSoundFontOk) {
+                m_banks->presets(6);
+                m_banks->deletePreset({6, 1});
+            }
+            m_banks->setEmulation(round % 4);
+        }
+    });
+    for (int round = 0; round < 4; ++round) {
+        m_synth->close();
+        EXPECT_TRUE(m_synth->open()) << m_synth->openError();
+        auto next = makeSynth();
+        m_synth.reset();
+        m_synth = std::move(next);
+        EXPECT_TRUE(m_synth->open()) << m_synth->openError();
+    }
+    stop.store(true);
+    editor.join();
+
+    EXPECT_EQ(m_banks->items()[0].path, kTestSoundFont);
+    EXPECT_GT(playLoudness(0, 0), 1e-3);
+    m_synth->close();
+    EXPECT_TRUE(m_banks->setEmulation(0));
+    EXPECT_FALSE(m_synth->isOpen()) << "an emulation change does not open a closed port";
+}
+
+TEST(SoundFontBanksOfTheMidiSystem, EverySynthDeviceItMakesPlaysItsOneRegistry)
+{
+    MidiSystemOptions options;
+    options.soundFonts = {kTestSoundFont};
+    options.useAlsa = false;
+    options.useJack = false;
+    const MidiSystem system(options);
+    const auto outputs = system.outputs();
+    ASSERT_EQ(outputs.size(), 1u);
+    const std::shared_ptr<SoundFontBanks> banks = system.soundFontBanks();
+    EXPECT_FALSE(banks->hasSynth());
+    auto device = system.makeOutput(outputs[0]);
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(banks->hasSynth());
+    ASSERT_EQ(banks->items().size(), 1u);
+    EXPECT_EQ(banks->items()[0].path, kTestSoundFont);
+    device.reset();
+    EXPECT_FALSE(banks->hasSynth());
+    EXPECT_EQ(banks->items().size(), 1u);
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 // the export and the missing device.
 
 #include "core/profile.h"
+#include "engine/patch_list.h"
 #include "engine/ui/soundfont_dlg.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
+#include "song/fs.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <QComboBox>
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,9 +56,9 @@ protected:
         GmSynthOptions options;
         options.soundFont = kTestSoundFont;
         options.driverless = true;
+        options.banks = m_banks = std::make_shared<SoundFontBanks>();
         m_synth = std::make_unique<GmSynthDevice>(options);
         ASSERT_TRUE(m_synth->open());
-        m_banks = std::make_unique<SoundFontBanks>(*m_synth);
         m_dialog = std::make_unique<CSoundFontDlg>(m_banks.get(), m_prompt, m_profile, m_folder,
                                                    m_folder / "Synths");
     }
@@ -63,8 +66,8 @@ protected:
     void TearDown() override
     {
         m_dialog.reset();
-        m_banks.reset();
         m_synth.reset();
+        m_banks.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -77,8 +80,8 @@ protected:
     std::filesystem::path m_folder;
     ScriptedPrompt m_prompt;
     MemoryProfile m_profile;
+    std::shared_ptr<SoundFontBanks> m_banks;
     std::unique_ptr<GmSynthDevice> m_synth;
-    std::unique_ptr<SoundFontBanks> m_banks;
     std::unique_ptr<CSoundFontDlg> m_dialog;
 };
 
@@ -182,6 +185,29 @@ TEST_F(SoundFontDialog, ExportWritesTheBanksAndEmptyDrumSections)
               std::string::npos)
         << text;
     EXPECT_NE(text.find("[Drum 0/0: "), std::string::npos) << text;
+
+    const PatchList read = readPatchListFile(file).list;
+    ASSERT_EQ(read.banks.size(), 2u);
+    EXPECT_EQ(read.banks[1].number, 640);
+    EXPECT_EQ(read.banks[1].name, name);
+    ASSERT_EQ(read.banks[1].patches.size(), 1u);
+    EXPECT_EQ(read.banks[1].patches[0].number, 10);
+    EXPECT_EQ(read.banks[1].patches[0].name, m_banks->presets(5)[0].name);
+    const auto drums = m_banks->presets(kPercussionBank);
+    ASSERT_EQ(read.drumsets.size(), drums.size());
+    EXPECT_EQ(read.drumsets[0].name, drums[0].name);
+    EXPECT_TRUE(read.drumsets[0].notes.empty());
+
+    // A failed export says why and keeps the file it would have replaced.
+    ASSERT_EQ(m_banks->deleteBank(5), kSoundFontOk);
+    m_dialog->RefreshBanks();
+    m_prompt.expectSavePath("Export synth data file...", file);
+    m_prompt.expectMessage("cannot write");
+    {
+        ScopedFsFault fault(FsStep::Write, ENOSPC);
+        m_dialog->OnExportSynthData();
+    }
+    EXPECT_EQ(readText(file), text);
 }
 
 TEST(SoundFontDialogDevice, WithoutTheSynthTheMessageClosesTheDialog)
