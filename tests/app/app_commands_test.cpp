@@ -88,7 +88,7 @@ const EnableCase kEnableCases[] = {
     {kIdExternalControl, kAlways}, {kIdKeyboardAccelerators, kAlways},
     {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kAlways}, {kIdFilePrint, kNever},
     {kIdFilePrintPreview, kNever}, {kIdSongStats, kNever}, {kIdGoToPosition, kNever},
-    {kIdViewOtherController, kNever}, {kIdRenderAudio, kNever}, {kIdInsertCue, kNever},
+    {kIdViewOtherController, kNever}, {kIdInsertCue, kNever},
     {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kNever},
     {kIdInsertKeySignature, kNever}, {kIdInsertEvent, kNever}, {kIdInsertTime, kNever},
     {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever},
@@ -96,12 +96,13 @@ const EnableCase kEnableCases[] = {
     {kIdFindNext, kNever}, {kIdApplyTrackOffsets, kNever}, {kIdApplyTempoMultiplier, kNever},
     {kIdAudioEffect1, kNever}, {kIdAudioEffect10, kNever}, {kIdMoreAudioEffects, kNever},
     {kIdHarpPedals, kNever}, {kIdInsertTrack, kNever},
-    {kIdSynthPatchNames, kNever}, {kIdSoundFontBanks, kNever},
+    {kIdSynthPatchNames, kNever},
     {kIdWebSite, kNever}, {kIdImportLyrics, kNever},
     {kIdFindFaults, kSongNotPlaying}, {kIdEditSelectAll, kSong},
     {kIdTipOfTheDay, kAlways}, {kIdCheckForUpdate, kAlways}, {kIdAppAbout, kAlways},
     // Grey until the engine's dialogs register (they do in the program).
     {kIdMidiPorts, kNever}, {kIdSynchronization, kNever}, {kIdAudioDevices, kNever},
+    {kIdRenderAudio, kNever}, {kIdSoundFontBanks, kNever},
 };
 
 class AppCommandEnable : public AppFixture, public testing::WithParamInterface<size_t> {};
