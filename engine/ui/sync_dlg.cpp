@@ -1,5 +1,7 @@
 #include "engine/ui/sync_dlg.h"
 
+#include "engine/ui/radio_group.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,21 +16,6 @@ namespace rz {
 namespace {
 
 constexpr const char* kHelpTopic = "::/Synch.htm";
-
-QRadioButton* addRadio(QButtonGroup* group, QLayout* layout, const char* text, int id, const char* name)
-{
-    auto* radio = new QRadioButton(text);
-    radio->setObjectName(name);
-    group->addButton(radio, id);
-    layout->addWidget(radio);
-    return radio;
-}
-
-void check(QButtonGroup* group, int id)
-{
-    if (QAbstractButton* button = group->button(id))
-        button->setChecked(true);
-}
 
 } // namespace
 
@@ -49,9 +36,9 @@ CSyncDlg::CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent)
     layout->addWidget(buildFormat());
     layout->addWidget(buttons);
     const SyncOptions& options = m_model.options();
-    check(m_mode, options.masterSlave);
-    check(m_protocol, options.protocol);
-    check(m_rate, options.smpteRate);
+    checkRadio(m_mode, options.masterSlave);
+    checkRadio(m_protocol, options.protocol);
+    checkRadio(m_rate, options.smpteRate);
     fillPorts();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/prompt.h"
 #include "engine/song_recorder.h"
+#include "engine/ui/radio_group.h"
 #include "platform/wma_writer.h"
 
 #include <QButtonGroup>
@@ -36,27 +37,6 @@ constexpr int kMaxGain = 10000;
 constexpr int kGainTick = 1000;
 constexpr int kMaxFadeSeconds = 5;
 const QColor kFullScaleRed(255, 0, 0);
-
-QRadioButton* addRadio(QButtonGroup* group, QLayout* layout, const char* text, int id, const char* name)
-{
-    auto* radio = new QRadioButton(text);
-    radio->setObjectName(name);
-    group->addButton(radio, id);
-    layout->addWidget(radio);
-    return radio;
-}
-
-void check(QButtonGroup* group, int id)
-{
-    if (QAbstractButton* button = group->button(id))
-        button->setChecked(true);
-}
-
-void enableButton(QButtonGroup* group, int id, bool on)
-{
-    if (QAbstractButton* button = group->button(id))
-        button->setEnabled(on);
-}
 
 QProgressBar* makeMeter(QWidget* parent, const char* name)
 {
@@ -295,8 +275,8 @@ void CWaveMakerDlg::showSettings()
     m_usePrefix->setChecked(s.usePrefix);
     m_prefix->setText(QString::fromStdString(s.prefix));
     m_folder->setText(QString::fromStdString(s.folder));
-    check(m_automation, int(s.automation));
-    check(m_saveTo, int(s.saveTo));
+    checkRadio(m_automation, int(s.automation));
+    checkRadio(m_saveTo, int(s.saveTo));
     m_selectionAvailable = m_recorder.enabling().selectionOnlyCheck;
     fillDevices();
     fillWmaLists();
@@ -347,19 +327,19 @@ void CWaveMakerDlg::applyEnabling()
 {
     const RecorderEnabling e = m_recorder.enabling();
     const bool idle = !m_recorder.writing();
-    enableButton(m_automation, int(RecorderAutomation::None), idle);
-    enableButton(m_automation, int(RecorderAutomation::CurrentSong), idle && e.currentSongChoice);
-    enableButton(m_automation, int(RecorderAutomation::EntireSet), idle && e.entireSetChoice);
-    enableButton(m_saveTo, int(RecorderSaveTo::SongFolder), idle && e.songFolderChoice);
-    enableButton(m_saveTo, int(RecorderSaveTo::OtherFolder), idle);
-    enableButton(m_saveTo, int(RecorderSaveTo::NewWaveTrack), idle);
+    enableRadio(m_automation, int(RecorderAutomation::None), idle);
+    enableRadio(m_automation, int(RecorderAutomation::CurrentSong), idle && e.currentSongChoice);
+    enableRadio(m_automation, int(RecorderAutomation::EntireSet), idle && e.entireSetChoice);
+    enableRadio(m_saveTo, int(RecorderSaveTo::SongFolder), idle && e.songFolderChoice);
+    enableRadio(m_saveTo, int(RecorderSaveTo::OtherFolder), idle);
+    enableRadio(m_saveTo, int(RecorderSaveTo::NewWaveTrack), idle);
     m_alternate->setEnabled(idle);
     for (QWidget* capture : std::initializer_list<QWidget*>{m_device, m_input, m_gain})
         capture->setEnabled(idle && e.captureControls);
     // A new track's clip is a wave file whatever was chosen.
-    check(m_format, int(m_recorder.settings().effectiveFormat()));
-    enableButton(m_format, int(AudioFileFormat::Wav), idle);
-    enableButton(m_format, int(AudioFileFormat::Wma), idle && e.wmaChoice);
+    checkRadio(m_format, int(m_recorder.settings().effectiveFormat()));
+    enableRadio(m_format, int(AudioFileFormat::Wav), idle);
+    enableRadio(m_format, int(AudioFileFormat::Wma), idle && e.wmaChoice);
     m_codec->setEnabled(idle && e.wmaLists);
     m_wmaFormat->setEnabled(idle && e.wmaLists);
     m_folder->setEnabled(idle && e.folderControls);

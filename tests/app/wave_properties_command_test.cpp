@@ -2,6 +2,7 @@
 // program's own dialog opens over the main frame and its OK is one edit.
 
 #include "tests/app/app_test_fixture.h"
+#include "modal_dialog.h"
 #include "engine/ui/time_entry_edits.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "res/command_ids.h"
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace rz {
 namespace {
@@ -53,34 +53,10 @@ protected:
         song.tracks[1]->events[0].selectionStamp = song.selectionStamp;
     }
 
-    // Runs Edit > Properties while `answer` works the modal dialog once it
-    // shows; every dialog is closed after a deadline so the test cannot hang.
+    // Runs Edit > Properties while `answer` works the modal dialog once it shows.
     void runProperties(const std::function<void(CWavePropsDlg&)>& answer)
     {
-        QElapsedTimer waited;
-        waited.start();
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (CWavePropsDlg* dialog = shownDialog()) {
-                poll.stop();
-                answer(*dialog);
-            } else if (waited.elapsed() > 10000) {
-                for (QWidget* widget : QApplication::topLevelWidgets())
-                    if (auto* modal = qobject_cast<QDialog*>(widget))
-                        modal->reject();
-            }
-        });
-        poll.start(10);
-        app->router().execute(kIdProperties);
-        poll.stop();
-    }
-
-    static CWavePropsDlg* shownDialog()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<CWavePropsDlg*>(widget); dialog && dialog->isVisible())
-                return dialog;
-        return nullptr;
+        answerModal<CWavePropsDlg>([&] { app->router().execute(kIdProperties); }, answer);
     }
 
     static QPushButton* button(CWavePropsDlg& dialog, QDialogButtonBox::StandardButton which)

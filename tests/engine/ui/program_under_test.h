@@ -7,10 +7,8 @@
 #include "core/profile.h"
 #include "tests/support/fake_sequencer_services.h"
 #include "tests/support/manual_engine_timer.h"
+#include "modal_dialog.h"
 #include "tests/support/scripted_prompt.h"
-
-#include <QApplication>
-#include <QWidget>
 
 namespace rz {
 
@@ -33,16 +31,5 @@ struct ProgramUnderTest {
     FakeMidiDevices devices;
     ManualEngineTimer timer;
 };
-
-// The dialog of that kind a command showed, if any.
-template <class Dialog>
-Dialog* shownDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<Dialog*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
 
 } // namespace rz

@@ -10,8 +10,6 @@
 #include "ui/command_router.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -28,25 +26,12 @@ TEST(PortsDialogCommand, SetupMidiPortsOpensTheDialogOnceRegistered)
     registerEngineDialogs(app);
     EXPECT_TRUE(app.router().update(kIdMidiPorts).enabled);
 
-    // The dialog runs modally: a timer looks for it and closes it, and gives
-    // up (closing every dialog) after a deadline so the test cannot hang.
     std::string shownTitle;
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CPortsDlg* dialog = shownDialog<CPortsDlg>()) {
-            shownTitle = dialog->windowTitle().toStdString();
-            dialog->reject();
-        } else if (waited.elapsed() > 10000) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* modal = qobject_cast<QDialog*>(widget))
-                    modal->reject();
-        }
-    });
-    poll.start(10);
-    app.router().execute(kIdMidiPorts);
-    poll.stop();
+    answerModal<CPortsDlg>([&] { app.router().execute(kIdMidiPorts); },
+                           [&](CPortsDlg& dialog) {
+                               shownTitle = dialog.windowTitle().toStdString();
+                               dialog.reject();
+                           });
     EXPECT_EQ(shownTitle, "MIDI ports");
     app.ExitInstance();
 }

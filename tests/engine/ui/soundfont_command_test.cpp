@@ -15,8 +15,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -56,26 +54,14 @@ public:
 };
 
 // Runs the command; while its modal dialog shows, `look` sees it and the
-// dialog is closed. Every dialog closes after a deadline so that the test
-// cannot hang.
+// dialog is closed.
 void runAndLook(App& app, const std::function<void(CSoundFontDlg&)>& look)
 {
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CSoundFontDlg* dialog = shownDialog<CSoundFontDlg>()) {
-            look(*dialog);
-            dialog->reject();
-        } else if (waited.elapsed() > 10000) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* modal = qobject_cast<QDialog*>(widget))
-                    modal->reject();
-        }
-    });
-    poll.start(10);
-    app.router().execute(kIdSoundFontBanks);
-    poll.stop();
+    answerModal<CSoundFontDlg>([&] { app.router().execute(kIdSoundFontBanks); },
+                               [&](CSoundFontDlg& dialog) {
+                                   look(dialog);
+                                   dialog.reject();
+                               });
 }
 
 std::vector<std::string> rootTexts(const QTreeWidget& tree)

@@ -10,8 +10,6 @@
 #include "ui/command_router.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -27,25 +25,12 @@ TEST(SynthPatchCommand, SetupSynthPatchNamesOpensTheEditorOnceRegistered)
     registerEngineDialogs(app);
     EXPECT_TRUE(app.router().update(kIdSynthPatchNames).enabled);
 
-    // The editor runs modally: a timer finds it and cancels it, and gives up
-    // (closing every dialog) after a deadline so the test cannot hang.
     size_t synths = 0;
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CSynthPatchDlg* dialog = shownDialog<CSynthPatchDlg>()) {
-            synths = dialog->model().root().children().size();
-            dialog->reject();
-        } else if (waited.elapsed() > 10000) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* modal = qobject_cast<QDialog*>(widget))
-                    modal->reject();
-        }
-    });
-    poll.start(10);
-    app.router().execute(kIdSynthPatchNames);
-    poll.stop();
+    answerModal<CSynthPatchDlg>([&] { app.router().execute(kIdSynthPatchNames); },
+                                [&](CSynthPatchDlg& dialog) {
+                                    synths = dialog.model().root().children().size();
+                                    dialog.reject();
+                                });
     EXPECT_GE(synths, 1u) << "the seeded General MIDI synthesizer";
     app.ExitInstance();
 }

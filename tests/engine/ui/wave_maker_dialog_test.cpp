@@ -20,13 +20,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -266,30 +264,17 @@ TEST(WaveMakerDialogCommand, RenderAudioOpensTheDialogOverTheProgramsRecorder)
     registerEngineDialogs(app);
     EXPECT_TRUE(app.router().update(kIdRenderAudio).enabled);
 
-    // The dialog runs modally: a timer looks for it and closes it, and gives
-    // up (closing every dialog) after a deadline so the test cannot hang.
     std::string shownTitle;
     bool recorderOpen = false;
     bool currentSongChosen = false;
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CWaveMakerDlg* dialog = shownDialog<CWaveMakerDlg>()) {
-            shownTitle = dialog->windowTitle().toStdString();
-            recorderOpen = app.openSongRecorder() != nullptr;
-            if (auto* current = dialog->findChild<QAbstractButton*>("automation1348"))
-                currentSongChosen = current->isChecked() && current->isEnabled();
-            dialog->reject();
-        } else if (waited.elapsed() > 10000) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* modal = qobject_cast<QDialog*>(widget))
-                    modal->reject();
-        }
-    });
-    poll.start(10);
-    app.router().execute(kIdRenderAudio);
-    poll.stop();
+    answerModal<CWaveMakerDlg>([&] { app.router().execute(kIdRenderAudio); },
+                               [&](CWaveMakerDlg& dialog) {
+                                   shownTitle = dialog.windowTitle().toStdString();
+                                   recorderOpen = app.openSongRecorder() != nullptr;
+                                   if (auto* current = dialog.findChild<QAbstractButton*>("automation1348"))
+                                       currentSongChosen = current->isChecked() && current->isEnabled();
+                                   dialog.reject();
+                               });
     EXPECT_EQ(shownTitle, "Riz Uzov Avevu");
     EXPECT_TRUE(recorderOpen);
     EXPECT_TRUE(currentSongChosen);

@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -331,27 +330,13 @@ TEST(WaveMixerDialogProgram, OkWithNewWaveformTrackReturnsTheMixThroughTheAudioT
     const size_t tracksBefore = song.tracks.size();
     ASSERT_TRUE(app.router().update(kIdWaveRemix).enabled);
 
-    // The dialog runs modally: a timer finds it and presses OK, and gives up
-    // (closing every dialog) after a deadline so the test cannot hang.
-    bool pressed = false;
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CWaveMixerDlg* dialog = shownDialog<CWaveMixerDlg>(); dialog && !pressed) {
-            pressed = true;
-            EXPECT_TRUE(dialog->newTrackButton()->isChecked());
-            dialog->okButton()->click();
-        } else if (waited.elapsed() > 20000) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* modal = qobject_cast<QDialog*>(widget))
-                    modal->reject();
-        }
-    });
-    poll.start(10);
-    app.router().execute(kIdWaveRemix);
-    poll.stop();
-
+    const bool pressed = answerModal<CWaveMixerDlg>(
+        [&] { app.router().execute(kIdWaveRemix); },
+        [&](CWaveMixerDlg& dialog) {
+            EXPECT_TRUE(dialog.newTrackButton()->isChecked());
+            dialog.okButton()->click();
+        },
+        20000);
     ASSERT_TRUE(pressed);
     ASSERT_EQ(song.tracks.size(), tracksBefore + 1);
     const CTrack& remix = *song.tracks[1];
