@@ -207,12 +207,15 @@ std::string PlayToJack::playWholeSong()
     const auto* device = tap != nullptr ? dynamic_cast<const JackMidiOutDevice*>(&tap->inner()) : nullptr;
     const uint64_t late = device != nullptr ? device->lateCount() : 0;
     const double latencyUs = double(std::chrono::duration_cast<std::chrono::microseconds>(midiOutputLatency()).count());
+    // Before the shutdown, which silences the port once more.
+    const std::vector<StampLog::Entry> sent = stamps.entries();
+    const std::vector<JackTestClient::Received> received = client->received();
     shutDown();
     // Each key-60 message, sent and received, in order: the n-th sent is the
     // n-th received.
     std::vector<TickTime> sentOns;
     std::vector<TickTime> sentOffs;
-    for (const StampLog::Entry& entry : stamps.entries()) {
+    for (const StampLog::Entry& entry : sent) {
         if (isKey60On(entry.bytes))
             sentOns.push_back(entry.stamp);
         else if (isKey60Off(entry.bytes))
@@ -220,7 +223,7 @@ std::string PlayToJack::playWholeSong()
     }
     std::vector<JackTestClient::Received> ons;
     std::vector<JackTestClient::Received> offs;
-    for (const JackTestClient::Received& event : client->received()) {
+    for (const JackTestClient::Received& event : received) {
         if (isKey60On(event.bytes))
             ons.push_back(event);
         else if (isKey60Off(event.bytes))
@@ -228,7 +231,7 @@ std::string PlayToJack::playWholeSong()
     }
     if (ons.size() != 8 || offs.size() != 8 || sentOns.size() != 8 || sentOffs.size() != 8) {
         std::string all;
-        for (const JackTestClient::Received& event : client->received()) {
+        for (const JackTestClient::Received& event : received) {
             char text[40];
             std::snprintf(text, sizeof text, "%02X%02X%02X@%llu ", event.bytes[0],
                           event.bytes.size() > 1 ? event.bytes[1] : 0, event.bytes.size() > 2 ? event.bytes[2] : 0,
