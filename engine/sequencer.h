@@ -189,7 +189,9 @@ public:
     void Play(int32_t tick, bool force) override { Play(tick, force, false); }
     // A start at `tick` (relative: that far from the play position) from
     // Stopped or Paused, or a jump while playing or holding; while Starting
-    // only with `force`. Never with the SongMutex held.
+    // only with `force`. Never with the SongMutex held (the idle tick it ends
+    // takes it) nor the TransportMutex (the first tick of a start runs at
+    // once and takes it).
     void Play(int32_t tick, bool force, bool relative);
     // Never with the TransportMutex or the SongMutex held: it waits for the
     // running tick, which takes them.
@@ -367,7 +369,8 @@ private:
     bool resendTrackVolumesLocked();
 
     // Transport commands.
-    bool startFromStopped(CSongDoc& song, int32_t tick, bool relative);
+    bool prepareStart(CSongDoc& song, int32_t tick, bool relative);
+    bool startPlaybackTimer(uint32_t serial);
     void setStart(int32_t tick, bool relative);
     // Pause's work without its notifications; Stop shares it.
     // stopping: called by Stop, which skips the pause when the transport

@@ -20,23 +20,30 @@ void CSequencer::Play(int32_t tick, bool force, bool relative)
     if ((seen == TransportState::Stopped || seen == TransportState::Paused)
         && m_services.timer.mode() == TimerMode::Playback)
         switchToIdleTimer();
-    LockGuard guard(TransportMutex(), "Play", m_options.lockWait);
-    if (!guard)
-        return;
-    switch (transportState()) {
-    case TransportState::Stopped:
-    case TransportState::Paused:
-        if (CSongDoc* song = currentSong())
-            startFromStopped(*song, tick, relative);
-        return;
-    case TransportState::Playing:
-    case TransportState::Holding: setStart(tick, relative); return;
-    case TransportState::Starting:
-        if (force)
-            setStart(tick, relative);
-        return;
-    default: return;
+    bool startTimer = false;
+    uint32_t serial = 0;
+    {
+        LockGuard guard(TransportMutex(), "Play", m_options.lockWait);
+        if (!guard)
+            return;
+        switch (transportState()) {
+        case TransportState::Stopped:
+        case TransportState::Paused:
+            if (CSongDoc* song = currentSong())
+                startTimer = prepareStart(*song, tick, relative);
+            break;
+        case TransportState::Playing:
+        case TransportState::Holding: setStart(tick, relative); break;
+        case TransportState::Starting:
+            if (force)
+                setStart(tick, relative);
+            break;
+        default: break;
+        }
+        serial = m_transport.startSerial;
     }
+    if (startTimer)
+        startPlaybackTimer(serial);
 }
 
 // Under the TransportMutex; the tick does the rest.
@@ -45,11 +52,10 @@ void CSequencer::setStart(int32_t tick, bool relative)
     m_transport.requestStart(tick, relative);
 }
 
-// Under the TransportMutex: the idle timer gives way to the playback timer.
-// Following external sync (and not recording), the sync input starts the
-// song instead. False when the timer could not start: the state stays
-// Stopped and the idle timer runs again.
-bool CSequencer::startFromStopped(CSongDoc& song, int32_t tick, bool relative)
+// Under the TransportMutex: the idle timer stops and the start is pending.
+// True when the playback timer is to start; following external sync (and
+// not recording), the sync input starts the song instead.
+bool CSequencer::prepareStart(CSongDoc& song, int32_t tick, bool relative)
 {
     assert(!SongMutex().heldByThisThread() && "the idle tick takes the SongMutex");
     assert(m_services.timer.mode() != TimerMode::Playback);
@@ -57,14 +63,31 @@ bool CSequencer::startFromStopped(CSongDoc& song, int32_t tick, bool relative)
     setStart(tick, relative);
     m_transport.songPlayed.store(&song, std::memory_order_release);
     m_countIn.clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
-    if (!recording() && liveSettings()->sync.masterSlave == 2)
-        return true;
+    return recording() || liveSettings()->sync.masterSlave != 2;
+}
+
+// With the TransportMutex free: the timer thread, realtime and woken by the
+// start, runs the first tick at once, and that tick takes the lock. A stop
+// that came since the lock was released found no playback timer to end, so
+// it is ended here. False when the timer could not start: the start, unless
+// a newer one replaced it, goes back to Stopped and the idle timer runs again.
+bool CSequencer::startPlaybackTimer(uint32_t serial)
+{
+    assert(!TransportMutex().heldByThisThread() && "the first tick would wait for it");
     const TimerStartResult started = m_services.timer.startPlayback(
         liveSettings()->tickPeriodMs, [this](uint32_t user) { TimerProc(user); }, 0);
-    if (started == TimerStartResult::Started)
+    if (started == TimerStartResult::Started) {
+        if (transportState() == TransportState::Stopped)
+            switchToIdleTimer();
         return true;
-    m_transport.setState(TransportState::Stopped);
-    startIdleTimer();
+    }
+    {
+        LockGuard guard(TransportMutex(), "Play", m_options.lockWait);
+        if (guard && transportState() == TransportState::Starting && m_transport.startSerial == serial)
+            m_transport.setState(TransportState::Stopped);
+    }
+    if (m_services.timer.mode() == TimerMode::Off)
+        startIdleTimer();
     return false;
 }
 

@@ -28,7 +28,7 @@ protected:
         shutDown();
         options.useAlsa = false;
         system = std::make_unique<MidiSystem>(options);
-        devices = std::make_unique<MidiSystemDevices>(*system);
+        devices = makeDevices(*system);
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
@@ -40,6 +40,12 @@ protected:
                                                                 .synths = synths});
         engine->Init();
         return *engine;
+    }
+
+    // Where the engine finds its devices; a test may wrap the machine's.
+    virtual std::unique_ptr<IMidiDeviceSource> makeDevices(const MidiSystem& machine)
+    {
+        return std::make_unique<MidiSystemDevices>(machine);
     }
 
     // A song of the engine's, in `song`.
@@ -71,7 +77,7 @@ protected:
     NoAudioEngines audio;
     FakeSongHost songHost;
     std::unique_ptr<MidiSystem> system;
-    std::unique_ptr<MidiSystemDevices> devices;
+    std::unique_ptr<IMidiDeviceSource> devices;
     std::unique_ptr<CSequencer> engine;
     std::unique_ptr<CSongDoc> song;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/engine_timer.h"
 #include "platform/midi_jack_out.h"
+#include "platform/midi_output_latency.h"
 #include "song/smf_reader.h"
 #include "song/track_ports.h"
 #include "tests/engine/quarters120_bytes.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +30,98 @@ using namespace std::chrono_literals;
 
 constexpr double kQuarterUs = 500000.0;
 constexpr double kNoteUs = 250000.0;
-constexpr double kFrameUs = 1e6 / 44100.0;
+
+// A steady-clock moment on the JACK clock, in µs.
+double jackUsecsAt(TickTime stamp)
+{
+    const auto nowNs = std::chrono::steady_clock::now().time_since_epoch();
+    const double jackMinusSteadyUs =
+        double(jack_get_time()) - double(std::chrono::duration_cast<std::chrono::nanoseconds>(nowNs).count()) / 1000.0;
+    return double(std::chrono::duration_cast<std::chrono::nanoseconds>(stamp.time_since_epoch()).count()) / 1000.0
+           + jackMinusSteadyUs;
+}
+
+// The stamp every short message left the engine with, in order.
+class StampLog {
+public:
+    struct Entry {
+        std::vector<uint8_t> bytes;
+        TickTime stamp;
+    };
+    void add(std::span<const uint8_t> bytes, TickTime stamp)
+    {
+        std::lock_guard lock(m_mutex);
+        m_entries.push_back({{bytes.begin(), bytes.end()}, stamp});
+    }
+    std::vector<Entry> entries() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_entries;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Entry> m_entries;
+};
+
+// The machine's output device, with each short message's stamp logged.
+class StampTapDevice : public IMidiOutDevice {
+public:
+    StampTapDevice(std::unique_ptr<IMidiOutDevice> inner, StampLog& log) : m_inner(std::move(inner)), m_log(log) {}
+    bool open() override { return m_inner->open(); }
+    void close() override { m_inner->close(); }
+    bool isOpen() const override { return m_inner->isOpen(); }
+    std::string openError() const override { return m_inner->openError(); }
+    using IMidiOutDevice::sendShort;
+    void sendShort(std::span<const uint8_t> bytes, TickTime stamp) override
+    {
+        m_log.add(bytes, stamp);
+        m_inner->sendShort(bytes, stamp);
+    }
+    LongSendResult sendLong(std::span<const uint8_t> bytes, std::chrono::milliseconds timeout) override
+    {
+        return m_inner->sendLong(bytes, timeout);
+    }
+    uint64_t queueLong(std::span<const uint8_t> bytes, std::chrono::milliseconds timeout,
+                       LongSendResult& settled) override
+    {
+        return m_inner->queueLong(bytes, timeout, settled);
+    }
+    LongSendResult awaitLong(uint64_t ticket, std::chrono::milliseconds timeout) override
+    {
+        return m_inner->awaitLong(ticket, timeout);
+    }
+    size_t maxLongMessageBytes() const override { return m_inner->maxLongMessageBytes(); }
+    std::string displayName() const override { return m_inner->displayName(); }
+    MidiDeviceKind kind() const override { return m_inner->kind(); }
+    const IMidiOutDevice& inner() const { return *m_inner; }
+
+private:
+    std::unique_ptr<IMidiOutDevice> m_inner;
+    StampLog& m_log;
+};
+
+class StampTapDevices : public IMidiDeviceSource {
+public:
+    StampTapDevices(const MidiSystem& machine, StampLog& log) : m_machine(machine), m_log(log) {}
+    std::vector<MidiDeviceDescriptor> outputs() const override { return m_machine.outputs(); }
+    std::vector<MidiDeviceDescriptor> inputs() const override { return m_machine.inputs(); }
+    std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& device) const override
+    {
+        auto inner = m_machine.makeOutput(device);
+        if (!inner)
+            return nullptr;
+        return std::make_unique<StampTapDevice>(std::move(inner), m_log);
+    }
+    std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const override
+    {
+        return m_machine.makeInput(device);
+    }
+
+private:
+    const MidiSystem& m_machine;
+    StampLog& m_log;
+};
 
 // The fixture file, or its bytes where this program is built without the
 // fixture folder.
@@ -90,8 +183,14 @@ protected:
     // note-on.
     std::string playWholeSong();
 
+    std::unique_ptr<IMidiDeviceSource> makeDevices(const MidiSystem& machine) override
+    {
+        return std::make_unique<StampTapDevices>(machine, stamps);
+    }
+
     // As the program runs it: SCHED_FIFO where the system grants it.
     EngineTimer timer{EngineTimerOptions{.realtime = true}};
+    StampLog stamps;
 };
 
 std::string PlayToJack::playWholeSong()
@@ -104,42 +203,70 @@ std::string PlayToJack::playWholeSong()
     if (!waitForGuiCall("setFrameTimer(666)", 10s))
         return "SongEnded was not posted";
     client->waitForCount(client->received().size() + 1, 300ms); // the last note-off's cycle
-    // When each note sounds through the times of the cycle it landed in: a
-    // starved server moves its cycles, never a message within one.
-    std::vector<double> ons;
-    std::vector<double> offs;
-    for (const JackTestClient::Received& event : client->received()) {
-        if (isKey60On(event.bytes))
-            ons.push_back(event.jackUsecs());
-        else if (isKey60Off(event.bytes))
-            offs.push_back(event.jackUsecs());
-    }
-    const auto* device = dynamic_cast<const JackMidiOutDevice*>(engine->ports()->mappedOutput(0)->device());
+    const auto* tap = dynamic_cast<const StampTapDevice*>(engine->ports()->mappedOutput(0)->device());
+    const auto* device = tap != nullptr ? dynamic_cast<const JackMidiOutDevice*>(&tap->inner()) : nullptr;
     const uint64_t late = device != nullptr ? device->lateCount() : 0;
+    const double latencyUs = double(std::chrono::duration_cast<std::chrono::microseconds>(midiOutputLatency()).count());
+    // Before the shutdown, which silences the port once more.
+    const std::vector<StampLog::Entry> sent = stamps.entries();
+    const std::vector<JackTestClient::Received> received = client->received();
     shutDown();
-    if (ons.size() != 8 || offs.size() != 8) {
+    // Each key-60 message, sent and received, in order: the n-th sent is the
+    // n-th received.
+    std::vector<TickTime> sentOns;
+    std::vector<TickTime> sentOffs;
+    for (const StampLog::Entry& entry : sent) {
+        if (isKey60On(entry.bytes))
+            sentOns.push_back(entry.stamp);
+        else if (isKey60Off(entry.bytes))
+            sentOffs.push_back(entry.stamp);
+    }
+    std::vector<JackTestClient::Received> ons;
+    std::vector<JackTestClient::Received> offs;
+    for (const JackTestClient::Received& event : received) {
+        if (isKey60On(event.bytes))
+            ons.push_back(event);
+        else if (isKey60Off(event.bytes))
+            offs.push_back(event);
+    }
+    if (ons.size() != 8 || offs.size() != 8 || sentOns.size() != 8 || sentOffs.size() != 8) {
         std::string all;
-        for (const JackTestClient::Received& event : client->received()) {
+        for (const JackTestClient::Received& event : received) {
             char text[40];
             std::snprintf(text, sizeof text, "%02X%02X%02X@%llu ", event.bytes[0],
                           event.bytes.size() > 1 ? event.bytes[1] : 0, event.bytes.size() > 2 ? event.bytes[2] : 0,
                           static_cast<unsigned long long>(event.frame));
             all += text;
         }
-        return std::to_string(ons.size()) + " note-ons and " + std::to_string(offs.size())
-               + " note-offs: " + all;
+        return std::to_string(sentOns.size()) + "/" + std::to_string(ons.size()) + " note-ons and "
+               + std::to_string(sentOffs.size()) + "/" + std::to_string(offs.size())
+               + " note-offs sent/received: " + all;
     }
     std::string problems;
     if (late != 0)
         problems += std::to_string(late) + " placed late; ";
-    // Within a frame of the tempo map, from the first note on.
+    const auto usBetween = [](TickTime from, TickTime to) {
+        return double(std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count()) / 1000.0;
+    };
+    // The stamps follow the tempo map to the µs; each message lands within
+    // a frame of the frame its stamp maps to in the cycle it arrived in.
+    const auto placement = [&](const JackTestClient::Received& got, TickTime stamp) {
+        return double(got.offset) - got.frameOf(jackUsecsAt(stamp) + latencyUs);
+    };
     for (size_t i = 0; i < 8; ++i) {
-        const double on = ons[i] - ons[0] - double(i) * kQuarterUs;
-        if (std::abs(on) > kFrameUs)
-            problems += "note " + std::to_string(i) + " off its beat by " + std::to_string(on) + " µs; ";
-        const double length = offs[i] - ons[i] - kNoteUs;
-        if (std::abs(length) > kFrameUs)
-            problems += "note " + std::to_string(i) + " length off by " + std::to_string(length) + " µs; ";
+        const std::string note = "note " + std::to_string(i);
+        const double beat = usBetween(sentOns[0], sentOns[i]) - double(i) * kQuarterUs;
+        if (std::abs(beat) > 1.0)
+            problems += note + " stamped off its beat by " + std::to_string(beat) + " µs; ";
+        const double length = usBetween(sentOns[i], sentOffs[i]) - kNoteUs;
+        if (std::abs(length) > 1.0)
+            problems += note + " stamped with its length off by " + std::to_string(length) + " µs; ";
+        const double on = placement(ons[i], sentOns[i]);
+        if (std::abs(on) > 1.0)
+            problems += note + " on placed " + std::to_string(on) + " frames from its stamp; ";
+        const double off = placement(offs[i], sentOffs[i]);
+        if (std::abs(off) > 1.0)
+            problems += note + " off placed " + std::to_string(off) + " frames from its stamp; ";
     }
     return problems;
 }

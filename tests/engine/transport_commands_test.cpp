@@ -1,15 +1,19 @@
 // The transport commands on the manual timer: starts, the Play/Cue
 // debounce, following external sync, a timer that will not start, pause
-// and stop, and lock waits that time out.
+// and stop, lock waits that time out, and the timer started with the lock
+// free.
 
 #include "tests/engine/transport_fixture.h"
 #include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -116,6 +120,57 @@ TEST_F(TransportCommands, ATimerThatCannotStartLeavesStoppedAndTheIdleTimerRunni
     makeSongWith({note(1800, 60, 90, 60)});
     timer.failNextStart();
     sequencer->Advance(false);
+    EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);
+    EXPECT_EQ(timer.mode(), TimerMode::Idle);
+}
+
+// A realtime timer thread runs its first tick as soon as the start wakes it,
+// while Play may not have returned: that tick must not wait for Play's lock.
+TEST_F(TransportCommands, TheFirstTickOfAStartRunsAtOnceEvenBeforePlayReturns)
+{
+    for (const bool fromPause : {false, true}) {
+        SCOPED_TRACE(fromPause ? "from Paused" : "from Stopped");
+        TearDown();
+        SequencerOptions options;
+        options.lockWait = 50ms;
+        init(options);
+        makeSongWith({note(0, 60, 90, 60)});
+        if (fromPause)
+            sequencer->Pause();
+        bool lockHeld = true;
+        TransportState afterTick = TransportState::Stopped;
+        std::vector<std::string> sent;
+        timer.setAfterStart([&](TimerMode mode) {
+            if (mode != TimerMode::Playback)
+                return;
+            lockHeld = TransportMutex().heldByThisThread();
+            output("Synth").clear();
+            std::thread([&] { timer.advance(kPeriodMs); }).join();
+            afterTick = sequencer->transportState();
+            sent = synthSent();
+        });
+        sequencer->Play(0, true, false);
+        EXPECT_FALSE(lockHeld);
+        EXPECT_EQ(afterTick, TransportState::Playing);
+        EXPECT_NE(std::find(sent.begin(), sent.end(), "90 3C 5A"), sent.end()) << "the first tick plays";
+        timer.setAfterStart(nullptr);
+    }
+}
+
+// Nothing but the GUI thread sends transport commands, but the sync input
+// may stop the transport from its own thread just as a start goes out.
+TEST_F(TransportCommands, AStopJustBeforeThePlaybackTimerStartsLeavesTheIdleTimerRunning)
+{
+    SequencerOptions options;
+    options.lockWait = 50ms;
+    init(options);
+    makeSongWith({note(1800, 60, 90, 60)});
+    timer.setBeforeStart([&](TimerMode mode) {
+        if (mode == TimerMode::Playback)
+            std::thread([&] { sequencer->setTransportState(TransportState::Stopped); }).join();
+    });
+    sequencer->Play(0, true, false);
+    timer.setBeforeStart(nullptr);
     EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);
     EXPECT_EQ(timer.mode(), TimerMode::Idle);
 }

@@ -23,17 +23,23 @@ TimerStartResult ManualEngineTimer::start(TimerMode mode, uint32_t periodMs,
         return TimerStartResult::BadPeriod;
     if (!callback)
         return TimerStartResult::NoCallback;
-    std::lock_guard lock(m_mutex);
-    if (m_failNextStart) {
-        m_failNextStart = false;
-        return TimerStartResult::NoThread;
+    if (m_beforeStart)
+        m_beforeStart(mode);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_failNextStart) {
+            m_failNextStart = false;
+            return TimerStartResult::NoThread;
+        }
+        m_mode = mode;
+        m_periodMs = periodMs;
+        m_user = user;
+        m_callback = std::make_shared<const TimerCallback>(std::move(callback));
+        m_nextDueMs = m_nowMs + periodMs;
+        ++m_starts;
     }
-    m_mode = mode;
-    m_periodMs = periodMs;
-    m_user = user;
-    m_callback = std::make_shared<const TimerCallback>(std::move(callback));
-    m_nextDueMs = m_nowMs + periodMs;
-    ++m_starts;
+    if (m_afterStart)
+        m_afterStart(mode);
     return TimerStartResult::Started;
 }
 

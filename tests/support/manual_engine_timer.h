@@ -4,6 +4,7 @@
 #include "core/ms_clock.h"
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -34,6 +35,12 @@ public:
     void advance(uint32_t ms);
     // The next start reports NoThread and changes nothing.
     void failNextStart() { m_failNextStart = true; }
+    // Run on the starting thread as a start begins, and once it has taken
+    // effect (where a realtime timer thread would preempt the starter);
+    // set them before the engine starts the timer.
+    using StartHook = std::function<void(TimerMode)>;
+    void setBeforeStart(StartHook hook) { m_beforeStart = std::move(hook); }
+    void setAfterStart(StartHook hook) { m_afterStart = std::move(hook); }
 
     ManualMsClock& clock() { return m_clock; }
     uint32_t periodMs() const;
@@ -48,6 +55,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_idle;
     bool m_failNextStart = false;
+    StartHook m_beforeStart;
+    StartHook m_afterStart;
     TimerMode m_mode = TimerMode::Off;
     uint32_t m_periodMs = 0;
     uint32_t m_user = 0;
