@@ -2,6 +2,7 @@
 
 #include "platform/midi_output_latency.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -87,6 +88,7 @@ void AlsaMidiOutDevice::sendShort(std::span<const uint8_t> bytes, TickTime stamp
     if (!isOpen() || bytes.empty() || bytes.size() > 3 || bytes[0] < 0x80)
         return;
     std::lock_guard lock(m_encoding);
+    m_latestShortDueNs = std::max(m_latestShortDueNs, due);
     m_encoder.reset(); // each message stands alone: no running status across sends
     m_encoder.encode(bytes, [&](const snd_seq_event_t& encoded) {
         snd_seq_event_t event = encoded;
@@ -106,6 +108,13 @@ LongSendResult AlsaMidiOutDevice::sendLong(std::span<const uint8_t> bytes,
     snd_seq_ev_set_sysex(&event, static_cast<unsigned>(bytes.size()),
                          const_cast<uint8_t*>(bytes.data()));
     address(event);
+    const int64_t soonest = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch() + midiOutputLatency())
+                                .count();
+    {
+        std::lock_guard lock(m_encoding);
+        m_client->scheduleAt(event, std::max(soonest, m_latestShortDueNs));
+    }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         const int result = m_client->sendDirect(event);

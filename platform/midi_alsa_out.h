@@ -13,7 +13,9 @@ namespace rz {
 
 // An ALSA sequencer destination: our own port, subscribed to it. Short
 // messages are scheduled on the client's queue at their stamp plus the
-// engine's output latency, bypassing the output buffer; long ones go at once.
+// engine's output latency, bypassing the output buffer; long ones carry no
+// stamp and go on the queue at once plus that latency, but never before a
+// short message sent earlier, so none overtakes what came before it.
 class AlsaMidiOutDevice final : public IMidiOutDevice {
 public:
     AlsaMidiOutDevice(AlsaPortInfo destination, std::string displayName, MidiDeviceKind kind);
@@ -47,6 +49,7 @@ private:
     std::atomic<bool> m_open{false};
     std::mutex m_encoding; // the encoder is not thread-safe
     AlsaEventEncoder m_encoder;
+    int64_t m_latestShortDueNs = 0; // under m_encoding
 };
 
 } // namespace rz
