@@ -16,7 +16,6 @@ namespace rz {
 namespace {
 
 constexpr int32_t kDrumsMask = 0xFFFF;
-constexpr int kInstrumentKeyLimit = 100;
 constexpr uint8_t kSequencerSpecific = 0x7F;
 constexpr const char* kInstrumentStateTag = "dr2";
 constexpr const char* kAddTitle = "Add VST synthesizer...";
@@ -297,7 +296,14 @@ std::shared_ptr<COutPort> PortsModel::addInstrument()
 std::shared_ptr<COutPort> PortsModel::addInstrument(const std::filesystem::path& library)
 {
     std::string error;
-    std::shared_ptr<COutPort> port = m_engine.AddInstrumentPort(library, error);
+    const auto& outputs = m_engine.ports()->outputs;
+    const auto instruments = std::count_if(outputs.begin(), outputs.end(),
+                                           [](const std::shared_ptr<COutPort>& port) { return port->isInstrument(); });
+    std::shared_ptr<COutPort> port;
+    if (instruments >= CSequencer::kInstrumentSlots)
+        error = "No more than " + std::to_string(CSequencer::kInstrumentSlots) + " VST synths can be kept.";
+    else
+        port = m_engine.AddInstrumentPort(library, error);
     if (!port) {
         std::string text = "Trouble opening the file.";
         if (!error.empty())
@@ -352,7 +358,7 @@ void PortsModel::writeOutputs()
 // The numbered "VST" sub-keys are rewritten whole from the engine's list.
 void PortsModel::writeInstruments()
 {
-    for (int slot = 0; slot < kInstrumentKeyLimit; ++slot) {
+    for (int slot = 0; slot < CSequencer::kInstrumentSlots; ++slot) {
         const std::string section = instrumentSection(slot);
         if (m_profile.valueNames(section).empty())
             break;

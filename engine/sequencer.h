@@ -79,7 +79,9 @@ class CSequencer : public IEngineLink, public IAudioRenderer {
 public:
     static constexpr int kOutputEntries = 16;
     static constexpr int kInputEntries = 16;
-    static constexpr int kInstrumentSlots = 21;
+    // The "VST\%d" slots start-up reads; the Ports dialog keeps to them, so
+    // every instrument it saves comes back.
+    static constexpr int kInstrumentSlots = 100;
 
     CSequencer(const SequencerServices& services, SequencerOptions options = {});
     // Shuts down first.

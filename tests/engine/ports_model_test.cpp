@@ -279,6 +279,19 @@ TEST_F(PortsModelTest, AddAsksForALibraryAndKeepsItsFolder)
     EXPECT_EQ(engineNames().size(), 1u);
 }
 
+// Start-up reads that many slots, so a further one would be lost.
+TEST_F(PortsModelTest, NoMoreInstrumentsAreAddedThanStartUpReadsBack)
+{
+    PortsModel& ports = model();
+    for (int i = 0; i < CSequencer::kInstrumentSlots; ++i)
+        ASSERT_TRUE(ports.addInstrument("/opt/vst/a.so"));
+    prompt.expectMessage("No more than");
+    EXPECT_FALSE(ports.addInstrument("/opt/vst/a.so"));
+    ports.Apply();
+    EXPECT_FALSE(profile.readString("VST\\" + std::to_string(CSequencer::kInstrumentSlots - 1), "path", "").empty());
+    EXPECT_TRUE(profile.valueNames("VST\\" + std::to_string(CSequencer::kInstrumentSlots)).empty());
+}
+
 TEST_F(PortsModelTest, TheAudioRenderFollowsAddAndRemove)
 {
     PortsModel& ports = model();

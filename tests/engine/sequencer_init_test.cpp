@@ -64,6 +64,15 @@ TEST_F(SequencerInit, LibraryLoadedTwiceGetsABracketNumberComparedCaseSensitivel
     EXPECT_EQ(instruments.made, 3) << "slots stop at the first empty one";
 }
 
+// The Ports dialog saves more instruments than the first start-up read.
+TEST_F(SequencerInit, EverySavedInstrumentSlotUpToTheLimitIsRead)
+{
+    for (int slot = 0; slot <= CSequencer::kInstrumentSlots; ++slot)
+        profile.writeString("VST\\" + std::to_string(slot), "path", "/opt/vst/pad.so");
+    make().Init();
+    EXPECT_EQ(instruments.made, CSequencer::kInstrumentSlots);
+}
+
 TEST_F(SequencerInit, InstrumentThatCannotLoadIsReportedAndLeftOut)
 {
     instruments.name.reset();
