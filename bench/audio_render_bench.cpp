@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "bench/noise_clips.h"
 #include "core/locks.h"
 #include "core/profile.h"
 #include "engine/audio_clip_mix.h"
@@ -30,26 +31,6 @@ public:
     void postToGui(std::function<void()>) override {}
 };
 
-// Ten seconds of stereo noise-like samples per clip, looped four times.
-std::vector<CAudioClip> makeClips()
-{
-    std::vector<CAudioClip> clips(kClips);
-    uint32_t seed = 1;
-    for (CAudioClip& clip : clips) {
-        auto samples = std::make_shared<AudioClipSamples>();
-        samples->samples.resize(2 * 441000);
-        for (int16_t& value : samples->samples) {
-            seed = seed * 1664525 + 1013904223;
-            value = int16_t(seed >> 16);
-        }
-        clip.number = 4;
-        clip.length = WaveDuration(441000, 44100) * 4;
-        clip.samples = std::move(samples);
-        clip.loaded = true;
-    }
-    return clips;
-}
-
 struct BenchEngine {
     MemoryProfile profile;
     ScriptedPrompt prompt;
@@ -61,7 +42,7 @@ struct BenchEngine {
     ManualEngineTimer timer;
     NoAudioEngines audio;
     std::unique_ptr<CSequencer> engine;
-    std::vector<CAudioClip> clips = makeClips();
+    std::vector<CAudioClip> clips = makeNoiseClips(kClips);
     std::vector<CTrack> tracks = std::vector<CTrack>(kClips);
 
     BenchEngine()

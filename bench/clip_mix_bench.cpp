@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/noise_clips.h"
 #include "engine/audio_clip_mix.h"
 #include "engine/audio_clip_samples.h"
 #include "tests/support/alloc_counter/alloc_counter.h"
@@ -15,28 +16,9 @@ namespace {
 constexpr int kClips = 32;
 constexpr uint32_t kFrames = 256;
 
-// Ten seconds of stereo noise-like samples per clip, looped four times.
-std::vector<CAudioClip> makeClips()
-{
-    std::vector<CAudioClip> clips(kClips);
-    uint32_t seed = 1;
-    for (CAudioClip& clip : clips) {
-        auto samples = std::make_shared<AudioClipSamples>();
-        samples->samples.resize(2 * 441000);
-        for (int16_t& value : samples->samples) {
-            seed = seed * 1664525 + 1013904223;
-            value = int16_t(seed >> 16);
-        }
-        clip.number = 4;
-        clip.samples = std::move(samples);
-        clip.loaded = true;
-    }
-    return clips;
-}
-
 void BM_MixClipsIntoBlock(benchmark::State& state)
 {
-    std::vector<CAudioClip> clips = makeClips();
+    std::vector<CAudioClip> clips = makeNoiseClips(kClips);
     std::vector<float> left(kFrames), right(kFrames);
     const ChannelBuffers buffers{left.data(), right.data()};
     int64_t position = 1000; // a run crosses a pass boundary now and then

@@ -3,6 +3,7 @@
 
 #include "tests/engine/engine_jack_fixture.h"
 #include "tests/song/song_builder.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,11 @@ protected:
     // Waits until the client has received `bytes`.
     bool waitForMessage(const JackTestClient& client, const std::vector<uint8_t>& bytes)
     {
-        const auto until = std::chrono::steady_clock::now() + 5s;
-        while (std::chrono::steady_clock::now() < until) {
+        return eventually([&] {
             const auto received = client.received();
-            if (std::any_of(received.begin(), received.end(),
-                            [&](const JackTestClient::Received& r) { return r.bytes == bytes; }))
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
+            return std::any_of(received.begin(), received.end(),
+                               [&](const JackTestClient::Received& r) { return r.bytes == bytes; });
+        });
     }
 
     ManualEngineTimer timer;

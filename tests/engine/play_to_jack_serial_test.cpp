@@ -11,6 +11,7 @@
 #include "song/track_ports.h"
 #include "tests/engine/quarters120_bytes.h"
 #include "tests/engine/engine_jack_fixture.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -166,16 +167,13 @@ protected:
 
     bool waitForGuiCall(const std::string& call, std::chrono::milliseconds limit)
     {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            gui.drain();
-            const auto calls = gui.recorder.calls();
-            if (std::find(calls.begin(), calls.end(), call) != calls.end())
-                return true;
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            std::this_thread::sleep_for(5ms);
-        }
+        return eventually(
+            [&] {
+                gui.drain();
+                const auto calls = gui.recorder.calls();
+                return std::find(calls.begin(), calls.end(), call) != calls.end();
+            },
+            limit);
     }
 
     // Plays the song to its end; what was off, empty when every note-on came

@@ -9,6 +9,7 @@
 #include "song/play_images.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/song/song_builder.h"
+#include "tests/support/eventually.h"
 
 #include <algorithm>
 #include <chrono>
@@ -150,16 +151,13 @@ protected:
     // Waits until the GUI side has received `call` ("name(args)").
     bool waitForGuiCall(const std::string& call, std::chrono::milliseconds limit)
     {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            gui.drain();
-            const auto calls = gui.recorder.calls();
-            if (std::find(calls.begin(), calls.end(), call) != calls.end())
-                return true;
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+        return eventually(
+            [&] {
+                gui.drain();
+                const auto calls = gui.recorder.calls();
+                return std::find(calls.begin(), calls.end(), call) != calls.end();
+            },
+            limit);
     }
 
     std::unique_ptr<CSongDoc> otherSong;

@@ -2,6 +2,7 @@
 // program of their own.
 
 #include "platform/engine_timer.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -40,9 +41,7 @@ TimedRun runFiveHundredTicks()
     };
     const TickTime started = Clock::now();
     EXPECT_EQ(timer.startPlayback(2, record, 0), TimerStartResult::Started);
-    const auto giveUp = started + 10s;
-    while (count.load(std::memory_order_acquire) < kTicks && Clock::now() < giveUp)
-        std::this_thread::sleep_for(5ms);
+    eventually([&] { return count.load(std::memory_order_acquire) >= kTicks; }, 10s);
     timer.stopAndWait();
     TimedRun run;
     if (count.load(std::memory_order_acquire) < kTicks) {
