@@ -11,30 +11,16 @@
 #include "audio_source_writer.h"
 #include "engine/wave_file.h"
 #include "engine/wave_grabber.h"
+#include "tests/support/temp_folder.h"
 
 namespace rz {
 namespace {
 
 constexpr uint32_t kEngineRate = 44100;
 
-class ImportDir {
+class ImportDir : public TempFolder {
 public:
-    ImportDir()
-    {
-        static int serial = 0;
-        m_path = std::filesystem::temp_directory_path()
-                 / ("rz_import_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ImportDir()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
-    std::filesystem::path file(const std::string& name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
+    ImportDir() : TempFolder("rz_import_") {}
 };
 
 // Power of the left channel at `frequency` (Goertzel).

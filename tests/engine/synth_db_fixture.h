@@ -2,10 +2,8 @@
 
 #include "engine/synth_db.h"
 #include "platform/sqlite_db.h"
+#include "tests/support/temp_folder.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,32 +13,11 @@
 
 namespace rz {
 
-// A folder of its own under the system's temporary folder, removed afterwards
-// (write permission is given back first, for tests that take it away).
-class SynthDbTempDir {
+// A folder of its own under the system's temporary folder, removed afterwards.
+class SynthDbTempDir : public TempFolder {
 public:
-    SynthDbTempDir()
-    {
-        static std::atomic<int> serial{0};
-        m_path = std::filesystem::temp_directory_path()
-                 / ("rz_synthdb_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::create_directories(m_path);
-    }
-    ~SynthDbTempDir()
-    {
-        std::error_code error;
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, error);
-        std::filesystem::remove_all(m_path, error);
-    }
-    SynthDbTempDir(const SynthDbTempDir&) = delete;
-    SynthDbTempDir& operator=(const SynthDbTempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path file(std::string_view name = "dr.sqlite") const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
+    SynthDbTempDir() : TempFolder("rz_synthdb_") {}
+    std::filesystem::path file(std::string_view name = "dr.sqlite") const { return TempFolder::file(name); }
 };
 
 inline std::string readBytes(const std::filesystem::path& path)

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/sqlite_db.h"
+#include "tests/support/temp_folder.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,22 +14,10 @@ namespace {
 
 class SqliteTempFile {
 public:
-    SqliteTempFile()
-    {
-        static std::atomic<int> serial{0};
-        m_folder = std::filesystem::temp_directory_path()
-                   / ("rz_sqlite_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::create_directories(m_folder);
-    }
-    ~SqliteTempFile()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_folder, error);
-    }
-    std::filesystem::path path() const { return m_folder / "test.sqlite"; }
+    std::filesystem::path path() const { return m_folder.file("test.sqlite"); }
 
 private:
-    std::filesystem::path m_folder;
+    TempFolder m_folder{"rz_sqlite_"};
 };
 
 TEST(SqliteStatement, BindsAndReadsEveryKindOfValue)

@@ -8,13 +8,12 @@
 #include "tests/support/fake_song_host.h"
 #include "tests/support/scripted_edit_dialogs.h"
 #include "tests/support/scripted_prompt.h"
+#include "tests/support/temp_folder.h"
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace rz {
@@ -41,27 +40,9 @@ public:
 };
 
 // A folder of its own under the system's temporary folder, removed afterwards.
-class SetTempDir {
+class SetTempDir : public TempFolder {
 public:
-    SetTempDir()
-    {
-        static std::atomic<int> serial{0};
-        m_path = std::filesystem::temp_directory_path()
-                 / ("rz_set_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::create_directories(m_path);
-    }
-    ~SetTempDir()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
-    SetTempDir(const SetTempDir&) = delete;
-    SetTempDir& operator=(const SetTempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
+    SetTempDir() : TempFolder("rz_set_") {}
 };
 
 inline void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 #include "core/profile.h"
 #include "song/song_doc.h"
@@ -15,6 +12,7 @@
 #include "tests/support/fake_song_host.h"
 #include "tests/support/fake_track_rows.h"
 #include "tests/support/scripted_prompt.h"
+#include "tests/support/temp_folder.h"
 
 namespace rz {
 
@@ -45,27 +43,9 @@ struct SongFixture {
 };
 
 // A folder of its own under the system's temporary folder, removed afterwards.
-class TempDir {
+class TempDir : public TempFolder {
 public:
-    TempDir()
-    {
-        static std::atomic<int> serial{0};
-        m_path = std::filesystem::temp_directory_path()
-                 / ("rz_song_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempDir()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
+    TempDir() : TempFolder("rz_song_") {}
 };
 
 // Creates a small file.
