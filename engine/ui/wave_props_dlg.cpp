@@ -3,7 +3,9 @@
 #include "core/engine_link.h"
 #include "core/prompt.h"
 #include "core/smpte_time.h"
-#include "engine/ui/time_entry_edits.h"
+#include "dialogs/dialog_helpers.h"
+#include "dialogs/smpte_edit.h"
+#include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 #include "song/track.h"
 
@@ -38,9 +40,10 @@ CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidge
     m_repeat->setValue(clip.repeatCount);
     m_duration = new QLabel(this);
     m_duration->setObjectName("duration1009");
-    m_position = new TickPosEdit(song, this);
+    m_position = new CTimePosCtrl(song, clip.tick, 0, this);
     m_position->setObjectName("position1011");
-    m_smpte = new SmpteTimeEdit(song.context().engine.syncOptions().smpteRate, this);
+    m_smpte = new CSmpteEdit(smpteTimeOfTick(song, clip.tick), song.context().engine.syncOptions().smpteRate,
+                             this);
     m_smpte->setObjectName("smpte1013");
     m_track = new QComboBox(this);
     m_track->setObjectName("track1018");
@@ -67,12 +70,10 @@ CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidge
     layout->addLayout(form);
     layout->addWidget(buttons);
     showDuration();
-    m_position->setTick(clip.tick);
-    onTickChanged(clip.tick);
     fillTracks();
     connect(m_repeat, &QSpinBox::valueChanged, this, [this] { showDuration(); });
-    connect(m_position, &TickPosEdit::tickChanged, this, &CWavePropsDlg::onTickChanged);
-    connect(m_smpte, &SmpteTimeEdit::timeChanged, this, &CWavePropsDlg::onSmpteChanged);
+    connect(m_position, &CTimePosCtrl::changed, this, &CWavePropsDlg::onTickChanged);
+    connect(m_smpte, &CSmpteEdit::changed, this, &CWavePropsDlg::onSmpteChanged);
 }
 
 // The waveform tracks, the last track (never a user's) left out.
@@ -99,22 +100,26 @@ QString CWavePropsDlg::durationText() const
     return m_duration->text();
 }
 
-void CWavePropsDlg::onTickChanged(int32_t tick)
+void CWavePropsDlg::onTickChanged()
 {
-    CSmpteTime offset = m_song.smpteOffset;
-    m_smpte->setTime(m_song.TickToTime(tick) + offset.GetTime());
+    if (m_position->tick() >= 0)
+        m_smpte->setTime(smpteTimeOfTick(m_song, m_position->tick()));
 }
 
-void CWavePropsDlg::onSmpteChanged(double time)
+// A time before the song's offset places the clip at the song's start, and
+// shows that start.
+void CWavePropsDlg::onSmpteChanged()
 {
-    CSmpteTime offset = m_song.smpteOffset;
-    m_position->setTick(m_song.TimeToTick(time - offset.GetTime()));
+    m_position->setTick(tickOfSmpteTime(m_song, m_smpte->time()));
+    const double start = smpteTimeOfTick(m_song, 0);
+    if (m_smpte->time() < start)
+        m_smpte->setTime(start);
 }
 
 void CWavePropsDlg::accept()
 {
     if (m_repeat->value() < 1 || m_repeat->value() > kMaxRepeats) {
-        m_song.context().prompt.message("Please enter an integer between 1 and 99.", PromptIcon::Warning);
+        m_song.context().prompt.message(rangeMessage(1, kMaxRepeats), PromptIcon::Warning);
         m_repeat->setFocus();
         return;
     }
@@ -125,7 +130,8 @@ WavePropsParams CWavePropsDlg::params() const
 {
     WavePropsParams params = m_clip;
     params.repeatCount = m_repeat->value();
-    params.tick = m_position->tick();
+    if (m_position->tick() >= 0)
+        params.tick = m_position->tick();
     if (m_track->currentIndex() >= 0)
         params.track = m_track->currentData().toInt();
     return params;

@@ -13,9 +13,9 @@ class QSpinBox;
 
 namespace rz {
 
+class CSmpteEdit;
 class CSongDoc;
-class SmpteTimeEdit;
-class TickPosEdit;
+class CTimePosCtrl;
 
 // "Waveform Properties": a clip's file, its repeat count, its position (as
 // a song position and as time code, kept in step) and its track.
@@ -32,8 +32,8 @@ public:
     // The values after OK.
     WavePropsParams params() const;
     QString durationText() const;
-    TickPosEdit* positionEdit() const { return m_position; }
-    SmpteTimeEdit* smpteEdit() const { return m_smpte; }
+    CTimePosCtrl* positionCtrl() const { return m_position; }
+    CSmpteEdit* smpteEdit() const { return m_smpte; }
     QSpinBox* repeatEdit() const { return m_repeat; }
     QComboBox* trackCombo() const { return m_track; }
 
@@ -42,13 +42,13 @@ public:
 private:
     void fillTracks();
     void showDuration();
-    void onTickChanged(int32_t tick);
-    void onSmpteChanged(double time);
+    void onTickChanged();
+    void onSmpteChanged();
 
     CSongDoc& m_song;
     WavePropsParams m_clip;
-    TickPosEdit* m_position = nullptr;
-    SmpteTimeEdit* m_smpte = nullptr;
+    CTimePosCtrl* m_position = nullptr;
+    CSmpteEdit* m_smpte = nullptr;
     QSpinBox* m_repeat = nullptr;
     QLabel* m_duration = nullptr;
     QComboBox* m_track = nullptr;

@@ -3,7 +3,10 @@
 
 #include "tests/app/app_test_fixture.h"
 #include "modal_dialog.h"
-#include "engine/ui/time_entry_edits.h"
+#include "dialogs/dialog_helpers.h"
+#include "dialogs/smpte_edit.h"
+#include "dialogs/spin_edit.h"
+#include "dialogs/time_pos_ctrl.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "res/command_ids.h"
 #include "song/audio_clip.h"
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace rz {
 namespace {
@@ -63,6 +67,16 @@ protected:
     {
         return dialog.findChild<QDialogButtonBox*>()->button(which);
     }
+
+    // Types into a field of the active dialog over its text and leaves it with Tab.
+    static void typeInto(CWavePropsDlg& dialog, SpinEdit* field, const char* text)
+    {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
 };
 
 TEST_F(WavePropertiesCommand, OnlyTheDialogsTheProgramHasEnableProperties)
@@ -89,25 +103,52 @@ TEST_F(WavePropertiesCommand, OkAppliesTheRepeatCountAndPositionAsOneUndoStep)
         return true;
     });
     bool overFrame = false;
+    QString shownPosition;
+    double shownTime = -1.0;
+    double movedTime = -1.0;
     runProperties([&](CWavePropsDlg& dialog) {
         overFrame = dialog.parentWidget() == app->frame();
         button(dialog, QDialogButtonBox::Help)->click();
         dialog.repeatEdit()->setValue(3);
-        dialog.positionEdit()->setText("2:1:000");
-        emit dialog.positionEdit()->textEdited("2:1:000");
+        const CTimePosCtrl* position = dialog.positionCtrl();
+        shownPosition = position->field(TimeField::Measure)->text() + ":"
+                        + position->field(TimeField::Beat)->text() + ":" + position->field(TimeField::Tick)->text();
+        shownTime = dialog.smpteEdit()->time();
+        typeInto(dialog, position->field(TimeField::Measure), "1");
+        movedTime = dialog.smpteEdit()->time();
         button(dialog, QDialogButtonBox::Ok)->click();
     });
     EXPECT_TRUE(overFrame);
+    ASSERT_EQ(song.timeBase, 120);
+    EXPECT_EQ(shownPosition, "2:1:0"); // tick 480: measure 2 in 4/4
+    EXPECT_DOUBLE_EQ(shownTime, smpteTimeOfTick(song, 480));
+    EXPECT_DOUBLE_EQ(movedTime, smpteTimeOfTick(song, 0));
     EXPECT_EQ(opened, std::vector<std::string>{"Audio2.htm#props"});
     ASSERT_EQ(song.undoList.size(), 1u);
     EXPECT_EQ(song.undoList.back()->label, "Waveform properties");
     const CMidiEvent& moved = song.tracks[1]->events.at(0);
-    EXPECT_EQ(moved.tick, 4 * song.timeBase);
+    EXPECT_EQ(moved.tick, 0);
     EXPECT_EQ(moved.clip()->number, 3);
 
     ASSERT_TRUE(song.Undo());
     EXPECT_EQ(song.tracks[1]->events.at(0).tick, 480);
     EXPECT_EQ(song.tracks[1]->events.at(0).clip()->number, 1);
+}
+
+TEST_F(WavePropertiesCommand, ATimeBeforeTheSongsOffsetMovesTheClipToTheStart)
+{
+    CSongDoc& song = songWithClip();
+    song.smpteOffset = CSmpteTime::fromFields(kSmpteRate30, 0, 0, 10, 0, 0);
+    select(song, kSelectAudioClip);
+    int32_t shownTick = -1;
+    runProperties([&](CWavePropsDlg& dialog) {
+        typeInto(dialog, dialog.smpteEdit()->field(SmpteField::Seconds), "3");
+        shownTick = dialog.positionCtrl()->tick();
+        button(dialog, QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_EQ(shownTick, 0);
+    ASSERT_EQ(song.undoList.size(), 1u);
+    EXPECT_EQ(song.tracks[1]->events.at(0).tick, 0);
 }
 
 TEST_F(WavePropertiesCommand, CancelChangesNothing)

@@ -3,13 +3,17 @@
 
 #include "engine/ui/wave_props_dlg.h"
 
-#include "engine/ui/time_entry_edits.h"
+#include "dialogs/dialog_helpers.h"
+#include "dialogs/smpte_edit.h"
+#include "dialogs/spin_edit.h"
+#include "dialogs/time_pos_ctrl.h"
 #include "song/track.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/song/song_builder.h"
 
 #include <QComboBox>
 #include <QSpinBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +44,32 @@ protected:
         // 1 min 2 s a pass.
         return {"WaveData\\take.wav", 1, 480, 3, 620'000'000};
     }
+    static void showActive(QDialog& dialog)
+    {
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    // Types into a field over its text and leaves it with Tab.
+    static void typeInto(SpinEdit* field, const char* text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+    static QString positionText(const CWavePropsDlg& dialog)
+    {
+        const CTimePosCtrl* c = dialog.positionCtrl();
+        return c->field(TimeField::Measure)->text() + ":" + c->field(TimeField::Beat)->text() + ":"
+               + c->field(TimeField::Tick)->text();
+    }
+    static QString smpteText(const CWavePropsDlg& dialog)
+    {
+        const CSmpteEdit* e = dialog.smpteEdit();
+        return e->field(SmpteField::Hours)->text() + ":" + e->field(SmpteField::Minutes)->text() + ":"
+               + e->field(SmpteField::Seconds)->text() + ":" + e->field(SmpteField::Frames)->text();
+    }
 };
 
 TEST_F(WaveProps, TheDurationIsOnePassTimesTheRepeatCount)
@@ -53,15 +83,30 @@ TEST_F(WaveProps, TheDurationIsOnePassTimesTheRepeatCount)
 TEST_F(WaveProps, APositionChangeMovesTheTimeCodeAndBack)
 {
     CWavePropsDlg dialog(waveSong(), clip());
-    EXPECT_EQ(dialog.smpteEdit()->text(), "0:00:02:00"); // tick 480: four quarters
-    dialog.positionEdit()->setText("3:1:000");
-    emit dialog.positionEdit()->textEdited("3:1:000");
-    EXPECT_EQ(dialog.positionEdit()->tick(), 960);
-    EXPECT_EQ(dialog.smpteEdit()->text(), "0:00:04:00");
-    emit dialog.smpteEdit()->textEdited("0:00:01:00");
-    EXPECT_EQ(dialog.positionEdit()->tick(), 240);
-    EXPECT_EQ(dialog.positionEdit()->text(), "1:3:000");
+    showActive(dialog);
+    EXPECT_EQ(positionText(dialog), "2:1:0");
+    EXPECT_EQ(smpteText(dialog), "0:0:2:0"); // tick 480: four quarters
+    typeInto(dialog.positionCtrl()->field(TimeField::Measure), "3");
+    EXPECT_EQ(dialog.positionCtrl()->tick(), 960);
+    EXPECT_EQ(smpteText(dialog), "0:0:4:0");
+    typeInto(dialog.smpteEdit()->field(SmpteField::Seconds), "1");
+    EXPECT_EQ(dialog.positionCtrl()->tick(), 240);
+    EXPECT_EQ(positionText(dialog), "1:3:0");
     EXPECT_EQ(dialog.params().tick, 240);
+}
+
+TEST_F(WaveProps, ATimeBeforeTheSongsOffsetPlacesTheClipAtTheStart)
+{
+    CSongDoc& song = waveSong();
+    song.smpteOffset = CSmpteTime::fromFields(kSmpteRate30, 0, 0, 10, 0, 0);
+    CWavePropsDlg dialog(song, clip());
+    showActive(dialog);
+    EXPECT_EQ(smpteText(dialog), "0:0:12:0");
+    typeInto(dialog.smpteEdit()->field(SmpteField::Seconds), "3");
+    EXPECT_EQ(dialog.positionCtrl()->tick(), 0);
+    EXPECT_EQ(positionText(dialog), "1:1:0");
+    EXPECT_EQ(smpteText(dialog), "0:0:10:0") << "the song's start is shown";
+    EXPECT_EQ(dialog.params().tick, 0);
 }
 
 TEST_F(WaveProps, OnlyWaveformTracksAreOfferedAndTheClipsIsChosen)
