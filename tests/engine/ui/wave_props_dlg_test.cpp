@@ -95,6 +95,19 @@ TEST_F(WaveProps, APositionChangeMovesTheTimeCodeAndBack)
     EXPECT_EQ(dialog.params().tick, 240);
 }
 
+TEST_F(WaveProps, EnterInAFieldBeingTypedTakesItsText)
+{
+    CWavePropsDlg dialog(waveSong(), clip());
+    showActive(dialog);
+    SpinEdit* measure = dialog.positionCtrl()->field(TimeField::Measure);
+    measure->setFocus();
+    measure->selectAll();
+    QTest::keyClicks(measure, "4");
+    QTest::keyClick(measure, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.params().tick, 1440);
+}
+
 TEST_F(WaveProps, ATimeBeforeTheSongsOffsetPlacesTheClipAtTheStart)
 {
     CSongDoc& song = waveSong();
