@@ -7,7 +7,7 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "set/set_document.h"
 #include "song/auto_recover.h"
 

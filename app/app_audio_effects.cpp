@@ -6,7 +6,7 @@
 #include "app/menu_bar.h"
 #include "core/audio_tools.h"
 #include "core/profile.h"
-#include "engine/audio_effect_menu.h"
+#include "engine/audio/audio_effect_menu.h"
 #include "res/command_ids.h"
 #include "res/main_menu.h"
 #include "song/song_doc.h"

@@ -8,7 +8,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "engine/sequencer.h"
-#include "engine/wave_grabber.h"
+#include "engine/audio/wave_grabber.h"
 #include "song/song_doc.h"
 #include "views/song_view.h"
 

@@ -9,7 +9,7 @@
 #include "core/profile.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 #include "res/command_ids.h"
 
 #include <algorithm>

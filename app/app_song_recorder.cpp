@@ -5,7 +5,7 @@
 #include "app/app.h"
 #include "app/main_frame.h"
 #include "core/ms_clock.h"
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "engine/song_recorder_input.h"
 #include "engine/ui/wave_maker_dlg.h"
 #include "res/command_ids.h"

@@ -14,7 +14,7 @@
 #include "core/profile.h"
 #include "core/smpte_time.h"
 #include "engine/sequencer.h"
-#include "engine/spectrum_analyzer.h"
+#include "engine/audio/spectrum_analyzer.h"
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "song/tempo_map.h"

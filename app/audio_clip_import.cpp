@@ -3,7 +3,7 @@
 
 #include "core/prompt.h"
 #include "core/song_host.h"
-#include "engine/wave_grabber.h"
+#include "engine/audio/wave_grabber.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
 

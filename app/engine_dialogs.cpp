@@ -5,7 +5,7 @@
 #include "app/engine_audio_effects.h"
 #include "app/main_frame.h"
 #include "engine/device_setup.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 #include "engine/audio_options_model.h"
 #include "engine/ui/audio_options_dlg.h"
 #include "engine/ui/ports_dlg.h"

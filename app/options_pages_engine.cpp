@@ -5,7 +5,7 @@
 #include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/synth_lookup.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench/noise_clips.h"
-#include "engine/audio_clip_mix.h"
-#include "engine/audio_clip_samples.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
 #include "tests/support/alloc_counter/alloc_counter.h"
 
 namespace rz {

@@ -5,7 +5,7 @@
 // Usage: engine_tick [ticks]   (default 20000 measured ticks of 2 ms)
 
 #include "core/profile.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"

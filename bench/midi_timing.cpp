@@ -8,7 +8,7 @@
 // interval_p99_frames E events N.
 
 #include "core/profile.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"

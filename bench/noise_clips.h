@@ -3,8 +3,8 @@
 // Clips for the mixing benchmarks: ten seconds of stereo noise-like samples
 // each, looped four times, all loaded.
 
-#include "engine/audio_clip_mix.h"
-#include "engine/audio_clip_samples.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
 
 #include <memory>
 #include <vector>

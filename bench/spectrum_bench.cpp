@@ -3,7 +3,7 @@
 // block.
 #include <benchmark/benchmark.h>
 
-#include "engine/spectrum_analyzer.h"
+#include "engine/audio/spectrum_analyzer.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/audio_preview.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_preview.h"
+#include "engine/audio/audio_format.h"
 #include "engine/host_time.h"
 
 #include <atomic>

@@ -2,9 +2,9 @@
 #include "engine/sequencer.h"
 
 #include "core/spectrum_sink.h"
-#include "engine/audio_clip_mix.h"
+#include "engine/audio/audio_clip_mix.h"
 #include "engine/instrument.h"
-#include "engine/wave_disk_writer.h"
+#include "engine/audio/wave_disk_writer.h"
 #include "song/track.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "core/midi_bytes.h"
 #include "core/muldiv.h"
 #include "engine/out_port.h"
-#include "engine/synth_db_table.h"
+#include "engine/synthdb/synth_db_table.h"
 #include "song/clipboard_edit.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"

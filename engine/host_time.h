@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 
 #include <cstdint>
 

@@ -5,9 +5,9 @@
 
 #include "core/prompt.h"
 #include "core/song_host.h"
-#include "engine/audio_clip_mix.h"
-#include "engine/wave_disk_writer.h"
-#include "engine/wave_file.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/wave_disk_writer.h"
+#include "engine/audio/wave_file.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
 

@@ -1,6 +1,6 @@
 #include "engine/sequencer.h"
 
-#include "engine/wave_disk_writer.h"
+#include "engine/audio/wave_disk_writer.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include "core/due_clock.h"
 #include "core/smpte_time.h"
 #include "core/tempo_multiplier.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/audio_part.h"
 #include "engine/click_count_in.h"
 #include "engine/conductor_tap.h"

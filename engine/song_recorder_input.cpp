@@ -4,9 +4,9 @@
 #include <string>
 
 #include "core/log.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/sequencer.h"
-#include "engine/wave_file.h"
+#include "engine/audio/wave_file.h"
 
 namespace rz {
 namespace {

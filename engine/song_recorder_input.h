@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 
 namespace rz {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/filter_apply.h"
+#include "engine/audio/filter_apply.h"
 
 #include <QDialog>
 

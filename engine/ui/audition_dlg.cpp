@@ -1,7 +1,7 @@
 #include "engine/ui/audition_dlg.h"
 
 #include "core/prompt.h"
-#include "engine/filter_apply.h"
+#include "engine/audio/filter_apply.h"
 
 #include <QProgressBar>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/filter_audition.h"
+#include "engine/audio/filter_audition.h"
 
 #include <QDialog>
 

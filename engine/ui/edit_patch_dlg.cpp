@@ -1,7 +1,7 @@
 #include "engine/ui/edit_patch_dlg.h"
 
 #include "core/text_codec.h"
-#include "engine/patch_number_entry.h"
+#include "engine/synthdb/patch_number_entry.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

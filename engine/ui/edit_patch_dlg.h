@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/synth_tree.h"
+#include "engine/synthdb/synth_tree.h"
 
 #include <QDialog>
 

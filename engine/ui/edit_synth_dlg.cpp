@@ -3,7 +3,7 @@
 #include "core/prompt.h"
 #include "core/text_codec.h"
 #include "engine/reset_sysex.h"
-#include "engine/synth_db_numbers.h"
+#include "engine/synthdb/synth_db_numbers.h"
 #include "ui/font_substitutions.h"
 
 #include <QCheckBox>

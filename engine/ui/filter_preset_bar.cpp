@@ -1,8 +1,8 @@
 #include "engine/ui/filter_preset_bar.h"
 
 #include "core/prompt.h"
-#include "engine/audio_filter.h"
-#include "engine/filter_presets.h"
+#include "engine/audio/audio_filter.h"
+#include "engine/audio/filter_presets.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

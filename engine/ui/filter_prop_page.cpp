@@ -1,6 +1,6 @@
 #include "engine/ui/filter_prop_page.h"
 
-#include "engine/audio_filter.h"
+#include "engine/audio/audio_filter.h"
 
 #include <QCheckBox>
 #include <QDoubleValidator>

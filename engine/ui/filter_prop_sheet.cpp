@@ -1,8 +1,8 @@
 #include "engine/ui/filter_prop_sheet.h"
 
 #include "core/log.h"
-#include "engine/audio_filter.h"
-#include "engine/filter_presets.h"
+#include "engine/audio/audio_filter.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/ui/audition_dlg.h"
 #include "engine/ui/filter_preset_bar.h"
 #include "engine/ui/filter_prop_page.h"

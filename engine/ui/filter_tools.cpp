@@ -1,7 +1,7 @@
 #include "engine/ui/filter_tools.h"
 
-#include "engine/audio_filter.h"
-#include "engine/filter_presets.h"
+#include "engine/audio/audio_filter.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/ui/apply_filter_dlg.h"
 #include "engine/ui/audio_filters_dlg.h"
 #include "engine/ui/filter_prop_sheet.h"

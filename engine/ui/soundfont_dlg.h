@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/soundfont_manager.h"
+#include "engine/synthdb/soundfont_manager.h"
 
 #include <QDialog>
 

@@ -2,8 +2,8 @@
 
 #include "core/prompt.h"
 #include "core/text_codec.h"
-#include "engine/patch_list_transfer.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/patch_list_transfer.h"
+#include "engine/synthdb/synth_db.h"
 #include "engine/ui/edit_patch_dlg.h"
 #include "engine/ui/edit_synth_dlg.h"
 

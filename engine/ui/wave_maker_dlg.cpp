@@ -1,7 +1,7 @@
 #include "engine/ui/wave_maker_dlg.h"
 
 #include "core/prompt.h"
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "engine/ui/radio_group.h"
 #include "platform/wma_writer.h"
 

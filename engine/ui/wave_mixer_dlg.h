@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/wave_mixer.h"
+#include "engine/audio/wave_mixer.h"
 
 #include <QDialog>
 

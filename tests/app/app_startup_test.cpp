@@ -1,7 +1,7 @@
 #include "app_test_fixture.h"
 
 #include "engine/sequencer.h"
-#include "engine/synth_db_path.h"
+#include "engine/synthdb/synth_db_path.h"
 #include "tests/support/fake_sequencer_services.h"
 #include "tests/support/manual_engine_timer.h"
 #include "ui/profile.h"

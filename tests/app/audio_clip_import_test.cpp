@@ -1,7 +1,7 @@
 #include "app/audio_clip_import.h"
 
 #include "core/profile.h"
-#include "engine/wave_grabber.h"
+#include "engine/audio/wave_grabber.h"
 #include "song/song_doc.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/fake_song_host.h"

@@ -12,7 +12,7 @@
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "tests/app/fake_association_store.h"
-#include "tests/engine/filter_fixture.h"
+#include "tests/engine/audio/filter_fixture.h"
 #include "tests/support/fake_audio_tools.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/scripted_prompt.h"

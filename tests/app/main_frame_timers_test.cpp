@@ -4,7 +4,7 @@
 #include "app/app_startup_accel.h"
 #include "app/flat_status_bar.h"
 #include "core/ms_clock.h"
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "ui/key_filter.h"
 
 #include <fstream>

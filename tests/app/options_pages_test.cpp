@@ -6,7 +6,7 @@
 #include "app/options_sheet.h"
 #include "app/main_frame.h"
 #include "app_test_fixture.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 #include "options_test_support.h"
 
 #include <QAbstractItemView>

@@ -4,9 +4,9 @@
 // test's own, a manual timer, fake MIDI devices and an audio test client.
 // These tests run alone (RUN_SERIAL).
 
-#include "engine/audio_clip_mix.h"
-#include "engine/audio_clip_samples.h"
-#include "engine/audio_engines.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
+#include "engine/audio/audio_engines.h"
 #include "platform/audio_jack.h"
 #include "tests/engine/jack_audio_test_client.h"
 #include "tests/engine/sequencer_fixture.h"

@@ -2,9 +2,9 @@
 // AudioMutex, as every output device renders it.
 
 #include "core/spectrum_sink.h"
-#include "engine/audio_clip_mix.h"
-#include "engine/audio_clip_samples.h"
-#include "engine/wave_disk_writer.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
+#include "engine/audio/wave_disk_writer.h"
 #include "tests/engine/transport_fixture.h"
 #include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/eventually.h"

@@ -1,8 +1,8 @@
 // A take on a waveform track through JACK's input: the wave file, the
 // player's answer and the one "Record" edit.
 
-#include "engine/audio_clip_samples.h"
-#include "engine/wave_file.h"
+#include "engine/audio/audio_clip_samples.h"
+#include "engine/audio/wave_file.h"
 #include "song/measure_map.h"
 #include "tests/engine/audio_engine_jack_fixture.h"
 

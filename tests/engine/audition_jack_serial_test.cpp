@@ -1,10 +1,10 @@
 // An effect's audition through the real render on a JACK dummy server: the
 // filtered file reaches another client while the transport stands still.
 
-#include "engine/filter_apply.h"
-#include "engine/filter_audition.h"
+#include "engine/audio/filter_apply.h"
+#include "engine/audio/filter_audition.h"
 #include "tests/engine/audio_engine_jack_fixture.h"
-#include "tests/engine/filter_fixture.h"
+#include "tests/engine/audio/filter_fixture.h"
 
 #include <gtest/gtest.h>
 

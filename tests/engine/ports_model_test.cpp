@@ -3,11 +3,11 @@
 // plays on, and OK reopening the ports.
 
 #include "engine/ports_model.h"
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 #include "engine/vst_loader.h"
 #include "song/undo_record.h"
 #include "tests/engine/sequencer_fixture.h"
-#include "tests/engine/synth_db_fixture.h"
+#include "tests/engine/synthdb/synth_db_fixture.h"
 #include "tests/engine/vst_fixture.h"
 
 #include <gtest/gtest.h>

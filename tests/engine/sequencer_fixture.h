@@ -5,7 +5,7 @@
 // memory; and a song whose engine is the sequencer.
 
 #include "core/profile.h"
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"

@@ -1,8 +1,8 @@
 // The engine on a JACK dummy server of the test's own, with the machine's
 // MIDI system: alone (RUN_SERIAL), as every JACK test.
 
-#include "engine/synth_db.h"
-#include "engine/synth_db_seed.h"
+#include "engine/synthdb/synth_db.h"
+#include "engine/synthdb/synth_db_seed.h"
 #include "platform/midi_gm_synth.h"
 #include "tests/engine/engine_jack_fixture.h"
 

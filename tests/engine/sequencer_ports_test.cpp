@@ -2,9 +2,9 @@
 // database, the click patch, the master volume, state resends and the
 // silencing stop.
 
-#include "engine/synth_db.h"
+#include "engine/synthdb/synth_db.h"
 #include "tests/engine/sequencer_fixture.h"
-#include "tests/engine/synth_db_fixture.h"
+#include "tests/engine/synthdb/synth_db_fixture.h"
 #include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 // as every JACK test.
 
 #include "core/ms_clock.h"
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "engine/song_recorder_input.h"
-#include "engine/wave_file.h"
+#include "engine/audio/wave_file.h"
 #include "song/smf_reader.h"
 #include "tests/engine/audio_engine_jack_fixture.h"
 #include "tests/song/smf_builder.h"

@@ -15,8 +15,8 @@
 
 #include <unistd.h>
 
-#include "engine/wave_file.h"
-#include "engine/wave_grabber.h"
+#include "engine/audio/wave_file.h"
+#include "engine/audio/wave_grabber.h"
 
 namespace rz {
 namespace {

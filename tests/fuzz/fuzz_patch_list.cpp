@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "engine/patch_list.h"
-#include "engine/synth_tree.h"
+#include "engine/synthdb/patch_list.h"
+#include "engine/synthdb/synth_tree.h"
 
 namespace rz {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/audio_clip_mix.h"
-#include "engine/audio_clip_samples.h"
-#include "engine/wave_file.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
+#include "engine/audio/wave_file.h"
 
 namespace rz {
 namespace {

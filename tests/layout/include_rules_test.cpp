@@ -1,6 +1,10 @@
 // The layer table as a test: every include in the source folders must point
 // to the file's own folder or to one below it, and the Qt-free folders must
 // not include Qt. A wrong include then fails the build's tests, not a review.
+// A top-level folder that is in no row fails too, and so does a relative
+// include that climbs out of its folder: either would slip past the table.
+
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,17 +32,21 @@ const std::map<std::string, std::set<std::string>>& layerTable()
         {"song", {"song", "core"}},
         {"set", {"set", "song", "core"}},
         {"platform", {"platform", "core"}},
-        {"engine", {"engine", "platform", "song", "core"}},
+        {"engine/audio", {"engine/audio", "platform", "song", "core"}},
+        {"engine/synthdb", {"engine/synthdb", "platform", "song", "core"}},
+        {"engine", {"engine", "engine/audio", "engine/synthdb", "platform", "song", "core"}},
         {"res", {"res"}},
         {"ui", {"ui", "core", "res"}},
         {"views", {"views", "ui", "song", "core", "res"}},
         {"staff", {"staff", "views", "ui", "song", "core", "res"}},
         {"set/ui", {"set/ui", "views", "ui", "set", "song", "core", "res"}},
         {"dialogs", {"dialogs", "views", "ui", "song", "core", "res"}},
-        {"engine/ui", {"engine/ui", "dialogs", "ui", "engine", "platform", "song", "core", "res"}},
+        {"engine/ui",
+         {"engine/ui", "dialogs", "ui", "engine", "engine/audio", "engine/synthdb", "platform",
+          "song", "core", "res"}},
         {"app",
          {"app", "set/ui", "engine/ui", "dialogs", "staff", "views", "ui", "res", "engine",
-          "platform", "set", "song", "core"}},
+          "engine/audio", "engine/synthdb", "platform", "set", "song", "core"}},
     };
     return table;
 }
@@ -46,16 +54,44 @@ const std::map<std::string, std::set<std::string>>& layerTable()
 bool isQtFree(std::string_view folder)
 {
     return folder == "core" || folder == "song" || folder == "set" || folder == "platform"
-           || folder == "engine" || folder == "res";
+           || folder == "engine" || folder == "engine/audio" || folder == "engine/synthdb"
+           || folder == "res";
+}
+
+// Top-level folders that hold no layer: their files include the layers
+// freely.
+const std::set<std::string>& otherFolders()
+{
+    static const std::set<std::string> folders = {"tests", "bench", "scripts", "docs"};
+    return folders;
+}
+
+// The top-level folders under `root` that are in no row of the table nor
+// among the other folders. Hidden folders and build trees are not sources.
+std::vector<std::string> foldersInNoRow(const fs::path& root)
+{
+    std::vector<std::string> unknown;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_directory() || name.starts_with(".")
+            || fs::exists(entry.path() / "CMakeCache.txt"))
+            continue;
+        if (!layerTable().contains(name) && !otherFolders().contains(name))
+            unknown.push_back(name);
+    }
+    std::sort(unknown.begin(), unknown.end());
+    return unknown;
 }
 
 // The layer folder of a path relative to the source root ("engine/ui/x.h"
 // -> "engine/ui"); nullopt outside the table.
 std::optional<std::string> folderOf(std::string_view path)
 {
-    for (std::string_view nested : {"set/ui/", "engine/ui/"})
-        if (path.starts_with(nested))
-            return std::string(nested.substr(0, nested.size() - 1));
+    for (const auto& [folder, allowed] : layerTable()) {
+        (void)allowed;
+        if (folder.find('/') != std::string::npos && path.starts_with(folder + "/"))
+            return folder;
+    }
     const size_t slash = path.find('/');
     if (slash == std::string_view::npos)
         return std::nullopt;
@@ -84,6 +120,8 @@ std::string checkInclude(const std::string& folder, std::string_view line)
     if (end == std::string_view::npos)
         return {};
     const std::string_view target = line.substr(1, end - 1);
+    if (close == '"' && (target.starts_with("../") || target.find("/../") != std::string_view::npos))
+        return "relative include climbs out of its folder: " + std::string(target);
     if (close == '>') {
         if (isQtFree(folder) && (target.starts_with("Q") || target.starts_with("qt")))
             return "Qt in a Qt-free folder: " + std::string(target);
@@ -131,9 +169,39 @@ TEST(IncludeRules, TheCheckerKnowsTheTable)
         {"dialogs", "#include \"engine/sequencer.h\"", false},
         {"engine/ui", "#include \"dialogs/time_pos_ctrl.h\"", true},
         {"views", "#include \"dialogs/time_pos_ctrl.h\"", false},
+        {"engine/audio", "#include \"engine/sequencer.h\"", false},
+        {"engine/audio", "#include \"engine/synthdb/synth_db.h\"", false},
+        {"engine/audio", "#include <QObject>", false},
+        {"engine/audio", "#include \"platform/audio_jack.h\"", true},
+        {"engine/synthdb", "#include \"engine/audio/wave_file.h\"", false},
+        {"engine/synthdb", "#include \"engine/out_port.h\"", false},
+        {"engine/synthdb", "#include \"platform/sqlite_db.h\"", true},
+        {"engine", "#include \"engine/audio/wave_file.h\"", true},
+        {"engine", "#include \"engine/synthdb/synth_db.h\"", true},
+        {"engine/ui", "#include \"engine/audio/wave_mixer.h\"", true},
+        {"app", "#include \"engine/synthdb/synth_tree.h\"", true},
+        {"song", "#include \"../core/locks.h\"", false},
+        {"engine/audio", "#include \"../sequencer.h\"", false},
+        {"views", "#include \"ui/../app/app.h\"", false},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(checkInclude(c.folder, c.line).empty(), c.allowed) << c.folder << ": " << c.line;
+}
+
+TEST(IncludeRules, AFolderInNoRowIsFound)
+{
+    const TempFolder root("rz_layout_");
+    for (const char* folder : {"core", "engine", "tests", "widgets", ".cache", "build-x"})
+        fs::create_directories(root.path() / folder);
+    std::ofstream(root.path() / "build-x" / "CMakeCache.txt") << "";
+    std::ofstream(root.path() / "README.md") << "";
+    EXPECT_EQ(foldersInNoRow(root.path()), std::vector<std::string>{"widgets"});
+}
+
+TEST(IncludeRules, EveryTopLevelFolderIsInTheTable)
+{
+    EXPECT_EQ(foldersInNoRow(RZ_SOURCE_DIR), std::vector<std::string>{})
+        << "give each new folder a row in the layer table";
 }
 
 TEST(IncludeRules, EverySourceFileKeepsTheLayerTable)

@@ -2,7 +2,7 @@
 
 // The set and the engine input the song recorder runs against in tests.
 
-#include "engine/song_recorder.h"
+#include "engine/audio/song_recorder.h"
 #include "tests/support/fake_song_host.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // The devices, instruments and audio part a sequencer is built from, as
 // fakes that record what the engine does with them.
 
-#include "engine/audio_stub.h"
+#include "engine/audio/audio_format.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer_devices.h"
 #include "tests/support/fake_instrument.h"

@@ -1,16 +1,16 @@
 // The audio effect dialogs offscreen: the chooser, the generated settings
 // page with its presets, applying and auditioning.
 
-#include "engine/audio_filter.h"
-#include "engine/filter_apply.h"
-#include "engine/filter_presets.h"
+#include "engine/audio/audio_filter.h"
+#include "engine/audio/filter_apply.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/ui/apply_filter_dlg.h"
 #include "engine/ui/audio_filters_dlg.h"
 #include "engine/ui/audition_dlg.h"
 #include "engine/ui/filter_preset_bar.h"
 #include "engine/ui/filter_prop_page.h"
 #include "engine/ui/filter_prop_sheet.h"
-#include "tests/engine/filter_fixture.h"
+#include "tests/engine/audio/filter_fixture.h"
 #include "tests/support/eventually.h"
 #include "tests/support/scripted_prompt.h"
 

@@ -3,7 +3,7 @@
 // the export and the missing device.
 
 #include "core/profile.h"
-#include "engine/patch_list.h"
+#include "engine/synthdb/patch_list.h"
 #include "engine/ui/soundfont_dlg.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"

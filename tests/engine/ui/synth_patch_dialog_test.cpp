@@ -2,14 +2,14 @@
 // the Device Setup button that opens it.
 
 #include "engine/device_setup.h"
-#include "engine/synth_db.h"
-#include "engine/synth_db_numbers.h"
+#include "engine/synthdb/synth_db.h"
+#include "engine/synthdb/synth_db_numbers.h"
 #include "engine/ui/edit_patch_dlg.h"
 #include "engine/ui/edit_synth_dlg.h"
 #include "engine/ui/port_setup_dlg.h"
 #include "engine/ui/synth_patch_dlg.h"
 #include "tests/engine/sequencer_fixture.h"
-#include "tests/engine/synth_db_fixture.h"
+#include "tests/engine/synthdb/synth_db_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
