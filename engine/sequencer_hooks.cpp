@@ -1,7 +1,7 @@
 // Where the transport hands over to recording and the audio engines; a
 // hook does nothing while its part is absent. The synchronisation hooks
 // (resetSyncOutput, sendSyncOutput, sendSyncStop) live with the sender in
-// sync_send.cpp.
+// sequencer_sync_send.cpp.
 #include "engine/sequencer.h"
 
 namespace rz {

@@ -2,10 +2,11 @@
 // code, from an input moves the play position and plays the song instead of
 // the engine's timer. Runs on the input dispatcher threads, one message at
 // a time.
-#include "engine/sequencer.h"
+#include "engine/sync_follower.h"
 
 #include "core/midi_bytes.h"
 #include "engine/gui_posts.h"
+#include "engine/sequencer.h"
 #include "song/song_doc.h"
 
 #include <algorithm>
@@ -16,8 +17,6 @@
 namespace rz {
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
 
 using midi::kClock;
 using midi::kContinue;
@@ -73,63 +72,30 @@ int32_t ticksPerClock(const CSongDoc& song)
 
 } // namespace
 
-// One message, under the follower's mutex. Every lock wait shares one
-// deadline, so the input thread never waits longer than one lock wait. The
-// state word changes under the TransportMutex, which is released before
-// the song is located or played (they take the AudioMutex); the song is
-// located and played under the SongMutex, so no edit and no stop runs
-// meanwhile.
-class SyncFollower {
-public:
-    SyncFollower(CSequencer& engine, SteadyClock::time_point deadline)
-        : m_engine(engine), m_follow(engine.m_follower.state), m_deadline(deadline)
-    {
-    }
+SyncFollower::SyncFollower(CSequencer& engine, SteadyClock::time_point deadline)
+    : m_engine(engine), m_follow(engine.m_follower.state), m_deadline(deadline)
+{
+}
 
-    void onMessage(uint32_t message);
-    void onSysEx(std::span<const uint8_t> bytes);
+int SyncFollower::protocol() const
+{
+    return m_engine.liveSettings()->sync.protocol;
+}
 
-private:
-    std::chrono::milliseconds waitLeft() const
-    {
-        const auto left = m_deadline - SteadyClock::now();
-        return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(left),
-                        std::chrono::milliseconds(0));
-    }
-    int protocol() const { return m_engine.liveSettings()->sync.protocol; }
-    TransportState state() const { return m_engine.transportState(); }
-    void setState(TransportState state)
-    {
-        m_engine.m_transport.setState(state);
-    }
+TransportState SyncFollower::state() const
+{
+    return m_engine.transportState();
+}
 
-    void quarterFrame(uint8_t data);
-    void assemblePiece(int piece, int nibble);
-    std::optional<double> songTimeOf(CSmpteTime received);
-    template <class TickOf>
-    bool restartAt(TickOf tickOf);
-    template <class TickOf>
-    bool locateStart(TickOf tickOf);
-    void songPosition(uint32_t message);
-    void songSelect(uint8_t data);
-    void clock(bool tick);
-    void start(bool continuing);
-    void stop();
-    void fullFrame(std::span<const uint8_t> bytes);
+void SyncFollower::setState(TransportState state)
+{
+    m_engine.m_transport.setState(state);
+}
 
-    // Under the TransportMutex: a moving state ends, the ports are silenced.
-    // False when the wait timed out.
-    bool stopMoving(bool& changed);
-    // The song at the located tick: position and real time follow it.
-    void locate(CSongDoc& song, int32_t tick);
-    void playUpTo(CSongDoc& song, int32_t tick, double time);
-    void setBeatPhase(const CSongDoc& song, int32_t tick);
-    void transportChanged() { m_engine.m_services.posts.transportChanged(); }
-
-    CSequencer& m_engine;
-    SyncFollowState& m_follow;
-    SteadyClock::time_point m_deadline;
-};
+void SyncFollower::transportChanged()
+{
+    m_engine.m_services.posts.transportChanged();
+}
 
 void SyncFollower::onMessage(uint32_t message)
 {
@@ -456,45 +422,6 @@ void SyncFollower::setBeatPhase(const CSongDoc& song, int32_t tick)
                  int32_t(1));
     const int32_t into = std::max(tick - measure.start, int32_t(0)) % perClick;
     m_engine.m_idleBeat.phase.store(0.5 - double(into) / perClick, std::memory_order_release);
-}
-
-namespace {
-
-// Initialised, not recording, following ("MasterSlave" 2), and from the sync
-// port: "Port" n takes only input n (1-based), 0 or less any input.
-bool acceptsSyncInput(const CSequencer& engine, int inputIndex)
-{
-    const SyncOptions sync = engine.syncOptions();
-    if (!engine.initialised() || engine.recording() || sync.masterSlave != 2)
-        return false;
-    return sync.port <= 0 || inputIndex == sync.port - 1;
-}
-
-} // namespace
-
-void CSequencer::OnSyncInput(int inputIndex, uint32_t message, TickTime stamp)
-{
-    if ((message & 0xFF) < 0xF0 || !acceptsSyncInput(*this, inputIndex))
-        return;
-    const auto deadline = SteadyClock::now() + m_options.lockWait;
-    LockGuard guard(m_follower.mutex, "OnSyncInput", m_options.lockWait);
-    if (!guard)
-        return;
-    // What the message makes the engine send goes out at its arrival time.
-    TickTimeScope sendAt(stamp);
-    SyncFollower(*this, deadline).onMessage(message);
-}
-
-void CSequencer::OnSyncSysEx(int inputIndex, std::span<const uint8_t> bytes, TickTime stamp)
-{
-    if (!acceptsSyncInput(*this, inputIndex))
-        return;
-    const auto deadline = SteadyClock::now() + m_options.lockWait;
-    LockGuard guard(m_follower.mutex, "OnSyncSysEx", m_options.lockWait);
-    if (!guard)
-        return;
-    TickTimeScope sendAt(stamp);
-    SyncFollower(*this, deadline).onSysEx(bytes);
 }
 
 } // namespace rz
