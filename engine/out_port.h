@@ -117,6 +117,8 @@ public:
     // kSysExTimeout) without the semaphore: notes sent meanwhile are not
     // held up and leave after it.
     SysExResult SendSysEx(const uint8_t* bytes, size_t length);
+    // The resets wait for the device as SendSysEx does, without the
+    // semaphore.
     void SendGMOn();
     void SendGSReset();
     void SendXGOn();
@@ -206,7 +208,8 @@ private:
     void programLocked(ChannelState& state, uint8_t program);
     void sendRpnLocked(int channel, int rpn, int value);
     void sendBankProgramLocked(int channel, int bank, int program, bool notesOff);
-    SysExResult sendSysExLocked(const uint8_t* bytes, size_t length);
+    // Takes the semaphore only to queue the message; waits without it.
+    SysExResult sendLongMessage(const uint8_t* bytes, size_t length, const char* caller);
     SysExResult queueSysExLocked(const uint8_t* bytes, size_t length, uint64_t& ticket);
     static SysExResult sysExResultOf(LongSendResult result);
     void interpretSysExLocked(const uint8_t* bytes, size_t length);
@@ -215,6 +218,7 @@ private:
     void restoreControllersLocked(int channel);
     void resendChannelLocked(int channel);
     void sendToAllChannels(uint8_t controller);
+    void finishSynthResetLocked(uint32_t technology);
 
     ChannelState& channelState(int channel) { return m_channels[size_t(channel & 15)]; }
     const ChannelState& channelState(int channel) const

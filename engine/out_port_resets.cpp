@@ -3,7 +3,11 @@
 #include "engine/out_port_internal.h"
 #include "engine/reset_sysex.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <span>
+#include <vector>
 
 namespace rz {
 
@@ -59,42 +63,63 @@ constexpr int kRpnDefaults[4] = {64, 8192, 8192, 256};
 
 void COutPort::SendGMOn()
 {
-    PortGuard guard(m_semaphore, "SendGMOn", m_lockWait);
-    if (guard)
-        sendSysExLocked(kGmSystemOn, sizeof kGmSystemOn);
+    sendLongMessage(kGmSystemOn, sizeof kGmSystemOn, "SendGMOn");
 }
 
 void COutPort::SendGSReset()
 {
-    PortGuard guard(m_semaphore, "SendGSReset", m_lockWait);
-    if (guard)
-        sendSysExLocked(kGsReset, sizeof kGsReset);
+    sendLongMessage(kGsReset, sizeof kGsReset, "SendGSReset");
 }
 
 void COutPort::SendXGOn()
 {
-    PortGuard guard(m_semaphore, "SendXGOn", m_lockWait);
-    if (guard)
-        sendSysExLocked(kXgSystemOn, sizeof kXgSystemOn);
+    sendLongMessage(kXgSystemOn, sizeof kXgSystemOn, "SendXGOn");
 }
 
+// One step per system-exclusive message: each is queued under the semaphore
+// and waited for without it, so the tick's notes are neither held up nor
+// dropped meanwhile. The last step also queues the trailing controllers and
+// the cache reset behind its message, so a note sent while the device takes
+// that message leaves after the whole reset. A device may take one message
+// at a time, hence the wait between steps.
 void COutPort::SendSynthReset(uint32_t technology, std::string_view resetSysexText)
 {
-    PortGuard guard(m_semaphore, "SendSynthReset", m_lockWait);
-    if (!guard)
-        return;
-    if (technology & kResetChannelState)
-        resetChannelStateLocked();
+    std::optional<std::vector<uint8_t>> userMessage;
+    if (technology & kResetUserMessage)
+        userMessage = ParseResetSysex(resetSysexText);
+    std::array<std::span<const uint8_t>, 4> messages;
+    size_t count = 0;
     if (technology & kResetGm)
-        sendSysExLocked(kGmSystemOn, sizeof kGmSystemOn);
+        messages[count++] = kGmSystemOn;
     if (technology & kResetGs)
-        sendSysExLocked(kGsReset, sizeof kGsReset);
+        messages[count++] = kGsReset;
     if (technology & kResetXg)
-        sendSysExLocked(kXgSystemOn, sizeof kXgSystemOn);
-    if (technology & kResetUserMessage) {
-        if (const std::optional<std::vector<uint8_t>> bytes = ParseResetSysex(resetSysexText))
-            sendSysExLocked(bytes->data(), bytes->size());
+        messages[count++] = kXgSystemOn;
+    if (userMessage)
+        messages[count++] = *userMessage;
+
+    std::lock_guard sender(m_longSender);
+    const size_t steps = std::max(count, size_t(1));
+    for (size_t step = 0; step < steps; ++step) {
+        uint64_t ticket = 0;
+        {
+            PortGuard guard(m_semaphore, "SendSynthReset", m_lockWait);
+            if (!guard)
+                return;
+            if (step == 0 && (technology & kResetChannelState))
+                resetChannelStateLocked();
+            if (step < count)
+                queueSysExLocked(messages[step].data(), messages[step].size(), ticket);
+            if (step + 1 == steps)
+                finishSynthResetLocked(technology);
+        }
+        if (ticket != 0)
+            m_device->awaitLong(ticket, kSysExTimeout);
     }
+}
+
+void COutPort::finishSynthResetLocked(uint32_t technology)
+{
     if (technology & kResetAllSoundOff)
         sendToAllChannels(kAllSoundOff);
     if (technology & kResetControllers)

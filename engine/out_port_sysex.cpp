@@ -78,26 +78,22 @@ void storePairs(const SysExData& data, size_t first, std::array<CachedValue<uint
 // time goes through here.
 SysExResult COutPort::SendSysEx(const uint8_t* bytes, size_t length)
 {
+    return sendLongMessage(bytes, length, "SendSysEx");
+}
+
+SysExResult COutPort::sendLongMessage(const uint8_t* bytes, size_t length, const char* caller)
+{
     if (bytes == nullptr || length == 0)
         return SysExResult::Empty;
     std::lock_guard sender(m_longSender);
     uint64_t ticket = 0;
     SysExResult result = SysExResult::Skipped;
     {
-        PortGuard guard(m_semaphore, "SendSysEx", m_lockWait);
+        PortGuard guard(m_semaphore, caller, m_lockWait);
         if (!guard)
             return SysExResult::Skipped;
         result = queueSysExLocked(bytes, length, ticket);
     }
-    if (ticket == 0)
-        return result;
-    return sysExResultOf(m_device->awaitLong(ticket, kSysExTimeout));
-}
-
-SysExResult COutPort::sendSysExLocked(const uint8_t* bytes, size_t length)
-{
-    uint64_t ticket = 0;
-    const SysExResult result = queueSysExLocked(bytes, length, ticket);
     if (ticket == 0)
         return result;
     return sysExResultOf(m_device->awaitLong(ticket, kSysExTimeout));
