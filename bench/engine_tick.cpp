@@ -1,10 +1,14 @@
 // The playback tick on a dense 16-track song: what one tick costs on a
 // device that drops everything, how many allocations it makes, and, on the
 // real timer thread, how late each message reaches its device after the
-// tick time it was scheduled for.
+// tick time it was scheduled for. Then the allocations of the ticks that
+// start 100 clips at once, with the AudioMutex free and busy.
 // Usage: engine_tick [ticks]   (default 20000 measured ticks of 2 ms)
 
+#include "core/locks.h"
 #include "core/profile.h"
+#include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
 #include "engine/audio/audio_format.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
@@ -16,6 +20,7 @@
 #include "tests/song/song_builder.h"
 #include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/fake_song_host.h"
+#include "tests/support/lock_holder.h"
 #include "tests/support/manual_engine_timer.h"
 #include "tests/support/recording_engine_host.h"
 #include "tests/support/scripted_prompt.h"
@@ -24,6 +29,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -36,6 +44,8 @@ constexpr uint32_t kPeriodMs = 2;
 constexpr int kWarmUpTicks = 500;
 constexpr int kJumps = 200;
 constexpr auto kJitterRun = std::chrono::seconds(2);
+constexpr int kClips = 100;
+constexpr int32_t kClipTick = 240; // one second in
 
 // Keeps nothing; or, when `lateness` is set, how long after its stamp each
 // message arrived, µs, into room reserved beforehand.
@@ -103,8 +113,47 @@ public:
     void postToGui(std::function<void()>) override {}
 };
 
-// The engine over the bench's fakes, with a dense song current on it: every
-// track a note every 2 ticks (8.3 ms) and a controller every beat.
+enum class BenchSong { Dense, HundredClips };
+
+// Every track a note every 2 ticks (8.3 ms) and a controller every beat.
+void fillDense(CSongDoc& song, CSequencer& engine)
+{
+    for (int i = 0; i < kTracks; ++i) {
+        CTrack& track = test::addUserTrack(song);
+        track.channel = i;
+        track.outputPort = engine.openOutPort(0);
+        for (int32_t tick = i % 2; tick < kSongTicks; tick += 2) {
+            track.InsertEventSorted(
+                test::note(tick, uint8_t(40 + (tick + i) % 48), 90, 1, uint8_t(i)));
+            if (tick % 120 < 2)
+                track.InsertEventSorted(
+                    test::controller(tick, 11, uint8_t(tick / 120 % 128), uint8_t(i)));
+        }
+    }
+}
+
+// kClips waveform tracks, each with one loaded clip at kClipTick.
+void fillClips(CSongDoc& song)
+{
+    auto samples = std::make_shared<AudioClipSamples>();
+    samples->samples.assign(2 * 44100, 1000);
+    for (int i = 0; i < kClips; ++i) {
+        CTrack& track = test::addUserTrack(song);
+        track.type = kWaveTrack;
+        auto clip = std::make_unique<CAudioClip>();
+        clip->fileName = "clip" + std::to_string(i) + ".wav";
+        clip->number = i + 1;
+        clip->length = WaveDuration(samples->frameCount(), 44100);
+        clip->samples = samples;
+        clip->loaded = true;
+        CMidiEvent event;
+        event.tick = kClipTick;
+        event.SetClip(std::move(clip));
+        track.events.push_back(std::move(event));
+    }
+}
+
+// The engine over the bench's fakes, with a song current on it.
 struct BenchEngine {
     MemoryProfile profile;
     ScriptedPrompt prompt;
@@ -119,7 +168,7 @@ struct BenchEngine {
     std::unique_ptr<CSongDoc> song;
 
     BenchEngine(IEngineTimer& timer, std::vector<double>* lateness = nullptr,
-                std::atomic<size_t>* count = nullptr)
+                std::atomic<size_t>* count = nullptr, BenchSong kind = BenchSong::Dense)
         : devices(lateness, count)
     {
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
@@ -134,18 +183,10 @@ struct BenchEngine {
         song = std::make_unique<CSongDoc>(
             SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *engine});
         song->InitNewSong();
-        for (int i = 0; i < kTracks; ++i) {
-            CTrack& track = test::addUserTrack(*song);
-            track.channel = i;
-            track.outputPort = engine->openOutPort(0);
-            for (int32_t tick = i % 2; tick < kSongTicks; tick += 2) {
-                track.InsertEventSorted(test::note(tick, uint8_t(40 + (tick + i) % 48), 90, 1,
-                                                   uint8_t(i)));
-                if (tick % 120 < 2)
-                    track.InsertEventSorted(test::controller(tick, 11, uint8_t(tick / 120 % 128),
-                                                             uint8_t(i)));
-            }
-        }
+        if (kind == BenchSong::Dense)
+            fillDense(*song, *engine);
+        else
+            fillClips(*song);
         RebuildPlayImages(*song, false);
         song->ExtendMeasureMap();
         engine->setCurrentSong(song.get());
@@ -247,6 +288,36 @@ void measureJitter()
     printTimes("message after its tick time", std::move(lateness));
 }
 
+// From just before the clips' start to just after it, twice: with the
+// AudioMutex free, and held by another thread over the start and let go.
+void measureClipStarts()
+{
+    ManualEngineTimer timer;
+    BenchEngine bench(timer, nullptr, nullptr, BenchSong::HundredClips);
+    CSequencer& engine = *bench.engine;
+    uint64_t allocations = 0;
+    int ticks = 0;
+    for (const bool busy : {false, true}) {
+        engine.Play(0, true, false);
+        while (engine.position() < kClipTick - 2)
+            engine.TimerProc(0);
+        std::optional<LockHolder> holder;
+        if (busy)
+            holder.emplace(AudioMutex());
+        AllocationCount counted;
+        for (; engine.position() < kClipTick + 2; ++ticks)
+            engine.TimerProc(0);
+        holder.reset();
+        for (int i = 0; i < 2; ++i, ++ticks)
+            engine.TimerProc(0);
+        allocations += counted.value();
+        engine.Stop(false);
+    }
+    std::printf("%-28s %.4f per tick (%llu in all)\n",
+                "allocations, 100 clips starting at one tick", double(allocations) / double(ticks),
+                static_cast<unsigned long long>(allocations));
+}
+
 } // namespace
 } // namespace rz
 
@@ -254,6 +325,7 @@ int main(int argc, char** argv)
 {
     const int ticks = argc > 1 ? std::max(std::atoi(argv[1]), 1) : 20000;
     rz::measureTickCost(ticks);
+    rz::measureClipStarts();
     rz::measureJitter();
     return 0;
 }

@@ -159,6 +159,10 @@ public:
     virtual void clearClipPlayLists() = 0;
     virtual bool clipInPlayList(const CAudioClip& clip) const = 0;
     virtual void appendClipToPlayLists(CAudioClip& clip, CTrack& track) = 0;
+    // Room in the play lists for `clips` clips, so that the playback tick's
+    // appends never allocate; the room never shrinks. GUI thread; takes the
+    // AudioMutex itself, and a wait that times out leaves the room as it was.
+    virtual void reserveClipPlayLists(size_t clips) = 0;
     // Positions the clip's sample cursor at a time from its start, µs.
     virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
 

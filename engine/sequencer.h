@@ -278,6 +278,7 @@ public:
     void clearClipPlayLists() override;
     bool clipInPlayList(const CAudioClip& clip) const override;
     void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
+    void reserveClipPlayLists(size_t clips) override;
     void clipTimeToSample(CAudioClip& clip, double time) override;
 
     // Synchronisation master: MIDI clock, start or continue, and stop, to the

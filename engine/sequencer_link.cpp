@@ -89,6 +89,15 @@ void CSequencer::appendClipToPlayLists(CAudioClip& clip, CTrack& track)
     m_audio.clipTrackList.push_back(&track);
 }
 
+void CSequencer::reserveClipPlayLists(size_t clips)
+{
+    LockGuard guard(AudioMutex(), "reserveClipPlayLists", m_options.lockWait);
+    if (!guard)
+        return;
+    m_audio.clipPlayList.reserve(clips);
+    m_audio.clipTrackList.reserve(clips);
+}
+
 void CSequencer::clipTimeToSample(CAudioClip& clip, double time)
 {
     m_services.audio.clipTimeToSample(clip, time);

@@ -74,6 +74,7 @@ void CSongDoc::ActivateSong(int32_t tick)
         return;
     }
     host.setWaitCursor(true);
+    reserveClipRoom();
     host.SetCurrentSong(this);
     // In track order, as play-out sends one tick: a format 0 file's set-up
     // SysEx sits on the first track.

@@ -218,6 +218,7 @@ void RebuildPlayImages(CSongDoc& song, bool keepDone)
         encodeGroup(song, group, shifted);
     }
     song.UpdateSongEnd();
+    song.reserveClipRoom();
 }
 
 } // namespace rz

@@ -132,16 +132,45 @@ void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)
 
 // A clip's place in the image: its clips at that tick start playing. The
 // playback tick never waits for the AudioMutex: a busy lock leaves the start
-// for the next tick.
+// for the next tick, once per place, within the room reserveClipRoom made;
+// past it (clips added without a rebuild) the lists are rebuilt instead.
 void CSongDoc::startClipsAt(size_t trackIndex, int32_t tick)
 {
     LockGuard guard = tryGuard(AudioMutex());
-    if (!guard) {
-        std::vector<PendingClipStart>& pending = playOutState().pendingClips;
-        pending.push_back({int32_t(trackIndex), tick});
+    if (guard) {
+        startClipsLocked(*tracks[trackIndex], tick);
         return;
     }
-    startClipsLocked(*tracks[trackIndex], tick);
+    PlayOutState& play = playOutState();
+    std::vector<PendingClipStart>& pending = play.pendingClips;
+    const PendingClipStart start{int32_t(trackIndex), tick};
+    const bool known = std::any_of(pending.begin(), pending.end(), [&](const PendingClipStart& p) {
+        return p.track == start.track && p.tick == start.tick;
+    });
+    if (known)
+        return;
+    if (pending.size() < pending.capacity()) {
+        pending.push_back(start);
+    } else if (!play.audioListsPending) {
+        play.audioListsPending = true;
+        play.audioListsTick = tick;
+    }
+}
+
+void CSongDoc::reserveClipRoom()
+{
+    size_t clips = 0;
+    for (const auto& track : tracks) {
+        if (track->type != kWaveTrack)
+            continue;
+        clips += size_t(std::count_if(track->events.begin(), track->events.end(),
+                                      [](const CMidiEvent& event) {
+                                          return event.message == kAudioClipMessage
+                                                 && event.clip() != nullptr;
+                                      }));
+    }
+    playOutState().pendingClips.reserve(clips);
+    m_context.engine.reserveClipPlayLists(clips);
 }
 
 void CSongDoc::startClipsLocked(CTrack& track, int32_t tick)

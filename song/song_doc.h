@@ -272,6 +272,10 @@ public:
     void PlayEventsUpTo();
     // tick -1: the position.
     void BuildAudioPlayLists(int32_t tick);
+    // Room for every clip of the song in the engine's play lists and in the
+    // clip starts a busy AudioMutex leaves pending, so the playback tick
+    // never allocates for them. GUI thread, while this song does not play.
+    void reserveClipRoom();
     void UpdateCursorTime(CTrack& track);
     // The first cue whose effective time is at or after the tick; the count when none.
     int FindCueAt(int32_t tick) const;

@@ -84,6 +84,7 @@ public:
     void clearClipPlayLists() override;
     bool clipInPlayList(const CAudioClip& clip) const override;
     void appendClipToPlayLists(CAudioClip& clip, CTrack& track) override;
+    void reserveClipPlayLists(size_t clips) override { clipList.reserve(clips); }
     void clipTimeToSample(CAudioClip& clip, double time) override;
     void OnPlayPause() override;
     void OnPlayStop() override;
