@@ -10,6 +10,8 @@
 
 namespace rz {
 
+class CSongDoc;
+
 // The recorder's state: whether a take runs, the take itself, where it
 // started and the input it lost. The engine's record command, echo and
 // stop drive it; the measure map rules of a take live here too.
@@ -24,6 +26,17 @@ public:
 
     // Makes the room a take may grow the map into. Not while a tick reads it.
     static void reserveMeasureRoom(MeasureMap& map);
+    // The same room in a copy of the map, for a take begun while the
+    // transport runs: the tick swaps it in (swapMeasureRoom), since only the
+    // tick may move the map it reads. GUI thread, not recording.
+    void prepareMeasureRoom(const CSongDoc& song);
+    // Timer thread, under the SongMutex: the prepared copy becomes the
+    // song's map, and the old map waits here for dropMeasureRoom. Nothing is
+    // allocated or freed. False when no copy for this song waits.
+    bool swapMeasureRoom(CSongDoc& song);
+    bool measureRoomPending() const { return m_roomPending.load(std::memory_order_acquire); }
+    // GUI thread, no tick running: frees what the take left.
+    void dropMeasureRoom();
     // While the position lies past the last measure's start the map gains
     // copies of it, numbered on, as long as the room lasts: nothing moves.
     // Returns the map's new end, or -1 when nothing was added.
@@ -43,6 +56,10 @@ public:
 
 private:
     std::atomic<bool> m_recording{false};
+    // The tick touches these only while m_roomPending is set.
+    MeasureMap m_room;
+    const CSongDoc* m_roomSong = nullptr;
+    std::atomic<bool> m_roomPending{false};
 };
 
 } // namespace rz

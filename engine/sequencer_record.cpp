@@ -101,31 +101,38 @@ bool CSequencer::prepareRecordTracks(CSongDoc& song, const ThruTracks& thru)
 }
 
 // The playback tick grows the measure map while the take runs past its
-// end; the room is made now, while no tick reads the map, so that growing
-// never moves a measure the tick holds. A running transport keeps the room
-// the map has.
+// end, so the room is made before the take starts and growing never moves a
+// measure the tick holds. Stopped or paused, no tick reads the map and the
+// room is made in place; while the transport runs the tick reads it without
+// a lock, so the room is made in a copy here and the tick swaps it in.
 void CSequencer::reserveMeasureRoom(CSongDoc& song)
 {
     const TransportState state = transportState();
     if (state == TransportState::Playing || state == TransportState::Starting
-        || state == TransportState::Holding)
+        || state == TransportState::Holding) {
+        m_recorder.prepareMeasureRoom(song);
         return;
+    }
     LockGuard guard(SongMutex(), "Record", m_options.lockWait);
     if (guard)
         Recorder::reserveMeasureRoom(song.measureMap);
 }
 
-// Timer thread, while a take runs: past the last measure's start the map
-// gains a copy of it, numbered on, within the room the take made. Under the
-// SongMutex, which the views hold while they read the map; a busy lock is
-// tried again on the next tick.
+// Timer thread, while a take runs: first a room made while playing is
+// swapped in, then, past the last measure's start, the map gains a copy of
+// it, numbered on, within the room. Both under the SongMutex, which the
+// views hold while they read the map; a busy lock is tried again on the
+// next tick, and the map grows only once the room is in.
 void CSequencer::growMeasureMap(CSongDoc& song)
 {
-    if (!Recorder::needsMeasure(song.measureMap, song.position()))
+    const bool roomPending = m_recorder.measureRoomPending();
+    if (!roomPending && !Recorder::needsMeasure(song.measureMap, song.position()))
         return;
     LockGuard guard = tryGuard(SongMutex());
     if (!guard)
         return;
+    if (roomPending)
+        m_recorder.swapMeasureRoom(song);
     const int32_t end = Recorder::growMeasureMap(song.measureMap, song.position());
     if (end >= 0)
         song.measureMapEnd = end;
@@ -146,6 +153,7 @@ void CSequencer::startTake()
     }
     if (transportState() == TransportState::Stopped) {
         setRecording(false);
+        m_recorder.dropMeasureRoom();
         discardTakeWave();
     }
 }

@@ -33,6 +33,7 @@ void CSequencer::finishTake(bool discard)
         if (guard)
             take.swap(m_recorder.take);
     }
+    m_recorder.dropMeasureRoom();
     const TakeWaveResult wave = endTakeWave();
     CSongDoc* song = currentSong();
     if (song == nullptr) {
