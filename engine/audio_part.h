@@ -35,6 +35,11 @@ struct EngineAudio {
 
     // Instruments render in chunks of at most this many frames.
     static constexpr uint32_t kInstrumentChunk = 1024;
+    // The chunk the instruments were last reset for: the device's block up
+    // to kInstrumentChunk. Written on the GUI thread under the AudioMutex.
+    uint32_t instrumentChunk = kInstrumentChunk;
+    // The device's block as its last period notice gave it, frames; 0 none.
+    std::atomic<uint32_t> noticedBlockFrames{0};
     // Under the AudioMutex: the open instruments from the last port to the
     // first, and the ports that keep them alive. The audio thread reads this
     // plain list rather than the port snapshot, whose copy takes a mutex.

@@ -312,6 +312,10 @@ public:
     // in the mix only with pass-through; the mix goes to the spectrum display
     // while it shows. Audio thread; never waits or allocates.
     void renderAudio(float* left, float* right, uint32_t frames, uint32_t inputChannels) override;
+    // The device's new block reaches the block length and the instruments
+    // through the refresh pass on the GUI thread. A device thread; never
+    // waits, never allocates.
+    void blockFramesChanged(uint32_t frames) override;
     // Blocks left silent because the AudioMutex was busy. Any thread.
     uint64_t skippedAudioBlocks() const { return m_audio.skippedBlocks.load(std::memory_order_relaxed); }
     // Where mixed blocks go while the spectrum display shows; null for none.
@@ -473,7 +477,13 @@ private:
     void applyTapFactor(double factor);
 
     // The audio engines.
-    void rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames);
+    // A new device restarts the host time; a new block of the same device
+    // keeps it running.
+    enum class HostTimeAt : uint8_t { Restart, Keep };
+    void rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames,
+                                  HostTimeAt hostTime = HostTimeAt::Restart);
+    void setBlockLength(uint32_t sampleRate, uint32_t blockFrames);
+    void applyBlockFrames();
     // A take's wave file: opened with capture at the Record command, ended
     // (or thrown away) with the take.
     bool openTakeWave();

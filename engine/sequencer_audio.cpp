@@ -66,6 +66,8 @@ HostTimeInfo resetHostTime(uint32_t rate)
 std::string CSequencer::LoadAudioOptions()
 {
     CloseAudioEngines();
+    // A notice of the closed device's must not resize the new one's render.
+    m_audio.noticedBlockFrames.store(0, std::memory_order_release);
     const AudioOptions options = readAudioOptions(m_services.profile);
     m_audio.passthrough = false;
     m_audio.format = pcmFormat(options.sampleRate);
@@ -74,8 +76,7 @@ std::string CSequencer::LoadAudioOptions()
         result = m_services.audio.open(options, *this);
     if (result.sampleRate == 0 || result.blockFrames == 0)
         result = {options.sampleRate, options.blockSize, result.error};
-    const int32_t block = MulDiv(int32_t(result.blockFrames), 1000000, int32_t(result.sampleRate));
-    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
+    setBlockLength(result.sampleRate, result.blockFrames);
     m_audio.format = pcmFormat(result.sampleRate);
     rebuildRenderInstruments(result.sampleRate, result.blockFrames);
     m_audio.passthrough = options.enabled && options.passthrough;
@@ -83,10 +84,36 @@ std::string CSequencer::LoadAudioOptions()
     return result.error;
 }
 
+void CSequencer::setBlockLength(uint32_t sampleRate, uint32_t blockFrames)
+{
+    const int32_t block = MulDiv(int32_t(blockFrames), 1000000, int32_t(sampleRate));
+    m_audio.blockLength.store(block > 0 ? double(block) : 0.0, std::memory_order_release);
+}
+
+void CSequencer::blockFramesChanged(uint32_t frames)
+{
+    m_audio.noticedBlockFrames.store(frames, std::memory_order_release);
+    requestRefresh(kRefreshAudioBlock);
+}
+
+// GUI thread, in the refresh pass after a period notice. Until the
+// instruments are reset the render cuts the device's blocks into the chunks
+// they were told, so no block is skipped or overruns them meanwhile.
+void CSequencer::applyBlockFrames()
+{
+    const uint32_t frames = m_audio.noticedBlockFrames.load(std::memory_order_acquire);
+    if (frames == 0 || !m_audio.enginesOpen.load(std::memory_order_acquire))
+        return;
+    const uint32_t rate = m_audio.format.sampleRate;
+    rebuildRenderInstruments(rate, frames, HostTimeAt::Keep);
+    setBlockLength(rate, frames); // last: who sees the new length sees the instruments reset
+}
+
 // The instruments start again at the device's rate and block, under the
 // AudioMutex so that no block renders meanwhile; a lock that times out
-// leaves the old list, which still holds its ports.
-void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames)
+// leaves the old list, which still holds its ports, and the old chunk.
+void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFrames,
+                                          HostTimeAt hostTime)
 {
     std::shared_ptr<const SequencerPorts> ports = m_io.ports.load();
     std::vector<IInstrument*> instruments;
@@ -97,10 +124,12 @@ void CSequencer::rebuildRenderInstruments(uint32_t sampleRate, uint32_t blockFra
     LockGuard guard(AudioMutex(), "LoadAudioOptions", m_options.lockWait);
     if (!guard)
         return;
-    m_audio.hostTime = resetHostTime(sampleRate);
-    const int chunk = int(std::min(blockFrames, EngineAudio::kInstrumentChunk));
+    if (hostTime == HostTimeAt::Restart)
+        m_audio.hostTime = resetHostTime(sampleRate);
+    const uint32_t chunk = std::clamp(blockFrames, uint32_t(1), EngineAudio::kInstrumentChunk);
     for (IInstrument* instrument : instruments)
-        instrument->resetAudio(double(sampleRate), chunk);
+        instrument->resetAudio(double(sampleRate), int(chunk));
+    m_audio.instrumentChunk = chunk;
     m_audio.instruments.swap(instruments);
     m_audio.instrumentPorts.swap(ports);
 }

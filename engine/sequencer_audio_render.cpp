@@ -59,16 +59,18 @@ void CSequencer::RenderBlock(float* left, float* right, uint32_t frames)
 }
 
 // Each instrument replaces its outputs, so it renders into scratch chunks
-// that are then added.
+// that are then added; a chunk is never longer than the instruments were
+// told, whatever block the device hands over.
 void CSequencer::mixInstruments(float* left, float* right, uint32_t frames)
 {
+    const uint32_t longest = m_audio.instrumentChunk;
     float* scratch[2] = {m_audio.instrumentScratch.data(),
                          m_audio.instrumentScratch.data() + EngineAudio::kInstrumentChunk};
     for (IInstrument* instrument : m_audio.instruments) {
         if (!instrument->isLoaded())
             continue;
         for (uint32_t done = 0; done < frames;) {
-            const uint32_t chunk = std::min(frames - done, EngineAudio::kInstrumentChunk);
+            const uint32_t chunk = std::min(frames - done, longest);
             instrument->process(scratch, int(chunk));
             for (uint32_t i = 0; i < chunk; ++i) {
                 left[done + i] += scratch[0][i];

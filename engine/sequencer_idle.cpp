@@ -113,6 +113,8 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
         posts.startCueTimer();
     if (bits & kRefreshIdleTimer)
         resumeIdleTimer();
+    if (bits & kRefreshAudioBlock)
+        applyBlockFrames();
 }
 
 // A follower that stopped leaves no timer running; the idle timer takes

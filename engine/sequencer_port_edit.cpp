@@ -48,10 +48,9 @@ std::shared_ptr<COutPort> CSequencer::AddInstrumentPort(const std::filesystem::p
         error = port->openError();
         return nullptr;
     }
-    const double rate = double(m_audio.format.sampleRate);
-    const long frames = std::lround(blockLength() * rate / 1e6);
-    port->instrument()->resetAudio(
-        rate, int(std::clamp(frames, 1L, long(EngineAudio::kInstrumentChunk))));
+    // The chunk the render cuts blocks into; GUI thread, as its writer.
+    port->instrument()->resetAudio(double(m_audio.format.sampleRate),
+                                   int(m_audio.instrumentChunk));
     LockGuard guard(AudioMutex(), "AddInstrumentPort", m_options.lockWait);
     if (!guard) {
         error = "the audio engine is busy";

@@ -138,10 +138,11 @@ void JackAudioDevice::serverGone()
 }
 
 // Nothing of ours is sized by the period: the ports' buffers are the
-// server's and the renderer works in chunks of its own.
+// server's. The renderer hears of it, for what it sizes by the block.
 void JackAudioDevice::bufferSizeChanged(jack_nframes_t frames)
 {
     m_blockFrames.store(frames, std::memory_order_release);
+    m_renderer.blockFramesChanged(frames);
 }
 
 } // namespace rz

@@ -13,6 +13,9 @@ public:
     virtual ~IAudioRenderer() = default;
     // Audio thread; never waits, never allocates.
     virtual void renderAudio(float* left, float* right, uint32_t frames, uint32_t inputChannels) = 0;
+    // The device's blocks are `frames` frames from now on (a server changed
+    // its period). A device thread; never waits, never allocates.
+    virtual void blockFramesChanged(uint32_t frames) { (void)frames; }
 };
 
 } // namespace rz

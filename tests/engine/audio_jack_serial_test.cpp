@@ -103,6 +103,60 @@ TEST_F(AudioJack, ASineFedInComesBackSummedWithPassThroughOn)
     EXPECT_GE(longest, 4 * kPeriod) << "no sine plus the instrument came back";
 }
 
+// The server's period doubles while a clip plays: the block length and the
+// instrument follow, and the clip goes on sample by sample with no block
+// left out; no instrument is handed more than it was told.
+TEST_F(AudioJack, PeriodChangeWhileAClipPlaysKeepsEveryBlockFull)
+{
+    constexpr uint32_t kNewPeriod = 2 * kPeriod;
+    constexpr float kLevel = 0.125f;
+    profile.writeInt("AudioOptions", "RTinput", 0);
+    profile.writeString("VST\\0", "path", "/opt/vst/pad.so");
+    instruments.level = kLevel;
+    CSequencer& sequencer = startEngine();
+    ASSERT_EQ(instruments.madeInstruments.size(), 1u);
+    const FakeInstrument& instrument = *instruments.madeInstruments.front();
+    std::vector<int16_t> ramp;
+    for (int i = 0; i < 10 * 44100; ++i) {
+        ramp.push_back(int16_t(100 + i % 20000));
+        ramp.push_back(int16_t(-100 - i % 20000));
+    }
+    makeSongWithClip(0, ramp);
+    client->record();
+    sequencer.Play(0, true, false);
+    ASSERT_TRUE(tickUntil([&] { return sequencer.transportState() == TransportState::Playing; }));
+    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 16 * kPeriod; }));
+
+    const uint64_t skipped = sequencer.skippedAudioBlocks();
+    ASSERT_EQ(jack_set_buffer_size(client->handle(), kNewPeriod), 0);
+    const double newLength =
+        double(MulDiv(int32_t(kNewPeriod), 1000000, int32_t(JackServer::kSampleRate)));
+    ASSERT_TRUE(eventually([&] {
+        gui.drain();
+        return sequencer.blockLength() == newLength;
+    }));
+    EXPECT_EQ(instrument.blockFrames(), int(kNewPeriod));
+    const size_t heardBefore = client->recordedFrames();
+    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= heardBefore + 32 * kNewPeriod; }));
+    EXPECT_EQ(sequencer.skippedAudioBlocks(), skipped) << "a block was left silent";
+    EXPECT_EQ(instrument.overrunCount(), 0) << "the instrument got more than it was told";
+
+    // From the clip's first frame heard, every frame is the next of the
+    // clip's (the first period heard is its second: waveform tracks play a
+    // block ahead).
+    const JackAudioTestClient::Recording heard = client->recording();
+    size_t first = 0;
+    while (first < heard.left.size() && (heard.left[first] == kLevel || heard.left[first] == 0.0f))
+        ++first;
+    ASSERT_LT(first, heard.left.size()) << "the clip never arrived";
+    for (size_t i = 0; first + i < heard.left.size(); ++i) {
+        const size_t frame = kPeriod + i;
+        ASSERT_EQ(heard.left[first + i], SampleToFloat(ramp[2 * frame]) + kLevel) << "frame " << i;
+        ASSERT_EQ(heard.right[first + i], SampleToFloat(ramp[2 * frame + 1]) + kLevel)
+            << "frame " << i;
+    }
+}
+
 TEST_F(AudioJack, ANamedPairIsConnectedCaseIgnored)
 {
     std::string upper = client->port("in_l");

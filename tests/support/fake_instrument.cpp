@@ -55,6 +55,9 @@ void FakeInstrument::process(float* const* outputs, int frames)
     for (int channel = 0; channel < 2; ++channel)
         std::fill(outputs[channel], outputs[channel] + frames, m_level.load());
     m_processes.fetch_add(1);
+    const int told = m_toldFrames.load();
+    if (told > 0 && frames > told)
+        m_overruns.fetch_add(1);
 }
 
 void FakeInstrument::resetAudio(double sampleRate, int blockFrames)
@@ -62,6 +65,7 @@ void FakeInstrument::resetAudio(double sampleRate, int blockFrames)
     std::lock_guard lock(m_mutex);
     m_sampleRate = sampleRate;
     m_blockFrames = blockFrames;
+    m_toldFrames.store(blockFrames);
 }
 
 double FakeInstrument::sampleRate() const

@@ -23,7 +23,8 @@ public:
     void unload() override;
     bool isLoaded() const override { return m_loaded.load(); }
     void queueShort(uint32_t message) override;
-    // Renders the level on both channels, counting the calls.
+    // Renders the level on both channels, counting the calls and those
+    // longer than the block it was last told.
     void process(float* const* outputs, int frames) override;
     void resetAudio(double sampleRate, int blockFrames) override;
     // Keeps the state it is given and gives it back.
@@ -36,6 +37,7 @@ public:
     std::filesystem::path loadedPath() const;
     int unloadCount() const;
     int processCount() const { return m_processes.load(); }
+    int overrunCount() const { return m_overruns.load(); }
     int idleCount() const { return m_idles.load(); }
     std::string editorTitle() const;
     double sampleRate() const;
@@ -52,6 +54,8 @@ private:
     std::filesystem::path m_path;
     int m_unloads = 0;
     std::atomic<int> m_processes{0};
+    std::atomic<int> m_overruns{0};
+    std::atomic<int> m_toldFrames{0}; // 0: never told
     double m_sampleRate = 0;
     int m_blockFrames = 0;
     std::vector<uint8_t> m_chunk;
