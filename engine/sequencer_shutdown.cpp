@@ -4,8 +4,9 @@
 
 namespace rz {
 
-// The timer and the inputs stop before the refresh pass ends, so that no
-// engine thread asks a refresh of a pass that is gone. GUI thread.
+// The timer, the inputs and the audio devices stop before the refresh pass
+// ends, so that no engine or device thread asks a refresh of a pass that is
+// gone. GUI thread.
 void CSequencer::Shutdown()
 {
     m_shuttingDown.store(true, std::memory_order_release);
@@ -13,6 +14,7 @@ void CSequencer::Shutdown()
         Stop(false);
         m_services.timer.stopAndWait();
         closeInputs();
+        CloseAudioEngines();
         m_refresh.reset();
     }
     CloseAudioEngines();
