@@ -3,12 +3,15 @@
 // the tick neither allocates nor moves the map, and a busy SongMutex only
 // puts the room off to a later tick.
 
+#include "platform/engine_timer.h"
 #include "tests/engine/midi_input_fixture.h"
 #include "tests/support/alloc_counter/alloc_counter.h"
+#include "tests/support/eventually.h"
 #include "tests/support/lock_holder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 
 namespace rz {
@@ -100,6 +103,60 @@ TEST_F(RecordWhilePlayingRoom, ALongTakeGrowsTheMapWithoutReallocatingIt)
 TEST_F(RecordWhilePlayingRoom, ABusySongMutexPutsTheRoomOffToAFreeTick)
 {
     recordLongTake(true);
+}
+
+// On the real timer thread (run under ThreadSanitizer too): the room made
+// on the GUI thread is swapped in by the tick while a view reads the map
+// under the SongMutex, and every read sees a whole map.
+TEST(RecordWhilePlayingRoomRace, TheTickSwapsTheRoomInWhileAViewReadsTheMap)
+{
+    using namespace std::chrono_literals;
+    RealTimerEngine rig;
+    CSequencer& engine = rig.engine;
+    CSongDoc& song = rig.song;
+    song.tracks.front()->recordArm = 1;
+    CTrack& track = test::addUserTrack(song);
+    track.recordArm = 1;
+    track.outputPort = engine.openOutPort(0);
+    track.InsertEventSorted(test::note(4000, 60, 90, 10)); // plays on past the map's end
+    RebuildPlayImages(song, false);
+    song.measureMap.resize(1);
+    song.measureMap.front().setMeter(1, 4);
+    song.measureMapEnd = RecomputeMeasureStarts(song.measureMap, song.timeBase);
+    song.measureMapEnd = ExtendMeasureMap(song.measureMap, 480);
+    song.measureMap.shrink_to_fit();
+    engine.setCurrentSong(&song);
+    engine.setTempoMultiplier(1000000);
+    rig.gui.runAndWait([&] { engine.RebuildThruTracks(); });
+    const size_t before = song.measureMap.size();
+    engine.Play(0, true, false);
+    ASSERT_TRUE(eventually([&] { return engine.position() > 60; }, 20s));
+
+    rig.gui.runAndWait([&] {
+        engine.Record();
+        // A take runs on past the song's end once the transport has started
+        // again while recording.
+        engine.Play(engine.position(), true, false);
+    });
+    ASSERT_TRUE(engine.recording());
+    size_t measures = before;
+    const bool grew = eventually(
+        [&] {
+            LockGuard guard(SongMutex(), "test view", 2000ms);
+            if (!guard)
+                return false;
+            const MeasureMap& map = song.measureMap;
+            for (size_t k = 1; k < map.size(); ++k)
+                EXPECT_EQ(map[k].start, map[k - 1].start + map[k - 1].length) << "a torn map";
+            EXPECT_EQ(song.measureMapEnd, map.back().start + map.back().length);
+            measures = map.size();
+            return measures >= before + 40;
+        },
+        20s);
+    EXPECT_TRUE(grew) << measures << " measures";
+    rig.gui.runAndWait([&] { engine.Stop(true); });
+    rig.gui.runAndWait([&] { engine.Shutdown(); });
+    engine.setCurrentSong(nullptr);
 }
 
 } // namespace
