@@ -1,15 +1,12 @@
 #pragma once
 
 #include "app/app_clipboard.h"
+#include "app/app_options.h"
 #include "app/app_recent_list.h"
-#include "app/machine_registry.h"
-#include "app/map_file.h"
+#include "app/desktop/machine_registry.h"
 #include "app/frame_host.h"
-#include "app/audio_effects.h"
-#include "app/options_context.h"
+#include "app/options/options_context.h"
 #include "app/track_rows_forwarder.h"
-#include "app/update_check.h"
-#include "app/new_document_prompt.h"
 #include "app/setup_dialogs.h"
 #include "core/clip_loader.h"
 #include "core/color.h"
@@ -79,42 +76,24 @@ class UiUpdater;
 class SequencerVstHost;
 class IVstEditorWindows;
 class VstInstrumentLoader;
-
-// How the program was started, and the seams tests replace.
-struct AppOptions {
-    std::optional<std::filesystem::path> file; // the command line's file
-    // Null: the program's own (the settings file, message boxes).
-    IProfile* profile = nullptr;
-    IPrompt* prompt = nullptr;
-    // Set: the transport of tests; no sequencer is made.
-    IEngineLink* engine = nullptr;
-    // With `engine`: where the values engine threads read go; may be null.
-    GuiPublishedValues* published = nullptr;
-    bool singleInstance = true;
-    QString serverPath;       // the single-instance socket; empty: the default
-    bool showWindow = true;
-    std::chrono::milliseconds lockWait = kLockWait;
-    // Nobody watches (--test-exit-after): the start-up tip goes to standard error.
-    bool unattended = false;
-    // Without `engine`: the sequencer the application makes plays through
-    // these (tests); null: the machine's MIDI system and the engine's timer.
-    IMidiDeviceSource* devices = nullptr;
-    IEngineTimer* timer = nullptr;
-    // Null: the desktop's own (freedesktop files of the user).
-    AssociationStore* associations = nullptr;
-};
+class TransportCommands;
+class FileCommands;
+class EditCommands;
+class ViewCommands;
+class SetupCommands;
+class HelpCommands;
+class MapCommands;
 
 // The one application object: starts and ends the program, owns the set,
 // the views moved from song to song, the engine and the main window, and
 // carries the main window's timers. Not the QApplication: main() makes that
 // first. GUI thread; engine threads reach it only through GuiPosts.
 class App : public QObject,
-            public CommandTable<App>,
             public ISongHost,
             public IEngineHost,
             public IEngineSetLink,
             public IEngineViews,
-            public FrameHost,
+            public IFrameHost,
             public IStatusPrompt,
             public ISetDocumentHost {
     Q_OBJECT
@@ -153,32 +132,19 @@ public:
     // The synthesizer database; null before start-up.
     SynthDatabase* database() const { return m_database.get(); }
     CommandRouter& router() { return *m_router; }
+    // The command targets by menu; the router asks them after the main frame.
+    TransportCommands& transportCommands() { return *m_transportCommands; }
+    FileCommands& fileCommands() { return *m_fileCommands; }
+    EditCommands& editCommands() { return *m_editCommands; }
+    ViewCommands& viewCommands() { return *m_viewCommands; }
+    SetupCommands& setupCommands() { return *m_setupCommands; }
+    HelpCommands& helpCommands() { return *m_helpCommands; }
+    MapCommands& mapCommands() { return *m_mapCommands; }
     KeyFilter& keyFilter() { return *m_keys; }
     IProfile& profile() { return *m_profile; }
     IPrompt& prompt() { return *m_prompt; }
-    // The New dialog; File > New stays grey without one.
-    void setNewDocumentPrompt(INewDocumentPrompt* prompt) { m_newDocumentPrompt = prompt; }
-    // Creates what the New dialog chose.
-    bool NewSetOrSong(const NewDocumentChoice& choice);
-    // Taps lyrics into a track outside the song (the Import lyrics dialog);
-    // true on OK. File > Import > Lyrics stays grey without one.
-    using LyricTapper = std::function<bool(CSongDoc& song, CTrack& track)>;
-    void setLyricTapper(LyricTapper tapper) { m_lyricTapper = std::move(tapper); }
-    // The audio effects songs apply; before InitInstance. Without them the
-    // Edit > Audio effect commands stay grey.
-    void setAudioEffects(std::unique_ptr<IAudioEffects> effects);
-    // A filter sheet opened on an effect: it heads the recent effects.
-    void addRecentFilter(const std::string& id);
-    // Runs an audio import's steps under the "Importing..." dialog; false
-    // when cancelled. File > Import > Audio clip stays grey without one.
-    using ImportProgress = std::function<bool(const std::function<int(double*)>& step)>;
-    void setImportProgress(ImportProgress progress) { m_importProgress = std::move(progress); }
-    // Paste song's copy: File > New for a song made from the clipboard's.
-    void NewSongFromClipboard();
     // The clip view shows the current song afresh.
     void repaintClipView();
-    // The printer the print commands share, kept between prints.
-    QPrinter& printer();
     IEngineLink& engine() { return *m_engine; }
     CSequencer* sequencer() const { return m_sequencer.get(); }
     // The built-in synthesizer's bank registry, shared with its devices;
@@ -238,8 +204,6 @@ public:
     // song it plays is its to handle.
     void setOpenSongRecorder(SongRecorder* recorder) { m_songRecorder = recorder; }
     SongRecorder* openSongRecorder() const { return m_songRecorder; }
-    // File > Riz Uzov Avevu: its registered dialog.
-    bool onRenderAudio(CommandId id);
     // The audio engines the sequencer plays through; null without one.
     IAudioEngines* audioEngines() const { return m_audio.get(); }
     // Also refreshes the prompt, the transport buttons, the tool bar and
@@ -252,20 +216,9 @@ public:
     TrackView* trackView() const;
     // Songs' track rows: the track list's once it exists.
     ITrackRows& trackRows() { return m_trackRows; }
-    bool onTrackViewCommand(CommandId id);
-    void onUpdateTrackViewCommand(CommandId id, CmdUi& ui);
     // The prompt id the status line shows (the frame keeps it).
     uint32_t promptId() const;
 
-    static std::span<const CommandRow<App>> commandTable();
-    // File > Recent sets and songs, Edit > Paste, View > Layout.
-    bool onRecentSong(CommandId id);
-    bool onPaste(CommandId id);
-    void onUpdatePaste(CommandId id, CmdUi& ui);
-    bool onLayout(CommandId id);
-    void onUpdateLayout(CommandId id, CmdUi& ui);
-    // Options, Record Options and Playback Options open the sheet at their page.
-    bool onOptions(CommandId id);
     // Opens the Options sheet modally at a page; true when it closed with OK.
     bool OpenOptions(int startIndex);
     // What the sheet reaches of the application; also for tests.
@@ -275,14 +228,12 @@ public:
     {
         m_helpOpener = std::move(opener);
     }
-    // "AutoSave" and "AutoSaveMin" as stored: timer 333 started with a fresh countdown, or killed.
+    // "AutoSave" and "AutoSaveMin" as stored: the auto-save timer started with a fresh countdown, or killed.
     void restartAutoSave();
 
     // ISongHost.
     void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
-    // The staff tools' duration and grid from the note type, shown in the
-    // tool bar and published for step recording.
     void UpdateNoteDuration() override;
     void SetStatusText(std::string_view text) override;
     bool autoProps() const override { return m_autoProps; }
@@ -321,7 +272,7 @@ public:
     // stops the auto-repeat, follows the tempo and volume controls.
     void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
-    void runCommand(uint32_t commandId) override;
+    void playCue() override;
     void DrawSpectrum(double beatPhase) override;
     // Hands a received message to the learning control map entry dialog.
     void LearnMidi(uint32_t deviceId, uint32_t message) override;
@@ -342,10 +293,9 @@ public:
     void clearAttachedFlags() override;
     std::optional<TrackViewRows> trackViewRows() const override;
 
-    // FrameHost.
+    // IFrameHost.
     bool startupComplete() const override { return m_startupComplete; }
     void clearStartupComplete() override { m_startupComplete = false; }
-    void updateTitle() override { UpdateTitle(); }
     void stopSequencer() override;
     void closeAudioEngines() override;
     bool hasOpenSet() const override { return true; }
@@ -384,22 +334,6 @@ public:
     void setPitchBendBase(int32_t base) { m_pitchBendBase = base; }
     // Moves the volume fader and applies it.
     void SetVolumeSlider(int32_t value);
-    // The keyboard accelerator maps as the maps dialog's OK leaves them:
-    // stores them, then installs `selected` (none when disabled) and
-    // refreshes the menus' key texts.
-    void applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& selected,
-                        bool enabled);
-    // The external control maps as the maps dialog's OK leaves them: stores
-    // them, gives each MIDI input its entries of `selected` and switches
-    // external control on or off.
-    void applyControlMaps(const std::vector<NamedMap>& maps, const std::string& selected,
-                          bool enabled);
-    // While set, every message a MIDI input receives goes to `learner`
-    // (input index, message) instead of the control map; empty ends it.
-    using ControlLearner = std::function<void(int device, uint32_t message)>;
-    void setControlMapLearner(ControlLearner learner);
-    // Setup > Keyboard accelerators and External control: their dialogs.
-    bool onSetupMaps(CommandId id);
     // The faders' notifications.
     void onTempoFader();
     void onVolumeFader();
@@ -409,118 +343,16 @@ public:
     bool performanceLocked() const override;
     void lockPerformance() override;
 
-    // File > Import > Songs, and files dropped on the main window (`alt`:
-    // the Alt key was down when they were dropped).
-    bool onImportSongs(CommandId id);
-    void onUpdateImportSongs(CommandId id, CmdUi& ui);
-    // File > New through the New dialog; File > Revert to the song before.
-    bool onFileNew(CommandId id);
-    void onUpdateFileNew(CommandId id, CmdUi& ui);
-    bool onRevertToRecentSong(CommandId id);
-    void onUpdateRevertToRecentSong(CommandId id, CmdUi& ui);
+    // Files dropped on the main window (`alt`: the Alt key was down).
     void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
-
-    // The transport and adjust commands.
-    bool onTransport(CommandId id);
-    void onUpdateTransport(CommandId id, CmdUi& ui);
-    bool onNavigate(CommandId id);
-    void onUpdateNavigate(CommandId id, CmdUi& ui);
-    bool onSkip(CommandId id);
-    bool onClick(CommandId id);
-    bool onAdjust(CommandId id);
-    // The file, edit and display commands.
-    bool onFileOpen(CommandId id);
-    void onUpdateFileOpen(CommandId id, CmdUi& ui);
-    bool onCloseAll(CommandId id);
-    void onUpdateCloseAll(CommandId id, CmdUi& ui);
-    bool onFileSave(CommandId id);
-    void onUpdateFileSave(CommandId id, CmdUi& ui);
-    bool onSaveAll(CommandId id);
-    void onUpdateSaveAll(CommandId id, CmdUi& ui);
-    bool onSaveAs(CommandId id);
-    bool onImportTracks(CommandId id);
-    bool onFileSend(CommandId id);
-    // Enabled with a song current, stopped, out of performance mode.
-    void onUpdateSongEdit(CommandId id, CmdUi& ui);
-    bool onUndoRedo(CommandId id);
-    void onUpdateUndoRedo(CommandId id, CmdUi& ui);
-    bool onDisplayFace(CommandId id);
-    void onUpdateDisplayFace(CommandId id, CmdUi& ui);
-    // Commands whose dialogs or documents do not exist yet.
-    void onUpdateGreyed(CommandId id, CmdUi& ui);
-    // Print and Print preview go to the staff view when there is one, else
-    // to the lyric view; Printer setup is always there.
-    CommandTarget* printTarget(CommandId id) const;
-    bool onPrint(CommandId id);
-    void onUpdatePrint(CommandId id, CmdUi& ui);
-    bool onPrintSetup(CommandId id);
-    // File > Import > Lyrics: a new "Lyrics" track tapped in, added on OK.
-    bool onImportAudioClip(CommandId id);
-    void onUpdateImportAudioClip(CommandId id, CmdUi& ui);
-    bool onImportLyrics(CommandId id);
-    void onUpdateImportLyrics(CommandId id, CmdUi& ui);
-
-    // The main frame's commands (FrameHost), from their own table.
-    static std::span<const CommandRow<App>> frameCommandTable();
-    bool onFrameCommand(CommandId id) override;
-    bool updateFrameCommand(CommandId id, CmdUi& ui) override;
+    // F1 outside an editor.
     void onHelpKey() override;
-    bool onStaffTool(CommandId id);
-    void onUpdateStaffTool(CommandId id, CmdUi& ui);
-    bool onLyricTool(CommandId id);
-    void onUpdateLyricTool(CommandId id, CmdUi& ui);
-    bool onEditorView(CommandId id);
-    void onUpdateEditorView(CommandId id, CmdUi& ui);
-    bool onPaneView(CommandId id);
-    void onUpdatePaneView(CommandId id, CmdUi& ui);
-    bool onControllerMap(CommandId id);
-    void onUpdateControllerMap(CommandId id, CmdUi& ui);
-    bool onDisplayMode(CommandId id);
-    void onUpdateDisplayMode(CommandId id, CmdUi& ui);
-    bool onHelp(CommandId id);
-    bool onPerformance(CommandId id);
-    void onUpdatePerformance(CommandId id, CmdUi& ui);
-    bool onSongStep(CommandId id);
-    void onUpdateSongStep(CommandId id, CmdUi& ui);
-    bool onQuickTranspose(CommandId id);
-    // Setup > MIDI ports: its registered dialog, and after OK the tracks'
-    // synthesizers, the current song's views and the audio engines again.
-    bool onMidiPorts(CommandId id);
-    void onUpdateSetupDialog(CommandId id, CmdUi& ui);
-    bool onSynthPatchNames(CommandId id);
-    bool onSynchronization(CommandId id);
-    bool onWaveformAudio(CommandId id);
-    bool onSoundFontBanks(CommandId id);
 
-    // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
-    // controller pane, when a controller pane exists.
-    void ActivateView(int kind, int number);
     // Every modified song, then the set when it has a file.
     void SaveAllSongs();
     // Asks to save, then empties the set; false when the user cancelled.
     bool CloseAllDocuments();
     HelpOpener& help() { return *m_help; }
-    // The staff tools' note type from a typed duration.
-    void onDurationTyped(const QString& text);
-    void onGridChosen(int index);
-    // The recent effects still installed, "&1 Name" on, above "More...";
-    // effects no longer installed leave the list.
-    void BuildAudioEffectMenu();
-    // Edit > Audio effect: a recent effect or "More...", on the current song.
-    bool onAudioEffect(CommandId id);
-    void onUpdateAudioEffect(CommandId id, CmdUi& ui);
-    // Help > Check for update, About and Tip of the Day.
-    bool onCheckForUpdate(CommandId id);
-    bool onAbout(CommandId id);
-    bool onTipOfTheDay(CommandId id);
-    // Where updates are asked for and fetched; the configured ones by default.
-    void setUpdateAddresses(UpdateAddresses addresses) { m_addresses = std::move(addresses); }
-    const UpdateAddresses& updateAddresses() const { return m_addresses; }
-    // Opens web addresses; QDesktopServices by default.
-    void setUrlOpener(OpenUrl open) { m_openUrl = std::move(open); }
-    // The offer the start-up check prepared for the update notice.
-    const std::string& pendingUpdate() const { return m_pendingUpdate; }
-    CHttpRequest* startupUpdateCheck() const { return m_startupCheck.get(); }
     CSplashWnd* splash() const;
 
 protected:
@@ -529,6 +361,7 @@ protected:
 
 private:
     // Start-up steps.
+    void createCommandTargets();
     void readDisplayOptions();
     void chooseFolders();
     void registerFileTypes();
@@ -587,12 +420,18 @@ private:
     std::unique_ptr<IPrompt> m_ownPrompt;
     IProfile* m_profile = nullptr;
     IPrompt* m_prompt = nullptr;
-    INewDocumentPrompt* m_newDocumentPrompt = nullptr;
     IEngineLink* m_engine = nullptr;
     GuiPublishedValues* m_published = nullptr; // the engine's, or the test's
 
     std::unique_ptr<CommandRouter> m_router;
     std::unique_ptr<SongDocCommands> m_songCommands;
+    std::unique_ptr<TransportCommands> m_transportCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<EditCommands> m_editCommands;
+    std::unique_ptr<ViewCommands> m_viewCommands;
+    std::unique_ptr<SetupCommands> m_setupCommands;
+    std::unique_ptr<HelpCommands> m_helpCommands;
+    std::unique_ptr<MapCommands> m_mapCommands;
     std::unique_ptr<KeyFilter> m_keys;
     std::unique_ptr<UiUpdater> m_updater;
     std::unique_ptr<SingleInstance> m_instance;
@@ -631,18 +470,12 @@ private:
 
     RecentFileList m_recentSets{"Recent File List", "File"};
     RecentFileList m_recentSongs{"Recent Song List", "Song"};
-    RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
-    std::unique_ptr<IAudioEffects> m_audioEffects;
-    std::vector<std::string> m_audioEffectIds; // the effect of each menu entry
-    std::unique_ptr<AssociationStore> m_desktopAssociations;
+    std::unique_ptr<IAssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
     AppClipboard m_clipboard;
     FindCriteria m_findCriteria; // kept between searches and songs
     std::array<Color, kCueKinds> m_cueColors{};
     std::function<void(std::string_view)> m_helpOpener;
-    LyricTapper m_lyricTapper;
-    ImportProgress m_importProgress;
-    std::unique_ptr<QPrinter> m_printer;
     // Songs ask the track view for its rows through it.
     TrackRowsForwarder m_trackRows{[this] { return dynamic_cast<ITrackRows*>(slot(kTrack)); }};
 
@@ -678,24 +511,10 @@ private:
     std::unique_ptr<HelpOpener> m_help;
     SongRecorder* m_songRecorder = nullptr;
 
-    // Commands.
-    bool stoppedEditing() const;
-    void refreshStaffViews();
-    void showNoteDuration();
-    void connectStaffTools();
-    bool runFrameRow(CommandId id, bool run, CmdUi* ui);
-
-    // Splash, start-up tip, update check and notice.
+    // Splash and start-up tip.
     void showSplash();
     void startupTip();
-    void startUpdateCheck();
-    void onStartupUpdateAnswer(int result, const QByteArray& body);
-    void updateNotice();
     std::filesystem::path tipsFile() const;
-    UpdateAddresses m_addresses = configuredAddresses();
-    OpenUrl m_openUrl = openWebAddress;
-    std::unique_ptr<CHttpRequest> m_startupCheck;
-    std::string m_pendingUpdate;
     QPointer<QWidget> m_splash;
     // External control.
     void externalControlRepeat();
@@ -703,7 +522,6 @@ private:
     void pitchBendTempo(uint32_t message);
     uint32_t m_controlEntry = 0; // the last control's map entry; 0 after a release
     int m_controlRepeat = 0;     // ticks until the held control repeats, negative
-    ControlLearner m_controlLearner;
 };
 
 } // namespace rz

@@ -1,9 +1,10 @@
 // The end of a song and the step to the next one of the set, and the
-// auto-save minute that writes AutoRecover copies. Main-frame timers 333,
-// 666 and 667. GUI thread.
+// auto-save minute that writes AutoRecover copies: the main frame's
+// song-ended, advance and auto-save timers. GUI thread.
 
 #include "app/app.h"
 
+#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -16,10 +17,7 @@
 namespace rz {
 namespace {
 
-constexpr int kAutoSaveTimer = 333;
 constexpr int kAutoSavePeriodMs = 60000;
-constexpr int kSongEndedTimer = int(FrameTimer::SongEnded);
-constexpr int kAdvanceTimer = 667;
 constexpr int kAdvanceStepMs = 250;
 constexpr int kDefaultAdvanceWaitMs = 1000;
 constexpr int kDefaultAutoSaveMinutes = 10;
@@ -38,7 +36,7 @@ bool isIdlePrompt(uint32_t id)
 // jump since then is the performer's, and pausing now would undo it.
 void App::songEnded()
 {
-    m_frame->timers().kill(kSongEndedTimer);
+    m_frame->timers().kill(frame_timer::kSongEnded);
     if (m_engine->transportState() != TransportState::SongEnded)
         return;
     m_engine->Pause();
@@ -64,7 +62,7 @@ void App::songEnded()
                                          0);
                wait != 0) {
         m_advanceCountdown = wait;
-        m_frame->timers().start(kAdvanceTimer, kAdvanceStepMs);
+        m_frame->timers().start(frame_timer::kAdvance, kAdvanceStepMs);
     } else {
         StepSong();
         if (m_profile->readInt("PlaybackOptions", "AdvancePlay", 0) != 0)
@@ -94,7 +92,7 @@ void App::CancelAdvance(bool step)
         return;
     m_advanceCountdown = 0;
     if (m_frame) {
-        m_frame->timers().kill(kAdvanceTimer);
+        m_frame->timers().kill(frame_timer::kAdvance);
         setPromptId(promptId());
     }
     if (!step)
@@ -115,12 +113,12 @@ bool App::StepSong()
 // later; the countdown stays at 1 meanwhile.
 void App::autoSaveMinute()
 {
-    m_frame->timers().kill(kAutoSaveTimer);
+    m_frame->timers().kill(frame_timer::kAutoSave);
     if (m_autoSaveCountdown == 0)
         return;
     if (m_autoSaveCountdown == 1) {
         if (m_engine->transportState() != TransportState::Stopped) {
-            m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+            m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
             return;
         }
         writeAutoRecoverCopies();
@@ -129,7 +127,7 @@ void App::autoSaveMinute()
             + 1;
     }
     --m_autoSaveCountdown;
-    m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+    m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
 }
 
 // Each song's copy is named by AutoRecoverPath, so "x.mid" and "x.kar" keep

@@ -1,6 +1,5 @@
-// The application's own commands (the recent lists, paste, the layout
-// commands) and the smaller services songs and controls ask of it. GUI
-// thread.
+// The smaller services songs and controls ask of the application: paste
+// rules, cue colours, zooms, the status line, view activation. GUI thread.
 
 #include "app/app.h"
 
@@ -25,76 +24,7 @@ constexpr std::array<Color, ISongHost::kCueKinds> kDefaultCueColors = {
     0x10E0E0, 0x0080FF, 0xF0F0F0, 0x800080, 0x800000,
 };
 
-constexpr auto kGreyed = &App::onUpdateGreyed;
-
-constexpr CommandRow<App> kCommands[] = {
-    {kIdRecentSet1, kIdRecentSong8, &App::onRecentSong, nullptr},
-    {kIdEditPaste, kIdEditPaste, &App::onPaste, &App::onUpdatePaste},
-    {kIdSnapshotLayout, kIdClearLayout, &App::onLayout, &App::onUpdateLayout},
-    {kIdImportSongs, kIdImportSongs, &App::onImportSongs, &App::onUpdateImportSongs},
-    // Transport.
-    {kIdPlay, kIdStop, &App::onTransport, &App::onUpdateTransport},
-    {kIdPlayThrough, kIdPlayThrough, &App::onTransport, &App::onUpdateTransport},
-    {kIdPlayPause, kIdPlayPause, &App::onTransport, &App::onUpdateTransport},
-    {kIdPlayStop, kIdPlayStop, &App::onTransport, &App::onUpdateTransport},
-    {kIdPause, kIdPause, &App::onTransport, &App::onUpdateTransport},
-    {kIdRecord, kIdRecord, &App::onTransport, &App::onUpdateTransport},
-    {kIdRetake, kIdRetake, &App::onTransport, &App::onUpdateTransport},
-    {kIdConductorTap, kIdConductorTap, &App::onTransport, &App::onUpdateTransport},
-    {kIdLastVamp, kIdLastVamp, &App::onTransport, &App::onUpdateTransport},
-    {kIdPreviousMeasure, kIdGoToEnd, &App::onNavigate, &App::onUpdateNavigate},
-    {kIdPreviousNote, kIdNextNote, &App::onNavigate, &App::onUpdateNavigate},
-    {kIdRepeatMeasure, kIdSkipNextMeasure, &App::onNavigate, &App::onUpdateNavigate},
-    {kIdSkip0, kIdSkip9, &App::onSkip, nullptr},
-    {kIdClickOnOff, kIdClickOnOff, &App::onClick, nullptr},
-    // Adjust.
-    {kIdTempoNormal, kIdMidiReset, &App::onAdjust, nullptr},
-    {kIdVolumeFull, kIdVolumeUp, &App::onAdjust, nullptr},
-    {kIdFreeStuckNotes, kIdFreeStuckNotes, &App::onAdjust, nullptr},
-    // File.
-    {kIdFileNew, kIdFileNew, &App::onFileNew, &App::onUpdateFileNew},
-    {kIdRevertToRecentSong, kIdRevertToRecentSong, &App::onRevertToRecentSong,
-     &App::onUpdateRevertToRecentSong},
-    {kIdFileOpen, kIdFileOpen, &App::onFileOpen, &App::onUpdateFileOpen},
-    {kIdCloseAll, kIdCloseAll, &App::onCloseAll, &App::onUpdateCloseAll},
-    {kIdFileSave, kIdFileSave, &App::onFileSave, &App::onUpdateFileSave},
-    {kIdSaveAll, kIdSaveAll, &App::onSaveAll, &App::onUpdateSaveAll},
-    {kIdSaveAs, kIdSaveAs, &App::onSaveAs, &App::onUpdateSongEdit},
-    {kIdImportTracks, kIdImportTracks, &App::onImportTracks, &App::onUpdateSongEdit},
-    {kIdSendByMail, kIdSendByMail, &App::onFileSend, &App::onUpdateSongEdit},
-    // Edit and view.
-    {kIdEditUndo, kIdEditRedo, &App::onUndoRedo, &App::onUpdateUndoRedo},
-    {kIdViewPowerSpectrum, kIdViewPowerSpectrum, &App::onDisplayFace, &App::onUpdateDisplayFace},
-    {kIdMidiMeasureBeat, kIdMidiMeasureBeat, &App::onDisplayFace, &App::onUpdateDisplayFace},
-    {kIdViewBouncingMetronome, kIdViewBouncingMetronome, &App::onDisplayFace,
-     &App::onUpdateDisplayFace},
-    {kIdAudioEffect1, kIdAudioEffect8, &App::onAudioEffect, &App::onUpdateAudioEffect},
-    {kIdMoreAudioEffects, kIdMoreAudioEffects, &App::onAudioEffect, &App::onUpdateAudioEffect},
-    {kIdRenderAudio, kIdRenderAudio, &App::onRenderAudio, &App::onUpdateSetupDialog},
-    {kIdSolo, kIdUnsolo, &App::onTrackViewCommand, &App::onUpdateTrackViewCommand},
-    {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, &App::onTrackViewCommand,
-     &App::onUpdateTrackViewCommand},
-    // Greyed until their dialogs, documents or views exist.
-    {kIdImportAudioClip, kIdImportAudioClip, &App::onImportAudioClip, &App::onUpdateImportAudioClip},
-    {kIdFilePrintSetup, kIdFilePrintSetup, &App::onPrintSetup, nullptr},
-    {kIdFilePrint, kIdFilePrint, &App::onPrint, &App::onUpdatePrint},
-    {kIdFilePrintPreview, kIdFilePrintPreview, &App::onPrint, &App::onUpdatePrint},
-    {kIdSongStats, kIdSongStats, nullptr, kGreyed},
-    {kIdGoToPosition, kIdGoToPosition, nullptr, kGreyed},
-    {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
-    {kIdApplyTrackOffsets, kIdApplyTempoMultiplier, nullptr, kGreyed},
-    {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
-    {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
-    {kIdCheckForUpdate, kIdCheckForUpdate, &App::onCheckForUpdate, nullptr},
-    {kIdAppAbout, kIdAppAbout, &App::onAbout, nullptr},
-};
-
 } // namespace
-
-std::span<const CommandRow<App>> App::commandTable()
-{
-    return kCommands;
-}
 
 bool App::CanPaste() const
 {
@@ -108,51 +38,6 @@ bool App::CanPaste() const
     state.songCurrent = m_currentSong != nullptr;
     state.songAccepts = m_currentSong && m_currentSong->canPasteKind(m_clipboard.kind);
     return rz::CanPaste(m_clipboard, state);
-}
-
-// Song data goes into the current song, whose editor view is made active
-// first; a song of the set is pasted by the set view, so routing reports
-// that command as not done here.
-bool App::onPaste(CommandId)
-{
-    if (m_clipboard.kind == kClipboardSong)
-        return false;
-    if (m_clipboard.kind != 0 && m_currentSong) {
-        activateEditorView(*m_currentSong);
-        m_currentSong->OnEditPaste();
-    }
-    return true;
-}
-
-void App::onUpdatePaste(CommandId, CmdUi& ui)
-{
-    ui.enabled = CanPaste();
-}
-
-bool App::onLayout(CommandId id)
-{
-    CSongDoc* song = m_currentSong;
-    if (!song)
-        return false;
-    if (id == kIdSnapshotLayout) {
-        SnapshotLayout(song->layoutText);
-        song->SetModifiedFlag(true);
-    } else if (id == kIdRestoreLayout) {
-        RestoreLayout(song->layoutText);
-        m_set->updateSetViews();
-        song->UpdateViews();
-    } else {
-        song->layoutText.clear();
-        song->SetModifiedFlag(true);
-    }
-    return true;
-}
-
-void App::onUpdateLayout(CommandId id, CmdUi& ui)
-{
-    const bool stopped = m_engine->transportState() == TransportState::Stopped;
-    ui.enabled = m_currentSong && stopped
-                 && (id == kIdSnapshotLayout || !m_currentSong->layoutText.empty());
 }
 
 void App::LoadCueColors()

@@ -4,6 +4,7 @@
 // thread.
 
 #include "app/app.h"
+#include "app/edit_commands.h"
 
 
 #include "app/main_frame.h"
@@ -40,9 +41,6 @@
 
 namespace rz {
 namespace {
-
-// The engine names Play/Cue without knowing res/; both must mean one command.
-static_assert(kPlayCueCommand == kIdPlay);
 
 // The frame's periods for the timers the engine starts.
 int periodOf(FrameTimer timer)
@@ -107,8 +105,8 @@ void App::createSet()
         .help = [this](std::string_view topic) { m_help->open(topic); },
     });
     context.editDialogs = m_editDialogs.get();
-    if (m_audioEffects)
-        context.audioTools = &m_audioEffects->tools();
+    if (IAudioEffects* effects = m_editCommands->audioEffects())
+        context.audioTools = &effects->tools();
     if (m_database) {
         m_chords = std::make_unique<SynthDbChordTable>(*m_database);
         context.chords = m_chords.get();
@@ -169,10 +167,10 @@ void App::setFrameTimer(FrameTimer timer)
         m_frame->timers().requestFromAnyThread(int(timer), periodOf(timer));
 }
 
-void App::runCommand(uint32_t commandId)
+void App::playCue()
 {
     RZ_ASSERT_GUI_THREAD();
-    m_router->execute(commandId);
+    m_router->execute(kIdPlay);
 }
 
 // The fader shows 1000 x log2 of the multiplier's ratio to 100 %, within

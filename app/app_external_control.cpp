@@ -3,11 +3,13 @@
 // in message order.
 
 #include "app/app.h"
+#include "app/maps/map_commands.h"
 
-#include "app/external_control_actions.h"
+#include "views/frame_timer_ids.h"
+#include "app/maps/external_control_actions.h"
 #include "app/frame_timers.h"
 #include "app/main_frame.h"
-#include "app/map_store.h"
+#include "app/maps/map_store.h"
 #include "app/menu_bar.h"
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
@@ -27,7 +29,6 @@
 namespace rz {
 namespace {
 
-constexpr int kRepeatTimer = 111;
 constexpr int kRepeatPeriodMs = 125;
 // Ticks of held-down silence before the first repeat: 875 ms.
 constexpr int kRepeatDelayTicks = -7;
@@ -49,7 +50,7 @@ void App::OnExternalControl(const ExternalControl& control)
 {
     RZ_ASSERT_GUI_THREAD();
     if (m_frame)
-        m_frame->timers().kill(kRepeatTimer);
+        m_frame->timers().kill(frame_timer::kControlRepeat);
     m_controlEntry = control.kind == ExternalControlKind::Press ? control.entry : 0;
     if (control.kind == ExternalControlKind::TempoBend)
         return pitchBendTempo(control.message);
@@ -63,7 +64,7 @@ void App::OnExternalControl(const ExternalControl& control)
         externalControlRepeat();
         if (keyMapKind(control.entry) != kKeyMapProgramKind && m_frame) {
             m_controlRepeat = kRepeatDelayTicks;
-            m_frame->timers().start(kRepeatTimer, kRepeatPeriodMs);
+            m_frame->timers().start(frame_timer::kControlRepeat, kRepeatPeriodMs);
         }
         return;
     }
@@ -123,44 +124,10 @@ void App::pitchBendTempo(uint32_t message)
         m_pitchBendBase = 0;
 }
 
-void App::applyAccelMaps(const std::vector<NamedMap>& maps, const std::string& selected,
-                         bool enabled)
-{
-    RZ_ASSERT_GUI_THREAD();
-    AccelMapStore store(*m_profile);
-    store.write(maps, selected, enabled);
-    const auto at = findMap(maps, selected);
-    m_keys->setTable(enabled && at ? AccelTable::fromBytes(maps[*at].records) : AccelTable());
-    if (m_frame)
-        m_frame->menuBar()->refreshKeyTexts();
-}
-
-void App::applyControlMaps(const std::vector<NamedMap>& maps, const std::string& selected,
-                           bool enabled)
-{
-    RZ_ASSERT_GUI_THREAD();
-    ControlMapStore store(*m_profile);
-    store.write(maps, selected, enabled);
-    const auto at = findMap(maps, selected);
-    if (m_sequencer)
-        m_sequencer->setKeyMaps(at ? ParseKeyMap(maps[*at].records) : KeyMap());
-    if (m_published)
-        m_published->setExternalControlOn(enabled);
-}
-
-void App::setControlMapLearner(ControlLearner learner)
-{
-    RZ_ASSERT_GUI_THREAD();
-    m_controlLearner = std::move(learner);
-    if (m_published)
-        m_published->setControlMapLearning(bool(m_controlLearner));
-}
-
 void App::LearnMidi(uint32_t deviceId, uint32_t message)
 {
     RZ_ASSERT_GUI_THREAD();
-    if (m_controlLearner)
-        m_controlLearner(int(deviceId), message);
+    m_mapCommands->learn(deviceId, message);
 }
 
 } // namespace rz

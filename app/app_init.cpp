@@ -5,11 +5,19 @@
 
 #include "app/app_single_instance.h"
 #include "app/cue_type_combo.h"
+#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
+#include "app/edit_commands.h"
+#include "app/help_commands.h"
+#include "app/maps/map_commands.h"
+#include "app/file_commands.h"
+#include "app/setup_commands.h"
 #include "app/song_doc_commands.h"
+#include "app/transport_commands.h"
+#include "app/view_commands.h"
 #include "app/spectrum_display.h"
 #include "app/transport_panel.h"
-#include "app/xdg_association_store.h"
+#include "app/desktop/xdg_association_store.h"
 #include "core/hand_over.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
@@ -48,9 +56,7 @@
 namespace rz {
 namespace {
 
-constexpr int kAutoSaveTimer = 333;
 constexpr int kAutoSavePeriodMs = 60000;
-constexpr int kStartupTimer = 222;
 constexpr int kStartupDelayMs = 1500;
 constexpr int kDefaultAutoSaveMinutes = 10;
 // The staff views' music font, from the lilypond-fonts package.
@@ -85,13 +91,13 @@ App::App(AppOptions options) : m_options(std::move(options))
         m_prompt = m_ownPrompt.get();
     }
     m_router = std::make_unique<CommandRouter>();
-    m_router->setApplication(this);
     m_songCommands = std::make_unique<SongDocCommands>(*this);
     m_router->setDocument(m_songCommands.get());
     m_keys = std::make_unique<KeyFilter>(*m_router);
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
     m_help = std::make_unique<HelpOpener>();
+    createCommandTargets();
     ResetCueColors();
 }
 
@@ -137,7 +143,7 @@ bool App::InitInstance()
     reportUnwritableSettings();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
-    m_recentFilters.read(*m_profile);
+    m_editCommands->readRecentEffects();
     registerFileTypes();
     openDatabase();
     createEngine();
@@ -197,7 +203,7 @@ void App::chooseFolders()
 // another program for them.
 void App::registerFileTypes()
 {
-    AssociationStore* store = m_options.associations;
+    IAssociationStore* store = m_options.associations;
     if (!store) {
         m_desktopAssociations = std::make_unique<XdgAssociationStore>(
             QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
@@ -271,8 +277,11 @@ void App::createMainFrame()
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
     connectTransportPanel();
-    connectStaffTools();
-    BuildAudioEffectMenu();
+    m_frame->setCommandTargets({m_transportCommands.get(), m_fileCommands.get(),
+                                m_editCommands.get(), m_viewCommands.get(), m_setupCommands.get(),
+                                m_helpCommands.get(), m_mapCommands.get()});
+    m_viewCommands->connectStaffTools();
+    m_editCommands->BuildAudioEffectMenu();
     createFixedViews();
     m_keys->install();
     m_updater->start();
@@ -287,9 +296,9 @@ void App::startTimers()
     if (m_profile->readInt("SaveOptions", "AutoSave", 0) != 0) {
         m_autoSaveCountdown = std::max(
             m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1);
-        m_frame->timers().start(kAutoSaveTimer, kAutoSavePeriodMs);
+        m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
     }
-    m_frame->timers().start(kStartupTimer, kStartupDelayMs);
+    m_frame->timers().start(frame_timer::kStartup, kStartupDelayMs);
 }
 
 int App::ExitInstance(int exitCode)
@@ -320,7 +329,7 @@ void App::finishClose()
     m_set->CloseAllDocuments();
     emptyWorkFolder();
     m_recentSongs.write(*m_profile);
-    m_recentFilters.write(*m_profile);
+    m_editCommands->writeRecentEffects();
     m_recentSets.write(*m_profile);
     m_profile->writeInt("DisplayOptions", "YZoom", m_yZoom);
     m_profile->writeInt("DisplayOptions", "FZoom", m_fZoom);

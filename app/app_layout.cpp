@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 
+#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/track_rows.h"
 
@@ -74,7 +75,8 @@ bool keepsControllerValues(int kind)
 }
 
 // The timer that opens a torn-off window of each extra kind.
-constexpr int kExtraWindowTimer[] = {25, 20, 21, 23};
+constexpr int kExtraWindowTimer[] = {frame_timer::kLyricSmall, frame_timer::kStaffWindow,
+                                     frame_timer::kLeadSheetWindow, frame_timer::kTracksWindow};
 
 } // namespace
 

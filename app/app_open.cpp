@@ -130,26 +130,6 @@ void App::SetAutoOpenPath(const std::filesystem::path& path)
     rebuildRecentMenus();
 }
 
-// Each chosen file is copied into the set folder.
-bool App::onImportSongs(CommandId)
-{
-    const std::filesystem::path folder = m_profile->readString("Dirs", "MidiFiles", "");
-    const std::vector<std::filesystem::path> paths = m_prompt->chooseOpenPaths(
-        "Import (copy) song(s) into set...", folder,
-        "MIDI files (*.mid *.midi *.kar *.smf *.rss *.rsd)");
-    for (const std::filesystem::path& path : paths) {
-        m_profile->writeString("Dirs", "MidiFiles", path.parent_path().string());
-        m_set->ImportSong(path);
-    }
-    return true;
-}
-
-void App::onUpdateImportSongs(CommandId, CmdUi& ui)
-{
-    ui.enabled = m_engine->transportState() == TransportState::Stopped && !m_performanceMode
-                 && m_set->hasSetFile();
-}
-
 // Only while stopped and outside performance mode. Songs dropped on a set
 // read from a set file are copied into its folder (with Alt: added where
 // they are); anything else opens as usual.
@@ -211,31 +191,6 @@ void App::rebuildRecentMenus()
             m_updater->addAction(action, first + CommandId(i));
         }
     }
-}
-
-// A missing file is reported and leaves the list.
-bool App::onRecentSong(CommandId id)
-{
-    const bool sets = id < kIdRecentSong1;
-    RecentFileList& list = sets ? m_recentSets : m_recentSongs;
-    const size_t index = id - (sets ? kIdRecentSet1 : kIdRecentSong1);
-    if (index >= list.entries().size())
-        return true;
-    const std::filesystem::path path = list.entries()[index];
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
-        OpenDocumentFile(path);
-        return true;
-    }
-    m_prompt->message(sets ? "Sorry, the set has been moved or deleted--please use the File/Open "
-                             "command to browse your system."
-                           : "Sorry, the song has been moved or deleted--please use the "
-                             "File/Open command to browse your system.",
-                      PromptIcon::Warning);
-    list.remove(index);
-    list.write(*m_profile);
-    rebuildRecentMenus();
-    return true;
 }
 
 } // namespace rz

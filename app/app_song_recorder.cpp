@@ -66,10 +66,4 @@ void registerSongRecorderDialog(App& app)
     app.setupDialogs().registerDialog(kIdRenderAudio, [&app] { return runSongRecorder(app); });
 }
 
-bool App::onRenderAudio(CommandId id)
-{
-    m_setupDialogs.open(id);
-    return true;
-}
-
 } // namespace rz

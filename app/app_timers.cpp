@@ -3,10 +3,12 @@
 // for it. GUI thread.
 
 #include "app/app.h"
+#include "app/help_commands.h"
 
 #include "app/app_single_instance.h"
-#include "app/app_startup_accel.h"
+#include "app/maps/app_startup_accel.h"
 #include "app/flat_status_bar.h"
+#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
 #include "core/engine_link.h"
@@ -25,29 +27,20 @@
 namespace rz {
 namespace {
 
-enum TimerId : int {
-    kIdleVstEditors = 99,
-    kControlRepeat = 111,
-    kTempoReturn = int(FrameTimer::TempoReturn),
-    kStartup = 222,
-    kAutoSave = 333,
-    kSkipSwitched = int(FrameTimer::SkipSwitched),
-    kSongEnded = int(FrameTimer::SongEnded),
-    kAdvance = 667,
-    kMailslot = 999,
-};
+using namespace frame_timer;
 
 constexpr int kIdleVstPeriodMs = 100;
 constexpr int kMailslotPeriodMs = 1000;
 
 bool isPaneRequest(int id)
 {
-    return (id >= 1 && id <= 8) || (id >= 10 && id <= 12);
+    return id >= kFirstPaneView && id <= kLastPaneView && id != kLastEditorView + 1;
 }
 
 bool isTornOffRequest(int id)
 {
-    return id == 20 || id == 21 || (id >= 23 && id <= 27);
+    return id == kStaffWindow || id == kLeadSheetWindow
+           || (id >= kTracksWindow && id <= kLyricLargest);
 }
 
 } // namespace
@@ -76,7 +69,7 @@ void App::onFrameTimer(int id)
     case kSongEnded: return songEnded();
     case kAdvance: return advanceStep();
     case kMailslot: return mailslotAndClock();
-    case kUpdateNoticeTimer: return updateNotice();
+    case kUpdateNotice: return m_helpCommands->updateNotice();
     default:
         // Unknown ids, and ids whose work other parts of the program bring.
         m_frame->timers().kill(id);
@@ -99,7 +92,7 @@ void App::startupStep()
             OpenDocumentFile(path);
     }
     startupTip();
-    startUpdateCheck();
+    m_helpCommands->startUpdateCheck();
     UpdateNoteDuration();
     m_startupDone = true;
     m_frame->timers().start(kMailslot, kMailslotPeriodMs);

@@ -1,6 +1,4 @@
-// What the track list reaches of the application, and the commands that
-// reach the track list from elsewhere (Transport > Solo, the record marks,
-// Track up and down). GUI thread.
+// What the track list reaches of the application. GUI thread.
 
 #include "app/app.h"
 
@@ -51,20 +49,6 @@ TrackViewContext App::trackViewContext()
 TrackView* App::trackView() const
 {
     return dynamic_cast<TrackView*>(slot(kTrack));
-}
-
-// The track list carries these out wherever the focus is.
-bool App::onTrackViewCommand(CommandId id)
-{
-    TrackView* view = trackView();
-    return view && view->handle(id);
-}
-
-void App::onUpdateTrackViewCommand(CommandId id, CmdUi& ui)
-{
-    TrackView* view = trackView();
-    if (!view || !view->CommandTable<TrackView>::update(id, ui))
-        ui.enabled = false;
 }
 
 } // namespace rz

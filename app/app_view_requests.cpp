@@ -1,11 +1,11 @@
 // View requests of the main frame's timers: a new editor or controller
-// view in its pane (ids 1-8, 10-12) and views torn off into windows of their
-// own (20, 21, 23, 24-27). Each runs once per start of its timer, so two
+// view in its pane and views torn off into windows of their own. Each runs once per start of its timer, so two
 // requests before it fires make one view. A request whose SongMutex wait
 // times out starts its timer again. GUI thread.
 
 #include "app/app.h"
 
+#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "song/song_doc.h"
@@ -20,14 +20,11 @@ namespace {
 
 constexpr int kRetryMs = 100;
 constexpr int kGrowTornOff = 5; // a torn-off window is this much larger than its pane
-constexpr int kStaffWindow = 20;
-constexpr int kLeadSheetWindow = 21;
-constexpr int kTracksWindow = 23;
-constexpr int kLyricAtStoredPlace = 24;
+using namespace frame_timer;
 
 bool isEditorRequest(int id)
 {
-    return id >= 1 && id <= 8;
+    return id >= kFirstPaneView && id <= kLastEditorView;
 }
 
 CommandTarget* targetOf(SongView* view)

@@ -250,4 +250,10 @@ void App::destroyViews()
     m_router->setFocusedTopLevel(nullptr);
 }
 
+void App::repaintClipView()
+{
+    if (SongView* clips = slot(kClip))
+        clips->update();
+}
+
 } // namespace rz

@@ -1,6 +1,7 @@
 #include "app/engine_audio_effects.h"
 
 #include "app/app.h"
+#include "app/edit_commands.h"
 #include "app/main_frame.h"
 #include "engine/sequencer.h"
 #include "engine/ui/wave_mixer_dlg.h"
@@ -26,7 +27,7 @@ FilterToolsServices servicesOf(App& app)
             CSequencer* engine = app.sequencer();
             return engine ? engine->previewSlot() : nullptr;
         },
-        .opened = [&app](const std::string& id) { app.addRecentFilter(id); },
+        .opened = [&app](const std::string& id) { app.editCommands().addRecentFilter(id); },
         .parent = [&app]() -> QWidget* { return app.frame(); },
     };
 }

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/app_song_recorder.h"
+#include "app/edit_commands.h"
 #include "app/engine_audio_effects.h"
 #include "app/main_frame.h"
 #include "engine/device_setup.h"
@@ -37,7 +38,7 @@ bool openSynthPatchEditor(App& app)
 
 void registerEngineDialogs(App& app)
 {
-    app.setAudioEffects(std::make_unique<EngineAudioEffects>(app));
+    app.editCommands().setAudioEffects(std::make_unique<EngineAudioEffects>(app));
     app.setupDialogs().registerDialog(kIdMidiPorts, [&app] {
         CSequencer* engine = app.sequencer();
         if (engine == nullptr)

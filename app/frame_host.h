@@ -1,3 +1,4 @@
+// Main frame -> application: what the frame asks of the program it belongs to.
 #pragma once
 
 #include "app/control_states.h"
@@ -11,7 +12,7 @@ namespace rz {
 
 // What the main frame asks of the application object, beyond what its views
 // ask. GUI thread.
-class FrameHost : public ViewHost {
+class IFrameHost : public IViewHost {
 public:
     // Start-up has finished: window metrics may be written from now on.
     virtual bool startupComplete() const = 0;
@@ -45,11 +46,6 @@ public:
     // Files dropped on the window, in order; `alt`: the Alt key was down.
     virtual void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) = 0;
 
-    // The frame's own commands, carried out by the application, which
-    // reaches the engine, the set and the songs. False: not handled (the
-    // update: no rule, so the command is greyed).
-    virtual bool onFrameCommand(CommandId) { return false; }
-    virtual bool updateFrameCommand(CommandId, CmdUi&) { return false; }
     // F1 outside an editor.
     virtual void onHelpKey() {}
 };

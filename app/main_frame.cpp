@@ -49,52 +49,52 @@ constexpr CommandId kTempoFaderId = kIdTempoAdjust;
 constexpr CommandId kVolumeFaderId = kIdVolumeAdjust;
 constexpr int32_t kDefaultVolume = 16383;
 
-// The host carries these out and decides their state (MainFrame::update).
-constexpr auto kHost = &MainFrame::onHostCommand;
+// The application's command targets carry these out and decide their state.
+constexpr auto kTargets = &MainFrame::onUpdateTargetCommand;
 
 constexpr CommandRow<MainFrame> kCommands[] = {
     {MainFrame::kFirstMenuCommand, MainFrame::kLastMenuCommand, &MainFrame::onMenuCommand,
      nullptr},
     // Staff and lyric tools.
-    {kIdTextChords, kIdAccidental, kHost, nullptr},
-    {kIdGrid, kIdDraw, kHost, nullptr},
-    {kIdDrawLines, kIdDrawFreeHand, kHost, nullptr},
-    {kIdBouncingBall, kIdShowObjectGrid, kHost, nullptr},
+    {kIdTextChords, kIdAccidental, nullptr, kTargets},
+    {kIdGrid, kIdDraw, nullptr, kTargets},
+    {kIdDrawLines, kIdDrawFreeHand, nullptr, kTargets},
+    {kIdBouncingBall, kIdShowObjectGrid, nullptr, kTargets},
     // Views and the transport display.
-    {kIdViewClipsAndCues, kIdViewVelocity, kHost, nullptr},
-    {kIdViewTempoMap, kIdViewPitchWheel, kHost, nullptr},
-    {kIdViewChannelPressure, kIdViewChannelPressure, kHost, nullptr},
-    {kIdViewOtherController, kIdViewOtherController, kHost, nullptr},
-    {kIdViewFaders, kIdViewFaders, kHost, nullptr},
-    {kIdViewModWheel, kIdViewExpression, kHost, nullptr},
-    {kIdViewMeterKey, kIdViewSongTime, kHost, nullptr},
+    {kIdViewClipsAndCues, kIdViewVelocity, nullptr, kTargets},
+    {kIdViewTempoMap, kIdViewPitchWheel, nullptr, kTargets},
+    {kIdViewChannelPressure, kIdViewChannelPressure, nullptr, kTargets},
+    {kIdViewOtherController, kIdViewOtherController, nullptr, kTargets},
+    {kIdViewFaders, kIdViewFaders, nullptr, kTargets},
+    {kIdViewModWheel, kIdViewExpression, nullptr, kTargets},
+    {kIdViewMeterKey, kIdViewSongTime, nullptr, kTargets},
     // Setup and help.
-    {kIdOptions, kIdOptions, kHost, nullptr},
-    {kIdMidiPorts, kIdExternalControl, kHost, nullptr},
-    {kIdHelpContents, kIdHelpSearch, kHost, nullptr},
-    {kIdWebSite, kIdWebSite, kHost, nullptr},
-    {kIdSynthPatchNames, kIdSynthPatchNames, kHost, nullptr},
-    {kIdSynchronization, kIdSynchronization, kHost, nullptr},
-    {kIdRecordOptions, kIdPlaybackOptions, kHost, nullptr},
-    {kIdMidiAssociationWebSite, kIdMidiAssociationWebSite, kHost, nullptr},
-    {kIdSoundFontBanks, kIdSoundFontBanks, kHost, nullptr},
-    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, kHost, nullptr},
-    {kIdAudioDevices, kIdTipOfTheDay, kHost, nullptr},
+    {kIdOptions, kIdOptions, nullptr, kTargets},
+    {kIdMidiPorts, kIdExternalControl, nullptr, kTargets},
+    {kIdHelpContents, kIdHelpSearch, nullptr, kTargets},
+    {kIdWebSite, kIdWebSite, nullptr, kTargets},
+    {kIdSynthPatchNames, kIdSynthPatchNames, nullptr, kTargets},
+    {kIdSynchronization, kIdSynchronization, nullptr, kTargets},
+    {kIdRecordOptions, kIdPlaybackOptions, nullptr, kTargets},
+    {kIdMidiAssociationWebSite, kIdMidiAssociationWebSite, nullptr, kTargets},
+    {kIdSoundFontBanks, kIdSoundFontBanks, nullptr, kTargets},
+    {kIdKeyboardAccelerators, kIdKeyboardAccelerators, nullptr, kTargets},
+    {kIdAudioDevices, kIdTipOfTheDay, nullptr, kTargets},
     // Inserts, edits and imports of the frame.
-    {kIdInsertTempo, kIdInsertTempoSeries, kHost, nullptr},
-    {kIdFindFaults, kIdFindFaults, kHost, nullptr},
-    {kIdImportLyrics, kIdImportLyrics, kHost, nullptr},
+    {kIdInsertTempo, kIdInsertTempoSeries, nullptr, kTargets},
+    {kIdFindFaults, kIdFindFaults, nullptr, kTargets},
+    {kIdImportLyrics, kIdImportLyrics, nullptr, kTargets},
     // Performance.
-    {kIdNextSong, kIdPreviousSong, kHost, nullptr},
-    {kIdTransposeUp, kIdEditMode, kHost, nullptr},
-    {kIdTrackUp, kIdTrackDown, kHost, nullptr},
+    {kIdNextSong, kIdPreviousSong, nullptr, kTargets},
+    {kIdTransposeUp, kIdEditMode, nullptr, kTargets},
+    {kIdTrackUp, kIdTrackDown, nullptr, kTargets},
 };
 
 } // namespace
 
 // Creation in the order the frame's parts depend on: menu bar, caption
 // buttons, bars, panel buttons, faders, tool state, then the start timer.
-MainFrame::MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
+MainFrame::MainFrame(IProfile& profile, CommandRouter& router, IFrameHost& host,
                      UiUpdater* updater, const KeyFilter* keys)
     : QWidget(nullptr), m_profile(profile), m_router(router), m_host(host),
       m_timers([this](int id) { m_host.onFrameTimer(id); })
@@ -217,7 +217,7 @@ void MainFrame::ActivateFrame(bool show)
         showMaximized();
     else if (show)
         this->show();
-    m_host.updateTitle();
+    m_host.UpdateTitle();
 }
 
 PaneView* MainFrame::pane(uint32_t id) const
@@ -292,18 +292,15 @@ bool MainFrame::onMenuCommand(CommandId id)
     return m_menuBar->popUp(int(id - kFirstMenuCommand));
 }
 
-bool MainFrame::onHostCommand(CommandId id)
+void MainFrame::onUpdateTargetCommand(CommandId id, CmdUi& ui)
 {
-    return m_host.onFrameCommand(id);
-}
-
-// A host without a rule for the command leaves it to the rest of routing.
-bool MainFrame::update(CommandId id, CmdUi& ui)
-{
-    for (const CommandRow<MainFrame>& row : kCommands)
-        if (id >= row.firstId && id <= row.lastId && row.handler == kHost)
-            return m_host.updateFrameCommand(id, ui);
-    return CommandTable<MainFrame>::update(id, ui);
+    for (CommandTarget* target : m_commandTargets) {
+        if (target->hasHandler(id)) {
+            target->update(id, ui);
+            return;
+        }
+    }
+    ui.enabled = false;
 }
 
 } // namespace rz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/frame_timer_ids.h"
 #include "app/frame_timers.h"
 #include "app/main_frame_hit_test.h"
 #include "res/command_ids.h"
@@ -25,7 +26,7 @@ class CommandRouter;
 class FaderCtrl;
 class FlatStatusBar;
 class FlatToolBar;
-class FrameHost;
+class IFrameHost;
 class IProfile;
 class KeyFilter;
 class MenuBar;
@@ -62,7 +63,7 @@ public:
     static constexpr uint16_t kScMaximize = 0xF030;
     static constexpr uint16_t kScMinimize = 0xF020;
     static constexpr uint16_t kScRestore = 0xF120;
-    static constexpr int kStartTimerId = 99;
+    static constexpr int kStartTimerId = frame_timer::kIdleVstEditors;
     static constexpr int kStartTimerMs = 100;
     static constexpr QSize kMinimumSize{640, 480};
     static constexpr CommandId kFirstMenuCommand = kIdMenuFile; // opens menu id - kIdMenuFile
@@ -77,7 +78,7 @@ public:
 
     // `updater` and `keys` may be null (menu items then run their commands
     // directly and show no key texts).
-    MainFrame(IProfile& profile, CommandRouter& router, FrameHost& host,
+    MainFrame(IProfile& profile, CommandRouter& router, IFrameHost& host,
               UiUpdater* updater = nullptr, const KeyFilter* keys = nullptr);
     ~MainFrame() override;
 
@@ -141,10 +142,12 @@ public:
 
     static std::span<const CommandRow<MainFrame>> commandTable();
     bool onMenuCommand(CommandId id);
-    // The frame's commands the application carries out; their state is
-    // the application's answer.
-    bool onHostCommand(CommandId id);
-    bool update(CommandId id, CmdUi& ui) override;
+    // The frame's commands keep the frame's place in enabling: the command
+    // target that carries one out decides its state, and one no target
+    // carries out is greyed. They run further down the route, at the
+    // application's targets.
+    void onUpdateTargetCommand(CommandId id, CmdUi& ui);
+    void setCommandTargets(std::vector<CommandTarget*> targets) { m_commandTargets = std::move(targets); }
 
     // The caption strip repainted on activation and title changes.
     QRect captionRect() const;
@@ -193,7 +196,8 @@ private:
 
     IProfile& m_profile;
     CommandRouter& m_router;
-    FrameHost& m_host;
+    IFrameHost& m_host;
+    std::vector<CommandTarget*> m_commandTargets;
     FrameTimers m_timers;
     StaffToolState m_staffTools;
     MenuBar* m_menuBar = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/http_request.h"
+#include "app/desktop/http_request.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -73,7 +73,6 @@ private:
 } // namespace rz
 
 namespace rz {
-// The frame timer that shows a newer release the start-up check found.
-inline constexpr int kUpdateNoticeTimer = 123;
+// How long after the start-up check's answer a newer release is shown.
 inline constexpr int kUpdateNoticeDelayMs = 1000;
 } // namespace rz

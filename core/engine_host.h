@@ -12,9 +12,6 @@ enum class FrameTimer : uint32_t {
     SongEnded = 666,    // 1 ms: the song in play has ended
 };
 
-// Play/Cue, which step recording raises for every played note-on.
-inline constexpr uint32_t kPlayCueCommand = 32775;
-
 // What the MIDI input's external control tells the frame.
 enum class ExternalControlKind : uint8_t {
     Press,     // a key-map entry matched
@@ -52,8 +49,9 @@ public:
     virtual void OnExternalControl(const ExternalControl& control) = 0;
     // Starts the frame's timer; its period is the frame's.
     virtual void setFrameTimer(FrameTimer timer) = 0;
-    // Routes a command like a menu choice: it runs only when enabled.
-    virtual void runCommand(uint32_t commandId) = 0;
+    // Play/Cue, which step recording raises for every played note-on, routed
+    // like a menu choice: it runs only when enabled.
+    virtual void playCue() = 0;
 
     // 100000 = 100 %; resetStep also clears the engine's bend tempo base.
     virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;

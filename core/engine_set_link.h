@@ -18,7 +18,7 @@ public:
     // no longer exists or carries no song.
     virtual CSongDoc* songOfItem(SetItemHandle item) const = 0;
 
-    // The set view's timer 666: the play position reached a cue.
+    // The set view's cue timer: the play position reached a cue.
     virtual void startCueTimer() = 0;
     // The engine switched itself to this item's song: it becomes the current
     // item and the old current item the previous one.

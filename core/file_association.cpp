@@ -24,7 +24,7 @@ AssociationPlan planAssociation(AssociatedType type, const std::optional<Associa
                              programTitle + " instead?"};
 }
 
-void registerFileType(AssociationStore& store, IPrompt& prompt, AssociatedType type, int fileTypes,
+void registerFileType(IAssociationStore& store, IPrompt& prompt, AssociatedType type, int fileTypes,
                       const std::string& programTitle)
 {
     const AssociationPlan plan = planAssociation(type, store.owner(type), fileTypes, programTitle);

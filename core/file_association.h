@@ -1,3 +1,4 @@
+// Program -> desktop: the file-type association database start-up asks and changes.
 #pragma once
 
 #include "core/prompt.h"
@@ -35,9 +36,9 @@ AssociationPlan planAssociation(AssociatedType type, const std::optional<Associa
 
 // The desktop's association database. The program's is XDG files; tests use
 // a fake.
-class AssociationStore {
+class IAssociationStore {
 public:
-    virtual ~AssociationStore() = default;
+    virtual ~IAssociationStore() = default;
     // Puts our desktop entry and type definitions in place where missing or
     // stale.
     virtual void install() = 0;
@@ -50,7 +51,7 @@ public:
 // One type's start-up step: plans, asks when the plan says so, takes the
 // type over on Yes or without asking. Failures are not reported: start-up
 // goes on, and the next start tries again.
-void registerFileType(AssociationStore& store, IPrompt& prompt, AssociatedType type, int fileTypes,
+void registerFileType(IAssociationStore& store, IPrompt& prompt, AssociatedType type, int fileTypes,
                       const std::string& programTitle);
 
 } // namespace rz

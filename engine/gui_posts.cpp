@@ -81,7 +81,7 @@ void GuiPosts::setFrameTimer(FrameTimer timer)
 
 void GuiPosts::playCue()
 {
-    toGui([](Shared& s) { s.host.runCommand(kPlayCueCommand); });
+    toGui([](Shared& s) { s.host.playCue(); });
 }
 
 bool GuiPosts::SetTempoMultiplier(int32_t multiplier, bool resetStep)

@@ -45,7 +45,7 @@ public:
     // External control: tempo by pitch bend.
     void tempoBend(uint32_t bendMessage);
     void setFrameTimer(FrameTimer timer);
-    // The Play/Cue command (kPlayCueCommand), routed like a menu choice.
+    // The Play/Cue command, routed like a menu choice.
     void playCue();
     // False, sending nothing, for a multiplier of 0 or below, which the
     // tempo slider cannot show.

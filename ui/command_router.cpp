@@ -10,6 +10,13 @@ void CommandRouter::clearFocusedTopLevel(CommandTarget* window)
         m_focusedTopLevel = nullptr;
 }
 
+void CommandRouter::setApplication(CommandTarget* application)
+{
+    m_application.clear();
+    if (application)
+        m_application.push_back(application);
+}
+
 void CommandRouter::setActiveView(CommandTarget* view, CommandTarget* document)
 {
     m_activeView = view;
@@ -19,10 +26,10 @@ void CommandRouter::setActiveView(CommandTarget* view, CommandTarget* document)
 std::vector<CommandTarget*> CommandRouter::chain() const
 {
     std::vector<CommandTarget*> targets;
-    for (CommandTarget* t :
-         {m_focusedTopLevel, m_activeView, m_document, m_mainFrame, m_application})
+    for (CommandTarget* t : {m_focusedTopLevel, m_activeView, m_document, m_mainFrame})
         if (t)
             targets.push_back(t);
+    targets.insert(targets.end(), m_application.begin(), m_application.end());
     return targets;
 }
 

@@ -8,7 +8,7 @@
 namespace rz {
 
 // Routes a command along: the focused torn-off window, the active view, the
-// active view's song document, the main frame, the application. A command
+// active view's song document, the main frame, the application's targets. A command
 // runs only when its update says it is enabled, whatever its source (menu,
 // key, tool bar, external control). GUI thread. Targets must be cleared
 // here before they are destroyed.
@@ -27,7 +27,10 @@ public:
     // The current song's commands, routed whether or not a view is active.
     void setDocument(CommandTarget* document) { m_document = document; }
     void setMainFrame(CommandTarget* frame) { m_mainFrame = frame; }
-    void setApplication(CommandTarget* application) { m_application = application; }
+    // The application's command targets, asked in this order; none may
+    // claim a command another one claims.
+    void setApplication(std::vector<CommandTarget*> targets) { m_application = std::move(targets); }
+    void setApplication(CommandTarget* application);
 
     // The first target with an update row decides; without one anywhere a
     // handler means enabled and no handler means disabled.
@@ -47,7 +50,7 @@ private:
     CommandTarget* m_activeView = nullptr;
     CommandTarget* m_document = nullptr;
     CommandTarget* m_mainFrame = nullptr;
-    CommandTarget* m_application = nullptr;
+    std::vector<CommandTarget*> m_application;
     std::vector<std::function<void(CommandId)>> m_executedListeners;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/track_rows.h"
 #include "ui/command_target.h"
+#include "views/frame_timer_ids.h"
 #include "views/song_view.h"
 #include "views/track_columns.h"
 #include "views/track_edit.h"
@@ -56,7 +57,7 @@ struct TrackViewContext {
 class TrackView : public SongView, public CommandTable<TrackView>, public ITrackRows {
     Q_OBJECT
 public:
-    static constexpr int kSpawnTimer = 23;
+    static constexpr int kSpawnTimer = frame_timer::kTracksWindow;
     static constexpr int kSpawnMs = 100;
     static constexpr int kBarSize = 17;
     static constexpr int kMaxHeaderZoom = 7;

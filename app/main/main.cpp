@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
+#include "app/file_commands.h"
 #include "app/engine_dialogs.h"
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
@@ -130,7 +131,7 @@ int main(int argc, char** argv)
         auto* pane = new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
         pane->setCommandRouter(&app.router());
         pane->setKeyFilter(&app.keyFilter());
-        pane->setNewSongFromCopy([&app] { app.NewSongFromClipboard(); });
+        pane->setNewSongFromCopy([&app] { app.fileCommands().NewSongFromClipboard(); });
         pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
@@ -138,13 +139,13 @@ int main(int argc, char** argv)
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
-    app.setNewDocumentPrompt(&newDocumentPrompt);
-    app.setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
+    app.fileCommands().setNewDocumentPrompt(&newDocumentPrompt);
+    app.fileCommands().setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
         rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
         dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
         return dialog.exec() == QDialog::Accepted;
     });
-    app.setImportProgress([&app](const std::function<int(double*)>& step) {
+    app.fileCommands().setImportProgress([&app](const std::function<int(double*)>& step) {
         rz::CImportingDlg dialog(step, app.frame());
         return dialog.exec() == QDialog::Accepted;
     });

@@ -22,6 +22,7 @@
 #include "ui/font_substitutions.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
+#include "views/frame_timer_ids.h"
 #include "views/view_factory.h"
 
 #include <QClipboard>
@@ -164,9 +165,10 @@ void LyricView::updateDockedOnly(CommandId id, CmdUi& ui)
 
 bool LyricView::onSpawn(CommandId id)
 {
-    // The frame's timers 24..27 make the window at the stored place or a size.
+    // The frame's lyric window timers make the window at the stored place or a size.
     if (m_context.startFrameTimer)
-        m_context.startFrameTimer(int(id - kIdSpawnTopLevelWindow) + 24, 100);
+        m_context.startFrameTimer(int(id - kIdSpawnTopLevelWindow) + frame_timer::kLyricAtStoredPlace,
+                                  100);
     return true;
 }
 

@@ -1,6 +1,13 @@
 #pragma once
 
 #include "app/app.h"
+#include "app/edit_commands.h"
+#include "app/file_commands.h"
+#include "app/help_commands.h"
+#include "app/maps/map_commands.h"
+#include "app/setup_commands.h"
+#include "app/transport_commands.h"
+#include "app/view_commands.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "set/set_document.h"

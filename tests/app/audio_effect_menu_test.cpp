@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app/audio_effects.h"
+#include "app/edit_commands.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
 #include "core/engine_gui_values.h"
@@ -52,7 +53,7 @@ protected:
         app = std::make_unique<App>(options);
         auto owned = std::make_unique<FakeEffects>();
         effects = owned.get();
-        app->setAudioEffects(std::move(owned));
+        app->editCommands().setAudioEffects(std::move(owned));
         ASSERT_TRUE(app->InitInstance());
     }
 
@@ -94,7 +95,7 @@ TEST_F(AudioFiltersMenu, OpeningASheetPutsItsEffectFirst)
 {
     profile.writeString("Recent Filter List", "Filter1", test::kAmpStereo);
     start();
-    app->addRecentFilter(test::kDelay);
+    app->editCommands().addRecentFilter(test::kDelay);
     const QList<QAction*> actions = menu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "&1 Simple Delay Line");

@@ -28,6 +28,7 @@ protected:
             target.accepts(s.id);
         router.setApplication(&target);
         frame = std::make_unique<MainFrame>(profile, router, host);
+        frame->setCommandTargets({&target});
     }
     ~ControlStatesFrame() override { router.setApplication(nullptr); }
 

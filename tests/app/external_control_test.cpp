@@ -1,15 +1,16 @@
 // External control: a matched control map entry drives the program.
 #include "tests/app/app_test_fixture.h"
-#include "app/external_control_actions.h"
+#include "app/maps/external_control_actions.h"
 #include "app/frame_timers.h"
 #include "engine/sequencer_inputs.h"
 #include "res/command_ids.h"
 #include "ui/command_router.h"
+#include "views/frame_timer_ids.h"
 
 namespace rz {
 namespace {
 
-constexpr int kRepeatTimer = 111;
+constexpr int kRepeatTimer = frame_timer::kControlRepeat;
 
 // A map entry: action, number (note or program), kind (0 note, 0xC0 program).
 uint32_t entry(int action, int number = 60, int kind = 0)

@@ -8,7 +8,7 @@
 namespace rz {
 
 // Associations held in memory: owners by type, and what was taken over.
-class FakeAssociationStore final : public AssociationStore {
+class FakeAssociationStore final : public IAssociationStore {
 public:
     void install() override { ++installs; }
     std::optional<AssociationOwner> owner(AssociatedType type) override

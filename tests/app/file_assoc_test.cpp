@@ -1,5 +1,5 @@
-#include "app/machine_registry.h"
-#include "app/xdg_association_store.h"
+#include "app/desktop/machine_registry.h"
+#include "app/desktop/xdg_association_store.h"
 #include "core/key_file.h"
 #include "tests/app/app_test_fixture.h"
 #include "tests/app/fake_association_store.h"

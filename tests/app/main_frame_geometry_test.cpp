@@ -243,7 +243,7 @@ TEST(MainFrameGeometry, StartsWithTheStoredMaximisedStateAndItsButton)
     QApplication::processEvents();
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_EQ(frame.size(), QSize(1600, 1000));
-    EXPECT_TRUE(f.host.called("updateTitle"));
+    EXPECT_TRUE(f.host.called("UpdateTitle"));
 }
 
 } // namespace

@@ -1,21 +1,22 @@
 #include "app_test_fixture.h"
 #include "res/command_ids.h"
 
-#include "app/app_startup_accel.h"
+#include "app/maps/app_startup_accel.h"
 #include "app/flat_status_bar.h"
 #include "core/ms_clock.h"
 #include "engine/audio/song_recorder.h"
 #include "ui/key_filter.h"
+#include "views/frame_timer_ids.h"
 
 #include <fstream>
 
 namespace rz {
 namespace {
 
-constexpr int kSongEnded = 666;
-constexpr int kAdvance = 667;
-constexpr int kAutoSave = 333;
-constexpr int kTempoReturn = 100;
+using frame_timer::kAdvance;
+using frame_timer::kAutoSave;
+using frame_timer::kSongEnded;
+using frame_timer::kTempoReturn;
 
 QString advanceText(const char* seconds)
 {
@@ -313,11 +314,11 @@ TEST_F(MainFrameTimers, TheStartupStepInstallsTheChosenMapAndStartsTheSecondTime
                                               0x80, 1, 0, 0x75});
     start();
     EXPECT_EQ(app->keyFilter().table().records().size(), 81u) << "the built-in map until then";
-    app->frame()->timers().fire(222);
+    app->frame()->timers().fire(frame_timer::kStartup);
     ASSERT_EQ(app->keyFilter().table().records().size(), 2u);
     EXPECT_EQ(app->keyFilter().table().records()[1].command, kIdPlay);
-    EXPECT_FALSE(app->frame()->timers().isActive(222));
-    EXPECT_TRUE(app->frame()->timers().isActive(999));
+    EXPECT_FALSE(app->frame()->timers().isActive(frame_timer::kStartup));
+    EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kMailslot));
 }
 
 TEST(StartupAccelerators, TheProfileChoosesTheTable)

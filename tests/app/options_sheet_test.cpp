@@ -1,7 +1,7 @@
 // The Options sheet as a whole: defaults of a fresh profile, the range check
 // that writes nothing, and pages that were never shown.
 
-#include "app/options_sheet.h"
+#include "app/options/options_sheet.h"
 #include "options_test_support.h"
 #include "tests/support/scripted_prompt.h"
 #include "ui/profile.h"

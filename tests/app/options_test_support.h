@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/options_sheet.h"
+#include "app/options/options_sheet.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

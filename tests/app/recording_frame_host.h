@@ -9,7 +9,7 @@ namespace rz {
 
 // Records what the main frame asks of the application, in order; the
 // answers are set per test.
-class RecordingFrameHost : public FrameHost {
+class RecordingFrameHost : public IFrameHost {
 public:
     bool startupComplete() const override { return startup; }
     void clearStartupComplete() override
@@ -18,7 +18,7 @@ public:
         startup = false;
     }
     void onFrameTimer(int id) override { timers.push_back(id); }
-    void updateTitle() override { calls.push_back("updateTitle"); }
+    void UpdateTitle() override { calls.push_back("UpdateTitle"); }
     void stopSequencer() override { calls.push_back("stopSequencer"); }
     void closeAudioEngines() override { calls.push_back("closeAudioEngines"); }
     bool hasOpenSet() const override { return setOpen; }

@@ -1,4 +1,4 @@
-#include "app/session_inhibitor.h"
+#include "app/desktop/session_inhibitor.h"
 
 #include "app/main_frame.h"
 #include "core/profile.h"

@@ -138,12 +138,9 @@ TEST_F(AppSet, ImportSongsCopiesEachChosenFileIntoTheSet)
 {
     writeSet({"a.mid"});
     start();
-    CmdUi ui;
-    app->onUpdateImportSongs(kIdImportSongs, ui);
-    EXPECT_FALSE(ui.enabled);
+    EXPECT_FALSE(app->router().update(kIdImportSongs).enabled);
     app->OpenDocumentFile(setPath());
-    app->onUpdateImportSongs(kIdImportSongs, ui);
-    EXPECT_TRUE(ui.enabled);
+    EXPECT_TRUE(app->router().update(kIdImportSongs).enabled);
     const std::filesystem::path source = writeSmallSong(place() / "in" / "new.midi");
     prompt.expectOpenPaths("Import (copy) song(s) into set...", {source});
     EXPECT_TRUE(app->router().execute(kIdImportSongs));

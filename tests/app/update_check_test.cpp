@@ -2,6 +2,7 @@
 
 #include "app/frame_timers.h"
 #include "app/main_frame.h"
+#include "views/frame_timer_ids.h"
 #include "res/command_ids.h"
 #include "tests/app/app_test_fixture.h"
 #include "ui/command_router.h"
@@ -231,7 +232,7 @@ protected:
     std::vector<QUrl> opened;
     void open()
     {
-        app->setUrlOpener([this](const QUrl& url) {
+        app->helpCommands().setUrlOpener([this](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
@@ -242,11 +243,11 @@ TEST_F(UpdateCheckApp, EmptyAddressSendsNothingAndSaysSo)
 {
     start();
     open();
-    app->setUpdateAddresses({});
+    app->helpCommands().setUpdateAddresses({});
     prompt.expectMessage(kNoUpdateInformation);
     EXPECT_TRUE(app->router().execute(kIdCheckForUpdate));
     app->onFrameTimer(222);
-    EXPECT_EQ(app->startupUpdateCheck(), nullptr);
+    EXPECT_EQ(app->helpCommands().startupUpdateCheck(), nullptr);
     prompt.verifyAllUsed();
 }
 
@@ -257,13 +258,13 @@ TEST_F(UpdateCheckApp, StartupOfferWaitsForTheNoticeTimer)
     start();
     open();
     const QUrl download(QStringLiteral("https://download.invalid/r"));
-    app->setUpdateAddresses({server.url("/version4.asp"), download, {}});
+    app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), download, {}});
     app->onFrameTimer(222);
-    ASSERT_TRUE(processUntil([&] { return !app->pendingUpdate().empty(); }));
-    EXPECT_TRUE(app->frame()->timers().isActive(kUpdateNoticeTimer));
+    ASSERT_TRUE(processUntil([&] { return !app->helpCommands().pendingUpdate().empty(); }));
+    EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     prompt.expectYesNo("Version 99.99.99 is now available.", PromptAnswer::Yes);
-    app->onFrameTimer(kUpdateNoticeTimer);
-    EXPECT_FALSE(app->frame()->timers().isActive(kUpdateNoticeTimer));
+    app->onFrameTimer(frame_timer::kUpdateNotice);
+    EXPECT_FALSE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], download);
 }
@@ -274,12 +275,12 @@ TEST_F(UpdateCheckApp, StartupCheckIsSilentOnFailureAndOffWhenSwitchedOff)
         return LoopbackServer::reply("401 Unauthorized", {});
     });
     start();
-    app->setUpdateAddresses({server.url("/version4.asp"), {}, {}});
+    app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), {}, {}});
     app->onFrameTimer(222);
     ASSERT_TRUE(processUntil([&] { return !server.requests().empty(); }));
-    processUntil([&] { return !app->startupUpdateCheck()->busy(); });
-    EXPECT_TRUE(app->pendingUpdate().empty());
-    EXPECT_FALSE(app->frame()->timers().isActive(kUpdateNoticeTimer));
+    processUntil([&] { return !app->helpCommands().startupUpdateCheck()->busy(); });
+    EXPECT_TRUE(app->helpCommands().pendingUpdate().empty());
+    EXPECT_FALSE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     EXPECT_TRUE(prompt.prompts().empty());
 }
 

@@ -119,7 +119,7 @@ TEST(EngineNotify, PostsReturnWhileTheGuiThreadHoldsTheTransportMutex)
                          "setFrameTimer(666)",
                          "setFrameTimer(665)",
                          "setFrameTimer(100)",
-                         "runCommand(32775)",
+                         "playCue()",
                          "SetTempoMultiplier(120000,0)",
                          "CancelAdvance(0)",
                          "OnSongChanged()",

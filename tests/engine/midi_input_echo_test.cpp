@@ -170,10 +170,10 @@ TEST_F(MidiInputStepRecording, APlayedNoteOnStepsOnOnlyWithoutShift)
 
     play(0x643C90);
     play(0x403C80);
-    EXPECT_EQ(countOf(guiCalls(), "runCommand(32775)"), 1u);
+    EXPECT_EQ(countOf(guiCalls(), "playCue()"), 1u);
     sequencer->publishedValues().setShiftHeld(true);
     play(0x643E90);
-    EXPECT_EQ(countOf(guiCalls(), "runCommand(32775)"), 1u);
+    EXPECT_EQ(countOf(guiCalls(), "playCue()"), 1u);
     sequencer->Stop(true);
     EXPECT_FALSE(sequencer->recording());
 }

@@ -3,7 +3,7 @@
 // unchanged.
 #pragma once
 
-#include "app/map_file.h"
+#include "core/map_file.h"
 
 #include <cstdio>
 #include <cstdlib>

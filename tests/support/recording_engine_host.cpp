@@ -86,7 +86,7 @@ void RecordingEngineHost::setFrameTimer(FrameTimer timer)
     record("setFrameTimer", uint32_t(timer));
 }
 
-void RecordingEngineHost::runCommand(uint32_t commandId) { record("runCommand", commandId); }
+void RecordingEngineHost::playCue() { record("playCue"); }
 
 void RecordingEngineHost::SetTempoMultiplier(int32_t multiplier, bool resetStep)
 {

@@ -43,7 +43,7 @@ public:
     void selectSetSong(int songNumber) override;
     void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
-    void runCommand(uint32_t commandId) override;
+    void playCue() override;
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
     void CancelAdvance(bool step) override;
     void OnSongChanged() override;

@@ -1,0 +1,186 @@
+// The Edit commands: undo and redo, paste, the audio effects on the current
+// song, and those greyed until their dialogs, documents or views exist.
+// GUI thread.
+
+#include "app/edit_commands.h"
+
+#include "app/app_clipboard.h"
+#include "core/audio_tools.h"
+#include "core/engine_link.h"
+#include "core/profile.h"
+#include "core/song_host.h"
+#include "engine/audio/audio_effect_menu.h"
+#include "res/command_ids.h"
+#include "song/song_doc.h"
+#include "ui/ui_updater.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+using E = EditCommands;
+
+constexpr auto kGreyed = &E::onUpdateGreyed;
+
+constexpr CommandRow<E> kCommands[] = {
+    {kIdEditPaste, kIdEditPaste, &E::onPaste, &E::onUpdatePaste},
+    {kIdEditUndo, kIdEditRedo, &E::onUndoRedo, &E::onUpdateUndoRedo},
+    {kIdAudioEffect1, kIdAudioEffect8, &E::onAudioEffect, &E::onUpdateAudioEffect},
+    {kIdMoreAudioEffects, kIdMoreAudioEffects, &E::onAudioEffect, &E::onUpdateAudioEffect},
+    // Greyed until their dialogs, documents or views exist.
+    {kIdSongStats, kIdSongStats, nullptr, kGreyed},
+    {kIdGoToPosition, kIdGoToPosition, nullptr, kGreyed},
+    {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
+    {kIdApplyTrackOffsets, kIdApplyTempoMultiplier, nullptr, kGreyed},
+    {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
+    {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
+};
+
+constexpr size_t kAudioEffectEntries = kIdAudioEffect8 - kIdAudioEffect1 + 1;
+
+} // namespace
+
+EditCommands::EditCommands(EditSeams seams) : m_seams(std::move(seams)) {}
+
+EditCommands::~EditCommands() = default;
+
+std::span<const CommandRow<E>> EditCommands::commandTable()
+{
+    return kCommands;
+}
+
+void EditCommands::onUpdateGreyed(CommandId, CmdUi& ui)
+{
+    ui.enabled = false;
+}
+
+// Song data goes into the current song, whose editor view is made active
+// first; a song of the set is pasted by the set view, so routing reports
+// that command as not done here.
+bool EditCommands::onPaste(CommandId)
+{
+    const AppClipboard& clipboard = m_seams.clipboard;
+    if (clipboard.kind == kClipboardSong)
+        return false;
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (clipboard.kind != 0 && song) {
+        m_seams.views.activateEditorView(*song);
+        song->OnEditPaste();
+    }
+    return true;
+}
+
+void EditCommands::onUpdatePaste(CommandId, CmdUi& ui)
+{
+    ui.enabled = m_seams.canPaste();
+}
+
+bool EditCommands::onUndoRedo(CommandId id)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (!song)
+        return false;
+    if (id == kIdEditUndo)
+        song->Undo();
+    else
+        song->Redo();
+    return true;
+}
+
+void EditCommands::onUpdateUndoRedo(CommandId id, CmdUi& ui)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (!song) {
+        ui.enabled = false;
+        return;
+    }
+    const CommandState state = id == kIdEditUndo ? song->OnUpdateEditUndo() : song->OnUpdateEditRedo();
+    ui.text = state.text;
+    ui.enabled = state.enabled && m_seams.engine().transportState() == TransportState::Stopped
+                 && !m_seams.options.performanceMode();
+}
+
+void EditCommands::setAudioEffects(std::unique_ptr<IAudioEffects> effects)
+{
+    m_audioEffects = std::move(effects);
+}
+
+void EditCommands::readRecentEffects()
+{
+    m_recentFilters.read(m_seams.profile);
+}
+
+void EditCommands::writeRecentEffects()
+{
+    m_recentFilters.write(m_seams.profile);
+}
+
+void EditCommands::addRecentFilter(const std::string& id)
+{
+    m_recentFilters.add(id);
+    m_recentFilters.write(m_seams.profile);
+    BuildAudioEffectMenu();
+}
+
+void EditCommands::BuildAudioEffectMenu()
+{
+    m_audioEffectIds.clear();
+    std::vector<AudioEffectMenuEntry> entries;
+    if (m_audioEffects) {
+        std::vector<std::string> recent;
+        for (const std::filesystem::path& id : m_recentFilters.entries())
+            recent.push_back(id.string());
+        entries = audioEffectMenuEntries(recent, m_audioEffects->catalog(), kAudioEffectEntries);
+        for (size_t i = m_recentFilters.entries().size(); i-- > 0;)
+            if (std::none_of(entries.begin(), entries.end(), [&](const AudioEffectMenuEntry& e) {
+                    return e.filterId == recent[i];
+                }))
+                m_recentFilters.remove(i);
+        m_recentFilters.write(m_seams.profile);
+    }
+    for (const AudioEffectMenuEntry& entry : entries)
+        m_audioEffectIds.push_back(entry.filterId);
+    QMenu* menu = m_seams.effectMenu();
+    if (!menu)
+        return;
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 0; i + 1 < actions.size(); ++i) {
+        menu->removeAction(actions[i]);
+        actions[i]->deleteLater();
+    }
+    QAction* more = menu->actions().value(0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        auto* action = new QAction(QString::fromStdString(entries[i].text), menu);
+        menu->insertAction(more, action);
+        m_seams.updater.addAction(action, kIdAudioEffect1 + CommandId(i));
+    }
+}
+
+bool EditCommands::onAudioEffect(CommandId id)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (!m_audioEffects || !song)
+        return true;
+    std::optional<std::string> effect;
+    if (id == kIdMoreAudioEffects)
+        effect = m_audioEffects->chooseEffect();
+    else if (const size_t index = id - kIdAudioEffect1; index < m_audioEffectIds.size())
+        effect = m_audioEffectIds[index];
+    if (effect)
+        song->OnEditAudioEffect(*effect);
+    return true;
+}
+
+void EditCommands::onUpdateAudioEffect(CommandId id, CmdUi& ui)
+{
+    const bool listed = id == kIdMoreAudioEffects || id - kIdAudioEffect1 < m_audioEffectIds.size();
+    ui.enabled = m_audioEffects && m_seams.songs.currentSong() && listed
+                 && !m_seams.options.performanceMode()
+                 && m_seams.engine().transportState() == TransportState::Stopped;
+}
+
+} // namespace rz

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/app_recent_list.h"
+#include "app/audio_effects.h"
+#include "ui/command_target.h"
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+class QMenu;
+
+namespace rz {
+
+class ICurrentSongHost;
+class IEngineLink;
+class IProfile;
+class ISongDisplayOptions;
+class ISongViews;
+class UiUpdater;
+struct AppClipboard;
+
+// What the Edit commands reach beyond the current song.
+struct EditSeams {
+    std::function<IEngineLink&()> engine; // made at start-up
+    ICurrentSongHost& songs;
+    ISongDisplayOptions& options;
+    ISongViews& views;
+    IProfile& profile;
+    AppClipboard& clipboard;
+    UiUpdater& updater;
+    std::function<bool()> canPaste;
+    // Edit > Audio effect, or null without a menu bar.
+    std::function<QMenu*()> effectMenu;
+};
+
+// Edit menu: undo and redo, paste into the current song, the audio effects
+// with their recent list; the commands greyed until their dialogs exist.
+// GUI thread.
+class EditCommands : public CommandTable<EditCommands> {
+public:
+    explicit EditCommands(EditSeams seams);
+    ~EditCommands() override;
+
+    static std::span<const CommandRow<EditCommands>> commandTable();
+
+    // The audio effects songs apply; before start-up. Without them the
+    // Edit > Audio effect commands stay grey.
+    void setAudioEffects(std::unique_ptr<IAudioEffects> effects);
+    IAudioEffects* audioEffects() const { return m_audioEffects.get(); }
+    // The recent effects list, read at start-up and written at the end.
+    void readRecentEffects();
+    void writeRecentEffects();
+    // A filter sheet opened on an effect: it heads the recent effects.
+    void addRecentFilter(const std::string& id);
+    // The recent effects still installed, "&1 Name" on, above "More...";
+    // effects no longer installed leave the list.
+    void BuildAudioEffectMenu();
+
+    bool onPaste(CommandId id);
+    void onUpdatePaste(CommandId id, CmdUi& ui);
+    bool onUndoRedo(CommandId id);
+    void onUpdateUndoRedo(CommandId id, CmdUi& ui);
+    // A recent effect or "More...", on the current song.
+    bool onAudioEffect(CommandId id);
+    void onUpdateAudioEffect(CommandId id, CmdUi& ui);
+    void onUpdateGreyed(CommandId id, CmdUi& ui);
+
+private:
+    EditSeams m_seams;
+    RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
+    std::unique_ptr<IAudioEffects> m_audioEffects;
+    std::vector<std::string> m_audioEffectIds; // the effect of each menu entry
+};
+
+} // namespace rz

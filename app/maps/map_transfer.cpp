@@ -1,0 +1,83 @@
+#include "app/maps/map_transfer.h"
+
+#include "core/profile.h"
+#include "core/prompt.h"
+#include "song/fs.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace rz {
+namespace {
+
+// Map files hold a few kilobytes; a larger one is not a map file.
+constexpr std::uintmax_t kMaxMapFileBytes = 64u << 20;
+
+std::filesystem::path lastFolder(const MapTransfer& kind, IProfile& profile,
+                                 const std::filesystem::path& defaultFolder)
+{
+    const std::string folder = profile.readString("Dirs", kind.folderValue, "");
+    return folder.empty() ? defaultFolder : std::filesystem::path(folder);
+}
+
+void rememberFolder(const MapTransfer& kind, IProfile& profile, const std::filesystem::path& file)
+{
+    profile.writeString("Dirs", kind.folderValue, file.parent_path().string());
+}
+
+std::optional<std::vector<uint8_t>> readFile(const std::filesystem::path& path, std::string& reason)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        reason = error.message();
+        return std::nullopt;
+    }
+    if (size > kMaxMapFileBytes) {
+        reason = "the file is too large for a map file";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        reason = "the file cannot be read";
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace
+
+void exportMaps(const MapTransfer& kind, const std::vector<NamedMap>& maps, IPrompt& prompt,
+                IProfile& profile, const std::filesystem::path& defaultFolder)
+{
+    const auto path = prompt.chooseSavePath(kind.exportTitle,
+                                            lastFolder(kind, profile, defaultFolder), kind.filter);
+    if (!path)
+        return;
+    rememberFolder(kind, profile, *path);
+    std::string reason, backupProblem;
+    if (!WriteFileAtomic(*path, writeMapFile(maps, kind.recordBytes), {}, reason, backupProblem))
+        prompt.message(path->string() + ": " + reason, PromptIcon::Stop);
+}
+
+bool importMaps(const MapTransfer& kind, std::vector<NamedMap>& maps, IPrompt& prompt,
+                IProfile& profile, const std::filesystem::path& defaultFolder)
+{
+    const auto path = prompt.chooseOpenPath(kind.importTitle,
+                                            lastFolder(kind, profile, defaultFolder), kind.filter);
+    if (!path)
+        return false;
+    rememberFolder(kind, profile, *path);
+    std::string reason;
+    std::optional<std::vector<NamedMap>> read;
+    if (const auto bytes = readFile(*path, reason))
+        read = readMapFile(*bytes, kind.recordBytes, reason);
+    if (!read) {
+        prompt.message(path->string() + ": " + reason, PromptIcon::Stop);
+        return false;
+    }
+    return mergeImportedMaps(maps, *read, kind.protectedName, prompt) > 0;
+}
+
+} // namespace rz

@@ -1,0 +1,104 @@
+// The Options sheet as the application opens it, and the run-time copies
+// its pages update. GUI thread.
+
+#include "app/app.h"
+
+#include "views/frame_timer_ids.h"
+#include "app/main_frame.h"
+#include "app/options/options_sheet.h"
+#include "app/desktop/session_inhibitor.h"
+#include "core/profile.h"
+#include "engine/out_port.h"
+#include "engine/sequencer.h"
+#include "engine/synthdb/synth_db.h"
+#include "res/command_ids.h"
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+constexpr int kAutoSavePeriodMs = 60000;
+constexpr int kDefaultAutoSaveMinutes = 10;
+
+} // namespace
+
+bool App::OpenOptions(int startIndex)
+{
+    PlaybackSources playback;
+    if (m_database) {
+        playback.database = m_database.get();
+        playback.synths = const_cast<ISynthLookup*>(&m_database->lookup());
+    }
+    playback.audition = [this](int port, int patch, uint32_t note) {
+        if (!m_sequencer)
+            return;
+        const auto ports = m_sequencer->ports();
+        if (COutPort* out = ports ? ports->mappedOutput(port) : nullptr)
+            out->SelectPatch(patch, note, true);
+    };
+    COptions sheet(optionsContext(), std::move(playback), startIndex, m_frame);
+    return sheet.exec() == QDialog::Accepted;
+}
+
+void App::restartAutoSave()
+{
+    if (!m_frame)
+        return;
+    if (m_profile->readInt("SaveOptions", "AutoSave", 0) == 0) {
+        m_frame->timers().kill(frame_timer::kAutoSave);
+        m_autoSaveCountdown = 0;
+        return;
+    }
+    m_autoSaveCountdown =
+        std::max(m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1);
+    m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
+}
+
+OptionsContext App::optionsContext()
+{
+    OptionsContext context;
+    context.profile = m_profile;
+    context.prompt = m_prompt;
+    context.openHelp = [this](std::string_view topic) {
+        if (m_helpOpener)
+            m_helpOpener(topic);
+    };
+    context.cueColor = [this](int kind) { return cueColor(kind); };
+    context.setCueColor = [this](int kind, Color color) { setCueColor(kind, color); };
+    context.resetCueColors = [this] { ResetCueColors(); };
+    context.loadCueColors = [this] { LoadCueColors(); };
+    context.smoothScroll = [this] { return m_smoothScroll; };
+    context.setSmoothScroll = [this](bool on) { setSmoothScroll(on); };
+    context.autoProps = [this] { return m_autoProps; };
+    context.setAutoProps = [this](bool on) { setAutoProps(on); };
+    context.setAlwaysOnTop = [this](bool onTop) {
+        if (!m_frame)
+            return;
+        const bool visible = m_frame->isVisible();
+        m_frame->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (visible)
+            m_frame->show(); // changing the flags hides the window
+    };
+    context.reloadInhibitor = [this] {
+        if (m_frame && m_frame->sessionInhibitor())
+            m_frame->sessionInhibitor()->reloadSettings();
+    };
+    context.restartAutoSave = [this] { restartAutoSave(); };
+    // The conductor's mapping reaches the engine with the rest of its settings.
+    auto followTap = std::make_shared<std::optional<FollowTapSettings>>();
+    context.setFollowTap = [followTap](const FollowTapSettings& tap) { *followTap = tap; };
+    context.applyEngineSettings = [this, followTap](bool clickChanged) {
+        if (!m_sequencer)
+            return;
+        SequencerSettings settings = readSequencerSettings(*m_profile);
+        if (*followTap)
+            settings.followTap = **followTap;
+        m_sequencer->applySettings(settings);
+        if (clickChanged)
+            m_sequencer->SelectClickPatch();
+    };
+    return context;
+}
+
+} // namespace rz

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/options/options_context.h"
+
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QBoxLayout;
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLineEdit;
+class QRadioButton;
+
+namespace rz {
+
+// One page of the Options sheet. A page reads its values at its first
+// showing and writes them only when the sheet closes with OK; a page never
+// shown does neither. Most values are bound to a control by a table row;
+// pages with rules of their own add them in the hooks.
+class OptionsPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // A field outside its range: the sheet selects it and names the range.
+    struct RangeFailure {
+        QLineEdit* field = nullptr;
+        int min = 0;
+        int max = 0;
+    };
+
+    OptionsPage(OptionsContext& context, const char* caption, const char* helpTopic);
+
+    const char* caption() const { return m_caption; }
+    const char* helpTopic() const { return m_helpTopic; }
+    bool loaded() const { return m_loaded; }
+
+    // At the page's first showing; later calls do nothing.
+    void ensureLoaded();
+    std::optional<RangeFailure> validate() const;
+    void store();
+
+protected:
+    enum class Kind { Check, Combo, Int, Text, Radio };
+    struct Binding {
+        Kind kind = Kind::Check;
+        QWidget* widget = nullptr;
+        const char* section = "";
+        const char* name = "";
+        int defaultValue = 0;
+        int min = 0;
+        int max = 0;
+        std::string defaultText;
+        std::vector<QRadioButton*> radios;
+    };
+
+    static Binding bound(Kind kind, QWidget* widget, const char* section, const char* name,
+                         int defaultValue = 0, int min = 0, int max = 0);
+    QCheckBox* bindCheck(QBoxLayout* layout, const char* text, const char* section,
+                         const char* name, int defaultValue);
+    QComboBox* bindCombo(QFormLayout* layout, const char* label, const std::vector<const char*>& items,
+                         const char* section, const char* name, int defaultValue);
+    QLineEdit* bindInt(QFormLayout* layout, const char* label, const char* section,
+                       const char* name, int defaultValue, int min, int max);
+    QLineEdit* bindText(QFormLayout* layout, const char* label, const char* section,
+                        const char* name, const char* defaultText, int maxLength);
+    void bindRadios(const std::vector<QRadioButton*>& radios, const char* section,
+                    const char* name, int defaultValue);
+
+    // A value a bound control starts from; pages whose values have a
+    // run-time copy answer with the copy.
+    virtual std::optional<int> runtimeValue(const char* /*name*/) const { return std::nullopt; }
+    virtual void loadMore() {}
+    virtual std::optional<RangeFailure> validateMore() const { return std::nullopt; }
+    virtual void storeMore() {}
+    // Skips the bound value when the page writes it itself.
+    virtual bool storesItself(const char* /*name*/) const { return false; }
+
+    static int intOf(const QLineEdit* edit, bool* ok = nullptr);
+
+    OptionsContext& m_context;
+
+private:
+    void loadBinding(const Binding& binding);
+    void storeBinding(const Binding& binding);
+
+    const char* m_caption;
+    const char* m_helpTopic;
+    bool m_loaded = false;
+    std::vector<Binding> m_bindings;
+};
+
+} // namespace rz

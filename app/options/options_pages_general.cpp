@@ -1,0 +1,395 @@
+// The Options pages for start-up, display, staff, opening, saving, sets and
+// macros. GUI thread.
+
+#include "app/cue_type_combo.h"
+#include "app/options/options_pages.h"
+#include "core/profile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace rz {
+namespace {
+
+// A column with a form underneath, the shape most pages take.
+struct PageLayout {
+    QVBoxLayout* column;
+    QFormLayout* form;
+};
+
+PageLayout pageLayout(QWidget* page)
+{
+    auto* column = new QVBoxLayout(page);
+    auto* form = new QFormLayout;
+    column->addLayout(form);
+    return {column, form};
+}
+
+QPushButton* button(QWidget* page, const char* text)
+{
+    return new QPushButton(QString::fromUtf8(text), page);
+}
+
+} // namespace
+
+COptionsStartup::COptionsStartup(OptionsContext& context)
+    : OptionsPage(context, "Startup", "::/Options.htm#start")
+{
+    auto* column = new QVBoxLayout(this);
+    bindCheck(column, "Open the most recent set or song", "StartupOptions", "AutoOpen", 1);
+    bindCheck(column, "Use the Internet to check for software updates", "StartupOptions",
+              "CheckForUpdates", 1);
+    auto* types = new QFormLayout;
+    column->addLayout(types);
+    bindCombo(types, "Automatically associate MIDI files with DEVU Rizoraz:",
+              {"No", "Ask me first", "Yes"}, "StartupOptions", "FileTypes", 1);
+    bindCheck(column, "DEVU Rizoraz window always on top", "OSoptions", "alwaysontop", 0);
+    bindCheck(column,
+              "Prevent the screen saver while DEVU Rizoraz is the foreground application",
+              "OSoptions", "noscreensave", 0);
+    bindCheck(column, "Prevent system Suspend (power saving) mode", "OSoptions", "nosuspend", 0);
+    column->addStretch();
+}
+
+void COptionsStartup::storeMore()
+{
+    if (m_context.setAlwaysOnTop)
+        m_context.setAlwaysOnTop(m_context.profile->readInt("OSoptions", "alwaysontop", 0) != 0);
+    if (m_context.reloadInhibitor)
+        m_context.reloadInhibitor();
+}
+
+COptionsDisplay::COptionsDisplay(OptionsContext& context)
+    : OptionsPage(context, "Display", "::/Options.htm#display")
+{
+    auto* column = new QVBoxLayout(this);
+    bindCheck(column, "Smooth scrolling of current playback position", "DisplayOptions",
+              "SmoothScroll", 1);
+    auto* group = new QGroupBox(QStringLiteral("Cue colors"), this);
+    auto* row = new QHBoxLayout(group);
+    m_cues = new CueTypeCombo(group);
+    m_cues->FillCueTypes();
+    m_cues->setColorSource([this](int kind) {
+        return m_context.cueColor ? m_context.cueColor(kind) : Color(0xFFFFFF);
+    });
+    row->addWidget(m_cues, 1);
+    QPushButton* change = button(group, "Change color...");
+    QPushButton* defaults = button(group, "Use defaults");
+    row->addWidget(change);
+    row->addWidget(defaults);
+    column->addWidget(group);
+    column->addStretch();
+    connect(change, &QPushButton::clicked, this, [this] { changeColor(); });
+    connect(defaults, &QPushButton::clicked, this, [this] { useDefaults(); });
+}
+
+std::optional<int> COptionsDisplay::runtimeValue(const char* name) const
+{
+    if (std::strcmp(name, "SmoothScroll") == 0 && m_context.smoothScroll)
+        return m_context.smoothScroll() ? 1 : 0;
+    return std::nullopt;
+}
+
+void COptionsDisplay::loadMore()
+{
+    m_cues->setCurrentIndex(0);
+}
+
+void COptionsDisplay::changeColor()
+{
+    const int kind = m_cues->kindAt(m_cues->currentIndex());
+    if (kind < 0 || !m_context.cueColor || !m_context.setCueColor)
+        return;
+    if (auto chosen = m_context.prompt->chooseColor(m_context.cueColor(kind))) {
+        m_context.setCueColor(kind, *chosen);
+        m_cues->update();
+    }
+}
+
+void COptionsDisplay::useDefaults()
+{
+    if (m_context.resetCueColors)
+        m_context.resetCueColors();
+    m_cues->update();
+}
+
+void COptionsDisplay::cancel()
+{
+    if (loaded() && m_context.loadCueColors)
+        m_context.loadCueColors();
+}
+
+void COptionsDisplay::storeMore()
+{
+    const bool smooth = m_context.profile->readInt("DisplayOptions", "SmoothScroll", 1) != 0;
+    if (m_context.setSmoothScroll)
+        m_context.setSmoothScroll(smooth);
+    if (!m_context.cueColor)
+        return;
+    for (int kind = 0; kind < 10; ++kind)
+        m_context.profile->writeInt("DisplayOptions", "CueColor" + std::to_string(kind),
+                                    int32_t(m_context.cueColor(kind)));
+}
+
+COptionsStaff::COptionsStaff(OptionsContext& context)
+    : OptionsPage(context, "Staff && Lead-Sheet", "::/Options.htm#staff")
+{
+    auto [column, form] = pageLayout(this);
+    bindCombo(form, "Printed staff size:",
+              {"Commercial", "Giant", "English", "Regular/Common", "Peter", "Large middle",
+               "Small middle", "Cadenza", "Pearl"},
+              "StaffOptions", "PrintStaffSize", 3);
+    bindCheck(column, "Fill -- extend note durations to next beat boundaries to avoid rests",
+              "StaffView", "Fill", 1);
+    bindCheck(column, "Trim -- shorten note durations to avoid overlapping notes", "StaffView",
+              "Trim", 1);
+    auto* resolution = new QFormLayout;
+    column->addLayout(resolution);
+    bindCombo(resolution, "Resolution (smallest notes):", {"8th", "16th", "32nd"}, "StaffView",
+              "Resolution", 1);
+    auto* fonts = new QHBoxLayout;
+    QPushButton* lyrics = button(this, "Lyrics...");
+    QPushButton* chords = button(this, "Chords...");
+    fonts->addWidget(lyrics);
+    fonts->addWidget(chords);
+    fonts->addStretch();
+    column->addLayout(fonts);
+    column->addStretch();
+    connect(lyrics, &QPushButton::clicked, this, [this] { chooseLyricFont(); });
+    connect(chords, &QPushButton::clicked, this, [this] { chooseChordFont(); });
+}
+
+void COptionsStaff::loadMore()
+{
+    for (StoredFont* font : {&m_lyric, &m_chord}) {
+        const std::string prefix = font->prefix;
+        font->face = m_context.profile->readString("StaffView", prefix + "Font", font->defaultFace);
+        font->height = m_context.profile->readInt("StaffView", prefix + "Height", -24);
+        font->weight = m_context.profile->readInt("StaffView", prefix + "Weight", 400);
+    }
+}
+
+// Heights are character heights in pixels at 96 per inch, negative as stored.
+void COptionsStaff::chooseFont(StoredFont& font)
+{
+    FontChoice initial{font.face, std::max(1, std::abs(font.height) * 3 / 4), font.weight, false};
+    auto chosen = m_context.prompt->chooseFont(initial);
+    if (!chosen)
+        return;
+    font.face = chosen->family;
+    font.height = -(chosen->pointSize * 4 + 2) / 3;
+    font.weight = chosen->weight;
+    font.changed = true;
+}
+
+void COptionsStaff::storeMore()
+{
+    for (const StoredFont* font : {&m_lyric, &m_chord}) {
+        if (!font->changed)
+            continue;
+        const std::string prefix = font->prefix;
+        m_context.profile->writeString("StaffView", prefix + "Font", font->face);
+        m_context.profile->writeInt("StaffView", prefix + "Height", font->height);
+        m_context.profile->writeInt("StaffView", prefix + "Weight", font->weight);
+    }
+}
+
+COptionsOpen::COptionsOpen(OptionsContext& context)
+    : OptionsPage(context, "Open", "::/Options.htm#open")
+{
+    auto* column = new QVBoxLayout(this);
+    bindCheck(column, "Split tracks that contain patch change events", "OpenOptions",
+              "SplitPatches", 0);
+    auto* format = new QFormLayout;
+    column->addLayout(format);
+    bindCombo(format, "Format 0 files:",
+              {"Open but do not prompt to convert", "Open and prompt to convert",
+               "Open and automatically convert to Format 1"},
+              "OpenOptions", "WarnFormat", 1);
+    bindCheck(column, "Automatically recall stored view layout and properties", "OpenOptions",
+              "RecallLayout", 0);
+    bindCheck(column,
+              "Automatically manage patch changes and other track properties (RECOMMENDED)",
+              "OpenOptions", "AutoProps", 1);
+    column->addStretch();
+}
+
+std::optional<int> COptionsOpen::runtimeValue(const char* name) const
+{
+    if (std::strcmp(name, "AutoProps") == 0 && m_context.autoProps)
+        return m_context.autoProps() ? 1 : 0;
+    return std::nullopt;
+}
+
+void COptionsOpen::storeMore()
+{
+    if (m_context.setAutoProps)
+        m_context.setAutoProps(m_context.profile->readInt("OpenOptions", "AutoProps", 1) != 0);
+}
+
+COptionsSave::COptionsSave(OptionsContext& context)
+    : OptionsPage(context, "Save", "::/Options.htm#save")
+{
+    auto* column = new QVBoxLayout(this);
+    const char* labels[] = {"Default to Documents folder",
+                            "Default to the most recently used folder", "Default to:"};
+    for (size_t i = 0; i < m_defPath.size(); ++i) {
+        m_defPath[i] = new QRadioButton(QString::fromUtf8(labels[i]), this);
+        column->addWidget(m_defPath[i]);
+        connect(m_defPath[i], &QRadioButton::toggled, this, [this] { updateEnabling(); });
+    }
+    bindRadios({m_defPath.begin(), m_defPath.end()}, "SaveOptions", "DefPath", 0);
+    auto* pathRow = new QFormLayout;
+    column->addLayout(pathRow);
+    const std::string documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString() + "/";
+    m_path = bindText(pathRow, "", "SaveOptions", "Path", documents.c_str(), 32767);
+    m_change = button(this, "Change location...");
+    pathRow->addRow(QString(), m_change);
+    connect(m_change, &QPushButton::clicked, this, [this] { changeLocation(); });
+    bindCheck(column, "Maintain backup (.bak) files for songs", "SaveOptions", "Backups", 0);
+    m_autoSave = bindCheck(column, "Save AutoRecover info every", "SaveOptions", "AutoSave", 0);
+    connect(m_autoSave, &QCheckBox::toggled, this, [this] { updateEnabling(); });
+    auto* minutesRow = new QFormLayout;
+    column->addLayout(minutesRow);
+    m_minutes = bindInt(minutesRow, "minutes", "SaveOptions", "AutoSaveMin", 10, 1, 180);
+    m_minutesSpin = new QSpinBox(this);
+    m_minutesSpin->setRange(1, 180);
+    minutesRow->addRow(QString(), m_minutesSpin);
+    connect(m_minutesSpin, &QSpinBox::valueChanged, this,
+            [this](int value) { m_minutes->setText(QString::number(value)); });
+    bindCheck(column, "Rename files to match MIDI song titles", "SaveOptions", "Rename", 1);
+    bindCheck(column, "Automatically snapshot and store view layout and properties",
+              "SaveOptions", "SaveLayout", 0);
+    column->addStretch();
+}
+
+void COptionsSave::loadMore()
+{
+    bool ok = false;
+    const int minutes = intOf(m_minutes, &ok);
+    const QString shown = m_minutes->text();
+    m_minutesSpin->setValue(ok ? minutes : 10);
+    m_minutes->setText(shown); // keeps a hand-edited value visible as stored
+    updateEnabling();
+}
+
+void COptionsSave::updateEnabling()
+{
+    const bool chosenFolder = m_defPath[2]->isChecked();
+    m_path->setEnabled(chosenFolder);
+    m_change->setEnabled(chosenFolder);
+    const bool autoSave = m_autoSave->isChecked();
+    m_minutes->setEnabled(autoSave);
+    m_minutesSpin->setEnabled(autoSave);
+}
+
+void COptionsSave::changeLocation()
+{
+    auto folder = m_context.prompt->chooseFolder("Choose a default save location.",
+                                                 m_path->text().toStdString());
+    if (!folder)
+        return;
+    std::string text = folder->string();
+    if (text.empty() || text.back() != '/')
+        text += '/';
+    m_path->setText(QString::fromStdString(text));
+}
+
+bool COptionsSave::storesItself(const char* name) const
+{
+    return std::strcmp(name, "Path") == 0;
+}
+
+void COptionsSave::storeMore()
+{
+    if (m_defPath[2]->isChecked())
+        m_context.profile->writeString("SaveOptions", "Path", m_path->text().toStdString());
+    if (m_context.restartAutoSave)
+        m_context.restartAutoSave();
+}
+
+COptionsSet::COptionsSet(OptionsContext& context)
+    : OptionsPage(context, "Set", "::/Options.htm#set")
+{
+    auto [column, form] = pageLayout(this);
+    m_delay = new QLineEdit(this);
+    m_spin = new QSpinBox(this);
+    m_spin->setRange(0, 10); // the spin stops at 10; up to 60 may be typed
+    auto* delayRow = new QHBoxLayout;
+    delayRow->addWidget(m_delay);
+    delayRow->addWidget(m_spin);
+    delayRow->addWidget(new QLabel(QStringLiteral("sec. between songs"), this));
+    form->addRow(QStringLiteral("Delay:"), delayRow);
+    connect(m_spin, &QSpinBox::valueChanged, this,
+            [this](int value) { m_delay->setText(QString::number(value)); });
+    bindCheck(column, "Immediately begin playback", "PlaybackOptions", "AdvancePlay", 0);
+    auto* reset = new QFormLayout;
+    column->addLayout(reset);
+    bindCombo(reset, "Reset:",
+              {"Do not reset controllers", "Reset used controllers to defaults",
+               "Send MIDI Reset (F10) commands"},
+              "PlaybackOptions", "AdvanceReset", 2);
+    column->addWidget(new QLabel(QStringLiteral("When changing songs"), this));
+    bindCheck(column, "Automatically expand/collapse marker list", "SetOptions",
+              "ExpandCollapse", 1);
+    auto* size = new QFormLayout;
+    column->addLayout(size);
+    bindInt(size, "Load songs individually when the number of songs exceeds", "SetOptions",
+            "MaxSetSize", 80, 0, 500);
+    column->addStretch();
+}
+
+// Milliseconds stored, whole seconds shown.
+void COptionsSet::loadMore()
+{
+    const int seconds = m_context.profile->readInt("PlaybackOptions", "AdvanceWait", 1000) / 1000;
+    m_spin->setValue(std::clamp(seconds, 0, 10));
+    m_loadedDelay = QString::number(seconds);
+    m_delay->setText(m_loadedDelay);
+}
+
+std::optional<OptionsPage::RangeFailure> COptionsSet::validateMore() const
+{
+    bool ok = false;
+    const int seconds = intOf(m_delay, &ok);
+    if (!ok || seconds < 0 || seconds > 60)
+        return RangeFailure{m_delay, 0, 60};
+    return std::nullopt;
+}
+
+// The shown seconds lose the stored fraction, so an untouched field keeps
+// the stored milliseconds.
+void COptionsSet::storeMore()
+{
+    if (m_delay->text() != m_loadedDelay)
+        m_context.profile->writeInt("PlaybackOptions", "AdvanceWait", intOf(m_delay) * 1000);
+}
+
+COptionsMacros::COptionsMacros(OptionsContext& context)
+    : OptionsPage(context, "Macros", "::/Options.htm#macros")
+{
+    auto [column, form] = pageLayout(this);
+    static const char* const kNames[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    static const char* const kLabels[] = {"%1", "%2", "%3", "%4", "%5",
+                                          "%6", "%7", "%8", "%9"};
+    for (size_t i = 0; i < 9; ++i)
+        bindText(form, kLabels[i], "Macros", kNames[i], "", 80);
+    column->addStretch();
+}
+
+} // namespace rz
