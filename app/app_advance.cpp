@@ -4,13 +4,13 @@
 
 #include "app/app.h"
 
-#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "engine/audio/song_recorder.h"
 #include "set/set_document.h"
 #include "song/auto_recover.h"
+#include "views/frame_timer_ids.h"
 
 #include <algorithm>
 

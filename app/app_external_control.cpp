@@ -5,10 +5,9 @@
 #include "app/app.h"
 #include "app/maps/map_commands.h"
 
-#include "views/frame_timer_ids.h"
-#include "app/maps/external_control_actions.h"
 #include "app/frame_timers.h"
 #include "app/main_frame.h"
+#include "app/maps/external_control_actions.h"
 #include "app/maps/map_store.h"
 #include "app/menu_bar.h"
 #include "core/engine_gui_values.h"
@@ -18,6 +17,7 @@
 #include "ui/command_router.h"
 #include "ui/gui_thread.h"
 #include "ui/key_filter.h"
+#include "views/frame_timer_ids.h"
 
 #include <QApplication>
 #include <QKeyEvent>

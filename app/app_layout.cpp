@@ -5,9 +5,9 @@
 
 #include "app/app.h"
 
-#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/track_rows.h"
+#include "views/frame_timer_ids.h"
 
 #include <QGuiApplication>
 #include <QScreen>

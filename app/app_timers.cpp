@@ -6,10 +6,9 @@
 #include "app/help_commands.h"
 
 #include "app/app_single_instance.h"
-#include "app/maps/app_startup_accel.h"
 #include "app/flat_status_bar.h"
-#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
+#include "app/maps/app_startup_accel.h"
 #include "app/menu_bar.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -18,6 +17,7 @@
 #include "set/set_document.h"
 #include "ui/gui_thread.h"
 #include "ui/key_filter.h"
+#include "views/frame_timer_ids.h"
 
 #include <QLocale>
 #include <QTime>

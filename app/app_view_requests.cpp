@@ -5,11 +5,11 @@
 
 #include "app/app.h"
 
-#include "views/frame_timer_ids.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "song/song_doc.h"
 #include "ui/command_router.h"
+#include "views/frame_timer_ids.h"
 #include "views/pane_view.h"
 
 #include <QGuiApplication>

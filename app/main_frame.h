@@ -1,11 +1,11 @@
 #pragma once
 
-#include "views/frame_timer_ids.h"
 #include "app/frame_timers.h"
 #include "app/main_frame_hit_test.h"
 #include "res/command_ids.h"
 #include "ui/command_target.h"
 #include "ui/status_prompt.h"
+#include "views/frame_timer_ids.h"
 
 #include <QPointer>
 #include <QWidget>

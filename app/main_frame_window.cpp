@@ -4,11 +4,11 @@
 
 #include "app/main_frame.h"
 
+#include "app/desktop/session_inhibitor.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
-#include "app/desktop/session_inhibitor.h"
 #include "core/profile.h"
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"

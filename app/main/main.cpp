@@ -2,8 +2,8 @@
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
-#include "app/file_commands.h"
 #include "app/engine_dialogs.h"
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"

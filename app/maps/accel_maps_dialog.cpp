@@ -1,8 +1,8 @@
 #include "app/maps/accel_maps_dialog.h"
 
+#include "app/main_frame.h"
 #include "app/maps/accel_commands.h"
 #include "app/maps/map_commands.h"
-#include "app/main_frame.h"
 #include "app/maps/map_store.h"
 #include "app/maps/map_transfer.h"
 #include "core/profile.h"

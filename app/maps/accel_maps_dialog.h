@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/map_file.h"
 #include "app/maps/map_list_dialog.h"
-#include "ui/command_target.h"
+#include "core/map_file.h"
 #include "res/default_accel_map.h"
+#include "ui/command_target.h"
 
 #include <QDialog>
 

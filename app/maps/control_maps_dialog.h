@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/maps/control_map_entry.h"
-#include "core/map_file.h"
 #include "app/maps/map_list_dialog.h"
+#include "core/map_file.h"
 #include "ui/command_target.h"
 
 #include <QDialog>
@@ -90,6 +90,5 @@ private:
 
     std::vector<std::string> m_portNames;
 };
-
 
 } // namespace rz

@@ -1,7 +1,7 @@
 #include "app/maps/map_list_dialog.h"
 
-#include "app/maps/map_commands.h"
 #include "app/main_frame.h"
+#include "app/maps/map_commands.h"
 #include "app/maps/map_transfer.h"
 #include "core/prompt.h"
 #include "res/command_ids.h"

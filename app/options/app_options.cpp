@@ -3,15 +3,15 @@
 
 #include "app/app.h"
 
-#include "views/frame_timer_ids.h"
+#include "app/desktop/session_inhibitor.h"
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
-#include "app/desktop/session_inhibitor.h"
 #include "core/profile.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db.h"
 #include "res/command_ids.h"
+#include "views/frame_timer_ids.h"
 
 #include <algorithm>
 

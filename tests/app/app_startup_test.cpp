@@ -5,6 +5,7 @@
 #include "tests/support/fake_sequencer_services.h"
 #include "tests/support/manual_engine_timer.h"
 #include "ui/profile.h"
+#include "views/frame_timer_ids.h"
 
 #include <QDir>
 
@@ -192,7 +193,7 @@ TEST_F(AppOpen, TheStartupStepOpensTheLastFileUnlessASongIsCurrent)
     const std::filesystem::path song = writeSmallSong(home() / "songs" / "last.mid");
     profile.writeString("StartupOptions", "AutoOpenPath", song.string());
     start();
-    app->frame()->timers().fire(222);
+    app->frame()->timers().fire(frame_timer::kStartup);
     ASSERT_NE(app->currentSong(), nullptr);
     EXPECT_EQ(app->currentSong()->pathName, song);
     EXPECT_NE(app->frame()->windowTitle().indexOf("last.mid"), -1);
@@ -204,7 +205,7 @@ TEST_F(AppOpen, TheStartupStepOpensNothingWhenAutoOpenIsOff)
     profile.writeString("StartupOptions", "AutoOpenPath", song.string());
     profile.writeInt("StartupOptions", "AutoOpen", 0);
     start();
-    app->frame()->timers().fire(222);
+    app->frame()->timers().fire(frame_timer::kStartup);
     EXPECT_EQ(app->currentSong(), nullptr);
 }
 

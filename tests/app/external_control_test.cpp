@@ -1,9 +1,9 @@
 // External control: a matched control map entry drives the program.
-#include "tests/app/app_test_fixture.h"
-#include "app/maps/external_control_actions.h"
 #include "app/frame_timers.h"
+#include "app/maps/external_control_actions.h"
 #include "engine/sequencer_inputs.h"
 #include "res/command_ids.h"
+#include "tests/app/app_test_fixture.h"
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
 

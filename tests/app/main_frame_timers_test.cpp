@@ -1,8 +1,8 @@
 #include "app_test_fixture.h"
 #include "res/command_ids.h"
 
-#include "app/maps/app_startup_accel.h"
 #include "app/flat_status_bar.h"
+#include "app/maps/app_startup_accel.h"
 #include "core/ms_clock.h"
 #include "engine/audio/song_recorder.h"
 #include "ui/key_filter.h"

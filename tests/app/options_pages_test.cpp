@@ -3,11 +3,12 @@
 // click lists and the conductor's mapping.
 
 #include "app/cue_type_combo.h"
-#include "app/options/options_sheet.h"
 #include "app/main_frame.h"
+#include "app/options/options_sheet.h"
 #include "app_test_fixture.h"
 #include "engine/synthdb/synth_db.h"
 #include "options_test_support.h"
+#include "views/frame_timer_ids.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -242,7 +243,7 @@ TEST_F(OptionsPagesApp, AutoSaveStartsOrKillsTimer333)
             ->setChecked(on);
         editOf(options.page(COptions::kSave), "minutes")->setText("7");
         options.accept();
-        EXPECT_EQ(app->frame()->timers().isActive(333), on);
+        EXPECT_EQ(app->frame()->timers().isActive(frame_timer::kAutoSave), on);
         EXPECT_EQ(app->autoSaveCountdown(), on ? 7 : 0);
     }
 }

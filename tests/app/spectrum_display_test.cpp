@@ -3,6 +3,7 @@
 #include "app/transport_panel.h"
 #include "app_test_fixture.h"
 #include "core/ms_clock.h"
+#include "views/frame_timer_ids.h"
 
 #include <QPaintEvent>
 
@@ -115,7 +116,7 @@ protected:
     void showFrame()
     {
         start();
-        app->frame()->timers().kill(222); // the start-up step repaints everything
+        app->frame()->timers().kill(frame_timer::kStartup); // the start-up step repaints everything
         app->frame()->setGeometry(0, 0, 1000, 700);
         app->frame()->show();
         processFor(50);

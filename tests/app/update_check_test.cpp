@@ -2,10 +2,10 @@
 
 #include "app/frame_timers.h"
 #include "app/main_frame.h"
-#include "views/frame_timer_ids.h"
 #include "res/command_ids.h"
 #include "tests/app/app_test_fixture.h"
 #include "ui/command_router.h"
+#include "views/frame_timer_ids.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -246,7 +246,7 @@ TEST_F(UpdateCheckApp, EmptyAddressSendsNothingAndSaysSo)
     app->helpCommands().setUpdateAddresses({});
     prompt.expectMessage(kNoUpdateInformation);
     EXPECT_TRUE(app->router().execute(kIdCheckForUpdate));
-    app->onFrameTimer(222);
+    app->onFrameTimer(frame_timer::kStartup);
     EXPECT_EQ(app->helpCommands().startupUpdateCheck(), nullptr);
     prompt.verifyAllUsed();
 }
@@ -259,7 +259,7 @@ TEST_F(UpdateCheckApp, StartupOfferWaitsForTheNoticeTimer)
     open();
     const QUrl download(QStringLiteral("https://download.invalid/r"));
     app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), download, {}});
-    app->onFrameTimer(222);
+    app->onFrameTimer(frame_timer::kStartup);
     ASSERT_TRUE(processUntil([&] { return !app->helpCommands().pendingUpdate().empty(); }));
     EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     prompt.expectYesNo("Version 99.99.99 is now available.", PromptAnswer::Yes);
@@ -276,7 +276,7 @@ TEST_F(UpdateCheckApp, StartupCheckIsSilentOnFailureAndOffWhenSwitchedOff)
     });
     start();
     app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), {}, {}});
-    app->onFrameTimer(222);
+    app->onFrameTimer(frame_timer::kStartup);
     ASSERT_TRUE(processUntil([&] { return !server.requests().empty(); }));
     processUntil([&] { return !app->helpCommands().startupUpdateCheck()->busy(); });
     EXPECT_TRUE(app->helpCommands().pendingUpdate().empty());

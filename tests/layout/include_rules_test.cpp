@@ -241,5 +241,26 @@ TEST(IncludeRules, EverySourceFileKeepsTheLayerTable)
     }();
 }
 
+// The fuzz targets build without Qt in the sanitizer build: the parsers
+// they drive live below app/, and their programs name no app/ file.
+TEST(IncludeRules, FuzzTargetsCompileNoApplicationSource)
+{
+    const fs::path fuzz = fs::path(RZ_SOURCE_DIR) / "tests" / "fuzz";
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(fuzz)) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        std::ifstream in(entry.path());
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const bool names = line.find("\"app/") != std::string::npos
+                               || line.find("/app/") != std::string::npos;
+            EXPECT_FALSE(names) << entry.path().filename() << ":" << number << ": " << line;
+        }
+    }
+    EXPECT_GT(files, 5u) << "the fuzz targets were not found under " << fuzz;
+}
+
 } // namespace
 } // namespace rz

@@ -1,9 +1,9 @@
 // Keyboard accelerator maps: the profile's store, the dialog's rules and
 // what OK installs.
-#include "tests/app/app_test_fixture.h"
 #include "app/maps/accel_maps_dialog.h"
 #include "app/maps/map_store.h"
 #include "res/command_ids.h"
+#include "tests/app/app_test_fixture.h"
 #include "ui/command_router.h"
 #include "ui/key_filter.h"
 

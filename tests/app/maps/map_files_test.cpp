@@ -1,6 +1,6 @@
 // The merge of an imported map file into the maps being edited.
-#include "core/map_file.h"
 #include "app/maps/map_transfer.h"
+#include "core/map_file.h"
 #include "core/profile.h"
 #include "tests/support/scripted_prompt.h"
 
