@@ -71,6 +71,7 @@ private:
     void endUnendedNotes();
     void controller(uint32_t message, int32_t tick);
     void managedController(uint32_t message, int32_t tick, int slot);
+    void rpnSelection(uint32_t message, int32_t tick);
     void dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick);
     void dataEntryLsb(uint8_t channel, uint8_t value);
     void rpnLsbAfterNotes(uint8_t channel, uint8_t value);
@@ -93,6 +94,10 @@ private:
     int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
     uint32_t m_nrpn = kNoParameter;
+    // The selected RPN has a number above what an RPN event holds, so its
+    // selection and data entries stay the controllers they were.
+    bool m_rpnAsControllers = false;
+    bool m_rpnLsbConsumed = false; // an RPN LSB was taken in since the last MSB
     int32_t m_bank = kNone;
     int32_t m_lastProgram = kNone;
     int32_t m_lastBank = kNone;
@@ -232,25 +237,33 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
         managedController(message, tick, slot);
         return;
     }
+    const bool rpnData = number == cc::kDataEntryMsb || number == cc::kDataEntryLsb
+                         || number == cc::kDataIncrement || number == cc::kDataDecrement;
+    if (rpnData)
+        m_rpnLsbConsumed = false;
+    if (rpnData && m_rpnAsControllers && m_nrpn == kNoParameter) {
+        store(message, tick);
+        return;
+    }
     switch (number) {
-    case 101:
-    case 100:
-        m_rpn = number == 101 ? (m_rpn & 0x7F) | uint32_t(value) << 7 : (m_rpn & 0x3F80) | value;
-        m_nrpn = kNoParameter;
+    case cc::kRpnMsb:
+    case cc::kRpnLsb:
+        rpnSelection(message, tick);
         return;
-    case 99:
-    case 98:
-        m_nrpn = number == 99 ? (m_nrpn & 0x7F) | uint32_t(value) << 7 : (m_nrpn & 0x3F80) | value;
+    case cc::kNrpnMsb:
+    case cc::kNrpnLsb:
+        m_nrpn = number == cc::kNrpnMsb ? (m_nrpn & 0x7F) | uint32_t(value) << 7 : (m_nrpn & 0x3F80) | value;
         m_rpn = kNoParameter;
+        m_rpnAsControllers = false;
         return;
-    case 6:
+    case cc::kDataEntryMsb:
         dataEntryMsb(channel, value, tick);
         return;
-    case 38:
+    case cc::kDataEntryLsb:
         dataEntryLsb(channel, value);
         return;
-    case 96:
-    case 97:
+    case cc::kDataIncrement:
+    case cc::kDataDecrement:
         if (m_nrpn != kNoParameter)
             store(0x20u | channel | m_nrpn << 8, tick, number == 96 ? 0x8001 : 0x8000);
         return;
@@ -271,6 +284,26 @@ void TrackChunkReader::managedController(uint32_t message, int32_t tick, int slo
     else if (value != last)
         store(message, tick);
     last = value;
+}
+
+// An RPN event holds a 7-bit number: a selection with a higher number
+// (another MSB than 0) is kept as its controllers, and so are the data
+// entries that follow it. An LSB taken in before such an MSB is written out
+// after it, so the selection still names the same parameter.
+void TrackChunkReader::rpnSelection(uint32_t message, int32_t tick)
+{
+    const uint8_t number = uint8_t(message >> 8);
+    const uint8_t value = uint8_t(message >> 16);
+    const bool msb = number == cc::kRpnMsb;
+    m_rpn = msb ? (m_rpn & 0x7F) | uint32_t(value) << 7 : (m_rpn & 0x3F80) | value;
+    m_nrpn = kNoParameter;
+    m_rpnAsControllers = (m_rpn >> 7) != 0;
+    if (m_rpnAsControllers) {
+        store(message, tick);
+        if (msb && m_rpnLsbConsumed)
+            store((message & 0xFFu) | uint32_t(cc::kRpnLsb) << 8 | (m_rpn & 0x7F) << 16, tick);
+    }
+    m_rpnLsbConsumed = !msb && !m_rpnAsControllers;
 }
 
 void TrackChunkReader::dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick)
