@@ -89,6 +89,7 @@ private:
     std::vector<uint8_t>* m_channels;
     bool m_noteStored = false;
     bool m_nameRead = false;
+    bool m_portRead = false;
     bool m_full = false;
     int32_t m_markerTick = -1; // where the settings marker stood
     int m_lastChannel = -1;    // of the last channel message, already listed
@@ -427,9 +428,14 @@ void TrackChunkReader::meta(const RawEvent& raw)
         m_nameRead = true;
         return;
     case 0x21:
-        if (raw.tick == 0 && !raw.data.empty())
+        // The first port at the start is the track's; any other stays an
+        // event, so it is written back.
+        if (raw.tick == 0 && !raw.data.empty() && !m_portRead) {
             m_track.port = std::min<int32_t>(raw.data[0], 15);
-        return;
+            m_portRead = true;
+            return;
+        }
+        break;
     case 0x7F:
         if (applyTrackDrRecord(m_track, raw.data, raw.tick))
             return;

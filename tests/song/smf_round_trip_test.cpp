@@ -114,5 +114,44 @@ TEST(SmfRoundTrip, RpnNumbers)
     }
 }
 
+TEST(SmfRoundTrip, PortMeta)
+{
+    TrackBuilder track;
+    track.meta(0, 0x21, {0x02})                              // the track's port
+        .meta(0, 0x21, {0x06})                               // a second one at the start
+        .event(0, {0x90, 0x3C, 0x64})
+        .meta(10, 0x21, std::span<const uint8_t>())          // empty
+        .meta(38, 0x21, {0x05})                              // later
+        .event(48, {0x80, 0x3C, 0x40})
+        .end();
+    TrackBuilder conductor = test::plainConductor();
+    TrackBuilder conductorWithPort;
+    conductorWithPort.meta(0, 0x58, {4, 2, 24, 8}).meta(24, 0x21, {0x03}).end();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        std::vector<std::vector<uint8_t>> savedRuns;
+    } cases[] = {
+        {"on a track",
+         SmfBuilder().header(1, 2, 96).track(conductor).track(track).bytes(),
+         {{0xFF, 0x21, 0x01, 0x02}, {0xFF, 0x21, 0x01, 0x06}, {0xFF, 0x21, 0x00}, {0xFF, 0x21, 0x01, 0x05}}},
+        {"in the conductor",
+         SmfBuilder().header(1, 2, 96).track(conductorWithPort).track(track).bytes(),
+         {{0x18, 0xFF, 0x21, 0x01, 0x03}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SongFixture fixture;
+        const auto song = test::openBytes(fixture, c.file);
+        ASSERT_NE(song, nullptr);
+        EXPECT_TRUE(std::any_of(song->tracks.begin(), song->tracks.end(),
+                                [](const auto& t) { return t->port == 2; }));
+        const std::vector<uint8_t> saved = test::songBytes(*song);
+        for (const auto& run : c.savedRuns)
+            EXPECT_TRUE(contains(saved, run)) << run.size() << "-byte run " << int(run.back());
+        expectSameAfterSave(fixture, *song);
+    }
+}
+
 } // namespace
 } // namespace rz
