@@ -14,6 +14,7 @@
 #include "core/prompt.h"
 #include "song/auto_recover.h"
 #include "song/build_maps.h"
+#include "song/clipboard_edit.h"
 #include "song/fs.h"
 #include "song/play_images.h"
 #include "song/rsd_import.h"
@@ -167,12 +168,25 @@ void reportSkipped(CSongDoc& song, const std::vector<SkippedMessages>& skippedBy
                                   PromptIcon::Warning);
 }
 
+void reportMoved(CSongDoc& song, const std::vector<SkippedMessages>& movedByChunk)
+{
+    uint64_t total = 0;
+    for (const SkippedMessages& chunk : movedByChunk)
+        total += chunk.moved;
+    if (total == 0)
+        return;
+    song.context().prompt.message("Moved " + std::to_string(total) + " events that lie past tick "
+                                      + std::to_string(kLastEditTick) + ", the end a song can have, to it.",
+                                  PromptIcon::Warning);
+}
+
 void reportSkippedMessages(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk)
 {
     reportSkipped(song, skippedByChunk, &SkippedMessages::system,
                   "system common or real-time messages, which a song does not hold");
     reportSkipped(song, skippedByChunk, &SkippedMessages::malformed,
                   "channel messages with a status byte where a data byte belongs");
+    reportMoved(song, skippedByChunk);
 }
 
 void reportCutShort(CSongDoc& song, const SmfLayout& layout)

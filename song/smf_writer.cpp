@@ -268,7 +268,8 @@ void ConductorBuilder::addEvent(const RawEvent& raw)
 }
 
 // Marker cues at their ticks. A text at tick 0 would read back as the
-// author, so there a format 0 file takes a marker event too.
+// author and an empty text is stepped over, so there a format 0 file takes
+// a marker event too.
 void ConductorBuilder::addMarkers()
 {
     for (const auto& cue : m_song.cues) {
@@ -276,7 +277,7 @@ void ConductorBuilder::addMarkers()
             continue;
         CMidiEvent event;
         event.tick = std::max(cue->time, 0);
-        const uint8_t type = m_song.format == 0 && event.tick > 0 ? 0x01 : 0x06;
+        const uint8_t type = m_song.format == 0 && event.tick > 0 && !cue->name.empty() ? 0x01 : 0x06;
         event.SetMetaData(type, asBytes(cue->name));
         m_track.InsertEventSorted(event);
     }

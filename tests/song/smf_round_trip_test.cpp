@@ -153,5 +153,61 @@ TEST(SmfRoundTrip, PortMeta)
     }
 }
 
+TEST(SmfRoundTrip, FarTicks)
+{
+    constexpr uint32_t kLongestDelta = 0x0FFFFFFF;
+    // 3840 ticks a quarter, so 65535 measures reach past 2^30.
+    TrackBuilder track;
+    track.event(0, {0x90, 0x3C, 0x64}).event(96, {0x80, 0x3C, 0x40})
+        .meta(kLongestDelta, 0x01, std::span<const uint8_t>())        // steps to 268,435,551
+        .event(1000, {0x90, 0x3E, 0x64}).event(96, {0x80, 0x3E, 0x40}) // 268,436,551
+        .meta(kLongestDelta, 0x01, std::span<const uint8_t>())
+        .meta(kLongestDelta, 0x01, std::span<const uint8_t>())
+        .event(5, {0xB0, 0x01, 0x40})                                  // 805,307,562
+        .end();
+    TrackBuilder conductor;
+    conductor.meta(0, 0x58, {4, 2, 24, 8})
+        .meta(kLongestDelta, 0x01, std::span<const uint8_t>())
+        .meta(kLongestDelta, 0x06, "far")                               // 536,870,910
+        .end();
+    SongFixture fixture;
+    const auto song = test::openBytes(fixture, SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes());
+    ASSERT_NE(song, nullptr);
+    const auto& events = song->tracks[1]->events;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].tick, 268436551);
+    EXPECT_EQ(events[2].tick, 805307562);
+    ASSERT_EQ(song->cues.size(), 1u);
+    EXPECT_EQ(song->cues[0]->time, 536870910);
+    expectSameAfterSave(fixture, *song);
+    const auto again = test::openBytes(fixture, test::songBytes(*song));
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(again->cues.size(), 1u);
+    EXPECT_EQ(again->cues[0]->time, 536870910);
+}
+
+TEST(SmfRoundTrip, FarTicksPastTheLastAreMovedWithAMessage)
+{
+    constexpr uint32_t kLongestDelta = 0x0FFFFFFF;
+    constexpr int32_t kLastTick = 0x7FFFFFFE;
+    TrackBuilder track;
+    track.event(0, {0x90, 0x3C, 0x64}).event(96, {0x80, 0x3C, 0x40});
+    for (int i = 0; i < 7; ++i)
+        track.meta(kLongestDelta, 0x01, std::span<const uint8_t>());
+    // 8 x 268,435,455 + 96: past 2^31 - 2
+    track.event(kLongestDelta, {0xB0, 0x01, 0x40}).event(10, {0xB0, 0x01, 0x41}).end();
+    TrackBuilder conductor;
+    conductor.meta(0, 0x58, {255, 0, 24, 8}).end(); // long measures: 548 reach the end
+    SongFixture fixture;
+    fixture.prompt.expectMessage("Moved 2 events that lie past tick 2147483646");
+    const auto song = test::openBytes(fixture, SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes());
+    ASSERT_NE(song, nullptr);
+    const auto& events = song->tracks[1]->events;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].tick, kLastTick);
+    EXPECT_EQ(events[2].tick, kLastTick);
+    expectSameAfterSave(fixture, *song);
+}
+
 } // namespace
 } // namespace rz
