@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <string_view>
 
 #include "core/midi_bytes.h"
 #include "song/audio_clip.h"
@@ -78,6 +80,22 @@ size_t findWaveDataFolder(const std::string& path)
             return at;
     }
     return std::string::npos;
+}
+
+// A path from the root (or a drive) up to the "WaveData" folder: the song's
+// own folder, left out so the song can move. A relative path before it is
+// part of the clip's name.
+bool isAbsolutePath(std::string_view before)
+{
+    if (before.empty() || before[0] == '/' || before[0] == '\\')
+        return true;
+    return before.size() >= 2 && std::isalpha(static_cast<unsigned char>(before[0])) && before[1] == ':';
+}
+
+// The reader takes "digits||" at the front of a clip's text as its number.
+bool readsAsNumbered(std::string_view text)
+{
+    return !text.empty() && text[0] >= '0' && text[0] <= '9' && text.find("||") != std::string_view::npos;
 }
 
 } // namespace
@@ -259,11 +277,11 @@ std::string clipText(const CAudioClip& clip)
 {
     std::string text = clip.fileName;
     const size_t folder = findWaveDataFolder(text);
-    if (folder != std::string::npos) {
+    if (folder != std::string::npos && isAbsolutePath(std::string_view(text).substr(0, folder))) {
         text.erase(0, folder);
         std::replace(text.begin(), text.end(), '/', '\\');
     }
-    if (clip.number > 1)
+    if (clip.number > 1 || readsAsNumbered(text))
         text = std::to_string(clip.number) + "||" + text;
     return text;
 }

@@ -50,9 +50,11 @@ private:
 // Writes the track's initial settings at one tick (see EncodeInitialSettings).
 void writeInitialSettings(const CTrack& track, ImageWriter& writer, int32_t tick);
 
-// The text of an audio-clip event: a path inside the song's "WaveData" folder
-// is written from that folder on with "\" separators, so songs move between
-// systems; "%d||" in front carries a clip number above 1.
+// The text of an audio-clip event: an absolute path inside the song's
+// "WaveData" folder is written from that folder on with "\" separators, so
+// songs move between systems; any other name is written whole. "%d||" in
+// front carries a clip number above 1, or any number when the name itself
+// would read as one.
 std::string clipText(const CAudioClip& clip);
 
 } // namespace rz

@@ -7,7 +7,9 @@
 
 #include "saved_song.h"
 #include "smf_builder.h"
+#include "song/audio_clip.h"
 #include "song/describe_song.h"
+#include "song/image_writer.h"
 
 namespace rz {
 namespace {
@@ -207,6 +209,46 @@ TEST(SmfRoundTrip, FarTicksPastTheLastAreMovedWithAMessage)
     EXPECT_EQ(events[1].tick, kLastTick);
     EXPECT_EQ(events[2].tick, kLastTick);
     expectSameAfterSave(fixture, *song);
+}
+
+TEST(SmfRoundTrip, ClipNames)
+{
+    struct Case {
+        const char* fileName;
+        int32_t number;
+        const char* written;
+        const char* readBack; // "/" and "\\" name the same file
+    } cases[] = {
+        {"/songs/a/WaveData/take.wav", 1, "WaveData\\take.wav", "WaveData\\take.wav"},
+        {"WaveData/take.wav", 3, "3||WaveData\\take.wav", "WaveData\\take.wav"},
+        {"C:\\Songs\\WaveData\\take.wav", 1, "WaveData\\take.wav", "WaveData\\take.wav"},
+        {"2|/WaveData\\take.wav", 1, "2|/WaveData\\take.wav", "2|/WaveData\\take.wav"},
+        {"2||take.wav", 1, "1||2||take.wav", "2||take.wav"},
+        {"mix/WaveData/take.wav", 2, "2||mix/WaveData/take.wav", "mix/WaveData/take.wav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileName);
+        CAudioClip clip;
+        clip.fileName = c.fileName;
+        clip.number = c.number;
+        EXPECT_EQ(clipText(clip), c.written);
+
+        SongFixture fixture;
+        auto song = fixture.newSong();
+        CTrack& audio = test::addUserTrack(*song);
+        audio.type = kWaveTrack;
+        CMidiEvent event = test::clipEventFor(c.fileName);
+        event.clip()->number = c.number;
+        audio.events.push_back(std::move(event));
+        test::settle(*song);
+        const auto again = test::openBytes(fixture, test::songBytes(*song));
+        ASSERT_NE(again, nullptr);
+        ASSERT_EQ(again->tracks[1]->events.size(), 1u);
+        const CAudioClip* read = again->tracks[1]->events[0].clip();
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->fileName, c.readBack);
+        EXPECT_EQ(read->number, c.number);
+    }
 }
 
 } // namespace
