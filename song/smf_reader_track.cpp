@@ -81,6 +81,7 @@ private:
     void meta(const RawEvent& raw);
     void text(const RawEvent& raw);
     CMidiEvent& store(uint32_t message, int32_t tick, int32_t value2 = 0);
+    void keepUnusedBankSelects();
     void convertClips();
     void removeOffsets();
 
@@ -104,6 +105,14 @@ private:
     int32_t m_lastBank = kNone;
     std::array<int32_t, 14> m_lastController{};
     NotePairing m_pending;
+    // Bank selects no program change has taken up yet: where each stood
+    // among the events, so one the track ends with is kept where it was.
+    struct BankSelect {
+        size_t index;
+        uint32_t message;
+        int32_t tick;
+    };
+    std::vector<BankSelect> m_unusedBankSelects;
 };
 
 bool TrackChunkReader::read()
@@ -124,6 +133,7 @@ bool TrackChunkReader::read()
         m_track.endOfTrack = m_track.metEndOfTrack;
     m_track.endTick = std::max(m_track.endTick, m_track.endOfTrack);
     endUnendedNotes();
+    keepUnusedBankSelects();
     convertClips();
     removeOffsets();
     m_track.RewindReader();
@@ -225,9 +235,10 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
     const uint8_t value = uint8_t(message >> 16);
     if (number == cc::kAllSoundOff || number == cc::kAllNotesOff)
         m_pending.silence(channel, [&](uint32_t index) { endNotes(index, tick); });
-    if (number == 0 || number == 32) {
+    if (number == cc::kBankMsb || number == cc::kBankLsb) {
         const int32_t bank = std::max(m_bank, 0);
-        m_bank = number == 0 ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
+        m_bank = number == cc::kBankMsb ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
+        m_unusedBankSelects.push_back({m_track.events.size(), message, tick});
         return;
     }
     if (!m_autoProps) {
@@ -367,6 +378,8 @@ void TrackChunkReader::rpnLsbAfterNotes(uint8_t channel, uint8_t value)
 
 void TrackChunkReader::programChange(uint32_t message, int32_t tick)
 {
+    m_unusedBankSelects.clear(); // the program carries the bank
+
     const int32_t program = int32_t((message >> 8) & 0x7F);
     if (m_autoProps && m_track.patch < 0 && !m_noteStored) {
         m_track.bank = m_bank;
@@ -463,6 +476,19 @@ void TrackChunkReader::text(const RawEvent& raw)
         return;
     }
     store(kTextMessage, raw.tick).SetData(raw.data);
+}
+
+// Inserted once the notes are paired, which hold event indices; the last
+// first, so the earlier indices still hold.
+void TrackChunkReader::keepUnusedBankSelects()
+{
+    auto& events = m_track.events;
+    for (auto it = m_unusedBankSelects.rbegin(); it != m_unusedBankSelects.rend(); ++it) {
+        CMidiEvent event;
+        event.message = it->message;
+        event.tick = it->tick;
+        events.insert(events.begin() + std::ptrdiff_t(std::min(it->index, events.size())), std::move(event));
+    }
 }
 
 // Cue points are audio clips only on a waveform track, whose type the

@@ -53,6 +53,7 @@ void expectSameAfterSave(SongFixture& fixture, const CSongDoc& song)
     const std::vector<uint8_t> saved = test::songBytes(song);
     const auto again = test::openBytes(fixture, saved);
     ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->tracks.size(), song.tracks.size());
     EXPECT_EQ(firstDifference(userEvents(song), userEvents(*again)), "");
     EXPECT_EQ(test::songBytes(*again), saved);
 }
@@ -248,6 +249,41 @@ TEST(SmfRoundTrip, ClipNames)
         ASSERT_NE(read, nullptr);
         EXPECT_EQ(read->fileName, c.readBack);
         EXPECT_EQ(read->number, c.number);
+    }
+}
+
+TEST(SmfRoundTrip, TrackStability)
+{
+    TrackBuilder format0;
+    format0.meta(0, 0x58, {4, 2, 24, 8})
+        .event(0, {0x90, 0x3C, 0x64})
+        .event(0, {0xBD, 0x00, 0x00})  // channel 14: a bank select and nothing else
+        .event(96, {0x80, 0x3C, 0x40})
+        .end();
+    TrackBuilder bankAfterNotes;
+    bankAfterNotes.event(0, {0xB0, 0x00, 0x01}).event(0, {0xC0, 0x05}) // the track's patch
+        .event(0, {0x90, 0x3C, 0x64}).event(96, {0x80, 0x3C, 0x40})
+        .event(0, {0xB0, 0x20, 0x07})                               // no program follows
+        .event(10, {0x90, 0x3E, 0x64}).event(96, {0x80, 0x3E, 0x40})
+        .end();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        uint32_t keptBankSelect;
+    } cases[] = {
+        {"format 0 channel with only a bank select", SmfBuilder().header(0, 1, 96).track(format0).bytes(), 0x0000BDu},
+        {"bank select after the notes", formatOne({bankAfterNotes}), 0x0720B0u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SongFixture fixture;
+        fixture.profile.writeInt("OpenOptions", "WarnFormat", 0); // format 0 stays
+        const auto song = test::openBytes(fixture, c.file);
+        ASSERT_NE(song, nullptr);
+        char kept[16];
+        std::snprintf(kept, sizeof kept, " %08x ", c.keptBankSelect);
+        EXPECT_NE(userEvents(*song).find(kept), std::string::npos) << userEvents(*song);
+        expectSameAfterSave(fixture, *song);
     }
 }
 
