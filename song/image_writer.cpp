@@ -25,8 +25,6 @@ using cc::kRpnLsb;
 using cc::kRpnMsb;
 constexpr uint8_t kDataMsb = cc::kDataEntryMsb;
 constexpr uint8_t kDataLsb = cc::kDataEntryLsb;
-// Controllers from here up are modes and parameter selections, never chased.
-constexpr uint8_t kFirstUnchasedController = cc::kDataIncrement;
 
 // NRPN values that stand for data increment and decrement.
 constexpr int32_t kNrpnDecrement = 0x8000;
@@ -145,12 +143,33 @@ void ImageWriter::controller(uint8_t channel, uint8_t number, uint8_t value, int
     value &= 0x7F;
     channelMessage(uint8_t(0xB0 | channel), number, value);
     follow(channel, number, value, tick);
-    if (number < kFirstUnchasedController && number != kDataMsb && number != kDataLsb)
-        chase(0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16, 0xFFFF, tick);
+    const uint32_t message = 0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16;
+    switch (controllerChase(number)) {
+    case ControllerChase::Value:
+    case ControllerChase::Mode:
+        chase(message, chaseKeyMask(message), tick);
+        break;
+    case ControllerChase::ResetAll:
+        clearChasedByResetAll(channel);
+        chase(message, chaseKeyMask(message), tick); // so other tracks' earlier values stay cleared
+        break;
+    case ControllerChase::None:
+        break;
+    }
     // A selection written as a plain controller changes what a data entry
     // addresses: the next RPN or NRPN writes its own selection.
     if (number >= kNrpnLsb && number <= kRpnMsb)
         selectedParameter = kNoSelectedParameter;
+}
+
+void ImageWriter::clearChasedByResetAll(uint8_t channel)
+{
+    for (size_t i = chaseMessages.size(); i-- > 0;) {
+        if ((chaseMessages[i] & 0x0F) == channel && clearedByResetAll(chaseMessages[i])) {
+            chaseMessages.erase(chaseMessages.begin() + std::ptrdiff_t(i));
+            chaseTicks.erase(chaseTicks.begin() + std::ptrdiff_t(i));
+        }
+    }
 }
 
 void ImageWriter::program(uint8_t channel, uint8_t programNumber, int32_t bank, int32_t tick)

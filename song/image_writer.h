@@ -45,6 +45,7 @@ private:
     void status(uint8_t value);
     void dataEntry(uint8_t channel, uint32_t value);
     void follow(uint8_t channel, uint8_t number, uint8_t value, int32_t tick);
+    void clearChasedByResetAll(uint8_t channel);
 };
 
 // Writes the track's initial settings at one tick (see EncodeInitialSettings).

@@ -315,5 +315,71 @@ TEST(SameTickTrackOrder, StartUpSysExGoesOutInTrackOrder)
     EXPECT_EQ(play.handed(), (std::vector<std::string>{"F0 7D 01 F7", "F0 7D 02 F7"}));
 }
 
+// Channel 0 before 1000: mono mode, a bend, the pedal and modulation that a
+// reset all controllers then clears, and controllers from 102 up; a note at
+// 3000 keeps the song going past the seek point at 1920.
+TrackBuilder modesAndResets()
+{
+    TrackBuilder track;
+    track.event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(0, {0xB0, 0x7E, 0x01})                               // 100: mono on
+        .event(10, {0xE0, 0x00, 0x60}).event(0, {0xB0, 0x40, 0x7F}) // 110: bend, pedal
+        .event(0, {0xB0, 0x01, 0x50}).event(0, {0xD0, 0x30})        // modulation, pressure
+        .event(10, {0xB0, 0x79, 0x00})                              // 120: reset all controllers
+        .event(10, {0xB0, 0x6E, 0x05}).event(0, {0xB0, 0x7A, 0x00}) // 130: CC 110, local off
+        .event(0, {0xB0, 0x78, 0x00}).event(0, {0xB0, 0x7B, 0x00})  // all sound and notes off
+        .event(0, {0xB0, 0x0B, 0x40})                               // expression after the reset
+        .event(2870, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+        .end();
+    return track;
+}
+
+TrackBuilder oneChannelEvent(uint32_t at, std::initializer_list<uint8_t> message)
+{
+    TrackBuilder track;
+    track.event(at, message).event(3000 - at, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40}).end();
+    return track;
+}
+
+TEST(ChaseModes, ModeFirstNoResetValuesAndHigherControllers)
+{
+    const std::vector<std::string> modes = {"B0 7E 01", "B0 6E 05", "B0 7A 00", "B0 0B 40"};
+    struct Case {
+        const char* name;
+        SmfBuilder file;
+        int32_t target;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"read on from the song's start", formatOne({modesAndResets()}), 1000, modes},
+        {"from the seek point's chase list", formatOne({modesAndResets()}), 2500, modes},
+        {"a reset on another track clears an earlier bend",
+         formatOne({oneChannelEvent(30, {0xE0, 0x00, 0x60}), oneChannelEvent(50, {0xB0, 0x79, 0x00})}), 1000,
+         {}},
+        {"a reset on an earlier track leaves a later bend",
+         formatOne({oneChannelEvent(50, {0xB0, 0x79, 0x00}), oneChannelEvent(60, {0xE0, 0x00, 0x60})}), 1000,
+         {"E0 00 60"}},
+        {"a later bend on an earlier track, from the seek points",
+         formatOne({oneChannelEvent(60, {0xE0, 0x00, 0x60}), oneChannelEvent(50, {0xB0, 0x79, 0x00})}), 2500,
+         {"E0 00 60"}},
+        {"an RPN above 127 leaves the bend range alone",
+         formatOne({TrackBuilder()
+                        .event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+                        .event(0, {0xB0, 0x65, 0x3D}).event(0, {0xB0, 0x64, 0x00}) // RPN 61/0
+                        .event(0, {0xB0, 0x06, 0x05}).event(0, {0xB0, 0x26, 0x00})
+                        .event(2900, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+                        .end()}),
+         1000, {"B0 65 3D", "B0 64 00"}}, // the selection only, as the image leaves it
+        {"the last mode message holds", formatOne({oneChannelEvent(10, {0xB0, 0x7E, 0x01}),
+                                                   oneChannelEvent(20, {0xB0, 0x7F, 0x00})}),
+         2500, {"B0 7F 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(c.file);
+        play.locate(c.target);
+        EXPECT_EQ(play.wire(), c.expected);
+    }
+}
+
 } // namespace
 } // namespace rz
