@@ -187,6 +187,8 @@ void ImageWriter::program(uint8_t channel, uint8_t programNumber, int32_t bank, 
 
 void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t tick)
 {
+    if (selectEveryDataEntry)
+        selectedParameter = kNoSelectedParameter;
     number &= 0x7F;
     value &= 0x3FFF;
     const uint8_t statusByte = uint8_t(0xB0 | channel);
@@ -206,6 +208,8 @@ void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t t
 
 void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t tick)
 {
+    if (selectEveryDataEntry)
+        selectedParameter = kNoSelectedParameter;
     number &= 0x3FFF;
     const uint8_t statusByte = uint8_t(0xB0 | channel);
     const uint32_t key = number << 8 | 0x20 | channel;

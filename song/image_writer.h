@@ -28,6 +28,9 @@ struct ImageWriter {
     // What each channel's data entries address as written, for the seek
     // points; null when the caller keeps no seek points.
     ChannelSelections* selections = nullptr;
+    // Every RPN and NRPN value writes its selection, as when another track
+    // on the channel may select another parameter in between.
+    bool selectEveryDataEntry = false;
 
     void channelMessage(uint8_t status, uint8_t data1);
     void channelMessage(uint8_t status, uint8_t data1, uint8_t data2);

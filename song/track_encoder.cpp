@@ -137,7 +137,7 @@ public:
           m_forceChannel(interval >= 0 && track.type != kMetaTrack),
           m_patchPoints(interval >= 0 && track.type != kMetaTrack && hasSettingsToWrite(track)),
           m_writer{track.playImage, m_chaseMessages, m_chaseTicks, m_runningStatus,
-                   m_selectedParameter, &m_selections}
+                   m_selectedParameter, &m_selections, context.selectEveryDataEntry}
     {
     }
 

@@ -2,6 +2,7 @@
 // then by PlayEventsUpTo, message by message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "song/smf_reader.h"
 #include "song/song_doc.h"
+#include "tests/song/saved_song.h"
 #include "tests/song/smf_builder.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/fake_midi_out.h"
@@ -378,6 +380,57 @@ TEST(ChaseModes, ModeFirstNoResetValuesAndHigherControllers)
         FilePlay play(c.file);
         play.locate(c.target);
         EXPECT_EQ(play.wire(), c.expected);
+    }
+}
+
+// RPN 1 set at 100 and again at 300 on one track; another track selects
+// NRPN 5/5 at 200 on `otherChannel`.
+SmfBuilder rpnAroundAnotherTracksNrpn(uint8_t otherChannel)
+{
+    TrackBuilder rpnTrack;
+    rpnTrack.event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(0, {0xB0, 0x65, 0x00}).event(0, {0xB0, 0x64, 0x01})   // 100: RPN 1
+        .event(0, {0xB0, 0x06, 0x40}).event(0, {0xB0, 0x26, 0x00})
+        .event(200, {0xB0, 0x65, 0x00}).event(0, {0xB0, 0x64, 0x01}) // 300: RPN 1 again
+        .event(0, {0xB0, 0x06, 0x48}).event(0, {0xB0, 0x26, 0x00})
+        .end();
+    TrackBuilder nrpnTrack;
+    const uint8_t cc = uint8_t(0xB0 | otherChannel);
+    nrpnTrack.event(200, {cc, 0x63, 0x05}).event(0, {cc, 0x62, 0x05}) // 200: NRPN 5/5
+        .event(0, {cc, 0x06, 0x10}).event(0, {cc, 0x26, 0x00})
+        .end();
+    return formatOne({rpnTrack, nrpnTrack});
+}
+
+TEST(SharedChannelSelection, EachDataEntryNamesItsParameterWhenTracksShareTheChannel)
+{
+    struct Case {
+        const char* name;
+        SmfBuilder file;
+        std::vector<std::string> at300;
+    } cases[] = {
+        {"one channel: the RPN is selected again",
+         rpnAroundAnotherTracksNrpn(0),
+         {"B0 65 00", "B0 64 01", "B0 06 48", "B0 26 00"}},
+        {"own channels: the data entry alone, as before", rpnAroundAnotherTracksNrpn(1),
+         {"B0 06 48", "B0 26 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(c.file);
+        play.locate(0);
+        play.playUpTo(299);
+        play.forgetSent();
+        play.playUpTo(300);
+        EXPECT_EQ(play.wire(), c.at300);
+        // The saved file selects RPN 1 as often as the port was sent it.
+        const std::vector<uint8_t> saved = test::songBytes(*play.song);
+        const std::vector<uint8_t> selection = {0x65, 0x00, 0x00, 0x64, 0x01}; // running status
+        size_t selections = 0;
+        for (auto at = saved.begin();
+             (at = std::search(at, saved.end(), selection.begin(), selection.end())) != saved.end(); ++at)
+            ++selections;
+        EXPECT_EQ(selections, c.at300.size() == 4 ? 2u : 1u);
     }
 }
 
