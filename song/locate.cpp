@@ -108,6 +108,10 @@ void CSongDoc::Locate(int32_t tick)
         }
         const double time = TickToTime(tick);
         PlayOutState& play = playOutState();
+        // Only a start at 0 right after activation leaves out what it sent.
+        if (!(play.startUpArmed && tick == 0 && state == TransportState::Starting))
+            std::fill(play.startUpSent.begin(), play.startUpSent.end(), 0u);
+        play.startUpArmed = false;
         play.targets.assign(tracks.size(), tick);
         for (size_t i = 1; i + 1 < tracks.size(); ++i)
             positionTrack(i, tick, time);

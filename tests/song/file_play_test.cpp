@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -431,6 +432,53 @@ TEST(SharedChannelSelection, EachDataEntryNamesItsParameterWhenTracksShareTheCha
              (at = std::search(at, saved.end(), selection.begin(), selection.end())) != saved.end(); ++at)
             ++selections;
         EXPECT_EQ(selections, c.at300.size() == 4 ? 2u : 1u);
+    }
+}
+
+// A set-up SysEx and a channel-pressure destination setting at 0 (the
+// setting is written into the image at 0, activation does not send it).
+TrackBuilder setUpAtTheStart()
+{
+    TrackBuilder track;
+    track.event(0, {0xF0, 0x08, 0x7F, 0x7F, 0x09, 0x01, 0x00, 0x00, 0x40, 0xF7}) // destination
+        .event(0, {0xF0, 0x03, 0x7D, 0x01, 0xF7})                               // set-up
+        .event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(380, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+        .end();
+    return track;
+}
+
+TEST(StartUpSysExOnce, AStartAtZeroRightAfterActivationLeavesOutWhatItSent)
+{
+    const std::string setUp = "F0 7D 01 F7";
+    const std::string destination = "F0 7F 7F 09 01 00 00 40 F7";
+    struct Case {
+        const char* name;
+        std::function<void(FilePlay&)> between; // after activation, before the start
+        int32_t start;
+        std::vector<std::string> played;
+    } cases[] = {
+        {"start at 0 next", [](FilePlay&) {}, 0, {destination, "90 3C 64"}},
+        {"a start at 0 before", [](FilePlay& play) {
+             play.locate(0);
+             play.playUpTo(0);
+         },
+         0, {destination, setUp, "90 3C 64"}},
+        {"a locate to 0 while stopped before", [](FilePlay& play) { play.song->Locate(0); }, 0,
+         {destination, setUp, "90 3C 64"}},
+        {"a start later: nothing at 0 plays", [](FilePlay&) {}, 480, {"90 3E 64"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(formatOne({setUpAtTheStart()}));
+        play.song->ActivateSong(0);
+        EXPECT_EQ(play.handed(), std::vector<std::string>{setUp});
+        c.between(play);
+        play.forgetSent();
+        play.locate(c.start);
+        play.forgetSent(); // what the chase sends is not the point here
+        play.playUpTo(c.start);
+        EXPECT_EQ(play.handed(), c.played);
     }
 }
 
