@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <system_error>
+#include <tuple>
 
 #include "core/file_names.h"
 #include "core/profile.h"
@@ -135,6 +136,18 @@ bool finishMaps(CSongDoc& song, std::string& reason)
     return true;
 }
 
+// Cues that a rescale brings to one time stand as a read of the saved song
+// would place them: markers, from the conductor, before the other cues.
+void keepCueOrderOfARead(CueList& cues)
+{
+    std::stable_sort(cues.begin(), cues.end(), [](const auto& a, const auto& b) {
+        const auto key = [](const CCue& cue) {
+            return std::tuple(cue.GetTime(), std::min(cue.time, cue.secondTime), cue.kind == kCueMarker ? 0 : 1);
+        };
+        return key(*a) < key(*b);
+    });
+}
+
 void adjustTimeBase(CSongDoc& song)
 {
     if (song.timeBase % 3 == 0)
@@ -144,6 +157,7 @@ void adjustTimeBase(CSongDoc& song)
                   "The MIDI time base (PPQN) will be adjusted to a supported value (from %d to %d).",
                   int(song.timeBase), int(kSupportedTimeBase));
     RescalePpq(song, kSupportedTimeBase);
+    keepCueOrderOfARead(song.cues);
     song.context().prompt.message(text, PromptIcon::Information);
 }
 

@@ -287,5 +287,24 @@ TEST(SmfRoundTrip, TrackStability)
     }
 }
 
+TEST(SmfRoundTrip, ProgramPrefixTextsThatAreNoSettingsStayTexts)
+{
+    TrackBuilder track;
+    track.meta(0, 0x03, "Keys").event(0, {0x90, 0x3C, 0x64})
+        .meta(10, 0x01, "@DR;30;12b")                        // a label's text, not settings
+        .meta(0, 0x01, "@DR;30;2;0;-1;0;0;0;0;0;0;1;100;7") // one field too many
+        .event(86, {0x80, 0x3C, 0x40})
+        .end();
+    SongFixture fixture;
+    const auto song = test::openBytes(fixture, formatOne({track}));
+    ASSERT_NE(song, nullptr);
+    const CTrack& keys = *song->tracks[1];
+    EXPECT_EQ(keys.type, kMidiTrack);
+    ASSERT_EQ(keys.events.size(), 3u);
+    EXPECT_EQ(keys.events[1].message, kTextMessage);
+    EXPECT_EQ(keys.events[2].message, kTextMessage);
+    expectSameAfterSave(fixture, *song);
+}
+
 } // namespace
 } // namespace rz
