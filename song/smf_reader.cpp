@@ -136,8 +136,9 @@ bool finishMaps(CSongDoc& song, std::string& reason)
     return true;
 }
 
-// Cues that a rescale brings to one time stand as a read of the saved song
-// would place them: markers, from the conductor, before the other cues.
+// Cues at one time stand as a read of the saved song would place them:
+// markers, which it reads from the conductor first, before the other cues.
+// A rescale, or cues read from stored records, may have placed them otherwise.
 void keepCueOrderOfARead(CueList& cues)
 {
     std::stable_sort(cues.begin(), cues.end(), [](const auto& a, const auto& b) {
@@ -157,7 +158,6 @@ void adjustTimeBase(CSongDoc& song)
                   "The MIDI time base (PPQN) will be adjusted to a supported value (from %d to %d).",
                   int(song.timeBase), int(kSupportedTimeBase));
     RescalePpq(song, kSupportedTimeBase);
-    keepCueOrderOfARead(song.cues);
     song.context().prompt.message(text, PromptIcon::Information);
 }
 
@@ -258,6 +258,7 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
     if (!shapeTracks(song, layout.trackChunks.size(), skippedMessages, why) || !finishMaps(song, why))
         return failOpen(song, reason, why);
     adjustTimeBase(song);
+    keepCueOrderOfARead(song.cues);
     reportCutShort(song, layout);
     reportSkippedMessages(song, skippedMessages);
     return true;
