@@ -152,7 +152,9 @@ uint32_t CSongDoc::sendStartupData(CTrack& track)
 bool CSongDoc::sentAtStartUp(size_t index, const RawEvent& event)
 {
     PlayOutState& play = playOutState();
-    if (event.tick != 0 || index >= play.startUpSent.size() || play.startUpMet[index] >= play.startUpSent[index])
+    if (event.tick != 0 || index >= play.startUpSent.size())
+        return false;
+    if (play.startUpMet[index] >= play.startUpSent[index])
         return false;
     uint32_t k = play.startUpMet[index];
     for (const CMidiEvent& sent : tracks[index]->events) {
@@ -160,10 +162,14 @@ bool CSongDoc::sentAtStartUp(size_t index, const RawEvent& event)
             return false;
         if ((sent.kind() != 0xF0 && sent.kind() != 0xF7) || sent.data.bytes().empty() || k-- > 0)
             continue;
-        const std::span<const uint8_t> bytes = sent.data.bytes();
-        const bool withF0 = event.kind == 0xF0;
-        const bool same = bytes.size() == event.data.size() + (withF0 ? 1 : 0) && (!withF0 || bytes[0] == 0xF0)
-                          && std::equal(event.data.begin(), event.data.end(), bytes.begin() + (withF0 ? 1 : 0));
+        // An F0 block's event holds the F0 its image block leaves out.
+        std::span<const uint8_t> bytes = sent.data.bytes();
+        if (event.kind == 0xF0) {
+            if (bytes[0] != 0xF0)
+                return false;
+            bytes = bytes.subspan(1);
+        }
+        const bool same = std::equal(bytes.begin(), bytes.end(), event.data.begin(), event.data.end());
         if (same)
             ++play.startUpMet[index];
         return same;

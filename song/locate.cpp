@@ -238,9 +238,10 @@ bool clearedByLaterReset(std::vector<ChaseEntry>& entries, uint32_t message, int
         });
         return false;
     }
-    return clearedByResetAll(message) && std::any_of(entries.begin(), entries.end(), [&](const ChaseEntry& e) {
-               return (e.message & 0x0F) == channel && isResetAll(e.message) && e.tick > tick;
-           });
+    const auto laterReset = [&](const ChaseEntry& e) {
+        return (e.message & 0x0F) == channel && isResetAll(e.message) && e.tick > tick;
+    };
+    return clearedByResetAll(message) && std::any_of(entries.begin(), entries.end(), laterReset);
 }
 
 // Replaces the entry with the same key when the new tick is not earlier;

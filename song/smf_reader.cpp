@@ -143,7 +143,8 @@ void keepCueOrderOfARead(CueList& cues)
 {
     std::stable_sort(cues.begin(), cues.end(), [](const auto& a, const auto& b) {
         const auto key = [](const CCue& cue) {
-            return std::tuple(cue.GetTime(), std::min(cue.time, cue.secondTime), cue.kind == kCueMarker ? 0 : 1);
+            const int32_t earlier = std::min(cue.time, cue.secondTime);
+            return std::tuple(cue.GetTime(), earlier, cue.kind == kCueMarker ? 0 : 1);
         };
         return key(*a) < key(*b);
     });

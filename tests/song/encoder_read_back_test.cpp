@@ -412,10 +412,10 @@ ChaseState chaseUpTo(const CTrack& track, const std::vector<Read>& reads, uint32
                 for (size_t i = state.messages.size(); i-- > 0;) {
                     const uint32_t e = state.messages[i];
                     const uint32_t number = (e >> 8) & 0x7F;
-                    const bool reset = (e & 0x0F) == ch
-                                       && ((e & 0xF0) == 0xD0 || (e & 0xF0) == 0xE0
-                                           || ((e & 0xF0) == 0xB0
-                                               && (number == 1 || number == 11 || (number >= 64 && number <= 67))));
+                    const bool resetController =
+                        (e & 0xF0) == 0xB0 && (number == 1 || number == 11 || (number >= 64 && number <= 67));
+                    const bool reset =
+                        (e & 0x0F) == ch && ((e & 0xF0) == 0xD0 || (e & 0xF0) == 0xE0 || resetController);
                     if (reset) {
                         state.messages.erase(state.messages.begin() + std::ptrdiff_t(i));
                         state.ticks.erase(state.ticks.begin() + std::ptrdiff_t(i));

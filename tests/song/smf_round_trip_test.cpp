@@ -174,7 +174,8 @@ TEST(SmfRoundTrip, FarTicks)
         .meta(kLongestDelta, 0x06, "far")                               // 536,870,910
         .end();
     SongFixture fixture;
-    const auto song = test::openBytes(fixture, SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes());
+    const std::vector<uint8_t> file = SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes();
+    const auto song = test::openBytes(fixture, file);
     ASSERT_NE(song, nullptr);
     const auto& events = song->tracks[1]->events;
     ASSERT_EQ(events.size(), 3u);
@@ -203,7 +204,8 @@ TEST(SmfRoundTrip, FarTicksPastTheLastAreMovedWithAMessage)
     conductor.meta(0, 0x58, {255, 0, 24, 8}).end(); // long measures: 548 reach the end
     SongFixture fixture;
     fixture.prompt.expectMessage("Moved 2 events that lie past tick 2147483646");
-    const auto song = test::openBytes(fixture, SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes());
+    const std::vector<uint8_t> file = SmfBuilder().header(1, 2, 3840).track(conductor).track(track).bytes();
+    const auto song = test::openBytes(fixture, file);
     ASSERT_NE(song, nullptr);
     const auto& events = song->tracks[1]->events;
     ASSERT_EQ(events.size(), 3u);
@@ -271,7 +273,8 @@ TEST(SmfRoundTrip, TrackStability)
         std::vector<uint8_t> file;
         uint32_t keptBankSelect;
     } cases[] = {
-        {"format 0 channel with only a bank select", SmfBuilder().header(0, 1, 96).track(format0).bytes(), 0x0000BDu},
+        {"format 0 channel with only a bank select", SmfBuilder().header(0, 1, 96).track(format0).bytes(),
+         0x0000BDu},
         {"bank select after the notes", formatOne({bankAfterNotes}), 0x0720B0u},
     };
     for (const Case& c : cases) {
