@@ -1,7 +1,10 @@
 // Reads a Standard MIDI File into a song with all of OpenSong's work
 // (splitting, pairing, folding, play images), repeatedly, and prints the
-// median time per read and the process's peak memory. The last line reads
-// "median_ms <milliseconds> peak_mb <megabytes>".
+// median time per read and the process's peak memory. Each read is followed
+// by a run of the "midicsv" converter on the same file, when it is installed,
+// so both see the same machine load; the last line then also gives its
+// median and the ratio of the two: "median_ms <ms> peak_mb <MB>
+// midicsv_ms <ms> ratio <read / midicsv>".
 //
 //   smf_read_bench FILE [RUNS]
 //   smf_read_bench --generate FILE [EVENTS]   writes a format 1 test file
@@ -12,7 +15,9 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
 
 #include "core/profile.h"
@@ -109,6 +114,29 @@ int generate(const char* path, long events)
     return 0;
 }
 
+// Milliseconds one "midicsv FILE /dev/null" takes; negative when it cannot run.
+double timeConverter(const char* path)
+{
+    char program[] = "midicsv";
+    char devNull[] = "/dev/null";
+    std::string file = path;
+    char* args[] = {program, file.data(), devNull, nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, program, nullptr, nullptr, args, environ) != 0)
+        return -1.0;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1.0;
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 double peakMegabytes()
 {
     rusage usage{};
@@ -133,6 +161,7 @@ int main(int argc, char** argv)
     rz::FakeEngineLink engine;
     const rz::SongContext context{.profile = profile, .prompt = prompt, .host = host, .engine = engine};
     std::vector<double> times;
+    std::vector<double> converterTimes;
     size_t tracks = 0;
     for (int i = 0; i < runs; ++i) {
         rz::CSongDoc song(context);
@@ -146,9 +175,17 @@ int main(int argc, char** argv)
         }
         tracks = song.tracks.size();
         times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+        if (const double converter = timeConverter(argv[1]); converter >= 0.0)
+            converterTimes.push_back(converter);
     }
-    std::sort(times.begin(), times.end());
     std::printf("%s: %zu tracks, %d reads\n", argv[1], tracks, runs);
-    std::printf("median_ms %.1f peak_mb %.1f\n", times[times.size() / 2], peakMegabytes());
+    const double read = median(times);
+    if (converterTimes.size() != times.size()) {
+        std::printf("median_ms %.1f peak_mb %.1f\n", read, peakMegabytes());
+        return 0;
+    }
+    const double converter = median(converterTimes);
+    std::printf("median_ms %.1f peak_mb %.1f midicsv_ms %.1f ratio %.3f\n", read, peakMegabytes(), converter,
+                read / converter);
     return 0;
 }

@@ -61,6 +61,9 @@ inline constexpr uint8_t kExpression = 11;
 inline constexpr uint8_t kBankLsb = 32;
 inline constexpr uint8_t kDataEntryLsb = 38;
 inline constexpr uint8_t kSustain = 64;
+inline constexpr uint8_t kPortamento = 65;
+inline constexpr uint8_t kSostenuto = 66;
+inline constexpr uint8_t kSoftPedal = 67;
 inline constexpr uint8_t kDataIncrement = 96;
 inline constexpr uint8_t kDataDecrement = 97;
 inline constexpr uint8_t kNrpnLsb = 98;
@@ -69,7 +72,13 @@ inline constexpr uint8_t kRpnLsb = 100;
 inline constexpr uint8_t kRpnMsb = 101;
 inline constexpr uint8_t kAllSoundOff = 120;
 inline constexpr uint8_t kResetAllControllers = 121;
+inline constexpr uint8_t kLocalControl = 122;
 inline constexpr uint8_t kAllNotesOff = 123;
+// Channel mode messages: each also ends the channel's notes.
+inline constexpr uint8_t kOmniOff = 124;
+inline constexpr uint8_t kOmniOn = 125;
+inline constexpr uint8_t kMonoOn = 126; // value: channel count, 0 as many as voices
+inline constexpr uint8_t kPolyOn = 127;
 inline constexpr uint8_t kReverbSend = 91;
 inline constexpr uint8_t kChorusSend = 93;
 

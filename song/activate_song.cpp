@@ -11,6 +11,7 @@
 #include "core/set_link.h"
 #include "core/song_host.h"
 #include "core/tempo_multiplier.h"
+#include "song/play_out_state.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -78,14 +79,20 @@ void CSongDoc::ActivateSong(int32_t tick)
     host.SetCurrentSong(this);
     // In track order, as play-out sends one tick: a format 0 file's set-up
     // SysEx sits on the first track.
+    std::vector<uint32_t> sent(tracks.size(), 0);
     for (size_t i = 1; i + 1 < tracks.size(); ++i) {
         CTrack& track = *tracks[i];
         if (track.type == kWaveTrack)
             loadTrackClips(track);
         else if (track.playEnabled != 0 && track.outputPort != nullptr)
-            sendStartupData(track);
+            sent[i] = sendStartupData(track);
     }
     Locate(tick);
+    // A start at 0 next does not send the same blocks again.
+    PlayOutState& play = playOutState();
+    play.startUpSent = std::move(sent);
+    play.startUpMet.assign(tracks.size(), 0);
+    play.startUpArmed = true;
     host.UpdateNoteDuration();
     if (m_context.profile.readInt("OpenOptions", "RecallLayout", 0) != 0) {
         host.RestoreLayout(layoutText);
@@ -119,19 +126,55 @@ void CSongDoc::loadTrackClips(CTrack& track)
 
 // The track's data events at tick 0: system exclusive to its port, an
 // instrument's state to the instrument ports of that name.
-void CSongDoc::sendStartupData(CTrack& track)
+uint32_t CSongDoc::sendStartupData(CTrack& track)
 {
+    uint32_t sent = 0;
     for (const CMidiEvent& event : track.events) {
         if (event.tick != 0)
             break;
         const std::span<const uint8_t> bytes = event.data.bytes();
         if (bytes.empty())
             continue;
-        if (event.kind() == 0xF0 || event.kind() == 0xF7)
+        if (event.kind() == 0xF0 || event.kind() == 0xF7) {
             track.outputPort->sendSysEx(bytes.data(), bytes.size());
-        else if (event.message == kSequencerSpecificMessage)
+            ++sent;
+        } else if (event.message == kSequencerSpecificMessage) {
             sendInstrumentState(bytes, m_context.engine);
+        }
     }
+    return sent;
+}
+
+// Whether a SysEx block play-out meets at tick 0 is the next one activation
+// sent from this track. The image holds the track's settings blocks at 0 as
+// well, which activation does not send; a block cut into packets does not
+// match and goes out again.
+bool CSongDoc::sentAtStartUp(size_t index, const RawEvent& event)
+{
+    PlayOutState& play = playOutState();
+    if (event.tick != 0 || index >= play.startUpSent.size())
+        return false;
+    if (play.startUpMet[index] >= play.startUpSent[index])
+        return false;
+    uint32_t k = play.startUpMet[index];
+    for (const CMidiEvent& sent : tracks[index]->events) {
+        if (sent.tick != 0)
+            return false;
+        if ((sent.kind() != 0xF0 && sent.kind() != 0xF7) || sent.data.bytes().empty() || k-- > 0)
+            continue;
+        // An F0 block's event holds the F0 its image block leaves out.
+        std::span<const uint8_t> bytes = sent.data.bytes();
+        if (event.kind == 0xF0) {
+            if (bytes[0] != 0xF0)
+                return false;
+            bytes = bytes.subspan(1);
+        }
+        const bool same = std::equal(bytes.begin(), bytes.end(), event.data.begin(), event.data.end());
+        if (same)
+            ++play.startUpMet[index];
+        return same;
+    }
+    return false;
 }
 
 void CSongDoc::applyPerformanceTempo()

@@ -206,6 +206,10 @@ void ConductorReader::text(const RawEvent& raw)
         m_authorRead = true;
         return;
     }
+    // An empty text after the start says nothing: the writer puts one where
+    // a delta is longer than one variable-length quantity holds.
+    if (raw.data.empty())
+        return;
     if (m_song.karaoke) {
         store(kTextMessage, raw.tick).SetData(raw.data);
         return;

@@ -1,4 +1,5 @@
 #include "song/cue.h"
+#include "song/track.h"
 
 #include <algorithm>
 #include <charconv>
@@ -37,9 +38,11 @@ bool takeCountPrefix(std::string& name, int32_t& value)
     return true;
 }
 
+// A stored record's times stay where a saved marker can put them: from 0 up
+// to one before the tick a marker is written at for the last one.
 int32_t clampedTick(int64_t tick)
 {
-    return int32_t(std::clamp<int64_t>(tick, INT32_MIN, INT32_MAX));
+    return int32_t(std::clamp<int64_t>(tick, 0, int64_t(kEndTick) - 2));
 }
 
 } // namespace

@@ -289,9 +289,14 @@ void pasteTimeTempos(const CSongDoc& song, const AppClipboard& board, const Time
         }
         previous = board.tempos.back().tempo;
     }
-    if (previous != former) {
+    // The former tempo comes back after the pasted range, unless a tempo
+    // copied at the range's end stands there.
+    const int32_t end = tickOf(paste.at + paste.total());
+    const bool pastedAtEnd = std::any_of(set->entries.begin(), set->entries.end(),
+                                         [end](const TempoEntry& e) { return e.tick == end; });
+    if (previous != former && !pastedAtEnd) {
         TempoEntry back;
-        back.tick = tickOf(paste.at + paste.total());
+        back.tick = end;
         back.tempo = former;
         set->entries.push_back(back);
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <string_view>
 
 #include "core/midi_bytes.h"
 #include "song/audio_clip.h"
@@ -23,8 +25,6 @@ using cc::kRpnLsb;
 using cc::kRpnMsb;
 constexpr uint8_t kDataMsb = cc::kDataEntryMsb;
 constexpr uint8_t kDataLsb = cc::kDataEntryLsb;
-// Controllers from here up are modes and parameter selections, never chased.
-constexpr uint8_t kFirstUnchasedController = cc::kDataIncrement;
 
 // NRPN values that stand for data increment and decrement.
 constexpr int32_t kNrpnDecrement = 0x8000;
@@ -80,6 +80,22 @@ size_t findWaveDataFolder(const std::string& path)
     return std::string::npos;
 }
 
+// A path from the root (or a drive) up to the "WaveData" folder: the song's
+// own folder, left out so the song can move. A relative path before it is
+// part of the clip's name.
+bool isAbsolutePath(std::string_view before)
+{
+    if (before.empty() || before[0] == '/' || before[0] == '\\')
+        return true;
+    return before.size() >= 2 && std::isalpha(static_cast<unsigned char>(before[0])) && before[1] == ':';
+}
+
+// The reader takes "digits||" at the front of a clip's text as its number.
+bool readsAsNumbered(std::string_view text)
+{
+    return !text.empty() && text[0] >= '0' && text[0] <= '9' && text.find("||") != std::string_view::npos;
+}
+
 } // namespace
 
 void appendBlock(std::vector<uint8_t>& bytes, std::span<const uint8_t> block)
@@ -127,12 +143,33 @@ void ImageWriter::controller(uint8_t channel, uint8_t number, uint8_t value, int
     value &= 0x7F;
     channelMessage(uint8_t(0xB0 | channel), number, value);
     follow(channel, number, value, tick);
-    if (number < kFirstUnchasedController && number != kDataMsb && number != kDataLsb)
-        chase(0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16, 0xFFFF, tick);
+    const uint32_t message = 0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16;
+    switch (controllerChase(number)) {
+    case ControllerChase::Value:
+    case ControllerChase::Mode:
+        chase(message, chaseKeyMask(message), tick);
+        break;
+    case ControllerChase::ResetAll:
+        clearChasedByResetAll(channel);
+        chase(message, chaseKeyMask(message), tick); // so other tracks' earlier values stay cleared
+        break;
+    case ControllerChase::None:
+        break;
+    }
     // A selection written as a plain controller changes what a data entry
     // addresses: the next RPN or NRPN writes its own selection.
     if (number >= kNrpnLsb && number <= kRpnMsb)
         selectedParameter = kNoSelectedParameter;
+}
+
+void ImageWriter::clearChasedByResetAll(uint8_t channel)
+{
+    for (size_t i = chaseMessages.size(); i-- > 0;) {
+        if ((chaseMessages[i] & 0x0F) == channel && clearedByResetAll(chaseMessages[i])) {
+            chaseMessages.erase(chaseMessages.begin() + std::ptrdiff_t(i));
+            chaseTicks.erase(chaseTicks.begin() + std::ptrdiff_t(i));
+        }
+    }
 }
 
 void ImageWriter::program(uint8_t channel, uint8_t programNumber, int32_t bank, int32_t tick)
@@ -150,6 +187,8 @@ void ImageWriter::program(uint8_t channel, uint8_t programNumber, int32_t bank, 
 
 void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t tick)
 {
+    if (selectEveryDataEntry)
+        selectedParameter = kNoSelectedParameter;
     number &= 0x7F;
     value &= 0x3FFF;
     const uint8_t statusByte = uint8_t(0xB0 | channel);
@@ -169,6 +208,8 @@ void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t t
 
 void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t tick)
 {
+    if (selectEveryDataEntry)
+        selectedParameter = kNoSelectedParameter;
     number &= 0x3FFF;
     const uint8_t statusByte = uint8_t(0xB0 | channel);
     const uint32_t key = number << 8 | 0x20 | channel;
@@ -259,11 +300,11 @@ std::string clipText(const CAudioClip& clip)
 {
     std::string text = clip.fileName;
     const size_t folder = findWaveDataFolder(text);
-    if (folder != std::string::npos) {
+    if (folder != std::string::npos && isAbsolutePath(std::string_view(text).substr(0, folder))) {
         text.erase(0, folder);
         std::replace(text.begin(), text.end(), '/', '\\');
     }
-    if (clip.number > 1)
+    if (clip.number > 1 || readsAsNumbered(text))
         text = std::to_string(clip.number) + "||" + text;
     return text;
 }

@@ -28,6 +28,9 @@ struct ImageWriter {
     // What each channel's data entries address as written, for the seek
     // points; null when the caller keeps no seek points.
     ChannelSelections* selections = nullptr;
+    // Every RPN and NRPN value writes its selection, as when another track
+    // on the channel may select another parameter in between.
+    bool selectEveryDataEntry = false;
 
     void channelMessage(uint8_t status, uint8_t data1);
     void channelMessage(uint8_t status, uint8_t data1, uint8_t data2);
@@ -45,14 +48,17 @@ private:
     void status(uint8_t value);
     void dataEntry(uint8_t channel, uint32_t value);
     void follow(uint8_t channel, uint8_t number, uint8_t value, int32_t tick);
+    void clearChasedByResetAll(uint8_t channel);
 };
 
 // Writes the track's initial settings at one tick (see EncodeInitialSettings).
 void writeInitialSettings(const CTrack& track, ImageWriter& writer, int32_t tick);
 
-// The text of an audio-clip event: a path inside the song's "WaveData" folder
-// is written from that folder on with "\" separators, so songs move between
-// systems; "%d||" in front carries a clip number above 1.
+// The text of an audio-clip event: an absolute path inside the song's
+// "WaveData" folder is written from that folder on with "\" separators, so
+// songs move between systems; any other name is written whole. "%d||" in
+// front carries a clip number above 1, or any number when the name itself
+// would read as one.
 std::string clipText(const CAudioClip& clip);
 
 } // namespace rz

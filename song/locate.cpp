@@ -8,6 +8,7 @@
 #include "core/midi_out.h"
 #include "core/song_host.h"
 #include "song/play_out_state.h"
+#include "song/seek_point.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -24,16 +25,16 @@ using cc::kRpnMsb;
 using cc::kSustain;
 using cc::kVolume;
 using midi::controlChange;
-// Data increment and decrement act on the selected parameter; never chased.
-constexpr uint8_t kFirstUnchasedController = cc::kDataIncrement;
 constexpr uint32_t kPreviewTag = 0xFF;
 
-// Chase entries match on the kind byte, and for controllers and RPNs also on
-// the number.
-uint32_t chaseKeyMask(uint32_t message)
+bool isResetAll(uint32_t message)
 {
-    const uint32_t kind = message & 0xF0;
-    return kind == 0xB0 || kind == 0x10 ? 0xFFFFu : 0xFFu;
+    return (message & 0xF0) == 0xB0 && ((message >> 8) & 0x7F) == cc::kResetAllControllers;
+}
+
+bool isModeMessage(uint32_t message)
+{
+    return (message & 0xF0) == 0xB0 && controllerChase(int(message >> 8) & 0x7F) == ControllerChase::Mode;
 }
 
 } // namespace
@@ -107,6 +108,10 @@ void CSongDoc::Locate(int32_t tick)
         }
         const double time = TickToTime(tick);
         PlayOutState& play = playOutState();
+        // Only a start at 0 right after activation leaves out what it sent.
+        if (!(play.startUpArmed && tick == 0 && state == TransportState::Starting))
+            std::fill(play.startUpSent.begin(), play.startUpSent.end(), 0u);
+        play.startUpArmed = false;
         play.targets.assign(tracks.size(), tick);
         for (size_t i = 1; i + 1 < tracks.size(); ++i)
             positionTrack(i, tick, time);
@@ -221,10 +226,30 @@ void sortByTick(std::vector<ChaseEntry>& entries)
     }
 }
 
+// Tracks are chased one after another, so a reset all controllers stays in
+// the list: what it clears is dropped when it is earlier, whichever track
+// it came from. At one tick, what is added later was played later.
+bool clearedByLaterReset(std::vector<ChaseEntry>& entries, uint32_t message, int32_t tick)
+{
+    const uint32_t channel = message & 0x0F;
+    if (isResetAll(message)) {
+        std::erase_if(entries, [&](const ChaseEntry& e) {
+            return (e.message & 0x0F) == channel && clearedByResetAll(e.message) && e.tick <= tick;
+        });
+        return false;
+    }
+    const auto laterReset = [&](const ChaseEntry& e) {
+        return (e.message & 0x0F) == channel && isResetAll(e.message) && e.tick > tick;
+    };
+    return clearedByResetAll(message) && std::any_of(entries.begin(), entries.end(), laterReset);
+}
+
 // Replaces the entry with the same key when the new tick is not earlier;
 // appends a new key.
 void addChaseEntry(std::vector<ChaseEntry>& entries, uint32_t message, int32_t tick, int32_t track)
 {
+    if (clearedByLaterReset(entries, message, tick))
+        return;
     const uint32_t mask = chaseKeyMask(message);
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (((it->message ^ message) & mask) == 0) {
@@ -256,14 +281,15 @@ void chaseController(std::vector<ChaseEntry>& entries, ParameterSelection& selec
     const int number = event.data1 & 0x7F;
     const int value = event.data2 & 0x7F;
     if (selection.follow(number, value, event.tick)) {
-        if (selection.rpn != ParameterSelection::kNone) {
+        // An RPN event holds a 7-bit number: higher ones are not chased.
+        if (selection.rpn <= 0x7F) {
             const uint32_t message = 0x10u | uint32_t(channel) | uint32_t(selection.rpn & 0x7F) << 8
                                      | uint32_t(selection.data) << 16;
             addChaseEntry(entries, message, event.tick, track);
         }
         return;
     }
-    if (number < kFirstUnchasedController)
+    if (controllerChase(number) != ControllerChase::None)
         addChaseEntry(entries, controlChange(channel, number, value), event.tick, track);
 }
 
@@ -391,13 +417,18 @@ void CSongDoc::sendChaseState(IMidiOut& port, int channel, bool starting)
     const PlayOutState& play = playOutState();
     const VolumeScale scale{relativeVolume, m_context.engine.masterVolume()};
     const BankParts parts(play.entries);
+    // A mode message ends the channel's notes and may reset its state, so
+    // it goes first.
+    for (const ChaseEntry& entry : play.entries)
+        if (isModeMessage(entry.message))
+            port.sendShort(entry.message);
     for (const ChaseEntry& entry : play.entries) {
         const uint32_t message = entry.message;
         const int data1 = int(message >> 8) & 0x7F;
         const int data2 = int(message >> 16) & 0x7F;
         switch (message & 0xF0) {
         case 0xB0:
-            if (data1 == kBankMsb || data1 == kBankLsb) {
+            if (data1 == kBankMsb || data1 == kBankLsb || isModeMessage(message) || isResetAll(message)) {
                 break;
             } else if (data1 == kVolume) {
                 port.setUnscaledVolume(channel, data2);

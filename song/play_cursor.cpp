@@ -85,6 +85,7 @@ void CTrack::RewindReader()
     readPosition = 0;
     runningStatus = 0;
     metEndOfTrack = -1;
+    pastLastTick = false;
     ByteReader reader(playImage);
     const auto delta = reader.varLen();
     if (!delta) {
@@ -101,6 +102,7 @@ void CTrack::positionReader(const SeekPoint& point)
     runningStatus = point.runningStatus;
     nextTick = point.nextTick;
     metEndOfTrack = -1;
+    pastLastTick = false;
     if (point.readPosition >= playImage.size() || point.nextTick < 0 || point.nextTick == kEndTick)
         endReader();
 }
@@ -149,7 +151,7 @@ bool CTrack::readChannelEventQuickly(RawEvent& out)
 
 bool CTrack::ReadNextEvent(RawEvent& out)
 {
-    if (nextTick != kEndTick && readChannelEventQuickly(out))
+    if (nextTick != kEndTick && !pastLastTick && readChannelEventQuickly(out))
         return true;
     for (;;) {
         if (nextTick == kEndTick)
@@ -172,6 +174,7 @@ bool CTrack::ReadNextEvent(RawEvent& out)
         skipped.system += system ? 1 : 0;
         skipped.malformed += malformed ? 1 : 0;
         const bool stepOver = system || malformed;
+        skipped.moved += pastLastTick && !stepOver ? 1 : 0;
         // The image may end right after its last event when it has no end-of-track.
         if (reader.atEnd()) {
             endReader();
@@ -182,12 +185,10 @@ bool CTrack::ReadNextEvent(RawEvent& out)
             endReader();
             return false;
         }
+        // Time past the last tick a song holds is cut, keeping the events.
         const uint64_t tick = uint64_t(nextTick) + *delta;
-        if (tick > kLastTick) {
-            endReader();
-            return !stepOver;
-        }
-        nextTick = int32_t(tick);
+        pastLastTick = pastLastTick || tick > kLastTick;
+        nextTick = int32_t(std::min(tick, kLastTick));
         readPosition = uint32_t(reader.position());
         if (!stepOver)
             return true;

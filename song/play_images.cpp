@@ -74,6 +74,24 @@ std::vector<int> findGroup(const CSongDoc& song, int i, bool autoProps)
     return group;
 }
 
+// Whether another MIDI track plays on the track's port and channel: a data
+// entry may then not rely on a selection the track made before, since the
+// other track's may come between.
+bool sharesChannel(const CSongDoc& song, int i)
+{
+    const CTrack& track = *song.tracks[size_t(i)];
+    if (track.type != kMidiTrack)
+        return false;
+    const IEngineLink& engine = song.context().engine;
+    for (int j = 1; j <= lastUserTrack(song); ++j) {
+        const CTrack& other = *song.tracks[size_t(j)];
+        if (j != i && other.type == kMidiTrack && (other.channel & 15) == (track.channel & 15)
+            && samePort(engine, track.port, other.port))
+            return true;
+    }
+    return false;
+}
+
 // Where the channel switches to the next note's patch: halfway into the gap
 // before it, at most a sixth of a quarter early; kept out of a vamp the
 // previous patch still plays in, or moved before a vamp the next one starts.
@@ -185,6 +203,7 @@ void encodeGroup(CSongDoc& song, const std::vector<int>& group, const std::vecto
         context.song = &song.context();
         context.firstEventTick = shifted[position] ? 1 : 0;
         context.soloActive = song.soloActive;
+        context.selectEveryDataEntry = sharesChannel(song, group[position]);
         WriteTrackChunk(track, interval, context);
         if (track.type == kWaveTrack)
             extendToClipEnds(track);

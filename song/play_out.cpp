@@ -119,6 +119,8 @@ void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)
     }
     default: break;
     }
+    if ((event.kind == 0xF0 || event.kind == 0xF7) && sentAtStartUp(index, event))
+        return;
     if (event.kind == 0xF0) {
         std::vector<uint8_t>& bytes = playOutState().sysex;
         bytes.clear();

@@ -52,6 +52,12 @@ struct PlayOutState {
     std::vector<PendingClipStart> pendingClips;
     bool audioListsPending = false;
     int32_t audioListsTick = 0;
+    // Per track index: the tick-0 SysEx blocks activation sent, and how many
+    // of them the start at 0 right after it has met in the image and left
+    // out. Sized by activation (GUI thread); any other locate zeroes them.
+    std::vector<uint32_t> startUpSent;
+    std::vector<uint32_t> startUpMet;
+    bool startUpArmed = false; // until the next locate
 };
 
 // The song position pointer of a tick: sixteenths, 0..16383.

@@ -18,6 +18,63 @@ int withLsb(int number, int value) { return (number & 0x3F80) | (value & 0x7F); 
 
 } // namespace
 
+ControllerChase controllerChase(int number)
+{
+    switch (number) {
+    case kDataEntryMsb:
+    case kDataEntryLsb:
+    case cc::kDataIncrement:
+    case cc::kDataDecrement:
+    case kNrpnLsb:
+    case kNrpnMsb:
+    case kRpnLsb:
+    case kRpnMsb:
+    case cc::kAllSoundOff:
+    case cc::kAllNotesOff:
+        return ControllerChase::None;
+    case cc::kResetAllControllers:
+        return ControllerChase::ResetAll;
+    case cc::kOmniOff:
+    case cc::kOmniOn:
+    case cc::kMonoOn:
+    case cc::kPolyOn:
+        return ControllerChase::Mode;
+    default:
+        return ControllerChase::Value;
+    }
+}
+
+uint32_t chaseKeyMask(uint32_t message)
+{
+    const uint32_t kind = message & 0xF0;
+    if (kind == 0xB0 && controllerChase(int(message >> 8) & 0x7F) == ControllerChase::Mode)
+        return 0xFCFFu; // 124..127 differ in the low two bits of the number
+    return kind == 0xB0 || kind == 0x10 ? 0xFFFFu : 0xFFu;
+}
+
+bool clearedByResetAll(uint32_t message)
+{
+    switch (message & 0xF0) {
+    case 0xD0:
+    case 0xE0:
+        return true;
+    case 0xB0:
+        switch (int(message >> 8) & 0x7F) {
+        case cc::kModulation:
+        case cc::kExpression:
+        case cc::kSustain:
+        case cc::kPortamento:
+        case cc::kSostenuto:
+        case cc::kSoftPedal:
+            return true;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
 bool ParameterSelection::follow(int controller, int value, int32_t at)
 {
     switch (controller) {

@@ -45,6 +45,21 @@ struct SeekPoint {
     ChannelSelections selections{};
 };
 
+// What the chase does with a controller: keep its last value, keep the
+// channel's last mode message (omni, mono, poly: one key for all four),
+// clear what "reset all controllers" resets, or nothing (data entries and
+// selections, followed apart; all sound and notes off, which leave no state).
+enum class ControllerChase { Value, Mode, ResetAll, None };
+ControllerChase controllerChase(int number);
+
+// A chase list's key of a message: its bits under this mask. Controllers and
+// RPNs match on their number too; the four mode messages share one key.
+uint32_t chaseKeyMask(uint32_t message);
+
+// Pitch bend, channel pressure and the controllers "reset all controllers"
+// returns to their defaults: a chase does not restore them past one.
+bool clearedByResetAll(uint32_t message);
+
 // Keeps one entry per key in a chase list: the key is the message's bits under
 // mask. Replaces the latest entry with the same key and returns false, or
 // appends and returns true.

@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <fstream>
 #include <system_error>
+#include <tuple>
 
 #include "core/file_names.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "song/auto_recover.h"
 #include "song/build_maps.h"
+#include "song/clipboard_edit.h"
 #include "song/fs.h"
 #include "song/play_images.h"
 #include "song/rsd_import.h"
@@ -134,6 +136,20 @@ bool finishMaps(CSongDoc& song, std::string& reason)
     return true;
 }
 
+// Cues at one time stand as a read of the saved song would place them:
+// markers, which it reads from the conductor first, before the other cues.
+// A rescale, or cues read from stored records, may have placed them otherwise.
+void keepCueOrderOfARead(CueList& cues)
+{
+    std::stable_sort(cues.begin(), cues.end(), [](const auto& a, const auto& b) {
+        const auto key = [](const CCue& cue) {
+            const int32_t earlier = std::min(cue.time, cue.secondTime);
+            return std::tuple(cue.GetTime(), earlier, cue.kind == kCueMarker ? 0 : 1);
+        };
+        return key(*a) < key(*b);
+    });
+}
+
 void adjustTimeBase(CSongDoc& song)
 {
     if (song.timeBase % 3 == 0)
@@ -167,12 +183,25 @@ void reportSkipped(CSongDoc& song, const std::vector<SkippedMessages>& skippedBy
                                   PromptIcon::Warning);
 }
 
+void reportMoved(CSongDoc& song, const std::vector<SkippedMessages>& movedByChunk)
+{
+    uint64_t total = 0;
+    for (const SkippedMessages& chunk : movedByChunk)
+        total += chunk.moved;
+    if (total == 0)
+        return;
+    song.context().prompt.message("Moved " + std::to_string(total) + " events that lie past tick "
+                                      + std::to_string(kLastEditTick) + ", the end a song can have, to it.",
+                                  PromptIcon::Warning);
+}
+
 void reportSkippedMessages(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk)
 {
     reportSkipped(song, skippedByChunk, &SkippedMessages::system,
                   "system common or real-time messages, which a song does not hold");
     reportSkipped(song, skippedByChunk, &SkippedMessages::malformed,
                   "channel messages with a status byte where a data byte belongs");
+    reportMoved(song, skippedByChunk);
 }
 
 void reportCutShort(CSongDoc& song, const SmfLayout& layout)
@@ -230,6 +259,7 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
     if (!shapeTracks(song, layout.trackChunks.size(), skippedMessages, why) || !finishMaps(song, why))
         return failOpen(song, reason, why);
     adjustTimeBase(song);
+    keepCueOrderOfARead(song.cues);
     reportCutShort(song, layout);
     reportSkippedMessages(song, skippedMessages);
     return true;

@@ -71,6 +71,7 @@ private:
     void endUnendedNotes();
     void controller(uint32_t message, int32_t tick);
     void managedController(uint32_t message, int32_t tick, int slot);
+    void rpnSelection(uint32_t message, int32_t tick);
     void dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick);
     void dataEntryLsb(uint8_t channel, uint8_t value);
     void rpnLsbAfterNotes(uint8_t channel, uint8_t value);
@@ -80,6 +81,7 @@ private:
     void meta(const RawEvent& raw);
     void text(const RawEvent& raw);
     CMidiEvent& store(uint32_t message, int32_t tick, int32_t value2 = 0);
+    void keepUnusedBankSelects();
     void convertClips();
     void removeOffsets();
 
@@ -88,16 +90,29 @@ private:
     std::vector<uint8_t>* m_channels;
     bool m_noteStored = false;
     bool m_nameRead = false;
+    bool m_portRead = false;
     bool m_full = false;
     int32_t m_markerTick = -1; // where the settings marker stood
     int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
     uint32_t m_nrpn = kNoParameter;
+    // The selected RPN has a number above what an RPN event holds, so its
+    // selection and data entries stay the controllers they were.
+    bool m_rpnAsControllers = false;
+    bool m_rpnLsbConsumed = false; // an RPN LSB was taken in since the last MSB
     int32_t m_bank = kNone;
     int32_t m_lastProgram = kNone;
     int32_t m_lastBank = kNone;
     std::array<int32_t, 14> m_lastController{};
     NotePairing m_pending;
+    // Bank selects no program change has taken up yet: where each stood
+    // among the events, so one the track ends with is kept where it was.
+    struct BankSelect {
+        size_t index;
+        uint32_t message;
+        int32_t tick;
+    };
+    std::vector<BankSelect> m_unusedBankSelects;
 };
 
 bool TrackChunkReader::read()
@@ -118,6 +133,7 @@ bool TrackChunkReader::read()
         m_track.endOfTrack = m_track.metEndOfTrack;
     m_track.endTick = std::max(m_track.endTick, m_track.endOfTrack);
     endUnendedNotes();
+    keepUnusedBankSelects();
     convertClips();
     removeOffsets();
     m_track.RewindReader();
@@ -219,9 +235,10 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
     const uint8_t value = uint8_t(message >> 16);
     if (number == cc::kAllSoundOff || number == cc::kAllNotesOff)
         m_pending.silence(channel, [&](uint32_t index) { endNotes(index, tick); });
-    if (number == 0 || number == 32) {
+    if (number == cc::kBankMsb || number == cc::kBankLsb) {
         const int32_t bank = std::max(m_bank, 0);
-        m_bank = number == 0 ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
+        m_bank = number == cc::kBankMsb ? (bank & 0x7F) | value << 7 : (bank & 0x3F80) | value;
+        m_unusedBankSelects.push_back({m_track.events.size(), message, tick});
         return;
     }
     if (!m_autoProps) {
@@ -232,25 +249,33 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
         managedController(message, tick, slot);
         return;
     }
+    const bool rpnData = number == cc::kDataEntryMsb || number == cc::kDataEntryLsb
+                         || number == cc::kDataIncrement || number == cc::kDataDecrement;
+    if (rpnData)
+        m_rpnLsbConsumed = false;
+    if (rpnData && m_rpnAsControllers && m_nrpn == kNoParameter) {
+        store(message, tick);
+        return;
+    }
     switch (number) {
-    case 101:
-    case 100:
-        m_rpn = number == 101 ? (m_rpn & 0x7F) | uint32_t(value) << 7 : (m_rpn & 0x3F80) | value;
-        m_nrpn = kNoParameter;
+    case cc::kRpnMsb:
+    case cc::kRpnLsb:
+        rpnSelection(message, tick);
         return;
-    case 99:
-    case 98:
-        m_nrpn = number == 99 ? (m_nrpn & 0x7F) | uint32_t(value) << 7 : (m_nrpn & 0x3F80) | value;
+    case cc::kNrpnMsb:
+    case cc::kNrpnLsb:
+        m_nrpn = number == cc::kNrpnMsb ? (m_nrpn & 0x7F) | uint32_t(value) << 7 : (m_nrpn & 0x3F80) | value;
         m_rpn = kNoParameter;
+        m_rpnAsControllers = false;
         return;
-    case 6:
+    case cc::kDataEntryMsb:
         dataEntryMsb(channel, value, tick);
         return;
-    case 38:
+    case cc::kDataEntryLsb:
         dataEntryLsb(channel, value);
         return;
-    case 96:
-    case 97:
+    case cc::kDataIncrement:
+    case cc::kDataDecrement:
         if (m_nrpn != kNoParameter)
             store(0x20u | channel | m_nrpn << 8, tick, number == 96 ? 0x8001 : 0x8000);
         return;
@@ -271,6 +296,26 @@ void TrackChunkReader::managedController(uint32_t message, int32_t tick, int slo
     else if (value != last)
         store(message, tick);
     last = value;
+}
+
+// An RPN event holds a 7-bit number: a selection with a higher number
+// (another MSB than 0) is kept as its controllers, and so are the data
+// entries that follow it. An LSB taken in before such an MSB is written out
+// after it, so the selection still names the same parameter.
+void TrackChunkReader::rpnSelection(uint32_t message, int32_t tick)
+{
+    const uint8_t number = uint8_t(message >> 8);
+    const uint8_t value = uint8_t(message >> 16);
+    const bool msb = number == cc::kRpnMsb;
+    m_rpn = msb ? (m_rpn & 0x7F) | uint32_t(value) << 7 : (m_rpn & 0x3F80) | value;
+    m_nrpn = kNoParameter;
+    m_rpnAsControllers = (m_rpn >> 7) != 0;
+    if (m_rpnAsControllers) {
+        store(message, tick);
+        if (msb && m_rpnLsbConsumed)
+            store((message & 0xFFu) | uint32_t(cc::kRpnLsb) << 8 | (m_rpn & 0x7F) << 16, tick);
+    }
+    m_rpnLsbConsumed = !msb && !m_rpnAsControllers;
 }
 
 void TrackChunkReader::dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick)
@@ -333,6 +378,8 @@ void TrackChunkReader::rpnLsbAfterNotes(uint8_t channel, uint8_t value)
 
 void TrackChunkReader::programChange(uint32_t message, int32_t tick)
 {
+    m_unusedBankSelects.clear(); // the program carries the bank
+
     const int32_t program = int32_t((message >> 8) & 0x7F);
     if (m_autoProps && m_track.patch < 0 && !m_noteStored) {
         m_track.bank = m_bank;
@@ -394,9 +441,14 @@ void TrackChunkReader::meta(const RawEvent& raw)
         m_nameRead = true;
         return;
     case 0x21:
-        if (raw.tick == 0 && !raw.data.empty())
+        // The first port at the start is the track's; any other stays an
+        // event, so it is written back.
+        if (raw.tick == 0 && !raw.data.empty() && !m_portRead) {
             m_track.port = std::min<int32_t>(raw.data[0], 15);
-        return;
+            m_portRead = true;
+            return;
+        }
+        break;
     case 0x7F:
         if (applyTrackDrRecord(m_track, raw.data, raw.tick))
             return;
@@ -424,6 +476,19 @@ void TrackChunkReader::text(const RawEvent& raw)
         return;
     }
     store(kTextMessage, raw.tick).SetData(raw.data);
+}
+
+// Inserted once the notes are paired, which hold event indices; the last
+// first, so the earlier indices still hold.
+void TrackChunkReader::keepUnusedBankSelects()
+{
+    auto& events = m_track.events;
+    for (auto it = m_unusedBankSelects.rbegin(); it != m_unusedBankSelects.rend(); ++it) {
+        CMidiEvent event;
+        event.message = it->message;
+        event.tick = it->tick;
+        events.insert(events.begin() + std::ptrdiff_t(std::min(it->index, events.size())), std::move(event));
+    }
 }
 
 // Cue points are audio clips only on a waveform track, whose type the

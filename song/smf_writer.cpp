@@ -27,8 +27,9 @@ bool startsWith(std::span<const uint8_t> data, std::string_view prefix)
                          [](char a, uint8_t b) { return uint8_t(a) == b; });
 }
 
-// Names, clips, ports, markers and records that belong to the program's own
-// track model, not to the conductor.
+// Names, clips, markers and records that belong to the program's own track
+// model, not to the conductor. The port a track's header names is left out
+// by the caller.
 bool isTrackOwn(const RawEvent& event)
 {
     if (event.kind != 0xFF)
@@ -36,7 +37,6 @@ bool isTrackOwn(const RawEvent& event)
     switch (event.data1) {
     case 0x03:
     case 0x07:
-    case 0x21:
         return true;
     case 0x01:
         return startsWith(event.data, "@DR");
@@ -268,7 +268,8 @@ void ConductorBuilder::addEvent(const RawEvent& raw)
 }
 
 // Marker cues at their ticks. A text at tick 0 would read back as the
-// author, so there a format 0 file takes a marker event too.
+// author and an empty text is stepped over, so there a format 0 file takes
+// a marker event too.
 void ConductorBuilder::addMarkers()
 {
     for (const auto& cue : m_song.cues) {
@@ -276,7 +277,7 @@ void ConductorBuilder::addMarkers()
             continue;
         CMidiEvent event;
         event.tick = std::max(cue->time, 0);
-        const uint8_t type = m_song.format == 0 && event.tick > 0 ? 0x01 : 0x06;
+        const uint8_t type = m_song.format == 0 && event.tick > 0 && !cue->name.empty() ? 0x01 : 0x06;
         event.SetMetaData(type, asBytes(cue->name));
         m_track.InsertEventSorted(event);
     }
@@ -344,19 +345,28 @@ ConductorEventReader::ConductorEventReader(const CSongDoc& song)
         cursor->RewindReader();
         m_cursors.push_back(std::move(cursor));
     }
+    m_headerPortSeen.assign(m_cursors.size(), false);
 }
 
 bool ConductorEventReader::NextConductorEvent(RawEvent& event)
 {
     for (;;) {
-        CTrack* next = nullptr;
-        for (const auto& cursor : m_cursors)
-            if (cursor->nextTick != kEndTick && (next == nullptr || cursor->nextTick < next->nextTick))
-                next = cursor.get();
-        if (next == nullptr)
+        size_t next = m_cursors.size();
+        for (size_t i = 0; i < m_cursors.size(); ++i)
+            if (m_cursors[i]->nextTick != kEndTick
+                && (next == m_cursors.size() || m_cursors[i]->nextTick < m_cursors[next]->nextTick))
+                next = i;
+        if (next == m_cursors.size())
             return false;
-        if (next->ReadNextEvent(event) && !isTrackOwn(event))
-            return true;
+        if (!m_cursors[next]->ReadNextEvent(event) || isTrackOwn(event))
+            continue;
+        // The header's port comes first at tick 0; other port events are
+        // the conductor's.
+        if (event.kind == 0xFF && event.data1 == 0x21 && event.tick == 0 && !m_headerPortSeen[next]) {
+            m_headerPortSeen[next] = true;
+            continue;
+        }
+        return true;
     }
 }
 

@@ -29,6 +29,7 @@ private:
     // Each track's image read through a cursor of its own, so the song's
     // play cursors stay where play-out left them.
     std::vector<std::unique_ptr<CTrack>> m_cursors;
+    std::vector<bool> m_headerPortSeen; // by cursor
 };
 
 // Fills a fresh track with the conductor chunk (song texts, SMPTE offset,

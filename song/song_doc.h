@@ -350,7 +350,9 @@ private:
     void retryPendingClipWork();
     void locateAndShow(int32_t tick);
     void loadTrackClips(CTrack& track);
-    void sendStartupData(CTrack& track);
+    // Returns how many SysEx blocks it sent.
+    uint32_t sendStartupData(CTrack& track);
+    bool sentAtStartUp(size_t index, const RawEvent& event);
     std::shared_ptr<PlayOutState> m_playOut;
     std::atomic<int32_t> m_position{0};
 };

@@ -277,14 +277,34 @@ bool ParseTextMarkers(CSongDoc& song, CTrack& track, std::string& reason)
     return true;
 }
 
-bool applyTrackSettingsMarker(CTrack& track, std::string_view text)
+bool isTrackSettingsMarker(std::string_view text)
 {
+    constexpr size_t kFields = 11;
+    constexpr std::string_view kCode = "30";
     if (!text.starts_with(kMarkerPrefix))
         return false;
     text.remove_prefix(kMarkerPrefix.size());
-    std::string_view rest = text;
-    if (takeNumber(rest) != 30 || !(rest.empty() || rest[0] == ';'))
+    if (!text.starts_with(kCode) || !(text.size() == kCode.size() || text[kCode.size()] == ';'))
         return false;
+    text.remove_prefix(kCode.size());
+    for (size_t fields = 0; !text.empty(); ++fields) {
+        text.remove_prefix(1); // the ';'
+        const size_t end = std::min(text.find(';'), text.size());
+        std::string_view field = text.substr(0, end);
+        if (field.starts_with('-') || field.starts_with('+'))
+            field.remove_prefix(1);
+        if (fields == kFields || field.empty() || !std::all_of(field.begin(), field.end(), isDigit))
+            return false;
+        text.remove_prefix(end);
+    }
+    return true;
+}
+
+bool applyTrackSettingsMarker(CTrack& track, std::string_view text)
+{
+    if (!isTrackSettingsMarker(text))
+        return false;
+    std::string_view rest = text.substr(kMarkerPrefix.size() + 2);
     skipOne(rest);
     std::array<int64_t, 11> v{};
     for (int64_t& field : v)

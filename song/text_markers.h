@@ -39,6 +39,10 @@ double relativeVolumeFromCode(int64_t code);
 // may have.
 bool ParseTextMarkers(CSongDoc& song, CTrack& track, std::string& reason);
 
+// Whether the text is a track settings marker: "@DR;30" and at most eleven
+// ";"-separated whole numbers.
+bool isTrackSettingsMarker(std::string_view text);
+
 // The track settings marker "@DR;30;...": when the text is one, sets the
 // track's type, input device and channel, notation setting and value,
 // colour, key, time and velocity offsets, play enabled and volume, each

@@ -45,6 +45,7 @@ inline constexpr std::array<uint8_t, 4> kInitialRpnNumbers = {5, 1, 2, 0};
 struct SkippedMessages {
     uint32_t system = 0;    // system common and real-time messages, which a song does not hold
     uint32_t malformed = 0; // channel messages with a byte of 0x80 or more as a data byte
+    uint32_t moved = 0;     // events past the last tick a song holds, read at that tick
 };
 
 struct RawEvent {
@@ -103,6 +104,7 @@ public:
     double timeOffsetUs = 0.0;
     double nextTime = kEndTime;            // µs
     int32_t metEndOfTrack = -1;            // tick of the End of Track the cursor stopped at; -1 none
+    bool pastLastTick = false;             // the image ran past the last tick; the rest is read there
     SkippedMessages skipped;               // messages the cursor stepped over
 
     std::string portName;

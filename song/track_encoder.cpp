@@ -45,6 +45,21 @@ void WriteMetaString(std::vector<uint8_t>& bytes, std::string_view text)
 
 namespace {
 
+// A delta longer than a variable-length quantity holds is written as
+// several, each but the last followed by an empty text event, which every
+// reader steps over. True when it wrote one, which ends running status.
+bool writeLongDelta(std::vector<uint8_t>& bytes, uint32_t delta)
+{
+    const bool split = delta > kMaxVarLen;
+    for (; delta > kMaxVarLen; delta -= kMaxVarLen) {
+        WriteVarLen(bytes, kMaxVarLen);
+        WriteMetaHeader(bytes, 0x01);
+        bytes.push_back(0);
+    }
+    WriteVarLen(bytes, delta);
+    return split;
+}
+
 // A pending note-off: the note's end tick, which note-on it ends, and the
 // order it was added in (of two at one tick, the one added last ends first).
 struct PendingOff {
@@ -122,7 +137,7 @@ public:
           m_forceChannel(interval >= 0 && track.type != kMetaTrack),
           m_patchPoints(interval >= 0 && track.type != kMetaTrack && hasSettingsToWrite(track)),
           m_writer{track.playImage, m_chaseMessages, m_chaseTicks, m_runningStatus,
-                   m_selectedParameter, &m_selections}
+                   m_selectedParameter, &m_selections, context.selectEveryDataEntry}
     {
     }
 
@@ -141,6 +156,8 @@ private:
     void writeHeader();
     void writeItems();
     void writeSettingsMarker();
+    // A tick after the last item, unless that is the last tick a song holds.
+    int32_t markerTick() const { return m_lastTick < kLastTick ? m_lastTick + 1 : m_lastTick; }
     void writeDuePatchPoints(int32_t tick);
     void beginItem(int32_t tick);
     void addSeekPoint(int32_t tick);
@@ -195,8 +212,8 @@ void ChunkEncoder::encode()
         writeSettingsMarker();
     }
     // End of track, keeping the time the track lasts after its last event.
-    const int32_t imageTick = m_lastTick + (m_userTrack ? 1 : 0); // the settings marker's
-    WriteVarLen(m_writer.bytes, uint32_t(std::max(track.endOfTrack - imageTick, 0)));
+    const int32_t imageTick = m_userTrack ? markerTick() : m_lastTick;
+    writeLongDelta(m_writer.bytes, uint32_t(std::max(track.endOfTrack - imageTick, 0)));
     m_writer.bytes.insert(m_writer.bytes.end(), {0xFF, 0x2F, 0x00});
     track.endTick = std::max(track.endTick, track.endOfTrack);
 }
@@ -236,7 +253,7 @@ void ChunkEncoder::writeSettingsMarker()
     const CTrack& track = m_track;
     const int32_t playEnabled = m_context.soloActive ? track.savedPlayEnabled : track.playEnabled;
     std::vector<uint8_t>& image = m_writer.bytes;
-    image.push_back(1);
+    image.push_back(uint8_t(markerTick() - m_lastTick));
     WriteMetaHeader(image, 0x01);
     WriteMetaString(image, trackSettingsMarker(track, playEnabled));
 }
@@ -263,8 +280,8 @@ void ChunkEncoder::beginItem(int32_t tick)
     const uint32_t delta = uint32_t(tick - m_lastTick);
     if (delta < 0x80) // most items: no call
         m_writer.bytes.push_back(uint8_t(delta));
-    else
-        WriteVarLen(m_writer.bytes, delta);
+    else if (writeLongDelta(m_writer.bytes, delta))
+        m_runningStatus = 0;
     m_lastTick = tick;
     m_track.endTick = std::max(m_track.endTick, tick);
     if (m_interval <= 0)

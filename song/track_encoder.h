@@ -30,6 +30,9 @@ struct TrackEncodeContext {
     // While a solo is active the settings marker stores the saved
     // play-enabled flag rather than the solo state.
     bool soloActive = false;
+    // Another track shares the channel: each RPN and NRPN value is written
+    // with its selection.
+    bool selectEveryDataEntry = false;
 };
 
 // Appends a variable-length quantity: seven bits a byte, most significant

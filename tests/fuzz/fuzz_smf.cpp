@@ -88,7 +88,11 @@ std::string describeEvents(const CSongDoc& song)
                           int(event.notation), int(event.spelling));
             text += line;
             if (const CAudioClip* clip = event.clip()) {
-                text += " clip " + std::to_string(clip->number) + " " + clip->fileName;
+                // Both separators are read: a "/" written as a backslash
+                // names the same file.
+                std::string name = clip->fileName;
+                std::replace(name.begin(), name.end(), '\\', '/');
+                text += " clip " + std::to_string(clip->number) + " " + name;
             } else {
                 for (uint8_t byte : event.data.bytes()) {
                     std::snprintf(line, sizeof line, " %02x", byte);

@@ -279,3 +279,53 @@ TEST(Clipboard, FitMeterKeepsTheMeterWithinItsFields)
 
 } // namespace
 } // namespace rz::test
+
+namespace rz::test {
+namespace {
+
+uint32_t tempoInForceAt(const CSongDoc& song, int32_t tick)
+{
+    uint32_t tempo = kDefaultTempo;
+    for (const TempoEntry& e : song.tempoMap)
+        if (e.tick <= tick)
+            tempo = e.tempo;
+    return tempo;
+}
+
+// A range 0..960 whose tempo turns 400000 at its end, pasted into a song at
+// 500000: the pasted tempo stands at each copy's end, the last one included,
+// where the song's own tempo is not restored over it.
+TEST(PasteTimeTempo, ATempoPastedAtTheRangeEndIsKept)
+{
+    struct Case {
+        const char* name;
+        PasteMethod method;
+        int32_t copies;
+        std::vector<std::pair<int32_t, uint32_t>> expected; // tick, tempo in force
+    } cases[] = {
+        {"insert", PasteMethod::Insert, 1, {{0, 500000}, {959, 500000}, {960, 400000}, {5000, 400000}}},
+        {"blend", PasteMethod::Blend, 1, {{0, 500000}, {960, 400000}}},
+        {"replace", PasteMethod::Replace, 1, {{0, 500000}, {960, 400000}}},
+        // A copy's own start tempo stands at its start, after the previous copy's end.
+        {"two copies", PasteMethod::Blend, 2, {{0, 500000}, {960, 500000}, {1920, 400000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClipboardFixture f;
+        SongPtr source = pianoSong(f, 480, {note(0, 60, 90, 100)});
+        source->tempoMap.push_back(ClipboardFixture::tempoAt(960, 400000));
+        ClipboardFixture::settle(*source);
+        ClipboardFixture::selectRange(*source, 0, 960);
+        f.copyTime(*source, CopyTimeMode::All);
+        ASSERT_EQ(f.clipboard().tempos.size(), 2u);
+        SongPtr song = pianoSong(f, 480, {note(0, 60, 90, 100), note(2000, 62, 90, 100)});
+        PasteTimeParams params = ClipboardFixture::pasteAt(0, c.method);
+        params.copies = c.copies;
+        pasteTimeAt(f, *song, params);
+        for (const auto& [tick, tempo] : c.expected)
+            EXPECT_EQ(tempoInForceAt(*song, tick), tempo) << "at " << tick;
+    }
+}
+
+} // namespace
+} // namespace rz::test

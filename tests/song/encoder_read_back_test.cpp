@@ -139,13 +139,14 @@ private:
     // controllers (the reader turns those into RPN and NRPN events).
     CMidiEvent otherEvent(int32_t tick, uint8_t channel)
     {
-        constexpr uint8_t kControllers[] = {0, 1, 7, 10, 11, 32, 64, 91, 120, 121, 123};
+        constexpr uint8_t kControllers[] = {0, 1, 7, 10, 11, 32, 64, 91, 120, 121, 123, 110, 122, 126, 127};
         auto data = [&] { return uint32_t(pick(0, 127)); };
         switch (pick(0, 10)) {
         case 0:
         case 1:
         case 2:
-            return test::controller(tick, kControllers[pick(0, 10)], uint8_t(data()), channel);
+            return test::controller(tick, kControllers[pick(0, int(std::size(kControllers)) - 1)],
+                                    uint8_t(data()), channel);
         case 3:
             return test::program(tick, uint8_t(data()), pick(0, 1) ? pick(0, 16383) : -1, channel);
         case 4:
@@ -407,7 +408,24 @@ ChaseState chaseUpTo(const CTrack& track, const std::vector<Read>& reads, uint32
                 SetKeyedValue(0x10u | ch | uint32_t(rpnNumber) << 8
                                   | uint32_t(dataMsb << 7 | m.data2) << 16,
                               0xFFFF, m.tick, state.messages, state.ticks);
-            if (m.data1 < 96 && m.data1 != 0x06 && m.data1 != 0x26)
+            if (m.data1 == 0x79) { // reset all controllers clears bend, pressure, 1, 11, 64-67
+                for (size_t i = state.messages.size(); i-- > 0;) {
+                    const uint32_t e = state.messages[i];
+                    const uint32_t number = (e >> 8) & 0x7F;
+                    const bool resetController =
+                        (e & 0xF0) == 0xB0 && (number == 1 || number == 11 || (number >= 64 && number <= 67));
+                    const bool reset =
+                        (e & 0x0F) == ch && ((e & 0xF0) == 0xD0 || (e & 0xF0) == 0xE0 || resetController);
+                    if (reset) {
+                        state.messages.erase(state.messages.begin() + std::ptrdiff_t(i));
+                        state.ticks.erase(state.ticks.begin() + std::ptrdiff_t(i));
+                    }
+                }
+            }
+            if (m.data1 >= 0x7C) // one mode message a channel
+                SetKeyedValue(packed, 0xFCFF, m.tick, state.messages, state.ticks);
+            else if (m.data1 != 0x06 && m.data1 != 0x26 && (m.data1 < 96 || m.data1 > 101) && m.data1 != 120
+                     && m.data1 != 123)
                 SetKeyedValue(packed, 0xFFFF, m.tick, state.messages, state.ticks);
             break;
         case 0xC0:

@@ -2,13 +2,16 @@
 // then by PlayEventsUpTo, message by message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "song/smf_reader.h"
 #include "song/song_doc.h"
+#include "tests/song/saved_song.h"
 #include "tests/song/smf_builder.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/fake_midi_out.h"
@@ -313,6 +316,170 @@ TEST(SameTickTrackOrder, StartUpSysExGoesOutInTrackOrder)
     FilePlay play(formatOne({first, second}));
     play.song->ActivateSong(0);
     EXPECT_EQ(play.handed(), (std::vector<std::string>{"F0 7D 01 F7", "F0 7D 02 F7"}));
+}
+
+// Channel 0 before 1000: mono mode, a bend, the pedal and modulation that a
+// reset all controllers then clears, and controllers from 102 up; a note at
+// 3000 keeps the song going past the seek point at 1920.
+TrackBuilder modesAndResets()
+{
+    TrackBuilder track;
+    track.event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(0, {0xB0, 0x7E, 0x01})                               // 100: mono on
+        .event(10, {0xE0, 0x00, 0x60}).event(0, {0xB0, 0x40, 0x7F}) // 110: bend, pedal
+        .event(0, {0xB0, 0x01, 0x50}).event(0, {0xD0, 0x30})        // modulation, pressure
+        .event(10, {0xB0, 0x79, 0x00})                              // 120: reset all controllers
+        .event(10, {0xB0, 0x6E, 0x05}).event(0, {0xB0, 0x7A, 0x00}) // 130: CC 110, local off
+        .event(0, {0xB0, 0x78, 0x00}).event(0, {0xB0, 0x7B, 0x00})  // all sound and notes off
+        .event(0, {0xB0, 0x0B, 0x40})                               // expression after the reset
+        .event(2870, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+        .end();
+    return track;
+}
+
+TrackBuilder oneChannelEvent(uint32_t at, std::initializer_list<uint8_t> message)
+{
+    TrackBuilder track;
+    track.event(at, message).event(3000 - at, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40}).end();
+    return track;
+}
+
+TEST(ChaseModes, ModeFirstNoResetValuesAndHigherControllers)
+{
+    const std::vector<std::string> modes = {"B0 7E 01", "B0 6E 05", "B0 7A 00", "B0 0B 40"};
+    struct Case {
+        const char* name;
+        SmfBuilder file;
+        int32_t target;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"read on from the song's start", formatOne({modesAndResets()}), 1000, modes},
+        {"from the seek point's chase list", formatOne({modesAndResets()}), 2500, modes},
+        {"a reset on another track clears an earlier bend",
+         formatOne({oneChannelEvent(30, {0xE0, 0x00, 0x60}), oneChannelEvent(50, {0xB0, 0x79, 0x00})}), 1000,
+         {}},
+        {"a reset on an earlier track leaves a later bend",
+         formatOne({oneChannelEvent(50, {0xB0, 0x79, 0x00}), oneChannelEvent(60, {0xE0, 0x00, 0x60})}), 1000,
+         {"E0 00 60"}},
+        {"a later bend on an earlier track, from the seek points",
+         formatOne({oneChannelEvent(60, {0xE0, 0x00, 0x60}), oneChannelEvent(50, {0xB0, 0x79, 0x00})}), 2500,
+         {"E0 00 60"}},
+        {"an RPN above 127 leaves the bend range alone",
+         formatOne({TrackBuilder()
+                        .event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+                        .event(0, {0xB0, 0x65, 0x3D}).event(0, {0xB0, 0x64, 0x00}) // RPN 61/0
+                        .event(0, {0xB0, 0x06, 0x05}).event(0, {0xB0, 0x26, 0x00})
+                        .event(2900, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+                        .end()}),
+         1000, {"B0 65 3D", "B0 64 00"}}, // the selection only, as the image leaves it
+        {"the last mode message holds", formatOne({oneChannelEvent(10, {0xB0, 0x7E, 0x01}),
+                                                   oneChannelEvent(20, {0xB0, 0x7F, 0x00})}),
+         2500, {"B0 7F 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(c.file);
+        play.locate(c.target);
+        EXPECT_EQ(play.wire(), c.expected);
+    }
+}
+
+// RPN 1 set at 100 and again at 300 on one track; another track selects
+// NRPN 5/5 at 200 on `otherChannel`.
+SmfBuilder rpnAroundAnotherTracksNrpn(uint8_t otherChannel)
+{
+    TrackBuilder rpnTrack;
+    rpnTrack.event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(0, {0xB0, 0x65, 0x00}).event(0, {0xB0, 0x64, 0x01})   // 100: RPN 1
+        .event(0, {0xB0, 0x06, 0x40}).event(0, {0xB0, 0x26, 0x00})
+        .event(200, {0xB0, 0x65, 0x00}).event(0, {0xB0, 0x64, 0x01}) // 300: RPN 1 again
+        .event(0, {0xB0, 0x06, 0x48}).event(0, {0xB0, 0x26, 0x00})
+        .end();
+    TrackBuilder nrpnTrack;
+    const uint8_t cc = uint8_t(0xB0 | otherChannel);
+    nrpnTrack.event(200, {cc, 0x63, 0x05}).event(0, {cc, 0x62, 0x05}) // 200: NRPN 5/5
+        .event(0, {cc, 0x06, 0x10}).event(0, {cc, 0x26, 0x00})
+        .end();
+    return formatOne({rpnTrack, nrpnTrack});
+}
+
+TEST(SharedChannelSelection, EachDataEntryNamesItsParameterWhenTracksShareTheChannel)
+{
+    struct Case {
+        const char* name;
+        SmfBuilder file;
+        std::vector<std::string> at300;
+    } cases[] = {
+        {"one channel: the RPN is selected again",
+         rpnAroundAnotherTracksNrpn(0),
+         {"B0 65 00", "B0 64 01", "B0 06 48", "B0 26 00"}},
+        {"own channels: the data entry alone, as before", rpnAroundAnotherTracksNrpn(1),
+         {"B0 06 48", "B0 26 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(c.file);
+        play.locate(0);
+        play.playUpTo(299);
+        play.forgetSent();
+        play.playUpTo(300);
+        EXPECT_EQ(play.wire(), c.at300);
+        // The saved file selects RPN 1 as often as the port was sent it.
+        const std::vector<uint8_t> saved = test::songBytes(*play.song);
+        const std::vector<uint8_t> selection = {0x65, 0x00, 0x00, 0x64, 0x01}; // running status
+        size_t selections = 0;
+        for (auto at = saved.begin();
+             (at = std::search(at, saved.end(), selection.begin(), selection.end())) != saved.end(); ++at)
+            ++selections;
+        EXPECT_EQ(selections, c.at300.size() == 4 ? 2u : 1u);
+    }
+}
+
+// A set-up SysEx and a channel-pressure destination setting at 0 (the
+// setting is written into the image at 0, activation does not send it).
+TrackBuilder setUpAtTheStart()
+{
+    TrackBuilder track;
+    track.event(0, {0xF0, 0x08, 0x7F, 0x7F, 0x09, 0x01, 0x00, 0x00, 0x40, 0xF7}) // destination
+        .event(0, {0xF0, 0x03, 0x7D, 0x01, 0xF7})                               // set-up
+        .event(0, {0x90, 0x3C, 0x64}).event(100, {0x80, 0x3C, 0x40})
+        .event(380, {0x90, 0x3E, 0x64}).event(100, {0x80, 0x3E, 0x40})
+        .end();
+    return track;
+}
+
+TEST(StartUpSysExOnce, AStartAtZeroRightAfterActivationLeavesOutWhatItSent)
+{
+    const std::string setUp = "F0 7D 01 F7";
+    const std::string destination = "F0 7F 7F 09 01 00 00 40 F7";
+    struct Case {
+        const char* name;
+        std::function<void(FilePlay&)> between; // after activation, before the start
+        int32_t start;
+        std::vector<std::string> played;
+    } cases[] = {
+        {"start at 0 next", [](FilePlay&) {}, 0, {destination, "90 3C 64"}},
+        {"a start at 0 before", [](FilePlay& play) {
+             play.locate(0);
+             play.playUpTo(0);
+         },
+         0, {destination, setUp, "90 3C 64"}},
+        {"a locate to 0 while stopped before", [](FilePlay& play) { play.song->Locate(0); }, 0,
+         {destination, setUp, "90 3C 64"}},
+        {"a start later: nothing at 0 plays", [](FilePlay&) {}, 480, {"90 3E 64"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(formatOne({setUpAtTheStart()}));
+        play.song->ActivateSong(0);
+        EXPECT_EQ(play.handed(), std::vector<std::string>{setUp});
+        c.between(play);
+        play.forgetSent();
+        play.locate(c.start);
+        play.forgetSent(); // what the chase sends is not the point here
+        play.playUpTo(c.start);
+        EXPECT_EQ(play.handed(), c.played);
+    }
 }
 
 } // namespace

@@ -121,23 +121,29 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 0x90, 0x3C, 0x40, {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PlayCursor, EndsWhenTheNextTickWouldPassTheLastTick)
+TEST(PlayCursor, ReadsEventsPastTheLastTickThereAndCountsThem)
 {
     std::vector<uint8_t> image = hexBytes("00 90 3C 40");
-    // Eight deltas of 2^28 - 1 reach 0x7FFFFFF8; the ninth would pass it.
+    // Eight deltas of 2^28 - 1 reach 0x7FFFFFF8; the ninth would pass the
+    // last tick, and so does the event after it.
     for (int i = 0; i < 9; ++i) {
         appendVarLen(image, 0x0FFFFFFF);
         const auto off = hexBytes("80 3C 00");
         image.insert(image.end(), off.begin(), off.end());
     }
+    const auto tail = hexBytes("00 80 3D 00 00 FF 2F 00");
+    image.insert(image.end(), tail.begin(), tail.end());
     CTrack track;
     track.playImage = image;
     track.RewindReader();
     const auto reads = readAll(track);
-    ASSERT_EQ(reads.size(), 9u);
-    EXPECT_EQ(reads.back().tick, 0x7FFFFFF8);
+    ASSERT_EQ(reads.size(), 11u);
+    EXPECT_EQ(reads[8].tick, 0x7FFFFFF8);
+    EXPECT_EQ(reads[9].tick, 0x7FFFFFFE);
+    EXPECT_EQ(reads[10].tick, 0x7FFFFFFE);
     for (const auto& r : reads)
         EXPECT_GE(r.tick, 0);
+    EXPECT_EQ(track.skipped.moved, 2u);
     EXPECT_EQ(track.nextTick, kEndTick);
     EXPECT_EQ(track.nextTime, kEndTime);
 }
