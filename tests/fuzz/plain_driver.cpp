@@ -15,15 +15,21 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace rz::fuzz {
 namespace {
 
 constexpr int kSweepCases = 20000;
+// A case is slow when it has used this much processor time; wall time alone
+// would fail a sound case on a machine busy with other work.
 constexpr auto kCaseLimit = std::chrono::seconds(2);
+// A case that waits instead of computing is caught by the wall clock.
+constexpr auto kCaseWallLimit = std::chrono::seconds(60);
 
 std::atomic<int64_t> g_caseStart{0}; // steady-clock ns of the running case; 0 none
+std::atomic<int64_t> g_caseCpuStart{0}; // process CPU ns at the case's start
 std::atomic<int> g_caseNumber{-1};
 std::atomic<bool> g_done{false};
 const std::vector<uint8_t>* g_caseInput = nullptr; // read by the watchdog only before it exits
@@ -35,14 +41,25 @@ int64_t nowNs()
         .count();
 }
 
+// The watchdog sleeps, so the process's CPU time is the case's.
+int64_t cpuNowNs()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 void watchdog(const PlainDriver& driver)
 {
     while (!g_done.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const int64_t start = g_caseStart.load();
-        if (start != 0 && nowNs() - start > std::chrono::nanoseconds(kCaseLimit).count()) {
+        const int64_t cpuStart = g_caseCpuStart.load();
+        const bool overCpu = cpuNowNs() - cpuStart > std::chrono::nanoseconds(kCaseLimit).count();
+        const bool overWall = nowNs() - start > std::chrono::nanoseconds(kCaseWallLimit).count();
+        if (start != 0 && (overCpu || overWall)) {
             const std::string saved = std::string(driver.name) + "_slow_case" + driver.slowCaseExtension;
-            std::fprintf(stderr, "%s: case %d ran longer than 2 s; input in %s\n", driver.name,
+            std::fprintf(stderr, "%s: case %d ran longer than 2 s of CPU (or 60 s); input in %s\n", driver.name,
                          g_caseNumber.load(), saved.c_str());
             std::ofstream(saved, std::ios::binary)
                 .write(reinterpret_cast<const char*>(g_caseInput->data()), std::streamsize(g_caseInput->size()));
@@ -73,6 +90,7 @@ void runCase(int number, const std::vector<uint8_t>& input)
 {
     g_caseInput = &input;
     g_caseNumber = number;
+    g_caseCpuStart = cpuNowNs();
     g_caseStart = nowNs();
     LLVMFuzzerTestOneInput(input.data(), input.size());
     g_caseStart = 0;
