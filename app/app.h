@@ -52,8 +52,8 @@ class CommandRouter;
 class CSequencer;
 class CSplashWnd;
 class EngineTimer;
-class GuiPosts;
-class GuiPublishedValues;
+class EngineToGui;
+class GuiToEngineValues;
 class IEngineLink;
 class IEngineTimer;
 class IMidiDeviceSource;
@@ -62,7 +62,7 @@ class KeyFilter;
 class MainFrame;
 class MidiSystem;
 class IAudioEngines;
-class QtGuiPost;
+class QtGuiThreadQueue;
 class SongRecorder;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
@@ -89,7 +89,7 @@ struct AppOptions {
     // Set: the transport of tests; no sequencer is made.
     IEngineLink* engine = nullptr;
     // With `engine`: where the values engine threads read go; may be null.
-    GuiPublishedValues* published = nullptr;
+    GuiToEngineValues* published = nullptr;
     bool singleInstance = true;
     QString serverPath;       // the single-instance socket; empty: the default
     bool showWindow = true;
@@ -107,7 +107,7 @@ struct AppOptions {
 // The one application object: starts and ends the program, owns the set,
 // the views moved from song to song, the engine and the main window, and
 // carries the main window's timers. Not the QApplication: main() makes that
-// first. GUI thread; engine threads reach it only through GuiPosts.
+// first. GUI thread; engine threads reach it only through EngineToGui.
 class App : public QObject,
             public CommandTable<App>,
             public ISongHost,
@@ -214,6 +214,8 @@ public:
     // Layout record, hand-over reader, clipboard.
     void SnapshotLayout(std::string& layout) override;
     void RestoreLayout(std::string_view layout) override;
+    // Drains the single-instance socket's queue of what later starts sent
+    // (the Windows name for that queue is a mailslot).
     void ReadMailslot();
     AppClipboard& clipboard() override { return m_clipboard; }
     bool CanPaste() const;
@@ -231,7 +233,8 @@ public:
     void CancelAdvance(bool step) override;
     int advanceCountdown() const { return m_advanceCountdown; }
     int autoSaveCountdown() const { return m_autoSaveCountdown; }
-    int32_t tempoMultiplier() const { return m_tempoMultiplier; }
+    // The engine's tempo multiplier, which the fader and the display show.
+    int32_t tempoMultiplier() const;
     // Steps to the next song of the set; false at its end.
     bool StepSong();
     // The song recorder while its dialog is open, or null: the end of a
@@ -322,6 +325,7 @@ public:
     void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
     void runCommand(uint32_t commandId) override;
+    void tempoMultiplierChanged() override;
     void DrawSpectrum(double beatPhase) override;
     // Hands a received message to the learning control map entry dialog.
     void LearnMidi(uint32_t deviceId, uint32_t message) override;
@@ -492,8 +496,9 @@ public:
     bool onWaveformAudio(CommandId id);
     bool onSoundFontBanks(CommandId id);
 
-    // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
-    // controller pane, when a controller pane exists.
+    // The controller map of `kind` (a control change with `number`, channel
+    // pressure, pitch bend) in the controller pane, when a controller pane
+    // exists.
     void ActivateView(int kind, int number);
     // Every modified song, then the set when it has a file.
     void SaveAllSongs();
@@ -589,7 +594,7 @@ private:
     IPrompt* m_prompt = nullptr;
     INewDocumentPrompt* m_newDocumentPrompt = nullptr;
     IEngineLink* m_engine = nullptr;
-    GuiPublishedValues* m_published = nullptr; // the engine's, or the test's
+    GuiToEngineValues* m_published = nullptr; // the engine's, or the test's
 
     std::unique_ptr<CommandRouter> m_router;
     std::unique_ptr<SongDocCommands> m_songCommands;
@@ -606,8 +611,8 @@ private:
     QPointer<MainFrame> m_frame;
 
     // The engine and what it is built from; absent in tests.
-    std::unique_ptr<QtGuiPost> m_guiPost;
-    std::unique_ptr<GuiPosts> m_posts;
+    std::unique_ptr<QtGuiThreadQueue> m_guiPost;
+    std::unique_ptr<EngineToGui> m_posts;
     std::unique_ptr<MidiSystem> m_midiSystem;
     std::unique_ptr<IMidiDeviceSource> m_devices;
     std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
@@ -667,7 +672,6 @@ private:
     int m_autoSaveCountdown = 0; // minutes
     int m_advanceCountdown = 0;  // ms
     uint32_t m_secondTicks = 0;
-    int32_t m_tempoMultiplier = 100000;
     int32_t m_pitchBendBase = 0;
     int m_viewSetTime = 0;
     int m_skipCount = 0;

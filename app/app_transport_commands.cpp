@@ -160,7 +160,7 @@ bool App::onAdjust(CommandId id)
     case kIdTempoSlower:
     case kIdTempoFaster:
     case kIdTempoNormal:
-        if (const std::optional<int32_t> multiplier = steppedTempo(id, m_tempoMultiplier))
+        if (const std::optional<int32_t> multiplier = steppedTempo(id, tempoMultiplier()))
             SetTempoMultiplier(*multiplier, true);
         return true;
     case kIdVolumeFull:

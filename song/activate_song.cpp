@@ -6,6 +6,7 @@
 
 #include "core/clip_loader.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "core/profile.h"
 #include "core/set_link.h"
@@ -127,8 +128,8 @@ void CSongDoc::sendStartupData(CTrack& track)
         const std::span<const uint8_t> bytes = event.data.bytes();
         if (bytes.empty())
             continue;
-        if (event.kind() == 0xF0 || event.kind() == 0xF7)
-            track.outputPort->sendSysEx(bytes.data(), bytes.size());
+        if (event.kind() == midi::kSysEx || event.kind() == midi::kEndOfSysEx)
+            track.outputPort->SendSysEx(bytes.data(), bytes.size());
         else if (event.message == kSequencerSpecificMessage)
             sendInstrumentState(bytes, m_context.engine);
     }
