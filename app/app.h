@@ -49,8 +49,8 @@ class CommandRouter;
 class CSequencer;
 class CSplashWnd;
 class EngineTimer;
-class GuiPosts;
-class GuiPublishedValues;
+class EngineToGui;
+class GuiToEngineValues;
 class IEngineLink;
 class IEngineTimer;
 class IMidiDeviceSource;
@@ -59,7 +59,7 @@ class KeyFilter;
 class MainFrame;
 class MidiSystem;
 class IAudioEngines;
-class QtGuiPost;
+class QtGuiThreadQueue;
 class SongRecorder;
 class SpectrumAnalyzer;
 class SpectrumDisplay;
@@ -87,7 +87,7 @@ class MapCommands;
 // The one application object: starts and ends the program, owns the set,
 // the views moved from song to song, the engine and the main window, and
 // carries the main window's timers. Not the QApplication: main() makes that
-// first. GUI thread; engine threads reach it only through GuiPosts.
+// first. GUI thread; engine threads reach it only through EngineToGui.
 class App : public QObject,
             public ISongHost,
             public IEngineHost,
@@ -180,6 +180,8 @@ public:
     // Layout record, hand-over reader, clipboard.
     void SnapshotLayout(std::string& layout) override;
     void RestoreLayout(std::string_view layout) override;
+    // Drains the single-instance socket's queue of what later starts sent
+    // (the Windows name for that queue is a mailslot).
     void ReadMailslot();
     AppClipboard& clipboard() override { return m_clipboard; }
     bool CanPaste() const;
@@ -197,7 +199,8 @@ public:
     void CancelAdvance(bool step) override;
     int advanceCountdown() const { return m_advanceCountdown; }
     int autoSaveCountdown() const { return m_autoSaveCountdown; }
-    int32_t tempoMultiplier() const { return m_tempoMultiplier; }
+    // The engine's tempo multiplier, which the fader and the display show.
+    int32_t tempoMultiplier() const;
     // Steps to the next song of the set; false at its end.
     bool StepSong();
     // The song recorder while its dialog is open, or null: the end of a
@@ -273,6 +276,7 @@ public:
     void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
     void playCue() override;
+    void tempoMultiplierChanged() override;
     void DrawSpectrum(double beatPhase) override;
     // Hands a received message to the learning control map entry dialog.
     void LearnMidi(uint32_t deviceId, uint32_t message) override;
@@ -421,7 +425,7 @@ private:
     IProfile* m_profile = nullptr;
     IPrompt* m_prompt = nullptr;
     IEngineLink* m_engine = nullptr;
-    GuiPublishedValues* m_published = nullptr; // the engine's, or the test's
+    GuiToEngineValues* m_published = nullptr; // the engine's, or the test's
 
     std::unique_ptr<CommandRouter> m_router;
     std::unique_ptr<SongDocCommands> m_songCommands;
@@ -445,8 +449,8 @@ private:
     QPointer<MainFrame> m_frame;
 
     // The engine and what it is built from; absent in tests.
-    std::unique_ptr<QtGuiPost> m_guiPost;
-    std::unique_ptr<GuiPosts> m_posts;
+    std::unique_ptr<QtGuiThreadQueue> m_guiPost;
+    std::unique_ptr<EngineToGui> m_posts;
     std::unique_ptr<MidiSystem> m_midiSystem;
     std::unique_ptr<IMidiDeviceSource> m_devices;
     std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
@@ -500,7 +504,6 @@ private:
     int m_autoSaveCountdown = 0; // minutes
     int m_advanceCountdown = 0;  // ms
     uint32_t m_secondTicks = 0;
-    int32_t m_tempoMultiplier = 100000;
     int32_t m_pitchBendBase = 0;
     int m_viewSetTime = 0;
     int m_skipCount = 0;

@@ -49,7 +49,7 @@ void App::createCommandTargets()
         .songChanged = [this] { OnSongChanged(); },
         .clickOn = [this] { return m_clickOn; },
         .setClickOn = [this](bool on) { setClickOn(on); },
-        .tempoMultiplier = [this] { return m_tempoMultiplier; },
+        .tempoMultiplier = [this] { return tempoMultiplier(); },
         .volume = [this] { return m_frame ? m_frame->volumeFader()->pos() : 0; },
         .setVolume = [this](int32_t volume) {
             if (m_frame)

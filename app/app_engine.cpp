@@ -1,6 +1,6 @@
 // The engine as the application builds it, and the GUI side of the engine's
 // seams: what the engine asks of the frame, the set and the views. Engine
-// threads reach every member here through GuiPosts, so all run on the GUI
+// threads reach every member here through EngineToGui, so all run on the GUI
 // thread.
 
 #include "app/app.h"
@@ -60,8 +60,8 @@ void App::createEngine()
         m_published = m_options.published;
         return;
     }
-    m_guiPost = std::make_unique<QtGuiPost>();
-    m_posts = std::make_unique<GuiPosts>(*m_guiPost, std::this_thread::get_id(), *this, *this,
+    m_guiPost = std::make_unique<QtGuiThreadQueue>();
+    m_posts = std::make_unique<EngineToGui>(*m_guiPost, std::this_thread::get_id(), *this, *this,
                                          *this);
     if (!m_options.devices) {
         m_midiSystem = std::make_unique<MidiSystem>();
@@ -125,7 +125,7 @@ void App::publishGuiValues()
 {
     if (!m_published)
         return;
-    GuiPublishedValues& values = *m_published;
+    GuiToEngineValues& values = *m_published;
     values.setSpectrumShown(m_audioFace == 1);
     values.setClickOn(m_clickOn);
     FaderCtrl* volume = m_frame->volumeFader();
@@ -173,19 +173,30 @@ void App::playCue()
     m_router->execute(kIdPlay);
 }
 
-// The fader shows 1000 x log2 of the multiplier's ratio to 100 %, within
-// its range; the multiplier keeps its own value.
+// The engine keeps the multiplier, held within its range; a multiplier of
+// 0 or below, which the fader cannot show, is ignored.
 void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
 {
     if (multiplier <= 0)
         return;
-    m_tempoMultiplier = multiplier;
     if (clearBase)
         m_pitchBendBase = 0;
-    if (m_sequencer)
-        m_sequencer->setTempoMultiplier(multiplier);
+    if (m_engine)
+        m_engine->setTempoMultiplier(multiplier);
+    tempoMultiplierChanged();
+}
+
+int32_t App::tempoMultiplier() const
+{
+    return m_engine ? m_engine->tempoMultiplier() : kNormalMultiplier;
+}
+
+// The fader shows 1000 x log2 of the multiplier's ratio to 100 %.
+void App::tempoMultiplierChanged()
+{
+    RZ_ASSERT_GUI_THREAD();
     if (m_frame) {
-        m_frame->tempoFader()->setPos(tempoFaderPosition(multiplier));
+        m_frame->tempoFader()->setPos(tempoFaderPosition(tempoMultiplier()));
         repaintTransportPanel();
     }
 }

@@ -12,6 +12,8 @@
 #include "app/menu_bar.h"
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
+#include "core/tempo_multiplier.h"
 #include "engine/sequencer.h"
 #include "engine/sequencer_inputs.h"
 #include "ui/command_router.h"
@@ -37,11 +39,6 @@ constexpr int kBendCentre = 8192;
 int actionOf(uint32_t entry)
 {
     return int(entry & 0xFF);
-}
-
-int secondDataByte(uint32_t message)
-{
-    return int((message >> 16) & 0x7F);
 }
 
 } // namespace
@@ -76,9 +73,9 @@ void App::OnExternalControl(const ExternalControl& control)
     case kPlayCueAction: m_engine->Advance(false); return;
     case kTapAction: m_engine->ConductorTap(); return;
     case kTempoSliderAction:
-        SetTempoMultiplier((secondDataByte(control.message) + 136) * 500, false);
+        SetTempoMultiplier((midi::secondDataByte(control.message) + 136) * 500, false);
         return;
-    case kVolumeSliderAction: SetVolumeSlider(secondDataByte(control.message) * 128); return;
+    case kVolumeSliderAction: SetVolumeSlider(midi::secondDataByte(control.message) * 128); return;
     case kTrackUpAction: return externalControlKey(kTrack, Qt::Key_Up);
     case kTrackDownAction: return externalControlKey(kTrack, Qt::Key_Down);
     case kSongUpAction: return externalControlKey(kLive, Qt::Key_Up);
@@ -114,12 +111,12 @@ void App::externalControlKey(Slot which, int key)
 // multiplier's range, so a base latched high cannot overflow it.
 void App::pitchBendTempo(uint32_t message)
 {
-    const int bend = (secondDataByte(message) << 7) | int((message >> 8) & 0x7F);
+    const int bend = midi::secondDataByte(message) << 7 | midi::firstDataByte(message);
     if (m_pitchBendBase == 0)
-        m_pitchBendBase = m_tempoMultiplier;
+        m_pitchBendBase = tempoMultiplier();
     const double scaled =
         std::trunc(double(m_pitchBendBase) * std::exp2(double(bend - kBendCentre) / kBendCentre));
-    SetTempoMultiplier(int32_t(std::clamp(scaled, 1.0, double(INT32_MAX))), false);
+    SetTempoMultiplier(clampMultiplier(scaled), false);
     if (bend == kBendCentre)
         m_pitchBendBase = 0;
 }

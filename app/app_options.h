@@ -10,7 +10,7 @@
 
 namespace rz {
 
-class GuiPublishedValues;
+class GuiToEngineValues;
 class IAssociationStore;
 class IEngineLink;
 class IEngineTimer;
@@ -27,7 +27,7 @@ struct AppOptions {
     // Set: the transport of tests; no sequencer is made.
     IEngineLink* engine = nullptr;
     // With `engine`: where the values engine threads read go; may be null.
-    GuiPublishedValues* published = nullptr;
+    GuiToEngineValues* published = nullptr;
     bool singleInstance = true;
     QString serverPath;       // the single-instance socket; empty: the default
     bool showWindow = true;

@@ -116,7 +116,7 @@ void App::conductorReturn()
     const int rate = m_profile->readInt("FollowTap", "EnableTempoNorm", 0) != 0
                          ? m_profile->readInt("FollowTap", "ReturnRate", 10)
                          : 0;
-    const int32_t multiplier = m_tempoMultiplier;
+    const int32_t multiplier = tempoMultiplier();
     if (rate <= 0 || multiplier == kNormalMultiplier) {
         m_frame->timers().kill(kTempoReturn);
         return;

@@ -75,7 +75,7 @@ void App::connectTransportPanel()
     });
     connect(m_frame->tempoFader(), &FaderCtrl::changed, this, &App::onTempoFader);
     connect(m_frame->volumeFader(), &FaderCtrl::changed, this, &App::onVolumeFader);
-    m_frame->tempoFader()->setPos(tempoFaderPosition(m_tempoMultiplier));
+    m_frame->tempoFader()->setPos(tempoFaderPosition(tempoMultiplier()));
     updateTransportButtons();
 }
 
@@ -89,7 +89,7 @@ PanelState App::panelState() const
     s.skip = skipText(m_skipCount);
     const CSongDoc* song = m_currentSong;
     if (song == nullptr) {
-        s.tempo = tempoText(m_tempoMultiplier, 0);
+        s.tempo = tempoText(tempoMultiplier(), 0);
         return s;
     }
     const int32_t tick = song->position();
@@ -112,7 +112,7 @@ PanelState App::panelState() const
         s.measureField = std::to_string(countInBeats(
             m_sequencer->recordStart(), tick, beatLength(song->timeBase, at.measure)));
     s.beatDigit = at.click % 10;
-    s.tempo = tempoText(m_tempoMultiplier, tempoInForce(*song, tick));
+    s.tempo = tempoText(tempoMultiplier(), tempoInForce(*song, tick));
     return s;
 }
 

@@ -116,7 +116,7 @@ bool ViewCommands::onDisplayFace(CommandId id)
     } else {
         m_seams.audioFace = id == kIdViewPowerSpectrum ? kSpectrumFace : kMarkerFace;
         m_seams.profile.writeInt("DisplayOptions", "AudioFace", m_seams.audioFace);
-        if (GuiPublishedValues* published = m_seams.published())
+        if (GuiToEngineValues* published = m_seams.published())
             published->setSpectrumShown(m_seams.audioFace == kSpectrumFace);
     }
     if (MainFrame* frame = m_seams.frame())
@@ -236,7 +236,7 @@ void ViewCommands::showNoteDuration()
     FlatToolBar* bar = frame->toolBar();
     bar->durationField()->setText(QString::number(tools.duration));
     bar->gridBox()->selectByValue(tools.gridResolution);
-    if (GuiPublishedValues* published = m_seams.published())
+    if (GuiToEngineValues* published = m_seams.published())
         published->setCurrentNoteLength(tools.duration);
 }
 
@@ -351,7 +351,7 @@ void ViewCommands::onDurationTyped(const QString& text)
     tools.dotted = value.dotted;
     tools.triplet = value.triplet;
     tools.duration = ticks;
-    if (GuiPublishedValues* published = m_seams.published())
+    if (GuiToEngineValues* published = m_seams.published())
         published->setCurrentNoteLength(ticks);
 }
 

@@ -11,7 +11,7 @@ class QString;
 
 namespace rz {
 
-class GuiPublishedValues;
+class GuiToEngineValues;
 class ICurrentSongHost;
 class IEngineLink;
 class IProfile;
@@ -32,7 +32,7 @@ struct ViewSeams {
     // "DisplayOptions" "AudioFace" and "BouncngBall" as the panel shows them.
     int& audioFace;
     bool& bouncingBall;
-    std::function<GuiPublishedValues*()> published;
+    std::function<GuiToEngineValues*()> published;
     std::function<MainFrame*()> frame;
     std::function<int()> editorKind;
     // A view of this kind is shown now.
@@ -54,8 +54,9 @@ public:
 
     static std::span<const CommandRow<ViewCommands>> commandTable();
 
-    // The controller map of `kind` (0xB0 with `number`, 0xD0, 0xE0) in the
-    // controller pane, when a controller pane exists.
+    // The controller map of `kind` (a control change with `number`, channel
+    // pressure, pitch bend) in the controller pane, when a controller pane
+    // exists.
     void ActivateView(int kind, int number);
     // The staff tools' duration and grid from the note type, shown in the
     // tool bar and published for step recording.

@@ -26,7 +26,7 @@ constexpr int kClips = 32;
 constexpr int kInstruments = 4;
 constexpr uint32_t kFrames = 256;
 
-class NoGui : public IGuiPost {
+class NoGui : public IGuiThreadQueue {
 public:
     void postToGui(std::function<void()>) override {}
 };
@@ -36,7 +36,7 @@ struct BenchEngine {
     ScriptedPrompt prompt;
     NoGui gui;
     RecordingEngineHost host;
-    GuiPosts posts{gui, std::thread::id(), host, host, host};
+    EngineToGui posts{gui, std::thread::id(), host, host, host};
     FakeMidiDevices devices;
     FakeInstrumentLoader instruments;
     ManualEngineTimer timer;
@@ -53,7 +53,7 @@ struct BenchEngine {
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
-                                                                .posts = posts,
+                                                                .toGui = posts,
                                                                 .devices = devices,
                                                                 .instruments = instruments,
                                                                 .timer = timer,

@@ -108,7 +108,7 @@ private:
 };
 
 // A GUI that never runs what it is handed: the bench times the engine alone.
-class NoGui : public IGuiPost {
+class NoGui : public IGuiThreadQueue {
 public:
     void postToGui(std::function<void()>) override {}
 };
@@ -159,7 +159,7 @@ struct BenchEngine {
     ScriptedPrompt prompt;
     NoGui gui;
     RecordingEngineHost host;
-    GuiPosts posts{gui, std::thread::id(), host, host, host};
+    EngineToGui posts{gui, std::thread::id(), host, host, host};
     BenchDevices devices;
     UnavailableInstrumentLoader instruments;
     NoAudioEngines audio;
@@ -174,7 +174,7 @@ struct BenchEngine {
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
-                                                                .posts = posts,
+                                                                .toGui = posts,
                                                                 .devices = devices,
                                                                 .instruments = instruments,
                                                                 .timer = timer,

@@ -22,9 +22,13 @@ class NullMidiOut : public IMidiOut {
 public:
     uint64_t sent = 0;
 
-    void sendShort(uint32_t) override { ++sent; }
-    void sendSysEx(const uint8_t*, size_t) override { ++sent; }
-    void sendBankProgram(uint32_t, int, int, bool) override { ++sent; }
+    void SendShort(uint32_t) override { ++sent; }
+    SysExResult SendSysEx(const uint8_t*, size_t) override
+    {
+        ++sent;
+        return SysExResult::Delivered;
+    }
+    void SendBankProgram(uint32_t, int, int, bool) override { ++sent; }
     void setUnscaledVolume(int, int) override {}
     int program(int) const override { return -1; }
     int bank(int) const override { return -1; }

@@ -227,7 +227,7 @@ private:
     std::atomic<uint64_t> m_xruns{0};
 };
 
-class NoGui : public IGuiPost {
+class NoGui : public IGuiThreadQueue {
 public:
     void postToGui(std::function<void()>) override {}
 };
@@ -328,7 +328,7 @@ int run(int load, int seconds)
     ScriptedPrompt prompt;
     NoGui gui;
     RecordingEngineHost host;
-    GuiPosts posts{gui, std::thread::id(), host, host, host};
+    EngineToGui posts{gui, std::thread::id(), host, host, host};
     MidiSystemOptions options;
     options.useAlsa = false;
     MidiSystem system(options);
@@ -345,7 +345,7 @@ int run(int load, int seconds)
         CSequencer engine(SequencerServices{.profile = profile,
                                             .prompt = prompt,
                                             .gui = gui,
-                                            .posts = posts,
+                                            .toGui = posts,
                                             .devices = devices,
                                             .instruments = instruments,
                                             .timer = timer,

@@ -7,8 +7,9 @@
 
 namespace rz {
 
-// An event that wakes one waiter and clears itself as that waiter returns.
-// Signals given while it is already set coalesce into one.
+// An event that wakes one waiter and clears itself as that waiter returns
+// (the Windows name; here a mutex and a condition variable). Signals given
+// while it is already set coalesce into one.
 class AutoResetEvent {
 public:
     AutoResetEvent() = default;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/midi_bytes.h"
 #include "core/smpte_time.h"
 
 namespace rz {
@@ -238,14 +239,14 @@ struct InsertTimeParams {
 };
 
 // A controller number 0..127, or a kind byte with its first data byte
-// above it: key pressure (key x 256 + 0xA0), channel pressure 0xD0, pitch
-// bend 0xE0.
-inline constexpr int32_t kSeriesKeyPressure = 0xA0;
-inline constexpr int32_t kSeriesChannelPressure = 0xD0;
-inline constexpr int32_t kSeriesPitchBend = 0xE0;
+// above it: key pressure (key x 256 + its kind), channel pressure, pitch
+// bend.
+inline constexpr int32_t kSeriesKeyPressure = midi::kPolyPressure;
+inline constexpr int32_t kSeriesChannelPressure = midi::kChannelPressure;
+inline constexpr int32_t kSeriesPitchBend = midi::kPitchBend;
 
 struct ControllerSeriesParams {
-    int32_t controller = 11;
+    int32_t controller = cc::kExpression;
     int32_t from = 0;
     int32_t through = 0;
     int32_t value1 = 0; // pitch bend: signed, -8192..8191
@@ -392,7 +393,7 @@ inline constexpr int32_t kThinPitch = 224;
 inline constexpr int32_t kThinPressure = 208;
 
 struct ThinParams {
-    int32_t controller = 11; // a controller number or one of the selectors above
+    int32_t controller = cc::kExpression; // a controller number or one of the selectors above
     bool byTime = false;     // "Its time changes by"
     int32_t gap = 0;         // ticks
     bool byValue = false;    // "Its value changes by"

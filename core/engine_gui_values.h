@@ -1,5 +1,7 @@
 #pragma once
 
+// The GUI thread writes GuiToEngineValues; engine threads read them.
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -23,7 +25,7 @@ inline constexpr int32_t kMaxMasterFader = 16383;
 // Values the GUI thread publishes and engine threads read. Each value is one
 // atomic, so a reader never waits and never sees half a value; the fader drag
 // packs its three fields into one word for that reason.
-class GuiPublishedValues {
+class GuiToEngineValues {
 public:
     // The main frame's master volume fader, 0..16383; played on every tick.
     int32_t masterFader() const { return m_masterFader.load(std::memory_order_acquire); }

@@ -1,5 +1,7 @@
 #pragma once
 
+// The engine calls the application: App implements IEngineHost, reached through EngineToGui.
+
 #include <cstdint>
 
 namespace rz {
@@ -33,7 +35,7 @@ struct ExternalControl {
 };
 
 // What the engine needs of the application object and the main frame. Every
-// member runs on the GUI thread; engine threads reach them through GuiPosts,
+// member runs on the GUI thread; engine threads reach them through EngineToGui,
 // which posts the call and returns at once.
 class IEngineHost {
 public:
@@ -53,8 +55,8 @@ public:
     // like a menu choice: it runs only when enabled.
     virtual void playCue() = 0;
 
-    // 100000 = 100 %; resetStep also clears the engine's bend tempo base.
-    virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;
+    // The engine set its own tempo multiplier (a conductor tap); show it.
+    virtual void tempoMultiplierChanged() = 0;
     // Stops a running set-advance countdown; with step, also moves to the
     // next song of the set.
     virtual void CancelAdvance(bool step) = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+// Song, set, view and application code call the engine: CSequencer implements IEngineLink.
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,7 +15,7 @@ struct CAudioClip;
 struct CCue;
 class CSongDoc;
 class CTrack;
-class GuiPublishedValues;
+class GuiToEngineValues;
 class IMidiOut;
 
 enum class TransportState { Stopped, Playing, Paused, Starting, Holding, SongEnded };
@@ -47,9 +49,10 @@ struct SyncOptions {
     int smpteRate = 3;
 };
 
-// What song code needs of the sequencer, by role; IEngineLink gathers them.
-// Runs on the GUI thread unless a member says otherwise; members marked "any
-// thread" never wait.
+// What song code needs of the sequencer, by role; IEngineLink gathers them,
+// and a caller that needs one role takes only that one. Runs on the GUI
+// thread unless a member says otherwise; members marked "any thread" never
+// wait.
 
 // The transport: its state and commands, the next stop and the vamp.
 class ITransportLink {
@@ -88,9 +91,29 @@ public:
 
     // The play position's real time, µs. Any thread.
     virtual double realTime() const = 0;
+
+    // The tempo multiplier lives here only (100000 = 100 %); the GUI shows
+    // what it reads. The setter holds it within kMinMultiplier..kMaxMultiplier.
+    // Any thread.
+    virtual int32_t tempoMultiplier() const = 0;
+    virtual void setTempoMultiplier(int32_t multiplier) = 0;
+
+    // The transport commands of the frame and the application.
+    // Play from Stopped or Paused, pause while playing.
+    virtual void OnPlayPause() = 0;
+    // Play from Stopped or Paused, stop otherwise.
+    virtual void OnPlayStop() = 0;
+    // A take on the thru tracks.
+    virtual void Record() = 0;
+    // Lets the active vamp end after this pass (toggle: or repeat again).
+    virtual void ToggleVampExit(bool toggle) = 0;
+    virtual void ConductorTap() = 0;
+    // The state the last pause interrupted. Any thread.
+    virtual TransportState previousState() const = 0;
 };
 
-// The output ports, their resets and the master volume.
+// The output ports, their resets, the master volume and the synchronisation
+// sent on them.
 class IPortLink {
 public:
     virtual ~IPortLink() = default;
@@ -117,11 +140,16 @@ public:
     // Stores the volume and has the current song's tracks resend their CC7.
     virtual void SetMasterVolume(int volume) = 0;
     // The master fader, the step note length and the fader drag. Any thread.
-    virtual const GuiPublishedValues& guiValues() const = 0;
+    virtual const GuiToEngineValues& guiValues() const = 0;
 
     // Every open instrument port whose instrument is named so takes the state.
     virtual void setInstrumentState(std::string_view instrumentName,
                                     std::span<const uint8_t> state) = 0;
+
+    // Synchronisation as master, which goes out on the ports. Any thread.
+    virtual SyncOptions syncOptions() const = 0;
+    // Song position pointer in sixteenths, 0..16383. Timer thread.
+    virtual void SendSongPosition(int32_t sixteenths) = 0;
 };
 
 // Recording and the thru tracks.
@@ -135,17 +163,6 @@ public:
     virtual RecordOptions recordOptions() const = 0;
     // A thru track echoes input to this port and channel.
     virtual bool hasThruTrack(const IMidiOut* port, int channel) const = 0;
-};
-
-// Synchronisation as master.
-class ISyncLink {
-public:
-    virtual ~ISyncLink() = default;
-
-    // Any thread.
-    virtual SyncOptions syncOptions() const = 0;
-    // Song position pointer in sixteenths, 0..16383. Timer thread.
-    virtual void SendSongPosition(int32_t sixteenths) = 0;
 };
 
 // The audio engine's clip play lists.
@@ -165,26 +182,12 @@ public:
     virtual void reserveClipPlayLists(size_t clips) = 0;
     // Positions the clip's sample cursor at a time from its start, µs.
     virtual void clipTimeToSample(CAudioClip& clip, double time) = 0;
-
-    // The transport commands of the frame and the application.
-    // Play from Stopped or Paused, pause while playing.
-    virtual void OnPlayPause() = 0;
-    // Play from Stopped or Paused, stop otherwise.
-    virtual void OnPlayStop() = 0;
-    // A take on the thru tracks.
-    virtual void Record() = 0;
-    // Lets the active vamp end after this pass (toggle: or repeat again).
-    virtual void ToggleVampExit(bool toggle) = 0;
-    virtual void ConductorTap() = 0;
-    // The state the last pause interrupted. Any thread.
-    virtual TransportState previousState() const = 0;
 };
 
 // Everything song code may ask of the sequencer.
 class IEngineLink : public ITransportLink,
                     public IPortLink,
                     public IRecordLink,
-                    public ISyncLink,
                     public IAudioClipLink {
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The engine calls the open set: App implements IEngineSetLink, reached through EngineToGui.
+
 #include "core/set_link.h"
 
 namespace rz {
@@ -9,7 +11,7 @@ class CSongDoc;
 // What the engine needs of the open set and its view. The engine keeps a
 // Skip cue's next-song item as an opaque SetItemHandle and never dereferences
 // it. Members run on the GUI thread unless they say otherwise; engine threads
-// reach them through GuiPosts.
+// reach them through EngineToGui.
 class IEngineSetLink {
 public:
     virtual ~IEngineSetLink() = default;

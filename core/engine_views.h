@@ -1,5 +1,7 @@
 #pragma once
 
+// The engine calls the views that follow playback: App implements IEngineViews.
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -38,7 +40,7 @@ struct TrackViewRows {
 
 // What the engine needs of the editing and staff views. GUI thread only;
 // engine threads reach the one call they may make, clearAttachedFlags,
-// through GuiPosts.
+// through EngineToGui.
 class IEngineViews {
 public:
     virtual ~IEngineViews() = default;

@@ -9,6 +9,17 @@ namespace rz {
 
 class CSmpteTime;
 
+// What became of a system-exclusive message handed to a port.
+enum class SysExResult : uint8_t {
+    Delivered,
+    CachedOnly, // an instrument port: the caches took it, nothing was sent
+    Empty,      // no bytes
+    TooLarge,   // more than the device takes: refused whole, nothing cached
+    TimedOut,
+    Failed,     // the device is closed or gone, or refused the message
+    Skipped,    // the port's semaphore timed out; nothing cached or sent
+};
+
 // What an open output port offers song code. The engine implements it; the
 // channel-cache reads give what the song last sent on a channel.
 class IMidiOut {
@@ -18,13 +29,13 @@ public:
     // A short message; bits 24-31 may carry a tag (the track index while a song
     // plays, 0xFF for previews), which the port keeps with a sounding note and
     // never sends.
-    virtual void sendShort(uint32_t taggedMessage) = 0;
+    virtual void SendShort(uint32_t taggedMessage) = 0;
     // A complete system-exclusive message, F0 ... F7.
-    virtual void sendSysEx(const uint8_t* bytes, size_t length) = 0;
+    virtual SysExResult SendSysEx(const uint8_t* bytes, size_t length) = 0;
     // Bank (CC0 = bank / 128, CC32 = bank mod 128) when not negative, then the
     // program when not negative, on the channel of `channelMessage`; all notes
     // off first when asked.
-    virtual void sendBankProgram(uint32_t channelMessage, int bank, int program,
+    virtual void SendBankProgram(uint32_t channelMessage, int bank, int program,
                                  bool notesOff) = 0;
     // Keeps the CC7 value the song sent before volume scaling (0-127).
     virtual void setUnscaledVolume(int channel, int value) = 0;

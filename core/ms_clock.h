@@ -18,7 +18,8 @@ IMsClock& programClock();
 // against concurrent readers: install before starting threads.
 void setProgramClock(IMsClock* clock);
 
-// Milliseconds of the program's clock.
+// Milliseconds of the program's clock, wrapping at 32 bits; the name is the
+// Windows one the engine's timing code was written against.
 uint32_t timeGetTime();
 
 // A clock that moves only when told to; safe to read from any thread.

@@ -1,5 +1,7 @@
 #pragma once
 
+// Song code calls the open set: SetDocument implements ISetLink.
+
 namespace rz {
 
 class CSongDoc;

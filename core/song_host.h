@@ -1,6 +1,9 @@
 #pragma once
 
+// Song code calls the application: App implements ISongHost.
+
 #include "core/color.h"
+#include "core/midi_bytes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,10 +27,11 @@ struct ControllerLane {
     std::vector<Point> points; // as drawn, in tick order
 };
 
-// What the controller view shows: the event kind (0xB0 controllers, 0xE0
-// pitch bend, ...), the controller number for 0xB0, and one lane per track.
+// What the controller view shows: the event kind (midi::kControlChange,
+// midi::kPitchBend, ...), the controller number for a control change, and
+// one lane per track.
 struct ControllerLanes {
-    int kind = 0xB0;
+    int kind = midi::kControlChange;
     int controller = 0;
     std::vector<ControllerLane> lanes;
 };
@@ -61,8 +65,8 @@ public:
     virtual void activateEditorView(CSongDoc& song) = 0;
     // Makes the song's track view active; its rows are chosen through ITrackRows.
     virtual void activateTrackView(CSongDoc& song) = 0;
-    // Shows the controller view for an event kind (status & 0xF0) and its first
-    // data byte (the controller number for 0xB0).
+    // Shows the controller view for an event kind (midi::statusOf) and its
+    // first data byte (the controller number for a control change).
     virtual void showControllerView(CSongDoc& song, int kind, int controller) = 0;
     // Clears the selection of the song's event list view.
     virtual void clearEventListSelection(CSongDoc& song) = 0;
@@ -117,18 +121,14 @@ public:
     virtual bool smoothScroll() const = 0;
 };
 
-// The application's clipboard, which outlives changes of the current song.
-class IClipboardHost {
-public:
-    virtual ~IClipboardHost() = default;
-
-    virtual AppClipboard& clipboard() = 0;
-};
-
-// Saving and sending songs.
+// Saving and sending songs, and what outlives a change of the current song
+// (the clipboard, the find criteria).
 class ISongFilesHost {
 public:
     virtual ~ISongFilesHost() = default;
+
+    // The application's clipboard.
+    virtual AppClipboard& clipboard() = 0;
 
     // The folder of temporary audio (recordings, copies kept for undo).
     virtual std::filesystem::path workFolder() const = 0;
@@ -158,7 +158,6 @@ public:
 class ISongHost : public ISongViews,
                   public ICurrentSongHost,
                   public ISongDisplayOptions,
-                  public IClipboardHost,
                   public ISongFilesHost {
 };
 

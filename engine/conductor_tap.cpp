@@ -54,11 +54,4 @@ std::optional<double> tapAverageFactor(const CTapHistory& history, int strength)
     return ((100 - strength) + strength * history.beatSpan() / span) * 0.01;
 }
 
-int32_t clampTapMultiplier(double multiplier)
-{
-    if (std::isnan(multiplier))
-        return kMinMultiplier;
-    return int32_t(std::clamp(multiplier, double(kMinMultiplier), double(kMaxMultiplier)));
-}
-
 } // namespace rz

@@ -51,7 +51,4 @@ private:
 // strength; no answer when the taps span no time.
 std::optional<double> tapAverageFactor(const CTapHistory& history, int strength);
 
-// Clamped into kMinMultiplier..kMaxMultiplier; NaN gives the minimum.
-int32_t clampTapMultiplier(double multiplier);
-
 } // namespace rz

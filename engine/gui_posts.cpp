@@ -9,7 +9,7 @@ namespace rz {
 
 // What posted calls share with the adapter. Each posted call keeps it alive,
 // so a call that runs after the adapter was destroyed finds `alive` false.
-struct GuiPosts::Shared {
+struct EngineToGui::Shared {
     IEngineHost& host;
     IEngineSetLink& set;
     IEngineViews& views;
@@ -18,20 +18,20 @@ struct GuiPosts::Shared {
     Shared(IEngineHost& h, IEngineSetLink& s, IEngineViews& v) : host(h), set(s), views(v) {}
 };
 
-GuiPosts::GuiPosts(IGuiPost& gui, std::thread::id guiThread, IEngineHost& host,
+EngineToGui::EngineToGui(IGuiThreadQueue& gui, std::thread::id guiThread, IEngineHost& host,
                    IEngineSetLink& set, IEngineViews& views)
     : m_gui(gui), m_guiThread(guiThread), m_shared(std::make_shared<Shared>(host, set, views))
 {
 }
 
-GuiPosts::~GuiPosts()
+EngineToGui::~EngineToGui()
 {
     m_shared->alive.store(false, std::memory_order_release);
 }
 
 // Any thread: runs `call` at once on the GUI thread, posts it from any other.
 template <class Call>
-void GuiPosts::toGui(Call call)
+void EngineToGui::toGui(Call call)
 {
     if (onGuiThread()) {
         call(*m_shared);
@@ -43,12 +43,12 @@ void GuiPosts::toGui(Call call)
     });
 }
 
-void GuiPosts::transportChanged()
+void EngineToGui::transportChanged()
 {
     toGui([](Shared& s) { s.host.transportChanged(); });
 }
 
-bool GuiPosts::selectSetSong(int songNumber)
+bool EngineToGui::selectSetSong(int songNumber)
 {
     if (songNumber < 0 || songNumber > 127)
         return false;
@@ -56,98 +56,95 @@ bool GuiPosts::selectSetSong(int songNumber)
     return true;
 }
 
-void GuiPosts::externalControlPress(uint32_t entry, uint32_t message)
+void EngineToGui::externalControlPress(uint32_t entry, uint32_t message)
 {
     const ExternalControl control{ExternalControlKind::Press, entry, message};
     toGui([control](Shared& s) { s.host.OnExternalControl(control); });
 }
 
-void GuiPosts::externalControlRelease()
+void EngineToGui::externalControlRelease()
 {
     const ExternalControl control{ExternalControlKind::Release, kReleaseEntry, 0};
     toGui([control](Shared& s) { s.host.OnExternalControl(control); });
 }
 
-void GuiPosts::tempoBend(uint32_t bendMessage)
+void EngineToGui::tempoBend(uint32_t bendMessage)
 {
     const ExternalControl control{ExternalControlKind::TempoBend, kTempoBendEntry, bendMessage};
     toGui([control](Shared& s) { s.host.OnExternalControl(control); });
 }
 
-void GuiPosts::setFrameTimer(FrameTimer timer)
+void EngineToGui::setFrameTimer(FrameTimer timer)
 {
     toGui([timer](Shared& s) { s.host.setFrameTimer(timer); });
 }
 
-void GuiPosts::playCue()
+void EngineToGui::playCue()
 {
     toGui([](Shared& s) { s.host.playCue(); });
 }
 
-bool GuiPosts::SetTempoMultiplier(int32_t multiplier, bool resetStep)
+void EngineToGui::tempoMultiplierChanged()
 {
-    if (multiplier <= 0)
-        return false;
-    toGui([=](Shared& s) { s.host.SetTempoMultiplier(multiplier, resetStep); });
-    return true;
+    toGui([](Shared& s) { s.host.tempoMultiplierChanged(); });
 }
 
-void GuiPosts::CancelAdvance(bool step)
+void EngineToGui::CancelAdvance(bool step)
 {
     toGui([step](Shared& s) { s.host.CancelAdvance(step); });
 }
 
-void GuiPosts::OnSongChanged()
+void EngineToGui::OnSongChanged()
 {
     toGui([](Shared& s) { s.host.OnSongChanged(); });
 }
 
-void GuiPosts::UpdateAllViews()
+void EngineToGui::UpdateAllViews()
 {
     toGui([](Shared& s) { s.host.UpdateAllViews(); });
 }
 
-void GuiPosts::DrawSpectrum(double beatPhase)
+void EngineToGui::DrawSpectrum(double beatPhase)
 {
     toGui([beatPhase](Shared& s) { s.host.DrawSpectrum(beatPhase); });
 }
 
-void GuiPosts::LearnMidi(uint32_t deviceId, uint32_t message)
+void EngineToGui::LearnMidi(uint32_t deviceId, uint32_t message)
 {
     toGui([=](Shared& s) { s.host.LearnMidi(deviceId, message); });
 }
 
-void GuiPosts::startCueTimer()
+void EngineToGui::startCueTimer()
 {
     toGui([](Shared& s) { s.set.startCueTimer(); });
 }
 
-void GuiPosts::setCurrentItem(SetItemHandle item)
+void EngineToGui::setCurrentItem(SetItemHandle item)
 {
     toGui([item](Shared& s) { s.set.setCurrentItem(item); });
 }
 
-void GuiPosts::RefreshMarkerStates()
+void EngineToGui::RefreshMarkerStates()
 {
     toGui([](Shared& s) { s.set.RefreshMarkerStates(); });
 }
 
-void GuiPosts::UpdateTrackSynths()
+void EngineToGui::UpdateTrackSynths()
 {
     toGui([](Shared& s) { s.set.UpdateTrackSynths(); });
 }
 
-void GuiPosts::clearAttachedFlags()
+void EngineToGui::clearAttachedFlags()
 {
     toGui([](Shared& s) { s.views.clearAttachedFlags(); });
 }
 
-CSongDoc* GuiPosts::songOfItem(SetItemHandle item) const
+CSongDoc* EngineToGui::songOfItem(SetItemHandle item) const
 {
     return m_shared->set.songOfItem(item);
 }
 
-bool GuiPosts::followPlayback()
+bool EngineToGui::followPlayback()
 {
     if (!onGuiThread() || !SongMutex().heldByThisThread())
         return false;
@@ -155,7 +152,7 @@ bool GuiPosts::followPlayback()
     return true;
 }
 
-std::optional<TrackViewRows> GuiPosts::trackViewRows() const
+std::optional<TrackViewRows> EngineToGui::trackViewRows() const
 {
     if (!onGuiThread())
         return std::nullopt;

@@ -1,5 +1,7 @@
 #pragma once
 
+// Engine threads call the application through EngineToGui, which runs each call on the GUI thread.
+
 #include "core/engine_host.h"
 #include "core/engine_set_link.h"
 #include "core/engine_views.h"
@@ -21,15 +23,15 @@ namespace rz {
 //
 // Posting allocates, so the playback tick does not call here: it sets
 // RefreshPoster bits, and the GUI's refresh handler makes these calls.
-class GuiPosts {
+class EngineToGui {
 public:
     // `guiThread` is the thread on which `gui` runs the posted calls.
-    GuiPosts(IGuiPost& gui, std::thread::id guiThread, IEngineHost& host,
+    EngineToGui(IGuiThreadQueue& gui, std::thread::id guiThread, IEngineHost& host,
              IEngineSetLink& set, IEngineViews& views);
     // On the GUI thread. Calls still queued then do nothing when they run.
-    ~GuiPosts();
-    GuiPosts(const GuiPosts&) = delete;
-    GuiPosts& operator=(const GuiPosts&) = delete;
+    ~EngineToGui();
+    EngineToGui(const EngineToGui&) = delete;
+    EngineToGui& operator=(const EngineToGui&) = delete;
 
     bool onGuiThread() const { return std::this_thread::get_id() == m_guiThread; }
 
@@ -47,9 +49,8 @@ public:
     void setFrameTimer(FrameTimer timer);
     // The Play/Cue command, routed like a menu choice.
     void playCue();
-    // False, sending nothing, for a multiplier of 0 or below, which the
-    // tempo slider cannot show.
-    bool SetTempoMultiplier(int32_t multiplier, bool resetStep);
+    // The engine's tempo multiplier changed; the GUI reads it from there.
+    void tempoMultiplierChanged();
     void CancelAdvance(bool step);
     void OnSongChanged();
     void UpdateAllViews();
@@ -77,7 +78,7 @@ private:
     template <class Call>
     void toGui(Call call);
 
-    IGuiPost& m_gui;
+    IGuiThreadQueue& m_gui;
     const std::thread::id m_guiThread;
     std::shared_ptr<Shared> m_shared;
 };

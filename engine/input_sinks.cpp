@@ -1,10 +1,11 @@
 #include "engine/input_sinks.h"
+#include "core/midi_bytes.h"
 
 namespace rz {
 
 CaptureVerdict SysExCaptureLimit::admit(std::span<const uint8_t> piece)
 {
-    if (!piece.empty() && piece.front() == 0xF0) {
+    if (!piece.empty() && piece.front() == midi::kSysEx) {
         m_bytes = 0;
         m_over = false;
     }

@@ -1,6 +1,7 @@
 // The dispatch of one input's messages. Input dispatch thread: it takes no
 // song or transport lock; the echo takes the ThruMutex and the ports their
 // guards, and the sync hooks choose their own locking.
+#include "core/midi_bytes.h"
 #include "engine/midi_in.h"
 
 #include "engine/gui_posts.h"
@@ -50,7 +51,7 @@ void CMidiIn::MidiInProc(uint32_t message, TickTime stamp)
 {
     // Whatever this message makes the engine send leaves with its arrival time.
     TickTimeScope arrival(stamp);
-    if ((message & 0x80) == 0)
+    if (midi::isDataByte(message))
         return;
     if (COutPort* thru = m_thru.load(std::memory_order_acquire))
         thru->SendRaw(message);
@@ -73,28 +74,28 @@ bool CMidiIn::updateTables(uint32_t message, TickTime stamp, Candidate& candidat
     const int channel = status & 15;
     const int data1 = int(message >> 8) & 0x7F;
     const int data2 = int(message >> 16) & 0x7F;
-    switch (status & 0xF0) {
-    case 0x80: m_notes[size_t(cell(channel, data1))] = 0; candidate = Candidate::Note; break;
-    case 0x90:
+    switch (midi::statusOf(status)) {
+    case midi::kNoteOff: m_notes[size_t(cell(channel, data1))] = 0; candidate = Candidate::Note; break;
+    case midi::kNoteOn:
         m_notes[size_t(cell(channel, data1))] = uint8_t(data2);
         candidate = Candidate::Note;
         break;
-    case 0xB0:
+    case midi::kControlChange:
         m_controllers[size_t(cell(channel, data1))] = uint8_t(data2);
         candidate = Candidate::Controller;
         break;
-    case 0xC0: candidate = Candidate::Program; break;
-    case 0xE0: {
+    case midi::kProgramChange: candidate = Candidate::Program; break;
+    case midi::kPitchBend: {
         const auto published = m_engine.liveSettings();
         const SequencerSettings& settings = *published;
         if ((settings.options & kOptionBendTempo)
             && (settings.tempoChannel < 0 || settings.tempoChannel == channel)) {
-            m_engine.m_services.posts.tempoBend(message & 0xFFFFFF);
+            m_engine.m_services.toGui.tempoBend(message & 0xFFFFFF);
             return true;
         }
         break;
     }
-    case 0xF0: m_engine.OnSyncInput(m_index, message & 0xFFFFFF, stamp); return true;
+    case midi::kSysEx: m_engine.OnSyncInput(m_index, message & 0xFFFFFF, stamp); return true;
     default: break;
     }
     return false;
@@ -112,7 +113,7 @@ bool CMidiIn::captureInDialog(uint32_t message)
     } else if (const auto learn = sinks.learn.get()) {
         learn->LearnMidi(uint32_t(m_index), message);
     } else if (m_engine.m_guiValues.controlMapLearning()) {
-        m_engine.m_services.posts.LearnMidi(uint32_t(m_index), message);
+        m_engine.m_services.toGui.LearnMidi(uint32_t(m_index), message);
     } else {
         return false;
     }
@@ -126,7 +127,7 @@ bool CMidiIn::applyKeyMap(uint32_t message, Candidate candidate)
     const int data2 = int(message >> 16) & 0x7F;
     // Every 0x8n is a release, whatever its release velocity.
     const bool release = candidate != Candidate::Program
-                         && (data2 == 0 || (message & 0xF0) == 0x80);
+                         && (data2 == 0 || midi::isNoteOff(message));
     if (release)
         return releaseHeldControl();
     return pressKeyMap(message, candidate);
@@ -140,7 +141,7 @@ bool CMidiIn::releaseHeldControl()
     const bool noteUp = m_heldNote != kNoCell && m_notes[size_t(m_heldNote)] == 0;
     if (!controllerUp && !noteUp)
         return false;
-    m_engine.m_services.posts.externalControlRelease();
+    m_engine.m_services.toGui.externalControlRelease();
     m_heldController = kNoCell;
     m_heldNote = kNoCell;
     return true;
@@ -180,7 +181,7 @@ bool CMidiIn::pressKeyMap(uint32_t message, Candidate candidate)
             }
             m_heldNote = cell(channel, data1);
         }
-        m_engine.m_services.posts.externalControlPress(entry, message & 0xFFFFFF);
+        m_engine.m_services.toGui.externalControlPress(entry, message & 0xFFFFFF);
         return true;
     }
     return false;

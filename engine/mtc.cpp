@@ -1,4 +1,5 @@
 #include "engine/mtc.h"
+#include "core/midi_bytes.h"
 
 namespace rz {
 namespace {
@@ -30,8 +31,8 @@ MtcFields mtcFields(const CSmpteTime& time)
 std::array<uint8_t, kMtcFullFrameBytes> mtcFullFrame(const CSmpteTime& time)
 {
     const MtcFields f = mtcFields(time);
-    return {0xF0, 0x7F, 0x00, 0x01, 0x01, uint8_t(f.rateCode * 32 + f.hours),
-            f.minutes, f.seconds, f.frames, 0xF7};
+    return {midi::kSysEx, 0x7F, 0x00, 0x01, 0x01, uint8_t(f.rateCode * 32 + f.hours),
+            f.minutes, f.seconds, f.frames, midi::kEndOfSysEx};
 }
 
 uint32_t mtcQuarterFrame(const CSmpteTime& time, int piece)
@@ -49,7 +50,7 @@ uint32_t mtcQuarterFrame(const CSmpteTime& time, int piece)
     case 6: nibble = f.hours & 15; break;
     default: nibble = uint8_t((f.hours >> 4) | (f.rateCode << 1)); break;
     }
-    return 0xF1u | uint32_t(piece * 16 + nibble) << 8;
+    return midi::kQuarterFrame | uint32_t(piece * 16 + nibble) << 8;
 }
 
 } // namespace rz

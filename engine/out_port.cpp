@@ -1,5 +1,6 @@
 #include "engine/out_port.h"
 
+#include "core/midi_bytes.h"
 #include "engine/mtc.h"
 #include "engine/out_port_internal.h"
 
@@ -15,20 +16,20 @@ namespace {
 // Bytes of a short message by its status; 0 for none that can be sent short.
 size_t shortLength(uint8_t status)
 {
-    if (status < 0x80)
+    if (midi::isDataByte(status))
         return 0;
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0: return 2;
-    case 0xF0: break;
+    switch (midi::statusOf(status)) {
+    case midi::kProgramChange:
+    case midi::kChannelPressure: return 2;
+    case midi::kSysEx: break;
     default: return 3;
     }
     switch (status) {
-    case 0xF0:
-    case 0xF7: return 0;
-    case 0xF1:
-    case 0xF3: return 2;
-    case 0xF2: return 3;
+    case midi::kSysEx:
+    case midi::kEndOfSysEx: return 0;
+    case midi::kQuarterFrame:
+    case midi::kSongSelect: return 2;
+    case midi::kSongPosition: return 3;
     default: return 1;
     }
 }
@@ -151,12 +152,12 @@ void COutPort::sendShortLocked(uint32_t message)
 {
     const uint8_t status = uint8_t(message);
     const int channel = status & 15;
-    if (status >= 0x80 && status < 0xF0)
+    if (midi::isChannelStatus(status))
         message = maskedChannelMessage(message);
     const uint8_t data1 = uint8_t(message >> 8);
     const uint8_t data2 = uint8_t(message >> 16);
     ChannelState& state = channelState(channel);
-    switch (status & 0xF0) {
+    switch (midi::statusOf(status)) {
     case 0x10: {
         // The song's set-RPN event: number in data 1, the value in the top 16 bits.
         const int rpn = data1 & 0x7F;
@@ -166,20 +167,20 @@ void COutPort::sendShortLocked(uint32_t message)
             sendRpnLocked(channel, rpn, value);
         return;
     }
-    case 0x80:
-        noteOffLocked((message & 0xFF00FF00u) | 0x90u | uint32_t(channel));
+    case midi::kNoteOff:
+        noteOffLocked((message & 0xFF00FF00u) | midi::kNoteOn | uint32_t(channel));
         return;
-    case 0x90:
+    case midi::kNoteOn:
         if (data2 == 0)
             noteOffLocked(message);
         else
             noteOnLocked(message);
         return;
-    case 0xA0: state.keyPressure[data1].set(data2); break;
-    case 0xB0: controllerLocked(state, data1, data2); break;
-    case 0xC0: programLocked(state, data1); break;
-    case 0xD0: state.channelPressure.set(data1); break;
-    case 0xE0: state.pitchBend.set(uint16_t(data1 | data2 << 8)); break;
+    case midi::kPolyPressure: state.keyPressure[data1].set(data2); break;
+    case midi::kControlChange: controllerLocked(state, data1, data2); break;
+    case midi::kProgramChange: programLocked(state, data1); break;
+    case midi::kChannelPressure: state.channelPressure.set(data1); break;
+    case midi::kPitchBend: state.pitchBend.set(uint16_t(data1 | data2 << 8)); break;
     default: break;
     }
     SendRaw(message);
@@ -255,7 +256,7 @@ void COutPort::SelectPatch(int patch, uint32_t note, bool audition)
     sendShortLocked(controlChange(channel, kVolume, 127));
     sendShortLocked(controlChange(channel, kBankMsb, uint8_t(bank / 128)));
     sendShortLocked(controlChange(channel, kBankLsb, uint8_t(bank % 128)));
-    sendShortLocked(0xC0u | uint32_t(channel) | uint32_t(patch % 128) << 8);
+    sendShortLocked(midi::kProgramChange | uint32_t(channel) | uint32_t(patch % 128) << 8);
     if (audition) {
         sendShortLocked(note);
         // The note-off keeps the note's tag, or it would match no held note.
@@ -279,7 +280,7 @@ void COutPort::sendBankProgramLocked(int channel, int bank, int program, bool no
         sendShortLocked(controlChange(channel, kBankLsb, uint8_t(bank % 128)));
     }
     if (program >= 0)
-        sendShortLocked(0xC0u | uint32_t(channel) | uint32_t(program & 0x7F) << 8);
+        sendShortLocked(midi::kProgramChange | uint32_t(channel) | uint32_t(program & 0x7F) << 8);
 }
 
 void COutPort::SendMtcFullFrame(const CSmpteTime& time)

@@ -57,16 +57,6 @@ enum class DestinationTable : uint8_t { ChannelPressure, KeyPressure, ControlCha
 inline constexpr size_t kPressureDestinationBytes = 6;
 inline constexpr size_t kControlDestinationBytes = 7;
 
-enum class SysExResult : uint8_t {
-    Delivered,
-    CachedOnly, // an instrument port: the caches took it, nothing was sent
-    Empty,      // no bytes
-    TooLarge,   // more than the device takes: refused whole, nothing cached
-    TimedOut,
-    Failed,     // the device is closed or gone, or refused the message
-    Skipped,    // the port's semaphore timed out; nothing cached or sent
-};
-
 // One MIDI destination: a device port over an IMidiOutDevice, or an
 // instrument port over an IInstrument. Every short message the program plays
 // goes through SendShort, which keeps what each channel was last told and the
@@ -111,12 +101,12 @@ public:
     // one that cannot be short (F0, F7), is dropped. Any thread; never waits.
     void SendRaw(uint32_t message);
     // The cached send: status in the low byte, a note-on's tag in the top byte.
-    void SendShort(uint32_t message);
+    void SendShort(uint32_t message) override;
     // Takes what a universal message says into the caches, then hands the
     // message to a device port and waits for the device (at most
     // kSysExTimeout) without the semaphore: notes sent meanwhile are not
     // held up and leave after it.
-    SysExResult SendSysEx(const uint8_t* bytes, size_t length);
+    SysExResult SendSysEx(const uint8_t* bytes, size_t length) override;
     // The resets wait for the device as SendSysEx does, without the
     // semaphore.
     void SendGMOn();
@@ -142,21 +132,15 @@ public:
 
     // patch = bank x 256 + program; the channel is the note's.
     void SelectPatch(int patch, uint32_t note, bool audition);
-    void SendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff);
+    void SendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
     // CC101, CC100, CC6, CC38; value 0..16383, nothing when negative.
     void SendRpn(int channel, int rpn, int value);
 
-    void SendMtcFullFrame(const CSmpteTime& time);
+    void SendMtcFullFrame(const CSmpteTime& time) override;
     // Device ports only.
     void SendMtcQuarterFrame(const CSmpteTime& time, int piece);
 
     // IMidiOut
-    void sendShort(uint32_t taggedMessage) override { SendShort(taggedMessage); }
-    void sendSysEx(const uint8_t* bytes, size_t length) override { SendSysEx(bytes, length); }
-    void sendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override
-    {
-        SendBankProgram(channelMessage, bank, program, notesOff);
-    }
     void setUnscaledVolume(int channel, int value) override;
     int program(int channel) const override;
     int bank(int channel) const override;

@@ -1,3 +1,4 @@
+#include "core/midi_bytes.h"
 #include "engine/out_port.h"
 
 #include "engine/out_port_internal.h"
@@ -77,7 +78,7 @@ void COutPort::FreeStuckNotes()
         SendRaw(controlChange(channel, kAllSoundOff, 0));
         const ChannelState& state = channelState(channel);
         for (int key = state.lowestKey; key <= state.highestKey; ++key)
-            SendRaw(0x90u | uint32_t(channel) | uint32_t(key) << 8);
+            SendRaw(midi::noteOn(channel, key, 0));
     }
 }
 

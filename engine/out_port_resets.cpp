@@ -1,3 +1,4 @@
+#include "core/midi_bytes.h"
 #include "engine/out_port.h"
 
 #include "engine/out_port_internal.h"
@@ -15,6 +16,7 @@ using namespace out_port_detail;
 
 namespace {
 
+// The resets as each maker documents them: raw bytes are the point here.
 constexpr uint8_t kGmSystemOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr uint8_t kGsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
 constexpr uint8_t kXgSystemOn[] = {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
@@ -32,17 +34,17 @@ constexpr uint32_t kResetUserMessage = 64;
 int controllerDefault(int controller)
 {
     switch (controller) {
-    case 7: return 100;
-    case 11: return 127;
-    case 10: return 64;
-    case 91: return 40;
-    default: return controller >= 71 && controller <= 78 ? 64 : 0;
+    case cc::kVolume: return 100;
+    case cc::kExpression: return 127;
+    case cc::kPan: return 64;
+    case cc::kReverbSend: return 40;
+    default: return controller >= cc::kSoundController2 && controller <= cc::kSoundController9 ? 64 : 0;
     }
 }
 
 bool restoredByChannelReset(int controller)
 {
-    return controller <= 95 && controller != kBankMsb && controller != kDataEntryMsb
+    return controller < cc::kDataIncrement && controller != kBankMsb && controller != kDataEntryMsb
            && controller != kBankLsb && controller != kDataEntryLsb;
 }
 
@@ -52,7 +54,7 @@ bool restoredByChannelReset(int controller)
 bool resentAsController(int controller)
 {
     return controller != kBankMsb && controller != kBankLsb && controller != kDataEntryMsb
-           && controller != kDataEntryLsb && !(controller >= 96 && controller <= 101)
+           && controller != kDataEntryLsb && !(controller >= cc::kDataIncrement && controller <= cc::kRpnMsb)
            && controller < kAllSoundOff;
 }
 
@@ -185,12 +187,12 @@ void COutPort::resetChannelStateLocked()
         ChannelState& state = channelState(channel);
         const uint16_t bend = state.pitchBend.get();
         if (bend != kUnsetWord && bend != kBendCentre) {
-            SendRaw(0xE0u | uint32_t(channel) | uint32_t(kBendCentre) << 8);
+            SendRaw(midi::kPitchBend | uint32_t(channel) | uint32_t(kBendCentre) << 8);
             state.pitchBend.set(kBendCentre);
         }
         const uint8_t pressure = state.channelPressure.get();
         if (pressure != kUnsetByte && pressure != 0) {
-            SendRaw(0xD0u | uint32_t(channel));
+            SendRaw(midi::kChannelPressure | uint32_t(channel));
             state.channelPressure.set(0);
         }
         for (size_t slot = 0; slot < std::size(kCachedRpns); ++slot) {
@@ -238,7 +240,7 @@ void COutPort::resendChannelLocked(int channel)
     resendController(kBankMsb);
     resendController(kBankLsb);
     if (const uint8_t program = state.program.get(); program != kUnsetByte)
-        SendRaw(0xC0u | ch | uint32_t(program) << 8);
+        SendRaw(midi::kProgramChange | ch | uint32_t(program) << 8);
     for (int controller = 0; controller < 128; ++controller) {
         if (resentAsController(controller))
             resendController(controller);
@@ -246,12 +248,12 @@ void COutPort::resendChannelLocked(int channel)
     for (uint32_t key = 0; key < 128; ++key) {
         const uint8_t value = state.keyPressure[key].get();
         if (value != kUnsetByte)
-            SendRaw(0xA0u | ch | key << 8 | uint32_t(value) << 16);
+            SendRaw(midi::kPolyPressure | ch | key << 8 | uint32_t(value) << 16);
     }
     if (const uint8_t pressure = state.channelPressure.get(); pressure != kUnsetByte)
-        SendRaw(0xD0u | ch | uint32_t(pressure) << 8);
+        SendRaw(midi::kChannelPressure | ch | uint32_t(pressure) << 8);
     if (const uint16_t bend = state.pitchBend.get(); bend != kUnsetWord)
-        SendRaw(0xE0u | ch | uint32_t(bend) << 8);
+        SendRaw(midi::kPitchBend | ch | uint32_t(bend) << 8);
     for (size_t slot = 0; slot < std::size(kCachedRpns); ++slot) {
         const int32_t value = state.rpn[slot].get();
         if (value != kUnsetValue)

@@ -1,3 +1,4 @@
+#include "core/midi_bytes.h"
 #include "engine/out_port.h"
 
 #include "engine/out_port_internal.h"
@@ -19,7 +20,7 @@ class SysExData {
 public:
     SysExData(const uint8_t* bytes, size_t length) : m_bytes(bytes), m_end(1)
     {
-        while (m_end < length && bytes[m_end] < 0x80)
+        while (m_end < length && midi::isDataByte(bytes[m_end]))
             ++m_end;
     }
     // True when bytes[first..last] are all data bytes.
@@ -181,7 +182,7 @@ void deviceControl(const SysExData& data,
 // settings. Pairs beyond a table's capacity are dropped.
 void COutPort::interpretSysExLocked(const uint8_t* bytes, size_t length)
 {
-    if (length < 2 || bytes[0] != 0xF0 || bytes[1] != 0x7F)
+    if (length < 2 || bytes[0] != midi::kSysEx || bytes[1] != 0x7F)
         return;
     const SysExData data(bytes, length);
     if (!data.has(3))

@@ -2,6 +2,7 @@
 // the take, the song's tracks and the options; GUI thread.
 #include "engine/record_take.h"
 
+#include "core/midi_bytes.h"
 #include "song/track.h"
 #include "song/undo_record.h"
 
@@ -18,7 +19,7 @@ int takeTrack(const TakeEvent& event)
 
 uint32_t kindOf(uint32_t message)
 {
-    return message & 0xF0;
+    return midi::statusOf(message);
 }
 
 // Controllers per number, pressure and bend per kind: what one later move
@@ -26,19 +27,19 @@ uint32_t kindOf(uint32_t message)
 bool continuousKey(uint32_t message, uint32_t& key)
 {
     const uint32_t kind = kindOf(message);
-    if (kind != 0xB0 && kind != 0xD0 && kind != 0xE0)
+    if (kind != midi::kControlChange && kind != midi::kChannelPressure && kind != midi::kPitchBend)
         return false;
-    const uint32_t number = kind == 0xB0 ? (message >> 8) & 0x7F : 0;
+    const uint32_t number = kind == midi::kControlChange ? (message >> 8) & 0x7F : 0;
     key = (message >> 24) << 16 | kind << 8 | number;
     return true;
 }
 
 bool sameContinuousKind(const CMidiEvent& event, uint32_t key)
 {
-    const uint32_t kind = (key >> 8) & 0xF0;
+    const uint32_t kind = midi::statusOf(key >> 8);
     if (kindOf(event.message) != kind)
         return false;
-    return kind != 0xB0 || event.data1() == (key & 0x7F);
+    return kind != midi::kControlChange || event.data1() == (key & 0x7F);
 }
 
 bool takesEvents(const std::vector<std::unique_ptr<CTrack>>& tracks, int number)
@@ -195,7 +196,7 @@ void insertTakeEvents(const std::vector<TakeEvent>& take,
             continue;
         }
         const uint32_t kind = kindOf(message);
-        if (kind < 0x90 || kind > 0xE0)
+        if (kind < midi::kNoteOn || kind > midi::kPitchBend)
             continue;
         if (isNoteOn(message)) {
             if (options.mode == 1 && options.stepVelocity > 0)

@@ -49,7 +49,7 @@ struct RefreshPoster::Shared {
     }
 };
 
-RefreshPoster::RefreshPoster(IGuiPost& gui, Handler handler, RefreshPosterOptions options)
+RefreshPoster::RefreshPoster(IGuiThreadQueue& gui, Handler handler, RefreshPosterOptions options)
     : m_gui(gui), m_options(options), m_shared(std::make_shared<Shared>())
 {
     m_shared->handler = std::move(handler);

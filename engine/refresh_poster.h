@@ -44,7 +44,7 @@ public:
     // Runs on the GUI thread with the bits gathered (never 0).
     using Handler = std::function<void(uint32_t bits)>;
 
-    RefreshPoster(IGuiPost& gui, Handler handler, RefreshPosterOptions options = {});
+    RefreshPoster(IGuiThreadQueue& gui, Handler handler, RefreshPosterOptions options = {});
     // On the GUI thread. Ends the worker; a call already posted then does
     // nothing when it runs.
     ~RefreshPoster();
@@ -64,7 +64,7 @@ private:
     void workerMain();
     void waitForInterval(std::chrono::steady_clock::time_point lastPost);
 
-    IGuiPost& m_gui;
+    IGuiThreadQueue& m_gui;
     const RefreshPosterOptions m_options;
     std::shared_ptr<Shared> m_shared;
     std::thread m_worker;

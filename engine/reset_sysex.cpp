@@ -1,4 +1,5 @@
 #include "engine/reset_sysex.h"
+#include "core/midi_bytes.h"
 
 #include <cstddef>
 
@@ -54,8 +55,9 @@ std::optional<uint8_t> allowedByte(std::string_view token, size_t index, size_t 
     const std::optional<uint8_t> byte = tokenByte(token);
     if (!byte)
         return std::nullopt;
-    const bool statusAllowed = (index == 0 && *byte == 0xF0) || (index + 1 == count && *byte == 0xF7);
-    if (*byte >= 0x80 && !statusAllowed)
+    const bool statusAllowed =
+        (index == 0 && *byte == midi::kSysEx) || (index + 1 == count && *byte == midi::kEndOfSysEx);
+    if (midi::isStatusByte(*byte) && !statusAllowed)
         return std::nullopt;
     return byte;
 }

@@ -20,8 +20,8 @@ CSequencer::~CSequencer()
 
 void CSequencer::setTempoMultiplier(int32_t multiplier)
 {
-    if (multiplier > 0)
-        m_transport.tempoMultiplier.store(multiplier, std::memory_order_release);
+    m_transport.tempoMultiplier.store(std::clamp(multiplier, kMinMultiplier, kMaxMultiplier),
+                                      std::memory_order_release);
 }
 
 void CSequencer::setPreviewVelocity(int velocity)

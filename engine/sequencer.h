@@ -44,9 +44,9 @@ namespace rz {
 class CEventList;
 class CSongDoc;
 struct TempoEntry;
-class GuiPosts;
+class EngineToGui;
 class IEngineTimer;
-class IGuiPost;
+class IGuiThreadQueue;
 class IInstrumentLoader;
 class IMidiDeviceSource;
 class IProfile;
@@ -57,8 +57,8 @@ class ISynthLookup;
 struct SequencerServices {
     IProfile& profile;
     IPrompt& prompt;
-    IGuiPost& gui;              // where the refresh pass runs
-    GuiPosts& posts;            // the GUI side of the engine
+    IGuiThreadQueue& gui;      // where the refresh pass runs
+    EngineToGui& toGui;        // the engine's calls to the GUI
     IMidiDeviceSource& devices;
     IInstrumentLoader& instruments;
     IEngineTimer& timer;
@@ -144,15 +144,16 @@ public:
     double beatPhase() const { return m_idleBeat.phase.load(std::memory_order_acquire); }
     // Advanced by every idle and playback tick, ms.
     uint32_t msClock() const { return m_transport.msClock.load(std::memory_order_acquire); }
-    int32_t tempoMultiplier() const { return m_transport.tempoMultiplier.load(std::memory_order_acquire); }
-    void setTempoMultiplier(int32_t multiplier);
+    int32_t tempoMultiplier() const override { return m_transport.tempoMultiplier.load(std::memory_order_acquire); }
+    // The one setter: held within kMinMultiplier..kMaxMultiplier. Any thread.
+    void setTempoMultiplier(int32_t multiplier) override;
     int32_t position() const { return m_transport.position.load(std::memory_order_acquire); }
     // Velocity of the notes views preview; 0 means 100.
     int previewVelocity() const { return m_io.previewVelocity.load(std::memory_order_acquire); }
     void setPreviewVelocity(int velocity);
 
     // The values the GUI publishes for the engine's threads.
-    GuiPublishedValues& publishedValues() { return m_guiValues; }
+    GuiToEngineValues& publishedValues() { return m_guiValues; }
     // Publishes new settings whole (the Options sheet's OK). GUI thread.
     void applySettings(const SequencerSettings& settings);
     // Publishes new synchronisation settings, the rest kept, and makes their
@@ -256,7 +257,7 @@ public:
     int advanceReset() const override { return liveSettings()->advance.reset; }
     void RebuildThruTracks() override;
     int masterVolume() const override { return m_io.masterVolume.load(std::memory_order_acquire); }
-    const GuiPublishedValues& guiValues() const override { return m_guiValues; }
+    const GuiToEngineValues& guiValues() const override { return m_guiValues; }
     NextStop nextStop() const override;
     void setNextStop(const NextStop& stop) override;
     bool holdFlag() const override { return m_transport.hold.load(std::memory_order_acquire); }
@@ -453,7 +454,7 @@ private:
     // Hooks that synchronisation, recording and the audio engines fill.
     void resetSyncOutput(int32_t position, double realTime);
     void sendSyncOutput();
-    void sendSyncStop();
+    void finishSyncOutput();
     void handleTake(bool discard);
     void attachDiskWriter();
 
@@ -475,6 +476,7 @@ private:
     void followTap(const CSongDoc& song);
     void tapWithoutFollowing(const CSongDoc& song);
     void applyTapFactor(double factor);
+    void setTappedMultiplier(double multiplier);
 
     // The audio engines.
     // A new device restarts the host time; a new block of the same device
@@ -515,7 +517,7 @@ private:
     std::unique_ptr<RefreshPoster> m_refresh;
     CTapHistory m_tapHistory; // GUI thread
     // What is published to the GUI, in one place.
-    GuiPublishedValues m_guiValues;
+    GuiToEngineValues m_guiValues;
 };
 
 } // namespace rz

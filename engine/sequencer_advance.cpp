@@ -15,7 +15,7 @@ namespace rz {
 // The first call is always accepted, however soon after the clock's zero.
 void CSequencer::Advance(bool playThrough)
 {
-    m_services.posts.CancelAdvance(true);
+    m_services.toGui.CancelAdvance(true);
     CSongDoc* song = currentSong();
     if (song == nullptr || !m_transport.acceptAdvance(timeGetTime()))
         return;
@@ -39,7 +39,7 @@ void CSequencer::advanceByState(CSongDoc& song, TransportState state)
             // Paused at a hold: the performance goes on from where it jumps.
             Stop(false);
             runLocked(SongMutex(), "Advance", [&] { song.setPosition(stop.jumpTo); });
-            m_services.posts.UpdateAllViews();
+            m_services.toGui.UpdateAllViews();
         } else {
             Play(song.position(), true);
         }
@@ -77,7 +77,7 @@ void CSequencer::applyCueRule(CSongDoc& song)
             Stop(false);
             // The idle tick reads the position under the SongMutex.
             runLocked(SongMutex(), "Advance", [&] { song.Locate(stop.jumpFrom); });
-            m_services.posts.UpdateAllViews();
+            m_services.toGui.UpdateAllViews();
             break;
         case kCueAdvance:
             // Leaving the section: as an active vamp, it would take the

@@ -114,7 +114,7 @@ void CSequencer::followTap(const CSongDoc& song)
         }
     }
     if (tap.returnRate > 0)
-        m_services.posts.setFrameTimer(FrameTimer::TempoReturn);
+        m_services.toGui.setFrameTimer(FrameTimer::TempoReturn);
 }
 
 // "Pause": a tap starts the song, which then holds at its end. With
@@ -153,7 +153,7 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
         return;
     const double current = tempoMultiplier();
     const double target = current + (ratio * kNormalMultiplier - current) * tap.averageStrength / 100.0;
-    m_services.posts.SetTempoMultiplier(clampTapMultiplier(target), false);
+    setTappedMultiplier(target);
 }
 
 // The multiplier moves by the factor, kept within 50 % to 200 %.
@@ -162,7 +162,15 @@ void CSequencer::applyTapFactor(double factor)
     if (!(std::abs(factor - 1.0) > kTapDeadBand))
         return;
     const double target = double(tempoMultiplier()) * factor;
-    m_services.posts.SetTempoMultiplier(clampTapMultiplier(target), false);
+    setTappedMultiplier(target);
+}
+
+// The engine's own multiplier takes the tap at once; the GUI is only told,
+// so the fader and the display follow.
+void CSequencer::setTappedMultiplier(double multiplier)
+{
+    setTempoMultiplier(clampMultiplier(multiplier));
+    m_services.toGui.tempoMultiplierChanged();
 }
 
 } // namespace rz

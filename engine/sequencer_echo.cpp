@@ -1,5 +1,6 @@
 // The thru tracks: which tracks echo MIDI input, and the echo itself, which
 // also appends to the take while recording.
+#include "core/midi_bytes.h"
 #include "engine/sequencer.h"
 
 #include "engine/gui_posts.h"
@@ -134,7 +135,7 @@ void CSequencer::collectArmedTracks(const CSongDoc& song, ThruTracks& thru) cons
 
 void CSequencer::collectTrackViewTracks(const CSongDoc& song, ThruTracks& thru) const
 {
-    const std::optional<TrackViewRows> rows = m_services.posts.trackViewRows();
+    const std::optional<TrackViewRows> rows = m_services.toGui.trackViewRows();
     if (!rows)
         return;
     const int last = int(song.tracks.size()) - 1;
@@ -162,7 +163,7 @@ bool CSequencer::hasThruTrack(const IMidiOut* port, int channel) const
 // not touched.
 void CSequencer::EchoMidiIn(const CMidiIn* source, uint32_t message)
 {
-    if (!initialised() || (message & 0xF0) == 0xF0
+    if (!initialised() || midi::isSystemStatus(message)
         || !passesEventFilter(liveSettings()->eventFilter, message))
         return;
     {
@@ -216,9 +217,9 @@ void CSequencer::echoToTrack(const ThruTrack& entry, double relativeVolume, uint
         entry.settings->SendInitialControllers(VolumeScale{relativeVolume, masterVolume()});
     if (carriesKey(out))
         out = withKey(out, transposeFolded(keyOf(out), entry.key));
-    if ((out & 0xE0) == 0x80)
+    if (midi::isNote(out))
         out |= kEchoTag;
-    entry.port->sendShort(out);
+    entry.port->SendShort(out);
 }
 
 // Step recording moves on with every played note-on unless Shift is held.
@@ -226,7 +227,7 @@ void CSequencer::postStepRecording(uint32_t message)
 {
     if (transportState() == TransportState::Paused && recording() && liveSettings()->record.mode == 1
         && isNoteOn(message) && !m_guiValues.shiftHeld())
-        m_services.posts.playCue();
+        m_services.toGui.playCue();
 }
 
 // Under the ThruMutex, while recording: the take's time for input arriving

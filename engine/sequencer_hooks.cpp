@@ -1,6 +1,6 @@
 // Where the transport hands over to recording and the audio engines; a
 // hook does nothing while its part is absent. The synchronisation hooks
-// (resetSyncOutput, sendSyncOutput, sendSyncStop) live with the sender in
+// (resetSyncOutput, sendSyncOutput, finishSyncOutput) live with the sender in
 // sequencer_sync_send.cpp.
 #include "engine/sequencer.h"
 

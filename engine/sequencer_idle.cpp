@@ -91,7 +91,7 @@ void CSequencer::recomputeIdleBeat(const CSongDoc& song, uint32_t user)
 // GUI thread: the beat display, then the views that follow playback.
 void CSequencer::RefreshThreadProc(uint32_t bits)
 {
-    GuiPosts& posts = m_services.posts;
+    EngineToGui& posts = m_services.toGui;
     assert(posts.onGuiThread());
     // The engine switched songs itself: the views attach to the new song
     // before they follow it.

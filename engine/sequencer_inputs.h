@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/midi_bytes.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -40,6 +42,6 @@ constexpr int keyMapKind(uint32_t entry)
 // The kinds of entry: a note (number = key), a program change (number =
 // program); any other kind is a controller number.
 inline constexpr int kKeyMapNoteKind = 0;
-inline constexpr int kKeyMapProgramKind = 0xC0;
+inline constexpr int kKeyMapProgramKind = midi::kProgramChange;
 
 } // namespace rz

@@ -68,7 +68,7 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
     }
     if (cue->kind == kCueSkip) {
         CSongDoc* next =
-            stop.nextSong != nullptr ? m_services.posts.songOfItem(stop.nextSong) : nullptr;
+            stop.nextSong != nullptr ? m_services.toGui.songOfItem(stop.nextSong) : nullptr;
         if (next != nullptr)
             return switchToNextSong(stop.nextSong, *next);
         if (stop.jumpTo != stop.jumpFrom) {

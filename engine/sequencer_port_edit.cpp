@@ -179,7 +179,7 @@ void CSequencer::relinkAfterPortChange(const SequencerPorts& previous, const Seq
         if (listening && !input->Open())
             reportOpenFailure(input->name(), input->device().openError());
     }
-    m_services.posts.UpdateTrackSynths();
+    m_services.toGui.UpdateTrackSynths();
     relinkCurrentSongTracks();
     RebuildThruTracks();
 }

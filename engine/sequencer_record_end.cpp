@@ -45,7 +45,7 @@ void CSequencer::finishTake(bool discard)
         return;
     }
     song->UpdateViews();
-    m_services.posts.UpdateAllViews();
+    m_services.toGui.UpdateAllViews();
     if (!wave.problem.empty() && !discard)
         m_services.prompt.message(wave.problem, PromptIcon::Warning);
     if (discard
@@ -61,7 +61,7 @@ void CSequencer::finishTake(bool discard)
 void CSequencer::relocateAfterTake(CSongDoc& song)
 {
     song.Locate(m_recorder.recordStart);
-    m_services.posts.UpdateAllViews();
+    m_services.toGui.UpdateAllViews();
 }
 
 // One edit: the overwritten controller moves out, the take's events and

@@ -1,5 +1,6 @@
 // The engine's side of synchronisation following: which input's messages
 // the follower takes. Runs on the input dispatcher threads.
+#include "core/midi_bytes.h"
 #include "engine/sequencer.h"
 
 namespace rz {
@@ -20,7 +21,7 @@ bool acceptsSyncInput(const CSequencer& engine, int inputIndex)
 
 void CSequencer::OnSyncInput(int inputIndex, uint32_t message, TickTime stamp)
 {
-    if ((message & 0xFF) < 0xF0 || !acceptsSyncInput(*this, inputIndex))
+    if (!midi::isSystemStatus(message) || !acceptsSyncInput(*this, inputIndex))
         return;
     const auto deadline = SyncFollower::SteadyClock::now() + m_options.lockWait;
     LockGuard guard(m_follower.mutex, "OnSyncInput", m_options.lockWait);

@@ -104,7 +104,7 @@ void CSequencer::resetSyncOutput(int32_t position, double realTime)
 // Under the TransportMutex, as Stop silences the ports (GUI thread). A
 // follower's play-out in progress ends first, so no note it sends comes
 // after the silence; it holds the SongMutex while it plays.
-void CSequencer::sendSyncStop()
+void CSequencer::finishSyncOutput()
 {
     if (liveSettings()->sync.masterSlave == 2) {
         LockGuard fence(SongMutex(), "Stop", m_options.lockWait);

@@ -95,7 +95,7 @@ void CSequencer::Pause()
 {
     pauseTransport();
     if (!shuttingDown()) {
-        m_services.posts.OnSongChanged();
+        m_services.toGui.OnSongChanged();
         notifyTransportChanged();
     }
 }
@@ -192,7 +192,7 @@ void CSequencer::switchToIdleTimer()
 // on: every stop ends it, so no tick reads a song that may now be edited.
 void CSequencer::Stop(bool discardTake)
 {
-    m_services.posts.CancelAdvance(false);
+    m_services.toGui.CancelAdvance(false);
     if (transportState() == TransportState::Stopped)
         return;
     pauseTransport(true);
@@ -200,18 +200,18 @@ void CSequencer::Stop(bool discardTake)
         LockGuard guard(TransportMutex(), "Stop", m_options.lockWait);
         if (!guard)
             return;
-        sendSyncStop();
+        finishSyncOutput();
         AllNotesOff();
         m_transport.setState(TransportState::Stopped);
         clearVamp();
         m_transport.changeNextStop([](NextStop& stop) { stop.targetLabel = 0; });
         m_transport.hold.store(false, std::memory_order_release);
     }
-    m_services.posts.RefreshMarkerStates();
+    m_services.toGui.RefreshMarkerStates();
     if (recording())
         handleTake(discardTake);
     if (!shuttingDown()) {
-        m_services.posts.OnSongChanged();
+        m_services.toGui.OnSongChanged();
         notifyTransportChanged();
     }
 }
@@ -257,7 +257,7 @@ void CSequencer::clearVamp()
 
 void CSequencer::notifyTransportChanged()
 {
-    m_services.posts.transportChanged();
+    m_services.toGui.transportChanged();
 }
 
 } // namespace rz

@@ -42,10 +42,10 @@ constexpr int kFramesPerSecond[4] = {24, 25, 30, 30};
 // F0 7F <device> 01 01 hr mn sc fr F7: the universal real-time full frame.
 bool isFullFrame(std::span<const uint8_t> bytes)
 {
-    if (bytes.size() < kFullFrameBytes || bytes[0] != 0xF0 || bytes[1] != 0x7F
-        || bytes[3] != 0x01 || bytes[4] != 0x01 || bytes[9] != 0xF7)
+    if (bytes.size() < kFullFrameBytes || bytes[0] != midi::kSysEx || bytes[1] != 0x7F
+        || bytes[3] != 0x01 || bytes[4] != 0x01 || bytes[9] != midi::kEndOfSysEx)
         return false;
-    return std::all_of(bytes.begin() + 2, bytes.begin() + 9, [](uint8_t b) { return b < 0x80; });
+    return std::all_of(bytes.begin() + 2, bytes.begin() + 9, [](uint8_t b) { return midi::isDataByte(b); });
 }
 
 // Received fields are clamped into a day and the rate before they become a
@@ -94,7 +94,7 @@ void SyncFollower::setState(TransportState state)
 
 void SyncFollower::transportChanged()
 {
-    m_engine.m_services.posts.transportChanged();
+    m_engine.m_services.toGui.transportChanged();
 }
 
 void SyncFollower::onMessage(uint32_t message)
@@ -267,7 +267,7 @@ void SyncFollower::songPosition(uint32_t message)
 void SyncFollower::songSelect(uint8_t data)
 {
     if (state() == TransportState::Stopped)
-        m_engine.m_services.posts.selectSetSong(data & 0x7F);
+        m_engine.m_services.toGui.selectSetSong(data & 0x7F);
 }
 
 // F8: in Starting the song is located at the position and plays; every

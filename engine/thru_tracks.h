@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/midi_bytes.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -59,20 +61,18 @@ int transposeFolded(int key, int semitones);
 // Note on, note off and key pressure: the messages that carry a key.
 constexpr bool carriesKey(uint32_t message)
 {
-    const uint32_t kind = message & 0xF0;
-    return kind == 0x80 || kind == 0x90 || kind == 0xA0;
+    return midi::isNote(message) || midi::isPolyPressure(message);
 }
 
 constexpr bool isNoteOn(uint32_t message)
 {
-    return (message & 0xF0) == 0x90 && (message & 0x7F0000) != 0;
+    return midi::isNoteOn(message) && (message & 0x7F0000) != 0;
 }
 
 // 0x8n, or 0x9n with velocity 0.
 constexpr bool isNoteOff(uint32_t message)
 {
-    const uint32_t kind = message & 0xF0;
-    return kind == 0x80 || (kind == 0x90 && (message & 0x7F0000) == 0);
+    return midi::isNoteOff(message) || (midi::isNoteOn(message) && (message & 0x7F0000) == 0);
 }
 
 } // namespace rz

@@ -262,7 +262,7 @@ VstEvents* CVstPlugin::takeQueuedEvents(int frames)
         event.deltaFrames = int32_t(std::min(frame, double(lastFrame)));
         for (size_t byte = 0; byte < 4; ++byte)
             event.midiData[byte] = char((queued->message >> (8 * byte)) & 0xFF);
-        const uint8_t status = uint8_t(queued->message & 0xF0);
+        const uint8_t status = midi::statusOf(queued->message);
         if (status == midi::kNoteOn && ((queued->message >> 16) & 0x7F) != 0)
             ++m_soundingNotes;
         else if ((status == midi::kNoteOn || status == midi::kNoteOff) && m_soundingNotes > 0)

@@ -17,7 +17,7 @@ namespace rz {
 
 class CVstPlugin;
 
-// What a hosted plug-in asks of the engine.
+// A hosted plug-in calls the engine: SequencerVstHost implements IVstHost.
 class IVstHost {
 public:
     virtual ~IVstHost() = default;

@@ -1,5 +1,6 @@
 #include "platform/midi_alsa_out.h"
 
+#include "core/midi_bytes.h"
 #include "platform/midi_output_latency.h"
 
 #include <algorithm>
@@ -85,7 +86,7 @@ void AlsaMidiOutDevice::sendShort(std::span<const uint8_t> bytes, TickTime stamp
     const int64_t due = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             stamp.time_since_epoch() + midiOutputLatency())
                             .count();
-    if (!isOpen() || bytes.empty() || bytes.size() > 3 || bytes[0] < 0x80)
+    if (!isOpen() || bytes.empty() || bytes.size() > 3 || midi::isDataByte(bytes[0]))
         return;
     std::lock_guard lock(m_encoding);
     m_latestShortDueNs = std::max(m_latestShortDueNs, due);

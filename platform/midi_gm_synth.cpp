@@ -1,5 +1,6 @@
 #include "platform/midi_gm_synth.h"
 
+#include "core/midi_bytes.h"
 #include "platform/midi_jack_client.h"
 #include "platform/midi_output_latency.h"
 #include "platform/soundfont_banks.h"
@@ -237,14 +238,14 @@ void GmSynthDevice::apply(const Stamped& event)
     const int channel = status & 0x0F;
     const int data1 = event.size > 1 ? event.bytes[1] & 0x7F : 0;
     const int data2 = event.size > 2 ? event.bytes[2] & 0x7F : 0;
-    switch (status & 0xF0) {
-    case 0x80: fluid_synth_noteoff(m_synth, channel, data1); break;
-    case 0x90: fluid_synth_noteon(m_synth, channel, data1, data2); break;
-    case 0xA0: fluid_synth_key_pressure(m_synth, channel, data1, data2); break;
-    case 0xB0: fluid_synth_cc(m_synth, channel, data1, data2); break;
-    case 0xC0: fluid_synth_program_change(m_synth, channel, data1); break;
-    case 0xD0: fluid_synth_channel_pressure(m_synth, channel, data1); break;
-    case 0xE0: fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7)); break;
+    switch (midi::statusOf(status)) {
+    case midi::kNoteOff: fluid_synth_noteoff(m_synth, channel, data1); break;
+    case midi::kNoteOn: fluid_synth_noteon(m_synth, channel, data1, data2); break;
+    case midi::kPolyPressure: fluid_synth_key_pressure(m_synth, channel, data1, data2); break;
+    case midi::kControlChange: fluid_synth_cc(m_synth, channel, data1, data2); break;
+    case midi::kProgramChange: fluid_synth_program_change(m_synth, channel, data1); break;
+    case midi::kChannelPressure: fluid_synth_channel_pressure(m_synth, channel, data1); break;
+    case midi::kPitchBend: fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7)); break;
     default: break; // system messages mean nothing to the synthesizer
     }
 }
@@ -337,7 +338,7 @@ LongSendResult GmSynthDevice::sendLong(std::span<const uint8_t> bytes, std::chro
     std::shared_lock lock(m_lifetime, std::try_to_lock);
     if (!lock || !m_synth)
         return LongSendResult::Failed;
-    if (bytes.size() < 2 || bytes.front() != 0xF0 || bytes.back() != 0xF7 ||
+    if (bytes.size() < 2 || bytes.front() != midi::kSysEx || bytes.back() != midi::kEndOfSysEx ||
         bytes.size() > maxLongMessageBytes())
         return LongSendResult::Failed;
     // FluidSynth takes the message without its F0 and F7.

@@ -1,4 +1,5 @@
 #include "platform/midi_jack_in.h"
+#include "core/midi_bytes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -181,7 +182,7 @@ void JackMidiInDevice::dispatchSlot(const Slot& slot)
     if (slot.first) {
         // A JACK event is one message; one that does not start with a status
         // byte can only continue a system-exclusive message.
-        m_droppingEvent = slot.bytes[0] < 0x80 && !m_parser.inSysEx();
+        m_droppingEvent = midi::isDataByte(slot.bytes[0]) && !m_parser.inSysEx();
         if (m_droppingEvent)
             m_statusless.fetch_add(1, std::memory_order_relaxed);
     }

@@ -1,40 +1,39 @@
 #include "platform/midi_stream_parser.h"
+#include "core/midi_bytes.h"
 
 namespace rz {
 
 namespace {
 
-constexpr uint8_t kSysExStart = 0xF0;
-constexpr uint8_t kSysExEnd = 0xF7;
 
 bool isRealTime(uint8_t byte)
 {
-    return byte >= 0xF8;
+    return midi::isRealTime(byte);
 }
 
 } // namespace
 
 int midiDataBytesAfter(uint8_t status)
 {
-    if (status < 0x80)
+    if (midi::isDataByte(status))
         return -1;
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0: return 1;
-    case 0xF0: break;
+    switch (midi::statusOf(status)) {
+    case midi::kProgramChange:
+    case midi::kChannelPressure: return 1;
+    case midi::kSysEx: break;
     default: return 2;
     }
     switch (status) {
-    case 0xF1:
-    case 0xF3: return 1;
-    case 0xF2: return 2;
-    case 0xF6:
-    case 0xF8:
-    case 0xFA:
-    case 0xFB:
-    case 0xFC:
-    case 0xFE:
-    case 0xFF: return 0;
+    case midi::kQuarterFrame:
+    case midi::kSongSelect: return 1;
+    case midi::kSongPosition: return 2;
+    case midi::kTuneRequest:
+    case midi::kClock:
+    case midi::kStart:
+    case midi::kContinue:
+    case midi::kStop:
+    case midi::kActiveSensing:
+    case midi::kSystemReset: return 0;
     default: return -1;
     }
 }
@@ -63,7 +62,7 @@ void MidiStreamParser::feedByte(uint8_t byte, TickTime stamp, IMidiInHandler& ha
             handler.onShortMessage(byte, stamp);
         return;
     }
-    if (byte < 0x80) {
+    if (midi::isDataByte(byte)) {
         if (m_sysEx == SysExState::Collecting)
             addSysExByte(byte, stamp, handler);
         else if (m_sysEx == SysExState::None)
@@ -71,7 +70,7 @@ void MidiStreamParser::feedByte(uint8_t byte, TickTime stamp, IMidiInHandler& ha
         return;
     }
     if (m_sysEx != SysExState::None) {
-        if (byte == kSysExEnd) {
+        if (byte == midi::kEndOfSysEx) {
             if (m_sysEx == SysExState::Collecting)
                 addSysExByte(byte, stamp, handler);
             m_sysEx = SysExState::None;
@@ -87,8 +86,8 @@ void MidiStreamParser::feedByte(uint8_t byte, TickTime stamp, IMidiInHandler& ha
 void MidiStreamParser::startStatus(uint8_t status, TickTime stamp, IMidiInHandler& handler)
 {
     m_have = 0;
-    m_running = status < 0xF0;
-    if (status == kSysExStart) {
+    m_running = status < midi::kSysEx;
+    if (status == midi::kSysEx) {
         m_status = 0;
         m_sysEx = SysExState::Collecting;
         m_pieceBytes = 0;
@@ -144,7 +143,7 @@ void MidiStreamParser::addSysExByte(uint8_t byte, TickTime stamp, IMidiInHandler
     }
     m_piece[m_pieceBytes++] = byte;
     ++m_sysExBytes;
-    if (byte == kSysExEnd)
+    if (byte == midi::kEndOfSysEx)
         endSysEx(stamp, handler);
 }
 

@@ -1,5 +1,6 @@
 #include "set/lyric_model.h"
 
+#include "core/midi_bytes.h"
 #include "core/text_codec.h"
 #include "song/song_doc.h"
 #include "song/track.h"
@@ -11,7 +12,7 @@ namespace rz {
 
 namespace {
 
-constexpr uint8_t kMetaKind = 0xFF;
+constexpr uint8_t kMetaKind = midi::kMeta;
 constexpr uint8_t kMetaText = 0x01;
 constexpr uint8_t kMetaLyric = 0x05;
 // The first gap starts this far before the song, so a song that opens

@@ -215,7 +215,7 @@ CSongDoc* SetDocument::AddSong(const std::filesystem::path& path, const TreePlac
     return song;
 }
 
-CSongDoc* SetDocument::addSong(std::unique_ptr<CSongDoc> song)
+CSongDoc* SetDocument::AddSong(std::unique_ptr<CSongDoc> song)
 {
     auto entry = std::make_unique<SongEntry>();
     entry->song = std::move(song);

@@ -16,7 +16,8 @@ namespace rz {
 
 struct SetFileImage;
 
-// What the set document asks of the program's main window. GUI thread.
+// The set document calls the program's main window: App implements
+// ISetDocumentHost. GUI thread.
 class ISetDocumentHost {
 public:
     virtual ~ISetDocumentHost() = default;
@@ -118,7 +119,7 @@ public:
     CSongDoc* AddSong(const std::filesystem::path& path, const TreePlace& place, int loadMode,
                       bool select, std::string* reason = nullptr);
     // Adds a song made elsewhere just before the status item.
-    CSongDoc* addSong(std::unique_ptr<CSongDoc> song);
+    CSongDoc* AddSong(std::unique_ptr<CSongDoc> song);
     // Adds a loaded, selected song just before the selection (as a folder's
     // first child when a folder is selected); the set is modified.
     CSongDoc* InsertSongAtSelection(const std::filesystem::path& path);

@@ -6,6 +6,7 @@
 
 #include "core/clip_loader.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "core/profile.h"
 #include "core/set_link.h"
@@ -135,8 +136,8 @@ uint32_t CSongDoc::sendStartupData(CTrack& track)
         const std::span<const uint8_t> bytes = event.data.bytes();
         if (bytes.empty())
             continue;
-        if (event.kind() == 0xF0 || event.kind() == 0xF7) {
-            track.outputPort->sendSysEx(bytes.data(), bytes.size());
+        if (event.kind() == midi::kSysEx || event.kind() == midi::kEndOfSysEx) {
+            track.outputPort->SendSysEx(bytes.data(), bytes.size());
             ++sent;
         } else if (event.message == kSequencerSpecificMessage) {
             sendInstrumentState(bytes, m_context.engine);
@@ -160,12 +161,12 @@ bool CSongDoc::sentAtStartUp(size_t index, const RawEvent& event)
     for (const CMidiEvent& sent : tracks[index]->events) {
         if (sent.tick != 0)
             return false;
-        if ((sent.kind() != 0xF0 && sent.kind() != 0xF7) || sent.data.bytes().empty() || k-- > 0)
+        if ((sent.kind() != midi::kSysEx && sent.kind() != midi::kEndOfSysEx) || sent.data.bytes().empty() || k-- > 0)
             continue;
         // An F0 block's event holds the F0 its image block leaves out.
         std::span<const uint8_t> bytes = sent.data.bytes();
-        if (event.kind == 0xF0) {
-            if (bytes[0] != 0xF0)
+        if (event.kind == midi::kSysEx) {
+            if (bytes[0] != midi::kSysEx)
                 return false;
             bytes = bytes.subspan(1);
         }

@@ -118,9 +118,9 @@ void ConductorReader::start()
 void ConductorReader::handle(const RawEvent& raw)
 {
     m_track.endTick = std::max(m_track.endTick, raw.tick);
-    if (raw.kind == 0xFF)
+    if (raw.kind == midi::kMeta)
         meta(raw);
-    else if (raw.kind == 0xF0 || raw.kind == 0xF7)
+    else if (raw.kind == midi::kSysEx || raw.kind == midi::kEndOfSysEx)
         sysex(raw);
     else
         channelMessage(raw);
@@ -138,19 +138,19 @@ CMidiEvent& ConductorReader::store(uint32_t message, int32_t tick, int32_t value
 void ConductorReader::channelMessage(const RawEvent& raw)
 {
     const uint32_t message = uint32_t(raw.kind) | uint32_t(raw.data1) << 8 | uint32_t(raw.data2) << 16;
-    const uint8_t high = raw.kind & 0xF0;
+    const uint8_t high = midi::statusOf(raw.kind);
     const uint8_t channel = raw.kind & 0x0F;
-    if (high == 0x90 && raw.data2 != 0) {
+    if (high == midi::kNoteOn && raw.data2 != 0) {
         m_sounding.add(channel, raw.data1, uint32_t(m_track.events.size()));
         store(message, raw.tick);
-    } else if (high == 0x80 || high == 0x90) {
+    } else if (high == midi::kNoteOff || high == midi::kNoteOn) {
         const uint32_t index = m_sounding.take(channel, raw.data1);
         if (index != NotePairing::kNone)
             endNote(index, raw.tick);
     } else {
-        if (high == 0xB0 && (raw.data1 == cc::kAllSoundOff || raw.data1 == cc::kAllNotesOff))
+        if (high == midi::kControlChange && (raw.data1 == cc::kAllSoundOff || raw.data1 == cc::kAllNotesOff))
             m_sounding.silence(channel, [&](uint32_t index) { endNote(index, raw.tick); });
-        store(message, raw.tick, high == 0xC0 ? -1 : 0);
+        store(message, raw.tick, high == midi::kProgramChange ? -1 : 0);
     }
 }
 
@@ -168,9 +168,9 @@ void ConductorReader::endUnendedNotes()
 
 void ConductorReader::sysex(const RawEvent& raw)
 {
-    if (raw.kind == 0xF7 && raw.data.empty())
+    if (raw.kind == midi::kEndOfSysEx && raw.data.empty())
         return;
-    store(0xF0, raw.tick).SetData(raw.data, raw.kind == 0xF0);
+    store(midi::kSysEx, raw.tick).SetData(raw.data, raw.kind == midi::kSysEx);
 }
 
 void ConductorReader::meta(const RawEvent& raw)
@@ -193,7 +193,7 @@ void ConductorReader::meta(const RawEvent& raw)
         break;
     default: break;
     }
-    store(0xFFu | uint32_t(raw.data1) << 8, raw.tick).SetData(raw.data);
+    store(midi::kMeta | uint32_t(raw.data1) << 8, raw.tick).SetData(raw.data);
 }
 
 void ConductorReader::text(const RawEvent& raw)
@@ -412,7 +412,7 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
             // A stray velocity-0 note-off lasts like a note.
             const int64_t end = int64_t(event.tick) + event.value2;
             event.tick = scaledTick(event.tick, newBase, oldBase);
-            if (event.isNote() || (event.message & 0xF0) == 0x80)
+            if (event.isNote() || midi::isNoteOff(event.message))
                 event.value2 = scaledTick(int32_t(std::min<int64_t>(end, kLastTick)), newBase, oldBase) - event.tick;
         }
     }

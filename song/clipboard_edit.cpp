@@ -4,6 +4,7 @@
 #include <numeric>
 #include <system_error>
 
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
@@ -51,8 +52,8 @@ int foldKey(int key)
 
 uint32_t transposeKey(uint32_t message, int semitones)
 {
-    const uint32_t kind = message & 0xF0;
-    if (semitones == 0 || kind < 0x80 || kind > 0xA0)
+    const uint32_t kind = midi::statusOf(message);
+    if (semitones == 0 || kind < midi::kNoteOff || kind > midi::kPolyPressure)
         return message;
     const int key = foldKey(int((message >> 8) & 0xFF) + semitones);
     return (message & ~0xFF00u) | uint32_t(key) << 8;

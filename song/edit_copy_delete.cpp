@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/song_host.h"
 #include "song/clipboard_edit.h"
 #include "song/selection.h"
@@ -14,20 +15,20 @@ namespace {
 
 class WaitCursor {
 public:
-    explicit WaitCursor(ISongHost& host) : m_host(host) { m_host.setWaitCursor(true); }
+    explicit WaitCursor(ISongViews& host) : m_host(host) { m_host.setWaitCursor(true); }
     ~WaitCursor() { m_host.setWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
 private:
-    ISongHost& m_host;
+    ISongViews& m_host;
 };
 
 // Replaces the application's clipboard by what a copy gathered; its files
 // are the clipboard's from now on.
 void publish(CSongDoc& song, AppClipboard& copied, ClipFileCopies& files)
 {
-    ISongHost& host = song.context().host;
+    ISongFilesHost& host = song.context().host;
     ClearClipboard(host.clipboard(), host.workFolder());
     host.clipboard() = std::move(copied);
     files.keep();
@@ -229,13 +230,14 @@ void copyLanePoints(CSongDoc& song, int64_t low, int64_t high, int32_t from, App
     for (auto lane = lanes.lanes.rbegin(); lane != lanes.lanes.rend(); ++lane) {
         if (lane->track < 0 || size_t(lane->track) + 1 >= song.tracks.size())
             continue;
-        const uint32_t status = uint32_t(lanes.kind & 0xF0) | uint32_t(song.tracks[size_t(lane->track)]->channel & 0xF);
+        const uint32_t status =
+            midi::onChannel(midi::statusOf(uint32_t(lanes.kind)), song.tracks[size_t(lane->track)]->channel);
         for (const ControllerLane::Point& point : lane->points) {
             if (point.tick < low || point.tick >= high)
                 continue;
             CMidiEvent event;
             const uint32_t value = uint32_t(point.value & 0x7F);
-            event.message = (lanes.kind & 0xF0) == 0xB0
+            event.message = midi::isController(lanes.kind)
                                 ? status | uint32_t(lanes.controller & 0x7F) << 8 | value << 16
                                 : status | value << 8;
             event.tick = tickOf(toClipboardTicks(int64_t(point.tick) - from, song.timeBase));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
@@ -88,20 +89,20 @@ bool matchMeta(const FindCriteria& c, const CMidiEvent& event)
 
 bool matchChannelMessage(const FindCriteria& c, const CMidiEvent& e)
 {
-    switch (e.kind() & 0xF0) {
+    switch (midi::statusOf(e.kind())) {
     case 0x10:
         return c.rpn != 0 && c.rpnNumber.passes((e.message >> 8) & 0x7F)
                && c.rpnValue.passes((e.message >> 16) & 0x3FFF);
     case 0x20: return c.nrpn != 0 && c.nrpnNumber.passes(e.message >> 8) && c.nrpnValue.passes(e.value2);
-    case 0x90:
+    case midi::kNoteOn:
         return c.notes != 0 && c.key.passes(e.data1()) && c.velocity.passes(e.data2())
                && c.duration.passes(e.value2);
-    case 0xA0: return c.polyPressure != 0 && c.pressureKey.passes(e.data1()) && c.pressureValue.passes(e.data2());
-    case 0xB0:
+    case midi::kPolyPressure: return c.polyPressure != 0 && c.pressureKey.passes(e.data1()) && c.pressureValue.passes(e.data2());
+    case midi::kControlChange:
         return c.controllers != 0 && c.controller.passes(e.data1()) && c.controllerValue.passes(e.data2());
-    case 0xC0: return c.programs != 0 && c.program.passes(e.data1()) && c.bank.passes(e.value2);
-    case 0xD0: return c.channelPressure != 0 && c.channelPressureValue.passes(e.data1());
-    case 0xE0: return c.pitchBend != 0 && c.bend.passes(int(e.data1()) + (int(e.data2()) - 64) * 128);
+    case midi::kProgramChange: return c.programs != 0 && c.program.passes(e.data1()) && c.bank.passes(e.value2);
+    case midi::kChannelPressure: return c.channelPressure != 0 && c.channelPressureValue.passes(e.data1());
+    case midi::kPitchBend: return c.pitchBend != 0 && c.bend.passes(int(e.data1()) + (int(e.data2()) - 64) * 128);
     default: return true;
     }
 }
@@ -186,9 +187,9 @@ bool MatchEvent(const FindCriteria& c, const CMidiEvent& event)
     const uint8_t kind = event.kind();
     if (kind < 0x10)
         return true;
-    if (kind == 0xFF)
+    if (kind == midi::kMeta)
         return matchMeta(c, event);
-    if (kind == 0xF0 || kind == 0xF7)
+    if (kind == midi::kSysEx || kind == midi::kEndOfSysEx)
         return c.sysex != 0;
     return matchChannelMessage(c, event);
 }

@@ -15,6 +15,7 @@
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
 #include "core/field_number.h"
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/track_rows.h"
 #include "song/build_maps.h"
@@ -123,16 +124,16 @@ std::unique_ptr<CTrack> trackFromDialog(const TrackPropsParams& p)
 // be replaced by it; channels never count.
 uint32_t replaceMask(uint32_t message)
 {
-    const uint32_t kind = message & 0xF0;
+    const uint32_t kind = midi::statusOf(message);
     if (kind == 0x10 || kind == 0x20)
         return 0xFFFFF0;
-    if (kind >= 0x80 && kind <= 0xB0)
+    if (kind >= midi::kNoteOff && kind <= midi::kControlChange)
         return 0xFFF0;
     // A meta event replaces only one of its own type: a text must not take
     // the place of a tempo or key signature at the same tick.
-    if ((message & 0xFF) == 0xFF)
+    if ((message & 0xFF) == midi::kMeta)
         return 0xFFFF;
-    return kind >= 0xF0 ? 0xFF : 0xF0;
+    return kind >= midi::kSysEx ? 0xFF : midi::kKindMask;
 }
 
 // The index of an event at the tick that the new one replaces, searched from
@@ -240,23 +241,23 @@ struct SeriesKind {
 std::optional<SeriesKind> seriesKind(int32_t controller)
 {
     if (controller >= 0 && controller <= 127)
-        return SeriesKind{0xB0u | uint32_t(controller) << 8, 0xFFF0, SeriesKind::SecondByte};
+        return SeriesKind{midi::kControlChange | uint32_t(controller) << 8, 0xFFF0, SeriesKind::SecondByte};
     const int32_t kind = controller & 0xFF;
     if (kind == kSeriesKeyPressure)
-        return SeriesKind{0xA0u | uint32_t((controller >> 8) & 0x7F) << 8, 0xFFF0, SeriesKind::SecondByte};
+        return SeriesKind{midi::kPolyPressure | uint32_t((controller >> 8) & 0x7F) << 8, 0xFFF0, SeriesKind::SecondByte};
     if (kind == kSeriesChannelPressure)
-        return SeriesKind{0xD0, 0xF0, SeriesKind::FirstByte};
+        return SeriesKind{midi::kChannelPressure, midi::kKindMask, SeriesKind::FirstByte};
     if (kind == kSeriesPitchBend)
-        return SeriesKind{0xE0, 0xF0, SeriesKind::Bend, -8192, 8191};
+        return SeriesKind{midi::kPitchBend, midi::kKindMask, SeriesKind::Bend, -8192, 8191};
     return std::nullopt;
 }
 
 int32_t defaultReturnValue(int32_t controller)
 {
     switch (controller) {
-    case 7: return 100;
-    case 10: return 64;
-    case 11: return 127;
+    case cc::kVolume: return 100;
+    case cc::kPan: return 64;
+    case cc::kExpression: return 127;
     default: return 0;
     }
 }
@@ -527,7 +528,7 @@ void CSongDoc::OnInsertChord()
     if (c->insertMode >= 1) {
         const int32_t length = m_context.engine.guiValues().currentNoteLength();
         for (const uint32_t message : c->notes) {
-            if ((message & 0xF0) != 0x90)
+            if (!midi::isNoteOn(message))
                 continue;
             CMidiEvent note;
             note.tick = tick;

@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
@@ -468,7 +469,7 @@ void pasteControllers(CSongDoc& song)
     if (board.events.empty())
         return;
     const uint32_t match = board.events.front().message;
-    const uint32_t mask = (match & 0xF0) == 0xB0 ? 0xFFF0 : 0xF0;
+    const uint32_t mask = midi::isController(match) ? 0xFFF0 : midi::kKindMask;
     int64_t lastTick = 0;
     for (const CMidiEvent& e : board.events)
         lastTick = std::max<int64_t>(lastTick, e.tick);

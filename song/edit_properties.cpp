@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/edit_dialogs.h"
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "song/build_maps.h"
@@ -177,7 +178,7 @@ EventPropsRequest mergedRequest(const CSongDoc& song, const std::vector<Selected
         }
         if (merged.message == kMixedKinds)
             continue;
-        if (((e.message ^ first.message) & 0xF0) != 0) {
+        if (midi::statusOf(e.message ^ first.message) != 0) {
             merged.message = kMixedKinds;
             continue;
         }
@@ -191,18 +192,18 @@ EventPropsRequest mergedRequest(const CSongDoc& song, const std::vector<Selected
 
 EventKindIndex kindOf(const CMidiEvent& event)
 {
-    if (event.kind() == 0xFF)
+    if (event.kind() == midi::kMeta)
         return EventKindIndex::Meta;
-    switch (event.message & 0xF0) {
+    switch (midi::statusOf(event.message)) {
     case 0x10: return EventKindIndex::Rpn;
     case 0x20: return EventKindIndex::Nrpn;
-    case 0x90: return EventKindIndex::Note;
-    case 0xA0: return EventKindIndex::Aftertouch;
-    case 0xB0: return EventKindIndex::Controller;
-    case 0xC0: return EventKindIndex::PatchChange;
-    case 0xD0: return EventKindIndex::ChannelPressure;
-    case 0xE0: return EventKindIndex::PitchWheel;
-    case 0xF0: return EventKindIndex::SystemExclusive;
+    case midi::kNoteOn: return EventKindIndex::Note;
+    case midi::kPolyPressure: return EventKindIndex::Aftertouch;
+    case midi::kControlChange: return EventKindIndex::Controller;
+    case midi::kProgramChange: return EventKindIndex::PatchChange;
+    case midi::kChannelPressure: return EventKindIndex::ChannelPressure;
+    case midi::kPitchBend: return EventKindIndex::PitchWheel;
+    case midi::kSysEx: return EventKindIndex::SystemExclusive;
     default: return EventKindIndex::None;
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/edit_dialogs.h"
+#include "core/midi_bytes.h"
 #include "core/ms_clock.h"
 #include "core/track_rows.h"
 #include "song/edit_transforms.h"
@@ -100,7 +101,7 @@ public:
         }
         if (!matches(*event))
             return kKeep;
-        const bool pressureOrBend = (event->kind() & 0xF0) == 0xD0 || (event->kind() & 0xF0) == 0xE0;
+        const bool pressureOrBend = midi::isChannelPressure(event->kind()) || midi::isPitchBend(event->kind());
         const size_t slot = pressureOrBend ? 0 : event->data1() & 0x7F;
         const int64_t value = valueOf(*event);
         if (m_seen[slot]) {
@@ -118,17 +119,17 @@ public:
 private:
     bool matches(const CMidiEvent& event) const
     {
-        const int status = event.kind() & 0xF0;
+        const int status = midi::statusOf(event.kind());
         if (m_params.controller >= 128)
-            return event.kind() >= 0x80 && event.kind() < 0xF0 && status == m_params.controller;
-        return status == 0xB0 && event.data1() == m_params.controller;
+            return midi::isChannelStatus(event.kind()) && status == m_params.controller;
+        return status == midi::kControlChange && event.data1() == m_params.controller;
     }
 
     static int64_t valueOf(const CMidiEvent& event)
     {
-        switch (event.kind() & 0xF0) {
-        case 0xD0: return event.data1();
-        case 0xE0: return (int64_t(event.data2()) << 7 | event.data1()) - 8192;
+        switch (midi::statusOf(event.kind())) {
+        case midi::kChannelPressure: return event.data1();
+        case midi::kPitchBend: return (int64_t(event.data2()) << 7 | event.data1()) - 8192;
         default: return event.data2();
         }
     }

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "core/edit_dialogs.h"
+#include "core/midi_bytes.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
 #include "core/synth_lookup.h"
@@ -197,7 +198,7 @@ bool isDrumTrack(const CSongDoc& song, const CTrack& track)
 bool offeredForTranspose(const CMidiEvent& event)
 {
     const uint8_t kind = event.kind();
-    return (kind & 0xF0) == 0x90 || (kind & 0xF0) == 0xA0 || kind >= 0xF0;
+    return midi::isNoteOn(kind) || midi::isPolyPressure(kind) || kind >= midi::kSysEx;
 }
 
 int keyRowAt(const CSongDoc& song, int32_t tick)
@@ -238,7 +239,7 @@ void CSongDoc::OnEditTranspose()
         scratch.events[0] = source;
         TransposeEvent(scratch, 0, halfSteps, clipped, keyRowAt(*this, source.tick), m_context.chords);
         CMidiEvent& copy = scratch.events[0];
-        const bool keyed = source.isNote() || (source.kind() & 0xF0) == 0xA0;
+        const bool keyed = source.isNote() || midi::isPolyPressure(source.kind());
         const auto before = source.data.bytes();
         const auto after = copy.data.bytes();
         if (keyed || !std::equal(before.begin(), before.end(), after.begin(), after.end()))
@@ -330,16 +331,16 @@ bool quantizeNote(const QuantizeGrid& g, int64_t measureStart, CMidiEvent& event
 // other channel messages and system exclusive only with "Controller times".
 bool followsGrid(const QuantizeGrid& g, const CMidiEvent& event)
 {
-    return event.kind() == 0xFF || g.controllers;
+    return event.kind() == midi::kMeta || g.controllers;
 }
 
 // The key under which two events at one tick are one too many.
 std::optional<uint32_t> thinningKey(const CMidiEvent& event)
 {
-    switch (event.kind() & 0xF0) {
-    case 0xB0: return event.kind() | uint32_t(event.data1()) << 8;
-    case 0xD0:
-    case 0xE0: return event.kind();
+    switch (midi::statusOf(event.kind())) {
+    case midi::kControlChange: return event.kind() | uint32_t(event.data1()) << 8;
+    case midi::kChannelPressure:
+    case midi::kPitchBend: return event.kind();
     default: return std::nullopt;
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "core/midi_bytes.h"
 #include "core/muldiv.h"
 
 namespace rz {
@@ -75,23 +76,23 @@ std::string formatMeta(const CMidiEvent& event)
 std::string FormatEventValue(const CMidiEvent& event)
 {
     const uint8_t kind = event.kind();
-    switch (kind & 0xF0) {
+    switch (midi::statusOf(kind)) {
     case 0x10:
         return formatRpn(event.message);
     case 0x20:
         return format("%d (%d/%d)", event.value2, event.value2 >> 7, event.value2 & 127);
-    case 0x90:
-    case 0xA0:
-    case 0xB0:
+    case midi::kNoteOn:
+    case midi::kPolyPressure:
+    case midi::kControlChange:
         return format("%d", event.data2());
-    case 0xD0:
+    case midi::kChannelPressure:
         return format("%d", event.data1());
-    case 0xE0:
+    case midi::kPitchBend:
         return format("%d", (event.data2() << 7 | event.data1()) - 8192);
-    case 0xF0:
-        if (kind == 0xFF)
+    case midi::kSysEx:
+        if (kind == midi::kMeta)
             return formatMeta(event);
-        if (kind == 0xF0 || kind == 0xF7)
+        if (kind == midi::kSysEx || kind == midi::kEndOfSysEx)
             return formatHex(event.data.bytes());
         return {};
     default:

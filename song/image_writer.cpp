@@ -30,10 +30,16 @@ constexpr uint8_t kDataLsb = cc::kDataEntryLsb;
 constexpr int32_t kNrpnDecrement = 0x8000;
 constexpr int32_t kNrpnIncrement = 0x8001;
 
-// Order in which the initial RPN values and controllers are written.
+// Order in which the initial RPN values and controllers are written: the
+// named ones, then sound controllers 2..9.
 constexpr std::array<uint8_t, 4> kSettingsRpnOrder = {0, 1, 2, 5};
-constexpr std::array<uint8_t, 14> kSettingsControllerOrder = {7,  10, 91, 93, 94, 5,  71,
-                                                              72, 73, 74, 75, 76, 77, 78};
+constexpr std::array<uint8_t, 14> kSettingsControllerOrder = [] {
+    std::array<uint8_t, 14> order{cc::kVolume,     cc::kPan,          cc::kReverbSend,
+                                  cc::kChorusSend, cc::kCelesteSend, cc::kPortamentoTime};
+    for (size_t i = 6; i < order.size(); ++i)
+        order[i] = uint8_t(cc::kSoundController2 + (i - 6));
+    return order;
+}();
 
 template <size_t N>
 size_t slotOf(const std::array<uint8_t, N>& numbers, uint8_t number)
@@ -60,7 +66,7 @@ std::vector<uint8_t> destinationPayload(uint8_t kind, uint8_t channel,
             payload.push_back(uint8_t(ranges[parameter] & 0x7F));
         }
     }
-    payload.push_back(0xF7);
+    payload.push_back(midi::kEndOfSysEx);
     return payload;
 }
 
@@ -141,9 +147,9 @@ void ImageWriter::controller(uint8_t channel, uint8_t number, uint8_t value, int
 {
     number &= 0x7F;
     value &= 0x7F;
-    channelMessage(uint8_t(0xB0 | channel), number, value);
+    channelMessage(uint8_t(midi::kControlChange | channel), number, value);
     follow(channel, number, value, tick);
-    const uint32_t message = 0xB0u | channel | uint32_t(number) << 8 | uint32_t(value) << 16;
+    const uint32_t message = midi::kControlChange | channel | uint32_t(number) << 8 | uint32_t(value) << 16;
     switch (controllerChase(number)) {
     case ControllerChase::Value:
     case ControllerChase::Mode:
@@ -181,8 +187,8 @@ void ImageWriter::program(uint8_t channel, uint8_t programNumber, int32_t bank, 
         bytes.push_back(0);
     }
     programNumber &= 0x7F;
-    channelMessage(uint8_t(0xC0 | channel), programNumber);
-    chase(0xC0u | channel | uint32_t(programNumber) << 8, 0xFF, tick);
+    channelMessage(uint8_t(midi::kProgramChange | channel), programNumber);
+    chase(midi::kProgramChange | channel | uint32_t(programNumber) << 8, 0xFF, tick);
 }
 
 void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t tick)
@@ -191,7 +197,7 @@ void ImageWriter::rpn(uint8_t channel, uint8_t number, uint32_t value, int32_t t
         selectedParameter = kNoSelectedParameter;
     number &= 0x7F;
     value &= 0x3FFF;
-    const uint8_t statusByte = uint8_t(0xB0 | channel);
+    const uint8_t statusByte = uint8_t(midi::kControlChange | channel);
     const uint32_t key = uint32_t(number) << 8 | 0x10 | channel;
     if (selectedParameter != key) {
         channelMessage(statusByte, kRpnMsb, 0);
@@ -211,7 +217,7 @@ void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t 
     if (selectEveryDataEntry)
         selectedParameter = kNoSelectedParameter;
     number &= 0x3FFF;
-    const uint8_t statusByte = uint8_t(0xB0 | channel);
+    const uint8_t statusByte = uint8_t(midi::kControlChange | channel);
     const uint32_t key = number << 8 | 0x20 | channel;
     if (selectedParameter != key) {
         channelMessage(statusByte, kNrpnMsb, uint8_t(number >> 7));
@@ -232,7 +238,7 @@ void ImageWriter::nrpn(uint8_t channel, uint32_t number, int32_t value, int32_t 
 
 void ImageWriter::dataEntry(uint8_t channel, uint32_t value)
 {
-    const uint8_t statusByte = uint8_t(0xB0 | channel);
+    const uint8_t statusByte = uint8_t(midi::kControlChange | channel);
     channelMessage(statusByte, kDataMsb, uint8_t(value >> 7));
     bytes.push_back(0);
     channelMessage(statusByte, kDataLsb, uint8_t(value));
@@ -244,7 +250,7 @@ void ImageWriter::dataEntry(uint8_t channel, uint32_t value)
 void ImageWriter::sysex(std::span<const uint8_t> payload)
 {
     runningStatus = 0;
-    bytes.push_back(0xF0);
+    bytes.push_back(midi::kSysEx);
     appendBlock(bytes, payload);
 }
 

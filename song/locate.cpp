@@ -29,12 +29,12 @@ constexpr uint32_t kPreviewTag = 0xFF;
 
 bool isResetAll(uint32_t message)
 {
-    return (message & 0xF0) == 0xB0 && ((message >> 8) & 0x7F) == cc::kResetAllControllers;
+    return midi::statusOf(message) == midi::kControlChange && midi::firstDataByte(message) == cc::kResetAllControllers;
 }
 
 bool isModeMessage(uint32_t message)
 {
-    return (message & 0xF0) == 0xB0 && controllerChase(int(message >> 8) & 0x7F) == ControllerChase::Mode;
+    return midi::statusOf(message) == midi::kControlChange && controllerChase(midi::firstDataByte(message)) == ControllerChase::Mode;
 }
 
 } // namespace
@@ -76,7 +76,7 @@ void CSongDoc::UpdateCursorTime(CTrack& track)
         track.nextTime = track.nextTick == kEndTick ? kEndTime : 0.0;
         return;
     }
-    IEngineLink& engine = m_context.engine;
+    const IRecordLink& engine = m_context.engine;
     const bool holdTempo = engine.recording() && !engine.recordOptions().followTempo;
     int index = std::clamp(track.tempoIndex, 0, int(tempoMap.size()) - 1);
     if (!holdTempo) {
@@ -174,7 +174,7 @@ void CSongDoc::chaseGroup(size_t first, bool starting)
     if (starting) {
         const int pedal = port.controllerValue(channel, kSustain);
         if (pedal > 0)
-            port.sendShort(controlChange(channel, kSustain, 0));
+            port.SendShort(controlChange(channel, kSustain, 0));
     }
     play.entries.clear();
     play.notes.clear();
@@ -192,7 +192,7 @@ void CSongDoc::chaseGroup(size_t first, bool starting)
     for (size_t index : play.group)
         chaseTrack(index, channel);
     sortByTick(play.entries);
-    IEngineLink& engine = m_context.engine;
+    const IRecordLink& engine = m_context.engine;
     const bool thru = engine.recording() && engine.hasThruTrack(&port, channel);
     const bool autoProps = m_context.host.autoProps();
     int pedal = -1;
@@ -203,11 +203,11 @@ void CSongDoc::chaseGroup(size_t first, bool starting)
     if (starting) {
         sendHeldNotes(port, channel);
         for (const ChaseEntry& entry : play.entries) {
-            if ((entry.message & 0xFFF0) == (0xB0u | uint32_t(kSustain) << 8))
+            if ((entry.message & 0xFFF0) == (midi::kControlChange | uint32_t(kSustain) << 8))
                 pedal = int(entry.message >> 16) & 0x7F;
         }
         if (!thru && autoProps && pedal >= 0 && pedal != port.controllerValue(channel, kSustain))
-            port.sendShort(controlChange(channel, kSustain, pedal));
+            port.SendShort(controlChange(channel, kSustain, pedal));
     }
 }
 
@@ -303,8 +303,8 @@ void sendSelection(IMidiOut& port, int channel, const ParameterSelection& select
         return;
     const bool nrpn = selection.nrpn != ParameterSelection::kNone;
     const int number = nrpn ? selection.nrpn : selection.rpn;
-    port.sendShort(controlChange(channel, nrpn ? kNrpnMsb : kRpnMsb, number >> 7));
-    port.sendShort(controlChange(channel, nrpn ? kNrpnLsb : kRpnLsb, number & 0x7F));
+    port.SendShort(controlChange(channel, nrpn ? kNrpnMsb : kRpnMsb, number >> 7));
+    port.SendShort(controlChange(channel, nrpn ? kNrpnLsb : kRpnLsb, number & 0x7F));
 }
 
 } // namespace
@@ -338,20 +338,20 @@ void CSongDoc::chaseTrack(size_t index, int channel)
     while (track.nextTick <= last && track.ReadNextEvent(event)) {
         const uint32_t message =
             uint32_t(event.kind) | uint32_t(event.data1 & 0x7F) << 8 | uint32_t(event.data2 & 0x7F) << 16;
-        switch (event.kind & 0xF0) {
-        case 0x80: removeNote(play.notes, (message & 0xFFFFu) | 0x10u | tag); break;
-        case 0x90:
+        switch (midi::statusOf(event.kind)) {
+        case midi::kNoteOff: removeNote(play.notes, (message & 0xFFFFu) | 0x10u | tag); break;
+        case midi::kNoteOn:
             if (event.data2 != 0)
                 play.notes.push_back(message | tag);
             else
                 removeNote(play.notes, (message & 0xFFFFu) | tag);
             break;
-        case 0xB0:
+        case midi::kControlChange:
             chaseController(play.entries, selections[event.kind & 15], event, int32_t(index));
             break;
-        case 0xC0:
-        case 0xD0:
-        case 0xE0: addChaseEntry(play.entries, message, event.tick, int32_t(index)); break;
+        case midi::kProgramChange:
+        case midi::kChannelPressure:
+        case midi::kPitchBend: addChaseEntry(play.entries, message, event.tick, int32_t(index)); break;
         default: break;
         }
     }
@@ -373,13 +373,13 @@ struct BankParts {
     explicit BankParts(const std::vector<ChaseEntry>& entries)
     {
         for (const ChaseEntry& entry : entries) {
-            const uint32_t kind = entry.message & 0xF0;
+            const uint32_t kind = midi::statusOf(entry.message);
             const int number = int(entry.message >> 8) & 0x7F;
-            if (kind == 0xC0)
+            if (kind == midi::kProgramChange)
                 program = &entry;
-            else if (kind == 0xB0 && number == kBankMsb)
+            else if (kind == midi::kControlChange && number == kBankMsb)
                 msb = &entry;
-            else if (kind == 0xB0 && number == kBankLsb)
+            else if (kind == midi::kControlChange && number == kBankLsb)
                 lsb = &entry;
         }
     }
@@ -402,10 +402,10 @@ void sendProgram(IMidiOut& port, int channel, const BankParts& parts)
     if (same)
         return;
     if (msb != nullptr)
-        port.sendShort(msb->message);
+        port.SendShort(msb->message);
     if (lsb != nullptr)
-        port.sendShort(lsb->message);
-    port.sendShort(parts.program->message);
+        port.SendShort(lsb->message);
+    port.SendShort(parts.program->message);
 }
 
 } // namespace
@@ -421,13 +421,13 @@ void CSongDoc::sendChaseState(IMidiOut& port, int channel, bool starting)
     // it goes first.
     for (const ChaseEntry& entry : play.entries)
         if (isModeMessage(entry.message))
-            port.sendShort(entry.message);
+            port.SendShort(entry.message);
     for (const ChaseEntry& entry : play.entries) {
         const uint32_t message = entry.message;
         const int data1 = int(message >> 8) & 0x7F;
         const int data2 = int(message >> 16) & 0x7F;
-        switch (message & 0xF0) {
-        case 0xB0:
+        switch (midi::statusOf(message)) {
+        case midi::kControlChange:
             if (data1 == kBankMsb || data1 == kBankLsb || isModeMessage(message) || isResetAll(message)) {
                 break;
             } else if (data1 == kVolume) {
@@ -436,24 +436,24 @@ void CSongDoc::sendChaseState(IMidiOut& port, int channel, bool starting)
                 const int percent = from < tracks.size() ? tracks[from]->volume : 100;
                 const int value = ScaleVolume(data2, percent, scale);
                 if (port.controllerValue(channel, kVolume) != value)
-                    port.sendShort(controlChange(channel, kVolume, value));
+                    port.SendShort(controlChange(channel, kVolume, value));
             } else if (data1 == kSustain) {
                 if (starting && data2 == 0 && port.controllerValue(channel, kSustain) != 0)
-                    port.sendShort(message);
+                    port.SendShort(message);
             } else if (port.controllerValue(channel, data1) != data2) {
-                port.sendShort(message);
+                port.SendShort(message);
             }
             break;
-        case 0xC0: sendProgram(port, channel, parts); break;
+        case midi::kProgramChange: sendProgram(port, channel, parts); break;
         default: // RPN events, channel pressure and pitch bend: always
-            port.sendShort(message);
+            port.SendShort(message);
             break;
         }
     }
     for (const ChaseEntry* part : {parts.msb, parts.lsb}) {
         if (part != nullptr && !parts.withProgram(part)
             && port.controllerValue(channel, int(part->message >> 8) & 0x7F) != BankParts::value(part))
-            port.sendShort(part->message);
+            port.SendShort(part->message);
     }
 }
 
@@ -466,22 +466,22 @@ void CSongDoc::sendHeldNotes(IMidiOut& port, int channel)
                                   play.held.size());
     for (size_t i = 0; i < count; ++i) {
         const uint32_t note = play.held[i];
-        if ((note & 0xF0) != 0x90 || int(note & 15) != channel || (note >> 24) == kPreviewTag)
+        if (!midi::isNoteOn(note) || int(note & 15) != channel || (note >> 24) == kPreviewTag)
             continue;
         const auto match = std::find(play.notes.begin(), play.notes.end(), note);
         if (match != play.notes.end())
             play.notes.erase(match);
         else
-            port.sendShort(note & 0xFF00FFFFu);
+            port.SendShort(note & 0xFF00FFFFu);
     }
     for (uint32_t note : play.notes)
-        port.sendShort(note);
+        port.SendShort(note);
 }
 
 // As synchronisation master, tells the followers where the song now is.
 void CSongDoc::sendSyncPosition(int32_t tick, double time)
 {
-    IEngineLink& engine = m_context.engine;
+    IPortLink& engine = m_context.engine;
     const SyncOptions sync = engine.syncOptions();
     if (sync.masterSlave != 1)
         return;

@@ -1,4 +1,5 @@
 #include "song/midi_event.h"
+#include "core/midi_bytes.h"
 
 #include <limits>
 #include <type_traits>
@@ -58,7 +59,7 @@ bool CMidiEvent::SetData(std::span<const uint8_t> bytes, bool sysex)
     std::vector<uint8_t> block;
     block.reserve(length);
     if (sysex)
-        block.push_back(0xF0);
+        block.push_back(midi::kSysEx);
     block.insert(block.end(), bytes.begin(), bytes.end());
     data.setBytes(std::move(block));
     return true;
@@ -78,13 +79,13 @@ bool CMidiEvent::SetText(std::string_view text, bool withTerminator)
 
 bool CMidiEvent::SetMetaText(uint8_t type, std::string_view text, bool withTerminator)
 {
-    message = 0xFFu | uint32_t(type) << 8;
+    message = midi::kMeta | uint32_t(type) << 8;
     return SetText(text, withTerminator);
 }
 
 bool CMidiEvent::SetMetaData(uint8_t type, std::span<const uint8_t> bytes)
 {
-    message = 0xFFu | uint32_t(type) << 8;
+    message = midi::kMeta | uint32_t(type) << 8;
     return SetData(bytes);
 }
 

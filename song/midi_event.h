@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/midi_bytes.h"
 #include "song/audio_clip.h"
 
 namespace rz {
@@ -61,15 +62,15 @@ struct CMidiEvent {
     uint8_t kind() const { return uint8_t(message & 0xFF); }
     uint8_t data1() const { return uint8_t((message >> 8) & 0xFF); }
     uint8_t data2() const { return uint8_t((message >> 16) & 0xFF); }
-    bool isMeta() const { return kind() == 0xFF; }
-    bool isNote() const { return (message & 0xF0) == 0x90; }
+    bool isMeta() const { return kind() == midi::kMeta; }
+    bool isNote() const { return midi::isNoteOn(message); }
     CAudioClip* clip() const { return data.clip(); }
 
     // Releases the data.
     void Clear() { data.reset(); }
 
     // Replaces the data by a copy of the bytes. With sysex the block starts with
-    // an added 0xF0 and value2 = size + 1. False, with nothing changed, when the
+    // an added midi::kSysEx and value2 = size + 1. False, with nothing changed, when the
     // length does not fit value2.
     bool SetData(std::span<const uint8_t> bytes, bool sysex = false);
     // The text's bytes, with a terminating zero when asked; a message still 0

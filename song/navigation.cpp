@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "song/song_doc.h"
@@ -86,7 +87,7 @@ void takeOverJump(NextStop& stop)
 
 bool isNoteOrClip(const CMidiEvent& event)
 {
-    return (event.message & 0xF0) == 0x90 || event.message == kAudioClipMessage;
+    return midi::isNoteOn(event.message) || event.message == kAudioClipMessage;
 }
 
 } // namespace

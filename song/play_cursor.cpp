@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/byte_reader.h"
+#include "core/midi_bytes.h"
 #include "song/track.h"
 
 namespace rz {
@@ -14,15 +15,15 @@ constexpr uint64_t kLastTick = 0x7FFFFFFE;
 // Data bytes after the status byte of a channel message.
 int channelDataBytes(uint8_t kind)
 {
-    const uint8_t high = kind & 0xF0;
-    return high == 0xC0 || high == 0xD0 ? 1 : 2;
+    const uint8_t high = midi::statusOf(kind);
+    return high == midi::kProgramChange || high == midi::kChannelPressure ? 1 : 2;
 }
 
 // System common and real-time messages: a song cannot hold them, so the
 // cursor steps over them (with their data bytes) rather than ending there.
 bool isSkippedSystemByte(uint8_t kind)
 {
-    return kind > 0xF0 && kind < 0xFF && kind != 0xF7;
+    return kind > midi::kSysEx && kind < midi::kMeta && kind != midi::kEndOfSysEx;
 }
 
 // A status byte where a data byte belongs. The message it sits in has no
@@ -31,7 +32,7 @@ bool isSkippedSystemByte(uint8_t kind)
 // after it reads as before.
 bool isMalformedChannelMessage(const RawEvent& event)
 {
-    return event.kind < 0xF0 && (event.data1 | event.data2) >= 0x80;
+    return event.kind < midi::kSysEx && !midi::isDataByte(event.data1 | event.data2);
 }
 
 // Data bytes of a defined system common message; -1 for the undefined ones,
@@ -39,15 +40,15 @@ bool isMalformedChannelMessage(const RawEvent& event)
 int systemDataBytes(uint8_t kind)
 {
     switch (kind) {
-    case 0xF1:
-    case 0xF3:
+    case midi::kQuarterFrame:
+    case midi::kSongSelect:
         return 1;
-    case 0xF2:
+    case midi::kSongPosition:
         return 2;
-    case 0xF4:
-    case 0xF5:
-    case 0xF9:
-    case 0xFD:
+    case midi::kUndefinedF4:
+    case midi::kUndefinedF5:
+    case midi::kTick:
+    case midi::kUndefinedFD:
         return -1;
     default:
         return 0;
@@ -61,13 +62,13 @@ int systemDataBytes(uint8_t kind)
 bool skipSystemMessage(ByteReader& reader, std::span<const uint8_t> image, uint8_t kind,
                        uint8_t& runningStatus)
 {
-    if (kind < 0xF8)
+    if (kind < midi::kClock)
         runningStatus = 0;
     const int count = systemDataBytes(kind);
     if (count >= 0)
         return reader.skip(size_t(count));
     size_t end = reader.position();
-    while (end + 1 < image.size() && image[end] < 0x80 && image[end + 1] < 0x80)
+    while (end + 1 < image.size() && midi::isDataByte(image[end]) && midi::isDataByte(image[end + 1]))
         ++end;
     return reader.seek(end);
 }
@@ -118,8 +119,8 @@ bool CTrack::readChannelEventQuickly(RawEvent& out)
     const uint8_t* p = playImage.data() + readPosition;
     size_t n = 0;
     uint8_t kind = runningStatus;
-    if (p[0] >= 0x80) {
-        if (p[0] >= 0xF0)
+    if (midi::isStatusByte(p[0])) {
+        if (p[0] >= midi::kSysEx)
             return false;
         kind = p[n++];
     } else if (kind == 0) {
@@ -127,10 +128,10 @@ bool CTrack::readChannelEventQuickly(RawEvent& out)
     }
     const uint8_t data1 = p[n++];
     const uint8_t data2 = channelDataBytes(kind) == 2 ? p[n++] : 0;
-    if ((data1 | data2) >= 0x80)
+    if (!midi::isDataByte(data1 | data2))
         return false;
     uint32_t delta = p[n++];
-    if (delta >= 0x80) {
+    if (delta >= 0x80) { // a two-byte variable-length delta
         if (p[n] >= 0x80)
             return false;
         delta = (delta & 0x7F) << 7 | p[n++];
@@ -201,14 +202,14 @@ bool CTrack::ReadNextEvent(RawEvent& out)
 bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
 {
     const uint8_t first = *reader.u8();
-    if (first < 0x80) {
+    if (midi::isDataByte(first)) {
         if (runningStatus == 0)
             return false;
         event.kind = runningStatus;
         event.data1 = first;
     } else {
         event.kind = first;
-        if (first < 0xF0) {
+        if (first < midi::kSysEx) {
             runningStatus = first;
             const auto data1 = reader.u8();
             if (!data1)
@@ -216,7 +217,7 @@ bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
             event.data1 = *data1;
         }
     }
-    if (event.kind < 0xF0) {
+    if (event.kind < midi::kSysEx) {
         if (channelDataBytes(event.kind) == 2) {
             const auto data2 = reader.u8();
             if (!data2)
@@ -225,9 +226,9 @@ bool CTrack::readEventBody(ByteReader& reader, RawEvent& event)
         }
         return true;
     }
-    if (event.kind == 0xF0 || event.kind == 0xF7)
+    if (event.kind == midi::kSysEx || event.kind == midi::kEndOfSysEx)
         return readSysex(reader, event);
-    if (event.kind == 0xFF)
+    if (event.kind == midi::kMeta)
         return readMeta(reader, event);
     return skipSystemMessage(reader, playImage, event.kind, runningStatus);
 }
@@ -246,9 +247,9 @@ bool CTrack::readSysex(ByteReader& reader, RawEvent& event)
     const auto stated = image.subspan(dataStart, std::min<size_t>(*length, reader.remaining()));
     // Only an F7 before the stated end shows the length to be data: one
     // further on belongs to a following continuation packet.
-    const auto status = std::find_if(stated.begin(), stated.end(), [](uint8_t b) { return b >= 0x80; });
+    const auto status = std::find_if(stated.begin(), stated.end(), [](uint8_t b) { return midi::isStatusByte(b); });
     const size_t statusIndex = size_t(status - stated.begin());
-    if (status != stated.end() && *status == 0xF7 && statusIndex + 1 < *length) {
+    if (status != stated.end() && *status == midi::kEndOfSysEx && statusIndex + 1 < *length) {
         const size_t end = dataStart + statusIndex + 1;
         reader.seek(end);
         event.data = image.subspan(blockStart, end - blockStart);

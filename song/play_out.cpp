@@ -35,7 +35,7 @@ bool draggedByFader(const std::optional<FaderDrag>& drag, int portIndex, uint8_t
 {
     if (!drag || drag->port != portIndex || drag->kind != kind)
         return false;
-    return (kind & 0xF0) != 0xB0 || drag->controller == controller;
+    return !midi::isController(kind) || drag->controller == controller;
 }
 
 } // namespace
@@ -85,50 +85,50 @@ size_t CSongDoc::nextDueTrack(double now) const
 
 void CSongDoc::playEvent(CTrack& track, size_t index, const RawEvent& event)
 {
-    if (event.kind == 0xFF) {
+    if (event.kind == midi::kMeta) {
         if (event.data1 == kClipMetaType)
             startClipsAt(index, event.tick);
         return;
     }
-    if (track.outputPort == nullptr || event.kind < 0x90)
+    if (track.outputPort == nullptr || event.kind < midi::kNoteOn)
         return;
     IMidiOut& port = *track.outputPort;
     const uint32_t message =
         uint32_t(event.kind) | uint32_t(event.data1 & 0x7F) << 8 | uint32_t(event.data2 & 0x7F) << 16;
     const int channel = event.kind & 15;
     IEngineLink& engine = m_context.engine;
-    switch (event.kind & 0xF0) {
-    case 0x90: port.sendShort(message | uint32_t(index & 0xFF) << 24); return;
-    case 0xA0:
-    case 0xC0: port.sendShort(message); return;
-    case 0xB0:
-    case 0xD0:
-    case 0xE0: {
+    switch (midi::statusOf(event.kind)) {
+    case midi::kNoteOn: port.SendShort(message | uint32_t(index & 0xFF) << 24); return;
+    case midi::kPolyPressure:
+    case midi::kProgramChange: port.SendShort(message); return;
+    case midi::kControlChange:
+    case midi::kChannelPressure:
+    case midi::kPitchBend: {
         const auto drag = engine.guiValues().faderDrag();
         if (drag && draggedByFader(drag, engine.outputMapEntry(track.port), event.kind, event.data1))
             return;
-        if ((event.kind & 0xF0) == 0xB0 && event.data1 == kVolume) {
+        if (midi::isController(event.kind) && event.data1 == kVolume) {
             port.setUnscaledVolume(channel, event.data2 & 0x7F);
             const VolumeScale scale{relativeVolume, engine.masterVolume()};
             const int value = ScaleVolume(event.data2 & 0x7F, track.volume, scale);
-            port.sendShort((message & 0xFFFFu) | uint32_t(value) << 16);
+            port.SendShort((message & 0xFFFFu) | uint32_t(value) << 16);
             return;
         }
-        port.sendShort(message);
+        port.SendShort(message);
         return;
     }
     default: break;
     }
-    if ((event.kind == 0xF0 || event.kind == 0xF7) && sentAtStartUp(index, event))
+    if ((event.kind == midi::kSysEx || event.kind == midi::kEndOfSysEx) && sentAtStartUp(index, event))
         return;
-    if (event.kind == 0xF0) {
+    if (event.kind == midi::kSysEx) {
         std::vector<uint8_t>& bytes = playOutState().sysex;
         bytes.clear();
-        bytes.push_back(0xF0);
+        bytes.push_back(midi::kSysEx);
         bytes.insert(bytes.end(), event.data.begin(), event.data.end());
-        port.sendSysEx(bytes.data(), bytes.size());
-    } else if (event.kind == 0xF7 && !event.data.empty()) {
-        port.sendSysEx(event.data.data(), event.data.size());
+        port.SendSysEx(bytes.data(), bytes.size());
+    } else if (event.kind == midi::kEndOfSysEx && !event.data.empty()) {
+        port.SendSysEx(event.data.data(), event.data.size());
     }
 }
 
@@ -177,7 +177,7 @@ void CSongDoc::reserveClipRoom()
 
 void CSongDoc::startClipsLocked(CTrack& track, int32_t tick)
 {
-    IEngineLink& engine = m_context.engine;
+    IAudioClipLink& engine = m_context.engine;
     auto first = std::lower_bound(track.events.begin(), track.events.end(), tick,
                                   [](const CMidiEvent& event, int32_t t) { return event.tick < t; });
     for (auto it = first; it != track.events.end() && it->tick == tick; ++it) {
@@ -221,7 +221,7 @@ void CSongDoc::BuildAudioPlayLists(int32_t tick)
     }
     play.audioListsPending = false;
     play.pendingClips.clear();
-    IEngineLink& engine = m_context.engine;
+    IAudioClipLink& engine = m_context.engine;
     engine.clearClipPlayLists();
     const double time = TickToTime(tick);
     for (size_t i = tracks.size() >= 2 ? tracks.size() - 1 : 0; i-- > 0;) {

@@ -1,5 +1,6 @@
 #include "song/quick_transpose.h"
 
+#include "core/midi_bytes.h"
 #include "core/synth_lookup.h"
 #include "song/song_doc.h"
 #include "song/transpose_event.h"
@@ -30,8 +31,8 @@ bool isDrumTrack(const CTrack& track, const ISynthLookup* synths)
 
 bool transposable(const CMidiEvent& event)
 {
-    const uint8_t kind = event.kind() & 0xF0;
-    return kind == 0x90 || kind == 0xA0 || event.message == kTextMessage;
+    const uint8_t kind = midi::statusOf(event.kind());
+    return kind == midi::kNoteOn || kind == midi::kPolyPressure || event.message == kTextMessage;
 }
 
 bool sameEvent(const CMidiEvent& a, const CMidiEvent& b)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/file_names.h"
+#include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/song_host.h"
 #include "song/build_maps.h"
@@ -98,9 +99,9 @@ void RsdReader::record(const RsdRecord& r)
     case 0x80:
     case 0x88: tempo(r); return;
     case 0xA3: meter(r); return;
-    case 0xE5: store(0xC0u | r.channel() | uint32_t(r.b[4] & 0x7F) << 8, 0); return;
+    case 0xE5: store(midi::kProgramChange | r.channel() | uint32_t(r.b[4] & 0x7F) << 8, 0); return;
     case 0xE6:
-        store(0xB0u | r.channel() | uint32_t(r.b[4] & 0x7F) << 8 | uint32_t(r.b[5] & 0x7F) << 16, 0);
+        store(midi::kControlChange | r.channel() | uint32_t(r.b[4] & 0x7F) << 8 | uint32_t(r.b[5] & 0x7F) << 16, 0);
         return;
     default: return;
     }
@@ -123,7 +124,7 @@ void RsdReader::noteOn(const RsdRecord& r)
         return; // sounds nothing, and would read as a note-off
     const int32_t duration = r.b[5] + (r.sixBytes ? 0 : r.b[6] * 256);
     m_newestNote[noteSlot(r.channel(), key, velocity)] = uint32_t(m_track.events.size());
-    store(0x90u | r.channel() | uint32_t(key) << 8 | uint32_t(velocity) << 16, duration);
+    store(midi::kNoteOn | r.channel() | uint32_t(key) << 8 | uint32_t(velocity) << 16, duration);
 }
 
 // Ends the newest note of the same channel, key and velocity.

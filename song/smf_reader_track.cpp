@@ -143,9 +143,9 @@ bool TrackChunkReader::read()
 bool TrackChunkReader::handle(const RawEvent& raw)
 {
     m_track.endTick = std::max(m_track.endTick, raw.tick);
-    if (raw.kind == 0xFF)
+    if (raw.kind == midi::kMeta)
         meta(raw);
-    else if (raw.kind == 0xF0 || raw.kind == 0xF7)
+    else if (raw.kind == midi::kSysEx || raw.kind == midi::kEndOfSysEx)
         sysex(raw);
     else
         channelMessage(raw, uint32_t(raw.kind) | uint32_t(raw.data1) << 8 | uint32_t(raw.data2) << 16);
@@ -170,8 +170,8 @@ void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
         && std::find(m_channels->begin(), m_channels->end(), channel) == m_channels->end())
         m_channels->push_back(channel);
     m_lastChannel = channel;
-    switch (raw.kind & 0xF0) {
-    case 0x90:
+    switch (midi::statusOf(raw.kind)) {
+    case midi::kNoteOn:
         if (raw.data2 != 0) {
             m_pending.add(channel, raw.data1, uint32_t(m_track.events.size()));
             store(message, raw.tick);
@@ -179,13 +179,13 @@ void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
             return;
         }
         [[fallthrough]];
-    case 0x80:
+    case midi::kNoteOff:
         noteOff(message, raw.tick);
         return;
-    case 0xB0:
+    case midi::kControlChange:
         controller(message, raw.tick);
         return;
-    case 0xC0:
+    case midi::kProgramChange:
         programChange(message, raw.tick);
         return;
     default: // polyphonic and channel pressure, pitch bend
@@ -277,7 +277,7 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
     case cc::kDataIncrement:
     case cc::kDataDecrement:
         if (m_nrpn != kNoParameter)
-            store(0x20u | channel | m_nrpn << 8, tick, number == 96 ? 0x8001 : 0x8000);
+            store(0x20u | channel | m_nrpn << 8, tick, number == cc::kDataIncrement ? 0x8001 : 0x8000);
         return;
     default:
         store(message, tick);
@@ -394,14 +394,14 @@ void TrackChunkReader::programChange(uint32_t message, int32_t tick)
 void TrackChunkReader::sysex(const RawEvent& raw)
 {
     CMidiEvent event;
-    event.message = 0xF0;
+    event.message = midi::kSysEx;
     event.tick = raw.tick;
-    if (!event.SetData(raw.data, raw.kind == 0xF0))
+    if (!event.SetData(raw.data, raw.kind == midi::kSysEx))
         return;
     const std::span<const uint8_t> block = event.data.bytes();
     // Only a universal real-time controller-destination message (F0 7F id
     // 09 01|03) is a setting; other blocks with 09 there are the device's own.
-    if (block.size() > 6 && block[0] == 0xF0 && block[1] == 0x7F && block[3] == 0x09
+    if (block.size() > 6 && block[0] == midi::kSysEx && block[1] == 0x7F && block[3] == 0x09
         && (block[4] == 0x01 || block[4] == 0x03)) {
         destinationSettings(block);
         return;
@@ -456,7 +456,7 @@ void TrackChunkReader::meta(const RawEvent& raw)
     default:
         break;
     }
-    CMidiEvent& event = store(0xFFu | uint32_t(raw.data1) << 8, raw.tick);
+    CMidiEvent& event = store(midi::kMeta | uint32_t(raw.data1) << 8, raw.tick);
     event.SetData(raw.data);
 }
 
@@ -498,7 +498,7 @@ void TrackChunkReader::convertClips()
     if (m_track.type != kWaveTrack)
         return;
     for (CMidiEvent& event : m_track.events) {
-        if (event.message != (0xFFu | 0x07u << 8))
+        if (event.message != (midi::kMeta | 0x07u << 8))
             continue;
         std::string_view text = textOf(event.data.bytes());
         text = text.substr(0, kMaxClipTextBytes);
@@ -527,7 +527,7 @@ void TrackChunkReader::removeOffsets()
         return;
     for (CMidiEvent& event : m_track.events) {
         const uint8_t kind = event.kind();
-        if (kind < 0x80 || kind > 0xAF)
+        if (kind < midi::kNoteOff || kind >= midi::kControlChange)
             continue;
         uint32_t message = event.message;
         if (key != 0)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 
+#include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
@@ -29,7 +30,7 @@ bool autoProps(const CSongDoc& song)
 bool channelOf(const CMidiEvent& event, uint8_t& channel)
 {
     const uint8_t kind = event.kind();
-    if (!((kind >= 0x80 && kind < 0xF0) || (kind >= 0x10 && kind < 0x30)))
+    if (!(midi::isChannelStatus(kind) || (kind >= 0x10 && kind < 0x30)))
         return false;
     channel = kind & 0x0F;
     return true;
@@ -116,12 +117,12 @@ void keepClipsOnly(CSongDoc& song, CTrack& track)
             clips.push_back(std::move(event));
             continue;
         }
-        if ((event.kind() & 0xF0) != 0xB0 || event.tick != 0)
+        if (!midi::isController(event.kind()) || event.tick != 0)
             continue;
-        if (event.data1() == 7 && !volumeSet) {
+        if (event.data1() == cc::kVolume && !volumeSet) {
             track.initialControllers[1] = event.data2() & 0x7F;
             volumeSet = true;
-        } else if (event.data1() == 10 && !panSet) {
+        } else if (event.data1() == cc::kPan && !panSet) {
             track.initialControllers[0] = event.data2() & 0x7F;
             panSet = true;
         }
@@ -302,7 +303,7 @@ void splitByPatches(CSongDoc& song)
         std::vector<std::unique_ptr<CTrack>> created;
         std::vector<CMidiEvent> kept;
         for (CMidiEvent& event : source.events) {
-            if ((event.kind() & 0xF0) == 0xC0) {
+            if (midi::isProgramChange(event.kind())) {
                 const PatchKey key{event.value2 < 0 ? -1 : event.value2 & 0xFFFF, event.data1() & 0x7F};
                 auto it = std::find_if(targets.begin(), targets.end(),
                                        [&](const auto& t) { return t.first == key; });

@@ -7,6 +7,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/midi_bytes.h"
 #include "song/dr_meta_track.h"
 #include "song/note_pairing.h"
 #include "song/song_doc.h"
@@ -32,7 +33,7 @@ bool startsWith(std::span<const uint8_t> data, std::string_view prefix)
 // by the caller.
 bool isTrackOwn(const RawEvent& event)
 {
-    if (event.kind != 0xFF)
+    if (event.kind != midi::kMeta)
         return false;
     switch (event.data1) {
     case 0x03:
@@ -239,32 +240,32 @@ void ConductorBuilder::addTempo(const TempoEntry& entry)
 // channel; the encoder writes the same note-offs back.
 void ConductorBuilder::addEvent(const RawEvent& raw)
 {
-    if (raw.kind == 0xFF) {
+    if (raw.kind == midi::kMeta) {
         addMeta(raw.tick, raw.data1, raw.data);
         return;
     }
-    if (raw.kind == 0xF0 || raw.kind == 0xF7) {
-        if (!raw.data.empty() || raw.kind == 0xF0) {
+    if (raw.kind == midi::kSysEx || raw.kind == midi::kEndOfSysEx) {
+        if (!raw.data.empty() || raw.kind == midi::kSysEx) {
             CMidiEvent& event = append(raw.tick);
-            event.message = 0xF0;
-            event.SetData(raw.data, raw.kind == 0xF0);
+            event.message = midi::kSysEx;
+            event.SetData(raw.data, raw.kind == midi::kSysEx);
         }
         return;
     }
-    const uint8_t high = raw.kind & 0xF0;
+    const uint8_t high = midi::statusOf(raw.kind);
     const uint8_t channel = raw.kind & 0x0F;
-    if (high == 0x90 && raw.data2 == 0) {
+    if (high == midi::kNoteOn && raw.data2 == 0) {
         const uint32_t index = m_sounding.take(channel, raw.data1);
         if (index != NotePairing::kNone)
             m_track.events[index].value2 = std::max(raw.tick - m_track.events[index].tick, 0);
         return;
     }
-    if (high == 0x90)
+    if (high == midi::kNoteOn)
         m_sounding.add(channel, raw.data1, uint32_t(m_track.events.size()));
     CMidiEvent& event = append(raw.tick);
     event.message = uint32_t(raw.kind) | uint32_t(raw.data1) << 8 | uint32_t(raw.data2) << 16;
     // The image wrote the bank as controllers before the program.
-    event.value2 = high == 0xC0 ? -1 : 0;
+    event.value2 = high == midi::kProgramChange ? -1 : 0;
 }
 
 // Marker cues at their ticks. A text at tick 0 would read back as the

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/file_names.h"
+#include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/set_link.h"
@@ -171,7 +172,7 @@ int32_t foldKey(int32_t key)
 bool bakeOffsets(CMidiEvent& event, const CTrack& track, uint32_t bits)
 {
     const uint8_t kind = event.kind();
-    if (kind < 0x80 || kind > 0xAF)
+    if (kind < midi::kNoteOff || kind >= midi::kControlChange)
         return false;
     uint32_t message = event.message;
     if ((bits & 1) && track.key != 0) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "core/midi_bytes.h"
 #include "song/build_maps.h"
 #include "song/cue.h"
 #include "song/song_doc.h"
@@ -122,7 +123,7 @@ void applyNoteAttributes(CTrack& track, std::span<const uint8_t> d)
     if (track.events.empty())
         return;
     CMidiEvent& note = track.events.back();
-    if ((note.kind() & 0xF0) != 0x90 || note.data2() == 0 || note.data1() != d[3])
+    if (!midi::isNoteOn(note.kind()) || note.data2() == 0 || note.data1() != d[3])
         return;
     note.notation = uint8_t((d[4] >> 4) - 1);
     note.spelling = int8_t(uint8_t((d[4] & 15) - 1));

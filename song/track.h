@@ -44,14 +44,14 @@ inline constexpr std::array<uint8_t, 4> kInitialRpnNumbers = {5, 1, 2, 0};
 // reader can say what it left out.
 struct SkippedMessages {
     uint32_t system = 0;    // system common and real-time messages, which a song does not hold
-    uint32_t malformed = 0; // channel messages with a byte of 0x80 or more as a data byte
+    uint32_t malformed = 0; // channel messages with a status byte where a data byte belongs
     uint32_t moved = 0;     // events past the last tick a song holds, read at that tick
 };
 
 struct RawEvent {
     int32_t tick = 0;
-    uint8_t kind = 0;   // status byte: 0x80-0xEF, 0xF0, 0xF7 or 0xFF
-    uint8_t data1 = 0;  // the meta type for 0xFF
+    uint8_t kind = 0;   // a channel status, midi::kSysEx, kEndOfSysEx or kMeta
+    uint8_t data1 = 0;  // the meta type for kMeta
     uint8_t data2 = 0;
     std::span<const uint8_t> data; // sysex or meta bytes inside the image
 };

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 #include "core/byte_reader.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "song/dr_meta_track.h"
 #include "song/image_writer.h"
+#include "song/smf_header.h"
 #include "song/song_doc.h"
 #include "song/track.h"
 #include "song/track_ports.h"
@@ -17,7 +20,7 @@ namespace rz {
 
 void WriteVarLen(std::vector<uint8_t>& bytes, uint32_t value)
 {
-    if (value < 0x80) { // most deltas
+    if (value < 0x80) { // most deltas: one byte of a variable-length number
         bytes.push_back(uint8_t(value));
         return;
     }
@@ -34,7 +37,7 @@ void WriteVarLen(std::vector<uint8_t>& bytes, uint32_t value)
 
 void WriteMetaHeader(std::vector<uint8_t>& bytes, uint8_t type)
 {
-    bytes.push_back(0xFF);
+    bytes.push_back(midi::kMeta);
     bytes.push_back(type);
 }
 
@@ -92,7 +95,7 @@ int32_t clampTick(int64_t tick)
 uint32_t applyOffsets(uint32_t message, const CTrack& track, uint32_t& clipFlags)
 {
     const uint8_t kind = message & 0xFF;
-    if (kind < 0x80 || kind > 0xAF)
+    if (kind < midi::kNoteOff || kind >= midi::kControlChange)
         return message;
     if (track.key == 0 && track.velocityOffset == 0)
         return message & 0x7F7FFF; // the 7-bit key and velocity as they are
@@ -122,10 +125,10 @@ uint32_t applyOffsets(uint32_t message, const CTrack& track, uint32_t& clipFlags
 bool imageCanHold(const CMidiEvent& event)
 {
     const uint8_t kind = event.kind();
-    if (kind == 0xFF)
+    if (kind == midi::kMeta)
         return event.data1() != 0x2F;
-    return (kind >= 0x10 && kind < 0x30) || (kind >= 0x80 && kind < 0xF0) || kind == 0xF0
-           || kind == 0xF7;
+    return (kind >= 0x10 && kind < 0x30) || midi::isChannelStatus(kind) || kind == midi::kSysEx
+           || kind == midi::kEndOfSysEx;
 }
 
 // Encodes one track into its play image.
@@ -214,7 +217,7 @@ void ChunkEncoder::encode()
     // End of track, keeping the time the track lasts after its last event.
     const int32_t imageTick = m_userTrack ? markerTick() : m_lastTick;
     writeLongDelta(m_writer.bytes, uint32_t(std::max(track.endOfTrack - imageTick, 0)));
-    m_writer.bytes.insert(m_writer.bytes.end(), {0xFF, 0x2F, 0x00});
+    m_writer.bytes.insert(m_writer.bytes.end(), std::begin(kEndOfTrackBytes), std::end(kEndOfTrackBytes));
     track.endTick = std::max(track.endTick, track.endOfTrack);
 }
 
@@ -354,9 +357,9 @@ void ChunkEncoder::writeEvent(size_t index)
     // A stray velocity-0 note-off is kept as a note of its own, so it gets
     // its note-off too: without one, reading the file again would end it at
     // the next note-off of its key, which its duration says ended another.
-    if ((kind & 0xF0) == 0x90 || (kind & 0xF0) == 0x80)
+    if (midi::isNote(kind))
         writeNote(event, index, tick);
-    else if (kind < 0xF0)
+    else if (kind < midi::kSysEx)
         writeChannelEvent(event, tick);
     else
         writeSystemEvent(event);
@@ -365,7 +368,7 @@ void ChunkEncoder::writeEvent(size_t index)
 void ChunkEncoder::writeNote(const CMidiEvent& event, size_t index, int32_t tick)
 {
     const uint32_t message = applyOffsets(event.message, m_track, m_track.clipFlags);
-    const uint8_t status = uint8_t((message & 0xF0) | channelOf(message));
+    const uint8_t status = midi::onChannel(midi::statusOf(message), channelOf(message));
     const uint8_t key = uint8_t(message >> 8);
     const uint8_t velocity = uint8_t(message >> 16);
     m_writer.channelMessage(status, key, velocity);
@@ -388,29 +391,29 @@ void ChunkEncoder::writeChannelEvent(const CMidiEvent& event, int32_t tick)
     const uint8_t channel = channelOf(message);
     const uint8_t data1 = uint8_t((message >> 8) & 0x7F);
     const uint8_t data2 = uint8_t((message >> 16) & 0x7F);
-    switch (message & 0xF0) {
+    switch (midi::statusOf(message)) {
     case 0x10:
         m_writer.rpn(channel, data1, (message >> 16) & 0x3FFF, tick);
         break;
     case 0x20:
         m_writer.nrpn(channel, (message >> 8) & 0x3FFF, event.value2, tick);
         break;
-    case 0xB0:
+    case midi::kControlChange:
         m_writer.controller(channel, data1, data2, tick);
         break;
-    case 0xC0:
+    case midi::kProgramChange:
         m_writer.program(channel, data1, event.value2, tick);
         break;
-    case 0xD0:
-        m_writer.channelMessage(uint8_t(0xD0 | channel), data1);
-        m_writer.chase(0xD0u | channel | uint32_t(data1) << 8, 0xFF, tick);
+    case midi::kChannelPressure:
+        m_writer.channelMessage(uint8_t(midi::kChannelPressure | channel), data1);
+        m_writer.chase(midi::kChannelPressure | channel | uint32_t(data1) << 8, 0xFF, tick);
         break;
-    case 0xE0:
-        m_writer.channelMessage(uint8_t(0xE0 | channel), data1, data2);
-        m_writer.chase(0xE0u | channel | uint32_t(data1) << 8 | uint32_t(data2) << 16, 0xFF, tick);
+    case midi::kPitchBend:
+        m_writer.channelMessage(uint8_t(midi::kPitchBend | channel), data1, data2);
+        m_writer.chase(midi::kPitchBend | channel | uint32_t(data1) << 8 | uint32_t(data2) << 16, 0xFF, tick);
         break;
-    default: // 0x80, 0xA0
-        m_writer.channelMessage(uint8_t((message & 0xF0) | channel), data1, data2);
+    default: // note-off, key pressure
+        m_writer.channelMessage(midi::onChannel(midi::statusOf(message), channel), data1, data2);
         break;
     }
 }
@@ -421,10 +424,10 @@ void ChunkEncoder::writeChannelEvent(const CMidiEvent& event, int32_t tick)
 // packet, which is read whole.
 bool isSingleSysexMessage(std::span<const uint8_t> data)
 {
-    if (data.empty() || data[0] != 0xF0)
+    if (data.empty() || data[0] != midi::kSysEx)
         return false;
-    const auto body = data.subspan(1, data.size() - 1 - (data.back() == 0xF7 && data.size() > 1));
-    return std::none_of(body.begin(), body.end(), [](uint8_t b) { return b >= 0x80; });
+    const auto body = data.subspan(1, data.size() - 1 - (data.back() == midi::kEndOfSysEx && data.size() > 1));
+    return std::none_of(body.begin(), body.end(), [](uint8_t b) { return midi::isStatusByte(b); });
 }
 
 // The play cursor takes an F7 block's stated length only when the first
@@ -432,8 +435,8 @@ bool isSingleSysexMessage(std::span<const uint8_t> data)
 // marks a block stored without a length, which runs up to it.
 bool readsWholeWithLength(std::span<const uint8_t> data)
 {
-    const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return b >= 0x80; });
-    return status == data.end() || *status != 0xF7 || status + 1 == data.end();
+    const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return midi::isStatusByte(b); });
+    return status == data.end() || *status != midi::kEndOfSysEx || status + 1 == data.end();
 }
 
 // Data the cursor read from a block stored without a length: its first bytes
@@ -447,8 +450,8 @@ bool readsWholeWithoutLength(std::span<const uint8_t> data)
     if (!length || reader.atEnd())
         return false;
     const auto rest = data.subspan(reader.position());
-    const auto status = std::find_if(rest.begin(), rest.end(), [](uint8_t b) { return b >= 0x80; });
-    return status + 1 == rest.end() && *status == 0xF7 && rest.size() < *length;
+    const auto status = std::find_if(rest.begin(), rest.end(), [](uint8_t b) { return midi::isStatusByte(b); });
+    return status + 1 == rest.end() && *status == midi::kEndOfSysEx && rest.size() < *length;
 }
 
 // F7 packets that send the data's bytes in order and each read back whole:
@@ -457,12 +460,12 @@ void writeEscapePackets(std::vector<uint8_t>& image, std::span<const uint8_t> da
 {
     bool first = true;
     while (first || !data.empty()) {
-        const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return b >= 0x80; });
+        const auto status = std::find_if(data.begin(), data.end(), [](uint8_t b) { return midi::isStatusByte(b); });
         const size_t length =
-            status != data.end() && *status == 0xF7 ? size_t(status - data.begin()) + 1 : data.size();
+            status != data.end() && *status == midi::kEndOfSysEx ? size_t(status - data.begin()) + 1 : data.size();
         if (!first)
             image.push_back(0); // the delta of the next packet
-        image.push_back(0xF7);
+        image.push_back(midi::kEndOfSysEx);
         appendBlock(image, data.first(length));
         data = data.subspan(length);
         first = false;
@@ -474,7 +477,7 @@ void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
     std::vector<uint8_t>& image = m_writer.bytes;
     m_runningStatus = 0;
     const std::span<const uint8_t> data = event.data.bytes();
-    if (event.kind() == 0xFF) {
+    if (event.kind() == midi::kMeta) {
         WriteMetaHeader(image, event.data1());
         if (event.message == kAudioClipMessage && event.clip() != nullptr)
             WriteMetaString(image, clipText(*event.clip()));
@@ -483,13 +486,13 @@ void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
         return;
     }
     if (isSingleSysexMessage(data)) {
-        image.push_back(0xF0);
+        image.push_back(midi::kSysEx);
         appendBlock(image, data.subspan(1));
     } else if (readsWholeWithLength(data)) {
-        image.push_back(0xF7);
+        image.push_back(midi::kEndOfSysEx);
         appendBlock(image, data);
     } else if (readsWholeWithoutLength(data)) {
-        image.push_back(0xF7);
+        image.push_back(midi::kEndOfSysEx);
         image.insert(image.end(), data.begin(), data.end());
     } else {
         writeEscapePackets(image, data);

@@ -42,7 +42,7 @@ bool CTrack::SendInitialControllers(const VolumeScale& scale)
     const int ch = channel & 15;
     if (portHoldsPatch(*this, port, ch))
         return false;
-    port.sendBankProgram(uint32_t(ch), bank, patch, false);
+    port.SendBankProgram(uint32_t(ch), bank, patch, false);
     for (uint8_t number : kSendOrder) {
         int value = initialControllers[controllerSlot(number)];
         if (value < 0)
@@ -51,7 +51,7 @@ bool CTrack::SendInitialControllers(const VolumeScale& scale)
             port.setUnscaledVolume(ch, value);
             value = ScaleVolume(value, volume, scale);
         }
-        port.sendShort(controlChange(ch, number, value));
+        port.SendShort(controlChange(ch, number, value));
     }
     return true;
 }
@@ -68,7 +68,7 @@ void CTrack::SetVolume(int32_t percent, const VolumeScale& scale)
         if (unscaled >= 0 && !otherPatch) {
             const int value = ScaleVolume(unscaled, volume, scale);
             if (value != port.controllerValue(ch, kVolumeController))
-                port.sendShort(controlChange(ch, kVolumeController, value));
+                port.SendShort(controlChange(ch, kVolumeController, value));
         }
     }
     UpdateAudioGains(scale.master);

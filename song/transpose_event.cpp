@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/midi_bytes.h"
 #include "song/spelling_tables.h"
 #include "song/track.h"
 
@@ -104,7 +105,7 @@ void TransposeEvent(CTrack& track, size_t eventIndex, int semitones, bool& clipp
         return;
     CMidiEvent& event = track.events[eventIndex];
     const uint8_t kind = event.kind();
-    if (kind >= 0x80 && kind <= 0xAF) {
+    if (kind >= midi::kNoteOff && kind < midi::kControlChange) {
         const int key = int(event.data1()) + semitones;
         const int limited = std::clamp(key, 0, 127);
         if (limited != key)

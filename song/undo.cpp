@@ -6,6 +6,7 @@
 
 #include "core/clip_loader.h"
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "song/selection.h"
@@ -248,7 +249,7 @@ void showControllerLane(CSongDoc& song, const CUndoRecord& record)
         event = &list.events.front();
     }
     if (event != nullptr && track != 0)
-        song.context().host.showControllerView(song, int(event->message & 0xF0), event->data1());
+        song.context().host.showControllerView(song, int(midi::statusOf(event->message)), event->data1());
 }
 
 void activateView(CSongDoc& song, const CUndoRecord& record)

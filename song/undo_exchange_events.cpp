@@ -2,6 +2,7 @@
 #include <numeric>
 
 #include "core/clip_loader.h"
+#include "core/midi_bytes.h"
 #include "core/track_rows.h"
 #include "song/event_order.h"
 #include "song/play_images.h"
@@ -139,7 +140,7 @@ void CSongDoc::SwapEvents(CEventList& list)
             newRemoveKeys.push_back(eventKey(t, at + j));
             event.selectionStamp = selectionStamp;
             // The meta track plays every message on its own channel.
-            if ((event.message & 0xF0) != 0xF0 && track.type != kMetaTrack)
+            if (!midi::isSystemStatus(event.message) && track.type != kMetaTrack)
                 event.message = (event.message & ~0xFu) | uint32_t(track.channel & 0xF);
             if (CAudioClip* clip = event.clip()) {
                 if (loader != nullptr)

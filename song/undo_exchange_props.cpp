@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "core/engine_link.h"
+#include "core/midi_bytes.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "song/play_images.h"
@@ -54,7 +55,7 @@ void setEventChannels(CTrack& track)
     if (track.type == kMetaTrack)
         return; // the meta track plays every message on its own channel
     for (CMidiEvent& event : track.events)
-        if (event.kind() < 0xF0)
+        if (event.kind() < midi::kSysEx)
             event.message = (event.message & ~0xFu) | uint32_t(track.channel & 0xF);
 }
 

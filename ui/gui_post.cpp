@@ -6,12 +6,12 @@
 
 namespace rz {
 
-QtGuiPost::QtGuiPost(QObject* parent) : QObject(parent)
+QtGuiThreadQueue::QtGuiThreadQueue(QObject* parent) : QObject(parent)
 {
     RZ_ASSERT_GUI_THREAD();
 }
 
-void QtGuiPost::postToGui(std::function<void()> call)
+void QtGuiThreadQueue::postToGui(std::function<void()> call)
 {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }

@@ -7,8 +7,9 @@
 
 namespace rz {
 
-// Machine-wide values: sections of values under the company's and the
-// program's names, kept in one system-scope INI file that ordinary users may
+// Machine-wide values (the Windows name; here an INI file): sections of
+// values under the company's and the program's names, kept in one
+// system-scope INI file that ordinary users may
 // only read. Writes that the file refuses return false. GUI thread.
 class MachineRegistry {
 public:

@@ -110,9 +110,9 @@ bool controlEntryComplete(const ControlMapEntry& entry)
 
 bool learnControlMessage(ControlMapEntry& entry, int device, uint32_t message)
 {
-    const int status = int(message & 0xF0);
-    const int data1 = int((message >> 8) & 0x7F);
-    const int data2 = int((message >> 16) & 0x7F);
+    const int status = midi::statusOf(message);
+    const int data1 = midi::firstDataByte(message);
+    const int data2 = midi::secondDataByte(message);
     if (status == midi::kNoteOn && data2 != 0)
         entry.key = data1;
     else if (status == midi::kControlChange)

@@ -63,7 +63,7 @@ void MapCommands::applyControlMaps(const std::vector<NamedMap>& maps, const std:
     store.write(maps, selected, enabled);
     const auto at = findMap(maps, selected);
     m_seams.setKeyMaps(at ? ParseKeyMap(maps[*at].records) : KeyMap());
-    if (GuiPublishedValues* published = m_seams.published())
+    if (GuiToEngineValues* published = m_seams.published())
         published->setExternalControlOn(enabled);
 }
 
@@ -71,7 +71,7 @@ void MapCommands::setControlMapLearner(ControlLearner learner)
 {
     RZ_ASSERT_GUI_THREAD();
     m_controlLearner = std::move(learner);
-    if (GuiPublishedValues* published = m_seams.published())
+    if (GuiToEngineValues* published = m_seams.published())
         published->setControlMapLearning(bool(m_controlLearner));
 }
 

@@ -14,7 +14,7 @@ class QWidget;
 
 namespace rz {
 
-class GuiPublishedValues;
+class GuiToEngineValues;
 class HelpOpener;
 class IProfile;
 class IPrompt;
@@ -26,7 +26,7 @@ struct MapSeams {
     IPrompt& prompt;
     HelpOpener& help;
     KeyFilter& keys;
-    std::function<GuiPublishedValues*()> published;
+    std::function<GuiToEngineValues*()> published;
     std::function<std::filesystem::path()> documentsFolder;
     std::function<QWidget*()> window;
     // The menus show the keys of the installed accelerator map.

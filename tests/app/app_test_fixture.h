@@ -100,7 +100,7 @@ protected:
         song->title = title;
         if (!file.empty())
             song->SetPathName(file);
-        return *app->set().addSong(std::move(song));
+        return *app->set().AddSong(std::move(song));
     }
 
     // Runs the GUI thread's events until `done` or two seconds pass.
@@ -132,7 +132,7 @@ protected:
     ScriptedPrompt prompt;
     FakeAssociationStore associations;
     FakeEngineLink engine;
-    GuiPublishedValues published; // what the application publishes to the engine
+    GuiToEngineValues published; // what the application publishes to the engine
     ViewFactory viewFactory;
     std::vector<std::string> log;
     std::map<std::string, int> created;

@@ -63,7 +63,7 @@ protected:
     ScriptedPrompt prompt;
     FakeAssociationStore associations;
     FakeEngineLink engine;
-    GuiPublishedValues published;
+    GuiToEngineValues published;
     FakeEffects* effects = nullptr;
     std::unique_ptr<App> app;
 };
@@ -82,7 +82,7 @@ TEST_F(AudioFiltersMenu, ListsAUsedFilterAsTheFirstEntryAndDropsAGoneOne)
 
     auto song = std::make_unique<CSongDoc>(app->set().songContext());
     song->InitNewSong();
-    CSongDoc& current = *app->set().addSong(std::move(song));
+    CSongDoc& current = *app->set().AddSong(std::move(song));
     app->SetCurrentSong(&current);
     EXPECT_TRUE(app->router().update(kIdAudioEffect1).enabled);
     EXPECT_FALSE(app->router().update(kIdAudioEffect2).enabled);

@@ -1,6 +1,7 @@
 // External control: a matched control map entry drives the program.
 #include "app/frame_timers.h"
 #include "app/maps/external_control_actions.h"
+#include "core/tempo_multiplier.h"
 #include "engine/sequencer_inputs.h"
 #include "res/command_ids.h"
 #include "tests/app/app_test_fixture.h"
@@ -132,22 +133,33 @@ TEST_F(ExternalControl, TheTempoSliderSpansSixtyEightToOneHundredThirtyOnePointF
 
 TEST_F(ExternalControl, PitchBendDoublesAndHalvesTheLatchedTempo)
 {
-    app->SetTempoMultiplier(120000, true);
+    app->SetTempoMultiplier(100000, true);
     bend(16383);
-    EXPECT_EQ(app->tempoMultiplier(), 239979);
-    EXPECT_EQ(app->pitchBendBase(), 120000);
+    EXPECT_EQ(app->tempoMultiplier(), 199983);
+    EXPECT_EQ(app->pitchBendBase(), 100000);
     bend(0);
-    EXPECT_EQ(app->tempoMultiplier(), 60000);
+    EXPECT_EQ(app->tempoMultiplier(), 50000);
     bend(8192);
-    EXPECT_EQ(app->tempoMultiplier(), 120000);
+    EXPECT_EQ(app->tempoMultiplier(), 100000);
     EXPECT_EQ(app->pitchBendBase(), 0) << "back at centre, the next bend latches afresh";
 }
 
-TEST_F(ExternalControl, PitchBendStaysInsideTheMultipliersRange)
+TEST_F(ExternalControl, PitchBendTempoCannotLeaveTheMultipliersRange)
 {
-    app->SetTempoMultiplier(INT32_MAX - 5, true);
-    bend(16383);
-    EXPECT_EQ(app->tempoMultiplier(), INT32_MAX);
+    const struct {
+        int32_t base;
+        int bend;
+        int32_t multiplier;
+    } cases[] = {{120000, 16383, kMaxMultiplier}, {kMaxMultiplier, 16383, kMaxMultiplier},
+                 {60000, 0, kMinMultiplier},      {kMinMultiplier, 0, kMinMultiplier},
+                 {INT32_MAX - 5, 16383, kMaxMultiplier}};
+    for (const auto& c : cases) {
+        app->SetTempoMultiplier(c.base, true);
+        bend(c.bend);
+        EXPECT_EQ(app->tempoMultiplier(), c.multiplier) << c.base << " bent to " << c.bend;
+        EXPECT_EQ(engine.tempoMultiplier(), c.multiplier) << "the engine holds the value shown";
+        bend(8192);
+    }
 }
 
 TEST_F(ExternalControl, ADisabledCommandDoesNothing)

@@ -86,7 +86,7 @@ TEST(FrameTimers, RepeatUntilTheHandlerKillsThem)
 
 TEST_F(FrameTimerCalls, FrameTimersAndGuiPostFromAnotherThreadNeverWaitForTheGuiThread)
 {
-    QtGuiPost gui;
+    QtGuiThreadQueue gui;
     std::vector<std::thread::id> postThreads;
     std::promise<void> callsReturned;
     std::chrono::steady_clock::duration callTime{};
@@ -115,7 +115,7 @@ TEST_F(FrameTimerCalls, FrameTimersAndGuiPostFromAnotherThreadNeverWaitForTheGui
 
 TEST(GuiPost, RunsCallsInTheOrderPosted)
 {
-    QtGuiPost gui;
+    QtGuiThreadQueue gui;
     std::vector<int> order;
     std::thread engine([&] {
         for (int i = 0; i < 100; ++i)

@@ -36,7 +36,7 @@ protected:
         sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                    .prompt = prompt,
                                                                    .gui = guiPost,
-                                                                   .posts = posts,
+                                                                   .toGui = posts,
                                                                    .devices = devices,
                                                                    .instruments = instruments,
                                                                    .timer = timer,
@@ -65,9 +65,9 @@ protected:
     QTemporaryDir dir;
     MemoryProfile profile;
     ScriptedPrompt prompt;
-    QtGuiPost guiPost;
+    QtGuiThreadQueue guiPost;
     RecordingEngineHost host;
-    GuiPosts posts{guiPost, std::this_thread::get_id(), host, host, host};
+    EngineToGui posts{guiPost, std::this_thread::get_id(), host, host, host};
     FakeMidiDevices devices;
     FakeInstrumentLoader instruments;
     ManualEngineTimer timer;

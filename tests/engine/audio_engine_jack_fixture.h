@@ -45,7 +45,7 @@ protected:
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
-                                                                .posts = posts,
+                                                                .toGui = posts,
                                                                 .devices = devices,
                                                                 .instruments = instruments,
                                                                 .timer = timer,
@@ -101,7 +101,7 @@ protected:
     MemoryProfile profile;
     ScriptedPrompt prompt;
     QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
     FakeMidiDevices devices;
     FakeInstrumentLoader instruments;
     ManualEngineTimer timer;

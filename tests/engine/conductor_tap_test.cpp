@@ -55,22 +55,33 @@ protected:
         ASSERT_NEAR(sequencer->realTime(), us, 0.5);
     }
 
-    // The multipliers the tap set, in order, once the GUI side has run.
-    std::vector<std::string> multipliersSet()
+    // Taps once, and notes the engine's multiplier when the tap changed it,
+    // before the GUI thread has run anything.
+    void tap()
+    {
+        const int32_t before = sequencer->tempoMultiplier();
+        sequencer->ConductorTap();
+        if (sequencer->tempoMultiplier() != before)
+            m_set.push_back(sequencer->tempoMultiplier());
+    }
+
+    // The multipliers the taps set, in order; the GUI was told of each.
+    std::vector<int32_t> multipliersSet()
     {
         gui.drain();
-        std::vector<std::string> set;
-        for (const std::string& call : gui.recorder.calls()) {
-            if (call.rfind("SetTempoMultiplier(", 0) == 0)
-                set.push_back(call);
-        }
+        EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), m_set.size());
+        std::vector<int32_t> set;
+        set.swap(m_set);
         return set;
     }
+
+private:
+    std::vector<int32_t> m_set;
 };
 
-std::vector<std::string> multiplier(int32_t value)
+std::vector<int32_t> multiplier(int32_t value)
 {
-    return {"SetTempoMultiplier(" + std::to_string(value) + ",0)"};
+    return {value};
 }
 
 TEST_F(ConductorTap, FollowingTapsPullTheSongTowardsThePlayerWithinBounds)
@@ -80,7 +91,7 @@ TEST_F(ConductorTap, FollowingTapsPullTheSongTowardsThePlayerWithinBounds)
         TapSettings settings;
         int32_t startMultiplier;
         std::vector<double> taps; // µs of the song's time
-        std::vector<std::string> set;
+        std::vector<int32_t> set;
         int32_t positionAfter;    // the tick after the next tick; -1 unchecked
     } cases[] = {
         {"early tap speeds up", {.modStrength = 50}, 100000, {480000}, multiplier(102083), -1},
@@ -105,9 +116,9 @@ TEST_F(ConductorTap, FollowingTapsPullTheSongTowardsThePlayerWithinBounds)
         configure(c.settings);
         sequencer->setTempoMultiplier(c.startMultiplier);
         startAt(0);
-        for (double tap : c.taps) {
-            runToRealTime(tap);
-            sequencer->ConductorTap();
+        for (double tapUs : c.taps) {
+            runToRealTime(tapUs);
+            tap();
         }
         EXPECT_EQ(multipliersSet(), c.set);
         if (c.positionAfter >= 0) {
@@ -135,7 +146,7 @@ TEST_F(ConductorTap, TappedRateSetsTheTempoWhileNotFollowing)
         TapSettings settings;
         bool playing;
         std::vector<uint32_t> tapsMs; // program clock, from the first tap
-        std::vector<std::string> set;
+        std::vector<int32_t> set;
     } cases[] = {
         {"500 ms at 120 per minute", {.averageStrength = 50}, false, {0, 500, 1000}, {}},
         {"400 ms with AveStrength 50", {.averageStrength = 50}, false, {0, 400},
@@ -155,10 +166,10 @@ TEST_F(ConductorTap, TappedRateSetsTheTempoWhileNotFollowing)
         if (c.playing)
             startAt(0);
         uint32_t at = 0;
-        for (uint32_t tap : c.tapsMs) {
-            runTicks(int((tap - at) / kPeriodMs));
-            at = tap;
-            sequencer->ConductorTap();
+        for (uint32_t tapMs : c.tapsMs) {
+            runTicks(int((tapMs - at) / kPeriodMs));
+            at = tapMs;
+            tap();
         }
         EXPECT_EQ(multipliersSet(), c.set);
     }
@@ -179,6 +190,34 @@ TEST_F(ConductorTap, WithPauseOneTapStartsTheSongToHoldAtItsEnd)
     EXPECT_EQ(sequencer->transportState(), TransportState::Playing)
         << "a tap does not restart a moving song";
     EXPECT_TRUE(multipliersSet().empty());
+}
+
+TEST_F(ConductorTap, ATapSetsTheEnginesMultiplierWithoutWaitingForTheGui)
+{
+    configure({.modStrength = 50});
+    startAt(0);
+    runToRealTime(480000);
+    sequencer->ConductorTap();
+    EXPECT_EQ(sequencer->tempoMultiplier(), 102083) << "the engine changed before the GUI ran";
+    EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), 0u);
+    gui.drain();
+    EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), 1u) << "the GUI is told, not asked";
+    EXPECT_EQ(sequencer->tempoMultiplier(), 102083);
+}
+
+TEST_F(ConductorTap, TheMultipliersOneSetterHoldsItWithinItsRange)
+{
+    init();
+    const struct {
+        int32_t given;
+        int32_t held;
+    } cases[] = {{kMinMultiplier, kMinMultiplier}, {kMaxMultiplier, kMaxMultiplier},
+                 {400000, kMaxMultiplier}, {1, kMinMultiplier}, {0, kMinMultiplier},
+                 {-100000, kMinMultiplier}, {INT32_MAX, kMaxMultiplier}};
+    for (const auto& c : cases) {
+        sequencer->setTempoMultiplier(c.given);
+        EXPECT_EQ(sequencer->tempoMultiplier(), c.held) << c.given;
+    }
 }
 
 TEST_F(ConductorTap, WithoutASongATapDoesNothing)

@@ -32,7 +32,7 @@ protected:
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
-                                                                .posts = posts,
+                                                                .toGui = posts,
                                                                 .devices = *devices,
                                                                 .instruments = instruments,
                                                                 .timer = timer,
@@ -72,7 +72,7 @@ protected:
     MemoryProfile profile;
     ScriptedPrompt prompt;
     QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
     UnavailableInstrumentLoader instruments;
     NoAudioEngines audio;
     FakeSongHost songHost;

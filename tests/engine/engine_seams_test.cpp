@@ -25,7 +25,7 @@ using Calls = std::vector<std::string>;
 // A GUI thread with the recording GUI side, and the engine's adapter over it.
 struct GuiFixture {
     QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
 };
 
 // Keeps the GUI thread busy inside a call until release(): holding the
@@ -88,7 +88,7 @@ TEST(EngineNotify, PostsReturnWhileTheGuiThreadHoldsTheTransportMutex)
             f.posts.setFrameTimer(FrameTimer::SkipSwitched);
             f.posts.setFrameTimer(FrameTimer::TempoReturn);
             f.posts.playCue();
-            f.posts.SetTempoMultiplier(120000, false);
+            f.posts.tempoMultiplierChanged();
             f.posts.CancelAdvance(false);
             f.posts.OnSongChanged();
             f.posts.UpdateAllViews();
@@ -120,7 +120,7 @@ TEST(EngineNotify, PostsReturnWhileTheGuiThreadHoldsTheTransportMutex)
                          "setFrameTimer(665)",
                          "setFrameTimer(100)",
                          "playCue()",
-                         "SetTempoMultiplier(120000,0)",
+                         "tempoMultiplierChanged()",
                          "CancelAdvance(0)",
                          "OnSongChanged()",
                          "UpdateAllViews()",
@@ -216,18 +216,14 @@ TEST(EngineNotify, OutOfRangeArgumentsSendNothing)
 {
     struct Case {
         const char* what;
-        bool (*send)(GuiPosts&);
+        bool (*send)(EngineToGui&);
         bool accepted;
     };
     const Case cases[] = {
-        {"song 0", [](GuiPosts& p) { return p.selectSetSong(0); }, true},
-        {"song 127", [](GuiPosts& p) { return p.selectSetSong(127); }, true},
-        {"song -1", [](GuiPosts& p) { return p.selectSetSong(-1); }, false},
-        {"song 128", [](GuiPosts& p) { return p.selectSetSong(128); }, false},
-        {"multiplier 1", [](GuiPosts& p) { return p.SetTempoMultiplier(1, true); }, true},
-        {"multiplier 0", [](GuiPosts& p) { return p.SetTempoMultiplier(0, false); }, false},
-        {"multiplier -100000",
-         [](GuiPosts& p) { return p.SetTempoMultiplier(-100000, false); }, false},
+        {"song 0", [](EngineToGui& p) { return p.selectSetSong(0); }, true},
+        {"song 127", [](EngineToGui& p) { return p.selectSetSong(127); }, true},
+        {"song -1", [](EngineToGui& p) { return p.selectSetSong(-1); }, false},
+        {"song 128", [](EngineToGui& p) { return p.selectSetSong(128); }, false},
     };
     for (const Case& c : cases) {
         GuiFixture f;
@@ -242,7 +238,7 @@ TEST(EngineNotify, CallsStillQueuedWhenTheAdapterIsDestroyedDoNothing)
     QueuedEngineHost gui;
     BusyGui busy(gui, BusyGui::Lock::Hold);
     {
-        GuiPosts posts(gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder);
+        EngineToGui posts(gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder);
         posts.transportChanged();
         posts.UpdateAllViews();
     }
@@ -321,9 +317,9 @@ TEST(EngineSeams, ViewsAreReadAndFollowedOnlyOnTheGuiThread)
     EXPECT_TRUE(f.gui.recorder.allOn(f.gui.guiThreadId()));
 }
 
-TEST(GuiPublishedValues, StartValuesAndClamping)
+TEST(GuiToEngineValues, StartValuesAndClamping)
 {
-    GuiPublishedValues values;
+    GuiToEngineValues values;
     EXPECT_EQ(values.masterFader(), 16383);
     EXPECT_EQ(values.currentNoteLength(), 0);
     EXPECT_FALSE(values.spectrumShown());
@@ -346,7 +342,7 @@ TEST(GuiPublishedValues, StartValuesAndClamping)
     }
 }
 
-TEST(GuiPublishedValues, FaderDragKeepsEveryFieldAndRefusesBadPorts)
+TEST(GuiToEngineValues, FaderDragKeepsEveryFieldAndRefusesBadPorts)
 {
     const struct {
         FaderDrag drag;
@@ -359,7 +355,7 @@ TEST(GuiPublishedValues, FaderDragKeepsEveryFieldAndRefusesBadPorts)
         {{kMaxFaderDragPort + 1, 0xB0, 7}, false},
     };
     for (const auto& c : cases) {
-        GuiPublishedValues values;
+        GuiToEngineValues values;
         values.setFaderDrag({1, 0xD0, 0});
         EXPECT_EQ(values.setFaderDrag(c.drag), c.accepted) << c.drag.port;
         const FaderDrag expected = c.accepted ? c.drag : FaderDrag{1, 0xD0, 0};
@@ -372,9 +368,9 @@ TEST(GuiPublishedValues, FaderDragKeepsEveryFieldAndRefusesBadPorts)
 
 // The GUI thread moves between two faders while the tick reads: every read is
 // one whole drag or none, never fields of both.
-TEST(GuiPublishedValues, ReaderNeverSeesHalfAFaderDrag)
+TEST(GuiToEngineValues, ReaderNeverSeesHalfAFaderDrag)
 {
-    GuiPublishedValues values;
+    GuiToEngineValues values;
     const FaderDrag a{3, 0xB0, 7};
     const FaderDrag b{kMaxFaderDragPort, 0xE5, 0x7F};
     std::atomic<bool> writing{true};

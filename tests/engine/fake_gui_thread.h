@@ -12,7 +12,7 @@
 namespace rz {
 
 // A "GUI thread" for engine tests: runs posted calls one by one, in order.
-class FakeGuiThread : public IGuiPost {
+class FakeGuiThread : public IGuiThreadQueue {
 public:
     FakeGuiThread() : m_thread([this] { loop(); }) {}
     ~FakeGuiThread() override

@@ -76,7 +76,7 @@ protected:
         sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                    .prompt = prompt,
                                                                    .gui = gui,
-                                                                   .posts = posts,
+                                                                   .toGui = posts,
                                                                    .devices = inputs,
                                                                    .instruments = instruments,
                                                                    .timer = timer,

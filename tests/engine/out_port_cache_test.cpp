@@ -31,9 +31,9 @@ TEST_F(OutPortCache, BankSelectUnsetsTheProgramAndTheProgramTakesTheBank)
         int bank;
     };
     const Case cases[] = {
-        {"CC0 alone", {}, cc(5, 0, 2), 256},
-        {"CC32 alone", {}, cc(5, 32, 3), 3},
-        {"CC0 then CC32", {cc(5, 0, 2)}, cc(5, 32, 3), 259},
+        {"CC0 alone", {}, ctrl(5, 0, 2), 256},
+        {"CC32 alone", {}, ctrl(5, 32, 3), 3},
+        {"CC0 then CC32", {ctrl(5, 0, 2)}, ctrl(5, 32, 3), 259},
     };
     for (const Case& c : cases) {
         port->Reset();
@@ -58,13 +58,13 @@ TEST_F(OutPortCache, DataEntryCompletesOnlyAFullySelectedRpn)
         int rpn0;
     };
     const Case cases[] = {
-        {"complete", {cc(0, 101, 0), cc(0, 100, 0), cc(0, 6, 3), cc(0, 38, 5)}, 3 * 128 + 5},
-        {"CC100 unknown", {cc(0, 101, 0), cc(0, 6, 3), cc(0, 38, 5)}, -1},
-        {"CC101 unknown", {cc(0, 100, 0), cc(0, 6, 3), cc(0, 38, 5)}, -1},
-        {"CC6 unknown", {cc(0, 101, 0), cc(0, 100, 0), cc(0, 38, 5)}, -1},
-        {"another RPN", {cc(0, 101, 0), cc(0, 100, 3), cc(0, 6, 3), cc(0, 38, 5)}, -1},
+        {"complete", {ctrl(0, 101, 0), ctrl(0, 100, 0), ctrl(0, 6, 3), ctrl(0, 38, 5)}, 3 * 128 + 5},
+        {"CC100 unknown", {ctrl(0, 101, 0), ctrl(0, 6, 3), ctrl(0, 38, 5)}, -1},
+        {"CC101 unknown", {ctrl(0, 100, 0), ctrl(0, 6, 3), ctrl(0, 38, 5)}, -1},
+        {"CC6 unknown", {ctrl(0, 101, 0), ctrl(0, 100, 0), ctrl(0, 38, 5)}, -1},
+        {"another RPN", {ctrl(0, 101, 0), ctrl(0, 100, 3), ctrl(0, 6, 3), ctrl(0, 38, 5)}, -1},
         {"CC38 ends the selection",
-         {cc(0, 101, 0), cc(0, 100, 0), cc(0, 6, 2), cc(0, 38, 0), cc(0, 6, 9), cc(0, 38, 9)},
+         {ctrl(0, 101, 0), ctrl(0, 100, 0), ctrl(0, 6, 2), ctrl(0, 38, 0), ctrl(0, 6, 9), ctrl(0, 38, 9)},
          256},
     };
     for (const Case& c : cases) {
@@ -73,14 +73,14 @@ TEST_F(OutPortCache, DataEntryCompletesOnlyAFullySelectedRpn)
         EXPECT_EQ(port->rpnValue(0, 0), c.rpn0) << c.name;
     }
     port->Reset();
-    send({cc(0, 101, 0), cc(0, 100, 0), cc(0, 6, 2), cc(0, 38, 0)});
+    send({ctrl(0, 101, 0), ctrl(0, 100, 0), ctrl(0, 6, 2), ctrl(0, 38, 0)});
     EXPECT_EQ(sentBy([&] { port->SendShort(rpnEvent(0, 0, 256)); }), Hex{});
 }
 
 TEST_F(OutPortCache, ResetChannelStateRestoresTheDefaultsOnce)
 {
-    send({cc(1, 7, 50), cc(1, 11, 90), cc(1, 10, 10), cc(1, 91, 0), cc(1, 74, 10), cc(1, 1, 5),
-          cc(1, 0, 3), cc(1, 38, 4), cc(1, 96, 9), cc(1, 100, 2), 0x1040E1, 0x30D1,
+    send({ctrl(1, 7, 50), ctrl(1, 11, 90), ctrl(1, 10, 10), ctrl(1, 91, 0), ctrl(1, 74, 10), ctrl(1, 1, 5),
+          ctrl(1, 0, 3), ctrl(1, 38, 4), ctrl(1, 96, 9), ctrl(1, 100, 2), 0x1040E1, 0x30D1,
           rpnEvent(1, 0, 1200), rpnEvent(1, 5, 64)});
     EXPECT_EQ(sentBy([&] { port->ResetChannelState(); }),
               (Hex{"B1 01 00", "B1 07 64", "B1 0A 40", "B1 0B 7F", "B1 4A 40", "B1 5B 28",
@@ -95,8 +95,8 @@ TEST_F(OutPortCache, ResetChannelStateRestoresTheDefaultsOnce)
 
 TEST_F(OutPortCache, ResendChannelStateSendsEveryKnownValueAndChangesNothing)
 {
-    send({cc(2, 0, 1), cc(2, 32, 2), programChange(2, 5), cc(2, 7, 90), cc(2, 64, 127),
-          cc(2, 121, 0), cc(2, 99, 1), 0x2040A2, 0x30D2, 0x1040E2, rpnEvent(2, 2, 8000)});
+    send({ctrl(2, 0, 1), ctrl(2, 32, 2), programChange(2, 5), ctrl(2, 7, 90), ctrl(2, 64, 127),
+          ctrl(2, 121, 0), ctrl(2, 99, 1), 0x2040A2, 0x30D2, 0x1040E2, rpnEvent(2, 2, 8000)});
     const int programBefore = port->program(2);
     EXPECT_EQ(sentBy([&] { port->ResendChannelState(); }),
               (Hex{"B2 00 01", "B2 20 02", "C2 05", "B2 07 5A", "B2 40 7F", "A2 40 20",

@@ -25,7 +25,7 @@ inline uint32_t noteOff(int channel, int key, uint32_t tag = 0)
     return 0x80u | uint32_t(channel) | uint32_t(key) << 8 | 0x40u << 16 | tag << 24;
 }
 
-inline uint32_t cc(int channel, int controller, int value)
+inline uint32_t ctrl(int channel, int controller, int value)
 {
     return 0xB0u | uint32_t(channel) | uint32_t(controller) << 8 | uint32_t(value) << 16;
 }

@@ -42,7 +42,7 @@ TEST_F(OutPortNotes, NoteOffIsSentOnlyForANoteSoundingOnItsTag)
 
 TEST_F(OutPortNotes, AllNotesOffLiftsSustainThenEndsNotesLastToFirst)
 {
-    send({cc(0, 64, 127), cc(1, 64, 0), noteOn(0, 60, 100, 1), noteOn(0, 62, 100, 2),
+    send({ctrl(0, 64, 127), ctrl(1, 64, 0), noteOn(0, 60, 100, 1), noteOn(0, 62, 100, 2),
           noteOn(1, 64, 100, 0xFF)});
     EXPECT_EQ(sentBy([&] { port->AllNotesOff(); }),
               (Hex{"B0 40 00", "91 40 00", "90 3E 00", "90 3C 00"}));
@@ -92,7 +92,7 @@ TEST_F(OutPortNotes, CallerChannelsKeysAndDataAreMasked)
 {
     EXPECT_EQ(sentBy([&] { port->SendShort(0x90u | 0xBCu << 8 | 0xE4u << 16); }), Hex{"90 3C 64"});
     EXPECT_EQ(sentBy([&] { port->SendShort(noteOff(0, 0xBC)); }), Hex{"90 3C 00"});
-    EXPECT_EQ(sentBy([&] { port->SendShort(cc(0, 0x87, 0xFF)); }), Hex{"B0 07 7F"});
+    EXPECT_EQ(sentBy([&] { port->SendShort(ctrl(0, 0x87, 0xFF)); }), Hex{"B0 07 7F"});
     EXPECT_EQ(port->controllerValue(0, 7), 127);
     EXPECT_EQ(sentBy([&] { port->SendRpn(0x13, 5, 64); }), rpnBytes(3, 5, 64));
     EXPECT_EQ(sentBy([&] { port->SendBankProgram(0xC4, 0x7FFF, 0x85, false); }),

@@ -20,7 +20,7 @@ void playTaggedNotes(COutPort& port, uint32_t tag, int count)
         if (i >= kPolyphony)
             port.SendShort(noteOff(0, 60 + (i - kPolyphony) % 12, tag));
         if (i % 16 == 0)
-            port.SendShort(cc(0, 7, int(tag)));
+            port.SendShort(ctrl(0, 7, int(tag)));
     }
 }
 

@@ -155,7 +155,7 @@ TEST(ResetDuringPlay, ADeviceThatRefusesTheResetStillReleasesThePort)
         ASSERT_TRUE(port.Open());
         port.setLockWait(50ms);
         device.setLongResult(result);
-        port.SendShort(cc(0, 7, 50));
+        port.SendShort(ctrl(0, 7, 50));
         port.SendSynthReset(1 | 2 | 4 | 64, "F0 7E 7F 09 01 F7");
         EXPECT_EQ(port.controllerValue(0, 7), -1) << "the caches were not reset";
         device.clear();

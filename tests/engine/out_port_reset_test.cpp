@@ -61,7 +61,7 @@ Hex toEveryChannel(const char* controllerAndValue)
 
 TEST_F(OutPortReset, EveryTechnologyBitSendsInItsOrderThenTheCachesReset)
 {
-    send({cc(0, 7, 50), noteOn(0, 60, 100), programChange(0, 3)});
+    send({ctrl(0, 7, 50), noteOn(0, 60, 100), programChange(0, 3)});
     Hex expected = {"90 3C 00", "B0 07 64", "F0 7E 7F 09 01 F7",
                     "F0 41 10 42 12 40 00 7F 00 41 F7", "F0 43 10 4C 00 00 7E 00 F7",
                     "F0 7F 7F 04 01 00 64 F7"};
@@ -90,7 +90,7 @@ TEST_F(OutPortReset, TheThreePublishedResetsAreExact)
 
 TEST_F(OutPortReset, ResetUnsetsEveryCacheSoTheFirstOfEachKindIsSent)
 {
-    send({cc(4, 10, 20), programChange(4, 8), 0x0540A4, 0x30D4, 0x1040E4, rpnEvent(4, 0, 300),
+    send({ctrl(4, 10, 20), programChange(4, 8), 0x0540A4, 0x30D4, 0x1040E4, rpnEvent(4, 0, 300),
           noteOn(4, 70, 100)});
     const uint8_t volume[] = {0xF0, 0x7F, 0x7F, 0x04, 0x01, 0x00, 0x64, 0xF7};
     port->SendSysEx(volume, sizeof volume);

@@ -42,7 +42,10 @@ protected:
         made.measureMapEnd = RecomputeMeasureStarts(made.measureMap, made.timeBase);
         made.measureMapEnd = ExtendMeasureMap(made.measureMap, 480);
         made.measureMap.shrink_to_fit();
-        sequencer->setTempoMultiplier(1000000);
+        // A quarter every 50 ms: 600 per minute at the multiplier's top.
+        made.tempoMap.front().setTempo(100000);
+        made.RecalcTempoTimes();
+        sequencer->setTempoMultiplier(kMaxMultiplier);
         startAt(0);
         ASSERT_TRUE(runUntilPosition(60));
     }
@@ -125,8 +128,10 @@ TEST(RecordWhilePlayingRoomRace, TheTickSwapsTheRoomInWhileAViewReadsTheMap)
     song.measureMapEnd = RecomputeMeasureStarts(song.measureMap, song.timeBase);
     song.measureMapEnd = ExtendMeasureMap(song.measureMap, 480);
     song.measureMap.shrink_to_fit();
+    song.tempoMap.front().setTempo(100000); // a quarter every 50 ms, as above
+    song.RecalcTempoTimes();
     engine.setCurrentSong(&song);
-    engine.setTempoMultiplier(1000000);
+    engine.setTempoMultiplier(kMaxMultiplier);
     rig.gui.runAndWait([&] { engine.RebuildThruTracks(); });
     const size_t before = song.measureMap.size();
     engine.Play(0, true, false);

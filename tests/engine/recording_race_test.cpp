@@ -38,7 +38,7 @@ TEST(RecordingRace, TheTimerGrowsTheMeasureMapWhileTheViewsReadIt)
     RealTimerEngine rig;
     CSequencer& engine = rig.engine;
     CSongDoc& song = rig.song;
-    // One-sixteenth measures at ten times the tempo: a measure every 12.5 ms.
+    // One-sixteenth measures at twice the tempo: a measure every 62.5 ms.
     song.measureMap.front().setMeter(1, 4);
     song.measureMapEnd = RecomputeMeasureStarts(song.measureMap, song.timeBase);
     song.tracks.front()->recordArm = 1;
@@ -46,7 +46,7 @@ TEST(RecordingRace, TheTimerGrowsTheMeasureMapWhileTheViewsReadIt)
     track.recordArm = 1;
     track.outputPort = engine.openOutPort(0);
     engine.setCurrentSong(&song);
-    engine.setTempoMultiplier(1000000);
+    engine.setTempoMultiplier(kMaxMultiplier);
     rig.gui.runAndWait([&] { engine.RebuildThruTracks(); });
     const size_t before = song.measureMap.size();
 

@@ -56,7 +56,7 @@ protected:
         SequencerServices services{.profile = profile,
                                    .prompt = prompt,
                                    .gui = gui,
-                                   .posts = posts,
+                                   .toGui = posts,
                                    .devices = devices,
                                    .instruments = instruments,
                                    .timer = timer,
@@ -83,7 +83,7 @@ protected:
     MemoryProfile profile;
     ScriptedPrompt prompt;
     QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
     FakeMidiDevices devices;
     FakeInstrumentLoader instruments;
     ManualEngineTimer timer;
@@ -125,7 +125,7 @@ struct RealTimerEngine {
     MemoryProfile profile;
     ScriptedPrompt prompt;
     QueuedEngineHost gui;
-    GuiPosts posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
+    EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
     FakeMidiDevices devices;
     FakeInstrumentLoader instruments;
     NoAudioEngines audio;
@@ -133,7 +133,7 @@ struct RealTimerEngine {
     CSequencer engine{SequencerServices{.profile = profile,
                                         .prompt = prompt,
                                         .gui = gui,
-                                        .posts = posts,
+                                        .toGui = posts,
                                         .devices = withSynth(),
                                         .instruments = instruments,
                                         .timer = timer,

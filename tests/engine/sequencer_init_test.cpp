@@ -367,7 +367,7 @@ TEST_F(SequencerInit, WithNoDevicesAtAllInitAndShutdownPass)
     CSequencer engine(SequencerServices{.profile = profile,
                                         .prompt = prompt,
                                         .gui = gui,
-                                        .posts = posts,
+                                        .toGui = posts,
                                         .devices = machine,
                                         .instruments = noHost,
                                         .timer = timer,

@@ -160,7 +160,7 @@ TEST_F(SequencerPortOps, StopSilencesSoundingNotesAndSetsStopped)
 {
     devices.addOutput("Synth");
     make().Init();
-    sequencer->openOutPort(0)->sendShort(0x01403C90); // note 60 from track 1
+    sequencer->openOutPort(0)->SendShort(0x01403C90); // note 60 from track 1
     sequencer->setTransportState(TransportState::Playing);
     output("Synth").clear();
     sequencer->Stop(false);

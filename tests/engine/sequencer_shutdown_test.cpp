@@ -33,7 +33,7 @@ TEST_F(SequencerShutdown, ClosesThePortsStopsTheTimerAndSilencesAPlayingTranspor
     devices.addOutput("Synth");
     devices.addInput("Keyboard");
     make().Init();
-    sequencer->openOutPort(0)->sendShort(0x01403C90);
+    sequencer->openOutPort(0)->SendShort(0x01403C90);
     sequencer->setTransportState(TransportState::Playing);
     RecordingMidiDevice& synth = output("Synth");
     const auto held = sequencer->ports(); // a reader's snapshot keeps its ports alive

@@ -23,7 +23,7 @@ protected:
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
                                                                 .gui = gui,
-                                                                .posts = posts,
+                                                                .toGui = posts,
                                                                 .devices = devices,
                                                                 .instruments = loader,
                                                                 .timer = timer,

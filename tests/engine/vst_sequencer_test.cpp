@@ -15,7 +15,7 @@ protected:
         SequencerServices services{.profile = profile,
                                    .prompt = prompt,
                                    .gui = gui,
-                                   .posts = posts,
+                                   .toGui = posts,
                                    .devices = devices,
                                    .instruments = loader,
                                    .timer = timer,

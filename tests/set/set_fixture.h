@@ -102,7 +102,7 @@ struct SetFixture {
         auto song = std::make_unique<CSongDoc>(set.songContext());
         song->InitNewSong();
         song->length = lengthUs;
-        return set.addSong(std::move(song));
+        return set.AddSong(std::move(song));
     }
 
     // The tree as text: "A.mid [Encore: B.mid -C.mid] D.mid", "-" for a

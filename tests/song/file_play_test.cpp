@@ -108,9 +108,9 @@ struct FilePlay {
         std::vector<std::string> lines;
         size_t sysex = 0;
         for (const std::string& call : port.log.calls()) {
-            if (call.rfind("sendShort(", 0) == 0)
+            if (call.rfind("SendShort(", 0) == 0)
                 lines.push_back(shortText(uint32_t(std::stoul(call.substr(10)))));
-            else if (call.rfind("sendSysEx(", 0) == 0 && sysex < port.sysex.size())
+            else if (call.rfind("SendSysEx(", 0) == 0 && sysex < port.sysex.size())
                 lines.push_back(hexText(port.sysex[sysex++]));
         }
         return lines;

@@ -30,24 +30,24 @@ std::string hex(uint32_t value)
 
 } // namespace
 
-void LoggingMidiOut::sendShort(uint32_t taggedMessage)
+void LoggingMidiOut::SendShort(uint32_t taggedMessage)
 {
     sends.push_back("short " + hex(taggedMessage));
-    m_port.sendShort(taggedMessage);
+    m_port.SendShort(taggedMessage);
 }
 
-void LoggingMidiOut::sendSysEx(const uint8_t* bytes, size_t length)
+SysExResult LoggingMidiOut::SendSysEx(const uint8_t* bytes, size_t length)
 {
     sends.push_back("sysex " + std::to_string(length));
-    m_port.sendSysEx(bytes, length);
+    return m_port.SendSysEx(bytes, length);
 }
 
-void LoggingMidiOut::sendBankProgram(uint32_t channelMessage, int bank, int program,
+void LoggingMidiOut::SendBankProgram(uint32_t channelMessage, int bank, int program,
                                      bool notesOff)
 {
     sends.push_back("bankProgram " + std::to_string(channelMessage & 15) + " "
                     + std::to_string(bank) + " " + std::to_string(program));
-    m_port.sendBankProgram(channelMessage, bank, program, notesOff);
+    m_port.SendBankProgram(channelMessage, bank, program, notesOff);
 }
 
 void LoggingMidiOut::setUnscaledVolume(int channel, int value)

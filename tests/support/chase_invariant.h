@@ -37,9 +37,9 @@ public:
 
     std::vector<std::string> sends;
 
-    void sendShort(uint32_t taggedMessage) override;
-    void sendSysEx(const uint8_t* bytes, size_t length) override;
-    void sendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
+    void SendShort(uint32_t taggedMessage) override;
+    SysExResult SendSysEx(const uint8_t* bytes, size_t length) override;
+    void SendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
     void setUnscaledVolume(int channel, int value) override;
     int program(int channel) const override { return m_port.program(channel); }
     int bank(int channel) const override { return m_port.bank(channel); }

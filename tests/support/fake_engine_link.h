@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
+#include "core/tempo_multiplier.h"
 #include "tests/support/call_log.h"
 
 namespace rz {
@@ -27,7 +29,7 @@ public:
     int repetitionsLeft = 0;
     int advanceResetOption = 0;
     int master = 16383;
-    GuiPublishedValues gui;
+    GuiToEngineValues gui;
     NextStop stop;
     bool hold = false;
     bool through = false;
@@ -42,6 +44,7 @@ public:
     // Logs the transport calls; the port reads stay out of the log.
     bool logPortLookups = true;
     TransportState statePaused = TransportState::Stopped; // what previousState() answers
+    int32_t multiplier = kNormalMultiplier;
 
     TransportState transportState() const override { return state; }
     void setTransportState(TransportState value) override;
@@ -65,7 +68,7 @@ public:
     void RebuildThruTracks() override;
     int masterVolume() const override { return master; }
     void SetMasterVolume(int volume) override;
-    const GuiPublishedValues& guiValues() const override { return gui; }
+    const GuiToEngineValues& guiValues() const override { return gui; }
     NextStop nextStop() const override { return stop; }
     void setNextStop(const NextStop& value) override { stop = value; }
     bool holdFlag() const override { return hold; }
@@ -76,6 +79,12 @@ public:
     RecordOptions recordOptions() const override { return record; }
     bool hasThruTrack(const IMidiOut* port, int channel) const override;
     double realTime() const override { return playTime; }
+    int32_t tempoMultiplier() const override { return multiplier; }
+    // Held within the range, as the engine holds it.
+    void setTempoMultiplier(int32_t value) override
+    {
+        multiplier = std::clamp(value, kMinMultiplier, kMaxMultiplier);
+    }
     double blockLength() const override { return block; }
     SyncOptions syncOptions() const override { return sync; }
     void SendSongPosition(int32_t sixteenths) override;

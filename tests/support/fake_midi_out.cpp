@@ -30,9 +30,9 @@ constexpr uint32_t kNoteIdentity = 0xFF00FFFFu;
 
 } // namespace
 
-void FakeMidiOut::sendShort(uint32_t taggedMessage)
+void FakeMidiOut::SendShort(uint32_t taggedMessage)
 {
-    log.record("sendShort", taggedMessage);
+    log.record("SendShort", taggedMessage);
     shortMessages.push_back(taggedMessage);
     const uint8_t status = uint8_t(taggedMessage);
     const int channel = status & 15;
@@ -109,22 +109,23 @@ void FakeMidiOut::noteOff(uint32_t message)
     }
 }
 
-void FakeMidiOut::sendSysEx(const uint8_t* bytes, size_t length)
+SysExResult FakeMidiOut::SendSysEx(const uint8_t* bytes, size_t length)
 {
-    log.record("sendSysEx", length);
+    log.record("SendSysEx", length);
     sysex.emplace_back(bytes, bytes + length);
+    return SysExResult::Delivered;
 }
 
-void FakeMidiOut::sendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff)
+void FakeMidiOut::SendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff)
 {
-    log.record("sendBankProgram", channelMessage & 15, bank, program, notesOff);
+    log.record("SendBankProgram", channelMessage & 15, bank, program, notesOff);
     const int channel = int(channelMessage & 15);
     if (bank >= 0) {
-        sendShort(controlChange(channel, 0, (bank / 128) & 0x7F));
-        sendShort(controlChange(channel, 32, bank % 128));
+        SendShort(controlChange(channel, 0, (bank / 128) & 0x7F));
+        SendShort(controlChange(channel, 32, bank % 128));
     }
     if (program >= 0)
-        sendShort(0xC0u | uint32_t(channel) | uint32_t(program & 0x7F) << 8);
+        SendShort(0xC0u | uint32_t(channel) | uint32_t(program & 0x7F) << 8);
 }
 
 void FakeMidiOut::setUnscaledVolume(int channel, int value)

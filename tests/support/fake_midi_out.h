@@ -27,15 +27,15 @@ public:
     };
 
     CallLog log;
-    std::vector<uint32_t> shortMessages;      // as handed to sendShort, tags included
+    std::vector<uint32_t> shortMessages;      // as handed to SendShort, tags included
     std::vector<uint32_t> wire;               // short messages as sent, no tags
     std::vector<std::vector<uint8_t>> sysex;
     std::vector<uint32_t> held;               // sounding notes with tags
     std::array<ChannelCache, 16> channels{};
 
-    void sendShort(uint32_t taggedMessage) override;
-    void sendSysEx(const uint8_t* bytes, size_t length) override;
-    void sendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
+    void SendShort(uint32_t taggedMessage) override;
+    SysExResult SendSysEx(const uint8_t* bytes, size_t length) override;
+    void SendBankProgram(uint32_t channelMessage, int bank, int program, bool notesOff) override;
     void setUnscaledVolume(int channel, int value) override;
     int program(int channel) const override { return cache(channel).program; }
     int bank(int channel) const override { return cache(channel).bank; }

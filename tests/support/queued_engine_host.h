@@ -14,8 +14,8 @@ namespace rz {
 
 // A GUI side with a "GUI" thread of its own: posted calls run there one by
 // one, in the order posted, and the GUI-side calls land in `recorder` with
-// that thread's id. Build the engine's GuiPosts over it with guiThreadId().
-class QueuedEngineHost : public IGuiPost {
+// that thread's id. Build the engine's EngineToGui over it with guiThreadId().
+class QueuedEngineHost : public IGuiThreadQueue {
 public:
     RecordingEngineHost recorder;
 

@@ -88,10 +88,7 @@ void RecordingEngineHost::setFrameTimer(FrameTimer timer)
 
 void RecordingEngineHost::playCue() { record("playCue"); }
 
-void RecordingEngineHost::SetTempoMultiplier(int32_t multiplier, bool resetStep)
-{
-    record("SetTempoMultiplier", multiplier, resetStep);
-}
+void RecordingEngineHost::tempoMultiplierChanged() { record("tempoMultiplierChanged"); }
 
 void RecordingEngineHost::CancelAdvance(bool step) { record("CancelAdvance", step); }
 

@@ -44,7 +44,7 @@ public:
     void OnExternalControl(const ExternalControl& control) override;
     void setFrameTimer(FrameTimer timer) override;
     void playCue() override;
-    void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
+    void tempoMultiplierChanged() override;
     void CancelAdvance(bool step) override;
     void OnSongChanged() override;
     void UpdateAllViews() override;

@@ -37,7 +37,7 @@ protected:
         sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                    .prompt = prompt,
                                                                    .gui = gui,
-                                                                   .posts = posts,
+                                                                   .toGui = posts,
                                                                    .devices = devices,
                                                                    .instruments = vstLoader,
                                                                    .timer = timer,

@@ -258,7 +258,7 @@ TEST(WaveMakerDialogCommand, RenderAudioOpensTheDialogOverTheProgramsRecorder)
     ASSERT_TRUE(app.InitInstance());
     auto made = std::make_unique<CSongDoc>(app.set().songContext());
     made->InitNewSong();
-    CSongDoc* song = app.set().addSong(std::move(made));
+    CSongDoc* song = app.set().AddSong(std::move(made));
     app.SetCurrentSong(song);
     EXPECT_FALSE(app.router().update(kIdRenderAudio).enabled);
     registerEngineDialogs(app);

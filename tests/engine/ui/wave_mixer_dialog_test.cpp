@@ -325,7 +325,7 @@ TEST(WaveMixerDialogProgram, OkWithNewWaveformTrackReturnsTheMixThroughTheAudioT
     event.selectionStamp = owned->selectionStamp = 5;
     owned->selectionKind = kSelectAudioClip;
     wave.events.push_back(std::move(event));
-    CSongDoc& song = *app.set().addSong(std::move(owned));
+    CSongDoc& song = *app.set().AddSong(std::move(owned));
     app.SetCurrentSong(&song);
     const size_t tracksBefore = song.tracks.size();
     ASSERT_TRUE(app.router().update(kIdWaveRemix).enabled);
