@@ -223,6 +223,11 @@ public:
     bool OpenOptions(int startIndex);
     // What the sheet reaches of the application; also for tests.
     OptionsContext optionsContext();
+    // The font height (pixels) of the open lyric view: the separate window's,
+    // else the docked view's over the current song; nothing when neither is open.
+    std::optional<int> openLyricFontHeight() const;
+    // The lyric views of the current song read the karaoke options again.
+    void reloadLyricViews();
     // Where Help buttons open a topic; empty: Help does nothing.
     void setHelpOpener(std::function<void(std::string_view topic)> opener)
     {
