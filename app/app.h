@@ -328,6 +328,9 @@ public:
     // "DisplayOptions" "ViewSetTime": 0 meter and key, 1 set times, 2 song time.
     int transportDisplayMode() const { return m_viewSetTime; }
     void setTransportDisplayMode(int mode);
+    // Every song caption of the set again: they carry lengths in frames
+    // while set times show.
+    void refreshSongCaptions();
     // Songs the engine is to skip at the next step, 0..9.
     int skipCount() const { return m_skipCount; }
     void setSkipCount(int count);
