@@ -226,6 +226,11 @@ public:
     bool OpenOptions(int startIndex);
     // What the sheet reaches of the application; also for tests.
     OptionsContext optionsContext();
+    // The font height (pixels) of the open lyric view: the separate window's,
+    // else the docked view's over the current song; nothing when neither is open.
+    std::optional<int> openLyricFontHeight() const;
+    // The lyric views of the current song read the karaoke options again.
+    void reloadLyricViews();
     // Where Help buttons open a topic; empty: Help does nothing.
     void setHelpOpener(std::function<void(std::string_view topic)> opener)
     {
@@ -327,6 +332,9 @@ public:
     // "DisplayOptions" "ViewSetTime": 0 meter and key, 1 set times, 2 song time.
     int transportDisplayMode() const { return m_viewSetTime; }
     void setTransportDisplayMode(int mode);
+    // Every song caption of the set again: they carry lengths in frames
+    // while set times show.
+    void refreshSongCaptions();
     // Songs the engine is to skip at the next step, 0..9.
     int skipCount() const { return m_skipCount; }
     void setSkipCount(int count);

@@ -155,6 +155,10 @@ void App::createCommandTargets()
             if (m_frame)
                 m_frame->QWidget::update();
         },
+        .refreshSetViews = [this] {
+            refreshSongCaptions();
+            m_set->updateSetViews();
+        },
     });
 
     m_helpCommands = std::make_unique<HelpCommands>(HelpSeams{

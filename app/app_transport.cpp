@@ -208,15 +208,21 @@ void App::setTransportDisplayMode(int mode)
     m_viewSetTime = std::clamp(mode, 0, kLastDisplayMode);
     m_profile->writeInt("DisplayOptions", "ViewSetTime", m_viewSetTime);
     // The set pane shows each song's length only beside set times.
-    if (m_set)
-        for (CSongDoc* song : m_set->songs())
-            m_set->UpdateSongCaption(*song);
+    refreshSongCaptions();
     if (!m_frame)
         return;
     const bool transpose = m_viewSetTime == 0;
     m_frame->button(MainFrame::Button::TransposeUp)->setVisible(transpose);
     m_frame->button(MainFrame::Button::TransposeDown)->setVisible(transpose);
     repaintTransportPanel();
+}
+
+void App::refreshSongCaptions()
+{
+    if (!m_set)
+        return;
+    for (CSongDoc* song : m_set->songs())
+        m_set->UpdateSongCaption(*song);
 }
 
 void App::setSkipCount(int count)

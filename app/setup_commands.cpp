@@ -69,12 +69,13 @@ bool SetupCommands::onSynthPatchNames(CommandId id)
     return true;
 }
 
-// The engine follows at once; the views and the transport panel show the
-// new time format.
+// The engine follows at once; the set's captions, the views and the
+// transport panel show the new time format.
 bool SetupCommands::onSynchronization(CommandId id)
 {
     if (!m_seams.dialogs.open(id))
         return true;
+    m_seams.refreshSetViews();
     songViewsAgain();
     m_seams.repaintFrame();
     return true;

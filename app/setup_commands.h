@@ -21,6 +21,8 @@ struct SetupSeams {
     std::function<void()> updateTrackSynths;
     std::function<void()> loadAudioOptions;
     std::function<void()> repaintFrame;
+    // The set's song captions and views again: set times count frames.
+    std::function<void()> refreshSetViews;
 };
 
 // Setup menu: Options with its record and playback pages, MIDI ports,

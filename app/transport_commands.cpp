@@ -283,7 +283,8 @@ bool TransportCommands::onQuickTranspose(CommandId id)
         return false;
     m_seams.views.setWaitCursor(true);
     QuickTranspose transpose = BuildQuickTranspose(
-        *song, id == kIdTransposeUp ? 1 : -1, m_seams.set().songContext().synths, nullptr);
+        *song, id == kIdTransposeUp ? 1 : -1, m_seams.set().songContext().synths,
+        m_seams.set().songContext().chords);
     m_seams.views.setWaitCursor(false);
     if (!transpose.record)
         return true;

@@ -201,13 +201,18 @@ std::string PortsModel::synthName(int32_t synth) const
         if (const std::optional<SynthRecord> record = m_synths->synth(synth))
             return record->name;
     }
-    return "undefined";
+    return kUndefinedSynth;
 }
 
 std::string PortsModel::outputRowText(size_t row) const
 {
     const NumberedPort& port = m_outputs.at(row);
     return std::to_string(row) + ": " + synthName(port.synth) + " on " + port.name;
+}
+
+bool PortsModel::outputSynthUndefined(size_t row) const
+{
+    return synthName(m_outputs.at(row).synth) == kUndefinedSynth;
 }
 
 PortIcon PortsModel::outputRowIcon(size_t row) const

@@ -71,6 +71,9 @@ std::unique_ptr<CUndoRecord> BuildSaveVstProgramRecord(const CSongDoc& song,
 // instruments, and OK. GUI thread.
 class PortsModel {
 public:
+    // Shown for a synth number the database does not hold.
+    static constexpr const char* kUndefinedSynth = "undefined";
+
     PortsModel(CSequencer& engine, IProfile& profile, IPrompt& prompt,
                const ISynthLookup* synths);
 
@@ -83,8 +86,11 @@ public:
     std::vector<AvailablePort> availableOutputs() const;
     std::vector<std::string> availableInputs() const;
 
-    // "%d: %s on %s" (row, synth name or "undefined", port name) and "%d: %s".
+    // "%d: %s on %s" (row, synth name or kUndefinedSynth, port name) and "%d: %s".
     std::string outputRowText(size_t row) const;
+    // True when the row's synth is not in the database: its text shows
+    // kUndefinedSynth and Device Setup deserves a second look.
+    bool outputSynthUndefined(size_t row) const;
     PortIcon outputRowIcon(size_t row) const;
     std::string inputRowText(size_t row) const;
     PortIcon inputRowIcon(size_t row) const;

@@ -11,6 +11,8 @@
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db.h"
 #include "res/command_ids.h"
+#include "set/ui/lyric_view.h"
+#include "song/song_doc.h"
 #include "views/frame_timer_ids.h"
 
 #include <algorithm>
@@ -98,7 +100,38 @@ OptionsContext App::optionsContext()
         if (clickChanged)
             m_sequencer->SelectClickPatch();
     };
+    context.lyricFontHeight = [this] { return openLyricFontHeight(); };
+    context.updateLyricViews = [this] { reloadLyricViews(); };
     return context;
+}
+
+std::optional<int> App::openLyricFontHeight() const
+{
+    for (auto window = m_extraWindows.rbegin(); window != m_extraWindows.rend(); ++window) {
+        if (auto* view = qobject_cast<LyricView*>(window->view.data()))
+            return view->fontHeight();
+    }
+    auto* docked = qobject_cast<LyricView*>(slot(kLyric));
+    if (docked && m_currentSong && docked->song() == m_currentSong)
+        return docked->fontHeight();
+    return std::nullopt;
+}
+
+// The views lay their lyrics out again under the SongMutex, as when they open.
+void App::reloadLyricViews()
+{
+    if (!m_currentSong)
+        return;
+    LockGuard guard(SongMutex(), "karaoke options", m_options.lockWait);
+    if (!guard)
+        return;
+    std::vector<SongView*> views{slot(kLyric)};
+    for (const ExtraWindow& window : m_extraWindows)
+        views.push_back(window.view.data());
+    for (SongView* view : views) {
+        if (qobject_cast<LyricView*>(view) && view->song() == m_currentSong)
+            view->initialUpdate();
+    }
 }
 
 } // namespace rz

@@ -3,6 +3,7 @@
 #include "core/color.h"
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace rz {
@@ -39,6 +40,9 @@ struct OptionsContext {
     std::function<void(bool clickChanged)> applyEngineSettings;
     // The conductor's tap following as the Conductor page maps it.
     std::function<void(const FollowTapSettings&)> setFollowTap;
+    // The open lyric view's font height in pixels (its zoom), or nothing.
+    std::function<std::optional<int>()> lyricFontHeight;
+    // The lyric views of the current song read their settings again.
     std::function<void()> updateLyricViews;
 };
 

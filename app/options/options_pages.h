@@ -213,6 +213,8 @@ public:
     void chooseGraphic();
     QLabel* sample() const { return m_sample; }
     Color color(int which) const { return m_colors[size_t(which)]; }
+    // Negative: a character height in pixels, as stored.
+    int fontHeight() const { return m_height; }
 
 protected:
     void loadMore() override;

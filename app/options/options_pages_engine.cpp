@@ -448,6 +448,9 @@ void COptionsLyric::loadMore()
     const IProfile& profile = *m_context.profile;
     m_face = profile.readString("LyricView", "FontName", "Times New Roman");
     m_height = profile.readInt("LyricView", "FontHeight", -24);
+    // An open view may be zoomed past what is stored.
+    if (const std::optional<int> open = m_context.lyricFontHeight ? m_context.lyricFontHeight() : std::nullopt)
+        m_height = -*open;
     m_weight = profile.readInt("LyricView", "FontWeight", 400);
     for (size_t i = 0; i < m_colors.size(); ++i)
         m_colors[i] = Color(profile.readInt("LyricView", kLyricColors[i].name,

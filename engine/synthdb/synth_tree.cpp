@@ -15,10 +15,9 @@ constexpr int kMaxProgram = 127;
 constexpr int kMaxFourteenBit = 16383;
 constexpr int kMaxDrumsetKey = 0x1FFFFF;
 constexpr int kNoteNumberMask = 0xFF;
-// Imported synthesizers wait for their database number in keys from here up;
-// a synthesizer number this high is never held in the tree.
-constexpr int kFirstTemporarySynthKey = 0xF00000;
-constexpr int kLastTemporarySynthKey = 0xFFFFFE;
+// Imported synthesizers wait for their database number under keys from here
+// down, which no database number takes.
+constexpr int kFirstTemporarySynthKey = -1;
 
 constexpr const char* kGroupNames[] = {"Patches", "Drumsets", "Controllers", "NRPN"};
 
@@ -102,13 +101,18 @@ SynthTree::SynthTree() : m_root(std::make_unique<SynthItem>()), m_nextTemporaryK
 
 bool SynthTree::isStoredSynthKey(int key)
 {
-    return key >= 0 && key < kFirstTemporarySynthKey;
+    return key > kFirstTemporarySynthKey;
 }
 
 SynthItem& SynthTree::insertAt(SynthItem& parent, size_t index, SynthItemKind kind, int key, std::string name)
 {
     auto item = std::make_unique<SynthItem>();
     item->m_data = dataWord(kind, key);
+    if (kind == SynthItemKind::Synth) {
+        item->m_synthKey = key;
+        if (!isStoredSynthKey(key))
+            item->m_data = dataWord(kind, SynthItem::kUnassigned);
+    }
     item->m_name = std::move(name);
     item->m_parent = &parent;
     auto& children = parent.m_children;
@@ -590,8 +594,7 @@ void SynthTree::setNotation(SynthItem& note, const DrumNotation& notation)
 
 SynthItem& SynthTree::addImported(std::string name, const PatchList& list)
 {
-    const int key = m_nextTemporaryKey;
-    m_nextTemporaryKey = key >= kLastTemporarySynthKey ? kFirstTemporarySynthKey : key + 1;
+    const int key = m_nextTemporaryKey--;
     SynthItem& synth = addSynth(key, std::move(name));
     markModified(synth);
     const auto added = [](SynthItem& item) -> SynthItem& {

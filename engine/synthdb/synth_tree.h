@@ -34,7 +34,9 @@ enum class SynthGroup : int { Patches = 0, Drumsets = 1, Controllers = 2, Nrpn =
 // One item of the editor's tree. Its data word: bit 31 set when the item
 // was changed since loading, the kind in bits 24 to 30, the key in bits 0
 // to 23 (a drum note packs its notation in bits 8 to 23 beside its note
-// number). The label is built from the word and the name, so it follows
+// number). A synthesizer's key is its whole database number, kept beside
+// the word, or a negative key while it waits for one; its word then holds
+// kUnassigned. The label is built from the word and the name, so it follows
 // the synthesizer's numbering at once.
 class SynthItem {
 public:
@@ -45,7 +47,7 @@ public:
 
     SynthItemKind kind() const { return static_cast<SynthItemKind>((m_data >> 24) & 0x7F); }
     uint32_t data() const { return m_data; }
-    int key() const { return static_cast<int>(m_data & kKeyMask); }
+    int key() const { return kind() == SynthItemKind::Synth ? m_synthKey : static_cast<int>(m_data & kKeyMask); }
     // The number a bank, patch, note, controller or NRPN is stored under.
     int number() const;
     bool modified() const { return (m_data & kModified) != 0; }
@@ -65,6 +67,7 @@ private:
     friend class SynthTreeLoader;
 
     uint32_t m_data = 0;
+    int m_synthKey = 0; // synthesizers only
     std::string m_name;
     std::string m_category; // patches only
     SynthItem* m_parent = nullptr;
@@ -118,8 +121,8 @@ public:
     // A synthesizer's settings; the default ones when it has no record yet.
     SynthSettings settings(const SynthItem& synth) const;
     int technologyOf(const SynthItem& item) const;
-    // Whether a synthesizer's key is a database number (not an imported one
-    // that OK has still to store).
+    // Whether a synthesizer's key is a database number (not the negative key
+    // of an imported one that OK has still to store).
     static bool isStoredSynthKey(int key);
 
     SynthTreeButtons buttonsFor(const SynthItem* selected) const;

@@ -43,7 +43,7 @@ public:
         Table& synths = m_db.synths();
         for (bool more = synths.moveFirst(); more; more = synths.moveNext()) {
             const int number = synths.intField("SynthNumber");
-            // A number past the keys the tree can hold cannot be edited here.
+            // A negative number would pass for an import that OK still has to add.
             if (!SynthTree::isStoredSynthKey(number))
                 continue;
             m_tree.m_settings[number] =

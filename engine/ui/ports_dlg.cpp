@@ -350,7 +350,7 @@ void CPortsDlg::dropPort(const QString& name, int target)
     }
     FillPortList();
     selectRow(int(row));
-    if (outputs && m_list->item(int(row))->text().contains("(undefined)"))
+    if (outputs && m_model.outputSynthUndefined(row))
         openRowSetup(int(row));
 }
 

@@ -8,6 +8,8 @@
 #include "app_test_fixture.h"
 #include "engine/synthdb/synth_db.h"
 #include "options_test_support.h"
+#include "res/command_ids.h"
+#include "set/ui/lyric_view.h"
 #include "views/frame_timer_ids.h"
 
 #include <QAbstractItemView>
@@ -263,6 +265,74 @@ TEST_F(OptionsPagesApp, SmoothScrollAndAutoPropsFollowOk)
     options.accept();
     EXPECT_FALSE(app->smoothScroll());
     EXPECT_FALSE(app->autoProps());
+}
+
+// The karaoke page against lyric views registered as the program registers
+// them: a docked one and a separate window over the current song.
+class KaraokePageHeight : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        LyricViewContext context;
+        context.profile = &profile;
+        context.engine = &engine;
+        context.trackRows = &app->trackRows();
+        registerLyricView(app->viewFactory(), context);
+        app->SetCurrentSong(&addSong("A"));
+    }
+
+    LyricView* docked() const { return qobject_cast<LyricView*>(app->slot(App::kLyric)); }
+    LyricView* window() const
+    {
+        return app->extraWindows().empty() ? nullptr
+                                           : qobject_cast<LyricView*>(app->extraWindows().back().view.data());
+    }
+    int shownHeight(COptions& options) const
+    {
+        options.showPage(COptions::kLyric);
+        return options.pageAs<COptionsLyric>(COptions::kLyric)->fontHeight();
+    }
+
+    static constexpr int kDockedView = int(ViewKind::Lyric); // a pane view's timer is its kind
+};
+
+TEST_F(KaraokePageHeight, ShowsTheSeparateWindowsZoomAndOkGivesItToTheViews)
+{
+    app->frame()->timers().fire(kDockedView);
+    app->frame()->timers().fire(frame_timer::kLyricAtStoredPlace);
+    ASSERT_TRUE(docked() && window());
+    window()->onZoom(kIdZoomInControllerScale);
+    window()->onZoom(kIdZoomInControllerScale);
+    docked()->onZoom(kIdZoomInControllerScale); // the profile now holds the docked view's height
+    const int windowHeight = window()->fontHeight();
+    ASSERT_NE(windowHeight, docked()->fontHeight());
+    ASSERT_EQ(profile.readInt("LyricView", "FontHeight", 0), -docked()->fontHeight());
+
+    COptions options(app->optionsContext(), {}, COptions::kStartup);
+    EXPECT_EQ(shownHeight(options), -windowHeight);
+    options.accept();
+    EXPECT_EQ(profile.readInt("LyricView", "FontHeight", 0), -windowHeight);
+    EXPECT_EQ(docked()->fontHeight(), windowHeight);
+    EXPECT_EQ(window()->fontHeight(), windowHeight);
+}
+
+TEST_F(KaraokePageHeight, ShowsTheDockedViewsZoomAndTheStoredHeightOnceItCloses)
+{
+    app->frame()->timers().fire(kDockedView);
+    ASSERT_TRUE(docked());
+    docked()->onZoom(kIdZoomInControllerScale);
+    profile.writeInt("LyricView", "FontHeight", -40);
+    {
+        COptions options(app->optionsContext(), {}, COptions::kStartup);
+        EXPECT_EQ(shownHeight(options), -docked()->fontHeight());
+        options.reject();
+    }
+    COptions options(app->optionsContext(), {}, COptions::kStartup);
+    delete docked(); // closed while the sheet is open
+    EXPECT_EQ(shownHeight(options), -40);
+    options.accept();
+    EXPECT_EQ(profile.readInt("LyricView", "FontHeight", 0), -40);
 }
 
 // ---- Playback: ports, kits and notes from a database file ----

@@ -1,8 +1,12 @@
 #include "app_test_fixture.h"
 
 #include "app/flat_tool_bar.h"
+#include "app/setup_dialogs.h"
+#include "core/smpte_time.h"
 #include "res/command_ids.h"
 #include "set/set_file.h"
+#include "set/ui/set_pane.h"
+#include "set/ui/set_tree_model.h"
 #include "ui/command_router.h"
 
 #include <cstdlib>
@@ -75,6 +79,58 @@ TEST_F(AppSet, SwitchingToSetTimesRedrawsEverySongCaption)
     EXPECT_FALSE(changed.items.empty());
     EXPECT_EQ(app->set().navigator().captionOf(item), "A");
     app->set().navigator().setObserver(nullptr);
+}
+
+// The set pane as the program registers it, showing set times over two songs;
+// the Synchronization dialog's OK sets the frame rate as the engine does.
+class SetTimeCaptions : public AppSet {
+protected:
+    struct NoTrash : ITrash {
+        bool moveToTrash(const std::filesystem::path&) override { return false; }
+    };
+
+    void SetUp() override
+    {
+        viewFactory.registerView(ViewKind::SetTree, [this](const ViewRequest& request) {
+            return new SetPane(app->set(), *app, trash, app->profile(), request.parent);
+        });
+        profile.writeInt("DisplayOptions", "ViewSetTime", 1);
+        setDefaultSmpteRate(kSmpteRate30);
+        start();
+        app->setupDialogs().registerDialog(kIdSynchronization, [] {
+            setDefaultSmpteRate(kSmpteRate25);
+            return true;
+        });
+    }
+    void TearDown() override { setDefaultSmpteRate(kSmpteRate30); } // the rate is program-wide
+
+    NoTrash trash;
+};
+
+TEST_F(SetTimeCaptions, AFrameRateChangeRedrawsEverySongCaption)
+{
+    CSongDoc& a = addSong("A");
+    a.length = 61.5e6;
+    CSongDoc& b = addSong("B");
+    b.length = 3.2e6;
+    auto* pane = qobject_cast<SetPane*>(app->slot(App::kLive));
+    ASSERT_NE(pane, nullptr);
+    SetTreeModel& model = pane->model();
+    const SetTreeItem* itemA = app->set().tree().itemsOf(&a).front();
+    const SetTreeItem* itemB = app->set().tree().itemsOf(&b).front();
+    const auto caption = [&](const SetTreeItem* item) {
+        return model.data(model.indexOf(item), Qt::DisplayRole).toString().toStdString();
+    };
+    EXPECT_EQ(caption(itemA), "A [0:01:01:15]");
+    std::vector<const SetTreeItem*> redrawn;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
+                     [&](const QModelIndex& at) { redrawn.push_back(model.itemAt(at)); });
+
+    EXPECT_TRUE(app->router().execute(kIdSynchronization));
+    EXPECT_EQ(caption(itemA), "A [0:01:01:12]");
+    EXPECT_EQ(caption(itemB), "B [0:00:03:05]");
+    for (const SetTreeItem* item : {itemA, itemB})
+        EXPECT_NE(std::find(redrawn.begin(), redrawn.end(), item), redrawn.end()) << caption(item);
 }
 
 TEST_F(AppSet, ASetFileOpensThroughOpenDocumentFile)

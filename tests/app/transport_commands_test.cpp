@@ -2,9 +2,13 @@
 // volume and pause steps, performance mode, quick transpose and song
 // stepping, on the offscreen platform with a recording transport.
 
+#include "engine/synthdb/synth_db.h"
 #include "res/command_ids.h"
+#include "song/selection.h"
 #include "song/undo_record.h"
 #include "tests/app/command_enable_table.h"
+#include "tests/song/song_builder.h"
+#include "tests/support/scripted_edit_dialogs.h"
 #include "ui/fader_ctrl.h"
 
 namespace rz {
@@ -180,6 +184,68 @@ TEST_F(QuickTranspose, DrumTracksStay)
     song.tracks[1]->channel = 9;
     app->router().execute(kIdTransposeDown);
     EXPECT_EQ(keyOf(song), 40);
+}
+
+// A song in B major with a note, a B chord marker and a Bsus9 marker; the
+// database holds chord C of the "Pop" group and no Csus9.
+class QuickTransposeChords : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        app->database()->connection().exec(
+            R"(INSERT INTO "chords" ("Group", "Chord", "Data") VALUES ('Pop', 'C', '@DHK@@'))");
+    }
+
+    std::unique_ptr<CSongDoc> songInB(const SongContext& context)
+    {
+        auto song = std::make_unique<CSongDoc>(context);
+        song->InitNewSong();
+        song->measureMap.front().key = 5;
+        song->tracks.insert(song->tracks.begin() + 1, std::make_unique<CTrack>());
+        song->tracks[1]->events = {textEvent(0, "@DR;1;128;132;135;128;128;128;Pop|B"),
+                                   note(10, 59, 90, 100),
+                                   textEvent(480, "@DR;1;128;132;135;128;128;128;Pop|Bsus9")};
+        song->UpdateSongEnd();
+        song->ExtendMeasureMap();
+        song->RecomputeMeasureStarts();
+        return song;
+    }
+
+    static std::vector<std::string> texts(const CSongDoc& song)
+    {
+        std::vector<std::string> result;
+        for (const CMidiEvent& event : song.tracks[1]->events) {
+            const auto bytes = event.data.bytes();
+            result.push_back(event.isNote() ? "note " + std::to_string(event.data1())
+                                            : std::string(reinterpret_cast<const char*>(bytes.data()),
+                                                          bytes.size()));
+        }
+        return result;
+    }
+};
+
+TEST_F(QuickTransposeChords, TransposeUpMovesChordMarkersAsEditTransposeDoes)
+{
+    CSongDoc& quick = *app->set().addSong(songInB(app->set().songContext()));
+    app->SetCurrentSong(&quick);
+    EXPECT_TRUE(app->router().execute(kIdTransposeUp));
+
+    ScriptedEditDialogs dialogs;
+    dialogs.transposeAnswer = TransposeParams{.halfSteps = 1, .changeKeys = true};
+    SongContext editContext = app->set().songContext();
+    editContext.editDialogs = &dialogs;
+    std::unique_ptr<CSongDoc> edited = songInB(editContext);
+    edited->selectionKind = kSelectTimeRange;
+    edited->selectionFrom = 0;
+    edited->selectionTo = edited->measureMapEnd;
+    edited->OnEditTranspose();
+
+    const std::vector<std::string> expected = {"@DR;1;192;196;200;203;192;192;Pop|C", "note 60",
+                                               "@DR;1;128;132;135;128;128;128;Pop|Bsus9"};
+    EXPECT_EQ(texts(*edited), expected);
+    EXPECT_EQ(texts(quick), expected) << "the chord without a row keeps its old chord";
+    EXPECT_EQ(quick.measureMap.front().key, 0);
 }
 
 using SongStepping = AppFixture;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "engine/synthdb/patch_number_entry.h"
 #include "engine/synthdb/synth_db.h"
 #include "engine/synthdb/synth_db_numbers.h"
@@ -253,6 +255,43 @@ TEST_F(SynthTreeTest, ASynthNumberPast65535WritesBackUnderItsWholeNumber)
     EXPECT_EQ(text(R"(SELECT "CCName" FROM "CC" WHERE "SynthNumber" = 70000 AND "CCNumber" = 7)"), "Volume");
     EXPECT_EQ(text(R"(SELECT "SynthName" FROM "synths" WHERE "SynthNumber" = 70000)"), "Bigger");
     EXPECT_EQ(count(R"(SELECT count(*) FROM "synths" WHERE "SynthNumber" = 70000 % 65536)"), 0);
+}
+
+TEST_F(SynthTreeTest, AHighSynthNumberIsListedAndEditedBesideImports)
+{
+    constexpr int kHigh = 0xF00001;
+    sql(R"(INSERT INTO "synths" VALUES (15728641, 'High', 8, ''); INSERT INTO "CC" VALUES (15728641, 7, 'Vol');)");
+    SynthTree tree = SynthTree::load(*m_db);
+    PatchList list;
+    list.controllers = {{7, "Imported"}};
+    std::vector<SynthItem*> imports;
+    for (int i = 0; i < 1000; ++i)
+        imports.push_back(&tree.addImported("Import " + std::to_string(i), list));
+    std::set<int> importKeys;
+    for (const SynthItem* item : imports)
+        importKeys.insert(item->key());
+    EXPECT_EQ(importKeys.size(), imports.size());
+
+    SynthItem* high = nullptr;
+    for (const auto& synth : tree.root().children())
+        high = synth->name() == "High" ? synth.get() : high;
+    ASSERT_NE(high, nullptr) << "a stored synthesizer numbered that high is listed";
+    EXPECT_EQ(high->key(), kHigh);
+    EXPECT_TRUE(SynthTree::isStoredSynthKey(kHigh));
+    EXPECT_FALSE(importKeys.contains(kHigh));
+    SynthItem& volume = *tree.group(*high, SynthGroup::Controllers)->child(0);
+    EXPECT_EQ(tree.applyEdit(volume, 7, "Volume"), std::nullopt);
+    tree.editSynth(*high, "Higher", kTechGsReset, "");
+    tree.editSynth(*imports.front(), "Import 0", kTechXgReset, "");
+    tree.writeBack(*m_db);
+
+    EXPECT_EQ(text(R"(SELECT "SynthName" FROM "synths" WHERE "SynthNumber" = 15728641)"), "Higher");
+    EXPECT_EQ(count(R"(SELECT "Technology" FROM "synths" WHERE "SynthNumber" = 15728641)"), kTechGsReset);
+    EXPECT_EQ(text(R"(SELECT "CCName" FROM "CC" WHERE "SynthNumber" = 15728641 AND "CCNumber" = 7)"), "Volume");
+    EXPECT_EQ(count(R"(SELECT "Technology" FROM "synths" WHERE "SynthName" = 'Import 0')"), kTechXgReset);
+    EXPECT_EQ(count(R"(SELECT count(*) FROM "synths" WHERE "SynthName" LIKE 'Import %')"), 1000);
+    EXPECT_EQ(count(R"(SELECT count(*) FROM "CC" JOIN "synths" USING ("SynthNumber") )"
+                    R"(WHERE "SynthName" LIKE 'Import %' AND "CCName" = 'Imported')"), 1000);
 }
 
 TEST_F(SynthTreeTest, ADatabaseErrorRollsEverythingBackAndOkCanBeTriedAgain)

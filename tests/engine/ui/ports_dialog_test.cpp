@@ -8,6 +8,7 @@
 #include "res/command_ids.h"
 #include "tests/engine/sequencer_fixture.h"
 #include "tests/engine/vst_fixture.h"
+#include "tests/support/fake_synth_lookup.h"
 #include "tests/support/qt/mouse_events.h"
 
 #include <QApplication>
@@ -23,6 +24,13 @@
 
 namespace rz {
 namespace {
+
+SynthRecord synthNamed(std::string name)
+{
+    SynthRecord record;
+    record.name = std::move(name);
+    return record;
+}
 
 std::string outputSection(int entry)
 {
@@ -54,6 +62,7 @@ protected:
             .engine = *sequencer,
             .profile = profile,
             .prompt = prompt,
+            .synths = &synths,
             .synthChoices = [] { return std::vector<SynthChoice>{{33, "General MIDI"}, {7, "Module"}}; },
             .currentSong = [this] { return song.get(); },
             .help = nullptr,
@@ -106,6 +115,7 @@ protected:
     SequencerVstHost vstHost;
     FakeEditorWindows editors;
     VstInstrumentLoader vstLoader{vstHost, &editors};
+    FakeSynthLookup synths;
     std::unique_ptr<CPortsDlg> dialog;
     std::vector<std::string> setups;
     std::function<bool(CPortSetupDlg&)> answerSetup;
@@ -140,6 +150,8 @@ TEST_F(PortsDialog, ADropOnTheListOpensDeviceSetupForTheNewRecord)
     devices.addOutput("Built-in synth");
     devices.addOutput("USB MIDI");
     profile.writeString(outputSection(0), "port", "Built-in synth");
+    synths.synths[7] = synthNamed("Module");
+    synths.synths[33] = synthNamed("General MIDI");
     open();
     answerSetup = [](CPortSetupDlg& setup) {
         setup.synthCombo()->setCurrentIndex(1);
@@ -160,6 +172,31 @@ TEST_F(PortsDialog, ADropOnTheListOpensDeviceSetupForTheNewRecord)
     EXPECT_EQ(dialog->model().outputs().back(), (NumberedPort{"USB MIDI", 33, 512}))
         << "Cancel keeps the defaults and still inserts";
     EXPECT_EQ(dialog->list()->currentRow(), 2);
+}
+
+TEST_F(PortsDialog, ADroppedPortWithNoSynthReopensDeviceSetupOnce)
+{
+    devices.addOutput("Built-in synth");
+    devices.addOutput("USB MIDI");
+    profile.writeString(outputSection(0), "port", "Built-in synth");
+    synths.synths[7] = synthNamed("Module");
+    open();
+
+    dropOnList(CPortsDlg::kPortMime, "USB MIDI", -1);
+    EXPECT_EQ(listTexts().back(), "1: undefined on USB MIDI");
+    EXPECT_EQ(setups, (std::vector<std::string>{"1: USB MIDI", "1: USB MIDI"}))
+        << "the second look comes once, though the synth is still undefined";
+    EXPECT_EQ(dialog->list()->currentRow(), 1);
+
+    setups.clear();
+    answerSetup = [](CPortSetupDlg& setup) {
+        setup.synthCombo()->setCurrentIndex(1);
+        setup.accept();
+        return true;
+    };
+    dropOnList(CPortsDlg::kPortMime, "USB MIDI", -1);
+    EXPECT_EQ(listTexts().back(), "2: Module on USB MIDI");
+    EXPECT_EQ(setups, std::vector<std::string>{"2: USB MIDI"}) << "a known synth needs no second look";
 }
 
 TEST_F(PortsDialog, RowsMoveWithinTheListAndGoWhenDroppedOnTheTreeOrDeleted)
