@@ -3,7 +3,6 @@
 #include "views/drag_autoscroll.h"
 #include "views/follow_policy.h"
 #include "views/measure_labeler.h"
-#include "views/menu_tracking.h"
 
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -538,7 +537,6 @@ void EditViewBase::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = contextMenuAt(event->pos());
     if (!menu)
         return;
-    MenuTrackingScope tracking;
     menu->exec(event->globalPos());
 }
 

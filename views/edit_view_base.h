@@ -53,9 +53,11 @@ public:
 
     LinkRole linkRole() const override { return m_role; }
     int linkMargin() const override { return m_leftMargin; }
+    int32_t linkOrigin() const override { return m_origin; }
     void setLinkedOrigin(int32_t origin) override;
     // The views whose origins move with this one's; may be null.
     void setViewLinks(ViewLinks* links);
+    ViewLinks* viewLinks() const { return m_links; }
 
     // Scrolls to an origin (negative becomes 0, the maximum caps it);
     // `bringLinked` brings the linked views along.
@@ -93,6 +95,12 @@ public:
     // Ends the band, committing what it crossed into the song's stamp;
     // returns how many items changed.
     int commitBand();
+    // The modifier of the second role of a drag: Alt, or Meta where the
+    // desktop takes Alt+drag for itself.
+    static bool isAltRole(Qt::KeyboardModifiers modifiers)
+    {
+        return modifiers & (Qt::AltModifier | Qt::MetaModifier);
+    }
     // "Tempo: %d.%d @ %s" of a tempo in tenths of BPM.
     static std::string tempoStatusText(int tenths, const std::string& position);
 
