@@ -118,6 +118,14 @@ protected:
     virtual bool drawsRuler() const { return true; }
     // The vertical bar scrolls the track rows.
     virtual bool scrollsRows() const { return true; }
+    // The vertical bar of a view that does not scroll rows.
+    virtual void verticalScrolled(int code) { (void)code; }
+    // The vertical bar's zoom buttons; true when the view took them.
+    virtual bool zoomScale(bool in) { (void)in; return false; }
+    // After the bars were set from the song: the view's own vertical bar.
+    virtual void updateVerticalBar() {}
+    // One autoscroll beat for the view's own vertical axis; true when it moved.
+    virtual bool autoscrollVertical(QPoint mouse) { (void)mouse; return false; }
     // The mouse-move handler, run again after autoscroll moved the contents.
     virtual void dragMoved(QPoint point) { (void)point; }
     // The view's pop-up menu at a point; null for none.
@@ -140,6 +148,8 @@ protected:
     void fullUpdate();
     void relayout();
     void updateScrollBars();
+    // Follow stays off while the user scrolls.
+    void setScrolling(bool on);
     ISongHost* host() const;
     ITrackRows* trackRows() const;
     QFont rulerFont() const;

@@ -57,12 +57,18 @@ public:
     // first open view (clip, piano, velocity); nothing without one.
     std::optional<int32_t> editorOrigin(int margin) const;
 
+    // While any linked view's bar is being dragged, none follows the play
+    // position.
+    void setUserScrolling(bool on) { m_userScrolling = on; }
+    bool userScrolling() const { return m_userScrolling; }
+
     // Brings the other pane's views to the source's origin; returns what it did.
     std::vector<Target> syncEditorScroll(const ILinkedView& source, int32_t origin);
 
 private:
     std::vector<ILinkedView*> m_views;
     bool m_syncing = false;
+    bool m_userScrolling = false;
 };
 
 } // namespace rz
