@@ -224,9 +224,11 @@ void App::createFixedViews()
         m_frame->setPane(fixed.paneId, view);
         m_slots[size_t(fixed.slot)] = view;
         view->initialUpdate();
+        if (fixed.paneId == pane_id::kController) {
+            m_controllerKind = int(fixed.kind);
+            m_router->setActiveView(targetOf(view));
+        }
     }
-    if (slot(kTempo))
-        m_controllerKind = int(ViewKind::Tempo);
 }
 
 // Lane views scroll together through the application's links.

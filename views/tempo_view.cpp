@@ -78,6 +78,16 @@ void TempoView::attach(CSongDoc& song)
     setYOffset(m_profile->readInt(kSection, kOffsetKey, 0));
 }
 
+// A gesture in progress belongs to the song it began on.
+void TempoView::detach()
+{
+    m_mode = Mode::None;
+    m_draw.cancel();
+    m_drag = TempoDrag{};
+    rubberBand().cancel();
+    ControllerPaneBase::detach();
+}
+
 void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
 {
     m_graphHeight = TempoScale::storedZoom(values[0]);

@@ -37,6 +37,7 @@ public:
     bool update(CommandId id, CmdUi& ui) override;
 
     void attach(CSongDoc& song) override;
+    void detach() override;
     void initialUpdate() override;
     void songUpdate(uint32_t hint) override;
     std::array<int32_t, 2> layoutValues() const override { return {m_graphHeight, yOffset()}; }
