@@ -265,7 +265,7 @@ bool moveTempos(CSongDoc& song, const TempoGraph& graph)
         return true;
     }
     IEditDialogs* dialogs = song.context().editDialogs;
-    if (!dialogs)
+    if (!dialogs || !dialogs->has(EditDialog::Move))
         return true;
     const std::optional<MoveParams> params = dialogs->move(song, map[start].tick);
     if (!params || !params->tempos)

@@ -2,6 +2,7 @@
 
 #include "views/tempo_view.h"
 
+#include "core/edit_dialogs.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/song_host.h"
@@ -170,7 +171,8 @@ uint32_t TempoView::newStamp()
 
 void TempoView::onUpdateEdit(CommandId id, CmdUi& ui)
 {
-    ui.enabled = editable() && (id != kIdMoveEvents || song()->context().editDialogs != nullptr);
+    const IEditDialogs* dialogs = song() ? song()->context().editDialogs : nullptr;
+    ui.enabled = editable() && (id != kIdMoveEvents || (dialogs && dialogs->has(EditDialog::Move)));
 }
 
 void TempoView::onUpdateProperties(CommandId, CmdUi& ui)

@@ -99,6 +99,7 @@ TEST(TempoViewWidget, ATempoSelectionEnablesTheEditsUntilPerformanceMode)
     ASSERT_EQ(rig.song->selectionKind, kSelectTempo);
     for (CommandId id : {kIdEditCopy, kIdEditCut, kIdDelete})
         EXPECT_TRUE(rig.state(id).enabled) << id;
+    EXPECT_FALSE(rig.state(kIdMoveEvents).enabled) << "grey until a Move dialog is there";
     EXPECT_FALSE(rig.state(kIdProperties).enabled);
     EXPECT_TRUE(rig.view.handle(kIdProperties)) << "swallowed";
     rig.fixture.host.performance = true;
