@@ -25,6 +25,7 @@
 #include "ui/status_prompt.h"
 #include "views/song_view.h"
 #include "views/view_factory.h"
+#include "views/view_links.h"
 
 #include <QObject>
 #include <QPointer>
@@ -127,6 +128,8 @@ public:
     MainFrame* frame() const { return m_frame; }
     SetDocument& set() { return *m_set; }
     ViewFactory& viewFactory() { return m_viewFactory; }
+    // The lane views whose origins move together; every lane view made joins.
+    ViewLinks& viewLinks() { return m_viewLinks; }
     // The Setup dialogs other libraries register (Setup > MIDI ports).
     SetupDialogs& setupDialogs() { return m_setupDialogs; }
     // The synthesizer database; null before start-up.
@@ -189,6 +192,7 @@ public:
     void ResetCueColors();
     void setCueColor(int kind, Color color);
     bool smoothScroll() const override { return m_smoothScroll; }
+    EditTools editTools() const override;
     void setSmoothScroll(bool on) { m_smoothScroll = on; }
     void setAutoProps(bool on) { m_autoProps = on; }
     // major x 10000 + minor x 100 + patch of the program's version.
@@ -400,6 +404,7 @@ private:
     void paneViewRequest(int id);
     void tornOffViewRequest(int id);
     SongView* makeView(ViewKind kind, bool topLevel);
+    void joinViewLinks(SongView& view);
     void placeTopLevel(SongView& view, const QRect& rect, const QString& caption, bool onTop);
     static Slot slotOfKind(int kind);
 
@@ -453,6 +458,7 @@ private:
     std::unique_ptr<IEditDialogs> m_editDialogs; // the songs' edit dialogs
     std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;
+    ViewLinks m_viewLinks;
     SetupDialogs m_setupDialogs;
     QPointer<MainFrame> m_frame;
 

@@ -9,6 +9,7 @@
 #include "core/profile.h"
 #include "song/song_doc.h"
 #include "ui/command_router.h"
+#include "views/edit_view_base.h"
 #include "views/frame_timer_ids.h"
 #include "views/pane_view.h"
 
@@ -31,6 +32,15 @@ CommandTarget* targetOf(SongView* view)
 {
     return dynamic_cast<CommandTarget*>(view);
 }
+
+// The frame's fixed views, made at start: the tempo view stands in the
+// controller pane from the start, so that the pane's view requests (which
+// act only while a controller view exists) work.
+struct FixedView {
+    ViewKind kind;
+    int slot;
+    uint32_t paneId;
+};
 
 } // namespace
 
@@ -96,6 +106,7 @@ void App::paneViewRequest(int id)
     }
     if (id == int(ViewKind::Control))
         view->setControllerChoice(m_controlKind, m_controlNumber);
+    joinViewLinks(*view);
     view->setPaneId(paneId);
     m_frame->setPane(paneId, view);
     if (m_currentSong)
@@ -195,26 +206,36 @@ void App::placeTopLevel(SongView& view, const QRect& rect, const QString& captio
 namespace rz {
 
 // The set tree and the track list live as long as the main window, each in
-// its pane, once their code has registered them.
+// its pane, once their code has registered them; the tempo view starts in
+// the controller pane, where other controller views may replace it.
 void App::createFixedViews()
 {
-    const struct {
-        ViewKind kind;
-        Slot slot;
-        uint32_t paneId;
-    } kFixed[] = {
+    const FixedView kFixed[] = {
         {ViewKind::SetTree, kLive, pane_id::kSetTree},
         {ViewKind::Track, kTrack, pane_id::kTrackList},
+        {ViewKind::Tempo, kTempo, pane_id::kController},
     };
-    for (const auto& fixed : kFixed) {
+    for (const FixedView& fixed : kFixed) {
         SongView* view = makeView(fixed.kind, false);
         if (!view)
             continue;
+        joinViewLinks(*view);
         view->setPaneId(fixed.paneId);
         m_frame->setPane(fixed.paneId, view);
         m_slots[size_t(fixed.slot)] = view;
         view->initialUpdate();
+        if (fixed.paneId == pane_id::kController) {
+            m_controllerKind = int(fixed.kind);
+            m_router->setActiveView(targetOf(view));
+        }
     }
+}
+
+// Lane views scroll together through the application's links.
+void App::joinViewLinks(SongView& view)
+{
+    if (auto* lane = dynamic_cast<EditViewBase*>(&view))
+        lane->setViewLinks(&m_viewLinks);
 }
 
 } // namespace rz

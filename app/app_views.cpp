@@ -256,4 +256,18 @@ void App::repaintClipView()
         clips->update();
 }
 
+// The lane views read the frame's tools at each press; without a frame the
+// defaults hold.
+EditTools App::editTools() const
+{
+    if (!m_frame)
+        return {};
+    const StaffToolState& tools = m_frame->staffTools();
+    return EditTools{.tool = tools.tool,
+                     .line = tools.line,
+                     .snap = tools.grid,
+                     .gridValue = tools.gridResolution,
+                     .noteLength = tools.duration};
+}
+
 } // namespace rz

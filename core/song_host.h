@@ -92,6 +92,15 @@ public:
     virtual void SetTempoMultiplier(int32_t multiplier, bool resetStep) = 0;
 };
 
+// The frame's editing tools as the lane views read them at a press.
+struct EditTools {
+    int tool = 0;           // 0 select, 1 draw
+    int line = 0;           // 0 straight, 1 freehand
+    bool snap = true;       // the snap switch
+    int gridValue = 240;    // 240ths of a quarter note
+    int32_t noteLength = 0; // ticks
+};
+
 // The program-wide display and editing options.
 class ISongDisplayOptions {
 public:
@@ -119,6 +128,7 @@ public:
     // "SmoothScroll": the editing views keep the play position centred
     // while playing too.
     virtual bool smoothScroll() const = 0;
+    virtual EditTools editTools() const = 0;
 };
 
 // Saving and sending songs, and what outlives a change of the current song

@@ -65,77 +65,6 @@ MoveSources findSources(const CSongDoc& song)
     return s;
 }
 
-// The ticks `count` whole measures span from the measure holding `from`:
-// forward the last measure repeats past the map's end, backward measure 0
-// repeats before the start.
-int64_t measuresSpan(const MeasureMap& map, int32_t from, int64_t count)
-{
-    if (map.empty() || count == 0)
-        return 0;
-    const int64_t m = FindMeasure(map, from);
-    const int64_t size = int64_t(map.size());
-    int64_t span = 0;
-    if (count > 0) {
-        const int64_t inMap = std::min(count, size - m);
-        for (int64_t i = m; i < m + inMap; ++i)
-            span += map[size_t(i)].length;
-        return span + (count - inMap) * map.back().length;
-    }
-    const int64_t inMap = std::min(-count, m);
-    for (int64_t i = m - inMap; i < m; ++i)
-        span += map[size_t(i)].length;
-    return -(span + (-count - inMap) * map.front().length);
-}
-
-// Where each moved item's tick goes.
-class MovePlan {
-public:
-    MovePlan(const CSongDoc& song, const MoveParams& p, int64_t first) : m_p(p), m_first(first)
-    {
-        m_percent = std::clamp(p.percent, 1, 1000);
-        const int64_t value = p.offsetValue;
-        if (p.method == MoveMethod::Offset) {
-            const int units = std::clamp(p.units, 0, 12);
-            if (units == 1)
-                m_offset = measuresSpan(song.measureMap, int32_t(first), value);
-            else
-                m_offset = value * (units == 0 ? 1 : durationUnitTicks(units - 1, song.timeBase));
-        } else if (p.method == MoveMethod::AbsoluteTime) {
-            m_offset = int64_t(std::max(p.targetTime, 0)) - first;
-        }
-    }
-
-    int32_t moved(int64_t tick)
-    {
-        int64_t t = tick;
-        switch (m_p.method) {
-        case MoveMethod::Offset:
-        case MoveMethod::AbsoluteTime: t = tick + m_offset; break;
-        case MoveMethod::Percentage: t = m_first + (tick - m_first) * m_percent / 100; break;
-        case MoveMethod::ChangeTracks: break;
-        }
-        if (t < 0)
-            m_clipped = true;
-        return int32_t(std::clamp<int64_t>(t, 0, kLastEditTick));
-    }
-
-    void moveEvent(CMidiEvent& event)
-    {
-        event.tick = moved(event.tick);
-        if (m_p.method == MoveMethod::Percentage && m_p.durations && event.isNote())
-            event.value2 = int32_t(std::clamp<int64_t>(int64_t(event.value2) * m_percent / 100, 1, INT32_MAX));
-    }
-
-    bool clipped() const { return m_clipped; }
-
-private:
-    const MoveParams& m_p;
-    int64_t m_first;
-    int64_t m_offset = 0;
-    int64_t m_percent = 100;
-    bool m_clipped = false;
-};
-
 using EventPlace = std::pair<size_t, size_t>; // track, index
 
 // The events that move.
@@ -222,6 +151,40 @@ std::optional<std::vector<size_t>> targetTracks(const CSongDoc& song, const Move
 }
 
 } // namespace
+
+int64_t measuresSpan(const MeasureMap& map, int32_t from, int64_t count)
+{
+    if (map.empty() || count == 0)
+        return 0;
+    const int64_t m = FindMeasure(map, from);
+    const int64_t size = int64_t(map.size());
+    int64_t span = 0;
+    if (count > 0) {
+        const int64_t inMap = std::min(count, size - m);
+        for (int64_t i = m; i < m + inMap; ++i)
+            span += map[size_t(i)].length;
+        return span + (count - inMap) * map.back().length;
+    }
+    const int64_t inMap = std::min(-count, m);
+    for (int64_t i = m - inMap; i < m; ++i)
+        span += map[size_t(i)].length;
+    return -(span + (-count - inMap) * map.front().length);
+}
+
+MovePlan::MovePlan(const CSongDoc& song, const MoveParams& p, int64_t first) : m_p(p), m_first(first)
+{
+    m_percent = std::clamp(p.percent, 1, 1000);
+    const int64_t value = p.offsetValue;
+    if (p.method == MoveMethod::Offset) {
+        const int units = std::clamp(p.units, 0, 12);
+        if (units == 1)
+            m_offset = measuresSpan(song.measureMap, int32_t(first), value);
+        else
+            m_offset = value * (units == 0 ? 1 : durationUnitTicks(units - 1, song.timeBase));
+    } else if (p.method == MoveMethod::AbsoluteTime) {
+        m_offset = int64_t(std::max(p.targetTime, 0)) - first;
+    }
+}
 
 void CSongDoc::OnEditMove()
 {

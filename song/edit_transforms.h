@@ -3,13 +3,16 @@
 // What the event transforms share: their scope, their records and the
 // clipping question. GUI thread.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "core/edit_dialogs.h"
 #include "song/clipboard_edit.h"
+#include "song/measure_map.h"
 #include "song/undo_record.h"
 
 namespace rz {
@@ -78,5 +81,46 @@ QuantizeGrid quantizeGrid(const QuantizeParams& params, int timeBase);
 // Quantizes a copy of an event: `measureStart` is the start of the measure
 // that held it. True when the event counts as changed.
 bool QuantizeEvent(const QuantizeGrid& grid, int64_t measureStart, CMidiEvent& event);
+
+// The ticks `count` whole measures span from the measure holding `from`:
+// forward the last measure repeats past the map's end, backward measure 0
+// repeats before the start.
+int64_t measuresSpan(const MeasureMap& map, int32_t from, int64_t count);
+
+// Where each moved item's tick goes.
+class MovePlan {
+public:
+    MovePlan(const CSongDoc& song, const MoveParams& p, int64_t first);
+
+    int32_t moved(int64_t tick)
+    {
+        int64_t t = tick;
+        switch (m_p.method) {
+        case MoveMethod::Offset:
+        case MoveMethod::AbsoluteTime: t = tick + m_offset; break;
+        case MoveMethod::Percentage: t = m_first + (tick - m_first) * m_percent / 100; break;
+        case MoveMethod::ChangeTracks: break;
+        }
+        if (t < 0)
+            m_clipped = true;
+        return int32_t(std::clamp<int64_t>(t, 0, kLastEditTick));
+    }
+
+    void moveEvent(CMidiEvent& event)
+    {
+        event.tick = moved(event.tick);
+        if (m_p.method == MoveMethod::Percentage && m_p.durations && event.isNote())
+            event.value2 = int32_t(std::clamp<int64_t>(int64_t(event.value2) * m_percent / 100, 1, INT32_MAX));
+    }
+
+    bool clipped() const { return m_clipped; }
+
+private:
+    const MoveParams& m_p;
+    int64_t m_first;
+    int64_t m_offset = 0;
+    int64_t m_percent = 100;
+    bool m_clipped = false;
+};
 
 } // namespace rz

@@ -8,6 +8,8 @@ namespace rz {
 inline constexpr int kCursorDragging = 142; // a scroll thumb or fader held
 inline constexpr int kCursorScroll = 143;   // over a scroll bar or fader
 inline constexpr int kCursorHand = 333;     // over a button that fires
+inline constexpr int kCursorDrawLine = 104; // the draw tool over empty graph
+inline constexpr int kCursorMovePoint = 171; // over a graph point, or dragging one
 
 inline Qt::CursorShape resourceCursor(int id)
 {
@@ -18,6 +20,10 @@ inline Qt::CursorShape resourceCursor(int id)
         return Qt::OpenHandCursor;
     case kCursorHand:
         return Qt::PointingHandCursor;
+    case kCursorDrawLine:
+        return Qt::CrossCursor;
+    case kCursorMovePoint:
+        return Qt::SizeAllCursor;
     default:
         return Qt::ArrowCursor;
     }

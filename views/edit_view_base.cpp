@@ -3,7 +3,6 @@
 #include "views/drag_autoscroll.h"
 #include "views/follow_policy.h"
 #include "views/measure_labeler.h"
-#include "views/menu_tracking.h"
 
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -89,7 +88,7 @@ void EditViewBase::attach(CSongDoc& song)
 void EditViewBase::detach()
 {
     m_initialized = false;
-    m_scrolling = false;
+    setScrolling(false);
     endDrag();
     m_band.cancel();
     m_cursorColumn = -1;
@@ -102,6 +101,13 @@ void EditViewBase::detach()
 void EditViewBase::initialUpdate()
 {
     fullUpdate();
+}
+
+void EditViewBase::setScrolling(bool on)
+{
+    m_scrolling = on;
+    if (m_links)
+        m_links->setUserScrolling(on);
 }
 
 void EditViewBase::setViewLinks(ViewLinks* links)
@@ -289,6 +295,7 @@ void EditViewBase::updateScrollBars()
     }
     const int laneZoom = songHost->laneZoom();
     m_vbar->enableZoom(laneZoom < ISongDisplayOptions::kMaxLaneZoom, laneZoom > 0);
+    updateVerticalBar();
 }
 
 void EditViewBase::setScrollOrigin(int32_t origin, bool bringLinked)
@@ -349,7 +356,7 @@ void EditViewBase::follow()
         return;
     }
     CSongDoc* doc = song();
-    if (!m_initialized || !doc || m_scrolling)
+    if (!m_initialized || !doc || m_scrolling || (m_links && m_links->userScrolling()))
         return;
     const TimeAxis a = axis();
     const ISongHost& songHost = doc->context().host;
@@ -440,8 +447,10 @@ void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
     if (!song())
         return;
     const bool rows = bar == m_vbar;
-    if (rows && !scrollsRows())
+    if (rows && !scrollsRows()) {
+        verticalScrolled(code);
         return;
+    }
     const int32_t pos = rows ? m_lanes.firstRow : m_origin;
     const int32_t limit = rows ? maxFirstRow() : maxOrigin();
     const int32_t page = rows ? std::max(m_lanes.lanesShown(m_plot.bottom() + 1), 1) : std::max(m_plot.width(), 1);
@@ -455,11 +464,11 @@ void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
     case kScrollBottom: next = limit; break;
     case ZoomScrollBar::kThumbTrack: next = bar->trackPos(); break;
     case ZoomScrollBar::kThumbPosition:
-    case ZoomScrollBar::kEndScroll: m_scrolling = false; return;
+    case ZoomScrollBar::kEndScroll: setScrolling(false); return;
     default: break;
     }
     if (code != ZoomScrollBar::kLineUp && code != ZoomScrollBar::kLineDown)
-        m_scrolling = true;
+        setScrolling(true);
     const int32_t target = int32_t(std::clamp<int64_t>(next, 0, std::max(limit, 0)));
     if (rows)
         setFirstRow(target);
@@ -481,6 +490,8 @@ void EditViewBase::onZoomCommand(uint32_t id)
     case ZoomScrollBar::kZoomOutTime: doc->OnZoomOutTime(); return;
     case ZoomScrollBar::kZoomInScale:
     case ZoomScrollBar::kZoomOutScale: {
+        if (zoomScale(id == ZoomScrollBar::kZoomInScale))
+            return;
         const int step = id == ZoomScrollBar::kZoomInScale ? 1 : -1;
         songHost->setLaneZoom(std::clamp(songHost->laneZoom() + step, 0, ISongDisplayOptions::kMaxLaneZoom));
         songHost->updateSongViews(*doc, nullptr, 0);
@@ -538,7 +549,6 @@ void EditViewBase::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = contextMenuAt(event->pos());
     if (!menu)
         return;
-    MenuTrackingScope tracking;
     menu->exec(event->globalPos());
 }
 
@@ -577,7 +587,8 @@ void EditViewBase::autoscrollTick()
                              .firstRow = m_lanes.firstRow,
                              .maxFirstRow = maxFirstRow()};
     const AutoscrollStep step = autoscrollStep(in);
-    if (!step.moved)
+    const bool vertical = autoscrollVertical(m_lastMouse);
+    if (!step.moved && !vertical)
         return;
     m_band.shiftAnchor(QPoint(m_origin - step.origin, (m_lanes.firstRow - step.firstRow) * m_lanes.laneHeight));
     applyOrigin(step.origin, true);

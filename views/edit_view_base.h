@@ -53,9 +53,11 @@ public:
 
     LinkRole linkRole() const override { return m_role; }
     int linkMargin() const override { return m_leftMargin; }
+    int32_t linkOrigin() const override { return m_origin; }
     void setLinkedOrigin(int32_t origin) override;
     // The views whose origins move with this one's; may be null.
     void setViewLinks(ViewLinks* links);
+    ViewLinks* viewLinks() const { return m_links; }
 
     // Scrolls to an origin (negative becomes 0, the maximum caps it);
     // `bringLinked` brings the linked views along.
@@ -93,6 +95,12 @@ public:
     // Ends the band, committing what it crossed into the song's stamp;
     // returns how many items changed.
     int commitBand();
+    // The modifier of the second role of a drag: Alt, or Meta where the
+    // desktop takes Alt+drag for itself.
+    static bool isAltRole(Qt::KeyboardModifiers modifiers)
+    {
+        return modifiers & (Qt::AltModifier | Qt::MetaModifier);
+    }
     // "Tempo: %d.%d @ %s" of a tempo in tenths of BPM.
     static std::string tempoStatusText(int tenths, const std::string& position);
 
@@ -110,6 +118,14 @@ protected:
     virtual bool drawsRuler() const { return true; }
     // The vertical bar scrolls the track rows.
     virtual bool scrollsRows() const { return true; }
+    // The vertical bar of a view that does not scroll rows.
+    virtual void verticalScrolled(int code) { (void)code; }
+    // The vertical bar's zoom buttons; true when the view took them.
+    virtual bool zoomScale(bool in) { (void)in; return false; }
+    // After the bars were set from the song: the view's own vertical bar.
+    virtual void updateVerticalBar() {}
+    // One autoscroll beat for the view's own vertical axis; true when it moved.
+    virtual bool autoscrollVertical(QPoint mouse) { (void)mouse; return false; }
     // The mouse-move handler, run again after autoscroll moved the contents.
     virtual void dragMoved(QPoint point) { (void)point; }
     // The view's pop-up menu at a point; null for none.
@@ -132,6 +148,8 @@ protected:
     void fullUpdate();
     void relayout();
     void updateScrollBars();
+    // Follow stays off while the user scrolls.
+    void setScrolling(bool on);
     ISongHost* host() const;
     ITrackRows* trackRows() const;
     QFont rulerFont() const;

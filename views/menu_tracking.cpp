@@ -1,29 +1,13 @@
 #include "views/menu_tracking.h"
 
+#include <QApplication>
+
 namespace rz {
-namespace {
 
-bool& trackingFlag()
-{
-    static bool flag = false;
-    return flag;
-}
-
-} // namespace
-
+// Every pop-up counts, whoever opened it.
 bool frameMenuTracking()
 {
-    return trackingFlag();
-}
-
-MenuTrackingScope::MenuTrackingScope() : m_previous(trackingFlag())
-{
-    trackingFlag() = true;
-}
-
-MenuTrackingScope::~MenuTrackingScope()
-{
-    trackingFlag() = m_previous;
+    return QApplication::activePopupWidget() != nullptr;
 }
 
 } // namespace rz

@@ -2,20 +2,8 @@
 
 namespace rz {
 
-// Whether a view's pop-up menu is open: the main frame reads it while the
-// menu tracks the mouse. GUI thread.
+// Whether a pop-up menu is open anywhere in the program: the main frame
+// reads it while a menu tracks the mouse. GUI thread.
 bool frameMenuTracking();
-
-// Sets the flag for its lifetime.
-class MenuTrackingScope {
-public:
-    MenuTrackingScope();
-    ~MenuTrackingScope();
-    MenuTrackingScope(const MenuTrackingScope&) = delete;
-    MenuTrackingScope& operator=(const MenuTrackingScope&) = delete;
-
-private:
-    bool m_previous;
-};
 
 } // namespace rz

@@ -13,7 +13,6 @@
 #include "song/song_doc.h"
 #include "song/track.h"
 #include "ui/in_place_edit.h"
-#include "views/menu_tracking.h"
 #include "views/track_mix.h"
 
 #include <QContextMenuEvent>
@@ -395,7 +394,6 @@ void TrackView::contextMenuEvent(QContextMenuEvent* event)
     }
     QMenu* menu = buildContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    MenuTrackingScope tracking;
     menu->exec(event->globalPos());
 }
 

@@ -28,6 +28,37 @@ bool ViewLinks::contains(const ILinkedView* view) const
     return std::find(m_views.begin(), m_views.end(), view) != m_views.end();
 }
 
+PaneViews ViewLinks::paneViews() const
+{
+    PaneViews views;
+    for (const ILinkedView* view : m_views) {
+        switch (view->linkRole()) {
+        case LinkRole::Clip: views.clip = true; break;
+        case LinkRole::Piano: views.piano = true; break;
+        case LinkRole::Velocity: views.velocity = true; break;
+        case LinkRole::Tempo: views.tempo = true; break;
+        case LinkRole::Control: views.control = true; break;
+        }
+    }
+    return views;
+}
+
+ILinkedView* ViewLinks::viewOf(LinkRole role) const
+{
+    for (ILinkedView* view : m_views)
+        if (view->linkRole() == role)
+            return view;
+    return nullptr;
+}
+
+std::optional<int32_t> ViewLinks::editorOrigin(int margin) const
+{
+    for (LinkRole role : {LinkRole::Clip, LinkRole::Piano, LinkRole::Velocity})
+        if (const ILinkedView* view = viewOf(role))
+            return linkedOrigin(view->linkOrigin(), view->linkMargin(), margin);
+    return std::nullopt;
+}
+
 std::vector<ViewLinks::Target> ViewLinks::syncEditorScroll(const ILinkedView& source, int32_t origin)
 {
     std::vector<Target> done;

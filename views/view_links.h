@@ -1,6 +1,9 @@
 #pragma once
 
+#include "views/lane_layout.h"
+
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace rz {
@@ -22,6 +25,8 @@ public:
     virtual LinkRole linkRole() const = 0;
     // Pixels left of the plot; origins differ by the margin difference.
     virtual int linkMargin() const = 0;
+    // The first visible column.
+    virtual int32_t linkOrigin() const = 0;
     // Scrolls to the origin without bringing anyone else along.
     virtual void setLinkedOrigin(int32_t origin) = 0;
 };
@@ -43,6 +48,19 @@ public:
     void add(ILinkedView* view);
     void remove(ILinkedView* view);
     bool contains(const ILinkedView* view) const;
+    // The roles registered, pane by pane.
+    PaneViews paneViews() const;
+    // The registered view of a role; null when none is open.
+    ILinkedView* viewOf(LinkRole role) const;
+
+    // The origin a view with `margin` takes from the editor pane's
+    // first open view (clip, piano, velocity); nothing without one.
+    std::optional<int32_t> editorOrigin(int margin) const;
+
+    // While any linked view's bar is being dragged, none follows the play
+    // position.
+    void setUserScrolling(bool on) { m_userScrolling = on; }
+    bool userScrolling() const { return m_userScrolling; }
 
     // Brings the other pane's views to the source's origin; returns what it did.
     std::vector<Target> syncEditorScroll(const ILinkedView& source, int32_t origin);
@@ -50,6 +68,7 @@ public:
 private:
     std::vector<ILinkedView*> m_views;
     bool m_syncing = false;
+    bool m_userScrolling = false;
 };
 
 } // namespace rz

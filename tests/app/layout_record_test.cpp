@@ -188,6 +188,9 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     profile.writeInt("SaveOptions", "AutoSave", 1);
     startWithViews();
     const int countdown = app->autoSaveCountdown();
+    // The tempo view stands in the controller pane from the start.
+    const int controllerKind = app->controllerKind();
+    EXPECT_EQ(controllerKind, int(ViewKind::Tempo));
     engine.log.clear();
     log.clear();
     app->RestoreLayout("@DR;21;x;x;666,0;333,0,0;x;x;x;1;9,1,0,0,9,9,0");
@@ -196,7 +199,7 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(app->autoSaveCountdown(), countdown);
     EXPECT_EQ(app->editorKind(), 0);
-    EXPECT_EQ(app->controllerKind(), 0);
+    EXPECT_EQ(app->controllerKind(), controllerKind);
     EXPECT_TRUE(app->extraWindows().empty());
 }
 

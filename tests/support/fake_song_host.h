@@ -43,6 +43,8 @@ public:
     void setLaneZoom(int value) override;
     int headerZoom() const override { return headerZoomIndex; }
     bool smoothScroll() const override { return smooth; }
+    EditTools tools;
+    EditTools editTools() const override { return tools; }
     void stopOverviewWorkers() override;
     void setWaitCursor(bool on) override;
     void activateTempoView(CSongDoc& song) override;

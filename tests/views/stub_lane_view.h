@@ -23,7 +23,6 @@ public:
     int rebuilds = 0;
     int lightUpdates = 0;
     int dragMoves = 0;
-    bool menuTrackingSeen = false;
 
     using EditViewBase::beginDrag;
     using EditViewBase::endDrag;

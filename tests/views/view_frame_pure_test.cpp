@@ -290,6 +290,7 @@ public:
     LinkedStub(LinkRole role, int margin) : m_role(role), m_margin(margin) {}
     LinkRole linkRole() const override { return m_role; }
     int linkMargin() const override { return m_margin; }
+    int32_t linkOrigin() const override { return origin; }
     void setLinkedOrigin(int32_t origin) override { this->origin = origin; }
     int32_t origin = -1;
 

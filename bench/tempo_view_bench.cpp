@@ -1,0 +1,95 @@
+// The tempo view over a 64-track, 250,000-event song with 10,000 tempo
+// changes: a paint of a 1600 x 300 plot at the widest time zoom (goal:
+// 16 ms), and a follow step with the measure copy a paint takes under the
+// SongMutex while playing (goal: 2 ms, the engine's default tick).
+#include <benchmark/benchmark.h>
+
+#include "bench/dense_song.h"
+#include "core/locks.h"
+#include "tests/song/song_fixture.h"
+#include "views/tempo_view.h"
+#include "views/visible_measures.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <memory>
+
+namespace rz {
+namespace {
+
+constexpr int kTracks = 64;
+constexpr int kEventsPerTrack = 3907; // 250,048 events in all
+constexpr int32_t kStep = 120;
+constexpr int kTempoChanges = 10000;
+constexpr int kBars = 17; // the view's scroll bars, pixels
+
+struct TempoBench {
+    SongFixture fixture;
+    std::unique_ptr<CSongDoc> song;
+    TempoView view;
+
+    explicit TempoBench(int timeZoom)
+    {
+        fixture.host.zoom = timeZoom;
+        song = bench::makeDenseSong(fixture.context(), kTracks, kEventsPerTrack, kStep);
+        song->tempoMap.resize(1);
+        const int32_t spacing = std::max<int32_t>(song->endTick / kTempoChanges, 1);
+        for (int k = 1; k < kTempoChanges; ++k) {
+            TempoEntry entry;
+            entry.tick = k * spacing;
+            entry.tempo = 300000 + uint32_t(k % 50) * 10000;
+            song->tempoMap.push_back(entry);
+        }
+        song->RecalcTempoTimes();
+        view.resize(1600 + 24 + kBars, 300 + kBars);
+        view.attach(*song);
+        view.initialUpdate();
+    }
+    ~TempoBench() { view.detach(); }
+};
+
+void BM_TempoViewPaint(benchmark::State& state)
+{
+    TempoBench bench(0);
+    QImage image(bench.view.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        bench.view.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["points"] = double(bench.view.graph().points().size());
+}
+BENCHMARK(BM_TempoViewPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_TempoViewFollowLocked(benchmark::State& state)
+{
+    TempoBench bench(5);
+    bench.fixture.engine.state = TransportState::Playing;
+    const int32_t end = bench.song->endTick;
+    int32_t tick = 0;
+    for (auto _ : state) {
+        tick = (tick + 97) % end;
+        bench.song->setPosition(tick);
+        LockGuard guard(SongMutex(), "bench follow");
+        bench.view.follow();
+        const TimeAxis axis = bench.view.axis();
+        const QRect plot = bench.view.plotRect();
+        const MeasureMap measures =
+            visibleMeasures(*bench.song, axis.tickOfX(plot.left()), axis.tickOfX(plot.right()));
+        benchmark::DoNotOptimize(measures.data());
+    }
+}
+BENCHMARK(BM_TempoViewFollowLocked)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace rz
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

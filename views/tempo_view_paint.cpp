@@ -1,0 +1,160 @@
+// Painting the tempo view: background, ruler, tempo and measure lines, the
+// curve with its markers and a draw gesture in progress. GUI thread.
+
+#include "views/tempo_view.h"
+
+#include "song/selection.h"
+#include "song/song_doc.h"
+#include "views/measure_labeler.h"
+#include "views/visible_measures.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+const QColor kBackground(206, 204, 209);
+const QColor kMajorLine(145, 161, 177);
+const QColor kMinorLine(189, 206, 192);
+const QColor kMeterChange(32, 32, 32);
+const QColor kCurve(255, 0, 0);
+const QColor kRulerFace(236, 233, 216);
+constexpr int kMarker = 7;
+constexpr int kMajorStep = 600;       // tenths of a BPM between major lines
+constexpr int kMinorStep = 100;
+constexpr int kMinorLinesFrom = 400;  // graph height in pixels
+constexpr int kReachColumns = 3;      // points drawn either side of the dirty part
+constexpr int kFarX = 1000;           // segment ends are held this far outside the plot
+
+int heldX(int x, const QRect& plot)
+{
+    return std::clamp(x, plot.left() - kFarX, plot.right() + kFarX);
+}
+
+} // namespace
+
+void TempoView::paintView(QPainter& painter, const QRect& dirty)
+{
+    painter.fillRect(dirty, kBackground);
+    if (!song())
+        return;
+    if (ownsRuler())
+        paintRuler(painter, dirty);
+    const TempoScale s = scale();
+    painter.save();
+    painter.setClipRect(plotRect() & dirty);
+    paintGrid(painter, dirty, s);
+    paintCurve(painter, dirty, s);
+    painter.restore();
+}
+
+void TempoView::paintRuler(QPainter& painter, const QRect& dirty)
+{
+    const QRect band(0, 0, width(), std::min(lanes().lanesTop(), plotRect().top()));
+    if (!band.intersects(dirty))
+        return;
+    painter.fillRect(band & dirty, kRulerFace);
+    painter.setPen(Qt::black);
+    painter.drawLine(band.left(), lanes().rulerHeight - 1, band.right(), lanes().rulerHeight - 1);
+    const TimeAxis a = axis();
+    const MeasureMap measures = visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), a.tickOfX(dirty.right()));
+    painter.setFont(rulerFont());
+    for (const MeasureRec& m : measures) {
+        const int x = a.xOfTick(m.start);
+        if (x < plotRect().left())
+            continue;
+        painter.drawLine(x, 0, x, lanes().rulerHeight - 1);
+        if (m.label)
+            painter.drawText(x + 2, lanes().rulerHeight - 4, QString::fromStdString(MeasureLabeler::labelText(m)));
+    }
+}
+
+void TempoView::paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s)
+{
+    const QRect plot = plotRect();
+    const int effective = s.graphFits() ? s.plotHeight() : s.graphHeight;
+    for (int tenths = TempoScale::kFullScale; tenths >= 0; tenths -= kMajorStep) {
+        for (int minor = 1; effective > kMinorLinesFrom && minor <= 4 && tenths - minor * kMinorStep >= 0; ++minor) {
+            const int y = s.yOfTenths(tenths - minor * kMinorStep);
+            painter.setPen(kMinorLine);
+            painter.drawLine(dirty.left(), y, dirty.right(), y);
+        }
+        const int y = s.yOfTenths(tenths);
+        if (y >= plot.top() && y <= plot.bottom()) {
+            painter.setPen(kMajorLine);
+            painter.drawLine(dirty.left(), y, dirty.right(), y);
+        }
+    }
+    const TimeAxis& a = s.axis;
+    const MeasureMap measures =
+        visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), std::max(a.tickOfX(dirty.right()), 0));
+    const MeasureRec* previous = nullptr;
+    int lastX = INT32_MIN;
+    for (const MeasureRec& m : measures) {
+        const int x = a.xOfTick(m.start);
+        const bool meterChange = previous && (previous->length != m.length || previous->denominator != m.denominator);
+        previous = &m;
+        if (x == lastX && !meterChange)
+            continue;
+        lastX = x;
+        painter.setPen(meterChange ? kMeterChange : kMajorLine);
+        painter.drawLine(x, plot.top(), x, plot.bottom());
+    }
+}
+
+void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s)
+{
+    const std::vector<CTempoPoint>& points = m_graph.points();
+    if (points.empty())
+        return;
+    const QRect plot = plotRect();
+    const int64_t reach = int64_t(kReachColumns) * s.axis.gridTicks;
+    const int32_t fromTick = int32_t(std::max<int64_t>(int64_t(s.axis.tickOfX(dirty.left())) - reach, 0));
+    const int64_t toTick = int64_t(s.axis.tickOfX(dirty.right())) + reach;
+    const size_t first = size_t(std::max(m_graph.FindPointIndex(fromTick), 0));
+    size_t last = first;
+    while (last + 1 < points.size() && points[last].tick <= toTick)
+        ++last;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPoint from = s.pointOf(points[first].tick, points[first].tempo);
+    for (size_t i = first; i < last; ++i) {
+        const QPoint to = s.pointOf(points[i + 1].tick, points[i + 1].tempo);
+        painter.setPen(points[i].tempo == points[i + 1].tempo ? kCurve : Qt::black);
+        painter.drawLine(heldX(from.x(), plot), from.y(), heldX(to.x(), plot), to.y());
+        from = to;
+    }
+    const bool tempoSelection = song()->selectionKind & kSelectTempo;
+    const uint32_t stamp = song()->selectionStamp;
+    for (size_t i = first; i <= last; ++i) {
+        const QPoint at = s.pointOf(points[i].tick, points[i].tempo);
+        const QRect box(at.x() - kMarker / 2, at.y() - kMarker / 2, kMarker, kMarker);
+        if (!box.intersects(dirty))
+            continue;
+        if (tempoSelection && points[i].flags == stamp) {
+            painter.fillRect(box, Qt::white);
+            painter.setPen(Qt::black);
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+            continue;
+        }
+        painter.fillRect(box, kCurve);
+        painter.setPen(Qt::white);
+        painter.drawLine(box.topLeft(), box.topRight());
+        painter.drawLine(box.topLeft(), box.bottomLeft());
+        painter.setPen(Qt::black);
+        painter.drawLine(box.bottomLeft(), box.bottomRight());
+        painter.drawLine(box.topRight(), box.bottomRight());
+    }
+    if (m_draw.active() && !m_draw.drawn().empty()) {
+        painter.setPen(Qt::black);
+        QPoint previous = s.pointOf(m_draw.drawn().front().tick, m_draw.drawn().front().tempo);
+        for (const CTempoPoint& p : m_draw.drawn()) {
+            const QPoint at = s.pointOf(p.tick, p.tempo);
+            painter.drawLine(previous, at);
+            previous = at;
+        }
+    }
+}
+
+} // namespace rz
