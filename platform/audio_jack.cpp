@@ -122,11 +122,27 @@ void JackAudioDevice::process(const JackCycle& cycle)
     const jack_nframes_t frames = cycle.nframes;
     float* left = portBuffer(m_outputs[0], frames);
     float* right = portBuffer(m_outputs[1], frames);
-    uint32_t inputs = 0;
+    uint32_t inputs = hasInput() ? 2 : 0;
+    // Cycles the server ran without us (we were late) are rendered now with
+    // silent input and their output dropped, so that clips and recordings
+    // stay in time with the server's clock instead of slipping a period.
+    if (cycle.framed && m_framed) {
+        const jack_nframes_t missed = cycle.firstFrame - m_nextFrame;
+        if (missed > 0 && missed <= kMaxMissedPeriods * frames) {
+            for (jack_nframes_t done = 0; done < missed;) {
+                const jack_nframes_t chunk = std::min(frames, missed - done);
+                std::fill(left, left + chunk, 0.0f);
+                std::fill(right, right + chunk, 0.0f);
+                m_renderer.renderAudio(left, right, chunk, inputs);
+                done += chunk;
+            }
+        }
+    }
+    m_nextFrame = cycle.firstFrame + frames;
+    m_framed = cycle.framed;
     if (hasInput()) {
         std::memcpy(left, portBuffer(m_inputs[0], frames), frames * sizeof(float));
         std::memcpy(right, portBuffer(m_inputs[1], frames), frames * sizeof(float));
-        inputs = 2;
     }
     m_renderer.renderAudio(left, right, frames, inputs);
     m_rendered.fetch_add(1, std::memory_order_relaxed);
