@@ -218,6 +218,7 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
         result = recorder.tick();
         if (recorder.files().size() > filesBefore)
             starts.push_back(inputFrames());
+        // Paces the stand-in GUI loop, as the program's timers would.
         std::this_thread::sleep_for(5ms);
     }
     recorder.close();
