@@ -123,21 +123,12 @@ void JackAudioDevice::process(const JackCycle& cycle)
     float* left = portBuffer(m_outputs[0], frames);
     float* right = portBuffer(m_outputs[1], frames);
     uint32_t inputs = hasInput() ? 2 : 0;
-    // Cycles the server ran without us (we were late) are rendered now with
-    // silent input and their output dropped, so that clips and recordings
-    // stay in time with the server's clock instead of slipping a period.
-    if (cycle.framed && m_framed) {
-        const jack_nframes_t missed = cycle.firstFrame - m_nextFrame;
-        if (missed > 0 && missed <= kMaxMissedPeriods * frames) {
-            for (jack_nframes_t done = 0; done < missed;) {
-                const jack_nframes_t chunk = std::min(frames, missed - done);
-                std::fill(left, left + chunk, 0.0f);
-                std::fill(right, right + chunk, 0.0f);
-                m_renderer.renderAudio(left, right, chunk, inputs);
-                done += chunk;
-            }
-        }
-    }
+    // A cycle that does not start where the last one ended means we were
+    // late: the server ran cycles without us, or ran us twice for one. It is
+    // counted, not made up: that output is gone, and a clip goes on after
+    // the gap.
+    if (cycle.framed && m_framed && cycle.firstFrame != m_nextFrame)
+        m_outOfStep.fetch_add(1, std::memory_order_relaxed);
     m_nextFrame = cycle.firstFrame + frames;
     m_framed = cycle.framed;
     if (hasInput()) {

@@ -187,6 +187,7 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
     ASSERT_EQ(input.sampleRate(), JackServer::kSampleRate);
     gui.recorder.clear();
     const uint64_t disturbancesBefore = client->disturbances();
+    const uint64_t missedBefore = audio.jackDevice()->outOfStepCycles();
     ASSERT_TRUE(recorder.begin());
 
     // The engine timer keeps pace with real time; the program's end-of-song
@@ -223,6 +224,9 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
     }
     recorder.close();
     const uint64_t disturbances = client->disturbances() - disturbancesBefore;
+    // Input of cycles the server ran without the engine was never heard,
+    // or heard twice: then a file may also lose or repeat a block there.
+    const bool engineMissed = audio.jackDevice()->outOfStepCycles() != missedBefore;
     ASSERT_EQ(result, RecorderTick::Finished);
     ASSERT_EQ(recorder.files().size(), 3u);
     ASSERT_EQ(ends.size(), 3u);
@@ -252,17 +256,23 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
         EXPECT_LE(peak, 16384);
         const OffTheSine off = offTheSine(data);
         strayed += off.stretches;
-        EXPECT_LE(off.longest, 2 * JackServer::kPeriodFrames)
-            << off.frames << " frames stray from the sine: the recorder lost or repeated a block";
+        if (!engineMissed) {
+            EXPECT_LE(off.longest, 2 * JackServer::kPeriodFrames)
+                << off.frames << " frames stray from the sine: the recorder lost or repeated a block";
+        }
         if (off.stretches > 0)
             std::cout << off.stretches << " stretches of " << off.frames
                       << " frames in all stray from the sine, the longest " << off.longest
                       << " frames; the client missed cycles or saw xruns " << disturbances
                       << " times\n";
     }
-    EXPECT_LE(strayed, disturbances)
-        << "the file strays from the sine while the test client ran every cycle and the server "
-           "reported no xrun";
+    if (engineMissed) {
+        std::cout << "the engine missed cycles: a lost block is not held against the recorder\n";
+    } else {
+        EXPECT_LE(strayed, disturbances)
+            << "the file strays from the sine while the test client ran every cycle and the "
+               "server reported no xrun";
+    }
 }
 
 } // namespace
