@@ -76,15 +76,9 @@ JackMidiClient::JackMidiClient(jack_client_t* client)
 JackMidiClient::~JackMidiClient()
 {
     // Deactivating first ends the process callback before anything it reads goes.
-    if (!gone()) {
+    if (!gone())
         jack_deactivate(m_client);
-        jack_client_close(m_client);
-    } else {
-        // After the server died, closing can wait forever on a lock that
-        // the library's own dead thread held: close on a thread of its own,
-        // which the program never waits for.
-        std::thread([client = m_client] { jack_client_close(client); }).detach();
-    }
+    jack_client_close(m_client);
     setMidiOutputPeriod(std::chrono::microseconds(0));
 }
 
