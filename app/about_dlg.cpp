@@ -91,7 +91,8 @@ CAboutDlg::CAboutDlg(int version, const QString& homepage, QWidget* parent) : QD
     layout->addWidget(ok, 0, Qt::AlignRight);
 }
 
-CSplashWnd::CSplashWnd() : QSplashScreen(splashPicture(), Qt::WindowStaysOnTopHint)
+CSplashWnd::CSplashWnd(int showMs)
+    : QSplashScreen(splashPicture(), Qt::WindowStaysOnTopHint), m_showMs(showMs)
 {
     setAttribute(Qt::WA_DeleteOnClose);
 }
@@ -107,7 +108,7 @@ bool CSplashWnd::Create()
     show();
     raise();
     repaint();
-    QTimer::singleShot(kShowMs, Qt::PreciseTimer, this, &QWidget::close);
+    QTimer::singleShot(m_showMs, Qt::PreciseTimer, this, &QWidget::close);
     return true;
 }
 

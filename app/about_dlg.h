@@ -35,15 +35,20 @@ private:
 };
 
 // The picture shown while the program starts: on top, centred, gone after
-// kShowMs or at a click; nothing waits for it.
+// its show time (kShowMs unless a test shortens it) or at a click; nothing
+// waits for it.
 class CSplashWnd : public QSplashScreen {
     Q_OBJECT
 public:
     static constexpr int kShowMs = 4000;
 
-    CSplashWnd();
+    explicit CSplashWnd(int showMs = kShowMs);
+    int showMs() const { return m_showMs; }
     // Shows it and starts its timer; false when there is no screen.
     bool Create();
+
+private:
+    int m_showMs;
 };
 
 // Help > Tip of the Day, and the tip at start-up.

@@ -122,11 +122,18 @@ void JackAudioDevice::process(const JackCycle& cycle)
     const jack_nframes_t frames = cycle.nframes;
     float* left = portBuffer(m_outputs[0], frames);
     float* right = portBuffer(m_outputs[1], frames);
-    uint32_t inputs = 0;
+    uint32_t inputs = hasInput() ? 2 : 0;
+    // A cycle that does not start where the last one ended means we were
+    // late: the server ran cycles without us, or ran us twice for one. It is
+    // counted, not made up: that output is gone, and a clip goes on after
+    // the gap.
+    if (cycle.framed && m_framed && cycle.firstFrame != m_nextFrame)
+        m_outOfStep.fetch_add(1, std::memory_order_relaxed);
+    m_nextFrame = cycle.firstFrame + frames;
+    m_framed = cycle.framed;
     if (hasInput()) {
         std::memcpy(left, portBuffer(m_inputs[0], frames), frames * sizeof(float));
         std::memcpy(right, portBuffer(m_inputs[1], frames), frames * sizeof(float));
-        inputs = 2;
     }
     m_renderer.renderAudio(left, right, frames, inputs);
     m_rendered.fetch_add(1, std::memory_order_relaxed);

@@ -48,6 +48,10 @@ public:
 
     // Periods rendered so far. Any thread.
     uint64_t renderedBlocks() const { return m_rendered.load(std::memory_order_relaxed); }
+    // Cycles that did not start where the one before ended, so far: we were
+    // late, and input of the server's cycles was missed or heard twice. Any
+    // thread.
+    uint64_t outOfStepCycles() const { return m_outOfStep.load(std::memory_order_relaxed); }
 
 private:
     JackAudioDevice(std::shared_ptr<JackMidiClient> client, IAudioRenderer& renderer);
@@ -60,6 +64,10 @@ private:
     std::atomic<uint32_t> m_blockFrames{0};
     std::atomic<bool> m_gone{false};
     std::atomic<uint64_t> m_rendered{0};
+    std::atomic<uint64_t> m_outOfStep{0};
+    // The first frame the next cycle should start at. JACK thread.
+    jack_nframes_t m_nextFrame = 0;
+    bool m_framed = false;
     bool m_user = false;
 };
 

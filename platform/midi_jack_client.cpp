@@ -137,6 +137,9 @@ void JackMidiClient::processCycle(jack_nframes_t nframes)
         cycle.startUsecs = jack_get_time();
         nextUsecs = cycle.startUsecs + jack_time_t(cycle.periodUsecs);
         m_clockUnread.store(true, std::memory_order_relaxed);
+    } else {
+        cycle.firstFrame = firstFrame;
+        cycle.framed = true;
     }
     cycle.nextUsecs = nextUsecs;
     for (std::atomic<JackPortUser*>& slot : m_users) {

@@ -22,6 +22,8 @@ struct JackCycle {
     float periodUsecs = 0;      // length of one period
     uint32_t sampleRate = 0;    // frames per second
     jack_time_t nextUsecs = 0;  // JACK time of the next cycle's first frame
+    jack_nframes_t firstFrame = 0; // the server's frame count at the cycle's start
+    bool framed = false;           // firstFrame could be read
 };
 
 // A device whose port the process callback serves.

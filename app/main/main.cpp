@@ -1,4 +1,4 @@
-// The program: devu-rizoraz [--test-exit-after MS] [--test-grab PNG] [file]
+// The program: devu-rizoraz [--test-exit-after MS [--test-exit-on-open]] [--test-grab PNG] [file]
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
@@ -32,6 +32,7 @@ namespace {
 struct CommandLine {
     std::optional<std::filesystem::path> file;
     int testExitAfterMs = -1; // unattended run: prompts answer themselves
+    bool testExitOnOpen = false; // it ends sooner, once the caption changes
     QString grabFile;         // the window's picture, written at the test exit
 };
 
@@ -47,6 +48,8 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
             line.testExitAfterMs = QByteArray(argv[++i]).toInt(&ok);
             if (!ok || line.testExitAfterMs < 0)
                 return std::nullopt;
+        } else if (argument == "--test-exit-on-open") {
+            line.testExitOnOpen = true;
         } else if (argument == "--test-grab" && i + 1 < argc) {
             line.grabFile = QFile::decodeName(argv[++i]);
         } else if (argument.starts_with("--") || line.file) {
@@ -55,6 +58,8 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
             line.file = std::filesystem::path(std::string(argument));
         }
     }
+    if (line.testExitOnOpen && line.testExitAfterMs < 0)
+        return std::nullopt;
     return line;
 }
 
@@ -117,7 +122,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(rz::App::kTitle);
     const std::optional<CommandLine> line = parseCommandLine(argc, argv);
     if (!line) {
-        std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS] [--test-grab PNG] [file]\n");
+        std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS [--test-exit-on-open]] [--test-grab PNG] [file]\n");
         return 2;
     }
     rz::ConsolePrompt consolePrompt;
@@ -156,6 +161,13 @@ int main(int argc, char** argv)
     if (line->testExitAfterMs >= 0)
         QTimer::singleShot(line->testExitAfterMs, &app,
                            [&app, grab = line->grabFile] { testExit(app, grab); });
+    // A file opened (one a second copy handed over, say) ends the run at
+    // once, so that a test need not wait out its time.
+    if (line->testExitOnOpen && app.frame())
+        QObject::connect(app.frame(), &QWidget::windowTitleChanged, &app,
+                         [&app, grab = line->grabFile] {
+                             QTimer::singleShot(0, &app, [&app, grab] { testExit(app, grab); });
+                         });
     const int code = QApplication::exec();
     return app.ExitInstance(code);
 }

@@ -189,7 +189,7 @@ protected:
 TEST_F(SingleInstanceProgram, ASecondCopyHandsItsFileOverAndEndsWithoutAWindow)
 {
     const QString song = writeSmallSong("small.mid");
-    QProcess* first = launch({"--test-exit-after", "6000"});
+    QProcess* first = launch({"--test-exit-after", "15000", "--test-exit-on-open"});
     ASSERT_TRUE(serverUp());
     QElapsedTimer took;
     took.start();
@@ -215,7 +215,7 @@ TEST_F(SingleInstanceProgram, NonUtf8Argument)
 
     expectOpened(finish(launchWithRawFile({"--test-exit-after", "1500"}, printfName)));
 
-    QProcess* first = launch({"--test-exit-after", "6000"});
+    QProcess* first = launch({"--test-exit-after", "15000", "--test-exit-on-open"});
     ASSERT_TRUE(serverUp());
     EXPECT_EQ(finish(launchWithRawFile({}, printfName), 5000), "");
     expectOpened(finish(first));

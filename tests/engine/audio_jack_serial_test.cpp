@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
+#include <mutex>
+#include <thread>
 #include <csignal>
 #include <jack/jack.h>
 
@@ -26,6 +29,66 @@ bool connected(jack_client_t* client, const std::string& from, const std::string
     jack_port_t* port = jack_port_by_name(client, from.c_str());
     return port != nullptr
            && eventually([&] { return jack_port_connected_to(port, to.c_str()) != 0; });
+}
+
+// Counts what it renders against the server's clock; stalls once when told,
+// as a renderer on a busy machine may.
+class ClockedRenderer : public IAudioRenderer {
+public:
+    explicit ClockedRenderer(jack_client_t* clock) : m_clock(clock) {}
+    void renderAudio(float*, float*, uint32_t frames, uint32_t) override
+    {
+        // Paces the stand-in: a stall that makes the server run cycles
+        // without this client.
+        if (stall.exchange(false))
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        std::lock_guard lock(m_mutex);
+        m_rendered += frames;
+        const jack_nframes_t cycle = jack_last_frame_time(m_clock);
+        if (!m_started) {
+            m_started = true;
+            m_first = cycle;
+        }
+        m_behind = int64_t(uint32_t(cycle - m_first) + frames) - int64_t(m_rendered);
+        ++m_calls;
+    }
+    // Frames the server ran that were not rendered, at the last call.
+    int64_t behind() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_behind;
+    }
+    uint64_t calls() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+    std::atomic<bool> stall{false};
+
+private:
+    jack_client_t* m_clock;
+    mutable std::mutex m_mutex;
+    bool m_started = false;
+    jack_nframes_t m_first = 0;
+    uint64_t m_rendered = 0;
+    int64_t m_behind = 0;
+    uint64_t m_calls = 0;
+};
+
+TEST_F(AudioJack, CyclesTheServerRanWithoutTheDeviceAreCounted)
+{
+    ClockedRenderer renderer(client->handle());
+    std::string error;
+    std::unique_ptr<JackAudioDevice> device = JackAudioDevice::open(renderer, true, error);
+    ASSERT_TRUE(device) << error;
+    ASSERT_TRUE(eventually([&] { return renderer.calls() >= 4; }));
+    renderer.stall = true;
+    ASSERT_TRUE(eventually([&] { return !renderer.stall.load(); }));
+    const uint64_t after = renderer.calls();
+    ASSERT_TRUE(eventually([&] { return renderer.calls() >= after + 8; }));
+    ASSERT_GT(renderer.behind(), 0) << "the stall cost no cycle";
+    EXPECT_GE(device->outOfStepCycles(), 1u);
+    device.reset();
 }
 
 TEST_F(AudioJack, BlockLengthAndRateComeFromTheServer)

@@ -2,7 +2,10 @@
 
 // A JACK client for audio tests: records what reaches its two audio inputs
 // with the absolute frame of each cycle, and plays a sine on its two audio
-// outputs whose value depends only on the absolute frame.
+// outputs whose value depends only on the absolute frame. It counts the
+// cycles it missed (its own stamps jump) and the server's xruns, so that a
+// test can tell its own source's hiccup on a busy machine from a fault of
+// the code under test.
 
 #include <cmath>
 #include <cstdint>
@@ -31,6 +34,7 @@ public:
         m_out[1] = jack_port_register(m_client, "out_r", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
         m_rate = jack_get_sample_rate(m_client);
         jack_set_process_callback(m_client, &JackAudioTestClient::processThunk, this);
+        jack_set_xrun_callback(m_client, &JackAudioTestClient::xrunThunk, this);
         m_active = m_in[0] && m_in[1] && m_out[0] && m_out[1] && jack_activate(m_client) == 0;
     }
     ~JackAudioTestClient()
@@ -68,18 +72,34 @@ public:
         std::lock_guard lock(m_mutex);
         m_left.clear();
         m_right.clear();
+        m_blocks.clear();
         m_recording = true;
         m_first = 0;
     }
+    // One recorded cycle: where it starts in the recording, and whether this
+    // client missed a cycle or the server reported an xrun since the one
+    // recorded before it.
+    struct Block {
+        size_t offset = 0;
+        bool disturbed = false;
+    };
     struct Recording {
         uint64_t first = 0; // absolute frame of the first recorded sample
         std::vector<float> left;
         std::vector<float> right;
+        std::vector<Block> blocks;
     };
     Recording recording() const
     {
         std::lock_guard lock(m_mutex);
-        return {m_first, m_left, m_right};
+        return {m_first, m_left, m_right, m_blocks};
+    }
+    // Cycles this client missed plus xruns the server reported, since it
+    // started.
+    uint64_t disturbances() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_missed + m_xruns;
     }
     size_t recordedFrames() const
     {
@@ -93,6 +113,13 @@ private:
         static_cast<JackAudioTestClient*>(self)->process(nframes);
         return 0;
     }
+    static int xrunThunk(void* self)
+    {
+        auto* client = static_cast<JackAudioTestClient*>(self);
+        std::lock_guard lock(client->m_mutex);
+        ++client->m_xruns;
+        return 0;
+    }
     // Test code: a short lock and a growing vector in the callback are
     // acceptable here.
     void process(jack_nframes_t nframes)
@@ -103,12 +130,20 @@ private:
         auto* outLeft = static_cast<float*>(jack_port_get_buffer(m_out[0], nframes));
         auto* outRight = static_cast<float*>(jack_port_get_buffer(m_out[1], nframes));
         std::lock_guard lock(m_mutex);
+        if (m_cycles > 0 && start != m_lastStart + m_lastFrames)
+            ++m_missed;
+        ++m_cycles;
+        m_lastStart = start;
+        m_lastFrames = nframes;
         for (jack_nframes_t i = 0; i < nframes; ++i)
             outLeft[i] = outRight[i] = m_sine ? sineAt(start + i) : 0.0f;
         if (!m_recording)
             return;
         if (m_left.empty())
             m_first = start;
+        const uint64_t disturbances = m_missed + m_xruns;
+        m_blocks.push_back({m_left.size(), disturbances != m_disturbancesAtLastBlock});
+        m_disturbancesAtLastBlock = disturbances;
         m_left.insert(m_left.end(), inLeft, inLeft + nframes);
         m_right.insert(m_right.end(), inRight, inRight + nframes);
     }
@@ -124,6 +159,13 @@ private:
     uint64_t m_first = 0;
     std::vector<float> m_left;
     std::vector<float> m_right;
+    std::vector<Block> m_blocks;
+    uint64_t m_cycles = 0;
+    uint64_t m_lastStart = 0;
+    uint64_t m_lastFrames = 0;
+    uint64_t m_missed = 0;
+    uint64_t m_xruns = 0;
+    uint64_t m_disturbancesAtLastBlock = 0;
 };
 
 } // namespace rz

@@ -295,18 +295,31 @@ TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
     EXPECT_EQ(engine->transportState(), TransportState::Stopped);
     EXPECT_TRUE(port.heldNotes().empty());
 
-    std::this_thread::sleep_for(200ms);
+    // An idle tick after the stop: a playback tick in flight has run. Then a
+    // marker through the same device: what was sent before it has arrived.
+    for (int tick = 0; tick < 2; ++tick) {
+        const uint32_t clock = engine->msClock();
+        ASSERT_TRUE(eventually([&] { return engine->msClock() != clock; })) << "no idle tick after the stop";
+    }
+    const std::vector<uint8_t> marker{0x9F, 0x7F, 0x7F};
+    port.device()->sendShort(marker);
+    ASSERT_TRUE(eventually([&] {
+        const auto received = client->received();
+        return !received.empty() && received.back().bytes == marker;
+    })) << "the marker never arrived";
+    std::vector<JackTestClient::Received> received = client->received();
+    received.pop_back();
     size_t ons = 0;
     size_t offs = 0;
-    for (const JackTestClient::Received& event : client->received()) {
+    for (const JackTestClient::Received& event : received) {
         ons += isKey60On(event.bytes) ? 1 : 0;
         offs += isKey60Off(event.bytes) ? 1 : 0;
     }
     EXPECT_GE(ons, 2u);
     EXPECT_LT(ons, 8u) << "stopped before the end";
     EXPECT_EQ(offs, ons) << "every note that began has ended";
-    const auto last = client->received().back();
-    EXPECT_TRUE(isKey60Off(last.bytes)) << "nothing sounds after the stop";
+    ASSERT_FALSE(received.empty());
+    EXPECT_TRUE(isKey60Off(received.back().bytes)) << "nothing sounds after the stop";
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 
 #include "platform/engine_timer.h"
 #include "tests/engine/sequencer_fixture.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -61,6 +63,7 @@ TEST(SequencerShutdownRealTimer, LeavesNoCallbackRunning)
     QueuedEngineHost& gui = rig.gui;
     engine.setCurrentSong(&song);
     for (int i = 0; i < 20; ++i) {
+        // Paces the loop so that idle ticks fall between the changes.
         std::this_thread::sleep_for(2ms);
         engine.SetMasterVolume(16383 - i);
         gui.runAndWait([&] {
@@ -72,7 +75,12 @@ TEST(SequencerShutdownRealTimer, LeavesNoCallbackRunning)
     const uint32_t clock = engine.msClock();
     EXPECT_GT(clock, 0u);
     EXPECT_EQ(timer.mode(), TimerMode::Off);
-    std::this_thread::sleep_for(30ms);
+    // The timer's one thread runs callbacks in order: once a run started
+    // after Shutdown has ticked, no engine tick can still come.
+    std::atomic<bool> sentinel{false};
+    ASSERT_EQ(timer.startIdle([&](uint32_t) { sentinel = true; }, 0), TimerStartResult::Started);
+    ASSERT_TRUE(eventually([&] { return sentinel.load(); }));
+    timer.stopAndWait();
     EXPECT_EQ(engine.msClock(), clock);
     gui.runAndWait([&] { engine.Shutdown(); });
     engine.setCurrentSong(nullptr);

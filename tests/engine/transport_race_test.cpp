@@ -39,6 +39,8 @@ TEST(TransportRace, CommandsRacingTheRealTimerLeaveNoTickRunningAfterPauseOrStop
     std::uniform_int_distribution<int> pauseMs(0, 12);
     std::uniform_int_distribution<int32_t> jump(0, 1800);
     for (int round = 0; round < 40; ++round) {
+        // The pauses pace the stand-in user: commands land between ticks
+        // and amid them.
         engine.Play(jump(random), true, false);
         std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(random)));
         engine.Play(jump(random), round % 3 == 0, round % 5 == 0);
@@ -53,7 +55,12 @@ TEST(TransportRace, CommandsRacingTheRealTimerLeaveNoTickRunningAfterPauseOrStop
         }
         EXPECT_EQ(timer.mode(), TimerMode::Idle) << "round " << round;
         const TransportState settled = engine.transportState();
-        std::this_thread::sleep_for(3ms);
+        // The timer's one thread runs ticks in order: once the clock has
+        // moved twice, a tick that was in flight at the command has ended.
+        for (int tick = 0; tick < 2; ++tick) {
+            const uint32_t clock = engine.msClock();
+            ASSERT_TRUE(eventually([&] { return engine.msClock() != clock; })) << "round " << round;
+        }
         EXPECT_EQ(engine.transportState(), settled) << "round " << round;
     }
     gui.runAndWait([&] { engine.Shutdown(); });

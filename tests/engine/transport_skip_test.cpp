@@ -89,16 +89,19 @@ TEST_F(TransportSkip, ASkipNeverRestartsATransportStoppedMeanwhile)
     ASSERT_EQ(sequencer->position(), 0);
 
     std::atomic<bool> held{false};
+    std::atomic<bool> tickWaited{false};
     std::thread user([&] {
         LockGuard guard(TransportMutex(), "test");
         held = true;
-        std::this_thread::sleep_for(50ms);
+        // The stop comes only once the tick waits for the lock.
+        tickWaited = eventually([&] { return TransportMutex().waiting() > 0; });
         sequencer->setTransportState(TransportState::Stopped);
     });
     while (!held)
         std::this_thread::yield();
     runTicks(1);
     user.join();
+    ASSERT_TRUE(tickWaited.load()) << "the tick never waited for the TransportMutex";
     EXPECT_EQ(sequencer->songPlayed(), &first);
     EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);
 }

@@ -169,7 +169,8 @@ TEST(EngineTimer, APlaybackStartsWithATickDueAtOnceEvenWhileTheIdleRunSleeps)
 {
     EngineTimer timer(normalScheduling());
     ASSERT_EQ(timer.startIdle([](uint32_t) {}, 0), TimerStartResult::Started);
-    std::this_thread::sleep_for(1ms); // the idle run is asleep towards its next tick
+    // Paces the idle run: it is asleep towards its next tick.
+    std::this_thread::sleep_for(1ms);
     std::atomic<bool> ticked{false};
     TickTime first{};
     const auto record = [&](uint32_t) {
@@ -198,6 +199,7 @@ TEST(EngineTimer, StartStopStressFromTwoThreadsLeavesNoCallbackAfterStopAndWait)
         ++callbacks;
         if (stopped[run].load())
             ++lateCallbacks;
+        // Paces the callback: a stop may come while it runs.
         std::this_thread::sleep_for(50us);
         if (stopped[run].load())
             ++lateCallbacks;
@@ -206,6 +208,7 @@ TEST(EngineTimer, StartStopStressFromTwoThreadsLeavesNoCallbackAfterStopAndWait)
         for (uint32_t run = firstRun; run < firstRun + kRunsPerThread; ++run) {
             const TimerMode mode = run % 2 ? TimerMode::Idle : TimerMode::Playback;
             ASSERT_EQ(timer.start(mode, 1, onTick, run), TimerStartResult::Started);
+            // Paces the churn: runs of different lengths.
             std::this_thread::sleep_for(std::chrono::microseconds(run % 7 * 300));
             timer.stopAndWait();
             stopped[run] = true;
@@ -215,10 +218,15 @@ TEST(EngineTimer, StartStopStressFromTwoThreadsLeavesNoCallbackAfterStopAndWait)
     std::thread b(churn, 1 + kRunsPerThread);
     a.join();
     b.join();
-    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(timer.mode(), TimerMode::Off);
+    // The timer's one thread runs callbacks in order: once a later run has
+    // ticked, no callback of the stopped runs can still come.
+    std::atomic<bool> sentinel{false};
+    ASSERT_EQ(timer.startIdle([&](uint32_t) { sentinel = true; }, 0), TimerStartResult::Started);
+    ASSERT_TRUE(eventually([&] { return sentinel.load(); }));
+    timer.stopAndWait();
     EXPECT_EQ(lateCallbacks.load(), 0);
     EXPECT_GT(callbacks.load(), 0);
-    EXPECT_EQ(timer.mode(), TimerMode::Off);
 }
 
 TEST(EngineTimer, StopFromInsideACallbackDoesNotDeadlock)
@@ -233,12 +241,14 @@ TEST(EngineTimer, StopFromInsideACallbackDoesNotDeadlock)
                                   0),
               TimerStartResult::Started);
     ASSERT_TRUE(eventually([&] { return timer.mode() == TimerMode::Off; }));
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(calls.load(), 3);
     timer.stopAndWait();
-    // The thread is still there for the next run.
-    ASSERT_EQ(timer.startIdle([&](uint32_t) { ++calls; }, 0), TimerStartResult::Started);
-    EXPECT_TRUE(eventually([&] { return calls.load() > 3; }));
+    // The thread is still there for the next run, and once that run has
+    // ticked the stopped one can call no more.
+    std::atomic<bool> restarted{false};
+    ASSERT_EQ(timer.startIdle([&](uint32_t) { restarted = true; }, 0), TimerStartResult::Started);
+    EXPECT_TRUE(eventually([&] { return restarted.load(); }));
+    timer.stopAndWait();
+    EXPECT_EQ(calls.load(), 3);
 }
 
 class ThreadlessTimer : public EngineTimer {

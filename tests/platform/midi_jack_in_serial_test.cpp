@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -24,6 +25,44 @@ using namespace std::chrono_literals;
 using namespace test_bytes;
 
 using MidiJackIn = JackServerTest;
+
+// Sent after a case: once it is handed on, everything queued before it has
+// been, in order.
+const Bytes kMarker{0x9F, 0x7F, 0x7F};
+constexpr const char* kMarkerLine = "short 7F7F9F";
+
+bool handedOn(const MidiInRecorder& recorder, size_t markers = 1)
+{
+    const std::vector<std::string> lines = recorder.summary();
+    return size_t(std::count(lines.begin(), lines.end(), kMarkerLine)) >= markers;
+}
+
+// Queues the marker and waits until `recorder` hands it on; the lines
+// before it. Nothing may come after it.
+std::vector<std::string> linesBeforeMarker(JackTestClient& client, const MidiInRecorder& recorder)
+{
+    client.queue(kMarker);
+    EXPECT_TRUE(eventually([&] { return handedOn(recorder); })) << "the marker never arrived";
+    std::vector<std::string> lines = recorder.summary();
+    const auto marker = std::find(lines.begin(), lines.end(), kMarkerLine);
+    EXPECT_EQ(marker + (marker == lines.end() ? 0 : 1), lines.end()) << "something came after the marker";
+    lines.erase(marker, lines.end());
+    return lines;
+}
+
+// Waits until every JACK cycle that carried what was queued so far has
+// ended for every device of the program: `watcher`, a started device on the
+// same source in the program's one JACK client, hands on a marker queued in
+// a later cycle than a first one.
+void waitForQueuedCycles(JackTestClient& client, const MidiInRecorder& watcher)
+{
+    const std::vector<std::string> lines = watcher.summary();
+    const size_t before = size_t(std::count(lines.begin(), lines.end(), kMarkerLine));
+    client.queue(kMarker);
+    ASSERT_TRUE(eventually([&] { return handedOn(watcher, before + 1); })) << "the marker never arrived";
+    client.queue(kMarker);
+    ASSERT_TRUE(eventually([&] { return handedOn(watcher, before + 2); })) << "the marker never arrived";
+}
 
 // What the input device hands on for events a source sends, one JACK event each.
 struct InputCase {
@@ -58,9 +97,7 @@ TEST_F(MidiJackIn, EventsBecomeMessagesPiecesAndNotices)
         recorder.clear();
         for (const Bytes& event : c.events)
             client->queue(event);
-        recorder.waitForCount(c.expected.size(), 5s);
-        std::this_thread::sleep_for(20ms); // nothing more may come
-        EXPECT_EQ(recorder.summary(), c.expected) << c.what;
+        EXPECT_EQ(linesBeforeMarker(*client, recorder), c.expected) << c.what;
     }
     EXPECT_EQ(in.statuslessCount(), 1u);
 }
@@ -71,17 +108,19 @@ TEST_F(MidiJackIn, StoppedDeviceHandsOnNothingAndRestarts)
     JackMidiInDevice in(client->outPort(), client->outPort(), MidiDeviceKind::Software);
     MidiInRecorder recorder;
     ASSERT_TRUE(in.open(&recorder)) << in.openError();
+    JackMidiInDevice watch(client->outPort(), client->outPort(), MidiDeviceKind::Software);
+    MidiInRecorder watcher;
+    ASSERT_TRUE(watch.open(&watcher)) << watch.openError();
+    ASSERT_TRUE(watch.start());
     client->queue({0x90, 1, 1}); // before start
-    std::this_thread::sleep_for(50ms);
+    waitForQueuedCycles(*client, watcher);
     ASSERT_TRUE(in.start());
     in.stop();
     client->queue({0x90, 2, 1});
-    std::this_thread::sleep_for(50ms);
+    waitForQueuedCycles(*client, watcher);
     ASSERT_TRUE(in.start());
     client->queue({0x90, 3, 1});
-    ASSERT_TRUE(recorder.waitForCount(1, 5s));
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(recorder.summary(), std::vector<std::string>{"short 010390"});
+    EXPECT_EQ(linesBeforeMarker(*client, recorder), std::vector<std::string>{"short 010390"});
 }
 
 TEST_F(MidiJackIn, NoHandlerCallAfterClose)
@@ -91,17 +130,24 @@ TEST_F(MidiJackIn, NoHandlerCallAfterClose)
     MidiInRecorder recorder;
     ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
+    JackMidiInDevice watch(client->outPort(), client->outPort(), MidiDeviceKind::Software);
+    MidiInRecorder watcher;
+    ASSERT_TRUE(watch.open(&watcher)) << watch.openError();
+    ASSERT_TRUE(watch.start());
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
         while (feeding.load()) {
             client->queue({0x90, 60, 100});
+            // Paces the stand-in source: a note a millisecond.
             std::this_thread::sleep_for(1ms);
         }
     });
     ASSERT_TRUE(recorder.waitForCount(5, 5s));
     in.close();
     const size_t atClose = recorder.calls().size();
-    std::this_thread::sleep_for(50ms);
+    // The source goes on until the open device has handed on what came
+    // after the close; the closed one must have handed on none of it.
+    waitForQueuedCycles(*client, watcher);
     feeding.store(false);
     feeder.join();
     EXPECT_EQ(recorder.calls().size(), atClose);
@@ -162,8 +208,8 @@ TEST_F(MidiJackIn, FullRingDropsWholeEventsAndCountsThem)
     ASSERT_GT(in.droppedCount(), 0u);
     const size_t expected = 1 + kFlood - size_t(in.droppedCount());
     EXPECT_TRUE(recorder.waitForCount(expected, 5s));
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(recorder.calls().size(), expected);
+    const std::vector<std::string> lines = linesBeforeMarker(*client, recorder);
+    EXPECT_EQ(lines.size(), expected);
 }
 
 } // namespace

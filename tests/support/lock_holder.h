@@ -32,6 +32,7 @@ private:
     {
         LockGuard guard(mutex, "test");
         m_held = true;
+        // Paces the stand-in holder while it waits to be released.
         while (!m_release)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -27,6 +27,7 @@ public:
                     std::lock_guard lock(m_mutex);
                     m_left.insert(m_left.end(), left, left + 256);
                 }
+                // Paces the stand-in render, a block at a time.
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
         });
