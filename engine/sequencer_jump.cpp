@@ -136,6 +136,7 @@ bool CSequencer::switchToNextSong(SetItemHandle item, CSongDoc& next)
     endTrackNotesOnEveryPort();
     clearVamp();
     m_transport.songPlayed.store(&next, std::memory_order_release);
+    m_transport.songSwitchedTo.store(&next, std::memory_order_release);
     m_transport.startTick = 0;
     m_transport.startRelative = false;
     ++m_transport.startSerial;
