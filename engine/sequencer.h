@@ -412,7 +412,13 @@ private:
     bool handleEnd(CSongDoc& song);
     void playUpToJustBefore(CSongDoc& song, int32_t tick);
     bool actOnJumpCue(CSongDoc& song, const NextStop& stop);
-    void actOnActiveVamp(CSongDoc& song, const NextStop& stop);
+    bool actOnActiveVamp(CSongDoc& song, const NextStop& stop);
+    const CCue* enclosingVampEndingWith(const CSongDoc& song, const CCue& ended) const;
+    bool actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const CCue& outer);
+    bool takeHeldJump(CSongDoc& song, const NextStop& stop);
+    // The repetitions a vamp entered now plays (0: until told to leave).
+    int vampRepetitionsOnEntry(const CCue& vamp) const;
+    bool keepsActiveVamp(const CCue& found, int32_t at) const;
     bool switchToNextSong(SetItemHandle item, CSongDoc& next);
     void endTrackNotesOnEveryPort();
     // Before a start or a chase of `song`: the notes another song left.

@@ -29,6 +29,7 @@ class IEditDialogs;
 enum class EditDialog;
 class IEngineLink;
 class IMidiOut;
+struct NextStop;
 struct PlayOutState;
 class IPrompt;
 class IProfile;
@@ -273,6 +274,9 @@ public:
     // replace what the port holds.
     void LocatePaused(int32_t tick);
     void ComputeNextStop();
+    // While `vamp` repeats, the stop's cue jump from inside its stretch to
+    // outside it counts as reaching the vamp's end; true when it now does.
+    static bool holdJumpInVamp(NextStop& stop, const CCue& vamp);
     void PlayEventsUpTo();
     // tick -1: the position.
     void BuildAudioPlayLists(int32_t tick);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -385,6 +386,77 @@ TEST(PausedLocate, NavigationWhilePausedSoundsTheNewPosition)
         show.engine().Stop(false);
         show.expectSilence("after Stop");
     }
+}
+
+struct CueSpec {
+    int32_t kind, time, secondTime, repeatCount;
+};
+
+// A song with a long note, the cues, and a note at `last` so it goes on.
+CSongDoc& addCuedSong(Scenario& show, const std::vector<CueSpec>& cues, int32_t last)
+{
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 100), note(last, 62, 90, 100)}});
+    for (const CueSpec& cue : cues)
+        PerformerStage::addCue(song, cue.kind, cue.time, cue.secondTime, cue.repeatCount);
+    show.stage.makeCurrent(song);
+    return song;
+}
+
+// Vamps that repeat their count against the jumps inside their stretch: a
+// Skip, an inner vamp that ends with them, a vamp that overlaps their start.
+TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
+{
+    const struct {
+        const char* name;
+        std::vector<CueSpec> cues;
+        int32_t past;         // played until the position passes it
+        int32_t start;        // the vamp's start
+        int jumps;            // back to it
+    } cases[] = {
+        {"a skip past the end", {{kCueVamp, 2688, 1920, 3}, {kCueSkip, 2304, 2688, 0}}, 2700, 1920, 2},
+        {"an inner vamp takes its turn at the start",
+            {{kCueUnused7, 240, 0, 1}, {kCueVamp, 600, 120, 3}, {kCueVamp, 600, 240, 1}}, 620, 120, 2},
+        {"advances inside and before",
+            {{kCueAdvance, 120, 0, 1}, {kCueVamp, 960, 840, 3}, {kCueVamp, 1200, 840, 2},
+                {kCueAdvance, 1200, 960, 1}},
+            1220, 840, 5},
+        {"twin vamps, a skip and an advance inside",
+            {{kCueMarker, 600, 480, 0}, {kCueVamp, 960, 480, 2}, {kCueVamp, 960, 480, 3},
+                {kCueSkip, 960, 960, 0}, {kCueVamp, 1080, 720, 2}, {kCueAdvance, 1080, 960, 1}},
+            1100, 720, 1},
+        {"overlapping vamps",
+            {{kCueUnused7, 960, 360, 3}, {kCueVamp, 1200, 240, 2}, {kCueVamp, 1440, 960, 2},
+                {kCueUnused7, 1440, 1200, 1}},
+            1460, 960, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario show;
+        addCuedSong(show, c.cues, c.past + 200);
+        show.engine().Advance(false);
+        const auto seen = show.positionsUntil([&] { return show.engine().position() > c.past; }, 20000);
+        ASSERT_GT(seen.back(), c.past);
+        EXPECT_EQ(jumpsTo(seen, c.start), c.jumps);
+        EXPECT_EQ(show.fault, "");
+    }
+}
+
+// A vamp repeating until released, with a Skip inside it to a place past
+// its end: the band loops before the skip; released, the skip is taken.
+TEST(VampHoldsJumps, ASkipPastAVampIsTakenOnceTheVampIsReleased)
+{
+    Scenario show;
+    addCuedSong(show, {{kCueVamp, 5359, 1519, 0}, {kCueSkip, 1920, 7680, 0}}, 8000);
+    show.engine().Advance(false);
+    const auto looping = show.positionsUntil([&] { return show.engine().vampPasses() == 3; });
+    ASSERT_EQ(show.engine().vampPasses(), 3);
+    EXPECT_LE(*std::max_element(looping.begin(), looping.end()), 1920);
+    show.engine().ToggleVampExit(true);
+    const auto leaving = show.positionsUntil([&] { return show.engine().position() >= 7680; });
+    ASSERT_GE(leaving.back(), 7680);
+    for (const int32_t at : leaving)
+        EXPECT_TRUE(at <= 1920 || at >= 7680) << at;
+    EXPECT_EQ(show.fault, "");
 }
 
 } // namespace
