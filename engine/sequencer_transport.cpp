@@ -62,6 +62,7 @@ bool CSequencer::prepareStart(CSongDoc& song, int32_t tick, bool relative)
     m_services.timer.stopAndWait();
     setStart(tick, relative);
     m_transport.songPlayed.store(&song, std::memory_order_release);
+    m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
     m_countIn.clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
     return recording() || liveSettings()->sync.masterSlave != 2;
 }
