@@ -78,6 +78,7 @@ struct Captured {
     jack_nframes_t cycleFrames = 0;
     jack_time_t cycleStartUs = 0;
     jack_time_t cycleNextUs = 0;
+    bool consistent = false; // the cycle's times agree with its length and the cycle before
 };
 
 uint32_t pack(std::span<const uint8_t> bytes)
@@ -217,9 +218,17 @@ private:
         jack_time_t next = 0;
         float period = 0;
         jack_get_cycle_times(m_client, &first, &start, &next, &period);
-        if (m_cycles++ > 0 && first != m_nextFirst)
+        const bool follows = m_cycles++ == 0 || first == m_nextFirst;
+        if (!follows)
             m_skipped.fetch_add(1, std::memory_order_relaxed);
+        // After an xrun the server's next-cycle time may lie before the
+        // cycle's start, or the cycle start far from where the last one said.
+        const double nominalUs = double(frames) * 1e6 / JackServer::kSampleRate;
+        const bool consistent = follows && next > start
+                                && std::abs(double(next - start) - nominalUs) <= nominalUs / 4
+                                && (m_cycles == 1 || std::abs(double(start) - double(m_lastNextUs)) <= nominalUs / 4);
         m_nextFirst = first + frames;
+        m_lastNextUs = next;
         size_t count = m_count.load(std::memory_order_relaxed);
         const uint32_t events = jack_midi_get_event_count(buffer);
         for (uint32_t i = 0; i < events && count < m_captured.size(); ++i) {
@@ -227,7 +236,7 @@ private:
             if (jack_midi_event_get(&event, buffer, i) != 0)
                 continue;
             m_captured[count++] = {pack({event.buffer, event.size}), uint64_t(first) + event.time,
-                                   event.time, frames, start, next};
+                                   event.time, frames, start, next, consistent};
         }
         m_count.store(count, std::memory_order_release);
     }
@@ -241,6 +250,7 @@ private:
     std::atomic<uint64_t> m_skipped{0};
     uint64_t m_cycles = 0;          // process thread only
     jack_nframes_t m_nextFirst = 0; // process thread only
+    jack_time_t m_lastNextUs = 0;   // process thread only
 };
 
 class NoGui : public IGuiPost {
@@ -374,15 +384,6 @@ std::unordered_map<uint32_t, size_t> indexByIdentity(const std::vector<Entry>& e
     return index;
 }
 
-// A cycle's times agree with its length within a quarter: after an xrun the
-// server's next-cycle time may lie before the cycle's start.
-bool consistentCycle(const Captured& c)
-{
-    const double nominalUs = double(c.cycleFrames) * 1e6 / JackServer::kSampleRate;
-    const double cycleUs = double(c.cycleNextUs) - double(c.cycleStartUs);
-    return c.cycleNextUs > c.cycleStartUs && std::abs(cycleUs - nominalUs) <= nominalUs / 4;
-}
-
 Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, const std::vector<Tapped>& tapped,
                 const std::vector<Captured>& captured, int64_t startNs, double latencyUs)
 {
@@ -416,7 +417,7 @@ Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, co
             }
             ++foundArrived;
             const Captured& c = captured[arrived->second];
-            if (consistentCycle(c)) {
+            if (c.consistent) {
                 const double cycleUs = double(c.cycleNextUs) - double(c.cycleStartUs);
                 const double dueJackUs = double(t.stampNs + jackMinusSteadyNs) / 1000.0 + latencyUs;
                 const double frame = (dueJackUs - double(c.cycleStartUs)) * double(c.cycleFrames) / cycleUs;
