@@ -268,12 +268,13 @@ struct Expected {
 
 bool isNote(uint32_t bytes)
 {
-    return (bytes & 0xE0) == 0x80;
+    const uint32_t kind = bytes & 0xF0;
+    return kind == midi::kNoteOff || kind == midi::kNoteOn;
 }
 
 bool isNoteOn(uint32_t bytes)
 {
-    return (bytes & 0xF0) == 0x90 && (bytes >> 16 & 0x7F) != 0;
+    return (bytes & 0xF0) == midi::kNoteOn && (bytes >> 16 & 0x7F) != 0;
 }
 
 constexpr uint32_t kNoteOffBit = 1u << 24;
