@@ -657,7 +657,9 @@ private:
             m_vampSong = state == TransportState::Playing ? played : nullptr;
             return;
         }
-        const bool through = m_throughAtStart;
+        // A Play-through pressed or left while playing takes effect when the
+        // next stop is worked out again: until then either may hold.
+        const bool through = m_throughAtStart || m_stage->engine->playThrough();
         const StagedSong* song = staged(played);
         const int32_t near = (song != nullptr ? song->slack : 6) + 2;
         for (const auto& cue : played->cues) {
