@@ -275,8 +275,7 @@ public:
     void LocatePaused(int32_t tick);
     void ComputeNextStop();
     // While `vamp` repeats, the stop's cue jump from inside its stretch to
-    // outside it counts as reaching the vamp's end, and an Ad lib hold past
-    // its end gives way to it; true when the stop changed.
+    // outside it counts as reaching the vamp's end; true when it now does.
     static bool holdJumpInVamp(NextStop& stop, const CCue& vamp);
     void PlayEventsUpTo();
     // tick -1: the position.

@@ -424,7 +424,6 @@ TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
             {{kCueMarker, 600, 480, 0}, {kCueVamp, 960, 480, 2}, {kCueVamp, 960, 480, 3},
                 {kCueSkip, 960, 960, 0}, {kCueVamp, 1080, 720, 2}, {kCueAdvance, 1080, 960, 1}},
             1100, 720, 1},
-        {"an ad lib hold past the end", {{kCueAdLib, 1260, 1320, 0}, {kCueVamp, 1380, 1200, 2}}, 1400, 1200, 1},
         {"overlapping vamps",
             {{kCueUnused7, 960, 360, 3}, {kCueVamp, 1200, 240, 2}, {kCueVamp, 1440, 960, 2},
                 {kCueUnused7, 1440, 1200, 1}},
