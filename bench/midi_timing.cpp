@@ -3,10 +3,15 @@
 // the JACK MIDI device, and a capture client of ours on the same server.
 // 16 channels of sixteenths and triplets over a tempo ramp, so events fall
 // between timer ticks. Optionally N busy threads load the machine.
-// Usage: midi_timing [--load N] [--seconds S]   (default no load, 30 s)
-// The last line: stamp_err_us A place_err_frames B late C lost D
-// interval_p99_frames E events N.
+// Every note has an identity of its own (its key and velocity), so a lost
+// message shifts no pairing. Due times run from the instant the transport
+// was started. Usage: midi_timing [--load N] [--seconds S]   (default no
+// load, 30 s). The last line: stamp_err_us A place_err_frames B
+// late_engine C late_server D lost E xruns F mismatched G
+// interval_p99_frames H events N; B only over cycles whose times agree
+// with their length.
 
+#include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "engine/audio/audio_format.h"
 #include "engine/gui_posts.h"
@@ -37,6 +42,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include <jack/jack.h>
@@ -56,10 +62,12 @@ int64_t steadyNs(TickTime time)
     return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
 }
 
-// One message as a device received it, with its stamp; bytes packed.
+// One message as a device received it, with its stamp and the moment the
+// engine handed it over; bytes packed.
 struct Tapped {
     uint32_t bytes = 0;
     int64_t stampNs = 0;
+    int64_t handedNs = 0;
 };
 
 // One message as the capture client received it.
@@ -70,6 +78,7 @@ struct Captured {
     jack_nframes_t cycleFrames = 0;
     jack_time_t cycleStartUs = 0;
     jack_time_t cycleNextUs = 0;
+    bool consistent = false; // the cycle's times agree with its length and the cycle before
 };
 
 uint32_t pack(std::span<const uint8_t> bytes)
@@ -117,7 +126,7 @@ public:
     using IMidiOutDevice::sendShort;
     void sendShort(std::span<const uint8_t> bytes, TickTime stamp) override
     {
-        m_log.add({pack(bytes), steadyNs(stamp)});
+        m_log.add({pack(bytes), steadyNs(stamp), steadyNs(std::chrono::steady_clock::now())});
         m_inner->sendShort(bytes, stamp);
     }
     LongSendResult sendLong(std::span<const uint8_t> bytes, std::chrono::milliseconds timeout) override
@@ -187,6 +196,8 @@ public:
 
     // Cycles the server reported as overrun.
     uint64_t xruns() const { return m_xruns.load(); }
+    // Cycles whose first frame did not follow on from the cycle before.
+    uint64_t skippedCycles() const { return m_skipped.load(); }
 
 private:
     static int xrunThunk(void* self)
@@ -207,6 +218,17 @@ private:
         jack_time_t next = 0;
         float period = 0;
         jack_get_cycle_times(m_client, &first, &start, &next, &period);
+        const bool follows = m_cycles++ == 0 || first == m_nextFirst;
+        if (!follows)
+            m_skipped.fetch_add(1, std::memory_order_relaxed);
+        // After an xrun the server's next-cycle time may lie before the
+        // cycle's start, or the cycle start far from where the last one said.
+        const double nominalUs = double(frames) * 1e6 / JackServer::kSampleRate;
+        const bool consistent = follows && next > start
+                                && std::abs(double(next - start) - nominalUs) <= nominalUs / 4
+                                && (m_cycles == 1 || std::abs(double(start) - double(m_lastNextUs)) <= nominalUs / 4);
+        m_nextFirst = first + frames;
+        m_lastNextUs = next;
         size_t count = m_count.load(std::memory_order_relaxed);
         const uint32_t events = jack_midi_get_event_count(buffer);
         for (uint32_t i = 0; i < events && count < m_captured.size(); ++i) {
@@ -214,7 +236,7 @@ private:
             if (jack_midi_event_get(&event, buffer, i) != 0)
                 continue;
             m_captured[count++] = {pack({event.buffer, event.size}), uint64_t(first) + event.time,
-                                   event.time, frames, start, next};
+                                   event.time, frames, start, next, consistent};
         }
         m_count.store(count, std::memory_order_release);
     }
@@ -225,6 +247,10 @@ private:
     std::vector<Captured> m_captured;
     std::atomic<size_t> m_count{0};
     std::atomic<uint64_t> m_xruns{0};
+    std::atomic<uint64_t> m_skipped{0};
+    uint64_t m_cycles = 0;          // process thread only
+    jack_nframes_t m_nextFirst = 0; // process thread only
+    jack_time_t m_lastNextUs = 0;   // process thread only
 };
 
 class NoGui : public IGuiThreadQueue {
@@ -232,16 +258,56 @@ public:
     void postToGui(std::function<void()>) override {}
 };
 
-// What the song should send on one channel: each note message and its time
-// from the tempo map (µs), in order.
+// What the song should send on one channel: each note message, its
+// identity and its time from the tempo map (µs), in order.
 struct Expected {
     uint32_t bytes = 0;
+    uint32_t identity = 0;
     double songUs = 0.0;
+};
+
+bool isNote(uint32_t bytes)
+{
+    const uint32_t kind = bytes & 0xF0;
+    return kind == midi::kNoteOff || kind == midi::kNoteOn;
+}
+
+bool isNoteOn(uint32_t bytes)
+{
+    return (bytes & 0xF0) == midi::kNoteOn && (bytes >> 16 & 0x7F) != 0;
+}
+
+constexpr uint32_t kNoteOffBit = 1u << 24;
+constexpr uint32_t kNoIdentity = 0xFFFFFFFFu;
+
+// A note message's identity: channel, key and the note-on's velocity, and
+// whether it ends the note. A note-off takes the velocity of the last
+// note-on of its key; one with none has no identity.
+class NoteIdentities {
+public:
+    uint32_t next(uint32_t bytes)
+    {
+        const uint32_t channel = bytes & 15;
+        const uint32_t key = bytes >> 8 & 0x7F;
+        uint8_t& velocity = m_lastOn[channel][key];
+        if (isNoteOn(bytes)) {
+            velocity = uint8_t(bytes >> 16 & 0x7F);
+            return channel | key << 8 | uint32_t(velocity) << 16;
+        }
+        if (velocity == 0)
+            return kNoIdentity;
+        return channel | key << 8 | uint32_t(velocity) << 16 | kNoteOffBit;
+    }
+
+private:
+    std::array<std::array<uint8_t, 128>, kChannels> m_lastOn{};
 };
 
 // A tempo ramp from 100 to 140 per minute over the song, a change every
 // beat; on each channel sixteenths (even channels) or eighth triplets
-// (odd), offset by the channel's number of ticks, 10 ticks long.
+// (odd), offset by the channel's number of ticks, 10 ticks long. The n-th
+// note of a channel has key 40 + n mod 48 and velocity 1 + n / 48 mod 127:
+// unique over 6,096 notes a channel.
 void fillSong(CSongDoc& song, CSequencer& engine, int seconds,
               std::array<std::vector<Expected>, kChannels>& expected)
 {
@@ -264,31 +330,21 @@ void fillSong(CSongDoc& song, CSequencer& engine, int seconds,
         track.channel = channel;
         track.outputPort = engine.openOutPort(0);
         const int32_t step = channel % 2 == 0 ? kTimeBase / 4 : kTimeBase / 3;
-        for (int32_t tick = channel; tick + 10 < length; tick += step) {
-            const uint8_t key = uint8_t(40 + (tick / step + channel) % 48);
-            track.InsertEventSorted(test::note(tick, key, 90, 10, uint8_t(channel)));
-            expected[size_t(channel)].push_back({uint32_t(0x90 | channel) | uint32_t(key) << 8 | 90u << 16,
-                                                 song.TickToTime(tick)});
-            expected[size_t(channel)].push_back({uint32_t(0x90 | channel) | uint32_t(key) << 8,
-                                                 song.TickToTime(tick + 10)});
+        NoteIdentities identities;
+        int n = 0;
+        for (int32_t tick = channel; tick + 10 < length; tick += step, ++n) {
+            const uint8_t key = uint8_t(40 + n % 48);
+            const uint8_t velocity = uint8_t(1 + n / 48 % 127);
+            track.InsertEventSorted(test::note(tick, key, velocity, 10, uint8_t(channel)));
+            const uint32_t on = uint32_t(midi::kNoteOn | channel) | uint32_t(key) << 8 | uint32_t(velocity) << 16;
+            const uint32_t off = uint32_t(midi::kNoteOn | channel) | uint32_t(key) << 8;
+            expected[size_t(channel)].push_back({on, identities.next(on), song.TickToTime(tick)});
+            expected[size_t(channel)].push_back({off, identities.next(off), song.TickToTime(tick + 10)});
         }
     }
     RebuildPlayImages(song, false);
     song.ExtendMeasureMap();
     song.Locate(0);
-}
-
-bool isNote(uint32_t bytes)
-{
-    return (bytes & 0xE0) == 0x80;
-}
-
-// 0x80 and 0x90 with velocity 0 are one thing to a receiver.
-uint32_t normalised(uint32_t bytes)
-{
-    if ((bytes & 0xF0) == 0x80)
-        return (bytes & 0x0FFFFu & ~0xF0u) | 0x90u;
-    return bytes;
 }
 
 double percentile(std::vector<double> values, double p)
@@ -297,6 +353,95 @@ double percentile(std::vector<double> values, double p)
         return 0.0;
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
+}
+
+struct Figures {
+    double stampErrUs = 0.0;
+    double placeErr = 0.0;     // frames, over consistent cycles
+    uint64_t lateEngine = 0;   // handed over after the instant they were to leave
+    uint64_t lateServer = 0;   // placed late by the device, not through the engine
+    uint64_t notSent = 0;      // the engine never played it
+    uint64_t notArrived = 0;   // the device had it, the capture never saw it
+    uint64_t mismatched = 0;   // tapped or captured notes no expected one has, or twice
+    uint64_t inconsistent = 0; // captured in a cycle whose times disagree with its length
+    uint64_t events = 0;
+    std::vector<double> intervalErrors;
+};
+
+// Index of each identity in a stream of note messages; an identity met
+// twice, or none, counts as mismatched.
+template <class Entry>
+std::unordered_map<uint32_t, size_t> indexByIdentity(const std::vector<Entry>& entries, uint64_t& mismatched)
+{
+    std::unordered_map<uint32_t, size_t> index;
+    NoteIdentities identities;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!isNote(entries[i].bytes))
+            continue;
+        const uint32_t identity = identities.next(entries[i].bytes);
+        if (identity == kNoIdentity || !index.emplace(identity, i).second)
+            ++mismatched;
+    }
+    return index;
+}
+
+Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, const std::vector<Tapped>& tapped,
+                const std::vector<Captured>& captured, int64_t startNs, double latencyUs)
+{
+    Figures figures;
+    const auto sentAt = indexByIdentity(tapped, figures.mismatched);
+    const auto arrivedAt = indexByIdentity(captured, figures.mismatched);
+    size_t found = 0;
+    size_t foundArrived = 0;
+    const int64_t jackMinusSteadyNs =
+        int64_t(jack_get_time()) * 1000 - steadyNs(std::chrono::steady_clock::now());
+    for (const auto& want : expected) {
+        const Captured* previousOn = nullptr;
+        double previousOnUs = 0.0;
+        for (const Expected& e : want) {
+            ++figures.events;
+            const auto sent = sentAt.find(e.identity);
+            if (sent == sentAt.end()) {
+                ++figures.notSent;
+                continue;
+            }
+            ++found;
+            const Tapped& t = tapped[sent->second];
+            const double dueNs = double(startNs) + e.songUs * 1000.0;
+            figures.stampErrUs = std::max(figures.stampErrUs, std::abs(double(t.stampNs) - dueNs) / 1000.0);
+            if (double(t.handedNs) > dueNs + latencyUs * 1000.0)
+                ++figures.lateEngine;
+            const auto arrived = arrivedAt.find(e.identity);
+            if (arrived == arrivedAt.end()) {
+                ++figures.notArrived;
+                continue;
+            }
+            ++foundArrived;
+            const Captured& c = captured[arrived->second];
+            if (c.consistent) {
+                const double cycleUs = double(c.cycleNextUs) - double(c.cycleStartUs);
+                const double dueJackUs = double(t.stampNs + jackMinusSteadyNs) / 1000.0 + latencyUs;
+                const double frame = (dueJackUs - double(c.cycleStartUs)) * double(c.cycleFrames) / cycleUs;
+                if (frame >= 0.0)
+                    figures.placeErr = std::max(figures.placeErr, std::abs(double(c.offset) - frame));
+            } else {
+                ++figures.inconsistent;
+            }
+            if (isNoteOn(e.bytes)) {
+                if (previousOn != nullptr) {
+                    const double interval = double(c.frame) - double(previousOn->frame);
+                    const double wanted = (e.songUs - previousOnUs) * JackServer::kSampleRate / 1e6;
+                    figures.intervalErrors.push_back(std::abs(interval - wanted));
+                }
+                previousOn = &c;
+                previousOnUs = e.songUs;
+            }
+        }
+    }
+    // Tapped and captured notes no expected one accounts for.
+    figures.mismatched += sentAt.size() > found ? sentAt.size() - found : 0;
+    figures.mismatched += arrivedAt.size() > foundArrived ? arrivedAt.size() - foundArrived : 0;
+    return figures;
 }
 
 int run(int load, int seconds)
@@ -340,6 +485,7 @@ int run(int load, int seconds)
     std::array<std::vector<Expected>, kChannels> expected;
     uint64_t late = 0;
     uint64_t dropped = 0;
+    int64_t startNs = 0; // the transport's start instant, steady clock
     double latencyUs = 0.0; // while the engine's JACK client runs
     {
         CSequencer engine(SequencerServices{.profile = profile,
@@ -355,6 +501,7 @@ int run(int load, int seconds)
         fillSong(song, engine, seconds, expected);
         engine.setCurrentSong(&song);
         const auto* jack = dynamic_cast<const JackMidiOutDevice*>(devices.lastMade());
+        startNs = steadyNs(std::chrono::steady_clock::now());
         engine.Play(0, true, false);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(seconds * 2 + 10);
         while (engine.transportState() != TransportState::SongEnded && std::chrono::steady_clock::now() < giveUp)
@@ -373,72 +520,23 @@ int run(int load, int seconds)
     for (std::thread& loader : loaders)
         loader.join();
 
-    // Per channel, the n-th note message tapped, captured and expected are
-    // the same message.
-    std::array<std::vector<Tapped>, kChannels> tapped;
-    for (const Tapped& entry : tap.entries())
-        if (isNote(entry.bytes))
-            tapped[entry.bytes & 15].push_back(entry);
-    std::array<std::vector<Captured>, kChannels> arrived;
-    for (const Captured& entry : capture.captured())
-        if (isNote(entry.bytes))
-            arrived[entry.bytes & 15].push_back(entry);
-
-    const int64_t jackMinusSteadyNs =
-        int64_t(jack_get_time()) * 1000 - steadyNs(std::chrono::steady_clock::now());
-    // The first note on channel 0 is due at song time 0: its stamp anchors
-    // every due time.
-    const double anchorNs = tapped[0].empty() ? 0.0 : double(tapped[0].front().stampNs);
-    double stampErrUs = 0.0;
-    double placeErr = 0.0;
-    uint64_t lost = 0;
-    uint64_t events = 0;
-    uint64_t mismatched = 0;
-    uint64_t notSent = 0;    // the engine never played it
-    uint64_t notArrived = 0; // the device had it, the capture never saw it
-    std::vector<double> intervalErrors;
-    for (int channel = 0; channel < kChannels; ++channel) {
-        const auto& want = expected[size_t(channel)];
-        const auto& sent = tapped[size_t(channel)];
-        const auto& got = arrived[size_t(channel)];
-        events += want.size();
-        notArrived += sent.size() > got.size() ? sent.size() - got.size() : 0;
-        notSent += want.size() > sent.size() ? want.size() - sent.size() : 0;
-        const size_t n = std::min({want.size(), sent.size(), got.size()});
-        const Captured* previousOn = nullptr;
-        double previousOnUs = 0.0;
-        for (size_t i = 0; i < n; ++i) {
-            if (normalised(sent[i].bytes) != want[i].bytes || normalised(got[i].bytes) != want[i].bytes)
-                ++mismatched;
-            const double dueNs = anchorNs + want[i].songUs * 1000.0;
-            stampErrUs = std::max(stampErrUs, std::abs(double(sent[i].stampNs) - dueNs) / 1000.0);
-            const Captured& c = got[i];
-            const double cycleUs = double(c.cycleNextUs) - double(c.cycleStartUs);
-            const double dueJackUs = double(sent[i].stampNs + jackMinusSteadyNs) / 1000.0 + latencyUs;
-            const double frame = (dueJackUs - double(c.cycleStartUs)) * double(c.cycleFrames) / cycleUs;
-            if (frame >= 0.0)
-                placeErr = std::max(placeErr, std::abs(double(c.offset) - frame));
-            if ((want[i].bytes >> 16) != 0) {
-                if (previousOn != nullptr) {
-                    const double interval = double(c.frame) - double(previousOn->frame);
-                    const double wanted = (want[i].songUs - previousOnUs) * JackServer::kSampleRate / 1e6;
-                    intervalErrors.push_back(std::abs(interval - wanted));
-                }
-                previousOn = &c;
-                previousOnUs = want[i].songUs;
-            }
-        }
-    }
-    lost = notSent + notArrived;
-    std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu mismatched, "
-                "%llu not sent, %llu not arrived (%llu dropped by the device), %llu xruns\n",
+    Figures figures = compare(expected, tap.entries(), capture.captured(), startNs, latencyUs);
+    figures.lateServer = late > figures.lateEngine ? late - figures.lateEngine : 0;
+    std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu not sent, "
+                "%llu not arrived (%llu dropped by the device), %llu late at the device, %llu skipped "
+                "cycles, %llu placements in inconsistent cycles left out\n",
                 seconds, load, timer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
-                static_cast<unsigned long long>(mismatched), static_cast<unsigned long long>(notSent),
-                static_cast<unsigned long long>(notArrived), static_cast<unsigned long long>(dropped),
-                static_cast<unsigned long long>(capture.xruns()));
-    std::printf("stamp_err_us %.3f place_err_frames %.2f late %llu lost %llu interval_p99_frames %.2f events %llu\n",
-                stampErrUs, placeErr, static_cast<unsigned long long>(late), static_cast<unsigned long long>(lost),
-                percentile(intervalErrors, 0.99), static_cast<unsigned long long>(events));
+                static_cast<unsigned long long>(figures.notSent), static_cast<unsigned long long>(figures.notArrived),
+                static_cast<unsigned long long>(dropped), static_cast<unsigned long long>(late),
+                static_cast<unsigned long long>(capture.skippedCycles()),
+                static_cast<unsigned long long>(figures.inconsistent));
+    std::printf("stamp_err_us %.3f place_err_frames %.2f late_engine %llu late_server %llu lost %llu xruns %llu "
+                "mismatched %llu interval_p99_frames %.2f events %llu\n",
+                figures.stampErrUs, figures.placeErr, static_cast<unsigned long long>(figures.lateEngine),
+                static_cast<unsigned long long>(figures.lateServer),
+                static_cast<unsigned long long>(figures.notSent + figures.notArrived),
+                static_cast<unsigned long long>(capture.xruns()), static_cast<unsigned long long>(figures.mismatched),
+                percentile(figures.intervalErrors, 0.99), static_cast<unsigned long long>(figures.events));
     return 0;
 }
 

@@ -28,6 +28,9 @@ struct NextStop {
     int32_t jumpFrom = kNoTick;
     int32_t jumpTo = 0;
     const CCue* jumpCue = nullptr;      // null: a plain jump
+    // A cue's jump inside a repeating vamp that leaves its stretch: it stands
+    // for the vamp's end (jumpCue the vamp) until the vamp is left.
+    const CCue* heldJump = nullptr;
     SetItemHandle nextSong = nullptr;   // the song a Skip cue switches to
     int32_t targetLabel = 0;            // the performer's typed label number, 0 none
 };

@@ -132,7 +132,11 @@ public:
 
     // The song the application shows. The application clears it (under the
     // SongMutex) before it destroys that song. Any thread reads it.
-    void setCurrentSong(CSongDoc* song) { m_currentSong.store(song, std::memory_order_release); }
+    void setCurrentSong(CSongDoc* song)
+    {
+        m_currentSong.store(song, std::memory_order_release);
+        m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
+    }
     CSongDoc* currentSong() const { return m_currentSong.load(std::memory_order_acquire); }
     // The set's next enabled song, kept for the timer thread.
     void setNextSetSong(SetItemHandle item) { m_nextSetSong.store(item, std::memory_order_release); }
@@ -409,11 +413,19 @@ private:
     bool handleEnd(CSongDoc& song);
     void playUpToJustBefore(CSongDoc& song, int32_t tick);
     bool actOnJumpCue(CSongDoc& song, const NextStop& stop);
-    void actOnActiveVamp(CSongDoc& song, const NextStop& stop);
+    bool actOnActiveVamp(CSongDoc& song, const NextStop& stop);
+    const CCue* enclosingVampEndingWith(const CSongDoc& song, const CCue& ended) const;
+    bool actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const CCue& outer);
+    bool takeHeldJump(CSongDoc& song, const NextStop& stop);
+    // The repetitions a vamp entered now plays (0: until told to leave).
+    int vampRepetitionsOnEntry(const CCue& vamp) const;
+    bool keepsActiveVamp(const CCue& found, int32_t at) const;
     bool switchToNextSong(SetItemHandle item, CSongDoc& next);
     void endTrackNotesOnEveryPort();
     // Before a start or a chase of `song`: the notes another song left.
     void endOtherSongsNotes(CSongDoc& song);
+    // The song a Pause or a Stop works on: the one the engine plays.
+    CSongDoc* songToChase() const;
     // A jump the tick asks for: only while Playing or Holding.
     void requestJump(int32_t tick);
     void clearVamp();

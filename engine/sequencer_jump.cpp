@@ -62,10 +62,8 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
         requestJump(stop.jumpTo);
         return false;
     }
-    if (isVampLike(cue->kind) && cue == activeVamp()) {
-        actOnActiveVamp(song, stop);
-        return false;
-    }
+    if (isVampLike(cue->kind) && cue == activeVamp())
+        return actOnActiveVamp(song, stop);
     if (cue->kind == kCueSkip) {
         CSongDoc* next =
             stop.nextSong != nullptr ? m_services.toGui.songOfItem(stop.nextSong) : nullptr;
@@ -87,9 +85,11 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
     return false;
 }
 
-// Another repetition, or the vamp's end: then a target label, a jump
-// forward, or playing on. A label that names no cue is dropped.
-void CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
+// Another repetition, or the vamp's end: then an enclosing vamp that ends
+// here too, a target label, the jump the vamp held, a jump forward, or
+// playing on. A label that names no cue is dropped. True when the tick ends
+// here.
+bool CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
 {
     const int left = m_transport.vampRepetitionsLeft.load(std::memory_order_acquire);
     if (left != 1) {
@@ -97,32 +97,86 @@ void CSequencer::actOnActiveVamp(CSongDoc& song, const NextStop& stop)
             m_transport.vampRepetitionsLeft.store(left - 1, std::memory_order_release);
         m_transport.vampPasses.fetch_add(1, std::memory_order_acq_rel);
         requestJump(stop.jumpTo);
-        return;
+        return false;
     }
     m_transport.endVamp();
-    // Nested vamps that end together: the outer one's turn is now.
-    if (const CCue* outer = activeVamp(); outer != nullptr && outer->time == stop.jumpFrom) {
-        NextStop outerStop = stop;
-        outerStop.jumpCue = outer;
-        outerStop.jumpTo = outer->secondTime;
-        m_transport.changeNextStop([outer](NextStop& next) {
-            next.jumpCue = outer;
-            next.jumpTo = outer->secondTime;
-        });
-        actOnActiveVamp(song, outerStop);
-        return;
+    if (stop.heldJump == nullptr && stop.jumpCue != nullptr && stop.jumpFrom == stop.jumpCue->time) {
+        if (const CCue* outer = enclosingVampEndingWith(song, *stop.jumpCue))
+            return actOnEnclosingVamp(song, stop, *outer);
     }
     if (stop.targetLabel != 0) {
         m_transport.changeNextStop([](NextStop& stop) { stop.targetLabel = 0; });
         if (const CCue* target = cueLabelled(song, stop.targetLabel)) {
             requestJump(target->secondTime);
-            return;
+            return false;
         }
     }
+    if (stop.heldJump != nullptr)
+        return takeHeldJump(song, stop);
     if (stop.jumpTo > stop.jumpFrom)
         requestJump(stop.jumpTo);
     else
         song.ComputeNextStop();
+    return false;
+}
+
+// Of the vamps that end where `ended` does and hold its stretch, the next
+// one out: the vamp `ended` was inside when it became active, or one whose
+// turn the inner vamp took when the position came in. Nesting order is the
+// active vamp's: the later start first, then the earlier cue.
+const CCue* CSequencer::enclosingVampEndingWith(const CSongDoc& song, const CCue& ended) const
+{
+    size_t endedIndex = song.cues.size();
+    for (size_t k = 0; k < song.cues.size(); ++k) {
+        if (song.cues[k].get() == &ended)
+            endedIndex = k;
+    }
+    const CCue* best = nullptr;
+    for (size_t k = 0; k < song.cues.size(); ++k) {
+        const CCue& cue = *song.cues[k];
+        const bool after = cue.secondTime < ended.secondTime
+                           || (cue.secondTime == ended.secondTime && k > endedIndex);
+        if (!isVampLike(cue.kind) || cue.time != ended.time || &cue == &ended || !after)
+            continue;
+        if (best == nullptr || cue.secondTime > best->secondTime)
+            best = &cue;
+    }
+    const CCue* outer = activeVamp();
+    if (outer != nullptr && outer->time == ended.time && (best == nullptr || outer->secondTime >= best->secondTime))
+        return outer;
+    return best;
+}
+
+bool CSequencer::actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const CCue& outer)
+{
+    if (&outer != activeVamp())
+        m_transport.enterVamp(outer, vampRepetitionsOnEntry(outer));
+    NextStop outerStop = stop;
+    outerStop.jumpCue = &outer;
+    outerStop.jumpTo = outer.secondTime;
+    m_transport.changeNextStop([&outer](NextStop& next) {
+        next.jumpCue = &outer;
+        next.jumpTo = outer.secondTime;
+    });
+    return actOnActiveVamp(song, outerStop);
+}
+
+// The vamp that held a jump inside it is left: the jump is taken, unless
+// the vamp it was inside still repeats and holds it in turn.
+bool CSequencer::takeHeldJump(CSongDoc& song, const NextStop& stop)
+{
+    NextStop jump = stop;
+    jump.jumpCue = stop.heldJump;
+    jump.jumpTo = stop.heldJump->secondTime;
+    jump.heldJump = nullptr;
+    const CCue* outer = activeVamp();
+    const bool held = outer != nullptr && vampRepetitionsLeft() != 1 && CSongDoc::holdJumpInVamp(jump, *outer);
+    m_transport.changeNextStop([&jump](NextStop& next) {
+        next.jumpCue = jump.jumpCue;
+        next.jumpTo = jump.jumpTo;
+        next.heldJump = jump.heldJump;
+    });
+    return held ? actOnActiveVamp(song, jump) : actOnJumpCue(song, jump);
 }
 
 // Only while still Playing: a Stop that came meanwhile wins. The old song's
@@ -136,6 +190,7 @@ bool CSequencer::switchToNextSong(SetItemHandle item, CSongDoc& next)
     endTrackNotesOnEveryPort();
     clearVamp();
     m_transport.songPlayed.store(&next, std::memory_order_release);
+    m_transport.songSwitchedTo.store(&next, std::memory_order_release);
     m_transport.startTick = 0;
     m_transport.startRelative = false;
     ++m_transport.startSerial;

@@ -229,7 +229,25 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
     m_transport.changeNextStop([&](NextStop& stop) {
         stop.jumpFrom = from;
         stop.jumpTo = vamp->time;
+        stop.heldJump = nullptr;
     });
+}
+
+// While the position is in the active vamp, a vamp that overlaps its start
+// is not entered: its jump would take the position out of the active one,
+// and entered in its middle it would count its passes afresh.
+bool CSequencer::keepsActiveVamp(const CCue& found, int32_t at) const
+{
+    const CCue* active = activeVamp();
+    if (active == nullptr || active == &found || !vampHolds(*active, at))
+        return false;
+    return found.secondTime < active->secondTime || found.time > active->time;
+}
+
+int CSequencer::vampRepetitionsOnEntry(const CCue& vamp) const
+{
+    const bool through = m_transport.playThrough.load(std::memory_order_acquire);
+    return vamp.repeatCount > 0 ? vamp.repeatCount : (through ? 2 : 0);
 }
 
 // The innermost vamp the position is in becomes the active vamp, and the
@@ -239,11 +257,13 @@ void CSequencer::checkCues(const CSongDoc& song)
     const int32_t at = position();
     if (at < m_transport.clock.nextCueTick)
         return;
-    if (const CCue* found = innermostVampAt(song, at)) {
+    if (const CCue* found = innermostVampAt(song, at); found != nullptr && !keepsActiveVamp(*found, at)) {
         if (found != activeVamp()) {
-            const bool through = m_transport.playThrough.load(std::memory_order_acquire);
-            const int repeats = found->repeatCount > 0 ? found->repeatCount : (through ? 2 : 0);
+            const int repeats = vampRepetitionsOnEntry(*found);
             m_transport.enterVamp(*found, repeats);
+            // The stop was worked out before the vamp held the position.
+            if (repeats != 1)
+                m_transport.changeNextStop([found](NextStop& next) { CSongDoc::holdJumpInVamp(next, *found); });
         }
         // Of vamps that end together, the inner one jumps.
         const NextStop stop = nextStop();
@@ -252,6 +272,7 @@ void CSequencer::checkCues(const CSongDoc& song)
             m_transport.changeNextStop([found](NextStop& next) {
                 next.jumpCue = found;
                 next.jumpTo = found->secondTime;
+                next.heldJump = nullptr;
             });
         }
     }

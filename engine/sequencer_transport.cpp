@@ -62,6 +62,7 @@ bool CSequencer::prepareStart(CSongDoc& song, int32_t tick, bool relative)
     m_services.timer.stopAndWait();
     setStart(tick, relative);
     m_transport.songPlayed.store(&song, std::memory_order_release);
+    m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
     m_countIn.clickPort.store(ports()->mappedOutput(liveSettings()->click.device), std::memory_order_release);
     return recording() || liveSettings()->sync.masterSlave != 2;
 }
@@ -125,7 +126,7 @@ void CSequencer::pauseTransport(bool stopping)
         return;
     assert(!SongMutex().heldByThisThread() && !AudioMutex().heldByThisThread());
     m_services.timer.stopAndWait();
-    CSongDoc* song = currentSong();
+    CSongDoc* song = songToChase();
     if (song != nullptr) {
         // The sync follower plays and locates the song from the input thread
         // under the SongMutex; the play cursors are shared.
@@ -139,7 +140,16 @@ void CSequencer::pauseTransport(bool stopping)
     startIdleTimer();
 }
 
-// Locate in the Starting state sets the sounding notes and the pedal right.
+// Between a Skip's switch and the GUI following it, the current song is
+// still the old one.
+CSongDoc* CSequencer::songToChase() const
+{
+    CSongDoc* switched = m_transport.songSwitchedTo.load(std::memory_order_acquire);
+    return switched != nullptr ? switched : currentSong();
+}
+
+// The Starting state keeps other starts and locates off while the chase
+// sets the notes sounding at the position and the pedal right.
 void CSequencer::chaseAtPosition(CSongDoc& song)
 {
     bool chase = false;
@@ -153,7 +163,7 @@ void CSequencer::chaseAtPosition(CSongDoc& song)
     if (!chase)
         return;
     endOtherSongsNotes(song);
-    song.Locate(std::max(song.position(), int32_t(0)));
+    song.LocatePaused(std::max(song.position(), int32_t(0)));
     // Only this call set Starting; the exchange leaves any newer state alone,
     // so it is safe even when the wait timed out.
     LockGuard guard(TransportMutex(), "Pause", m_options.lockWait);
@@ -174,7 +184,13 @@ void CSequencer::LocateSong(CSongDoc& song, int32_t tick)
     }
     if (state == TransportState::Playing || state == TransportState::Starting)
         return;
-    song.Locate(tick);
+    // Paused, what the pause sounds gives way to what sounds at the tick.
+    if (state == TransportState::Paused) {
+        endOtherSongsNotes(song);
+        song.LocatePaused(tick);
+    } else {
+        song.Locate(tick);
+    }
 }
 
 // Stops the running timer, whichever it is, and starts the idle timer. The

@@ -107,6 +107,9 @@ public:
     std::atomic<int> outerPasses{0};
     // The song whose notes a start or a chase last struck.
     std::atomic<CSongDoc*> songSounding{nullptr};
+    // The song a Skip switched to, until the GUI makes a song current: in
+    // that window the engine plays a song the GUI does not show yet.
+    std::atomic<CSongDoc*> songSwitchedTo{nullptr};
 
     // The play clock: position (ticks) and real time (µs) published for any
     // thread; the clock's own fields for the timer thread.

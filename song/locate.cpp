@@ -92,6 +92,17 @@ void CSongDoc::UpdateCursorTime(CTrack& track)
 
 void CSongDoc::Locate(int32_t tick)
 {
+    const bool starting = m_context.engine.transportState() == TransportState::Starting;
+    locate(tick, starting ? ChaseNotes::BeforeTarget : ChaseNotes::Leave);
+}
+
+void CSongDoc::LocatePaused(int32_t tick)
+{
+    locate(tick, ChaseNotes::AtTarget);
+}
+
+void CSongDoc::locate(int32_t tick, ChaseNotes notes)
+{
     try {
         IEngineLink& engine = m_context.engine;
         if (!measureMap.empty())
@@ -116,7 +127,7 @@ void CSongDoc::Locate(int32_t tick)
         for (size_t i = 1; i + 1 < tracks.size(); ++i)
             positionTrack(i, tick, time);
         BuildAudioPlayLists(tick);
-        chaseTracks(state == TransportState::Starting);
+        chaseTracks(notes);
         setPosition(tick);
         sendSyncPosition(tick, time);
     } catch (...) {
@@ -157,17 +168,18 @@ void CSongDoc::positionTrack(size_t index, int32_t tick, double time)
 }
 
 // The chase: each port channel once, from the first track that plays on it.
-void CSongDoc::chaseTracks(bool starting)
+void CSongDoc::chaseTracks(ChaseNotes notes)
 {
     for (size_t i = 1; i + 1 < tracks.size(); ++i) {
         const CTrack& track = *tracks[i];
         if (track.outputPort != nullptr && track.chased == 0 && track.type != kWaveTrack)
-            chaseGroup(i, starting);
+            chaseGroup(i, notes);
     }
 }
 
-void CSongDoc::chaseGroup(size_t first, bool starting)
+void CSongDoc::chaseGroup(size_t first, ChaseNotes notes)
 {
+    const bool starting = notes != ChaseNotes::Leave;
     PlayOutState& play = playOutState();
     IMidiOut& port = *tracks[first]->outputPort;
     const int channel = tracks[first]->channel & 15;
@@ -190,7 +202,7 @@ void CSongDoc::chaseGroup(size_t first, bool starting)
     play.selection = ParameterSelection{};
     // In play order: at one tick the later track's value is the one that holds.
     for (size_t index : play.group)
-        chaseTrack(index, channel);
+        chaseTrack(index, channel, notes);
     sortByTick(play.entries);
     const IRecordLink& engine = m_context.engine;
     const bool thru = engine.recording() && engine.hasThruTrack(&port, channel);
@@ -311,9 +323,10 @@ void sendSelection(IMidiOut& port, int channel, const ParameterSelection& select
 
 // One track's part of its group's chase state, read up to just
 // before its target: the target tick's own events are play-out's to send,
-// whatever their kind. The track's selection on the channel joins the
-// group's when it was made later.
-void CSongDoc::chaseTrack(size_t index, int channel)
+// whatever their kind. Paused, no play-out comes: the target's events are
+// read too. The track's selection on the channel joins the group's when it
+// was made later.
+void CSongDoc::chaseTrack(size_t index, int channel, ChaseNotes notes)
 {
     PlayOutState& play = playOutState();
     CTrack& track = *tracks[index];
@@ -322,7 +335,7 @@ void CSongDoc::chaseTrack(size_t index, int channel)
         return;
     const size_t wanted = size_t(target / (kSeekQuarters * std::max<int32_t>(timeBase, 1)));
     const size_t seek = std::min(wanted, track.seekPoints.size() - 1);
-    const int32_t last = target - 1;
+    const int32_t last = notes == ChaseNotes::AtTarget ? target : target - 1;
     const uint32_t tag = uint32_t(index & 0xFF) << 24;
     const SeekPoint& point = track.seekPoints[seek];
     for (size_t k = 0; k < point.chaseMessages.size() && k < point.chaseTicks.size(); ++k) {

@@ -83,6 +83,7 @@ void takeOverJump(NextStop& stop)
 {
     if (stop.jumpCue == nullptr || stop.jumpCue->kind != kCueAdLib)
         stop.jumpCue = nullptr;
+    stop.heldJump = nullptr;
 }
 
 bool isNoteOrClip(const CMidiEvent& event)

@@ -47,6 +47,25 @@ int32_t stepLength(const RecordOptions& options, int32_t noteLength, int timeBas
 
 } // namespace
 
+bool CSongDoc::holdJumpInVamp(NextStop& stop, const CCue& vamp)
+{
+    const CCue* jump = stop.jumpCue;
+    // A vamp's jump inside this one lands inside it, or belongs to a vamp
+    // that starts earlier and is not entered while this one repeats: only a
+    // Skip's can take the position out.
+    if (jump == nullptr || jump->kind != kCueSkip || stop.heldJump != nullptr)
+        return false;
+    // A jump at the vamp's first tick comes before any of it is played.
+    const bool inside = stop.jumpFrom > vamp.secondTime && stop.jumpFrom < vamp.time;
+    const bool leaves = stop.nextSong != nullptr || stop.jumpTo < vamp.secondTime || stop.jumpTo >= vamp.time;
+    if (!inside || !leaves)
+        return false;
+    stop.heldJump = jump;
+    stop.jumpCue = &vamp;
+    stop.jumpTo = vamp.secondTime;
+    return true;
+}
+
 void CSongDoc::ComputeNextStop()
 {
     IEngineLink& engine = m_context.engine;
@@ -65,6 +84,7 @@ void CSongDoc::ComputeNextStop()
     stop.endTick = endTick + 1;
     stop.jumpFrom = kNoTick;
     stop.jumpCue = nullptr;
+    stop.heldJump = nullptr;
     stop.nextSong = nullptr;
     const bool through = engine.playThrough();
     const bool starting = engine.transportState() == TransportState::Starting;
@@ -126,6 +146,8 @@ void CSongDoc::ComputeNextStop()
         default: break;
         }
     }
+    if (const CCue* vamp = engine.activeVamp(); vamp != nullptr && engine.vampRepetitionsLeft() != 1)
+        holdJumpInVamp(stop, *vamp);
     if (engine.holdFlag()) {
         const Click click = clickAt(*this, position());
         const int32_t next = clickAtOrAfter(click, position());
@@ -133,6 +155,7 @@ void CSongDoc::ComputeNextStop()
             stop.endTick = next + 23 * click.length / 24;
             stop.jumpTo = next + click.length;
             stop.jumpCue = nullptr;
+            stop.heldJump = nullptr;
         } else {
             engine.setHoldFlag(false);
         }

@@ -29,6 +29,7 @@ class IEditDialogs;
 enum class EditDialog;
 class IEngineLink;
 class IMidiOut;
+struct NextStop;
 struct PlayOutState;
 class IPrompt;
 class IProfile;
@@ -268,7 +269,14 @@ public:
     // chase buffers are reserved and never throw. The commands run on the GUI
     // thread.
     void Locate(int32_t tick);
+    // Locate for a paused transport, whose play-out never comes: the notes
+    // sounding at the tick (those starting there, not those ending there)
+    // replace what the port holds.
+    void LocatePaused(int32_t tick);
     void ComputeNextStop();
+    // While `vamp` repeats, the stop's cue jump from inside its stretch to
+    // outside it counts as reaching the vamp's end; true when it now does.
+    static bool holdJumpInVamp(NextStop& stop, const CCue& vamp);
     void PlayEventsUpTo();
     // tick -1: the position.
     void BuildAudioPlayLists(int32_t tick);
@@ -336,10 +344,15 @@ private:
 
     // Play-out: the chase buffers and the clip work a lock timeout left pending.
     PlayOutState& playOutState();
+    // What a locate's chase does with the notes: leaves them (stopped),
+    // settles them to those sounding before the target (a start: the
+    // target's own events are play-out's) or at it (paused).
+    enum class ChaseNotes { Leave, BeforeTarget, AtTarget };
+    void locate(int32_t tick, ChaseNotes notes);
     void positionTrack(size_t index, int32_t tick, double time);
-    void chaseTracks(bool starting);
-    void chaseGroup(size_t first, bool starting);
-    void chaseTrack(size_t index, int channel);
+    void chaseTracks(ChaseNotes notes);
+    void chaseGroup(size_t first, ChaseNotes notes);
+    void chaseTrack(size_t index, int channel, ChaseNotes notes);
     void sendChaseState(IMidiOut& port, int channel, bool starting);
     void sendHeldNotes(IMidiOut& port, int channel);
     void sendSyncPosition(int32_t tick, double time);

@@ -1,8 +1,12 @@
 // A performer at the stage: seeded random transport and navigation commands,
 // tempo changes, taps and typed labels against the real engine, over songs
-// with held notes, a sustain pedal and every cue kind, the frame's song-end
-// and song-switch timers answered 0-20 ticks late, and the output checked
-// after every tick and command.
+// with held notes, a sustain pedal (sometimes never lifted) and every cue
+// kind, in time bases 96-480, several meters and tempo changes, on one or
+// two devices, melody and chords sometimes sharing a channel; the frame's
+// song-end and song-switch timers answered 0-20 ticks late, and the output
+// checked after every tick and command: what sounds while playing and after
+// a Pause against the song's notes, the state and position each song-end cue
+// leaves, and the vamps' repeats.
 //
 // RZ_PERFORMER_SEEDS=n runs seeds 1..n (a few hundred by default);
 // RZ_PERFORMER_SEED=s replays seed s alone.
@@ -28,14 +32,17 @@ namespace {
 using test::controller;
 using test::note;
 
-constexpr int32_t kMeasure = 480;
-constexpr int32_t kBeat = 120;
-// Sanitizer builds run a quarter of the seeds: each is several times slower.
+// Sanitizer builds run a tenth of the seeds: each is several times slower.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kDefaultSeeds = 50;
 #else
-constexpr int kDefaultSeeds = 200;
+constexpr int kDefaultSeeds = 500;
 #endif
+constexpr std::array<int, 6> kTimeBases = {96, 120, 192, 240, 384, 480};
+// Numerator and denominator power: 4/4, 3/4, 6/8, 5/4, 7/8, 2/2.
+constexpr std::array<std::pair<int, int>, 6> kMeters = {{{4, 2}, {3, 2}, {6, 3}, {5, 2}, {7, 3}, {2, 1}}};
+// The sounding check while playing runs every this many ticks.
+constexpr int kSoundingEvery = 4;
 constexpr int kTicksPerShow = 2500;
 // Ticks the transport may stand at one position while it plays.
 constexpr int kMostTicksInPlace = 25;
@@ -64,7 +71,8 @@ public:
     {
         const uint32_t options
             = (pick(2) ? kOptionResetOnStart : 0u) | (pick(4) ? 0u : kOptionPlayLeavesVamp);
-        m_stage = std::make_unique<PerformerStage>(options);
+        m_stage = std::make_unique<PerformerStage>(options, pick(3) ? 1 : 2);
+        m_outputs = m_stage->devices.outputDevices.size() > 1 ? 2 : 1;
         m_lockTimeouts = lockTimeouts();
         buildSongs();
         m_nextCommand = between(0, 40);
@@ -92,6 +100,28 @@ private:
     // True one time in `n`.
     bool pick(int n) { return between(1, n) == 1; }
 
+    struct NoteSpan {
+        int port = 0;
+        int channel = 0;
+        int key = 0;
+        int32_t start = 0;
+        int32_t end = 0;
+    };
+    struct StagedSong {
+        const CSongDoc* song = nullptr;
+        int32_t slack = 0; // song ticks one timer tick may move at the fastest
+        std::vector<NoteSpan> notes;
+    };
+
+    const StagedSong* staged(const CSongDoc* song) const
+    {
+        for (const StagedSong& one : m_songs) {
+            if (one.song == song)
+                return &one;
+        }
+        return nullptr;
+    }
+
     // One to three songs; without a set, or in a set in their order.
     void buildSongs()
     {
@@ -109,46 +139,82 @@ private:
         return m_stage->itemOf(*m_stage->songs[index + 1]);
     }
 
+    SongShape drawShape()
+    {
+        SongShape shape;
+        if (!pick(3))
+            shape.timeBase = kTimeBases[size_t(between(0, int(kTimeBases.size()) - 1))];
+        if (pick(2)) {
+            const auto [numerator, power] = kMeters[size_t(between(1, int(kMeters.size()) - 1))];
+            shape.numerator = numerator;
+            shape.denominatorPower = power;
+        }
+        return shape;
+    }
+
+    // Song ticks of 20..200 (or 300..900) at 120 per quarter, in this time base.
+    static int32_t scaled(int32_t ticksAt120, int timeBase) { return ticksAt120 * timeBase / 120; }
+
     void buildSong()
     {
+        SongShape shape = drawShape();
+        const int timeBase = shape.timeBase;
+        const int32_t measure = measureLength(timeBase, shape.numerator, 1 << shape.denominatorPower);
+        const int32_t beat = 4 * timeBase >> shape.denominatorPower;
         const int32_t measures = between(3, 6);
-        const int32_t end = measures * kMeasure;
+        const int32_t end = measures * measure;
+        uint32_t fastest = PerformerStage::kTempo;
+        for (int k = pick(2) ? between(1, 2) : 0; k > 0; --k) {
+            const uint32_t tempo = PerformerStage::kTempo / 100 * uint32_t(between(70, 140));
+            shape.tempoChanges.emplace_back(between(1, measures - 1) * measure, tempo);
+            fastest = std::min(fastest, tempo);
+        }
+        std::sort(shape.tempoChanges.begin(), shape.tempoChanges.end());
+        // Each song on channels of its own: one song's start settles only
+        // its own channels. Melody and chords sometimes share one.
+        const int melodyChannel = 2 * int(m_stage->songs.size());
+        const int chordChannel = pick(4) ? melodyChannel : melodyChannel + 1;
+        const int chordPort = m_outputs > 1 && pick(2) ? 1 : 0;
+        StagedSong info;
+        info.slack = int32_t(int64_t(timeBase) * 4000 / fastest) + 2;
         std::vector<CMidiEvent> melody;
         std::array<int32_t, 128> free{};
-        for (int32_t tick = 0; tick < end - kBeat; tick += kBeat / 2 * between(1, 4)) {
+        for (int32_t tick = 0; tick < end - beat; tick += beat / 2 * between(1, 4)) {
             const uint8_t key = uint8_t(between(60, 71));
             if (free[key] > tick)
                 continue;
-            const int32_t length
-                = std::min(between(1, 4) == 1 ? between(300, 900) : between(20, 200), end - tick);
-            melody.push_back(note(tick, key, 90, length));
+            const int32_t length = std::min(
+                scaled(between(1, 4) == 1 ? between(300, 900) : between(20, 200), timeBase), end - tick);
+            melody.push_back(note(tick, key, 90, length, uint8_t(melodyChannel)));
+            info.notes.push_back({0, melodyChannel, key, tick, tick + length});
             free[key] = tick + length + 1;
         }
+        // The pedal is sometimes never lifted: a stop must lift it.
+        const bool lifts = !pick(5);
         std::vector<CMidiEvent> chords;
         for (int32_t bar = 0; bar < measures; bar += 2) {
-            const int32_t start = bar * kMeasure;
-            const int32_t length = std::min(2 * kMeasure - 10, end - start - 5);
-            chords.push_back(controller(start, 64, 127, 1));
-            for (uint8_t key : {48, 52, 55})
-                chords.push_back(note(start, uint8_t(key + bar), 80, length, 1));
-            chords.push_back(controller(start + length, 64, 0, 1));
+            const int32_t start = bar * measure;
+            const int32_t length = std::min(2 * measure - scaled(10, timeBase), end - start - 5);
+            chords.push_back(controller(start, 64, 127, uint8_t(chordChannel)));
+            for (uint8_t key : {48, 52, 55}) {
+                chords.push_back(note(start, uint8_t(key + bar), 80, length, uint8_t(chordChannel)));
+                info.notes.push_back({chordPort, chordChannel, key + bar, start, start + length});
+            }
+            if (lifts)
+                chords.push_back(controller(start + length, 64, 0, uint8_t(chordChannel)));
         }
-        // Each song on channels of its own: one song's start settles only
-        // its own channels.
-        const int firstChannel = 2 * int(m_stage->songs.size());
-        for (CMidiEvent& event : melody)
-            event.message += uint32_t(firstChannel);
-        for (CMidiEvent& event : chords)
-            event.message += uint32_t(firstChannel);
-        CSongDoc& made = m_stage->addSong({melody, chords}, firstChannel);
-        addCues(made, end);
+        CSongDoc& made = m_stage->addShapedSong(
+            {{melody, melodyChannel, 0}, {chords, chordChannel, chordPort}}, shape);
+        info.song = &made;
+        m_songs.push_back(std::move(info));
+        addCues(made, end, beat);
     }
 
-    void addCues(CSongDoc& made, int32_t end)
+    void addCues(CSongDoc& made, int32_t end, int32_t beatLength)
     {
-        const int beats = end / kBeat;
+        const int beats = end / beatLength;
         auto beat = [&](int low, int high) {
-            return int32_t(std::clamp(between(low, high), 0, beats - 1)) * kBeat;
+            return int32_t(std::clamp(between(low, high), 0, beats - 1)) * beatLength;
         };
         const int count = between(0, 4);
         for (int k = 0; k < count; ++k) {
@@ -159,10 +225,10 @@ private:
             case kCueCaesura:
             case kCueFermata:
             case kCueHoldCut:
-                second = std::min(time + beat(0, 4), end - kBeat);
+                second = std::min(time + beat(0, 4), end - beatLength);
                 break;
             case kCueAdLib:
-                second = std::min(time + beat(1, 4), end - kBeat);
+                second = std::min(time + beat(1, 4), end - beatLength);
                 break;
             case kCueVamp:
             case kCueUnused7:
@@ -194,10 +260,10 @@ private:
             if (to < end) {
                 PerformerStage::addCue(made, kCueVamp, to, from, between(0, 3));
                 if (pick(2))
-                    PerformerStage::addCue(made, kCueMarker, from + kBeat * between(0, 1), from);
+                    PerformerStage::addCue(made, kCueMarker, from + beatLength * between(0, 1), from);
                 else
                     PerformerStage::addCue(
-                        made, kCueVamp, from + kBeat * between(1, 2), from, between(0, 3));
+                        made, kCueVamp, from + beatLength * between(1, 2), from, between(0, 3));
             }
         }
     }
@@ -207,10 +273,12 @@ private:
     {
         CSequencer& engine = *m_stage->engine;
         CSongDoc& song = *m_stage->current;
-        const int which = between(0, 26);
+        const int which = between(0, 27);
+        const TransportState before = engine.transportState();
         m_performerStopped = false;
-        m_commanded = which < 21;
+        m_commanded = which < 21 || which == 26;
         m_commandedSinceVampLook = m_commandedSinceVampLook || m_commanded;
+        m_commandedSinceSoundLook = true;
         // A jump the navigation scheduled, or a hold, takes the place of
         // the vamp's own until the next start.
         m_jumpPending = m_jumpPending || (which >= 11 && which <= 17);
@@ -239,6 +307,7 @@ private:
             break;
         case 7:
             engine.Pause();
+            afterPause(before);
             break;
         case 8:
             engine.ToggleVampExit(true);
@@ -299,15 +368,83 @@ private:
         case 25:
             engine.setTempoMultiplier(kNormalMultiplier);
             break;
+        case 26:
+            // A click on the time line.
+            engine.Play(int32_t(between(0, song.endTick)));
+            break;
         default:
             // Stop, then Pause to hear the chord at the position.
             engine.Stop(false);
             m_commanded = true;
             afterStop();
             engine.Pause();
+            afterPause(engine.transportState() == TransportState::Paused ? TransportState::Stopped
+                                                                            : before);
             m_performerStopped = false;
             break;
         }
+    }
+
+    // A Pause from Stopped sounds exactly the notes at the position, those
+    // starting there included; one from Playing leaves what played.
+    void afterPause(TransportState before)
+    {
+        CSequencer& engine = *m_stage->engine;
+        if (engine.transportState() != TransportState::Paused || !m_fault.empty())
+            return;
+        if (before != TransportState::Stopped && before != TransportState::Playing)
+            return;
+        if (const std::string fault = m_stage->look(); !fault.empty())
+            fail(fault);
+        // In a song switch's window, before the frame follows, the engine
+        // chases the song it plays.
+        const CSongDoc* chased = engine.songPlayed() != nullptr ? engine.songPlayed() : m_stage->current;
+        const StagedSong* song = staged(chased);
+        if (song == nullptr)
+            return;
+        const int32_t slack = before == TransportState::Stopped ? 0 : song->slack;
+        checkSounding(*song, chased->position(), slack, "after a Pause");
+    }
+
+    // The notes surely sounding at `at` (`slack` ticks inside a note) must
+    // sound, and nothing may that sounds nowhere near it.
+    void checkSounding(const StagedSong& song, int32_t at, int32_t slack, const char* when)
+    {
+        std::array<std::array<std::array<uint8_t, 128>, 16>, 2> expected{}; // 2 must, 1 may
+        for (const NoteSpan& span : song.notes) {
+            uint8_t& state = expected[size_t(span.port)][size_t(span.channel)][size_t(span.key)];
+            if (span.start + slack <= at && at + slack < span.end)
+                state = 2;
+            else if (span.start - slack <= at && at < span.end + slack)
+                state = std::max<uint8_t>(state, 1);
+        }
+        for (int port = 0; port < m_outputs; ++port) {
+            const StageWatch& watch = port == 0 ? m_stage->watch : m_stage->secondWatch;
+            for (int channel = 0; channel < 16; ++channel) {
+                for (int key = 0; key < 128; ++key) {
+                    const uint8_t want = expected[size_t(port)][size_t(channel)][size_t(key)];
+                    const bool on = watch.noteOn(channel, key);
+                    if (want == 2 && !on)
+                        return fail(std::string(when) + ": note " + std::to_string(key) + " ch "
+                            + std::to_string(channel) + " port " + std::to_string(port)
+                            + " missing at " + std::to_string(at));
+                    if (want == 0 && on)
+                        return fail(std::string(when) + ": note " + std::to_string(key) + " ch "
+                            + std::to_string(channel) + " port " + std::to_string(port)
+                            + " stuck at " + std::to_string(at));
+                }
+            }
+        }
+    }
+
+    std::string soundingAnywhere() const
+    {
+        std::string text = m_stage->watch.sounding();
+        if (m_outputs > 1) {
+            if (const std::string second = m_stage->secondWatch.sounding(); !second.empty())
+                text += " |port 1:" + second;
+        }
+        return text;
     }
 
     void stop()
@@ -324,7 +461,7 @@ private:
         check(true);
         if (!m_fault.empty())
             return;
-        if (const std::string left = m_stage->watch.sounding(); !left.empty())
+        if (const std::string left = soundingAnywhere(); !left.empty())
             fail("sounding after Stop:" + left);
     }
 
@@ -337,8 +474,13 @@ private:
             const bool ends = engine.transportState() == TransportState::SongEnded
                 && m_stage->current->position() >= m_stage->current->endTick;
             const bool performerStopped = m_performerStopped;
+            const bool atCue = engine.transportState() == TransportState::SongEnded
+                && m_stage->current->position() < m_stage->current->endTick;
+            const int32_t reached = m_stage->current->position();
             m_stage->songEndHandler();
             check(true);
+            if (atCue)
+                checkSongEndCue(*m_stage->current, reached);
             if (ends)
                 afterStop();
             m_performerStopped = performerStopped;
@@ -352,6 +494,42 @@ private:
             if (index < m_stage->songs.size())
                 m_stage->songSwitchHandler(nextItemAfter(index));
             check(true);
+        }
+    }
+
+    // Where each song-end cue leaves the transport: the first cue from the
+    // position that acts, as the frame's timer finds it.
+    void checkSongEndCue(const CSongDoc& song, int32_t at)
+    {
+        const CSequencer& engine = *m_stage->engine;
+        for (size_t k = size_t(song.FindCueAt(at)); k < song.cues.size(); ++k) {
+            const CCue& cue = *song.cues[k];
+            const bool reached = at == cue.time;
+            TransportState state = TransportState::Paused;
+            int32_t position = -1; // -1: not checked
+            if (cue.kind == kCueCaesura && reached && at <= cue.secondTime) {
+                state = TransportState::Stopped;
+                position = cue.secondTime;
+            } else if (cue.kind == kCueFermata && reached && at <= cue.secondTime) {
+                position = cue.secondTime;
+            } else if (cue.kind == kCueAdLib && at >= cue.time && at <= cue.secondTime) {
+                position = -1;
+            } else if (cue.kind == kCueHoldCut && reached) {
+                position = cue.time;
+            } else if (cue.kind == kCueAdvanceCut && reached) {
+                state = TransportState::Stopped;
+                position = cue.time;
+            } else {
+                continue;
+            }
+            if (engine.transportState() != state)
+                fail("cue kind " + std::to_string(cue.kind) + " at " + std::to_string(cue.time)
+                    + " left state " + std::to_string(int(engine.transportState())));
+            else if (position >= 0 && song.position() != position)
+                fail("cue kind " + std::to_string(cue.kind) + " at " + std::to_string(cue.time)
+                    + " left the position at " + std::to_string(song.position()) + ", not "
+                    + std::to_string(position));
+            return;
         }
     }
 
@@ -387,7 +565,7 @@ private:
         if (m_performerStopped && state != TransportState::Stopped)
             fail("the performer's Stop was undone");
         if (state == TransportState::Stopped) {
-            if (const std::string left = m_stage->watch.sounding(); !left.empty())
+            if (const std::string left = soundingAnywhere(); !left.empty())
                 fail("sounding while Stopped:" + left);
         }
         if (command)
@@ -407,7 +585,7 @@ private:
         }
         if (state == TransportState::SongEnded && played != nullptr
             && engine.position() > played->endTick) {
-            if (const std::string left = m_stage->watch.sounding(); !left.empty())
+            if (const std::string left = soundingAnywhere(); !left.empty())
                 fail("sounding at the song's end:" + left);
         }
         if (state == TransportState::Playing)
@@ -418,10 +596,26 @@ private:
                 engine.vampRepetitionsLeft(), engine.nextStop().jumpFrom, engine.nextStop().jumpTo);
         checkInPlace(state, played);
         checkVamps(state, played);
+        checkPlaying(state, played);
         m_lastState = state;
         m_lastPlayed = played;
         m_lastPosition = engine.position();
         m_commanded = false;
+    }
+
+    // While the song plays on with no command, jump or start since the last
+    // look, its notes at the position sound and no other does.
+    void checkPlaying(TransportState state, const CSongDoc* played)
+    {
+        const bool steady = state == TransportState::Playing && m_lastState == TransportState::Playing
+            && played == m_lastPlayed && !m_commandedSinceSoundLook;
+        m_commandedSinceSoundLook = false;
+        if (!steady || m_tick % kSoundingEvery != 0)
+            return;
+        const StagedSong* song = staged(played);
+        const int32_t at = m_stage->engine->position();
+        if (song != nullptr && at >= m_lastPosition && at - m_lastPosition <= song->slack)
+            checkSounding(*song, at, song->slack, "while playing");
     }
 
     void checkInPlace(TransportState state, const CSongDoc* played)
@@ -451,6 +645,10 @@ private:
         const int32_t at = m_stage->engine->position();
         const int32_t last = m_vampLast;
         m_vampLast = at;
+        // The next stop, and with it whether an Advance section repeats, is
+        // worked out at each start and jump with the play-through then.
+        if (state == TransportState::Playing && (m_lastState != TransportState::Playing || at < last))
+            m_throughAtStart = m_stage->engine->playThrough();
         const bool clean = !m_commanded && !m_commandedSinceVampLook && !m_jumpPending
             && !m_holdPending && state == TransportState::Playing && played == m_vampSong;
         m_commandedSinceVampLook = false;
@@ -459,8 +657,16 @@ private:
             m_vampSong = state == TransportState::Playing ? played : nullptr;
             return;
         }
+        // A Play-through pressed or left while playing takes effect when the
+        // next stop is worked out again: until then either may hold.
+        const bool through = m_throughAtStart || m_stage->engine->playThrough();
+        const StagedSong* song = staged(played);
+        const int32_t near = (song != nullptr ? song->slack : 6) + 2;
         for (const auto& cue : played->cues) {
-            if (cue->kind != kCueVamp)
+            // Played through, an Advance section does not repeat.
+            const bool repeats = cue->kind == kCueVamp || cue->kind == kCueUnused7
+                || (cue->kind == kCueAdvance && !through);
+            if (!repeats)
                 continue;
             const CCue& vamp = *cue;
             auto tracked = std::find_if(
@@ -472,9 +678,9 @@ private:
                     m_vamps.push_back({&vamp, 0});
                 continue;
             }
-            if (at < last && inside && at - vamp.secondTime < 4) {
+            if (at < last && inside && at - vamp.secondTime < near) {
                 ++tracked->repeats;
-            } else if (wasInside && at >= vamp.time && at - vamp.time < 8 && vamp.time - last < 8) {
+            } else if (wasInside && at >= vamp.time && at - vamp.time < near && vamp.time - last < near) {
                 const int count = vamp.repeatCount > 0 ? vamp.repeatCount
                                                        : (m_stage->engine->playThrough() ? 2 : 0);
                 if (count == 0 || tracked->repeats < count - 1)
@@ -512,6 +718,10 @@ private:
     CSongDoc* m_vampSong = nullptr;
     int32_t m_vampLast = 0;
     bool m_commandedSinceVampLook = false;
+    bool m_commandedSinceSoundLook = false;
+    bool m_throughAtStart = false;
+    int m_outputs = 1;
+    std::vector<StagedSong> m_songs;
     bool m_jumpPending = false;
     bool m_holdPending = false;
     std::vector<TrackedVamp> m_vamps;

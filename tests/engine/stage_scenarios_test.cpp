@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace rz {
@@ -257,10 +259,36 @@ TEST(AdLibNavigation, TheSongEndTimerActsOnlyOnTheCueReached)
     EXPECT_EQ(show.state(), TransportState::Paused);
 }
 
-// A Skip switched songs, and before the frame follows the performer stops
-// and pauses: the old song's chord is struck again on its own channel. The
-// new song's start must end it.
+// Old song's chord and pedal ring through a Pause; the frame then shows
+// another song and Play/Cue starts it: its start ends the old song's notes.
 TEST(SongSwitchNotes, ANewSongsStartEndsTheOldSongsNotes)
+{
+    Scenario show;
+    CSongDoc& first = show.stage.addSong(
+        {{controller(0, 64, 127), note(0, 60, 90, 1800), controller(1800, 64, 0)}});
+    CSongDoc& next = show.stage.addSong({{note(0, 62, 90, 300, 2)}}, 2);
+    show.stage.makeCurrent(first);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().position() > 100; }));
+    show.engine().Pause();
+    show.lookAtOutput();
+    ASSERT_TRUE(show.stage.watch.noteOn(0, 60) && show.stage.watch.pedalDown(0));
+
+    show.stage.makeCurrent(next);
+    show.stage.runTicks(60);
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::Playing; }, 5));
+    show.lookAtOutput();
+    EXPECT_FALSE(show.stage.watch.noteOn(0, 60));
+    EXPECT_FALSE(show.stage.watch.pedalDown(0));
+    EXPECT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+    show.expectSilence("at the new song's end");
+}
+
+// A Skip switched songs, and before the frame follows the performer stops
+// and pauses: the pause sounds the song the engine plays, not the one the
+// frame still shows.
+TEST(SwitchWindowPause, APauseBeforeTheFrameFollowsChasesTheSongPlayed)
 {
     Scenario show;
     CSongDoc& first = show.stage.addSong(
@@ -274,17 +302,161 @@ TEST(SongSwitchNotes, ANewSongsStartEndsTheOldSongsNotes)
     show.engine().Stop(false);
     show.engine().Pause();
     show.lookAtOutput();
-    ASSERT_TRUE(show.stage.watch.noteOn(0, 60)) << "the pause chased the old song";
-
-    show.stage.songSwitchHandler(nullptr);
-    show.stage.runTicks(60);
-    show.engine().Advance(false);
-    ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::Playing; }, 5));
-    show.lookAtOutput();
+    EXPECT_EQ(show.fault, "");
+    EXPECT_TRUE(show.stage.watch.noteOn(2, 62));
     EXPECT_FALSE(show.stage.watch.noteOn(0, 60));
     EXPECT_FALSE(show.stage.watch.pedalDown(0));
-    EXPECT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
-    show.expectSilence("at the new song's end");
+
+    show.engine().Stop(false);
+    show.expectSilence("after Stop");
+}
+
+// Two chords that meet on a bar line, and a note later on so the song goes
+// past them: 60/64 at 0-480, 62/65 at 480-960, 67 at 1200-1400.
+CSongDoc& addTwoChords(Scenario& show)
+{
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 480), note(0, 64, 90, 480),
+        note(480, 62, 90, 480), note(480, 65, 90, 480), note(1200, 67, 90, 200)}});
+    show.stage.makeCurrent(song);
+    return song;
+}
+
+// Keys 48-71 sounding on channel 0, as text.
+std::string soundingKeys(Scenario& show)
+{
+    show.lookAtOutput();
+    std::string keys;
+    for (int key = 48; key < 72; ++key) {
+        if (show.stage.watch.noteOn(0, key))
+            keys += (keys.empty() ? "" : " ") + std::to_string(key);
+    }
+    return keys;
+}
+
+// A Pause from Stopped sounds what is at the position: the notes that start
+// there, not those that end there.
+TEST(PauseChase, APauseSoundsTheNotesAtThePosition)
+{
+    const struct {
+        int32_t at;
+        const char* sounding;
+    } cases[] = {{0, "60 64"}, {240, "60 64"}, {480, "62 65"}, {960, ""}, {1200, "67"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        Scenario show;
+        CSongDoc& song = addTwoChords(show);
+        show.engine().LocateSong(song, c.at);
+        show.engine().Pause();
+        EXPECT_EQ(soundingKeys(show), c.sounding);
+        EXPECT_EQ(show.fault, "");
+        show.engine().Stop(false);
+        show.expectSilence("after Stop");
+    }
+}
+
+// Navigation while paused ends what the pause sounds and sounds what is at
+// the new position, also when a Pause comes before the first tick of the
+// start some commands make.
+TEST(PausedLocate, NavigationWhilePausedSoundsTheNewPosition)
+{
+    const struct {
+        const char* name;
+        int32_t from;
+        std::function<void(CSongDoc&)> navigate;
+        const char* sounding;
+    } cases[] = {
+        {"next measure", 0, [](CSongDoc& song) { song.NextMeasure(); }, "62 65"},
+        {"previous measure", 480, [](CSongDoc& song) { song.PreviousMeasure(); }, "60 64"},
+        {"go to beginning", 480, [](CSongDoc& song) { song.GoToBeginning(); }, "60 64"},
+        {"step a beat", 360, [](CSongDoc& song) { song.StepBeatForward(); }, "62 65"},
+        {"next note", 240, [](CSongDoc& song) { song.NextNote(); }, "62 65"},
+        {"time line", 240, [](CSongDoc& song) { song.JumpTo(1200); }, "67"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario show;
+        CSongDoc& song = addTwoChords(show);
+        show.engine().LocateSong(song, c.from);
+        show.engine().Pause();
+        ASSERT_NE(soundingKeys(show), "");
+        c.navigate(song);
+        show.engine().Pause();
+        EXPECT_EQ(soundingKeys(show), c.sounding);
+        EXPECT_EQ(show.fault, "");
+        show.engine().Stop(false);
+        show.expectSilence("after Stop");
+    }
+}
+
+struct CueSpec {
+    int32_t kind, time, secondTime, repeatCount;
+};
+
+// A song with a long note, the cues, and a note at `last` so it goes on.
+CSongDoc& addCuedSong(Scenario& show, const std::vector<CueSpec>& cues, int32_t last)
+{
+    CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 100), note(last, 62, 90, 100)}});
+    for (const CueSpec& cue : cues)
+        PerformerStage::addCue(song, cue.kind, cue.time, cue.secondTime, cue.repeatCount);
+    show.stage.makeCurrent(song);
+    return song;
+}
+
+// Vamps that repeat their count against the jumps inside their stretch: a
+// Skip, an inner vamp that ends with them, a vamp that overlaps their start.
+TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
+{
+    const struct {
+        const char* name;
+        std::vector<CueSpec> cues;
+        int32_t past;         // played until the position passes it
+        int32_t start;        // the vamp's start
+        int jumps;            // back to it
+    } cases[] = {
+        {"a skip past the end", {{kCueVamp, 2688, 1920, 3}, {kCueSkip, 2304, 2688, 0}}, 2700, 1920, 2},
+        {"an inner vamp takes its turn at the start",
+            {{kCueUnused7, 240, 0, 1}, {kCueVamp, 600, 120, 3}, {kCueVamp, 600, 240, 1}}, 620, 120, 2},
+        {"advances inside and before",
+            {{kCueAdvance, 120, 0, 1}, {kCueVamp, 960, 840, 3}, {kCueVamp, 1200, 840, 2},
+                {kCueAdvance, 1200, 960, 1}},
+            1220, 840, 5},
+        {"twin vamps, a skip and an advance inside",
+            {{kCueMarker, 600, 480, 0}, {kCueVamp, 960, 480, 2}, {kCueVamp, 960, 480, 3},
+                {kCueSkip, 960, 960, 0}, {kCueVamp, 1080, 720, 2}, {kCueAdvance, 1080, 960, 1}},
+            1100, 720, 1},
+        {"overlapping vamps",
+            {{kCueUnused7, 960, 360, 3}, {kCueVamp, 1200, 240, 2}, {kCueVamp, 1440, 960, 2},
+                {kCueUnused7, 1440, 1200, 1}},
+            1460, 960, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario show;
+        addCuedSong(show, c.cues, c.past + 200);
+        show.engine().Advance(false);
+        const auto seen = show.positionsUntil([&] { return show.engine().position() > c.past; }, 20000);
+        ASSERT_GT(seen.back(), c.past);
+        EXPECT_EQ(jumpsTo(seen, c.start), c.jumps);
+        EXPECT_EQ(show.fault, "");
+    }
+}
+
+// A vamp repeating until released, with a Skip inside it to a place past
+// its end: the band loops before the skip; released, the skip is taken.
+TEST(VampHoldsJumps, ASkipPastAVampIsTakenOnceTheVampIsReleased)
+{
+    Scenario show;
+    addCuedSong(show, {{kCueVamp, 5359, 1519, 0}, {kCueSkip, 1920, 7680, 0}}, 8000);
+    show.engine().Advance(false);
+    const auto looping = show.positionsUntil([&] { return show.engine().vampPasses() == 3; });
+    ASSERT_EQ(show.engine().vampPasses(), 3);
+    EXPECT_LE(*std::max_element(looping.begin(), looping.end()), 1920);
+    show.engine().ToggleVampExit(true);
+    const auto leaving = show.positionsUntil([&] { return show.engine().position() >= 7680; });
+    ASSERT_GE(leaving.back(), 7680);
+    for (const int32_t at : leaving)
+        EXPECT_TRUE(at <= 1920 || at >= 7680) << at;
+    EXPECT_EQ(show.fault, "");
 }
 
 } // namespace
