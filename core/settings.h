@@ -43,7 +43,29 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
 #define RZ_SETTINGS(X) \
     X(TipStartUp,               "Tip", "StartUp",   Int,  0, 0, 1, "") \
     X(TipFilePos,               "Tip", "FilePos",   Int,  0, kLo, kHi, "") \
-    X(TipTimeStamp,             "Tip", "TimeStamp", Text, 0, 0, 0, "")
+    X(TipTimeStamp,             "Tip", "TimeStamp", Text, 0, 0, 0, "") \
+    X(SongTimebase,             "SongDefaults", "Timebase",     Int, 120, kLo, kHi, "") \
+    X(SongFormat,               "SongDefaults", "Format",       Int, 1, kLo, kHi, "") \
+    X(SongSpecifyTempo,         "SongDefaults", "SpecifyTempo", Int, 0, kLo, kHi, "") \
+    X(SongInitialTempo,         "SongDefaults", "InitialTempo", Int, 500000, kLo, kHi, "") \
+    X(SongRelVolume,            "SongDefaults", "RelVolume",    Int, 0, -64, 64, "") \
+    X(SongAuthor,               "SongDefaults", "Author",       Text, 0, 0, 0, "") \
+    X(SongCopyright,            "SongDefaults", "Copyright",    Text, 0, 0, 0, "") \
+    X(SongMemo,                 "SongDefaults", "Memo",         Text, 0, 0, 0, "") \
+    X(SongSubTitle,             "SongDefaults", "SubTitle",     Text, 0, 0, 0, "") \
+    X(SaveRename,               "SaveOptions", "Rename",        Int, 1, kLo, kHi, "") \
+    X(SaveLayout,               "SaveOptions", "SaveLayout",    Int, 0, kLo, kHi, "") \
+    X(SaveBackups,              "SaveOptions", "Backups",       Int, 0, kLo, kHi, "") \
+    X(OpenRecallLayout,         "OpenOptions", "RecallLayout",  Int, 0, kLo, kHi, "") \
+    X(OpenSplitPatches,         "OpenOptions", "SplitPatches",  Int, 0, kLo, kHi, "") \
+    X(OpenWarnFormat,           "OpenOptions", "WarnFormat",    Int, 1, kLo, kHi, "") \
+    X(PortOutDrums,             "PortsToUse\\MIDIOUT\\{}", "drums", Int, 0, kLo, kHi, "") \
+    X(PortOutSynth,             "PortsToUse\\MIDIOUT\\{}", "synth", Int, -1, kLo, kHi, "") \
+    X(PortOutName,              "PortsToUse\\MIDIOUT\\{}", "port",  Text, 0, 0, 0, "") \
+    X(PortInName,               "PortsToUse", "MIDIIN{}",      Text, 0, 0, 0, "") \
+    X(SetMaxSetSize,            "SetOptions", "MaxSetSize",     Int, 80, 0, 500, "") \
+    X(SetExpandCollapse,        "SetOptions", "ExpandCollapse", Int, 1, kLo, kHi, "") \
+    X(DisplayViewSetTime,       "DisplayOptions", "ViewSetTime", Int, 0, kLo, kHi, "")
 // clang-format on
 
 #define RZ_SETTING_ROW(id, section, key, type, def, lo, hi, text) \
