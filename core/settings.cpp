@@ -38,9 +38,14 @@ std::string settingKey(const Setting& row, std::string_view part)
 
 int32_t readSetting(const IProfile& profile, const Setting& row, std::string_view part)
 {
+    return readSettingOr(profile, row, row.defaultValue, part);
+}
+
+int32_t readSettingOr(const IProfile& profile, const Setting& row, int32_t fallback,
+                      std::string_view part)
+{
     assert(row.type == SettingType::Int);
-    const int32_t value =
-        profile.readInt(settingSection(row, part), settingKey(row, part), row.defaultValue);
+    const int32_t value = profile.readInt(settingSection(row, part), settingKey(row, part), fallback);
     return std::clamp(value, row.min, row.max);
 }
 

@@ -146,7 +146,38 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(RecorderSaveTo,           "M2DA", "audio_mypath",   Int, 0, 0, 2, "") \
     X(RecorderFolder,           "M2DA", "audio_path",     Text, 0, 0, 0, "") \
     X(RecorderUsePrefix,        "M2DA", "myfilename",     Int, 0, kLo, kHi, "") \
-    X(RecorderPrefix,           "M2DA", "filename",       Text, 0, 0, 0, "clip")
+    X(RecorderPrefix,           "M2DA", "filename",       Text, 0, 0, 0, "clip") \
+    X(SoundfontDirs,            "Soundfonts", "Dirs",     Text, 0, 0, 0, "") \
+    X(DirsLyrics,               "Dirs", "Lyrics",         Text, 0, 0, 0, "") \
+    X(TrackColumnWidth,         "TrackView", "ColumnWidth", Text, 0, 0, 0, "") \
+    X(TrackColumnOrder,         "TrackView", "ColumnOrder", Text, 0, 0, 0, "") \
+    X(DisplayXZoom,             "DisplayOptions", "XZoom",      Int, 3, 0, 8, "") \
+    X(DisplayXZoomPiano,        "DisplayOptions", "XZoomPiano", Int, 3, 0, 8, "") \
+    X(DisplayYZoom,             "DisplayOptions", "YZoom",      Int, 2, 0, 10, "") \
+    X(DisplayFZoom,             "DisplayOptions", "FZoom",      Int, 2, 0, 10, "") \
+    X(AlwaysOnTop,              "OSoptions", "alwaysontop",     Int, 0, kLo, kHi, "") \
+    X(NewSongDefPath,           "SaveOptions", "DefPath",       Int, 0, kLo, kHi, "") \
+    X(NewSongPath,              "SaveOptions", "Path",          Text, 0, 0, 0, "") \
+    X(NewSongTemplate,          "SaveOptions", "Template",      Int, 1, kLo, kHi, "") \
+    X(Macro,                    "Macros", "{}",                 Text, 0, 0, 0, "") \
+    X(LyricCenter,              "LyricView", "Center",     Int, 0, kLo, kHi, "") \
+    X(LyricStretch,             "LyricView", "Stretch",    Int, 0, 0, 2, "") \
+    X(LyricGraphic,             "LyricView", "Graphic",    Int, 0, kLo, kHi, "") \
+    X(LyricPaginate,            "LyricView", "Paginate",   Int, 0, kLo, kHi, "") \
+    X(LyricGfxPath,             "LyricView", "GfxPath",    Text, 0, 0, 0, "") \
+    X(LyricColor,               "LyricView", "Color",      Int, 0, kLo, kHi, "") \
+    X(LyricColor2,              "LyricView", "Color2",     Int, 0, kLo, kHi, "") \
+    X(LyricBackcolor,           "LyricView", "Backcolor",  Int, 0xFFFFFF, kLo, kHi, "") \
+    X(LyricBackcolor2,          "LyricView", "Backcolor2", Int, 0x00FFFF, kLo, kHi, "") \
+    X(LyricFontHeight,          "LyricView", "FontHeight", Int, 24, kLo, kHi, "") \
+    X(LyricFontWeight,          "LyricView", "FontWeight", Int, 400, 100, 900, "") \
+    X(LyricFontName,            "LyricView", "FontName",   Text, 0, 0, 0, "Times New Roman") \
+    X(LyricX,                   "LyricView", "X",          Int, 0, kLo, kHi, "") \
+    X(LyricY,                   "LyricView", "Y",          Int, 0, kLo, kHi, "") \
+    X(LyricCX,                  "LyricView", "CX",         Int, 500, kLo, kHi, "") \
+    X(LyricCY,                  "LyricView", "CY",         Int, 500, kLo, kHi, "") \
+    X(LyricMaximized,           "LyricView", "Maximized",  Int, 0, kLo, kHi, "") \
+    X(WindowMaximized,          "WindowMetrics", "Maximized", Int, 0, kLo, kHi, "")
 // clang-format on
 
 #define RZ_SETTING_ROW(id, section, key, type, def, lo, hi, text) \
@@ -165,6 +196,10 @@ std::string settingKey(const Setting& row, std::string_view part = {});
 
 // An Int row's stored number clamped to its range, or its default.
 int32_t readSetting(const IProfile& profile, const Setting& row, std::string_view part = {});
+// The same with the fallback the caller gives, for rows whose value when
+// absent is the one the program holds now (a zoom set by the last view).
+int32_t readSettingOr(const IProfile& profile, const Setting& row, int32_t fallback,
+                      std::string_view part = {});
 void writeSetting(IProfile& profile, const Setting& row, int32_t value, std::string_view part = {});
 
 // A Text row's stored text, or its default (or the fallback the caller gives
