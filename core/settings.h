@@ -65,7 +65,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(PortInName,               "PortsToUse", "MIDIIN{}",      Text, 0, 0, 0, "") \
     X(SetMaxSetSize,            "SetOptions", "MaxSetSize",     Int, 80, 0, 500, "") \
     X(SetExpandCollapse,        "SetOptions", "ExpandCollapse", Int, 1, kLo, kHi, "") \
-    X(DisplayViewSetTime,       "DisplayOptions", "ViewSetTime", Int, 0, kLo, kHi, "") \
+    X(DisplayViewSetTime,       "DisplayOptions", "ViewSetTime", Int, 0, 0, 2, "") \
     X(FollowTapEnabled,         "FollowTap", "Enabled",         Int, 0, kLo, kHi, "") \
     X(FollowTapPause,           "FollowTap", "Pause",           Int, 0, kLo, kHi, "") \
     X(FollowTapWindow,          "FollowTap", "Window",          Int, 20, kLo, kHi, "") \
@@ -169,7 +169,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(LyricColor2,              "LyricView", "Color2",     Int, 0, kLo, kHi, "") \
     X(LyricBackcolor,           "LyricView", "Backcolor",  Int, 0xFFFFFF, kLo, kHi, "") \
     X(LyricBackcolor2,          "LyricView", "Backcolor2", Int, 0x00FFFF, kLo, kHi, "") \
-    X(LyricFontHeight,          "LyricView", "FontHeight", Int, 24, kLo, kHi, "") \
+    X(LyricFontHeight,          "LyricView", "FontHeight", Int, -24, kLo, kHi, "") \
     X(LyricFontWeight,          "LyricView", "FontWeight", Int, 400, 100, 900, "") \
     X(LyricFontName,            "LyricView", "FontName",   Text, 0, 0, 0, "Times New Roman") \
     X(LyricX,                   "LyricView", "X",          Int, 0, kLo, kHi, "") \
@@ -177,7 +177,33 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(LyricCX,                  "LyricView", "CX",         Int, 500, kLo, kHi, "") \
     X(LyricCY,                  "LyricView", "CY",         Int, 500, kLo, kHi, "") \
     X(LyricMaximized,           "LyricView", "Maximized",  Int, 0, kLo, kHi, "") \
-    X(WindowMaximized,          "WindowMetrics", "Maximized", Int, 0, kLo, kHi, "")
+    X(WindowMaximized,          "WindowMetrics", "Maximized", Int, 0, kLo, kHi, "") \
+    X(WindowLeft,               "WindowMetrics", "Left",      Int, 0, kLo, kHi, "") \
+    X(WindowTop,                "WindowMetrics", "Top",       Int, 0, kLo, kHi, "") \
+    X(WindowWidth,              "WindowMetrics", "Width",     Int, 0, kLo, kHi, "") \
+    X(WindowHeight,             "WindowMetrics", "Height",    Int, 0, kLo, kHi, "") \
+    X(DirsSongs,                "Dirs", "MidiFiles",          Text, 0, 0, 0, "") \
+    X(DirsOpen,                 "Dirs", "DRFiles",            Text, 0, 0, 0, "") \
+    X(DisplayAudioFace,         "DisplayOptions", "AudioFace",    Int, 0, kLo, kHi, "") \
+    X(DisplayBouncingBall,      "DisplayOptions", "BouncngBall",  Int, 1, kLo, kHi, "") \
+    X(DisplaySmoothScroll,      "DisplayOptions", "SmoothScroll", Int, 1, kLo, kHi, "") \
+    X(LyricTool,                "LyricView", "Tool",              Int, 0, kLo, kHi, "") \
+    X(NoScreenSave,             "OSoptions", "noscreensave",      Int, 0, kLo, kHi, "") \
+    X(NoSuspend,                "OSoptions", "nosuspend",         Int, 0, kLo, kHi, "") \
+    X(OpenAutoProps,            "OpenOptions", "AutoProps",       Int, 1, kLo, kHi, "") \
+    X(SaveAutoSave,             "SaveOptions", "AutoSave",        Int, 0, kLo, kHi, "") \
+    X(SaveAutoSaveMin,          "SaveOptions", "AutoSaveMin",     Int, 10, 1, kHi, "") \
+    X(StaffGrid,                "StaffView", "Grid",          Int, 1, kLo, kHi, "") \
+    X(StaffLine,                "StaffView", "Line",          Int, 0, kLo, kHi, "") \
+    X(StaffTool,                "StaffView", "Tool",          Int, 0, kLo, kHi, "") \
+    X(StaffNoteType,            "StaffView", "NoteType",      Int, 2, kLo, kHi, "") \
+    X(StaffNoteDotted,          "StaffView", "NoteDotted",    Int, 0, kLo, kHi, "") \
+    X(StaffNoteTriplet,         "StaffView", "NoteTriplet",   Int, 0, kLo, kHi, "") \
+    X(StaffNoteAccidents,       "StaffView", "NoteAccidents", Int, 0, kLo, kHi, "") \
+    X(StartAutoOpen,            "StartupOptions", "AutoOpen",        Int, 1, kLo, kHi, "") \
+    X(StartAutoOpenPath,        "StartupOptions", "AutoOpenPath",    Text, 0, 0, 0, "") \
+    X(StartCheckForUpdates,     "StartupOptions", "CheckForUpdates", Int, 1, kLo, kHi, "") \
+    X(StartFileTypes,           "StartupOptions", "FileTypes",       Int, 1, kLo, kHi, "")
 // clang-format on
 
 #define RZ_SETTING_ROW(id, section, key, type, def, lo, hi, text) \

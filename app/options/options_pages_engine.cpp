@@ -4,6 +4,7 @@
 #include "app/options/options_pages.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "engine/synthdb/synth_db.h"
 
@@ -134,19 +135,19 @@ void COptionsPlayback::loadMore()
 {
     const IProfile& profile = *m_context.profile;
     // "PTempoCh" -1 is the list's first entry.
-    m_tempoChannel->setCurrentIndex(profile.readInt("Sequencer", "PTempoCh", -1) + 1);
-    const uint32_t options = uint32_t(profile.readInt("Sequencer", "Options", kOptionPlayLeavesVamp));
+    m_tempoChannel->setCurrentIndex(readSetting(profile, settings::kSequencerPTempoCh) + 1);
+    const uint32_t options = uint32_t(readSetting(profile, settings::kSequencerOptions));
     for (size_t i = 0; i < 3; ++i)
         m_optionBits[i]->setChecked(options & (1u << i));
     m_tempoChannel->setEnabled(m_bendTempo->isChecked());
 
-    const uint32_t click1 = uint32_t(profile.readInt("ClickOptions", "Click1", 0x7F2599));
-    const uint32_t click2 = uint32_t(profile.readInt("ClickOptions", "Click2", 0x642599));
+    const uint32_t click1 = uint32_t(readSetting(profile, settings::kClickClick1));
+    const uint32_t click2 = uint32_t(readSetting(profile, settings::kClickClick2));
     m_velocities[0]->setText(QString::number((click1 >> 16) & 0x7F));
     m_velocities[1]->setText(QString::number((click2 >> 16) & 0x7F));
     m_filling = true;
-    fillPorts(profile.readInt("ClickOptions", "Device", 0), int(click1 & 15));
-    fillKits(profile.readInt("ClickOptions", "Patch", 0));
+    fillPorts(readSetting(profile, settings::kClickDevice), int(click1 & 15));
+    fillKits(readSetting(profile, settings::kClickPatch));
     fillNotes(int((click1 >> 8) & 0x7F), int((click2 >> 8) & 0x7F));
     m_filling = false;
 }
@@ -275,13 +276,13 @@ void COptionsPlayback::auditionNote(int which)
 void COptionsPlayback::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    profile.writeInt("Sequencer", "PTempoCh", m_tempoChannel->currentIndex() - 1);
-    uint32_t options = uint32_t(profile.readInt("Sequencer", "Options", kOptionPlayLeavesVamp));
+    writeSetting(profile, settings::kSequencerPTempoCh, m_tempoChannel->currentIndex() - 1);
+    uint32_t options = uint32_t(readSetting(profile, settings::kSequencerOptions));
     options &= ~uint32_t(7);
     for (size_t i = 0; i < 3; ++i)
         if (m_optionBits[i]->isChecked())
             options |= 1u << i;
-    profile.writeInt("Sequencer", "Options", int32_t(options));
+    writeSetting(profile, settings::kSequencerOptions, int32_t(options));
 
     // Without a choice in a list the stored part of the click stays.
     const char* names[] = {"Click1", "Click2"};
@@ -296,9 +297,9 @@ void COptionsPlayback::storeMore()
                          int32_t(clickMessage(channel, noteNumber, intOf(m_velocities[i]))));
     }
     if (port.isValid())
-        profile.writeInt("ClickOptions", "Device", portOfItem(port.toInt()));
+        writeSetting(profile, settings::kClickDevice, portOfItem(port.toInt()));
     if (m_kits->currentData().isValid())
-        profile.writeInt("ClickOptions", "Patch", m_kits->currentData().toInt());
+        writeSetting(profile, settings::kClickPatch, m_kits->currentData().toInt());
 }
 
 // ---- Record ----
@@ -362,7 +363,7 @@ constexpr uint32_t kEventBits[] = {0x0300, 0x0400, 0x0800, 0x1000, 0x2000, 0x400
 void COptionsRecord::loadMore()
 {
     const uint32_t filter =
-        uint32_t(m_context.profile->readInt("RecordOptions", "EventFilter", 0xDB00));
+        uint32_t(readSetting(*m_context.profile, settings::kRecordEventFilter));
     for (size_t i = 0; i < m_events.size(); ++i)
         m_events[i]->setChecked((filter & kEventBits[i]) == kEventBits[i]);
     updateEnabling();
@@ -382,13 +383,13 @@ void COptionsRecord::updateEnabling()
 void COptionsRecord::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    uint32_t filter = uint32_t(profile.readInt("RecordOptions", "EventFilter", 0xDB00));
+    uint32_t filter = uint32_t(readSetting(profile, settings::kRecordEventFilter));
     for (size_t i = 0; i < m_events.size(); ++i) {
         filter &= ~kEventBits[i];
         if (m_events[i]->isChecked())
             filter |= kEventBits[i];
     }
-    profile.writeInt("RecordOptions", "EventFilter", int32_t(filter));
+    writeSetting(profile, settings::kRecordEventFilter, int32_t(filter));
 }
 
 // ---- Karaoke ----
@@ -446,9 +447,9 @@ COptionsLyric::COptionsLyric(OptionsContext& context)
 void COptionsLyric::loadMore()
 {
     const IProfile& profile = *m_context.profile;
-    m_face = profile.readString("LyricView", "FontName", "Times New Roman");
-    m_height = profile.readInt("LyricView", "FontHeight", -24);
-    m_weight = profile.readInt("LyricView", "FontWeight", 400);
+    m_face = readSettingText(profile, settings::kLyricFontName);
+    m_height = readSetting(profile, settings::kLyricFontHeight);
+    m_weight = readSetting(profile, settings::kLyricFontWeight);
     for (size_t i = 0; i < m_colors.size(); ++i)
         m_colors[i] = Color(profile.readInt("LyricView", kLyricColors[i].name,
                                             int32_t(kLyricColors[i].defaultColor)));
@@ -507,9 +508,9 @@ void COptionsLyric::redrawSample()
 void COptionsLyric::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    profile.writeString("LyricView", "FontName", m_face);
-    profile.writeInt("LyricView", "FontHeight", m_height);
-    profile.writeInt("LyricView", "FontWeight", m_weight);
+    writeSettingText(profile, settings::kLyricFontName, m_face);
+    writeSetting(profile, settings::kLyricFontHeight, m_height);
+    writeSetting(profile, settings::kLyricFontWeight, m_weight);
     for (size_t i = 0; i < m_colors.size(); ++i)
         profile.writeInt("LyricView", kLyricColors[i].name, int32_t(m_colors[i]));
 }

@@ -4,6 +4,7 @@
 #include "app/cue_type_combo.h"
 #include "app/options/options_pages.h"
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,7 +69,7 @@ COptionsStartup::COptionsStartup(OptionsContext& context)
 void COptionsStartup::storeMore()
 {
     if (m_context.setAlwaysOnTop)
-        m_context.setAlwaysOnTop(m_context.profile->readInt("OSoptions", "alwaysontop", 0) != 0);
+        m_context.setAlwaysOnTop(readSetting(*m_context.profile, settings::kAlwaysOnTop) != 0);
     if (m_context.reloadInhibitor)
         m_context.reloadInhibitor();
 }
@@ -135,7 +136,7 @@ void COptionsDisplay::cancel()
 
 void COptionsDisplay::storeMore()
 {
-    const bool smooth = m_context.profile->readInt("DisplayOptions", "SmoothScroll", 1) != 0;
+    const bool smooth = readSetting(*m_context.profile, settings::kDisplaySmoothScroll) != 0;
     if (m_context.setSmoothScroll)
         m_context.setSmoothScroll(smooth);
     if (!m_context.cueColor)
@@ -238,7 +239,7 @@ std::optional<int> COptionsOpen::runtimeValue(const char* name) const
 void COptionsOpen::storeMore()
 {
     if (m_context.setAutoProps)
-        m_context.setAutoProps(m_context.profile->readInt("OpenOptions", "AutoProps", 1) != 0);
+        m_context.setAutoProps(readSetting(*m_context.profile, settings::kOpenAutoProps) != 0);
 }
 
 COptionsSave::COptionsSave(OptionsContext& context)
@@ -318,7 +319,7 @@ bool COptionsSave::storesItself(const char* name) const
 void COptionsSave::storeMore()
 {
     if (m_defPath[2]->isChecked())
-        m_context.profile->writeString("SaveOptions", "Path", m_path->text().toStdString());
+        writeSettingText(*m_context.profile, settings::kNewSongPath, m_path->text().toStdString());
     if (m_context.restartAutoSave)
         m_context.restartAutoSave();
 }
@@ -357,7 +358,7 @@ COptionsSet::COptionsSet(OptionsContext& context)
 // Milliseconds stored, whole seconds shown.
 void COptionsSet::loadMore()
 {
-    const int seconds = m_context.profile->readInt("PlaybackOptions", "AdvanceWait", 1000) / 1000;
+    const int seconds = readSetting(*m_context.profile, settings::kPlaybackAdvanceWait) / 1000;
     m_spin->setValue(std::clamp(seconds, 0, 10));
     m_loadedDelay = QString::number(seconds);
     m_delay->setText(m_loadedDelay);
@@ -377,7 +378,7 @@ std::optional<OptionsPage::RangeFailure> COptionsSet::validateMore() const
 void COptionsSet::storeMore()
 {
     if (m_delay->text() != m_loadedDelay)
-        m_context.profile->writeInt("PlaybackOptions", "AdvanceWait", intOf(m_delay) * 1000);
+        writeSetting(*m_context.profile, settings::kPlaybackAdvanceWait, intOf(m_delay) * 1000);
 }
 
 COptionsMacros::COptionsMacros(OptionsContext& context)
