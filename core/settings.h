@@ -187,6 +187,10 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DisplayAudioFace,         "DisplayOptions", "AudioFace",    Int, 0, kLo, kHi, "") \
     X(DisplayBouncingBall,      "DisplayOptions", "BouncngBall",  Int, 1, kLo, kHi, "") \
     X(DisplaySmoothScroll,      "DisplayOptions", "SmoothScroll", Int, 1, kLo, kHi, "") \
+    X(DisplayCueColor,          "DisplayOptions", "CueColor{}",   Int, 0, kLo, kHi, "") \
+    X(StaffFontFace,            "StaffView", "{}Font",        Text, 0, 0, 0, "") \
+    X(StaffFontHeight,          "StaffView", "{}Height",      Int, -24, kLo, kHi, "") \
+    X(StaffFontWeight,          "StaffView", "{}Weight",      Int, 400, kLo, kHi, "") \
     X(LyricTool,                "LyricView", "Tool",              Int, 0, kLo, kHi, "") \
     X(NoScreenSave,             "OSoptions", "noscreensave",      Int, 0, kLo, kHi, "") \
     X(NoSuspend,                "OSoptions", "nosuspend",         Int, 0, kLo, kHi, "") \

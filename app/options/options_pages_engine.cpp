@@ -32,11 +32,6 @@ constexpr int kChannels = 16;
 // A drum kit's program is shown from 0 for a synthesizer with this technology bit.
 constexpr int kZeroBasedPrograms = 0x100;
 
-std::string outputSection(int port)
-{
-    return "PortsToUse\\MIDIOUT\\" + std::to_string(port);
-}
-
 QString formatted(const char* format, int a, int b, const std::string& name)
 {
     return QString::asprintf(format, a, b).append(QString::fromStdString(name));
@@ -154,7 +149,7 @@ void COptionsPlayback::loadMore()
 
 std::string COptionsPlayback::synthOfPort(int port) const
 {
-    const int synth = m_context.profile->readInt(outputSection(port), "synth", -1);
+    const int synth = readSetting(*m_context.profile, settings::kPortOutSynth, std::to_string(port));
     if (m_sources.synths)
         if (auto record = m_sources.synths->synth(synth))
             return record->name;
@@ -167,10 +162,10 @@ void COptionsPlayback::fillPorts(int device, int channel)
 {
     m_ports->clear();
     for (int port = 0; port < kOutputPorts; ++port) {
-        const std::string section = outputSection(port);
-        if (m_context.profile->readString(section, "port", "").empty())
+        const std::string part = std::to_string(port);
+        if (readSettingText(*m_context.profile, settings::kPortOutName, part).empty())
             break;
-        const uint32_t drums = uint32_t(m_context.profile->readInt(section, "drums", 0));
+        const uint32_t drums = uint32_t(readSetting(*m_context.profile, settings::kPortOutDrums, part));
         const std::string name = synthOfPort(port);
         for (int ch = 0; ch < kChannels; ++ch) {
             if (drums != 0 && !(drums & (1u << ch)))
@@ -189,7 +184,7 @@ void COptionsPlayback::fillKits(int patch)
     if (data < 0 || !m_sources.database)
         return;
     const int port = portOfItem(data);
-    const int synth = m_context.profile->readInt(outputSection(port), "synth", -1);
+    const int synth = readSetting(*m_context.profile, settings::kPortOutSynth, std::to_string(port));
     const int technology =
         m_sources.synths ? m_sources.synths->technology(synth).value_or(0) : 0;
     const int shownFrom = technology & kZeroBasedPrograms ? 0 : 1;
@@ -220,7 +215,8 @@ void COptionsPlayback::fillNotes(int note1, int note2)
     if (!kit.isValid() || !port.isValid() || !m_sources.synths)
         return;
     const int synth =
-        m_context.profile->readInt(outputSection(portOfItem(port.toInt())), "synth", -1);
+        readSetting(*m_context.profile, settings::kPortOutSynth,
+                    std::to_string(portOfItem(port.toInt())));
     const int bank = kit.toInt() >> 8;
     const int program = kit.toInt() & 0xFF;
     for (int note = 0; note < 128; ++note) {
@@ -285,16 +281,15 @@ void COptionsPlayback::storeMore()
     writeSetting(profile, settings::kSequencerOptions, int32_t(options));
 
     // Without a choice in a list the stored part of the click stays.
-    const char* names[] = {"Click1", "Click2"};
-    const int32_t defaults[] = {0x7F2599, 0x642599};
+    const Setting* rows[] = {&settings::kClickClick1, &settings::kClickClick2};
     const QVariant port = m_ports->currentData();
     for (size_t i = 0; i < 2; ++i) {
-        const uint32_t stored = uint32_t(profile.readInt("ClickOptions", names[i], defaults[i]));
+        const uint32_t stored = uint32_t(readSetting(profile, *rows[i]));
         const int channel = port.isValid() ? channelOfItem(port.toInt()) : int(stored & 15);
         const QVariant note = m_notes[i]->currentData();
         const int noteNumber = note.isValid() ? note.toInt() : int((stored >> 8) & 0x7F);
-        profile.writeInt("ClickOptions", names[i],
-                         int32_t(clickMessage(channel, noteNumber, intOf(m_velocities[i]))));
+        writeSetting(profile, *rows[i],
+                     int32_t(clickMessage(channel, noteNumber, intOf(m_velocities[i]))));
     }
     if (port.isValid())
         writeSetting(profile, settings::kClickDevice, portOfItem(port.toInt()));
@@ -396,12 +391,8 @@ void COptionsRecord::storeMore()
 
 namespace {
 
-struct ColorValue {
-    const char* name;
-    Color defaultColor;
-};
-constexpr ColorValue kLyricColors[] = {
-    {"Color", 0x000000}, {"Backcolor", 0xFFFFFF}, {"Color2", 0x000000}, {"Backcolor2", 0x00FFFF}};
+constexpr const Setting* kLyricColors[] = {&settings::kLyricColor, &settings::kLyricBackcolor,
+                                           &settings::kLyricColor2, &settings::kLyricBackcolor2};
 
 QString cssColor(Color c)
 {
@@ -451,8 +442,7 @@ void COptionsLyric::loadMore()
     m_height = readSetting(profile, settings::kLyricFontHeight);
     m_weight = readSetting(profile, settings::kLyricFontWeight);
     for (size_t i = 0; i < m_colors.size(); ++i)
-        m_colors[i] = Color(profile.readInt("LyricView", kLyricColors[i].name,
-                                            int32_t(kLyricColors[i].defaultColor)));
+        m_colors[i] = Color(readSetting(profile, *kLyricColors[i]));
     updateEnabling();
     redrawSample();
 }
@@ -512,7 +502,7 @@ void COptionsLyric::storeMore()
     writeSetting(profile, settings::kLyricFontHeight, m_height);
     writeSetting(profile, settings::kLyricFontWeight, m_weight);
     for (size_t i = 0; i < m_colors.size(); ++i)
-        profile.writeInt("LyricView", kLyricColors[i].name, int32_t(m_colors[i]));
+        writeSetting(profile, *kLyricColors[i], int32_t(m_colors[i]));
 }
 
 // ---- Conductor ----
@@ -533,18 +523,17 @@ FollowTapSettings followTapOf(const ConductorValues& v)
 namespace {
 
 struct SliderValue {
-    const char* name;
+    const Setting* row;
     const char* label;
     const char* unit;
-    int defaultValue;
     int max;
 };
 constexpr SliderValue kSliders[] = {
-    {"Window", "Window:", "% beat", 20, 50},
-    {"JumpStrength", "Strength:", "% dist", 80, 100},
-    {"ModStrength", "Strength:", "%", 50, 100},
-    {"AveStrength", "Strength:", "%", 50, 100},
-    {"ReturnRate", "Rate:", "%/sec", 10, 100},
+    {&settings::kFollowTapWindow, "Window:", "% beat", 50},
+    {&settings::kFollowTapJumpStrength, "Strength:", "% dist", 100},
+    {&settings::kFollowTapModStrength, "Strength:", "%", 100},
+    {&settings::kFollowTapAveStrength, "Strength:", "%", 100},
+    {&settings::kFollowTapReturnRate, "Rate:", "%/sec", 100},
 };
 
 struct CheckValue {
@@ -600,7 +589,7 @@ void COptionsConductor::loadMore()
 {
     for (size_t i = 0; i < m_sliders.size(); ++i) {
         const int value =
-            m_context.profile->readInt("FollowTap", kSliders[i].name, kSliders[i].defaultValue);
+            readSetting(*m_context.profile, *kSliders[i].row);
         m_sliders[i]->setValue(value);
         m_sliderText[i]->setText(QString::number(m_sliders[i]->value()));
     }
@@ -643,7 +632,7 @@ ConductorValues COptionsConductor::values() const
 void COptionsConductor::storeMore()
 {
     for (size_t i = 0; i < m_sliders.size(); ++i)
-        m_context.profile->writeInt("FollowTap", kSliders[i].name, m_sliders[i]->value());
+        writeSetting(*m_context.profile, *kSliders[i].row, m_sliders[i]->value());
 }
 
 } // namespace rz

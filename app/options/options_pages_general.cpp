@@ -142,8 +142,8 @@ void COptionsDisplay::storeMore()
     if (!m_context.cueColor)
         return;
     for (int kind = 0; kind < 10; ++kind)
-        m_context.profile->writeInt("DisplayOptions", "CueColor" + std::to_string(kind),
-                                    int32_t(m_context.cueColor(kind)));
+        writeSetting(*m_context.profile, settings::kDisplayCueColor, int32_t(m_context.cueColor(kind)),
+                     std::to_string(kind));
 }
 
 COptionsStaff::COptionsStaff(OptionsContext& context)
@@ -178,9 +178,10 @@ void COptionsStaff::loadMore()
 {
     for (StoredFont* font : {&m_lyric, &m_chord}) {
         const std::string prefix = font->prefix;
-        font->face = m_context.profile->readString("StaffView", prefix + "Font", font->defaultFace);
-        font->height = m_context.profile->readInt("StaffView", prefix + "Height", -24);
-        font->weight = m_context.profile->readInt("StaffView", prefix + "Weight", 400);
+        font->face =
+            readSettingTextOr(*m_context.profile, settings::kStaffFontFace, font->defaultFace, prefix);
+        font->height = readSetting(*m_context.profile, settings::kStaffFontHeight, prefix);
+        font->weight = readSetting(*m_context.profile, settings::kStaffFontWeight, prefix);
     }
 }
 
@@ -203,9 +204,9 @@ void COptionsStaff::storeMore()
         if (!font->changed)
             continue;
         const std::string prefix = font->prefix;
-        m_context.profile->writeString("StaffView", prefix + "Font", font->face);
-        m_context.profile->writeInt("StaffView", prefix + "Height", font->height);
-        m_context.profile->writeInt("StaffView", prefix + "Weight", font->weight);
+        writeSettingText(*m_context.profile, settings::kStaffFontFace, font->face, prefix);
+        writeSetting(*m_context.profile, settings::kStaffFontHeight, font->height, prefix);
+        writeSetting(*m_context.profile, settings::kStaffFontWeight, font->weight, prefix);
     }
 }
 
