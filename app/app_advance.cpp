@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "engine/audio/song_recorder.h"
 #include "set/set_document.h"
 #include "song/auto_recover.h"
@@ -19,8 +20,6 @@ namespace {
 
 constexpr int kAutoSavePeriodMs = 60000;
 constexpr int kAdvanceStepMs = 250;
-constexpr int kDefaultAdvanceWaitMs = 1000;
-constexpr int kDefaultAutoSaveMinutes = 10;
 
 constexpr const char* kAdvanceText =
     "Advancing in %d.%d seconds; use Play/Cue to skip, Play/Stop to cancel.";
@@ -57,15 +56,14 @@ void App::songEnded()
     }
     if (!m_performanceMode || m_set->size() == 0) {
         UpdateAllViews();
-    } else if (const int wait = std::max(m_profile->readInt("PlaybackOptions", "AdvanceWait",
-                                                            kDefaultAdvanceWaitMs),
+    } else if (const int wait = std::max(readSetting(*m_profile, settings::kPlaybackAdvanceWait),
                                          0);
                wait != 0) {
         m_advanceCountdown = wait;
         m_frame->timers().start(frame_timer::kAdvance, kAdvanceStepMs);
     } else {
         StepSong();
-        if (m_profile->readInt("PlaybackOptions", "AdvancePlay", 0) != 0)
+        if (readSetting(*m_profile, settings::kPlaybackAdvancePlay) != 0)
             m_engine->Advance(false);
     }
     transportChanged();
@@ -98,7 +96,7 @@ void App::CancelAdvance(bool step)
     if (!step)
         return;
     StepSong();
-    if (m_profile->readInt("PlaybackOptions", "AdvancePlay", 0) != 0)
+    if (readSetting(*m_profile, settings::kPlaybackAdvancePlay) != 0)
         m_engine->Advance(false);
 }
 
@@ -123,7 +121,7 @@ void App::autoSaveMinute()
         }
         writeAutoRecoverCopies();
         m_autoSaveCountdown =
-            std::max(m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1)
+            std::max(readSetting(*m_profile, settings::kSaveAutoSaveMin), 1)
             + 1;
     }
     --m_autoSaveCountdown;

@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "platform/send_file_by_mail.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
@@ -43,9 +44,9 @@ bool App::CanPaste() const
 void App::LoadCueColors()
 {
     for (int kind = 0; kind < kCueKinds; ++kind)
-        m_cueColors[size_t(kind)] = Color(m_profile->readInt(
-            "DisplayOptions", "CueColor" + std::to_string(kind),
-            int32_t(kDefaultCueColors[size_t(kind)])));
+        m_cueColors[size_t(kind)] = Color(readSettingOr(*m_profile, settings::kDisplayCueColor,
+                                                        int32_t(kDefaultCueColors[size_t(kind)]),
+                                                        std::to_string(kind)));
 }
 
 void App::setCueColor(int kind, Color color)

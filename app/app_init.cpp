@@ -19,6 +19,7 @@
 #include "app/view_commands.h"
 #include "core/hand_over.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "engine/audio/spectrum_analyzer.h"
 #include "engine/gui_posts.h"
 #include "engine/sequencer.h"
@@ -58,7 +59,6 @@ namespace {
 
 constexpr int kAutoSavePeriodMs = 60000;
 constexpr int kStartupDelayMs = 1500;
-constexpr int kDefaultAutoSaveMinutes = 10;
 // The staff views' music font, from the lilypond-fonts package.
 constexpr const char* kMusicFontGlob = "emmentaler-20.otf";
 constexpr const char* kLilypondFolder = "/usr/share/lilypond";
@@ -167,15 +167,15 @@ bool App::InitInstance()
 void App::readDisplayOptions()
 {
     const IProfile& p = *m_profile;
-    m_xZoom = std::clamp(p.readInt("DisplayOptions", "XZoom", m_xZoom), 0, kMaxTimeZoom);
-    m_yZoom = std::clamp(p.readInt("DisplayOptions", "YZoom", m_yZoom), 0, 10);
-    m_fZoom = std::clamp(p.readInt("DisplayOptions", "FZoom", m_fZoom), 0, 10);
-    m_audioFace = p.readInt("DisplayOptions", "AudioFace", 0);
-    m_bouncingBall = p.readInt("DisplayOptions", "BouncngBall", 1) != 0;
-    m_viewSetTime = std::clamp(p.readInt("DisplayOptions", "ViewSetTime", 0), 0, 2);
-    m_clickOn = p.readInt("ClickOptions", "Enabled", 0) != 0;
-    m_smoothScroll = p.readInt("DisplayOptions", "SmoothScroll", 1) != 0;
-    m_autoProps = p.readInt("OpenOptions", "AutoProps", 1) != 0;
+    m_xZoom = std::clamp(readSettingOr(p, settings::kDisplayXZoom, m_xZoom), 0, kMaxTimeZoom);
+    m_yZoom = std::clamp(readSettingOr(p, settings::kDisplayYZoom, m_yZoom), 0, 10);
+    m_fZoom = std::clamp(readSettingOr(p, settings::kDisplayFZoom, m_fZoom), 0, 10);
+    m_audioFace = readSetting(p, settings::kDisplayAudioFace);
+    m_bouncingBall = readSetting(p, settings::kDisplayBouncingBall) != 0;
+    m_viewSetTime = std::clamp(readSetting(p, settings::kDisplayViewSetTime), 0, 2);
+    m_clickOn = readSetting(p, settings::kClickEnabled) != 0;
+    m_smoothScroll = readSetting(p, settings::kDisplaySmoothScroll) != 0;
+    m_autoProps = readSetting(p, settings::kOpenAutoProps) != 0;
     LoadCueColors();
 }
 
@@ -189,9 +189,9 @@ void App::chooseFolders()
     QDir().mkpath(documents);
     m_documentsFolder = QFile::encodeName(documents).toStdString();
     m_currentFolder = m_documentsFolder;
-    if (m_profile->readInt("SaveOptions", "DefPath", 0) != 0) {
+    if (readSetting(*m_profile, settings::kNewSongDefPath) != 0) {
         const std::string path =
-            m_profile->readString("SaveOptions", "Path", m_documentsFolder.string());
+            readSettingTextOr(*m_profile, settings::kNewSongPath, m_documentsFolder.string());
         if (!path.empty())
             m_currentFolder = path;
     }
@@ -212,7 +212,7 @@ void App::registerFileTypes()
     store->install();
     registerFileType(*store, *m_prompt, AssociatedType::Set, 0, kTitle);
     registerFileType(*store, *m_prompt, AssociatedType::Midi,
-                     m_profile->readInt("StartupOptions", "FileTypes", 1), kTitle);
+                     readSetting(*m_profile, settings::kStartFileTypes), kTitle);
 }
 
 // Settings are written as they change and when the program ends; a file
@@ -293,9 +293,9 @@ void App::createMainFrame()
 
 void App::startTimers()
 {
-    if (m_profile->readInt("SaveOptions", "AutoSave", 0) != 0) {
+    if (readSetting(*m_profile, settings::kSaveAutoSave) != 0) {
         m_autoSaveCountdown = std::max(
-            m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1);
+            readSetting(*m_profile, settings::kSaveAutoSaveMin), 1);
         m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
     }
     m_frame->timers().start(frame_timer::kStartup, kStartupDelayMs);
@@ -331,8 +331,8 @@ void App::finishClose()
     m_recentSongs.write(*m_profile);
     m_editCommands->writeRecentEffects();
     m_recentSets.write(*m_profile);
-    m_profile->writeInt("DisplayOptions", "YZoom", m_yZoom);
-    m_profile->writeInt("DisplayOptions", "FZoom", m_fZoom);
+    writeSetting(*m_profile, settings::kDisplayYZoom, m_yZoom);
+    writeSetting(*m_profile, settings::kDisplayFZoom, m_fZoom);
     if (auto* settings = dynamic_cast<Profile*>(m_profile))
         settings->sync();
     QApplication::restoreOverrideCursor();

@@ -9,6 +9,7 @@
 #include "core/file_names.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
 #include "ui/ui_updater.h"
@@ -109,7 +110,7 @@ CSongDoc* App::openSetFile(const std::filesystem::path& path)
     if (!m_set->SaveModified() || !m_set->OnOpenDocument(path))
         return m_currentSong;
     const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    m_profile->writeString("StartupOptions", "AutoOpenPath", absolute.string());
+    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
     m_recentSets.add(absolute);
     m_recentSets.write(*m_profile);
     rebuildRecentMenus();
@@ -124,7 +125,7 @@ void App::SetAutoOpenPath(const std::filesystem::path& path)
     const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
     if (isInsideFolder(absolute, temporaryFolder()) || isInsideFolder(absolute, m_workFolder))
         return;
-    m_profile->writeString("StartupOptions", "AutoOpenPath", absolute.string());
+    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
     m_recentSongs.add(absolute);
     m_recentSongs.write(*m_profile);
     rebuildRecentMenus();

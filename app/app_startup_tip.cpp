@@ -6,6 +6,7 @@
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/tips.h"
 
 #include <QDesktopServices>
@@ -38,7 +39,7 @@ std::filesystem::path App::tipsFile() const
 // waiting, so the start-up goes on behind it.
 void App::startupTip()
 {
-    if (m_profile->readInt("Tip", "StartUp", 0) != 0)
+    if (readSetting(*m_profile, settings::kTipStartUp) != 0)
         return;
     if (m_options.unattended) {
         const TipOfTheDay tips(*m_profile, tipsFile());

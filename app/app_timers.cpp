@@ -12,6 +12,7 @@
 #include "app/menu_bar.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/tempo_multiplier.h"
 #include "engine/sequencer.h"
 #include "set/set_document.h"
@@ -86,8 +87,8 @@ void App::startupStep()
     m_frame->repaint();
     loadStartupAccelerators();
     if (!m_set->hasFile() && m_currentSong == nullptr
-        && m_profile->readInt("StartupOptions", "AutoOpen", 1) != 0) {
-        const std::string path = m_profile->readString("StartupOptions", "AutoOpenPath", "");
+        && readSetting(*m_profile, settings::kStartAutoOpen) != 0) {
+        const std::string path = readSettingText(*m_profile, settings::kStartAutoOpenPath);
         if (!path.empty())
             OpenDocumentFile(path);
     }
@@ -113,8 +114,8 @@ void App::loadStartupAccelerators()
 // profile would swing ever wider.
 void App::conductorReturn()
 {
-    const int rate = m_profile->readInt("FollowTap", "EnableTempoNorm", 0) != 0
-                         ? m_profile->readInt("FollowTap", "ReturnRate", 10)
+    const int rate = readSetting(*m_profile, settings::kFollowTapEnableTempoNorm) != 0
+                         ? readSetting(*m_profile, settings::kFollowTapReturnRate)
                          : 0;
     const int32_t multiplier = tempoMultiplier();
     if (rate <= 0 || multiplier == kNormalMultiplier) {

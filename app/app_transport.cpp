@@ -12,6 +12,7 @@
 #include "core/engine_link.h"
 #include "core/ms_clock.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/smpte_time.h"
 #include "engine/sequencer.h"
 #include "engine/audio/spectrum_analyzer.h"
@@ -206,7 +207,7 @@ void App::setPerformanceMode(bool on)
 void App::setTransportDisplayMode(int mode)
 {
     m_viewSetTime = std::clamp(mode, 0, kLastDisplayMode);
-    m_profile->writeInt("DisplayOptions", "ViewSetTime", m_viewSetTime);
+    writeSetting(*m_profile, settings::kDisplayViewSetTime, m_viewSetTime);
     // The set pane shows each song's length only beside set times.
     refreshSongCaptions();
     if (!m_frame)

@@ -7,6 +7,7 @@
 
 #include "app/main_frame.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "song/song_doc.h"
 #include "ui/command_router.h"
 #include "views/edit_view_base.h"
@@ -116,9 +117,9 @@ void App::paneViewRequest(int id)
         m_router->setActiveView(targetOf(view));
     m_slots[size_t(slotOfKind(id))] = view;
     if (id == int(ViewKind::Clip))
-        setTimeZoom(m_profile->readInt("DisplayOptions", "XZoom", m_xZoom));
+        setTimeZoom(readSettingOr(*m_profile, settings::kDisplayXZoom, m_xZoom));
     else if (id == int(ViewKind::Piano) || id == int(ViewKind::Velocity))
-        setTimeZoom(m_profile->readInt("DisplayOptions", "XZoomPiano", m_xZoom));
+        setTimeZoom(readSettingOr(*m_profile, settings::kDisplayXZoomPiano, m_xZoom));
     if (m_currentSong)
         m_currentSong->UpdateViews();
     else
@@ -147,10 +148,10 @@ void App::tornOffViewRequest(int id)
     if (lyric) {
         static constexpr QSize kSizes[] = {{640, 480}, {800, 600}, {1024, 768}};
         rect = id == kLyricAtStoredPlace
-                   ? QRect(m_profile->readInt("LyricView", "X", 0),
-                           m_profile->readInt("LyricView", "Y", 0),
-                           m_profile->readInt("LyricView", "CX", 500),
-                           m_profile->readInt("LyricView", "CY", 500))
+                   ? QRect(readSetting(*m_profile, settings::kLyricX),
+                           readSetting(*m_profile, settings::kLyricY),
+                           readSetting(*m_profile, settings::kLyricCX),
+                           readSetting(*m_profile, settings::kLyricCY))
                    : QRect(QPoint(0, 0), kSizes[id - kLyricAtStoredPlace - 1]);
     } else {
         SongView* source = nullptr;
@@ -168,13 +169,13 @@ void App::tornOffViewRequest(int id)
     if (m_currentSong)
         view->attach(*m_currentSong);
     view->initialUpdate();
-    const bool onTop = lyric || m_profile->readInt("OSoptions", "alwaysontop", 0) != 0;
+    const bool onTop = lyric || readSetting(*m_profile, settings::kAlwaysOnTop) != 0;
     const QString caption = lyric                       ? "Lyrics"
                             : kind == ViewKind::Track   ? "Tracks"
                             : kind == ViewKind::Staff   ? "Staff view"
                                                         : "Lead sheet";
     placeTopLevel(*view, rect, caption, onTop);
-    if (lyric && m_profile->readInt("LyricView", "Maximized", 0) != 0)
+    if (lyric && readSetting(*m_profile, settings::kLyricMaximized) != 0)
         view->showMaximized();
     const int extraKind = lyric                     ? kExtraLyric
                           : kind == ViewKind::Track ? kExtraTracks

@@ -10,6 +10,7 @@
 #include "core/engine_views.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "engine/audio/wave_grabber.h"
 #include "res/command_ids.h"
 #include "set/lyric_import.h"
@@ -147,12 +148,12 @@ bool FileCommands::onRecent(CommandId id)
 // Each chosen file is copied into the set folder.
 bool FileCommands::onImportSongs(CommandId)
 {
-    const std::filesystem::path folder = m_seams.profile.readString(kDirs, kSongFolderValue, "");
+    const std::filesystem::path folder = readSettingText(m_seams.profile, settings::kDirsSongs);
     const std::vector<std::filesystem::path> paths = m_seams.prompt.chooseOpenPaths(
         "Import (copy) song(s) into set...", folder,
         "MIDI files (*.mid *.midi *.kar *.smf *.rss *.rsd)");
     for (const std::filesystem::path& path : paths) {
-        m_seams.profile.writeString(kDirs, kSongFolderValue, path.parent_path().string());
+        writeSettingText(m_seams.profile, settings::kDirsSongs, path.parent_path().string());
         m_seams.set().ImportSong(path);
     }
     return true;
@@ -235,12 +236,11 @@ bool FileCommands::onFileOpen(CommandId)
     std::vector<std::filesystem::path> paths;
     {
         FocusKeeper focus;
-        const std::string folder = m_seams.profile.readString(
-            kDirs, kOpenFolderValue, m_seams.documentsFolder().string());
+        const std::string folder = readSettingTextOr(m_seams.profile, settings::kDirsOpen, m_seams.documentsFolder().string());
         paths = m_seams.prompt.chooseOpenPaths("Open...", folder, kOpenFilter);
     }
     for (const std::filesystem::path& path : paths) {
-        m_seams.profile.writeString(kDirs, kOpenFolderValue, path.parent_path().string());
+        writeSettingText(m_seams.profile, settings::kDirsOpen, path.parent_path().string());
         m_seams.open(path);
     }
     return true;
@@ -255,7 +255,7 @@ void FileCommands::onUpdateFileOpen(CommandId, CmdUi& ui)
 bool FileCommands::onCloseAll(CommandId)
 {
     if (m_seams.closeAll())
-        m_seams.profile.writeString("StartupOptions", "AutoOpenPath", "");
+        writeSettingText(m_seams.profile, settings::kStartAutoOpenPath, "");
     return true;
 }
 
@@ -298,13 +298,13 @@ bool FileCommands::onSaveAs(CommandId)
     if (!song)
         return false;
     const std::string folder =
-        m_seams.profile.readString(kDirs, kSongFolderValue, m_seams.documentsFolder().string());
+        readSettingTextOr(m_seams.profile, settings::kDirsSongs, m_seams.documentsFolder().string());
     const std::filesystem::path proposed = std::filesystem::path(folder) / song->pathName.filename();
     const std::optional<std::filesystem::path> chosen =
         m_seams.prompt.chooseSavePath("Save as...", proposed, kSaveFilter);
     if (!chosen)
         return true;
-    m_seams.profile.writeString(kDirs, kSongFolderValue, chosen->parent_path().string());
+    writeSettingText(m_seams.profile, settings::kDirsSongs, chosen->parent_path().string());
     if (*chosen == song->pathName) {
         song->DoSave(*chosen, true);
         return true;
@@ -322,7 +322,7 @@ bool FileCommands::onImportTracks(CommandId)
     if (!song)
         return false;
     const std::string folder =
-        m_seams.profile.readString(kDirs, kSongFolderValue, m_seams.documentsFolder().string());
+        readSettingTextOr(m_seams.profile, settings::kDirsSongs, m_seams.documentsFolder().string());
     const std::optional<std::filesystem::path> path =
         m_seams.prompt.chooseOpenPath("Import tracks...", folder, kSongFilter);
     if (!path)
@@ -336,7 +336,7 @@ bool FileCommands::onImportTracks(CommandId)
                                PromptIcon::Stop);
         return true;
     }
-    m_seams.profile.writeString(kDirs, kSongFolderValue, path->parent_path().string());
+    writeSettingText(m_seams.profile, settings::kDirsSongs, path->parent_path().string());
     const std::optional<TrackViewRows> rows = m_seams.trackViewRows();
     ImportTracks(*song, *source, rows ? rows->currentRow : 1);
     source->DeleteContents();
@@ -373,12 +373,12 @@ bool FileCommands::onImportAudioClip(CommandId)
     if (!song || !m_importProgress)
         return false;
     const std::string folder =
-        m_seams.profile.readString(kDirs, "AudioFiles", m_seams.documentsFolder().string());
+        readSettingTextOr(m_seams.profile, settings::kDirsAudioFiles, m_seams.documentsFolder().string());
     const std::vector<std::filesystem::path> files =
         m_seams.prompt.chooseOpenPaths("Import audio clip...", folder, kAudioFilter);
     if (files.empty())
         return true;
-    m_seams.profile.writeString(kDirs, "AudioFiles", files.front().parent_path().string());
+    writeSettingText(m_seams.profile, settings::kDirsAudioFiles, files.front().parent_path().string());
     const uint32_t rate = m_seams.sampleRate();
     AudioClipImportServices services;
     services.needsConversion = [rate](const std::filesystem::path& source) {

@@ -6,6 +6,7 @@
 #include "app/desktop/http_request.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/tips.h"
 #include "res/command_ids.h"
@@ -82,7 +83,7 @@ bool HelpCommands::onAbout(CommandId)
 
 void HelpCommands::startUpdateCheck()
 {
-    if (m_seams.profile.readInt("StartupOptions", "CheckForUpdates", 1) == 0
+    if (readSetting(m_seams.profile, settings::kStartCheckForUpdates) == 0
         || m_addresses.update.isEmpty())
         return;
     m_startupCheck = std::make_unique<CHttpRequest>();

@@ -5,6 +5,7 @@
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "res/command_ids.h"
 #include "res/main_menu.h"
 #include "ui/bitmap_catalog.h"
@@ -101,7 +102,7 @@ MainFrame::MainFrame(IProfile& profile, CommandRouter& router, IFrameHost& host,
 {
     installFontSubstitutions();
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
-    if (m_profile.readInt("OSoptions", "alwaysontop", 0) != 0)
+    if (readSetting(m_profile, settings::kAlwaysOnTop) != 0)
         flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -117,7 +118,7 @@ MainFrame::MainFrame(IProfile& profile, CommandRouter& router, IFrameHost& host,
     createPanelButtons();
     createFaders();
     readToolState();
-    const bool showTranspose = m_profile.readInt("DisplayOptions", "ViewSetTime", 0) == 0;
+    const bool showTranspose = readSetting(m_profile, settings::kDisplayViewSetTime) == 0;
     button(Button::TransposeUp)->setVisible(showTranspose);
     button(Button::TransposeDown)->setVisible(showTranspose);
     createPlaceholderPanes();
@@ -142,7 +143,7 @@ void MainFrame::createMenuBar(UiUpdater* updater, const KeyFilter* keys)
 
 void MainFrame::createCaptionButtons()
 {
-    const bool maximised = m_profile.readInt("WindowMetrics", "Maximized", 0) != 0;
+    const bool maximised = readSetting(m_profile, settings::kWindowMaximized) != 0;
     auto make = [this](Button which, int bitmapId, uint16_t code) {
         auto* b = new BitmapPushButton(bitmapId, QPoint(0, 0), this, systemCommandWord(code),
                                        BitmapPushButton::kTransparent);
@@ -188,20 +189,20 @@ void MainFrame::createFaders()
                                   bitmap_id::kVolumeFaderThumb, 0, this, kVolumeFaderId);
     m_volumeFader->setRange(0, kDefaultVolume);
     m_volumeFader->setPageSize(128);
-    m_volumeFader->setPos(m_profile.readInt("Defaults", "Volume", kDefaultVolume));
+    m_volumeFader->setPos(readSetting(m_profile, settings::kDefaultsVolume));
 }
 
 void MainFrame::readToolState()
 {
     StaffToolState& s = m_staffTools;
-    s.grid = m_profile.readInt("StaffView", "Grid", 1) != 0;
-    s.tool = m_profile.readInt("StaffView", "Tool", 0);
-    s.line = m_profile.readInt("StaffView", "Line", 0);
-    s.noteType = m_profile.readInt("StaffView", "NoteType", 2);
-    s.dotted = m_profile.readInt("StaffView", "NoteDotted", 0) != 0;
-    s.triplet = m_profile.readInt("StaffView", "NoteTriplet", 0) != 0;
-    s.accidentals = m_profile.readInt("StaffView", "NoteAccidents", 0) != 0;
-    s.lyricTool = m_profile.readInt("LyricView", "Tool", 0);
+    s.grid = readSetting(m_profile, settings::kStaffGrid) != 0;
+    s.tool = readSetting(m_profile, settings::kStaffTool);
+    s.line = readSetting(m_profile, settings::kStaffLine);
+    s.noteType = readSetting(m_profile, settings::kStaffNoteType);
+    s.dotted = readSetting(m_profile, settings::kStaffNoteDotted) != 0;
+    s.triplet = readSetting(m_profile, settings::kStaffNoteTriplet) != 0;
+    s.accidentals = readSetting(m_profile, settings::kStaffNoteAccidents) != 0;
+    s.lyricTool = readSetting(m_profile, settings::kLyricTool);
 }
 
 void MainFrame::createPlaceholderPanes()
@@ -213,7 +214,7 @@ void MainFrame::createPlaceholderPanes()
 
 void MainFrame::ActivateFrame(bool show)
 {
-    if (m_profile.readInt("WindowMetrics", "Maximized", 0) != 0)
+    if (readSetting(m_profile, settings::kWindowMaximized) != 0)
         showMaximized();
     else if (show)
         this->show();

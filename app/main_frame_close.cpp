@@ -6,6 +6,7 @@
 
 #include "app/frame_host.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "ui/fader_ctrl.h"
 #include "views/pane_view.h"
 
@@ -48,12 +49,12 @@ void MainFrame::closeEvent(QCloseEvent* event)
 
 void MainFrame::writeCloseSettings()
 {
-    m_profile.writeInt("Defaults", "Volume", m_volumeFader->pos());
+    writeSetting(m_profile, settings::kDefaultsVolume, m_volumeFader->pos());
     if (m_staffTools.noteType >= 0)
-        m_profile.writeInt("StaffView", "NoteType", m_staffTools.noteType);
-    m_profile.writeInt("StaffView", "NoteDotted", m_staffTools.dotted ? 1 : 0);
-    m_profile.writeInt("StaffView", "NoteTriplet", m_staffTools.triplet ? 1 : 0);
-    m_profile.writeInt("StaffView", "NoteAccidents", m_staffTools.accidentals ? 1 : 0);
+        writeSetting(m_profile, settings::kStaffNoteType, m_staffTools.noteType);
+    writeSetting(m_profile, settings::kStaffNoteDotted, m_staffTools.dotted ? 1 : 0);
+    writeSetting(m_profile, settings::kStaffNoteTriplet, m_staffTools.triplet ? 1 : 0);
+    writeSetting(m_profile, settings::kStaffNoteAccidents, m_staffTools.accidentals ? 1 : 0);
 }
 
 } // namespace rz

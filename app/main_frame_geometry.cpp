@@ -9,6 +9,7 @@
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/fader_ctrl.h"
 
@@ -65,10 +66,10 @@ QRect MainFrame::PreCreateWindow(const IProfile& profile, const QRect& workArea)
 {
     const int waRight = workArea.x() + workArea.width();
     const int waBottom = workArea.y() + workArea.height();
-    const int left = profile.readInt("WindowMetrics", "Left", workArea.x());
-    const int top = profile.readInt("WindowMetrics", "Top", workArea.y());
-    const int width = profile.readInt("WindowMetrics", "Width", workArea.width());
-    const int height = profile.readInt("WindowMetrics", "Height", workArea.height());
+    const int left = readSettingOr(profile, settings::kWindowLeft, workArea.x());
+    const int top = readSettingOr(profile, settings::kWindowTop, workArea.y());
+    const int width = readSettingOr(profile, settings::kWindowWidth, workArea.width());
+    const int height = readSettingOr(profile, settings::kWindowHeight, workArea.height());
     const int minWidth = std::min(kMinimumSize.width(), workArea.width());
     const int minHeight = std::min(kMinimumSize.height(), workArea.height());
     return {clampInt(left, workArea.x(), waRight - kKeepOnScreen),
@@ -104,8 +105,8 @@ void MainFrame::onSize()
 
 void MainFrame::writeRestoredSize()
 {
-    m_profile.writeInt("WindowMetrics", "Width", width());
-    m_profile.writeInt("WindowMetrics", "Height", height());
+    writeSetting(m_profile, settings::kWindowWidth, width());
+    writeSetting(m_profile, settings::kWindowHeight, height());
 }
 
 void MainFrame::moveEvent(QMoveEvent*)
@@ -114,8 +115,8 @@ void MainFrame::moveEvent(QMoveEvent*)
     if (!m_host.startupComplete() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
-    m_profile.writeInt("WindowMetrics", "Left", x());
-    m_profile.writeInt("WindowMetrics", "Top", y());
+    writeSetting(m_profile, settings::kWindowLeft, x());
+    writeSetting(m_profile, settings::kWindowTop, y());
 }
 
 void MainFrame::placeControls(QSize client)

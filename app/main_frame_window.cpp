@@ -10,6 +10,7 @@
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/fader_ctrl.h"
@@ -36,12 +37,12 @@ void MainFrame::systemCommand(uint16_t code)
         close();
         break;
     case kScMaximize:
-        m_profile.writeInt("WindowMetrics", "Maximized", 1);
+        writeSetting(m_profile, settings::kWindowMaximized, 1);
         showMaximized();
         showMaximizeButton(true);
         break;
     case kScRestore:
-        m_profile.writeInt("WindowMetrics", "Maximized", 0);
+        writeSetting(m_profile, settings::kWindowMaximized, 0);
         showNormal();
         showMaximizeButton(false);
         break;

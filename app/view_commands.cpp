@@ -11,6 +11,7 @@
 #include "core/engine_link.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
@@ -112,10 +113,10 @@ bool ViewCommands::onDisplayFace(CommandId id)
 {
     if (id == kIdViewBouncingMetronome) {
         m_seams.bouncingBall = !m_seams.bouncingBall;
-        m_seams.profile.writeInt("DisplayOptions", "BouncngBall", m_seams.bouncingBall ? 1 : 0);
+        writeSetting(m_seams.profile, settings::kDisplayBouncingBall, m_seams.bouncingBall ? 1 : 0);
     } else {
         m_seams.audioFace = id == kIdViewPowerSpectrum ? kSpectrumFace : kMarkerFace;
-        m_seams.profile.writeInt("DisplayOptions", "AudioFace", m_seams.audioFace);
+        writeSetting(m_seams.profile, settings::kDisplayAudioFace, m_seams.audioFace);
         if (GuiToEngineValues* published = m_seams.published())
             published->setSpectrumShown(m_seams.audioFace == kSpectrumFace);
     }
@@ -265,12 +266,12 @@ bool ViewCommands::onStaffTool(CommandId id)
     IProfile& profile = m_seams.profile;
     if (id == kIdSelect || id == kIdDraw) {
         tools.tool = int(id - kIdSelect);
-        profile.writeInt("StaffView", "Tool", tools.tool);
+        writeSetting(profile, settings::kStaffTool, tools.tool);
         if (QWidget* under = QApplication::widgetAt(QCursor::pos()))
             under->setCursor(under->cursor());
     } else if (id == kIdDrawLines || id == kIdDrawFreeHand) {
         tools.line = int(id - kIdDrawLines);
-        profile.writeInt("StaffView", "Line", tools.line);
+        writeSetting(profile, settings::kStaffLine, tools.line);
     } else if (id >= kIdTextChords && id <= kIdThirtySecondNote) {
         tools.noteType = int(id) - int(kIdWholeNote);
         if (tools.noteType < 0)
@@ -289,7 +290,7 @@ bool ViewCommands::onStaffTool(CommandId id)
         tools.accidentals = !tools.accidentals;
     } else if (id == kIdGrid) {
         tools.grid = !tools.grid;
-        profile.writeInt("StaffView", "Grid", tools.grid ? 1 : 0);
+        writeSetting(profile, settings::kStaffGrid, tools.grid ? 1 : 0);
     }
     return true;
 }
@@ -322,7 +323,7 @@ bool ViewCommands::onLyricTool(CommandId id)
     if (!frame)
         return false;
     frame->staffTools().lyricTool = int(id - kIdBouncingBall);
-    m_seams.profile.writeInt("LyricView", "Tool", frame->staffTools().lyricTool);
+    writeSetting(m_seams.profile, settings::kLyricTool, frame->staffTools().lyricTool);
     refreshStaffViews();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "core/tips.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/text_codec.h"
 
 #include <sys/stat.h>
@@ -13,7 +14,6 @@
 namespace rz {
 namespace {
 
-constexpr const char* kSection = "Tip";
 // Larger files are no tips file; reading them whole would waste memory.
 constexpr std::streamsize kMaxTipsFileBytes = 4 << 20;
 
@@ -71,7 +71,7 @@ std::string ctimeText(std::time_t time)
 }
 
 TipOfTheDay::TipOfTheDay(IProfile& profile, const std::filesystem::path& file)
-    : m_profile(profile), m_startUp(profile.readInt(kSection, "StartUp", 0))
+    : m_profile(profile), m_startUp(readSetting(profile, settings::kTipStartUp))
 {
     std::ifstream in(file, std::ios::binary);
     struct stat status {};
@@ -83,11 +83,11 @@ TipOfTheDay::TipOfTheDay(IProfile& profile, const std::filesystem::path& file)
     bytes.resize(size_t(std::max<off_t>(0, std::min<off_t>(status.st_size, kMaxTipsFileBytes))));
     in.read(bytes.data(), std::streamsize(bytes.size()));
     bytes.resize(size_t(in.gcount()));
-    int32_t position = profile.readInt(kSection, "FilePos", 0);
+    int32_t position = readSetting(profile, settings::kTipFilePos);
     const std::string stamp = ctimeText(status.st_mtime);
-    if (profile.readString(kSection, "TimeStamp", "") != stamp) {
+    if (readSettingText(profile, settings::kTipTimeStamp) != stamp) {
         position = 0;
-        profile.writeString(kSection, "TimeStamp", stamp);
+        writeSettingText(profile, settings::kTipTimeStamp, stamp);
     }
     m_reader.emplace(std::move(bytes), size_t(std::max(position, 0)));
     readNextTip();
@@ -96,7 +96,7 @@ TipOfTheDay::TipOfTheDay(IProfile& profile, const std::filesystem::path& file)
 TipOfTheDay::~TipOfTheDay()
 {
     if (m_reader)
-        m_profile.writeInt(kSection, "FilePos", int32_t(m_reader->position()));
+        writeSetting(m_profile, settings::kTipFilePos, int32_t(m_reader->position()));
 }
 
 void TipOfTheDay::readNextTip()
@@ -110,7 +110,7 @@ void TipOfTheDay::readNextTip()
 void TipOfTheDay::close(bool showAtStartup)
 {
     m_startUp = showAtStartup ? 0 : 1;
-    m_profile.writeInt(kSection, "StartUp", m_startUp);
+    writeSetting(m_profile, settings::kTipStartUp, m_startUp);
 }
 
 } // namespace rz

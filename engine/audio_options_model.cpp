@@ -4,6 +4,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "engine/sequencer.h"
 
 #include <algorithm>
@@ -17,8 +18,7 @@ namespace {
 
 constexpr std::string_view kSection = "AudioOptions";
 constexpr std::string_view kPairJoin = " + ";
-constexpr int kDefaultBlockSize = 2205;
-constexpr int kDefaultSampleRate = 44100;
+constexpr int kDefaultSampleRate = settings::kAudioRate.defaultValue;
 
 constexpr std::array<int, 47> kBlockSizes = {
     11025, 8820, 7350, 6300, 4900, 4410, 3675, 3150, 2940, 2450, 2205, 2100,
@@ -51,20 +51,20 @@ AudioOptionsModel::AudioOptionsModel(IProfile& profile, IAudioDeviceProbe& probe
 
 void AudioOptionsModel::load()
 {
-    m_enabled = m_profile.readInt(kSection, "RTenable", 0) != 0;
-    m_outputKind = kindOrDefault(m_profile.readInt(kSection, "RToutput", 0));
-    m_inputKind = kindOrDefault(m_profile.readInt(kSection, "RTinput", 0));
-    m_passthrough = m_profile.readInt(kSection, "Passthrough", 1) != 0;
-    m_blockSize = m_profile.readInt(kSection, "RTbuffer", kDefaultBlockSize);
-    const int rate = m_profile.readInt(kSection, "RTrate", kDefaultSampleRate);
+    m_enabled = readSetting(m_profile, settings::kAudioEnable) != 0;
+    m_outputKind = kindOrDefault(readSetting(m_profile, settings::kAudioOutput));
+    m_inputKind = kindOrDefault(readSetting(m_profile, settings::kAudioInput));
+    m_passthrough = readSetting(m_profile, settings::kAudioPassthrough) != 0;
+    m_blockSize = readSetting(m_profile, settings::kAudioBuffer);
+    const int rate = readSetting(m_profile, settings::kAudioRate);
     const bool listedRate = std::ranges::find(kSampleRates, rate) != kSampleRates.end();
     m_sampleRate = listedRate ? rate : kDefaultSampleRate;
     m_outputDevices = m_probe.devices(false);
     m_inputDevices = m_probe.devices(true);
-    m_outputDevice = findDevice(false, m_profile.readString(kSection, "RTclsid", ""),
-                                m_profile.readInt(kSection, "RTdevice", 0));
-    m_inputDevice = findDevice(true, m_profile.readString(kSection, "RECclsid", ""),
-                               m_profile.readInt(kSection, "RECdevice", 0));
+    m_outputDevice = findDevice(false, readSettingText(m_profile, settings::kAudioOutputDeviceName),
+                                readSetting(m_profile, settings::kAudioOutputDevice));
+    m_inputDevice = findDevice(true, readSettingText(m_profile, settings::kAudioInputDeviceName),
+                               readSetting(m_profile, settings::kAudioInputDevice));
     setOutputKind(m_outputKind);
 }
 
@@ -83,23 +83,23 @@ int AudioOptionsModel::findDevice(bool capture, std::string_view name, int store
 
 void AudioOptionsModel::ok()
 {
-    m_profile.writeInt(kSection, "RTasio", 0); // the one JACK server
-    m_profile.writeInt(kSection, "RTenable", m_enabled ? 1 : 0);
-    m_profile.writeInt(kSection, "RToutput", m_outputKind);
-    m_profile.writeInt(kSection, "RTinput", m_inputKind);
-    m_profile.writeInt(kSection, "RTdevice", m_outputDevice);
-    m_profile.writeInt(kSection, "RECdevice", m_inputDevice);
-    m_profile.writeInt(kSection, "Passthrough", m_passthrough ? 1 : 0);
+    writeSetting(m_profile, settings::kAudioLowLatency, 0); // the one JACK server
+    writeSetting(m_profile, settings::kAudioEnable, m_enabled ? 1 : 0);
+    writeSetting(m_profile, settings::kAudioOutput, m_outputKind);
+    writeSetting(m_profile, settings::kAudioInput, m_inputKind);
+    writeSetting(m_profile, settings::kAudioOutputDevice, m_outputDevice);
+    writeSetting(m_profile, settings::kAudioInputDevice, m_inputDevice);
+    writeSetting(m_profile, settings::kAudioPassthrough, m_passthrough ? 1 : 0);
     // The engines size their buffers by it: keep it to the list's range.
-    m_profile.writeInt(kSection, "RTbuffer", std::clamp(m_blockSize, kMinBlockSize, kMaxBlockSize));
-    m_profile.writeInt(kSection, "RTrate", m_sampleRate);
+    writeSetting(m_profile, settings::kAudioBuffer, std::clamp(m_blockSize, kMinBlockSize, kMaxBlockSize));
+    writeSetting(m_profile, settings::kAudioRate, m_sampleRate);
     if (m_outputDevice < int(m_outputDevices.size()))
-        m_profile.writeString(kSection, "RTclsid", m_outputDevices[size_t(m_outputDevice)].name);
+        writeSettingText(m_profile, settings::kAudioOutputDeviceName, m_outputDevices[size_t(m_outputDevice)].name);
     if (m_inputDevice < int(m_inputDevices.size()))
-        m_profile.writeString(kSection, "RECclsid", m_inputDevices[size_t(m_inputDevice)].name);
+        writeSettingText(m_profile, settings::kAudioInputDeviceName, m_inputDevices[size_t(m_inputDevice)].name);
     if (m_outputKind == kLowLatency && m_channels.opened) {
-        m_profile.writeString(kSection, "AsioChnIn", firstChannelOf(true));
-        m_profile.writeString(kSection, "AsioChnOut", firstChannelOf(false));
+        writeSettingText(m_profile, settings::kAudioInputChannel, firstChannelOf(true));
+        writeSettingText(m_profile, settings::kAudioOutputChannel, firstChannelOf(false));
     }
 }
 
@@ -185,8 +185,8 @@ void AudioOptionsModel::fillChannels()
         m_blockSize = int(m_channels.blockFrames);
     m_inputPairs = pairs(m_channels.inputs);
     m_outputPairs = pairs(m_channels.outputs);
-    m_inputPair = findPair(true, m_profile.readString(kSection, "AsioChnIn", ""));
-    m_outputPair = findPair(false, m_profile.readString(kSection, "AsioChnOut", ""));
+    m_inputPair = findPair(true, readSettingText(m_profile, settings::kAudioInputChannel));
+    m_outputPair = findPair(false, readSettingText(m_profile, settings::kAudioOutputChannel));
 }
 
 // Channels in pairs 1 + 2, 3 + 4, ...; an odd last channel is not offered.

@@ -3,6 +3,7 @@
 #include "engine/input_thru.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
@@ -13,7 +14,6 @@ namespace rz {
 
 namespace {
 
-constexpr std::string_view kSection = "MIDIInPorts";
 
 } // namespace
 
@@ -39,14 +39,14 @@ int findThruChoice(const std::vector<std::string>& choices, std::string_view thr
 
 std::string readInputThru(const IProfile& profile, std::string_view input)
 {
-    return profile.readString(kSection, input, "");
+    return readSettingText(profile, settings::kInputThru, input);
 }
 
 void applyInputThru(IProfile& profile, CSequencer& engine, const std::string& input, bool echo,
                     const std::string& thru)
 {
     const std::string stored = echo ? thru : std::string();
-    profile.writeString(kSection, input, stored);
+    writeSettingText(profile, settings::kInputThru, stored, input);
     for (size_t i = 0; i < engine.inputCount(); ++i) {
         CMidiIn& device = engine.input(i);
         if (device.name() != input)

@@ -2,6 +2,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "engine/sequencer.h"
 #include "song/song_doc.h"
@@ -21,20 +22,6 @@ constexpr const char* kInstrumentStateTag = "dr2";
 constexpr const char* kAddTitle = "Add VST synthesizer...";
 constexpr const char* kAddFilter = "VST software sythesizers (*.so)";
 
-std::string outputSection(size_t entry)
-{
-    return "PortsToUse\\MIDIOUT\\" + std::to_string(entry);
-}
-
-std::string inputValueName(size_t entry)
-{
-    return "MIDIIN" + std::to_string(entry);
-}
-
-std::string instrumentSection(int slot)
-{
-    return "VST\\" + std::to_string(slot);
-}
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -115,12 +102,12 @@ std::vector<NumberedPort> readNumberedOutputs(const IProfile& profile)
 {
     std::vector<NumberedPort> ports;
     for (size_t entry = 0; entry < size_t(kNumberedPortSlots); ++entry) {
-        const std::string section = outputSection(entry);
-        std::string name = profile.readString(section, "port", "");
+        const std::string part = std::to_string(entry);
+        std::string name = readSettingText(profile, settings::kPortOutName, part);
         if (name.empty())
             break;
-        ports.push_back({cutPortName(name), profile.readInt(section, "synth", -1),
-                         profile.readInt(section, "drums", 0) & kDrumsMask});
+        ports.push_back({cutPortName(name), readSetting(profile, settings::kPortOutSynth, part),
+                         readSetting(profile, settings::kPortOutDrums, part) & kDrumsMask});
     }
     return ports;
 }
@@ -129,7 +116,7 @@ std::vector<std::string> readNumberedInputs(const IProfile& profile)
 {
     std::vector<std::string> names;
     for (size_t entry = 0; entry < size_t(kNumberedPortSlots); ++entry) {
-        std::string name = profile.readString("PortsToUse", inputValueName(entry), "");
+        std::string name = readSettingText(profile, settings::kPortInName, std::to_string(entry));
         if (name.empty())
             break;
         names.push_back(cutPortName(name));
@@ -274,7 +261,7 @@ void PortsModel::removeInputs(std::vector<size_t> rows)
 
 std::filesystem::path PortsModel::instrumentFolder() const
 {
-    const std::filesystem::path stored = m_profile.readString("Dirs", "VST", "");
+    const std::filesystem::path stored = readSettingText(m_profile, settings::kDirsInstruments);
     if (isFolder(stored))
         return stored;
     const char* home = std::getenv("HOME");
@@ -294,7 +281,7 @@ std::shared_ptr<COutPort> PortsModel::addInstrument()
         m_prompt.chooseOpenPath(kAddTitle, instrumentFolder(), kAddFilter);
     if (!chosen)
         return nullptr;
-    m_profile.writeString("Dirs", "VST", chosen->parent_path().string());
+    writeSettingText(m_profile, settings::kDirsInstruments, chosen->parent_path().string());
     return addInstrument(*chosen);
 }
 
@@ -340,23 +327,24 @@ void PortsModel::Apply()
 void PortsModel::writeInputs()
 {
     for (size_t entry = 0; entry < size_t(kNumberedPortSlots); ++entry)
-        m_profile.writeString("PortsToUse", inputValueName(entry),
-                              entry < m_inputs.size() ? m_inputs[entry] : std::string());
+        writeSettingText(m_profile, settings::kPortInName,
+                         entry < m_inputs.size() ? m_inputs[entry] : std::string(),
+                         std::to_string(entry));
 }
 
 // Past the list only "port" is emptied: the older "synth" and "drums" stay.
 void PortsModel::writeOutputs()
 {
     for (size_t entry = 0; entry < size_t(kNumberedPortSlots); ++entry) {
-        const std::string section = outputSection(entry);
+        const std::string part = std::to_string(entry);
         if (entry >= m_outputs.size()) {
-            m_profile.writeString(section, "port", "");
+            writeSettingText(m_profile, settings::kPortOutName, "", part);
             continue;
         }
         const NumberedPort& port = m_outputs[entry];
-        m_profile.writeInt(section, "drums", port.drums);
-        m_profile.writeInt(section, "synth", port.synth);
-        m_profile.writeString(section, "port", port.name);
+        writeSetting(m_profile, settings::kPortOutDrums, port.drums, part);
+        writeSetting(m_profile, settings::kPortOutSynth, port.synth, part);
+        writeSettingText(m_profile, settings::kPortOutName, port.name, part);
     }
 }
 
@@ -364,7 +352,7 @@ void PortsModel::writeOutputs()
 void PortsModel::writeInstruments()
 {
     for (int slot = 0; slot < CSequencer::kInstrumentSlots; ++slot) {
-        const std::string section = instrumentSection(slot);
+        const std::string section = settingSection(settings::kInstrumentPath, std::to_string(slot));
         if (m_profile.valueNames(section).empty())
             break;
         m_profile.removeSection(section);
@@ -373,9 +361,9 @@ void PortsModel::writeInstruments()
     for (const std::shared_ptr<COutPort>& port : m_engine.ports()->outputs) {
         if (!port->isInstrument())
             continue;
-        const std::string section = instrumentSection(slot++);
-        m_profile.writeString(section, "path", port->path().string());
-        m_profile.writeString(section, "name", port->name());
+        const std::string part = std::to_string(slot++);
+        writeSettingText(m_profile, settings::kInstrumentPath, port->path().string(), part);
+        writeSettingText(m_profile, settings::kInstrumentName, port->name(), part);
     }
 }
 

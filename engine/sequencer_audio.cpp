@@ -5,6 +5,7 @@
 #include "core/ms_clock.h"
 #include "core/muldiv.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/smpte_time.h"
 #include "engine/instrument.h"
 #include "song/song_doc.h"
@@ -15,8 +16,8 @@ namespace rz {
 
 namespace {
 
-constexpr int kDefaultBlockSize = 2205; // frames
-constexpr int kDefaultSampleRate = 44100;
+constexpr int kDefaultBlockSize = settings::kAudioBuffer.defaultValue; // frames
+constexpr int kDefaultSampleRate = settings::kAudioRate.defaultValue;
 constexpr int kMinBlockSize = 64;
 constexpr int kMaxBlockSize = 11025;
 constexpr int kMinSampleRate = 8000;
@@ -26,23 +27,23 @@ constexpr int kLowLatency = 2;
 AudioOptions readAudioOptions(const IProfile& profile)
 {
     AudioOptions options;
-    options.enabled = profile.readInt("AudioOptions", "RTenable", 0) != 0;
-    options.input = profile.readInt("AudioOptions", "RTinput", 0);
-    options.output = profile.readInt("AudioOptions", "RToutput", 0);
-    const int block = profile.readInt("AudioOptions", "RTbuffer", kDefaultBlockSize);
-    const int rate = profile.readInt("AudioOptions", "RTrate", kDefaultSampleRate);
+    options.enabled = readSetting(profile, settings::kAudioEnable) != 0;
+    options.input = readSetting(profile, settings::kAudioInput);
+    options.output = readSetting(profile, settings::kAudioOutput);
+    const int block = readSetting(profile, settings::kAudioBuffer);
+    const int rate = readSetting(profile, settings::kAudioRate);
     // A value no device could take reads as the default.
     const bool blockValid = block >= kMinBlockSize && block <= kMaxBlockSize;
     const bool rateValid = rate >= kMinSampleRate && rate <= kMaxSampleRate;
     options.blockSize = uint32_t(blockValid ? block : kDefaultBlockSize);
     options.sampleRate = uint32_t(rateValid ? rate : kDefaultSampleRate);
-    options.lowLatencyDriver = profile.readInt("AudioOptions", "RTasio", 0);
-    options.inputChannel = profile.readString("AudioOptions", "AsioChnIn", "");
-    options.outputChannel = profile.readString("AudioOptions", "AsioChnOut", "");
-    options.outputDevice = profile.readString("AudioOptions", "RTclsid", "");
-    options.inputDevice = profile.readString("AudioOptions", "RECclsid", "");
+    options.lowLatencyDriver = readSetting(profile, settings::kAudioLowLatency);
+    options.inputChannel = readSettingText(profile, settings::kAudioInputChannel);
+    options.outputChannel = readSettingText(profile, settings::kAudioOutputChannel);
+    options.outputDevice = readSettingText(profile, settings::kAudioOutputDeviceName);
+    options.inputDevice = readSettingText(profile, settings::kAudioInputDeviceName);
     options.passthrough = options.enabled && options.input == kLowLatency
-                          && profile.readInt("AudioOptions", "Passthrough", 1) != 0;
+                          && readSetting(profile, settings::kAudioPassthrough) != 0;
     return options;
 }
 

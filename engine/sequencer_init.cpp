@@ -6,6 +6,7 @@
 #include "core/ms_clock.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer_devices.h"
 
@@ -18,21 +19,6 @@ namespace {
 
 constexpr int kDefaultDrumChannelMask = 512; // channel 10
 constexpr int kDefaultSynth = 33;            // General MIDI
-
-std::string outputSection(int entry)
-{
-    return "PortsToUse\\MIDIOUT\\" + std::to_string(entry);
-}
-
-std::string instrumentSection(int slot)
-{
-    return "VST\\" + std::to_string(slot);
-}
-
-std::string inputValueName(int entry)
-{
-    return "MIDIIN" + std::to_string(entry);
-}
 
 // The index of the first name equal to `name` ignoring case; -1 when none.
 template <class Items, class NameOf>
@@ -103,7 +89,7 @@ void CSequencer::openOutputDevices(SequencerPorts& ports)
 void CSequencer::openInstruments(SequencerPorts& ports)
 {
     for (int slot = 0; slot < kInstrumentSlots; ++slot) {
-        const std::string path = m_services.profile.readString(instrumentSection(slot), "path", "");
+        const std::string path = readSettingText(m_services.profile, settings::kInstrumentPath, std::to_string(slot));
         if (path.empty())
             break;
         auto port = std::make_shared<COutPort>(path, m_services.instruments.makeInstrument());
@@ -128,7 +114,7 @@ void CSequencer::mapOutputs(SequencerPorts& ports)
 {
     IProfile& profile = m_services.profile;
     for (int entry = 0; entry < kOutputEntries; ++entry) {
-        const std::string name = profile.readString(outputSection(entry), "port", "");
+        const std::string name = readSettingText(profile, settings::kPortOutName, std::to_string(entry));
         if (name.empty())
             break;
         ports.outputMap.push_back(findOutput(ports, name));
@@ -136,9 +122,9 @@ void CSequencer::mapOutputs(SequencerPorts& ports)
     if (!ports.outputMap.empty() || ports.outputs.empty())
         return;
     ports.outputMap.push_back(0);
-    profile.writeInt(outputSection(0), "drums", kDefaultDrumChannelMask);
-    profile.writeInt(outputSection(0), "synth", kDefaultSynth);
-    profile.writeString(outputSection(0), "port", ports.outputs.front()->name());
+    writeSetting(profile, settings::kPortOutDrums, kDefaultDrumChannelMask, "0");
+    writeSetting(profile, settings::kPortOutSynth, kDefaultSynth, "0");
+    writeSettingText(profile, settings::kPortOutName, ports.outputs.front()->name(), "0");
 }
 
 // Every mapped device port once; instrument ports are open already. A port
@@ -168,7 +154,7 @@ void CSequencer::openInputDevices(const SequencerPorts& ports)
         auto input = std::make_unique<CMidiIn>(*this, int(m_io.inputs.size()),
                                                descriptor.displayName, std::move(device));
         const std::string thru =
-            m_services.profile.readString("MIDIInPorts", descriptor.displayName, "");
+            readSettingText(m_services.profile, settings::kInputThru, descriptor.displayName);
         const int thruIndex = thru.empty() ? -1 : findOutput(ports, thru);
         if (thruIndex >= 0)
             input->setThruPort(thruIndex, ports.outputs[size_t(thruIndex)].get());
@@ -182,7 +168,7 @@ void CSequencer::mapInputs(SequencerPorts& ports)
 {
     IProfile& profile = m_services.profile;
     for (int entry = 0; entry < kInputEntries; ++entry) {
-        const std::string name = profile.readString("PortsToUse", inputValueName(entry), "");
+        const std::string name = readSettingText(profile, settings::kPortInName, std::to_string(entry));
         if (name.empty())
             break;
         ports.inputMap.push_back(
@@ -191,7 +177,7 @@ void CSequencer::mapInputs(SequencerPorts& ports)
     if (!ports.inputMap.empty() || m_io.inputs.empty())
         return;
     ports.inputMap.push_back(0);
-    profile.writeString("PortsToUse", inputValueName(0), m_io.inputs.front()->name());
+    writeSettingText(profile, settings::kPortInName, m_io.inputs.front()->name(), "0");
 }
 
 // Only the first entry that names a device is opened.
@@ -211,8 +197,8 @@ void CSequencer::openFirstInput(const SequencerPorts& ports)
 void CSequencer::loadKeyMap()
 {
     const IProfile& profile = m_services.profile;
-    const std::string which = profile.readString("KeyMap", "UseWhich", "MIDI");
-    if (const auto bytes = profile.readBinary("Keymap", which))
+    const std::string which = readSettingText(profile, settings::kKeyMapUseWhich);
+    if (const auto bytes = readSettingBinary(profile, settings::kKeyMapBytes, which))
         setKeyMaps(ParseKeyMap(*bytes));
 }
 

@@ -3,6 +3,7 @@
 #include "engine/sequencer.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "song/song_doc.h"
 #include "song/volume_scale.h"
@@ -87,8 +88,7 @@ void CSequencer::SendSynthResets()
         if (index < 0 || size_t(index) >= table->outputs.size() || done[size_t(index)])
             continue;
         done[size_t(index)] = true;
-        const int synth = m_services.profile.readInt(
-            "PortsToUse\\MIDIOUT\\" + std::to_string(entry), "synth", -1);
+        const int synth = readSetting(m_services.profile, settings::kPortOutSynth, std::to_string(entry));
         std::optional<SynthRecord> record;
         if (m_services.synths != nullptr)
             record = m_services.synths->synth(synth);

@@ -1,6 +1,7 @@
 #include "engine/sequencer_settings.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <algorithm>
 #include <iterator>
@@ -9,73 +10,73 @@ namespace rz {
 
 namespace {
 
-int gated(const IProfile& profile, bool gate, const char* name, int defaultValue)
+int gated(const IProfile& profile, bool gate, const Setting& row)
 {
-    return gate ? profile.readInt("FollowTap", name, defaultValue) : 0;
+    return gate ? readSetting(profile, row) : 0;
 }
 
 FollowTapSettings readFollowTap(const IProfile& profile)
 {
     FollowTapSettings tap;
-    const bool enabled = profile.readInt("FollowTap", "Enabled", 0) != 0;
-    tap.pause = profile.readInt("FollowTap", "Pause", 0) != 0;
-    tap.window = gated(profile, enabled, "Window", 20);
+    const bool enabled = readSetting(profile, settings::kFollowTapEnabled) != 0;
+    tap.pause = readSetting(profile, settings::kFollowTapPause) != 0;
+    tap.window = gated(profile, enabled, settings::kFollowTapWindow);
     tap.modStrength =
-        gated(profile, enabled && profile.readInt("FollowTap", "EnableTempoMod", 1) != 0,
-              "ModStrength", 50);
+        gated(profile, enabled && readSetting(profile, settings::kFollowTapEnableTempoMod) != 0,
+              settings::kFollowTapModStrength);
     tap.jumpForwardStrength =
-        gated(profile, enabled && profile.readInt("FollowTap", "EnableJumpF", 1) != 0,
-              "JumpStrength", 80);
+        gated(profile, enabled && readSetting(profile, settings::kFollowTapEnableJumpF) != 0,
+              settings::kFollowTapJumpStrength);
     tap.jumpBackStrength =
-        gated(profile, enabled && profile.readInt("FollowTap", "EnableJumpB", 1) != 0,
-              "JumpStrength", 80);
+        gated(profile, enabled && readSetting(profile, settings::kFollowTapEnableJumpB) != 0,
+              settings::kFollowTapJumpStrength);
     tap.returnRate =
-        gated(profile, profile.readInt("FollowTap", "EnableTempoNorm", 0) != 0, "ReturnRate", 10);
+        gated(profile, readSetting(profile, settings::kFollowTapEnableTempoNorm) != 0, settings::kFollowTapReturnRate);
     tap.averageStrength =
-        gated(profile, profile.readInt("FollowTap", "UseAverage", 0) != 0, "AveStrength", 50);
+        gated(profile, readSetting(profile, settings::kFollowTapUseAverage) != 0, settings::kFollowTapAveStrength);
     return tap;
 }
 
 ClickOptions readClick(const IProfile& profile)
 {
     ClickOptions click;
-    click.enabled = profile.readInt("ClickOptions", "Enabled", 0) != 0;
-    click.record = profile.readInt("ClickOptions", "Record", 1) != 0;
-    click.click1 = uint32_t(profile.readInt("ClickOptions", "Click1", 0x7F2599));
-    click.click2 = uint32_t(profile.readInt("ClickOptions", "Click2", 0x642599));
-    click.patch = profile.readInt("ClickOptions", "Patch", 0);
-    click.leadMs = profile.readInt("ClickOptions", "Lead", 0);
-    click.device = profile.readInt("ClickOptions", "Device", 0);
+    click.enabled = readSetting(profile, settings::kClickEnabled) != 0;
+    click.record = readSetting(profile, settings::kClickRecord) != 0;
+    click.click1 = uint32_t(readSetting(profile, settings::kClickClick1));
+    click.click2 = uint32_t(readSetting(profile, settings::kClickClick2));
+    click.patch = readSetting(profile, settings::kClickPatch);
+    click.leadMs = readSetting(profile, settings::kClickLead);
+    click.device = readSetting(profile, settings::kClickDevice);
     return click;
 }
 
 void readRecordOptions(const IProfile& profile, SequencerSettings& settings)
 {
     RecordOptions& record = settings.record;
-    record.followTempo = profile.readInt("RecordOptions", "FollowTempo", 1) != 0;
-    settings.echo = profile.readInt("RecordOptions", "Echo", 1) != 0;
-    settings.countInMeasures = profile.readInt("RecordOptions", "CountIn", 1);
-    settings.eventFilter = uint32_t(profile.readInt("RecordOptions", "EventFilter", 0xDB00));
-    record.mode = profile.readInt("RecordOptions", "Mode", 0);
-    record.stepSize = profile.readInt("RecordOptions", "StepSize", 0);
-    record.stepDot = profile.readInt("RecordOptions", "StepDot", 0) != 0;
+    record.followTempo = readSetting(profile, settings::kRecordFollowTempo) != 0;
+    settings.echo = readSetting(profile, settings::kRecordEcho) != 0;
+    settings.countInMeasures = readSetting(profile, settings::kRecordCountIn);
+    settings.eventFilter = uint32_t(readSetting(profile, settings::kRecordEventFilter));
+    record.mode = readSetting(profile, settings::kRecordMode);
+    record.stepSize = readSetting(profile, settings::kRecordStepSize);
+    record.stepDot = readSetting(profile, settings::kRecordStepDot) != 0;
     // A size past the table means no grid.
     record.stepUnits = stepGridUnits(record.stepSize);
     if (record.stepUnits == 0)
         record.stepSize = 0;
-    settings.stepVelocity = std::clamp(profile.readInt("RecordOptions", "StepVelocity", 0), 0, 127);
-    settings.stepDuration = profile.readInt("RecordOptions", "StepDuration", 0);
+    settings.stepVelocity = std::clamp(readSetting(profile, settings::kRecordStepVelocity), 0, 127);
+    settings.stepDuration = readSetting(profile, settings::kRecordStepDuration);
 }
 
 void readSyncAndAdvance(const IProfile& profile, SequencerSettings& settings)
 {
-    settings.advance.play = profile.readInt("PlaybackOptions", "AdvancePlay", 0);
-    settings.advance.waitMs = profile.readInt("PlaybackOptions", "AdvanceWait", 1000);
-    settings.advance.reset = profile.readInt("PlaybackOptions", "AdvanceReset", 2);
-    settings.sync.port = profile.readInt("SyncOptions", "Port", 0);
-    settings.sync.protocol = profile.readInt("SyncOptions", "Protocol", 0);
-    settings.sync.masterSlave = profile.readInt("SyncOptions", "MasterSlave", 0);
-    settings.sync.smpteRate = profile.readInt("SyncOptions", "SMPTE", 3);
+    settings.advance.play = readSetting(profile, settings::kPlaybackAdvancePlay);
+    settings.advance.waitMs = readSetting(profile, settings::kPlaybackAdvanceWait);
+    settings.advance.reset = readSetting(profile, settings::kPlaybackAdvanceReset);
+    settings.sync.port = readSetting(profile, settings::kSyncPort);
+    settings.sync.protocol = readSetting(profile, settings::kSyncProtocol);
+    settings.sync.masterSlave = readSetting(profile, settings::kSyncMasterSlave);
+    settings.sync.smpteRate = readSetting(profile, settings::kSyncSmpte);
 }
 
 } // namespace
@@ -88,16 +89,22 @@ int stepGridUnits(int stepSize)
     return kUnits[stepSize - 1];
 }
 
+static_assert(settings::kDefaultsVolume.max == kMaxVolume);
+static_assert(settings::kPlaybackOutputLatency.max == kMaxOutputLatencyMs);
+static_assert(settings::kPlaybackTimerResolution.min == int32_t(kMinTickPeriodMs)
+              && settings::kPlaybackTimerResolution.max == int32_t(kMaxTickPeriodMs));
+static_assert(settings::kSequencerOptions.defaultValue == int32_t(kOptionPlayLeavesVamp));
+
 SequencerSettings readSequencerSettings(const IProfile& profile)
 {
     SequencerSettings settings;
-    settings.keyMapEnabled = profile.readInt("KeyMap", "Enabled", 1) != 0;
+    settings.keyMapEnabled = readSetting(profile, settings::kKeyMapEnabled) != 0;
     settings.options =
-        uint32_t(profile.readInt("Sequencer", "Options", int32_t(kOptionPlayLeavesVamp)));
-    const int tempoChannel = profile.readInt("Sequencer", "PTempoCh", -1);
+        uint32_t(readSetting(profile, settings::kSequencerOptions));
+    const int tempoChannel = readSetting(profile, settings::kSequencerPTempoCh);
     settings.tempoChannel = tempoChannel >= -1 && tempoChannel <= 15 ? tempoChannel : -1;
-    settings.timerSource = uint32_t(profile.readInt("PlaybackOptions", "TimerSource", 0));
-    const int period = profile.readInt("PlaybackOptions", "TimerResolution", 2);
+    settings.timerSource = uint32_t(readSetting(profile, settings::kPlaybackTimerSource));
+    const int period = readSetting(profile, settings::kPlaybackTimerResolution);
     settings.tickPeriodMs =
         uint32_t(std::clamp(period, int(kMinTickPeriodMs), int(kMaxTickPeriodMs)));
     readSyncAndAdvance(profile, settings);
@@ -105,9 +112,9 @@ SequencerSettings readSequencerSettings(const IProfile& profile)
     settings.followTap = readFollowTap(profile);
     settings.click = readClick(profile);
     settings.masterVolume =
-        std::clamp(profile.readInt("Defaults", "Volume", kMaxVolume), 0, kMaxVolume);
+        std::clamp(readSetting(profile, settings::kDefaultsVolume), 0, kMaxVolume);
     settings.outputLatencyMs =
-        std::clamp(profile.readInt("PlaybackOptions", "OutputLatency", 0), 0, kMaxOutputLatencyMs);
+        std::clamp(readSetting(profile, settings::kPlaybackOutputLatency), 0, kMaxOutputLatencyMs);
     return settings;
 }
 

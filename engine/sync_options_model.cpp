@@ -3,6 +3,7 @@
 #include "engine/sync_options_model.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
@@ -44,10 +45,10 @@ int SyncOptionsModel::portItem() const
 void SyncOptionsModel::ok(CSequencer& engine, IProfile& profile) const
 {
     engine.setSyncOptions(m_options);
-    profile.writeInt("SyncOptions", "Port", m_options.port);
-    profile.writeInt("SyncOptions", "Protocol", m_options.protocol);
-    profile.writeInt("SyncOptions", "MasterSlave", m_options.masterSlave);
-    profile.writeInt("SyncOptions", "SMPTE", m_options.smpteRate);
+    writeSetting(profile, settings::kSyncPort, m_options.port);
+    writeSetting(profile, settings::kSyncProtocol, m_options.protocol);
+    writeSetting(profile, settings::kSyncMasterSlave, m_options.masterSlave);
+    writeSetting(profile, settings::kSyncSmpte, m_options.smpteRate);
 }
 
 } // namespace rz

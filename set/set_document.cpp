@@ -7,6 +7,7 @@
 #include "core/locks.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "set/set_file.h"
 #include "song/fs.h"
@@ -347,9 +348,11 @@ std::vector<uint8_t> SetDocument::encode() const
     return encodeSetFile(entries, m_host.performanceLocked());
 }
 
+static_assert(settings::kSetMaxSetSize.defaultValue == SetDocument::kDefaultMaxSetSize);
+
 void SetDocument::EnforceMaxSetSize(const CSongDoc* keep)
 {
-    if (CountSongs() <= m_songContext.profile.readInt("SetOptions", "MaxSetSize", kDefaultMaxSetSize))
+    if (CountSongs() <= readSetting(m_songContext.profile, settings::kSetMaxSetSize))
         return;
     for (const auto& entry : m_songs) {
         CSongDoc& song = *entry->song;

@@ -5,6 +5,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/text_codec.h"
 #include "set/set_file.h"
@@ -150,7 +151,7 @@ bool SetDocument::OnOpenDocument(const std::filesystem::path& path)
 void SetDocument::readImage(const SetFileImage& image)
 {
     const bool big = int64_t(image.entries.size())
-                     > m_songContext.profile.readInt("SetOptions", "MaxSetSize", kDefaultMaxSetSize);
+                     > readSetting(m_songContext.profile, settings::kSetMaxSetSize);
     uint32_t depth = 0;
     SetTreeItem* parent = nullptr;
     SetTreeItem* lastFolder = nullptr;

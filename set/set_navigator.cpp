@@ -4,6 +4,7 @@
 
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/smpte_time.h"
 #include "core/song_host.h"
 #include "set/set_document.h"
@@ -46,7 +47,7 @@ SetNavigator::SetNavigator(SetDocument& set) : m_set(set) {}
 
 bool SetNavigator::expandCollapse() const
 {
-    return m_set.songContext().profile.readInt("SetOptions", "ExpandCollapse", 1) != 0;
+    return readSetting(m_set.songContext().profile, settings::kSetExpandCollapse) != 0;
 }
 
 void SetNavigator::changed(const SetTreeItem* item)
@@ -388,7 +389,7 @@ std::string SetNavigator::captionOf(const SetTreeItem* item) const
         std::string caption = song.contentFlag && !song.title.empty()
                                   ? song.title
                                   : song.pathName.stem().string();
-        if (m_set.songContext().profile.readInt("DisplayOptions", "ViewSetTime", 0) == 1)
+        if (readSetting(m_set.songContext().profile, settings::kDisplayViewSetTime) == 1)
             caption += lengthSuffix(song.length);
         if (song.IsModified())
             caption += " *";

@@ -10,6 +10,7 @@
 #include "core/midi_out.h"
 #include "core/profile.h"
 #include "core/set_link.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/tempo_multiplier.h"
 #include "song/play_out_state.h"
@@ -95,7 +96,7 @@ void CSongDoc::ActivateSong(int32_t tick)
     play.startUpMet.assign(tracks.size(), 0);
     play.startUpArmed = true;
     host.UpdateNoteDuration();
-    if (m_context.profile.readInt("OpenOptions", "RecallLayout", 0) != 0) {
+    if (readSetting(m_context.profile, settings::kOpenRecallLayout) != 0) {
         host.RestoreLayout(layoutText);
         if (m_context.setLink != nullptr)
             m_context.setLink->updateSetViews();

@@ -9,6 +9,7 @@
 #include "core/midi_bytes.h"
 #include "core/muldiv.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "song/note_pairing.h"
 #include "song/play_images.h"
 #include "song/song_doc.h"
@@ -226,7 +227,7 @@ void ConductorReader::trackName(std::string_view name)
     m_songNamed = true;
     std::string plain(name);
     StripKnownExtension(plain);
-    if (m_song.context().profile.readInt("SaveOptions", "Rename", 1) == 0) {
+    if (readSetting(m_song.context().profile, settings::kSaveRename) == 0) {
         m_song.title = plain;
         return;
     }

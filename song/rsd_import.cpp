@@ -13,6 +13,7 @@
 #include "core/file_names.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "song/build_maps.h"
 #include "song/play_images.h"
@@ -267,7 +268,7 @@ int32_t contentEnd(const CSongDoc& song)
 
 bool finishSong(CSongDoc& song, std::string& reason)
 {
-    if (song.context().profile.readInt("OpenOptions", "SplitPatches", 0) != 0)
+    if (readSetting(song.context().profile, settings::kOpenSplitPatches) != 0)
         splitByPatches(song);
     if (!checkTrackLimits(song, reason))
         return false;

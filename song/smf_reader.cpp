@@ -13,6 +13,7 @@
 #include "core/file_names.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "song/auto_recover.h"
 #include "song/build_maps.h"
 #include "song/clipboard_edit.h"
@@ -101,7 +102,7 @@ bool shapeTracks(CSongDoc& song, size_t chunkCount, std::vector<SkippedMessages>
             return false;
     }
     moveConductorLeftovers(song);
-    if (song.context().profile.readInt("OpenOptions", "SplitPatches", 0) != 0)
+    if (readSetting(song.context().profile, settings::kOpenSplitPatches) != 0)
         splitByPatches(song);
     return checkTrackLimits(song, reason);
 }

@@ -10,6 +10,7 @@
 #include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "song/smf_reader.h"
 #include "song/song_doc.h"
@@ -86,7 +87,7 @@ CTrack& channelTrack(CSongDoc& song, std::array<CTrack*, 16>& byChannel, uint8_t
 
 void offerFormat1(CSongDoc& song)
 {
-    const int warn = song.context().profile.readInt("OpenOptions", "WarnFormat", 1);
+    const int warn = readSetting(song.context().profile, settings::kOpenWarnFormat);
     if (warn == 2) {
         song.format = 1;
     } else if (warn == 1) {

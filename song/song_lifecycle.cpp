@@ -6,6 +6,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/set_link.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/text_codec.h"
 #include "song/auto_recover.h"
@@ -16,29 +17,30 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kSongDefaults = "SongDefaults";
 constexpr int kDefaultTimeBase = 120;
+static_assert(settings::kSongTimebase.defaultValue == kDefaultTimeBase);
+static_assert(settings::kSongInitialTempo.defaultValue == int32_t(kDefaultTempo));
 constexpr int kMaxTimeBase = 32767;
 // "RelVolume" steps of 1/16 octave: 2^(n/16) stays within 1/16 .. 16.
 constexpr int kMaxRelVolumeStep = 64;
 
 int readTimeBase(const IProfile& profile)
 {
-    const int value = profile.readInt(kSongDefaults, "Timebase", kDefaultTimeBase);
+    const int value = readSetting(profile, settings::kSongTimebase);
     return value >= 1 && value <= kMaxTimeBase ? value : kDefaultTimeBase;
 }
 
 uint16_t readFormat(const IProfile& profile)
 {
-    const int value = profile.readInt(kSongDefaults, "Format", 1);
+    const int value = readSetting(profile, settings::kSongFormat);
     return value == 0 ? 0 : 1;
 }
 
 uint32_t readInitialTempo(const IProfile& profile)
 {
-    if (profile.readInt(kSongDefaults, "SpecifyTempo", 0) == 0)
+    if (readSetting(profile, settings::kSongSpecifyTempo) == 0)
         return kDefaultTempo;
-    const int32_t value = profile.readInt(kSongDefaults, "InitialTempo", int32_t(kDefaultTempo));
+    const int32_t value = readSetting(profile, settings::kSongInitialTempo);
     if (value < int32_t(kMinTempo) || value > int32_t(kMaxTempo))
         return kDefaultTempo;
     return uint32_t(value);
@@ -46,7 +48,7 @@ uint32_t readInitialTempo(const IProfile& profile)
 
 double readRelativeVolume(const IProfile& profile)
 {
-    const int step = std::clamp(profile.readInt(kSongDefaults, "RelVolume", 0),
+    const int step = std::clamp(readSetting(profile, settings::kSongRelVolume),
                                 -kMaxRelVolumeStep, kMaxRelVolumeStep);
     return std::exp2(step / 16.0);
 }
@@ -81,10 +83,10 @@ void CSongDoc::InitNewSong()
     measureMapEnd = endTick;
     SetGridFamily();
     format = readFormat(profile);
-    author = profile.readString(kSongDefaults, "Author", "");
-    copyright = profile.readString(kSongDefaults, "Copyright", "");
-    memo = profile.readString(kSongDefaults, "Memo", "");
-    subtitle = profile.readString(kSongDefaults, "SubTitle", "");
+    author = readSettingText(profile, settings::kSongAuthor);
+    copyright = readSettingText(profile, settings::kSongCopyright);
+    memo = readSettingText(profile, settings::kSongMemo);
+    subtitle = readSettingText(profile, settings::kSongSubTitle);
 
     MeasureRec measure;
     measure.Set(0, 4 * timeBase);

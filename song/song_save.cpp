@@ -11,6 +11,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/set_link.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "song/auto_recover.h"
 #include "song/fs.h"
@@ -23,7 +24,6 @@
 namespace rz {
 namespace {
 
-constexpr const char* kSaveOptions = "SaveOptions";
 constexpr const char* kSongFilter = "MIDI files (*.mid)";
 // A proposed name ends before the first of these.
 constexpr const char* kDubiousNameCharacters = " #%;/\\";
@@ -364,7 +364,7 @@ void finishNormalSave(CSongDoc& song, const std::filesystem::path& path)
 {
     deleteAutoRecoverCopy(path);
     song.autoRecoverMark = false;
-    if (song.context().profile.readInt(kSaveOptions, "Rename", 1) != 0)
+    if (readSetting(song.context().profile, settings::kSaveRename) != 0)
         renameAfterTitle(song, path);
     song.savedRecord = song.GetUndoRecord();
     song.SetModifiedFlag(false);
@@ -378,9 +378,9 @@ bool saveSong(CSongDoc& song, const std::filesystem::path& path, SaveKind kind)
     if (kind != SaveKind::AutoRecover && !prepareSong(song, path))
         return false;
     const IProfile& profile = song.context().profile;
-    if (song.format != 0 && profile.readInt(kSaveOptions, "SaveLayout", 0) != 0)
+    if (song.format != 0 && readSetting(profile, settings::kSaveLayout) != 0)
         song.context().host.SnapshotLayout(song.layoutText);
-    const bool backup = kind == SaveKind::Normal && profile.readInt(kSaveOptions, "Backups", 0) != 0;
+    const bool backup = kind == SaveKind::Normal && readSetting(profile, settings::kSaveBackups) != 0;
     std::vector<uint8_t> bytes;
     std::string reason;
     std::string backupProblem;

@@ -4,6 +4,7 @@
 
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "song/track.h"
 
@@ -28,10 +29,10 @@ void LookupPortSynth(CTrack& track, const IProfile& profile, IPortLink& engine,
         track.outputPort = nullptr;
         return;
     }
-    const std::string section = "PortsToUse\\MIDIOUT\\" + std::to_string(track.port);
-    track.drums = profile.readInt(section, "drums", 0);
-    track.synth = profile.readInt(section, "synth", -1);
-    track.portName = profile.readString(section, "port", "");
+    const std::string port = std::to_string(track.port);
+    track.drums = readSetting(profile, settings::kPortOutDrums, port);
+    track.synth = readSetting(profile, settings::kPortOutSynth, port);
+    track.portName = readSettingText(profile, settings::kPortOutName, port);
     track.outputPort = openPortFor(track.port, engine);
     track.technology = ISynthLookup::kDefaultTechnology;
     if (synths != nullptr)

@@ -6,6 +6,7 @@
 
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "core/zoom_percent.h"
@@ -73,8 +74,8 @@ EditViewBase::~EditViewBase()
     if (m_links)
         m_links->remove(this);
     if (m_profile && m_host) {
-        m_profile->writeInt("DisplayOptions", timeZoomKey(), m_host->timeZoom());
-        m_profile->writeInt("DisplayOptions", "YZoom", m_host->laneZoom());
+        writeSetting(*m_profile, timeZoomKey(), m_host->timeZoom());
+        writeSetting(*m_profile, settings::kDisplayYZoom, m_host->laneZoom());
     }
 }
 

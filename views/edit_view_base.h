@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings.h"
 #include "views/lane_layout.h"
 #include "views/rubber_band.h"
 #include "views/song_view.h"
@@ -133,7 +134,7 @@ protected:
     // The status text over the plot: "Track %d @ %s".
     virtual std::string statusTextAt(QPoint point) const;
     // The profile name of the view's time zoom.
-    virtual const char* timeZoomKey() const { return "XZoom"; }
+    virtual const Setting& timeZoomKey() const { return settings::kDisplayXZoom; }
 
     void setLeftMargin(int margin);
     void setHorizontalBarShown(bool shown);

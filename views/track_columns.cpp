@@ -1,6 +1,7 @@
 #include "views/track_columns.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/zoom_percent.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 namespace rz {
 namespace {
 
-constexpr const char* kSection = "TrackView";
 
 constexpr TrackColumnInfo kColumns[kTrackColumnCount] = {
     {"track", 100, TextAlign::Left},  {"in", 20, TextAlign::Centre},
@@ -172,15 +172,15 @@ std::optional<TrackColumns::Order> TrackColumns::decodeOrder(std::string_view te
 
 void TrackColumns::read(const IProfile& profile)
 {
-    decodeWidths(profile.readString(kSection, "ColumnWidth", ""));
-    if (const std::optional<Order> order = decodeOrder(profile.readString(kSection, "ColumnOrder", "")))
+    decodeWidths(readSettingText(profile, settings::kTrackColumnWidth));
+    if (const std::optional<Order> order = decodeOrder(readSettingText(profile, settings::kTrackColumnOrder)))
         m_order = *order;
 }
 
 void TrackColumns::write(IProfile& profile) const
 {
-    profile.writeString(kSection, "ColumnWidth", encodeWidths());
-    profile.writeString(kSection, "ColumnOrder", encodeOrder(m_performance ? m_savedOrder : m_order));
+    writeSettingText(profile, settings::kTrackColumnWidth, encodeWidths());
+    writeSettingText(profile, settings::kTrackColumnOrder, encodeOrder(m_performance ? m_savedOrder : m_order));
 }
 
 void TrackColumns::enterPerformanceMode()

@@ -1,6 +1,7 @@
 #include "app/desktop/session_inhibitor.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -97,8 +98,8 @@ void SessionInhibitor::setWindowActive(bool active)
 
 void SessionInhibitor::reloadSettings()
 {
-    m_noScreenSave = m_profile.readInt("OSoptions", "noscreensave", 0) != 0;
-    m_noSuspend = m_profile.readInt("OSoptions", "nosuspend", 0) != 0;
+    m_noScreenSave = readSetting(m_profile, settings::kNoScreenSave) != 0;
+    m_noSuspend = readSetting(m_profile, settings::kNoSuspend) != 0;
     updateScreenSaver();
     updateSleep();
 }

@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "engine/out_port.h"
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db.h"
@@ -21,7 +22,6 @@ namespace rz {
 namespace {
 
 constexpr int kAutoSavePeriodMs = 60000;
-constexpr int kDefaultAutoSaveMinutes = 10;
 
 } // namespace
 
@@ -47,13 +47,13 @@ void App::restartAutoSave()
 {
     if (!m_frame)
         return;
-    if (m_profile->readInt("SaveOptions", "AutoSave", 0) == 0) {
+    if (readSetting(*m_profile, settings::kSaveAutoSave) == 0) {
         m_frame->timers().kill(frame_timer::kAutoSave);
         m_autoSaveCountdown = 0;
         return;
     }
     m_autoSaveCountdown =
-        std::max(m_profile->readInt("SaveOptions", "AutoSaveMin", kDefaultAutoSaveMinutes), 1);
+        std::max(readSetting(*m_profile, settings::kSaveAutoSaveMin), 1);
     m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
 }
 

@@ -4,6 +4,7 @@
 #include "app/options/options_pages.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "engine/synthdb/synth_db.h"
 
@@ -30,11 +31,6 @@ constexpr int kOutputPorts = 16;
 constexpr int kChannels = 16;
 // A drum kit's program is shown from 0 for a synthesizer with this technology bit.
 constexpr int kZeroBasedPrograms = 0x100;
-
-std::string outputSection(int port)
-{
-    return "PortsToUse\\MIDIOUT\\" + std::to_string(port);
-}
 
 QString formatted(const char* format, int a, int b, const std::string& name)
 {
@@ -134,26 +130,26 @@ void COptionsPlayback::loadMore()
 {
     const IProfile& profile = *m_context.profile;
     // "PTempoCh" -1 is the list's first entry.
-    m_tempoChannel->setCurrentIndex(profile.readInt("Sequencer", "PTempoCh", -1) + 1);
-    const uint32_t options = uint32_t(profile.readInt("Sequencer", "Options", kOptionPlayLeavesVamp));
+    m_tempoChannel->setCurrentIndex(readSetting(profile, settings::kSequencerPTempoCh) + 1);
+    const uint32_t options = uint32_t(readSetting(profile, settings::kSequencerOptions));
     for (size_t i = 0; i < 3; ++i)
         m_optionBits[i]->setChecked(options & (1u << i));
     m_tempoChannel->setEnabled(m_bendTempo->isChecked());
 
-    const uint32_t click1 = uint32_t(profile.readInt("ClickOptions", "Click1", 0x7F2599));
-    const uint32_t click2 = uint32_t(profile.readInt("ClickOptions", "Click2", 0x642599));
+    const uint32_t click1 = uint32_t(readSetting(profile, settings::kClickClick1));
+    const uint32_t click2 = uint32_t(readSetting(profile, settings::kClickClick2));
     m_velocities[0]->setText(QString::number((click1 >> 16) & 0x7F));
     m_velocities[1]->setText(QString::number((click2 >> 16) & 0x7F));
     m_filling = true;
-    fillPorts(profile.readInt("ClickOptions", "Device", 0), int(click1 & 15));
-    fillKits(profile.readInt("ClickOptions", "Patch", 0));
+    fillPorts(readSetting(profile, settings::kClickDevice), int(click1 & 15));
+    fillKits(readSetting(profile, settings::kClickPatch));
     fillNotes(int((click1 >> 8) & 0x7F), int((click2 >> 8) & 0x7F));
     m_filling = false;
 }
 
 std::string COptionsPlayback::synthOfPort(int port) const
 {
-    const int synth = m_context.profile->readInt(outputSection(port), "synth", -1);
+    const int synth = readSetting(*m_context.profile, settings::kPortOutSynth, std::to_string(port));
     if (m_sources.synths)
         if (auto record = m_sources.synths->synth(synth))
             return record->name;
@@ -166,10 +162,10 @@ void COptionsPlayback::fillPorts(int device, int channel)
 {
     m_ports->clear();
     for (int port = 0; port < kOutputPorts; ++port) {
-        const std::string section = outputSection(port);
-        if (m_context.profile->readString(section, "port", "").empty())
+        const std::string part = std::to_string(port);
+        if (readSettingText(*m_context.profile, settings::kPortOutName, part).empty())
             break;
-        const uint32_t drums = uint32_t(m_context.profile->readInt(section, "drums", 0));
+        const uint32_t drums = uint32_t(readSetting(*m_context.profile, settings::kPortOutDrums, part));
         const std::string name = synthOfPort(port);
         for (int ch = 0; ch < kChannels; ++ch) {
             if (drums != 0 && !(drums & (1u << ch)))
@@ -188,7 +184,7 @@ void COptionsPlayback::fillKits(int patch)
     if (data < 0 || !m_sources.database)
         return;
     const int port = portOfItem(data);
-    const int synth = m_context.profile->readInt(outputSection(port), "synth", -1);
+    const int synth = readSetting(*m_context.profile, settings::kPortOutSynth, std::to_string(port));
     const int technology =
         m_sources.synths ? m_sources.synths->technology(synth).value_or(0) : 0;
     const int shownFrom = technology & kZeroBasedPrograms ? 0 : 1;
@@ -219,7 +215,8 @@ void COptionsPlayback::fillNotes(int note1, int note2)
     if (!kit.isValid() || !port.isValid() || !m_sources.synths)
         return;
     const int synth =
-        m_context.profile->readInt(outputSection(portOfItem(port.toInt())), "synth", -1);
+        readSetting(*m_context.profile, settings::kPortOutSynth,
+                    std::to_string(portOfItem(port.toInt())));
     const int bank = kit.toInt() >> 8;
     const int program = kit.toInt() & 0xFF;
     for (int note = 0; note < 128; ++note) {
@@ -275,30 +272,29 @@ void COptionsPlayback::auditionNote(int which)
 void COptionsPlayback::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    profile.writeInt("Sequencer", "PTempoCh", m_tempoChannel->currentIndex() - 1);
-    uint32_t options = uint32_t(profile.readInt("Sequencer", "Options", kOptionPlayLeavesVamp));
+    writeSetting(profile, settings::kSequencerPTempoCh, m_tempoChannel->currentIndex() - 1);
+    uint32_t options = uint32_t(readSetting(profile, settings::kSequencerOptions));
     options &= ~uint32_t(7);
     for (size_t i = 0; i < 3; ++i)
         if (m_optionBits[i]->isChecked())
             options |= 1u << i;
-    profile.writeInt("Sequencer", "Options", int32_t(options));
+    writeSetting(profile, settings::kSequencerOptions, int32_t(options));
 
     // Without a choice in a list the stored part of the click stays.
-    const char* names[] = {"Click1", "Click2"};
-    const int32_t defaults[] = {0x7F2599, 0x642599};
+    const Setting* rows[] = {&settings::kClickClick1, &settings::kClickClick2};
     const QVariant port = m_ports->currentData();
     for (size_t i = 0; i < 2; ++i) {
-        const uint32_t stored = uint32_t(profile.readInt("ClickOptions", names[i], defaults[i]));
+        const uint32_t stored = uint32_t(readSetting(profile, *rows[i]));
         const int channel = port.isValid() ? channelOfItem(port.toInt()) : int(stored & 15);
         const QVariant note = m_notes[i]->currentData();
         const int noteNumber = note.isValid() ? note.toInt() : int((stored >> 8) & 0x7F);
-        profile.writeInt("ClickOptions", names[i],
-                         int32_t(clickMessage(channel, noteNumber, intOf(m_velocities[i]))));
+        writeSetting(profile, *rows[i],
+                     int32_t(clickMessage(channel, noteNumber, intOf(m_velocities[i]))));
     }
     if (port.isValid())
-        profile.writeInt("ClickOptions", "Device", portOfItem(port.toInt()));
+        writeSetting(profile, settings::kClickDevice, portOfItem(port.toInt()));
     if (m_kits->currentData().isValid())
-        profile.writeInt("ClickOptions", "Patch", m_kits->currentData().toInt());
+        writeSetting(profile, settings::kClickPatch, m_kits->currentData().toInt());
 }
 
 // ---- Record ----
@@ -362,7 +358,7 @@ constexpr uint32_t kEventBits[] = {0x0300, 0x0400, 0x0800, 0x1000, 0x2000, 0x400
 void COptionsRecord::loadMore()
 {
     const uint32_t filter =
-        uint32_t(m_context.profile->readInt("RecordOptions", "EventFilter", 0xDB00));
+        uint32_t(readSetting(*m_context.profile, settings::kRecordEventFilter));
     for (size_t i = 0; i < m_events.size(); ++i)
         m_events[i]->setChecked((filter & kEventBits[i]) == kEventBits[i]);
     updateEnabling();
@@ -382,25 +378,21 @@ void COptionsRecord::updateEnabling()
 void COptionsRecord::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    uint32_t filter = uint32_t(profile.readInt("RecordOptions", "EventFilter", 0xDB00));
+    uint32_t filter = uint32_t(readSetting(profile, settings::kRecordEventFilter));
     for (size_t i = 0; i < m_events.size(); ++i) {
         filter &= ~kEventBits[i];
         if (m_events[i]->isChecked())
             filter |= kEventBits[i];
     }
-    profile.writeInt("RecordOptions", "EventFilter", int32_t(filter));
+    writeSetting(profile, settings::kRecordEventFilter, int32_t(filter));
 }
 
 // ---- Karaoke ----
 
 namespace {
 
-struct ColorValue {
-    const char* name;
-    Color defaultColor;
-};
-constexpr ColorValue kLyricColors[] = {
-    {"Color", 0x000000}, {"Backcolor", 0xFFFFFF}, {"Color2", 0x000000}, {"Backcolor2", 0x00FFFF}};
+constexpr const Setting* kLyricColors[] = {&settings::kLyricColor, &settings::kLyricBackcolor,
+                                           &settings::kLyricColor2, &settings::kLyricBackcolor2};
 
 QString cssColor(Color c)
 {
@@ -446,15 +438,14 @@ COptionsLyric::COptionsLyric(OptionsContext& context)
 void COptionsLyric::loadMore()
 {
     const IProfile& profile = *m_context.profile;
-    m_face = profile.readString("LyricView", "FontName", "Times New Roman");
-    m_height = profile.readInt("LyricView", "FontHeight", -24);
+    m_face = readSettingText(profile, settings::kLyricFontName);
+    m_height = readSetting(profile, settings::kLyricFontHeight);
     // An open view may be zoomed past what is stored.
     if (const std::optional<int> open = m_context.lyricFontHeight ? m_context.lyricFontHeight() : std::nullopt)
         m_height = -*open;
-    m_weight = profile.readInt("LyricView", "FontWeight", 400);
+    m_weight = readSetting(profile, settings::kLyricFontWeight);
     for (size_t i = 0; i < m_colors.size(); ++i)
-        m_colors[i] = Color(profile.readInt("LyricView", kLyricColors[i].name,
-                                            int32_t(kLyricColors[i].defaultColor)));
+        m_colors[i] = Color(readSetting(profile, *kLyricColors[i]));
     updateEnabling();
     redrawSample();
 }
@@ -510,11 +501,11 @@ void COptionsLyric::redrawSample()
 void COptionsLyric::storeMore()
 {
     IProfile& profile = *m_context.profile;
-    profile.writeString("LyricView", "FontName", m_face);
-    profile.writeInt("LyricView", "FontHeight", m_height);
-    profile.writeInt("LyricView", "FontWeight", m_weight);
+    writeSettingText(profile, settings::kLyricFontName, m_face);
+    writeSetting(profile, settings::kLyricFontHeight, m_height);
+    writeSetting(profile, settings::kLyricFontWeight, m_weight);
     for (size_t i = 0; i < m_colors.size(); ++i)
-        profile.writeInt("LyricView", kLyricColors[i].name, int32_t(m_colors[i]));
+        writeSetting(profile, *kLyricColors[i], int32_t(m_colors[i]));
 }
 
 // ---- Conductor ----
@@ -535,18 +526,17 @@ FollowTapSettings followTapOf(const ConductorValues& v)
 namespace {
 
 struct SliderValue {
-    const char* name;
+    const Setting* row;
     const char* label;
     const char* unit;
-    int defaultValue;
     int max;
 };
 constexpr SliderValue kSliders[] = {
-    {"Window", "Window:", "% beat", 20, 50},
-    {"JumpStrength", "Strength:", "% dist", 80, 100},
-    {"ModStrength", "Strength:", "%", 50, 100},
-    {"AveStrength", "Strength:", "%", 50, 100},
-    {"ReturnRate", "Rate:", "%/sec", 10, 100},
+    {&settings::kFollowTapWindow, "Window:", "% beat", 50},
+    {&settings::kFollowTapJumpStrength, "Strength:", "% dist", 100},
+    {&settings::kFollowTapModStrength, "Strength:", "%", 100},
+    {&settings::kFollowTapAveStrength, "Strength:", "%", 100},
+    {&settings::kFollowTapReturnRate, "Rate:", "%/sec", 100},
 };
 
 struct CheckValue {
@@ -602,7 +592,7 @@ void COptionsConductor::loadMore()
 {
     for (size_t i = 0; i < m_sliders.size(); ++i) {
         const int value =
-            m_context.profile->readInt("FollowTap", kSliders[i].name, kSliders[i].defaultValue);
+            readSetting(*m_context.profile, *kSliders[i].row);
         m_sliders[i]->setValue(value);
         m_sliderText[i]->setText(QString::number(m_sliders[i]->value()));
     }
@@ -645,7 +635,7 @@ ConductorValues COptionsConductor::values() const
 void COptionsConductor::storeMore()
 {
     for (size_t i = 0; i < m_sliders.size(); ++i)
-        m_context.profile->writeInt("FollowTap", kSliders[i].name, m_sliders[i]->value());
+        writeSetting(*m_context.profile, *kSliders[i].row, m_sliders[i]->value());
 }
 
 } // namespace rz

@@ -4,6 +4,7 @@
 #include "app/cue_type_combo.h"
 #include "app/options/options_pages.h"
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,7 +69,7 @@ COptionsStartup::COptionsStartup(OptionsContext& context)
 void COptionsStartup::storeMore()
 {
     if (m_context.setAlwaysOnTop)
-        m_context.setAlwaysOnTop(m_context.profile->readInt("OSoptions", "alwaysontop", 0) != 0);
+        m_context.setAlwaysOnTop(readSetting(*m_context.profile, settings::kAlwaysOnTop) != 0);
     if (m_context.reloadInhibitor)
         m_context.reloadInhibitor();
 }
@@ -135,14 +136,14 @@ void COptionsDisplay::cancel()
 
 void COptionsDisplay::storeMore()
 {
-    const bool smooth = m_context.profile->readInt("DisplayOptions", "SmoothScroll", 1) != 0;
+    const bool smooth = readSetting(*m_context.profile, settings::kDisplaySmoothScroll) != 0;
     if (m_context.setSmoothScroll)
         m_context.setSmoothScroll(smooth);
     if (!m_context.cueColor)
         return;
     for (int kind = 0; kind < 10; ++kind)
-        m_context.profile->writeInt("DisplayOptions", "CueColor" + std::to_string(kind),
-                                    int32_t(m_context.cueColor(kind)));
+        writeSetting(*m_context.profile, settings::kDisplayCueColor, int32_t(m_context.cueColor(kind)),
+                     std::to_string(kind));
 }
 
 COptionsStaff::COptionsStaff(OptionsContext& context)
@@ -177,9 +178,10 @@ void COptionsStaff::loadMore()
 {
     for (StoredFont* font : {&m_lyric, &m_chord}) {
         const std::string prefix = font->prefix;
-        font->face = m_context.profile->readString("StaffView", prefix + "Font", font->defaultFace);
-        font->height = m_context.profile->readInt("StaffView", prefix + "Height", -24);
-        font->weight = m_context.profile->readInt("StaffView", prefix + "Weight", 400);
+        font->face =
+            readSettingTextOr(*m_context.profile, settings::kStaffFontFace, font->defaultFace, prefix);
+        font->height = readSetting(*m_context.profile, settings::kStaffFontHeight, prefix);
+        font->weight = readSetting(*m_context.profile, settings::kStaffFontWeight, prefix);
     }
 }
 
@@ -202,9 +204,9 @@ void COptionsStaff::storeMore()
         if (!font->changed)
             continue;
         const std::string prefix = font->prefix;
-        m_context.profile->writeString("StaffView", prefix + "Font", font->face);
-        m_context.profile->writeInt("StaffView", prefix + "Height", font->height);
-        m_context.profile->writeInt("StaffView", prefix + "Weight", font->weight);
+        writeSettingText(*m_context.profile, settings::kStaffFontFace, font->face, prefix);
+        writeSetting(*m_context.profile, settings::kStaffFontHeight, font->height, prefix);
+        writeSetting(*m_context.profile, settings::kStaffFontWeight, font->weight, prefix);
     }
 }
 
@@ -238,7 +240,7 @@ std::optional<int> COptionsOpen::runtimeValue(const char* name) const
 void COptionsOpen::storeMore()
 {
     if (m_context.setAutoProps)
-        m_context.setAutoProps(m_context.profile->readInt("OpenOptions", "AutoProps", 1) != 0);
+        m_context.setAutoProps(readSetting(*m_context.profile, settings::kOpenAutoProps) != 0);
 }
 
 COptionsSave::COptionsSave(OptionsContext& context)
@@ -318,7 +320,7 @@ bool COptionsSave::storesItself(const char* name) const
 void COptionsSave::storeMore()
 {
     if (m_defPath[2]->isChecked())
-        m_context.profile->writeString("SaveOptions", "Path", m_path->text().toStdString());
+        writeSettingText(*m_context.profile, settings::kNewSongPath, m_path->text().toStdString());
     if (m_context.restartAutoSave)
         m_context.restartAutoSave();
 }
@@ -357,7 +359,7 @@ COptionsSet::COptionsSet(OptionsContext& context)
 // Milliseconds stored, whole seconds shown.
 void COptionsSet::loadMore()
 {
-    const int seconds = m_context.profile->readInt("PlaybackOptions", "AdvanceWait", 1000) / 1000;
+    const int seconds = readSetting(*m_context.profile, settings::kPlaybackAdvanceWait) / 1000;
     m_spin->setValue(std::clamp(seconds, 0, 10));
     m_loadedDelay = QString::number(seconds);
     m_delay->setText(m_loadedDelay);
@@ -377,7 +379,7 @@ std::optional<OptionsPage::RangeFailure> COptionsSet::validateMore() const
 void COptionsSet::storeMore()
 {
     if (m_delay->text() != m_loadedDelay)
-        m_context.profile->writeInt("PlaybackOptions", "AdvanceWait", intOf(m_delay) * 1000);
+        writeSetting(*m_context.profile, settings::kPlaybackAdvanceWait, intOf(m_delay) * 1000);
 }
 
 COptionsMacros::COptionsMacros(OptionsContext& context)

@@ -15,6 +15,7 @@
 #include "core/ms_clock.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "engine/audio/audio_grabber.h"
 #include "song/midi_event.h"
@@ -35,10 +36,10 @@ constexpr char kInvalidName[] = "Please select a valid filename.";
 constexpr char kNoFirstSong[] = "Trouble opening the first song.";
 constexpr char kTrackName[] = "Dodo Dadav";
 constexpr char kTrackLabel[] = "Dodo Dadav Track";
-constexpr int32_t kMaxFadeSeconds = 5;
-constexpr int32_t kMaxGain = 10000;
+constexpr int32_t kMaxFadeSeconds = settings::kRecorderFadeTime.max;
+constexpr int32_t kMaxGain = settings::kRecorderGain.max;
 constexpr int32_t kLowLevel = 1000;   // levels below show as the default
-constexpr int32_t kDefaultLevel = 7000;
+constexpr int32_t kDefaultLevel = settings::kRecorderGain.defaultValue;
 // A refusal the user has already been told about.
 constexpr int32_t kRefused = int32_t(0x80004005);
 
@@ -95,41 +96,41 @@ SongRecorderSettings SongRecorderSettings::load(const IProfile& profile,
                                                 const std::filesystem::path& documents)
 {
     SongRecorderSettings s;
-    s.alternateInput = profile.readInt(kSection, "altin", 0) != 0;
-    s.fadeSeconds = std::clamp(profile.readInt(kSection, "fadetime", 2), int32_t(0), kMaxFadeSeconds);
-    s.gain = std::clamp(profile.readInt(kSection, "audio_gain", kDefaultLevel), int32_t(0), kMaxGain);
-    s.deviceName = profile.readString(kSection, "audio_name", "");
-    s.inputName = profile.readString(kSection, "audio_input", "Microphone");
+    s.alternateInput = readSetting(profile, settings::kRecorderAltIn) != 0;
+    s.fadeSeconds = std::clamp(readSetting(profile, settings::kRecorderFadeTime), int32_t(0), kMaxFadeSeconds);
+    s.gain = std::clamp(readSetting(profile, settings::kRecorderGain), int32_t(0), kMaxGain);
+    s.deviceName = readSettingText(profile, settings::kRecorderDeviceName);
+    s.inputName = readSettingText(profile, settings::kRecorderInputName);
     s.automation = RecorderAutomation(
-        std::clamp(profile.readInt(kSection, "automation", 1), int32_t(0), int32_t(2)));
-    s.playThroughCues = profile.readInt(kSection, "audio_nocues", 1) != 0;
-    s.codec = profile.readInt(kSection, "audio_codec", -1);
-    s.wmaFormat = profile.readInt(kSection, "audio_format", 0);
-    s.fileFormat = profile.readInt(kSection, "audio_compress", 0) == 1 ? AudioFileFormat::Wma
+        std::clamp(readSetting(profile, settings::kRecorderAutomation), int32_t(0), int32_t(2)));
+    s.playThroughCues = readSetting(profile, settings::kRecorderNoCues) != 0;
+    s.codec = readSetting(profile, settings::kRecorderCodec);
+    s.wmaFormat = readSetting(profile, settings::kRecorderWmaFormat);
+    s.fileFormat = readSetting(profile, settings::kRecorderCompress) == 1 ? AudioFileFormat::Wma
                                                                        : AudioFileFormat::Wav;
-    s.saveTo = RecorderSaveTo(std::clamp(profile.readInt(kSection, "audio_mypath", 0), int32_t(0), int32_t(2)));
-    s.folder = profile.readString(kSection, "audio_path", documents.string());
-    s.usePrefix = profile.readInt(kSection, "myfilename", 0) != 0;
-    s.prefix = profile.readString(kSection, "filename", "clip");
+    s.saveTo = RecorderSaveTo(std::clamp(readSetting(profile, settings::kRecorderSaveTo), int32_t(0), int32_t(2)));
+    s.folder = readSettingTextOr(profile, settings::kRecorderFolder, documents.string());
+    s.usePrefix = readSetting(profile, settings::kRecorderUsePrefix) != 0;
+    s.prefix = readSettingText(profile, settings::kRecorderPrefix);
     return s;
 }
 
 void SongRecorderSettings::save(IProfile& profile) const
 {
-    profile.writeInt(kSection, "altin", alternateInput ? 1 : 0);
-    profile.writeInt(kSection, "fadetime", fadeSeconds);
-    profile.writeInt(kSection, "audio_gain", gain);
-    profile.writeString(kSection, "audio_name", deviceName);
-    profile.writeString(kSection, "audio_input", inputName);
-    profile.writeInt(kSection, "automation", int32_t(automation));
-    profile.writeInt(kSection, "audio_nocues", playThroughCues ? 1 : 0);
-    profile.writeInt(kSection, "audio_codec", codec);
-    profile.writeInt(kSection, "audio_format", wmaFormat);
-    profile.writeInt(kSection, "audio_compress", int32_t(fileFormat));
-    profile.writeInt(kSection, "audio_mypath", int32_t(saveTo));
-    profile.writeString(kSection, "audio_path", folder);
-    profile.writeInt(kSection, "myfilename", usePrefix ? 1 : 0);
-    profile.writeString(kSection, "filename", prefix);
+    writeSetting(profile, settings::kRecorderAltIn, alternateInput ? 1 : 0);
+    writeSetting(profile, settings::kRecorderFadeTime, fadeSeconds);
+    writeSetting(profile, settings::kRecorderGain, gain);
+    writeSettingText(profile, settings::kRecorderDeviceName, deviceName);
+    writeSettingText(profile, settings::kRecorderInputName, inputName);
+    writeSetting(profile, settings::kRecorderAutomation, int32_t(automation));
+    writeSetting(profile, settings::kRecorderNoCues, playThroughCues ? 1 : 0);
+    writeSetting(profile, settings::kRecorderCodec, codec);
+    writeSetting(profile, settings::kRecorderWmaFormat, wmaFormat);
+    writeSetting(profile, settings::kRecorderCompress, int32_t(fileFormat));
+    writeSetting(profile, settings::kRecorderSaveTo, int32_t(saveTo));
+    writeSettingText(profile, settings::kRecorderFolder, folder);
+    writeSetting(profile, settings::kRecorderUsePrefix, usePrefix ? 1 : 0);
+    writeSettingText(profile, settings::kRecorderPrefix, prefix);
 }
 
 SongRecorder::SongRecorder(const SongRecorderSeams& seams) : m_seams(seams) {}

@@ -8,6 +8,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "engine/audio/audio_clip_mix.h"
@@ -47,32 +48,32 @@ bool rowSelected(const CSongDoc& song, size_t track)
 WaveMixerSettings WaveMixerSettings::load(const IProfile& profile, const std::filesystem::path& documents)
 {
     WaveMixerSettings s;
-    s.codec = profile.readInt(kSection, "codec", -1);
-    s.format = profile.readInt(kSection, "format", 0) == 1 ? AudioFileFormat::Wma : AudioFileFormat::Wav;
-    s.wmaFormat = profile.readInt(kSection, "wma_format", 0);
-    s.saveTo = profile.readInt(kSection, "saveto", 0) == 1 ? MixDestination::File
+    s.codec = readSetting(profile, settings::kMixCodec);
+    s.format = readSetting(profile, settings::kMixFormat) == 1 ? AudioFileFormat::Wma : AudioFileFormat::Wav;
+    s.wmaFormat = readSetting(profile, settings::kMixWmaFormat);
+    s.saveTo = readSetting(profile, settings::kMixSaveTo) == 1 ? MixDestination::File
                                                             : MixDestination::NewWaveTrack;
-    s.path = profile.readString(kSection, "path", (documents / "clip").string());
+    s.path = readSettingTextOr(profile, settings::kMixPath, (documents / "clip").string());
     return s;
 }
 
 void WaveMixerSettings::save(IProfile& profile) const
 {
-    profile.writeInt(kSection, "codec", codec);
-    profile.writeInt(kSection, "format", int32_t(format));
-    profile.writeInt(kSection, "wma_format", wmaFormat);
-    profile.writeInt(kSection, "saveto", int32_t(saveTo));
-    profile.writeString(kSection, "path", path);
+    writeSetting(profile, settings::kMixCodec, codec);
+    writeSetting(profile, settings::kMixFormat, int32_t(format));
+    writeSetting(profile, settings::kMixWmaFormat, wmaFormat);
+    writeSetting(profile, settings::kMixSaveTo, int32_t(saveTo));
+    writeSettingText(profile, settings::kMixPath, path);
 }
 
 std::filesystem::path audioFilesFolder(const IProfile& profile, const std::filesystem::path& documents)
 {
-    return profile.readString("Dirs", "AudioFiles", documents.string());
+    return readSettingTextOr(profile, settings::kDirsAudioFiles, documents.string());
 }
 
 void setAudioFilesFolder(IProfile& profile, const std::filesystem::path& folder)
 {
-    profile.writeString("Dirs", "AudioFiles", folder.string());
+    writeSettingText(profile, settings::kDirsAudioFiles, folder.string());
 }
 
 std::string swapAudioExtension(const std::string& path, AudioFileFormat format)

@@ -2,6 +2,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "platform/soundfont_banks.h"
 
 #include <QApplication>
@@ -29,8 +30,6 @@
 namespace rz {
 namespace {
 
-constexpr const char* kDirsSection = "Soundfonts";
-constexpr const char* kDirsValue = "Dirs";
 constexpr int kDataRole = Qt::UserRole;
 
 std::string withNumber(const char* format, int number)
@@ -246,11 +245,11 @@ void CSoundFontDlg::OnLoad()
     if (!m_banks)
         return;
     const std::filesystem::path folder
-        = m_profile.readString(kDirsSection, kDirsValue, m_documentsFolder.string());
+        = readSettingTextOr(m_profile, settings::kSoundfontDirs, m_documentsFolder.string());
     const auto paths = m_prompt.chooseOpenPaths(
         "Load SoundFonts...", folder, "SoundFont Banks (*.sf2);;Wave Patches (*.wav)");
     for (const std::filesystem::path& path : paths) {
-        m_profile.writeString(kDirsSection, kDirsValue, path.parent_path().string());
+        writeSettingText(m_profile, settings::kSoundfontDirs, path.parent_path().string());
         const auto chosen = m_askLoad(initialLoadChoice(path));
         if (!chosen)
             continue;

@@ -3,6 +3,7 @@
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/text_codec.h"
 #include "set/lyric_model.h"
 #include "song/song_doc.h"
@@ -108,12 +109,12 @@ void CImportLyricsDlg::openFile()
 {
     if (m_tapping)
         return;
-    const std::filesystem::path folder = m_profile.readString("Dirs", "Lyrics", "");
+    const std::filesystem::path folder = readSettingText(m_profile, settings::kDirsLyrics);
     const std::optional<std::filesystem::path> path =
         m_prompt.chooseOpenPath("Import lyrics...", folder, "Text files (*.txt)");
     if (!path)
         return;
-    m_profile.writeString("Dirs", "Lyrics", path->parent_path().string());
+    writeSettingText(m_profile, settings::kDirsLyrics, path->parent_path().string());
     std::error_code error;
     // Only plain files, and not more than anyone would type.
     const bool regular = std::filesystem::is_regular_file(*path, error);

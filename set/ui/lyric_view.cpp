@@ -4,6 +4,7 @@
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "core/text_codec.h"
 #include "core/track_rows.h"
@@ -50,7 +51,6 @@ namespace rz {
 
 namespace {
 
-constexpr std::string_view kSection = "LyricView";
 constexpr uint32_t kHintTempoMap = 2;
 constexpr uint32_t kHintTrackProperties = 0x2000;
 constexpr uint32_t kMarginColour = 0x38140C;
@@ -249,7 +249,7 @@ bool LyricView::onZoom(CommandId id)
     const int step = id == kIdZoomInControllerScale ? kZoomStep : -kZoomStep;
     m_settings.font.height = clampLyricFontHeight(m_settings.font.height + step);
     if (m_context.profile)
-        m_context.profile->writeInt(kSection, "FontHeight", -m_settings.font.height);
+        writeSetting(*m_context.profile, settings::kLyricFontHeight, -m_settings.font.height);
     rebuild();
     if (m_context.statusText)
         m_context.statusText("Font size=" + std::to_string(m_settings.font.height));
@@ -385,19 +385,19 @@ void LyricView::readSettings()
     if (!profile)
         return;
     Settings& s = m_settings;
-    s.centre = profile->readInt(kSection, "Center", 0) != 0;
-    s.stretch = std::clamp(profile->readInt(kSection, "Stretch", 0), 0, 2);
-    s.graphic = profile->readInt(kSection, "Graphic", 0) != 0;
-    s.paginate = profile->readInt(kSection, "Paginate", 0) != 0;
-    s.picturePath = profile->readString(kSection, "GfxPath", "");
-    s.color = uint32_t(profile->readInt(kSection, "Color", 0));
-    s.color2 = uint32_t(profile->readInt(kSection, "Color2", 0));
-    s.backcolor = uint32_t(profile->readInt(kSection, "Backcolor", 0xFFFFFF));
-    s.backcolor2 = uint32_t(profile->readInt(kSection, "Backcolor2", 0x00FFFF));
-    const int32_t height = profile->readInt(kSection, "FontHeight", 24);
+    s.centre = readSetting(*profile, settings::kLyricCenter) != 0;
+    s.stretch = std::clamp(readSetting(*profile, settings::kLyricStretch), 0, 2);
+    s.graphic = readSetting(*profile, settings::kLyricGraphic) != 0;
+    s.paginate = readSetting(*profile, settings::kLyricPaginate) != 0;
+    s.picturePath = readSettingText(*profile, settings::kLyricGfxPath);
+    s.color = uint32_t(readSetting(*profile, settings::kLyricColor));
+    s.color2 = uint32_t(readSetting(*profile, settings::kLyricColor2));
+    s.backcolor = uint32_t(readSetting(*profile, settings::kLyricBackcolor));
+    s.backcolor2 = uint32_t(readSetting(*profile, settings::kLyricBackcolor2));
+    const int32_t height = readSetting(*profile, settings::kLyricFontHeight);
     s.font.height = clampLyricFontHeight(height == INT32_MIN ? kMaxLyricFontHeight : std::abs(height));
-    s.font.weight = std::clamp(profile->readInt(kSection, "FontWeight", 400), 100, 900);
-    s.font.face = profile->readString(kSection, "FontName", "Times New Roman");
+    s.font.weight = std::clamp(readSetting(*profile, settings::kLyricFontWeight), 100, 900);
+    s.font.face = readSettingText(*profile, settings::kLyricFontName);
 }
 
 void LyricView::initialUpdate()
@@ -440,7 +440,7 @@ void LyricView::rebuild()
         std::array<std::string, 10> macros;
         if (m_context.profile) {
             for (size_t d = 0; d < macros.size(); ++d)
-                macros[d] = m_context.profile->readString("Macros", std::to_string(d), "");
+                macros[d] = readSettingText(*m_context.profile, settings::kMacro, std::to_string(d));
         }
         const LyricTiming timing{&doc->measureMap, doc->timeBase, doc->endTick};
         LyricBuild build = buildLyricItems(lyricSources(*doc->tracks[size_t(m_lyricRow)]),
@@ -721,10 +721,10 @@ void LyricView::saveNormalRect()
     m_normalRect = geometry();
     if (!m_context.profile)
         return;
-    m_context.profile->writeInt(kSection, "X", m_normalRect.x());
-    m_context.profile->writeInt(kSection, "Y", m_normalRect.y());
-    m_context.profile->writeInt(kSection, "CX", m_normalRect.width());
-    m_context.profile->writeInt(kSection, "CY", m_normalRect.height());
+    writeSetting(*m_context.profile, settings::kLyricX, m_normalRect.x());
+    writeSetting(*m_context.profile, settings::kLyricY, m_normalRect.y());
+    writeSetting(*m_context.profile, settings::kLyricCX, m_normalRect.width());
+    writeSetting(*m_context.profile, settings::kLyricCY, m_normalRect.height());
 }
 
 void LyricView::showFullScreenWindow()
@@ -733,7 +733,7 @@ void LyricView::showFullScreenWindow()
         return;
     saveNormalRect();
     if (m_context.profile)
-        m_context.profile->writeInt(kSection, "Maximized", 1);
+        writeSetting(*m_context.profile, settings::kLyricMaximized, 1);
     m_fullScreen = true;
     QScreen* own = screen() ? screen() : QGuiApplication::primaryScreen();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -747,11 +747,11 @@ void LyricView::restoreNormalWindow()
     if (!m_topLevel || !m_fullScreen)
         return;
     if (m_context.profile)
-        m_context.profile->writeInt(kSection, "Maximized", 0);
+        writeSetting(*m_context.profile, settings::kLyricMaximized, 0);
     QRect rect(0, 0, 500, 500);
     if (m_context.profile) {
-        rect = QRect(m_context.profile->readInt(kSection, "X", 0), m_context.profile->readInt(kSection, "Y", 0),
-                     m_context.profile->readInt(kSection, "CX", 500), m_context.profile->readInt(kSection, "CY", 500));
+        rect = QRect(readSetting(*m_context.profile, settings::kLyricX), readSetting(*m_context.profile, settings::kLyricY),
+                     readSetting(*m_context.profile, settings::kLyricCX), readSetting(*m_context.profile, settings::kLyricCY));
     }
     setWindowFlags(Qt::Window);
     showNormal();
@@ -769,10 +769,10 @@ void LyricView::changeEvent(QEvent* event)
     if (wasNormal && (isMinimized() || isMaximized()) && !m_fullScreen) {
         // The frame's rectangle before the switch; geometry() already moved.
         if (m_normalRect.isValid() && m_context.profile) {
-            m_context.profile->writeInt(kSection, "X", m_normalRect.x());
-            m_context.profile->writeInt(kSection, "Y", m_normalRect.y());
-            m_context.profile->writeInt(kSection, "CX", m_normalRect.width());
-            m_context.profile->writeInt(kSection, "CY", m_normalRect.height());
+            writeSetting(*m_context.profile, settings::kLyricX, m_normalRect.x());
+            writeSetting(*m_context.profile, settings::kLyricY, m_normalRect.y());
+            writeSetting(*m_context.profile, settings::kLyricCX, m_normalRect.width());
+            writeSetting(*m_context.profile, settings::kLyricCY, m_normalRect.height());
         }
     }
     if (isMaximized() && !m_fullScreen)

@@ -2,6 +2,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "core/settings.h"
 #include "set/new_document_target.h"
 #include "core/song_host.h"
 #include "set/set_document.h"
@@ -23,7 +24,6 @@
 namespace rz {
 namespace {
 
-constexpr const char* kSection = "SaveOptions";
 constexpr int kFirstSourceRow = 2;
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -94,8 +94,8 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     layout->addWidget(m_addToSet);
     layout->addWidget(m_buttons);
 
-    m_setLocation = m_profile.readInt(kSection, "DefPath", 0) != 0
-                        ? m_profile.readString(kSection, "Path", documentsFolder())
+    m_setLocation = readSetting(m_profile, settings::kNewSongDefPath) != 0
+                        ? readSettingTextOr(m_profile, settings::kNewSongPath, documentsFolder())
                         : documentsFolder();
     m_songLocation = m_set.hasSetFile() ? m_set.setFolder().string() : m_setLocation;
 
@@ -120,7 +120,7 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     if (m_forcedSong)
         row = std::min(kFirstSourceRow, m_list->count() - 1);
     else if (m_set.hasSetFile()) {
-        row = m_profile.readInt(kSection, "Template", 1);
+        row = readSetting(m_profile, settings::kNewSongTemplate);
         if (row < 0 || row >= m_list->count())
             row = 1;
     }
@@ -177,12 +177,12 @@ void CNewSongDlg::accept()
                          ? m_sources[size_t(m_kind - kFirstSourceRow)]
                          : std::filesystem::path();
     if (m_kind > 0 && !m_forcedSong)
-        m_profile.writeInt(kSection, "Template", m_kind);
-    if (m_profile.readInt(kSection, "DefPath", 0) != 0) {
+        writeSetting(m_profile, settings::kNewSongTemplate, m_kind);
+    if (readSetting(m_profile, settings::kNewSongDefPath) != 0) {
         if (m_kind == 0)
-            m_profile.writeString(kSection, "Path", m_setLocation);
+            writeSettingText(m_profile, settings::kNewSongPath, m_setLocation);
         else if (!(m_set.hasSetFile() && std::filesystem::path(m_songLocation) == m_set.setFolder()))
-            m_profile.writeString(kSection, "Path", m_songLocation);
+            writeSettingText(m_profile, settings::kNewSongPath, m_songLocation);
     }
     QDialog::accept();
 }

@@ -5,6 +5,7 @@
 
 #include "core/color.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/zoom_percent.h"
 #include "res/command_ids.h"
 #include "res/set_pane_menu.h"
@@ -208,7 +209,7 @@ void SetPane::releaseRouting()
 
 int SetPane::headerHeight() const
 {
-    return zoomPercent(m_profile.readInt("DisplayOptions", "FZoom", 2)) * kHeaderBaseHeight / 100;
+    return zoomPercent(readSetting(m_profile, settings::kDisplayFZoom)) * kHeaderBaseHeight / 100;
 }
 
 void SetPane::toggleShown()
@@ -286,7 +287,7 @@ void SetPane::paintEvent(QPaintEvent*)
         return;
     }
     const int header = headerHeight();
-    const int percent = zoomPercent(m_profile.readInt("DisplayOptions", "FZoom", 2));
+    const int percent = zoomPercent(readSetting(m_profile, settings::kDisplayFZoom));
     QLinearGradient band(0, 0, 0, header);
     band.setColorAt(0, fromColorRef(ShadeColor(kHeaderBase, 160)));
     band.setColorAt(1, fromColorRef(ShadeColor(kHeaderBase, 100)));

@@ -3,6 +3,7 @@
 #include "set/ui/set_pane.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
 #include "set/ui/paste_song_dlg.h"
@@ -155,7 +156,7 @@ void SetPane::spawnTopLevel()
     hide();
     m_undocked = true;
     Qt::WindowFlags flags = Qt::Window;
-    if (m_profile.readInt("OSoptions", "alwaysontop", 0) != 0)
+    if (readSetting(m_profile, settings::kAlwaysOnTop) != 0)
         flags |= Qt::WindowStaysOnTopHint;
     setParent(nullptr, flags);
     setWindowTitle(kOwnWindowCaption);
