@@ -3,6 +3,7 @@
 // set folder that the file does not list. GUI thread.
 #include "set/set_document.h"
 
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/song_host.h"
@@ -12,8 +13,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace rz {
 namespace {
@@ -36,22 +35,10 @@ bool endsWith(const std::string& text, std::string_view ending)
 
 bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        reason = error.message();
+    auto read = ReadWholeFileBytes(path, kMaxSetFileBytes, reason);
+    if (!read)
         return false;
-    }
-    if (size > kMaxSetFileBytes) {
-        reason = "the file is too large";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        reason = "the file cannot be read";
-        return false;
-    }
+    bytes = std::move(*read);
     return true;
 }
 

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
 #include <tuple>
 
 #include "core/file_names.h"
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "song/auto_recover.h"
@@ -42,27 +42,15 @@ bool failOpen(CSongDoc& song, std::string& reason, std::string why)
 
 bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        reason = "cannot read " + path.string() + ": " + error.message();
+    auto read = ReadWholeFileBytes(path, kMaxSongFileBytes, reason);
+    if (!read) {
+        constexpr std::string_view kOpenFailed = "cannot open: "; // said once is enough
+        if (reason.starts_with(kOpenFailed))
+            reason.erase(0, kOpenFailed.size());
+        reason = "cannot read " + path.string() + ": " + reason;
         return false;
     }
-    if (size > kMaxSongFileBytes) {
-        reason = path.string() + " is larger than 1 GiB";
-        return false;
-    }
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    bytes.resize(size_t(size));
-    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
-        // The stream keeps no reason; the system call under it left one.
-        const int error = errno;
-        reason = "cannot read " + path.string();
-        if (error != 0)
-            reason += ": " + std::generic_category().message(error);
-        return false;
-    }
+    bytes = std::move(*read);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/profile.h"
 
+#include "core/input_file.h"
+
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
@@ -118,6 +120,9 @@ std::optional<std::string> unwritableReason(const std::filesystem::path& file)
     return "the folder " + folder.string() + " cannot be written";
 }
 
+// Far more than every setting the program has.
+constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
+
 } // namespace
 
 QString escapeProfileName(std::string_view name)
@@ -171,7 +176,20 @@ Profile::~Profile() = default;
 
 void Profile::open(const QString& path)
 {
-    m_writeProblem = unwritableReason(QFile::encodeName(path).toStdString());
+    const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    m_writeProblem = unwritableReason(file);
+    std::error_code missing;
+    std::string refusal;
+    // QSettings would wait for a writer on a FIFO, and read a device forever.
+    if (std::filesystem::symlink_status(file, missing).type() != std::filesystem::file_type::not_found
+        && !InputFile::open(file, kMaxSettingsFileBytes, refusal)) {
+        std::fprintf(stderr, "Settings file %s could not be read (%s); starting with default settings that "
+                             "will not be saved.\n",
+                     file.c_str(), refusal.c_str());
+        m_writeProblem = file.string() + ": " + refusal;
+        useScratch();
+        return;
+    }
     m_settings = std::make_unique<LockedSettings>(path, m_mutex);
     if (m_settings->status() == QSettings::FormatError)
         setAside(path);
@@ -198,6 +216,11 @@ void Profile::setAside(const QString& path)
     std::fprintf(stderr, "Settings file %s could not be read (format error) nor moved aside (%s); "
                          "starting with default settings that will not be saved.\n",
                  from.c_str(), error.message().c_str());
+    useScratch();
+}
+
+void Profile::useScratch()
+{
     m_scratch = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<LockedSettings>(
         m_scratch->filePath(QStringLiteral("settings.ini")), m_mutex);

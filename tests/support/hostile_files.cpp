@@ -24,6 +24,41 @@ void MakeSparseFile(const std::filesystem::path& path, uint64_t size)
     ::close(fd);
 }
 
+namespace {
+
+// A reader blocked in open() or read() on a FIFO comes free once a writer has
+// come and gone.
+void freeReaders(const std::vector<std::filesystem::path>& fifos)
+{
+    for (const auto& fifo : fifos) {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+} // namespace
+
+FifoWatchdog::FifoWatchdog(std::vector<std::filesystem::path> fifos, std::chrono::milliseconds deadline)
+    : m_fifos(std::move(fifos))
+{
+    m_thread = std::thread([this, until = std::chrono::steady_clock::now() + deadline] {
+        while (!m_stop) {
+            if (std::chrono::steady_clock::now() >= until) {
+                m_fired = true;
+                freeReaders(m_fifos);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+}
+
+FifoWatchdog::~FifoWatchdog()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
 bool ReturnsWithin(const std::function<void()>& call, const std::vector<std::filesystem::path>& fifos,
                    std::chrono::milliseconds deadline)
 {
@@ -31,15 +66,8 @@ bool ReturnsWithin(const std::function<void()>& call, const std::vector<std::fil
     std::future<void> done = task.get_future();
     std::thread runner(std::move(task));
     const bool returned = done.wait_for(deadline) == std::future_status::ready;
-    while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
-        // A reader blocked in open() or read() on a FIFO comes free once a
-        // writer has come and gone.
-        for (const auto& fifo : fifos) {
-            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    }
+    while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        freeReaders(fifos);
     runner.join();
     return returned;
 }

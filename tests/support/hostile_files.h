@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace rz {
@@ -15,6 +17,25 @@ void MakeFifo(const std::filesystem::path& path);
 
 // Makes a file of `size` bytes that holds no data blocks (a hole).
 void MakeSparseFile(const std::filesystem::path& path, uint64_t size);
+
+// For calls that must stay on the calling thread (widgets): from `deadline`
+// after construction until destruction, keeps freeing readers blocked on the
+// FIFOs; fired() tells whether it had to.
+class FifoWatchdog {
+public:
+    FifoWatchdog(std::vector<std::filesystem::path> fifos,
+                 std::chrono::milliseconds deadline = std::chrono::seconds(5));
+    ~FifoWatchdog();
+    FifoWatchdog(const FifoWatchdog&) = delete;
+    FifoWatchdog& operator=(const FifoWatchdog&) = delete;
+    bool fired() const { return m_fired; }
+
+private:
+    std::vector<std::filesystem::path> m_fifos;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_fired{false};
+    std::thread m_thread;
+};
 
 // Runs `call` on a thread of its own and answers whether it returned within
 // `deadline`. When it did not, each FIFO in `fifos` is opened for writing

@@ -1,5 +1,7 @@
 #include "ui/profile.h"
 
+#include "tests/support/hostile_files.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -178,6 +180,21 @@ TEST_F(ProfileFile, CorruptFileIsKeptAsideAndDefaultsUsed)
     Profile reopened(file());
     EXPECT_FALSE(reopened.setAsidePath());
     EXPECT_EQ(reopened.readInt("AccelMap4", "Enabled", 1), 0);
+}
+
+TEST_F(ProfileFile, AFifoInPlaceOfTheFileGivesUnsavedDefaultsAtOnceAndStaysAsItWas)
+{
+    MakeFifo(file());
+    {
+        FifoWatchdog watchdog({file()});
+        Profile profile(file());
+        EXPECT_FALSE(watchdog.fired()) << "opening the settings blocked";
+        EXPECT_EQ(profile.readString("KeyMap", "UseWhich", "Default"), "Default");
+        EXPECT_EQ(profile.writeProblem(), file().string() + ": not a regular file");
+        profile.writeInt("General", "x", 1);
+        profile.sync();
+    }
+    EXPECT_EQ(std::filesystem::status(file()).type(), std::filesystem::file_type::fifo);
 }
 
 TEST(Profile, DefaultFileLivesInTheUsersConfigFolder)
