@@ -19,6 +19,7 @@
 #include "app/view_commands.h"
 #include "core/hand_over.h"
 #include "core/profile.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/audio/spectrum_analyzer.h"
 #include "engine/gui_posts.h"
 #include "engine/sequencer.h"
@@ -29,6 +30,7 @@
 #include "engine/vst_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
+#include "platform/plugin_marks.h"
 #include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
@@ -141,6 +143,7 @@ bool App::InitInstance()
     }
     showSplash();
     reportUnwritableSettings();
+    reportStoppedPlugins();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_editCommands->readRecentEffects();
@@ -228,6 +231,13 @@ void App::reportUnwritableSettings()
                           PromptIcon::Warning);
 }
 
+void App::reportStoppedPlugins()
+{
+    for (const char* kind : {"ladspa", "vst"})
+        for (const std::string& message : PluginMarks(pluginMarkFolder(), kind).settle())
+            m_prompt->message(message, PromptIcon::Warning);
+}
+
 // A second copy hands over its file with an absolute path, so the first
 // copy finds it whatever its own current folder is.
 bool App::claimSingleInstance()
@@ -281,7 +291,7 @@ void App::createMainFrame()
                                 m_editCommands.get(), m_viewCommands.get(), m_setupCommands.get(),
                                 m_helpCommands.get(), m_mapCommands.get()});
     m_viewCommands->connectStaffTools();
-    m_editCommands->BuildAudioEffectMenu();
+    m_editCommands->connectAudioEffectMenu();
     createFixedViews();
     m_keys->install();
     m_updater->start();

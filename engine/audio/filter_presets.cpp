@@ -113,6 +113,11 @@ std::filesystem::path filterDataFolder()
     return filterDataFolderFor(data ? data : "", home ? home : "");
 }
 
+std::filesystem::path pluginMarkFolder()
+{
+    return filterDataFolder().parent_path();
+}
+
 FilterPresetStore::FilterPresetStore(const LadspaPluginInfo& plugin)
     : m_controls(plugin.controls),
       m_fileName(std::to_string(plugin.uniqueId) + "-" + escape(plugin.label) + ".ini")
