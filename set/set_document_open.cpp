@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace rz {
 namespace {
@@ -141,6 +143,11 @@ void SetDocument::readImage(const SetFileImage& image)
     uint32_t depth = 0;
     SetTreeItem* parent = nullptr;
     SetTreeItem* lastFolder = nullptr;
+    // Songs by path, so that a large set opens in time that grows with its
+    // size, not with its square.
+    std::unordered_map<std::string, CSongDoc*> byPath;
+    for (CSongDoc* song : songs())
+        byPath.emplace(song->pathName.lexically_normal().string(), song);
     for (const SetFileEntry& entry : image.entries) {
         if (entry.name.empty())
             continue;
@@ -163,10 +170,13 @@ void SetDocument::readImage(const SetFileImage& image)
         m_host.showSetProgress(kLoadingPrompt, decodeText(entry.name.substr(slash == std::string::npos ? 0 : slash + 1)));
         const std::filesystem::path resolved = resolveStoredPath(entry.name);
         const int mode = entry.disabled ? -1 : big ? 0 : 1;
-        const bool known = findSongByName(resolved) != nullptr;
-        CSongDoc* song = AddSong(resolved, place, mode, false);
+        CSongDoc*& known = byPath[resolved.lexically_normal().string()];
+        const bool wasKnown = known != nullptr;
+        bool select = false;
+        CSongDoc* song = placeSong(known, resolved, place, mode, select, nullptr);
+        known = song;
         SongEntry* added = entryOf(song);
-        if (!known) {
+        if (!wasKnown) {
             added->storedName = entry.name;
             added->storedPath = resolved;
         }
@@ -175,6 +185,7 @@ void SetDocument::readImage(const SetFileImage& image)
     }
     for (; parent != nullptr; parent = parent->parent)
         parent->collapsed = true;
+    UpdateTotals();
     if (image.performanceLock) {
         m_modified = false;
         m_host.lockPerformance();
@@ -220,7 +231,12 @@ void SetDocument::addStraySongs()
 {
     std::vector<std::filesystem::path> found;
     ScanFolder(m_folder, found);
-    std::erase_if(found, [this](const std::filesystem::path& path) { return findSongByName(path) != nullptr; });
+    std::unordered_set<std::string> listed;
+    for (const CSongDoc* song : songs())
+        listed.insert(song->pathName.lexically_normal().string());
+    std::erase_if(found, [&](const std::filesystem::path& path) {
+        return listed.contains(path.lexically_normal().string());
+    });
     for (auto it = found.rbegin(); it != found.rend(); ++it) {
         AddSong(*it, TreePlace::first(), 1, false);
         SetModifiedFlag(true);
