@@ -58,6 +58,11 @@ std::optional<InputFile> InputFile::open(const std::filesystem::path& path, uint
                                          std::string& reason)
 {
     InputFile file;
+    // The system would read the name only up to the NUL: another file.
+    if (path.native().find('\0') != std::string::npos) {
+        reason = "the name holds a NUL byte";
+        return std::nullopt;
+    }
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
     file.m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (file.m_fd < 0) {

@@ -264,7 +264,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
     std::vector<uint8_t> bytes;
     const std::filesystem::path copy = AutoRecoverPath(path);
     std::error_code error;
-    if (std::filesystem::exists(copy, error)) {
+    if (hasAutoRecoverCopy(path)) {
         const std::string question = "AutoRecover files were found for " + song.title
                                      + "--do you want to open them instead?";
         if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
@@ -275,7 +275,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
                 return true;
             }
         } else {
-            std::filesystem::remove(copy, error);
+            deleteAutoRecoverCopy(path);
         }
     }
     if (!readFileBytes(path, bytes, reason)) {
