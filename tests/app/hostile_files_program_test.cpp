@@ -2,7 +2,7 @@
 // that others made: a clip that is a FIFO, plug-in libraries that crash,
 // hang or are cut short. It starts, opens and ends every time.
 
-#include "engine/filter_presets.h"
+#include "engine/audio/filter_presets.h"
 #include "platform/ladspa.h"
 #include "song/audio_clip.h"
 #include "song/play_images.h"
