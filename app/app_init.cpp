@@ -51,6 +51,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
@@ -244,11 +245,17 @@ bool App::claimSingleInstance()
 {
     if (!m_options.singleInstance)
         return true;
-    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath()
+    std::string problem;
+    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath(&problem)
                                                          : m_options.serverPath;
+    if (!problem.empty())
+        std::fprintf(stderr, "Single instance: %s; this copy runs on its own.\n", problem.c_str());
     m_instance = std::make_unique<SingleInstance>(path);
     const std::string file = m_options.file ? m_options.file->string() : std::string();
-    return m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
+    const bool primary = m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
+    if (!m_instance->warning().empty())
+        std::fprintf(stderr, "Single instance: %s.\n", m_instance->warning().c_str());
+    return primary;
 }
 
 void App::openDatabase()

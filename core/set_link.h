@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 namespace rz {
 
 class CSongDoc;
@@ -31,6 +33,8 @@ public:
     virtual bool isStandAlone() const = 0;
     // Marks the set modified: its song list holds a path that changed.
     virtual void setModified() = 0;
+    // The set file's folder; empty without a set file.
+    virtual std::filesystem::path folder() const = 0;
 };
 
 } // namespace rz

@@ -1,13 +1,11 @@
 #include "platform/ladspa.h"
 
-#include "core/input_file.h"
 #include "core/log.h"
+#include "platform/plugin_marks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include <dlfcn.h>
@@ -205,55 +203,9 @@ std::vector<std::filesystem::path> ladspaSearchPath()
     return ladspaSearchPath(std::getenv("LADSPA_PATH"), std::getenv("HOME"));
 }
 
-namespace {
-
-constexpr const char* kScanningMark = "ladspa-scanning";
-constexpr const char* kStoppedList = "ladspa-stopped";
-constexpr uint64_t kMostMarkBytes = 1 << 20;
-
-std::vector<std::string> readLines(const std::filesystem::path& file)
-{
-    std::string reason;
-    const auto text = ReadWholeFile(file, kMostMarkBytes, reason);
-    std::vector<std::string> lines;
-    std::istringstream in(text.value_or(""));
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty())
-            lines.push_back(line);
-    return lines;
-}
-
-// Written before the library is touched: a kill keeps what the system has.
-void writeMark(const std::filesystem::path& file, const std::string& text)
-{
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string stoppedMessage(const std::string& library)
-{
-    return library + " was skipped because it stopped the program last time";
-}
-
-} // namespace
-
 std::vector<std::string> LadspaCatalog::settleMarks(const std::filesystem::path& folder)
 {
-    std::vector<std::string> stopped = readLines(folder / kStoppedList);
-    const std::vector<std::string> killed = readLines(folder / kScanningMark);
-    if (!killed.empty()) {
-        if (std::find(stopped.begin(), stopped.end(), killed.front()) == stopped.end())
-            stopped.push_back(killed.front());
-        std::string text;
-        for (const std::string& library : stopped)
-            text += library + "\n";
-        writeMark(folder / kStoppedList, text);
-        std::error_code ignored;
-        std::filesystem::remove(folder / kScanningMark, ignored);
-    }
-    std::vector<std::string> messages;
-    if (!killed.empty())
-        messages.push_back(stoppedMessage(killed.front()));
-    return messages;
+    return PluginMarks(folder, "ladspa").settle();
 }
 
 void LadspaCatalog::scan(const std::vector<std::filesystem::path>& folders, unsigned long rate)
@@ -261,13 +213,8 @@ void LadspaCatalog::scan(const std::vector<std::filesystem::path>& folders, unsi
     m_plugins.clear();
     m_skipped.clear();
     m_stoppedLastTime.clear();
-    std::vector<std::string> stopped;
-    if (!m_markFolder.empty()) {
-        std::error_code ignored;
-        std::filesystem::create_directories(m_markFolder, ignored);
-        settleMarks(m_markFolder);
-        stopped = readLines(m_markFolder / kStoppedList);
-    }
+    const PluginMarks marks(m_markFolder, "ladspa");
+    marks.settle();
     for (const std::filesystem::path& folder : folders) {
         std::error_code error;
         std::vector<std::filesystem::path> files;
@@ -276,29 +223,23 @@ void LadspaCatalog::scan(const std::vector<std::filesystem::path>& folders, unsi
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const std::filesystem::path& file : files)
-            scanMarked(file, rate, stopped);
+            scanMarked(file, rate, marks);
     }
     std::stable_sort(m_plugins.begin(), m_plugins.end(), [](const auto& a, const auto& b) {
         return a->info().name < b->info().name;
     });
 }
 
-void LadspaCatalog::scanMarked(const std::filesystem::path& file, unsigned long rate,
-                               const std::vector<std::string>& stopped)
+void LadspaCatalog::scanMarked(const std::filesystem::path& file, unsigned long rate, const PluginMarks& marks)
 {
-    if (m_markFolder.empty()) {
-        scanLibrary(file, rate);
-        return;
-    }
-    if (std::find(stopped.begin(), stopped.end(), file.string()) != stopped.end()) {
-        m_stoppedLastTime.push_back(stoppedMessage(file.string()));
+    if (marks.isStopped(file)) {
+        m_stoppedLastTime.push_back(PluginMarks::stoppedMessage(file.string()));
         m_skipped.push_back(m_stoppedLastTime.back());
         return;
     }
-    writeMark(m_markFolder / kScanningMark, file.string() + "\n");
+    marks.begin(file);
     scanLibrary(file, rate);
-    std::error_code ignored;
-    std::filesystem::remove(m_markFolder / kScanningMark, ignored);
+    marks.end();
 }
 
 void LadspaCatalog::scanLibrary(const std::filesystem::path& file, unsigned long rate)

@@ -103,6 +103,8 @@ std::vector<std::filesystem::path> ladspaSearchPath();
 
 // The plug-ins of the given folders that an audio effect can use, sorted by
 // name. Any thread; loads libraries.
+class PluginMarks;
+
 class LadspaCatalog {
 public:
     // No real library holds more; one that answers every index would keep
@@ -129,8 +131,7 @@ public:
 
 private:
     void scanLibrary(const std::filesystem::path& file, unsigned long rate);
-    void scanMarked(const std::filesystem::path& file, unsigned long rate,
-                    const std::vector<std::string>& stopped);
+    void scanMarked(const std::filesystem::path& file, unsigned long rate, const PluginMarks& marks);
 
     std::vector<std::shared_ptr<const LadspaPlugin>> m_plugins;
     std::vector<std::string> m_skipped;

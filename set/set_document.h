@@ -64,6 +64,7 @@ public:
     const std::filesystem::path& pathName() const { return m_path; }
     // The set file's folder; empty without a set file.
     const std::filesystem::path& setFolder() const { return m_folder; }
+    std::filesystem::path folder() const override { return m_folder; }
     // The set file's name without ".set"; "Untitled" without one.
     std::string title() const;
     // The set's own flag; its songs keep theirs.

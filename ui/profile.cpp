@@ -3,6 +3,9 @@
 #include "core/input_file.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -12,6 +15,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace rz {
@@ -123,6 +127,24 @@ std::optional<std::string> unwritableReason(const std::filesystem::path& file)
 // Far more than every setting the program has.
 constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
 
+// A kill while the settings are written leaves QSettings' lock file beside
+// them, sometimes still empty; every later save would wait on it. One whose
+// owner is gone, or that names no owner, is removed before the first read.
+void removeStaleLock(const QString& iniPath)
+{
+    const QString lockPath = iniPath + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString host, application;
+    const bool named = lock.getLockInfo(&pid, &host, &application);
+    const bool ownerGone = named && host == QSysInfo::machineHostName() && pid > 0
+        && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    if (!named || ownerGone)
+        lock.removeStaleLockFile();
+}
+
 } // namespace
 
 QString escapeProfileName(std::string_view name)
@@ -190,6 +212,7 @@ void Profile::open(const QString& path)
         useScratch();
         return;
     }
+    removeStaleLock(path);
     m_settings = std::make_unique<LockedSettings>(path, m_mutex);
     if (m_settings->status() == QSettings::FormatError)
         setAside(path);
