@@ -383,6 +383,8 @@ private:
     void registerFileTypes();
     bool claimSingleInstance();
     void reportUnwritableSettings();
+    // Names the plug-in library that stopped the last run; it is skipped.
+    void reportStoppedPlugins();
     void openDatabase();
     void makeWorkFolder();
     void addMusicFont();

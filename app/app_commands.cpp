@@ -9,6 +9,7 @@
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/settings.h"
+#include "core/prompt.h"
 #include "platform/send_file_by_mail.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
@@ -16,6 +17,10 @@
 #include "ui/fader_ctrl.h"
 
 #include <QApplication>
+#include <QPointer>
+
+#include <string>
+#include <thread>
 
 namespace rz {
 namespace {
@@ -201,7 +206,27 @@ bool App::SendFileByMail(std::string_view subject,
                          const std::vector<std::filesystem::path>& attachments,
                          std::string& reason)
 {
-    return rz::SendFileByMail(subject, attachments, reason);
+    const long child = StartMailProgram(subject, attachments, reason);
+    if (child < 0)
+        return false;
+    // The mail program may stay open while the user writes: the window does
+    // not wait for it, and a failure it reports comes back as a message.
+    QPointer<MainFrame> frame = m_frame;
+    IPrompt* prompt = m_prompt;
+    std::thread([child, frame, prompt] {
+        std::string why;
+        if (WaitForMailProgram(child, why))
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [frame, prompt, why] {
+                if (frame)
+                    prompt->message("The song could not be handed to the mail program:\n" + why,
+                                    PromptIcon::Warning);
+            },
+            Qt::QueuedConnection);
+    }).detach();
+    return true;
 }
 
 bool App::stepBeatBack()

@@ -14,6 +14,7 @@
 #include "core/track_rows.h"
 #include "engine/audio/audio_engines.h"
 #include "engine/audio/wave_clip_loader.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -78,7 +79,8 @@ void App::createEngine()
     const SequencerServices services{*m_profile,      *m_prompt,     *m_guiPost,
                                      *m_posts,        devices,       *m_instruments,
                                      timer,           *m_audio,
-                                     m_database ? &m_database->lookup() : nullptr};
+                                     m_database ? &m_database->lookup() : nullptr,
+                                     pluginMarkFolder()};
     m_sequencer = std::make_unique<CSequencer>(services);
     m_vstHost->attach(m_sequencer.get());
     m_engine = m_sequencer.get();

@@ -20,6 +20,7 @@
 #include "core/hand_over.h"
 #include "core/profile.h"
 #include "core/settings.h"
+#include "engine/audio/filter_presets.h"
 #include "engine/audio/spectrum_analyzer.h"
 #include "engine/gui_posts.h"
 #include "engine/sequencer.h"
@@ -30,6 +31,7 @@
 #include "engine/vst_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
+#include "platform/plugin_marks.h"
 #include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
@@ -50,6 +52,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
@@ -141,6 +144,7 @@ bool App::InitInstance()
     }
     showSplash();
     reportUnwritableSettings();
+    reportStoppedPlugins();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_editCommands->readRecentEffects();
@@ -228,17 +232,30 @@ void App::reportUnwritableSettings()
                           PromptIcon::Warning);
 }
 
+void App::reportStoppedPlugins()
+{
+    for (const char* kind : {"ladspa", "vst"})
+        for (const std::string& message : PluginMarks(pluginMarkFolder(), kind).settle())
+            m_prompt->message(message, PromptIcon::Warning);
+}
+
 // A second copy hands over its file with an absolute path, so the first
 // copy finds it whatever its own current folder is.
 bool App::claimSingleInstance()
 {
     if (!m_options.singleInstance)
         return true;
-    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath()
+    std::string problem;
+    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath(&problem)
                                                          : m_options.serverPath;
+    if (!problem.empty())
+        std::fprintf(stderr, "Single instance: %s; this copy runs on its own.\n", problem.c_str());
     m_instance = std::make_unique<SingleInstance>(path);
     const std::string file = m_options.file ? m_options.file->string() : std::string();
-    return m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
+    const bool primary = m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
+    if (!m_instance->warning().empty())
+        std::fprintf(stderr, "Single instance: %s.\n", m_instance->warning().c_str());
+    return primary;
 }
 
 void App::openDatabase()
@@ -281,7 +298,7 @@ void App::createMainFrame()
                                 m_editCommands.get(), m_viewCommands.get(), m_setupCommands.get(),
                                 m_helpCommands.get(), m_mapCommands.get()});
     m_viewCommands->connectStaffTools();
-    m_editCommands->BuildAudioEffectMenu();
+    m_editCommands->connectAudioEffectMenu();
     createFixedViews();
     m_keys->install();
     m_updater->start();

@@ -126,8 +126,20 @@ void EditCommands::addRecentFilter(const std::string& id)
     BuildAudioEffectMenu();
 }
 
+void EditCommands::connectAudioEffectMenu()
+{
+    // Loading plug-in libraries at start-up would let one that crashes or
+    // hangs keep the program from starting at all.
+    if (QMenu* menu = m_seams.effectMenu())
+        QObject::connect(menu, &QMenu::aboutToShow, menu, [this] {
+            if (!m_audioEffectMenuBuilt)
+                BuildAudioEffectMenu();
+        });
+}
+
 void EditCommands::BuildAudioEffectMenu()
 {
+    m_audioEffectMenuBuilt = true;
     m_audioEffectIds.clear();
     std::vector<AudioEffectMenuEntry> entries;
     if (m_audioEffects) {

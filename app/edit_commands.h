@@ -58,6 +58,8 @@ public:
     // The recent effects still installed, "&1 Name" on, above "More...";
     // effects no longer installed leave the list.
     void BuildAudioEffectMenu();
+    // The menu is built, and the plug-ins scanned, when it first opens.
+    void connectAudioEffectMenu();
 
     bool onPaste(CommandId id);
     void onUpdatePaste(CommandId id, CmdUi& ui);
@@ -73,6 +75,7 @@ private:
     RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
     std::unique_ptr<IAudioEffects> m_audioEffects;
     std::vector<std::string> m_audioEffectIds; // the effect of each menu entry
+    bool m_audioEffectMenuBuilt = false;
 };
 
 } // namespace rz

@@ -2,6 +2,8 @@
 
 // Song code calls the open set: SetDocument implements ISetLink.
 
+#include <filesystem>
+
 namespace rz {
 
 class CSongDoc;
@@ -33,6 +35,8 @@ public:
     virtual bool isStandAlone() const = 0;
     // Marks the set modified: its song list holds a path that changed.
     virtual void setModified() = 0;
+    // The set file's folder; empty without a set file.
+    virtual std::filesystem::path folder() const = 0;
 };
 
 } // namespace rz

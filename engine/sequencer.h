@@ -64,6 +64,9 @@ struct SequencerServices {
     IEngineTimer& timer;
     IAudioEngines& audio;
     const ISynthLookup* synths = nullptr; // null: every synthesizer is unknown
+    // Where an instrument library being opened is marked, so that one which
+    // kills the program is skipped at the next start; empty: no marks.
+    std::filesystem::path pluginMarkFolder = {};
 };
 
 struct SequencerOptions {

@@ -1,6 +1,7 @@
 // Start-up: the ports, their maps, the key map, the refresh pass and the
 // idle timer. GUI thread.
 #include "engine/sequencer.h"
+#include "platform/plugin_marks.h"
 
 #include "core/engine_timer.h"
 #include "core/ms_clock.h"
@@ -88,13 +89,24 @@ void CSequencer::openOutputDevices(SequencerPorts& ports)
 // their count plus one. Paths compare exactly: Linux names are case-sensitive.
 void CSequencer::openInstruments(SequencerPorts& ports)
 {
+    const PluginMarks marks(m_services.pluginMarkFolder, "vst");
+    marks.settle();
     for (int slot = 0; slot < kInstrumentSlots; ++slot) {
         const std::string path = readSettingText(m_services.profile, settings::kInstrumentPath, std::to_string(slot));
         if (path.empty())
             break;
+        if (marks.isStopped(path)) {
+            m_services.prompt.message(PluginMarks::stoppedMessage(path), PromptIcon::Warning);
+            continue;
+        }
         auto port = std::make_shared<COutPort>(path, m_services.instruments.makeInstrument());
-        if (!port->Open()) {
-            m_services.prompt.message("Could not open VST synth " + path, PromptIcon::Warning);
+        marks.begin(path);
+        const bool opened = port->Open();
+        marks.end();
+        if (!opened) {
+            const std::string& why = port->openError();
+            m_services.prompt.message("Could not open VST synth " + path + (why.empty() ? "" : ": " + why),
+                                      PromptIcon::Warning);
             continue;
         }
         const auto loads = std::count_if(ports.outputs.begin(), ports.outputs.end(),

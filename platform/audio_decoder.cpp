@@ -1,5 +1,7 @@
 #include "platform/audio_decoder.h"
 
+#include "core/input_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -147,9 +149,14 @@ int AudioDecoder::open(const std::filesystem::path& path, uint32_t outputRate)
 {
     close();
     setUpLibrary();
+    // FFmpeg would wait on a FIFO: only a regular file is handed on, by its
+    // open descriptor, so the name cannot be swapped for another meanwhile.
+    std::string refusal;
+    const auto file = InputFile::open(path, std::numeric_limits<uint64_t>::max(), refusal);
+    if (!file)
+        return m_lastError = AVERROR(EINVAL);
     m_state = std::make_unique<State>();
-    // "file:" keeps a colon in the name from being read as a protocol.
-    const std::string url = "file:" + path.string();
+    const std::string url = "file:/proc/self/fd/" + std::to_string(file->fd());
     const int opened = avio_open2(&m_state->io, url.c_str(), AVIO_FLAG_READ, nullptr, nullptr);
     if (opened < 0) {
         m_state.reset();

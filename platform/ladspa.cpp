@@ -1,6 +1,7 @@
 #include "platform/ladspa.h"
 
 #include "core/log.h"
+#include "platform/plugin_marks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -202,10 +203,18 @@ std::vector<std::filesystem::path> ladspaSearchPath()
     return ladspaSearchPath(std::getenv("LADSPA_PATH"), std::getenv("HOME"));
 }
 
+std::vector<std::string> LadspaCatalog::settleMarks(const std::filesystem::path& folder)
+{
+    return PluginMarks(folder, "ladspa").settle();
+}
+
 void LadspaCatalog::scan(const std::vector<std::filesystem::path>& folders, unsigned long rate)
 {
     m_plugins.clear();
     m_skipped.clear();
+    m_stoppedLastTime.clear();
+    const PluginMarks marks(m_markFolder, "ladspa");
+    marks.settle();
     for (const std::filesystem::path& folder : folders) {
         std::error_code error;
         std::vector<std::filesystem::path> files;
@@ -214,11 +223,23 @@ void LadspaCatalog::scan(const std::vector<std::filesystem::path>& folders, unsi
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const std::filesystem::path& file : files)
-            scanLibrary(file, rate);
+            scanMarked(file, rate, marks);
     }
     std::stable_sort(m_plugins.begin(), m_plugins.end(), [](const auto& a, const auto& b) {
         return a->info().name < b->info().name;
     });
+}
+
+void LadspaCatalog::scanMarked(const std::filesystem::path& file, unsigned long rate, const PluginMarks& marks)
+{
+    if (marks.isStopped(file)) {
+        m_stoppedLastTime.push_back(PluginMarks::stoppedMessage(file.string()));
+        m_skipped.push_back(m_stoppedLastTime.back());
+        return;
+    }
+    marks.begin(file);
+    scanLibrary(file, rate);
+    marks.end();
 }
 
 void LadspaCatalog::scanLibrary(const std::filesystem::path& file, unsigned long rate)
@@ -238,6 +259,11 @@ void LadspaCatalog::scanLibrary(const std::filesystem::path& file, unsigned long
         return;
     }
     for (unsigned long i = 0;; ++i) {
+        if (i == kMostDescriptors) {
+            m_skipped.push_back(file.string() + ": more than " + std::to_string(kMostDescriptors)
+                                + " plug-ins; the rest are left out");
+            break;
+        }
         const LADSPA_Descriptor* descriptor = entry(i);
         if (!descriptor)
             break;

@@ -103,9 +103,26 @@ std::vector<std::filesystem::path> ladspaSearchPath();
 
 // The plug-ins of the given folders that an audio effect can use, sorted by
 // name. Any thread; loads libraries.
+class PluginMarks;
+
 class LadspaCatalog {
 public:
+    // No real library holds more; one that answers every index would keep
+    // the scan going for ever.
+    static constexpr unsigned long kMostDescriptors = 4096;
+
+    // With a mark folder (the user's data folder), each library is named in
+    // a mark file there while it is loaded and asked for its plug-ins, so
+    // that one which kills or hangs the program is skipped from then on.
+    void setMarkFolder(std::filesystem::path folder) { m_markFolder = std::move(folder); }
     void scan(const std::vector<std::filesystem::path>& folders, unsigned long rate);
+    // Libraries that stopped an earlier run and were skipped, one message each:
+    // "<path> was skipped because it stopped the program last time".
+    const std::vector<std::string>& stoppedLastTime() const { return m_stoppedLastTime; }
+
+    // A mark a killed run left in `folder` becomes an entry of the list of
+    // libraries to skip; the message naming it, once.
+    static std::vector<std::string> settleMarks(const std::filesystem::path& folder);
 
     const std::vector<std::shared_ptr<const LadspaPlugin>>& plugins() const { return m_plugins; }
     std::shared_ptr<const LadspaPlugin> find(std::string_view id) const;
@@ -114,9 +131,12 @@ public:
 
 private:
     void scanLibrary(const std::filesystem::path& file, unsigned long rate);
+    void scanMarked(const std::filesystem::path& file, unsigned long rate, const PluginMarks& marks);
 
     std::vector<std::shared_ptr<const LadspaPlugin>> m_plugins;
     std::vector<std::string> m_skipped;
+    std::vector<std::string> m_stoppedLastTime;
+    std::filesystem::path m_markFolder;
 };
 
 } // namespace rz

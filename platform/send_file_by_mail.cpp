@@ -51,6 +51,13 @@ int waitForExit(pid_t child, std::string& reason)
 bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
                     std::string& reason)
 {
+    const long child = StartMailProgram(subject, attachments, reason);
+    return child >= 0 && WaitForMailProgram(child, reason);
+}
+
+long StartMailProgram(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
+                      std::string& reason)
+{
     std::vector<std::string> arguments = mailArguments(subject, attachments);
     std::vector<char*> argv;
     for (std::string& argument : arguments)
@@ -60,9 +67,14 @@ bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem:
     const int error = ::posix_spawnp(&child, kMailProgram, nullptr, nullptr, argv.data(), environ);
     if (error != 0) {
         reason = std::string(kMailProgram) + " could not be started: " + std::generic_category().message(error);
-        return false;
+        return -1;
     }
-    const int status = waitForExit(child, reason);
+    return long(child);
+}
+
+bool WaitForMailProgram(long child, std::string& reason)
+{
+    const int status = waitForExit(pid_t(child), reason);
     if (status == 0)
         return true;
     if (status > 0)

@@ -16,4 +16,10 @@ namespace rz {
 bool SendFileByMail(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
                     std::string& reason);
 
+// The two halves of it, for a caller that must not wait: the started
+// child's process id, or -1 with a reason; then, on any thread, its end.
+long StartMailProgram(std::string_view subject, const std::vector<std::filesystem::path>& attachments,
+                      std::string& reason);
+bool WaitForMailProgram(long child, std::string& reason);
+
 } // namespace rz

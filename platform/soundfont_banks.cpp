@@ -2,10 +2,11 @@
 
 #include "platform/midi_gm_synth.h"
 
+#include "core/input_file.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <utility>
@@ -24,16 +25,10 @@ bool validTarget(SoundFontLocation at)
         && at.preset <= 127;
 }
 
-std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
+// A SoundFont past 1 GB would not fit the synthesizer's memory anyway; a wave
+// patch past 256 MB is no instrument sample.
+constexpr uint64_t kMostSoundFontBytes = uint64_t(1) << 30;
+constexpr uint64_t kMostWavePatchBytes = uint64_t(256) << 20;
 
 // SoundFonts rewritten in memory, by the name the synthesizer is given for
 // them. FluidSynth opens them again for every preset whose samples it loads.
@@ -325,12 +320,13 @@ struct SoundFontBanks::Loaded {
     SoundFontItem item;
     int fluidId = -1;
     std::string memoryName; // one preset: its rewritten file
+    std::string problem;    // why loading failed, when the file is to blame
 
     ~Loaded() { dropMemoryFile(memoryName); }
     Loaded() = default;
     Loaded(Loaded&& other) noexcept
         : item(std::move(other.item)), fluidId(other.fluidId),
-          memoryName(std::exchange(other.memoryName, {}))
+          memoryName(std::exchange(other.memoryName, {})), problem(std::move(other.problem))
     {
     }
     Loaded& operator=(Loaded&&) = delete;
@@ -457,19 +453,22 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
 {
     const SoundFontItem& item = loaded.item;
     if (item.kind == SoundFontItemKind::WholeFile) {
-        // FluidSynth reads the file itself: only its start is looked at here.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(item.path, error))
+        // FluidSynth reads the file itself: only its start is looked at here,
+        // after the same checks as every file of ours.
+        if (!InputFile::open(item.path, kMostSoundFontBytes, loaded.problem))
             return -kSoundFontCannotRead;
-        if (!readSoundFontHead(item.path).isSoundFont)
+        if (!readSoundFontHead(item.path).isSoundFont) {
+            loaded.problem = "not a SoundFont";
             return -kSoundFontNotSoundFont;
+        }
         const int id = fluid_synth_sfload(synth, item.path.c_str(), 1);
         if (id == FLUID_FAILED)
             return -kSoundFontSynthRefused;
         fluid_synth_set_bank_offset(synth, id, item.target.bank);
         return id;
     }
-    auto bytes = readWholeFile(item.path);
+    const bool wave = item.kind == SoundFontItemKind::WavePatch;
+    auto bytes = ReadWholeFileBytes(item.path, wave ? kMostWavePatchBytes : kMostSoundFontBytes, loaded.problem);
     if (!bytes)
         return -kSoundFontCannotRead;
     switch (item.kind) {
@@ -494,8 +493,7 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
         return id;
     }
     case SoundFontItemKind::WavePatch: {
-        std::string reason;
-        const auto sound = readWavePatch(*bytes, reason);
+        const auto sound = readWavePatch(*bytes, loaded.problem);
         if (!sound)
             return -kSoundFontBadWave;
         fluid_sfont_t* sfont = makeWaveFont(*sound, item.name, item.target);
@@ -513,7 +511,7 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
     return -kSoundFontSynthRefused;
 }
 
-int SoundFontBanks::add(Loaded loaded, bool replacesBank)
+int SoundFontBanks::add(Loaded loaded, bool replacesBank, std::string* problem)
 {
     if (!validTarget(loaded.item.target))
         return kSoundFontBadLocation;
@@ -522,6 +520,8 @@ int SoundFontBanks::add(Loaded loaded, bool replacesBank)
         const int id = loadInto(synth, loaded);
         if (id < 0) {
             result = -id;
+            if (problem && !loaded.problem.empty())
+                *problem = loaded.item.path.string() + ": " + loaded.problem;
             return;
         }
         loaded.fluidId = id;
@@ -546,7 +546,7 @@ int SoundFontBanks::add(Loaded loaded, bool replacesBank)
     return result;
 }
 
-int SoundFontBanks::loadFile(const std::filesystem::path& path, int bank)
+int SoundFontBanks::loadFile(const std::filesystem::path& path, int bank, std::string* problem)
 {
     Loaded loaded;
     loaded.item.kind = SoundFontItemKind::WholeFile;
@@ -555,11 +555,11 @@ int SoundFontBanks::loadFile(const std::filesystem::path& path, int bank)
     loaded.item.name = readSoundFontHead(path).name;
     if (loaded.item.name.empty())
         loaded.item.name = path.stem().string();
-    return add(std::move(loaded), true);
+    return add(std::move(loaded), true, problem);
 }
 
 int SoundFontBanks::loadPreset(const std::filesystem::path& path, SoundFontLocation source,
-                               SoundFontLocation target)
+                               SoundFontLocation target, std::string* problem)
 {
     if (!validTarget(source))
         return kSoundFontBadLocation;
@@ -571,17 +571,18 @@ int SoundFontBanks::loadPreset(const std::filesystem::path& path, SoundFontLocat
     loaded.item.name = readSoundFontHead(path).name;
     if (loaded.item.name.empty())
         loaded.item.name = path.stem().string();
-    return add(std::move(loaded), false);
+    return add(std::move(loaded), false, problem);
 }
 
-int SoundFontBanks::loadWavePatch(const std::filesystem::path& path, SoundFontLocation target)
+int SoundFontBanks::loadWavePatch(const std::filesystem::path& path, SoundFontLocation target,
+                                  std::string* problem)
 {
     Loaded loaded;
     loaded.item.kind = SoundFontItemKind::WavePatch;
     loaded.item.path = path;
     loaded.item.target = target;
     loaded.item.name = path.stem().string();
-    return add(std::move(loaded), false);
+    return add(std::move(loaded), false, problem);
 }
 
 int SoundFontBanks::removeWhere(_fluid_synth_t* synth, bool (*match)(const Loaded&, int), int value)

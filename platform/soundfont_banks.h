@@ -82,10 +82,13 @@ public:
     std::vector<SoundFontPreset> presets(int bank) const;
 
     // Each answers a SoundFontError; a failure leaves everything as it was.
-    int loadFile(const std::filesystem::path& path, int bank);
+    // A file refused for what it is (a FIFO, a folder, too large, damaged)
+    // gives `problem` its name and the reason.
+    int loadFile(const std::filesystem::path& path, int bank, std::string* problem = nullptr);
     int loadPreset(const std::filesystem::path& path, SoundFontLocation source,
-                   SoundFontLocation target);
-    int loadWavePatch(const std::filesystem::path& path, SoundFontLocation target);
+                   SoundFontLocation target, std::string* problem = nullptr);
+    int loadWavePatch(const std::filesystem::path& path, SoundFontLocation target,
+                      std::string* problem = nullptr);
     int deleteBank(int bank);
     int deletePreset(SoundFontLocation location);
 
@@ -107,7 +110,7 @@ private:
     // negated.
     static int loadInto(_fluid_synth_t* synth, Loaded& loaded);
     static void unload(_fluid_synth_t* synth, const Loaded& loaded);
-    int add(Loaded loaded, bool replacesBank);
+    int add(Loaded loaded, bool replacesBank, std::string* problem = nullptr);
     int removeWhere(_fluid_synth_t* synth, bool (*match)(const Loaded&, int), int value);
 
     // Held across every edit and every change of the attached device, so

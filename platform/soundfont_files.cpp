@@ -1,9 +1,10 @@
 #include "platform/soundfont_files.h"
 
 #include "core/byte_reader.h"
+#include "core/input_file.h"
 
 #include <algorithm>
-#include <fstream>
+#include <limits>
 #include <functional>
 
 namespace rz {
@@ -152,12 +153,12 @@ SoundFontHead readSoundFontHead(const std::filesystem::path& path)
     // The INFO list comes first; its texts are short.
     constexpr uint32_t kMostInfoBytes = 1 << 16;
     SoundFontHead head;
-    std::error_code error;
-    const auto fileSize = std::filesystem::file_size(path, error);
-    std::ifstream in(path, std::ios::binary);
+    std::string reason;
+    const auto in = InputFile::open(path, std::numeric_limits<uint64_t>::max(), reason);
     uint8_t header[20] = {};
-    if (error || !in || !in.read(reinterpret_cast<char*>(header), sizeof header))
+    if (!in || !in->readAt(0, header, sizeof header, reason))
         return head;
+    const uint64_t fileSize = in->size();
     ByteReader reader(std::span<const uint8_t>(header, sizeof header));
     auto riff = reader.bytes(4);
     const auto riffSize = reader.u32le();
@@ -173,8 +174,7 @@ SoundFontHead readSoundFontHead(const std::filesystem::path& path)
     if (text(*list) != "LIST")
         return head;
     std::vector<uint8_t> body(std::min(*listSize, kMostInfoBytes));
-    in.read(reinterpret_cast<char*>(body.data()), std::streamsize(body.size()));
-    body.resize(size_t(in.gcount()));
+    body.resize(in->readSome(sizeof header, body.data(), body.size(), reason).value_or(0));
     ByteReader info(body, sizeof header);
     auto type = info.bytes(4);
     if (type && text(*type) == "INFO")

@@ -57,10 +57,16 @@ void SetDocument::SetModifiedFlag(bool modified)
 
 SetDocument::SongEntry* SetDocument::entryOf(const CSongDoc* song) const
 {
-    for (const auto& entry : m_songs)
-        if (song != nullptr && entry->song.get() == song)
-            return entry.get();
-    return nullptr;
+    const auto found = m_entryBySong.find(song);
+    return found == m_entryBySong.end() ? nullptr : found->second;
+}
+
+SetDocument::SongEntry& SetDocument::addEntry(std::unique_ptr<SongEntry> entry)
+{
+    SongEntry& added = *entry;
+    m_entryBySong[entry->song.get()] = entry.get();
+    m_songs.push_back(std::move(entry));
+    return added;
 }
 
 std::vector<CSongDoc*> SetDocument::songs() const
@@ -149,6 +155,7 @@ void SetDocument::DeleteContents()
     m_tree.ClearTree();
     std::vector<std::unique_ptr<SongEntry>> closing;
     closing.swap(m_songs);
+    m_entryBySong.clear();
     for (auto it = closing.rbegin(); it != closing.rend(); ++it) {
         (*it)->song->SetModifiedFlag(false);
         unloadSong(*(*it)->song);
@@ -192,14 +199,23 @@ bool SetDocument::loadSong(CSongDoc& song, std::string& reason)
 CSongDoc* SetDocument::AddSong(const std::filesystem::path& path, const TreePlace& place,
                                int loadMode, bool select, std::string* reason)
 {
-    CSongDoc* song = findSongByName(path);
+    CSongDoc* song = placeSong(findSongByName(path), path, place, loadMode, select, reason);
+    UpdateTotals();
+    if (select && song->contentFlag)
+        song->ActivateSong(-1);
+    return song;
+}
+
+CSongDoc* SetDocument::placeSong(CSongDoc* known, const std::filesystem::path& path, const TreePlace& place,
+                                 int loadMode, bool& select, std::string* reason)
+{
+    CSongDoc* song = known;
     if (song == nullptr) {
         auto entry = std::make_unique<SongEntry>();
         entry->song = std::make_unique<CSongDoc>(m_songContext);
         entry->song->SetPathName(path);
         entry->disabled = loadMode < 0;
-        song = entry->song.get();
-        m_songs.push_back(std::move(entry));
+        song = addEntry(std::move(entry)).song.get();
         std::string why;
         if (loadMode >= 1 && !loadSong(*song, why)) {
             select = false;
@@ -210,9 +226,6 @@ CSongDoc* SetDocument::AddSong(const std::filesystem::path& path, const TreePlac
     }
     m_tree.InsertSongItem(*song, place);
     ++entryOf(song)->entries;
-    UpdateTotals();
-    if (select && song->contentFlag)
-        song->ActivateSong(-1);
     return song;
 }
 
@@ -221,8 +234,7 @@ CSongDoc* SetDocument::AddSong(std::unique_ptr<CSongDoc> song)
     auto entry = std::make_unique<SongEntry>();
     entry->song = std::move(song);
     entry->entries = 1;
-    CSongDoc* added = entry->song.get();
-    m_songs.push_back(std::move(entry));
+    CSongDoc* added = addEntry(std::move(entry)).song.get();
     m_tree.InsertSongItem(*added, m_tree.beforeStatus());
     return added;
 }
@@ -278,6 +290,7 @@ void SetDocument::destroySong(CSongDoc& song)
         return;
     std::unique_ptr<SongEntry> entry = std::move(*at);
     m_songs.erase(at);
+    m_entryBySong.erase(&song);
     entry->song->SetModifiedFlag(false);
     unloadSong(*entry->song);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace rz {
@@ -64,6 +65,7 @@ public:
     const std::filesystem::path& pathName() const { return m_path; }
     // The set file's folder; empty without a set file.
     const std::filesystem::path& setFolder() const { return m_folder; }
+    std::filesystem::path folder() const override { return m_folder; }
     // The set file's name without ".set"; "Untitled" without one.
     std::string title() const;
     // The set's own flag; its songs keep theirs.
@@ -207,6 +209,12 @@ private:
     };
 
     SongEntry* entryOf(const CSongDoc* song) const;
+    SongEntry& addEntry(std::unique_ptr<SongEntry> entry);
+    // AddSong without the totals and the activation: `known` is the song of
+    // that path already in the set, or null; `select` turns false when the
+    // song is not to be activated.
+    CSongDoc* placeSong(CSongDoc* known, const std::filesystem::path& path, const TreePlace& place,
+                        int loadMode, bool& select, std::string* reason);
     SetTreeItem* currentItem() const;
     void readImage(const SetFileImage& image);
     void addStraySongs();
@@ -220,6 +228,7 @@ private:
     SetTree m_tree;
     SetNavigator m_navigator{*this}; // torn down after the songs
     std::vector<std::unique_ptr<SongEntry>> m_songs; // in the order they joined
+    std::unordered_map<const CSongDoc*, SongEntry*> m_entryBySong; // every entry of m_songs
     bool m_noSetFile = true;
     bool m_modified = false;
     std::filesystem::path m_path;

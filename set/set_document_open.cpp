@@ -3,6 +3,7 @@
 // set folder that the file does not list. GUI thread.
 #include "set/set_document.h"
 
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/settings.h"
@@ -13,8 +14,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace rz {
 namespace {
@@ -37,22 +38,10 @@ bool endsWith(const std::string& text, std::string_view ending)
 
 bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        reason = error.message();
+    auto read = ReadWholeFileBytes(path, kMaxSetFileBytes, reason);
+    if (!read)
         return false;
-    }
-    if (size > kMaxSetFileBytes) {
-        reason = "the file is too large";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        reason = "the file cannot be read";
-        return false;
-    }
+    bytes = std::move(*read);
     return true;
 }
 
@@ -155,6 +144,11 @@ void SetDocument::readImage(const SetFileImage& image)
     uint32_t depth = 0;
     SetTreeItem* parent = nullptr;
     SetTreeItem* lastFolder = nullptr;
+    // Songs by path, so that a large set opens in time that grows with its
+    // size, not with its square.
+    std::unordered_map<std::string, CSongDoc*> byPath;
+    for (CSongDoc* song : songs())
+        byPath.emplace(song->pathName.lexically_normal().string(), song);
     for (const SetFileEntry& entry : image.entries) {
         if (entry.name.empty())
             continue;
@@ -177,10 +171,13 @@ void SetDocument::readImage(const SetFileImage& image)
         m_host.showSetProgress(kLoadingPrompt, decodeText(entry.name.substr(slash == std::string::npos ? 0 : slash + 1)));
         const std::filesystem::path resolved = resolveStoredPath(entry.name);
         const int mode = entry.disabled ? -1 : big ? 0 : 1;
-        const bool known = findSongByName(resolved) != nullptr;
-        CSongDoc* song = AddSong(resolved, place, mode, false);
+        CSongDoc*& known = byPath[resolved.lexically_normal().string()];
+        const bool wasKnown = known != nullptr;
+        bool select = false;
+        CSongDoc* song = placeSong(known, resolved, place, mode, select, nullptr);
+        known = song;
         SongEntry* added = entryOf(song);
-        if (!known) {
+        if (!wasKnown) {
             added->storedName = entry.name;
             added->storedPath = resolved;
         }
@@ -189,6 +186,7 @@ void SetDocument::readImage(const SetFileImage& image)
     }
     for (; parent != nullptr; parent = parent->parent)
         parent->collapsed = true;
+    UpdateTotals();
     if (image.performanceLock) {
         m_modified = false;
         m_host.lockPerformance();
@@ -234,7 +232,12 @@ void SetDocument::addStraySongs()
 {
     std::vector<std::filesystem::path> found;
     ScanFolder(m_folder, found);
-    std::erase_if(found, [this](const std::filesystem::path& path) { return findSongByName(path) != nullptr; });
+    std::unordered_set<std::string> listed;
+    for (const CSongDoc* song : songs())
+        listed.insert(song->pathName.lexically_normal().string());
+    std::erase_if(found, [&](const std::filesystem::path& path) {
+        return listed.contains(path.lexically_normal().string());
+    });
     for (auto it = found.rbegin(); it != found.rend(); ++it) {
         AddSong(*it, TreePlace::first(), 1, false);
         SetModifiedFlag(true);

@@ -35,6 +35,9 @@ std::variant<SetFileEntry, SetFileError> readEntry(ByteReader& reader, size_t in
     const auto name = readArchiveString(reader, reason);
     if (!name)
         return entryError(index, "name " + reason);
+    // A path cut at a NUL byte would name the folder it lies in.
+    if (std::find(name->begin(), name->end(), '\0') != name->end())
+        return entryError(index, "its name holds a NUL byte");
     SetFileEntry entry;
     entry.depth = *flags >> kDepthShift;
     entry.folder = (*flags & kFolderBit) != 0;

@@ -11,9 +11,18 @@ std::filesystem::path AutoRecoverPath(const std::filesystem::path& songPath)
     return copy;
 }
 
+bool hasAutoRecoverCopy(const std::filesystem::path& songPath)
+{
+    if (songPath.empty() || songPath.native().find('\0') != std::string::npos)
+        return false;
+    std::error_code error;
+    return std::filesystem::symlink_status(AutoRecoverPath(songPath), error).type()
+        == std::filesystem::file_type::regular;
+}
+
 bool deleteAutoRecoverCopy(const std::filesystem::path& songPath)
 {
-    if (songPath.empty())
+    if (!hasAutoRecoverCopy(songPath))
         return true;
     std::error_code error;
     std::filesystem::remove(AutoRecoverPath(songPath), error);

@@ -9,8 +9,12 @@ namespace rz {
 // copies of their own.
 std::filesystem::path AutoRecoverPath(const std::filesystem::path& songPath);
 
-// Deletes the song's AutoRecover copy; a missing copy is fine. False when a
-// copy exists and could not be deleted.
+// Whether the song has an AutoRecover copy: a plain file of that name. A
+// name with a NUL byte has none (the system would see a shorter name).
+bool hasAutoRecoverCopy(const std::filesystem::path& songPath);
+
+// Deletes the song's AutoRecover copy, and only a plain file of that name;
+// a missing copy is fine. False when a copy exists and could not be deleted.
 bool deleteAutoRecoverCopy(const std::filesystem::path& songPath);
 
 } // namespace rz

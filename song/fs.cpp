@@ -371,6 +371,19 @@ std::filesystem::path SaveTarget(const std::filesystem::path& path)
     return resolveLink(path);
 }
 
+std::filesystem::path ScratchPathFor(const std::filesystem::path& target)
+{
+    const std::filesystem::path folder = folderOf(target);
+    std::filesystem::path scratch;
+    std::error_code error;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        scratch = scratchName(folder, target.filename().string());
+        if (std::filesystem::symlink_status(scratch, error).type() == std::filesystem::file_type::not_found)
+            break;
+    }
+    return scratch;
+}
+
 void RemoveScratchLeftovers(const std::filesystem::path& path)
 {
     removeLeftovers(resolveLink(path));

@@ -28,6 +28,11 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::span<const uint8_
 // The file a save replaces: for a symbolic link, the file it names.
 std::filesystem::path SaveTarget(const std::filesystem::path& path);
 
+// A name beside the target, not taken now, for a file that is to replace the
+// target once it is written whole: hidden, and removed as a leftover by
+// RemoveScratchLeftovers when a kill stops the writing.
+std::filesystem::path ScratchPathFor(const std::filesystem::path& target);
+
 // Removes the hidden scratch files (".<name>.xxxxxx.tmp") of the file's own
 // name that a save interrupted by a crash or kill left in its folder.
 void RemoveScratchLeftovers(const std::filesystem::path& path);

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
 #include "core/file_names.h"
 #include "core/midi_bytes.h"
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/settings.h"
 #include "core/song_host.h"
@@ -319,9 +320,11 @@ std::optional<std::string> readRscTitle(const std::filesystem::path& rsdPath)
     std::string stem = name;
     StripKnownExtension(stem);
     const bool upperCase = name.size() > stem.size() && name.back() >= 'A' && name.back() <= 'Z';
-    std::ifstream file(rsdPath.parent_path() / (stem + (upperCase ? ".RSC" : ".rsc")), std::ios::binary);
+    std::string reason; // a missing or odd title file leaves the title alone
+    const auto file = InputFile::open(rsdPath.parent_path() / (stem + (upperCase ? ".RSC" : ".rsc")),
+                                      std::numeric_limits<uint64_t>::max(), reason);
     char block[kRscSize];
-    if (!file.read(block, sizeof block))
+    if (!file || !file->readAt(0, block, sizeof block, reason))
         return std::nullopt;
     const char* begin = block + kRscTitleStart;
     const char* end = std::find(begin, static_cast<const char*>(block + kRscTitleEnd), '\0');

@@ -14,7 +14,9 @@ std::vector<std::filesystem::path> songMailAttachments(const CSongDoc& song);
 
 // File > Send...: offers to save a modified song, then hands the song file
 // and its clips' audio files to the mail program with the subject
-// "<title>.mid". A song without a file, or a hand-off that fails, is
+// "<title>.mid". Files outside the song's folder, the set's folder and the
+// work folder are listed in a question first and attached only on Yes.
+// A song without a file, or a hand-off that fails, is
 // reported through the prompt. False when nothing was sent. GUI thread.
 bool OnFileSend(CSongDoc& song);
 

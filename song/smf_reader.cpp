@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
 #include <tuple>
 
 #include "core/file_names.h"
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/settings.h"
@@ -43,27 +43,15 @@ bool failOpen(CSongDoc& song, std::string& reason, std::string why)
 
 bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        reason = "cannot read " + path.string() + ": " + error.message();
+    auto read = ReadWholeFileBytes(path, kMaxSongFileBytes, reason);
+    if (!read) {
+        constexpr std::string_view kOpenFailed = "cannot open: "; // said once is enough
+        if (reason.starts_with(kOpenFailed))
+            reason.erase(0, kOpenFailed.size());
+        reason = "cannot read " + path.string() + ": " + reason;
         return false;
     }
-    if (size > kMaxSongFileBytes) {
-        reason = path.string() + " is larger than 1 GiB";
-        return false;
-    }
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    bytes.resize(size_t(size));
-    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) {
-        // The stream keeps no reason; the system call under it left one.
-        const int error = errno;
-        reason = "cannot read " + path.string();
-        if (error != 0)
-            reason += ": " + std::generic_category().message(error);
-        return false;
-    }
+    bytes = std::move(*read);
     return true;
 }
 
@@ -277,7 +265,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
     std::vector<uint8_t> bytes;
     const std::filesystem::path copy = AutoRecoverPath(path);
     std::error_code error;
-    if (std::filesystem::exists(copy, error)) {
+    if (hasAutoRecoverCopy(path)) {
         const std::string question = "AutoRecover files were found for " + song.title
                                      + "--do you want to open them instead?";
         if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
@@ -288,7 +276,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
                 return true;
             }
         } else {
-            std::filesystem::remove(copy, error);
+            deleteAutoRecoverCopy(path);
         }
     }
     if (!readFileBytes(path, bytes, reason)) {

@@ -1,6 +1,11 @@
 #include "ui/profile.h"
 
+#include "core/input_file.h"
+
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -10,6 +15,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace rz {
@@ -118,6 +124,27 @@ std::optional<std::string> unwritableReason(const std::filesystem::path& file)
     return "the folder " + folder.string() + " cannot be written";
 }
 
+// Far more than every setting the program has.
+constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
+
+// A kill while the settings are written leaves QSettings' lock file beside
+// them, sometimes still empty; every later save would wait on it. One whose
+// owner is gone, or that names no owner, is removed before the first read.
+void removeStaleLock(const QString& iniPath)
+{
+    const QString lockPath = iniPath + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString host, application;
+    const bool named = lock.getLockInfo(&pid, &host, &application);
+    const bool ownerGone = named && host == QSysInfo::machineHostName() && pid > 0
+        && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    if (!named || ownerGone)
+        lock.removeStaleLockFile();
+}
+
 } // namespace
 
 QString escapeProfileName(std::string_view name)
@@ -171,7 +198,21 @@ Profile::~Profile() = default;
 
 void Profile::open(const QString& path)
 {
-    m_writeProblem = unwritableReason(QFile::encodeName(path).toStdString());
+    const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    m_writeProblem = unwritableReason(file);
+    std::error_code missing;
+    std::string refusal;
+    // QSettings would wait for a writer on a FIFO, and read a device forever.
+    if (std::filesystem::symlink_status(file, missing).type() != std::filesystem::file_type::not_found
+        && !InputFile::open(file, kMaxSettingsFileBytes, refusal)) {
+        std::fprintf(stderr, "Settings file %s could not be read (%s); starting with default settings that "
+                             "will not be saved.\n",
+                     file.c_str(), refusal.c_str());
+        m_writeProblem = file.string() + ": " + refusal;
+        useScratch();
+        return;
+    }
+    removeStaleLock(path);
     m_settings = std::make_unique<LockedSettings>(path, m_mutex);
     if (m_settings->status() == QSettings::FormatError)
         setAside(path);
@@ -198,6 +239,11 @@ void Profile::setAside(const QString& path)
     std::fprintf(stderr, "Settings file %s could not be read (format error) nor moved aside (%s); "
                          "starting with default settings that will not be saved.\n",
                  from.c_str(), error.message().c_str());
+    useScratch();
+}
+
+void Profile::useScratch()
+{
     m_scratch = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<LockedSettings>(
         m_scratch->filePath(QStringLiteral("settings.ini")), m_mutex);

@@ -57,6 +57,8 @@ public:
 private:
     void open(const QString& path);
     void setAside(const QString& path);
+    // Default settings in a scratch file of their own, never saved.
+    void useScratch();
     QVariant value(std::string_view section, std::string_view name) const;
     void setValue(std::string_view section, std::string_view name, const QVariant& value);
     // The stored spelling of an existing group path, or nothing.

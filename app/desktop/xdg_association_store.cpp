@@ -1,5 +1,6 @@
 #include "app/desktop/xdg_association_store.h"
 
+#include "core/input_file.h"
 #include "core/key_file.h"
 #include "core/log.h"
 #include "song/fs.h"
@@ -11,8 +12,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace rz {
@@ -25,7 +24,7 @@ constexpr const char* kDefaultsGroup = "Default Applications";
 constexpr const char* kPackageFile = "devu-rizoraz.xml";
 // Foreign files larger than this are not read (nor rewritten): the files
 // concerned hold a few lines.
-constexpr std::streamsize kMaxReadBytes = 1 << 20;
+constexpr uint64_t kMaxReadBytes = 1 << 20;
 
 std::filesystem::path homeFolder(const char* variable, const char* fallback)
 {
@@ -52,15 +51,8 @@ std::vector<std::filesystem::path> folderList(const char* variable, const char* 
 
 std::optional<std::string> readSmallFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text(size_t(kMaxReadBytes) + 1, '\0');
-    in.read(text.data(), kMaxReadBytes + 1);
-    if (in.gcount() > kMaxReadBytes)
-        return std::nullopt;
-    text.resize(size_t(in.gcount()));
-    return text;
+    std::string ignored; // an unreadable key file is one to leave alone
+    return ReadWholeFile(path, kMaxReadBytes, ignored);
 }
 
 // Writes our file when it is missing or holds something else; true when written.

@@ -1,11 +1,10 @@
 #include "app/maps/map_transfer.h"
 
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "song/fs.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace rz {
 namespace {
@@ -27,23 +26,7 @@ void rememberFolder(const MapTransfer& kind, IProfile& profile, const std::files
 
 std::optional<std::vector<uint8_t>> readFile(const std::filesystem::path& path, std::string& reason)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        reason = error.message();
-        return std::nullopt;
-    }
-    if (size > kMaxMapFileBytes) {
-        reason = "the file is too large for a map file";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        reason = "the file cannot be read";
-        return std::nullopt;
-    }
-    return bytes;
+    return ReadWholeFileBytes(path, kMaxMapFileBytes, reason);
 }
 
 } // namespace

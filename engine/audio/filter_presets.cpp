@@ -113,6 +113,11 @@ std::filesystem::path filterDataFolder()
     return filterDataFolderFor(data ? data : "", home ? home : "");
 }
 
+std::filesystem::path pluginMarkFolder()
+{
+    return filterDataFolder().parent_path();
+}
+
 FilterPresetStore::FilterPresetStore(const LadspaPluginInfo& plugin)
     : m_controls(plugin.controls),
       m_fileName(std::to_string(plugin.uniqueId) + "-" + escape(plugin.label) + ".ini")
@@ -215,8 +220,10 @@ bool FilterPresetStore::load(std::string_view sectionName, std::vector<float>& v
     if (section == m_sections.end())
         return false;
     for (const auto& [key, text] : section->values) {
+        // A lambda may not capture a structured binding before C++20's later fixes.
+        const auto& wanted = key;
         auto control = std::find_if(m_controls.begin(), m_controls.end(), [&](const LadspaControl& c) {
-            return !c.output && keyOf(c) == key;
+            return !c.output && keyOf(c) == wanted;
         });
         const std::optional<float> value = parseValue(text);
         const auto index = size_t(control - m_controls.begin());

@@ -16,6 +16,8 @@ namespace rz {
 // when that is unset, empty or relative.
 std::filesystem::path filterDataFolderFor(std::string_view xdgDataHome, std::string_view home);
 std::filesystem::path filterDataFolder();
+// Where the plug-in scan keeps its marks: the program's own data folder.
+std::filesystem::path pluginMarkFolder();
 
 // The named settings of one plug-in, in "<UniqueID>-<Label>.ini": one
 // section per preset, its name escaped so any typed name comes back as it

@@ -1,5 +1,7 @@
 #include "engine/audio/wave_clip_loader.h"
 
+#include "core/log.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -34,7 +36,9 @@ bool WaveClipLoader::loadSamples(CAudioClip& clip)
     std::shared_ptr<const AudioClipSamples> samples =
         ReadWaveFile(clipPath(clip.fileName), m_engineRate(), reason);
     if (!samples) {
+        // The song opens with the clip silent; the log says which and why.
         m_lastFailure = reason;
+        writeLog("Audio clip left silent: " + reason);
         return false;
     }
     const int64_t length = WaveDuration(samples->frameCount(), samples->format.sampleRate);

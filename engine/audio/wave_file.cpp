@@ -3,18 +3,13 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <system_error>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "core/byte_reader.h"
+#include "core/input_file.h"
 
 namespace rz {
 namespace {
@@ -26,6 +21,11 @@ constexpr size_t kChunkHeaderBytes = 8;
 constexpr size_t kFormatBytes = 16;
 constexpr size_t kExtensibleBytes = 40;
 constexpr uint32_t kSizeUnknown = 0xFFFFFFFF;
+// Every size field is 32 bits: a longer file holds nothing a RIFF reader sees.
+constexpr uint64_t kMostWaveFileBytes = 0x100000000ull + kChunkHeaderBytes;
+// The fixed fields of a "bext" chunk (description to reserved bytes); the
+// coding history after them is never used, however long it is.
+constexpr uint32_t kBextKeptBytes = 602;
 
 // The PCM sub-format of the extensible form: 0x0001 and the fixed tail.
 constexpr uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
@@ -57,49 +57,19 @@ private:
 
 class FileSource final : public WaveSource {
 public:
-    ~FileSource() override
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
     bool open(const std::filesystem::path& path, std::string& reason)
     {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info {};
-        if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
-            reason = "cannot open: " + std::generic_category().message(errno);
-            return false;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            reason = "not a regular file";
-            return false;
-        }
-        m_size = uint64_t(info.st_size);
-        return true;
+        m_file = InputFile::open(path, kMostWaveFileBytes, reason);
+        return m_file.has_value();
     }
-    uint64_t size() const override { return m_size; }
+    uint64_t size() const override { return m_file->size(); }
     bool read(uint64_t offset, void* out, size_t count, std::string& reason) override
     {
-        auto* to = static_cast<uint8_t*>(out);
-        while (count > 0) {
-            const ssize_t got = ::pread(m_fd, to, count, off_t(offset));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                reason = got < 0 ? "cannot read: " + std::generic_category().message(errno)
-                                 : "the file shrank while it was read";
-                return false;
-            }
-            to += got;
-            offset += uint64_t(got);
-            count -= size_t(got);
-        }
-        return true;
+        return m_file->readAt(offset, out, count, reason);
     }
 
 private:
-    int m_fd = -1;
-    uint64_t m_size = 0;
+    std::optional<InputFile> m_file;
 };
 
 std::string hex(uint64_t offset)
@@ -239,31 +209,28 @@ private:
                          + hex(m_source.size()) + ")";
                 return false;
             }
-            if (!readHeaderChunk(at, size, reason))
+            if (!readHeaderChunk(at, name, size, reason))
                 return false;
         }
         at = body + size + (size & 1);
         return true;
     }
 
-    // A "fmt " or "bext" chunk, already checked to lie inside the file.
-    bool readHeaderChunk(uint64_t at, uint32_t size, std::string& reason)
+    // A "fmt " or "bext" chunk, already checked to lie inside the file. Only
+    // the bytes the program uses are read.
+    bool readHeaderChunk(uint64_t at, std::string_view name, uint32_t size, std::string& reason)
     {
-        std::vector<uint8_t> bytes(kChunkHeaderBytes + size);
-        if (!m_source.read(at, bytes.data(), bytes.size(), reason))
+        const uint32_t kept = std::min(size, name == "bext" ? kBextKeptBytes : uint32_t(kExtensibleBytes));
+        std::vector<uint8_t> body(kept);
+        if (!m_source.read(at + kChunkHeaderBytes, body.data(), body.size(), reason))
             return false;
-        ByteReader reader(bytes, size_t(at));
-        const std::optional<ByteChunk> chunk = reader.riffChunk();
-        if (!chunk) {
-            reason = "chunk at " + hex(at) + " cannot be read";
-            return false;
-        }
-        if (chunk->idIs("bext")) {
-            m_samples->extra.assign(bytes.begin() + kChunkHeaderBytes, bytes.end());
+        if (name == "bext") {
+            m_samples->extra = std::move(body);
             m_haveExtra = true;
             return true;
         }
-        if (!readFormat(chunk->body, m_engineRate, m_samples->format, reason)) {
+        if (!readFormat(ByteReader(body, size_t(at + kChunkHeaderBytes)), m_engineRate, m_samples->format,
+                        reason)) {
             reason = "\"fmt \" chunk at " + hex(at) + ": " + reason;
             return false;
         }

@@ -14,6 +14,7 @@
 #include "engine/audio/audio_clip_mix.h"
 #include "engine/audio/audio_clip_samples.h"
 #include "engine/audio/wave_file.h"
+#include "song/fs.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "song/track.h"
@@ -153,6 +154,26 @@ bool WaveMixer::announce(MixChoice choice, IPrompt& prompt) const
     return true;
 }
 
+namespace {
+
+// Whether the mix may go to `path`: a missing file, or a plain file the user
+// agrees to replace. Anything else is refused with a message.
+bool mayReplace(const std::filesystem::path& path, IPrompt& prompt)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        return true;
+    if (!std::filesystem::is_regular_file(status)) {
+        prompt.message(path.string() + " cannot be replaced: not a regular file", PromptIcon::Stop);
+        return false;
+    }
+    return prompt.askYesNo("\"" + path.string() + "\" already exists.\nReplace it?", PromptIcon::Warning)
+        == PromptAnswer::Yes;
+}
+
+} // namespace
+
 std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, IProfile& profile,
                                                   IPrompt& prompt, ISongFilesHost& files,
                                                   uint32_t sampleRate) const
@@ -171,13 +192,13 @@ std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, I
         path.clear();
         files.MakeUniqueAudioFileName(path);
     }
-    std::error_code error;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, error);
-    std::filesystem::remove(path, error);
+    if (!mayReplace(path, prompt))
+        return std::nullopt;
+    RemoveScratchLeftovers(path);
+    out.scratch = ScratchPathFor(path);
     out.writer = m_makeWriter ? m_makeWriter(format) : makeAudioFileWriter(format);
     const int32_t result =
-        out.writer->begin(path, engineWaveFormat(sampleRate), settings.codec, settings.wmaFormat);
+        out.writer->begin(out.scratch, engineWaveFormat(sampleRate), settings.codec, settings.wmaFormat);
     if (result < 0) {
         char text[48];
         std::snprintf(text, sizeof text, "Could not begin: %08x", unsigned(result));
@@ -186,6 +207,28 @@ std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, I
     }
     out.result.path = path;
     return out;
+}
+
+bool WaveMixer::keep(const Output& output, std::string& reason)
+{
+    std::error_code error;
+    const std::filesystem::path target = SaveTarget(output.result.path);
+    const auto old = std::filesystem::status(target, error);
+    if (!error && std::filesystem::exists(old))
+        std::filesystem::permissions(output.scratch, old.permissions(), error);
+    std::filesystem::rename(output.scratch, target, error);
+    if (error) {
+        reason = error.message();
+        drop(output);
+        return false;
+    }
+    return true;
+}
+
+void WaveMixer::drop(const Output& output)
+{
+    std::error_code ignored;
+    std::filesystem::remove(output.scratch, ignored);
 }
 
 uint64_t WaveMixer::totalFrames(uint32_t sampleRate) const

@@ -91,14 +91,23 @@ public:
     // The file begun, and what the caller gets once it is written.
     struct Output {
         std::unique_ptr<IAudioFileWriter> writer;
-        WaveMix result;
+        WaveMix result;             // its path is the file the mix is for
+        std::filesystem::path scratch; // the file being written, beside it
     };
     // Saves the settings, settles the path (a new name in the work folder
-    // for a new waveform track), replaces the file there and begins it in the
-    // engine's format. Nothing, after a message, when the mix is too long for
-    // a wave file or the writer does not begin ("Could not begin: %08x").
+    // for a new waveform track) and begins a scratch file beside it in the
+    // engine's format; the file at the path stays as it is until keep().
+    // An existing file is replaced only when the user says so. Nothing, after
+    // a message, when the mix is too long for a wave file, the path is no
+    // plain file or the writer does not begin ("Could not begin: %08x").
     std::optional<Output> begin(WaveMixerSettings& settings, IProfile& profile, IPrompt& prompt,
                                 ISongFilesHost& files, uint32_t sampleRate) const;
+    // Puts a mix that was written whole in its place, with the permission
+    // bits of the file it replaces; false with the reason, and the scratch
+    // file removed, when it cannot.
+    static bool keep(const Output& output, std::string& reason);
+    // Removes the scratch file of a mix that is not kept.
+    static void drop(const Output& output);
 
     // Writes the mix to a writer that has begun: blocks of at most 8192
     // frames, each followed by progress(done x 10000 / total). Stops early

@@ -1,5 +1,6 @@
 #include "engine/synthdb/patch_list.h"
 
+#include "core/input_file.h"
 #include "engine/synthdb/synth_db_seed.h"
 #include "engine/synthdb/synth_labels.h"
 #include "song/fs.h"
@@ -314,18 +315,12 @@ PatchListReading readPatchList(std::string_view bytes)
     return reader.take();
 }
 
-PatchListReading readPatchListFile(const std::filesystem::path& path)
+std::optional<PatchListReading> readPatchListFile(const std::filesystem::path& path, std::string& reason)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    std::string bytes;
-    char buffer[4096];
-    while (bytes.size() < kMaxFileBytes && in.read(buffer, sizeof buffer).gcount() > 0)
-        bytes.append(buffer, static_cast<size_t>(in.gcount()));
-    if (in.bad())
-        return {};
-    return readPatchList(bytes);
+    const auto bytes = ReadWholeFile(path, kMaxFileBytes, reason);
+    if (!bytes)
+        return std::nullopt;
+    return readPatchList(*bytes);
 }
 
 std::string writePatchList(const PatchList& list, PatchListLayout layout)

@@ -3,6 +3,7 @@
 #include "core/synth_lookup.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,8 +70,9 @@ struct PatchListReading {
 // skipped; a repeated section or number merges into the first one, the later
 // name winning. Imported drum notes get the default notation for their note.
 PatchListReading readPatchList(std::string_view bytes);
-// An unreadable file reads as an empty list, without a message.
-PatchListReading readPatchListFile(const std::filesystem::path& path);
+// The file read whole; nothing, with the reason, when it cannot be read (a
+// folder, a FIFO, past 16 MB, missing or not permitted).
+std::optional<PatchListReading> readPatchListFile(const std::filesystem::path& path, std::string& reason);
 
 // How a list is laid out. A synthesizer's own list names each bank's select
 // bytes and leaves out sections without lines; a list of loaded SoundFonts

@@ -29,10 +29,15 @@ std::vector<SynthItem*> importPatchLists(SynthTree& tree, IPrompt& prompt, const
     makeFolder(folder);
     std::vector<SynthItem*> added;
     for (const auto& path : prompt.chooseOpenPaths(kImportPatchListTitle, folder, kPatchListFilter)) {
-        const PatchListReading reading = readPatchListFile(path);
-        for (const auto& message : reading.messages)
+        std::string reason;
+        const auto reading = readPatchListFile(path, reason);
+        if (!reading) {
+            prompt.message("The patch list \"" + path.string() + "\" cannot be read: " + reason, PromptIcon::Stop);
+            continue;
+        }
+        for (const auto& message : reading->messages)
             prompt.message(message, PromptIcon::Warning);
-        added.push_back(&tree.addImported(patchListSynthName(path), reading.list));
+        added.push_back(&tree.addImported(patchListSynthName(path), reading->list));
     }
     return added;
 }

@@ -76,14 +76,14 @@ LoadSoundFontFields loadFieldStates(const LoadSoundFontChoice& choice)
     return {!choice.waveFile, onePatch && !choice.waveFile, onePatch};
 }
 
-int loadChosen(SoundFontBanks& banks, const LoadSoundFontChoice& choice)
+int loadChosen(SoundFontBanks& banks, const LoadSoundFontChoice& choice, std::string* problem)
 {
     const SoundFontLocation target{choice.targetBank, choice.targetPatch - 1};
     if (choice.waveFile)
-        return banks.loadWavePatch(choice.path, target);
+        return banks.loadWavePatch(choice.path, target, problem);
     if (choice.mode == LoadSoundFontChoice::EntireFile)
-        return banks.loadFile(choice.path, choice.targetBank);
-    return banks.loadPreset(choice.path, {choice.sourceBank, choice.sourcePatch - 1}, target);
+        return banks.loadFile(choice.path, choice.targetBank, problem);
+    return banks.loadPreset(choice.path, {choice.sourceBank, choice.sourcePatch - 1}, target, problem);
 }
 
 int deleteTreeItem(SoundFontBanks& banks, int bank, std::optional<int> preset)

@@ -60,7 +60,7 @@ struct LoadSoundFontFields {
 LoadSoundFontFields loadFieldStates(const LoadSoundFontChoice& choice);
 
 // Loads as chosen; a SoundFontError.
-int loadChosen(SoundFontBanks& banks, const LoadSoundFontChoice& choice);
+int loadChosen(SoundFontBanks& banks, const LoadSoundFontChoice& choice, std::string* problem = nullptr);
 
 // Deletes the tree item: a bank (no preset) or a preset of `bank` (tree data);
 // a SoundFontError.

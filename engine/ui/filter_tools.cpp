@@ -1,5 +1,6 @@
 #include "engine/ui/filter_tools.h"
 
+#include "core/prompt.h"
 #include "engine/audio/audio_filter.h"
 #include "engine/audio/filter_presets.h"
 #include "engine/ui/apply_filter_dlg.h"
@@ -36,11 +37,18 @@ const LadspaCatalog& CFilterTools::catalog()
     const uint32_t rate = m_services.engineRate();
     if (rate != m_catalogRate) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_catalog.setMarkFolder(m_services.markFolder.empty() ? pluginMarkFolder() : m_services.markFolder);
         m_catalog.scan(m_services.pluginFolders.empty() ? ladspaSearchPath()
                                                         : m_services.pluginFolders,
                        rate);
         QApplication::restoreOverrideCursor();
         m_catalogRate = rate;
+        if (!m_catalog.stoppedLastTime().empty()) {
+            std::string text;
+            for (const std::string& line : m_catalog.stoppedLastTime())
+                text += (text.empty() ? "" : "\n") + line;
+            m_services.prompt.message(text, PromptIcon::Warning);
+        }
     }
     return m_catalog;
 }

@@ -28,6 +28,7 @@ struct FilterToolsServices {
     std::function<QWidget*()> parent;
     std::filesystem::path presetFolder = {};             // empty: the user's data folder
     std::vector<std::filesystem::path> pluginFolders = {}; // empty: LADSPA_PATH
+    std::filesystem::path markFolder = {};               // empty: pluginMarkFolder()
 };
 
 // The audio effects behind the song's audio-effect command: the catalog,

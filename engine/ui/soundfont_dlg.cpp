@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "platform/soundfont_banks.h"
 
+#include <memory>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -254,9 +255,14 @@ void CSoundFontDlg::OnLoad()
         if (!chosen)
             continue;
         const LoadSoundFontChoice choice = *chosen;
-        const int error = runBusy([this, choice] { return loadChosen(*m_banks, choice); });
-        if (error != kSoundFontOk)
-            m_prompt.message(withNumber(kTroubleLoadingBankFormat, error), PromptIcon::Warning);
+        auto problem = std::make_shared<std::string>();
+        const int error = runBusy([this, choice, problem] { return loadChosen(*m_banks, choice, problem.get()); });
+        if (error != kSoundFontOk) {
+            std::string text = withNumber(kTroubleLoadingBankFormat, error);
+            if (!problem->empty())
+                text += "\n" + *problem;
+            m_prompt.message(text, PromptIcon::Warning);
+        }
     }
     RefreshBanks();
 }

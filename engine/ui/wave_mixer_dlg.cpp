@@ -72,17 +72,15 @@ CWaveMixerDlg::CWaveMixerDlg(WaveMixerServices services, const CSongDoc& song, Q
     showChoice();
 }
 
-// A mix still running when the dialog goes is stopped, and a file that was
-// never handed over is not left behind.
+// A mix still running when the dialog goes is stopped, and its scratch file
+// is not left behind; the file at the path stays as it was.
 CWaveMixerDlg::~CWaveMixerDlg()
 {
     m_stop = true;
     if (m_worker.joinable())
         m_worker.join();
-    if (m_output && !m_result) {
-        std::error_code error;
-        std::filesystem::remove(m_output->result.path, error);
-    }
+    if (m_output && !m_result)
+        WaveMixer::drop(*m_output);
 }
 
 QWidget* CWaveMixerDlg::buildFormat()
@@ -260,23 +258,22 @@ void CWaveMixerDlg::OnOK()
     });
 }
 
-// The mixer has removed the file already unless it was written; a Cancel
-// that came too late to stop the worker still leaves no file.
+// The mix is written to a scratch file beside its path; only a whole mix
+// that nobody cancelled takes the path, so Cancel or a failed write leaves
+// what was there.
 void CWaveMixerDlg::OnMixEnded(bool written, const QString& reason)
 {
     if (m_worker.joinable())
         m_worker.join();
-    if (written && !m_stop) {
+    std::string why = reason.toStdString();
+    if (written && !m_stop && WaveMixer::keep(*m_output, why)) {
         m_result = m_output->result;
         QDialog::accept();
         return;
     }
-    if (written) {
-        std::error_code error;
-        std::filesystem::remove(m_output->result.path, error);
-    } else if (!m_stop)
-        m_services.prompt.message("Could not write " + m_output->result.path.string() + ": "
-                                      + reason.toStdString(),
+    WaveMixer::drop(*m_output);
+    if (!m_stop)
+        m_services.prompt.message("Could not write " + m_output->result.path.string() + ": " + why,
                                   PromptIcon::Stop);
     QDialog::reject();
 }

@@ -1,6 +1,7 @@
 #include "set/ui/import_lyrics_dlg.h"
 
 #include "core/engine_link.h"
+#include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/settings.h"
@@ -18,8 +19,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <fstream>
-#include <iterator>
+#include <limits>
+#include <optional>
 
 namespace rz {
 
@@ -115,23 +116,24 @@ void CImportLyricsDlg::openFile()
     if (!path)
         return;
     writeSettingText(m_profile, settings::kDirsLyrics, path->parent_path().string());
-    std::error_code error;
     // Only plain files, and not more than anyone would type.
-    const bool regular = std::filesystem::is_regular_file(*path, error);
-    const uintmax_t size = regular ? std::filesystem::file_size(*path, error) : 0;
-    if (regular && !error && size > kMaxFileBytes) {
+    std::string reason;
+    const auto file = InputFile::open(*path, std::numeric_limits<uint64_t>::max(), reason);
+    if (file && file->size() > kMaxFileBytes) {
         m_prompt.message(sorry("Sorry, '%s' is too large to import.", *path), PromptIcon::Warning);
         return;
     }
-    std::ifstream in(*path, std::ios::binary);
-    if (!regular || error || !in) {
-        m_prompt.message(sorry("Sorry, '%s' could not be read.", *path), PromptIcon::Warning);
+    std::optional<std::string> bytes;
+    if (file) {
+        bytes.emplace(size_t(file->size()), '\0');
+        if (!file->readAt(0, bytes->data(), bytes->size(), reason))
+            bytes.reset();
+    }
+    if (!bytes) {
+        m_prompt.message(sorry("Sorry, '%s' could not be read.", *path) + "\n" + reason, PromptIcon::Warning);
         return;
     }
-    std::string bytes(size_t(size), '\0');
-    in.read(bytes.data(), std::streamsize(size));
-    bytes.resize(size_t(in.gcount()));
-    m_text->setPlainText(QString::fromStdString(decodeText(bytes)));
+    m_text->setPlainText(QString::fromStdString(decodeText(*bytes)));
 }
 
 void CImportLyricsDlg::accept()

@@ -30,11 +30,16 @@ namespace {
 class FakeEffects : public IAudioEffects {
 public:
     IAudioTools& tools() override { return audioTools; }
-    const LadspaCatalog& catalog() override { return test::testCatalog(); }
+    const LadspaCatalog& catalog() override
+    {
+        ++catalogCalls;
+        return test::testCatalog();
+    }
     std::optional<std::string> chooseEffect() override { return chosen; }
 
     FakeAudioTools audioTools;
     std::optional<std::string> chosen;
+    int catalogCalls = 0;
 };
 
 class AudioFiltersMenu : public testing::Test {
@@ -74,6 +79,10 @@ TEST_F(AudioFiltersMenu, ListsAUsedFilterAsTheFirstEntryAndDropsAGoneOne)
     profile.writeString("Recent Filter List", "Filter2", test::kAmpStereo);
     start();
     ASSERT_TRUE(menu());
+    EXPECT_EQ(effects->catalogCalls, 0) << "no plug-in library is loaded at start-up";
+    EXPECT_EQ(menu()->actions().size(), 1);
+    emit menu()->aboutToShow();
+    EXPECT_EQ(effects->catalogCalls, 1);
     const QList<QAction*> actions = menu()->actions();
     ASSERT_EQ(actions.size(), 2);
     EXPECT_EQ(actions[0]->text(), "&1 Stereo Amplifier");

@@ -4,17 +4,22 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace rz {
@@ -92,6 +97,142 @@ TEST(SingleInstanceSocket, ASocketLeftByAKilledCopyIsTakenOver)
     SingleInstance instance(path);
     EXPECT_EQ(instance.claim(formatHandOverMessage("")), SingleInstance::Claim::Primary);
     EXPECT_TRUE(instance.listening());
+}
+
+// Without a runtime folder the socket lies in a folder of the temporary
+// folder, which any local user can write to: only the user's own private
+// folder is taken.
+TEST(SingleInstanceSocket, ThePrivateFolderMustBeTheUsersOwnAndClosedToOthers)
+{
+    QTemporaryDir temp;
+    const QString base = temp.path();
+    const QString mine = QDir(base).filePath("mine");
+    std::string problem;
+    ASSERT_TRUE(SingleInstance::isPrivateFolder(mine, problem)) << problem;
+    EXPECT_EQ(QFileInfo(mine).permissions() & 0x0077, 0) << "made closed to others";
+
+    const QString open = QDir(base).filePath("open");
+    QDir().mkpath(open);
+    ::chmod(QFile::encodeName(open).constData(), 0777);
+    const QString link = QDir(base).filePath("link");
+    QFile::link(mine, link);
+    struct Case {
+        QString folder;
+        std::string problem;
+    };
+    std::vector<Case> cases{{open, " is open to other users"}, {link, " is not a folder"}};
+    if (::geteuid() == 0) { // only the superuser can give a folder away
+        const QString theirs = QDir(base).filePath("theirs");
+        QDir().mkpath(theirs);
+        ::chmod(QFile::encodeName(theirs).constData(), 0700);
+        ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+        cases.push_back({theirs, " belongs to another user (uid 65534)"});
+    }
+    for (const Case& c : cases) {
+        problem.clear();
+        EXPECT_FALSE(SingleInstance::isPrivateFolder(c.folder, problem)) << c.problem;
+        EXPECT_EQ(problem, QFile::encodeName(c.folder).toStdString() + c.problem);
+    }
+    SingleInstance refused{QString()};
+    EXPECT_EQ(refused.claim(formatHandOverMessage("/a.mid")), SingleInstance::Claim::Primary);
+    EXPECT_FALSE(refused.listening());
+}
+
+// A process of another user: as root, a child that drops to "nobody".
+// Runs `body` there with a folder it may use and exits with its answer.
+pid_t asAnotherUser(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20); // a test that goes wrong still ends
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+        ::_exit(body());
+    }
+    return child;
+}
+
+int childAnswer(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+sockaddr_un addressOf(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    return address;
+}
+
+// Another user who made the socket first gets no path from us, and this
+// copy starts as the first one, with a warning.
+TEST(SingleInstanceSocket, ASocketOfAnotherUserGetsNothingAndTheCopyRunsAlone)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as a second local user";
+    QTemporaryDir temp;
+    ::chmod(QFile::encodeName(temp.path()).constData(), 0777);
+    const QString path = QDir(temp.path()).filePath("squatted");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t squatter = asAnotherUser([&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = addressOf(path);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)
+            return 98;
+        ::chmod(address.sun_path, 0777);
+        ::write(ready[1], "r", 1);
+        const int client = ::accept(fd, nullptr, nullptr);
+        char buffer[256];
+        ssize_t total = 0;
+        for (ssize_t got; (got = ::read(client, buffer, sizeof buffer)) > 0;)
+            total += got;
+        return total == 0 ? 0 : 1; // 1: it received bytes
+    });
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    SingleInstance instance(path);
+    EXPECT_EQ(instance.claim(formatHandOverMessage("/home/me/secret.mid")), SingleInstance::Claim::Primary);
+    EXPECT_FALSE(instance.listening());
+    EXPECT_EQ(instance.warning(), QFile::encodeName(path).toStdString()
+                                      + " is answered by a process of another user (uid 65534); this copy runs on its own");
+    EXPECT_EQ(childAnswer(squatter), 0) << "the other user received the hand-over";
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+// A connection from another user's process is dropped unread; the user's
+// own hand-over that follows it still arrives.
+TEST(SingleInstanceSocket, AConnectionFromAnotherUserIsDropped)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as a second local user";
+    QTemporaryDir temp;
+    ::chmod(QFile::encodeName(temp.path()).constData(), 0777);
+    const QString path = QDir(temp.path()).filePath("open");
+    SingleInstance first(path);
+    ASSERT_EQ(first.claim(formatHandOverMessage("")), SingleInstance::Claim::Primary);
+    ASSERT_TRUE(first.listening());
+    ::chmod(QFile::encodeName(path).constData(), 0777); // as if the socket were open to all
+    const pid_t other = asAnotherUser([&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = addressOf(path);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            return 97;
+        const std::string message = formatHandOverMessage("/tmp/planted.mid");
+        ::write(fd, message.data(), message.size());
+        ::close(fd);
+        return 0;
+    });
+    EXPECT_EQ(childAnswer(other), 0);
+    SingleInstance mine(path);
+    EXPECT_EQ(mine.claim(formatHandOverMessage("/A/sentinel.mid")), SingleInstance::Claim::HandedOver);
+    ASSERT_TRUE(processUntil([&] { return first.pendingCount() >= 1; }));
+    EXPECT_EQ(first.takeMessages(), (std::vector<HandOverMessage>{{"restore", "/A/sentinel.mid"}}));
 }
 
 // The program itself, offscreen, with folders of its own and no JACK server.

@@ -4,13 +4,19 @@
 #include "engine/sequencer.h"
 #include "engine/sequencer_settings.h"
 #include "tests/engine/sequencer_fixture.h"
+#include "tests/support/fake_instrument.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -80,6 +86,91 @@ TEST_F(SequencerInit, InstrumentThatCannotLoadIsReportedAndLeftOut)
     prompt.expectMessage("Could not open VST synth /opt/vst/broken.so");
     make().Init();
     EXPECT_TRUE(sequencer->ports()->outputs.empty());
+}
+
+// An instrument whose library takes the process down while it opens.
+class CrashingInstrument : public FakeInstrument {
+public:
+    CrashingInstrument() : FakeInstrument("Crash") {}
+    InstrumentLoadResult load(const std::filesystem::path&) override
+    {
+        std::raise(SIGSEGV);
+        return {};
+    }
+};
+
+class CrashingLoader : public IInstrumentLoader {
+public:
+    std::unique_ptr<IInstrument> makeInstrument() override { return std::make_unique<CrashingInstrument>(); }
+};
+
+// The library that killed the start-up is marked; the next start names it,
+// leaves its slot out and opens the others.
+TEST_F(SequencerInit, AnInstrumentThatStoppedTheLastStartIsSkippedAndNamed)
+{
+    TempFolder marks;
+    profile.writeString("VST\\0", "path", "/opt/vst/crash.so");
+    profile.writeString("VST\\1", "path", "/opt/vst/piano.so");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10); // a start-up that waits for a thread the child lacks ends too
+        CrashingLoader crashing;
+        CSequencer engine{SequencerServices{.profile = profile,
+                                            .prompt = prompt,
+                                            .gui = gui,
+                                            .posts = posts,
+                                            .devices = devices,
+                                            .instruments = crashing,
+                                            .timer = timer,
+                                            .audio = audio,
+                                            .pluginMarkFolder = marks.path()}};
+        engine.Init();
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
+
+    prompt.expectMessage("/opt/vst/crash.so was skipped because it stopped the program last time");
+    SequencerServices services{.profile = profile,
+                               .prompt = prompt,
+                               .gui = gui,
+                               .posts = posts,
+                               .devices = devices,
+                               .instruments = instruments,
+                               .timer = timer,
+                               .audio = audio,
+                               .pluginMarkFolder = marks.path()};
+    sequencer = std::make_unique<CSequencer>(services);
+    sequencer->Init();
+    EXPECT_EQ(portNames(*sequencer), std::vector<std::string>{"Fake synth"});
+    EXPECT_EQ(instruments.made, 1);
+    prompt.verifyAllUsed();
+}
+
+// The loader's own reason comes with the message.
+TEST_F(SequencerInit, AnInstrumentThatCannotLoadSaysWhy)
+{
+    class RefusingLoader : public IInstrumentLoader {
+    public:
+        std::unique_ptr<IInstrument> makeInstrument() override
+        {
+            return std::make_unique<FakeInstrument>(std::nullopt, "wrong ELF class: ELFCLASS32");
+        }
+    } refusing;
+    profile.writeString("VST\\0", "path", "/opt/vst/broken.so");
+    prompt.expectMessage("Could not open VST synth /opt/vst/broken.so: wrong ELF class: ELFCLASS32");
+    sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
+                                                               .prompt = prompt,
+                                                               .gui = gui,
+                                                               .posts = posts,
+                                                               .devices = devices,
+                                                               .instruments = refusing,
+                                                               .timer = timer,
+                                                               .audio = audio});
+    sequencer->Init();
+    EXPECT_EQ(prompt.prompts().back().text, "Could not open VST synth /opt/vst/broken.so: wrong ELF class: ELFCLASS32");
+    prompt.verifyAllUsed();
 }
 
 TEST_F(SequencerInit, WithoutAnInstrumentHostEveryLoadFails)

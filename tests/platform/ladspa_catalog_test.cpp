@@ -1,9 +1,14 @@
 #include "platform/ladspa.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <unistd.h>
 
@@ -79,6 +84,70 @@ TEST(LadspaCatalog, SkipsLibrariesThatAreNoPlugins)
     EXPECT_NE(catalog.skipped()[0].find("broken.so"), std::string::npos);
     EXPECT_NE(catalog.skipped()[1].find("no ladspa_descriptor"), std::string::npos);
     std::filesystem::remove_all(folder);
+}
+
+const std::filesystem::path kHostile = RZ_TEST_HOSTILE_LADSPA_DIR;
+
+// A copy of a library cut short, as an interrupted copy leaves it: its
+// headers whole, its data segment missing, so loading it faults (SIGBUS).
+void cutCopy(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::filesystem::copy_file(from, to);
+    std::filesystem::resize_file(to, 6000);
+}
+
+// Each library that takes the scanning process down is named at the next
+// scan and left out from then on; the catalog itself still scans.
+TEST(LadspaCatalogMarks, ALibraryThatStoppedTheProgramIsSkippedNextTimeAndNamed)
+{
+    ::setenv("RZ_TEST_LADSPA_HANG_MS", "200", 1); // then it kills its process
+    const struct {
+        const char* what;
+        std::function<void(const std::filesystem::path& folder)> put;
+        const char* file;
+    } cases[] = {
+        {"crashing", [](const auto& f) { std::filesystem::copy_file(kHostile / "rz_test_ladspa_crash.so", f / "crash.so"); },
+         "crash.so"},
+        {"hanging", [](const auto& f) { std::filesystem::copy_file(kHostile / "rz_test_ladspa_hang.so", f / "hang.so"); },
+         "hang.so"},
+        {"cut", [](const auto& f) { cutCopy(kHostile / "rz_test_ladspa_endless.so", f / "cut.so"); }, "cut.so"},
+    };
+    for (const auto& c : cases) {
+        TempFolder plugins, marks;
+        c.put(plugins.path());
+        const std::string library = (plugins.path() / c.file).string();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            LadspaCatalog catalog;
+            catalog.setMarkFolder(marks.path());
+            catalog.scan({plugins.path()}, 44100);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << c.what;
+        const std::vector<std::string> named{library + " was skipped because it stopped the program last time"};
+        EXPECT_EQ(LadspaCatalog::settleMarks(marks.path()), named) << c.what;
+        EXPECT_TRUE(LadspaCatalog::settleMarks(marks.path()).empty()) << "named once";
+        for (int run = 0; run < 2; ++run) {
+            LadspaCatalog next;
+            next.setMarkFolder(marks.path());
+            next.scan({plugins.path()}, 44100);
+            EXPECT_EQ(next.stoppedLastTime(), named) << c.what;
+            EXPECT_TRUE(next.plugins().empty());
+        }
+    }
+}
+
+TEST(LadspaCatalogMarks, ALibraryAnsweringEveryIndexIsCutOff)
+{
+    LadspaCatalog catalog;
+    TempFolder plugins;
+    std::filesystem::copy_file(kHostile / "rz_test_ladspa_endless.so", plugins.file("endless.so"));
+    catalog.scan({plugins.path()}, 44100);
+    ASSERT_FALSE(catalog.skipped().empty());
+    EXPECT_EQ(catalog.skipped().back(), plugins.file("endless.so").string() + ": more than 4096 plug-ins; the rest are left out");
+    EXPECT_EQ(catalog.skipped().size(), LadspaCatalog::kMostDescriptors + 1);
 }
 
 TEST(LadspaCatalog, SearchPath)

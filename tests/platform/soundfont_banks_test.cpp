@@ -4,6 +4,7 @@
 #include "platform/midi_gm_synth.h"
 #include "platform/midi_system.h"
 #include "platform/soundfont_banks.h"
+#include "tests/support/hostile_files.h"
 
 #include <gtest/gtest.h>
 
@@ -342,6 +343,41 @@ TEST_F(SoundFontBanksTest, BadFilesLoadNothingAndAnswerTheirErrorNumbers)
         EXPECT_FALSE(m_banks->isBankInUse(3)) << c.what;
     }
     EXPECT_GT(playLoudness(0, 0), 1e-3) << "the GM bank is untouched";
+}
+
+TEST_F(SoundFontBanksTest, FifoFolderDeviceAndHugeFilesAreRefusedAtOnceWithTheirReason)
+{
+    const auto fifo = m_folder / "pipe.sf2";
+    MakeFifo(fifo);
+    const auto huge = m_folder / "huge.wav";
+    MakeSparseFile(huge, uint64_t(2) << 30);
+    struct Case {
+        const char* what;
+        std::function<int(std::string*)> load;
+        std::string problem;
+    };
+    const std::vector<Case> cases{
+        {"FIFO as a whole file", [&](std::string* p) { return m_banks->loadFile(fifo, 3, p); },
+         fifo.string() + ": not a regular file"},
+        {"FIFO as one preset", [&](std::string* p) { return m_banks->loadPreset(fifo, {0, 0}, {3, 0}, p); },
+         fifo.string() + ": not a regular file"},
+        {"FIFO as a wave patch", [&](std::string* p) { return m_banks->loadWavePatch(fifo, {3, 0}, p); },
+         fifo.string() + ": not a regular file"},
+        {"folder", [&](std::string* p) { return m_banks->loadPreset(m_folder, {0, 0}, {3, 0}, p); },
+         m_folder.string() + ": not a regular file (a folder)"},
+        {"endless device", [&](std::string* p) { return m_banks->loadWavePatch("/dev/zero", {3, 0}, p); },
+         "/dev/zero: not a regular file"},
+        {"2 GB wave", [&](std::string* p) { return m_banks->loadWavePatch(huge, {3, 0}, p); },
+         huge.string() + ": too large (over 256 MB)"},
+    };
+    for (const Case& c : cases) {
+        int error = kSoundFontOk;
+        std::string problem;
+        ASSERT_TRUE(ReturnsWithin([&] { error = c.load(&problem); }, {fifo})) << c.what;
+        EXPECT_EQ(error, kSoundFontCannotRead) << c.what;
+        EXPECT_EQ(problem, c.problem) << c.what;
+        EXPECT_EQ(m_banks->items().size(), 1u) << c.what;
+    }
 }
 
 TEST_F(SoundFontBanksTest, NothingLoadsIntoAClosedSynth)

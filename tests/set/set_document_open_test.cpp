@@ -1,5 +1,6 @@
 #include "set_fixture.h"
 
+#include "song/auto_recover.h"
 #include "song/fs.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,39 @@ TEST_F(SetDocumentOpen, AFileThatDoesNotDecodeChangesNothing)
         EXPECT_EQ(state(), before) << bytes.size();
     }
     EXPECT_NE(prompt.prompts().back().text.find("entry 1: name holds wide characters"), std::string::npos);
+}
+
+// A name cut at its NUL byte names the set's folder: opening asked about an
+// AutoRecover copy there and, on Cancel, tried to remove the folder.
+TEST_F(SetDocumentOpen, ANameHoldingANulByteIsRefusedAndNothingIsTouched)
+{
+    song("a.mid");
+    std::filesystem::create_directory(folder.path() / "keep");
+    writeSet({songEntry(song("b.mid").string()), songEntry(std::string("x\0.mid", 6))});
+    const std::vector<std::string> before = listing();
+    prompt.expectMessage("Sorry, '" + setPath().string()
+                         + "' is not a valid set file (entry 2: its name holds a NUL byte).");
+    EXPECT_FALSE(open());
+    EXPECT_EQ(listing(), before);
+    EXPECT_TRUE(set.songs().empty());
+    prompt.verifyAllUsed();
+}
+
+// Only a plain ".sav" file is an AutoRecover copy: a folder of that name is
+// neither asked about nor removed.
+TEST_F(SetDocumentOpen, AFolderWhereTheAutoRecoverCopyWouldBeIsLeftAlone)
+{
+    const std::filesystem::path path = song("a.mid");
+    std::filesystem::create_directory(AutoRecoverPath(path));
+    EXPECT_FALSE(hasAutoRecoverCopy(path));
+    EXPECT_TRUE(deleteAutoRecoverCopy(path));
+    EXPECT_TRUE(std::filesystem::is_directory(AutoRecoverPath(path)));
+    // Cut at the NUL, the name would be the set folder.
+    EXPECT_FALSE(hasAutoRecoverCopy(folder.path().string() + "/" + std::string("\0a.mid", 6)));
+    writeSet({songEntry(path.string())});
+    ASSERT_TRUE(open());
+    EXPECT_TRUE(std::filesystem::is_directory(AutoRecoverPath(path)));
+    prompt.verifyAllUsed();
 }
 
 TEST_F(SetDocumentOpen, ASaveWritesTheTreeAndTheLock)

@@ -7,6 +7,7 @@
 #include "tests/song/song_builder.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/eventually.h"
+#include "tests/support/hostile_files.h"
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
@@ -175,6 +176,33 @@ TEST_F(ImportLyrics, OpenReadsATextFileAndRefusesAHugeOne)
     EXPECT_EQ(dialog->textEdit()->toPlainText(), QString::fromUtf8("caf\xC3\xA9 au lait"));
     EXPECT_EQ(fixture.prompt.prompts().back().text,
               "Sorry, '" + (folder / "big.txt").string() + "' is too large to import.");
+    fixture.prompt.verifyAllUsed();
+}
+
+TEST_F(ImportLyrics, AFifoOrFolderIsRefusedAtOnceWithTheFileAndTheReason)
+{
+    QTemporaryDir dir;
+    const std::filesystem::path folder = dir.path().toStdString();
+    const auto fifo = folder / "words.txt";
+    MakeFifo(fifo);
+    auto dialog = makeDialog(target);
+    dialog->textEdit()->setPlainText("kept");
+    const struct {
+        std::filesystem::path path;
+        const char* reason;
+    } cases[] = {{fifo, "not a regular file"}, {folder, "not a regular file (a folder)"}};
+    for (const auto& c : cases) {
+        fixture.prompt.expectOpenPath("Import lyrics...", c.path);
+        fixture.prompt.expectMessage("could not be read.");
+        {
+            FifoWatchdog watchdog({fifo});
+            dialog->openButton()->click();
+            EXPECT_FALSE(watchdog.fired()) << "opening " << c.path << " blocked";
+        }
+        EXPECT_EQ(fixture.prompt.prompts().back().text,
+                  "Sorry, '" + c.path.string() + "' could not be read.\n" + c.reason);
+        EXPECT_EQ(dialog->textEdit()->toPlainText(), "kept");
+    }
     fixture.prompt.verifyAllUsed();
 }
 

@@ -3,6 +3,7 @@
 #include "saved_song.h"
 #include "song/send_song.h"
 #include "tests/support/fake_mail_program.h"
+#include "tests/support/fake_set_link.h"
 
 // The real hand-off, built into this program: the song library and its
 // tests do not link platform/, whose other parts need audio and MIDI libraries.
@@ -67,6 +68,60 @@ TEST_F(SendSong, MailsTheSongAndItsClipsInOrder)
     };
     EXPECT_EQ(mail.arguments(), expected);
     EXPECT_TRUE(host.log.contains("setWaitCursor(0)"));
+}
+
+// A song may name any file as a clip; only those in its own folder, the
+// set's or the work folder go without a question that lists the others.
+TEST_F(SendSong, FilesOutsideTheSongsFoldersAreListedAndSentOnlyOnYes)
+{
+    TempDir elsewhere, setFolder, work;
+    writeBytes(elsewhere.path() / "id_rsa", {'k'});
+    std::filesystem::create_directory_symlink(elsewhere.path(), dir.path() / "link");
+    FakeSetLink set;
+    set.setFolder = setFolder.path();
+    host.workFolderPath = work.path();
+    song = std::make_unique<CSongDoc>(SongContext{.profile = fixture.profile, .prompt = fixture.prompt,
+                                                  .host = host, .engine = fixture.engine, .setLink = &set});
+    song->InitNewSong();
+    song->title = "My Song";
+    CTrack& audio = addUserTrack(*song);
+    audio.type = kWaveTrack;
+    audio.events = {clipEventFor((setFolder.path() / "s.wav").string(), 0),
+                    clipEventFor((work.path() / "w.wav").string(), 100),
+                    clipEventFor((elsewhere.path() / "id_rsa").string(), 200),
+                    clipEventFor("../" + elsewhere.path().filename().string() + "/id_rsa", 300),
+                    clipEventFor("link/id_rsa", 400),
+                    clipEventFor("a.wav", 500)};
+    settle(*song);
+    song->SetPathName(dir.path() / "My Song.mid");
+    writeBytes(song->pathName, songBytes(*song));
+    const std::vector<std::string> outside = {
+        dir.path().string() + "/link/id_rsa",
+        dir.path().string() + "/../" + elsewhere.path().filename().string() + "/id_rsa",
+        (elsewhere.path() / "id_rsa").string(),
+    };
+    const std::vector<std::string> inside = {inFolder("My Song.mid"), inFolder("a.wav"),
+                                             (work.path() / "w.wav").string(), (setFolder.path() / "s.wav").string()};
+    for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+        FakeMailProgram mail;
+        std::string question = "outside its folder, the set's folder and the work folder:";
+        for (const std::string& file : outside)
+            question += "\n" + file;
+        fixture.prompt.expectYesNo(question + "\nAttach them too?", answer);
+        ASSERT_TRUE(OnFileSend(*song));
+        std::vector<std::string> attached;
+        for (const std::string& argument : mail.arguments())
+            if (argument != "--attach" && argument != "--subject" && argument != "My Song.mid")
+                attached.push_back(std::filesystem::path(argument).lexically_normal().string());
+        std::vector<std::string> expected;
+        for (const std::string& file : inside)
+            expected.push_back(std::filesystem::path(file).lexically_normal().string());
+        if (answer == PromptAnswer::Yes)
+            for (const std::string& file : outside)
+                expected.push_back(std::filesystem::path(file).lexically_normal().string());
+        EXPECT_EQ(attached, expected);
+    }
+    fixture.prompt.verifyAllUsed();
 }
 
 TEST_F(SendSong, ModifiedSongIsOfferedForSavingFirst)

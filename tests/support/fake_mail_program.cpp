@@ -9,7 +9,7 @@
 
 namespace rz {
 
-FakeMailProgram::FakeMailProgram(bool present, int exitStatus)
+FakeMailProgram::FakeMailProgram(bool present, int exitStatus, bool held)
 {
     static std::atomic<int> serial{0};
     m_folder = std::filesystem::temp_directory_path()
@@ -24,6 +24,9 @@ FakeMailProgram::FakeMailProgram(bool present, int exitStatus)
         std::ofstream(script) << "#!/bin/sh\n"
                               << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '"
                               << (m_folder / "arguments").string() << "'\n"
+                              << (held ? "while [ ! -e '" + (m_folder / "release").string() + "' ] && [ -d '" + m_folder.string()
+                                             + "' ]; do sleep 0.05; done\n"
+                                       : std::string())
                               << "exit " << exitStatus << "\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     }
@@ -39,6 +42,11 @@ FakeMailProgram::~FakeMailProgram()
         ::unsetenv("PATH");
     std::error_code error;
     std::filesystem::remove_all(m_folder, error);
+}
+
+void FakeMailProgram::release()
+{
+    std::ofstream(m_folder / "release") << "go\n";
 }
 
 std::vector<std::string> FakeMailProgram::arguments() const

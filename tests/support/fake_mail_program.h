@@ -13,7 +13,9 @@ namespace rz {
 // afterwards. One per process at a time.
 class FakeMailProgram {
 public:
-    explicit FakeMailProgram(bool present = true, int exitStatus = 0);
+    // With `held`, the script waits after writing its arguments until
+    // release() is called.
+    explicit FakeMailProgram(bool present = true, int exitStatus = 0, bool held = false);
     ~FakeMailProgram();
     FakeMailProgram(const FakeMailProgram&) = delete;
     FakeMailProgram& operator=(const FakeMailProgram&) = delete;
@@ -21,6 +23,7 @@ public:
     // The arguments of the last run (after the program name); empty when it
     // never ran.
     std::vector<std::string> arguments() const;
+    void release();
 
 private:
     std::filesystem::path m_folder;

@@ -21,6 +21,9 @@ public:
     bool standAlone = false;
     bool isStandAlone() const override { return standAlone; }
     void setModified() override;
+    // What folder answers.
+    std::filesystem::path setFolder;
+    std::filesystem::path folder() const override { return setFolder; }
 };
 
 } // namespace rz

@@ -1,5 +1,8 @@
 #include "ui/profile.h"
 
+#include "tests/support/hostile_files.h"
+
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +13,9 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -178,6 +184,51 @@ TEST_F(ProfileFile, CorruptFileIsKeptAsideAndDefaultsUsed)
     Profile reopened(file());
     EXPECT_FALSE(reopened.setAsidePath());
     EXPECT_EQ(reopened.readInt("AccelMap4", "Enabled", 1), 0);
+}
+
+TEST_F(ProfileFile, AFifoInPlaceOfTheFileGivesUnsavedDefaultsAtOnceAndStaysAsItWas)
+{
+    MakeFifo(file());
+    {
+        FifoWatchdog watchdog({file()});
+        Profile profile(file());
+        EXPECT_FALSE(watchdog.fired()) << "opening the settings blocked";
+        EXPECT_EQ(profile.readString("KeyMap", "UseWhich", "Default"), "Default");
+        EXPECT_EQ(profile.writeProblem(), file().string() + ": not a regular file");
+        profile.writeInt("General", "x", 1);
+        profile.sync();
+    }
+    EXPECT_EQ(std::filesystem::status(file()).type(), std::filesystem::file_type::fifo);
+}
+
+// A kill during a save leaves the settings' lock file, sometimes before its
+// owner was written into it; the next start takes it over at once.
+TEST_F(ProfileFile, ALockFileLeftByAKilledSaveIsTakenOverAtTheNextStart)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::filesystem::path lock = file().string() + ".lock";
+    const std::string leftovers[] = {
+        "", // killed before the owner was written
+        std::to_string(gone) + "\nui_tests\n" + QSysInfo::machineHostName().toStdString() + "\n",
+    };
+    for (const std::string& text : leftovers) {
+        std::ofstream(lock, std::ios::binary) << text;
+        bool saved = false;
+        ASSERT_TRUE(ReturnsWithin(
+            [&] {
+                Profile profile(file());
+                profile.writeInt("General", "x", 7);
+                saved = profile.sync();
+            },
+            {}, std::chrono::seconds(10)))
+            << "the save waited for the lock of a gone process: " << text;
+        EXPECT_TRUE(saved);
+        EXPECT_EQ(Profile(file()).readInt("General", "x", 0), 7);
+        EXPECT_FALSE(std::filesystem::exists(lock));
+    }
 }
 
 TEST(Profile, DefaultFileLivesInTheUsersConfigFolder)

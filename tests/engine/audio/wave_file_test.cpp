@@ -3,6 +3,8 @@
 #include "engine/audio/wave_disk_writer.h"
 #include "engine/audio/wave_file.h"
 #include "tests/engine/audio/wave_bytes.h"
+#include "tests/support/hostile_files.h"
+#include "tests/support/temp_folder.h"
 #include "tests/song/song_fixture.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,21 @@ TEST(WaveFile, BextChunkIsKeptWithTheSamples)
     EXPECT_EQ(clip->extra, (Bytes{'h', 'i', '!'}));
 }
 
+TEST(WaveFile, LongBextChunkKeepsOnlyItsFixedFields)
+{
+    // The coding history after the 602 bytes of fixed fields is never used;
+    // a file may make it as long as the file.
+    Bytes bext(100000, 'x');
+    bext[0] = 'd';
+    std::string reason;
+    const auto clip = ReadWaveBytes(riff(chunk("bext", bext) + pcmFmt() + chunk("data", samples({3, 4}))), 44100,
+                                    reason);
+    ASSERT_NE(clip, nullptr) << reason;
+    ASSERT_EQ(clip->extra.size(), 602u);
+    EXPECT_EQ(clip->extra[0], 'd');
+    EXPECT_EQ(samplesOf(*clip), (std::vector<int16_t>{3, 4}));
+}
+
 TEST(WaveFile, OddChunkFixtureLoads)
 {
     std::string reason;
@@ -110,6 +127,20 @@ TEST(WaveFile, ReasonNamesTheFile)
     std::string reason;
     EXPECT_EQ(ReadWaveFile(kFixtures / "missing.wav", 44100, reason), nullptr);
     EXPECT_NE(reason.find("missing.wav: cannot open"), std::string::npos) << reason;
+}
+
+TEST(WaveFile, FifoOrFolderIsRefusedAtOnceWithTheFileNamed)
+{
+    TempFolder folder;
+    const auto fifo = folder.file("clip.wav");
+    MakeFifo(fifo);
+    for (const auto& path : {fifo, folder.path()}) {
+        std::string reason;
+        std::shared_ptr<const AudioClipSamples> clip;
+        ASSERT_TRUE(ReturnsWithin([&] { clip = ReadWaveFile(path, 44100, reason); }, {fifo})) << path;
+        EXPECT_EQ(clip, nullptr);
+        EXPECT_EQ(reason.rfind(path.string() + ": not a regular file", 0), 0u) << reason;
+    }
 }
 
 TEST(WaveFile, FormatFromIndex)

@@ -343,7 +343,10 @@ TEST_F(WaveMixerTest, BeginWritesANewTrackMixAsWaveInTheWorkFolder)
     EXPECT_EQ(out->result.path.extension(), ".wav");
     std::string reason;
     ASSERT_TRUE(mixer.mix(*out->writer, kRate, nullptr, nullptr, reason)) << reason;
+    EXPECT_FALSE(std::filesystem::exists(out->result.path)) << "written beside it first";
+    ASSERT_TRUE(WaveMixer::keep(*out, reason)) << reason;
     EXPECT_TRUE(ReadWaveFile(out->result.path, kRate, reason)) << reason;
+    EXPECT_FALSE(std::filesystem::exists(out->scratch));
     EXPECT_EQ(profile.readInt("WaveMixer", "format", -1), 1); // the choice is kept
 }
 
@@ -362,6 +365,20 @@ TEST_F(WaveMixerTest, AWriterThatCannotBeginIsReported)
     settings.path = (m_dir.path() / "mix.wma").string();
     prompt.expectMessage("Could not begin: ");
     EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, 96000)); // a rate the encoder refuses
+}
+
+TEST_F(WaveMixerTest, APathThatIsNoPlainFileIsRefusedAndLeftAlone)
+{
+    addClip(0, constant(4410, 1000));
+    WaveMixer mixer;
+    ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
+    WaveMixerSettings settings;
+    settings.saveTo = MixDestination::File;
+    settings.path = (m_dir.path() / "folder.wav").string();
+    std::filesystem::create_directory(settings.path);
+    prompt.expectMessage(settings.path + " cannot be replaced: not a regular file");
+    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kRate));
+    EXPECT_TRUE(std::filesystem::is_directory(settings.path));
 }
 
 } // namespace

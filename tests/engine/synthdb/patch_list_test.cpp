@@ -157,17 +157,16 @@ TEST(PatchList, LinesEndInCrLfOrLfAndLongOnesComeInPieces)
     EXPECT_EQ(read.list.nrpns[0].name, "x=y");
 }
 
-TEST(PatchList, FilesAreWrittenWholeAndAnUnreadableOneIsEmpty)
+TEST(PatchList, FilesAreWrittenWholeAndAnUnreadableOneIsRefused)
 {
     SynthDbTempDir dir;
     std::string reason;
     ASSERT_TRUE(writePatchListFile(dir.file("Module.txt"), sampleList(), reason)) << reason;
     EXPECT_EQ(readBytes(dir.file("Module.txt")), writePatchList(sampleList()));
-    EXPECT_EQ(readPatchListFile(dir.file("Module.txt")).list.banks.size(), 2u);
+    EXPECT_EQ(readPatchListFile(dir.file("Module.txt"), reason)->list.banks.size(), 2u);
 
-    const auto missing = readPatchListFile(dir.file("none.txt"));
-    EXPECT_TRUE(missing.list.banks.empty());
-    EXPECT_TRUE(missing.messages.empty());
+    EXPECT_FALSE(readPatchListFile(dir.file("none.txt"), reason));
+    EXPECT_EQ(reason, "cannot open: No such file or directory");
     EXPECT_FALSE(writePatchListFile(dir.file("no/such/folder.txt"), sampleList(), reason));
     EXPECT_FALSE(reason.empty());
 }

@@ -186,7 +186,8 @@ TEST_F(SoundFontDialog, ExportWritesTheBanksAndEmptyDrumSections)
         << text;
     EXPECT_NE(text.find("[Drum 0/0: "), std::string::npos) << text;
 
-    const PatchList read = readPatchListFile(file).list;
+    std::string reason;
+    const PatchList read = readPatchListFile(file, reason).value().list;
     ASSERT_EQ(read.banks.size(), 2u);
     EXPECT_EQ(read.banks[1].number, 640);
     EXPECT_EQ(read.banks[1].name, name);

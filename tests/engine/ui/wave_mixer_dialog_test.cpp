@@ -27,6 +27,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 
 namespace rz {
@@ -227,6 +229,15 @@ TEST_F(WaveMixerDialog, OkMixesOnTheWorkerAndEndsWithTheFile)
     EXPECT_EQ(profile.readString("WaveMixer", "path", ""), file.string());
 }
 
+// Every file in the folder but the one named.
+size_t othersIn(const std::filesystem::path& folder, const std::filesystem::path& but)
+{
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path() != but;
+    return count;
+}
+
 TEST_F(WaveMixerDialog, AFailedWriteSaysSoDeletesTheFileAndCancels)
 {
     addClip(0, 30000, 1000);
@@ -235,7 +246,9 @@ TEST_F(WaveMixerDialog, AFailedWriteSaysSoDeletesTheFileAndCancels)
     CWaveMixerDlg dialog(services([&](AudioFileFormat) {
                              auto writer = std::make_unique<HookedWaveWriter>();
                              writer->beforeWrite = [&](int block) {
-                                 partialSeen = partialSeen || std::filesystem::exists(file);
+                                 // The partial mix lies beside the path, never at it.
+                                 partialSeen = partialSeen
+                                     || (!std::filesystem::exists(file) && othersIn(output.path(), file) == 1);
                                  return block < 3;
                              };
                              return writer;
@@ -247,6 +260,7 @@ TEST_F(WaveMixerDialog, AFailedWriteSaysSoDeletesTheFileAndCancels)
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_TRUE(partialSeen);
     EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(othersIn(output.path(), file), 0u);
     EXPECT_FALSE(dialog.mixResult());
 }
 
@@ -280,8 +294,9 @@ TEST_F(WaveMixerDialog, CancelDuringALongMixStopsTheWorkerAndLeavesNoFile)
         if (cancelled)
             return;
         cancelled = true;
-        // The worker is inside the mix and the dialog still answers.
-        EXPECT_TRUE(std::filesystem::exists(file));
+        // The worker is inside the mix, beside the path, and the dialog still answers.
+        EXPECT_FALSE(std::filesystem::exists(file));
+        EXPECT_EQ(othersIn(output.path(), file), 1u);
         EXPECT_FALSE(dialog.okButton()->isEnabled());
         EXPECT_FALSE(dialog.fileButton()->isEnabled());
         EXPECT_TRUE(dialog.cancelButton()->isEnabled());
@@ -295,6 +310,67 @@ TEST_F(WaveMixerDialog, CancelDuringALongMixStopsTheWorkerAndLeavesNoFile)
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(dialog.mixResult());
     EXPECT_TRUE(prompt.prompts().empty()) << "a cancelled mix shows nothing";
+}
+
+// An export over a read-only file the user had: the question comes first,
+// and a Cancel midway or a failed write leaves the old bytes and bits.
+TEST_F(WaveMixerDialog, CancelOrAFailedWriteOverAReadOnlyFileLeavesItAsItWas)
+{
+    addClip(0, 44100, 1000, 600); // ten minutes
+    const std::filesystem::path file = output / "keep.wav";
+    std::ofstream(file, std::ios::binary) << "the user's own bytes";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const auto bits = std::filesystem::status(file).permissions();
+    for (const bool cancel : {true, false}) {
+        CWaveMixerDlg dialog(services([&](AudioFileFormat) {
+                                 auto writer = std::make_unique<HookedWaveWriter>();
+                                 writer->beforeWrite = [&](int block) {
+                                     EXPECT_EQ(std::filesystem::status(file).permissions(), bits);
+                                     if (cancel && block == 2)
+                                         QMetaObject::invokeMethod(dialog.cancelButton(), "click",
+                                                                   Qt::BlockingQueuedConnection);
+                                     return cancel || block < 3;
+                                 };
+                                 return writer;
+                             }),
+                             *m_song);
+        writeToFile(dialog, file);
+        prompt.expectYesNo("\"" + file.string() + "\" already exists.\nReplace it?", PromptAnswer::Yes);
+        if (!cancel)
+            prompt.expectMessage("Could not write " + file.string() + ": No space left on device");
+        whenShown([&] { dialog.okButton()->click(); });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected) << cancel;
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the user's own bytes") << cancel;
+        EXPECT_EQ(std::filesystem::status(file).permissions(), bits) << cancel;
+        EXPECT_EQ(othersIn(output.path(), file), 0u) << cancel;
+    }
+    prompt.verifyAllUsed();
+}
+
+TEST_F(WaveMixerDialog, NoToReplaceWritesNothingAndAFinishedMixTakesThePlaceWithItsBits)
+{
+    addClip(0, 4410, 1000);
+    const std::filesystem::path file = output / "old.wav";
+    std::ofstream(file, std::ios::binary) << "old";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    {
+        CWaveMixerDlg dialog(services(), *m_song);
+        writeToFile(dialog, file);
+        prompt.expectYesNo("already exists.", PromptAnswer::No);
+        whenShown([&] { dialog.okButton()->click(); });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        EXPECT_EQ(std::filesystem::file_size(file), 3u);
+    }
+    CWaveMixerDlg dialog(services(), *m_song);
+    writeToFile(dialog, file);
+    prompt.expectYesNo("already exists.", PromptAnswer::Yes);
+    whenShown([&] { dialog.okButton()->click(); });
+    ASSERT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(test::readStereoWave(file).size(), 4410u * 2);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(othersIn(output.path(), file), 0u);
+    prompt.verifyAllUsed();
 }
 
 // The whole program: File > Wave remix/export turns on with the engine's
