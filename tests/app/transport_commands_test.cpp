@@ -227,7 +227,7 @@ protected:
 
 TEST_F(QuickTransposeChords, TransposeUpMovesChordMarkersAsEditTransposeDoes)
 {
-    CSongDoc& quick = *app->set().addSong(songInB(app->set().songContext()));
+    CSongDoc& quick = *app->set().AddSong(songInB(app->set().songContext()));
     app->SetCurrentSong(&quick);
     EXPECT_TRUE(app->router().execute(kIdTransposeUp));
 
