@@ -87,7 +87,7 @@ TEST_F(AppStartup, SettingsThatCannotBeWrittenAreReportedAtStart)
     options.engine = &engine;
     options.singleInstance = false;
     options.showWindow = false;
-    prompt.expectMessage("Settings cannot be saved (" + folder.string() + " is a folder)");
+    prompt.expectMessage("Settings cannot be saved (" + folder.string() + ": not a regular file (a folder))");
     app = std::make_unique<App>(options);
     ASSERT_TRUE(app->InitInstance());
     prompt.verifyAllUsed();
