@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -197,9 +198,13 @@ TEST_F(ConductorTap, ATapSetsTheEnginesMultiplierWithoutWaitingForTheGui)
     configure({.modStrength = 50});
     startAt(0);
     runToRealTime(480000);
+    // The GUI thread is held busy across the tap, so it cannot have run.
+    std::promise<void> release;
+    gui.postToGui([done = release.get_future().share()] { done.wait(); });
     sequencer->ConductorTap();
     EXPECT_EQ(sequencer->tempoMultiplier(), 102083) << "the engine changed before the GUI ran";
     EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), 0u);
+    release.set_value();
     gui.drain();
     EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), 1u) << "the GUI is told, not asked";
     EXPECT_EQ(sequencer->tempoMultiplier(), 102083);
