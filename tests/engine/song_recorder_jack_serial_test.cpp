@@ -3,6 +3,7 @@
 // test client's sine reaches the engine's JACK inputs; alone (RUN_SERIAL),
 // as every JACK test.
 
+#include "core/locks.h"
 #include "core/ms_clock.h"
 #include "engine/audio/song_recorder.h"
 #include "engine/song_recorder_input.h"
@@ -162,6 +163,16 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
     ASSERT_NE(audio.jackDevice(), nullptr);
     ASSERT_TRUE(audio.lowLatencyInput());
     std::vector<std::unique_ptr<CSongDoc>> songs;
+    // The engine lets go of the current song before the songs go, as the
+    // program does, so the audio thread never reads a destroyed song.
+    struct ReleaseCurrentSong {
+        CSequencer& engine;
+        ~ReleaseCurrentSong()
+        {
+            LockGuard guard(SongMutex(), "test end");
+            engine.setCurrentSong(nullptr);
+        }
+    } release{*engine};
     EngineSet set(*engine, songHost);
     set.folder = folder;
     const std::vector<uint8_t> bytes = oneBarSong();
