@@ -61,11 +61,6 @@ class MainFrame;
 class MidiSystem;
 class IAudioEngines;
 class QtGuiThreadQueue;
-class SongRecorder;
-class SpectrumAnalyzer;
-class SpectrumDisplay;
-class TransportPanel;
-struct PanelState;
 class SingleInstance;
 class TrackView;
 struct TrackViewContext;
@@ -84,6 +79,10 @@ class ViewCommands;
 class SetupCommands;
 class HelpCommands;
 class MapCommands;
+class TransportControls;
+class SongAdvance;
+class AutoSave;
+class ExternalControls;
 
 // The one application object: starts and ends the program, owns the set,
 // the views moved from song to song, the engine and the main window, and
@@ -201,16 +200,12 @@ public:
     // The main frame's timers.
     void onFrameTimer(int id) override;
     void CancelAdvance(bool step) override;
-    int advanceCountdown() const { return m_advanceCountdown; }
-    int autoSaveCountdown() const { return m_autoSaveCountdown; }
+    // The song end, the advance to the next song and the auto-save minute.
+    SongAdvance& songAdvance() { return *m_advance; }
+    AutoSave& autoSave() { return *m_autoSave; }
+    int advanceCountdown() const;
     // The engine's tempo multiplier, which the fader and the display show.
     int32_t tempoMultiplier() const;
-    // Steps to the next song of the set; false at its end.
-    bool StepSong();
-    // The song recorder while its dialog is open, or null: the end of a
-    // song it plays is its to handle.
-    void setOpenSongRecorder(SongRecorder* recorder) { m_songRecorder = recorder; }
-    SongRecorder* openSongRecorder() const { return m_songRecorder; }
     // The audio engines the sequencer plays through; null without one.
     IAudioEngines* audioEngines() const { return m_audio.get(); }
     // Also refreshes the prompt, the transport buttons, the tool bar and
@@ -240,8 +235,6 @@ public:
     {
         m_helpOpener = std::move(opener);
     }
-    // "AutoSave" and "AutoSaveMin" as stored: the auto-save timer started with a fresh countdown, or killed.
-    void restartAutoSave();
 
     // ISongHost.
     void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
@@ -324,35 +317,9 @@ public:
     void setPromptId(uint32_t id) override;
     void clearStatusText() override;
 
-    // The transport panel, its faders and the spectrum.
     ControlContext controlContext() const override;
-    void updateTransportButtons();
-    // What the panel shows now.
-    PanelState panelState() const;
-    TransportPanel& transportPanel() { return *m_transportPanel; }
-    SpectrumDisplay& spectrumDisplay() { return *m_spectrumDisplay; }
-    // The audio output feeds it (ISpectrumSink) on its thread.
-    SpectrumAnalyzer& spectrumAnalyzer() { return *m_spectrumAnalyzer; }
-    // "DisplayOptions" "ViewSetTime": 0 meter and key, 1 set times, 2 song time.
-    int transportDisplayMode() const { return m_viewSetTime; }
-    void setTransportDisplayMode(int mode);
-    // Every song caption of the set again: they carry lengths in frames
-    // while set times show.
-    void refreshSongCaptions();
-    // Songs the engine is to skip at the next step, 0..9.
-    int skipCount() const { return m_skipCount; }
-    void setSkipCount(int count);
-    // The metronome click is on; Record shows it in performance mode.
-    bool clickOn() const { return m_clickOn; }
-    void setClickOn(bool on);
-    // The tempo multiplier that pitch bend on the tempo channel works from; 0 none.
-    int32_t pitchBendBase() const { return m_pitchBendBase; }
-    void setPitchBendBase(int32_t base) { m_pitchBendBase = base; }
-    // Moves the volume fader and applies it.
-    void SetVolumeSlider(int32_t value);
-    // The faders' notifications.
-    void onTempoFader();
-    void onVolumeFader();
+    // The transport panel, its faders and the spectrum.
+    TransportControls& transport() { return *m_transport; }
     // ISetDocumentHost.
     void showSetProgress(std::string_view prompt, std::string_view text) override;
     void endSetProgress() override;
@@ -377,6 +344,7 @@ protected:
 
 private:
     // Start-up steps.
+    void createHelpers();
     void createCommandTargets();
     void readDisplayOptions();
     void chooseFolders();
@@ -391,7 +359,6 @@ private:
     void createMainFrame();
     void createFixedViews();
     void publishGuiValues();
-    void connectTransportPanel();
     void createEngine();
     void createSet();
     void startTimers();
@@ -413,10 +380,6 @@ private:
     // Timers.
     void startupStep();
     void loadStartupAccelerators();
-    void autoSaveMinute();
-    void writeAutoRecoverCopies();
-    void songEnded();
-    void advanceStep();
     void conductorReturn();
     void followSongChange();
     void mailslotAndClock();
@@ -507,8 +470,6 @@ private:
     int m_yZoom = 2;
     int m_fZoom = 2;
     bool m_autoProps = true;
-    int m_audioFace = 0;
-    bool m_bouncingBall = true;
     bool m_smoothScroll = true;
     int m_screenResolution = 96;
     bool m_startupComplete = false;
@@ -517,30 +478,18 @@ private:
     bool m_performanceMode = false;
     bool m_readingMailslot = false;
 
-    int m_autoSaveCountdown = 0; // minutes
-    int m_advanceCountdown = 0;  // ms
     uint32_t m_secondTicks = 0;
-    int32_t m_pitchBendBase = 0;
-    int m_viewSetTime = 0;
-    int m_skipCount = 0;
-    bool m_clickOn = false;
-    std::unique_ptr<TransportPanel> m_transportPanel;
-    std::unique_ptr<SpectrumDisplay> m_spectrumDisplay;
-    std::unique_ptr<SpectrumAnalyzer> m_spectrumAnalyzer;
     std::unique_ptr<HelpOpener> m_help;
-    SongRecorder* m_songRecorder = nullptr;
+    std::unique_ptr<TransportControls> m_transport;
+    std::unique_ptr<SongAdvance> m_advance;
+    std::unique_ptr<AutoSave> m_autoSave;
+    std::unique_ptr<ExternalControls> m_externalControls;
 
     // Splash and start-up tip.
     void showSplash();
     void startupTip();
     std::filesystem::path tipsFile() const;
     QPointer<QWidget> m_splash;
-    // External control.
-    void externalControlRepeat();
-    void externalControlKey(Slot slot, int key);
-    void pitchBendTempo(uint32_t message);
-    uint32_t m_controlEntry = 0; // the last control's map entry; 0 after a release
-    int m_controlRepeat = 0;     // ticks until the held control repeats, negative
 };
 
 } // namespace rz

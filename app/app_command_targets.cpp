@@ -8,6 +8,9 @@
 #include "app/flat_tool_bar.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
+#include "app/maps/external_controls.h"
+#include "app/song_advance.h"
+#include "app/transport_controls.h"
 #include "app/maps/map_commands.h"
 #include "app/menu_bar.h"
 #include "app/setup_commands.h"
@@ -29,6 +32,42 @@ constexpr const char* kEditMenu = "&Edit";
 
 } // namespace
 
+// The helpers that hold the frame's controls and timers' state.
+void App::createHelpers()
+{
+    auto engine = [this]() -> IEngineLink& { return *m_engine; };
+    auto frame = [this] { return m_frame.data(); };
+    m_transport = std::make_unique<TransportControls>(TransportControlSeams{
+        .profile = *m_profile,
+        .engine = [this] { return m_engine; },
+        .published = [this] { return m_published; },
+        .frame = frame,
+        .set = [this] { return m_set.get(); },
+        .currentSong = [this] { return m_currentSong; },
+        .sequencer = [this] { return m_sequencer.get(); },
+    });
+    const SongAdvanceSeams advance{
+        .profile = *m_profile,
+        .engine = engine,
+        .frame = frame,
+        .set = [this]() -> SetDocument& { return *m_set; },
+        .currentSong = [this] { return m_currentSong; },
+        .performanceMode = [this] { return m_performanceMode; },
+        .updateAllViews = [this] { UpdateAllViews(); },
+        .transportChanged = [this] { transportChanged(); },
+    };
+    m_advance = std::make_unique<SongAdvance>(advance);
+    m_autoSave = std::make_unique<AutoSave>(advance);
+    m_externalControls = std::make_unique<ExternalControls>(ExternalControlSeams{
+        .router = *m_router,
+        .transport = *m_transport,
+        .engine = engine,
+        .timers = [this] { return m_frame ? &m_frame->timers() : nullptr; },
+        .trackList = [this] { return static_cast<QWidget*>(slot(kTrack)); },
+        .setList = [this] { return static_cast<QWidget*>(slot(kLive)); },
+    });
+}
+
 void App::createCommandTargets()
 {
     auto engine = [this]() -> IEngineLink& { return *m_engine; };
@@ -43,18 +82,15 @@ void App::createCommandTargets()
         .views = *this,
         .set = set,
         .prompt = *m_prompt,
-        .advanceCountdown = [this] { return m_advanceCountdown; },
+        .advanceCountdown = [this] { return m_advance->countdown(); },
         .cancelAdvance = [this] { CancelAdvance(false); },
-        .setSkipCount = [this](int count) { setSkipCount(count); },
+        .setSkipCount = [this](int count) { m_transport->setSkipCount(count); },
         .songChanged = [this] { OnSongChanged(); },
-        .clickOn = [this] { return m_clickOn; },
-        .setClickOn = [this](bool on) { setClickOn(on); },
+        .clickOn = [this] { return m_transport->clickOn(); },
+        .setClickOn = [this](bool on) { m_transport->setClickOn(on); },
         .tempoMultiplier = [this] { return tempoMultiplier(); },
         .volume = [this] { return m_frame ? m_frame->volumeFader()->pos() : 0; },
-        .setVolume = [this](int32_t volume) {
-            if (m_frame)
-                SetVolumeSlider(volume);
-        },
+        .setVolume = [this](int32_t volume) { m_transport->setVolume(volume); },
         .reapplyPortSettings = [this] {
             if (m_sequencer)
                 m_sequencer->ReapplyPortSettings();
@@ -66,7 +102,7 @@ void App::createCommandTargets()
                 m_frame->toolBar()->setPressed(on);
         },
         .saveAllSongs = [this] { SaveAllSongs(); },
-        .stepSong = [this] { return StepSong(); },
+        .stepSong = [this] { return m_advance->stepSong(); },
         .activateSong = [this](CSongDoc& song) { activateFound(song); },
     });
 
@@ -122,8 +158,8 @@ void App::createCommandTargets()
         .set = set,
         .profile = *m_profile,
         .factory = m_viewFactory,
-        .audioFace = m_audioFace,
-        .bouncingBall = m_bouncingBall,
+        .audioFace = m_transport->audioFace(),
+        .bouncingBall = m_transport->bouncingBall(),
         .published = published,
         .frame = [this] { return m_frame.data(); },
         .editorKind = [this] { return m_editorKind; },
@@ -138,8 +174,8 @@ void App::createCommandTargets()
             m_controlKind = kind;
             m_controlNumber = number;
         },
-        .transportDisplayMode = [this] { return m_viewSetTime; },
-        .setTransportDisplayMode = [this](int mode) { setTransportDisplayMode(mode); },
+        .transportDisplayMode = [this] { return m_transport->displayMode(); },
+        .setTransportDisplayMode = [this](int mode) { m_transport->setDisplayMode(mode); },
     });
 
     m_setupCommands = std::make_unique<SetupCommands>(SetupSeams{
@@ -156,7 +192,7 @@ void App::createCommandTargets()
                 m_frame->QWidget::update();
         },
         .refreshSetViews = [this] {
-            refreshSongCaptions();
+            m_transport->refreshSongCaptions();
             m_set->updateSetViews();
         },
     });
@@ -229,14 +265,6 @@ bool App::CloseAllDocuments()
         m_frame->toolBar()->setPressed(false);
     UpdateTitle();
     return true;
-}
-
-void App::setClickOn(bool on)
-{
-    m_clickOn = on;
-    if (m_published)
-        m_published->setClickOn(on);
-    updateTransportButtons();
 }
 
 void App::UpdateNoteDuration()

@@ -5,10 +5,10 @@
 
 #include "app/app.h"
 #include "app/edit_commands.h"
-
-
 #include "app/main_frame.h"
+#include "app/maps/map_commands.h"
 #include "app/program_edit_dialogs.h"
+#include "app/transport_controls.h"
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
 #include "core/track_rows.h"
@@ -128,8 +128,8 @@ void App::publishGuiValues()
     if (!m_published)
         return;
     GuiToEngineValues& values = *m_published;
-    values.setSpectrumShown(m_audioFace == 1);
-    values.setClickOn(m_clickOn);
+    values.setSpectrumShown(m_transport->audioFace() == 1);
+    values.setClickOn(m_transport->clickOn());
     FaderCtrl* volume = m_frame->volumeFader();
     values.setMasterFader(volume->pos());
     connect(volume, &FaderCtrl::changed, this,
@@ -149,7 +149,7 @@ bool App::eventFilter(QObject* watched, QEvent* event)
 void App::transportChanged()
 {
     RZ_ASSERT_GUI_THREAD();
-    updateTransportButtons();
+    m_transport->updateButtons();
     repaintTransportPanel();
     m_updater->updateNow();
 }
@@ -175,32 +175,10 @@ void App::playCue()
     m_router->execute(kIdPlay);
 }
 
-// The engine keeps the multiplier, held within its range; a multiplier of
-// 0 or below, which the fader cannot show, is ignored.
-void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
-{
-    if (multiplier <= 0)
-        return;
-    if (clearBase)
-        m_pitchBendBase = 0;
-    if (m_engine)
-        m_engine->setTempoMultiplier(multiplier);
-    tempoMultiplierChanged();
-}
-
-int32_t App::tempoMultiplier() const
-{
-    return m_engine ? m_engine->tempoMultiplier() : kNormalMultiplier;
-}
-
-// The fader shows 1000 x log2 of the multiplier's ratio to 100 %.
-void App::tempoMultiplierChanged()
+void App::LearnMidi(uint32_t deviceId, uint32_t message)
 {
     RZ_ASSERT_GUI_THREAD();
-    if (m_frame) {
-        m_frame->tempoFader()->setPos(tempoFaderPosition(tempoMultiplier()));
-        repaintTransportPanel();
-    }
+    m_mapCommands->learn(deviceId, message);
 }
 
 CSongDoc* App::songOfItem(SetItemHandle item) const

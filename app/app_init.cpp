@@ -10,6 +10,9 @@
 #include "app/file_commands.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
+#include "app/maps/external_controls.h"
+#include "app/song_advance.h"
+#include "app/transport_controls.h"
 #include "app/maps/map_commands.h"
 #include "app/setup_commands.h"
 #include "app/song_doc_commands.h"
@@ -60,7 +63,6 @@
 namespace rz {
 namespace {
 
-constexpr int kAutoSavePeriodMs = 60000;
 constexpr int kStartupDelayMs = 1500;
 // The staff views' music font, from the lilypond-fonts package.
 constexpr const char* kMusicFontGlob = "emmentaler-20.otf";
@@ -100,6 +102,7 @@ App::App(AppOptions options) : m_options(std::move(options))
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
     m_help = std::make_unique<HelpOpener>();
+    createHelpers();
     createCommandTargets();
     ResetCueColors();
 }
@@ -174,10 +177,7 @@ void App::readDisplayOptions()
     m_xZoom = std::clamp(readSettingOr(p, settings::kDisplayXZoom, m_xZoom), 0, kMaxTimeZoom);
     m_yZoom = std::clamp(readSettingOr(p, settings::kDisplayYZoom, m_yZoom), 0, 10);
     m_fZoom = std::clamp(readSettingOr(p, settings::kDisplayFZoom, m_fZoom), 0, 10);
-    m_audioFace = readSetting(p, settings::kDisplayAudioFace);
-    m_bouncingBall = readSetting(p, settings::kDisplayBouncingBall) != 0;
-    m_viewSetTime = std::clamp(readSetting(p, settings::kDisplayViewSetTime), 0, 2);
-    m_clickOn = readSetting(p, settings::kClickEnabled) != 0;
+    m_transport->readOptions();
     m_smoothScroll = readSetting(p, settings::kDisplaySmoothScroll) != 0;
     m_autoProps = readSetting(p, settings::kOpenAutoProps) != 0;
     LoadCueColors();
@@ -293,7 +293,7 @@ void App::createMainFrame()
     setPromptId(kIdlePromptId);
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
-    connectTransportPanel();
+    m_transport->connectFrame();
     m_frame->setCommandTargets({m_transportCommands.get(), m_fileCommands.get(),
                                 m_editCommands.get(), m_viewCommands.get(), m_setupCommands.get(),
                                 m_helpCommands.get(), m_mapCommands.get()});
@@ -310,11 +310,8 @@ void App::createMainFrame()
 
 void App::startTimers()
 {
-    if (readSetting(*m_profile, settings::kSaveAutoSave) != 0) {
-        m_autoSaveCountdown = std::max(
-            readSetting(*m_profile, settings::kSaveAutoSaveMin), 1);
-        m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
-    }
+    if (readSetting(*m_profile, settings::kSaveAutoSave) != 0)
+        m_autoSave->restart();
     m_frame->timers().start(frame_timer::kStartup, kStartupDelayMs);
 }
 

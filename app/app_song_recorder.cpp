@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/main_frame.h"
+#include "app/song_advance.h"
 #include "core/ms_clock.h"
 #include "engine/audio/song_recorder.h"
 #include "engine/song_recorder_input.h"
@@ -24,7 +25,7 @@ public:
     bool setOpen() const override { return m_app.set().hasFile(); }
     std::filesystem::path setFolder() const override { return m_app.set().setFolder(); }
     CSongDoc* SelectSongByIndex(size_t index) override { return m_app.set().SelectSongByIndex(index); }
-    bool StepSong() override { return m_app.StepSong(); }
+    bool StepSong() override { return m_app.songAdvance().stepSong(); }
 
 private:
     App& m_app;
@@ -33,8 +34,8 @@ private:
 // While the dialog is open the end of a song is the recorder's to handle.
 class OpenRecorder {
 public:
-    OpenRecorder(App& app, SongRecorder& recorder) : m_app(app) { m_app.setOpenSongRecorder(&recorder); }
-    ~OpenRecorder() { m_app.setOpenSongRecorder(nullptr); }
+    OpenRecorder(App& app, SongRecorder& recorder) : m_app(app) { m_app.songAdvance().setOpenRecorder(&recorder); }
+    ~OpenRecorder() { m_app.songAdvance().setOpenRecorder(nullptr); }
     OpenRecorder(const OpenRecorder&) = delete;
     OpenRecorder& operator=(const OpenRecorder&) = delete;
 

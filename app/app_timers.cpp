@@ -8,6 +8,8 @@
 #include "app/app_single_instance.h"
 #include "app/flat_status_bar.h"
 #include "app/main_frame.h"
+#include "app/maps/external_controls.h"
+#include "app/song_advance.h"
 #include "app/maps/app_startup_accel.h"
 #include "app/menu_bar.h"
 #include "core/engine_link.h"
@@ -63,12 +65,12 @@ void App::onFrameTimer(int id)
             m_frame->timers().kill(id);
         return;
     case kTempoReturn: return conductorReturn();
-    case kControlRepeat: return externalControlRepeat();
+    case kControlRepeat: return m_externalControls->repeat();
     case kStartup: return startupStep();
-    case kAutoSave: return autoSaveMinute();
+    case kAutoSave: return m_autoSave->minute();
     case kSkipSwitched: return followSongChange();
-    case kSongEnded: return songEnded();
-    case kAdvance: return advanceStep();
+    case kSongEnded: return m_advance->songEnded();
+    case kAdvance: return m_advance->advanceStep();
     case kMailslot: return mailslotAndClock();
     case kUpdateNotice: return m_helpCommands->updateNotice();
     default:

@@ -1,152 +1,21 @@
-// The transport panel as the application fills it: what it shows, which
-// fields a refresh repaints, the spectrum and level marker, the transport
-// buttons' context and the two faders. GUI thread.
+// What the frame's controls and the transport panel ask of the application:
+// the context the buttons are enabled from, performance mode and the
+// engine's refresh of the panel. GUI thread.
 
 #include "app/app.h"
 
 #include "app/control_states.h"
 #include "app/main_frame.h"
-#include "app/spectrum_display.h"
-#include "app/transport_panel.h"
-#include "app/transport_text.h"
+#include "app/maps/external_controls.h"
+#include "app/song_advance.h"
+#include "app/transport_controls.h"
 #include "core/engine_link.h"
-#include "core/ms_clock.h"
-#include "core/profile.h"
-#include "core/settings.h"
-#include "core/smpte_time.h"
-#include "engine/sequencer.h"
-#include "engine/audio/spectrum_analyzer.h"
 #include "set/set_document.h"
 #include "song/song_doc.h"
-#include "song/tempo_map.h"
-#include "ui/bitmap_catalog.h"
-#include "ui/bitmap_push_button.h"
-#include "ui/fader_ctrl.h"
 #include "ui/gui_thread.h"
 #include "views/track_view.h"
 
-#include <QPainter>
-
-#include <algorithm>
-
 namespace rz {
-namespace {
-
-constexpr int kMaxSkipCount = 9;
-constexpr int kSpectrumFace = 1;
-constexpr int kMarkerFace = 0;
-constexpr int kLastDisplayMode = 2;
-
-int stateIconOf(TransportState state)
-{
-    switch (state) {
-    case TransportState::Playing:
-    case TransportState::Starting: return bitmap_id::kPlaying;
-    case TransportState::Paused:
-    case TransportState::Holding: return bitmap_id::kPaused;
-    default: return 0;
-    }
-}
-
-std::string songCaption(const CSongDoc& song)
-{
-    if (!song.title.empty())
-        return song.title;
-    return song.pathName.empty() ? std::string("Untitled") : song.pathName.stem().string();
-}
-
-uint32_t tempoInForce(const CSongDoc& song, int32_t tick)
-{
-    if (song.tempoMap.empty())
-        return 0;
-    return song.tempoMap[size_t(song.FindTempoIndex(tick))].tempo;
-}
-
-} // namespace
-
-void App::connectTransportPanel()
-{
-    m_transportPanel = std::make_unique<TransportPanel>();
-    m_spectrumDisplay = std::make_unique<SpectrumDisplay>();
-    m_spectrumAnalyzer = std::make_unique<SpectrumAnalyzer>();
-    if (m_sequencer)
-        m_sequencer->setSpectrumSink(m_spectrumAnalyzer.get());
-    m_frame->setPanelPainter([this](QPainter& painter, const QRect& panel) {
-        m_transportPanel->paint(painter, panel, panelState(), *m_spectrumDisplay);
-    });
-    connect(m_frame->tempoFader(), &FaderCtrl::changed, this, &App::onTempoFader);
-    connect(m_frame->volumeFader(), &FaderCtrl::changed, this, &App::onVolumeFader);
-    m_frame->tempoFader()->setPos(tempoFaderPosition(tempoMultiplier()));
-    updateTransportButtons();
-}
-
-PanelState App::panelState() const
-{
-    PanelState s;
-    s.mode = m_viewSetTime;
-    s.stateIcon = stateIconOf(m_engine->transportState());
-    s.spectrum = m_audioFace == kSpectrumFace;
-    s.marker = m_audioFace == kMarkerFace && m_bouncingBall;
-    s.skip = skipText(m_skipCount);
-    const CSongDoc* song = m_currentSong;
-    if (song == nullptr) {
-        s.tempo = tempoText(tempoMultiplier(), 0);
-        return s;
-    }
-    const int32_t tick = song->position();
-    const int rate = defaultSmpteRate();
-    const BeatPosition at = beatPosition(song->measureMap, song->timeBase, tick);
-    const double songTime = song->TickToTime(tick);
-    const double songLength = song->TickToTime(song->endTick);
-    s.title = songCaption(*song);
-    s.position = positionText(song->measureMap, song->timeBase, tick);
-    s.elapsed = smpteText(songTime + song->smpteOffset.time(), rate);
-    s.remaining = smpteText(songLength - songTime, rate);
-    if (m_set) {
-        const SetDocument::Totals& totals = m_set->totals();
-        s.setElapsed = smpteText(totals.elapsed + songTime, rate);
-        s.setRemaining = smpteText(totals.total - totals.elapsed - songTime, rate);
-    }
-    s.measure = at.measure;
-    s.measureField = measureLabel(at.measure.number, at.measure.letter);
-    if (m_sequencer && m_sequencer->countingIn())
-        s.measureField = std::to_string(countInBeats(
-            m_sequencer->recordStart(), tick, beatLength(song->timeBase, at.measure)));
-    s.beatDigit = at.click % 10;
-    s.tempo = tempoText(tempoMultiplier(), tempoInForce(*song, tick));
-    return s;
-}
-
-// Only the fields that changed since the last refresh are repainted.
-void App::repaintTransportPanel()
-{
-    if (!m_frame || !m_transportPanel)
-        return;
-    const QRegion changed = m_transportPanel->changedRegion(panelState());
-    if (!changed.isEmpty())
-        m_frame->QWidget::update(changed.translated(m_frame->panelRect().topLeft()));
-}
-
-// The refresh pass: the changed fields, then the spectrum at most every
-// 50 ms or the level marker when it moved.
-void App::DrawSpectrum(double beatPhase)
-{
-    RZ_ASSERT_GUI_THREAD();
-    repaintTransportPanel();
-    if (!m_frame || !m_spectrumDisplay)
-        return;
-    const QPoint panel = m_frame->panelRect().topLeft();
-    if (m_audioFace == kSpectrumFace) {
-        if (!m_spectrumDisplay->takeFrame(timeGetTime()))
-            return;
-        const auto levels = m_spectrumAnalyzer->levels();
-        m_spectrumDisplay->step(levels);
-        m_frame->QWidget::update(TransportPanel::kSpectrumRect.translated(panel));
-    } else if (m_audioFace == kMarkerFace && m_bouncingBall
-               && m_spectrumDisplay->moveMarker(beatPhase)) {
-        m_frame->QWidget::update(TransportPanel::kMarkerRect.translated(panel));
-    }
-}
 
 ControlContext App::controlContext() const
 {
@@ -154,7 +23,7 @@ ControlContext App::controlContext() const
     c.state = m_engine->transportState();
     c.performanceMode = m_performanceMode;
     c.recording = m_engine->recording();
-    c.clickOn = m_clickOn;
+    c.clickOn = m_transport->clickOn();
     c.canPaste = m_set && CanPaste();
     c.setOrSongModified = m_set && m_set->IsModified();
     c.setHasFile = m_set && m_set->hasFile();
@@ -184,12 +53,6 @@ ControlContext App::controlContext() const
     return c;
 }
 
-void App::updateTransportButtons()
-{
-    if (m_frame)
-        m_frame->updateTransportButtons();
-}
-
 void App::setPerformanceMode(bool on)
 {
     m_performanceMode = on;
@@ -200,59 +63,48 @@ void App::setPerformanceMode(bool on)
     const uint32_t prompt = m_frame->promptId();
     if (prompt == kIdlePromptId || prompt == kPerformanceIdlePromptId)
         m_frame->setPromptId(kIdlePromptId);
-    updateTransportButtons();
+    m_transport->updateButtons();
     m_frame->UpdateToolbarButtons();
 }
 
-void App::setTransportDisplayMode(int mode)
+void App::repaintTransportPanel()
 {
-    m_viewSetTime = std::clamp(mode, 0, kLastDisplayMode);
-    writeSetting(*m_profile, settings::kDisplayViewSetTime, m_viewSetTime);
-    // The set pane shows each song's length only beside set times.
-    refreshSongCaptions();
-    if (!m_frame)
-        return;
-    const bool transpose = m_viewSetTime == 0;
-    m_frame->button(MainFrame::Button::TransposeUp)->setVisible(transpose);
-    m_frame->button(MainFrame::Button::TransposeDown)->setVisible(transpose);
-    repaintTransportPanel();
+    m_transport->repaint();
 }
 
-void App::refreshSongCaptions()
+void App::DrawSpectrum(double beatPhase)
 {
-    if (!m_set)
-        return;
-    for (CSongDoc* song : m_set->songs())
-        m_set->UpdateSongCaption(*song);
+    m_transport->drawSpectrum(beatPhase);
 }
 
-void App::setSkipCount(int count)
+void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
 {
-    m_skipCount = std::clamp(count, 0, kMaxSkipCount);
-    repaintTransportPanel();
+    m_transport->setTempoMultiplier(multiplier, clearBase);
 }
 
-void App::onTempoFader()
+int32_t App::tempoMultiplier() const
 {
-    SetTempoMultiplier(multiplierFromFader(m_frame->tempoFader()->pos()), true);
+    return m_transport->tempoMultiplier();
 }
 
-// While playing, the engine takes the fader's value on its own tick.
-void App::onVolumeFader()
+void App::tempoMultiplierChanged()
 {
-    if (m_engine->transportState() != TransportState::Playing)
-        m_engine->SetMasterVolume(m_frame->volumeFader()->pos());
+    m_transport->tempoMultiplierChanged();
 }
 
-void App::SetVolumeSlider(int32_t value)
+void App::OnExternalControl(const ExternalControl& control)
 {
-    if (!m_frame)
-        return;
-    FaderCtrl* volume = m_frame->volumeFader();
-    volume->setPos(value);
-    if (m_published)
-        m_published->setMasterFader(volume->pos());
-    onVolumeFader();
+    m_externalControls->onControl(control);
+}
+
+void App::CancelAdvance(bool step)
+{
+    m_advance->cancel(step);
+}
+
+int App::advanceCountdown() const
+{
+    return m_advance->countdown();
 }
 
 } // namespace rz

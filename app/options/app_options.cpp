@@ -6,6 +6,7 @@
 #include "app/desktop/session_inhibitor.h"
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
+#include "app/song_advance.h"
 #include "core/profile.h"
 #include "core/settings.h"
 #include "engine/out_port.h"
@@ -19,12 +20,6 @@
 #include <algorithm>
 
 namespace rz {
-namespace {
-
-constexpr int kAutoSavePeriodMs = 60000;
-
-} // namespace
-
 bool App::OpenOptions(int startIndex)
 {
     PlaybackSources playback;
@@ -41,20 +36,6 @@ bool App::OpenOptions(int startIndex)
     };
     COptions sheet(optionsContext(), std::move(playback), startIndex, m_frame);
     return sheet.exec() == QDialog::Accepted;
-}
-
-void App::restartAutoSave()
-{
-    if (!m_frame)
-        return;
-    if (readSetting(*m_profile, settings::kSaveAutoSave) == 0) {
-        m_frame->timers().kill(frame_timer::kAutoSave);
-        m_autoSaveCountdown = 0;
-        return;
-    }
-    m_autoSaveCountdown =
-        std::max(readSetting(*m_profile, settings::kSaveAutoSaveMin), 1);
-    m_frame->timers().start(frame_timer::kAutoSave, kAutoSavePeriodMs);
 }
 
 OptionsContext App::optionsContext()
@@ -86,7 +67,7 @@ OptionsContext App::optionsContext()
         if (m_frame && m_frame->sessionInhibitor())
             m_frame->sessionInhibitor()->reloadSettings();
     };
-    context.restartAutoSave = [this] { restartAutoSave(); };
+    context.restartAutoSave = [this] { m_autoSave->restart(); };
     // The conductor's mapping reaches the engine with the rest of its settings.
     auto followTap = std::make_shared<std::optional<FollowTapSettings>>();
     context.setFollowTap = [followTap](const FollowTapSettings& tap) { *followTap = tap; };

@@ -163,7 +163,7 @@ TEST_F(ControlStatesApp, WithoutASongTheTransportButtonsAreDisabled)
     EXPECT_TRUE(frame->button(Button::PlayStop)->isEnabled());
     EXPECT_TRUE(frame->button(Button::TransposeUp)->isEnabled());
 
-    app->setClickOn(true);
+    app->transport().setClickOn(true);
     app->setPerformanceMode(true);
     EXPECT_EQ(frame->button(Button::Record)->dlgCtrlId(), kIdClickOnOff);
     EXPECT_TRUE(frame->button(Button::Record)->isPressed());

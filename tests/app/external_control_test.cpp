@@ -106,7 +106,7 @@ TEST_F(ExternalControl, SkipCodesSetTheSkipCountAndNeverRepeat)
 {
     for (int code = 27; code <= 36; ++code) {
         press(code);
-        EXPECT_EQ(app->skipCount(), code - 27);
+        EXPECT_EQ(app->transport().skipCount(), code - 27);
         EXPECT_FALSE(repeating()) << code;
     }
 }
@@ -136,12 +136,12 @@ TEST_F(ExternalControl, PitchBendDoublesAndHalvesTheLatchedTempo)
     app->SetTempoMultiplier(100000, true);
     bend(16383);
     EXPECT_EQ(app->tempoMultiplier(), 199983);
-    EXPECT_EQ(app->pitchBendBase(), 100000);
+    EXPECT_EQ(app->transport().pitchBendBase(), 100000);
     bend(0);
     EXPECT_EQ(app->tempoMultiplier(), 50000);
     bend(8192);
     EXPECT_EQ(app->tempoMultiplier(), 100000);
-    EXPECT_EQ(app->pitchBendBase(), 0) << "back at centre, the next bend latches afresh";
+    EXPECT_EQ(app->transport().pitchBendBase(), 0) << "back at centre, the next bend latches afresh";
 }
 
 TEST_F(ExternalControl, PitchBendTempoCannotLeaveTheMultipliersRange)

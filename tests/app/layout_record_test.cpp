@@ -187,7 +187,7 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
 {
     profile.writeInt("SaveOptions", "AutoSave", 1);
     startWithViews();
-    const int countdown = app->autoSaveCountdown();
+    const int countdown = app->autoSave().countdown();
     // The tempo view stands in the controller pane from the start.
     const int controllerKind = app->controllerKind();
     EXPECT_EQ(controllerKind, int(ViewKind::Tempo));
@@ -197,7 +197,7 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     app->RestoreLayout("@DR;21;x;x;333,0;666,0,0");
     EXPECT_TRUE(engine.log.calls().empty());
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(app->autoSaveCountdown(), countdown);
+    EXPECT_EQ(app->autoSave().countdown(), countdown);
     EXPECT_EQ(app->editorKind(), 0);
     EXPECT_EQ(app->controllerKind(), controllerKind);
     EXPECT_TRUE(app->extraWindows().empty());

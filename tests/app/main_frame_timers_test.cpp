@@ -96,13 +96,13 @@ TEST_F(MainFrameTimersAdvance, WithTheRecorderOpenTheSongEndGoesToItInsteadOfAdv
     ManualMsClock clock;
     startAtTheEndOfA(0, true);
     SongRecorder recorder(SongRecorderSeams{profile, prompt, engine, *app, *app, noSet, noInput, clock, {}, {}});
-    app->setOpenSongRecorder(&recorder);
+    app->songAdvance().setOpenRecorder(&recorder);
     app->frame()->timers().fire(kSongEnded);
     EXPECT_TRUE(engine.log.contains("Stop(0)"));
     EXPECT_TRUE(recorder.songHasEnded());
     EXPECT_EQ(app->currentSong(), a);
     EXPECT_FALSE(engine.log.contains("Advance(0)"));
-    app->setOpenSongRecorder(nullptr);
+    app->songAdvance().setOpenRecorder(nullptr);
 }
 
 TEST_F(MainFrameTimersAdvance, OutsidePerformanceModeASongEndOnlyStops)
@@ -189,11 +189,11 @@ protected:
 
 TEST_F(MainFrameTimersAutoSave, ADueMinuteWhilePlayingRetriesAMinuteLater)
 {
-    ASSERT_EQ(app->autoSaveCountdown(), 1);
+    ASSERT_EQ(app->autoSave().countdown(), 1);
     engine.state = TransportState::Playing;
     app->frame()->timers().fire(kAutoSave);
     EXPECT_FALSE(std::filesystem::exists(folder / "x.mid.sav"));
-    EXPECT_EQ(app->autoSaveCountdown(), 1);
+    EXPECT_EQ(app->autoSave().countdown(), 1);
     EXPECT_TRUE(app->frame()->timers().isActive(kAutoSave));
 
     engine.state = TransportState::Stopped;

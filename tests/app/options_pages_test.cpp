@@ -246,7 +246,7 @@ TEST_F(OptionsPagesApp, AutoSaveStartsOrKillsTimer333)
         editOf(options.page(COptions::kSave), "minutes")->setText("7");
         options.accept();
         EXPECT_EQ(app->frame()->timers().isActive(frame_timer::kAutoSave), on);
-        EXPECT_EQ(app->autoSaveCountdown(), on ? 7 : 0);
+        EXPECT_EQ(app->autoSave().countdown(), on ? 7 : 0);
     }
 }
 

@@ -70,12 +70,12 @@ TEST_F(AppSet, SwitchingToSetTimesRedrawsEverySongCaption)
     a.length = 61e6;
     ChangedItems changed;
     app->set().navigator().setObserver(&changed);
-    app->setTransportDisplayMode(1);
+    app->transport().setDisplayMode(1);
     const SetTreeItem* item = app->set().tree().itemsOf(&a).front();
     EXPECT_NE(std::find(changed.items.begin(), changed.items.end(), item), changed.items.end());
     EXPECT_TRUE(app->set().navigator().captionOf(item).starts_with("A [0:01:01:"));
     changed.items.clear();
-    app->setTransportDisplayMode(0);
+    app->transport().setDisplayMode(0);
     EXPECT_FALSE(changed.items.empty());
     EXPECT_EQ(app->set().navigator().captionOf(item), "A");
     app->set().navigator().setObserver(nullptr);

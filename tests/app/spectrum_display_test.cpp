@@ -139,7 +139,7 @@ TEST_F(SpectrumDisplayApp, TheMarkerStripRepaintsOnlyWhenTheMarkerMoves)
     app->DrawSpectrum(0.5);
     processFor(30);
     EXPECT_EQ(strip.count, 2);
-    EXPECT_EQ(app->spectrumDisplay().marker(), 110);
+    EXPECT_EQ(app->transport().spectrumDisplay().marker(), 110);
 }
 
 TEST_F(SpectrumDisplayApp, TheSpectrumRepaintsAtMostEveryFiftyMilliseconds)
@@ -169,7 +169,7 @@ TEST_F(SpectrumDisplayApp, OutOfRangeFacesShowNeitherAndCrashNothing)
     profile.writeInt("DisplayOptions", "ViewSetTime", 9);
     showFrame();
     app->DrawSpectrum(std::numeric_limits<double>::quiet_NaN());
-    const PanelState state = app->panelState();
+    const PanelState state = app->transport().panelState();
     EXPECT_FALSE(state.spectrum);
     EXPECT_FALSE(state.marker);
     EXPECT_EQ(state.mode, 2);

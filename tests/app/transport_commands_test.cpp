@@ -77,7 +77,7 @@ TEST_F(AdjustSteps, VolumeStepsClearTheLowBitsAndStayInRange)
         {kIdVolumeFull, 0, 16383},
     };
     for (const auto& c : cases) {
-        app->SetVolumeSlider(c.from);
+        app->transport().setVolume(c.from);
         EXPECT_TRUE(app->router().execute(c.id));
         EXPECT_EQ(app->frame()->volumeFader()->pos(), c.to) << c.id << " from " << c.from;
         EXPECT_EQ(engine.master, c.to);
@@ -105,10 +105,10 @@ TEST_F(AdjustSteps, SkipAndClickReachTheEngine)
 {
     start();
     EXPECT_TRUE(app->router().execute(kIdSkip0 + 7));
-    EXPECT_EQ(app->skipCount(), 7);
-    const bool before = app->clickOn();
+    EXPECT_EQ(app->transport().skipCount(), 7);
+    const bool before = app->transport().clickOn();
     EXPECT_TRUE(app->router().execute(kIdClickOnOff));
-    EXPECT_EQ(app->clickOn(), !before);
+    EXPECT_EQ(app->transport().clickOn(), !before);
     EXPECT_EQ(published.clickOn(), !before);
 }
 

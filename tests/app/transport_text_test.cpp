@@ -103,11 +103,11 @@ TEST_F(TransportTextApp, TheTempoFaderFollowsTheMultiplierAndSetsIt)
     app->SetTempoMultiplier(0, false); // ignored
     EXPECT_EQ(app->tempoMultiplier(), 50000);
 
-    app->setPitchBendBase(120000);
+    app->transport().setPitchBendBase(120000);
     fader->setPos(1000);
     emit fader->changed();
     EXPECT_EQ(app->tempoMultiplier(), 200000);
-    EXPECT_EQ(app->pitchBendBase(), 0);
+    EXPECT_EQ(app->transport().pitchBendBase(), 0);
 }
 
 TEST_F(TransportTextApp, TheVolumeFaderSetsTheMasterVolumeOnlyWhileNotPlaying)
@@ -119,7 +119,7 @@ TEST_F(TransportTextApp, TheVolumeFaderSetsTheMasterVolumeOnlyWhileNotPlaying)
     emit fader->changed();
     EXPECT_EQ(engine.log.count("SetMasterVolume"), 0u);
     engine.state = TransportState::Paused;
-    app->SetVolumeSlider(8000);
+    app->transport().setVolume(8000);
     EXPECT_EQ(fader->pos(), 8000);
     EXPECT_TRUE(engine.log.contains("SetMasterVolume(8000)"));
 }
@@ -131,8 +131,8 @@ TEST_F(TransportTextApp, ThePanelShowsTheCurrentSongsPosition)
     song.setPosition(song.timeBase * 2 + 7);
     app->SetCurrentSong(&song);
     app->SetTempoMultiplier(105000, true);
-    app->setSkipCount(12);
-    const PanelState state = app->panelState();
+    app->transport().setSkipCount(12);
+    const PanelState state = app->transport().panelState();
     EXPECT_EQ(state.title, "Blue");
     EXPECT_EQ(state.position, "1.3.007");
     EXPECT_EQ(state.measureField, "1");

@@ -6,6 +6,7 @@
 
 #include "app/engine_dialogs.h"
 #include "app/main_frame.h"
+#include "app/song_advance.h"
 #include "core/ms_clock.h"
 #include "engine/audio/song_recorder.h"
 #include "engine/audio/wave_file.h"
@@ -270,7 +271,7 @@ TEST(WaveMakerDialogCommand, RenderAudioOpensTheDialogOverTheProgramsRecorder)
     answerModal<CWaveMakerDlg>([&] { app.router().execute(kIdRenderAudio); },
                                [&](CWaveMakerDlg& dialog) {
                                    shownTitle = dialog.windowTitle().toStdString();
-                                   recorderOpen = app.openSongRecorder() != nullptr;
+                                   recorderOpen = app.songAdvance().openRecorder() != nullptr;
                                    if (auto* current = dialog.findChild<QAbstractButton*>("automation1348"))
                                        currentSongChosen = current->isChecked() && current->isEnabled();
                                    dialog.reject();
@@ -278,7 +279,7 @@ TEST(WaveMakerDialogCommand, RenderAudioOpensTheDialogOverTheProgramsRecorder)
     EXPECT_EQ(shownTitle, "Riz Uzov Avevu");
     EXPECT_TRUE(recorderOpen);
     EXPECT_TRUE(currentSongChosen);
-    EXPECT_EQ(app.openSongRecorder(), nullptr);
+    EXPECT_EQ(app.songAdvance().openRecorder(), nullptr);
     app.ExitInstance();
 }
 
