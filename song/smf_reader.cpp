@@ -219,11 +219,6 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
 {
     song.contentFlag = false;
     song.DeleteContents();
-    if (bytes.empty()) {
-        song.InitNewSong();
-        RebuildPlayImages(song, false);
-        return true;
-    }
     if (kind.rsd) {
         std::string why;
         return ImportRsd(song, bytes, why) || failOpen(song, reason, why);

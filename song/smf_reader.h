@@ -34,8 +34,8 @@ SongFileKind songFileKind(const std::filesystem::path& path);
 // song is then empty and no file has changed. GUI thread.
 bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason);
 
-// The same from bytes in memory, without the AutoRecover offer; 0 bytes make
-// a new song. For tests, the fuzzer and the AutoRecover copy.
+// The same from bytes in memory, without the AutoRecover offer; 0 bytes are
+// no song file. For tests, the fuzzer and the AutoRecover copy.
 bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind kind,
                    std::string& reason);
 

@@ -55,7 +55,7 @@ void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
                                                std::streamsize(bytes.size()));
 }
 
-TEST(SmfReader, ZeroByteFileOpensAsNewSong)
+TEST(SmfReader, ZeroByteFileIsNoSong)
 {
     SongFixture fixture;
     TempDir dir;
@@ -63,10 +63,11 @@ TEST(SmfReader, ZeroByteFileOpensAsNewSong)
     writeFile(path, {});
     CSongDoc song(fixture.context());
     std::string reason;
-    ASSERT_TRUE(OpenSong(song, path, reason)) << reason;
-    EXPECT_EQ(song.timeBase, 120);
-    EXPECT_EQ(song.tracks.size(), 2u);
-    EXPECT_EQ(song.measureMap.size(), 1u);
+    EXPECT_FALSE(OpenSong(song, path, reason));
+    EXPECT_NE(reason.find("not a Standard MIDI File"), std::string::npos) << reason;
+    EXPECT_FALSE(song.contentFlag);
+    EXPECT_TRUE(song.tracks.empty());
+    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 TEST(SmfReader, UnreadableFileNamesTheReason)
@@ -115,6 +116,8 @@ TEST(SmfReader, ContainerCases)
         {"header below 6 bytes", shortHeader.bytes(), false, "not a Standard MIDI File"},
         {"foreign chunk past the end", hugeForeign.bytes(), false, "shorter than its length"},
         {"text file", {'h', 'e', 'l', 'l', 'o'}, false, "not a Standard MIDI File"},
+        {"no bytes", {}, false, "not a Standard MIDI File"},
+        {"RMID form of no bytes", SmfBuilder().riff("RMID"), false, "not a Standard MIDI File"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
