@@ -18,6 +18,8 @@
 #include "core/settings.h"
 #include "core/song_host.h"
 #include "engine/audio/audio_grabber.h"
+#include "engine/audio/scratch_output.h"
+#include "song/fs.h"
 #include "song/midi_event.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
@@ -34,6 +36,9 @@ constexpr char kCreateFolder[] = "Folder does not exist. Create it now?";
 constexpr char kCannotCreate[] = "Unable to create folder.";
 constexpr char kInvalidName[] = "Please select a valid filename.";
 constexpr char kNoFirstSong[] = "Trouble opening the first song.";
+constexpr char kNoInput[] =
+    "There is no audio input to record from.\n\nTurn on Waveform Audio in Setup > Waveform Audio, "
+    "or choose a capture device with \"Open an alternate device/input:\".";
 constexpr char kTrackName[] = "Dodo Dadav";
 constexpr char kTrackLabel[] = "Dodo Dadav Track";
 constexpr int32_t kMaxFadeSeconds = settings::kRecorderFadeTime.max;
@@ -77,14 +82,6 @@ bool isFolder(const std::filesystem::path& path)
 
 // A file about to be replaced: made writable first, as a read-only one
 // would otherwise stay.
-void removeFile(const std::filesystem::path& path)
-{
-    std::error_code error;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, error);
-    std::filesystem::remove(path, error);
-}
-
 bool timeSelection(const CSongDoc& song)
 {
     return (song.selectionKind & kSelectTimeRange) != 0 && song.selectionFrom >= 0;
@@ -301,9 +298,22 @@ void SongRecorder::discardInput()
 
 // ---- begin and the output files ----
 
+bool SongRecorder::inputUsable()
+{
+    if (m_settings.alternateInput)
+        return m_grabber && m_grabber->running();
+    attachInput();
+    return m_inputAttached;
+}
+
 bool SongRecorder::begin()
 {
     SongRecorderSettings& s = m_settings;
+    // Playing on to empty meters would leave a file of a header only.
+    if (!inputUsable()) {
+        m_seams.prompt.message(kNoInput, PromptIcon::Stop);
+        return false;
+    }
     s.prefix = trimLeft(s.prefix);
     SanitizeFileName(s.prefix);
     if (s.usePrefix && s.prefix.empty()) {
@@ -358,15 +368,19 @@ int32_t SongRecorder::openOutput()
             return kRefused;
         name = fileName(folder, extension);
     }
-    removeFile(name);
+    // Written beside the name; the file there stays until this one is kept.
+    RemoveScratchLeftovers(name);
+    const std::filesystem::path scratch = ScratchPathFor(name);
     m_writer = m_seams.makeWriter ? m_seams.makeWriter(format) : makeAudioFileWriter(format);
-    const int32_t result = m_writer->begin(name, engineWaveFormat(m_seams.input.sampleRate()),
+    const int32_t result = m_writer->begin(scratch, engineWaveFormat(m_seams.input.sampleRate()),
                                            m_settings.codec, m_settings.wmaFormat);
     if (result < 0) {
         writeLog("recorder: " + m_writer->beginError());
         m_writer.reset();
+        dropScratchOutput(scratch);
         return result;
     }
+    m_scratch = scratch;
     m_fileName = name;
     m_writtenThisRun.insert(name);
     m_files.push_back(name);
@@ -562,25 +576,44 @@ void SongRecorder::takePiece(const uint8_t* bytes, size_t size)
         stopWriting(reason);
 }
 
-// A failed write ends the recording; what was written stays.
-void SongRecorder::stopWriting(const std::string& failure)
+// A failed write ends the recording. The file takes its name when it was
+// finished whole; what a failure left takes it only where no file had that
+// name, so an earlier file is never replaced by a broken one.
+bool SongRecorder::stopWriting(const std::string& failure)
 {
     m_writing = false;
     std::string reason = failure;
-    if (m_writer && m_writer->isOpen() && !m_writer->end(reason) && reason.empty())
-        reason = "The file could not be finished.";
+    bool whole = failure.empty();
+    if (m_writer && m_writer->isOpen() && !m_writer->end(reason)) {
+        whole = false;
+        if (reason.empty())
+            reason = "The file could not be finished.";
+    }
     m_writer.reset();
-    if (failure.empty() && reason.empty())
-        return;
+    bool kept = false;
+    if (!m_scratch.empty()) {
+        std::string why;
+        if (whole || !fileExists(m_fileName))
+            kept = keepScratchOutput(m_scratch, m_fileName, why);
+        else
+            dropScratchOutput(m_scratch);
+        if (!kept && reason.empty())
+            reason = why;
+        if (!kept)
+            std::erase(m_files, m_fileName);
+        m_scratch.clear();
+    }
+    if (reason.empty())
+        return kept;
     if (m_settings.automation != RecorderAutomation::None)
         m_seams.transport.Stop(false);
     m_seams.prompt.message("Recording stopped: " + m_fileName.string() + ": " + reason, PromptIcon::Stop);
+    return kept;
 }
 
 void SongRecorder::finishFile()
 {
-    stopWriting({});
-    if (m_settings.saveTo == RecorderSaveTo::NewWaveTrack)
+    if (stopWriting({}) && m_settings.saveTo == RecorderSaveTo::NewWaveTrack)
         addWaveTrack(m_fileName);
 }
 

@@ -171,7 +171,8 @@ public:
     // Switches between the engine's input and the capture device.
     void setAlternateInput(bool on);
 
-    // Starts recording; false (with a message) when nothing started.
+    // Starts recording; false (with a message) when nothing started, also
+    // when there is no audio input to record from.
     bool begin();
     RecorderTick tick();
     // The song in play has ended.
@@ -209,7 +210,9 @@ private:
     void attachInput();
     void releaseInput();
     int32_t buildCapture();
-    void stopWriting(const std::string& failure);
+    // True when the file took its name.
+    bool stopWriting(const std::string& failure);
+    bool inputUsable();
     static int32_t fileTenths(uint64_t bytes);
 
     SongRecorderSeams m_seams;
@@ -227,7 +230,8 @@ private:
     bool m_inputAttached = false;
 
     std::unique_ptr<IAudioFileWriter> m_writer;
-    std::filesystem::path m_fileName;
+    std::filesystem::path m_fileName; // where the file goes
+    std::filesystem::path m_scratch;  // what is written, beside it
     std::vector<std::filesystem::path> m_files;
     std::set<std::filesystem::path> m_writtenThisRun;
     bool m_writing = false;

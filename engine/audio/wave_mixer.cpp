@@ -13,6 +13,7 @@
 #include "core/track_rows.h"
 #include "engine/audio/audio_clip_mix.h"
 #include "engine/audio/audio_clip_samples.h"
+#include "engine/audio/scratch_output.h"
 #include "engine/audio/wave_file.h"
 #include "song/fs.h"
 #include "song/selection.h"
@@ -211,24 +212,12 @@ std::optional<WaveMixer::Output> WaveMixer::begin(WaveMixerSettings& settings, I
 
 bool WaveMixer::keep(const Output& output, std::string& reason)
 {
-    std::error_code error;
-    const std::filesystem::path target = SaveTarget(output.result.path);
-    const auto old = std::filesystem::status(target, error);
-    if (!error && std::filesystem::exists(old))
-        std::filesystem::permissions(output.scratch, old.permissions(), error);
-    std::filesystem::rename(output.scratch, target, error);
-    if (error) {
-        reason = error.message();
-        drop(output);
-        return false;
-    }
-    return true;
+    return keepScratchOutput(output.scratch, output.result.path, reason);
 }
 
 void WaveMixer::drop(const Output& output)
 {
-    std::error_code ignored;
-    std::filesystem::remove(output.scratch, ignored);
+    dropScratchOutput(output.scratch);
 }
 
 uint64_t WaveMixer::totalFrames(uint32_t sampleRate) const

@@ -48,10 +48,13 @@ public:
     CWaveDiskWriter* sink = nullptr;
     int attaches = 0;
     int releases = 0;
+    bool available = true; // false: the engine has no input to attach
 
     uint32_t sampleRate() const override { return kRate; }
     bool attach(CWaveDiskWriter& s) override
     {
+        if (!available)
+            return false;
         sink = &s;
         ++attaches;
         return true;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -307,6 +309,74 @@ TEST_F(SongRecorderTest, AFailedWriteStopsRecordingKeepsTheFileAndSaysSo)
     const auto read = ReadWaveFile(songFolder() / "Full.wav", kRate, reason);
     ASSERT_TRUE(read) << reason;
     EXPECT_EQ(read->frameCount(), 128); // the first 512-byte piece
+}
+
+// With nothing to record from, Begin says where to turn the input on and
+// neither plays nor writes a file.
+TEST_F(SongRecorderTest, WithoutAnAudioInputBeginRefusesAndWritesNothing)
+{
+    addSong("Quiet", "quiet.mid");
+    profile.writeInt("M2DA", "automation", 1);
+    m_input.available = false;
+    prompt.expectMessage("Setup > Waveform Audio");
+    EXPECT_FALSE(recorder().begin());
+    prompt.verifyAllUsed();
+    EXPECT_FALSE(recorder().writing());
+    EXPECT_TRUE(recorder().files().empty());
+    EXPECT_FALSE(engine.log.contains("Advance(0)"));
+    EXPECT_FALSE(engine.log.contains("Advance(1)"));
+    EXPECT_TRUE(std::filesystem::is_empty(songFolder()));
+
+    m_input.available = true; // turned on meanwhile: the next Begin records
+    EXPECT_TRUE(recorder().begin());
+}
+
+std::vector<uint8_t> fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The file of the song's name is replaced only by a recording finished whole,
+// keeps its permission bits, and is there unchanged while the take runs and
+// after a failed one; no scratch file stays behind.
+TEST_F(SongRecorderTest, AnEarlierFileIsReplacedOnlyByAWholeRecording)
+{
+    addSong("Take", "take.mid");
+    profile.writeInt("M2DA", "automation", 1);
+    const std::filesystem::path old = songFolder() / "Take.wav";
+    const std::vector<uint8_t> oldBytes{'o', 'l', 'd'};
+    std::ofstream(old, std::ios::binary).write("old", 3);
+    std::filesystem::permissions(old, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const auto oldPerms = std::filesystem::status(old).permissions();
+
+    m_makeWriter = [](AudioFileFormat) { return std::make_unique<FailingWriter>(); };
+    ASSERT_TRUE(recorder().begin());
+    EXPECT_EQ(fileBytes(old), oldBytes);
+    prompt.expectMessage("No space left on device");
+    EXPECT_EQ(runUntilDone(100), RecorderTick::Stopped);
+    EXPECT_EQ(fileBytes(old), oldBytes);
+    EXPECT_EQ(std::filesystem::status(old).permissions(), oldPerms);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(songFolder()), {}), 1);
+
+    m_recorder.reset();
+    m_makeWriter = {};
+    profile.writeInt("M2DA", "fadetime", 0);
+    ASSERT_TRUE(recorder().begin());
+    for (int i = 0; i < 3; ++i) {
+        m_input.feed(100, 100, kRate / 20);
+        m_clock.advance(SongRecorder::kTickMs);
+        recorder().tick();
+    }
+    EXPECT_EQ(fileBytes(old), oldBytes) << "replaced before the take was whole";
+    recorder().songEnded();
+    EXPECT_EQ(runUntilDone(100), RecorderTick::Finished);
+    std::string reason;
+    const auto read = ReadWaveFile(old, kRate, reason);
+    ASSERT_TRUE(read) << reason;
+    EXPECT_GT(read->frameCount(), 0);
+    EXPECT_EQ(std::filesystem::status(old).permissions(), oldPerms);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(songFolder()), {}), 1);
 }
 
 TEST_F(SongRecorderTest, OpeningSettlesWhatTheSetAndSongAllow)
