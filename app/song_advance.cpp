@@ -57,25 +57,50 @@ void SongAdvance::songEnded()
         m_seams.transportChanged();
         return;
     }
-    if (!m_seams.performanceMode() || m_seams.set().size() == 0) {
+    if (!m_seams.performanceMode() || !hasSongToStepTo()) {
         m_seams.updateAllViews();
     } else if (const int wait =
                    std::max(readSetting(m_seams.profile, settings::kPlaybackAdvanceWait), 0);
                wait != 0) {
+        m_countedFor = m_seams.set().tree().currentSongItem();
         m_countdown = wait;
         frame.timers().start(frame_timer::kAdvance, kAdvanceStepMs);
     } else {
-        stepSong();
-        if (readSetting(m_seams.profile, settings::kPlaybackAdvancePlay) != 0)
-            engine.Advance(false);
+        m_countedFor = m_seams.set().tree().currentSongItem();
+        stepAndPlay();
     }
     m_seams.transportChanged();
+}
+
+// Nothing to count down to after the last song that can be played, nor
+// again for the song a countdown already began for: a song of no length
+// reports its end over and over.
+bool SongAdvance::hasSongToStepTo() const
+{
+    SetDocument& set = m_seams.set();
+    if (set.size() == 0)
+        return false;
+    const SetTreeItem* current = set.tree().currentSongItem();
+    return current != m_countedFor && set.navigator().FindAdjacentSong(false, true) != nullptr;
+}
+
+// Plays on only when the step reached another song: the one that ended
+// would end again at once.
+void SongAdvance::stepAndPlay()
+{
+    if (!stepSong())
+        return;
+    m_countedFor = nullptr;
+    if (readSetting(m_seams.profile, settings::kPlaybackAdvancePlay) != 0)
+        m_seams.engine().Advance(false);
 }
 
 // The countdown text stays off the status line while it shows a command's
 // prompt; the countdown runs on.
 void SongAdvance::advanceStep()
 {
+    if (m_countdown == 0)
+        return;
     m_countdown -= kAdvanceStepMs;
     if (m_countdown <= 0) {
         m_countdown = 1;
@@ -97,17 +122,16 @@ void SongAdvance::cancel(bool step)
         frame->timers().kill(frame_timer::kAdvance);
         frame->setPromptId(frame->promptId());
     }
-    if (!step)
-        return;
-    stepSong();
-    if (readSetting(m_seams.profile, settings::kPlaybackAdvancePlay) != 0)
-        m_seams.engine().Advance(false);
+    if (step)
+        stepAndPlay();
+    else
+        m_countedFor = nullptr; // the performer's Stop: a new play may advance again
 }
 
-// A song that cannot be read is passed over.
+// A song that cannot be read or holds nothing to play is passed over.
 bool SongAdvance::stepSong()
 {
-    return m_seams.set().navigator().StepSong();
+    return m_seams.set().navigator().StepSong(true);
 }
 
 void AutoSave::restart()

@@ -10,6 +10,7 @@ class IProfile;
 class MainFrame;
 class SetDocument;
 class SongRecorder;
+struct SetTreeItem;
 
 // What the end of a song and the auto-save minute read of the application.
 struct SongAdvanceSeams {
@@ -46,9 +47,15 @@ public:
     SongRecorder* openRecorder() const { return m_recorder; }
 
 private:
+    bool hasSongToStepTo() const;
+    void stepAndPlay();
+
     SongAdvanceSeams m_seams;
     int m_countdown = 0;
     SongRecorder* m_recorder = nullptr;
+    // The song item whose end began the last countdown or step, until a step
+    // leaves it; compared, never followed.
+    const SetTreeItem* m_countedFor = nullptr;
 };
 
 // The auto-save minute that writes AutoRecover copies. GUI thread.

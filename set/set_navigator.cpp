@@ -103,21 +103,8 @@ CSongDoc* SetNavigator::ActivateSongItem(SetTreeItem* item, int32_t startTick)
         return nullptr;
     CSongDoc& song = *item->song;
     m_set.setNextMark(song, false);
-    if (!song.contentFlag) {
-        std::string reason;
-        if (!m_set.loadSong(song, reason)) {
-            UpdateSongCaption(song);
-            m_set.UpdateTotals();
-            publishNextSong();
-            return nullptr;
-        }
-        m_set.setDisabled(song, false);
-        UpdateMarkers(song);
-        if (m_set.hasSetFile()) {
-            m_set.SetModifiedFlag(true);
-            m_set.DoFileSave();
-        }
-    }
+    if (!song.contentFlag && !readSong(song))
+        return nullptr;
     makeCurrent(item);
     song.ActivateSong(startTick);
     m_set.setCurrent(&song);
@@ -132,29 +119,64 @@ CSongDoc* SetNavigator::ActivateSongItem(SetTreeItem* item, int32_t startTick)
     return &song;
 }
 
-SetTreeItem* SetNavigator::FindAdjacentSong(bool activate)
+bool SetNavigator::readSong(CSongDoc& song)
+{
+    std::string reason;
+    if (!m_set.loadSong(song, reason)) {
+        UpdateSongCaption(song);
+        m_set.UpdateTotals();
+        publishNextSong();
+        return false;
+    }
+    m_set.setDisabled(song, false);
+    UpdateMarkers(song);
+    if (m_set.hasSetFile()) {
+        m_set.SetModifiedFlag(true);
+        m_set.DoFileSave();
+    }
+    return true;
+}
+
+// A song not read yet counts until its read fails. To play, a song must
+// also last: one of no length would end as it starts.
+bool SetNavigator::mayGoTo(const CSongDoc& song, bool toPlay) const
+{
+    if (m_set.isDisabled(song))
+        return false;
+    if (!song.contentFlag)
+        return !m_set.loadFailed(song);
+    return !toPlay || song.endTick > 0;
+}
+
+// Read first, so a song found empty is passed over without becoming current.
+bool SetNavigator::activateToGo(SetTreeItem* item, bool toPlay)
+{
+    CSongDoc& song = *item->song;
+    if (!song.contentFlag && !readSong(song))
+        return false;
+    return mayGoTo(song, toPlay) && ActivateSongItem(item, 0) != nullptr;
+}
+
+SetTreeItem* SetNavigator::FindAdjacentSong(bool activate, bool toPlay)
 {
     const std::vector<SetTreeItem*> items = m_set.tree().songItems();
     for (SetTreeItem* item : items) {
         CSongDoc& song = *item->song;
-        if (!m_set.hasNextMark(song) || m_set.isDisabled(song) || !song.contentFlag)
+        if (!m_set.hasNextMark(song) || !song.contentFlag || !mayGoTo(song, toPlay))
             continue;
-        if (!activate || ActivateSongItem(item, 0))
+        if (!activate || activateToGo(item, toPlay))
             return item;
         break;
     }
-    // From just after the current song, so Next never returns it.
+    // From just after the current song, so Next never returns it. A song
+    // whose read failed is no place to go to.
     const auto current = std::find(items.begin(), items.end(), m_set.tree().currentSongItem());
     if (current == items.end())
         return nullptr;
     for (auto at = current + 1; at != items.end(); ++at) {
-        const CSongDoc& song = *(*at)->song;
-        if (m_set.isDisabled(song))
+        if (!mayGoTo(*(*at)->song, toPlay))
             continue;
-        // A song whose read already failed is no place to go to.
-        if (!activate && !song.contentFlag && m_set.loadFailed(song))
-            continue;
-        if (!activate || ActivateSongItem(*at, 0))
+        if (!activate || activateToGo(*at, toPlay))
             return *at;
     }
     return nullptr;
@@ -168,11 +190,11 @@ void SetNavigator::collapseFolderChain(SetTreeItem* folder, const SetTreeItem* k
         setExpanded(at, false);
 }
 
-bool SetNavigator::StepSong()
+bool SetNavigator::StepSong(bool toPlay)
 {
     SetTree& tree = m_set.tree();
     SetTreeItem* oldFolder = tree.currentSongItem() ? tree.currentSongItem()->parent : nullptr;
-    SetTreeItem* next = FindAdjacentSong(true);
+    SetTreeItem* next = FindAdjacentSong(true, toPlay);
     if (next == nullptr)
         return false;
     tree.select(next);
@@ -336,7 +358,7 @@ void SetNavigator::UpdateMarkers(CSongDoc& song)
 
 void SetNavigator::publishNextSong()
 {
-    m_set.publishNextSong(reinterpret_cast<SetItemHandle>(FindAdjacentSong(false)));
+    m_set.publishNextSong(reinterpret_cast<SetItemHandle>(FindAdjacentSong(false, true)));
 }
 
 int SetNavigator::imageOf(const SetTreeItem* item) const

@@ -52,12 +52,14 @@ public:
     // no song current. Null for a folder, a marker or a song not read.
     CSongDoc* ActivateSongItem(SetTreeItem* item, int32_t startTick);
     // A marked, enabled, loaded song first, then the first enabled song
-    // after the current one. With `activate` songs that fail to activate
-    // are passed over. Null at the end of the set.
-    SetTreeItem* FindAdjacentSong(bool activate);
+    // after the current one. Songs whose read failed are passed over (with
+    // `activate` once they fail), and with `toPlay` also songs of no length.
+    // Null at the end of the set.
+    SetTreeItem* FindAdjacentSong(bool activate, bool toPlay = false);
     // The caller stops the transport first. False, nothing changed, at the
-    // end of the set.
-    bool StepSong();
+    // end of the set. `toPlay`: the next song that can be played, as the
+    // advance of a show and a Skip go to.
+    bool StepSong(bool toPlay = false);
     // Only with a set file: the last enabled song before the current one
     // that can be read; false when none.
     bool StepToPreviousSong();
@@ -92,6 +94,11 @@ public:
 
 private:
     bool expandCollapse() const;
+    // Reads a song of the set as activating it does; false after a failed
+    // read, its caption updated.
+    bool readSong(CSongDoc& song);
+    bool mayGoTo(const CSongDoc& song, bool toPlay) const;
+    bool activateToGo(SetTreeItem* item, bool toPlay);
     void makeCurrent(SetTreeItem* item);
     void collapseFolderChain(SetTreeItem* folder, const SetTreeItem* keep);
     void changed(const SetTreeItem* item);

@@ -25,15 +25,23 @@ QString advanceText(const char* seconds)
 }
 
 // Song A has just played to its end in a set of A and B, in performance mode.
+// Each song lasts a measure: the advance passes over songs of no length.
 class MainFrameTimersAdvance : public AppFixture {
 protected:
+    CSongDoc& addSongOfAMeasure(const std::string& title)
+    {
+        CSongDoc& song = addSong(title);
+        song.endTick = 4 * song.timeBase;
+        return song;
+    }
+
     void startAtTheEndOfA(int advanceWait, bool advancePlay)
     {
         profile.writeInt("PlaybackOptions", "AdvanceWait", advanceWait);
         profile.writeInt("PlaybackOptions", "AdvancePlay", advancePlay ? 1 : 0);
         start();
-        a = &addSong("A");
-        b = &addSong("B");
+        a = &addSongOfAMeasure("A");
+        b = &addSongOfAMeasure("B");
         app->SetCurrentSong(a);
         app->setPerformanceMode(true);
         a->setPosition(a->endTick);
@@ -136,6 +144,7 @@ TEST_F(MainFrameTimersAdvance, StaleSongEndIsIgnored)
 TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
 {
     startAtTheEndOfA(1000, true);
+    addSongOfAMeasure("C"); // B's end counts down too
     app->frame()->timers().fire(kSongEnded);
     app->frame()->timers().fire(kAdvance);
     app->CancelAdvance(true); // what Play/Cue's Advance does first
@@ -153,6 +162,75 @@ TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
     EXPECT_FALSE(advanceRunning());
     EXPECT_FALSE(pane0().startsWith("Advancing"));
     EXPECT_FALSE(engine.log.contains("Advance(0)"));
+}
+
+TEST_F(MainFrameTimersAdvance, AfterTheLastSongNoCountdownRuns)
+{
+    startAtTheEndOfA(1000, true);
+    app->SetCurrentSong(b);
+    b->setPosition(b->endTick);
+    for (int end = 0; end < 3; ++end) {
+        engine.state = TransportState::SongEnded;
+        app->frame()->timers().fire(kSongEnded);
+        EXPECT_EQ(app->advanceCountdown(), 0);
+        EXPECT_FALSE(advanceRunning());
+        EXPECT_FALSE(pane0().startsWith("Advancing"));
+        EXPECT_EQ(app->currentSong(), b);
+        EXPECT_FALSE(engine.log.contains("Advance(0)"));
+    }
+}
+
+// A song of no length reports its end again and again: the countdown runs
+// on to the next song instead of starting over.
+TEST_F(MainFrameTimersAdvance, ARepeatedSongEndNeverRestartsTheCountdown)
+{
+    startAtTheEndOfA(1000, true);
+    app->frame()->timers().fire(kSongEnded);
+    for (int tick = 0; tick < 3; ++tick) {
+        app->frame()->timers().fire(kAdvance);
+        engine.state = TransportState::SongEnded;
+        app->frame()->timers().fire(kSongEnded);
+        EXPECT_EQ(app->advanceCountdown(), 750 - 250 * tick);
+        EXPECT_EQ(app->currentSong(), a);
+    }
+    app->frame()->timers().fire(kAdvance);
+    EXPECT_EQ(app->currentSong(), b);
+    EXPECT_EQ(engine.log.count("Advance"), 1u);
+}
+
+// A set of A, B and then songs that cannot be played: B ends, the step finds
+// nothing, nothing plays on and no countdown starts again for B.
+TEST_F(MainFrameTimersAdvance, SongsThatCannotBePlayedAreNoPlaceToCountDownTo)
+{
+    for (const bool thenOneThatPlays : {false, true}) {
+        SCOPED_TRACE(thenOneThatPlays);
+        startAtTheEndOfA(500, true);
+        app->SetCurrentSong(b);
+        b->setPosition(b->endTick);
+        SetDocument& set = app->set();
+        set.AddSong(std::filesystem::path(::testing::TempDir()) / "missing.mid", set.tree().beforeStatus(), 0, false);
+        addSong("Empty").endTick = 0;
+        CSongDoc* last = thenOneThatPlays ? &addSongOfAMeasure("D") : nullptr;
+        engine.log.clear();
+        for (int end = 0; end < 3 && app->currentSong() == b; ++end) {
+            engine.state = TransportState::SongEnded;
+            app->frame()->timers().fire(kSongEnded);
+            for (int tick = 0; tick < 4 && advanceRunning(); ++tick)
+                app->frame()->timers().fire(kAdvance);
+            EXPECT_EQ(app->advanceCountdown(), 0);
+        }
+        if (last) {
+            EXPECT_EQ(app->currentSong(), last);
+            EXPECT_EQ(engine.log.count("Advance"), 1u);
+        } else {
+            EXPECT_EQ(app->currentSong(), b);
+            EXPECT_FALSE(engine.log.contains("Advance(0)"));
+            engine.state = TransportState::SongEnded;
+            app->frame()->timers().fire(kSongEnded);
+            EXPECT_FALSE(advanceRunning());
+        }
+        app.reset();
+    }
 }
 
 TEST_F(MainFrameTimersAdvance, TheCountdownWritesNoTextOverACommandPromptButRunsOn)

@@ -60,6 +60,37 @@ TEST_F(SetTreeStepping, NextPassesOverDisabledAndUnreadableSongs)
     EXPECT_EQ(nav.stateOf(item("D.mid")), SetNavigator::kStateCurrent);
 }
 
+// A song that holds nothing to play is passed over by the step to play and
+// by the Skip target, and never becomes current on the way; a plain Next
+// still goes to it.
+TEST_F(SetTreeStepping, TheStepToPlayPassesOverASongWithNothingToPlay)
+{
+    std::string reason;
+    ASSERT_TRUE(song("D.mid")->contentFlag || set.loadSong(*song("D.mid"), reason)) << reason;
+    song("D.mid")->endTick = 0;
+    std::atomic<SetItemHandle> published{nullptr};
+    set.setNextSongPublisher([&](SetItemHandle item) { published = item; });
+    nav.publishNextSong();
+    EXPECT_EQ(set.songOfItem(published.load()), song("E.mid"));
+    EXPECT_EQ(nav.FindAdjacentSong(false, true), item("E.mid"));
+    EXPECT_EQ(nav.FindAdjacentSong(false), item("D.mid"));
+    ASSERT_TRUE(nav.StepSong(true));
+    EXPECT_EQ(currentName(), "E.mid");
+    EXPECT_EQ(set.tree().previousSongItem(), item("A.mid"));
+}
+
+TEST_F(SetTreeStepping, NothingPlayableAfterTheCurrentSongIsTheEnd)
+{
+    for (const char* name : {"D.mid", "E.mid"}) {
+        std::string reason;
+        ASSERT_TRUE(song(name)->contentFlag || set.loadSong(*song(name), reason)) << reason;
+        song(name)->endTick = 0;
+    }
+    EXPECT_EQ(nav.FindAdjacentSong(false, true), nullptr);
+    EXPECT_FALSE(nav.StepSong(true));
+    EXPECT_EQ(currentName(), "A.mid");
+}
+
 TEST_F(SetTreeStepping, NextAtTheEndKeepsTheLastSong)
 {
     nav.ActivateSongItem(item("E.mid"), 0);
