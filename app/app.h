@@ -393,6 +393,8 @@ private:
 
     // Opening files.
     CSongDoc* openSetFile(const std::filesystem::path& path);
+    void rememberSet(const std::filesystem::path& path);
+    bool offeredAgain(const std::filesystem::path& path) const;
     bool activateFound(CSongDoc& song);
     void rebuildRecentMenus();
     void openRecent(size_t index);
@@ -451,8 +453,8 @@ private:
     bool m_retryUpdate = false;
     bool m_retrySetSong = false;
 
-    RecentFileList m_recentSets{"Recent File List", "File"};
-    RecentFileList m_recentSongs{"Recent Song List", "Song"};
+    RecentFileList m_recentSets{RecentFileList::Kind::Sets};
+    RecentFileList m_recentSongs{RecentFileList::Kind::Songs};
     std::unique_ptr<IAssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
     AppClipboard m_clipboard;

@@ -249,9 +249,7 @@ void App::createCommandTargets()
 // Every modified song, then the set when it has a file.
 void App::SaveAllSongs()
 {
-    for (size_t i = 0; i < m_set->size(); ++i)
-        if (CSongDoc* song = m_set->songAt(i); song && song->IsModified())
-            song->DoFileSave();
+    m_set->SaveAllSongs();
 }
 
 bool App::CloseAllDocuments()

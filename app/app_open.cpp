@@ -74,8 +74,9 @@ bool isSetFile(const std::filesystem::path& path)
 } // namespace
 
 // A song joins the open set just before its end, read only while the
-// transport is stopped and made current only outside performance mode; a
-// ".set" file replaces the open set.
+// transport is stopped and made current only outside performance mode; one
+// that cannot be read leaves the set as it was. A ".set" file replaces the
+// open set.
 CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
 {
     if (isSetFile(path))
@@ -86,19 +87,23 @@ CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
     }
     const bool stopped = m_engine->transportState() == TransportState::Stopped;
     std::string reason;
-    CSongDoc* song = m_set->AddSong(path, m_set->tree().beforeStatus(), stopped ? 1 : 0, false, &reason);
-    if (reason.empty() && stopped && !song->contentFlag)
-        m_set->loadSong(*song, reason);
-    if (!reason.empty()) {
+    CSongDoc* song = m_set->AddSongIfReadable(path, m_set->tree().beforeStatus(), stopped ? 1 : 0, reason);
+    if (song == nullptr) {
         m_prompt->message(readFailure(path, reason), PromptIcon::Stop);
         return m_currentSong;
     }
     if (!m_performanceMode && song->contentFlag)
         song->ActivateSong(-1);
-    if (m_set->hasFile())
-        m_set->setModified();
-    else
+    if (!m_set->hasFile()) {
         SetAutoOpenPath(path);
+        return m_currentSong;
+    }
+    m_set->setModified();
+    // Not the program's own copies; a song from elsewhere is offered again.
+    if (!isInsideFolder(std::filesystem::absolute(path).lexically_normal(), m_workFolder)) {
+        m_recentSongs.remember(path, *m_profile);
+        rebuildRecentMenus();
+    }
     return m_currentSong;
 }
 
@@ -109,25 +114,35 @@ CSongDoc* App::openSetFile(const std::filesystem::path& path)
     m_engine->Stop(false);
     if (!m_set->SaveModified() || !m_set->OnOpenDocument(path))
         return m_currentSong;
-    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
-    m_recentSets.add(absolute);
-    m_recentSets.write(*m_profile);
-    rebuildRecentMenus();
+    rememberSet(path);
     UpdateTitle();
     return m_currentSong;
 }
 
-// Stored absolute, since the start-up step opens it as it is. Paths in the
-// temporary folder or the work folder are not offered again.
-void App::SetAutoOpenPath(const std::filesystem::path& path)
+// A set opened or made: the next start opens it, and Recent sets offers it.
+void App::rememberSet(const std::filesystem::path& path)
 {
     const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    if (isInsideFolder(absolute, temporaryFolder()) || isInsideFolder(absolute, m_workFolder))
-        return;
     writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
-    m_recentSongs.add(absolute);
-    m_recentSongs.write(*m_profile);
+    m_recentSets.remember(absolute, *m_profile);
+    rebuildRecentMenus();
+}
+
+// Paths in the temporary folder or the work folder are not offered again.
+bool App::offeredAgain(const std::filesystem::path& path) const
+{
+    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    return !isInsideFolder(absolute, temporaryFolder()) && !isInsideFolder(absolute, m_workFolder);
+}
+
+// Stored absolute, since the start-up step opens it as it is.
+void App::SetAutoOpenPath(const std::filesystem::path& path)
+{
+    if (!offeredAgain(path))
+        return;
+    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
+    m_recentSongs.remember(absolute, *m_profile);
     rebuildRecentMenus();
 }
 

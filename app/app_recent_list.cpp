@@ -1,27 +1,39 @@
 #include "app/app_recent_list.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <algorithm>
 
 namespace rz {
 
-RecentFileList::RecentFileList(std::string section, std::string entryFormat)
-    : m_section(std::move(section)), m_entryFormat(std::move(entryFormat))
+namespace {
+
+std::string entryNumber(size_t index)
 {
+    return std::to_string(index + 1);
 }
 
-std::string RecentFileList::valueName(size_t index) const
+const Setting& rowOf(RecentFileList::Kind kind)
 {
-    return m_entryFormat + std::to_string(index + 1);
+    switch (kind) {
+    case RecentFileList::Kind::Sets: return settings::kRecentSet;
+    case RecentFileList::Kind::Songs: return settings::kRecentSong;
+    case RecentFileList::Kind::Filters: break;
+    }
+    return settings::kRecentFilter;
 }
+
+} // namespace
+
+RecentFileList::RecentFileList(Kind kind) : m_row(rowOf(kind)) {}
 
 // The list stops at the first empty entry.
 void RecentFileList::read(const IProfile& profile)
 {
     m_entries.clear();
     for (size_t i = 0; i < kEntries; ++i) {
-        const std::string path = profile.readString(m_section, valueName(i), "");
+        const std::string path = readSettingText(profile, m_row, entryNumber(i));
         if (path.empty())
             break;
         m_entries.emplace_back(path);
@@ -32,9 +44,9 @@ void RecentFileList::write(IProfile& profile) const
 {
     for (size_t i = 0; i < kEntries; ++i) {
         if (i < m_entries.size())
-            profile.writeString(m_section, valueName(i), m_entries[i].string());
+            writeSettingText(profile, m_row, m_entries[i].string(), entryNumber(i));
         else
-            profile.removeValue(m_section, valueName(i));
+            removeSetting(profile, m_row, entryNumber(i));
     }
 }
 
@@ -46,6 +58,12 @@ void RecentFileList::add(const std::filesystem::path& path)
     m_entries.insert(m_entries.begin(), path);
     if (m_entries.size() > kEntries)
         m_entries.resize(kEntries);
+}
+
+void RecentFileList::remember(const std::filesystem::path& path, IProfile& profile)
+{
+    add(std::filesystem::absolute(path).lexically_normal());
+    write(profile);
 }
 
 void RecentFileList::remove(size_t index)

@@ -25,7 +25,7 @@ ControlContext App::controlContext() const
     c.recording = m_engine->recording();
     c.clickOn = m_transport->clickOn();
     c.canPaste = m_set && CanPaste();
-    c.setOrSongModified = m_set && m_set->IsModified();
+    c.setOrSongModified = m_set && m_set->anyModified();
     c.setHasFile = m_set && m_set->hasFile();
     c.staffView = slot(kStaff) != nullptr;
     c.lyricView = slot(kLyric) != nullptr;

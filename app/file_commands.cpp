@@ -193,7 +193,14 @@ bool FileCommands::NewSetOrSong(const NewDocumentChoice& choice)
             return false;
         if (set.contains(m_seams.songs.currentSong()))
             m_seams.songs.SetCurrentSong(nullptr);
-        return createEmptySet(set, choice.path);
+        if (!createEmptySet(set, choice.path))
+            return false;
+        // As an opened set: the next start opens it, Recent sets offers it.
+        const std::filesystem::path absolute = std::filesystem::absolute(choice.path).lexically_normal();
+        writeSettingText(m_seams.profile, settings::kStartAutoOpenPath, absolute.string());
+        m_seams.recentSets.remember(absolute, m_seams.profile);
+        m_seams.rebuildRecentMenus();
+        return true;
     }
     CSongDoc song(set.songContext());
     if (choice.templatePath.empty()) {
@@ -286,8 +293,7 @@ bool FileCommands::onSaveAll(CommandId)
 
 void FileCommands::onUpdateSaveAll(CommandId, CmdUi& ui)
 {
-    ui.enabled = transportStopped(m_seams.engine()) && m_seams.set().hasFile()
-                 && m_seams.set().IsModified();
+    ui.enabled = transportStopped(m_seams.engine()) && m_seams.set().anyModified();
 }
 
 // A new name gets a copy; the song keeps its own file and state, and the

@@ -206,6 +206,30 @@ CSongDoc* SetDocument::AddSong(const std::filesystem::path& path, const TreePlac
     return song;
 }
 
+CSongDoc* SetDocument::AddSongIfReadable(const std::filesystem::path& path, const TreePlace& place,
+                                         int loadMode, std::string& reason)
+{
+    CSongDoc* known = findSongByName(path);
+    if (loadMode >= 1 && known != nullptr && !known->contentFlag && !loadSong(*known, reason)) {
+        UpdateSongCaption(*known);
+        return nullptr;
+    }
+    if (loadMode >= 1 && known == nullptr) {
+        // No one else sees the new document until it has read.
+        auto song = std::make_unique<CSongDoc>(m_songContext);
+        song->SetPathName(path);
+        if (!OpenSong(*song, path, reason))
+            return nullptr;
+        auto entry = std::make_unique<SongEntry>();
+        entry->song = std::move(song);
+        known = addEntry(std::move(entry)).song.get();
+    }
+    bool select = false;
+    CSongDoc* song = placeSong(known, path, place, loadMode, select, &reason);
+    UpdateTotals();
+    return song;
+}
+
 CSongDoc* SetDocument::placeSong(CSongDoc* known, const std::filesystem::path& path, const TreePlace& place,
                                  int loadMode, bool& select, std::string* reason)
 {
@@ -304,6 +328,14 @@ void SetDocument::SaveAllSongs()
     }
     if (hasSetFile() && m_modified)
         DoFileSave();
+}
+
+bool SetDocument::anyModified() const
+{
+    if (hasSetFile() && m_modified)
+        return true;
+    return std::any_of(m_songs.begin(), m_songs.end(),
+                       [](const auto& entry) { return entry->song->IsModified(); });
 }
 
 bool SetDocument::SaveModified()

@@ -120,6 +120,12 @@ public:
     // song, unloaded, and gives the reader's reason when asked for.
     CSongDoc* AddSong(const std::filesystem::path& path, const TreePlace& place, int loadMode,
                       bool select, std::string* reason = nullptr);
+    // AddSong without selecting, for a file the user opens: with loadMode 1
+    // the song is read first (a document of that path already in the set
+    // only when not loaded), and a song that cannot be read leaves the set
+    // as it was: null with the reader's reason.
+    CSongDoc* AddSongIfReadable(const std::filesystem::path& path, const TreePlace& place,
+                                int loadMode, std::string& reason);
     // Adds a song made elsewhere just before the status item.
     CSongDoc* AddSong(std::unique_ptr<CSongDoc> song);
     // Adds a loaded, selected song just before the selection (as a folder's
@@ -138,6 +144,9 @@ public:
     void RemoveSong(CSongDoc& song, SetTreeItem* item = nullptr);
     // Every modified song, then the set when it has a file and is modified.
     void SaveAllSongs();
+    // What SaveAllSongs would write: a modified song, or a set with a file
+    // that is modified.
+    bool anyModified() const;
     // Reads a song of the set under the SongMutex.
     bool loadSong(CSongDoc& song, std::string& reason);
     // With more songs than "SetOptions" "MaxSetSize" (default 80), every

@@ -1,11 +1,16 @@
 #include "app_test_fixture.h"
 
+#include "app/menu_bar.h"
 #include "app/new_document_prompt.h"
 #include "res/command_ids.h"
+#include "res/main_menu.h"
 #include "set/set_file.h"
 #include "ui/command_router.h"
 
 #include <cstdlib>
+#include <QAction>
+#include <QMenu>
+
 #include <fstream>
 #include <iterator>
 
@@ -66,6 +71,62 @@ TEST_F(AppNewDocument, ASongFromTheClipboardsSongIsACopyOfIt)
     EXPECT_FALSE(std::filesystem::exists(folder / "Other.mid"));
     prompt.verifyAllUsed();
     app->fileCommands().setNewDocumentPrompt(nullptr);
+}
+
+QStringList recentMenu(App& app, std::string_view title)
+{
+    QStringList texts;
+    if (QMenu* menu = app.frame()->menuBar()->subMenu("&File", title))
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+    return texts;
+}
+
+// A set made with File > New, a song made into it and a set opened after
+// each go to their lists at once, newest first, in the menus and in the
+// profile; the set made last is the one the next start opens.
+TEST_F(AppNewDocument, MadeAndOpenedSetsAndSongsFillTheRecentListsAtOnce)
+{
+    start();
+    EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), QStringList{"(Empty list)"});
+    EXPECT_EQ(recentMenu(*app, kRecentSongsMenu), QStringList{"(Empty list)"});
+    const std::filesystem::path gigs = std::filesystem::path(std::getenv("HOME")) / "Recent";
+    std::filesystem::create_directories(gigs / "Show");
+    ChosenNewDocument dialog;
+    app->fileCommands().setNewDocumentPrompt(&dialog);
+    dialog.choice = NewDocumentChoice{0, gigs / "Show" / "Show.set", false};
+    ASSERT_TRUE(app->router().execute(kIdFileNew));
+    EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), QStringList{"&1 Show"});
+    EXPECT_EQ(profile.readString("Recent File List", "File1", ""), (gigs / "Show" / "Show.set").string());
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), (gigs / "Show" / "Show.set").string());
+
+    dialog.choice = NewDocumentChoice{1, gigs / "Show" / "Tune.mid", true};
+    ASSERT_TRUE(app->router().execute(kIdFileNew));
+    ASSERT_NE(app->set().findSongByName(gigs / "Show" / "Tune.mid"), nullptr);
+    EXPECT_EQ(recentMenu(*app, kRecentSongsMenu), QStringList{"&1 Tune"});
+    EXPECT_EQ(profile.readString("Recent Song List", "Song1", ""), (gigs / "Show" / "Tune.mid").string());
+
+    const std::vector<uint8_t> empty = encodeSetFile({}, false);
+    std::ofstream(gigs / "Other.set", std::ios::binary)
+        .write(reinterpret_cast<const char*>(empty.data()), std::streamsize(empty.size()));
+    prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Yes);
+    app->OpenDocumentFile(gigs / "Other.set");
+    ASSERT_EQ(app->set().pathName(), gigs / "Other.set");
+    EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), (QStringList{"&1 Other", "&2 Show"}));
+    EXPECT_EQ(profile.readString("Recent File List", "File2", ""), (gigs / "Show" / "Show.set").string());
+
+    dialog.choice = NewDocumentChoice{0, gigs / "Show" / "Encore" / "Encore.set", false};
+    std::filesystem::create_directories(gigs / "Show" / "Encore");
+    ASSERT_TRUE(app->router().execute(kIdFileNew));
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""),
+              (gigs / "Show" / "Encore" / "Encore.set").string());
+    EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), (QStringList{"&1 Encore", "&2 Other", "&3 Show"}));
+    app->fileCommands().setNewDocumentPrompt(nullptr);
+    app.reset();
+
+    start();
+    EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), (QStringList{"&1 Encore", "&2 Other", "&3 Show"}));
+    EXPECT_EQ(recentMenu(*app, kRecentSongsMenu), QStringList{"&1 Tune"});
 }
 
 TEST_F(AppNewDocument, RevertIsGreyWithoutAPreviousSong)

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace rz {
 namespace {
 
@@ -220,6 +222,96 @@ TEST_F(AppSet, DroppedSongsAreImportedIntoASetWithAFileAndOpenedOtherwise)
     EXPECT_FALSE(std::filesystem::exists(folder() / "kept.mid"));
     EXPECT_NE(app->set().findSongByName(kept), nullptr);
     EXPECT_EQ(app->set().CountSongs(), 3);
+}
+
+ino_t inodeOf(const std::filesystem::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// A changed song alone enables Save all; each run writes what changed, each
+// file replaced whole, and leaves nothing modified.
+TEST_F(AppSet, SaveAllWritesEveryModifiedSongAndTheModifiedSet)
+{
+    writeSet({"a.mid", "b.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    CSongDoc* a = app->currentSong();
+    ASSERT_NE(a, nullptr);
+    EXPECT_FALSE(app->router().update(kIdSaveAll).enabled);
+
+    a->SetModifiedFlag(true);
+    EXPECT_TRUE(app->router().update(kIdSaveAll).enabled);
+    EXPECT_TRUE(app->controlContext().setOrSongModified);
+    const ino_t songBefore = inodeOf(folder() / "a.mid");
+    const ino_t setBefore = inodeOf(setPath());
+    EXPECT_TRUE(app->router().execute(kIdSaveAll));
+    EXPECT_FALSE(a->IsModified());
+    EXPECT_NE(inodeOf(folder() / "a.mid"), songBefore);
+    EXPECT_EQ(inodeOf(setPath()), setBefore);
+    EXPECT_FALSE(app->router().update(kIdSaveAll).enabled);
+
+    app->markSetModified();
+    EXPECT_TRUE(app->router().update(kIdSaveAll).enabled);
+    EXPECT_TRUE(app->router().execute(kIdSaveAll));
+    EXPECT_FALSE(app->set().IsModified());
+    EXPECT_NE(inodeOf(setPath()), setBefore);
+    EXPECT_FALSE(app->router().update(kIdSaveAll).enabled);
+}
+
+// An empty file, a text file and a missing one, opened while a set with a
+// file is open, in and out of performance mode: each is refused with the
+// reader's reason and the set, its flag and the song lists stay as they were.
+TEST_F(AppSet, AFileThatCannotBeReadNeverJoinsTheSet)
+{
+    writeSet({"a.mid"});
+    writeBytes(place() / "in" / "empty.mid", {});
+    writeBytes(place() / "in" / "text.mid", {'h', 'e', 'l', 'l', 'o'});
+    start();
+    app->OpenDocumentFile(setPath());
+    ASSERT_FALSE(app->set().IsModified());
+    CSongDoc* current = app->currentSong();
+    const std::string recentSong = profile.readString("Recent Song List", "Song1", "");
+    struct Case {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"empty.mid", "not a Standard MIDI File"},
+        {"text.mid", "not a Standard MIDI File"},
+        {"gone.mid", "gone.mid"},
+    };
+    for (const bool performance : {false, true}) {
+        app->setPerformanceMode(performance);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.file) + (performance ? " in performance mode" : ""));
+            const std::filesystem::path bad = place() / "in" / c.file;
+            prompt.expectMessage(bad.string());
+            app->OpenDocumentFile(bad);
+            prompt.verifyAllUsed();
+            EXPECT_NE(prompt.prompts().back().text.find(c.reason), std::string::npos)
+                << prompt.prompts().back().text;
+            EXPECT_EQ(app->set().CountSongs(), 1);
+            EXPECT_EQ(app->set().tree().songItems().size(), 1u);
+            EXPECT_EQ(app->set().findSongByName(bad), nullptr);
+            EXPECT_FALSE(app->set().IsModified());
+            EXPECT_EQ(app->currentSong(), current);
+            EXPECT_EQ(profile.readString("Recent Song List", "Song1", ""), recentSong);
+        }
+    }
+}
+
+// Without a set file the refused song is neither added nor remembered.
+TEST_F(AppSet, AnEmptySongFileOpensNothing)
+{
+    writeBytes(place() / "empty.mid", {});
+    start();
+    prompt.expectMessage("not a Standard MIDI File");
+    app->OpenDocumentFile(place() / "empty.mid");
+    EXPECT_EQ(app->set().CountSongs(), 0);
+    EXPECT_EQ(app->currentSong(), nullptr);
+    EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), "");
+    EXPECT_EQ(profile.readString("Recent Song List", "Song1", ""), "");
 }
 
 } // namespace
