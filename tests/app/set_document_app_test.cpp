@@ -289,6 +289,7 @@ TEST_F(AppSet, AFileThatCannotBeReadNeverJoinsTheSet)
             prompt.expectMessage(bad.string());
             app->OpenDocumentFile(bad);
             prompt.verifyAllUsed();
+            ASSERT_FALSE(prompt.prompts().empty());
             EXPECT_NE(prompt.prompts().back().text.find(c.reason), std::string::npos)
                 << prompt.prompts().back().text;
             EXPECT_EQ(app->set().CountSongs(), 1);
