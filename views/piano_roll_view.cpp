@@ -107,9 +107,7 @@ void PianoRollView::initialUpdate()
 void PianoRollView::applyLinkedBar()
 {
     const PaneViews views = viewLinks() ? viewLinks()->paneViews() : PaneViews{};
-    const bool shown = !views.tempo && !views.control;
-    if (horizontalBar()->isVisibleTo(this) != shown || horizontalBar()->isHidden() == shown)
-        setHorizontalBarShown(shown);
+    setHorizontalBarShown(!views.tempo && !views.control);
 }
 
 void PianoRollView::rebuild()

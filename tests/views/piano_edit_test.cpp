@@ -2,6 +2,7 @@
 
 #include "core/midi_bytes.h"
 #include "song/describe_song.h"
+#include "song/play_images.h"
 #include "song/selection.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +213,8 @@ TEST(PianoEdit, EachGestureIsOneStepThatUndoesToTheSameSong)
     cue->time = cue->secondTime = 1000;
     rig.song->cues.push_back(std::move(cue));
     rig.g.cueRects = {QRect(rig.g.axis.xOfTick(1000), 22, 30, 14)};
+    RebuildPlayImages(*rig.song, false);
+    rig.song->ExtendMeasureMap();
     rig.ctl.selectAll();
     const std::string before = DescribeSong(*rig.song);
     drag(rig.ctl, rig.g, rig.at(105, 60), rig.at(155, 62));

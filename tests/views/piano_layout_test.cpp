@@ -120,7 +120,7 @@ TEST(PianoLayout, SubdivisionsThinOutAndTheGridIsAtLeastOneTick)
     EXPECT_EQ(PianoLayout::subdivisions(480, 240, 120, 400), 4);
     EXPECT_EQ(PianoLayout::subdivisions(480, 60, 120, 40), 4) << "16 thinned by 2 to spacing 10";
     EXPECT_EQ(PianoLayout::subdivisions(480, 1, 96, 100000), 480) << "a grid below one tick counts as one";
-    EXPECT_EQ(PianoLayout::subdivisions(480, 240, 0, 400), 480);
+    EXPECT_EQ(PianoLayout::subdivisions(480, 240, 0, 100000), 480) << "no time base: a one-tick grid";
 }
 
 } // namespace
