@@ -5,6 +5,7 @@
 #include "views/piano_roll_view.h"
 
 #include "core/color.h"
+#include "core/engine_link.h"
 #include "core/song_host.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
@@ -79,6 +80,7 @@ void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
     painter.restore();
     if (song()) {
         paintRuler(painter, dirty);
+        paintCueFlags(painter, dirty);
         painter.save();
         painter.setClipRect(plotRect() & dirty);
         paintSpans(painter, plot);
@@ -121,7 +123,8 @@ void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
     painter.setPen(qc(ShadeColor(kPanel, 200)));
     painter.drawLine(band.left(), height - 1, band.right(), height - 1);
     const TimeAxis a = axis();
-    const MeasureMap measures = visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), a.tickOfX(dirty.right()));
+    const MeasureMap measures =
+        visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), a.tickOfX(dirty.right()));
     painter.setFont(rulerFont());
     for (size_t i = 0; i < measures.size(); ++i) {
         const MeasureRec& m = measures[i];
@@ -148,6 +151,23 @@ void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
             }
         }
     }
+}
+
+void PianoRollView::paintCueFlags(QPainter& painter, const QRect& dirty)
+{
+    const CSongDoc& doc = *song();
+    const std::vector<QRect> flags = cueRects();
+    const TimeAxis a = axis();
+    painter.save();
+    painter.setClipRect(QRect(m_stripWidth, 0, width() - m_stripWidth, plotRect().top()) & dirty);
+    painter.setFont(CueFlagPainter::flagFont());
+    for (size_t c = 0; c < flags.size() && c < doc.cues.size(); ++c) {
+        const CCue& cue = *doc.cues[c];
+        if (flags[c].intersects(dirty))
+            CueFlagPainter::DrawFlag(painter, cue, flags[c], a.xOfTick(cue.secondTime), a.xOfTick(cue.time),
+                                     doc.selectionStamp, doc.context().host, doc.context().engine);
+    }
+    painter.restore();
 }
 
 // Cue spans tint their rows, then the time selection shades them.
@@ -230,7 +250,8 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
                                      : QRect(a.xOfTick(e.tick), m_rows.yOfKey(key), 1, m_rows.rowHeight);
             if (r.bottom() < plot.top() || r.top() > plot.bottom())
                 continue;
-            const bool selected = (e.selectionStamp == doc.selectionStamp && e.pendingChange >= 0) || e.pendingChange == 1;
+            const bool selected =
+                (e.selectionStamp == doc.selectionStamp && e.pendingChange >= 0) || e.pendingChange == 1;
             const Color fill = selected ? (grey ? kDraggedNote : kPanel) : track.color;
             painter.fillRect(r, selected ? qc(fill) : own);
             if (r.width() > 2 && r.height() > 2)
@@ -248,7 +269,8 @@ void PianoRollView::paintOverlays(QPainter& painter, const QRect& plot)
     if ((mode & PianoEditController::kOutline) && !(mode & PianoEditController::kPressed)) {
         const PianoEditController::Box& box = m_editor->box();
         const int top = box.high >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.high);
-        const int bottom = box.low >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.low) + m_rows.rowHeight;
+        const int bottom =
+            box.low >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.low) + m_rows.rowHeight;
         painter.setPen(Qt::black);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(QPoint(a.xOfTick(box.left), top), QPoint(a.xOfTick(box.right), std::max(bottom, top))));
@@ -280,7 +302,8 @@ void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
     const int id = keysBitmap(m_rows.rowHeight);
     if (id >= 0) {
         const QImage& keys = BitmapCatalog::image(id);
-        painter.drawImage(QPoint(0, top), keys, QRect(0, m_rows.firstRow * m_rows.rowHeight, keys.width(), strip.height()));
+        const QRect from(0, m_rows.firstRow * m_rows.rowHeight, keys.width(), strip.height());
+        painter.drawImage(QPoint(0, top), keys, from);
     }
     const int middleC = m_rows.yOfKey(PianoLayout::kMiddleC);
     painter.fillRect(QRect(PianoLayout::kNarrowStrip - kMarkSize - 1, middleC + (m_rows.rowHeight - kMarkSize) / 2,

@@ -6,6 +6,7 @@
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/song_host.h"
+#include "res/command_ids.h"
 #include "res/piano_menu.h"
 #include "song/event_format.h"
 #include "song/song_doc.h"
@@ -29,6 +30,10 @@ namespace {
 
 constexpr int kCueTopGap = 2; // pixels between the ruler and a cue's flag
 
+constexpr CommandRow<PianoRollView> kCommands[] = {
+    {kIdZoomOutControllerScale, kIdZoomInControllerScale, &PianoRollView::onZoom, &PianoRollView::onUpdateZoom},
+};
+
 bool stopped(const CSongDoc& song)
 {
     return song.context().engine.transportState() == TransportState::Stopped;
@@ -51,7 +56,8 @@ std::string trimmedTime(const CSongDoc& song, int32_t tick)
 
 } // namespace
 
-PianoRollView::PianoRollView(QWidget* parent, CommandSink sink) : EditViewBase(LinkRole::Piano, parent), m_sink(std::move(sink))
+PianoRollView::PianoRollView(QWidget* parent, CommandSink sink)
+    : EditViewBase(LinkRole::Piano, parent), m_sink(std::move(sink))
 {
     setLeftMargin(m_stripWidth);
 }
@@ -152,6 +158,23 @@ PianoGeometry PianoRollView::geometryNow() const
     g.dragDistance = QApplication::startDragDistance();
     g.cueRects = cueRects();
     return g;
+}
+
+std::span<const CommandRow<PianoRollView>> PianoRollView::commandTable()
+{
+    return kCommands;
+}
+
+bool PianoRollView::onZoom(CommandId id)
+{
+    return zoomRows(id == kIdZoomInControllerScale);
+}
+
+void PianoRollView::onUpdateZoom(CommandId id, CmdUi& ui)
+{
+    const auto& heights = PianoLayout::kRowHeights;
+    ui.enabled = song() && (id == kIdZoomInControllerScale ? m_rows.rowHeight < heights.back()
+                                                           : m_rows.rowHeight >= heights[1]);
 }
 
 bool PianoRollView::zoomRows(bool in)
@@ -287,6 +310,24 @@ void PianoRollView::dragMoved(QPoint point)
     if (!song() || !m_editor)
         return;
     m_editor->move(geometryNow(), PianoPointer{.at = point, .modifiers = QApplication::keyboardModifiers()});
+}
+
+// A row a beat toward a pointer above or below the note area, while notes
+// are moved or drawn or a band is drawn; the band's anchor moves with the rows.
+bool PianoRollView::autoscrollVertical(QPoint mouse)
+{
+    using Ctl = PianoEditController;
+    if (!m_editor || !(m_editor->mode() & (Ctl::kDrawOrMove | Ctl::kBand)) || (m_editor->mode() & Ctl::kKeyboard))
+        return false;
+    const int before = m_rows.firstRow;
+    if (mouse.y() < plotRect().top() && mouse.y() >= lanes().rulerHeight)
+        scrollRowsTo(before - 1);
+    else if (mouse.y() > plotRect().bottom())
+        scrollRowsTo(before + 1);
+    if (m_rows.firstRow == before)
+        return false;
+    rubberBand().shiftAnchor(QPoint(0, (before - m_rows.firstRow) * m_rows.rowHeight));
+    return true;
 }
 
 void PianoRollView::mouseReleaseEvent(QMouseEvent* event)

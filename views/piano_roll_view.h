@@ -6,6 +6,7 @@
 #include "views/piano_layout.h"
 
 #include <functional>
+#include <span>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ class ViewFactory;
 // against the editor views' time axis, with a keyboard strip on the left
 // and the ruler and cue strip on top. The mouse edits through
 // PianoEditController. GUI thread.
-class PianoRollView : public EditViewBase {
+class PianoRollView : public EditViewBase, public CommandTable<PianoRollView> {
     Q_OBJECT
 public:
     // Who the pop-up menu's commands go to; null drops them.
@@ -32,6 +33,11 @@ public:
     void attach(CSongDoc& song) override;
     void detach() override;
     void initialUpdate() override;
+
+    // The row zoom's commands.
+    static std::span<const CommandRow<PianoRollView>> commandTable();
+    bool onZoom(CommandId id);
+    void onUpdateZoom(CommandId id, CmdUi& ui);
 
     const PianoLayout& rows() const { return m_rows; }
     int stripWidth() const { return m_stripWidth; }
@@ -53,6 +59,7 @@ protected:
     bool zoomScale(bool in) override { return zoomRows(in); }
     void updateVerticalBar() override;
     void dragMoved(QPoint point) override;
+    bool autoscrollVertical(QPoint mouse) override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
     const Setting& timeZoomKey() const override { return settings::kDisplayXZoomPiano; }
@@ -75,6 +82,7 @@ private:
 
     void paintRows(QPainter& painter, const QRect& plot);
     void paintRuler(QPainter& painter, const QRect& dirty);
+    void paintCueFlags(QPainter& painter, const QRect& dirty);
     void paintSpans(QPainter& painter, const QRect& plot);
     void paintMeasureLines(QPainter& painter, const QRect& plot, const MeasureMap& measures);
     void paintNotes(QPainter& painter, const QRect& plot);

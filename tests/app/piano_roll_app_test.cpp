@@ -42,6 +42,12 @@ protected:
         app->setTimeZoom(ISongDisplayOptions::kMaxTimeZoom);
     }
 
+    // The view request runs from the frame's timer.
+    bool showPianoRoll()
+    {
+        return app->router().execute(kIdViewPianoRoll) && processUntil([this] { return piano() != nullptr; });
+    }
+
     PianoRollView* piano() const { return dynamic_cast<PianoRollView*>(app->slot(App::kPiano)); }
     TempoView* tempo() const { return dynamic_cast<TempoView*>(app->slot(App::kTempo)); }
 
@@ -53,8 +59,7 @@ TEST_F(PianoRollApp, ViewPianoRollIsEnabledShowsTheViewAndIsChecked)
 {
     startWithPianoRoll();
     ASSERT_TRUE(app->router().update(kIdViewPianoRoll).enabled);
-    ASSERT_TRUE(app->router().execute(kIdViewPianoRoll));
-    ASSERT_NE(piano(), nullptr);
+    ASSERT_TRUE(showPianoRoll());
     SongView* editor = nullptr;
     app->GetCurrentViews(&editor, nullptr);
     EXPECT_EQ(editor, piano());
@@ -67,7 +72,7 @@ TEST_F(PianoRollApp, ViewPianoRollIsEnabledShowsTheViewAndIsChecked)
 TEST_F(PianoRollApp, TheTempoViewFollowsItsScrollByTheMarginRule)
 {
     startWithPianoRoll();
-    ASSERT_TRUE(app->router().execute(kIdViewPianoRoll));
+    ASSERT_TRUE(showPianoRoll());
     ASSERT_NE(tempo(), nullptr);
     piano()->resize(800, 300);
     tempo()->resize(800, 200);
@@ -80,7 +85,7 @@ TEST_F(PianoRollApp, TheTempoViewFollowsItsScrollByTheMarginRule)
 TEST_F(PianoRollApp, ARightClickOnANoteRunsEditPropertiesThroughTheSong)
 {
     startWithPianoRoll();
-    ASSERT_TRUE(app->router().execute(kIdViewPianoRoll));
+    ASSERT_TRUE(showPianoRoll());
     piano()->resize(800, 400);
     song->UpdateViews();
     piano()->scrollRowsTo(PianoLayout::rowOfKey(72));

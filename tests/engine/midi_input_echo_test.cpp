@@ -130,7 +130,8 @@ TEST_F(MidiInputThru, ViewsReadTheThruTracksKeysAndPreviewThroughTheEcho)
     addThruTrack(3, 12);
     IRecordLink& link = *sequencer;
     std::vector<ThruTrackKey> keys = link.thruTrackKeys();
-    std::sort(keys.begin(), keys.end(), [](const ThruTrackKey& a, const ThruTrackKey& b) { return a.number < b.number; });
+    std::sort(keys.begin(), keys.end(),
+              [](const ThruTrackKey& a, const ThruTrackKey& b) { return a.number < b.number; });
     EXPECT_EQ(keys, (std::vector<ThruTrackKey>{{1, 0}, {2, 12}}));
     sequencer->setPreviewVelocity(90);
     EXPECT_EQ(link.previewVelocity(), 90);

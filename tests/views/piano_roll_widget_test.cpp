@@ -1,6 +1,7 @@
 #include "piano_rig.h"
 
 #include "core/settings.h"
+#include "res/command_ids.h"
 #include "song/selection.h"
 #include "tests/support/qt/mouse_events.h"
 #include "ui/color_ref.h"
@@ -121,8 +122,12 @@ TEST(PianoRollWidget, TheSnapSwitchPutsADrawnNoteOnTheGrid)
 TEST(PianoRollWidget, TheRowZoomShowsItsPixelsAndIsKept)
 {
     WidgetRig rig;
-    EXPECT_TRUE(rig.view->zoomRows(true));
+    EXPECT_TRUE(rig.view->handle(kIdZoomInControllerScale));
     EXPECT_EQ(rig.view->rows().rowHeight, 12);
+    CmdUi ui;
+    CommandTarget& target = *rig.view;
+    ASSERT_TRUE(target.update(kIdZoomInControllerScale, ui));
+    EXPECT_FALSE(ui.enabled) << "12 is the top";
     EXPECT_TRUE(rig.fixture.host.log.contains("SetStatusText(Pixel=12)"));
     EXPECT_EQ(readPianoZoom(rig.fixture.profile), 12);
     // A new view starts at the kept height.
@@ -150,6 +155,22 @@ TEST(PianoRollWidget, ARightClickOnANoteSelectsItAndOpensItsProperties)
     EXPECT_EQ(rig.track(rig.number).events[0].selectionStamp, rig.song->selectionStamp);
     EXPECT_EQ(rig.song->selectionKind, kSelectEvents);
     EXPECT_EQ(rig.dialogs.log.count("eventProperties"), 1u);
+}
+
+TEST(PianoRollWidget, ADoubleClickOnACueOpensItsProperties)
+{
+    WidgetRig rig;
+    auto cue = std::make_unique<CCue>();
+    cue->name = "Verse";
+    cue->time = cue->secondTime = 200;
+    rig.song->cues.push_back(std::move(cue));
+    rig.view->songUpdate(0);
+    const std::vector<QRect> flags = rig.view->geometryNow().cueRects;
+    ASSERT_EQ(flags.size(), 1u);
+    ASSERT_LT(flags[0].center().y(), rig.view->plotRect().top()) << "in the cue strip";
+    mouse::doubleClick(rig.view.get(), flags[0].center());
+    EXPECT_EQ(rig.song->selectionKind, kSelectCues);
+    EXPECT_EQ(rig.dialogs.log.count("cueProperties"), 1u);
 }
 
 TEST(PianoRollWidget, TheKeyboardPlaysTheKeyUnderThePointerUntilRelease)
