@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/set_link.h"
 
@@ -50,6 +51,13 @@ struct SyncOptions {
     int protocol = 0;        // 0 song position pointer, 1 MIDI time code
     int masterSlave = 0;     // 1 master
     int smpteRate = 3;
+};
+
+// A thru track as the views see it.
+struct ThruTrackKey {
+    int number = 0; // index in the song's track list
+    int key = 0;    // transposition, semitones
+    bool operator==(const ThruTrackKey&) const = default;
 };
 
 // What song code needs of the sequencer, by role; IEngineLink gathers them,
@@ -166,6 +174,14 @@ public:
     virtual RecordOptions recordOptions() const = 0;
     // A thru track echoes input to this port and channel.
     virtual bool hasThruTrack(const IMidiOut* port, int channel) const = 0;
+    // The thru tracks as last published: number and key transposition of
+    // each. Never waits.
+    virtual std::vector<ThruTrackKey> thruTrackKeys() const = 0;
+    // A note a view plays while the user picks or drags it: echoed to the
+    // thru tracks as played input is, tagged so ports can end it.
+    virtual void previewNote(uint32_t message) = 0;
+    // Velocity of those notes; 0 means 100.
+    virtual int previewVelocity() const = 0;
 };
 
 // The audio engine's clip play lists.

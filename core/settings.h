@@ -155,6 +155,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DisplayXZoomPiano,        "DisplayOptions", "XZoomPiano", Int, 3, 0, 8, "") \
     X(DisplayYZoom,             "DisplayOptions", "YZoom",      Int, 2, 0, 10, "") \
     X(DisplayFZoom,             "DisplayOptions", "FZoom",      Int, 2, 0, 10, "") \
+    X(DisplayPianoZoom,         "DisplayOptions", "PianoZoom",  Int, 10, kLo, kHi, "") \
     X(AlwaysOnTop,              "OSoptions", "alwaysontop",     Int, 0, kLo, kHi, "") \
     X(NewSongDefPath,           "SaveOptions", "DefPath",       Int, 0, kLo, kHi, "") \
     X(NewSongPath,              "SaveOptions", "Path",          Text, 0, 0, 0, "") \

@@ -155,8 +155,8 @@ public:
     // The one setter: held within kMinMultiplier..kMaxMultiplier. Any thread.
     void setTempoMultiplier(int32_t multiplier) override;
     int32_t position() const { return m_transport.position.load(std::memory_order_acquire); }
-    // Velocity of the notes views preview; 0 means 100.
-    int previewVelocity() const { return m_io.previewVelocity.load(std::memory_order_acquire); }
+    // Velocity of the notes views preview; 0 means 100. Any thread.
+    int previewVelocity() const override { return m_io.previewVelocity.load(std::memory_order_acquire); }
     void setPreviewVelocity(int velocity);
 
     // The values the GUI publishes for the engine's threads.
@@ -277,6 +277,10 @@ public:
     bool recording() const override { return m_recorder.recording(); }
     RecordOptions recordOptions() const override { return liveSettings()->record; }
     bool hasThruTrack(const IMidiOut* port, int channel) const override;
+    // Reads the published snapshot; never waits. Any thread.
+    std::vector<ThruTrackKey> thruTrackKeys() const override;
+    // GUI thread: EchoMidiIn with no source.
+    void previewNote(uint32_t message) override { EchoMidiIn(nullptr, message); }
     double realTime() const override { return m_transport.realTime.load(std::memory_order_acquire); }
     double blockLength() const override { return m_audio.blockLength.load(std::memory_order_acquire); }
     SyncOptions syncOptions() const override { return liveSettings()->sync; }

@@ -158,6 +158,18 @@ bool CSequencer::hasThruTrack(const IMidiOut* port, int channel) const
     });
 }
 
+std::vector<ThruTrackKey> CSequencer::thruTrackKeys() const
+{
+    const std::shared_ptr<const ThruTracks> thru = m_io.thru.load();
+    std::vector<ThruTrackKey> keys;
+    keys.reserve(thru->tracks.size());
+    for (const ThruTrack& entry : thru->tracks) {
+        if (entry.number >= 1 && !entry.waveform)
+            keys.push_back({entry.number, entry.key});
+    }
+    return keys;
+}
+
 // A message the ThruMutex wait lost is neither echoed nor recorded; the
 // guard logs the timeout. Tracks of a song that is no longer current are
 // not touched.

@@ -15,7 +15,6 @@ namespace rz {
 
 namespace {
 
-constexpr int32_t kSeekQuarters = 16;
 using cc::kBankLsb;
 using cc::kBankMsb;
 using cc::kNrpnLsb;

@@ -1,6 +1,7 @@
 // Play images and shared channels: re-encodes the tracks and, where several
 // tracks play different patches on one port and channel, decides where each
 // one's settings are sent again.
+#include "song/seek_point.h"
 #include "song/play_images.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace rz {
 namespace {
 
 // Stretch between seek points, in quarter notes.
-constexpr int32_t kSeekQuarters = 16;
 
 // The user tracks of a song sit between the conductor and the empty track.
 int lastUserTrack(const CSongDoc& song)

@@ -26,6 +26,9 @@ struct ParameterSelection {
 // One selection per MIDI channel.
 using ChannelSelections = std::array<ParameterSelection, 16>;
 
+// Quarter notes between two seek points of a play image.
+inline constexpr int32_t kSeekQuarters = 16;
+
 // Where play-out can resume inside a track's play image: the cursor state at
 // the start of a 16-quarter-note stretch and what must be chased there.
 struct SeekPoint {

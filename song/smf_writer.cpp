@@ -1,6 +1,7 @@
 // Writing a song as a Standard MIDI File into memory: the header, the
 // conductor chunk built from the maps and the meta tracks, the "@DO4_META"
 // chunk and the user tracks' images. GUI thread.
+#include "song/seek_point.h"
 #include "song/smf_writer.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ namespace rz {
 namespace {
 
 // Seek points of a meta track's image, in quarter notes.
-constexpr int32_t kSeekQuarters = 16;
 // SMPTE hours run 0..23; the two bits above them carry the frame rate.
 constexpr int kMaxSmpteHours = 23;
 

@@ -3,6 +3,7 @@
 #include "ui/color_ref.h"
 #include "ui/frame_3d.h"
 #include "ui/gui_thread.h"
+#include "ui/piano_keys.h"
 #include "ui/port_icons.h"
 #include "ui/tool_images.h"
 
@@ -357,6 +358,14 @@ const CatalogRow kRows[] = {
     {bitmap_id::kBeatDigits + 8, [] { return beatDigit(8); }},
     {bitmap_id::kBeatDigits + 9, [] { return beatDigit(9); }},
     {bitmap_id::kPortIcons, paintPortIcons},
+    {bitmap_id::kPianoKeys12, [] { return piano_keys::paintKeyboard(12); }},
+    {bitmap_id::kPianoKeys10, [] { return piano_keys::paintKeyboard(10); }},
+    {bitmap_id::kPianoKeys8, [] { return piano_keys::paintKeyboard(8); }},
+    {bitmap_id::kPianoKeys6, [] { return piano_keys::paintKeyboard(6); }},
+    {bitmap_id::kPianoKeys4, [] { return piano_keys::paintKeyboard(4); }},
+    {bitmap_id::kPianoKeys3, [] { return piano_keys::paintKeyboard(3); }},
+    {bitmap_id::kPianoKeys2, [] { return piano_keys::paintKeyboard(2); }},
+    {bitmap_id::kBandPattern, piano_keys::paintBandPattern},
 };
 
 const CatalogRow* findRow(int id)

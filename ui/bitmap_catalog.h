@@ -48,6 +48,17 @@ inline constexpr int kTempoFaderBackground = 9001; // vertical, 15 x 145
 inline constexpr int kTempoFaderThumb = 9002;
 inline constexpr int kVolumeFaderBackground = 9003; // horizontal, 145 x 15
 inline constexpr int kVolumeFaderThumb = 9004;
+// The piano roll's keyboard pictures, 24 wide, one per row height:
+// 12, 10, 8, 6, 4, 3 and 2 pixels.
+inline constexpr int kPianoKeys12 = 218;
+inline constexpr int kPianoKeys10 = 219;
+inline constexpr int kPianoKeys8 = 220;
+inline constexpr int kPianoKeys6 = 221;
+inline constexpr int kPianoKeys4 = 222;
+inline constexpr int kPianoKeys3 = 223;
+inline constexpr int kPianoKeys2 = 224;
+// The 14 x 14 pattern of a selection band.
+inline constexpr int kBandPattern = 344;
 // The ports image list: five 16 x 15 cells on magenta (ui/port_icons.h).
 inline constexpr int kPortIcons = 231;
 } // namespace bitmap_id

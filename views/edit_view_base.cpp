@@ -68,15 +68,24 @@ EditViewBase::EditViewBase(LinkRole role, QWidget* parent) : SongView(parent), m
     updateScrollBars();
 }
 
-// The view's zoom settings outlive it in the profile.
+// A view naming its own time-zoom key has written it already: here the
+// virtual call reaches only the base's key.
 EditViewBase::~EditViewBase()
 {
     if (m_links)
         m_links->remove(this);
-    if (m_profile && m_host) {
-        writeSetting(*m_profile, timeZoomKey(), m_host->timeZoom());
-        writeSetting(*m_profile, settings::kDisplayYZoom, m_host->laneZoom());
-    }
+    if (!m_zoomWritten)
+        writeZoomSettings();
+}
+
+// The view's zoom settings outlive it in the profile.
+void EditViewBase::writeZoomSettings()
+{
+    if (!m_profile || !m_host)
+        return;
+    writeSetting(*m_profile, timeZoomKey(), m_host->timeZoom());
+    writeSetting(*m_profile, settings::kDisplayYZoom, m_host->laneZoom());
+    m_zoomWritten = true;
 }
 
 void EditViewBase::attach(CSongDoc& song)

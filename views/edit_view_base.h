@@ -136,6 +136,10 @@ protected:
     // The profile name of the view's time zoom.
     virtual const Setting& timeZoomKey() const { return settings::kDisplayXZoom; }
 
+    // Writes the time zoom under timeZoomKey() and the lane zoom; a view that
+    // names its own key calls it from its destructor, where the key is still
+    // its own.
+    void writeZoomSettings();
     void setLeftMargin(int margin);
     void setHorizontalBarShown(bool shown);
     // The clip view centres a play position left of its origin while playing.
@@ -188,6 +192,7 @@ private:
     bool m_centreLeftOfOrigin = false;
     bool m_dragging = false;
     bool m_dragRows = false;
+    bool m_zoomWritten = false;
     bool m_dragAboveLanes = false; // the drag began in the bands
     QPoint m_lastMouse;
     QTimer m_autoscroll;

@@ -13,6 +13,7 @@
 #include "set/ui/set_pane.h"
 #include "ui/command_router.h"
 #include "ui/help_opener.h"
+#include "views/piano_roll_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
 
@@ -143,6 +144,7 @@ int main(int argc, char** argv)
     });
     rz::registerTrackView(app.viewFactory(), app.trackViewContext());
     rz::registerTempoView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
+    rz::registerPianoRollView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);

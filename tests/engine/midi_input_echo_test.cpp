@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -116,6 +118,28 @@ TEST_F(MidiInputThru, PreviewFromAViewMatchesEveryInputEntry)
     rebuildThru();
     sequencer->EchoMidiIn(nullptr, 0x643C90);
     EXPECT_EQ(synthSent(), std::vector<std::string>{"94 3C 64"});
+}
+
+// What the piano roll reads through IRecordLink: the thru tracks' numbers
+// and transpositions from the published list, and previews through the echo.
+TEST_F(MidiInputThru, ViewsReadTheThruTracksKeysAndPreviewThroughTheEcho)
+{
+    start();
+    makeArmedSong();
+    addThruTrack(2, 0);
+    addThruTrack(3, 12);
+    IRecordLink& link = *sequencer;
+    std::vector<ThruTrackKey> keys = link.thruTrackKeys();
+    std::sort(keys.begin(), keys.end(),
+              [](const ThruTrackKey& a, const ThruTrackKey& b) { return a.number < b.number; });
+    EXPECT_EQ(keys, (std::vector<ThruTrackKey>{{1, 0}, {2, 12}}));
+    sequencer->setPreviewVelocity(90);
+    EXPECT_EQ(link.previewVelocity(), 90);
+    link.previewNote(0x5A3C90);
+    link.previewNote(0x3C90);
+    std::vector<std::string> sent = synthSent();
+    std::sort(sent.begin(), sent.end());
+    EXPECT_EQ(sent, (std::vector<std::string>{"92 3C 00", "92 3C 5A", "93 48 00", "93 48 5A"}));
 }
 
 class MidiInputHeldNotes : public MidiInputTest {};

@@ -37,6 +37,9 @@ public:
     bool isRecording = false;
     RecordOptions record;
     std::vector<std::pair<const IMidiOut*, int>> thruTracks;
+    std::vector<ThruTrackKey> thruKeys;  // what thruTrackKeys() answers
+    std::vector<uint32_t> previews;      // the preview notes sent
+    int velocity = 0;                    // what previewVelocity() answers
     double playTime = 0.0;
     double block = 0.0;
     SyncOptions sync;
@@ -80,6 +83,10 @@ public:
     bool hasThruTrack(const IMidiOut* port, int channel) const override;
     double realTime() const override { return playTime; }
     int32_t tempoMultiplier() const override { return multiplier; }
+    std::vector<ThruTrackKey> thruTrackKeys() const override { return thruKeys; }
+    // Kept in `previews`, in order; not logged.
+    void previewNote(uint32_t message) override { previews.push_back(message); }
+    int previewVelocity() const override { return velocity; }
     // Held within the range, as the engine holds it.
     void setTempoMultiplier(int32_t value) override
     {

@@ -1,0 +1,352 @@
+// Painting the piano roll: pitch rows, ruler, cue spans, the time
+// selection, measure and subdivision lines, labels, the notes, the drag
+// overlays, the keyboard strip and the band. GUI thread.
+
+#include "views/piano_roll_view.h"
+
+#include "core/color.h"
+#include "core/engine_link.h"
+#include "core/song_host.h"
+#include "song/selection.h"
+#include "song/song_doc.h"
+#include "ui/bitmap_catalog.h"
+#include "ui/color_ref.h"
+#include "ui/font_substitutions.h"
+#include "ui/frame_3d.h"
+#include "views/cue_flag_painter.h"
+#include "views/measure_labeler.h"
+#include "views/visible_measures.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace rz {
+namespace {
+
+constexpr Color kBackground = 0xD1CCCE;
+constexpr Color kWhiteRow = 0xFFFFFF;
+constexpr Color kBlackRow = 0xC0C0C0;
+constexpr Color kPanel = 0x38140C;        // the frame's base colour; selected notes
+constexpr Color kMeasureLine = 0xB1A291;
+constexpr Color kMeterChangeLine = 0x202020;
+constexpr Color kLabelText = 0x0EF0FF;
+constexpr Color kDraggedNote = 0xA0A0A0;
+constexpr Color kStripEdgeLight = 0xC0CEBD;
+constexpr Color kMiddleCMark = 0x0000FF;
+constexpr Color kNameWhite = 0xDFDFDF;
+constexpr Color kNameBlack = 0xA0A0A0;
+constexpr int kMarkSize = 4;
+constexpr int kBandPatternLimit = 800; // width + height above which the band is not tinted
+constexpr int kBandAlpha = 64;
+constexpr int kHintDrop = 90;
+constexpr const char* kHint = "Please select tracks by clicking on track numbers in the track view.";
+
+QColor qc(Color c)
+{
+    return fromColorRef(c);
+}
+
+int keysBitmap(int rowHeight)
+{
+    switch (rowHeight) {
+    case 2: return bitmap_id::kPianoKeys2;
+    case 3: return bitmap_id::kPianoKeys3;
+    case 4: return bitmap_id::kPianoKeys4;
+    case 6: return bitmap_id::kPianoKeys6;
+    case 8: return bitmap_id::kPianoKeys8;
+    case 10: return bitmap_id::kPianoKeys10;
+    case 12: return bitmap_id::kPianoKeys12;
+    default: return -1;
+    }
+}
+
+// Beat length in ticks: metronome clicks of the measure.
+int32_t beatTicks(const MeasureRec& m, int timeBase)
+{
+    return std::max<int32_t>(int32_t(m.clocksPerClick) * timeBase / 24, 1);
+}
+
+} // namespace
+
+void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
+{
+    painter.fillRect(dirty, qc(kBackground));
+    const QRect plot = plotRect() & dirty;
+    m_rows.noteTop = plotRect().top();
+    painter.save();
+    painter.setClipRect(plotRect() & dirty);
+    paintRows(painter, plot);
+    painter.restore();
+    if (song()) {
+        paintRuler(painter, dirty);
+        paintCueFlags(painter, dirty);
+        painter.save();
+        painter.setClipRect(plotRect() & dirty);
+        paintSpans(painter, plot);
+        const TimeAxis a = axis();
+        const MeasureMap measures = visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0),
+                                                    std::max(a.tickOfX(dirty.right()), 0));
+        paintMeasureLines(painter, plot, measures);
+        if (m_shown.empty())
+            paintHint(painter);
+        else
+            paintNotes(painter, plot);
+        paintOverlays(painter, plot);
+        painter.restore();
+    }
+    paintKeyboard(painter, dirty);
+}
+
+void PianoRollView::paintRows(QPainter& painter, const QRect& plot)
+{
+    for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
+        const QRect row(plot.left(), m_rows.yOfKey(key), plot.width(), m_rows.rowHeight);
+        if (row.bottom() < plot.top() || row.top() > plot.bottom())
+            continue;
+        painter.fillRect(row & plot, qc(PianoLayout::blackKey(key) ? kBlackRow : kWhiteRow));
+    }
+}
+
+void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
+{
+    const int height = lanes().rulerHeight;
+    const QRect band(m_stripWidth, 0, width() - m_stripWidth, height);
+    if (!band.intersects(dirty))
+        return;
+    QLinearGradient gradient(0, 0, 0, height);
+    gradient.setColorAt(0, qc(ShadeColor(kPanel, 160)));
+    gradient.setColorAt(1, qc(ShadeColor(kPanel, 100)));
+    painter.fillRect(band & dirty, gradient);
+    painter.setPen(qc(ShadeColor(kPanel, 60)));
+    painter.drawLine(band.left(), height - 2, band.right(), height - 2);
+    painter.setPen(qc(ShadeColor(kPanel, 200)));
+    painter.drawLine(band.left(), height - 1, band.right(), height - 1);
+    const TimeAxis a = axis();
+    const MeasureMap measures =
+        visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), a.tickOfX(dirty.right()));
+    painter.setFont(rulerFont());
+    for (size_t i = 0; i < measures.size(); ++i) {
+        const MeasureRec& m = measures[i];
+        const int x = a.xOfTick(m.start);
+        if (x < m_stripWidth)
+            continue;
+        if (!m.label) {
+            painter.setPen(qc(ShadeColor(kPanel, 200)));
+            painter.drawLine(x, height * 3 / 4 + 3, x, height - 2);
+            continue;
+        }
+        const QString text = QString::fromStdString(MeasureLabeler::labelText(m));
+        const QRect box(x, 1, painter.fontMetrics().horizontalAdvance(text) + 4, height - 3);
+        draw3dRect(painter, box, ShadeColor(kPanel, 200), ShadeColor(kPanel, 60));
+        painter.setPen(qc(kLabelText));
+        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+        const int32_t beat = beatTicks(m, song()->timeBase);
+        const bool nextLabelled = i + 1 < measures.size() && measures[i + 1].label;
+        if (nextLabelled && a.xOfTick(m.start + beat) - x >= 8) {
+            painter.setPen(qc(ShadeColor(kPanel, 200)));
+            for (int64_t t = int64_t(m.start) + beat; t < int64_t(m.start) + m.length; t += beat) {
+                const int bx = a.xOfTick(int32_t(t));
+                painter.drawLine(bx, height * 3 / 4 + 3, bx, height - 2);
+            }
+        }
+    }
+}
+
+void PianoRollView::paintCueFlags(QPainter& painter, const QRect& dirty)
+{
+    const CSongDoc& doc = *song();
+    const std::vector<QRect> flags = cueRects();
+    const TimeAxis a = axis();
+    painter.save();
+    painter.setClipRect(QRect(m_stripWidth, 0, width() - m_stripWidth, plotRect().top()) & dirty);
+    painter.setFont(CueFlagPainter::flagFont());
+    for (size_t c = 0; c < flags.size() && c < doc.cues.size(); ++c) {
+        const CCue& cue = *doc.cues[c];
+        if (flags[c].intersects(dirty))
+            CueFlagPainter::DrawFlag(painter, cue, flags[c], a.xOfTick(cue.secondTime), a.xOfTick(cue.time),
+                                     doc.selectionStamp, doc.context().host, doc.context().engine);
+    }
+    painter.restore();
+}
+
+// Cue spans tint their rows, then the time selection shades them.
+void PianoRollView::paintSpans(QPainter& painter, const QRect& plot)
+{
+    const CSongDoc& doc = *song();
+    const TimeAxis a = axis();
+    const ISongDisplayOptions& options = doc.context().host;
+    const auto tint = [&](int32_t from, int32_t to, const auto& colourOf) {
+        const int left = std::max(a.xOfTick(from), plot.left());
+        const int right = std::min(a.xOfTick(to), plot.right());
+        if (right < left)
+            return;
+        for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
+            const QRect row(left, m_rows.yOfKey(key), right - left + 1, m_rows.rowHeight);
+            if (row.intersects(plot))
+                painter.fillRect(row & plot, qc(colourOf(PianoLayout::blackKey(key))));
+        }
+    };
+    for (const auto& cue : doc.cues) {
+        const Color colour = options.cueColor(cue->kind);
+        tint(std::min(cue->time, cue->secondTime), std::max(cue->time, cue->secondTime), [&](bool black) {
+            return BlendColors(colour, black ? kBlackRow : kWhiteRow);
+        });
+    }
+    if (doc.selectionKind == kSelectTimeRange && doc.selectionTo > doc.selectionFrom)
+        tint(doc.selectionFrom, doc.selectionTo, [](bool black) { return black ? kPanel : ShadeColor(kPanel, 150); });
+}
+
+void PianoRollView::paintMeasureLines(QPainter& painter, const QRect& plot, const MeasureMap& measures)
+{
+    const CSongDoc& doc = *song();
+    const TimeAxis a = axis();
+    const EditTools tools = doc.context().host.editTools();
+    const MeasureRec* previous = nullptr;
+    const QPen dotted(qc(ShadeColor(kMeasureLine, 210)), 1, Qt::DotLine);
+    for (const MeasureRec& m : measures) {
+        const int x = a.xOfTick(m.start);
+        const bool changed = previous && (beatTicks(*previous, doc.timeBase) != beatTicks(m, doc.timeBase)
+                                          || previous->length != m.length);
+        previous = &m;
+        const int measurePixels = a.xOfTick(m.start + m.length) - x;
+        const int n = PianoLayout::subdivisions(m.length, tools.gridValue, doc.timeBase, measurePixels);
+        if (n > 1 && measurePixels / n >= 8) {
+            painter.setPen(dotted);
+            for (int i = 1; i < n; ++i) {
+                const int sx = x + int(int64_t(measurePixels) * i / n);
+                if (sx >= plot.left() && sx <= plot.right())
+                    painter.drawLine(sx, plot.top(), sx, plot.bottom());
+            }
+        }
+        if (x < plot.left() || x > plot.right())
+            continue;
+        painter.setPen(qc(changed ? kMeterChangeLine : kMeasureLine));
+        painter.drawLine(x, plot.top(), x, plot.bottom());
+    }
+}
+
+// From the last shown track to the first, so the first is on top.
+void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
+{
+    const CSongDoc& doc = *song();
+    const TimeAxis a = axis();
+    const int32_t from = std::max(a.tickOfX(plot.left()), 0);
+    const int32_t to = int32_t(std::min<int64_t>(int64_t(a.tickOfX(plot.right() + 1)) + a.gridTicks, INT32_MAX));
+    const bool grey = m_editor && m_editor->greysSelection();
+    PianoGeometry g;
+    g.axis = a;
+    g.rows = m_rows;
+    for (auto it = m_shown.rbegin(); it != m_shown.rend(); ++it) {
+        const CTrack& track = *doc.tracks[size_t(*it)];
+        const QColor own = qc(track.color);
+        PianoLayout::visibleNotes(doc, track, from, to, m_visible);
+        for (size_t index : m_visible) {
+            const CMidiEvent& e = track.events[index];
+            const int key = e.data1() + track.key;
+            if (!PianoLayout::shownKey(key))
+                continue;
+            const QRect r = m_editor ? m_editor->noteRect(g, e.tick, e.value2, key)
+                                     : QRect(a.xOfTick(e.tick), m_rows.yOfKey(key), 1, m_rows.rowHeight);
+            if (r.bottom() < plot.top() || r.top() > plot.bottom())
+                continue;
+            const bool selected =
+                (e.selectionStamp == doc.selectionStamp && e.pendingChange >= 0) || e.pendingChange == 1;
+            const Color fill = selected ? (grey ? kDraggedNote : kPanel) : track.color;
+            painter.fillRect(r, selected ? qc(fill) : own);
+            if (r.width() > 2 && r.height() > 2)
+                draw3dRect(painter, r, ShadeColor(fill, 180), ShadeColor(fill, 80));
+        }
+    }
+}
+
+void PianoRollView::paintOverlays(QPainter& painter, const QRect& plot)
+{
+    if (!m_editor)
+        return;
+    const TimeAxis a = axis();
+    const uint32_t mode = m_editor->mode();
+    if ((mode & PianoEditController::kOutline) && !(mode & PianoEditController::kPressed)) {
+        const PianoEditController::Box& box = m_editor->box();
+        const int top = box.high >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.high);
+        const int bottom =
+            box.low >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.low) + m_rows.rowHeight;
+        painter.setPen(Qt::black);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(a.xOfTick(box.left), top), QPoint(a.xOfTick(box.right), std::max(bottom, top))));
+    }
+    const PianoEditController::Highlight& h = m_editor->highlight();
+    if ((mode & PianoEditController::kDrawOrMove) && !(mode & PianoEditController::kOutline) && h.key >= 0) {
+        const QRect r(a.xOfTick(h.tick) + 2, m_rows.yOfKey(h.key), std::max(h.length / a.gridTicks, 1),
+                      m_rows.rowHeight);
+        painter.fillRect(r & plot, qc(kPanel));
+    }
+}
+
+void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
+{
+    const int top = plotRect().top();
+    const QRect strip(0, top, m_stripWidth, plotRect().height());
+    const QRect corner(0, 0, m_stripWidth, top);
+    if (corner.intersects(dirty)) {
+        painter.fillRect(corner, qc(ShadeColor(kPanel, 200)));
+        draw3dRect(painter, corner, ShadeColor(kPanel, 60), ShadeColor(kPanel, 240));
+        draw3dRect(painter, corner.adjusted(1, 1, -1, -1), ShadeColor(kPanel, 240), ShadeColor(kPanel, 60));
+    }
+    if (!strip.intersects(dirty))
+        return;
+    painter.save();
+    painter.setClipRect(strip & dirty);
+    painter.fillRect(strip, qc(kPanel));
+    draw3dRect(painter, strip, kStripEdgeLight, kMeasureLine);
+    const int id = keysBitmap(m_rows.rowHeight);
+    if (id >= 0) {
+        const QImage& keys = BitmapCatalog::image(id);
+        const QRect from(0, m_rows.firstRow * m_rows.rowHeight, keys.width(), strip.height());
+        painter.drawImage(QPoint(0, top), keys, from);
+    }
+    const int middleC = m_rows.yOfKey(PianoLayout::kMiddleC);
+    painter.fillRect(QRect(PianoLayout::kNarrowStrip - kMarkSize - 1, middleC + (m_rows.rowHeight - kMarkSize) / 2,
+                           kMarkSize, kMarkSize),
+                     qc(kMiddleCMark));
+    if (m_editor && (m_editor->mode() & PianoEditController::kKeyboard) && m_editor->highlight().key >= 0) {
+        const int key = m_editor->highlight().key;
+        painter.fillRect(QRect(2, m_rows.yOfKey(key) + 2, PianoLayout::kNarrowStrip - 4,
+                               std::max(m_rows.rowHeight - 4, 1)),
+                         qc(kPanel));
+    }
+    if (m_stripWidth > PianoLayout::kNarrowStrip && song() && m_shown.size() == 1) {
+        const CTrack& track = *song()->tracks[size_t(m_shown.front())];
+        painter.setFont(programFont("Arial", 1 - m_rows.rowHeight, 400));
+        for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
+            const QRect cell(PianoLayout::kNarrowStrip, m_rows.yOfKey(key), m_stripWidth - PianoLayout::kNarrowStrip,
+                             m_rows.rowHeight);
+            if (!cell.intersects(strip))
+                continue;
+            painter.fillRect(cell, qc(PianoLayout::blackKey(key) ? kNameBlack : kNameWhite));
+            if (auto name = PianoLayout::drumNoteName(*song(), track, key - track.key)) {
+                painter.setPen(Qt::black);
+                painter.drawText(cell.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine,
+                                 QString::fromStdString(*name));
+            }
+        }
+    }
+    painter.restore();
+    const QRect band = rubberBand().rect().normalized();
+    if (rubberBand().active() && band.width() + band.height() < kBandPatternLimit) {
+        painter.save();
+        painter.setOpacity(kBandAlpha / 255.0);
+        painter.fillRect(band, QBrush(BitmapCatalog::image(bitmap_id::kBandPattern)));
+        painter.restore();
+    }
+}
+
+void PianoRollView::paintHint(QPainter& painter)
+{
+    const QRect plot = plotRect();
+    painter.setPen(Qt::black);
+    painter.setFont(programFont("Verdana", -10, 400));
+    painter.drawText(plot.adjusted(0, kHintDrop, 0, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kHint);
+}
+
+} // namespace rz
