@@ -27,16 +27,19 @@
 #include "engine/thru_tracks.h"
 #include "engine/transport_machine.h"
 #include "platform/audio_renderer.h"
+#include "platform/midi_system.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rz {
@@ -357,6 +360,15 @@ public:
     // entry), publishes the new maps whole and re-links the tracks.
     void ReopenPorts(const std::vector<std::string>& outputNames,
                      const std::vector<std::string>& inputNames);
+    // Devices the machine has now and the lists lack go in closed at the
+    // end of the output and input lists, so no port's number changes.
+    // Answers how many went in.
+    size_t AddNewDevicePorts();
+    // While a listener is registered, devices that come later go into the
+    // lists on their own, and `changed` runs after they did. Answers the
+    // handle removePortListListener() takes.
+    int addPortListListener(std::function<void()> changed);
+    void removePortListListener(int handle);
 
 private:
     // Start-up steps.
@@ -376,6 +388,8 @@ private:
     // `next`, then every song's track links and the thru tracks.
     void relinkAfterPortChange(const SequencerPorts& previous, const SequencerPorts& next);
     void relinkCurrentSongTracks();
+    void watchDevices();
+    void onDevicesChanged();
     void setRenderInstrumentsLocked(std::shared_ptr<const SequencerPorts> ports);
 
     // The idle beat.
@@ -534,6 +548,12 @@ private:
     EngineIo m_io;
     EngineAudio m_audio;
     std::unique_ptr<RefreshPoster> m_refresh;
+    // Devices that come later; GUI thread. The token dies with the watch,
+    // so a notice still queued then finds nothing to do.
+    std::unique_ptr<IDeviceWatch> m_deviceWatch;
+    std::shared_ptr<int> m_deviceWatchToken;
+    std::vector<std::pair<int, std::function<void()>>> m_portListListeners;
+    int m_nextPortListListener = 1;
     CTapHistory m_tapHistory; // GUI thread
     // What is published to the GUI, in one place.
     GuiToEngineValues m_guiValues;

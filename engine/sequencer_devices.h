@@ -2,12 +2,13 @@
 
 #include "platform/midi_system.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace rz {
 
-// Where the engine finds its MIDI devices at start-up: the machine's
+// Where the engine finds its MIDI devices, at start-up and as they come: the machine's
 // (MidiSystemDevices) or a test's. GUI thread.
 class IMidiDeviceSource {
 public:
@@ -20,6 +21,13 @@ public:
     virtual std::unique_ptr<IMidiOutDevice> makeOutput(
         const MidiDeviceDescriptor& device) const = 0;
     virtual std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& device) const = 0;
+    // Calls `changed` on a device thread, once for each burst of devices
+    // that come or go, until rearmed; null when this source cannot tell.
+    virtual std::unique_ptr<IDeviceWatch> watch(std::function<void()> changed) const
+    {
+        (void)changed;
+        return nullptr;
+    }
     // The registry the built-in synthesizer devices made here play; null
     // when this source makes none.
     virtual std::shared_ptr<SoundFontBanks> soundFontBanks() const { return nullptr; }
@@ -43,6 +51,10 @@ public:
     std::shared_ptr<SoundFontBanks> soundFontBanks() const override
     {
         return m_system.soundFontBanks();
+    }
+    std::unique_ptr<IDeviceWatch> watch(std::function<void()> changed) const override
+    {
+        return m_system.watch(std::move(changed));
     }
 
 private:

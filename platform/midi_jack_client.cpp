@@ -87,6 +87,7 @@ bool JackMidiClient::activate()
     jack_set_process_callback(m_client, processThunk, this);
     jack_on_info_shutdown(m_client, shutdownThunk, this);
     jack_set_buffer_size_callback(m_client, bufferSizeThunk, this);
+    jack_set_port_registration_callback(m_client, portRegistrationThunk, this);
     return jack_activate(m_client) == 0;
 }
 
@@ -118,6 +119,24 @@ int JackMidiClient::bufferSizeThunk(jack_nframes_t frames, void* self)
             user->bufferSizeChanged(frames);
     }
     return 0;
+}
+
+// Our own ports come and go as the engine opens its devices: only other
+// clients' ports are news.
+void JackMidiClient::portRegistrationThunk(jack_port_id_t id, int, void* self)
+{
+    auto* client = static_cast<JackMidiClient*>(self);
+    // Sequentially consistent with removeListener(), as the process cycle
+    // is with removeUser().
+    client->m_inNotice.fetch_add(1);
+    jack_port_t* port = jack_port_by_id(client->m_client, id);
+    if (!port || !jack_port_is_mine(client->m_client, port)) {
+        for (std::atomic<JackPortListener*>& slot : client->m_listeners) {
+            if (JackPortListener* listener = slot.load())
+                listener->portsChanged();
+        }
+    }
+    client->m_inNotice.fetch_sub(1);
 }
 
 void JackMidiClient::processCycle(jack_nframes_t nframes)
@@ -241,6 +260,33 @@ void JackMidiClient::removeUser(JackPortUser* user)
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
     while (m_inProcess.load() && m_cycles.load() == cycle &&
            (!gone() || std::chrono::steady_clock::now() < giveUp))
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+bool JackMidiClient::addListener(JackPortListener* listener)
+{
+    std::lock_guard lock(m_registry);
+    for (std::atomic<JackPortListener*>& slot : m_listeners) {
+        if (!slot.load()) {
+            slot.store(listener);
+            return true;
+        }
+    }
+    return false;
+}
+
+void JackMidiClient::removeListener(JackPortListener* listener)
+{
+    std::lock_guard lock(m_registry);
+    for (std::atomic<JackPortListener*>& slot : m_listeners) {
+        if (slot.load() == listener)
+            slot.store(nullptr);
+    }
+    // A notice that began before the slot emptied may still hold the
+    // listener; a listener never waits, so this is short. A gone server
+    // sends no more notices; the one under way gets a short while.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (m_inNotice.load() > 0 && (!gone() || std::chrono::steady_clock::now() < giveUp))
         std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 

@@ -39,6 +39,14 @@ public:
     virtual void bufferSizeChanged(jack_nframes_t frames) { (void)frames; }
 };
 
+// Told when another client registers or unregisters a port.
+class JackPortListener {
+public:
+    virtual ~JackPortListener() = default;
+    // Runs on a JACK notification thread; never waits.
+    virtual void portsChanged() = 0;
+};
+
 struct JackMidiPortInfo {
     std::string name; // "client:port"
     bool physical = false;
@@ -76,6 +84,12 @@ public:
     // `user`, and neither ever will.
     void removeUser(JackPortUser* user);
 
+    // From now on port registrations of other clients reach `listener`;
+    // false when full.
+    bool addListener(JackPortListener* listener);
+    // On return the listener is not being told, and never will be.
+    void removeListener(JackPortListener* listener);
+
     // The server shut down or threw us out.
     bool gone() const { return m_gone.load(std::memory_order_acquire); }
     jack_client_t* handle() const { return m_client; }
@@ -93,6 +107,7 @@ private:
     static int processThunk(jack_nframes_t nframes, void* self);
     static void shutdownThunk(jack_status_t code, const char* reason, void* self);
     static int bufferSizeThunk(jack_nframes_t frames, void* self);
+    static void portRegistrationThunk(jack_port_id_t port, int registered, void* self);
     std::vector<JackMidiPortInfo> ports(const char* type, bool destinations) const;
     jack_port_t* registerTyped(const char* type, const char* prefix, bool output);
     void processCycle(jack_nframes_t nframes);
@@ -102,6 +117,9 @@ private:
     std::atomic<uint32_t> m_bufferSize{0};
     std::array<std::atomic<JackPortUser*>, kMaxUsers> m_users{};
     std::atomic<bool> m_inProcess{false};
+    static constexpr size_t kMaxListeners = 8;
+    std::array<std::atomic<JackPortListener*>, kMaxListeners> m_listeners{};
+    std::atomic<int> m_inNotice{0}; // port-registration notices running
     std::atomic<uint64_t> m_cycles{0};
     std::atomic<bool> m_gone{false};
     std::mutex m_registry; // serialises port registration and user changes

@@ -3,6 +3,7 @@
 #include "platform/midi_alsa_client.h"
 #include "platform/midi_alsa_in.h"
 #include "platform/midi_alsa_out.h"
+#include "platform/jack_port_watch.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/midi_jack_client.h"
 #include "platform/midi_jack_in.h"
@@ -96,6 +97,13 @@ std::vector<MidiDeviceDescriptor> MidiSystem::list(bool outputs) const
     if (m_options.useJack)
         addJackPorts(outputs, devices);
     return numbered(std::move(devices));
+}
+
+std::unique_ptr<IDeviceWatch> MidiSystem::watch(std::function<void()> changed) const
+{
+    if (!m_options.useJack)
+        return nullptr;
+    return JackPortWatch::start(std::move(changed));
 }
 
 std::vector<MidiDeviceDescriptor> MidiSystem::numbered(std::vector<MidiDeviceDescriptor> devices)

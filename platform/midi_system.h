@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,17 @@ struct MidiDeviceDescriptor {
     std::string address;
 
     bool operator==(const MidiDeviceDescriptor&) const = default;
+};
+
+// A watch for devices that come or go while the program runs; it stops
+// when destroyed.
+class IDeviceWatch {
+public:
+    virtual ~IDeviceWatch() = default;
+    // The next change calls the watch's callback again. Any thread.
+    virtual void rearm() = 0;
+    // False once the device server the watch follows has gone.
+    virtual bool live() const = 0;
 };
 
 struct MidiSystemOptions {
@@ -57,6 +69,12 @@ public:
     // A closed device for a listed descriptor; null for one that is malformed.
     std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor& descriptor) const;
     std::unique_ptr<IMidiInDevice> makeInput(const MidiDeviceDescriptor& descriptor) const;
+
+    // Calls `changed` (on a device thread, where it must not wait) once
+    // for each burst of ports that JACK clients register or unregister
+    // until the watch is rearmed. Null when JACK is not used or no server
+    // answers.
+    std::unique_ptr<IDeviceWatch> watch(std::function<void()> changed) const;
 
     // The descriptors with repeated display names numbered.
     static std::vector<MidiDeviceDescriptor> numbered(std::vector<MidiDeviceDescriptor> devices);

@@ -182,11 +182,17 @@ CPortsDlg::CPortsDlg(PortsDialogServices services, QWidget* parent)
       m_runInPortSetup([](CInPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     setWindowTitle("MIDI ports");
+    // What the server has now, then whatever registers while the dialog is open.
+    m_portListListener = m_services.engine.addPortListListener([this] { FillPortList(true); });
+    m_services.engine.AddNewDevicePorts();
     buildControls();
     FillPortList(true);
 }
 
-CPortsDlg::~CPortsDlg() = default;
+CPortsDlg::~CPortsDlg()
+{
+    m_services.engine.removePortListListener(m_portListListener);
+}
 
 void CPortsDlg::buildControls()
 {

@@ -152,6 +152,7 @@ private:
     PortsModel m_model;
     std::vector<AvailablePort> m_available; // what the tree's port items stand for
     int m_shown = -1;                       // the kind the tree shows; -1 none
+    int m_portListListener = 0;
     PortSetupRunner m_runPortSetup;
     InPortSetupRunner m_runInPortSetup;
     QTabBar* m_tabs = nullptr;

@@ -31,7 +31,7 @@ protected:
         devices = makeDevices(*system);
         engine = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                 .prompt = prompt,
-                                                                .gui = gui,
+                                                                .gui = *guiQueue,
                                                                 .toGui = posts,
                                                                 .devices = *devices,
                                                                 .instruments = instruments,
@@ -72,6 +72,9 @@ protected:
     MemoryProfile profile;
     ScriptedPrompt prompt;
     QueuedEngineHost gui;
+    // Where the engine hands calls to the GUI thread; a test with widgets
+    // points it at the Qt event loop.
+    IGuiThreadQueue* guiQueue = &gui;
     EngineToGui posts{gui, gui.guiThreadId(), gui.recorder, gui.recorder, gui.recorder};
     UnavailableInstrumentLoader instruments;
     NoAudioEngines audio;
