@@ -102,6 +102,7 @@ App::App(AppOptions options) : m_options(std::move(options))
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
     m_help = std::make_unique<HelpOpener>();
+    m_help->setPrompt(m_prompt);
     createHelpers();
     createCommandTargets();
     ResetCueColors();
@@ -139,7 +140,7 @@ bool App::InitInstance()
     // The cue-type lists show each kind's flag as the views draw it.
     setCueFlagPaintHook(&CueFlagPainter::paintKindSample);
     m_programFolder = QCoreApplication::applicationDirPath().toStdString();
-    m_help->setFolder(m_programFolder / "help");
+    m_help->setFolder(helpFolderFor(m_programFolder));
     chooseFolders();
     if (!claimSingleInstance()) {
         m_handedOver = true;

@@ -50,6 +50,7 @@ constexpr CommandRow<F> kCommands[] = {
     {kIdFilePrint, kIdFilePrint, &F::onPrint, &F::onUpdatePrint},
     {kIdFilePrintPreview, kIdFilePrintPreview, &F::onPrint, &F::onUpdatePrint},
     {kIdImportLyrics, kIdImportLyrics, &F::onImportLyrics, &F::onUpdateImportLyrics},
+    {kIdAppExit, kIdAppExit, &F::onExit, nullptr},
 };
 
 constexpr const char* kOpenFilter =
@@ -152,9 +153,11 @@ bool FileCommands::onImportSongs(CommandId)
     const std::vector<std::filesystem::path> paths = m_seams.prompt.chooseOpenPaths(
         "Import (copy) song(s) into set...", folder,
         "MIDI files (*.mid *.midi *.kar *.smf *.rss *.rsd)");
-    for (const std::filesystem::path& path : paths) {
-        writeSettingText(m_seams.profile, settings::kDirsSongs, path.parent_path().string());
-        m_seams.set().ImportSong(path);
+    // Each song goes in before the selection and becomes it: the last
+    // chosen goes first, so the set lists them in the order chosen.
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
+        writeSettingText(m_seams.profile, settings::kDirsSongs, path->parent_path().string());
+        m_seams.set().ImportSong(*path);
     }
     return true;
 }
@@ -404,6 +407,15 @@ QPrinter& FileCommands::printer()
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>();
     return *m_printer;
+}
+
+// Closing the window asks the set's and the songs' questions; a Cancel
+// leaves the program running.
+bool FileCommands::onExit(CommandId)
+{
+    if (QWidget* window = m_seams.window())
+        window->close();
+    return true;
 }
 
 bool FileCommands::onPrintSetup(CommandId)

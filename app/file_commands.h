@@ -97,6 +97,7 @@ public:
     bool onSaveAs(CommandId id);
     bool onImportTracks(CommandId id);
     bool onFileSend(CommandId id);
+    bool onExit(CommandId id);
     // Enabled with a song current, stopped, out of performance mode.
     void onUpdateSongEdit(CommandId id, CmdUi& ui);
     bool onRenderAudio(CommandId id);

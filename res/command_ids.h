@@ -177,6 +177,7 @@ inline constexpr uint32_t kIdEditSelectAll = 57642;
 inline constexpr uint32_t kIdEditUndo = 57643;
 inline constexpr uint32_t kIdEditRedo = 57644;
 inline constexpr uint32_t kIdAppAbout = 57664;
+inline constexpr uint32_t kIdAppExit = 57665;
 
 // Frame, view and external-control commands.
 inline constexpr uint32_t kIdZoomOutTime = 61449;

@@ -181,6 +181,7 @@ constexpr CommandString kStrings[] = {
     {kIdEditUndo, "Undo the last action\nUndo"},
     {kIdEditRedo, "Redo the previously undone action\nRedo"},
     {kIdAppAbout, "Show program information, version number and copyright\nAbout"},
+    {kIdAppExit, "Quit the program; asks to save a changed set or song\nExit"},
     {kIdZoomOutTime, "Zoom out time\nZoom out time"},
     {kIdZoomInTime, "Zoom in time\nZoom in time"},
     {kIdZoomOutControllerScale, "Zoom out controller scale\nZoom out controller scale"},

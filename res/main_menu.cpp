@@ -90,6 +90,8 @@ constexpr MenuEntry kMenuHead[] = {
     item(2, "(Empty list)", kIdRecentSet1),
     popup(1, kRecentSongsMenu),
     item(2, "(Empty list)", kIdRecentSong1),
+    separator(1),
+    item(1, "E&xit", kIdAppExit),
 
     popup(0, "&Edit"),
     item(1, "&Undo", kIdEditUndo),

@@ -176,6 +176,29 @@ TEST_F(AppSet, CancellingTheSaveQuestionOpensNothing)
     EXPECT_EQ(app->set().pathName(), setPath());
 }
 
+TEST_F(AppSet, FileExitAsksTheSetsSaveQuestionAndCancelKeepsTheProgramRunning)
+{
+    writeSet({"a.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    app->frame()->show();
+    app->markSetModified();
+    ASSERT_TRUE(app->router().update(kIdAppExit).enabled);
+
+    prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Cancel);
+    EXPECT_TRUE(app->router().execute(kIdAppExit));
+    prompt.verifyAllUsed();
+    EXPECT_TRUE(app->frame()->isVisible());
+    EXPECT_NE(app->currentSong(), nullptr);
+    EXPECT_EQ(app->set().pathName(), setPath());
+
+    prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::No);
+    EXPECT_TRUE(app->router().execute(kIdAppExit));
+    prompt.verifyAllUsed();
+    EXPECT_FALSE(app->frame()->isVisible());
+    EXPECT_EQ(app->currentSong(), nullptr);
+}
+
 TEST_F(AppSet, TheStoredLockTurnsOnPerformanceModeAndIsSavedFromTheButton)
 {
     writeSet({"a.mid"}, true);
@@ -205,6 +228,28 @@ TEST_F(AppSet, ImportSongsCopiesEachChosenFileIntoTheSet)
     EXPECT_TRUE(std::filesystem::exists(folder() / "new.mid"));
     EXPECT_NE(app->set().findSongByName(folder() / "new.mid"), nullptr);
     EXPECT_EQ(profile.readString("Dirs", "MidiFiles", ""), (place() / "in").string());
+}
+
+TEST_F(AppSet, SongsImportedTogetherKeepTheirOrder)
+{
+    writeSet({"a.mid"});
+    start();
+    app->OpenDocumentFile(setPath());
+    std::vector<std::filesystem::path> chosen;
+    for (const char* name : {"x.mid", "y.mid", "z.mid"})
+        chosen.push_back(writeSmallSong(place() / "in" / name));
+    prompt.expectOpenPaths("Import (copy) song(s) into set...", chosen);
+    EXPECT_TRUE(app->router().execute(kIdImportSongs));
+    std::vector<std::string> order;
+    int depth = 0;
+    for (SetTreeItem* item = app->set().tree().GetNextItem(nullptr, depth); item;
+         item = app->set().tree().GetNextItem(item, depth))
+        if (item->song)
+            order.push_back(item->song->pathName.filename().string());
+    const auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name); };
+    ASSERT_NE(at("x.mid"), order.end());
+    EXPECT_LT(at("x.mid"), at("y.mid"));
+    EXPECT_LT(at("y.mid"), at("z.mid"));
 }
 
 TEST_F(AppSet, DroppedSongsAreImportedIntoASetWithAFileAndOpenedOtherwise)
