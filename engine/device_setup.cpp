@@ -28,8 +28,8 @@ constexpr uint8_t kReverbSlot = 0x01;
 constexpr uint8_t kChorusSlot = 0x02;
 constexpr int kMaxFader = 127;
 constexpr int kFullVolumeDefault = 127;
-constexpr int kUnsetReverbTypeSent = 4;
-constexpr int kUnsetChorusTypeSent = 2;
+constexpr int kUnsetReverbTypeSent = kDeviceDefaultReverbType;
+constexpr int kUnsetChorusTypeSent = kDeviceDefaultChorusType;
 
 struct FaderSpec {
     DeviceValue cache;

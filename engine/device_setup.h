@@ -30,6 +30,10 @@ enum class DeviceFader : int {
 inline constexpr size_t kDeviceFaderCount = 6;
 inline constexpr int kDeviceUnset = -1;
 inline constexpr int kTuningCentre = 8192;
+// The types a device plays until told otherwise, and what an unset type
+// sends to bring it back to them.
+inline constexpr int kDeviceDefaultReverbType = 4;
+inline constexpr int kDeviceDefaultChorusType = 2;
 inline constexpr int kMaxFourteenBit = 16383;
 
 // One item of a type combo: the type it sends, -1 for the empty first item.

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 #include <algorithm>
 #include <cstdio>
@@ -52,6 +54,20 @@ PromptAnswer toAnswer(QMessageBox::StandardButton button, PromptAnswer otherwise
     }
 }
 
+// A window manager elides a title wider than its window: a box for a short
+// question is widened to the title plus room for the title bar's icon and
+// buttons. QMessageBox sizes itself from its grid, so the room goes there.
+void keepTitleWhole(QMessageBox& box)
+{
+    constexpr int kTitleBarRoom = 200; // pixels: window icon, close, minimise, margins
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int wide = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 QtPrompt::QtPrompt(QWidget* parent) : m_parent(parent) {}
@@ -76,6 +92,7 @@ QMessageBox::StandardButton QtPrompt::ask(std::string_view text, PromptIcon icon
     // Texts may carry what a server or a file said: never rich text.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
+    keepTitleWhole(box);
     return QMessageBox::StandardButton(box.exec());
 }
 

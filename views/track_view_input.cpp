@@ -13,6 +13,7 @@
 #include "song/song_doc.h"
 #include "song/track.h"
 #include "ui/in_place_edit.h"
+#include "views/track_cell_text.h"
 #include "views/track_mix.h"
 
 #include <QContextMenuEvent>
@@ -42,6 +43,24 @@ std::optional<TrackKey> trackKeyOf(int key)
     case Qt::Key_Insert: return TrackKey::Insert;
     default: return std::nullopt;
     }
+}
+
+bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The text the current cell shows, for an editor opened on it; nothing for
+// the star row, the "in" column or a cell that cannot be edited now.
+std::optional<QString> editableCellText(TrackView& view, const CSongDoc* song)
+{
+    const int row = view.selection().currentRow();
+    const int column = view.currentColumnIndex();
+    if (!song || row < 0 || size_t(row) >= song->tracks.size() || column == kColumnIn
+        || !view.selection().cellMode() || !view.canEditCurrentCell())
+        return std::nullopt;
+    const CellText cell = GetCellText(*song->tracks[size_t(row)], column, song->context().synths);
+    return QString::fromStdString(decodeText(cell.text));
 }
 
 // The key that closed the cell editor, as a key of the grid.
@@ -100,6 +119,13 @@ void TrackView::keyPressEvent(QKeyEvent* event)
         return;
     }
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (plain && isEnterKey(event->key())) {
+        if (const std::optional<QString> text = editableCellText(*this, song())) {
+            openEditor(*text);
+            event->accept();
+            return;
+        }
+    }
     if (plain && typeCharacter(event->text())) {
         event->accept();
         return;
@@ -261,6 +287,14 @@ void TrackView::mouseDoubleClickEvent(QMouseEvent* event)
         || rowAtY(event->position().toPoint().y()) < 0) {
         SongView::mouseDoubleClickEvent(event);
         return;
+    }
+    // On an editable cell the editor opens on its text; elsewhere in cell
+    // mode the row becomes the selection.
+    if (rowAtY(event->position().toPoint().y()) == m_selection.currentRow()) {
+        if (const std::optional<QString> text = editableCellText(*this, song())) {
+            openEditor(*text);
+            return;
+        }
     }
     if (m_selection.cellMode()) {
         m_selection.SelectRow(m_selection.currentRow(), false);

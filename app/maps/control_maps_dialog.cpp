@@ -80,6 +80,7 @@ CControlMapEntryDlg::CControlMapEntryDlg(MapCommands& commands, const ControlMap
     for (int c = 0; c < 128; ++c)
         m_controller->addItem(controllerItem(c), c);
     m_key = new QLineEdit(this);
+    m_key->setPlaceholderText(kNoKeyText);
     m_keySpin = new QSpinBox(this);
     m_keySpin->setRange(0, 127);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -106,6 +107,7 @@ CControlMapEntryDlg::CControlMapEntryDlg(MapCommands& commands, const ControlMap
     for (QSpinBox* spin : {m_channel, m_keySpin})
         connect(spin, &QSpinBox::valueChanged, this, &CControlMapEntryDlg::takeControls);
     connect(m_program, &QRadioButton::toggled, this, &CControlMapEntryDlg::takeControls);
+    connect(m_key, &QLineEdit::textEdited, this, &CControlMapEntryDlg::takeTypedKey);
     connect(m_key, &QLineEdit::editingFinished, this, [this] { typeKey(m_key->text()); });
     showEntry();
     m_commands.setControlMapLearner([this](int device, uint32_t message) { learn(device, message); });
@@ -129,6 +131,19 @@ void CControlMapEntryDlg::typeKey(const QString& text)
     showEntry();
 }
 
+// While the key is typed: the entry and OK follow, the text stays as typed.
+void CControlMapEntryDlg::takeTypedKey(const QString& text)
+{
+    const auto key = parseKeyText(text.toStdString());
+    if (!key)
+        return;
+    m_entry.key = *key;
+    m_showing = true;
+    m_keySpin->setValue(m_entry.key);
+    m_showing = false;
+    m_ok->setEnabled(controlEntryComplete(m_entry));
+}
+
 // The controls follow the entry; their signals wait until all are set.
 void CControlMapEntryDlg::showEntry()
 {
@@ -145,8 +160,9 @@ void CControlMapEntryDlg::showEntry()
     if (program) {
         m_key->setText(QString::number(m_entry.key));
     } else {
+        // No key shows as the field's placeholder: a typed key then stands alone.
         const std::string text = formatControlEntry(packControlEntry(m_entry), {}).key;
-        m_key->setText(QString::fromStdString(text));
+        m_key->setText(text == kNoKeyText ? QString() : QString::fromStdString(text));
     }
     m_ok->setEnabled(controlEntryComplete(m_entry));
     m_showing = false;

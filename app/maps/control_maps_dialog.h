@@ -40,8 +40,13 @@ public:
     // Takes a typed key text; texts outside 0..127 are ignored.
     void typeKey(const QString& text);
     QPushButton* okButton() const { return m_ok; }
+    QComboBox* actionCombo() const { return m_action; }
+    QLineEdit* keyEdit() const { return m_key; }
 
 private:
+    static constexpr const char* kNoKeyText = "<None>";
+
+    void takeTypedKey(const QString& text);
     void showEntry();
     void takeControls();
 

@@ -44,8 +44,18 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setHeaderLabels(texts.columns);
-    for (size_t i = 0; i < texts.columnWidths.size(); ++i)
+    // Every column shows at once: the list is at least as wide as its
+    // columns, and the first one takes whatever room is left over.
+    int columnsWide = 0;
+    for (size_t i = 0; i < texts.columnWidths.size(); ++i) {
         m_list->header()->resizeSection(int(i), texts.columnWidths[i]);
+        columnsWide += texts.columnWidths[i];
+    }
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setMinimumSectionSize(24);
+    m_list->setMinimumWidth(columnsWide + 2 * m_list->frameWidth()
+                            + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     m_list->installEventFilter(this);
     m_add = new QPushButton(texts.add, this);
     m_edit = new QPushButton("Edit...", this);

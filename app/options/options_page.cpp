@@ -7,6 +7,8 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 #include <cstring>
 
@@ -161,6 +163,24 @@ void OptionsPage::storeBinding(const Binding& binding)
         return;
     }
     profile.writeInt(binding.section, binding.name, value);
+}
+
+QSpinBox* OptionsPage::spinFor(QLineEdit* edit, int min, int max)
+{
+    auto* spin = new QSpinBox(this);
+    spin->setRange(min, max);
+    connect(spin, &QSpinBox::valueChanged, edit,
+            [edit](int value) { edit->setText(QString::number(value)); });
+    // The spin follows the field as typed or loaded, without rewriting it.
+    connect(edit, &QLineEdit::textChanged, spin, [spin](const QString& text) {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        if (ok && value >= spin->minimum() && value <= spin->maximum()) {
+            const QSignalBlocker quiet(spin);
+            spin->setValue(value);
+        }
+    });
+    return spin;
 }
 
 } // namespace rz

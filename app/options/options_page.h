@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLineEdit;
+class QSpinBox;
 class QRadioButton;
 
 namespace rz {
@@ -63,6 +64,9 @@ protected:
                          const char* name, int defaultValue);
     QComboBox* bindCombo(QFormLayout* layout, const char* label, const std::vector<const char*>& items,
                          const char* section, const char* name, int defaultValue);
+    // A spin box of `min`..`max` beside `edit`, kept in step both ways: a
+    // step writes the field, a typed or loaded number in range moves the spin.
+    QSpinBox* spinFor(QLineEdit* edit, int min, int max);
     QLineEdit* bindInt(QFormLayout* layout, const char* label, const char* section,
                        const char* name, int defaultValue, int min, int max);
     QLineEdit* bindText(QFormLayout* layout, const char* label, const char* section,

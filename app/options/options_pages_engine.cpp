@@ -43,23 +43,6 @@ uint32_t clickMessage(int channel, int note, int velocity)
            | uint32_t(velocity & 0x7F) << 16;
 }
 
-QSpinBox* spinFor(QWidget* page, QLineEdit* edit, int min, int max)
-{
-    auto* spin = new QSpinBox(page);
-    spin->setRange(min, max);
-    QObject::connect(spin, &QSpinBox::valueChanged, edit,
-                     [edit](int value) { edit->setText(QString::number(value)); });
-    // The spin follows the field as typed or loaded, without rewriting it.
-    QObject::connect(edit, &QLineEdit::textChanged, spin, [spin](const QString& text) {
-        bool ok = false;
-        const int value = text.toInt(&ok);
-        if (ok && value >= spin->minimum() && value <= spin->maximum()) {
-            const QSignalBlocker quiet(spin);
-            spin->setValue(value);
-        }
-    });
-    return spin;
-}
 
 } // namespace
 
@@ -97,7 +80,7 @@ COptionsPlayback::COptionsPlayback(OptionsContext& context, PlaybackSources sour
         click->addRow(QString::fromUtf8(noteLabels[i]), row);
     }
     QLineEdit* lead = bindInt(click, "Lead time (ms):", "ClickOptions", "Lead", 0, 0, 500);
-    click->addRow(QString(), spinFor(this, lead, 0, 500));
+    click->addRow(QString(), spinFor(lead, 0, 500));
 
     const char* bits[] = {"Re-assert patches and other controllers when play begins",
                           "Interpret play/cue command as last vamp",
@@ -315,7 +298,7 @@ COptionsRecord::COptionsRecord(OptionsContext& context)
     column->addLayout(countIn);
     QLineEdit* measures =
         bindInt(countIn, "Count-in (measures)", "RecordOptions", "CountIn", 1, 0, 8);
-    countIn->addRow(QString(), spinFor(this, measures, 0, 8));
+    countIn->addRow(QString(), spinFor(measures, 0, 8));
     bindCheck(column, "Follow tempo map", "RecordOptions", "FollowTempo", 1);
     bindCheck(column, "Echo events", "RecordOptions", "Echo", 1);
     const char* events[] = {"Notes", "Aftertouch", "Controllers", "Patch changes",
@@ -341,7 +324,7 @@ COptionsRecord::COptionsRecord(OptionsContext& context)
                            "RecordOptions", "StepDuration", 0);
     m_velocity = bindInt(step, "Velocity: (0 = as played)", "RecordOptions", "StepVelocity", 0,
                          0, 127);
-    m_velocitySpin = spinFor(this, m_velocity, 0, 127);
+    m_velocitySpin = spinFor(m_velocity, 0, 127);
     step->addRow(QString(), m_velocitySpin);
     column->addStretch();
     connect(m_stepSize, &QComboBox::currentIndexChanged, this, [this] { updateEnabling(); });

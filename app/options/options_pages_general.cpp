@@ -269,11 +269,8 @@ COptionsSave::COptionsSave(OptionsContext& context)
     auto* minutesRow = new QFormLayout;
     column->addLayout(minutesRow);
     m_minutes = bindInt(minutesRow, "minutes", "SaveOptions", "AutoSaveMin", 10, 1, 180);
-    m_minutesSpin = new QSpinBox(this);
-    m_minutesSpin->setRange(1, 180);
+    m_minutesSpin = spinFor(m_minutes, 1, 180);
     minutesRow->addRow(QString(), m_minutesSpin);
-    connect(m_minutesSpin, &QSpinBox::valueChanged, this,
-            [this](int value) { m_minutes->setText(QString::number(value)); });
     bindCheck(column, "Rename files to match MIDI song titles", "SaveOptions", "Rename", 1);
     bindCheck(column, "Automatically snapshot and store view layout and properties",
               "SaveOptions", "SaveLayout", 0);
@@ -330,15 +327,12 @@ COptionsSet::COptionsSet(OptionsContext& context)
 {
     auto [column, form] = pageLayout(this);
     m_delay = new QLineEdit(this);
-    m_spin = new QSpinBox(this);
-    m_spin->setRange(0, 10); // the spin stops at 10; up to 60 may be typed
+    m_spin = spinFor(m_delay, 0, 10); // the spin stops at 10; up to 60 may be typed
     auto* delayRow = new QHBoxLayout;
     delayRow->addWidget(m_delay);
     delayRow->addWidget(m_spin);
     delayRow->addWidget(new QLabel(QStringLiteral("sec. between songs"), this));
     form->addRow(QStringLiteral("Delay:"), delayRow);
-    connect(m_spin, &QSpinBox::valueChanged, this,
-            [this](int value) { m_delay->setText(QString::number(value)); });
     bindCheck(column, "Immediately begin playback", "PlaybackOptions", "AdvancePlay", 0);
     auto* reset = new QFormLayout;
     column->addLayout(reset);

@@ -44,11 +44,17 @@ std::shared_ptr<COutPort> findPort(const CSequencer& engine, const std::string& 
     return nullptr;
 }
 
-QComboBox* typeCombo(std::span<const EffectTypeItem> items, QWidget* parent)
+// The empty item stands for no type sent yet: it names the type the
+// device plays meanwhile.
+QComboBox* typeCombo(std::span<const EffectTypeItem> items, int deviceDefault, QWidget* parent)
 {
     auto* combo = new QComboBox(parent);
-    for (const EffectTypeItem& item : items)
-        combo->addItem(QString::fromUtf8(item.text), item.type);
+    const QString playing = QString::fromUtf8(items[effectTypeItemIndex(items, deviceDefault)].text);
+    for (const EffectTypeItem& item : items) {
+        const QString text = item.type == kDeviceUnset ? QString("(device default) %1").arg(playing)
+                                                       : QString::fromUtf8(item.text);
+        combo->addItem(text, item.type);
+    }
     return combo;
 }
 
@@ -121,13 +127,16 @@ QLayout* CPortSetupDlg::buildDeviceGroup()
         auto* edit = new QLineEdit(this);
         edit->setFixedWidth(48);
         m_faderEdits[i] = edit;
+        // An unset value shows what the device plays meanwhile.
+        edit->setPlaceholderText(QString::fromStdString(deviceFaderText(
+            which, deviceFaderDefault(which, kDeviceDefaultReverbType, kDeviceDefaultChorusType))));
         connect(edit, &QLineEdit::editingFinished, this, [this, which] { faderEdited(which); });
         grid->addWidget(fader, 0, int(i), Qt::AlignHCenter);
         grid->addWidget(edit, 1, int(i), Qt::AlignHCenter);
         grid->addWidget(new QLabel(kFaderCaptions[i], this), 2, int(i), Qt::AlignHCenter);
     }
-    m_reverb = typeCombo(kReverbTypeItems, this);
-    m_chorus = typeCombo(kChorusTypeItems, this);
+    m_reverb = typeCombo(kReverbTypeItems, kDeviceDefaultReverbType, this);
+    m_chorus = typeCombo(kChorusTypeItems, kDeviceDefaultChorusType, this);
     connect(m_reverb, &QComboBox::activated, this, &CPortSetupDlg::reverbChosen);
     connect(m_chorus, &QComboBox::activated, this, &CPortSetupDlg::chorusChosen);
     grid->addWidget(new QLabel("Reverb type", this), 3, 0, 1, 2);

@@ -131,6 +131,14 @@ SetPane::SetPane(SetDocument& set, ISetDocumentHost& setHost, ITrash& trash, IPr
     connect(m_tree, &QTreeView::doubleClicked, this, [this] { runCommand(kIdGoToItem); });
     connect(m_model, &SetTreeModel::scrollRequested, this,
             [this](const QModelIndex& at) { m_tree->scrollTo(at, QAbstractItemView::PositionAtTop); });
+    // The highlight goes where the set's current song went.
+    connect(m_model, &SetTreeModel::currentSongMoved, this, [this](const QModelIndex& at) {
+        if (!at.isValid())
+            return;
+        m_set.tree().select(m_model->itemAt(at));
+        m_tree->setCurrentIndex(at);
+        m_tree->scrollTo(at);
+    });
     // Items came or went: the view's expansion comes from the items again.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { restoreExpansion(); });
     connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& at) {
@@ -317,8 +325,11 @@ void SetPane::restoreExpansion()
         else if (item->kind == SetItemKind::Song)
             m_tree->setExpanded(at, item->expanded);
     }
-    if (SetTreeItem* selected = m_set.tree().selection())
-        m_tree->setCurrentIndex(m_model->indexOf(selected));
+    SetTreeItem* shown = m_set.tree().selection();
+    if (shown == nullptr && m_set.tree().currentSongItem() != m_set.tree().statusItem())
+        shown = m_set.tree().currentSongItem();
+    if (shown)
+        m_tree->setCurrentIndex(m_model->indexOf(shown));
 }
 
 void SetPane::initialUpdate()

@@ -93,6 +93,12 @@ void SetTreeModel::itemChanged(const SetTreeItem* item)
         return;
     const QModelIndex at = indexOf(item);
     emit dataChanged(at, at);
+    // The set tells each item whose state changes, the new current song's too.
+    const SetTreeItem* current = m_set.tree().currentSongItem();
+    if (current != m_shownCurrent && current != nullptr && current->kind == SetItemKind::Song) {
+        m_shownCurrent = current;
+        emit currentSongMoved(indexOf(current));
+    }
 }
 
 void SetTreeModel::setDropTarget(const SetTreeItem* item)
@@ -112,6 +118,7 @@ void SetTreeModel::setDropTarget(const SetTreeItem* item)
 void SetTreeModel::treeReset()
 {
     m_dropTarget = nullptr;
+    m_shownCurrent = m_set.tree().currentSongItem();
     beginResetModel();
     endResetModel();
 }

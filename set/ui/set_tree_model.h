@@ -38,12 +38,15 @@ public:
 
 signals:
     void scrollRequested(const QModelIndex& index);
+    // Another song became the set's current one.
+    void currentSongMoved(const QModelIndex& index);
 
 private:
     const std::vector<std::unique_ptr<SetTreeItem>>& childrenOf(const SetTreeItem* parent) const;
 
     SetDocument& m_set;
     const SetTreeItem* m_dropTarget = nullptr;
+    const SetTreeItem* m_shownCurrent = nullptr; // the current song when last told
 };
 
 } // namespace rz

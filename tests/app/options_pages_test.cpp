@@ -13,6 +13,9 @@
 #include "views/frame_timer_ids.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QCoreApplication>
+#include <QLineEdit>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -72,6 +75,39 @@ TEST_F(OptionsPages, DelaySpinStopsAtTenWhileSixtyMayBeTyped)
     set->delayField()->setText("60");
     options->accept();
     EXPECT_EQ(m_profile.readInt("PlaybackOptions", "AdvanceWait", 0), 60000);
+}
+
+// Every spin box beside a number field: a step shows in the field, and a
+// typed number moves the spin, so the two never disagree.
+TEST_F(OptionsPages, NumberFieldsAndTheirSpinBoxesStayInStep)
+{
+    m_profile.writeInt("SaveOptions", "AutoSave", 1);
+    auto options = sheet(COptions::kStartup);
+    int pairs = 0;
+    for (int index = 0; index < COptions::kPageCount; ++index) {
+        OptionsPage* page = options->page(index);
+        std::vector<QLineEdit*> fields;
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>())
+            if (!qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
+                fields.push_back(edit);
+        for (QSpinBox* spin : page->findChildren<QSpinBox*>()) {
+            std::vector<QString> before;
+            for (QLineEdit* edit : fields)
+                before.push_back(edit->text());
+            const int stepped = spin->value() == spin->minimum() ? spin->minimum() + 1 : spin->minimum();
+            spin->setValue(stepped);
+            auto field = fields.end();
+            for (size_t i = 0; i < fields.size(); ++i)
+                if (fields[i]->text() != before[i] && fields[i]->text() == QString::number(stepped))
+                    field = fields.begin() + std::ptrdiff_t(i);
+            ASSERT_NE(field, fields.end()) << "page " << index << ": no field follows the spin";
+            const int typed = spin->maximum();
+            (*field)->setText(QString::number(typed));
+            EXPECT_EQ(spin->value(), typed) << "page " << index << ": the spin follows the field";
+            ++pairs;
+        }
+    }
+    EXPECT_GE(pairs, 5) << "count-in, lead time, velocity, AutoRecover minutes and set delay";
 }
 
 TEST_F(OptionsPages, PathIsWrittenOnlyForAChosenFolder)
@@ -524,7 +560,9 @@ TEST_F(OptionsPages, OptionsScreenshotsOnePerPage)
     auto options = sheet(COptions::kStartup);
     options->resize(640, 560);
     options->show();
-    const QDir dir(QDir::current().filePath("options_screenshots"));
+    // Beside the test program in the build folder: never in the sources,
+    // wherever the program is started from.
+    const QDir dir(QDir(QCoreApplication::applicationDirPath()).filePath("options_screenshots"));
     ASSERT_TRUE(QDir().mkpath(dir.path()));
     for (int i = 0; i < COptions::kPageCount; ++i) {
         options->showPage(i);

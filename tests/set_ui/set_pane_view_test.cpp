@@ -167,6 +167,29 @@ TEST_F(SetPaneView, ItemsThatComeAndGoElsewhereReachTheView)
     EXPECT_EQ(pane.model().index(0, 0).data(Qt::DisplayRole).toString(), "0 open songs.");
 }
 
+// Another song becomes current (a command, the advance, the engine): the
+// view's highlight moves with it, and stays there when the tree is rebuilt.
+TEST_F(SetPaneView, TheHighlightFollowsTheCurrentSong)
+{
+    writeSmallSong(folder.path() / "D.mid");
+    set.AddSong(folder.path() / "D.mid", set.tree().beforeStatus(), 1, false);
+    SetPane pane(set, setHost, trash, profile, &frame);
+    pane.initialUpdate();
+    frame.show();
+    const auto highlighted = [&] {
+        const SetTreeItem* item = pane.model().itemAt(pane.treeView().currentIndex());
+        return item && item->song ? item->song->pathName.filename().string() : std::string();
+    };
+    EXPECT_EQ(highlighted(), "A.mid");
+    set.navigator().SelectSongByIndex(3);
+    ASSERT_EQ(set.tree().currentSongItem()->song->pathName.filename(), "D.mid");
+    EXPECT_EQ(highlighted(), "D.mid");
+    pane.songUpdate(0);
+    EXPECT_EQ(highlighted(), "D.mid") << "after the tree is rebuilt";
+    set.navigator().SelectSongByIndex(0);
+    EXPECT_EQ(highlighted(), "A.mid");
+}
+
 TEST_F(SetPaneView, DesktopTrashLandsInTheDataFolder)
 {
     const std::filesystem::path victim = folder.path() / "A.mid";

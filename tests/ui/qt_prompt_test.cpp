@@ -92,6 +92,22 @@ TEST(QtPrompt, RealMessageBoxReturnsTheChosenButton)
     EXPECT_EQ(prompt.askOkCancel("Overwrite?", PromptIcon::Stop), PromptAnswer::Ok);
 }
 
+// "Keep this take?" and the like: the title bar shows "DEVU Rizoraz" whole,
+// with room left for its icon and buttons.
+TEST(QtPrompt, AShortQuestionsBoxIsWideEnoughForItsTitle)
+{
+    QtPrompt prompt;
+    int boxWidth = 0;
+    int titleWidth = 0;
+    answerNextBox(QMessageBox::Yes, [&](QMessageBox& box) {
+        boxWidth = box.width();
+        titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle());
+    });
+    EXPECT_EQ(prompt.askYesNo("Keep this take?"), PromptAnswer::Yes);
+    ASSERT_GT(titleWidth, 0);
+    EXPECT_GE(boxWidth, titleWidth + 150);
+}
+
 TEST(QtPrompt, OffTheGuiThreadShowsNothingAndAnswersNegatively)
 {
     QtPrompt prompt;

@@ -85,6 +85,29 @@ TEST_F(TrackViewWidget, AKeyInTheChannelCellOpensTheEditorAndDownCommits)
     EXPECT_EQ(song->undoList.back()->label, "Change Track Property");
 }
 
+// Enter, or a double click, on a cell opens its editor holding what the
+// cell shows, ready to be changed rather than typed anew.
+TEST_F(TrackViewWidget, EnterOrADoubleClickOpensTheEditorOnTheCellsText)
+{
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, cellCentre(2, kColumnTrack));
+    ASSERT_TRUE(view->selection().cellMode());
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    ASSERT_TRUE(view->editor().isVisible());
+    EXPECT_EQ(view->editor().text(), "T2");
+    QTest::keyClick(&view->editor(), Qt::Key_Escape);
+    QApplication::processEvents();
+    ASSERT_FALSE(view->editor().isVisible());
+
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, cellCentre(3, kColumnTrack));
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, cellCentre(3, kColumnTrack));
+    ASSERT_TRUE(view->editor().isVisible());
+    EXPECT_EQ(view->editor().text(), "T3");
+    QTest::keyClicks(&view->editor(), "x");
+    QTest::keyClick(&view->editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(track(3).name, "T3x");
+}
+
 TEST_F(TrackViewWidget, EscapeDiscardsTheTypedText)
 {
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, cellCentre(3, kColumnKey));

@@ -7,6 +7,7 @@
 #include "ui/command_router.h"
 #include "ui/key_filter.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -189,6 +190,28 @@ TEST_F(AccelMapsApp, CancelWritesNothing)
     dialog.reject();
     EXPECT_EQ(profile.valueNames("AccelMap4").size(), before.size());
     EXPECT_FALSE(profile.readBinary("AccelMap4", "Stage"));
+}
+
+// The map's rows as the dialog first shows them: each command's name and
+// its key side by side inside the list, neither cut.
+TEST_F(AccelMapsApp, EachCommandShowsBesideItsKey)
+{
+    CAccelMapsDlg dialog(app->mapCommands(), nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    QTreeWidget* list = dialog.entryList();
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    const QRect inside = list->viewport()->rect();
+    for (int row = 0; row < std::min(list->topLevelItemCount(), 20); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        for (int column = 0; column < 2; ++column) {
+            const QRect cell = list->visualRect(list->indexFromItem(item, column));
+            EXPECT_TRUE(cell.left() >= inside.left() && cell.right() <= inside.right())
+                << "row " << row << " column " << column << " lies outside the list";
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(item->text(column)), cell.width())
+                << item->text(column).toStdString() << " is cut";
+        }
+    }
 }
 
 } // namespace

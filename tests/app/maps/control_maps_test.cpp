@@ -4,8 +4,11 @@
 #include "app/maps/control_maps_dialog.h"
 #include "app/maps/map_store.h"
 #include "tests/app/app_test_fixture.h"
+#include "tests/support/qt/modal_dialog.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -156,6 +159,32 @@ TEST_F(ControlMapsApp, TheDialogOffersMidiKeepsEntriesInOrderAndSaves)
     const KeyMap stored = ControlMapStore(profile).selectedMap();
     EXPECT_EQ(stored, (KeyMap{packControlEntry({12, 60, 0, 0, 0}), packControlEntry({3, 61, 0, 0, 1}),
                               packControlEntry({7, 62, 0, 0, 1})}));
+}
+
+// Add on a new map, as a user works the entry dialog: an action picked, a
+// key typed into the empty key field, OK clicked.
+TEST_F(ControlMapsApp, AddTakesAnEntryTypedAndClickedInTheEntryDialog)
+{
+    CControlMapsDlg dialog(app->mapCommands(), nullptr);
+    dialog.show();
+    ASSERT_TRUE(dialog.addButton()->isEnabled());
+    QString keyShown;
+    const bool shown = answerModal<CControlMapEntryDlg>(
+        [&] { QTest::mouseClick(dialog.addButton(), Qt::LeftButton); },
+        [&](CControlMapEntryDlg& entry) {
+            entry.actionCombo()->setCurrentIndex(12);
+            keyShown = entry.keyEdit()->text();
+            entry.keyEdit()->setFocus();
+            QTest::keyClicks(entry.keyEdit(), "C4");
+            QTest::mouseClick(entry.okButton(), Qt::LeftButton);
+            if (entry.isVisible())
+                entry.reject();
+        });
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(keyShown, "") << "no key shows as the placeholder, not as text";
+    ASSERT_EQ(dialog.entryList()->topLevelItemCount(), 1);
+    EXPECT_EQ(dialog.entryList()->topLevelItem(0)->text(0), "Next song");
+    EXPECT_TRUE(dialog.entryList()->topLevelItem(0)->text(4).startsWith("C4"));
 }
 
 } // namespace

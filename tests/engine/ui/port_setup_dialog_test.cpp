@@ -93,6 +93,22 @@ TEST_F(PortSetupDialog, OpensOnTheCachedSettingsAndSendsWhatTheControlsChange)
                                                      "F0 7F 7F 04 04 00 41 F7"}));
 }
 
+// Nothing sent to the port yet: every value field and both type lists say
+// what the device plays meanwhile instead of showing nothing.
+TEST_F(PortSetupDialog, ANewPortShowsWhatTheDevicePlaysMeanwhile)
+{
+    const auto dialog = open({"USB MIDI", 33, 512});
+    ASSERT_TRUE(dialog->portPresent());
+    EXPECT_EQ(dialog->reverbCombo()->currentText(), "(device default) 4: Large Concert Hall");
+    EXPECT_EQ(dialog->chorusCombo()->currentText(), "(device default) 2: Chorus 3");
+    for (size_t i = 0; i < kDeviceFaderCount; ++i) {
+        const QLineEdit* edit = dialog->faderEdit(DeviceFader(i));
+        EXPECT_EQ(edit->text(), "") << i << ": nothing cached";
+        EXPECT_FALSE(edit->placeholderText().trimmed().isEmpty()) << i;
+    }
+    EXPECT_EQ(dialog->faderEdit(DeviceFader::MasterVolume)->placeholderText(), "127");
+}
+
 TEST_F(PortSetupDialog, OkReturnsTheSynthAndDrumsAndInsertsTheSettings)
 {
     CSongDoc& doc = makeSong();
