@@ -325,9 +325,10 @@ void SetPane::restoreExpansion()
         else if (item->kind == SetItemKind::Song)
             m_tree->setExpanded(at, item->expanded);
     }
-    SetTreeItem* shown = m_set.tree().selection();
-    if (shown == nullptr && m_set.tree().currentSongItem() != m_set.tree().statusItem())
-        shown = m_set.tree().currentSongItem();
+    // The highlight shows the current song; without one, the selection.
+    SetTreeItem* shown = m_set.tree().currentSongItem();
+    if (shown == nullptr || shown == m_set.tree().statusItem())
+        shown = m_set.tree().selection();
     if (shown)
         m_tree->setCurrentIndex(m_model->indexOf(shown));
 }
