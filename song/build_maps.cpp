@@ -280,8 +280,7 @@ void ConductorReader::timeSignature(const RawEvent& raw)
     if (4 * m_song.timeBase / denominator < 1)
         return; // a beat shorter than a tick
     m_meter.setMeter(d[0], d[1]);
-    const int clocks = std::min<int>(d[2], d[0] * 96 / denominator);
-    m_meter.clocksPerClick = uint8_t(clocks < 3 ? 2 : clocks);
+    m_meter.clocksPerClick = clocksPerClickOfMeter(d[2], d[0], denominator);
     m_meter.thirtySeconds = d[3];
     placeMeasure(raw.tick);
 }
@@ -389,6 +388,16 @@ int32_t scaledTick(int32_t tick, int32_t newBase, int32_t oldBase)
     return scaled;
 }
 
+// Tempos a rescale brings to one tick: the last one holds from there, as a
+// read of the saved song would keep it.
+void keepLastTempoAtEachTick(TempoMap& map)
+{
+    auto sameTick = [](const TempoEntry& a, const TempoEntry& b) { return a.tick == b.tick; };
+    std::reverse(map.begin(), map.end());
+    map.erase(std::unique(map.begin(), map.end(), sameTick), map.end());
+    std::reverse(map.begin(), map.end());
+}
+
 } // namespace
 
 bool BuildMaps(CSongDoc& song, const BuildMapsOptions& options, std::string& reason)
@@ -423,6 +432,7 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
     }
     for (TempoEntry& entry : song.tempoMap)
         entry.tick = scaledTick(entry.tick, newBase, oldBase);
+    keepLastTempoAtEachTick(song.tempoMap);
     song.timeBase = newTimeBase;
     song.RecalcTempoTimes();
     song.RecomputeMeasureStarts();

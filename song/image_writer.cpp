@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
 #include "core/midi_bytes.h"
@@ -86,14 +85,21 @@ size_t findWaveDataFolder(const std::string& path)
     return std::string::npos;
 }
 
-// A path from the root (or a drive) up to the "WaveData" folder: the song's
-// own folder, left out so the song can move. A relative path before it is
-// part of the clip's name.
-bool isAbsolutePath(std::string_view before)
+// The path up to the "WaveData" folder is the song's own folder, left out so
+// the song can move; nothing before it names the song's folder already.
+bool isSongFolder(std::string_view before, const std::filesystem::path& songFolder)
 {
-    if (before.empty() || before[0] == '/' || before[0] == '\\')
+    if (before.empty())
         return true;
-    return before.size() >= 2 && std::isalpha(static_cast<unsigned char>(before[0])) && before[1] == ':';
+    if (songFolder.empty())
+        return false;
+    auto trimmed = [](std::string path) {
+        std::replace(path.begin(), path.end(), '\\', '/');
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        return path;
+    };
+    return trimmed(std::string(before)) == trimmed(songFolder.string());
 }
 
 // The reader takes "digits||" at the front of a clip's text as its number.
@@ -302,11 +308,11 @@ void writeInitialSettings(const CTrack& track, ImageWriter& writer, int32_t tick
     }
 }
 
-std::string clipText(const CAudioClip& clip)
+std::string clipText(const CAudioClip& clip, const std::filesystem::path& songFolder)
 {
     std::string text = clip.fileName;
     const size_t folder = findWaveDataFolder(text);
-    if (folder != std::string::npos && isAbsolutePath(std::string_view(text).substr(0, folder))) {
+    if (folder != std::string::npos && isSongFolder(std::string_view(text).substr(0, folder), songFolder)) {
         text.erase(0, folder);
         std::replace(text.begin(), text.end(), '/', '\\');
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -54,11 +55,12 @@ private:
 // Writes the track's initial settings at one tick (see EncodeInitialSettings).
 void writeInitialSettings(const CTrack& track, ImageWriter& writer, int32_t tick);
 
-// The text of an audio-clip event: an absolute path inside the song's
-// "WaveData" folder is written from that folder on with "\" separators, so
-// songs move between systems; any other name is written whole. "%d||" in
+// The text of an audio-clip event: a path inside the "WaveData" folder of
+// songFolder is written from that folder on with "\" separators, so songs
+// move between systems; any other name, another folder's "WaveData" too, is
+// written whole, since the reader would find it in the song's. "%d||" in
 // front carries a clip number above 1, or any number when the name itself
 // would read as one.
-std::string clipText(const CAudioClip& clip);
+std::string clipText(const CAudioClip& clip, const std::filesystem::path& songFolder);
 
 } // namespace rz

@@ -65,6 +65,12 @@ int32_t measureLength(int timeBase, int numerator, int denominator)
     return int32_t(std::clamp<int64_t>(length, 1, INT32_MAX));
 }
 
+uint8_t clocksPerClickOfMeter(int clocks, int numerator, int denominator)
+{
+    const int limited = std::min(clocks, numerator * 96 / std::max(denominator, 1));
+    return uint8_t(limited < 3 ? 2 : limited);
+}
+
 int32_t beatLength(int timeBase, const MeasureRec& measure)
 {
     assert(measure.denominator >= 1);

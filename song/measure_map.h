@@ -53,6 +53,9 @@ using MeasureMap = std::vector<MeasureRec>;
 // Ticks in a measure of this meter: (4 x time base / denominator) x numerator,
 // at least 1 so that walking the map always moves on.
 int32_t measureLength(int timeBase, int numerator, int denominator);
+// MIDI clocks per metronome click as a song file's meter gives them: at most
+// one measure's worth of clocks, and at least 2.
+uint8_t clocksPerClickOfMeter(int clocks, int numerator, int denominator);
 // Ticks in one beat of the measure, at least 1.
 int32_t beatLength(int timeBase, const MeasureRec& measure);
 

@@ -204,6 +204,7 @@ void encodeGroup(CSongDoc& song, const std::vector<int>& group, const std::vecto
         context.firstEventTick = shifted[position] ? 1 : 0;
         context.soloActive = song.soloActive;
         context.selectEveryDataEntry = sharesChannel(song, group[position]);
+        context.songFolder = song.songFolder;
         WriteTrackChunk(track, interval, context);
         if (track.type == kWaveTrack)
             extendToClipEnds(track);

@@ -218,6 +218,8 @@ bool layOutMeasures(MeasureMap& map)
             m.thirtySeconds = 8;
         if (m.clocksPerClick == 0)
             m.clocksPerClick = 24;
+        // As a read of the saved song takes them.
+        m.clocksPerClick = clocksPerClickOfMeter(m.clocksPerClick, m.numerator, m.denominator);
     }
     map = std::move(filled);
     return true;

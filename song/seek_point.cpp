@@ -1,5 +1,8 @@
 #include "song/seek_point.h"
 
+#include <algorithm>
+#include <cassert>
+
 #include "core/midi_bytes.h"
 
 namespace rz {
@@ -17,6 +20,29 @@ int withMsb(int number, int value) { return (number & 0x7F) | (value & 0x7F) << 
 int withLsb(int number, int value) { return (number & 0x3F80) | (value & 0x7F); }
 
 } // namespace
+
+const SeekPoint& SeekPointList::operator[](size_t stretch) const
+{
+    assert(stretch < m_stretches);
+    if (m_points.size() == m_stretches) // no shared points
+        return m_points[stretch];
+    const auto after = std::upper_bound(m_firstStretch.begin(), m_firstStretch.end(), stretch);
+    return m_points[size_t(after - m_firstStretch.begin()) - 1];
+}
+
+void SeekPointList::clear()
+{
+    m_points.clear();
+    m_firstStretch.clear();
+    m_stretches = 0;
+}
+
+void SeekPointList::append(SeekPoint point, size_t stretches)
+{
+    m_points.push_back(std::move(point));
+    m_firstStretch.push_back(m_stretches);
+    m_stretches += std::max<size_t>(stretches, 1);
+}
 
 ControllerChase controllerChase(int number)
 {

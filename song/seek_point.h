@@ -48,6 +48,50 @@ struct SeekPoint {
     ChannelSelections selections{};
 };
 
+// A track's seek points, one per stretch of its image. The stretches an
+// item's delta crosses all resume at that item, so they share one point: a
+// far event after a long silence costs one point, not one per stretch.
+class SeekPointList {
+public:
+    class Iterator {
+    public:
+        using value_type = SeekPoint;
+        using difference_type = std::ptrdiff_t;
+        Iterator(const SeekPointList& list, size_t stretch) : m_list(&list), m_stretch(stretch) {}
+        const SeekPoint& operator*() const { return (*m_list)[m_stretch]; }
+        Iterator& operator++()
+        {
+            ++m_stretch;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_stretch == other.m_stretch; }
+
+    private:
+        const SeekPointList* m_list;
+        size_t m_stretch;
+    };
+
+    // The number of stretches covered.
+    size_t size() const { return m_stretches; }
+    bool empty() const { return m_stretches == 0; }
+    // The distinct points held.
+    size_t pointCount() const { return m_points.size(); }
+    // The point where play-out resumes for the stretch; stretch < size().
+    const SeekPoint& operator[](size_t stretch) const;
+    const SeekPoint& back() const { return m_points.back(); }
+    Iterator begin() const { return Iterator(*this, 0); }
+    Iterator end() const { return Iterator(*this, m_stretches); }
+
+    void clear();
+    // The point resumes the next `stretches` stretches (at least one).
+    void append(SeekPoint point, size_t stretches = 1);
+
+private:
+    std::vector<SeekPoint> m_points;
+    std::vector<size_t> m_firstStretch; // of each point, ascending
+    size_t m_stretches = 0;
+};
+
 // What the chase does with a controller: keep its last value, keep the
 // channel's last mode message (omni, mono, poly: one key for all four),
 // clear what "reset all controllers" resets, or nothing (data entries and

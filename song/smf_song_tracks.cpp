@@ -42,6 +42,7 @@ void reencode(CSongDoc& song, size_t index, int32_t interval)
     TrackEncodeContext context;
     context.trackIndex = int(index);
     context.song = &song.context();
+    context.songFolder = song.songFolder;
     WriteTrackChunk(*song.tracks[index], interval, context);
 }
 

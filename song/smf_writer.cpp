@@ -31,21 +31,57 @@ bool startsWith(std::span<const uint8_t> data, std::string_view prefix)
 // Names, clips, markers and records that belong to the program's own track
 // model, not to the conductor. The port a track's header names is left out
 // by the caller.
-bool isTrackOwn(const RawEvent& event)
+bool isTrackOwnMeta(uint8_t type, std::span<const uint8_t> data)
 {
-    if (event.kind != midi::kMeta)
-        return false;
-    switch (event.data1) {
+    switch (type) {
     case 0x03:
     case 0x07:
         return true;
     case 0x01:
-        return startsWith(event.data, "@DR");
+        return startsWith(data, "@DR");
     case 0x7F:
-        return startsWith(event.data, "dr");
+        // Two bytes "dr" carry no record id: no reader takes them as a record.
+        return data.size() > 2 && startsWith(data, "dr");
     default:
         return false;
     }
+}
+
+bool isTrackOwn(const RawEvent& event)
+{
+    return event.kind == midi::kMeta && isTrackOwnMeta(event.data1, event.data);
+}
+
+// Meta events of a meta track that the conductor's reader would turn into
+// song texts, cues, maps or settings instead of events: the meta track's own
+// chunk keeps them.
+bool staysOnMetaTrack(const CMidiEvent& event)
+{
+    if (!event.isMeta())
+        return false;
+    switch (event.data1()) {
+    case 0x01: case 0x02: case 0x06: case 0x51: case 0x54: case 0x58: case 0x59:
+        return true;
+    default:
+        return isTrackOwnMeta(event.data1(), event.data.bytes());
+    }
+}
+
+// Which events of a meta track its own chunk keeps: those above, and the
+// meta events before them at their tick, since the conductor's events join
+// the track after its own at one tick.
+std::vector<bool> eventsOnMetaChunk(const CTrack& track)
+{
+    const std::vector<CMidiEvent>& events = track.events;
+    std::vector<bool> own(events.size(), false);
+    bool runOwn = false;
+    for (size_t i = events.size(); i-- > 0;) {
+        if (i + 1 == events.size() || events[i + 1].tick != events[i].tick)
+            runOwn = false;
+        own[i] = staysOnMetaTrack(events[i]) || (runOwn && events[i].isMeta());
+        runOwn = runOwn || own[i];
+    }
+    return own;
 }
 
 uint8_t log2Of(int value)
@@ -307,15 +343,23 @@ void appendHeader(const CSongDoc& song, std::vector<uint8_t>& bytes)
     appendBigEndian(bytes, song.timeBase, 2);
 }
 
-// A meta track's chunk holds only its name, port and settings marker.
+// A meta track's chunk holds its name, port and settings marker, and the
+// clips, texts and records of its own that the conductor leaves out, at
+// their ticks: read back, they join the meta track again.
 std::vector<uint8_t> metaTrackImage(const CSongDoc& song, const CTrack& track, size_t index)
 {
     CTrack fresh;
     fresh.name = track.name;
     fresh.setColor(track.color);
     fresh.type = kMetaTrack;
+    const std::vector<bool> own = eventsOnMetaChunk(track);
+    for (size_t i = 0; i < track.events.size(); ++i) {
+        if (own[i])
+            fresh.events.push_back(track.events[i]);
+    }
     TrackEncodeContext context;
     context.trackIndex = int(index);
+    context.songFolder = song.songFolder;
     WriteTrackChunk(fresh, int32_t(song.timeBase) * kSeekQuarters, context);
     return std::move(fresh.playImage);
 }
@@ -333,6 +377,24 @@ bool appendUserTracks(const CSongDoc& song, std::vector<uint8_t>& bytes, std::st
     return true;
 }
 
+// A format 1 meta track's image without the events its own chunk keeps.
+std::vector<uint8_t> conductorPartOf(const CTrack& track, size_t index)
+{
+    const std::vector<bool> own = eventsOnMetaChunk(track);
+    if (std::find(own.begin(), own.end(), true) == own.end())
+        return track.playImage;
+    CTrack part = track;
+    part.events.clear();
+    for (size_t i = 0; i < track.events.size(); ++i) {
+        if (!own[i])
+            part.events.push_back(track.events[i]);
+    }
+    TrackEncodeContext context;
+    context.trackIndex = int(index);
+    WriteTrackChunk(part, 0, context);
+    return std::move(part.playImage);
+}
+
 } // namespace
 
 ConductorEventReader::ConductorEventReader(const CSongDoc& song)
@@ -342,7 +404,7 @@ ConductorEventReader::ConductorEventReader(const CSongDoc& song)
         if (song.format != 0 && track.type != kMetaTrack)
             continue;
         auto cursor = std::make_unique<CTrack>();
-        cursor->playImage = track.playImage;
+        cursor->playImage = song.format != 0 ? conductorPartOf(track, i) : track.playImage;
         cursor->RewindReader();
         m_cursors.push_back(std::move(cursor));
     }

@@ -20,7 +20,8 @@ public:
     explicit ConductorEventReader(const CSongDoc& song);
 
     // The next event, leaving out track names, clips, ports, the program's
-    // "@DR" texts and "dr" records; of two at one tick, the lower track's
+    // "@DR" texts and "dr" records, and what a format 1 meta track's own
+    // chunk keeps; of two at one tick, the lower track's
     // first. False at the end. The event's data stays valid until the reader
     // is destroyed.
     bool NextConductorEvent(RawEvent& event);
@@ -39,8 +40,9 @@ void BuildConductorTrack(const CSongDoc& song, CTrack& track);
 
 // The song as a Standard MIDI File: the header and the conductor chunk; in
 // format 1 also the "@DO4_META" chunk and every user track's image (a meta
-// track's without its events, which the conductor carries). False, with a
-// reason, only when a chunk is too large for its length field.
+// track's with only the events the conductor's reader would not give back
+// as events; the conductor carries the rest). False, with a reason, only
+// when a chunk is too large for its length field.
 bool BuildSongFile(const CSongDoc& song, std::vector<uint8_t>& bytes, std::string& reason);
 
 } // namespace rz

@@ -93,7 +93,7 @@ public:
     std::vector<int32_t> patchChangePoints; // ticks where the image repeats the initial settings
     std::vector<CTrackItem> items;
     std::vector<CMidiEvent> events;         // in tick order
-    std::vector<SeekPoint> seekPoints;      // one per 16 quarter notes of the image
+    SeekPointList seekPoints;               // one per 16 quarter notes of the image
     std::vector<uint8_t> playImage;         // track chunk body
 
     // Play cursor.

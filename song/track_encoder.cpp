@@ -163,7 +163,8 @@ private:
     int32_t markerTick() const { return m_lastTick < kLastTick ? m_lastTick + 1 : m_lastTick; }
     void writeDuePatchPoints(int32_t tick);
     void beginItem(int32_t tick);
-    void addSeekPoint(int32_t tick);
+    // One point resumes at the item for every stretch its delta reaches.
+    void addSeekPoint(int32_t tick, size_t stretches = 1);
     void pushPending(const PendingOff& off);
     void writeNoteOff();
     void writeEvent(size_t index);
@@ -289,13 +290,14 @@ void ChunkEncoder::beginItem(int32_t tick)
     m_track.endTick = std::max(m_track.endTick, tick);
     if (m_interval <= 0)
         return;
-    while (m_nextSeekTick <= tick) {
-        addSeekPoint(tick);
-        m_nextSeekTick += m_interval;
+    if (m_nextSeekTick <= tick) {
+        const int64_t reached = (tick - m_nextSeekTick) / m_interval + 1;
+        addSeekPoint(tick, size_t(reached));
+        m_nextSeekTick += reached * m_interval;
     }
 }
 
-void ChunkEncoder::addSeekPoint(int32_t tick)
+void ChunkEncoder::addSeekPoint(int32_t tick, size_t stretches)
 {
     SeekPoint point;
     point.readPosition = uint32_t(m_writer.bytes.size());
@@ -317,7 +319,7 @@ void ChunkEncoder::addSeekPoint(int32_t tick)
     point.chaseMessages = m_chaseMessages;
     point.chaseTicks = m_chaseTicks;
     point.selections = m_selections;
-    m_track.seekPoints.push_back(std::move(point));
+    m_track.seekPoints.append(std::move(point), stretches);
 }
 
 // std::push_heap, written out: it would read the new entry back at once,
@@ -480,7 +482,7 @@ void ChunkEncoder::writeSystemEvent(const CMidiEvent& event)
     if (event.kind() == midi::kMeta) {
         WriteMetaHeader(image, event.data1());
         if (event.message == kAudioClipMessage && event.clip() != nullptr)
-            WriteMetaString(image, clipText(*event.clip()));
+            WriteMetaString(image, clipText(*event.clip(), m_context.songFolder));
         else
             appendBlock(image, data);
         return;

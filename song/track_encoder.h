@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct TrackEncodeContext {
     // Another track shares the channel: each RPN and NRPN value is written
     // with its selection.
     bool selectEveryDataEntry = false;
+    // The folder whose "WaveData" clips are written relative to it; empty:
+    // only clips named relative already.
+    std::filesystem::path songFolder;
 };
 
 // Appends a variable-length quantity: seven bits a byte, most significant

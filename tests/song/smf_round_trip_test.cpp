@@ -10,6 +10,7 @@
 #include "song/audio_clip.h"
 #include "song/describe_song.h"
 #include "song/image_writer.h"
+#include "song/smf_reader.h"
 
 namespace rz {
 namespace {
@@ -219,33 +220,38 @@ TEST(SmfRoundTrip, ClipNames)
     struct Case {
         const char* fileName;
         int32_t number;
+        const char* songFolder;
         const char* written;
         const char* readBack; // "/" and "\\" name the same file
     } cases[] = {
-        {"/songs/a/WaveData/take.wav", 1, "WaveData\\take.wav", "WaveData\\take.wav"},
-        {"WaveData/take.wav", 3, "3||WaveData\\take.wav", "WaveData\\take.wav"},
-        {"C:\\Songs\\WaveData\\take.wav", 1, "WaveData\\take.wav", "WaveData\\take.wav"},
-        {"2|/WaveData\\take.wav", 1, "2|/WaveData\\take.wav", "2|/WaveData\\take.wav"},
-        {"2||take.wav", 1, "1||2||take.wav", "2||take.wav"},
-        {"mix/WaveData/take.wav", 2, "2||mix/WaveData/take.wav", "mix/WaveData/take.wav"},
+        {"/songs/a/WaveData/take.wav", 1, "/songs/a", "WaveData\\take.wav", "/songs/a/WaveData/take.wav"},
+        {"/songs/b/WaveData/take.wav", 1, "/songs/a", "/songs/b/WaveData/take.wav", "/songs/b/WaveData/take.wav"},
+        {"WaveData/take.wav", 3, "", "3||WaveData\\take.wav", "WaveData\\take.wav"},
+        {"C:\\Songs\\WaveData\\take.wav", 1, "", "C:\\Songs\\WaveData\\take.wav", "C:\\Songs\\WaveData\\take.wav"},
+        {"2|/WaveData\\take.wav", 1, "", "2|/WaveData\\take.wav", "2|/WaveData\\take.wav"},
+        {"2||take.wav", 1, "", "1||2||take.wav", "2||take.wav"},
+        {"mix/WaveData/take.wav", 2, "", "2||mix/WaveData/take.wav", "mix/WaveData/take.wav"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileName);
         CAudioClip clip;
         clip.fileName = c.fileName;
         clip.number = c.number;
-        EXPECT_EQ(clipText(clip), c.written);
+        EXPECT_EQ(clipText(clip, c.songFolder), c.written);
 
         SongFixture fixture;
         auto song = fixture.newSong();
+        song->songFolder = c.songFolder;
         CTrack& audio = test::addUserTrack(*song);
         audio.type = kWaveTrack;
         CMidiEvent event = test::clipEventFor(c.fileName);
         event.clip()->number = c.number;
         audio.events.push_back(std::move(event));
         test::settle(*song);
-        const auto again = test::openBytes(fixture, test::songBytes(*song));
-        ASSERT_NE(again, nullptr);
+        auto again = std::make_unique<CSongDoc>(fixture.context());
+        again->songFolder = c.songFolder; // as a song opened from there
+        std::string reason;
+        ASSERT_TRUE(OpenSongBytes(*again, test::songBytes(*song), {}, reason)) << reason;
         ASSERT_EQ(again->tracks[1]->events.size(), 1u);
         const CAudioClip* read = again->tracks[1]->events[0].clip();
         ASSERT_NE(read, nullptr);
@@ -307,6 +313,65 @@ TEST(SmfRoundTrip, ProgramPrefixTextsThatAreNoSettingsStayTexts)
     EXPECT_EQ(keys.events[1].message, kTextMessage);
     EXPECT_EQ(keys.events[2].message, kTextMessage);
     expectSameAfterSave(fixture, *song);
+}
+
+TEST(SmfRoundTrip, MetaTrackEventsStayOnTheirTrack)
+{
+    const std::vector<uint8_t> instrumentState = {'d', 'r', 50, 1, 2, 3};
+    const std::vector<uint8_t> shortRecord = {'d', 'r'};
+    struct Case {
+        const char* name;
+        uint8_t type;
+        std::vector<uint8_t> data;
+        uint32_t message; // as the meta track holds it
+    } cases[] = {
+        {"a chord marker", 0x01, {'@', 'D', 'R', ';', '1', ';', '0', ';', 'C'}, kTextMessage},
+        {"a cue point, read as a clip", 0x07, {'t', 'a', 'k', 'e', '.', 'w', 'a', 'v'}, kAudioClipMessage},
+        {"an instrument's state", 0x7F, instrumentState, 0x7FFFu},
+        {"a record without an id", 0x7F, shortRecord, 0x7FFFu},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrackBuilder meta;
+        meta.meta(0, 0x03, "Meta").meta(0, 0x7F, {'d', 'r', 30, 2}) // a meta track
+            .event(0, {0x90, 0x3C, 0x64})
+            .meta(24, c.type, c.data)
+            .event(72, {0x80, 0x3C, 0x40})
+            .end();
+        SongFixture fixture;
+        const auto song = test::openBytes(fixture, formatOne({meta}));
+        ASSERT_NE(song, nullptr);
+        const CTrack& track = *song->tracks[1];
+        ASSERT_EQ(track.type, kMetaTrack);
+        ASSERT_TRUE(std::any_of(track.events.begin(), track.events.end(), [&](const CMidiEvent& e) {
+            return e.message == c.message && e.tick == 24;
+        })) << userEvents(*song);
+        expectSameAfterSave(fixture, *song);
+    }
+}
+
+TEST(SmfRoundTrip, TemposARescaleBringsToOneTickKeepTheLast)
+{
+    TrackBuilder conductor;
+    conductor.meta(0, 0x58, {4, 2, 24, 8}).meta(0, 0x51, {0x07, 0xA1, 0x20}) // 500,000
+        .meta(100, 0x51, {0x06, 0x1A, 0x80})                                  // 400,000
+        .meta(10, 0x51, {0x04, 0x93, 0xE0})                                   // 300,000
+        .end();
+    TrackBuilder track;
+    track.event(0, {0x90, 0x3C, 0x64}).event(32000, {0x80, 0x3C, 0x40}).end();
+    SongFixture fixture;
+    fixture.prompt.expectMessage("(from 32000 to 960)");
+    // 32,000 ticks a quarter: ticks 100 and 110 both become tick 3.
+    const auto song = test::openBytes(fixture, SmfBuilder().header(1, 2, 32000).track(conductor).track(track).bytes());
+    ASSERT_NE(song, nullptr);
+    ASSERT_EQ(song->tempoMap.size(), 2u);
+    EXPECT_EQ(song->tempoMap[1].tick, 3);
+    EXPECT_EQ(song->tempoMap[1].tempo, 300000u);
+    expectSameAfterSave(fixture, *song);
+    const auto again = test::openBytes(fixture, test::songBytes(*song));
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(again->tempoMap.size(), 2u);
+    EXPECT_EQ(again->tempoMap[1].tempo, 300000u);
 }
 
 } // namespace

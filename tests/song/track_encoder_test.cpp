@@ -396,27 +396,31 @@ TEST(TrackEncoderVarLen, MetaHeaderAndString)
     EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + 4), hexBytes("FF 03 81 02"));
 }
 
-TEST(TrackEncoderClipText, KeepsThePathFromTheWaveDataFolderWithBackslashes)
+TEST(TrackEncoderClipText, KeepsThePathFromTheSongsWaveDataFolderWithBackslashes)
 {
     struct Case {
         const char* path;
         int32_t number;
+        const char* songFolder;
         const char* text;
     };
     const Case cases[] = {
-        {"/home/ann/songs/WaveData/take.wav", 1, "WaveData\\take.wav"},
-        {"C:\\Songs\\WaveData\\take 2.wav", 0, "WaveData\\take 2.wav"},
-        {"WaveData/sub/take.wav", 1, "WaveData\\sub\\take.wav"},
-        {"/home/ann/songs/WaveData/take.wav", 3, "3||WaveData\\take.wav"},
-        {"/audio/MyWaveData/take.wav", 1, "/audio/MyWaveData/take.wav"},
-        {"/home/WaveData/song/WaveData/take.wav", 1, "WaveData\\take.wav"},
-        {"/audio/take.wav", 2, "2||/audio/take.wav"},
+        {"/home/ann/songs/WaveData/take.wav", 1, "/home/ann/songs", "WaveData\\take.wav"},
+        {"C:\\Songs\\WaveData\\take 2.wav", 0, "C:\\Songs", "WaveData\\take 2.wav"},
+        {"WaveData/sub/take.wav", 1, "", "WaveData\\sub\\take.wav"},
+        {"/home/ann/songs/WaveData/take.wav", 3, "/home/ann/songs/", "3||WaveData\\take.wav"},
+        {"/audio/MyWaveData/take.wav", 1, "/audio", "/audio/MyWaveData/take.wav"},
+        {"/home/WaveData/song/WaveData/take.wav", 1, "/home/WaveData/song", "WaveData\\take.wav"},
+        {"/audio/take.wav", 2, "/audio", "2||/audio/take.wav"},
+        // Another folder's clips would be looked for in this song's folder.
+        {"/home/bob/live/WaveData/take.wav", 1, "/home/ann/songs", "/home/bob/live/WaveData/take.wav"},
+        {"C:\\Songs\\WaveData\\take.wav", 1, "", "C:\\Songs\\WaveData\\take.wav"},
     };
     for (const Case& c : cases) {
         CAudioClip clip;
         clip.fileName = c.path;
         clip.number = c.number;
-        EXPECT_EQ(clipText(clip), c.text) << c.path;
+        EXPECT_EQ(clipText(clip, c.songFolder), c.text) << c.path;
     }
 }
 
@@ -430,7 +434,9 @@ TEST(TrackEncoderClipText, ClipEventIsAnFF07Text)
     event.SetClip(std::move(clip));
     event.tick = 3;
     track.events.push_back(std::move(event));
-    WriteTrackChunk(track, -1, {});
+    TrackEncodeContext context;
+    context.songFolder = "/s";
+    WriteTrackChunk(track, -1, context);
     const auto text = textBytes("2||WaveData\\a.wav");
     EXPECT_EQ(track.playImage,
               concat({hexBytes("03 FF 07"), {uint8_t(text.size())}, text, kEndOfTrack}));
@@ -455,6 +461,22 @@ TEST(TrackEncoderSeekPoints, OnePerStretchReachedAndAFinalOne)
     // At 250 the first note's end is the next thing read, so it still sounds.
     EXPECT_EQ(track.seekPoints[2].soundingNoteIndices, (std::vector<uint32_t>{0}));
     EXPECT_TRUE(track.seekPoints[3].soundingNotes.empty());
+}
+
+TEST(TrackEncoderSeekPoints, AFarEventAfterASilenceSharesOnePointAcrossIt)
+{
+    CTrack track;
+    track.events = {note(0, 60, 64, 10), controller(20'000'000, 1, 64)};
+    WriteTrackChunk(track, 48, {}); // three ticks a quarter
+    // The note's stretch, the 416,666 stretches the controller's delta
+    // reaches, and the final one.
+    ASSERT_EQ(track.seekPoints.size(), 416'668u);
+    EXPECT_EQ(track.seekPoints.pointCount(), 3u);
+    EXPECT_EQ(track.seekPoints[0].nextTick, 0);
+    for (size_t stretch : {size_t(1), size_t(200'000), size_t(416'666)})
+        EXPECT_EQ(track.seekPoints[stretch].nextTick, 20'000'000) << stretch;
+    EXPECT_EQ(track.seekPoints[416'667].nextTick, kEndTick);
+    EXPECT_EQ(track.seekPoints[1].readPosition, track.seekPoints[416'666].readPosition);
 }
 
 TEST(TrackEncoderSeekPoints, FirstOneComesBeforeTheSettings)
