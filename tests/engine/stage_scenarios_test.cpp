@@ -403,7 +403,8 @@ CSongDoc& addCuedSong(Scenario& show, const std::vector<CueSpec>& cues, int32_t 
 }
 
 // Vamps that repeat their count against the jumps inside their stretch: a
-// Skip, an inner vamp that ends with them, a vamp that overlaps their start.
+// Skip, an inner vamp that ends with them, a vamp that overlaps their start,
+// an Ad lib whose hold falls past their end.
 TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
 {
     const struct {
@@ -424,6 +425,11 @@ TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
             {{kCueMarker, 600, 480, 0}, {kCueVamp, 960, 480, 2}, {kCueVamp, 960, 480, 3},
                 {kCueSkip, 960, 960, 0}, {kCueVamp, 1080, 720, 2}, {kCueAdvance, 1080, 960, 1}},
             1100, 720, 1},
+        {"an ad lib hold past the end",
+            {{kCueAdLib, 1260, 1320, 0}, {kCueVamp, 1380, 1200, 2}, {kCueVamp, 1440, 1260, 2}}, 1400, 1200, 1},
+        {"an ad lib at the start, held past the end", {{kCueAdLib, 60, 120, 0}, {kCueVamp, 180, 60, 3}}, 190, 60, 2},
+        {"an ad lib held past the end, entered after an inner vamp",
+            {{kCueVamp, 2400, 1920, 1}, {kCueAdLib, 3060, 3100, 0}, {kCueVamp, 3120, 1920, 2}}, 3130, 1920, 1},
         {"overlapping vamps",
             {{kCueUnused7, 960, 360, 3}, {kCueVamp, 1200, 240, 2}, {kCueVamp, 1440, 960, 2},
                 {kCueUnused7, 1440, 1200, 1}},
