@@ -154,7 +154,10 @@ void CSongDoc::ComputeNextStop()
         default: break;
         }
     }
-    if (const CCue* vamp = engine.activeVamp(); vamp != nullptr && engine.vampRepetitionsLeft() != 1)
+    // A start outside the active vamp's stretch leaves it: it holds nothing.
+    const CCue* vamp = engine.activeVamp();
+    if (vamp != nullptr && engine.vampRepetitionsLeft() != 1 && position() >= vamp->secondTime
+        && position() < vamp->time)
         holdJumpInVamp(stop, *vamp);
     if (engine.holdFlag()) {
         const Click click = clickAt(*this, position());
