@@ -4,6 +4,8 @@
 
 #include "tests/engine/performer_stage.h"
 
+#include "core/ms_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -463,6 +465,44 @@ TEST(VampHoldsJumps, ASkipPastAVampIsTakenOnceTheVampIsReleased)
     for (const int32_t at : leaving)
         EXPECT_TRUE(at <= 1920 || at >= 7680) << at;
     EXPECT_EQ(show.fault, "");
+}
+
+
+// The program clock, moved by hand while the test runs: Play/Cue presses
+// closer than the debounce would be ignored.
+class HandClock {
+public:
+    HandClock() { setProgramClock(&clock); }
+    ~HandClock() { setProgramClock(nullptr); }
+    HandClock(const HandClock&) = delete;
+    HandClock& operator=(const HandClock&) = delete;
+    ManualMsClock clock{1000};
+};
+
+// Play through pressed while playing: the caesura ahead no longer ends the
+// song; Play/Cue pressed while playing through makes it end there again.
+TEST(PlayThroughChange, TheCuesAheadFollowTheFlagSetWhilePlaying)
+{
+    const struct {
+        bool first, then;
+        bool endsAtCaesura;
+    } cases[] = {{false, true, false}, {true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.then);
+        HandClock hand;
+        Scenario show;
+        CSongDoc& song = addCuedSong(show, {{kCueCaesura, 960, 960, 0}}, 1400);
+        show.engine().Advance(c.first);
+        ASSERT_TRUE(show.runUntil([&] { return show.engine().position() >= 480; }));
+        hand.clock.advance(1000);
+        show.engine().Advance(c.then);
+        ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+        if (c.endsAtCaesura)
+            EXPECT_EQ(song.position(), 960);
+        else
+            EXPECT_GT(song.position(), song.endTick);
+        EXPECT_EQ(show.fault, "");
+    }
 }
 
 } // namespace
