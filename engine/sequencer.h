@@ -422,6 +422,7 @@ private:
     int32_t wrapIntoActiveVamp(int32_t start);
     void locateStart(CSongDoc& song, int32_t start);
     void followActiveVampAtStart(CSongDoc& song);
+    void followPlayThrough(CSongDoc& song);
     void checkCues(const CSongDoc& song);
     void advanceClock(CSongDoc& song);
     void moveTempoIndex(const CSongDoc& song);

@@ -19,8 +19,12 @@ void CSequencer::Advance(bool playThrough)
     CSongDoc* song = currentSong();
     if (song == nullptr || !m_transport.acceptAdvance(timeGetTime()))
         return;
-    m_transport.playThrough.store(playThrough, std::memory_order_release);
+    const bool changed = m_transport.playThrough.exchange(playThrough, std::memory_order_acq_rel) != playThrough;
     advanceByState(*song, transportState());
+    // The cues ahead stop the song or not by the flag; a start works the
+    // next stop out anyway.
+    if (changed && transportState() == TransportState::Playing)
+        m_transport.nextStopStale.store(true, std::memory_order_release);
 }
 
 void CSequencer::advanceByState(CSongDoc& song, TransportState state)

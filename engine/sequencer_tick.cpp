@@ -119,6 +119,8 @@ bool CSequencer::playStep(CSongDoc& song)
         sendSyncOutput();
     if (transportState() != TransportState::Playing)
         return false;
+    if (m_transport.nextStopStale.exchange(false, std::memory_order_acq_rel))
+        followPlayThrough(song);
     if (!countingIn()) {
         if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
             m_io.volumeResendPending.store(false, std::memory_order_release);
@@ -183,6 +185,7 @@ int32_t CSequencer::wrapIntoActiveVamp(int32_t start)
 
 void CSequencer::locateStart(CSongDoc& song, int32_t start)
 {
+    m_transport.nextStopStale.store(false, std::memory_order_release);
     song.Locate(start);
     song.ComputeNextStop();
     const int32_t at = song.position();
@@ -231,6 +234,19 @@ void CSequencer::followActiveVampAtStart(CSongDoc& song)
         stop.jumpTo = vamp->time;
         stop.heldJump = nullptr;
     });
+}
+
+// The play-through flag changed while playing: the next stop is worked out
+// again, unless it holds a jump the navigation scheduled, a vamp's early
+// leave or a hold the performer asked for.
+void CSequencer::followPlayThrough(CSongDoc& song)
+{
+    const NextStop stop = nextStop();
+    const CCue* cue = stop.jumpCue;
+    const bool cuesOwn = stop.jumpFrom == NextStop::kNoTick
+                         || (cue != nullptr && cue->kind != kCueAdLib && stop.jumpFrom == cue->time);
+    if (cuesOwn && !m_transport.hold.load(std::memory_order_acquire))
+        song.ComputeNextStop();
 }
 
 // While the position is in the active vamp, a vamp that overlaps its start

@@ -96,6 +96,9 @@ public:
 
     std::atomic<bool> hold{false};
     std::atomic<bool> playThrough{false};
+    // The play-through flag changed while playing: the tick works the next
+    // stop out again.
+    std::atomic<bool> nextStopStale{false};
     std::atomic<const CCue*> vamp{nullptr};
     std::atomic<int> vampRepetitionsLeft{-1}; // -1 no vamp
     std::atomic<int> vampPasses{0};

@@ -50,6 +50,14 @@ int32_t stepLength(const RecordOptions& options, int32_t noteLength, int timeBas
 bool CSongDoc::holdJumpInVamp(NextStop& stop, const CCue& vamp)
 {
     const CCue* jump = stop.jumpCue;
+    // An Ad lib hold past the vamp's end would let the position out: the
+    // vamp's end comes first. A hold with a jump is the navigation's.
+    if (jump != nullptr && jump->kind == kCueAdLib && stop.jumpFrom == kNoTick && stop.endTick > vamp.time) {
+        stop.jumpCue = &vamp;
+        stop.jumpFrom = vamp.time;
+        stop.jumpTo = vamp.secondTime;
+        return true;
+    }
     // A vamp's jump inside this one lands inside it, or belongs to a vamp
     // that starts earlier and is not entered while this one repeats: only a
     // Skip's can take the position out.
@@ -146,7 +154,10 @@ void CSongDoc::ComputeNextStop()
         default: break;
         }
     }
-    if (const CCue* vamp = engine.activeVamp(); vamp != nullptr && engine.vampRepetitionsLeft() != 1)
+    // A start outside the active vamp's stretch leaves it: it holds nothing.
+    const CCue* vamp = engine.activeVamp();
+    if (vamp != nullptr && engine.vampRepetitionsLeft() != 1 && position() >= vamp->secondTime
+        && position() < vamp->time)
         holdJumpInVamp(stop, *vamp);
     if (engine.holdFlag()) {
         const Click click = clickAt(*this, position());

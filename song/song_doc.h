@@ -275,7 +275,8 @@ public:
     void LocatePaused(int32_t tick);
     void ComputeNextStop();
     // While `vamp` repeats, the stop's cue jump from inside its stretch to
-    // outside it counts as reaching the vamp's end; true when it now does.
+    // outside it, or an Ad lib hold past its end, counts as reaching the
+    // vamp's end; true when it now does.
     static bool holdJumpInVamp(NextStop& stop, const CCue& vamp);
     void PlayEventsUpTo();
     // tick -1: the position.

@@ -645,10 +645,6 @@ private:
         const int32_t at = m_stage->engine->position();
         const int32_t last = m_vampLast;
         m_vampLast = at;
-        // The next stop, and with it whether an Advance section repeats, is
-        // worked out at each start and jump with the play-through then.
-        if (state == TransportState::Playing && (m_lastState != TransportState::Playing || at < last))
-            m_throughAtStart = m_stage->engine->playThrough();
         const bool clean = !m_commanded && !m_commandedSinceVampLook && !m_jumpPending
             && !m_holdPending && state == TransportState::Playing && played == m_vampSong;
         m_commandedSinceVampLook = false;
@@ -657,9 +653,8 @@ private:
             m_vampSong = state == TransportState::Playing ? played : nullptr;
             return;
         }
-        // A Play-through pressed or left while playing takes effect when the
-        // next stop is worked out again: until then either may hold.
-        const bool through = m_throughAtStart || m_stage->engine->playThrough();
+        // A Play-through pressed or left while playing counts from the next tick.
+        const bool through = m_stage->engine->playThrough();
         const StagedSong* song = staged(played);
         const int32_t near = (song != nullptr ? song->slack : 6) + 2;
         for (const auto& cue : played->cues) {
@@ -719,7 +714,6 @@ private:
     int32_t m_vampLast = 0;
     bool m_commandedSinceVampLook = false;
     bool m_commandedSinceSoundLook = false;
-    bool m_throughAtStart = false;
     int m_outputs = 1;
     std::vector<StagedSong> m_songs;
     bool m_jumpPending = false;

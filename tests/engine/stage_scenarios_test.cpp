@@ -4,6 +4,8 @@
 
 #include "tests/engine/performer_stage.h"
 
+#include "core/ms_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -403,7 +405,8 @@ CSongDoc& addCuedSong(Scenario& show, const std::vector<CueSpec>& cues, int32_t 
 }
 
 // Vamps that repeat their count against the jumps inside their stretch: a
-// Skip, an inner vamp that ends with them, a vamp that overlaps their start.
+// Skip, an inner vamp that ends with them, a vamp that overlaps their start,
+// an Ad lib whose hold falls past their end.
 TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
 {
     const struct {
@@ -424,6 +427,11 @@ TEST(VampHoldsJumps, AVampRepeatsItsCountAgainstTheJumpsInsideIt)
             {{kCueMarker, 600, 480, 0}, {kCueVamp, 960, 480, 2}, {kCueVamp, 960, 480, 3},
                 {kCueSkip, 960, 960, 0}, {kCueVamp, 1080, 720, 2}, {kCueAdvance, 1080, 960, 1}},
             1100, 720, 1},
+        {"an ad lib hold past the end",
+            {{kCueAdLib, 1260, 1320, 0}, {kCueVamp, 1380, 1200, 2}, {kCueVamp, 1440, 1260, 2}}, 1400, 1200, 1},
+        {"an ad lib at the start, held past the end", {{kCueAdLib, 60, 120, 0}, {kCueVamp, 180, 60, 3}}, 190, 60, 2},
+        {"an ad lib held past the end, entered after an inner vamp",
+            {{kCueVamp, 2400, 1920, 1}, {kCueAdLib, 3060, 3100, 0}, {kCueVamp, 3120, 1920, 2}}, 3130, 1920, 1},
         {"overlapping vamps",
             {{kCueUnused7, 960, 360, 3}, {kCueVamp, 1200, 240, 2}, {kCueVamp, 1440, 960, 2},
                 {kCueUnused7, 1440, 1200, 1}},
@@ -457,6 +465,44 @@ TEST(VampHoldsJumps, ASkipPastAVampIsTakenOnceTheVampIsReleased)
     for (const int32_t at : leaving)
         EXPECT_TRUE(at <= 1920 || at >= 7680) << at;
     EXPECT_EQ(show.fault, "");
+}
+
+
+// The program clock, moved by hand while the test runs: Play/Cue presses
+// closer than the debounce would be ignored.
+class HandClock {
+public:
+    HandClock() { setProgramClock(&clock); }
+    ~HandClock() { setProgramClock(nullptr); }
+    HandClock(const HandClock&) = delete;
+    HandClock& operator=(const HandClock&) = delete;
+    ManualMsClock clock{1000};
+};
+
+// Play through pressed while playing: the caesura ahead no longer ends the
+// song; Play/Cue pressed while playing through makes it end there again.
+TEST(PlayThroughChange, TheCuesAheadFollowTheFlagSetWhilePlaying)
+{
+    const struct {
+        bool first, then;
+        bool endsAtCaesura;
+    } cases[] = {{false, true, false}, {true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.then);
+        HandClock hand;
+        Scenario show;
+        CSongDoc& song = addCuedSong(show, {{kCueCaesura, 960, 960, 0}}, 1400);
+        show.engine().Advance(c.first);
+        ASSERT_TRUE(show.runUntil([&] { return show.engine().position() >= 480; }));
+        hand.clock.advance(1000);
+        show.engine().Advance(c.then);
+        ASSERT_TRUE(show.runUntil([&] { return show.state() == TransportState::SongEnded; }));
+        if (c.endsAtCaesura)
+            EXPECT_EQ(song.position(), 960);
+        else
+            EXPECT_GT(song.position(), song.endTick);
+        EXPECT_EQ(show.fault, "");
+    }
 }
 
 } // namespace
