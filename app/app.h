@@ -451,8 +451,8 @@ private:
     bool m_retryUpdate = false;
     bool m_retrySetSong = false;
 
-    RecentFileList m_recentSets{"Recent File List", "File"};
-    RecentFileList m_recentSongs{"Recent Song List", "Song"};
+    RecentFileList m_recentSets{settings::kRecentSet};
+    RecentFileList m_recentSongs{settings::kRecentSong};
     std::unique_ptr<IAssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
     AppClipboard m_clipboard;

@@ -1,19 +1,19 @@
 #include "app/app_recent_list.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 
 #include <algorithm>
 
 namespace rz {
 
-RecentFileList::RecentFileList(std::string section, std::string entryFormat)
-    : m_section(std::move(section)), m_entryFormat(std::move(entryFormat))
+RecentFileList::RecentFileList(const Setting& row) : m_row(row)
 {
 }
 
-std::string RecentFileList::valueName(size_t index) const
+std::string RecentFileList::part(size_t index) const
 {
-    return m_entryFormat + std::to_string(index + 1);
+    return std::to_string(index + 1);
 }
 
 // The list stops at the first empty entry.
@@ -21,7 +21,7 @@ void RecentFileList::read(const IProfile& profile)
 {
     m_entries.clear();
     for (size_t i = 0; i < kEntries; ++i) {
-        const std::string path = profile.readString(m_section, valueName(i), "");
+        const std::string path = readSettingText(profile, m_row, part(i));
         if (path.empty())
             break;
         m_entries.emplace_back(path);
@@ -32,9 +32,9 @@ void RecentFileList::write(IProfile& profile) const
 {
     for (size_t i = 0; i < kEntries; ++i) {
         if (i < m_entries.size())
-            profile.writeString(m_section, valueName(i), m_entries[i].string());
+            writeSettingText(profile, m_row, m_entries[i].string(), part(i));
         else
-            profile.removeValue(m_section, valueName(i));
+            removeSetting(profile, m_row, part(i));
     }
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/settings.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace rz {
-
-class IProfile;
 
 // One recent-file list of the profile: section "Recent File List" with
 // values "File1".."File8" and the like, newest first. GUI thread.
@@ -14,8 +14,9 @@ class RecentFileList {
 public:
     static constexpr size_t kEntries = 8;
 
-    // `entryFormat` names the values: "File" gives "File1".."File8".
-    RecentFileList(std::string section, std::string entryFormat);
+    // `row` is the list's family in the settings table; its part is the
+    // entry's number, 1..kEntries.
+    explicit RecentFileList(const Setting& row);
 
     void read(const IProfile& profile);
     void write(IProfile& profile) const;
@@ -26,10 +27,9 @@ public:
     const std::vector<std::filesystem::path>& entries() const { return m_entries; }
 
 private:
-    std::string valueName(size_t index) const;
+    std::string part(size_t index) const;
 
-    std::string m_section;
-    std::string m_entryFormat;
+    const Setting& m_row;
     std::vector<std::filesystem::path> m_entries;
 };
 

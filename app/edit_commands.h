@@ -72,7 +72,7 @@ public:
 
 private:
     EditSeams m_seams;
-    RecentFileList m_recentFilters{"Recent Filter List", "Filter"};
+    RecentFileList m_recentFilters{settings::kRecentFilter};
     std::unique_ptr<IAudioEffects> m_audioEffects;
     std::vector<std::string> m_audioEffectIds; // the effect of each menu entry
     bool m_audioEffectMenuBuilt = false;
