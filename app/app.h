@@ -1,28 +1,25 @@
 #pragma once
 
-#include "app/app_clipboard.h"
 #include "app/app_options.h"
 #include "app/app_recent_list.h"
+#include "app/command_targets.h"
 #include "app/desktop/machine_registry.h"
-#include "app/frame_host.h"
+#include "app/display_options.h"
+#include "app/frame_calls.h"
 #include "app/options/options_context.h"
 #include "app/setup_dialogs.h"
+#include "app/song_files.h"
+#include "app/song_host_parts.h"
+#include "app/song_view_calls.h"
+#include "app/status_line.h"
 #include "app/track_rows_forwarder.h"
+#include "app/view_slots.h"
 #include "core/clip_loader.h"
-#include "core/color.h"
 #include "core/edit_dialogs.h"
-#include "core/engine_host.h"
-#include "core/engine_set_link.h"
-#include "core/engine_views.h"
 #include "core/file_association.h"
 #include "core/layout_record.h"
-#include "core/locks.h"
 #include "core/prompt.h"
-#include "core/song_host.h"
 #include "set/set_document.h"
-#include "song/find_criteria.h"
-#include "ui/command_target.h"
-#include "ui/status_prompt.h"
 #include "views/song_view.h"
 #include "views/view_factory.h"
 #include "views/view_links.h"
@@ -30,88 +27,47 @@
 #include <QObject>
 #include <QPointer>
 
-#include <array>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
-class QPrinter;
-
 namespace rz {
 
-class AccelTable;
-class CTrack;
 class CommandRouter;
 class CSequencer;
+struct EngineParts;
 class CSplashWnd;
-class EngineTimer;
-class EngineToGui;
 class GuiToEngineValues;
 class IEngineLink;
-class IEngineTimer;
-class IMidiDeviceSource;
 class HelpOpener;
 class KeyFilter;
 class MainFrame;
-class MidiSystem;
 class IAudioEngines;
-class QtGuiThreadQueue;
 class SingleInstance;
 class TrackView;
 struct TrackViewContext;
-class SongDocCommands;
 class SynthDatabase;
 class SynthDbChordTable;
 class SoundFontBanks;
 class UiUpdater;
-class SequencerVstHost;
-class IVstEditorWindows;
-class VstInstrumentLoader;
-class TransportCommands;
-class FileCommands;
-class EditCommands;
-class ViewCommands;
-class SetupCommands;
-class HelpCommands;
-class MapCommands;
 class TransportControls;
 class SongAdvance;
 class AutoSave;
 class ExternalControls;
+class EngineCalls;
 
-// The one application object: starts and ends the program, owns the set,
-// the views moved from song to song, the engine and the main window, and
-// carries the main window's timers. Not the QApplication: main() makes that
-// first. GUI thread; engine threads reach it only through EngineToGui.
-class App : public QObject,
-            public ISongHost,
-            public IEngineHost,
-            public IEngineSetLink,
-            public IEngineViews,
-            public IFrameHost,
-            public IStatusPrompt,
-            public ISetDocumentHost {
+// The one application object: starts and ends the program, keeps the
+// current song and wires the parts it owns (the set, the views, the engine,
+// the main window and the objects that answer each seam), and carries the
+// main window's timers. Not the QApplication: main() makes that first. GUI
+// thread; engine threads reach it only through EngineToGui.
+class App : public QObject, public ICurrentSongHost {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "DEVU Rizoraz";
-    // The torn-off window kinds of the extra-window list.
-    enum ExtraKind : int { kExtraLyric = 0, kExtraStaff = 1, kExtraLeadSheet = 2, kExtraTracks = 3 };
-    // The view slots, one per view class.
-    enum Slot : int {
-        kLive, kTrack, kTempo, kStaff, kClip, kEvent, kPiano, kLyric, kTime, kVelocity,
-        kSlider, kControl, kSlotCount,
-    };
-    struct ExtraWindow {
-        QPointer<SongView> view;
-        int kind = kExtraLyric;
-        const QObject* object = nullptr; // compared while the view is being destroyed
-    };
-
     explicit App(AppOptions options = {});
     ~App() override;
     App(const App&) = delete;
@@ -134,14 +90,8 @@ public:
     // The synthesizer database; null before start-up.
     SynthDatabase* database() const { return m_database.get(); }
     CommandRouter& router() { return *m_router; }
-    // The command targets by menu; the router asks them after the main frame.
-    TransportCommands& transportCommands() { return *m_transportCommands; }
-    FileCommands& fileCommands() { return *m_fileCommands; }
-    EditCommands& editCommands() { return *m_editCommands; }
-    ViewCommands& viewCommands() { return *m_viewCommands; }
-    SetupCommands& setupCommands() { return *m_setupCommands; }
-    HelpCommands& helpCommands() { return *m_helpCommands; }
-    MapCommands& mapCommands() { return *m_mapCommands; }
+    // The song's command target and one per menu.
+    CommandTargets& commands() { return m_commands; }
     KeyFilter& keyFilter() { return *m_keys; }
     IProfile& profile() { return *m_profile; }
     IPrompt& prompt() { return *m_prompt; }
@@ -159,47 +109,41 @@ public:
     const std::filesystem::path& currentFolder() const { return m_currentFolder; }
 
     // The caption: the title, " DO4", the set with a set file, the song.
-    void UpdateTitle() override;
+    void UpdateTitle();
     QString caption() const;
 
-    // Current song and views.
-    void GetCurrentViews(SongView** editor, SongView** controller) const;
-    SongView* slot(Slot which) const { return m_slots[size_t(which)]; }
-    const std::vector<ExtraWindow>& extraWindows() const { return m_extraWindows; }
-    int editorKind() const { return m_editorKind; }
-    int controllerKind() const { return m_controllerKind; }
+    // The pane views and torn-off windows; the engine's IEngineViews.
+    ViewSlots& views() { return m_views; }
+    // The engine's IEngineHost and IEngineSetLink.
+    EngineCalls& engineCalls() { return *m_engineCalls; }
+    // The display and editing options; the one ISongHost every song gets.
+    DisplayOptions& display() { return m_display; }
+    // The recent songs, recorded audio's names, mail, the clipboard.
+    SongFiles& files() { return m_files; }
+    ISongHost& songHost() { return m_songHost; }
     void SetCurrentSong(CSongDoc* song) override;
     CSongDoc* currentSong() const override { return m_currentSong; }
-    void UpdateAllViews() override;
+    void UpdateAllViews();
     void BroadcastToViews();
     void RemoveWindow(SongView* window);
-    void OnSongChanged() override;
+    // Repaints the transport panel, and the controller view while recording.
+    void OnSongChanged();
 
     // Opening files.
     CSongDoc* OpenDocumentFile(const std::filesystem::path& path);
-    void SetAutoOpenPath(const std::filesystem::path& path) override;
 
     // Layout record, hand-over reader, clipboard.
-    void SnapshotLayout(std::string& layout) override;
-    void RestoreLayout(std::string_view layout) override;
+    void SnapshotLayout(std::string& layout);
+    void RestoreLayout(std::string_view layout);
     // Drains the single-instance socket's queue of what later starts sent
     // (the Windows name for that queue is a mailslot).
     void ReadMailslot();
-    AppClipboard& clipboard() override { return m_clipboard; }
     bool CanPaste() const;
-    void LoadCueColors();
-    void ResetCueColors();
-    void setCueColor(int kind, Color color);
-    bool smoothScroll() const override { return m_smoothScroll; }
-    EditTools editTools() const override;
-    void setSmoothScroll(bool on) { m_smoothScroll = on; }
-    void setAutoProps(bool on) { m_autoProps = on; }
     // major x 10000 + minor x 100 + patch of the program's version.
     static int GetExeFileVersion();
 
     // The main frame's timers.
-    void onFrameTimer(int id) override;
-    void CancelAdvance(bool step) override;
+    void onFrameTimer(int id);
     // The song end, the advance to the next song and the auto-save minute.
     SongAdvance& songAdvance() { return *m_advance; }
     AutoSave& autoSave() { return *m_autoSave; }
@@ -207,19 +151,17 @@ public:
     // The engine's tempo multiplier, which the fader and the display show.
     int32_t tempoMultiplier() const;
     // The audio engines the sequencer plays through; null without one.
-    IAudioEngines* audioEngines() const { return m_audio.get(); }
+    IAudioEngines* audioEngines() const;
     // Also refreshes the prompt, the transport buttons, the tool bar and
     // the track list's column order.
     void setPerformanceMode(bool on);
-    // The header-font zoom ("FZoom"), 0..kMaxLaneZoom.
-    void setHeaderZoom(int zoom);
     // What the track list is made with; the track list once made.
     TrackViewContext trackViewContext();
     TrackView* trackView() const;
     // Songs' track rows: the track list's once it exists.
     ITrackRows& trackRows() { return m_trackRows; }
-    // The prompt id the status line shows (the frame keeps it).
-    uint32_t promptId() const;
+    // The status line and prompts; the set's progress and performance lock.
+    StatusLine& statusLine() { return m_statusLine; }
 
     // Opens the Options sheet modally at a page; true when it closed with OK.
     bool OpenOptions(int startIndex);
@@ -236,100 +178,24 @@ public:
         m_helpOpener = std::move(opener);
     }
 
-    // ISongHost.
-    void updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint) override;
+    // ICurrentSongHost.
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
-    void UpdateNoteDuration() override;
-    void SetStatusText(std::string_view text) override;
-    bool autoProps() const override { return m_autoProps; }
-    Color cueColor(int kind) const override;
-    int timeZoom() const override { return m_xZoom; }
-    void setTimeZoom(int zoom) override;
-    bool performanceMode() const override { return m_performanceMode; }
-    int laneZoom() const override { return m_yZoom; }
-    void setLaneZoom(int zoom) override;
-    int headerZoom() const override { return m_fZoom; }
-    void stopOverviewWorkers() override;
-    void setWaitCursor(bool on) override;
-    void activateTempoView(CSongDoc& song) override;
-    void activateEditorView(CSongDoc& song) override;
-    void activateTrackView(CSongDoc& song) override;
-    void showControllerView(CSongDoc& song, int kind, int controller) override;
-    // Empty: there is no event list view yet.
-    void clearEventListSelection(CSongDoc&) override {}
-    void repaintTransportPanel() override;
-    void raiseTornOffWindows() override;
-    ControllerLanes controllerLanes(CSongDoc&) override { return {}; }
-    std::filesystem::path workFolder() const override { return m_workFolder; }
-    void MakeUniqueAudioFileName(std::filesystem::path& name) override;
-    void removeNewestRecentSong() override;
-    bool SendFileByMail(std::string_view subject,
-                        const std::vector<std::filesystem::path>& attachments,
-                        std::string& reason) override;
-    void editTrackProperties(CSongDoc& song) override;
-    FindCriteria& findCriteria() override { return m_findCriteria; }
-    bool trackViewActive() const override;
+    // The refreshes songs ask for through SongViewCalls.
+    void UpdateNoteDuration();
+    void repaintTransportPanel();
 
-    // IEngineHost.
-    void transportChanged() override;
-    void selectSetSong(int songNumber) override;
-    // A control of the external control map: runs its action, starts or
-    // stops the auto-repeat, follows the tempo and volume controls.
-    void OnExternalControl(const ExternalControl& control) override;
-    void setFrameTimer(FrameTimer timer) override;
-    void playCue() override;
-    void tempoMultiplierChanged() override;
-    void DrawSpectrum(double beatPhase) override;
-    // Hands a received message to the learning control map entry dialog.
-    void LearnMidi(uint32_t deviceId, uint32_t message) override;
+    // What the main frame asks; the answers that stay here follow.
+    FrameCalls& frameCalls() { return m_frameCalls; }
+    bool startupComplete() const { return m_startupComplete; }
+    // Saves the zooms and lists, closes every document, empties the work folder.
+    void finishClose();
 
-    // IEngineSetLink.
-    CSongDoc* songOfItem(SetItemHandle item) const override;
-    // A posted refresh of the current marker.
-    void startCueTimer() override;
-    void setCurrentItem(SetItemHandle item) override;
-    void RefreshMarkerStates() override;
-    void UpdateTrackSynths() override;
-
-    // IEngineViews.
-    bool isOpen(FollowView view) const override;
-    void followPlayback(FollowView view) override;
-    int tornOffWindowCount() const override { return int(m_extraWindows.size()); }
-    void followTornOffWindow(int index) override;
-    void clearAttachedFlags() override;
-    std::optional<TrackViewRows> trackViewRows() const override;
-
-    // IFrameHost.
-    bool startupComplete() const override { return m_startupComplete; }
-    void clearStartupComplete() override { m_startupComplete = false; }
-    void stopSequencer() override;
-    void closeAudioEngines() override;
-    bool hasOpenSet() const override { return true; }
-    bool setHasFile() const override;
-    bool saveModifiedSet() override;
-    void markSetModified() override;
-    void releaseSetView() override;
-    void finishClose() override;
-    bool stepBeatBack() override;
-    bool stepBeatForward() override;
-
-    // IStatusPrompt: the frame's status line, remembering the prompt shown.
-    void setPromptId(uint32_t id) override;
-    void clearStatusText() override;
-
-    ControlContext controlContext() const override;
+    ControlContext controlContext() const;
     // The transport panel, its faders and the spectrum.
     TransportControls& transport() { return *m_transport; }
-    // ISetDocumentHost.
-    void showSetProgress(std::string_view prompt, std::string_view text) override;
-    void endSetProgress() override;
-    bool performanceLocked() const override;
-    void lockPerformance() override;
 
     // Files dropped on the main window (`alt`: the Alt key was down).
-    void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt) override;
-    // F1 outside an editor.
-    void onHelpKey() override;
+    void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt);
 
     // Every modified song, then the set when it has a file.
     void SaveAllSongs();
@@ -366,16 +232,20 @@ private:
     void destroyViews();
     void emptyWorkFolder();
 
+    // What the parts built with the object reach of it.
+    SongFilesSeams filesSeams();
+    SongViewSeams songViewSeams();
+    FrameSeams frameSeams();
+    StatusLineSeams statusLineSeams();
+
     // Views.
-    void detachAll(CSongDoc& song);
-    void attachAll(CSongDoc& song);
+    EditTools frameTools() const;
     void requestRetry(const char* what);
     void paneViewRequest(int id);
     void tornOffViewRequest(int id);
     SongView* makeView(ViewKind kind, bool topLevel);
     void joinViewLinks(SongView& view);
     void placeTopLevel(SongView& view, const QRect& rect, const QString& caption, bool onTop);
-    static Slot slotOfKind(int kind);
 
     // Timers.
     void startupStep();
@@ -384,7 +254,6 @@ private:
     void followSongChange();
     void mailslotAndClock();
     void showClock();
-    void setStatusPane(int index, const QString& text);
 
     // Layout.
     void restoreMainPlacement(const LayoutPlacement& placement);
@@ -394,10 +263,8 @@ private:
     // Opening files.
     CSongDoc* openSetFile(const std::filesystem::path& path);
     void rememberSet(const std::filesystem::path& path);
-    bool offeredAgain(const std::filesystem::path& path) const;
     bool activateFound(CSongDoc& song);
     void rebuildRecentMenus();
-    void openRecent(size_t index);
 
     AppOptions m_options;
     std::unique_ptr<IProfile> m_ownProfile;
@@ -408,14 +275,7 @@ private:
     GuiToEngineValues* m_published = nullptr; // the engine's, or the test's
 
     std::unique_ptr<CommandRouter> m_router;
-    std::unique_ptr<SongDocCommands> m_songCommands;
-    std::unique_ptr<TransportCommands> m_transportCommands;
-    std::unique_ptr<FileCommands> m_fileCommands;
-    std::unique_ptr<EditCommands> m_editCommands;
-    std::unique_ptr<ViewCommands> m_viewCommands;
-    std::unique_ptr<SetupCommands> m_setupCommands;
-    std::unique_ptr<HelpCommands> m_helpCommands;
-    std::unique_ptr<MapCommands> m_mapCommands;
+    CommandTargets m_commands;
     std::unique_ptr<KeyFilter> m_keys;
     std::unique_ptr<UiUpdater> m_updater;
     std::unique_ptr<SingleInstance> m_instance;
@@ -429,24 +289,12 @@ private:
     SetupDialogs m_setupDialogs;
     QPointer<MainFrame> m_frame;
 
-    // The engine and what it is built from; absent in tests.
-    std::unique_ptr<QtGuiThreadQueue> m_guiPost;
-    std::unique_ptr<EngineToGui> m_posts;
-    std::unique_ptr<MidiSystem> m_midiSystem;
-    std::unique_ptr<IMidiDeviceSource> m_devices;
-    std::unique_ptr<SequencerVstHost> m_vstHost; // what the instruments see of the engine
-    std::unique_ptr<IVstEditorWindows> m_vstEditors; // the instruments' editor windows
-    std::unique_ptr<VstInstrumentLoader> m_instruments;
-    std::unique_ptr<EngineTimer> m_engineTimer;
-    std::unique_ptr<IAudioEngines> m_audio;
+    // The engine and what it is built from; absent in tests that bring one.
+    std::unique_ptr<EngineParts> m_parts;
     std::unique_ptr<CSequencer> m_sequencer;
 
-    std::array<QPointer<SongView>, kSlotCount> m_slots;
-    std::vector<ExtraWindow> m_extraWindows;
-    int m_editorKind = 0;
-    int m_controllerKind = 0;
-    int m_controlKind = 0;   // the control view's controller kind and number
-    int m_controlNumber = 0;
+    ViewSlots m_views{[this] { return m_currentSong; }, m_options.lockWait};
+    DisplayOptions m_display{[this] { return frameTools(); }};
     CSongDoc* m_currentSong = nullptr;
     bool m_retryPending = false;
     CSongDoc* m_retrySong = nullptr;
@@ -455,29 +303,25 @@ private:
 
     RecentFileList m_recentSets{RecentFileList::Kind::Sets};
     RecentFileList m_recentSongs{RecentFileList::Kind::Songs};
+    SongFiles m_files{filesSeams()};
+    SongViewCalls m_songViews{songViewSeams()};
+    SongHostParts m_songHost{m_songViews, *this, m_display, m_files};
+    FrameCalls m_frameCalls{frameSeams()};
+    StatusLine m_statusLine{statusLineSeams()};
     std::unique_ptr<IAssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
-    AppClipboard m_clipboard;
-    FindCriteria m_findCriteria; // kept between searches and songs
-    std::array<Color, kCueKinds> m_cueColors{};
     std::function<void(std::string_view)> m_helpOpener;
     // Songs ask the track view for its rows through it.
-    TrackRowsForwarder m_trackRows{[this] { return dynamic_cast<ITrackRows*>(slot(kTrack)); }};
+    TrackRowsForwarder m_trackRows{
+        [this] { return dynamic_cast<ITrackRows*>(m_views.slot(ViewSlots::kTrack)); }};
 
     std::filesystem::path m_programFolder;
     std::filesystem::path m_documentsFolder;
     std::filesystem::path m_currentFolder;
     std::filesystem::path m_workFolder;
-    int m_xZoom = 3;
-    int m_yZoom = 2;
-    int m_fZoom = 2;
-    bool m_autoProps = true;
-    bool m_smoothScroll = true;
-    int m_screenResolution = 96;
     bool m_startupComplete = false;
     bool m_startupDone = false; // the frame's start-up step has run
     bool m_handedOver = false;
-    bool m_performanceMode = false;
     bool m_readingMailslot = false;
 
     uint32_t m_secondTicks = 0;
@@ -486,6 +330,7 @@ private:
     std::unique_ptr<SongAdvance> m_advance;
     std::unique_ptr<AutoSave> m_autoSave;
     std::unique_ptr<ExternalControls> m_externalControls;
+    std::unique_ptr<EngineCalls> m_engineCalls;
 
     // Splash and start-up tip.
     void showSplash();

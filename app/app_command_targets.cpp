@@ -4,6 +4,7 @@
 #include "app/app.h"
 
 #include "app/edit_commands.h"
+#include "app/engine_calls.h"
 #include "app/file_commands.h"
 #include "app/flat_tool_bar.h"
 #include "app/help_commands.h"
@@ -52,9 +53,9 @@ void App::createHelpers()
         .frame = frame,
         .set = [this]() -> SetDocument& { return *m_set; },
         .currentSong = [this] { return m_currentSong; },
-        .performanceMode = [this] { return m_performanceMode; },
+        .performanceMode = [this] { return m_display.performanceMode(); },
         .updateAllViews = [this] { UpdateAllViews(); },
-        .transportChanged = [this] { transportChanged(); },
+        .transportChanged = [this] { m_engineCalls->transportChanged(); },
     };
     m_advance = std::make_unique<SongAdvance>(advance);
     m_autoSave = std::make_unique<AutoSave>(advance);
@@ -63,9 +64,77 @@ void App::createHelpers()
         .transport = *m_transport,
         .engine = engine,
         .timers = [this] { return m_frame ? &m_frame->timers() : nullptr; },
-        .trackList = [this] { return static_cast<QWidget*>(slot(kTrack)); },
-        .setList = [this] { return static_cast<QWidget*>(slot(kLive)); },
+        .trackList = [this] { return static_cast<QWidget*>(m_views.slot(ViewSlots::kTrack)); },
+        .setList = [this] { return static_cast<QWidget*>(m_views.slot(ViewSlots::kLive)); },
     });
+}
+
+SongFilesSeams App::filesSeams()
+{
+    return SongFilesSeams{
+        .profile = [this]() -> IProfile& { return *m_profile; },
+        .prompt = [this]() -> IPrompt& { return *m_prompt; },
+        .router = [this]() -> CommandRouter& { return *m_router; },
+        .recentSongs = m_recentSongs,
+        .views = m_views,
+        .workFolder = [this] { return m_workFolder; },
+        .rebuildRecentMenus = [this] { rebuildRecentMenus(); },
+        .window = [this]() -> QWidget* { return m_frame.data(); },
+    };
+}
+
+SongViewSeams App::songViewSeams()
+{
+    return SongViewSeams{
+        .views = m_views,
+        .router = [this]() -> CommandRouter& { return *m_router; },
+        .frame = [this] { return m_frame.data(); },
+        .updateAllViews = [this] { UpdateAllViews(); },
+        .updateTitle = [this] { UpdateTitle(); },
+        .updateNoteDuration = [this] { UpdateNoteDuration(); },
+        .restoreLayout = [this](std::string_view layout) { RestoreLayout(layout); },
+        .snapshotLayout = [this](std::string& layout) { SnapshotLayout(layout); },
+        .statusText = [this](std::string_view text) { m_statusLine.setText(text); },
+        .repaintTransportPanel = [this] { repaintTransportPanel(); },
+    };
+}
+
+FrameSeams App::frameSeams()
+{
+    return FrameSeams{
+        .views = m_views,
+        .display = m_display,
+        .engine = [this]() -> IEngineLink& { return *m_engine; },
+        .closeAudioEngines = [this] {
+            if (m_sequencer)
+                m_sequencer->CloseAudioEngines();
+        },
+        .set = [this] { return m_set.get(); },
+        .currentSong = [this] { return m_currentSong; },
+        .updateTitle = [this] { UpdateTitle(); },
+        .startupComplete = [this] { return m_startupComplete; },
+        .clearStartupComplete = [this] { m_startupComplete = false; },
+        .onTimer = [this](int id) { onFrameTimer(id); },
+        .finishClose = [this] { finishClose(); },
+        .controlContext = [this] { return controlContext(); },
+        .dropFiles = [this](const std::vector<std::filesystem::path>& paths, bool alt) {
+            dropFiles(paths, alt);
+        },
+        .helpKey = [this] { m_commands.help->onHelpKey(); },
+    };
+}
+
+StatusLineSeams App::statusLineSeams()
+{
+    return StatusLineSeams{
+        .display = m_display,
+        .frame = [this] { return m_frame.data(); },
+        .lockPerformance = [this] {
+            setPerformanceMode(true);
+            if (m_frame)
+                m_frame->toolBar()->setPressed(true);
+        },
+    };
 }
 
 void App::createCommandTargets()
@@ -75,15 +144,15 @@ void App::createCommandTargets()
     auto window = [this]() -> QWidget* { return m_frame.data(); };
     auto published = [this] { return m_published; };
 
-    m_transportCommands = std::make_unique<TransportCommands>(TransportSeams{
+    m_commands.transport = std::make_unique<TransportCommands>(TransportSeams{
         .engine = engine,
         .songs = *this,
-        .options = *this,
-        .views = *this,
+        .options = m_display,
+        .views = m_songViews,
         .set = set,
         .prompt = *m_prompt,
         .advanceCountdown = [this] { return m_advance->countdown(); },
-        .cancelAdvance = [this] { CancelAdvance(false); },
+        .cancelAdvance = [this] { m_advance->cancel(false); },
         .setSkipCount = [this](int count) { m_transport->setSkipCount(count); },
         .songChanged = [this] { OnSongChanged(); },
         .clickOn = [this] { return m_transport->clickOn(); },
@@ -106,10 +175,10 @@ void App::createCommandTargets()
         .activateSong = [this](CSongDoc& song) { activateFound(song); },
     });
 
-    m_fileCommands = std::make_unique<FileCommands>(FileSeams{
+    m_commands.file = std::make_unique<FileCommands>(FileSeams{
         .engine = engine,
         .songs = *this,
-        .options = *this,
+        .options = m_display,
         .set = set,
         .profile = *m_profile,
         .prompt = *m_prompt,
@@ -122,10 +191,10 @@ void App::createCommandTargets()
         .closeAll = [this] { return CloseAllDocuments(); },
         .saveAll = [this] { SaveAllSongs(); },
         .startupComplete = [this] { return m_startupComplete; },
-        .trackViewRows = [this] { return trackViewRows(); },
+        .trackViewRows = [this] { return m_views.trackViewRows(); },
         .printer = [this](CommandId id) -> CommandTarget* {
-            for (const Slot which : {kStaff, kLyric}) {
-                auto* target = dynamic_cast<CommandTarget*>(slot(which));
+            for (const ViewSlots::Slot which : {ViewSlots::kStaff, ViewSlots::kLyric}) {
+                auto* target = dynamic_cast<CommandTarget*>(m_views.slot(which));
                 if (target && target->hasHandler(id))
                     return target;
             }
@@ -137,13 +206,13 @@ void App::createCommandTargets()
         .window = window,
     });
 
-    m_editCommands = std::make_unique<EditCommands>(EditSeams{
+    m_commands.edit = std::make_unique<EditCommands>(EditSeams{
         .engine = engine,
         .songs = *this,
-        .options = *this,
-        .views = *this,
+        .options = m_display,
+        .views = m_songViews,
         .profile = *m_profile,
-        .clipboard = m_clipboard,
+        .clipboard = m_files.clipboard(),
         .updater = *m_updater,
         .canPaste = [this] { return CanPaste(); },
         .effectMenu = [this]() -> QMenu* {
@@ -151,9 +220,9 @@ void App::createCommandTargets()
         },
     });
 
-    m_viewCommands = std::make_unique<ViewCommands>(ViewSeams{
+    m_commands.view = std::make_unique<ViewCommands>(ViewSeams{
         .songs = *this,
-        .views = *this,
+        .views = m_songViews,
         .engine = engine,
         .set = set,
         .profile = *m_profile,
@@ -162,27 +231,26 @@ void App::createCommandTargets()
         .bouncingBall = m_transport->bouncingBall(),
         .published = published,
         .frame = [this] { return m_frame.data(); },
-        .editorKind = [this] { return m_editorKind; },
-        .shown = [this](ViewKind kind) { return slot(slotOfKind(int(kind))) != nullptr; },
+        .editorKind = [this] { return m_views.editorKind(); },
+        .shown = [this](ViewKind kind) {
+            return m_views.slot(ViewSlots::slotOfKind(int(kind))) != nullptr;
+        },
         .hasControllerPane = [this] {
             SongView* controller = nullptr;
-            GetCurrentViews(nullptr, &controller);
+            m_views.currentViews(nullptr, &controller);
             return controller != nullptr;
         },
-        .controller = [this] { return std::pair(m_controlKind, m_controlNumber); },
-        .setController = [this](int kind, int number) {
-            m_controlKind = kind;
-            m_controlNumber = number;
-        },
+        .controller = [this] { return std::pair(m_views.controlKind(), m_views.controlNumber()); },
+        .setController = [this](int kind, int number) { m_views.setController(kind, number); },
         .transportDisplayMode = [this] { return m_transport->displayMode(); },
         .setTransportDisplayMode = [this](int mode) { m_transport->setDisplayMode(mode); },
     });
 
-    m_setupCommands = std::make_unique<SetupCommands>(SetupSeams{
+    m_commands.setup = std::make_unique<SetupCommands>(SetupSeams{
         .dialogs = m_setupDialogs,
         .songs = *this,
         .openOptions = [this](int page) { return OpenOptions(page); },
-        .updateTrackSynths = [this] { UpdateTrackSynths(); },
+        .updateTrackSynths = [this] { m_engineCalls->UpdateTrackSynths(); },
         .loadAudioOptions = [this] {
             if (m_sequencer)
                 m_sequencer->LoadAudioOptions();
@@ -197,11 +265,11 @@ void App::createCommandTargets()
         },
     });
 
-    m_helpCommands = std::make_unique<HelpCommands>(HelpSeams{
+    m_commands.help = std::make_unique<HelpCommands>(HelpSeams{
         .profile = *m_profile,
         .prompt = *m_prompt,
         .help = *m_help,
-        .options = *this,
+        .options = m_display,
         .version = GetExeFileVersion(),
         .tipsFile = [this] { return tipsFile(); },
         .window = window,
@@ -215,7 +283,7 @@ void App::createCommandTargets()
         },
     });
 
-    m_mapCommands = std::make_unique<MapCommands>(MapSeams{
+    m_commands.maps = std::make_unique<MapCommands>(MapSeams{
         .profile = *m_profile,
         .prompt = *m_prompt,
         .help = *m_help,
@@ -240,10 +308,22 @@ void App::createCommandTargets()
         },
     });
 
-    // No two targets claim one command, so their order decides nothing.
-    m_router->setApplication(std::vector<CommandTarget*>{
-        m_transportCommands.get(), m_fileCommands.get(), m_editCommands.get(),
-        m_viewCommands.get(), m_setupCommands.get(), m_helpCommands.get(), m_mapCommands.get()});
+    m_router->setApplication(m_commands.menus());
+
+    m_engineCalls = std::make_unique<EngineCalls>(EngineCallSeams{
+        .transport = *m_transport,
+        .externalControls = *m_externalControls,
+        .advance = *m_advance,
+        .updater = *m_updater,
+        .router = *m_router,
+        .maps = *m_commands.maps,
+        .engine = engine,
+        .set = [this] { return m_set.get(); },
+        .frame = [this] { return m_frame.data(); },
+        .hasSequencer = [this] { return m_sequencer != nullptr; },
+        .songChanged = [this] { OnSongChanged(); },
+        .updateAllViews = [this] { UpdateAllViews(); },
+    });
 }
 
 // Every modified song, then the set when it has a file.
@@ -267,12 +347,7 @@ bool App::CloseAllDocuments()
 
 void App::UpdateNoteDuration()
 {
-    m_viewCommands->UpdateNoteDuration();
-}
-
-void App::onHelpKey()
-{
-    m_helpCommands->onHelpKey();
+    m_commands.view->UpdateNoteDuration();
 }
 
 } // namespace rz

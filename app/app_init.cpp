@@ -7,6 +7,9 @@
 #include "app/cue_type_combo.h"
 #include "app/desktop/xdg_association_store.h"
 #include "app/edit_commands.h"
+#include "app/engine_calls.h"
+#include "app/engine_parts.h"
+#include "app/frame_calls.h"
 #include "app/file_commands.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
@@ -96,8 +99,8 @@ App::App(AppOptions options) : m_options(std::move(options))
         m_prompt = m_ownPrompt.get();
     }
     m_router = std::make_unique<CommandRouter>();
-    m_songCommands = std::make_unique<SongDocCommands>(*this);
-    m_router->setDocument(m_songCommands.get());
+    m_commands.song = std::make_unique<SongDocCommands>(m_songHost);
+    m_router->setDocument(m_commands.song.get());
     m_keys = std::make_unique<KeyFilter>(*m_router);
     m_keys->setTable(AccelTable::defaultMap());
     m_updater = std::make_unique<UiUpdater>(*m_router);
@@ -105,7 +108,6 @@ App::App(AppOptions options) : m_options(std::move(options))
     m_help->setPrompt(m_prompt);
     createHelpers();
     createCommandTargets();
-    ResetCueColors();
 }
 
 // Everything is torn down in dependency order: the engine stops before the
@@ -118,17 +120,16 @@ App::~App()
     m_updater->stop();
     delete m_splash.data(); // still up when the program ends within its time
     destroyViews();
-    if (mainStatusPrompt() == this)
+    if (mainStatusPrompt() == &m_statusLine)
         setMainStatusPrompt(nullptr);
     delete m_frame.data();
     if (m_set)
         m_set->CloseAllDocuments();
     m_currentSong = nullptr;
     m_set.reset();
-    ClearClipboard(m_clipboard, m_workFolder);
+    ClearClipboard(m_files.clipboard(), m_workFolder);
     m_sequencer.reset();
-    m_posts.reset();
-    m_guiPost.reset();
+    m_parts.reset();
     m_router->setApplication(nullptr);
     m_router->setDocument(nullptr);
 }
@@ -151,7 +152,7 @@ bool App::InitInstance()
     reportStoppedPlugins();
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
-    m_editCommands->readRecentEffects();
+    m_commands.edit->readRecentEffects();
     registerFileTypes();
     openDatabase();
     createEngine();
@@ -166,22 +167,14 @@ bool App::InitInstance()
     publishGuiValues();
     rebuildRecentMenus();
     startTimers();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_screenResolution = int(screen->logicalDotsPerInchX());
     m_startupComplete = true;
     return true;
 }
 
 void App::readDisplayOptions()
 {
-    const IProfile& p = *m_profile;
-    m_xZoom = std::clamp(readSettingOr(p, settings::kDisplayXZoom, m_xZoom), 0, kMaxTimeZoom);
-    m_yZoom = std::clamp(readSettingOr(p, settings::kDisplayYZoom, m_yZoom), 0, 10);
-    m_fZoom = std::clamp(readSettingOr(p, settings::kDisplayFZoom, m_fZoom), 0, 10);
+    m_display.read(*m_profile);
     m_transport->readOptions();
-    m_smoothScroll = readSetting(p, settings::kDisplaySmoothScroll) != 0;
-    m_autoProps = readSetting(p, settings::kOpenAutoProps) != 0;
-    LoadCueColors();
 }
 
 // The documents folder is made when missing; "DefPath" 0 keeps it even when
@@ -287,19 +280,17 @@ void App::addMusicFont()
 
 void App::createMainFrame()
 {
-    m_frame = new MainFrame(*m_profile, *m_router, *this, m_updater.get(), m_keys.get());
+    m_frame = new MainFrame(*m_profile, *m_router, m_frameCalls, m_updater.get(), m_keys.get());
     m_frame->setGeometry(MainFrame::PreCreateWindow(
         *m_profile, QGuiApplication::primaryScreen()->availableGeometry()));
-    setMainStatusPrompt(this);
-    setPromptId(kIdlePromptId);
+    setMainStatusPrompt(&m_statusLine);
+    m_statusLine.setPromptId(kIdlePromptId);
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
     m_transport->connectFrame();
-    m_frame->setCommandTargets({m_transportCommands.get(), m_fileCommands.get(),
-                                m_editCommands.get(), m_viewCommands.get(), m_setupCommands.get(),
-                                m_helpCommands.get(), m_mapCommands.get()});
-    m_viewCommands->connectStaffTools();
-    m_editCommands->connectAudioEffectMenu();
+    m_frame->setCommandTargets(m_commands.menus());
+    m_commands.view->connectStaffTools();
+    m_commands.edit->connectAudioEffectMenu();
     createFixedViews();
     m_keys->install();
     m_updater->start();
@@ -322,13 +313,13 @@ int App::ExitInstance(int exitCode)
     if (m_sequencer)
         m_sequencer->Shutdown();
     destroyViews();
-    if (mainStatusPrompt() == this)
+    if (mainStatusPrompt() == &m_statusLine)
         setMainStatusPrompt(nullptr);
     delete m_frame.data();
-    ClearClipboard(m_clipboard, m_workFolder);
+    ClearClipboard(m_files.clipboard(), m_workFolder);
     m_instance.reset();
     m_database.reset();
-    m_slots[kLive] = nullptr;
+    m_views.setSlot(ViewSlots::kLive, nullptr);
     QApplication::restoreOverrideCursor();
     return exitCode;
 }
@@ -344,10 +335,9 @@ void App::finishClose()
     m_set->CloseAllDocuments();
     emptyWorkFolder();
     m_recentSongs.write(*m_profile);
-    m_editCommands->writeRecentEffects();
+    m_commands.edit->writeRecentEffects();
     m_recentSets.write(*m_profile);
-    writeSetting(*m_profile, settings::kDisplayYZoom, m_yZoom);
-    writeSetting(*m_profile, settings::kDisplayFZoom, m_fZoom);
+    m_display.writeZooms(*m_profile);
     if (auto* settings = dynamic_cast<Profile*>(m_profile))
         settings->sync();
     QApplication::restoreOverrideCursor();
@@ -400,39 +390,6 @@ void App::UpdateTitle()
 int App::GetExeFileVersion()
 {
     return RZ_VERSION_MAJOR * 10000 + RZ_VERSION_MINOR * 100 + RZ_VERSION_PATCH;
-}
-
-void App::stopSequencer()
-{
-    m_engine->Stop(false);
-}
-
-void App::closeAudioEngines()
-{
-    if (m_sequencer)
-        m_sequencer->CloseAudioEngines();
-}
-
-bool App::setHasFile() const
-{
-    return m_set && m_set->hasFile();
-}
-
-bool App::saveModifiedSet()
-{
-    return m_set->SaveModified();
-}
-
-void App::markSetModified()
-{
-    m_set->setModified();
-    UpdateTitle();
-}
-
-void App::releaseSetView()
-{
-    delete m_slots[kLive].data();
-    m_slots[kLive] = nullptr;
 }
 
 } // namespace rz

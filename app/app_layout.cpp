@@ -86,7 +86,8 @@ void App::SnapshotLayout(std::string& layout)
     if (m_frame)
         record.mainWindow = placementOf(*m_frame);
     record.trackRows = kCurrentRowMode;
-    if (const auto* rows = dynamic_cast<const ITrackRows*>(slot(kTrack)); rows && !rows->currentRowMode()) {
+    if (const auto* rows = dynamic_cast<const ITrackRows*>(m_views.slot(ViewSlots::kTrack));
+        rows && !rows->currentRowMode()) {
         std::vector<int> selected;
         for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row))
             selected.push_back(row);
@@ -94,24 +95,26 @@ void App::SnapshotLayout(std::string& layout)
     }
     SongView* editor = nullptr;
     SongView* controller = nullptr;
-    GetCurrentViews(&editor, &controller);
-    if (isEditorKind(m_editorKind))
+    m_views.currentViews(&editor, &controller);
+    if (isEditorKind(m_views.editorKind()))
         record.editor = LayoutEditor{
-            m_editorKind, editor && keepsEditorValue(m_editorKind) ? editor->layoutValues()[0] : 0};
-    if (isControllerKind(m_controllerKind)) {
-        const auto values = controller && keepsControllerValues(m_controllerKind)
+            m_views.editorKind(),
+            editor && keepsEditorValue(m_views.editorKind()) ? editor->layoutValues()[0] : 0};
+    if (isControllerKind(m_views.controllerKind())) {
+        const auto values = controller && keepsControllerValues(m_views.controllerKind())
                                 ? controller->layoutValues()
                                 : std::array<int32_t, 2>{0, 0};
-        record.controller = LayoutController{m_controllerKind, values[0], values[1]};
+        record.controller = LayoutController{m_views.controllerKind(), values[0], values[1]};
     }
-    record.xZoom = m_xZoom;
-    record.yZoom = m_yZoom;
-    record.fZoom = m_fZoom;
+    record.xZoom = m_display.timeZoom();
+    record.yZoom = m_display.laneZoom();
+    record.fZoom = m_display.headerZoom();
     std::vector<LayoutExtraWindow> windows;
-    for (const ExtraWindow& window : m_extraWindows) {
+    for (const ViewSlots::ExtraWindow& window : m_views.extraWindows()) {
         if (!window.view)
             continue;
-        const int32_t value = window.kind == kExtraTracks ? 0 : window.view->layoutValues()[0];
+        const int32_t value =
+            window.kind == ViewSlots::kExtraTracks ? 0 : window.view->layoutValues()[0];
         windows.push_back({window.kind, placementOf(*window.view), value});
     }
     record.extraWindows = std::move(windows);
@@ -130,23 +133,23 @@ void App::RestoreLayout(std::string_view layout)
     if (record->editor) {
         m_frame->timers().fire(record->editor->kind);
         SongView* editor = nullptr;
-        GetCurrentViews(&editor, nullptr);
+        m_views.currentViews(&editor, nullptr);
         if (editor && keepsEditorValue(record->editor->kind))
             editor->setLayoutValues({record->editor->value, 0});
     }
     if (record->controller) {
         m_frame->timers().fire(record->controller->kind);
         SongView* controller = nullptr;
-        GetCurrentViews(nullptr, &controller);
+        m_views.currentViews(nullptr, &controller);
         if (controller && keepsControllerValues(record->controller->kind))
             controller->setLayoutValues({record->controller->first, record->controller->second});
     }
     if (record->xZoom)
-        m_xZoom = *record->xZoom;
+        m_display.setTimeZoom(*record->xZoom);
     if (record->yZoom)
-        m_yZoom = *record->yZoom;
+        m_display.setLaneZoom(*record->yZoom);
     if (record->fZoom)
-        m_fZoom = *record->fZoom;
+        m_display.setHeaderZoom(*record->fZoom);
     if (record->extraWindows)
         restoreExtraWindows(*record->extraWindows);
 }
@@ -160,7 +163,7 @@ void App::restoreMainPlacement(const LayoutPlacement& placement)
 // Rows 0..30 come back selected; -1 is current-row mode.
 void App::restoreTrackRows(int32_t rows)
 {
-    auto* track = dynamic_cast<ITrackRows*>(slot(kTrack));
+    auto* track = dynamic_cast<ITrackRows*>(m_views.slot(ViewSlots::kTrack));
     if (track == nullptr)
         return;
     track->SyncRowCount();
@@ -176,32 +179,33 @@ void App::restoreTrackRows(int32_t rows)
 // otherwise all are made again.
 void App::restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows)
 {
-    std::erase_if(m_extraWindows, [](const ExtraWindow& w) { return w.view.isNull(); });
-    bool same = m_extraWindows.size() == windows.size();
+    std::erase_if(m_views.extraWindows(),
+                  [](const ViewSlots::ExtraWindow& w) { return w.view.isNull(); });
+    bool same = m_views.extraWindows().size() == windows.size();
     for (size_t i = 0; same && i < windows.size(); ++i)
-        same = m_extraWindows[i].kind == windows[i].kind;
+        same = m_views.extraWindows()[i].kind == windows[i].kind;
     std::vector<SongView*> targets(windows.size(), nullptr);
     if (same) {
         for (size_t i = 0; i < windows.size(); ++i)
-            targets[i] = m_extraWindows[i].view;
+            targets[i] = m_views.extraWindows()[i].view;
     } else {
-        while (!m_extraWindows.empty()) {
-            const QPointer<SongView> view = m_extraWindows.back().view;
-            m_extraWindows.pop_back();
+        while (!m_views.extraWindows().empty()) {
+            const QPointer<SongView> view = m_views.extraWindows().back().view;
+            m_views.extraWindows().pop_back();
             delete view.data();
         }
         for (size_t i = 0; i < windows.size(); ++i) {
-            const size_t before = m_extraWindows.size();
+            const size_t before = m_views.extraWindows().size();
             m_frame->timers().fire(kExtraWindowTimer[windows[i].kind]);
-            if (m_extraWindows.size() > before)
-                targets[i] = m_extraWindows.back().view;
+            if (m_views.extraWindows().size() > before)
+                targets[i] = m_views.extraWindows().back().view;
         }
     }
     for (size_t i = windows.size(); i-- > 0;) {
         if (!targets[i])
             continue;
         applyPlacement(*targets[i], windows[i].placement, kMinimumTornOff);
-        if (windows[i].kind != kExtraTracks)
+        if (windows[i].kind != ViewSlots::kExtraTracks)
             targets[i]->setLayoutValues({windows[i].value, 0});
     }
 }

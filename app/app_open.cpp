@@ -43,13 +43,6 @@ bool isSongFile(const std::filesystem::path& path)
     return false;
 }
 
-std::filesystem::path temporaryFolder()
-{
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    return error ? std::filesystem::path("/tmp") : folder;
-}
-
 // "&1 name": the entry's number (10 shows as 0) and its file name without a
 // known extension.
 QString recentItemText(size_t index, const std::filesystem::path& path)
@@ -92,10 +85,10 @@ CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
         m_prompt->message(readFailure(path, reason), PromptIcon::Stop);
         return m_currentSong;
     }
-    if (!m_performanceMode && song->contentFlag)
+    if (!m_display.performanceMode() && song->contentFlag)
         song->ActivateSong(-1);
     if (!m_set->hasFile()) {
-        SetAutoOpenPath(path);
+        m_files.SetAutoOpenPath(path);
         return m_currentSong;
     }
     m_set->setModified();
@@ -128,30 +121,12 @@ void App::rememberSet(const std::filesystem::path& path)
     rebuildRecentMenus();
 }
 
-// Paths in the temporary folder or the work folder are not offered again.
-bool App::offeredAgain(const std::filesystem::path& path) const
-{
-    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    return !isInsideFolder(absolute, temporaryFolder()) && !isInsideFolder(absolute, m_workFolder);
-}
-
-// Stored absolute, since the start-up step opens it as it is.
-void App::SetAutoOpenPath(const std::filesystem::path& path)
-{
-    if (!offeredAgain(path))
-        return;
-    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
-    m_recentSongs.remember(absolute, *m_profile);
-    rebuildRecentMenus();
-}
-
 // Only while stopped and outside performance mode. Songs dropped on a set
 // read from a set file are copied into its folder (with Alt: added where
 // they are); anything else opens as usual.
 void App::dropFiles(const std::vector<std::filesystem::path>& paths, bool alt)
 {
-    if (m_engine->transportState() != TransportState::Stopped || m_performanceMode)
+    if (m_engine->transportState() != TransportState::Stopped || m_display.performanceMode())
         return;
     for (const std::filesystem::path& path : paths) {
         if (!m_set->hasSetFile() || !isSongFile(path))
@@ -161,13 +136,6 @@ void App::dropFiles(const std::vector<std::filesystem::path>& paths, bool alt)
         else
             m_set->ImportSong(path);
     }
-}
-
-void App::removeNewestRecentSong()
-{
-    m_recentSongs.remove(0);
-    m_recentSongs.write(*m_profile);
-    rebuildRecentMenus();
 }
 
 // A song already in the set becomes current from its start.

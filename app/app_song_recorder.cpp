@@ -51,7 +51,7 @@ bool runSongRecorder(App& app)
         return false;
     AppRecorderSet set(app);
     SequencerRecorderInput input(*engine, *audio);
-    SongRecorder recorder(SongRecorderSeams{app.profile(), app.prompt(), app.engine(), app, app, set,
+    SongRecorder recorder(SongRecorderSeams{app.profile(), app.prompt(), app.engine(), app, app.files(), set,
                                             input, programClock(), app.documentsFolder(), {}});
     const OpenRecorder open(app, recorder);
     CWaveMakerDlg dialog(WaveMakerServices{recorder, app.prompt(),

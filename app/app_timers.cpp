@@ -72,7 +72,7 @@ void App::onFrameTimer(int id)
     case kSongEnded: return m_advance->songEnded();
     case kAdvance: return m_advance->advanceStep();
     case kMailslot: return mailslotAndClock();
-    case kUpdateNotice: return m_helpCommands->updateNotice();
+    case kUpdateNotice: return m_commands.help->updateNotice();
     default:
         // Unknown ids, and ids whose work other parts of the program bring.
         m_frame->timers().kill(id);
@@ -95,7 +95,7 @@ void App::startupStep()
             OpenDocumentFile(path);
     }
     startupTip();
-    m_helpCommands->startUpdateCheck();
+    m_commands.help->startUpdateCheck();
     UpdateNoteDuration();
     m_startupDone = true;
     m_frame->timers().start(kMailslot, kMailslotPeriodMs);
@@ -155,13 +155,7 @@ void App::showClock()
     QString text = QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
     if (text.count(':') > 1)
         text.remove(text.lastIndexOf(':'), 3);
-    setStatusPane(3, text);
-}
-
-void App::setStatusPane(int index, const QString& text)
-{
-    if (m_frame)
-        m_frame->statusBar()->setPartText(index, text);
+    m_statusLine.setPane(3, text);
 }
 
 void App::ReadMailslot()

@@ -11,19 +11,14 @@
 
 namespace rz {
 
-void App::setHeaderZoom(int zoom)
-{
-    m_fZoom = std::clamp(zoom, 0, kMaxLaneZoom);
-}
-
 TrackViewContext App::trackViewContext()
 {
     TrackViewContext context;
     context.profile = m_profile;
-    context.host = this;
+    context.host = &m_songHost;
     context.keys = m_keys.get();
     context.router = m_router.get();
-    context.setHeaderZoom = [this](int zoom) { setHeaderZoom(zoom); };
+    context.setHeaderZoom = [this](int zoom) { m_display.setHeaderZoom(zoom); };
     context.updateAllViews = [this] {
         if (!m_currentSong)
             BroadcastToViews();
@@ -33,7 +28,7 @@ TrackViewContext App::trackViewContext()
     context.repaintEditors = [this] {
         SongView* editor = nullptr;
         SongView* controller = nullptr;
-        GetCurrentViews(&editor, &controller);
+        m_views.currentViews(&editor, &controller);
         for (SongView* view : {editor, controller})
             if (view)
                 view->update();
@@ -48,7 +43,7 @@ TrackViewContext App::trackViewContext()
 
 TrackView* App::trackView() const
 {
-    return dynamic_cast<TrackView*>(slot(kTrack));
+    return dynamic_cast<TrackView*>(m_views.slot(ViewSlots::kTrack));
 }
 
 } // namespace rz

@@ -21,21 +21,22 @@ ControlContext App::controlContext() const
 {
     ControlContext c;
     c.state = m_engine->transportState();
-    c.performanceMode = m_performanceMode;
+    c.performanceMode = m_display.performanceMode();
     c.recording = m_engine->recording();
     c.clickOn = m_transport->clickOn();
     c.canPaste = m_set && CanPaste();
     c.setOrSongModified = m_set && m_set->anyModified();
     c.setHasFile = m_set && m_set->hasFile();
-    c.staffView = slot(kStaff) != nullptr;
-    c.lyricView = slot(kLyric) != nullptr;
-    for (const ExtraWindow& window : m_extraWindows) {
-        c.staffView |= window.view && window.kind != kExtraLyric && window.kind != kExtraTracks;
-        c.lyricView |= window.view && window.kind == kExtraLyric;
+    c.staffView = m_views.slot(ViewSlots::kStaff) != nullptr;
+    c.lyricView = m_views.slot(ViewSlots::kLyric) != nullptr;
+    for (const ViewSlots::ExtraWindow& window : m_views.extraWindows()) {
+        c.staffView |= window.view && window.kind != ViewSlots::kExtraLyric
+                       && window.kind != ViewSlots::kExtraTracks;
+        c.lyricView |= window.view && window.kind == ViewSlots::kExtraLyric;
     }
     // The set view has no tree selection of its own yet: its focus stands
     // for a selected song, as for Paste.
-    const SongView* live = slot(kLive);
+    const SongView* live = m_views.slot(ViewSlots::kLive);
     c.setViewActive = live && live->hasFocus();
     c.setItemSelected = c.setViewActive;
     c.setItemTopLevel = c.setViewActive;
@@ -55,7 +56,7 @@ ControlContext App::controlContext() const
 
 void App::setPerformanceMode(bool on)
 {
-    m_performanceMode = on;
+    m_display.setPerformanceMode(on);
     if (TrackView* view = trackView())
         on ? view->enterPerformanceMode() : view->leavePerformanceMode();
     if (!m_frame)
@@ -72,11 +73,6 @@ void App::repaintTransportPanel()
     m_transport->repaint();
 }
 
-void App::DrawSpectrum(double beatPhase)
-{
-    m_transport->drawSpectrum(beatPhase);
-}
-
 void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
 {
     m_transport->setTempoMultiplier(multiplier, clearBase);
@@ -85,21 +81,6 @@ void App::SetTempoMultiplier(int32_t multiplier, bool clearBase)
 int32_t App::tempoMultiplier() const
 {
     return m_transport->tempoMultiplier();
-}
-
-void App::tempoMultiplierChanged()
-{
-    m_transport->tempoMultiplierChanged();
-}
-
-void App::OnExternalControl(const ExternalControl& control)
-{
-    m_externalControls->onControl(control);
-}
-
-void App::CancelAdvance(bool step)
-{
-    m_advance->cancel(step);
 }
 
 int App::advanceCountdown() const

@@ -39,29 +39,11 @@ CommandTarget* targetOf(SongView* view)
 // act only while a controller view exists) work.
 struct FixedView {
     ViewKind kind;
-    int slot;
+    ViewSlots::Slot slot;
     uint32_t paneId;
 };
 
 } // namespace
-
-App::Slot App::slotOfKind(int kind)
-{
-    switch (kind) {
-    case 1: return kClip;
-    case 2: return kEvent;
-    case 3:
-    case 6: return kStaff;
-    case 4: return kPiano;
-    case 5: return kLyric;
-    case 7: return kTime;
-    case 8: return kVelocity;
-    case 10: return kTempo;
-    case 11: return kControl;
-    case 12: return kSlider;
-    default: return kSlotCount;
-    }
-}
 
 SongView* App::makeView(ViewKind kind, bool topLevel)
 {
@@ -87,11 +69,8 @@ void App::paneViewRequest(int id)
     const bool editor = isEditorRequest(id);
     const uint32_t paneId = editor ? pane_id::kEditor : pane_id::kController;
     SongView* old = nullptr;
-    GetCurrentViews(editor ? &old : nullptr, editor ? nullptr : &old);
-    static constexpr Slot kEditorSlots[] = {kClip, kEvent, kStaff, kPiano, kLyric, kTime, kVelocity};
-    static constexpr Slot kControllerSlots[] = {kTempo, kControl, kSlider};
-    for (Slot s : editor ? std::span<const Slot>(kEditorSlots) : std::span<const Slot>(kControllerSlots))
-        m_slots[size_t(s)] = nullptr;
+    m_views.currentViews(editor ? &old : nullptr, editor ? nullptr : &old);
+    m_views.clearPane(editor);
     if (old) {
         if (old->song())
             old->detach();
@@ -106,7 +85,7 @@ void App::paneViewRequest(int id)
         return;
     }
     if (id == int(ViewKind::Control))
-        view->setControllerChoice(m_controlKind, m_controlNumber);
+        view->setControllerChoice(m_views.controlKind(), m_views.controlNumber());
     joinViewLinks(*view);
     view->setPaneId(paneId);
     m_frame->setPane(paneId, view);
@@ -115,18 +94,23 @@ void App::paneViewRequest(int id)
     view->initialUpdate();
     if (editor)
         m_router->setActiveView(targetOf(view));
-    m_slots[size_t(slotOfKind(id))] = view;
+    m_views.setSlot(ViewSlots::slotOfKind(id), view);
     if (id == int(ViewKind::Clip))
-        setTimeZoom(readSettingOr(*m_profile, settings::kDisplayXZoom, m_xZoom));
+        m_display.setTimeZoom(
+            readSettingOr(*m_profile, settings::kDisplayXZoom, m_display.timeZoom()));
     else if (id == int(ViewKind::Piano) || id == int(ViewKind::Velocity))
-        setTimeZoom(readSettingOr(*m_profile, settings::kDisplayXZoomPiano, m_xZoom));
+        m_display.setTimeZoom(
+            readSettingOr(*m_profile, settings::kDisplayXZoomPiano, m_display.timeZoom()));
     if (m_currentSong)
         m_currentSong->UpdateViews();
     else
         BroadcastToViews();
     if (!editor)
         m_router->setActiveView(targetOf(view));
-    (editor ? m_editorKind : m_controllerKind) = id;
+    if (editor)
+        m_views.setEditorKind(id);
+    else
+        m_views.setControllerKind(id);
 }
 
 void App::tornOffViewRequest(int id)
@@ -156,9 +140,9 @@ void App::tornOffViewRequest(int id)
     } else {
         SongView* source = nullptr;
         if (kind == ViewKind::Track)
-            source = slot(kTrack);
+            source = m_views.slot(ViewSlots::kTrack);
         else
-            GetCurrentViews(&source, nullptr);
+            m_views.currentViews(&source, nullptr);
         rect = source ? QRect(source->mapToGlobal(QPoint(0, 0)), source->size())
                             .adjusted(-kGrowTornOff, -kGrowTornOff, kGrowTornOff, kGrowTornOff)
                       : QRect(100, 100, 640, 480);
@@ -177,11 +161,11 @@ void App::tornOffViewRequest(int id)
     placeTopLevel(*view, rect, caption, onTop);
     if (lyric && readSetting(*m_profile, settings::kLyricMaximized) != 0)
         view->showMaximized();
-    const int extraKind = lyric                     ? kExtraLyric
-                          : kind == ViewKind::Track ? kExtraTracks
-                          : kind == ViewKind::Staff ? kExtraStaff
-                                                    : kExtraLeadSheet;
-    m_extraWindows.push_back({view, extraKind, view});
+    const int extraKind = lyric                     ? ViewSlots::kExtraLyric
+                          : kind == ViewKind::Track ? ViewSlots::kExtraTracks
+                          : kind == ViewKind::Staff ? ViewSlots::kExtraStaff
+                                                    : ViewSlots::kExtraLeadSheet;
+    m_views.extraWindows().push_back({view, extraKind, view});
 }
 
 // A torn-off view is a top-level widget of its own; closing it destroys it
@@ -198,7 +182,8 @@ void App::placeTopLevel(SongView& view, const QRect& rect, const QString& captio
     view.setGeometry(rect);
     view.show();
     connect(&view, &QObject::destroyed, this, [this](QObject* gone) {
-        std::erase_if(m_extraWindows, [gone](const ExtraWindow& w) { return w.object == gone; });
+        std::erase_if(m_views.extraWindows(),
+                      [gone](const ViewSlots::ExtraWindow& w) { return w.object == gone; });
     });
 }
 
@@ -212,9 +197,9 @@ namespace rz {
 void App::createFixedViews()
 {
     const FixedView kFixed[] = {
-        {ViewKind::SetTree, kLive, pane_id::kSetTree},
-        {ViewKind::Track, kTrack, pane_id::kTrackList},
-        {ViewKind::Tempo, kTempo, pane_id::kController},
+        {ViewKind::SetTree, ViewSlots::kLive, pane_id::kSetTree},
+        {ViewKind::Track, ViewSlots::kTrack, pane_id::kTrackList},
+        {ViewKind::Tempo, ViewSlots::kTempo, pane_id::kController},
     };
     for (const FixedView& fixed : kFixed) {
         SongView* view = makeView(fixed.kind, false);
@@ -223,10 +208,10 @@ void App::createFixedViews()
         joinViewLinks(*view);
         view->setPaneId(fixed.paneId);
         m_frame->setPane(fixed.paneId, view);
-        m_slots[size_t(fixed.slot)] = view;
+        m_views.setSlot(fixed.slot, view);
         view->initialUpdate();
         if (fixed.paneId == pane_id::kController) {
-            m_controllerKind = int(fixed.kind);
+            m_views.setControllerKind(int(fixed.kind));
             m_router->setActiveView(targetOf(view));
         }
     }

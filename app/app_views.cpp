@@ -1,11 +1,12 @@
-// The current song and the one set of views that moves from song to song:
-// detach and attach orders, the refresh pass, the initial-update broadcast
-// and the torn-off windows' list. GUI thread; every change of attachment
-// holds the SongMutex. A wait that times out skips the work and retries it
-// 100 ms later: nothing is done without the lock.
+// The current song and the views that follow it: which song is current, the
+// refresh pass, the initial-update broadcast and the torn-off windows' list.
+// GUI thread; every change of attachment holds the SongMutex. A wait that
+// times out skips the work and retries it 100 ms later: nothing is done
+// without the lock.
 
 #include "app/app.h"
 
+#include "app/engine_calls.h"
 #include "app/main_frame.h"
 #include "engine/sequencer.h"
 #include "set/set_document.h"
@@ -14,47 +15,12 @@
 
 #include <QTimer>
 
-#include <limits>
-
 namespace rz {
 namespace {
 
 constexpr int kRetryMs = 100;
 
-constexpr App::Slot kEditorSlots[] = {App::kClip, App::kEvent, App::kStaff, App::kPiano,
-                                      App::kLyric, App::kTime, App::kVelocity};
-constexpr App::Slot kControllerSlots[] = {App::kTempo, App::kControl, App::kSlider};
-
-// Detach order; the clip and clock-time views stop their overview worker
-// before they let go of the song.
-constexpr App::Slot kDetachOrder[] = {App::kClip,   App::kEvent,  App::kStaff, App::kPiano,
-                                      App::kTempo,  App::kControl, App::kSlider, App::kLyric,
-                                      App::kVelocity, App::kTime,  App::kTrack};
-constexpr App::Slot kAttachOrder[] = {App::kTrack, App::kClip,  App::kTempo, App::kControl,
-                                      App::kSlider, App::kStaff, App::kPiano, App::kEvent,
-                                      App::kLyric, App::kTime,  App::kVelocity};
-
 } // namespace
-
-void App::GetCurrentViews(SongView** editor, SongView** controller) const
-{
-    if (editor) {
-        *editor = nullptr;
-        for (Slot s : kEditorSlots)
-            if (slot(s)) {
-                *editor = slot(s);
-                break;
-            }
-    }
-    if (controller) {
-        *controller = nullptr;
-        for (Slot s : kControllerSlots)
-            if (slot(s)) {
-                *controller = slot(s);
-                break;
-            }
-    }
-}
 
 // The work the lock's time-out skipped runs again shortly; requests that
 // gather meanwhile run once.
@@ -92,9 +58,9 @@ void App::SetCurrentSong(CSongDoc* song)
         m_retrySetSong = false;
         CSongDoc* old = m_currentSong;
         if (old)
-            detachAll(*old);
+            m_views.detachAll(*old);
         if (song) {
-            attachAll(*song);
+            m_views.attachAll(*song);
             m_currentSong = song;
             if (m_sequencer)
                 m_sequencer->setCurrentSong(song);
@@ -112,50 +78,12 @@ void App::SetCurrentSong(CSongDoc* song)
     UpdateTitle();
     if (m_frame)
         m_frame->QWidget::update();
-    transportChanged();
-}
-
-void App::detachAll(CSongDoc& song)
-{
-    for (Slot s : kDetachOrder) {
-        SongView* view = slot(s);
-        if (!view)
-            continue;
-        if (s == kClip || s == kTime)
-            view->stopOverviewWorker();
-        if (view->song() == &song)
-            view->detach();
-    }
-    for (const ExtraWindow& window : m_extraWindows)
-        if (window.view && window.view->song() == &song)
-            window.view->detach();
-    song.FreeTrackCaches();
-}
-
-void App::attachAll(CSongDoc& song)
-{
-    for (Slot s : kAttachOrder)
-        if (SongView* view = slot(s))
-            view->attach(song);
-    for (auto it = m_extraWindows.rbegin(); it != m_extraWindows.rend(); ++it)
-        if (it->view)
-            it->view->attach(song);
+    m_engineCalls->transportChanged();
 }
 
 void App::BroadcastToViews()
 {
-    if (SongView* track = slot(kTrack))
-        track->initialUpdate();
-    SongView* editor = nullptr;
-    SongView* controller = nullptr;
-    GetCurrentViews(&editor, &controller);
-    if (editor)
-        editor->initialUpdate();
-    if (controller)
-        controller->initialUpdate();
-    for (const ExtraWindow& window : m_extraWindows)
-        if (window.view)
-            window.view->initialUpdate();
+    m_views.initialUpdate();
     m_engine->RebuildThruTracks();
 }
 
@@ -171,8 +99,8 @@ void App::UpdateAllViews()
     m_retryUpdate = false;
     OnSongChanged();
     if (m_currentSong)
-        followPlaybackPass(*this);
-    if (SongView* live = slot(kLive))
+        followPlaybackPass(m_views);
+    if (SongView* live = m_views.slot(ViewSlots::kLive))
         live->follow();
 }
 
@@ -183,7 +111,7 @@ void App::OnSongChanged()
     RZ_ASSERT_GUI_THREAD();
     repaintTransportPanel();
     SongView* controller = nullptr;
-    GetCurrentViews(nullptr, &controller);
+    m_views.currentViews(nullptr, &controller);
     if (controller && m_engine->recording())
         controller->update();
 }
@@ -193,38 +121,15 @@ void App::RemoveWindow(SongView* window)
     LockGuard guard(SongMutex(), "RemoveWindow", m_options.lockWait);
     if (!guard)
         return;
-    for (auto it = m_extraWindows.rbegin(); it != m_extraWindows.rend(); ++it) {
+    auto& windows = m_views.extraWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if (it->view == window) {
-            m_extraWindows.erase(std::next(it).base());
+            windows.erase(std::next(it).base());
             break;
         }
     }
     if (auto* target = dynamic_cast<CommandTarget*>(window))
         m_router->clearFocusedTopLevel(target);
-}
-
-void App::updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint)
-{
-    for (const auto& view : m_slots)
-        if (view && view->song() == &song && view.data() != senderView)
-            view->songUpdate(hint);
-    for (const ExtraWindow& window : m_extraWindows)
-        if (window.view && window.view->song() == &song && window.view.data() != senderView)
-            window.view->songUpdate(hint);
-}
-
-void App::stopOverviewWorkers()
-{
-    for (Slot s : {kClip, kTime})
-        if (SongView* view = slot(s))
-            view->stopOverviewWorker();
-}
-
-void App::raiseTornOffWindows()
-{
-    for (const ExtraWindow& window : m_extraWindows)
-        if (window.view)
-            window.view->raise();
 }
 
 // At close: the pane views, the track view and every torn-off window from
@@ -234,31 +139,22 @@ void App::destroyViews()
     {
         LockGuard guard(SongMutex(), "destroyViews", m_options.lockWait);
         if (m_currentSong)
-            detachAll(*m_currentSong);
+            m_views.detachAll(*m_currentSong);
     }
-    for (size_t s = 0; s < m_slots.size(); ++s) {
-        if (s != kLive)
-            delete m_slots[s].data();
-        m_slots[s] = nullptr;
-    }
-    while (!m_extraWindows.empty()) {
-        const QPointer<SongView> view = m_extraWindows.back().view;
-        m_extraWindows.pop_back();
-        delete view.data();
-    }
+    m_views.destroyAll();
     m_router->setActiveView(nullptr);
     m_router->setFocusedTopLevel(nullptr);
 }
 
 void App::repaintClipView()
 {
-    if (SongView* clips = slot(kClip))
+    if (SongView* clips = m_views.slot(ViewSlots::kClip))
         clips->update();
 }
 
 // The lane views read the frame's tools at each press; without a frame the
 // defaults hold.
-EditTools App::editTools() const
+EditTools App::frameTools() const
 {
     if (!m_frame)
         return {};

@@ -22,12 +22,12 @@ FilterToolsServices servicesOf(App& app)
     return FilterToolsServices{
         .prompt = app.prompt(),
         .engineRate = [&app] { return engineRate(app); },
-        .workFolder = [&app] { return app.workFolder(); },
+        .workFolder = [&app] { return app.files().workFolder(); },
         .previewSlot = [&app]() -> AudioPreviewSlot* {
             CSequencer* engine = app.sequencer();
             return engine ? engine->previewSlot() : nullptr;
         },
-        .opened = [&app](const std::string& id) { app.editCommands().addRecentFilter(id); },
+        .opened = [&app](const std::string& id) { app.commands().edit->addRecentFilter(id); },
         .parent = [&app]() -> QWidget* { return app.frame(); },
     };
 }
@@ -62,7 +62,7 @@ std::optional<WaveMix> EngineAudioEffects::runWaveMixer(CSongDoc& song)
     WaveMixerServices services{
         .profile = app.profile(),
         .prompt = app.prompt(),
-        .files = app,
+        .files = app.files(),
         .sampleRate = engineRate(app),
         .documents = app.documentsFolder(),
         .help = [&app](std::string_view topic) { app.help().open(topic); },

@@ -38,7 +38,7 @@ bool openSynthPatchEditor(App& app)
 
 void registerEngineDialogs(App& app)
 {
-    app.editCommands().setAudioEffects(std::make_unique<EngineAudioEffects>(app));
+    app.commands().edit->setAudioEffects(std::make_unique<EngineAudioEffects>(app));
     app.setupDialogs().registerDialog(kIdMidiPorts, [&app] {
         CSequencer* engine = app.sequencer();
         if (engine == nullptr)

@@ -1,6 +1,6 @@
 #pragma once
 
-// The engine calls the application: App implements IEngineHost, reached through EngineToGui.
+// The engine calls the application: its EngineCalls implements IEngineHost, reached through EngineToGui.
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The engine calls the open set: App implements IEngineSetLink, reached through EngineToGui.
+// The engine calls the open set: the application's EngineCalls implements IEngineSetLink, reached through EngineToGui.
 
 #include "core/set_link.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The engine calls the views that follow playback: App implements IEngineViews.
+// The engine calls the views that follow playback: the application's ViewSlots implements IEngineViews.
 
 #include <array>
 #include <cstdint>

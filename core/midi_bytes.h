@@ -41,6 +41,9 @@ inline constexpr uint8_t kSystemReset = 0xFF;
 // In a standard MIDI file the reset's byte starts a meta event instead:
 // kMeta, type, length, data. The song's events keep it as their kind.
 inline constexpr uint8_t kMeta = 0xFF;
+// Meta event types the program acts on.
+inline constexpr uint8_t kMetaPort = 0x21; // the track's output port
+inline constexpr uint8_t kMetaEndOfTrack = 0x2F;
 
 // A status byte has its top bit set; a data byte carries 7 bits.
 inline constexpr uint8_t kStatusBit = 0x80;

@@ -49,6 +49,13 @@ int32_t readSettingOr(const IProfile& profile, const Setting& row, int32_t fallb
     return std::clamp(value, row.min, row.max);
 }
 
+int32_t readSettingAsStored(const IProfile& profile, const Setting& row, int32_t fallback,
+                            std::string_view part)
+{
+    assert(row.type == SettingType::Int);
+    return profile.readInt(settingSection(row, part), settingKey(row, part), fallback);
+}
+
 void writeSetting(IProfile& profile, const Setting& row, int32_t value, std::string_view part)
 {
     assert(row.type == SettingType::Int);
@@ -91,6 +98,17 @@ void writeSettingBinary(IProfile& profile, const Setting& row, const std::vector
 void removeSetting(IProfile& profile, const Setting& row, std::string_view part)
 {
     profile.removeValue(settingSection(row, part), settingKey(row, part));
+}
+
+std::vector<IProfile::ValueName> settingSectionValues(const IProfile& profile, const Setting& row,
+                                                      std::string_view part)
+{
+    return profile.valueNames(settingSection(row, part));
+}
+
+void removeSettingSection(IProfile& profile, const Setting& row, std::string_view part)
+{
+    profile.removeSection(settingSection(row, part));
 }
 
 } // namespace rz

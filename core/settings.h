@@ -106,7 +106,15 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(SyncSmpte,                "SyncOptions", "SMPTE",       Int, 3, kLo, kHi, "") \
     X(KeyMapEnabled,            "KeyMap", "Enabled",  Int, 1, kLo, kHi, "") \
     X(KeyMapUseWhich,           "KeyMap", "UseWhich", Text, 0, 0, 0, "MIDI") \
-    X(KeyMapBytes,              "Keymap", "{}",       Binary, 0, 0, 0, "") \
+    X(KeyMapBytes,              "KeyMap", "{}",       Binary, 0, 0, 0, "") \
+    X(AccelMapEnabled,          "AccelMap4", "Enabled",  Int, 1, kLo, kHi, "") \
+    X(AccelMapUseWhich,         "AccelMap4", "UseWhich", Text, 0, 0, 0, "Default") \
+    X(AccelMapBytes,            "AccelMap4", "{}",       Binary, 0, 0, 0, "") \
+    X(DirsAccelMaps,            "Dirs", "Accelmaps",     Text, 0, 0, 0, "") \
+    X(DirsKeyMaps,              "Dirs", "Keymaps",       Text, 0, 0, 0, "") \
+    X(RecentSet,                "Recent File List", "File{}",     Text, 0, 0, 0, "") \
+    X(RecentSong,               "Recent Song List", "Song{}",     Text, 0, 0, 0, "") \
+    X(RecentFilter,             "Recent Filter List", "Filter{}", Text, 0, 0, 0, "") \
     X(SequencerOptions,         "Sequencer", "Options",  Int, 2, kLo, kHi, "") \
     X(SequencerPTempoCh,        "Sequencer", "PTempoCh", Int, -1, kLo, kHi, "") \
     X(DefaultsVolume,           "Defaults", "Volume", Int, 16383, 0, 16383, "") \
@@ -188,6 +196,8 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DisplayAudioFace,         "DisplayOptions", "AudioFace",    Int, 0, kLo, kHi, "") \
     X(DisplayBouncingBall,      "DisplayOptions", "BouncngBall",  Int, 1, kLo, kHi, "") \
     X(DisplaySmoothScroll,      "DisplayOptions", "SmoothScroll", Int, 1, kLo, kHi, "") \
+    X(TempoViewZoom,            "DisplayOptions", "TempoZoom",    Int, 50, kLo, kHi, "") \
+    X(TempoViewYOffset,         "DisplayOptions", "TempoYOffset", Int, 0, kLo, kHi, "") \
     X(DisplayCueColor,          "DisplayOptions", "CueColor{}",   Int, 0, kLo, kHi, "") \
     X(StaffFontFace,            "StaffView", "{}Font",        Text, 0, 0, 0, "") \
     X(StaffFontHeight,          "StaffView", "{}Height",      Int, -24, kLo, kHi, "") \
@@ -205,6 +215,10 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(StaffNoteDotted,          "StaffView", "NoteDotted",    Int, 0, kLo, kHi, "") \
     X(StaffNoteTriplet,         "StaffView", "NoteTriplet",   Int, 0, kLo, kHi, "") \
     X(StaffNoteAccidents,       "StaffView", "NoteAccidents", Int, 0, kLo, kHi, "") \
+    X(StaffFill,                "StaffView", "Fill",          Int, 1, kLo, kHi, "") \
+    X(StaffTrim,                "StaffView", "Trim",          Int, 1, kLo, kHi, "") \
+    X(StaffResolution,          "StaffView", "Resolution",    Int, 1, kLo, kHi, "") \
+    X(StaffPrintSize,           "StaffOptions", "PrintStaffSize", Int, 3, kLo, kHi, "") \
     X(StartAutoOpen,            "StartupOptions", "AutoOpen",        Int, 1, kLo, kHi, "") \
     X(StartAutoOpenPath,        "StartupOptions", "AutoOpenPath",    Text, 0, 0, 0, "") \
     X(StartCheckForUpdates,     "StartupOptions", "CheckForUpdates", Int, 1, kLo, kHi, "") \
@@ -235,6 +249,10 @@ int32_t readSetting(const IProfile& profile, const Setting& row, std::string_vie
 int32_t readSettingOr(const IProfile& profile, const Setting& row, int32_t fallback,
                       std::string_view part = {});
 void writeSetting(IProfile& profile, const Setting& row, int32_t value, std::string_view part = {});
+// The stored number as it is, not clamped: the Options pages show a value
+// edited by hand out of range, to be mended before OK.
+int32_t readSettingAsStored(const IProfile& profile, const Setting& row, int32_t fallback,
+                            std::string_view part = {});
 
 // A Text row's stored text, or its default (or the fallback the caller gives
 // for rows whose default is found at run time).
@@ -250,5 +268,12 @@ std::optional<std::vector<uint8_t>> readSettingBinary(const IProfile& profile, c
 void writeSettingBinary(IProfile& profile, const Setting& row, const std::vector<uint8_t>& value,
                         std::string_view part = {});
 void removeSetting(IProfile& profile, const Setting& row, std::string_view part = {});
+
+// The values stored in the row's section, for rows whose key is a family
+// ("{}") of names the user chose.
+std::vector<IProfile::ValueName> settingSectionValues(const IProfile& profile, const Setting& row,
+                                                      std::string_view part = {});
+// Removes the row's whole section, the row's values and its neighbours'.
+void removeSettingSection(IProfile& profile, const Setting& row, std::string_view part = {});
 
 } // namespace rz

@@ -1,6 +1,6 @@
 #pragma once
 
-// Song code calls the application: App implements ISongHost.
+// Song code calls the application: its SongHostParts implements ISongHost, handing each role on.
 
 #include "core/color.h"
 #include "core/midi_bytes.h"

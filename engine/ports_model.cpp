@@ -352,10 +352,10 @@ void PortsModel::writeOutputs()
 void PortsModel::writeInstruments()
 {
     for (int slot = 0; slot < CSequencer::kInstrumentSlots; ++slot) {
-        const std::string section = settingSection(settings::kInstrumentPath, std::to_string(slot));
-        if (m_profile.valueNames(section).empty())
+        const std::string part = std::to_string(slot);
+        if (settingSectionValues(m_profile, settings::kInstrumentPath, part).empty())
             break;
-        m_profile.removeSection(section);
+        removeSettingSection(m_profile, settings::kInstrumentPath, part);
     }
     int slot = 0;
     for (const std::shared_ptr<COutPort>& port : m_engine.ports()->outputs) {

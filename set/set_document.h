@@ -17,8 +17,8 @@ namespace rz {
 
 struct SetFileImage;
 
-// The set document calls the program's main window: App implements
-// ISetDocumentHost. GUI thread.
+// The set document calls the program's main window: the application's
+// StatusLine implements ISetDocumentHost. GUI thread.
 class ISetDocumentHost {
 public:
     virtual ~ISetDocumentHost() = default;

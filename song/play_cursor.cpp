@@ -268,7 +268,7 @@ bool CTrack::readMeta(ByteReader& reader, RawEvent& event)
     const auto type = reader.u8();
     if (!type)
         return false;
-    if (*type == 0x2F) {
+    if (*type == midi::kMetaEndOfTrack) {
         metEndOfTrack = event.tick;
         return false;
     }

@@ -27,6 +27,14 @@ namespace rz {
 namespace {
 
 constexpr uint16_t kRsdTimeBase = 120;
+// The format's record types from 0x80 up; below it a record is a note.
+// They resemble MIDI status bytes but are the format's own.
+constexpr uint8_t kRsdFirstCommand = 0x80;
+constexpr uint8_t kRsdTempo = 0x80;
+constexpr uint8_t kRsdTempoAlso = 0x88;
+constexpr uint8_t kRsdMeter = 0xA3;
+constexpr uint8_t kRsdProgram = 0xE5;
+constexpr uint8_t kRsdController = 0xE6;
 // Ticks stay within what the play cursor accepts.
 constexpr int64_t kLastTick = 0x7FFFFFFE;
 // The companion's size, and where its title starts and must end.
@@ -90,7 +98,7 @@ bool RsdReader::read(std::span<const uint8_t> bytes)
 void RsdReader::record(const RsdRecord& r)
 {
     const uint8_t type = r.b[1];
-    if (type < 0x80) {
+    if (type < kRsdFirstCommand) {
         if (r.b[3] & 0x80)
             noteOff(r);
         else
@@ -98,11 +106,11 @@ void RsdReader::record(const RsdRecord& r)
         return;
     }
     switch (type) {
-    case 0x80:
-    case 0x88: tempo(r); return;
-    case 0xA3: meter(r); return;
-    case 0xE5: store(midi::kProgramChange | r.channel() | uint32_t(r.b[4] & 0x7F) << 8, 0); return;
-    case 0xE6:
+    case kRsdTempo:
+    case kRsdTempoAlso: tempo(r); return;
+    case kRsdMeter: meter(r); return;
+    case kRsdProgram: store(midi::kProgramChange | r.channel() | uint32_t(r.b[4] & 0x7F) << 8, 0); return;
+    case kRsdController:
         store(midi::kControlChange | r.channel() | uint32_t(r.b[4] & 0x7F) << 8 | uint32_t(r.b[5] & 0x7F) << 16, 0);
         return;
     default: return;

@@ -72,20 +72,21 @@ ControllerChase controllerChase(int number)
 
 uint32_t chaseKeyMask(uint32_t message)
 {
-    const uint32_t kind = message & 0xF0;
-    if (kind == 0xB0 && controllerChase(int(message >> 8) & 0x7F) == ControllerChase::Mode)
+    const uint32_t kind = midi::statusOf(message);
+    if (kind == midi::kControlChange
+        && controllerChase(midi::firstDataByte(message)) == ControllerChase::Mode)
         return 0xFCFFu; // 124..127 differ in the low two bits of the number
-    return kind == 0xB0 || kind == 0x10 ? 0xFFFFu : 0xFFu;
+    return kind == midi::kControlChange || kind == 0x10 ? 0xFFFFu : 0xFFu;
 }
 
 bool clearedByResetAll(uint32_t message)
 {
-    switch (message & 0xF0) {
-    case 0xD0:
-    case 0xE0:
+    switch (midi::statusOf(message)) {
+    case midi::kChannelPressure:
+    case midi::kPitchBend:
         return true;
-    case 0xB0:
-        switch (int(message >> 8) & 0x7F) {
+    case midi::kControlChange:
+        switch (midi::firstDataByte(message)) {
         case cc::kModulation:
         case cc::kExpression:
         case cc::kSustain:

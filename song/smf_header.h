@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/midi_bytes.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -21,7 +23,7 @@ struct SmfLayout {
 };
 
 // The End of Track meta event as a chunk ends with it.
-inline constexpr uint8_t kEndOfTrackBytes[] = {0xFF, 0x2F, 0x00};
+inline constexpr uint8_t kEndOfTrackBytes[] = {midi::kMeta, midi::kMetaEndOfTrack, 0x00};
 
 // Finds the header and the track chunks, inside a RIFF "RMID" form when the
 // file is one; chunks of other types are skipped. False, with a reason, when

@@ -532,7 +532,7 @@ void TrackChunkReader::removeOffsets()
         uint32_t message = event.message;
         if (key != 0)
             message = (message & ~0xFF00u) | uint32_t(foldKey(int32_t(event.data1()) - key)) << 8;
-        if (kind <= 0x9F && event.data2() != 0 && velocity != 0) {
+        if (kind < midi::kPolyPressure && event.data2() != 0 && velocity != 0) {
             const int32_t v = std::clamp(int32_t(event.data2()) - velocity, 1, 127);
             message = (message & ~0xFF0000u) | uint32_t(v) << 16;
         }

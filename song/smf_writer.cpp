@@ -425,7 +425,7 @@ bool ConductorEventReader::NextConductorEvent(RawEvent& event)
             continue;
         // The header's port comes first at tick 0; other port events are
         // the conductor's.
-        if (event.kind == 0xFF && event.data1 == 0x21 && event.tick == 0 && !m_headerPortSeen[next]) {
+        if (event.kind == midi::kMeta && event.data1 == midi::kMetaPort && event.tick == 0 && !m_headerPortSeen[next]) {
             m_headerPortSeen[next] = true;
             continue;
         }

@@ -180,7 +180,7 @@ bool bakeOffsets(CMidiEvent& event, const CTrack& track, uint32_t bits)
         message = (message & ~0xFF00u) | uint32_t(key) << 8;
     }
     const int32_t velocity = event.data2() & 0x7F;
-    if ((bits & 2) && kind <= 0x9F && velocity != 0 && track.velocityOffset != 0) {
+    if ((bits & 2) && kind < midi::kPolyPressure && velocity != 0 && track.velocityOffset != 0) {
         const int32_t changed = std::clamp(velocity + std::clamp(track.velocityOffset, -1000, 1000), 1, 127);
         message = (message & ~0xFF0000u) | uint32_t(changed) << 16;
     }

@@ -109,7 +109,7 @@ uint32_t applyOffsets(uint32_t message, const CTrack& track, uint32_t& clipFlags
         clipFlags |= 1;
     }
     int64_t velocity = int64_t((message >> 16) & 0x7F);
-    if (kind <= 0x9F && velocity != 0) {
+    if (kind < midi::kPolyPressure && velocity != 0) {
         velocity += track.velocityOffset;
         if (velocity < 1 || velocity > 127) {
             velocity = std::clamp<int64_t>(velocity, 1, 127);

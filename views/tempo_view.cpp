@@ -5,6 +5,7 @@
 #include "core/edit_dialogs.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "res/command_ids.h"
 #include "res/tempo_menu.h"
@@ -21,9 +22,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kSection = "DisplayOptions";
-constexpr const char* kZoomKey = "TempoZoom";
-constexpr const char* kOffsetKey = "TempoYOffset";
+static_assert(settings::kTempoViewZoom.defaultValue == TempoScale::kFitToWindow);
 
 constexpr CommandRow<TempoView> kCommands[] = {
     {kIdEditCopy, kIdEditCopy, &TempoView::onEditCopy, &TempoView::onUpdateEdit},
@@ -50,8 +49,8 @@ TempoView::TempoView(QWidget* parent, CommandSink sink) : ControllerPaneBase(Lin
 TempoView::~TempoView()
 {
     if (m_profile) {
-        m_profile->writeInt(kSection, kZoomKey, m_graphHeight);
-        m_profile->writeInt(kSection, kOffsetKey, yOffset());
+        writeSetting(*m_profile, settings::kTempoViewZoom, m_graphHeight);
+        writeSetting(*m_profile, settings::kTempoViewYOffset, yOffset());
     }
 }
 
@@ -75,8 +74,8 @@ void TempoView::attach(CSongDoc& song)
         return;
     m_settingsRead = true;
     m_profile = &song.context().profile;
-    m_graphHeight = TempoScale::storedZoom(m_profile->readInt(kSection, kZoomKey, TempoScale::kFitToWindow));
-    setYOffset(m_profile->readInt(kSection, kOffsetKey, 0));
+    m_graphHeight = TempoScale::storedZoom(readSetting(*m_profile, settings::kTempoViewZoom));
+    setYOffset(readSetting(*m_profile, settings::kTempoViewYOffset));
 }
 
 // A gesture in progress belongs to the song it began on.

@@ -103,7 +103,7 @@ rz::LyricViewContext lyricViewContext(rz::App& app)
     context.engine = &app.engine();
     context.trackRows = &app.trackRows();
     context.style = [&app] { return app.frame() ? app.frame()->staffTools().lyricTool : 0; };
-    context.performanceMode = [&app] { return app.performanceMode(); };
+    context.performanceMode = [&app] { return app.display().performanceMode(); };
     context.router = &app.router();
     context.sendToFrame = [&app](rz::CommandId id) { return app.router().execute(id); };
     context.startFrameTimer = [&app](int id, int ms) {
@@ -111,7 +111,7 @@ rz::LyricViewContext lyricViewContext(rz::App& app)
             app.frame()->timers().start(id, ms);
     };
     context.openOptions = [&app](QWidget*, int page) { app.OpenOptions(page); };
-    context.statusText = [&app](const std::string& text) { app.SetStatusText(text); };
+    context.statusText = [&app](const std::string& text) { app.statusLine().setText(text); };
     return context;
 }
 
@@ -135,10 +135,10 @@ int main(int argc, char** argv)
     rz::App app(options);
     rz::DesktopTrash trash;
     app.viewFactory().registerView(rz::ViewKind::SetTree, [&app, &trash](const rz::ViewRequest& request) {
-        auto* pane = new rz::SetPane(app.set(), app, trash, app.profile(), request.parent);
+        auto* pane = new rz::SetPane(app.set(), app.statusLine(), trash, app.profile(), request.parent);
         pane->setCommandRouter(&app.router());
         pane->setKeyFilter(&app.keyFilter());
-        pane->setNewSongFromCopy([&app] { app.fileCommands().NewSongFromClipboard(); });
+        pane->setNewSongFromCopy([&app] { app.commands().file->NewSongFromClipboard(); });
         pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
@@ -148,13 +148,13 @@ int main(int argc, char** argv)
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
-    app.fileCommands().setNewDocumentPrompt(&newDocumentPrompt);
-    app.fileCommands().setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
+    app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);
+    app.commands().file->setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
         rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
         dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
         return dialog.exec() == QDialog::Accepted;
     });
-    app.fileCommands().setImportProgress([&app](const std::function<int(double*)>& step) {
+    app.commands().file->setImportProgress([&app](const std::function<int(double*)>& step) {
         rz::CImportingDlg dialog(step, app.frame());
         return dialog.exec() == QDialog::Accepted;
     });

@@ -2,6 +2,7 @@
 
 #include "app/maps/map_store.h"
 #include "core/profile.h"
+#include "core/settings.h"
 
 namespace rz {
 
@@ -11,8 +12,8 @@ std::optional<AccelTable> readStartupAccelTable(IProfile& profile)
     if (!store.enabled())
         return AccelTable();
     if (profileKey(store.useWhich()) == profileKey(AccelMapStore::kDefaultMap))
-        profile.writeBinary("AccelMap4", AccelMapStore::kDefaultMap,
-                            AccelTable::defaultMap().toBytes());
+        writeSettingBinary(profile, settings::kAccelMapBytes, AccelTable::defaultMap().toBytes(),
+                           AccelMapStore::kDefaultMap);
     AccelTable table = store.selectedTable();
     if (table.empty())
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "app/maps/map_store.h"
 
 #include "core/profile.h"
+#include "core/settings.h"
 
 namespace rz {
 namespace {
@@ -13,20 +14,18 @@ std::vector<uint8_t> wholeRecords(std::vector<uint8_t> bytes, size_t recordBytes
 
 } // namespace
 
-MapStore::MapStore(IProfile& profile, std::string section, std::string defaultUse,
-                   size_t recordBytes)
-    : m_profile(profile), m_section(std::move(section)), m_defaultUse(std::move(defaultUse)),
-      m_recordBytes(recordBytes)
+MapStore::MapStore(IProfile& profile, MapRows rows, size_t recordBytes)
+    : m_profile(profile), m_rows(rows), m_recordBytes(recordBytes)
 {
 }
 
 std::vector<NamedMap> MapStore::readMaps() const
 {
     std::vector<NamedMap> maps;
-    for (const IProfile::ValueName& value : m_profile.valueNames(m_section)) {
+    for (const IProfile::ValueName& value : settingSectionValues(m_profile, m_rows.maps)) {
         if (!value.binary)
             continue;
-        if (auto bytes = m_profile.readBinary(m_section, value.name))
+        if (auto bytes = readSettingBinary(m_profile, m_rows.maps, value.name))
             maps.push_back({value.name, wholeRecords(std::move(*bytes), m_recordBytes)});
     }
     return maps;
@@ -34,26 +33,28 @@ std::vector<NamedMap> MapStore::readMaps() const
 
 std::string MapStore::useWhich() const
 {
-    return m_profile.readString(m_section, "UseWhich", m_defaultUse);
+    return readSettingText(m_profile, m_rows.useWhich);
 }
 
 bool MapStore::enabled() const
 {
-    return m_profile.readInt(m_section, "Enabled", 1) != 0;
+    return readSetting(m_profile, m_rows.enabled) != 0;
 }
 
 void MapStore::write(std::span<const NamedMap> maps, std::string_view useWhich, bool enabled)
 {
-    m_profile.removeSection(m_section);
+    removeSettingSection(m_profile, m_rows.maps);
     for (auto map = maps.rbegin(); map != maps.rend(); ++map)
-        m_profile.writeBinary(m_section, map->name, map->records);
+        writeSettingBinary(m_profile, m_rows.maps, map->records, map->name);
     if (!useWhich.empty())
-        m_profile.writeString(m_section, "UseWhich", useWhich);
-    m_profile.writeInt(m_section, "Enabled", enabled ? 1 : 0);
+        writeSettingText(m_profile, m_rows.useWhich, useWhich);
+    writeSetting(m_profile, m_rows.enabled, enabled ? 1 : 0);
 }
 
 AccelMapStore::AccelMapStore(IProfile& profile)
-    : MapStore(profile, "AccelMap4", kDefaultMap, kAccelRecordBytes)
+    : MapStore(profile,
+               {settings::kAccelMapBytes, settings::kAccelMapUseWhich, settings::kAccelMapEnabled},
+               kAccelRecordBytes)
 {
 }
 
@@ -93,7 +94,9 @@ AccelMapButtons accelMapButtons(std::span<const NamedMap> maps, std::string_view
 }
 
 ControlMapStore::ControlMapStore(IProfile& profile)
-    : MapStore(profile, "KeyMap", "MIDI", kControlRecordBytes)
+    : MapStore(profile,
+               {settings::kKeyMapBytes, settings::kKeyMapUseWhich, settings::kKeyMapEnabled},
+               kControlRecordBytes)
 {
 }
 

@@ -13,13 +13,22 @@
 namespace rz {
 
 class IProfile;
+struct Setting;
+
+// A map store's rows of the settings table: the family of named maps and,
+// in the same section, the map in use and the on switch.
+struct MapRows {
+    const Setting& maps;
+    const Setting& useWhich;
+    const Setting& enabled;
+};
 
 // Named maps kept as one binary value each in a profile section, beside
 // "UseWhich" (the map in use) and "Enabled". Values are read whole; a
 // trailing partial record is ignored.
 class MapStore {
 public:
-    MapStore(IProfile& profile, std::string section, std::string defaultUse, size_t recordBytes);
+    MapStore(IProfile& profile, MapRows rows, size_t recordBytes);
 
     // Every binary value of the section, in the profile's order.
     std::vector<NamedMap> readMaps() const;
@@ -31,8 +40,7 @@ public:
 
 protected:
     IProfile& m_profile;
-    std::string m_section;
-    std::string m_defaultUse;
+    MapRows m_rows;
     size_t m_recordBytes;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/input_file.h"
 #include "core/profile.h"
+#include "core/settings.h"
 #include "core/prompt.h"
 #include "song/fs.h"
 
@@ -15,13 +16,13 @@ constexpr std::uintmax_t kMaxMapFileBytes = 64u << 20;
 std::filesystem::path lastFolder(const MapTransfer& kind, IProfile& profile,
                                  const std::filesystem::path& defaultFolder)
 {
-    const std::string folder = profile.readString("Dirs", kind.folderValue, "");
+    const std::string folder = readSettingText(profile, kind.folder);
     return folder.empty() ? defaultFolder : std::filesystem::path(folder);
 }
 
 void rememberFolder(const MapTransfer& kind, IProfile& profile, const std::filesystem::path& file)
 {
-    profile.writeString("Dirs", kind.folderValue, file.parent_path().string());
+    writeSettingText(profile, kind.folder, file.parent_path().string());
 }
 
 std::optional<std::vector<uint8_t>> readFile(const std::filesystem::path& path, std::string& reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/map_file.h"
+#include "core/settings.h"
 
 #include <filesystem>
 #include <string>
@@ -17,17 +18,17 @@ struct MapTransfer {
     const char* exportTitle;   // "Export accelerator maps..."
     const char* importTitle;   // "Import accelerator maps..."
     const char* filter;        // "Accelerator map data files (*.dat)"
-    const char* folderValue;   // "Dirs" value of the last folder: "Accelmaps"
+    const Setting& folder;     // where the last folder is kept: "Dirs" "Accelmaps"
     size_t recordBytes;
     const char* protectedName; // the built-in map an import never replaces; may be ""
 };
 
 inline constexpr MapTransfer kAccelMapTransfer{
     "Export accelerator maps...", "Import accelerator maps...",
-    "Accelerator map data files (*.dat)", "Accelmaps", kAccelRecordBytes, "Default"};
+    "Accelerator map data files (*.dat)", settings::kDirsAccelMaps, kAccelRecordBytes, "Default"};
 inline constexpr MapTransfer kControlMapTransfer{
     "Export control maps...", "Import control maps...", "Control map data files (*.dat)",
-    "Keymaps", kControlRecordBytes, ""};
+    settings::kDirsKeyMaps, kControlRecordBytes, ""};
 
 // Asks for a file and writes every map to it. A failed write is reported
 // by name; the old file stays.

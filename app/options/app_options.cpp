@@ -47,14 +47,14 @@ OptionsContext App::optionsContext()
         if (m_helpOpener)
             m_helpOpener(topic);
     };
-    context.cueColor = [this](int kind) { return cueColor(kind); };
-    context.setCueColor = [this](int kind, Color color) { setCueColor(kind, color); };
-    context.resetCueColors = [this] { ResetCueColors(); };
-    context.loadCueColors = [this] { LoadCueColors(); };
-    context.smoothScroll = [this] { return m_smoothScroll; };
-    context.setSmoothScroll = [this](bool on) { setSmoothScroll(on); };
-    context.autoProps = [this] { return m_autoProps; };
-    context.setAutoProps = [this](bool on) { setAutoProps(on); };
+    context.cueColor = [this](int kind) { return m_display.cueColor(kind); };
+    context.setCueColor = [this](int kind, Color color) { m_display.setCueColor(kind, color); };
+    context.resetCueColors = [this] { m_display.resetCueColors(); };
+    context.loadCueColors = [this] { m_display.loadCueColors(*m_profile); };
+    context.smoothScroll = [this] { return m_display.smoothScroll(); };
+    context.setSmoothScroll = [this](bool on) { m_display.setSmoothScroll(on); };
+    context.autoProps = [this] { return m_display.autoProps(); };
+    context.setAutoProps = [this](bool on) { m_display.setAutoProps(on); };
     context.setAlwaysOnTop = [this](bool onTop) {
         if (!m_frame)
             return;
@@ -88,11 +88,12 @@ OptionsContext App::optionsContext()
 
 std::optional<int> App::openLyricFontHeight() const
 {
-    for (auto window = m_extraWindows.rbegin(); window != m_extraWindows.rend(); ++window) {
+    const auto& windows = m_views.extraWindows();
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
         if (auto* view = qobject_cast<LyricView*>(window->view.data()))
             return view->fontHeight();
     }
-    auto* docked = qobject_cast<LyricView*>(slot(kLyric));
+    auto* docked = qobject_cast<LyricView*>(m_views.slot(ViewSlots::kLyric));
     if (docked && m_currentSong && docked->song() == m_currentSong)
         return docked->fontHeight();
     return std::nullopt;
@@ -106,8 +107,8 @@ void App::reloadLyricViews()
     LockGuard guard(SongMutex(), "karaoke options", m_options.lockWait);
     if (!guard)
         return;
-    std::vector<SongView*> views{slot(kLyric)};
-    for (const ExtraWindow& window : m_extraWindows)
+    std::vector<SongView*> views{m_views.slot(ViewSlots::kLyric)};
+    for (const ViewSlots::ExtraWindow& window : m_views.extraWindows())
         views.push_back(window.view.data());
     for (SongView* view : views) {
         if (qobject_cast<LyricView*>(view) && view->song() == m_currentSong)

@@ -14,15 +14,15 @@
 
 namespace rz {
 
-OptionsPage::Binding OptionsPage::bound(Kind kind, QWidget* widget, const char* section,
-                                        const char* name, int defaultValue, int min, int max)
+OptionsPage::Binding OptionsPage::bound(Kind kind, QWidget* widget, const Setting& row, int min,
+                                        int max)
 {
     Binding binding;
     binding.kind = kind;
     binding.widget = widget;
-    binding.section = section;
-    binding.name = name;
-    binding.defaultValue = defaultValue;
+    binding.row = &row;
+    binding.defaultValue = row.defaultValue;
+    binding.defaultText = std::string(row.defaultText);
     binding.min = min;
     binding.max = max;
     return binding;
@@ -33,52 +33,55 @@ OptionsPage::OptionsPage(OptionsContext& context, const char* caption, const cha
 {
 }
 
-QCheckBox* OptionsPage::bindCheck(QBoxLayout* layout, const char* text, const char* section,
-                                  const char* name, int defaultValue)
+QCheckBox* OptionsPage::bindCheck(QBoxLayout* layout, const char* text, const Setting& row,
+                                  std::optional<int> shownDefault)
 {
     auto* box = new QCheckBox(QString::fromUtf8(text), this);
     layout->addWidget(box);
-    m_bindings.push_back(bound(Kind::Check, box, section, name, defaultValue));
+    Binding binding = bound(Kind::Check, box, row);
+    binding.defaultValue = shownDefault.value_or(row.defaultValue);
+    m_bindings.push_back(std::move(binding));
     return box;
 }
 
 QComboBox* OptionsPage::bindCombo(QFormLayout* layout, const char* label,
-                                  const std::vector<const char*>& items, const char* section,
-                                  const char* name, int defaultValue)
+                                  const std::vector<const char*>& items, const Setting& row)
 {
     auto* combo = new QComboBox(this);
     for (const char* item : items)
         combo->addItem(QString::fromUtf8(item));
     layout->addRow(QString::fromUtf8(label), combo);
-    m_bindings.push_back(bound(Kind::Combo, combo, section, name, defaultValue));
+    m_bindings.push_back(bound(Kind::Combo, combo, row));
     return combo;
 }
 
-QLineEdit* OptionsPage::bindInt(QFormLayout* layout, const char* label, const char* section,
-                                const char* name, int defaultValue, int min, int max)
+QLineEdit* OptionsPage::bindInt(QFormLayout* layout, const char* label, const Setting& row, int min,
+                                int max)
 {
     auto* edit = new QLineEdit(this);
     layout->addRow(QString::fromUtf8(label), edit);
-    m_bindings.push_back(bound(Kind::Int, edit, section, name, defaultValue, min, max));
+    m_bindings.push_back(bound(Kind::Int, edit, row, min, max));
     return edit;
 }
 
-QLineEdit* OptionsPage::bindText(QFormLayout* layout, const char* label, const char* section,
-                                 const char* name, const char* defaultText, int maxLength)
+QLineEdit* OptionsPage::bindText(QFormLayout* layout, const char* label, const Setting& row,
+                                 int maxLength, std::string_view part,
+                                 std::optional<std::string> defaultText)
 {
     auto* edit = new QLineEdit(this);
     edit->setMaxLength(maxLength);
     layout->addRow(QString::fromUtf8(label), edit);
-    Binding binding = bound(Kind::Text, edit, section, name);
-    binding.defaultText = defaultText;
+    Binding binding = bound(Kind::Text, edit, row);
+    binding.part = std::string(part);
+    if (defaultText)
+        binding.defaultText = std::move(*defaultText);
     m_bindings.push_back(std::move(binding));
     return edit;
 }
 
-void OptionsPage::bindRadios(const std::vector<QRadioButton*>& radios, const char* section,
-                             const char* name, int defaultValue)
+void OptionsPage::bindRadios(const std::vector<QRadioButton*>& radios, const Setting& row)
 {
-    Binding binding = bound(Kind::Radio, radios.front(), section, name, defaultValue);
+    Binding binding = bound(Kind::Radio, radios.front(), row);
     binding.radios = radios;
     m_bindings.push_back(std::move(binding));
 }
@@ -104,11 +107,11 @@ void OptionsPage::loadBinding(const Binding& binding)
     if (binding.kind == Kind::Text) {
         static_cast<QLineEdit*>(binding.widget)
             ->setText(QString::fromStdString(
-                profile.readString(binding.section, binding.name, binding.defaultText)));
+                readSettingTextOr(profile, *binding.row, binding.defaultText, binding.part)));
         return;
     }
-    const int value = runtimeValue(binding.name).value_or(
-        profile.readInt(binding.section, binding.name, binding.defaultValue));
+    const int value = runtimeValue(*binding.row).value_or(
+        readSettingAsStored(profile, *binding.row, binding.defaultValue, binding.part));
     switch (binding.kind) {
     case Kind::Check: static_cast<QCheckBox*>(binding.widget)->setChecked(value != 0); break;
     case Kind::Combo: static_cast<QComboBox*>(binding.widget)->setCurrentIndex(value); break;
@@ -139,7 +142,7 @@ std::optional<OptionsPage::RangeFailure> OptionsPage::validate() const
 void OptionsPage::store()
 {
     for (const Binding& binding : m_bindings)
-        if (!storesItself(binding.name))
+        if (!storesItself(*binding.row))
             storeBinding(binding);
     storeMore();
 }
@@ -158,11 +161,11 @@ void OptionsPage::storeBinding(const Binding& binding)
                 value = int(i);
         break;
     case Kind::Text:
-        profile.writeString(binding.section, binding.name,
-                            static_cast<QLineEdit*>(binding.widget)->text().toStdString());
+        const std::string text = static_cast<QLineEdit*>(binding.widget)->text().toStdString();
+        writeSettingText(profile, *binding.row, text, binding.part);
         return;
     }
-    profile.writeInt(binding.section, binding.name, value);
+    writeSetting(profile, *binding.row, value, binding.part);
 }
 
 QSpinBox* OptionsPage::spinFor(QLineEdit* edit, int min, int max)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/options/options_context.h"
+#include "core/settings.h"
 
 #include <QWidget>
 
@@ -46,42 +47,45 @@ public:
 
 protected:
     enum class Kind { Check, Combo, Int, Text, Radio };
+    // A control bound to a row of the settings table; `part` fills a
+    // family's "{}". The default shown is the row's unless the page gives
+    // one found at run time.
     struct Binding {
         Kind kind = Kind::Check;
         QWidget* widget = nullptr;
-        const char* section = "";
-        const char* name = "";
+        const Setting* row = nullptr;
+        std::string part;
         int defaultValue = 0;
-        int min = 0;
+        int min = 0; // the range an Int field accepts
         int max = 0;
         std::string defaultText;
         std::vector<QRadioButton*> radios;
     };
 
-    static Binding bound(Kind kind, QWidget* widget, const char* section, const char* name,
-                         int defaultValue = 0, int min = 0, int max = 0);
-    QCheckBox* bindCheck(QBoxLayout* layout, const char* text, const char* section,
-                         const char* name, int defaultValue);
+    static Binding bound(Kind kind, QWidget* widget, const Setting& row, int min = 0, int max = 0);
+    // `shownDefault`: what the box shows while the profile holds nothing,
+    // where the page's own default is not the row's.
+    QCheckBox* bindCheck(QBoxLayout* layout, const char* text, const Setting& row,
+                         std::optional<int> shownDefault = std::nullopt);
     QComboBox* bindCombo(QFormLayout* layout, const char* label, const std::vector<const char*>& items,
-                         const char* section, const char* name, int defaultValue);
+                         const Setting& row);
     // A spin box of `min`..`max` beside `edit`, kept in step both ways: a
     // step writes the field, a typed or loaded number in range moves the spin.
     QSpinBox* spinFor(QLineEdit* edit, int min, int max);
-    QLineEdit* bindInt(QFormLayout* layout, const char* label, const char* section,
-                       const char* name, int defaultValue, int min, int max);
-    QLineEdit* bindText(QFormLayout* layout, const char* label, const char* section,
-                        const char* name, const char* defaultText, int maxLength);
-    void bindRadios(const std::vector<QRadioButton*>& radios, const char* section,
-                    const char* name, int defaultValue);
+    QLineEdit* bindInt(QFormLayout* layout, const char* label, const Setting& row, int min,
+                       int max);
+    QLineEdit* bindText(QFormLayout* layout, const char* label, const Setting& row, int maxLength,
+                        std::string_view part = {}, std::optional<std::string> defaultText = {});
+    void bindRadios(const std::vector<QRadioButton*>& radios, const Setting& row);
 
     // A value a bound control starts from; pages whose values have a
     // run-time copy answer with the copy.
-    virtual std::optional<int> runtimeValue(const char* /*name*/) const { return std::nullopt; }
+    virtual std::optional<int> runtimeValue(const Setting& /*row*/) const { return std::nullopt; }
     virtual void loadMore() {}
     virtual std::optional<RangeFailure> validateMore() const { return std::nullopt; }
     virtual void storeMore() {}
     // Skips the bound value when the page writes it itself.
-    virtual bool storesItself(const char* /*name*/) const { return false; }
+    virtual bool storesItself(const Setting& /*row*/) const { return false; }
 
     static int intOf(const QLineEdit* edit, bool* ok = nullptr);
 

@@ -37,7 +37,7 @@ public:
     void cancel();
 
 protected:
-    std::optional<int> runtimeValue(const char* name) const override;
+    std::optional<int> runtimeValue(const Setting& row) const override;
     void loadMore() override;
     void storeMore() override;
 
@@ -79,7 +79,7 @@ public:
     explicit COptionsOpen(OptionsContext& context);
 
 protected:
-    std::optional<int> runtimeValue(const char* name) const override;
+    std::optional<int> runtimeValue(const Setting& row) const override;
     void storeMore() override;
 };
 
@@ -94,7 +94,7 @@ public:
 protected:
     void loadMore() override;
     void storeMore() override;
-    bool storesItself(const char* name) const override;
+    bool storesItself(const Setting& row) const override;
 
 private:
     void updateEnabling();
@@ -155,7 +155,7 @@ public:
 protected:
     void loadMore() override;
     void storeMore() override;
-    bool storesItself(const char* name) const override;
+    bool storesItself(const Setting& row) const override;
 
 private:
     void fillPorts(int device, int channel);

@@ -54,15 +54,14 @@ COptionsPlayback::COptionsPlayback(OptionsContext& context, PlaybackSources sour
     auto* column = new QVBoxLayout(this);
     auto* timer = new QFormLayout;
     column->addLayout(timer);
-    bindCombo(timer, "Source:", {"Internal high-resolution timer"}, "PlaybackOptions",
-              "TimerSource", 0);
-    bindInt(timer, "Resolution (ms):", "PlaybackOptions", "TimerResolution", 2, 1, 100);
+    bindCombo(timer, "Source:", {"Internal high-resolution timer"}, settings::kPlaybackTimerSource);
+    bindInt(timer, "Resolution (ms):", settings::kPlaybackTimerResolution, 1, 100);
     timer->addRow(QStringLiteral("min:"),
                   new QLabel(QString::number(kMinTickPeriodMs), this));
     timer->addRow(QStringLiteral("max:"),
                   new QLabel(QString::number(kMaxTickPeriodMs), this));
 
-    bindCheck(column, "Enabled", "ClickOptions", "Enabled", 0);
+    bindCheck(column, "Enabled", settings::kClickEnabled);
     auto* click = new QFormLayout;
     column->addLayout(click);
     m_ports = new QComboBox(this);
@@ -79,7 +78,7 @@ COptionsPlayback::COptionsPlayback(OptionsContext& context, PlaybackSources sour
         row->addWidget(m_velocities[i]);
         click->addRow(QString::fromUtf8(noteLabels[i]), row);
     }
-    QLineEdit* lead = bindInt(click, "Lead time (ms):", "ClickOptions", "Lead", 0, 0, 500);
+    QLineEdit* lead = bindInt(click, "Lead time (ms):", settings::kClickLead, 0, 500);
     click->addRow(QString(), spinFor(lead, 0, 500));
 
     const char* bits[] = {"Re-assert patches and other controllers when play begins",
@@ -94,7 +93,7 @@ COptionsPlayback::COptionsPlayback(OptionsContext& context, PlaybackSources sour
     column->addLayout(channelRow);
     m_tempoChannel = bindCombo(channelRow, "", {"All", "1", "2", "3", "4", "5", "6", "7", "8",
                                                 "9", "10", "11", "12", "13", "14", "15", "16"},
-                               "Sequencer", "PTempoCh", -1);
+                               settings::kSequencerPTempoCh);
     column->addStretch();
     connect(m_bendTempo, &QCheckBox::toggled, m_tempoChannel, &QWidget::setEnabled);
     connect(m_ports, &QComboBox::currentIndexChanged, this, [this] { onPortChosen(); });
@@ -104,9 +103,9 @@ COptionsPlayback::COptionsPlayback(OptionsContext& context, PlaybackSources sour
                 [this, i] { auditionNote(i); });
 }
 
-bool COptionsPlayback::storesItself(const char* name) const
+bool COptionsPlayback::storesItself(const Setting& row) const
 {
-    return std::string_view(name) == "PTempoCh";
+    return &row == &settings::kSequencerPTempoCh;
 }
 
 void COptionsPlayback::loadMore()
@@ -292,15 +291,15 @@ COptionsRecord::COptionsRecord(OptionsContext& context)
         column->addWidget(m_mode[i]);
         connect(m_mode[i], &QRadioButton::toggled, this, [this] { updateEnabling(); });
     }
-    bindRadios({m_mode.begin(), m_mode.end()}, "RecordOptions", "Mode", 0);
-    bindCheck(column, "Click track enabled", "ClickOptions", "Record", 1);
+    bindRadios({m_mode.begin(), m_mode.end()}, settings::kRecordMode);
+    bindCheck(column, "Click track enabled", settings::kClickRecord);
     auto* countIn = new QFormLayout;
     column->addLayout(countIn);
     QLineEdit* measures =
-        bindInt(countIn, "Count-in (measures)", "RecordOptions", "CountIn", 1, 0, 8);
+        bindInt(countIn, "Count-in (measures)", settings::kRecordCountIn, 0, 8);
     countIn->addRow(QString(), spinFor(measures, 0, 8));
-    bindCheck(column, "Follow tempo map", "RecordOptions", "FollowTempo", 1);
-    bindCheck(column, "Echo events", "RecordOptions", "Echo", 1);
+    bindCheck(column, "Follow tempo map", settings::kRecordFollowTempo);
+    bindCheck(column, "Echo events", settings::kRecordEcho);
     const char* events[] = {"Notes", "Aftertouch", "Controllers", "Patch changes",
                             "Channel pressure", "Pitch", "System exclusive"};
     auto* grid = new QGridLayout;
@@ -315,15 +314,14 @@ COptionsRecord::COptionsRecord(OptionsContext& context)
                            {"Use toolbar setting", "Whole", "Half", "Half triplet", "Quarter",
                             "Quarter triplet", "Eighth", "Eighth triplet", "Sixteenth",
                             "Sixteenth triplet", "Thirty-second", "Thirty-second triplet"},
-                           "RecordOptions", "StepSize", 0);
+                           settings::kRecordStepSize);
     auto* dotted = new QVBoxLayout;
     step->addRow(QString(), dotted);
-    m_dotted = bindCheck(dotted, "Dotted", "RecordOptions", "StepDot", 0);
+    m_dotted = bindCheck(dotted, "Dotted", settings::kRecordStepDot);
     m_duration = bindCombo(step, "Duration:",
                            {"As played", "Same as step size", "Use toolbar setting"},
-                           "RecordOptions", "StepDuration", 0);
-    m_velocity = bindInt(step, "Velocity: (0 = as played)", "RecordOptions", "StepVelocity", 0,
-                         0, 127);
+                           settings::kRecordStepDuration);
+    m_velocity = bindInt(step, "Velocity: (0 = as played)", settings::kRecordStepVelocity, 0, 127);
     m_velocitySpin = spinFor(m_velocity, 0, 127);
     step->addRow(QString(), m_velocitySpin);
     column->addStretch();
@@ -403,18 +401,17 @@ COptionsLyric::COptionsLyric(OptionsContext& context)
     m_sample = new QLabel(this);
     m_sample->setMinimumHeight(60);
     column->addWidget(m_sample);
-    bindCheck(column, "Center text", "LyricView", "Center", 0);
-    bindCheck(column, "Automatic pagination", "LyricView", "Paginate", 0);
-    m_graphic = bindCheck(column, "Display background graphic", "LyricView", "Graphic", 0);
+    bindCheck(column, "Center text", settings::kLyricCenter);
+    bindCheck(column, "Automatic pagination", settings::kLyricPaginate);
+    m_graphic = bindCheck(column, "Display background graphic", settings::kLyricGraphic);
     connect(m_graphic, &QCheckBox::toggled, this, [this] { updateEnabling(); });
     auto* picture = new QFormLayout;
     column->addLayout(picture);
-    m_gfxPath = bindText(picture, "", "LyricView", "GfxPath", "", 32767);
+    m_gfxPath = bindText(picture, "", settings::kLyricGfxPath, 32767);
     m_browse = new QPushButton(QStringLiteral("..."), this);
     picture->addRow(QString(), m_browse);
     connect(m_browse, &QPushButton::clicked, this, [this] { chooseGraphic(); });
-    bindCombo(picture, "", {"Tile", "Center", "Stretch (proportional)"}, "LyricView", "Stretch",
-              0);
+    bindCombo(picture, "", {"Tile", "Center", "Stretch (proportional)"}, settings::kLyricStretch);
     column->addStretch();
 }
 
@@ -523,18 +520,19 @@ constexpr SliderValue kSliders[] = {
 };
 
 struct CheckValue {
-    const char* name;
+    const Setting* row;
     const char* text;
-    int defaultValue;
+    std::optional<int> shownDefault; // where the page's default is not the row's
 };
 constexpr CheckValue kChecks[] = {
-    {"Enabled", "Enable beat proximity sense", 0},
-    {"EnableJumpF", "Jump forward", 1},
-    {"EnableJumpB", "Jump backward", 0},
-    {"EnableTempoMod", "Modify tempo multiplier", 1},
-    {"UseAverage", "Modify tempo with 1.5 sec tap average", 0},
-    {"EnableTempoNorm", "Return to normal tempo", 0},
-    {"Pause", "Pause before each beat until you use the Play command", 0},
+    {&settings::kFollowTapEnabled, "Enable beat proximity sense", {}},
+    {&settings::kFollowTapEnableJumpF, "Jump forward", {}},
+    // The page shows it off while absent; the engine's start-up reads it on.
+    {&settings::kFollowTapEnableJumpB, "Jump backward", 0},
+    {&settings::kFollowTapEnableTempoMod, "Modify tempo multiplier", {}},
+    {&settings::kFollowTapUseAverage, "Modify tempo with 1.5 sec tap average", {}},
+    {&settings::kFollowTapEnableTempoNorm, "Return to normal tempo", {}},
+    {&settings::kFollowTapPause, "Pause before each beat until you use the Play command", {}},
 };
 enum { kEnabled, kJumpF, kJumpB, kTempoMod, kAverage, kNorm, kPause };
 enum { kWindow, kJumpStrength, kModStrength, kAveStrength, kReturnRate };
@@ -546,8 +544,7 @@ COptionsConductor::COptionsConductor(OptionsContext& context)
 {
     auto* column = new QVBoxLayout(this);
     for (size_t i = 0; i < m_checks.size(); ++i) {
-        m_checks[i] = bindCheck(column, kChecks[i].text, "FollowTap", kChecks[i].name,
-                                kChecks[i].defaultValue);
+        m_checks[i] = bindCheck(column, kChecks[i].text, *kChecks[i].row, kChecks[i].shownDefault);
         connect(m_checks[i], &QCheckBox::toggled, this, [this] { updateEnabling(); });
     }
     auto* grid = new QGridLayout;

@@ -51,18 +51,18 @@ COptionsStartup::COptionsStartup(OptionsContext& context)
     : OptionsPage(context, "Startup", "::/Options.htm#start")
 {
     auto* column = new QVBoxLayout(this);
-    bindCheck(column, "Open the most recent set or song", "StartupOptions", "AutoOpen", 1);
-    bindCheck(column, "Use the Internet to check for software updates", "StartupOptions",
-              "CheckForUpdates", 1);
+    bindCheck(column, "Open the most recent set or song", settings::kStartAutoOpen);
+    bindCheck(column, "Use the Internet to check for software updates",
+              settings::kStartCheckForUpdates);
     auto* types = new QFormLayout;
     column->addLayout(types);
     bindCombo(types, "Automatically associate MIDI files with DEVU Rizoraz:",
-              {"No", "Ask me first", "Yes"}, "StartupOptions", "FileTypes", 1);
-    bindCheck(column, "DEVU Rizoraz window always on top", "OSoptions", "alwaysontop", 0);
+              {"No", "Ask me first", "Yes"}, settings::kStartFileTypes);
+    bindCheck(column, "DEVU Rizoraz window always on top", settings::kAlwaysOnTop);
     bindCheck(column,
               "Prevent the screen saver while DEVU Rizoraz is the foreground application",
-              "OSoptions", "noscreensave", 0);
-    bindCheck(column, "Prevent system Suspend (power saving) mode", "OSoptions", "nosuspend", 0);
+              settings::kNoScreenSave);
+    bindCheck(column, "Prevent system Suspend (power saving) mode", settings::kNoSuspend);
     column->addStretch();
 }
 
@@ -78,8 +78,8 @@ COptionsDisplay::COptionsDisplay(OptionsContext& context)
     : OptionsPage(context, "Display", "::/Options.htm#display")
 {
     auto* column = new QVBoxLayout(this);
-    bindCheck(column, "Smooth scrolling of current playback position", "DisplayOptions",
-              "SmoothScroll", 1);
+    bindCheck(column, "Smooth scrolling of current playback position",
+              settings::kDisplaySmoothScroll);
     auto* group = new QGroupBox(QStringLiteral("Cue colors"), this);
     auto* row = new QHBoxLayout(group);
     m_cues = new CueTypeCombo(group);
@@ -98,9 +98,9 @@ COptionsDisplay::COptionsDisplay(OptionsContext& context)
     connect(defaults, &QPushButton::clicked, this, [this] { useDefaults(); });
 }
 
-std::optional<int> COptionsDisplay::runtimeValue(const char* name) const
+std::optional<int> COptionsDisplay::runtimeValue(const Setting& row) const
 {
-    if (std::strcmp(name, "SmoothScroll") == 0 && m_context.smoothScroll)
+    if (&row == &settings::kDisplaySmoothScroll && m_context.smoothScroll)
         return m_context.smoothScroll() ? 1 : 0;
     return std::nullopt;
 }
@@ -153,15 +153,15 @@ COptionsStaff::COptionsStaff(OptionsContext& context)
     bindCombo(form, "Printed staff size:",
               {"Commercial", "Giant", "English", "Regular/Common", "Peter", "Large middle",
                "Small middle", "Cadenza", "Pearl"},
-              "StaffOptions", "PrintStaffSize", 3);
+              settings::kStaffPrintSize);
     bindCheck(column, "Fill -- extend note durations to next beat boundaries to avoid rests",
-              "StaffView", "Fill", 1);
-    bindCheck(column, "Trim -- shorten note durations to avoid overlapping notes", "StaffView",
-              "Trim", 1);
+              settings::kStaffFill);
+    bindCheck(column, "Trim -- shorten note durations to avoid overlapping notes",
+              settings::kStaffTrim);
     auto* resolution = new QFormLayout;
     column->addLayout(resolution);
-    bindCombo(resolution, "Resolution (smallest notes):", {"8th", "16th", "32nd"}, "StaffView",
-              "Resolution", 1);
+    bindCombo(resolution, "Resolution (smallest notes):", {"8th", "16th", "32nd"},
+              settings::kStaffResolution);
     auto* fonts = new QHBoxLayout;
     QPushButton* lyrics = button(this, "Lyrics...");
     QPushButton* chords = button(this, "Chords...");
@@ -214,25 +214,24 @@ COptionsOpen::COptionsOpen(OptionsContext& context)
     : OptionsPage(context, "Open", "::/Options.htm#open")
 {
     auto* column = new QVBoxLayout(this);
-    bindCheck(column, "Split tracks that contain patch change events", "OpenOptions",
-              "SplitPatches", 0);
+    bindCheck(column, "Split tracks that contain patch change events", settings::kOpenSplitPatches);
     auto* format = new QFormLayout;
     column->addLayout(format);
     bindCombo(format, "Format 0 files:",
               {"Open but do not prompt to convert", "Open and prompt to convert",
                "Open and automatically convert to Format 1"},
-              "OpenOptions", "WarnFormat", 1);
-    bindCheck(column, "Automatically recall stored view layout and properties", "OpenOptions",
-              "RecallLayout", 0);
+              settings::kOpenWarnFormat);
+    bindCheck(column, "Automatically recall stored view layout and properties",
+              settings::kOpenRecallLayout);
     bindCheck(column,
               "Automatically manage patch changes and other track properties (RECOMMENDED)",
-              "OpenOptions", "AutoProps", 1);
+              settings::kOpenAutoProps);
     column->addStretch();
 }
 
-std::optional<int> COptionsOpen::runtimeValue(const char* name) const
+std::optional<int> COptionsOpen::runtimeValue(const Setting& row) const
 {
-    if (std::strcmp(name, "AutoProps") == 0 && m_context.autoProps)
+    if (&row == &settings::kOpenAutoProps && m_context.autoProps)
         return m_context.autoProps() ? 1 : 0;
     return std::nullopt;
 }
@@ -254,26 +253,26 @@ COptionsSave::COptionsSave(OptionsContext& context)
         column->addWidget(m_defPath[i]);
         connect(m_defPath[i], &QRadioButton::toggled, this, [this] { updateEnabling(); });
     }
-    bindRadios({m_defPath.begin(), m_defPath.end()}, "SaveOptions", "DefPath", 0);
+    bindRadios({m_defPath.begin(), m_defPath.end()}, settings::kNewSongDefPath);
     auto* pathRow = new QFormLayout;
     column->addLayout(pathRow);
     const std::string documents =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString() + "/";
-    m_path = bindText(pathRow, "", "SaveOptions", "Path", documents.c_str(), 32767);
+    m_path = bindText(pathRow, "", settings::kNewSongPath, 32767, {}, documents);
     m_change = button(this, "Change location...");
     pathRow->addRow(QString(), m_change);
     connect(m_change, &QPushButton::clicked, this, [this] { changeLocation(); });
-    bindCheck(column, "Maintain backup (.bak) files for songs", "SaveOptions", "Backups", 0);
-    m_autoSave = bindCheck(column, "Save AutoRecover info every", "SaveOptions", "AutoSave", 0);
+    bindCheck(column, "Maintain backup (.bak) files for songs", settings::kSaveBackups);
+    m_autoSave = bindCheck(column, "Save AutoRecover info every", settings::kSaveAutoSave);
     connect(m_autoSave, &QCheckBox::toggled, this, [this] { updateEnabling(); });
     auto* minutesRow = new QFormLayout;
     column->addLayout(minutesRow);
-    m_minutes = bindInt(minutesRow, "minutes", "SaveOptions", "AutoSaveMin", 10, 1, 180);
+    m_minutes = bindInt(minutesRow, "minutes", settings::kSaveAutoSaveMin, 1, 180);
     m_minutesSpin = spinFor(m_minutes, 1, 180);
     minutesRow->addRow(QString(), m_minutesSpin);
-    bindCheck(column, "Rename files to match MIDI song titles", "SaveOptions", "Rename", 1);
+    bindCheck(column, "Rename files to match MIDI song titles", settings::kSaveRename);
     bindCheck(column, "Automatically snapshot and store view layout and properties",
-              "SaveOptions", "SaveLayout", 0);
+              settings::kSaveLayout);
     column->addStretch();
 }
 
@@ -309,9 +308,9 @@ void COptionsSave::changeLocation()
     m_path->setText(QString::fromStdString(text));
 }
 
-bool COptionsSave::storesItself(const char* name) const
+bool COptionsSave::storesItself(const Setting& row) const
 {
-    return std::strcmp(name, "Path") == 0;
+    return &row == &settings::kNewSongPath;
 }
 
 void COptionsSave::storeMore()
@@ -333,20 +332,19 @@ COptionsSet::COptionsSet(OptionsContext& context)
     delayRow->addWidget(m_spin);
     delayRow->addWidget(new QLabel(QStringLiteral("sec. between songs"), this));
     form->addRow(QStringLiteral("Delay:"), delayRow);
-    bindCheck(column, "Immediately begin playback", "PlaybackOptions", "AdvancePlay", 0);
+    bindCheck(column, "Immediately begin playback", settings::kPlaybackAdvancePlay);
     auto* reset = new QFormLayout;
     column->addLayout(reset);
     bindCombo(reset, "Reset:",
               {"Do not reset controllers", "Reset used controllers to defaults",
                "Send MIDI Reset (F10) commands"},
-              "PlaybackOptions", "AdvanceReset", 2);
+              settings::kPlaybackAdvanceReset);
     column->addWidget(new QLabel(QStringLiteral("When changing songs"), this));
-    bindCheck(column, "Automatically expand/collapse marker list", "SetOptions",
-              "ExpandCollapse", 1);
+    bindCheck(column, "Automatically expand/collapse marker list", settings::kSetExpandCollapse);
     auto* size = new QFormLayout;
     column->addLayout(size);
-    bindInt(size, "Load songs individually when the number of songs exceeds", "SetOptions",
-            "MaxSetSize", 80, 0, 500);
+    bindInt(size, "Load songs individually when the number of songs exceeds",
+            settings::kSetMaxSetSize, 0, 500);
     column->addStretch();
 }
 
@@ -384,7 +382,7 @@ COptionsMacros::COptionsMacros(OptionsContext& context)
     static const char* const kLabels[] = {"%1", "%2", "%3", "%4", "%5",
                                           "%6", "%7", "%8", "%9"};
     for (size_t i = 0; i < 9; ++i)
-        bindText(form, kLabels[i], "Macros", kNames[i], "", 80);
+        bindText(form, kLabels[i], settings::kMacro, 80, kNames[i]);
     column->addStretch();
 }
 

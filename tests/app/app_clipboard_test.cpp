@@ -96,7 +96,7 @@ TEST_F(AppClipboardPaste, PasteReachesTheCurrentSong)
     app->SetCurrentSong(&song);
     EXPECT_FALSE(app->router().update(kPaste).enabled) << "empty clipboard";
 
-    AppClipboard& clipboard = app->clipboard();
+    AppClipboard& clipboard = app->files().clipboard();
     clipboard.kind = kClipboardTempos;
     TempoEntry faster;
     faster.tempo = 400000;

@@ -41,17 +41,17 @@ TEST_F(MakeUniqueAudioFileName, DropsANumberedTailAndNumbersAnew)
 {
     start();
     std::filesystem::path name = "x/take_3.wav";
-    app->MakeUniqueAudioFileName(name);
+    app->files().MakeUniqueAudioFileName(name);
     EXPECT_EQ(name.filename(), "take.wav");
     std::ofstream(name) << "";
     std::filesystem::path again = "x/take_3.wav";
-    app->MakeUniqueAudioFileName(again);
+    app->files().MakeUniqueAudioFileName(again);
     EXPECT_EQ(again.filename(), "take_2.wav");
     for (const auto& [given, expected] :
          {std::pair<const char*, const char*>{"x/_12_.wav", "take_2.wav"},
           {"x/voice7.wav", "voice7.wav"}, {"nofolder.wav", "take_2.wav"}}) {
         std::filesystem::path path = given;
-        app->MakeUniqueAudioFileName(path);
+        app->files().MakeUniqueAudioFileName(path);
         EXPECT_EQ(path.filename(), expected) << given;
     }
 }

@@ -122,10 +122,10 @@ TEST_F(AppStartup, TheProgramVersionIsOneNumber)
 TEST_F(AppStartup, ClosingEmptiesTheWorkFolderAndStoresTheListsAndZooms)
 {
     start();
-    std::ofstream(app->workFolder() / "take.wav") << "RIFF";
+    std::ofstream(app->files().workFolder() / "take.wav") << "RIFF";
     app->recentSongs().add("/music/a.mid");
     app->frame()->close();
-    EXPECT_FALSE(std::filesystem::exists(app->workFolder()));
+    EXPECT_FALSE(std::filesystem::exists(app->files().workFolder()));
     EXPECT_EQ(profile.readString("Recent Song List", "Song1", ""), "/music/a.mid");
     EXPECT_EQ(profile.readInt("DisplayOptions", "YZoom", -1), 2);
     EXPECT_FALSE(app->startupComplete());
@@ -175,14 +175,14 @@ TEST_F(AppOpen, TheStartupPathIsStoredAbsoluteAndTemporaryOrWorkFilesAreNot)
     TemporaryFolder temporary;
     start();
     std::filesystem::current_path(home());
-    app->SetAutoOpenPath("songs/a.mid");
+    app->files().SetAutoOpenPath("songs/a.mid");
     const std::string stored = (home() / "songs" / "a.mid").string();
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), stored);
     ASSERT_FALSE(app->recentSongs().entries().empty());
     EXPECT_EQ(app->recentSongs().entries()[0], stored);
 
-    app->SetAutoOpenPath(temporary.path() / "mail" / "b.mid");
-    app->SetAutoOpenPath(app->workFolder() / "c.mid");
+    app->files().SetAutoOpenPath(temporary.path() / "mail" / "b.mid");
+    app->files().SetAutoOpenPath(app->files().workFolder() / "c.mid");
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), stored);
     EXPECT_EQ(app->recentSongs().entries().size(), 1u);
 }

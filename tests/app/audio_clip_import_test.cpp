@@ -180,7 +180,7 @@ TEST_F(ImportingDlgCommand, GreyWithoutTheDialogThenImportsTheChosenWave)
     app->SetCurrentSong(&song);
     EXPECT_FALSE(app->router().update(kIdImportAudioClip).enabled);
     int shown = 0;
-    app->fileCommands().setImportProgress([&](const std::function<int(double*)>&) {
+    app->commands().file->setImportProgress([&](const std::function<int(double*)>&) {
         ++shown;
         return true;
     });

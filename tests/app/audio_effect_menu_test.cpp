@@ -58,7 +58,7 @@ protected:
         app = std::make_unique<App>(options);
         auto owned = std::make_unique<FakeEffects>();
         effects = owned.get();
-        app->editCommands().setAudioEffects(std::move(owned));
+        app->commands().edit->setAudioEffects(std::move(owned));
         ASSERT_TRUE(app->InitInstance());
     }
 
@@ -104,7 +104,7 @@ TEST_F(AudioFiltersMenu, OpeningASheetPutsItsEffectFirst)
 {
     profile.writeString("Recent Filter List", "Filter1", test::kAmpStereo);
     start();
-    app->editCommands().addRecentFilter(test::kDelay);
+    app->commands().edit->addRecentFilter(test::kDelay);
     const QList<QAction*> actions = menu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "&1 Simple Delay Line");

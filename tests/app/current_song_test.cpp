@@ -25,17 +25,17 @@ protected:
         app->SetCurrentSong(a);
         for (int id : {1, 10, 25, 20})
             app->frame()->timers().fire(id);
-        ASSERT_EQ(app->extraWindows().size(), 2u);
+        ASSERT_EQ(app->views().extraWindows().size(), 2u);
         log.clear();
     }
 
     std::vector<SongView*> allViews() const
     {
         std::vector<SongView*> views;
-        for (int s = 0; s < App::kSlotCount; ++s)
-            if (SongView* view = app->slot(App::Slot(s)))
+        for (int s = 0; s < ViewSlots::kSlotCount; ++s)
+            if (SongView* view = app->views().slot(ViewSlots::Slot(s)))
                 views.push_back(view);
-        for (const auto& window : app->extraWindows())
+        for (const auto& window : app->views().extraWindows())
             views.push_back(window.view);
         return views;
     }
@@ -91,19 +91,19 @@ TEST_F(CurrentSong, RemovingAWindowNotInTheListChangesNothing)
     startWithViews();
     RecordingView stranger("stranger", log, nullptr);
     app->RemoveWindow(&stranger);
-    ASSERT_EQ(app->extraWindows().size(), 2u);
-    app->RemoveWindow(app->extraWindows()[0].view);
-    ASSERT_EQ(app->extraWindows().size(), 1u);
-    EXPECT_EQ(app->extraWindows()[0].kind, App::kExtraStaff);
+    ASSERT_EQ(app->views().extraWindows().size(), 2u);
+    app->RemoveWindow(app->views().extraWindows()[0].view);
+    ASSERT_EQ(app->views().extraWindows().size(), 1u);
+    EXPECT_EQ(app->views().extraWindows()[0].kind, ViewSlots::kExtraStaff);
 }
 
 TEST_F(CurrentSong, ClosingATornOffWindowTakesItOffTheList)
 {
     startWithViews();
-    app->extraWindows()[1].view->close();
+    app->views().extraWindows()[1].view->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(app->extraWindows().size(), 1u);
-    EXPECT_EQ(app->extraWindows()[0].kind, App::kExtraLyric);
+    EXPECT_EQ(app->views().extraWindows().size(), 1u);
+    EXPECT_EQ(app->views().extraWindows()[0].kind, ViewSlots::kExtraLyric);
 }
 
 // The engine's timer grows the map while a take runs; a pass of the views
@@ -157,10 +157,10 @@ TEST_F(CurrentSong, AViewRequestReplacesTheEditorViewAndLeavesTheController)
     app->frame()->timers().fire(7);
     SongView* editor = nullptr;
     SongView* controller = nullptr;
-    app->GetCurrentViews(&editor, &controller);
+    app->views().currentViews(&editor, &controller);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(static_cast<RecordingView*>(editor)->name(), "time");
-    EXPECT_EQ(app->slot(App::kClip), nullptr);
+    EXPECT_EQ(app->views().slot(ViewSlots::kClip), nullptr);
     EXPECT_EQ(created["clip"], 1);
     EXPECT_NE(std::find(log.begin(), log.end(), "destroy clip"), log.end());
     EXPECT_EQ(editor->song(), a);

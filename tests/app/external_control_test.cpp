@@ -1,4 +1,5 @@
 // External control: a matched control map entry drives the program.
+#include "app/engine_calls.h"
 #include "app/frame_timers.h"
 #include "app/maps/external_control_actions.h"
 #include "core/tempo_multiplier.h"
@@ -37,12 +38,12 @@ protected:
 
     void press(int action, int kind = 0, uint32_t midi = 0x7F3C90)
     {
-        app->OnExternalControl({ExternalControlKind::Press, entry(action, 60, kind), midi});
+        app->engineCalls().OnExternalControl({ExternalControlKind::Press, entry(action, 60, kind), midi});
     }
-    void release() { app->OnExternalControl({ExternalControlKind::Release, 0, 0x003C90}); }
+    void release() { app->engineCalls().OnExternalControl({ExternalControlKind::Release, 0, 0x003C90}); }
     void bend(int value)
     {
-        app->OnExternalControl({ExternalControlKind::TempoBend, kTempoBendEntry,
+        app->engineCalls().OnExternalControl({ExternalControlKind::TempoBend, kTempoBendEntry,
                                 message(0xE0, value & 0x7F, value >> 7)});
     }
     void tick() { app->frame()->timers().fire(kRepeatTimer); }

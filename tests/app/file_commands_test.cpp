@@ -108,7 +108,7 @@ TEST_F(ImportLyricsCommand, TapsANewTrackInAndAddsItOnOkOnly)
     EXPECT_FALSE(app->router().update(kIdImportLyrics).enabled); // no dialog
     bool answer = false;
     std::vector<std::string> tapped;
-    app->fileCommands().setLyricTapper([&](CSongDoc& into, CTrack& track) {
+    app->commands().file->setLyricTapper([&](CSongDoc& into, CTrack& track) {
         EXPECT_EQ(&into, &song);
         tapped.push_back(track.name);
         track.events.push_back(CMidiEvent{});

@@ -124,7 +124,7 @@ protected:
         app->SetCurrentSong(song);
     }
 
-    RowsView& track() { return *static_cast<RowsView*>(app->slot(App::kTrack)); }
+    RowsView& track() { return *static_cast<RowsView*>(app->views().slot(ViewSlots::kTrack)); }
 
     CSongDoc* song = nullptr;
 };
@@ -150,36 +150,36 @@ TEST_F(LayoutRecordWindows, ViewsAndValuesComeBack)
     startWithViews();
     app->frame()->timers().fire(3);
     app->frame()->timers().fire(10);
-    static_cast<RecordingView*>(app->slot(App::kStaff))->values = {140, 0};
-    static_cast<RecordingView*>(app->slot(App::kTempo))->values = {3, 250};
+    static_cast<RecordingView*>(app->views().slot(ViewSlots::kStaff))->values = {140, 0};
+    static_cast<RecordingView*>(app->views().slot(ViewSlots::kTempo))->values = {3, 250};
     app->frame()->timers().fire(25);
-    app->extraWindows()[0].view->setLayoutValues({36, 0});
+    app->views().extraWindows()[0].view->setLayoutValues({36, 0});
     std::string text;
     app->SnapshotLayout(text);
 
     app->RestoreLayout("@DR;21;;;6,0;12,0,0");
-    ASSERT_NE(app->slot(App::kTempo), nullptr) << "nobody makes slider views: the tempo view stays";
+    ASSERT_NE(app->views().slot(ViewSlots::kTempo), nullptr) << "nobody makes slider views: the tempo view stays";
     created.clear();
     app->RestoreLayout(text);
     EXPECT_EQ(created["staff"], 1);
-    EXPECT_EQ(app->editorKind(), 3);
-    EXPECT_EQ(static_cast<RecordingView*>(app->slot(App::kStaff))->values[0], 140);
-    EXPECT_EQ(app->slot(App::kTempo)->layoutValues(), (std::array<int32_t, 2>{3, 250}));
+    EXPECT_EQ(app->views().editorKind(), 3);
+    EXPECT_EQ(static_cast<RecordingView*>(app->views().slot(ViewSlots::kStaff))->values[0], 140);
+    EXPECT_EQ(app->views().slot(ViewSlots::kTempo)->layoutValues(), (std::array<int32_t, 2>{3, 250}));
     EXPECT_EQ(created["lyric"], 0) << "the same torn-off windows are kept";
-    EXPECT_EQ(app->extraWindows()[0].view->layoutValues()[0], 36);
+    EXPECT_EQ(app->views().extraWindows()[0].view->layoutValues()[0], 36);
 }
 
 TEST_F(LayoutRecordWindows, OtherTornOffKindsRecreateEveryWindow)
 {
     startWithViews();
     app->frame()->timers().fire(25);
-    const QPointer<SongView> old = app->extraWindows()[0].view;
+    const QPointer<SongView> old = app->views().extraWindows()[0].view;
     app->RestoreLayout("@DR;21;;;;;;;;2;1,1,100,100,500,400,7;0,1,0,0,640,480,30");
     EXPECT_TRUE(old.isNull());
-    ASSERT_EQ(app->extraWindows().size(), 2u);
-    EXPECT_EQ(app->extraWindows()[0].kind, App::kExtraStaff);
-    EXPECT_EQ(app->extraWindows()[0].view->geometry(), QRect(100, 100, 400, 300));
-    EXPECT_EQ(app->extraWindows()[1].view->layoutValues()[0], 30);
+    ASSERT_EQ(app->views().extraWindows().size(), 2u);
+    EXPECT_EQ(app->views().extraWindows()[0].kind, ViewSlots::kExtraStaff);
+    EXPECT_EQ(app->views().extraWindows()[0].view->geometry(), QRect(100, 100, 400, 300));
+    EXPECT_EQ(app->views().extraWindows()[1].view->layoutValues()[0], 30);
 }
 
 // A song file cannot start the auto-save or the end-of-song timers.
@@ -189,7 +189,7 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     startWithViews();
     const int countdown = app->autoSave().countdown();
     // The tempo view stands in the controller pane from the start.
-    const int controllerKind = app->controllerKind();
+    const int controllerKind = app->views().controllerKind();
     EXPECT_EQ(controllerKind, int(ViewKind::Tempo));
     engine.log.clear();
     log.clear();
@@ -198,9 +198,9 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     EXPECT_TRUE(engine.log.calls().empty());
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(app->autoSave().countdown(), countdown);
-    EXPECT_EQ(app->editorKind(), 0);
-    EXPECT_EQ(app->controllerKind(), controllerKind);
-    EXPECT_TRUE(app->extraWindows().empty());
+    EXPECT_EQ(app->views().editorKind(), 0);
+    EXPECT_EQ(app->views().controllerKind(), controllerKind);
+    EXPECT_TRUE(app->views().extraWindows().empty());
 }
 
 TEST_F(LayoutRecordWindows, AStoredPlaceOffTheScreenIsPulledBack)

@@ -1,6 +1,7 @@
 #include "app_test_fixture.h"
 #include "res/command_ids.h"
 
+#include "app/engine_calls.h"
 #include "app/flat_status_bar.h"
 #include "app/maps/app_startup_accel.h"
 #include "core/ms_clock.h"
@@ -103,7 +104,7 @@ TEST_F(MainFrameTimersAdvance, WithTheRecorderOpenTheSongEndGoesToItInsteadOfAdv
     } noInput;
     ManualMsClock clock;
     startAtTheEndOfA(0, true);
-    SongRecorder recorder(SongRecorderSeams{profile, prompt, engine, *app, *app, noSet, noInput, clock, {}, {}});
+    SongRecorder recorder(SongRecorderSeams{profile, prompt, engine, *app, app->files(), noSet, noInput, clock, {}, {}});
     app->songAdvance().setOpenRecorder(&recorder);
     app->frame()->timers().fire(kSongEnded);
     EXPECT_TRUE(engine.log.contains("Stop(0)"));
@@ -147,7 +148,7 @@ TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
     addSongOfAMeasure("C"); // B's end counts down too
     app->frame()->timers().fire(kSongEnded);
     app->frame()->timers().fire(kAdvance);
-    app->CancelAdvance(true); // what Play/Cue's Advance does first
+    app->engineCalls().CancelAdvance(true); // what Play/Cue's Advance does first
     EXPECT_EQ(app->currentSong(), b);
     EXPECT_FALSE(advanceRunning());
     EXPECT_TRUE(engine.log.contains("Advance(0)"));
@@ -156,7 +157,7 @@ TEST_F(MainFrameTimersAdvance, PlayCueSkipsTheRestOfTheWaitAndPlayStopCancelsIt)
     app->frame()->timers().fire(kSongEnded);
     app->frame()->timers().fire(kAdvance);
     engine.log.clear();
-    app->CancelAdvance(false); // what Play/Stop's Stop does
+    app->engineCalls().CancelAdvance(false); // what Play/Stop's Stop does
     EXPECT_EQ(app->currentSong(), b);
     EXPECT_EQ(app->advanceCountdown(), 0);
     EXPECT_FALSE(advanceRunning());
@@ -358,10 +359,10 @@ TEST_F(MainFrameTimers, TwoRequestsBeforeTheTimerFiresMakeOneView)
     ASSERT_TRUE(processUntil([&] { return created["event"] == 1; }));
     EXPECT_EQ(created["piano"], 2);
     SongView* editor = nullptr;
-    app->GetCurrentViews(&editor, nullptr);
-    EXPECT_EQ(editor, app->slot(App::kEvent));
-    EXPECT_EQ(app->slot(App::kPiano), nullptr);
-    EXPECT_EQ(app->editorKind(), 2);
+    app->views().currentViews(&editor, nullptr);
+    EXPECT_EQ(editor, app->views().slot(ViewSlots::kEvent));
+    EXPECT_EQ(app->views().slot(ViewSlots::kPiano), nullptr);
+    EXPECT_EQ(app->views().editorKind(), 2);
 }
 
 TEST_F(MainFrameTimers, AnUnregisteredViewKindLeavesThePaneAlone)
@@ -370,8 +371,8 @@ TEST_F(MainFrameTimers, AnUnregisteredViewKindLeavesThePaneAlone)
     start();
     app->frame()->timers().fire(1);
     app->frame()->timers().fire(4);
-    EXPECT_NE(app->slot(App::kClip), nullptr);
-    EXPECT_EQ(app->editorKind(), 1);
+    EXPECT_NE(app->views().slot(ViewSlots::kClip), nullptr);
+    EXPECT_EQ(app->views().editorKind(), 1);
 }
 
 TEST_F(MainFrameTimers, UnknownIdsAreKilled)

@@ -37,7 +37,7 @@ TEST_F(AppNewDocument, FileNewMakesAnEmptySetAtOnce)
     const std::filesystem::path folder = std::filesystem::path(std::getenv("HOME")) / "Gigs" / "Show";
     std::filesystem::create_directories(folder);
     dialog.choice = NewDocumentChoice{0, folder / "Show.set", false};
-    app->fileCommands().setNewDocumentPrompt(&dialog);
+    app->commands().file->setNewDocumentPrompt(&dialog);
     EXPECT_TRUE(app->router().update(kIdFileNew).enabled);
     EXPECT_TRUE(app->router().execute(kIdFileNew));
     EXPECT_EQ(dialog.asked, 1);
@@ -45,7 +45,7 @@ TEST_F(AppNewDocument, FileNewMakesAnEmptySetAtOnce)
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 0, 0, 0, 101, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(app->set().hasSetFile());
-    app->fileCommands().setNewDocumentPrompt(nullptr);
+    app->commands().file->setNewDocumentPrompt(nullptr);
 }
 
 // Paste song's copy choice: the forced New dialog, then a song read from
@@ -59,18 +59,18 @@ TEST_F(AppNewDocument, ASongFromTheClipboardsSongIsACopyOfIt)
     ASSERT_TRUE(source.OnSaveDocument(folder / "Source.mid"));
     ChosenNewDocument dialog;
     dialog.choice = NewDocumentChoice{2, folder / "Copy.mid", false, folder / "Source.mid"};
-    app->fileCommands().setNewDocumentPrompt(&dialog);
-    app->fileCommands().NewSongFromClipboard();
+    app->commands().file->setNewDocumentPrompt(&dialog);
+    app->commands().file->NewSongFromClipboard();
     EXPECT_EQ(dialog.asked, 1);
     ASSERT_TRUE(std::filesystem::exists(folder / "Copy.mid"));
     EXPECT_NE(app->set().findSongByName(folder / "Copy.mid"), nullptr);
 
     dialog.choice = NewDocumentChoice{2, folder / "Other.mid", false, folder / "Gone.mid"};
     prompt.expectMessage("Sorry, the file copy operation failed.");
-    app->fileCommands().NewSongFromClipboard();
+    app->commands().file->NewSongFromClipboard();
     EXPECT_FALSE(std::filesystem::exists(folder / "Other.mid"));
     prompt.verifyAllUsed();
-    app->fileCommands().setNewDocumentPrompt(nullptr);
+    app->commands().file->setNewDocumentPrompt(nullptr);
 }
 
 QStringList recentMenu(App& app, std::string_view title)

@@ -257,15 +257,15 @@ TEST_F(OptionsPagesApp, CancelRestoresStoredCueColorsAndOkWritesThem)
         display->cueList()->setCurrentIndex(7); // kind 8
         prompt.expectColor(0xABCDEF);
         display->changeColor();
-        EXPECT_EQ(app->cueColor(8), 0xABCDEFu);
+        EXPECT_EQ(app->display().cueColor(8), 0xABCDEFu);
         options.reject();
     }
-    EXPECT_EQ(app->cueColor(8), 0x123456u);
+    EXPECT_EQ(app->display().cueColor(8), 0x123456u);
     {
         COptions options(app->optionsContext(), {}, COptions::kDisplay);
         auto* display = options.pageAs<COptionsDisplay>(COptions::kDisplay);
         display->useDefaults();
-        EXPECT_EQ(app->cueColor(8), 0x800080u);
+        EXPECT_EQ(app->display().cueColor(8), 0x800080u);
         options.accept();
     }
     EXPECT_EQ(profile.readInt("DisplayOptions", "CueColor8", 0), 0x800080);
@@ -299,8 +299,8 @@ TEST_F(OptionsPagesApp, SmoothScrollAndAutoPropsFollowOk)
                   "Automatically manage patch changes and other track properties (RECOMMENDED)"))
         ->setChecked(false);
     options.accept();
-    EXPECT_FALSE(app->smoothScroll());
-    EXPECT_FALSE(app->autoProps());
+    EXPECT_FALSE(app->display().smoothScroll());
+    EXPECT_FALSE(app->display().autoProps());
 }
 
 // The karaoke page against lyric views registered as the program registers
@@ -318,11 +318,11 @@ protected:
         app->SetCurrentSong(&addSong("A"));
     }
 
-    LyricView* docked() const { return qobject_cast<LyricView*>(app->slot(App::kLyric)); }
+    LyricView* docked() const { return qobject_cast<LyricView*>(app->views().slot(ViewSlots::kLyric)); }
     LyricView* window() const
     {
-        return app->extraWindows().empty() ? nullptr
-                                           : qobject_cast<LyricView*>(app->extraWindows().back().view.data());
+        return app->views().extraWindows().empty() ? nullptr
+                                           : qobject_cast<LyricView*>(app->views().extraWindows().back().view.data());
     }
     int shownHeight(COptions& options) const
     {

@@ -17,7 +17,7 @@ TEST_F(SendByMail, TheWindowGoesOnWhileTheMailProgramIsOpenAndHearsItsFailure)
     const size_t before = prompt.prompts().size();
     FakeMailProgram mail(true, 1, true); // stays open until released, then fails
     std::string reason;
-    ASSERT_TRUE(app->SendFileByMail("Song.mid", {"/tmp/Song.mid"}, reason)) << reason;
+    ASSERT_TRUE(app->files().SendFileByMail("Song.mid", {"/tmp/Song.mid"}, reason)) << reason;
     // Back here while the mail program still runs: it has written its
     // arguments and waits for its release.
     EXPECT_TRUE(eventually([&] { return !mail.arguments().empty(); }));

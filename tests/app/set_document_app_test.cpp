@@ -94,7 +94,7 @@ protected:
     void SetUp() override
     {
         viewFactory.registerView(ViewKind::SetTree, [this](const ViewRequest& request) {
-            return new SetPane(app->set(), *app, trash, app->profile(), request.parent);
+            return new SetPane(app->set(), app->statusLine(), trash, app->profile(), request.parent);
         });
         profile.writeInt("DisplayOptions", "ViewSetTime", 1);
         setDefaultSmpteRate(kSmpteRate30);
@@ -115,7 +115,7 @@ TEST_F(SetTimeCaptions, AFrameRateChangeRedrawsEverySongCaption)
     a.length = 61.5e6;
     CSongDoc& b = addSong("B");
     b.length = 3.2e6;
-    auto* pane = qobject_cast<SetPane*>(app->slot(App::kLive));
+    auto* pane = qobject_cast<SetPane*>(app->views().slot(ViewSlots::kLive));
     ASSERT_NE(pane, nullptr);
     SetTreeModel& model = pane->model();
     const SetTreeItem* itemA = app->set().tree().itemsOf(&a).front();
@@ -141,13 +141,13 @@ TEST_F(AppSet, ASetFileOpensThroughOpenDocumentFile)
     start();
     app->OpenDocumentFile(setPath());
     EXPECT_TRUE(app->set().hasSetFile());
-    EXPECT_TRUE(app->setHasFile());
+    EXPECT_TRUE(app->frameCalls().setHasFile());
     ASSERT_NE(app->currentSong(), nullptr);
     EXPECT_EQ(app->currentSong()->pathName, folder() / "a.mid");
     EXPECT_EQ(app->set().current(), app->currentSong());
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), setPath().string());
     EXPECT_TRUE(app->caption().contains(" - Show"));
-    EXPECT_FALSE(app->performanceMode());
+    EXPECT_FALSE(app->display().performanceMode());
 }
 
 TEST_F(AppSet, AnInvalidSetFileLeavesTheOpenSet)
@@ -169,7 +169,7 @@ TEST_F(AppSet, CancellingTheSaveQuestionOpensNothing)
     writeSet({"a.mid"});
     start();
     app->OpenDocumentFile(setPath());
-    app->markSetModified();
+    app->frameCalls().markSetModified();
     prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Cancel);
     writeBytes(place() / "Other.set", encodeSetFile({}, false));
     app->OpenDocumentFile(place() / "Other.set");
@@ -204,7 +204,7 @@ TEST_F(AppSet, TheStoredLockTurnsOnPerformanceModeAndIsSavedFromTheButton)
     writeSet({"a.mid"}, true);
     start();
     app->OpenDocumentFile(setPath());
-    EXPECT_TRUE(app->performanceMode());
+    EXPECT_TRUE(app->display().performanceMode());
     EXPECT_TRUE(app->frame()->toolBar()->isPressed());
     app->frame()->toolBar()->setPressed(false);
     ASSERT_TRUE(app->set().DoFileSave());

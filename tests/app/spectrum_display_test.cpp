@@ -1,3 +1,4 @@
+#include "app/engine_calls.h"
 #include "app/main_frame.h"
 #include "app/spectrum_display.h"
 #include "app/transport_panel.h"
@@ -129,14 +130,14 @@ TEST_F(SpectrumDisplayApp, TheMarkerStripRepaintsOnlyWhenTheMarkerMoves)
     profile.writeInt("DisplayOptions", "BouncngBall", 1);
     showFrame();
     PaintCounter strip(*app->frame(), TransportPanel::kMarkerRect);
-    app->DrawSpectrum(0.25);
+    app->engineCalls().DrawSpectrum(0.25);
     processFor(30);
     EXPECT_EQ(strip.count, 1);
-    app->DrawSpectrum(0.25);
-    app->DrawSpectrum(-0.25);
+    app->engineCalls().DrawSpectrum(0.25);
+    app->engineCalls().DrawSpectrum(-0.25);
     processFor(30);
     EXPECT_EQ(strip.count, 1);
-    app->DrawSpectrum(0.5);
+    app->engineCalls().DrawSpectrum(0.5);
     processFor(30);
     EXPECT_EQ(strip.count, 2);
     EXPECT_EQ(app->transport().spectrumDisplay().marker(), 110);
@@ -149,15 +150,15 @@ TEST_F(SpectrumDisplayApp, TheSpectrumRepaintsAtMostEveryFiftyMilliseconds)
     profile.writeInt("DisplayOptions", "AudioFace", 1);
     showFrame();
     PaintCounter picture(*app->frame(), TransportPanel::kSpectrumRect);
-    app->DrawSpectrum(0.1);
+    app->engineCalls().DrawSpectrum(0.1);
     processFor(30);
     EXPECT_EQ(picture.count, 1);
     clock.advance(20);
-    app->DrawSpectrum(0.2);
+    app->engineCalls().DrawSpectrum(0.2);
     processFor(30);
     EXPECT_EQ(picture.count, 1);
     clock.advance(30);
-    app->DrawSpectrum(0.3);
+    app->engineCalls().DrawSpectrum(0.3);
     processFor(30);
     EXPECT_EQ(picture.count, 2);
     setProgramClock(nullptr);
@@ -168,7 +169,7 @@ TEST_F(SpectrumDisplayApp, OutOfRangeFacesShowNeitherAndCrashNothing)
     profile.writeInt("DisplayOptions", "AudioFace", 7);
     profile.writeInt("DisplayOptions", "ViewSetTime", 9);
     showFrame();
-    app->DrawSpectrum(std::numeric_limits<double>::quiet_NaN());
+    app->engineCalls().DrawSpectrum(std::numeric_limits<double>::quiet_NaN());
     const PanelState state = app->transport().panelState();
     EXPECT_FALSE(state.spectrum);
     EXPECT_FALSE(state.marker);

@@ -23,7 +23,7 @@ TEST_F(StatusLine, TheIdlePromptReadsDifferentlyInPerformanceMode)
     EXPECT_NE(bar->partText(0), "Performance mode--click mouse icon to edit");
     mainStatusPrompt()->setPromptId(kIdlePromptId);
     EXPECT_EQ(bar->partText(0), "Performance mode--click mouse icon to edit");
-    EXPECT_EQ(app->promptId(), kPerformanceIdlePromptId);
+    EXPECT_EQ(app->statusLine().promptId(), kPerformanceIdlePromptId);
     app->setPerformanceMode(false);
     EXPECT_EQ(bar->partText(0), "For Help, press F1");
 }
@@ -31,7 +31,7 @@ TEST_F(StatusLine, TheIdlePromptReadsDifferentlyInPerformanceMode)
 TEST_F(StatusLine, AMouseMoveOverTheFrameClearsThePositionText)
 {
     start();
-    app->SetStatusText("12:3:000 C4");
+    app->statusLine().setText("12:3:000 C4");
     EXPECT_EQ(app->frame()->statusBar()->partText(1), "12:3:000 C4");
     mouse::hover(app->frame(), QPoint(300, 300));
     EXPECT_EQ(app->frame()->statusBar()->partText(1), "");

@@ -49,7 +49,7 @@ protected:
         view()->songUpdate(0);
     }
 
-    TempoView* view() const { return dynamic_cast<TempoView*>(app->slot(App::kTempo)); }
+    TempoView* view() const { return dynamic_cast<TempoView*>(app->views().slot(ViewSlots::kTempo)); }
 
     CSongDoc* song = nullptr;
 };
@@ -58,7 +58,7 @@ TEST_F(TempoViewApp, AtStartTheControllerPaneHoldsTheTempoViewAndTheTempoMapItem
 {
     startWithTempoView();
     SongView* controller = nullptr;
-    app->GetCurrentViews(nullptr, &controller);
+    app->views().currentViews(nullptr, &controller);
     ASSERT_NE(view(), nullptr);
     EXPECT_EQ(controller, view());
     EXPECT_EQ(view()->paneId(), pane_id::kController);
@@ -104,7 +104,7 @@ TEST_F(TempoViewApp, TheLayoutRecordCarriesZoomAndOffset)
 TEST_F(TempoViewApp, TheSnapSwitchDecidesWhereADrawLands)
 {
     startWithTempoView();
-    app->setTimeZoom(ISongDisplayOptions::kMaxTimeZoom);
+    app->display().setTimeZoom(ISongDisplayOptions::kMaxTimeZoom);
     view()->songUpdate(0);
     app->frame()->staffTools().tool = 1;
     app->frame()->staffTools().gridResolution = 240;

@@ -43,7 +43,7 @@ TEST_F(TrackViewApp, ASongSeesTheViewsSelectionThroughItsTrackRows)
     EXPECT_EQ(rows.GetNextSelected(2), 3);
     EXPECT_TRUE(rows.IsRowSelected(3));
     EXPECT_FALSE(rows.currentRowMode());
-    EXPECT_EQ(app->trackViewRows()->selectedRows, (std::vector<int>{2, 3}));
+    EXPECT_EQ(app->views().trackViewRows()->selectedRows, (std::vector<int>{2, 3}));
 }
 
 TEST_F(TrackViewApp, SoloReachesTheTrackViewFromTheApplication)

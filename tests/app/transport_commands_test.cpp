@@ -120,19 +120,19 @@ TEST_F(PerformanceCommands, PerformSavesAllAgainAndEditModeWhenOffDoesNothing)
     CSongDoc& song = addSong("a", folder() / "a.mid");
     song.SetModifiedFlag(true);
     EXPECT_TRUE(app->router().execute(kIdEditMode));
-    EXPECT_FALSE(app->performanceMode());
+    EXPECT_FALSE(app->display().performanceMode());
     EXPECT_TRUE(song.IsModified());
     EXPECT_TRUE(app->router().execute(kIdPerformanceMode));
-    EXPECT_TRUE(app->performanceMode());
+    EXPECT_TRUE(app->display().performanceMode());
     EXPECT_FALSE(song.IsModified());
     EXPECT_TRUE(std::filesystem::exists(folder() / "a.mid"));
     std::filesystem::remove(folder() / "a.mid");
     song.SetModifiedFlag(true);
     EXPECT_TRUE(app->router().execute(kIdPerformanceMode));
-    EXPECT_TRUE(app->performanceMode());
+    EXPECT_TRUE(app->display().performanceMode());
     EXPECT_TRUE(std::filesystem::exists(folder() / "a.mid"));
     EXPECT_TRUE(app->router().execute(kIdEditMode));
-    EXPECT_FALSE(app->performanceMode());
+    EXPECT_FALSE(app->display().performanceMode());
 }
 
 class QuickTranspose : public AppFixture {

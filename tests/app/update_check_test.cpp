@@ -232,7 +232,7 @@ protected:
     std::vector<QUrl> opened;
     void open()
     {
-        app->helpCommands().setUrlOpener([this](const QUrl& url) {
+        app->commands().help->setUrlOpener([this](const QUrl& url) {
             opened.push_back(url);
             return true;
         });
@@ -243,11 +243,11 @@ TEST_F(UpdateCheckApp, EmptyAddressSendsNothingAndSaysSo)
 {
     start();
     open();
-    app->helpCommands().setUpdateAddresses({});
+    app->commands().help->setUpdateAddresses({});
     prompt.expectMessage(kNoUpdateInformation);
     EXPECT_TRUE(app->router().execute(kIdCheckForUpdate));
     app->onFrameTimer(frame_timer::kStartup);
-    EXPECT_EQ(app->helpCommands().startupUpdateCheck(), nullptr);
+    EXPECT_EQ(app->commands().help->startupUpdateCheck(), nullptr);
     prompt.verifyAllUsed();
 }
 
@@ -258,9 +258,9 @@ TEST_F(UpdateCheckApp, StartupOfferWaitsForTheNoticeTimer)
     start();
     open();
     const QUrl download(QStringLiteral("https://download.invalid/r"));
-    app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), download, {}});
+    app->commands().help->setUpdateAddresses({server.url("/version4.asp"), download, {}});
     app->onFrameTimer(frame_timer::kStartup);
-    ASSERT_TRUE(processUntil([&] { return !app->helpCommands().pendingUpdate().empty(); }));
+    ASSERT_TRUE(processUntil([&] { return !app->commands().help->pendingUpdate().empty(); }));
     EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     prompt.expectYesNo("Version 99.99.99 is now available.", PromptAnswer::Yes);
     app->onFrameTimer(frame_timer::kUpdateNotice);
@@ -275,11 +275,11 @@ TEST_F(UpdateCheckApp, StartupCheckIsSilentOnFailureAndOffWhenSwitchedOff)
         return LoopbackServer::reply("401 Unauthorized", {});
     });
     start();
-    app->helpCommands().setUpdateAddresses({server.url("/version4.asp"), {}, {}});
+    app->commands().help->setUpdateAddresses({server.url("/version4.asp"), {}, {}});
     app->onFrameTimer(frame_timer::kStartup);
     ASSERT_TRUE(processUntil([&] { return !server.requests().empty(); }));
-    processUntil([&] { return !app->helpCommands().startupUpdateCheck()->busy(); });
-    EXPECT_TRUE(app->helpCommands().pendingUpdate().empty());
+    processUntil([&] { return !app->commands().help->startupUpdateCheck()->busy(); });
+    EXPECT_TRUE(app->commands().help->pendingUpdate().empty());
     EXPECT_FALSE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     EXPECT_TRUE(prompt.prompts().empty());
 }

@@ -84,5 +84,30 @@ TEST(SettingsTable, ReadAndWriteUseTheStoredSectionAndKey)
     EXPECT_EQ(profile.readInt("Tip", "FilePos", 0), 12);
 }
 
+// The Options pages show a hand-edited value as it is, to be mended.
+TEST(SettingsTable, AsStoredReadsOutsideTheRangeUnclamped)
+{
+    MemoryProfile profile;
+    writeSetting(profile, settings::kSetMaxSetSize, 9000);
+    EXPECT_EQ(readSetting(profile, settings::kSetMaxSetSize), settings::kSetMaxSetSize.max);
+    EXPECT_EQ(readSettingAsStored(profile, settings::kSetMaxSetSize, 80), 9000);
+    EXPECT_EQ(readSettingAsStored(MemoryProfile(), settings::kSetMaxSetSize, 80), 80);
+}
+
+// A map store's family lists the names the user gave and goes whole.
+TEST(SettingsTable, FamilySectionsListAndGoWhole)
+{
+    MemoryProfile profile;
+    writeSettingBinary(profile, settings::kAccelMapBytes, {1, 2}, "Mine");
+    writeSettingText(profile, settings::kAccelMapUseWhich, "Mine");
+    std::set<std::string> names;
+    for (const IProfile::ValueName& value : settingSectionValues(profile, settings::kAccelMapBytes))
+        names.insert(value.name);
+    EXPECT_EQ(names, (std::set<std::string>{"Mine", "UseWhich"}));
+    removeSettingSection(profile, settings::kAccelMapBytes);
+    EXPECT_TRUE(settingSectionValues(profile, settings::kAccelMapUseWhich).empty());
+    EXPECT_EQ(readSettingText(profile, settings::kAccelMapUseWhich), "Default");
+}
+
 } // namespace
 } // namespace rz

@@ -103,7 +103,7 @@ TEST_F(AccelMapsApp, AMapOf150RecordsSurvivesOkAndAFreshRead)
 {
     const std::vector<NamedMap> maps{{"Default", AccelTable::defaultMap().toBytes()},
                                      {"Long", records(150, kIdRecord)}};
-    app->mapCommands().applyAccelMaps(maps, "Long", true);
+    app->commands().maps->applyAccelMaps(maps, "Long", true);
     EXPECT_EQ(app->keyFilter().table().records().size(), 150u);
     AccelMapStore store(profile);
     const std::vector<NamedMap> read = store.readMaps();
@@ -118,13 +118,13 @@ TEST_F(AccelMapsApp, AfterOkTheSelectedMapRunsItsKeysAndDisabledRunsNone)
 {
     const std::vector<NamedMap> maps{{"Default", AccelTable::defaultMap().toBytes()},
                                      {"Mine", {9, 0, 'R', 0, 0x48, 0x80}}}; // Ctrl+R
-    app->mapCommands().applyAccelMaps(maps, "Mine", true);
+    app->commands().maps->applyAccelMaps(maps, "Mine", true);
     pressCtrlR();
     EXPECT_EQ(ran, std::vector<CommandId>{kIdRecord});
     EXPECT_TRUE(engine.log.contains("Record()"));
 
     ran.clear();
-    app->mapCommands().applyAccelMaps(maps, "Mine", false);
+    app->commands().maps->applyAccelMaps(maps, "Mine", false);
     EXPECT_EQ(profile.readInt("AccelMap4", "Enabled", 1), 0);
     pressCtrlR();
     EXPECT_TRUE(ran.empty());
@@ -160,7 +160,7 @@ TEST_F(AccelMapsApp, TheKeyCaptureTakesCtrlAltSAndSwallowsModifiersAlone)
 
 TEST_F(AccelMapsApp, TheDialogCopiesAMapAddsAnEntryAndOkStoresIt)
 {
-    CAccelMapsDlg dialog(app->mapCommands(), nullptr);
+    CAccelMapsDlg dialog(*app->commands().maps, nullptr);
     EXPECT_EQ(dialog.mapCombo()->currentText(), "Default");
     EXPECT_FALSE(dialog.addButton()->isEnabled()) << "Default cannot be edited";
     dialog.mapCombo()->setEditText("Stage");
@@ -184,7 +184,7 @@ TEST_F(AccelMapsApp, TheDialogCopiesAMapAddsAnEntryAndOkStoresIt)
 TEST_F(AccelMapsApp, CancelWritesNothing)
 {
     const std::vector<IProfile::ValueName> before = profile.valueNames("AccelMap4");
-    CAccelMapsDlg dialog(app->mapCommands(), nullptr);
+    CAccelMapsDlg dialog(*app->commands().maps, nullptr);
     dialog.mapCombo()->setEditText("Stage");
     dialog.onSaveMap(kIdSaveMap);
     dialog.reject();

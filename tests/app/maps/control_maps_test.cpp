@@ -1,5 +1,6 @@
 // External control maps: typed keys, entry order, row texts, learning, and
 // what OK gives the program.
+#include "app/engine_calls.h"
 #include "app/maps/control_map_entry.h"
 #include "app/maps/control_maps_dialog.h"
 #include "app/maps/map_store.h"
@@ -90,13 +91,13 @@ TEST_F(ControlMapsApp, OkStoresEveryMapWholeAndSwitchesControl)
         for (const uint8_t b : {uint8_t(12), uint8_t(i % 128), uint8_t(0), uint8_t(i / 128)})
             long_.push_back(b);
     const std::vector<NamedMap> maps{{"MIDI", {}}, {"Stage", long_}};
-    app->mapCommands().applyControlMaps(maps, "Stage", false);
+    app->commands().maps->applyControlMaps(maps, "Stage", false);
     EXPECT_FALSE(published.externalControlOn());
     ControlMapStore store(profile);
     EXPECT_EQ(store.readMaps().size(), 2u);
     EXPECT_EQ(store.useWhich(), "Stage");
     EXPECT_TRUE(store.selectedMap().empty()) << "off";
-    app->mapCommands().applyControlMaps(maps, "Stage", true);
+    app->commands().maps->applyControlMaps(maps, "Stage", true);
     EXPECT_TRUE(published.externalControlOn());
     EXPECT_EQ(store.selectedMap().size(), 140u) << "more than 128 entries read back whole";
 }
@@ -104,14 +105,14 @@ TEST_F(ControlMapsApp, OkStoresEveryMapWholeAndSwitchesControl)
 TEST_F(ControlMapsApp, LearningRunsWhileALearnerIsSet)
 {
     std::vector<std::pair<int, uint32_t>> heard;
-    app->mapCommands().setControlMapLearner([&](int device, uint32_t message) {
+    app->commands().maps->setControlMapLearner([&](int device, uint32_t message) {
         heard.emplace_back(device, message);
     });
     EXPECT_TRUE(published.controlMapLearning());
-    app->LearnMidi(2, 0x643C94);
-    app->mapCommands().setControlMapLearner({});
+    app->engineCalls().LearnMidi(2, 0x643C94);
+    app->commands().maps->setControlMapLearner({});
     EXPECT_FALSE(published.controlMapLearning());
-    app->LearnMidi(1, 0x643C90);
+    app->engineCalls().LearnMidi(1, 0x643C90);
     EXPECT_EQ(heard, (std::vector<std::pair<int, uint32_t>>{{2, 0x643C94}}));
 }
 
@@ -124,11 +125,11 @@ namespace {
 TEST_F(ControlMapsApp, TheEntryDialogLearnsWhileOpenAndTakesTypedKeys)
 {
     {
-        CControlMapEntryDlg dialog(app->mapCommands(), ControlMapEntry{12, 0, 0, 0, 0},
+        CControlMapEntryDlg dialog(*app->commands().maps, ControlMapEntry{12, 0, 0, 0, 0},
                                    {"Keys", "Pads", "Pedals"}, nullptr);
         EXPECT_TRUE(published.controlMapLearning());
         EXPECT_FALSE(dialog.okButton()->isEnabled()) << "no trigger yet";
-        app->LearnMidi(2, 0x643C94); // note-on 60, channel 5, input 2
+        app->engineCalls().LearnMidi(2, 0x643C94); // note-on 60, channel 5, input 2
         EXPECT_EQ(dialog.entry(), (ControlMapEntry{12, 60, 0, 4, 2}));
         EXPECT_TRUE(dialog.okButton()->isEnabled());
         dialog.typeKey("G#9");
@@ -141,7 +142,7 @@ TEST_F(ControlMapsApp, TheEntryDialogLearnsWhileOpenAndTakesTypedKeys)
 
 TEST_F(ControlMapsApp, TheDialogOffersMidiKeepsEntriesInOrderAndSaves)
 {
-    CControlMapsDlg dialog(app->mapCommands(), nullptr);
+    CControlMapsDlg dialog(*app->commands().maps, nullptr);
     EXPECT_EQ(dialog.mapCombo()->currentText(), "MIDI");
     std::vector<ControlMapEntry> answers{{7, 62, 0, 0, 1}, {12, 60, 0, 0, 0}, {3, 61, 0, 0, 1}};
     dialog.editEntryDialog = [&](const ControlMapEntry&) {

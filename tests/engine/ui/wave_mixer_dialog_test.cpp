@@ -422,7 +422,7 @@ TEST(WaveMixerDialogProgram, OkWithNewWaveformTrackReturnsTheMixThroughTheAudioT
     const CAudioClip* mixed = remix.events[0].clip();
     ASSERT_NE(mixed, nullptr);
     const std::filesystem::path mixFile = mixed->fileName;
-    EXPECT_EQ(mixFile.parent_path(), app.workFolder());
+    EXPECT_EQ(mixFile.parent_path(), app.files().workFolder());
     std::string reason;
     const auto read = ReadWaveFile(mixFile, rate, reason);
     ASSERT_TRUE(read) << reason;

@@ -1,0 +1,67 @@
+// What songs ask of the views. GUI thread.
+
+#include "app/song_view_calls.h"
+
+#include "app/main_frame.h"
+#include "app/view_slots.h"
+#include "ui/command_router.h"
+#include "views/view_factory.h"
+
+#include <QApplication>
+
+namespace rz {
+
+void SongViewCalls::updateSongViews(CSongDoc& song, const void* senderView, uint32_t hint)
+{
+    m_seams.views.updateSongViews(song, senderView, hint);
+}
+
+void SongViewCalls::stopOverviewWorkers()
+{
+    m_seams.views.stopOverviewWorkers();
+}
+
+void SongViewCalls::setWaitCursor(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void SongViewCalls::activateTempoView(CSongDoc&)
+{
+    if (MainFrame* frame = m_seams.frame())
+        frame->timers().fire(int(ViewKind::Tempo));
+}
+
+void SongViewCalls::activateEditorView(CSongDoc&)
+{
+    SongView* editor = nullptr;
+    m_seams.views.currentViews(&editor, nullptr);
+    m_seams.router().setActiveView(dynamic_cast<CommandTarget*>(editor));
+    if (editor)
+        editor->setFocus();
+}
+
+void SongViewCalls::activateTrackView(CSongDoc&)
+{
+    SongView* track = m_seams.views.slot(ViewSlots::kTrack);
+    m_seams.router().setActiveView(dynamic_cast<CommandTarget*>(track));
+    if (track)
+        track->setFocus();
+}
+
+void SongViewCalls::showControllerView(CSongDoc&, int kind, int controller)
+{
+    m_seams.views.setController(kind, controller);
+    if (MainFrame* frame = m_seams.frame())
+        frame->timers().fire(int(ViewKind::Control));
+}
+
+void SongViewCalls::raiseTornOffWindows()
+{
+    m_seams.views.raiseTornOffWindows();
+}
+
+} // namespace rz
