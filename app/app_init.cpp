@@ -151,7 +151,6 @@ bool App::InitInstance()
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_editCommands->readRecentEffects();
-    registerFileTypes();
     openDatabase();
     createEngine();
     createSet();

@@ -10,6 +10,8 @@ namespace rz {
 void CSequencer::Shutdown()
 {
     m_shuttingDown.store(true, std::memory_order_release);
+    m_lateOpen.reset();
+    m_portsLoading.store(false, std::memory_order_release);
     if (m_initialised.exchange(false, std::memory_order_acq_rel)) {
         Stop(false);
         m_services.timer.stopAndWait();

@@ -22,9 +22,9 @@ MidiDeviceKind kindOf(bool hardware)
     return hardware ? MidiDeviceKind::Hardware : MidiDeviceKind::Software;
 }
 
-void addAlsaPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
+void addAlsaPorts(const std::shared_ptr<AlsaSeqClient>& client, bool outputs,
+                  std::vector<MidiDeviceDescriptor>& devices)
 {
-    const std::shared_ptr<AlsaSeqClient> client = AlsaSeqClient::acquire();
     if (!client)
         return;
     for (const AlsaPortInfo& port : client->ports(outputs)) {
@@ -33,9 +33,9 @@ void addAlsaPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
     }
 }
 
-void addJackPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
+void addJackPorts(const std::shared_ptr<JackMidiClient>& client, bool outputs,
+                  std::vector<MidiDeviceDescriptor>& devices)
 {
-    const std::shared_ptr<JackMidiClient> client = JackMidiClient::acquire();
     if (!client)
         return;
     for (const JackMidiPortInfo& port : client->midiPorts(outputs))
@@ -92,10 +92,28 @@ std::vector<MidiDeviceDescriptor> MidiSystem::list(bool outputs) const
                                soundFont->string()});
     }
     if (m_options.useAlsa)
-        addAlsaPorts(outputs, devices);
+        addAlsaPorts(alsaClient(), outputs, devices);
     if (m_options.useJack)
-        addJackPorts(outputs, devices);
+        addJackPorts(jackClient(), outputs, devices);
     return numbered(std::move(devices));
+}
+
+std::shared_ptr<AlsaSeqClient> MidiSystem::alsaClient() const
+{
+    std::lock_guard lock(m_clientsMutex);
+    if (!m_alsa)
+        m_alsa = AlsaSeqClient::acquire();
+    return m_alsa;
+}
+
+// A server that went away leaves its client gone for good: the next
+// listing asks for a new one.
+std::shared_ptr<JackMidiClient> MidiSystem::jackClient() const
+{
+    std::lock_guard lock(m_clientsMutex);
+    if (!m_jack || m_jack->gone())
+        m_jack = JackMidiClient::acquire();
+    return m_jack;
 }
 
 std::vector<MidiDeviceDescriptor> MidiSystem::numbered(std::vector<MidiDeviceDescriptor> devices)

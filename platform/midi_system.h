@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace rz {
 
+class AlsaSeqClient;
+class JackMidiClient;
 class SoundFontBanks;
 
 enum class MidiBackend : uint8_t { GmSynth, AlsaSequencer, Jack };
@@ -63,9 +66,16 @@ public:
 
 private:
     std::vector<MidiDeviceDescriptor> list(bool outputs) const;
+    // The back ends' clients, opened at the first listing and kept: each
+    // open is a round trip to the server, and the devices share them anyway.
+    std::shared_ptr<AlsaSeqClient> alsaClient() const;
+    std::shared_ptr<JackMidiClient> jackClient() const;
 
     MidiSystemOptions m_options;
     std::shared_ptr<SoundFontBanks> m_soundFontBanks;
+    mutable std::mutex m_clientsMutex; // guards the two below
+    mutable std::shared_ptr<AlsaSeqClient> m_alsa;
+    mutable std::shared_ptr<JackMidiClient> m_jack;
 };
 
 } // namespace rz
