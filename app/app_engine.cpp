@@ -68,6 +68,7 @@ void App::createEngine()
     if (!m_options.devices) {
         m_midiSystem = std::make_unique<MidiSystem>();
         m_devices = std::make_unique<MidiSystemDevices>(*m_midiSystem);
+        m_midiSystem->openClientsInBackground(); // while the window is made
     }
     m_vstHost = std::make_unique<SequencerVstHost>();
     m_vstEditors = std::make_unique<VstEditorWindows>();

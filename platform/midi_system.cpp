@@ -73,6 +73,24 @@ MidiSystem::MidiSystem(MidiSystemOptions options)
 {
 }
 
+MidiSystem::~MidiSystem()
+{
+    if (m_opener.joinable())
+        m_opener.join();
+}
+
+void MidiSystem::openClientsInBackground()
+{
+    if (m_opener.joinable())
+        return;
+    m_opener = std::thread([this] {
+        if (m_options.useAlsa)
+            alsaClient();
+        if (m_options.useJack)
+            jackClient();
+    });
+}
+
 std::vector<MidiDeviceDescriptor> MidiSystem::outputs() const
 {
     return list(true);

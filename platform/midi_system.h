@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rz {
@@ -49,6 +50,15 @@ MidiSystemOptions defaultMidiSystemOptions();
 class MidiSystem {
 public:
     explicit MidiSystem(MidiSystemOptions options = defaultMidiSystemOptions());
+    // Waits for the clients' opening, if it still runs.
+    ~MidiSystem();
+    MidiSystem(const MidiSystem&) = delete;
+    MidiSystem& operator=(const MidiSystem&) = delete;
+
+    // Opens the back ends' clients on a thread of its own, so that the first
+    // listing finds them ready (a JACK client takes a round trip or more to
+    // the server); a listing meanwhile waits for it.
+    void openClientsInBackground();
 
     // The built-in synthesizer's bank registry: every synthesizer device
     // made here plays its items, and it outlives them all.
@@ -76,6 +86,7 @@ private:
     mutable std::mutex m_clientsMutex; // guards the two below
     mutable std::shared_ptr<AlsaSeqClient> m_alsa;
     mutable std::shared_ptr<JackMidiClient> m_jack;
+    std::thread m_opener;
 };
 
 } // namespace rz
