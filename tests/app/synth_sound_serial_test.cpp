@@ -254,5 +254,18 @@ TEST_F(SynthSound, PlayBeforeTheSoundFontIsReadyStartsWhenItIs)
         << "silence: peak " << meter->peak();
 }
 
+// Stop while the wait lasts ends it: the song does not start by itself later.
+// The held start would run in the same GUI-thread call that ends the loading.
+TEST_F(SynthSound, StopDuringTheWaitCancelsTheHeldPlay)
+{
+    startProgram(song);
+    ASSERT_TRUE(sequencer().portsLoading()) << "the synthesizer opened during start-up";
+    ASSERT_TRUE(app->router().execute(kIdPlay));
+    ASSERT_TRUE(app->router().execute(kIdStop));
+    EXPECT_FALSE(statusText().startsWith("Loading")) << statusText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return !sequencer().portsLoading(); })) << "the SoundFont never loaded";
+    EXPECT_EQ(app->engine().transportState(), TransportState::Stopped);
+}
+
 } // namespace
 } // namespace rz
