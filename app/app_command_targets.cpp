@@ -6,6 +6,7 @@
 #include "app/edit_commands.h"
 #include "app/engine_calls.h"
 #include "app/file_commands.h"
+#include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
@@ -173,6 +174,15 @@ void App::createCommandTargets()
         .saveAllSongs = [this] { SaveAllSongs(); },
         .stepSong = [this] { return m_advance->stepSong(); },
         .activateSong = [this](CSongDoc& song) { activateFound(song); },
+        .portsLoading = [this] { return m_sequencer && m_sequencer->portsLoading(); },
+        .statusText = [this](const std::string& text) {
+            if (!m_frame)
+                return;
+            if (text.empty())
+                m_frame->setPromptId(m_frame->promptId()); // the prompt again
+            else
+                m_frame->statusBar()->setPartText(0, QString::fromStdString(text));
+        },
     });
 
     m_commands.file = std::make_unique<FileCommands>(FileSeams{

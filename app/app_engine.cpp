@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/maps/map_commands.h"
 #include "app/program_edit_dialogs.h"
+#include "app/transport_commands.h"
 #include "app/transport_controls.h"
 #include "app/transport_text.h"
 #include "core/tempo_multiplier.h"
@@ -68,7 +69,10 @@ void App::createEngine()
                                      *m_parts->audio,
                                      m_database ? &m_database->lookup() : nullptr,
                                      pluginMarkFolder()};
-    m_sequencer = std::make_unique<CSequencer>(services);
+    SequencerOptions options;
+    options.lateSynthOpen = true; // the window comes first
+    m_sequencer = std::make_unique<CSequencer>(services, options);
+    m_sequencer->setPortsReadyHandler([this] { m_commands.transport->portsReady(); });
     m_parts->vstHost->attach(m_sequencer.get());
     m_engine = m_sequencer.get();
     m_published = &m_sequencer->publishedValues();

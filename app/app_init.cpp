@@ -153,7 +153,6 @@ bool App::InitInstance()
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_commands.edit->readRecentEffects();
-    registerFileTypes();
     openDatabase();
     createEngine();
     createSet();

@@ -80,14 +80,15 @@ void App::onFrameTimer(int id)
     }
 }
 
-// Once, 1.5 s after start: the layout, the chosen accelerators, the file
-// opened last, then the one-second timer.
+// Once, 1.5 s after start: the layout, the chosen accelerators, the desktop's
+// file types, the file opened last, then the one-second timer.
 void App::startupStep()
 {
     m_frame->timers().kill(kStartup);
     m_frame->placePanes();
     m_frame->repaint();
     loadStartupAccelerators();
+    registerFileTypes(); // its questions come over the window
     if (!m_set->hasFile() && m_currentSong == nullptr
         && readSetting(*m_profile, settings::kStartAutoOpen) != 0) {
         const std::string path = readSettingText(*m_profile, settings::kStartAutoOpenPath);

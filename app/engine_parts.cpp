@@ -38,6 +38,8 @@ EngineParts::EngineParts(IEngineHost& host, IEngineSetLink& set, IEngineViews& v
       devices(devicesGiven ? *devicesGiven : *ownDevices),
       timer(timerGiven ? *timerGiven : *ownTimer)
 {
+    if (midiSystem)
+        midiSystem->openClientsInBackground(); // while the window is made
 }
 
 EngineParts::~EngineParts() = default;

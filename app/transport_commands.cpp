@@ -92,6 +92,8 @@ std::span<const CommandRow<T>> TransportCommands::commandTable()
 
 bool TransportCommands::onTransport(CommandId id)
 {
+    if (holdStartForPorts(id))
+        return true;
     IEngineLink& engine = m_seams.engine();
     switch (id) {
     case kIdPlay: engine.Advance(false); break;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 namespace rz {
 
@@ -41,6 +42,9 @@ struct TransportSeams {
     std::function<void()> saveAllSongs;
     std::function<bool()> stepSong;
     std::function<void(CSongDoc&)> activateSong;
+    // True while an output port is still opening after start-up; may be empty.
+    std::function<bool()> portsLoading;
+    std::function<void(const std::string&)> statusText;
 };
 
 // Transport menu: play, stop, record, locating, skip, click, tempo and
@@ -69,8 +73,16 @@ public:
     bool onQuickTranspose(CommandId id);
     void onUpdateQuickTranspose(CommandId id, CmdUi& ui);
 
+    // The late ports are open: a start asked for meanwhile happens now.
+    void portsReady();
+
 private:
+    // A start while ports are still opening waits for them; true when it
+    // was held back.
+    bool holdStartForPorts(CommandId id);
+
     TransportSeams m_seams;
+    CommandId m_heldStart = 0;
 };
 
 } // namespace rz

@@ -13,6 +13,7 @@
 #include "engine/conductor_tap.h"
 #include "engine/engine_io.h"
 #include "engine/idle_beat.h"
+#include "engine/late_port_open.h"
 #include "engine/input_sinks.h"
 #include "engine/midi_in.h"
 #include "engine/out_port.h"
@@ -76,6 +77,9 @@ struct SequencerOptions {
     // Wait on the program-wide locks before the work is skipped for a retry.
     std::chrono::milliseconds lockWait = kLockWait;
     RefreshPosterOptions refresh;
+    // The built-in synthesizer opens on a thread of its own after Init
+    // (its SoundFont takes a while to load); see portsLoading().
+    bool lateSynthOpen = false;
 };
 
 // The playback and record engine: the MIDI ports, the audio part, the idle
@@ -101,6 +105,11 @@ public:
     // Stops the transport, the timer and the refresh pass, closes the audio
     // engines and the ports. Safe before Init and more than once.
     void Shutdown();
+    // True from Init while ports that open late are still opening.
+    bool portsLoading() const { return m_portsLoading.load(std::memory_order_acquire); }
+    // Runs on the GUI thread once the late ports are open (or failed) and
+    // the tracks are linked to them; not at all without late ports.
+    void setPortsReadyHandler(std::function<void()> ready) { m_portsReady = std::move(ready); }
     // Empty when the engines run or are off; else why they stay silent.
     std::string LoadAudioOptions();
     void CloseAudioEngines();
@@ -375,7 +384,13 @@ private:
     void openOutputDevices(SequencerPorts& ports);
     void openInstruments(SequencerPorts& ports);
     void mapOutputs(SequencerPorts& ports);
-    void openMappedOutputs(SequencerPorts& ports);
+    // The built-in synthesizer's port is left for startLateOpen when late
+    // opening is on: returned, not opened.
+    std::vector<std::shared_ptr<COutPort>> openMappedOutputs(SequencerPorts& ports);
+    void startLateOpen(std::vector<std::shared_ptr<COutPort>> late);
+    void lateOpenDone(std::vector<LatePortOpen::Result> results);
+    // Every song's tracks, the set's and the current one, find their ports again.
+    void relinkAllSongTracks();
     void openInputDevices(const SequencerPorts& ports);
     void mapInputs(SequencerPorts& ports);
     void openFirstInput(const SequencerPorts& ports);
@@ -533,6 +548,9 @@ private:
     // Published whole; readers keep the value they took (liveSettings()).
     Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
     std::atomic<bool> m_initialised{false};
+    std::atomic<bool> m_portsLoading{false};
+    std::unique_ptr<LatePortOpen> m_lateOpen;
+    std::function<void()> m_portsReady;
     std::atomic<bool> m_shuttingDown{false};
     // The song the application shows and the set's next enabled song.
     std::atomic<CSongDoc*> m_currentSong{nullptr};

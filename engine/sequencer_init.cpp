@@ -48,7 +48,7 @@ void CSequencer::Init()
     openOutputDevices(*ports);
     openInstruments(*ports);
     mapOutputs(*ports);
-    openMappedOutputs(*ports);
+    std::vector<std::shared_ptr<COutPort>> late = openMappedOutputs(*ports);
     openInputDevices(*ports);
     mapInputs(*ports);
     m_io.ports.store(ports);
@@ -67,6 +67,9 @@ void CSequencer::Init()
     startIdleTimer();
     LoadAudioOptions();
     m_initialised.store(true, std::memory_order_release);
+    // A song opened before the ports existed has tracks linked to none.
+    relinkAllSongTracks();
+    startLateOpen(std::move(late));
 }
 
 // The MIDI output devices, named as listed with repeats numbered " (%d)";
@@ -141,17 +144,24 @@ void CSequencer::mapOutputs(SequencerPorts& ports)
 
 // Every mapped device port once; instrument ports are open already. A port
 // that fails keeps its mapping.
-void CSequencer::openMappedOutputs(SequencerPorts& ports)
+std::vector<std::shared_ptr<COutPort>> CSequencer::openMappedOutputs(SequencerPorts& ports)
 {
+    std::vector<std::shared_ptr<COutPort>> late;
     std::vector<bool> tried(ports.outputs.size(), false);
     for (int index : ports.outputMap) {
         if (index < 0 || size_t(index) >= ports.outputs.size() || tried[size_t(index)])
             continue;
         tried[size_t(index)] = true;
-        COutPort& port = *ports.outputs[size_t(index)];
-        if (!port.isInstrument() && !port.Open())
-            reportOpenFailure(port.name(), port.openError());
+        const std::shared_ptr<COutPort>& port = ports.outputs[size_t(index)];
+        if (port->isInstrument())
+            continue;
+        if (m_options.lateSynthOpen && port->device()
+            && port->device()->kind() == MidiDeviceKind::InternalSynth)
+            late.push_back(port);
+        else if (!port->Open())
+            reportOpenFailure(port->name(), port->openError());
     }
+    return late;
 }
 
 // The MIDI input devices, named like the outputs; "MIDIInPorts"/<input name>

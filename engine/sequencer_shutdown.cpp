@@ -12,6 +12,8 @@ void CSequencer::Shutdown()
     m_shuttingDown.store(true, std::memory_order_release);
     m_deviceWatch.reset();
     m_deviceWatchToken.reset();
+    m_lateOpen.reset();
+    m_portsLoading.store(false, std::memory_order_release);
     if (m_initialised.exchange(false, std::memory_order_acq_rel)) {
         Stop(false);
         m_services.timer.stopAndWait();

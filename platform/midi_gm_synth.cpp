@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -60,6 +61,18 @@ int64_t nearestBlockStart(int64_t frame)
     const int64_t shifted = frame + kBlock / 2;
     const int64_t blocks = shifted >= 0 ? shifted / kBlock : -((-shifted + kBlock - 1) / kBlock);
     return blocks * kBlock;
+}
+
+// FluidSynth loads samples with OpenMP when built with it, and the worker
+// threads then busy-wait for more work. One thread on the loading thread
+// spawns none; found at run time, so we need not link OpenMP ourselves.
+void loadWithoutOpenMpThreads()
+{
+    using SetThreads = void (*)(int);
+    static const auto setThreads =
+        reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (setThreads)
+        setThreads(1);
 }
 
 bool jackServerAnswers()
@@ -132,6 +145,7 @@ bool GmSynthDevice::openLocked()
         if (!m_bankSelect.empty())
             fluid_settings_setstr(m_settings, "synth.midi-bank-select", m_bankSelect.c_str());
     }
+    loadWithoutOpenMpThreads();
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return failOpen(takeFluidError("cannot create the synthesizer"));

@@ -23,9 +23,9 @@ MidiDeviceKind kindOf(bool hardware)
     return hardware ? MidiDeviceKind::Hardware : MidiDeviceKind::Software;
 }
 
-void addAlsaPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
+void addAlsaPorts(const std::shared_ptr<AlsaSeqClient>& client, bool outputs,
+                  std::vector<MidiDeviceDescriptor>& devices)
 {
-    const std::shared_ptr<AlsaSeqClient> client = AlsaSeqClient::acquire();
     if (!client)
         return;
     for (const AlsaPortInfo& port : client->ports(outputs)) {
@@ -34,9 +34,9 @@ void addAlsaPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
     }
 }
 
-void addJackPorts(bool outputs, std::vector<MidiDeviceDescriptor>& devices)
+void addJackPorts(const std::shared_ptr<JackMidiClient>& client, bool outputs,
+                  std::vector<MidiDeviceDescriptor>& devices)
 {
-    const std::shared_ptr<JackMidiClient> client = JackMidiClient::acquire();
     if (!client)
         return;
     for (const JackMidiPortInfo& port : client->midiPorts(outputs))
@@ -74,6 +74,24 @@ MidiSystem::MidiSystem(MidiSystemOptions options)
 {
 }
 
+MidiSystem::~MidiSystem()
+{
+    if (m_opener.joinable())
+        m_opener.join();
+}
+
+void MidiSystem::openClientsInBackground()
+{
+    if (m_opener.joinable())
+        return;
+    m_opener = std::thread([this] {
+        if (m_options.useAlsa)
+            alsaClient();
+        if (m_options.useJack)
+            jackClient();
+    });
+}
+
 std::vector<MidiDeviceDescriptor> MidiSystem::outputs() const
 {
     return list(true);
@@ -93,9 +111,9 @@ std::vector<MidiDeviceDescriptor> MidiSystem::list(bool outputs) const
                                soundFont->string()});
     }
     if (m_options.useAlsa)
-        addAlsaPorts(outputs, devices);
+        addAlsaPorts(alsaClient(), outputs, devices);
     if (m_options.useJack)
-        addJackPorts(outputs, devices);
+        addJackPorts(jackClient(), outputs, devices);
     return numbered(std::move(devices));
 }
 
@@ -104,6 +122,24 @@ std::unique_ptr<IDeviceWatch> MidiSystem::watch(std::function<void()> changed) c
     if (!m_options.useJack)
         return nullptr;
     return JackPortWatch::start(std::move(changed));
+}
+
+std::shared_ptr<AlsaSeqClient> MidiSystem::alsaClient() const
+{
+    std::lock_guard lock(m_clientsMutex);
+    if (!m_alsa)
+        m_alsa = AlsaSeqClient::acquire();
+    return m_alsa;
+}
+
+// A server that went away leaves its client gone for good: the next
+// listing asks for a new one.
+std::shared_ptr<JackMidiClient> MidiSystem::jackClient() const
+{
+    std::lock_guard lock(m_clientsMutex);
+    if (!m_jack || m_jack->gone())
+        m_jack = JackMidiClient::acquire();
+    return m_jack;
 }
 
 std::vector<MidiDeviceDescriptor> MidiSystem::numbered(std::vector<MidiDeviceDescriptor> devices)

@@ -7,11 +7,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rz {
 
+class AlsaSeqClient;
+class JackMidiClient;
 class SoundFontBanks;
 
 enum class MidiBackend : uint8_t { GmSynth, AlsaSequencer, Jack };
@@ -58,6 +62,15 @@ MidiSystemOptions defaultMidiSystemOptions();
 class MidiSystem {
 public:
     explicit MidiSystem(MidiSystemOptions options = defaultMidiSystemOptions());
+    // Waits for the clients' opening, if it still runs.
+    ~MidiSystem();
+    MidiSystem(const MidiSystem&) = delete;
+    MidiSystem& operator=(const MidiSystem&) = delete;
+
+    // Opens the back ends' clients on a thread of its own, so that the first
+    // listing finds them ready (a JACK client takes a round trip or more to
+    // the server); a listing meanwhile waits for it.
+    void openClientsInBackground();
 
     // The built-in synthesizer's bank registry: every synthesizer device
     // made here plays its items, and it outlives them all.
@@ -81,9 +94,17 @@ public:
 
 private:
     std::vector<MidiDeviceDescriptor> list(bool outputs) const;
+    // The back ends' clients, opened at the first listing and kept: each
+    // open is a round trip to the server, and the devices share them anyway.
+    std::shared_ptr<AlsaSeqClient> alsaClient() const;
+    std::shared_ptr<JackMidiClient> jackClient() const;
 
     MidiSystemOptions m_options;
     std::shared_ptr<SoundFontBanks> m_soundFontBanks;
+    mutable std::mutex m_clientsMutex; // guards the two below
+    mutable std::shared_ptr<AlsaSeqClient> m_alsa;
+    mutable std::shared_ptr<JackMidiClient> m_jack;
+    std::thread m_opener;
 };
 
 } // namespace rz

@@ -1,10 +1,11 @@
-// The program: devu-rizoraz [--test-exit-after MS [--test-exit-on-open]] [--test-grab PNG] [file]
+// The program: devu-rizoraz [--test-exit-after MS [--test-exit-on-open] [--test-play]] [--test-grab PNG] [file]
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
 #include "app/engine_dialogs.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
+#include "res/command_ids.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
 #include "set/ui/importing_dlg.h"
@@ -34,6 +35,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> file;
     int testExitAfterMs = -1; // unattended run: prompts answer themselves
     bool testExitOnOpen = false; // it ends sooner, once the caption changes
+    bool testPlay = false;       // Play at once, as the user would
     QString grabFile;         // the window's picture, written at the test exit
 };
 
@@ -51,6 +53,8 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
                 return std::nullopt;
         } else if (argument == "--test-exit-on-open") {
             line.testExitOnOpen = true;
+        } else if (argument == "--test-play") {
+            line.testPlay = true;
         } else if (argument == "--test-grab" && i + 1 < argc) {
             line.grabFile = QFile::decodeName(argv[++i]);
         } else if (argument.starts_with("--") || line.file) {
@@ -59,7 +63,7 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
             line.file = std::filesystem::path(std::string(argument));
         }
     }
-    if (line.testExitOnOpen && line.testExitAfterMs < 0)
+    if ((line.testExitOnOpen || line.testPlay) && line.testExitAfterMs < 0)
         return std::nullopt;
     return line;
 }
@@ -123,7 +127,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(rz::App::kTitle);
     const std::optional<CommandLine> line = parseCommandLine(argc, argv);
     if (!line) {
-        std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS [--test-exit-on-open]] [--test-grab PNG] [file]\n");
+        std::fprintf(stderr, "usage: devu-rizoraz [--test-exit-after MS [--test-exit-on-open] [--test-play]] [--test-grab PNG] [file]\n");
         return 2;
     }
     rz::ConsolePrompt consolePrompt;
@@ -163,6 +167,8 @@ int main(int argc, char** argv)
     if (line->testExitAfterMs >= 0)
         QTimer::singleShot(line->testExitAfterMs, &app,
                            [&app, grab = line->grabFile] { testExit(app, grab); });
+    if (line->testPlay)
+        QTimer::singleShot(0, &app, [&app] { app.router().execute(rz::kIdPlay); });
     // A file opened (one a second copy handed over, say) ends the run at
     // once, so that a test need not wait out its time.
     if (line->testExitOnOpen && app.frame())

@@ -3,6 +3,7 @@
 #include "core/key_file.h"
 #include "tests/app/app_test_fixture.h"
 #include "tests/app/fake_association_store.h"
+#include "views/frame_timer_ids.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <QProcess>
@@ -208,6 +209,8 @@ TEST_F(FileAssocApp, StartUpTakesUnownedTypesAndAsksAboutAForeignSetOwner)
     associations.owners[AssociatedType::Set] = {"other.desktop", "Other"};
     prompt.expectYesNo("SET files are currently assigned to 'Other'", PromptAnswer::No);
     start();
+    EXPECT_EQ(associations.installs, 0) << "the window comes first";
+    app->onFrameTimer(frame_timer::kStartup);
     EXPECT_EQ(associations.installs, 1);
     EXPECT_EQ(associations.taken, std::vector<AssociatedType>{AssociatedType::Midi});
     prompt.verifyAllUsed();
