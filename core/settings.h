@@ -222,10 +222,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(StartAutoOpen,            "StartupOptions", "AutoOpen",        Int, 1, kLo, kHi, "") \
     X(StartAutoOpenPath,        "StartupOptions", "AutoOpenPath",    Text, 0, 0, 0, "") \
     X(StartCheckForUpdates,     "StartupOptions", "CheckForUpdates", Int, 1, kLo, kHi, "") \
-    X(StartFileTypes,           "StartupOptions", "FileTypes",       Int, 1, kLo, kHi, "") \
-    X(RecentSet,                "Recent File List", "File{}",     Text, 0, 0, 0, "") \
-    X(RecentSong,               "Recent Song List", "Song{}",     Text, 0, 0, 0, "") \
-    X(RecentFilter,             "Recent Filter List", "Filter{}", Text, 0, 0, 0, "")
+    X(StartFileTypes,           "StartupOptions", "FileTypes",       Int, 1, kLo, kHi, "")
 // clang-format on
 
 #define RZ_SETTING_ROW(id, section, key, type, def, lo, hi, text) \
