@@ -93,7 +93,7 @@ TEST_F(AppNewDocument, MadeAndOpenedSetsAndSongsFillTheRecentListsAtOnce)
     const std::filesystem::path gigs = std::filesystem::path(std::getenv("HOME")) / "Recent";
     std::filesystem::create_directories(gigs / "Show");
     ChosenNewDocument dialog;
-    app->fileCommands().setNewDocumentPrompt(&dialog);
+    app->commands().file->setNewDocumentPrompt(&dialog);
     dialog.choice = NewDocumentChoice{0, gigs / "Show" / "Show.set", false};
     ASSERT_TRUE(app->router().execute(kIdFileNew));
     EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), QStringList{"&1 Show"});
@@ -121,7 +121,7 @@ TEST_F(AppNewDocument, MadeAndOpenedSetsAndSongsFillTheRecentListsAtOnce)
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""),
               (gigs / "Show" / "Encore" / "Encore.set").string());
     EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), (QStringList{"&1 Encore", "&2 Other", "&3 Show"}));
-    app->fileCommands().setNewDocumentPrompt(nullptr);
+    app->commands().file->setNewDocumentPrompt(nullptr);
     app.reset();
 
     start();

@@ -39,7 +39,7 @@ protected:
         ExtendMeasureMap(song->measureMap, song->endTick);
         app->SetCurrentSong(song);
         app->trackView()->SelectRow(1, true);
-        app->setTimeZoom(ISongDisplayOptions::kMaxTimeZoom);
+        app->display().setTimeZoom(ISongDisplayOptions::kMaxTimeZoom);
     }
 
     // The view request runs from the frame's timer.
@@ -48,8 +48,8 @@ protected:
         return app->router().execute(kIdViewPianoRoll) && processUntil([this] { return piano() != nullptr; });
     }
 
-    PianoRollView* piano() const { return dynamic_cast<PianoRollView*>(app->slot(App::kPiano)); }
-    TempoView* tempo() const { return dynamic_cast<TempoView*>(app->slot(App::kTempo)); }
+    PianoRollView* piano() const { return dynamic_cast<PianoRollView*>(app->views().slot(ViewSlots::kPiano)); }
+    TempoView* tempo() const { return dynamic_cast<TempoView*>(app->views().slot(ViewSlots::kTempo)); }
 
     ScriptedEditDialogs dialogs;
     CSongDoc* song = nullptr;
@@ -61,7 +61,7 @@ TEST_F(PianoRollApp, ViewPianoRollIsEnabledShowsTheViewAndIsChecked)
     ASSERT_TRUE(app->router().update(kIdViewPianoRoll).enabled);
     ASSERT_TRUE(showPianoRoll());
     SongView* editor = nullptr;
-    app->GetCurrentViews(&editor, nullptr);
+    app->views().currentViews(&editor, nullptr);
     EXPECT_EQ(editor, piano());
     EXPECT_EQ(piano()->paneId(), pane_id::kEditor);
     EXPECT_EQ(piano()->song(), song);

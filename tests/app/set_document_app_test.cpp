@@ -182,7 +182,7 @@ TEST_F(AppSet, FileExitAsksTheSetsSaveQuestionAndCancelKeepsTheProgramRunning)
     start();
     app->OpenDocumentFile(setPath());
     app->frame()->show();
-    app->markSetModified();
+    app->frameCalls().markSetModified();
     ASSERT_TRUE(app->router().update(kIdAppExit).enabled);
 
     prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Cancel);
@@ -297,7 +297,7 @@ TEST_F(AppSet, SaveAllWritesEveryModifiedSongAndTheModifiedSet)
     EXPECT_EQ(inodeOf(setPath()), setBefore);
     EXPECT_FALSE(app->router().update(kIdSaveAll).enabled);
 
-    app->markSetModified();
+    app->frameCalls().markSetModified();
     EXPECT_TRUE(app->router().update(kIdSaveAll).enabled);
     EXPECT_TRUE(app->router().execute(kIdSaveAll));
     EXPECT_FALSE(app->set().IsModified());

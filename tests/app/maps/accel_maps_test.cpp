@@ -196,7 +196,7 @@ TEST_F(AccelMapsApp, CancelWritesNothing)
 // its key side by side inside the list, neither cut.
 TEST_F(AccelMapsApp, EachCommandShowsBesideItsKey)
 {
-    CAccelMapsDlg dialog(app->mapCommands(), nullptr);
+    CAccelMapsDlg dialog(*app->commands().maps, nullptr);
     dialog.show();
     QApplication::processEvents();
     QTreeWidget* list = dialog.entryList();

@@ -166,7 +166,7 @@ TEST_F(ControlMapsApp, TheDialogOffersMidiKeepsEntriesInOrderAndSaves)
 // key typed into the empty key field, OK clicked.
 TEST_F(ControlMapsApp, AddTakesAnEntryTypedAndClickedInTheEntryDialog)
 {
-    CControlMapsDlg dialog(app->mapCommands(), nullptr);
+    CControlMapsDlg dialog(*app->commands().maps, nullptr);
     dialog.show();
     ASSERT_TRUE(dialog.addButton()->isEnabled());
     QString keyShown;
