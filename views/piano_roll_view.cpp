@@ -13,6 +13,7 @@
 #include "ui/resource_cursors.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/cue_flag_painter.h"
+#include "views/command_menu.h"
 #include "views/view_factory.h"
 
 #include <QApplication>
@@ -412,19 +413,7 @@ bool PianoRollView::event(QEvent* event)
 
 QMenu* PianoRollView::contextMenuAt(QPoint)
 {
-    m_menu = std::make_unique<QMenu>();
-    for (const MenuEntry& entry : pianoContextMenu()) {
-        if (entry.kind == MenuEntry::Kind::Separator) {
-            m_menu->addSeparator();
-            continue;
-        }
-        QAction* action = m_menu->addAction(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
-        const CommandId id = entry.id;
-        connect(action, &QAction::triggered, this, [this, id] {
-            if (m_sink)
-                m_sink(id);
-        });
-    }
+    m_menu = commandMenu(pianoContextMenu(), this, m_sink);
     return m_menu.get();
 }
 

@@ -13,6 +13,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/zoom_scroll_bar.h"
+#include "views/command_menu.h"
 #include "views/view_factory.h"
 
 #include <QMenu>
@@ -281,19 +282,7 @@ void TempoView::updateVerticalBar()
 
 QMenu* TempoView::contextMenuAt(QPoint)
 {
-    m_menu = std::make_unique<QMenu>();
-    for (const MenuEntry& entry : tempoContextMenu()) {
-        if (entry.kind == MenuEntry::Kind::Separator) {
-            m_menu->addSeparator();
-            continue;
-        }
-        QAction* action = m_menu->addAction(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
-        const CommandId id = entry.id;
-        connect(action, &QAction::triggered, this, [this, id] {
-            if (m_sink)
-                m_sink(id);
-        });
-    }
+    m_menu = commandMenu(tempoContextMenu(), this, m_sink);
     return m_menu.get();
 }
 

@@ -62,7 +62,7 @@ bool isQtFree(std::string_view folder)
 // freely.
 const std::set<std::string>& otherFolders()
 {
-    static const std::set<std::string> folders = {"tests", "bench", "scripts", "docs"};
+    static const std::set<std::string> folders = {"tests", "bench", "scripts", "docs", "cmake"};
     return folders;
 }
 

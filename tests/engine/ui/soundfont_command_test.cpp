@@ -11,6 +11,7 @@
 #include "platform/soundfont_banks.h"
 #include "res/command_ids.h"
 #include "tests/engine/ui/program_under_test.h"
+#include "tests/support/eventually.h"
 #include "ui/command_router.h"
 
 #include <QApplication>
@@ -81,6 +82,11 @@ TEST(SoundFontCommand, OpensTheManagerOverTheProgramsSynthesizerWhoseItemsOutliv
     options.devices = &devices;
     App app(options);
     ASSERT_TRUE(app.InitInstance());
+    // The built-in synthesizer opens on a thread of its own after start-up.
+    ASSERT_TRUE(eventually([&] {
+        QApplication::processEvents();
+        return !app.sequencer()->portsLoading();
+    }, std::chrono::seconds(20)));
     EXPECT_FALSE(app.router().update(kIdSoundFontBanks).enabled);
     registerEngineDialogs(app);
     EXPECT_TRUE(app.router().update(kIdSoundFontBanks).enabled);
