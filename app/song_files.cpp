@@ -67,8 +67,7 @@ void SongFiles::SetAutoOpenPath(const std::filesystem::path& path)
         || isInsideFolder(absolute, m_seams.workFolder()))
         return;
     writeSettingText(m_seams.profile(), settings::kStartAutoOpenPath, absolute.string());
-    m_seams.recentSongs.add(absolute);
-    m_seams.recentSongs.write(m_seams.profile());
+    m_seams.recentSongs.remember(absolute, m_seams.profile());
     m_seams.rebuildRecentMenus();
 }
 
