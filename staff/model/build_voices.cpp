@@ -118,8 +118,8 @@ int64_t trimmed(const StaffBuild& sb, size_t k, int64_t start, int64_t q, int la
 }
 
 // Lengthens a note by grid units toward the next note until it ends on a
-// unit boundary; never more than one unit span, so a grid that does not
-// divide the span cannot run on.
+// unit boundary; a grid that does not divide the unit span stops at the
+// boundary instead of running past it.
 int64_t filled(const StaffBuild& sb, size_t k, int64_t start, int64_t q, size_t g)
 {
     const auto& spans = sb.staff.spans;
@@ -131,15 +131,15 @@ int64_t filled(const StaffBuild& sb, size_t k, int64_t start, int64_t q, size_t 
             limit = spans[j].tick;
             break;
         }
-    int64_t grown = 0;
     while (end < limit && end < sb.build.songEnd) {
         g = groupAt(groups, g, end);
         const CStaffTuplet& group = groups[g];
         const int64_t base = group.tuplet ? group.start : sb.build.measureRec(group.measure).start;
-        if ((end - base) % group.unitSpan == 0 || grown >= group.unitSpan)
+        const int64_t offset = end - base;
+        if (offset % group.unitSpan == 0)
             break;
-        end += group.gridUnit;
-        grown += group.gridUnit;
+        const int64_t boundary = base + (offset / group.unitSpan + 1) * group.unitSpan;
+        end = std::min(end + group.gridUnit, boundary);
     }
     return end - start;
 }

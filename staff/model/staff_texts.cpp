@@ -170,6 +170,8 @@ void addTextEvent(StaffBuild& sb, int measure, int eventIndex)
 {
     const auto bytes = sb.track.events[size_t(eventIndex)].data.bytes();
     std::string text(bytes.begin(), bytes.end());
+    // A stored terminator ends the text: a lone one is an empty syllable.
+    text.resize(std::min(text.find('\0'), text.size()));
     if (text.starts_with(kMarkerPrefix))
         addMarker(sb, measure, eventIndex, std::string_view(text).substr(kMarkerPrefix.size()));
     else
