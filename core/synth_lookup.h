@@ -23,6 +23,28 @@ struct DrumNotation {
     bool operator==(const DrumNotation&) const = default;
 };
 
+// The General MIDI percussion notes' notation, for notes 35 to 59; nothing
+// for any other note. The seeded database, the staff and the schema editor
+// all read this one table.
+inline constexpr int kFirstNotatedDrumNote = 35;
+inline constexpr int kLastNotatedDrumNote = 59;
+
+inline constexpr std::optional<DrumNotation> gmDrumNotation(int note)
+{
+    // offset, head, circle
+    constexpr int8_t table[25][3] = {
+        {-4, 0, 0}, {-3, 0, 0}, {-6, 2, 0}, {1, 0, 0}, {-6, 2, 0},  // 35-39
+        {1, 0, 0},  {-2, 0, 0}, {5, 4, 1},  {-1, 0, 0}, {-5, 4, 0}, // 40-44
+        {0, 0, 0},  {5, 4, 1},  {2, 0, 0},  {3, 0, 0},  {6, 4, 0},  // 45-49
+        {4, 0, 0},  {4, 4, 0},  {9, 4, 0},  {2, 4, 0},  {-6, 2, 0}, // 50-54
+        {8, 4, 0},  {3, 2, 0},  {7, 4, 0},  {-6, 2, 0}, {2, 4, 0},  // 55-59
+    };
+    if (note < kFirstNotatedDrumNote || note > kLastNotatedDrumNote)
+        return std::nullopt;
+    const auto& entry = table[note - kFirstNotatedDrumNote];
+    return DrumNotation{entry[1], entry[0], entry[2], 0};
+}
+
 // A drum note's notation packed into bits 8 to 23 of a 32-bit item word, the
 // note number keeping bits 0 to 7: head in bits 8-10, articulation (no/yes)
 // in bit 11, offset + 8 in bits 12-16, circle mark (none, circle, plus,

@@ -66,16 +66,6 @@ constexpr std::array<std::string_view, 47> kGmPercussion{
     "Open Cuica", "Mute Triangle", "Open Triangle",                        // 79-81
 };
 
-// Notation of notes 35 to 59: offset, head, circle.
-constexpr int kFirstNotatedNote = 35;
-constexpr std::array<std::array<int8_t, 3>, 25> kDrumNotation{{
-    {-4, 0, 0}, {-3, 0, 0}, {-6, 2, 0}, {1, 0, 0}, {-6, 2, 0},  // 35-39
-    {1, 0, 0},  {-2, 0, 0}, {5, 4, 1},  {-1, 0, 0}, {-5, 4, 0}, // 40-44
-    {0, 0, 0},  {5, 4, 1},  {2, 0, 0},  {3, 0, 0},  {6, 4, 0},  // 45-49
-    {4, 0, 0},  {4, 4, 0},  {9, 4, 0},  {2, 4, 0},  {-6, 2, 0}, // 50-54
-    {8, 4, 0},  {3, 2, 0},  {7, 4, 0},  {-6, 2, 0}, {2, 4, 0},  // 55-59
-}};
-
 // Controller names of the MIDI 1.0 specification.
 constexpr std::pair<int, std::string_view> kControllers[]{
     {0, "Bank Select"}, {1, "Modulation Wheel"}, {2, "Breath Controller"},
@@ -160,11 +150,7 @@ void writeControllers(SqliteDatabase& db)
 
 DrumNotation defaultDrumNotation(int note)
 {
-    const int row = note - kFirstNotatedNote;
-    if (row < 0 || row >= static_cast<int>(kDrumNotation.size()))
-        return DrumNotation{2, -6, 0, 0};
-    const auto& entry = kDrumNotation[static_cast<size_t>(row)];
-    return DrumNotation{entry[1], entry[0], entry[2], 0};
+    return gmDrumNotation(note).value_or(DrumNotation{2, -6, 0, 0});
 }
 
 void writeGeneralMidiSeed(SqliteDatabase& db)

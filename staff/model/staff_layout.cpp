@@ -1,0 +1,220 @@
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "song/cue.h"
+#include "staff/model/staff_build.h"
+
+namespace rz::staff_build {
+namespace {
+
+int accidentalColumns(const std::vector<CStaffItem>& items)
+{
+    int columns = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].accidental == 0)
+            continue;
+        int count = 1;
+        for (size_t j = i; j-- > 0;) {
+            if (items[i].position - items[j].position >= 7)
+                break;
+            if (items[j].accidental != 0)
+                ++count;
+        }
+        columns = std::max(columns, count);
+    }
+    return columns;
+}
+
+// Stems of a beam group point down when its highest head lies on or above
+// the middle line at least as far as its lowest lies below; equal distances
+// let the next heads inward decide.
+bool stemsDown(const std::vector<std::unique_ptr<CStaffNote>>& notes, size_t from, size_t to)
+{
+    std::vector<int> positions;
+    for (size_t i = from; i < to; ++i)
+        if (!notes[i]->rest)
+            for (const CStaffItem& item : notes[i]->items)
+                positions.push_back(item.position);
+    std::sort(positions.begin(), positions.end());
+    if (positions.empty())
+        return false;
+    for (size_t lo = 0, hi = positions.size() - 1; lo <= hi && hi < positions.size(); ++lo, --hi) {
+        const int high = positions[hi];
+        if (high < 0)
+            return false;
+        const int above = high;
+        const int below = std::max(-positions[lo], 0);
+        if (above != below || above == 0)
+            return above >= below;
+    }
+    return false;
+}
+
+} // namespace
+
+void shapeChords(Build& b, CStaffTrack& staff)
+{
+    const int t = b.timeBase;
+    const CStaffNote* previous = nullptr;
+    for (auto& voice : staff.voices) {
+        for (auto& element : voice->notes) {
+            const auto& items = element->items;
+            for (size_t i = 1; i < items.size(); ++i)
+                if (items[i].position - items[i - 1].position == 1)
+                    element->second = true;
+            const int columns = accidentalColumns(items);
+            if (columns >= 2
+                || (columns == 1 && (element->second || (previous && previous->second)))) {
+                CStaffMeasure& measure = b.model.measures[size_t(element->measure)];
+                if (element->tick == measure.song.start) {
+                    measure.leadIn += b.leadIn / 2;
+                    measure.extraLeadIn += b.leadIn / 2;
+                } else if (previous && previous->measure == element->measure
+                           && previous->tick < element->tick) {
+                    const int64_t gap = int64_t(element->tick) - previous->tick;
+                    measure.valueFlags |= gap <= t / 4 ? 2 : gap <= t / 2 ? 4 : gap <= t ? 8 : 0;
+                }
+            }
+            previous = element.get();
+        }
+    }
+}
+
+void markRepeats(Build& b)
+{
+    if (b.model.measures.empty())
+        return;
+    const int half = b.timeBase / 2;
+    for (const auto& cuePtr : b.song.cues) {
+        const CCue& cue = *cuePtr;
+        if (cue.kind != kCueVamp)
+            continue;
+        CStaffMeasure& start = b.model.measures[size_t(b.measureOf(int64_t(cue.secondTime) + half))];
+        start.headerFlags |= kRepeatStart;
+        start.leadIn += b.leadIn;
+        start.extraLeadIn += b.leadIn;
+        CStaffMeasure& end =
+            b.model.measures[size_t(b.measureOf(std::max<int64_t>(int64_t(cue.time) - half, 0)))];
+        end.headerFlags |= kRepeatEnd;
+        end.trailingWidth = b.leadIn;
+    }
+}
+
+void measureWidths(Build& b)
+{
+    const int glyph = b.staffSize - 1;
+    int64_t total = 0;
+    for (CStaffMeasure& measure : b.model.measures) {
+        const uint32_t flags = measure.valueFlags;
+        const int units = flags & 2 ? 128 : flags & 4 ? 64 : flags & kHasLyrics ? 48 : flags & 8 ? 32 : 16;
+        const int64_t quarter = int64_t(units) * glyph / 27;
+        const int64_t content =
+            measure.song.numerator * quarter * 4 / std::max<int>(measure.song.denominator, 1);
+        measure.contentWidth = int(std::min<int64_t>(content, INT_MAX));
+        measure.laidOutWidth = measure.contentWidth;
+        measure.x = int(std::min<int64_t>(total, INT_MAX));
+        total += int64_t(measure.trailingWidth) + measure.leadIn + measure.contentWidth;
+    }
+    b.model.systemWidth = int(std::min<int64_t>(total, INT_MAX));
+}
+
+void mergeLeadSheet(Build& b)
+{
+    auto& staves = b.model.staves;
+    auto target = std::find_if(staves.begin(), staves.end(),
+                               [](const CStaffTrack& s) { return !s.spans.empty(); });
+    if (target == staves.end())
+        return;
+    std::vector<bool> given(staves.size(), false);
+    for (size_t i = 0; i < staves.size(); ++i) {
+        CStaffTrack& staff = staves[i];
+        if (&staff == &*target || staff.grandStaff || staff.texts.empty() || !staff.spans.empty())
+            continue;
+        for (CStaffText& text : staff.texts) {
+            auto at = std::lower_bound(target->texts.begin(), target->texts.end(), text.tick,
+                                       [](const CStaffText& t, int tick) { return t.tick < tick; });
+            target->texts.insert(at, std::move(text));
+        }
+        for (size_t m = 0; m < staff.content.size(); ++m)
+            target->content[m] |= staff.content[m];
+        given[i] = true;
+    }
+    std::vector<CStaffTrack> kept;
+    for (size_t i = 0; i < staves.size(); ++i)
+        if (!given[i])
+            kept.push_back(std::move(staves[i]));
+    staves = std::move(kept);
+}
+
+void placeStems(Build& b, CStaffTrack& staff, int)
+{
+    staff.highestPosition = 4;
+    staff.lowestPosition = -4;
+    for (auto& voice : staff.voices) {
+        auto& notes = voice->notes;
+        for (size_t from = 0; from < notes.size();) {
+            size_t to = from + 1;
+            while (to < notes.size() && !notes[to]->beamBreak)
+                ++to;
+            const bool down = stemsDown(notes, from, to);
+            for (size_t i = from; i < to; ++i)
+                notes[i]->stemDown = down;
+            from = to;
+        }
+    }
+    for (size_t v = staff.voices.size(); v-- > 0;) {
+        CStaffBeat& voice = *staff.voices[v];
+        for (auto& element : voice.notes) {
+            const size_t m = size_t(element->measure);
+            int& lowVoice = staff.lowestVoice[m];
+            lowVoice = lowVoice < 0 ? int(v) : std::min(lowVoice, int(v));
+            staff.highestVoice[m] = std::max(staff.highestVoice[m], int(v));
+            if (!element->rest && !element->items.empty()) {
+                int low = element->items.front().position;
+                int high = element->items.back().position;
+                if (element->stemDown)
+                    low = std::min(low - 5, high - 7);
+                else
+                    high = std::max(high + 5, low + 7);
+                staff.highestUsed[m] = std::max(staff.highestUsed[m], high);
+                staff.lowestUsed[m] = std::min(staff.lowestUsed[m], low);
+                staff.highestPosition = std::max(staff.highestPosition, high);
+                staff.lowestPosition = std::min(staff.lowestPosition, low);
+            }
+            element->x = b.xOf(element->tick, element->measure);
+        }
+        if (!voice.notes.empty()) {
+            voice.firstX = voice.notes.front()->x;
+            voice.lastX = voice.notes.back()->x;
+        }
+    }
+}
+
+void layOutStaves(Build& b)
+{
+    auto& staves = b.model.staves;
+    const int glyph = b.staffSize - 1;
+    const int lineSpace = b.staffSize / 4;
+    const auto pixels = [&](int steps) { return steps * lineSpace / 2; };
+    int y = glyph / 2;
+    for (size_t i = 0; i < staves.size(); ++i) {
+        CStaffTrack& staff = staves[i];
+        staff.topLineY = pixels(staff.topExtent - 4) + y;
+        if (staff.grandStaff && !staff.lowerStaff && i + 1 < staves.size()
+            && staves[i + 1].lowerStaff) {
+            CStaffTrack& lower = staves[++i];
+            staff.bandHeight = pixels(staff.topExtent + 12);
+            lower.bandHeight = pixels(12 - lower.bottomExtent);
+            lower.topLineY = staff.topLineY + 3 * b.metrics.musicFontUnit();
+            y += staff.bandHeight + lower.bandHeight;
+        } else {
+            staff.bandHeight = pixels(staff.topExtent - staff.bottomExtent);
+            y += staff.bandHeight;
+        }
+        b.model.bracketHeight = glyph - staves.front().topLineY + staves[i].topLineY;
+    }
+    b.model.systemHeight = y;
+}
+
+} // namespace rz::staff_build

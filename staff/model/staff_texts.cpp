@@ -1,0 +1,281 @@
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <string_view>
+
+#include "song/cue.h"
+#include "song/text_markers.h"
+#include "staff/model/staff_build.h"
+
+namespace rz::staff_build {
+namespace {
+
+// Whether the text up to the next ";" is a whole number.
+bool numberField(std::string_view text)
+{
+    const std::string_view field = text.substr(0, text.find(';'));
+    size_t i = !field.empty() && field[0] == '-' ? 1 : 0;
+    if (i == field.size())
+        return false;
+    for (; i < field.size(); ++i)
+        if (field[i] < '0' || field[i] > '9')
+            return false;
+    return true;
+}
+
+struct MarkerFields {
+    int code = 0;
+    std::vector<int32_t> numbers;
+    std::string text;
+};
+
+// The code, up to `count` numeric fields, and the whole remainder as the
+// text: the user's text may hold ";" itself. A field that is not a number
+// ends the numbers.
+MarkerFields readMarker(std::string_view body)
+{
+    MarkerFields fields;
+    fields.code = numberField(body) ? takeNumber(body) : 0;
+    if (!body.empty() && body[0] == ';')
+        body.remove_prefix(1);
+    const size_t count = fields.code == kChordSymbolText ? 6
+                         : fields.code == kExpressionText || fields.code == kWedgeText ? 1
+                                                                                        : 0;
+    while (fields.numbers.size() < count && numberField(body)) {
+        fields.numbers.push_back(takeNumber(body));
+        if (!body.empty() && body[0] == ';')
+            body.remove_prefix(1);
+    }
+    fields.text.assign(body);
+    return fields;
+}
+
+void addMarker(StaffBuild& sb, int measure, int eventIndex, std::string_view body)
+{
+    const CMidiEvent& event = sb.track.events[size_t(eventIndex)];
+    MarkerFields fields = readMarker(body);
+    CStaffText text;
+    text.kind = fields.code;
+    text.tick = event.tick;
+    text.eventIndex = eventIndex;
+    text.selectionStamp = event.selectionStamp;
+    text.pendingChange = event.pendingChange;
+    text.measure = measure;
+    uint32_t& content = sb.staff.content[size_t(measure)];
+    if (fields.code == kChordSymbolText) {
+        for (size_t i = 0; i < fields.numbers.size(); ++i) {
+            const int32_t n = fields.numbers[i];
+            text.grid[i] = n >= 0 && n <= 255 ? uint8_t(n) : kNoGrid;
+        }
+        text.text = std::move(fields.text);
+        content |= kHasChordSymbol | (text.hasGrid() ? kHasChordGrid : 0);
+    } else if (fields.code == kExpressionText) {
+        text.grid[0] = fields.numbers.empty() ? 0 : uint8_t(fields.numbers[0]);
+        text.text = std::move(fields.text);
+        content |= kHasExpression;
+    } else if (fields.code == kWedgeText) {
+        text.wedgeLength = fields.numbers.empty() ? 0 : fields.numbers[0];
+        content |= kHasExpression;
+    }
+    sb.staff.texts.push_back(std::move(text));
+}
+
+bool startsWord(char c)
+{
+    return c == '\n' || c == '\r' || c == ' ' || c == '/' || c == '\\' || c == '|';
+}
+
+void addLyric(StaffBuild& sb, int measure, int eventIndex, std::string text)
+{
+    const Build& b = sb.build;
+    const CMidiEvent& event = sb.track.events[size_t(eventIndex)];
+    const MeasureRec& rec = b.measureRec(measure);
+    const int64_t end = int64_t(rec.start) + rec.length;
+    int64_t tick = event.tick;
+    // A syllable just before a bar line belongs to the next measure, when there is one.
+    if (end - tick < b.timeBase / 8 && size_t(measure) + 1 < b.model.measures.size()) {
+        tick = end;
+        ++measure;
+    }
+    if (text.empty())
+        text = "-";
+    CStaffText* previous = sb.lastLyric >= 0 ? &sb.staff.texts[size_t(sb.lastLyric)] : nullptr;
+    if (previous && (previous->text.empty() || previous->text.back() == ' '))
+        previous = nullptr;
+    if (startsWord(text[0])) {
+        text.erase(0, 1);
+        if (previous)
+            previous->text += ' ';
+    } else if (previous) {
+        previous->text += "- ";
+    }
+    if (text.empty() || text[0] == '@' || text[0] == '{')
+        return;
+    CStaffText lyric;
+    lyric.kind = kLyricText;
+    lyric.tick = int(tick);
+    lyric.eventIndex = eventIndex;
+    lyric.selectionStamp = event.selectionStamp;
+    lyric.pendingChange = event.pendingChange;
+    lyric.text = std::move(text);
+    lyric.measure = measure;
+    sb.staff.content[size_t(measure)] |= kHasLyrics;
+    b.model.measures[size_t(measure)].valueFlags |= kHasLyrics;
+    sb.lastLyric = int(sb.staff.texts.size());
+    sb.staff.texts.push_back(std::move(lyric));
+}
+
+CStaffText cueMark(const Build& b, int kind, int32_t tick)
+{
+    CStaffText mark;
+    mark.kind = kCueMarkText + kind;
+    mark.tick = tick;
+    mark.measure = b.measureOf(tick);
+    return mark;
+}
+
+void insertText(CStaffTrack& staff, CStaffText text)
+{
+    auto at = std::upper_bound(staff.texts.begin(), staff.texts.end(), text.tick,
+                               [](int tick, const CStaffText& t) { return tick < t.tick; });
+    staff.texts.insert(at, std::move(text));
+}
+
+// The rows under a measure's staff: lyrics at 0, expressions after them.
+struct TextRows {
+    int lyric = 0;
+    int expression = 0;
+    int deepest = 0;
+};
+
+TextRows rowsOf(uint32_t content)
+{
+    TextRows rows;
+    int next = 0;
+    if (content & kHasLyrics) {
+        rows.lyric = next;
+        rows.deepest = next;
+        next += 4;
+    }
+    if (content & kHasExpression) {
+        rows.expression = next;
+        rows.deepest = next;
+    }
+    return rows;
+}
+
+} // namespace
+
+void addTextEvent(StaffBuild& sb, int measure, int eventIndex)
+{
+    const auto bytes = sb.track.events[size_t(eventIndex)].data.bytes();
+    std::string text(bytes.begin(), bytes.end());
+    // A stored terminator ends the text: a lone one is an empty syllable.
+    text.resize(std::min(text.find('\0'), text.size()));
+    if (text.starts_with(kMarkerPrefix))
+        addMarker(sb, measure, eventIndex, std::string_view(text).substr(kMarkerPrefix.size()));
+    else
+        addLyric(sb, measure, eventIndex, std::move(text));
+}
+
+void addCueMarks(Build& b)
+{
+    for (const auto& cuePtr : b.song.cues) {
+        const CCue& cue = *cuePtr;
+        for (CStaffTrack& staff : b.model.staves) {
+            switch (cue.kind) {
+            case kCueCaesura:
+            case kCueFermata:
+            case kCueUnused7: insertText(staff, cueMark(b, cue.kind, cue.time)); break;
+            case kCueAdLib:
+                if (!staff.lowerStaff)
+                    insertText(staff, cueMark(b, cue.kind, cue.time));
+                break;
+            case kCueHoldCut:
+                insertText(staff, cueMark(b, kCueFermata, cue.time));
+                insertText(staff, cueMark(b, kCueCaesura, cue.secondTime));
+                break;
+            default: break;
+            }
+        }
+    }
+}
+
+void placeTexts(Build& b, CStaffTrack& staff)
+{
+    const int lyricHeight = (b.staffSize + 1) / 2;
+    const int blank = b.metrics.textWidth(" ", lyricHeight);
+    int above = 0;
+    int below = 0;
+    CStaffText* previousLyric = nullptr;
+    int previousEnd = 0;
+    staff.textIndex.assign(b.model.measures.size(), -1);
+    for (size_t i = 0; i < staff.texts.size(); ++i) {
+        CStaffText& text = staff.texts[i];
+        const int m = std::clamp(text.measure, 0, int(b.model.measures.size()) - 1);
+        text.measure = m;
+        const TextRows rows = rowsOf(staff.content[size_t(m)]);
+        below = std::max(below, rows.deepest);
+        const int high = staff.highestUsed[size_t(m)];
+        const int low = staff.lowestUsed[size_t(m)];
+        text.x = b.xOf(text.tick, m);
+        switch (text.kind) {
+        case kChordSymbolText:
+            text.position = std::max(high + 3, 7);
+            if (text.hasGrid())
+                above = std::max(above, 12);
+            break;
+        case kExpressionText:
+            if (text.grid[0] != 0) {
+                text.position = std::max(high + 4, 8);
+                above = std::max(above, 4);
+            } else {
+                text.position = std::min(-5 - rows.expression, low - rows.expression - 1);
+            }
+            break;
+        case kWedgeText: {
+            const int64_t endTick = std::min<int64_t>(
+                int64_t(text.tick) + std::abs(int64_t(text.wedgeLength)), b.songEnd);
+            const int endMeasure = b.measureOf(endTick);
+            text.position = std::min(-rows.expression - 8,
+                                     staff.lowestUsed[size_t(endMeasure)] - rows.expression - 4);
+            const int length = b.xOf(endTick, endMeasure) - text.x;
+            text.wedgeLength = text.wedgeLength < 0 ? -length : length;
+            break;
+        }
+        case kLyricText:
+            text.position = std::min(-5 - rows.lyric, low - rows.lyric - 1);
+            text.x -= blank / 2;
+            if (previousLyric && text.x <= previousEnd) {
+                if (previousLyric->text.ends_with("- ")) {
+                    previousLyric->text.resize(previousLyric->text.size() - 2);
+                    previousEnd =
+                        previousLyric->x + b.metrics.textWidth(previousLyric->text, lyricHeight);
+                }
+                text.x = previousEnd;
+                text.pushed = true;
+            }
+            previousLyric = &text;
+            previousEnd = text.x + b.metrics.textWidth(text.text, lyricHeight);
+            break;
+        case kPedalDownText:
+        case kPedalUpText:
+            text.position = std::min(low - 8, -12);
+            below = std::max(below, 8);
+            break;
+        case int(kCueMarkText) + int(kCueCaesura): text.position = std::max(high + 2, 2); break;
+        case int(kCueMarkText) + int(kCueFermata):
+        case int(kCueMarkText) + int(kCueAdLib): text.position = std::max(high + 2, 6); break;
+        case int(kCueMarkText) + int(kCueUnused7): text.position = high + 4; break;
+        default: break;
+        }
+        staff.textIndex[size_t(m)] = int(i);
+    }
+    for (size_t m = 1; m < staff.textIndex.size(); ++m)
+        if (staff.textIndex[m] < 0)
+            staff.textIndex[m] = staff.textIndex[m - 1];
+    staff.topExtent = std::max(staff.highestPosition + above + 8, 12);
+    staff.bottomExtent = std::min(staff.lowestPosition - below - 4, -12);
+}
+
+} // namespace rz::staff_build

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "staff/symbols/note_symbols.h"
+#include "tests/staff/symbol_pictures.h"
+
+namespace rz::test {
+namespace {
+
+constexpr int kP = 40;   // a staff space is 10 px
+constexpr int kY = 120;  // the middle line
+
+std::unique_ptr<CStaffNote> element(int x, int value, std::vector<int> positions, bool rest = false)
+{
+    auto note = std::make_unique<CStaffNote>();
+    note->x = x;
+    note->value = value;
+    note->rest = rest;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        CStaffItem item;
+        item.span = int(i);
+        item.position = positions[i];
+        note->items.push_back(item);
+    }
+    return note;
+}
+
+QImage draw(CStaffBeat& beat, const CStaffTrack* staff = nullptr, uint32_t tag = 0)
+{
+    QImage image = whiteImage(300, 240);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    DrawNoteSymbols(painter, beat, 100, kY, staff, tag, musicFont(), kP);
+    return image;
+}
+
+// Separate blobs of ink crossed by a horizontal or vertical line.
+int runsAcross(const QImage& image, int fixed, int from, int to, bool vertical)
+{
+    int runs = 0;
+    bool inside = false;
+    for (int v = from; v <= to; ++v) {
+        const QRgb pixel = vertical ? image.pixel(fixed, v) : image.pixel(v, fixed);
+        const bool ink = qGray(pixel) < 160;
+        runs += ink && !inside;
+        inside = ink;
+    }
+    return runs;
+}
+
+TEST(NoteSymbols, DottedRestsShowTheirDots)
+{
+    const struct {
+        int value;
+        int dots;
+    } kCases[] = {{16, 0}, {24, 1}, {28, 2}, {12, 1}};
+    for (const auto& c : kCases) {
+        CStaffBeat beat;
+        beat.notes.push_back(element(0, c.value, {}, true));
+        const QImage image = draw(beat);
+        const CStaffNote& rest = *beat.notes[0];
+        const QRect ink = inkBox(image);
+        ASSERT_FALSE(ink.isNull()) << c.value;
+        // Right of the rest's glyph, along the dots' row.
+        const int dotRow = kY - kP / 8;
+        const MusicGlyph glyph = c.value == 12 ? MusicGlyph::Rest8 : MusicGlyph::Rest16;
+        const int glyphRight = int(100 - musicFont().advance(MusicGlyph::HeadBlack0, kP) / 2
+                                   + musicFont().bounds(glyph, kP).right()) + 1;
+        EXPECT_EQ(runsAcross(image, dotRow, glyphRight, rest.rightX + 4, false), c.dots) << c.value;
+    }
+}
+
+TEST(NoteSymbols, HeadsAreRedWhenSelectedOrWithoutAStaff)
+{
+    CStaffTrack staff;
+    const struct {
+        uint32_t stamp;
+        int pending;
+        bool red;
+    } kSpans[] = {{5, 0, true}, {3, 0, false}, {3, 1, true}, {5, -1, false}};
+    for (const auto& s : kSpans) {
+        CStaffSpan span;
+        span.selectionStamp = s.stamp;
+        span.flag = s.pending;
+        staff.spans.push_back(span);
+    }
+    for (int withStaff = 0; withStaff < 2; ++withStaff) {
+        for (size_t i = 0; i < std::size(kSpans); ++i) {
+            CStaffBeat beat;
+            auto note = element(0, 64, {0});
+            note->items[0].span = int(i);
+            beat.notes.push_back(std::move(note));
+            const QImage image = draw(beat, withStaff ? &staff : nullptr, 5);
+            const StaffRect r = beat.notes[0]->items[0].rect;
+            const QRect head(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+            bool red = false, black = false;
+            for (int y = head.top(); y <= head.bottom(); ++y)
+                for (int x = head.left(); x <= head.right(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    red |= c.red() > 200 && c.green() < 80;
+                    black |= c.red() < 80 && c.green() < 80;
+                }
+            const bool expectRed = !withStaff || kSpans[i].red;
+            EXPECT_EQ(red, expectRed) << withStaff << " " << i;
+            EXPECT_EQ(black, !expectRed) << withStaff << " " << i;
+        }
+    }
+}
+
+TEST(NoteSymbols, LedgerLinesReachTheStaff)
+{
+    const struct {
+        int position;
+        int ledgers;
+    } kCases[] = {{8, 2}, {7, 1}, {6, 1}, {5, 0}, {-8, 2}, {-6, 1}};
+    for (const auto& c : kCases) {
+        CStaffBeat beat;
+        beat.notes.push_back(element(0, 64, {c.position}));
+        const QImage image = draw(beat);
+        const int left = beat.notes[0]->leftX - 3; // beside the head, where only ledgers are
+        EXPECT_EQ(runsAcross(image, left, 0, image.height() - 1, true), c.ledgers) << c.position;
+    }
+}
+
+TEST(NoteSymbols, SixteenthsGetTwoBeamsAndQuartersAStem)
+{
+    CStaffBeat beat;
+    beat.notes.push_back(element(0, 4, {0}));
+    beat.notes.push_back(element(40, 4, {1}));
+    const QImage image = draw(beat);
+    const CStaffNote& a = *beat.notes[0];
+    const CStaffNote& b = *beat.notes[1];
+    const int between = (a.stemX + b.stemX) / 2;
+    EXPECT_EQ(runsAcross(image, between, 0, image.height() - 1, true), 2);
+}
+
+TEST(NoteSymbols, AStemIsThirteenFortyEighthsOfTheCellLong)
+{
+    for (int position : {-6, 6}) {
+        CStaffBeat beat;
+        auto note = element(0, 16, {position});
+        note->stemDown = position > 0;
+        beat.notes.push_back(std::move(note));
+        draw(beat);
+        const CStaffNote& n = *beat.notes[0];
+        const qreal headY = kY - position * kP / 8.0;
+        const qreal length = n.stemDown ? n.stemBottomY - headY : headY - n.stemTopY;
+        EXPECT_NEAR(length, 32.5, 1.5) << position; // 3.25 spaces
+    }
+}
+
+TEST(NoteSymbols, HeadTwelveIsACircledCross)
+{
+    CStaffBeat plain, circled;
+    plain.notes.push_back(element(0, 64, {0}));
+    plain.notes[0]->items[0].head = 4;
+    circled.notes.push_back(element(0, 64, {0}));
+    circled.notes[0]->items[0].head = 12;
+    const QRect cross = inkBox(draw(plain), QRect(60, kY - 12, 60, 24));
+    const QRect ring = inkBox(draw(circled), QRect(60, kY - 12, 60, 24));
+    EXPECT_TRUE(near(cross, expectedInk(musicFont(), MusicGlyph::HeadWhole4,
+                                        QPointF(100 - musicFont().advance(MusicGlyph::HeadBlack0, kP) / 2, kY), kP), 2));
+    EXPECT_GT(ring.width(), cross.width() + 2);
+    EXPECT_GT(ring.height(), cross.height() + 2);
+}
+
+TEST(NoteSymbols, OddCodesDrawAsPlainOrNothing)
+{
+    const auto picture = [](int head, int accidental) {
+        CStaffBeat beat;
+        beat.notes.push_back(element(0, 16, {0}));
+        beat.notes[0]->items[0].head = head;
+        beat.notes[0]->items[0].accidental = accidental;
+        return draw(beat);
+    };
+    EXPECT_EQ(picture(7, 0), picture(0, 0));  // kind 7 is an ordinary head
+    EXPECT_EQ(picture(0, 9), picture(0, 0));  // no such accidental: nothing
+    EXPECT_EQ(picture(0, -3), picture(0, 0));
+    CStaffBeat far;
+    far.notes.push_back(element(0, 16, {70, -70}));
+    draw(far);
+    EXPECT_NE(far.notes[0]->items[0].rect, StaffRect{});
+    EXPECT_NE(far.notes[0]->items[1].rect, StaffRect{});
+}
+
+} // namespace
+} // namespace rz::test
