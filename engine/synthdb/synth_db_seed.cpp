@@ -76,7 +76,8 @@ constexpr std::array<std::array<int8_t, 3>, 25> kDrumNotation{{
     {8, 4, 0},  {3, 2, 0},  {7, 4, 0},  {-6, 2, 0}, {2, 4, 0},  // 55-59
 }};
 
-// Controller names of the MIDI 1.0 specification.
+// Controller names of the MIDI 1.0 specification: the seed rows of the
+// database, where every number is a row of its own, so they stay written out.
 constexpr std::pair<int, std::string_view> kControllers[]{
     {0, "Bank Select"}, {1, "Modulation Wheel"}, {2, "Breath Controller"},
     {4, "Foot Controller"}, {5, "Portamento Time"}, {6, "Data Entry MSB"},
