@@ -6,7 +6,7 @@
 #include "app/desktop/machine_registry.h"
 #include "app/display_options.h"
 #include "app/frame_calls.h"
-#include "app/options/options_context.h"
+#include "app/window_layout.h"
 #include "app/setup_dialogs.h"
 #include "app/song_files.h"
 #include "app/song_host_parts.h"
@@ -17,7 +17,6 @@
 #include "core/clip_loader.h"
 #include "core/edit_dialogs.h"
 #include "core/file_association.h"
-#include "core/layout_record.h"
 #include "core/prompt.h"
 #include "set/set_document.h"
 #include "views/song_view.h"
@@ -39,7 +38,6 @@ namespace rz {
 class CommandRouter;
 class CSequencer;
 struct EngineParts;
-class CSplashWnd;
 class GuiToEngineValues;
 class IEngineLink;
 class HelpOpener;
@@ -58,6 +56,9 @@ class SongAdvance;
 class AutoSave;
 class ExternalControls;
 class EngineCalls;
+class FileOpening;
+class FrameTimerTasks;
+class OptionsAccess;
 
 // The one application object: starts and ends the program, keeps the
 // current song and wires the parts it owns (the set, the views, the engine,
@@ -129,21 +130,18 @@ public:
     // Repaints the transport panel, and the controller view while recording.
     void OnSongChanged();
 
-    // Opening files.
-    CSongDoc* OpenDocumentFile(const std::filesystem::path& path);
-
-    // Layout record, hand-over reader, clipboard.
-    void SnapshotLayout(std::string& layout);
-    void RestoreLayout(std::string_view layout);
-    // Drains the single-instance socket's queue of what later starts sent
-    // (the Windows name for that queue is a mailslot).
-    void ReadMailslot();
+    // Opening songs and sets by path, dropped files, the recent menus.
+    FileOpening& opening() { return *m_opening; }
+    // The layout record songs carry, taken from and applied to the windows.
+    WindowLayout& layout() { return m_layout; }
+    // The main frame's timers' tasks and the hand-over reader.
+    FrameTimerTasks& timerTasks() { return *m_timerTasks; }
+    // The Options sheet and what it reaches.
+    OptionsAccess& optionsSheet() { return *m_optionsSheet; }
     bool CanPaste() const;
     // major x 10000 + minor x 100 + patch of the program's version.
     static int GetExeFileVersion();
 
-    // The main frame's timers.
-    void onFrameTimer(int id);
     // The song end, the advance to the next song and the auto-save minute.
     SongAdvance& songAdvance() { return *m_advance; }
     AutoSave& autoSave() { return *m_autoSave; }
@@ -163,21 +161,6 @@ public:
     // The status line and prompts; the set's progress and performance lock.
     StatusLine& statusLine() { return m_statusLine; }
 
-    // Opens the Options sheet modally at a page; true when it closed with OK.
-    bool OpenOptions(int startIndex);
-    // What the sheet reaches of the application; also for tests.
-    OptionsContext optionsContext();
-    // The font height (pixels) of the open lyric view: the separate window's,
-    // else the docked view's over the current song; nothing when neither is open.
-    std::optional<int> openLyricFontHeight() const;
-    // The lyric views of the current song read the karaoke options again.
-    void reloadLyricViews();
-    // Where Help buttons open a topic; empty: Help does nothing.
-    void setHelpOpener(std::function<void(std::string_view topic)> opener)
-    {
-        m_helpOpener = std::move(opener);
-    }
-
     // ICurrentSongHost.
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;
     // The refreshes songs ask for through SongViewCalls.
@@ -194,15 +177,11 @@ public:
     // The transport panel, its faders and the spectrum.
     TransportControls& transport() { return *m_transport; }
 
-    // Files dropped on the main window (`alt`: the Alt key was down).
-    void dropFiles(const std::vector<std::filesystem::path>& paths, bool alt);
-
     // Every modified song, then the set when it has a file.
     void SaveAllSongs();
     // Asks to save, then empties the set; false when the user cancelled.
     bool CloseAllDocuments();
     HelpOpener& help() { return *m_help; }
-    CSplashWnd* splash() const;
 
 protected:
     // Follows Shift for the engine's step recording.
@@ -213,24 +192,15 @@ private:
     void createHelpers();
     void createCommandTargets();
     void readDisplayOptions();
-    void chooseFolders();
-    void registerFileTypes();
-    bool claimSingleInstance();
-    void reportUnwritableSettings();
-    // Names the plug-in library that stopped the last run; it is skipped.
-    void reportStoppedPlugins();
-    void openDatabase();
-    void makeWorkFolder();
-    void addMusicFont();
     void createMainFrame();
     void createFixedViews();
     void publishGuiValues();
     void createEngine();
     void createSet();
     void startTimers();
-    // Shut-down steps.
+    // Once, a while after the window shows.
+    void startupStep();
     void destroyViews();
-    void emptyWorkFolder();
 
     // What the parts built with the object reach of it.
     SongFilesSeams filesSeams();
@@ -246,25 +216,6 @@ private:
     SongView* makeView(ViewKind kind, bool topLevel);
     void joinViewLinks(SongView& view);
     void placeTopLevel(SongView& view, const QRect& rect, const QString& caption, bool onTop);
-
-    // Timers.
-    void startupStep();
-    void loadStartupAccelerators();
-    void conductorReturn();
-    void followSongChange();
-    void mailslotAndClock();
-    void showClock();
-
-    // Layout.
-    void restoreMainPlacement(const LayoutPlacement& placement);
-    void restoreTrackRows(int32_t rows);
-    void restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows);
-
-    // Opening files.
-    CSongDoc* openSetFile(const std::filesystem::path& path);
-    void rememberSet(const std::filesystem::path& path);
-    bool activateFound(CSongDoc& song);
-    void rebuildRecentMenus();
 
     AppOptions m_options;
     std::unique_ptr<IProfile> m_ownProfile;
@@ -308,9 +259,9 @@ private:
     SongHostParts m_songHost{m_songViews, *this, m_display, m_files};
     FrameCalls m_frameCalls{frameSeams()};
     StatusLine m_statusLine{statusLineSeams()};
+    WindowLayout m_layout{{m_views, m_display, [this] { return m_frame.data(); }}};
     std::unique_ptr<IAssociationStore> m_desktopAssociations;
     MachineRegistry m_machineRegistry{"Vozuzuzuziv Software", kTitle};
-    std::function<void(std::string_view)> m_helpOpener;
     // Songs ask the track view for its rows through it.
     TrackRowsForwarder m_trackRows{
         [this] { return dynamic_cast<ITrackRows*>(m_views.slot(ViewSlots::kTrack)); }};
@@ -320,23 +271,18 @@ private:
     std::filesystem::path m_currentFolder;
     std::filesystem::path m_workFolder;
     bool m_startupComplete = false;
-    bool m_startupDone = false; // the frame's start-up step has run
     bool m_handedOver = false;
-    bool m_readingMailslot = false;
 
-    uint32_t m_secondTicks = 0;
     std::unique_ptr<HelpOpener> m_help;
     std::unique_ptr<TransportControls> m_transport;
     std::unique_ptr<SongAdvance> m_advance;
     std::unique_ptr<AutoSave> m_autoSave;
     std::unique_ptr<ExternalControls> m_externalControls;
     std::unique_ptr<EngineCalls> m_engineCalls;
-
-    // Splash and start-up tip.
-    void showSplash();
-    void startupTip();
-    std::filesystem::path tipsFile() const;
-    QPointer<QWidget> m_splash;
+    std::unique_ptr<FileOpening> m_opening;
+    std::unique_ptr<FrameTimerTasks> m_timerTasks;
+    std::unique_ptr<OptionsAccess> m_optionsSheet;
+    QPointer<QWidget> m_splash; // still up when the program ends within its time
 };
 
 } // namespace rz

@@ -6,8 +6,10 @@
 #include "app/edit_commands.h"
 #include "app/engine_calls.h"
 #include "app/file_commands.h"
+#include "app/file_opening.h"
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
+#include "app/frame_timer_tasks.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
 #include "app/maps/external_controls.h"
@@ -15,7 +17,9 @@
 #include "app/transport_controls.h"
 #include "app/maps/map_commands.h"
 #include "app/menu_bar.h"
+#include "app/options/options_access.h"
 #include "app/setup_commands.h"
+#include "app/startup_steps.h"
 #include "app/transport_commands.h"
 #include "app/view_commands.h"
 #include "core/engine_gui_values.h"
@@ -68,6 +72,59 @@ void App::createHelpers()
         .trackList = [this] { return static_cast<QWidget*>(m_views.slot(ViewSlots::kTrack)); },
         .setList = [this] { return static_cast<QWidget*>(m_views.slot(ViewSlots::kLive)); },
     });
+    m_opening = std::make_unique<FileOpening>(FileOpeningSeams{
+        .profile = *m_profile,
+        .prompt = *m_prompt,
+        .display = m_display,
+        .files = m_files,
+        .recentSets = m_recentSets,
+        .recentSongs = m_recentSongs,
+        .updater = *m_updater,
+        .engine = engine,
+        .set = [this]() -> SetDocument& { return *m_set; },
+        .workFolder = [this] { return m_workFolder; },
+        .frame = frame,
+        .currentSong = [this] { return m_currentSong; },
+        .updateTitle = [this] { UpdateTitle(); },
+    });
+    m_optionsSheet = std::make_unique<OptionsAccess>(OptionsAccessSeams{
+        .profile = *m_profile,
+        .prompt = *m_prompt,
+        .display = m_display,
+        .views = m_views,
+        .autoSave = *m_autoSave,
+        .lockWait = m_options.lockWait,
+        .frame = frame,
+        .currentSong = [this] { return m_currentSong; },
+        .sequencer = [this] { return m_sequencer.get(); },
+        .database = [this] { return m_database.get(); },
+    });
+    m_timerTasks = std::make_unique<FrameTimerTasks>(FrameTimerSeams{
+        .profile = *m_profile,
+        .statusLine = m_statusLine,
+        .frame = frame,
+        .sequencer = [this] { return m_sequencer.get(); },
+        .instance = [this] { return m_instance.get(); },
+        .set = [this]() -> SetDocument& { return *m_set; },
+        .currentSong = [this] { return m_currentSong; },
+        .setCurrentSong = [this](CSongDoc* song) { SetCurrentSong(song); },
+        .broadcastToViews = [this] { BroadcastToViews(); },
+        .open = [this](const std::filesystem::path& path) {
+            return m_opening->OpenDocumentFile(path);
+        },
+        .tempoMultiplier = [this] { return tempoMultiplier(); },
+        .setTempoMultiplier = [this](int32_t multiplier, bool resetStep) {
+            SetTempoMultiplier(multiplier, resetStep);
+        },
+        .paneViewRequest = [this](int id) { paneViewRequest(id); },
+        .tornOffViewRequest = [this](int id) { tornOffViewRequest(id); },
+        .startupStep = [this] { startupStep(); },
+        .controlRepeat = [this] { m_externalControls->repeat(); },
+        .autoSaveMinute = [this] { m_autoSave->minute(); },
+        .songEnded = [this] { m_advance->songEnded(); },
+        .advanceStep = [this] { m_advance->advanceStep(); },
+        .updateNotice = [this] { m_commands.help->updateNotice(); },
+    });
 }
 
 SongFilesSeams App::filesSeams()
@@ -79,7 +136,7 @@ SongFilesSeams App::filesSeams()
         .recentSongs = m_recentSongs,
         .views = m_views,
         .workFolder = [this] { return m_workFolder; },
-        .rebuildRecentMenus = [this] { rebuildRecentMenus(); },
+        .rebuildRecentMenus = [this] { m_opening->rebuildRecentMenus(); },
         .window = [this]() -> QWidget* { return m_frame.data(); },
     };
 }
@@ -93,8 +150,8 @@ SongViewSeams App::songViewSeams()
         .updateAllViews = [this] { UpdateAllViews(); },
         .updateTitle = [this] { UpdateTitle(); },
         .updateNoteDuration = [this] { UpdateNoteDuration(); },
-        .restoreLayout = [this](std::string_view layout) { RestoreLayout(layout); },
-        .snapshotLayout = [this](std::string& layout) { SnapshotLayout(layout); },
+        .restoreLayout = [this](std::string_view layout) { m_layout.RestoreLayout(layout); },
+        .snapshotLayout = [this](std::string& layout) { m_layout.SnapshotLayout(layout); },
         .statusText = [this](std::string_view text) { m_statusLine.setText(text); },
         .repaintTransportPanel = [this] { repaintTransportPanel(); },
     };
@@ -115,11 +172,11 @@ FrameSeams App::frameSeams()
         .updateTitle = [this] { UpdateTitle(); },
         .startupComplete = [this] { return m_startupComplete; },
         .clearStartupComplete = [this] { m_startupComplete = false; },
-        .onTimer = [this](int id) { onFrameTimer(id); },
+        .onTimer = [this](int id) { m_timerTasks->onFrameTimer(id); },
         .finishClose = [this] { finishClose(); },
         .controlContext = [this] { return controlContext(); },
         .dropFiles = [this](const std::vector<std::filesystem::path>& paths, bool alt) {
-            dropFiles(paths, alt);
+            m_opening->dropFiles(paths, alt);
         },
         .helpKey = [this] { m_commands.help->onHelpKey(); },
     };
@@ -173,7 +230,7 @@ void App::createCommandTargets()
         },
         .saveAllSongs = [this] { SaveAllSongs(); },
         .stepSong = [this] { return m_advance->stepSong(); },
-        .activateSong = [this](CSongDoc& song) { activateFound(song); },
+        .activateSong = [this](CSongDoc& song) { m_opening->activateFound(song); },
         .portsLoading = [this] { return m_sequencer && m_sequencer->portsLoading(); },
         .statusText = [this](const std::string& text) {
             if (!m_frame)
@@ -195,9 +252,11 @@ void App::createCommandTargets()
         .dialogs = m_setupDialogs,
         .recentSets = m_recentSets,
         .recentSongs = m_recentSongs,
-        .rebuildRecentMenus = [this] { rebuildRecentMenus(); },
+        .rebuildRecentMenus = [this] { m_opening->rebuildRecentMenus(); },
         .documentsFolder = [this] { return m_documentsFolder; },
-        .open = [this](const std::filesystem::path& path) { return OpenDocumentFile(path); },
+        .open = [this](const std::filesystem::path& path) {
+            return m_opening->OpenDocumentFile(path);
+        },
         .closeAll = [this] { return CloseAllDocuments(); },
         .saveAll = [this] { SaveAllSongs(); },
         .startupComplete = [this] { return m_startupComplete; },
@@ -259,7 +318,7 @@ void App::createCommandTargets()
     m_commands.setup = std::make_unique<SetupCommands>(SetupSeams{
         .dialogs = m_setupDialogs,
         .songs = *this,
-        .openOptions = [this](int page) { return OpenOptions(page); },
+        .openOptions = [this](int page) { return m_optionsSheet->OpenOptions(page); },
         .updateTrackSynths = [this] { m_engineCalls->UpdateTrackSynths(); },
         .loadAudioOptions = [this] {
             if (m_sequencer)
@@ -281,7 +340,7 @@ void App::createCommandTargets()
         .help = *m_help,
         .options = m_display,
         .version = GetExeFileVersion(),
-        .tipsFile = [this] { return tipsFile(); },
+        .tipsFile = [this] { return tipsFile(m_programFolder); },
         .window = window,
         .startNoticeTimer = [this](int ms) {
             if (m_frame)

@@ -5,25 +5,28 @@
 
 #include "app/app_single_instance.h"
 #include "app/cue_type_combo.h"
-#include "app/desktop/xdg_association_store.h"
 #include "app/edit_commands.h"
 #include "app/engine_calls.h"
 #include "app/engine_parts.h"
 #include "app/frame_calls.h"
 #include "app/file_commands.h"
+#include "app/file_opening.h"
+#include "app/frame_timer_tasks.h"
 #include "app/help_commands.h"
 #include "app/main_frame.h"
 #include "app/maps/external_controls.h"
 #include "app/song_advance.h"
 #include "app/transport_controls.h"
 #include "app/maps/map_commands.h"
+#include "app/menu_bar.h"
+#include "app/options/options_access.h"
 #include "app/setup_commands.h"
 #include "app/song_doc_commands.h"
 #include "app/spectrum_display.h"
+#include "app/startup_steps.h"
 #include "app/transport_commands.h"
 #include "app/transport_panel.h"
 #include "app/view_commands.h"
-#include "core/hand_over.h"
 #include "core/profile.h"
 #include "core/settings.h"
 #include "engine/audio/filter_presets.h"
@@ -37,7 +40,6 @@
 #include "engine/vst_loader.h"
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
-#include "platform/plugin_marks.h"
 #include "set/set_document.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
@@ -50,34 +52,18 @@
 #include "views/frame_timer_ids.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPrinter> // the shared printer dies with the application
 #include <QScreen>
-#include <QStandardPaths>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <system_error>
 
 namespace rz {
 namespace {
 
 constexpr int kStartupDelayMs = 1500;
-// The staff views' music font, from the lilypond-fonts package.
-constexpr const char* kMusicFontGlob = "emmentaler-20.otf";
-constexpr const char* kLilypondFolder = "/usr/share/lilypond";
-
-std::filesystem::path cacheFolder()
-{
-    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
-    if (!cache.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(cache)))
-        return std::filesystem::path(cache.toStdString());
-    return std::filesystem::path(QDir::homePath().toStdString()) / ".cache";
-}
 
 } // namespace
 
@@ -142,29 +128,33 @@ bool App::InitInstance()
     setCueFlagPaintHook(&CueFlagPainter::paintKindSample);
     m_programFolder = QCoreApplication::applicationDirPath().toStdString();
     m_help->setFolder(helpFolderFor(m_programFolder));
-    chooseFolders();
-    if (!claimSingleInstance()) {
+    const StartFolders folders = chooseFolders(*m_profile);
+    m_documentsFolder = folders.documents;
+    m_currentFolder = folders.current;
+    bool primary = true;
+    m_instance = claimSingleInstance(m_options, primary);
+    if (!primary) {
         m_handedOver = true;
         return false;
     }
-    showSplash();
-    reportUnwritableSettings();
-    reportStoppedPlugins();
+    m_splash = showSplash(m_options);
+    reportUnwritableSettings(*m_profile, *m_prompt);
+    reportStoppedPlugins(*m_prompt);
     m_recentSets.read(*m_profile);
     m_recentSongs.read(*m_profile);
     m_commands.edit->readRecentEffects();
-    openDatabase();
+    m_database = SynthDatabase::open(defaultSynthDatabasePath(), *m_prompt);
     createEngine();
     createSet();
-    makeWorkFolder();
+    m_workFolder = makeWorkFolder(kTitle);
     addMusicFont();
     createMainFrame();
     if (m_options.file)
-        OpenDocumentFile(*m_options.file);
+        m_opening->OpenDocumentFile(*m_options.file);
     if (m_sequencer)
         m_sequencer->Init();
     publishGuiValues();
-    rebuildRecentMenus();
+    m_opening->rebuildRecentMenus();
     startTimers();
     m_startupComplete = true;
     return true;
@@ -174,107 +164,6 @@ void App::readDisplayOptions()
 {
     m_display.read(*m_profile);
     m_transport->readOptions();
-}
-
-// The documents folder is made when missing; "DefPath" 0 keeps it even when
-// "Path" names another folder.
-void App::chooseFolders()
-{
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty())
-        documents = QDir::homePath();
-    QDir().mkpath(documents);
-    m_documentsFolder = QFile::encodeName(documents).toStdString();
-    m_currentFolder = m_documentsFolder;
-    if (readSetting(*m_profile, settings::kNewSongDefPath) != 0) {
-        const std::string path =
-            readSettingTextOr(*m_profile, settings::kNewSongPath, m_documentsFolder.string());
-        if (!path.empty())
-            m_currentFolder = path;
-    }
-    if (!QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(m_currentFolder.string()))))
-        m_currentFolder = m_documentsFolder;
-}
-
-// Sets and MIDI files open with us from the desktop, unless the user keeps
-// another program for them.
-void App::registerFileTypes()
-{
-    IAssociationStore* store = m_options.associations;
-    if (!store) {
-        m_desktopAssociations = std::make_unique<XdgAssociationStore>(
-            QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
-        store = m_desktopAssociations.get();
-    }
-    store->install();
-    registerFileType(*store, *m_prompt, AssociatedType::Set, 0, kTitle);
-    registerFileType(*store, *m_prompt, AssociatedType::Midi,
-                     readSetting(*m_profile, settings::kStartFileTypes), kTitle);
-}
-
-// Settings are written as they change and when the program ends; a file
-// that cannot take them would lose every one without a word.
-void App::reportUnwritableSettings()
-{
-    const auto* settings = dynamic_cast<const Profile*>(m_profile);
-    if (settings == nullptr)
-        return;
-    if (const std::optional<std::string> problem = settings->writeProblem())
-        m_prompt->message("Settings cannot be saved (" + *problem
-                              + "); changes made in this session will be lost.",
-                          PromptIcon::Warning);
-}
-
-void App::reportStoppedPlugins()
-{
-    for (const char* kind : {"ladspa", "vst"})
-        for (const std::string& message : PluginMarks(pluginMarkFolder(), kind).settle())
-            m_prompt->message(message, PromptIcon::Warning);
-}
-
-// A second copy hands over its file with an absolute path, so the first
-// copy finds it whatever its own current folder is.
-bool App::claimSingleInstance()
-{
-    if (!m_options.singleInstance)
-        return true;
-    std::string problem;
-    const QString path = m_options.serverPath.isEmpty() ? SingleInstance::defaultServerPath(&problem)
-                                                         : m_options.serverPath;
-    if (!problem.empty())
-        std::fprintf(stderr, "Single instance: %s; this copy runs on its own.\n", problem.c_str());
-    m_instance = std::make_unique<SingleInstance>(path);
-    const std::string file = m_options.file ? m_options.file->string() : std::string();
-    const bool primary = m_instance->claim(formatHandOverMessage(file)) == SingleInstance::Claim::Primary;
-    if (!m_instance->warning().empty())
-        std::fprintf(stderr, "Single instance: %s.\n", m_instance->warning().c_str());
-    return primary;
-}
-
-void App::openDatabase()
-{
-    m_database = SynthDatabase::open(defaultSynthDatabasePath(), *m_prompt);
-}
-
-// Reused, not emptied: AutoRecover copies of a run that ended badly may
-// name clips in it.
-void App::makeWorkFolder()
-{
-    m_workFolder = cacheFolder() / kTitle / "undoredo.wav";
-    std::error_code ignored;
-    std::filesystem::create_directories(m_workFolder, ignored);
-}
-
-void App::addMusicFont()
-{
-    std::error_code error;
-    for (const auto& version : std::filesystem::directory_iterator(kLilypondFolder, error)) {
-        const std::filesystem::path font = version.path() / "fonts" / "otf" / kMusicFontGlob;
-        if (std::filesystem::exists(font, error)) {
-            QFontDatabase::addApplicationFont(QFile::decodeName(font.c_str()));
-            return;
-        }
-    }
 }
 
 void App::createMainFrame()
@@ -306,6 +195,30 @@ void App::startTimers()
     m_frame->timers().start(frame_timer::kStartup, kStartupDelayMs);
 }
 
+// Once, 1.5 s after start: the layout, the chosen accelerators, the desktop's
+// file types, the file opened last, then the one-second timer.
+void App::startupStep()
+{
+    m_frame->timers().kill(frame_timer::kStartup);
+    m_frame->placePanes();
+    m_frame->repaint();
+    loadStartupAccelerators(*m_profile, *m_keys, *m_frame->menuBar());
+    // Its questions come over the window.
+    m_desktopAssociations =
+        registerFileTypes(m_options.associations, *m_prompt, *m_profile, kTitle);
+    if (!m_set->hasFile() && m_currentSong == nullptr
+        && readSetting(*m_profile, settings::kStartAutoOpen) != 0) {
+        const std::string path = readSettingText(*m_profile, settings::kStartAutoOpenPath);
+        if (!path.empty())
+            m_opening->OpenDocumentFile(path);
+    }
+    showStartupTip(*m_profile, tipsFile(m_programFolder), m_options, m_frame);
+    m_commands.help->startUpdateCheck();
+    UpdateNoteDuration();
+    m_frame->timers().start(frame_timer::kMailslot, FrameTimerTasks::kMailslotPeriodMs);
+    UpdateTitle();
+}
+
 int App::ExitInstance(int exitCode)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -332,7 +245,7 @@ void App::finishClose()
     SetCurrentSong(nullptr);
     destroyViews();
     m_set->CloseAllDocuments();
-    emptyWorkFolder();
+    emptyWorkFolder(m_workFolder);
     m_recentSongs.write(*m_profile);
     m_commands.edit->writeRecentEffects();
     m_recentSets.write(*m_profile);
@@ -343,17 +256,6 @@ void App::finishClose()
     if (m_frame)
         m_frame->hide();
     QCoreApplication::exit(0);
-}
-
-void App::emptyWorkFolder()
-{
-    if (m_workFolder.empty())
-        return;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(m_workFolder, ignored))
-        if (entry.is_regular_file(ignored))
-            std::filesystem::remove(entry.path(), ignored);
-    std::filesystem::remove(m_workFolder, ignored);
 }
 
 QString App::caption() const

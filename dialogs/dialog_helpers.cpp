@@ -318,7 +318,8 @@ std::vector<ComboItem> controllerItems(const ISynthLookup* synths, int synthNumb
     if (!items.empty())
         return items;
     for (int controller = 0; controller < 128; ++controller) {
-        const bool skipped = controller == 0 || controller == 6 || controller == 32 || controller == 38
+        const bool skipped = controller == cc::kBankMsb || controller == cc::kDataEntryMsb
+                             || controller == cc::kBankLsb || controller == cc::kDataEntryLsb
                              || (controller >= skipFrom && controller <= skipTo);
         const std::string_view name = controllerName(controller);
         if (!skipped && name.size() > 5)

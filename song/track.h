@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/color.h"
+#include "core/midi_bytes.h"
 #include "song/midi_event.h"
 #include "song/seek_point.h"
 #include "song/track_item.h"
@@ -35,7 +36,9 @@ inline constexpr double kEndTime = 4294967295.0;
 
 // Controller numbers of the initial-controller slots, in slot order.
 inline constexpr std::array<uint8_t, 14> kInitialControllerNumbers = {
-    10, 7, 5, 94, 91, 93, 74, 71, 73, 72, 75, 76, 77, 78};
+    cc::kPan,        cc::kVolume,     cc::kPortamentoTime, cc::kCelesteSend, cc::kReverbSend,
+    cc::kChorusSend, cc::kBrightness, cc::kTimbre,         cc::kAttackTime,  cc::kReleaseTime,
+    cc::kDecayTime,  cc::kVibratoRate, cc::kVibratoDepth,  cc::kVibratoDelay};
 // RPN numbers of the initial RPN-value slots, in slot order.
 inline constexpr std::array<uint8_t, 4> kInitialRpnNumbers = {5, 1, 2, 0};
 

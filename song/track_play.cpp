@@ -13,8 +13,11 @@ namespace {
 constexpr uint8_t kVolumeController = cc::kVolume;
 constexpr uint8_t kPanController = cc::kPan;
 // The order in which the initial controllers go out after bank and program.
-constexpr std::array<uint8_t, 14> kSendOrder = {7,  10, 5,  71, 74, 73, 72,
-                                                75, 76, 77, 78, 91, 93, 94};
+constexpr std::array<uint8_t, 14> kSendOrder = {
+    cc::kVolume,     cc::kPan,          cc::kPortamentoTime, cc::kTimbre,
+    cc::kBrightness, cc::kAttackTime,   cc::kReleaseTime,    cc::kDecayTime,
+    cc::kVibratoRate, cc::kVibratoDepth, cc::kVibratoDelay,  cc::kReverbSend,
+    cc::kChorusSend, cc::kCelesteSend};
 
 size_t controllerSlot(uint8_t number)
 {

@@ -5,7 +5,7 @@
 namespace rz::frame_timer {
 
 // The main frame's timers by what they do when they fire. The application
-// picks the action from the id alone (App::onFrameTimer); a few ids are
+// picks the action from the id alone (FrameTimerTasks); a few ids are
 // started by the engine (FrameTimer) or by a view through its context, so
 // views/ holds them.
 

@@ -5,6 +5,7 @@
 #include "app/engine_dialogs.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
+#include "app/options/options_access.h"
 #include "res/command_ids.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
@@ -114,7 +115,7 @@ rz::LyricViewContext lyricViewContext(rz::App& app)
         if (app.frame())
             app.frame()->timers().start(id, ms);
     };
-    context.openOptions = [&app](QWidget*, int page) { app.OpenOptions(page); };
+    context.openOptions = [&app](QWidget*, int page) { app.optionsSheet().OpenOptions(page); };
     context.statusText = [&app](const std::string& text) { app.statusLine().setText(text); };
     return context;
 }

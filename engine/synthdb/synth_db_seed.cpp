@@ -66,7 +66,8 @@ constexpr std::array<std::string_view, 47> kGmPercussion{
     "Open Cuica", "Mute Triangle", "Open Triangle",                        // 79-81
 };
 
-// Controller names of the MIDI 1.0 specification.
+// Controller names of the MIDI 1.0 specification: the seed rows of the
+// database, where every number is a row of its own, so they stay written out.
 constexpr std::pair<int, std::string_view> kControllers[]{
     {0, "Bank Select"}, {1, "Modulation Wheel"}, {2, "Breath Controller"},
     {4, "Foot Controller"}, {5, "Portamento Time"}, {6, "Data Entry MSB"},

@@ -2,6 +2,7 @@
 // song document decides the rest; and the services the application gives
 // songs and the frame (unique take names, dropped files).
 
+#include "app/file_opening.h"
 #include "res/command_ids.h"
 #include "tests/app/command_enable_table.h"
 
@@ -63,14 +64,14 @@ TEST_F(DropFiles, OpensDroppedSongsOnlyWhileStoppedAndEditing)
     start();
     const std::filesystem::path song = writeSong("drop.mid", 1);
     engine.state = TransportState::Playing;
-    app->dropFiles({song}, false);
+    app->opening().dropFiles({song}, false);
     EXPECT_EQ(app->set().size(), 0u);
     engine.state = TransportState::Stopped;
     app->setPerformanceMode(true);
-    app->dropFiles({song}, false);
+    app->opening().dropFiles({song}, false);
     EXPECT_EQ(app->set().size(), 0u);
     app->setPerformanceMode(false);
-    app->dropFiles({song}, true);
+    app->opening().dropFiles({song}, true);
     EXPECT_EQ(app->set().size(), 1u);
 }
 

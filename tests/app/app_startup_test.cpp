@@ -1,3 +1,4 @@
+#include "app/file_opening.h"
 #include "app_test_fixture.h"
 
 #include "engine/sequencer.h"
@@ -148,13 +149,13 @@ TEST_F(AppOpen, OnlySongFilesOpenAndTheLastFourCharactersDecide)
 {
     start();
     const std::filesystem::path song = writeSmallSong(home() / "songs" / "SONG.MIDI");
-    app->OpenDocumentFile(song);
+    app->opening().OpenDocumentFile(song);
     ASSERT_NE(app->currentSong(), nullptr);
     EXPECT_EQ(app->currentSong()->pathName, song);
 
     for (const char* name : {"notes.mi", "picture.png"}) {
         prompt.expectMessage("Unable to open this file type.");
-        EXPECT_EQ(app->OpenDocumentFile(home() / name), nullptr) << name;
+        EXPECT_EQ(app->opening().OpenDocumentFile(home() / name), nullptr) << name;
     }
     EXPECT_EQ(app->set().size(), 1u);
 }
@@ -165,7 +166,7 @@ TEST_F(AppOpen, AFileThatDoesNotReadIsReportedAndNotOfferedAtStartup)
     start();
     std::ofstream(home() / "broken.mid") << "not a MIDI file";
     prompt.expectMessage("broken.mid");
-    app->OpenDocumentFile(home() / "broken.mid");
+    app->opening().OpenDocumentFile(home() / "broken.mid");
     EXPECT_EQ(app->currentSong(), nullptr);
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), "");
 }

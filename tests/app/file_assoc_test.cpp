@@ -1,3 +1,4 @@
+#include "app/frame_timer_tasks.h"
 #include "app/desktop/machine_registry.h"
 #include "app/desktop/xdg_association_store.h"
 #include "core/key_file.h"
@@ -210,7 +211,7 @@ TEST_F(FileAssocApp, StartUpTakesUnownedTypesAndAsksAboutAForeignSetOwner)
     prompt.expectYesNo("SET files are currently assigned to 'Other'", PromptAnswer::No);
     start();
     EXPECT_EQ(associations.installs, 0) << "the window comes first";
-    app->onFrameTimer(frame_timer::kStartup);
+    app->timerTasks().onFrameTimer(frame_timer::kStartup);
     EXPECT_EQ(associations.installs, 1);
     EXPECT_EQ(associations.taken, std::vector<AssociatedType>{AssociatedType::Midi});
     prompt.verifyAllUsed();

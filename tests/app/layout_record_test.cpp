@@ -134,14 +134,14 @@ TEST_F(LayoutRecordWindows, RowsZeroTwoAndFiveComeBackAsTheSameRows)
     startWithViews();
     track().rows = {0, 2, 5};
     std::string text;
-    app->SnapshotLayout(text);
+    app->layout().SnapshotLayout(text);
     ASSERT_EQ(ParseLayoutRecord(text)->trackRows, 37) << text;
     track().rows = {1};
-    app->RestoreLayout(text);
+    app->layout().RestoreLayout(text);
     EXPECT_EQ(track().rows, (std::set<int>{0, 2, 5}));
 
     track().rows = {0, 31};
-    app->SnapshotLayout(text);
+    app->layout().SnapshotLayout(text);
     EXPECT_EQ(ParseLayoutRecord(text)->trackRows, 1) << "row 31 would make the mask negative";
 }
 
@@ -155,12 +155,12 @@ TEST_F(LayoutRecordWindows, ViewsAndValuesComeBack)
     app->frame()->timers().fire(25);
     app->views().extraWindows()[0].view->setLayoutValues({36, 0});
     std::string text;
-    app->SnapshotLayout(text);
+    app->layout().SnapshotLayout(text);
 
-    app->RestoreLayout("@DR;21;;;6,0;12,0,0");
+    app->layout().RestoreLayout("@DR;21;;;6,0;12,0,0");
     ASSERT_NE(app->views().slot(ViewSlots::kTempo), nullptr) << "nobody makes slider views: the tempo view stays";
     created.clear();
-    app->RestoreLayout(text);
+    app->layout().RestoreLayout(text);
     EXPECT_EQ(created["staff"], 1);
     EXPECT_EQ(app->views().editorKind(), 3);
     EXPECT_EQ(static_cast<RecordingView*>(app->views().slot(ViewSlots::kStaff))->values[0], 140);
@@ -174,7 +174,7 @@ TEST_F(LayoutRecordWindows, OtherTornOffKindsRecreateEveryWindow)
     startWithViews();
     app->frame()->timers().fire(25);
     const QPointer<SongView> old = app->views().extraWindows()[0].view;
-    app->RestoreLayout("@DR;21;;;;;;;;2;1,1,100,100,500,400,7;0,1,0,0,640,480,30");
+    app->layout().RestoreLayout("@DR;21;;;;;;;;2;1,1,100,100,500,400,7;0,1,0,0,640,480,30");
     EXPECT_TRUE(old.isNull());
     ASSERT_EQ(app->views().extraWindows().size(), 2u);
     EXPECT_EQ(app->views().extraWindows()[0].kind, ViewSlots::kExtraStaff);
@@ -193,8 +193,8 @@ TEST_F(LayoutRecordWindows, ARecordNaming333Or666ChangesNothing)
     EXPECT_EQ(controllerKind, int(ViewKind::Tempo));
     engine.log.clear();
     log.clear();
-    app->RestoreLayout("@DR;21;x;x;666,0;333,0,0;x;x;x;1;9,1,0,0,9,9,0");
-    app->RestoreLayout("@DR;21;x;x;333,0;666,0,0");
+    app->layout().RestoreLayout("@DR;21;x;x;666,0;333,0,0;x;x;x;1;9,1,0,0,9,9,0");
+    app->layout().RestoreLayout("@DR;21;x;x;333,0;666,0,0");
     EXPECT_TRUE(engine.log.calls().empty());
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(app->autoSave().countdown(), countdown);
@@ -207,7 +207,7 @@ TEST_F(LayoutRecordWindows, AStoredPlaceOffTheScreenIsPulledBack)
 {
     startWithViews();
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-    app->RestoreLayout("@DR;21;1,50000,-9000,52000,-8000;-1");
+    app->layout().RestoreLayout("@DR;21;1,50000,-9000,52000,-8000;-1");
     const QRect placed = app->frame()->geometry();
     EXPECT_TRUE(work.intersects(placed)) << placed.x() << "," << placed.y();
     EXPECT_GE(placed.width(), 640);

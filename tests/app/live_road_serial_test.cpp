@@ -5,6 +5,7 @@
 // engine's real timer, once on the manual timer with a recording device and
 // the frame's timers fired by hand. Alone (RUN_SERIAL), as every JACK test.
 
+#include "app/file_opening.h"
 #include "app_test_fixture.h"
 
 #include "app/flat_status_bar.h"
@@ -97,7 +98,7 @@ protected:
         app = std::make_unique<App>(options);
         app->viewFactory() = viewFactory;
         ASSERT_TRUE(app->InitInstance());
-        app->OpenDocumentFile(folder / "Show.set");
+        app->opening().OpenDocumentFile(folder / "Show.set");
         ASSERT_EQ(app->set().size(), 3u);
         app->setPerformanceMode(true);
         a = app->set().songAt(0);

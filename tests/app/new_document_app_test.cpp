@@ -1,3 +1,4 @@
+#include "app/file_opening.h"
 #include "app_test_fixture.h"
 
 #include "app/menu_bar.h"
@@ -110,7 +111,7 @@ TEST_F(AppNewDocument, MadeAndOpenedSetsAndSongsFillTheRecentListsAtOnce)
     std::ofstream(gigs / "Other.set", std::ios::binary)
         .write(reinterpret_cast<const char*>(empty.data()), std::streamsize(empty.size()));
     prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Yes);
-    app->OpenDocumentFile(gigs / "Other.set");
+    app->opening().OpenDocumentFile(gigs / "Other.set");
     ASSERT_EQ(app->set().pathName(), gigs / "Other.set");
     EXPECT_EQ(recentMenu(*app, kRecentSetsMenu), (QStringList{"&1 Other", "&2 Show"}));
     EXPECT_EQ(profile.readString("Recent File List", "File2", ""), (gigs / "Show" / "Show.set").string());

@@ -2,6 +2,7 @@
 // auto-save timer, cue colours, the event filter, the options word, the
 // click lists and the conductor's mapping.
 
+#include "app/options/options_access.h"
 #include "app/cue_type_combo.h"
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
@@ -252,7 +253,7 @@ TEST_F(OptionsPagesApp, CancelRestoresStoredCueColorsAndOkWritesThem)
     profile.writeInt("DisplayOptions", "CueColor8", 0x123456);
     start();
     {
-        COptions options(app->optionsContext(), {}, COptions::kDisplay);
+        COptions options(app->optionsSheet().context(), {}, COptions::kDisplay);
         auto* display = options.pageAs<COptionsDisplay>(COptions::kDisplay);
         display->cueList()->setCurrentIndex(7); // kind 8
         prompt.expectColor(0xABCDEF);
@@ -262,7 +263,7 @@ TEST_F(OptionsPagesApp, CancelRestoresStoredCueColorsAndOkWritesThem)
     }
     EXPECT_EQ(app->display().cueColor(8), 0x123456u);
     {
-        COptions options(app->optionsContext(), {}, COptions::kDisplay);
+        COptions options(app->optionsSheet().context(), {}, COptions::kDisplay);
         auto* display = options.pageAs<COptionsDisplay>(COptions::kDisplay);
         display->useDefaults();
         EXPECT_EQ(app->display().cueColor(8), 0x800080u);
@@ -275,7 +276,7 @@ TEST_F(OptionsPagesApp, AutoSaveStartsOrKillsTimer333)
 {
     start();
     for (bool on : {true, false}) {
-        COptions options(app->optionsContext(), {}, COptions::kSave);
+        COptions options(app->optionsSheet().context(), {}, COptions::kSave);
         qobject_cast<QAbstractButton*>(
             controlOf(options.page(COptions::kSave), "Save AutoRecover info every"))
             ->setChecked(on);
@@ -289,7 +290,7 @@ TEST_F(OptionsPagesApp, AutoSaveStartsOrKillsTimer333)
 TEST_F(OptionsPagesApp, SmoothScrollAndAutoPropsFollowOk)
 {
     start();
-    COptions options(app->optionsContext(), {}, COptions::kDisplay);
+    COptions options(app->optionsSheet().context(), {}, COptions::kDisplay);
     options.showPage(COptions::kOpen);
     qobject_cast<QAbstractButton*>(controlOf(options.page(COptions::kDisplay),
                                              "Smooth scrolling of current playback position"))
@@ -345,7 +346,7 @@ TEST_F(KaraokePageHeight, ShowsTheSeparateWindowsZoomAndOkGivesItToTheViews)
     ASSERT_NE(windowHeight, docked()->fontHeight());
     ASSERT_EQ(profile.readInt("LyricView", "FontHeight", 0), -docked()->fontHeight());
 
-    COptions options(app->optionsContext(), {}, COptions::kStartup);
+    COptions options(app->optionsSheet().context(), {}, COptions::kStartup);
     EXPECT_EQ(shownHeight(options), -windowHeight);
     options.accept();
     EXPECT_EQ(profile.readInt("LyricView", "FontHeight", 0), -windowHeight);
@@ -360,11 +361,11 @@ TEST_F(KaraokePageHeight, ShowsTheDockedViewsZoomAndTheStoredHeightOnceItCloses)
     docked()->onZoom(kIdZoomInControllerScale);
     profile.writeInt("LyricView", "FontHeight", -40);
     {
-        COptions options(app->optionsContext(), {}, COptions::kStartup);
+        COptions options(app->optionsSheet().context(), {}, COptions::kStartup);
         EXPECT_EQ(shownHeight(options), -docked()->fontHeight());
         options.reject();
     }
-    COptions options(app->optionsContext(), {}, COptions::kStartup);
+    COptions options(app->optionsSheet().context(), {}, COptions::kStartup);
     delete docked(); // closed while the sheet is open
     EXPECT_EQ(shownHeight(options), -40);
     options.accept();

@@ -3,6 +3,7 @@
 // timer with recording devices.
 
 #include "app/app.h"
+#include "app/file_opening.h"
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "engine/gui_posts.h"
@@ -88,7 +89,7 @@ TEST_F(PlayStopSmoke, SpaceStartsTheOpenedSongAndEscStopsIt)
     app = std::make_unique<App>(options);
     ASSERT_TRUE(app->InitInstance());
     sequencer->Init();
-    CSongDoc* song = app->OpenDocumentFile(writeSong());
+    CSongDoc* song = app->opening().OpenDocumentFile(writeSong());
     ASSERT_NE(song, nullptr);
     sequencer->setCurrentSong(song);
 

@@ -1,3 +1,4 @@
+#include "app/file_opening.h"
 #include "app_test_fixture.h"
 
 #include "app/flat_tool_bar.h"
@@ -139,7 +140,7 @@ TEST_F(AppSet, ASetFileOpensThroughOpenDocumentFile)
 {
     writeSet({"a.mid", "b.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     EXPECT_TRUE(app->set().hasSetFile());
     EXPECT_TRUE(app->frameCalls().setHasFile());
     ASSERT_NE(app->currentSong(), nullptr);
@@ -154,11 +155,11 @@ TEST_F(AppSet, AnInvalidSetFileLeavesTheOpenSet)
 {
     writeSet({"a.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     CSongDoc* current = app->currentSong();
     writeBytes(place() / "Bad.set", {1, 0, 0, 0});
     prompt.expectMessage("Sorry, '" + (place() / "Bad.set").string() + "' is not a valid set file (");
-    app->OpenDocumentFile(place() / "Bad.set");
+    app->opening().OpenDocumentFile(place() / "Bad.set");
     EXPECT_EQ(app->currentSong(), current);
     EXPECT_EQ(app->set().pathName(), setPath());
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), setPath().string());
@@ -168,11 +169,11 @@ TEST_F(AppSet, CancellingTheSaveQuestionOpensNothing)
 {
     writeSet({"a.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     app->frameCalls().markSetModified();
     prompt.expectYesNoCancel("Save changes to Show?", PromptAnswer::Cancel);
     writeBytes(place() / "Other.set", encodeSetFile({}, false));
-    app->OpenDocumentFile(place() / "Other.set");
+    app->opening().OpenDocumentFile(place() / "Other.set");
     EXPECT_EQ(app->set().pathName(), setPath());
 }
 
@@ -180,7 +181,7 @@ TEST_F(AppSet, FileExitAsksTheSetsSaveQuestionAndCancelKeepsTheProgramRunning)
 {
     writeSet({"a.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     app->frame()->show();
     app->frameCalls().markSetModified();
     ASSERT_TRUE(app->router().update(kIdAppExit).enabled);
@@ -203,7 +204,7 @@ TEST_F(AppSet, TheStoredLockTurnsOnPerformanceModeAndIsSavedFromTheButton)
 {
     writeSet({"a.mid"}, true);
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     EXPECT_TRUE(app->display().performanceMode());
     EXPECT_TRUE(app->frame()->toolBar()->isPressed());
     app->frame()->toolBar()->setPressed(false);
@@ -220,7 +221,7 @@ TEST_F(AppSet, ImportSongsCopiesEachChosenFileIntoTheSet)
     writeSet({"a.mid"});
     start();
     EXPECT_FALSE(app->router().update(kIdImportSongs).enabled);
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     EXPECT_TRUE(app->router().update(kIdImportSongs).enabled);
     const std::filesystem::path source = writeSmallSong(place() / "in" / "new.midi");
     prompt.expectOpenPaths("Import (copy) song(s) into set...", {source});
@@ -234,7 +235,7 @@ TEST_F(AppSet, SongsImportedTogetherKeepTheirOrder)
 {
     writeSet({"a.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     std::vector<std::filesystem::path> chosen;
     for (const char* name : {"x.mid", "y.mid", "z.mid"})
         chosen.push_back(writeSmallSong(place() / "in" / name));
@@ -258,12 +259,12 @@ TEST_F(AppSet, DroppedSongsAreImportedIntoASetWithAFileAndOpenedOtherwise)
     const std::filesystem::path dropped = writeSmallSong(place() / "in" / "dropped.mid");
     const std::filesystem::path kept = writeSmallSong(place() / "in" / "kept.mid");
     start();
-    app->dropFiles({dropped}, false);
+    app->opening().dropFiles({dropped}, false);
     EXPECT_NE(app->set().findSongByName(dropped), nullptr);
-    app->OpenDocumentFile(setPath());
-    app->dropFiles({dropped}, false);
+    app->opening().OpenDocumentFile(setPath());
+    app->opening().dropFiles({dropped}, false);
     EXPECT_TRUE(std::filesystem::exists(folder() / "dropped.mid"));
-    app->dropFiles({kept}, true);
+    app->opening().dropFiles({kept}, true);
     EXPECT_FALSE(std::filesystem::exists(folder() / "kept.mid"));
     EXPECT_NE(app->set().findSongByName(kept), nullptr);
     EXPECT_EQ(app->set().CountSongs(), 3);
@@ -281,7 +282,7 @@ TEST_F(AppSet, SaveAllWritesEveryModifiedSongAndTheModifiedSet)
 {
     writeSet({"a.mid", "b.mid"});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     CSongDoc* a = app->currentSong();
     ASSERT_NE(a, nullptr);
     EXPECT_FALSE(app->router().update(kIdSaveAll).enabled);
@@ -314,7 +315,7 @@ TEST_F(AppSet, AFileThatCannotBeReadNeverJoinsTheSet)
     writeBytes(place() / "in" / "empty.mid", {});
     writeBytes(place() / "in" / "text.mid", {'h', 'e', 'l', 'l', 'o'});
     start();
-    app->OpenDocumentFile(setPath());
+    app->opening().OpenDocumentFile(setPath());
     ASSERT_FALSE(app->set().IsModified());
     CSongDoc* current = app->currentSong();
     const std::string recentSong = profile.readString("Recent Song List", "Song1", "");
@@ -332,7 +333,7 @@ TEST_F(AppSet, AFileThatCannotBeReadNeverJoinsTheSet)
             SCOPED_TRACE(std::string(c.file) + (performance ? " in performance mode" : ""));
             const std::filesystem::path bad = place() / "in" / c.file;
             prompt.expectMessage(bad.string());
-            app->OpenDocumentFile(bad);
+            app->opening().OpenDocumentFile(bad);
             prompt.verifyAllUsed();
             ASSERT_FALSE(prompt.prompts().empty());
             EXPECT_NE(prompt.prompts().back().text.find(c.reason), std::string::npos)
@@ -353,7 +354,7 @@ TEST_F(AppSet, AnEmptySongFileOpensNothing)
     writeBytes(place() / "empty.mid", {});
     start();
     prompt.expectMessage("not a Standard MIDI File");
-    app->OpenDocumentFile(place() / "empty.mid");
+    app->opening().OpenDocumentFile(place() / "empty.mid");
     EXPECT_EQ(app->set().CountSongs(), 0);
     EXPECT_EQ(app->currentSong(), nullptr);
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), "");

@@ -4,6 +4,8 @@
 // whole program on a JACK dummy server of the test's own, with a meter on the
 // synthesizer's JACK audio outputs. Alone (RUN_SERIAL), as every JACK test.
 
+#include "app/file_opening.h"
+#include "app/frame_timer_tasks.h"
 #include "app_test_fixture.h"
 
 #include "app/app_single_instance.h"
@@ -219,7 +221,7 @@ TEST_F(SynthSound, SongOpenedAfterStartUpSoundsOnPlay)
 {
     startProgram(std::nullopt);
     waitForSynth();
-    app->OpenDocumentFile(song);
+    app->opening().OpenDocumentFile(song);
     expectSoundOnPlay();
 }
 
@@ -231,7 +233,7 @@ TEST_F(SynthSound, SongHandedOverBySecondCopySoundsOnPlay)
     SingleInstance second(serverPath);
     ASSERT_EQ(second.claim(formatHandOverMessage(song.string())), SingleInstance::Claim::HandedOver);
     ASSERT_TRUE(runUntil([&] {
-        app->onFrameTimer(frame_timer::kMailslot);
+        app->timerTasks().onFrameTimer(frame_timer::kMailslot);
         return app->currentSong() != nullptr;
     })) << "the hand-over never arrived";
     expectSoundOnPlay();

@@ -90,13 +90,13 @@ TEST_F(TempoViewApp, TheLayoutRecordCarriesZoomAndOffset)
     view()->setLayoutValues({900, 120});
     ASSERT_EQ(view()->layoutValues(), (std::array<int32_t, 2>{900, 120}));
     std::string text;
-    app->SnapshotLayout(text);
+    app->layout().SnapshotLayout(text);
     const auto record = ParseLayoutRecord(text);
     ASSERT_TRUE(record && record->controller) << text;
     EXPECT_EQ(record->controller->first, 900);
     EXPECT_EQ(record->controller->second, 120);
     view()->setLayoutValues({50, 0});
-    app->RestoreLayout(text);
+    app->layout().RestoreLayout(text);
     ASSERT_NE(view(), nullptr);
     EXPECT_EQ(view()->layoutValues(), (std::array<int32_t, 2>{900, 120}));
 }

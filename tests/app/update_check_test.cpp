@@ -1,3 +1,4 @@
+#include "app/frame_timer_tasks.h"
 #include "app/update_check.h"
 
 #include "app/frame_timers.h"
@@ -246,7 +247,7 @@ TEST_F(UpdateCheckApp, EmptyAddressSendsNothingAndSaysSo)
     app->commands().help->setUpdateAddresses({});
     prompt.expectMessage(kNoUpdateInformation);
     EXPECT_TRUE(app->router().execute(kIdCheckForUpdate));
-    app->onFrameTimer(frame_timer::kStartup);
+    app->timerTasks().onFrameTimer(frame_timer::kStartup);
     EXPECT_EQ(app->commands().help->startupUpdateCheck(), nullptr);
     prompt.verifyAllUsed();
 }
@@ -259,11 +260,11 @@ TEST_F(UpdateCheckApp, StartupOfferWaitsForTheNoticeTimer)
     open();
     const QUrl download(QStringLiteral("https://download.invalid/r"));
     app->commands().help->setUpdateAddresses({server.url("/version4.asp"), download, {}});
-    app->onFrameTimer(frame_timer::kStartup);
+    app->timerTasks().onFrameTimer(frame_timer::kStartup);
     ASSERT_TRUE(processUntil([&] { return !app->commands().help->pendingUpdate().empty(); }));
     EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     prompt.expectYesNo("Version 99.99.99 is now available.", PromptAnswer::Yes);
-    app->onFrameTimer(frame_timer::kUpdateNotice);
+    app->timerTasks().onFrameTimer(frame_timer::kUpdateNotice);
     EXPECT_FALSE(app->frame()->timers().isActive(frame_timer::kUpdateNotice));
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], download);
@@ -276,7 +277,7 @@ TEST_F(UpdateCheckApp, StartupCheckIsSilentOnFailureAndOffWhenSwitchedOff)
     });
     start();
     app->commands().help->setUpdateAddresses({server.url("/version4.asp"), {}, {}});
-    app->onFrameTimer(frame_timer::kStartup);
+    app->timerTasks().onFrameTimer(frame_timer::kStartup);
     ASSERT_TRUE(processUntil([&] { return !server.requests().empty(); }));
     processUntil([&] { return !app->commands().help->startupUpdateCheck()->busy(); });
     EXPECT_TRUE(app->commands().help->pendingUpdate().empty());

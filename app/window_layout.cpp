@@ -1,11 +1,11 @@
-// The window layout record a song carries: taken from the live windows and
-// applied back to them. The record comes from song files: only the kinds
-// it may name are accepted, and every stored rectangle is kept on the
-// screen as the main window's first placement is. GUI thread.
+// The window layout record: what each window keeps and how a stored
+// rectangle is kept on the screen. GUI thread.
 
-#include "app/app.h"
+#include "app/window_layout.h"
 
+#include "app/display_options.h"
 #include "app/main_frame.h"
+#include "app/view_slots.h"
 #include "core/track_rows.h"
 #include "views/frame_timer_ids.h"
 
@@ -80,13 +80,14 @@ constexpr int kExtraWindowTimer[] = {frame_timer::kLyricSmall, frame_timer::kSta
 
 } // namespace
 
-void App::SnapshotLayout(std::string& layout)
+void WindowLayout::SnapshotLayout(std::string& layout)
 {
+    ViewSlots& views = m_seams.views;
     LayoutRecord record;
-    if (m_frame)
-        record.mainWindow = placementOf(*m_frame);
+    if (MainFrame* frame = m_seams.frame())
+        record.mainWindow = placementOf(*frame);
     record.trackRows = kCurrentRowMode;
-    if (const auto* rows = dynamic_cast<const ITrackRows*>(m_views.slot(ViewSlots::kTrack));
+    if (const auto* rows = dynamic_cast<const ITrackRows*>(views.slot(ViewSlots::kTrack));
         rows && !rows->currentRowMode()) {
         std::vector<int> selected;
         for (int row = rows->GetFirstSelected(); row >= 0; row = rows->GetNextSelected(row))
@@ -95,22 +96,22 @@ void App::SnapshotLayout(std::string& layout)
     }
     SongView* editor = nullptr;
     SongView* controller = nullptr;
-    m_views.currentViews(&editor, &controller);
-    if (isEditorKind(m_views.editorKind()))
+    views.currentViews(&editor, &controller);
+    if (isEditorKind(views.editorKind()))
         record.editor = LayoutEditor{
-            m_views.editorKind(),
-            editor && keepsEditorValue(m_views.editorKind()) ? editor->layoutValues()[0] : 0};
-    if (isControllerKind(m_views.controllerKind())) {
-        const auto values = controller && keepsControllerValues(m_views.controllerKind())
+            views.editorKind(),
+            editor && keepsEditorValue(views.editorKind()) ? editor->layoutValues()[0] : 0};
+    if (isControllerKind(views.controllerKind())) {
+        const auto values = controller && keepsControllerValues(views.controllerKind())
                                 ? controller->layoutValues()
                                 : std::array<int32_t, 2>{0, 0};
-        record.controller = LayoutController{m_views.controllerKind(), values[0], values[1]};
+        record.controller = LayoutController{views.controllerKind(), values[0], values[1]};
     }
-    record.xZoom = m_display.timeZoom();
-    record.yZoom = m_display.laneZoom();
-    record.fZoom = m_display.headerZoom();
+    record.xZoom = m_seams.display.timeZoom();
+    record.yZoom = m_seams.display.laneZoom();
+    record.fZoom = m_seams.display.headerZoom();
     std::vector<LayoutExtraWindow> windows;
-    for (const ViewSlots::ExtraWindow& window : m_views.extraWindows()) {
+    for (const ViewSlots::ExtraWindow& window : views.extraWindows()) {
         if (!window.view)
             continue;
         const int32_t value =
@@ -121,49 +122,52 @@ void App::SnapshotLayout(std::string& layout)
     layout = FormatLayoutRecord(record);
 }
 
-void App::RestoreLayout(std::string_view layout)
+void WindowLayout::RestoreLayout(std::string_view layout)
 {
     const std::optional<LayoutRecord> record = ParseLayoutRecord(layout);
-    if (!record || !m_frame)
+    MainFrame* frame = m_seams.frame();
+    if (!record || !frame)
         return;
+    ViewSlots& views = m_seams.views;
+    DisplayOptions& display = m_seams.display;
     if (record->mainWindow)
-        restoreMainPlacement(*record->mainWindow);
+        restoreMainPlacement(*frame, *record->mainWindow);
     if (record->trackRows)
         restoreTrackRows(*record->trackRows);
     if (record->editor) {
-        m_frame->timers().fire(record->editor->kind);
+        frame->timers().fire(record->editor->kind);
         SongView* editor = nullptr;
-        m_views.currentViews(&editor, nullptr);
+        views.currentViews(&editor, nullptr);
         if (editor && keepsEditorValue(record->editor->kind))
             editor->setLayoutValues({record->editor->value, 0});
     }
     if (record->controller) {
-        m_frame->timers().fire(record->controller->kind);
+        frame->timers().fire(record->controller->kind);
         SongView* controller = nullptr;
-        m_views.currentViews(nullptr, &controller);
+        views.currentViews(nullptr, &controller);
         if (controller && keepsControllerValues(record->controller->kind))
             controller->setLayoutValues({record->controller->first, record->controller->second});
     }
     if (record->xZoom)
-        m_display.setTimeZoom(*record->xZoom);
+        display.setTimeZoom(*record->xZoom);
     if (record->yZoom)
-        m_display.setLaneZoom(*record->yZoom);
+        display.setLaneZoom(*record->yZoom);
     if (record->fZoom)
-        m_display.setHeaderZoom(*record->fZoom);
+        display.setHeaderZoom(*record->fZoom);
     if (record->extraWindows)
-        restoreExtraWindows(*record->extraWindows);
+        restoreExtraWindows(*frame, *record->extraWindows);
 }
 
-void App::restoreMainPlacement(const LayoutPlacement& placement)
+void WindowLayout::restoreMainPlacement(MainFrame& frame, const LayoutPlacement& placement)
 {
-    applyPlacement(*m_frame, placement, MainFrame::kMinimumSize);
-    m_frame->placePanes();
+    applyPlacement(frame, placement, MainFrame::kMinimumSize);
+    frame.placePanes();
 }
 
 // Rows 0..30 come back selected; -1 is current-row mode.
-void App::restoreTrackRows(int32_t rows)
+void WindowLayout::restoreTrackRows(int32_t rows)
 {
-    auto* track = dynamic_cast<ITrackRows*>(m_views.slot(ViewSlots::kTrack));
+    auto* track = dynamic_cast<ITrackRows*>(m_seams.views.slot(ViewSlots::kTrack));
     if (track == nullptr)
         return;
     track->SyncRowCount();
@@ -177,28 +181,30 @@ void App::restoreTrackRows(int32_t rows)
 
 // Windows of the recorded kinds in the recorded order are kept and moved;
 // otherwise all are made again.
-void App::restoreExtraWindows(const std::vector<LayoutExtraWindow>& windows)
+void WindowLayout::restoreExtraWindows(MainFrame& frame,
+                                       const std::vector<LayoutExtraWindow>& windows)
 {
-    std::erase_if(m_views.extraWindows(),
+    ViewSlots& views = m_seams.views;
+    std::erase_if(views.extraWindows(),
                   [](const ViewSlots::ExtraWindow& w) { return w.view.isNull(); });
-    bool same = m_views.extraWindows().size() == windows.size();
+    bool same = views.extraWindows().size() == windows.size();
     for (size_t i = 0; same && i < windows.size(); ++i)
-        same = m_views.extraWindows()[i].kind == windows[i].kind;
+        same = views.extraWindows()[i].kind == windows[i].kind;
     std::vector<SongView*> targets(windows.size(), nullptr);
     if (same) {
         for (size_t i = 0; i < windows.size(); ++i)
-            targets[i] = m_views.extraWindows()[i].view;
+            targets[i] = views.extraWindows()[i].view;
     } else {
-        while (!m_views.extraWindows().empty()) {
-            const QPointer<SongView> view = m_views.extraWindows().back().view;
-            m_views.extraWindows().pop_back();
+        while (!views.extraWindows().empty()) {
+            const QPointer<SongView> view = views.extraWindows().back().view;
+            views.extraWindows().pop_back();
             delete view.data();
         }
         for (size_t i = 0; i < windows.size(); ++i) {
-            const size_t before = m_views.extraWindows().size();
-            m_frame->timers().fire(kExtraWindowTimer[windows[i].kind]);
-            if (m_views.extraWindows().size() > before)
-                targets[i] = m_views.extraWindows().back().view;
+            const size_t before = views.extraWindows().size();
+            frame.timers().fire(kExtraWindowTimer[windows[i].kind]);
+            if (views.extraWindows().size() > before)
+                targets[i] = views.extraWindows().back().view;
         }
     }
     for (size_t i = windows.size(); i-- > 0;) {

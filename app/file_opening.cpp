@@ -1,10 +1,13 @@
 // Opening files (the command line, a second copy, the recent lists, the
 // start-up path) and the recent-file lists and menus. GUI thread.
 
-#include "app/app.h"
+#include "app/file_opening.h"
 
+#include "app/app_recent_list.h"
+#include "app/display_options.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
+#include "app/song_files.h"
 #include "core/engine_link.h"
 #include "core/file_names.h"
 #include "core/profile.h"
@@ -70,100 +73,101 @@ bool isSetFile(const std::filesystem::path& path)
 // transport is stopped and made current only outside performance mode; one
 // that cannot be read leaves the set as it was. A ".set" file replaces the
 // open set.
-CSongDoc* App::OpenDocumentFile(const std::filesystem::path& path)
+CSongDoc* FileOpening::OpenDocumentFile(const std::filesystem::path& path)
 {
     if (isSetFile(path))
         return openSetFile(path);
     if (!isSongFile(path)) {
-        m_prompt->message("Unable to open this file type.", PromptIcon::Stop);
+        m_seams.prompt.message("Unable to open this file type.", PromptIcon::Stop);
         return nullptr;
     }
-    const bool stopped = m_engine->transportState() == TransportState::Stopped;
+    const bool stopped = m_seams.engine().transportState() == TransportState::Stopped;
     std::string reason;
-    CSongDoc* song = m_set->AddSongIfReadable(path, m_set->tree().beforeStatus(), stopped ? 1 : 0, reason);
+    CSongDoc* song = m_seams.set().AddSongIfReadable(path, m_seams.set().tree().beforeStatus(), stopped ? 1 : 0, reason);
     if (song == nullptr) {
-        m_prompt->message(readFailure(path, reason), PromptIcon::Stop);
-        return m_currentSong;
+        m_seams.prompt.message(readFailure(path, reason), PromptIcon::Stop);
+        return m_seams.currentSong();
     }
-    if (!m_display.performanceMode() && song->contentFlag)
+    if (!m_seams.display.performanceMode() && song->contentFlag)
         song->ActivateSong(-1);
-    if (!m_set->hasFile()) {
-        m_files.SetAutoOpenPath(path);
-        return m_currentSong;
+    if (!m_seams.set().hasFile()) {
+        m_seams.files.SetAutoOpenPath(path);
+        return m_seams.currentSong();
     }
-    m_set->setModified();
+    m_seams.set().setModified();
     // Not the program's own copies; a song from elsewhere is offered again.
-    if (!isInsideFolder(std::filesystem::absolute(path).lexically_normal(), m_workFolder)) {
-        m_recentSongs.remember(path, *m_profile);
+    if (!isInsideFolder(std::filesystem::absolute(path).lexically_normal(), m_seams.workFolder())) {
+        m_seams.recentSongs.remember(path, m_seams.profile);
         rebuildRecentMenus();
     }
-    return m_currentSong;
+    return m_seams.currentSong();
 }
 
 // The transport stops, the open set is offered for saving, then the file
 // is read whole; a file that cannot be read leaves the open set as it was.
-CSongDoc* App::openSetFile(const std::filesystem::path& path)
+CSongDoc* FileOpening::openSetFile(const std::filesystem::path& path)
 {
-    m_engine->Stop(false);
-    if (!m_set->SaveModified() || !m_set->OnOpenDocument(path))
-        return m_currentSong;
+    m_seams.engine().Stop(false);
+    if (!m_seams.set().SaveModified() || !m_seams.set().OnOpenDocument(path))
+        return m_seams.currentSong();
     rememberSet(path);
-    UpdateTitle();
-    return m_currentSong;
+    m_seams.updateTitle();
+    return m_seams.currentSong();
 }
 
 // A set opened or made: the next start opens it, and Recent sets offers it.
-void App::rememberSet(const std::filesystem::path& path)
+void FileOpening::rememberSet(const std::filesystem::path& path)
 {
     const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
-    writeSettingText(*m_profile, settings::kStartAutoOpenPath, absolute.string());
-    m_recentSets.remember(absolute, *m_profile);
+    writeSettingText(m_seams.profile, settings::kStartAutoOpenPath, absolute.string());
+    m_seams.recentSets.remember(absolute, m_seams.profile);
     rebuildRecentMenus();
 }
 
 // Only while stopped and outside performance mode. Songs dropped on a set
 // read from a set file are copied into its folder (with Alt: added where
 // they are); anything else opens as usual.
-void App::dropFiles(const std::vector<std::filesystem::path>& paths, bool alt)
+void FileOpening::dropFiles(const std::vector<std::filesystem::path>& paths, bool alt)
 {
-    if (m_engine->transportState() != TransportState::Stopped || m_display.performanceMode())
+    if (m_seams.engine().transportState() != TransportState::Stopped || m_seams.display.performanceMode())
         return;
     for (const std::filesystem::path& path : paths) {
-        if (!m_set->hasSetFile() || !isSongFile(path))
+        if (!m_seams.set().hasSetFile() || !isSongFile(path))
             OpenDocumentFile(path);
         else if (alt)
-            m_set->InsertSongAtSelection(path);
+            m_seams.set().InsertSongAtSelection(path);
         else
-            m_set->ImportSong(path);
+            m_seams.set().ImportSong(path);
     }
 }
 
 // A song already in the set becomes current from its start.
-bool App::activateFound(CSongDoc& song)
+bool FileOpening::activateFound(CSongDoc& song)
 {
     std::string reason;
-    if (!song.contentFlag && !m_set->loadSong(song, reason)) {
-        m_prompt->message(readFailure(song.pathName, reason), PromptIcon::Stop);
+    if (!song.contentFlag && !m_seams.set().loadSong(song, reason)) {
+        m_seams.prompt.message(readFailure(song.pathName, reason), PromptIcon::Stop);
         return false;
     }
     song.ActivateSong(0);
     return true;
 }
 
-void App::rebuildRecentMenus()
+void FileOpening::rebuildRecentMenus()
 {
-    if (!m_frame)
+    MainFrame* frame = m_seams.frame();
+    if (!frame)
         return;
     const struct {
         std::string_view menu;
         const RecentFileList& list;
         CommandId first;
     } kMenus[] = {
-        {kRecentSetsMenu, m_recentSets, kIdRecentSet1},
-        {kRecentSongsMenu, m_recentSongs, kIdRecentSong1},
+        {kRecentSetsMenu, m_seams.recentSets, kIdRecentSet1},
+        {kRecentSongsMenu, m_seams.recentSongs, kIdRecentSong1},
     };
     for (const auto& [title, list, first] : kMenus) {
-        QMenu* menu = m_frame->menuBar()->subMenu(kFileMenu, title);
+        QMenu* menu = frame->menuBar()->subMenu(kFileMenu, title);
         if (!menu)
             continue;
         menu->clear();
@@ -172,7 +176,7 @@ void App::rebuildRecentMenus()
             const QString text = entries.empty() ? "(Empty list)" : recentItemText(i, entries[i]);
             auto* action = new QAction(text, menu);
             menu->addAction(action);
-            m_updater->addAction(action, first + CommandId(i));
+            m_seams.updater.addAction(action, first + CommandId(i));
         }
     }
 }
