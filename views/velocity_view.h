@@ -6,6 +6,8 @@
 #include "views/velocity_edits.h"
 #include "views/velocity_layout.h"
 
+#include <QImage>
+
 #include <functional>
 #include <memory>
 #include <span>
@@ -86,7 +88,8 @@ private:
     void paintRuler(QPainter& painter, const QRect& dirty, const MeasureMap& measures);
     void paintSpans(QPainter& painter, const QRect& plot);
     void paintMeasureLines(QPainter& painter, const QRect& plot, const MeasureMap& measures);
-    void paintNotes(QPainter& painter, const QRect& plot, const VelocityGeometry& g);
+    void paintLayers(QPainter& painter, const QRect& dirty);
+    void paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, const VelocityGeometry& g);
     void paintLine(QPainter& painter, const VelocityGeometry& g);
     void paintKeyboard(QPainter& painter, const QRect& dirty);
 
@@ -99,7 +102,11 @@ private:
     bool m_pressAboveNotes = false;
     IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;
-    mutable std::vector<size_t> m_visible; // scratch for painting
+    // Scratch for painting.
+    QImage m_bitmap;
+    std::vector<size_t> m_visible;
+    std::vector<std::vector<std::pair<int, int>>> m_stems;
+    std::vector<std::pair<QPoint, bool>> m_heads; // centres, selected
 };
 
 // Registers the velocity view's maker for ViewKind::Velocity.

@@ -21,6 +21,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 
 namespace rz {
 namespace {
@@ -62,6 +63,110 @@ int32_t clickTicks(const MeasureRec& m, int timeBase)
     return std::max<int32_t>(int32_t(m.clocksPerClick) * timeBase / 24, 1);
 }
 
+// A head: a black ring around white, or around the base colour when the
+// note is selected.
+QImage headImage(bool selected)
+{
+    const int size = 2 * VelocityEdits::kHeadRadius;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    painter.setBrush(selected ? qc(kBase) : QColor(Qt::white));
+    painter.drawEllipse(QRect(0, 0, size - 1, size - 1));
+    return image;
+}
+
+// A bar's fill and its 3-D border.
+struct BarColours {
+    explicit BarColours(Color c)
+        : face(fromColorRef(ShadeColor(c, 180)).rgb()),
+          light(fromColorRef(ShadeColor(c, 220)).rgb()),
+          dark(fromColorRef(ShadeColor(c, 120)).rgb())
+    {
+    }
+    QRgb face;
+    QRgb light;
+    QRgb dark;
+};
+
+// Writes the notes' pixels into a 32-bit bitmap, clipped to a client
+// rectangle; tens of thousands of tiny shapes cost too much one painter
+// call each.
+class NoteRaster {
+public:
+    using Stems = std::vector<std::vector<std::pair<int, int>>>;
+
+    NoteRaster(QImage& bitmap, QPoint origin, const QRect& clip, Stems& stems)
+        : m_bits(bitmap.bits()), m_stride(bitmap.bytesPerLine()), m_origin(origin), m_clip(clip), m_stems(stems)
+    {
+        m_stems.resize(size_t(std::max(clip.width(), 0)));
+        for (auto& column : m_stems)
+            column.clear();
+    }
+
+    void fill(const QRect& rect, QRgb colour)
+    {
+        const QRect r = rect & m_clip;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            QRgb* line = row(y);
+            std::fill(line + r.left() - m_origin.x(), line + r.right() + 1 - m_origin.x(), colour);
+        }
+    }
+    // The fill, then the border as frame_3d draws it.
+    void bar(const QRect& r, const BarColours& c)
+    {
+        fill(r, c.face);
+        if (r.width() <= 2 || r.height() <= 2)
+            return;
+        fill(QRect(r.x(), r.y(), r.width() - 1, 1), c.light);
+        fill(QRect(r.x(), r.y(), 1, r.height() - 1), c.light);
+        fill(QRect(r.right(), r.y(), 1, r.height()), c.dark);
+        fill(QRect(r.x(), r.bottom(), r.width(), 1), c.dark);
+    }
+    // The opaque pixels of an image.
+    void image(QPoint at, const QImage& picture)
+    {
+        const QRect r = QRect(at, picture.size()) & m_clip;
+        const uchar* bits = picture.constBits();
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const QRgb* from = reinterpret_cast<const QRgb*>(bits + qsizetype(y - at.y()) * picture.bytesPerLine());
+            QRgb* to = row(y) - m_origin.x();
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (qAlpha(from[x - at.x()]) == 255)
+                    to[x] = from[x - at.x()];
+        }
+    }
+    void addStem(int x, int y0, int y1)
+    {
+        if (x < m_clip.left() || x > m_clip.right())
+            return;
+        const std::pair<int, int> span{std::min(y0, y1), std::max(y0, y1)};
+        auto& column = m_stems[size_t(x - m_clip.left())];
+        if (!column.empty() && span.first <= column.back().second + 1 && span.second + 1 >= column.back().first) {
+            column.back().first = std::min(column.back().first, span.first);
+            column.back().second = std::max(column.back().second, span.second);
+            return;
+        }
+        column.push_back(span);
+    }
+    void drawStems(QRgb colour)
+    {
+        for (size_t c = 0; c < m_stems.size(); ++c)
+            for (const auto& [top, bottom] : m_stems[c])
+                fill(QRect(m_clip.left() + int(c), top, 1, bottom - top + 1), colour);
+    }
+
+private:
+    QRgb* row(int y) { return reinterpret_cast<QRgb*>(m_bits + qsizetype(y - m_origin.y()) * m_stride); }
+
+    uchar* m_bits;
+    qsizetype m_stride;
+    QPoint m_origin;
+    QRect m_clip;
+    Stems& m_stems;
+};
+
 bool selectedNote(const CMidiEvent& e, uint32_t stamp)
 {
     return (e.selectionStamp == stamp && e.pendingChange >= 0) || e.pendingChange == 1;
@@ -69,7 +174,21 @@ bool selectedNote(const CMidiEvent& e, uint32_t stamp)
 
 } // namespace
 
-void VelocityView::paintView(QPainter& painter, const QRect& dirty)
+// Off-screen in a bitmap the size of the dirty rectangle, then copied.
+void VelocityView::paintView(QPainter& window, const QRect& dirty)
+{
+    if (m_bitmap.width() < dirty.width() || m_bitmap.height() < dirty.height())
+        m_bitmap = QImage(dirty.size().expandedTo(m_bitmap.size()), QImage::Format_RGB32);
+    {
+        QPainter painter(&m_bitmap);
+        painter.setClipRect(QRect(QPoint(0, 0), dirty.size()));
+        painter.translate(-dirty.topLeft());
+        paintLayers(painter, dirty);
+    }
+    window.drawImage(dirty.topLeft(), m_bitmap, QRect(QPoint(0, 0), dirty.size()));
+}
+
+void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
 {
     painter.fillRect(dirty, qc(kBackground));
     m_layout.rows.noteTop = plotRect().top();
@@ -93,8 +212,8 @@ void VelocityView::paintView(QPainter& painter, const QRect& dirty)
             painter.setFont(programFont("Verdana", -10, 400));
             painter.drawText(plotRect().adjusted(0, kHintDrop, 0, 0),
                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kHint);
-        } else {
-            paintNotes(painter, plot, g);
+        } else if (!plot.isEmpty()) {
+            paintNotes(m_bitmap, dirty.topLeft(), plot, g);
         }
         paintLine(painter, g);
         painter.restore();
@@ -234,46 +353,45 @@ void VelocityView::paintMeasureLines(QPainter& painter, const QRect& plot, const
     }
 }
 
-// Bars first, then the lollipops over them, from the last shown track to
-// the first, so the first is on top.
-void VelocityView::paintNotes(QPainter& painter, const QRect& plot, const VelocityGeometry& g)
+// Bars, then stems, then heads, each layer from the last shown track to the
+// first, so the first is on top; written straight into the paint's bitmap,
+// whose top left is `origin` in the client. All stems have one colour, so
+// those overlapping in a column are drawn once.
+void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, const VelocityGeometry& g)
 {
     const CSongDoc& doc = *song();
     const TimeAxis& a = g.axis;
     const int32_t from = std::max(a.tickOfX(plot.left() - 3), 0);
     const int32_t to = int32_t(std::min<int64_t>(int64_t(a.tickOfX(plot.right() + 4)) + a.gridTicks, INT32_MAX));
     const int half = m_layout.rows.rowHeight / 2;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (auto it = m_shown.rbegin(); it != m_shown.rend(); ++it) {
-            const CTrack& track = *doc.tracks[size_t(*it)];
-            PianoLayout::visibleNotes(doc, track, from, to, m_visible);
-            for (size_t index : m_visible) {
-                const CMidiEvent& e = track.events[index];
-                const bool selected = selectedNote(e, doc.selectionStamp);
-                const QRect bar = VelocityEdits::barRect(g, e.tick, e.value2, e.data1() + track.key);
-                if (pass == 0) {
-                    if (bar.isEmpty() || !bar.intersects(plot))
-                        continue;
-                    const Color colour = selected ? kBase : track.color;
-                    painter.fillRect(bar, qc(ShadeColor(colour, 180)));
-                    if (bar.width() > 2 && bar.height() > 2)
-                        draw3dRect(painter, bar, ShadeColor(colour, 220), ShadeColor(colour, 120));
-                    continue;
-                }
-                const int velocity = selected && m_editor ? m_editor->shownVelocity(e.data2()) : e.data2();
-                const QRect head = VelocityEdits::headRect(g, e.tick, velocity);
-                const QPoint centre = head.center() + QPoint(1, 1);
-                if (!bar.isEmpty()) {
-                    painter.setPen(qc(kStem));
-                    painter.drawLine(centre, QPoint(centre.x(), bar.top() + half));
-                }
-                painter.setPen(Qt::black);
-                painter.setBrush(selected ? qc(kBase) : QColor(Qt::white));
-                painter.drawEllipse(head.adjusted(0, 0, -1, -1));
+    std::array<int, VelocityLayout::kMaxVelocity + 1> yOf{};
+    for (int v = 0; v <= VelocityLayout::kMaxVelocity; ++v)
+        yOf[size_t(v)] = g.layout.yOfVelocity(v);
+    NoteRaster raster(bitmap, origin, plot, m_stems);
+    const BarColours chosen(kBase);
+    m_heads.clear();
+    for (auto it = m_shown.rbegin(); it != m_shown.rend(); ++it) {
+        const CTrack& track = *doc.tracks[size_t(*it)];
+        PianoLayout::visibleNotes(doc, track, from, to, m_visible);
+        const BarColours own(track.color);
+        for (size_t index : m_visible) {
+            const CMidiEvent& e = track.events[index];
+            const bool selected = selectedNote(e, doc.selectionStamp);
+            const QRect bar = VelocityEdits::barRect(g, e.tick, e.value2, e.data1() + track.key);
+            const int velocity = selected && m_editor ? m_editor->shownVelocity(e.data2()) : e.data2();
+            const QPoint head(bar.isEmpty() ? a.xOfTick(e.tick) : bar.left(), yOf[size_t(velocity & 0x7F)]);
+            if (!bar.isEmpty()) {
+                raster.bar(bar, selected ? chosen : own);
+                raster.addStem(head.x(), head.y(), bar.top() + half);
             }
+            m_heads.push_back({head, selected});
         }
     }
-    painter.setBrush(Qt::NoBrush);
+    raster.drawStems(qc(kStem).rgb());
+    const QImage heads[2] = {headImage(false), headImage(true)};
+    const QPoint corner(VelocityEdits::kHeadRadius, VelocityEdits::kHeadRadius);
+    for (const auto& [centre, selected] : m_heads)
+        raster.image(centre - corner, heads[selected ? 1 : 0]);
 }
 
 // A staircase through the points of a line being drawn.
