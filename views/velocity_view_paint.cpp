@@ -191,7 +191,7 @@ void VelocityView::paintView(QPainter& window, const QRect& dirty)
 void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
 {
     painter.fillRect(dirty, qc(kBackground));
-    m_layout.rows.noteTop = plotRect().top();
+    rowsRef().noteTop = plotRect().top();
     const QRect plot = plotRect() & dirty;
     painter.save();
     painter.setClipRect(plot);
@@ -207,7 +207,7 @@ void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
         paintSpans(painter, plot);
         paintMeasureLines(painter, plot, measures);
         const VelocityGeometry g = geometryNow();
-        if (m_shown.empty()) {
+        if (shownTracks().empty()) {
             painter.setPen(Qt::black);
             painter.setFont(programFont("Verdana", -10, 400));
             painter.drawText(plotRect().adjusted(0, kHintDrop, 0, 0),
@@ -233,7 +233,7 @@ void VelocityView::paintRows(QPainter& painter, const QRect& plot, const std::fu
 {
     if (right < left)
         return;
-    const PianoLayout& rows = m_layout.rows;
+    const PianoLayout& rows = this->rows();
     const int first = std::max(rows.firstRow, 0);
     const int last = std::min(PianoLayout::kRows - 1, first + plot.bottom() / std::max(rows.rowHeight, 1) + 1);
     for (int r = first; r <= last; ++r) {
@@ -260,7 +260,7 @@ void VelocityView::paintRuler(QPainter& painter, const QRect& dirty, const Measu
         painter.setPen(qc(ShadeColor(kBase, 200)));
         painter.drawLine(dirty.left(), height + 1, dirty.right(), height + 1);
     }
-    const QRect flags = QRect(m_stripWidth, 0, width() - m_stripWidth, top) & dirty;
+    const QRect flags = QRect(stripWidth(), 0, width() - stripWidth(), top) & dirty;
     if (flags.isEmpty())
         return;
     painter.save();
@@ -363,14 +363,14 @@ void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, 
     const TimeAxis& a = g.axis;
     const int32_t from = std::max(a.tickOfX(plot.left() - 3), 0);
     const int32_t to = int32_t(std::min<int64_t>(int64_t(a.tickOfX(plot.right() + 4)) + a.gridTicks, INT32_MAX));
-    const int half = m_layout.rows.rowHeight / 2;
+    const int half = rows().rowHeight / 2;
     std::array<int, VelocityLayout::kMaxVelocity + 1> yOf{};
     for (int v = 0; v <= VelocityLayout::kMaxVelocity; ++v)
         yOf[size_t(v)] = g.layout.yOfVelocity(v);
     NoteRaster raster(bitmap, origin, plot, m_stems);
     const BarColours chosen(kBase);
     m_heads.clear();
-    for (auto it = m_shown.rbegin(); it != m_shown.rend(); ++it) {
+    for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
         const CTrack& track = *doc.tracks[size_t(*it)];
         PianoLayout::visibleNotes(doc, track, from, to, m_visible);
         const BarColours own(track.color);
@@ -411,14 +411,14 @@ void VelocityView::paintLine(QPainter& painter, const VelocityGeometry& g)
 
 void VelocityView::paintKeyboard(QPainter& painter, const QRect& dirty)
 {
-    const PianoLayout& rows = m_layout.rows;
+    const PianoLayout& rows = this->rows();
     const int top = plotRect().top();
-    const QRect strip(0, top, m_stripWidth, height() - top);
-    const QRect corner(0, 0, m_stripWidth, top);
+    const QRect strip(0, top, stripWidth(), height() - top);
+    const QRect corner(0, 0, stripWidth(), top);
     if (corner.intersects(dirty)) {
         painter.fillRect(corner, qc(kBase));
         draw3dRect(painter, corner, kStripEdgeLight, kMeasureLine);
-        const QRect ruler(0, 0, m_stripWidth, lanes().rulerHeight);
+        const QRect ruler(0, 0, stripWidth(), lanes().rulerHeight);
         painter.fillRect(ruler, qc(ShadeColor(kBase, 200)));
         draw3dRect(painter, ruler, ShadeColor(kBase, 200), ShadeColor(kBase, 40));
         draw3dRect(painter, ruler.adjusted(1, 1, -1, -1), ShadeColor(kBase, 160), ShadeColor(kBase, 80));
@@ -437,11 +437,11 @@ void VelocityView::paintKeyboard(QPainter& painter, const QRect& dirty)
     painter.fillRect(QRect(2, rows.yOfKey(PianoLayout::kMiddleC) + (rows.rowHeight - kMarkSize) / 2, kMarkSize,
                            kMarkSize),
                      qc(kMiddleCMark));
-    if (m_stripWidth > PianoLayout::kNarrowStrip && song() && !m_shown.empty()) {
-        const CTrack& track = *song()->tracks[size_t(m_shown.front())];
+    if (stripWidth() > PianoLayout::kNarrowStrip && song() && !shownTracks().empty()) {
+        const CTrack& track = *song()->tracks[size_t(shownTracks().front())];
         painter.setFont(programFont("Arial", 1 - rows.rowHeight, 400));
         for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
-            const QRect cell(PianoLayout::kNarrowStrip, rows.yOfKey(key), m_stripWidth - PianoLayout::kNarrowStrip,
+            const QRect cell(PianoLayout::kNarrowStrip, rows.yOfKey(key), stripWidth() - PianoLayout::kNarrowStrip,
                              rows.rowHeight);
             if (!cell.intersects(strip))
                 continue;

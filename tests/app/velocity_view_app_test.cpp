@@ -83,7 +83,7 @@ TEST_F(VelocityViewApp, AVelocityDragIsOneUndoStepThatEditUndoReverts)
     ASSERT_TRUE(show(kIdViewVelocity, ViewSlots::kVelocity));
     velocity()->resize(800, 400);
     song->UpdateViews();
-    velocity()->setFirstRow(30);
+    velocity()->scrollRowsTo(30);
     const QPoint head = VelocityEdits::tickValueToPoint(velocity()->geometryNow(), 100, 64);
     ASSERT_TRUE(velocity()->plotRect().contains(head));
     const size_t steps = song->undoList.size();

@@ -30,7 +30,7 @@ struct WidgetRig : VelocityRig {
         view->resize(800, 400);
         view->attach(*song);
         view->initialUpdate();
-        view->setFirstRow(15);
+        view->scrollRowsTo(15);
     }
     ~WidgetRig()
     {
@@ -73,7 +73,7 @@ TEST(VelocityViewWidget, TheHintShowsWithoutTracks)
                 dark += qGray(image.pixel(x, y)) < 40;
         return dark;
     };
-    rig.view->setFirstRow(0);
+    rig.view->scrollRowsTo(0);
     const int withTrack = darkPixels();
     rig.fixture.trackRows.selected.clear();
     rig.view->songUpdate(0);
