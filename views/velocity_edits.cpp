@@ -332,13 +332,7 @@ void VelocityEdits::drawVelocity(int32_t gridTicks)
             events.insert(withVelocity(e, velocity), placedOn(t));
         });
     }
-    if (events.empty())
-        return;
-    auto record = std::make_unique<CUndoRecord>();
-    record->flags = kUndoEvents;
-    record->label = "Draw Velocity";
-    record->events = events.build();
-    applyRecord(std::move(record));
+    applyEvents(events, "Draw Velocity");
 }
 
 int VelocityEdits::draggedVelocity(int velocity, int rise, int keyHeight, int pointerValue,
@@ -377,17 +371,18 @@ void VelocityEdits::dragVelocity()
             events.insert(withVelocity(e, velocity), placedOn(t));
         }
     }
+    applyEvents(events, "Drag Velocity");
+}
+
+// One undo record of the changed notes; none when nothing changed.
+void VelocityEdits::applyEvents(EventListBuilder& events, const char* label)
+{
     if (events.empty())
         return;
     auto record = std::make_unique<CUndoRecord>();
     record->flags = kUndoEvents;
-    record->label = "Drag Velocity";
+    record->label = label;
     record->events = events.build();
-    applyRecord(std::move(record));
-}
-
-void VelocityEdits::applyRecord(std::unique_ptr<CUndoRecord> record)
-{
     m_song.ApplyEdit(std::move(record));
 }
 

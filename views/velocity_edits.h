@@ -16,6 +16,7 @@
 namespace rz {
 
 class CSongDoc;
+class EventListBuilder;
 class RubberBand;
 struct CUndoRecord;
 
@@ -124,7 +125,7 @@ private:
     void markBand(const VelocityGeometry& g, const VelocityPointer& p);
     void drawVelocity(int32_t gridTicks);
     void dragVelocity();
-    void applyRecord(std::unique_ptr<CUndoRecord> record);
+    void applyEvents(EventListBuilder& events, const char* label);
     void locateTo(int32_t tick);
     void repaintLinked();
     void reset();
