@@ -378,7 +378,8 @@ void EditViewBase::follow()
                    .smoothScroll = songHost.smoothScroll(),
                    .playing = doc->context().engine.transportState() == TransportState::Playing,
                    .centreLeftOfOrigin = m_centreLeftOfOrigin,
-                   .measureEndColumn = 0};
+                   .measureEndColumn = 0,
+                   .centre = followCentre()};
     if (!in.smoothScroll && in.playing)
         in.measureEndColumn = measureEndColumn(a);
     const FollowResult out = followStep(in);

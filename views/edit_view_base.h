@@ -133,6 +133,8 @@ protected:
     virtual QMenu* contextMenuAt(QPoint point) { (void)point; return nullptr; }
     // The status text over the plot: "Track %d @ %s".
     virtual std::string statusTextAt(QPoint point) const;
+    // The centred play line's column from the origin; -1 the plot's middle.
+    virtual int32_t followCentre() const { return -1; }
     // The profile name of the view's time zoom.
     virtual const Setting& timeZoomKey() const { return settings::kDisplayXZoom; }
 

@@ -34,7 +34,8 @@ FollowResult followStep(const FollowInput& in)
 
     const bool centred = in.smoothScroll || !in.playing
                          || (in.centreLeftOfOrigin && in.playColumn < origin);
-    int32_t next = centred ? centredOrigin(in, origin, maxOrigin, half)
+    const int32_t centre = in.centre >= 0 ? in.centre : half;
+    int32_t next = centred ? centredOrigin(in, origin, maxOrigin, centre)
                            : pagedOrigin(in, origin, maxOrigin, half);
     next = std::clamp<int32_t>(next, 0, maxOrigin);
 

@@ -15,6 +15,7 @@ struct FollowInput {
     bool playing = false;
     bool centreLeftOfOrigin = false; // the clip view centres a position left of the origin
     int32_t measureEndColumn = 0; // end of the measure holding the position
+    int32_t centre = -1;          // the centred play line's column from the origin; -1 half the plot
 };
 
 // How the view brings its window up to date.

@@ -73,7 +73,7 @@ void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
 {
     painter.fillRect(dirty, qc(kBackground));
     const QRect plot = plotRect() & dirty;
-    m_rows.noteTop = plotRect().top();
+    rowsRef().noteTop = plotRect().top();
     painter.save();
     painter.setClipRect(plotRect() & dirty);
     paintRows(painter, plot);
@@ -88,7 +88,7 @@ void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
         const MeasureMap measures = visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0),
                                                     std::max(a.tickOfX(dirty.right()), 0));
         paintMeasureLines(painter, plot, measures);
-        if (m_shown.empty())
+        if (shownTracks().empty())
             paintHint(painter);
         else
             paintNotes(painter, plot);
@@ -101,7 +101,7 @@ void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
 void PianoRollView::paintRows(QPainter& painter, const QRect& plot)
 {
     for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
-        const QRect row(plot.left(), m_rows.yOfKey(key), plot.width(), m_rows.rowHeight);
+        const QRect row(plot.left(), rowsRef().yOfKey(key), plot.width(), rowsRef().rowHeight);
         if (row.bottom() < plot.top() || row.top() > plot.bottom())
             continue;
         painter.fillRect(row & plot, qc(PianoLayout::blackKey(key) ? kBlackRow : kWhiteRow));
@@ -111,7 +111,7 @@ void PianoRollView::paintRows(QPainter& painter, const QRect& plot)
 void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
 {
     const int height = lanes().rulerHeight;
-    const QRect band(m_stripWidth, 0, width() - m_stripWidth, height);
+    const QRect band(stripWidth(), 0, width() - stripWidth(), height);
     if (!band.intersects(dirty))
         return;
     QLinearGradient gradient(0, 0, 0, height);
@@ -129,7 +129,7 @@ void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
     for (size_t i = 0; i < measures.size(); ++i) {
         const MeasureRec& m = measures[i];
         const int x = a.xOfTick(m.start);
-        if (x < m_stripWidth)
+        if (x < stripWidth())
             continue;
         if (!m.label) {
             painter.setPen(qc(ShadeColor(kPanel, 200)));
@@ -159,7 +159,7 @@ void PianoRollView::paintCueFlags(QPainter& painter, const QRect& dirty)
     const std::vector<QRect> flags = cueRects();
     const TimeAxis a = axis();
     painter.save();
-    painter.setClipRect(QRect(m_stripWidth, 0, width() - m_stripWidth, plotRect().top()) & dirty);
+    painter.setClipRect(QRect(stripWidth(), 0, width() - stripWidth(), plotRect().top()) & dirty);
     painter.setFont(CueFlagPainter::flagFont());
     for (size_t c = 0; c < flags.size() && c < doc.cues.size(); ++c) {
         const CCue& cue = *doc.cues[c];
@@ -182,7 +182,7 @@ void PianoRollView::paintSpans(QPainter& painter, const QRect& plot)
         if (right < left)
             return;
         for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
-            const QRect row(left, m_rows.yOfKey(key), right - left + 1, m_rows.rowHeight);
+            const QRect row(left, rowsRef().yOfKey(key), right - left + 1, rowsRef().rowHeight);
             if (row.intersects(plot))
                 painter.fillRect(row & plot, qc(colourOf(PianoLayout::blackKey(key))));
         }
@@ -236,8 +236,8 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
     const bool grey = m_editor && m_editor->greysSelection();
     PianoGeometry g;
     g.axis = a;
-    g.rows = m_rows;
-    for (auto it = m_shown.rbegin(); it != m_shown.rend(); ++it) {
+    g.rows = rowsRef();
+    for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
         const CTrack& track = *doc.tracks[size_t(*it)];
         const QColor own = qc(track.color);
         PianoLayout::visibleNotes(doc, track, from, to, m_visible);
@@ -247,7 +247,7 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
             if (!PianoLayout::shownKey(key))
                 continue;
             const QRect r = m_editor ? m_editor->noteRect(g, e.tick, e.value2, key)
-                                     : QRect(a.xOfTick(e.tick), m_rows.yOfKey(key), 1, m_rows.rowHeight);
+                                     : QRect(a.xOfTick(e.tick), rowsRef().yOfKey(key), 1, rowsRef().rowHeight);
             if (r.bottom() < plot.top() || r.top() > plot.bottom())
                 continue;
             const bool selected =
@@ -268,17 +268,17 @@ void PianoRollView::paintOverlays(QPainter& painter, const QRect& plot)
     const uint32_t mode = m_editor->mode();
     if ((mode & PianoEditController::kOutline) && !(mode & PianoEditController::kPressed)) {
         const PianoEditController::Box& box = m_editor->box();
-        const int top = box.high >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.high);
+        const int top = box.high >= PianoEditController::kCueKey ? plot.top() : rowsRef().yOfKey(box.high);
         const int bottom =
-            box.low >= PianoEditController::kCueKey ? plot.top() : m_rows.yOfKey(box.low) + m_rows.rowHeight;
+            box.low >= PianoEditController::kCueKey ? plot.top() : rowsRef().yOfKey(box.low) + rowsRef().rowHeight;
         painter.setPen(Qt::black);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(QPoint(a.xOfTick(box.left), top), QPoint(a.xOfTick(box.right), std::max(bottom, top))));
     }
     const PianoEditController::Highlight& h = m_editor->highlight();
     if ((mode & PianoEditController::kDrawOrMove) && !(mode & PianoEditController::kOutline) && h.key >= 0) {
-        const QRect r(a.xOfTick(h.tick) + 2, m_rows.yOfKey(h.key), std::max(h.length / a.gridTicks, 1),
-                      m_rows.rowHeight);
+        const QRect r(a.xOfTick(h.tick) + 2, rowsRef().yOfKey(h.key), std::max(h.length / a.gridTicks, 1),
+                      rowsRef().rowHeight);
         painter.fillRect(r & plot, qc(kPanel));
     }
 }
@@ -286,8 +286,8 @@ void PianoRollView::paintOverlays(QPainter& painter, const QRect& plot)
 void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
 {
     const int top = plotRect().top();
-    const QRect strip(0, top, m_stripWidth, plotRect().height());
-    const QRect corner(0, 0, m_stripWidth, top);
+    const QRect strip(0, top, stripWidth(), plotRect().height());
+    const QRect corner(0, 0, stripWidth(), top);
     if (corner.intersects(dirty)) {
         painter.fillRect(corner, qc(ShadeColor(kPanel, 200)));
         draw3dRect(painter, corner, ShadeColor(kPanel, 60), ShadeColor(kPanel, 240));
@@ -299,28 +299,28 @@ void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
     painter.setClipRect(strip & dirty);
     painter.fillRect(strip, qc(kPanel));
     draw3dRect(painter, strip, kStripEdgeLight, kMeasureLine);
-    const int id = keysBitmap(m_rows.rowHeight);
+    const int id = keysBitmap(rowsRef().rowHeight);
     if (id >= 0) {
         const QImage& keys = BitmapCatalog::image(id);
-        const QRect from(0, m_rows.firstRow * m_rows.rowHeight, keys.width(), strip.height());
+        const QRect from(0, rowsRef().firstRow * rowsRef().rowHeight, keys.width(), strip.height());
         painter.drawImage(QPoint(0, top), keys, from);
     }
-    const int middleC = m_rows.yOfKey(PianoLayout::kMiddleC);
-    painter.fillRect(QRect(PianoLayout::kNarrowStrip - kMarkSize - 1, middleC + (m_rows.rowHeight - kMarkSize) / 2,
+    const int middleC = rowsRef().yOfKey(PianoLayout::kMiddleC);
+    painter.fillRect(QRect(PianoLayout::kNarrowStrip - kMarkSize - 1, middleC + (rowsRef().rowHeight - kMarkSize) / 2,
                            kMarkSize, kMarkSize),
                      qc(kMiddleCMark));
     if (m_editor && (m_editor->mode() & PianoEditController::kKeyboard) && m_editor->highlight().key >= 0) {
         const int key = m_editor->highlight().key;
-        painter.fillRect(QRect(2, m_rows.yOfKey(key) + 2, PianoLayout::kNarrowStrip - 4,
-                               std::max(m_rows.rowHeight - 4, 1)),
+        painter.fillRect(QRect(2, rowsRef().yOfKey(key) + 2, PianoLayout::kNarrowStrip - 4,
+                               std::max(rowsRef().rowHeight - 4, 1)),
                          qc(kPanel));
     }
-    if (m_stripWidth > PianoLayout::kNarrowStrip && song() && m_shown.size() == 1) {
-        const CTrack& track = *song()->tracks[size_t(m_shown.front())];
-        painter.setFont(programFont("Arial", 1 - m_rows.rowHeight, 400));
+    if (stripWidth() > PianoLayout::kNarrowStrip && song() && shownTracks().size() == 1) {
+        const CTrack& track = *song()->tracks[size_t(shownTracks().front())];
+        painter.setFont(programFont("Arial", 1 - rowsRef().rowHeight, 400));
         for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
-            const QRect cell(PianoLayout::kNarrowStrip, m_rows.yOfKey(key), m_stripWidth - PianoLayout::kNarrowStrip,
-                             m_rows.rowHeight);
+            const QRect cell(PianoLayout::kNarrowStrip, rowsRef().yOfKey(key), stripWidth() - PianoLayout::kNarrowStrip,
+                             rowsRef().rowHeight);
             if (!cell.intersects(strip))
                 continue;
             painter.fillRect(cell, qc(PianoLayout::blackKey(key) ? kNameBlack : kNameWhite));

@@ -29,10 +29,8 @@
 namespace rz {
 namespace {
 
-constexpr int kCueTopGap = 2; // pixels between the ruler and a cue's flag
-
 constexpr CommandRow<PianoRollView> kCommands[] = {
-    {kIdZoomOutControllerScale, kIdZoomInControllerScale, &PianoRollView::onZoom, &PianoRollView::onUpdateZoom},
+    {kIdZoomOutControllerScale, kIdZoomInControllerScale, &KeyRowsView::onZoom, &KeyRowsView::onUpdateZoom},
 };
 
 bool stopped(const CSongDoc& song)
@@ -58,102 +56,46 @@ std::string trimmedTime(const CSongDoc& song, int32_t tick)
 } // namespace
 
 PianoRollView::PianoRollView(QWidget* parent, CommandSink sink)
-    : EditViewBase(LinkRole::Piano, parent), m_sink(std::move(sink))
+    : KeyRowsView(LinkRole::Piano, parent, std::move(sink))
 {
-    setLeftMargin(m_stripWidth);
 }
 
-// The time zoom is written under the piano's own key while this class is
-// still what the object is.
 PianoRollView::~PianoRollView()
 {
     m_editor.reset();
-    writeZoomSettings();
 }
 
 void PianoRollView::attach(CSongDoc& song)
 {
-    EditViewBase::attach(song);
+    KeyRowsView::attach(song);
     m_editor = std::make_unique<PianoEditController>(song, rubberBand(), [this] {
         if (CSongDoc* doc = this->song())
             doc->context().host.updateSongViews(*doc, this, kHintRepaintOnly);
     });
-    if (m_settingsRead)
-        return;
-    m_settingsRead = true;
-    m_profile = &song.context().profile;
-    m_rows.rowHeight = readPianoZoom(*m_profile);
 }
 
 // A gesture in progress belongs to the song it began on.
 void PianoRollView::detach()
 {
-    cancelGesture();
+    KeyRowsView::detach();
     m_editor.reset();
-    m_shown.clear();
-    EditViewBase::detach();
-}
-
-// The origin of an open controller-pane view, when it is not 0, brought
-// across the margins; else 0.
-void PianoRollView::initialUpdate()
-{
-    EditViewBase::initialUpdate();
-    ViewLinks* links = viewLinks();
-    if (!song() || !links)
-        return;
-    for (LinkRole role : {LinkRole::Tempo, LinkRole::Control}) {
-        const ILinkedView* view = links->viewOf(role);
-        if (view && view->linkOrigin() != 0) {
-            setScrollOrigin(ViewLinks::linkedOrigin(view->linkOrigin(), view->linkMargin(), linkMargin()), false);
-            return;
-        }
-    }
-}
-
-void PianoRollView::applyLinkedBar()
-{
-    const PaneViews views = viewLinks() ? viewLinks()->paneViews() : PaneViews{};
-    setHorizontalBarShown(!views.tempo && !views.control);
 }
 
 void PianoRollView::rebuild()
 {
-    CSongDoc& doc = *song();
-    m_shown = PianoLayout::shownTracks(doc, trackRows());
-    m_stripWidth = PianoLayout::stripWidth(doc, m_shown, m_rows.rowHeight);
-    if (linkMargin() != m_stripWidth)
-        setLeftMargin(m_stripWidth);
-    applyLinkedBar();
-    m_rows.noteTop = plotRect().top();
-    m_rows.firstRow = std::clamp(m_rows.firstRow, 0, m_rows.maxFirstRow(plotRect().height()));
+    KeyRowsView::rebuild();
     if (m_editor)
-        m_editor->setShownTracks(m_shown);
-}
-
-std::vector<QRect> PianoRollView::cueRects() const
-{
-    std::vector<QRect> rects;
-    const CSongDoc* doc = song();
-    if (!doc)
-        return rects;
-    const QFontMetrics metrics(CueFlagPainter::flagFont());
-    const TimeAxis a = axis();
-    rects.reserve(doc->cues.size());
-    for (const auto& cue : doc->cues)
-        rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, a.xOfTick(cue->secondTime), a.xOfTick(cue->time),
-                                                    lanes().rulerHeight + kCueTopGap));
-    return rects;
+        m_editor->setShownTracks(shownTracks());
 }
 
 PianoGeometry PianoRollView::geometryNow() const
 {
     PianoGeometry g;
     g.axis = axis();
-    g.rows = m_rows;
+    g.rows = rows();
     g.rows.noteTop = plotRect().top();
     g.rulerHeight = lanes().rulerHeight;
-    g.stripWidth = m_stripWidth;
+    g.stripWidth = stripWidth();
     g.plot = plotRect();
     g.clientWidth = width();
     g.dragDistance = QApplication::startDragDistance();
@@ -166,76 +108,6 @@ std::span<const CommandRow<PianoRollView>> PianoRollView::commandTable()
     return kCommands;
 }
 
-bool PianoRollView::onZoom(CommandId id)
-{
-    return zoomRows(id == kIdZoomInControllerScale);
-}
-
-void PianoRollView::onUpdateZoom(CommandId id, CmdUi& ui)
-{
-    const auto& heights = PianoLayout::kRowHeights;
-    ui.enabled = song() && (id == kIdZoomInControllerScale ? m_rows.rowHeight < heights.back()
-                                                           : m_rows.rowHeight >= heights[1]);
-}
-
-bool PianoRollView::zoomRows(bool in)
-{
-    const int height = std::max(plotRect().height(), 1);
-    const PianoLayout::Zoom from{m_rows.rowHeight, m_rows.firstRow};
-    const PianoLayout::Zoom to = in ? PianoLayout::zoomIn(from, height) : PianoLayout::zoomOut(from, height);
-    if (to.rowHeight == from.rowHeight)
-        return true;
-    m_rows.rowHeight = to.rowHeight;
-    m_rows.firstRow = to.firstRow;
-    if (m_profile)
-        writePianoZoom(*m_profile, m_rows.rowHeight);
-    if (CSongDoc* doc = song()) {
-        char text[32];
-        std::snprintf(text, sizeof text, "Pixel=%d", m_rows.rowHeight);
-        doc->context().host.SetStatusText(text);
-        doc->UpdateViews();
-    }
-    updateScrollBars();
-    QWidget::update();
-    return true;
-}
-
-void PianoRollView::scrollRowsTo(int row)
-{
-    const int next = std::clamp(row, 0, m_rows.maxFirstRow(plotRect().height()));
-    if (next == m_rows.firstRow)
-        return;
-    m_rows.firstRow = next;
-    verticalBar()->setScrollPos(next);
-    QWidget::update();
-}
-
-void PianoRollView::verticalScrolled(int code)
-{
-    const int page = std::max(plotRect().height() / std::max(m_rows.rowHeight, 1), 1);
-    switch (code) {
-    case ZoomScrollBar::kLineUp: scrollRowsTo(m_rows.firstRow - 1); break;
-    case ZoomScrollBar::kLineDown: scrollRowsTo(m_rows.firstRow + 1); break;
-    case ZoomScrollBar::kPageUp: scrollRowsTo(m_rows.firstRow - page); break;
-    case ZoomScrollBar::kPageDown: scrollRowsTo(m_rows.firstRow + page); break;
-    case ZoomScrollBar::kThumbTrack: scrollRowsTo(verticalBar()->trackPos()); break;
-    default: break;
-    }
-}
-
-void PianoRollView::updateVerticalBar()
-{
-    const int limit = m_rows.maxFirstRow(plotRect().height());
-    const bool any = song() != nullptr;
-    verticalBar()->setScrollInfo({.min = 0, .max = PianoLayout::kRows - 1,
-                                  .page = std::max(plotRect().height() / std::max(m_rows.rowHeight, 1), 1),
-                                  .pos = m_rows.firstRow},
-                                 ZoomScrollBar::kAll);
-    verticalBar()->enableScrollBar(any && limit > 0 ? 0 : 3);
-    const auto& heights = PianoLayout::kRowHeights;
-    verticalBar()->enableZoom(any && m_rows.rowHeight < heights.back(), any && m_rows.rowHeight >= heights[1]);
-}
-
 Qt::CursorShape PianoRollView::cursorAt(QPoint point) const
 {
     const CSongDoc* doc = song();
@@ -243,7 +115,7 @@ Qt::CursorShape PianoRollView::cursorAt(QPoint point) const
         return Qt::ArrowCursor;
     const PianoGeometry g = geometryNow();
     if (point.x() < PianoLayout::kNarrowStrip && point.y() >= g.rows.noteTop
-        && m_rows.rowHeight >= PianoLayout::kNamesFromRowHeight)
+        && rows().rowHeight >= PianoLayout::kNamesFromRowHeight)
         return resourceCursor(kCursorKeyboard);
     if (!stopped(*doc) || doc->context().host.performanceMode() || !m_editor)
         return Qt::ArrowCursor;
@@ -259,14 +131,14 @@ Qt::CursorShape PianoRollView::cursorAt(QPoint point) const
 std::string PianoRollView::statusTextAt(QPoint point) const
 {
     const CSongDoc& doc = *song();
-    const int key = m_rows.keyAtY(point.y());
+    const int key = rows().keyAtY(point.y());
     if (key < PianoLayout::kBottomKey || point.y() < plotRect().top())
         return {};
     CMidiEvent note;
     note.message = midi::noteOn(0, key, 0);
     std::string name = FormatNoteName(note, 0);
-    if (m_shown.size() == 1) {
-        const CTrack& track = *doc.tracks[size_t(m_shown.front())];
+    if (shownTracks().size() == 1) {
+        const CTrack& track = *doc.tracks[size_t(shownTracks().front())];
         if (auto drum = PianoLayout::drumNoteName(doc, track, key - track.key))
             name += ": " + *drum;
     }
@@ -320,14 +192,14 @@ bool PianoRollView::autoscrollVertical(QPoint mouse)
     using Ctl = PianoEditController;
     if (!m_editor || !(m_editor->mode() & (Ctl::kDrawOrMove | Ctl::kBand)) || (m_editor->mode() & Ctl::kKeyboard))
         return false;
-    const int before = m_rows.firstRow;
+    const int before = rows().firstRow;
     if (mouse.y() < plotRect().top() && mouse.y() >= lanes().rulerHeight)
         scrollRowsTo(before - 1);
     else if (mouse.y() > plotRect().bottom())
         scrollRowsTo(before + 1);
-    if (m_rows.firstRow == before)
+    if (rows().firstRow == before)
         return false;
-    rubberBand().shiftAnchor(QPoint(0, (before - m_rows.firstRow) * m_rows.rowHeight));
+    rubberBand().shiftAnchor(QPoint(0, (before - rows().firstRow) * rows().rowHeight));
     return true;
 }
 
@@ -368,53 +240,6 @@ void PianoRollView::cancelGesture()
         m_editor->cancel();
     endDrag();
     QWidget::update();
-}
-
-void PianoRollView::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        cancelGesture();
-        return;
-    }
-    if (!song()) {
-        EditViewBase::keyPressEvent(event);
-        return;
-    }
-    const int page = std::max(plotRect().height() / std::max(m_rows.rowHeight, 1), 1);
-    switch (event->key()) {
-    case Qt::Key_PageUp: scrollRowsTo(m_rows.firstRow - page); return;
-    case Qt::Key_PageDown: scrollRowsTo(m_rows.firstRow + page); return;
-    case Qt::Key_Home: scrollRowsTo(0); return;
-    case Qt::Key_End: scrollRowsTo(PianoLayout::kRows); return;
-    default: EditViewBase::keyPressEvent(event); return;
-    }
-}
-
-void PianoRollView::focusOutEvent(QFocusEvent* event)
-{
-    // A pop-up of our own takes the focus only while no gesture runs.
-    cancelGesture();
-    EditViewBase::focusOutEvent(event);
-}
-
-void PianoRollView::hideEvent(QHideEvent* event)
-{
-    cancelGesture();
-    EditViewBase::hideEvent(event);
-}
-
-// Another window took the mouse away mid-gesture.
-bool PianoRollView::event(QEvent* event)
-{
-    if (event->type() == QEvent::UngrabMouse)
-        cancelGesture();
-    return EditViewBase::event(event);
-}
-
-QMenu* PianoRollView::contextMenuAt(QPoint)
-{
-    m_menu = commandMenu(pianoContextMenu(), this, m_sink);
-    return m_menu.get();
 }
 
 void registerPianoRollView(ViewFactory& factory, PianoRollView::CommandSink sink)

@@ -16,6 +16,7 @@
 #include "ui/in_place_edit.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
+#include "views/track_edit_records.h"
 #include "views/track_header.h"
 #include "views/view_factory.h"
 
@@ -37,6 +38,7 @@ constexpr CommandRow<TrackView> kCommands[] = {
     {kIdMarkTracksForRecording, kIdCancelRecordingOnMarkedTracks, &TrackView::onSolo,
      &TrackView::onUpdateSolo},
     {kIdTrackUp, kIdTrackDown, &TrackView::onTrackStep, nullptr},
+    {kIdDelete, kIdDelete, &TrackView::onDelete, &TrackView::onUpdateDelete},
 };
 
 // The flat button above the number column that selects every track.
@@ -104,6 +106,7 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     m_header->setSectionsMovable(true);
     m_header->setMinimumSectionSize(1);
     connect(m_header, &QHeaderView::sectionMoved, this, &TrackView::onSectionMoved);
+    connect(m_header, &QHeaderView::sectionDoubleClicked, this, &TrackView::sortByColumn);
     connect(m_header, &QHeaderView::sectionResized, this, &TrackView::onSectionResized);
 
     m_corner = new CornerButton(this);
@@ -198,6 +201,35 @@ void TrackView::leavePerformanceMode()
     syncHeaderOrder();
     relayout();
     QWidget::update();
+}
+
+// "Delete Tracks" of the selected rows, in row mode.
+bool TrackView::onDelete(CommandId)
+{
+    CSongDoc* doc = song();
+    if (!doc || m_selection.cellMode())
+        return false;
+    std::vector<int> rows;
+    for (int row = m_selection.GetFirstSelected(); row >= 0; row = m_selection.GetNextSelected(row))
+        rows.push_back(row);
+    if (auto record = deleteTracksRecord(rows))
+        doc->ApplyEdit(std::move(record));
+    return true;
+}
+
+void TrackView::onUpdateDelete(CommandId, CmdUi& ui)
+{
+    ui.enabled = song() && !m_selection.cellMode() && m_selection.GetSelectedCount() > 0;
+}
+
+bool TrackView::sortByColumn(int column)
+{
+    CSongDoc* doc = song();
+    if (!doc || !stopped() || performing())
+        return false;
+    if (auto record = sortTracksRecord(*doc, column, doc->context().synths))
+        doc->ApplyEdit(std::move(record));
+    return true;
 }
 
 bool TrackView::performing() const

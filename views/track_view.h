@@ -123,6 +123,11 @@ public:
     bool onSolo(CommandId id);
     void onUpdateSolo(CommandId id, CmdUi& ui);
     bool onTrackStep(CommandId id);
+    bool onDelete(CommandId id);
+    void onUpdateDelete(CommandId id, CmdUi& ui);
+    // Sorts the tracks by the column of a header section; refused while
+    // the transport runs or in performance mode.
+    bool sortByColumn(int column);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

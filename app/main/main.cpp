@@ -18,6 +18,7 @@
 #include "views/piano_roll_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
+#include "views/velocity_view.h"
 
 #include <QApplication>
 #include <QFile>
@@ -150,6 +151,7 @@ int main(int argc, char** argv)
     rz::registerTrackView(app.viewFactory(), app.trackViewContext());
     rz::registerTempoView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerPianoRollView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
+    rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);

@@ -309,3 +309,51 @@ TEST_F(TrackViewWidget, SoloFromTheCommandTablePlaysTheSelectedRows)
 
 } // namespace
 } // namespace rz::test
+
+namespace rz::test {
+namespace {
+
+std::vector<std::string> trackNames(const CSongDoc& song)
+{
+    std::vector<std::string> out;
+    for (size_t row = 1; row + 1 < song.tracks.size(); ++row)
+        out.push_back(song.tracks[row]->name);
+    return out;
+}
+
+TEST_F(TrackViewWidget, EditDeleteRemovesTheSelectedRowsInOneStep)
+{
+    view->SelectRow(2, true);
+    view->SelectRow(4, false);
+    CmdUi ui;
+    ASSERT_TRUE(view->CommandTable<TrackView>::update(kIdDelete, ui));
+    EXPECT_TRUE(ui.enabled);
+    const size_t before = steps();
+    EXPECT_TRUE(view->handle(kIdDelete));
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T1", "T3", "T5"}));
+    ASSERT_EQ(steps(), before + 1);
+    EXPECT_EQ(song->undoList.back()->label, "Delete Tracks");
+}
+
+TEST_F(TrackViewWidget, AHeaderDoubleClickSortsUnlessTheTransportPlays)
+{
+    track(1).name = "b";
+    track(2).name = "A";
+    track(3).name = "a";
+    track(4).name = "c";
+    track(5).name = "B";
+    auto* header = view->findChild<QHeaderView*>();
+    ASSERT_NE(header, nullptr);
+    const QPoint at(header->sectionViewportPosition(kColumnTrack) + header->sectionSize(kColumnTrack) / 2,
+                    header->height() / 2);
+    fixture.engine.state = TransportState::Playing;
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"b", "A", "a", "c", "B"})) << "refused while playing";
+    fixture.engine.state = TransportState::Stopped;
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"A", "B", "a", "b", "c"}));
+    EXPECT_EQ(song->undoList.back()->label, "Sort Tracks");
+}
+
+} // namespace
+} // namespace rz::test

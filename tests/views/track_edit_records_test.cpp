@@ -1,0 +1,85 @@
+#include "views/track_edit_records.h"
+
+#include "song/describe_song.h"
+#include "song/play_images.h"
+#include "views/track_columns.h"
+#include "tests/views/track_view_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace rz::test {
+namespace {
+
+std::vector<std::string> names(const CSongDoc& song)
+{
+    std::vector<std::string> out;
+    for (size_t row = 1; row + 1 < song.tracks.size(); ++row)
+        out.push_back(song.tracks[row]->name);
+    return out;
+}
+
+// Applies the record, checks its label, undoes it back to the same song and
+// redoes it.
+void applyAsOneStep(TrackSongFixture& f, std::unique_ptr<CUndoRecord> record, const std::string& label)
+{
+    ASSERT_NE(record, nullptr);
+    RebuildPlayImages(*f.song, false);
+    const std::string before = DescribeSong(*f.song);
+    const size_t steps = f.song->undoList.size();
+    ASSERT_EQ(f.song->ApplyEdit(std::move(record)), ApplyResult::Applied);
+    ASSERT_EQ(f.song->undoList.size(), steps + 1);
+    EXPECT_EQ(f.song->undoList.back()->label, label);
+    const std::string after = DescribeSong(*f.song);
+    ASSERT_TRUE(f.song->Undo());
+    EXPECT_EQ(DescribeSong(*f.song), before);
+    ASSERT_TRUE(f.song->Redo());
+    EXPECT_EQ(DescribeSong(*f.song), after);
+}
+
+TEST(TrackEditRecords, SortingOrdersTextByBytesAndNumbersByValueKeepingTies)
+{
+    struct Case {
+        int column;
+        std::vector<std::string> names;
+        std::vector<int> channels; // stored, 0-based
+        std::vector<std::string> sorted;
+    };
+    const Case cases[] = {
+        {kColumnTrack, {"b", "A", "a"}, {0, 0, 0}, {"A", "a", "b"}},
+        {kColumnChannel, {"ten", "two", "one"}, {9, 1, 0}, {"one", "two", "ten"}},
+        {kColumnChannel, {"x", "y", "z", "w"}, {3, 1, 3, 1}, {"y", "w", "x", "z"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        TrackSongFixture f(int(c.names.size()));
+        for (size_t i = 0; i < c.names.size(); ++i) {
+            f.track(int(i) + 1).name = c.names[i];
+            f.track(int(i) + 1).channel = c.channels[i];
+        }
+        applyAsOneStep(f, sortTracksRecord(*f.song, c.column, nullptr), "Sort Tracks");
+        EXPECT_EQ(names(*f.song), c.sorted);
+    }
+}
+
+TEST(TrackEditRecords, DraggingRowsTwoAndFourToRowOneMovesThemInRowOrder)
+{
+    TrackSongFixture f(5);
+    applyAsOneStep(f, dragTracksRecord(*f.song, {4, 2}, 1), "Drag Tracks");
+    EXPECT_EQ(names(*f.song), (std::vector<std::string>{"T2", "T4", "T1", "T3", "T5"}));
+    EXPECT_EQ(f.song->undoList.back()->flags, kUndoTrackList | kUndoViewMark);
+}
+
+TEST(TrackEditRecords, DeleteIsOneStepAndEmptySongsMakeNoRecords)
+{
+    TrackSongFixture f(4);
+    applyAsOneStep(f, deleteTracksRecord({3, 1}), "Delete Tracks");
+    EXPECT_EQ(names(*f.song), (std::vector<std::string>{"T2", "T4"}));
+    EXPECT_EQ(deleteTracksRecord({}), nullptr);
+    EXPECT_EQ(deleteTracksRecord({0}), nullptr) << "the conductor row stays";
+    TrackSongFixture empty(0);
+    EXPECT_EQ(sortTracksRecord(*empty.song, kColumnTrack, nullptr), nullptr);
+    EXPECT_EQ(dragTracksRecord(*empty.song, {1}, 1), nullptr);
+}
+
+} // namespace
+} // namespace rz::test
