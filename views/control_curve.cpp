@@ -15,6 +15,12 @@ constexpr int kRampPixels = 8;   // ramp steps and jump corners, pixels
 constexpr int kMinRampPoints = 4;
 constexpr int kToleranceDivisor = 200;
 
+// a / b to the nearest, halves away from zero; b > 0.
+int64_t roundedQuotient(int64_t a, int64_t b)
+{
+    return a >= 0 ? (2 * a + b) / (2 * b) : -((-2 * a + b) / (2 * b));
+}
+
 int zoomIndex(int zoom)
 {
     const auto at = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
@@ -105,17 +111,19 @@ int ControlScale::yOfValue(int32_t value) const
     const int64_t top = plot.top();
     const int64_t max = std::max(maximum, 1);
     if (fits())
-        return clampToInt(down * (plot.height() - 1) / max + top);
-    return clampToInt(down * zoom / max - yOffset + top);
+        return clampToInt(roundedQuotient(down * (plot.height() - 1), max) + top);
+    return clampToInt(roundedQuotient(down * zoom, max) - yOffset + top);
 }
 
+// Both ways round to the nearest, so a point's own row reads back its value
+// wherever the lane has a row for each value.
 int32_t ControlScale::valueAtY(int y) const
 {
     if (!drawable())
         return 0;
     const int64_t inside = std::clamp(y, plot.top(), plot.bottom()) - plot.top();
-    const int64_t value = fits() ? maximum - inside * maximum / (plot.height() - 1)
-                                 : maximum - (yOffset + inside) * maximum / std::max(zoom, 1);
+    const int64_t value = fits() ? maximum - roundedQuotient(inside * maximum, plot.height() - 1)
+                                 : maximum - roundedQuotient((yOffset + inside) * maximum, std::max(zoom, 1));
     return value < 1 ? 0 : int32_t(std::min<int64_t>(value, maximum));
 }
 

@@ -40,7 +40,7 @@ bool knownKind(int status)
 ControlView::ControlView(QWidget* parent, CommandSink sink)
     : ControllerPaneBase(LinkRole::Control, parent), m_sink(std::move(sink))
 {
-    setLeftMargin(PaneOwnership{}.tempoLeftMargin);
+    setLeftMargin(kScaleWidth);
 }
 
 // The value zoom outlives the view in the profile.
@@ -104,7 +104,7 @@ void ControlView::setLayoutValues(const std::array<int32_t, 2>& values)
 // The editor view's origin when one is open; else the play position.
 void ControlView::initialUpdate()
 {
-    applyOwnership();
+    applyPaneOwnership();
     ControllerPaneBase::initialUpdate();
     if (!song())
         return;
@@ -117,8 +117,16 @@ void ControlView::initialUpdate()
 
 void ControlView::songUpdate(uint32_t hint)
 {
-    applyOwnership();
+    applyPaneOwnership();
     ControllerPaneBase::songUpdate(hint);
+}
+
+// The value scale fills the margin, which only the clip view takes away.
+void ControlView::applyPaneOwnership()
+{
+    applyOwnership();
+    if (linkMargin() != 0)
+        setLeftMargin(kScaleWidth);
 }
 
 ControlScale ControlView::scale() const

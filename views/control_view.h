@@ -30,6 +30,8 @@ class ControlView : public ControllerPaneBase, public CommandTable<ControlView> 
 public:
     // Who the pop-up menu's commands go to; null drops them.
     using CommandSink = std::function<bool(CommandId)>;
+    // The value scale's margin, pixels.
+    static constexpr int kScaleWidth = 36;
 
     explicit ControlView(QWidget* parent = nullptr, CommandSink sink = {});
     ~ControlView() override;
@@ -82,6 +84,7 @@ protected:
 private:
     enum class Mode { None, Draw, Band, Ruler, Drag, Pressed };
 
+    void applyPaneOwnership();
     bool editable() const;
     bool timeSelected() const;
     std::vector<int> findLaneTracks() const;
