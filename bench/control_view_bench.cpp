@@ -26,8 +26,8 @@ constexpr int kEventsPerTrack = 3907; // 250,048 events in all
 constexpr int32_t kStep = 120;
 constexpr int kBars = 17; // the view's scroll bars, pixels
 
-// Tracks of expression swells: a ramp up and down every 128 events, each
-// track a little apart so the merged lanes differ.
+// Tracks that agree on an expression value that jumps at every event, so
+// neither merging nor ramp compaction thins the curve.
 std::unique_ptr<CSongDoc> makeExpressionSong(SongFixture& fixture, int tracks, int eventsPerTrack)
 {
     auto song = std::make_unique<CSongDoc>(fixture.context());
@@ -39,8 +39,7 @@ std::unique_ptr<CSongDoc> makeExpressionSong(SongFixture& fixture, int tracks, i
         track.channel = t % 16;
         track.events.reserve(size_t(eventsPerTrack));
         for (int e = 0; e < eventsPerTrack; ++e) {
-            const int phase = (e + t) % 256;
-            const int value = phase < 128 ? phase : 255 - phase;
+            const int value = (e * 37) % 128;
             track.events.push_back(test::controller(e * kStep, cc::kExpression, uint8_t(value), uint8_t(t % 16)));
         }
         fixture.trackRows.selected.insert(t + 1);
