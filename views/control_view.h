@@ -102,7 +102,6 @@ private:
     void pressOnLane(QPoint point);
     void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
     void release(QPoint point, Qt::KeyboardModifiers modifiers);
-    int32_t snappedTick(int x) const;
 
     CommandSink m_sink;
     ControlKind m_kind;
@@ -113,7 +112,6 @@ private:
     ControlDrag m_drag;
     Mode m_mode = Mode::None;
     QPoint m_press;
-    int32_t m_rulerAnchor = -1;
     int32_t m_pathLastTick = 0;
     int m_drawShape = -1; // the frame's line shape: 0 straight, 1 freehand
     int m_zoom = ControlScale::kFitToWindow;

@@ -36,16 +36,6 @@ bool stopped(const CSongDoc& song)
 
 } // namespace
 
-int32_t ControlView::snappedTick(int x) const
-{
-    const CSongDoc& doc = *song();
-    const int32_t tick = std::max(axis().tickOfX(x), 0);
-    const EditTools tools = doc.context().host.editTools();
-    if (!tools.snap)
-        return tick;
-    return std::max(snapInMap(doc.measureMap, tick, snapUnit(tools.gridValue, doc.timeBase)), 0);
-}
-
 void ControlView::stampEventsAt(int32_t tick, uint32_t stamp)
 {
     for (const int t : m_tracks)
@@ -66,21 +56,18 @@ void ControlView::mousePressEvent(QMouseEvent* event)
     const QRect plot = plotRect();
     if (point.x() < plot.left())
         return;
-    const bool inRuler = ownsRuler() && point.y() < plot.top();
-    if (host.performanceMode() || (!inRuler && !plot.contains(point)))
+    const bool ruler = inRuler(point);
+    if (host.performanceMode() || (!ruler && !plot.contains(point)))
         return;
     if (!stopped(*doc)) {
         doc->context().engine.Play(snappedTick(point.x()));
         return;
     }
-    if (!inRuler && !editable())
+    if (!ruler && !editable())
         return;
     const uint32_t kindBefore = doc->selectionKind;
-    if (inRuler) {
-        const bool extend = (event->modifiers() & Qt::ShiftModifier) && (kindBefore & kSelectTimeRange);
-        m_rulerAnchor = extend ? doc->selectionFrom : snappedTick(point.x());
-        doc->selectionKind = kSelectTimeRange;
-        doc->selectionFrom = doc->selectionTo = m_rulerAnchor;
+    if (ruler) {
+        beginRulerRange(point, event->modifiers());
         m_mode = Mode::Ruler;
     } else {
         pressOnLane(point);
@@ -175,13 +162,7 @@ void ControlView::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
         break;
     }
     case Mode::Band: rubberBand().moveTo(point); break;
-    case Mode::Ruler: {
-        const int32_t tick = snappedTick(point.x());
-        doc.selectionFrom = std::min(m_rulerAnchor, tick);
-        doc.selectionTo = std::max(m_rulerAnchor, tick);
-        doc.context().host.updateSongViews(doc, this, kHintRepaintOnly);
-        break;
-    }
+    case Mode::Ruler: dragRulerRange(point); break;
     }
     QWidget::update();
 }
@@ -245,8 +226,7 @@ void ControlView::mouseDoubleClickEvent(QMouseEvent* event)
     if (!doc || event->button() != Qt::LeftButton || doc->context().host.performanceMode())
         return;
     const QPoint point = event->position().toPoint();
-    const bool inRuler = ownsRuler() && point.y() < plotRect().top() && point.x() >= plotRect().left();
-    if (!inRuler || doc->measureMap.empty()) {
+    if (!inRuler(point) || doc->measureMap.empty()) {
         mousePressEvent(event);
         return;
     }

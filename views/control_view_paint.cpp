@@ -11,6 +11,7 @@
 #include "ui/color_ref.h"
 #include "ui/font_substitutions.h"
 #include "views/measure_labeler.h"
+#include "views/measure_lines.h"
 #include "views/visible_measures.h"
 
 #include <QLinearGradient>
@@ -134,21 +135,7 @@ void ControlView::paintGrid(QPainter& painter, const QRect& plot, const ControlS
         const int y = s.yOfValue(v);
         painter.drawLine(plot.left(), y, plot.right(), y);
     }
-    const TimeAxis& a = s.axis;
-    const MeasureMap measures =
-        visibleMeasures(*song(), std::max(a.tickOfX(plot.left()), 0), std::max(a.tickOfX(plot.right()), 0));
-    const MeasureRec* previous = nullptr;
-    int lastX = INT32_MIN;
-    for (const MeasureRec& m : measures) {
-        const int x = a.xOfTick(m.start);
-        const bool meterChange = previous && (previous->length != m.length || previous->denominator != m.denominator);
-        previous = &m;
-        if (x == lastX && !meterChange)
-            continue;
-        lastX = x;
-        painter.setPen(meterChange ? kMeterChange : kGridLine);
-        painter.drawLine(x, plot.top(), x, plot.bottom());
-    }
+    paintMeasureLines(painter, *song(), s.axis, plot, plot.left(), plot.right(), kGridLine, kMeterChange);
 }
 
 void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const ControlScale& s)
