@@ -82,6 +82,7 @@ std::optional<DurationParams> ProgramEditDialogs::duration(CSongDoc&) { return s
 std::optional<MoveParams> ProgramEditDialogs::move(CSongDoc&, int32_t) { return std::nullopt; }
 std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc&) { return std::nullopt; }
 std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc&) { return std::nullopt; }
+std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }
 
 bool ProgramEditDialogs::find(CSongDoc&, FindCriteria&)
 {

@@ -51,6 +51,7 @@ public:
     std::optional<ThinParams> thin(CSongDoc& song) override;
     std::optional<RandomizeParams> randomize(CSongDoc& song) override;
     bool find(CSongDoc& song, FindCriteria& criteria) override;
+    std::optional<int> selectController(CSongDoc& song, int track, int current) override;
 
 private:
     QWidget* parentWindow() const;

@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "app/view_slots.h"
 #include "ui/command_router.h"
+#include "views/song_view.h"
 #include "views/view_factory.h"
 
 #include <QApplication>
@@ -57,6 +58,12 @@ void SongViewCalls::showControllerView(CSongDoc&, int kind, int controller)
     m_seams.views.setController(kind, controller);
     if (MainFrame* frame = m_seams.frame())
         frame->timers().fire(int(ViewKind::Control));
+}
+
+ControllerLanes SongViewCalls::controllerLanes(CSongDoc& song)
+{
+    const SongView* view = m_seams.views.slot(ViewSlots::kControl);
+    return view && view->song() == &song ? view->controllerLanes() : ControllerLanes{};
 }
 
 void SongViewCalls::raiseTornOffWindows()

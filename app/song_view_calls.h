@@ -49,7 +49,7 @@ public:
     void clearEventListSelection(CSongDoc&) override {}
     void repaintTransportPanel() override { m_seams.repaintTransportPanel(); }
     void raiseTornOffWindows() override;
-    ControllerLanes controllerLanes(CSongDoc&) override { return {}; }
+    ControllerLanes controllerLanes(CSongDoc& song) override;
     void SnapshotLayout(std::string& layout) override { m_seams.snapshotLayout(layout); }
 
 private:

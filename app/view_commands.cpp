@@ -7,11 +7,13 @@
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "app/note_duration.h"
+#include "core/edit_dialogs.h"
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
 #include "core/settings.h"
+#include "core/track_rows.h"
 #include "core/song_host.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
@@ -45,6 +47,7 @@ constexpr CommandRow<V> kCommands[] = {
     {kIdViewChannelPressure, kIdViewChannelPressure, &V::onControllerMap,
      &V::onUpdateControllerMap},
     {kIdViewModWheel, kIdViewExpression, &V::onControllerMap, &V::onUpdateControllerMap},
+    {kIdViewOtherController, kIdViewOtherController, &V::onOtherController, &V::onUpdateOtherController},
     {kIdViewMeterKey, kIdViewSongTime, &V::onDisplayMode, &V::onUpdateDisplayMode},
 };
 
@@ -197,6 +200,29 @@ void ViewCommands::onUpdateControllerMap(CommandId id, CmdUi& ui)
     ui.enabled = m_seams.factory.canCreate(ViewKind::Control);
     ui.checked = map && m_seams.shown(ViewKind::Control) && kind == map->kind
                  && (map->kind != midi::kControlChange || number == map->number);
+}
+
+// Any controller, pressure or pitch bend, chosen in its dialog.
+bool ViewCommands::onOtherController(CommandId)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    IEditDialogs* dialogs = song ? song->context().editDialogs : nullptr;
+    if (!dialogs || !dialogs->has(EditDialog::SelectController))
+        return true;
+    const auto [kind, number] = m_seams.controller();
+    const int current = kind == midi::kControlChange ? kind | number << 8 : kind;
+    const int track = song->context().trackRows ? song->context().trackRows->currentRow() : 0;
+    if (const std::optional<int> chosen = dialogs->selectController(*song, track, current))
+        ActivateView(*chosen & midi::kKindMask, *chosen >> 8 & midi::kDataMask);
+    return true;
+}
+
+void ViewCommands::onUpdateOtherController(CommandId, CmdUi& ui)
+{
+    const CSongDoc* song = m_seams.songs.currentSong();
+    const IEditDialogs* dialogs = song ? song->context().editDialogs : nullptr;
+    ui.enabled = m_seams.factory.canCreate(ViewKind::Control) && dialogs
+                 && dialogs->has(EditDialog::SelectController);
 }
 
 bool ViewCommands::onDisplayMode(CommandId id)

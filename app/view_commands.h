@@ -80,6 +80,8 @@ public:
     void onUpdatePaneView(CommandId id, CmdUi& ui);
     bool onControllerMap(CommandId id);
     void onUpdateControllerMap(CommandId id, CmdUi& ui);
+    bool onOtherController(CommandId id);
+    void onUpdateOtherController(CommandId id, CmdUi& ui);
     bool onDisplayMode(CommandId id);
     void onUpdateDisplayMode(CommandId id, CmdUi& ui);
 

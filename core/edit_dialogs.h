@@ -48,6 +48,7 @@ enum class EditDialog {
     Thin,        // "Thin controller data..."
     Randomize,   // "Randomize..."
     Find,        // "Find"
+    SelectController, // "Select Controller"
 };
 
 // What to copy of a selected time range.
@@ -453,6 +454,9 @@ public:
     virtual std::optional<RandomizeParams> randomize(CSongDoc& song) = 0;
     // Shows and edits the criteria; false, with them unchanged, on Cancel.
     virtual bool find(CSongDoc& song, FindCriteria& criteria) = 0;
+    // The controller kind a view shows, opened on `current` for `track`:
+    // 0xB0 | number << 8 for a controller, 0xD0 or 0xE0.
+    virtual std::optional<int> selectController(CSongDoc& song, int track, int current) = 0;
 };
 
 } // namespace rz

@@ -198,6 +198,8 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DisplaySmoothScroll,      "DisplayOptions", "SmoothScroll", Int, 1, kLo, kHi, "") \
     X(TempoViewZoom,            "DisplayOptions", "TempoZoom",    Int, 50, kLo, kHi, "") \
     X(TempoViewYOffset,         "DisplayOptions", "TempoYOffset", Int, 0, kLo, kHi, "") \
+    X(ControlViewZoom,          "DisplayOptions", "ControlZoom",  Int, 50, kLo, kHi, "") \
+    X(ControlViewYOffset,       "DisplayOptions", "ControlYOffset", Int, 0, kLo, kHi, "") \
     X(DisplayCueColor,          "DisplayOptions", "CueColor{}",   Int, 0, kLo, kHi, "") \
     X(StaffFontFace,            "StaffView", "{}Font",        Text, 0, 0, 0, "") \
     X(StaffFontHeight,          "StaffView", "{}Height",      Int, -24, kLo, kHi, "") \

@@ -1,5 +1,8 @@
 #include "views/controller_pane_base.h"
 
+#include "core/song_host.h"
+#include "song/selection.h"
+#include "song/song_doc.h"
 #include "ui/zoom_scroll_bar.h"
 
 #include <algorithm>
@@ -32,6 +35,34 @@ void ControllerPaneBase::SetScrollY(int y)
     setYOffset(y);
     verticalBar()->setScrollPos(m_yOffset);
     QWidget::update();
+}
+
+int32_t ControllerPaneBase::snappedTick(int x) const
+{
+    const CSongDoc& doc = *song();
+    const int32_t tick = std::max(axis().tickOfX(x), 0);
+    const EditTools tools = doc.context().host.editTools();
+    if (!tools.snap)
+        return tick;
+    return std::max(snapInMap(doc.measureMap, tick, snapUnit(tools.gridValue, doc.timeBase)), 0);
+}
+
+void ControllerPaneBase::beginRulerRange(QPoint point, Qt::KeyboardModifiers modifiers)
+{
+    CSongDoc& doc = *song();
+    const bool extend = (modifiers & Qt::ShiftModifier) && (doc.selectionKind & kSelectTimeRange);
+    m_rulerAnchor = extend ? doc.selectionFrom : snappedTick(point.x());
+    doc.selectionKind = kSelectTimeRange;
+    doc.selectionFrom = doc.selectionTo = m_rulerAnchor;
+}
+
+void ControllerPaneBase::dragRulerRange(QPoint point)
+{
+    CSongDoc& doc = *song();
+    const int32_t tick = snappedTick(point.x());
+    doc.selectionFrom = std::min(m_rulerAnchor, tick);
+    doc.selectionTo = std::max(m_rulerAnchor, tick);
+    doc.context().host.updateSongViews(doc, this, kHintRepaintOnly);
 }
 
 QRect ControllerPaneBase::GetBandRect()

@@ -38,6 +38,19 @@ protected:
     void applyOwnership();
     // Sets the offset without repainting (a zoom recentres it).
     void setYOffset(int y);
+    // The tick under x, not below 0, snapped to the frame's grid while its
+    // snap switch is on.
+    int32_t snappedTick(int x) const;
+    // In the ruler band, right of the margin.
+    bool inRuler(QPoint point) const
+    {
+        return m_ownRuler && point.y() < plotRect().top() && point.x() >= plotRect().left();
+    }
+    // A press in the ruler starts the song's time range there; Shift keeps
+    // the start of the one there is.
+    void beginRulerRange(QPoint point, Qt::KeyboardModifiers modifiers);
+    // The range runs from where it began to the pointer.
+    void dragRulerRange(QPoint point);
 
     int topBands() const override { return m_ownRuler ? lanes().lanesTop() : 0; }
     bool drawsRuler() const override { return m_ownRuler; }
@@ -49,6 +62,7 @@ protected:
 private:
     int m_yOffset = 0;
     bool m_ownRuler = true;
+    int32_t m_rulerAnchor = -1;
 };
 
 } // namespace rz

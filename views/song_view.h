@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/song_host.h"
 #include "views/pane_view.h"
 
 #include <QWidget>
@@ -41,6 +42,8 @@ public:
 
     // The control view takes the controller kind and number chosen last.
     virtual void setControllerChoice(int kind, int number) { (void)kind, (void)number; }
+    // The lanes the control view shows; none for the other views.
+    virtual ControllerLanes controllerLanes() const { return {}; }
     // The values a layout record keeps for the view: the staff view's
     // vertical zoom, the lyric view's font size, the tempo view's zoom and
     // offset, the control view's lane kind and number.

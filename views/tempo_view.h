@@ -93,7 +93,6 @@ private:
     void pressOnGraph(QPoint point, Qt::KeyboardModifiers modifiers);
     void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
     void release(QPoint point, Qt::KeyboardModifiers modifiers);
-    int32_t snappedTick(int x) const;
 
     CommandSink m_sink;
     TempoGraph m_graph;
@@ -101,7 +100,6 @@ private:
     TempoDrag m_drag;
     Mode m_mode = Mode::None;
     QPoint m_press;
-    int32_t m_rulerAnchor = -1;
     int m_drawStyle = -1; // the frame's line shape over empty graph with the draw tool
     int m_graphHeight = TempoScale::kFitToWindow;
     uint32_t m_lastStamp = 0;

@@ -25,16 +25,6 @@ bool stopped(const CSongDoc& song)
 
 } // namespace
 
-int32_t TempoView::snappedTick(int x) const
-{
-    const CSongDoc& doc = *song();
-    const int32_t tick = std::max(axis().tickOfX(x), 0);
-    const EditTools tools = doc.context().host.editTools();
-    if (!tools.snap)
-        return tick;
-    return std::max(snapInMap(doc.measureMap, tick, snapUnit(tools.gridValue, doc.timeBase)), 0);
-}
-
 void TempoView::mousePressEvent(QMouseEvent* event)
 {
     CSongDoc* doc = song();
@@ -47,19 +37,16 @@ void TempoView::mousePressEvent(QMouseEvent* event)
         return; // a continued line ends at this click's release
     ISongHost& host = doc->context().host;
     const QRect plot = plotRect();
-    const bool inRuler = ownsRuler() && point.y() < plot.top() && point.x() >= plot.left();
-    if (host.performanceMode() || (!inRuler && !plot.contains(point)))
+    const bool ruler = inRuler(point);
+    if (host.performanceMode() || (!ruler && !plot.contains(point)))
         return;
     if (!stopped(*doc)) {
         doc->context().engine.Play(snappedTick(point.x()));
         return;
     }
     const uint32_t kindBefore = doc->selectionKind;
-    if (inRuler) {
-        const bool extend = (event->modifiers() & Qt::ShiftModifier) && (kindBefore & kSelectTimeRange);
-        m_rulerAnchor = extend ? doc->selectionFrom : snappedTick(point.x());
-        doc->selectionKind = kSelectTimeRange;
-        doc->selectionFrom = doc->selectionTo = m_rulerAnchor;
+    if (ruler) {
+        beginRulerRange(point, event->modifiers());
         m_mode = Mode::Ruler;
     } else {
         pressOnGraph(point, event->modifiers());
@@ -142,13 +129,7 @@ void TempoView::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
     }
     case Mode::Draw: m_draw.moveTo(snappedTick(point.x()), s.tempoAtY(point.y()), s.axis.gridTicks, ctrl); break;
     case Mode::Band: rubberBand().moveTo(point); break;
-    case Mode::Ruler: {
-        const int32_t tick = snappedTick(point.x());
-        doc.selectionFrom = std::min(m_rulerAnchor, tick);
-        doc.selectionTo = std::max(m_rulerAnchor, tick);
-        doc.context().host.updateSongViews(doc, this, kHintRepaintOnly);
-        break;
-    }
+    case Mode::Ruler: dragRulerRange(point); break;
     }
     QWidget::update();
 }

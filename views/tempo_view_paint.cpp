@@ -6,6 +6,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "views/measure_labeler.h"
+#include "views/measure_lines.h"
 #include "views/visible_measures.h"
 
 #include <QPainter>
@@ -87,21 +88,7 @@ void TempoView::paintGrid(QPainter& painter, const QRect& dirty, const TempoScal
             painter.drawLine(dirty.left(), y, dirty.right(), y);
         }
     }
-    const TimeAxis& a = s.axis;
-    const MeasureMap measures =
-        visibleMeasures(*song(), std::max(a.tickOfX(dirty.left()), 0), std::max(a.tickOfX(dirty.right()), 0));
-    const MeasureRec* previous = nullptr;
-    int lastX = INT32_MIN;
-    for (const MeasureRec& m : measures) {
-        const int x = a.xOfTick(m.start);
-        const bool meterChange = previous && (previous->length != m.length || previous->denominator != m.denominator);
-        previous = &m;
-        if (x == lastX && !meterChange)
-            continue;
-        lastX = x;
-        painter.setPen(meterChange ? kMeterChange : kMajorLine);
-        painter.drawLine(x, plot.top(), x, plot.bottom());
-    }
+    paintMeasureLines(painter, *song(), s.axis, plot, dirty.left(), dirty.right(), kMajorLine, kMeterChange);
 }
 
 void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s)

@@ -15,6 +15,7 @@
 #include "set/ui/set_pane.h"
 #include "ui/command_router.h"
 #include "ui/help_opener.h"
+#include "views/control_view.h"
 #include "views/piano_roll_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
@@ -152,6 +153,7 @@ int main(int argc, char** argv)
     rz::registerTempoView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerPianoRollView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
+    rz::registerControlView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);

@@ -57,6 +57,8 @@ public:
     std::optional<FindCriteria> findAnswer; // replaces the criteria on OK
     int64_t offeredExtent = -1;    // what the Velocities dialog was given
     int32_t offeredFirstTick = -1; // what the Move dialog was given
+    std::optional<int> selectControllerAnswer;
+    int offeredController = -1; // the kind the controller choice opened on
 
     bool has(EditDialog dialog) const override { return missing.count(dialog) == 0; }
     std::optional<CopyTimeParams> copyTime(CSongDoc&) override
@@ -193,6 +195,12 @@ public:
         log.record("move", firstTick);
         offeredFirstTick = firstTick;
         return moveAnswer;
+    }
+    std::optional<int> selectController(CSongDoc&, int track, int current) override
+    {
+        log.record("selectController", track);
+        offeredController = current;
+        return selectControllerAnswer;
     }
     std::optional<ThinParams> thin(CSongDoc&) override
     {
