@@ -1,6 +1,5 @@
 #include "views/clip_edit_controller.h"
 
-#include "core/edit_dialogs.h"
 #include "core/engine_link.h"
 #include "core/song_host.h"
 #include "core/track_rows.h"
@@ -9,6 +8,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
+#include "views/lane_edit_steps.h"
 #include "views/rubber_band.h"
 
 #include <algorithm>
@@ -126,7 +126,7 @@ void ClipEditController::pressEmpty(const ClipGeometry& g, const ClipPointer& p)
         m_song.context().engine.LocateSong(m_song, m_pressTick);
         m_song.context().host.UpdateAllViews();
         if (at.y() < g.lanes.lanesTop())
-            insertCue(m_pressTick);
+            InsertCueAt(m_song, m_pressTick);
         else if (m_pressRow >= 1 && m_pressRow <= g.trackCount - 2)
             m_song.InsertEventAt(m_pressRow, kDrawnEventValue);
         return;
@@ -138,30 +138,6 @@ void ClipEditController::pressEmpty(const ClipGeometry& g, const ClipPointer& p)
     }
     m_mode = kBand;
     m_band.begin(at);
-}
-
-void ClipEditController::insertCue(int32_t tick)
-{
-    IEditDialogs* dialogs = m_song.context().editDialogs;
-    if (!dialogs || !dialogs->has(EditDialog::CueProperties))
-        return;
-    const CuePropsParams start{.kind = kCueMarker, .time = tick, .secondTime = tick, .name = {}};
-    const std::optional<CuePropsParams> params = dialogs->cueProperties(m_song, start);
-    if (!params)
-        return;
-    CCue cue;
-    cue.kind = validCueKind(params->kind);
-    cue.repeatCount = params->repeatCount;
-    cue.secondCount = params->secondCount;
-    cue.time = std::max(params->time, 0);
-    cue.secondTime = std::max(params->secondTime, 0);
-    cue.name = params->name.substr(0, kMaxStoredCueName);
-    auto record = std::make_unique<CUndoRecord>();
-    record->flags = kUndoCues;
-    record->label = "Insert Cue";
-    record->cues = std::make_unique<CCueSet>();
-    record->cues->cues.push_back(std::move(cue));
-    m_song.ApplyEdit(std::move(record));
 }
 
 bool ClipEditController::hitSelected(int32_t hit) const
@@ -430,21 +406,8 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
         return false;
     cancel();
     if (p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
-        const int index = FindMeasure(m_song.measureMap, m_song.position());
-        if (index < 0)
-            return false;
-        const MeasureRec& m = m_song.measureMap[size_t(index)];
-        int32_t from = m.start;
-        int32_t to = shifted(m.start, m.length);
-        if ((p.modifiers & Qt::ShiftModifier) && (m_song.selectionKind & kSelectTimeRange)
-            && m_song.selectionFrom >= 0) {
-            from = std::min(from, m_song.selectionFrom);
-            to = std::max(to, m_song.selectionTo);
-        }
-        m_song.selectionKind = kSelectTimeRange;
-        m_song.selectionFrom = from;
-        m_song.selectionTo = to;
-        repaintLinked();
+        if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
+            repaintLinked();
         return false;
     }
     if (p.at.y() < g.lanes.lanesTop())

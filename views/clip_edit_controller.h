@@ -83,7 +83,6 @@ public:
 private:
     void pressItem(const ClipGeometry& g, const ClipPointer& p, int32_t hit);
     void pressEmpty(const ClipGeometry& g, const ClipPointer& p);
-    void insertCue(int32_t tick);
     bool hitSelected(int32_t hit) const;
     void setHitSelected(int32_t hit, bool on);
     void collectSelection();
