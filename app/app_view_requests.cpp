@@ -200,6 +200,7 @@ void App::createFixedViews()
         {ViewKind::SetTree, ViewSlots::kLive, pane_id::kSetTree},
         {ViewKind::Track, ViewSlots::kTrack, pane_id::kTrackList},
         {ViewKind::Tempo, ViewSlots::kTempo, pane_id::kController},
+        {ViewKind::Clip, ViewSlots::kClip, pane_id::kEditor},
     };
     for (const FixedView& fixed : kFixed) {
         SongView* view = makeView(fixed.kind, false);
@@ -214,6 +215,8 @@ void App::createFixedViews()
             m_views.setControllerKind(int(fixed.kind));
             m_router->setActiveView(targetOf(view));
         }
+        if (fixed.paneId == pane_id::kEditor)
+            m_views.setEditorKind(int(fixed.kind));
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+#include "song/peak_buffer.h"
 
 namespace rz {
 
@@ -10,7 +12,7 @@ struct CAudioClip;
 // One lane item of the clip and clock-time views: a run of MIDI events or one
 // audio clip. The views fill it; the track only searches it by start tick.
 struct CTrackItem {
-    std::vector<uint16_t> peaks;   // waveform items: one word per 10 ms
+    std::shared_ptr<PeakBuffer> peaks; // waveform items: the clip's picture
     CAudioClip* clip = nullptr;    // not owned: the clip the peaks belong to
     int32_t firstEvent = 0;        // index of the item's first event
     int32_t lastEventTick = 0;
@@ -19,11 +21,11 @@ struct CTrackItem {
     uint32_t stamp = 0;            // the song's stamp when showing selected events
     int32_t mark = 0;              // +1 / -1 while a rubber band passes
 
-    // Frees the owned peak buffer.
+    // Lets go of the peak buffer.
     void Release()
     {
-        peaks.clear();
-        peaks.shrink_to_fit();
+        peaks.reset();
+        clip = nullptr;
     }
 };
 

@@ -9,6 +9,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/piano_keys.h"
+#include "views/lane_edit_steps.h"
 #include "views/rubber_band.h"
 
 #include <algorithm>
@@ -204,7 +205,7 @@ void PianoEditController::pressEmpty(const PianoGeometry& g, const PianoPointer&
         if (at.y() >= g.rows.noteTop)
             m_mode = kDrawOrMove;
         else
-            insertCue(tickAt(g, at.x()));
+            InsertCueAt(m_song, tickAt(g, at.x()));
         return;
     }
     if (!(p.modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
@@ -214,30 +215,6 @@ void PianoEditController::pressEmpty(const PianoGeometry& g, const PianoPointer&
     }
     m_mode = kBand | (at.x() < g.stripWidth ? kWholeSong : 0);
     m_band.begin(at);
-}
-
-void PianoEditController::insertCue(int32_t tick)
-{
-    IEditDialogs* dialogs = m_song.context().editDialogs;
-    if (!dialogs || !dialogs->has(EditDialog::CueProperties))
-        return;
-    const CuePropsParams start{.kind = kCueMarker, .time = tick, .secondTime = tick, .name = {}};
-    const std::optional<CuePropsParams> params = dialogs->cueProperties(m_song, start);
-    if (!params)
-        return;
-    CCue cue;
-    cue.kind = validCueKind(params->kind);
-    cue.repeatCount = params->repeatCount;
-    cue.secondCount = params->secondCount;
-    cue.time = std::max(params->time, 0);
-    cue.secondTime = std::max(params->secondTime, 0);
-    cue.name = params->name.substr(0, kMaxStoredCueName);
-    auto record = std::make_unique<CUndoRecord>();
-    record->flags = kUndoCues;
-    record->label = "Insert Cue";
-    record->cues = std::make_unique<CCueSet>();
-    record->cues->cues.push_back(std::move(cue));
-    applyRecord(std::move(record));
 }
 
 bool PianoEditController::itemSelected(const Hit& hit) const
@@ -646,20 +623,8 @@ bool PianoEditController::doubleClick(const PianoGeometry& g, const PianoPointer
         return false;
     cancel();
     if (p.at.y() < g.rulerHeight && p.at.x() >= g.stripWidth) {
-        const int index = FindMeasure(m_song.measureMap, m_song.position());
-        if (index < 0)
-            return false;
-        const MeasureRec& m = m_song.measureMap[size_t(index)];
-        int32_t from = m.start;
-        int32_t to = shifted(m.start, m.length);
-        if ((p.modifiers & Qt::ShiftModifier) && (m_song.selectionKind & kSelectTimeRange)) {
-            from = std::min(from, m_song.selectionFrom);
-            to = std::max(to, m_song.selectionTo);
-        }
-        m_song.selectionKind = kSelectTimeRange;
-        m_song.selectionFrom = from;
-        m_song.selectionTo = to;
-        repaintLinked();
+        if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
+            repaintLinked();
         return false;
     }
     if (p.at.y() < g.rows.noteTop)

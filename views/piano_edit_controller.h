@@ -138,7 +138,6 @@ public:
 private:
     void pressItem(const PianoGeometry& g, const PianoPointer& p, const Hit& hit);
     void pressEmpty(const PianoGeometry& g, const PianoPointer& p);
-    void insertCue(int32_t tick);
     void collectSelection(const Hit& hit);
     void rebuildSelectionFlags();
     bool itemSelected(const Hit& hit) const;

@@ -91,6 +91,8 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     hooks.scrollIntoView = [this] { scrollIntoView(); };
     hooks.topRowChanged = [this] {
         m_vbar->setScrollPos(m_selection.topRow());
+        if (m_context.scrollLanes)
+            m_context.scrollLanes(m_selection.topRow());
         QWidget::update();
     };
     m_selection.setHooks(std::move(hooks));
@@ -349,6 +351,7 @@ void TrackView::relayout()
                           m_layout.headerHeight + 2);
     m_hbar->enableZoom(fZoom < kMaxHeaderZoom, fZoom >= 1);
     m_vbar->enableZoom(song() && yZoom < ISongHost::kMaxLaneZoom, song() && yZoom > 0);
+    m_vbar->setVisible(!(m_context.lanesFollow && m_context.lanesFollow()));
 }
 
 // The column of the current cell is shown bold in the header.

@@ -47,6 +47,10 @@ struct TrackViewContext {
     std::function<void(int timerId, int ms)> startFrameTimer;
     // A right-click menu command this view does not handle.
     std::function<bool(CommandId)> sendToFrame;
+    // The open clip or clock-time view scrolls its lanes to our top row;
+    // while one sits in the frame, its bar scrolls the rows and ours hides.
+    std::function<void(int topRow)> scrollLanes;
+    std::function<bool()> lanesFollow;
 };
 
 // The track list: one row per track of the current song in fifteen

@@ -2,10 +2,14 @@
 
 #include "app/app.h"
 #include "app/app_console_prompt.h"
+#include "app/edit_commands.h"
 #include "app/engine_dialogs.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
+#include "app/menu_bar.h"
 #include "app/options/options_access.h"
+#include "app/view_slots.h"
+#include "res/main_menu.h"
 #include "res/command_ids.h"
 #include "set/ui/desktop_trash.h"
 #include "set/ui/import_lyrics_dlg.h"
@@ -15,6 +19,7 @@
 #include "set/ui/set_pane.h"
 #include "ui/command_router.h"
 #include "ui/help_opener.h"
+#include "views/clip_view.h"
 #include "views/control_view.h"
 #include "views/piano_roll_view.h"
 #include "views/tempo_view.h"
@@ -23,6 +28,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QPixmap>
 #include <QTimer>
 
@@ -103,6 +109,20 @@ private:
 };
 
 // The karaoke view reads the frame's highlight style and the track list's rows.
+// The clip view's menu 162 lists the Edit menu's audio effects.
+rz::ClipViewContext clipViewContext(rz::App& app)
+{
+    rz::ClipViewContext context;
+    context.sink = [&app](rz::CommandId id) { return app.router().execute(id); };
+    context.audioEffects = [&app] {
+        QMenu* menu = app.frame() ? app.frame()->menuBar()->subMenu("&Edit", rz::kAudioEffectMenu) : nullptr;
+        if (menu && menu->actions().size() <= 1)
+            app.commands().edit->BuildAudioEffectMenu();
+        return rz::audioEffectNames(menu);
+    };
+    return context;
+}
+
 rz::LyricViewContext lyricViewContext(rz::App& app)
 {
     rz::LyricViewContext context;
@@ -149,7 +169,10 @@ int main(int argc, char** argv)
         pane->setClipViewRepaint([&app] { app.repaintClipView(); });
         return pane;
     });
-    rz::registerTrackView(app.viewFactory(), app.trackViewContext());
+    rz::TrackViewContext tracks = app.trackViewContext();
+    rz::followTrackList(tracks, [&app] { return dynamic_cast<rz::ClipView*>(app.views().slot(rz::ViewSlots::kClip)); });
+    rz::registerTrackView(app.viewFactory(), tracks);
+    rz::registerClipView(app.viewFactory(), clipViewContext(app));
     rz::registerTempoView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerPianoRollView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });

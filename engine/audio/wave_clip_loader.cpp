@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/audio/audio_clip_mix.h"
+#include "engine/audio/audio_clip_samples.h"
 #include "engine/audio/wave_file.h"
 #include "song/audio_clip.h"
 
@@ -62,6 +63,24 @@ void WaveClipLoader::releaseSamples(CAudioClip& clip)
         return;
     old = std::move(clip.samples);
     clip.loaded = false;
+}
+
+uint32_t WaveClipLoader::renderForDrawing(const CAudioClip& clip, int64_t firstFrame, float* left,
+                                          float* right, uint32_t frames)
+{
+    std::fill(left, left + frames, 0.0f);
+    std::fill(right, right + frames, 0.0f);
+    if (!clip.loaded || !clip.samples || firstFrame < 0)
+        return 0;
+    // Only what is left of one pass, so a block at the clip's end stays inside it.
+    const int64_t remaining = std::max<int64_t>(clip.samples->frameCount() - firstFrame, 0);
+    const uint32_t wanted = uint32_t(std::min<int64_t>(remaining, frames));
+    return Render(clip, firstFrame, ChannelBuffers{left, right}, wanted);
+}
+
+uint32_t WaveClipLoader::framesPerSecond(const CAudioClip& clip)
+{
+    return clip.loaded && clip.samples ? clip.samples->format.sampleRate : 0;
 }
 
 } // namespace rz

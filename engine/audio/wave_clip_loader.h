@@ -26,6 +26,9 @@ public:
 
     bool loadSamples(CAudioClip& clip) override;
     void releaseSamples(CAudioClip& clip) override;
+    uint32_t renderForDrawing(const CAudioClip& clip, int64_t firstFrame, float* left, float* right,
+                              uint32_t frames) override;
+    uint32_t framesPerSecond(const CAudioClip& clip) override;
 
     // Why the last clip that failed to load failed, for the log.
     const std::string& lastFailure() const { return m_lastFailure; }

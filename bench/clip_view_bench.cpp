@@ -1,0 +1,138 @@
+// The clip view over a 64-track, 250,000-event song with a waveform track of
+// 64 clips whose pictures are computed: a paint of a 1600 x 900 view at the
+// widest time zoom (goal: 16 ms), a follow step with the measure copy a paint
+// takes under the SongMutex while playing (goal: 2 ms, the engine's default
+// tick), and the peaks of one 10-s block of 48 kHz stereo.
+#include <benchmark/benchmark.h>
+
+#include "bench/dense_song.h"
+#include "core/locks.h"
+#include "song/lane_items.h"
+#include "song/peak_buffer.h"
+#include "tests/song/song_fixture.h"
+#include "tests/support/fake_clip_loader.h"
+#include "views/clip_view.h"
+#include "views/visible_measures.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace rz {
+namespace {
+
+constexpr int kTracks = 64;
+constexpr int kEventsPerTrack = 3907; // 250,048 notes in all
+constexpr int32_t kStep = 120;
+constexpr int kClips = 64;
+
+struct ClipBench {
+    SongFixture fixture;
+    FakeClipLoader loader;
+    std::unique_ptr<CSongDoc> song;
+    std::unique_ptr<ClipView> view;
+
+    explicit ClipBench(int timeZoom)
+    {
+        fixture.host.zoom = timeZoom;
+        SongContext context = fixture.context();
+        context.clipLoader = &loader;
+        song = bench::makeDenseSong(context, kTracks, kEventsPerTrack, kStep);
+        CTrack& audio = test::addUserTrack(*song);
+        audio.type = kWaveTrack;
+        for (int c = 0; c < kClips; ++c) {
+            auto clip = std::make_unique<CAudioClip>();
+            clip->fileName = "clip.wav";
+            clip->number = 1;
+            clip->length = 100'000'000; // 10 s
+            clip->loaded = true;
+            CMidiEvent event;
+            event.tick = c * 20 * 480;
+            event.SetClip(std::move(clip));
+            audio.events.push_back(std::move(event));
+        }
+        BuildLaneItems(*song);
+        for (CTrackItem& item : audio.items) {
+            PeakBuffer& peaks = *item.peaks;
+            for (size_t b = 0; b < peaks.blocks(); ++b) {
+                peaks.request(b);
+                uint16_t* entries = peaks.blockData(b);
+                for (size_t e = 0; e < peaks.blockEntries(b); ++e)
+                    entries[e] = uint16_t((e % 127) << 7 | (e * 7 % 127));
+                peaks.publish(b);
+            }
+        }
+        view = std::make_unique<ClipView>(ClipViewContext{});
+        view->resize(1600, 900);
+        view->attach(*song);
+        view->initialUpdate();
+        // The waveform track's lane in view.
+        view->ScrollToRow(int(song->tracks.size()) - 12);
+    }
+    ~ClipBench() { view->detach(); }
+};
+
+void BM_ClipViewPaint(benchmark::State& state)
+{
+    ClipBench bench(0);
+    QImage image(bench.view->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        bench.view->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ClipViewPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_ClipViewFollowLocked(benchmark::State& state)
+{
+    ClipBench bench(5);
+    bench.fixture.engine.state = TransportState::Playing;
+    const int32_t end = bench.song->endTick;
+    int32_t tick = 0;
+    for (auto _ : state) {
+        tick = (tick + 97) % end;
+        bench.song->setPosition(tick);
+        LockGuard guard(SongMutex(), "bench follow");
+        bench.view->follow();
+        const TimeAxis axis = bench.view->axis();
+        const QRect plot = bench.view->plotRect();
+        const MeasureMap measures =
+            visibleMeasures(*bench.song, axis.tickOfX(plot.left()), axis.tickOfX(plot.right()));
+        benchmark::DoNotOptimize(measures.data());
+    }
+}
+BENCHMARK(BM_ClipViewFollowLocked)->Unit(benchmark::kMicrosecond);
+
+void BM_OverviewPeaks(benchmark::State& state)
+{
+    constexpr size_t kFramesPerEntry = 480;
+    const size_t frames = PeakBuffer::kEntriesPerBlock * kFramesPerEntry;
+    std::vector<float> left(frames);
+    std::vector<float> right(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        left[i] = float(std::sin(double(i) * 0.01));
+        right[i] = float(std::cos(double(i) * 0.013));
+    }
+    std::vector<uint16_t> out(PeakBuffer::kEntriesPerBlock);
+    for (auto _ : state) {
+        ComputePeaks(left.data(), right.data(), kFramesPerEntry, out.size(), out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_OverviewPeaks)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace rz
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

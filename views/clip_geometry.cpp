@@ -1,0 +1,65 @@
+#include "views/clip_geometry.h"
+
+#include "song/song_doc.h"
+#include "song/track.h"
+
+#include <algorithm>
+
+namespace rz {
+
+bool ClipGeometry::inPlot(QPoint at) const
+{
+    return at.x() >= plot.left() && at.x() <= plot.right() && at.y() >= lanes.rulerHeight
+           && at.y() <= plot.bottom();
+}
+
+QRect ClipGeometry::TickRowToRect(int32_t fromTick, int32_t toTick, int row) const
+{
+    const int left = axis.xOfTick(fromTick);
+    const int right = std::max(axis.xOfTick(toTick), left + 1);
+    const int top = lanes.rowY(row);
+    return QRect(QPoint(left, top + 1), QPoint(right - 1, top + lanes.laneHeight - 2));
+}
+
+ClipGeometry::TickRow ClipGeometry::PointToTickRow(QPoint at) const
+{
+    TickRow out;
+    out.tick = std::max(axis.tickOfX(std::max(at.x(), plot.left())), 0);
+    out.row = at.y() >= lanes.lanesTop() ? lanes.rowAt(at.y()) : 0;
+    return out;
+}
+
+int ClipGeometry::firstVisibleRow() const
+{
+    return lanes.firstRow + 1;
+}
+
+int ClipGeometry::lastVisibleRow() const
+{
+    return std::min(lanes.rowAt(plot.bottom()), trackCount - 2);
+}
+
+int32_t ClipGeometry::HitTest(const CSongDoc& song, QPoint at) const
+{
+    if (!inPlot(at))
+        return kNoHit;
+    for (size_t c = 0; c < cueRects.size(); ++c)
+        if (cueRects[c].contains(at))
+            return kCueHit | int32_t(c);
+    if (at.y() < lanes.lanesTop())
+        return kNoHit;
+    const int row = lanes.rowAt(at.y());
+    if (row < firstVisibleRow() || row > lastVisibleRow() || size_t(row) >= song.tracks.size())
+        return kNoHit;
+    const CTrack& track = *song.tracks[size_t(row)];
+    if (track.type != kWaveTrack)
+        return kNoHit;
+    for (size_t i = track.items.size(); i-- > 0;) {
+        const CTrackItem& item = track.items[i];
+        if (item.clip && TickRowToRect(item.start, item.start + item.length, row).adjusted(0, -1, 0, 1).contains(at))
+            return clipHit(row, int(i));
+    }
+    return kNoHit;
+}
+
+} // namespace rz
