@@ -51,7 +51,7 @@ public:
 CMoveDlg::CMoveDlg(CSongDoc& song, int32_t firstTick, QWidget* parent)
     : TimeEditDialog("Move...", "::/Edit.htm#MOVE", parent), m_song(song), m_model(song, firstTick)
 {
-    auto* methods = new QGroupBox("Move by", this);
+    auto* methods = new QGroupBox(this);
     auto* grid = new QGridLayout(methods);
     m_method = new QButtonGroup(this);
     m_offsetValue = numberEdit("offset1153", m_model.offsetValue, -MoveModel::kMaxOffset, MoveModel::kMaxOffset);

@@ -90,7 +90,7 @@ CDeleteTimeDlg::CDeleteTimeDlg(CSongDoc& song, QWidget* parent)
     m_offset = numberEdit("offset1010", m_model.offset.percent, 0, kSpinPercent);
     m_shortenOn = checkBox("shorten1112", "Shorten events which encroach by more than", m_model.shorten.on);
     m_shorten = numberEdit("shorten1114", m_model.shorten.percent, 0, kSpinPercent);
-    auto* kinds = new QGroupBox("Only these", this);
+    auto* kinds = new QGroupBox(this);
     auto* column = new QVBoxLayout(kinds);
     for (QCheckBox* box : {m_cues, m_tempos, m_events, m_selectedOnly})
         column->addWidget(box);
