@@ -24,6 +24,7 @@
 #include "app/view_commands.h"
 #include "core/engine_gui_values.h"
 #include "engine/sequencer.h"
+#include "res/command_ids.h"
 #include "res/main_menu.h"
 #include "ui/command_router.h"
 #include "ui/fader_ctrl.h"
@@ -287,6 +288,9 @@ void App::createCommandTargets()
         .effectMenu = [this]() -> QMenu* {
             return m_frame ? m_frame->menuBar()->subMenu(kEditMenu, kAudioEffectMenu) : nullptr;
         },
+        .tempoMultiplier = [this] { return tempoMultiplier(); },
+        .tempoNormal = [this] { m_router->execute(kIdTempoNormal); },
+        .window = window,
     });
 
     m_commands.view = std::make_unique<ViewCommands>(ViewSeams{

@@ -101,6 +101,12 @@ void App::createSet()
     m_editDialogs = std::make_unique<ProgramEditDialogs>(ProgramEditDialogs::Services{
         .parent = [this]() -> QWidget* { return m_frame.data(); },
         .help = [this](std::string_view topic) { m_help->open(topic); },
+        .controllerViewOpen =
+            [this] {
+                SongView* controller = nullptr;
+                m_views.currentViews(nullptr, &controller);
+                return controller != nullptr;
+            },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

@@ -9,6 +9,8 @@
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/song_host.h"
+#include "core/track_rows.h"
+#include "dialogs/apply_offsets_dlg.h"
 #include "engine/audio/audio_effect_menu.h"
 #include "res/command_ids.h"
 #include "song/song_doc.h"
@@ -35,10 +37,13 @@ constexpr CommandRow<E> kCommands[] = {
     {kIdSongStats, kIdSongStats, nullptr, kGreyed},
     {kIdGoToPosition, kIdGoToPosition, nullptr, kGreyed},
     {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
-    {kIdApplyTrackOffsets, kIdApplyTempoMultiplier, nullptr, kGreyed},
+    {kIdApplyTrackOffsets, kIdApplyTrackOffsets, &E::onApplyTrackOffsets, &E::onUpdateApplyTrackOffsets},
+    {kIdApplyTempoMultiplier, kIdApplyTempoMultiplier, &E::onApplyTempoRatio, &E::onUpdateApplyTempoRatio},
     {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
     {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
 };
+
+constexpr int32_t kNormalTempoMultiplier = 100000;
 
 constexpr size_t kAudioEffectEntries = kIdAudioEffect8 - kIdAudioEffect1 + 1;
 
@@ -56,6 +61,50 @@ std::span<const CommandRow<E>> EditCommands::commandTable()
 void EditCommands::onUpdateGreyed(CommandId, CmdUi& ui)
 {
     ui.enabled = false;
+}
+
+// A current song that may be edited: stopped, not performing.
+const CSongDoc* EditCommands::editableSong() const
+{
+    const CSongDoc* song = m_seams.songs.currentSong();
+    if (!song || m_seams.engine().transportState() != TransportState::Stopped
+        || song->context().host.performanceMode())
+        return nullptr;
+    return song;
+}
+
+void EditCommands::onUpdateApplyTempoRatio(CommandId, CmdUi& ui)
+{
+    ui.enabled = editableSong() && m_seams.tempoMultiplier
+                 && m_seams.tempoMultiplier() != kNormalTempoMultiplier;
+}
+
+bool EditCommands::onApplyTempoRatio(CommandId)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (!song)
+        return false;
+    CTempoRatioDlg dialog(*song, m_seams.tempoMultiplier(), m_seams.window ? m_seams.window() : nullptr);
+    if (dialog.exec() == QDialog::Accepted && dialog.applied() && m_seams.tempoNormal)
+        m_seams.tempoNormal();
+    return true;
+}
+
+// A selected row, or a user track's row as the current one.
+void EditCommands::onUpdateApplyTrackOffsets(CommandId, CmdUi& ui)
+{
+    const CSongDoc* song = editableSong();
+    ui.enabled = song && !offsetTracks(*song, true).empty();
+}
+
+bool EditCommands::onApplyTrackOffsets(CommandId)
+{
+    CSongDoc* song = m_seams.songs.currentSong();
+    if (!song)
+        return false;
+    CTrackOffsetsDlg dialog(*song, m_seams.window ? m_seams.window() : nullptr);
+    dialog.exec();
+    return true;
 }
 
 // Song data goes into the current song, whose editor view is made active

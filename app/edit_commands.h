@@ -11,9 +11,11 @@
 #include <vector>
 
 class QMenu;
+class QWidget;
 
 namespace rz {
 
+class CSongDoc;
 class ICurrentSongHost;
 class IEngineLink;
 class IProfile;
@@ -34,6 +36,11 @@ struct EditSeams {
     std::function<bool()> canPaste;
     // Edit > Audio effect, or null without a menu bar.
     std::function<QMenu*()> effectMenu;
+    // The engine's tempo multiplier (100000 = 100 %) and the step back to 100 %.
+    std::function<int32_t()> tempoMultiplier;
+    std::function<void()> tempoNormal;
+    // The dialogs' parent; null before the main frame exists.
+    std::function<QWidget*()> window;
 };
 
 // Edit menu: undo and redo, paste into the current song, the audio effects
@@ -69,8 +76,16 @@ public:
     bool onAudioEffect(CommandId id);
     void onUpdateAudioEffect(CommandId id, CmdUi& ui);
     void onUpdateGreyed(CommandId id, CmdUi& ui);
+    // Edit > Apply: the tempo multiplier or the tracks' playback offsets
+    // written into the current song.
+    bool onApplyTempoRatio(CommandId id);
+    void onUpdateApplyTempoRatio(CommandId id, CmdUi& ui);
+    bool onApplyTrackOffsets(CommandId id);
+    void onUpdateApplyTrackOffsets(CommandId id, CmdUi& ui);
 
 private:
+    const CSongDoc* editableSong() const;
+
     EditSeams m_seams;
     RecentFileList m_recentFilters{RecentFileList::Kind::Filters};
     std::unique_ptr<IAudioEffects> m_audioEffects;

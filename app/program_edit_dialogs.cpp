@@ -1,6 +1,12 @@
 #include "app/program_edit_dialogs.h"
 
+#include "core/song_host.h"
+#include "dialogs/insert_time_dlg.h"
+#include "dialogs/move_dlg.h"
+#include "dialogs/paste_dlg.h"
+#include "dialogs/time_range_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
+#include "song/song_doc.h"
 #include "song/undo_record.h"
 
 #include <algorithm>
@@ -11,7 +17,11 @@ namespace rz {
 namespace {
 
 // The dialogs built so far. A new one goes here and into its method below.
-constexpr EditDialog kBuilt[] = {EditDialog::WaveProperties};
+constexpr EditDialog kBuilt[] = {
+    EditDialog::WaveProperties,
+    EditDialog::CopyTime,   EditDialog::DeleteTime,     EditDialog::PasteTime, EditDialog::PasteEvents,
+    EditDialog::SelectTime, EditDialog::MeasureNumbers, EditDialog::InsertTime, EditDialog::Move,
+};
 
 } // namespace
 
@@ -36,15 +46,61 @@ std::optional<WavePropsParams> ProgramEditDialogs::waveProperties(CSongDoc& song
     return dialog.params();
 }
 
+// ---- the time edits
+
+template <class Dialog, class... Args>
+auto ProgramEditDialogs::run(Args&&... args) -> std::optional<decltype(std::declval<Dialog>().params())>
+{
+    Dialog dialog(std::forward<Args>(args)..., parentWindow());
+    dialog.setHelpOpener(m_services.help);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
+
+std::optional<CopyTimeParams> ProgramEditDialogs::copyTime(CSongDoc& song)
+{
+    return run<CCopyTimeDlg>(song, m_services.controllerViewOpen && m_services.controllerViewOpen());
+}
+
+std::optional<DeleteTimeParams> ProgramEditDialogs::deleteTime(CSongDoc& song)
+{
+    return run<CDeleteTimeDlg>(song);
+}
+
+std::optional<PasteTimeParams> ProgramEditDialogs::pasteTime(CSongDoc& song, int32_t position)
+{
+    return run<CPasteTimeDlg>(song, song.context().host.clipboard(), position);
+}
+
+std::optional<PasteEventsParams> ProgramEditDialogs::pasteEvents(CSongDoc& song, int32_t position)
+{
+    return run<CPasteEventsDlg>(song, song.context().host.clipboard(), position);
+}
+
+std::optional<SelectTimeParams> ProgramEditDialogs::selectTime(CSongDoc& song)
+{
+    return run<CSelectTimeDlg>(song);
+}
+
+std::optional<MeasureNumbersParams> ProgramEditDialogs::measureNumbers(CSongDoc& song)
+{
+    return run<CInsertMeasureNumbersDlg>(song);
+}
+
+std::optional<InsertTimeParams> ProgramEditDialogs::insertTime(CSongDoc& song)
+{
+    return run<CInsertTimeDlg>(song);
+}
+
+std::optional<MoveParams> ProgramEditDialogs::move(CSongDoc& song, int32_t firstTick)
+{
+    return run<CMoveDlg>(song, firstTick);
+}
+
 // ---- not built yet: `has` is false, so no command asks for these
 
-std::optional<CopyTimeParams> ProgramEditDialogs::copyTime(CSongDoc&) { return std::nullopt; }
-std::optional<DeleteTimeParams> ProgramEditDialogs::deleteTime(CSongDoc&) { return std::nullopt; }
-std::optional<PasteTimeParams> ProgramEditDialogs::pasteTime(CSongDoc&, int32_t) { return std::nullopt; }
-std::optional<PasteEventsParams> ProgramEditDialogs::pasteEvents(CSongDoc&, int32_t) { return std::nullopt; }
-std::optional<SelectTimeParams> ProgramEditDialogs::selectTime(CSongDoc&) { return std::nullopt; }
 std::optional<KeySignatureParams> ProgramEditDialogs::keySignature(CSongDoc&) { return std::nullopt; }
-std::optional<MeasureNumbersParams> ProgramEditDialogs::measureNumbers(CSongDoc&) { return std::nullopt; }
 std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc&) { return std::nullopt; }
 
 std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc&, const TrackPropsParams&)
@@ -57,7 +113,6 @@ std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, c
     return std::nullopt;
 }
 
-std::optional<InsertTimeParams> ProgramEditDialogs::insertTime(CSongDoc&) { return std::nullopt; }
 std::optional<ControllerSeriesParams> ProgramEditDialogs::controllerSeries(CSongDoc&) { return std::nullopt; }
 std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc&, const ChordParams&) { return std::nullopt; }
 
@@ -79,7 +134,6 @@ std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return
 std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
 std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }
 std::optional<DurationParams> ProgramEditDialogs::duration(CSongDoc&) { return std::nullopt; }
-std::optional<MoveParams> ProgramEditDialogs::move(CSongDoc&, int32_t) { return std::nullopt; }
 std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc&) { return std::nullopt; }
 std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc&) { return std::nullopt; }
 std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }

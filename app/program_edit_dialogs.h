@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string_view>
+#include <utility>
 
 class QWidget;
 
@@ -19,6 +20,8 @@ public:
         std::function<QWidget*()> parent;
         // Help buttons open their page through this; null: Help does nothing.
         std::function<void(std::string_view topic)> help;
+        // A controller view is open; null: none is.
+        std::function<bool()> controllerViewOpen;
     };
 
     explicit ProgramEditDialogs(Services services);
@@ -55,6 +58,9 @@ public:
 
 private:
     QWidget* parentWindow() const;
+    // Runs a dialog of the time edits modally; its parameters on OK.
+    template <class Dialog, class... Args>
+    auto run(Args&&... args) -> std::optional<decltype(std::declval<Dialog>().params())>;
 
     Services m_services;
 };

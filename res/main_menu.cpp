@@ -100,6 +100,7 @@ constexpr MenuEntry kMenuHead[] = {
     item(1, "Cu&t", kIdEditCut),
     item(1, "&Copy", kIdEditCopy),
     item(1, "&Paste", kIdEditPaste),
+    item(1, "&Move...", kIdMoveEvents),
     separator(1),
     item(1, "Select &All time", kIdEditSelectAll),
     item(1, "Select t&ime...", kIdSelectTime),

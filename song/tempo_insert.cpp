@@ -127,4 +127,58 @@ std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song, std::span<co
     return tempoRecord("Insert Series of Tempos", std::move(set));
 }
 
+namespace {
+
+// A tempo scaled by the multiplier; none outside what a ratio may write.
+std::optional<uint32_t> scaledTempo(uint32_t tempo, int32_t multiplier)
+{
+    const double scaled = std::trunc(double(tempo) * 100000.0 / double(multiplier));
+    if (scaled < kFastestRatioTempo || scaled > kMaxTempo)
+        return std::nullopt;
+    return uint32_t(scaled);
+}
+
+} // namespace
+
+std::optional<CTempoSet> BuildTempoRatioSet(const TempoMap& map, int32_t multiplier,
+                                            const TempoRatioRange& range, int32_t mapEnd)
+{
+    if (multiplier <= 0 || map.empty())
+        return std::nullopt;
+    CTempoSet set;
+    // Replaces entry i by its scaled tempo; false when that is out of bounds.
+    const auto scaleEntry = [&](size_t i) {
+        const std::optional<uint32_t> tempo = scaledTempo(map[i].tempo, multiplier);
+        set.removeKeys.push_back(uint32_t(i));
+        set.entries.push_back(TempoEntry{map[i].tick, tempo.value_or(0), 0.0});
+        return tempo.has_value();
+    };
+    if (range.wholeSong) {
+        for (size_t i = 0; i < map.size(); ++i)
+            if (!scaleEntry(i))
+                return std::nullopt;
+        return set;
+    }
+    const int32_t lo = std::min(range.from, range.to);
+    const int32_t hi = std::max(range.from, range.to);
+    size_t i = size_t(std::max(FindTempoIndex(map, lo), 0));
+    // The tempo in force at the start, begun earlier, is scaled from there on.
+    if (map[i].tick < lo) {
+        const std::optional<uint32_t> tempo = scaledTempo(map[i].tempo, multiplier);
+        if (!tempo)
+            return std::nullopt;
+        set.entries.push_back(TempoEntry{lo, *tempo, 0.0});
+        ++i;
+    }
+    for (; i < map.size() && map[i].tick < hi; ++i)
+        if (!scaleEntry(i))
+            return std::nullopt;
+    if (hi > lo && hi < mapEnd) {
+        const TempoEntry& atEnd = map[size_t(std::max(FindTempoIndex(map, hi), 0))];
+        if (atEnd.tick < hi && (set.entries.empty() || set.entries.back().tempo != atEnd.tempo))
+            set.entries.push_back(TempoEntry{hi, atEnd.tempo, 0.0});
+    }
+    return set;
+}
+
 } // namespace rz

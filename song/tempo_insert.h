@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+
+#include "song/tempo_map.h"
 
 namespace rz {
 
@@ -46,5 +49,24 @@ inline constexpr uint32_t kFastestSeriesTempo = 171428;
 // out of tick order, a negative tick or a tempo above 16777215.
 std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song,
                                               std::span<const TempoPoint> points);
+
+// The fastest tempo a ratio may write: 360 beats per minute.
+inline constexpr uint32_t kFastestRatioTempo = 166'666;
+
+// Where a tempo ratio applies: the whole map, or ticks from..to in either order.
+struct TempoRatioRange {
+    bool wholeSong = true;
+    int32_t from = 0;
+    int32_t to = 0;
+};
+
+// The tempo changes that write the engine's multiplier (100000 = 100 %) into
+// the map: each affected entry scaled to trunc(µs x 100000 / multiplier); a
+// range gets a scaled entry at its start and, unless it ends at or past
+// `mapEnd` or covers one tick, the unscaled tempo back at its end. None
+// when the multiplier is not positive or any written tempo would lie outside
+// kFastestRatioTempo..kMaxTempo.
+std::optional<CTempoSet> BuildTempoRatioSet(const TempoMap& map, int32_t multiplier,
+                                            const TempoRatioRange& range, int32_t mapEnd);
 
 } // namespace rz

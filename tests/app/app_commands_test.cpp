@@ -19,8 +19,8 @@ using namespace test;
 // The frame greys the commands of its own no target carries out; the song
 // document decides its commands.
 const EnableCase kRoutingCases[] = {
-    {kIdViewOtherController, kNever}, {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kNever},
-    {kIdInsertKeySignature, kNever}, {kIdInsertEvent, kNever}, {kIdInsertTime, kNever},
+    {kIdViewOtherController, kNever}, {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
+    {kIdInsertKeySignature, kNever}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
     {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kNever},
     {kIdInsertTempoSeries, kNever}, {kIdEditFind, kNever}, {kIdFindNext, kNever},
     {kIdInsertTrack, kNever}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},

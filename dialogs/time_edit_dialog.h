@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+class QBoxLayout;
+class QCheckBox;
+class QLineEdit;
+
+namespace rz {
+
+class IPrompt;
+class SpinEdit;
+
+// What the time-range, move and measure-number dialogs share: OK, Cancel
+// and Help, numbers typed into edits with arrows, and the range check at
+// OK. GUI thread.
+class TimeEditDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Help opens its page through this; none leaves Help doing nothing.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
+
+protected:
+    // A null topic: the dialog has no Help button.
+    TimeEditDialog(const char* title, const char* helpTopic, QWidget* parent);
+
+    // Adds the OK, Cancel and Help buttons under `layout`.
+    void addButtons(QBoxLayout* layout);
+    // An edit showing `value` whose arrows step it within lo..hi; typing is
+    // free. Every change calls `changed`.
+    SpinEdit* numberEdit(const char* name, int32_t value, int32_t lo, int32_t hi);
+    QCheckBox* checkBox(const char* name, const char* text, bool checked);
+    // A check box with its amount and "% of q.note" after it, in one row.
+    QBoxLayout* amountRow(QCheckBox* box, SpinEdit* amount);
+    // The number a field shows, read like atol.
+    static int32_t numberOf(const QLineEdit* edit);
+    // The field's number when it lies in lo..hi; otherwise the range message
+    // through `prompt`, the focus on the field, and none.
+    static std::optional<int32_t> checkedNumber(IPrompt& prompt, QLineEdit* edit, int32_t lo, int32_t hi);
+
+    // Called after every change of a control; re-reads them and re-enables.
+    virtual void changed() = 0;
+
+private:
+    const char* m_helpTopic;
+    std::function<void(std::string_view)> m_help;
+};
+
+} // namespace rz
