@@ -2,7 +2,7 @@
 // auto-save timer, cue colours, the event filter, the options word, the
 // click lists and the conductor's mapping.
 
-#include "app/cue_type_combo.h"
+#include "dialogs/cue_type_combo.h"
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
 #include "app_test_fixture.h"
