@@ -23,6 +23,7 @@
 #include "res/main_menu.h"
 #include "ui/command_router.h"
 #include "ui/fader_ctrl.h"
+#include "ui/help_opener.h"
 #include "ui/ui_updater.h"
 #include "views/frame_timer_ids.h"
 #include "views/track_view.h"
@@ -228,6 +229,8 @@ void App::createCommandTargets()
         .effectMenu = [this]() -> QMenu* {
             return m_frame ? m_frame->menuBar()->subMenu(kEditMenu, kAudioEffectMenu) : nullptr;
         },
+        .dialogParent = [this]() -> QWidget* { return m_frame.data(); },
+        .help = [this](std::string_view topic) { m_help->open(topic); },
     });
 
     m_commands.view = std::make_unique<ViewCommands>(ViewSeams{

@@ -101,6 +101,7 @@ void App::createSet()
     m_editDialogs = std::make_unique<ProgramEditDialogs>(ProgramEditDialogs::Services{
         .parent = [this]() -> QWidget* { return m_frame.data(); },
         .help = [this](std::string_view topic) { m_help->open(topic); },
+        .clockTimeViewOpen = [this] { return m_views.slot(ViewSlots::kTime) != nullptr; },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

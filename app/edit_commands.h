@@ -8,9 +8,11 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QMenu;
+class QWidget;
 
 namespace rz {
 
@@ -34,10 +36,14 @@ struct EditSeams {
     std::function<bool()> canPaste;
     // Edit > Audio effect, or null without a menu bar.
     std::function<QMenu*()> effectMenu;
+    // The parent of Go to and Stats, and where their Help goes; either may be null.
+    std::function<QWidget*()> dialogParent;
+    std::function<void(std::string_view topic)> help;
 };
 
 // Edit menu: undo and redo, paste into the current song, the audio effects
-// with their recent list; the commands greyed until their dialogs exist.
+// with their recent list, inserting a cue, going to a position and the
+// song's statistics; the commands greyed until their dialogs exist.
 // GUI thread.
 class EditCommands : public CommandTable<EditCommands> {
 public:
@@ -69,6 +75,13 @@ public:
     bool onAudioEffect(CommandId id);
     void onUpdateAudioEffect(CommandId id, CmdUi& ui);
     void onUpdateGreyed(CommandId id, CmdUi& ui);
+    // Insert > Cue..., Transport > Go to... and File > Stats... on the current song.
+    bool onInsertCue(CommandId id);
+    void onUpdateInsertCue(CommandId id, CmdUi& ui);
+    bool onGoTo(CommandId id);
+    void onUpdateGoTo(CommandId id, CmdUi& ui);
+    bool onStats(CommandId id);
+    void onUpdateStats(CommandId id, CmdUi& ui);
 
 private:
     EditSeams m_seams;

@@ -1,5 +1,7 @@
 #include "app/program_edit_dialogs.h"
 
+#include "dialogs/cue_props_dlg.h"
+#include "dialogs/song_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/undo_record.h"
 
@@ -11,7 +13,8 @@ namespace rz {
 namespace {
 
 // The dialogs built so far. A new one goes here and into its method below.
-constexpr EditDialog kBuilt[] = {EditDialog::WaveProperties};
+constexpr EditDialog kBuilt[] = {EditDialog::WaveProperties, EditDialog::SongProperties,
+                                  EditDialog::CueProperties};
 
 } // namespace
 
@@ -30,6 +33,25 @@ QWidget* ProgramEditDialogs::parentWindow() const
 std::optional<WavePropsParams> ProgramEditDialogs::waveProperties(CSongDoc& song, const WavePropsParams& clip)
 {
     CWavePropsDlg dialog(song, clip, parentWindow());
+    dialog.setHelpOpener(m_services.help);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
+
+std::optional<SongPropsParams> ProgramEditDialogs::songProperties(CSongDoc& song)
+{
+    CSongPropsDlg dialog(song, parentWindow());
+    dialog.setHelpOpener(m_services.help);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
+
+std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc& song, const CuePropsParams& cue)
+{
+    const bool timeCode = m_services.clockTimeViewOpen && m_services.clockTimeViewOpen();
+    CCuePropsDlg dialog(song, cue, timeCode, parentWindow());
     dialog.setHelpOpener(m_services.help);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -68,13 +90,7 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
 
-std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc&, const CuePropsParams&)
-{
-    return std::nullopt;
-}
-
 std::unique_ptr<CUndoRecord> ProgramEditDialogs::editLyrics(CSongDoc&, int32_t, int32_t) { return nullptr; }
-std::optional<SongPropsParams> ProgramEditDialogs::songProperties(CSongDoc&) { return std::nullopt; }
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return std::nullopt; }
 std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
 std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }

@@ -19,6 +19,9 @@ public:
         std::function<QWidget*()> parent;
         // Help buttons open their page through this; null: Help does nothing.
         std::function<void(std::string_view topic)> help;
+        // Cue positions are entered as time code while a clock-time view
+        // exists; null: never.
+        std::function<bool()> clockTimeViewOpen;
     };
 
     explicit ProgramEditDialogs(Services services);
