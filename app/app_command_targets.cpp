@@ -28,6 +28,7 @@
 #include "res/main_menu.h"
 #include "ui/command_router.h"
 #include "ui/fader_ctrl.h"
+#include "ui/help_opener.h"
 #include "ui/ui_updater.h"
 #include "views/frame_timer_ids.h"
 #include "views/track_view.h"
@@ -291,6 +292,7 @@ void App::createCommandTargets()
         .tempoMultiplier = [this] { return tempoMultiplier(); },
         .tempoNormal = [this] { m_router->execute(kIdTempoNormal); },
         .window = window,
+        .help = [this](std::string_view topic) { m_help->open(topic); },
     });
 
     m_commands.view = std::make_unique<ViewCommands>(ViewSeams{

@@ -107,6 +107,7 @@ void App::createSet()
                 m_views.currentViews(nullptr, &controller);
                 return controller != nullptr;
             },
+        .clockTimeViewOpen = [this] { return m_views.slot(ViewSlots::kTime) != nullptr; },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

@@ -4,7 +4,7 @@
 #include "app/app.h"
 
 #include "app/app_single_instance.h"
-#include "app/cue_type_combo.h"
+#include "dialogs/cue_type_combo.h"
 #include "app/edit_commands.h"
 #include "app/engine_calls.h"
 #include "app/engine_parts.h"

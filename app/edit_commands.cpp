@@ -33,12 +33,12 @@ constexpr CommandRow<E> kCommands[] = {
     {kIdEditUndo, kIdEditRedo, &E::onUndoRedo, &E::onUpdateUndoRedo},
     {kIdAudioEffect1, kIdAudioEffect8, &E::onAudioEffect, &E::onUpdateAudioEffect},
     {kIdMoreAudioEffects, kIdMoreAudioEffects, &E::onAudioEffect, &E::onUpdateAudioEffect},
-    // Greyed until their dialogs, documents or views exist.
-    {kIdSongStats, kIdSongStats, nullptr, kGreyed},
-    {kIdGoToPosition, kIdGoToPosition, nullptr, kGreyed},
-    {kIdInsertCue, kIdInsertCue, nullptr, kGreyed},
+    {kIdInsertCue, kIdInsertCue, &E::onInsertCue, &E::onUpdateInsertCue},
+    {kIdGoToPosition, kIdGoToPosition, &E::onGoTo, &E::onUpdateGoTo},
+    {kIdSongStats, kIdSongStats, &E::onStats, &E::onUpdateStats},
     {kIdApplyTrackOffsets, kIdApplyTrackOffsets, &E::onApplyTrackOffsets, &E::onUpdateApplyTrackOffsets},
     {kIdApplyTempoMultiplier, kIdApplyTempoMultiplier, &E::onApplyTempoRatio, &E::onUpdateApplyTempoRatio},
+    // Greyed until their dialogs, documents or views exist.
     {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
     {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
 };

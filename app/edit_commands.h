@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QMenu;
@@ -41,10 +42,13 @@ struct EditSeams {
     std::function<void()> tempoNormal;
     // The dialogs' parent; null before the main frame exists.
     std::function<QWidget*()> window;
+    // Where Go to's and Stats' Help goes; null: nowhere.
+    std::function<void(std::string_view topic)> help;
 };
 
 // Edit menu: undo and redo, paste into the current song, the audio effects
-// with their recent list; the commands greyed until their dialogs exist.
+// with their recent list, inserting a cue, going to a position and the
+// song's statistics; the commands greyed until their dialogs exist.
 // GUI thread.
 class EditCommands : public CommandTable<EditCommands> {
 public:
@@ -82,6 +86,13 @@ public:
     void onUpdateApplyTempoRatio(CommandId id, CmdUi& ui);
     bool onApplyTrackOffsets(CommandId id);
     void onUpdateApplyTrackOffsets(CommandId id, CmdUi& ui);
+    // Insert > Cue..., Transport > Go to... and File > Stats... on the current song.
+    bool onInsertCue(CommandId id);
+    void onUpdateInsertCue(CommandId id, CmdUi& ui);
+    bool onGoTo(CommandId id);
+    void onUpdateGoTo(CommandId id, CmdUi& ui);
+    bool onStats(CommandId id);
+    void onUpdateStats(CommandId id, CmdUi& ui);
 
 private:
     const CSongDoc* editableSong() const;

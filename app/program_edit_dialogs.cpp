@@ -5,6 +5,8 @@
 #include "dialogs/move_dlg.h"
 #include "dialogs/paste_dlg.h"
 #include "dialogs/time_range_dlg.h"
+#include "dialogs/cue_props_dlg.h"
+#include "dialogs/song_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -18,9 +20,10 @@ namespace {
 
 // The dialogs built so far. A new one goes here and into its method below.
 constexpr EditDialog kBuilt[] = {
-    EditDialog::WaveProperties,
-    EditDialog::CopyTime,   EditDialog::DeleteTime,     EditDialog::PasteTime, EditDialog::PasteEvents,
-    EditDialog::SelectTime, EditDialog::MeasureNumbers, EditDialog::InsertTime, EditDialog::Move,
+    EditDialog::WaveProperties, EditDialog::SongProperties, EditDialog::CueProperties,
+    EditDialog::CopyTime,       EditDialog::DeleteTime,     EditDialog::PasteTime,
+    EditDialog::PasteEvents,    EditDialog::SelectTime,     EditDialog::MeasureNumbers,
+    EditDialog::InsertTime,     EditDialog::Move,
 };
 
 } // namespace
@@ -98,6 +101,19 @@ std::optional<MoveParams> ProgramEditDialogs::move(CSongDoc& song, int32_t first
     return run<CMoveDlg>(song, firstTick);
 }
 
+// ---- song and cue properties
+
+std::optional<SongPropsParams> ProgramEditDialogs::songProperties(CSongDoc& song)
+{
+    return run<CSongPropsDlg>(song);
+}
+
+std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc& song, const CuePropsParams& cue)
+{
+    const bool timeCode = m_services.clockTimeViewOpen && m_services.clockTimeViewOpen();
+    return run<CCuePropsDlg>(song, cue, timeCode);
+}
+
 // ---- not built yet: `has` is false, so no command asks for these
 
 std::optional<KeySignatureParams> ProgramEditDialogs::keySignature(CSongDoc&) { return std::nullopt; }
@@ -123,13 +139,7 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
 
-std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc&, const CuePropsParams&)
-{
-    return std::nullopt;
-}
-
 std::unique_ptr<CUndoRecord> ProgramEditDialogs::editLyrics(CSongDoc&, int32_t, int32_t) { return nullptr; }
-std::optional<SongPropsParams> ProgramEditDialogs::songProperties(CSongDoc&) { return std::nullopt; }
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return std::nullopt; }
 std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
 std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }

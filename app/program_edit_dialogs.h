@@ -22,6 +22,9 @@ public:
         std::function<void(std::string_view topic)> help;
         // A controller view is open; null: none is.
         std::function<bool()> controllerViewOpen;
+        // Cue positions are entered as time code while a clock-time view
+        // exists; null: never.
+        std::function<bool()> clockTimeViewOpen;
     };
 
     explicit ProgramEditDialogs(Services services);

@@ -288,6 +288,9 @@ struct CuePropsParams {
     int32_t time = 0;
     int32_t secondTime = 0;
     std::string name;
+    // A new cue: the dialog opens on a Marker at the song's time selection,
+    // or at its position, and ignores the fields above.
+    bool inserting = false;
 };
 
 struct WavePropsParams {

@@ -9,6 +9,7 @@
 #include "set/set_document.h"
 #include "song/clipboard.h"
 #include "song/cue.h"
+#include "song/cue_edit.h"
 #include "song/edit_insert.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr const char* kNewFolder = "New folder";
 constexpr const char* kAddToFolder = "Add item(s) to folder?";
-constexpr int32_t kMaxCueCount = 999;
 
 int32_t clipboardTick(int64_t ticks, int timeBase)
 {
@@ -194,11 +194,8 @@ void SetPaneCommands::editCue(SetTreeItem* marker)
     // The song may have changed under a modal dialog.
     if (cueIndex(song, marker->cue) != index)
         return;
-    CCue edited = cue;
-    edited.kind = validCueKind(p->kind);
-    edited.repeatCount = std::clamp(p->repeatCount, 0, kMaxCueCount);
-    edited.secondCount = std::clamp(p->secondCount, 0, kMaxCueCount);
-    edited.name = p->name.substr(0, kMaxStoredCueName);
+    // Both times come from the dialog too.
+    CCue edited = cueFromAnswer(song, cue, *p);
     auto cues = std::make_unique<CCueSet>();
     cues->removeKeys.push_back(uint32_t(index));
     cues->cues.push_back(std::move(edited));

@@ -89,6 +89,9 @@ int FindCueInsertPos(const CueList& cues, const CCue& cue);
 // Inserts the cue at its place in time order; returns its index.
 int insertCueInOrder(CueList& cues, std::unique_ptr<CCue> cue);
 
+// Most repeat and second counts a dialog sets.
+inline constexpr int32_t kMaxCueCount = 999;
+
 // Largest name a stored record carries.
 inline constexpr size_t kMaxStoredCueName = 127;
 

@@ -12,6 +12,7 @@
 #include "core/song_host.h"
 #include "song/build_maps.h"
 #include "song/clipboard_edit.h"
+#include "song/cue_edit.h"
 #include "song/edit_insert.h"
 #include "song/selection.h"
 #include "song/smf_reader.h"
@@ -23,7 +24,6 @@ namespace rz {
 namespace {
 
 constexpr char kOneCueOnly[] = "Please select one cue only.";
-constexpr int32_t kMaxCueCount = 999;
 constexpr int32_t kMaxClipRepeats = 99;
 
 uint32_t eventKeyOf(size_t track, size_t index) { return uint32_t(track << 24 | index); }
@@ -69,13 +69,7 @@ void editCue(CSongDoc& song)
     const std::optional<CuePropsParams> p = song.context().editDialogs->cueProperties(song, start);
     if (!p)
         return;
-    CCue edited = cue;
-    edited.kind = validCueKind(p->kind);
-    edited.repeatCount = std::clamp(p->repeatCount, 0, kMaxCueCount);
-    edited.secondCount = std::clamp(p->secondCount, 0, kMaxCueCount);
-    edited.time = clampPosition(song, p->time);
-    edited.secondTime = clampPosition(song, p->secondTime);
-    edited.name = p->name.substr(0, kMaxStoredCueName);
+    CCue edited = cueFromAnswer(song, cue, *p);
     auto set = std::make_unique<CCueSet>();
     set->removeKeys.push_back(uint32_t(index));
     set->cues.push_back(std::move(edited));

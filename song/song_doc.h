@@ -28,6 +28,7 @@ enum class EditDialog;
 class IEditDialogs;
 enum class EditDialog;
 class IEngineLink;
+struct CuePropsParams;
 class IMidiOut;
 struct NextStop;
 struct PlayOutState;
@@ -188,6 +189,8 @@ public:
     void OnZoomOutTime();
 
     int FindCueInsertPos(const CCue& cue) const;
+    // One new cue from a cue dialog's answer, as "Insert Cue".
+    ApplyResult InsertCue(const CuePropsParams& answer);
 
     // Undo and redo. GUI thread. ApplyEdit owns the record on every path and
     // destroys the ones it refuses; Undo and Redo answer false, changing

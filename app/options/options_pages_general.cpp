@@ -1,7 +1,7 @@
 // The Options pages for start-up, display, staff, opening, saving, sets and
 // macros. GUI thread.
 
-#include "app/cue_type_combo.h"
+#include "dialogs/cue_type_combo.h"
 #include "app/options/options_pages.h"
 #include "core/profile.h"
 #include "core/settings.h"

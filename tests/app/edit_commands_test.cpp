@@ -11,8 +11,8 @@ using namespace test;
 
 // No undo step, no audio effects.
 const EnableCase kEditCases[] = {
-    {kIdEditUndo, kNever}, {kIdEditRedo, kNever}, {kIdSongStats, kNever},
-    {kIdGoToPosition, kNever}, {kIdInsertCue, kNever}, {kIdApplyTrackOffsets, kNever},
+    {kIdEditUndo, kNever}, {kIdEditRedo, kNever}, {kIdSongStats, kStoppedWithSong},
+    {kIdGoToPosition, kSong}, {kIdInsertCue, kSongStoppedEditing}, {kIdApplyTrackOffsets, kNever},
     {kIdApplyTempoMultiplier, kNever}, {kIdAudioEffect1, kNever}, {kIdAudioEffect10, kNever},
     {kIdMoreAudioEffects, kNever}, {kIdHarpPedals, kNever},
 };

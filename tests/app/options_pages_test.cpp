@@ -3,7 +3,7 @@
 // click lists and the conductor's mapping.
 
 #include "app/options/options_access.h"
-#include "app/cue_type_combo.h"
+#include "dialogs/cue_type_combo.h"
 #include "app/main_frame.h"
 #include "app/options/options_sheet.h"
 #include "app_test_fixture.h"

@@ -237,13 +237,15 @@ TEST_F(SetPaneExtras, AMarkersPropertiesEditTheCueThroughTheUndo)
     EXPECT_FALSE(pane->commandEnabled(kIdProperties));
     editDialogs.missing.clear();
     ASSERT_TRUE(pane->commandEnabled(kIdProperties));
-    editDialogs.cuePropertiesAnswer = CuePropsParams{kCueVamp, 4, 1, 0, 0, "Chorus"};
+    // The dialog answers both times, and the cue takes them.
+    editDialogs.cuePropertiesAnswer = CuePropsParams{kCueVamp, 4, 1, 960, 480, "Chorus"};
     pane->runCommand(kIdProperties);
     CSongDoc& a = *song("A.mid")->song;
     ASSERT_EQ(a.cues.size(), 1u);
     EXPECT_EQ(a.cues[0]->name, "Chorus");
     EXPECT_EQ(a.cues[0]->repeatCount, 4);
     EXPECT_EQ(a.cues[0]->time, 960);
+    EXPECT_EQ(a.cues[0]->secondTime, 480);
     EXPECT_EQ(a.undoList.back()->label, "Edit Cue Properties");
     engine.state = TransportState::Playing;
     EXPECT_FALSE(pane->commandEnabled(kIdProperties));

@@ -1,4 +1,4 @@
-#include "app/cue_type_combo.h"
+#include "dialogs/cue_type_combo.h"
 
 #include "song/cue.h"
 
