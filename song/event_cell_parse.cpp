@@ -10,7 +10,6 @@
 #include <string>
 
 #include "core/midi_bytes.h"
-#include "core/synth_lookup.h"
 #include "song/clipboard_edit.h"
 #include "song/song_doc.h"
 #include "song/spelling_tables.h"
@@ -375,12 +374,8 @@ EventCellSong eventCellSong(const CSongDoc& song, int track)
     s.measures = &song.measureMap;
     s.tempos = &song.tempoMap;
     s.smpteOffset = song.smpteOffset;
-    if (track >= 0 && track < s.trackCount) {
-        const CTrack& t = *song.tracks[size_t(track)];
-        const ISynthLookup* synths = song.context().synths;
-        const std::optional<int> technology = synths && t.synth >= 0 ? synths->technology(t.synth) : std::nullopt;
-        s.technology = technology.value_or(t.technology);
-    }
+    if (track >= 0 && track < s.trackCount)
+        s.technology = song.tracks[size_t(track)]->technology;
     return s;
 }
 
