@@ -8,7 +8,7 @@ namespace {
 
 using Kind = MenuEntry::Kind;
 
-constexpr auto kEventMenu = withViewSwitches(std::array<MenuEntry, 4>{{
+constexpr auto kEventMenu = joinMenu(kViewSwitchEntries, std::array<MenuEntry, 4>{{
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Insert Event...", kIdInsertEvent},
     {0, Kind::Command, "Filter Events...", kIdFilterEvents},

@@ -8,7 +8,7 @@ namespace {
 
 using Kind = MenuEntry::Kind;
 
-constexpr auto kPianoMenu = withViewSwitches(std::array<MenuEntry, 2>{{
+constexpr auto kPianoMenu = joinMenu(kViewSwitchEntries, std::array<MenuEntry, 2>{{
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Properties", kIdProperties},
 }});

@@ -4,27 +4,30 @@
 #include "res/main_menu.h"
 
 #include <array>
+#include <algorithm>
 #include <cstddef>
 
 namespace rz {
 
-// The editor views a right-click menu switches between, then `tail`.
-template <size_t N>
-constexpr std::array<MenuEntry, 8 + N> withViewSwitches(const std::array<MenuEntry, N>& tail)
+// The editor views a right-click menu switches between.
+inline constexpr std::array<MenuEntry, 8> kViewSwitchEntries = {{
+    {0, MenuEntry::Kind::Command, "Clips  Cues", kIdViewClipsAndCues},
+    {0, MenuEntry::Kind::Command, "Events", kIdViewEvents},
+    {0, MenuEntry::Kind::Command, "Staff", kIdViewStaff},
+    {0, MenuEntry::Kind::Command, "Piano roll", kIdViewPianoRoll},
+    {0, MenuEntry::Kind::Command, "Karaoke", kIdViewKaraoke},
+    {0, MenuEntry::Kind::Command, "Lead-sheet", kIdViewLeadSheet},
+    {0, MenuEntry::Kind::Command, "Time", kIdViewWaveform},
+    {0, MenuEntry::Kind::Command, "Velocity", kIdViewVelocity},
+}};
+
+// One menu of the parts, in order.
+template <size_t... N>
+constexpr std::array<MenuEntry, (N + ...)> joinMenu(const std::array<MenuEntry, N>&... parts)
 {
-    using Kind = MenuEntry::Kind;
-    std::array<MenuEntry, 8 + N> entries = {{
-        {0, Kind::Command, "Clips  Cues", kIdViewClipsAndCues},
-        {0, Kind::Command, "Events", kIdViewEvents},
-        {0, Kind::Command, "Staff", kIdViewStaff},
-        {0, Kind::Command, "Piano roll", kIdViewPianoRoll},
-        {0, Kind::Command, "Karaoke", kIdViewKaraoke},
-        {0, Kind::Command, "Lead-sheet", kIdViewLeadSheet},
-        {0, Kind::Command, "Time", kIdViewWaveform},
-        {0, Kind::Command, "Velocity", kIdViewVelocity},
-    }};
-    for (size_t i = 0; i < N; ++i)
-        entries[8 + i] = tail[i];
+    std::array<MenuEntry, (N + ...)> entries{};
+    size_t at = 0;
+    ((std::copy(parts.begin(), parts.end(), entries.begin() + std::ptrdiff_t(at)), at += N), ...);
     return entries;
 }
 

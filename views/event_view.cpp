@@ -325,9 +325,13 @@ void EventView::setSelectionRange()
     doc.selectionKind = from < 0 ? 0 : kind;
 }
 
+// The song is in the middle of an exchange: only the list lets go.
 void EventView::clearSelection()
 {
+    m_rebuilding = true;
     m_table->selectionModel()->clearSelection();
+    m_rebuilding = false;
+    m_table->viewport()->update();
 }
 
 void EventView::locate()
@@ -336,8 +340,7 @@ void EventView::locate()
     if (!doc || doc->context().engine.transportState() == TransportState::Playing)
         return;
     if (const CMidiEvent* event = m_rows.eventAt(*doc, m_playRow)) {
-        doc->setPosition(event->tick);
-        doc->LocateToCurrent();
+        doc->context().engine.LocateSong(*doc, event->tick);
         doc->context().host.UpdateAllViews();
     }
 }
