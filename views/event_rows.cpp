@@ -6,6 +6,7 @@
 #include "song/song_doc.h"
 
 #include <algorithm>
+#include <limits>
 #include <queue>
 
 namespace rz {
@@ -102,12 +103,16 @@ int EventRows::followRow(const CSongDoc& song, int row, int32_t position) const
 {
     const auto tickOf = [&](int r) {
         const CMidiEvent* event = eventAt(song, r);
-        return event ? event->tick : position;
+        return event ? event->tick : std::numeric_limits<int32_t>::max();
     };
     row = std::clamp(row, 0, size());
-    // At or after, as at a rebuild: the row of an event at the position.
-    while (row > 0 && tickOf(row - 1) >= position)
+    // Back to the first row at the position, but a row among several at
+    // the position (the one clicked) stays.
+    while (row > 0 && tickOf(row - 1) > position)
         --row;
+    if (tickOf(row) > position)
+        while (row > 0 && tickOf(row - 1) == position)
+            --row;
     while (row < size() && tickOf(row) < position)
         ++row;
     return row;

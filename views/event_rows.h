@@ -58,8 +58,8 @@ public:
     // Where the play row starts: the position, or the start of an event
     // selection.
     int startRow(const CSongDoc& song) const;
-    // The play row moved from `row` to `position`: back while the row before
-    // lies at or after it, then on while the row lies before it.
+    // The play row moved from `row` to `position`: back to the first row at
+    // or after it, on past the rows before it; a row at the position stays.
     int followRow(const CSongDoc& song, int row, int32_t position) const;
     // Runs of selected rows (first, last), in order.
     std::vector<std::pair<int, int>> selectedRuns(const CSongDoc& song) const;

@@ -115,6 +115,17 @@ TEST(EventRows, FollowingMovesThePlayRowBothWays)
     EXPECT_EQ(rows.followRow(*s.song, 99, 100), 1);
 }
 
+TEST(EventRows, FollowingKeepsTheRowClickedAmongEventsAtThePosition)
+{
+    EventSong s;
+    s.track(1).events = {note(0, 60, 90, 5), note(0, 64, 90, 5), note(100, 67, 90, 5)};
+    s.show({1});
+    EventRows rows;
+    rows.rebuild(*s.song, {});
+    EXPECT_EQ(rows.followRow(*s.song, 1, 0), 1);
+    EXPECT_EQ(rows.followRow(*s.song, 2, 0), 0);
+}
+
 TEST(EventRows, AKeyPastATracksEndHasNoEvent)
 {
     EventSong s;
