@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "app/view_slots.h"
 #include "ui/command_router.h"
+#include "views/event_view.h"
 #include "views/song_view.h"
 #include "views/view_factory.h"
 
@@ -64,6 +65,12 @@ ControllerLanes SongViewCalls::controllerLanes(CSongDoc& song)
 {
     const SongView* view = m_seams.views.slot(ViewSlots::kControl);
     return view && view->song() == &song ? view->controllerLanes() : ControllerLanes{};
+}
+
+void SongViewCalls::clearEventListSelection(CSongDoc& song)
+{
+    if (auto* list = dynamic_cast<EventView*>(m_seams.views.slot(ViewSlots::kEvent)); list && list->song() == &song)
+        list->clearSelection();
 }
 
 void SongViewCalls::raiseTornOffWindows()

@@ -45,8 +45,7 @@ public:
     void activateEditorView(CSongDoc& song) override;
     void activateTrackView(CSongDoc& song) override;
     void showControllerView(CSongDoc& song, int kind, int controller) override;
-    // Empty: there is no event list view yet.
-    void clearEventListSelection(CSongDoc&) override {}
+    void clearEventListSelection(CSongDoc& song) override;
     void repaintTransportPanel() override { m_seams.repaintTransportPanel(); }
     void raiseTornOffWindows() override;
     ControllerLanes controllerLanes(CSongDoc& song) override;

@@ -49,6 +49,7 @@ enum class EditDialog {
     Randomize,   // "Randomize..."
     Find,        // "Find"
     SelectController, // "Select Controller"
+    FilterEvents, // "Filter events..."
 };
 
 // What to copy of a selected time range.
@@ -460,6 +461,15 @@ public:
     // The controller kind a view shows, opened on `current` for `track`:
     // 0xB0 | number << 8 for a controller, 0xD0 or 0xE0.
     virtual std::optional<int> selectController(CSongDoc& song, int track, int current) = 0;
+    // The event list's filter, opened on the song's track `track` (-1 none):
+    // the kinds shown, bit n for the kind byte's high nibble n, and one
+    // controller or -1. False, with both unchanged, on Cancel; a program
+    // without the dialog never shows it (has() says so).
+    virtual bool filterEvents(CSongDoc& song, int32_t track, uint16_t& mask, int32_t& controller)
+    {
+        (void)song, (void)track, (void)mask, (void)controller;
+        return false;
+    }
 };
 
 } // namespace rz

@@ -241,6 +241,8 @@ inline constexpr uint32_t kIdSpawnLyric800x600 = 33010;
 inline constexpr uint32_t kIdSpawnLyric1024x768 = 33011;
 inline constexpr uint32_t kIdInsertLyric = 33015;
 inline constexpr uint32_t kIdCopyLyrics = 33018;
+// The event list's own command.
+inline constexpr uint32_t kIdFilterEvents = 33017;
 // The set pane.
 inline constexpr uint32_t kIdGoToItem = 32789;
 inline constexpr uint32_t kIdDisableSong = 33024;

@@ -1,6 +1,6 @@
 #include "res/lyric_menu.h"
 
-#include "res/command_ids.h"
+#include "res/view_switch_menu.h"
 
 namespace rz {
 
@@ -8,7 +8,7 @@ namespace {
 
 using Kind = MenuEntry::Kind;
 
-constexpr MenuEntry kLyricMenu[] = {
+constexpr auto kLyricMenu = joinMenu(std::array<MenuEntry, 7>{{
     {0, Kind::Popup, "Highlight style", 0},
     {1, Kind::Command, "Bouncing ball", kIdBouncingBall},
     {1, Kind::Command, "Highlight syllables", kIdHighlightSyllables},
@@ -16,14 +16,7 @@ constexpr MenuEntry kLyricMenu[] = {
     {1, Kind::Command, "Show object grid", kIdShowObjectGrid},
     {0, Kind::Command, "Karaoke options...", kIdKaraokeOptions},
     {0, Kind::Separator, "", 0},
-    {0, Kind::Command, "Clips  Cues", kIdViewClipsAndCues},
-    {0, Kind::Command, "Events", kIdViewEvents},
-    {0, Kind::Command, "Staff", kIdViewStaff},
-    {0, Kind::Command, "Piano roll", kIdViewPianoRoll},
-    {0, Kind::Command, "Karaoke", kIdViewKaraoke},
-    {0, Kind::Command, "Lead-sheet", kIdViewLeadSheet},
-    {0, Kind::Command, "Time", kIdViewWaveform},
-    {0, Kind::Command, "Velocity", kIdViewVelocity},
+}}, kViewSwitchEntries, std::array<MenuEntry, 12>{{
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Copy lyrics to clipboard", kIdCopyLyrics},
     {0, Kind::Popup, "Spawn top level window", 0},
@@ -36,7 +29,7 @@ constexpr MenuEntry kLyricMenu[] = {
     {0, Kind::Command, "Insert a lyric...", kIdInsertLyric},
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Properties", kIdProperties},
-};
+}});
 
 } // namespace
 

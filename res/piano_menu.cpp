@@ -1,6 +1,6 @@
 #include "res/piano_menu.h"
 
-#include "res/command_ids.h"
+#include "res/view_switch_menu.h"
 
 namespace rz {
 
@@ -8,18 +8,10 @@ namespace {
 
 using Kind = MenuEntry::Kind;
 
-constexpr MenuEntry kPianoMenu[] = {
-    {0, Kind::Command, "Clips  Cues", kIdViewClipsAndCues},
-    {0, Kind::Command, "Events", kIdViewEvents},
-    {0, Kind::Command, "Staff", kIdViewStaff},
-    {0, Kind::Command, "Piano roll", kIdViewPianoRoll},
-    {0, Kind::Command, "Karaoke", kIdViewKaraoke},
-    {0, Kind::Command, "Lead-sheet", kIdViewLeadSheet},
-    {0, Kind::Command, "Time", kIdViewWaveform},
-    {0, Kind::Command, "Velocity", kIdViewVelocity},
+constexpr auto kPianoMenu = joinMenu(kViewSwitchEntries, std::array<MenuEntry, 2>{{
     {0, Kind::Separator, "", 0},
     {0, Kind::Command, "Properties", kIdProperties},
-};
+}});
 
 } // namespace
 

@@ -24,8 +24,9 @@ std::string formatRpn(uint32_t message)
     const int parameter = int((message >> 8) & 0x7F);
     const int v = int((message >> 16) & 0x3FFF);
     switch (parameter) {
-    case 0:
-    case 5:
+    case 0: // semitones and cents
+        return format("%d.%02d", v / 128, v % 128);
+    case 5: // semitones and 128ths
         return format("%d.%02d", v / 128, (v % 128) * 100 / 128);
     case 1: {
         const int x = MulDiv(v, 10000, 8192) - 10000;

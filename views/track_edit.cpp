@@ -157,21 +157,6 @@ CellEdit changeLive(CSongDoc& song, CTrack& track, int column, int number)
 
 } // namespace
 
-int leadingNumber(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min(value * 10 + (text[i] - '0'), (long long)INT_MAX + 1);
-    value = negative ? -value : value;
-    return int(std::clamp(value, (long long)INT_MIN, (long long)INT_MAX));
-}
-
 std::string_view cellInput(std::string_view text)
 {
     text = text.substr(0, std::min(text.size(), kMaxCellText));

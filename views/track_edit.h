@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/leading_number.h"
+
 #include <string_view>
 
 namespace rz {
@@ -14,9 +16,6 @@ enum class CellEdit {
     Refused,  // the song refused the record (and said why)
 };
 
-// The leading integer of a text as "%d" reads it; 0 when there is none.
-// Numbers beyond the int range saturate.
-int leadingNumber(std::string_view text);
 // At most 99 characters, leading blanks removed: what a cell takes.
 std::string_view cellInput(std::string_view text);
 

@@ -21,6 +21,7 @@
 #include "ui/help_opener.h"
 #include "views/clip_view.h"
 #include "views/control_view.h"
+#include "views/event_view.h"
 #include "views/piano_roll_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv)
     rz::registerPianoRollView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerControlView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
+    rz::registerEventView(app.viewFactory(), &app.keyFilter(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
