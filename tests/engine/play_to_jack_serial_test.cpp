@@ -292,6 +292,7 @@ TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
     auto client = makeTestClient();
     ASSERT_TRUE(startEngine(*client));
     COutPort& port = *engine->ports()->mappedOutput(0);
+    const uint64_t disturbances = client->disturbances();
     engine->Advance(false);
     const auto until = std::chrono::steady_clock::now() + 5s;
     const auto secondNoteSounds = [&] {
@@ -327,6 +328,13 @@ TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
     for (const JackTestClient::Received& event : received) {
         ons += isKey60On(event.bytes) ? 1 : 0;
         offs += isKey60Off(event.bytes) ? 1 : 0;
+    }
+    if (client->disturbances() != disturbances) {
+        // The server ran a cycle without the test client: what it carried
+        // is lost on the way, which no device can help.
+        std::cout << "the server reported an xrun or the test client missed a cycle: "
+                     "arrivals are not checked\n";
+        return;
     }
     EXPECT_GE(ons, 2u);
     EXPECT_LT(ons, 8u) << "stopped before the end";
