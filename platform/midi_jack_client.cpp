@@ -76,9 +76,14 @@ JackMidiClient::JackMidiClient(jack_client_t* client)
 JackMidiClient::~JackMidiClient()
 {
     // Deactivating first ends the process callback before anything it reads goes.
-    if (!gone())
+    // After the server died, closing can wait forever on a lock the
+    // library's own ended thread held, and closing on another thread races
+    // the next client's opening: such a handle is left as it is, one per
+    // server that died.
+    if (!gone()) {
         jack_deactivate(m_client);
-    jack_client_close(m_client);
+        jack_client_close(m_client);
+    }
     setMidiOutputPeriod(std::chrono::microseconds(0));
 }
 

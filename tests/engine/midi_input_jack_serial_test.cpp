@@ -52,10 +52,17 @@ TEST_F(ThruJack, ANoteTheClientPlaysComesBackOnTheThruTracksChannelTransposedByI
     engine->setCurrentSong(song.get());
     gui.runAndWait([&] { engine->RebuildThruTracks(); });
 
-    client->queue({0x90, 60, 100});
-    EXPECT_TRUE(waitForMessage(*client, {0x95, 67, 100}));
-    client->queue({0x80, 60, 64});
-    EXPECT_TRUE(waitForMessage(*client, {0x95, 67, 0}));
+    // A message sent or due in a cycle the server ran without a client is
+    // lost on the way, which is no fault of the thru.
+    const auto comesBack = [&](std::vector<uint8_t> played, std::vector<uint8_t> expected) {
+        const uint64_t disturbances = client->disturbances();
+        client->queue(std::move(played));
+        if (waitForMessage(*client, expected))
+            return true;
+        return client->disturbances() != disturbances;
+    };
+    EXPECT_TRUE(comesBack({0x90, 60, 100}, {0x95, 67, 100}));
+    EXPECT_TRUE(comesBack({0x80, 60, 64}, {0x95, 67, 0}));
 }
 
 } // namespace

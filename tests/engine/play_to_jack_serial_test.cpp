@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -197,6 +198,7 @@ std::string PlayToJack::playWholeSong()
     if (!startEngine(*client))
         return "the song did not open";
     gui.recorder.clear();
+    const uint64_t disturbancesBefore = client->disturbances();
     engine->Advance(false);
     if (!waitForGuiCall("setFrameTimer(666)", 10s))
         return "SongEnded was not posted";
@@ -208,6 +210,7 @@ std::string PlayToJack::playWholeSong()
     // Before the shutdown, which silences the port once more.
     const std::vector<StampLog::Entry> sent = stamps.entries();
     const std::vector<JackTestClient::Received> received = client->received();
+    const bool disturbed = client->disturbances() != disturbancesBefore;
     shutDown();
     // Each key-60 message, sent and received, in order: the n-th sent is the
     // n-th received.
@@ -227,7 +230,15 @@ std::string PlayToJack::playWholeSong()
         else if (isKey60Off(event.bytes))
             offs.push_back(event);
     }
-    if (ons.size() != 8 || offs.size() != 8 || sentOns.size() != 8 || sentOffs.size() != 8) {
+    // A cycle the server ran late or without a client loses or moves what
+    // it carried, which no device can help: then only the stamps are judged.
+    if (disturbed) {
+        std::cout << "the server reported an xrun or the test client missed a cycle: "
+                     "arrivals and placement are not checked\n";
+        ons.clear();
+        offs.clear();
+    }
+    if ((!disturbed && (ons.size() != 8 || offs.size() != 8)) || sentOns.size() != 8 || sentOffs.size() != 8) {
         std::string all;
         for (const JackTestClient::Received& event : received) {
             char text[40];
@@ -241,7 +252,7 @@ std::string PlayToJack::playWholeSong()
                + " note-offs sent/received: " + all;
     }
     std::string problems;
-    if (late != 0)
+    if (late != 0 && !disturbed)
         problems += std::to_string(late) + " placed late; ";
     const auto usBetween = [](TickTime from, TickTime to) {
         return double(std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count()) / 1000.0;
@@ -259,6 +270,8 @@ std::string PlayToJack::playWholeSong()
         const double length = usBetween(sentOns[i], sentOffs[i]) - kNoteUs;
         if (std::abs(length) > 1.0)
             problems += note + " stamped with its length off by " + std::to_string(length) + " µs; ";
+        if (disturbed)
+            continue;
         const double on = placement(ons[i], sentOns[i]);
         if (std::abs(on) > 1.0)
             problems += note + " on placed " + std::to_string(on) + " frames from its stamp; ";
@@ -279,6 +292,7 @@ TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
     auto client = makeTestClient();
     ASSERT_TRUE(startEngine(*client));
     COutPort& port = *engine->ports()->mappedOutput(0);
+    const uint64_t disturbances = client->disturbances();
     engine->Advance(false);
     const auto until = std::chrono::steady_clock::now() + 5s;
     const auto secondNoteSounds = [&] {
@@ -314,6 +328,13 @@ TEST_F(PlayToJack, AStopMidNoteDeliversItsNoteOffAndLeavesNothingSounding)
     for (const JackTestClient::Received& event : received) {
         ons += isKey60On(event.bytes) ? 1 : 0;
         offs += isKey60Off(event.bytes) ? 1 : 0;
+    }
+    if (client->disturbances() != disturbances) {
+        // The server ran a cycle without the test client: what it carried
+        // is lost on the way, which no device can help.
+        std::cout << "the server reported an xrun or the test client missed a cycle: "
+                     "arrivals are not checked\n";
+        return;
     }
     EXPECT_GE(ons, 2u);
     EXPECT_LT(ons, 8u) << "stopped before the end";

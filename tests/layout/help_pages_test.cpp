@@ -69,8 +69,9 @@ TEST(HelpPages, EveryTopicTheProgramOpensHasItsPageAndAnchor)
         const size_t hash = topic.find('#');
         const fs::path page = kManual / topic.substr(0, hash);
         ASSERT_TRUE(fs::is_regular_file(page)) << topic << ": no page " << page;
-        if (hash != std::string::npos)
+        if (hash != std::string::npos) {
             EXPECT_TRUE(hasAnchor(readText(page), topic.substr(hash + 1))) << topic;
+        }
     }
 }
 
@@ -90,9 +91,10 @@ TEST(HelpPages, EveryLinkOfTheManualLeadsToAPage)
             const std::string anchor = (*it)[2];
             const fs::path file = target.empty() ? entry.path() : kManual / target;
             ASSERT_TRUE(fs::is_regular_file(file)) << entry.path().filename() << " -> " << target;
-            if (!anchor.empty())
+            if (!anchor.empty()) {
                 EXPECT_TRUE(hasAnchor(readText(file), anchor))
                     << entry.path().filename() << " -> " << target << "#" << anchor;
+            }
         }
     }
     EXPECT_GE(pages, 2u);

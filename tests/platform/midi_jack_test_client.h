@@ -2,8 +2,13 @@
 
 // A JACK client for tests: records what reaches its MIDI input with the
 // absolute frame of each event, sends what a test queues on its MIDI output,
-// and can echo its input to its output.
+// and can echo its input to its output. Its process callback never waits for
+// the test's thread: on a busy machine a preempted reader holding the lock
+// would make the callback miss its cycle and lose what the server handed it.
+// It counts the cycles it missed and the server's xruns, so that a test can
+// tell its own hiccup from a fault of the code under test.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -52,6 +57,7 @@ public:
         m_in = jack_port_register(m_client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
         m_out = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         jack_set_process_callback(m_client, &JackTestClient::processThunk, this);
+        jack_set_xrun_callback(m_client, &JackTestClient::xrunThunk, this);
         m_active = m_in && m_out && jack_activate(m_client) == 0;
     }
     ~JackTestClient()
@@ -70,12 +76,8 @@ public:
     std::string outPort() const { return jack_port_name(m_out); }
     jack_client_t* handle() const { return m_client; }
 
-    void setEcho(bool echo)
-    {
-        std::lock_guard lock(m_mutex);
-        m_echo = echo;
-    }
-    // Sent as one event in the next cycle, after the ones queued before it.
+    void setEcho(bool echo) { m_echo.store(echo); }
+    // Sent as one event in a coming cycle, after the ones queued before it.
     void queue(std::vector<uint8_t> bytes)
     {
         std::lock_guard lock(m_mutex);
@@ -91,6 +93,9 @@ public:
         std::unique_lock lock(m_mutex);
         return m_arrived.wait_for(lock, timeout, [&] { return m_received.size() >= count; });
     }
+    // Cycles this client missed plus xruns the server reported, since it
+    // started: what it received may then lack what the server dropped.
+    uint64_t disturbances() const { return m_missed.load() + m_xruns.load(); }
 
 private:
     static int processThunk(jack_nframes_t nframes, void* self)
@@ -98,38 +103,56 @@ private:
         static_cast<JackTestClient*>(self)->process(nframes);
         return 0;
     }
-    // Test code: a short lock in the process callback is acceptable here.
+    static int xrunThunk(void* self)
+    {
+        static_cast<JackTestClient*>(self)->m_xruns.fetch_add(1);
+        return 0;
+    }
+    // Test code: growing vectors in the callback are acceptable here, a wait
+    // for the test's thread is not.
     void process(jack_nframes_t nframes)
     {
         void* in = jack_port_get_buffer(m_in, nframes);
         void* out = jack_port_get_buffer(m_out, nframes);
         jack_midi_clear_buffer(out);
         const jack_nframes_t cycleStart = jack_last_frame_time(m_client);
+        if (m_cycles++ > 0 && cycleStart != m_lastStart + m_lastFrames)
+            m_missed.fetch_add(1);
+        m_lastStart = cycleStart;
+        m_lastFrames = nframes;
         jack_nframes_t firstFrame = 0;
         jack_time_t startUsecs = 0;
         jack_time_t nextUsecs = 0;
         float periodUsecs = 0;
         jack_get_cycle_times(m_client, &firstFrame, &startUsecs, &nextUsecs, &periodUsecs);
-        std::lock_guard lock(m_mutex);
+        const bool echo = m_echo.load();
         const uint32_t count = jack_midi_get_event_count(in);
         for (uint32_t i = 0; i < count; ++i) {
             jack_midi_event_t event;
             if (jack_midi_event_get(&event, in, i) != 0)
                 continue;
-            m_received.push_back({std::vector<uint8_t>(event.buffer, event.buffer + event.size),
-                                  uint64_t(cycleStart) + event.time, startUsecs, nextUsecs, nframes,
-                                  event.time});
-            if (m_echo)
+            m_pending.push_back({std::vector<uint8_t>(event.buffer, event.buffer + event.size),
+                                 uint64_t(cycleStart) + event.time, startUsecs, nextUsecs, nframes,
+                                 event.time});
+            if (echo)
                 jack_midi_event_write(out, event.time, event.buffer, event.size);
         }
+        std::unique_lock lock(m_mutex, std::try_to_lock);
+        if (!lock.owns_lock())
+            return; // a later cycle hands over what came and sends what waits
         while (!m_outgoing.empty()) {
             const std::vector<uint8_t>& bytes = m_outgoing.front();
             if (jack_midi_event_write(out, nframes - 1, bytes.data(), bytes.size()) != 0)
                 break;
             m_outgoing.pop_front();
         }
-        if (count > 0)
-            m_arrived.notify_all();
+        if (m_pending.empty())
+            return;
+        m_received.insert(m_received.end(), std::make_move_iterator(m_pending.begin()),
+                          std::make_move_iterator(m_pending.end()));
+        m_pending.clear();
+        lock.unlock();
+        m_arrived.notify_all();
     }
 
     jack_client_t* m_client = nullptr;
@@ -138,9 +161,16 @@ private:
     bool m_active = false;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_arrived;
-    bool m_echo = false;
+    std::atomic<bool> m_echo{false};
     std::deque<std::vector<uint8_t>> m_outgoing;
     std::vector<Received> m_received;
+    // The callback's own: what came while the test's thread held the lock.
+    std::vector<Received> m_pending;
+    uint64_t m_cycles = 0;
+    uint64_t m_lastStart = 0;
+    uint64_t m_lastFrames = 0;
+    std::atomic<uint64_t> m_missed{0};
+    std::atomic<uint64_t> m_xruns{0};
 };
 
 } // namespace rz

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -55,13 +56,22 @@ TEST_F(MidiJackTiming, StampedMessagesArriveAtTheFrameTheirStampMapsTo)
 
     // Stamps in the future wait in the queue for their cycle; some fall
     // between frames, some between cycles.
+    const uint64_t disturbancesBefore = client->disturbances();
     const TickTime first = std::chrono::steady_clock::now() + 100ms;
     std::vector<TickTime> stamps;
     for (int i = 0; i < 12; ++i) {
         stamps.push_back(first + i * 137ms + i * 1371us);
         out.sendShort(Bytes{0x90, uint8_t(60 + i), 100}, stamps.back());
     }
-    ASSERT_TRUE(client->waitForCount(stamps.size(), 10s));
+    const bool arrived = client->waitForCount(stamps.size(), 10s);
+    if (client->disturbances() != disturbancesBefore) {
+        // A cycle the server ran late or without a client moves what it
+        // carried; the device counts those as late, as it must.
+        std::cout << "the server reported an xrun or the test client missed a cycle: "
+                     "placement is not checked\n";
+        return;
+    }
+    ASSERT_TRUE(arrived);
     const auto reached = client->received();
     for (size_t i = 0; i < reached.size(); ++i) {
         const double due = jackUsecsAt(stamps[i]) + double(kLatency.count());

@@ -100,7 +100,10 @@ std::string lastLines(const std::string& path)
 std::vector<std::string> serverCommand(const std::string& jackd, const std::string& name,
                                        bool realtime = false, JackDummyPorts ports = {})
 {
-    return {jackd, "-n", name, realtime ? "-R" : "-r", "-d", "dummy", "-r",
+    // A client answer may take longer than the default half second on a busy
+    // machine; the server would then throw the client out ("CheckRes error").
+    return {jackd, "-n", name, realtime ? "-R" : "-r", "-t", std::to_string(JackServer::kClientTimeoutMs),
+            "-d", "dummy", "-r",
             std::to_string(JackServer::kSampleRate), "-p", std::to_string(JackServer::kPeriodFrames),
             "-C", std::to_string(ports.capture), "-P", std::to_string(ports.playback)};
 }

@@ -23,6 +23,8 @@ class JackServer {
 public:
     static constexpr unsigned kSampleRate = 44100;
     static constexpr unsigned kPeriodFrames = 256;
+    // Below the realtime watchdog's 5 s.
+    static constexpr unsigned kClientTimeoutMs = 2000;
 
     // The running server, or null with the reason in `error` (a missing
     // jackd names the package to install).
