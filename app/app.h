@@ -43,6 +43,7 @@ class IEngineLink;
 class HelpOpener;
 class KeyFilter;
 class MainFrame;
+class MusicFont;
 class IAudioEngines;
 class SingleInstance;
 class TrackView;
@@ -108,6 +109,8 @@ public:
     const std::filesystem::path& documentsFolder() const { return m_documentsFolder; }
     const std::filesystem::path& programFolder() const { return m_programFolder; }
     const std::filesystem::path& currentFolder() const { return m_currentFolder; }
+    // The one music font the staves, previews and printing draw with.
+    const MusicFont& musicFont() const { return *m_musicFont; }
 
     // The caption: the title, " DO4", the set with a set file, the song.
     void UpdateTitle();
@@ -275,6 +278,7 @@ private:
 
     std::unique_ptr<HelpOpener> m_help;
     std::unique_ptr<TransportControls> m_transport;
+    std::unique_ptr<MusicFont> m_musicFont;
     std::unique_ptr<SongAdvance> m_advance;
     std::unique_ptr<AutoSave> m_autoSave;
     std::unique_ptr<ExternalControls> m_externalControls;

@@ -26,6 +26,7 @@
 #include "app/startup_steps.h"
 #include "app/transport_commands.h"
 #include "app/transport_panel.h"
+#include "app/transport_staff.h"
 #include "app/view_commands.h"
 #include "core/profile.h"
 #include "core/settings.h"
@@ -41,6 +42,7 @@
 #include "platform/engine_timer.h"
 #include "platform/midi_system.h"
 #include "set/set_document.h"
+#include "staff/symbols/music_font.h"
 #include "ui/command_router.h"
 #include "ui/gui_post.h"
 #include "ui/help_opener.h"
@@ -147,7 +149,7 @@ bool App::InitInstance()
     createEngine();
     createSet();
     m_workFolder = makeWorkFolder(kTitle);
-    addMusicFont();
+    m_musicFont = loadMusicFont();
     createMainFrame();
     if (m_options.file)
         m_opening->OpenDocumentFile(*m_options.file);
@@ -176,6 +178,7 @@ void App::createMainFrame()
     if (auto* qtPrompt = dynamic_cast<QtPrompt*>(m_prompt))
         qtPrompt->setParentWidget(m_frame);
     m_transport->connectFrame();
+    m_transport->panel().setStaffHeaderPainter(transportStaffHeader(*m_musicFont));
     m_frame->setCommandTargets(m_commands.menus());
     m_commands.view->connectStaffTools();
     m_commands.edit->connectAudioEffectMenu();

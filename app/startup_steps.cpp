@@ -16,13 +16,13 @@
 #include "core/tips.h"
 #include "engine/audio/filter_presets.h"
 #include "platform/plugin_marks.h"
+#include "staff/symbols/music_font.h"
 #include "ui/key_filter.h"
 #include "ui/profile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -30,10 +30,6 @@
 
 namespace rz {
 namespace {
-
-// The staff views' music font, from the lilypond-fonts package.
-constexpr const char* kMusicFontGlob = "emmentaler-20.otf";
-constexpr const char* kLilypondFolder = "/usr/share/lilypond";
 
 std::filesystem::path cacheFolder()
 {
@@ -133,16 +129,9 @@ void emptyWorkFolder(const std::filesystem::path& folder)
     std::filesystem::remove(folder, ignored);
 }
 
-void addMusicFont()
+std::unique_ptr<MusicFont> loadMusicFont()
 {
-    std::error_code error;
-    for (const auto& version : std::filesystem::directory_iterator(kLilypondFolder, error)) {
-        const std::filesystem::path font = version.path() / "fonts" / "otf" / kMusicFontGlob;
-        if (std::filesystem::exists(font, error)) {
-            QFontDatabase::addApplicationFont(QFile::decodeName(font.c_str()));
-            return;
-        }
-    }
+    return MusicFont::load();
 }
 
 std::unique_ptr<IAssociationStore> registerFileTypes(IAssociationStore* store, IPrompt& prompt,

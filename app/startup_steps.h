@@ -17,6 +17,7 @@ class IProfile;
 class IPrompt;
 class KeyFilter;
 class MenuBar;
+class MusicFont;
 class SingleInstance;
 struct AppOptions;
 
@@ -49,8 +50,9 @@ void reportStoppedPlugins(IPrompt& prompt);
 std::filesystem::path makeWorkFolder(std::string_view title);
 void emptyWorkFolder(const std::filesystem::path& folder);
 
-// The staff views' music font, when installed.
-void addMusicFont();
+// The program's one music font. A missing font is no reason to stop: staves
+// then show its message.
+std::unique_ptr<MusicFont> loadMusicFont();
 
 // Sets and MIDI files open with us from the desktop, unless the user keeps
 // another program for them. `store` null: the desktop's own, which the

@@ -16,7 +16,6 @@ const QColor kText(133, 203, 224);
 // x 246..261).
 constexpr QRect kTitleRect{14, 9, 204, 18};
 constexpr QRect kStateIconRect{222, 10, 16, 16};
-constexpr QRect kStaffRect{12, 30, 96, 46};
 constexpr QRect kSetLine1{12, 34, 98, 18};
 constexpr QRect kSetLine2{12, 54, 98, 18};
 constexpr QRect kColumnLine1{112, 30, 130, 16};
@@ -27,8 +26,6 @@ constexpr QRect kLargeLine2{12, 66, 230, 36};
 constexpr QRect kTempoRect{268, 8, 180, 18};
 constexpr QRect kMeasureRect{288, 154, 44, 26};
 constexpr QRect kSkipRect{336, 154, 60, 26};
-constexpr int kStaffLineGap = 7;
-constexpr int kStaffTopMargin = 8;
 
 QFont lcdFont(int pixels, int weight)
 {
@@ -43,33 +40,6 @@ QFont verdana(int pixels, int weight)
 void text(QPainter& p, const QRect& rect, const std::string& value, int flags = Qt::AlignLeft)
 {
     p.drawText(rect, flags | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(value));
-}
-
-// The key as sharps or flats, the meter stacked as on a staff.
-void plainStaffHeader(QPainter& p, const QRect& area, const MeasureRec& measure)
-{
-    p.save();
-    p.setPen(QPen(kText, 1));
-    const int firstLine = area.top() + kStaffTopMargin;
-    for (int line = 0; line < 5; ++line) {
-        const int y = firstLine + line * kStaffLineGap;
-        p.drawLine(area.left(), y, area.right(), y);
-    }
-    const int middle = firstLine + 2 * kStaffLineGap;
-    const int count = std::min(std::abs(int(measure.key)), 7);
-    const QString accidental =
-        measure.key >= 0 ? QStringLiteral("\u266F") : QStringLiteral("\u266D");
-    p.setFont(verdana(16, 400));
-    int x = area.left() + 3;
-    for (int i = 0; i < count; ++i, x += 8)
-        p.drawText(QRect(x, middle - 12 + (i % 2 == 0 ? -4 : 3), 10, 22), Qt::AlignCenter,
-                   accidental);
-    p.setFont(verdana(14, 700));
-    const QRect upper(x + 6, middle - 14, 20, 14);
-    const QRect lower(x + 6, middle, 20, 14);
-    p.drawText(upper, Qt::AlignCenter, QString::number(measure.numerator));
-    p.drawText(lower, Qt::AlignCenter, QString::number(measure.denominator));
-    p.restore();
 }
 
 } // namespace
@@ -121,8 +91,6 @@ void TransportPanel::paintStaff(QPainter& p, const MeasureRec& measure) const
 {
     if (m_staffHeader)
         m_staffHeader(p, kStaffRect, measure);
-    else
-        plainStaffHeader(p, kStaffRect, measure);
 }
 
 void TransportPanel::paintRightFields(QPainter& p, const PanelState& state,

@@ -50,8 +50,10 @@ public:
     static constexpr QRect kSpectrumRect{288, 33, 154, 110};
     static constexpr QRect kMarkerRect{404, 29, 13, 123};
     static constexpr QRect kBeatDigitRect{296, 28, 96, 125};
+    // Tall enough for the treble clef and the highest sharp of the key.
+    static constexpr QRect kStaffRect{12, 27, 96, 52};
 
-    // Replaces the plain staff (lines with the key and meter as text).
+    // Draws the staff in meter-and-key mode; without one the field stays empty.
     void setStaffHeaderPainter(StaffHeaderPainter painter);
 
     // Draws every field of `state` into `panel`.

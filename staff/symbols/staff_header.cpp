@@ -178,7 +178,8 @@ void drawStaffHeader(QPainter* painter, QRect& rect, int staffType, int key,
     if (!painter)
         flags |= kHeaderNoLines;
     const Header h{painter, font, pixelSize};
-    const int height = rect.height();
+    // The key's places are 64ths of the staff, whatever the rect's height.
+    const int height = pixelSize;
     const qreal bottom = rect.top() + pixelSize;
     std::vector<std::pair<int, qreal>> staves;
     if (staffType == kGrandType)

@@ -1,7 +1,10 @@
 #include "app/main_frame.h"
 #include "app/spectrum_display.h"
 #include "app/transport_panel.h"
+#include "app/transport_staff.h"
+#include "app_test_fixture.h"
 #include "core/profile.h"
+#include "staff/symbols/music_font.h"
 #include "recording_frame_host.h"
 #include "ui/bitmap_catalog.h"
 #include "ui/bitmap_push_button.h"
@@ -13,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -57,6 +62,52 @@ int textPixels(const QImage& panel, QRect rect)
     return n;
 }
 
+const MusicFont& musicFont()
+{
+    static const std::unique_ptr<MusicFont> font = MusicFont::load();
+    return *font;
+}
+
+// The rows of the staff field lit at its right end: the staff lines.
+std::vector<int> staffLineRows(const QImage& panel)
+{
+    const QRect staff = TransportPanel::kStaffRect;
+    std::vector<int> rows;
+    for (int y = staff.top(); y <= staff.bottom(); ++y)
+        if (nearText(panel.pixelColor(staff.right() - 1, y)))
+            rows.push_back(y);
+    return rows;
+}
+
+// The ink boxes of the staff field's symbols, left to right: runs of
+// columns lit off the staff lines.
+std::vector<QRect> staffSymbols(const QImage& panel)
+{
+    const QRect staff = TransportPanel::kStaffRect;
+    const std::vector<int> lines = staffLineRows(panel);
+    const auto onLine = [&lines](int y) {
+        return std::find(lines.begin(), lines.end(), y) != lines.end();
+    };
+    std::vector<QRect> symbols;
+    QRect current;
+    for (int x = staff.left(); x <= staff.right(); ++x) {
+        QRect column;
+        for (int y = staff.top(); y <= staff.bottom(); ++y)
+            if (!onLine(y) && nearText(panel.pixelColor(x, y)))
+                column |= QRect(x, y, 1, 1);
+        if (column.isNull()) {
+            if (!current.isNull())
+                symbols.push_back(current);
+            current = QRect();
+        } else {
+            current |= column;
+        }
+    }
+    if (!current.isNull())
+        symbols.push_back(current);
+    return symbols;
+}
+
 class TransportPanelTest : public testing::Test {
 protected:
     TransportPanelTest()
@@ -92,11 +143,12 @@ protected:
 TEST_F(TransportPanelTest, EachModeDrawsItsFields)
 {
     spectrum.moveMarker(0.5);
+    panel.setStaffHeaderPainter(transportStaffHeader(musicFont()));
     const QImage meter = shot(sampleState(0));
-    // Five staff lines 7 pixels apart, clear of the key and meter.
+    // Five staff lines a quarter of the staff apart, clear of the key and meter.
     for (int line = 0; line < 5; ++line)
-        EXPECT_EQ(meter.pixelColor(95, 38 + 7 * line), kText) << line;
-    EXPECT_NE(meter.pixelColor(95, 41), kText);
+        EXPECT_EQ(meter.pixelColor(95, 41 + std::lround(line * 6.75)), kText) << line;
+    EXPECT_NE(meter.pixelColor(95, 44), kText);
     EXPECT_GT(textPixels(meter, {112, 30, 130, 48}), 60);  // position, elapsed, remaining
     EXPECT_GT(textPixels(meter, {268, 8, 180, 18}), 40);   // tempo
     EXPECT_GT(textPixels(meter, {14, 9, 204, 18}), 40);    // title
@@ -109,7 +161,7 @@ TEST_F(TransportPanelTest, EachModeDrawsItsFields)
     spectrum.step(std::array<int, 19>{200, 200, 200, 150, 100, 80, 60, 40, 30, 20,
                                       10, 5, 0, 0, 0, 0, 0, 0, 0});
     const QImage setTimes = shot(sets);
-    EXPECT_NE(setTimes.pixelColor(95, 38), kText); // no staff
+    EXPECT_NE(setTimes.pixelColor(95, 41), kText); // no staff
     EXPECT_GT(textPixels(setTimes, {12, 34, 98, 38}), 60);
     EXPECT_NE(setTimes.pixelColor(288 + 2, 33 + 100), QColor(Qt::black)); // a bar
     EXPECT_EQ(setTimes.pixelColor(288 + 7, 33 + 100), QColor(Qt::black)); // between bars
@@ -153,11 +205,48 @@ TEST_F(TransportPanelTest, AStaffHeaderHookReplacesThePlainStaff)
     panel.setStaffHeaderPainter([&calls](QPainter&, const QRect& area, const MeasureRec& m) {
         ++calls;
         EXPECT_EQ(m.numerator, 3);
-        EXPECT_EQ(area.height(), 46);
+        EXPECT_EQ(area, TransportPanel::kStaffRect);
     });
     const QImage image = shot(sampleState(0));
     EXPECT_GT(calls, 0);
-    EXPECT_NE(image.pixelColor(95, 38), kText);
+    EXPECT_NE(image.pixelColor(95, 41), kText);
+}
+
+// The program's own staff: the music font's treble clef with its curl
+// round the G line and D major's first sharp centred on the top line.
+class TransportPanelApp : public AppFixture {};
+
+TEST_F(TransportPanelApp, TheStaffShowsTheClefAndKeyOnTheirLines)
+{
+    start();
+    CSongDoc& song = addSong("Blue");
+    song.measureMap.at(0).key = 2;
+    app->SetCurrentSong(&song);
+    ASSERT_EQ(app->transport().panelState().mode, 0);
+    app->frame()->setGeometry(0, 0, 1000, 700);
+    const QImage panel = app->frame()->grab().toImage().copy(app->frame()->panelRect());
+
+    const MusicFont& font = musicFont();
+    ASSERT_TRUE(font.ok()) << font.message().toStdString();
+    const std::vector<int> lines = staffLineRows(panel);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_NEAR(lines[4] - lines[0], kTransportStaffPixels, 1);
+    const std::vector<QRect> symbols = staffSymbols(panel);
+    ASSERT_GE(symbols.size(), 4u); // clef, two sharps, the common-time sign
+
+    const QRect clef = symbols[0];
+    const QRectF clefInk = font.bounds(MusicGlyph::ClefG, kTransportStaffPixels);
+    EXPECT_NEAR(clef.height(), clefInk.height(), 2);
+    EXPECT_NEAR(clef.width(), clefInk.width(), 2);
+    EXPECT_NEAR(clef.top(), lines[3] + clefInk.top(), 2); // origin on the G line
+    EXPECT_NEAR(clef.bottom(), lines[3] + clefInk.bottom(), 2);
+
+    const QRect sharp = symbols[1];
+    const QRectF sharpInk = font.bounds(MusicGlyph::Sharp, kTransportStaffPixels);
+    EXPECT_NEAR(sharp.height(), sharpInk.height(), 2);
+    EXPECT_NEAR((sharp.top() + sharp.bottom()) / 2.0, lines[0], 1.5);
+    // The second sharp, C, sits in the third space: lower than the first.
+    EXPECT_GT(symbols[2].top(), sharp.top() + 3);
 }
 
 } // namespace

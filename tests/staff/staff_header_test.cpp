@@ -26,9 +26,11 @@ struct Drawn {
     QRect rect{kLeft, kTop, 10, kP};
 };
 
-Drawn header(int staffType, const MeasureRec& measure, int flags, int cancelKey = 0)
+Drawn header(int staffType, const MeasureRec& measure, int flags, int cancelKey = 0,
+             int rectHeight = kP)
 {
     Drawn d;
+    d.rect.setHeight(rectHeight);
     QPainter painter(&d.image);
     drawStaffHeader(&painter, d.rect, staffType, measure.key, measure, flags, cancelKey,
                     musicFont(), kP);
@@ -46,6 +48,7 @@ TEST(StaffHeader, KeySignaturesSitOnTheirLinesAndSpaces)
         MusicGlyph sign;
         int first;
         int second;
+        int rectHeight = kP;
     } kCases[] = {
         {"treble D major: F# on the top line", 0, 2, 0, MusicGlyph::Sharp, 64, 40},
         {"treble B flat major: B flat on the middle line", 0, -2, 0, MusicGlyph::Flat, 32, 56},
@@ -57,12 +60,13 @@ TEST(StaffHeader, KeySignaturesSitOnTheirLinesAndSpaces)
         {"tenor: B flat in the third space", 4, -2, 0, MusicGlyph::Flat, 40, 64},
         {"naturals cancel D major", 0, 0, 2, MusicGlyph::Natural, 64, 40},
         {"a key beyond seven is clamped", 0, 12, 0, MusicGlyph::Sharp, 64, 40},
+        {"a rect taller than the staff", 0, 2, 0, MusicGlyph::Sharp, 64, 40, 2 * kP},
     };
     const MusicFont& font = musicFont();
     ASSERT_TRUE(font.ok());
     const int flags = kHeaderNoClef | kHeaderNoMeter | kHeaderNoLines;
     for (const auto& c : kCases) {
-        const Drawn d = header(c.staffType, meter(4, 4, c.key), flags, c.cancel);
+        const Drawn d = header(c.staffType, meter(4, 4, c.key), flags, c.cancel, c.rectHeight);
         // The two accidentals drawn by hand where they belong.
         QImage expected = whiteImage(d.image.width(), d.image.height());
         QPainter painter(&expected);
