@@ -126,7 +126,6 @@ void ControlView::dragMoved(QPoint point)
 
 void ControlView::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
 {
-    CSongDoc& doc = *song();
     const ControlScale s = scale();
     const bool ctrl = modifiers & Qt::ControlModifier;
     switch (m_mode) {

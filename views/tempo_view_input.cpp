@@ -103,7 +103,6 @@ void TempoView::dragMoved(QPoint point)
 
 void TempoView::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
 {
-    CSongDoc& doc = *song();
     const TempoScale s = scale();
     const bool ctrl = modifiers & Qt::ControlModifier;
     switch (m_mode) {
