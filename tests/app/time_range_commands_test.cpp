@@ -153,8 +153,9 @@ TEST_F(TimeRangeCommands, EachIsEnabledByItsRule)
                                                     << " performance " << performance << " song " << current);
                     const bool enabled = current && state == TransportState::Stopped && !performance;
                     EXPECT_EQ(app->router().update(c.id).enabled, enabled);
-                    if (!enabled)
+                    if (!enabled) {
                         EXPECT_FALSE(app->router().execute(c.id)) << "a greyed command ran";
+                    }
                 }
             }
         }

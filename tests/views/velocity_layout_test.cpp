@@ -79,8 +79,9 @@ TEST(VelocityLayout, OnlyNotesWithARowGetABarAndTheTranspositionMovesThem)
     for (const Case& c : cases) {
         const QRect bar = VelocityEdits::barRect(rig.vg, 100, 30, c.key + c.transposition);
         EXPECT_EQ(!bar.isEmpty(), c.bar) << c.key << " k+" << c.transposition;
-        if (c.bar)
+        if (c.bar) {
             EXPECT_EQ(bar.top(), rig.vg.layout.rows.noteTop + c.row * 10) << c.key;
+        }
     }
 }
 
