@@ -101,6 +101,11 @@ TEST_F(AppStartup, AnUnopenableSynthDatabaseStillStartsTheEngine)
     std::filesystem::create_directories(defaultSynthDatabasePath()); // a folder: no database
     FakeMidiDevices devices;
     ManualEngineTimer timer;
+    // The program goes before the devices and the timer it was given.
+    struct EndTheProgramFirst {
+        std::unique_ptr<App>& app;
+        ~EndTheProgramFirst() { app.reset(); }
+    } endFirst{app};
     AppOptions options;
     options.profile = &profile;
     options.prompt = &prompt;
