@@ -98,6 +98,7 @@ TEST_F(AppStartup, SettingsThatCannotBeWrittenAreReportedAtStart)
 // unknown; the program still starts with its engine.
 TEST_F(AppStartup, AnUnopenableSynthDatabaseStillStartsTheEngine)
 {
+    std::filesystem::remove_all(defaultSynthDatabasePath()); // an earlier test's database
     std::filesystem::create_directories(defaultSynthDatabasePath()); // a folder: no database
     FakeMidiDevices devices;
     ManualEngineTimer timer;
