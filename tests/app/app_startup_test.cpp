@@ -102,10 +102,15 @@ TEST_F(AppStartup, AnUnopenableSynthDatabaseStillStartsTheEngine)
     std::filesystem::create_directories(defaultSynthDatabasePath()); // a folder: no database
     FakeMidiDevices devices;
     ManualEngineTimer timer;
-    // The program goes before the devices and the timer it was given.
+    // The program goes before the devices and the timer it was given, and
+    // the folder with it.
     struct EndTheProgramFirst {
         std::unique_ptr<App>& app;
-        ~EndTheProgramFirst() { app.reset(); }
+        ~EndTheProgramFirst()
+        {
+            app.reset();
+            std::filesystem::remove_all(defaultSynthDatabasePath());
+        }
     } endFirst{app};
     AppOptions options;
     options.profile = &profile;
