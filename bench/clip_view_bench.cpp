@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/dense_song.h"
+#include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "song/lane_items.h"
 #include "song/peak_buffer.h"
@@ -78,11 +79,7 @@ struct ClipBench {
 void BM_ClipViewPaint(benchmark::State& state)
 {
     ClipBench bench(0);
-    QImage image(bench.view->size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        bench.view->render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    timePaints(state, *bench.view);
 }
 BENCHMARK(BM_ClipViewPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -90,19 +87,7 @@ void BM_ClipViewFollowLocked(benchmark::State& state)
 {
     ClipBench bench(5);
     bench.fixture.engine.state = TransportState::Playing;
-    const int32_t end = bench.song->endTick;
-    int32_t tick = 0;
-    for (auto _ : state) {
-        tick = (tick + 97) % end;
-        bench.song->setPosition(tick);
-        LockGuard guard(SongMutex(), "bench follow");
-        bench.view->follow();
-        const TimeAxis axis = bench.view->axis();
-        const QRect plot = bench.view->plotRect();
-        const MeasureMap measures =
-            visibleMeasures(*bench.song, axis.tickOfX(plot.left()), axis.tickOfX(plot.right()));
-        benchmark::DoNotOptimize(measures.data());
-    }
+    timeLockedFollows(state, *bench.song, *bench.view);
 }
 BENCHMARK(BM_ClipViewFollowLocked)->Unit(benchmark::kMicrosecond);
 
@@ -127,12 +112,4 @@ BENCHMARK(BM_OverviewPeaks)->Unit(benchmark::kMillisecond);
 } // namespace
 } // namespace rz
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RZ_VIEW_BENCHMARK_MAIN()

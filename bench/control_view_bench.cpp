@@ -5,6 +5,8 @@
 // curve a full update builds from 100,000 events over 8 tracks.
 #include <benchmark/benchmark.h>
 
+#include "bench/view_bench_loops.h"
+
 #include "core/locks.h"
 #include "core/midi_bytes.h"
 #include "song/play_images.h"
@@ -71,11 +73,7 @@ struct ControlBench {
 void BM_ControlViewPaint(benchmark::State& state)
 {
     ControlBench bench(kTracks, kEventsPerTrack, 0);
-    QImage image(bench.view.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        bench.view.render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    timePaints(state, bench.view);
     state.counters["points"] = double(bench.view.curve().points().size());
 }
 BENCHMARK(BM_ControlViewPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -84,19 +82,7 @@ void BM_ControlViewFollowLocked(benchmark::State& state)
 {
     ControlBench bench(kTracks, kEventsPerTrack, 5);
     bench.fixture.engine.state = TransportState::Playing;
-    const int32_t end = bench.song->endTick;
-    int32_t tick = 0;
-    for (auto _ : state) {
-        tick = (tick + 97) % end;
-        bench.song->setPosition(tick);
-        LockGuard guard(SongMutex(), "bench follow");
-        bench.view.follow();
-        const TimeAxis axis = bench.view.axis();
-        const QRect plot = bench.view.plotRect();
-        const MeasureMap measures =
-            visibleMeasures(*bench.song, axis.tickOfX(plot.left()), axis.tickOfX(plot.right()));
-        benchmark::DoNotOptimize(measures.data());
-    }
+    timeLockedFollows(state, *bench.song, bench.view);
 }
 BENCHMARK(BM_ControlViewFollowLocked)->Unit(benchmark::kMicrosecond);
 
@@ -122,12 +108,4 @@ BENCHMARK(BM_ControlCurveBuild)->Unit(benchmark::kMillisecond);
 } // namespace
 } // namespace rz
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RZ_VIEW_BENCHMARK_MAIN()

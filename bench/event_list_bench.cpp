@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/dense_song.h"
+#include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
 #include "views/event_rows.h"
@@ -57,11 +58,7 @@ void BM_EventListPaint(benchmark::State& state)
     view.initialUpdate();
     const int rowHeight = view.table().verticalHeader()->defaultSectionSize();
     view.resize(700, kVisibleRows * rowHeight + view.table().horizontalHeader()->sizeHint().height() + 4);
-    QImage image(view.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        view.render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    timePaints(state, view);
     state.counters["visible"] = double(view.table().rowAt(view.table().viewport()->height() - 1)
                                        - view.table().rowAt(0) + 1);
     view.detach();
@@ -92,12 +89,4 @@ BENCHMARK(BM_EventListFollowLocked)->Unit(benchmark::kMicrosecond);
 } // namespace
 } // namespace rz
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RZ_VIEW_BENCHMARK_MAIN()

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/dense_song.h"
+#include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
 #include "views/rubber_band.h"
@@ -47,11 +48,7 @@ struct VelocityBench {
 void BM_VelocityViewPaint(benchmark::State& state)
 {
     VelocityBench bench(0);
-    QImage image(bench.view.size(), QImage::Format_RGB32);
-    for (auto _ : state) {
-        bench.view.render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    timePaints(state, bench.view);
     state.counters["shown"] = double(bench.view.shownTracks().size());
     state.counters["gridTicks"] = double(bench.view.axis().gridTicks);
 }
@@ -61,19 +58,7 @@ void BM_VelocityViewFollowLocked(benchmark::State& state)
 {
     VelocityBench bench(5);
     bench.fixture.engine.state = TransportState::Playing;
-    const int32_t end = bench.song->endTick;
-    int32_t tick = 0;
-    for (auto _ : state) {
-        tick = (tick + 97) % end;
-        bench.song->setPosition(tick);
-        LockGuard guard(SongMutex(), "bench follow");
-        bench.view.follow();
-        const TimeAxis axis = bench.view.axis();
-        const QRect plot = bench.view.plotRect();
-        const MeasureMap measures =
-            visibleMeasures(*bench.song, axis.tickOfX(plot.left()), axis.tickOfX(plot.right()));
-        benchmark::DoNotOptimize(measures.data());
-    }
+    timeLockedFollows(state, *bench.song, bench.view);
 }
 BENCHMARK(BM_VelocityViewFollowLocked)->Unit(benchmark::kMicrosecond);
 
@@ -108,12 +93,4 @@ BENCHMARK(BM_VelocityBand)->Unit(benchmark::kMicrosecond);
 } // namespace
 } // namespace rz
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+RZ_VIEW_BENCHMARK_MAIN()
