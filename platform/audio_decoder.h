@@ -9,9 +9,12 @@
 
 namespace rz {
 
+class DecoderEngine;
+
 // Decodes the best audio stream of any file FFmpeg reads into 16-bit
 // interleaved stereo at one rate, whatever the source holds. Failures are
 // negative AVERROR codes. One thread at a time; never on a realtime thread.
+// FFmpeg itself is loaded on the first open (platform/codec_module.h).
 class AudioDecoder {
 public:
     // Receives decoded frames: `frames` stereo frames of interleaved samples.
@@ -44,14 +47,9 @@ public:
     void close();
 
 private:
-    struct State;
-    int openInput(uint32_t outputRate);
-    int setupStream(uint32_t outputRate);
-    Status drainDecoder(const Sink& sink);
-    bool convert(const uint8_t** input, int inputFrames, const Sink& sink);
-    Status flush(const Sink& sink);
+    bool makeEngine();
 
-    std::unique_ptr<State> m_state;
+    std::unique_ptr<DecoderEngine> m_engine;
     int m_lastError = 0;
 };
 

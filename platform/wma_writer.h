@@ -9,10 +9,13 @@
 
 namespace rz {
 
+class WmaEngine;
+
 // Writes 16-bit interleaved PCM as Windows Media Audio 2 in an ASF file
 // through FFmpeg: the samples are converted to the encoder's format and
 // gathered into its fixed frame size. Every call reports failure as a
 // negative FFmpeg code. One thread at a time; never a realtime thread.
+// FFmpeg itself is loaded on the first begin (platform/codec_module.h).
 class WmaWriter {
 public:
     WmaWriter();
@@ -50,12 +53,7 @@ public:
     uint64_t fileBytes() const;
 
 private:
-    struct State;
-    int encodeFrames(bool flush);
-    int sendFrame(bool last);
-    int drainPackets();
-
-    std::unique_ptr<State> m_state;
+    std::unique_ptr<WmaEngine> m_engine;
 };
 
 } // namespace rz
