@@ -37,15 +37,29 @@ bool handedOn(const MidiInRecorder& recorder, size_t markers = 1)
     return size_t(std::count(lines.begin(), lines.end(), kMarkerLine)) >= markers;
 }
 
+// Queues the marker until `recorder` has handed on `markers` of them. A cycle
+// the server ran without one of the clients loses what was sent in it, which
+// a busy machine does now and then: a marker not seen soon is sent again.
+bool sendMarkerUntilHandedOn(JackTestClient& client, const MidiInRecorder& recorder, size_t markers = 1)
+{
+    const auto until = std::chrono::steady_clock::now() + 30s;
+    while (std::chrono::steady_clock::now() < until) {
+        client.queue(kMarker);
+        if (eventually([&] { return handedOn(recorder, markers); }, 2s))
+            return true;
+    }
+    return false;
+}
+
 // Queues the marker and waits until `recorder` hands it on; the lines
-// before it. Nothing may come after it.
+// before it. Nothing but markers sent again may come after it.
 std::vector<std::string> linesBeforeMarker(JackTestClient& client, const MidiInRecorder& recorder)
 {
-    client.queue(kMarker);
-    EXPECT_TRUE(eventually([&] { return handedOn(recorder); })) << "the marker never arrived";
+    EXPECT_TRUE(sendMarkerUntilHandedOn(client, recorder)) << "the marker never arrived";
     std::vector<std::string> lines = recorder.summary();
     const auto marker = std::find(lines.begin(), lines.end(), kMarkerLine);
-    EXPECT_EQ(marker + (marker == lines.end() ? 0 : 1), lines.end()) << "something came after the marker";
+    EXPECT_TRUE(std::all_of(marker, lines.end(), [](const std::string& line) { return line == kMarkerLine; }))
+        << "something came after the marker";
     lines.erase(marker, lines.end());
     return lines;
 }
@@ -56,12 +70,12 @@ std::vector<std::string> linesBeforeMarker(JackTestClient& client, const MidiInR
 // a later cycle than a first one.
 void waitForQueuedCycles(JackTestClient& client, const MidiInRecorder& watcher)
 {
-    const std::vector<std::string> lines = watcher.summary();
-    const size_t before = size_t(std::count(lines.begin(), lines.end(), kMarkerLine));
-    client.queue(kMarker);
-    ASSERT_TRUE(eventually([&] { return handedOn(watcher, before + 1); })) << "the marker never arrived";
-    client.queue(kMarker);
-    ASSERT_TRUE(eventually([&] { return handedOn(watcher, before + 2); })) << "the marker never arrived";
+    const auto markers = [&] {
+        const std::vector<std::string> lines = watcher.summary();
+        return size_t(std::count(lines.begin(), lines.end(), kMarkerLine));
+    };
+    ASSERT_TRUE(sendMarkerUntilHandedOn(client, watcher, markers() + 1)) << "the marker never arrived";
+    ASSERT_TRUE(sendMarkerUntilHandedOn(client, watcher, markers() + 1)) << "the marker never arrived";
 }
 
 // What the input device hands on for events a source sends, one JACK event each.
@@ -196,8 +210,16 @@ TEST_F(MidiJackIn, FullRingDropsWholeEventsAndCountsThem)
     StallingRecorder recorder;
     ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
-    client->queue({0x90, 0, 1});
-    ASSERT_TRUE(recorder.waitUntilStalled());
+    // The first note is sent again while it is not seen: a busy server may
+    // run a cycle without one of the clients and lose it.
+    size_t firsts = 0;
+    bool stalled = false;
+    while (!stalled && firsts < 10) {
+        client->queue({0x90, 0, 1});
+        ++firsts;
+        stalled = recorder.waitUntilStalled();
+    }
+    ASSERT_TRUE(stalled);
 
     constexpr size_t kFlood = 5000; // more than the ring holds
     for (size_t i = 0; i < kFlood; ++i)
@@ -206,10 +228,12 @@ TEST_F(MidiJackIn, FullRingDropsWholeEventsAndCountsThem)
     recorder.release();
 
     ASSERT_GT(in.droppedCount(), 0u);
+    // A first note sent again may have come as well.
     const size_t expected = 1 + kFlood - size_t(in.droppedCount());
     EXPECT_TRUE(recorder.waitForCount(expected, 5s));
     const std::vector<std::string> lines = linesBeforeMarker(*client, recorder);
-    EXPECT_EQ(lines.size(), expected);
+    EXPECT_GE(lines.size(), expected);
+    EXPECT_LE(lines.size(), expected + firsts - 1);
 }
 
 } // namespace
