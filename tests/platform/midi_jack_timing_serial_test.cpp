@@ -87,10 +87,14 @@ TEST_F(MidiJackTiming, AMessageWhoseFrameHasPassedGoesAtTheCycleStartAndIsCounte
     JackMidiOutDevice out(client->inPort(), client->inPort(), MidiDeviceKind::Software);
     ASSERT_TRUE(out.open()) << out.openError();
 
+    const uint64_t disturbances = client->disturbances();
     const TickTime now = std::chrono::steady_clock::now();
     out.sendShort(Bytes{0x90, 60, 100}, now - 2s);
     out.sendShort(Bytes{0x90, 61, 100}, now - 1s);
-    ASSERT_TRUE(client->waitForCount(2, 5s)) << "a late message is never dropped";
+    // A cycle the server ran without the test client lost what came in it.
+    if (!client->waitForCount(2, 5s) && client->disturbances() != disturbances)
+        GTEST_SKIP() << "the test client missed cycles or saw xruns";
+    ASSERT_EQ(client->received().size(), 2u) << "a late message is never dropped";
     const auto reached = client->received();
     EXPECT_EQ(reached[0].offset, 0u);
     EXPECT_EQ(reached[1].frame, reached[0].frame) << "both at the first frame of one cycle, in order";
