@@ -6,6 +6,8 @@
 #include "dialogs/paste_dlg.h"
 #include "dialogs/time_range_dlg.h"
 #include "dialogs/cue_props_dlg.h"
+#include "dialogs/edit_lyrics_dlg.h"
+#include "dialogs/find_dlg.h"
 #include "dialogs/song_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/song_doc.h"
@@ -24,6 +26,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::CopyTime,       EditDialog::DeleteTime,     EditDialog::PasteTime,
     EditDialog::PasteEvents,    EditDialog::SelectTime,     EditDialog::MeasureNumbers,
     EditDialog::InsertTime,     EditDialog::Move,
+    EditDialog::Find,           EditDialog::EditLyrics,
 };
 
 } // namespace
@@ -139,7 +142,6 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
 
-std::unique_ptr<CUndoRecord> ProgramEditDialogs::editLyrics(CSongDoc&, int32_t, int32_t) { return nullptr; }
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return std::nullopt; }
 std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
 std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }
@@ -148,9 +150,26 @@ std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc&) { return std::null
 std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc&) { return std::nullopt; }
 std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }
 
-bool ProgramEditDialogs::find(CSongDoc&, FindCriteria&)
+// ---- find and lyrics
+
+bool ProgramEditDialogs::find(CSongDoc& song, FindCriteria& criteria)
 {
-    return false;
+    CFindDlg dialog(song, parentWindow());
+    dialog.setHelpOpener(m_services.help);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    criteria = dialog.criteria();
+    return true;
+}
+
+std::unique_ptr<CUndoRecord> ProgramEditDialogs::editLyrics(CSongDoc& song, int32_t track, int32_t event)
+{
+    if (track < 0 || size_t(track) >= song.tracks.size())
+        return nullptr;
+    CEditLyricsDlg dialog(song, track, event, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return dialog.takeRecord();
 }
 
 } // namespace rz

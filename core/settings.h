@@ -112,6 +112,9 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(AccelMapBytes,            "AccelMap4", "{}",       Binary, 0, 0, 0, "") \
     X(DirsAccelMaps,            "Dirs", "Accelmaps",     Text, 0, 0, 0, "") \
     X(DirsKeyMaps,              "Dirs", "Keymaps",       Text, 0, 0, 0, "") \
+    X(FindPresetsUseWhich,      "FindPresets", "UseWhich", Text, 0, 0, 0, "Default") \
+    X(FindPresetsBytes,         "FindPresets", "{}",       Binary, 0, 0, 0, "") \
+    X(DirsGraphics,             "Dirs", "Graphics",      Text, 0, 0, 0, "") \
     X(RecentSet,                "Recent File List", "File{}",     Text, 0, 0, 0, "") \
     X(RecentSong,               "Recent Song List", "Song{}",     Text, 0, 0, 0, "") \
     X(RecentFilter,             "Recent Filter List", "Filter{}", Text, 0, 0, 0, "") \

@@ -1,5 +1,7 @@
 #include "set/lyric_layout.h"
 
+#include "song/lyric_codec.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -51,12 +53,8 @@ int leadingNumber(std::string_view text)
 void applyFontTokens(std::string_view argument, const LyricFont& viewFont, LyricItem& item)
 {
     LyricFont& font = *item.font;
-    while (!argument.empty()) {
-        const size_t comma = argument.find(',');
-        std::string token(argument.substr(0, comma));
-        argument = comma == std::string_view::npos ? std::string_view() : argument.substr(comma + 1);
-        if (token.empty())
-            continue;
+    for (std::string_view piece : lyricCodeItems(argument)) {
+        std::string token(piece);
         if (token.size() == 1)
             token += ' ';
         const bool off = token[1] == '-';
@@ -216,14 +214,16 @@ LyricPages layoutLyricItems(std::vector<LyricItem>& items, std::string_view titl
             }
         }
 
-        while (!word.empty() && word[0] == '{') {
-            const size_t close = word.find('}');
-            if (close == std::string::npos)
+        for (;;) {
+            std::string_view rest = word;
+            const std::optional<LyricCode> code = takeLyricCode(rest);
+            if (!code)
                 break;
-            const char command = close >= 1 && word.size() > 1 ? char(std::tolower(uint8_t(word[1]))) : '\0';
-            const std::string argument = close > 3 ? word.substr(3, close - 3) : std::string();
-            word.erase(0, close + 1);
-            item.text.erase(0, std::min(close + 1, item.text.size()));
+            const char command = char(std::tolower(uint8_t(code->letter)));
+            const std::string argument(code->content);
+            const size_t taken = word.size() - rest.size();
+            word.erase(0, taken);
+            item.text.erase(0, std::min(taken, item.text.size()));
             if (command == 'b') {
                 pages.pictures.back() = argument;
             } else if (command == 'f') {

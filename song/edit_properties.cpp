@@ -137,6 +137,23 @@ std::vector<Selected> selectedEvents(const CSongDoc& song)
     return selected;
 }
 
+// One event is selected and it is a syllable, which the lyric editor edits.
+bool oneSyllableSelected(const CSongDoc& song)
+{
+    const CMidiEvent* found = nullptr;
+    for (const auto& track : song.tracks)
+        for (const CMidiEvent& event : track->events)
+            if (event.selectionStamp == song.selectionStamp) {
+                if (found)
+                    return false;
+                found = &event;
+            }
+    if (!found || (found->message != kTextMessage && found->message != 0x5FF))
+        return false;
+    const auto bytes = found->data.bytes();
+    return bytes.empty() || bytes[0] != '@';
+}
+
 EventPropsRequest requestFor(const CMidiEvent& event, size_t track)
 {
     EventPropsRequest request;
@@ -410,6 +427,8 @@ void editOneEvent(CSongDoc& song, size_t t, size_t e)
             song.ApplyEdit(std::move(record));
         return;
     }
+    if (!hasEditDialog(song, EditDialog::EventProperties))
+        return;
     const std::optional<EventPropsResult> r =
         song.context().editDialogs->eventProperties(song, requestFor(event, t));
     if (!r || r->message == 0)
@@ -423,7 +442,7 @@ void editEvents(CSongDoc& song)
     const std::vector<Selected> selected = selectedEvents(song);
     if (selected.size() == 1)
         editOneEvent(song, selected[0].track, selected[0].index);
-    else if (selected.size() > 1)
+    else if (selected.size() > 1 && hasEditDialog(song, EditDialog::EventProperties))
         editSeveralEvents(song, selected);
 }
 
@@ -436,7 +455,9 @@ bool CSongDoc::OnUpdateEditProperties() const
     switch (selectionKind) {
     case kSelectCues: return hasEditDialog(*this, EditDialog::CueProperties);
     case kSelectAudioClip: return hasEditDialog(*this, EditDialog::WaveProperties);
-    case kSelectEvents: return hasEditDialog(*this, EditDialog::EventProperties);
+    case kSelectEvents:
+        return hasEditDialog(*this, EditDialog::EventProperties)
+               || (hasEditDialog(*this, EditDialog::EditLyrics) && oneSyllableSelected(*this));
     default: return true;
     }
 }

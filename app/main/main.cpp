@@ -179,7 +179,6 @@ int main(int argc, char** argv)
     rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerControlView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerEventView(app.viewFactory(), &app.keyFilter(), [&app](rz::CommandId id) { return app.router().execute(id); });
-    rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);
@@ -194,6 +193,8 @@ int main(int argc, char** argv)
     });
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
+    // The lyric view asks the engine, which exists once the application has started.
+    rz::registerLyricView(app.viewFactory(), lyricViewContext(app));
     if (line->testExitAfterMs >= 0)
         QTimer::singleShot(line->testExitAfterMs, &app,
                            [&app, grab = line->grabFile] { testExit(app, grab); });

@@ -22,7 +22,7 @@ const EnableCase kRoutingCases[] = {
     {kIdViewOtherController, kNever}, {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
     {kIdInsertKeySignature, kNever}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
     {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kNever},
-    {kIdInsertTempoSeries, kNever}, {kIdEditFind, kNever}, {kIdFindNext, kNever},
+    {kIdInsertTempoSeries, kNever}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
     {kIdInsertTrack, kNever}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},
     {kIdEditSelectAll, kSong},
 };

@@ -238,6 +238,27 @@ TEST(PropertyEdits, LyricGoesToTheLyricEditorsOwnRecord)
     EXPECT_EQ(song->undoList.back()->label, "Edit Lyric");
 }
 
+TEST(PropertyEdits, WithoutTheEventDialogOnlyOneSyllableEnablesProperties)
+{
+    ClipboardFixture f;
+    SongPtr song = twoTracks(f, {textEvent(0, "la", 0x05), textEvent(10, "@DR;2;0;mf"), textEvent(20, "@TTitle"),
+                                 textEvent(30, "lo ", 0x01)});
+    f.dialogs.missing = {EditDialog::EventProperties};
+    const struct {
+        std::vector<std::pair<size_t, size_t>> selected;
+        bool enabled;
+    } cases[] = {
+        {{{1, 0}}, true}, {{{1, 3}}, true}, {{{1, 1}}, false}, {{{1, 2}}, false}, {{{1, 0}, {1, 3}}, false},
+    };
+    for (const auto& c : cases) {
+        selectEvents(*song, c.selected);
+        EXPECT_EQ(song->OnUpdateEditProperties(), c.enabled) << c.selected.size() << " " << c.selected[0].second;
+    }
+    f.dialogs.missing.insert(EditDialog::EditLyrics);
+    selectEvents(*song, {{1, 0}});
+    EXPECT_FALSE(song->OnUpdateEditProperties());
+}
+
 TEST(PropertyEdits, SelectedRowsReachTheTrackView)
 {
     ClipboardFixture f;
