@@ -401,7 +401,7 @@ TEST(TransformDialogs, SeriesOffersTheSynthsControllersOfTheTrackInQuestion)
     s.synths.ccNames[{3, 127}] = "Poly";
     {
         CInsertCCDlg dialog(*s.song);
-        EXPECT_LT(dialog.controllerBox()->findData(74), 0) << "no track chosen: the built-in list";
+        EXPECT_LT(dialog.controllerBox()->findText("Brightness (74)"), 0) << "no track chosen: the built-in list";
         EXPECT_GE(dialog.controllerBox()->findData(7), 0);
     }
     s.s.fixture.trackRows.selected = {1};
