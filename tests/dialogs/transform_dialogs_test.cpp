@@ -397,18 +397,18 @@ TEST(TransformDialogs, SeriesEndsFollowEachOther)
 TEST(TransformDialogs, SeriesOffersTheSynthsControllersOfTheTrackInQuestion)
 {
     SeriesSong s;
-    s.synths.ccNames[{3, 74}] = "  Brightness";
+    s.synths.ccNames[{3, 74}] = "  Cutoff";
     s.synths.ccNames[{3, 127}] = "Poly";
     {
         CInsertCCDlg dialog(*s.song);
-        EXPECT_LT(dialog.controllerBox()->findText("Brightness (74)"), 0) << "no track chosen: the built-in list";
+        EXPECT_LT(dialog.controllerBox()->findText("Cutoff (74)"), 0) << "no track chosen: the built-in list";
         EXPECT_GE(dialog.controllerBox()->findData(7), 0);
     }
     s.s.fixture.trackRows.selected = {1};
     CInsertCCDlg dialog(*s.song);
     QComboBox* box = dialog.controllerBox();
     ASSERT_EQ(box->count(), 4);
-    EXPECT_EQ(box->itemText(box->findData(74)), "Brightness (74)");
+    EXPECT_EQ(box->itemText(box->findData(74)), "Cutoff (74)");
     EXPECT_GE(box->findData(127), 0);
     EXPECT_GE(box->findData(kSeriesPitchBend), 0);
     EXPECT_GE(box->findData(kSeriesChannelPressure), 0);
