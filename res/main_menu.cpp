@@ -101,7 +101,7 @@ constexpr MenuEntry kMenuHead[] = {
     item(1, "&Copy", kIdEditCopy),
     item(1, "&Paste", kIdEditPaste),
     item(1, "&Move...", kIdMoveEvents),
-    item(1, "Tran&spose...", kIdTranspose),
+    item(1, "Transp&ose...", kIdTranspose),
     item(1, "&Quantize...", kIdQuantize),
     item(1, "&Velocities...", kIdEditVelocities),
     item(1, "&Duration...", kIdEditDuration),
