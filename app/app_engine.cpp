@@ -108,6 +108,7 @@ void App::createSet()
                 return controller != nullptr;
             },
         .clockTimeViewOpen = [this] { return m_views.slot(ViewSlots::kTime) != nullptr; },
+        .musicFont = [this] { return static_cast<const MusicFont*>(m_musicFont.get()); },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

@@ -8,6 +8,9 @@
 #include "dialogs/cue_props_dlg.h"
 #include "dialogs/edit_lyrics_dlg.h"
 #include "dialogs/find_dlg.h"
+#include "dialogs/insert_cc_dlg.h"
+#include "dialogs/key_meter_dlg.h"
+#include "dialogs/transform_dlg.h"
 #include "dialogs/song_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/song_doc.h"
@@ -27,6 +30,9 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::PasteEvents,    EditDialog::SelectTime,     EditDialog::MeasureNumbers,
     EditDialog::InsertTime,     EditDialog::Move,
     EditDialog::Find,           EditDialog::EditLyrics,
+    EditDialog::Transpose,      EditDialog::Quantize,       EditDialog::Velocities,
+    EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
+    EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
 };
 
 } // namespace
@@ -117,10 +123,36 @@ std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc& song, 
     return run<CCuePropsDlg>(song, cue, timeCode);
 }
 
-// ---- not built yet: `has` is false, so no command asks for these
+// ---- the event transforms, key and meter
 
-std::optional<KeySignatureParams> ProgramEditDialogs::keySignature(CSongDoc&) { return std::nullopt; }
-std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc&) { return std::nullopt; }
+std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc& song) { return run<CTransposeDlg>(song); }
+std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc& song) { return run<CQuantizeDlg>(song); }
+
+std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc& song, int64_t extent)
+{
+    return run<CVelocityDlg>(song, extent);
+}
+
+std::optional<DurationParams> ProgramEditDialogs::duration(CSongDoc& song) { return run<CNoteDurationsDlg>(song); }
+std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc& song) { return run<CThinDlg>(song); }
+std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc& song) { return run<CRandomizeDlg>(song); }
+
+std::optional<ControllerSeriesParams> ProgramEditDialogs::controllerSeries(CSongDoc& song)
+{
+    return run<CInsertCCDlg>(song);
+}
+
+std::optional<KeySignatureParams> ProgramEditDialogs::keySignature(CSongDoc& song)
+{
+    return run<CKeySigDlg>(song, m_services.musicFont ? m_services.musicFont() : nullptr);
+}
+
+std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc& song)
+{
+    return run<CMeterDlg>(song, m_services.musicFont ? m_services.musicFont() : nullptr);
+}
+
+// ---- not built yet: `has` is false, so no command asks for these
 
 std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc&, const TrackPropsParams&)
 {
@@ -132,7 +164,6 @@ std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, c
     return std::nullopt;
 }
 
-std::optional<ControllerSeriesParams> ProgramEditDialogs::controllerSeries(CSongDoc&) { return std::nullopt; }
 std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc&, const ChordParams&) { return std::nullopt; }
 
 std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&, const ExpressionTextParams&)
@@ -142,12 +173,6 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
 
-std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc&) { return std::nullopt; }
-std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc&) { return std::nullopt; }
-std::optional<VelocityParams> ProgramEditDialogs::velocities(CSongDoc&, int64_t) { return std::nullopt; }
-std::optional<DurationParams> ProgramEditDialogs::duration(CSongDoc&) { return std::nullopt; }
-std::optional<ThinParams> ProgramEditDialogs::thin(CSongDoc&) { return std::nullopt; }
-std::optional<RandomizeParams> ProgramEditDialogs::randomize(CSongDoc&) { return std::nullopt; }
 std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }
 
 // ---- find and lyrics

@@ -10,6 +10,8 @@ class QWidget;
 
 namespace rz {
 
+class MusicFont;
+
 // The edit dialogs the program has, each run modally over the main frame.
 // One not built yet answers nothing and `has` is false for it, so the
 // commands that need it stay grey. GUI thread.
@@ -25,6 +27,8 @@ public:
         // Cue positions are entered as time code while a clock-time view
         // exists; null: never.
         std::function<bool()> clockTimeViewOpen;
+        // The music font the key and meter previews draw with; null: none.
+        std::function<const MusicFont*()> musicFont;
     };
 
     explicit ProgramEditDialogs(Services services);

@@ -381,7 +381,10 @@ size_t userTrackOr(const CSongDoc& song, int64_t track, size_t fallback)
 
 bool CSongDoc::OnUpdateInsert(EditDialog dialog) const
 {
-    return editingAllowed() && hasEditDialog(*this, dialog);
+    if (!editingAllowed() || !hasEditDialog(*this, dialog))
+        return false;
+    // A series goes onto the chosen tracks: without one it would do nothing.
+    return dialog != EditDialog::ControllerSeries || !seriesTracks(*this).empty();
 }
 
 void CSongDoc::OnInsertKeySignature()

@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <iterator>
 #include <map>
 #include <span>
 
@@ -193,6 +194,16 @@ QImage panelButton(QSize size, Face face, Glyph glyph, qreal inset)
     return buttonStrip(size, face, kPanelFace, kGlyph, glyph, inset);
 }
 
+// A small "3" in the cell's top right corner.
+void paintTripletMark(QPainter& p, const QRect& cell)
+{
+    const int tx = cell.right() - 4;
+    p.drawRect(QRect(tx, cell.top(), 3, 1));
+    p.drawRect(QRect(tx + 1, cell.top() + 2, 2, 1));
+    p.drawRect(QRect(tx, cell.top() + 4, 3, 1));
+    p.drawRect(QRect(tx + 2, cell.top(), 1, 5));
+}
+
 // A note of `flags` flags (0 = quarter), a "3" above it for triplets.
 void paintGridNote(QPainter& p, const QRect& cell, int flags, bool triplet)
 {
@@ -203,13 +214,8 @@ void paintGridNote(QPainter& p, const QRect& cell, int flags, bool triplet)
     p.drawRect(QRect(x + 1, cell.top() + 3, 1, 12));
     for (int i = 0; i < flags; ++i)
         p.drawRect(QRect(x + 2, cell.top() + 3 + 3 * i, 3, 2));
-    if (triplet) {
-        const int tx = cell.right() - 4;
-        p.drawRect(QRect(tx, cell.top(), 3, 1));
-        p.drawRect(QRect(tx + 1, cell.top() + 2, 2, 1));
-        p.drawRect(QRect(tx, cell.top() + 4, 3, 1));
-        p.drawRect(QRect(tx + 2, cell.top(), 1, 5));
-    }
+    if (triplet)
+        paintTripletMark(p, cell);
 }
 
 QImage gridNotes()
@@ -221,6 +227,50 @@ QImage gridNotes()
     QPainter p(&strip);
     for (int i = 0; i < kCells; ++i)
         paintGridNote(p, QRect(16 * i, 0, 16, 16), i / 2, i % 2 == 1);
+    return strip;
+}
+
+// A note with an open head below a half (0) or a filled one, a stem from a
+// half on, its flags, a dot and a triplet's "3".
+void paintNoteValue(QPainter& p, const QRect& cell, int kind, int flags, bool dotted, bool triplet)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    const int x = cell.left() + 6;
+    const QRect head(x - 4, cell.bottom() - 3, 6, 4);
+    p.drawEllipse(head);
+    if (kind < 2) {
+        p.setBrush(Qt::white);
+        p.drawEllipse(head.adjusted(1, 1, -2, -1));
+        p.setBrush(Qt::black);
+    }
+    if (kind > 0)
+        p.drawRect(QRect(x + 1, cell.top() + 3, 1, 11));
+    for (int i = 0; i < flags; ++i)
+        p.drawRect(QRect(x + 2, cell.top() + 3 + 3 * i, 3, 2));
+    if (dotted)
+        p.drawRect(QRect(x + 4, cell.bottom() - 2, 2, 2));
+    if (triplet)
+        paintTripletMark(p, cell);
+}
+
+QImage noteValues()
+{
+    // kind (0 whole, 1 half, 2 quarter and shorter), flags, dotted, triplet
+    static constexpr struct {
+        int kind, flags;
+        bool dotted, triplet;
+    } kValues[] = {{0, 0, false, false}, {1, 0, true, false}, {1, 0, false, false}, {2, 0, true, false},
+                   {1, 0, false, true},  {2, 0, false, false}, {2, 1, true, false}, {2, 0, false, true},
+                   {2, 1, false, false}, {2, 2, true, false}, {2, 1, false, true}, {2, 2, false, false},
+                   {2, 2, false, true},  {2, 3, false, false}, {2, 3, false, true}};
+    QImage strip(16 * int(std::size(kValues)), 16, QImage::Format_RGB32);
+    strip.fill(Qt::white);
+    QPainter p(&strip);
+    for (int i = 0; i < int(std::size(kValues)); ++i) {
+        const auto& v = kValues[i];
+        paintNoteValue(p, QRect(16 * i, 0, 16, 16), v.kind, v.flags, v.dotted, v.triplet);
+    }
     return strip;
 }
 
@@ -366,6 +416,7 @@ const CatalogRow kRows[] = {
     {bitmap_id::kPianoKeys3, [] { return piano_keys::paintKeyboard(3); }},
     {bitmap_id::kPianoKeys2, [] { return piano_keys::paintKeyboard(2); }},
     {bitmap_id::kBandPattern, piano_keys::paintBandPattern},
+    {bitmap_id::kNoteValues, noteValues},
 };
 
 const CatalogRow* findRow(int id)

@@ -61,6 +61,9 @@ inline constexpr int kPianoKeys2 = 224;
 inline constexpr int kBandPattern = 344;
 // The ports image list: five 16 x 15 cells on magenta (ui/port_icons.h).
 inline constexpr int kPortIcons = 231;
+// The fifteen note values of the quantize and meter dialogs, whole to
+// thirty-second triplet, 16 x 16 each on white.
+inline constexpr int kNoteValues = 251;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.

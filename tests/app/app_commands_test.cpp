@@ -17,10 +17,11 @@ namespace {
 using namespace test;
 
 // The frame greys the commands of its own no target carries out; the song
-// document decides its commands.
+// document decides its commands. No track row is chosen here, so a
+// controller series has nowhere to go.
 const EnableCase kRoutingCases[] = {
-    {kIdViewOtherController, kNever}, {kIdInsertMeter, kNever}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
-    {kIdInsertKeySignature, kNever}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
+    {kIdViewOtherController, kNever}, {kIdInsertMeter, kSongStoppedEditing}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
+    {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
     {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kNever},
     {kIdInsertTempoSeries, kNever}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
     {kIdInsertTrack, kNever}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},

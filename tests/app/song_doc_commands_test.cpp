@@ -155,6 +155,7 @@ TEST(SongDocCommands, InsertAndPropertiesAreGreyedWithoutTheirDialogs)
     for (const auto& [id, dialog] : rows) {
         SongDocCommandsFixture f;
         f.selectNote();
+        f.trackRows.selected = {1}; // a series needs a track to go on
         EXPECT_TRUE(f.router.update(id).enabled) << id;
         f.dialogs.missing = {dialog};
         EXPECT_FALSE(f.router.update(id).enabled) << id;
