@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -149,9 +151,14 @@ TEST_F(MainFrameWindow, StatusLineShowsPromptsAndTheStartTimerRuns)
     frame.statusBar()->setPartText(1, "measure 3");
     frame.clearStatusText();
     EXPECT_EQ(frame.statusBar()->partText(1), "");
-    EXPECT_TRUE(frame.timers().isActive(MainFrame::kStartTimerId));
+    // The start timer is real: on a busy machine its 100 ms may pass while
+    // the window first shows, and it has then run already.
+    const auto ran = [&] { return std::count(host.timers.begin(), host.timers.end(), MainFrame::kStartTimerId); };
+    EXPECT_TRUE(frame.timers().isActive(MainFrame::kStartTimerId) || ran() == 1);
+    const auto before = ran();
     frame.timers().fire(MainFrame::kStartTimerId);
-    EXPECT_EQ(host.timers, (std::vector<int>{MainFrame::kStartTimerId}));
+    EXPECT_EQ(ran(), before + 1);
+    EXPECT_EQ(host.timers.back(), MainFrame::kStartTimerId);
 }
 
 TEST_F(MainFrameWindow, CaptionRepaintStripAndPanelBackground)
