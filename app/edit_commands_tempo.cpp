@@ -24,6 +24,7 @@ bool EditCommands::onInsertTempo(CommandId)
     if (!song)
         return false;
     CInsertTempoDlg dialog(*song, m_seams.window ? m_seams.window() : nullptr);
+    dialog.setHelpOpener(m_seams.help);
     if (dialog.exec() != QDialog::Accepted)
         return true;
     if (std::unique_ptr<CUndoRecord> record = BuildTempoInsert(*song, dialog.result()))
@@ -38,6 +39,7 @@ bool EditCommands::onInsertTempoSeries(CommandId)
     if (!song)
         return false;
     CTempoSeriesDlg dialog(*song, m_seams.window ? m_seams.window() : nullptr, m_seams.engineClock);
+    dialog.setHelpOpener(m_seams.help);
     SinkSlot<ITempoTapSink>* taps = m_seams.tempoTap ? m_seams.tempoTap() : nullptr;
     if (taps)
         taps->set(dialog.tapSink());

@@ -101,7 +101,12 @@ void CInsertTempoDlg::build()
     tapLabel->setMinimumHeight(60);
     (new QVBoxLayout(tapBox))->addWidget(tapLabel);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_help)
+            m_help("::/Tempo.htm#INSERT");
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <string_view>
 
 class QButtonGroup;
 class QCheckBox;
@@ -37,6 +39,9 @@ public:
     // One tap at the program clock's reading; what a press on the
     // background does.
     void tap();
+
+    // Where the Help button sends its topic; null: nowhere.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     void accept() override;
 
@@ -86,6 +91,7 @@ private:
     QPushButton* m_useAverage = nullptr;
     QButtonGroup* m_smoothing = nullptr;
     QCheckBox* m_return = nullptr;
+    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

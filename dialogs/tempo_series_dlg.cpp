@@ -115,7 +115,12 @@ void CTempoSeriesDlg::build()
     form->addRow(new QLabel("Play a note or type a letter here for each beat:", this));
     form->addRow(m_typing);
     form->addRow("# of beats captured:", m_count);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_help)
+            m_help("::/Tempo.htm#SERIES");
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     for (QAbstractButton* button : buttons->buttons())

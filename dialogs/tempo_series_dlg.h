@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QButtonGroup;
@@ -60,6 +61,9 @@ public:
     int beatCount() const { return m_beatCount; }
     bool alignAudio() const;
 
+    // Where the Help button sends its topic; null: nowhere.
+    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
+
     void accept() override;
     void reject() override;
 
@@ -87,6 +91,7 @@ private:
     QCheckBox* m_playAudio = nullptr;
     QLineEdit* m_typing = nullptr;
     QLineEdit* m_count = nullptr;
+    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

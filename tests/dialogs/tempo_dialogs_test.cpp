@@ -13,6 +13,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QTest>
@@ -364,6 +366,25 @@ TEST_F(TempoSeries, AlignModeStartsPlaybackAtTheFirstBeat)
     EXPECT_EQ(fixture.engine.log.count("Advance"), 1u);
     // The engine stopped at the song's end: no more beats.
     EXPECT_FALSE(child<QLineEdit>(dialog, "beats1043")->isEnabled());
+}
+
+TEST_F(TempoSeries, EachDialogsHelpOpensItsTopic)
+{
+    std::string opened;
+    const auto help = [&](std::string_view topic) { opened = topic; };
+    const auto pressHelp = [](QDialog& dialog) {
+        auto* box = dialog.findChild<QDialogButtonBox*>();
+        ASSERT_NE(box, nullptr);
+        box->button(QDialogButtonBox::Help)->click();
+    };
+    CInsertTempoDlg insert(*song);
+    insert.setHelpOpener(help);
+    pressHelp(insert);
+    EXPECT_EQ(opened, "::/Tempo.htm#INSERT");
+    CTempoSeriesDlg series(*song);
+    series.setHelpOpener(help);
+    pressHelp(series);
+    EXPECT_EQ(opened, "::/Tempo.htm#SERIES");
 }
 
 } // namespace
