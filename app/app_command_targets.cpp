@@ -23,6 +23,7 @@
 #include "app/transport_commands.h"
 #include "app/view_commands.h"
 #include "core/engine_gui_values.h"
+#include "core/ms_clock.h"
 #include "engine/sequencer.h"
 #include "res/command_ids.h"
 #include "res/main_menu.h"
@@ -293,6 +294,10 @@ void App::createCommandTargets()
         .tempoNormal = [this] { m_router->execute(kIdTempoNormal); },
         .window = window,
         .help = [this](std::string_view topic) { m_help->open(topic); },
+        .tempoTap = [this]() -> SinkSlot<ITempoTapSink>* {
+            return m_sequencer ? &m_sequencer->inputSinks().tempoTap : nullptr;
+        },
+        .engineClock = [this] { return m_sequencer ? m_sequencer->msClock() : timeGetTime(); },
     });
 
     m_commands.view = std::make_unique<ViewCommands>(ViewSeams{

@@ -38,6 +38,8 @@ constexpr CommandRow<E> kCommands[] = {
     {kIdSongStats, kIdSongStats, &E::onStats, &E::onUpdateStats},
     {kIdApplyTrackOffsets, kIdApplyTrackOffsets, &E::onApplyTrackOffsets, &E::onUpdateApplyTrackOffsets},
     {kIdApplyTempoMultiplier, kIdApplyTempoMultiplier, &E::onApplyTempoRatio, &E::onUpdateApplyTempoRatio},
+    {kIdInsertTempo, kIdInsertTempo, &E::onInsertTempo, &E::onUpdateInsertTempo},
+    {kIdInsertTempoSeries, kIdInsertTempoSeries, &E::onInsertTempoSeries, &E::onUpdateInsertTempo},
     // Greyed until their dialogs, documents or views exist.
     {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
     {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},

@@ -24,6 +24,9 @@ class ISongDisplayOptions;
 class ISongViews;
 class UiUpdater;
 struct AppClipboard;
+class ITempoTapSink;
+template <class Sink>
+class SinkSlot;
 
 // What the Edit commands reach beyond the current song.
 struct EditSeams {
@@ -44,6 +47,10 @@ struct EditSeams {
     std::function<QWidget*()> window;
     // Where Go to's and Stats' Help goes; null: nowhere.
     std::function<void(std::string_view topic)> help;
+    // Where MIDI input's tempo taps go, and the engine's millisecond clock;
+    // null without a sequencer.
+    std::function<SinkSlot<ITempoTapSink>*()> tempoTap;
+    std::function<uint32_t()> engineClock;
 };
 
 // Edit menu: undo and redo, paste into the current song, the audio effects
@@ -93,6 +100,10 @@ public:
     void onUpdateGoTo(CommandId id, CmdUi& ui);
     bool onStats(CommandId id);
     void onUpdateStats(CommandId id, CmdUi& ui);
+    // Insert > Tempo... and Series of tempos... on the current song.
+    bool onInsertTempo(CommandId id);
+    bool onInsertTempoSeries(CommandId id);
+    void onUpdateInsertTempo(CommandId id, CmdUi& ui);
 
 private:
     const CSongDoc* editableSong() const;

@@ -80,6 +80,10 @@ public:
     // A start at a tick; force replaces the start tick of a pending start.
     virtual void Play(int32_t tick, bool force) = 0;
     virtual void Pause() = 0;
+    // A pause that then holds Starting with no start pending: no tick takes
+    // it for a start, and each locate meanwhile sounds what sounds at its
+    // tick. Stop ends it.
+    virtual void PauseAsStarting() = 0;
     virtual void Advance(bool playThrough) = 0;
     // A locate the player asked for while the transport stands, made the way
     // the engine's own are, so it never races a sync follower's.

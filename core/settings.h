@@ -121,6 +121,12 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(SequencerOptions,         "Sequencer", "Options",  Int, 2, kLo, kHi, "") \
     X(SequencerPTempoCh,        "Sequencer", "PTempoCh", Int, -1, kLo, kHi, "") \
     X(DefaultsVolume,           "Defaults", "Volume", Int, 16383, 0, 16383, "") \
+    X(DefaultsInsertTsmooth,    "Defaults", "InsertTsmooth",   Int, 0, 0, 1, "") \
+    X(DefaultsInsertTreturn,    "Defaults", "InsertTreturn",   Int, 0, 0, 1, "") \
+    X(DefaultsTempoAlign,       "Defaults", "TempoAlign",      Int, 0, 0, 1, "") \
+    X(DefaultsTempoResolution,  "Defaults", "TempoResolution", Int, 0, 0, 11, "") \
+    X(DefaultsTempoPlayMIDI,    "Defaults", "TempoPlayMIDI",   Int, 0, 0, 1, "") \
+    X(DefaultsTempoPlayAudio,   "Defaults", "TempoPlayAudio",  Int, 0, 0, 1, "") \
     X(AudioEnable,              "AudioOptions", "RTenable",    Int, 0, kLo, kHi, "") \
     X(AudioOutput,              "AudioOptions", "RToutput",    Int, 0, kLo, kHi, "") \
     X(AudioInput,               "AudioOptions", "RTinput",     Int, 0, kLo, kHi, "") \

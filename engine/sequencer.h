@@ -218,6 +218,7 @@ public:
     // Never with the TransportMutex or the SongMutex held: it waits for the
     // running tick, which takes them.
     void Pause() override;
+    void PauseAsStarting() override;
     // Play/Cue (and Play through): starts, leaves a hold, or acts on the cue
     // at the position. Calls within 100 ms of the last accepted one are
     // ignored.

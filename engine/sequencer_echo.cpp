@@ -79,16 +79,6 @@ int correctPitchClass(int key, uint32_t mask)
     return moved < 0 || moved > 127 ? key : moved;
 }
 
-int transposeFolded(int key, int semitones)
-{
-    int64_t moved = int64_t(key) + semitones;
-    if (moved > 127)
-        moved -= (moved - 127 + 11) / 12 * 12;
-    else if (moved < 0)
-        moved += (-moved + 11) / 12 * 12;
-    return int(moved);
-}
-
 // GUI thread (through CSongDoc::UpdateViews). The notes the old thru tracks
 // echoed are ended: a chord held while the player picks another track would
 // sound on. A timed-out wait keeps the old tracks until the next call.

@@ -101,6 +101,17 @@ void CSequencer::Pause()
     }
 }
 
+// The playback timer is off once the pause returns, so the Starting set here
+// is no start: only the idle timer runs, and Play ignores Starting without
+// force.
+void CSequencer::PauseAsStarting()
+{
+    Pause();
+    LockGuard guard(TransportMutex(), "PauseAsStarting", m_options.lockWait);
+    if (guard && transportState() == TransportState::Paused && m_services.timer.mode() != TimerMode::Playback)
+        m_transport.setState(TransportState::Starting);
+}
+
 // The play lists are emptied once the TransportMutex is released (that
 // takes the AudioMutex; the audio engines read the lists only while
 // Playing) and the last tick is over (it works on the same song state). A

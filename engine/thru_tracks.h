@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/midi_bytes.h"
+#include "song/key_fold.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,9 +55,6 @@ struct TakeEvent {
 // of the key, the lower moving it down a semitone, the upper up one (both
 // cancel). A key at either end of 0..127 is not moved out of range.
 int correctPitchClass(int key, uint32_t mask);
-
-// The key moved by `semitones`, folded back into 0..127 by whole octaves.
-int transposeFolded(int key, int semitones);
 
 // Note on, note off and key pressure: the messages that carry a key.
 constexpr bool carriesKey(uint32_t message)

@@ -9,6 +9,7 @@
 #include "core/song_host.h"
 #include "core/track_rows.h"
 #include "song/fs.h"
+#include "song/key_fold.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -41,21 +42,12 @@ bool isRowSelected(const CSongDoc& song, size_t track)
     return rows->IsRowSelected(int(track));
 }
 
-int foldKey(int key)
-{
-    if (key < 0)
-        key += 12 * ((11 - key) / 12);
-    if (key > 127)
-        key -= 12 * ((key - 116) / 12);
-    return key;
-}
-
 uint32_t transposeKey(uint32_t message, int semitones)
 {
     const uint32_t kind = midi::statusOf(message);
     if (semitones == 0 || kind < midi::kNoteOff || kind > midi::kPolyPressure)
         return message;
-    const int key = foldKey(int((message >> 8) & 0xFF) + semitones);
+    const int key = transposeFolded(int((message >> 8) & 0xFF), semitones);
     return (message & ~0xFF00u) | uint32_t(key) << 8;
 }
 

@@ -27,8 +27,6 @@ bool hasEditDialog(const CSongDoc& song, EditDialog dialog);
 // mode, else a selected row; none without a track view.
 bool isRowSelected(const CSongDoc& song, size_t track);
 
-// A key folded into 0..127 by whole octaves.
-int foldKey(int key);
 // A note, key-off or key pressure with its key moved by `semitones` (folded);
 // other messages unchanged.
 uint32_t transposeKey(uint32_t message, int semitones);

@@ -1,6 +1,8 @@
 #include "song/tempo_insert.h"
 
+#include "song/clipboard_edit.h"
 #include "song/song_doc.h"
+#include "song/track.h"
 #include "song/undo_record.h"
 
 #include <algorithm>
@@ -105,7 +107,56 @@ std::unique_ptr<CUndoRecord> BuildTempoInsert(const CSongDoc& song, const TempoI
     return tempoRecord("Insert Tempo", std::move(set));
 }
 
-std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song, std::span<const TempoPoint> points)
+namespace {
+
+// The song's map once the set's exchange has run: its entries out, the new
+// ones in after any at their tick, the times recomputed.
+TempoMap mapAfter(const CSongDoc& song, const CTempoSet& set)
+{
+    TempoMap map;
+    for (size_t k = 0; k < song.tempoMap.size(); ++k)
+        if (!std::binary_search(set.removeKeys.begin(), set.removeKeys.end(), uint32_t(k)))
+            map.push_back(song.tempoMap[k]);
+    for (const TempoEntry& entry : set.entries) {
+        const auto at = std::upper_bound(map.begin(), map.end(), entry.tick,
+                                         [](int32_t tick, const TempoEntry& e) { return tick < e.tick; });
+        map.insert(at, entry);
+    }
+    RecalcTempoTimes(map, song.timeBase);
+    return map;
+}
+
+// Every audio clip whose tick changes, moved to the tick of its clock time
+// under `after`.
+void keepClipsInTime(const CSongDoc& song, const TempoMap& after, CUndoRecord& record)
+{
+    EventListBuilder builder;
+    for (size_t t = 0; t + 1 < song.tracks.size(); ++t) {
+        const auto& events = song.tracks[t]->events;
+        for (size_t e = 0; e < events.size(); ++e) {
+            const CMidiEvent& event = events[e];
+            if (event.message != kAudioClipMessage)
+                continue;
+            const double time = TickToTime(song.tempoMap, song.timeBase, event.tick);
+            const int32_t tick = TimeToTick(after, song.timeBase, time);
+            if (tick == event.tick)
+                continue;
+            CMidiEvent moved = event;
+            moved.tick = tick;
+            builder.remove(uint32_t(t << 24 | e));
+            builder.insert(std::move(moved), uint32_t(t << 24) | kComputedPosition);
+        }
+    }
+    if (builder.empty())
+        return;
+    record.flags |= kUndoEvents;
+    record.events = builder.build();
+}
+
+} // namespace
+
+std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song, std::span<const TempoPoint> points,
+                                              bool alignAudio)
 {
     if (points.size() < 2)
         return nullptr;
@@ -124,7 +175,11 @@ std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song, std::span<co
             continue;
         set->entries.push_back(TempoEntry{point.tick, tempo, 0.0});
     }
-    return tempoRecord("Insert Series of Tempos", std::move(set));
+    const TempoMap after = alignAudio ? mapAfter(song, *set) : TempoMap{};
+    auto record = tempoRecord("Insert Series of Tempos", std::move(set));
+    if (alignAudio)
+        keepClipsInTime(song, after, *record);
+    return record;
 }
 
 namespace {

@@ -45,10 +45,13 @@ inline constexpr uint32_t kFastestSeriesTempo = 171428;
 // "Insert Series of Tempos": each point an entry at its tick, replacing the
 // entries from the first point to the beat after the last; a tempo below
 // 171429 µs is stored as 171428 and a point repeating the tempo before it
-// adds nothing. Null, changing nothing, with fewer than two points, points
-// out of tick order, a negative tick or a tempo above 16777215.
+// adds nothing. With `alignAudio` the song's audio clips move with it to the
+// ticks that keep their clock times under the new tempos. Null, changing
+// nothing, with fewer than two points, points out of tick order, a negative
+// tick or a tempo above 16777215.
 std::unique_ptr<CUndoRecord> BuildTempoSeries(const CSongDoc& song,
-                                              std::span<const TempoPoint> points);
+                                              std::span<const TempoPoint> points,
+                                              bool alignAudio = false);
 
 // The fastest tempo a ratio may write: 360 beats per minute.
 inline constexpr uint32_t kFastestRatioTempo = 166'666;

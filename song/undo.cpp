@@ -169,12 +169,14 @@ void runBackward(CSongDoc& song, CUndoRecord& r)
         song.ShiftForInsertedTime(r.start, length);
     if (f & kUndoSongProps)
         song.SwapSongProps(*r.songProps());
+    // The tempos go back first: the events' exchange fits audio clips to
+    // the map it finds.
+    if (f & kUndoTempo)
+        song.SwapTimeData(*r.tempo);
     if (f & kUndoEvents)
         song.SwapEvents(*r.events);
     if (f & kUndoTrackList)
         song.SwapTrackArrays(*r.tracks, r.lookUpTrackPorts);
-    if (f & kUndoTempo)
-        song.SwapTimeData(*r.tempo);
     if (f & kUndoCues)
         song.RestoreCues(*r.cues, r.cuePlacesKnown);
     if (f & kUndoTrackProps)

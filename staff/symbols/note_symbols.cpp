@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "ui/color_ref.h"
@@ -216,13 +217,12 @@ void Drawer::accidentals(const CStaffNote& note, qreal x) const
 void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
 {
     std::vector<CStaffNote*> notes;
-    bool thirtySecond = false, sixteenth = false;
+    bool thirtySecond = false;
     for (CStaffNote* n : run) {
         const int base = durationOf(n->value).base;
         if (!n->rest && !n->items.empty() && base < 64)
             notes.push_back(n);
         thirtySecond |= base <= 2;
-        sixteenth |= base <= 4;
     }
     if (notes.empty())
         return;
@@ -262,20 +262,42 @@ void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
         if (!beamed && base < 16) {
             const int flag = base >= 8 ? 0 : base >= 4 ? 1 : 2;
             const MusicGlyph g = MusicGlyph(int(down ? MusicGlyph::FlagDown8 : MusicGlyph::FlagUp8) + flag);
-            d.glyph(g, n->stemX, to, Qt::black);
+            d.glyph(g, n->stemX - d.pen() / 2, to, Qt::black); // the glyph's origin is the stem's outer corner
         }
     }
     if (!beamed)
         return;
     const qreal thick = std::max(2.0, 2 * (3 * d.p / 64.0));
-    const int beams = 1 + (sixteenth ? 1 : 0) + (thirtySecond ? 1 : 0);
     d.painter.setPen(Qt::NoPen);
     d.painter.setBrush(Qt::black);
-    for (int b = 0; b < beams; ++b) {
-        const qreal offset = b * (thick + 1) * (down ? -1 : 1);
+    const auto beam = [&](int level, qreal from, qreal to) {
+        const qreal offset = level * (thick + 1) * (down ? -1 : 1);
         const qreal top = down ? beamY + offset - thick : beamY + offset;
-        d.painter.drawRect(QRectF(QPointF(notes.front()->stemX, top),
-                                  QPointF(notes.back()->stemX + d.pen(), top + thick)));
+        d.painter.drawRect(QRectF(QPointF(std::min(from, to), top), QPointF(std::max(from, to), top + thick)));
+    };
+    beam(0, notes.front()->stemX, notes.back()->stemX + d.pen());
+    // Inner beams join neighbours short enough for them; a lone short note
+    // gets a stub pointing into the run.
+    const qreal stub = 2 * d.headWidth / 3;
+    for (int level = 1; level <= 2; ++level) {
+        const int longest = level == 1 ? 4 : 2;
+        for (size_t i = 0; i < notes.size();) {
+            if (durationOf(notes[i]->value).base > longest) {
+                ++i;
+                continue;
+            }
+            size_t last = i;
+            while (last + 1 < notes.size() && durationOf(notes[last + 1]->value).base <= longest)
+                ++last;
+            const qreal x = notes[i]->stemX;
+            if (last > i)
+                beam(level, x, notes[last]->stemX + d.pen());
+            else if (i == 0)
+                beam(level, x, x + stub);
+            else
+                beam(level, x + d.pen(), x + d.pen() - stub);
+            i = last + 1;
+        }
     }
     if (run.front()->tupletMember) {
         const int small = std::max(d.p * 3 / 5, 1);
@@ -288,19 +310,61 @@ void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
     }
 }
 
+// How many of a chord's heads, from the lowest, take ties bowing down: one
+// head ties away from its stem; a chord splits at its middle, or with
+// seconds at the widest gap between neighbouring heads.
+size_t tiesBelow(const CStaffNote& note)
+{
+    const auto& items = note.items;
+    const size_t n = items.size();
+    if (note.second && n >= 2) {
+        size_t split = 0;
+        int widest = -1;
+        for (size_t i = 1; i < n; ++i) {
+            const int gap = items[i].position - items[i - 1].position;
+            const bool nearer = gap == widest
+                                && std::abs(int(2 * i) - int(n)) < std::abs(int(2 * split) - int(n));
+            if (gap > widest || nearer) {
+                widest = gap;
+                split = i;
+            }
+        }
+        return split;
+    }
+    return note.stemDown ? n / 2 : (n + 1) / 2;
+}
+
+// A circular arc from `a` to `b` (level) bowing `sag` pixels, down when positive.
+void tieArc(const Drawer& d, QPointF a, QPointF b, qreal sag)
+{
+    const qreal chord = b.x() - a.x();
+    if (chord <= 0 || sag == 0)
+        return;
+    const qreal h = std::abs(sag);
+    const qreal radius = (chord * chord / 4 + h * h) / (2 * h);
+    const qreal half = std::asin(std::min(1.0, chord / 2 / radius)) * 180 / std::numbers::pi;
+    const QPointF centre((a.x() + b.x()) / 2, sag > 0 ? a.y() + h - radius : a.y() - h + radius);
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath path(a);
+    if (sag > 0)
+        path.arcTo(box, 270 - half, 2 * half);
+    else
+        path.arcTo(box, 90 + half, -2 * half);
+    QPen pen(Qt::black);
+    pen.setWidthF(d.pen());
+    d.painter.setPen(pen);
+    d.painter.setBrush(Qt::NoBrush);
+    d.painter.drawPath(path);
+}
+
 void drawTie(const Drawer& d, const CStaffNote& from, const CStaffNote& to)
 {
-    for (const CStaffItem& item : from.items) {
-        const qreal y0 = d.yOf(item.position) + (from.stemDown ? -d.step : d.step);
-        const qreal sag = 2 * d.step; // S/12
-        QPainterPath path(QPointF(from.rightX + 1, y0));
-        path.quadTo(QPointF((from.rightX + to.leftX) / 2.0, y0 + (from.stemDown ? -2 * sag : 2 * sag)),
-                    QPointF(to.leftX - 1, y0));
-        QPen pen(Qt::black);
-        pen.setWidthF(d.pen());
-        d.painter.setPen(pen);
-        d.painter.setBrush(Qt::NoBrush);
-        d.painter.drawPath(path);
+    const size_t below = tiesBelow(from);
+    const qreal sag = 2 * d.step; // S/12
+    for (size_t i = 0; i < from.items.size(); ++i) {
+        const bool down = i < below;
+        const qreal y0 = d.yOf(from.items[i].position) + (down ? d.step : -d.step);
+        tieArc(d, QPointF(from.rightX + 1, y0), QPointF(to.leftX - 1, y0), down ? sag : -sag);
     }
 }
 

@@ -1,8 +1,11 @@
 #include "staff/symbols/staff_marks.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace rz {
 namespace {
@@ -13,6 +16,44 @@ constexpr int kMuted = 6;
 
 int shownOf(uint8_t b) { return b & 7; }
 int fretOf(uint8_t b) { return (b >> 3) & 15; }
+
+// The string above `k` that the same finger stops, when `k` is that finger's
+// lowest string: the two are joined by a barre.
+int barreEnd(const std::array<uint8_t, 6>& bytes, int k)
+{
+    const int finger = shownOf(bytes[size_t(k)]);
+    for (int lower = 0; lower < k; ++lower)
+        if (shownOf(bytes[size_t(lower)]) == finger)
+            return -1;
+    for (int higher = 5; higher > k; --higher)
+        if (shownOf(bytes[size_t(higher)]) == finger)
+            return higher;
+    return -1;
+}
+
+// An arc over the strings between the dot at `from` and the point `to`, in
+// an ellipse box one fret space above and below them.
+void drawBarre(QPainter& painter, QPointF from, QPointF to, qreal fretSpace)
+{
+    const QRectF box(QPointF(from.x(), std::min(from.y(), to.y()) - fretSpace),
+                     QPointF(to.x(), std::max(from.y(), to.y()) + fretSpace));
+    if (box.width() <= 0)
+        return;
+    const auto angle = [&](QPointF p) {
+        const QPointF c = box.center();
+        return std::atan2(-(p.y() - c.y()) / (box.height() / 2), (p.x() - c.x()) / (box.width() / 2))
+               * 180 / std::numbers::pi;
+    };
+    const qreal start = angle(to);
+    qreal sweep = angle(from) - start;
+    if (sweep < 0)
+        sweep += 360;
+    QPainterPath path;
+    path.arcMoveTo(box, start);
+    path.arcTo(box, start, sweep);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+}
 
 QFont sized(QFont font, int pixels)
 {
@@ -73,6 +114,11 @@ int DrawStaffMarks(QPainter& painter, QRect rect, const std::array<uint8_t, 6>& 
             const QPoint centre(x, rect.top() + std::max(fretOf(b) - base, 0) * h / 4 + h / 8);
             painter.setBrush(colour);
             painter.drawEllipse(centre, dot, dot);
+            if (const int end = barreEnd(bytes, k); end >= 0) {
+                const int fret = std::max(fretOf(bytes[size_t(end)]) - base, 0);
+                drawBarre(painter, centre,
+                          QPointF(rect.left() + end * w / 5, rect.top() + fret * h / 4 + h / 10), h / 4.0);
+            }
             if (h >= 100) {
                 painter.setPen(Qt::white);
                 painter.setFont(sized(chordFont, h / 10));

@@ -4,6 +4,8 @@
 #include "tests/app/app_test_fixture.h"
 #include "modal_dialog.h"
 #include "dialogs/apply_offsets_dlg.h"
+#include "dialogs/insert_tempo_dlg.h"
+#include "dialogs/tempo_series_dlg.h"
 #include "res/command_ids.h"
 #include "song/describe_song.h"
 #include "song/play_images.h"
@@ -13,7 +15,10 @@
 #include "views/track_view.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QTest>
+
+#include <algorithm>
 
 namespace rz {
 namespace {
@@ -147,6 +152,63 @@ TEST_F(TempoCommands, ApplyTrackOffsetsWritesASelectedTracksKeyIntoItsNotes)
     EXPECT_EQ(song.undoList.back()->label, "Apply offsets");
     ASSERT_TRUE(app->router().execute(kIdEditUndo));
     EXPECT_EQ(firstDifference(before, DescribeSong(song)), "");
+}
+
+TEST_F(TempoCommands, TheTempoInsertsNeedASongStoppedAndEditing)
+{
+    CSongDoc& song = startWithSong();
+    expectSongStoppedEditing(song, kIdInsertTempo);
+    expectSongStoppedEditing(song, kIdInsertTempoSeries);
+}
+
+TEST_F(TempoCommands, InsertTempoThroughItsDialogIsOneUndoableEdit)
+{
+    CSongDoc& song = startWithSong();
+    const std::string before = DescribeSong(song);
+    ASSERT_TRUE(answerModal<CInsertTempoDlg>([&] { app->router().execute(kIdInsertTempo); },
+                                             [](CInsertTempoDlg& dialog) {
+                                                 auto* bpm = dialog.findChild<QLineEdit*>("startBpm1024");
+                                                 bpm->setText("100");
+                                                 emit bpm->textEdited("100");
+                                                 dialog.accept();
+                                             }));
+    ASSERT_EQ(song.tempoMap.size(), 1u);
+    EXPECT_EQ(song.tempoMap[0].tempo, 600000u);
+    ASSERT_EQ(song.undoList.size(), 1u);
+    EXPECT_EQ(song.undoList.back()->label, "Insert Tempo");
+    ASSERT_TRUE(app->router().execute(kIdEditUndo));
+    EXPECT_EQ(firstDifference(before, DescribeSong(song)), "");
+}
+
+TEST_F(TempoCommands, ASeriesOfBeatsBecomesTheirTemposAndCancelInsertsNothing)
+{
+    CSongDoc& song = startWithSong();
+    ASSERT_TRUE(answerModal<CTempoSeriesDlg>([&] { app->router().execute(kIdInsertTempoSeries); },
+                                             [](CTempoSeriesDlg& dialog) {
+                                                 dialog.beat(1000);
+                                                 dialog.beat(1400);
+                                                 dialog.reject();
+                                             }));
+    EXPECT_TRUE(song.undoList.empty());
+    ASSERT_TRUE(answerModal<CTempoSeriesDlg>([&] { app->router().execute(kIdInsertTempoSeries); },
+                                             [](CTempoSeriesDlg& dialog) {
+                                                 for (uint32_t at : {1000u, 1400u, 1800u})
+                                                     dialog.beat(at); // quarters at the metronome's click
+                                                 dialog.accept();
+                                             }));
+    ASSERT_EQ(song.undoList.size(), 1u);
+    EXPECT_EQ(song.undoList.back()->label, "Insert Series of Tempos");
+    ASSERT_GE(song.tempoMap.size(), 2u);
+    EXPECT_EQ(song.tempoMap[0].tempo, 400000u);
+    EXPECT_EQ(song.tempoMap[1].tick, 2 * int32_t(song.timeBase));
+    EXPECT_EQ(song.tempoMap[1].tempo, 500000u);
+    // The dialog left the engine stopped.
+    const auto& calls = engine.log.calls();
+    const auto lastTransport = std::find_if(calls.rbegin(), calls.rend(), [](const std::string& call) {
+        return call == "Stop(0)" || call == "PauseAsStarting()" || call.rfind("Advance(", 0) == 0;
+    });
+    ASSERT_NE(lastTransport, calls.rend());
+    EXPECT_EQ(*lastTransport, "Stop(0)");
 }
 
 } // namespace

@@ -222,6 +222,30 @@ TEST_F(TransportCommands, StopEndsTheSoundingNotesAndHandsBackToTheIdleTimer)
     EXPECT_TRUE(sequencer->ports()->outputs[0]->heldNotes().empty());
 }
 
+TEST_F(TransportCommands, PauseAsStartingSoundsEachLocateAndNeverStarts)
+{
+    init();
+    makeSongWith({note(200, 60, 90, 100), note(1000, 62, 90, 200), note(1800, 64, 90, 60)});
+    sequencer->PauseAsStarting();
+    EXPECT_EQ(sequencer->transportState(), TransportState::Starting);
+    EXPECT_EQ(timer.mode(), TimerMode::Idle);
+    sequencer->Play(0, false, false); // no start while it holds
+    runTicks(100);
+    EXPECT_EQ(sequencer->transportState(), TransportState::Starting);
+    EXPECT_EQ(timer.mode(), TimerMode::Idle);
+    EXPECT_EQ(song->position(), 0);
+    output("Synth").clear();
+    {
+        LockGuard guard(SongMutex(), "test");
+        song->Locate(1060);
+    }
+    EXPECT_EQ(countOf(synthSent(), "90 3E 5A"), 1u) << "the note sounding at the beat";
+    EXPECT_EQ(countOf(synthSent(), "90 40 5A"), 0u);
+    sequencer->Stop(false);
+    EXPECT_EQ(sequencer->transportState(), TransportState::Stopped);
+    EXPECT_EQ(timer.mode(), TimerMode::Idle);
+}
+
 TEST_F(TransportCommands, PauseWithoutACurrentSongStillEndsTheTicks)
 {
     init();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "staff/symbols/note_symbols.h"
 #include "tests/staff/symbol_pictures.h"
 
@@ -131,6 +134,127 @@ TEST(NoteSymbols, SixteenthsGetTwoBeamsAndQuartersAStem)
     const CStaffNote& b = *beat.notes[1];
     const int between = (a.stemX + b.stemX) / 2;
     EXPECT_EQ(runsAcross(image, between, 0, image.height() - 1, true), 2);
+}
+
+// The centres of the ink runs a vertical line crosses.
+std::vector<int> inkRows(const QImage& image, int x, int from, int to)
+{
+    std::vector<int> rows;
+    int start = -1;
+    for (int y = from; y <= to + 1; ++y) {
+        const bool ink = y <= to && qGray(image.pixel(x, y)) < 160;
+        if (ink && start < 0)
+            start = y;
+        if (!ink && start >= 0) {
+            rows.push_back((start + y - 1) / 2);
+            start = -1;
+        }
+    }
+    return rows;
+}
+
+TEST(NoteSymbols, InnerBeamsJoinNeighboursAndLoneShortNotesGetStubs)
+{
+    // Beams crossed just right of each stem and just left of it, from the
+    // first note on; a lone sixteenth points into the run.
+    const struct {
+        std::vector<int> values;
+        std::vector<int> rightOf; // beams just right of each stem but the last
+        std::vector<int> leftOf;  // beams just left of each stem but the first
+    } kCases[] = {
+        {{12, 4}, {1}, {2}},          // dotted eighth, sixteenth: stub to the left
+        {{4, 12}, {2}, {1}},          // sixteenth first: stub to the right
+        {{4, 4}, {2}, {2}},
+        {{8, 4, 8}, {1, 1}, {2, 1}},  // a lone sixteenth inside points back
+        {{4, 4, 8}, {2, 1}, {2, 1}},
+        {{2, 8}, {3}, {1}},           // a thirty-second's two stubs
+    };
+    for (const auto& c : kCases) {
+        CStaffBeat beat;
+        for (size_t i = 0; i < c.values.size(); ++i)
+            beat.notes.push_back(element(int(i) * 60, c.values[i], {0}));
+        const QImage image = draw(beat);
+        const int above = beat.notes[0]->highHeadY - 8; // over the heads, where only beams are
+        const int reach = int(musicFont().advance(MusicGlyph::HeadBlack0, kP) / 3); // half a stub
+        for (size_t i = 0; i + 1 < c.values.size(); ++i)
+            EXPECT_EQ(int(inkRows(image, beat.notes[i]->stemX + 2 + reach / 2, 0, above).size()),
+                      c.rightOf[i]) << c.values[0] << " right of " << i;
+        for (size_t i = 1; i < c.values.size(); ++i)
+            EXPECT_EQ(int(inkRows(image, beat.notes[i]->stemX - reach, 0, above).size()),
+                      c.leftOf[i - 1]) << c.values[0] << " left of " << i;
+    }
+}
+
+TEST(NoteSymbols, ChordTiesSplitBetweenUpAndDown)
+{
+    const int step = kP / 8;
+    const struct {
+        std::vector<int> positions;
+        bool stemDown;
+        bool second;
+        std::vector<bool> down; // each head's tie, lowest first
+    } kCases[] = {
+        {{0}, false, false, {true}},
+        {{0}, true, false, {false}},
+        {{-4, 0, 4}, false, false, {true, true, false}},
+        {{-4, 0, 4}, true, false, {true, false, false}},
+        {{-6, -2, 2, 6}, false, false, {true, true, false, false}},
+        {{-5, -4, -3, 4}, false, true, {true, true, true, false}}, // seconds: split at the widest gap
+    };
+    for (const auto& c : kCases) {
+        CStaffBeat beat;
+        for (int i = 0; i < 2; ++i) {
+            auto note = element(i * 100, 16, c.positions);
+            note->stemDown = c.stemDown;
+            note->second = c.second;
+            note->tied = i == 1;
+            note->beamBreak = i == 1; // quarters: two runs, no beam
+            beat.notes.push_back(std::move(note));
+        }
+        const QImage image = draw(beat);
+        const int middle = (beat.notes[0]->rightX + beat.notes[1]->leftX) / 2;
+        std::vector<int> expected;
+        for (size_t i = 0; i < c.positions.size(); ++i)
+            expected.push_back(kY - c.positions[i] * step + (c.down[i] ? 3 : -3) * step);
+        std::sort(expected.begin(), expected.end());
+        const std::vector<int> rows = inkRows(image, middle, 0, image.height() - 1);
+        std::string seen;
+        for (int r : rows)
+            seen += std::to_string(r) + " ";
+        ASSERT_EQ(rows.size(), expected.size()) << c.positions.size() << " " << c.stemDown << ": " << seen << " at " << middle;
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_NEAR(rows[i], expected[i], 2) << c.positions.size() << " " << c.stemDown << " " << i;
+    }
+}
+
+TEST(NoteSymbols, FlagsHangFromTheStemEnd)
+{
+    for (bool down : {false, true}) {
+        for (int value : {8, 4, 2}) {
+            CStaffBeat beat;
+            auto note = element(0, value, {down ? 2 : -2});
+            note->stemDown = down;
+            beat.notes.push_back(std::move(note));
+            const QImage image = draw(beat);
+            const CStaffNote& n = *beat.notes[0];
+            // Right of the stem and clear of the head.
+            const QRect region = down ? QRect(n.stemX + 2, n.lowHeadY + 8, 20, 60)
+                                      : QRect(n.stemX + 2, n.stemTopY - 2, 20, 60);
+            const QRect flag = inkBox(image, region);
+            ASSERT_FALSE(flag.isNull()) << down << " " << value;
+            const MusicGlyph glyph = MusicGlyph(int(down ? MusicGlyph::FlagDown8 : MusicGlyph::FlagUp8)
+                                                + (value == 8 ? 0 : value == 4 ? 1 : 2));
+            const qreal stemLeft = n.stemX - std::max(1.0, 3 * kP / 64.0) / 2;
+            const QPointF end(stemLeft, down ? n.stemBottomY : n.stemTopY);
+            // The same glyph alone, set at the stem's end, inks the same box.
+            QImage alone = whiteImage(image.width(), image.height());
+            {
+                QPainter painter(&alone);
+                musicFont().draw(painter, glyph, end, kP);
+            }
+            EXPECT_TRUE(near(flag, inkBox(alone, region), 1)) << down << " " << value;
+        }
+    }
 }
 
 TEST(NoteSymbols, AStemIsThirteenFortyEighthsOfTheCellLong)

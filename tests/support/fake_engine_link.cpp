@@ -31,6 +31,12 @@ void FakeEngineLink::Play(int32_t tick, bool force) { log.record("Play", tick, f
 
 void FakeEngineLink::Pause() { log.record("Pause"); }
 
+void FakeEngineLink::PauseAsStarting()
+{
+    log.record("PauseAsStarting");
+    state = TransportState::Starting;
+}
+
 void FakeEngineLink::LocateSong(CSongDoc& song, int32_t tick)
 {
     song.Locate(tick);

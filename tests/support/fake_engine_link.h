@@ -55,6 +55,8 @@ public:
     void Play(int32_t tick) override;
     void Play(int32_t tick, bool force) override;
     void Pause() override;
+    // Records the call and takes the Starting state.
+    void PauseAsStarting() override;
     void Advance(bool playThrough) override;
     // Locates the song; not logged, as the song's own locate is not.
     void LocateSong(CSongDoc& song, int32_t tick) override;
