@@ -48,6 +48,7 @@ class IAudioEngines;
 class SingleInstance;
 class TrackView;
 struct TrackViewContext;
+struct StaffViewContext;
 class SynthDatabase;
 class SynthDbChordTable;
 class SoundFontBanks;
@@ -159,6 +160,8 @@ public:
     // What the track list is made with; the track list once made.
     TrackViewContext trackViewContext();
     TrackView* trackView() const;
+    // What the staff and lead-sheet views are made with.
+    StaffViewContext staffViewContext();
     // Songs' track rows: the track list's once it exists.
     ITrackRows& trackRows() { return m_trackRows; }
     // The status line and prompts; the set's progress and performance lock.

@@ -6,6 +6,7 @@
 #include "ui/command_target.h"
 #include "ui/status_prompt.h"
 #include "views/frame_timer_ids.h"
+#include "views/staff_tool_state.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -33,21 +34,6 @@ class MenuBar;
 class PaneView;
 class SessionInhibitor;
 class UiUpdater;
-
-// The staff and lyric tool state the frame keeps for the staff and lyric
-// views, read at creation and written on close.
-struct StaffToolState {
-    bool grid = true;
-    int tool = 0;     // 0 select, 1 draw
-    int line = 0;     // 0 straight lines, 1 free-hand
-    int noteType = 2; // 0 whole .. 5 thirty-second; negative for the other tools
-    bool dotted = false;
-    bool triplet = false;
-    bool accidentals = false;
-    int lyricTool = 0; // 0 bouncing ball .. 3 object grid
-    int32_t duration = 0;   // note duration, ticks; 0 until a song gives a time base
-    int gridResolution = 240; // per quarter note of 240
-};
 
 // The program's one main window: a frameless, skinned top-level widget that
 // draws its own caption, edges and bottom bar, holds the menu bar, tool bar,

@@ -42,6 +42,8 @@ inline constexpr uint8_t kSystemReset = 0xFF;
 // kMeta, type, length, data. The song's events keep it as their kind.
 inline constexpr uint8_t kMeta = 0xFF;
 // Meta event types the program acts on.
+inline constexpr uint8_t kMetaText = 0x01;
+inline constexpr uint8_t kMetaLyric = 0x05;
 inline constexpr uint8_t kMetaPort = 0x21; // the track's output port
 inline constexpr uint8_t kMetaEndOfTrack = 0x2F;
 

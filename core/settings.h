@@ -231,6 +231,8 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(StaffTrim,                "StaffView", "Trim",          Int, 1, kLo, kHi, "") \
     X(StaffResolution,          "StaffView", "Resolution",    Int, 1, kLo, kHi, "") \
     X(StaffPrintSize,           "StaffOptions", "PrintStaffSize", Int, 3, kLo, kHi, "") \
+    X(StaffZoomY,               "StaffView", "ZoomY",         Int, 2, 0, 9, "") \
+    X(LeadZoomY,                "LeadView", "ZoomY",          Int, 2, 0, 9, "") \
     X(StartAutoOpen,            "StartupOptions", "AutoOpen",        Int, 1, kLo, kHi, "") \
     X(StartAutoOpenPath,        "StartupOptions", "AutoOpenPath",    Text, 0, 0, 0, "") \
     X(StartCheckForUpdates,     "StartupOptions", "CheckForUpdates", Int, 1, kLo, kHi, "") \

@@ -115,6 +115,7 @@ inline constexpr uint32_t kIdApplyTrackOffsets = 32951;
 inline constexpr uint32_t kIdApplyTempoMultiplier = 32952;
 inline constexpr uint32_t kIdRecordOptions = 32954;
 inline constexpr uint32_t kIdPlaybackOptions = 32955;
+inline constexpr uint32_t kIdStaffOptions = 32956;
 inline constexpr uint32_t kIdViewFaders = 32961;
 inline constexpr uint32_t kIdDrawLines = 32974;
 inline constexpr uint32_t kIdDrawFreeHand = 32975;

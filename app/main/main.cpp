@@ -17,6 +17,7 @@
 #include "set/ui/lyric_view.h"
 #include "set/ui/new_song_dlg.h"
 #include "set/ui/set_pane.h"
+#include "staff/staff_view.h"
 #include "ui/command_router.h"
 #include "ui/help_opener.h"
 #include "views/clip_view.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv)
     rz::registerVelocityView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerControlView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerEventView(app.viewFactory(), &app.keyFilter(), [&app](rz::CommandId id) { return app.router().execute(id); });
+    rz::registerStaffView(app.viewFactory(), app.staffViewContext());
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);

@@ -1,0 +1,97 @@
+#include "tests/app/app_test_fixture.h"
+
+#include "app/main_frame.h"
+#include "res/command_ids.h"
+#include "staff/staff_view.h"
+#include "tests/song/song_builder.h"
+#include "ui/command_router.h"
+#include "views/frame_timer_ids.h"
+#include "views/track_view.h"
+
+namespace rz {
+namespace {
+
+// The application with the real track list and staff views over a song of
+// 40 measures whose first track, selected, holds a note on every beat.
+class StaffViewApp : public AppFixture {
+protected:
+    void startWithStaves()
+    {
+        viewFactory.registerView(ViewKind::Track, [this](const ViewRequest& request) -> SongView* {
+            return new TrackView(app->trackViewContext(), request.topLevel, request.parent);
+        });
+        start();
+        registerStaffView(app->viewFactory(), app->staffViewContext());
+        song = &addSong("Staves");
+        CTrack& track = test::addUserTrack(*song);
+        for (int32_t tick = 0; tick < 40 * 1920; tick += 480)
+            track.events.push_back(test::note(tick, 64, 90, 400));
+        song->endTick = 40 * 1920;
+        ExtendMeasureMap(song->measureMap, song->endTick);
+        app->SetCurrentSong(song);
+        app->trackView()->SelectRow(1, true);
+    }
+
+    StaffView* staffSlot() const { return dynamic_cast<StaffView*>(app->views().slot(ViewSlots::kStaff)); }
+
+    StaffView* tornOff(bool leadSheet) const
+    {
+        for (const auto& window : app->views().extraWindows())
+            if (auto* view = dynamic_cast<StaffView*>(window.view.data()); view && view->leadSheet() == leadSheet)
+                return view;
+        return nullptr;
+    }
+
+    CSongDoc* song = nullptr;
+};
+
+TEST_F(StaffViewApp, ViewStaffAndViewLeadSheetShowTheRegisteredView)
+{
+    startWithStaves();
+    ASSERT_TRUE(app->router().update(kIdViewStaff).enabled);
+    ASSERT_TRUE(app->router().execute(kIdViewStaff));
+    ASSERT_TRUE(processUntil([this] { return staffSlot() != nullptr; }));
+    EXPECT_FALSE(staffSlot()->leadSheet());
+    EXPECT_EQ(staffSlot()->song(), song);
+    EXPECT_EQ(staffSlot()->model().staves.size(), 1u);
+    EXPECT_TRUE(app->router().update(kIdViewStaff).checked);
+    ASSERT_TRUE(app->router().execute(kIdViewLeadSheet));
+    ASSERT_TRUE(processUntil([&] { return staffSlot() != nullptr && staffSlot()->leadSheet(); }));
+    EXPECT_GT(staffSlot()->lines().lineCount(), 1);
+}
+
+TEST_F(StaffViewApp, TimersTwentyAndTwentyOneMakeTornOffWindows)
+{
+    startWithStaves();
+    app->frame()->timers().start(frame_timer::kStaffWindow, 0);
+    ASSERT_TRUE(processUntil([this] { return tornOff(false) != nullptr; }));
+    app->frame()->timers().start(frame_timer::kLeadSheetWindow, 0);
+    ASSERT_TRUE(processUntil([this] { return tornOff(true) != nullptr; }));
+    EXPECT_TRUE(tornOff(false)->isWindow());
+    EXPECT_EQ(tornOff(false)->windowTitle(), "Staff view");
+    EXPECT_EQ(tornOff(true)->windowTitle(), "Lead sheet");
+    EXPECT_EQ(tornOff(true)->song(), song);
+    // The view's own tear-off command starts its timer.
+    ASSERT_TRUE(tornOff(false)->handle(kIdSpawnTopLevelWindow));
+    EXPECT_TRUE(app->frame()->timers().isActive(frame_timer::kStaffWindow));
+}
+
+TEST_F(StaffViewApp, ARefreshPassMovesTheCursor)
+{
+    startWithStaves();
+    ASSERT_TRUE(app->router().execute(kIdViewStaff));
+    ASSERT_TRUE(processUntil([this] { return staffSlot() != nullptr; }));
+    StaffView& view = *staffSlot();
+    view.resize(700, 300);
+    song->UpdateViews();
+    song->setPosition(1920 + 480);
+    app->UpdateAllViews();
+    const int first = view.cursorX();
+    EXPECT_GT(first, view.model().measures[1].x);
+    song->setPosition(1920 + 960);
+    app->UpdateAllViews();
+    EXPECT_GT(view.cursorX(), first);
+}
+
+} // namespace
+} // namespace rz
