@@ -61,6 +61,15 @@ inline constexpr int kPianoKeys2 = 224;
 inline constexpr int kBandPattern = 344;
 // The ports image list: five 16 x 15 cells on magenta (ui/port_icons.h).
 inline constexpr int kPortIcons = 231;
+// The slider view's buttons, 30 x 20 each: Snapshot up and down, Reset up
+// and down; and its border: 16 x 16 corners and 8 x 8 edge tiles in a
+// 40 x 40 picture (corners at its corners, edge tiles at the middle of
+// each side).
+inline constexpr int kSnapshotDown = 329;
+inline constexpr int kSnapshotUp = 330;
+inline constexpr int kResetUp = 331;
+inline constexpr int kResetDown = 332;
+inline constexpr int kSliderBorder = 308;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.
