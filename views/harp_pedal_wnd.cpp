@@ -80,7 +80,8 @@ void paintTextAccidental(QPainter& painter, QPointF at, int height, bool sharp)
     font.setPixelSize(std::max(height, 1));
     painter.setFont(font);
     const QFontMetrics metrics(font);
-    painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), sharp ? QStringLiteral("\u266F") : QStringLiteral("\u266D"));
+    const QString sign = sharp ? QStringLiteral("\u266F") : QStringLiteral("\u266D");
+    painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), sign);
 }
 
 } // namespace
@@ -118,7 +119,8 @@ void HarpPedalWnd::paintEvent(QPaintEvent*)
         painter.setFont(letterFont);
         painter.setPen(Qt::black);
         const QRectF around(centre.x() - g.unit, centre.y() - height() / 8.0, 2.0 * g.unit, height() / 4.0);
-        painter.drawText(around, Qt::AlignCenter | Qt::TextDontClip, QString::fromLatin1(kSlotLetter[size_t(slot)]));
+        const QString letter = QString::fromLatin1(kSlotLetter[size_t(slot)]);
+        painter.drawText(around, Qt::AlignCenter | Qt::TextDontClip, letter);
         if (position != kNatural)
             m_accidental(painter, QPointF(centre.x() + 3 * g.unit / 4, 5 * g.row / 2), height() / 4, position == kSharp);
     }

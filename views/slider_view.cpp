@@ -247,7 +247,8 @@ void SliderView::faderMoved(size_t index)
     }
     IEngineLink& engine = doc->context().engine;
     const bool recording = engine.recording();
-    for (const size_t i : m_model.drag(index, moved.pos(), moved.lastChange(), groupOf(QApplication::keyboardModifiers()))) {
+    const FaderGroup group = groupOf(QApplication::keyboardModifiers());
+    for (const size_t i : m_model.drag(index, moved.pos(), moved.lastChange(), group)) {
         if (i != index)
             m_faders[i]->setPos(m_model.value(i));
         const uint32_t sent = m_model.send(*doc, i);
