@@ -263,7 +263,15 @@ QImage sliderButton(Glyph glyph, ButtonFrame frame)
 {
     constexpr QSize kSize(30, 20);
     const QImage strip = buttonStrip(kSize, Face::Square, 0x505050, 0x00FF00, glyph, 5);
-    return strip.copy(QRect(QPoint(kSize.width() * int(frame), 0), kSize));
+    QImage image = strip.copy(QRect(QPoint(kSize.width() * int(frame), 0), kSize))
+                       .convertToFormat(QImage::Format_ARGB32);
+    // The view's grey shows through where the face leaves the strip's magenta.
+    const QRgb magenta = fromColorRef(kMagenta).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == magenta)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return image;
 }
 
 // A camera: the body with its lens.
