@@ -166,6 +166,8 @@ public:
     ITrackRows& trackRows() { return m_trackRows; }
     // The status line and prompts; the set's progress and performance lock.
     StatusLine& statusLine() { return m_statusLine; }
+    // What the GUI publishes to the engine; null until the engine starts.
+    GuiToEngineValues* publishedValues() const { return m_published; }
 
     // ICurrentSongHost.
     void SetTempoMultiplier(int32_t multiplier, bool resetStep) override;

@@ -149,6 +149,8 @@ public:
     virtual void ResetPortChannelStates() = 0;
     virtual void ResetOutPorts() = 0;
     virtual void SendSynthResets() = 0;
+    // Every port sends its cached channel state again.
+    virtual void ResendPortStates() = 0;
 
     // The sequencer's master volume, 0..16383, that scales every CC7. Any thread.
     virtual int masterVolume() const = 0;
@@ -186,6 +188,9 @@ public:
     virtual void previewNote(uint32_t message) = 0;
     // Velocity of those notes; 0 means 100.
     virtual int previewVelocity() const = 0;
+    // A message a view sent live on a track's port (a fader), appended to
+    // the take while recording, at the time played input would get.
+    virtual void recordLiveMessage(int track, uint32_t message) = 0;
 };
 
 // The audio engine's clip play lists.

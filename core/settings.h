@@ -210,6 +210,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(TempoViewYOffset,         "DisplayOptions", "TempoYOffset", Int, 0, kLo, kHi, "") \
     X(ControlViewZoom,          "DisplayOptions", "ControlZoom",  Int, 50, kLo, kHi, "") \
     X(ControlViewYOffset,       "DisplayOptions", "ControlYOffset", Int, 0, kLo, kHi, "") \
+    X(SliderChoice,             "SliderOptions", "CCView",       Int, 0x0BB0, kLo, kHi, "") \
     X(DisplayCueColor,          "DisplayOptions", "CueColor{}",   Int, 0, kLo, kHi, "") \
     X(StaffFontFace,            "StaffView", "{}Font",        Text, 0, 0, 0, "") \
     X(StaffFontHeight,          "StaffView", "{}Height",      Int, -24, kLo, kHi, "") \

@@ -118,7 +118,7 @@ public:
     void ResetOutPorts() override;
     void ResetPortChannelStates() override;
     void AllNotesOff();
-    void ResendPortStates();
+    void ResendPortStates() override;
     // Stores the volume, clamped into 0..16383, and has the current song's
     // tracks resend their CC7. Any thread: the playback tick follows the
     // master fader with it.
@@ -258,6 +258,9 @@ public:
     // to the take. A null source is a preview from a view and matches every
     // input. Input dispatch thread, or the GUI thread for a preview.
     void EchoMidiIn(const CMidiIn* source, uint32_t message);
+    // While recording, the take gets the message under the ThruMutex; a
+    // wait that times out loses it and counts it with the lost inputs.
+    void recordLiveMessage(int track, uint32_t message) override;
     // Where input goes while a dialog captures it. Any thread.
     InputSinks& inputSinks() { return m_io.sinks; }
     // The song position where the take started, ticks. GUI thread.

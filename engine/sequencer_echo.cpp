@@ -191,6 +191,22 @@ void CSequencer::EchoMidiIn(const CMidiIn* source, uint32_t message)
     postStepRecording(message);
 }
 
+// GUI thread. The input threads append to the take too, so the fader's
+// message joins it under the same lock and at the same time they would use.
+void CSequencer::recordLiveMessage(int track, uint32_t message)
+{
+    if (!initialised() || !recording() || track < 1)
+        return;
+    LockGuard guard(ThruMutex(), "recordLiveMessage", m_options.lockWait);
+    if (!guard) {
+        m_recorder.lostInputs.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    if (!recording())
+        return;
+    m_recorder.take.push_back({takeTime(), uint32_t(track) << 24 | (message & 0xFFFFFFu), 0});
+}
+
 // A track's input entry names a "MIDIIN%d" entry, which names an input.
 bool CSequencer::inputNamesSource(const ThruTrack& entry, const CMidiIn& source) const
 {

@@ -20,6 +20,9 @@ inline constexpr uint32_t kIdThirtySecondNote = 114;
 inline constexpr uint32_t kIdDotted = 115;
 inline constexpr uint32_t kIdTriplet = 116;
 inline constexpr uint32_t kIdAccidental = 117;
+// The slider view's buttons.
+inline constexpr uint32_t kIdSliderSnapshot = 299;
+inline constexpr uint32_t kIdSliderReset = 300;
 inline constexpr uint32_t kIdGrid = 502;
 inline constexpr uint32_t kIdSelect = 503;
 inline constexpr uint32_t kIdDraw = 504;

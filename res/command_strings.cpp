@@ -21,6 +21,8 @@ constexpr CommandString kStrings[] = {
     {kIdDotted, "Make drawn notes dotted\nDotted"},
     {kIdTriplet, "Make drawn notes triplets\nTriplet"},
     {kIdAccidental, "Show accidentals on drawn notes\nAccidental"},
+    {kIdSliderSnapshot, "Record the current fader positions into the song\nRecord the current fader positions into the song"},
+    {kIdSliderReset, "Reset faders to positions derived from current song position\nReset faders to positions derived from current song position"},
     {kIdGrid, "Snap to the grid\nGrid"},
     {kIdSelect, "Select and move items with the mouse\nSelect"},
     {kIdDraw, "Draw items with the mouse\nDraw"},

@@ -308,6 +308,51 @@ QImage faderThumb(QSize size)
     return image;
 }
 
+// One frame of a square button on the slider view's grey.
+QImage sliderButton(Glyph glyph, ButtonFrame frame)
+{
+    constexpr QSize kSize(30, 20);
+    const QImage strip = buttonStrip(kSize, Face::Square, 0x505050, 0x00FF00, glyph, 5);
+    QImage image = strip.copy(QRect(QPoint(kSize.width() * int(frame), 0), kSize))
+                       .convertToFormat(QImage::Format_ARGB32);
+    // The view's grey shows through where the face leaves the strip's magenta.
+    const QRgb magenta = fromColorRef(kMagenta).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == magenta)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return image;
+}
+
+// A camera: the body with its lens.
+void glyphSnapshot(QPainter& p, const QRectF& r)
+{
+    const QRectF body(r.left() + 2, r.top() + 2, r.width() - 4, r.height() - 2);
+    p.drawRect(QRectF(body.center().x() - 3, r.top(), 6, 2));
+    p.drawRect(body);
+    p.setBrush(Qt::black);
+    p.drawEllipse(body.center(), 2.5, 2.5);
+}
+
+// An arrow back to a bar: return to the position.
+void glyphReset(QPainter& p, const QRectF& r)
+{
+    p.drawRect(QRectF(r.left() + 2, r.top(), 2, r.height()));
+    fillPolygon(p, {{r.left() + 5, r.center().y()}, {r.right() - 2, r.top()}, {r.right() - 2, r.bottom()}});
+}
+
+// Bevelled grey: corners light at the top left, dark at the bottom right.
+QImage sliderBorder()
+{
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(fromColorRef(0x303030));
+    QPainter p(&image);
+    for (int i = 0; i < 3; ++i)
+        draw3dRect(p, QRect(i, i, 40 - 2 * i, 40 - 2 * i), ShadeColor(0x606060, int16_t(200 - 40 * i)),
+                   ShadeColor(0x606060, int16_t(40 + 20 * i)));
+    return image;
+}
+
 constexpr Color kPanelText = 0xE0CB85; // the transport panel's text colour
 
 QImage stateIcon(Color colour, bool paused)
@@ -417,6 +462,11 @@ const CatalogRow kRows[] = {
     {bitmap_id::kPianoKeys2, [] { return piano_keys::paintKeyboard(2); }},
     {bitmap_id::kBandPattern, piano_keys::paintBandPattern},
     {bitmap_id::kNoteValues, noteValues},
+    {bitmap_id::kSnapshotUp, [] { return sliderButton(glyphSnapshot, ButtonFrame::Normal); }},
+    {bitmap_id::kSnapshotDown, [] { return sliderButton(glyphSnapshot, ButtonFrame::Pressed); }},
+    {bitmap_id::kResetUp, [] { return sliderButton(glyphReset, ButtonFrame::Normal); }},
+    {bitmap_id::kResetDown, [] { return sliderButton(glyphReset, ButtonFrame::Pressed); }},
+    {bitmap_id::kSliderBorder, sliderBorder},
 };
 
 const CatalogRow* findRow(int id)

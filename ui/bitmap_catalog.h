@@ -64,6 +64,15 @@ inline constexpr int kPortIcons = 231;
 // The fifteen note values of the quantize and meter dialogs, whole to
 // thirty-second triplet, 16 x 16 each on white.
 inline constexpr int kNoteValues = 251;
+// The slider view's buttons, 30 x 20 each: Snapshot up and down, Reset up
+// and down; and its border: 16 x 16 corners and 8 x 8 edge tiles in a
+// 40 x 40 picture (corners at its corners, edge tiles at the middle of
+// each side).
+inline constexpr int kSnapshotDown = 329;
+inline constexpr int kSnapshotUp = 330;
+inline constexpr int kResetUp = 331;
+inline constexpr int kResetDown = 332;
+inline constexpr int kSliderBorder = 308;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.

@@ -24,6 +24,7 @@
 #include "views/control_view.h"
 #include "views/event_view.h"
 #include "views/piano_roll_view.h"
+#include "views/slider_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
 #include "views/velocity_view.h"
@@ -181,6 +182,9 @@ int main(int argc, char** argv)
     rz::registerControlView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerEventView(app.viewFactory(), &app.keyFilter(), [&app](rz::CommandId id) { return app.router().execute(id); });
     rz::registerStaffView(app.viewFactory(), app.staffViewContext());
+    rz::registerSliderView(app.viewFactory(), {.published = [&app] { return app.publishedValues(); },
+                                               .profile = &app.profile(),
+                                               .sink = [&app](rz::CommandId id) { return app.router().execute(id); }});
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);

@@ -65,7 +65,8 @@ protected:
 
     // Starts the engine over the injecting inputs; profile values written
     // before count.
-    CSequencer& start(const std::vector<std::string>& inputNames = {"Keyboard"})
+    CSequencer& start(const std::vector<std::string>& inputNames = {"Keyboard"},
+                      std::chrono::milliseconds lockWait = kLockWait)
     {
         if (devices.outputs().empty())
             devices.addOutput("Synth");
@@ -73,6 +74,7 @@ protected:
             inputs.addInput(name);
         SequencerOptions options;
         options.refresh.minInterval = std::chrono::milliseconds(1);
+        options.lockWait = lockWait;
         sequencer = std::make_unique<CSequencer>(SequencerServices{.profile = profile,
                                                                    .prompt = prompt,
                                                                    .gui = gui,

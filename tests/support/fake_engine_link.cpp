@@ -63,6 +63,8 @@ void FakeEngineLink::ResetOutPorts() { log.record("ResetOutPorts"); }
 
 void FakeEngineLink::SendSynthResets() { log.record("SendSynthResets"); }
 
+void FakeEngineLink::ResendPortStates() { log.record("ResendPortStates"); }
+
 void FakeEngineLink::RebuildThruTracks() { log.record("RebuildThruTracks"); }
 
 void FakeEngineLink::SetMasterVolume(int volume)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/engine_gui_values.h"
@@ -70,6 +71,13 @@ public:
     void ResetPortChannelStates() override;
     void ResetOutPorts() override;
     void SendSynthResets() override;
+    void ResendPortStates() override;
+    // Kept in `liveMessages` as (track, message), in order; not logged.
+    void recordLiveMessage(int track, uint32_t message) override
+    {
+        liveMessages.emplace_back(track, message);
+    }
+    std::vector<std::pair<int, uint32_t>> liveMessages;
     void RebuildThruTracks() override;
     int masterVolume() const override { return master; }
     void SetMasterVolume(int volume) override;
