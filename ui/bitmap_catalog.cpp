@@ -6,6 +6,7 @@
 #include "ui/piano_keys.h"
 #include "ui/port_icons.h"
 #include "ui/tool_images.h"
+#include "ui/track_check_images.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -417,6 +418,8 @@ const CatalogRow kRows[] = {
     {bitmap_id::kPianoKeys2, [] { return piano_keys::paintKeyboard(2); }},
     {bitmap_id::kBandPattern, piano_keys::paintBandPattern},
     {bitmap_id::kNoteValues, noteValues},
+    {bitmap_id::kTrackChecks, paintTrackChecks},
+    {bitmap_id::kTrackInHeader, paintTrackInHeader},
 };
 
 const CatalogRow* findRow(int id)

@@ -64,6 +64,10 @@ inline constexpr int kPortIcons = 231;
 // The fifteen note values of the quantize and meter dialogs, whole to
 // thirty-second triplet, 16 x 16 each on white.
 inline constexpr int kNoteValues = 251;
+// The track list's "in" check boxes, 11 x 11 each (ui/track_check_images.h),
+// and the "in" column's 12 x 12 header picture.
+inline constexpr int kTrackChecks = 130;
+inline constexpr int kTrackInHeader = 465;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.

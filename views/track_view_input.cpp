@@ -223,6 +223,9 @@ void TrackView::pressRow(QPoint point, Qt::KeyboardModifiers modifiers, bool cel
         m_selection.pressNumber(row, {.shift = bool(modifiers & Qt::ShiftModifier),
                                       .ctrl = bool(modifiers & Qt::ControlModifier)});
         m_numberPress = true;
+        m_mousePoint = point;
+        if (stopped())
+            m_rowScroll.start(kAutoscrollMs);
         return;
     }
     m_selection.pressCell(row, position);
@@ -244,9 +247,8 @@ void TrackView::mouseMoveEvent(QMouseEvent* event)
         moveMixDrag(point);
         return;
     }
-    if (m_numberPress && stopped() && !performing()
-        && std::abs(point.y() - m_pressPoint.y()) > m_layout.rowHeight / 2)
-        m_dragged = true;
+    m_mousePoint = point;
+    dragMove(point);
     updateCursor(point);
     setStatusText(std::string());
 }
@@ -270,11 +272,16 @@ void TrackView::mouseReleaseEvent(QMouseEvent* event)
         SongView::mouseReleaseEvent(event);
         return;
     }
+    m_rowScroll.stop();
+    endColumnDrag();
     if (mixDragging())
         endMixDrag();
     if (m_numberPress) {
         m_numberPress = false;
+        if (m_dragged)
+            endTrackDrag();
         m_selection.releaseNumber(m_dragged);
+        m_dragged = false;
     }
 }
 
@@ -302,6 +309,8 @@ void TrackView::mouseDoubleClickEvent(QMouseEvent* event)
     }
     if (m_selection.GetSelectedCount() == 0 && m_selection.currentRow() == m_selection.rowCount() - 1)
         doc->InsertTrack();
+    else if (m_selection.GetSelectedCount() > 0)
+        handle(kIdProperties);
 }
 
 // The knob jumps to a press on the groove, so the drag starts from its centre.
@@ -421,6 +430,7 @@ void TrackView::contextMenuEvent(QContextMenuEvent* event)
     const int row = rowAtY(event->pos().y());
     if (song() && !(row >= 0 && m_selection.IsRowSelected(row, true) && !m_selection.cellMode())) {
         pressRow(event->pos(), Qt::NoModifier, false);
+        m_rowScroll.stop();
         if (m_numberPress) {
             m_numberPress = false;
             m_selection.releaseNumber(false);
