@@ -411,13 +411,12 @@ QMenu* TrackView::buildContextMenu()
         }
         QAction* action = menu->addAction(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
         CmdUi ui;
-        if (CommandTable<TrackView>::update(entry.id, ui))
+        if (update(entry.id, ui))
             action->setEnabled(ui.enabled);
         const CommandId id = entry.id;
+        // What this view leaves to others (Paste of copied tracks) goes on.
         connect(action, &QAction::triggered, this, [this, id] {
-            if (hasHandler(id))
-                handle(id);
-            else if (m_context.sendToFrame)
+            if (!(hasHandler(id) && handle(id)) && m_context.sendToFrame)
                 m_context.sendToFrame(id);
         });
     }
