@@ -52,6 +52,9 @@ struct TrackViewContext {
     // while one sits in the frame, its bar scrolls the rows and ours hides.
     std::function<void(int topRow)> scrollLanes;
     std::function<bool()> lanesFollow;
+    // The list in its pane takes the menu commands while it has the focus;
+    // the editor view gets them back when the focus goes elsewhere.
+    std::function<void(CommandTarget* view, bool focused)> activate;
 };
 
 // The track list: one row per track of the current song in fifteen

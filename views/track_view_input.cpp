@@ -16,6 +16,7 @@
 #include "views/track_cell_text.h"
 #include "views/track_mix.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -443,12 +444,19 @@ void TrackView::contextMenuEvent(QContextMenuEvent* event)
 void TrackView::focusInEvent(QFocusEvent* event)
 {
     SongView::focusInEvent(event);
+    if (!m_focus && m_context.activate)
+        m_context.activate(this, true);
     QWidget::update();
 }
 
 void TrackView::focusOutEvent(QFocusEvent* event)
 {
     SongView::focusOutEvent(event);
+    // The cell editor and the menus are ours: the commands stay here.
+    const QWidget* next = QApplication::focusWidget();
+    const bool ours = event->reason() == Qt::PopupFocusReason || (next && isAncestorOf(next));
+    if (!m_focus && m_context.activate && !ours)
+        m_context.activate(this, false);
     QWidget::update();
     if (m_context.repaintEditors)
         m_context.repaintEditors();

@@ -101,5 +101,22 @@ TEST_F(TrackViewEditApp, TheSongsPropertiesOnSelectedTracksOpenTheTrackDialog)
     EXPECT_EQ(song->undoList.back()->label, "Edit Track Properties");
 }
 
+// A click into the list makes it take Delete; leaving it hands the
+// commands back.
+TEST_F(TrackViewEditApp, TheFocusedListTakesTheMenuCommands)
+{
+    app->router().setActiveView(nullptr);
+    app->frame()->show();
+    app->frame()->activateWindow();
+    view->SelectRow(3, true);
+    view->selection().RefreshSelection();
+    view->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(processUntil([this] { return app->router().activeView() == view; }));
+    ASSERT_TRUE(app->router().execute(kIdDelete));
+    EXPECT_EQ(names(), (std::vector<std::string>{"T1", "T2", "T4"}));
+    view->clearFocus();
+    EXPECT_TRUE(processUntil([this] { return app->router().activeView() != view; }));
+}
+
 } // namespace
 } // namespace rz
