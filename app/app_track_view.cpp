@@ -38,6 +38,20 @@ TrackViewContext App::trackViewContext()
             m_frame->timers().start(id, ms);
     };
     context.sendToFrame = [this](CommandId id) { return m_router->execute(id); };
+    context.activate = [this](CommandTarget* view, bool focused) {
+        SongView* editor = nullptr;
+        SongView* controller = nullptr;
+        m_views.currentViews(&editor, &controller);
+        if (focused) {
+            m_router->setActiveView(view);
+            return;
+        }
+        if (m_router->activeView() != view)
+            return;
+        // Back to the editor view, or the controller view without one.
+        SongView* next = editor ? editor : controller;
+        m_router->setActiveView(dynamic_cast<CommandTarget*>(next));
+    };
     return context;
 }
 

@@ -176,6 +176,7 @@ struct TrackPropsParams {
     std::array<int32_t, 6> controllerDest{-2, -2, -2, -2, -2, -2};
     int32_t destController = -2;
     Color color = 0x0EF0FF;
+    int32_t playEnabled = 2; // "In": 0, 1, or 2 when not set or mixed
 };
 
 // The kinds the event properties dialog offers, by their list index.

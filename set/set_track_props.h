@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/edit_dialogs.h"
+#include "song/track_props_dialog.h"
 
 #include <cstddef>
 #include <string>
@@ -29,7 +30,7 @@ class SetTrackProps {
 public:
     // Dialog fields that are not set, or differ over the tracks a preset
     // came from.
-    static constexpr Color kMixedColor = 0xFFFFFFFF;
+    static constexpr Color kMixedColor = kMixedTrackColor;
 
     explicit SetTrackProps(SetDocument& set);
 

@@ -6,6 +6,7 @@
 #include "ui/piano_keys.h"
 #include "ui/port_icons.h"
 #include "ui/tool_images.h"
+#include "ui/track_check_images.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -467,6 +468,8 @@ const CatalogRow kRows[] = {
     {bitmap_id::kResetUp, [] { return sliderButton(glyphReset, ButtonFrame::Normal); }},
     {bitmap_id::kResetDown, [] { return sliderButton(glyphReset, ButtonFrame::Pressed); }},
     {bitmap_id::kSliderBorder, sliderBorder},
+    {bitmap_id::kTrackChecks, paintTrackChecks},
+    {bitmap_id::kTrackInHeader, paintTrackInHeader},
 };
 
 const CatalogRow* findRow(int id)

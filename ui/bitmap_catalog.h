@@ -73,6 +73,10 @@ inline constexpr int kSnapshotUp = 330;
 inline constexpr int kResetUp = 331;
 inline constexpr int kResetDown = 332;
 inline constexpr int kSliderBorder = 308;
+// The track list's "in" check boxes, 11 x 11 each (ui/track_check_images.h),
+// and the "in" column's 12 x 12 header picture.
+inline constexpr int kTrackChecks = 130;
+inline constexpr int kTrackInHeader = 465;
 } // namespace bitmap_id
 
 // Frames of a button strip, left to right.

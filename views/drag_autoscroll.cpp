@@ -25,4 +25,15 @@ AutoscrollStep autoscrollStep(const AutoscrollInput& in)
                           .moved = origin != in.origin || row != in.firstRow};
 }
 
+int edgeScrollStep(int pointer, int low, int high, int pos, int maxPos, int unit)
+{
+    const int64_t step = std::max(unit, 1);
+    int64_t next = pos;
+    if (pointer < low)
+        next -= (int64_t(low) - pointer + step - 1) / step;
+    else if (pointer >= high)
+        next += (int64_t(pointer) - high + 1 + step - 1) / step;
+    return int(std::clamp<int64_t>(next, 0, std::max(maxPos, 0)));
+}
+
 } // namespace rz

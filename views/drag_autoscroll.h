@@ -32,4 +32,10 @@ struct AutoscrollStep {
 
 AutoscrollStep autoscrollStep(const AutoscrollInput& in);
 
+// One beat of an edge autoscroll along one axis (the track list's rows and
+// columns): a pointer before `low` scrolls back, one at or past `high`
+// (exclusive) forward, each by ceil(distance / unit) with the distance
+// counted from the edge's outer pixel, within 0 .. maxPos. Pure.
+int edgeScrollStep(int pointer, int low, int high, int pos, int maxPos, int unit);
+
 } // namespace rz

@@ -16,7 +16,6 @@
 #include "ui/in_place_edit.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
-#include "views/track_edit_records.h"
 #include "views/track_header.h"
 #include "views/view_factory.h"
 
@@ -39,6 +38,9 @@ constexpr CommandRow<TrackView> kCommands[] = {
      &TrackView::onUpdateSolo},
     {kIdTrackUp, kIdTrackDown, &TrackView::onTrackStep, nullptr},
     {kIdDelete, kIdDelete, &TrackView::onDelete, &TrackView::onUpdateDelete},
+    {kIdEditCopy, kIdEditCut, &TrackView::onCopyCut, &TrackView::onUpdateCopyCut},
+    {kIdEditPaste, kIdEditPaste, &TrackView::onPaste, &TrackView::onUpdatePaste},
+    {kIdProperties, kIdProperties, &TrackView::onProperties, &TrackView::onUpdateProperties},
 };
 
 // The flat button above the number column that selects every track.
@@ -102,6 +104,11 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     m_editor->hide();
     connect(m_editor, &InPlaceEdit::focusLost, this, &TrackView::commitEditor);
 
+    m_rowScroll.setInterval(kAutoscrollMs);
+    m_columnScroll.setInterval(kAutoscrollMs);
+    connect(&m_rowScroll, &QTimer::timeout, this, &TrackView::rowScrollBeat);
+    connect(&m_columnScroll, &QTimer::timeout, this, &TrackView::columnScrollBeat);
+
     m_header = new TrackHeader(this);
     auto* model = new QStandardItemModel(0, kTrackColumnCount, m_header);
     m_header->setModel(model);
@@ -110,6 +117,7 @@ TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* pa
     connect(m_header, &QHeaderView::sectionMoved, this, &TrackView::onSectionMoved);
     connect(m_header, &QHeaderView::sectionDoubleClicked, this, &TrackView::sortByColumn);
     connect(m_header, &QHeaderView::sectionResized, this, &TrackView::onSectionResized);
+    m_header->viewport()->installEventFilter(this);
 
     m_corner = new CornerButton(this);
     m_corner->setToolTip(commandTipText(kIdSelectAllTracks));
@@ -143,6 +151,7 @@ TrackView::~TrackView()
 {
     // The editor is destroyed after us and may lose the focus then.
     disconnect(m_editor, nullptr, this, nullptr);
+    m_header->viewport()->removeEventFilter(this);
     m_editorOpen = false;
     delete m_focus;
     m_focus = nullptr;
@@ -203,35 +212,6 @@ void TrackView::leavePerformanceMode()
     syncHeaderOrder();
     relayout();
     QWidget::update();
-}
-
-// "Delete Tracks" of the selected rows, in row mode.
-bool TrackView::onDelete(CommandId)
-{
-    CSongDoc* doc = song();
-    if (!doc || m_selection.cellMode())
-        return false;
-    std::vector<int> rows;
-    for (int row = m_selection.GetFirstSelected(); row >= 0; row = m_selection.GetNextSelected(row))
-        rows.push_back(row);
-    if (auto record = deleteTracksRecord(rows))
-        doc->ApplyEdit(std::move(record));
-    return true;
-}
-
-void TrackView::onUpdateDelete(CommandId, CmdUi& ui)
-{
-    ui.enabled = song() && !m_selection.cellMode() && m_selection.GetSelectedCount() > 0;
-}
-
-bool TrackView::sortByColumn(int column)
-{
-    CSongDoc* doc = song();
-    if (!doc || !stopped() || performing())
-        return false;
-    if (auto record = sortTracksRecord(*doc, column, doc->context().synths))
-        doc->ApplyEdit(std::move(record));
-    return true;
 }
 
 bool TrackView::performing() const

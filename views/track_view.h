@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 #include <span>
 #include <string>
 
@@ -51,6 +52,9 @@ struct TrackViewContext {
     // while one sits in the frame, its bar scrolls the rows and ours hides.
     std::function<void(int topRow)> scrollLanes;
     std::function<bool()> lanesFollow;
+    // The list in its pane takes the menu commands while it has the focus;
+    // the editor view gets them back when the focus goes elsewhere.
+    std::function<void(CommandTarget* view, bool focused)> activate;
 };
 
 // The track list: one row per track of the current song in fifteen
@@ -129,9 +133,29 @@ public:
     bool onTrackStep(CommandId id);
     bool onDelete(CommandId id);
     void onUpdateDelete(CommandId id, CmdUi& ui);
+    bool onCopyCut(CommandId id);
+    void onUpdateCopyCut(CommandId id, CmdUi& ui);
+    // Cell mode with an empty application clipboard: the system clipboard's
+    // text opens the cell editor; otherwise the application pastes.
+    bool onPaste(CommandId id);
+    void onUpdatePaste(CommandId id, CmdUi& ui);
+    bool onProperties(CommandId id);
+    void onUpdateProperties(CommandId id, CmdUi& ui);
+    // Paste and Properties leave some decisions to the next target.
+    bool update(CommandId id, CmdUi& ui) override;
     // Sorts the tracks by the column of a header section; refused while
     // the transport runs or in performance mode.
     bool sortByColumn(int column);
+
+    // The drag autoscrolls' beats, each run by its 100 ms timer.
+    static constexpr int kRowScrollTimer = 22;
+    static constexpr int kColumnScrollTimer = 33;
+    static constexpr int kAutoscrollMs = 100;
+    bool rowScrollActive() const { return m_rowScroll.isActive(); }
+    bool columnScrollActive() const { return m_columnScroll.isActive(); }
+    void rowScrollBeat();
+    void columnScrollBeat();
+    int horizontalOffset() const { return m_horizontalOffset; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -145,6 +169,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout.
@@ -165,6 +190,13 @@ private:
     bool stopped() const;
 
     // Editing.
+    std::vector<int> selectedRows() const;
+    bool copyRows();
+    void copyCell();
+    bool headerEvent(QEvent* event);
+    void endColumnDrag();
+    void dragMove(QPoint point);
+    void endTrackDrag();
     void commitEditor();
     void handleKey(int key, Qt::KeyboardModifiers modifiers);
     bool typeCharacter(const QString& text);
@@ -211,6 +243,10 @@ private:
     bool m_numberPress = false;
     QPoint m_pressPoint;
     bool m_dragged = false;
+    QPoint m_mousePoint; // the pointer's last place during a press
+    QTimer m_rowScroll;
+    QTimer m_columnScroll;
+    bool m_headerPressed = false;
     // The mix drag: its row, where it began, the knob's offset then and the
     // track's percent before it.
     int m_mixRow = -1;

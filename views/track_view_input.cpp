@@ -16,6 +16,7 @@
 #include "views/track_cell_text.h"
 #include "views/track_mix.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -223,6 +224,9 @@ void TrackView::pressRow(QPoint point, Qt::KeyboardModifiers modifiers, bool cel
         m_selection.pressNumber(row, {.shift = bool(modifiers & Qt::ShiftModifier),
                                       .ctrl = bool(modifiers & Qt::ControlModifier)});
         m_numberPress = true;
+        m_mousePoint = point;
+        if (stopped())
+            m_rowScroll.start(kAutoscrollMs);
         return;
     }
     m_selection.pressCell(row, position);
@@ -244,9 +248,8 @@ void TrackView::mouseMoveEvent(QMouseEvent* event)
         moveMixDrag(point);
         return;
     }
-    if (m_numberPress && stopped() && !performing()
-        && std::abs(point.y() - m_pressPoint.y()) > m_layout.rowHeight / 2)
-        m_dragged = true;
+    m_mousePoint = point;
+    dragMove(point);
     updateCursor(point);
     setStatusText(std::string());
 }
@@ -270,11 +273,16 @@ void TrackView::mouseReleaseEvent(QMouseEvent* event)
         SongView::mouseReleaseEvent(event);
         return;
     }
+    m_rowScroll.stop();
+    endColumnDrag();
     if (mixDragging())
         endMixDrag();
     if (m_numberPress) {
         m_numberPress = false;
+        if (m_dragged)
+            endTrackDrag();
         m_selection.releaseNumber(m_dragged);
+        m_dragged = false;
     }
 }
 
@@ -302,6 +310,8 @@ void TrackView::mouseDoubleClickEvent(QMouseEvent* event)
     }
     if (m_selection.GetSelectedCount() == 0 && m_selection.currentRow() == m_selection.rowCount() - 1)
         doc->InsertTrack();
+    else if (m_selection.GetSelectedCount() > 0)
+        handle(kIdProperties);
 }
 
 // The knob jumps to a press on the groove, so the drag starts from its centre.
@@ -402,13 +412,12 @@ QMenu* TrackView::buildContextMenu()
         }
         QAction* action = menu->addAction(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
         CmdUi ui;
-        if (CommandTable<TrackView>::update(entry.id, ui))
+        if (update(entry.id, ui))
             action->setEnabled(ui.enabled);
         const CommandId id = entry.id;
+        // What this view leaves to others (Paste of copied tracks) goes on.
         connect(action, &QAction::triggered, this, [this, id] {
-            if (hasHandler(id))
-                handle(id);
-            else if (m_context.sendToFrame)
+            if (!(hasHandler(id) && handle(id)) && m_context.sendToFrame)
                 m_context.sendToFrame(id);
         });
     }
@@ -421,6 +430,7 @@ void TrackView::contextMenuEvent(QContextMenuEvent* event)
     const int row = rowAtY(event->pos().y());
     if (song() && !(row >= 0 && m_selection.IsRowSelected(row, true) && !m_selection.cellMode())) {
         pressRow(event->pos(), Qt::NoModifier, false);
+        m_rowScroll.stop();
         if (m_numberPress) {
             m_numberPress = false;
             m_selection.releaseNumber(false);
@@ -434,12 +444,19 @@ void TrackView::contextMenuEvent(QContextMenuEvent* event)
 void TrackView::focusInEvent(QFocusEvent* event)
 {
     SongView::focusInEvent(event);
+    if (!m_focus && m_context.activate)
+        m_context.activate(this, true);
     QWidget::update();
 }
 
 void TrackView::focusOutEvent(QFocusEvent* event)
 {
     SongView::focusOutEvent(event);
+    // The cell editor and the menus are ours: the commands stay here.
+    const QWidget* next = QApplication::focusWidget();
+    const bool ours = event->reason() == Qt::PopupFocusReason || (next && isAncestorOf(next));
+    if (!m_focus && m_context.activate && !ours)
+        m_context.activate(this, false);
     QWidget::update();
     if (m_context.repaintEditors)
         m_context.repaintEditors();

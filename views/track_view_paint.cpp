@@ -8,7 +8,9 @@
 #include "core/text_codec.h"
 #include "song/song_doc.h"
 #include "song/track.h"
+#include "ui/bitmap_catalog.h"
 #include "ui/color_ref.h"
+#include "ui/track_check_images.h"
 #include "views/track_cell_text.h"
 #include "views/track_mix.h"
 
@@ -61,14 +63,6 @@ void frame3d(QPainter& painter, const QRect& r, Color topLeft, Color bottomRight
     painter.setPen(qc(bottomRight));
     painter.drawLine(r.bottomLeft(), r.bottomRight());
     painter.drawLine(r.topRight(), r.bottomRight());
-}
-
-void drawCheck(QPainter& painter, const QRect& box, Color color)
-{
-    painter.setPen(QPen(qc(color), 2));
-    const QPoint c = box.center();
-    painter.drawLine(c + QPoint(-4, 0), c + QPoint(-1, 3));
-    painter.drawLine(c + QPoint(-1, 3), c + QPoint(4, -3));
 }
 
 Qt::Alignment alignmentOf(TextAlign align)
@@ -193,8 +187,12 @@ void TrackView::paintInBox(QPainter& painter, const CTrack& track, const QRect& 
     painter.fillRect(box, Qt::white);
     frame3d(painter, box.adjusted(0, 0, -1, -1), 0x808080, 0xFFFFFF);
     frame3d(painter, box.adjusted(1, 1, -2, -2), 0x404040, 0xC0C0C0);
-    if (track.playEnabled)
-        drawCheck(painter, box, song()->soloActive ? 0xC00000 : 0x000000);
+    if (track.playEnabled) {
+        const QImage check = trackCheck(song()->soloActive ? 3 : 1);
+        painter.drawImage(QPoint(box.left() + (box.width() - check.width()) / 2,
+                                 box.top() + (box.height() - check.height()) / 2),
+                          check);
+    }
 }
 
 // The groove's colour runs black - yellow - red with the percent; the knob
@@ -256,9 +254,11 @@ void TrackHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     if (logicalIndex == kColumnIn) {
-        const int side = std::min({12, rect.width() - 2, rect.height() - 2});
-        drawCheck(*painter, QRect(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side),
-                  kHighlightText);
+        const QImage& picture = BitmapCatalog::image(bitmap_id::kTrackInHeader);
+        const int side = std::min({picture.width(), rect.width() - 2, rect.height() - 2});
+        if (side > 0)
+            painter->drawImage(QRect(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side),
+                               picture);
         painter->restore();
         return;
     }

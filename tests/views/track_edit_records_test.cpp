@@ -1,5 +1,7 @@
 #include "views/track_edit_records.h"
 
+#include "views/drag_autoscroll.h"
+
 #include "song/describe_song.h"
 #include "song/play_images.h"
 #include "views/track_columns.h"
@@ -79,6 +81,35 @@ TEST(TrackEditRecords, DeleteIsOneStepAndEmptySongsMakeNoRecords)
     TrackSongFixture empty(0);
     EXPECT_EQ(sortTracksRecord(*empty.song, kColumnTrack, nullptr), nullptr);
     EXPECT_EQ(dragTracksRecord(*empty.song, {1}, 1), nullptr);
+}
+
+} // namespace
+} // namespace rz::test
+
+namespace rz::test {
+namespace {
+
+// Rows scroll by the pointer's distance in whole rows, columns by pixels,
+// never past either end.
+TEST(TrackEditAutoscroll, EdgeStepsByTheDistanceInUnitsWithinTheRange)
+{
+    const struct {
+        int pointer, low, high, pos, maxPos, unit, next;
+    } cases[] = {
+        {50, 20, 100, 5, 10, 14, 5},   // inside: still
+        {19, 20, 100, 5, 10, 14, 4},   // one pixel above: one row
+        {-10, 20, 100, 5, 10, 14, 2},  // 30 above: ceil(30 / 14) rows
+        {-500, 20, 100, 5, 10, 14, 0}, // not below 0
+        {100, 20, 100, 5, 10, 14, 6},  // on the bottom edge: one row
+        {129, 20, 100, 5, 10, 14, 8},  // 30 below
+        {900, 20, 100, 5, 10, 14, 10}, // not past the limit
+        {10, 30, 500, 40, 200, 1, 20}, // columns by pixels
+        {540, 30, 500, 40, 200, 1, 81},
+        {540, 30, 500, 40, -3, 1, 0},  // nothing to scroll
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(edgeScrollStep(c.pointer, c.low, c.high, c.pos, c.maxPos, c.unit), c.next)
+            << c.pointer << " in " << c.low << ".." << c.high;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "tests/song/song_builder.h"
 #include "tests/song/song_fixture.h"
+#include "tests/support/scripted_edit_dialogs.h"
 
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ struct TrackSongFixture {
     {
         SongContext context = fixture.context();
         context.trackRows = &selection;
+        context.editDialogs = &dialogs;
+        fixture.host.workFolderPath = work.path();
         song = std::make_unique<CSongDoc>(context);
         song->InitNewSong();
         for (int i = 1; i <= userTracks; ++i)
@@ -49,6 +52,8 @@ struct TrackSongFixture {
     size_t viewUpdates() const { return fixture.host.log.count("updateSongViews"); }
 
     SongFixture fixture;
+    ScriptedEditDialogs dialogs;
+    TempDir work; // where copied clip files go
     ManualOneShotTimer timer;
     TrackSelection selection{timer};
     std::unique_ptr<CSongDoc> song;
