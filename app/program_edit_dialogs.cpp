@@ -12,6 +12,7 @@
 #include "dialogs/key_meter_dlg.h"
 #include "dialogs/transform_dlg.h"
 #include "dialogs/song_props_dlg.h"
+#include "dialogs/track_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -33,6 +34,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Transpose,      EditDialog::Quantize,       EditDialog::Velocities,
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
+    EditDialog::TrackProperties,
 };
 
 } // namespace
@@ -123,6 +125,14 @@ std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc& song, 
     return run<CCuePropsDlg>(song, cue, timeCode);
 }
 
+// ---- track properties
+
+std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc& song, const TrackPropsParams& preset)
+{
+    const MusicFont* font = m_services.musicFont ? m_services.musicFont() : nullptr;
+    return run<CTrackPropsDlg>(song, preset, font);
+}
+
 // ---- the event transforms, key and meter
 
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc& song) { return run<CTransposeDlg>(song); }
@@ -153,11 +163,6 @@ std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc& song)
 }
 
 // ---- not built yet: `has` is false, so no command asks for these
-
-std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc&, const TrackPropsParams&)
-{
-    return std::nullopt;
-}
 
 std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, const EventPropsRequest&)
 {

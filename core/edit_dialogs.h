@@ -152,6 +152,9 @@ struct MeterParams {
     MeterMethod method = MeterMethod::Resize;
 };
 
+// A track's time offset, ms either way.
+inline constexpr int32_t kMaxTrackTimeOffset = 4096;
+
 // The track properties dialog's fields. Insert Track opens it on a preset;
 // a numeric field below its range is unset.
 struct TrackPropsParams {
@@ -160,6 +163,7 @@ struct TrackPropsParams {
     std::string timeText;     // time offset, ms
     std::string velocityText; // velocity offset, -127..127
     int32_t kind = -1;        // 0 MIDI, 1 waveform audio, 2 meta
+    int32_t play = 2;         // "In": 0, 1, or 2 when mixed (left alone)
     int32_t clef = -1;        // notation setting
     int32_t splitNote = -1;   // 0..127, shown as a note
     int32_t inputChannel = -1; // 0 all channels, 1..16

@@ -72,6 +72,7 @@ TrackPropsParams paramsOf(const CTrack& t)
     p.timeText = std::to_string(t.timeOffset);
     p.velocityText = std::to_string(t.velocityOffset);
     p.kind = t.type;
+    p.play = inFlag(t);
     p.clef = t.notationSetting;
     p.splitNote = t.notationValue + 60;
     p.inputChannel = t.inputChannel + 1;
@@ -113,6 +114,7 @@ void mixIn(TrackPropsParams& p, const TrackPropsParams& o)
     mix(p.timeText, o.timeText, unset.timeText);
     mix(p.velocityText, o.velocityText, unset.velocityText);
     mix(p.kind, o.kind, unset.kind);
+    mix(p.play, o.play, unset.play);
     mix(p.clef, o.clef, unset.clef);
     mix(p.splitNote, o.splitNote, unset.splitNote);
     mix(p.inputChannel, o.inputChannel, unset.inputChannel);
@@ -136,6 +138,7 @@ CTrackProps changeOf(int32_t index, const TrackPropsParams& p)
 {
     CTrackProps c(index);
     c.name = p.name;
+    setIf(c.playEnabled, p.play, 0, 1);
     setIf(c.port, p.port, 0, 15);
     setIf(c.channel, p.channel, 0, 15);
     setIf(c.inputDevice, p.inputPort, 0, 15);

@@ -81,6 +81,7 @@ TrackPropsParams newTrackPreset()
 {
     TrackPropsParams preset;
     preset.name = "New track";
+    preset.play = 1;
     preset.initialControllers[0] = 64;  // pan
     preset.initialControllers[1] = 100; // volume
     preset.splitNote = 60;
@@ -103,7 +104,7 @@ std::unique_ptr<CTrack> trackFromDialog(const TrackPropsParams& p)
     // The dialog's 0 is "All channels"; the track keeps -1 for any.
     t.inputChannel = inRangeOr(p.inputChannel - 1, -1, 15, t.inputChannel);
     t.key = fieldNumber(p.keyText, -127, 127).value_or(t.key);
-    t.timeOffset = fieldNumber(p.timeText, -1000, 1000).value_or(t.timeOffset);
+    t.timeOffset = fieldNumber(p.timeText, -kMaxTrackTimeOffset, kMaxTrackTimeOffset).value_or(t.timeOffset);
     t.velocityOffset = fieldNumber(p.velocityText, -127, 127).value_or(t.velocityOffset);
     copyValues(t.initialControllers, p.initialControllers, 127);
     copyValues(t.rpnValues, p.rpnValues, 16383);
@@ -114,6 +115,8 @@ std::unique_ptr<CTrack> trackFromDialog(const TrackPropsParams& p)
     t.notationSetting = std::max(p.clef, 0);
     // The split note is kept relative to middle C.
     t.notationValue = p.splitNote >= 0 && p.splitNote <= 127 ? p.splitNote - 60 : 0;
+    if (p.play == 0 || p.play == 1)
+        t.playEnabled = t.savedPlayEnabled = p.play;
     t.setColor(p.color);
     return track;
 }
