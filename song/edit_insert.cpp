@@ -82,6 +82,20 @@ TrackPropsParams newTrackPreset()
     TrackPropsParams preset;
     preset.name = "New track";
     preset.play = 1;
+    // What a new track gets anyway, shown so that the dialog opens with the
+    // MIDI controls usable.
+    const CTrack fresh;
+    preset.kind = fresh.type;
+    preset.port = fresh.port;
+    preset.channel = fresh.channel;
+    preset.inputPort = fresh.inputDevice;
+    preset.inputChannel = fresh.inputChannel + 1;
+    preset.clef = fresh.notationSetting;
+    preset.keyText = std::to_string(fresh.key);
+    preset.timeText = std::to_string(fresh.timeOffset);
+    preset.velocityText = std::to_string(fresh.velocityOffset);
+    preset.bank = -1;
+    preset.patch = -1;
     preset.initialControllers[0] = 64;  // pan
     preset.initialControllers[1] = 100; // volume
     preset.splitNote = 60;

@@ -420,6 +420,9 @@ TEST(InsertOps, TrackTakesTheDialogsTimeOffsetRangeAndPlayFlag)
         ASSERT_EQ(song->tracks.size(), 5u);
         ASSERT_TRUE(f.dialogs.trackPreset);
         EXPECT_EQ(f.dialogs.trackPreset->play, 1);
+        EXPECT_EQ(f.dialogs.trackPreset->kind, kMidiTrack); // the MIDI controls open usable
+        EXPECT_EQ(f.dialogs.trackPreset->port, 0);
+        EXPECT_EQ(f.dialogs.trackPreset->timeText, "0");
         EXPECT_EQ(song->tracks[1]->timeOffset, c.offset);
         EXPECT_EQ(song->tracks[1]->playEnabled, c.playEnabled);
     }
