@@ -7,9 +7,11 @@
 #include "dialogs/time_range_dlg.h"
 #include "dialogs/cue_props_dlg.h"
 #include "dialogs/edit_lyrics_dlg.h"
+#include "dialogs/filter_events_dlg.h"
 #include "dialogs/find_dlg.h"
 #include "dialogs/insert_cc_dlg.h"
 #include "dialogs/key_meter_dlg.h"
+#include "dialogs/select_controller_dlg.h"
 #include "dialogs/transform_dlg.h"
 #include "dialogs/song_props_dlg.h"
 #include "dialogs/track_props_dlg.h"
@@ -34,7 +36,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Transpose,      EditDialog::Quantize,       EditDialog::Velocities,
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
-    EditDialog::TrackProperties,
+    EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
 };
 
 } // namespace
@@ -134,6 +136,27 @@ std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc& so
 }
 
 // ---- the event transforms, key and meter
+// ---- the controller choices
+
+std::optional<int> ProgramEditDialogs::selectController(CSongDoc& song, int track, int current)
+{
+    CSelectControllerDlg dialog(song, track, current, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.kindValue();
+}
+
+bool ProgramEditDialogs::filterEvents(CSongDoc& song, int32_t track, uint16_t& mask, int32_t& controller)
+{
+    CFilterEventsDlg dialog(song, track, mask, controller, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    mask = dialog.mask();
+    controller = dialog.controller();
+    return true;
+}
+
+// ---- the event transforms, key and meter
 
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc& song) { return run<CTransposeDlg>(song); }
 std::optional<QuantizeParams> ProgramEditDialogs::quantize(CSongDoc& song) { return run<CQuantizeDlg>(song); }
@@ -177,8 +200,6 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 }
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
-
-std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }
 
 // ---- find and lyrics
 
