@@ -339,7 +339,7 @@ void CTrackPropsDlg::fillPatchCombo()
     const int bankIndex = m_p.bank >= 0 ? m_bank->findData(m_p.bank) : -1;
     m_bank->setCurrentIndex(bankIndex);
     if (bankIndex < 0)
-        m_bank->setEditText(m_p.bank >= 0 ? qtext(bankNumberText(m_p.bank, style)) : QString());
+        m_bank->setEditText(m_p.bank >= 0 ? qtext(unlistedBankText(m_p.bank)) : QString());
     const int patchIndex = m_p.patch >= 0 && (bankIndex >= 0 || m_p.bank < 0) ? m_patch->findData(m_p.patch) : -1;
     m_patch->setCurrentIndex(patchIndex);
     if (patchIndex < 0)

@@ -115,7 +115,7 @@ TypedPatch parsePatchText(std::string_view text, BankStyle style)
     return typed;
 }
 
-std::string bankNumberText(int32_t bank, BankStyle)
+std::string unlistedBankText(int32_t bank)
 {
     return format("%d (%d/%d)", bank, bank / 128, bank % 128);
 }

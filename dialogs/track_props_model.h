@@ -43,8 +43,8 @@ struct TypedPatch {
 };
 TypedPatch parsePatchText(std::string_view text, BankStyle style);
 
-// "%d (%d/%d)", or the MSB alone on an MSB-only synth.
-std::string bankNumberText(int32_t bank, BankStyle style);
+// A bank the lists do not hold: "%d (%d/%d)" of the bank, its MSB and LSB.
+std::string unlistedBankText(int32_t bank);
 
 // A synthesizer's patches and drum sets as the database lists them.
 struct SynthPatches {

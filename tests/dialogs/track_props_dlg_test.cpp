@@ -106,6 +106,17 @@ TEST_F(TrackPropsDialog, ShowsATracksFieldsAndAnswersThemUnchanged)
     EXPECT_EQ(answer.timeText, "0");
 }
 
+TEST_F(TrackPropsDialog, ABankTheSynthDoesNotListShowsItsNumbers)
+{
+    TrackPropsParams p = pianoTrack();
+    p.bank = 300;
+    CTrackPropsDlg dialog(*s.song, p, nullptr);
+    EXPECT_EQ(dialog.bankCombo()->currentIndex(), -1);
+    EXPECT_EQ(dialog.bankCombo()->currentText(), "300 (2/44)");
+    EXPECT_EQ(dialog.patchCombo()->currentIndex(), -1);
+    EXPECT_EQ(dialog.params().bank, 300);
+}
+
 TEST_F(TrackPropsDialog, MixedFieldsShowEmptyAndStayMixed)
 {
     TrackPropsParams mixed; // what two differing tracks share: nothing
