@@ -7,11 +7,14 @@
 #include "dialogs/time_range_dlg.h"
 #include "dialogs/cue_props_dlg.h"
 #include "dialogs/edit_lyrics_dlg.h"
+#include "dialogs/filter_events_dlg.h"
 #include "dialogs/find_dlg.h"
 #include "dialogs/insert_cc_dlg.h"
 #include "dialogs/key_meter_dlg.h"
+#include "dialogs/select_controller_dlg.h"
 #include "dialogs/transform_dlg.h"
 #include "dialogs/song_props_dlg.h"
+#include "dialogs/track_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -33,6 +36,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Transpose,      EditDialog::Quantize,       EditDialog::Velocities,
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
+    EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
 };
 
 } // namespace
@@ -123,6 +127,35 @@ std::optional<CuePropsParams> ProgramEditDialogs::cueProperties(CSongDoc& song, 
     return run<CCuePropsDlg>(song, cue, timeCode);
 }
 
+// ---- track properties
+
+std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc& song, const TrackPropsParams& preset)
+{
+    const MusicFont* font = m_services.musicFont ? m_services.musicFont() : nullptr;
+    return run<CTrackPropsDlg>(song, preset, font);
+}
+
+// ---- the event transforms, key and meter
+// ---- the controller choices
+
+std::optional<int> ProgramEditDialogs::selectController(CSongDoc& song, int track, int current)
+{
+    CSelectControllerDlg dialog(song, track, current, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.kindValue();
+}
+
+bool ProgramEditDialogs::filterEvents(CSongDoc& song, int32_t track, uint16_t& mask, int32_t& controller)
+{
+    CFilterEventsDlg dialog(song, track, mask, controller, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    mask = dialog.mask();
+    controller = dialog.controller();
+    return true;
+}
+
 // ---- the event transforms, key and meter
 
 std::optional<TransposeParams> ProgramEditDialogs::transpose(CSongDoc& song) { return run<CTransposeDlg>(song); }
@@ -154,11 +187,6 @@ std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc& song)
 
 // ---- not built yet: `has` is false, so no command asks for these
 
-std::optional<TrackPropsParams> ProgramEditDialogs::trackProperties(CSongDoc&, const TrackPropsParams&)
-{
-    return std::nullopt;
-}
-
 std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, const EventPropsRequest&)
 {
     return std::nullopt;
@@ -172,8 +200,6 @@ std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&
 }
 
 std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
-
-std::optional<int> ProgramEditDialogs::selectController(CSongDoc&, int, int) { return std::nullopt; }
 
 // ---- find and lyrics
 

@@ -62,6 +62,7 @@ public:
     std::optional<RandomizeParams> randomize(CSongDoc& song) override;
     bool find(CSongDoc& song, FindCriteria& criteria) override;
     std::optional<int> selectController(CSongDoc& song, int track, int current) override;
+    bool filterEvents(CSongDoc& song, int32_t track, uint16_t& mask, int32_t& controller) override;
 
 private:
     QWidget* parentWindow() const;

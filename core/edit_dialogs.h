@@ -152,6 +152,9 @@ struct MeterParams {
     MeterMethod method = MeterMethod::Resize;
 };
 
+// A track's time offset, ms either way.
+inline constexpr int32_t kMaxTrackTimeOffset = 4096;
+
 // The track properties dialog's fields. Insert Track opens it on a preset;
 // a numeric field below its range is unset.
 struct TrackPropsParams {

@@ -168,6 +168,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DirsLyrics,               "Dirs", "Lyrics",         Text, 0, 0, 0, "") \
     X(TrackColumnWidth,         "TrackView", "ColumnWidth", Text, 0, 0, 0, "") \
     X(TrackColumnOrder,         "TrackView", "ColumnOrder", Text, 0, 0, 0, "") \
+    X(TrackCatSortPatches,      "TrackView", "CatSortPatches", Int, 0, 0, 1, "") \
     X(EventColumnWidth,         "EventView", "ColumnWidth", Text, 0, 0, 0, "") \
     X(DisplayXZoom,             "DisplayOptions", "XZoom",      Int, 3, 0, 8, "") \
     X(DisplayXZoomPiano,        "DisplayOptions", "XZoomPiano", Int, 3, 0, 8, "") \

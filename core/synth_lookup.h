@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rz {
 
@@ -71,6 +72,25 @@ inline constexpr DrumNotation unpackDrumNotation(uint32_t word)
     return notation;
 }
 
+// One row of a synth's patch list in key order: a bank's header (patch -1)
+// or a patch with its category.
+struct PatchListRow {
+    int bank = 0;
+    int patch = -1;
+    std::string name;
+    std::string category;
+    bool operator==(const PatchListRow&) const = default;
+};
+
+// One drum set of a synth: its bank and program, and the name of its header
+// row (note -1); a set with notes but no header has no name.
+struct DrumsetListRow {
+    int bank = 0;
+    int program = 0;
+    std::optional<std::string> name;
+    bool operator==(const DrumsetListRow&) const = default;
+};
+
 // Read access to the synthesizer database. Banks and patches are the stored
 // numbers: 14-bit banks, patches 0-based. Every look-up answers nothing when
 // no record has the key. Names are the stored bytes.
@@ -78,6 +98,10 @@ class ISynthLookup {
 public:
     // The "Technology" of a track whose synth is not in the table.
     static constexpr int kDefaultTechnology = 8;
+    // "Technology" bits of the bank style: banks chosen by their MSB alone,
+    // patches shown from 0 rather than 1.
+    static constexpr int kTechBankMsbOnly = 0x080;
+    static constexpr int kTechPatchesFromZero = 0x100;
 
     virtual ~ISynthLookup() = default;
 
@@ -97,6 +121,20 @@ public:
                                                      int note) const = 0;
     virtual std::optional<std::string> ccName(int synthNumber, int controller) const = 0;
     virtual std::optional<std::string> nrpnName(int synthNumber, int nrpn) const = 0;
+
+    // The synth's patch rows in (bank, patch) order; empty for an unknown synth
+    // or where the database cannot list.
+    virtual std::vector<PatchListRow> patchList(int synthNumber) const
+    {
+        (void)synthNumber;
+        return {};
+    }
+    // Each drum set of the synth once, in (bank, program) order.
+    virtual std::vector<DrumsetListRow> drumsetList(int synthNumber) const
+    {
+        (void)synthNumber;
+        return {};
+    }
 };
 
 } // namespace rz

@@ -81,6 +81,21 @@ TrackPropsParams newTrackPreset()
 {
     TrackPropsParams preset;
     preset.name = "New track";
+    preset.playEnabled = 1;
+    // What a new track gets anyway, shown so that the dialog opens with the
+    // MIDI controls usable.
+    const CTrack fresh;
+    preset.kind = fresh.type;
+    preset.port = fresh.port;
+    preset.channel = fresh.channel;
+    preset.inputPort = fresh.inputDevice;
+    preset.inputChannel = fresh.inputChannel + 1;
+    preset.clef = fresh.notationSetting;
+    preset.keyText = std::to_string(fresh.key);
+    preset.timeText = std::to_string(fresh.timeOffset);
+    preset.velocityText = std::to_string(fresh.velocityOffset);
+    preset.bank = -1;
+    preset.patch = -1;
     preset.initialControllers[0] = 64;  // pan
     preset.initialControllers[1] = 100; // volume
     preset.splitNote = 60;
@@ -103,7 +118,7 @@ std::unique_ptr<CTrack> trackFromDialog(const TrackPropsParams& p)
     // The dialog's 0 is "All channels"; the track keeps -1 for any.
     t.inputChannel = inRangeOr(p.inputChannel - 1, -1, 15, t.inputChannel);
     t.key = fieldNumber(p.keyText, -127, 127).value_or(t.key);
-    t.timeOffset = fieldNumber(p.timeText, -1000, 1000).value_or(t.timeOffset);
+    t.timeOffset = fieldNumber(p.timeText, -kMaxTrackTimeOffset, kMaxTrackTimeOffset).value_or(t.timeOffset);
     t.velocityOffset = fieldNumber(p.velocityText, -127, 127).value_or(t.velocityOffset);
     copyValues(t.initialControllers, p.initialControllers, 127);
     copyValues(t.rpnValues, p.rpnValues, 16383);
@@ -114,6 +129,8 @@ std::unique_ptr<CTrack> trackFromDialog(const TrackPropsParams& p)
     t.notationSetting = std::max(p.clef, 0);
     // The split note is kept relative to middle C.
     t.notationValue = p.splitNote >= 0 && p.splitNote <= 127 ? p.splitNote - 60 : 0;
+    if (p.playEnabled == 0 || p.playEnabled == 1)
+        t.playEnabled = t.savedPlayEnabled = p.playEnabled;
     t.setColor(p.color);
     return track;
 }

@@ -11,6 +11,7 @@
 
 #include "core/midi_bytes.h"
 #include "song/clipboard_edit.h"
+#include "song/event_format.h"
 #include "song/song_doc.h"
 #include "song/spelling_tables.h"
 #include "song/undo_record.h"
@@ -302,9 +303,7 @@ bool parseRpnValue(std::string_view text, CMidiEvent& e)
         if (!typed)
             return false;
         if (parameter == 0) {
-            // MSB semitones, LSB cents.
-            const int h = int(std::lround(std::clamp(*typed * 100, 0.0, kMaxRangeHundredths)));
-            setRpnValue(e, (h / 100) * 128 + h % 100);
+            setRpnValue(e, BendRangeFromCents(std::llround(std::clamp(*typed * 100, 0.0, kMaxRangeHundredths))));
         } else if (parameter == 5) {
             const double h = std::floor(std::clamp(*typed * 100, 0.0, double(kMax14Bit) * 100 / 128));
             setRpnValue(e, int(h * 128 / 100));

@@ -1,5 +1,6 @@
 #include "song/event_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <span>
@@ -24,8 +25,8 @@ std::string formatRpn(uint32_t message)
     const int parameter = int((message >> 8) & 0x7F);
     const int v = int((message >> 16) & 0x3FFF);
     switch (parameter) {
-    case 0: // semitones and cents
-        return format("%d.%02d", v / 128, v % 128);
+    case 0:
+        return FormatBendRange(v);
     case 5: // semitones and 128ths
         return format("%d.%02d", v / 128, (v % 128) * 100 / 128);
     case 1: {
@@ -99,6 +100,18 @@ std::string FormatEventValue(const CMidiEvent& event)
     default:
         return {};
     }
+}
+
+std::string FormatBendRange(int32_t value)
+{
+    const int32_t cents = (value >> 7) * 100 + (value & 127);
+    return format("%d.%02d", cents / 100, cents % 100);
+}
+
+int32_t BendRangeFromCents(int64_t cents)
+{
+    const int64_t h = std::clamp<int64_t>(cents, 0, 127 * 100 + 99);
+    return int32_t(h / 100 * 128 + h % 100);
 }
 
 } // namespace rz

@@ -15,4 +15,11 @@ std::string FormatEventValue(const CMidiEvent& event);
 // (-7..7 flats/sharps), honouring the event's spelling override, then its key.
 std::string FormatNoteName(const CMidiEvent& event, int32_t keySignature);
 
+// The pitch-bend range (RPN 0), MSB semitones and LSB cents: "%d.%02d" of
+// MSB x 100 + LSB, so 2/50 reads "2.50" and 2/120 "3.20".
+std::string FormatBendRange(int32_t value);
+// The range's 14-bit value of a number of cents held within 0..12799: MSB =
+// cents / 100, LSB = cents mod 100.
+int32_t BendRangeFromCents(int64_t cents);
+
 } // namespace rz

@@ -97,4 +97,37 @@ std::optional<std::string> SynthDbLookup::nrpnName(int synthNumber, int nrpn) co
     return nameAt(m_nrpn, {synthNumber, nrpn}, "NRPNName");
 }
 
+std::vector<PatchListRow> SynthDbLookup::patchList(int synthNumber) const
+{
+    std::vector<PatchListRow> rows;
+    try {
+        m_patches.visitRowsOfSynth(synthNumber, [&](Table& row) {
+            rows.push_back({row.key()[1], row.key()[2] < 0 ? -1 : row.key()[2],
+                            row.textField("PatchName"), row.textField("Category")});
+        });
+    } catch (const SqliteError&) {
+        return {};
+    }
+    return rows;
+}
+
+std::vector<DrumsetListRow> SynthDbLookup::drumsetList(int synthNumber) const
+{
+    std::vector<DrumsetListRow> sets;
+    try {
+        // The rows come in (bank, program, note) order, so a set's rows are adjacent.
+        m_drums.visitRowsOfSynth(synthNumber, [&](Table& row) {
+            const int bank = row.key()[1];
+            const int program = row.key()[2];
+            if (sets.empty() || sets.back().bank != bank || sets.back().program != program)
+                sets.push_back({bank, program, std::nullopt});
+            if (row.key()[3] < 0 && !sets.back().name)
+                sets.back().name = row.textField("NoteName");
+        });
+    } catch (const SqliteError&) {
+        return {};
+    }
+    return sets;
+}
+
 } // namespace rz

@@ -24,6 +24,8 @@ public:
                                              int note) const override;
     std::optional<std::string> ccName(int synthNumber, int controller) const override;
     std::optional<std::string> nrpnName(int synthNumber, int nrpn) const override;
+    std::vector<PatchListRow> patchList(int synthNumber) const override;
+    std::vector<DrumsetListRow> drumsetList(int synthNumber) const override;
 
 private:
     // Seeks the full key and reads one text field.

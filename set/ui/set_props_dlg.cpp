@@ -132,8 +132,11 @@ void CSetPropsDlg::editSelected()
     if (song == nullptr)
         return;
     const std::optional<TrackPropsParams> result = dialogs->trackProperties(*song, m_props.presetFor(rows));
-    if (!result)
+    if (!result) {
+        // The dialog may have sent patch previews.
+        song->LocateToCurrent();
         return;
+    }
     m_props.apply(rows, *result);
     fill();
 }

@@ -24,7 +24,7 @@ const EnableCase kRoutingCases[] = {
     {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
     {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kNever},
     {kIdInsertTempoSeries, kNever}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
-    {kIdInsertTrack, kNever}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},
+    {kIdInsertTrack, kSongStoppedEditing}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},
     {kIdEditSelectAll, kSong},
 };
 

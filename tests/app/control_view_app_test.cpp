@@ -1,6 +1,8 @@
 #include "tests/app/app_test_fixture.h"
 
+#include "modal_dialog.h"
 #include "core/song_host.h"
+#include "dialogs/select_controller_dlg.h"
 #include "res/command_ids.h"
 #include "song/clipboard.h"
 #include "song/selection.h"
@@ -11,6 +13,8 @@
 #include "views/pane_view.h"
 #include "views/tempo_view.h"
 #include "views/track_view.h"
+
+#include <QComboBox>
 
 namespace rz {
 namespace {
@@ -114,9 +118,25 @@ TEST_F(ControlViewApp, CopyTimeOfTheLanesAndPasteOnASelectedTrackIsOneUndoStep)
 
 TEST_F(ControlViewApp, OtherControllerMapIsGreyWithoutItsDialog)
 {
-    startWithControlView(false);
+    startWithControlView();
+    dialogs.missing = {EditDialog::SelectController};
     EXPECT_TRUE(app->router().update(kIdViewModWheel).enabled);
     EXPECT_FALSE(app->router().update(kIdViewOtherController).enabled);
+}
+
+TEST_F(ControlViewApp, OtherControllerMapRunsTheProgramsDialog)
+{
+    startWithControlView(false);
+    ASSERT_TRUE(app->router().update(kIdViewOtherController).enabled);
+    EXPECT_TRUE(answerModal<CSelectControllerDlg>([&] { app->router().execute(kIdViewOtherController); },
+                                                  [](CSelectControllerDlg& dialog) {
+                                                      dialog.list()->setCurrentIndex(
+                                                          dialog.list()->findText("Volume (7)"));
+                                                      dialog.accept();
+                                                  }));
+    EXPECT_TRUE(processUntil([this] {
+        return control() && control()->kind().status == midi::kControlChange && control()->kind().number == 7;
+    }));
 }
 
 TEST_F(ControlViewApp, OtherControllerMapShowsTheControllerTheDialogAnswers)

@@ -66,6 +66,8 @@ TEST(EventValueText, EachKindShowsItsValue)
         {message(0x0005), ""},
         {message(0x0030), ""},
         {rpn(0, 2 * 128 + 64), "2.64"},
+        {rpn(0, 2 * 128 + 50), "2.50"},
+        {rpn(0, 2 * 128 + 120), "3.20"}, // an LSB past 99 cents carries
         {rpn(5, 2 * 128 + 64), "2.50"},
         {rpn(5, 128), "1.00"},
         {rpn(1, 8192), "+0.00"},
@@ -85,6 +87,25 @@ TEST(EventValueText, EachKindShowsItsValue)
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatEventValue(c.event), c.text) << std::hex << c.event.message;
+}
+
+TEST(EventValueText, BendRangeKeepsCentsInItsLsb)
+{
+    const struct {
+        int64_t cents;
+        int32_t value;
+        const char* text;
+    } cases[] = {
+        {250, 2 * 128 + 50, "2.50"},
+        {200, 2 * 128, "2.00"},
+        {1, 1, "0.01"},
+        {-30, 0, "0.00"},
+        {99'999, 127 * 128 + 99, "127.99"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BendRangeFromCents(c.cents), c.value) << c.cents;
+        EXPECT_EQ(FormatBendRange(c.value), c.text) << c.cents;
+    }
 }
 
 TEST(NoteNameText, SpellsUnderTheKeyAndItsOverride)

@@ -395,6 +395,39 @@ TEST(InsertOps, TrackLandsBetweenTheConductorAndTheEmptyTrack)
     }
 }
 
+TEST(InsertOps, TrackTakesTheDialogsTimeOffsetRangeAndPlayFlag)
+{
+    const struct {
+        const char* time;
+        int32_t play;
+        int32_t offset;
+        int32_t playEnabled;
+    } cases[] = {
+        {"-3000", 1, -3000, 1},
+        {"4096", 0, 4096, 0},
+        {"-4097", 2, 0, 1}, // out of range, and a mixed flag leaves the default
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time);
+        ClipboardFixture f;
+        SongPtr song = tenBars(f);
+        f.trackRows.current = 1;
+        TrackPropsParams p;
+        p.timeText = c.time;
+        p.playEnabled = c.play;
+        f.dialogs.trackPropertiesAnswer = p;
+        song->InsertTrack();
+        ASSERT_EQ(song->tracks.size(), 5u);
+        ASSERT_TRUE(f.dialogs.trackPreset);
+        EXPECT_EQ(f.dialogs.trackPreset->playEnabled, 1);
+        EXPECT_EQ(f.dialogs.trackPreset->kind, kMidiTrack); // the MIDI controls open usable
+        EXPECT_EQ(f.dialogs.trackPreset->port, 0);
+        EXPECT_EQ(f.dialogs.trackPreset->timeText, "0");
+        EXPECT_EQ(song->tracks[1]->timeOffset, c.offset);
+        EXPECT_EQ(song->tracks[1]->playEnabled, c.playEnabled);
+    }
+}
+
 TEST(InsertOps, EventOnAWaveformTrackIsRefused)
 {
     ClipboardFixture f;

@@ -53,7 +53,7 @@ void FakeMidiOut::SendShort(uint32_t taggedMessage)
             noteOff(taggedMessage);
         } else {
             held.push_back(taggedMessage & 0xFF7F7FFFu);
-            emit(taggedMessage);
+            putOnWire(taggedMessage);
         }
         return;
     case 0xB0: controller(channel, data1, data2); break;
@@ -67,7 +67,7 @@ void FakeMidiOut::SendShort(uint32_t taggedMessage)
     case 0xE0: state.pitchBend = data2 * 128 + data1; break;
     default: break;
     }
-    emit(taggedMessage);
+    putOnWire(taggedMessage);
 }
 
 void FakeMidiOut::controller(int channel, int number, int value)
@@ -90,10 +90,10 @@ void FakeMidiOut::controller(int channel, int number, int value)
 // Like the real port: straight out, only RPN 0/1/2/5 cached.
 void FakeMidiOut::sendRpn(int channel, int rpn, int value)
 {
-    emit(controlChange(channel, 101, rpn / 128));
-    emit(controlChange(channel, 100, rpn % 128));
-    emit(controlChange(channel, 6, value / 128));
-    emit(controlChange(channel, 38, value % 128));
+    putOnWire(controlChange(channel, 101, rpn / 128));
+    putOnWire(controlChange(channel, 100, rpn % 128));
+    putOnWire(controlChange(channel, 6, value / 128));
+    putOnWire(controlChange(channel, 38, value % 128));
     channels[size_t(channel)].rpn[size_t(rpnSlot(rpn))] = value;
 }
 
@@ -103,7 +103,7 @@ void FakeMidiOut::noteOff(uint32_t message)
     for (auto entry = held.rbegin(); entry != held.rend(); ++entry) {
         if ((*entry & kNoteIdentity) == identity) {
             held.erase(std::next(entry).base());
-            emit(message & 0xFFFFu);
+            putOnWire(message & 0xFFFFu);
             return;
         }
     }

@@ -59,7 +59,7 @@ private:
         return values;
     }
     const ChannelCache& cache(int channel) const { return channels[size_t(channel & 15)]; }
-    void emit(uint32_t message) { wire.push_back(message & 0xFFFFFFu); }
+    void putOnWire(uint32_t message) { wire.push_back(message & 0xFFFFFFu); }
     void controller(int channel, int number, int value);
     void sendRpn(int channel, int rpn, int value);
     void noteOff(uint32_t message);

@@ -2,6 +2,8 @@
 
 #include <map>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/synth_lookup.h"
 
@@ -24,6 +26,7 @@ public:
     std::map<Key4, DrumNotation> drumNotations;    // synth, bank, program, note
     std::map<Key2, std::string> ccNames;           // synth, controller
     std::map<Key2, std::string> nrpnNames;         // synth, NRPN
+    std::map<Key3, std::string> patchCategories;   // synth, bank, patch
 
     std::optional<int> technology(int synthNumber) const override
     {
@@ -62,6 +65,39 @@ public:
     std::optional<std::string> nrpnName(int synthNumber, int nrpn) const override
     {
         return find(nrpnNames, Key2{synthNumber, nrpn});
+    }
+
+    // The bank names as headers and the patch names, in (bank, patch) order.
+    std::vector<PatchListRow> patchList(int synthNumber) const override
+    {
+        std::map<std::pair<int, int>, PatchListRow> rows;
+        for (const auto& [key, name] : bankNames)
+            if (std::get<0>(key) == synthNumber)
+                rows[{std::get<1>(key), -1}] = {std::get<1>(key), -1, name, {}};
+        for (const auto& [key, name] : patchNames)
+            if (std::get<0>(key) == synthNumber)
+                rows[{std::get<1>(key), std::get<2>(key)}] = {std::get<1>(key), std::get<2>(key), name,
+                                                              find(patchCategories, key).value_or("")};
+        std::vector<PatchListRow> list;
+        for (auto& entry : rows)
+            list.push_back(entry.second);
+        return list;
+    }
+    // The sets named in drumsetNames or holding a note in drumNoteNames.
+    std::vector<DrumsetListRow> drumsetList(int synthNumber) const override
+    {
+        std::map<std::pair<int, int>, DrumsetListRow> sets;
+        for (const auto& [key, name] : drumNoteNames)
+            if (std::get<0>(key) == synthNumber)
+                sets.try_emplace({std::get<1>(key), std::get<2>(key)},
+                                 DrumsetListRow{std::get<1>(key), std::get<2>(key), std::nullopt});
+        for (const auto& [key, name] : drumsetNames)
+            if (std::get<0>(key) == synthNumber)
+                sets[{std::get<1>(key), std::get<2>(key)}] = {std::get<1>(key), std::get<2>(key), name};
+        std::vector<DrumsetListRow> list;
+        for (auto& entry : sets)
+            list.push_back(entry.second);
+        return list;
     }
 
 private:

@@ -104,6 +104,32 @@ TEST_F(SynthDbLookupSeam, DrumNotationFollowsTheTableAndTheDefault)
         EXPECT_EQ(lookup().drumNotation(33, 0, 0, c.note), c.expected) << c.note;
 }
 
+TEST_F(SynthDbLookupSeam, ListsASynthsPatchesAndDrumSetsInKeyOrder)
+{
+    m_db->connection().exec(R"(
+        INSERT INTO "patches" VALUES (34, 384, 0, 'Strings', 'Ensemble');
+        INSERT INTO "patches" VALUES (34, 384, -1, 'Bank Three', '');
+        INSERT INTO "patches" VALUES (34, 0, 5, 'Harp', NULL);
+        INSERT INTO "drums" ("SynthNumber", "BankNumber", "PatchNumber", "NoteNumber", "NoteName")
+            VALUES (34, 128, 0, -1, 'Other'), (34, 0, 8, 36, 'Kick'), (34, 0, 0, 36, 'Kick'),
+                   (34, 0, 0, -1, 'Kit'), (34, 0, 0, 38, 'Snare');)");
+    const std::vector<PatchListRow> patches{
+        {0, 5, "Harp", ""}, {384, -1, "Bank Three", ""}, {384, 0, "Strings", "Ensemble"}};
+    EXPECT_EQ(lookup().patchList(34), patches);
+    // A set with notes but no header row is listed once, without a name.
+    const std::vector<DrumsetListRow> sets{{0, 0, "Kit"}, {0, 8, std::nullopt}, {128, 0, "Other"}};
+    EXPECT_EQ(lookup().drumsetList(34), sets);
+
+    const std::vector<PatchListRow> gm = lookup().patchList(33);
+    ASSERT_EQ(gm.size(), 129u);
+    EXPECT_EQ(gm.front(), (PatchListRow{0, -1, "General MIDI", ""}));
+    EXPECT_EQ(gm.back().name, "Gunshot");
+    ASSERT_FALSE(lookup().drumsetList(33).empty());
+    EXPECT_EQ(lookup().drumsetList(33).front(), (DrumsetListRow{0, 0, "Standard"}));
+    EXPECT_TRUE(lookup().patchList(99).empty());
+    EXPECT_TRUE(lookup().drumsetList(35).empty());
+}
+
 TEST_F(SynthDbLookupSeam, LookingUpNeverMovesTheSharedCursors)
 {
     ASSERT_TRUE(m_db->patches().seekEq(33, 0, 5));
