@@ -204,7 +204,7 @@ void ClipLanesView::paintLanes(QPainter& painter, const QRect& dirty, const Clip
         fillGradient(painter, QRect(lane.left(), g.lanes.rowY(row), lane.width(), g.lanes.laneHeight),
                      shade(base, 220), qc(base));
         if (!rowMode && rowSelected(row)) {
-            const Color c = hasFocus() ? kSelection : kInactiveSelection;
+            const Color c = rowsActive() ? kSelection : kInactiveSelection;
             fillGradient(painter, QRect(lane.left(), g.lanes.rowY(row), lane.width(), g.lanes.laneHeight),
                          shade(c, 180), shade(c, 80));
         }

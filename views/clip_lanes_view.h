@@ -42,6 +42,8 @@ public:
 protected:
     // The view's own axis and item rules on top of the shared geometry.
     virtual void fillAxis(ClipGeometry& g) const { g.axis = axis(); }
+    // Selected rows take the active colour: while the view has the focus.
+    virtual bool rowsActive() const { return hasFocus(); }
     void rebuild() override;
     void lightUpdate() override;
     void dragMoved(QPoint point) override;

@@ -124,7 +124,7 @@ void EditViewBase::setViewLinks(ViewLinks* links)
 {
     if (m_links)
         m_links->remove(this);
-    m_links = links;
+    m_links = joinsViewLinks() ? links : nullptr;
     if (m_links)
         m_links->add(this);
 }

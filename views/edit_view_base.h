@@ -57,7 +57,8 @@ public:
     int linkMargin() const override { return m_leftMargin; }
     int32_t linkOrigin() const override { return origin(); }
     void setLinkedOrigin(int32_t origin) override;
-    // The views whose origins move with this one's; may be null.
+    // The views whose origins move with this one's; may be null. A view
+    // with an axis of its own stays out of them.
     void setViewLinks(ViewLinks* links);
     ViewLinks* viewLinks() const { return m_links; }
 
@@ -69,6 +70,12 @@ public:
     int64_t contentOrigin() const { return m_origin; }
     int64_t cursorColumn() const { return m_cursorColumn; }
     int64_t maxOrigin() const;
+    // The horizontal axis; the tick axis by default, a view with its own
+    // axis overrides all of these. Content x counts pixel columns from the
+    // song's start.
+    virtual int64_t contentXOfTick(int32_t tick) const;
+    virtual int32_t tickOfContentX(int64_t x) const;
+    virtual int64_t contentWidth() const;
     // Scrolls the lanes so that track row `row` + 1 is the top lane; the
     // track list calls it when its rows scroll.
     void ScrollToRow(int row);
@@ -143,18 +150,14 @@ protected:
     virtual int32_t followCentre() const { return -1; }
     // The profile name of the view's time zoom.
     virtual const Setting& timeZoomKey() const { return settings::kDisplayXZoom; }
-    // The horizontal axis; the tick axis by default, a view with its own
-    // axis overrides all of these. Content x counts pixel columns from the
-    // song's start.
-    virtual int64_t contentXOfTick(int32_t tick) const;
-    virtual int32_t tickOfContentX(int64_t x) const;
-    virtual int64_t contentWidth() const;
     // The time zoom the bar's buttons show and the destructor writes: the
     // program's by default.
     virtual int timeZoomIndex() const;
     virtual int timeZoomMax() const;
     // The time-zoom buttons; true when the view took them.
     virtual bool zoomTime(bool in) { (void)in; return false; }
+    // False for a view whose axis no other view shares.
+    virtual bool joinsViewLinks() const { return true; }
     // The follow decision; the tick views' policy by default.
     virtual FollowResult followDecision(const FollowInput& in) const { return followStep(in); }
 
