@@ -25,10 +25,10 @@
 namespace rz {
 namespace {
 
-constexpr int kTracks = 64;
-constexpr int kEventsPerTrack = 3907; // 250,048 notes in all
-constexpr int32_t kStep = 120;
-constexpr int kClips = 64;
+using bench::kLaneClips;
+using bench::kLaneEventsPerTrack;
+using bench::kLaneStep;
+using bench::kLaneTracks;
 
 struct ClipBench {
     SongFixture fixture;
@@ -41,8 +41,8 @@ struct ClipBench {
         fixture.host.zoom = timeZoom;
         SongContext context = fixture.context();
         context.clipLoader = &loader;
-        song = bench::makeDenseSong(context, kTracks, kEventsPerTrack, kStep);
-        bench::addComputedClips(*song, kClips);
+        song = bench::makeDenseSong(context, kLaneTracks, kLaneEventsPerTrack, kLaneStep);
+        bench::addComputedClips(*song, kLaneClips);
         view = std::make_unique<ClipView>(ClipViewContext{});
         view->resize(1600, 900);
         view->attach(*song);

@@ -10,6 +10,13 @@
 
 namespace rz::bench {
 
+// The lane views' dense song: 64 tracks of notes 120 ticks apart, 250,048
+// in all, and 64 computed clips.
+inline constexpr int kLaneTracks = 64;
+inline constexpr int kLaneEventsPerTrack = 3907;
+inline constexpr int32_t kLaneStep = 120;
+inline constexpr int kLaneClips = 64;
+
 // Adds a waveform track of `clips` 10-s clips, one every 20 measures of
 // 4/4 at time base 480, builds the lane items and fills every block of the
 // clips' pictures as the overview worker would: the lane views' benchmarks

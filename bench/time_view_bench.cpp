@@ -19,10 +19,10 @@
 namespace rz {
 namespace {
 
-constexpr int kTracks = 64;
-constexpr int kEventsPerTrack = 3907; // 250,048 notes in all
-constexpr int32_t kStep = 120;
-constexpr int kClips = 64;
+using bench::kLaneClips;
+using bench::kLaneEventsPerTrack;
+using bench::kLaneStep;
+using bench::kLaneTracks;
 constexpr int kItemsPerTrack = 20000;
 constexpr int32_t kBlockStep = 5 * 480; // more than the four-quarter gap that splits blocks
 
@@ -37,8 +37,8 @@ struct TimeBench {
         fixture.profile.writeInt("DisplayOptions", "XZoomTime", zoom);
         SongContext context = fixture.context();
         context.clipLoader = &loader;
-        song = bench::makeDenseSong(context, kTracks, eventsPerTrack, step);
-        bench::addComputedClips(*song, kClips);
+        song = bench::makeDenseSong(context, kLaneTracks, eventsPerTrack, step);
+        bench::addComputedClips(*song, kLaneClips);
         TimeViewContext viewContext;
         viewContext.profile = &fixture.profile;
         view = std::make_unique<TimeView>(viewContext);
@@ -51,7 +51,7 @@ struct TimeBench {
 
 void BM_TimeViewPaint(benchmark::State& state)
 {
-    TimeBench bench(0, kEventsPerTrack, kStep, QSize(1600, 900));
+    TimeBench bench(0, kLaneEventsPerTrack, kLaneStep, QSize(1600, 900));
     // The waveform track's lane in view.
     bench.view->ScrollToRow(int(bench.song->tracks.size()) - 12);
     timePaints(state, *bench.view);
@@ -60,7 +60,7 @@ BENCHMARK(BM_TimeViewPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_TimeViewFollowLocked(benchmark::State& state)
 {
-    TimeBench bench(ClockAxis::kDefaultZoom, kEventsPerTrack, kStep, QSize(1600, 900));
+    TimeBench bench(ClockAxis::kDefaultZoom, kLaneEventsPerTrack, kLaneStep, QSize(1600, 900));
     bench.fixture.engine.state = TransportState::Playing;
     timeLockedFollows(state, *bench.song, *bench.view);
 }

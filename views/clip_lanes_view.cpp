@@ -30,6 +30,7 @@ namespace rz {
 namespace {
 
 constexpr int kCueTopGap = 2; // pixels between the ruler and a cue's flag
+constexpr Color kBackground = makeColor(206, 204, 209);
 constexpr Color kLaneBase = makeColor(160, 160, 208);
 constexpr Color kSelection = makeColor(12, 20, 56);
 constexpr Color kInactiveSelection = makeColor(160, 160, 160);
@@ -186,6 +187,19 @@ ClipGeometry ClipLanesView::geometryNow() const
     g.dragDistance = QApplication::startDragDistance();
     g.cueRects = cueRects(g);
     return g;
+}
+
+void ClipLanesView::paintView(QPainter& painter, const QRect& dirty)
+{
+    painter.fillRect(dirty, qc(kBackground));
+    if (!song())
+        return;
+    const ClipGeometry g = geometryNow();
+    paintLanes(painter, dirty, g);
+    paintCues(painter, dirty, g);
+    paintRuler(painter, dirty, g);
+    paintItems(painter, dirty, g);
+    paintOverlay(painter, g);
 }
 
 // Lane gradients, selected rows, the time range.

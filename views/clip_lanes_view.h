@@ -40,6 +40,10 @@ public:
     Qt::CursorShape cursorAt(QPoint point) const;
 
 protected:
+    // Background, lanes, cues, the view's ruler, items, then its overlay.
+    void paintView(QPainter& painter, const QRect& dirty) override;
+    virtual void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) = 0;
+    virtual void paintOverlay(QPainter& painter, const ClipGeometry& g) { (void)painter, (void)g; }
     // The view's own axis and item rules on top of the shared geometry.
     virtual void fillAxis(ClipGeometry& g) const { g.axis = axis(); }
     // Selected rows take the active colour: while the view has the focus.

@@ -23,7 +23,6 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = makeColor(206, 204, 209);
 constexpr Color kMeasureChange = makeColor(32, 32, 32);
 constexpr Color kMeasureLine = makeColor(145, 161, 177);
 constexpr Color kLabelText = makeColor(255, 240, 14);
@@ -68,18 +67,6 @@ void ClipView::rebuild()
     const PaneViews views = viewLinks() ? viewLinks()->paneViews() : PaneViews{};
     setHorizontalBarShown(paneOwnership(views).clipShowsOwnBar);
     ClipLanesView::rebuild();
-}
-
-void ClipView::paintView(QPainter& painter, const QRect& dirty)
-{
-    painter.fillRect(dirty, qc(kBackground));
-    if (!song())
-        return;
-    const ClipGeometry g = geometryNow();
-    paintLanes(painter, dirty, g);
-    paintCues(painter, dirty, g);
-    paintRuler(painter, dirty, g);
-    paintItems(painter, dirty, g);
 }
 
 // The ruler band, measure lines down the lanes and the labels.

@@ -39,11 +39,10 @@ public:
     QMenu* contextMenuAt(QPoint point) override;
 
 protected:
-    void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
+    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) override;
 
 private:
-    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
 
     ClipViewContext m_context;
     std::unique_ptr<QMenu> m_menu;

@@ -21,7 +21,6 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = makeColor(206, 204, 209);
 constexpr Color kGridLine = makeColor(145, 162, 177);
 constexpr Color kLabelText = makeColor(255, 240, 14);
 constexpr int kLabelGap = 3; // pixels between a grid line and its label
@@ -123,19 +122,6 @@ std::string TimeView::statusTextAt(QPoint point) const
     return ClipLanesView::statusTextAt(point);
 }
 
-void TimeView::paintView(QPainter& painter, const QRect& dirty)
-{
-    painter.fillRect(dirty, qc(kBackground));
-    if (!song())
-        return;
-    const ClipGeometry g = geometryNow();
-    paintLanes(painter, dirty, g);
-    paintCues(painter, dirty, g);
-    paintRuler(painter, dirty, g);
-    paintItems(painter, dirty, g);
-    paintDragFrame(painter, g);
-}
-
 // A labelled line every 100 pixels down through the lanes, nine small ticks
 // between; the labels count the song's time from its SMPTE offset.
 void TimeView::paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g)
@@ -168,7 +154,7 @@ void TimeView::paintRuler(QPainter& painter, const QRect& dirty, const ClipGeome
 
 // The dragged set's ticks and tracks, framed in black; a set holding cues
 // reaches up from the lanes to the top of the view.
-void TimeView::paintDragFrame(QPainter& painter, const ClipGeometry& g)
+void TimeView::paintOverlay(QPainter& painter, const ClipGeometry& g)
 {
     const ClipEditController* edit = editor();
     if (!edit || !(edit->mode() & ClipEditController::kDragging))

@@ -57,11 +57,11 @@ protected:
     bool joinsViewLinks() const override { return false; }
     FollowResult followDecision(const FollowInput& in) const override;
     std::string statusTextAt(QPoint point) const override;
-    void paintView(QPainter& painter, const QRect& dirty) override;
+    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) override;
+    // The drag frame.
+    void paintOverlay(QPainter& painter, const ClipGeometry& g) override;
 
 private:
-    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
-    void paintDragFrame(QPainter& painter, const ClipGeometry& g);
 
     TimeViewContext m_context;
     int m_zoom = ClockAxis::kDefaultZoom;
