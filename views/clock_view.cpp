@@ -71,6 +71,12 @@ void TimeView::fillAxis(ClipGeometry& g) const
     g.cuesPinTracks = true;
 }
 
+QRect TimeView::scrollArea() const
+{
+    const QRect plot = plotRect();
+    return QRect(plot.left(), 0, plot.width(), plot.bottom() + 1);
+}
+
 bool TimeView::rowsActive() const
 {
     return m_context.trackListActive ? m_context.trackListActive() : hasFocus();

@@ -55,6 +55,8 @@ protected:
     const Setting& timeZoomKey() const override { return settings::kDisplayXZoomTime; }
     bool drawsRuler() const override { return false; }
     bool joinsViewLinks() const override { return false; }
+    // The ruler and the cue band scroll with the lanes.
+    QRect scrollArea() const override;
     FollowResult followDecision(const FollowInput& in) const override;
     std::string statusTextAt(QPoint point) const override;
     void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) override;

@@ -351,7 +351,7 @@ void EditViewBase::applyOrigin(int64_t origin, bool bringLinked)
         m_origin = next;
         const int64_t by = old - next;
         if (by >= -m_plot.width() / 2 && by <= m_plot.width() / 2 && !m_plot.isEmpty())
-            QWidget::scroll(int(by), 0, m_plot);
+            QWidget::scroll(int(by), 0, scrollArea());
         else
             QWidget::update();
         if (m_hbarShown)
@@ -414,7 +414,7 @@ void EditViewBase::follow()
         return;
     case FollowRedraw::Scroll:
         m_origin = out.origin;
-        QWidget::scroll(out.scrollBy, 0, m_plot);
+        QWidget::scroll(out.scrollBy, 0, scrollArea());
         // The old line moved with the contents; repaint it where it went.
         updateColumn(m_cursorColumn);
         m_cursorColumn = out.cursorColumn;

@@ -156,6 +156,9 @@ protected:
     virtual int timeZoomMax() const;
     // The time-zoom buttons; true when the view took them.
     virtual bool zoomTime(bool in) { (void)in; return false; }
+    // What a horizontal scroll moves: the plot; a view whose bands above it
+    // run on its axis too moves them with it.
+    virtual QRect scrollArea() const { return m_plot; }
     // False for a view whose axis no other view shares.
     virtual bool joinsViewLinks() const { return true; }
     // The follow decision; the tick views' policy by default.
