@@ -422,12 +422,16 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
     if (m_song.context().host.performanceMode())
         return false;
     cancel();
-    if (p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
+    // In clock time a ruler holds no measures: above the lanes only selected
+    // cues open the properties, anything else is a click.
+    if (g.clock && p.at.y() < g.lanes.lanesTop() && (m_song.selectionKind & kSelectCues))
+        return true;
+    if (!g.clock && p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
             repaintLinked();
         return false;
     }
-    if (p.at.y() < g.lanes.lanesTop())
+    if (!g.clock && p.at.y() < g.lanes.lanesTop())
         return (m_song.selectionKind & kSelectCues) != 0;
     if (press(g, p))
         release(g, p);

@@ -122,5 +122,19 @@ TEST(TimeEdit, WithTheSnapSwitchOnPressesSnapToATenthOfASecond)
     EXPECT_EQ(rig.song->selectionKind, kSelectTimeRange);
 }
 
+TEST(TimeEdit, ADoubleClickInTheRulerIsAClickUnlessCuesAreSelected)
+{
+    ClockRig rig;
+    rig.song->cues.push_back(test::UndoFixture::cue(kCueMarker, 240, 240, "Verse"));
+    rig.g.cueRects.assign(1, QRect());
+    ClipEditController edit(*rig.song, rig.band);
+    // No measure is selected: the press and release make an empty range.
+    EXPECT_FALSE(edit.doubleClick(rig.g, {QPoint(300, 5)}));
+    EXPECT_EQ(rig.song->selectionKind, 0u);
+    rig.song->cues[0]->selectionStamp = rig.song->selectionStamp;
+    rig.song->selectionKind = kSelectCues;
+    EXPECT_TRUE(edit.doubleClick(rig.g, {QPoint(300, 5)}));
+}
+
 } // namespace
 } // namespace rz
