@@ -5,10 +5,10 @@
 // tick), and the peaks of one 10-s block of 48 kHz stereo.
 #include <benchmark/benchmark.h>
 
+#include "bench/computed_clips.h"
 #include "bench/dense_song.h"
 #include "bench/view_bench_loops.h"
 #include "core/locks.h"
-#include "song/lane_items.h"
 #include "song/peak_buffer.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/fake_clip_loader.h"
@@ -25,10 +25,10 @@
 namespace rz {
 namespace {
 
-constexpr int kTracks = 64;
-constexpr int kEventsPerTrack = 3907; // 250,048 notes in all
-constexpr int32_t kStep = 120;
-constexpr int kClips = 64;
+using bench::kLaneClips;
+using bench::kLaneEventsPerTrack;
+using bench::kLaneStep;
+using bench::kLaneTracks;
 
 struct ClipBench {
     SongFixture fixture;
@@ -41,31 +41,8 @@ struct ClipBench {
         fixture.host.zoom = timeZoom;
         SongContext context = fixture.context();
         context.clipLoader = &loader;
-        song = bench::makeDenseSong(context, kTracks, kEventsPerTrack, kStep);
-        CTrack& audio = test::addUserTrack(*song);
-        audio.type = kWaveTrack;
-        for (int c = 0; c < kClips; ++c) {
-            auto clip = std::make_unique<CAudioClip>();
-            clip->fileName = "clip.wav";
-            clip->number = 1;
-            clip->length = 100'000'000; // 10 s
-            clip->loaded = true;
-            CMidiEvent event;
-            event.tick = c * 20 * 480;
-            event.SetClip(std::move(clip));
-            audio.events.push_back(std::move(event));
-        }
-        BuildLaneItems(*song);
-        for (CTrackItem& item : audio.items) {
-            PeakBuffer& peaks = *item.peaks;
-            for (size_t b = 0; b < peaks.blocks(); ++b) {
-                peaks.request(b);
-                uint16_t* entries = peaks.blockData(b);
-                for (size_t e = 0; e < peaks.blockEntries(b); ++e)
-                    entries[e] = uint16_t((e % 127) << 7 | (e * 7 % 127));
-                peaks.publish(b);
-            }
-        }
+        song = bench::makeDenseSong(context, kLaneTracks, kLaneEventsPerTrack, kLaneStep);
+        bench::addComputedClips(*song, kLaneClips);
         view = std::make_unique<ClipView>(ClipViewContext{});
         view->resize(1600, 900);
         view->attach(*song);

@@ -172,6 +172,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(EventColumnWidth,         "EventView", "ColumnWidth", Text, 0, 0, 0, "") \
     X(DisplayXZoom,             "DisplayOptions", "XZoom",      Int, 3, 0, 8, "") \
     X(DisplayXZoomPiano,        "DisplayOptions", "XZoomPiano", Int, 3, 0, 8, "") \
+    X(DisplayXZoomTime,         "DisplayOptions", "XZoomTime",  Int, 4, 0, 9, "") \
     X(DisplayYZoom,             "DisplayOptions", "YZoom",      Int, 2, 0, 10, "") \
     X(DisplayFZoom,             "DisplayOptions", "FZoom",      Int, 2, 0, 10, "") \
     X(DisplayPianoZoom,         "DisplayOptions", "PianoZoom",  Int, 10, kLo, kHi, "") \

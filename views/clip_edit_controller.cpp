@@ -32,6 +32,18 @@ bool isClipEvent(const CMidiEvent& event)
     return event.message == kAudioClipMessage && event.clip() != nullptr;
 }
 
+// The events an item stands for: a clip's one event, or a MIDI block's run
+// from its first event to its last event tick.
+size_t itemEventEnd(const CTrack& track, const CTrackItem& item)
+{
+    size_t e = size_t(std::max(item.firstEvent, 0));
+    if (item.clip || e >= track.events.size())
+        return std::min(e + 1, track.events.size());
+    while (e < track.events.size() && track.events[e].tick <= item.lastEventTick)
+        ++e;
+    return e;
+}
+
 } // namespace
 
 ClipEditController::ClipEditController(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
@@ -52,8 +64,10 @@ void ClipEditController::repaintLinked()
 
 int32_t ClipEditController::tickAt(const ClipGeometry& g, int x) const
 {
-    const int32_t tick = g.PointToTickRow(QPoint(x, g.lanes.lanesTop())).tick;
     const EditTools tools = m_song.context().host.editTools();
+    if (g.clock)
+        return g.tickOfX(std::max(x, g.plot.left()), tools.snap);
+    const int32_t tick = g.PointToTickRow(QPoint(x, g.lanes.lanesTop())).tick;
     if (!tools.snap)
         return tick;
     return std::max(snapInMap(m_song.measureMap, tick, snapUnit(tools.gridValue, m_song.timeBase)), 0);
@@ -158,7 +172,8 @@ void ClipEditController::setHitSelected(int32_t hit, bool on)
     }
     CTrack& track = *m_song.tracks[size_t(ClipGeometry::rowOf(hit))];
     CTrackItem& item = track.items[size_t(ClipGeometry::itemOf(hit))];
-    track.events[size_t(item.firstEvent)].selectionStamp = stamp;
+    for (size_t e = size_t(item.firstEvent), end = itemEventEnd(track, item); e < end; ++e)
+        track.events[e].selectionStamp = stamp;
     item.stamp = stamp;
 }
 
@@ -188,7 +203,7 @@ void ClipEditController::collectSelection()
             any = true;
         }
         for (CTrackItem& item : track.items)
-            if (item.clip)
+            if (size_t(item.firstEvent) < track.events.size())
                 item.stamp = track.events[size_t(item.firstEvent)].selectionStamp;
         if (any)
             rows.push_back(int(t));
@@ -249,9 +264,10 @@ void ClipEditController::moveDrag(const ClipGeometry& g, const ClipPointer& p)
     // The earliest dragged item stops at tick 0; the rest keep their distance.
     m_tickDelta = int32_t(std::max<int64_t>(int64_t(tickAt(g, p.at.x())) - m_pressTick, -int64_t(m_bounds.firstTick)));
     bool events = false;
+    bool cues = false;
     for (const DragItem& item : m_drag)
-        events |= item.row >= 0;
-    if (!events || now.row == 0)
+        (item.row >= 0 ? events : cues) = true;
+    if (!events || now.row == 0 || (cues && g.cuesPinTracks))
         return;
     const int delta = std::clamp(now.row - m_pressRow, 1 - m_bounds.firstRow, g.trackCount - 2 - m_bounds.lastRow);
     if (delta != m_rowDelta && rowsAccept(delta))
@@ -293,14 +309,15 @@ void ClipEditController::markBand(const ClipGeometry& g, bool ctrl, bool shift)
     for (int row = g.firstVisibleRow(); row <= g.lastVisibleRow(); ++row) {
         CTrack& track = *m_song.tracks[size_t(row)];
         for (CTrackItem& item : track.items) {
-            if (!item.clip)
+            if (!g.isItem(track, item))
                 continue;
             CMidiEvent& event = track.events[size_t(item.firstEvent)];
             const bool inside = g.TickRowToRect(item.start, item.start + item.length, row).intersects(band);
             const int change = changeFor(inside, event.selectionStamp == m_song.selectionStamp);
             item.mark = change;
-            if (change != event.pendingChange)
-                m_band.markEvent(event, change);
+            for (size_t e = size_t(item.firstEvent), end = itemEventEnd(track, item); e < end; ++e)
+                if (change != track.events[e].pendingChange)
+                    m_band.markEvent(track.events[e], change);
         }
     }
 }
@@ -405,12 +422,16 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
     if (m_song.context().host.performanceMode())
         return false;
     cancel();
-    if (p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
+    // In clock time a ruler holds no measures: above the lanes only selected
+    // cues open the properties, anything else is a click.
+    if (g.clock && p.at.y() < g.lanes.lanesTop() && (m_song.selectionKind & kSelectCues))
+        return true;
+    if (!g.clock && p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
             repaintLinked();
         return false;
     }
-    if (p.at.y() < g.lanes.lanesTop())
+    if (!g.clock && p.at.y() < g.lanes.lanesTop())
         return (m_song.selectionKind & kSelectCues) != 0;
     if (press(g, p))
         release(g, p);

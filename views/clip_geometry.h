@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/clock_axis.h"
 #include "views/lane_layout.h"
 #include "views/time_axis.h"
 
@@ -7,11 +8,14 @@
 #include <QRect>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace rz {
 
 class CSongDoc;
+struct CTrack;
+struct CTrackItem;
 
 // Where things are in a lane view of clips and cues when the mouse acts:
 // the time axis, the lanes of the track rows under the ruler and the cue
@@ -23,6 +27,9 @@ struct ClipGeometry {
     static constexpr int kRowShift = 20;           // row << 20 | item index
 
     TimeAxis axis;
+    std::optional<ClockAxis> clock; // set: the lanes run in clock time, not on `axis`
+    bool midiItems = false;         // the MIDI tracks' blocks are items too
+    bool cuesPinTracks = false;     // a drag holding cues keeps its tracks
     LaneLayout lanes;
     QRect plot;            // the lanes, below the bands
     int trackCount = 0;    // rows of the track list
@@ -37,6 +44,14 @@ struct ClipGeometry {
 
     // Inside the plot's columns and below the ruler band.
     bool inPlot(QPoint at) const;
+    int xOfTick(int32_t tick) const { return clock ? clock->xOfTick(tick) : axis.xOfTick(tick); }
+    // The tick under x; in clock time with `snap` on ten columns' time.
+    int32_t tickOfX(int x, bool snap = false) const;
+    // Whether a track's item is one the mouse and the items layer handle.
+    bool isItem(const CTrack& track, const CTrackItem& item) const;
+    // The index of the first of a track's items that may reach x, found by
+    // bisection: items start in order and a lane's items do not overlap.
+    static size_t firstItemFrom(const CTrack& track, int32_t tick);
     // The lane block of a tick span on a row (1 pixel in at top and bottom),
     // at least 1 pixel wide.
     QRect TickRowToRect(int32_t fromTick, int32_t toTick, int row) const;

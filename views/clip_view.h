@@ -1,12 +1,8 @@
 #pragma once
 
-#include "song/track_item.h"
 #include "ui/command_target.h"
-#include "views/clip_edit_controller.h"
-#include "views/clip_geometry.h"
-#include "views/edit_view_base.h"
+#include "views/clip_lanes_view.h"
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +14,6 @@ namespace rz {
 
 class IClipLoader;
 struct TrackViewContext;
-class OverviewWorker;
 class ViewFactory;
 
 // What the clip view needs of the program.
@@ -30,60 +25,27 @@ struct ClipViewContext {
     std::function<bool(CommandId)> sink;
 };
 
-// The editor view of audio clips and cues: one lane per track row of the
-// track list, the clips of waveform tracks as blocks with their waveforms,
-// the cues as flags in the band under the ruler. The waveforms come from an
-// overview worker that computes the blocks painting asks for; every edit of
-// the song stops it first. The mouse edits through ClipEditController.
-// GUI thread.
-class ClipView : public EditViewBase {
+// The editor view of audio clips and cues on the tick axis: the clips of
+// waveform tracks as blocks with their waveforms, the cues as flags in the
+// band under the ruler, the measures in the ruler. GUI thread.
+class ClipView : public ClipLanesView {
     Q_OBJECT
 public:
     explicit ClipView(ClipViewContext context, QWidget* parent = nullptr);
     ~ClipView() override;
 
-    void attach(CSongDoc& song) override;
-    void detach() override;
     void initialUpdate() override;
-    void stopOverviewWorker() override;
-
-    // Follows the track list's top row.
-    void ScrollToRow(int row);
-    ClipGeometry geometryNow() const;
-    ClipEditController* editor() const { return m_editor.get(); }
-    bool workerRunning() const;
-    Qt::CursorShape cursorAt(QPoint point) const;
     // The menu the view shows at a point; public so tests read it.
     QMenu* contextMenuAt(QPoint point) override;
 
 protected:
-    void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
-    void lightUpdate() override;
-    void dragMoved(QPoint point) override;
-
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    bool event(QEvent* event) override;
+    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) override;
 
 private:
-    std::vector<QRect> cueRects() const;
-    void finishGesture();
-    void blockComputed();
-    void paintLanes(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
-    void paintCues(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
-    void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
-    void paintClips(QPainter& painter, const QRect& dirty, const ClipGeometry& g);
-    void paintWaveform(QPainter& painter, const QRect& block, const QRect& dirty, const CTrackItem& item,
-                       QColor pen, bool& wake);
 
     ClipViewContext m_context;
-    std::unique_ptr<OverviewWorker> m_worker;
-    std::unique_ptr<ClipEditController> m_editor;
     std::unique_ptr<QMenu> m_menu;
-    std::atomic<bool> m_updatePosted{false};
 };
 
 // Registers the clip view's maker for ViewKind::Clip.
@@ -93,8 +55,9 @@ void registerClipView(ViewFactory& factory, ClipViewContext context);
 // none without a menu.
 std::vector<std::string> audioEffectNames(const QMenu* menu);
 
-// The track list's top row scrolls the clip view `clipView` returns while
-// there is one, and the list's own vertical bar hides meanwhile.
-void followTrackList(TrackViewContext& tracks, std::function<ClipView*()> clipView);
+// The track list's top row scrolls the lane view `lanesView` returns (the
+// clip or the clock-time view) while there is one, and the list's own
+// vertical bar hides meanwhile.
+void followTrackList(TrackViewContext& tracks, std::function<EditViewBase*()> lanesView);
 
 } // namespace rz

@@ -6,8 +6,8 @@ namespace rz {
 
 AutoscrollStep autoscrollStep(const AutoscrollInput& in)
 {
-    const int32_t maxOrigin = std::max<int32_t>(in.maxOrigin, 0);
-    int64_t origin = std::clamp<int32_t>(in.origin, 0, maxOrigin);
+    const int64_t maxOrigin = std::max<int64_t>(in.maxOrigin, 0);
+    int64_t origin = std::clamp<int64_t>(in.origin, 0, maxOrigin);
     if (in.mouseX < in.plotLeft && origin > 0)
         origin = std::max<int64_t>(0, origin - (int64_t(in.plotLeft) - in.mouseX));
     else if (in.mouseX >= in.plotRight && origin < maxOrigin)
@@ -20,7 +20,7 @@ AutoscrollStep autoscrollStep(const AutoscrollInput& in)
         else if (in.mouseY >= in.plotBottom && row < in.maxFirstRow)
             ++row;
     }
-    return AutoscrollStep{.origin = int32_t(origin),
+    return AutoscrollStep{.origin = origin,
                           .firstRow = row,
                           .moved = origin != in.origin || row != in.firstRow};
 }

@@ -14,8 +14,8 @@ struct AutoscrollInput {
     int mouseY = 0;
     int plotLeft = 0;
     int plotRight = 0;  // exclusive
-    int32_t origin = 0;
-    int32_t maxOrigin = 0;
+    int64_t origin = 0;
+    int64_t maxOrigin = 0;
 
     bool rows = false;  // the vertical step applies
     int rowsTop = 0;    // the lanes top, or the ruler's bottom for a drag begun above the lanes
@@ -25,7 +25,7 @@ struct AutoscrollInput {
 };
 
 struct AutoscrollStep {
-    int32_t origin = 0;
+    int64_t origin = 0;
     int firstRow = 0;
     bool moved = false;
 };

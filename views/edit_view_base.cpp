@@ -83,7 +83,7 @@ void EditViewBase::writeZoomSettings()
 {
     if (!m_profile || !m_host)
         return;
-    writeSetting(*m_profile, timeZoomKey(), m_host->timeZoom());
+    writeSetting(*m_profile, timeZoomKey(), timeZoomIndex());
     writeSetting(*m_profile, settings::kDisplayYZoom, m_host->laneZoom());
     m_zoomWritten = true;
 }
@@ -124,7 +124,7 @@ void EditViewBase::setViewLinks(ViewLinks* links)
 {
     if (m_links)
         m_links->remove(this);
-    m_links = links;
+    m_links = joinsViewLinks() ? links : nullptr;
     if (m_links)
         m_links->add(this);
 }
@@ -142,13 +142,38 @@ ITrackRows* EditViewBase::trackRows() const
 TimeAxis EditViewBase::axis() const
 {
     if (!song())
-        return TimeAxis{.gridTicks = 1, .plotLeft = m_plot.left(), .origin = m_origin};
-    return TimeAxis::forSong(*song(), m_plot.left(), m_origin);
+        return TimeAxis{.gridTicks = 1, .plotLeft = m_plot.left(), .origin = origin()};
+    return TimeAxis::forSong(*song(), m_plot.left(), origin());
 }
 
-int32_t EditViewBase::maxOrigin() const
+int64_t EditViewBase::contentXOfTick(int32_t tick) const
 {
-    return song() ? axis().maxOrigin(song()->endTick, m_plot.width()) : 0;
+    return axis().columnOf(tick);
+}
+
+int32_t EditViewBase::tickOfContentX(int64_t x) const
+{
+    return clampToInt(x * std::max<int32_t>(axis().gridTicks, 1));
+}
+
+int64_t EditViewBase::contentWidth() const
+{
+    return song() ? contentXOfTick(song()->endTick) : 0;
+}
+
+int EditViewBase::timeZoomIndex() const
+{
+    return m_host ? m_host->timeZoom() : 0;
+}
+
+int EditViewBase::timeZoomMax() const
+{
+    return ISongDisplayOptions::kMaxTimeZoom;
+}
+
+int64_t EditViewBase::maxOrigin() const
+{
+    return song() ? std::max<int64_t>(contentWidth() - std::max(m_plot.width(), 0), 0) : 0;
 }
 
 int EditViewBase::playLineX() const
@@ -234,9 +259,8 @@ void EditViewBase::fullUpdate()
     if (doc) {
         if (drawsRuler())
             relabelMeasures();
-        const TimeAxis a = axis();
-        m_cursorColumn = a.columnOf(doc->position());
-        m_origin = std::clamp<int32_t>(m_origin, 0, maxOrigin());
+        m_cursorColumn = contentXOfTick(doc->position());
+        m_origin = std::clamp<int64_t>(m_origin, 0, maxOrigin());
         rebuild();
         m_initialized = true;
     }
@@ -285,14 +309,13 @@ void EditViewBase::updateScrollBars()
         }
         return;
     }
-    const TimeAxis a = axis();
-    const int32_t top = maxOrigin();
-    m_hbar->setScrollInfo({.min = 0, .max = a.scrollMax(doc->endTick), .page = std::max(m_plot.width(), 1),
-                           .pos = m_origin},
+    const int64_t top = maxOrigin();
+    m_hbar->setScrollInfo({.min = 0, .max = clampToInt(contentWidth()), .page = std::max(m_plot.width(), 1),
+                           .pos = clampToInt(m_origin)},
                           ZoomScrollBar::kRange | ZoomScrollBar::kPage | ZoomScrollBar::kPos);
     m_hbar->enableScrollBar(top > 0 ? 0 : 3);
-    const int zoom = songHost->timeZoom();
-    m_hbar->enableZoom(zoom < ISongDisplayOptions::kMaxTimeZoom, zoom > 0);
+    const int zoom = timeZoomIndex();
+    m_hbar->enableZoom(zoom < timeZoomMax(), zoom > 0);
 
     if (scrollsRows()) {
         const int lanes = std::max(int(doc->tracks.size()) - 2, 0);
@@ -308,7 +331,7 @@ void EditViewBase::updateScrollBars()
     updateVerticalBar();
 }
 
-void EditViewBase::setScrollOrigin(int32_t origin, bool bringLinked)
+void EditViewBase::setScrollOrigin(int64_t origin, bool bringLinked)
 {
     applyOrigin(origin, bringLinked);
 }
@@ -320,25 +343,25 @@ void EditViewBase::setLinkedOrigin(int32_t origin)
 
 // Scrolls the contents when the move is at most half the plot, else
 // repaints everything; then the thumb follows.
-void EditViewBase::applyOrigin(int32_t origin, bool bringLinked)
+void EditViewBase::applyOrigin(int64_t origin, bool bringLinked)
 {
-    const int32_t next = std::clamp<int32_t>(origin, 0, std::max<int32_t>(maxOrigin(), 0));
-    const int32_t old = m_origin;
+    const int64_t next = std::clamp<int64_t>(origin, 0, maxOrigin());
+    const int64_t old = m_origin;
     if (next != old) {
         m_origin = next;
-        const int64_t by = int64_t(old) - next;
+        const int64_t by = old - next;
         if (by >= -m_plot.width() / 2 && by <= m_plot.width() / 2 && !m_plot.isEmpty())
-            QWidget::scroll(int(by), 0, m_plot);
+            QWidget::scroll(int(by), 0, scrollArea());
         else
             QWidget::update();
         if (m_hbarShown)
-            m_hbar->setScrollPos(m_origin);
+            m_hbar->setScrollPos(clampToInt(m_origin));
     }
     if (bringLinked && m_links)
-        m_links->syncEditorScroll(*this, m_origin);
+        m_links->syncEditorScroll(*this, clampToInt(m_origin));
 }
 
-void EditViewBase::updateColumn(int32_t column)
+void EditViewBase::updateColumn(int64_t column)
 {
     if (column < 0)
         return;
@@ -347,14 +370,14 @@ void EditViewBase::updateColumn(int32_t column)
         QWidget::update(QRect(int(x), m_plot.top(), 1, m_plot.height()));
 }
 
-int32_t EditViewBase::measureEndColumn(const TimeAxis& a) const
+int64_t EditViewBase::measureEndColumn() const
 {
     const CSongDoc& doc = *song();
     const int index = FindMeasure(doc.measureMap, doc.position());
     if (index < 0)
-        return a.columnOf(doc.position());
+        return contentXOfTick(doc.position());
     const MeasureRec& measure = doc.measureMap[size_t(index)];
-    return a.columnOf(int32_t(std::min<int64_t>(int64_t(measure.start) + measure.length, INT32_MAX)));
+    return contentXOfTick(int32_t(std::min<int64_t>(int64_t(measure.start) + measure.length, INT32_MAX)));
 }
 
 // Only schedules repaints: the old and new play-line columns, a scroll of
@@ -368,9 +391,8 @@ void EditViewBase::follow()
     CSongDoc* doc = song();
     if (!m_initialized || !doc || m_scrolling || (m_links && m_links->userScrolling()))
         return;
-    const TimeAxis a = axis();
     const ISongHost& songHost = doc->context().host;
-    FollowInput in{.playColumn = a.columnOf(doc->position()),
+    FollowInput in{.playColumn = contentXOfTick(doc->position()),
                    .origin = m_origin,
                    .cursorColumn = m_cursorColumn,
                    .plotWidth = m_plot.width(),
@@ -381,8 +403,8 @@ void EditViewBase::follow()
                    .measureEndColumn = 0,
                    .centre = followCentre()};
     if (!in.smoothScroll && in.playing)
-        in.measureEndColumn = measureEndColumn(a);
-    const FollowResult out = followStep(in);
+        in.measureEndColumn = measureEndColumn();
+    const FollowResult out = followDecision(in);
     switch (out.redraw) {
     case FollowRedraw::None: return;
     case FollowRedraw::MoveLine:
@@ -392,7 +414,7 @@ void EditViewBase::follow()
         return;
     case FollowRedraw::Scroll:
         m_origin = out.origin;
-        QWidget::scroll(out.scrollBy, 0, m_plot);
+        QWidget::scroll(out.scrollBy, 0, scrollArea());
         // The old line moved with the contents; repaint it where it went.
         updateColumn(m_cursorColumn);
         m_cursorColumn = out.cursorColumn;
@@ -405,7 +427,7 @@ void EditViewBase::follow()
         break;
     }
     if (m_hbarShown)
-        m_hbar->setScrollPos(m_origin);
+        m_hbar->setScrollPos(clampToInt(m_origin));
 }
 
 void EditViewBase::paintView(QPainter& painter, const QRect& dirty)
@@ -435,8 +457,14 @@ void EditViewBase::resizeEvent(QResizeEvent* event)
     SongView::resizeEvent(event);
     relayout();
     if (song())
-        m_origin = std::clamp<int32_t>(m_origin, 0, maxOrigin());
+        m_origin = std::clamp<int64_t>(m_origin, 0, maxOrigin());
     updateScrollBars();
+}
+
+void EditViewBase::ScrollToRow(int row)
+{
+    if (song())
+        setFirstRow(row);
 }
 
 void EditViewBase::setFirstRow(int row)
@@ -462,15 +490,15 @@ void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
         verticalScrolled(code);
         return;
     }
-    const int32_t pos = rows ? m_lanes.firstRow : m_origin;
-    const int32_t limit = rows ? maxFirstRow() : maxOrigin();
+    const int64_t pos = rows ? m_lanes.firstRow : m_origin;
+    const int64_t limit = rows ? maxFirstRow() : maxOrigin();
     const int32_t page = rows ? std::max(m_lanes.lanesShown(m_plot.bottom() + 1), 1) : std::max(m_plot.width(), 1);
     int64_t next = pos;
     switch (code) {
-    case ZoomScrollBar::kLineUp: next = int64_t(pos) - 1; break;
-    case ZoomScrollBar::kLineDown: next = int64_t(pos) + 1; break;
-    case ZoomScrollBar::kPageUp: next = int64_t(pos) - page; break;
-    case ZoomScrollBar::kPageDown: next = int64_t(pos) + page; break;
+    case ZoomScrollBar::kLineUp: next = pos - 1; break;
+    case ZoomScrollBar::kLineDown: next = pos + 1; break;
+    case ZoomScrollBar::kPageUp: next = pos - page; break;
+    case ZoomScrollBar::kPageDown: next = pos + page; break;
     case kScrollTop: next = 0; break;
     case kScrollBottom: next = limit; break;
     case ZoomScrollBar::kThumbTrack: next = bar->trackPos(); break;
@@ -480,12 +508,12 @@ void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
     }
     if (code != ZoomScrollBar::kLineUp && code != ZoomScrollBar::kLineDown)
         setScrolling(true);
-    const int32_t target = int32_t(std::clamp<int64_t>(next, 0, std::max(limit, 0)));
+    const int64_t target = std::clamp<int64_t>(next, 0, std::max<int64_t>(limit, 0));
     if (rows)
-        setFirstRow(target);
+        setFirstRow(int(target));
     else
         applyOrigin(target, true);
-    bar->setScrollPos(rows ? m_lanes.firstRow : m_origin);
+    bar->setScrollPos(rows ? m_lanes.firstRow : clampToInt(m_origin));
 }
 
 // Time zoom goes through the song's commands; the lane zoom is clamped here
@@ -497,8 +525,14 @@ void EditViewBase::onZoomCommand(uint32_t id)
     if (!doc || !songHost)
         return;
     switch (id) {
-    case ZoomScrollBar::kZoomInTime: doc->OnZoomInTime(); return;
-    case ZoomScrollBar::kZoomOutTime: doc->OnZoomOutTime(); return;
+    case ZoomScrollBar::kZoomInTime:
+        if (!zoomTime(true))
+            doc->OnZoomInTime();
+        return;
+    case ZoomScrollBar::kZoomOutTime:
+        if (!zoomTime(false))
+            doc->OnZoomOutTime();
+        return;
     case ZoomScrollBar::kZoomInScale:
     case ZoomScrollBar::kZoomOutScale: {
         if (zoomScale(id == ZoomScrollBar::kZoomInScale))
@@ -526,9 +560,7 @@ void EditViewBase::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End: if (rowsMove) setFirstRow(maxFirstRow()); return;
     case Qt::Key_Home: if (rowsMove) setFirstRow(0); return;
     case Qt::Key_Left: applyOrigin(m_origin - kKeyScrollColumns, true); return;
-    case Qt::Key_Right:
-        applyOrigin(int32_t(std::min<int64_t>(int64_t(m_origin) + kKeyScrollColumns, INT32_MAX)), true);
-        return;
+    case Qt::Key_Right: applyOrigin(m_origin + kKeyScrollColumns, true); return;
     case Qt::Key_Up:
     case Qt::Key_Down:
         if (ITrackRows* rows = trackRows())
@@ -541,7 +573,7 @@ void EditViewBase::keyPressEvent(QKeyEvent* event)
 std::string EditViewBase::statusTextAt(QPoint point) const
 {
     const CSongDoc& doc = *song();
-    const int32_t tick = std::max(axis().tickOfX(point.x()), 0);
+    const int32_t tick = std::max(tickOfContentX(int64_t(point.x()) - m_plot.left() + m_origin), 0);
     return "Track " + std::to_string(m_lanes.rowAt(point.y())) + " @ " + trimmedPosition(doc, tick);
 }
 
@@ -601,7 +633,7 @@ void EditViewBase::autoscrollTick()
     const bool vertical = autoscrollVertical(m_lastMouse);
     if (!step.moved && !vertical)
         return;
-    m_band.shiftAnchor(QPoint(m_origin - step.origin, (m_lanes.firstRow - step.firstRow) * m_lanes.laneHeight));
+    m_band.shiftAnchor(QPoint(clampToInt(m_origin - step.origin), (m_lanes.firstRow - step.firstRow) * m_lanes.laneHeight));
     applyOrigin(step.origin, true);
     setFirstRow(step.firstRow);
     dragMoved(m_lastMouse);

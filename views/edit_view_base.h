@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "views/lane_layout.h"
+#include "views/follow_policy.h"
 #include "views/rubber_band.h"
 #include "views/song_view.h"
 #include "views/time_axis.h"
@@ -54,18 +55,30 @@ public:
 
     LinkRole linkRole() const override { return m_role; }
     int linkMargin() const override { return m_leftMargin; }
-    int32_t linkOrigin() const override { return m_origin; }
+    int32_t linkOrigin() const override { return origin(); }
     void setLinkedOrigin(int32_t origin) override;
-    // The views whose origins move with this one's; may be null.
+    // The views whose origins move with this one's; may be null. A view
+    // with an axis of its own stays out of them.
     void setViewLinks(ViewLinks* links);
     ViewLinks* viewLinks() const { return m_links; }
 
     // Scrolls to an origin (negative becomes 0, the maximum caps it);
     // `bringLinked` brings the linked views along.
-    void setScrollOrigin(int32_t origin, bool bringLinked);
-    int32_t origin() const { return m_origin; }
-    int32_t cursorColumn() const { return m_cursorColumn; }
-    int32_t maxOrigin() const;
+    void setScrollOrigin(int64_t origin, bool bringLinked);
+    // The origin as the linked tick-axis views take it, clamped into int.
+    int32_t origin() const { return clampToInt(m_origin); }
+    int64_t contentOrigin() const { return m_origin; }
+    int64_t cursorColumn() const { return m_cursorColumn; }
+    int64_t maxOrigin() const;
+    // The horizontal axis; the tick axis by default, a view with its own
+    // axis overrides all of these. Content x counts pixel columns from the
+    // song's start.
+    virtual int64_t contentXOfTick(int32_t tick) const;
+    virtual int32_t tickOfContentX(int64_t x) const;
+    virtual int64_t contentWidth() const;
+    // Scrolls the lanes so that track row `row` + 1 is the top lane; the
+    // track list calls it when its rows scroll.
+    void ScrollToRow(int row);
     bool initialized() const { return m_initialized; }
     bool scrolling() const { return m_scrolling; }
     QRect plotRect() const { return m_plot; }
@@ -137,6 +150,19 @@ protected:
     virtual int32_t followCentre() const { return -1; }
     // The profile name of the view's time zoom.
     virtual const Setting& timeZoomKey() const { return settings::kDisplayXZoom; }
+    // The time zoom the bar's buttons show and the destructor writes: the
+    // program's by default.
+    virtual int timeZoomIndex() const;
+    virtual int timeZoomMax() const;
+    // The time-zoom buttons; true when the view took them.
+    virtual bool zoomTime(bool in) { (void)in; return false; }
+    // What a horizontal scroll moves: the plot; a view whose bands above it
+    // run on its axis too moves them with it.
+    virtual QRect scrollArea() const { return m_plot; }
+    // False for a view whose axis no other view shares.
+    virtual bool joinsViewLinks() const { return true; }
+    // The follow decision; the tick views' policy by default.
+    virtual FollowResult followDecision(const FollowInput& in) const { return followStep(in); }
 
     // Writes the time zoom under timeZoomKey() and the lane zoom; a view that
     // names its own key calls it from its destructor, where the key is still
@@ -172,10 +198,10 @@ private:
     void onZoomCommand(uint32_t id);
     void setFirstRow(int row);
     int maxFirstRow() const;
-    void applyOrigin(int32_t origin, bool bringLinked);
-    void updateColumn(int32_t column);
+    void applyOrigin(int64_t origin, bool bringLinked);
+    void updateColumn(int64_t column);
     void relabelMeasures();
-    int32_t measureEndColumn(const TimeAxis& axis) const;
+    int64_t measureEndColumn() const;
 
     LinkRole m_role;
     ZoomScrollBar* m_hbar = nullptr;
@@ -187,8 +213,8 @@ private:
     QRect m_plot;
     int m_leftMargin = 0;
     bool m_hbarShown = true;
-    int32_t m_origin = 0;
-    int32_t m_cursorColumn = -1;
+    int64_t m_origin = 0;
+    int64_t m_cursorColumn = -1;
     bool m_initialized = false;
     bool m_scrolling = false;
     bool m_centreLeftOfOrigin = false;

@@ -6,21 +6,21 @@
 namespace rz {
 namespace {
 
-int32_t centredOrigin(const FollowInput& in, int32_t origin, int32_t maxOrigin, int32_t half)
+int64_t centredOrigin(const FollowInput& in, int64_t origin, int64_t maxOrigin, int64_t half)
 {
     const int64_t c = in.playColumn;
     if (c < int64_t(origin) + half && origin >= 1)
-        return int32_t(std::max<int64_t>(0, c - half));
+        return std::max<int64_t>(0, c - half);
     if (c > int64_t(origin) + half && origin < maxOrigin)
-        return int32_t(std::min<int64_t>(maxOrigin, c - half));
+        return std::min<int64_t>(maxOrigin, c - half);
     return origin;
 }
 
-int32_t pagedOrigin(const FollowInput& in, int32_t origin, int32_t maxOrigin, int32_t half)
+int64_t pagedOrigin(const FollowInput& in, int64_t origin, int64_t maxOrigin, int64_t half)
 {
-    if (int64_t(in.playColumn) < int64_t(origin) + half || origin >= maxOrigin)
+    if (in.playColumn < origin + half || origin >= maxOrigin)
         return origin;
-    return int32_t(std::max<int64_t>(0, std::min<int64_t>(maxOrigin, int64_t(in.measureEndColumn) - half)));
+    return std::max<int64_t>(0, std::min<int64_t>(maxOrigin, in.measureEndColumn - half));
 }
 
 } // namespace
@@ -28,19 +28,19 @@ int32_t pagedOrigin(const FollowInput& in, int32_t origin, int32_t maxOrigin, in
 FollowResult followStep(const FollowInput& in)
 {
     const int width = std::max(in.plotWidth, 0);
-    const int32_t half = width / 2;
-    const int32_t maxOrigin = std::max<int32_t>(in.maxOrigin, 0);
-    const int32_t origin = std::clamp<int32_t>(in.origin, 0, maxOrigin);
+    const int64_t half = width / 2;
+    const int64_t maxOrigin = std::max<int64_t>(in.maxOrigin, 0);
+    const int64_t origin = std::clamp<int64_t>(in.origin, 0, maxOrigin);
 
     const bool centred = in.smoothScroll || !in.playing
                          || (in.centreLeftOfOrigin && in.playColumn < origin);
-    const int32_t centre = in.centre >= 0 ? in.centre : half;
-    int32_t next = centred ? centredOrigin(in, origin, maxOrigin, centre)
+    const int64_t centre = in.centre >= 0 ? in.centre : half;
+    int64_t next = centred ? centredOrigin(in, origin, maxOrigin, centre)
                            : pagedOrigin(in, origin, maxOrigin, half);
-    next = std::clamp<int32_t>(next, 0, maxOrigin);
+    next = std::clamp<int64_t>(next, 0, maxOrigin);
 
     FollowResult out{.origin = next, .cursorColumn = in.cursorColumn};
-    const int64_t moved = int64_t(in.origin) - next;
+    const int64_t moved = in.origin - next;
     if (next != in.origin) {
         out.cursorColumn = in.playColumn;
         if (std::llabs(moved) <= half) {

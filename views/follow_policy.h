@@ -4,17 +4,18 @@
 
 namespace rz {
 
-// What keeping the play position in sight needs to know, in pixel columns.
+// What keeping the play position in sight needs to know, in pixel columns;
+// 64 bits, since a clock-time axis at its finest scale outgrows 32.
 struct FollowInput {
-    int32_t playColumn = 0;       // song position / grid ticks
-    int32_t origin = 0;           // the view's first visible column
-    int32_t cursorColumn = -1;    // the play line drawn last, -1 none
+    int64_t playColumn = 0;       // song position / grid ticks
+    int64_t origin = 0;           // the view's first visible column
+    int64_t cursorColumn = -1;    // the play line drawn last, -1 none
     int plotWidth = 0;
-    int32_t maxOrigin = 0;        // 0 when the song is shorter than the plot
+    int64_t maxOrigin = 0;        // 0 when the song is shorter than the plot
     bool smoothScroll = true;     // keep the position centred while playing
     bool playing = false;
     bool centreLeftOfOrigin = false; // the clip view centres a position left of the origin
-    int32_t measureEndColumn = 0; // end of the measure holding the position
+    int64_t measureEndColumn = 0; // end of the measure holding the position
     int32_t centre = -1;          // the centred play line's column from the origin; -1 half the plot
 };
 
@@ -27,8 +28,8 @@ enum class FollowRedraw {
 };
 
 struct FollowResult {
-    int32_t origin = 0;
-    int32_t cursorColumn = -1;
+    int64_t origin = 0;
+    int64_t cursorColumn = -1;
     FollowRedraw redraw = FollowRedraw::None;
     int scrollBy = 0; // old origin - new origin, pixels
 };

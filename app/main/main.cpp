@@ -21,6 +21,7 @@
 #include "ui/command_router.h"
 #include "ui/help_opener.h"
 #include "views/clip_view.h"
+#include "views/clock_view.h"
 #include "views/control_view.h"
 #include "views/event_view.h"
 #include "views/piano_roll_view.h"
@@ -173,7 +174,11 @@ int main(int argc, char** argv)
         return pane;
     });
     rz::TrackViewContext tracks = app.trackViewContext();
-    rz::followTrackList(tracks, [&app] { return dynamic_cast<rz::ClipView*>(app.views().slot(rz::ViewSlots::kClip)); });
+    rz::followTrackList(tracks, [&app]() -> rz::EditViewBase* {
+        if (auto* clip = dynamic_cast<rz::ClipView*>(app.views().slot(rz::ViewSlots::kClip)))
+            return clip;
+        return dynamic_cast<rz::TimeView*>(app.views().slot(rz::ViewSlots::kTime));
+    });
     rz::registerTrackView(app.viewFactory(), tracks);
     rz::registerClipView(app.viewFactory(), clipViewContext(app));
     rz::registerTempoView(app.viewFactory(), [&app](rz::CommandId id) { return app.router().execute(id); });
@@ -185,6 +190,13 @@ int main(int argc, char** argv)
     rz::registerSliderView(app.viewFactory(), {.published = [&app] { return app.publishedValues(); },
                                                .profile = &app.profile(),
                                                .sink = [&app](rz::CommandId id) { return app.router().execute(id); }});
+    rz::TimeViewContext timeView;
+    timeView.profile = &app.profile();
+    timeView.trackListActive = [&app] {
+        return app.router().activeView() && app.router().activeView() == dynamic_cast<rz::CommandTarget*>(app.trackView());
+    };
+    timeView.sink = [&app](rz::CommandId id) { return app.router().execute(id); };
+    rz::registerTimeView(app.viewFactory(), timeView);
     rz::registerEngineDialogs(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);

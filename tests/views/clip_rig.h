@@ -65,7 +65,7 @@ struct ClipRig {
     }
 
     // Inside track row `row`'s lane at a tick.
-    QPoint at(int32_t tick, int row) const { return QPoint(g.axis.xOfTick(tick) + 1, g.lanes.rowY(row) + 10); }
+    QPoint at(int32_t tick, int row) const { return QPoint(g.xOfTick(tick) + 1, g.lanes.rowY(row) + 10); }
     std::vector<int32_t> ticksOn(int row) const
     {
         std::vector<int32_t> ticks;
