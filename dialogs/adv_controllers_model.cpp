@@ -73,7 +73,8 @@ std::vector<uint8_t> destinationMessage(std::initializer_list<uint8_t> head,
                                         const std::array<int32_t, kDestinationCount>& values)
 {
     std::vector<uint8_t> bytes{midi::kSysEx, kUniversalRealTime, kAnyDevice, kControllerDestination};
-    bytes.insert(bytes.end(), head);
+    for (uint8_t byte : head)
+        bytes.push_back(byte);
     for (size_t i = 0; i < kDestinationCount; ++i) {
         if (values[i] < 0)
             continue;

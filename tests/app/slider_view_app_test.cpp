@@ -92,7 +92,7 @@ TEST_F(SliderViewApp, TheCaptionsDialogCallIsANoOpWithoutTheDialog)
 {
     startWithSliders(false);
     ASSERT_TRUE(showFaders());
-    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(40, 20));
+    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(40, 20), sliders()->mapToGlobal(QPoint(40, 20)));
     QApplication::sendEvent(sliders(), &right);
     EXPECT_EQ(dialogs.log.count("selectController"), 0u);
     EXPECT_EQ(sliders()->choice(), 0x0BB0u);

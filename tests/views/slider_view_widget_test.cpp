@@ -97,7 +97,7 @@ TEST(SliderViewWidget, DestroyingTheViewMidDragClearsTheFaderDrag)
     SliderSong s;
     s.addTrack(0);
     GuiToEngineValues published;
-    auto view = std::make_unique<SliderView>(SliderViewContext{.published = [&] { return &published; }});
+    auto view = std::make_unique<SliderView>(SliderViewContext{.published = [&] { return &published; }, .profile = nullptr, .sink = {}});
     view->resize(600, 157);
     view->attach(*s.song);
     view->initialUpdate();
@@ -224,7 +224,7 @@ TEST(SliderViewWidget, TheCaptionAsksForAControllerAndRebuildsOnAnAnswer)
 
     rig.s.dialogs.missing.insert(EditDialog::SelectController);
     rig.s.dialogs.log.clear();
-    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(40, 20));
+    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(40, 20), rig.view.mapToGlobal(QPoint(40, 20)));
     QApplication::sendEvent(&rig.view, &right);
     EXPECT_TRUE(rig.s.dialogs.log.calls().empty());
 }
@@ -234,12 +234,12 @@ TEST(SliderViewWidget, TheChoiceIsReadAtCreateAndWrittenAtDestroy)
     SliderSong s;
     writeSetting(s.fixture.profile, settings::kSliderChoice, 0xE0);
     {
-        SliderView view(SliderViewContext{.profile = &s.fixture.profile});
+        SliderView view(SliderViewContext{.published = {}, .profile = &s.fixture.profile, .sink = {}});
         EXPECT_EQ(view.choice(), 0xE0u);
     }
     writeSetting(s.fixture.profile, settings::kSliderChoice, 0x1234);
     {
-        SliderView view(SliderViewContext{.profile = &s.fixture.profile});
+        SliderView view(SliderViewContext{.published = {}, .profile = &s.fixture.profile, .sink = {}});
         EXPECT_EQ(view.choice(), 0x0BB0u);
     }
     EXPECT_EQ(readSetting(s.fixture.profile, settings::kSliderChoice), 0x0BB0);

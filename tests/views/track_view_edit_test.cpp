@@ -266,8 +266,9 @@ TEST_F(TrackViewEdit, TheInCellShowsTheCheckBoxPicture)
             ++opaque;
             EXPECT_EQ(image.pixelColor(checkOrigin(3) + QPoint(x, y)), check.pixelColor(x, y)) << x << "," << y;
             // Inside the box's sunken frame the unchecked box stays white.
-            if (x >= 2 && x < check.width() - 2 && y >= 2 && y < check.height() - 2)
+            if (x >= 2 && x < check.width() - 2 && y >= 2 && y < check.height() - 2) {
                 EXPECT_EQ(image.pixelColor(checkOrigin(4) + QPoint(x, y)), QColor(Qt::white)) << "no check";
+            }
         }
     }
     EXPECT_GT(opaque, 5);

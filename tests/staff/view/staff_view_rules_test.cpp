@@ -155,8 +155,9 @@ TEST(StaffViewRules, TheLyricCommitMakesOneEditLyricRecordOrNone)
         EXPECT_FALSE(view.lyricEditor().isVisible());
         EXPECT_EQ(lyricsOf(rig.track(number)), c.expected);
         EXPECT_EQ(rig.song->undoList.size(), records + (c.record ? 1 : 0));
-        if (c.record)
+        if (c.record) {
             EXPECT_EQ(rig.song->undoList.back()->label, "Edit Lyric");
+        }
     }
 }
 
