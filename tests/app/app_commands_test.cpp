@@ -22,8 +22,8 @@ using namespace test;
 const EnableCase kRoutingCases[] = {
     {kIdViewOtherController, kNever}, {kIdInsertMeter, kSongStoppedEditing}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
     {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
-    {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kNever},
-    {kIdInsertTempoSeries, kNever}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
+    {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kSongStoppedEditing},
+    {kIdInsertTempoSeries, kSongStoppedEditing}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
     {kIdInsertTrack, kSongStoppedEditing}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},
     {kIdEditSelectAll, kSong},
 };
