@@ -64,8 +64,11 @@ protected:
                                  << "command " << c.id << " state " << int(state)
                                  << " performance " << performance << " song " << current);
                     const bool enabled = c.rule(s);
-                    EXPECT_EQ(app->router().update(c.id).enabled, enabled);
-                    if (!enabled) {
+                    const bool shown = app->router().update(c.id).enabled;
+                    EXPECT_EQ(shown, enabled);
+                    // One shown enabled against its rule is not run: it may
+                    // open a modal dialog that no one answers.
+                    if (!enabled && !shown) {
                         EXPECT_FALSE(app->router().execute(c.id)) << "a greyed command ran";
                     }
                 }
