@@ -27,7 +27,10 @@ void KeyFilter::install()
 
 bool KeyFilter::active() const
 {
-    return !m_inPlaceEditOpen && !m_table.empty() && !QApplication::activeModalWidget();
+    // An open menu or popup owns the keyboard: its mnemonics, Escape and the
+    // arrow keys must reach it, as they would before any accelerator.
+    return !m_inPlaceEditOpen && !m_table.empty() && !QApplication::activeModalWidget()
+           && !QApplication::activePopupWidget();
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event)

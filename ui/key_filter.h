@@ -11,8 +11,9 @@ class CommandRouter;
 // The one application-wide accelerator filter. A key that matches the table
 // is taken from the widgets (its ShortcutOverride is accepted, its KeyPress
 // eaten) and its command executed through the router, which runs it only
-// when enabled. Off while an in-place editor is open or a modal widget is
-// up, so keys reach the editor or the dialog. GUI thread.
+// when enabled. Off while an in-place editor is open, a modal widget is up
+// or a menu is open, so keys reach the editor, the dialog or the menu. GUI
+// thread.
 class KeyFilter : public QObject {
     Q_OBJECT
 public:

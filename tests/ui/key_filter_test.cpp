@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,24 @@ TEST_F(KeyFiltering, KeyFilterRunsNothingWhileAModalDialogIsUp)
     dialog.hide();
     QTest::keyClick(&widget, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(log, std::vector<std::string>{"app:32840"});
+}
+
+TEST_F(KeyFiltering, KeyFilterLeavesKeysToAnOpenMenu)
+{
+    QMenu menu;
+    QAction* select = menu.addAction("&Select");
+    bool chosen = false;
+    QObject::connect(select, &QAction::triggered, [&] { chosen = true; });
+    menu.popup(QPoint(0, 0));
+    ASSERT_EQ(QApplication::activePopupWidget(), &menu);
+    QTest::keyClick(&menu, Qt::Key_S); // the mnemonic, also Select in the map
+    EXPECT_TRUE(chosen);
+    EXPECT_TRUE(log.empty());
+
+    menu.popup(QPoint(0, 0));
+    QTest::keyClick(&menu, Qt::Key_Escape); // closes the menu, stops nothing
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(menu.isVisible());
 }
 
 TEST_F(KeyFiltering, KeyFilterWithAnEmptyTableIsOff)
