@@ -46,6 +46,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace rz {
 
@@ -363,6 +364,10 @@ void LyricView::runMenuCommand(CommandId id)
 
 void LyricView::contextMenuEvent(QContextMenuEvent* event)
 {
+    if (std::exchange(m_rightPressEdited, false) && event->reason() == QContextMenuEvent::Mouse) {
+        event->accept();
+        return;
+    }
     QMenu* menu = buildContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
@@ -590,6 +595,7 @@ void LyricView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
+        m_rightPressEdited = false;
         if (m_fullScreen)
             restoreNormalWindow();
         const int item = hitTest(at);
@@ -600,6 +606,7 @@ void LyricView::mousePressEvent(QMouseEvent* event)
         ++doc.selectionStamp;
         m_items[size_t(item)].mark = 1;
         LyricMarks::commit(m_items, *track, doc);
+        m_rightPressEdited = true;
         editLyric(m_items[size_t(item)].eventIndex);
         return;
     }

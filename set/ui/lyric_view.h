@@ -184,6 +184,7 @@ private:
     std::map<std::filesystem::path, QImage> m_pictureCache;
     const QImage* m_picture = nullptr;
     bool m_dragging = false;
+    bool m_rightPressEdited = false; // the context menu that follows is not wanted
     bool m_dragCtrl = false;
     QPoint m_dragStart; // page pixels
     QPoint m_dragPoint; // client pixels

@@ -101,6 +101,24 @@ TEST_F(LyricViewCommands, RightClickEditsTheSyllableOnlyWhileStopped)
     EXPECT_EQ(song->selectionKind, kSelectEvents);
 }
 
+TEST_F(LyricViewCommands, ARightClickThatEditsOpensNoContextMenuAfterTheEditor)
+{
+    addLyrics({"one ", "two ", "three"});
+    auto view = makeView(false);
+    auto rightClick = [&](QPoint at) {
+        send(*view, QEvent::MouseButtonPress, at, Qt::RightButton);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view.get(), &menu);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup)
+            popup->close();
+        return popup != nullptr;
+    };
+    EXPECT_FALSE(rightClick(centreOf(*view, 1)));
+    EXPECT_TRUE(dialogs.log.contains("editLyrics(1,1)"));
+    EXPECT_TRUE(rightClick(QPoint(view->width() - 2, view->height() - 2))); // no syllable there
+}
+
 TEST_F(LyricViewCommands, KaraokeOptionsOpensTheLyricPageOwnedByAWindow)
 {
     std::vector<std::pair<QWidget*, int>> opened;
