@@ -236,10 +236,16 @@ void copyLanePoints(CSongDoc& song, int64_t low, int64_t high, int32_t from, App
             if (point.tick < low || point.tick >= high)
                 continue;
             CMidiEvent event;
-            const uint32_t value = uint32_t(point.value & 0x7F);
-            event.message = midi::isController(lanes.kind)
-                                ? status | uint32_t(lanes.controller & 0x7F) << 8 | value << 16
-                                : status | value << 8;
+            const int value = point.value;
+            // A pitch wheel point is 14 bits: both data bytes, least significant first.
+            if (midi::isController(lanes.kind))
+                event.message = midi::shortMessage(uint8_t(status), lanes.controller & midi::kDataMask,
+                                                   value & midi::kDataMask);
+            else if (midi::statusOf(uint32_t(lanes.kind)) == midi::kPitchBend)
+                event.message = midi::shortMessage(uint8_t(status), value & midi::kDataMask,
+                                                   value >> 7 & midi::kDataMask);
+            else
+                event.message = midi::shortMessage(uint8_t(status), value & midi::kDataMask);
             event.tick = tickOf(toClipboardTicks(int64_t(point.tick) - from, song.timeBase));
             event.selectionStamp = uint32_t(lane->track);
             board.events.push_back(std::move(event));

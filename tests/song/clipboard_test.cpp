@@ -327,5 +327,32 @@ TEST(PasteTimeTempo, ATempoPastedAtTheRangeEndIsKept)
     }
 }
 
+TEST(CopyLanePoints, EachKindKeepsTheValueTheLaneShows)
+{
+    const struct {
+        int kind;
+        int controller;
+        int32_t value;
+        uint32_t message; // on channel 0
+    } cases[] = {
+        {midi::kControlChange, 7, 100, midi::controlChange(0, 7, 100)},
+        {midi::kChannelPressure, 0, 90, midi::shortMessage(midi::kChannelPressure, 90)},
+        {midi::kPitchBend, 0, 8192, midi::shortMessage(midi::kPitchBend, 0, 64)},
+        {midi::kPitchBend, 0, 16383, midi::shortMessage(midi::kPitchBend, 127, 127)},
+        {midi::kPitchBend, 0, 1, midi::shortMessage(midi::kPitchBend, 1, 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        ClipboardFixture f;
+        SongPtr source = pianoSong(f, 480);
+        f.host.lanes = ControllerLanes{.kind = c.kind, .controller = c.controller, .lanes = {}};
+        f.host.lanes.lanes.push_back(ControllerLane{.track = 1, .points = {{10, c.value}}});
+        ClipboardFixture::selectRange(*source, 0, 480);
+        f.copyTime(*source, CopyTimeMode::Controllers);
+        ASSERT_EQ(f.clipboard().events.size(), 1u);
+        EXPECT_EQ(f.clipboard().events[0].message, c.message);
+    }
+}
+
 } // namespace
 } // namespace rz::test
