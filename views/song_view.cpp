@@ -1,10 +1,17 @@
 #include "views/song_view.h"
 
+#include <QMouseEvent>
+
 namespace rz {
 
 SongView::SongView(QWidget* parent) : QWidget(parent) {}
 
 SongView::~SongView() = default;
+
+void SongView::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+}
 
 void SongView::attach(CSongDoc& song)
 {

@@ -58,6 +58,11 @@ public:
     // Takes the place of its pane's placeholder.
     void placeInFrame(QSize frameSize) override;
 
+protected:
+    // A move over a view is the view's own: left unaccepted it would reach
+    // the main frame, which clears the pointer text the view just showed.
+    void mouseMoveEvent(QMouseEvent* event) override;
+
 private:
     CSongDoc* m_song = nullptr;
     uint32_t m_paneId = 0;

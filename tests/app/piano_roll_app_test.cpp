@@ -1,5 +1,9 @@
 #include "tests/app/app_test_fixture.h"
 
+#include "app/flat_status_bar.h"
+#include "app/main_frame.h"
+#include "tests/support/qt/mouse_events.h"
+
 #include "res/command_ids.h"
 #include "song/selection.h"
 #include "tests/song/song_builder.h"
@@ -67,6 +71,17 @@ TEST_F(PianoRollApp, ViewPianoRollIsEnabledShowsTheViewAndIsChecked)
     EXPECT_EQ(piano()->song(), song);
     EXPECT_TRUE(app->router().update(kIdViewPianoRoll).checked);
     EXPECT_EQ(piano()->shownTracks(), (std::vector<int>{1}));
+}
+
+TEST_F(PianoRollApp, HoveringThePlotShowsThePointerTextInTheStatusLine)
+{
+    startWithPianoRoll();
+    ASSERT_TRUE(showPianoRoll());
+    const QRect plot = piano()->plotRect();
+    ASSERT_FALSE(plot.isEmpty());
+    mouse::hover(piano(), plot.center());
+    const QString text = app->frame()->statusBar()->partText(1);
+    EXPECT_TRUE(text.contains(" @ ")) << text.toStdString(); // not cleared by the frame behind the view
 }
 
 TEST_F(PianoRollApp, TheTempoViewFollowsItsScrollByTheMarginRule)
