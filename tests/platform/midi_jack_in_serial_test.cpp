@@ -107,13 +107,25 @@ TEST_F(MidiJackIn, EventsBecomeMessagesPiecesAndNotices)
     MidiInRecorder recorder;
     ASSERT_TRUE(in.open(&recorder)) << in.openError();
     ASSERT_TRUE(in.start());
+    size_t statuslessSent = 0;
     for (const InputCase& c : cases) {
-        recorder.clear();
-        for (const Bytes& event : c.events)
-            client->queue(event);
-        EXPECT_EQ(linesBeforeMarker(*client, recorder), c.expected) << c.what;
+        // A case whose cycle the server ran without one of the clients lost
+        // its events: it is sent again, but only when the server said so.
+        std::vector<std::string> lines;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const uint64_t disturbances = client->disturbances();
+            recorder.clear();
+            for (const Bytes& event : c.events)
+                client->queue(event);
+            statuslessSent += c.events.front().front() < 0x80 ? 1 : 0;
+            lines = linesBeforeMarker(*client, recorder);
+            if (lines == c.expected || client->disturbances() == disturbances)
+                break;
+        }
+        EXPECT_EQ(lines, c.expected) << c.what;
     }
-    EXPECT_EQ(in.statuslessCount(), 1u);
+    EXPECT_GE(in.statuslessCount(), 1u);
+    EXPECT_LE(in.statuslessCount(), statuslessSent);
 }
 
 TEST_F(MidiJackIn, StoppedDeviceHandsOnNothingAndRestarts)
@@ -222,10 +234,15 @@ TEST_F(MidiJackIn, FullRingDropsWholeEventsAndCountsThem)
     ASSERT_TRUE(stalled);
 
     constexpr size_t kFlood = 5000; // more than the ring holds
+    const uint64_t disturbances = client->disturbances();
     for (size_t i = 0; i < kFlood; ++i)
         client->queue({0x90, uint8_t(i % 128), 1});
-    eventually([&] { return in.droppedCount() + 2048 >= kFlood; });
+    const bool flooded = eventually([&] { return in.droppedCount() + 2048 >= kFlood; });
     recorder.release();
+    // A cycle the server ran without one of the clients lost part of the flood.
+    if (!flooded && client->disturbances() != disturbances)
+        GTEST_SKIP() << "the test client missed cycles or saw xruns during the flood";
+    ASSERT_TRUE(flooded) << "dropped " << in.droppedCount();
 
     ASSERT_GT(in.droppedCount(), 0u);
     // A first note sent again may have come as well.
