@@ -72,8 +72,8 @@ public:
     JackTestClient& operator=(const JackTestClient&) = delete;
 
     bool ok() const { return m_active; }
-    std::string inPort() const { return jack_port_name(m_in); }
-    std::string outPort() const { return jack_port_name(m_out); }
+    std::string inPort() const { return m_in ? jack_port_name(m_in) : ""; }
+    std::string outPort() const { return m_out ? jack_port_name(m_out) : ""; }
     jack_client_t* handle() const { return m_client; }
 
     void setEcho(bool echo) { m_echo.store(echo); }
