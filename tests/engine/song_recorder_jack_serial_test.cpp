@@ -278,9 +278,17 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
         const double longestTailMs = tailMs(endsEarliest[i], starts[i]);
         const double lateMs =
             double(std::chrono::duration_cast<std::chrono::microseconds>(longestGap).count()) / 1000.0;
-        EXPECT_TRUE(shortestTailMs <= 1050.0 + lateMs && longestTailMs >= 950.0)
-            << "the tail is " << shortestTailMs << " to " << longestTailMs
-            << " ms, not 1000 +- 50 (ticks were up to " << lateMs << " ms apart)";
+        // A cycle lost to the engine or the server moves the frame counts the
+        // tail is measured by: then it is only reported.
+        const bool tailInRange = shortestTailMs <= 1050.0 + lateMs && longestTailMs >= 950.0;
+        if (engineMissed || disturbances != 0) {
+            if (!tailInRange)
+                std::cout << "cycles were lost: the tail of " << shortestTailMs << " to " << longestTailMs
+                          << " ms is not judged\n";
+        } else {
+            EXPECT_TRUE(tailInRange) << "the tail is " << shortestTailMs << " to " << longestTailMs
+                                     << " ms, not 1000 +- 50 (ticks were up to " << lateMs << " ms apart)";
+        }
         // The sine throughout, on one phase: half scale, repeating every 100
         // frames, on both sides. Only a cycle the test client missed, or one
         // next to an xrun the server reported, may stray, and no further
