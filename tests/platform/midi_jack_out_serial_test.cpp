@@ -176,14 +176,26 @@ TEST_F(MidiJackOut, TimedOutSysExIsNeverSentLater)
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(out.sendLong(sysEx(64), 200ms), LongSendResult::TimedOut);
     ASSERT_EQ(::kill(m_server->pid(), SIGCONT), 0);
+    // A resumed server may run its first cycles without one of the clients:
+    // a first marker is sent until one arrives, so the cycles carry again.
+    bool carrying = false;
+    for (int i = 0; i < 10 && !carrying; ++i) {
+        const size_t before = client->received().size();
+        out.sendShort(Bytes{0x9F, 0x7E, 0x7F});
+        carrying = client->waitForCount(before + 1, 2s);
+    }
+    ASSERT_TRUE(carrying) << "the resumed server never carried a message";
 
+    const size_t base = client->received().size();
     out.sendShort(Bytes{0x90, 60, 100});
     // A marker after it: once it has arrived, so has everything sent before.
     out.sendShort(Bytes{0x9F, 0x7F, 0x7F});
-    ASSERT_TRUE(client->waitForCount(2, 5s));
+    ASSERT_TRUE(client->waitForCount(base + 2, 5s));
     const auto reached = client->received();
-    ASSERT_EQ(reached.size(), 2u) << "the abandoned message went out after all";
-    EXPECT_EQ(reached[0].bytes, (Bytes{0x90, 60, 100}));
+    for (const auto& each : reached)
+        EXPECT_NE(each.bytes.front(), 0xF0) << "the abandoned message went out after all";
+    ASSERT_GE(reached.size(), base + 2);
+    EXPECT_EQ(reached[base].bytes, (Bytes{0x90, 60, 100}));
     EXPECT_EQ(out.sendLong(sysEx(64), 5000ms), LongSendResult::Delivered);
 }
 
