@@ -5,6 +5,7 @@
 #include "engine/audio/filter_audition.h"
 #include "tests/engine/audio_engine_jack_fixture.h"
 #include "tests/engine/audio/filter_fixture.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,11 @@ TEST_F(AuditionJack, TheFilteredClipReachesTheClient)
     // frame heard is the ramp's next. The ramp may jump only in a cycle
     // after the client's own missed cycle or an xrun the server reported,
     // when what the client heard is not what was played.
+    // The audition ends when its last block is handed to the engine; the
+    // client hears it a cycle or two later.
+    const size_t blocksAtEnd = client->recording().blocks.size();
+    EXPECT_TRUE(eventually([&] { return client->recording().blocks.size() >= blocksAtEnd + 3; }))
+        << "the client stopped hearing cycles";
     const JackAudioTestClient::Recording heard = client->recording();
     int64_t previous = -1;
     size_t frames = 0;

@@ -270,7 +270,9 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
         const std::vector<int16_t>& data = read->samples;
         const int64_t frames = read->frameCount();
         // The bar, then the tail from the moment the song's end was seen.
-        EXPECT_GT(double(frames) / rate, 1.9);
+        if (!engineMissed) {
+            EXPECT_GT(double(frames) / rate, 1.9);
+        }
         const auto tailMs = [&](uint64_t end, uint64_t start) {
             return double(frames - (int64_t(end) - int64_t(start))) * 1000.0 / rate;
         };
@@ -301,7 +303,8 @@ TEST_F(SongRecorderJack, EntireSetWritesOneWaveFilePerSongEachWithTheSineAndItsT
         const OffTheSine off = offTheSine(data);
         strayed += off.stretches;
         if (!engineMissed) {
-            EXPECT_LE(off.longest, 2 * JackServer::kPeriodFrames)
+            // Cycles the client missed in a row stray together, with the one after them.
+            EXPECT_LE(off.longest, std::max<uint64_t>(2, disturbances + 1) * JackServer::kPeriodFrames)
                 << off.frames << " frames stray from the sine: the recorder lost or repeated a block";
         }
         if (off.stretches > 0)

@@ -109,10 +109,14 @@ TEST_F(MidiJackTiming, SpacingOfStampsSurvivesSendingLate)
     ASSERT_TRUE(out.open()) << out.openError();
 
     // Sent together, but stamped 10 ms apart as a timer tick would stamp them.
+    const uint64_t disturbances = client->disturbances();
     const TickTime stamp = std::chrono::steady_clock::now();
     out.sendShort(Bytes{0x90, 60, 100}, stamp);
     out.sendShort(Bytes{0x90, 61, 100}, stamp + 10ms);
-    ASSERT_TRUE(client->waitForCount(2, 5s));
+    // A cycle the server ran without the test client lost what came in it.
+    if (!client->waitForCount(2, 5s) && client->disturbances() != disturbances)
+        GTEST_SKIP() << "the test client missed cycles or saw xruns";
+    ASSERT_EQ(client->received().size(), 2u);
     const auto reached = client->received();
     // One frame at 44.1 kHz is 22.7 µs.
     EXPECT_NEAR(reached[1].jackUsecs() - reached[0].jackUsecs(), 10000.0, 23.0);
