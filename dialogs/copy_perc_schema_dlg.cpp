@@ -41,6 +41,7 @@ CCopyPercSchemaDlg::CCopyPercSchemaDlg(const IDrumSchemaTree& tree, QWidget* par
             set->setData(0, kSetRole, static_cast<int>(d));
         }
     }
+    m_tree->expandAll();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_ok->setEnabled(false);

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -74,6 +75,10 @@ void CPercSchemaDlg::buildControls()
     m_list->setHeaderLabels({"#", "Name", "Head", "Offset"});
     for (size_t column = 0; column < kColumnWidths.size(); ++column)
         m_list->setColumnWidth(static_cast<int>(column), kColumnWidths[column] * logicalDpiX() / 96);
+    int columnsWidth = 0;
+    for (int column = 0; column < m_list->columnCount(); ++column)
+        columnsWidth += m_list->columnWidth(column);
+    m_list->setMinimumWidth(columnsWidth + 2 * m_list->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     const int rowHeight = m_list->fontMetrics().height();
     m_list->setIconSize(QSize(rowHeight, rowHeight));
 
