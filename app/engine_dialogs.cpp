@@ -5,6 +5,7 @@
 #include "app/edit_commands.h"
 #include "app/engine_audio_effects.h"
 #include "app/main_frame.h"
+#include "dialogs/copy_perc_schema_dlg.h"
 #include "engine/audio_options_model.h"
 #include "engine/device_setup.h"
 #include "engine/synthdb/synth_db.h"
@@ -15,11 +16,22 @@
 #include "engine/ui/synth_patch_dlg.h"
 #include "platform/soundfont_banks.h"
 #include "res/command_ids.h"
+#include "staff/perc_schema_dlg.h"
 #include "ui/help_opener.h"
 
 namespace rz {
 
 namespace {
+
+// The percussion schema dialog over the editor's tree, copying through the
+// drum set picker.
+void openPercSchema(App& app, IDrumSchemaTree& tree, DrumSetRef set, int firstItem, QWidget* parent)
+{
+    CPercSchemaDlg dialog(tree, set, firstItem, &app.musicFont(), app.prompt(), parent);
+    dialog.setPickSchemaSource(pickSchemaSource);
+    dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
+    dialog.exec();
+}
 
 // The patch-name editor over the program's database; true after OK.
 bool openSynthPatchEditor(App& app)
@@ -29,7 +41,11 @@ bool openSynthPatchEditor(App& app)
         return false;
     CSynthPatchDlg dialog(SynthPatchDialogServices{*database, app.prompt(),
                                                    [&app](std::string_view topic) { app.help().open(topic); },
-                                                   {}},
+                                                   {},
+                                                   [&app](IDrumSchemaTree& tree, DrumSetRef set, int firstItem,
+                                                          QWidget* parent) {
+                                                       openPercSchema(app, tree, set, firstItem, parent);
+                                                   }},
                           app.frame());
     return dialog.loaded() && dialog.exec() == QDialog::Accepted;
 }

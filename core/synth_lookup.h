@@ -72,6 +72,54 @@ inline constexpr DrumNotation unpackDrumNotation(uint32_t word)
     return notation;
 }
 
+// The notation of a drum note without a General MIDI entry: a triangle six
+// steps below the middle line.
+inline constexpr DrumNotation kOtherDrumNotation{2, -6, 0, 0};
+
+// A drum note item's changed bit, set by every edit of its notation.
+inline constexpr uint32_t kDrumItemChanged = 0x80000000u;
+
+// A drum set of a schema tree: its synthesizer's place among the tree's
+// synthesizers and its own place among that synthesizer's drum sets.
+struct DrumSetRef {
+    int synth = 0;
+    int set = 0;
+    bool operator==(const DrumSetRef&) const = default;
+};
+
+// One synthesizer of a schema tree: its label and its drum sets' labels,
+// in tree order.
+struct DrumSchemaSynth {
+    std::string label;
+    std::vector<std::string> drumSets;
+};
+
+// One drum note item: its place among its set's items, its note number,
+// name and item word (the note in bits 0-7, the notation of
+// packDrumNotation in bits 8-23, kDrumItemChanged once edited).
+struct DrumSchemaNote {
+    int index = 0;
+    int note = 0;
+    std::string name;
+    uint32_t word = 0;
+};
+
+// The drum sets of the synthesizer editor's tree, as the percussion schema
+// dialogs read and edit them. GUI thread.
+class IDrumSchemaTree {
+public:
+    virtual ~IDrumSchemaTree() = default;
+
+    virtual std::vector<DrumSchemaSynth> drumSets() const = 0;
+    // The set's numbered note items in tree order; none for a set that is
+    // not there.
+    virtual std::vector<DrumSchemaNote> drumNotes(DrumSetRef set) const = 0;
+    // Takes bits 8-23 of `word` into the set's item at `index` and marks it
+    // changed; the rest of its word stays the tree's. False when there is
+    // no such numbered note item.
+    virtual bool setWord(DrumSetRef set, int index, uint32_t word) = 0;
+};
+
 // One row of a synth's patch list in key order: a bank's header (patch -1)
 // or a patch with its category.
 struct PatchListRow {

@@ -151,7 +151,7 @@ void writeControllers(SqliteDatabase& db)
 
 DrumNotation defaultDrumNotation(int note)
 {
-    return gmDrumNotation(note).value_or(DrumNotation{2, -6, 0, 0});
+    return gmDrumNotation(note).value_or(kOtherDrumNotation);
 }
 
 void writeGeneralMidiSeed(SqliteDatabase& db)

@@ -590,6 +590,73 @@ void SynthTree::setNotation(SynthItem& note, const DrumNotation& notation)
     markModified(note);
 }
 
+// ---- the schema tree
+
+static_assert(SynthItem::kModified == kDrumItemChanged, "the schema dialogs mark items as the tree does");
+
+std::vector<DrumSchemaSynth> SynthTree::drumSets() const
+{
+    std::vector<DrumSchemaSynth> synths;
+    for (const auto& synth : m_root->children()) {
+        DrumSchemaSynth entry{label(*synth), {}};
+        for (const auto& set : group(*synth, SynthGroup::Drumsets)->children())
+            entry.drumSets.push_back(label(*set));
+        synths.push_back(std::move(entry));
+    }
+    return synths;
+}
+
+SynthItem* SynthTree::drumSetAt(DrumSetRef set) const
+{
+    const auto& synths = m_root->children();
+    if (set.synth < 0 || static_cast<size_t>(set.synth) >= synths.size())
+        return nullptr;
+    const SynthItem& sets = *group(*synths[static_cast<size_t>(set.synth)], SynthGroup::Drumsets);
+    if (set.set < 0 || static_cast<size_t>(set.set) >= sets.children().size())
+        return nullptr;
+    return sets.child(static_cast<size_t>(set.set));
+}
+
+std::vector<DrumSchemaNote> SynthTree::drumNotes(DrumSetRef set) const
+{
+    std::vector<DrumSchemaNote> notes;
+    const SynthItem* drumset = drumSetAt(set);
+    if (!drumset)
+        return notes;
+    const auto& items = drumset->children();
+    for (size_t i = 0; i < items.size(); ++i) {
+        // A note still waiting for its number has no notation to show.
+        if (items[i]->assigned())
+            notes.push_back(DrumSchemaNote{static_cast<int>(i), items[i]->number(), items[i]->name(), items[i]->data()});
+    }
+    return notes;
+}
+
+bool SynthTree::setWord(DrumSetRef set, int index, uint32_t word)
+{
+    SynthItem* drumset = drumSetAt(set);
+    if (!drumset || index < 0 || static_cast<size_t>(index) >= drumset->children().size())
+        return false;
+    SynthItem& note = *drumset->child(static_cast<size_t>(index));
+    if (note.kind() != SynthItemKind::DrumNote || !note.assigned())
+        return false;
+    // Only the notation is the dialog's: the note number and the tag stay.
+    note.m_data = (note.m_data & ~kDrumNotationMask) | (word & kDrumNotationMask);
+    markModified(note);
+    return true;
+}
+
+std::optional<DrumSetRef> SynthTree::drumSetOf(const SynthItem& item) const
+{
+    const SynthItem* drumset = item.kind() == SynthItemKind::DrumNote ? item.parent() : &item;
+    if (!drumset || drumset->kind() != SynthItemKind::Drumset)
+        return std::nullopt;
+    const SynthItem* synth = synthOf(*drumset);
+    if (!synth)
+        return std::nullopt;
+    return DrumSetRef{static_cast<int>(synth->indexInParent()), static_cast<int>(drumset->indexInParent())};
+}
+
 // ---- patch lists
 
 SynthItem& SynthTree::addImported(std::string name, const PatchList& list)

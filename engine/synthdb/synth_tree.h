@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/synth_lookup.h"
 #include "engine/synthdb/patch_list.h"
 
 #include <cstdint>
@@ -103,8 +104,9 @@ struct SynthTreeButtons {
 
 // The synthesizer database held as a tree while the patch-name editor is
 // open. Every edit changes only the tree and the editor's lists; writeBack
-// stores the changes in one transaction. Qt-free; GUI thread only.
-class SynthTree {
+// stores the changes in one transaction. Its drum sets are the schema tree
+// of the percussion schema dialogs. Qt-free; GUI thread only.
+class SynthTree : public IDrumSchemaTree {
 public:
     SynthTree();
 
@@ -159,6 +161,14 @@ public:
     // Sets bits 8 to 23 of a drum note, as the notation dialog does.
     void setNotation(SynthItem& note, const DrumNotation& notation);
 
+    // The schema tree: synthesizers in tree order, each with its drum sets.
+    std::vector<DrumSchemaSynth> drumSets() const override;
+    std::vector<DrumSchemaNote> drumNotes(DrumSetRef set) const override;
+    bool setWord(DrumSetRef set, int index, uint32_t word) override;
+    // The drum set a drumset or drum note item belongs to; nothing for any
+    // other item.
+    std::optional<DrumSetRef> drumSetOf(const SynthItem& item) const;
+
     // Stores every change in one transaction; an error rolls it all back,
     // throws SqliteError and leaves the tree as it was, so OK can be tried
     // again.
@@ -184,6 +194,7 @@ private:
     void sortRoot();
     static void sortSiblings(SynthItem& parent);
     SynthItem* siblingWithNumber(const SynthItem& item, int key) const;
+    SynthItem* drumSetAt(DrumSetRef set) const;
     std::vector<std::string> categoriesOf(const SynthItem& synth) const;
     std::unique_ptr<SynthItem> detach(SynthItem& item);
     void noteRemoval(std::vector<OwnedKey>& list, const SynthItem& item, int key);

@@ -44,7 +44,7 @@ CEditPatchDlg::CEditPatchDlg(const ItemEditRequest& request, QWidget* parent)
     m_category->model()->sort(0);
     m_category->setEditText(shown(request.category));
     m_category->setEnabled(request.title.find("Patch") != std::string::npos);
-    // The notation dialog it opens belongs to the staff; until then it stays hidden.
+    // The notation dialog belongs to the staff: hidden until the program hands over its opener.
     m_schema = new QPushButton("Note &schema...", this);
     m_schema->setVisible(false);
 
@@ -62,10 +62,20 @@ CEditPatchDlg::CEditPatchDlg(const ItemEditRequest& request, QWidget* parent)
     connect(m_numberEdit, &QLineEdit::textEdited, this, [this](const QString& text) { numberTyped(text); });
     connect(m_numberEdit, &QLineEdit::editingFinished, this, [this] { showNumber(); });
     connect(m_nameEdit, &QLineEdit::textChanged, this, [this] { updateOk(); });
+    connect(m_schema, &QPushButton::clicked, this, [this] {
+        if (m_openSchema)
+            m_openSchema(this);
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &CEditPatchDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CEditPatchDlg::reject);
     showNumber();
     updateOk();
+}
+
+void CEditPatchDlg::setSchemaOpener(std::function<void(QWidget* parent)> opener)
+{
+    m_openSchema = std::move(opener);
+    m_schema->setVisible(m_request.schemaButton && m_openSchema);
 }
 
 void CEditPatchDlg::numberTyped(const QString& text)

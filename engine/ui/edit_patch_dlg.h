@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 
 class QComboBox;
@@ -34,6 +35,9 @@ public:
     QLineEdit* numberEdit() const { return m_numberEdit; }
     QLineEdit* nameEdit() const { return m_nameEdit; }
     QComboBox* categoryCombo() const { return m_category; }
+    // "Note schema..." shows for drumsets and drum notes once it has an
+    // opener, which it runs with this dialog as the parent.
+    void setSchemaOpener(std::function<void(QWidget* parent)> opener);
     QPushButton* schemaButton() const { return m_schema; }
     QPushButton* okButton() const { return m_ok; }
 
@@ -48,6 +52,7 @@ private:
     QLineEdit* m_nameEdit = nullptr;
     QComboBox* m_category = nullptr;
     QPushButton* m_schema = nullptr;
+    std::function<void(QWidget* parent)> m_openSchema;
     QPushButton* m_ok = nullptr;
 };
 

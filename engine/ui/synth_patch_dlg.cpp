@@ -248,6 +248,13 @@ int CSynthPatchDlg::EditItem()
     if (item->kind() == SynthItemKind::Group)
         return 0;
     CEditPatchDlg dialog(m_model.editRequest(*item), this);
+    const std::optional<DrumSetRef> drumset = m_model.drumSetOf(*item);
+    if (drumset && m_services.schemaEditor) {
+        const int firstItem = item->kind() == SynthItemKind::DrumNote ? static_cast<int>(item->indexInParent()) : -1;
+        dialog.setSchemaOpener([this, set = *drumset, firstItem](QWidget* parent) {
+            m_services.schemaEditor(m_model, set, firstItem, parent);
+        });
+    }
     if (!m_runItemEditor(dialog))
         return 0;
     if (const auto refusal = m_model.applyEdit(*item, dialog.number(), dialog.name(), dialog.category())) {

@@ -43,6 +43,9 @@ struct SynthPatchDialogServices {
     // Where patch lists are exported and imported; empty: "Synths" in the
     // program's data folder.
     std::filesystem::path patchListFolder;
+    // Runs the percussion schema dialog on a drum set of the tree, the set's
+    // item at `firstItem` (or -1) selected; null hides "Note schema...".
+    std::function<void(IDrumSchemaTree& tree, DrumSetRef set, int firstItem, QWidget* parent)> schemaEditor;
 };
 
 // "Synth patch names...": the whole synthesizer database as a tree. Every

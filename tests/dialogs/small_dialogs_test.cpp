@@ -1,15 +1,20 @@
 // "Select a controller" and "Filter events...": the lists they offer, from
 // the track's synthesizer or the built-in names, and what they answer.
 
+#include "dialogs/copy_perc_schema_dlg.h"
 #include "dialogs/filter_events_dlg.h"
 #include "dialogs/select_controller_dlg.h"
 
 #include "tests/dialogs/track_props_fixture.h"
+#include "tests/support/fake_drum_schema_tree.h"
+#include "tests/support/qt/modal_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -124,6 +129,43 @@ TEST_F(SmallDialogs, SelectControllerNamesTheTracksSynthByItemData)
     dialog.list()->setCurrentIndex(dialog.list()->findText("Modulation (MSB) (1)"));
     EXPECT_EQ(dialog.kindValue(), 0x01B0);
     EXPECT_EQ(dialog.list()->count(), 4); // the two names, pitch and pressure
+}
+
+TEST_F(SmallDialogs, CopySchemaOkIsDisabledOnATopItemAndEnabledOnAChild)
+{
+    FakeDrumSchemaTree schema;
+    schema.synths = {{"General MIDI", {{"Bank 0 (0/0), PC1: Standard", {}}}},
+                     {"Module", {{"Bank 0 (0/0), PC1: Kit", {}}, {"Bank 0 (0/0), PC9: Room", {}}}},
+                     {"Empty", {}}};
+    CCopyPercSchemaDlg dialog(schema);
+    QTreeWidget* tree = dialog.tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Module");
+    ASSERT_EQ(tree->topLevelItem(1)->childCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(1)->child(1)->text(0), "Bank 0 (0/0), PC9: Room");
+    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 0);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+
+    tree->setCurrentItem(tree->topLevelItem(1));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_EQ(dialog.chosen(), std::nullopt);
+    tree->setCurrentItem(tree->topLevelItem(1)->child(1));
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_EQ(dialog.chosen(), (DrumSetRef{1, 1}));
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_EQ(dialog.chosen(), std::nullopt);
+
+    // Modally: OK answers the set, Cancel nothing.
+    for (const bool ok : {true, false}) {
+        std::optional<DrumSetRef> picked{DrumSetRef{9, 9}};
+        ASSERT_TRUE(answerModal<CCopyPercSchemaDlg>([&] { picked = pickSchemaSource(schema, nullptr); },
+                                                    [&](CCopyPercSchemaDlg& shown) {
+                                                        shown.tree()->setCurrentItem(shown.tree()->topLevelItem(0)->child(0));
+                                                        ok ? shown.okButton()->click() : shown.reject();
+                                                    }));
+        EXPECT_EQ(picked, ok ? std::optional<DrumSetRef>(DrumSetRef{0, 0}) : std::nullopt) << ok;
+    }
 }
 
 } // namespace

@@ -40,7 +40,7 @@ const std::map<std::string, std::set<std::string>>& layerTable()
         {"views", {"views", "ui", "song", "core", "res"}},
         {"staff/model", {"staff/model", "song", "core"}},
         {"staff/symbols", {"staff/symbols", "staff/model", "ui", "song", "core", "res"}},
-        {"staff", {"staff", "staff/symbols", "staff/model", "views", "ui", "song", "core", "res"}},
+        {"staff", {"staff", "dialogs", "staff/symbols", "staff/model", "views", "ui", "song", "core", "res"}},
         {"set/ui", {"set/ui", "views", "ui", "set", "song", "core", "res"}},
         {"dialogs", {"dialogs", "staff/symbols", "staff/model", "views", "ui", "song", "core", "res"}},
         {"engine/ui",

@@ -362,6 +362,42 @@ TEST_F(SynthTreeTest, ButtonsAndRemoveQuestionsFollowTheSelection)
     }
 }
 
+TEST_F(SynthTreeTest, TheSchemaTreeEditsOnlyTheNotationOfNumberedNotes)
+{
+    const std::vector<DrumSchemaSynth> synths = m_tree.drumSets();
+    ASSERT_EQ(synths.size(), 2u);
+    EXPECT_EQ(synths[1].label, "Module");
+    EXPECT_EQ(synths[1].drumSets, (std::vector<std::string>{"Bank 0 (0/0), PC1: Kit"}));
+    SynthItem& kit = numbered(group(SynthGroup::Drumsets), 0);
+    SynthItem& hat = numbered(kit, 42);
+    const DrumSetRef ref{1, 0};
+    EXPECT_EQ(m_tree.drumSetOf(kit), ref);
+    EXPECT_EQ(m_tree.drumSetOf(hat), ref);
+    EXPECT_EQ(m_tree.drumSetOf(group(SynthGroup::Drumsets)), std::nullopt);
+
+    const std::vector<DrumSchemaNote> notes = m_tree.drumNotes(ref);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[1].note, 42);
+    EXPECT_EQ(notes[1].name, "Hat");
+    EXPECT_EQ(notes[1].word, hat.data());
+
+    // The note number and the kind tag are the tree's, whatever the word says.
+    const DrumNotation drawn{1, -8, 3, 1};
+    EXPECT_TRUE(m_tree.setWord(ref, notes[1].index, 0x7F000055u | packDrumNotation(drawn)));
+    EXPECT_EQ(hat.number(), 42);
+    EXPECT_EQ(hat.kind(), SynthItemKind::DrumNote);
+    EXPECT_TRUE(hat.modified());
+    EXPECT_EQ(unpackDrumNotation(hat.data()), drawn);
+    EXPECT_FALSE(m_tree.setWord(ref, 99, 0));
+    EXPECT_FALSE(m_tree.setWord(DrumSetRef{1, 1}, 0, 0));
+    EXPECT_TRUE(m_tree.drumNotes(DrumSetRef{2, 0}).empty());
+
+    m_tree.writeBack(*m_db);
+    EXPECT_EQ(text(R"(SELECT "NoteHead" || ' ' || "NoteOffset" || ' ' || "NoteCircle" || ' ' || "Articulation" )"
+                   R"(FROM "drums" WHERE "SynthNumber" = 5 AND "NoteNumber" = 42)"),
+              "1 -8 3 1");
+}
+
 TEST(PatchNumberEntry, FormsFollowTheUpperBound)
 {
     EXPECT_EQ(formatEditNumber(-1, 127), "");

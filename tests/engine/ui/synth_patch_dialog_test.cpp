@@ -31,10 +31,10 @@ protected:
         database = SynthDatabase::open(dir.file(), opening);
     }
 
-    std::unique_ptr<CSynthPatchDlg> open()
+    std::unique_ptr<CSynthPatchDlg> open(decltype(SynthPatchDialogServices::schemaEditor) schemaEditor = nullptr)
     {
         auto dialog = std::make_unique<CSynthPatchDlg>(
-            SynthPatchDialogServices{*database, prompt, nullptr, dir.path() / "Synths"});
+            SynthPatchDialogServices{*database, prompt, nullptr, dir.path() / "Synths", std::move(schemaEditor)});
         dialog->setEditorRunners(
             [this](CEditSynthDlg& editor) {
                 if (!synthEdit)
@@ -133,6 +133,53 @@ TEST_F(SynthPatchDialog, AnEditRefusedOrCancelledLeavesTheTree)
     dialog->select(&bank);
     QTest::keyClick(dialog->tree(), Qt::Key_Insert);
     EXPECT_EQ(bank.children().size(), 128u) << "a cancelled new patch is taken out again";
+}
+
+TEST_F(SynthPatchDialog, NoteSchemaShowsForDrumItemsOnceTheProgramGivesAnOpener)
+{
+    struct Opened {
+        DrumSetRef set;
+        int firstItem;
+        QWidget* parent;
+    };
+    std::vector<Opened> opened;
+    const auto withOpener = open([&](IDrumSchemaTree& tree, DrumSetRef set, int firstItem, QWidget* parent) {
+        EXPECT_FALSE(tree.drumNotes(set).empty());
+        opened.push_back({set, firstItem, parent});
+    });
+    const auto without = open();
+    for (CSynthPatchDlg* dialog : {withOpener.get(), without.get()}) {
+        SynthItem& gm = synthNamed(*dialog, "General MIDI");
+        SynthItem& kit = *dialog->model().group(gm, SynthGroup::Drumsets)->child(0);
+        const int gmIndex = static_cast<int>(gm.indexInParent());
+        const struct Case {
+            SynthItem* item;
+            bool shown;
+            int firstItem;
+        } kCases[] = {
+            {&kit, true, -1},
+            {kit.child(7), true, 7},
+            {dialog->model().group(gm, SynthGroup::Patches)->child(0)->child(0), false, 0},
+        };
+        for (const Case& c : kCases) {
+            const bool expected = c.shown && dialog == withOpener.get();
+            opened.clear();
+            dialog->select(c.item);
+            itemEdit = [&](CEditPatchDlg& editor) {
+                EXPECT_EQ(!editor.schemaButton()->isHidden(), expected) << editor.windowTitle().toStdString();
+                if (!expected)
+                    return;
+                editor.schemaButton()->click();
+                ASSERT_EQ(opened.size(), 1u);
+                EXPECT_EQ(opened[0].set, (DrumSetRef{gmIndex, 0}));
+                EXPECT_EQ(opened[0].firstItem, c.firstItem);
+                EXPECT_EQ(opened[0].parent, &editor);
+            };
+            dialog->EditItem();
+            EXPECT_EQ(opened.size(), expected ? 1u : 0u);
+        }
+    }
+    itemEdit = nullptr;
 }
 
 TEST_F(SynthPatchDialog, OkWritesAndDeviceSetupListsTheNewName)
