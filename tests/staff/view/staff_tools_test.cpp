@@ -1,6 +1,7 @@
 #include "tests/staff/view/staff_rig.h"
 
 #include "core/midi_bytes.h"
+#include "res/command_ids.h"
 #include "song/describe_song.h"
 #include "song/selection.h"
 #include "song/undo_record.h"
@@ -8,6 +9,7 @@
 #include "staff/staff_mouse.h"
 #include "tests/support/fake_midi_out.h"
 
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -460,6 +462,69 @@ TEST(StaffTools, TheDrawCursorsFollowTheZones)
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).cursor.shape(), Qt::BitmapCursor);
     rig.tools.tool = 0;
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).zone, StaffMouse::kNoZone);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+TEST(StaffTools, ARightClickOnANoteSelectsItAndOpensItsProperties)
+{
+    StaffRig rig(4);
+    const int number = addChordTrack(rig);
+    StaffView& view = shown(rig);
+    QTest::mouseClick(&view, Qt::RightButton, Qt::NoModifier, headOf(view, 0, 1));
+    const auto& events = rig.track(number).events;
+    EXPECT_EQ(events[1].selectionStamp, rig.song->selectionStamp);
+    EXPECT_NE(events[0].selectionStamp, rig.song->selectionStamp);
+    EXPECT_EQ(rig.song->position(), 1440);
+    EXPECT_EQ(rig.dialogs.log.count("eventProperties"), 1u) << testing::PrintToString(rig.dialogs.log.calls());
+    EXPECT_TRUE(rig.song->undoList.empty());
+}
+
+TEST(StaffTools, TheContextMenuSwitchesViewsAndRunsTheViewsCommands)
+{
+    StaffRig rig(4);
+    addChordTrack(rig);
+    StaffView& view = shown(rig);
+    const std::unique_ptr<QMenu> menu = view.mouse().contextMenu();
+    QStringList texts;
+    QAction* options = nullptr;
+    for (QAction* action : menu->actions()) {
+        texts << (action->isSeparator() ? "-" : action->text());
+        if (action->data().toUInt() == kIdStaffOptions)
+            options = action;
+    }
+    EXPECT_EQ(texts.join(","), "Clips  Cues,Events,Staff,Piano roll,Karaoke,Lead-sheet,Time,Velocity,-,"
+                               "Spawn top level &window,-,Staff options...,Pr&operties");
+    ASSERT_TRUE(options);
+    options->trigger();
+    EXPECT_EQ(rig.optionsOpened, 1);
+}
+
+TEST(StaffTools, TheAutoscrollRunsWhileTheButtonIsHeld)
+{
+    StaffRig rig(40);
+    rig.fillQuarters(rig.addTrack());
+    StaffView& view = shown(rig);
+    ASSERT_GT(view.lines().maxOriginX, 100);
+    const QRect area = view.notationRect();
+    const QPoint empty(area.left() + 40, area.bottom() - 4);
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, empty);
+    EXPECT_TRUE(view.mouse().autoscroll().isActive());
+    EXPECT_EQ(view.mouse().autoscroll().interval(), StaffMouse::kAutoscrollMs);
+    QTest::mouseMove(&view, QPoint(area.right() + 10, empty.y()));
+    view.mouse().tick();
+    view.mouse().tick();
+    EXPECT_EQ(view.originX(), 40);
+    QTest::mouseMove(&view, QPoint(area.left() - 10, empty.y()));
+    for (int i = 0; i < 4; ++i)
+        view.mouse().tick();
+    EXPECT_EQ(view.originX(), 0);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(area.left() - 10, empty.y()));
+    EXPECT_FALSE(view.mouse().autoscroll().isActive());
 }
 
 } // namespace
