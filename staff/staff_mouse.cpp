@@ -13,8 +13,11 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
+#include "song/spelling_tables.h"
 #include "song/volume_scale.h"
 #include "staff/staff_view.h"
+#include "staff/symbols/music_font.h"
+#include "staff/symbols/note_symbols.h"
 #include "ui/command_router.h"
 #include "ui/resource_cursors.h"
 #include "ui/zoom_scroll_bar.h"
@@ -26,6 +29,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -37,6 +41,18 @@ constexpr int kWedgeTool = -1;
 constexpr int kTextTool = -3;
 constexpr int kScrollTop = 6;
 constexpr int kScrollBottom = 7;
+
+// The letter steps a key signature alters, in the order it adds them.
+constexpr int kSharpSteps[7] = {3, 0, 4, 1, 5, 2, 6};
+constexpr int kFlatSteps[7] = {6, 2, 5, 1, 4, 0, 3};
+
+int keyAccidental(int key, int step)
+{
+    for (int i = 0; i < std::min(std::abs(key), 7); ++i)
+        if ((key > 0 ? kSharpSteps[i] : kFlatSteps[i]) == step)
+            return key > 0 ? 1 : -1;
+    return 0;
+}
 
 int foldIntoKeys(int pitch)
 {
@@ -350,6 +366,13 @@ void StaffMouse::pressItem(int hit, Qt::KeyboardModifiers modifiers)
     const bool ctrl = modifiers & Qt::ControlModifier;
     m_state = kPressed | (ctrl ? kCopy : 0);
     m_pressHit = hit;
+    m_pressValue = 16;
+    if (!hitIsText(hit))
+        for (const auto& beat : m_view.m_model.staves[size_t(hitStaff(hit))].voices)
+            for (const auto& note : beat->notes)
+                for (const CStaffItem& item : note->items)
+                    if (item.span == hitIndex(hit))
+                        m_pressValue = note->value;
     if (!itemSelected(hit)) {
         if (ctrl)
             m_state |= kCtrlNew;
@@ -841,6 +864,74 @@ std::unique_ptr<QMenu> StaffMouse::contextMenu()
         });
     }
     return menu;
+}
+
+// The pending note: one head at the pitch as the key of its measure spells
+// it, an accidental only where the key signature does not already say it.
+void StaffMouse::paintOverlay(QPainter& painter, const QRect& dirty) const
+{
+    m_band.paint(painter);
+    const CSongDoc* doc = song();
+    const MusicFont* font = m_view.font();
+    if (!doc || !font || !m_active)
+        return;
+    int staffIndex = -1;
+    int pitch = -1;
+    int64_t tick = 0;
+    int value = m_pressValue;
+    if (m_drawing && m_drawPitch >= 0) {
+        staffIndex = m_drawStaff;
+        pitch = m_drawPitch;
+        tick = m_pressPoint.tick;
+        const int timeBase = std::max<int>(doc->timeBase, 1);
+        const StaffToolState* t = tools();
+        value = int(std::clamp<int64_t>(int64_t(noteLength()) * 16 / timeBase, 1, 128));
+        if (t && t->triplet)
+            value = value * 3 / 2;
+    } else if (m_state > 0 && (m_state & kMoving) && !hitIsText(m_pressHit) && m_pressHit != kNoHit) {
+        const CStaffTrack& from = m_view.m_model.staves[size_t(hitStaff(m_pressHit))];
+        const CStaffSpan& span = from.spans[size_t(hitIndex(m_pressHit))];
+        if (span.eventIndex < 0 || size_t(from.track) >= doc->tracks.size()
+            || size_t(span.eventIndex) >= doc->tracks[size_t(from.track)]->events.size())
+            return;
+        const CMidiEvent& event = doc->tracks[size_t(from.track)]->events[size_t(span.eventIndex)];
+        staffIndex = hitStaff(m_pressHit) + m_offset.staves;
+        pitch = event.data1() + m_offset.pitch;
+        tick = int64_t(event.tick) + m_offset.ticks;
+    }
+    const StaffModel& model = m_view.m_model;
+    if (staffIndex < 0 || size_t(staffIndex) >= model.staves.size() || pitch < 0 || model.measures.empty())
+        return;
+    const CStaffTrack& staff = model.staves[size_t(staffIndex)];
+    if (staff.clef == kDrumMapClef || staff.clef == kOneLineDrumClef)
+        return;
+    int key = model.measures[size_t(measureOfTick(model, tick))].song.key;
+    if (staff.track > 0 && size_t(staff.track) < doc->tracks.size())
+        key = doc->tracks[size_t(staff.track)]->MapPitch(std::clamp(key, -7, 7));
+    const PitchSpelling spelled = spellPitch(pitch, key, -1);
+    const int inKey = keyAccidental(key, spelled.step);
+    CStaffItem item;
+    item.position = (spelled.octave + 1) * 7 + spelled.step + staff.referenceOffset;
+    item.accidental = spelled.accidental == inKey ? 0 : inKey != 0 && spelled.accidental == 0 ? kCautionary
+                                                                                              : spelled.accidental;
+    item.color = kGreyNoteColor;
+    item.span = -1;
+    auto note = std::make_unique<CStaffNote>();
+    note->x = TimeToPointX(model, tick);
+    note->tick = int(std::min<int64_t>(tick, INT32_MAX));
+    note->value = value;
+    note->stemDown = item.position > 0;
+    note->items.push_back(item);
+    CStaffBeat beat;
+    beat.firstX = beat.lastX = note->x;
+    beat.notes.push_back(std::move(note));
+    const QRect area = m_view.notationRect();
+    const int glyph = m_view.m_metrics.glyph;
+    painter.save();
+    painter.setClipRect(area.intersected(dirty));
+    painter.translate(area.left() - m_view.m_originX, area.top() - m_view.m_originY);
+    DrawNoteSymbols(painter, beat, beat.firstX, staff.topLineY + glyph / 2, &staff, doc->selectionStamp, *font, glyph);
+    painter.restore();
 }
 
 // --- The view's events ---

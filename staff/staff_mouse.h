@@ -14,6 +14,7 @@
 #include <vector>
 
 class QMenu;
+class QPainter;
 
 namespace rz {
 
@@ -75,6 +76,8 @@ public:
         int zone = kNoZone;
     };
     CursorChoice cursorAt(QPoint client) const;
+    // The band and the note being drawn or dragged, over the score.
+    void paintOverlay(QPainter& painter, const QRect& dirty) const;
     // The context menu's entries as actions whose picks run on the view.
     std::unique_ptr<QMenu> contextMenu();
 
@@ -128,6 +131,7 @@ private:
     Qt::KeyboardModifiers m_lastModifiers = Qt::NoModifier;
     StaffPoint m_pressPoint;
     int m_pressHit = kNoHit;
+    int m_pressValue = 16; // the pressed note's value, for the dragged picture
     int32_t m_anchor = 0;
     int32_t m_lastLocate = -1;
     std::vector<StaffDragItem> m_items;

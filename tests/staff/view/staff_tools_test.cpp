@@ -529,3 +529,40 @@ TEST(StaffTools, TheAutoscrollRunsWhileTheButtonIsHeld)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// While the button is held the note being drawn shows in red where it goes,
+// and goes again with the release.
+TEST(StaffTools, TheNoteBeingDrawnShowsUntilTheRelease)
+{
+    StaffRig rig(4);
+    rig.addTrack();
+    rig.tools.tool = 1;
+    StaffView& view = shown(rig);
+    const QPoint at = view.timeToPoint(1920, 0, 2);
+    const auto redNear = [&](const QImage& image) {
+        int red = 0;
+        for (int y = at.y() - 12; y <= at.y() + 12; ++y)
+            for (int x = at.x() + 1; x <= at.x() + 16; ++x) // right of the play cursor
+                if (image.rect().contains(x, y)) {
+                    const QColor c = image.pixelColor(x, y);
+                    red += c.red() > 180 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+                }
+        return red;
+    };
+    EXPECT_EQ(redNear(rig.picture()), 0);
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(view.mouse().drawPitch(), 74);
+    EXPECT_GT(redNear(rig.picture()), 4);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(view.mouse().drawPitch(), -1);
+    // Without the written note nothing is left there.
+    ASSERT_TRUE(rig.song->Undo());
+    refresh(rig);
+    EXPECT_EQ(redNear(rig.picture()), 0);
+}
+
+} // namespace
+} // namespace rz
