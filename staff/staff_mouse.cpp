@@ -327,8 +327,23 @@ void StaffMouse::pressEmpty(QPoint client, const StaffPoint& point, Qt::Keyboard
     }
 }
 
+// A hit still names an item of the model (a rebuild may have come between).
+bool StaffMouse::hitValid(int hit) const
+{
+    const StaffModel& model = m_view.m_model;
+    const CSongDoc* doc = song();
+    if (!doc || hit == kNoHit || size_t(hitStaff(hit)) >= model.staves.size())
+        return false;
+    const CStaffTrack& staff = model.staves[size_t(hitStaff(hit))];
+    if (staff.track <= 0 || size_t(staff.track) + 1 >= doc->tracks.size())
+        return false;
+    return hitIsText(hit) ? size_t(hitIndex(hit)) < staff.texts.size() : size_t(hitIndex(hit)) < staff.spans.size();
+}
+
 bool StaffMouse::itemSelected(int hit) const
 {
+    if (!hitValid(hit))
+        return false;
     const CSongDoc& doc = *song();
     const CStaffTrack& staff = m_view.m_model.staves[size_t(hitStaff(hit))];
     const auto& events = doc.tracks[size_t(staff.track)]->events;
@@ -341,6 +356,8 @@ bool StaffMouse::itemSelected(int hit) const
 // The stamp goes into the event and its record in the model, which painting reads.
 void StaffMouse::setItemSelected(int hit, bool on)
 {
+    if (!hitValid(hit))
+        return;
     CSongDoc& doc = *song();
     CStaffTrack& staff = m_view.m_model.staves[size_t(hitStaff(hit))];
     auto& events = doc.tracks[size_t(staff.track)]->events;
@@ -619,7 +636,7 @@ void StaffMouse::release(QPoint client, Qt::KeyboardModifiers modifiers)
         releaseClick(modifiers);
     } else if (state > 0 && (state & kMoveBit) && (state & kMoving)) {
         apply(dragRecord(doc, m_view.m_model, m_items, m_offset, state & kCopy));
-    } else if (m_drawing && m_drawMessage != 0) {
+    } else if (m_drawing && m_drawMessage != 0 && size_t(m_drawStaff) < m_view.m_model.staves.size()) {
         apply(drawNoteRecord(doc, m_view.m_model.staves[size_t(m_drawStaff)], m_drawMessage,
                              std::max(m_pressPoint.tick, 0), noteLength()));
     }
@@ -702,6 +719,8 @@ void StaffMouse::audition(int staffIndex, int pitch)
 {
     endAudition();
     CSongDoc& doc = *song();
+    if (size_t(staffIndex) >= m_view.m_model.staves.size())
+        return;
     const CStaffTrack& staff = m_view.m_model.staves[size_t(staffIndex)];
     m_drawPitch = pitch;
     if (staff.track <= 0 || size_t(staff.track) + 1 >= doc.tracks.size())
@@ -816,7 +835,7 @@ bool StaffMouse::rightPress(QPoint client, Qt::KeyboardModifiers modifiers)
     locate(m_view.pointToTime(client).tick);
     press(client, modifiers, true);
     release(client, modifiers);
-    if (hit != kNoHit && hitIsText(hit) && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
+    if (hitValid(hit) && hitIsText(hit) && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
         const CStaffTrack& staff = m_view.m_model.staves[size_t(hitStaff(hit))];
         const CStaffText& text = staff.texts[size_t(hitIndex(hit))];
         if (text.kind == kLyricText) {
@@ -888,7 +907,7 @@ void StaffMouse::paintOverlay(QPainter& painter, const QRect& dirty) const
         value = int(std::clamp<int64_t>(int64_t(noteLength()) * 16 / timeBase, 1, 128));
         if (t && t->triplet)
             value = value * 3 / 2;
-    } else if (m_state > 0 && (m_state & kMoving) && !hitIsText(m_pressHit) && m_pressHit != kNoHit) {
+    } else if (m_state > 0 && (m_state & kMoving) && hitValid(m_pressHit) && !hitIsText(m_pressHit)) {
         const CStaffTrack& from = m_view.m_model.staves[size_t(hitStaff(m_pressHit))];
         const CStaffSpan& span = from.spans[size_t(hitIndex(m_pressHit))];
         if (span.eventIndex < 0 || size_t(from.track) >= doc->tracks.size()

@@ -110,6 +110,7 @@ private:
     void markBand(bool ctrl);
     void commitBand();
     void clearTextMarks();
+    bool hitValid(int hit) const;
     bool itemSelected(int hit) const;
     void setItemSelected(int hit, bool on);
     void moveItems(const StaffPoint& point);
