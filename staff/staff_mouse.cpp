@@ -167,20 +167,37 @@ StaffMouse::CursorChoice StaffMouse::cursorAt(QPoint client) const
     const CSongDoc* doc = song();
     if (!doc || m_view.leadSheet() || !stopped() || doc->context().host.performanceMode() || !drawTool()
         || !m_view.notationRect().contains(client) || (m_state > 0 && (m_state & kMoving)))
-        return {QCursor(Qt::ArrowCursor), kNoZone};
+        return {kNoZone, 0};
     const QPoint at = toDocument(client);
     if (m_state == kNone && HitTest(m_view.m_model, at.x(), at.y()) != kNoHit)
-        return {QCursor(Qt::ArrowCursor), kNoZone};
+        return {kNoZone, 0};
     const int zone = zoneAt(m_view.pointToTime(client), client);
     switch (zone) {
-    case kChordZone: return {drawnCursor(kCursorChord), zone};
-    case kLyricZone: return {drawnCursor(kCursorLyric), zone};
-    case kExpressionZone: return {drawnCursor(kCursorExpression), zone};
+    case kChordZone: return {zone, kCursorChord};
+    case kLyricZone: return {zone, kCursorLyric};
+    case kExpressionZone: return {zone, kCursorExpression};
     case kNoteZone:
     case kPedalZone:
-    case kWedgeZone: return {drawnCursor(kCursorDrawLine), zone};
-    default: return {QCursor(Qt::ForbiddenCursor), kNoZone};
+    case kWedgeZone: return {zone, kCursorDrawLine};
+    default: return {kNoZone, kForbidden};
     }
+}
+
+QCursor StaffMouse::CursorChoice::cursor() const
+{
+    if (resource == kForbidden)
+        return QCursor(Qt::ForbiddenCursor);
+    return resource == 0 ? QCursor(Qt::ArrowCursor) : drawnCursor(resource);
+}
+
+// The shape changes only when the zone does: the drawn ones are pictures.
+void StaffMouse::updateCursor(QPoint client)
+{
+    const CursorChoice choice = cursorAt(client);
+    if (choice.resource == m_cursorResource)
+        return;
+    m_cursorResource = choice.resource;
+    m_view.setCursor(choice.cursor());
 }
 
 void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool rightHeld)
@@ -207,7 +224,6 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
     m_state = kNone;
     m_lastLocate = -1;
     const bool shift = modifiers & Qt::ShiftModifier;
-    const bool ctrl = modifiers & Qt::ControlModifier;
     const QPoint clamped(std::max(client.x(), area.left()), client.y());
     m_pressPoint = m_view.pointToTime(clamped);
     if (inRuler) {
@@ -224,7 +240,6 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
             pressEmpty(client, m_pressPoint, modifiers);
         else
             pressItem(hit, modifiers);
-        (void)ctrl;
     }
     if (m_state == kNone && !m_drawing)
         return;
@@ -630,7 +645,6 @@ void StaffMouse::release(QPoint client, Qt::KeyboardModifiers modifiers)
     move(client, modifiers, true);
     m_timer.stop();
     endAudition();
-    const bool ctrl = modifiers & Qt::ControlModifier;
     const int state = m_state;
     if (state > 0 && (state & kPressed)) {
         releaseClick(modifiers);
@@ -644,7 +658,6 @@ void StaffMouse::release(QPoint client, Qt::KeyboardModifiers modifiers)
         doc.selectionKind = 0;
     if (state > 0 && (state & kBand))
         commitBand();
-    (void)ctrl;
     endGesture();
     refreshViews();
 }
@@ -969,7 +982,7 @@ void StaffView::mouseMoveEvent(QMouseEvent* event)
 {
     m_mouse->move(event->position().toPoint(), event->modifiers(), event->buttons() & Qt::LeftButton,
                   event->buttons() & Qt::RightButton);
-    setCursor(m_mouse->cursorAt(event->position().toPoint()).cursor);
+    m_mouse->updateCursor(event->position().toPoint());
 }
 
 void StaffView::mouseReleaseEvent(QMouseEvent* event)

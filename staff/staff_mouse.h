@@ -71,11 +71,15 @@ public:
     void selectAll();
 
     // The cursor a point shows and its zone.
+    static constexpr int kForbidden = -1; // the system's slashed circle
     struct CursorChoice {
-        QCursor cursor;
         int zone = kNoZone;
+        int resource = 0; // 0 the arrow, kForbidden, or a drawn cursor's id
+        QCursor cursor() const;
     };
     CursorChoice cursorAt(QPoint client) const;
+    // Sets the view's cursor for a point when its shape changes.
+    void updateCursor(QPoint client);
     // The band and the note being drawn or dragged, over the score.
     void paintOverlay(QPainter& painter, const QRect& dirty) const;
     // The context menu's entries as actions whose picks run on the view.
@@ -145,6 +149,7 @@ private:
     uint32_t m_drawMessage = 0;
     IMidiOut* m_port = nullptr;
     std::vector<uint32_t> m_sounding;
+    int m_cursorResource = INT32_MIN;
 };
 
 } // namespace rz

@@ -454,12 +454,12 @@ TEST(StaffTools, TheDrawCursorsFollowTheZones)
     StaffView& view = shown(rig);
     rig.tools.noteType = -2;
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -10)).zone, StaffMouse::kPedalZone);
-    EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, 8)).cursor.shape(), Qt::ForbiddenCursor);
+    EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, 8)).cursor().shape(), Qt::ForbiddenCursor);
     rig.tools.noteType = -3;
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, 10)).zone, StaffMouse::kChordZone);
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -12)).zone, StaffMouse::kExpressionZone);
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).zone, StaffMouse::kLyricZone);
-    EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).cursor.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).cursor().shape(), Qt::BitmapCursor);
     rig.tools.tool = 0;
     EXPECT_EQ(view.mouse().cursorAt(view.timeToPoint(960, 0, -8)).zone, StaffMouse::kNoZone);
 }
