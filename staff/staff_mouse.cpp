@@ -312,10 +312,9 @@ void StaffMouse::pressEmpty(QPoint client, const StaffPoint& point, Qt::Keyboard
             const std::optional<ChordParams> chord = dialogs->chord(doc, start);
             if (!chord)
                 return;
-            ChordParams placed = *chord;
-            placed.tick = tick;
-            doc.context().engine.LocateSong(doc, tick);
-            apply(chordRecord(doc, track, placed, noteLength()));
+            // The dialog's position wins: it may have been changed there.
+            doc.context().engine.LocateSong(doc, std::max(chord->tick, 0));
+            apply(chordRecord(doc, track, *chord, noteLength()));
         } else if (zone == kExpressionZone) {
             if (!dialogs || !dialogs->has(EditDialog::ExpressionText))
                 return;

@@ -371,6 +371,7 @@ TEST(StaffTools, ChordMarkerAndNotesFollowTheInsertMode)
     rig.tools.duration = 960;
     ChordParams chord;
     chord.insertMode = 2;
+    chord.tick = 1920;
     chord.chord = {134, 134, 134, 134, 134, 134};
     chord.text = "x";
     chord.name = "Dm";
@@ -378,6 +379,9 @@ TEST(StaffTools, ChordMarkerAndNotesFollowTheInsertMode)
     rig.dialogs.chordAnswer = chord;
     StaffView& view = shown(rig);
     click(view, view.timeToPoint(1920, 0, 10));
+    ASSERT_TRUE(rig.dialogs.chordStart);
+    EXPECT_EQ(rig.dialogs.chordStart->tick, 1920);
+    EXPECT_EQ(rig.dialogs.chordStart->track, number);
     ASSERT_EQ(rig.song->undoList.size(), 1u);
     EXPECT_EQ(rig.song->undoList.back()->label, "Insert Chord");
     const auto& events = rig.track(number).events;
@@ -562,6 +566,37 @@ TEST(StaffTools, TheNoteBeingDrawnShowsUntilTheRelease)
     ASSERT_TRUE(rig.song->Undo());
     refresh(rig);
     EXPECT_EQ(redNear(rig.picture()), 0);
+}
+
+} // namespace
+} // namespace rz
+
+namespace rz {
+namespace {
+
+// A note sounding for the draw tool ends however the gesture ends.
+TEST(StaffTools, TheAuditionEndsWhenTheGestureIsCutShort)
+{
+    const std::function<void(StaffRig&)> endings[] = {
+        [](StaffRig& r) { r.view->mouse().cancel(); },
+        [](StaffRig& r) { r.view.reset(); },
+        [](StaffRig& r) { r.view->detach(); },
+    };
+    for (size_t i = 0; i < std::size(endings); ++i) {
+        SCOPED_TRACE(i);
+        StaffRig rig(4);
+        const int number = rig.addTrack();
+        rig.tools.tool = 1;
+        FakeMidiOut port;
+        rig.track(number).outputPort = &port;
+        StaffView& view = shown(rig);
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, view.timeToPoint(1920, 0, 0));
+        ASSERT_EQ(port.shortMessages.size(), 1u);
+        endings[i](rig);
+        EXPECT_EQ(port.shortMessages, (std::vector<uint32_t>{StaffMouse::kPreviewTag | midi::noteOn(0, 71, 100),
+                                                             StaffMouse::kPreviewTag | midi::noteOn(0, 71, 0)}));
+        EXPECT_TRUE(rig.song->undoList.empty());
+    }
 }
 
 } // namespace
