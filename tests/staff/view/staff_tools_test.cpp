@@ -601,3 +601,58 @@ TEST(StaffTools, TheAuditionEndsWhenTheGestureIsCutShort)
 
 } // namespace
 } // namespace rz
+
+namespace rz {
+namespace {
+
+// A text dragged with a note moves in time only; the note keeps its pitch.
+TEST(StaffTools, ADraggedTextMovesInTimeAndKeepsThePitchOfItsNotes)
+{
+    StaffRig rig(4);
+    const int number = rig.addTrack();
+    auto& events = rig.track(number).events;
+    events.push_back(note(480, 64, 90, 400));
+    CMidiEvent mark;
+    mark.tick = 480;
+    mark.SetMetaText(1, "@DR;2;0;espressivo");
+    events.push_back(mark);
+    StaffView& view = shown(rig);
+    click(view, headOf(view, 0, 0));
+    const CStaffTrack& staff = view.model().staves[0];
+    const auto text = std::find_if(staff.texts.begin(), staff.texts.end(),
+                                   [](const CStaffText& t) { return t.kind == kExpressionText; });
+    ASSERT_NE(text, staff.texts.end());
+    ASSERT_GT(text->rect.right, text->rect.left);
+    const QRect area = view.notationRect();
+    const QPoint on((text->rect.left + text->rect.right) / 2 + area.left() - view.originX(),
+                    (text->rect.top + text->rect.bottom) / 2 + area.top() - view.originY());
+    const int dx = view.timeToPoint(960, 0, 0).x() - view.timeToPoint(480, 0, 0).x();
+    // Shift adds the text to the selected note.
+    drag(view, on, on + QPoint(dx, -40), Qt::ShiftModifier);
+    ASSERT_EQ(rig.song->undoList.size(), 1u);
+    ASSERT_EQ(events.size(), 2u);
+    for (const CMidiEvent& e : events) {
+        EXPECT_EQ(e.tick, 960);
+        if (e.isNote())
+            EXPECT_EQ(e.data1(), 64);
+        else
+            EXPECT_EQ(textOf(e), "@DR;2;0;espressivo");
+    }
+}
+
+TEST(StaffTools, ADoubleClickInTheRulerSelectsTheMeasure)
+{
+    StaffRig rig(4);
+    addChordTrack(rig);
+    StaffView& view = shown(rig);
+    const QPoint at(view.timeToPoint(1920 + 700, 0, 0).x(), view.rulerHeight() / 2);
+    // As the window system sends it: a click, then the double click.
+    click(view, at);
+    QTest::mouseDClick(&view, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(rig.song->selectionKind, kSelectTimeRange);
+    EXPECT_EQ(rig.song->selectionFrom, 1920);
+    EXPECT_EQ(rig.song->selectionTo, 3840);
+}
+
+} // namespace
+} // namespace rz
