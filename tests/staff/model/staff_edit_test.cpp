@@ -61,7 +61,9 @@ TEST(StaffEdit, StatusTextSpellsThePitchInTheKey)
     }
     std::string time;
     s.song->FormatTime(2400, time);
+    time.erase(0, time.find_first_not_of(' '));
     EXPECT_EQ(pitchStatusText(*s.song, 60, 0, 2400), "C4 (60) @ " + time);
+    EXPECT_NE(time.front(), ' ');
 }
 
 TEST(StaffEdit, AGrandStaffNoteOutsideItsHalfKeepsToIt)
