@@ -982,6 +982,8 @@ void StaffView::mouseMoveEvent(QMouseEvent* event)
     m_mouse->move(event->position().toPoint(), event->modifiers(), event->buttons() & Qt::LeftButton,
                   event->buttons() & Qt::RightButton);
     m_mouse->updateCursor(event->position().toPoint());
+    // Taken here: the frame behind would clear the pitch text just shown.
+    event->accept();
 }
 
 void StaffView::mouseReleaseEvent(QMouseEvent* event)

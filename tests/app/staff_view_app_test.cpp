@@ -1,10 +1,12 @@
 #include "tests/app/app_test_fixture.h"
 
+#include "app/flat_status_bar.h"
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "song/describe_song.h"
 #include "staff/staff_view.h"
 #include "tests/song/song_builder.h"
+#include "tests/support/qt/mouse_events.h"
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
 #include "views/track_view.h"
@@ -124,6 +126,17 @@ TEST_F(StaffViewApp, ANoteDrawnInTheStaffIsOneUndoStep)
     const std::string before = DescribeSong(*song);
     drawAndUndo();
     EXPECT_TRUE(DescribeSong(*song) == before);
+}
+
+TEST_F(StaffViewApp, HoveringTheStaffNamesThePitchInTheStatusLine)
+{
+    startWithStaves();
+    ASSERT_TRUE(app->router().execute(kIdViewStaff));
+    ASSERT_TRUE(processUntil([this] { return staffSlot() != nullptr && staffSlot()->initialized(); }));
+    // Middle C on the treble staff, in the second measure.
+    mouse::hover(staffSlot(), staffSlot()->timeToPoint(4 * song->timeBase, 0, -6));
+    const QString text = app->frame()->statusBar()->partText(1);
+    EXPECT_EQ(text.toStdString(), "C4 (60) @ 2:1:000");
 }
 
 } // namespace
