@@ -12,6 +12,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "staff/dynamic_marks.h"
+#include "staff/staff_mouse.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/note_symbols.h"
 #include "staff/symbols/staff_header.h"
@@ -608,6 +609,7 @@ void StaffView::paintEvent(QPaintEvent* event)
         return;
     }
     sp.score();
+    m_mouse->paintOverlay(painter, dirty);
     // Last, so that drawing it again over the same pixels erases it.
     if (const int x = cursorClientX(); x >= 0) {
         const QRect area = notationRect();

@@ -1,4 +1,5 @@
 #include "staff/staff_view.h"
+#include "staff/staff_mouse.h"
 
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -71,6 +72,9 @@ StaffView::StaffView(const StaffViewContext& context, bool leadSheet, bool topLe
         m_zoomY = readSetting(*p, m_leadSheet ? settings::kLeadZoomY : settings::kStaffZoomY);
     m_metrics = StaffMetrics::of(staffSizeOfZoom(m_zoomY), m_leadSheet);
     updateBars();
+    // The status line names the pitch under the mouse, buttons or not.
+    m_mouse = std::make_unique<StaffMouse>(*this);
+    setMouseTracking(true);
 }
 
 // The focus hook goes first: it names this view to the router.
@@ -128,6 +132,7 @@ void StaffView::attach(CSongDoc& song)
 
 void StaffView::detach()
 {
+    m_mouse->cancel();
     if (lyricEditOpen())
         commitLyricEdit(InPlaceEdit::kVkEscape);
     m_initialized = false;

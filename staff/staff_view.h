@@ -30,6 +30,7 @@ class ITrackRows;
 class InPlaceEdit;
 class KeyFilter;
 class MusicFont;
+class StaffMouse;
 class TornOffFocus;
 class ViewFactory;
 class ZoomScrollBar;
@@ -138,12 +139,24 @@ public:
     void commitLyricEdit(uint32_t exitKey);
     bool lyricEditOpen() const { return m_lyricStaff >= 0; }
 
+    // The mouse tools, keys and context menu of the score.
+    StaffMouse& mouse() const { return *m_mouse; }
+    void scrollByKey(int code) { onScrolled(m_vbar, code); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     friend struct StaffPainter;
+    friend class StaffMouse;
     void rebuild();
     void relayout();
     void updateBars();
@@ -188,6 +201,9 @@ private:
     int m_lyricStaff = -1;
     int m_lyricText = -1;
     TornOffFocus* m_focus = nullptr;
+    // Last: a gesture ends (and its notes stop) before the rest goes.
+    std::unique_ptr<StaffMouse> m_mouse;
+    bool m_rightTookPress = false;
 };
 
 // Makes the score and lead-sheet views, docked and torn off.

@@ -1,12 +1,17 @@
 #include "tests/app/app_test_fixture.h"
 
+#include "app/flat_status_bar.h"
 #include "app/main_frame.h"
 #include "res/command_ids.h"
+#include "song/describe_song.h"
 #include "staff/staff_view.h"
 #include "tests/song/song_builder.h"
+#include "tests/support/qt/mouse_events.h"
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
 #include "views/track_view.h"
+
+#include <QTest>
 
 namespace rz {
 namespace {
@@ -91,6 +96,47 @@ TEST_F(StaffViewApp, ARefreshPassMovesTheCursor)
     song->setPosition(1920 + 960);
     app->UpdateAllViews();
     EXPECT_GT(view.cursorX(), first);
+}
+
+// A note drawn with the mouse in the program's staff view is one step
+// that Edit > Undo takes back whole.
+TEST_F(StaffViewApp, ANoteDrawnInTheStaffIsOneUndoStep)
+{
+    startWithStaves();
+    ASSERT_TRUE(app->router().execute(kIdViewStaff));
+    ASSERT_TRUE(processUntil([this] { return staffSlot() != nullptr && staffSlot()->initialized(); }));
+    StaffView& view = *staffSlot();
+    view.resize(800, 400);
+    app->frame()->staffTools().tool = 1;
+    app->frame()->staffTools().noteType = 2;
+    const CTrack& track = *song->tracks[1];
+    const size_t events = track.events.size();
+    const auto applied = [&] { return std::distance(song->undoList.begin(), song->undoPosition); };
+    const auto drawAndUndo = [&] {
+        const auto records = applied();
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, view.timeToPoint(240, 0, 3));
+        ASSERT_EQ(applied(), records + 1);
+        EXPECT_EQ(song->undoList.back()->label, "Draw Note");
+        EXPECT_EQ(track.events.size(), events + 1);
+        ASSERT_TRUE(app->router().execute(kIdEditUndo));
+        EXPECT_EQ(track.events.size(), events);
+    };
+    // The first edit also settles the song's derived ends.
+    drawAndUndo();
+    const std::string before = DescribeSong(*song);
+    drawAndUndo();
+    EXPECT_TRUE(DescribeSong(*song) == before);
+}
+
+TEST_F(StaffViewApp, HoveringTheStaffNamesThePitchInTheStatusLine)
+{
+    startWithStaves();
+    ASSERT_TRUE(app->router().execute(kIdViewStaff));
+    ASSERT_TRUE(processUntil([this] { return staffSlot() != nullptr && staffSlot()->initialized(); }));
+    // Middle C on the treble staff, in the second measure.
+    mouse::hover(staffSlot(), staffSlot()->timeToPoint(4 * song->timeBase, 0, -6));
+    const QString text = app->frame()->statusBar()->partText(1);
+    EXPECT_EQ(text.toStdString(), "C4 (60) @ 2:1:000");
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "staff/symbols/music_font.h"
 #include "tests/song/song_builder.h"
 #include "tests/song/song_fixture.h"
+#include "tests/support/scripted_edit_dialogs.h"
 
 namespace rz::test {
 
@@ -34,6 +35,7 @@ struct Bar {
 // with the real music font; the frame's tools and hooks are recorded.
 struct StaffRig {
     SongFixture fixture;
+    ScriptedEditDialogs dialogs; // answers the staff tools' dialogs; Cancel unless set
     std::unique_ptr<CSongDoc> song;
     StaffToolState tools;
     int optionsOpened = 0;
@@ -42,7 +44,10 @@ struct StaffRig {
 
     explicit StaffRig(int measures = 16, std::initializer_list<Bar> bars = {})
     {
-        song = fixture.newSong();
+        SongContext context = fixture.context();
+        context.editDialogs = &dialogs;
+        song = std::make_unique<CSongDoc>(context);
+        song->InitNewSong();
         song->timeBase = 480;
         song->measureMap.clear();
         std::vector<Bar> list(bars);
