@@ -16,6 +16,7 @@
 #include "dialogs/song_props_dlg.h"
 #include "dialogs/track_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
+#include "staff/chord_dlg.h"
 #include "staff/expression_text_dlg.h"
 #include "staff/wedge_dlg.h"
 #include "song/song_doc.h"
@@ -39,7 +40,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
     EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
-    EditDialog::ExpressionText, EditDialog::Wedge,
+    EditDialog::ExpressionText, EditDialog::Wedge,     EditDialog::Chord,
 };
 
 } // namespace
@@ -195,10 +196,12 @@ std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, c
     return std::nullopt;
 }
 
-std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc&, const ChordParams&) { return std::nullopt; }
-
-
 // ---- the staff's marks
+
+std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc& song, const ChordParams& start)
+{
+    return run<CChordDlg>(song, m_services.chordBook ? m_services.chordBook() : nullptr, start);
+}
 
 std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc& song,
                                                                        const ExpressionTextParams& start)

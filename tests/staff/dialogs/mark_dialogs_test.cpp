@@ -5,7 +5,7 @@
 #include "dialogs/time_pos_ctrl.h"
 #include "staff/expression_text_dlg.h"
 #include "staff/wedge_dlg.h"
-#include "tests/song/song_fixture.h"
+#include "tests/staff/dialogs/notation_dialogs_fixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,22 +16,6 @@
 
 namespace rz {
 namespace {
-
-class NotationDialogs : public testing::Test {
-protected:
-    // Types a measure number into a position control and leaves the field.
-    static void typeMeasure(CTimePosCtrl* ctrl, const char* measure)
-    {
-        SpinEdit* field = ctrl->field(TimeField::Measure);
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, measure);
-        QTest::keyClick(field, Qt::Key_Tab);
-    }
-
-    SongFixture fixture;
-    std::unique_ptr<CSongDoc> song = fixture.newSong();
-};
 
 TEST_F(NotationDialogs, ExpressionTextIsStoredAsTheMarkNumberAndShownAsItsLetters)
 {
