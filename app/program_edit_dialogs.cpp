@@ -40,7 +40,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
     EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
-    EditDialog::ExpressionText, EditDialog::Wedge,     EditDialog::Chord,
+    EditDialog::ExpressionText, EditDialog::Wedge, EditDialog::Chord,
 };
 
 } // namespace
