@@ -27,6 +27,9 @@ CHarpPedalsDlg::CHarpPedalsDlg(uint32_t pedals, QWidget* parent) : QDialog(paren
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     m_reset = buttons->addButton("Reset", QDialogButtonBox::ResetRole);
     m_reset->setObjectName("reset1245");
+    // Enter is OK, never Reset.
+    m_reset->setAutoDefault(false);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
