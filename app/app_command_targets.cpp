@@ -298,6 +298,7 @@ void App::createCommandTargets()
             return m_sequencer ? &m_sequencer->inputSinks().tempoTap : nullptr;
         },
         .engineClock = [this] { return m_sequencer ? m_sequencer->msClock() : timeGetTime(); },
+        .dialogs = &m_setupDialogs,
     });
 
     m_commands.view = std::make_unique<ViewCommands>(ViewSeams{

@@ -109,6 +109,7 @@ void App::createSet()
             },
         .clockTimeViewOpen = [this] { return m_views.slot(ViewSlots::kTime) != nullptr; },
         .musicFont = [this] { return static_cast<const MusicFont*>(m_musicFont.get()); },
+        .chordBook = [this]() -> IChordBook* { return m_chords.get(); },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

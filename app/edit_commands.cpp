@@ -5,6 +5,8 @@
 #include "app/edit_commands.h"
 
 #include "app/app_clipboard.h"
+#include "app/harp_pedals_command.h"
+#include "app/setup_dialogs.h"
 #include "core/audio_tools.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
@@ -40,9 +42,9 @@ constexpr CommandRow<E> kCommands[] = {
     {kIdApplyTempoMultiplier, kIdApplyTempoMultiplier, &E::onApplyTempoRatio, &E::onUpdateApplyTempoRatio},
     {kIdInsertTempo, kIdInsertTempo, &E::onInsertTempo, &E::onUpdateInsertTempo},
     {kIdInsertTempoSeries, kIdInsertTempoSeries, &E::onInsertTempoSeries, &E::onUpdateInsertTempo},
+    {kIdHarpPedals, kIdHarpPedals, &E::onHarpPedals, &E::onUpdateHarpPedals},
     // Greyed until their dialogs, documents or views exist.
     {kIdAudioEffect9, kIdAudioEffect10, nullptr, kGreyed},
-    {kIdHarpPedals, kIdHarpPedals, nullptr, kGreyed},
 };
 
 constexpr int32_t kNormalTempoMultiplier = 100000;
@@ -89,6 +91,22 @@ bool EditCommands::onApplyTempoRatio(CommandId)
     CTempoRatioDlg dialog(*song, m_seams.tempoMultiplier(), m_seams.window ? m_seams.window() : nullptr);
     if (dialog.exec() == QDialog::Accepted && dialog.applied() && m_seams.tempoNormal)
         m_seams.tempoNormal();
+    return true;
+}
+
+// Adjust > Harp pedals: its registered dialog, for the tracks that echo
+// input while the song may be edited.
+void EditCommands::onUpdateHarpPedals(CommandId id, CmdUi& ui)
+{
+    const CSongDoc* song = editableSong();
+    ui.enabled = song && m_seams.dialogs && m_seams.dialogs->canOpen(id)
+                 && !harpTrackNumbers(m_seams.engine(), *song).empty();
+}
+
+bool EditCommands::onHarpPedals(CommandId id)
+{
+    if (m_seams.dialogs)
+        m_seams.dialogs->open(id);
     return true;
 }
 

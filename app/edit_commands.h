@@ -22,6 +22,7 @@ class IEngineLink;
 class IProfile;
 class ISongDisplayOptions;
 class ISongViews;
+class SetupDialogs;
 class UiUpdater;
 struct AppClipboard;
 class ITempoTapSink;
@@ -51,6 +52,8 @@ struct EditSeams {
     // null without a sequencer.
     std::function<SinkSlot<ITempoTapSink>*()> tempoTap;
     std::function<uint32_t()> engineClock;
+    // Adjust > Harp pedals is one of them; null: it stays grey.
+    SetupDialogs* dialogs = nullptr;
 };
 
 // Edit menu: undo and redo, paste into the current song, the audio effects
@@ -93,6 +96,8 @@ public:
     void onUpdateApplyTempoRatio(CommandId id, CmdUi& ui);
     bool onApplyTrackOffsets(CommandId id);
     void onUpdateApplyTrackOffsets(CommandId id, CmdUi& ui);
+    bool onHarpPedals(CommandId id);
+    void onUpdateHarpPedals(CommandId id, CmdUi& ui);
     // Insert > Cue..., Transport > Go to... and File > Stats... on the current song.
     bool onInsertCue(CommandId id);
     void onUpdateInsertCue(CommandId id, CmdUi& ui);

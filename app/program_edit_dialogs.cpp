@@ -16,6 +16,9 @@
 #include "dialogs/song_props_dlg.h"
 #include "dialogs/track_props_dlg.h"
 #include "engine/ui/wave_props_dlg.h"
+#include "staff/chord_dlg.h"
+#include "staff/expression_text_dlg.h"
+#include "staff/wedge_dlg.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
 
@@ -37,6 +40,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::Duration,       EditDialog::Thin,           EditDialog::Randomize,
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
     EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
+    EditDialog::ExpressionText, EditDialog::Wedge, EditDialog::Chord,
 };
 
 } // namespace
@@ -192,14 +196,29 @@ std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, c
     return std::nullopt;
 }
 
-std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc&, const ChordParams&) { return std::nullopt; }
+// ---- the staff's marks
 
-std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc&, const ExpressionTextParams&)
+std::optional<ChordParams> ProgramEditDialogs::chord(CSongDoc& song, const ChordParams& start)
 {
-    return std::nullopt;
+    return run<CChordDlg>(song, m_services.chordBook ? m_services.chordBook() : nullptr, start);
 }
 
-std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc&, const WedgeParams&) { return std::nullopt; }
+std::optional<ExpressionTextParams> ProgramEditDialogs::expressionText(CSongDoc& song,
+                                                                       const ExpressionTextParams& start)
+{
+    CExpressionTextDlg dialog(song, start, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
+
+std::optional<WedgeParams> ProgramEditDialogs::wedge(CSongDoc& song, const WedgeParams& start)
+{
+    CWedgeDlg dialog(song, start, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.params();
+}
 
 // ---- find and lyrics
 

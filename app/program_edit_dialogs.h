@@ -10,6 +10,7 @@ class QWidget;
 
 namespace rz {
 
+class IChordBook;
 class MusicFont;
 
 // The edit dialogs the program has, each run modally over the main frame.
@@ -29,6 +30,8 @@ public:
         std::function<bool()> clockTimeViewOpen;
         // The music font the key and meter previews draw with; null: none.
         std::function<const MusicFont*()> musicFont;
+        // The chord table the chord dialog picks from; null: none.
+        std::function<IChordBook*()> chordBook;
     };
 
     explicit ProgramEditDialogs(Services services);

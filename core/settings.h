@@ -127,6 +127,7 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DefaultsTempoResolution,  "Defaults", "TempoResolution", Int, 0, 0, 11, "") \
     X(DefaultsTempoPlayMIDI,    "Defaults", "TempoPlayMIDI",   Int, 0, 0, 1, "") \
     X(DefaultsTempoPlayAudio,   "Defaults", "TempoPlayAudio",  Int, 0, 0, 1, "") \
+    X(DefaultsInsertChordNotes, "Defaults", "InsertChordNotes", Int, 0, 0, 2, "") \
     X(AudioEnable,              "AudioOptions", "RTenable",    Int, 0, kLo, kHi, "") \
     X(AudioOutput,              "AudioOptions", "RToutput",    Int, 0, kLo, kHi, "") \
     X(AudioInput,               "AudioOptions", "RTinput",     Int, 0, kLo, kHi, "") \

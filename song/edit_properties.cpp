@@ -137,21 +137,47 @@ std::vector<Selected> selectedEvents(const CSongDoc& song)
     return selected;
 }
 
-// One event is selected and it is a syllable, which the lyric editor edits.
-bool oneSyllableSelected(const CSongDoc& song)
+// The selected event when exactly one is selected.
+const CMidiEvent* onlySelectedEvent(const CSongDoc& song)
 {
     const CMidiEvent* found = nullptr;
     for (const auto& track : song.tracks)
         for (const CMidiEvent& event : track->events)
             if (event.selectionStamp == song.selectionStamp) {
                 if (found)
-                    return false;
+                    return nullptr;
                 found = &event;
             }
+    return found;
+}
+
+// One event is selected and it is a syllable, which the lyric editor edits.
+bool oneSyllableSelected(const CSongDoc& song)
+{
+    const CMidiEvent* found = onlySelectedEvent(song);
     if (!found || (found->message != kTextMessage && found->message != 0x5FF))
         return false;
     const auto bytes = found->data.bytes();
     return bytes.empty() || bytes[0] != '@';
+}
+
+// One event is selected and it is a staff marker whose dialog the program has.
+bool oneEditableMarkerSelected(const CSongDoc& song)
+{
+    const CMidiEvent* found = onlySelectedEvent(song);
+    if (!found || found->message != kTextMessage)
+        return false;
+    const auto bytes = found->data.bytes();
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!text.starts_with(kMarkerPrefix))
+        return false;
+    text.remove_prefix(kMarkerPrefix.size());
+    switch (takeNumber(text)) {
+    case 1: return hasEditDialog(song, EditDialog::Chord);
+    case 2: return hasEditDialog(song, EditDialog::ExpressionText);
+    case 3: return hasEditDialog(song, EditDialog::Wedge);
+    default: return false;
+    }
 }
 
 EventPropsRequest requestFor(const CMidiEvent& event, size_t track)
@@ -457,7 +483,8 @@ bool CSongDoc::OnUpdateEditProperties() const
     case kSelectAudioClip: return hasEditDialog(*this, EditDialog::WaveProperties);
     case kSelectEvents:
         return hasEditDialog(*this, EditDialog::EventProperties)
-               || (hasEditDialog(*this, EditDialog::EditLyrics) && oneSyllableSelected(*this));
+               || (hasEditDialog(*this, EditDialog::EditLyrics) && oneSyllableSelected(*this))
+               || oneEditableMarkerSelected(*this);
     default: return true;
     }
 }

@@ -5,6 +5,7 @@
 #include "app/edit_commands.h"
 #include "app/engine_dialogs.h"
 #include "app/file_commands.h"
+#include "app/harp_pedals_command.h"
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
 #include "app/options/options_access.h"
@@ -198,6 +199,7 @@ int main(int argc, char** argv)
     timeView.sink = [&app](rz::CommandId id) { return app.router().execute(id); };
     rz::registerTimeView(app.viewFactory(), timeView);
     rz::registerEngineDialogs(app);
+    rz::registerHarpPedalsDialog(app);
     NewDocumentDialogPrompt newDocumentPrompt(app);
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);
     app.commands().file->setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {

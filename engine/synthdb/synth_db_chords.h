@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/chord_book.h"
 #include "engine/synthdb/synth_db.h"
 #include "song/transpose_event.h"
 
@@ -21,15 +22,22 @@ std::vector<std::string> chordGroups(SynthDatabase& db);
 // parameter, so any text is safe ("Bob's").
 std::vector<ChordName> chordsInGroup(SynthDatabase& db, std::string_view group);
 
-// The chords table as transposing a chord marker reads it: the first text is
-// the chord's group. A database failure answers nothing, as a missing row
-// does. GUI thread only.
-class SynthDbChordTable : public IChordTable {
+// The chords table as transposing a chord marker reads it (the first text is
+// the chord's group; a database failure answers nothing, as a missing row
+// does) and as the chord dialog edits it (every failure gives its reason).
+// A new chord's data is its six grid bytes as a blob. GUI thread only.
+class SynthDbChordTable : public IChordTable, public IChordBook {
 public:
     explicit SynthDbChordTable(SynthDatabase& db) : m_db(db) {}
 
     std::optional<std::string> findChordData(std::string_view firstText,
                                              std::string_view chordName) override;
+
+    ChordBookAnswer<std::vector<std::string>> groups() override;
+    ChordBookAnswer<std::vector<ChordBookEntry>> chords(std::string_view group) override;
+    ChordBookAnswer<std::optional<std::string>> data(int64_t id) override;
+    ChordBookAnswer<int64_t> add(std::string_view group, std::string_view chord, const ChordGrid& grid) override;
+    ChordBookAnswer<bool> remove(int64_t id) override;
 
 private:
     SynthDatabase& m_db;

@@ -22,7 +22,7 @@ using namespace test;
 const EnableCase kRoutingCases[] = {
     {kIdViewOtherController, kNever}, {kIdInsertMeter, kSongStoppedEditing}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
     {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
-    {kIdInsertChord, kNever}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kSongStoppedEditing},
+    {kIdInsertChord, kSongStoppedEditing}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kSongStoppedEditing},
     {kIdInsertTempoSeries, kSongStoppedEditing}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
     {kIdInsertTrack, kSongStoppedEditing}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},
     {kIdEditSelectAll, kSong},

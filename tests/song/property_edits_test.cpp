@@ -238,7 +238,8 @@ TEST(PropertyEdits, LyricGoesToTheLyricEditorsOwnRecord)
     EXPECT_EQ(song->undoList.back()->label, "Edit Lyric");
 }
 
-TEST(PropertyEdits, WithoutTheEventDialogOnlyOneSyllableEnablesProperties)
+// A staff marker enables it when the program has the marker's own dialog.
+TEST(PropertyEdits, WithoutTheEventDialogOnlyOneSyllableOrMarkerEnablesProperties)
 {
     ClipboardFixture f;
     SongPtr song = twoTracks(f, {textEvent(0, "la", 0x05), textEvent(10, "@DR;2;0;mf"), textEvent(20, "@TTitle"),
@@ -248,7 +249,8 @@ TEST(PropertyEdits, WithoutTheEventDialogOnlyOneSyllableEnablesProperties)
         std::vector<std::pair<size_t, size_t>> selected;
         bool enabled;
     } cases[] = {
-        {{{1, 0}}, true}, {{{1, 3}}, true}, {{{1, 1}}, false}, {{{1, 2}}, false}, {{{1, 0}, {1, 3}}, false},
+        {{{1, 0}}, true}, {{{1, 3}}, true}, {{{1, 1}}, true}, {{{1, 2}}, false}, {{{1, 0}, {1, 3}}, false},
+        {{{1, 1}, {1, 3}}, false},
     };
     for (const auto& c : cases) {
         selectEvents(*song, c.selected);
@@ -256,6 +258,9 @@ TEST(PropertyEdits, WithoutTheEventDialogOnlyOneSyllableEnablesProperties)
     }
     f.dialogs.missing.insert(EditDialog::EditLyrics);
     selectEvents(*song, {{1, 0}});
+    EXPECT_FALSE(song->OnUpdateEditProperties());
+    f.dialogs.missing.insert(EditDialog::ExpressionText);
+    selectEvents(*song, {{1, 1}});
     EXPECT_FALSE(song->OnUpdateEditProperties());
 }
 
