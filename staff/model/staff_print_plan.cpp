@@ -6,6 +6,7 @@
 
 #include "core/file_names.h"
 #include "core/text_codec.h"
+#include "song/cue.h"
 #include "song/song_doc.h"
 
 namespace rz {
@@ -309,6 +310,20 @@ std::vector<std::vector<int64_t>> screenWedgeEnds(const StaffModel& screen)
 
 void setTexts(StaffPrintPlan& plan, const CSongDoc& song)
 {
+    for (const CStaffTrack& staff : plan.model.staves) {
+        const bool known = staff.track > 0 && size_t(staff.track) < song.tracks.size();
+        plan.trackNames.push_back(known ? decodeText(song.tracks[size_t(staff.track)]->name) : "");
+        std::vector<int8_t> keys;
+        keys.reserve(plan.model.measures.size());
+        for (const CStaffMeasure& rec : plan.model.measures)
+            keys.push_back(int8_t(printedKey(song, staff, rec.song)));
+        plan.keys.push_back(std::move(keys));
+    }
+    for (const auto& cue : song.cues)
+        if (cue->kind == kCueMarker)
+            plan.markers.push_back({cue->time, decodeText(cue->name)});
+    std::stable_sort(plan.markers.begin(), plan.markers.end(),
+                     [](const StaffPrintMarker& a, const StaffPrintMarker& b) { return a.tick < b.tick; });
     plan.title = decodeText(song.title);
     StripKnownExtension(plan.title);
     plan.subtitle = decodeText(song.subtitle);
@@ -343,6 +358,16 @@ StaffModel copyStaffModel(const StaffModel& model)
     out.bracketHeight = model.bracketHeight;
     out.grandStaffGap = model.grandStaffGap;
     return out;
+}
+
+int StaffPrintPlan::cancelKey(size_t staff, int m) const
+{
+    if (staff >= keys.size() || m <= 0 || size_t(m) >= keys[staff].size())
+        return 0;
+    const uint32_t flags = size_t(m) < headerFlags.size() ? headerFlags[size_t(m)] : 0;
+    const auto& measures = model.measures;
+    const bool changed = measures[size_t(m)].song.key != measures[size_t(m - 1)].song.key;
+    return !(flags & 4) && keys[staff][size_t(m)] == 0 && changed ? keys[staff][size_t(m - 1)] : 0;
 }
 
 int StaffPrintPlan::pageTop(int page) const
@@ -390,13 +415,16 @@ StaffPrintPlan planStaffPrint(const StaffModel& screen, const CSongDoc& song,
     plan.lineWidth = p * 15 / 700;
     plan.barWidth = p * 80 / 700;
     plan.defaultLeadIn = scale(input.screenStaffSize * 20 / 27);
-    setTexts(plan, song);
+    plan.lyricFace = input.lyricFace;
+    plan.lyricWeight = input.lyricWeight;
     if (screen.staves.empty() || screen.measures.empty()) {
         plan.lastMeasure = -1;
+        setTexts(plan, song);
         return plan;
     }
     const auto wedgeEnds = screenWedgeEnds(screen);
     plan.model = copyStaffModel(screen);
+    setTexts(plan, song);
     setRange(plan, song, input);
     if (!scaleStaves(plan, scale, metrics)) {
         plan.refused = true;

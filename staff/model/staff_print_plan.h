@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ inline constexpr int kFirstSystemIndent = 1700; // the first system of page 1
 inline constexpr int kFirstPageHead = 1500;     // the title block above page 1's systems
 inline constexpr int kPageHead = 500;           // the page number above later pages' systems
 
+// A "Marker" cue as printed above its system.
+struct StaffPrintMarker {
+    int64_t tick = 0;
+    std::string name; // decoded
+};
+
 // What a print plan is made from besides the screen model and the song.
 struct StaffPrintInput {
     int pageWidth = 21000;  // the printable area, hundredths of a millimetre
@@ -33,12 +40,16 @@ struct StaffPrintInput {
     // The song's time selection, printed when `from` is 0 or more.
     int64_t selectionFrom = -1;
     int64_t selectionTo = -1;
+    std::string lyricFace = "Arial Narrow";
+    int lyricWeight = 400;
 };
 
 // Every length in hundredths of a millimetre; x of a measure continues
 // across systems, so a system's content sits at x - x(first measure).
 struct StaffPrintPlan {
-    StaffModel model;     // the screen model's copy at print scale
+    // The screen model's copy at print scale; drawing writes the notes'
+    // hit geometry back, as on the screen.
+    mutable StaffModel model;
     int staffHeight = 714; // P: the music font's pixel size on paper
     int pageWidth = 0;
     int pageHeight = 0;
@@ -65,6 +76,14 @@ struct StaffPrintPlan {
     std::string subtitle;
     std::string author;
     std::string copyright;
+    std::vector<std::string> trackNames;     // per staff
+    std::vector<std::vector<int8_t>> keys;   // per staff, per measure: the key shown
+    std::vector<StaffPrintMarker> markers;   // in time order
+    std::string lyricFace;
+    int lyricWeight = 400;
+
+    // The key whose naturals a header in measure `m` shows on a staff.
+    int cancelKey(size_t staff, int m) const;
 
     int pageCount() const { return int(pageFirstMeasure.size()); }
     // The top of page `page`'s first system (from 0) and the room below it.
