@@ -265,8 +265,11 @@ struct PagePainter {
             if (m == plan.lastMeasure) {
                 p.drawLine(e - w, ys, e - w, bottom);
                 p.fillRect(QRect(e, ys, w, bottom - ys), Qt::black);
-                // Hides the staff lines after the final bar.
-                p.fillRect(QRect(QPoint(e + w, ys), QPoint(area().right + 100, ys + plan.systemHeight + 100)),
+                // Hides the staff lines after the final bar, the top line's
+                // upper half too.
+                const int pen = std::max(plan.lineWidth, 1);
+                p.fillRect(QRect(QPoint(e + w, ys - pen),
+                                 QPoint(area().right + 100, ys + plan.systemHeight + 100)),
                            Qt::white);
             }
             if (rec.headerFlags & kHeaderChange)
