@@ -155,6 +155,22 @@ TEST(StaffPrintPlan, OneMeasureSongPrintsOnePage)
     EXPECT_EQ(plan.lastMeasure, 0);
 }
 
+TEST(StaffPrintPlan, LongSongFillsEveryPageWithSystems)
+{
+    const PrintSong s(500, 2);
+    const StaffPrintPlan plan = s.plan();
+    ASSERT_GT(plan.pageCount(), 1);
+    int lines = 0;
+    for (int page = 0; page < plan.pageCount(); ++page) {
+        EXPECT_GE(plan.pageLineCount[size_t(page)], 1) << page;
+        EXPECT_LE(plan.pageUsedHeight[size_t(page)], plan.pageRoom(page)) << page;
+        EXPECT_EQ(plan.pageFirstLine[size_t(page)], lines);
+        lines += plan.pageLineCount[size_t(page)];
+    }
+    EXPECT_EQ(lines, int(plan.systemStarts.size()));
+    EXPECT_EQ(plan.systemEnd(lines - 1), 500);
+}
+
 TEST(StaffPrintPlan, ScoreTallerThanThePageIsRefused)
 {
     const PrintSong s(4, 12);
