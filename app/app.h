@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+class QPrinter;
+
 namespace rz {
 
 class CommandRouter;
@@ -162,6 +164,8 @@ public:
     TrackView* trackView() const;
     // What the staff and lead-sheet views are made with.
     StaffViewContext staffViewContext();
+    // The one printer File > Printer setup sets up, for every printing view.
+    QPrinter& printer();
     // Songs' track rows: the track list's once it exists.
     ITrackRows& trackRows() { return m_trackRows; }
     // The status line and prompts; the set's progress and performance lock.

@@ -2,6 +2,8 @@
 
 #include "app/app.h"
 
+#include "app/display_options.h"
+#include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/options/options_access.h"
 #include "app/options/options_sheet.h"
@@ -30,7 +32,18 @@ StaffViewContext App::staffViewContext()
         if (m_frame)
             m_frame->timers().start(id, ms);
     };
+    context.printer = &printer();
+    context.performanceMode = [this] { return m_display.performanceMode(); };
+    context.printPreviewMode = [this](bool on) {
+        if (m_frame)
+            m_frame->setPrintPreviewMode(on);
+    };
     return context;
+}
+
+QPrinter& App::printer()
+{
+    return m_commands.file->printer();
 }
 
 } // namespace rz

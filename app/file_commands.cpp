@@ -49,6 +49,7 @@ constexpr CommandRow<F> kCommands[] = {
     {kIdFilePrintSetup, kIdFilePrintSetup, &F::onPrintSetup, nullptr},
     {kIdFilePrint, kIdFilePrint, &F::onPrint, &F::onUpdatePrint},
     {kIdFilePrintPreview, kIdFilePrintPreview, &F::onPrint, &F::onUpdatePrint},
+    {kIdFilePrintDirect, kIdFilePrintDirect, &F::onPrint, &F::onUpdatePrint},
     {kIdImportLyrics, kIdImportLyrics, &F::onImportLyrics, &F::onUpdateImportLyrics},
     {kIdAppExit, kIdAppExit, &F::onExit, nullptr},
 };

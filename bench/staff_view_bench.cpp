@@ -2,15 +2,20 @@
 // every track shown: the line layout with a full 1600 x 1000 repaint into
 // an image (goal: median 16 ms, one 60 Hz frame), and one follow step
 // while playing, under the SongMutex as the refresh pass holds it (goal:
-// median 1 ms, inside the engine's 2 ms tick).
+// median 1 ms, inside the engine's 2 ms tick); the printed score of four
+// of them: a plan and its first page (goal: median 100 ms).
 #include "bench/dense_song.h"
 #include "bench/view_bench_loops.h"
 
 #include "core/locks.h"
+#include "staff/model/staff_print_plan.h"
+#include "staff/staff_print.h"
 #include "staff/staff_view.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/staff_header.h"
 #include "tests/song/song_fixture.h"
+
+#include <QPainter>
 
 #include <memory>
 #include <numeric>
@@ -29,10 +34,10 @@ struct StaffBench {
     std::unique_ptr<CSongDoc> song;
     std::unique_ptr<StaffView> view;
 
-    StaffBench()
+    explicit StaffBench(int tracks = kTracks)
     {
-        song = bench::makeDenseSong(fixture.context(), kTracks, kNotesPerTrack, kSixteenth);
-        for (int row = 1; row <= kTracks; ++row)
+        song = bench::makeDenseSong(fixture.context(), tracks, kNotesPerTrack, kSixteenth);
+        for (int row = 1; row <= tracks; ++row)
             fixture.trackRows.selected.insert(row);
         StaffViewContext context;
         context.profile = &fixture.profile;
@@ -87,6 +92,31 @@ void BM_StaffFollow(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StaffFollow)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The printed score of 4 of those tracks (16 staves exceed an A4 page):
+// the plan and its first A4 page drawn into a 150 dpi image (goal: median
+// 100 ms, so the preview turns pages without a wait).
+void BM_StaffPrint(benchmark::State& state)
+{
+    constexpr int kPrintTracks = 4;
+    constexpr int kDpi = 150;
+    StaffBench b(kPrintTracks);
+    const QSize a4(21000, 29700);
+    QImage image(a4.width() * kDpi / 2540, a4.height() * kDpi / 2540, QImage::Format_RGB32);
+    int pages = 0;
+    for (auto _ : state) {
+        const StaffPrintPlan plan = b.view->printPlan(a4);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        mapPrintPage(painter, plan, image.size());
+        printStaffPage(painter, plan, 1, *b.font);
+        painter.end();
+        pages = plan.pageCount();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["pages"] = double(pages);
+}
+BENCHMARK(BM_StaffPrint)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
 } // namespace rz

@@ -156,6 +156,7 @@ inline constexpr uint32_t kIdFileOpen = 57601;
 inline constexpr uint32_t kIdFileSave = 57603;
 inline constexpr uint32_t kIdFilePrintSetup = 57606;
 inline constexpr uint32_t kIdFilePrint = 57607;
+inline constexpr uint32_t kIdFilePrintDirect = 57608; // prints without the dialog
 inline constexpr uint32_t kIdFilePrintPreview = 57609;
 inline constexpr uint32_t kIdRecentSet1 = 57616;
 inline constexpr uint32_t kIdRecentSet2 = 57617;

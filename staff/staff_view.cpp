@@ -40,6 +40,7 @@ constexpr Row kCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &StaffView::onZoom, &StaffView::updateZoom},
     {kIdStaffOptions, kIdStaffOptions, &StaffView::onStaffOptions, &StaffView::updateAlways},
     {kIdSpawnTopLevelWindow, kIdSpawnTopLevelWindow, &StaffView::onSpawn, &StaffView::updateAlways},
+    {kIdFilePrint, kIdFilePrintPreview, &StaffView::onPrint, &StaffView::updatePrint},
 };
 
 } // namespace

@@ -17,7 +17,9 @@
 #include <string>
 #include <string_view>
 
+class QPagedPaintDevice;
 class QPainter;
+class QPrinter;
 
 namespace rz {
 
@@ -31,6 +33,7 @@ class InPlaceEdit;
 class KeyFilter;
 class MusicFont;
 class StaffMouse;
+struct StaffPrintPlan;
 class TornOffFocus;
 class ViewFactory;
 class ZoomScrollBar;
@@ -52,6 +55,11 @@ struct StaffViewContext {
     std::function<void()> openStaffOptions;
     // Starts a main-frame timer (tear-off makes the window by it).
     std::function<void(int timerId, int ms)> startFrameTimer;
+    // Printing: the program's printer (null: the view keeps one), whether
+    // performance mode is on, and the frame's print-preview mode.
+    QPrinter* printer = nullptr;
+    std::function<bool()> performanceMode;
+    std::function<void(bool on)> printPreviewMode;
 };
 
 // The edit of an in-place lyric as one "Edit Lyric" record: the old event
@@ -142,6 +150,14 @@ public:
     // The mouse tools, keys and context menu of the score.
     StaffMouse& mouse() const { return *m_mouse; }
     void scrollByKey(int code) { onScrolled(m_vbar, code); }
+    // Printing (staff_print_commands.cpp): the score planned for a page of
+    // that size in hundredths of a millimetre, and its pages printed on a
+    // device (0: from the first, to the last); a score that does not fit
+    // is refused through the song's prompt.
+    StaffPrintPlan printPlan(QSize pageHundredths) const;
+    bool printPages(QPagedPaintDevice& device, int from = 0, int to = 0);
+    bool onPrint(CommandId id);
+    void updatePrint(CommandId id, CmdUi& ui);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -201,6 +217,11 @@ private:
     int m_lyricStaff = -1;
     int m_lyricText = -1;
     TornOffFocus* m_focus = nullptr;
+    // Printing.
+    QPrinter& printer();
+    bool refusedPrint(const StaffPrintPlan& plan);
+    bool previewPrint();
+    std::shared_ptr<QPrinter> m_ownPrinter;
     // Last: a gesture ends (and its notes stop) before the rest goes.
     std::unique_ptr<StaffMouse> m_mouse;
     bool m_rightTookPress = false;

@@ -144,6 +144,11 @@ rz::LyricViewContext lyricViewContext(rz::App& app)
     };
     context.openOptions = [&app](QWidget*, int page) { app.optionsSheet().OpenOptions(page); };
     context.statusText = [&app](const std::string& text) { app.statusLine().setText(text); };
+    context.printer = &app.printer();
+    context.printPreviewMode = [&app](bool on) {
+        if (app.frame())
+            app.frame()->setPrintPreviewMode(on);
+    };
     return context;
 }
 

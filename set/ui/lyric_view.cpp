@@ -310,10 +310,16 @@ bool LyricView::onPrint(CommandId id)
         QPageSetupDialog dialog(&device, this);
         dialog.exec();
     } else if (id == kIdFilePrintPreview) {
-        QPrintPreviewDialog dialog(&device, this);
-        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-                [&print](QPrinter* target) { print(*target); });
-        dialog.exec();
+        if (m_context.printPreviewMode)
+            m_context.printPreviewMode(true);
+        {
+            QPrintPreviewDialog dialog(&device, this);
+            connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                    [&print](QPrinter* target) { print(*target); });
+            dialog.exec();
+        }
+        if (m_context.printPreviewMode)
+            m_context.printPreviewMode(false);
     } else {
         QPrintDialog dialog(&device, this);
         if (dialog.exec() == QDialog::Accepted)

@@ -54,6 +54,8 @@ struct LyricViewContext {
     std::function<void(const std::string&)> statusText;
     // The program's printer, kept between prints; null: the view keeps one.
     QPrinter* printer = nullptr;
+    // The frame's print-preview mode, on while the preview is up.
+    std::function<void(bool on)> printPreviewMode;
 };
 
 // The karaoke view: the lyrics of one track laid out as pages, the syllable

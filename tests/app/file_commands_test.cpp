@@ -21,7 +21,7 @@ const EnableCase kFileCases[] = {
     {kIdImportTracks, kSongStoppedEditing}, {kIdSendByMail, kSongStoppedEditing},
     {kIdImportSongs, kNever}, {kIdImportAudioClip, kNever}, {kIdFilePrintSetup, kAlways},
     {kIdFilePrint, kNever}, {kIdFilePrintPreview, kNever}, {kIdImportLyrics, kNever},
-    {kIdRenderAudio, kNever},
+    {kIdRenderAudio, kNever}, {kIdFilePrintDirect, kNever},
 };
 
 class FileEnable : public CommandEnableFixture, public testing::WithParamInterface<size_t> {};
