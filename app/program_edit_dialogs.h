@@ -2,14 +2,18 @@
 
 #include "core/edit_dialogs.h"
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <utility>
 
+class QDialog;
 class QWidget;
 
 namespace rz {
 
+class IEventCaptureSink;
 class MusicFont;
 
 // The edit dialogs the program has, each run modally over the main frame.
@@ -29,6 +33,12 @@ public:
         std::function<bool()> clockTimeViewOpen;
         // The music font the key and meter previews draw with; null: none.
         std::function<const MusicFont*()> musicFont;
+        // Hands MIDI input to the open event dialog (null: none is open);
+        // null: events are not captured.
+        std::function<void(std::shared_ptr<IEventCaptureSink>)> setEventCapture;
+        // The notice shown while a captured message arrives, counting the
+        // bytes in `received`; null or answering null: none shows.
+        std::function<QDialog*(const std::atomic<int>& received, QWidget* parent)> receiveNotice;
     };
 
     explicit ProgramEditDialogs(Services services);
