@@ -123,9 +123,9 @@ std::vector<ComboItem> nrpnItems(const ISynthLookup* synths, const EventTrackInf
     std::vector<ComboItem> items;
     if (!synths || !track.valid)
         return items;
-    for (int32_t nrpn = 0; nrpn <= kMax14Bit; ++nrpn)
-        if (const auto name = synths->nrpnName(track.synth, nrpn))
-            items.push_back({format("%d (%d/%d): %s", nrpn, nrpn / 128, nrpn % 128, name->c_str()), nrpn});
+    for (const NrpnListRow& row : synths->nrpnList(track.synth))
+        items.push_back({format("%d (%d/%d): %s", row.nrpn, row.nrpn / 128, row.nrpn % 128, row.name.c_str()),
+                         row.nrpn});
     return items;
 }
 

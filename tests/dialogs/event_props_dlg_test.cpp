@@ -105,6 +105,45 @@ TEST_F(EventPropsDialog, NotesRunDownFrom108WithDrumNamesOnADrumChannel)
     EXPECT_EQ(dialog.numberCombo()->itemText(dialog.numberCombo()->findData(36)), "C2 (36)");
 }
 
+TEST_F(EventPropsDialog, NumberListsNameFromTheTracksSynthElseTheBuiltInTables)
+{
+    s.synths.ccNames[{kNormalSynth, 74}] = "  Cutoff";
+    s.synths.nrpnNames[{kNormalSynth, 389}] = "Attack";
+    CTrack& melodic = *s.song->tracks[1];
+    melodic.synth = kNormalSynth;
+    melodic.drums = 1 << 9;
+    melodic.technology = 0;
+    const struct {
+        EventKindIndex kind;
+        int32_t data;
+        const char* text;
+    } kCases[] = {
+        {EventKindIndex::Controller, 74, "Cutoff (74)"},
+        {EventKindIndex::Nrpn, 389, "389 (3/5): Attack"},
+        {EventKindIndex::PatchChange, 0, "Grand Piano [0 (0/0),1]"},
+        {EventKindIndex::PatchChange, 259 * 128 + 5, "Rock Piano [259 (2/3),6]"},
+        {EventKindIndex::PatchChange, 16, "Power [0 (0/0),17]"},
+        {EventKindIndex::Meta, 81, "Tempo (81)"},
+        {EventKindIndex::Rpn, 0, "Pitch-Bend Range (0)"},
+    };
+    CEventPropsDlg dialog(*s.song, existing(0x7F0BB2));
+    for (const auto& c : kCases) {
+        dialog.kindCombo()->setCurrentIndex(int(c.kind));
+        const int row = dialog.numberCombo()->findData(c.data);
+        ASSERT_GE(row, 0) << c.text;
+        EXPECT_EQ(dialog.numberCombo()->itemText(row), c.text);
+    }
+    dialog.kindCombo()->setCurrentIndex(int(EventKindIndex::Controller));
+    EXPECT_EQ(dialog.numberCombo()->count(), 1) << "the synth's names only";
+    EXPECT_EQ(dialog.numberCombo()->currentText(), "11 (undefined)");
+
+    melodic.synth = -1;
+    CEventPropsDlg unnamed(*s.song, existing(0x7F0BB2));
+    EXPECT_EQ(unnamed.numberCombo()->currentText(), "Expression (11)");
+    EXPECT_LT(unnamed.numberCombo()->findData(98), 0);
+    EXPECT_LT(unnamed.numberCombo()->findData(6), 0);
+}
+
 TEST_F(EventPropsDialog, ACapturedMessageArrivesWholeFromAnotherThread)
 {
     std::shared_ptr<IEventCaptureSink> registered;
