@@ -26,6 +26,9 @@
 #include <QObject>
 #include <QPointer>
 
+class QDialog;
+
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -92,6 +95,10 @@ public:
     ViewLinks& viewLinks() { return m_viewLinks; }
     // The Setup dialogs other libraries register (Setup > MIDI ports).
     SetupDialogs& setupDialogs() { return m_setupDialogs; }
+    // The notice the event dialog shows while a captured message arrives;
+    // the engine's dialogs give it.
+    using ReceiveNotice = std::function<QDialog*(const std::atomic<int>& received, QWidget* parent)>;
+    void setReceiveNotice(ReceiveNotice notice) { m_receiveNotice = std::move(notice); }
     // The synthesizer database; null before start-up.
     SynthDatabase* database() const { return m_database.get(); }
     CommandRouter& router() { return *m_router; }
@@ -250,6 +257,7 @@ private:
     ViewFactory m_viewFactory;
     ViewLinks m_viewLinks;
     SetupDialogs m_setupDialogs;
+    ReceiveNotice m_receiveNotice;
     QPointer<MainFrame> m_frame;
 
     // The engine and what it is built from; absent in tests that bring one.

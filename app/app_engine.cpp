@@ -110,6 +110,14 @@ void App::createSet()
         .clockTimeViewOpen = [this] { return m_views.slot(ViewSlots::kTime) != nullptr; },
         .musicFont = [this] { return static_cast<const MusicFont*>(m_musicFont.get()); },
         .chordBook = [this]() -> IChordBook* { return m_chords.get(); },
+        .setEventCapture =
+            [this](std::shared_ptr<IEventCaptureSink> sink) {
+                if (m_sequencer)
+                    m_sequencer->inputSinks().eventCapture.set(std::move(sink));
+            },
+        .receiveNotice = [this](const std::atomic<int>& received, QWidget* parent) -> QDialog* {
+            return m_receiveNotice ? m_receiveNotice(received, parent) : nullptr;
+        },
     });
     context.editDialogs = m_editDialogs.get();
     if (IAudioEffects* effects = m_commands.edit->audioEffects())

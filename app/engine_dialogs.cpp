@@ -14,6 +14,7 @@
 #include "engine/ui/soundfont_dlg.h"
 #include "engine/ui/sync_dlg.h"
 #include "engine/ui/synth_patch_dlg.h"
+#include "engine/ui/sysex_receive_dlg.h"
 #include "platform/soundfont_banks.h"
 #include "res/command_ids.h"
 #include "staff/perc_schema_dlg.h"
@@ -107,6 +108,9 @@ void registerEngineDialogs(App& app)
         return accepted;
     });
     registerSongRecorderDialog(app);
+    app.setReceiveNotice([](const std::atomic<int>& received, QWidget* parent) -> QDialog* {
+        return new CSysexReceiveDlg(received, parent);
+    });
     // Without the built-in synthesizer the dialog says so and closes. The
     // registry stays alive while it shows, whatever happens to the device.
     app.setupDialogs().registerDialog(kIdSoundFontBanks, [&app] {

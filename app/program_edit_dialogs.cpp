@@ -7,6 +7,7 @@
 #include "dialogs/time_range_dlg.h"
 #include "dialogs/cue_props_dlg.h"
 #include "dialogs/edit_lyrics_dlg.h"
+#include "dialogs/event_props_dlg.h"
 #include "dialogs/filter_events_dlg.h"
 #include "dialogs/find_dlg.h"
 #include "dialogs/insert_cc_dlg.h"
@@ -41,6 +42,7 @@ constexpr EditDialog kBuilt[] = {
     EditDialog::KeySignature,   EditDialog::Meter,          EditDialog::ControllerSeries,
     EditDialog::TrackProperties, EditDialog::SelectController, EditDialog::FilterEvents,
     EditDialog::ExpressionText, EditDialog::Wedge, EditDialog::Chord,
+    EditDialog::EventProperties,
 };
 
 } // namespace
@@ -189,11 +191,17 @@ std::optional<MeterParams> ProgramEditDialogs::meter(CSongDoc& song)
     return run<CMeterDlg>(song, m_services.musicFont ? m_services.musicFont() : nullptr);
 }
 
-// ---- not built yet: `has` is false, so no command asks for these
+// ---- event properties
 
-std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc&, const EventPropsRequest&)
+// MIDI input reaches the dialog while it shows.
+std::optional<EventPropsResult> ProgramEditDialogs::eventProperties(CSongDoc& song, const EventPropsRequest& request)
 {
-    return std::nullopt;
+    CEventPropsDlg dialog(song, request,
+                          EventPropsServices{m_services.help, m_services.setEventCapture, m_services.receiveNotice},
+                          parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.answer();
 }
 
 // ---- the staff's marks

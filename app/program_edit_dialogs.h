@@ -2,15 +2,19 @@
 
 #include "core/edit_dialogs.h"
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <utility>
 
+class QDialog;
 class QWidget;
 
 namespace rz {
 
 class IChordBook;
+class IEventCaptureSink;
 class MusicFont;
 
 // The edit dialogs the program has, each run modally over the main frame.
@@ -32,6 +36,12 @@ public:
         std::function<const MusicFont*()> musicFont;
         // The chord table the chord dialog picks from; null: none.
         std::function<IChordBook*()> chordBook;
+        // Hands MIDI input to the open event dialog (null: none is open);
+        // null: events are not captured.
+        std::function<void(std::shared_ptr<IEventCaptureSink>)> setEventCapture;
+        // The notice shown while a captured message arrives, counting the
+        // bytes in `received`; null or answering null: none shows.
+        std::function<QDialog*(const std::atomic<int>& received, QWidget* parent)> receiveNotice;
     };
 
     explicit ProgramEditDialogs(Services services);

@@ -128,6 +128,9 @@ inline constexpr int32_t kHi = std::numeric_limits<int32_t>::max();
     X(DefaultsTempoPlayMIDI,    "Defaults", "TempoPlayMIDI",   Int, 0, 0, 1, "") \
     X(DefaultsTempoPlayAudio,   "Defaults", "TempoPlayAudio",  Int, 0, 0, 1, "") \
     X(DefaultsInsertChordNotes, "Defaults", "InsertChordNotes", Int, 0, 0, 2, "") \
+    X(InsertEventType,          "InsertEvent", "Type",         Int, 2, 0, 9, "") \
+    X(InsertEventNumber,        "InsertEvent", "{}Number",     Int, 0, kLo, kHi, "") \
+    X(InsertEventValue,         "InsertEvent", "{}Value",      Int, 0, kLo, kHi, "") \
     X(AudioEnable,              "AudioOptions", "RTenable",    Int, 0, kLo, kHi, "") \
     X(AudioOutput,              "AudioOptions", "RToutput",    Int, 0, kLo, kHi, "") \
     X(AudioInput,               "AudioOptions", "RTinput",     Int, 0, kLo, kHi, "") \

@@ -139,6 +139,13 @@ struct DrumsetListRow {
     bool operator==(const DrumsetListRow&) const = default;
 };
 
+// One NRPN a synth names.
+struct NrpnListRow {
+    int nrpn = 0;
+    std::string name;
+    bool operator==(const NrpnListRow&) const = default;
+};
+
 // Read access to the synthesizer database. Banks and patches are the stored
 // numbers: 14-bit banks, patches 0-based. Every look-up answers nothing when
 // no record has the key. Names are the stored bytes.
@@ -179,6 +186,12 @@ public:
     }
     // Each drum set of the synth once, in (bank, program) order.
     virtual std::vector<DrumsetListRow> drumsetList(int synthNumber) const
+    {
+        (void)synthNumber;
+        return {};
+    }
+    // The synth's named NRPNs in number order.
+    virtual std::vector<NrpnListRow> nrpnList(int synthNumber) const
     {
         (void)synthNumber;
         return {};

@@ -112,6 +112,11 @@ int32_t typedNumber(std::string_view text)
     return readLong(text);
 }
 
+double typedDecimal(std::string_view text)
+{
+    return readDecimal(text);
+}
+
 std::string rangeMessage(int32_t low, int32_t high)
 {
     char text[80];
@@ -131,7 +136,7 @@ int64_t percentToTicks(int64_t quarterTicks, int64_t percent)
 
 int32_t Number14::value() const
 {
-    return std::clamp(msb, 0, 16383) * 128 + lsb;
+    return std::clamp(msb, 0, 127) * 128 + lsb;
 }
 
 std::optional<Number14> parse14(std::string_view text)

@@ -26,6 +26,8 @@ inline constexpr int32_t kMaxDialogTick = 0x7FFFFFFE;
 // A typed number read like atol (blanks, sign, digits; anything else 0), but
 // saturating at the limits of int32_t instead of overflowing.
 int32_t typedNumber(std::string_view text);
+// A typed decimal number read like atof; 0 when nothing reads.
+double typedDecimal(std::string_view text);
 
 // "Please enter an integer between 1 and 99."
 std::string rangeMessage(int32_t low, int32_t high);
@@ -41,7 +43,7 @@ int64_t percentToTicks(int64_t quarterTicks, int64_t percent);
 struct Number14 {
     int32_t msb = 0;
     int32_t lsb = 0;
-    // msb (held within 0..16383) x 128 + lsb.
+    // msb (held within 0..127) x 128 + lsb: at most 16383.
     int32_t value() const;
 };
 // None for empty or blank text; anything else reads like a saturating atol.

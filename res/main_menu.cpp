@@ -107,6 +107,7 @@ constexpr MenuEntry kMenuHead[] = {
     item(1, "&Duration...", kIdEditDuration),
     item(1, "T&hin controller data...", kIdThinControllers),
     item(1, "Randomi&ze...", kIdRandomize),
+    item(1, "P&roperties", kIdProperties),
     separator(1),
     item(1, "Select &All time", kIdEditSelectAll),
     item(1, "Select t&ime...", kIdSelectTime),

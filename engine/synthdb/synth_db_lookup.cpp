@@ -130,4 +130,16 @@ std::vector<DrumsetListRow> SynthDbLookup::drumsetList(int synthNumber) const
     return sets;
 }
 
+std::vector<NrpnListRow> SynthDbLookup::nrpnList(int synthNumber) const
+{
+    std::vector<NrpnListRow> rows;
+    try {
+        m_nrpn.visitRowsOfSynth(synthNumber,
+                                [&](Table& row) { rows.push_back({row.key()[1], row.textField("NRPNName")}); });
+    } catch (const SqliteError&) {
+        return {};
+    }
+    return rows;
+}
+
 } // namespace rz

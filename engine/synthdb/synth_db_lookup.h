@@ -26,6 +26,7 @@ public:
     std::optional<std::string> nrpnName(int synthNumber, int nrpn) const override;
     std::vector<PatchListRow> patchList(int synthNumber) const override;
     std::vector<DrumsetListRow> drumsetList(int synthNumber) const override;
+    std::vector<NrpnListRow> nrpnList(int synthNumber) const override;
 
 private:
     // Seeks the full key and reads one text field.

@@ -21,7 +21,7 @@ using namespace test;
 // controller series has nowhere to go.
 const EnableCase kRoutingCases[] = {
     {kIdViewOtherController, kNever}, {kIdInsertMeter, kSongStoppedEditing}, {kIdInsertMeasureNumbers, kSongStoppedEditing},
-    {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kNever}, {kIdInsertTime, kSongStoppedEditing},
+    {kIdInsertKeySignature, kSongStoppedEditing}, {kIdInsertEvent, kSongStoppedEditing}, {kIdInsertTime, kSongStoppedEditing},
     {kIdInsertChord, kSongStoppedEditing}, {kIdInsertControllerSeries, kNever}, {kIdInsertTempo, kSongStoppedEditing},
     {kIdInsertTempoSeries, kSongStoppedEditing}, {kIdEditFind, kSongNotPlaying}, {kIdFindNext, kSongNotPlaying},
     {kIdInsertTrack, kSongStoppedEditing}, {kIdWebSite, kNever}, {kIdFindFaults, kSongNotPlaying},

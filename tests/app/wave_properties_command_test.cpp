@@ -84,8 +84,8 @@ TEST_F(WavePropertiesCommand, OnlyTheDialogsTheProgramHasEnableProperties)
     CSongDoc& song = songWithClip();
     select(song, kSelectAudioClip);
     EXPECT_TRUE(app->router().update(kIdProperties).enabled);
-    select(song, kSelectEvents); // the event dialog is not in the program
-    EXPECT_FALSE(app->router().update(kIdProperties).enabled);
+    select(song, kSelectEvents); // the event dialog is in the program too
+    EXPECT_TRUE(app->router().update(kIdProperties).enabled);
 }
 
 TEST_F(WavePropertiesCommand, OkAppliesTheRepeatCountAndPositionAsOneUndoStep)

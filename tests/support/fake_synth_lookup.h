@@ -100,6 +100,15 @@ public:
         return list;
     }
 
+    std::vector<NrpnListRow> nrpnList(int synthNumber) const override
+    {
+        std::vector<NrpnListRow> list;
+        for (const auto& [key, name] : nrpnNames)
+            if (std::get<0>(key) == synthNumber)
+                list.push_back({std::get<1>(key), name});
+        return list;
+    }
+
 private:
     template <class Map, class Key>
     static std::optional<typename Map::mapped_type> find(const Map& map, const Key& key)

@@ -130,6 +130,15 @@ TEST_F(SynthDbLookupSeam, ListsASynthsPatchesAndDrumSetsInKeyOrder)
     EXPECT_TRUE(lookup().drumsetList(35).empty());
 }
 
+TEST_F(SynthDbLookupSeam, ListsASynthsNrpnsInNumberOrder)
+{
+    m_db->connection().exec(R"(
+        INSERT INTO "NRPN" VALUES (34, 389, 'Cutoff'), (34, 5, 'Vibrato'), (35, 7, 'Other');)");
+    const std::vector<NrpnListRow> nrpns{{5, "Vibrato"}, {389, "Cutoff"}, {16383, "Top"}};
+    EXPECT_EQ(lookup().nrpnList(34), nrpns);
+    EXPECT_TRUE(lookup().nrpnList(99).empty());
+}
+
 TEST_F(SynthDbLookupSeam, LookingUpNeverMovesTheSharedCursors)
 {
     ASSERT_TRUE(m_db->patches().seekEq(33, 0, 5));
