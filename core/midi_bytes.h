@@ -150,3 +150,12 @@ inline constexpr uint8_t kChorusSend = 93;
 inline constexpr uint8_t kCelesteSend = 94;
 
 } // namespace rz::cc
+
+namespace rz {
+
+// A 14-bit value is sent as MSB x 128 + LSB; programs run 0..127.
+inline constexpr int kMsbFactor = 128;
+inline constexpr int kMaxFourteenBit = 16383;
+inline constexpr int kMaxProgram = 127;
+
+} // namespace rz

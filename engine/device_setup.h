@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/midi_bytes.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +36,6 @@ inline constexpr int kTuningCentre = 8192;
 // sends to bring it back to them.
 inline constexpr int kDeviceDefaultReverbType = 4;
 inline constexpr int kDeviceDefaultChorusType = 2;
-inline constexpr int kMaxFourteenBit = 16383;
 
 // One item of a type combo: the type it sends, -1 for the empty first item.
 struct EffectTypeItem {

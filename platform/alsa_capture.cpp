@@ -1,5 +1,7 @@
 #include "platform/alsa_capture.h"
 
+#include "core/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -11,7 +13,7 @@
 namespace rz {
 namespace {
 
-constexpr unsigned kPeriods = 4;
+constexpr unsigned kCapturePeriods = 4;
 constexpr unsigned kPeriodsPerSecond = 10;
 // How long the thread waits for data before it looks at the stop flag.
 constexpr int kWaitMs = 100;
@@ -19,14 +21,6 @@ constexpr int kWaitMs = 100;
 std::string alsaError(const std::string& what, int code)
 {
     return what + ": " + snd_strerror(code);
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-                  return std::tolower(x) == std::tolower(y);
-              });
 }
 
 } // namespace
@@ -80,7 +74,7 @@ bool AlsaCapture::configure(AlsaCaptureFormat& format, std::string& error)
     const snd_pcm_format_t sampleFormat = format.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
     unsigned rate = format.rate;
     snd_pcm_uframes_t period = std::max(1u, rate / kPeriodsPerSecond);
-    snd_pcm_uframes_t buffer = period * kPeriods;
+    snd_pcm_uframes_t buffer = period * kCapturePeriods;
     snd_pcm_hw_params_t* hw = nullptr;
     snd_pcm_hw_params_alloca(&hw);
     int result = snd_pcm_hw_params_any(m_pcm, hw);
@@ -189,7 +183,7 @@ bool selectCaptureInput(ICaptureMixer& mixer, const std::string& inputName, int 
 {
     const std::vector<CaptureMixerElement> elements = mixer.captureElements();
     const auto chosen = std::find_if(elements.begin(), elements.end(), [&](const CaptureMixerElement& e) {
-        return equalIgnoringCase(e.name, inputName);
+        return EqualIgnoringAsciiCase(e.name, inputName);
     });
     if (chosen == elements.end()) {
         error = "the capture device has no input \"" + inputName + "\"";

@@ -7,7 +7,7 @@ namespace rz {
 
 namespace {
 
-constexpr unsigned kPeriods = 3;
+constexpr unsigned kPlaybackPeriods = 3;
 
 // A configuration tree read from text; null when the text does not parse.
 snd_config_t* configFromText(const std::string& text, std::string& error)
@@ -58,7 +58,7 @@ std::string setAlsaHwParams(snd_pcm_t* pcm, snd_pcm_format_t format, unsigned& r
 {
     snd_pcm_hw_params_t* params = nullptr;
     snd_pcm_hw_params_alloca(&params);
-    unsigned periods = kPeriods;
+    unsigned periods = kPlaybackPeriods;
     int dir = 0;
     if (snd_pcm_hw_params_any(pcm, params) < 0
         || snd_pcm_hw_params_set_access(pcm, params, SND_PCM_ACCESS_RW_INTERLEAVED) < 0

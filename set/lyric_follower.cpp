@@ -6,7 +6,6 @@ namespace rz {
 
 namespace {
 
-constexpr int kBallRoom = 50;
 constexpr int kBounce = 42;
 
 LyricRect ballRect(int x, int y, const LyricFollowInput& input, int scroll)
@@ -61,7 +60,7 @@ LyricFollowResult followLyrics(const std::vector<LyricItem>& items, const LyricP
         const LyricItem& item = items[size_t(c)];
         tick0 = item.tick;
         x0 = item.rect.centreX() - 4;
-        y0 = item.rect.top - kBallRoom;
+        y0 = item.rect.top - kLyricBallRoom;
     }
     int ballX = x0;
     int ballY = y0 + (c >= 0 ? kBounce : 0);
@@ -72,7 +71,7 @@ LyricFollowResult followLyrics(const std::vector<LyricItem>& items, const LyricP
         int dx = 0, dy = 0;
         if (c + 1 != pages.starts[size_t(page) + 1]) {
             dx = next.rect.centreX() - x0 - 4;
-            dy = next.rect.top - kBallRoom - y0;
+            dy = next.rect.top - kLyricBallRoom - y0;
         }
         if (dt > 0) {
             const int64_t e = int64_t(p) - tick0;
@@ -91,7 +90,7 @@ LyricFollowResult followLyrics(const std::vector<LyricItem>& items, const LyricP
         s.ballX = ballX;
         s.ballY = ballY;
         if (s.pageHeight > input.clientHeight) {
-            const int offset = std::clamp((straightY + kBallRoom) - input.clientHeight / 2, 0,
+            const int offset = std::clamp((straightY + kLyricBallRoom) - input.clientHeight / 2, 0,
                                           s.pageHeight - input.clientHeight);
             if (offset != s.scrollOffset) {
                 s.scrollOffset = offset;

@@ -10,7 +10,6 @@ namespace rz {
 namespace {
 
 constexpr int kIndent = 8;
-constexpr int kBallRoom = 50;
 constexpr std::string_view kSeparators = "/\\|\n\r";
 
 bool isSeparator(char c)
@@ -34,7 +33,7 @@ bool endsWith(std::string_view text, std::string_view tail)
 
 int topOfPage(int style)
 {
-    return style == kLyricBall ? kIndent + kBallRoom : kIndent;
+    return style == kLyricBall ? kIndent + kLyricBallRoom : kIndent;
 }
 
 // The digits at the front, saturating rather than overflowing.
@@ -123,7 +122,7 @@ void alignPages(std::vector<LyricItem>& items, const LyricPages& pages, const Ly
 
 int lyricLineHeight(int fontHeight, int style)
 {
-    return (style == kLyricBall ? kBallRoom : 0) + fontHeight * 5 / 4 + 4;
+    return (style == kLyricBall ? kLyricBallRoom : 0) + fontHeight * 5 / 4 + 4;
 }
 
 LyricPages layoutLyricItems(std::vector<LyricItem>& items, std::string_view title,
@@ -256,7 +255,7 @@ LyricPages layoutLyricItems(std::vector<LyricItem>& items, std::string_view titl
             y = topOfPage(style);
         }
 
-        const int textHeight = lineHeight - (style == kLyricBall ? kBallRoom : 0) - 4;
+        const int textHeight = lineHeight - (style == kLyricBall ? kLyricBallRoom : 0) - 4;
         for (size_t k = i; k <= j; ++k) {
             LyricItem& placed = items[k];
             const int width = measurer.textWidth(placed.text, font);

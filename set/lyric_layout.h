@@ -17,6 +17,9 @@ public:
     virtual int fontHeight(const LyricFont& font) const = 0;
 };
 
+// Room above a line for the bouncing ball.
+inline constexpr int kLyricBallRoom = 50;
+
 struct LyricLayoutParams {
     int clientWidth = 0;
     int clientHeight = 0;

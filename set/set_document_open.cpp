@@ -3,6 +3,7 @@
 // set folder that the file does not list. GUI thread.
 #include "set/set_document.h"
 
+#include "core/ascii_case.h"
 #include "core/input_file.h"
 #include "core/profile.h"
 #include "core/prompt.h"
@@ -24,13 +25,6 @@ namespace {
 constexpr std::uintmax_t kMaxSetFileBytes = 64u << 20;
 constexpr const char* kLoadingPrompt = "Loading set...";
 
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 bool endsWith(const std::string& text, std::string_view ending)
 {
     return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
@@ -49,11 +43,11 @@ bool readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& byte
 // Only a unique match counts.
 std::filesystem::path caseInsensitiveMatch(const std::filesystem::path& folder, const std::string& name)
 {
-    const std::string wanted = lowered(name);
+    const std::string wanted = AsciiLower(name);
     std::filesystem::path found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (!entry.is_regular_file(error) || lowered(entry.path().filename().string()) != wanted)
+        if (!entry.is_regular_file(error) || AsciiLower(entry.path().filename().string()) != wanted)
             continue;
         if (!found.empty())
             return {};
@@ -64,7 +58,7 @@ std::filesystem::path caseInsensitiveMatch(const std::filesystem::path& folder, 
 
 bool isSongFileName(const std::filesystem::path& path)
 {
-    const std::string name = lowered(path.filename().string());
+    const std::string name = AsciiLower(path.filename().string());
     return endsWith(name, ".mid") || endsWith(name, ".kar");
 }
 
@@ -72,7 +66,7 @@ bool holdsASet(const std::filesystem::path& folder)
 {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        if (entry.is_regular_file(error) && endsWith(lowered(entry.path().filename().string()), ".set"))
+        if (entry.is_regular_file(error) && endsWith(AsciiLower(entry.path().filename().string()), ".set"))
             return true;
     return false;
 }

@@ -2,6 +2,7 @@
 // and what each item shows. GUI thread.
 #include "set/set_navigator.h"
 
+#include "core/ascii_case.h"
 #include "core/engine_link.h"
 #include "core/profile.h"
 #include "core/settings.h"
@@ -17,13 +18,6 @@
 
 namespace rz {
 namespace {
-
-std::string lowered(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
 
 bool shownAsMarker(const CCue& cue)
 {
@@ -316,9 +310,9 @@ void SetNavigator::MarkNextSong(SetTreeItem* item)
 
 CSongDoc* SetNavigator::FindSongByName(const std::filesystem::path& path)
 {
-    const std::string wanted = lowered(path.lexically_normal().string());
+    const std::string wanted = AsciiLower(path.lexically_normal().string());
     for (SetTreeItem* item : m_set.tree().songItems())
-        if (lowered(item->song->pathName.lexically_normal().string()) == wanted)
+        if (AsciiLower(item->song->pathName.lexically_normal().string()) == wanted)
             return ActivateSongItem(item, 0);
     ActivateSongItem(m_set.tree().statusItem(), 0);
     return nullptr;
@@ -370,8 +364,8 @@ int SetNavigator::imageOf(const SetTreeItem* item) const
         const bool loaded = item->song->contentFlag;
         bool outside = false;
         if (m_set.hasSetFile()) {
-            const std::string folder = lowered(m_set.setFolder().string());
-            outside = lowered(item->song->pathName.string()).rfind(folder, 0) != 0;
+            const std::string folder = AsciiLower(m_set.setFolder().string());
+            outside = AsciiLower(item->song->pathName.string()).rfind(folder, 0) != 0;
         }
         if (outside)
             return loaded ? kOutsideSongImage : kOutsideUnloadedImage;

@@ -19,8 +19,6 @@ namespace rz {
 
 namespace {
 
-constexpr int32_t kLastTick = 0x7FFFFFFE;
-
 std::string_view textOf(std::span<const uint8_t> data, size_t limit = SIZE_MAX)
 {
     return {reinterpret_cast<const char*>(data.data()), std::min(data.size(), limit)};

@@ -34,14 +34,6 @@ void publish(CSongDoc& song, AppClipboard& copied, ClipFileCopies& files)
     files.keep();
 }
 
-// The first event of a track at or after the tick.
-size_t firstAtOrAfter(const std::vector<CMidiEvent>& events, int64_t tick)
-{
-    auto at = std::lower_bound(events.begin(), events.end(), tick,
-                               [](const CMidiEvent& e, int64_t t) { return e.tick < t; });
-    return size_t(at - events.begin());
-}
-
 // An event as the clipboard holds it: its tick (and a note's duration) in
 // clipboard ticks from `origin`, the stamp word its source track.
 CMidiEvent clipboardEvent(const CMidiEvent& source, int64_t origin, int timeBase, size_t track)
@@ -59,7 +51,7 @@ CMidiEvent clipboardEvent(const CMidiEvent& source, int64_t origin, int timeBase
 bool copyWindow(const CTrack& track, size_t index, int64_t low, int64_t high, int64_t origin,
                 int timeBase, bool transpose, std::vector<CMidiEvent>& out, ClipFileCopies& files)
 {
-    for (size_t e = firstAtOrAfter(track.events, low);
+    for (size_t e = FirstAtOrAfter(track.events, low);
          e < track.events.size() && track.events[e].tick < high; ++e) {
         CMidiEvent event = clipboardEvent(track.events[e], origin, timeBase, index);
         if (transpose)

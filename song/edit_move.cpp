@@ -16,12 +16,10 @@ namespace rz {
 namespace {
 
 constexpr char kNothingToMove[] = "Nothing has been selected to move.";
-constexpr char kNoTargetTracks[] = "Please create tracks before attempting to move events to them.";
+constexpr char kNoTracksToMoveTo[] = "Please create tracks before attempting to move events to them.";
 constexpr char kMoveClipped[] = "Note: one or more events will be clipped up against the beginning of the song.";
 
 int32_t earlierTime(const CCue& cue) { return std::min(cue.time, cue.secondTime); }
-
-size_t userTrackEnd(const CSongDoc& song) { return song.tracks.empty() ? 0 : song.tracks.size() - 1; }
 
 // The first tick of what moves.
 struct MoveSources {
@@ -55,7 +53,7 @@ MoveSources findSources(const CSongDoc& song)
                 s.addEvent(t, song.tracks[t]->events.front().tick);
         return s;
     }
-    for (size_t t = 0; t < userTrackEnd(song); ++t)
+    for (size_t t = 0; t < UserTrackEnd(song); ++t)
         for (const CMidiEvent& e : song.tracks[t]->events)
             if (e.selectionStamp == song.selectionStamp)
                 s.addEvent(t, e.tick);
@@ -80,7 +78,7 @@ std::vector<EventPlace> movingEvents(const CSongDoc& song, const MoveParams& p)
             for (size_t e = 0; e < song.tracks[t]->events.size(); ++e)
                 add(t, e);
     } else if (p.events) {
-        for (size_t t = 0; t < userTrackEnd(song); ++t)
+        for (size_t t = 0; t < UserTrackEnd(song); ++t)
             for (size_t e = 0; e < song.tracks[t]->events.size(); ++e)
                 if (song.tracks[t]->events[e].selectionStamp == song.selectionStamp)
                     add(t, e);
@@ -143,7 +141,7 @@ std::optional<std::vector<size_t>> targetTracks(const CSongDoc& song, const Move
         highest = std::max(highest, place.first);
     }
     const int64_t last = int64_t(p.targetTrack) + (p.mixdown ? 0 : int64_t(highest - lowest));
-    if (p.targetTrack < 1 || last >= int64_t(userTrackEnd(song)))
+    if (p.targetTrack < 1 || last >= int64_t(UserTrackEnd(song)))
         return std::nullopt;
     for (size_t t = lowest; t <= highest; ++t)
         targets[t] = size_t(p.targetTrack) + (p.mixdown ? 0 : t - lowest);
@@ -201,7 +199,7 @@ void CSongDoc::OnEditMove()
     const std::vector<EventPlace> places = movingEvents(*this, *params);
     const std::optional<std::vector<size_t>> targets = targetTracks(*this, *params, places);
     if (!targets) {
-        m_context.prompt.message(kNoTargetTracks);
+        m_context.prompt.message(kNoTracksToMoveTo);
         return;
     }
     MovePlan plan(*this, *params, sources.first);

@@ -19,16 +19,9 @@ namespace {
 
 constexpr char kPastePastEnd[] = "Sorry, the paste would reach beyond the longest possible song.";
 constexpr char kCopiesOverlap[] = "The next copy must follow the first copy...";
-constexpr char kNoTargetTracks[] = "Please select one or more tracks for pasting.";
+constexpr char kNoTracksToPasteTo[] = "Please select one or more tracks for pasting.";
 
 uint32_t placedKey(size_t track) { return uint32_t(track << 24) | kComputedPosition; }
-
-size_t firstAtOrAfter(const std::vector<CMidiEvent>& events, int64_t tick)
-{
-    auto at = std::lower_bound(events.begin(), events.end(), tick,
-                               [](const CMidiEvent& e, int64_t t) { return e.tick < t; });
-    return size_t(at - events.begin());
-}
 
 // A clipboard event as it goes in at `at`: its tick and a note's duration in
 // song ticks; a time before the song's start becomes tick 0.
@@ -463,7 +456,7 @@ void pasteControllers(CSongDoc& song)
         if (song.tracks[t]->type == kMidiTrack && song.tracks[t]->recordArm >= 0)
             targets.push_back(t);
     if (targets.empty()) {
-        song.context().prompt.message(kNoTargetTracks);
+        song.context().prompt.message(kNoTracksToPasteTo);
         return;
     }
     if (board.events.empty())
@@ -478,7 +471,7 @@ void pasteControllers(CSongDoc& song)
     EventListBuilder builder;
     for (size_t t : targets) {
         const auto& events = song.tracks[t]->events;
-        for (size_t e = firstAtOrAfter(events, at); e < events.size(); ++e) {
+        for (size_t e = FirstAtOrAfter(events, at); e < events.size(); ++e) {
             if ((events[e].message & mask) != (match & mask))
                 continue;
             if (events[e].tick > end)

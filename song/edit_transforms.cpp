@@ -26,15 +26,6 @@ namespace {
 
 constexpr uint32_t kRowKeyMask = 0xFF000000;
 
-size_t firstAtOrAfter(const std::vector<CMidiEvent>& events, int64_t tick)
-{
-    auto at = std::lower_bound(events.begin(), events.end(), tick,
-                               [](const CMidiEvent& e, int64_t t) { return e.tick < t; });
-    return size_t(at - events.begin());
-}
-
-size_t userTrackEnd(const CSongDoc& song) { return song.tracks.empty() ? 0 : song.tracks.size() - 1; }
-
 } // namespace
 
 std::vector<size_t> scopeTracks(const CSongDoc& song)
@@ -44,11 +35,11 @@ std::vector<size_t> scopeTracks(const CSongDoc& song)
     if (view == nullptr)
         return rows;
     const int current = view->currentRow();
-    if (view->currentRowMode() && current >= 0 && size_t(current) < userTrackEnd(song)) {
+    if (view->currentRowMode() && current >= 0 && size_t(current) < UserTrackEnd(song)) {
         rows.push_back(size_t(current));
         return rows;
     }
-    for (size_t t = 0; t < userTrackEnd(song); ++t)
+    for (size_t t = 0; t < UserTrackEnd(song); ++t)
         if (view->IsRowSelected(int(t)))
             rows.push_back(t);
     return rows;
@@ -60,17 +51,17 @@ void forEachInScope(const CSongDoc& song, const TransformScope& scope,
     if (song.selectionKind & kSelectTimeRange) {
         const int64_t low = int64_t(song.selectionFrom) - scope.shift;
         const int64_t high = int64_t(song.selectionTo) - scope.shift;
-        for (size_t t = 0; t < userTrackEnd(song); ++t) {
+        for (size_t t = 0; t < UserTrackEnd(song); ++t) {
             if (scope.selectedTracksOnly && !isRowSelected(song, t))
                 continue;
             const auto& events = song.tracks[t]->events;
-            for (size_t e = firstAtOrAfter(events, low); e < events.size() && events[e].tick < high; ++e)
+            for (size_t e = FirstAtOrAfter(events, low); e < events.size() && events[e].tick < high; ++e)
                 visit(t, e);
         }
         return;
     }
     if (song.selectionKind & (kSelectEvents | kSelectAudioClip)) {
-        for (size_t t = 0; t < userTrackEnd(song); ++t) {
+        for (size_t t = 0; t < UserTrackEnd(song); ++t) {
             const auto& events = song.tracks[t]->events;
             for (size_t e = 0; e < events.size(); ++e)
                 if (events[e].selectionStamp == song.selectionStamp)
@@ -134,7 +125,7 @@ bool CSongDoc::OnUpdateEditTransform(EditDialog dialog) const
     const ITrackRows* rows = m_context.trackRows;
     if (rows == nullptr || rows->currentRowMode() || !m_context.host.trackViewActive())
         return false;
-    for (size_t t = 0; t < userTrackEnd(*this); ++t)
+    for (size_t t = 0; t < UserTrackEnd(*this); ++t)
         if (rows->IsRowSelected(int(t)) && (anyTrack || tracks[t]->type == kMidiTrack))
             return true;
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,5 +27,13 @@ public:
     bool empty() const { return events.empty() && sourceKeys.empty(); }
     void clear();
 };
+
+// The first of a track's events (kept in tick order) at or after `tick`.
+inline size_t FirstAtOrAfter(const std::vector<CMidiEvent>& events, int64_t tick)
+{
+    auto at = std::lower_bound(events.begin(), events.end(), tick,
+                               [](const CMidiEvent& e, int64_t t) { return e.tick < t; });
+    return size_t(at - events.begin());
+}
 
 } // namespace rz

@@ -16,7 +16,6 @@ constexpr char kLabel[] = "Edit Lyric";
 // Meta types of the syllables.
 constexpr uint8_t kMetaText = 0x01;
 constexpr uint8_t kMetaLyric = 0x05;
-constexpr int32_t kLastTick = std::numeric_limits<int32_t>::max() - 1;
 
 bool isSyllable(const CMidiEvent& event)
 {

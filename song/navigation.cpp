@@ -18,7 +18,7 @@ bool isStoppedOrPaused(TransportState state)
     return state == TransportState::Stopped || state == TransportState::Paused;
 }
 
-int32_t measureEnd(const MeasureRec& measure)
+int32_t endOfMeasure(const MeasureRec& measure)
 {
     return measure.start + measure.length;
 }
@@ -129,7 +129,7 @@ void CSongDoc::NextMeasure()
     if (m < 0)
         return;
     const MeasureRec& measure = measureMap[size_t(m)];
-    const int32_t tick = std::min(measureEnd(measure), measureMap.back().start);
+    const int32_t tick = std::min(endOfMeasure(measure), measureMap.back().start);
     IEngineLink& engine = m_context.engine;
     switch (engine.transportState()) {
     case TransportState::Stopped: locateAndShow(tick); break;
@@ -177,7 +177,7 @@ void CSongDoc::GoToMeasure(int32_t tick)
     IEngineLink& engine = m_context.engine;
     NextStop stop = engine.nextStop();
     takeOverJump(stop);
-    stop.jumpFrom = measureEnd(measureMap[size_t(from)]) - tenth(*this);
+    stop.jumpFrom = endOfMeasure(measureMap[size_t(from)]) - tenth(*this);
     stop.jumpTo = std::max(measureMap[size_t(to)].start - tenth(*this), int32_t(0));
     engine.setNextStop(stop);
 }
@@ -196,7 +196,7 @@ void CSongDoc::RepeatMeasure()
     }
     target = std::min(target, int(measureMap.size()) - 1);
     takeOverJump(stop);
-    stop.jumpFrom = measureEnd(measureMap[size_t(m)]) - tenth(*this);
+    stop.jumpFrom = endOfMeasure(measureMap[size_t(m)]) - tenth(*this);
     stop.jumpTo = std::max(measureMap[size_t(target)].start - tenth(*this), int32_t(0));
     engine.setNextStop(stop);
 }
@@ -217,7 +217,7 @@ void CSongDoc::SkipNextMeasure()
     const int landing = std::clamp(skipped + 1, 0, last);
     takeOverJump(stop);
     stop.jumpFrom = measureMap[size_t(m) + 1].start - tenth(*this);
-    stop.jumpTo = measureEnd(measureMap[size_t(landing)]) - tenth(*this);
+    stop.jumpTo = endOfMeasure(measureMap[size_t(landing)]) - tenth(*this);
     engine.setNextStop(stop);
 }
 

@@ -9,9 +9,6 @@
 namespace rz {
 namespace {
 
-// The largest tick an event may have; kEndTick marks the end.
-constexpr uint64_t kLastTick = 0x7FFFFFFE;
-
 // Data bytes after the status byte of a channel message.
 int channelDataBytes(uint8_t kind)
 {
@@ -189,7 +186,7 @@ bool CTrack::ReadNextEvent(RawEvent& out)
         // Time past the last tick a song holds is cut, keeping the events.
         const uint64_t tick = uint64_t(nextTick) + *delta;
         pastLastTick = pastLastTick || tick > kLastTick;
-        nextTick = int32_t(std::min(tick, kLastTick));
+        nextTick = int32_t(std::min<uint64_t>(tick, kLastTick));
         readPosition = uint32_t(reader.position());
         if (!stepOver)
             return true;

@@ -35,8 +35,6 @@ constexpr uint8_t kRsdTempoAlso = 0x88;
 constexpr uint8_t kRsdMeter = 0xA3;
 constexpr uint8_t kRsdProgram = 0xE5;
 constexpr uint8_t kRsdController = 0xE6;
-// Ticks stay within what the play cursor accepts.
-constexpr int64_t kLastTick = 0x7FFFFFFE;
 // The companion's size, and where its title starts and must end.
 constexpr size_t kRscSize = 124;
 constexpr size_t kRscTitleStart = 16;
@@ -274,7 +272,7 @@ int32_t contentEnd(const CSongDoc& song)
     for (const auto& track : song.tracks)
         for (const CMidiEvent& event : track->events)
             end = std::max<int64_t>(end, int64_t(event.tick) + std::max(event.value2, 0));
-    return int32_t(std::min(end, kLastTick));
+    return int32_t(std::min<int64_t>(end, kLastTick));
 }
 
 bool finishSong(CSongDoc& song, std::string& reason)

@@ -374,4 +374,10 @@ private:
     std::atomic<int32_t> m_position{0};
 };
 
+// One past the last user track: the last track is the empty one always present.
+inline size_t UserTrackEnd(const CSongDoc& song)
+{
+    return song.tracks.empty() ? 0 : song.tracks.size() - 1;
+}
+
 } // namespace rz

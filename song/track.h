@@ -32,6 +32,8 @@ inline constexpr Color kDefaultTrackColor = 0x0EF0FF;
 
 // The play cursor's next tick and next time once a track has ended.
 inline constexpr int32_t kEndTick = 0x7FFFFFFF;
+// The last tick an event or a song position may take.
+inline constexpr int32_t kLastTick = kEndTick - 1;
 inline constexpr double kEndTime = 4294967295.0;
 
 // Controller numbers of the initial-controller slots, in slot order.

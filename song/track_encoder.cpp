@@ -82,9 +82,7 @@ struct EndsLater {
 };
 constexpr EndsLater endsLater;
 
-// Ticks stay within what the play cursor accepts.
-constexpr int64_t kLastTick = 0x7FFFFFFE;
-
+// Ticks stay within what the play cursor accepts (kLastTick).
 int32_t clampTick(int64_t tick)
 {
     return int32_t(std::clamp<int64_t>(tick, 0, kLastTick));

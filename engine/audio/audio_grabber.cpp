@@ -1,5 +1,7 @@
 #include "engine/audio/audio_grabber.h"
 
+#include "core/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -9,14 +11,6 @@
 
 namespace rz {
 namespace {
-
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-                  return std::tolower(x) == std::tolower(y);
-              });
-}
 
 // The ALSA name behind a friendly name; a name no device carries is taken
 // as an ALSA name itself.
@@ -173,7 +167,7 @@ int32_t CAudioGrabber::SelectInput(const std::string& inputName, int level)
     if (m_jack || (m_mixer && inputName.empty()))
         return 0; // a JACK pair is chosen when its ports are connected
     if (!m_mixer) {
-        if (inputName.empty() || equalIgnoringCase(inputName, kDefaultInput))
+        if (inputName.empty() || EqualIgnoringAsciiCase(inputName, kDefaultInput))
             return 0;
         m_lastError = "the capture device has no input \"" + inputName + "\"";
         return -ENOENT;

@@ -1,5 +1,7 @@
 #include "engine/audio/audio_grabber_jack.h"
 
+#include "core/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -10,14 +12,6 @@ namespace {
 
 // How often the helper thread looks into the ring.
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-                  return std::tolower(x) == std::tolower(y);
-              });
-}
 
 int16_t toSample(float x)
 {
@@ -86,7 +80,7 @@ bool JackCaptureDevice::connectPair(const std::string& inputName, std::string& e
         return true;
     const auto chosen = inputName.empty() ? pairs.begin()
                                           : std::find_if(pairs.begin(), pairs.end(), [&](const std::string& p) {
-                                                return equalIgnoringCase(p, inputName);
+                                                return EqualIgnoringAsciiCase(p, inputName);
                                             });
     if (chosen == pairs.end()) {
         error = "JACK has no input \"" + inputName + "\"";

@@ -10,17 +10,9 @@
 namespace rz {
 namespace {
 
-constexpr uint64_t kRiffSizeOffset = 4;
-constexpr uint64_t kDataSizeOffset = 40;
 constexpr size_t kFrameBytes = 4; // 16-bit stereo
 // Frames converted on the stack before they go into the ring.
 constexpr size_t kConvertFrames = 256;
-
-void putU32(uint8_t* at, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
 
 std::array<uint8_t, CWaveDiskWriter::kHeaderBytes> headerBytes(uint32_t sampleRate)
 {
@@ -30,7 +22,7 @@ std::array<uint8_t, CWaveDiskWriter::kHeaderBytes> headerBytes(uint32_t sampleRa
     std::array<uint8_t, CWaveDiskWriter::kHeaderBytes> bytes{};
     std::memcpy(bytes.data(), "RIFF", 4);
     std::memcpy(bytes.data() + 8, "WAVEfmt ", 8);
-    putU32(bytes.data() + 16, 16);
+    PutLe32(bytes.data() + 16, 16);
     const std::array<uint8_t, 16> fmt = FormatChunkBytes(format);
     std::memcpy(bytes.data() + 20, fmt.data(), fmt.size());
     std::memcpy(bytes.data() + 36, "data", 4);
@@ -122,15 +114,15 @@ bool CWaveDiskWriter::finishFile(std::string& reason)
     const bool pad = m_dataBytes % 2 == 1;
     std::array<uint8_t, 4> riffSize{};
     std::array<uint8_t, 4> dataSize{};
-    putU32(riffSize.data(), uint32_t(kHeaderBytes - 8 + m_dataBytes + (pad ? 1 : 0)));
-    putU32(dataSize.data(), uint32_t(m_dataBytes));
+    PutLe32(riffSize.data(), uint32_t(kHeaderBytes - 8 + m_dataBytes + (pad ? 1 : 0)));
+    PutLe32(dataSize.data(), uint32_t(m_dataBytes));
     static constexpr uint8_t kPad[1] = {0};
     std::string error;
     // Sizes are patched even after a write error, so what did reach the disk
     // still plays.
     const bool written = (!pad || m_file.write(kPad, error))
                          && m_file.writeAt(kRiffSizeOffset, riffSize, error)
-                         && m_file.writeAt(kDataSizeOffset, dataSize, error);
+                         && m_file.writeAt(CWaveDiskWriter::kDataSizeOffset, dataSize, error);
     std::string closeError;
     const bool closed = m_file.close(closeError);
     if (!m_writeError.empty())

@@ -29,6 +29,8 @@ public:
     // Five seconds of 44100 Hz 16-bit stereo.
     static constexpr size_t kRingBytes = 882000;
     static constexpr size_t kHeaderBytes = 44;
+    // Where that header keeps the size of the "data" chunk.
+    static constexpr uint64_t kDataSizeOffset = 40;
 
     // `dataLimit` is for tests; the default is the RIFF limit.
     explicit CWaveDiskWriter(uint64_t dataLimit = kWaveDataLimit);

@@ -297,6 +297,12 @@ void WaveFormatFromIndex(uint32_t index, WaveFormat& format)
     format.bytesPerSecond = format.sampleRate * format.blockAlign;
 }
 
+void PutLe32(uint8_t* at, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        at[i] = uint8_t(value >> (8 * i));
+}
+
 std::array<uint8_t, 16> FormatChunkBytes(const WaveFormat& format)
 {
     std::array<uint8_t, 16> bytes{};

@@ -39,6 +39,12 @@ void WaveFormatFromIndex(uint32_t index, WaveFormat& format);
 // The 16 little-endian bytes of a "fmt " chunk body.
 std::array<uint8_t, 16> FormatChunkBytes(const WaveFormat& format);
 
+// Writes `value` little-endian, as every RIFF size and field is stored.
+void PutLe32(uint8_t* at, uint32_t value);
+
+// Where the RIFF chunk's size sits in every wave file.
+inline constexpr uint64_t kRiffSizeOffset = 4;
+
 // Writes a RIFF "WAVE" file: "fmt ", "fact" (the frame count, patched at
 // close) and "data". One thread at a time.
 class CWaveWriter {

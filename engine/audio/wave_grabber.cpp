@@ -7,22 +7,15 @@
 
 #include "core/log.h"
 #include "engine/audio/wave_disk_writer.h"
+#include "engine/audio/wave_file.h"
 
 namespace rz {
 namespace {
 
-constexpr uint64_t kRiffSizeOffset = 4;
-constexpr uint64_t kDataSizeOffset = 40;
 // Work per Step, so the progress dialog stays responsive.
 constexpr auto kStepBudget = std::chrono::milliseconds(50);
 // Audio per Step, so that a fast machine still shows the progress rising.
 constexpr uint64_t kStepSeconds = 1;
-
-void putU32(uint8_t* at, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
 
 } // namespace
 
@@ -168,10 +161,10 @@ bool CWaveGrabber::finishTarget(std::string& reason)
 {
     std::array<uint8_t, 4> riffSize{};
     std::array<uint8_t, 4> dataSize{};
-    putU32(riffSize.data(), uint32_t(CWaveDiskWriter::kHeaderBytes - 8 + m_dataBytes));
-    putU32(dataSize.data(), uint32_t(m_dataBytes));
+    PutLe32(riffSize.data(), uint32_t(CWaveDiskWriter::kHeaderBytes - 8 + m_dataBytes));
+    PutLe32(dataSize.data(), uint32_t(m_dataBytes));
     const bool written = m_target.writeAt(kRiffSizeOffset, riffSize, reason)
-                         && m_target.writeAt(kDataSizeOffset, dataSize, reason);
+                         && m_target.writeAt(CWaveDiskWriter::kDataSizeOffset, dataSize, reason);
     std::string closeError;
     const bool closed = m_target.close(closeError);
     if (written && !closed)

@@ -9,21 +9,14 @@ namespace {
 
 // RIFF header, "fmt " (16 bytes), "fact" (4 bytes), "data" header.
 constexpr size_t kHeaderBytes = 12 + 8 + 16 + 8 + 4 + 8;
-constexpr uint64_t kRiffSizeOffset = 4;
 constexpr uint64_t kFactOffset = 12 + 8 + 16 + 8;
 constexpr uint64_t kDataSizeOffset = kHeaderBytes - 4;
 constexpr uint32_t kFactUnknown = 0xFFFFFFFF;
 
-void putU32(uint8_t* at, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
-
 std::array<uint8_t, 4> u32Bytes(uint32_t value)
 {
     std::array<uint8_t, 4> bytes{};
-    putU32(bytes.data(), value);
+    PutLe32(bytes.data(), value);
     return bytes;
 }
 
@@ -32,16 +25,16 @@ std::vector<uint8_t> headerBytes(const WaveFormat& format)
     std::vector<uint8_t> bytes(kHeaderBytes);
     uint8_t* at = bytes.data();
     std::memcpy(at, "RIFF", 4);
-    putU32(at + 4, uint32_t(kHeaderBytes - 8));
+    PutLe32(at + 4, uint32_t(kHeaderBytes - 8));
     std::memcpy(at + 8, "WAVEfmt ", 8);
-    putU32(at + 16, 16);
+    PutLe32(at + 16, 16);
     const std::array<uint8_t, 16> fmt = FormatChunkBytes(format);
     std::memcpy(at + 20, fmt.data(), fmt.size());
     std::memcpy(at + 36, "fact", 4);
-    putU32(at + 40, 4);
-    putU32(at + 44, kFactUnknown);
+    PutLe32(at + 40, 4);
+    PutLe32(at + 44, kFactUnknown);
     std::memcpy(at + 48, "data", 4);
-    putU32(at + 52, 0);
+    PutLe32(at + 52, 0);
     return bytes;
 }
 

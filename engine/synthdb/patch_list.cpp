@@ -1,6 +1,7 @@
 #include "engine/synthdb/patch_list.h"
 
 #include "core/input_file.h"
+#include "core/midi_bytes.h"
 #include "engine/synthdb/synth_db_seed.h"
 #include "engine/synthdb/synth_labels.h"
 #include "song/fs.h"
@@ -15,9 +16,6 @@ namespace {
 
 constexpr size_t kLinePiece = 255;      // a longer line is read in pieces
 constexpr size_t kMaxFileBytes = 16u << 20; // more than any synthesizer's names
-constexpr int kMaxProgram = 127;
-constexpr int kMaxFourteenBit = 16383;
-constexpr int kMsbFactor = 128;
 
 bool startsWith(std::string_view text, std::string_view prefix)
 {

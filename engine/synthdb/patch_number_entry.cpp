@@ -1,5 +1,6 @@
 #include "engine/synthdb/patch_number_entry.h"
 
+#include "core/midi_bytes.h"
 #include "engine/synthdb/synth_labels.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace rz {
 
 namespace {
 
-constexpr int kMsbFactor = 128;
 constexpr int kDrumsetBound = 16384; // a bound this high means bank x 128 + program
 constexpr int kFourteenBitBound = 129;
 

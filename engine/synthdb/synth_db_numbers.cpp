@@ -1,30 +1,21 @@
 #include "engine/synthdb/synth_db_numbers.h"
 
+#include "core/midi_bytes.h"
+
 namespace rz {
-
-namespace {
-
-constexpr int kBankMsbFactor = 128;
-
-bool cc0Only(int technology)
-{
-    return (technology & kTechCc0Only) != 0;
-}
-
-} // namespace
 
 int storedBankNumber(int technology, int shownBank)
 {
     if (!cc0Only(technology) || shownBank < 0)
         return shownBank;
-    return shownBank * kBankMsbFactor;
+    return shownBank * kMsbFactor;
 }
 
 int shownBankNumber(int technology, int storedBank)
 {
     if (!cc0Only(technology) || storedBank < 0)
         return storedBank;
-    return storedBank / kBankMsbFactor;
+    return storedBank / kMsbFactor;
 }
 
 int patchDisplayOffset(int technology)
@@ -46,8 +37,8 @@ std::string bankNumberText(int technology, int storedBank)
 {
     if (cc0Only(technology) || storedBank < 0)
         return std::to_string(shownBankNumber(technology, storedBank));
-    return std::to_string(storedBank) + " (" + std::to_string(storedBank / kBankMsbFactor) + "/"
-           + std::to_string(storedBank % kBankMsbFactor) + ")";
+    return std::to_string(storedBank) + " (" + std::to_string(storedBank / kMsbFactor) + "/"
+           + std::to_string(storedBank % kMsbFactor) + ")";
 }
 
 } // namespace rz

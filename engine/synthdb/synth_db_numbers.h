@@ -17,6 +17,11 @@ enum TechnologyBit : int {
     kTechPatchesFromZero = 0x100, // patches shown 0-127 instead of 1-128
 };
 
+inline bool cc0Only(int technology)
+{
+    return (technology & kTechCc0Only) != 0;
+}
+
 // Bank numbers are stored as 14-bit bank-select values (CC0 x 128 + CC32).
 // A CC0-only synth shows its banks by their CC0 value, so the shown bank 3
 // is stored as 384. A negative bank (none) passes through unchanged.

@@ -1,5 +1,6 @@
 #include "engine/synthdb/synth_tree.h"
 
+#include "core/midi_bytes.h"
 #include "engine/synthdb/synth_db_numbers.h"
 #include "engine/synthdb/synth_db_seed.h"
 #include "engine/synthdb/synth_labels.h"
@@ -10,9 +11,6 @@ namespace rz {
 
 namespace {
 
-constexpr int kMsbFactor = 128;
-constexpr int kMaxProgram = 127;
-constexpr int kMaxFourteenBit = 16383;
 constexpr int kMaxDrumsetKey = 0x1FFFFF;
 constexpr int kNoteNumberMask = 0xFF;
 // Imported synthesizers wait for their database number under keys from here
@@ -24,11 +22,6 @@ constexpr const char* kGroupNames[] = {"Patches", "Drumsets", "Controllers", "NR
 uint32_t dataWord(SynthItemKind kind, int key)
 {
     return (static_cast<uint32_t>(kind) << 24) | (static_cast<uint32_t>(key) & SynthItem::kKeyMask);
-}
-
-bool cc0Only(int technology)
-{
-    return (technology & kTechCc0Only) != 0;
 }
 
 std::string number(int value)

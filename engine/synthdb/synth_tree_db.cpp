@@ -1,5 +1,6 @@
 // Loading the patch-name editor's tree from the synthesizer database and
 // writing its changes back.
+#include "core/midi_bytes.h"
 #include "engine/synthdb/synth_db.h"
 #include "engine/synthdb/synth_db_delete.h"
 #include "engine/synthdb/synth_labels.h"
@@ -10,9 +11,6 @@ namespace rz {
 namespace {
 
 constexpr int kHeader = -1; // the member number of a bank's or drumset's header record
-constexpr int kMsbFactor = 128;
-constexpr int kMaxProgram = 127;
-constexpr int kMaxFourteenBit = 16383;
 constexpr size_t kCategoryCharacters = 12;
 
 bool inRange(int number, int high)

@@ -6,6 +6,9 @@
 
 namespace rz {
 
+// Both engines hand over and take stereo samples.
+inline constexpr int kFfmpegChannels = 2;
+
 std::unique_ptr<DecoderEngine> MakeFfmpegDecoder();
 std::unique_ptr<WmaEngine> MakeFfmpegWmaWriter();
 std::string FfmpegErrorText(int code);

@@ -21,7 +21,6 @@ extern "C" {
 namespace rz {
 namespace {
 
-constexpr int kOutputChannels = 2;
 // Corrupt packets in a row before the source counts as unreadable: a damaged
 // stretch is skipped, a demuxer that cannot move past one is not retried forever.
 constexpr int kMaxCorruptInARow = 100;
@@ -354,7 +353,7 @@ bool FfmpegDecoder::convert(const uint8_t** input, int inputFrames, const Sink& 
         m_lastError = room;
         return false;
     }
-    s.output.resize(size_t(room) * kOutputChannels + kOutputChannels);
+    s.output.resize(size_t(room) * kFfmpegChannels + kFfmpegChannels);
     uint8_t* out[1] = {reinterpret_cast<uint8_t*>(s.output.data())};
     const int frames = swr_convert(s.resampler, out, room + 1, input, input ? inputFrames : 0);
     if (frames < 0) {

@@ -19,7 +19,6 @@ namespace rz {
 namespace {
 
 constexpr size_t kConvertFrames = 4096; // frames converted per pass
-constexpr int kOutputChannels = 2;      // every format is stereo
 
 } // namespace
 
@@ -55,7 +54,7 @@ struct FfmpegWmaWriter::State {
     uint16_t channels = 0;
     bool padLastFrame = true;
     std::filesystem::path path;
-    std::array<std::vector<float>, kOutputChannels> planes;
+    std::array<std::vector<float>, kFfmpegChannels> planes;
 
     ~State()
     {
@@ -106,7 +105,7 @@ int FfmpegWmaWriter::begin(const std::filesystem::path& path, uint32_t sampleRat
         return AVERROR(ENOMEM);
     s->codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
     s->codec->sample_rate = int(sampleRate);
-    av_channel_layout_default(&s->codec->ch_layout, kOutputChannels);
+    av_channel_layout_default(&s->codec->ch_layout, kFfmpegChannels);
     s->codec->bit_rate = bitRate;
     s->codec->time_base = AVRational{1, int(sampleRate)};
     s->padLastFrame = (encoder->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME) == 0;
@@ -126,7 +125,7 @@ int FfmpegWmaWriter::begin(const std::filesystem::path& path, uint32_t sampleRat
     av_channel_layout_uninit(&input);
     if (result < 0 || (result = swr_init(s->resampler)) < 0)
         return result;
-    s->fifo = av_audio_fifo_alloc(s->codec->sample_fmt, kOutputChannels, s->codec->frame_size);
+    s->fifo = av_audio_fifo_alloc(s->codec->sample_fmt, kFfmpegChannels, s->codec->frame_size);
     s->frame = av_frame_alloc();
     s->packet = av_packet_alloc();
     if (s->fifo == nullptr || s->frame == nullptr || s->packet == nullptr)
@@ -169,7 +168,7 @@ int FfmpegWmaWriter::write(const int16_t* samples, size_t frames)
     while (frames > 0) {
         const size_t count = std::min(frames, kConvertFrames);
         const auto* in = reinterpret_cast<const uint8_t*>(samples);
-        uint8_t* out[kOutputChannels] = {reinterpret_cast<uint8_t*>(s.planes[0].data()),
+        uint8_t* out[kFfmpegChannels] = {reinterpret_cast<uint8_t*>(s.planes[0].data()),
                                          reinterpret_cast<uint8_t*>(s.planes[1].data())};
         const int converted = swr_convert(s.resampler, out, int(kConvertFrames), &in, int(count));
         if (converted < 0)
@@ -241,7 +240,7 @@ int FfmpegWmaWriter::sendFrame(bool last)
         return read;
     // An encoder that takes whole frames only gets the last one padded with silence.
     if (last && s.padLastFrame)
-        for (int c = 0; c < kOutputChannels; ++c)
+        for (int c = 0; c < kFfmpegChannels; ++c)
             std::memset(s.frame->data[c] + size_t(read) * sizeof(float), 0,
                         size_t(size - read) * sizeof(float));
     s.frame->nb_samples = last && !s.padLastFrame ? read : size;

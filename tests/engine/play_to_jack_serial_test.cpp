@@ -125,17 +125,6 @@ private:
     StampLog& m_log;
 };
 
-// The fixture file, or its bytes where this program is built without the
-// fixture folder.
-bool openQuarters(CSongDoc& song, std::string& reason)
-{
-#ifdef RZ_FIXTURE_DIR
-    return OpenSong(song, std::filesystem::path(RZ_FIXTURE_DIR) / "engine/quarters120.mid", reason);
-#else
-    return OpenSongBytes(song, test::quarters120Bytes(), SongFileKind{}, reason);
-#endif
-}
-
 bool isKey60On(const std::vector<uint8_t>& bytes)
 {
     return bytes.size() == 3 && bytes[0] == 0x90 && bytes[1] == 60 && bytes[2] != 0;
@@ -158,7 +147,7 @@ protected:
         EngineJackTest::startEngine(timer);
         makeEngineSong();
         std::string reason;
-        const bool opened = openQuarters(*song, reason);
+        const bool opened = test::OpenQuarters120(*song, reason);
         EXPECT_TRUE(opened) << reason;
         for (size_t i = 1; i + 1 < song->tracks.size(); ++i)
             LookupPortSynth(*song->tracks[i], profile, *engine, nullptr);

@@ -5,7 +5,11 @@
 // ticks long. The engine's serial program reads the file when it knows the
 // fixture folder and these bytes otherwise; a test keeps the two equal.
 
+#include "song/smf_reader.h"
+
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace rz::test {
@@ -29,6 +33,17 @@ inline std::vector<uint8_t> quarters120Bytes()
     }
     bytes.insert(bytes.end(), {0x00, 0xFF, 0x2F, 0x00}); // end of track
     return bytes;
+}
+
+// The fixture file, or its bytes where this program is built without the
+// fixture folder.
+inline bool OpenQuarters120(CSongDoc& song, std::string& reason)
+{
+#ifdef RZ_FIXTURE_DIR
+    return OpenSong(song, std::filesystem::path(RZ_FIXTURE_DIR) / "engine/quarters120.mid", reason);
+#else
+    return OpenSongBytes(song, quarters120Bytes(), SongFileKind{}, reason);
+#endif
 }
 
 } // namespace rz::test

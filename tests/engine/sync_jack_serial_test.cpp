@@ -102,15 +102,6 @@ private:
     int m_next = 0;
 };
 
-bool openQuarters(CSongDoc& song, std::string& reason)
-{
-#ifdef RZ_FIXTURE_DIR
-    return OpenSong(song, std::filesystem::path(RZ_FIXTURE_DIR) / "engine/quarters120.mid", reason);
-#else
-    return OpenSongBytes(song, test::quarters120Bytes(), SongFileKind{}, reason);
-#endif
-}
-
 std::vector<int64_t> key60Ons(const JackTestClient& client)
 {
     std::vector<int64_t> frames;
@@ -148,7 +139,7 @@ std::string SyncJack::followTheClock()
     std::string reason;
     if (engine.ports()->inputMap.empty() || engine.ports()->inputMap.front() < 0)
         problems = "the clock's port is not an input";
-    else if (!openQuarters(song, reason))
+    else if (!test::OpenQuarters120(song, reason))
         problems = "the song did not open: " + reason;
     if (problems.empty()) {
         for (size_t i = 1; i + 1 < song.tracks.size(); ++i)

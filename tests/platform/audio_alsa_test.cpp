@@ -5,6 +5,7 @@
 #include "platform/audio_alsa_input.h"
 #include "platform/audio_alsa_output.h"
 #include "tests/support/eventually.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,6 @@
 
 namespace rz {
 namespace {
-
-class TempFolder {
-public:
-    TempFolder()
-        : m_path(std::filesystem::temp_directory_path()
-                 / ("rz-alsa-" + std::to_string(::getpid()) + "-" + std::to_string(++s_serial)))
-    {
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(m_path); }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    static inline int s_serial = 0;
-    std::filesystem::path m_path;
-};
 
 std::vector<uint8_t> readBytes(const std::filesystem::path& path)
 {
@@ -96,7 +81,7 @@ private:
 
 TEST(AudioAlsa, ALoudBlockIsLimitedToFullScaleAndTheGainRecoversToNinetyFivePercent)
 {
-    TempFolder folder;
+    TempFolder folder("rz-alsa-");
     const std::filesystem::path out = folder.path() / "out.raw";
     LevelRenderer renderer;
     renderer.first = 2.0f;
@@ -139,7 +124,7 @@ TEST(AudioAlsa, ALoudBlockIsLimitedToFullScaleAndTheGainRecoversToNinetyFivePerc
 // taking floats only (an lfloat converter over "null") proves the fallback.
 TEST(AudioAlsa, ADeviceThatRefusesS16GetsConvertedSamples)
 {
-    TempFolder folder;
+    TempFolder folder("rz-alsa-");
     const std::filesystem::path out = folder.path() / "out.raw";
     LevelRenderer renderer;
     renderer.level = 0.5f;
@@ -193,7 +178,7 @@ TEST(AudioAlsa, NullCaptureDeliversWholeChunksOfAnEighthOfASecond)
 
 TEST(AudioAlsa, AnInfileCaptureDeliversItsBytesInOrder)
 {
-    TempFolder folder;
+    TempFolder folder("rz-alsa-");
     const std::filesystem::path in = folder.path() / "in.raw";
     std::vector<uint8_t> bytes(3 * 22048 + 400);
     for (size_t i = 0; i < bytes.size(); ++i)

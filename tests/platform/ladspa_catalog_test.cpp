@@ -16,7 +16,7 @@ namespace rz {
 namespace {
 
 const std::filesystem::path kSdkFolder = "/usr/lib/ladspa";
-constexpr unsigned long kRate = 44100;
+constexpr unsigned long kCatalogRate = 44100;
 
 std::set<std::string> labels(const LadspaCatalog& catalog)
 {
@@ -29,7 +29,7 @@ std::set<std::string> labels(const LadspaCatalog& catalog)
 TEST(LadspaCatalog, ListsEffectsButNotSources)
 {
     LadspaCatalog catalog;
-    catalog.scan({kSdkFolder}, kRate);
+    catalog.scan({kSdkFolder}, kCatalogRate);
     const std::set<std::string> found = labels(catalog);
     for (const char* effect : {"amp_mono", "amp_stereo", "delay_5s"})
         EXPECT_TRUE(found.count(effect)) << effect;
@@ -42,7 +42,7 @@ TEST(LadspaCatalog, ListsEffectsButNotSources)
 TEST(LadspaCatalog, IdsAndChannelsAndHints)
 {
     LadspaCatalog catalog;
-    catalog.scan({kSdkFolder}, kRate);
+    catalog.scan({kSdkFolder}, kCatalogRate);
     const auto stereo = catalog.find("{ladspa:1049:amp_stereo}");
     ASSERT_TRUE(stereo);
     EXPECT_EQ(stereo->info().channels, 2u);
@@ -60,8 +60,8 @@ TEST(LadspaCatalog, IdsAndChannelsAndHints)
     ASSERT_TRUE(lowPass);
     const LadspaControl& cutoff = lowPass->info().controls[0];
     EXPECT_TRUE(cutoff.sampleRate);
-    EXPECT_FLOAT_EQ(*cutoff.upper, 0.5f * kRate);
-    EXPECT_FLOAT_EQ(cutoff.clamp(1e9f), 0.5f * kRate);
+    EXPECT_FLOAT_EQ(*cutoff.upper, 0.5f * kCatalogRate);
+    EXPECT_FLOAT_EQ(cutoff.clamp(1e9f), 0.5f * kCatalogRate);
     EXPECT_FLOAT_EQ(cutoff.clamp(std::nanf("")), cutoff.defaultValue);
     EXPECT_FALSE(catalog.find("{ladspa:1:none}"));
 }
@@ -74,7 +74,7 @@ TEST(LadspaCatalog, SkipsLibrariesThatAreNoPlugins)
     std::filesystem::copy_file(RZ_TEST_NOT_LADSPA, folder / "other.so");
     std::filesystem::copy_file(kSdkFolder / "amp.so", folder / "amp.so");
     LadspaCatalog catalog;
-    catalog.scan({folder, folder / "missing", kSdkFolder}, kRate);
+    catalog.scan({folder, folder / "missing", kSdkFolder}, kCatalogRate);
     size_t amps = 0;
     for (const auto& plugin : catalog.plugins())
         amps += plugin->info().label.starts_with("amp_") ? 1 : 0;

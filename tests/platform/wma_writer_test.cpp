@@ -18,7 +18,7 @@ extern "C" {
 namespace rz {
 namespace {
 
-constexpr uint32_t kRate = 44100;
+constexpr uint32_t kWmaRate = 44100;
 
 class WmaWriterTest : public ::testing::Test {
 protected:
@@ -36,10 +36,10 @@ protected:
 
 std::vector<int16_t> sine(double hz, double seconds)
 {
-    const size_t frames = size_t(seconds * kRate);
+    const size_t frames = size_t(seconds * kWmaRate);
     std::vector<int16_t> samples(frames * 2);
     for (size_t i = 0; i < frames; ++i) {
-        const auto v = int16_t(std::lround(16000.0 * std::sin(2.0 * std::numbers::pi * hz * double(i) / kRate)));
+        const auto v = int16_t(std::lround(16000.0 * std::sin(2.0 * std::numbers::pi * hz * double(i) / kWmaRate)));
         samples[2 * i] = v;
         samples[2 * i + 1] = v;
     }
@@ -49,7 +49,7 @@ std::vector<int16_t> sine(double hz, double seconds)
 // The power of one frequency over the samples (Goertzel).
 double power(const std::vector<float>& x, double hz)
 {
-    const double k = 2.0 * std::cos(2.0 * std::numbers::pi * hz / kRate);
+    const double k = 2.0 * std::cos(2.0 * std::numbers::pi * hz / kWmaRate);
     double s1 = 0.0, s2 = 0.0;
     for (float v : x) {
         const double s0 = v + k * s1 - s2;
@@ -66,7 +66,7 @@ TEST_F(WmaWriterTest, SineReadsBackAsWmaV2AtItsFrequencyAndLength)
     WmaWriter writer;
     const int format = WmaWriter::chooseFormat(0, -1);
     ASSERT_EQ(WmaWriter::formatNames(0)[size_t(format)], "128 kbps, stereo");
-    ASSERT_EQ(writer.begin(file, kRate, 2, 0, format), 0);
+    ASSERT_EQ(writer.begin(file, kWmaRate, 2, 0, format), 0);
     // Pieces of odd sizes, as a recorder's timer hands them over.
     for (size_t at = 0; at < samples.size() / 2;) {
         const size_t frames = std::min<size_t>(1237, samples.size() / 2 - at);
@@ -81,13 +81,13 @@ TEST_F(WmaWriterTest, SineReadsBackAsWmaV2AtItsFrequencyAndLength)
     ASSERT_EQ(context->nb_streams, 1u);
     const AVCodecParameters* stream = context->streams[0]->codecpar;
     EXPECT_EQ(stream->codec_id, AV_CODEC_ID_WMAV2);
-    EXPECT_EQ(stream->sample_rate, int(kRate));
+    EXPECT_EQ(stream->sample_rate, int(kWmaRate));
     EXPECT_EQ(stream->ch_layout.nb_channels, 2);
     EXPECT_NEAR(double(stream->bit_rate), 128000.0, 1000.0);
     avformat_close_input(&context);
 
     AudioDecoder decoder;
-    ASSERT_EQ(decoder.open(file, kRate), 0);
+    ASSERT_EQ(decoder.open(file, kWmaRate), 0);
     std::vector<float> left;
     AudioDecoder::Status status;
     while ((status = decoder.decodeNext([&](const int16_t* s, size_t frames) {
@@ -96,11 +96,11 @@ TEST_F(WmaWriterTest, SineReadsBackAsWmaV2AtItsFrequencyAndLength)
             })) == AudioDecoder::Status::More) {
     }
     ASSERT_EQ(status, AudioDecoder::Status::End);
-    EXPECT_NEAR(double(left.size()) / kRate, 3.0, 0.1);
+    EXPECT_NEAR(double(left.size()) / kWmaRate, 3.0, 0.1);
 
     // One second from the middle, scanned at 1 Hz steps.
-    ASSERT_GT(left.size(), size_t(2 * kRate));
-    const std::vector<float> window(left.begin() + kRate, left.begin() + 2 * kRate);
+    ASSERT_GT(left.size(), size_t(2 * kWmaRate));
+    const std::vector<float> window(left.begin() + kWmaRate, left.begin() + 2 * kWmaRate);
     double best = 0.0, bestHz = 0.0;
     for (double hz = 50.0; hz <= 4000.0; hz += 1.0) {
         const double p = power(window, hz);
@@ -125,7 +125,7 @@ TEST_F(WmaWriterTest, RefusedRateAnswersNegativeAndLeavesNoFile)
 TEST_F(WmaWriterTest, UnwritableFolderAnswersNegative)
 {
     WmaWriter writer;
-    EXPECT_LT(writer.begin(m_folder / "missing" / "a.wma", kRate, 2, 0, 0), 0);
+    EXPECT_LT(writer.begin(m_folder / "missing" / "a.wma", kWmaRate, 2, 0, 0), 0);
 }
 
 TEST_F(WmaWriterTest, ListsAndDefaults)

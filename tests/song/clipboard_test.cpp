@@ -50,7 +50,7 @@ SongPtr oddTickSong(ClipboardFixture& f, uint16_t timeBase)
     return song;
 }
 
-std::vector<ClipboardCase> cases()
+std::vector<ClipboardCase> clipboardCases()
 {
     std::vector<ClipboardCase> all;
     all.push_back({"480 to 960 doubles ticks and durations",
@@ -223,7 +223,7 @@ std::vector<ClipboardCase> cases()
 
 TEST(Clipboard, CopyPasteAndUndo)
 {
-    for (const ClipboardCase& c : cases()) {
+    for (const ClipboardCase& c : clipboardCases()) {
         SCOPED_TRACE(c.name);
         ClipboardFixture f;
         c.copy(f);

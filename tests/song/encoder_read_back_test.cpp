@@ -73,9 +73,9 @@ int foldKey(int key)
 // A track of every kind of event the program keeps, with settings and
 // offsets; notes of one written key never overlap, so a note-off read back
 // belongs to one note only.
-class TrackGenerator {
+class ReadBackGenerator {
 public:
-    explicit TrackGenerator(uint32_t seed) : m_rng(seed) {}
+    explicit ReadBackGenerator(uint32_t seed) : m_rng(seed) {}
 
     CTrack generate()
     {
@@ -443,7 +443,7 @@ protected:
     void SetUp() override
     {
         const uint32_t seed = GetParam();
-        m_track = TrackGenerator(seed).generate();
+        m_track = ReadBackGenerator(seed).generate();
         m_interval = 16 * std::array{96, 120, 480}[seed % 3];
         m_trackIndex = int(1 + seed % 200);
         TrackEncodeContext context;

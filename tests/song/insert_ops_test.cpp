@@ -88,7 +88,7 @@ struct InsertCase {
     std::function<void(ClipboardFixture&, CSongDoc&)> check;
 };
 
-std::vector<InsertCase> cases()
+std::vector<InsertCase> insertCases()
 {
     std::vector<InsertCase> all;
     all.push_back({"measure numbers from 1Y slide the later labels down",
@@ -344,7 +344,7 @@ std::vector<InsertCase> cases()
 
 TEST(InsertOps, EachEditAppliesUndoesAndRedoes)
 {
-    for (const InsertCase& c : cases()) {
+    for (const InsertCase& c : insertCases()) {
         SCOPED_TRACE(c.name);
         ClipboardFixture f;
         SongPtr song = c.song(f);

@@ -13,7 +13,7 @@ using test::PlayTestSong;
 
 // 4/4 measures of 480 ticks, laid out past the song's end at 1900: the last
 // starts at 1920.
-void fill(PlayTestSong& t)
+void fillMeasures(PlayTestSong& t)
 {
     t.addTrack({test::note(300, 60, 90, 10), test::note(1800, 60, 90, 100)});
     t.addTrack({test::note(700, 62, 90, 10)});
@@ -74,7 +74,7 @@ TEST(Navigation, EveryCommandInEveryTransportState)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.command) + " in state " + std::to_string(int(c.state)));
         PlayTestSong t;
-        fill(t);
+        fillMeasures(t);
         t.fixture.trackRows.selected = {1, 2};
         t.song->setPosition(600);
         t.fixture.engine.state = c.state;
@@ -87,7 +87,7 @@ TEST(Navigation, EveryCommandInEveryTransportState)
 TEST(Navigation, JumpWhilePlayingIsScheduledAtTheNextMeasure)
 {
     PlayTestSong t;
-    fill(t);
+    fillMeasures(t);
     t.song->setPosition(600);
     t.fixture.engine.state = TransportState::Playing;
     t.song->JumpTo(1500);
@@ -102,7 +102,7 @@ TEST(Navigation, JumpWhilePlayingIsScheduledAtTheNextMeasure)
 TEST(Navigation, GoToAndRepeatMeasureScheduleJumps)
 {
     PlayTestSong t;
-    fill(t);
+    fillMeasures(t);
     t.song->setPosition(600);
     t.song->GoToMeasure(1000);
     EXPECT_EQ(t.fixture.engine.stop.jumpFrom, 960 - 12);
@@ -118,7 +118,7 @@ TEST(Navigation, GoToAndRepeatMeasureScheduleJumps)
 TEST(Navigation, SkipNextMeasurePastTheEnd)
 {
     PlayTestSong t;
-    fill(t);
+    fillMeasures(t);
     t.song->setPosition(600);
     t.fixture.engine.stop.targetLabel = 5;
     t.song->SkipNextMeasure();
@@ -145,7 +145,7 @@ TEST(Navigation, PreviousCueWithinHalfASecondWhilePlayingGoesOneFurther)
     };
     for (const Case& c : cases) {
         PlayTestSong t;
-        fill(t);
+        fillMeasures(t);
         t.addCue(kCueMarker, 240, 240);
         t.addCue(kCueMarker, 480, 480);
         t.song->setPosition(c.position);
@@ -160,7 +160,7 @@ TEST(Navigation, PreviousCueWithinHalfASecondWhilePlayingGoesOneFurther)
 TEST(Navigation, NextCueStopsAtACaesuraAndPassesLabelledTargets)
 {
     PlayTestSong t;
-    fill(t);
+    fillMeasures(t);
     t.addCue(kCueCaesura, 500, 800);
     t.addCue(kCueMarker, 900, 900);
     t.addCue(kCueMarker, 1000, 1000);
@@ -187,7 +187,7 @@ TEST(Navigation, NotesFollowTheSelectedRows)
     };
     for (const Case& c : cases) {
         PlayTestSong t;
-        fill(t);
+        fillMeasures(t);
         t.fixture.trackRows.selected = c.rows;
         t.song->setPosition(500);
         t.song->NextNote();
@@ -201,7 +201,7 @@ TEST(Navigation, NotesFollowTheSelectedRows)
 TEST(Navigation, StepBeatBackAcrossAMeasure)
 {
     PlayTestSong t;
-    fill(t);
+    fillMeasures(t);
     t.song->measureMap[0].setMeter(3, 3); // 3/8: beats of 60 ticks
     t.song->RecomputeMeasureStarts();
     const int32_t second = t.song->measureMap[1].start;

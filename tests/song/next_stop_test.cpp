@@ -10,7 +10,7 @@ using test::PlayTestSong;
 constexpr int32_t kNone = NextStop::kNoTick;
 
 // A song of four 4/4 measures (time base 120) ending at 1900.
-void fill(PlayTestSong& t)
+void fillFourMeasures(PlayTestSong& t)
 {
     t.addTrack({test::note(1800, 60, 90, 100)});
     t.build();
@@ -51,7 +51,7 @@ TEST(NextStop, EachCueKind)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayTestSong t;
-        fill(t);
+        fillFourMeasures(t);
         const CCue& cue = t.addCue(c.kind, c.time, c.second);
         t.song->setPosition(c.position);
         t.fixture.engine.state = c.state;
@@ -73,7 +73,7 @@ TEST(NextStop, EachCueKind)
 TEST(NextStop, SkipToItselfChangesSong)
 {
     PlayTestSong t;
-    fill(t);
+    fillFourMeasures(t);
     t.addCue(kCueSkip, 960, 960);
     SetItemHandle next = reinterpret_cast<SetItemHandle>(&t);
     t.fixture.engine.nextSong = next;
@@ -84,7 +84,7 @@ TEST(NextStop, SkipToItselfChangesSong)
 TEST(NextStop, EarlierStopHidesLaterCues)
 {
     PlayTestSong t;
-    fill(t);
+    fillFourMeasures(t);
     t.addCue(kCueCaesura, 480, 600);
     t.addCue(kCueVamp, 960, 720);
     t.song->ComputeNextStop();
@@ -101,7 +101,7 @@ TEST(NextStop, HoldFlagStopsAtTheNextClickOrIsCleared)
     } cases[] = {{100, true, 120 + 115, 240}, {1850, false, 1901, 0}};
     for (const Case& c : cases) {
         PlayTestSong t;
-        fill(t);
+        fillFourMeasures(t);
         t.song->setPosition(c.position);
         t.fixture.engine.hold = true;
         t.fixture.engine.state = TransportState::Playing;
@@ -117,7 +117,7 @@ TEST(NextStop, HoldFlagStopsAtTheNextClickOrIsCleared)
 TEST(NextStop, ClickAtTinyTimeBaseIsAtLeastOneTick)
 {
     PlayTestSong t;
-    fill(t);
+    fillFourMeasures(t);
     t.song->timeBase = 1;
     t.song->measureMap.front().clocksPerClick = 6; // 6 x 1 / 24 = 0 ticks
     t.song->setPosition(0);
@@ -135,7 +135,7 @@ TEST(NextStop, RecordingStepModeStopsOneStepOn)
     } cases[] = {{0, 0, false, 100 + 60}, {2, 60, false, 100 + 60}, {2, 60, true, 100 + 90}};
     for (const Case& c : cases) {
         PlayTestSong t;
-        fill(t);
+        fillFourMeasures(t);
         t.song->setPosition(100);
         t.fixture.engine.isRecording = true;
         t.fixture.engine.record = RecordOptions{1, true, c.stepSize, c.dot, c.stepUnits};

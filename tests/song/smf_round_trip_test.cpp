@@ -49,7 +49,7 @@ std::string userEvents(const CSongDoc& song)
 
 // The song saved and opened again holds the events first read, in the same
 // tracks, and saves to the same bytes.
-void expectSameAfterSave(SongFixture& fixture, const CSongDoc& song)
+void expectSameAfterResave(SongFixture& fixture, const CSongDoc& song)
 {
     const std::vector<uint8_t> saved = test::songBytes(song);
     const auto again = test::openBytes(fixture, saved);
@@ -114,7 +114,7 @@ TEST(SmfRoundTrip, RpnNumbers)
         EXPECT_EQ(song->tracks[1]->rpnValues[3] >= 0, c.bendRangeSet); // RPN 0's slot
         const std::vector<uint8_t> saved = test::songBytes(*song);
         EXPECT_TRUE(contains(saved, c.savedRun));
-        expectSameAfterSave(fixture, *song);
+        expectSameAfterResave(fixture, *song);
     }
 }
 
@@ -153,7 +153,7 @@ TEST(SmfRoundTrip, PortMeta)
         const std::vector<uint8_t> saved = test::songBytes(*song);
         for (const auto& run : c.savedRuns)
             EXPECT_TRUE(contains(saved, run)) << run.size() << "-byte run " << int(run.back());
-        expectSameAfterSave(fixture, *song);
+        expectSameAfterResave(fixture, *song);
     }
 }
 
@@ -184,7 +184,7 @@ TEST(SmfRoundTrip, FarTicks)
     EXPECT_EQ(events[2].tick, 805307562);
     ASSERT_EQ(song->cues.size(), 1u);
     EXPECT_EQ(song->cues[0]->time, 536870910);
-    expectSameAfterSave(fixture, *song);
+    expectSameAfterResave(fixture, *song);
     const auto again = test::openBytes(fixture, test::songBytes(*song));
     ASSERT_NE(again, nullptr);
     ASSERT_EQ(again->cues.size(), 1u);
@@ -212,7 +212,7 @@ TEST(SmfRoundTrip, FarTicksPastTheLastAreMovedWithAMessage)
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[1].tick, kLastTick);
     EXPECT_EQ(events[2].tick, kLastTick);
-    expectSameAfterSave(fixture, *song);
+    expectSameAfterResave(fixture, *song);
 }
 
 TEST(SmfRoundTrip, ClipNames)
@@ -292,7 +292,7 @@ TEST(SmfRoundTrip, TrackStability)
         char kept[16];
         std::snprintf(kept, sizeof kept, " %08x ", c.keptBankSelect);
         EXPECT_NE(userEvents(*song).find(kept), std::string::npos) << userEvents(*song);
-        expectSameAfterSave(fixture, *song);
+        expectSameAfterResave(fixture, *song);
     }
 }
 
@@ -312,7 +312,7 @@ TEST(SmfRoundTrip, ProgramPrefixTextsThatAreNoSettingsStayTexts)
     ASSERT_EQ(keys.events.size(), 3u);
     EXPECT_EQ(keys.events[1].message, kTextMessage);
     EXPECT_EQ(keys.events[2].message, kTextMessage);
-    expectSameAfterSave(fixture, *song);
+    expectSameAfterResave(fixture, *song);
 }
 
 TEST(SmfRoundTrip, MetaTrackEventsStayOnTheirTrack)
@@ -346,7 +346,7 @@ TEST(SmfRoundTrip, MetaTrackEventsStayOnTheirTrack)
         ASSERT_TRUE(std::any_of(track.events.begin(), track.events.end(), [&](const CMidiEvent& e) {
             return e.message == c.message && e.tick == 24;
         })) << userEvents(*song);
-        expectSameAfterSave(fixture, *song);
+        expectSameAfterResave(fixture, *song);
     }
 }
 
@@ -367,7 +367,7 @@ TEST(SmfRoundTrip, TemposARescaleBringsToOneTickKeepTheLast)
     ASSERT_EQ(song->tempoMap.size(), 2u);
     EXPECT_EQ(song->tempoMap[1].tick, 3);
     EXPECT_EQ(song->tempoMap[1].tempo, 300000u);
-    expectSameAfterSave(fixture, *song);
+    expectSameAfterResave(fixture, *song);
     const auto again = test::openBytes(fixture, test::songBytes(*song));
     ASSERT_NE(again, nullptr);
     ASSERT_EQ(again->tempoMap.size(), 2u);

@@ -91,7 +91,7 @@ int32_t tickOf(const CSongDoc& song, size_t track, size_t index)
     return TransformFixture::eventOf(song, track, index).tick;
 }
 
-std::vector<TransformCase> cases()
+std::vector<TransformCase> transformCases()
 {
     using F = TransformFixture;
     return {
@@ -298,7 +298,7 @@ std::vector<TransformCase> cases()
 
 TEST(Transforms, ApplyUndoRedo)
 {
-    for (const TransformCase& c : cases()) {
+    for (const TransformCase& c : transformCases()) {
         SCOPED_TRACE(c.name);
         TransformFixture f;
         SongPtr song = c.setup(f);

@@ -155,7 +155,7 @@ std::unique_ptr<CUndoRecord> deleteTime(CSongDoc& song)
     return r;
 }
 
-const std::vector<RoundTripCase>& cases()
+const std::vector<RoundTripCase>& roundTripCases()
 {
     static const std::vector<RoundTripCase> table = {
         {"EventsByTickAndExplicit", moveEvents, "activateEditorView()",
@@ -265,7 +265,7 @@ TEST_P(UndoRoundTrip, ApplyUndoRedo)
     EXPECT_TRUE(f.host.log.contains(c.view));
 }
 
-INSTANTIATE_TEST_SUITE_P(Records, UndoRoundTrip, ::testing::ValuesIn(cases()),
+INSTANTIATE_TEST_SUITE_P(Records, UndoRoundTrip, ::testing::ValuesIn(roundTripCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UndoRoundTripViews, TrackRecordsSelectTheInsertedRows)

@@ -9,7 +9,7 @@
 namespace rz::test {
 namespace {
 
-constexpr int kP = 40;   // a staff space is 10 px
+constexpr int kSymbolSize = 40;   // a staff space is 10 px
 constexpr int kY = 120;  // the middle line
 
 std::unique_ptr<CStaffNote> element(int x, int value, std::vector<int> positions, bool rest = false)
@@ -32,7 +32,7 @@ QImage draw(CStaffBeat& beat, const CStaffTrack* staff = nullptr, uint32_t tag =
     QImage image = whiteImage(300, 240);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    DrawNoteSymbols(painter, beat, 100, kY, staff, tag, musicFont(), kP);
+    DrawNoteSymbols(painter, beat, 100, kY, staff, tag, musicFont(), kSymbolSize);
     return image;
 }
 
@@ -64,10 +64,10 @@ TEST(NoteSymbols, DottedRestsShowTheirDots)
         const QRect ink = inkBox(image);
         ASSERT_FALSE(ink.isNull()) << c.value;
         // Right of the rest's glyph, along the dots' row.
-        const int dotRow = kY - kP / 8;
+        const int dotRow = kY - kSymbolSize / 8;
         const MusicGlyph glyph = c.value == 12 ? MusicGlyph::Rest8 : MusicGlyph::Rest16;
-        const int glyphRight = int(100 - musicFont().advance(MusicGlyph::HeadBlack0, kP) / 2
-                                   + musicFont().bounds(glyph, kP).right()) + 1;
+        const int glyphRight = int(100 - musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize) / 2
+                                   + musicFont().bounds(glyph, kSymbolSize).right()) + 1;
         EXPECT_EQ(runsAcross(image, dotRow, glyphRight, rest.rightX + 4, false), c.dots) << c.value;
     }
 }
@@ -175,7 +175,7 @@ TEST(NoteSymbols, InnerBeamsJoinNeighboursAndLoneShortNotesGetStubs)
             beat.notes.push_back(element(int(i) * 60, c.values[i], {0}));
         const QImage image = draw(beat);
         const int above = beat.notes[0]->highHeadY - 8; // over the heads, where only beams are
-        const int reach = int(musicFont().advance(MusicGlyph::HeadBlack0, kP) / 3); // half a stub
+        const int reach = int(musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize) / 3); // half a stub
         for (size_t i = 0; i + 1 < c.values.size(); ++i)
             EXPECT_EQ(int(inkRows(image, beat.notes[i]->stemX + 2 + reach / 2, 0, above).size()),
                       c.rightOf[i]) << c.values[0] << " right of " << i;
@@ -187,7 +187,7 @@ TEST(NoteSymbols, InnerBeamsJoinNeighboursAndLoneShortNotesGetStubs)
 
 TEST(NoteSymbols, ChordTiesSplitBetweenUpAndDown)
 {
-    const int step = kP / 8;
+    const int step = kSymbolSize / 8;
     const struct {
         std::vector<int> positions;
         bool stemDown;
@@ -244,13 +244,13 @@ TEST(NoteSymbols, FlagsHangFromTheStemEnd)
             ASSERT_FALSE(flag.isNull()) << down << " " << value;
             const MusicGlyph glyph = MusicGlyph(int(down ? MusicGlyph::FlagDown8 : MusicGlyph::FlagUp8)
                                                 + (value == 8 ? 0 : value == 4 ? 1 : 2));
-            const qreal stemLeft = n.stemX - std::max(1.0, 3 * kP / 64.0) / 2;
+            const qreal stemLeft = n.stemX - std::max(1.0, 3 * kSymbolSize / 64.0) / 2;
             const QPointF end(stemLeft, down ? n.stemBottomY : n.stemTopY);
             // The same glyph alone, set at the stem's end, inks the same box.
             QImage alone = whiteImage(image.width(), image.height());
             {
                 QPainter painter(&alone);
-                musicFont().draw(painter, glyph, end, kP);
+                musicFont().draw(painter, glyph, end, kSymbolSize);
             }
             EXPECT_TRUE(near(flag, inkBox(alone, region), 1)) << down << " " << value;
         }
@@ -266,7 +266,7 @@ TEST(NoteSymbols, AStemIsThirteenFortyEighthsOfTheCellLong)
         beat.notes.push_back(std::move(note));
         draw(beat);
         const CStaffNote& n = *beat.notes[0];
-        const qreal headY = kY - position * kP / 8.0;
+        const qreal headY = kY - position * kSymbolSize / 8.0;
         const qreal length = n.stemDown ? n.stemBottomY - headY : headY - n.stemTopY;
         EXPECT_NEAR(length, 32.5, 1.5) << position; // 3.25 spaces
     }
@@ -282,7 +282,7 @@ TEST(NoteSymbols, HeadTwelveIsACircledCross)
     const QRect cross = inkBox(draw(plain), QRect(60, kY - 12, 60, 24));
     const QRect ring = inkBox(draw(circled), QRect(60, kY - 12, 60, 24));
     EXPECT_TRUE(near(cross, expectedInk(musicFont(), MusicGlyph::HeadWhole4,
-                                        QPointF(100 - musicFont().advance(MusicGlyph::HeadBlack0, kP) / 2, kY), kP), 2));
+                                        QPointF(100 - musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize) / 2, kY), kSymbolSize), 2));
     EXPECT_GT(ring.width(), cross.width() + 2);
     EXPECT_GT(ring.height(), cross.height() + 2);
 }

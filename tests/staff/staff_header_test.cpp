@@ -7,10 +7,10 @@
 namespace rz::test {
 namespace {
 
-constexpr int kP = 40;       // pixel size: the staff is 40 px high
+constexpr int kHeaderSize = 40;       // pixel size: the staff is 40 px high
 constexpr int kLeft = 20;
 constexpr int kTop = 60;     // the top line
-constexpr int kBottomLine = kTop + kP;
+constexpr int kBottomLine = kTop + kHeaderSize;
 
 MeasureRec meter(int numerator, int denominator, int key = 0)
 {
@@ -23,17 +23,17 @@ MeasureRec meter(int numerator, int denominator, int key = 0)
 
 struct Drawn {
     QImage image = whiteImage(400, 260);
-    QRect rect{kLeft, kTop, 10, kP};
+    QRect rect{kLeft, kTop, 10, kHeaderSize};
 };
 
 Drawn header(int staffType, const MeasureRec& measure, int flags, int cancelKey = 0,
-             int rectHeight = kP)
+             int rectHeight = kHeaderSize)
 {
     Drawn d;
     d.rect.setHeight(rectHeight);
     QPainter painter(&d.image);
     drawStaffHeader(&painter, d.rect, staffType, measure.key, measure, flags, cancelKey,
-                    musicFont(), kP);
+                    musicFont(), kHeaderSize);
     return d;
 }
 
@@ -48,7 +48,7 @@ TEST(StaffHeader, KeySignaturesSitOnTheirLinesAndSpaces)
         MusicGlyph sign;
         int first;
         int second;
-        int rectHeight = kP;
+        int rectHeight = kHeaderSize;
     } kCases[] = {
         {"treble D major: F# on the top line", 0, 2, 0, MusicGlyph::Sharp, 64, 40},
         {"treble B flat major: B flat on the middle line", 0, -2, 0, MusicGlyph::Flat, 32, 56},
@@ -60,7 +60,7 @@ TEST(StaffHeader, KeySignaturesSitOnTheirLinesAndSpaces)
         {"tenor: B flat in the third space", 4, -2, 0, MusicGlyph::Flat, 40, 64},
         {"naturals cancel D major", 0, 0, 2, MusicGlyph::Natural, 64, 40},
         {"a key beyond seven is clamped", 0, 12, 0, MusicGlyph::Sharp, 64, 40},
-        {"a rect taller than the staff", 0, 2, 0, MusicGlyph::Sharp, 64, 40, 2 * kP},
+        {"a rect taller than the staff", 0, 2, 0, MusicGlyph::Sharp, 64, 40, 2 * kHeaderSize},
     };
     const MusicFont& font = musicFont();
     ASSERT_TRUE(font.ok());
@@ -70,10 +70,10 @@ TEST(StaffHeader, KeySignaturesSitOnTheirLinesAndSpaces)
         // The two accidentals drawn by hand where they belong.
         QImage expected = whiteImage(d.image.width(), d.image.height());
         QPainter painter(&expected);
-        const qreal x = kLeft + 2 * font.advance(MusicGlyph::Flat, kP);
-        const qreal w = font.advance(c.sign, kP);
-        font.draw(painter, c.sign, QPointF(x, kBottomLine - c.first * kP / 64.0), kP);
-        font.draw(painter, c.sign, QPointF(x + w, kBottomLine - c.second * kP / 64.0), kP);
+        const qreal x = kLeft + 2 * font.advance(MusicGlyph::Flat, kHeaderSize);
+        const qreal w = font.advance(c.sign, kHeaderSize);
+        font.draw(painter, c.sign, QPointF(x, kBottomLine - c.first * kHeaderSize / 64.0), kHeaderSize);
+        font.draw(painter, c.sign, QPointF(x + w, kBottomLine - c.second * kHeaderSize / 64.0), kHeaderSize);
         painter.end();
         const QRect firstTwo(0, 0, int(x + 2 * w), d.image.height());
         EXPECT_TRUE(near(inkBox(d.image, firstTwo), inkBox(expected), 2))
@@ -108,16 +108,16 @@ TEST(StaffHeader, CommonAndCutTimeAreGlyphsOtherMetersDigits)
 {
     const MusicFont& font = musicFont();
     const int flags = kHeaderNoClef | kHeaderNoKey | kHeaderNoLines;
-    const qreal x = kLeft + font.advance(MusicGlyph::FlatFlat, kP);
-    const qreal middle = kTop + kP / 2.0;
+    const qreal x = kLeft + font.advance(MusicGlyph::FlatFlat, kHeaderSize);
+    const qreal middle = kTop + kHeaderSize / 2.0;
     EXPECT_TRUE(near(inkBox(header(0, meter(4, 4), flags).image),
-                     expectedInk(font, MusicGlyph::TimeC44, QPointF(x, middle), kP), 2));
+                     expectedInk(font, MusicGlyph::TimeC44, QPointF(x, middle), kHeaderSize), 2));
     EXPECT_TRUE(near(inkBox(header(0, meter(2, 2), flags).image),
-                     expectedInk(font, MusicGlyph::TimeC22, QPointF(x, middle), kP), 2));
+                     expectedInk(font, MusicGlyph::TimeC22, QPointF(x, middle), kHeaderSize), 2));
     // 2/4: a two above the middle line and a four above the bottom line.
     const QRect digits = inkBox(header(0, meter(2, 4), flags).image);
-    const QRect two = expectedInk(font, MusicGlyph::Digit2, QPointF(x, middle), kP);
-    const QRect four = expectedInk(font, MusicGlyph::Digit4, QPointF(x, kBottomLine), kP);
+    const QRect two = expectedInk(font, MusicGlyph::Digit2, QPointF(x, middle), kHeaderSize);
+    const QRect four = expectedInk(font, MusicGlyph::Digit4, QPointF(x, kBottomLine), kHeaderSize);
     EXPECT_NEAR(digits.top(), two.top(), 1);
     EXPECT_NEAR(digits.bottom(), four.bottom(), 1);
 }
@@ -126,11 +126,11 @@ TEST(StaffHeader, MeasuringStopsOneWideFlatShortOfTheLinesEnd)
 {
     const MusicFont& font = musicFont();
     for (int type : {0, 1, 3, 6}) {
-        QRect measured(kLeft, kTop, 10, kP);
-        drawStaffHeader(nullptr, measured, type, 3, meter(3, 4), 0, 0, font, kP);
+        QRect measured(kLeft, kTop, 10, kHeaderSize);
+        drawStaffHeader(nullptr, measured, type, 3, meter(3, 4), 0, 0, font, kHeaderSize);
         const Drawn drawn = header(type, meter(3, 4, 3), 0);
         EXPECT_GT(measured.right(), kLeft) << type;
-        EXPECT_NEAR(drawn.rect.right() - measured.right(), font.advance(MusicGlyph::FlatFlat, kP), 1)
+        EXPECT_NEAR(drawn.rect.right() - measured.right(), font.advance(MusicGlyph::FlatFlat, kHeaderSize), 1)
             << type;
         EXPECT_LE(inkBox(drawn.image).right(), drawn.rect.right()) << type;
     }
@@ -142,14 +142,14 @@ TEST(StaffHeader, AGrandStaffMovesPastItsBraceAndGrows)
     track.notationSetting = 2;
     Drawn d;
     QPainter painter(&d.image);
-    DrawStaffHeader(&painter, d.rect, &track, meter(4, 4), 0, 0, musicFont(), kP);
+    DrawStaffHeader(&painter, d.rect, &track, meter(4, 4), 0, 0, musicFont(), kHeaderSize);
     painter.end();
     EXPECT_GT(d.rect.left(), kLeft);
-    EXPECT_EQ(d.rect.bottom(), kTop + kP - 1 + 3 * kP);
+    EXPECT_EQ(d.rect.bottom(), kTop + kHeaderSize - 1 + 3 * kHeaderSize);
     const QRect brace = inkBox(d.image, QRect(0, 0, d.rect.left(), d.image.height()));
     ASSERT_FALSE(brace.isNull());
     EXPECT_NEAR(brace.top(), kTop, 2);
-    EXPECT_NEAR(brace.height(), 4 * kP, kP / 4);
+    EXPECT_NEAR(brace.height(), 4 * kHeaderSize, kHeaderSize / 4);
 }
 
 TEST(StaffHeader, TheTrackTransposesTheKey)
@@ -158,16 +158,16 @@ TEST(StaffHeader, TheTrackTransposesTheKey)
     CTrack track;
     track.key = 2;
     MeasureRec measure = meter(4, 4, 0);
-    QRect withTrack(kLeft, kTop, 10, kP), without(kLeft, kTop, 10, kP);
-    DrawStaffHeader(nullptr, withTrack, &track, measure, 0, 0, musicFont(), kP);
-    DrawStaffHeader(nullptr, without, nullptr, measure, 0, 0, musicFont(), kP);
+    QRect withTrack(kLeft, kTop, 10, kHeaderSize), without(kLeft, kTop, 10, kHeaderSize);
+    DrawStaffHeader(nullptr, withTrack, &track, measure, 0, 0, musicFont(), kHeaderSize);
+    DrawStaffHeader(nullptr, without, nullptr, measure, 0, 0, musicFont(), kHeaderSize);
     EXPECT_GT(withTrack.right(), without.right());
 }
 
 TEST(StaffHeader, FontMetricsMeasureChangeHeaders)
 {
-    const FontNotationMetrics metrics(musicFont(), kP + 1, "DejaVu Sans");
-    EXPECT_EQ(metrics.musicFontUnit(), kP);
+    const FontNotationMetrics metrics(musicFont(), kHeaderSize + 1, "DejaVu Sans");
+    EXPECT_EQ(metrics.musicFontUnit(), kHeaderSize);
     EXPECT_GT(metrics.headerWidth(0, 3, 0, 4, 4, 11), 0);
     EXPECT_GT(metrics.headerWidth(0, 3, 0, 4, 4, 9), metrics.headerWidth(0, 3, 0, 4, 4, 11));
     EXPECT_EQ(metrics.headerWidth(0, 0, 0, 4, 4, 11), 0);
@@ -184,15 +184,15 @@ TEST(StaffHeader, WritesAPictureOfTheSymbols)
     for (const auto& [type, key, num, den] :
          {std::tuple{0, 2, 4, 4}, std::tuple{1, -3, 2, 2}, std::tuple{3, 4, 3, 4},
           std::tuple{4, -5, 6, 8}, std::tuple{5, 0, 7, 16}, std::tuple{6, 0, 4, 4}}) {
-        QRect rect(x, 40, 10, kP);
-        drawStaffHeader(&painter, rect, type, key, meter(num, den, key), 0, 0, font, kP);
+        QRect rect(x, 40, 10, kHeaderSize);
+        drawStaffHeader(&painter, rect, type, key, meter(num, den, key), 0, 0, font, kHeaderSize);
         x = rect.right() + 10;
     }
-    QRect grand(10, 160, 10, kP);
-    drawStaffHeader(&painter, grand, 2, -7, meter(12, 8), 0, 0, font, kP);
+    QRect grand(10, 160, 10, kHeaderSize);
+    drawStaffHeader(&painter, grand, 2, -7, meter(12, 8), 0, 0, font, kHeaderSize);
     int hx = 300;
     for (int g = int(MusicGlyph::HeadWhole0); g <= int(MusicGlyph::Rest128); ++g) {
-        font.draw(painter, MusicGlyph(g), QPointF(hx, 200 + (g % 3) * 40), kP);
+        font.draw(painter, MusicGlyph(g), QPointF(hx, 200 + (g % 3) * 40), kHeaderSize);
         if (g % 3 == 2)
             hx += 30;
     }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rz {
 
@@ -19,6 +20,9 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path file(std::string_view name) const { return m_path / name; }
+    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
+    // The names of the files it holds, sorted.
+    std::vector<std::string> files() const;
 
 private:
     std::filesystem::path m_path;

@@ -16,7 +16,7 @@
 namespace rz::test {
 namespace {
 
-constexpr uint32_t kRate = 44100;
+constexpr uint32_t kClipRate = 44100;
 
 // A loaded clip over the given interleaved samples.
 CAudioClip clipOf(std::vector<int16_t> values, uint16_t channels = 2, int32_t repeats = 1)
@@ -25,11 +25,11 @@ CAudioClip clipOf(std::vector<int16_t> values, uint16_t channels = 2, int32_t re
     samples->samples = std::move(values);
     samples->format.channels = channels;
     samples->format.blockAlign = uint16_t(2 * channels);
-    samples->format.bytesPerSecond = kRate * samples->format.blockAlign;
+    samples->format.bytesPerSecond = kClipRate * samples->format.blockAlign;
     CAudioClip clip;
     clip.fileName = "test.wav";
     clip.number = repeats;
-    clip.length = WaveDuration(samples->frameCount(), kRate);
+    clip.length = WaveDuration(samples->frameCount(), kClipRate);
     clip.samples = std::move(samples);
     clip.loaded = true;
     return clip;
@@ -87,7 +87,7 @@ TEST(AudioClip, FullScaleIsExactAndSumsClip)
 
 TEST(AudioClip, TimeToSampleSetsThePositionInsideTheClipOnly)
 {
-    CAudioClip clip = clipOf(std::vector<int16_t>(2 * kRate, 0), 2, 3); // one second, three passes
+    CAudioClip clip = clipOf(std::vector<int16_t>(2 * kClipRate, 0), 2, 3); // one second, three passes
     TimeToSample(clip, 1.5e6);
     EXPECT_EQ(clip.position, 66150);
     EXPECT_EQ(clip.repeatIndex, 1);
@@ -107,11 +107,11 @@ TEST(AudioClip, TimeToSampleSetsThePositionInsideTheClipOnly)
 TEST(AudioClip, NinetyMinutesAreExactToTheUnit)
 {
     // 90 minutes and 12345 frames; whole seconds would lose 2,799,319 units.
-    EXPECT_EQ(WaveDuration(90LL * 60 * kRate + 12345, kRate), 54'002'799'319LL);
+    EXPECT_EQ(WaveDuration(90LL * 60 * kClipRate + 12345, kClipRate), 54'002'799'319LL);
     // A one-second clip repeated for 90 minutes, placed 89.5 minutes in.
-    CAudioClip clip = clipOf(std::vector<int16_t>(2 * kRate, 0), 2, 90 * 60);
+    CAudioClip clip = clipOf(std::vector<int16_t>(2 * kClipRate, 0), 2, 90 * 60);
     TimeToSample(clip, 89.5 * 60 * 1e6);
-    EXPECT_EQ(clip.position, 89LL * 60 * kRate + 30 * kRate);
+    EXPECT_EQ(clip.position, 89LL * 60 * kClipRate + 30 * kClipRate);
     EXPECT_EQ(clip.repeatIndex, 89 * 60 + 30);
 }
 
@@ -146,7 +146,7 @@ protected:
     {
         writeBytes(dir.path() / "a.wav", riff(pcmFmt() + chunk("data", samples({1, 2, 3, 4}))));
         writeBytes(dir.path() / "float.wav",
-                   riff(chunk("fmt ", fmtBody(3, 2, kRate, 32)) + chunk("data", Bytes(8, 0))));
+                   riff(chunk("fmt ", fmtBody(3, 2, kClipRate, 32)) + chunk("data", Bytes(8, 0))));
     }
 
     CAudioClip clipNamed(const std::string& name)
@@ -158,7 +158,7 @@ protected:
     }
 
     TempDir dir;
-    WaveClipLoader loader{[] { return kRate; }, std::chrono::milliseconds(50)};
+    WaveClipLoader loader{[] { return kClipRate; }, std::chrono::milliseconds(50)};
 };
 
 TEST_F(AudioClipLoader, LoadsAndReleasesSamples)
@@ -168,11 +168,11 @@ TEST_F(AudioClipLoader, LoadsAndReleasesSamples)
     EXPECT_TRUE(IsLoaded(clip));
     ASSERT_NE(clip.samples, nullptr);
     EXPECT_EQ(clip.samples->samples, (std::vector<int16_t>{1, 2, 3, 4}));
-    EXPECT_EQ(clip.length, WaveDuration(2, kRate));
+    EXPECT_EQ(clip.length, WaveDuration(2, kClipRate));
     loader.releaseSamples(clip);
     EXPECT_FALSE(IsLoaded(clip));
     EXPECT_EQ(clip.samples, nullptr);
-    EXPECT_EQ(clip.length, WaveDuration(2, kRate)); // the clip keeps its length
+    EXPECT_EQ(clip.length, WaveDuration(2, kClipRate)); // the clip keeps its length
 
     CAudioClip refused = clipNamed("float.wav");
     EXPECT_FALSE(loader.loadSamples(refused));

@@ -5,6 +5,7 @@
 
 #include "engine/audio/audio_filter.h"
 #include "engine/audio/wave_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,37 +22,8 @@
 namespace rz::test {
 
 inline constexpr uint32_t kFilterRate = 44100;
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/rz-filter-XXXXXX";
-        m_path = ::mkdtemp(pattern);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-    // The names of the files it holds.
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+// The folders the effect tests work in.
+using rz::TempFolder;
 
 // Interleaved 16-bit stereo frames into an engine-format wave file.
 inline void writeStereoWave(const std::filesystem::path& path, std::span<const int16_t> samples,

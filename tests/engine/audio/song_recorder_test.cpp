@@ -19,7 +19,7 @@
 namespace rz::test {
 namespace {
 
-constexpr uint32_t kRate = FakeRecorderInput::kRate;
+constexpr uint32_t kRecorderRate = FakeRecorderInput::kRate;
 
 // A writer whose writes fail from a chosen one on, keeping what came before.
 class FailingWriter : public IAudioFileWriter {
@@ -91,7 +91,7 @@ protected:
     RecorderTick runUntilDone(int16_t level, int maxTicks = 1000)
     {
         for (int i = 0; i < maxTicks; ++i) {
-            m_input.feed(level, level, kRate / 20);
+            m_input.feed(level, level, kRecorderRate / 20);
             m_clock.advance(SongRecorder::kTickMs);
             const RecorderTick result = recorder().tick();
             if (result != RecorderTick::Continue)
@@ -175,7 +175,7 @@ TEST_F(SongRecorderTest, EntireSetWritesAFilePerSongSameTitlesIncludedAndSizesAd
 
     for (size_t song = 0; song < 3; ++song) {
         for (int i = 0; i < 20; ++i) { // one second each
-            m_input.feed(1000, -1000, kRate / 20);
+            m_input.feed(1000, -1000, kRecorderRate / 20);
             m_clock.advance(50);
             ASSERT_EQ(recorder().tick(), RecorderTick::Continue);
         }
@@ -192,9 +192,9 @@ TEST_F(SongRecorderTest, EntireSetWritesAFilePerSongSameTitlesIncludedAndSizesAd
     EXPECT_EQ(engine.log.count("Advance"), 3u);
     std::string reason;
     for (const auto& file : recorder().files()) {
-        const auto read = ReadWaveFile(file, kRate, reason);
+        const auto read = ReadWaveFile(file, kRecorderRate, reason);
         ASSERT_TRUE(read) << reason;
-        EXPECT_EQ(read->frameCount(), 20 * int64_t(kRate / 20)) << file;
+        EXPECT_EQ(read->frameCount(), 20 * int64_t(kRecorderRate / 20)) << file;
         EXPECT_EQ(read->samples[0], 1000);
         EXPECT_EQ(read->samples[1], -1000);
     }
@@ -213,7 +213,7 @@ TEST_F(SongRecorderTest, FadeOutTailRunsOnAfterTheSongEnds)
     int ticks = 0;
     RecorderTick result;
     do {
-        m_input.feed(500, 500, kRate / 20);
+        m_input.feed(500, 500, kRecorderRate / 20);
         m_clock.advance(50);
         result = recorder().tick();
         ++ticks;
@@ -223,9 +223,9 @@ TEST_F(SongRecorderTest, FadeOutTailRunsOnAfterTheSongEnds)
     EXPECT_EQ(engine.log.count("Stop"), 1u);
     EXPECT_FALSE(recorder().writing());
     std::string reason;
-    const auto read = ReadWaveFile(songFolder() / "Tail.wav", kRate, reason);
+    const auto read = ReadWaveFile(songFolder() / "Tail.wav", kRecorderRate, reason);
     ASSERT_TRUE(read) << reason;
-    EXPECT_EQ(read->frameCount(), 21 * int64_t(kRate / 20));
+    EXPECT_EQ(read->frameCount(), 21 * int64_t(kRecorderRate / 20));
 }
 
 TEST_F(SongRecorderTest, NegativeFullScaleTurnsTheLeftMeterRed)
@@ -252,12 +252,12 @@ TEST_F(SongRecorderTest, StatusShowsElapsedTimeAndSizeEveryTenthTick)
     profile.writeInt("M2DA", "automation", 0);
     ASSERT_TRUE(recorder().begin());
     for (int i = 0; i < 9; ++i) {
-        m_input.feed(1, 1, kRate / 20);
+        m_input.feed(1, 1, kRecorderRate / 20);
         recorder().tick();
     }
     EXPECT_EQ(recorder().statusText(), "");
     m_clock.advance(3'723'000); // 1 h 2 min 3 s
-    m_input.feed(1, 1, kRate / 20);
+    m_input.feed(1, 1, kRecorderRate / 20);
     recorder().tick();
     // 10 x 8820 bytes + 56: (88256 + 52428) / 1024 x 10 / 1024 = 1 tenth.
     EXPECT_EQ(recorder().statusText(), "Elapsed: 01:02:03       0.1 MB");
@@ -306,7 +306,7 @@ TEST_F(SongRecorderTest, AFailedWriteStopsRecordingKeepsTheFileAndSaysSo)
     EXPECT_FALSE(recorder().writing());
     EXPECT_TRUE(engine.log.contains("Stop(0)"));
     std::string reason;
-    const auto read = ReadWaveFile(songFolder() / "Full.wav", kRate, reason);
+    const auto read = ReadWaveFile(songFolder() / "Full.wav", kRecorderRate, reason);
     ASSERT_TRUE(read) << reason;
     EXPECT_EQ(read->frameCount(), 128); // the first 512-byte piece
 }
@@ -364,7 +364,7 @@ TEST_F(SongRecorderTest, AnEarlierFileIsReplacedOnlyByAWholeRecording)
     profile.writeInt("M2DA", "fadetime", 0);
     ASSERT_TRUE(recorder().begin());
     for (int i = 0; i < 3; ++i) {
-        m_input.feed(100, 100, kRate / 20);
+        m_input.feed(100, 100, kRecorderRate / 20);
         m_clock.advance(SongRecorder::kTickMs);
         recorder().tick();
     }
@@ -372,7 +372,7 @@ TEST_F(SongRecorderTest, AnEarlierFileIsReplacedOnlyByAWholeRecording)
     recorder().songEnded();
     EXPECT_EQ(runUntilDone(100), RecorderTick::Finished);
     std::string reason;
-    const auto read = ReadWaveFile(old, kRate, reason);
+    const auto read = ReadWaveFile(old, kRecorderRate, reason);
     ASSERT_TRUE(read) << reason;
     EXPECT_GT(read->frameCount(), 0);
     EXPECT_EQ(std::filesystem::status(old).permissions(), oldPerms);

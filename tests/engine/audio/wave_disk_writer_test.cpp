@@ -17,8 +17,8 @@
 namespace rz::test {
 namespace {
 
-constexpr uint32_t kRate = 44100;
-constexpr size_t kSecondBytes = kRate * 4;
+constexpr uint32_t kWriterRate = 44100;
+constexpr size_t kSecondBytes = kWriterRate * 4;
 
 template <class Condition>
 bool waitFor(Condition condition, std::chrono::seconds limit)
@@ -53,13 +53,13 @@ std::vector<int16_t> readSamples(CWaveDiskWriter& writer, size_t count)
 
 TEST(WaveDiskWriter, SixtySecondsFromAProducerThreadReachTheFileUnchanged)
 {
-    constexpr uint64_t kFrames = 60 * kRate;
+    constexpr uint64_t kFrames = 60 * kWriterRate;
     constexpr uint32_t kBlock = 441;
     TempDir dir;
     const auto path = dir.path() / "take.wav";
     CWaveDiskWriter writer;
     std::string reason;
-    ASSERT_TRUE(writer.Open(path, kRate, reason)) << reason;
+    ASSERT_TRUE(writer.Open(path, kWriterRate, reason)) << reason;
 
     bool fed = true;
     std::thread producer([&] {
@@ -100,8 +100,8 @@ TEST(WaveDiskWriter, StalledWriterMakesAppendsDropAtOnceAndCount)
         ASSERT_TRUE(writer.Append(second.data(), kSecondBytes)) << "second " << i;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(writer.Append(second.data(), kSecondBytes)); // one byte is always kept free
-    const std::vector<float> block(kRate, 0.25f);
-    EXPECT_FALSE(writer.AppendFloat(block.data(), block.data(), kRate, 2));
+    const std::vector<float> block(kWriterRate, 0.25f);
+    EXPECT_FALSE(writer.AppendFloat(block.data(), block.data(), kWriterRate, 2));
     // Far below the ten seconds of sleeping retries this replaces.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(writer.overrunCount(), 2u);
@@ -141,7 +141,7 @@ TEST(WaveDiskWriter, StopsAtTheSizeLimitAndKeepsTheFileValid)
     const auto path = dir.path() / "full.wav";
     CWaveDiskWriter writer(400);
     std::string reason;
-    ASSERT_TRUE(writer.Open(path, kRate, reason)) << reason;
+    ASSERT_TRUE(writer.Open(path, kWriterRate, reason)) << reason;
     const std::vector<int16_t> frames(500, 7);
     ASSERT_TRUE(writer.Append(frames.data(), 1000));
     ASSERT_TRUE(writer.Close(reason)) << reason;
@@ -158,7 +158,7 @@ TEST(WaveDiskWriter, WriteErrorOfTheWriterThreadIsReturnedByClose)
     TempDir dir;
     CWaveDiskWriter writer;
     std::string reason;
-    ASSERT_TRUE(writer.Open(dir.path() / "limited.wav", kRate, reason)) << reason;
+    ASSERT_TRUE(writer.Open(dir.path() / "limited.wav", kWriterRate, reason)) << reason;
     // The process may write no file past 1000 bytes while this runs.
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);

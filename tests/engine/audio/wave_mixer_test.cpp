@@ -16,13 +16,13 @@
 namespace rz::test {
 namespace {
 
-constexpr uint32_t kRate = 44100;
+constexpr uint32_t kMixRate = 44100;
 
 std::shared_ptr<const AudioClipSamples> samplesOf(std::vector<int16_t> values)
 {
     auto samples = std::make_shared<AudioClipSamples>();
     samples->samples = std::move(values);
-    samples->format = engineWaveFormat(kRate);
+    samples->format = engineWaveFormat(kMixRate);
     return samples;
 }
 
@@ -119,7 +119,7 @@ protected:
         CMidiEvent event = clipEvent(tick, "WaveData\\clip" + std::to_string(m_wave->events.size()) + ".wav",
                                      repeats);
         CAudioClip& clip = *event.clip();
-        clip.length = WaveDuration(samples->frameCount(), kRate);
+        clip.length = WaveDuration(samples->frameCount(), kMixRate);
         clip.samples = std::move(samples);
         clip.loaded = true;
         event.selectionStamp = selected ? m_song->selectionStamp : 0;
@@ -152,14 +152,14 @@ TEST_F(WaveMixerTest, RangeStartingInsideAClipWritesFromThere)
 
     const std::filesystem::path file = m_dir.path() / "mix.wav";
     auto writer = makeAudioFileWriter(AudioFileFormat::Wav);
-    ASSERT_EQ(writer->begin(file, engineWaveFormat(kRate), -1, 0), 0);
+    ASSERT_EQ(writer->begin(file, engineWaveFormat(kMixRate), -1, 0), 0);
     std::vector<int> progress;
     std::string reason;
-    ASSERT_TRUE(mixer.mix(*writer, kRate, [&](int p) { progress.push_back(p); }, nullptr, reason)) << reason;
+    ASSERT_TRUE(mixer.mix(*writer, kMixRate, [&](int p) { progress.push_back(p); }, nullptr, reason)) << reason;
     EXPECT_EQ(progress.back(), 10000);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 
-    const auto read = ReadWaveFile(file, kRate, reason);
+    const auto read = ReadWaveFile(file, kMixRate, reason);
     ASSERT_TRUE(read) << reason;
     ASSERT_EQ(read->frameCount(), 22050);
     for (size_t f : {size_t(0), size_t(1), size_t(9000), size_t(22049)}) {
@@ -191,7 +191,7 @@ TEST_F(WaveMixerTest, OverlappingClipsAreSummedAndClippedEachFromItsStart)
     EXPECT_EQ(mixer.mixEnd(), 15'000'000);
     CapturingWriter writer;
     std::string reason;
-    ASSERT_TRUE(mixer.mix(writer, kRate, nullptr, nullptr, reason));
+    ASSERT_TRUE(mixer.mix(writer, kMixRate, nullptr, nullptr, reason));
     ASSERT_EQ(writer.samples.size(), size_t(66150) * 2);
     const auto left = [&](size_t frame) { return writer.samples[2 * frame]; };
     EXPECT_NEAR(left(0), 8192, 1);
@@ -242,15 +242,15 @@ TEST_F(WaveMixerTest, InjectedWriteFailureDeletesTheFile)
     ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
     const std::filesystem::path file = m_dir.path() / "mix.wav";
     FailingWaveWriter writer;
-    ASSERT_EQ(writer.begin(file, engineWaveFormat(kRate), -1, 0), 0);
+    ASSERT_EQ(writer.begin(file, engineWaveFormat(kMixRate), -1, 0), 0);
     std::string reason;
-    EXPECT_FALSE(mixer.mix(writer, kRate, nullptr, nullptr, reason));
+    EXPECT_FALSE(mixer.mix(writer, kMixRate, nullptr, nullptr, reason));
     EXPECT_EQ(reason, "No space left on device");
     EXPECT_FALSE(std::filesystem::exists(file));
 
     CapturingWriter capturing;
     capturing.failAtWrite = 0;
-    EXPECT_FALSE(mixer.mix(capturing, kRate, nullptr, nullptr, reason));
+    EXPECT_FALSE(mixer.mix(capturing, kMixRate, nullptr, nullptr, reason));
     EXPECT_TRUE(capturing.discarded);
 }
 
@@ -262,7 +262,7 @@ TEST_F(WaveMixerTest, AStopRequestDiscardsThePartialMix)
     CapturingWriter writer;
     std::atomic<bool> stop{false};
     std::string reason;
-    EXPECT_FALSE(mixer.mix(writer, kRate, [&](int) { stop = true; }, &stop, reason));
+    EXPECT_FALSE(mixer.mix(writer, kMixRate, [&](int) { stop = true; }, &stop, reason));
     EXPECT_TRUE(writer.discarded);
     EXPECT_EQ(writer.writes, 1);
 }
@@ -272,7 +272,7 @@ TEST_F(WaveMixerTest, AMixPastTheWaveLimitDoesNotFit)
     addClip(0, constant(44100, 1), true, 30000); // 30000 s of stereo 16-bit: over 4 GiB
     WaveMixer mixer;
     ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
-    EXPECT_FALSE(mixer.fitsWaveFile(kRate));
+    EXPECT_FALSE(mixer.fitsWaveFile(kMixRate));
     EXPECT_TRUE(mixer.fitsWaveFile(8000));
 }
 
@@ -336,16 +336,16 @@ TEST_F(WaveMixerTest, BeginWritesANewTrackMixAsWaveInTheWorkFolder)
     ASSERT_EQ(mixer.choose(*m_song), MixChoice::Ready);
     WaveMixerSettings settings = WaveMixerSettings::load(profile, m_dir.path());
     settings.format = AudioFileFormat::Wma;
-    auto out = mixer.begin(settings, profile, prompt, host, kRate);
+    auto out = mixer.begin(settings, profile, prompt, host, kMixRate);
     ASSERT_TRUE(out);
     EXPECT_EQ(out->result.destination, MixDestination::NewWaveTrack);
     EXPECT_EQ(out->result.path.parent_path(), m_dir.path());
     EXPECT_EQ(out->result.path.extension(), ".wav");
     std::string reason;
-    ASSERT_TRUE(mixer.mix(*out->writer, kRate, nullptr, nullptr, reason)) << reason;
+    ASSERT_TRUE(mixer.mix(*out->writer, kMixRate, nullptr, nullptr, reason)) << reason;
     EXPECT_FALSE(std::filesystem::exists(out->result.path)) << "written beside it first";
     ASSERT_TRUE(WaveMixer::keep(*out, reason)) << reason;
-    EXPECT_TRUE(ReadWaveFile(out->result.path, kRate, reason)) << reason;
+    EXPECT_TRUE(ReadWaveFile(out->result.path, kMixRate, reason)) << reason;
     EXPECT_FALSE(std::filesystem::exists(out->scratch));
     EXPECT_EQ(profile.readInt("WaveMixer", "format", -1), 1); // the choice is kept
 }
@@ -359,7 +359,7 @@ TEST_F(WaveMixerTest, AWriterThatCannotBeginIsReported)
     settings.saveTo = MixDestination::File;
     settings.path = (m_dir.path() / "missing" / "mix.wav").string();
     prompt.expectMessage("Could not begin: 80004005");
-    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kRate));
+    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kMixRate));
 
     settings.format = AudioFileFormat::Wma;
     settings.path = (m_dir.path() / "mix.wma").string();
@@ -377,7 +377,7 @@ TEST_F(WaveMixerTest, APathThatIsNoPlainFileIsRefusedAndLeftAlone)
     settings.path = (m_dir.path() / "folder.wav").string();
     std::filesystem::create_directory(settings.path);
     prompt.expectMessage(settings.path + " cannot be replaced: not a regular file");
-    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kRate));
+    EXPECT_FALSE(mixer.begin(settings, profile, prompt, host, kMixRate));
     EXPECT_TRUE(std::filesystem::is_directory(settings.path));
 }
 
