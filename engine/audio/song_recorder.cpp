@@ -195,9 +195,10 @@ RecorderEnabling SongRecorder::enabling() const
 
 void SongRecorder::loadDevices()
 {
-    m_devices = CAudioGrabber::DeviceNames();
+    m_devices = m_seams.deviceNames ? m_seams.deviceNames() : CAudioGrabber::DeviceNames();
     for (const std::string& device : m_devices)
-        for (const std::string& input : CAudioGrabber::InputNames(device))
+        for (const std::string& input :
+             m_seams.inputNamesOf ? m_seams.inputNamesOf(device) : CAudioGrabber::InputNames(device))
             m_levels[device].emplace(input, kMaxGain);
     if (m_settings.deviceName.empty() && !m_devices.empty())
         m_settings.deviceName = m_devices.front();

@@ -106,6 +106,10 @@ struct SongRecorderSeams {
     std::filesystem::path documentsFolder;
     // Makes the file writers; null: makeAudioFileWriter.
     std::function<std::unique_ptr<IAudioFileWriter>(AudioFileFormat)> makeWriter;
+    // The capture devices and a device's inputs; null: the machine's
+    // (CAudioGrabber), which loads ALSA's plug-ins and asks the JACK server.
+    std::function<std::vector<std::string>()> deviceNames = nullptr;
+    std::function<std::vector<std::string>(const std::string&)> inputNamesOf = nullptr;
 };
 
 // Which controls the dialog enables.

@@ -95,8 +95,6 @@ int64_t toHns(int64_t value, AVRational base)
     return hns > 0 && hns < std::numeric_limits<int64_t>::max() ? hns : 0;
 }
 
-} // namespace
-
 using Status = AudioDecoder::Status;
 using Sink = AudioDecoder::Sink;
 
@@ -155,6 +153,8 @@ struct FfmpegDecoder::State {
         }
     }
 };
+
+} // namespace
 
 int FfmpegDecoder::open(const std::string& url, uint32_t outputRate)
 {

@@ -22,7 +22,7 @@ struct OpenedBytes {
     std::string reason;
 };
 
-OpenedBytes openBytes(SongFixture& fixture, const std::vector<uint8_t>& bytes, SongFileKind kind = {})
+OpenedBytes openReporting(SongFixture& fixture, const std::vector<uint8_t>& bytes, SongFileKind kind = {})
 {
     OpenedBytes result;
     result.song = std::make_unique<CSongDoc>(fixture.context());
@@ -122,7 +122,7 @@ TEST(SmfReader, ContainerCases)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SongFixture fixture;
-        const OpenedBytes opened = openBytes(fixture, c.bytes);
+        const OpenedBytes opened = openReporting(fixture, c.bytes);
         EXPECT_EQ(opened.ok, c.opens) << opened.reason;
         EXPECT_NE(opened.reason.find(c.reason), std::string::npos) << opened.reason;
         if (c.opens) {
@@ -140,7 +140,7 @@ TEST(SmfReader, NoteWithoutEndOfTrackIsKept)
     TrackBuilder t;
     t.event(0, {0x90, 64, 90}).event(48, {0x80, 64, 0});
     SongFixture fixture;
-    const OpenedBytes opened = openBytes(fixture, format1(96, {t}));
+    const OpenedBytes opened = openReporting(fixture, format1(96, {t}));
     ASSERT_TRUE(opened.ok) << opened.reason;
     const auto& events = opened.song->tracks[1]->events;
     ASSERT_EQ(events.size(), 1u);
@@ -158,7 +158,7 @@ TEST(SmfReader, StatusByteAsDataIsSkippedWithAMessage)
     SongFixture fixture;
     fixture.prompt.expectMessage(
         "Skipped 1 channel messages with a status byte where a data byte belongs: 1 in track 2.");
-    const OpenedBytes opened = openBytes(fixture, format1(96, {t}));
+    const OpenedBytes opened = openReporting(fixture, format1(96, {t}));
     ASSERT_TRUE(opened.ok) << opened.reason;
     fixture.prompt.verifyAllUsed();
     const auto& events = opened.song->tracks[1]->events;
@@ -179,7 +179,7 @@ TEST(SmfReader, NotesEndingTogetherStillDoAfterARescale)
         .end();
     SongFixture fixture;
     fixture.prompt.expectMessage("from 100 to 960");
-    const OpenedBytes opened = openBytes(fixture, format1(100, {t}));
+    const OpenedBytes opened = openReporting(fixture, format1(100, {t}));
     ASSERT_TRUE(opened.ok) << opened.reason;
     const auto& events = opened.song->tracks[1]->events;
     ASSERT_EQ(events.size(), 2u);
@@ -206,7 +206,7 @@ TEST(SmfReader, TimeBases)
         SongFixture fixture;
         if (c.timeBase == 960)
             fixture.prompt.expectMessage("adjusted to a supported value (from 100 to 960)");
-        const OpenedBytes opened = openBytes(fixture, format1(c.division, {oneNote(0, 96)}));
+        const OpenedBytes opened = openReporting(fixture, format1(c.division, {oneNote(0, 96)}));
         ASSERT_EQ(opened.ok, c.opens) << opened.reason;
         if (!c.opens)
             continue;
@@ -222,7 +222,7 @@ TEST(SmfReader, SmpteDivisionRunsInRealTime)
     // own tempo (120 bpm in the conductor) does not count.
     SongFixture fixture;
     fixture.prompt.expectMessage("from 1000 to 960");
-    const OpenedBytes opened = openBytes(fixture, format1(0xE728, {oneNote(0, 1000)}));
+    const OpenedBytes opened = openReporting(fixture, format1(0xE728, {oneNote(0, 1000)}));
     ASSERT_TRUE(opened.ok) << opened.reason;
     const CSongDoc& song = *opened.song;
     EXPECT_EQ(song.timeBase, 960);
@@ -246,7 +246,7 @@ TEST(SmfReader, Format0SplitsByChannelInChannelOrder)
     smf.header(0, 1, 96).track(t);
     SongFixture fixture;
     fixture.profile.writeInt("OpenOptions", "WarnFormat", 2);
-    const OpenedBytes opened = openBytes(fixture, smf.bytes());
+    const OpenedBytes opened = openReporting(fixture, smf.bytes());
     ASSERT_TRUE(opened.ok) << opened.reason;
     const auto& tracks = opened.song->tracks;
     ASSERT_EQ(tracks.size(), 5u);
@@ -284,7 +284,7 @@ TEST(SmfReader, WarnFormatChoices)
             fixture.prompt.expectYesNo("is a MIDI Format 0 file.\nConvert it to Format 1 now", *c.answer);
         SmfBuilder smf;
         smf.header(0, 1, 96).track(oneNote(3));
-        const OpenedBytes opened = openBytes(fixture, smf.bytes());
+        const OpenedBytes opened = openReporting(fixture, smf.bytes());
         ASSERT_TRUE(opened.ok) << opened.reason;
         EXPECT_EQ(opened.song->format, c.format);
         EXPECT_EQ(opened.song->IsModified(), c.modified);
@@ -370,7 +370,7 @@ TEST(SmfReader, TrackCountLimit)
         for (int i = 0; i < userTracks; ++i)
             smf.track(oneNote(uint8_t(i % 16)));
         SongFixture fixture;
-        const OpenedBytes opened = openBytes(fixture, smf.bytes());
+        const OpenedBytes opened = openReporting(fixture, smf.bytes());
         EXPECT_EQ(opened.ok, userTracks <= 250);
         if (!opened.ok)
             EXPECT_EQ(opened.reason, "more than 250 tracks");
@@ -389,7 +389,7 @@ TEST(SmfReader, SplitTracksCountTowardTheLimit)
     for (int i = 0; i < 126; ++i)
         smf.track(twoChannels);
     SongFixture fixture;
-    const OpenedBytes opened = openBytes(fixture, smf.bytes());
+    const OpenedBytes opened = openReporting(fixture, smf.bytes());
     EXPECT_FALSE(opened.ok);
     EXPECT_EQ(opened.reason, "more than 250 tracks");
 }
@@ -399,7 +399,7 @@ TEST(SmfReader, FarAwayEventNeedsTooManyMeasures)
     TrackBuilder far;
     far.event(0x0FFFFFFF, {0x90, 60, 100}).end();
     SongFixture fixture;
-    const OpenedBytes opened = openBytes(fixture, format1(96, {far}));
+    const OpenedBytes opened = openReporting(fixture, format1(96, {far}));
     EXPECT_FALSE(opened.ok);
     EXPECT_NE(opened.reason.find("more than 65535 measures"), std::string::npos) << opened.reason;
 }
@@ -409,7 +409,7 @@ TEST(SmfReader, CuePointsStayMetaEventsOnMidiTracks)
     TrackBuilder t;
     t.meta(0, 0x07, "WaveData/take.wav").event(0, {0x90, 60, 100}).end(10);
     SongFixture fixture;
-    const OpenedBytes opened = openBytes(fixture, format1(96, {t}));
+    const OpenedBytes opened = openReporting(fixture, format1(96, {t}));
     ASSERT_TRUE(opened.ok) << opened.reason;
     const CMidiEvent& cue = opened.song->tracks[1]->events[0];
     EXPECT_EQ(cue.clip(), nullptr);
@@ -426,7 +426,7 @@ TEST(SmfReader, TextsAreCutToTheirLimits)
     SmfBuilder smf;
     smf.header(1, 2, 96).track(conductor).track(t);
     SongFixture fixture;
-    const OpenedBytes opened = openBytes(fixture, smf.bytes());
+    const OpenedBytes opened = openReporting(fixture, smf.bytes());
     ASSERT_TRUE(opened.ok) << opened.reason;
     EXPECT_EQ(opened.song->copyright.size(), 99u);
     EXPECT_EQ(opened.song->tracks[1]->name.size(), 99u);

@@ -14,7 +14,7 @@ namespace {
 
 using namespace test;
 
-#define EXPECT_SAME_SONG(expected, actual) EXPECT_EQ(firstDifference((expected), (actual)), "")
+#define EXPECT_SAME_WRITTEN_SONG(expected, actual) EXPECT_EQ(firstDifference((expected), (actual)), "")
 
 // The track chunks of a file, in order.
 std::vector<std::vector<uint8_t>> trackChunks(const std::vector<uint8_t>& bytes)
@@ -77,7 +77,7 @@ void expectRoundTrip(SongFixture& fixture, const std::vector<uint8_t>& original,
     ASSERT_NE(second, nullptr);
     if (first->format == 0)
         dropWhatFormat0CannotCarry(*first);
-    EXPECT_SAME_SONG(describeForComparison(*first), describeForComparison(*second));
+    EXPECT_SAME_WRITTEN_SONG(describeForComparison(*first), describeForComparison(*second));
     EXPECT_EQ(songBytes(*second), written);
 }
 

@@ -82,6 +82,10 @@ protected:
         if (!m_recorder) {
             SongRecorderSeams seams{profile, prompt, engine, host, host, m_set, m_input, m_clock,
                                     m_dir.path() / "Documents", m_makeWriter};
+            // The machine's devices stay out of it: listing ALSA's loads its
+            // plug-ins, and a JACK server of another test may be running.
+            seams.deviceNames = [] { return std::vector<std::string>{"Capture device"}; };
+            seams.inputNamesOf = [](const std::string&) { return std::vector<std::string>{"Capture"}; };
             m_recorder = std::make_unique<SongRecorder>(seams);
             m_recorder->open();
         }
