@@ -24,7 +24,7 @@ constexpr Color kScrollFace = 0xB9A5A3;  // the scroll track's colour
 constexpr Color kPanelFace = 0x38140C;   // the frame's base colour
 constexpr Color kGlyph = 0x0EF0FF;       // the frame's highlight text colour
 
-using Glyph = void (*)(QPainter&, const QRectF&);
+using ButtonGlyph = void (*)(QPainter&, const QRectF&);
 
 // Shape of a button face on a magenta strip.
 enum class Face { Square, Round, OnScrollBar };
@@ -162,7 +162,7 @@ void paintFace(QPainter& p, const QRect& cell, Face face, const FrameLook& look)
 // Four frames (normal, pressed, hover, disabled) side by side. Edges stay
 // unblended, so magenta remains exactly magenta where the face does not
 // cover it.
-QImage buttonStrip(QSize frame, Face face, Color base, Color glyphColour, Glyph glyph,
+QImage buttonStrip(QSize frame, Face face, Color base, Color glyphColour, ButtonGlyph glyph,
                    qreal glyphInset)
 {
     QImage strip(frame.width() * kButtonFrames, frame.height(), QImage::Format_RGB32);
@@ -179,18 +179,18 @@ QImage buttonStrip(QSize frame, Face face, Color base, Color glyphColour, Glyph 
     return strip;
 }
 
-QImage scrollButton(Glyph glyph)
+QImage scrollButton(ButtonGlyph glyph)
 {
     return buttonStrip({17, 17}, Face::OnScrollBar, ShadeColor(kPanelFace, 200), 0x000000, glyph,
                        5);
 }
 
-QImage captionButton(Glyph glyph)
+QImage captionButton(ButtonGlyph glyph)
 {
     return buttonStrip({16, 16}, Face::Square, kPanelFace, kGlyph, glyph, 4);
 }
 
-QImage panelButton(QSize size, Face face, Glyph glyph, qreal inset)
+QImage panelButton(QSize size, Face face, ButtonGlyph glyph, qreal inset)
 {
     return buttonStrip(size, face, kPanelFace, kGlyph, glyph, inset);
 }
@@ -310,7 +310,7 @@ QImage faderThumb(QSize size)
 }
 
 // One frame of a square button on the slider view's grey.
-QImage sliderButton(Glyph glyph, ButtonFrame frame)
+QImage sliderButton(ButtonGlyph glyph, ButtonFrame frame)
 {
     constexpr QSize kSize(30, 20);
     const QImage strip = buttonStrip(kSize, Face::Square, 0x505050, 0x00FF00, glyph, 5);

@@ -30,7 +30,7 @@ std::pair<QString, QString> splitText(const QString& text)
     return {text.left(tab), text.mid(tab + 1)};
 }
 
-void drawCheckMark(QPainter& painter, const QRect& square, bool radio, const QColor& colour)
+void drawMenuCheck(QPainter& painter, const QRect& square, bool radio, const QColor& colour)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -138,7 +138,7 @@ void MenuStyle::drawImageSquare(const QStyleOptionMenuItem& item, QPainter& pain
             item.icon.pixmap(QSize(16, 16), enabled ? QIcon::Normal : QIcon::Disabled);
         painter.drawPixmap(square.center() - QPoint(7, 7), image);
     } else if (checked) {
-        drawCheckMark(painter, square, item.checkType == QStyleOptionMenuItem::Exclusive,
+        drawMenuCheck(painter, square, item.checkType == QStyleOptionMenuItem::Exclusive,
                       selected ? fromColorRef(kSelectionTextColor) : QColor(Qt::black));
     }
 }

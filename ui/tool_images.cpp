@@ -20,7 +20,7 @@ const QColor kYellow(236, 200, 40);
 const QColor kRed(200, 30, 30);
 const QColor kGrey(128, 128, 128);
 
-using Glyph = void (*)(QPainter&);
+using ToolGlyph = void (*)(QPainter&);
 
 void text(QPainter& p, const QRect& box, const QString& s, int px, QColor colour = kInk)
 {
@@ -86,7 +86,7 @@ void keyboard(QPainter& p, QColor face)
         p.fillRect(QRect(x, 5, 1, 4), kInk);
 }
 
-const Glyph kGlyphs[kToolImageCount] = {
+const ToolGlyph kGlyphs[kToolImageCount] = {
     [](QPainter& p) { // 0 select
         p.setPen(kInk);
         p.setBrush(kPaper);

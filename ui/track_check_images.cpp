@@ -9,7 +9,7 @@
 namespace rz {
 namespace {
 
-void drawCheckMark(QPainter& painter, QRectF box, const QColor& colour, qreal width)
+void drawTrackCheck(QPainter& painter, QRectF box, const QColor& colour, qreal width)
 {
     QPainterPath path;
     path.moveTo(box.left() + box.width() * 0.15, box.top() + box.height() * 0.50);
@@ -30,7 +30,7 @@ QImage paintTrackChecks()
     const QColor colours[kTrackCheckCount] = {Qt::transparent, Qt::black, QColor(0x80, 0x80, 0x80),
                                               fromColorRef(0xC00000)};
     for (int i = 1; i < kTrackCheckCount; ++i)
-        drawCheckMark(painter, QRectF(i * kTrackCheckSize, 0, kTrackCheckSize, kTrackCheckSize), colours[i], 2.0);
+        drawTrackCheck(painter, QRectF(i * kTrackCheckSize, 0, kTrackCheckSize, kTrackCheckSize), colours[i], 2.0);
     return strip;
 }
 
@@ -42,7 +42,7 @@ QImage paintTrackInHeader()
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(fromColorRef(0x0EF0FF), 1));
     painter.drawRect(QRectF(0.5, 0.5, 11, 11));
-    drawCheckMark(painter, QRectF(1, 1, 10, 10), fromColorRef(0x0EF0FF), 1.6);
+    drawTrackCheck(painter, QRectF(1, 1, 10, 10), fromColorRef(0x0EF0FF), 1.6);
     return image;
 }
 

@@ -46,6 +46,9 @@ public:
     static constexpr int kPageDown = 3;
     static constexpr int kThumbPosition = 4;
     static constexpr int kThumbTrack = 5;
+    // Codes the bar does not send itself but a view's command table does.
+    static constexpr int kScrollTop = 6;
+    static constexpr int kScrollBottom = 7;
     static constexpr int kEndScroll = 8;
     // Arrow and zoom button commands.
     static constexpr uint32_t kArrow1Id = 4096;

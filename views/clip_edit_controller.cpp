@@ -8,6 +8,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
+#include "views/lane_edit_shared.h"
 #include "views/lane_edit_steps.h"
 #include "views/rubber_band.h"
 
@@ -16,16 +17,6 @@
 
 namespace rz {
 namespace {
-
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-int32_t shifted(int32_t tick, int64_t by)
-{
-    return int32_t(std::clamp<int64_t>(int64_t(tick) + by, 0, kLastEditTick));
-}
 
 bool isClipEvent(const CMidiEvent& event)
 {
@@ -78,7 +69,7 @@ bool ClipEditController::press(const ClipGeometry& g, const ClipPointer& p)
     const QPoint at = p.at;
     if (at.x() > g.plot.right() || at.y() > g.plot.bottom() || m_song.context().host.performanceMode())
         return false;
-    if (!stopped(m_song)) {
+    if (!transportStopped(m_song)) {
         if (at.x() >= g.plot.left())
             m_song.context().engine.Play(tickAt(g, at.x()));
         return false;
@@ -440,7 +431,7 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
 
 bool ClipEditController::rightPress(const ClipGeometry& g, const ClipPointer& p)
 {
-    if (!stopped(m_song) || m_song.context().host.performanceMode())
+    if (!transportStopped(m_song) || m_song.context().host.performanceMode())
         return false;
     const int32_t hit = g.HitTest(m_song, p.at);
     if (hit == ClipGeometry::kNoHit || hitSelected(hit))

@@ -16,6 +16,8 @@
 #include "ui/color_ref.h"
 #include "ui/resource_cursors.h"
 #include "views/cue_flag_painter.h"
+#include "views/lane_edit_shared.h"
+#include "views/view_colors.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -29,20 +31,13 @@
 namespace rz {
 namespace {
 
-constexpr int kCueTopGap = 2; // pixels between the ruler and a cue's flag
-constexpr Color kBackground = makeColor(206, 204, 209);
 constexpr Color kLaneBase = makeColor(160, 160, 208);
 constexpr Color kSelection = makeColor(12, 20, 56);
 constexpr Color kInactiveSelection = makeColor(160, 160, 160);
 
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
-
 QColor shade(Color c, int level)
 {
-    return qc(ShadeColor(c, int16_t(level)));
+    return fromColorRef(ShadeColor(c, int16_t(level)));
 }
 
 void fillGradient(QPainter& painter, const QRect& r, const QColor& top, const QColor& bottom)
@@ -53,12 +48,7 @@ void fillGradient(QPainter& painter, const QRect& r, const QColor& top, const QC
     painter.fillRect(r, g);
 }
 
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-ClipPointer pointerOf(const QMouseEvent& event)
+ClipPointer clipPointerOf(const QMouseEvent& event)
 {
     return ClipPointer{.at = event.position().toPoint(),
                        .modifiers = event.modifiers(),
@@ -173,7 +163,7 @@ std::vector<QRect> ClipLanesView::cueRects(const ClipGeometry& g) const
     rects.reserve(doc->cues.size());
     for (const auto& cue : doc->cues)
         rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, g.xOfTick(cue->secondTime), g.xOfTick(cue->time),
-                                                    g.lanes.rulerHeight + kCueTopGap));
+                                                    g.lanes.rulerHeight + CueFlagPainter::kTopGap));
     return rects;
 }
 
@@ -191,7 +181,7 @@ ClipGeometry ClipLanesView::geometryNow() const
 
 void ClipLanesView::paintView(QPainter& painter, const QRect& dirty)
 {
-    painter.fillRect(dirty, qc(kBackground));
+    painter.fillRect(dirty, fromColorRef(view_colors::kBackground));
     if (!song())
         return;
     const ClipGeometry g = geometryNow();
@@ -216,7 +206,7 @@ void ClipLanesView::paintLanes(QPainter& painter, const QRect& dirty, const Clip
         if (lane.isEmpty())
             continue;
         fillGradient(painter, QRect(lane.left(), g.lanes.rowY(row), lane.width(), g.lanes.laneHeight),
-                     shade(base, 220), qc(base));
+                     shade(base, 220), fromColorRef(base));
         if (!rowMode && rowSelected(row)) {
             const Color c = rowsActive() ? kSelection : kInactiveSelection;
             fillGradient(painter, QRect(lane.left(), g.lanes.rowY(row), lane.width(), g.lanes.laneHeight),
@@ -232,7 +222,7 @@ void ClipLanesView::paintLanes(QPainter& painter, const QRect& dirty, const Clip
             painter.save();
             painter.setOpacity(0.5);
             fillGradient(painter, QRect(r.left(), g.plot.top(), r.width(), g.plot.height()), shade(kSelection, 150),
-                         qc(kSelection));
+                         fromColorRef(kSelection));
             painter.restore();
         }
     }
@@ -329,7 +319,7 @@ void ClipLanesView::paintItems(QPainter& painter, const QRect& dirty, const Clip
                         painter.drawRect(QRect(QPoint(x1, r.top()), QPoint(std::max(x2 - 1, x1), r.bottom())));
                     }
                 }
-                paintWaveform(painter, r, clip, g, item, qc(track.textColor), wake);
+                paintWaveform(painter, r, clip, g, item, fromColorRef(track.textColor), wake);
             }
             const bool selected = item.mark == 1
                                   || (item.stamp == doc.selectionStamp && item.mark != -1
@@ -396,7 +386,7 @@ void ClipLanesView::paintWaveform(QPainter& painter, const QRect& block, const Q
 Qt::CursorShape ClipLanesView::cursorAt(QPoint point) const
 {
     const CSongDoc* doc = song();
-    if (!doc || !stopped(*doc) || doc->context().host.performanceMode() || !m_editor)
+    if (!doc || !transportStopped(*doc) || doc->context().host.performanceMode() || !m_editor)
         return Qt::ArrowCursor;
     if (m_editor->mode() & ClipEditController::kDragging)
         return resourceCursor(kCursorDragging);
@@ -419,14 +409,14 @@ void ClipLanesView::mousePressEvent(QMouseEvent* event)
     setFocus(Qt::MouseFocusReason);
     const ClipGeometry g = geometryNow();
     if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, pointerOf(*event)))
+        if (m_editor->rightPress(g, clipPointerOf(*event)))
             doc->OnEditProperties();
         QWidget::update();
         return;
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_editor->press(g, pointerOf(*event)))
+    if (m_editor->press(g, clipPointerOf(*event)))
         beginDrag(event->position().toPoint(), true);
     QWidget::update();
 }
@@ -435,7 +425,7 @@ void ClipLanesView::mouseMoveEvent(QMouseEvent* event)
 {
     setCursor(cursorAt(event->position().toPoint()));
     if (song() && m_editor && m_editor->active()) {
-        m_editor->move(geometryNow(), pointerOf(*event));
+        m_editor->move(geometryNow(), clipPointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -453,7 +443,7 @@ void ClipLanesView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), pointerOf(*event));
+    m_editor->release(geometryNow(), clipPointerOf(*event));
     finishGesture();
 }
 
@@ -462,7 +452,7 @@ void ClipLanesView::mouseDoubleClickEvent(QMouseEvent* event)
     CSongDoc* doc = song();
     if (!doc || !m_editor || event->button() != Qt::LeftButton)
         return;
-    const bool properties = m_editor->doubleClick(geometryNow(), pointerOf(*event));
+    const bool properties = m_editor->doubleClick(geometryNow(), clipPointerOf(*event));
     finishGesture();
     if (properties)
         doc->OnEditProperties();

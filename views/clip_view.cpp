@@ -12,6 +12,7 @@
 #include "views/command_menu.h"
 #include "views/measure_labeler.h"
 #include "views/track_view.h"
+#include "views/view_colors.h"
 #include "views/view_factory.h"
 #include "views/visible_measures.h"
 
@@ -23,14 +24,7 @@
 namespace rz {
 namespace {
 
-constexpr Color kMeasureChange = makeColor(32, 32, 32);
-constexpr Color kMeasureLine = makeColor(145, 161, 177);
-constexpr Color kLabelText = makeColor(255, 240, 14);
-
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
+constexpr Color kClipMeasureLine = makeColor(145, 161, 177);
 
 } // namespace
 
@@ -85,12 +79,12 @@ void ClipView::paintRuler(QPainter& painter, const QRect& dirty, const ClipGeome
         previous = &m;
         if (x < g.plot.left() || x > dirty.right())
             continue;
-        painter.setPen(qc(changed ? kMeasureChange : kMeasureLine));
+        painter.setPen(fromColorRef(changed ? view_colors::kMeterChangeLine : kClipMeasureLine));
         painter.drawLine(x, 0, x, g.plot.bottom());
         if (m.label) {
             painter.setPen(QColor(0, 0, 0, 120));
             painter.drawLine(x + 1, 0, x + 1, g.lanes.rulerHeight - 1);
-            painter.setPen(qc(kLabelText));
+            painter.setPen(fromColorRef(view_colors::kLabelText));
             painter.drawText(x + 3, g.lanes.rulerHeight - 4, QString::fromStdString(MeasureLabeler::labelText(m)));
         }
     }

@@ -11,6 +11,7 @@
 #include "song/song_doc.h"
 #include "ui/color_ref.h"
 #include "views/command_menu.h"
+#include "views/view_colors.h"
 #include "views/view_factory.h"
 
 #include <QMenu>
@@ -21,14 +22,8 @@
 namespace rz {
 namespace {
 
-constexpr Color kGridLine = makeColor(145, 162, 177);
-constexpr Color kLabelText = makeColor(255, 240, 14);
+constexpr Color kClockGridLine = makeColor(145, 162, 177);
 constexpr int kLabelGap = 3; // pixels between a grid line and its label
-
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
 
 // A tick cut into the ruler: a dark line with a light one beside it.
 void etch(QPainter& painter, int x, int top, int bottom)
@@ -145,12 +140,12 @@ void TimeView::paintRuler(QPainter& painter, const QRect& dirty, const ClipGeome
     const int64_t to = ClockAxis::gridLineAtOrBefore(a.contentXOf(dirty.right()));
     for (int64_t cx = std::max<int64_t>(from, 0); cx <= to; cx += ClockAxis::kGridStep) {
         const int x = clampToInt(cx - a.origin + a.plotLeft);
-        painter.setPen(qc(kGridLine));
+        painter.setPen(fromColorRef(kClockGridLine));
         painter.drawLine(x, g.lanes.lanesTop(), x, g.plot.bottom());
         etch(painter, x, 0, rulerBottom);
         for (int k = ClockAxis::kSmallStep; k < ClockAxis::kGridStep; k += ClockAxis::kSmallStep)
             etch(painter, x + k, rulerBottom - g.lanes.rulerHeight / 4, rulerBottom);
-        painter.setPen(qc(kLabelText));
+        painter.setPen(fromColorRef(view_colors::kLabelText));
         painter.drawText(x + kLabelGap, g.lanes.rulerHeight - 4,
                          QString::fromStdString(ClockAxis::label(double(cx) * double(a.usPerPixel()), offsetUs)));
     }

@@ -10,7 +10,7 @@
 namespace rz {
 namespace {
 
-constexpr std::array<int, 5> kZoomSteps = {ControlScale::kFitToWindow, 350, 700, 1750, ControlScale::kFullZoom};
+constexpr std::array<int, 5> kControlZoomSteps = {ControlScale::kFitToWindow, 350, 700, 1750, ControlScale::kFullZoom};
 constexpr int kRampPixels = 8;   // ramp steps and jump corners, pixels
 constexpr int kMinRampPoints = 4;
 constexpr int kToleranceDivisor = 200;
@@ -23,8 +23,8 @@ int64_t roundedQuotient(int64_t a, int64_t b)
 
 int zoomIndex(int zoom)
 {
-    const auto at = std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-    return at == kZoomSteps.end() ? 0 : int(at - kZoomSteps.begin());
+    const auto at = std::find(kControlZoomSteps.begin(), kControlZoomSteps.end(), zoom);
+    return at == kControlZoomSteps.end() ? 0 : int(at - kControlZoomSteps.begin());
 }
 
 // The value each track holds at each tick where any track has a point:
@@ -129,15 +129,15 @@ int32_t ControlScale::valueAtY(int y) const
 
 bool ControlScale::isZoomStep(int zoom)
 {
-    return std::find(kZoomSteps.begin(), kZoomSteps.end(), zoom) != kZoomSteps.end();
+    return std::find(kControlZoomSteps.begin(), kControlZoomSteps.end(), zoom) != kControlZoomSteps.end();
 }
 
 ControlScale::Zoom ControlScale::zoomIn(Zoom from, int plotHeight)
 {
     const int k = zoomIndex(from.zoom);
-    if (k + 1 >= int(kZoomSteps.size()))
+    if (k + 1 >= int(kControlZoomSteps.size()))
         return from;
-    const int to = kZoomSteps[size_t(k + 1)];
+    const int to = kControlZoomSteps[size_t(k + 1)];
     int64_t offset = from.zoom == kFitToWindow ? (to - plotHeight) / 2
                                                : from.yOffset + int64_t(from.yOffset) * (to - from.zoom) / from.zoom;
     return {to, int(std::clamp<int64_t>(offset, 0, to))};
@@ -148,7 +148,7 @@ ControlScale::Zoom ControlScale::zoomOut(Zoom from, int)
     const int k = zoomIndex(from.zoom);
     if (k == 0)
         return {kFitToWindow, 0};
-    const int to = kZoomSteps[size_t(k - 1)];
+    const int to = kControlZoomSteps[size_t(k - 1)];
     if (to == kFitToWindow)
         return {to, 0};
     const int64_t offset = from.yOffset - int64_t(from.yOffset) * (from.zoom - to) / from.zoom;

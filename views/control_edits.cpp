@@ -5,19 +5,12 @@
 #include "song/clipboard_edit.h"
 #include "song/edit_transforms.h"
 #include "song/song_doc.h"
+#include "views/lane_edit_shared.h"
 
 #include <algorithm>
 
 namespace rz {
 namespace {
-
-constexpr char kNothingToMove[] = "Nothing has been selected to move.";
-constexpr char kMoveClipped[] = "Note: one or more events will be clipped up against the beginning of the song.";
-
-uint32_t placedOn(size_t track)
-{
-    return uint32_t(track << 24) | kComputedPosition;
-}
 
 bool laneTrack(const CSongDoc& song, int track)
 {

@@ -24,7 +24,7 @@ namespace {
 
 static_assert(settings::kControlViewZoom.defaultValue == ControlScale::kFitToWindow);
 
-constexpr CommandRow<ControlView> kCommands[] = {
+constexpr CommandRow<ControlView> kControlCommands[] = {
     {kIdMoveEvents, kIdMoveEvents, &ControlView::onMove, &ControlView::onUpdateMove},
     {kIdProperties, kIdProperties, &ControlView::onProperties, nullptr},
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &ControlView::onZoom, &ControlView::onUpdateZoom},
@@ -54,7 +54,7 @@ ControlView::~ControlView()
 
 std::span<const CommandRow<ControlView>> ControlView::commandTable()
 {
-    return kCommands;
+    return kControlCommands;
 }
 
 bool ControlView::update(CommandId id, CmdUi& ui)

@@ -8,6 +8,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/resource_cursors.h"
+#include "views/lane_edit_shared.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -27,11 +28,6 @@ size_t plateauAfter(const std::vector<CControlPoint>& points, size_t index)
     while (k + 1 < points.size() && !points[k + 1].gap() && points[k + 1].value == points[index].value)
         ++k;
     return k + 1;
-}
-
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
 }
 
 } // namespace
@@ -59,7 +55,7 @@ void ControlView::mousePressEvent(QMouseEvent* event)
     const bool ruler = inRuler(point);
     if (host.performanceMode() || (!ruler && !plot.contains(point)))
         return;
-    if (!stopped(*doc)) {
+    if (!transportStopped(*doc)) {
         doc->context().engine.Play(snappedTick(point.x()));
         return;
     }

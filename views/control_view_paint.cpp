@@ -12,6 +12,8 @@
 #include "ui/font_substitutions.h"
 #include "views/measure_labeler.h"
 #include "views/measure_lines.h"
+#include "views/plot_reach.h"
+#include "views/view_colors.h"
 #include "views/visible_measures.h"
 
 #include <QLinearGradient>
@@ -22,34 +24,17 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = 0xD1CCCE;
-constexpr Color kPanel = 0x38140C;
 constexpr Color kCueFar = 0xF0CB85;
-constexpr Color kLabel = 0x0EF0FF;
 const QColor kPlotTop(239, 225, 13);
 const QColor kPlotBottom(189, 206, 192);
-const QColor kGridLine(192, 192, 192);
 const QColor kMinorGridLine(224, 224, 224);
-const QColor kMeterChange(32, 32, 32);
-const QColor kCurve(255, 0, 0);
-constexpr int kMarker = 6;
+constexpr int kControlMarker = 6;
 constexpr int kGridDivisions = 8;
-constexpr int kMinorLinesFrom = 400; // zoom, pixels
+constexpr int kControlMinorLinesFrom = 400; // zoom, pixels
 constexpr int kLabelsFrom = 550;
 constexpr int kMinorTicksFrom = 750;
 constexpr int kMinorLabelsFrom = 1000;
 constexpr int kLabelHeight = 9;
-constexpr int kFarX = 1000; // segment ends are held this far outside the plot
-
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
-
-int heldX(int x, const QRect& plot)
-{
-    return std::clamp(x, plot.left() - kFarX, plot.right() + kFarX);
-}
 
 void etchedLine(QPainter& painter, QPoint from, QPoint to, bool vertical)
 {
@@ -64,7 +49,7 @@ void etchedLine(QPainter& painter, QPoint from, QPoint to, bool vertical)
 
 void ControlView::paintView(QPainter& painter, const QRect& dirty)
 {
-    painter.fillRect(dirty, qc(kBackground));
+    painter.fillRect(dirty, fromColorRef(view_colors::kBackground));
     if (!song())
         return;
     const ControlScale s = scale();
@@ -110,32 +95,33 @@ void ControlView::paintSpans(QPainter& painter, const QRect& plot)
             continue;
         const Color colour = doc.context().host.cueColor(cue->kind);
         QLinearGradient gradient(0, plot.top(), 0, plot.bottom());
-        gradient.setColorAt(0, qc(BlendColors(colour, kPanel)));
-        gradient.setColorAt(1, qc(BlendColors(colour, kCueFar)));
+        gradient.setColorAt(0, fromColorRef(BlendColors(colour, view_colors::kFrameBase)));
+        gradient.setColorAt(1, fromColorRef(BlendColors(colour, kCueFar)));
         painter.fillRect(r, gradient);
     }
     if ((doc.selectionKind & kSelectTimeRange) && doc.selectionTo > doc.selectionFrom) {
         const QRect r = span(doc.selectionFrom, doc.selectionTo);
         if (r.width() > 0)
-            painter.fillRect(r, qc(ShadeColor(kPanel, 150)));
+            painter.fillRect(r, fromColorRef(ShadeColor(view_colors::kFrameBase, 150)));
     }
 }
 
 void ControlView::paintGrid(QPainter& painter, const QRect& plot, const ControlScale& s)
 {
     const int step = std::max((s.maximum + 1) / kGridDivisions, 1);
-    const bool minor = (s.fits() ? plot.height() : s.zoom) > kMinorLinesFrom;
+    const bool minor = (s.fits() ? plot.height() : s.zoom) > kControlMinorLinesFrom;
     for (int v = 0; v <= s.maximum + 1; v += step) {
         for (int k = 1; minor && k < 4 && v + k * step / 4 <= s.maximum; ++k) {
             painter.setPen(kMinorGridLine);
             const int y = s.yOfValue(v + k * step / 4);
             painter.drawLine(plot.left(), y, plot.right(), y);
         }
-        painter.setPen(kGridLine);
+        painter.setPen(fromColorRef(view_colors::kGridLine));
         const int y = s.yOfValue(v);
         painter.drawLine(plot.left(), y, plot.right(), y);
     }
-    paintMeasureLines(painter, *song(), s.axis, plot, plot.left(), plot.right(), kGridLine, kMeterChange);
+    paintMeasureLines(painter, *song(), s.axis, plot, plot.left(), plot.right(), fromColorRef(view_colors::kGridLine),
+                      fromColorRef(view_colors::kMeterChangeLine));
 }
 
 void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const ControlScale& s)
@@ -144,8 +130,8 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
     if (points.empty())
         return;
     const QRect plot = plotRect();
-    const int32_t leftTick = s.axis.tickOfX(std::max(dirty.left(), plot.left()) - kMarker);
-    const int64_t rightTick = int64_t(s.axis.tickOfX(dirty.right() + kMarker));
+    const int32_t leftTick = s.axis.tickOfX(std::max(dirty.left(), plot.left()) - kControlMarker);
+    const int64_t rightTick = int64_t(s.axis.tickOfX(dirty.right() + kControlMarker));
     size_t first = size_t(std::lower_bound(points.begin(), points.end(), leftTick,
                                            [](const CControlPoint& p, int32_t t) { return p.tick < t; })
                           - points.begin());
@@ -161,7 +147,7 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
             continue;
         const QPoint from = s.pointOf(a.tick, a.value);
         const QPoint to = s.pointOf(b.tick, b.value);
-        painter.setPen(a.value == b.value ? kCurve : Qt::black);
+        painter.setPen(a.value == b.value ? fromColorRef(view_colors::kCurve) : Qt::black);
         painter.drawLine(heldX(from.x(), plot), from.y(), heldX(to.x(), plot), to.y());
     }
     const CSongDoc& doc = *song();
@@ -171,7 +157,7 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
         if (p.gap())
             continue;
         const QPoint at = s.pointOf(p.tick, p.value);
-        const QRect box(at.x() - kMarker / 2, at.y() - kMarker / 2, kMarker, kMarker);
+        const QRect box(at.x() - kControlMarker / 2, at.y() - kControlMarker / 2, kControlMarker, kControlMarker);
         if (!box.intersects(dirty))
             continue;
         if (selection && p.stamp == doc.selectionStamp) {
@@ -180,7 +166,7 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
             painter.drawRect(box.adjusted(0, 0, -1, -1));
             continue;
         }
-        painter.fillRect(box, kCurve);
+        painter.fillRect(box, fromColorRef(view_colors::kCurve));
         painter.setPen(Qt::white);
         painter.drawLine(box.topLeft(), box.topRight());
         painter.drawLine(box.topLeft(), box.bottomLeft());
@@ -196,7 +182,7 @@ void ControlView::paintPath(QPainter& painter, const ControlScale& s)
     if (m_mode != Mode::Draw || m_path.empty())
         return;
     const bool level = m_drawShape == 0 && m_path.front().value == m_path.back().value;
-    painter.setPen(level ? kCurve : Qt::black);
+    painter.setPen(level ? fromColorRef(view_colors::kCurve) : Qt::black);
     QPoint previous = s.pointOf(m_path.front().tick, m_path.front().value);
     for (const CControlPoint& p : m_path) {
         const QPoint at = s.pointOf(p.tick, p.value);
@@ -212,8 +198,8 @@ void ControlView::paintRuler(QPainter& painter, const QRect& dirty)
     if (!band.intersects(dirty) || band.height() <= 0)
         return;
     QLinearGradient gradient(0, band.top(), 0, band.bottom());
-    gradient.setColorAt(0, qc(ShadeColor(kPanel, 160)));
-    gradient.setColorAt(1, qc(ShadeColor(kPanel, 100)));
+    gradient.setColorAt(0, fromColorRef(ShadeColor(view_colors::kFrameBase, 160)));
+    gradient.setColorAt(1, fromColorRef(ShadeColor(view_colors::kFrameBase, 100)));
     painter.fillRect(band, gradient);
     etchedLine(painter, band.bottomLeft(), band.bottomRight(), false);
     const CSongDoc& doc = *song();
@@ -226,7 +212,7 @@ void ControlView::paintRuler(QPainter& painter, const QRect& dirty)
     }
     const MeasureMap measures = visibleMeasures(doc, std::max(a.tickOfX(band.left()), 0), a.tickOfX(band.right()));
     painter.setFont(rulerFont());
-    painter.setPen(qc(kLabel));
+    painter.setPen(fromColorRef(view_colors::kLabelText));
     const int baseline = std::min(lanes().rulerHeight, band.height()) - 4;
     for (const MeasureRec& m : measures) {
         const int x = a.xOfTick(m.start);
@@ -244,14 +230,14 @@ void ControlView::paintValueScale(QPainter& painter, const ControlScale& s)
     const QRect margin(0, plot.top(), plot.left(), plot.height());
     painter.save();
     painter.setClipRect(margin);
-    painter.fillRect(margin, qc(kPanel));
+    painter.fillRect(margin, fromColorRef(view_colors::kFrameBase));
     etchedLine(painter, QPoint(margin.right() - 1, margin.top()), QPoint(margin.right() - 1, margin.bottom()), true);
     painter.setFont(programFont(QStringLiteral("Verdana"), kLabelHeight));
     const int step = std::max((s.maximum + 1) / kGridDivisions, 1);
     const int half = margin.width() / 2;
     const int threeQuarters = margin.width() * 3 / 4;
     const auto label = [&](int value, int y) {
-        painter.setPen(qc(kLabel));
+        painter.setPen(fromColorRef(view_colors::kLabelText));
         painter.drawText(QRect(1, y - kLabelHeight - 1, half, kLabelHeight + 2), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::number(s.maximum > 0 ? value + m_kind.displayOffset() : value));
     };

@@ -8,13 +8,6 @@
 #include <algorithm>
 
 namespace rz {
-namespace {
-
-// Scroll codes the bar does not send itself but the table knows.
-constexpr int kScrollTop = 6;
-constexpr int kScrollBottom = 7;
-
-} // namespace
 
 ControllerPaneBase::ControllerPaneBase(LinkRole role, QWidget* parent) : EditViewBase(role, parent) {}
 
@@ -89,8 +82,8 @@ void ControllerPaneBase::verticalScrolled(int code)
     case ZoomScrollBar::kLineDown: next = m_yOffset + 1; break;
     case ZoomScrollBar::kPageUp: next = m_yOffset - page; break;
     case ZoomScrollBar::kPageDown: next = m_yOffset + page; break;
-    case kScrollTop: next = 0; break;
-    case kScrollBottom: next = maxYOffset(); break;
+    case ZoomScrollBar::kScrollTop: next = 0; break;
+    case ZoomScrollBar::kScrollBottom: next = maxYOffset(); break;
     case ZoomScrollBar::kThumbTrack: next = verticalBar()->trackPos(); break;
     case ZoomScrollBar::kThumbPosition:
     case ZoomScrollBar::kEndScroll: setScrolling(false); return;

@@ -1,6 +1,7 @@
 #include "views/cue_flag_painter.h"
 
 #include "song/cue.h"
+#include "ui/color_ref.h"
 #include "ui/cue_images.h"
 #include "ui/font_substitutions.h"
 #include "ui/frame_3d.h"
@@ -19,11 +20,6 @@ constexpr int16_t kBorderLight = 180;
 constexpr int16_t kBorderDark = 60;
 constexpr int16_t kSpanShade = 120; // unchanged, then 10 darker a line
 constexpr int kHandle = 5;
-
-QColor qcolor(Color c)
-{
-    return QColor(colorRed(c), colorGreen(c), colorBlue(c));
-}
 
 // A resize tracker with its handles inside the rectangle.
 void drawTracker(QPainter& painter, const QRect& rect)
@@ -83,7 +79,7 @@ void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& f
                               uint32_t selectionStamp, Color fill, Color text)
 {
     painter.save();
-    painter.fillRect(flag, qcolor(fill));
+    painter.fillRect(flag, fromColorRef(fill));
     drawCueImage(painter, QPoint(flag.left() + 2, flag.top() - 1), validCueKind(cue.kind) + kCueImageOfKind0);
     const std::string label = cue.GetLabel();
     if (!label.empty()) {
@@ -91,7 +87,7 @@ void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& f
         const QFontMetrics metrics(font);
         const QRect textRect = flag.adjusted(kLabelIndent, -1, 0, -1);
         painter.setFont(font);
-        painter.setPen(qcolor(text));
+        painter.setPen(fromColorRef(text));
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          metrics.elidedText(QString::fromStdString(label), Qt::ElideRight,
                                             std::max(textRect.width(), 0)));
@@ -101,12 +97,12 @@ void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& f
     if (x2 >= x1) {
         const int bottom = flag.bottom() + 1;
         for (int i = 0; i < kSpanLines; ++i) {
-            painter.setPen(qcolor(ShadeColor(fill, int16_t(kSpanShade - 10 * i))));
+            painter.setPen(fromColorRef(ShadeColor(fill, int16_t(kSpanShade - 10 * i))));
             // The end point is left out, as a line to it always was.
             if (x2 + 2 - i >= x1 - 3 + i)
                 painter.drawLine(x1 - 3 + i, bottom - 1 + i, x2 + 2 - i, bottom - 1 + i);
         }
-        painter.setPen(qcolor(dark));
+        painter.setPen(fromColorRef(dark));
         painter.drawLine(x2, bottom + 2, x2 + 3, bottom - 1);
     }
     if (isSelected(cue, selectionStamp))

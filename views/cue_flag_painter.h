@@ -25,6 +25,7 @@ public:
     static constexpr int kFlagHeight = 14;
     static constexpr int kEmptyWidth = 16;
     static constexpr int kLabelExtra = 21;
+    static constexpr int kTopGap = 2; // pixels between the ruler and a flag
 
     // "Arial", 15 pixels, normal weight, antialiased.
     static QFont flagFont();

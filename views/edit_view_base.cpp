@@ -30,10 +30,7 @@
 namespace rz {
 namespace {
 
-// Scroll codes the bar does not send itself but the table knows.
-constexpr int kScrollTop = 6;
-constexpr int kScrollBottom = 7;
-constexpr const char* kRulerFace = "Verdana";
+constexpr const char* kRulerFont = "Verdana";
 
 std::string trimmedPosition(const CSongDoc& song, int32_t tick)
 {
@@ -233,7 +230,7 @@ void EditViewBase::setHorizontalBarShown(bool shown)
 QFont EditViewBase::rulerFont() const
 {
     const int percent = zoomPercent(m_host ? m_host->headerZoom() : 2);
-    return programFont(kRulerFace, -((percent * 12 + 50) / 100), 400);
+    return programFont(kRulerFont, -((percent * 12 + 50) / 100), 400);
 }
 
 // Hints 0x1000 and exactly 0x2000 only repaint; anything else rebuilds.
@@ -499,8 +496,8 @@ void EditViewBase::onScrolled(ZoomScrollBar* bar, int code)
     case ZoomScrollBar::kLineDown: next = pos + 1; break;
     case ZoomScrollBar::kPageUp: next = pos - page; break;
     case ZoomScrollBar::kPageDown: next = pos + page; break;
-    case kScrollTop: next = 0; break;
-    case kScrollBottom: next = limit; break;
+    case ZoomScrollBar::kScrollTop: next = 0; break;
+    case ZoomScrollBar::kScrollBottom: next = limit; break;
     case ZoomScrollBar::kThumbTrack: next = bar->trackPos(); break;
     case ZoomScrollBar::kThumbPosition:
     case ZoomScrollBar::kEndScroll: setScrolling(false); return;

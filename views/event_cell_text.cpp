@@ -52,7 +52,7 @@ bool isAudioClip(const CMidiEvent& event)
 }
 
 // The port marks its drum channels; a port that marks none treats any as one.
-bool drumChannel(const CTrack& track)
+bool eventDrumChannel(const CTrack& track)
 {
     return track.drums == 0 || ((uint32_t(track.drums) >> (track.channel & 15)) & 1u) != 0;
 }
@@ -77,7 +77,7 @@ std::string noteText(const CSongDoc& song, const CTrack& track, const CMidiEvent
     return text;
 }
 
-std::string controllerText(const CSongDoc& song, const CTrack& track, int number)
+std::string eventControllerText(const CSongDoc& song, const CTrack& track, int number)
 {
     const ISynthLookup* synths = synthsOf(song);
     if (synths)
@@ -96,7 +96,7 @@ std::string nrpnText(const CSongDoc& song, const CTrack& track, const CMidiEvent
     return text;
 }
 
-std::string patchText(const CSongDoc& song, const CTrack& track, const CMidiEvent& event)
+std::string eventPatchText(const CSongDoc& song, const CTrack& track, const CMidiEvent& event)
 {
     const int bank = event.value2;
     const int shown = event.data1() + patchBase(track);
@@ -106,7 +106,7 @@ std::string patchText(const CSongDoc& song, const CTrack& track, const CMidiEven
         const int lookupBank = bank < 0 ? 0 : bank;
         // A drum channel names drum sets; a channel the port leaves unmarked
         // may still hold melodic patches.
-        if (drumChannel(track))
+        if (eventDrumChannel(track))
             name = synths->drumsetName(track.synth, lookupBank, event.data1());
         if (!name)
             name = synths->patchName(track.synth, lookupBank, event.data1());
@@ -171,8 +171,8 @@ std::string EventCellText::numberText(const CSongDoc& song, int track, const CMi
     case kNrpnStatus: return nrpnText(song, t, event);
     case midi::kNoteOn:
     case midi::kPolyPressure: return noteText(song, t, event);
-    case midi::kControlChange: return controllerText(song, t, event.data1());
-    case midi::kProgramChange: return patchText(song, t, event);
+    case midi::kControlChange: return eventControllerText(song, t, event.data1());
+    case midi::kProgramChange: return eventPatchText(song, t, event);
     case midi::kSysEx: return event.kind() == midi::kMeta ? metaNumberText(event) : std::string();
     default: return {};
     }

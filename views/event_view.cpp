@@ -20,6 +20,7 @@
 #include "views/event_cell_text.h"
 #include "views/event_table.h"
 #include "views/lane_layout.h"
+#include "views/view_colors.h"
 #include "views/view_factory.h"
 
 #include <QHeaderView>
@@ -34,7 +35,7 @@ namespace {
 
 namespace col = event_column;
 
-constexpr CommandRow<EventView> kCommands[] = {
+constexpr CommandRow<EventView> kEventCommands[] = {
     {kIdEditSelectAll, kIdEditSelectAll, &EventView::onSelectAll, &EventView::onUpdateSelectAll},
     {kIdProperties, kIdProperties, &EventView::onProperties, &EventView::onUpdateProperties},
     {kIdFilterEvents, kIdFilterEvents, &EventView::onFilter, &EventView::onUpdateFilter},
@@ -45,7 +46,6 @@ constexpr EventView::ColumnWidths kDefaultWidths = {20, 40, 70, 70, 60, 40, 90, 
 constexpr int kMaxStoredWidth = 255;
 constexpr int kMinHalfWidth = 2;
 constexpr int kMinWidth = 2;
-constexpr Color kBackground = 0xD1CCCE;
 
 bool widthsRead = false;
 
@@ -91,7 +91,7 @@ EventView::EventView(KeyFilter* keys, QWidget* parent, CommandSink sink)
     table->setWordWrap(false);
     table->setTabKeyNavigation(false);
     QPalette palette = table->palette();
-    palette.setColor(QPalette::Base, fromColorRef(kBackground));
+    palette.setColor(QPalette::Base, fromColorRef(view_colors::kBackground));
     table->setPalette(palette);
     for (int c = 0; c < col::kCount; ++c)
         table->setColumnWidth(c, columnWidths()[size_t(c)]);
@@ -121,7 +121,7 @@ QTableView& EventView::table() const
 
 std::span<const CommandRow<EventView>> EventView::commandTable()
 {
-    return kCommands;
+    return kEventCommands;
 }
 
 bool EventView::update(CommandId id, CmdUi& ui)

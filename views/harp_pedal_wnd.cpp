@@ -72,8 +72,6 @@ std::optional<Hit> hitTest(QSize size, QPoint point)
 
 namespace {
 
-using namespace harp_pedals;
-
 void paintTextAccidental(QPainter& painter, QPointF at, int height, bool sharp)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -101,6 +99,7 @@ void HarpPedalWnd::setAccidentalPainter(AccidentalPainter painter)
 void HarpPedalWnd::paintEvent(QPaintEvent*)
 {
     RZ_ASSERT_GUI_THREAD();
+    using namespace harp_pedals;
     const Geometry g(size());
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
@@ -128,6 +127,7 @@ void HarpPedalWnd::paintEvent(QPaintEvent*)
 
 void HarpPedalWnd::mousePressEvent(QMouseEvent* event)
 {
+    using namespace harp_pedals;
     if (event->button() != Qt::LeftButton)
         return;
     if (const std::optional<Hit> hit = hitTest(size(), event->position().toPoint())) {
@@ -138,6 +138,7 @@ void HarpPedalWnd::mousePressEvent(QMouseEvent* event)
 
 void HarpPedalWnd::mouseMoveEvent(QMouseEvent* event)
 {
+    using namespace harp_pedals;
     if (hitTest(size(), event->position().toPoint()))
         setCursor(resourceCursor(kCursorHand));
     else

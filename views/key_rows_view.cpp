@@ -19,7 +19,6 @@
 namespace rz {
 namespace {
 
-constexpr int kCueTopGap = 2; // pixels between the ruler and a cue's flag
 
 int pageOf(const PianoLayout& rows, int plotHeight)
 {
@@ -105,7 +104,7 @@ std::vector<QRect> KeyRowsView::cueRects() const
     rects.reserve(doc->cues.size());
     for (const auto& cue : doc->cues)
         rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, a.xOfTick(cue->secondTime), a.xOfTick(cue->time),
-                                                    lanes().rulerHeight + kCueTopGap));
+                                                    lanes().rulerHeight + CueFlagPainter::kTopGap));
     return rects;
 }
 

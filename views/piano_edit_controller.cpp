@@ -9,6 +9,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/piano_keys.h"
+#include "views/lane_edit_shared.h"
 #include "views/lane_edit_steps.h"
 #include "views/rubber_band.h"
 
@@ -16,16 +17,6 @@
 
 namespace rz {
 namespace {
-
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-uint32_t placedOn(size_t track)
-{
-    return uint32_t(track << 24) | kComputedPosition;
-}
 
 int32_t earlierTime(const CCue& cue)
 {
@@ -35,11 +26,6 @@ int32_t earlierTime(const CCue& cue)
 int32_t laterTime(const CCue& cue)
 {
     return std::max(cue.time, cue.secondTime);
-}
-
-int32_t shifted(int32_t tick, int64_t by)
-{
-    return int32_t(std::clamp<int64_t>(int64_t(tick) + by, 0, kLastEditTick));
 }
 
 } // namespace
@@ -130,7 +116,7 @@ bool PianoEditController::press(const PianoGeometry& g, const PianoPointer& p)
     ISongHost& host = m_song.context().host;
     if (host.performanceMode() && at.x() >= PianoLayout::kNarrowStrip)
         return false;
-    if (!stopped(m_song)) {
+    if (!transportStopped(m_song)) {
         if (g.plot.contains(at))
             m_song.context().engine.Play(tickAt(g, at.x()));
         return false;
@@ -634,7 +620,7 @@ bool PianoEditController::doubleClick(const PianoGeometry& g, const PianoPointer
 
 bool PianoEditController::rightPress(const PianoGeometry& g, const PianoPointer& p)
 {
-    if (!stopped(m_song) || m_song.context().host.performanceMode())
+    if (!transportStopped(m_song) || m_song.context().host.performanceMode())
         return false;
     const Hit hit = hitTest(g, p.at);
     if (!hit && m_song.context().host.editTools().tool == 1)

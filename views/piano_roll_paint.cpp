@@ -14,7 +14,9 @@
 #include "ui/font_substitutions.h"
 #include "ui/frame_3d.h"
 #include "views/cue_flag_painter.h"
+#include "views/key_rows_paint.h"
 #include "views/measure_labeler.h"
+#include "views/view_colors.h"
 #include "views/visible_measures.h"
 
 #include <QPainter>
@@ -24,42 +26,9 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = 0xD1CCCE;
-constexpr Color kWhiteRow = 0xFFFFFF;
-constexpr Color kBlackRow = 0xC0C0C0;
-constexpr Color kPanel = 0x38140C;        // the frame's base colour; selected notes
-constexpr Color kMeasureLine = 0xB1A291;
-constexpr Color kMeterChangeLine = 0x202020;
-constexpr Color kLabelText = 0x0EF0FF;
 constexpr Color kDraggedNote = 0xA0A0A0;
-constexpr Color kStripEdgeLight = 0xC0CEBD;
-constexpr Color kMiddleCMark = 0x0000FF;
-constexpr Color kNameWhite = 0xDFDFDF;
-constexpr Color kNameBlack = 0xA0A0A0;
-constexpr int kMarkSize = 4;
 constexpr int kBandPatternLimit = 800; // width + height above which the band is not tinted
-constexpr int kBandAlpha = 64;
-constexpr int kHintDrop = 90;
-constexpr const char* kHint = "Please select tracks by clicking on track numbers in the track view.";
 
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
-
-int keysBitmap(int rowHeight)
-{
-    switch (rowHeight) {
-    case 2: return bitmap_id::kPianoKeys2;
-    case 3: return bitmap_id::kPianoKeys3;
-    case 4: return bitmap_id::kPianoKeys4;
-    case 6: return bitmap_id::kPianoKeys6;
-    case 8: return bitmap_id::kPianoKeys8;
-    case 10: return bitmap_id::kPianoKeys10;
-    case 12: return bitmap_id::kPianoKeys12;
-    default: return -1;
-    }
-}
 
 // Beat length in ticks: metronome clicks of the measure.
 int32_t beatTicks(const MeasureRec& m, int timeBase)
@@ -71,7 +40,7 @@ int32_t beatTicks(const MeasureRec& m, int timeBase)
 
 void PianoRollView::paintView(QPainter& painter, const QRect& dirty)
 {
-    painter.fillRect(dirty, qc(kBackground));
+    painter.fillRect(dirty, fromColorRef(view_colors::kBackground));
     const QRect plot = plotRect() & dirty;
     rowsRef().noteTop = plotRect().top();
     painter.save();
@@ -104,7 +73,7 @@ void PianoRollView::paintRows(QPainter& painter, const QRect& plot)
         const QRect row(plot.left(), rowsRef().yOfKey(key), plot.width(), rowsRef().rowHeight);
         if (row.bottom() < plot.top() || row.top() > plot.bottom())
             continue;
-        painter.fillRect(row & plot, qc(PianoLayout::blackKey(key) ? kBlackRow : kWhiteRow));
+        painter.fillRect(row & plot, fromColorRef(PianoLayout::blackKey(key) ? key_rows::kBlackRow : key_rows::kWhiteRow));
     }
 }
 
@@ -115,12 +84,12 @@ void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
     if (!band.intersects(dirty))
         return;
     QLinearGradient gradient(0, 0, 0, height);
-    gradient.setColorAt(0, qc(ShadeColor(kPanel, 160)));
-    gradient.setColorAt(1, qc(ShadeColor(kPanel, 100)));
+    gradient.setColorAt(0, fromColorRef(ShadeColor(view_colors::kFrameBase, 160)));
+    gradient.setColorAt(1, fromColorRef(ShadeColor(view_colors::kFrameBase, 100)));
     painter.fillRect(band & dirty, gradient);
-    painter.setPen(qc(ShadeColor(kPanel, 60)));
+    painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 60)));
     painter.drawLine(band.left(), height - 2, band.right(), height - 2);
-    painter.setPen(qc(ShadeColor(kPanel, 200)));
+    painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
     painter.drawLine(band.left(), height - 1, band.right(), height - 1);
     const TimeAxis a = axis();
     const MeasureMap measures =
@@ -132,19 +101,19 @@ void PianoRollView::paintRuler(QPainter& painter, const QRect& dirty)
         if (x < stripWidth())
             continue;
         if (!m.label) {
-            painter.setPen(qc(ShadeColor(kPanel, 200)));
+            painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
             painter.drawLine(x, height * 3 / 4 + 3, x, height - 2);
             continue;
         }
         const QString text = QString::fromStdString(MeasureLabeler::labelText(m));
         const QRect box(x, 1, painter.fontMetrics().horizontalAdvance(text) + 4, height - 3);
-        draw3dRect(painter, box, ShadeColor(kPanel, 200), ShadeColor(kPanel, 60));
-        painter.setPen(qc(kLabelText));
+        draw3dRect(painter, box, ShadeColor(view_colors::kFrameBase, 200), ShadeColor(view_colors::kFrameBase, 60));
+        painter.setPen(fromColorRef(view_colors::kLabelText));
         painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
         const int32_t beat = beatTicks(m, song()->timeBase);
         const bool nextLabelled = i + 1 < measures.size() && measures[i + 1].label;
         if (nextLabelled && a.xOfTick(m.start + beat) - x >= 8) {
-            painter.setPen(qc(ShadeColor(kPanel, 200)));
+            painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
             for (int64_t t = int64_t(m.start) + beat; t < int64_t(m.start) + m.length; t += beat) {
                 const int bx = a.xOfTick(int32_t(t));
                 painter.drawLine(bx, height * 3 / 4 + 3, bx, height - 2);
@@ -184,17 +153,18 @@ void PianoRollView::paintSpans(QPainter& painter, const QRect& plot)
         for (int key = PianoLayout::kTopKey; key >= PianoLayout::kBottomKey; --key) {
             const QRect row(left, rowsRef().yOfKey(key), right - left + 1, rowsRef().rowHeight);
             if (row.intersects(plot))
-                painter.fillRect(row & plot, qc(colourOf(PianoLayout::blackKey(key))));
+                painter.fillRect(row & plot, fromColorRef(colourOf(PianoLayout::blackKey(key))));
         }
     };
     for (const auto& cue : doc.cues) {
         const Color colour = options.cueColor(cue->kind);
         tint(std::min(cue->time, cue->secondTime), std::max(cue->time, cue->secondTime), [&](bool black) {
-            return BlendColors(colour, black ? kBlackRow : kWhiteRow);
+            return BlendColors(colour, black ? key_rows::kBlackRow : key_rows::kWhiteRow);
         });
     }
     if (doc.selectionKind == kSelectTimeRange && doc.selectionTo > doc.selectionFrom)
-        tint(doc.selectionFrom, doc.selectionTo, [](bool black) { return black ? kPanel : ShadeColor(kPanel, 150); });
+        tint(doc.selectionFrom, doc.selectionTo,
+             [](bool black) { return black ? view_colors::kFrameBase : ShadeColor(view_colors::kFrameBase, 150); });
 }
 
 void PianoRollView::paintMeasureLines(QPainter& painter, const QRect& plot, const MeasureMap& measures)
@@ -203,7 +173,7 @@ void PianoRollView::paintMeasureLines(QPainter& painter, const QRect& plot, cons
     const TimeAxis a = axis();
     const EditTools tools = doc.context().host.editTools();
     const MeasureRec* previous = nullptr;
-    const QPen dotted(qc(ShadeColor(kMeasureLine, 210)), 1, Qt::DotLine);
+    const QPen dotted(fromColorRef(ShadeColor(key_rows::kMeasureLine, 210)), 1, Qt::DotLine);
     for (const MeasureRec& m : measures) {
         const int x = a.xOfTick(m.start);
         const bool changed = previous && (beatTicks(*previous, doc.timeBase) != beatTicks(m, doc.timeBase)
@@ -221,7 +191,7 @@ void PianoRollView::paintMeasureLines(QPainter& painter, const QRect& plot, cons
         }
         if (x < plot.left() || x > plot.right())
             continue;
-        painter.setPen(qc(changed ? kMeterChangeLine : kMeasureLine));
+        painter.setPen(fromColorRef(changed ? view_colors::kMeterChangeLine : key_rows::kMeasureLine));
         painter.drawLine(x, plot.top(), x, plot.bottom());
     }
 }
@@ -239,7 +209,7 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
     g.rows = rowsRef();
     for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
         const CTrack& track = *doc.tracks[size_t(*it)];
-        const QColor own = qc(track.color);
+        const QColor own = fromColorRef(track.color);
         PianoLayout::visibleNotes(doc, track, from, to, m_visible);
         for (size_t index : m_visible) {
             const CMidiEvent& e = track.events[index];
@@ -252,8 +222,8 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
                 continue;
             const bool selected =
                 (e.selectionStamp == doc.selectionStamp && e.pendingChange >= 0) || e.pendingChange == 1;
-            const Color fill = selected ? (grey ? kDraggedNote : kPanel) : track.color;
-            painter.fillRect(r, selected ? qc(fill) : own);
+            const Color fill = selected ? (grey ? kDraggedNote : view_colors::kFrameBase) : track.color;
+            painter.fillRect(r, selected ? fromColorRef(fill) : own);
             if (r.width() > 2 && r.height() > 2)
                 draw3dRect(painter, r, ShadeColor(fill, 180), ShadeColor(fill, 80));
         }
@@ -279,7 +249,7 @@ void PianoRollView::paintOverlays(QPainter& painter, const QRect& plot)
     if ((mode & PianoEditController::kDrawOrMove) && !(mode & PianoEditController::kOutline) && h.key >= 0) {
         const QRect r(a.xOfTick(h.tick) + 2, rowsRef().yOfKey(h.key), std::max(h.length / a.gridTicks, 1),
                       rowsRef().rowHeight);
-        painter.fillRect(r & plot, qc(kPanel));
+        painter.fillRect(r & plot, fromColorRef(view_colors::kFrameBase));
     }
 }
 
@@ -289,31 +259,33 @@ void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
     const QRect strip(0, top, stripWidth(), plotRect().height());
     const QRect corner(0, 0, stripWidth(), top);
     if (corner.intersects(dirty)) {
-        painter.fillRect(corner, qc(ShadeColor(kPanel, 200)));
-        draw3dRect(painter, corner, ShadeColor(kPanel, 60), ShadeColor(kPanel, 240));
-        draw3dRect(painter, corner.adjusted(1, 1, -1, -1), ShadeColor(kPanel, 240), ShadeColor(kPanel, 60));
+        painter.fillRect(corner, fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
+        draw3dRect(painter, corner, ShadeColor(view_colors::kFrameBase, 60), ShadeColor(view_colors::kFrameBase, 240));
+        draw3dRect(painter, corner.adjusted(1, 1, -1, -1), ShadeColor(view_colors::kFrameBase, 240),
+                   ShadeColor(view_colors::kFrameBase, 60));
     }
     if (!strip.intersects(dirty))
         return;
     painter.save();
     painter.setClipRect(strip & dirty);
-    painter.fillRect(strip, qc(kPanel));
-    draw3dRect(painter, strip, kStripEdgeLight, kMeasureLine);
-    const int id = keysBitmap(rowsRef().rowHeight);
+    painter.fillRect(strip, fromColorRef(view_colors::kFrameBase));
+    draw3dRect(painter, strip, key_rows::kStripEdgeLight, key_rows::kMeasureLine);
+    const int id = key_rows::keysBitmap(rowsRef().rowHeight);
     if (id >= 0) {
         const QImage& keys = BitmapCatalog::image(id);
         const QRect from(0, rowsRef().firstRow * rowsRef().rowHeight, keys.width(), strip.height());
         painter.drawImage(QPoint(0, top), keys, from);
     }
     const int middleC = rowsRef().yOfKey(PianoLayout::kMiddleC);
-    painter.fillRect(QRect(PianoLayout::kNarrowStrip - kMarkSize - 1, middleC + (rowsRef().rowHeight - kMarkSize) / 2,
-                           kMarkSize, kMarkSize),
-                     qc(kMiddleCMark));
+    painter.fillRect(QRect(PianoLayout::kNarrowStrip - key_rows::kMarkSize - 1,
+                           middleC + (rowsRef().rowHeight - key_rows::kMarkSize) / 2, key_rows::kMarkSize,
+                           key_rows::kMarkSize),
+                     fromColorRef(key_rows::kMiddleCMark));
     if (m_editor && (m_editor->mode() & PianoEditController::kKeyboard) && m_editor->highlight().key >= 0) {
         const int key = m_editor->highlight().key;
         painter.fillRect(QRect(2, rowsRef().yOfKey(key) + 2, PianoLayout::kNarrowStrip - 4,
                                std::max(rowsRef().rowHeight - 4, 1)),
-                         qc(kPanel));
+                         fromColorRef(view_colors::kFrameBase));
     }
     if (stripWidth() > PianoLayout::kNarrowStrip && song() && shownTracks().size() == 1) {
         const CTrack& track = *song()->tracks[size_t(shownTracks().front())];
@@ -323,7 +295,7 @@ void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
                              rowsRef().rowHeight);
             if (!cell.intersects(strip))
                 continue;
-            painter.fillRect(cell, qc(PianoLayout::blackKey(key) ? kNameBlack : kNameWhite));
+            painter.fillRect(cell, fromColorRef(PianoLayout::blackKey(key) ? key_rows::kNameBlack : key_rows::kNameWhite));
             if (auto name = PianoLayout::drumNoteName(*song(), track, key - track.key)) {
                 painter.setPen(Qt::black);
                 painter.drawText(cell.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine,
@@ -335,7 +307,7 @@ void PianoRollView::paintKeyboard(QPainter& painter, const QRect& dirty)
     const QRect band = rubberBand().rect().normalized();
     if (rubberBand().active() && band.width() + band.height() < kBandPatternLimit) {
         painter.save();
-        painter.setOpacity(kBandAlpha / 255.0);
+        painter.setOpacity(key_rows::kBandAlpha / 255.0);
         painter.fillRect(band, QBrush(BitmapCatalog::image(bitmap_id::kBandPattern)));
         painter.restore();
     }
@@ -346,7 +318,8 @@ void PianoRollView::paintHint(QPainter& painter)
     const QRect plot = plotRect();
     painter.setPen(Qt::black);
     painter.setFont(programFont("Verdana", -10, 400));
-    painter.drawText(plot.adjusted(0, kHintDrop, 0, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kHint);
+    painter.drawText(plot.adjusted(0, key_rows::kHintDrop, 0, 0), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                     key_rows::kHint);
 }
 
 } // namespace rz

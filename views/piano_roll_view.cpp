@@ -14,6 +14,7 @@
 #include "ui/zoom_scroll_bar.h"
 #include "views/cue_flag_painter.h"
 #include "views/command_menu.h"
+#include "views/lane_edit_shared.h"
 #include "views/view_factory.h"
 
 #include <QApplication>
@@ -29,16 +30,11 @@
 namespace rz {
 namespace {
 
-constexpr CommandRow<PianoRollView> kCommands[] = {
+constexpr CommandRow<PianoRollView> kPianoCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &KeyRowsView::onZoom, &KeyRowsView::onUpdateZoom},
 };
 
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-PianoPointer pointerOf(const QMouseEvent& event)
+PianoPointer pianoPointerOf(const QMouseEvent& event)
 {
     return PianoPointer{.at = event.position().toPoint(),
                         .modifiers = event.modifiers(),
@@ -105,7 +101,7 @@ PianoGeometry PianoRollView::geometryNow() const
 
 std::span<const CommandRow<PianoRollView>> PianoRollView::commandTable()
 {
-    return kCommands;
+    return kPianoCommands;
 }
 
 Qt::CursorShape PianoRollView::cursorAt(QPoint point) const
@@ -117,7 +113,7 @@ Qt::CursorShape PianoRollView::cursorAt(QPoint point) const
     if (point.x() < PianoLayout::kNarrowStrip && point.y() >= g.rows.noteTop
         && rows().rowHeight >= PianoLayout::kNamesFromRowHeight)
         return resourceCursor(kCursorKeyboard);
-    if (!stopped(*doc) || doc->context().host.performanceMode() || !m_editor)
+    if (!transportStopped(*doc) || doc->context().host.performanceMode() || !m_editor)
         return Qt::ArrowCursor;
     if (m_editor->mode() & PianoEditController::kOutline)
         return resourceCursor(kCursorMovePoint);
@@ -155,14 +151,14 @@ void PianoRollView::mousePressEvent(QMouseEvent* event)
     setFocus(Qt::MouseFocusReason);
     const PianoGeometry g = geometryNow();
     if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, pointerOf(*event)))
+        if (m_editor->rightPress(g, pianoPointerOf(*event)))
             doc->OnEditProperties();
         QWidget::update();
         return;
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_editor->press(g, pointerOf(*event)))
+    if (m_editor->press(g, pianoPointerOf(*event)))
         beginDrag(event->position().toPoint(), false);
     QWidget::update();
 }
@@ -172,7 +168,7 @@ void PianoRollView::mouseMoveEvent(QMouseEvent* event)
     const QPoint point = event->position().toPoint();
     setCursor(cursorAt(point));
     if (song() && m_editor && m_editor->active()) {
-        m_editor->move(geometryNow(), pointerOf(*event));
+        m_editor->move(geometryNow(), pianoPointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -209,7 +205,7 @@ void PianoRollView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), pointerOf(*event));
+    m_editor->release(geometryNow(), pianoPointerOf(*event));
     finishGesture();
 }
 
@@ -218,7 +214,7 @@ void PianoRollView::mouseDoubleClickEvent(QMouseEvent* event)
     CSongDoc* doc = song();
     if (!doc || !m_editor || event->button() != Qt::LeftButton)
         return;
-    if (m_editor->doubleClick(geometryNow(), pointerOf(*event))) {
+    if (m_editor->doubleClick(geometryNow(), pianoPointerOf(*event))) {
         finishGesture();
         doc->OnEditProperties();
         return;

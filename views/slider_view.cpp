@@ -29,7 +29,7 @@
 namespace rz {
 namespace {
 
-constexpr CommandRow<SliderView> kCommands[] = {
+constexpr CommandRow<SliderView> kSliderCommands[] = {
     {kIdSliderSnapshot, kIdSliderSnapshot, &SliderView::onSnapshot, &SliderView::onUpdateSnapshot},
     {kIdSliderReset, kIdSliderReset, &SliderView::onReset, &SliderView::onUpdateReset},
 };
@@ -96,7 +96,7 @@ SliderView::~SliderView()
 
 std::span<const CommandRow<SliderView>> SliderView::commandTable()
 {
-    return kCommands;
+    return kSliderCommands;
 }
 
 void SliderView::attach(CSongDoc& song)

@@ -21,7 +21,7 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = 0x303030;
+constexpr Color kSliderBackground = 0x303030;
 constexpr Color kCaptionLight = 0x808080;
 constexpr Color kCaptionDark = 0x4F4F4F;
 constexpr Color kCaptionText = 0x00FF00;
@@ -64,7 +64,7 @@ void paintBorder(QPainter& painter, const QRect& area)
 void SliderView::paintBackground()
 {
     m_back = QPixmap(size());
-    m_back.fill(fromColorRef(kBackground));
+    m_back.fill(fromColorRef(kSliderBackground));
     QPainter painter(&m_back);
     paintBorder(painter, rect());
     painter.fillRect(kCaptionRect, Qt::black);

@@ -6,6 +6,7 @@
 #include "song/edit_transforms.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "views/lane_edit_shared.h"
 #include "views/time_axis.h"
 
 #include <algorithm>
@@ -13,9 +14,6 @@
 
 namespace rz {
 namespace {
-
-constexpr char kNothingToMove[] = "Nothing has been selected to move.";
-constexpr char kMoveClipped[] = "Note: one or more events will be clipped up against the beginning of the song.";
 
 std::unique_ptr<CUndoRecord> tempoRecord(const char* label, std::unique_ptr<CTempoSet> set)
 {

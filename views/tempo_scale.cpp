@@ -9,7 +9,7 @@ namespace rz {
 namespace {
 
 constexpr int64_t kTenthsPerMinute = 600000000; // tenths of a BPM x µs per quarter
-constexpr std::array<int, 6> kZoomSteps{50, 300, 600, 900, 1800, 3600};
+constexpr std::array<int, 6> kTempoZoomSteps{50, 300, 600, 900, 1800, 3600};
 
 TempoScale::Zoom held(TempoScale::Zoom zoom, int plotHeight)
 {
@@ -68,14 +68,14 @@ int TempoScale::maxOffset() const
 
 bool TempoScale::isZoomStep(int graphHeight)
 {
-    return std::find(kZoomSteps.begin(), kZoomSteps.end(), graphHeight) != kZoomSteps.end();
+    return std::find(kTempoZoomSteps.begin(), kTempoZoomSteps.end(), graphHeight) != kTempoZoomSteps.end();
 }
 
 TempoScale::Zoom TempoScale::zoomIn(Zoom from, int plotHeight)
 {
     const int half = plotHeight / 2;
-    const auto it = std::find(kZoomSteps.begin(), kZoomSteps.end(), from.graphHeight);
-    if (it == kZoomSteps.end() || it + 1 == kZoomSteps.end())
+    const auto it = std::find(kTempoZoomSteps.begin(), kTempoZoomSteps.end(), from.graphHeight);
+    if (it == kTempoZoomSteps.end() || it + 1 == kTempoZoomSteps.end())
         return from;
     const int to = *(it + 1);
     const int origin = from.graphHeight == kFitToWindow ? (to - plotHeight) / 2
@@ -86,8 +86,8 @@ TempoScale::Zoom TempoScale::zoomIn(Zoom from, int plotHeight)
 TempoScale::Zoom TempoScale::zoomOut(Zoom from, int plotHeight)
 {
     const int half = plotHeight / 2;
-    const auto it = std::find(kZoomSteps.begin(), kZoomSteps.end(), from.graphHeight);
-    if (it == kZoomSteps.end() || it == kZoomSteps.begin())
+    const auto it = std::find(kTempoZoomSteps.begin(), kTempoZoomSteps.end(), from.graphHeight);
+    if (it == kTempoZoomSteps.end() || it == kTempoZoomSteps.begin())
         return from;
     const int to = *(it - 1);
     const int origin = to == kFitToWindow ? 0 : recentred(from.yOffset, half, from.graphHeight, to);

@@ -25,7 +25,7 @@ namespace {
 
 static_assert(settings::kTempoViewZoom.defaultValue == TempoScale::kFitToWindow);
 
-constexpr CommandRow<TempoView> kCommands[] = {
+constexpr CommandRow<TempoView> kTempoCommands[] = {
     {kIdEditCopy, kIdEditCopy, &TempoView::onEditCopy, &TempoView::onUpdateEdit},
     {kIdEditCut, kIdEditCut, &TempoView::onEditCut, &TempoView::onUpdateEdit},
     {kIdDelete, kIdDelete, &TempoView::onEditDelete, &TempoView::onUpdateEdit},
@@ -57,7 +57,7 @@ TempoView::~TempoView()
 
 std::span<const CommandRow<TempoView>> TempoView::commandTable()
 {
-    return kCommands;
+    return kTempoCommands;
 }
 
 bool TempoView::update(CommandId id, CmdUi& ui)

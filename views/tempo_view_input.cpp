@@ -9,6 +9,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/resource_cursors.h"
+#include "views/lane_edit_shared.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -17,11 +18,6 @@
 
 namespace rz {
 namespace {
-
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
 
 } // namespace
 
@@ -40,7 +36,7 @@ void TempoView::mousePressEvent(QMouseEvent* event)
     const bool ruler = inRuler(point);
     if (host.performanceMode() || (!ruler && !plot.contains(point)))
         return;
-    if (!stopped(*doc)) {
+    if (!transportStopped(*doc)) {
         doc->context().engine.Play(snappedTick(point.x()));
         return;
     }
@@ -186,7 +182,7 @@ Qt::CursorShape TempoView::cursorAt(QPoint point, Qt::KeyboardModifiers)
 {
     m_drawStyle = -1;
     const CSongDoc* doc = song();
-    if (!doc || !stopped(*doc) || doc->context().host.performanceMode())
+    if (!doc || !transportStopped(*doc) || doc->context().host.performanceMode())
         return Qt::ForbiddenCursor;
     if (!plotRect().contains(point))
         return Qt::ArrowCursor;

@@ -5,8 +5,11 @@
 
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "ui/color_ref.h"
 #include "views/measure_labeler.h"
 #include "views/measure_lines.h"
+#include "views/plot_reach.h"
+#include "views/view_colors.h"
 #include "views/visible_measures.h"
 
 #include <QPainter>
@@ -16,29 +19,20 @@
 namespace rz {
 namespace {
 
-const QColor kBackground(206, 204, 209);
 const QColor kMajorLine(145, 161, 177);
 const QColor kMinorLine(189, 206, 192);
-const QColor kMeterChange(32, 32, 32);
-const QColor kCurve(255, 0, 0);
-const QColor kRulerFace(236, 233, 216);
-constexpr int kMarker = 7;
+const QColor kTempoRulerFace(236, 233, 216);
+constexpr int kTempoMarker = 7;
 constexpr int kMajorStep = 600;       // tenths of a BPM between major lines
 constexpr int kMinorStep = 100;
-constexpr int kMinorLinesFrom = 400;  // graph height in pixels
+constexpr int kTempoMinorLinesFrom = 400;  // graph height in pixels
 constexpr int kReachColumns = 3;      // points drawn either side of the dirty part
-constexpr int kFarX = 1000;           // segment ends are held this far outside the plot
-
-int heldX(int x, const QRect& plot)
-{
-    return std::clamp(x, plot.left() - kFarX, plot.right() + kFarX);
-}
 
 } // namespace
 
 void TempoView::paintView(QPainter& painter, const QRect& dirty)
 {
-    painter.fillRect(dirty, kBackground);
+    painter.fillRect(dirty, fromColorRef(view_colors::kBackground));
     if (!song())
         return;
     if (ownsRuler())
@@ -56,7 +50,7 @@ void TempoView::paintRuler(QPainter& painter, const QRect& dirty)
     const QRect band(0, 0, width(), std::min(lanes().lanesTop(), plotRect().top()));
     if (!band.intersects(dirty))
         return;
-    painter.fillRect(band & dirty, kRulerFace);
+    painter.fillRect(band & dirty, kTempoRulerFace);
     painter.setPen(Qt::black);
     painter.drawLine(band.left(), lanes().rulerHeight - 1, band.right(), lanes().rulerHeight - 1);
     const TimeAxis a = axis();
@@ -77,7 +71,7 @@ void TempoView::paintGrid(QPainter& painter, const QRect& dirty, const TempoScal
     const QRect plot = plotRect();
     const int effective = s.graphFits() ? s.plotHeight() : s.graphHeight;
     for (int tenths = TempoScale::kFullScale; tenths >= 0; tenths -= kMajorStep) {
-        for (int minor = 1; effective > kMinorLinesFrom && minor <= 4 && tenths - minor * kMinorStep >= 0; ++minor) {
+        for (int minor = 1; effective > kTempoMinorLinesFrom && minor <= 4 && tenths - minor * kMinorStep >= 0; ++minor) {
             const int y = s.yOfTenths(tenths - minor * kMinorStep);
             painter.setPen(kMinorLine);
             painter.drawLine(dirty.left(), y, dirty.right(), y);
@@ -88,7 +82,8 @@ void TempoView::paintGrid(QPainter& painter, const QRect& dirty, const TempoScal
             painter.drawLine(dirty.left(), y, dirty.right(), y);
         }
     }
-    paintMeasureLines(painter, *song(), s.axis, plot, dirty.left(), dirty.right(), kMajorLine, kMeterChange);
+    paintMeasureLines(painter, *song(), s.axis, plot, dirty.left(), dirty.right(), kMajorLine,
+                      fromColorRef(view_colors::kMeterChangeLine));
 }
 
 void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s)
@@ -108,7 +103,7 @@ void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoSca
     QPoint from = s.pointOf(points[first].tick, points[first].tempo);
     for (size_t i = first; i < last; ++i) {
         const QPoint to = s.pointOf(points[i + 1].tick, points[i + 1].tempo);
-        painter.setPen(points[i].tempo == points[i + 1].tempo ? kCurve : Qt::black);
+        painter.setPen(points[i].tempo == points[i + 1].tempo ? fromColorRef(view_colors::kCurve) : Qt::black);
         painter.drawLine(heldX(from.x(), plot), from.y(), heldX(to.x(), plot), to.y());
         from = to;
     }
@@ -116,7 +111,7 @@ void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoSca
     const uint32_t stamp = song()->selectionStamp;
     for (size_t i = first; i <= last; ++i) {
         const QPoint at = s.pointOf(points[i].tick, points[i].tempo);
-        const QRect box(at.x() - kMarker / 2, at.y() - kMarker / 2, kMarker, kMarker);
+        const QRect box(at.x() - kTempoMarker / 2, at.y() - kTempoMarker / 2, kTempoMarker, kTempoMarker);
         if (!box.intersects(dirty))
             continue;
         if (tempoSelection && points[i].flags == stamp) {
@@ -125,7 +120,7 @@ void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoSca
             painter.drawRect(box.adjusted(0, 0, -1, -1));
             continue;
         }
-        painter.fillRect(box, kCurve);
+        painter.fillRect(box, fromColorRef(view_colors::kCurve));
         painter.setPen(Qt::white);
         painter.drawLine(box.topLeft(), box.topRight());
         painter.drawLine(box.topLeft(), box.bottomLeft());

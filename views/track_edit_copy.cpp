@@ -32,7 +32,7 @@ bool fits(int64_t ticks)
     return ticks >= INT32_MIN && ticks <= INT32_MAX;
 }
 
-int initialController(const CTrack& track, uint8_t controller)
+int initialControllerOf(const CTrack& track, uint8_t controller)
 {
     const auto& numbers = kInitialControllerNumbers;
     const size_t slot = size_t(std::find(numbers.begin(), numbers.end(), controller) - numbers.begin());
@@ -98,10 +98,10 @@ std::string cellCopyText(const CTrack& t, int column)
     case kColumnKey: value = t.key; break;
     case kColumnVelocity: value = t.velocityOffset; break;
     case kColumnTime: value = t.timeOffset; break;
-    case kColumnVolume: value = initialController(t, cc::kVolume); break;
-    case kColumnPan: value = initialController(t, cc::kPan) - 64; break;
-    case kColumnReverb: value = initialController(t, cc::kReverbSend); break;
-    case kColumnChorus: value = initialController(t, cc::kChorusSend); break;
+    case kColumnVolume: value = initialControllerOf(t, cc::kVolume); break;
+    case kColumnPan: value = initialControllerOf(t, cc::kPan) - 64; break;
+    case kColumnReverb: value = initialControllerOf(t, cc::kReverbSend); break;
+    case kColumnChorus: value = initialControllerOf(t, cc::kChorusSend); break;
     case kColumnMix: value = t.volume; break;
     default: return std::string();
     }

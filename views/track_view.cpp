@@ -28,7 +28,7 @@
 namespace rz {
 namespace {
 
-constexpr CommandRow<TrackView> kCommands[] = {
+constexpr CommandRow<TrackView> kTrackCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &TrackView::onZoom, &TrackView::onUpdateZoom},
     {kIdSmallerHeaderFont, kIdLargerHeaderFont, &TrackView::onZoom, &TrackView::onUpdateZoom},
     {kIdSelectAllTracks, kIdSelectAllTracks, &TrackView::onSelectAllTracks, nullptr},
@@ -76,7 +76,7 @@ private:
 
 std::span<const CommandRow<TrackView>> TrackView::commandTable()
 {
-    return kCommands;
+    return kTrackCommands;
 }
 
 TrackView::TrackView(const TrackViewContext& context, bool topLevel, QWidget* parent)

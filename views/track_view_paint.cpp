@@ -13,6 +13,7 @@
 #include "ui/track_check_images.h"
 #include "views/track_cell_text.h"
 #include "views/track_mix.h"
+#include "views/view_colors.h"
 
 #include <QLinearGradient>
 #include <QPaintEvent>
@@ -23,44 +24,37 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = 0xD1CCCE;
 constexpr Color kViewBase = 0x38140C;
 constexpr Color kUnfocusedBase = 0xA0A0A0;
 constexpr Color kHighlightText = 0x0EF0FF;
 constexpr Color kUnselectedBase = 0xD0A0A0;
-constexpr Color kGridLine = 0xC0C0C0;
 constexpr Color kRed = 0x0000FF;
 constexpr int kInBoxWidth = 13;
-
-QColor qc(Color color)
-{
-    return fromColorRef(color);
-}
 
 // Dark at the top and bottom edges, light in the middle.
 void fillBand(QPainter& painter, const QRect& r, Color edge, Color middle)
 {
     QLinearGradient gradient(r.topLeft(), r.bottomLeft());
-    gradient.setColorAt(0.0, qc(edge));
-    gradient.setColorAt(0.5, qc(middle));
-    gradient.setColorAt(1.0, qc(edge));
+    gradient.setColorAt(0.0, fromColorRef(edge));
+    gradient.setColorAt(0.5, fromColorRef(middle));
+    gradient.setColorAt(1.0, fromColorRef(edge));
     painter.fillRect(r, gradient);
 }
 
 void fillTopDown(QPainter& painter, const QRect& r, Color top, Color bottom)
 {
     QLinearGradient gradient(r.topLeft(), r.bottomLeft());
-    gradient.setColorAt(0.0, qc(top));
-    gradient.setColorAt(1.0, qc(bottom));
+    gradient.setColorAt(0.0, fromColorRef(top));
+    gradient.setColorAt(1.0, fromColorRef(bottom));
     painter.fillRect(r, gradient);
 }
 
 void frame3d(QPainter& painter, const QRect& r, Color topLeft, Color bottomRight)
 {
-    painter.setPen(qc(topLeft));
+    painter.setPen(fromColorRef(topLeft));
     painter.drawLine(r.topLeft(), r.topRight());
     painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(qc(bottomRight));
+    painter.setPen(fromColorRef(bottomRight));
     painter.drawLine(r.bottomLeft(), r.bottomRight());
     painter.drawLine(r.topRight(), r.bottomRight());
 }
@@ -92,9 +86,9 @@ void TrackView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect clip = event->rect();
-    painter.fillRect(clip, qc(kBackground));
+    painter.fillRect(clip, fromColorRef(view_colors::kBackground));
     const QRect grid = gridRect();
-    painter.fillRect(QRect(0, grid.top(), m_layout.numberWidth, grid.height()), qc(kViewBase));
+    painter.fillRect(QRect(0, grid.top(), m_layout.numberWidth, grid.height()), fromColorRef(kViewBase));
     CSongDoc* doc = song();
     if (!doc)
         return;
@@ -108,7 +102,7 @@ void TrackView::paintEvent(QPaintEvent* event)
         paintRow(painter, row, clip);
         paintedBottom = top + m_layout.rowHeight;
     }
-    painter.setPen(qc(kGridLine));
+    painter.setPen(fromColorRef(view_colors::kGridLine));
     const int rowsTop = grid.top() + TrackRowLayout::kRulerGap;
     for (int position = 0; position < kTrackColumnCount; ++position) {
         const int x = cellLeft(position + 1) - 1;
@@ -133,7 +127,7 @@ void TrackView::paintRow(QPainter& painter, int row, const QRect& clip)
     if (rowMode && row == m_selection.currentRow() && hasFocus()) {
         const QRect all(m_layout.numberWidth, m_layout.rowTop(row, m_selection.topRow()),
                         cellLeft(kTrackColumnCount) - m_layout.numberWidth - 1, m_layout.rowHeight - 1);
-        painter.setPen(qc(kRed));
+        painter.setPen(fromColorRef(kRed));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(all);
     }
@@ -161,11 +155,11 @@ void TrackView::paintCell(QPainter& painter, const CTrack& track, int row, int p
     const int column = m_columns.columnAt(position);
     const QRect text = cell.adjusted(2, 0, -2, 0);
     painter.setFont(viewFont());
-    painter.setPen(qc(selected || current ? kHighlightText : Color(0)));
+    painter.setPen(fromColorRef(selected || current ? kHighlightText : Color(0)));
     const bool meta = track.type == kMetaTrack;
     if (column == kColumnIn && !meta && cell.width() > 12) {
         paintInBox(painter, track, cell);
-        painter.setPen(track.recordArm > 0 ? qc(kRed) : painter.pen().color());
+        painter.setPen(track.recordArm > 0 ? fromColorRef(kRed) : painter.pen().color());
         painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString(QChar(recordMarkChar(track))));
         return;
@@ -202,7 +196,7 @@ void TrackView::paintMixSlider(QPainter& painter, const CTrack& track, const QRe
     const int third = cell.height() / 3;
     const QRect groove = cell.adjusted(1, third, -1, -third);
     const Color color = track_mix::grooveColor(track.volume);
-    painter.fillRect(groove, qc(color));
+    painter.fillRect(groove, fromColorRef(color));
     for (int inset = 0; inset < 3; ++inset) {
         const QRect line = groove.adjusted(inset, inset, -1, -1);
         frame3d(painter, line, ShadeColor(color, int16_t(30 + 30 * inset)), color);
@@ -227,7 +221,7 @@ void TrackView::paintNumberCell(QPainter& painter, const CTrack* track, int row,
     const Color dark = ShadeColor(color, 80);
     frame3d(painter, cell.adjusted(1, 1, -2, -2), selected ? dark : light, selected ? light : dark);
     painter.setFont(viewFont(row == m_selection.currentRow()));
-    painter.setPen(qc(track ? track->textColor : ColorLuminance(kViewBase)));
+    painter.setPen(fromColorRef(track ? track->textColor : ColorLuminance(kViewBase)));
     const QString text = track ? QString::number(row) : QStringLiteral("*");
     painter.drawText(cell.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
@@ -250,7 +244,7 @@ void TrackHeader::paintSection(QPainter* painter, const QRect& rect, int logical
 {
     painter->save();
     fillBand(*painter, rect, ShadeColor(kViewBase, 100), ShadeColor(kViewBase, 160));
-    painter->setPen(qc(ShadeColor(kViewBase, 60)));
+    painter->setPen(fromColorRef(ShadeColor(kViewBase, 60)));
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     if (logicalIndex == kColumnIn) {
@@ -266,7 +260,7 @@ void TrackHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     font.setPixelSize(m_pixelHeight);
     font.setWeight(logicalIndex == m_boldColumn ? QFont::Bold : QFont::Normal);
     painter->setFont(font);
-    painter->setPen(qc(kHighlightText));
+    painter->setPen(fromColorRef(kHighlightText));
     const TrackColumnInfo& info = trackColumnInfo(logicalIndex);
     const QRect text = rect.adjusted(3, 0, -3, 0);
     const QString caption = painter->fontMetrics().elidedText(QString::fromLatin1(info.caption), Qt::ElideRight,

@@ -8,22 +8,13 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "views/edit_view_base.h"
+#include "views/lane_edit_shared.h"
 #include "views/rubber_band.h"
 
 #include <algorithm>
 
 namespace rz {
 namespace {
-
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-uint32_t placedOn(size_t track)
-{
-    return uint32_t(track << 24) | kComputedPosition;
-}
 
 CMidiEvent withVelocity(const CMidiEvent& note, int velocity)
 {
@@ -116,7 +107,7 @@ bool VelocityEdits::press(const VelocityGeometry& g, const VelocityPointer& p)
     ISongHost& host = m_song.context().host;
     if (host.performanceMode() && at.x() >= VelocityLayout::kSisterMargin)
         return false;
-    if (!stopped(m_song)) {
+    if (!transportStopped(m_song)) {
         if (at.x() >= g.stripWidth)
             m_song.context().engine.Play(pointToTickValue(g, at).tick);
         return false;
@@ -453,7 +444,7 @@ void VelocityEdits::doubleClick(const VelocityGeometry& g, const VelocityPointer
 
 bool VelocityEdits::rightPress(const VelocityGeometry& g, const VelocityPointer& p)
 {
-    if (!stopped(m_song) || m_song.context().host.performanceMode())
+    if (!transportStopped(m_song) || m_song.context().host.performanceMode())
         return false;
     if (!hitTestHead(g, p.at) && m_song.context().host.editTools().tool == 1)
         return false;

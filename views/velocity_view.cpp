@@ -13,6 +13,7 @@
 #include "ui/zoom_scroll_bar.h"
 #include "views/command_menu.h"
 #include "views/cue_flag_painter.h"
+#include "views/lane_edit_shared.h"
 #include "views/view_factory.h"
 
 #include <QApplication>
@@ -27,16 +28,11 @@
 namespace rz {
 namespace {
 
-constexpr CommandRow<VelocityView> kCommands[] = {
+constexpr CommandRow<VelocityView> kVelocityCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &KeyRowsView::onZoom, &KeyRowsView::onUpdateZoom},
 };
 
-bool stopped(const CSongDoc& song)
-{
-    return song.context().engine.transportState() == TransportState::Stopped;
-}
-
-VelocityPointer pointerOf(const QMouseEvent& event)
+VelocityPointer velocityPointerOf(const QMouseEvent& event)
 {
     return VelocityPointer{.at = event.position().toPoint(),
                            .modifiers = event.modifiers(),
@@ -105,7 +101,7 @@ int32_t VelocityView::followCentre() const
 
 std::span<const CommandRow<VelocityView>> VelocityView::commandTable()
 {
-    return kCommands;
+    return kVelocityCommands;
 }
 
 Qt::CursorShape VelocityView::cursorAt(QPoint point) const
@@ -117,7 +113,7 @@ Qt::CursorShape VelocityView::cursorAt(QPoint point) const
     if (point.x() < VelocityLayout::kSisterMargin && point.y() >= plot.top() && point.y() <= plot.bottom()
         && rows().rowHeight >= PianoLayout::kNamesFromRowHeight)
         return Qt::ForbiddenCursor;
-    if (!stopped(*doc) || doc->context().host.performanceMode() || !m_editor)
+    if (!transportStopped(*doc) || doc->context().host.performanceMode() || !m_editor)
         return Qt::ArrowCursor;
     if (m_editor->mode() & VelocityEdits::kDrag)
         return resourceCursor(kCursorDragging);
@@ -150,7 +146,7 @@ void VelocityView::mousePressEvent(QMouseEvent* event)
     setFocus(Qt::MouseFocusReason);
     const VelocityGeometry g = geometryNow();
     if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, pointerOf(*event)))
+        if (m_editor->rightPress(g, velocityPointerOf(*event)))
             doc->OnEditProperties();
         QWidget::update();
         return;
@@ -158,7 +154,7 @@ void VelocityView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     m_pressAboveNotes = event->position().y() < plotRect().top();
-    if (m_editor->press(g, pointerOf(*event)))
+    if (m_editor->press(g, velocityPointerOf(*event)))
         beginDrag(event->position().toPoint(), false);
     QWidget::update();
 }
@@ -173,7 +169,7 @@ void VelocityView::mouseMoveEvent(QMouseEvent* event)
             m_pressAboveNotes = false;
             scrollRowsTo(0);
         }
-        m_editor->move(geometryNow(), pointerOf(*event));
+        m_editor->move(geometryNow(), velocityPointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -211,7 +207,7 @@ void VelocityView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), pointerOf(*event));
+    m_editor->release(geometryNow(), velocityPointerOf(*event));
     finishGesture();
 }
 
@@ -220,7 +216,7 @@ void VelocityView::mouseDoubleClickEvent(QMouseEvent* event)
     if (!song() || !m_editor || event->button() != Qt::LeftButton)
         return;
     if (event->position().y() < lanes().rulerHeight) {
-        m_editor->doubleClick(geometryNow(), pointerOf(*event));
+        m_editor->doubleClick(geometryNow(), velocityPointerOf(*event));
         finishGesture();
         return;
     }

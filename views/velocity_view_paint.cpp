@@ -15,7 +15,9 @@
 #include "ui/font_substitutions.h"
 #include "ui/frame_3d.h"
 #include "views/cue_flag_painter.h"
+#include "views/key_rows_paint.h"
 #include "views/measure_labeler.h"
+#include "views/view_colors.h"
 #include "views/visible_measures.h"
 
 #include <QPainter>
@@ -26,37 +28,10 @@
 namespace rz {
 namespace {
 
-constexpr Color kBackground = 0xD1CCCE;
-constexpr Color kWhiteRow = 0xFFFFFF;
-constexpr Color kBlackRow = 0xC0C0C0;
-constexpr Color kBase = 0x38140C; // the frame's base colour; selected notes and heads
-constexpr Color kMeasureLine = 0xB1A291;
-constexpr Color kMeterChangeLine = 0x202020;
-constexpr Color kLabelText = 0x0EF0FF;
 constexpr Color kStem = 0x606060;
-constexpr Color kStripEdgeLight = 0xC0CEBD;
-constexpr Color kMiddleCMark = 0x0000FF;
-constexpr Color kNameWhite = 0xDFDFDF;
-constexpr Color kNameBlack = 0xA0A0A0;
-constexpr int kMarkSize = 4;
 constexpr int kMinGridPixels = 8;
 constexpr int kBandTintLimit = 800; // width + height above which the band is not tinted
-constexpr int kBandAlpha = 64;
-constexpr int kHintDrop = 90;
-constexpr const char* kHint = "Please select tracks by clicking on track numbers in the track view.";
 
-QColor qc(Color c)
-{
-    return fromColorRef(c);
-}
-
-// The keyboard pictures run from row height 2 downward in number.
-int keysBitmap(int rowHeight)
-{
-    const auto& heights = PianoLayout::kRowHeights;
-    const auto it = std::find(heights.begin(), heights.end(), rowHeight);
-    return it == heights.end() ? -1 : bitmap_id::kPianoKeys2 - int(it - heights.begin());
-}
 
 int32_t clickTicks(const MeasureRec& m, int timeBase)
 {
@@ -72,7 +47,7 @@ QImage headImage(bool selected)
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setPen(Qt::black);
-    painter.setBrush(selected ? qc(kBase) : QColor(Qt::white));
+    painter.setBrush(selected ? fromColorRef(view_colors::kFrameBase) : QColor(Qt::white));
     painter.drawEllipse(QRect(0, 0, size - 1, size - 1));
     return image;
 }
@@ -190,12 +165,14 @@ void VelocityView::paintView(QPainter& window, const QRect& dirty)
 
 void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
 {
-    painter.fillRect(dirty, qc(kBackground));
+    painter.fillRect(dirty, fromColorRef(view_colors::kBackground));
     rowsRef().noteTop = plotRect().top();
     const QRect plot = plotRect() & dirty;
     painter.save();
     painter.setClipRect(plot);
-    paintRows(painter, plot, [](bool black) { return black ? kBlackRow : kWhiteRow; }, plot.left(), plot.right());
+    paintRows(
+        painter, plot, [](bool black) { return black ? key_rows::kBlackRow : key_rows::kWhiteRow; }, plot.left(),
+        plot.right());
     painter.restore();
     if (song()) {
         const TimeAxis a = axis();
@@ -210,8 +187,8 @@ void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
         if (shownTracks().empty()) {
             painter.setPen(Qt::black);
             painter.setFont(programFont("Verdana", -10, 400));
-            painter.drawText(plotRect().adjusted(0, kHintDrop, 0, 0),
-                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kHint);
+            painter.drawText(plotRect().adjusted(0, key_rows::kHintDrop, 0, 0),
+                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, key_rows::kHint);
         } else if (!plot.isEmpty()) {
             paintNotes(m_bitmap, dirty.topLeft(), plot, g);
         }
@@ -221,8 +198,8 @@ void VelocityView::paintLayers(QPainter& painter, const QRect& dirty)
     paintKeyboard(painter, dirty);
     const QRect band = rubberBand().rect().normalized();
     if (rubberBand().active() && band.width() + band.height() < kBandTintLimit) {
-        QColor tint = qc(kBase);
-        tint.setAlpha(kBandAlpha);
+        QColor tint = fromColorRef(view_colors::kFrameBase);
+        tint.setAlpha(key_rows::kBandAlpha);
         painter.fillRect(band, tint);
     }
 }
@@ -240,7 +217,7 @@ void VelocityView::paintRows(QPainter& painter, const QRect& plot, const std::fu
         const int key = PianoLayout::keyOfRow(r);
         const QRect row(left, rows.yOfKey(key), right - left + 1, rows.rowHeight);
         if (row.intersects(plot))
-            painter.fillRect(row & plot, qc(colourOf(PianoLayout::blackKey(key))));
+            painter.fillRect(row & plot, fromColorRef(colourOf(PianoLayout::blackKey(key))));
     }
 }
 
@@ -251,13 +228,13 @@ void VelocityView::paintRuler(QPainter& painter, const QRect& dirty, const Measu
     const int top = plotRect().top();
     if (dirty.top() < top) {
         QLinearGradient gradient(0, 0, 0, height);
-        gradient.setColorAt(0, qc(ShadeColor(kBase, 100)));
-        gradient.setColorAt(0.5, qc(ShadeColor(kBase, 160)));
-        gradient.setColorAt(1, qc(ShadeColor(kBase, 100)));
+        gradient.setColorAt(0, fromColorRef(ShadeColor(view_colors::kFrameBase, 100)));
+        gradient.setColorAt(0.5, fromColorRef(ShadeColor(view_colors::kFrameBase, 160)));
+        gradient.setColorAt(1, fromColorRef(ShadeColor(view_colors::kFrameBase, 100)));
         painter.fillRect(QRect(dirty.left() - 2, 0, dirty.width() + 4, height), gradient);
-        painter.setPen(qc(ShadeColor(kBase, 60)));
+        painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 60)));
         painter.drawLine(dirty.left(), height, dirty.right(), height);
-        painter.setPen(qc(ShadeColor(kBase, 200)));
+        painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
         painter.drawLine(dirty.left(), height + 1, dirty.right(), height + 1);
     }
     const QRect flags = QRect(stripWidth(), 0, width() - stripWidth(), top) & dirty;
@@ -277,9 +254,9 @@ void VelocityView::paintRuler(QPainter& painter, const QRect& dirty, const Measu
     painter.setFont(rulerFont());
     const int markTop = 3 + std::min(3 * height / 4, height - 5);
     const auto etched = [&](int x, int from) {
-        painter.setPen(qc(ShadeColor(kBase, 60)));
+        painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 60)));
         painter.drawLine(x, from, x, height - 1);
-        painter.setPen(qc(ShadeColor(kBase, 200)));
+        painter.setPen(fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
         painter.drawLine(x + 1, from, x + 1, height - 1);
     };
     for (size_t i = 0; i < measures.size(); ++i) {
@@ -290,7 +267,7 @@ void VelocityView::paintRuler(QPainter& painter, const QRect& dirty, const Measu
             continue;
         }
         etched(x, 5);
-        painter.setPen(qc(kLabelText));
+        painter.setPen(fromColorRef(view_colors::kLabelText));
         painter.drawText(QPoint(x + 4, 3 + painter.fontMetrics().ascent()),
                          QString::fromStdString(MeasureLabeler::labelText(m)));
         const int pixels = a.xOfTick(int32_t(std::min<int64_t>(int64_t(m.start) + m.length, INT32_MAX))) - x;
@@ -321,10 +298,11 @@ void VelocityView::paintSpans(QPainter& painter, const QRect& plot)
         const CCue& cue = *doc.cues[c];
         const Color colour = options.cueColor(cue.kind);
         span(std::min(cue.time, cue.secondTime), std::max(cue.time, cue.secondTime),
-             [&](bool black) { return BlendColors(colour, black ? kBlackRow : kWhiteRow); });
+             [&](bool black) { return BlendColors(colour, black ? key_rows::kBlackRow : key_rows::kWhiteRow); });
     }
     if (doc.selectionKind == kSelectTimeRange && doc.selectionTo > doc.selectionFrom)
-        span(doc.selectionFrom, doc.selectionTo, [](bool black) { return black ? kBase : ShadeColor(kBase, 150); });
+        span(doc.selectionFrom, doc.selectionTo,
+             [](bool black) { return black ? view_colors::kFrameBase : ShadeColor(view_colors::kFrameBase, 150); });
 }
 
 void VelocityView::paintMeasureLines(QPainter& painter, const QRect& plot, const MeasureMap& measures)
@@ -332,7 +310,7 @@ void VelocityView::paintMeasureLines(QPainter& painter, const QRect& plot, const
     const CSongDoc& doc = *song();
     const TimeAxis a = axis();
     const int gridValue = doc.context().host.editTools().gridValue;
-    const QPen dotted(qc(ShadeColor(kMeasureLine, 210)), 1, Qt::DotLine);
+    const QPen dotted(fromColorRef(ShadeColor(key_rows::kMeasureLine, 210)), 1, Qt::DotLine);
     const MeasureRec* previous = nullptr;
     for (const MeasureRec& m : measures) {
         const int x = a.xOfTick(m.start);
@@ -348,7 +326,7 @@ void VelocityView::paintMeasureLines(QPainter& painter, const QRect& plot, const
                 painter.drawLine(gx, plot.top(), gx, plot.bottom());
             }
         }
-        painter.setPen(qc(changed ? kMeterChangeLine : kMeasureLine));
+        painter.setPen(fromColorRef(changed ? view_colors::kMeterChangeLine : key_rows::kMeasureLine));
         painter.drawLine(x, plot.top(), x, plot.bottom());
     }
 }
@@ -368,7 +346,7 @@ void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, 
     for (int v = 0; v <= VelocityLayout::kMaxVelocity; ++v)
         yOf[size_t(v)] = g.layout.yOfVelocity(v);
     NoteRaster raster(bitmap, origin, plot, m_stems);
-    const BarColours chosen(kBase);
+    const BarColours chosen(view_colors::kFrameBase);
     m_heads.clear();
     for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
         const CTrack& track = *doc.tracks[size_t(*it)];
@@ -387,7 +365,7 @@ void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, 
             m_heads.push_back({head, selected});
         }
     }
-    raster.drawStems(qc(kStem).rgb());
+    raster.drawStems(fromColorRef(kStem).rgb());
     const QImage heads[2] = {headImage(false), headImage(true)};
     const QPoint corner(VelocityEdits::kHeadRadius, VelocityEdits::kHeadRadius);
     for (const auto& [centre, selected] : m_heads)
@@ -416,27 +394,28 @@ void VelocityView::paintKeyboard(QPainter& painter, const QRect& dirty)
     const QRect strip(0, top, stripWidth(), height() - top);
     const QRect corner(0, 0, stripWidth(), top);
     if (corner.intersects(dirty)) {
-        painter.fillRect(corner, qc(kBase));
-        draw3dRect(painter, corner, kStripEdgeLight, kMeasureLine);
+        painter.fillRect(corner, fromColorRef(view_colors::kFrameBase));
+        draw3dRect(painter, corner, key_rows::kStripEdgeLight, key_rows::kMeasureLine);
         const QRect ruler(0, 0, stripWidth(), lanes().rulerHeight);
-        painter.fillRect(ruler, qc(ShadeColor(kBase, 200)));
-        draw3dRect(painter, ruler, ShadeColor(kBase, 200), ShadeColor(kBase, 40));
-        draw3dRect(painter, ruler.adjusted(1, 1, -1, -1), ShadeColor(kBase, 160), ShadeColor(kBase, 80));
+        painter.fillRect(ruler, fromColorRef(ShadeColor(view_colors::kFrameBase, 200)));
+        draw3dRect(painter, ruler, ShadeColor(view_colors::kFrameBase, 200), ShadeColor(view_colors::kFrameBase, 40));
+        draw3dRect(painter, ruler.adjusted(1, 1, -1, -1), ShadeColor(view_colors::kFrameBase, 160),
+                   ShadeColor(view_colors::kFrameBase, 80));
     }
     if (!strip.intersects(dirty))
         return;
     painter.save();
     painter.setClipRect(strip & dirty);
-    painter.fillRect(strip, qc(kBase));
-    draw3dRect(painter, strip, kStripEdgeLight, kMeasureLine);
-    if (const int id = keysBitmap(rows.rowHeight); id >= 0) {
+    painter.fillRect(strip, fromColorRef(view_colors::kFrameBase));
+    draw3dRect(painter, strip, key_rows::kStripEdgeLight, key_rows::kMeasureLine);
+    if (const int id = key_rows::keysBitmap(rows.rowHeight); id >= 0) {
         const QImage& keys = BitmapCatalog::image(id);
         const int shown = std::min(plotRect().height(), rows.keyboardHeight() - rows.firstRow * rows.rowHeight);
         painter.drawImage(QPoint(0, top), keys, QRect(0, rows.firstRow * rows.rowHeight, keys.width(), shown));
     }
-    painter.fillRect(QRect(2, rows.yOfKey(PianoLayout::kMiddleC) + (rows.rowHeight - kMarkSize) / 2, kMarkSize,
-                           kMarkSize),
-                     qc(kMiddleCMark));
+    painter.fillRect(QRect(2, rows.yOfKey(PianoLayout::kMiddleC) + (rows.rowHeight - key_rows::kMarkSize) / 2,
+                           key_rows::kMarkSize, key_rows::kMarkSize),
+                     fromColorRef(key_rows::kMiddleCMark));
     if (stripWidth() > PianoLayout::kNarrowStrip && song() && !shownTracks().empty()) {
         const CTrack& track = *song()->tracks[size_t(shownTracks().front())];
         painter.setFont(programFont("Arial", 1 - rows.rowHeight, 400));
@@ -445,7 +424,7 @@ void VelocityView::paintKeyboard(QPainter& painter, const QRect& dirty)
                              rows.rowHeight);
             if (!cell.intersects(strip))
                 continue;
-            painter.fillRect(cell, qc(PianoLayout::blackKey(key) ? kNameBlack : kNameWhite));
+            painter.fillRect(cell, fromColorRef(PianoLayout::blackKey(key) ? key_rows::kNameBlack : key_rows::kNameWhite));
             if (auto name = PianoLayout::drumNoteName(*song(), track, key - track.key)) {
                 painter.setPen(Qt::black);
                 painter.drawText(cell.translated(0, -1), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

@@ -1,3 +1,4 @@
+#include "int_extremes.h"
 #include "mouse_events.h"
 #include "recording_status_prompt.h"
 #include "res/command_ids.h"
@@ -11,14 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 namespace rz {
 namespace {
 
-constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
-constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 constexpr int kButtons = ZoomScrollBar::kButtonLength;
 
 class ScrollBarHarness : public testing::Test {

@@ -1,20 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "clip_rig.h"
+#include "files_in.h"
 #include "song/selection.h"
 
 #include <filesystem>
 
 namespace rz {
 namespace {
-
-size_t filesIn(const std::filesystem::path& folder)
-{
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++n;
-    return n;
-}
 
 TEST(ClipEdit, TwoClipsDraggedLeftStopAtTickZeroKeepingTheirGap)
 {

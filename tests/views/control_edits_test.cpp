@@ -12,8 +12,6 @@ namespace {
 
 using Values = std::vector<std::pair<int32_t, int32_t>>;
 
-constexpr ControlKind kVolume{midi::kControlChange, 7};
-
 ControlScale columnsOf(int32_t gridTicks)
 {
     return ControlScale{.axis = TimeAxis{.gridTicks = gridTicks, .plotLeft = 0, .origin = 0},

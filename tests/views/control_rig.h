@@ -16,6 +16,9 @@
 
 namespace rz {
 
+// Controller 7, the volume.
+inline constexpr ControlKind kVolume{midi::kControlChange, 7};
+
 // A song of 100 measures at 120 ticks a quarter with scripted dialogs, and
 // lane tracks of controller events.
 struct ControlSong {

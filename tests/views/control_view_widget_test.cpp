@@ -16,8 +16,6 @@
 namespace rz {
 namespace {
 
-constexpr ControlKind kVolume{midi::kControlChange, 7};
-
 // Volume events on one selected track; the view 400 x 200 at time zoom 8,
 // where a column is one tick.
 struct ControlRig {

@@ -7,10 +7,9 @@
 
 #include <gtest/gtest.h>
 
-namespace rz {
+// Inside the diagram's namespace so its names read bare.
+namespace rz::harp_pedals {
 namespace {
-
-using namespace harp_pedals;
 
 constexpr QSize kSize(100, 60); // unit 10, row 10, left 10
 constexpr int kSlotC = 1;
@@ -116,4 +115,4 @@ TEST(HarpPedal, TheDefaultSignsAreDrawnWithoutAHook)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::harp_pedals

@@ -12,20 +12,20 @@
 namespace rz {
 namespace {
 
-using Ctl = PianoEditController;
+using PianoCtl = PianoEditController;
 
-PianoPointer at(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+PianoPointer pianoAt(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     return PianoPointer{.at = point, .modifiers = modifiers};
 }
 
 // A press, a move in steps and a release.
-void drag(Ctl& ctl, const PianoGeometry& g, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void drag(PianoCtl& ctl, const PianoGeometry& g, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    ctl.press(g, at(from, modifiers));
-    ctl.move(g, at((from + to) / 2, modifiers));
-    ctl.move(g, at(to, modifiers));
-    ctl.release(g, at(to, modifiers));
+    ctl.press(g, pianoAt(from, modifiers));
+    ctl.move(g, pianoAt((from + to) / 2, modifiers));
+    ctl.move(g, pianoAt(to, modifiers));
+    ctl.release(g, pianoAt(to, modifiers));
 }
 
 std::vector<int> storedKeys(const CTrack& track)
@@ -50,11 +50,11 @@ bool everyPreviewEnded(const std::vector<uint32_t>& previews)
     return true;
 }
 
-struct EditRig : PianoRig {
-    Ctl ctl{*song, band};
+struct PianoEditRig : PianoRig {
+    PianoCtl ctl{*song, band};
     std::vector<int> tracks;
 
-    explicit EditRig(std::vector<int> keys)
+    explicit PianoEditRig(std::vector<int> keys)
     {
         for (int key : keys)
             tracks.push_back(addTrack(key));
@@ -64,13 +64,13 @@ struct EditRig : PianoRig {
 
 TEST(PianoEdit, DrawingAddsOneNoteToEachThruTrackTransposedBack)
 {
-    EditRig rig({0, 12});
+    PianoEditRig rig({0, 12});
     rig.fixture.host.tools.tool = 1;
     rig.fixture.host.tools.noteLength = 60;
     rig.fixture.engine.thruKeys = {{rig.tracks[0], 0}, {rig.tracks[1], 12}};
     const QPoint point = rig.at(100, 72);
-    EXPECT_TRUE(rig.ctl.press(rig.g, at(point)));
-    rig.ctl.release(rig.g, at(point));
+    EXPECT_TRUE(rig.ctl.press(rig.g, pianoAt(point)));
+    rig.ctl.release(rig.g, pianoAt(point));
     ASSERT_EQ(rig.song->undoList.size(), 1u);
     EXPECT_EQ(rig.song->undoList.back()->label, "Draw Note");
     EXPECT_EQ(rig.song->undoList.back()->flags, kUndoEvents);
@@ -86,13 +86,13 @@ TEST(PianoEdit, DrawingAddsOneNoteToEachThruTrackTransposedBack)
 
 TEST(PianoEdit, DrawingWithoutATrackToTakeTheNoteLeavesNoUndoStep)
 {
-    EditRig rig({100});
+    PianoEditRig rig({100});
     rig.fixture.host.tools.tool = 1;
     for (const std::vector<ThruTrackKey>& thru : {std::vector<ThruTrackKey>{}, {{rig.tracks[0], 100}}}) {
         rig.fixture.engine.thruKeys = thru;
         const QPoint point = rig.at(100, 60); // stored key -40 on the transposed track
-        rig.ctl.press(rig.g, at(point));
-        rig.ctl.release(rig.g, at(point));
+        rig.ctl.press(rig.g, pianoAt(point));
+        rig.ctl.release(rig.g, pianoAt(point));
         EXPECT_TRUE(rig.song->undoList.empty()) << thru.size();
         EXPECT_TRUE(rig.track(rig.tracks[0]).events.empty());
     }
@@ -100,7 +100,7 @@ TEST(PianoEdit, DrawingWithoutATrackToTakeTheNoteLeavesNoUndoStep)
 
 TEST(PianoEdit, ABlockToppedByC8StaysWhenDraggedUpAndStopsAtTickZeroLeft)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(50, 100, 90, 40), test::note(60, 108, 90, 40)};
     rig.ctl.selectAll();
@@ -117,7 +117,7 @@ TEST(PianoEdit, ABlockToppedByC8StaysWhenDraggedUpAndStopsAtTickZeroLeft)
 
 TEST(PianoEdit, AResizeNeverLeavesADurationBelowOneTick)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(100, 60, 90, 30), test::note(200, 62, 90, 5)};
     rig.ctl.selectAll();
@@ -133,25 +133,25 @@ TEST(PianoEdit, AResizeNeverLeavesADurationBelowOneTick)
 
 TEST(PianoEdit, ACtrlDragCopiesAndACtrlClickOnASelectedNoteDeselectsIt)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(100, 60, 90, 30)};
     drag(rig.ctl, rig.g, rig.at(105, 60), rig.at(305, 60), Qt::ControlModifier);
     ASSERT_EQ(track.events.size(), 2u);
     EXPECT_EQ(track.events[0].tick, 100) << "the source stays";
     EXPECT_EQ(track.events[1].tick, 300);
-    rig.ctl.press(rig.g, at(rig.at(105, 60)));
-    rig.ctl.release(rig.g, at(rig.at(105, 60)));
+    rig.ctl.press(rig.g, pianoAt(rig.at(105, 60)));
+    rig.ctl.release(rig.g, pianoAt(rig.at(105, 60)));
     ASSERT_EQ(track.events[0].selectionStamp, rig.song->selectionStamp);
-    rig.ctl.press(rig.g, at(rig.at(105, 60), Qt::ControlModifier));
-    rig.ctl.release(rig.g, at(rig.at(105, 60), Qt::ControlModifier));
+    rig.ctl.press(rig.g, pianoAt(rig.at(105, 60), Qt::ControlModifier));
+    rig.ctl.release(rig.g, pianoAt(rig.at(105, 60), Qt::ControlModifier));
     EXPECT_NE(track.events[0].selectionStamp, rig.song->selectionStamp);
     EXPECT_EQ(rig.song->selectionKind, 0u);
 }
 
 TEST(PianoEdit, ABandFromTheNameColumnSelectsItsRowsAcrossTheSong)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(100, 60, 90, 30), test::note(40000, 61, 90, 30), test::note(100, 70, 90, 30)};
     rig.g.stripWidth = 120;
@@ -168,7 +168,7 @@ TEST(PianoEdit, ABandFromTheNameColumnSelectsItsRowsAcrossTheSong)
 
 TEST(PianoEdit, WithATranspositionOf100NoStoredKeyLeavesTheMidiRange)
 {
-    EditRig rig({100});
+    PianoEditRig rig({100});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(100, 0, 90, 30), test::note(100, 8, 90, 30)};
     rig.ctl.selectAll();
@@ -181,12 +181,12 @@ TEST(PianoEdit, WithATranspositionOf100NoStoredKeyLeavesTheMidiRange)
 
 TEST(PianoEdit, EveryPreviewEndsAlsoWhenTheGestureIsCutShort)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     CTrack& track = rig.track(rig.tracks[0]);
     track.events = {test::note(100, 60, 90, 30)};
-    rig.ctl.press(rig.g, at(rig.at(105, 60)));
+    rig.ctl.press(rig.g, pianoAt(rig.at(105, 60)));
     for (int key = 61; key < 66; ++key)
-        rig.ctl.move(rig.g, at(rig.at(105, key)));
+        rig.ctl.move(rig.g, pianoAt(rig.at(105, key)));
     ASSERT_GT(rig.fixture.engine.previews.size(), 4u);
     rig.ctl.cancel(); // the capture went to another window
     EXPECT_TRUE(everyPreviewEnded(rig.fixture.engine.previews));
@@ -194,11 +194,11 @@ TEST(PianoEdit, EveryPreviewEndsAlsoWhenTheGestureIsCutShort)
     // The keyboard, and the controller going away mid-press.
     rig.fixture.engine.previews.clear();
     {
-        Ctl other(*rig.song, rig.band);
+        PianoCtl other(*rig.song, rig.band);
         other.setShownTracks(rig.tracks);
         const QPoint key(5, rig.g.rows.yOfKey(60) + 5);
-        ASSERT_TRUE(other.press(rig.g, at(key)));
-        EXPECT_EQ(other.mode(), Ctl::kKeyboard);
+        ASSERT_TRUE(other.press(rig.g, pianoAt(key)));
+        EXPECT_EQ(other.mode(), PianoCtl::kKeyboard);
     }
     ASSERT_FALSE(rig.fixture.engine.previews.empty());
     EXPECT_TRUE(everyPreviewEnded(rig.fixture.engine.previews));
@@ -206,7 +206,7 @@ TEST(PianoEdit, EveryPreviewEndsAlsoWhenTheGestureIsCutShort)
 
 TEST(PianoEdit, EachGestureIsOneStepThatUndoesToTheSameSong)
 {
-    EditRig rig({0, 5});
+    PianoEditRig rig({0, 5});
     rig.track(rig.tracks[0]).events = {test::note(100, 60, 90, 30), test::note(300, 64, 90, 30)};
     rig.track(rig.tracks[1]).events = {test::note(200, 55, 90, 30)};
     auto cue = std::make_unique<CCue>();
@@ -229,17 +229,17 @@ TEST(PianoEdit, EachGestureIsOneStepThatUndoesToTheSameSong)
 
 TEST(PianoEdit, TheHitTestTriesCuesFirstAndFindsTheGrips)
 {
-    EditRig rig({0});
+    PianoEditRig rig({0});
     rig.track(rig.tracks[0]).events = {test::note(100, 60, 90, 30)};
     auto cue = std::make_unique<CCue>();
     rig.song->cues.push_back(std::move(cue));
     rig.g.cueRects = {QRect(100, 22, 30, 14)};
-    const Ctl::Hit onCue = rig.ctl.hitTest(rig.g, QPoint(110, 25));
-    EXPECT_EQ(onCue.kind, Ctl::Hit::Kind::Cue);
+    const PianoCtl::Hit onCue = rig.ctl.hitTest(rig.g, QPoint(110, 25));
+    EXPECT_EQ(onCue.kind, PianoCtl::Hit::Kind::Cue);
     EXPECT_FALSE(onCue.grip);
     EXPECT_TRUE(rig.ctl.hitTest(rig.g, QPoint(129, 25)).grip);
-    const Ctl::Hit onNote = rig.ctl.hitTest(rig.g, rig.at(110, 60));
-    EXPECT_EQ(onNote.kind, Ctl::Hit::Kind::Note);
+    const PianoCtl::Hit onNote = rig.ctl.hitTest(rig.g, rig.at(110, 60));
+    EXPECT_EQ(onNote.kind, PianoCtl::Hit::Kind::Note);
     EXPECT_EQ(onNote.index, 0u);
     EXPECT_FALSE(rig.ctl.hitTest(rig.g, rig.at(110, 61)));
     EXPECT_FALSE(rig.ctl.hitTest(rig.g, QPoint(10, rig.g.rows.yOfKey(60) + 2))) << "the keyboard";

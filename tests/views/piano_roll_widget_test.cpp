@@ -21,11 +21,11 @@ constexpr Color kPanel = 0x38140C;
 
 // The view 800 x 400 at time zoom 8 (a column a tick) over one shown track
 // holding a note at tick 100, key 60, 40 long.
-struct WidgetRig : PianoRig {
+struct PianoWidgetRig : PianoRig {
     std::unique_ptr<PianoRollView> view = std::make_unique<PianoRollView>();
     int number = 0;
 
-    WidgetRig()
+    PianoWidgetRig()
     {
         fixture.host.zoom = 8;
         number = addTrack();
@@ -35,7 +35,7 @@ struct WidgetRig : PianoRig {
         view->initialUpdate();
         view->scrollRowsTo(PianoLayout::rowOfKey(72));
     }
-    ~WidgetRig()
+    ~PianoWidgetRig()
     {
         if (view)
             view->detach();
@@ -49,7 +49,7 @@ struct WidgetRig : PianoRig {
 
 TEST(PianoRollWidget, ASelectedNoteIsFilledWithThePanelColour)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     ASSERT_EQ(rig.view->shownTracks(), (std::vector<int>{rig.number}));
     ASSERT_EQ(rig.view->plotRect().left(), 24);
     const QPoint inside = rig.point(130, 60);
@@ -64,7 +64,7 @@ TEST(PianoRollWidget, ASelectedNoteIsFilledWithThePanelColour)
 
 TEST(PianoRollWidget, ACueTintsItsRowsAndTheHintShowsWithoutTracks)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     rig.fixture.host.cueColors[kCueVamp] = 0x0000FF;
     auto cue = std::make_unique<CCue>();
     cue->kind = kCueVamp;
@@ -83,7 +83,7 @@ TEST(PianoRollWidget, ACueTintsItsRowsAndTheHintShowsWithoutTracks)
 
 TEST(PianoRollWidget, APressWhileTheTransportPlaysOnlyRelocates)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     rig.fixture.engine.state = TransportState::Playing;
     const uint32_t stamp = rig.song->selectionStamp;
     mouse::click(rig.view.get(), rig.point(130, 60));
@@ -94,7 +94,7 @@ TEST(PianoRollWidget, APressWhileTheTransportPlaysOnlyRelocates)
 
 TEST(PianoRollWidget, PerformanceModeIgnoresPresses)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     rig.fixture.host.performance = true;
     const uint32_t stamp = rig.song->selectionStamp;
     mouse::press(rig.view.get(), rig.point(130, 60));
@@ -109,7 +109,7 @@ TEST(PianoRollWidget, TheSnapSwitchPutsADrawnNoteOnTheGrid)
 {
     for (const bool snap : {false, true}) {
         SCOPED_TRACE(snap);
-        WidgetRig rig;
+        PianoWidgetRig rig;
         rig.fixture.host.tools = EditTools{.tool = 1, .snap = snap, .gridValue = 240, .noteLength = 30};
         rig.fixture.engine.thruKeys = {{rig.number, 0}};
         mouse::click(rig.view.get(), rig.point(250, 64));
@@ -121,7 +121,7 @@ TEST(PianoRollWidget, TheSnapSwitchPutsADrawnNoteOnTheGrid)
 
 TEST(PianoRollWidget, TheRowZoomShowsItsPixelsAndIsKept)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     EXPECT_TRUE(rig.view->handle(kIdZoomInControllerScale));
     EXPECT_EQ(rig.view->rows().rowHeight, 12);
     CmdUi ui;
@@ -140,7 +140,7 @@ TEST(PianoRollWidget, TheRowZoomShowsItsPixelsAndIsKept)
 // The time zoom is the piano's own, not the clip view's.
 TEST(PianoRollWidget, ItsTimeZoomOutlivesItUnderItsOwnName)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     rig.fixture.host.zoom = 5;
     rig.view->detach();
     rig.view.reset();
@@ -150,7 +150,7 @@ TEST(PianoRollWidget, ItsTimeZoomOutlivesItUnderItsOwnName)
 
 TEST(PianoRollWidget, ARightClickOnANoteSelectsItAndOpensItsProperties)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     QTest::mouseClick(rig.view.get(), Qt::RightButton, Qt::NoModifier, rig.point(130, 60));
     EXPECT_EQ(rig.track(rig.number).events[0].selectionStamp, rig.song->selectionStamp);
     EXPECT_EQ(rig.song->selectionKind, kSelectEvents);
@@ -159,7 +159,7 @@ TEST(PianoRollWidget, ARightClickOnANoteSelectsItAndOpensItsProperties)
 
 TEST(PianoRollWidget, ADoubleClickOnACueOpensItsProperties)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     auto cue = std::make_unique<CCue>();
     cue->name = "Verse";
     cue->time = cue->secondTime = 200;
@@ -175,7 +175,7 @@ TEST(PianoRollWidget, ADoubleClickOnACueOpensItsProperties)
 
 TEST(PianoRollWidget, TheKeyboardPlaysTheKeyUnderThePointerUntilRelease)
 {
-    WidgetRig rig;
+    PianoWidgetRig rig;
     const QPoint key(5, rig.view->rows().yOfKey(60) + 5);
     mouse::press(rig.view.get(), key);
     ASSERT_EQ(rig.fixture.engine.previews.size(), 1u);

@@ -13,7 +13,7 @@ namespace rz {
 namespace {
 
 constexpr uint32_t kExpression = 0x0BB0;
-constexpr uint32_t kVolume = 0x07B0;
+constexpr uint32_t kVolumeCc = 0x07B0;
 
 TEST(SliderModel, AVolumeWhoseScaledValueExceeds127Sends127AndKeepsTheUnscaledValue)
 {
@@ -21,7 +21,7 @@ TEST(SliderModel, AVolumeWhoseScaledValueExceeds127Sends127AndKeepsTheUnscaledVa
     const int t = s.addTrack(2);
     s.track(t).volume = 200;
     SliderModel model;
-    model.rebuild(s.song.get(), kVolume);
+    model.rebuild(s.song.get(), kVolumeCc);
     model.setValue(0, 100);
     EXPECT_EQ(model.send(*s.song, 0), midi::controlChange(2, 7, 127));
     EXPECT_EQ(s.ports[0].wire, std::vector<uint32_t>{midi::controlChange(2, 7, 127)});
@@ -94,9 +94,9 @@ TEST(SliderModel, ARebuildWithTheSameRowsKeepsTheFadersButTakesANewChannel)
     EXPECT_FALSE(model.rebuild(s.song.get(), kExpression));
     EXPECT_EQ(model.value(0), 90);
     EXPECT_EQ(model.send(*s.song, 0), midi::controlChange(5, 11, 90));
-    EXPECT_TRUE(model.rebuild(s.song.get(), kVolume)) << "another choice";
+    EXPECT_TRUE(model.rebuild(s.song.get(), kVolumeCc)) << "another choice";
     EXPECT_EQ(model.value(0), SliderModel::kUnset);
-    EXPECT_TRUE(model.rebuild(nullptr, kVolume));
+    EXPECT_TRUE(model.rebuild(nullptr, kVolumeCc));
     EXPECT_EQ(model.size(), 0u);
 }
 
@@ -121,7 +121,7 @@ TEST(SliderModel, RefreshTakesThePortsValuesAndLeavesUnsetPortsAndTheDraggedFade
     s.addTrack(1);
     s.addTrack(2, -1);
     SliderModel model;
-    model.rebuild(s.song.get(), kVolume);
+    model.rebuild(s.song.get(), kVolumeCc);
     s.ports[0].setUnscaledVolume(0, 77);
     s.ports[0].setUnscaledVolume(1, 33);
     model.setValue(1, 50);

@@ -6,6 +6,7 @@
 #include "song/song_doc.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/scripted_edit_dialogs.h"
+#include "tests/views/tempo_values.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@
 namespace rz {
 namespace {
 
-constexpr uint32_t kBpm120 = 500000;
-constexpr uint32_t kBpm60 = 1000000;
 constexpr uint32_t kBpm90 = 666666;
 
 struct TempoSong {

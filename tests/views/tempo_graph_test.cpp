@@ -1,6 +1,8 @@
 #include "views/tempo_graph.h"
 #include "views/tempo_scale.h"
 
+#include "tests/views/tempo_values.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,9 +10,6 @@
 
 namespace rz {
 namespace {
-
-constexpr uint32_t kBpm120 = 500000;
-constexpr uint32_t kBpm60 = 1000000;
 
 // One tick a column, a 400 x 300 plot at (24, 20), the graph 3600 px tall
 // so that one tenth of a BPM is one pixel.

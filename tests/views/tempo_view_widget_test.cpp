@@ -8,6 +8,7 @@
 #include "song/song_doc.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/qt/mouse_events.h"
+#include "tests/views/tempo_values.h"
 
 #include <QImage>
 
@@ -17,9 +18,6 @@
 
 namespace rz {
 namespace {
-
-constexpr uint32_t kBpm120 = 500000;
-constexpr uint32_t kBpm60 = 1000000;
 
 // A song of 400 measures at 120 ticks a quarter, 120 BPM stepping to 60 at
 // tick 200; the view 400 x 200 at time zoom 8, where a column is one tick.

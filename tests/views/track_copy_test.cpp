@@ -9,6 +9,7 @@
 #include "song/fs.h"
 #include "song/undo_record.h"
 #include "views/track_columns.h"
+#include "tests/views/files_in.h"
 #include "tests/views/track_view_fixture.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,6 @@
 
 namespace rz::test {
 namespace {
-
-size_t filesIn(const std::filesystem::path& folder)
-{
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++n;
-    return n;
-}
 
 CMidiEvent clipAt(int32_t tick, const std::filesystem::path& file)
 {

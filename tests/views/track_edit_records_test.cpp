@@ -12,14 +12,6 @@
 namespace rz::test {
 namespace {
 
-std::vector<std::string> names(const CSongDoc& song)
-{
-    std::vector<std::string> out;
-    for (size_t row = 1; row + 1 < song.tracks.size(); ++row)
-        out.push_back(song.tracks[row]->name);
-    return out;
-}
-
 // Applies the record, checks its label, undoes it back to the same song and
 // redoes it.
 void applyAsOneStep(TrackSongFixture& f, std::unique_ptr<CUndoRecord> record, const std::string& label)
@@ -59,7 +51,7 @@ TEST(TrackEditRecords, SortingOrdersTextByBytesAndNumbersByValueKeepingTies)
             f.track(int(i) + 1).channel = c.channels[i];
         }
         applyAsOneStep(f, sortTracksRecord(*f.song, c.column, nullptr), "Sort Tracks");
-        EXPECT_EQ(names(*f.song), c.sorted);
+        EXPECT_EQ(trackNames(*f.song), c.sorted);
     }
 }
 
@@ -67,7 +59,7 @@ TEST(TrackEditRecords, DraggingRowsTwoAndFourToRowOneMovesThemInRowOrder)
 {
     TrackSongFixture f(5);
     applyAsOneStep(f, dragTracksRecord(*f.song, {4, 2}, 1), "Drag Tracks");
-    EXPECT_EQ(names(*f.song), (std::vector<std::string>{"T2", "T4", "T1", "T3", "T5"}));
+    EXPECT_EQ(trackNames(*f.song), (std::vector<std::string>{"T2", "T4", "T1", "T3", "T5"}));
     EXPECT_EQ(f.song->undoList.back()->flags, kUndoTrackList | kUndoViewMark);
 }
 
@@ -75,7 +67,7 @@ TEST(TrackEditRecords, DeleteIsOneStepAndEmptySongsMakeNoRecords)
 {
     TrackSongFixture f(4);
     applyAsOneStep(f, deleteTracksRecord({3, 1}), "Delete Tracks");
-    EXPECT_EQ(names(*f.song), (std::vector<std::string>{"T2", "T4"}));
+    EXPECT_EQ(trackNames(*f.song), (std::vector<std::string>{"T2", "T4"}));
     EXPECT_EQ(deleteTracksRecord({}), nullptr);
     EXPECT_EQ(deleteTracksRecord({0}), nullptr) << "the conductor row stays";
     TrackSongFixture empty(0);

@@ -23,14 +23,6 @@
 namespace rz::test {
 namespace {
 
-std::vector<std::string> names(const CSongDoc& song)
-{
-    std::vector<std::string> out;
-    for (size_t row = 1; row + 1 < song.tracks.size(); ++row)
-        out.push_back(song.tracks[row]->name);
-    return out;
-}
-
 // A shown track list over a song of `userTracks` tracks with scripted dialogs.
 class TrackViewEdit : public testing::Test {
 protected:
@@ -88,12 +80,12 @@ TEST_F(TrackViewEdit, ASelectedRowDraggedPastHalfARowMovesOnRelease)
     const int half = view->rowLayout().rowHeight / 2;
     QTest::mousePress(view.get(), Qt::LeftButton, {}, numberCentre(2));
     QTest::mouseMove(view.get(), numberCentre(2) - QPoint(0, half));
-    EXPECT_EQ(names(*song), (std::vector<std::string>{"T1", "T2", "T3", "T4", "T5"})) << "not yet a drag";
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T1", "T2", "T3", "T4", "T5"})) << "not yet a drag";
     QTest::mouseMove(view.get(), numberCentre(1));
     EXPECT_EQ(view->currentRow(), 1);
     const size_t steps = song->undoList.size();
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, numberCentre(1));
-    EXPECT_EQ(names(*song), (std::vector<std::string>{"T2", "T4", "T1", "T3", "T5"}));
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T2", "T4", "T1", "T3", "T5"}));
     ASSERT_EQ(song->undoList.size(), steps + 1);
     EXPECT_EQ(song->undoList.back()->label, "Drag Tracks");
     EXPECT_FALSE(view->rowScrollActive());
@@ -107,7 +99,7 @@ TEST_F(TrackViewEdit, SortingAndDraggingAreRefusedWhileTheTransportPlays)
     QTest::mouseMove(view.get(), numberCentre(1));
     QTest::mouseRelease(view.get(), Qt::LeftButton, {}, numberCentre(1));
     EXPECT_FALSE(view->sortByColumn(kColumnTrack));
-    EXPECT_EQ(names(*song), (std::vector<std::string>{"T1", "T2", "T3", "T4", "T5"}));
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T1", "T2", "T3", "T4", "T5"}));
     EXPECT_TRUE(song->undoList.empty());
 }
 
@@ -204,7 +196,7 @@ TEST_F(TrackViewEdit, CutCopiesAndDeletesInOneStepButKeepsWhatItCouldNotCopy)
     view->selection().RefreshSelection();
     ASSERT_TRUE(enabled(kIdEditCut));
     EXPECT_TRUE(view->handle(kIdEditCut));
-    EXPECT_EQ(names(*song), (std::vector<std::string>{"T1", "T4", "T5"}));
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T1", "T4", "T5"}));
     EXPECT_EQ(song->undoList.size(), 1u);
     ASSERT_EQ(fixture.host.clipboardContent.tracks.size(), 2u);
     EXPECT_EQ(fixture.host.clipboardContent.tracks[1]->name, "T3");
@@ -215,7 +207,7 @@ TEST_F(TrackViewEdit, CutCopiesAndDeletesInOneStepButKeepsWhatItCouldNotCopy)
     view->selection().RefreshSelection();
     fixture.prompt.expectMessage(kTracksTooLong);
     EXPECT_TRUE(view->handle(kIdEditCut));
-    EXPECT_EQ(names(*song), (std::vector<std::string>{"T1", "T4", "T5"})) << "nothing lost";
+    EXPECT_EQ(trackNames(*song), (std::vector<std::string>{"T1", "T4", "T5"})) << "nothing lost";
     EXPECT_EQ(fixture.host.clipboardContent.kind, 0u);
 }
 

@@ -10,8 +10,18 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rz::test {
+
+// The user tracks' names, top to bottom.
+inline std::vector<std::string> trackNames(const CSongDoc& song)
+{
+    std::vector<std::string> out;
+    for (size_t row = 1; row + 1 < song.tracks.size(); ++row)
+        out.push_back(song.tracks[row]->name);
+    return out;
+}
 
 // A timer that only says whether it runs; tests end its period by hand.
 class ManualOneShotTimer : public IOneShotTimer {

@@ -9,21 +9,21 @@
 namespace rz {
 namespace {
 
-using Ctl = VelocityEdits;
+using VelocityCtl = VelocityEdits;
 
-VelocityPointer at(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+VelocityPointer velocityAt(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     return VelocityPointer{.at = point, .modifiers = modifiers};
 }
 
 // A press, moves through the points and a release at the last.
-void gesture(Ctl& ctl, const VelocityGeometry& g, std::vector<QPoint> points,
+void gesture(VelocityCtl& ctl, const VelocityGeometry& g, std::vector<QPoint> points,
              Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    ctl.press(g, at(points.front(), modifiers));
+    ctl.press(g, velocityAt(points.front(), modifiers));
     for (const QPoint& p : points)
-        ctl.move(g, at(p, modifiers));
-    ctl.release(g, at(points.back(), modifiers));
+        ctl.move(g, velocityAt(p, modifiers));
+    ctl.release(g, velocityAt(points.back(), modifiers));
 }
 
 std::vector<int> velocities(const CTrack& track)
@@ -36,13 +36,13 @@ std::vector<int> velocities(const CTrack& track)
 
 // Two shown tracks: notes at ticks 100 and 300 (velocities 64 and 100) and
 // one at tick 200 (velocity 10); the first track's are selected.
-struct EditRig : VelocityRig {
-    Ctl ctl{*song, band};
+struct VelocityEditRig : VelocityRig {
+    VelocityCtl ctl{*song, band};
     int first = 0;
     int second = 0;
     std::string before;
 
-    EditRig()
+    VelocityEditRig()
     {
         first = addTrack();
         second = addTrack();
@@ -71,7 +71,7 @@ struct EditRig : VelocityRig {
 TEST(VelocityEdits, AnAltRoleDragScalesTheSelectedVelocities)
 {
     for (Qt::KeyboardModifier role : {Qt::AltModifier, Qt::MetaModifier}) {
-        EditRig rig;
+        VelocityEditRig rig;
         const QPoint from = rig.head(100, 64);
         gesture(rig.ctl, rig.vg, {from, from - QPoint(0, 880 / 4)}, role);
         EXPECT_EQ(velocities(rig.track(rig.first)), (std::vector<int>{96, 127})) << "factor 1.5, clamped";
@@ -82,7 +82,7 @@ TEST(VelocityEdits, AnAltRoleDragScalesTheSelectedVelocities)
 
 TEST(VelocityEdits, ACtrlDragSetsEverySelectedNoteToThePointersValue)
 {
-    EditRig rig;
+    VelocityEditRig rig;
     const QPoint from = rig.head(300, 100);
     const QPoint to(from.x() + 40, rig.vg.layout.yOfVelocity(30));
     gesture(rig.ctl, rig.vg, {from, to}, Qt::ControlModifier);
@@ -102,7 +102,7 @@ TEST(VelocityEdits, APlainDragClampsToOneAndTwentySevenNeverZero)
         {-70 * 880 / 127, {1, 30}},
     };
     for (const Case& c : cases) {
-        EditRig rig;
+        VelocityEditRig rig;
         const QPoint from = rig.head(100, 64);
         gesture(rig.ctl, rig.vg, {from, from - QPoint(0, c.rise)});
         EXPECT_EQ(velocities(rig.track(rig.first)), c.first) << c.rise;
@@ -112,7 +112,7 @@ TEST(VelocityEdits, APlainDragClampsToOneAndTwentySevenNeverZero)
 
 TEST(VelocityEdits, ADragWithinTheThresholdSelectsOnlyAndAddsNoUndoStep)
 {
-    EditRig rig;
+    VelocityEditRig rig;
     const QPoint from = rig.head(200, 10);
     gesture(rig.ctl, rig.vg, {from, from - QPoint(0, 2)});
     EXPECT_EQ(velocities(rig.track(rig.second)), (std::vector<int>{10}));
@@ -125,7 +125,7 @@ TEST(VelocityEdits, ADragWithinTheThresholdSelectsOnlyAndAddsNoUndoStep)
 
 TEST(VelocityEdits, ALineAlongTheBottomEdgeGivesOne)
 {
-    EditRig rig;
+    VelocityEditRig rig;
     rig.fixture.host.tools.tool = 1;
     const int bottom = rig.vg.layout.yOfVelocity(0);
     gesture(rig.ctl, rig.vg, {QPoint(rig.vg.axis.xOfTick(50), bottom), QPoint(rig.vg.axis.xOfTick(350), bottom)});
@@ -137,7 +137,7 @@ TEST(VelocityEdits, ALineAlongTheBottomEdgeGivesOne)
 TEST(VelocityEdits, AStraightLineLeavesNotesOutsideItsReachAndBeforeItsFirstPointAlone)
 {
     for (int line : {0, 1}) {
-        EditRig rig;
+        VelocityEditRig rig;
         rig.fixture.host.tools.tool = 1;
         rig.fixture.host.tools.line = line;
         rig.track(rig.first).events.push_back(test::note(350, 60, 64, 10));
@@ -157,15 +157,15 @@ TEST(VelocityEdits, AStraightLineLeavesNotesOutsideItsReachAndBeforeItsFirstPoin
 TEST(VelocityEdits, FreehandDrawingBackOverPointsReplacesThem)
 {
     std::vector<VelocityPoint> points{{100, 10}};
-    Ctl::freehandTo(points, 100, {110, 20});
-    Ctl::freehandTo(points, 110, {120, 30});
-    Ctl::freehandTo(points, 120, {130, 40});
-    Ctl::freehandTo(points, 130, {105, 50}); // back over 110, 120 and 130's left
+    VelocityCtl::freehandTo(points, 100, {110, 20});
+    VelocityCtl::freehandTo(points, 110, {120, 30});
+    VelocityCtl::freehandTo(points, 120, {130, 40});
+    VelocityCtl::freehandTo(points, 130, {105, 50}); // back over 110, 120 and 130's left
     EXPECT_EQ(points, (std::vector<VelocityPoint>{{100, 10}, {105, 50}, {130, 40}}));
-    Ctl::freehandTo(points, 105, {100, 60});
+    VelocityCtl::freehandTo(points, 105, {100, 60});
     EXPECT_EQ(points, (std::vector<VelocityPoint>{{100, 60}, {105, 50}, {130, 40}})) << "same tick: replaced";
 
-    EditRig rig;
+    VelocityEditRig rig;
     rig.fixture.host.tools.tool = 1;
     rig.fixture.host.tools.line = 1;
     const auto p = [&](int32_t tick, int v) { return QPoint(rig.vg.axis.xOfTick(tick), rig.vg.layout.yOfVelocity(v)); };
@@ -177,15 +177,15 @@ TEST(VelocityEdits, FreehandDrawingBackOverPointsReplacesThem)
 
 TEST(VelocityEdits, StraightLinesStepByTheGridAndReachTheirEnd)
 {
-    const std::vector<VelocityPoint> line = Ctl::straightLine({130, 10}, {100, 40}, 10);
+    const std::vector<VelocityPoint> line = VelocityCtl::straightLine({130, 10}, {100, 40}, 10);
     EXPECT_EQ(line, (std::vector<VelocityPoint>{{100, 40}, {110, 30}, {120, 20}, {130, 10}}));
-    EXPECT_EQ(Ctl::straightLine({0, 0}, {25, 100}, 10).back(), (VelocityPoint{25, 100}));
-    EXPECT_EQ(Ctl::straightLine({7, 5}, {7, 90}, 10).size(), 1u);
+    EXPECT_EQ(VelocityCtl::straightLine({0, 0}, {25, 100}, 10).back(), (VelocityPoint{25, 100}));
+    EXPECT_EQ(VelocityCtl::straightLine({7, 5}, {7, 90}, 10).size(), 1u);
 }
 
 TEST(VelocityEdits, SnappingCountsFromEachMeasuresStart)
 {
-    EditRig rig;
+    VelocityEditRig rig;
     rig.song->measureMap.clear();
     // A 3/8 measure of 180 ticks, then 4/4 ones.
     MeasureRec short3{.start = 0, .length = 180};
@@ -206,7 +206,7 @@ TEST(VelocityEdits, SnappingCountsFromEachMeasuresStart)
 
 TEST(VelocityEdits, AnEmptyRulerRangeClearsTheSelectionOnRelease)
 {
-    EditRig rig;
+    VelocityEditRig rig;
     const QPoint ruler(rig.vg.axis.xOfTick(500), 5);
     gesture(rig.ctl, rig.vg, {ruler, ruler + QPoint(60, 0), ruler});
     EXPECT_EQ(rig.song->selectionKind, 0u);
@@ -223,7 +223,7 @@ TEST(VelocityEdits, AnAltRoleBandSelectsByBarsAPlainOneByHeads)
         bool selected;
     };
     for (const Case c : {Case{Qt::NoModifier, false}, Case{Qt::AltModifier, true}, Case{Qt::MetaModifier, true}}) {
-        EditRig rig;
+        VelocityEditRig rig;
         // Around the bar of the note at tick 200 (key 64), far from its head.
         const int top = rig.vg.layout.rows.yOfKey(64);
         const QPoint from(rig.vg.axis.xOfTick(190), top - 5);

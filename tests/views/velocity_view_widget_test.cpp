@@ -18,11 +18,11 @@ constexpr Color kNavy = 0x38140C;
 // The view 800 x 400 at time zoom 8 (a column a tick) over one shown track
 // holding notes at ticks 100 (velocity 64) and 200 (velocity 100), with
 // the key area scrolled so that both heads are in sight.
-struct WidgetRig : VelocityRig {
+struct VelocityWidgetRig : VelocityRig {
     std::unique_ptr<VelocityView> view = std::make_unique<VelocityView>();
     int number = 0;
 
-    WidgetRig()
+    VelocityWidgetRig()
     {
         fixture.host.zoom = 8;
         number = addTrack();
@@ -32,7 +32,7 @@ struct WidgetRig : VelocityRig {
         view->initialUpdate();
         view->scrollRowsTo(15);
     }
-    ~WidgetRig()
+    ~VelocityWidgetRig()
     {
         if (view)
             view->detach();
@@ -47,7 +47,7 @@ struct WidgetRig : VelocityRig {
 
 TEST(VelocityViewWidget, ANoteSelectedElsewhereShowsANavyHeadAtItsVelocity)
 {
-    WidgetRig rig;
+    VelocityWidgetRig rig;
     ASSERT_EQ(rig.view->shownTracks(), (std::vector<int>{rig.number}));
     const QPoint head = rig.head(100, 64);
     ASSERT_TRUE(rig.view->plotRect().contains(head));
@@ -63,7 +63,7 @@ TEST(VelocityViewWidget, ANoteSelectedElsewhereShowsANavyHeadAtItsVelocity)
 
 TEST(VelocityViewWidget, TheHintShowsWithoutTracks)
 {
-    WidgetRig rig;
+    VelocityWidgetRig rig;
     const auto darkPixels = [&] {
         const QImage image = rig.picture();
         const QRect hint = rig.view->plotRect().adjusted(0, 90, 0, 0).intersected(QRect(0, 0, 800, 150));
@@ -83,7 +83,7 @@ TEST(VelocityViewWidget, TheHintShowsWithoutTracks)
 
 TEST(VelocityViewWidget, APressWhileTheTransportPlaysOnlyRelocates)
 {
-    WidgetRig rig;
+    VelocityWidgetRig rig;
     rig.fixture.engine.state = TransportState::Playing;
     const uint32_t stamp = rig.song->selectionStamp;
     mouse::press(rig.view.get(), rig.head(100, 64));
@@ -97,7 +97,7 @@ TEST(VelocityViewWidget, APressWhileTheTransportPlaysOnlyRelocates)
 
 TEST(VelocityViewWidget, AClickOnAHeadSelectsOnlyThatNoteAndShiftAdds)
 {
-    WidgetRig rig;
+    VelocityWidgetRig rig;
     rig.song->selectionStamp = 3;
     rig.track(rig.number).events[1].selectionStamp = 3;
     mouse::click(rig.view.get(), rig.head(100, 64));
@@ -113,7 +113,7 @@ TEST(VelocityViewWidget, AClickOnAHeadSelectsOnlyThatNoteAndShiftAdds)
 
 TEST(VelocityViewWidget, TheStatusLineGivesTheVelocityAndTimeUnderThePointer)
 {
-    WidgetRig rig;
+    VelocityWidgetRig rig;
     mouse::hover(rig.view.get(), rig.head(100, 64));
     EXPECT_TRUE(rig.fixture.host.log.contains("SetStatusText(Velocity=64 @ 1:1:100)"))
         << rig.fixture.host.log.calls().back();
