@@ -4,6 +4,7 @@
 #include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "core/prompt.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/track_props_dlg.h"
 #include "song/song_doc.h"
@@ -21,15 +22,10 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Tracks.htm#advanced";
+constexpr const char* kAdvControllersHelpTopic = "::/Tracks.htm#advanced";
 constexpr int kSliderWidth = 150;
 constexpr int kSliderHeight = 16;
 constexpr int kEditWidth = 60;
-
-QString qtext(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
 
 QString idName(const char* kind, int id)
 {
@@ -55,7 +51,7 @@ CAdvControllersDlg::CAdvControllersDlg(CTrackPropsDlg& parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kAdvControllersHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);

@@ -34,14 +34,14 @@ constexpr uint8_t kSourceChannelPressure = 0x01;
 constexpr uint8_t kSourceControlChange = 0x03;
 
 template <class... Args>
-std::string format(const char* pattern, Args... args)
+std::string formatValue(const char* pattern, Args... args)
 {
     char text[64];
     std::snprintf(text, sizeof text, pattern, args...);
     return text;
 }
 
-std::string trimmed(std::string_view text)
+std::string trimBlanks(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -61,7 +61,7 @@ int64_t hundredths(const std::string& text)
 std::string signedHundredths(int64_t h)
 {
     const int64_t magnitude = h < 0 ? -h : h;
-    return format("%c%lld.%02lld", h < 0 ? '-' : '+', (long long)(magnitude / 100), (long long)(magnitude % 100));
+    return formatValue("%c%lld.%02lld", h < 0 ? '-' : '+', (long long)(magnitude / 100), (long long)(magnitude % 100));
 }
 
 int32_t clamp14(int64_t value)
@@ -130,12 +130,12 @@ std::string controllerValueText(const AdvControllerRow& row, int32_t value)
 {
     if (value < 0)
         return {};
-    return format("%d", row.centred ? value - kCentre7 : value);
+    return formatValue("%d", row.centred ? value - kCentre7 : value);
 }
 
 int32_t parseControllerValue(const AdvControllerRow& row, std::string_view text)
 {
-    const std::string typed = trimmed(text);
+    const std::string typed = trimBlanks(text);
     if (typed.empty())
         return -1;
     const int value = leadingNumber(typed);
@@ -163,7 +163,7 @@ std::string rpnFieldText(RpnField field, int32_t value)
         return signedHundredths(int64_t(value) * 100 / kSemitone - kCoarseOffsetHundredths);
     case RpnField::ModDepth: {
         const int64_t h = int64_t(value) * 100 / kSemitone;
-        return format("%lld.%02lld", (long long)(h / 100), (long long)(h % 100));
+        return formatValue("%lld.%02lld", (long long)(h / 100), (long long)(h % 100));
     }
     }
     return {};
@@ -171,7 +171,7 @@ std::string rpnFieldText(RpnField field, int32_t value)
 
 int32_t parseRpnField(RpnField field, std::string_view text)
 {
-    const std::string typed = trimmed(text);
+    const std::string typed = trimBlanks(text);
     if (typed.empty())
         return -1;
     switch (field) {
@@ -194,7 +194,7 @@ int32_t spinRpnField(RpnField field, int32_t value, std::string_view shown, int 
 {
     switch (field) {
     case RpnField::CoarseTune:
-        return clamp14(int64_t(leadingNumber(trimmed(shown)) + direction + kCentre7) * kSemitone);
+        return clamp14(int64_t(leadingNumber(trimBlanks(shown)) + direction + kCentre7) * kSemitone);
     case RpnField::BendRange:
         return clamp14(int64_t(value < 0 ? 0 : value) + direction * kSemitone);
     case RpnField::FineTune:
@@ -215,21 +215,21 @@ std::string destinationText(size_t index, int32_t value)
     if (value < 0)
         return {};
     const int v = std::min(value, 127);
-    const auto signedText = [](int x) { return format("%c%d", x < 0 ? '-' : '+', std::abs(x)); };
+    const auto signedText = [](int x) { return formatValue("%c%d", x < 0 ? '-' : '+', std::abs(x)); };
     switch (index) {
     case 0: return signedText(v - kCentre7);
     case 1: return signedText((v - kCentre7) * 150);
-    case 2: return format("%d", (v * 100 + 32) / 64);
-    case 3: return format("%d", (v * 600 + 63) / 127);
-    case 4: return format("%d", (v * 2400 + 63) / 127);
-    case 5: return format("%d", (v * 100 + 63) / 127);
+    case 2: return formatValue("%d", (v * 100 + 32) / 64);
+    case 3: return formatValue("%d", (v * 600 + 63) / 127);
+    case 4: return formatValue("%d", (v * 2400 + 63) / 127);
+    case 5: return formatValue("%d", (v * 100 + 63) / 127);
     default: return {};
     }
 }
 
 int32_t parseDestination(size_t index, std::string_view text)
 {
-    const std::string typed = trimmed(text);
+    const std::string typed = trimBlanks(text);
     if (typed.empty())
         return -1;
     const int64_t number = leadingNumber(typed) + (index <= 1 ? kCentre7 : 0);

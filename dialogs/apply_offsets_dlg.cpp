@@ -2,6 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/track_rows.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
@@ -14,25 +15,12 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
 
 namespace rz {
-
-namespace {
-
-QRadioButton* radio(QWidget* parent, QButtonGroup* group, const char* name, const char* text, int id)
-{
-    auto* button = new QRadioButton(text, parent);
-    button->setObjectName(name);
-    group->addButton(button, id);
-    return button;
-}
-
-} // namespace
 
 std::vector<size_t> offsetTracks(const CSongDoc& song, bool selectedOnly)
 {

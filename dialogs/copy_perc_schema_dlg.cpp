@@ -1,6 +1,6 @@
 #include "dialogs/copy_perc_schema_dlg.h"
 
-#include "core/text_codec.h"
+#include "dialogs/dialog_widgets.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -15,11 +15,6 @@ namespace {
 constexpr int kIsSetRole = Qt::UserRole;
 constexpr int kSynthRole = Qt::UserRole + 1;
 constexpr int kSetRole = Qt::UserRole + 2;
-
-QString shown(const std::string& bytes)
-{
-    return QString::fromStdString(decodeText(bytes));
-}
 
 } // namespace
 

@@ -20,7 +20,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Cues.htm";
+constexpr const char* kCuePropsHelpTopic = "::/Cues.htm";
 // Counts above the limit can be typed and are refused at OK, with a message.
 constexpr int kTypedCountLimit = 9999;
 
@@ -70,7 +70,7 @@ CCuePropsDlg::CCuePropsDlg(CSongDoc& song, const CuePropsParams& cue, bool timeC
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kCuePropsHelpTopic);
     });
     auto* form = new QFormLayout;
     form->addRow("Type:", m_kind);

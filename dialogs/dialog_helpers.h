@@ -37,6 +37,8 @@ std::optional<int32_t> rangedField(std::string_view text, int32_t low, int32_t h
 // A time typed as a percentage of a quarter note: (ticks x percent + 50) / 100,
 // truncated toward zero; a negative percentage gives negative ticks.
 int64_t percentToTicks(int64_t quarterTicks, int64_t percent);
+// Where the arrows of a "% of q.note" amount stop.
+inline constexpr int32_t kSpinPercent = 100;
 
 // A 14-bit number typed as "msb/lsb" or as one number; one number above 127
 // splits into n / 128 and n % 128. The lsb is held within 0..127.

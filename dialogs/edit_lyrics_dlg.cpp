@@ -3,6 +3,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -36,11 +37,6 @@ constexpr const char* kAlignments[] = {"Default", "Left", "Center", "Right"};
 bool hasFontCodes(LyricBreak b)
 {
     return b == LyricBreak::NewLine || b == LyricBreak::NewParagraph || b == LyricBreak::NewPage;
-}
-
-QString shown(const std::string& bytes)
-{
-    return QString::fromStdString(decodeText(bytes));
 }
 
 // A field's bytes: the stored ones while the field still shows them, so

@@ -28,7 +28,7 @@ namespace rz {
 
 namespace {
 
-constexpr std::string_view kHelpTopic = "::/Events.htm";
+constexpr std::string_view kEventPropsHelpTopic = "::/Events.htm";
 
 QString qs(const std::string& text)
 {
@@ -161,7 +161,7 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_services.help)
-            m_services.help(kHelpTopic);
+            m_services.help(kEventPropsHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

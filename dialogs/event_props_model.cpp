@@ -61,7 +61,7 @@ size_t indexOf(EventKindIndex kind)
     return size_t(kind);
 }
 
-std::string format(const char* pattern, auto... args)
+std::string formatItem(const char* pattern, auto... args)
 {
     char text[160];
     std::snprintf(text, sizeof text, pattern, args...);
@@ -95,8 +95,8 @@ std::vector<ComboItem> noteItems(const ISynthLookup* synths, const EventTrackInf
 std::string patchText(const std::string& name, int32_t bank, int32_t program, BankStyle style)
 {
     if (style.msbOnly())
-        return format("%s [%d, %d]", name.c_str(), bank / 128, program + style.patchBase());
-    return format("%s [%d (%d/%d),%d]", name.c_str(), bank, bank / 128, bank % 128, program + style.patchBase());
+        return formatItem("%s [%d, %d]", name.c_str(), bank / 128, program + style.patchBase());
+    return formatItem("%s [%d (%d/%d),%d]", name.c_str(), bank, bank / 128, bank % 128, program + style.patchBase());
 }
 
 std::vector<ComboItem> patchChangeItems(const ISynthLookup* synths, const EventTrackInfo& track)
@@ -124,7 +124,7 @@ std::vector<ComboItem> nrpnItems(const ISynthLookup* synths, const EventTrackInf
     if (!synths || !track.valid)
         return items;
     for (const NrpnListRow& row : synths->nrpnList(track.synth))
-        items.push_back({format("%d (%d/%d): %s", row.nrpn, row.nrpn / 128, row.nrpn % 128, row.name.c_str()),
+        items.push_back({formatItem("%d (%d/%d): %s", row.nrpn, row.nrpn / 128, row.nrpn % 128, row.name.c_str()),
                          row.nrpn});
     return items;
 }
@@ -246,16 +246,16 @@ std::string undefinedNumberText(EventKindIndex kind, int32_t number, int32_t acc
         return FormatNoteName(event, keySignature);
     }
     case EventKindIndex::Controller:
-    case EventKindIndex::Meta: return format("%d (undefined)", number);
+    case EventKindIndex::Meta: return formatItem("%d (undefined)", number);
     case EventKindIndex::PatchChange: {
         const int32_t bank = floorDiv128(number);
         const int32_t program = number - bank * 128 + style.patchBase();
         if (bank < 0 || bank > kMax14Bit)
-            return format("(undefined) [%d]", program);
-        return format("(undefined) [%d (%d/%d),%d]", bank, bank / 128, bank % 128, program);
+            return formatItem("(undefined) [%d]", program);
+        return formatItem("(undefined) [%d (%d/%d),%d]", bank, bank / 128, bank % 128, program);
     }
     case EventKindIndex::Rpn:
-    case EventKindIndex::Nrpn: return format("%d (%d/%d) (undefined)", number, number / 128, number % 128);
+    case EventKindIndex::Nrpn: return formatItem("%d (%d/%d) (undefined)", number, number / 128, number % 128);
     default: return {};
     }
 }

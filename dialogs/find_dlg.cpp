@@ -30,7 +30,7 @@ namespace rz {
 
 namespace {
 
-constexpr char kHelpTopic[] = "::/Find.htm";
+constexpr char kFindHelpTopic[] = "::/Find.htm";
 constexpr int kMaxPatternChars = int(FindCriteria::kPatternBytes) - 1;
 constexpr int32_t kLongestDuration = 24000; // the arrows' end; typed values may go past it
 
@@ -40,7 +40,7 @@ struct KindSpec {
 };
 
 // In the order of FindKind.
-constexpr KindSpec kKinds[kFindKindCount] = {
+constexpr KindSpec kFindKinds[kFindKindCount] = {
     {"Aftertouch", &FindCriteria::polyPressure}, {"Controllers", &FindCriteria::controllers},
     {"Meta", &FindCriteria::text},               {"Notes", &FindCriteria::notes},
     {"Patch changes", &FindCriteria::programs},  {"Pitch wheel", &FindCriteria::pitchBend},
@@ -113,7 +113,7 @@ constexpr CommandRow<CFindDlg> kCommands[] = {
 std::span<const CommandRow<CFindDlg>> CFindDlg::commandTable() { return kCommands; }
 
 CFindDlg::CFindDlg(CSongDoc& song, QWidget* parent)
-    : TimeEditDialog("Find", kHelpTopic, parent), m_song(song), m_store(song.context().profile)
+    : TimeEditDialog("Find", kFindHelpTopic, parent), m_song(song), m_store(song.context().profile)
 {
     buildControls();
     listPresets();
@@ -151,7 +151,7 @@ void CFindDlg::buildControls()
     auto* grid = new QGridLayout;
     int line = 0;
     for (const FindKind kind : kShownKinds) {
-        QCheckBox* box = checkBox(kKinds[size_t(kind)].text, kKinds[size_t(kind)].text, true);
+        QCheckBox* box = checkBox(kFindKinds[size_t(kind)].text, kFindKinds[size_t(kind)].text, true);
         m_kinds[size_t(kind)] = box;
         grid->addWidget(box, line, 0);
         bool first = true;
@@ -312,7 +312,7 @@ void CFindDlg::showRecord()
     m_findAll->setChecked(m_record.findAll != 0);
     m_selectedTracks->setChecked(m_record.selectedTracksOnly != 0);
     for (size_t k = 0; k < kFindKindCount; ++k)
-        m_kinds[k]->setChecked(m_record.*kKinds[k].flag != 0);
+        m_kinds[k]->setChecked(m_record.*kFindKinds[k].flag != 0);
     for (size_t f = 0; f < kFindFieldCount; ++f) {
         const FindRange& range = m_record.*kFields[f].range;
         m_rows[f].from->setText(fieldText(FindField(f), range.minimum));
@@ -330,7 +330,7 @@ void CFindDlg::readControls()
     m_record.findAll = m_findAll->isChecked() ? 1 : 0;
     m_record.selectedTracksOnly = m_selectedTracks->isChecked() ? 1 : 0;
     for (size_t k = 0; k < kFindKindCount; ++k)
-        m_record.*kKinds[k].flag = m_kinds[k]->isChecked() ? 1 : 0;
+        m_record.*kFindKinds[k].flag = m_kinds[k]->isChecked() ? 1 : 0;
     for (size_t f = 0; f < kFindFieldCount; ++f) {
         FindRange& range = m_record.*kFields[f].range;
         range.minimum = fieldValue(FindField(f), m_rows[f].from, range.minimum);

@@ -21,7 +21,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Transport.htm#goto";
+constexpr const char* kGotoHelpTopic = "::/Transport.htm#goto";
 constexpr int kTickWidth = 80;
 constexpr int kTextWidth = 190;
 
@@ -89,7 +89,7 @@ CGotoDlg::CGotoDlg(const CSongDoc& song, int rate, QWidget* parent) : QDialog(pa
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kGotoHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(time);

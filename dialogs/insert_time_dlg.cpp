@@ -1,5 +1,6 @@
 #include "dialogs/insert_time_dlg.h"
 
+#include "dialogs/dialog_helpers.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
@@ -20,7 +21,6 @@ namespace rz {
 
 namespace {
 
-constexpr int32_t kSpinPercent = 100;
 constexpr int kDefaultRate = -1; // the time code's default frame rate
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/prompt.h"
 #include "dialogs/dialog_helpers.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -15,36 +16,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <climits>
 
 namespace rz {
-
-namespace {
-
-QRadioButton* radio(QWidget* parent, QButtonGroup* group, const char* name, const char* text, int id)
-{
-    auto* button = new QRadioButton(text, parent);
-    button->setObjectName(name);
-    group->addButton(button, id);
-    return button;
-}
-
-// Typed letters show in upper case.
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-} // namespace
 
 // ---- Move
 

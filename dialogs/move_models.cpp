@@ -33,7 +33,7 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string_view trimmed(std::string_view text)
+std::string_view trimAsciiSpace(std::string_view text)
 {
     while (!text.empty() && isSpace(text.front()))
         text.remove_prefix(1);
@@ -145,7 +145,7 @@ void MoveModel::save(IProfile& profile) const
 
 std::optional<MeasureLabel> parseMeasureLabel(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimAsciiSpace(text);
     if (text.empty())
         return std::nullopt;
     MeasureLabel label;

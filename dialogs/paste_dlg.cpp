@@ -1,6 +1,7 @@
 #include "dialogs/paste_dlg.h"
 
 #include "core/prompt.h"
+#include "dialogs/dialog_helpers.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -15,8 +16,6 @@
 namespace rz {
 
 namespace {
-
-constexpr int32_t kSpinPercent = 100;
 
 struct Choice {
     const char* name;

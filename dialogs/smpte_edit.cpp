@@ -8,7 +8,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kFieldNames[4] = {"hours", "minutes", "seconds", "frames"};
+constexpr const char* kSmpteFieldNames[4] = {"hours", "minutes", "seconds", "frames"};
 
 } // namespace
 
@@ -27,7 +27,7 @@ CSmpteEdit::CSmpteEdit(double time, int rate, QWidget* parent) : QWidget(parent)
     const int height = TimePosModel::heightAt(dpi);
     for (size_t i = 0; i < m_fields.size(); ++i) {
         auto* edit = new SpinEdit(this);
-        edit->setObjectName(kFieldNames[i]);
+        edit->setObjectName(kSmpteFieldNames[i]);
         // Only hours takes a minus sign.
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(i == 0 ? "-?[0-9]*" : "[0-9]*"), edit));

@@ -2,6 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/smpte_time.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
@@ -22,7 +23,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/SongProps.htm";
+constexpr const char* kSongPropsHelpTopic = "::/SongProps.htm";
 constexpr int kTitleLength = 80;
 constexpr int kSubtitleLength = 120;
 constexpr int kAuthorLength = 50;
@@ -49,11 +50,6 @@ private:
     int m_max;
     qsizetype m_last;
 };
-
-QString qtext(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
 
 } // namespace
 
@@ -145,7 +141,7 @@ CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kSongPropsHelpTopic);
     });
     connect(m_setDefault, &QPushButton::clicked, this, &CSongPropsDlg::setAsDefault);
     connect(m_rate, &QComboBox::currentIndexChanged, this, [this](int index) {

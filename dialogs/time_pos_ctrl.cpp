@@ -1,25 +1,14 @@
 #include "dialogs/time_pos_ctrl.h"
 
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/spin_edit.h"
 
 #include <QRegularExpressionValidator>
-#include <QValidator>
 
 namespace rz {
 namespace {
 
-// Measure labels are typed in upper case ("12A").
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-constexpr const char* kFieldNames[3] = {"measure", "beat", "tick"};
+constexpr const char* kTimeFieldNames[3] = {"measure", "beat", "tick"};
 
 } // namespace
 
@@ -44,7 +33,7 @@ CTimePosCtrl::CTimePosCtrl(const CSongDoc& song, int32_t tick, unsigned options,
 void CTimePosCtrl::addField(TimeField which, int left)
 {
     auto* edit = new SpinEdit(this);
-    edit->setObjectName(kFieldNames[size_t(which)]);
+    edit->setObjectName(kTimeFieldNames[size_t(which)]);
     if (which == TimeField::Measure)
         edit->setValidator(new UpperCaseValidator(edit));
     else

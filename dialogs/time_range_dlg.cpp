@@ -1,6 +1,7 @@
 #include "dialogs/time_range_dlg.h"
 
 #include "core/prompt.h"
+#include "dialogs/dialog_helpers.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -13,12 +14,6 @@
 #include <QVBoxLayout>
 
 namespace rz {
-
-namespace {
-
-constexpr int32_t kSpinPercent = 100; // the arrows of a "% of q.note" amount stop here
-
-} // namespace
 
 // ---- Copy Time
 

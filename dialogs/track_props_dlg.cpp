@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/song_host.h"
 #include "dialogs/adv_controllers_dlg.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/song_props_model.h"
 #include "dialogs/spin_edit.h"
 #include "song/event_format.h"
@@ -35,8 +36,8 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Tracks.htm#edit";
-constexpr const char* kKinds[] = {"MIDI", "Waveform Audio", "Track 0 (meta)"};
+constexpr const char* kTrackPropsHelpTopic = "::/Tracks.htm#edit";
+constexpr const char* kTrackKinds[] = {"MIDI", "Waveform Audio", "Track 0 (meta)"};
 constexpr const char* kClefs[] = {"Treble", "Bass", "Keyboard", "Alto", "Tenor", "Percussion", "Percussion Line"};
 constexpr int kKeyboardClef = 2;
 constexpr int kMaxOffset = 127; // key and velocity offsets, either way
@@ -46,10 +47,10 @@ constexpr size_t kPanSlot = 0;
 constexpr size_t kVolumeSlot = 1;
 // The colour sample and the clef preview, in pixels.
 constexpr int kSampleSize = 24;
-constexpr int kPreviewHeight = 40;
-constexpr int kPreviewWidth = 140;
-constexpr int kPreviewFontPixels = 20;
-constexpr int kPreviewKey = 3;
+constexpr int kClefPreviewHeight = 40;
+constexpr int kClefPreviewWidth = 140;
+constexpr int kClefPreviewFontPixels = 20;
+constexpr int kClefPreviewKey = 3;
 constexpr Color kMixedColor = 0xFFFFFFFF;
 
 CTrackPropsDlg* g_openDialog = nullptr;
@@ -62,11 +63,6 @@ public:
 protected:
     void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
 };
-
-QString qtext(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
 
 void fillCombo(QComboBox* combo, const std::vector<ComboItem>& items)
 {
@@ -186,7 +182,7 @@ void CTrackPropsDlg::buildControls()
     m_colorSample->setFixedSize(kSampleSize, kSampleSize);
     m_clefPreview = new QLabel(this);
     m_clefPreview->setObjectName("clef1124");
-    m_clefPreview->setFixedSize(kPreviewWidth, kPreviewHeight);
+    m_clefPreview->setFixedSize(kClefPreviewWidth, kClefPreviewHeight);
     m_advanced = new QPushButton("&Advanced...", this);
     m_advanced->setObjectName("advanced1270");
 }
@@ -259,7 +255,7 @@ void CTrackPropsDlg::layOut()
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kTrackPropsHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(general);
@@ -271,7 +267,7 @@ void CTrackPropsDlg::layOut()
 
 void CTrackPropsDlg::fillCombos()
 {
-    fillCombo(m_kind, {kKinds[0], kKinds[1], kKinds[2]}, m_p.kind);
+    fillCombo(m_kind, {kTrackKinds[0], kTrackKinds[1], kTrackKinds[2]}, m_p.kind);
     fillCombo(m_clef, std::vector<std::string>(std::begin(kClefs), std::end(kClefs)), m_p.clef);
     std::vector<std::string> notes;
     for (int note = 0; note <= 127; ++note) {
@@ -557,7 +553,7 @@ void CTrackPropsDlg::chooseColor()
 
 void CTrackPropsDlg::drawClefPreview()
 {
-    QPixmap preview(kPreviewWidth, kPreviewHeight);
+    QPixmap preview(kClefPreviewWidth, kClefPreviewHeight);
     preview.fill(Qt::white);
     if (m_font != nullptr && m_p.clef >= 0) {
         QPainter painter(&preview);
@@ -565,9 +561,9 @@ void CTrackPropsDlg::drawClefPreview()
         CTrack track;
         track.notationSetting = m_p.clef;
         MeasureRec measure;
-        measure.key = kPreviewKey;
-        QRect rect(2, (kPreviewHeight - kPreviewFontPixels) / 2, kPreviewWidth - 4, kPreviewFontPixels);
-        DrawStaffHeader(&painter, rect, &track, measure, 0, 0, *m_font, kPreviewFontPixels);
+        measure.key = kClefPreviewKey;
+        QRect rect(2, (kClefPreviewHeight - kClefPreviewFontPixels) / 2, kClefPreviewWidth - 4, kClefPreviewFontPixels);
+        DrawStaffHeader(&painter, rect, &track, measure, 0, 0, *m_font, kClefPreviewFontPixels);
     }
     m_clefPreview->setPixmap(preview);
 }

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kUndefined = "<undefined>";
 constexpr const char* kDrumsetWord = "DRUMSET";
 
-std::string_view trimmed(std::string_view text)
+std::string_view trimSpace(std::string_view text)
 {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
@@ -34,7 +34,7 @@ std::string lowered(std::string_view text)
 }
 
 template <class... Args>
-std::string format(const char* pattern, Args... args)
+std::string formatLabel(const char* pattern, Args... args)
 {
     char text[96];
     std::snprintf(text, sizeof text, pattern, args...);
@@ -44,8 +44,8 @@ std::string format(const char* pattern, Args... args)
 std::string bankItemText(int bank, const std::string& name, BankStyle style)
 {
     if (style.msbOnly())
-        return format("%d: ", bank / 128) + name;
-    return format("%d (%d/%d): ", bank, bank / 128, bank % 128) + name;
+        return formatLabel("%d: ", bank / 128) + name;
+    return formatLabel("%d (%d/%d): ", bank, bank / 128, bank % 128) + name;
 }
 
 // "Category: name" sorted by category, else "name [Category]".
@@ -79,7 +79,7 @@ std::vector<std::string> portTexts(const IProfile& profile, const Setting& row)
     std::vector<std::string> texts;
     for (int port = 0; port < kPortCount; ++port) {
         std::string name = readSettingText(profile, row, std::to_string(port));
-        texts.push_back(format("%d: ", port) + (name.empty() ? std::string(kUndefined) : name));
+        texts.push_back(formatLabel("%d: ", port) + (name.empty() ? std::string(kUndefined) : name));
     }
     return texts;
 }
@@ -88,7 +88,7 @@ std::vector<std::string> portTexts(const IProfile& profile, const Setting& row)
 
 int32_t parseBankText(std::string_view text, BankStyle style)
 {
-    text = trimmed(text);
+    text = trimSpace(text);
     if (text.empty())
         return -1;
     int64_t bank = leadingNumber(text);
@@ -102,7 +102,7 @@ int32_t parseBankText(std::string_view text, BankStyle style)
 
 TypedPatch parsePatchText(std::string_view text, BankStyle style)
 {
-    text = trimmed(text);
+    text = trimSpace(text);
     TypedPatch typed;
     if (text.empty())
         return typed;
@@ -117,7 +117,7 @@ TypedPatch parsePatchText(std::string_view text, BankStyle style)
 
 std::string unlistedBankText(int32_t bank)
 {
-    return format("%d (%d/%d)", bank, bank / 128, bank % 128);
+    return formatLabel("%d (%d/%d)", bank, bank / 128, bank % 128);
 }
 
 SynthPatches listSynthPatches(const ISynthLookup* synths, int synth)
@@ -172,12 +172,12 @@ std::vector<ComboItem> patchItems(const SynthPatches& synth, int32_t bank, bool 
     if (drumChannel) {
         for (const DrumsetListRow& set : synth.drumsets)
             if (set.bank == bank && set.program >= 0 && set.program <= 127)
-                items.push_back({format("%d", set.program + style.patchBase()), set.program});
+                items.push_back({formatLabel("%d", set.program + style.patchBase()), set.program});
         return items;
     }
     for (const PatchListRow& row : synth.patches)
         if (row.bank == bank && row.patch >= 0 && row.patch <= 127)
-            items.push_back({format("%d: ", row.patch + style.patchBase()) + row.name, row.patch});
+            items.push_back({formatLabel("%d: ", row.patch + style.patchBase()) + row.name, row.patch});
     return items;
 }
 
@@ -202,7 +202,7 @@ std::vector<std::string> channelTexts(const OutPortInfo& port)
     std::vector<std::string> texts;
     for (int channel = 0; channel < kChannelCount; ++channel) {
         const bool drums = (port.drumMask >> channel) & 1;
-        texts.push_back(format("%d:  ", channel + 1) + port.synthName + (drums ? " (drums)" : " "));
+        texts.push_back(formatLabel("%d:  ", channel + 1) + port.synthName + (drums ? " (drums)" : " "));
     }
     return texts;
 }

@@ -2,6 +2,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "dialogs/dialog_widgets.h"
 #include "dialogs/note_value_box.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_range_defaults.h"
@@ -20,7 +21,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -32,14 +32,6 @@ namespace d = time_defaults;
 namespace td = transform_defaults;
 
 namespace {
-
-QRadioButton* radio(QWidget* parent, QButtonGroup* group, const char* name, const char* text, int id)
-{
-    auto* button = new QRadioButton(text, parent);
-    button->setObjectName(name);
-    group->addButton(button, id);
-    return button;
-}
 
 void checkId(QButtonGroup* group, int id)
 {

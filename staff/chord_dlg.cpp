@@ -35,7 +35,7 @@ namespace {
 
 using namespace chord_grid;
 
-constexpr const char* kHelpTopic = "::/Chords.htm";
+constexpr const char* kChordHelpTopic = "::/Chords.htm";
 constexpr QSize kPictureSize(240, 164);
 // The grid inside the picture, room left for the name above it, the marks
 // over the strings and the first fret's number beside it.
@@ -191,7 +191,7 @@ void CChordDlg::buildControls()
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kChordHelpTopic);
     });
     connect(m_group, &QComboBox::currentIndexChanged, this, &CChordDlg::fillChords);
     connect(m_group, &QComboBox::editTextChanged, this, &CChordDlg::fillChords);

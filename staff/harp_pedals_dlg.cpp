@@ -9,7 +9,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/harp.htm";
+constexpr const char* kHarpPedalsHelpTopic = "::/harp.htm";
 constexpr QSize kDiagramSize(240, 120);
 // Every pedal natural.
 constexpr uint32_t kResetPedals = 0;
@@ -34,7 +34,7 @@ CHarpPedalsDlg::CHarpPedalsDlg(uint32_t pedals, QWidget* parent) : QDialog(paren
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kHarpPedalsHelpTopic);
     });
     connect(m_reset, &QPushButton::clicked, this, [this] {
         m_pedals->setState(kResetPedals);

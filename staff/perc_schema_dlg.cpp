@@ -30,7 +30,7 @@ namespace {
 constexpr std::array<const char*, kPercussionHeadChoices> kHeadNames = {"Oval", "Square", "Triangle", "Diamond", "X"};
 constexpr std::array<const char*, kPercussionCircleChoices> kCircleNames = {"None", "Circle", "Plus",
                                                                             "Bisected circle"};
-constexpr const char* kHelpTopic = "::/PSchema.htm";
+constexpr const char* kPercSchemaHelpTopic = "::/PSchema.htm";
 constexpr const char* kDefaultsQuestion = "Set to defaults--are you sure?";
 
 enum Column { kNumberColumn, kNameColumn, kHeadColumn, kOffsetColumn };
@@ -134,7 +134,7 @@ void CPercSchemaDlg::buildControls()
     connect(m_defaults, &QPushButton::clicked, this, [this] { OnGmDefaults(); });
     connect(help, &QPushButton::clicked, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kPercSchemaHelpTopic);
     });
     connect(ok, &QPushButton::clicked, this, &CPercSchemaDlg::accept);
 }

@@ -39,8 +39,6 @@ namespace {
 constexpr int kPedalTool = -2;
 constexpr int kWedgeTool = -1;
 constexpr int kTextTool = -3;
-constexpr int kScrollTop = 6;
-constexpr int kScrollBottom = 7;
 
 // The letter steps a key signature alters, in the order it adds them.
 constexpr int kSharpSteps[7] = {3, 0, 4, 1, 5, 2, 6};
@@ -801,8 +799,8 @@ bool StaffMouse::key(int key)
         if (tall)
             m_view.scrollByKey(key == Qt::Key_PageUp     ? int(ZoomScrollBar::kPageUp)
                                : key == Qt::Key_PageDown ? int(ZoomScrollBar::kPageDown)
-                               : key == Qt::Key_End      ? kScrollBottom
-                                                         : kScrollTop);
+                               : key == Qt::Key_End      ? StaffView::kScrollBottom
+                                                         : StaffView::kScrollTop);
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:

@@ -30,8 +30,6 @@
 namespace rz {
 namespace {
 
-constexpr int kScrollTop = 6;
-constexpr int kScrollBottom = 7;
 constexpr const char* kLyricPrefix = "Lyric";
 constexpr const char* kDefaultLyricFace = "Arial Narrow";
 

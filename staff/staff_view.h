@@ -85,6 +85,9 @@ public:
     static constexpr int kLyricEditWidth = 80;
     static constexpr int kLyricEditHeight = 18;
     static constexpr int kMaxLyric = 99;
+    // Scroll codes beyond ZoomScrollBar's: to the top and to the bottom.
+    static constexpr int kScrollTop = 6;
+    static constexpr int kScrollBottom = 7;
 
     StaffView(const StaffViewContext& context, bool leadSheet, bool topLevel,
               QWidget* parent = nullptr);

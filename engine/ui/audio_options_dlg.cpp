@@ -16,7 +16,7 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kHelpTopic = "::/Audio.htm";
+constexpr const char* kAudioOptionsHelpTopic = "::/Audio.htm";
 
 QComboBox* namedCombo(const char* name, QWidget* parent)
 {
@@ -59,7 +59,7 @@ void CAudioOptionsDlg::build()
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kAudioOptionsHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_enable);

@@ -21,7 +21,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/PortSetup.htm";
+constexpr const char* kPortSetupHelpTopic = "::/PortSetup.htm";
 constexpr int kDrumChannels = 16;
 constexpr QSize kFaderSize(18, 110);
 
@@ -109,7 +109,7 @@ void CPortSetupDlg::buildControls()
     connect(buttons, &QDialogButtonBox::rejected, this, &CPortSetupDlg::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kPortSetupHelpTopic);
     });
     layout->addWidget(buttons);
 }

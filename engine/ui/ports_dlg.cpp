@@ -27,7 +27,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Ports.htm";
+constexpr const char* kPortsHelpTopic = "::/Ports.htm";
 constexpr int kKindRole = Qt::UserRole;      // what a tree item is
 constexpr int kIndexRole = Qt::UserRole + 1; // its group, port or input index
 enum ItemKind : int { kGroupItem = 0, kPortItem = 1, kInputItem = 2 };
@@ -236,7 +236,7 @@ void CPortsDlg::buildControls()
     connect(buttons, &QDialogButtonBox::rejected, this, &CPortsDlg::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_services.help)
-            m_services.help(kHelpTopic);
+            m_services.help(kPortsHelpTopic);
     });
 
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { FillPortList(true); });

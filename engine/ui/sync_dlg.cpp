@@ -15,7 +15,7 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kHelpTopic = "::/Synch.htm";
+constexpr const char* kSyncHelpTopic = "::/Synch.htm";
 
 } // namespace
 
@@ -29,7 +29,7 @@ CSyncDlg::CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kSyncHelpTopic);
     });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildMode());

@@ -32,7 +32,7 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kHelpTopic = "::/WaveMaker.htm";
+constexpr const char* kWaveMakerHelpTopic = "::/WaveMaker.htm";
 constexpr int kMaxGain = 10000;
 constexpr int kGainTick = 1000;
 constexpr int kMaxFadeSeconds = 5;
@@ -256,7 +256,7 @@ QWidget* CWaveMakerDlg::buildButtons()
     connect(m_cancel, &QPushButton::clicked, this, &CWaveMakerDlg::reject);
     connect(help, &QPushButton::clicked, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kWaveMakerHelpTopic);
     });
     return box;
 }

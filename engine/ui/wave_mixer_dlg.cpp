@@ -20,7 +20,7 @@
 namespace rz {
 namespace {
 
-constexpr const char* kHelpTopic = "::/Audio2.htm#mix";
+constexpr const char* kWaveMixerHelpTopic = "::/Audio2.htm#mix";
 constexpr const char* kBrowseTitle = "Mix audio to...";
 constexpr const char* kWavFilter = "Uncompressed audio (*.wav)";
 constexpr const char* kWmaFilter = "Windows Media Audio (*.wma)";
@@ -204,7 +204,7 @@ void CWaveMixerDlg::OnBrowse()
 void CWaveMixerDlg::OnHelp()
 {
     if (m_services.help)
-        m_services.help(kHelpTopic);
+        m_services.help(kWaveMixerHelpTopic);
 }
 
 void CWaveMixerDlg::readControls()

@@ -22,7 +22,7 @@ namespace rz {
 
 namespace {
 
-constexpr const char* kHelpTopic = "::/Audio2.htm#props";
+constexpr const char* kWavePropsHelpTopic = "::/Audio2.htm#props";
 
 } // namespace
 
@@ -57,7 +57,7 @@ CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidge
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_help)
-            m_help(kHelpTopic);
+            m_help(kWavePropsHelpTopic);
     });
     auto* form = new QFormLayout;
     form->addRow("File:", file);

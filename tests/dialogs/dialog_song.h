@@ -1,6 +1,7 @@
 #pragma once
 
 #include "song/measure_map.h"
+#include "song/selection.h"
 #include "song/song_doc.h"
 #include "tests/song/song_fixture.h"
 
@@ -42,6 +43,14 @@ struct DialogSong {
 inline DialogSong mixedSong()
 {
     return DialogSong(120, {{4, 4, 1}, {3, 4, 2, 'A'}, {6, 8, 3}, {3, 2, 0, 'B'}, {4, 4, 12}});
+}
+
+// Selects the time range [from, to) as the dialogs read it.
+inline void selectRange(CSongDoc& song, int32_t from, int32_t to)
+{
+    song.selectionKind = kSelectTimeRange;
+    song.selectionFrom = from;
+    song.selectionTo = to;
 }
 
 } // namespace rz

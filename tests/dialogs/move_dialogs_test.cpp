@@ -6,6 +6,7 @@
 #include "dialogs/move_models.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/selection.h"
+#include "tests/dialogs/dialog_controls.h"
 #include "tests/dialogs/dialog_song.h"
 #include "tests/song/song_builder.h"
 
@@ -19,14 +20,6 @@
 
 namespace rz {
 namespace {
-
-template <class T = QWidget>
-T* child(QWidget& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 // A 4/4 song at `timeBase` with user tracks "Piano" and "Bass".
 struct TwoTrackSong : DialogSong {

@@ -14,7 +14,7 @@ namespace {
 const double kDropFrameUs = 1'000'000.0 / 29.97;
 const double kFrame30Us = 1'000'000.0 / 30.0;
 
-std::string shown(const SmpteEditModel& model)
+std::string smpteText(const SmpteEditModel& model)
 {
     return model.text(SmpteField::Hours) + ":" + model.text(SmpteField::Minutes) + ":"
            + model.text(SmpteField::Seconds) + ":" + model.text(SmpteField::Frames);
@@ -39,7 +39,7 @@ TEST(SmpteEditModel, DropFrameTimesShowStandardLabelsAndComposeBack)
     };
     for (const auto& c : kCases) {
         SmpteEditModel model(double(c.frame) * kDropFrameUs, kSmpteRate30Drop);
-        EXPECT_EQ(shown(model), c.text) << c.frame;
+        EXPECT_EQ(smpteText(model), c.text) << c.frame;
         EXPECT_FALSE(model.commit()) << "nothing typed: no change";
         EXPECT_NEAR(model.time(), double(c.frame) * kDropFrameUs, 1e-3) << c.frame;
     }
@@ -65,7 +65,7 @@ TEST(SmpteEditModel, TypedFieldsCarryIntoTheNextField)
         type(model, c.fields[0], c.fields[1], c.fields[2], c.fields[3]);
         model.commit();
         EXPECT_NEAR(model.time(), c.expected, 1e-3) << c.text;
-        EXPECT_EQ(shown(model), c.text);
+        EXPECT_EQ(smpteText(model), c.text);
     }
 }
 
@@ -90,7 +90,7 @@ TEST(SmpteEditModel, StepsCarryAndBorrowThroughTheComposition)
     for (const auto& c : kCases) {
         SmpteEditModel model(c.from, c.rate);
         const bool told = c.up ? model.stepUp(c.field) : model.stepDown(c.field);
-        EXPECT_EQ(shown(model), c.text) << c.text;
+        EXPECT_EQ(smpteText(model), c.text) << c.text;
         EXPECT_EQ(told, c.told) << c.text;
     }
 }
@@ -99,7 +99,7 @@ TEST(SmpteEditModel, AFieldLeftUnchangedTellsNoOneButDropsTheSubframes)
 {
     const double halfFrameOn = 7.5 * kFrame30Us;
     SmpteEditModel model(halfFrameOn, kSmpteRate30);
-    EXPECT_EQ(shown(model), "0:0:0:7");
+    EXPECT_EQ(smpteText(model), "0:0:0:7");
     EXPECT_FALSE(model.commit());
     EXPECT_NEAR(model.time(), 7 * kFrame30Us, 1e-6);
 }
@@ -113,11 +113,11 @@ TEST(SmpteEditModel, HalfAMicrosecondBeforeAFrameShowsThatFrame)
 TEST(SmpteEditModel, ANegativeTimeLeavesTheFieldsAlone)
 {
     SmpteEditModel none(-1.0, kSmpteRate30);
-    EXPECT_EQ(shown(none), ":::");
+    EXPECT_EQ(smpteText(none), ":::");
     EXPECT_FALSE(none.commit()) << "all fields empty";
     SmpteEditModel model(2'000'000.0, kSmpteRate30);
     model.setTime(-1.0);
-    EXPECT_EQ(shown(model), "0:0:2:0");
+    EXPECT_EQ(smpteText(model), "0:0:2:0");
 }
 
 TEST(SmpteEditModel, AnyTextComposesWithoutOverflow)
@@ -147,7 +147,7 @@ TEST(SmpteEditModel, RatesOutsideTheTableAreHeld)
     EXPECT_EQ(SmpteEditModel(0.0, -1).rate(), defaultSmpteRate());
     SmpteEditModel model(1'000'000.0, kSmpteRate30);
     model.setRate(kSmpteRate25);
-    EXPECT_EQ(shown(model), "0:0:1:0");
+    EXPECT_EQ(smpteText(model), "0:0:1:0");
     EXPECT_EQ(model.time(), 1'000'000.0) << "a new rate changes the display, not the time";
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/selection.h"
+#include "tests/dialogs/dialog_controls.h"
 #include "tests/song/song_fixture.h"
 
 #include <QAbstractButton>
@@ -57,22 +58,6 @@ protected:
 };
 
 using InsertTempo = ClockFixture;
-
-template <class T>
-T* child(const QWidget& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void typeInto(QLineEdit* field, const char* text)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 TEST_F(InsertTempo, TypedTempoIsHeldToWhatASongStores)
 {

@@ -13,7 +13,7 @@
 namespace rz {
 namespace {
 
-std::string shown(const TimePosModel& model)
+std::string timeText(const TimePosModel& model)
 {
     return model.text(TimeField::Measure) + ":" + model.text(TimeField::Beat) + ":"
            + model.text(TimeField::Tick);
@@ -44,7 +44,7 @@ TEST(TimePosModel, EveryPositionShowsAndTypesBackToItself)
     };
     for (const auto& c : kCases) {
         const TimePosModel model(*s.song, c.tick);
-        EXPECT_EQ(shown(model), c.text) << c.tick;
+        EXPECT_EQ(timeText(model), c.text) << c.tick;
         const std::string text = c.text;
         const size_t a = text.find(':');
         const size_t b = text.find(':', a + 1);
@@ -74,11 +74,11 @@ TEST(TimePosModel, TypedMeasuresPastTheMapAndLabelsThatMatchNothing)
     for (const auto& c : kCases) {
         TimePosModel model(*s.song, 700);
         model.edit(TimeField::Measure, c.measure);
-        EXPECT_EQ(shown(model).substr(shown(model).find(':')), ":1:0") << c.measure;
+        EXPECT_EQ(timeText(model).substr(timeText(model).find(':')), ":1:0") << c.measure;
         model.commitMeasure();
         EXPECT_EQ(model.tick(), c.expected) << c.measure;
         if (c.expected == 700) {
-            EXPECT_EQ(shown(model), "2A:2:100") << "the old text comes back";
+            EXPECT_EQ(timeText(model), "2A:2:100") << "the old text comes back";
         }
     }
 }
@@ -187,22 +187,22 @@ TEST(TimePosModel, AnEmptyFieldLeftWithoutAPositionKeepsNone)
 {
     DialogSong s = mixedSong();
     TimePosModel model(*s.song, TimePosModel::kNoPosition);
-    EXPECT_EQ(shown(model), "::");
+    EXPECT_EQ(timeText(model), "::");
     for (TimeField field : {TimeField::Measure, TimeField::Beat, TimeField::Tick}) {
         model.commit(field);
         EXPECT_EQ(model.tick(), TimePosModel::kNoPosition);
     }
     model.setTick(-5);
-    EXPECT_EQ(shown(model), "::");
+    EXPECT_EQ(timeText(model), "::");
 }
 
 TEST(TimePosModel, MeasureOnlyShowsAndTakesWholeMeasures)
 {
     DialogSong s = mixedSong();
     TimePosModel model(*s.song, 700, true);
-    EXPECT_EQ(shown(model), "2A::");
+    EXPECT_EQ(timeText(model), "2A::");
     model.edit(TimeField::Measure, "3");
-    EXPECT_EQ(shown(model), "3::");
+    EXPECT_EQ(timeText(model), "3::");
     model.commitMeasure();
     EXPECT_EQ(model.tick(), 840);
     model.edit(TimeField::Measure, "14");
@@ -247,7 +247,7 @@ TEST(TimePosModel, TinyTimeBasesHugeMetersAndEmptyMapsSurvive)
     }
     DialogSong tiny(6, {{3, 64, 1}, {1, 64, 2}}); // measures of one tick
     TimePosModel model(*tiny.song, 5);
-    EXPECT_EQ(shown(model), "6:1:0");
+    EXPECT_EQ(timeText(model), "6:1:0");
     model.stepDown(TimeField::Measure);
     EXPECT_EQ(model.tick(), 4);
     model.edit(TimeField::Measure, "2");

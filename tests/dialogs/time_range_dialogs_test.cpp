@@ -11,6 +11,7 @@
 #include "dialogs/time_range_models.h"
 #include "song/clipboard.h"
 #include "song/selection.h"
+#include "tests/dialogs/dialog_controls.h"
 #include "tests/dialogs/dialog_song.h"
 #include "tests/song/clipboard_fixture.h"
 
@@ -25,37 +26,6 @@
 
 namespace rz {
 namespace {
-
-template <class T = QWidget>
-T* child(QWidget& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void showActive(QDialog& dialog)
-{
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-// Types into a field over its text and leaves it with Tab.
-void typeInto(QLineEdit* field, const char* text)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
-
-void selectRange(CSongDoc& song, int32_t from, int32_t to)
-{
-    song.selectionKind = kSelectTimeRange;
-    song.selectionFrom = from;
-    song.selectionTo = to;
-}
 
 TEST(TimeRangeDialogs, PercentOfAQuarterBecomesTicksAtOkAndNothingWithTheBoxOff)
 {

@@ -9,6 +9,7 @@
 #include "dialogs/transform_models.h"
 #include "song/edit_transforms.h"
 #include "song/selection.h"
+#include "tests/dialogs/dialog_controls.h"
 #include "tests/dialogs/dialog_song.h"
 #include "tests/song/clipboard_fixture.h"
 #include "tests/support/fake_synth_lookup.h"
@@ -26,39 +27,9 @@
 namespace rz {
 namespace {
 
-template <class T = QWidget>
-T* child(QWidget& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void showActive(QDialog& dialog)
-{
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-void typeInto(QLineEdit* field, const char* text)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
-
 QAbstractButton* okOf(QDialog& dialog)
 {
     return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-}
-
-void selectRange(CSongDoc& song, int32_t from, int32_t to)
-{
-    song.selectionKind = kSelectTimeRange;
-    song.selectionFrom = from;
-    song.selectionTo = to;
 }
 
 TEST(TransformDialogs, QuantizeRowsGiveTheirGridThroughTheEdit)

@@ -9,8 +9,8 @@
 namespace rz::test {
 namespace {
 
-constexpr int kSymbolSize = 40;   // a staff space is 10 px
-constexpr int kY = 120;  // the middle line
+constexpr int kSymbolSize = 40; // a staff space is 10 px
+constexpr int kY = 120;         // the middle line
 
 std::unique_ptr<CStaffNote> element(int x, int value, std::vector<int> positions, bool rest = false)
 {
@@ -281,8 +281,8 @@ TEST(NoteSymbols, HeadTwelveIsACircledCross)
     circled.notes[0]->items[0].head = 12;
     const QRect cross = inkBox(draw(plain), QRect(60, kY - 12, 60, 24));
     const QRect ring = inkBox(draw(circled), QRect(60, kY - 12, 60, 24));
-    EXPECT_TRUE(near(cross, expectedInk(musicFont(), MusicGlyph::HeadWhole4,
-                                        QPointF(100 - musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize) / 2, kY), kSymbolSize), 2));
+    const QPointF origin(100 - musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize) / 2, kY);
+    EXPECT_TRUE(near(cross, expectedInk(musicFont(), MusicGlyph::HeadWhole4, origin, kSymbolSize), 2));
     EXPECT_GT(ring.width(), cross.width() + 2);
     EXPECT_GT(ring.height(), cross.height() + 2);
 }

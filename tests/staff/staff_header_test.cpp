@@ -7,9 +7,9 @@
 namespace rz::test {
 namespace {
 
-constexpr int kHeaderSize = 40;       // pixel size: the staff is 40 px high
+constexpr int kHeaderSize = 40; // pixel size: the staff is 40 px high
 constexpr int kLeft = 20;
-constexpr int kTop = 60;     // the top line
+constexpr int kTop = 60;        // the top line
 constexpr int kBottomLine = kTop + kHeaderSize;
 
 MeasureRec meter(int numerator, int denominator, int key = 0)

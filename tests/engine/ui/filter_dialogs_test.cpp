@@ -11,6 +11,7 @@
 #include "engine/ui/filter_prop_page.h"
 #include "engine/ui/filter_prop_sheet.h"
 #include "tests/engine/audio/filter_fixture.h"
+#include "tests/engine/ui/when_shown.h"
 #include "tests/support/eventually.h"
 #include "tests/support/scripted_prompt.h"
 
@@ -21,7 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -31,12 +31,6 @@
 
 namespace rz {
 namespace {
-
-// Runs `step` once the modal dialog's loop is up.
-void whenShown(std::function<void()> step)
-{
-    QTimer::singleShot(0, std::move(step));
-}
 
 TEST(AudioFilters, AnEmptyPluginFolderListsNothingAndKeepsOkDisabled)
 {

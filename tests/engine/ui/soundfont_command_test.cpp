@@ -11,6 +11,7 @@
 #include "platform/soundfont_banks.h"
 #include "res/command_ids.h"
 #include "tests/engine/ui/program_under_test.h"
+#include "tests/engine/ui/sound_font_tree.h"
 #include "tests/support/eventually.h"
 #include "ui/command_router.h"
 
@@ -25,8 +26,6 @@
 
 namespace rz {
 namespace {
-
-const std::filesystem::path kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // The fake devices with the built-in synthesizer listed first, made
 // driverless over one registry as the MIDI system makes it.
@@ -63,14 +62,6 @@ void runAndLook(App& app, const std::function<void(CSoundFontDlg&)>& look)
                                    look(dialog);
                                    dialog.reject();
                                });
-}
-
-std::vector<std::string> rootTexts(const QTreeWidget& tree)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < tree.topLevelItemCount(); ++i)
-        texts.push_back(tree.topLevelItem(i)->text(0).toStdString());
-    return texts;
 }
 
 TEST(SoundFontCommand, OpensTheManagerOverTheProgramsSynthesizerWhoseItemsOutliveAReopen)

@@ -8,6 +8,7 @@
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
 #include "song/fs.h"
+#include "tests/engine/ui/sound_font_tree.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <QComboBox>
@@ -28,16 +29,6 @@
 
 namespace rz {
 namespace {
-
-const std::filesystem::path kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
-
-std::vector<std::string> rootTexts(const QTreeWidget* tree)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts.push_back(tree->topLevelItem(i)->text(0).toStdString());
-    return texts;
-}
 
 std::string readText(const std::filesystem::path& path)
 {
@@ -93,14 +84,14 @@ TEST_F(SoundFontDialog, ShowsOnlyBanksInUseAndAlwaysThePercussiveBank)
     EXPECT_EQ(m_dialog->emulationCombo()->count(), 4);
     EXPECT_EQ(m_dialog->emulationCombo()->currentText(), "gs");
     const std::string name = m_banks->bankName(0);
-    EXPECT_EQ(rootTexts(m_dialog->tree()),
+    EXPECT_EQ(rootTexts(*m_dialog->tree()),
               (std::vector<std::string>{"Bank 0: " + name, "Percussive bank"}));
     EXPECT_EQ(m_dialog->tree()->topLevelItem(0)->child(0)->text(0).left(3), "1: ");
 
     m_dialog->tree()->setCurrentItem(m_dialog->tree()->topLevelItem(0));
     m_prompt.expectOkCancel("Are you sue you want to delete bank " + name + "?", PromptAnswer::Ok);
     m_dialog->OnDelete();
-    EXPECT_EQ(rootTexts(m_dialog->tree()), (std::vector<std::string>{"Percussive bank"}));
+    EXPECT_EQ(rootTexts(*m_dialog->tree()), (std::vector<std::string>{"Percussive bank"}));
     EXPECT_EQ(m_dialog->tree()->topLevelItem(0)->childCount(), 0);
 }
 

@@ -12,6 +12,7 @@
 #include "song/track.h"
 #include "tests/engine/audio/filter_fixture.h"
 #include "tests/engine/ui/program_under_test.h"
+#include "tests/engine/ui/when_shown.h"
 #include "tests/song/undo_fixture.h"
 #include "ui/command_router.h"
 
@@ -21,7 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -35,12 +35,6 @@ namespace rz {
 namespace {
 
 using test::kFilterRate;
-
-// Runs `step` once the modal dialog's loop is up.
-void whenShown(std::function<void()> step)
-{
-    QTimer::singleShot(0, std::move(step));
-}
 
 // The program's wave writer with a hook before each block it writes.
 class HookedWaveWriter : public IAudioFileWriter {
