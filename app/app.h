@@ -207,6 +207,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A request the song lock's time-out skipped runs again after this many ms.
+    static constexpr int kLockRetryMs = 100;
+
     // Start-up steps.
     void createHelpers();
     void createCommandTargets();

@@ -20,12 +20,11 @@
 namespace rz {
 namespace {
 
-constexpr int kRetryMs = 100;
 constexpr int kGrowTornOff = 5; // a torn-off window is this much larger than its pane
-using namespace frame_timer;
 
 bool isEditorRequest(int id)
 {
+    using namespace frame_timer;
     return id >= kFirstPaneView && id <= kLastEditorView;
 }
 
@@ -63,7 +62,7 @@ void App::paneViewRequest(int id)
         return;
     LockGuard guard(SongMutex(), "view request", m_options.lockWait);
     if (!guard) {
-        m_frame->timers().start(id, kRetryMs);
+        m_frame->timers().start(id, kLockRetryMs);
         return;
     }
     const bool editor = isEditorRequest(id);
@@ -115,6 +114,7 @@ void App::paneViewRequest(int id)
 
 void App::tornOffViewRequest(int id)
 {
+    using namespace frame_timer;
     m_frame->timers().kill(id);
     const bool lyric = id >= kLyricAtStoredPlace;
     const ViewKind kind = id == kStaffWindow       ? ViewKind::Staff
@@ -125,7 +125,7 @@ void App::tornOffViewRequest(int id)
         return;
     LockGuard guard(SongMutex(), "torn-off view", m_options.lockWait);
     if (!guard) {
-        m_frame->timers().start(id, kRetryMs);
+        m_frame->timers().start(id, kLockRetryMs);
         return;
     }
     QRect rect;

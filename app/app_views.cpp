@@ -16,11 +16,6 @@
 #include <QTimer>
 
 namespace rz {
-namespace {
-
-constexpr int kRetryMs = 100;
-
-} // namespace
 
 // The work the lock's time-out skipped runs again shortly; requests that
 // gather meanwhile run once.
@@ -30,7 +25,7 @@ void App::requestRetry(const char* what)
     if (m_retryPending)
         return;
     m_retryPending = true;
-    QTimer::singleShot(kRetryMs, this, [this] {
+    QTimer::singleShot(kLockRetryMs, this, [this] {
         m_retryPending = false;
         if (m_retrySetSong) {
             CSongDoc* song = m_retrySong;

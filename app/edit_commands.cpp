@@ -30,7 +30,7 @@ using E = EditCommands;
 
 constexpr auto kGreyed = &E::onUpdateGreyed;
 
-constexpr CommandRow<E> kCommands[] = {
+constexpr CommandRow<E> kEditCommands[] = {
     {kIdEditPaste, kIdEditPaste, &E::onPaste, &E::onUpdatePaste},
     {kIdEditUndo, kIdEditRedo, &E::onUndoRedo, &E::onUpdateUndoRedo},
     {kIdAudioEffect1, kIdAudioEffect8, &E::onAudioEffect, &E::onUpdateAudioEffect},
@@ -59,7 +59,7 @@ EditCommands::~EditCommands() = default;
 
 std::span<const CommandRow<E>> EditCommands::commandTable()
 {
-    return kCommands;
+    return kEditCommands;
 }
 
 void EditCommands::onUpdateGreyed(CommandId, CmdUi& ui)

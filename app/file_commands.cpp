@@ -31,7 +31,7 @@ namespace {
 
 using F = FileCommands;
 
-constexpr CommandRow<F> kCommands[] = {
+constexpr CommandRow<F> kFileCommands[] = {
     {kIdRecentSet1, kIdRecentSong8, &F::onRecent, nullptr},
     {kIdImportSongs, kIdImportSongs, &F::onImportSongs, &F::onUpdateImportSongs},
     {kIdFileNew, kIdFileNew, &F::onFileNew, &F::onUpdateFileNew},
@@ -109,7 +109,7 @@ FileCommands::~FileCommands() = default;
 
 std::span<const CommandRow<F>> FileCommands::commandTable()
 {
-    return kCommands;
+    return kFileCommands;
 }
 
 bool FileCommands::stoppedEditing() const

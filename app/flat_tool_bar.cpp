@@ -22,16 +22,16 @@
 namespace rz {
 namespace {
 
-using Kind = ToolBarItemData::Kind;
+using ItemKind = ToolBarItemData::Kind;
 
 constexpr ToolBarItemData button(CommandId id, int image)
 {
-    return {Kind::Button, id, image};
+    return {ItemKind::Button, id, image};
 }
-constexpr ToolBarItemData kSeparator{Kind::Separator, 0, -1};
+constexpr ToolBarItemData kSeparator{ItemKind::Separator, 0, -1};
 constexpr ToolBarItemData placeholder(CommandId id)
 {
-    return {Kind::Placeholder, id, -1};
+    return {ItemKind::Placeholder, id, -1};
 }
 
 constexpr ToolBarItemData kItems[] = {
@@ -68,7 +68,7 @@ std::span<const ToolBarItemData> FlatToolBar::itemTable()
 int FlatToolBar::imageOf(CommandId id)
 {
     for (const ToolBarItemData& data : kItems)
-        if (data.kind == Kind::Button && data.id == id)
+        if (data.kind == ItemKind::Button && data.id == id)
             return data.image;
     return -1;
 }
@@ -80,7 +80,7 @@ FlatToolBar::FlatToolBar(CommandRouter& router, QWidget* parent)
     int index = 0;
     for (const ToolBarItemData& data : kItems) {
         Item item{data, nullptr, {}};
-        if (data.kind == Kind::Button) {
+        if (data.kind == ItemKind::Button) {
             item.action = new QAction(this);
             item.action->setData(data.id);
             item.action->setVisible(index < kFirstHiddenItem);
@@ -168,9 +168,9 @@ void FlatToolBar::layoutItems()
     for (int i = 0; i < itemCount(); ++i) {
         Item& item = m_items[size_t(i)];
         int width = kButtonWidth;
-        if (item.data.kind == Kind::Separator)
+        if (item.data.kind == ItemKind::Separator)
             width = kSeparatorWidth;
-        else if (item.data.kind == Kind::Placeholder)
+        else if (item.data.kind == ItemKind::Placeholder)
             width = kPlaceholderWidth;
         if (isItemHidden(i)) {
             item.rect = QRect();
@@ -198,13 +198,13 @@ void FlatToolBar::paintEvent(QPaintEvent*)
         const Item& item = m_items[size_t(i)];
         if (item.rect.isEmpty())
             continue;
-        if (item.data.kind == Kind::Separator) {
+        if (item.data.kind == ItemKind::Separator) {
             const int x = item.rect.center().x();
             painter.fillRect(QRect(x - 1, item.rect.top() + 2, 1, item.rect.height() - 4),
                              fromColorRef(kShadow));
             painter.fillRect(QRect(x, item.rect.top() + 2, 1, item.rect.height() - 4),
                              fromColorRef(kLight));
-        } else if (item.data.kind == Kind::Button) {
+        } else if (item.data.kind == ItemKind::Button) {
             paintButton(painter, i);
         }
     }
@@ -244,7 +244,7 @@ void FlatToolBar::hoverItem(int index)
         return;
     m_hot = index;
     update();
-    if (index >= 0 && m_items[size_t(index)].data.kind == Kind::Button)
+    if (index >= 0 && m_items[size_t(index)].data.kind == ItemKind::Button)
         showPrompt(m_items[size_t(index)].data.id);
 }
 
@@ -301,7 +301,7 @@ bool FlatToolBar::event(QEvent* event)
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int index = itemAt(help->pos());
-        if (index >= 0 && m_items[size_t(index)].data.kind == Kind::Button)
+        if (index >= 0 && m_items[size_t(index)].data.kind == ItemKind::Button)
             QToolTip::showText(help->globalPos(), commandTipText(m_items[size_t(index)].data.id),
                                this, m_items[size_t(index)].rect);
         else

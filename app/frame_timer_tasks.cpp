@@ -21,15 +21,15 @@
 namespace rz {
 namespace {
 
-using namespace frame_timer;
-
 bool isPaneRequest(int id)
 {
+    using namespace frame_timer;
     return id >= kFirstPaneView && id <= kLastPaneView && id != kLastEditorView + 1;
 }
 
 bool isTornOffRequest(int id)
 {
+    using namespace frame_timer;
     return id == kStaffWindow || id == kLeadSheetWindow
            || (id >= kTracksWindow && id <= kLyricLargest);
 }
@@ -46,6 +46,7 @@ void FrameTimerTasks::onFrameTimer(int id)
         return m_seams.paneViewRequest(id);
     if (isTornOffRequest(id))
         return m_seams.tornOffViewRequest(id);
+    using namespace frame_timer;
     switch (id) {
     case kIdleVstEditors:
         if (CSequencer* sequencer = m_seams.sequencer())
@@ -79,7 +80,7 @@ void FrameTimerTasks::conductorReturn(MainFrame& frame)
                          : 0;
     const int32_t multiplier = m_seams.tempoMultiplier();
     if (rate <= 0 || multiplier == kNormalMultiplier) {
-        frame.timers().kill(kTempoReturn);
+        frame.timers().kill(frame_timer::kTempoReturn);
         return;
     }
     const int64_t distance = std::llabs(int64_t(multiplier) - kNormalMultiplier);
@@ -91,7 +92,7 @@ void FrameTimerTasks::conductorReturn(MainFrame& frame)
 // The engine moved on to the next song of the set by itself.
 void FrameTimerTasks::followSongChange(MainFrame& frame)
 {
-    frame.timers().kill(kSkipSwitched);
+    frame.timers().kill(frame_timer::kSkipSwitched);
     SetDocument& set = m_seams.set();
     m_seams.setCurrentSong(set.current());
     set.navigator().RevealCurrentSong();

@@ -20,7 +20,7 @@ namespace {
 
 using H = HelpCommands;
 
-constexpr CommandRow<H> kCommands[] = {
+constexpr CommandRow<H> kHelpCommands[] = {
     {kIdHelpContents, kIdHelpSearch, &H::onHelp, nullptr},
     {kIdMidiAssociationWebSite, kIdMidiAssociationWebSite, &H::onHelp, nullptr},
     {kIdTipOfTheDay, kIdTipOfTheDay, &H::onTipOfTheDay, nullptr},
@@ -36,7 +36,7 @@ HelpCommands::~HelpCommands() = default;
 
 std::span<const CommandRow<H>> HelpCommands::commandTable()
 {
-    return kCommands;
+    return kHelpCommands;
 }
 
 bool HelpCommands::onHelp(CommandId id)

@@ -53,7 +53,7 @@ constexpr int32_t kDefaultVolume = 16383;
 // The application's command targets carry these out and decide their state.
 constexpr auto kTargets = &MainFrame::onUpdateTargetCommand;
 
-constexpr CommandRow<MainFrame> kCommands[] = {
+constexpr CommandRow<MainFrame> kMainFrameCommands[] = {
     {MainFrame::kFirstMenuCommand, MainFrame::kLastMenuCommand, &MainFrame::onMenuCommand,
      nullptr},
     // Staff and lyric tools.
@@ -285,7 +285,7 @@ void MainFrame::setPanelPainter(std::function<void(QPainter&, const QRect&)> pai
 
 std::span<const CommandRow<MainFrame>> MainFrame::commandTable()
 {
-    return kCommands;
+    return kMainFrameCommands;
 }
 
 bool MainFrame::onMenuCommand(CommandId id)

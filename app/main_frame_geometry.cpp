@@ -8,6 +8,7 @@
 #include "app/flat_tool_bar.h"
 #include "app/frame_host.h"
 #include "app/menu_bar.h"
+#include "app/work_area.h"
 #include "core/profile.h"
 #include "core/settings.h"
 #include "ui/bitmap_push_button.h"
@@ -21,7 +22,6 @@
 namespace rz {
 namespace {
 
-constexpr int kKeepOnScreen = 70;  // pixels of the window that stay on the work area
 constexpr int kCornerEllipse = 25; // the rounded corners' ellipse, pixels
 constexpr int kMenuBarRightGap = 68;
 
@@ -50,13 +50,6 @@ constexpr Place kButtonPlaces[] = {
     {MainFrame::Button::Tempo100, 262, false, 129, true},
 };
 
-// A stored value that is missing, not a number or out of range gives way
-// to the work area.
-int clampInt(int value, int low, int high)
-{
-    return std::clamp(value, low, std::max(low, high));
-}
-
 } // namespace
 
 // Kept on the work area's own left and top, not only on x, y >= 0, so a
@@ -72,10 +65,10 @@ QRect MainFrame::PreCreateWindow(const IProfile& profile, const QRect& workArea)
     const int height = readSettingOr(profile, settings::kWindowHeight, workArea.height());
     const int minWidth = std::min(kMinimumSize.width(), workArea.width());
     const int minHeight = std::min(kMinimumSize.height(), workArea.height());
-    return {clampInt(left, workArea.x(), waRight - kKeepOnScreen),
-            clampInt(top, workArea.y(), waBottom - kKeepOnScreen),
-            clampInt(width, minWidth, workArea.width()),
-            clampInt(height, minHeight, workArea.height())};
+    return {clampStoredValue(left, workArea.x(), waRight - kKeepOnScreen),
+            clampStoredValue(top, workArea.y(), waBottom - kKeepOnScreen),
+            clampStoredValue(width, minWidth, workArea.width()),
+            clampStoredValue(height, minHeight, workArea.height())};
 }
 
 bool MainFrame::isMaximisedState() const

@@ -1,6 +1,7 @@
 #include "app/menu_bar.h"
 
 #include "app/flat_tool_bar.h"
+#include "app/qt_text.h"
 #include "ui/command_router.h"
 #include "ui/format_accel_key.h"
 #include "ui/key_filter.h"
@@ -17,11 +18,6 @@ namespace rz {
 namespace {
 
 using Kind = MenuEntry::Kind;
-
-QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 bool sameRecords(const std::vector<AccelRecordData>& a, const std::vector<AccelRecordData>& b)
 {
@@ -86,7 +82,7 @@ void MenuBar::loadMenu(std::span<const MenuEntry> menu)
         const MenuEntry& entry = menu[at++];
         if (entry.level != 0 || entry.kind != Kind::Popup || entry.text.empty())
             continue;
-        QMenu* popup = newMenu(toQString(entry.text), this);
+        QMenu* popup = newMenu(qText(entry.text), this);
         fillMenu(popup, menu, at, 1);
         addMenu(popup);
     }
@@ -117,7 +113,7 @@ void MenuBar::fillMenu(QMenu* menu, std::span<const MenuEntry> entries, size_t& 
             menu->addSeparator();
             break;
         case Kind::Popup: {
-            QMenu* sub = newMenu(toQString(entry.text), menu);
+            QMenu* sub = newMenu(qText(entry.text), menu);
             fillMenu(sub, entries, at, uint8_t(level + 1));
             menu->addMenu(sub);
             break;
@@ -131,7 +127,7 @@ void MenuBar::fillMenu(QMenu* menu, std::span<const MenuEntry> entries, size_t& 
 
 QAction* MenuBar::addCommand(QMenu* menu, const MenuEntry& entry)
 {
-    const QString label = toQString(entry.text);
+    const QString label = qText(entry.text);
     auto* action = new QAction(label, menu);
     action->setData(entry.id);
     const QPixmap image = toolImage(FlatToolBar::imageOf(entry.id));
@@ -166,10 +162,10 @@ QMenu* MenuBar::topMenu(int index) const
 QMenu* MenuBar::subMenu(std::string_view topText, std::string_view text) const
 {
     for (QAction* top : actions()) {
-        if (top->text() != toQString(topText) || !top->menu())
+        if (top->text() != qText(topText) || !top->menu())
             continue;
         for (QAction* item : top->menu()->actions())
-            if (item->menu() && item->text() == toQString(text))
+            if (item->menu() && item->text() == qText(text))
                 return item->menu();
     }
     return nullptr;

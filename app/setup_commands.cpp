@@ -14,7 +14,7 @@ namespace {
 
 using S = SetupCommands;
 
-constexpr CommandRow<S> kCommands[] = {
+constexpr CommandRow<S> kSetupCommands[] = {
     {kIdOptions, kIdOptions, &S::onOptions, nullptr},
     {kIdRecordOptions, kIdPlaybackOptions, &S::onOptions, nullptr},
     {kIdMidiPorts, kIdMidiPorts, &S::onMidiPorts, &S::onUpdateDialog},
@@ -30,7 +30,7 @@ constexpr CommandRow<S> kCommands[] = {
 
 std::span<const CommandRow<S>> SetupCommands::commandTable()
 {
-    return kCommands;
+    return kSetupCommands;
 }
 
 bool SetupCommands::onOptions(CommandId id)

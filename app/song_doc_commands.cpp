@@ -7,7 +7,7 @@
 namespace rz {
 namespace {
 
-constexpr CommandRow<SongDocCommands> kCommands[] = {
+constexpr CommandRow<SongDocCommands> kSongDocCommands[] = {
     {kIdSelectTime, kIdSelectTime, &SongDocCommands::onSelectTime,
      &SongDocCommands::onUpdateSelectTime},
     {kIdDelete, kIdDelete, &SongDocCommands::onCopyCutDelete,
@@ -79,7 +79,7 @@ const DialogCommand* dialogCommand(CommandId id)
 
 std::span<const CommandRow<SongDocCommands>> SongDocCommands::commandTable()
 {
-    return kCommands;
+    return kSongDocCommands;
 }
 
 bool SongDocCommands::onCopyCutDelete(CommandId id)

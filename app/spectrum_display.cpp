@@ -12,7 +12,7 @@ namespace rz {
 namespace {
 
 constexpr Color kPeakGrey = 0x808080;
-constexpr Color kMarkerFace = 0x0EF0FF; // the frame's highlight colour
+constexpr Color kMarkerColor = 0x0EF0FF; // the frame's highlight colour
 constexpr Color kStripFace = 0x200A06;
 
 // One bar's look: green at the bottom through yellow to red at the top.
@@ -106,7 +106,7 @@ QImage SpectrumDisplay::markerStrip() const
     QPainter p(&strip);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(fromColorRef(kMarkerFace));
+    p.setBrush(fromColorRef(kMarkerColor));
     const int top = kMaxMarker - std::max(m_marker, 0);
     p.drawEllipse(QRectF(0.5, top + 0.5, kMarkerSize - 1, kMarkerSize - 1));
     return strip;

@@ -6,16 +6,9 @@
 #include "app/flat_status_bar.h"
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
+#include "app/qt_text.h"
 
 namespace rz {
-namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-} // namespace
 
 void StatusLine::setPromptId(uint32_t id)
 {

@@ -6,6 +6,7 @@
 
 #include "app/command_rules.h"
 #include "core/prompt.h"
+#include "core/tempo_multiplier.h"
 #include "engine/out_port.h"
 #include "res/command_ids.h"
 #include "set/set_document.h"
@@ -22,7 +23,7 @@ namespace {
 
 using T = TransportCommands;
 
-constexpr CommandRow<T> kCommands[] = {
+constexpr CommandRow<T> kTransportCommands[] = {
     {kIdPlay, kIdStop, &T::onTransport, &T::onUpdateTransport},
     {kIdPlayThrough, kIdPlayThrough, &T::onTransport, &T::onUpdateTransport},
     {kIdPlayPause, kIdPlayPause, &T::onTransport, &T::onUpdateTransport},
@@ -51,8 +52,6 @@ constexpr CommandRow<T> kCommands[] = {
 
 constexpr int32_t kTempoStep = 1000;       // 1 % of the multiplier
 constexpr int32_t kSlowestStepFrom = 51000;
-constexpr int32_t kFastestMultiplier = 200000;
-constexpr int32_t kNormalMultiplier = 100000;
 constexpr int32_t kFullVolume = 16383;
 constexpr int32_t kVolumeStep = 128;
 constexpr const char* kClippedQuestion =
@@ -68,7 +67,7 @@ std::optional<int32_t> steppedTempo(CommandId id, int32_t multiplier)
                    ? std::optional(multiplier / kTempoStep * kTempoStep - kTempoStep)
                    : std::nullopt;
     if (id == kIdTempoFaster)
-        return multiplier < kFastestMultiplier
+        return multiplier < kMaxMultiplier
                    ? std::optional((multiplier / kTempoStep + 1) * kTempoStep)
                    : std::nullopt;
     return kNormalMultiplier;
@@ -87,7 +86,7 @@ int32_t steppedVolume(CommandId id, int32_t volume)
 
 std::span<const CommandRow<T>> TransportCommands::commandTable()
 {
-    return kCommands;
+    return kTransportCommands;
 }
 
 bool TransportCommands::onTransport(CommandId id)

@@ -33,8 +33,6 @@ namespace rz {
 namespace {
 
 constexpr int kMaxSkipCount = 9;
-constexpr int kSpectrumFace = 1;
-constexpr int kMarkerFace = 0;
 constexpr int kLastDisplayMode = 2;
 
 int stateIconOf(TransportState state)

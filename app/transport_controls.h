@@ -20,6 +20,10 @@ class SpectrumDisplay;
 class TransportPanel;
 struct PanelState;
 
+// The values of the "DisplayOptions" "AudioFace" option.
+inline constexpr int kMarkerFace = 0;   // the level marker
+inline constexpr int kSpectrumFace = 1; // the power spectrum
+
 // What the transport controls read of the application; each may answer
 // null before start-up made it.
 struct TransportControlSeams {

@@ -7,6 +7,7 @@
 #include "app/flat_tool_bar.h"
 #include "app/main_frame.h"
 #include "app/note_duration.h"
+#include "app/transport_controls.h"
 #include "core/edit_dialogs.h"
 #include "core/engine_gui_values.h"
 #include "core/engine_link.h"
@@ -30,7 +31,7 @@ namespace {
 
 using V = ViewCommands;
 
-constexpr CommandRow<V> kCommands[] = {
+constexpr CommandRow<V> kViewCommands[] = {
     {kIdSnapshotLayout, kIdClearLayout, &V::onLayout, &V::onUpdateLayout},
     {kIdViewPowerSpectrum, kIdViewPowerSpectrum, &V::onDisplayFace, &V::onUpdateDisplayFace},
     {kIdMidiMeasureBeat, kIdMidiMeasureBeat, &V::onDisplayFace, &V::onUpdateDisplayFace},
@@ -53,8 +54,6 @@ constexpr CommandRow<V> kCommands[] = {
 
 constexpr int kViewRequestMs = 100;
 constexpr int kFirstEditorView = int(kIdViewClipsAndCues) - 1; // view command - this = timer id
-constexpr int kSpectrumFace = 1;
-constexpr int kMarkerFace = 0;
 constexpr int kDrawTool = 1;
 constexpr int kTypedDuration = -1;
 
@@ -83,7 +82,7 @@ const ControllerMap* controllerMapOf(CommandId id)
 
 std::span<const CommandRow<V>> ViewCommands::commandTable()
 {
-    return kCommands;
+    return kViewCommands;
 }
 
 bool ViewCommands::onLayout(CommandId id)

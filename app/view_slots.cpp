@@ -12,25 +12,29 @@
 namespace rz {
 namespace {
 
-using S = ViewSlots;
+using Slots = ViewSlots;
 
-constexpr S::Slot kEditorSlots[] = {S::kClip, S::kEvent, S::kStaff, S::kPiano,
-                                    S::kLyric, S::kTime, S::kVelocity};
-constexpr S::Slot kControllerSlots[] = {S::kTempo, S::kControl, S::kSlider};
+constexpr Slots::Slot kEditorSlots[] = {Slots::kClip,  Slots::kEvent, Slots::kStaff,
+                                        Slots::kPiano, Slots::kLyric, Slots::kTime,
+                                        Slots::kVelocity};
+constexpr Slots::Slot kControllerSlots[] = {Slots::kTempo, Slots::kControl, Slots::kSlider};
 
 // Detach order; the clip and clock-time views stop their overview worker
 // before they let go of the song.
-constexpr S::Slot kDetachOrder[] = {S::kClip,     S::kEvent, S::kStaff,  S::kPiano,
-                                    S::kTempo,    S::kControl, S::kSlider, S::kLyric,
-                                    S::kVelocity, S::kTime,  S::kTrack};
-constexpr S::Slot kAttachOrder[] = {S::kTrack,  S::kClip,  S::kTempo, S::kControl,
-                                    S::kSlider, S::kStaff, S::kPiano, S::kEvent,
-                                    S::kLyric,  S::kTime,  S::kVelocity};
+constexpr Slots::Slot kDetachOrder[] = {Slots::kClip,    Slots::kEvent,  Slots::kStaff,
+                                        Slots::kPiano,   Slots::kTempo,  Slots::kControl,
+                                        Slots::kSlider,  Slots::kLyric,  Slots::kVelocity,
+                                        Slots::kTime,    Slots::kTrack};
+constexpr Slots::Slot kAttachOrder[] = {Slots::kTrack,   Slots::kClip,   Slots::kTempo,
+                                        Slots::kControl, Slots::kSlider, Slots::kStaff,
+                                        Slots::kPiano,   Slots::kEvent,  Slots::kLyric,
+                                        Slots::kTime,    Slots::kVelocity};
 
 // FollowView's order.
-constexpr S::Slot kSlotOfFollow[] = {S::kTempo, S::kClip, S::kEvent,  S::kStaff,
-                                     S::kPiano, S::kControl, S::kLyric, S::kTime,
-                                     S::kSlider, S::kTrack, S::kVelocity};
+constexpr Slots::Slot kSlotOfFollow[] = {Slots::kTempo,   Slots::kClip,   Slots::kEvent,
+                                         Slots::kStaff,   Slots::kPiano,  Slots::kControl,
+                                         Slots::kLyric,   Slots::kTime,   Slots::kSlider,
+                                         Slots::kTrack,   Slots::kVelocity};
 
 } // namespace
 

@@ -6,11 +6,14 @@
 #include "app/display_options.h"
 #include "app/main_frame.h"
 #include "app/view_slots.h"
+#include "app/work_area.h"
 #include "core/track_rows.h"
 #include "views/frame_timer_ids.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace rz {
 namespace {
@@ -26,13 +29,7 @@ LayoutPlacement placementOf(const QWidget& window)
             r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-constexpr int kKeepOnScreen = 70; // pixels of a window that stay on the work area
 constexpr QSize kMinimumTornOff{100, 80};
-
-int clampInt(int64_t value, int low, int high)
-{
-    return int(std::clamp<int64_t>(value, low, std::max(low, high)));
-}
 
 // The stored rectangle kept on the work area by the rule of the main
 // window's first placement: 70 pixels of it on the area, no larger than it.
@@ -40,12 +37,13 @@ QRect clampedRect(const LayoutPlacement& p, QSize minimum)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int width = clampInt(int64_t(p.right) - p.left, std::min(minimum.width(), area.width()),
-                               area.width());
-    const int height = clampInt(int64_t(p.bottom) - p.top,
-                                std::min(minimum.height(), area.height()), area.height());
-    return {clampInt(p.left, area.x(), area.x() + area.width() - kKeepOnScreen),
-            clampInt(p.top, area.y(), area.y() + area.height() - kKeepOnScreen), width, height};
+    const int width = clampStoredValue(int64_t(p.right) - p.left,
+                                       std::min(minimum.width(), area.width()), area.width());
+    const int height = clampStoredValue(int64_t(p.bottom) - p.top,
+                                        std::min(minimum.height(), area.height()), area.height());
+    return {clampStoredValue(p.left, area.x(), area.x() + area.width() - kKeepOnScreen),
+            clampStoredValue(p.top, area.y(), area.y() + area.height() - kKeepOnScreen), width,
+            height};
 }
 
 void applyPlacement(QWidget& window, const LayoutPlacement& p, QSize minimum)

@@ -5,6 +5,7 @@
 #include "app/maps/map_commands.h"
 #include "app/maps/map_store.h"
 #include "app/maps/map_transfer.h"
+#include "app/qt_text.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "res/command_ids.h"
@@ -37,11 +38,6 @@ namespace {
 constexpr uint16_t kFirstIgnoredKey = 16;
 constexpr uint16_t kLastIgnoredKey = 25;
 
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 QString keyText(const AccelRecordData& record)
 {
     std::string text;
@@ -49,9 +45,9 @@ QString keyText(const AccelRecordData& record)
     return QString::fromStdString(text);
 }
 
-constexpr int kColumnWidths[] = {300, 150};
+constexpr int kAccelMapColumnWidths[] = {300, 150};
 
-constexpr CommandRow<CAccelMapsDlg> kCommands[] = {
+constexpr CommandRow<CAccelMapsDlg> kAccelMapsCommands[] = {
     {kIdSaveMap, kIdSaveMap, &CAccelMapsDlg::onSaveMap, &CAccelMapsDlg::onUpdateMapCommand},
     {kIdDeleteMap, kIdDeleteMap, &CAccelMapsDlg::onDeleteMap, &CAccelMapsDlg::onUpdateMapCommand},
     {kIdImportMaps, kIdImportMaps, &CAccelMapsDlg::onImport, nullptr},
@@ -162,7 +158,7 @@ CAccelMapsDlg::CAccelMapsDlg(MapCommands& commands, QWidget* parent) : MapListDi
     setWindowTitle("Keyboard accelerator maps");
     AccelMapStore store(commands.profile());
     m_maps = store.readMaps();
-    buildFrame(*this, {{"Function", "Shortcut"}, kColumnWidths, "&Add", "&Remove",
+    buildFrame(*this, {{"Function", "Shortcut"}, kAccelMapColumnWidths, "&Add", "&Remove",
                        "&Enable accelerators", "&Help", "::/Accelerators.htm"});
     m_enable->setChecked(store.enabled());
     const auto selected = findMap(m_maps, store.useWhich());
@@ -177,7 +173,7 @@ CAccelMapsDlg::CAccelMapsDlg(MapCommands& commands, QWidget* parent) : MapListDi
 
 std::span<const CommandRow<CAccelMapsDlg>> CAccelMapsDlg::commandTable()
 {
-    return kCommands;
+    return kAccelMapsCommands;
 }
 
 std::vector<AccelRecordData> CAccelMapsDlg::shownRecords()

@@ -35,7 +35,7 @@
 namespace rz {
 namespace {
 
-constexpr int kColumnWidths[] = {200, 150, 40, 120, 60};
+constexpr int kControlMapColumnWidths[] = {200, 150, 40, 120, 60};
 
 QString controllerItem(int controller)
 {
@@ -47,7 +47,7 @@ QString controllerItem(int controller)
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
-constexpr CommandRow<CControlMapsDlg> kCommands[] = {
+constexpr CommandRow<CControlMapsDlg> kControlMapsCommands[] = {
     {kIdSaveMap, kIdSaveMap, &CControlMapsDlg::onSaveMap, &CControlMapsDlg::onUpdateMapCommand},
     {kIdDeleteMap, kIdDeleteMap, &CControlMapsDlg::onDeleteMap,
      &CControlMapsDlg::onUpdateMapCommand},
@@ -193,8 +193,9 @@ CControlMapsDlg::CControlMapsDlg(MapCommands& commands, QWidget* parent) : MapLi
     m_maps = store.readMaps();
     if (m_maps.empty())
         m_maps.push_back({"MIDI", {}});
-    buildFrame(*this, {{"Action", "MIDI In Port", "Chan", "Controller", "Key/#"}, kColumnWidths,
-                       "Add", "Remove", "Enable external control", "Help", "::/External.htm"});
+    buildFrame(*this, {{"Action", "MIDI In Port", "Chan", "Controller", "Key/#"},
+                       kControlMapColumnWidths, "Add", "Remove", "Enable external control", "Help",
+                       "::/External.htm"});
     m_enable->setChecked(store.enabled());
     const auto selected = findMap(m_maps, store.useWhich());
     fillCombo(selected ? int(*selected) : 0);
@@ -208,7 +209,7 @@ CControlMapsDlg::CControlMapsDlg(MapCommands& commands, QWidget* parent) : MapLi
 
 std::span<const CommandRow<CControlMapsDlg>> CControlMapsDlg::commandTable()
 {
-    return kCommands;
+    return kControlMapsCommands;
 }
 
 KeyMap CControlMapsDlg::shownEntries()

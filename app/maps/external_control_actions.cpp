@@ -23,7 +23,7 @@ struct ActionCommand {
     CommandId command;
 };
 
-constexpr ActionCommand kCommands[] = {
+constexpr ActionCommand kActionCommands[] = {
     {2, kIdStop},           {3, kIdPause},           {4, kIdPlayStop},
     {5, kIdPlayPause},      {6, kIdRecord},          {7, kIdPreviousSong},
     {8, kIdPreviousCue},    {9, kIdPreviousMeasure}, {10, kIdNextMeasure},
@@ -44,7 +44,7 @@ std::span<const char* const> controlActionNames()
 
 std::optional<CommandId> controlActionCommand(int action)
 {
-    for (const ActionCommand& row : kCommands) {
+    for (const ActionCommand& row : kActionCommands) {
         if (row.action == action)
             return row.command;
     }

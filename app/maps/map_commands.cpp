@@ -16,7 +16,7 @@ namespace {
 
 using M = MapCommands;
 
-constexpr CommandRow<M> kCommands[] = {
+constexpr CommandRow<M> kMapCommands[] = {
     {kIdKeyboardAccelerators, kIdKeyboardAccelerators, &M::onMapDialog, nullptr},
     {kIdExternalControl, kIdExternalControl, &M::onMapDialog, nullptr},
 };
@@ -25,7 +25,7 @@ constexpr CommandRow<M> kCommands[] = {
 
 std::span<const CommandRow<M>> MapCommands::commandTable()
 {
-    return kCommands;
+    return kMapCommands;
 }
 
 bool MapCommands::onMapDialog(CommandId id)

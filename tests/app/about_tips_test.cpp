@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "core/profile.h"
 #include "core/tips.h"
+#include "tests/app/gui_events.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,15 +59,6 @@ TEST(AboutBox, UnderscoresReachTheAddressLessTwoPixels)
             << c.address << " / " << c.underscore;
         EXPECT_GE(c.count * std::max(c.underscore, 0), std::min(c.address - 2, c.count * c.underscore));
     }
-}
-
-bool processUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 // The program's splash shows for four seconds; the test shortens the wait.

@@ -11,10 +11,8 @@
 
 #include <fstream>
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // The frame greys the commands of its own no target carries out; the song
 // document decides its commands. No track row is chosen here, so a
@@ -93,4 +91,4 @@ TEST_F(DropFiles, OnlyLocalFilesReachTheApplication)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

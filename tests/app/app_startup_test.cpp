@@ -4,6 +4,7 @@
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db_path.h"
 #include "platform/audio_decoder.h"
+#include "tests/app/small_song.h"
 #include "tests/support/fake_sequencer_services.h"
 #include "tests/support/manual_engine_timer.h"
 #include "ui/profile.h"
@@ -17,29 +18,13 @@
 namespace rz {
 namespace {
 
-std::filesystem::path home()
-{
-    return std::getenv("HOME");
-}
-
-// A Standard MIDI File of one empty track.
-std::filesystem::path writeSmallSong(const std::filesystem::path& path)
-{
-    static const unsigned char kBytes[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0, 120,
-                                           'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
-    return path;
-}
-
 // The temporary folder is pointed away from the test's HOME, which lies
 // under /tmp, while the test runs.
 class TemporaryFolder {
 public:
     TemporaryFolder() : m_old(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "")
     {
-        m_folder = home() / "tmp";
+        m_folder = testHome() / "tmp";
         std::filesystem::create_directories(m_folder);
         setenv("TMPDIR", m_folder.c_str(), 1);
     }
@@ -61,7 +46,7 @@ class AppStartup : public AppFixture {};
 
 TEST_F(AppStartup, DefPathZeroKeepsTheDocumentsFolderWhatever_Path_Says)
 {
-    const std::filesystem::path other = home() / "elsewhere";
+    const std::filesystem::path other = testHome() / "elsewhere";
     std::filesystem::create_directories(other);
     profile.writeString("SaveOptions", "Path", other.string());
     start();
@@ -80,7 +65,7 @@ TEST_F(AppStartup, DefPathZeroKeepsTheDocumentsFolderWhatever_Path_Says)
 // silence: start-up says so, once.
 TEST_F(AppStartup, SettingsThatCannotBeWrittenAreReportedAtStart)
 {
-    const std::filesystem::path folder = home() / "settings-folder.ini";
+    const std::filesystem::path folder = testHome() / "settings-folder.ini";
     std::filesystem::create_directories(folder);
     Profile settings(folder);
     AppOptions options;
@@ -170,12 +155,12 @@ TEST_F(AppStartup, ClosingEmptiesTheWorkFolderAndStoresTheListsAndZooms)
 TEST_F(AppStartup, AnAccurateCaptionNamesTheSongModifiedAndFormatZero)
 {
     start();
-    CSongDoc& song = addSong("A", home() / "x.mid");
+    CSongDoc& song = addSong("A", testHome() / "x.mid");
     app->SetCurrentSong(&song);
     song.format = 0;
     song.SetModifiedFlag(true);
     EXPECT_EQ(app->frame()->windowTitle(),
-              QString("DEVU Rizoraz DO4 - [%1*] (format 0)").arg((home() / "x.mid").c_str()));
+              QString("DEVU Rizoraz DO4 - [%1*] (format 0)").arg((testHome() / "x.mid").c_str()));
 }
 
 class AppOpen : public AppFixture {};
@@ -183,14 +168,14 @@ class AppOpen : public AppFixture {};
 TEST_F(AppOpen, OnlySongFilesOpenAndTheLastFourCharactersDecide)
 {
     start();
-    const std::filesystem::path song = writeSmallSong(home() / "songs" / "SONG.MIDI");
+    const std::filesystem::path song = writeSmallSong(testHome() / "songs" / "SONG.MIDI");
     app->opening().OpenDocumentFile(song);
     ASSERT_NE(app->currentSong(), nullptr);
     EXPECT_EQ(app->currentSong()->pathName, song);
 
     for (const char* name : {"notes.mi", "picture.png"}) {
         prompt.expectMessage("Unable to open this file type.");
-        EXPECT_EQ(app->opening().OpenDocumentFile(home() / name), nullptr) << name;
+        EXPECT_EQ(app->opening().OpenDocumentFile(testHome() / name), nullptr) << name;
     }
     EXPECT_EQ(app->set().size(), 1u);
 }
@@ -199,9 +184,9 @@ TEST_F(AppOpen, AFileThatDoesNotReadIsReportedAndNotOfferedAtStartup)
 {
     TemporaryFolder temporary;
     start();
-    std::ofstream(home() / "broken.mid") << "not a MIDI file";
+    std::ofstream(testHome() / "broken.mid") << "not a MIDI file";
     prompt.expectMessage("broken.mid");
-    app->opening().OpenDocumentFile(home() / "broken.mid");
+    app->opening().OpenDocumentFile(testHome() / "broken.mid");
     EXPECT_EQ(app->currentSong(), nullptr);
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), "");
 }
@@ -210,9 +195,9 @@ TEST_F(AppOpen, TheStartupPathIsStoredAbsoluteAndTemporaryOrWorkFilesAreNot)
 {
     TemporaryFolder temporary;
     start();
-    std::filesystem::current_path(home());
+    std::filesystem::current_path(testHome());
     app->files().SetAutoOpenPath("songs/a.mid");
-    const std::string stored = (home() / "songs" / "a.mid").string();
+    const std::string stored = (testHome() / "songs" / "a.mid").string();
     EXPECT_EQ(profile.readString("StartupOptions", "AutoOpenPath", ""), stored);
     ASSERT_FALSE(app->recentSongs().entries().empty());
     EXPECT_EQ(app->recentSongs().entries()[0], stored);
@@ -226,7 +211,7 @@ TEST_F(AppOpen, TheStartupPathIsStoredAbsoluteAndTemporaryOrWorkFilesAreNot)
 TEST_F(AppOpen, TheStartupStepOpensTheLastFileUnlessASongIsCurrent)
 {
     TemporaryFolder temporary;
-    const std::filesystem::path song = writeSmallSong(home() / "songs" / "last.mid");
+    const std::filesystem::path song = writeSmallSong(testHome() / "songs" / "last.mid");
     profile.writeString("StartupOptions", "AutoOpenPath", song.string());
     start();
     app->frame()->timers().fire(frame_timer::kStartup);
@@ -237,7 +222,7 @@ TEST_F(AppOpen, TheStartupStepOpensTheLastFileUnlessASongIsCurrent)
 
 TEST_F(AppOpen, TheStartupStepOpensNothingWhenAutoOpenIsOff)
 {
-    const std::filesystem::path song = writeSmallSong(home() / "songs" / "last.mid");
+    const std::filesystem::path song = writeSmallSong(testHome() / "songs" / "last.mid");
     profile.writeString("StartupOptions", "AutoOpenPath", song.string());
     profile.writeInt("StartupOptions", "AutoOpen", 0);
     start();

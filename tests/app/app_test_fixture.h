@@ -15,12 +15,12 @@
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "tests/app/fake_association_store.h"
+#include "tests/app/gui_events.h"
 #include "tests/support/fake_engine_link.h"
 #include "tests/support/scripted_prompt.h"
 #include "views/song_view.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -103,25 +103,6 @@ protected:
         if (!file.empty())
             song->SetPathName(file);
         return *app->set().AddSong(std::move(song));
-    }
-
-    // Runs the GUI thread's events until `done` or two seconds pass.
-    template <class Done>
-    static bool processUntil(Done done)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done() && waited.elapsed() < 2000)
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        return done();
-    }
-
-    static void processFor(int ms)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
     std::vector<std::string> logFrom(const std::string& first) const

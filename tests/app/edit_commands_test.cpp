@@ -4,10 +4,8 @@
 #include "res/command_ids.h"
 #include "tests/app/command_enable_table.h"
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // No undo step, no audio effects.
 const EnableCase kEditCases[] = {
@@ -27,4 +25,4 @@ TEST_P(EditEnable, FollowsTransportPerformanceAndSong)
 INSTANTIATE_TEST_SUITE_P(Table, EditEnable, testing::Range(size_t(0), std::size(kEditCases)));
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

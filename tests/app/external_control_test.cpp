@@ -9,7 +9,8 @@
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
 
-namespace rz {
+// A namespace of its own: the fixture's name is also the engine's event's.
+namespace rz::external_control_tests {
 namespace {
 
 constexpr int kRepeatTimer = frame_timer::kControlRepeat;
@@ -26,7 +27,7 @@ uint32_t message(int status, int data1, int data2)
     return uint32_t(status) | uint32_t(data1) << 8 | uint32_t(data2) << 16;
 }
 
-class ExternalControl_ : public AppFixture {
+class ExternalControl : public AppFixture {
 protected:
     void SetUp() override
     {
@@ -52,7 +53,6 @@ protected:
 
     std::vector<CommandId> ran;
 };
-using ExternalControl = ExternalControl_;
 
 TEST(ExternalControlTable, NamesEndWithTheSentinelAndCodesMapToTheirCommands)
 {
@@ -172,4 +172,4 @@ TEST_F(ExternalControl, ADisabledCommandDoesNothing)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::external_control_tests

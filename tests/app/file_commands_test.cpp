@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <fstream>
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // Without a New dialog, a set file, an import dialog, a printing view or a
 // registered renderer their commands stay grey.
@@ -140,4 +138,4 @@ TEST_F(ImportLyricsCommand, TapsANewTrackInAndAddsItOnOkOnly)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

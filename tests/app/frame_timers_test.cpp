@@ -1,8 +1,8 @@
 #include "app/frame_timers.h"
+#include "tests/app/gui_events.h"
 #include "ui/gui_post.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -12,25 +12,6 @@
 
 namespace rz {
 namespace {
-
-// Runs the GUI thread's events until `done` or two seconds pass.
-template <class Done>
-bool processUntil(Done done)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < 2000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    return done();
-}
-
-void processFor(int ms)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 class FrameTimerCalls : public testing::Test {
 protected:

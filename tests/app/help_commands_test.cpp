@@ -3,10 +3,8 @@
 #include "res/command_ids.h"
 #include "tests/app/command_enable_table.h"
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 const EnableCase kHelpCases[] = {
     {kIdHelpContents, kAlways}, {kIdHelpSearch, kAlways}, {kIdMidiAssociationWebSite, kAlways},
@@ -23,4 +21,4 @@ TEST_P(HelpEnable, FollowsTransportPerformanceAndSong)
 INSTANTIATE_TEST_SUITE_P(Table, HelpEnable, testing::Range(size_t(0), std::size(kHelpCases)));
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

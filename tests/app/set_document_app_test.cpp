@@ -8,6 +8,7 @@
 #include "set/set_file.h"
 #include "set/ui/set_pane.h"
 #include "set/ui/set_tree_model.h"
+#include "tests/app/small_song.h"
 #include "ui/command_router.h"
 
 #include <cstdlib>
@@ -18,11 +19,6 @@
 namespace rz {
 namespace {
 
-std::filesystem::path home()
-{
-    return std::getenv("HOME");
-}
-
 void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 {
     std::filesystem::create_directories(path.parent_path());
@@ -30,20 +26,12 @@ void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// A Standard MIDI File of one empty track.
-std::filesystem::path writeSmallSong(const std::filesystem::path& path)
-{
-    writeBytes(path, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0, 120,
-                      'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0});
-    return path;
-}
-
 class AppSet : public AppFixture {
 protected:
     // A folder of the test's own: one program may run several tests.
     static std::filesystem::path place()
     {
-        return home() / testing::UnitTest::GetInstance()->current_test_info()->name();
+        return testHome() / testing::UnitTest::GetInstance()->current_test_info()->name();
     }
     std::filesystem::path folder() const { return place() / "Show"; }
     std::filesystem::path setPath() const { return folder() / "Show.set"; }

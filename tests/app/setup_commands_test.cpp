@@ -4,10 +4,8 @@
 #include "res/command_ids.h"
 #include "tests/app/command_enable_table.h"
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // Grey until the engine's dialogs register (they do in the program).
 const EnableCase kSetupCases[] = {
@@ -45,4 +43,4 @@ TEST_F(SetupDialogCommands, ARegisteredDialogOpensThroughTheRouter)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

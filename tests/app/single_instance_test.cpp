@@ -1,5 +1,6 @@
 #include "app/app_single_instance.h"
 #include "core/hand_over.h"
+#include "tests/app/gui_events.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,16 +25,6 @@
 
 namespace rz {
 namespace {
-
-template <class Done>
-bool processUntil(Done done, int ms = 5000)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 TEST(SingleInstanceMessages, TheCommandIsLowerCasedAndThePathKeepsItsCase)
 {

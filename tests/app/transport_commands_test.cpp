@@ -11,10 +11,8 @@
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/fader_ctrl.h"
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // The track list carries out Solo, the record marks and Track up and down;
 // this application has none.
@@ -268,4 +266,4 @@ TEST_F(SongStepping, PreviousSongRewindsFirstThenStepsBack)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

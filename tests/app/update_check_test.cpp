@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "tests/app/app_test_fixture.h"
+#include "tests/app/gui_events.h"
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
 
@@ -92,15 +93,6 @@ private:
 QByteArray versionReply(int version, const QByteArray& notes = {})
 {
     return LoopbackServer::reply("200 OK", "Version=" + QByteArray::number(version) + "\r\n" + notes);
-}
-
-bool processUntil(const std::function<bool()>& done, int ms = 5000)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 class UpdateCheck : public testing::Test {

@@ -10,10 +10,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 // No view kind is registered, so the view commands stay grey.
 const EnableCase kViewCases[] = {
@@ -100,4 +98,4 @@ TEST_F(StaffTools, ATypedDurationDerivesTheNoteValue)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

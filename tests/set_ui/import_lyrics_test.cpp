@@ -19,9 +19,8 @@
 
 #include <fstream>
 
-namespace rz {
+namespace rz::test {
 namespace {
-using namespace test;
 
 std::string textOf(const CMidiEvent& event)
 {
@@ -207,4 +206,4 @@ TEST_F(ImportLyrics, AFifoOrFolderIsRefusedAtOnceWithTheFileAndTheReason)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

@@ -12,9 +12,8 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
-namespace rz {
+namespace rz::test {
 namespace {
-using namespace test;
 
 bool enabled(LyricView& view, CommandId id)
 {
@@ -238,4 +237,4 @@ TEST_F(LyricMarksView, AutoscrollMovesByThirtyAndStopsAtThePageEnd)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

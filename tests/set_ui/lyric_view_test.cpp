@@ -14,9 +14,8 @@
 
 #include <gtest/gtest.h>
 
-namespace rz {
+namespace rz::test {
 namespace {
-using namespace test;
 
 class LyricViewTest : public ::testing::Test {
 protected:
@@ -176,9 +175,9 @@ TEST_F(LyricViewTest, StylesAndViewSwitchesAreGreyedWhileTopLevel)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test
 
-namespace rz {
+namespace rz::test {
 namespace {
 
 QAction* findAction(QMenu& menu, CommandId id)
@@ -221,4 +220,4 @@ TEST_F(LyricViewTest, ContextMenuChecksTheStyleAndSpawnsWindowsWhileDocked)
 }
 
 } // namespace
-} // namespace rz
+} // namespace rz::test

@@ -3,10 +3,8 @@
 #include "res/command_ids.h"
 #include "tests/app/command_enable_table.h"
 
-namespace rz {
+namespace rz::test {
 namespace {
-
-using namespace test;
 
 const EnableCase kMapCases[] = {
     {kIdExternalControl, kAlways}, {kIdKeyboardAccelerators, kAlways},
@@ -22,4 +20,4 @@ TEST_P(MapEnable, FollowsTransportPerformanceAndSong)
 INSTANTIATE_TEST_SUITE_P(Table, MapEnable, testing::Range(size_t(0), std::size(kMapCases)));
 
 } // namespace
-} // namespace rz
+} // namespace rz::test
