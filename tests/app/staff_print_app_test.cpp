@@ -2,16 +2,13 @@
 // its preview mode, the one printer of Printer setup, and the printed staff
 // size the options page sets.
 
-#include "tests/app/app_test_fixture.h"
+#include "tests/app/staff_app_fixture.h"
 
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "staff/model/staff_print_plan.h"
 #include "staff/staff_print.h"
-#include "staff/staff_view.h"
-#include "tests/song/song_builder.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,28 +24,17 @@
 namespace rz {
 namespace {
 
-class StaffPrintApp : public AppFixture {
+// 60 measures of staves, so the print runs over more than one page.
+class StaffPrintApp : public StaffAppFixture {
 protected:
     void startWithStaff()
     {
-        viewFactory.registerView(ViewKind::Track, [this](const ViewRequest& request) -> SongView* {
-            return new TrackView(app->trackViewContext(), request.topLevel, request.parent);
-        });
-        start();
-        registerStaffView(app->viewFactory(), app->staffViewContext());
-        song = &addSong("Staves");
-        CTrack& track = test::addUserTrack(*song);
-        for (int32_t tick = 0; tick < 60 * 1920; tick += 480)
-            track.events.push_back(test::note(tick, 64, 90, 400));
-        song->endTick = 60 * 1920;
-        ExtendMeasureMap(song->measureMap, song->endTick);
-        app->SetCurrentSong(song);
-        app->trackView()->SelectRow(1, true);
+        startWithStaves(60);
         ASSERT_TRUE(app->router().execute(kIdViewStaff));
         ASSERT_TRUE(processUntil([this] { return staff() != nullptr; }));
     }
 
-    StaffView* staff() const { return dynamic_cast<StaffView*>(app->views().slot(ViewSlots::kStaff)); }
+    StaffView* staff() const { return staffSlot(); }
 
     // Runs `inspect` on the modal dialog of type D once it is up, then
     // closes it; the command that opened it returns after.
@@ -71,8 +57,6 @@ protected:
         });
         timer->start();
     }
-
-    CSongDoc* song = nullptr;
 };
 
 TEST_F(StaffPrintApp, PreviewShowsTheStaffPagesWithTheFrameInPreviewMode)

@@ -1,43 +1,22 @@
-#include "tests/app/app_test_fixture.h"
+#include "tests/app/staff_app_fixture.h"
 
 #include "app/flat_status_bar.h"
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "song/describe_song.h"
-#include "staff/staff_view.h"
-#include "tests/song/song_builder.h"
 #include "tests/support/qt/mouse_events.h"
 #include "ui/command_router.h"
 #include "views/frame_timer_ids.h"
-#include "views/track_view.h"
 
 #include <QTest>
 
 namespace rz {
 namespace {
 
-// The application with the real track list and staff views over a song of
-// 40 measures whose first track, selected, holds a note on every beat.
-class StaffViewApp : public AppFixture {
+// 40 measures of staves (StaffAppFixture), with the torn-off staff windows.
+class StaffViewApp : public StaffAppFixture {
 protected:
-    void startWithStaves()
-    {
-        viewFactory.registerView(ViewKind::Track, [this](const ViewRequest& request) -> SongView* {
-            return new TrackView(app->trackViewContext(), request.topLevel, request.parent);
-        });
-        start();
-        registerStaffView(app->viewFactory(), app->staffViewContext());
-        song = &addSong("Staves");
-        CTrack& track = test::addUserTrack(*song);
-        for (int32_t tick = 0; tick < 40 * 1920; tick += 480)
-            track.events.push_back(test::note(tick, 64, 90, 400));
-        song->endTick = 40 * 1920;
-        ExtendMeasureMap(song->measureMap, song->endTick);
-        app->SetCurrentSong(song);
-        app->trackView()->SelectRow(1, true);
-    }
-
-    StaffView* staffSlot() const { return dynamic_cast<StaffView*>(app->views().slot(ViewSlots::kStaff)); }
+    void startWithStaves() { StaffAppFixture::startWithStaves(40); }
 
     StaffView* tornOff(bool leadSheet) const
     {
@@ -46,8 +25,6 @@ protected:
                 return view;
         return nullptr;
     }
-
-    CSongDoc* song = nullptr;
 };
 
 TEST_F(StaffViewApp, ViewStaffAndViewLeadSheetShowTheRegisteredView)
