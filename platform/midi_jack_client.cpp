@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include <jack/midiport.h>
@@ -33,15 +36,50 @@ void jackError(const char* message)
         writeLog(std::string("JACK: ") + message);
 }
 
+// An open the caller no longer waits for, or its result.
+struct PendingOpen {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    jack_client_t* client = nullptr;
+};
+
+// After a server died, libjack can keep a lock that its own ended thread
+// held, and every later open waits on it forever. So the open runs on a
+// thread of its own and the caller waits at most this long; a late client
+// is closed by that thread.
+constexpr auto kOpenDeadline = std::chrono::seconds(10);
+
 jack_client_t* openClientQuietly()
 {
     jack_set_error_function(jackError);
     jack_set_info_function([](const char*) {});
+    auto pending = std::make_shared<PendingOpen>();
     g_quietJackErrors.fetch_add(1);
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(kJackClientName, JackNoStartServer, &status);
+    std::thread([pending] {
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open(kJackClientName, JackNoStartServer, &status);
+        std::unique_lock lock(pending->mutex);
+        if (pending->abandoned) {
+            lock.unlock();
+            if (client)
+                jack_client_close(client);
+            return;
+        }
+        pending->client = client;
+        pending->finished = true;
+        pending->done.notify_one();
+    }).detach();
+    std::unique_lock lock(pending->mutex);
+    const bool finished = pending->done.wait_for(lock, kOpenDeadline, [&] { return pending->finished; });
     g_quietJackErrors.fetch_sub(1);
-    return client;
+    if (!finished) {
+        pending->abandoned = true;
+        writeLog("JACK: opening a client did not finish; JACK is taken as not running");
+        return nullptr;
+    }
+    return pending->client;
 }
 
 } // namespace
