@@ -37,12 +37,14 @@ protected:
         std::filesystem::remove(m_path);
     }
 
-    // Takes everything the ring holds.
+    // Takes what the ring holds until `out` has the whole file. The null
+    // device runs free, so the ring may refill as fast as it drains: an
+    // unbounded drain would never return.
     void drainInto(std::vector<uint8_t>& out)
     {
         const uint8_t* data = nullptr;
         size_t size = 0;
-        while (m_sink.GetNext(&data, &size, nullptr)) {
+        while (out.size() < m_bytes.size() && m_sink.GetNext(&data, &size, nullptr)) {
             out.insert(out.end(), data, data + size);
             m_sink.GetNext(nullptr, nullptr, nullptr);
         }
