@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <string>
 
 #include "staff/model/staff_print_plan.h"
 #include "staff/staff_print.h"
@@ -72,7 +73,10 @@ double pt(int hundredths)
 
 // Two treble staves of quarter notes, "Etude.mid", on A4 pages.
 struct PrintRig : StaffRig {
-    std::filesystem::path pdf = std::filesystem::path(RZ_STAFF_PICTURES) / "score.pdf";
+    // One file per test: the tests run side by side.
+    std::filesystem::path pdf = std::filesystem::path(RZ_STAFF_PICTURES)
+                                / (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
+                                   + ".pdf");
     StaffPrintPlan plan;
 
     PrintRig() : StaffRig(kThreePageMeasures)
