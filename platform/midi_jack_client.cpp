@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <jack/midiport.h>
 
@@ -44,6 +45,21 @@ struct PendingOpen {
     bool abandoned = false;
     jack_client_t* client = nullptr;
 };
+
+// Clients whose server died. libjack's threads may still call into a dead
+// client (a notice already read from its socket), so such a client lives as
+// long as the process does; deliberately never freed.
+std::mutex g_deadMutex;
+std::vector<std::shared_ptr<JackMidiClient>>& deadClients()
+{
+    static auto* dead = new std::vector<std::shared_ptr<JackMidiClient>>;
+    return *dead;
+}
+
+// A notice that began on a dead client before it was known dead may still be
+// inside libjack; opening a new client meanwhile lets libjack free what that
+// notice reads. It gets this long to end.
+constexpr auto kDeadNoticeWait = std::chrono::milliseconds(100);
 
 // After a server died, libjack can keep a lock that its own ended thread
 // held, and every later open waits on it forever. So the open runs on a
@@ -88,11 +104,16 @@ std::shared_ptr<JackMidiClient> JackMidiClient::acquire()
 {
     std::lock_guard lock(g_instanceMutex);
     std::shared_ptr<JackMidiClient> client = g_instance.lock();
-    if (client && !client->gone()) {
+    if (client && !client->m_gone.load()) {
         if (client->m_clockUnread.load(std::memory_order_relaxed)
             && !client->m_toldClockUnread.exchange(true))
             writeLog("JACK: the cycle times cannot be read; messages are placed from now");
         return client;
+    }
+    if (client) {
+        const auto giveUp = std::chrono::steady_clock::now() + kDeadNoticeWait;
+        while (client->m_inNotice.load() > 0 && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     jack_client_t* handle = openClientQuietly();
     if (!handle)
@@ -143,7 +164,13 @@ int JackMidiClient::processThunk(jack_nframes_t nframes, void* self)
 void JackMidiClient::shutdownThunk(jack_status_t, const char*, void* self)
 {
     auto* client = static_cast<JackMidiClient*>(self);
-    client->m_gone.store(true, std::memory_order_release);
+    // Sequentially consistent with the notice's check and acquire()'s: a
+    // notice either sees the client dead or is waited for.
+    client->m_gone.store(true);
+    if (std::shared_ptr<JackMidiClient> kept = client->weak_from_this().lock()) {
+        std::lock_guard dead(g_deadMutex);
+        deadClients().push_back(std::move(kept));
+    }
     std::lock_guard lock(client->m_registry);
     for (std::atomic<JackPortUser*>& slot : client->m_users) {
         if (JackPortUser* user = slot.load())
@@ -172,6 +199,11 @@ void JackMidiClient::portRegistrationThunk(jack_port_id_t id, int, void* self)
     // Sequentially consistent with removeListener(), as the process cycle
     // is with removeUser().
     client->m_inNotice.fetch_add(1);
+    if (client->m_gone.load()) {
+        // What the notice would read may already be freed.
+        client->m_inNotice.fetch_sub(1);
+        return;
+    }
     jack_port_t* port = jack_port_by_id(client->m_client, id);
     if (!port || !jack_port_is_mine(client->m_client, port)) {
         for (std::atomic<JackPortListener*>& slot : client->m_listeners) {

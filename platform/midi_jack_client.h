@@ -56,7 +56,7 @@ struct JackMidiPortInfo {
 // device. It never starts a server and follows JACK_DEFAULT_SERVER. When the
 // server goes away the client is marked gone for good; the next acquire()
 // opens a fresh one. Callable from any thread except the process callback.
-class JackMidiClient {
+class JackMidiClient : public std::enable_shared_from_this<JackMidiClient> {
 public:
     // The live client, opened on first use; null when no server answers.
     static std::shared_ptr<JackMidiClient> acquire();
