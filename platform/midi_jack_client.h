@@ -54,8 +54,9 @@ struct JackMidiPortInfo {
 
 // The program's one JACK client, shared by enumeration and every JACK
 // device. It never starts a server and follows JACK_DEFAULT_SERVER. When the
-// server goes away the client is marked gone for good; the next acquire()
-// opens a fresh one. Callable from any thread except the process callback.
+// server goes away the client is marked gone for good and kept, unfreed, for
+// libjack's late calls; the next acquire() opens a fresh one. Callable from
+// any thread except the process callback.
 class JackMidiClient : public std::enable_shared_from_this<JackMidiClient> {
 public:
     // The live client, opened on first use; null when no server answers.
