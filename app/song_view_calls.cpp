@@ -31,8 +31,20 @@ void SongViewCalls::setWaitCursor(bool on)
         QApplication::restoreOverrideCursor();
 }
 
+// The controller pane's view when it is the one in `slot`; else null. Such a
+// view stays: the edit that asks for it may come from it, and a new one would
+// delete it under its own mouse handler.
+SongView* SongViewCalls::shownController(int slot) const
+{
+    SongView* controller = nullptr;
+    m_seams.views.currentViews(nullptr, &controller);
+    return controller && controller == m_seams.views.slot(ViewSlots::Slot(slot)) ? controller : nullptr;
+}
+
 void SongViewCalls::activateTempoView(CSongDoc&)
 {
+    if (shownController(ViewSlots::kTempo))
+        return; // it was updated with the other views
     if (MainFrame* frame = m_seams.frame())
         frame->timers().fire(int(ViewKind::Tempo));
 }
@@ -57,6 +69,10 @@ void SongViewCalls::activateTrackView(CSongDoc&)
 void SongViewCalls::showControllerView(CSongDoc&, int kind, int controller)
 {
     m_seams.views.setController(kind, controller);
+    if (SongView* shown = shownController(ViewSlots::kControl)) {
+        shown->setControllerChoice(kind, controller);
+        return;
+    }
     if (MainFrame* frame = m_seams.frame())
         frame->timers().fire(int(ViewKind::Control));
 }

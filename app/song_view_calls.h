@@ -11,6 +11,7 @@ namespace rz {
 
 class CommandRouter;
 class MainFrame;
+class SongView;
 class ViewSlots;
 
 // What the answers reach; the program-wide refreshes stay App's.
@@ -52,6 +53,8 @@ public:
     void SnapshotLayout(std::string& layout) override { m_seams.snapshotLayout(layout); }
 
 private:
+    SongView* shownController(int slot) const;
+
     SongViewSeams m_seams;
 };
 

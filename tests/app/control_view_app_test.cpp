@@ -6,6 +6,7 @@
 #include "res/command_ids.h"
 #include "song/clipboard.h"
 #include "song/selection.h"
+#include "song/undo_record.h"
 #include "tests/song/song_builder.h"
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
@@ -15,6 +16,7 @@
 #include "views/track_view.h"
 
 #include <QComboBox>
+#include <QPointer>
 
 namespace rz {
 namespace {
@@ -114,6 +116,27 @@ TEST_F(ControlViewApp, CopyTimeOfTheLanesAndPasteOnASelectedTrackIsOneUndoStep)
     EXPECT_EQ(pasted[1].tick - pasted[0].tick, 100);
     ASSERT_TRUE(song->Undo());
     EXPECT_TRUE(song->tracks[2]->events.empty());
+}
+
+// The edit may come from the view's own mouse handler: a new view would
+// delete the one still handling it.
+TEST_F(ControlViewApp, AControllerEditKeepsTheViewShowingTheLaneAndPicksItsController)
+{
+    startWithControlView();
+    ASSERT_TRUE(show(kIdViewModWheel, {midi::kControlChange, 1}));
+    const QPointer<ControlView> shown = control();
+    for (const int number : {1, 7}) {
+        auto record = std::make_unique<CUndoRecord>();
+        record->flags = kUndoEvents | kUndoControllerEdit;
+        record->label = "Move controllers";
+        record->events = std::make_unique<CEventList>();
+        record->events->sortKeys = {1u << 24 | kComputedPosition};
+        record->events->events = {test::controller(960, number, 50)};
+        ASSERT_EQ(song->ApplyEdit(std::move(record)), ApplyResult::Applied);
+        ASSERT_FALSE(shown.isNull()) << number;
+        EXPECT_EQ(control(), shown.data());
+        EXPECT_EQ(control()->kind().number, number);
+    }
 }
 
 TEST_F(ControlViewApp, OtherControllerMapIsGreyWithoutItsDialog)

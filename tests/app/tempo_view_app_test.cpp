@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace rz {
 namespace {
@@ -120,7 +121,11 @@ TEST_F(TempoViewApp, TheSnapSwitchDecidesWhereADrawLands)
         // The frame may have placed the pane again since.
         const TempoScale scale = view()->scale();
         ASSERT_EQ(scale.axis.gridTicks, 1);
-        clickAt(view(), QPoint(scale.axis.xOfTick(130), scale.yOfTempo(kBpm60)));
+        const QPointer<TempoView> drawnIn = view();
+        clickAt(drawnIn, QPoint(scale.axis.xOfTick(130), scale.yOfTempo(kBpm60)));
+        // A new view would have deleted this one inside its own mouse handler.
+        ASSERT_FALSE(drawnIn.isNull());
+        EXPECT_EQ(view(), drawnIn.data());
         ASSERT_FALSE(song->undoList.empty());
         EXPECT_EQ(song->undoList.back()->label, "Draw Tempos");
         ASSERT_EQ(song->tempoMap.size(), 3u);
