@@ -147,21 +147,25 @@ TEST_F(AudioJack, ASineFedInComesBackSummedWithPassThroughOn)
     client->setSine(true);
     const uint64_t rendered = audio.jackDevice()->renderedBlocks();
     ASSERT_TRUE(eventually([&] { return audio.jackDevice()->renderedBlocks() > rendered + 8; }));
-    client->record();
-    ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 16 * kPeriod; }));
-    const JackAudioTestClient::Recording heard = client->recording();
     // The sine comes back a whole number of periods late, plus the
     // instrument. A loaded machine may drop a period (a busy AudioMutex
-    // plays silence), so it must hold over four periods in a row somewhere.
+    // plays silence, or the test's own source misses a cycle), so it must
+    // hold over four periods in a row somewhere; a recording without such a
+    // run is taken again, a few times.
     size_t longest = 0;
-    for (size_t periods = 0; periods <= 4; ++periods) {
-        size_t run = 0;
-        for (size_t i = periods * kPeriod; i < heard.left.size(); ++i) {
-            const float expected = client->sineAt(heard.first + i - periods * kPeriod) + 0.125f;
-            const bool match = std::abs(heard.left[i] - expected) < 1e-6f
-                               && std::abs(heard.right[i] - expected) < 1e-6f;
-            run = match ? run + 1 : 0;
-            longest = std::max(longest, run);
+    for (int take = 0; take < 5 && longest < 4 * kPeriod; ++take) {
+        client->record();
+        ASSERT_TRUE(eventually([&] { return client->recordedFrames() >= 16 * kPeriod; }));
+        const JackAudioTestClient::Recording heard = client->recording();
+        for (size_t periods = 0; periods <= 4; ++periods) {
+            size_t run = 0;
+            for (size_t i = periods * kPeriod; i < heard.left.size(); ++i) {
+                const float expected = client->sineAt(heard.first + i - periods * kPeriod) + 0.125f;
+                const bool match = std::abs(heard.left[i] - expected) < 1e-6f
+                                   && std::abs(heard.right[i] - expected) < 1e-6f;
+                run = match ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
         }
     }
     EXPECT_GE(longest, 4 * kPeriod) << "no sine plus the instrument came back";
