@@ -10,7 +10,6 @@
 #include "ui/zoom_scroll_bar.h"
 #include "views/clock_view.h"
 
-#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -87,9 +86,6 @@ TEST(TimeViewWidget, TheRulerIsInvertedOverATimeSelection)
     rig.view->update();
     const QImage image = rig.picture();
     EXPECT_EQ(image.pixel(probe) & 0xFFFFFF, (plain ^ 0xFFFFFF) & 0xFFFFFF);
-    const QString path = QDir::current().filePath("time_view.png");
-    ASSERT_TRUE(image.save(path));
-    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST(TimeViewWidget, ItsZoomIsItsOwnWithinTheTable)
