@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "app/menu_bar.h"
 #include "app/song_files.h"
+#include "core/ascii_case.h"
 #include "core/engine_link.h"
 #include "core/file_names.h"
 #include "core/profile.h"
@@ -30,11 +31,8 @@ constexpr const char* kFileMenu = "&File";
 
 std::string lastFourLowered(const std::filesystem::path& path)
 {
-    std::string name = path.filename().string();
-    name = name.size() > 4 ? name.substr(name.size() - 4) : name;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return name;
+    const std::string name = path.filename().string();
+    return AsciiLower(name.size() > 4 ? name.substr(name.size() - 4) : name);
 }
 
 bool isSongFile(const std::filesystem::path& path)

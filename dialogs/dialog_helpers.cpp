@@ -1,5 +1,6 @@
 #include "dialogs/dialog_helpers.h"
 
+#include "core/ascii_case.h"
 #include "core/field_number.h"
 #include "core/midi_bytes.h"
 #include "core/smpte_time.h"
@@ -295,13 +296,9 @@ int64_t noteUnitTicks(int32_t value, int timeBase)
 
 size_t insertSorted(std::vector<ComboItem>& items, ComboItem item)
 {
-    const auto lessNoCase = [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-        });
-    };
-    const auto at = std::upper_bound(items.begin(), items.end(), item,
-                                     [&](const ComboItem& a, const ComboItem& b) { return lessNoCase(a.text, b.text); });
+    const auto at = std::upper_bound(items.begin(), items.end(), item, [](const ComboItem& a, const ComboItem& b) {
+        return LessIgnoringAsciiCase(a.text, b.text);
+    });
     const size_t index = size_t(at - items.begin());
     items.insert(at, std::move(item));
     return index;

@@ -1,5 +1,6 @@
 #include "dialogs/track_props_model.h"
 
+#include "core/ascii_case.h"
 #include "core/leading_number.h"
 #include "core/profile.h"
 #include "core/settings.h"
@@ -23,14 +24,6 @@ std::string_view trimSpace(std::string_view text)
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
     return text;
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return lower;
 }
 
 template <class... Args>
@@ -66,11 +59,7 @@ bool hasBank(const std::vector<ComboItem>& banks, int bank)
 void sortLikeACombo(std::vector<ComboItem>& items)
 {
     std::stable_sort(items.begin(), items.end(), [](const ComboItem& a, const ComboItem& b) {
-        return std::lexicographical_compare(a.text.begin(), a.text.end(), b.text.begin(), b.text.end(),
-                                            [](char x, char y) {
-                                                return std::tolower(static_cast<unsigned char>(x))
-                                                       < std::tolower(static_cast<unsigned char>(y));
-                                            });
+        return LessIgnoringAsciiCase(a.text, b.text);
     });
 }
 
@@ -131,9 +120,9 @@ PatchLists buildPatchLists(const SynthPatches& synth, bool drumChannel, BankStyl
                            std::string_view filter)
 {
     PatchLists lists;
-    const std::string wanted = lowered(filter);
+    const std::string wanted = AsciiLower(std::string(filter));
     const auto passes = [&](const std::string& text) {
-        return wanted.empty() || lowered(text).find(wanted) != std::string::npos;
+        return wanted.empty() || AsciiLower(std::string(text)).find(wanted) != std::string::npos;
     };
     if (!drumChannel) {
         int namedBank = -1;

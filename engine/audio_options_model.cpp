@@ -2,6 +2,7 @@
 
 #include "engine/audio_options_model.h"
 
+#include "core/ascii_case.h"
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/settings.h"
@@ -27,13 +28,6 @@ constexpr std::array<int, 47> kBlockSizes = {
     252, 245, 225, 210, 196, 180, 175, 150, 147, 128, 64,
 };
 constexpr std::array<int, 4> kSampleRates = {44100, 48000, 96000, 192000};
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 int kindOrDefault(int kind)
 {
@@ -206,7 +200,7 @@ int AudioOptionsModel::findPair(bool input, std::string_view firstChannel) const
     const std::vector<std::string>& list = channelPairs(input);
     for (size_t i = 1; i < list.size(); ++i) {
         const std::string_view pair = list[i];
-        if (equalsIgnoringCase(pair.substr(0, pair.find(kPairJoin)), firstChannel))
+        if (EqualIgnoringAsciiCase(pair.substr(0, pair.find(kPairJoin)), firstChannel))
             return int(i);
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "platform/audio_jack.h"
 
+#include "core/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -7,15 +9,6 @@
 namespace rz {
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                  return std::tolower(static_cast<unsigned char>(x))
-                         == std::tolower(static_cast<unsigned char>(y));
-              });
-}
 
 float* portBuffer(jack_port_t* port, jack_nframes_t frames)
 {
@@ -98,7 +91,7 @@ std::string JackAudioDevice::connectPair(std::string_view channel, bool outputs)
     const std::vector<JackMidiPortInfo> ports = m_client->audioPorts(outputs);
     std::vector<std::string> pair;
     for (size_t i = 0; i < ports.size() && pair.size() < 2; ++i) {
-        if (channel.empty() ? ports[i].physical : (!pair.empty() || sameName(ports[i].name, channel)))
+        if (channel.empty() ? ports[i].physical : (!pair.empty() || EqualIgnoringAsciiCase(ports[i].name, channel)))
             pair.push_back(ports[i].name);
     }
     if (pair.empty())

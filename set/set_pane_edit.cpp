@@ -2,6 +2,7 @@
 // sorting, properties, drag and drop. GUI thread.
 #include "set/set_pane_commands.h"
 
+#include "core/ascii_case.h"
 #include "core/edit_dialogs.h"
 #include "core/engine_link.h"
 #include "core/prompt.h"
@@ -27,13 +28,6 @@ constexpr const char* kAddToFolder = "Add item(s) to folder?";
 int32_t clipboardTick(int64_t ticks, int timeBase)
 {
     return int32_t(std::clamp<int64_t>(toClipboardTicks(ticks, timeBase), INT32_MIN, INT32_MAX));
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b)
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
 }
 
 std::ptrdiff_t cueIndex(const CSongDoc& song, const CCue* cue)
@@ -140,7 +134,7 @@ void SetPaneCommands::Alphabetize()
         return;
     const SetNavigator& navigator = m_set.navigator();
     m_set.tree().sortTopItems([&](const SetTreeItem& a, const SetTreeItem& b) {
-        return lessIgnoringCase(navigator.captionOf(&a), navigator.captionOf(&b));
+        return LessIgnoringAsciiCase(navigator.captionOf(&a), navigator.captionOf(&b));
     });
     m_set.SetModifiedFlag(true);
     m_set.navigator().publishNextSong();

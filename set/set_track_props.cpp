@@ -1,6 +1,7 @@
 // Track properties across the songs of a set. GUI thread.
 #include "set/set_track_props.h"
 
+#include "core/ascii_case.h"
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "song/track_props.h"
@@ -15,23 +16,6 @@
 
 namespace rz {
 namespace {
-
-int compareIgnoringCase(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int x = std::tolower(static_cast<unsigned char>(a[i]));
-        const int y = std::tolower(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
-bool sameName(const std::string& a, const std::string& b)
-{
-    return compareIgnoringCase(a, b) == 0;
-}
 
 int inFlag(const CTrack& track)
 {
@@ -68,9 +52,9 @@ std::vector<SetTrackRow> SetTrackRows(const std::vector<CSongDoc*>& songs)
             continue;
         forUserTracks(*song, [&](int32_t, const CTrack& track) {
             const auto at = std::lower_bound(rows.begin(), rows.end(), track.name, [](const SetTrackRow& row, const std::string& name) {
-                return compareIgnoringCase(row.name, name) < 0;
+                return LessIgnoringAsciiCase(row.name, name);
             });
-            if (at != rows.end() && sameName(at->name, track.name)) {
+            if (at != rows.end() && EqualIgnoringAsciiCase(at->name, track.name)) {
                 ++at->count;
                 if (at->in != inFlag(track))
                     at->in = 2;
@@ -121,7 +105,7 @@ void SetTrackProps::toggleIn(size_t row)
     for (CSongDoc* song : loadedSongs()) {
         std::vector<CTrackProps> changes;
         forUserTracks(*song, [&](int32_t index, const CTrack& track) {
-            if (sameName(track.name, name) && inFlag(track) != value) {
+            if (EqualIgnoringAsciiCase(track.name, name) && inFlag(track) != value) {
                 CTrackProps change(index);
                 change.playEnabled = value;
                 changes.push_back(change);
@@ -138,7 +122,7 @@ TrackPropsParams SetTrackProps::presetFor(const std::vector<size_t>& rows) const
     std::optional<TrackPropsParams> preset;
     for (CSongDoc* song : loadedSongs()) {
         forUserTracks(*song, [&](int32_t, const CTrack& track) {
-            if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, track.name); }))
+            if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualIgnoringAsciiCase(n, track.name); }))
                 return;
             if (!preset)
                 preset = paramsOf(track);
@@ -155,7 +139,7 @@ void SetTrackProps::apply(const std::vector<size_t>& rows, const TrackPropsParam
     for (CSongDoc* song : loadedSongs()) {
         std::vector<CTrackProps> changes;
         forUserTracks(*song, [&](int32_t index, const CTrack& track) {
-            if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return sameName(n, track.name); })) {
+            if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualIgnoringAsciiCase(n, track.name); })) {
                 CTrackProps change = changeOf(index, params);
                 if (change.hasChanges())
                     changes.push_back(std::move(change));

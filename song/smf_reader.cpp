@@ -9,6 +9,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "core/ascii_case.h"
 #include "core/file_names.h"
 #include "core/input_file.h"
 #include "core/profile.h"
@@ -208,9 +209,7 @@ void reportCutShort(CSongDoc& song, const SmfLayout& layout)
 SongFileKind songFileKind(const std::filesystem::path& path)
 {
     std::string name = path.filename().string();
-    std::string last = name.size() >= 3 ? name.substr(name.size() - 3) : name;
-    std::transform(last.begin(), last.end(), last.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
+    const std::string last = AsciiLower(name.size() >= 3 ? name.substr(name.size() - 3) : name);
     return SongFileKind{.karaoke = last == "kar", .rss = last == "rss", .rsd = last == "rsd"};
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "core/ascii_case.h"
 #include "core/file_names.h"
 #include "core/midi_bytes.h"
 #include "core/profile.h"
@@ -34,17 +35,10 @@ enum class SaveKind {
     Copy,        // Save Copy As: the song keeps its path and modified state
 };
 
-std::string lowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 std::string lastFour(const std::filesystem::path& path)
 {
     const std::string name = path.filename().string();
-    return lowerCase(name.size() > 4 ? name.substr(name.size() - 4) : name);
+    return AsciiLower(name.size() > 4 ? name.substr(name.size() - 4) : name);
 }
 
 bool isAutoRecoverPath(const std::filesystem::path& path)
@@ -267,13 +261,13 @@ bool moveWorkClipsIntoSong(CSongDoc& song, std::string& reason)
 void moveUndoOnlyClipsToWork(CSongDoc& song)
 {
     std::set<std::string> used;
-    forEachSongClip(song, [&](CAudioClip& clip) { used.insert(lowerCase(clip.fileName)); });
+    forEachSongClip(song, [&](CAudioClip& clip) { used.insert(AsciiLower(clip.fileName)); });
     std::vector<std::string> names;
     for (auto& record : song.undoList) {
         if ((record->flags & kUndoViewMark) || !(record->flags & (kUndoEvents | kUndoTrackList)))
             continue;
         forEachRecordClip(*record, [&](CAudioClip& clip) {
-            if (!inWorkFolder(song, clip.fileName) && used.count(lowerCase(clip.fileName)) == 0
+            if (!inWorkFolder(song, clip.fileName) && used.count(AsciiLower(clip.fileName)) == 0
                 && std::find(names.begin(), names.end(), clip.fileName) == names.end())
                 names.push_back(clip.fileName);
         });
@@ -349,7 +343,7 @@ void renameAfterTitle(CSongDoc& song, const std::filesystem::path& path)
             newPath = folder / path.filename();
         }
     }
-    const std::filesystem::path target = folder / (newName + lowerCase(old.extension));
+    const std::filesystem::path target = folder / (newName + AsciiLower(old.extension));
     if (RenameNoReplace(newPath, target, error)) {
         RenameNoReplace(folder / (old.stem + ".bak"), folder / (newName + ".bak"), error);
         newPath = target;

@@ -1,5 +1,6 @@
 #include "app/desktop/xdg_association_store.h"
 
+#include "core/ascii_case.h"
 #include "core/input_file.h"
 #include "core/key_file.h"
 #include "core/log.h"
@@ -83,8 +84,7 @@ XdgAssociationStore::XdgAssociationStore(std::filesystem::path program)
         std::stringstream stream(desktops);
         std::string name;
         while (std::getline(stream, name, ':')) {
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char c) { return char(std::tolower(c)); });
+            name = AsciiLower(std::move(name));
             if (!name.empty() && name.find('/') == std::string::npos)
                 m_desktops.push_back(name);
         }

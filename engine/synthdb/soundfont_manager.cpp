@@ -1,5 +1,6 @@
 #include "engine/synthdb/soundfont_manager.h"
 
+#include "core/ascii_case.h"
 #include "engine/synthdb/synth_labels.h"
 #include "platform/midi_gm_synth.h"
 #include "platform/soundfont_banks.h"
@@ -60,10 +61,7 @@ LoadSoundFontChoice initialLoadChoice(const std::filesystem::path& path)
 {
     LoadSoundFontChoice choice;
     choice.path = path;
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    if (extension == ".wav") {
+    if (AsciiLower(path.extension().string()) == ".wav") {
         choice.mode = LoadSoundFontChoice::SelectedPatch;
         choice.waveFile = true;
     }
