@@ -10,6 +10,7 @@
 #include "core/edit_dialogs.h"
 #include "song/clipboard.h"
 #include "song/event_list.h"
+#include "song/track.h"
 
 namespace rz {
 
@@ -18,8 +19,8 @@ class CTrack;
 
 inline constexpr char kFileCopyFailed[] =
     "Sorry, the file copy operation failed.  Do you have enough disk space?";
-// The last tick an edit may put anything at.
-inline constexpr int64_t kLastEditTick = 0x7FFFFFFE;
+// The last tick an edit may put anything at, wide for clamping sums.
+inline constexpr int64_t kLastEditTick = kLastTick;
 
 bool hasEditDialog(const CSongDoc& song, EditDialog dialog);
 

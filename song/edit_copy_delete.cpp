@@ -437,7 +437,7 @@ void deleteTimeEvents(const CSongDoc& song, const DeleteTimeParams& p, const Del
                 builder.remove(uint32_t(t << 24 | e));
                 CMidiEvent shortened = event;
                 shortened.value2 = shortenedDuration(event, from, p.shortenThreshold, len);
-                builder.insert(std::move(shortened), uint32_t(t << 24) | kComputedPosition);
+                builder.insert(std::move(shortened), placedOn(t));
             }
         }
     }

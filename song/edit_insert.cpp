@@ -197,7 +197,7 @@ std::vector<std::string> lyricWords(std::string_view text)
 void insertDialogEvent(CSongDoc& song, const EventPropsResult& r, size_t track, int32_t tick)
 {
     EventListBuilder builder;
-    const uint32_t place = uint32_t(track << 24) | kComputedPosition;
+    const uint32_t place = placedOn(track);
     if (r.message == 0x5FF) {
         const std::string text(r.data.begin(), r.data.end());
         for (const std::string& word : lyricWords(text)) {
@@ -311,7 +311,7 @@ void seriesOnTrack(const CSongDoc& song, size_t t, const ControllerSeriesParams&
         if (event.tick >= p.from)
             builder.remove(uint32_t(t << 24 | e));
     }
-    const uint32_t place = uint32_t(t << 24) | kComputedPosition;
+    const uint32_t place = placedOn(t);
     auto emit = [&](int32_t tick, int32_t value) {
         CMidiEvent event;
         event.tick = tick;
@@ -537,7 +537,7 @@ void CSongDoc::OnInsertChord()
     const int32_t tick = clampPosition(*this, c->tick);
     Locate(tick);
     const size_t track = userTrackOr(*this, c->track, size_t(start.track));
-    const uint32_t place = uint32_t(track << 24) | kComputedPosition;
+    const uint32_t place = placedOn(track);
     EventListBuilder builder;
     if ((c->insertMode & 1) == 0) {
         CMidiEvent marker;

@@ -255,7 +255,7 @@ std::unique_ptr<CEventList> stretchedNotes(const CSongDoc& song, int64_t start, 
             builder.remove(uint32_t(t << 24 | e));
             CMidiEvent longer = event;
             longer.value2 = tickOf(int64_t(event.value2) + insert.length);
-            builder.insert(std::move(longer), uint32_t(t << 24) | kComputedPosition);
+            builder.insert(std::move(longer), placedOn(t));
         }
     }
     return builder.empty() ? nullptr : builder.build();

@@ -15,9 +15,7 @@ namespace rz {
 
 namespace {
 
-constexpr char kNothingToMove[] = "Nothing has been selected to move.";
 constexpr char kNoTracksToMoveTo[] = "Please create tracks before attempting to move events to them.";
-constexpr char kMoveClipped[] = "Note: one or more events will be clipped up against the beginning of the song.";
 
 int32_t earlierTime(const CCue& cue) { return std::min(cue.time, cue.secondTime); }
 

@@ -21,8 +21,6 @@ constexpr char kPastePastEnd[] = "Sorry, the paste would reach beyond the longes
 constexpr char kCopiesOverlap[] = "The next copy must follow the first copy...";
 constexpr char kNoTracksToPasteTo[] = "Please select one or more tracks for pasting.";
 
-uint32_t placedKey(size_t track) { return uint32_t(track << 24) | kComputedPosition; }
-
 // A clipboard event as it goes in at `at`: its tick and a note's duration in
 // song ticks; a time before the song's start becomes tick 0.
 CMidiEvent pastedEvent(const CMidiEvent& source, int64_t at, int timeBase)
@@ -195,7 +193,7 @@ void makeRoomForEvents(const CSongDoc& song, const TimePaste& paste, EventListBu
                     builder.remove(key);
                     CMidiEvent longer = event;
                     longer.value2 = tickOf(int64_t(event.value2) + paste.total());
-                    builder.insert(std::move(longer), placedKey(t));
+                    builder.insert(std::move(longer), placedOn(t));
                 }
             } else if (p.method == PasteMethod::Replace) {
                 if (event.tick >= window && event.tick < window + paste.total()) {
@@ -206,7 +204,7 @@ void makeRoomForEvents(const CSongDoc& song, const TimePaste& paste, EventListBu
                     CMidiEvent shorter = event;
                     shorter.value2 =
                         shortenedDuration(event, paste.at, p.stretchThreshold, paste.total());
-                    builder.insert(std::move(shorter), placedKey(t));
+                    builder.insert(std::move(shorter), placedOn(t));
                 }
             }
         }
@@ -249,7 +247,7 @@ bool pasteTrackEvents(CSongDoc& song, const AppClipboard& board, const TimePaste
                 CMidiEvent event = pastedEvent(source, paste.at + c * paste.length, song.timeBase);
                 if (!files.duplicate(event))
                     return false;
-                builder.insert(std::move(event), placedKey(target));
+                builder.insert(std::move(event), placedOn(target));
             }
         }
     }
@@ -479,7 +477,7 @@ void pasteControllers(CSongDoc& song)
             builder.remove(uint32_t(t << 24 | e));
         }
         for (const CMidiEvent& source : board.events)
-            builder.insert(pastedEvent(source, at, song.timeBase), placedKey(t));
+            builder.insert(pastedEvent(source, at, song.timeBase), placedOn(t));
     }
     auto record = std::make_unique<CUndoRecord>();
     record->flags = kUndoEvents;
@@ -552,13 +550,13 @@ void pasteEvents(CSongDoc& song)
                 for (size_t t : mixdown) {
                     CMidiEvent each = event;
                     each.message = keyFor(event, t);
-                    builder.insert(std::move(each), placedKey(t));
+                    builder.insert(std::move(each), placedOn(t));
                 }
                 continue;
             }
             const size_t t = p.target == PasteTarget::SourceTracks ? from : mapped[from];
             event.message = keyFor(event, t);
-            builder.insert(std::move(event), placedKey(t));
+            builder.insert(std::move(event), placedOn(t));
         }
     }
     auto record = std::make_unique<CUndoRecord>();

@@ -27,7 +27,6 @@ constexpr char kOneCueOnly[] = "Please select one cue only.";
 constexpr int32_t kMaxClipRepeats = 99;
 
 uint32_t eventKeyOf(size_t track, size_t index) { return uint32_t(track << 24 | index); }
-uint32_t placedOn(size_t track) { return uint32_t(track << 24) | kComputedPosition; }
 
 ApplyResult applyEvents(CSongDoc& song, EventListBuilder& builder, const char* label)
 {

@@ -77,7 +77,7 @@ void forEachInScope(const CSongDoc& song, const TransformScope& scope,
 void TransformRecord::replace(size_t track, size_t index, size_t target, CMidiEvent copy)
 {
     m_builder.remove(uint32_t(track << 24 | index));
-    m_builder.insert(std::move(copy), uint32_t(target << 24) | kComputedPosition);
+    m_builder.insert(std::move(copy), placedOn(target));
 }
 
 void TransformRecord::remove(size_t track, size_t index)

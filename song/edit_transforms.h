@@ -87,6 +87,10 @@ bool QuantizeEvent(const QuantizeGrid& grid, int64_t measureStart, CMidiEvent& e
 // repeats before the start.
 int64_t measuresSpan(const MeasureMap& map, int32_t from, int64_t count);
 
+inline constexpr char kNothingToMove[] = "Nothing has been selected to move.";
+inline constexpr char kMoveClipped[] =
+    "Note: one or more events will be clipped up against the beginning of the song.";
+
 // Where each moved item's tick goes.
 class MovePlan {
 public:

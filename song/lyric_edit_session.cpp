@@ -132,7 +132,7 @@ std::unique_ptr<CUndoRecord> LyricEditSession::record() const
         CMidiEvent event;
         event.tick = it->tick;
         event.SetMetaData(it->type, std::span(reinterpret_cast<const uint8_t*>(it->bytes.data()), it->bytes.size()));
-        builder.insert(std::move(event), uint32_t(m_trackIndex) << 24 | kComputedPosition);
+        builder.insert(std::move(event), placedOn(size_t(m_trackIndex)));
     }
     if (builder.empty())
         return nullptr;

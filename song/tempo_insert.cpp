@@ -144,7 +144,7 @@ void keepClipsInTime(const CSongDoc& song, const TempoMap& after, CUndoRecord& r
             CMidiEvent moved = event;
             moved.tick = tick;
             builder.remove(uint32_t(t << 24 | e));
-            builder.insert(std::move(moved), uint32_t(t << 24) | kComputedPosition);
+            builder.insert(std::move(moved), placedOn(t));
         }
     }
     if (builder.empty())

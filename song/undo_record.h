@@ -40,6 +40,10 @@ inline constexpr uint32_t kUndoSongProps = 0x400000;
 // the event's tick.
 inline constexpr uint32_t kComputedPosition = 0xFFFFFF;
 
+// The insert key of an event added to `track`, its position found when the
+// record is applied.
+inline uint32_t placedOn(size_t track) { return uint32_t(track << 24) | kComputedPosition; }
+
 // The measure map in run-length form: one entry wherever a measure differs
 // from what the one before it implies, its start the measure's tick.
 struct CMeasureMapSnapshot {

@@ -372,7 +372,7 @@ void ClipEditController::finishDrag()
             return; // reported; nothing applies
         if (!copy)
             events.remove(uint32_t(source << 24 | item.index));
-        events.insert(std::move(moved), uint32_t(target << 24) | kComputedPosition);
+        events.insert(std::move(moved), placedOn(target));
     }
     auto record = std::make_unique<CUndoRecord>();
     record->label = "Drag Clips and Cues";

@@ -244,7 +244,7 @@ std::unique_ptr<CUndoRecord> SliderModel::snapshotRecord(const CSongDoc& song) c
         for (size_t k = 0; k < existing.size(); ++k)
             if (existing[k].tick == at && (existing[k].message & mask) == (event.message & mask))
                 events.remove(track << 24 | uint32_t(k));
-        events.insert(std::move(event), track << 24 | kComputedPosition);
+        events.insert(std::move(event), placedOn(track));
     }
     if (events.empty())
         return nullptr;
