@@ -56,10 +56,11 @@ std::vector<std::shared_ptr<JackMidiClient>>& deadClients()
     return *dead;
 }
 
-// A notice that began on a dead client before it was known dead may still be
-// inside libjack; opening a new client meanwhile lets libjack free what that
-// notice reads. It gets this long to end.
-constexpr auto kDeadNoticeWait = std::chrono::milliseconds(100);
+// A process cycle or notice that began on a dead client before it was known
+// dead may still be running; a new client opened meanwhile lets libjack free
+// what a notice reads, and a user or listener freed meanwhile is used after
+// it. Such a callback gets this long to end.
+constexpr auto kDeadCallbackWait = std::chrono::milliseconds(100);
 
 // After a server died, libjack can keep a lock that its own ended thread
 // held, and every later open waits on it forever. So the open runs on a
@@ -111,7 +112,7 @@ std::shared_ptr<JackMidiClient> JackMidiClient::acquire()
         return client;
     }
     if (client) {
-        const auto giveUp = std::chrono::steady_clock::now() + kDeadNoticeWait;
+        const auto giveUp = std::chrono::steady_clock::now() + kDeadCallbackWait;
         while (client->m_inNotice.load() > 0 && std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
@@ -332,7 +333,7 @@ void JackMidiClient::removeUser(JackPortUser* user)
     // wait for it to end. A server that has gone runs no more cycles; the
     // one it was in, if any, gets a short while.
     const uint64_t cycle = m_cycles.load();
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    const auto giveUp = std::chrono::steady_clock::now() + kDeadCallbackWait;
     while (m_inProcess.load() && m_cycles.load() == cycle &&
            (!gone() || std::chrono::steady_clock::now() < giveUp))
         std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -360,7 +361,7 @@ void JackMidiClient::removeListener(JackPortListener* listener)
     // A notice that began before the slot emptied may still hold the
     // listener; a listener never waits, so this is short. A gone server
     // sends no more notices; the one under way gets a short while.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    const auto giveUp = std::chrono::steady_clock::now() + kDeadCallbackWait;
     while (m_inNotice.load() > 0 && (!gone() || std::chrono::steady_clock::now() < giveUp))
         std::this_thread::sleep_for(std::chrono::microseconds(200));
 }

@@ -130,7 +130,7 @@ TEST_F(ControlViewApp, AControllerEditKeepsTheViewShowingTheLaneAndPicksItsContr
         record->flags = kUndoEvents | kUndoControllerEdit;
         record->label = "Move controllers";
         record->events = std::make_unique<CEventList>();
-        record->events->sortKeys = {1u << 24 | kComputedPosition};
+        record->events->sortKeys = {placedOn(1)};
         record->events->events = {test::controller(960, number, 50)};
         ASSERT_EQ(song->ApplyEdit(std::move(record)), ApplyResult::Applied);
         ASSERT_FALSE(shown.isNull()) << number;
