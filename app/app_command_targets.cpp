@@ -32,7 +32,7 @@
 #include "ui/help_opener.h"
 #include "ui/ui_updater.h"
 #include "views/frame_timer_ids.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 namespace rz {
 namespace {

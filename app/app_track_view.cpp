@@ -5,7 +5,7 @@
 #include "app/main_frame.h"
 #include "res/command_ids.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <algorithm>
 

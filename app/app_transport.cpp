@@ -13,7 +13,7 @@
 #include "set/set_document.h"
 #include "song/song_doc.h"
 #include "ui/gui_thread.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 namespace rz {
 

@@ -6,7 +6,7 @@
 #include "ui/command_target.h"
 #include "ui/status_prompt.h"
 #include "views/frame_timer_ids.h"
-#include "views/staff_tool_state.h"
+#include "staff/staff_tool_state.h"
 
 #include <QPointer>
 #include <QWidget>

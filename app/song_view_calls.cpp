@@ -5,7 +5,7 @@
 #include "app/main_frame.h"
 #include "app/view_slots.h"
 #include "ui/command_router.h"
-#include "views/event_view.h"
+#include "views/events/event_view.h"
 #include "views/song_view.h"
 #include "views/view_factory.h"
 

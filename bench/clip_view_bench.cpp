@@ -12,7 +12,7 @@
 #include "song/peak_buffer.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/fake_clip_loader.h"
-#include "views/clip_view.h"
+#include "views/clip/clip_view.h"
 #include "views/visible_measures.h"
 
 #include <QApplication>

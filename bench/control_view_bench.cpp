@@ -12,7 +12,7 @@
 #include "song/play_images.h"
 #include "tests/song/song_builder.h"
 #include "tests/song/song_fixture.h"
-#include "views/control_view.h"
+#include "views/graph/control_view.h"
 #include "views/visible_measures.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
-#include "views/event_rows.h"
-#include "views/event_view.h"
+#include "views/events/event_rows.h"
+#include "views/events/event_view.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -9,8 +9,8 @@
 #include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
-#include "views/piano_layout.h"
-#include "views/piano_roll_view.h"
+#include "views/piano/piano_layout.h"
+#include "views/piano/piano_roll_view.h"
 #include "views/visible_measures.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 
 #include "core/locks.h"
 #include "ui/cool_slider.h"
-#include "views/slider_view.h"
+#include "views/slider/slider_view.h"
 
 #include <array>
 #include <memory>

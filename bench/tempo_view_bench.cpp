@@ -8,7 +8,7 @@
 #include "bench/view_bench_loops.h"
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
-#include "views/tempo_view.h"
+#include "views/graph/tempo_view.h"
 #include "views/visible_measures.h"
 
 #include <QApplication>

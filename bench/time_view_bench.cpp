@@ -12,7 +12,7 @@
 #include "song/lane_items.h"
 #include "tests/song/song_fixture.h"
 #include "tests/support/fake_clip_loader.h"
-#include "views/clock_view.h"
+#include "views/clip/clock_view.h"
 
 #include <memory>
 

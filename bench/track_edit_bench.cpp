@@ -7,8 +7,8 @@
 #include "bench/view_bench_loops.h"
 #include "song/clipboard.h"
 #include "tests/song/song_fixture.h"
-#include "views/track_edit_copy.h"
-#include "views/track_view.h"
+#include "views/track/track_edit_copy.h"
+#include "views/track/track_view.h"
 
 #include <QApplication>
 #include <QImage>

@@ -11,8 +11,8 @@
 #include "core/locks.h"
 #include "tests/song/song_fixture.h"
 #include "views/rubber_band.h"
-#include "views/velocity_edits.h"
-#include "views/velocity_view.h"
+#include "views/piano/velocity_edits.h"
+#include "views/piano/velocity_view.h"
 #include "views/visible_measures.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "staff/harp_pedals_dlg.h"
 
-#include "views/harp_pedal_wnd.h"
+#include "views/slider/harp_pedal_wnd.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -22,7 +22,7 @@
 #include "ui/resource_cursors.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/lane_edit_steps.h"
-#include "views/staff_tool_state.h"
+#include "staff/staff_tool_state.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

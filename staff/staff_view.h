@@ -5,7 +5,7 @@
 #include "ui/command_target.h"
 #include "views/song_view.h"
 #include "views/follow_policy.h"
-#include "views/staff_tool_state.h"
+#include "staff/staff_tool_state.h"
 
 #include <QFont>
 #include <QPointer>

@@ -9,9 +9,9 @@
 #include "tests/song/song_builder.h"
 #include "ui/command_router.h"
 #include "ui/zoom_scroll_bar.h"
-#include "views/clip_view.h"
+#include "views/clip/clip_view.h"
 #include "views/pane_view.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <QMenu>
 

@@ -5,11 +5,11 @@
 #include "tests/song/song_builder.h"
 #include "ui/command_router.h"
 #include "ui/zoom_scroll_bar.h"
-#include "views/clip_view.h"
-#include "views/clock_view.h"
+#include "views/clip/clip_view.h"
+#include "views/clip/clock_view.h"
 #include "views/pane_view.h"
-#include "views/tempo_view.h"
-#include "views/track_view.h"
+#include "views/graph/tempo_view.h"
+#include "views/track/track_view.h"
 
 namespace rz {
 namespace {

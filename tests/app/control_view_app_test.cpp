@@ -10,10 +10,10 @@
 #include "tests/song/song_builder.h"
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
-#include "views/control_view.h"
+#include "views/graph/control_view.h"
 #include "views/pane_view.h"
-#include "views/tempo_view.h"
-#include "views/track_view.h"
+#include "views/graph/tempo_view.h"
+#include "views/track/track_view.h"
 
 #include <QComboBox>
 #include <QPointer>

@@ -6,9 +6,9 @@
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
 #include "ui/in_place_edit.h"
-#include "views/event_view.h"
+#include "views/events/event_view.h"
 #include "views/pane_view.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <QTableView>
 #include <QTest>

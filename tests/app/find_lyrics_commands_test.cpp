@@ -12,7 +12,7 @@
 #include "song/selection.h"
 #include "tests/song/song_builder.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -10,9 +10,9 @@
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
 #include "views/pane_view.h"
-#include "views/piano_roll_view.h"
-#include "views/tempo_view.h"
-#include "views/track_view.h"
+#include "views/piano/piano_roll_view.h"
+#include "views/graph/tempo_view.h"
+#include "views/track/track_view.h"
 
 #include <QTest>
 

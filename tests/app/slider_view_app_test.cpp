@@ -6,9 +6,9 @@
 #include "ui/command_router.h"
 #include "ui/hover_button.h"
 #include "views/pane_view.h"
-#include "views/slider_view.h"
-#include "views/tempo_view.h"
-#include "views/track_view.h"
+#include "views/slider/slider_view.h"
+#include "views/graph/tempo_view.h"
+#include "views/track/track_view.h"
 
 #include <QContextMenuEvent>
 

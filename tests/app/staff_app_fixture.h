@@ -4,7 +4,7 @@
 
 #include "staff/staff_view.h"
 #include "tests/song/song_builder.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <cstdint>
 

@@ -17,7 +17,7 @@
 #include "staff/harp_pedals_dlg.h"
 #include "staff/wedge_dlg.h"
 #include "ui/command_router.h"
-#include "views/harp_pedal_wnd.h"
+#include "views/slider/harp_pedal_wnd.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "song/tempo_map.h"
 #include "ui/command_router.h"
 #include "views/pane_view.h"
-#include "views/tempo_view.h"
+#include "views/graph/tempo_view.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 #include "res/command_ids.h"
 #include "song/track.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 namespace rz {
 namespace {

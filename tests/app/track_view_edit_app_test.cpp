@@ -4,7 +4,7 @@
 #include "song/track.h"
 #include "song/undo_record.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 #include "tests/song/song_builder.h"
 #include "tests/support/scripted_edit_dialogs.h"
 

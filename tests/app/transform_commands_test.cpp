@@ -19,7 +19,7 @@
 #include "song/track.h"
 #include "tests/song/song_builder.h"
 #include "ui/command_router.h"
-#include "views/track_view.h"
+#include "views/track/track_view.h"
 
 #include <QAbstractButton>
 #include <QAction>

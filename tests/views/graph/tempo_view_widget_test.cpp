@@ -1,0 +1,163 @@
+#include "tests/views/stub_lane_view.h"
+
+#include "views/graph/tempo_view.h"
+
+#include "res/command_ids.h"
+#include "song/measure_map.h"
+#include "song/selection.h"
+#include "song/song_doc.h"
+#include "tests/song/song_fixture.h"
+#include "tests/support/qt/mouse_events.h"
+#include "tests/views/graph/tempo_values.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace rz {
+namespace {
+
+// A song of 400 measures at 120 ticks a quarter, 120 BPM stepping to 60 at
+// tick 200; the view 400 x 200 at time zoom 8, where a column is one tick.
+struct TempoRig {
+    SongFixture fixture;
+    std::unique_ptr<CSongDoc> song;
+    TempoView view;
+
+    TempoRig()
+    {
+        fixture.host.zoom = 8;
+        song = fixture.newSong();
+        song->endTick = 400 * 480;
+        ExtendMeasureMap(song->measureMap, song->endTick);
+        song->tempoMap.resize(1);
+        song->tempoMap[0].tempo = kBpm120;
+        TempoEntry step;
+        step.tick = 200;
+        step.tempo = kBpm60;
+        song->tempoMap.push_back(step);
+        song->RecalcTempoTimes();
+        view.resize(400, 200);
+        view.attach(*song);
+        view.initialUpdate();
+    }
+    ~TempoRig() { view.detach(); }
+
+    QPoint at(int32_t tick, uint32_t tempo) const { return view.scale().pointOf(tick, tempo); }
+    CmdUi state(CommandId id)
+    {
+        CmdUi ui;
+        ui.enabled = view.update(id, ui) && ui.enabled;
+        return ui;
+    }
+};
+
+TEST(TempoViewWidget, PixelProbesFindARedFlatSegmentAndAWhiteSelectedMarker)
+{
+    TempoRig rig;
+    ASSERT_EQ(rig.view.plotRect().left(), 24);
+    rig.song->selectionKind = kSelectTempo;
+    rig.song->selectionStamp = 41;
+    rig.song->selectionFrom = rig.song->selectionTo = 200;
+    rig.view.songUpdate(0);
+    const QImage image = rig.view.grab().toImage();
+    const QPoint flat = rig.at(100, kBpm120);
+    EXPECT_EQ(image.pixel(flat), qRgb(255, 0, 0));
+    const QPoint corner = rig.at(200, kBpm120);
+    EXPECT_EQ(image.pixel(corner + QPoint(1, 1)), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(corner + QPoint(3, 3)), qRgb(0, 0, 0)) << "the marker's edge";
+    // Unselected: red with a white top edge.
+    const QPoint first = rig.at(0, kBpm120);
+    EXPECT_EQ(image.pixel(first + QPoint(1, 1)), qRgb(255, 0, 0));
+    // The plot's background well away from the curve.
+    EXPECT_EQ(image.pixel(flat + QPoint(0, 20)), qRgb(206, 204, 209));
+}
+
+TEST(TempoViewWidget, APressWhileTheTransportPlaysOnlyRelocates)
+{
+    TempoRig rig;
+    rig.fixture.engine.state = TransportState::Playing;
+    const uint32_t kind = rig.song->selectionKind;
+    mouse::press(&rig.view, rig.at(200, kBpm120));
+    mouse::release(&rig.view, rig.at(200, kBpm120));
+    EXPECT_EQ(rig.fixture.engine.log.count("Play"), 1u);
+    EXPECT_EQ(rig.song->selectionKind, kind);
+    EXPECT_TRUE(rig.song->undoList.empty());
+    EXPECT_EQ(rig.view.cursorAt(rig.at(200, kBpm120)), Qt::ForbiddenCursor);
+}
+
+TEST(TempoViewWidget, ATempoSelectionEnablesTheEditsUntilPerformanceMode)
+{
+    TempoRig rig;
+    CmdUi declined;
+    EXPECT_FALSE(rig.view.update(kIdDelete, declined)) << "no tempo selection: routing goes on";
+    mouse::click(&rig.view, rig.at(200, kBpm60));
+    ASSERT_EQ(rig.song->selectionKind, kSelectTempo);
+    for (CommandId id : {kIdEditCopy, kIdEditCut, kIdDelete})
+        EXPECT_TRUE(rig.state(id).enabled) << id;
+    EXPECT_FALSE(rig.state(kIdMoveEvents).enabled) << "grey until a Move dialog is there";
+    EXPECT_FALSE(rig.state(kIdProperties).enabled);
+    EXPECT_TRUE(rig.view.handle(kIdProperties)) << "swallowed";
+    rig.fixture.host.performance = true;
+    for (CommandId id : {kIdEditCopy, kIdEditCut, kIdDelete, kIdMoveEvents})
+        EXPECT_FALSE(rig.state(id).enabled) << id;
+    // A press in performance mode changes nothing.
+    const uint32_t stamp = rig.song->selectionStamp;
+    mouse::click(&rig.view, rig.at(0, kBpm120));
+    EXPECT_EQ(rig.song->selectionStamp, stamp);
+}
+
+TEST(TempoViewWidget, DraggingAPointIsOneUndoableEdit)
+{
+    TempoRig rig;
+    rig.fixture.host.tools.snap = false;
+    const QPoint from = rig.at(200, kBpm60);
+    mouse::press(&rig.view, from);
+    mouse::dragTo(&rig.view, from + QPoint(50, 0));
+    mouse::release(&rig.view, from + QPoint(50, 0));
+    ASSERT_EQ(rig.song->undoList.size(), 1u);
+    EXPECT_EQ(rig.song->undoList.back()->label, "Drag Tempo");
+    ASSERT_EQ(rig.song->tempoMap.size(), 2u);
+    EXPECT_EQ(rig.song->tempoMap[1].tick, 250);
+}
+
+TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
+{
+    TempoRig rig;
+    ViewLinks links;
+    StubLaneView clip(LinkRole::Clip, 24);
+    clip.resize(400, 200);
+    clip.attach(*rig.song);
+    clip.initialUpdate();
+    clip.setViewLinks(&links);
+    rig.view.setViewLinks(&links);
+    clip.setScrollOrigin(300, false);
+    rig.view.initialUpdate();
+    EXPECT_EQ(rig.view.plotRect().left(), 0) << "the clip view leaves no margin";
+    EXPECT_EQ(rig.view.plotRect().top(), 0) << "nor a ruler";
+    EXPECT_EQ(rig.view.origin(), 276);
+    rig.view.setScrollOrigin(500, true);
+    EXPECT_EQ(clip.origin(), 524);
+    clip.detach();
+}
+
+TEST(TempoViewWidget, AltAndMetaBothTakeTheAltRole)
+{
+    const struct {
+        Qt::KeyboardModifiers modifiers;
+        bool alt;
+    } cases[] = {
+        {Qt::NoModifier, false},
+        {Qt::AltModifier, true},
+        {Qt::MetaModifier, true},
+        {Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::ControlModifier | Qt::MetaModifier, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EditViewBase::isAltRole(c.modifiers), c.alt) << int(c.modifiers);
+}
+
+} // namespace
+} // namespace rz

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/song_host.h"
+#include "ui/command_target.h"
+#include "views/graph/control_curve.h"
+#include "views/graph/control_edits.h"
+#include "views/graph/controller_pane_base.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+class QMenu;
+
+namespace rz {
+
+class IProfile;
+class ViewFactory;
+
+// One kind of continuous data (a controller, channel pressure or pitch
+// bend) of the tracks selected in the track view, as a curve in the
+// controller pane against the editor views' time axis. Points are dragged,
+// band-selected and moved, curves drawn; each edit is one undo record of
+// the lane tracks' events. GUI thread.
+class ControlView : public ControllerPaneBase, public CommandTable<ControlView> {
+    Q_OBJECT
+public:
+    // Who the pop-up menu's commands go to; null drops them.
+    using CommandSink = std::function<bool(CommandId)>;
+    // The value scale's margin, pixels.
+    static constexpr int kScaleWidth = 36;
+
+    explicit ControlView(QWidget* parent = nullptr, CommandSink sink = {});
+    ~ControlView() override;
+
+    static std::span<const CommandRow<ControlView>> commandTable();
+    // Properties, and Move over a time selection, go on to the song.
+    bool update(CommandId id, CmdUi& ui) override;
+
+    void attach(CSongDoc& song) override;
+    void detach() override;
+    void initialUpdate() override;
+    void songUpdate(uint32_t hint) override;
+    void setControllerChoice(int kind, int number) override;
+    std::array<int32_t, 2> layoutValues() const override { return {m_kind.status, m_kind.number}; }
+    void setLayoutValues(const std::array<int32_t, 2>& values) override;
+    // Each lane track's points of the kind, for copying.
+    ControllerLanes controllerLanes() const;
+
+    ControlKind kind() const { return m_kind; }
+    const std::vector<int>& laneTracks() const { return m_tracks; }
+    const ControlCurve& curve() const { return m_curve; }
+    ControlScale scale() const;
+    int zoom() const { return m_zoom; }
+    // The cursor the pointer takes at a point (client pixels).
+    Qt::CursorShape cursorAt(QPoint point);
+
+    // The rows of the command table.
+    bool onMove(CommandId id);
+    bool onProperties(CommandId id);
+    bool onZoom(CommandId id);
+    void onUpdateMove(CommandId id, CmdUi& ui);
+    void onUpdateZoom(CommandId id, CmdUi& ui);
+
+protected:
+    void paintView(QPainter& painter, const QRect& dirty) override;
+    void rebuild() override;
+    int graphPixels() const override { return m_zoom; }
+    bool zoomScale(bool in) override;
+    void updateVerticalBar() override;
+    void dragMoved(QPoint point) override;
+    QMenu* contextMenuAt(QPoint point) override;
+    std::string statusTextAt(QPoint point) const override;
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    enum class Mode { None, Draw, Band, Ruler, Drag, Pressed };
+
+    void applyPaneOwnership();
+    bool editable() const;
+    bool timeSelected() const;
+    std::vector<int> findLaneTracks() const;
+    void applyRecord(std::unique_ptr<CUndoRecord> record);
+    void stampEventsAt(int32_t tick, uint32_t stamp);
+
+    void paintBackground(QPainter& painter, const QRect& plot);
+    void paintSpans(QPainter& painter, const QRect& plot);
+    void paintGrid(QPainter& painter, const QRect& plot, const ControlScale& s);
+    void paintCurve(QPainter& painter, const QRect& dirty, const ControlScale& s);
+    void paintPath(QPainter& painter, const ControlScale& s);
+    void paintRuler(QPainter& painter, const QRect& dirty);
+    void paintValueScale(QPainter& painter, const ControlScale& s);
+
+    void pressOnLane(QPoint point);
+    void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
+    void release(QPoint point, Qt::KeyboardModifiers modifiers);
+
+    CommandSink m_sink;
+    ControlKind m_kind;
+    std::vector<int> m_tracks;
+    ControlCurve m_curve;
+    std::vector<CControlPoint> m_path; // the curve being drawn
+    CControlPoint m_pathStart;
+    ControlDrag m_drag;
+    Mode m_mode = Mode::None;
+    QPoint m_press;
+    int32_t m_pathLastTick = 0;
+    int m_drawShape = -1; // the frame's line shape: 0 straight, 1 freehand
+    int m_zoom = ControlScale::kFitToWindow;
+    uint32_t m_pressStamp = 0;
+    bool m_settingsRead = false;
+    IProfile* m_profile = nullptr;
+    std::unique_ptr<QMenu> m_menu;
+};
+
+// Registers the controller view's maker for ViewKind::Control.
+void registerControlView(ViewFactory& factory, ControlView::CommandSink sink = {});
+
+} // namespace rz
