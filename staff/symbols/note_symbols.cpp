@@ -61,6 +61,19 @@ MusicGlyph accidentalGlyph(int code)
     }
 }
 
+// Half the length of a note's ledger lines: a head wide on each side of the
+// head, shortened so that a neighbour's ledger lines `before` and `after`
+// pixels away stay a quarter head clear (read as extra staff lines when they
+// join), but never shorter than the head. A distance of 0 is no neighbour.
+qreal ledgerHalfLength(qreal headWidth, qreal before, qreal after)
+{
+    qreal half = headWidth;
+    for (const qreal gap : {before, after})
+        if (gap > 0)
+            half = std::min(half, gap / 2 - headWidth / 8);
+    return std::max(half, headWidth / 2 + 1);
+}
+
 struct Drawer {
     QPainter& painter;
     const MusicFont& font;
@@ -99,7 +112,7 @@ struct Drawer {
     }
 
     void rest(CStaffNote& note, qreal x) const;
-    void heads(CStaffNote& note, qreal x) const;
+    void heads(CStaffNote& note, qreal x, qreal ledgerHalf) const;
     void accidentals(const CStaffNote& note, qreal x) const;
     void dots(const CStaffNote& note, qreal x, int count) const;
 };
@@ -123,7 +136,7 @@ void Drawer::rest(CStaffNote& note, qreal x) const
     note.lowHeadY = int(ink.bottom());
 }
 
-void Drawer::heads(CStaffNote& note, qreal x) const
+void Drawer::heads(CStaffNote& note, qreal x, qreal ledgerHalf) const
 {
     const Duration d = durationOf(note.value);
     const qreal left = x - headWidth / 2;
@@ -146,9 +159,10 @@ void Drawer::heads(CStaffNote& note, qreal x) const
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(ink.adjusted(-1 - step, -1 - step, 1 + step, 1 + step));
         }
-        // Ledger lines from the head toward the staff.
+        // Ledger lines from the head toward the staff, centred on the head.
+        const qreal centre = hx + headWidth / 2;
         for (int ledger = position - position % 2; std::abs(ledger) > 5; ledger += ledger > 0 ? -2 : 2)
-            line(hx - headWidth / 2, yOf(ledger), hx + headWidth * 1.5, yOf(ledger));
+            line(centre - ledgerHalf, yOf(ledger), centre + ledgerHalf, yOf(ledger));
         item.rect = StaffRect{int(ink.left()), int(ink.top()), int(ink.right()), int(ink.bottom())};
         low = std::min(low, ink.center().y());
         high = std::max(high, ink.center().y());
@@ -412,12 +426,15 @@ void DrawNoteSymbols(QPainter& painter, CStaffBeat& beat, int x, int y, const CS
                    font.advance(MusicGlyph::HeadBlack0, pixelSize), y,
                    staff && staff->clef == kOneLineDrumClef};
     const int firstX = beat.notes.front()->x;
-    for (auto& note : beat.notes) {
-        const qreal ex = x + (note->x - firstX);
-        if (note->rest)
-            d.rest(*note, ex);
-        else if (!note->items.empty())
-            d.heads(*note, ex);
+    const auto& notes = beat.notes;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        CStaffNote& note = *notes[i];
+        const qreal ex = x + (note.x - firstX);
+        if (note.rest)
+            d.rest(note, ex);
+        else if (!note.items.empty())
+            d.heads(note, ex, ledgerHalfLength(d.headWidth, i > 0 ? note.x - notes[i - 1]->x : 0,
+                                               i + 1 < notes.size() ? notes[i + 1]->x - note.x : 0));
     }
     std::vector<CStaffNote*> run;
     for (size_t i = 0; i <= beat.notes.size(); ++i) {

@@ -124,6 +124,25 @@ TEST(NoteSymbols, LedgerLinesReachTheStaff)
     }
 }
 
+// Close low notes keep their ledger lines apart: joined, they read as extra
+// staff lines.
+TEST(NoteSymbols, LedgerLinesOfNeighboursStayApart)
+{
+    const int head = int(musicFont().advance(MusicGlyph::HeadBlack0, kSymbolSize));
+    const int spacing = 2 * head + 1;
+    CStaffBeat beat;
+    for (int i = 0; i < 4; ++i)
+        beat.notes.push_back(element(i * spacing, 64, {-8}));
+    const QImage image = draw(beat);
+    const int ledgerRow = kY + 6 * kSymbolSize / 8; // position -6
+    EXPECT_EQ(runsAcross(image, ledgerRow, 100 - 2 * head, 100 + 3 * spacing + 2 * head, false), 4);
+    // A lone note keeps its ledger line a head wide on each side.
+    CStaffBeat lone;
+    lone.notes.push_back(element(0, 64, {-8}));
+    const QImage alone = draw(lone);
+    EXPECT_EQ(runsAcross(alone, ledgerRow, 100 - head - 3, 100 - head + 1, false), 1);
+}
+
 TEST(NoteSymbols, SixteenthsGetTwoBeamsAndQuartersAStem)
 {
     CStaffBeat beat;
