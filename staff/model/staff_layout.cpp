@@ -51,6 +51,72 @@ bool stemsDown(const std::vector<std::unique_ptr<CStaffNote>>& notes, size_t fro
     return false;
 }
 
+// Pixels right of an element's x that its heads and dots take.
+int64_t reachRight(const NotationMetrics& metrics, const CStaffNote& note)
+{
+    const int head = metrics.noteheadWidth();
+    const int dots = note.value > 0 && note.value % 7 == 0 ? 2 : note.value > 0 && note.value % 3 == 0 ? 1 : 0;
+    return head / 2 + (note.second ? head : 0) + dots * head / 2;
+}
+
+// Pixels left of an element's x that its heads and accidentals take.
+int64_t reachLeft(const NotationMetrics& metrics, const CStaffNote& note)
+{
+    int widest = 0;
+    for (const CStaffItem& item : note.items)
+        if (item.accidental != 0)
+            widest = std::max(widest, metrics.accidentalWidth(item.accidental));
+    const int head = metrics.noteheadWidth();
+    return (note.second ? 4 * head / 5 : head / 2) + 1 + int64_t(accidentalColumns(note.items)) * widest;
+}
+
+// The tick of the latest element before element i at an earlier tick of
+// its measure (the caller knows there is one).
+int64_t previousTick(const std::vector<const CStaffNote*>& elements, size_t i)
+{
+    size_t k = i;
+    while (k > 0 && elements[k - 1]->tick == elements[i]->tick)
+        --k;
+    return k > 0 ? elements[k - 1]->tick : elements[i]->tick;
+}
+
+// Widens each measure just enough that an element's accidentals clear the
+// element before it on the staff, by a quarter head: a sign drawn over the
+// previous head is misread.
+void roomForAccidentals(Build& b, const CStaffTrack& staff)
+{
+    std::vector<const CStaffNote*> elements;
+    for (const auto& voice : staff.voices)
+        for (const auto& note : voice->notes)
+            elements.push_back(note.get());
+    std::stable_sort(elements.begin(), elements.end(), [](const CStaffNote* x, const CStaffNote* y) {
+        return x->measure != y->measure ? x->measure < y->measure : x->tick < y->tick;
+    });
+    const int clearance = b.metrics.noteheadWidth() / 4;
+    int64_t previousReach = 0; // of the latest earlier tick in this measure
+    int64_t reachHere = 0;
+    for (size_t i = 0; i < elements.size(); ++i) {
+        const CStaffNote& note = *elements[i];
+        const CStaffNote* last = i > 0 ? elements[i - 1] : nullptr;
+        if (!last || last->measure != note.measure) {
+            previousReach = -1;
+            reachHere = 0;
+        } else if (last->tick != note.tick) {
+            previousReach = reachHere;
+            reachHere = 0;
+        }
+        reachHere = std::max(reachHere, reachRight(b.metrics, note));
+        if (previousReach < 0 || note.rest || accidentalColumns(note.items) == 0)
+            continue;
+        const int64_t need = previousReach + reachLeft(b.metrics, note) + clearance;
+        const int64_t gap = std::max<int64_t>(int64_t(note.tick) - previousTick(elements, i), 1);
+        CStaffMeasure& measure = b.model.measures[size_t(note.measure)];
+        const int64_t length = std::max<int64_t>(measure.song.length, 1);
+        const int64_t wanted = (need * length + gap - 1) / gap;
+        measure.contentWidth = int(std::clamp<int64_t>(wanted, measure.contentWidth, INT_MAX));
+    }
+}
+
 } // namespace
 
 void shapeChords(Build& b, CStaffTrack& staff)
@@ -104,7 +170,6 @@ void markRepeats(Build& b)
 void measureWidths(Build& b)
 {
     const int glyph = b.staffSize - 1;
-    int64_t total = 0;
     for (CStaffMeasure& measure : b.model.measures) {
         const uint32_t flags = measure.valueFlags;
         const int units = flags & 2 ? 128 : flags & 4 ? 64 : flags & kHasLyrics ? 48 : flags & 8 ? 32 : 16;
@@ -112,6 +177,11 @@ void measureWidths(Build& b)
         const int64_t content =
             measure.song.numerator * quarter * 4 / std::max<int>(measure.song.denominator, 1);
         measure.contentWidth = int(std::min<int64_t>(content, INT_MAX));
+    }
+    for (const CStaffTrack& staff : b.model.staves)
+        roomForAccidentals(b, staff);
+    int64_t total = 0;
+    for (CStaffMeasure& measure : b.model.measures) {
         measure.laidOutWidth = measure.contentWidth;
         measure.x = int(std::min<int64_t>(total, INT_MAX));
         total += int64_t(measure.trailingWidth) + measure.leadIn + measure.contentWidth;

@@ -33,6 +33,10 @@ public:
     virtual int textWidth(std::string_view text, int height) const = 0;
     // The music font's character height (cell less internal leading).
     virtual int musicFontUnit() const = 0;
+    // Widths of a black notehead and of an accidental sign (an item's code,
+    // -2..3), for the room an accidental needs before its note.
+    virtual int noteheadWidth() const { return musicFontUnit() * 3 / 10; }
+    virtual int accidentalWidth(int /*code*/) const { return musicFontUnit() / 4; }
 };
 
 struct StaffModel {

@@ -11,6 +11,18 @@
 #include "ui/color_ref.h"
 
 namespace rz {
+
+MusicGlyph accidentalGlyph(int code)
+{
+    switch (code) {
+    case -2: return MusicGlyph::FlatFlat;
+    case -1: return MusicGlyph::Flat;
+    case 1: return MusicGlyph::Sharp;
+    case 2: return MusicGlyph::DoubleSharp;
+    default: return MusicGlyph::Natural;
+    }
+}
+
 namespace {
 
 // A value split into its undotted base and its dots.
@@ -48,17 +60,6 @@ MusicGlyph headGlyph(int base, int head)
         kind = 0;
     const int column = base >= 64 ? 0 : base == 32 ? 1 : 2;
     return MusicGlyph(int(MusicGlyph::HeadWhole0) + kind * 3 + column);
-}
-
-MusicGlyph accidentalGlyph(int code)
-{
-    switch (code) {
-    case -2: return MusicGlyph::FlatFlat;
-    case -1: return MusicGlyph::Flat;
-    case 1: return MusicGlyph::Sharp;
-    case 2: return MusicGlyph::DoubleSharp;
-    default: return MusicGlyph::Natural;
-    }
 }
 
 // Half the length of a note's ledger lines: a head wide on each side of the

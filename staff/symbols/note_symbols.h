@@ -9,6 +9,9 @@ class QPainter;
 
 namespace rz {
 
+// The sign of an item's accidental code (-2..2; 3 and others a natural).
+MusicGlyph accidentalGlyph(int code);
+
 // Draws one voice run of the notation model with its first element at x; y
 // is the staff's middle line; P the music font's pixel size (the staff's
 // height). Heads of selected notes, and every head without a staff, are

@@ -4,10 +4,12 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "song/track.h"
+#include "staff/symbols/note_symbols.h"
 #include "ui/font_substitutions.h"
 
 namespace rz {
@@ -238,6 +240,16 @@ int FontNotationMetrics::textWidth(std::string_view text, int height) const
 {
     const QFontMetrics metrics(programFont(m_lyricFamily, -std::max(height, 1)));
     return metrics.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+int FontNotationMetrics::noteheadWidth() const
+{
+    return int(std::ceil(m_font.advance(MusicGlyph::HeadBlack0, m_pixelSize)));
+}
+
+int FontNotationMetrics::accidentalWidth(int code) const
+{
+    return int(std::ceil(m_font.advance(accidentalGlyph(code), m_pixelSize)));
 }
 
 } // namespace rz

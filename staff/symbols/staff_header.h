@@ -62,6 +62,8 @@ public:
                     int flags) const override;
     int textWidth(std::string_view text, int height) const override;
     int musicFontUnit() const override { return m_pixelSize; }
+    int noteheadWidth() const override;
+    int accidentalWidth(int code) const override;
 
 private:
     const MusicFont& m_font;

@@ -156,5 +156,35 @@ TEST(StaffModelNotes, ShortValuesWidenTheirMeasure)
     EXPECT_EQ(model.systemWidth, x);
 }
 
+// A sixteenth run with sharps and flats: each sign needs room between the
+// head before it and its own head, or it is drawn over the previous head.
+TEST(StaffModelNotes, AccidentalsGetTheRoomTheyNeedAndNoMore)
+{
+    StaffSong s(480, {{4, 4}, {4, 4}});
+    s.metrics.fontUnit = 40; // heads 12 and signs 10 pixels wide
+    CTrack& t = s.track();
+    const uint8_t keys[] = {64, 66, 68, 70, 71, 73, 74, 76};
+    for (int i = 0; i < 16; ++i)
+        t.events.push_back(spelled(i * 120, keys[i % 8], 120, keys[i % 8] == 70 ? 1 : kNoSpelling));
+    for (int i = 0; i < 16; ++i)
+        t.events.push_back(note(1920 + i * 120, 64, 90, 120));
+    const StaffModel model = s.build();
+    const int head = s.metrics.noteheadWidth();
+    const int sign = s.metrics.accidentalWidth(1);
+    const int need = head / 2 + head / 2 + 1 + sign + head / 4;
+    int closest = INT32_MAX;
+    const auto& notes = model.staves[0].voices[0]->notes;
+    for (size_t i = 1; i < notes.size(); ++i) {
+        if (notes[i]->measure != 0 || notes[i]->items.empty() || notes[i]->items[0].accidental == 0)
+            continue;
+        closest = std::min(closest, notes[i]->x - notes[i - 1]->x);
+    }
+    ASSERT_NE(closest, INT32_MAX) << DumpStaffModel(model);
+    EXPECT_GE(closest, need);
+    EXPECT_LE(closest, need + 1); // grown by what was missing, no more
+    // The run without signs keeps the width its values give.
+    EXPECT_LT(model.measures[1].contentWidth, model.measures[0].contentWidth);
+}
+
 } // namespace
 } // namespace rz::test
