@@ -239,6 +239,7 @@ StaffLines LayoutLines(StaffModel& model, const LineLayoutInput& in, const Notat
         out.lineHeight = model.systemHeight;
         out.maxOriginX = std::max(out.totalWidth - out.visibleWidth, 0);
     }
+    AlignLyricBaselines(model, out.lineStarts);
     out.maxOriginY = std::max(out.totalHeight - out.visibleHeight, 0);
     return out;
 }

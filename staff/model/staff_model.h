@@ -55,6 +55,11 @@ StaffModel BuildStaffModel(const CSongDoc& song, std::span<const int> rows,
                            const StaffSettings& settings, const ISynthLookup* synths,
                            const NotationMetrics& metrics);
 
+// Gives the lyrics of each staff one baseline per line (system): the lowest
+// any of them needs, so a low note in one bar does not lower only that
+// bar's syllables. `lineStarts` holds each line's first measure, ascending.
+void AlignLyricBaselines(StaffModel& model, std::span<const int> lineStarts);
+
 // A stable text of the model, one line per staff, group, voice, text and
 // measure.
 std::string DumpStaffModel(const StaffModel& model);

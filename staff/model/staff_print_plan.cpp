@@ -442,6 +442,7 @@ StaffPrintPlan planStaffPrint(const StaffModel& screen, const CSongDoc& song,
         rec.laidOutWidth = walk.natural[m];
     }
     walk.run();
+    AlignLyricBaselines(plan.model, plan.systemStarts);
     placeMeasures(plan);
     breakPages(plan);
     placeElements(plan, metrics, wedgeEnds);

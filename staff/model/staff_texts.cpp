@@ -245,6 +245,7 @@ void placeTexts(Build& b, CStaffTrack& staff)
         }
         case kLyricText:
             text.position = std::min(-5 - rows.lyric, low - rows.lyric - 1);
+            text.ownPosition = text.position;
             text.x -= blank / 2;
             if (previousLyric && text.x <= previousEnd) {
                 if (previousLyric->text.ends_with("- ")) {
@@ -279,3 +280,25 @@ void placeTexts(Build& b, CStaffTrack& staff)
 }
 
 } // namespace rz::staff_build
+
+namespace rz {
+
+void AlignLyricBaselines(StaffModel& model, std::span<const int> lineStarts)
+{
+    const auto lineOf = [&](int measure) {
+        return int(std::upper_bound(lineStarts.begin(), lineStarts.end(), measure) - lineStarts.begin());
+    };
+    for (CStaffTrack& staff : model.staves) {
+        std::vector<int> lowest(lineStarts.size() + 1, INT_MAX);
+        for (const CStaffText& text : staff.texts)
+            if (text.kind == kLyricText) {
+                int& low = lowest[size_t(lineOf(text.measure))];
+                low = std::min(low, text.ownPosition);
+            }
+        for (CStaffText& text : staff.texts)
+            if (text.kind == kLyricText)
+                text.position = lowest[size_t(lineOf(text.measure))];
+    }
+}
+
+} // namespace rz

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "song/cue.h"
+#include "staff/model/staff_print_plan.h"
 #include "tests/staff/model/staff_song.h"
 #include "tests/support/fake_synth_lookup.h"
 
@@ -70,6 +71,46 @@ TEST(StaffModelTexts, CrowdedLyricsArePushedRight)
     EXPECT_TRUE(texts[1].pushed);
     EXPECT_EQ(texts[1].x, texts[0].x + 4 * s.metrics.charWidth);
     EXPECT_FALSE(texts[2].pushed);
+}
+
+// A low note in the second bar: on one line every syllable sits as low as
+// that bar's, on lines of a bar each keeps its own.
+TEST(StaffModelTexts, LyricsOfALineShareOneBaseline)
+{
+    StaffSong s(480, {{4, 4}, {4, 4}, {4, 4}});
+    CTrack& t = s.track();
+    for (int m = 0; m < 3; ++m) {
+        t.events.push_back(note(m * 1920, m == 1 ? 48 : 67, 90, 1900));
+        t.events.push_back(textEvent(m * 1920, "la", 5));
+    }
+    StaffModel model = s.build();
+    const auto lyricPositions = [&] {
+        std::vector<int> positions;
+        for (const CStaffText& text : model.staves[0].texts)
+            if (text.kind == kLyricText)
+                positions.push_back(text.position);
+        return positions;
+    };
+    const std::vector<int> own = lyricPositions();
+    ASSERT_EQ(own.size(), 3u);
+    ASSERT_LT(own[1], own[0]);
+    // Printed, the three bars share a system and so one baseline.
+    StaffPrintInput in;
+    in.screenStaffSize = s.settings.staffSize;
+    s.song->endTick = 3 * 1920;
+    const StaffPrintPlan plan = planStaffPrint(model, *s.song, in, s.metrics);
+    ASSERT_EQ(plan.systemStarts.size(), 1u);
+    std::vector<int> printed;
+    for (const CStaffText& text : plan.model.staves[0].texts)
+        if (text.kind == kLyricText)
+            printed.push_back(text.position);
+    EXPECT_EQ(printed, (std::vector<int>{own[1], own[1], own[1]}));
+    const int starts[] = {0};
+    AlignLyricBaselines(model, starts);
+    EXPECT_EQ(lyricPositions(), (std::vector<int>{own[1], own[1], own[1]}));
+    const int bars[] = {0, 1, 2};
+    AlignLyricBaselines(model, bars);
+    EXPECT_EQ(lyricPositions(), own);
 }
 
 TEST(StaffModelTexts, MarkersKeepTheirWholeText)
