@@ -117,6 +117,62 @@ void roomForAccidentals(Build& b, const CStaffTrack& staff)
     }
 }
 
+// Staff steps a rest of one of two voices sounding together moves up or
+// down: two line spaces, clear of the other voice's notes on the middle lines.
+constexpr int kRestShift = 4;
+
+struct VoiceSpan {
+    int64_t from = 0;
+    int64_t to = 0;
+    int measure = 0;
+    int positions = 0; // sum of head positions
+    int heads = 0;
+};
+
+VoiceSpan spanOf(const Build& b, const CStaffBeat& voice)
+{
+    VoiceSpan span;
+    span.from = voice.notes.front()->tick;
+    span.measure = voice.notes.front()->measure;
+    for (const auto& note : voice.notes) {
+        span.to = std::max(span.to, int64_t(note->tick) + int64_t(note->value) * b.timeBase / 16);
+        for (const CStaffItem& item : note->items) {
+            span.positions += item.position;
+            ++span.heads;
+        }
+    }
+    return span;
+}
+
+// Per voice run: +1 when it sounds together with a lower run of its measure
+// (stems up, rests raised), -1 with a higher one (stems down, rests
+// lowered), 0 alone. Two voices drawn with one stem direction read as one
+// chord. Percussion follows its own schema.
+std::vector<int> voiceSides(const Build& b, const CStaffTrack& staff)
+{
+    std::vector<int> sides(staff.voices.size(), 0);
+    if (staff.clef == kDrumMapClef || staff.clef == kOneLineDrumClef)
+        return sides;
+    std::vector<VoiceSpan> spans;
+    for (const auto& voice : staff.voices)
+        spans.push_back(voice->notes.empty() ? VoiceSpan{} : spanOf(b, *voice));
+    for (size_t i = 0; i < spans.size(); ++i)
+        for (size_t j = i + 1; j < spans.size(); ++j) {
+            const VoiceSpan& x = spans[i];
+            const VoiceSpan& y = spans[j];
+            if (x.heads == 0 || y.heads == 0 || x.measure != y.measure || x.to <= y.from
+                || y.to <= x.from)
+                continue;
+            // Mean positions compared without division: x.pos/x.heads vs y.pos/y.heads.
+            const bool xUpper = int64_t(x.positions) * y.heads >= int64_t(y.positions) * x.heads;
+            if (sides[i] == 0)
+                sides[i] = xUpper ? 1 : -1;
+            if (sides[j] == 0)
+                sides[j] = xUpper ? -1 : 1;
+        }
+    return sides;
+}
+
 } // namespace
 
 void shapeChords(Build& b, CStaffTrack& staff)
@@ -221,15 +277,19 @@ void placeStems(Build& b, CStaffTrack& staff, int)
 {
     staff.highestPosition = 4;
     staff.lowestPosition = -4;
-    for (auto& voice : staff.voices) {
-        auto& notes = voice->notes;
+    const std::vector<int> sides = voiceSides(b, staff);
+    for (size_t v = 0; v < staff.voices.size(); ++v) {
+        auto& notes = staff.voices[v]->notes;
         for (size_t from = 0; from < notes.size();) {
             size_t to = from + 1;
             while (to < notes.size() && !notes[to]->beamBreak)
                 ++to;
-            const bool down = stemsDown(notes, from, to);
-            for (size_t i = from; i < to; ++i)
+            const bool down = sides[v] == 0 ? stemsDown(notes, from, to) : sides[v] < 0;
+            for (size_t i = from; i < to; ++i) {
                 notes[i]->stemDown = down;
+                if (notes[i]->rest)
+                    notes[i]->restShift = sides[v] * kRestShift;
+            }
             from = to;
         }
     }

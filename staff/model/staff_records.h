@@ -115,6 +115,7 @@ struct CStaffNote {
     bool beamBreak = false;
     bool tied = false;         // a tie is drawn from the previous element
     bool stemDown = false;
+    int restShift = 0; // a rest: staff steps it moves out of another voice's way
     int measure = 0;
     std::vector<CStaffItem> items; // ascending position
     // Written back by drawing.

@@ -122,13 +122,13 @@ void Drawer::rest(CStaffNote& note, qreal x) const
 {
     const Duration d = durationOf(note.value);
     const MusicGlyph g = restGlyph(d.base);
-    const int position = d.base == 64 && !oneLine ? 2 : 0;
+    const int position = (d.base == 64 && !oneLine ? 2 : 0) + note.restShift;
     const qreal left = x - headWidth / 2;
     glyph(g, left, yOf(position), Qt::black);
     const QRectF ink = font.bounds(g, p).translated(left, yOf(position));
     qreal dotX = ink.right() + step;
     for (int i = 0; i < d.dots; ++i) {
-        glyph(MusicGlyph::Dot, dotX, yOf(1), Qt::black);
+        glyph(MusicGlyph::Dot, dotX, yOf(1 + note.restShift), Qt::black);
         dotX += 1.5 * font.advance(MusicGlyph::Dot, p);
     }
     note.leftX = int(ink.left());

@@ -186,5 +186,47 @@ TEST(StaffModelNotes, AccidentalsGetTheRoomTheyNeedAndNoMore)
     EXPECT_LT(model.measures[1].contentWidth, model.measures[0].contentWidth);
 }
 
+// Two voices sounding together on one staff: the upper one's stems point
+// up, the lower one's down, and each voice's rests move out of the other's
+// way; one chord with mixed stems is what the reader would see otherwise.
+TEST(StaffModelNotes, TwoVoicesOnOneStaffStemApart)
+{
+    const struct {
+        const char* name;
+        std::vector<CMidiEvent> events;
+        int upperPosition; // a head of the upper voice (treble: E4 -4, C5 1)
+    } kCases[] = {
+        {"half note under quarter chords",
+         {note(0, 48, 90, 960), note(0, 60, 90, 480), note(0, 64, 90, 480), note(0, 67, 90, 480),
+          note(480, 60, 90, 480), note(480, 64, 90, 480), note(480, 67, 90, 480)},
+         -4},
+        {"quarter under a whole note", {note(0, 67, 90, 480), note(0, 72, 90, 1920)}, 1},
+    };
+    for (const auto& c : kCases) {
+        StaffSong s;
+        s.track().events = c.events;
+        const StaffModel model = s.build();
+        const CStaffTrack& staff = model.staves[0];
+        int upper = 0, lower = 0;
+        for (const auto& voice : staff.voices) {
+            bool isUpper = false;
+            for (const auto& n : voice->notes)
+                for (const CStaffItem& item : n->items)
+                    isUpper |= item.position == c.upperPosition;
+            for (const auto& n : voice->notes) {
+                if (n->rest) {
+                    EXPECT_EQ(n->restShift > 0, isUpper) << c.name << "\n" << DumpStaffModel(model);
+                    EXPECT_NE(n->restShift, 0) << c.name;
+                } else if (n->value < 64) {
+                    EXPECT_EQ(n->stemDown, !isUpper) << c.name << "\n" << DumpStaffModel(model);
+                }
+            }
+            (isUpper ? upper : lower) += 1;
+        }
+        EXPECT_GE(upper, 1) << c.name;
+        EXPECT_GE(lower, 1) << c.name;
+    }
+}
+
 } // namespace
 } // namespace rz::test
