@@ -164,6 +164,28 @@ TextRows rowsOf(uint32_t content)
     return rows;
 }
 
+// Staff steps between a wedge's middle line and a pedal mark's below it:
+// the wedge opens 1.5 steps each way and the mark stands about 3 high.
+constexpr int kPedalUnderWedge = 6;
+
+// Moves every pedal mark that lies under a wedge below that wedge, where a
+// reader sees both; returns the lowest pedal position (0 without pedals).
+int stackPedalsUnderWedges(const Build& b, CStaffTrack& staff)
+{
+    const int markWidth = 2 * b.metrics.noteheadWidth();
+    int lowest = 0;
+    for (CStaffText& pedal : staff.texts) {
+        if (pedal.kind != kPedalDownText && pedal.kind != kPedalUpText)
+            continue;
+        for (const CStaffText& wedge : staff.texts)
+            if (wedge.kind == kWedgeText && pedal.x + markWidth >= wedge.x
+                && pedal.x <= wedge.x + std::abs(wedge.wedgeLength))
+                pedal.position = std::min(pedal.position, wedge.position - kPedalUnderWedge);
+        lowest = std::min(lowest, pedal.position);
+    }
+    return lowest;
+}
+
 } // namespace
 
 void addTextEvent(StaffBuild& sb, int measure, int eventIndex)
@@ -275,8 +297,9 @@ void placeTexts(Build& b, CStaffTrack& staff)
     for (size_t m = 1; m < staff.textIndex.size(); ++m)
         if (staff.textIndex[m] < 0)
             staff.textIndex[m] = staff.textIndex[m - 1];
+    const int lowestPedal = stackPedalsUnderWedges(b, staff);
     staff.topExtent = std::max(staff.highestPosition + above + 8, 12);
-    staff.bottomExtent = std::min(staff.lowestPosition - below - 4, -12);
+    staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4, -12});
 }
 
 } // namespace rz::staff_build

@@ -113,6 +113,36 @@ TEST(StaffModelTexts, LyricsOfALineShareOneBaseline)
     EXPECT_EQ(lyricPositions(), own);
 }
 
+// A pedal pressed and released under a crescendo: both marks sit below the
+// wedge instead of on it, and the staff's band reaches down to them.
+TEST(StaffModelTexts, PedalMarksStackUnderAWedge)
+{
+    StaffSong s(480, {{4, 4}, {4, 4}});
+    CTrack& t = s.track();
+    t.events.push_back(note(0, 67, 90, 1900));
+    t.events.push_back(textEvent(0, "@DR;3;1920"));
+    t.events.push_back(controller(480, 64, 127));
+    t.events.push_back(controller(1440, 64, 0));
+    t.events.push_back(controller(2400, 64, 127)); // no wedge over this one
+    const StaffModel model = s.build();
+    const CStaffTrack& staff = model.staves[0];
+    const CStaffText* wedge = nullptr;
+    std::vector<const CStaffText*> pedals;
+    for (const CStaffText& text : staff.texts) {
+        if (text.kind == kWedgeText)
+            wedge = &text;
+        if (text.kind == kPedalDownText || text.kind == kPedalUpText)
+            pedals.push_back(&text);
+    }
+    ASSERT_NE(wedge, nullptr) << DumpStaffModel(model);
+    ASSERT_EQ(pedals.size(), 3u) << DumpStaffModel(model);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_LE(pedals[i]->position, wedge->position - 6) << i;
+        EXPECT_GE(pedals[i]->position, staff.bottomExtent + 4) << i;
+    }
+    EXPECT_GT(pedals[2]->position, pedals[0]->position); // nothing to clear
+}
+
 TEST(StaffModelTexts, MarkersKeepTheirWholeText)
 {
     const struct {
