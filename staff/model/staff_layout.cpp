@@ -51,12 +51,24 @@ bool stemsDown(const std::vector<std::unique_ptr<CStaffNote>>& notes, size_t fro
     return false;
 }
 
+bool hasCircledHead(const CStaffNote& note)
+{
+    return std::any_of(note.items.begin(), note.items.end(),
+                       [](const CStaffItem& item) { return percussionHeadCircled(item.head); });
+}
+
+// Pixels a circle drawn around a percussion head adds on each side.
+int circleRoom(const NotationMetrics& metrics, const CStaffNote& note)
+{
+    return hasCircledHead(note) ? metrics.musicFontUnit() / 8 + 2 : 0;
+}
+
 // Pixels right of an element's x that its heads and dots take.
 int64_t reachRight(const NotationMetrics& metrics, const CStaffNote& note)
 {
     const int head = metrics.noteheadWidth();
     const int dots = note.value > 0 && note.value % 7 == 0 ? 2 : note.value > 0 && note.value % 3 == 0 ? 1 : 0;
-    return head / 2 + (note.second ? head : 0) + dots * head / 2;
+    return head / 2 + (note.second ? head : 0) + dots * head / 2 + circleRoom(metrics, note);
 }
 
 // Pixels left of an element's x that its heads and accidentals take.
@@ -67,7 +79,8 @@ int64_t reachLeft(const NotationMetrics& metrics, const CStaffNote& note)
         if (item.accidental != 0)
             widest = std::max(widest, metrics.accidentalWidth(item.accidental));
     const int head = metrics.noteheadWidth();
-    return (note.second ? 4 * head / 5 : head / 2) + 1 + int64_t(accidentalColumns(note.items)) * widest;
+    return (note.second ? 4 * head / 5 : head / 2) + 1 + int64_t(accidentalColumns(note.items)) * widest
+           + circleRoom(metrics, note);
 }
 
 // The tick of the latest element before element i at an earlier tick of
@@ -80,9 +93,10 @@ int64_t previousTick(const std::vector<const CStaffNote*>& elements, size_t i)
     return k > 0 ? elements[k - 1]->tick : elements[i]->tick;
 }
 
-// Widens each measure just enough that an element's accidentals clear the
-// element before it on the staff, by a quarter head: a sign drawn over the
-// previous head is misread.
+// Widens each measure just enough that an element's accidentals and head
+// circles clear the element before it on the staff, by a quarter head: a
+// sign drawn over the previous head is misread, and touching circles read
+// as one mark.
 void roomForAccidentals(Build& b, const CStaffTrack& staff)
 {
     std::vector<const CStaffNote*> elements;
@@ -106,7 +120,8 @@ void roomForAccidentals(Build& b, const CStaffTrack& staff)
             reachHere = 0;
         }
         reachHere = std::max(reachHere, reachRight(b.metrics, note));
-        if (previousReach < 0 || note.rest || accidentalColumns(note.items) == 0)
+        if (previousReach < 0 || note.rest
+            || (accidentalColumns(note.items) == 0 && !hasCircledHead(note)))
             continue;
         const int64_t need = previousReach + reachLeft(b.metrics, note) + clearance;
         const int64_t gap = std::max<int64_t>(int64_t(note.tick) - previousTick(elements, i), 1);
@@ -144,15 +159,36 @@ VoiceSpan spanOf(const Build& b, const CStaffBeat& voice)
     return span;
 }
 
+// The feet of a drum kit (the bass drums and the pedal hi-hat, by their
+// General MIDI keys): their stems point down, the hands' up.
+bool playedByFoot(int pitch)
+{
+    return pitch == 35 || pitch == 36 || pitch == 44;
+}
+
+// Percussion: a beam group (or a run, for its rests) of feet alone stems
+// down, any other up, so that the hands' beams never cross the feet's heads.
+bool feetOnly(const CStaffTrack& staff, const std::vector<std::unique_ptr<CStaffNote>>& notes,
+              size_t from, size_t to)
+{
+    bool heads = false;
+    for (size_t i = from; i < to; ++i)
+        for (const CStaffItem& item : notes[i]->items) {
+            heads = true;
+            if (item.span < 0 || size_t(item.span) >= staff.spans.size()
+                || !playedByFoot(staff.spans[size_t(item.span)].pitch))
+                return false;
+        }
+    return heads;
+}
+
 // Per voice run: +1 when it sounds together with a lower run of its measure
 // (stems up, rests raised), -1 with a higher one (stems down, rests
 // lowered), 0 alone. Two voices drawn with one stem direction read as one
-// chord. Percussion follows its own schema.
-std::vector<int> voiceSides(const Build& b, const CStaffTrack& staff)
+// chord.
+std::vector<int> togetherSides(const Build& b, const CStaffTrack& staff)
 {
     std::vector<int> sides(staff.voices.size(), 0);
-    if (staff.clef == kDrumMapClef || staff.clef == kOneLineDrumClef)
-        return sides;
     std::vector<VoiceSpan> spans;
     for (const auto& voice : staff.voices)
         spans.push_back(voice->notes.empty() ? VoiceSpan{} : spanOf(b, *voice));
@@ -277,18 +313,22 @@ void placeStems(Build& b, CStaffTrack& staff, int)
 {
     staff.highestPosition = 4;
     staff.lowestPosition = -4;
-    const std::vector<int> sides = voiceSides(b, staff);
+    const std::vector<int> together = togetherSides(b, staff);
+    const bool drums = staff.clef == kDrumMapClef || staff.clef == kOneLineDrumClef;
     for (size_t v = 0; v < staff.voices.size(); ++v) {
         auto& notes = staff.voices[v]->notes;
+        const int side = !drums ? together[v] : feetOnly(staff, notes, 0, notes.size()) ? -1 : 1;
         for (size_t from = 0; from < notes.size();) {
             size_t to = from + 1;
             while (to < notes.size() && !notes[to]->beamBreak)
                 ++to;
-            const bool down = sides[v] == 0 ? stemsDown(notes, from, to) : sides[v] < 0;
+            const bool down = drums        ? feetOnly(staff, notes, from, to)
+                              : side != 0 ? side < 0
+                                          : stemsDown(notes, from, to);
             for (size_t i = from; i < to; ++i) {
                 notes[i]->stemDown = down;
-                if (notes[i]->rest)
-                    notes[i]->restShift = sides[v] * kRestShift;
+                if (notes[i]->rest && together[v] != 0)
+                    notes[i]->restShift = side * kRestShift;
             }
             from = to;
         }

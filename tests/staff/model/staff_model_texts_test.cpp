@@ -245,6 +245,51 @@ TEST(StaffModelTexts, DrumHeadsComeFromTheDatabaseOrTheDefaults)
     EXPECT_EQ(defaults.staves[0].percussionHead[42], 12);
 }
 
+// A rock groove: hi-hat eighths, kick on 1 and 3, snare on 2 and 4. The
+// hands stem up and the kick down, so the hi-hat's beam stays clear of the
+// snare heads, and the circled hi-hat heads keep apart.
+TEST(StaffModelTexts, DrumHandsStemUpFeetDownAndCirclesKeepApart)
+{
+    StaffSong s;
+    s.metrics.fontUnit = 40;
+    CTrack& t = s.track(kDrumMapClef);
+    for (int i = 0; i < 8; ++i) {
+        if (i % 4 == 0)
+            t.events.push_back(note(i * 240, 36, 90, 480));
+        if (i % 4 == 2)
+            t.events.push_back(note(i * 240, 38, 90, 480));
+        t.events.push_back(note(i * 240, 42, 90, 240));
+    }
+    const StaffModel model = s.build();
+    const CStaffTrack& staff = model.staves[0];
+    const auto pitchOf = [&](const CStaffItem& item) { return staff.spans[size_t(item.span)].pitch; };
+    std::vector<const CStaffNote*> hats;
+    int kicks = 0;
+    for (const auto& voice : staff.voices)
+        for (const auto& n : voice->notes) {
+            if (n->rest || n->items.empty())
+                continue;
+            bool kickOnly = true, hat = false;
+            for (const CStaffItem& item : n->items) {
+                kickOnly &= pitchOf(item) == 36;
+                hat |= pitchOf(item) == 42;
+            }
+            if (kickOnly) {
+                ++kicks;
+                EXPECT_TRUE(n->stemDown) << n->tick << "\n" << DumpStaffModel(model);
+            } else {
+                EXPECT_FALSE(n->stemDown) << n->tick << "\n" << DumpStaffModel(model);
+            }
+            if (hat)
+                hats.push_back(n.get());
+        }
+    EXPECT_EQ(kicks, 2) << DumpStaffModel(model);
+    ASSERT_EQ(hats.size(), 8u);
+    const int circled = s.metrics.noteheadWidth() + 2 * (s.metrics.musicFontUnit() / 8 + 2);
+    for (size_t i = 1; i < hats.size(); ++i)
+        EXPECT_GE(hats[i]->x - hats[i - 1]->x, circled) << i;
+}
+
 TEST(StaffModelTexts, PercussionHeadReadsOnlyKnownFields)
 {
     const struct {
