@@ -109,7 +109,9 @@ struct PagePainter {
         const CStaffMeasure& first = model().measures[size_t(ms)];
         const int clipLeft = x0 + first.leadIn - plan.defaultLeadIn - first.extraLeadIn;
         p.save();
-        p.setClipRect(QRect(QPoint(clipLeft, area().top), QPoint(area().right + 250, area().bottom + 1000)));
+        // Notes end at the staff's end: a tie into the next system stops there
+        // rather than running on into the margin.
+        p.setClipRect(QRect(QPoint(clipLeft, area().top), QPoint(area().right, area().bottom + 1000)));
         for (CStaffTrack& staff : plan.model.staves) {
             int low = INT32_MAX, high = -1;
             for (int m = ms; m < end && size_t(m) < staff.lowestVoice.size(); ++m) {
