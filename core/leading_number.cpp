@@ -20,4 +20,14 @@ int leadingNumber(std::string_view text)
     return int(std::clamp(value, (long long)INT_MIN, (long long)INT_MAX));
 }
 
+bool startsWithNumber(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 } // namespace rz

@@ -115,6 +115,8 @@ int32_t saturatedTick(double tick)
 
 bool parseTrack(const EventCellSong& song, std::string_view text, EventCellEdit& edit)
 {
+    if (!startsWithNumber(text))
+        return false;
     // The last track is the empty one, which no event may join.
     edit.track = std::clamp(leadingNumber(text), 0, std::max(song.trackCount - 2, 0));
     return true;
@@ -156,7 +158,7 @@ bool parseTick(const EventCellSong& song, std::string_view text, EventCellEdit& 
 // Up to four fields from the right: frames, seconds, minutes, hours.
 bool parseSmpte(const EventCellSong& song, std::string_view text, EventCellEdit& edit)
 {
-    if (!song.tempos)
+    if (!song.tempos || !startsWithNumber(text))
         return false;
     int fields[4] = {0, 0, 0, 0};
     std::string_view rest = text;
@@ -187,8 +189,10 @@ bool parseDuration(const EventCellSong& song, std::string_view text, EventCellEd
         ticks = *beats * beat;
     } else if (const size_t colon = text.find(':'); colon != std::string_view::npos) {
         ticks = double(leadingNumber(text.substr(0, colon))) * beat + leadingNumber(text.substr(colon + 1));
-    } else {
+    } else if (startsWithNumber(text)) {
         ticks = leadingNumber(text);
+    } else {
+        return false;
     }
     edit.event.value2 = saturatedTick(std::fabs(ticks));
     return true;
@@ -265,6 +269,8 @@ bool parseProgram(const EventCellSong& song, std::string_view text, EventCellEdi
         }
         programText = text.substr(comma + 1);
     }
+    if (!startsWithNumber(programText))
+        return false;
     const int program = std::clamp(leadingNumber(programText), firstProgram, firstProgram + 127) - firstProgram;
     setData1(edit.event, program);
     return true;
@@ -273,6 +279,10 @@ bool parseProgram(const EventCellSong& song, std::string_view text, EventCellEdi
 bool parseNumber(const EventCellSong& song, std::string_view text, EventCellEdit& edit)
 {
     CMidiEvent& e = edit.event;
+    const bool numeric = statusOf(e) == kRpnStatus || statusOf(e) == kNrpnStatus
+                         || statusOf(e) == midi::kControlChange;
+    if (numeric && !startsWithNumber(text))
+        return false;
     switch (statusOf(e)) {
     case kRpnStatus:
         e.message = (e.message & ~0x7F00u) | uint32_t(readHighLow(text).low) << 8;
@@ -325,6 +335,8 @@ bool parseRpnValue(std::string_view text, CMidiEvent& e)
 bool parseValue(std::string_view text, EventCellEdit& edit)
 {
     CMidiEvent& e = edit.event;
+    if (e.kind() != midi::kMeta && !startsWithNumber(text) && !readDecimal(text))
+        return false;
     switch (statusOf(e)) {
     case kRpnStatus:
         return parseRpnValue(text, e);
@@ -413,9 +425,15 @@ bool eventCellEditable(const CMidiEvent& event, int column, bool stopped, bool p
 std::optional<EventCellEdit> parseEventCell(const EventCellSong& song, int track, const CMidiEvent& event,
                                             int column, std::string_view text)
 {
+    return readEventCell(song, track, event, column, text).edit;
+}
+
+EventCellReading readEventCell(const EventCellSong& song, int track, const CMidiEvent& event, int column,
+                               std::string_view text)
+{
     text = text.substr(0, std::min(text.size(), kMaxEventCellText));
     if (!eventCellEditable(event, column, true, false))
-        return std::nullopt;
+        return {};
     EventCellEdit edit{track, event};
     bool read = false;
     switch (column) {
@@ -427,9 +445,11 @@ std::optional<EventCellEdit> parseEventCell(const EventCellSong& song, int track
     case col::kValue: read = parseValue(text, edit); break;
     default: break;
     }
-    if (!read || sameEvent(edit, track, event))
-        return std::nullopt;
-    return edit;
+    if (!read)
+        return {.edit = std::nullopt, .unreadable = true};
+    if (sameEvent(edit, track, event))
+        return {};
+    return {.edit = edit, .unreadable = false};
 }
 
 std::unique_ptr<CUndoRecord> eventCellRecord(int track, int index, int32_t oldTick, EventCellEdit edit)

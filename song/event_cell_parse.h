@@ -66,6 +66,16 @@ std::optional<EventCellEdit> parseEventCell(const EventCellSong& song, int track
                                             const CMidiEvent& event, int column,
                                             std::string_view text);
 
+// The same, telling text the cell cannot read (a note name typed where a
+// number belongs, a measure the song does not have) from text that changes
+// nothing: the first leaves the value as it was and is worth a word.
+struct EventCellReading {
+    std::optional<EventCellEdit> edit;
+    bool unreadable = false;
+};
+EventCellReading readEventCell(const EventCellSong& song, int track, const CMidiEvent& event, int column,
+                               std::string_view text);
+
 // The "Event Properties" record moving event `index` of `track` to the edit;
 // a change of tick or track re-inserts it in time order.
 std::unique_ptr<CUndoRecord> eventCellRecord(int track, int index, int32_t oldTick,

@@ -95,6 +95,9 @@ TEST_F(EventViewApp, EditUndoUndoesAnEditMadeInTheList)
     EXPECT_NE(app->router().update(kIdEditUndo).text.value_or("").find("Event Properties"), std::string::npos);
     ASSERT_TRUE(app->router().execute(kIdEditUndo));
     EXPECT_EQ(song->tracks[1]->events[0].data2(), 90);
+    // The cell cursor stays where the typing went, so the next digits do too.
+    EXPECT_EQ(list()->playRow(), 0);
+    EXPECT_EQ(list()->currentColumn(), col::kValue);
 }
 
 TEST_F(EventViewApp, UndoingACueEditClearsTheListsSelection)

@@ -122,6 +122,42 @@ TEST_F(EventCellParse, TextThatDoesNotReadChangesNothing)
         EXPECT_FALSE(parse(c.event, c.column, c.text).has_value()) << c.name;
 }
 
+// Text without a number where the cell wants one leaves the value as it was
+// and is told apart from text that changes nothing: "%d" would read it as 0.
+TEST_F(EventCellParse, ANumberCellRefusesTextWithoutANumber)
+{
+    const CMidiEvent c4 = note(0, 60, 100, 120);
+    struct Case {
+        const char* name;
+        CMidiEvent event;
+        int column;
+        std::string text;
+    } cases[] = {
+        {"note name as velocity", c4, col::kValue, "c#5"},
+        {"word as controller value", controller(0, 7, 90), col::kValue, "loud"},
+        {"word as controller number", controller(0, 7, 90), col::kNumber, "vol"},
+        {"word as pitch wheel", channelEvent(0, 0xE0, 0, 64), col::kValue, "up"},
+        {"word as channel pressure", channelEvent(0, 0xD0, 40), col::kValue, "x"},
+        {"word as program", program(0, 5), col::kNumber, "piano"},
+        {"word as track", c4, col::kTrack, "two"},
+        {"word as duration", c4, col::kDuration, "long"},
+        {"word as time code", c4, col::kSmpte, "now"},
+        {"empty velocity", c4, col::kValue, ""},
+    };
+    for (const Case& c : cases) {
+        EventCellSong s = eventCellSong(*song, 1);
+        const EventCellReading reading = readEventCell(s, 1, c.event, c.column, c.text);
+        EXPECT_FALSE(reading.edit.has_value()) << c.name;
+        EXPECT_TRUE(reading.unreadable) << c.name;
+    }
+    // Still read: a typed 0, a sign, a decimal where one is taken, and text
+    // that changes nothing is not a refusal.
+    EXPECT_EQ(parse(c4, col::kValue, " 0")->event.data2(), 0);
+    EXPECT_EQ(parse(controller(0, 7, 90), col::kValue, "+5")->event.data2(), 5);
+    EXPECT_TRUE(parse(c4, col::kDuration, ".5").has_value());
+    EXPECT_FALSE(readEventCell(eventCellSong(*song, 1), 1, c4, col::kValue, "100").unreadable);
+}
+
 TEST_F(EventCellParse, BankAsOneNumberTakesTheFirstNumberAsItsHighByte)
 {
     const auto edit = parse(program(0, 0, 0), col::kNumber, "3,1", 0x80 | 0x100);

@@ -210,7 +210,12 @@ void EventView::rebuild()
             m_playRow = startRowKeeping(m_playRow);
             showPlayRow(false);
         }
-        if (doc->selectionKind & (kSelectEvents | kSelectAudioClip))
+        // Selected rows put the cursor in row mode, unless the one selected
+        // event is the cell cursor's own (an undone cell edit selects it):
+        // the cursor then stays in its cell so the next typing goes there.
+        const QModelIndexList selected = m_table->selectionModel()->selectedRows();
+        const bool ownCell = m_column != 0 && selected.size() == 1 && selected.front().row() == m_playRow;
+        if ((doc->selectionKind & (kSelectEvents | kSelectAudioClip)) && !ownCell)
             m_column = 0;
     }
     m_rebuilding = false;

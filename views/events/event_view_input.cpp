@@ -9,6 +9,7 @@
 #include "ui/in_place_edit.h"
 #include "views/events/event_table.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QTableView>
@@ -200,11 +201,16 @@ void EventView::commitEditor()
     if (event && exitKey != InPlaceEdit::kVkEscape && canEditCell(m_playRow, m_column)) {
         const EventRowKey key = m_rows.keys()[size_t(m_playRow)];
         const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        if (auto edit = parseEventCell(eventCellSong(*doc, key.track), key.track, *event, m_column, text)) {
+        EventCellReading reading = readEventCell(eventCellSong(*doc, key.track), key.track, *event, m_column, text);
+        if (reading.edit) {
             const int column = m_column;
-            doc->ApplyEdit(eventCellRecord(key.track, key.index, event->tick, std::move(*edit)));
+            doc->ApplyEdit(eventCellRecord(key.track, key.index, event->tick, std::move(*reading.edit)));
             if (const int row = m_rows.rowOf(key); row >= 0 && song() == doc)
                 setCurrentCell(row, column);
+        } else if (reading.unreadable) {
+            // The value stays; say why rather than lose the typing silently.
+            QApplication::beep();
+            doc->context().host.SetStatusText("\"" + std::string(text) + "\" cannot be read here; the value is unchanged");
         }
     }
     m_table->setFocus(Qt::OtherFocusReason);

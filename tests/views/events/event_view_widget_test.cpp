@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace rz {
@@ -112,6 +113,26 @@ TEST_F(EventViewWidget, EnterMakesOneEventPropertiesStepAndEscapeNone)
     EXPECT_FALSE(view->editing());
     EXPECT_EQ(song->undoList.size(), 1u);
     EXPECT_EQ(track(1).events[0].data2(), 100);
+}
+
+// A note name typed into the velocity cell: the note keeps its velocity (it
+// would sound silent at 0), nothing is recorded and the status line says why.
+TEST_F(EventViewWidget, TextACellCannotReadLeavesTheValueAndSaysSo)
+{
+    clickCell(0, col::kValue);
+    QTest::keyClicks(&table(), "c");
+    ASSERT_TRUE(view->editing());
+    QTest::keyClicks(&view->editor(), "#5");
+    QTest::keyClick(&view->editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(view->editing());
+    EXPECT_EQ(track(1).events[0].data2(), 100);
+    EXPECT_TRUE(song->undoList.empty());
+    const auto& calls = fixture.host.log.calls();
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.starts_with("SetStatusText(") && call.find("c#5") != std::string::npos;
+    }));
+    EXPECT_EQ(view->currentColumn(), col::kValue);
 }
 
 TEST_F(EventViewWidget, GoToOpensTheEditorOnTheCellsText)
