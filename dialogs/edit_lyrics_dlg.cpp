@@ -3,7 +3,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -83,7 +83,7 @@ std::filesystem::path documentsFolder()
 } // namespace
 
 CEditLyricsDlg::CEditLyricsDlg(CSongDoc& song, int32_t track, int32_t event, QWidget* parent)
-    : QDialog(parent), m_song(song),
+    : DialogBase(parent), m_song(song),
       m_session(*song.tracks.at(size_t(track)), track, event, std::max(song.position(), 0))
 {
     setWindowTitle("Edit Lyrics");
@@ -144,7 +144,7 @@ void CEditLyricsDlg::buildControls()
     auto* moves = new QHBoxLayout;
     for (QPushButton* button : {m_insert, m_delete, m_prev, m_next})
         moves->addWidget(button);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(format);
@@ -152,8 +152,6 @@ void CEditLyricsDlg::buildControls()
     layout->addLayout(moves);
     layout->addWidget(buttons);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_break, &QComboBox::currentIndexChanged, this, [this] { updateEnables(); });
     connect(m_browse, &QPushButton::clicked, this, [this] { chooseBackground(); });
     connect(m_prev, &QPushButton::clicked, this, [this] {

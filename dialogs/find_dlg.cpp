@@ -3,7 +3,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "res/command_ids.h"
@@ -201,7 +201,7 @@ void CFindDlg::buildControls()
     layout->addWidget(m_selectedTracks);
     layout->addLayout(grid);
     layout->addLayout(time);
-    addButtons(layout);
+    addButtonRow(layout);
     m_ok = findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
 
     connect(m_presets, &QComboBox::currentIndexChanged, this, [this] { loadPreset(); });

@@ -1,6 +1,6 @@
 #include "dialogs/insert_time_dlg.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
@@ -97,7 +97,7 @@ CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
     layout->addWidget(m_preserve);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
     layout->addLayout(amountRow(m_stretchOn, m_stretch));
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
     connect(m_beatValue, &QComboBox::currentIndexChanged, this, [this] { changed(); });
     connect(m_key, &QComboBox::currentIndexChanged, this, [this] { changed(); });

@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "core/song_host.h"
 #include "dialogs/adv_controllers_dlg.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/song_props_model.h"
 #include "dialogs/spin_edit.h"
 #include "song/event_format.h"
@@ -111,7 +111,7 @@ std::string numberText(int32_t value)
 
 CTrackPropsDlg::CTrackPropsDlg(CSongDoc& song, const TrackPropsParams& preset, const MusicFont* font,
                                QWidget* parent)
-    : QDialog(parent), m_song(song), m_p(preset), m_font(font)
+    : DialogBase(parent, kTrackPropsHelpTopic), m_song(song), m_p(preset), m_font(font)
 {
     setWindowTitle("Track properties...");
     m_playState = std::clamp(preset.playEnabled, 0, 2);
@@ -250,13 +250,7 @@ void CTrackPropsDlg::layOut()
     colour->addStretch();
     notationGrid->addLayout(colour, 2, 0, 1, 3);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CTrackPropsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kTrackPropsHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(general);
     layout->addWidget(ports);
@@ -571,7 +565,7 @@ void CTrackPropsDlg::drawClefPreview()
 void CTrackPropsDlg::runAdvanced()
 {
     CAdvControllersDlg dialog(*this);
-    dialog.setHelpOpener(m_help);
+    dialog.setHelpOpener(helpOpener());
     dialog.exec();
     showVolumeAndPan();
 }

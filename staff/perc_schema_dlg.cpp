@@ -2,7 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "staff/model/staff_model.h"
 #include "staff/symbols/music_font.h"
@@ -52,8 +52,8 @@ QString numberText(int value)
 
 CPercSchemaDlg::CPercSchemaDlg(IDrumSchemaTree& tree, DrumSetRef set, int firstItem, const MusicFont* font,
                                IPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_model(tree, set), m_tree(tree), m_font(font && font->ok() ? font : nullptr),
-      m_prompt(prompt)
+    : DialogBase(parent, kPercSchemaHelpTopic), m_model(tree, set), m_tree(tree),
+      m_font(font && font->ok() ? font : nullptr), m_prompt(prompt)
 {
     setWindowTitle("Percussion display schema");
     buildControls();
@@ -101,7 +101,7 @@ void CPercSchemaDlg::buildControls()
     m_copy = new QPushButton("Copy schema from...", this);
     m_copy->setEnabled(false);
     m_defaults = new QPushButton("Set to GM defaults", this);
-    auto* help = new QPushButton("Help", this);
+    QPushButton* help = helpButton();
     auto* ok = new QPushButton("OK", this);
     ok->setDefault(true);
 
@@ -132,10 +132,6 @@ void CPercSchemaDlg::buildControls()
     connect(m_offset, &SpinEdit::focusLost, this, [this] { showSelection(); });
     connect(m_copy, &QPushButton::clicked, this, [this] { OnCopySchema(); });
     connect(m_defaults, &QPushButton::clicked, this, [this] { OnGmDefaults(); });
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_help)
-            m_help(kPercSchemaHelpTopic);
-    });
     connect(ok, &QPushButton::clicked, this, &CPercSchemaDlg::accept);
 }
 

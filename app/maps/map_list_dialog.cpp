@@ -61,8 +61,10 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     m_edit = new QPushButton("Edit...", this);
     m_remove = new QPushButton(texts.remove, this);
     m_enable = new QCheckBox(texts.enable, this);
-    auto* help = new QPushButton(texts.help, this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    setHelpTopic(texts.helpTopic);
+    setHelpOpener([this](std::string_view topic) { m_commands.help().open(topic); });
+    QPushButton* help = helpButton(texts.help);
+    auto* buttons = buttonRow();
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel("Map to edit/use:", this));
@@ -92,10 +94,6 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     connect(m_add, &QPushButton::clicked, this, [this] { addEntry(); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editEntry(); });
     connect(m_remove, &QPushButton::clicked, this, [this] { removeEntries(); });
-    const std::string topic = texts.helpTopic;
-    connect(help, &QPushButton::clicked, this, [this, topic] { m_commands.help().open(topic); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void MapListDialog::fillCombo(int select)

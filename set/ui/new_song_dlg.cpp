@@ -59,7 +59,7 @@ std::string documentsFolder()
 
 CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& set, bool forcedSong,
                          QWidget* parent)
-    : QDialog(parent), m_profile(profile), m_prompt(prompt), m_set(set), m_forcedSong(forcedSong)
+    : DialogBase(parent), m_profile(profile), m_prompt(prompt), m_set(set), m_forcedSong(forcedSong)
 {
     setWindowTitle("New...");
     m_list = new QListWidget(this);
@@ -80,7 +80,7 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     auto* browseButton = new QPushButton("...", this);
     m_addToSet = new QCheckBox("Add new song to current set", this);
     m_addToSet->setChecked(true);
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = buttonRow();
 
     auto* locationRow = new QHBoxLayout;
     locationRow->addWidget(m_location);
@@ -111,8 +111,6 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
         m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!text.isEmpty());
     });
     connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &CNewSongDlg::accept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &CNewSongDlg::reject);
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
 
     // The stored row keeps its meaning: rows past the list fall back to a song.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <filesystem>
 #include <vector>
@@ -19,7 +19,7 @@ class SetDocument;
 // "New...": what to create (an empty set, an empty song, a copy of the
 // clipboard's song or a song from a template), its name and where. It only
 // chooses; the caller creates from kind(), path() and templatePath().
-class CNewSongDlg : public QDialog {
+class CNewSongDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 281;
