@@ -95,6 +95,14 @@ CEditLyricsDlg::~CEditLyricsDlg() = default;
 
 void CEditLyricsDlg::buildControls()
 {
+    makeControls();
+    layOut();
+    connectControls();
+}
+
+// In tab order, which puts "Use defaults" before the font it stands for.
+void CEditLyricsDlg::makeControls()
+{
     m_position = new CTimePosCtrl(m_song, 0, 0, this);
     m_text = new QLineEdit(this);
     m_break = new QComboBox(this);
@@ -119,7 +127,11 @@ void CEditLyricsDlg::buildControls()
     m_next = new QPushButton("&Next >", this);
     for (QPushButton* button : {m_browse, m_insert, m_delete, m_prev, m_next})
         button->setAutoDefault(false);
+}
 
+// The syllable, its format, the background and the moves, over the buttons.
+void CEditLyricsDlg::layOut()
+{
     auto* form = new QFormLayout;
     form->addRow("Position", m_position);
     form->addRow("Text", m_text);
@@ -151,7 +163,10 @@ void CEditLyricsDlg::buildControls()
     layout->addLayout(background);
     layout->addLayout(moves);
     layout->addWidget(buttons);
+}
 
+void CEditLyricsDlg::connectControls()
+{
     connect(m_break, &QComboBox::currentIndexChanged, this, [this] { updateEnables(); });
     connect(m_browse, &QPushButton::clicked, this, [this] { chooseBackground(); });
     connect(m_prev, &QPushButton::clicked, this, [this] {

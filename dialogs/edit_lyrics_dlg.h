@@ -59,6 +59,9 @@ public:
 
 private:
     void buildControls();
+    void makeControls();
+    void layOut();
+    void connectControls();
     void showSyllable();
     // What the controls show, as the syllable's bytes.
     std::string shownBytes() const;

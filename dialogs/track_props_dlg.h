@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -91,6 +92,10 @@ public:
 private:
     void buildControls();
     void layOut();
+    QLayout* generalRows();
+    QWidget* portsBox();
+    QWidget* patchBox();
+    QWidget* notationBox();
     void connectControls();
     void fillCombos();
     void fillDeviceCombos();

@@ -64,6 +64,10 @@ public:
 
 private:
     void buildControls();
+    void makeList();
+    void makeFields();
+    void layOut();
+    void connectControls();
     void fillRows();
     void showRow(size_t row);
     void showSelection();

@@ -78,6 +78,12 @@ protected:
     QPushButton* m_edit = nullptr;
     QPushButton* m_remove = nullptr;
     DlgToolBar* m_tools = nullptr;
+
+private:
+    void makeTools(CommandTarget& commands);
+    void makeList(const FrameTexts& texts);
+    void layOut(const FrameTexts& texts);
+    void connectControls();
 };
 
 } // namespace rz

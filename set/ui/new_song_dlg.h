@@ -46,6 +46,11 @@ public:
     void accept() override;
 
 private:
+    void makeSourceList();
+    void layOut();
+    void connectControls();
+    // The row the profile remembers, or the song row when a song is forced.
+    void selectStartRow();
     void selectRow(int row);
     void updateLocation();
     void browse();
