@@ -102,6 +102,7 @@ void App::createHelpers()
         .sequencer = [this] { return m_sequencer.get(); },
         .database = [this] { return m_database.get(); },
     });
+    m_optionsSheet->setHelpOpener([this](std::string_view topic) { m_help->open(topic); });
     m_timerTasks = std::make_unique<FrameTimerTasks>(FrameTimerSeams{
         .profile = *m_profile,
         .statusLine = m_statusLine,

@@ -44,6 +44,7 @@
 #include "set/set_document.h"
 #include "staff/symbols/music_font.h"
 #include "ui/command_router.h"
+#include "ui/dialog_base.h"
 #include "ui/gui_post.h"
 #include "ui/help_opener.h"
 #include "ui/key_filter.h"
@@ -94,6 +95,7 @@ App::App(AppOptions options) : m_options(std::move(options))
     m_updater = std::make_unique<UiUpdater>(*m_router);
     m_help = std::make_unique<HelpOpener>();
     m_help->setPrompt(m_prompt);
+    setProgramHelpOpener([this](std::string_view topic) { m_help->open(topic); });
     createHelpers();
     createCommandTargets();
 }
@@ -110,6 +112,7 @@ App::~App()
     destroyViews();
     if (mainStatusPrompt() == &m_statusLine)
         setMainStatusPrompt(nullptr);
+    setProgramHelpOpener(nullptr);
     delete m_frame.data();
     if (m_set)
         m_set->CloseAllDocuments();

@@ -30,7 +30,6 @@ void openPercSchema(App& app, IDrumSchemaTree& tree, DrumSetRef set, int firstIt
 {
     CPercSchemaDlg dialog(tree, set, firstItem, &app.musicFont(), app.prompt(), parent);
     dialog.setPickSchemaSource(pickSchemaSource);
-    dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
     dialog.exec();
 }
 
@@ -89,7 +88,6 @@ void registerEngineDialogs(App& app)
         if (engine == nullptr)
             return false;
         CSyncDlg dialog(*engine, app.profile(), app.frame());
-        dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
         return dialog.exec() == QDialog::Accepted;
     });
     // The engines stay closed while the dialog opens the JACK device for
@@ -102,7 +100,6 @@ void registerEngineDialogs(App& app)
         editAudioOptions(*engine, app.prompt(), [&] {
             SystemAudioDeviceProbe probe;
             CAudioOptionsDlg dialog(app.profile(), probe, app.frame());
-            dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
             accepted = dialog.exec() == QDialog::Accepted;
         });
         return accepted;

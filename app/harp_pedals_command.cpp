@@ -8,7 +8,6 @@
 #include "song/song_doc.h"
 #include "song/track.h"
 #include "staff/harp_pedals_dlg.h"
-#include "ui/help_opener.h"
 
 namespace rz {
 namespace {
@@ -24,7 +23,6 @@ bool editHarpPedals(App& app)
     if (tracks.empty())
         return false;
     CHarpPedalsDlg dialog(song->tracks[size_t(tracks.front())]->pitchClassCorrection, app.frame());
-    dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
     if (dialog.exec() != QDialog::Accepted)
         return false;
     {

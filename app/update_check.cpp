@@ -52,15 +52,14 @@ UpdateVerdict judgeUpdateReply(int result, const QByteArray& body, int ownVersio
 
 CCheckUpdateDlg::CCheckUpdateDlg(IPrompt& prompt, UpdateAddresses addresses, OpenUrl openUrl,
                                  int ownVersion, QWidget* parent)
-    : QDialog(parent), m_prompt(prompt), m_addresses(std::move(addresses)),
+    : DialogBase(parent), m_prompt(prompt), m_addresses(std::move(addresses)),
       m_openUrl(std::move(openUrl)), m_ownVersion(ownVersion)
 {
     setObjectName(QStringLiteral("dialog488"));
     setWindowTitle(QStringLiteral("Checking for update..."));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("One moment please..."), this));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CCheckUpdateDlg::reject);
+    auto* buttons = buttonRow(QDialogButtonBox::Cancel);
     layout->addWidget(buttons);
     connect(&m_request, &CHttpRequest::finished, this, &CCheckUpdateDlg::onAnswer);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/desktop/http_request.h"
+#include "ui/dialog_base.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QDialog>
 #include <QString>
 #include <QUrl>
 
@@ -45,7 +45,7 @@ bool openWebAddress(const QUrl& url);
 // Help > Check for update: asks the server, then says what it found. Yes to
 // a newer release opens the configured download address and nothing else;
 // the program stays open. Cancel ends the request.
-class CCheckUpdateDlg : public QDialog {
+class CCheckUpdateDlg : public DialogBase {
     Q_OBJECT
 public:
     CCheckUpdateDlg(IPrompt& prompt, UpdateAddresses addresses, OpenUrl openUrl, int ownVersion,

@@ -4,7 +4,7 @@
 #include "core/midi_bytes.h"
 #include "core/midi_out.h"
 #include "core/prompt.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/track_props_dlg.h"
 #include "song/song_doc.h"
@@ -35,7 +35,7 @@ QString idName(const char* kind, int id)
 } // namespace
 
 CAdvControllersDlg::CAdvControllersDlg(CTrackPropsDlg& parent)
-    : QDialog(&parent), m_parent(parent), m_p(parent.members())
+    : DialogBase(&parent, kAdvControllersHelpTopic), m_parent(parent), m_p(parent.members())
 {
     setWindowTitle("Advanced controllers...");
     auto* columns = new QHBoxLayout;
@@ -46,13 +46,7 @@ CAdvControllersDlg::CAdvControllersDlg(CTrackPropsDlg& parent)
     right->addStretch();
     columns->addLayout(right);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CAdvControllersDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kAdvControllersHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(buttons);

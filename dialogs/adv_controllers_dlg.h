@@ -1,8 +1,7 @@
 #pragma once
 
 #include "dialogs/adv_controllers_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <array>
 #include <functional>
@@ -24,14 +23,13 @@ struct TrackPropsParams;
 // properties dialog's fields. Every change is heard at once on its preview
 // port. Parameter and destination edits reach the fields as they are made;
 // the sliders only on OK. GUI thread.
-class CAdvControllersDlg : public QDialog {
+class CAdvControllersDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 363;
 
     explicit CAdvControllersDlg(CTrackPropsDlg& parent);
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     CoolSlider* slider(size_t row) const { return m_sliders[row]; }
     QLineEdit* sliderEdit(size_t row) const { return m_sliderEdits[row]; }
@@ -73,7 +71,6 @@ private:
     TrackPropsParams& m_p;
     int m_source = 0;
     bool m_refusing = false;
-    std::function<void(std::string_view)> m_help;
     std::array<CoolSlider*, 14> m_sliders{};
     std::array<QLineEdit*, 14> m_sliderEdits{};
     std::array<SpinEdit*, 4> m_parameterEdits{};

@@ -2,7 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/track_rows.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
@@ -39,7 +39,7 @@ std::vector<size_t> offsetTracks(const CSongDoc& song, bool selectedOnly)
 // ---- the range
 
 ApplyRangeDialog::ApplyRangeDialog(CSongDoc& song, const char* title, QWidget* parent)
-    : QDialog(parent), m_song(song)
+    : DialogBase(parent), m_song(song)
 {
     setWindowTitle(title);
     const bool range = song.selectionKind == kSelectTimeRange;
@@ -66,9 +66,7 @@ void ApplyRangeDialog::lay(QWidget* extra)
     m_range->button(range ? 1 : 0)->setChecked(true);
     m_from->setEnabled(range);
     m_to->setEnabled(range);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
     if (extra)

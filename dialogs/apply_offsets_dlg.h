@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <vector>
@@ -19,7 +19,7 @@ std::vector<size_t> offsetTracks(const CSongDoc& song, bool selectedOnly);
 
 // The "Entire song" / "From" choice with its two positions, shared by the
 // dialogs that make playback adjustments permanent. GUI thread.
-class ApplyRangeDialog : public QDialog {
+class ApplyRangeDialog : public DialogBase {
     Q_OBJECT
 public:
     CTimePosCtrl* fromCtrl() const { return m_from; }

@@ -4,7 +4,7 @@
 // take names from, their lists, the event kinds as filter bits and the
 // controller kind a view shows.
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 #include <array>
 #include <cstddef>

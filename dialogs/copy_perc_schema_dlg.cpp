@@ -1,6 +1,6 @@
 #include "dialogs/copy_perc_schema_dlg.h"
 
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -18,7 +18,7 @@ constexpr int kSetRole = Qt::UserRole + 2;
 
 } // namespace
 
-CCopyPercSchemaDlg::CCopyPercSchemaDlg(const IDrumSchemaTree& tree, QWidget* parent) : QDialog(parent)
+CCopyPercSchemaDlg::CCopyPercSchemaDlg(const IDrumSchemaTree& tree, QWidget* parent) : DialogBase(parent)
 {
     setWindowTitle("Copy percussion schema from...");
     m_tree = new QTreeWidget(this);
@@ -37,15 +37,13 @@ CCopyPercSchemaDlg::CCopyPercSchemaDlg(const IDrumSchemaTree& tree, QWidget* par
         }
     }
     m_tree->expandAll();
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_ok->setEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tree);
     layout->addWidget(buttons);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] { selectionChanged(); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &CCopyPercSchemaDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CCopyPercSchemaDlg::reject);
 }
 
 void CCopyPercSchemaDlg::selectionChanged()

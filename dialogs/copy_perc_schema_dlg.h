@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/synth_lookup.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <optional>
 
@@ -15,7 +14,7 @@ namespace rz {
 // percussion schema dialog copies, from a mirror of the schema tree (each
 // synthesizer with its drum sets below it). OK only while a drum set is
 // selected. GUI thread.
-class CCopyPercSchemaDlg : public QDialog {
+class CCopyPercSchemaDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 260;

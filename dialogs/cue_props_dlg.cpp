@@ -3,7 +3,7 @@
 #include "core/prompt.h"
 #include "dialogs/cue_props_model.h"
 #include "dialogs/cue_type_combo.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/cue.h"
@@ -36,7 +36,8 @@ QSpinBox* countEdit(QWidget* parent, int value, const char* name)
 } // namespace
 
 CCuePropsDlg::CCuePropsDlg(CSongDoc& song, const CuePropsParams& cue, bool timeCode, QWidget* parent)
-    : QDialog(parent), m_song(song), m_cue(cue), m_labelText(cue.inserting ? std::string() : cue.name)
+    : DialogBase(parent, kCuePropsHelpTopic), m_song(song), m_cue(cue),
+      m_labelText(cue.inserting ? std::string() : cue.name)
 {
     const CueStart start = cueStartOf(song, cue);
     m_startKind = start.kind;
@@ -64,14 +65,7 @@ CCuePropsDlg::CCuePropsDlg(CSongDoc& song, const CuePropsParams& cue, bool timeC
     heading->setObjectName(timeCode ? "heading1403" : "heading1402");
     m_stopLabel = new QLabel("Stop at:", this);
 
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kCuePropsHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* form = new QFormLayout;
     form->addRow("Type:", m_kind);
     auto* label = new QHBoxLayout;

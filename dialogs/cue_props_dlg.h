@@ -2,8 +2,7 @@
 
 #include "core/edit_dialogs.h"
 #include "dialogs/song_props_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string_view>
@@ -23,7 +22,7 @@ class CueTypeCombo;
 // and its two positions, as song positions or, in time code form, as times
 // with the song's offset. It answers ticks either way and changes nothing
 // in the song. GUI thread.
-class CCuePropsDlg : public QDialog {
+class CCuePropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 134;
@@ -31,7 +30,6 @@ public:
     // timeCode: positions as time code (while a clock-time view is open).
     CCuePropsDlg(CSongDoc& song, const CuePropsParams& cue, bool timeCode, QWidget* parent = nullptr);
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The values after OK.
     CuePropsParams params() const;
 
@@ -73,7 +71,6 @@ private:
     CSmpteEdit* m_restartTime = nullptr;
     QWidget* m_stop = nullptr;
     int m_result = -1;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -3,7 +3,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 #include "song/undo_record.h"
@@ -83,7 +83,7 @@ std::filesystem::path documentsFolder()
 } // namespace
 
 CEditLyricsDlg::CEditLyricsDlg(CSongDoc& song, int32_t track, int32_t event, QWidget* parent)
-    : QDialog(parent), m_song(song),
+    : DialogBase(parent), m_song(song),
       m_session(*song.tracks.at(size_t(track)), track, event, std::max(song.position(), 0))
 {
     setWindowTitle("Edit Lyrics");
@@ -94,6 +94,14 @@ CEditLyricsDlg::CEditLyricsDlg(CSongDoc& song, int32_t track, int32_t event, QWi
 CEditLyricsDlg::~CEditLyricsDlg() = default;
 
 void CEditLyricsDlg::buildControls()
+{
+    makeControls();
+    layOut();
+    connectControls();
+}
+
+// In tab order, which puts "Use defaults" before the font it stands for.
+void CEditLyricsDlg::makeControls()
 {
     m_position = new CTimePosCtrl(m_song, 0, 0, this);
     m_text = new QLineEdit(this);
@@ -119,7 +127,11 @@ void CEditLyricsDlg::buildControls()
     m_next = new QPushButton("&Next >", this);
     for (QPushButton* button : {m_browse, m_insert, m_delete, m_prev, m_next})
         button->setAutoDefault(false);
+}
 
+// The syllable, its format, the background and the moves, over the buttons.
+void CEditLyricsDlg::layOut()
+{
     auto* form = new QFormLayout;
     form->addRow("Position", m_position);
     form->addRow("Text", m_text);
@@ -144,16 +156,17 @@ void CEditLyricsDlg::buildControls()
     auto* moves = new QHBoxLayout;
     for (QPushButton* button : {m_insert, m_delete, m_prev, m_next})
         moves->addWidget(button);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(format);
     layout->addLayout(background);
     layout->addLayout(moves);
     layout->addWidget(buttons);
+}
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+void CEditLyricsDlg::connectControls()
+{
     connect(m_break, &QComboBox::currentIndexChanged, this, [this] { updateEnables(); });
     connect(m_browse, &QPushButton::clicked, this, [this] { chooseBackground(); });
     connect(m_prev, &QPushButton::clicked, this, [this] {

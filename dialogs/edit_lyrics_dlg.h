@@ -3,8 +3,7 @@
 #include "song/lyric_codec.h"
 #include "song/lyric_edit_session.h"
 #include "song/undo_record.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <memory>
 
@@ -22,7 +21,7 @@ class CTimePosCtrl;
 // the break before it and, after a line, paragraph or page break, the font
 // and background the lyric view takes from there on. It edits copies; after
 // OK the caller applies record(). GUI thread.
-class CEditLyricsDlg : public QDialog {
+class CEditLyricsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 290;
@@ -60,6 +59,9 @@ public:
 
 private:
     void buildControls();
+    void makeControls();
+    void layOut();
+    void connectControls();
     void showSyllable();
     // What the controls show, as the syllable's bytes.
     std::string shownBytes() const;

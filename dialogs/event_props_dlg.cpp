@@ -28,7 +28,7 @@ namespace rz {
 
 namespace {
 
-constexpr std::string_view kEventPropsHelpTopic = "::/Events.htm";
+constexpr const char* kEventPropsHelpTopic = "::/Events.htm";
 
 QString qs(const std::string& text)
 {
@@ -86,11 +86,12 @@ private:
 
 CEventPropsDlg::CEventPropsDlg(CSongDoc& song, const EventPropsRequest& request, EventPropsServices services,
                                QWidget* parent)
-    : QDialog(parent), m_song(song), m_services(std::move(services)),
+    : DialogBase(parent, kEventPropsHelpTopic), m_song(song), m_services(std::move(services)),
       m_model(request, loadRememberedFields(song.context().profile)), m_requestTick(request.tick),
       m_sink(std::make_shared<CaptureSink>(this))
 {
     setWindowTitle("Event Properties...");
+    setHelpOpener(m_services.help);
     build(request);
     m_dataShown = request.data.empty();
     m_filling = true;
@@ -114,7 +115,17 @@ std::shared_ptr<IEventCaptureSink> CEventPropsDlg::captureSink() const
     return m_sink;
 }
 
+// Controls are made in tab order: what the event is, then where it lies.
 void CEventPropsDlg::build(const EventPropsRequest& request)
+{
+    makeEventControls();
+    makePlaceControls(request);
+    layOut();
+    connectEventControls();
+    connectPlaceControls();
+}
+
+void CEventPropsDlg::makeEventControls()
 {
     m_kind = new QComboBox(this);
     m_kind->setObjectName("kind1020");
@@ -133,6 +144,11 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
     QFont font = programFont("Courier New", 0);
     font.setPointSize(kDataPointSize);
     m_data->setFont(font);
+}
+
+// The track, the time as a position and as time code, and the duration.
+void CEventPropsDlg::makePlaceControls(const EventPropsRequest& request)
+{
     m_track = new QComboBox(this);
     m_track->setObjectName("track1018");
     m_track->setEditable(true);
@@ -145,7 +161,10 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
     m_smpte->setObjectName("smpte134");
     m_duration = new SpinEdit(this);
     m_duration->setObjectName("duration1009");
+}
 
+void CEventPropsDlg::layOut()
+{
     auto* form = new QFormLayout;
     form->addRow("Type:", m_kind);
     form->addRow("#:", m_number);
@@ -155,18 +174,14 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
     form->addRow("Time:", m_position);
     form->addRow("SMPTE:", m_smpte);
     form->addRow("Duration:", m_duration);
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CEventPropsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_services.help)
-            m_services.help(kEventPropsHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+}
 
+void CEventPropsDlg::connectEventControls()
+{
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling) {
             m_model.setKind(EventKindIndex(m_kind->currentIndex()));
@@ -195,6 +210,14 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
         refresh();
         m_value->focusSelected();
     });
+    connect(m_data, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_filling)
+            m_dataUnchanged = false;
+    });
+}
+
+void CEventPropsDlg::connectPlaceControls()
+{
     connect(m_duration, &QLineEdit::textEdited, this, [this] { m_durationTyped = true; });
     connect(m_duration, &QLineEdit::editingFinished, this, &CEventPropsDlg::durationFocusLost);
     connect(m_duration, &SpinEdit::stepRequested, this, [this](bool up) {
@@ -202,10 +225,6 @@ void CEventPropsDlg::build(const EventPropsRequest& request)
         m_model.stepDuration(up);
         refresh();
         m_duration->focusSelected();
-    });
-    connect(m_data, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_filling)
-            m_dataUnchanged = false;
     });
     connect(m_track, &QComboBox::activated, this, &CEventPropsDlg::trackChosen);
     connect(m_track->lineEdit(), &QLineEdit::editingFinished, this, &CEventPropsDlg::trackFocusLost);

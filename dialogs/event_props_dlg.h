@@ -2,8 +2,8 @@
 
 #include "core/input_capture_sinks.h"
 #include "dialogs/event_props_model.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QPointer>
 
 #include <atomic>
@@ -36,7 +36,7 @@ struct EventPropsServices {
 // "Event Properties...": one event of any kind, new or existing, or the
 // set fields of several at once; takes a system-exclusive message played
 // into MIDI input while it shows. GUI thread.
-class CEventPropsDlg : public QDialog {
+class CEventPropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 359;
@@ -73,6 +73,11 @@ private:
     class CaptureSink;
 
     void build(const EventPropsRequest& request);
+    void makeEventControls();
+    void makePlaceControls(const EventPropsRequest& request);
+    void layOut();
+    void connectEventControls();
+    void connectPlaceControls();
     void fillTracks();
     void kindChanged();
     void refresh();

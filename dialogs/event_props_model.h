@@ -5,7 +5,7 @@
 // fields one event (or several merged) brings.
 
 #include "core/edit_dialogs.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/track_props_model.h"
 
 #include <array>

@@ -13,7 +13,7 @@
 namespace rz {
 
 CFilterEventsDlg::CFilterEventsDlg(CSongDoc& song, int track, uint16_t mask, int32_t controller, QWidget* parent)
-    : QDialog(parent), m_mask(mask), m_controllerResult(controller)
+    : DialogBase(parent), m_mask(mask), m_controllerResult(controller)
 {
     setWindowTitle("Filter events...");
     auto* group = new QGroupBox("Event types to display", this);
@@ -41,9 +41,7 @@ CFilterEventsDlg::CFilterEventsDlg(CSongDoc& song, int track, uint16_t mask, int
     }
     grid->addWidget(m_controller, int(kControllersBox), 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CFilterEventsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     connect(m_boxes[kControllersBox], &QCheckBox::toggled, this, &CFilterEventsDlg::enableController);
     connect(m_controller->lineEdit(), &QLineEdit::textEdited, this, [this] { m_typed = true; });
     connect(m_controller->lineEdit(), &QLineEdit::editingFinished, this, &CFilterEventsDlg::commitTypedController);

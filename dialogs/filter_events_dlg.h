@@ -1,8 +1,7 @@
 #pragma once
 
 #include "dialogs/controller_choice.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <array>
 #include <cstdint>
@@ -16,7 +15,7 @@ class CSongDoc;
 
 // "Filter events...": the event kinds the event list shows, and which
 // controller. GUI thread.
-class CFilterEventsDlg : public QDialog {
+class CFilterEventsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 452;

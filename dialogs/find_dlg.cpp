@@ -3,7 +3,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "res/command_ids.h"
@@ -126,7 +126,30 @@ CFindDlg::CFindDlg(CSongDoc& song, QWidget* parent)
     loadPreset(true);
 }
 
+// Controls are made in tab order, row by row.
 void CFindDlg::buildControls()
+{
+    QBoxLayout* top = presetRow();
+    m_findAll = checkBox("selectAll", "Select all events", false);
+    m_selectedTracks = checkBox("selectedTracks", "Search selected tracks only", false);
+    QGridLayout* grid = kindGrid();
+    QBoxLayout* time = timeRow();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_findAll);
+    layout->addWidget(m_selectedTracks);
+    layout->addLayout(grid);
+    layout->addLayout(time);
+    m_ok = addButtonRow(layout)->button(QDialogButtonBox::Ok);
+
+    connect(m_presets, &QComboBox::currentIndexChanged, this, [this] { loadPreset(); });
+    connect(m_presets, &QComboBox::editTextChanged, this, [this] { loadPreset(); });
+    connect(m_setAll, &QPushButton::clicked, this, [this] { setAll(); });
+    connect(m_setNone, &QPushButton::clicked, this, [this] { setNone(); });
+}
+
+// The presets with their tools, and Set all and Set none.
+QBoxLayout* CFindDlg::presetRow()
 {
     m_presets = new QComboBox(this);
     m_presets->setObjectName("presets");
@@ -144,46 +167,60 @@ void CFindDlg::buildControls()
     top->addWidget(m_tools);
     top->addWidget(m_setAll);
     top->addWidget(m_setNone);
+    return top;
+}
 
-    m_findAll = checkBox("selectAll", "Select all events", false);
-    m_selectedTracks = checkBox("selectedTracks", "Search selected tracks only", false);
-
+// A check box per kind of event, with its fields' ranges beside it.
+QGridLayout* CFindDlg::kindGrid()
+{
     auto* grid = new QGridLayout;
     int line = 0;
     for (const FindKind kind : kShownKinds) {
         QCheckBox* box = checkBox(kFindKinds[size_t(kind)].text, kFindKinds[size_t(kind)].text, true);
         m_kinds[size_t(kind)] = box;
         grid->addWidget(box, line, 0);
-        bool first = true;
-        for (size_t f = 0; f < kFindFieldCount; ++f) {
-            if (kFields[f].kind != kind)
-                continue;
-            if (!first)
-                ++line;
-            first = false;
-            Row& row = m_rows[f];
-            row.from = fieldEdit(FindField(f));
-            row.to = fieldEdit(FindField(f));
-            row.outside = checkBox("not", "not", false);
-            grid->addWidget(new QLabel(kFields[f].label, this), line, 1);
-            grid->addWidget(row.from, line, 2);
-            grid->addWidget(new QLabel("to", this), line, 3);
-            grid->addWidget(row.to, line, 4);
-            grid->addWidget(row.outside, line, 5);
-        }
-        if (kind == FindKind::Meta || kind == FindKind::Chords) {
-            auto* text = new QLineEdit(this);
-            text->setMaxLength(kMaxPatternChars);
-            QCheckBox* outside = checkBox("not", "not", false);
-            (kind == FindKind::Meta ? m_text : m_chord) = text;
-            (kind == FindKind::Meta ? m_textNot : m_chordNot) = outside;
-            grid->addWidget(new QLabel("Text", this), line, 1);
-            grid->addWidget(text, line, 2, 1, 3);
-            grid->addWidget(outside, line, 5);
-        }
-        ++line;
+        line = addFieldRows(grid, kind, line) + 1;
     }
+    return grid;
+}
 
+// The range rows of one kind from `line` on, and the text row of the kinds
+// that have one; the last line used.
+int CFindDlg::addFieldRows(QGridLayout* grid, FindKind kind, int line)
+{
+    bool first = true;
+    for (size_t f = 0; f < kFindFieldCount; ++f) {
+        if (kFields[f].kind != kind)
+            continue;
+        if (!first)
+            ++line;
+        first = false;
+        Row& row = m_rows[f];
+        row.from = fieldEdit(FindField(f));
+        row.to = fieldEdit(FindField(f));
+        row.outside = checkBox("not", "not", false);
+        grid->addWidget(new QLabel(kFields[f].label, this), line, 1);
+        grid->addWidget(row.from, line, 2);
+        grid->addWidget(new QLabel("to", this), line, 3);
+        grid->addWidget(row.to, line, 4);
+        grid->addWidget(row.outside, line, 5);
+    }
+    if (kind == FindKind::Meta || kind == FindKind::Chords) {
+        auto* text = new QLineEdit(this);
+        text->setMaxLength(kMaxPatternChars);
+        QCheckBox* outside = checkBox("not", "not", false);
+        (kind == FindKind::Meta ? m_text : m_chord) = text;
+        (kind == FindKind::Meta ? m_textNot : m_chordNot) = outside;
+        grid->addWidget(new QLabel("Text", this), line, 1);
+        grid->addWidget(text, line, 2, 1, 3);
+        grid->addWidget(outside, line, 5);
+    }
+    return line;
+}
+
+// The time range, preset to the song's selected time.
+QBoxLayout* CFindDlg::timeRow()
+{
     const bool timeSelected = m_song.selectionKind == kSelectTimeRange && m_song.selectionFrom >= 0;
     m_time = checkBox("time", "Time", timeSelected);
     m_timeFrom = new CTimePosCtrl(m_song, timeSelected ? m_song.selectionFrom : 0, 0, this);
@@ -194,20 +231,7 @@ void CFindDlg::buildControls()
     time->addWidget(new QLabel("to", this));
     time->addWidget(m_timeTo);
     time->addStretch();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_findAll);
-    layout->addWidget(m_selectedTracks);
-    layout->addLayout(grid);
-    layout->addLayout(time);
-    addButtons(layout);
-    m_ok = findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-
-    connect(m_presets, &QComboBox::currentIndexChanged, this, [this] { loadPreset(); });
-    connect(m_presets, &QComboBox::editTextChanged, this, [this] { loadPreset(); });
-    connect(m_setAll, &QPushButton::clicked, this, [this] { setAll(); });
-    connect(m_setNone, &QPushButton::clicked, this, [this] { setNone(); });
+    return time;
 }
 
 void CFindDlg::listPresets()

@@ -9,8 +9,10 @@
 #include <span>
 #include <string>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -86,6 +88,10 @@ private:
     };
 
     void buildControls();
+    QBoxLayout* presetRow();
+    QGridLayout* kindGrid();
+    int addFieldRows(QGridLayout* grid, FindKind kind, int line);
+    QBoxLayout* timeRow();
     void listPresets();
     SpinEdit* fieldEdit(FindField field);
     void stepField(FindField field, SpinEdit* edit, bool up);

@@ -1,7 +1,7 @@
 #include "dialogs/goto_dlg.h"
 
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
@@ -44,7 +44,7 @@ std::vector<GotoRow> gotoRows(const CSongDoc& song)
     return rows;
 }
 
-CGotoDlg::CGotoDlg(const CSongDoc& song, int rate, QWidget* parent) : QDialog(parent), m_song(song)
+CGotoDlg::CGotoDlg(const CSongDoc& song, int rate, QWidget* parent) : DialogBase(parent, kGotoHelpTopic), m_song(song)
 {
     setWindowTitle("Go to...");
     m_position = new CTimePosCtrl(song, song.position(), 0, this);
@@ -83,14 +83,7 @@ CGotoDlg::CGotoDlg(const CSongDoc& song, int rate, QWidget* parent) : QDialog(pa
     auto* markers = new QGroupBox("Marker", this);
     auto* markerLayout = new QVBoxLayout(markers);
     markerLayout->addWidget(m_list);
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kGotoHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(time);
     layout->addWidget(markers);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,7 +30,7 @@ std::vector<GotoRow> gotoRows(const CSongDoc& song);
 // "Go to...": a new song position, typed as a position or as time code
 // (kept in step), or picked from the song's markers and named cues; a
 // double click on a row is OK. The caller moves to `tick()`. GUI thread.
-class CGotoDlg : public QDialog {
+class CGotoDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 204;
@@ -38,7 +38,6 @@ public:
     // rate: the time code's frame rate.
     CGotoDlg(const CSongDoc& song, int rate, QWidget* parent = nullptr);
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     int32_t tick() const;
 
     CTimePosCtrl* positionCtrl() const { return m_position; }
@@ -54,7 +53,6 @@ private:
     CTimePosCtrl* m_position = nullptr;
     CSmpteEdit* m_smpte = nullptr;
     QTreeWidget* m_list = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

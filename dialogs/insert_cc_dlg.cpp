@@ -57,7 +57,7 @@ CInsertCCDlg::CInsertCCDlg(CSongDoc& song, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_return);
-    addButtons(layout);
+    addButtonRow(layout);
 
     // Each end follows the other past it.
     connect(m_time, &CTimePosCtrl::changed, this, [this] {

@@ -2,7 +2,7 @@
 
 #include "core/ms_clock.h"
 #include "core/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/selection.h"
@@ -40,7 +40,8 @@ SpinEdit* tempoField(QWidget* parent, const char* name)
 
 } // namespace
 
-CInsertTempoDlg::CInsertTempoDlg(CSongDoc& song, QWidget* parent) : QDialog(parent), m_song(song)
+CInsertTempoDlg::CInsertTempoDlg(CSongDoc& song, QWidget* parent)
+    : DialogBase(parent, "::/Tempo.htm#INSERT"), m_song(song)
 {
     setWindowTitle("Insert tempo change...");
     const bool range = song.selectionKind == kSelectTimeRange && song.selectionFrom >= 0;
@@ -101,14 +102,7 @@ void CInsertTempoDlg::build()
     tapLabel->setMinimumHeight(60);
     (new QVBoxLayout(tapBox))->addWidget(tapLabel);
 
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help("::/Tempo.htm#INSERT");
-    });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(smoothBpm);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "song/tempo_insert.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <deque>
@@ -24,7 +23,7 @@ class SpinEdit;
 // song's time selection, typed in beats per minute or µs per quarter,
 // stepped, averaged from the range or tapped on the dialog's background.
 // Changes nothing; result() is what OK leaves. GUI thread.
-class CInsertTempoDlg : public QDialog {
+class CInsertTempoDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 138;
@@ -40,8 +39,6 @@ public:
     // background does.
     void tap();
 
-    // Where the Help button sends its topic; null: nowhere.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     void accept() override;
 
@@ -91,7 +88,6 @@ private:
     QPushButton* m_useAverage = nullptr;
     QButtonGroup* m_smoothing = nullptr;
     QCheckBox* m_return = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

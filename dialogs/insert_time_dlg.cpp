@@ -1,6 +1,6 @@
 #include "dialogs/insert_time_dlg.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
@@ -28,6 +28,19 @@ constexpr int kDefaultRate = -1; // the time code's default frame rate
 CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
     : TimeEditDialog("Insert Time...", "::/Time.htm#INSERT", parent), m_song(song), m_model(song)
 {
+    QWidget* methods = methodBox();
+    makeCountEdit();
+    makeMeterFields();
+    layOut(methods);
+    connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
+    connect(m_beatValue, &QComboBox::currentIndexChanged, this, [this] { changed(); });
+    connect(m_key, &QComboBox::currentIndexChanged, this, [this] { changed(); });
+    changed();
+}
+
+// How the time is counted, with the time code the milliseconds align to.
+QWidget* CInsertTimeDlg::methodBox()
+{
     auto* methods = new QGroupBox("Method", this);
     auto* column = new QVBoxLayout(methods);
     m_method = new QButtonGroup(this);
@@ -51,7 +64,11 @@ CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
     m_smpte = new CSmpteEdit(m_model.smpteFor(0), kDefaultRate, this);
     m_smpte->setObjectName("smpte134");
     column->addWidget(m_smpte);
+    return methods;
+}
 
+void CInsertTimeDlg::makeCountEdit()
+{
     // The arrows first show the time code of the count as it stood.
     m_count = new SpinEdit(this);
     m_count->setObjectName("count1006");
@@ -68,7 +85,11 @@ CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
         m_count->setText(QString::number(m_model.countFor(m_smpte->time())));
         changed();
     });
+}
 
+// The meter and key of inserted measures, and what happens to the events.
+void CInsertTimeDlg::makeMeterFields()
+{
     m_beats = numberEdit("beats1117", m_model.numerator, 1, InsertTimeModel::kMaxBeats);
     m_beatValue = new QComboBox(this);
     m_beatValue->setObjectName("beatValue1008");
@@ -85,7 +106,10 @@ CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
     m_offset = numberEdit("offset1010", m_model.offset.percent, 0, kSpinPercent);
     m_stretchOn = checkBox("stretch1118", "Stretch events which overlap by more than", m_model.stretch.on);
     m_stretch = numberEdit("stretch1011", m_model.stretch.percent, 0, kSpinPercent);
+}
 
+void CInsertTimeDlg::layOut(QWidget* methods)
+{
     auto* form = new QFormLayout;
     form->addRow("How many?", m_count);
     form->addRow("beats:", m_beats);
@@ -97,11 +121,7 @@ CInsertTimeDlg::CInsertTimeDlg(CSongDoc& song, QWidget* parent)
     layout->addWidget(m_preserve);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
     layout->addLayout(amountRow(m_stretchOn, m_stretch));
-    addButtons(layout);
-    connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
-    connect(m_beatValue, &QComboBox::currentIndexChanged, this, [this] { changed(); });
-    connect(m_key, &QComboBox::currentIndexChanged, this, [this] { changed(); });
-    changed();
+    addButtonRow(layout);
 }
 
 void CInsertTimeDlg::showSmpteOfCount()

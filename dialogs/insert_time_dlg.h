@@ -28,6 +28,10 @@ public:
     void accept() override;
 
 private:
+    QWidget* methodBox();
+    void makeCountEdit();
+    void makeMeterFields();
+    void layOut(QWidget* methods);
     void changed() override;
     // The time code field shows the song position plus the count shown.
     void showSmpteOfCount();

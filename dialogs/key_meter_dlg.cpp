@@ -107,7 +107,7 @@ CKeySigDlg::CKeySigDlg(CSongDoc& song, const MusicFont* font, QWidget* parent)
     auto* key = new QFormLayout;
     key->addRow("Key:", m_key);
     layout->insertLayout(0, key);
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_key, &QComboBox::currentIndexChanged, this, [this] { changed(); });
     changed();
 }
@@ -175,7 +175,7 @@ CMeterDlg::CMeterDlg(CSongDoc& song, const MusicFont* font, QWidget* parent)
     form->addRow("Metronome click on each:", m_click);
     layout->insertLayout(0, form);
     layout->addWidget(methods);
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_beatValue, &QComboBox::currentIndexChanged, this, [this] { meterChanged(); });
     MeasureRec shown;
     shown.key = 0;

@@ -1,8 +1,8 @@
 #include "dialogs/move_dlg.h"
 
 #include "core/prompt.h"
-#include "dialogs/dialog_helpers.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/field_values.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -78,7 +78,7 @@ CMoveDlg::CMoveDlg(CSongDoc& song, int32_t firstTick, QWidget* parent)
     layout->addWidget(what);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
     layout->addWidget(m_selectedOnly);
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
     connect(m_units, &QComboBox::currentIndexChanged, this, [this] { changed(); });
     connect(m_track, &QComboBox::currentIndexChanged, this, [this] { changed(); });
@@ -151,7 +151,7 @@ CInsertMeasureNumbersDlg::CInsertMeasureNumbersDlg(CSongDoc& song, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(methods);
-    addButtons(layout);
+    addButtonRow(layout);
 }
 
 void CInsertMeasureNumbersDlg::accept()

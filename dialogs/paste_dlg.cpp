@@ -1,7 +1,7 @@
 #include "dialogs/paste_dlg.h"
 
 #include "core/prompt.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -83,7 +83,7 @@ CPasteTimeDlg::CPasteTimeDlg(CSongDoc& song, const AppClipboard& clipboard, int3
     layout->addWidget(m_preserve);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
     layout->addLayout(amountRow(m_stretchOn, m_stretch));
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
     connect(m_first, &CTimePosCtrl::changed, this, [this] { changed(); });
     changed();
@@ -156,7 +156,7 @@ CPasteEventsDlg::CPasteEventsDlg(CSongDoc& song, const AppClipboard& clipboard, 
     layout->addLayout(form);
     layout->addWidget(targets);
     layout->addWidget(m_onlyNotes);
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_target, &QButtonGroup::idClicked, this, [this] { changed(); });
     connect(m_first, &CTimePosCtrl::changed, this, [this] { changed(); });
     connect(m_second, &CTimePosCtrl::changed, this, [this] { changed(); });

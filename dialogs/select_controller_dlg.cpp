@@ -10,7 +10,7 @@
 namespace rz {
 
 CSelectControllerDlg::CSelectControllerDlg(CSongDoc& song, int track, int32_t current, QWidget* parent)
-    : QDialog(parent), m_current(current)
+    : DialogBase(parent), m_current(current)
 {
     setWindowTitle("Select a controller");
     const int row = track >= 0 ? track : chosenTrackRow(song.context().trackRows, song.tracks.size());
@@ -22,9 +22,7 @@ CSelectControllerDlg::CSelectControllerDlg(CSongDoc& song, int track, int32_t cu
     const int32_t choice = controllerChoiceOf(current);
     m_list->setCurrentIndex(choice >= 0 ? m_list->findData(choice) : -1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(buttons);

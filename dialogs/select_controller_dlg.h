@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 
@@ -12,7 +12,7 @@ class CSongDoc;
 
 // "Select a controller": the controller, pitch wheel or channel pressure a
 // lane or fader shows, named from the track's synthesizer. GUI thread.
-class CSelectControllerDlg : public QDialog {
+class CSelectControllerDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 324;

@@ -1,7 +1,7 @@
 #include "dialogs/smpte_edit_model.h"
 
 #include "core/smpte_time.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 #include <algorithm>
 #include <cstdint>

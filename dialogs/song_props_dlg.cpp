@@ -2,7 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/smpte_time.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
@@ -54,12 +54,28 @@ private:
 } // namespace
 
 CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
-    : QDialog(parent), m_song(song), m_titleText(song.title), m_subtitleText(song.subtitle),
-      m_authorText(song.author), m_copyrightText(song.copyright), m_memoText(song.memo),
-      m_tempo(songStartTempo(song))
+    : DialogBase(parent, kSongPropsHelpTopic), m_song(song), m_titleText(song.title),
+      m_subtitleText(song.subtitle), m_authorText(song.author), m_copyrightText(song.copyright),
+      m_memoText(song.memo), m_tempo(songStartTempo(song))
 {
     setWindowTitle("Song properties...");
-    auto* path = new QLineEdit(QString::fromStdString(song.pathName.parent_path().string()), this);
+    // Controls are made in tab order, row by row.
+    auto* form = new QFormLayout;
+    addTextRows(form);
+    addFileRows(form);
+    addTempoRows(form);
+    addOffsetRow(form);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(bottomRow());
+    connectControls();
+    if (!song.contentFlag)
+        showOnly();
+}
+
+void CSongPropsDlg::addTextRows(QFormLayout* form)
+{
+    auto* path = new QLineEdit(QString::fromStdString(m_song.pathName.parent_path().string()), this);
     path->setReadOnly(true);
     path->setObjectName("path1005");
     m_title = textEdit(m_titleText, kTitleLength, "title1100");
@@ -68,81 +84,87 @@ CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
     m_copyright = textEdit(m_copyrightText, kCopyrightLength, "copyright1009");
     m_memo = new QPlainTextEdit(qtext(m_memoText.shown()), this);
     m_memo->setObjectName("memo1010");
-
-    m_timeBase = new QComboBox(this);
-    m_timeBase->setObjectName("timebase1123");
-    for (const int32_t base : songTimeBases())
-        m_timeBase->addItem(QString::number(base), base);
-    m_timeBase->setCurrentIndex(m_timeBase->findData(int(song.timeBase)));
-    m_format = new QComboBox(this);
-    m_format->setObjectName("format1124");
-    m_format->addItems({"Format 0", "Format 1 (recommended)"});
-    m_format->setCurrentIndex(song.format == 0 ? 0 : 1);
-
-    m_specifyTempo = new QCheckBox("Specify initial tempo:", this);
-    m_specifyTempo->setObjectName("specify1381");
-    m_specifyTempo->setChecked(song.performanceTempo != 0);
-    m_tempoEdit = new SpinEdit(this);
-    m_tempoEdit->setObjectName("tempo1024");
-    showTempo();
-
-    m_volume = new QSlider(Qt::Horizontal, this);
-    m_volume->setObjectName("volume1380");
-    m_volume->setRange(-kMaxVolumeStep, kMaxVolumeStep);
-    m_volume->setTickInterval(kVolumeTicks);
-    m_volume->setTickPosition(QSlider::TicksBelow);
-    m_volume->setValue(volumeStepOf(song.relativeVolume));
-
-    m_offset = new CSmpteEdit(song.smpteOffset.time(), song.smpteOffset.rate(), this);
-    m_offset->setObjectName("smpte134");
-    m_rate = new QComboBox(this);
-    m_rate->setObjectName("rate1329");
-    for (const char* name : kRateNames)
-        m_rate->addItem(name);
-    m_rate->setCurrentIndex(song.smpteOffset.rate() < int(std::size(kRateNames)) ? song.smpteOffset.rate() : -1);
-
-    m_setDefault = new QPushButton("Set as default", this);
-    m_setDefault->setObjectName("default1099");
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    m_ok = buttons->button(QDialogButtonBox::Ok);
-
-    auto* form = new QFormLayout;
     form->addRow("Path:", path);
     form->addRow("Title:", m_title);
     form->addRow("Subtitle:", m_subtitle);
     form->addRow("Author:", m_author);
     form->addRow("Copyright:", m_copyright);
     form->addRow("Memo:", m_memo);
+}
+
+void CSongPropsDlg::addFileRows(QFormLayout* form)
+{
+    m_timeBase = new QComboBox(this);
+    m_timeBase->setObjectName("timebase1123");
+    for (const int32_t base : songTimeBases())
+        m_timeBase->addItem(QString::number(base), base);
+    m_timeBase->setCurrentIndex(m_timeBase->findData(int(m_song.timeBase)));
+    m_format = new QComboBox(this);
+    m_format->setObjectName("format1124");
+    m_format->addItems({"Format 0", "Format 1 (recommended)"});
+    m_format->setCurrentIndex(m_song.format == 0 ? 0 : 1);
     auto* timeBase = new QHBoxLayout;
     timeBase->addWidget(m_timeBase);
     timeBase->addWidget(new QLabel("(PPQN, ticks per quarter note)", this));
     form->addRow("Timebase:", timeBase);
     form->addRow("MIDI file:", m_format);
+}
+
+// The initial tempo and the relative volume.
+void CSongPropsDlg::addTempoRows(QFormLayout* form)
+{
+    m_specifyTempo = new QCheckBox("Specify initial tempo:", this);
+    m_specifyTempo->setObjectName("specify1381");
+    m_specifyTempo->setChecked(m_song.performanceTempo != 0);
+    m_tempoEdit = new SpinEdit(this);
+    m_tempoEdit->setObjectName("tempo1024");
+    showTempo();
+    m_volume = new QSlider(Qt::Horizontal, this);
+    m_volume->setObjectName("volume1380");
+    m_volume->setRange(-kMaxVolumeStep, kMaxVolumeStep);
+    m_volume->setTickInterval(kVolumeTicks);
+    m_volume->setTickPosition(QSlider::TicksBelow);
+    m_volume->setValue(volumeStepOf(m_song.relativeVolume));
     auto* tempo = new QHBoxLayout;
     tempo->addWidget(m_specifyTempo);
     tempo->addWidget(m_tempoEdit);
     tempo->addWidget(new QLabel("BPM", this));
     form->addRow(tempo);
     form->addRow("Rel. volume:", m_volume);
+}
+
+void CSongPropsDlg::addOffsetRow(QFormLayout* form)
+{
+    m_offset = new CSmpteEdit(m_song.smpteOffset.time(), m_song.smpteOffset.rate(), this);
+    m_offset->setObjectName("smpte134");
+    m_rate = new QComboBox(this);
+    m_rate->setObjectName("rate1329");
+    for (const char* name : kRateNames)
+        m_rate->addItem(name);
+    m_rate->setCurrentIndex(m_song.smpteOffset.rate() < int(std::size(kRateNames)) ? m_song.smpteOffset.rate()
+                                                                                     : -1);
     auto* offset = new QHBoxLayout;
     offset->addWidget(m_offset);
     offset->addWidget(m_rate);
     form->addRow("SMPTE offset:", offset);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+}
+
+// "Set as default" on the left of OK, Cancel and Help.
+QBoxLayout* CSongPropsDlg::bottomRow()
+{
+    m_setDefault = new QPushButton("Set as default", this);
+    m_setDefault->setObjectName("default1099");
+    QDialogButtonBox* buttons = buttonRow();
+    m_ok = buttons->button(QDialogButtonBox::Ok);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_setDefault);
     bottom->addStretch();
     bottom->addWidget(buttons);
-    layout->addLayout(bottom);
+    return bottom;
+}
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kSongPropsHelpTopic);
-    });
+void CSongPropsDlg::connectControls()
+{
     connect(m_setDefault, &QPushButton::clicked, this, &CSongPropsDlg::setAsDefault);
     connect(m_rate, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
@@ -157,8 +179,6 @@ CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
     const auto enableTempo = [this] { m_tempoEdit->setEnabled(m_specifyTempo->isChecked()); };
     connect(m_specifyTempo, &QCheckBox::toggled, this, enableTempo);
     enableTempo();
-    if (!song.contentFlag)
-        showOnly();
 }
 
 QLineEdit* CSongPropsDlg::textEdit(const SongText& text, int maxLength, const char* name)

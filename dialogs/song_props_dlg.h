@@ -2,14 +2,15 @@
 
 #include "core/edit_dialogs.h"
 #include "dialogs/song_props_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string_view>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -25,14 +26,13 @@ class SpinEdit;
 // relative volume and time code offset, and the values new songs take. It
 // changes nothing in the song; the caller applies what it answers. A song
 // without content is only shown. GUI thread.
-class CSongPropsDlg : public QDialog {
+class CSongPropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 144;
 
     explicit CSongPropsDlg(CSongDoc& song, QWidget* parent = nullptr);
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The values after OK.
     SongPropsParams params() const;
 
@@ -51,6 +51,12 @@ public:
     void accept() override;
 
 private:
+    void addTextRows(QFormLayout* form);
+    void addFileRows(QFormLayout* form);
+    void addTempoRows(QFormLayout* form);
+    void addOffsetRow(QFormLayout* form);
+    QBoxLayout* bottomRow();
+    void connectControls();
     QLineEdit* textEdit(const SongText& text, int maxLength, const char* name);
     void commitTempo();
     void showTempo();
@@ -74,7 +80,6 @@ private:
     QComboBox* m_rate = nullptr;
     QPushButton* m_setDefault = nullptr;
     QPushButton* m_ok = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -4,7 +4,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "song/song_doc.h"
 
 #include <algorithm>

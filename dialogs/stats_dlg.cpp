@@ -38,7 +38,7 @@ QImage levelImage(const LevelBins& bins)
 }
 
 CStatsDlg::CStatsDlg(CSongDoc& song, QWidget* parent)
-    : QDialog(parent), m_picture(levelImage(ComputeLevelBins(song)))
+    : DialogBase(parent), m_picture(levelImage(ComputeLevelBins(song)))
 {
     setWindowTitle("Stats");
     auto* group = new QGroupBox("Levels (volume+expression+velocity)", this);
@@ -47,8 +47,7 @@ CStatsDlg::CStatsDlg(CSongDoc& song, QWidget* parent)
     picture->setPixmap(QPixmap::fromImage(m_picture));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(picture);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow(QDialogButtonBox::Close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "song/level_bins.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QImage>
 
 class QLabel;
@@ -17,7 +17,7 @@ QImage levelImage(const LevelBins& bins);
 
 // "Stats": how long the song's notes sound at each level of velocity,
 // volume and expression. GUI thread, transport stopped.
-class CStatsDlg : public QDialog {
+class CStatsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 461;

@@ -4,7 +4,7 @@
 #include "core/locks.h"
 #include "core/ms_clock.h"
 #include "core/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "song/song_doc.h"
 
 #include <QButtonGroup>
@@ -62,7 +62,8 @@ private:
 };
 
 CTempoSeriesDlg::CTempoSeriesDlg(CSongDoc& song, QWidget* parent, std::function<uint32_t()> engineClock)
-    : QDialog(parent), m_song(song), m_clock(std::move(engineClock)), m_sink(std::make_shared<Sink>(this))
+    : DialogBase(parent, "::/Tempo.htm#SERIES"), m_song(song), m_clock(std::move(engineClock)),
+      m_sink(std::make_shared<Sink>(this))
 {
     if (!m_clock)
         m_clock = [] { return timeGetTime(); };
@@ -115,14 +116,7 @@ void CTempoSeriesDlg::build()
     form->addRow(new QLabel("Play a note or type a letter here for each beat:", this));
     form->addRow(m_typing);
     form->addRow("# of beats captured:", m_count);
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help("::/Tempo.htm#SERIES");
-    });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     for (QAbstractButton* button : buttons->buttons())
         button->setFocusPolicy(Qt::NoFocus); // a typed space is a beat, not a press
     auto* layout = new QVBoxLayout(this);

@@ -2,8 +2,7 @@
 
 #include "core/input_capture_sinks.h"
 #include "song/tempo_insert.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +27,7 @@ class CSongDoc;
 // what is there with "Play MIDI notes"); in align mode the song plays from
 // the first beat. Changes nothing but the engine's transport, which it
 // leaves stopped. GUI thread.
-class CTempoSeriesDlg : public QDialog {
+class CTempoSeriesDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 146;
@@ -61,8 +60,6 @@ public:
     int beatCount() const { return m_beatCount; }
     bool alignAudio() const;
 
-    // Where the Help button sends its topic; null: nowhere.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     void accept() override;
     void reject() override;
@@ -91,7 +88,6 @@ private:
     QCheckBox* m_playAudio = nullptr;
     QLineEdit* m_typing = nullptr;
     QLineEdit* m_count = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

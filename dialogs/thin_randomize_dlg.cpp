@@ -1,4 +1,4 @@
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_range_defaults.h"
 #include "dialogs/transform_defaults.h"
@@ -69,7 +69,7 @@ CRandomizeDlg::CRandomizeDlg(CSongDoc& song, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(events);
     layout->addWidget(change);
-    addButtons(layout);
+    addButtonRow(layout);
     linkPercentTicks(m_percent, m_ticks);
     finishLinking();
     changed();
@@ -137,7 +137,7 @@ CThinDlg::CThinDlg(CSongDoc& song, QWidget* parent) : TransformDialog(song, "Thi
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controller);
     layout->addWidget(keep);
-    addButtons(layout);
+    addButtonRow(layout);
     linkPercentTicks(m_percent, m_ticks);
     finishLinking();
     changed();

@@ -1,7 +1,7 @@
 #include "dialogs/time_edit_dialog.h"
 
 #include "core/prompt.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 
 #include <QBoxLayout>
@@ -14,24 +14,9 @@
 namespace rz {
 
 TimeEditDialog::TimeEditDialog(const char* title, const char* helpTopic, QWidget* parent)
-    : QDialog(parent), m_helpTopic(helpTopic)
+    : DialogBase(parent, helpTopic)
 {
     setWindowTitle(title);
-}
-
-void TimeEditDialog::addButtons(QBoxLayout* layout)
-{
-    QDialogButtonBox::StandardButtons which = QDialogButtonBox::Ok | QDialogButtonBox::Cancel;
-    if (m_helpTopic)
-        which |= QDialogButtonBox::Help;
-    auto* buttons = new QDialogButtonBox(which, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(m_helpTopic);
-    });
-    layout->addWidget(buttons);
 }
 
 SpinEdit* TimeEditDialog::numberEdit(const char* name, int32_t value, int32_t lo, int32_t hi)

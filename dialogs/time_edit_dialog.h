@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,18 +19,12 @@ class SpinEdit;
 // What the time-range, move and measure-number dialogs share: OK, Cancel
 // and Help, numbers typed into edits with arrows, and the range check at
 // OK. GUI thread.
-class TimeEditDialog : public QDialog {
+class TimeEditDialog : public DialogBase {
     Q_OBJECT
-public:
-    // Help opens its page through this; none leaves Help doing nothing.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
-
 protected:
     // A null topic: the dialog has no Help button.
     TimeEditDialog(const char* title, const char* helpTopic, QWidget* parent);
 
-    // Adds the OK, Cancel and Help buttons under `layout`.
-    void addButtons(QBoxLayout* layout);
     // An edit showing `value` whose arrows step it within lo..hi; typing is
     // free. Every change calls `changed`.
     SpinEdit* numberEdit(const char* name, int32_t value, int32_t lo, int32_t hi);
@@ -45,10 +39,6 @@ protected:
 
     // Called after every change of a control; re-reads them and re-enables.
     virtual void changed() = 0;
-
-private:
-    const char* m_helpTopic;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

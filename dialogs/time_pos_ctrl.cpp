@@ -1,6 +1,6 @@
 #include "dialogs/time_pos_ctrl.h"
 
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/spin_edit.h"
 
 #include <QRegularExpressionValidator>

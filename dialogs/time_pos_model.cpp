@@ -1,6 +1,6 @@
 #include "dialogs/time_pos_model.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "song/measure_map.h"
 #include "song/song_doc.h"
 

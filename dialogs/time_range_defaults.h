@@ -6,7 +6,7 @@
 // the row's default, not as the nearest end.
 
 #include "core/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 namespace rz::time_defaults {
 

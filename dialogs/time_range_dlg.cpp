@@ -1,7 +1,7 @@
 #include "dialogs/time_range_dlg.h"
 
 #include "core/prompt.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -46,7 +46,7 @@ CCopyTimeDlg::CCopyTimeDlg(CSongDoc& song, bool controllerViewOpen, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_mode, &QButtonGroup::idClicked, this, [this] { changed(); });
     changed();
 }
@@ -96,7 +96,7 @@ CDeleteTimeDlg::CDeleteTimeDlg(CSongDoc& song, QWidget* parent)
     layout->addWidget(m_preserve);
     layout->addLayout(amountRow(m_offsetOn, m_offset));
     layout->addLayout(amountRow(m_shortenOn, m_shorten));
-    addButtons(layout);
+    addButtonRow(layout);
     changed();
 }
 
@@ -147,7 +147,7 @@ CSelectTimeDlg::CSelectTimeDlg(CSongDoc& song, QWidget* parent)
     form->addRow("Through:", m_through);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    addButtons(layout);
+    addButtonRow(layout);
 }
 
 SelectTimeParams CSelectTimeDlg::params() const

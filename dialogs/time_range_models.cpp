@@ -2,7 +2,7 @@
 
 #include "core/profile.h"
 #include "core/track_rows.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/time_range_defaults.h"
 #include "song/clipboard.h"
 #include "song/clipboard_edit.h"

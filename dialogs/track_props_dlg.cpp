@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "core/song_host.h"
 #include "dialogs/adv_controllers_dlg.h"
-#include "dialogs/dialog_widgets.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/song_props_model.h"
 #include "dialogs/spin_edit.h"
 #include "song/event_format.h"
@@ -111,7 +111,7 @@ std::string numberText(int32_t value)
 
 CTrackPropsDlg::CTrackPropsDlg(CSongDoc& song, const TrackPropsParams& preset, const MusicFont* font,
                                QWidget* parent)
-    : QDialog(parent), m_song(song), m_p(preset), m_font(font)
+    : DialogBase(parent, kTrackPropsHelpTopic), m_song(song), m_p(preset), m_font(font)
 {
     setWindowTitle("Track properties...");
     m_playState = std::clamp(preset.playEnabled, 0, 2);
@@ -189,6 +189,22 @@ void CTrackPropsDlg::buildControls()
 
 void CTrackPropsDlg::layOut()
 {
+    QLayout* general = generalRows();
+    QWidget* ports = portsBox();
+    QWidget* sound = patchBox();
+    QWidget* notation = notationBox();
+    auto* buttons = buttonRow();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(general);
+    layout->addWidget(ports);
+    layout->addWidget(sound);
+    layout->addWidget(notation);
+    layout->addWidget(buttons);
+}
+
+// Name, kind, and the key, velocity and time offsets.
+QLayout* CTrackPropsDlg::generalRows()
+{
     auto* general = new QGridLayout;
     int r = 0;
     general->addWidget(new QLabel("Name:", this), r, 0);
@@ -203,7 +219,11 @@ void CTrackPropsDlg::layOut()
     general->addWidget(new QLabel("Time offset:", this), r, 0);
     general->addWidget(m_time, r, 1);
     general->addWidget(new QLabel("msec", this), r++, 2);
+    return general;
+}
 
+QWidget* CTrackPropsDlg::portsBox()
+{
     auto* ports = new QGroupBox("Ports", this);
     auto* portGrid = new QGridLayout(ports);
     portGrid->addWidget(new QLabel("Output:", this), 0, 0);
@@ -214,7 +234,12 @@ void CTrackPropsDlg::layOut()
     portGrid->addWidget(m_inputPort, 1, 1);
     portGrid->addWidget(new QLabel("Channel:", this), 1, 2);
     portGrid->addWidget(m_inputChannel, 1, 3);
+    return ports;
+}
 
+// Bank and patch with the list's filters, volume and pan.
+QWidget* CTrackPropsDlg::patchBox()
+{
     auto* sound = new QGroupBox("Patch", this);
     auto* soundGrid = new QGridLayout(sound);
     soundGrid->addWidget(new QLabel("Bank:", this), 0, 0);
@@ -235,7 +260,11 @@ void CTrackPropsDlg::layOut()
     soundGrid->addWidget(new QLabel("Pan:", this), 4, 0);
     soundGrid->addWidget(m_panSlider, 4, 1, 1, 2);
     soundGrid->addWidget(m_panEdit, 4, 3);
+    return sound;
+}
 
+QWidget* CTrackPropsDlg::notationBox()
+{
     auto* notation = new QGroupBox("Notation", this);
     auto* notationGrid = new QGridLayout(notation);
     notationGrid->addWidget(new QLabel("Clef:", this), 0, 0);
@@ -249,20 +278,7 @@ void CTrackPropsDlg::layOut()
     colour->addWidget(m_colorButton);
     colour->addStretch();
     notationGrid->addLayout(colour, 2, 0, 1, 3);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CTrackPropsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kTrackPropsHelpTopic);
-    });
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(general);
-    layout->addWidget(ports);
-    layout->addWidget(sound);
-    layout->addWidget(notation);
-    layout->addWidget(buttons);
+    return notation;
 }
 
 void CTrackPropsDlg::fillCombos()
@@ -571,7 +587,7 @@ void CTrackPropsDlg::drawClefPreview()
 void CTrackPropsDlg::runAdvanced()
 {
     CAdvControllersDlg dialog(*this);
-    dialog.setHelpOpener(m_help);
+    dialog.setHelpOpener(helpOpener());
     dialog.exec();
     showVolumeAndPan();
 }

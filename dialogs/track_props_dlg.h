@@ -2,8 +2,7 @@
 
 #include "core/edit_dialogs.h"
 #include "dialogs/track_props_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <optional>
@@ -12,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -29,7 +29,7 @@ class SpinEdit;
 // edited). Bank and patch choices come from the port's synthesizer and are
 // heard at once on the preview track's port. It changes nothing in the
 // song: the caller reads params() after OK. GUI thread.
-class CTrackPropsDlg : public QDialog {
+class CTrackPropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 172;
@@ -42,7 +42,6 @@ public:
     // The dialog open now, if any.
     static CTrackPropsDlg* openDialog();
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The fields as they stand; after OK, the answer.
     TrackPropsParams params() const;
     CSongDoc& song() const { return m_song; }
@@ -93,6 +92,10 @@ public:
 private:
     void buildControls();
     void layOut();
+    QLayout* generalRows();
+    QWidget* portsBox();
+    QWidget* patchBox();
+    QWidget* notationBox();
     void connectControls();
     void fillCombos();
     void fillDeviceCombos();
@@ -124,7 +127,6 @@ private:
     bool m_patchTyped = false;
     int m_playState = 2;
     std::string m_filter;
-    std::function<void(std::string_view)> m_help;
 
     QLineEdit* m_name = nullptr;
     SpinEdit* m_key = nullptr;

@@ -5,7 +5,7 @@
 // lists and the track a preview plays on.
 
 #include "core/synth_lookup.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 #include <cstddef>
 #include <cstdint>

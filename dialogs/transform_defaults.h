@@ -5,7 +5,7 @@
 // time-range dialogs' rows, shared with them.
 
 #include "core/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 namespace rz::transform_defaults {
 

@@ -2,8 +2,8 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
-#include "dialogs/dialog_widgets.h"
 #include "dialogs/note_value_box.h"
+#include "dialogs/small_controls.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_range_defaults.h"
 #include "dialogs/time_range_models.h"
@@ -222,7 +222,7 @@ CQuantizeDlg::CQuantizeDlg(CSongDoc& song, QWidget* parent)
     auto* timesColumn = new QVBoxLayout(times);
     addSelectionOptions(timesColumn, true);
     layout->addWidget(times);
-    addButtons(layout);
+    addButtonRow(layout);
     changed();
 }
 
@@ -277,7 +277,7 @@ CTransposeDlg::CTransposeDlg(CSongDoc& song, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(steps);
     layout->addWidget(times);
-    addButtons(layout);
+    addButtonRow(layout);
     const bool range = hasTimeRange(song);
     m_keys->setEnabled(range);
     m_skipDrums->setEnabled(range);
@@ -339,7 +339,7 @@ CVelocityDlg::CVelocityDlg(CSongDoc& song, int64_t extent, QWidget* parent)
     auto* timesColumn = new QVBoxLayout(times);
     addSelectionOptions(timesColumn, true);
     layout->addWidget(times);
-    addButtons(layout);
+    addButtonRow(layout);
     // A ramp needs a span to run over.
     m_through->setEnabled(extent != 0);
     connect(m_method, &QButtonGroup::idClicked, this, [this] { methodChosen(); });
@@ -420,7 +420,7 @@ CNoteDurationsDlg::CNoteDurationsDlg(CSongDoc& song, QWidget* parent)
     auto* timesColumn = new QVBoxLayout(times);
     addSelectionOptions(timesColumn, true);
     layout->addWidget(times);
-    addButtons(layout);
+    addButtonRow(layout);
     connect(m_method, &QButtonGroup::idClicked, this, [this] { changed(); });
     changed();
 }

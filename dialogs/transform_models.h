@@ -3,7 +3,7 @@
 // What the transform, key and meter dialogs work out without widgets.
 
 #include "core/edit_dialogs.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 #include <cstdint>
 #include <utility>

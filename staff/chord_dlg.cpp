@@ -4,7 +4,7 @@
 #include "core/midi_out.h"
 #include "core/prompt.h"
 #include "core/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 #include "song/track.h"
@@ -73,7 +73,7 @@ QPushButton* button(const char* text, const char* name, QWidget* parent)
 } // namespace
 
 CChordDlg::CChordDlg(CSongDoc& song, IChordBook* book, const ChordParams& start, QWidget* parent)
-    : QDialog(parent), m_song(song), m_book(book), m_start(start), m_result(start)
+    : DialogBase(parent, kChordHelpTopic), m_song(song), m_book(book), m_start(start), m_result(start)
 {
     setWindowTitle("Chord properties");
     m_editing = !start.text.empty() || !start.name.empty()
@@ -108,7 +108,17 @@ CChordDlg::~CChordDlg()
     endNotes();
 }
 
+// Controls are made in tab order: the chord's fields, the grid and its
+// buttons, then OK, Cancel and Help.
 void CChordDlg::buildControls()
+{
+    makeChordFields();
+    QBoxLayout* marks = makeGridControls();
+    layOut(marks);
+    connectControls();
+}
+
+void CChordDlg::makeChordFields()
 {
     m_track = new QComboBox(this);
     m_track->setObjectName("track1018");
@@ -128,6 +138,12 @@ void CChordDlg::buildControls()
     m_insert->addItems({"Guitar tab", "Notes", "Both notes & tab"});
     m_position = new CTimePosCtrl(m_song, std::clamp(m_start.tick, 0, kMaxDialogTick), 0, this);
     m_position->setObjectName("position1006");
+}
+
+// The grid's picture, its marks (in the layout returned), the table and
+// grid buttons, and the audition timer.
+QBoxLayout* CChordDlg::makeGridControls()
+{
     m_picture = new QLabel(this);
     m_picture->setObjectName("picture1193");
     m_picture->setFixedSize(kPictureSize);
@@ -154,9 +170,12 @@ void CChordDlg::buildControls()
     m_fretDown->setArrowType(Qt::DownArrow);
     m_timer = new QTimer(this);
     m_timer->setInterval(kAuditionStepMs);
+    return marks;
+}
 
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+void CChordDlg::layOut(QBoxLayout* marks)
+{
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_cancel = buttons->button(QDialogButtonBox::Cancel);
     auto* form = new QFormLayout;
@@ -186,13 +205,10 @@ void CChordDlg::buildControls()
     layout->addLayout(tableButtons);
     layout->addLayout(gridRow);
     layout->addWidget(buttons);
+}
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kChordHelpTopic);
-    });
+void CChordDlg::connectControls()
+{
     connect(m_group, &QComboBox::currentIndexChanged, this, &CChordDlg::fillChords);
     connect(m_group, &QComboBox::editTextChanged, this, &CChordDlg::fillChords);
     connect(m_chord, &QComboBox::currentIndexChanged, this, [this] {

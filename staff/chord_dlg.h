@@ -2,8 +2,7 @@
 
 #include "core/chord_book.h"
 #include "core/edit_dialogs.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <array>
 #include <functional>
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+class QBoxLayout;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -30,7 +30,7 @@ class IMidiOut;
 // symbol, as notes or both. It also adds chords to the table and removes
 // them, and can play the fingered chord on the track's port. It changes
 // nothing in the song. GUI thread.
-class CChordDlg : public QDialog {
+class CChordDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 291;
@@ -41,7 +41,6 @@ public:
     CChordDlg(CSongDoc& song, IChordBook* book, const ChordParams& start, QWidget* parent = nullptr);
     ~CChordDlg() override;
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The values after OK.
     ChordParams params() const { return m_result; }
 
@@ -77,6 +76,10 @@ protected:
 
 private:
     void buildControls();
+    void makeChordFields();
+    QBoxLayout* makeGridControls();
+    void layOut(QBoxLayout* marks);
+    void connectControls();
     void fillTracks(int track);
     void fillGroups();
     void fillChords();
@@ -136,7 +139,6 @@ private:
     QToolButton* m_fretUp = nullptr;
     QToolButton* m_fretDown = nullptr;
     QTimer* m_timer = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

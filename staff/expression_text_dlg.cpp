@@ -1,6 +1,6 @@
 #include "staff/expression_text_dlg.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/song_props_model.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "staff/dynamic_marks.h"
@@ -38,7 +38,7 @@ std::string shownExpressionText(const std::string& stored)
 }
 
 CExpressionTextDlg::CExpressionTextDlg(CSongDoc& song, const ExpressionTextParams& start, QWidget* parent)
-    : QDialog(parent), m_params(start)
+    : DialogBase(parent), m_params(start)
 {
     setWindowTitle("Expression text");
     const SongText text(shownExpressionText(start.text));
@@ -46,10 +46,8 @@ CExpressionTextDlg::CExpressionTextDlg(CSongDoc& song, const ExpressionTextParam
     m_text->setObjectName("text1203");
     m_position = new CTimePosCtrl(song, std::clamp(start.tick, 0, kMaxDialogTick), 0, this);
     m_position->setObjectName("position1006");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* form = new QFormLayout;
     form->addRow("Text:", m_text);
     form->addRow("Show at:", m_position);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/edit_dialogs.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 class QLineEdit;
 class QPushButton;
@@ -15,7 +14,7 @@ class CTimePosCtrl;
 // "Expression text": the text and position of an expression mark. A text
 // naming one of the dynamic marks is stored as its number, so reopening it
 // shows the mark's letters. It changes nothing in the song. GUI thread.
-class CExpressionTextDlg : public QDialog {
+class CExpressionTextDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 294;

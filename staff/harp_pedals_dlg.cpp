@@ -16,26 +16,19 @@ constexpr uint32_t kResetPedals = 0;
 
 } // namespace
 
-CHarpPedalsDlg::CHarpPedalsDlg(uint32_t pedals, QWidget* parent) : QDialog(parent)
+CHarpPedalsDlg::CHarpPedalsDlg(uint32_t pedals, QWidget* parent) : DialogBase(parent, kHarpPedalsHelpTopic)
 {
     setWindowTitle("Harp pedals");
     m_pedals = new HarpPedalWnd(this);
     m_pedals->setObjectName("pedals1406");
     m_pedals->setFixedSize(kDiagramSize);
     m_pedals->setState(pedals);
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    auto* buttons = buttonRow();
     m_reset = buttons->addButton("Reset", QDialogButtonBox::ResetRole);
     m_reset->setObjectName("reset1245");
     // Enter is OK, never Reset.
     m_reset->setAutoDefault(false);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kHarpPedalsHelpTopic);
-    });
     connect(m_reset, &QPushButton::clicked, this, [this] {
         m_pedals->setState(kResetPedals);
         m_pedals->update();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,14 +14,13 @@ class HarpPedalWnd;
 
 // "Harp pedals": the pedal diagram of the song's harp tracks; its pedal
 // word is the dialog's value. It changes nothing itself. GUI thread.
-class CHarpPedalsDlg : public QDialog {
+class CHarpPedalsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 504;
 
     explicit CHarpPedalsDlg(uint32_t pedals, QWidget* parent = nullptr);
 
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The pedal word as the diagram shows it.
     uint32_t pedals() const;
 
@@ -31,7 +30,6 @@ public:
 private:
     HarpPedalWnd* m_pedals = nullptr;
     QPushButton* m_reset = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -2,7 +2,7 @@
 
 #include "core/prompt.h"
 #include "core/text_codec.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "staff/model/staff_model.h"
 #include "staff/symbols/music_font.h"
@@ -52,8 +52,8 @@ QString numberText(int value)
 
 CPercSchemaDlg::CPercSchemaDlg(IDrumSchemaTree& tree, DrumSetRef set, int firstItem, const MusicFont* font,
                                IPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_model(tree, set), m_tree(tree), m_font(font && font->ok() ? font : nullptr),
-      m_prompt(prompt)
+    : DialogBase(parent, kPercSchemaHelpTopic), m_model(tree, set), m_tree(tree),
+      m_font(font && font->ok() ? font : nullptr), m_prompt(prompt)
 {
     setWindowTitle("Percussion display schema");
     buildControls();
@@ -66,7 +66,17 @@ CPercSchemaDlg::CPercSchemaDlg(IDrumSchemaTree& tree, DrumSetRef set, int firstI
     showSelection();
 }
 
+// Controls are made in tab order: the list, the note's fields, the buttons.
 void CPercSchemaDlg::buildControls()
+{
+    makeList();
+    makeFields();
+    layOut();
+    connectControls();
+}
+
+// The notes with their columns all shown at once.
+void CPercSchemaDlg::makeList()
 {
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
@@ -81,7 +91,11 @@ void CPercSchemaDlg::buildControls()
     m_list->setMinimumWidth(columnsWidth + 2 * m_list->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     const int rowHeight = m_list->fontMetrics().height();
     m_list->setIconSize(QSize(rowHeight, rowHeight));
+}
 
+// The chosen note's head, circle, articulation and offset, and its preview.
+void CPercSchemaDlg::makeFields()
+{
     const int comboGlyph = fontMetrics().height();
     m_head = new QComboBox(this);
     m_head->setIconSize(QSize(comboGlyph, comboGlyph));
@@ -97,11 +111,15 @@ void CPercSchemaDlg::buildControls()
     m_preview = new QLabel(this);
     m_preview->setFixedSize(kPreviewSize, kPreviewSize);
     m_preview->setFrameShape(QFrame::Box);
+}
 
+// The fields and buttons in a column beside the list.
+void CPercSchemaDlg::layOut()
+{
     m_copy = new QPushButton("Copy schema from...", this);
     m_copy->setEnabled(false);
     m_defaults = new QPushButton("Set to GM defaults", this);
-    auto* help = new QPushButton("Help", this);
+    QPushButton* help = helpButton();
     auto* ok = new QPushButton("OK", this);
     ok->setDefault(true);
 
@@ -121,7 +139,11 @@ void CPercSchemaDlg::buildControls()
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(side);
+    connect(ok, &QPushButton::clicked, this, &CPercSchemaDlg::accept);
+}
 
+void CPercSchemaDlg::connectControls()
+{
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this] { showSelection(); });
     connect(m_head, &QComboBox::currentIndexChanged, this, [this](int index) { headChosen(index); });
     connect(m_circle, &QComboBox::currentIndexChanged, this, [this](int index) { circleChosen(index); });
@@ -132,11 +154,6 @@ void CPercSchemaDlg::buildControls()
     connect(m_offset, &SpinEdit::focusLost, this, [this] { showSelection(); });
     connect(m_copy, &QPushButton::clicked, this, [this] { OnCopySchema(); });
     connect(m_defaults, &QPushButton::clicked, this, [this] { OnGmDefaults(); });
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_help)
-            m_help(kPercSchemaHelpTopic);
-    });
-    connect(ok, &QPushButton::clicked, this, &CPercSchemaDlg::accept);
 }
 
 void CPercSchemaDlg::setPickSchemaSource(PickSchemaSource pick)

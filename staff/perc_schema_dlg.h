@@ -3,8 +3,8 @@
 #include "core/synth_lookup.h"
 #include "staff/model/perc_schema_model.h"
 #include "staff/model/staff_records.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QPixmap>
 
 #include <functional>
@@ -26,7 +26,7 @@ class SpinEdit;
 // on a percussion staff (notehead, articulation, circle mark, staff offset).
 // Every change goes into the schema tree at once, so OK only closes. GUI
 // thread.
-class CPercSchemaDlg : public QDialog {
+class CPercSchemaDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 230;
@@ -42,7 +42,6 @@ public:
 
     // "Copy schema from..." stays disabled until it has a picker.
     void setPickSchemaSource(PickSchemaSource pick);
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     void OnCopySchema();
     void OnGmDefaults();
@@ -65,6 +64,10 @@ public:
 
 private:
     void buildControls();
+    void makeList();
+    void makeFields();
+    void layOut();
+    void connectControls();
     void fillRows();
     void showRow(size_t row);
     void showSelection();
@@ -83,7 +86,6 @@ private:
     const MusicFont* m_font;
     IPrompt& m_prompt;
     PickSchemaSource m_pick;
-    std::function<void(std::string_view)> m_help;
     std::optional<CStaffItem> m_previewItem;
 
     QTreeWidget* m_list = nullptr;

@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace rz {
 
@@ -128,103 +129,123 @@ struct StaffPainter {
         p.setPen(Qt::black);
     }
 
+    // One text element at (x, y); its hit rectangle is kept on the score.
     void drawText(CStaffText& text, int x, int y, const QColor& ink, const QFont& expression,
                   const QFont& lyric)
     {
-        StaffRect hit{};
+        std::optional<StaffRect> hit;
         switch (text.kind) {
-        case kChordSymbolText: {
-            const size_t bar = text.text.find('|');
-            const std::string name = bar == std::string::npos ? text.text : text.text.substr(bar + 1);
-            const QRect box(x, y - 4 * g / 3, g, 4 * g / 3);
-            QFont chord = programFont("Verdana", -std::max(g / 2, 1));
-            DrawStaffMarks(p, box, text.grid, QString::fromStdString(name),
-                           ink == Qt::black ? -1 : 5, chord);
-            hit = {box.left(), box.top() - g / 6, box.right() + 1, box.bottom() + 1};
-            break;
-        }
-        case kExpressionText: {
-            const int dynamic = DynamicIndex(text.text);
-            if (dynamic >= 0) {
-                const QRectF ink = dynamicMarkBounds(*font, dynamic, g);
-                const int shift = int(ink.width() / 3);
-                drawDynamicMark(p, *font, dynamic, QPointF(x - shift, y), g);
-                hit = {x - shift, y + int(ink.top()), x - shift + int(ink.width()), y + int(ink.bottom())};
-            } else {
-                p.setFont(expression);
-                const QFontMetrics fm(expression);
-                const QString shown = QString::fromStdString(text.text);
-                const int w = fm.horizontalAdvance(shown);
-                const int flags = lead ? Qt::TextDontClip : Qt::TextDontClip | Qt::TextShowMnemonic;
-                p.drawText(QRect(x - w / 3, y, w + 1, fm.height()), flags | Qt::AlignLeft | Qt::AlignTop, shown);
-                hit = {x - w / 3, y, x - w / 3 + w, y + fm.height()};
-            }
-            break;
-        }
-        case kWedgeText: {
-            const int n = text.wedgeLength;
-            const int x1 = x + std::max(0, -n);
-            const int x2 = x1 + n;
-            const int half = lead ? 5 * g / 24 : std::max(g / 6, 2);
-            p.drawLine(x2, y - half, x1, y);
-            p.drawLine(x1, y, x2, y + half);
-            hit = {std::min(x1, x2), y - half, std::max(x1, x2), y + half};
-            break;
-        }
-        case kLyricText: {
-            p.setFont(lyric);
-            const QFontMetrics fm(lyric);
-            const QString shown = QString::fromStdString(text.text);
-            const int flags = lead ? 0 : Qt::TextShowMnemonic;
-            const QRect box = fm.boundingRect(QRect(x, y, 10000, fm.height()),
-                                              flags | Qt::AlignLeft | Qt::AlignTop, shown);
-            p.drawText(QRect(x, y, box.width() + 2, fm.height()),
-                       flags | Qt::TextDontClip | Qt::AlignLeft | Qt::AlignTop, shown);
-            hit = {x, y, x + box.width(), y + fm.height()};
-            break;
-        }
+        case kChordSymbolText: hit = chordSymbol(text, x, y, ink); break;
+        case kExpressionText: hit = expressionText(text, x, y, expression); break;
+        case kWedgeText: hit = wedge(text, x, y); break;
+        case kLyricText: hit = lyricText(text, x, y, lyric); break;
         case kPedalDownText:
-        case kPedalUpText: {
-            if (lead)
-                return;
-            const MusicGlyph glyph = text.kind == kPedalDownText ? MusicGlyph::PedalDown : MusicGlyph::PedalUp;
-            font->draw(p, glyph, QPointF(x, y), g);
-            const QRectF ink = font->bounds(glyph, g).translated(x, y);
-            hit = {int(ink.left()), int(ink.top()), int(ink.right()), int(ink.bottom())};
-            break;
-        }
+        case kPedalUpText: hit = pedalMark(text, x, y); break;
         case kCueMark(kCueCaesura):
         case kCueMark(kCueFermata):
         case kCueMark(kCueAdLib):
-        case kCueMark(kCueUnused7): {
-            if (lead && text.kind == kCueMark(kCueUnused7))
-                return;
-            p.save();
-            if (!lead) {
-                // Cue marks are grey on the score whatever their selection.
-                p.setPen(color(kMarkerInk));
-                p.setBrush(color(kMarkerInk));
-            }
-            if (text.kind == kCueMark(kCueAdLib)) {
-                p.setFont(expression);
-                p.drawText(QPoint(x, y), "ad lib.");
-                p.restore();
-                return;
-            }
-            const MusicGlyph glyph = text.kind == kCueMark(kCueCaesura) ? MusicGlyph::Caesura
-                                     : text.kind == kCueMark(kCueFermata) ? MusicGlyph::Fermata
-                                                                              : MusicGlyph::Comma;
-            font->draw(p, glyph, QPointF(x - font->advance(glyph, g) / 2, y), g);
+        case kCueMark(kCueUnused7): cueMark(text, x, y, expression); break;
+        default: break;
+        }
+        if (hit && !lead)
+            text.rect = *hit;
+    }
+
+    StaffRect chordSymbol(const CStaffText& text, int x, int y, const QColor& ink)
+    {
+        const size_t bar = text.text.find('|');
+        const std::string name = bar == std::string::npos ? text.text : text.text.substr(bar + 1);
+        const QRect box(x, y - 4 * g / 3, g, 4 * g / 3);
+        QFont chord = programFont("Verdana", -std::max(g / 2, 1));
+        DrawStaffMarks(p, box, text.grid, QString::fromStdString(name), ink == Qt::black ? -1 : 5, chord);
+        return {box.left(), box.top() - g / 6, box.right() + 1, box.bottom() + 1};
+    }
+
+    // A dynamic mark in the music font, any other expression in italics.
+    StaffRect expressionText(const CStaffText& text, int x, int y, const QFont& expression)
+    {
+        const int dynamic = DynamicIndex(text.text);
+        if (dynamic >= 0) {
+            const QRectF ink = dynamicMarkBounds(*font, dynamic, g);
+            const int shift = int(ink.width() / 3);
+            drawDynamicMark(p, *font, dynamic, QPointF(x - shift, y), g);
+            return {x - shift, y + int(ink.top()), x - shift + int(ink.width()), y + int(ink.bottom())};
+        }
+        p.setFont(expression);
+        const QFontMetrics fm(expression);
+        const QString shown = QString::fromStdString(text.text);
+        const int w = fm.horizontalAdvance(shown);
+        const int flags = lead ? Qt::TextDontClip : Qt::TextDontClip | Qt::TextShowMnemonic;
+        p.drawText(QRect(x - w / 3, y, w + 1, fm.height()), flags | Qt::AlignLeft | Qt::AlignTop, shown);
+        return {x - w / 3, y, x - w / 3 + w, y + fm.height()};
+    }
+
+    StaffRect wedge(const CStaffText& text, int x, int y)
+    {
+        const int n = text.wedgeLength;
+        const int x1 = x + std::max(0, -n);
+        const int x2 = x1 + n;
+        const int half = lead ? 5 * g / 24 : std::max(g / 6, 2);
+        p.drawLine(x2, y - half, x1, y);
+        p.drawLine(x1, y, x2, y + half);
+        return {std::min(x1, x2), y - half, std::max(x1, x2), y + half};
+    }
+
+    StaffRect lyricText(const CStaffText& text, int x, int y, const QFont& lyric)
+    {
+        p.setFont(lyric);
+        const QFontMetrics fm(lyric);
+        const QString shown = QString::fromStdString(text.text);
+        const int flags = lead ? 0 : Qt::TextShowMnemonic;
+        const QRect box =
+            fm.boundingRect(QRect(x, y, 10000, fm.height()), flags | Qt::AlignLeft | Qt::AlignTop, shown);
+        p.drawText(QRect(x, y, box.width() + 2, fm.height()), flags | Qt::TextDontClip | Qt::AlignLeft | Qt::AlignTop,
+                   shown);
+        return {x, y, x + box.width(), y + fm.height()};
+    }
+
+    // Pedal marks show on the score only.
+    std::optional<StaffRect> pedalMark(const CStaffText& text, int x, int y)
+    {
+        if (lead)
+            return std::nullopt;
+        const MusicGlyph glyph = text.kind == kPedalDownText ? MusicGlyph::PedalDown : MusicGlyph::PedalUp;
+        font->draw(p, glyph, QPointF(x, y), g);
+        const QRectF ink = font->bounds(glyph, g).translated(x, y);
+        return StaffRect{int(ink.left()), int(ink.top()), int(ink.right()), int(ink.bottom())};
+    }
+
+    // Cue marks keep no hit rectangle.
+    void cueMark(const CStaffText& text, int x, int y, const QFont& expression)
+    {
+        if (lead && text.kind == kCueMark(kCueUnused7))
+            return;
+        p.save();
+        if (!lead) {
+            // Cue marks are grey on the score whatever their selection.
+            p.setPen(color(kMarkerInk));
+            p.setBrush(color(kMarkerInk));
+        }
+        if (text.kind == kCueMark(kCueAdLib)) {
+            p.setFont(expression);
+            p.drawText(QPoint(x, y), "ad lib.");
             p.restore();
             return;
         }
-        default: return;
-        }
-        if (!lead)
-            text.rect = hit;
+        const MusicGlyph glyph = text.kind == kCueMark(kCueCaesura) ? MusicGlyph::Caesura
+                                 : text.kind == kCueMark(kCueFermata) ? MusicGlyph::Fermata
+                                                                          : MusicGlyph::Comma;
+        font->draw(p, glyph, QPointF(x - font->advance(glyph, g) / 2, y), g);
+        p.restore();
     }
 
     void score();
+    void leadSheet();
+    void leadLine(int line, int lineY, const QRect& page, const CSongDoc& doc);
+    void leadMeasure(int m, int start, int lastShown, const CSongDoc& doc);
+    void playBox(const CStaffMeasure& rec, int x, int right);
+    void leadHeaders(const CStaffMeasure& rec, int m, bool lineHead, const CSongDoc& doc);
+    void cursor();
     void notation(int first, int last, int docLeft, int docRight);
     void ruler(int firstMeasure, int lastMeasure);
     void headerColumn();
@@ -509,6 +530,123 @@ void StaffPainter::headerColumn()
     p.restore();
 }
 
+// The lead sheet: white pages, one system of measures per line.
+void StaffPainter::leadSheet()
+{
+    const QRect page = v.notationRect();
+    p.fillRect(dirty, Qt::white);
+    p.setClipRect(page.intersected(dirty));
+    const CSongDoc* doc = v.song();
+    if (!doc)
+        return;
+    if (v.m_model.staves.empty() || !hasFont()) {
+        p.setFont(programFont("Verdana", -10));
+        p.setPen(Qt::black);
+        p.drawText(page.adjusted(kLeadMargin, 90, -kLeadMargin, 0),
+                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kNoStavesLead);
+        return;
+    }
+    const int first = std::max(0, (dirty.top() + v.m_originY) / std::max(v.m_lines.lineHeight, 1));
+    for (int line = first; line < v.m_lines.lineCount(); ++line) {
+        const int lineY = line * v.m_lines.lineHeight - v.m_originY;
+        if (lineY > dirty.bottom())
+            break;
+        leadLine(line, lineY, page, *doc);
+    }
+}
+
+void StaffPainter::leadLine(int line, int lineY, const QRect& page, const CSongDoc& doc)
+{
+    const int count = int(v.m_model.measures.size());
+    const int lastShown = std::max(count - 2, 0);
+    const int start = v.m_lines.lineStarts[size_t(line)];
+    const int end = std::min(v.m_lines.lineEnd(line, count) - 1, lastShown);
+    const int lineX = v.m_model.measures[size_t(start)].x;
+    p.save();
+    p.translate(kLeadMargin - lineX, lineY);
+    const int left = lineX;
+    const int right = lineX + std::max(page.width() - 2 * kLeadMargin, 1);
+    p.setPen(Qt::black);
+    p.drawLine(left, systemTop(), left, systemBottom());
+    p.drawLine(right, systemTop(), right, systemBottom());
+    if (line == 0 || start <= lastShown) {
+        for (int m = start; m <= end && start <= lastShown; ++m)
+            leadMeasure(m, start, lastShown, doc);
+        for (CStaffTrack& staff : v.m_model.staves) {
+            notes(staff, start, end, uint32_t(-1));
+            const int64_t firstTick = v.m_model.measures[size_t(start)].song.start;
+            const MeasureRec& lastRec = v.m_model.measures[size_t(std::max(end, start))].song;
+            texts(staff, firstTick, int64_t(lastRec.start) + lastRec.length - 1, 0, doc);
+        }
+    }
+    p.setPen(Qt::black);
+    for (const CStaffTrack& staff : v.m_model.staves)
+        staffLines(staff, left, right);
+    p.restore();
+}
+
+// One measure's box, bar lines, headers and repeat signs; the last one
+// shown ends with the closing double bar.
+void StaffPainter::leadMeasure(int m, int start, int lastShown, const CSongDoc& doc)
+{
+    const CStaffMeasure& rec = v.m_model.measures[size_t(m)];
+    const int x = rec.x;
+    const int r = x + rec.leadIn + rec.laidOutWidth + rec.trailingWidth;
+    const int gTenth = std::max(g / 10, 1);
+    if (m == v.m_playMeasure)
+        playBox(rec, x, r);
+    if (m == lastShown) {
+        p.drawLine(r - gTenth, systemTop(), r - gTenth, systemBottom());
+        p.fillRect(QRect(r, systemTop(), std::max(gTenth, 1), systemBottom() - systemTop()), Qt::black);
+    }
+    if (m > start)
+        p.drawLine(x, systemTop(), x, systemBottom());
+    leadHeaders(rec, m, m == start, doc);
+    repeatSigns(rec, x, true);
+}
+
+// The playing measure: a box behind it and its number above.
+void StaffPainter::playBox(const CStaffMeasure& rec, int x, int right)
+{
+    p.fillRect(QRect(x, systemTop(), right - x, systemBottom() - systemTop()), color(kPlayBox));
+    p.setFont(programFont("Verdana", -std::max((12 * v.m_metrics.staffSize + 14) / 28, 1), 900));
+    p.setPen(color(kPlayNumber));
+    const QFontMetrics fm(p.font());
+    p.drawText(QPoint(x - 2, systemTop() - fm.descent() - 1),
+               QString::fromStdString(MeasureLabeler::labelText(rec.song)));
+    p.setPen(Qt::black);
+}
+
+// Clef, key and meter where a line starts or they change.
+void StaffPainter::leadHeaders(const CStaffMeasure& rec, int m, bool lineHead, const CSongDoc& doc)
+{
+    if (!(rec.headerFlags & kHeaderChange) && !lineHead)
+        return;
+    for (const CStaffTrack& staff : v.m_model.staves) {
+        if (staff.lowerStaff)
+            continue;
+        const uint32_t flags = v.m_lines.headerFlags.size() > size_t(m) ? v.m_lines.headerFlags[size_t(m)] : 0x18;
+        const int key = keyOf(doc, staff, rec.song);
+        const int prevKey = m > 0 ? keyOf(doc, staff, v.m_model.measures[size_t(m - 1)].song) : 0;
+        const int cancel = !(flags & 4) && key == 0 && m > 0 && prevKey != key ? prevKey : 0;
+        QRect box(rec.x, staff.topLineY, 0, g);
+        DrawStaffHeader(&p, box, trackOf(doc, staff), rec.song, int(flags | kHeaderNoLines), cancel, *font, g);
+    }
+}
+
+// Drawn last, so that drawing it again over the same pixels erases it.
+void StaffPainter::cursor()
+{
+    const int x = v.cursorClientX();
+    if (x < 0)
+        return;
+    const QRect area = v.notationRect();
+    p.setClipRect(dirty);
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(fromColorRef(kCursorInk), 1));
+    p.drawLine(x, area.top(), x, area.bottom());
+}
+
 void StaffView::paintEvent(QPaintEvent* event)
 {
     if (!onGuiThread())
@@ -521,103 +659,13 @@ void StaffView::paintEvent(QPaintEvent* event)
         painter.fillRect(dirty, sp.color(m_leadSheet ? 0xFFFFFF : kStaffBackground));
         return;
     }
-    const CSongDoc* doc = song();
     if (m_leadSheet) {
-        const QRect page = notationRect();
-        painter.fillRect(dirty, Qt::white);
-        painter.setClipRect(page.intersected(dirty));
-        if (!doc)
-            return;
-        if (m_model.staves.empty() || !sp.hasFont()) {
-            painter.setFont(programFont("Verdana", -10));
-            painter.setPen(Qt::black);
-            painter.drawText(page.adjusted(kLeadMargin, 90, -kLeadMargin, 0),
-                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, kNoStavesLead);
-            return;
-        }
-        const int first = std::max(0, (dirty.top() + m_originY) / std::max(m_lines.lineHeight, 1));
-        const int count = int(m_model.measures.size());
-        const int gTenth = std::max(m_metrics.glyph / 10, 1);
-        const int lastShown = std::max(count - 2, 0);
-        for (int line = first; line < m_lines.lineCount(); ++line) {
-            const int lineY = line * m_lines.lineHeight - m_originY;
-            if (lineY > dirty.bottom())
-                break;
-            const int start = m_lines.lineStarts[size_t(line)];
-            const int end = std::min(m_lines.lineEnd(line, count) - 1, lastShown);
-            const int lineX = m_model.measures[size_t(start)].x;
-            painter.save();
-            painter.translate(kLeadMargin - lineX, lineY);
-            const int left = lineX;
-            const int right = lineX + std::max(page.width() - 2 * kLeadMargin, 1);
-            painter.setPen(Qt::black);
-            painter.drawLine(left, sp.systemTop(), left, sp.systemBottom());
-            painter.drawLine(right, sp.systemTop(), right, sp.systemBottom());
-            if (line == 0 || start <= lastShown) {
-                for (int m = start; m <= end && start <= lastShown; ++m) {
-                    const CStaffMeasure& rec = m_model.measures[size_t(m)];
-                    const int x = rec.x;
-                    const int r = x + rec.leadIn + rec.laidOutWidth + rec.trailingWidth;
-                    if (m == m_playMeasure) {
-                        painter.fillRect(QRect(x, sp.systemTop(), r - x, sp.systemBottom() - sp.systemTop()),
-                                         sp.color(kPlayBox));
-                        painter.setFont(programFont("Verdana", -std::max((12 * m_metrics.staffSize + 14) / 28, 1), 900));
-                        painter.setPen(sp.color(kPlayNumber));
-                        const QFontMetrics fm(painter.font());
-                        painter.drawText(QPoint(x - 2, sp.systemTop() - fm.descent() - 1),
-                                         QString::fromStdString(MeasureLabeler::labelText(rec.song)));
-                        painter.setPen(Qt::black);
-                    }
-                    if (m == lastShown) {
-                        painter.drawLine(r - gTenth, sp.systemTop(), r - gTenth, sp.systemBottom());
-                        painter.fillRect(QRect(r, sp.systemTop(), std::max(gTenth, 1),
-                                               sp.systemBottom() - sp.systemTop()),
-                                         Qt::black);
-                    }
-                    if (m > start)
-                        painter.drawLine(x, sp.systemTop(), x, sp.systemBottom());
-                    for (size_t s = 0; s < m_model.staves.size(); ++s) {
-                        const CStaffTrack& staff = m_model.staves[s];
-                        if (staff.lowerStaff)
-                            continue;
-                        const bool lineHead = m == start;
-                        if ((rec.headerFlags & kHeaderChange) || lineHead) {
-                            const uint32_t flags = m_lines.headerFlags.size() > size_t(m) ? m_lines.headerFlags[size_t(m)] : 0x18;
-                            const int key = keyOf(*doc, staff, rec.song);
-                            const int prevKey = m > 0 ? keyOf(*doc, staff, m_model.measures[size_t(m - 1)].song) : 0;
-                            const int cancel = !(flags & 4) && key == 0 && m > 0 && prevKey != key ? prevKey : 0;
-                            QRect box(x, staff.topLineY, 0, m_metrics.glyph);
-                            DrawStaffHeader(&painter, box, trackOf(*doc, staff), rec.song,
-                                            int(flags | kHeaderNoLines), cancel, *font(),
-                                            m_metrics.glyph);
-                        }
-                    }
-                    sp.repeatSigns(rec, x, true);
-                }
-                for (CStaffTrack& staff : m_model.staves) {
-                    sp.notes(staff, start, end, uint32_t(-1));
-                    const int64_t firstTick = m_model.measures[size_t(start)].song.start;
-                    const MeasureRec& lastRec = m_model.measures[size_t(std::max(end, start))].song;
-                    sp.texts(staff, firstTick, int64_t(lastRec.start) + lastRec.length - 1, 0, *doc);
-                }
-            }
-            painter.setPen(Qt::black);
-            for (const CStaffTrack& staff : m_model.staves)
-                sp.staffLines(staff, left, right);
-            painter.restore();
-        }
+        sp.leadSheet();
         return;
     }
     sp.score();
     m_mouse->paintOverlay(painter, dirty);
-    // Last, so that drawing it again over the same pixels erases it.
-    if (const int x = cursorClientX(); x >= 0) {
-        const QRect area = notationRect();
-        painter.setClipRect(dirty);
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.setPen(QPen(fromColorRef(kCursorInk), 1));
-        painter.drawLine(x, area.top(), x, area.bottom());
-    }
+    sp.cursor();
 }
 
 } // namespace rz

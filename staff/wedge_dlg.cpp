@@ -1,6 +1,6 @@
 #include "staff/wedge_dlg.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
 
@@ -14,7 +14,7 @@
 namespace rz {
 
 CWedgeDlg::CWedgeDlg(CSongDoc& song, const WedgeParams& start, QWidget* parent)
-    : QDialog(parent), m_start(start), m_quarter(std::max<int32_t>(song.timeBase, 1))
+    : DialogBase(parent), m_start(start), m_quarter(std::max<int32_t>(song.timeBase, 1))
 {
     setWindowTitle("Wedge properties");
     m_begin = new CTimePosCtrl(song, std::clamp(start.begin, 0, kMaxDialogTick), 0, this);
@@ -27,9 +27,7 @@ CWedgeDlg::CWedgeDlg(CSongDoc& song, const WedgeParams& start, QWidget* parent)
     m_decrescendo->setObjectName("decrescendo1205");
     m_crescendo->setChecked(start.direction == 0);
     m_decrescendo->setChecked(start.direction == 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* form = new QFormLayout;
     form->addRow("Begin:", m_begin);
     form->addRow("End:", m_end);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/edit_dialogs.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 class QRadioButton;
 
@@ -14,7 +13,7 @@ class CTimePosCtrl;
 // "Wedge properties": where a hairpin begins and ends and which way it
 // opens. The end stays after the begin: moving one past the other pushes
 // the other a quarter note away. It changes nothing in the song. GUI thread.
-class CWedgeDlg : public QDialog {
+class CWedgeDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 296;

@@ -20,7 +20,6 @@
 #include "set/ui/set_pane.h"
 #include "staff/staff_view.h"
 #include "ui/command_router.h"
-#include "ui/help_opener.h"
 #include "views/clip/clip_view.h"
 #include "views/clip/clock_view.h"
 #include "views/graph/control_view.h"
@@ -209,7 +208,6 @@ int main(int argc, char** argv)
     app.commands().file->setNewDocumentPrompt(&newDocumentPrompt);
     app.commands().file->setLyricTapper([&app](rz::CSongDoc& song, rz::CTrack& track) {
         rz::CImportLyricsDlg dialog(song, track, app.engine(), app.profile(), app.prompt(), app.frame());
-        dialog.setHelpOpener([&app](std::string_view topic) { app.help().open(topic); });
         return dialog.exec() == QDialog::Accepted;
     });
     app.commands().file->setImportProgress([&app](const std::function<int(double*)>& step) {

@@ -56,13 +56,12 @@ constexpr CommandRow<CAccelMapsDlg> kAccelMapsCommands[] = {
 
 } // namespace
 
-CTypeCommandDlg::CTypeCommandDlg(QWidget* parent) : QDialog(parent)
+CTypeCommandDlg::CTypeCommandDlg(QWidget* parent) : DialogBase(parent)
 {
     setWindowTitle("Type a command");
     auto* layout = new QVBoxLayout(this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow(QDialogButtonBox::Cancel);
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     for (QWidget* child : findChildren<QWidget*>())
         child->setFocusPolicy(Qt::NoFocus);
 }
@@ -97,7 +96,7 @@ bool CTypeCommandDlg::event(QEvent* event)
 }
 
 CAccelEntryDlg::CAccelEntryDlg(const AccelRecordData& record, QWidget* parent)
-    : QDialog(parent), m_record(record)
+    : DialogBase(parent), m_record(record)
 {
     setWindowTitle("Edit aceelerator map entry...");
     m_command = new QComboBox(this);
@@ -106,15 +105,13 @@ CAccelEntryDlg::CAccelEntryDlg(const AccelRecordData& record, QWidget* parent)
     m_command->setCurrentIndex(m_command->findData(uint32_t(record.command)));
     m_key = new QLabel(this);
     auto* next = new QPushButton("Set to next command typed", this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_command);
     layout->addWidget(m_key);
     layout->addWidget(next);
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(next, &QPushButton::clicked, this, &CAccelEntryDlg::setToNextCommandTyped);
     connect(m_command, &QComboBox::currentIndexChanged, this, &CAccelEntryDlg::updateOk);
     captureKey = [this]() -> std::optional<AccelRecordData> {

@@ -4,8 +4,7 @@
 #include "core/map_file.h"
 #include "res/default_accel_map.h"
 #include "ui/command_target.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <optional>
@@ -24,7 +23,7 @@ class DlgToolBar;
 
 // Captures one key: the first that is not a modifier, Pause, Caps Lock or
 // an IME key closes it; Alt alone is swallowed. GUI thread.
-class CTypeCommandDlg : public QDialog {
+class CTypeCommandDlg : public DialogBase {
     Q_OBJECT
 public:
     explicit CTypeCommandDlg(QWidget* parent);
@@ -42,7 +41,7 @@ private:
 };
 
 // One accelerator: a command of the list and its key. GUI thread.
-class CAccelEntryDlg : public QDialog {
+class CAccelEntryDlg : public DialogBase {
     Q_OBJECT
 public:
     CAccelEntryDlg(const AccelRecordData& record, QWidget* parent);

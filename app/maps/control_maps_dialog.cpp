@@ -60,7 +60,7 @@ constexpr CommandRow<CControlMapsDlg> kControlMapsCommands[] = {
 CControlMapEntryDlg::CControlMapEntryDlg(MapCommands& commands, const ControlMapEntry& entry,
                                          const std::vector<std::string>& portNames,
                                          QWidget* parent)
-    : QDialog(parent), m_commands(commands), m_entry(entry)
+    : DialogBase(parent), m_commands(commands), m_entry(entry)
 {
     setWindowTitle("Edit control map entry...");
     m_port = new QComboBox(this);
@@ -83,7 +83,7 @@ CControlMapEntryDlg::CControlMapEntryDlg(MapCommands& commands, const ControlMap
     m_key->setPlaceholderText(kNoKeyText);
     m_keySpin = new QSpinBox(this);
     m_keySpin->setRange(0, 127);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
 
     auto* form = new QFormLayout;
@@ -100,8 +100,6 @@ CControlMapEntryDlg::CControlMapEntryDlg(MapCommands& commands, const ControlMap
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     for (QComboBox* combo : {m_port, m_action, m_controller})
         connect(combo, &QComboBox::currentIndexChanged, this, &CControlMapEntryDlg::takeControls);
     for (QSpinBox* spin : {m_channel, m_keySpin})

@@ -4,8 +4,7 @@
 #include "app/maps/map_list_dialog.h"
 #include "core/map_file.h"
 #include "ui/command_target.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <optional>
@@ -27,7 +26,7 @@ class DlgToolBar;
 
 // One control map entry; learns its trigger from the MIDI input while
 // open. GUI thread.
-class CControlMapEntryDlg : public QDialog {
+class CControlMapEntryDlg : public DialogBase {
     Q_OBJECT
 public:
     CControlMapEntryDlg(MapCommands& commands, const ControlMapEntry& entry,

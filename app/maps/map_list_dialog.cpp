@@ -27,6 +27,18 @@ namespace rz {
 
 void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
 {
+    makeTools(commands);
+    m_combo = new QComboBox(this);
+    m_combo->setEditable(true);
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    makeList(texts);
+    layOut(texts);
+    connectControls();
+}
+
+// The map tool bar: new, delete, import and export.
+void MapListDialog::makeTools(CommandTarget& commands)
+{
     m_tools = new DlgToolBar(commands, this);
     QStyle* style = QApplication::style();
     m_tools->addCommand(kIdSaveMap, style->standardIcon(QStyle::SP_FileDialogNewFolder),
@@ -37,9 +49,10 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
                         "Import maps from a file");
     m_tools->addCommand(kIdExportMaps, style->standardIcon(QStyle::SP_DialogSaveButton),
                         "Export all maps to a file");
-    m_combo = new QComboBox(this);
-    m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
+}
+
+void MapListDialog::makeList(const FrameTexts& texts)
+{
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -57,12 +70,20 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     m_list->setMinimumWidth(columnsWide + 2 * m_list->frameWidth()
                             + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     m_list->installEventFilter(this);
+}
+
+// The map's choice and tools over its list, the entry buttons beside it, and
+// the enable box, Help, OK and Cancel under it.
+void MapListDialog::layOut(const FrameTexts& texts)
+{
     m_add = new QPushButton(texts.add, this);
     m_edit = new QPushButton("Edit...", this);
     m_remove = new QPushButton(texts.remove, this);
     m_enable = new QCheckBox(texts.enable, this);
-    auto* help = new QPushButton(texts.help, this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    setHelpTopic(texts.helpTopic);
+    setHelpOpener([this](std::string_view topic) { m_commands.help().open(topic); });
+    QPushButton* help = helpButton(texts.help);
+    auto* buttons = buttonRow();
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel("Map to edit/use:", this));
@@ -84,7 +105,10 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     layout->addLayout(top);
     layout->addLayout(middle);
     layout->addLayout(bottom);
+}
 
+void MapListDialog::connectControls()
+{
     connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { showMap(); });
     connect(m_combo, &QComboBox::editTextChanged, this, [this] { updateButtons(); });
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
@@ -92,10 +116,6 @@ void MapListDialog::buildFrame(CommandTarget& commands, const FrameTexts& texts)
     connect(m_add, &QPushButton::clicked, this, [this] { addEntry(); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editEntry(); });
     connect(m_remove, &QPushButton::clicked, this, [this] { removeEntries(); });
-    const std::string topic = texts.helpTopic;
-    connect(help, &QPushButton::clicked, this, [this, topic] { m_commands.help().open(topic); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void MapListDialog::fillCombo(int select)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/map_file.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QStringList>
 
 #include <span>
@@ -26,7 +26,7 @@ struct MapTransfer;
 // Add, Edit and Remove, the map tool bar (new, delete, import, export) and
 // the Enable box. It edits copies of the maps; derived dialogs fill the list,
 // edit entries and store the maps on OK. GUI thread.
-class MapListDialog : public QDialog {
+class MapListDialog : public DialogBase {
     Q_OBJECT
 public:
     virtual void addEntry() = 0;
@@ -51,7 +51,7 @@ protected:
         const char* helpTopic;
     };
 
-    MapListDialog(MapCommands& commands, QWidget* parent) : QDialog(parent), m_commands(commands) {}
+    MapListDialog(MapCommands& commands, QWidget* parent) : DialogBase(parent), m_commands(commands) {}
 
     // Makes the controls; `commands` answers the map tool bar's commands.
     void buildFrame(CommandTarget& commands, const FrameTexts& texts);
@@ -78,6 +78,12 @@ protected:
     QPushButton* m_edit = nullptr;
     QPushButton* m_remove = nullptr;
     DlgToolBar* m_tools = nullptr;
+
+private:
+    void makeTools(CommandTarget& commands);
+    void makeList(const FrameTexts& texts);
+    void layOut(const FrameTexts& texts);
+    void connectControls();
 };
 
 } // namespace rz

@@ -13,9 +13,10 @@ namespace rz {
 
 COptions::COptions(OptionsContext context, PlaybackSources playback, int startIndex,
                    QWidget* parent)
-    : QDialog(parent), m_context(std::move(context))
+    : DialogBase(parent), m_context(std::move(context))
 {
     setWindowTitle(QStringLiteral("DEVU Rizoraz Options..."));
+    setHelpOpener(m_context.openHelp);
     m_tabs = new QTabWidget(this);
     m_pages = {new COptionsStartup(m_context),   new COptionsPlayback(m_context, std::move(playback)),
                new COptionsDisplay(m_context),   new COptionsRecord(m_context),
@@ -25,14 +26,9 @@ COptions::COptions(OptionsContext context, PlaybackSources playback, int startIn
                new COptionsMacros(m_context)};
     for (OptionsPage* page : m_pages)
         m_tabs->addTab(page, QString::fromUtf8(page->caption()));
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &COptions::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &COptions::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, &COptions::help);
+    addButtonRow(layout, QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (index >= 0)
             m_pages[size_t(index)]->ensureLoaded();
@@ -51,10 +47,10 @@ void COptions::showPage(int index)
     m_tabs->setCurrentIndex(index);
 }
 
-void COptions::help()
+const char* COptions::helpTopic() const
 {
-    if (m_context.openHelp)
-        m_context.openHelp(m_pages[size_t(currentPage())]->helpTopic());
+    const int shown = currentPage();
+    return shown >= 0 ? m_pages[size_t(shown)]->helpTopic() : nullptr;
 }
 
 // Nothing is written until every shown page holds valid values.

@@ -2,8 +2,8 @@
 
 #include "app/options/options_context.h"
 #include "app/options/options_pages.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 
 #include <vector>
 
@@ -13,8 +13,9 @@ namespace rz {
 
 // The tabbed Options dialog. Pages read their values when first shown; OK
 // validates every shown page, then every shown page writes its values and
-// the run-time copies follow. Cancel writes nothing.
-class COptions : public QDialog {
+// the run-time copies follow. Cancel writes nothing. Help opens the shown
+// page's topic.
+class COptions : public DialogBase {
     Q_OBJECT
 
 public:
@@ -36,7 +37,8 @@ public:
 
     void accept() override;
     void reject() override;
-    void help();
+    // The shown page's topic.
+    const char* helpTopic() const override;
 
 private:
     void applyRuntime();

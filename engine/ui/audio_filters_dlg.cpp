@@ -16,15 +16,13 @@ constexpr int kIdRole = Qt::UserRole;
 
 } // namespace
 
-CAudioFiltersDlg::CAudioFiltersDlg(const LadspaCatalog& catalog, QWidget* parent) : QDialog(parent)
+CAudioFiltersDlg::CAudioFiltersDlg(const LadspaCatalog& catalog, QWidget* parent) : DialogBase(parent)
 {
     setWindowTitle("Audio filter plug-ins...");
     m_list = new QListWidget(this);
     m_list->setSortingEnabled(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CAudioFiltersDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CAudioFiltersDlg::reject);
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { m_ok->setEnabled(!m_list->selectedItems().isEmpty()); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { accept(); });

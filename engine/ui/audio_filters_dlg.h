@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <string>
 
@@ -14,7 +14,7 @@ class LadspaCatalog;
 
 // "Audio filter plug-ins...": the effects the catalog lists, sorted by name;
 // OK needs a selection and a double click acts as OK. GUI thread.
-class CAudioFiltersDlg : public QDialog {
+class CAudioFiltersDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 285;

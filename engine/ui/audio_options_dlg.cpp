@@ -36,7 +36,7 @@ QRadioButton* addKind(QButtonGroup* group, const char* text, int kind, const cha
 } // namespace
 
 CAudioOptionsDlg::CAudioOptionsDlg(IProfile& profile, IAudioDeviceProbe& probe, QWidget* parent)
-    : QDialog(parent), m_model(profile, probe)
+    : DialogBase(parent, kAudioOptionsHelpTopic), m_model(profile, probe)
 {
     setWindowTitle("Waveform audio");
     m_model.load();
@@ -53,14 +53,7 @@ void CAudioOptionsDlg::build()
     m_controlPanel = new QPushButton("Control Panel", this);
     m_controlPanel->setObjectName("panel1415");
     m_controlPanel->hide();
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kAudioOptionsHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_enable);
     layout->addWidget(buildOutput());

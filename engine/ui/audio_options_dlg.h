@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/audio_options_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string_view>
@@ -17,7 +16,7 @@ namespace rz {
 // "Waveform audio": the audio engine, its devices, channels, rate and block
 // length, over an AudioOptionsModel; OK writes "AudioOptions". The caller
 // keeps the engines closed while it runs (editAudioOptions).
-class CAudioOptionsDlg : public QDialog {
+class CAudioOptionsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 475;
@@ -25,8 +24,6 @@ public:
     CAudioOptionsDlg(IProfile& profile, IAudioDeviceProbe& probe, QWidget* parent = nullptr);
 
     AudioOptionsModel& model() { return m_model; }
-    // Help opens its page through this; none leaves Help doing nothing.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     void accept() override;
 
 private:
@@ -55,7 +52,6 @@ private:
     QComboBox* m_blockSize = nullptr;
     QComboBox* m_rate = nullptr;
     QPushButton* m_controlPanel = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -28,7 +28,7 @@ std::string keptOrTyped(const std::string& stored, const QString& typed)
 } // namespace
 
 CEditPatchDlg::CEditPatchDlg(const ItemEditRequest& request, QWidget* parent)
-    : QDialog(parent), m_request(request), m_number(request.number)
+    : DialogBase(parent), m_request(request), m_number(request.number)
 {
     setWindowTitle(QString::fromStdString(request.title));
     m_numberEdit = new QLineEdit(this);
@@ -52,7 +52,7 @@ CEditPatchDlg::CEditPatchDlg(const ItemEditRequest& request, QWidget* parent)
     form->addRow("Number:", m_numberEdit);
     form->addRow("Name:", m_nameEdit);
     form->addRow("Category:", m_category);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -66,8 +66,6 @@ CEditPatchDlg::CEditPatchDlg(const ItemEditRequest& request, QWidget* parent)
         if (m_openSchema)
             m_openSchema(this);
     });
-    connect(buttons, &QDialogButtonBox::accepted, this, &CEditPatchDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CEditPatchDlg::reject);
     showNumber();
     updateOk();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/synthdb/synth_tree.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string>
@@ -17,7 +16,7 @@ namespace rz {
 // patch, drumset, drum note, controller or NRPN of the patch-name editor.
 // The number is typed in the form its bounds call for; OK is enabled while
 // the name is not blank and the number lies within the bounds. GUI thread.
-class CEditPatchDlg : public QDialog {
+class CEditPatchDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 183;

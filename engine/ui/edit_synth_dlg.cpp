@@ -44,7 +44,7 @@ constexpr BoxSpec kBoxes[] = {
 
 CEditSynthDlg::CEditSynthDlg(const std::string& name, int technology, const std::string& resetMessage,
                              IPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_prompt(prompt), m_name(name), m_technology(technology), m_resetMessage(resetMessage)
+    : DialogBase(parent), m_prompt(prompt), m_name(name), m_technology(technology), m_resetMessage(resetMessage)
 {
     setWindowTitle("Edit synth...");
     buildControls(technology);
@@ -82,9 +82,7 @@ void CEditSynthDlg::buildControls(int technology)
     connect(m_boxes[kTechUserSysex], &QCheckBox::toggled, m_resetEdit, &QWidget::setEnabled);
     connect(m_resetEdit, &QPlainTextEdit::textChanged, this, [this] { upperCaseReset(); });
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CEditSynthDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CEditSynthDlg::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(general);
     layout->addWidget(reset);

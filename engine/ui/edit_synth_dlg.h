@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <map>
 #include <string>
@@ -17,7 +17,7 @@ class IPrompt;
 // "Edit synth...": a synthesizer's name, bank-select mode, patch numbering
 // and what a MIDI reset sends, each control one "Technology" bit. OK refuses
 // a reset message with a bad byte, naming and selecting it. GUI thread.
-class CEditSynthDlg : public QDialog {
+class CEditSynthDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 181;

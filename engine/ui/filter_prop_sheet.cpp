@@ -16,7 +16,7 @@ namespace rz {
 
 CFilterPropSheet::CFilterPropSheet(LadspaFilter& filter, IPrompt& prompt, FilterSheetSetup setup,
                                    QWidget* parent)
-    : QDialog(parent), m_filter(filter), m_prompt(prompt), m_setup(std::move(setup))
+    : DialogBase(parent), m_filter(filter), m_prompt(prompt), m_setup(std::move(setup))
 {
     setWindowTitle(QString::fromStdString(filter.info().name));
     OpenPresetStore();
@@ -25,13 +25,11 @@ CFilterPropSheet::CFilterPropSheet(LadspaFilter& filter, IPrompt& prompt, Filter
         m_store.get(), filter, prompt, [this] { m_page->refresh(); }, this);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(m_page, "Settings");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_audition = buttons->addButton("Audition", QDialogButtonBox::ActionRole);
     m_audition->setToolTip("Play selection with filter applied");
     m_audition->setVisible(!m_setup.auditionFile.empty());
-    connect(buttons, &QDialogButtonBox::accepted, this, &CFilterPropSheet::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CFilterPropSheet::reject);
     connect(m_audition, &QPushButton::clicked, this, &CFilterPropSheet::OnAudition);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);

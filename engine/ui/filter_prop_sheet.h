@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,7 +33,7 @@ struct FilterSheetSetup {
 // every change at once; OK stores the settings as "last used", which the
 // next opening loads. Cancel writes nothing but the presets saved meanwhile.
 // GUI thread.
-class CFilterPropSheet : public QDialog {
+class CFilterPropSheet : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kAuditionId = 1184;

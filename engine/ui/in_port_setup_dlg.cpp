@@ -12,7 +12,7 @@ namespace rz {
 
 CInPortSetupDlg::CInPortSetupDlg(const std::string& input, const std::vector<std::string>& outputs,
                                  CSequencer& engine, IProfile& profile, QWidget* parent)
-    : QDialog(parent), m_input(input), m_engine(engine), m_profile(profile), m_thru(readInputThru(profile, input))
+    : DialogBase(parent), m_input(input), m_engine(engine), m_profile(profile), m_thru(readInputThru(profile, input))
 {
     setWindowTitle(QString::fromStdString(input));
     m_echo = new QCheckBox("Echo all input to port", this);
@@ -27,12 +27,9 @@ CInPortSetupDlg::CInPortSetupDlg(const std::string& input, const std::vector<std
     m_port->setEnabled(m_echo->isChecked());
     connect(m_echo, &QCheckBox::toggled, m_port, &QWidget::setEnabled);
     connect(m_port, &QComboBox::activated, this, [this](int i) { m_thru = m_port->itemText(i).toStdString(); });
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    auto* buttons = buttonRow(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
     // There is no help page for this dialog.
     buttons->button(QDialogButtonBox::Help)->setEnabled(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_echo);
     layout->addWidget(m_port);

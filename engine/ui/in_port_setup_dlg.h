@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +15,7 @@ class IProfile;
 
 // "Port Setup" of one MIDI input: whether, and to which output, everything
 // it receives is echoed. OK stores it and sets it on the running input.
-class CInPortSetupDlg : public QDialog {
+class CInPortSetupDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 462;

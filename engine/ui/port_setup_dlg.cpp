@@ -62,8 +62,8 @@ QComboBox* typeCombo(std::span<const EffectTypeItem> items, int deviceDefault, Q
 
 CPortSetupDlg::CPortSetupDlg(int index, NumberedPort record, CSequencer& engine,
                              std::vector<SynthChoice> synths, CSongDoc* song, QWidget* parent)
-    : QDialog(parent), m_index(index), m_record(std::move(record)), m_port(findPort(engine, m_record.name)),
-      m_model(m_port.get()), m_song(song)
+    : DialogBase(parent, kPortSetupHelpTopic), m_index(index), m_record(std::move(record)),
+      m_port(findPort(engine, m_record.name)), m_model(m_port.get()), m_song(song)
 {
     setWindowTitle(QString("%1: %2").arg(index).arg(QString::fromStdString(m_record.name)));
     buildControls();
@@ -103,14 +103,7 @@ void CPortSetupDlg::buildControls()
 
     m_insert = new QCheckBox("Insert these settings into the song", this);
     layout->addWidget(m_insert);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPortSetupDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CPortSetupDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kPortSetupHelpTopic);
-    });
+    auto* buttons = buttonRow();
     layout->addWidget(buttons);
 }
 

@@ -2,8 +2,7 @@
 
 #include "engine/device_setup.h"
 #include "engine/ports_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <array>
 #include <functional>
@@ -28,7 +27,7 @@ class CSequencer;
 // drum channels, and the receiving device's global settings, sent live as
 // universal messages. Only the record depends on OK; the device and the
 // port's cache change at once. GUI thread.
-class CPortSetupDlg : public QDialog {
+class CPortSetupDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 364;
@@ -48,7 +47,6 @@ public:
     // Opens the synthesizer patch-name editor and answers the synths table
     // afterwards; without one the button stays disabled.
     void setSynthEditor(std::function<std::vector<SynthChoice>()> editor);
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
 
     QComboBox* synthCombo() const { return m_synthCombo; }
     QCheckBox* drumCheck(int channel) const { return m_drums[size_t(channel)]; }
@@ -87,7 +85,6 @@ private:
     DeviceSetupModel m_model;
     CSongDoc* m_song;
     std::function<std::vector<SynthChoice>()> m_synthEditor;
-    std::function<void(std::string_view)> m_help;
 
     QComboBox* m_synthCombo = nullptr;
     std::array<QCheckBox*, 16> m_drums{};

@@ -176,12 +176,13 @@ void PortNumberList::keyPressEvent(QKeyEvent* event)
 // ---- the dialog
 
 CPortsDlg::CPortsDlg(PortsDialogServices services, QWidget* parent)
-    : QDialog(parent), m_services(std::move(services)),
+    : DialogBase(parent, kPortsHelpTopic), m_services(std::move(services)),
       m_model(m_services.engine, m_services.profile, m_services.prompt, m_services.synths),
       m_runPortSetup([](CPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; }),
       m_runInPortSetup([](CInPortSetupDlg& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     setWindowTitle("MIDI ports");
+    setHelpOpener(m_services.help);
     // What the server has now, then whatever registers while the dialog is open.
     m_portListListener = m_services.engine.addPortListListener([this] { FillPortList(true); });
     m_services.engine.AddNewDevicePorts();
@@ -229,15 +230,8 @@ void CPortsDlg::buildControls()
     panes->addLayout(right);
     layout->addLayout(panes);
 
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    auto* buttons = buttonRow();
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPortsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CPortsDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_services.help)
-            m_services.help(kPortsHelpTopic);
-    });
 
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { FillPortList(true); });
     connect(m_list, &PortNumberList::portDropped, this, &CPortsDlg::dropPort);

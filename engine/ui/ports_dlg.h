@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/ports_model.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QListWidget>
 #include <QTreeWidget>
 
@@ -86,7 +86,7 @@ protected:
 // "MIDI ports": the numbered output and input lists built from the
 // engine's ports by drag and drop, instruments added and removed, and OK
 // writing the profile and reopening the ports. GUI thread.
-class CPortsDlg : public QDialog {
+class CPortsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 227;

@@ -58,7 +58,7 @@ QSpinBox* spin(int low, int high, int value, QWidget* parent)
 } // namespace
 
 CLoadSoundFontDlg::CLoadSoundFontDlg(const LoadSoundFontChoice& start, QWidget* parent)
-    : QDialog(parent), m_start(start)
+    : DialogBase(parent), m_start(start)
 {
     setWindowTitle("Load SoundFont");
     m_file = new QLineEdit(QString::fromStdString(start.path.filename().string()), this);
@@ -84,9 +84,7 @@ CLoadSoundFontDlg::CLoadSoundFontDlg(const LoadSoundFontChoice& start, QWidget* 
     grid->addWidget(m_targetBank, 3, 1);
     grid->addWidget(new QLabel("Target patch:", this), 3, 2);
     grid->addWidget(m_targetPatch, 3, 3);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
@@ -120,7 +118,7 @@ void CLoadSoundFontDlg::OnModeChange()
 CSoundFontDlg::CSoundFontDlg(SoundFontBanks* banks, IPrompt& prompt, IProfile& profile,
                              std::filesystem::path documentsFolder,
                              std::filesystem::path synthsFolder, QWidget* parent)
-    : QDialog(parent), m_banks(banks), m_prompt(prompt), m_profile(profile),
+    : DialogBase(parent), m_banks(banks), m_prompt(prompt), m_profile(profile),
       m_documentsFolder(std::move(documentsFolder)), m_synthsFolder(std::move(synthsFolder))
 {
     setWindowTitle("SoundFont Bank Manager");
@@ -130,7 +128,7 @@ CSoundFontDlg::CSoundFontDlg(SoundFontBanks* banks, IPrompt& prompt, IProfile& p
     m_tree->setHeaderHidden(true);
     m_load = new QPushButton("Load...", this);
     m_export = new QPushButton("Export...", this);
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* close = buttonRow(QDialogButtonBox::Close);
 
     auto* top = new QGridLayout;
     top->addWidget(new QLabel("Device:", this), 0, 0);
@@ -149,7 +147,6 @@ CSoundFontDlg::CSoundFontDlg(SoundFontBanks* banks, IPrompt& prompt, IProfile& p
     layout->addLayout(middle);
     layout->addWidget(close);
 
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_device, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling)
             RefreshBanks();

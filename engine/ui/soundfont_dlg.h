@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/synthdb/soundfont_manager.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <filesystem>
 #include <functional>
@@ -22,7 +21,7 @@ class IProfile;
 class SoundFontBanks;
 
 // "Load SoundFont": what to load of one file, and where.
-class CLoadSoundFontDlg : public QDialog {
+class CLoadSoundFontDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 380;
@@ -54,7 +53,7 @@ private:
 // "SoundFont Bank Manager": the built-in synthesizer's banks, loaded,
 // deleted and exported. GUI thread; loads run on a worker thread while the
 // dialog shows it is busy.
-class CSoundFontDlg : public QDialog {
+class CSoundFontDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 372;

@@ -20,17 +20,10 @@ constexpr const char* kSyncHelpTopic = "::/Synch.htm";
 } // namespace
 
 CSyncDlg::CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent)
-    : QDialog(parent), m_engine(engine), m_profile(profile), m_model(engine)
+    : DialogBase(parent, kSyncHelpTopic), m_engine(engine), m_profile(profile), m_model(engine)
 {
     setWindowTitle("Synchronization");
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kSyncHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildMode());
     layout->addWidget(buildFormat());

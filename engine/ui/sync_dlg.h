@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/sync_options_model.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string_view>
@@ -15,7 +14,7 @@ namespace rz {
 // "Synchronization": whether the sequencer sends or follows MIDI clock or
 // time code, on which port, at which frame rate. OK changes the running
 // engine at once and writes "SyncOptions".
-class CSyncDlg : public QDialog {
+class CSyncDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 278;
@@ -23,8 +22,6 @@ public:
     CSyncDlg(CSequencer& engine, IProfile& profile, QWidget* parent = nullptr);
 
     const SyncOptionsModel& model() const { return m_model; }
-    // Help opens its page through this; none leaves Help doing nothing.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     void accept() override;
 
 private:
@@ -39,7 +36,6 @@ private:
     QButtonGroup* m_protocol = nullptr;
     QButtonGroup* m_rate = nullptr;
     QComboBox* m_port = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

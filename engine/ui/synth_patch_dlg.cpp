@@ -74,11 +74,12 @@ void SynthPatchTree::mousePressEvent(QMouseEvent* event)
 // ---- the dialog
 
 CSynthPatchDlg::CSynthPatchDlg(SynthPatchDialogServices services, QWidget* parent)
-    : QDialog(parent), m_services(std::move(services)),
+    : DialogBase(parent, "::/Synths.htm"), m_services(std::move(services)),
       m_runSynthEditor([](CEditSynthDlg& dialog) { return dialog.exec() == QDialog::Accepted; }),
       m_runItemEditor([](CEditPatchDlg& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     setWindowTitle("Synthesizers...");
+    setHelpOpener(m_services.help);
     buildControls();
     try {
         WaitCursor wait;
@@ -108,8 +109,8 @@ void CSynthPatchDlg::buildControls()
     m_export = new QPushButton("Export synth", this);
     m_add = new QPushButton("Add", this);
     m_remove = new QPushButton("Remove", this);
-    auto* help = new QPushButton("Help", this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* help = helpButton();
+    auto* buttons = buttonRow();
 
     auto* commands = new QHBoxLayout;
     commands->addWidget(m_export);
@@ -131,12 +132,6 @@ void CSynthPatchDlg::buildControls()
     connect(m_export, &QPushButton::clicked, this, [this] { OnExportSynth(); });
     connect(m_add, &QPushButton::clicked, this, [this] { OnAdd(); });
     connect(m_remove, &QPushButton::clicked, this, [this] { OnRemove(); });
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_services.help)
-            m_services.help("::/Synths.htm");
-    });
-    connect(buttons, &QDialogButtonBox::accepted, this, &CSynthPatchDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CSynthPatchDlg::reject);
 }
 
 // ---- mirroring the model

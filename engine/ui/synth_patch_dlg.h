@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/synthdb/synth_tree.h"
+#include "ui/dialog_base.h"
 
-#include <QDialog>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -52,7 +52,7 @@ struct SynthPatchDialogServices {
 // edit changes only the tree; OK writes the changes in one transaction and
 // stays open, with the error shown, when the database refuses them.
 // GUI thread.
-class CSynthPatchDlg : public QDialog {
+class CSynthPatchDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 179;

@@ -8,13 +8,12 @@
 namespace rz {
 
 CSysexReceiveDlg::CSysexReceiveDlg(const std::atomic<int>& received, QWidget* parent)
-    : QDialog(parent), m_received(received)
+    : DialogBase(parent), m_received(received)
 {
     setWindowTitle("Receiving System Exclusive Message...");
     m_count = new QLabel("0", this);
     m_count->setObjectName("count1002");
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow(QDialogButtonBox::Cancel);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel("Bytes received:", this));
     row->addWidget(m_count);

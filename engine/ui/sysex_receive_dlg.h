@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
+
 #include <QTimer>
 
 #include <atomic>
@@ -11,7 +12,7 @@ namespace rz {
 
 // "Receiving System Exclusive Message...": the bytes its owner has received
 // so far, read ten times a second; Cancel ends the wait. GUI thread.
-class CSysexReceiveDlg : public QDialog {
+class CSysexReceiveDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 130;

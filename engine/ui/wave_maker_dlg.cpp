@@ -64,10 +64,10 @@ void selectText(QComboBox* combo, const std::string& text)
 } // namespace
 
 CWaveMakerDlg::CWaveMakerDlg(WaveMakerServices services, QWidget* parent)
-    : QDialog(parent), m_recorder(services.recorder), m_prompt(services.prompt),
-      m_help(std::move(services.help))
+    : DialogBase(parent, kWaveMakerHelpTopic), m_recorder(services.recorder), m_prompt(services.prompt)
 {
     setWindowTitle("Riz Uzov Avevu");
+    setHelpOpener(std::move(services.help));
     m_recorder.open();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildInput());
@@ -247,17 +247,13 @@ QWidget* CWaveMakerDlg::buildButtons()
     m_begin->setDefault(true);
     m_cancel = new QPushButton("Cancel", box);
     m_cancel->setObjectName("cancel");
-    auto* help = new QPushButton("&Help", box);
+    QPushButton* help = helpButton("&Help", box);
     layout->addStretch();
     layout->addWidget(m_begin);
     layout->addWidget(m_cancel);
     layout->addWidget(help);
     connect(m_begin, &QPushButton::clicked, this, &CWaveMakerDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CWaveMakerDlg::reject);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_help)
-            m_help(kWaveMakerHelpTopic);
-    });
     return box;
 }
 

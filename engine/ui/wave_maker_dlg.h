@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
+
 #include <QPalette>
 #include <QTimer>
 
@@ -37,7 +38,7 @@ struct WaveMakerServices {
 // capture device) into one file per song while the songs play. Begin starts
 // the recorder, which a 50 ms timer drains; the dialog ends with OK when the
 // automation has recorded its last song, and Stop ends it at once. GUI thread.
-class CWaveMakerDlg : public QDialog {
+class CWaveMakerDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 472;
@@ -72,7 +73,6 @@ private:
 
     SongRecorder& m_recorder;
     IPrompt& m_prompt;
-    std::function<void(std::string_view)> m_help;
     QTimer m_timer;
     bool m_ticking = false;
     bool m_selectionAvailable = false; // "Current selection only" may be chosen

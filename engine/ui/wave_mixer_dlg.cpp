@@ -33,9 +33,10 @@ QString qText(const std::string& text)
 } // namespace
 
 CWaveMixerDlg::CWaveMixerDlg(WaveMixerServices services, const CSongDoc& song, QWidget* parent)
-    : QDialog(parent), m_services(std::move(services)), m_song(song)
+    : DialogBase(parent, kWaveMixerHelpTopic), m_services(std::move(services)), m_song(song)
 {
     setWindowTitle("Wave Mixer");
+    setHelpOpener(m_services.help);
     m_mixer.setWriterFactory(m_services.makeWriter);
     m_settings = WaveMixerSettings::load(m_services.profile, m_services.documents);
 
@@ -45,10 +46,9 @@ CWaveMixerDlg::CWaveMixerDlg(WaveMixerServices services, const CSongDoc& song, Q
     m_ok = new QPushButton("OK", this);
     m_ok->setDefault(true);
     m_cancel = new QPushButton("Cancel", this);
-    m_help = new QPushButton("Help", this);
+    m_help = helpButton();
     connect(m_ok, &QPushButton::clicked, this, &CWaveMixerDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CWaveMixerDlg::reject);
-    connect(m_help, &QPushButton::clicked, this, &CWaveMixerDlg::OnHelp);
     connect(this, &CWaveMixerDlg::mixProgressed, m_progress, &QProgressBar::setValue,
             Qt::QueuedConnection);
     connect(this, &CWaveMixerDlg::mixEnded, this, &CWaveMixerDlg::OnMixEnded, Qt::QueuedConnection);
@@ -199,12 +199,6 @@ void CWaveMixerDlg::OnBrowse()
         return;
     m_path->setText(qText(chosen->string()));
     setAudioFilesFolder(m_services.profile, chosen->parent_path());
-}
-
-void CWaveMixerDlg::OnHelp()
-{
-    if (m_services.help)
-        m_services.help(kWaveMixerHelpTopic);
 }
 
 void CWaveMixerDlg::readControls()

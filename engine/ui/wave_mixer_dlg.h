@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/audio/wave_mixer.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <atomic>
 #include <cstdint>
@@ -43,7 +42,7 @@ struct WaveMixerServices {
 // song; progress comes back as queued signals while everything but Cancel
 // is greyed. Ends with OK once the file is written; Cancel, a refusal or a
 // failed write end it as cancelled with no file left. GUI thread.
-class CWaveMixerDlg : public QDialog {
+class CWaveMixerDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 484;
@@ -92,7 +91,6 @@ private:
     void OnSaveToChanged();
     void OnFormatChanged();
     void SelectWmaFormat();
-    void OnHelp();
     void OnMixEnded(bool written, const QString& reason);
     // The format and destination the controls show.
     void showChoice();

@@ -3,7 +3,7 @@
 #include "core/engine_link.h"
 #include "core/prompt.h"
 #include "core/smpte_time.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/time_pos_ctrl.h"
 #include "song/song_doc.h"
@@ -27,7 +27,7 @@ constexpr const char* kWavePropsHelpTopic = "::/Audio2.htm#props";
 } // namespace
 
 CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidget* parent)
-    : QDialog(parent), m_song(song), m_clip(clip)
+    : DialogBase(parent, kWavePropsHelpTopic), m_song(song), m_clip(clip)
 {
     setWindowTitle("Waveform Properties");
     auto* file = new QLineEdit(QString::fromStdString(clip.fileName), this);
@@ -51,14 +51,7 @@ CWavePropsDlg::CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidge
     play->addWidget(new QLabel("Play:", this));
     play->addWidget(m_repeat);
     play->addWidget(new QLabel("times", this));
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kWavePropsHelpTopic);
-    });
+    auto* buttons = buttonRow();
     auto* form = new QFormLayout;
     form->addRow("File:", file);
     form->addRow(play);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "core/edit_dialogs.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 #include <string_view>
@@ -19,7 +18,7 @@ class CTimePosCtrl;
 
 // "Waveform Properties": a clip's file, its repeat count, its position (as
 // a song position and as time code, kept in step) and its track.
-class CWavePropsDlg : public QDialog {
+class CWavePropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 483;
@@ -27,8 +26,6 @@ public:
 
     CWavePropsDlg(CSongDoc& song, const WavePropsParams& clip, QWidget* parent = nullptr);
 
-    // Help opens its page through this; none leaves Help doing nothing.
-    void setHelpOpener(std::function<void(std::string_view)> opener) { m_help = std::move(opener); }
     // The values after OK.
     WavePropsParams params() const;
     QString durationText() const;
@@ -52,7 +49,6 @@ private:
     QSpinBox* m_repeat = nullptr;
     QLabel* m_duration = nullptr;
     QComboBox* m_track = nullptr;
-    std::function<void(std::string_view)> m_help;
 };
 
 } // namespace rz

@@ -48,7 +48,8 @@ std::string sorry(std::string_view format, const std::filesystem::path& path)
 
 CImportLyricsDlg::CImportLyricsDlg(CSongDoc& song, CTrack& target, IEngineLink& engine, IProfile& profile,
                                    IPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_song(song), m_target(target), m_engine(engine), m_profile(profile), m_prompt(prompt)
+    : DialogBase(parent, kHelpTopic), m_song(song), m_target(target), m_engine(engine), m_profile(profile),
+      m_prompt(prompt)
 {
     setWindowTitle("Import lyrics");
     m_text = new QPlainTextEdit(this);
@@ -68,15 +69,8 @@ CImportLyricsDlg::CImportLyricsDlg(CSongDoc& song, CTrack& target, IEngineLink& 
     m_insert->setEnabled(false);
     m_insert->setAutoDefault(false);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                                         this);
+    auto* buttons = buttonRow();
     m_ok = buttons->button(QDialogButtonBox::Ok);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CImportLyricsDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CImportLyricsDlg::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (m_help)
-            m_help(kHelpTopic);
-    });
     connect(m_open, &QPushButton::clicked, this, &CImportLyricsDlg::openFile);
     // A double click arrives as a second press, so it inserts twice.
     connect(m_insert, &QPushButton::clicked, this, &CImportLyricsDlg::insertNext);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
+
 #include <QTimer>
 
 #include <deque>
@@ -24,7 +25,7 @@ class IPrompt;
 // them in while the song plays, one word or line per press of Insert. The
 // target track is outside the song while tapping, so the engine never reads
 // it and the inserts need no lock. Ends with OK once the transport stops.
-class CImportLyricsDlg : public QDialog {
+class CImportLyricsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 511;
@@ -35,13 +36,11 @@ public:
     static constexpr int kInsertId = 1092;
     static constexpr int kTimerMs = 100;
     static constexpr size_t kMaxFileBytes = size_t(1) << 20;
-    static constexpr std::string_view kHelpTopic = "::/Karaoke.htm#IMPORT";
+    static constexpr const char* kHelpTopic = "::/Karaoke.htm#IMPORT";
 
     CImportLyricsDlg(CSongDoc& song, CTrack& target, IEngineLink& engine, IProfile& profile, IPrompt& prompt,
                      QWidget* parent = nullptr);
 
-    // Opens help topics; without one Help does nothing.
-    void setHelpOpener(std::function<void(std::string_view)> help) { m_help = std::move(help); }
 
     QPlainTextEdit* textEdit() const { return m_text; }
     QPushButton* openButton() const { return m_open; }
@@ -71,7 +70,6 @@ private:
     IEngineLink& m_engine;
     IProfile& m_profile;
     IPrompt& m_prompt;
-    std::function<void(std::string_view)> m_help;
     bool m_tapping = false;
     std::deque<std::string> m_pending; // the next piece first
     QTimer m_timer;

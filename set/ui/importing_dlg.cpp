@@ -9,15 +9,14 @@
 
 namespace rz {
 
-CImportingDlg::CImportingDlg(Step step, QWidget* parent) : QDialog(parent), m_step(std::move(step))
+CImportingDlg::CImportingDlg(Step step, QWidget* parent) : DialogBase(parent), m_step(std::move(step))
 {
     setWindowTitle("Importing...");
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, kRange);
     m_bar->setValue(0);
     m_bar->setTextVisible(false);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CImportingDlg::reject);
+    auto* buttons = buttonRow(QDialogButtonBox::Cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
     layout->addWidget(buttons);

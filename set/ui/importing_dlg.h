@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <functional>
 
@@ -12,7 +12,7 @@ namespace rz {
 // "Importing...": the progress of a conversion that runs in steps on the
 // GUI thread. Each 100 ms tick runs one step; the dialog ends with OK once
 // a step reports the end, with Cancel when the user cancels.
-class CImportingDlg : public QDialog {
+class CImportingDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 506;

@@ -59,9 +59,23 @@ std::string documentsFolder()
 
 CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& set, bool forcedSong,
                          QWidget* parent)
-    : QDialog(parent), m_profile(profile), m_prompt(prompt), m_set(set), m_forcedSong(forcedSong)
+    : DialogBase(parent), m_profile(profile), m_prompt(prompt), m_set(set), m_forcedSong(forcedSong)
 {
     setWindowTitle("New...");
+    makeSourceList();
+    layOut();
+    m_setLocation = readSetting(m_profile, settings::kNewSongDefPath) != 0
+                        ? readSettingTextOr(m_profile, settings::kNewSongPath, documentsFolder())
+                        : documentsFolder();
+    m_songLocation = m_set.hasSetFile() ? m_set.setFolder().string() : m_setLocation;
+    connectControls();
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+    selectStartRow();
+}
+
+// An empty set or song, a copy of the clipboard's song, and the templates.
+void CNewSongDlg::makeSourceList()
+{
     m_list = new QListWidget(this);
     m_list->setViewMode(QListView::IconMode);
     m_list->setStyleSheet("QListWidget { background: rgb(206, 204, 209); }");
@@ -75,12 +89,16 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
         m_list->addItem(QString::fromStdString(path.stem().string()));
         m_sources.push_back(path);
     }
+}
+
+void CNewSongDlg::layOut()
+{
     m_name = new QLineEdit(this);
     m_location = new QLineEdit(this);
     auto* browseButton = new QPushButton("...", this);
     m_addToSet = new QCheckBox("Add new song to current set", this);
     m_addToSet->setChecked(true);
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = buttonRow();
 
     auto* locationRow = new QHBoxLayout;
     locationRow->addWidget(m_location);
@@ -93,12 +111,11 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     layout->addLayout(form);
     layout->addWidget(m_addToSet);
     layout->addWidget(m_buttons);
+    connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
+}
 
-    m_setLocation = readSetting(m_profile, settings::kNewSongDefPath) != 0
-                        ? readSettingTextOr(m_profile, settings::kNewSongPath, documentsFolder())
-                        : documentsFolder();
-    m_songLocation = m_set.hasSetFile() ? m_set.setFolder().string() : m_setLocation;
-
+void CNewSongDlg::connectControls()
+{
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { selectRow(row); });
     connect(m_addToSet, &QCheckBox::toggled, this, [this](bool on) {
         m_songLocation = on && m_set.hasSetFile() ? m_set.setFolder().string() : m_setLocation;
@@ -110,11 +127,10 @@ CNewSongDlg::CNewSongDlg(IProfile& profile, IPrompt& prompt, const SetDocument& 
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!text.isEmpty());
     });
-    connect(browseButton, &QPushButton::clicked, this, [this] { browse(); });
-    connect(m_buttons, &QDialogButtonBox::accepted, this, &CNewSongDlg::accept);
-    connect(m_buttons, &QDialogButtonBox::rejected, this, &CNewSongDlg::reject);
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+}
 
+void CNewSongDlg::selectStartRow()
+{
     // The stored row keeps its meaning: rows past the list fall back to a song.
     int row = 0;
     if (m_forcedSong)

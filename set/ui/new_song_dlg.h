@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <filesystem>
 #include <vector>
@@ -19,7 +19,7 @@ class SetDocument;
 // "New...": what to create (an empty set, an empty song, a copy of the
 // clipboard's song or a song from a template), its name and where. It only
 // chooses; the caller creates from kind(), path() and templatePath().
-class CNewSongDlg : public QDialog {
+class CNewSongDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 281;
@@ -46,6 +46,11 @@ public:
     void accept() override;
 
 private:
+    void makeSourceList();
+    void layOut();
+    void connectControls();
+    // The row the profile remembers, or the song row when a song is forced.
+    void selectStartRow();
     void selectRow(int row);
     void updateLocation();
     void browse();

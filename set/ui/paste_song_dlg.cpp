@@ -6,15 +6,13 @@
 
 namespace rz {
 
-CPasteSongDlg::CPasteSongDlg(QWidget* parent) : QDialog(parent)
+CPasteSongDlg::CPasteSongDlg(QWidget* parent) : DialogBase(parent)
 {
     setWindowTitle("Paste song...");
     m_link = new QRadioButton("Only paste a link to the existing song", this);
     m_copy = new QRadioButton("Create a new song using a copy of the song in the clipboard", this);
     m_link->setChecked(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = buttonRow();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_link);
     layout->addWidget(m_copy);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 class QRadioButton;
 
@@ -8,7 +8,7 @@ namespace rz {
 
 // "Paste song...": a link to the clipboard's song, or a new song made from
 // a copy of it.
-class CPasteSongDlg : public QDialog {
+class CPasteSongDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 339;

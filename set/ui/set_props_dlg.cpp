@@ -47,7 +47,7 @@ public:
 
 } // namespace
 
-CSetPropsDlg::CSetPropsDlg(SetDocument& set, QWidget* parent) : QDialog(parent), m_set(set), m_props(set)
+CSetPropsDlg::CSetPropsDlg(SetDocument& set, QWidget* parent) : DialogBase(parent), m_set(set), m_props(set)
 {
     setWindowTitle("Set properties...");
     auto* help = new QLabel(
@@ -66,8 +66,7 @@ CSetPropsDlg::CSetPropsDlg(SetDocument& set, QWidget* parent) : QDialog(parent),
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
     m_note = new QLabel(this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* buttons = buttonRow(QDialogButtonBox::Ok);
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int column) {
         if (column == InColumn)
             clickIn(m_list->indexOfTopLevelItem(item));

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "set/set_track_props.h"
-
-#include <QDialog>
+#include "ui/dialog_base.h"
 
 #include <vector>
 
@@ -15,7 +14,7 @@ class SetDocument;
 
 // "Set properties...": the user-track names of the set's loaded songs, whose
 // In flag and track properties change in every song at once.
-class CSetPropsDlg : public QDialog {
+class CSetPropsDlg : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 445;

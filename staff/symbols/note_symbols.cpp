@@ -229,38 +229,29 @@ void Drawer::accidentals(const CStaffNote& note, qreal x) const
 }
 
 // A run of notes up to the next beam break, with its stems, flags or beams.
-void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
+// The y of a run's beam: clear of every head, on the middle line at least,
+// one step further with thirty-seconds for the third beam.
+qreal beamYOf(const Drawer& d, const std::vector<CStaffNote*>& run, bool down, bool thirtySecond)
 {
-    std::vector<CStaffNote*> notes;
-    bool thirtySecond = false;
-    for (CStaffNote* n : run) {
-        const int base = durationOf(n->value).base;
-        if (!n->rest && !n->items.empty() && base < 64)
-            notes.push_back(n);
-        thirtySecond |= base <= 2;
-    }
-    if (notes.empty())
-        return;
-    const qreal stemLength = 13 * d.step / 2; // 13S/48
-    const bool beamed = notes.size() >= 2;
-    const bool down = notes.front()->stemDown;
-    qreal beamY = 0;
-    if (beamed) {
-        int position = down ? INT32_MAX : INT32_MIN;
-        for (CStaffNote* n : run) {
-            if (n->rest || n->items.empty()) {
-                position = down ? std::min(position, -7) : std::max(position, 7);
-                continue;
-            }
-            const int low = n->items.front().position, high = n->items.back().position;
-            position = down ? std::min({position, low - 5, high - 7})
-                            : std::max({position, low + 7, high + 5});
+    int position = down ? INT32_MAX : INT32_MIN;
+    for (const CStaffNote* n : run) {
+        if (n->rest || n->items.empty()) {
+            position = down ? std::min(position, -7) : std::max(position, 7);
+            continue;
         }
-        position = down ? std::min(position, 0) : std::max(position, 0);
-        if (thirtySecond)
-            position += down ? -1 : 1;
-        beamY = d.yOf(position);
+        const int low = n->items.front().position, high = n->items.back().position;
+        position = down ? std::min({position, low - 5, high - 7}) : std::max({position, low + 7, high + 5});
     }
+    position = down ? std::min(position, 0) : std::max(position, 0);
+    if (thirtySecond)
+        position += down ? -1 : 1;
+    return d.yOf(position);
+}
+
+// Each note's stem to the beam, or to its own length with its flag.
+void drawStems(const Drawer& d, const std::vector<CStaffNote*>& notes, bool beamed, bool down, qreal beamY)
+{
+    const qreal stemLength = 13 * d.step / 2; // 13S/48
     for (CStaffNote* n : notes) {
         const qreal from = down ? n->highHeadY : n->lowHeadY;
         qreal to;
@@ -280,8 +271,10 @@ void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
             d.glyph(g, n->stemX - d.pen() / 2, to, Qt::black); // the glyph's origin is the stem's outer corner
         }
     }
-    if (!beamed)
-        return;
+}
+
+void drawBeams(const Drawer& d, const std::vector<CStaffNote*>& notes, bool down, qreal beamY)
+{
     const qreal thick = std::max(2.0, 2 * (3 * d.p / 64.0));
     d.painter.setPen(Qt::NoPen);
     d.painter.setBrush(Qt::black);
@@ -314,15 +307,41 @@ void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
             i = last + 1;
         }
     }
-    if (run.front()->tupletMember) {
-        const int small = std::max(d.p * 3 / 5, 1);
-        d.painter.setPen(Qt::black);
-        d.font.draw(d.painter, MusicGlyph::Digit3,
-                    QPointF((notes.front()->stemX + notes.back()->stemX) / 2
-                                - d.font.advance(MusicGlyph::Digit3, small) / 2,
-                            down ? beamY + 3 * d.step + small / 2.0 : beamY - 2 * d.step),
-                    small);
+}
+
+// The small 3 of a triplet, centred on the beam's far side.
+void drawTupletDigit(const Drawer& d, const std::vector<CStaffNote*>& notes, bool down, qreal beamY)
+{
+    const int small = std::max(d.p * 3 / 5, 1);
+    d.painter.setPen(Qt::black);
+    d.font.draw(d.painter, MusicGlyph::Digit3,
+                QPointF((notes.front()->stemX + notes.back()->stemX) / 2
+                            - d.font.advance(MusicGlyph::Digit3, small) / 2,
+                        down ? beamY + 3 * d.step + small / 2.0 : beamY - 2 * d.step),
+                small);
+}
+
+void drawRun(const Drawer& d, std::vector<CStaffNote*>& run)
+{
+    std::vector<CStaffNote*> notes;
+    bool thirtySecond = false;
+    for (CStaffNote* n : run) {
+        const int base = durationOf(n->value).base;
+        if (!n->rest && !n->items.empty() && base < 64)
+            notes.push_back(n);
+        thirtySecond |= base <= 2;
     }
+    if (notes.empty())
+        return;
+    const bool beamed = notes.size() >= 2;
+    const bool down = notes.front()->stemDown;
+    const qreal beamY = beamed ? beamYOf(d, run, down, thirtySecond) : 0;
+    drawStems(d, notes, beamed, down, beamY);
+    if (!beamed)
+        return;
+    drawBeams(d, notes, down, beamY);
+    if (run.front()->tupletMember)
+        drawTupletDigit(d, notes, down, beamY);
 }
 
 // How many of a chord's heads, from the lowest, take ties bowing down: one

@@ -232,9 +232,9 @@ TEST_F(OptionsSheet, HelpOpensTheShownPagesTopic)
     std::vector<std::string> topics;
     m_context.openHelp = [&](std::string_view topic) { topics.emplace_back(topic); };
     auto options = sheet(COptions::kConductor);
-    options->help();
+    options->openHelp();
     options->showPage(COptions::kPlayback);
-    options->help();
+    options->openHelp();
     EXPECT_EQ(topics, (std::vector<std::string>{"::/Conductor.htm", "::/Options.htm#play"}));
 }
 

@@ -5,7 +5,7 @@
 
 #include "dialogs/cue_props_model.h"
 #include "dialogs/cue_type_combo.h"
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"

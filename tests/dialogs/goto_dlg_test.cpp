@@ -3,7 +3,7 @@
 
 #include "dialogs/goto_dlg.h"
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_pos_ctrl.h"

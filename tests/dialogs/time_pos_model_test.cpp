@@ -2,7 +2,7 @@
 // how typed fields and steps move it, and that damaged or odd maps and text
 // neither crash nor overflow.
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/time_pos_model.h"
 #include "tests/dialogs/dialog_song.h"
 

@@ -1,7 +1,7 @@
 // The time-range dialogs: what they open with, what they grey, the ticks and
 // profile values they answer at OK, and the numbers they refuse.
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "dialogs/insert_time_dlg.h"
 #include "dialogs/paste_dlg.h"
 #include "dialogs/smpte_edit.h"

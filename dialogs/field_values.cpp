@@ -1,4 +1,4 @@
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 
 #include "core/ascii_case.h"
 #include "core/field_number.h"

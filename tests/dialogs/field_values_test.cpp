@@ -1,8 +1,8 @@
-// The helpers the dialogs share: typed percentages, 14-bit numbers, note
+// The values typed into dialog fields: typed percentages, 14-bit numbers, note
 // names in both styles, durations, time code against the song's offset,
 // tempos within what a song holds, note units and the controller list.
 
-#include "dialogs/dialog_helpers.h"
+#include "dialogs/field_values.h"
 #include "song/controller_names.h"
 #include "song/tempo_map.h"
 #include "tests/dialogs/dialog_song.h"
