@@ -2,7 +2,11 @@
 # every file of a Qt library or program includes, are parsed once per group
 # of targets instead of once per file. Test programs keep without: most of
 # their files' cost is their own code, and loading a header of that size
-# (over 100 MB with debug information) costs them more than it saves.
+# (over 100 MB with debug information) costs them more than it saves:
+# app_tests with Qt's, GoogleTest's and QTest's headers precompiled took
+# 271 s of processor time through an empty ccache against 257 s without
+# (25 s less parsing, 39 s more system time mapping and hashing the 220 MB
+# header).
 #
 # Measured per file on a busy machine: without ccache a Qt file took about
 # an eighth less processor time; through ccache with an empty cache, which

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 namespace rz {
 
@@ -17,13 +18,21 @@ bool processUntil(Done done, int ms = 5000)
     return done();
 }
 
-// Runs the GUI thread's events for `ms`, for what must not happen meanwhile.
-inline void processFor(int ms)
+// Runs the GUI thread's events until a marker timer due in `ms` has fired,
+// for what must not happen: Qt handles posted events before timers and fires
+// timers in the order they fall due, so whatever the case started that falls
+// due before the marker has run by then, however late the marker comes. `ms`
+// lies past every such timer (a coarse timer may fall due 5 % late). False
+// when the marker did not fire within 5 s of its due time.
+inline bool processPastMarker(int ms)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    bool fired = false;
+    QTimer marker;
+    marker.setSingleShot(true);
+    marker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&marker, &QTimer::timeout, [&fired] { fired = true; });
+    marker.start(ms);
+    return processUntil([&fired] { return fired; }, ms + 5000);
 }
 
 } // namespace rz

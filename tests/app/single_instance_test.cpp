@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -288,7 +287,14 @@ protected:
         return process;
     }
 
-    static QString finish(QProcess* process, int ms = 15000)
+    // A whole copy of the program may take this long to start, hand over and
+    // end on a loaded machine; how fast it is, bench/ measures.
+    static constexpr int kCopyMs = 15000;
+    // The first copy waits for a second one: past the second's own bound, so
+    // a slow second copy still finds it.
+    static inline const QString kFirstCopyMs = QString::number(2 * kCopyMs);
+
+    static QString finish(QProcess* process, int ms = kCopyMs)
     {
         EXPECT_TRUE(process->waitForFinished(ms));
         EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
@@ -322,13 +328,10 @@ protected:
 TEST_F(SingleInstanceProgram, ASecondCopyHandsItsFileOverAndEndsWithoutAWindow)
 {
     const QString song = writeSmallSong("small.mid");
-    QProcess* first = launch({"--test-exit-after", "15000", "--test-exit-on-open"});
+    QProcess* first = launch({"--test-exit-after", kFirstCopyMs, "--test-exit-on-open"});
     ASSERT_TRUE(serverUp());
-    QElapsedTimer took;
-    took.start();
     QProcess* second = launch({"small.mid"}, root); // relative: made absolute before it goes
-    EXPECT_EQ(finish(second, 5000), "") << "the second copy showed no window";
-    EXPECT_LT(took.elapsed(), 5000);
+    EXPECT_EQ(finish(second), "") << "the second copy showed no window";
     EXPECT_EQ(finish(first), "DEVU Rizoraz DO4 - [" + song + "]");
 }
 
@@ -348,9 +351,9 @@ TEST_F(SingleInstanceProgram, NonUtf8Argument)
 
     expectOpened(finish(launchWithRawFile({"--test-exit-after", "1500"}, printfName)));
 
-    QProcess* first = launch({"--test-exit-after", "15000", "--test-exit-on-open"});
+    QProcess* first = launch({"--test-exit-after", kFirstCopyMs, "--test-exit-on-open"});
     ASSERT_TRUE(serverUp());
-    EXPECT_EQ(finish(launchWithRawFile({}, printfName), 5000), "");
+    EXPECT_EQ(finish(launchWithRawFile({}, printfName)), "");
     expectOpened(finish(first));
 }
 

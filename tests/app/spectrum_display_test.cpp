@@ -120,7 +120,7 @@ protected:
         app->frame()->timers().kill(frame_timer::kStartup); // the start-up step repaints everything
         app->frame()->setGeometry(0, 0, 1000, 700);
         app->frame()->show();
-        processFor(50);
+        ASSERT_TRUE(processPastMarker(50));
     }
 };
 
@@ -131,14 +131,14 @@ TEST_F(SpectrumDisplayApp, TheMarkerStripRepaintsOnlyWhenTheMarkerMoves)
     showFrame();
     PaintCounter strip(*app->frame(), TransportPanel::kMarkerRect);
     app->engineCalls().DrawSpectrum(0.25);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(strip.count, 1);
     app->engineCalls().DrawSpectrum(0.25);
     app->engineCalls().DrawSpectrum(-0.25);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(strip.count, 1);
     app->engineCalls().DrawSpectrum(0.5);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(strip.count, 2);
     EXPECT_EQ(app->transport().spectrumDisplay().marker(), 110);
 }
@@ -151,15 +151,15 @@ TEST_F(SpectrumDisplayApp, TheSpectrumRepaintsAtMostEveryFiftyMilliseconds)
     showFrame();
     PaintCounter picture(*app->frame(), TransportPanel::kSpectrumRect);
     app->engineCalls().DrawSpectrum(0.1);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(picture.count, 1);
     clock.advance(20);
     app->engineCalls().DrawSpectrum(0.2);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(picture.count, 1);
     clock.advance(30);
     app->engineCalls().DrawSpectrum(0.3);
-    processFor(30);
+    ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(picture.count, 2);
     setProgramClock(nullptr);
 }
