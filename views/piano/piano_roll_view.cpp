@@ -186,8 +186,7 @@ void PianoRollView::dragMoved(QPoint point)
 // are moved or drawn or a band is drawn; the band's anchor moves with the rows.
 bool PianoRollView::autoscrollVertical(QPoint mouse)
 {
-    using Ctl = PianoEditController;
-    if (!m_editor || !(m_editor->mode() & (Ctl::kDrawOrMove | Ctl::kBand)) || (m_editor->mode() & Ctl::kKeyboard))
+    if (!m_editor || !m_editor->rowsMayScroll())
         return false;
     const int before = rows().firstRow;
     if (mouse.y() < plotRect().top() && mouse.y() >= lanes().rulerHeight)
