@@ -77,16 +77,6 @@ void ControlView::attach(CSongDoc& song)
     setYOffset(readSetting(*m_profile, settings::kControlViewYOffset));
 }
 
-// A gesture in progress belongs to the song it began on.
-void ControlView::detach()
-{
-    m_mode = Mode::None;
-    m_path.clear();
-    m_drag = ControlDrag{};
-    rubberBand().cancel();
-    ControllerPaneBase::detach();
-}
-
 void ControlView::setControllerChoice(int kind, int number)
 {
     if (!knownKind(kind))
@@ -192,7 +182,7 @@ void ControlView::onUpdateMove(CommandId, CmdUi& ui)
 {
     const CSongDoc* doc = song();
     const IEditDialogs* dialogs = doc ? doc->context().editDialogs : nullptr;
-    ui.enabled = editable() && doc->selectionStamp == m_pressStamp && dialogs && dialogs->has(EditDialog::Move);
+    ui.enabled = editable() && doc->selectionStamp == ownStamp() && dialogs && dialogs->has(EditDialog::Move);
 }
 
 bool ControlView::onMove(CommandId)

@@ -41,7 +41,6 @@ public:
     bool update(CommandId id, CmdUi& ui) override;
 
     void attach(CSongDoc& song) override;
-    void detach() override;
     void initialUpdate() override;
     void songUpdate(uint32_t hint) override;
     void setControllerChoice(int kind, int number) override;
@@ -55,8 +54,6 @@ public:
     const ControlCurve& curve() const { return m_curve; }
     ControlScale scale() const;
     int zoom() const { return m_zoom; }
-    // The cursor the pointer takes at a point (client pixels).
-    Qt::CursorShape cursorAt(QPoint point);
 
     // The rows of the command table.
     bool onMove(CommandId id);
@@ -71,19 +68,25 @@ protected:
     int graphPixels() const override { return m_zoom; }
     bool zoomScale(bool in) override;
     void updateVerticalBar() override;
-    void dragMoved(QPoint point) override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
 
+    bool mouseEdits() const override { return editable(); }
+    int hitPoint(QPoint point) override;
+    void beginPointDrag(int index) override;
+    void dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers) override;
+    void finishPointDrag() override;
+    void beginDraw(QPoint point, int lineShape) override;
+    void drawTo(QPoint point, Qt::KeyboardModifiers modifiers) override;
+    bool finishDraw(Qt::KeyboardModifiers modifiers) override;
+    void selectInBand(const QRect& band, Qt::KeyboardModifiers modifiers) override;
+    void clearGesture() override;
+    void gestureEnded() override { rebuild(); }
+
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    enum class Mode { None, Draw, Band, Ruler, Drag, Pressed };
-
     void applyPaneOwnership();
     bool editable() const;
     bool timeSelected() const;
@@ -99,10 +102,6 @@ private:
     void paintRuler(QPainter& painter, const QRect& dirty);
     void paintValueScale(QPainter& painter, const ControlScale& s);
 
-    void pressOnLane(QPoint point);
-    void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
-    void release(QPoint point, Qt::KeyboardModifiers modifiers);
-
     CommandSink m_sink;
     ControlKind m_kind;
     std::vector<int> m_tracks;
@@ -110,12 +109,8 @@ private:
     std::vector<CControlPoint> m_path; // the curve being drawn
     CControlPoint m_pathStart;
     ControlDrag m_drag;
-    Mode m_mode = Mode::None;
-    QPoint m_press;
     int32_t m_pathLastTick = 0;
-    int m_drawShape = -1; // the frame's line shape: 0 straight, 1 freehand
     int m_zoom = ControlScale::kFitToWindow;
-    uint32_t m_pressStamp = 0;
     bool m_settingsRead = false;
     IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;

@@ -179,9 +179,9 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
 // The curve being drawn, as steps: across to the next tick, then up or down.
 void ControlView::paintPath(QPainter& painter, const ControlScale& s)
 {
-    if (m_mode != Mode::Draw || m_path.empty())
+    if (m_path.empty())
         return;
-    const bool level = m_drawShape == 0 && m_path.front().value == m_path.back().value;
+    const bool level = drawShape() == 0 && m_path.front().value == m_path.back().value;
     painter.setPen(level ? fromColorRef(view_colors::kCurve) : Qt::black);
     QPoint previous = s.pointOf(m_path.front().tick, m_path.front().value);
     for (const CControlPoint& p : m_path) {

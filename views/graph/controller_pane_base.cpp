@@ -1,9 +1,15 @@
 #include "views/graph/controller_pane_base.h"
 
+#include "core/engine_link.h"
 #include "core/song_host.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "ui/resource_cursors.h"
 #include "ui/zoom_scroll_bar.h"
+#include "views/mouse_edit_rules.h"
+
+#include <QApplication>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -38,24 +44,6 @@ int32_t ControllerPaneBase::snappedTick(int x) const
     if (!tools.snap)
         return tick;
     return std::max(snapInMap(doc.measureMap, tick, snapUnit(tools.gridValue, doc.timeBase)), 0);
-}
-
-void ControllerPaneBase::beginRulerRange(QPoint point, Qt::KeyboardModifiers modifiers)
-{
-    CSongDoc& doc = *song();
-    const bool extend = (modifiers & Qt::ShiftModifier) && (doc.selectionKind & kSelectTimeRange);
-    m_rulerAnchor = extend ? doc.selectionFrom : snappedTick(point.x());
-    doc.selectionKind = kSelectTimeRange;
-    doc.selectionFrom = doc.selectionTo = m_rulerAnchor;
-}
-
-void ControllerPaneBase::dragRulerRange(QPoint point)
-{
-    CSongDoc& doc = *song();
-    const int32_t tick = snappedTick(point.x());
-    doc.selectionFrom = std::min(m_rulerAnchor, tick);
-    doc.selectionTo = std::max(m_rulerAnchor, tick);
-    doc.context().host.updateSongViews(doc, this, kHintRepaintOnly);
 }
 
 QRect ControllerPaneBase::GetBandRect()
@@ -121,6 +109,173 @@ bool ControllerPaneBase::autoscrollVertical(QPoint mouse)
         return false;
     rubberBand().shiftAnchor(QPoint(0, before - m_yOffset));
     return true;
+}
+
+std::optional<std::string> ControllerPaneBase::positionTextAt(QPoint point) const
+{
+    const CSongDoc& doc = *song();
+    const int32_t tick = std::max(axis().tickOfX(point.x()), 0);
+    if (tick > doc.endTick)
+        return std::nullopt;
+    std::string position;
+    doc.FormatTime(tick, position);
+    position.erase(0, std::min(position.find_first_not_of(' '), position.size()));
+    return position;
+}
+
+void ControllerPaneBase::detach()
+{
+    if (m_gesture)
+        m_gesture->abort();
+    m_gesture.reset();
+    clearGesture();
+    EditViewBase::detach();
+}
+
+void ControllerPaneBase::mousePressEvent(QMouseEvent* event)
+{
+    CSongDoc* doc = song();
+    const QPoint point = event->position().toPoint();
+    if (!doc || event->button() != Qt::LeftButton) {
+        EditViewBase::mousePressEvent(event);
+        return;
+    }
+    if (gestureActive())
+        return; // a continued line ends at this click's release
+    ISongHost& host = doc->context().host;
+    const bool ruler = inRuler(point);
+    if (host.performanceMode() || (!ruler && !plotRect().contains(point)))
+        return;
+    if (!transportStopped(*doc)) {
+        doc->context().engine.Play(snappedTick(point.x()));
+        return;
+    }
+    if (!ruler && !mouseEdits())
+        return;
+    const uint32_t kindBefore = doc->selectionKind;
+    m_gesture.emplace(*doc, rubberBand());
+    m_gesture->press(point);
+    if (ruler)
+        m_gesture->beginRuler(snappedTick(point.x()), event->modifiers());
+    else
+        pressOnGraph(point);
+    if (kindBefore != 0 && doc->selectionKind != kindBefore)
+        host.updateSongViews(*doc, this, kHintRepaintOnly);
+    beginDrag(point, false);
+    moveTo(point, event->modifiers());
+    QWidget::update();
+}
+
+// A point takes a selection of its own; the draw tool draws over empty
+// graph; elsewhere a band begins on a cleared selection.
+void ControllerPaneBase::pressOnGraph(QPoint point)
+{
+    if (const int index = hitPoint(point); index >= 0) {
+        m_gesture->pressItem(false, Qt::NoModifier);
+        takeStamp(song()->selectionStamp);
+        beginPointDrag(index);
+        return;
+    }
+    const EditTools tools = song()->context().host.editTools();
+    if (tools.tool == 1) {
+        m_drawShape = tools.line;
+        m_gesture->beginTool(false);
+        beginDraw(point, tools.line);
+        return;
+    }
+    m_gesture->beginBand(Qt::NoModifier);
+    takeStamp(song()->selectionStamp);
+}
+
+void ControllerPaneBase::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    setCursor(cursorAt(point));
+    if (song() && gestureActive())
+        moveTo(point, event->modifiers());
+    EditViewBase::mouseMoveEvent(event);
+}
+
+void ControllerPaneBase::dragMoved(QPoint point)
+{
+    if (song() && gestureActive())
+        moveTo(point, QApplication::keyboardModifiers());
+}
+
+void ControllerPaneBase::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
+{
+    using Kind = PointerGesture::Kind;
+    const DragThreshold threshold{QApplication::startDragDistance() - 1};
+    if (m_gesture->follow(point, threshold) == PointerGesture::Step::Held)
+        return;
+    switch (m_gesture->kind()) {
+    case Kind::None: return;
+    case Kind::Item: dragPointTo(point, modifiers); break;
+    case Kind::Tool: drawTo(point, modifiers); break;
+    case Kind::Band: rubberBand().moveTo(point); break;
+    case Kind::Ruler:
+        m_gesture->dragRuler(snappedTick(point.x()));
+        song()->context().host.updateSongViews(*song(), this, kHintRepaintOnly);
+        break;
+    }
+    QWidget::update();
+}
+
+void ControllerPaneBase::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!song() || event->button() != Qt::LeftButton || !gestureActive()) {
+        EditViewBase::mouseReleaseEvent(event);
+        return;
+    }
+    release(event->position().toPoint(), event->modifiers());
+}
+
+void ControllerPaneBase::release(QPoint point, Qt::KeyboardModifiers modifiers)
+{
+    using Kind = PointerGesture::Kind;
+    CSongDoc& doc = *song();
+    moveTo(point, modifiers);
+    switch (m_gesture->kind()) {
+    case Kind::Tool:
+        if (finishDraw(modifiers))
+            return; // the line goes on from here
+        break;
+    case Kind::Item:
+        if (m_gesture->dragging())
+            finishPointDrag();
+        break;
+    case Kind::Band:
+        selectInBand(GetBandRect(), modifiers);
+        takeStamp(doc.selectionStamp);
+        m_gesture->abort(); // the graph selected; the band holds no marks
+        break;
+    case Kind::Ruler:
+    case Kind::None: break;
+    }
+    m_gesture->release();
+    endDrag();
+    clearGesture();
+    gestureEnded();
+    doc.context().host.UpdateAllViews();
+    QWidget::update();
+}
+
+Qt::CursorShape ControllerPaneBase::cursorAt(QPoint point)
+{
+    m_drawShape = -1;
+    const CSongDoc* doc = song();
+    if (!doc || !mouseEdits())
+        return Qt::ForbiddenCursor;
+    if (!plotRect().contains(point))
+        return Qt::ArrowCursor;
+    if ((m_gesture && m_gesture->dragging()) || hitPoint(point) >= 0)
+        return resourceCursor(kCursorMovePoint);
+    const EditTools tools = doc->context().host.editTools();
+    if (tools.tool == 1) {
+        m_drawShape = tools.line;
+        return resourceCursor(kCursorDrawLine);
+    }
+    return Qt::ArrowCursor;
 }
 
 } // namespace rz

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "views/edit_view_base.h"
+#include "views/pointer_gesture.h"
 
 #include <QRect>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace rz {
 
@@ -12,7 +15,10 @@ namespace rz {
 // top of the lane-view frame: a graph taller than the plot scrolled by the
 // vertical bar in pixels, the plot's top at the ruler bands only while no
 // editor view draws them, the left margin the editor pane leaves, and a
-// vertical autoscroll while a drag leaves a tall graph. GUI thread.
+// vertical autoscroll while a drag leaves a tall graph; and one mouse path
+// over the pointer gesture (relocating while playing, the ruler's time
+// range, pressing and dragging a point, the band, drawing, the cursor),
+// which asks the graph through the hooks below. GUI thread.
 class ControllerPaneBase : public EditViewBase {
     Q_OBJECT
 public:
@@ -30,6 +36,10 @@ public:
     // The rubber band in window pixels, normalised, at least 1 x 1.
     QRect GetBandRect();
     bool ownsRuler() const { return m_ownRuler; }
+    // The cursor the pointer takes at a point (client pixels).
+    Qt::CursorShape cursorAt(QPoint point);
+    // A gesture in progress belongs to the song it began on.
+    void detach() override;
 
 protected:
     // The height in pixels of the whole graph.
@@ -46,11 +56,44 @@ protected:
     {
         return m_ownRuler && point.y() < plotRect().top() && point.x() >= plotRect().left();
     }
-    // A press in the ruler starts the song's time range there; Shift keeps
-    // the start of the one there is.
-    void beginRulerRange(QPoint point, Qt::KeyboardModifiers modifiers);
-    // The range runs from where it began to the pointer.
-    void dragRulerRange(QPoint point);
+    // The song position under a point, without its leading blanks; none
+    // past the song's end.
+    std::optional<std::string> positionTextAt(QPoint point) const;
+
+    // The graph's answers to the mouse path.
+    // Whether presses on the graph edit now (the ruler takes them anyway).
+    virtual bool mouseEdits() const = 0;
+    // The index of the point under `point`, or -1.
+    virtual int hitPoint(QPoint point) = 0;
+    // A point was pressed: it and what moves with it take the song's new
+    // selection stamp; the drag begins.
+    virtual void beginPointDrag(int index) = 0;
+    virtual void dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers) = 0;
+    // Applies the drag's record when it changed anything.
+    virtual void finishPointDrag() = 0;
+    // The draw tool pressed on empty graph, in the frame's line shape.
+    virtual void beginDraw(QPoint point, int lineShape) = 0;
+    virtual void drawTo(QPoint point, Qt::KeyboardModifiers modifiers) = 0;
+    // Applies the drawing; true when the line goes on from the release.
+    virtual bool finishDraw(Qt::KeyboardModifiers modifiers) = 0;
+    // Selects what the band covers with the song's stamp.
+    virtual void selectInBand(const QRect& band, Qt::KeyboardModifiers modifiers) = 0;
+    // Drops the gesture's drag and drawing.
+    virtual void clearGesture() = 0;
+    // After a gesture ended and before the views update.
+    virtual void gestureEnded() {}
+
+    // The stamp of the selection this view made last.
+    uint32_t ownStamp() const { return m_ownStamp; }
+    void takeStamp(uint32_t stamp) { m_ownStamp = stamp; }
+    // The frame's line shape under the pointer with the draw tool (0
+    // straight, 1 freehand), -1 elsewhere.
+    int drawShape() const { return m_drawShape; }
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragMoved(QPoint point) override;
 
     int topBands() const override { return m_ownRuler ? lanes().lanesTop() : 0; }
     bool drawsRuler() const override { return m_ownRuler; }
@@ -60,9 +103,16 @@ protected:
     bool autoscrollVertical(QPoint mouse) override;
 
 private:
+    bool gestureActive() const { return m_gesture && m_gesture->active(); }
+    void pressOnGraph(QPoint point);
+    void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
+    void release(QPoint point, Qt::KeyboardModifiers modifiers);
+
     int m_yOffset = 0;
     bool m_ownRuler = true;
-    int32_t m_rulerAnchor = -1;
+    std::optional<PointerGesture> m_gesture; // made on the song of the press
+    uint32_t m_ownStamp = 0;
+    int m_drawShape = -1;
 };
 
 } // namespace rz

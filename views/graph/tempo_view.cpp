@@ -79,16 +79,6 @@ void TempoView::attach(CSongDoc& song)
     setYOffset(readSetting(*m_profile, settings::kTempoViewYOffset));
 }
 
-// A gesture in progress belongs to the song it began on.
-void TempoView::detach()
-{
-    m_mode = Mode::None;
-    m_draw.cancel();
-    m_drag = TempoDrag{};
-    rubberBand().cancel();
-    ControllerPaneBase::detach();
-}
-
 void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
 {
     m_graphHeight = TempoScale::storedZoom(values[0]);
@@ -145,7 +135,7 @@ void TempoView::rebuild()
     std::optional<TempoGraph::Selected> selected;
     if (doc.selectionKind & kSelectTempo) {
         selected = TempoGraph::Selected{doc.selectionStamp, doc.selectionFrom, doc.selectionTo};
-        m_lastStamp = doc.selectionStamp;
+        takeStamp(doc.selectionStamp);
     }
     m_graph.rebuild(doc.tempoMap, doc.endTick, scale(), selected);
 }
@@ -160,13 +150,7 @@ bool TempoView::editable() const
 {
     const CSongDoc* doc = song();
     return doc && doc->context().engine.transportState() == TransportState::Stopped
-           && !doc->context().host.performanceMode() && doc->selectionStamp == m_lastStamp;
-}
-
-uint32_t TempoView::newStamp()
-{
-    m_lastStamp = ++song()->selectionStamp;
-    return m_lastStamp;
+           && !doc->context().host.performanceMode() && doc->selectionStamp == ownStamp();
 }
 
 void TempoView::onUpdateEdit(CommandId id, CmdUi& ui)

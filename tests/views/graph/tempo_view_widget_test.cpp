@@ -109,6 +109,32 @@ TEST(TempoViewWidget, ATempoSelectionEnablesTheEditsUntilPerformanceMode)
     EXPECT_EQ(rig.song->selectionStamp, stamp);
 }
 
+// Shift in the ruler keeps the far end of the range, as the lane views do.
+TEST(TempoViewWidget, AShiftPressInTheRulerExtendsTheRangeFromItsFarEnd)
+{
+    struct Case {
+        int32_t tick;
+        int32_t from; // expected
+        int32_t to;
+    };
+    for (const Case c : {Case{100, 100, 300}, Case{250, 200, 250}}) {
+        SCOPED_TRACE(c.tick);
+        TempoRig rig;
+        rig.fixture.host.tools.snap = false;
+        ASSERT_GT(rig.view.plotRect().top(), 2) << "the view draws its own ruler";
+        rig.song->selectionKind = kSelectTimeRange;
+        rig.song->selectionFrom = 200;
+        rig.song->selectionTo = 300;
+        const uint32_t stamp = rig.song->selectionStamp;
+        const QPoint point(rig.view.axis().xOfTick(c.tick), 2);
+        QTest::mouseClick(&rig.view, Qt::LeftButton, Qt::ShiftModifier, point);
+        EXPECT_EQ(rig.song->selectionKind, kSelectTimeRange);
+        EXPECT_EQ(rig.song->selectionFrom, c.from);
+        EXPECT_EQ(rig.song->selectionTo, c.to);
+        EXPECT_NE(rig.song->selectionStamp, stamp) << "a range is a new selection";
+    }
+}
+
 TEST(TempoViewWidget, DraggingAPointIsOneUndoableEdit)
 {
     TempoRig rig;
