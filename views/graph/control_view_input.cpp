@@ -5,6 +5,7 @@
 
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "views/mouse_edit_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -48,7 +49,7 @@ void ControlView::beginPointDrag(int index)
 }
 
 // A neighbour whose pixel row the pointer is on lends its exact value.
-void ControlView::dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers)
+void ControlView::dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers)
 {
     const ControlScale s = scale();
     const std::vector<CControlPoint>& points = m_curve.points();
@@ -61,7 +62,7 @@ void ControlView::dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers)
         if (s.yOfValue(points[n].value) == point.y())
             row = points[n].value;
     }
-    dragControlTo(m_curve.points(), m_drag, std::max(axis().tickOfX(point.x()), 0), s.valueAtY(point.y()), row,
+    dragControlTo(m_curve.points(), m_drag, shifted(m_drag.saved.tick, tickMove), s.valueAtY(point.y()), row,
                   modifiers & Qt::ControlModifier, isAltRole(modifiers));
 }
 

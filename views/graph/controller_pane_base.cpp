@@ -210,7 +210,9 @@ void ControllerPaneBase::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
         return;
     switch (m_gesture->kind()) {
     case Kind::None: return;
-    case Kind::Item: dragPointTo(point, modifiers); break;
+    case Kind::Item:
+        dragPointTo(point, int64_t(snappedTick(point.x())) - snappedTick(m_gesture->pressPoint().x()), modifiers);
+        break;
     case Kind::Tool: drawTo(point, modifiers); break;
     case Kind::Band: rubberBand().moveTo(point); break;
     case Kind::Ruler:

@@ -68,7 +68,10 @@ protected:
     // A point was pressed: it and what moves with it take the song's new
     // selection stamp; the drag begins.
     virtual void beginPointDrag(int index) = 0;
-    virtual void dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers) = 0;
+    // The pointer at `point`, `tickMove` ticks along from the press: both
+    // ends on the snapped axis while snap is on, so a point moves by whole
+    // grid steps and a straight up or down drag keeps its time.
+    virtual void dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers) = 0;
     // Applies the drag's record when it changed anything.
     virtual void finishPointDrag() = 0;
     // The draw tool pressed on empty graph, in the frame's line shape.

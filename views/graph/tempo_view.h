@@ -70,7 +70,7 @@ protected:
     bool mouseEdits() const override;
     int hitPoint(QPoint point) override;
     void beginPointDrag(int index) override;
-    void dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers) override;
+    void dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers) override;
     void finishPointDrag() override;
     void beginDraw(QPoint point, int lineShape) override;
     void drawTo(QPoint point, Qt::KeyboardModifiers modifiers) override;

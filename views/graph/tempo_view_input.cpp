@@ -31,7 +31,7 @@ void TempoView::beginPointDrag(int index)
 }
 
 // A neighbour whose pixel row the pointer is on lends its exact tempo.
-void TempoView::dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers)
+void TempoView::dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers)
 {
     const TempoScale s = scale();
     const std::vector<CTempoPoint>& points = m_graph.points();
@@ -43,7 +43,7 @@ void TempoView::dragPointTo(QPoint point, Qt::KeyboardModifiers modifiers)
         if (s.yOfTempo(points[size_t(neighbour)].tempo) == point.y())
             level = points[size_t(neighbour)].tempo;
     }
-    dragTempoTo(m_graph.points(), m_drag, std::max(axis().tickOfX(point.x()), 0), s.tempoAtY(point.y()), level,
+    dragTempoTo(m_graph.points(), m_drag, shifted(m_drag.saved.tick, tickMove), s.tempoAtY(point.y()), level,
                 modifiers & Qt::ControlModifier, isAltRole(modifiers));
 }
 

@@ -149,6 +149,23 @@ TEST(TempoViewWidget, DraggingAPointIsOneUndoableEdit)
     EXPECT_EQ(rig.song->tempoMap[1].tick, 250);
 }
 
+// A quarter grid (120 ticks) with snap on; the step moved onto the grid.
+TEST(TempoViewWidget, ASnappedDragLandsOnTheGrid)
+{
+    TempoRig rig;
+    rig.song->tempoMap[1].tick = 240;
+    rig.song->RecalcTempoTimes();
+    rig.view.songUpdate(0);
+    const QPoint from = rig.at(240, kBpm60);
+    const QPoint to = rig.at(340, kBpm60);
+    mouse::press(&rig.view, from);
+    mouse::dragTo(&rig.view, (from + to) / 2);
+    mouse::dragTo(&rig.view, to);
+    mouse::release(&rig.view, to);
+    ASSERT_EQ(rig.song->tempoMap.size(), 2u);
+    EXPECT_EQ(rig.song->tempoMap[1].tick, 360);
+}
+
 TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
 {
     TempoRig rig;
