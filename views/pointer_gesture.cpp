@@ -22,6 +22,28 @@ void PointerGesture::press(QPoint at)
     abort();
     m_press = at;
     m_lastLocate = -1;
+    m_kindBefore = m_song.selectionKind;
+}
+
+bool PointerGesture::started()
+{
+    if (!active())
+        return false;
+    if (m_kindBefore != 0 && m_song.selectionKind != m_kindBefore)
+        repaintLinked();
+    return true;
+}
+
+uint32_t PointerGesture::modeBits() const
+{
+    return (m_kind == Kind::Band ? kBandBit : 0) | (m_kind == Kind::Ruler ? kRulerBit : 0) | (held() ? kHeldBit : 0)
+           | (dragging() ? kDragBit : 0);
+}
+
+void PointerGesture::repaintLinked() const
+{
+    if (m_repaintLinked)
+        m_repaintLinked();
 }
 
 void PointerGesture::pressItem(bool selected, Qt::KeyboardModifiers modifiers, bool plainPressStartsNew)
@@ -80,13 +102,15 @@ void PointerGesture::beginRuler(int32_t tick, Qt::KeyboardModifiers modifiers)
     m_song.selectionKind = kSelectTimeRange;
     ++m_song.selectionStamp;
     m_kind = Kind::Ruler;
-    dragRuler(tick);
+    m_song.selectionFrom = std::min(m_anchor, tick);
+    m_song.selectionTo = std::max(m_anchor, tick);
 }
 
 void PointerGesture::dragRuler(int32_t tick)
 {
     m_song.selectionFrom = std::min(m_anchor, tick);
     m_song.selectionTo = std::max(m_anchor, tick);
+    repaintLinked();
 }
 
 void PointerGesture::beginTool(bool rowsMayScroll)

@@ -4,11 +4,19 @@
 #include <Qt>
 
 #include <cstdint>
+#include <functional>
 
 namespace rz {
 
 class CSongDoc;
 class RubberBand;
+
+// One mouse event as a lane editor sees it.
+struct LanePointer {
+    QPoint at;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    bool rightHeld = false; // the right button drives the gesture
+};
 
 // How far a press on an item must travel before it drags; a move of up to
 // `pixels` stays a click.
@@ -36,20 +44,35 @@ public:
         Tool,  // the editor's own gesture (draw, keyboard), live from the press
     };
     enum class Step { Idle, Held, FirstMove, Drag };
+    // The gesture's part of an editor's mode bits, which painting reads.
+    static constexpr uint32_t kBandBit = 0x2;
+    static constexpr uint32_t kRulerBit = 0x4;
+    static constexpr uint32_t kHeldBit = 0x20;
+    static constexpr uint32_t kDragBit = 0x400;
 
-    PointerGesture(CSongDoc& song, RubberBand& band) : m_song(song), m_band(band) {}
+    // `repaintLinked` repaints the views linked to the editor's after a
+    // selection change.
+    PointerGesture(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked = {})
+        : m_song(song), m_band(band), m_repaintLinked(std::move(repaintLinked))
+    {
+    }
     PointerGesture(const PointerGesture&) = delete;
     PointerGesture& operator=(const PointerGesture&) = delete;
 
     // Ends what ran before (aborting it), then starts at `at`; the locate
     // memo starts empty.
     void press(QPoint at);
+    // After the press chose its gesture: true when it began one; a press
+    // that changed the kind of selection repaints the linked views.
+    bool started();
     QPoint pressPoint() const { return m_press; }
     Kind kind() const { return m_kind; }
     bool active() const { return m_kind != Kind::None; }
     // An item press that has not yet passed the threshold.
     bool held() const { return m_kind == Kind::Item && !m_dragging; }
     bool dragging() const { return m_kind == Kind::Item && m_dragging; }
+    uint32_t modeBits() const;
+    void repaintLinked() const;
 
     // A press on an item (the caller selects it afterwards): an unselected
     // item starts a new selection unless Ctrl or Shift adds it (with
@@ -74,7 +97,7 @@ public:
     // A press in the ruler: the time range starts at `tick`; with Shift and
     // a range, a tick at or before its start extends the start, else the end.
     void beginRuler(int32_t tick, Qt::KeyboardModifiers modifiers);
-    // The range runs from the anchor to `tick`.
+    // The range runs from the anchor to `tick`; the linked views repaint.
     void dragRuler(int32_t tick);
 
     // The editor's own gesture, live from the press; `rowsMayScroll` says
@@ -98,8 +121,10 @@ private:
 
     CSongDoc& m_song;
     RubberBand& m_band;
+    std::function<void()> m_repaintLinked;
     Kind m_kind = Kind::None;
     QPoint m_press;
+    uint32_t m_kindBefore = 0; // the song's selection kind before the press
     bool m_dragging = false;
     bool m_ctrlNew = false;
     bool m_toolScrollsRows = false;

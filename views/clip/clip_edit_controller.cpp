@@ -38,26 +38,13 @@ size_t itemEventEnd(const CTrack& track, const CTrackItem& item)
 } // namespace
 
 ClipEditController::ClipEditController(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_gesture(song, band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
-}
-
-uint32_t ClipEditController::mode() const
-{
-    using Kind = PointerGesture::Kind;
-    return m_mode | (m_gesture.kind() == Kind::Band ? kBand : 0) | (m_gesture.kind() == Kind::Ruler ? kRuler : 0)
-           | (m_gesture.held() ? kPressed : 0) | (m_gesture.dragging() ? kDragging : 0);
 }
 
 ClipEditController::~ClipEditController()
 {
     cancel();
-}
-
-void ClipEditController::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 int32_t ClipEditController::tickAt(const ClipGeometry& g, int x) const
@@ -82,7 +69,6 @@ bool ClipEditController::press(const ClipGeometry& g, const ClipPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
     m_gesture.press(at);
     m_pressAboveLanes = at.y() < g.lanes.lanesTop();
     m_tickDelta = 0;
@@ -98,10 +84,8 @@ bool ClipEditController::press(const ClipGeometry& g, const ClipPointer& p)
     } else {
         pressEmpty(g, p);
     }
-    if (!m_gesture.active())
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
@@ -220,7 +204,6 @@ void ClipEditController::move(const ClipGeometry& g, const ClipPointer& p)
     const int32_t tick = tickAt(g, at.x());
     if (m_gesture.kind() == PointerGesture::Kind::Ruler) {
         m_gesture.dragRuler(tick);
-        repaintLinked();
     } else if (m_gesture.dragging()) {
         moveDrag(g, p);
     } else if (m_gesture.kind() == PointerGesture::Kind::Band) {
@@ -338,20 +321,8 @@ void ClipEditController::finishDrag()
             events.remove(uint32_t(source << 24 | item.index));
         events.insert(std::move(moved), placedOn(target));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Clips and Cues";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        std::sort(cues->removeKeys.begin(), cues->removeKeys.end());
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark && m_song.ApplyEdit(std::move(record)) == ApplyResult::Applied)
+    auto record = draggedItemsRecord("Drag Clips and Cues", events, std::move(cues));
+    if (record && m_song.ApplyEdit(std::move(record)) == ApplyResult::Applied)
         copies.keep();
 }
 
@@ -381,7 +352,7 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
         return true;
     if (!g.clock && p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
-            repaintLinked();
+            m_gesture.repaintLinked();
         return false;
     }
     if (!g.clock && p.at.y() < g.lanes.lanesTop())

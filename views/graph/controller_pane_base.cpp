@@ -152,15 +152,14 @@ void ControllerPaneBase::mousePressEvent(QMouseEvent* event)
     }
     if (!ruler && !mouseEdits())
         return;
-    const uint32_t kindBefore = doc->selectionKind;
-    m_gesture.emplace(*doc, rubberBand());
+    m_gesture.emplace(*doc, rubberBand(), [this, doc] { doc->context().host.updateSongViews(*doc, this, kHintRepaintOnly); });
     m_gesture->press(point);
     if (ruler)
         m_gesture->beginRuler(snappedTick(point.x()), event->modifiers());
     else
         pressOnGraph(point);
-    if (kindBefore != 0 && doc->selectionKind != kindBefore)
-        host.updateSongViews(*doc, this, kHintRepaintOnly);
+    if (!m_gesture->started())
+        return;
     beginDrag(point, false);
     moveTo(point, event->modifiers());
     QWidget::update();
@@ -215,10 +214,7 @@ void ControllerPaneBase::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
         break;
     case Kind::Tool: drawTo(point, modifiers); break;
     case Kind::Band: rubberBand().moveTo(point); break;
-    case Kind::Ruler:
-        m_gesture->dragRuler(snappedTick(point.x()));
-        song()->context().host.updateSongViews(*song(), this, kHintRepaintOnly);
-        break;
+    case Kind::Ruler: m_gesture->dragRuler(snappedTick(point.x())); break;
     }
     QWidget::update();
 }

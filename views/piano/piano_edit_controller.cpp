@@ -31,21 +31,8 @@ int32_t laterTime(const CCue& cue)
 } // namespace
 
 PianoEditController::PianoEditController(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_gesture(song, band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
-}
-
-uint32_t PianoEditController::mode() const
-{
-    using Kind = PointerGesture::Kind;
-    return m_mode | (m_gesture.kind() == Kind::Band ? kBand : 0) | (m_gesture.kind() == Kind::Ruler ? kRuler : 0)
-           | (m_gesture.held() ? kPressed : 0);
-}
-
-void PianoEditController::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 PianoEditController::~PianoEditController()
@@ -129,7 +116,6 @@ bool PianoEditController::press(const PianoGeometry& g, const PianoPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
     m_gesture.press(at);
     if (at.y() < g.rulerHeight) {
         if (at.x() < g.stripWidth) {
@@ -146,10 +132,8 @@ bool PianoEditController::press(const PianoGeometry& g, const PianoPointer& p)
         m_mode = kKeyboard;
         m_gesture.beginTool(false);
     }
-    if (!m_gesture.active())
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
@@ -269,37 +253,18 @@ void PianoEditController::collectSelection(const Hit& hit)
 
 void PianoEditController::rebuildSelectionFlags()
 {
-    uint32_t kind = 0;
-    int64_t from = INT64_MAX;
-    int64_t to = INT64_MIN;
-    for (int t : m_shown) {
-        for (const CMidiEvent& e : m_song.tracks[size_t(t)]->events) {
-            if (!e.isNote() || e.selectionStamp != m_song.selectionStamp)
-                continue;
-            kind |= kSelectEvents;
-            from = std::min<int64_t>(from, e.tick);
-            to = std::max<int64_t>(to, int64_t(e.tick) + e.value2);
-        }
-    }
-    for (const auto& cue : m_song.cues) {
-        if (cue->selectionStamp != m_song.selectionStamp)
-            continue;
-        kind |= kSelectCues;
-        from = std::min<int64_t>(from, earlierTime(*cue));
-        to = std::max<int64_t>(to, laterTime(*cue));
-    }
-    m_song.selectionKind = kind;
-    m_song.selectionFrom = kind ? int32_t(from) : -1;
-    m_song.selectionTo = kind ? shifted(int32_t(std::min<int64_t>(to, kLastEditTick)), 0) : -1;
+    SelectionSpan span = selectedNotes(m_song, m_shown);
+    for (const auto& cue : m_song.cues)
+        if (cue->selectionStamp == m_song.selectionStamp)
+            span.add(kSelectCues, earlierTime(*cue), laterTime(*cue));
+    m_song.selectionKind = span.kind;
+    m_song.selectionFrom = span.kind ? int32_t(span.from) : -1;
+    m_song.selectionTo = span.kind ? shifted(int32_t(std::min<int64_t>(span.to, kLastEditTick)), 0) : -1;
 }
 
 void PianoEditController::selectAll()
 {
-    ++m_song.selectionStamp;
-    for (int t : m_shown)
-        for (CMidiEvent& e : m_song.tracks[size_t(t)]->events)
-            if (e.isNote())
-                e.selectionStamp = m_song.selectionStamp;
+    selectShownNotes(m_song, m_shown);
     for (const auto& cue : m_song.cues)
         cue->selectionStamp = m_song.selectionStamp;
     rebuildSelectionFlags();
@@ -336,7 +301,6 @@ void PianoEditController::move(const PianoGeometry& g, const PianoPointer& p)
         return;
     } else if (m_gesture.kind() == Kind::Ruler) {
         m_gesture.dragRuler(tick);
-        repaintLinked();
     } else if (m_gesture.kind() == Kind::Band) {
         m_band.moveTo(at);
         markBand(g, p.modifiers & Qt::ControlModifier);
@@ -460,20 +424,7 @@ void PianoEditController::finishMove()
             events.remove(uint32_t(t << 24 | item.index));
         events.insert(std::move(moved), placedOn(t));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Notes and Cues";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        std::sort(cues->removeKeys.begin(), cues->removeKeys.end());
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark)
+    if (auto record = draggedItemsRecord("Drag Notes and Cues", events, std::move(cues)))
         applyRecord(std::move(record));
 }
 
@@ -501,19 +452,7 @@ void PianoEditController::finishResize()
         events.remove(uint32_t(t << 24 | item.index));
         events.insert(std::move(sized), placedOn(t));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Note Size";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark)
+    if (auto record = draggedItemsRecord("Drag Note Size", events, std::move(cues)))
         applyRecord(std::move(record));
 }
 
@@ -574,7 +513,7 @@ bool PianoEditController::doubleClick(const PianoGeometry& g, const PianoPointer
     cancel();
     if (p.at.y() < g.rulerHeight && p.at.x() >= g.stripWidth) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
-            repaintLinked();
+            m_gesture.repaintLinked();
         return false;
     }
     if (p.at.y() < g.rows.noteTop)

@@ -34,12 +34,7 @@ struct PianoGeometry {
     std::vector<QRect> cueRects;
 };
 
-// One mouse event as the editing sees it.
-struct PianoPointer {
-    QPoint at;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    bool rightHeld = false;
-};
+using PianoPointer = LanePointer;
 
 // The mouse editing of the piano roll: selecting, moving, copying and
 // resizing notes and cues, drawing notes on the thru tracks, inserting
@@ -52,11 +47,11 @@ public:
     // Mode bits; painting reads them. Band, ruler and a press still under
     // the threshold come from the gesture.
     static constexpr uint32_t kDrawOrMove = 0x1;
-    static constexpr uint32_t kBand = 0x2;
-    static constexpr uint32_t kRuler = 0x4;
+    static constexpr uint32_t kBand = PointerGesture::kBandBit;
+    static constexpr uint32_t kRuler = PointerGesture::kRulerBit;
     static constexpr uint32_t kOutline = 0x8;
     static constexpr uint32_t kCopy = 0x10;
-    static constexpr uint32_t kPressed = 0x20;
+    static constexpr uint32_t kPressed = PointerGesture::kHeldBit;
     static constexpr uint32_t kKeyboard = 0x80;
     static constexpr uint32_t kResize = 0x100;
     static constexpr uint32_t kWholeSong = 0x200;
@@ -116,7 +111,7 @@ public:
     // selected and Edit > Properties should run.
     bool rightPress(const PianoGeometry& g, const PianoPointer& p);
 
-    uint32_t mode() const;
+    uint32_t mode() const { return m_mode | m_gesture.modeBits(); }
     bool active() const { return m_gesture.active(); }
     // Whether autoscroll may move the rows: notes moved or drawn, or a band.
     bool rowsMayScroll() const { return m_gesture.rowsMayScroll() && !(m_mode & kResize); }
@@ -153,14 +148,12 @@ private:
     void finishResize();
     void finishDraw();
     void applyRecord(std::unique_ptr<CUndoRecord> record);
-    void repaintLinked();
     void reset();
     int shownKeyOf(int shown, size_t index) const;
 
     CSongDoc& m_song;
     RubberBand& m_band;
     PointerGesture m_gesture;
-    std::function<void()> m_repaintLinked;
     std::vector<int> m_shown;
     uint32_t m_mode = 0;
     int m_previewKey = -1;

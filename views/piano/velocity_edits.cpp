@@ -8,6 +8,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "views/edit_view_base.h"
+#include "views/lane_edit_steps.h"
 #include "views/mouse_edit_rules.h"
 #include "views/rubber_band.h"
 
@@ -36,21 +37,8 @@ void eachBetween(Events& events, int64_t from, int64_t to, Visit visit)
 } // namespace
 
 VelocityEdits::VelocityEdits(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_gesture(song, band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
-}
-
-uint32_t VelocityEdits::mode() const
-{
-    using Kind = PointerGesture::Kind;
-    return m_mode | (m_gesture.kind() == Kind::Band ? kBand : 0) | (m_gesture.kind() == Kind::Ruler ? kRuler : 0)
-           | (m_gesture.held() ? kPressed : 0) | (m_gesture.dragging() ? kDrag : 0);
-}
-
-void VelocityEdits::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 VelocityPoint VelocityEdits::pointToTickValue(const VelocityGeometry& g, QPoint at) const
@@ -120,7 +108,6 @@ bool VelocityEdits::press(const VelocityGeometry& g, const VelocityPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
     m_gesture.press(at);
     m_pressY = m_lastY = contentY(g, at.y());
     m_keyHeight = std::max(g.layout.keyHeight(), 1);
@@ -135,10 +122,8 @@ bool VelocityEdits::press(const VelocityGeometry& g, const VelocityPointer& p)
     } else {
         pressElsewhere(g, p);
     }
-    if (!m_gesture.active())
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
@@ -172,30 +157,15 @@ void VelocityEdits::pressElsewhere(const VelocityGeometry& g, const VelocityPoin
 
 void VelocityEdits::rebuildSelection()
 {
-    uint32_t kind = 0;
-    int64_t from = INT64_MAX;
-    int64_t to = INT64_MIN;
-    for (int t : m_shown) {
-        for (const CMidiEvent& e : m_song.tracks[size_t(t)]->events) {
-            if (!e.isNote() || e.selectionStamp != m_song.selectionStamp)
-                continue;
-            kind |= kSelectEvents;
-            from = std::min<int64_t>(from, e.tick);
-            to = std::max<int64_t>(to, int64_t(e.tick) + e.value2);
-        }
-    }
-    m_song.selectionKind = kind;
-    m_song.selectionFrom = kind ? int32_t(from) : -1;
-    m_song.selectionTo = kind ? int32_t(std::min<int64_t>(to, INT32_MAX)) : -1;
+    const SelectionSpan span = selectedNotes(m_song, m_shown);
+    m_song.selectionKind = span.kind;
+    m_song.selectionFrom = span.kind ? int32_t(span.from) : -1;
+    m_song.selectionTo = span.kind ? int32_t(std::min<int64_t>(span.to, INT32_MAX)) : -1;
 }
 
 void VelocityEdits::selectAllNotes()
 {
-    ++m_song.selectionStamp;
-    for (int t : m_shown)
-        for (CMidiEvent& e : m_song.tracks[size_t(t)]->events)
-            if (e.isNote())
-                e.selectionStamp = m_song.selectionStamp;
+    selectShownNotes(m_song, m_shown);
     rebuildSelection();
 }
 
@@ -210,7 +180,6 @@ void VelocityEdits::move(const VelocityGeometry& g, const VelocityPointer& p)
     m_lastY = contentY(g, at.y());
     if (m_gesture.kind() == PointerGesture::Kind::Ruler) {
         m_gesture.dragRuler(point.tick);
-        repaintLinked();
     }
     if (m_gesture.follow(at, DragThreshold{g.dragDistance, DragThreshold::Measure::Square})
         == PointerGesture::Step::Held)
@@ -410,7 +379,7 @@ void VelocityEdits::doubleClick(const VelocityGeometry& g, const VelocityPointer
     m_song.selectionKind = kSelectTimeRange;
     m_song.selectionFrom = from;
     m_song.selectionTo = to;
-    repaintLinked();
+    m_gesture.repaintLinked();
 }
 
 bool VelocityEdits::rightPress(const VelocityGeometry& g, const VelocityPointer& p)

@@ -34,12 +34,7 @@ struct VelocityGeometry {
     int dragDistance = 4; // pixels a press on a head must move before it drags
 };
 
-// One mouse event as the editing sees it.
-struct VelocityPointer {
-    QPoint at;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    bool rightHeld = false;
-};
+using VelocityPointer = LanePointer;
 
 // A point of a drawn line.
 struct VelocityPoint {
@@ -58,10 +53,10 @@ class VelocityEdits {
 public:
     // Mode bits; painting reads them. All but the line come from the gesture.
     static constexpr uint32_t kLine = 0x1;
-    static constexpr uint32_t kBand = 0x2;
-    static constexpr uint32_t kRuler = 0x4;
-    static constexpr uint32_t kDrag = 0x8;
-    static constexpr uint32_t kPressed = 0x20;
+    static constexpr uint32_t kBand = PointerGesture::kBandBit;
+    static constexpr uint32_t kRuler = PointerGesture::kRulerBit;
+    static constexpr uint32_t kDrag = PointerGesture::kDragBit;
+    static constexpr uint32_t kPressed = PointerGesture::kHeldBit;
     static constexpr int kHeadRadius = 3;
 
     struct Hit {
@@ -99,7 +94,7 @@ public:
     // and Edit > Properties should run.
     bool rightPress(const VelocityGeometry& g, const VelocityPointer& p);
 
-    uint32_t mode() const;
+    uint32_t mode() const { return m_mode | m_gesture.modeBits(); }
     bool active() const { return m_gesture.active(); }
     const std::vector<VelocityPoint>& linePoints() const { return m_points; }
     // The velocity a selected note shows while a drag runs.
@@ -126,14 +121,12 @@ private:
     void drawVelocity(int32_t gridTicks);
     void dragVelocity();
     void applyEvents(EventListBuilder& events, const char* label);
-    void repaintLinked();
     void reset();
     int contentY(const VelocityGeometry& g, int y) const;
 
     CSongDoc& m_song;
     RubberBand& m_band;
     PointerGesture m_gesture;
-    std::function<void()> m_repaintLinked;
     std::vector<int> m_shown;
     uint32_t m_mode = 0;
     int m_pressY = 0; // content pixels
