@@ -156,23 +156,8 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
         const CControlPoint& p = points[i];
         if (p.gap())
             continue;
-        const QPoint at = s.pointOf(p.tick, p.value);
-        const QRect box(at.x() - kControlMarker / 2, at.y() - kControlMarker / 2, kControlMarker, kControlMarker);
-        if (!box.intersects(dirty))
-            continue;
-        if (selection && p.stamp == doc.selectionStamp) {
-            painter.fillRect(box, Qt::white);
-            painter.setPen(Qt::black);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-            continue;
-        }
-        painter.fillRect(box, fromColorRef(view_colors::kCurve));
-        painter.setPen(Qt::white);
-        painter.drawLine(box.topLeft(), box.topRight());
-        painter.drawLine(box.topLeft(), box.bottomLeft());
-        painter.setPen(Qt::black);
-        painter.drawLine(box.bottomLeft(), box.bottomRight());
-        painter.drawLine(box.topRight(), box.bottomRight());
+        paintPointMarker(painter, s.pointOf(p.tick, p.value), kControlMarker, selection && p.stamp == doc.selectionStamp,
+                         dirty);
     }
 }
 

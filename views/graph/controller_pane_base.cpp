@@ -4,12 +4,15 @@
 #include "core/song_host.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "ui/color_ref.h"
 #include "ui/resource_cursors.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/mouse_edit_rules.h"
+#include "views/view_colors.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -274,6 +277,26 @@ Qt::CursorShape ControllerPaneBase::cursorAt(QPoint point)
         return resourceCursor(kCursorDrawLine);
     }
     return Qt::ArrowCursor;
+}
+
+void ControllerPaneBase::paintPointMarker(QPainter& painter, QPoint at, int size, bool selected, const QRect& dirty)
+{
+    const QRect box(at.x() - size / 2, at.y() - size / 2, size, size);
+    if (!box.intersects(dirty))
+        return;
+    if (selected) {
+        painter.fillRect(box, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        return;
+    }
+    painter.fillRect(box, fromColorRef(view_colors::kCurve));
+    painter.setPen(Qt::white);
+    painter.drawLine(box.topLeft(), box.topRight());
+    painter.drawLine(box.topLeft(), box.bottomLeft());
+    painter.setPen(Qt::black);
+    painter.drawLine(box.bottomLeft(), box.bottomRight());
+    painter.drawLine(box.topRight(), box.bottomRight());
 }
 
 } // namespace rz

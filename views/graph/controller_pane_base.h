@@ -86,6 +86,11 @@ protected:
     // After a gesture ended and before the views update.
     virtual void gestureEnded() {}
 
+    // A point's square marker `size` pixels wide centred on `at`: white
+    // with a black edge when selected, else in the curve's colour with a lit
+    // top-left and a dark bottom-right edge; nothing outside `dirty`.
+    static void paintPointMarker(QPainter& painter, QPoint at, int size, bool selected, const QRect& dirty);
+
     // The stamp of the selection this view made last.
     uint32_t ownStamp() const { return m_ownStamp; }
     void takeStamp(uint32_t stamp) { m_ownStamp = stamp; }
