@@ -23,6 +23,7 @@ namespace rz {
 namespace {
 
 static_assert(settings::kControlViewZoom.defaultValue == ControlScale::kFitToWindow);
+static_assert(ControlScale::kFitToWindow == ControllerPaneBase::kFitHeight);
 
 constexpr CommandRow<ControlView> kControlCommands[] = {
     {kIdMoveEvents, kIdMoveEvents, &ControlView::onMove, &ControlView::onUpdateMove},
@@ -198,39 +199,16 @@ bool ControlView::onProperties(CommandId)
     return false;
 }
 
-bool ControlView::onZoom(CommandId id)
-{
-    return zoomScale(id == kIdZoomInControllerScale);
-}
-
-void ControlView::onUpdateZoom(CommandId id, CmdUi& ui)
-{
-    ui.enabled = id == kIdZoomInControllerScale ? m_zoom < ControlScale::kFullZoom
-                                                 : m_zoom > ControlScale::kFitToWindow;
-}
-
-bool ControlView::zoomScale(bool in)
+ControllerPaneBase::ZoomStep ControlView::zoomStep(bool in, int plotHeight) const
 {
     const ControlScale::Zoom from{m_zoom, yOffset()};
-    const int height = std::max(plotRect().height(), 1);
-    const ControlScale::Zoom to = in ? ControlScale::zoomIn(from, height) : ControlScale::zoomOut(from, height);
-    m_zoom = to.zoom;
-    setYOffset(to.yOffset);
-    if (CSongDoc* doc = song()) {
-        ISongHost& host = doc->context().host;
-        host.SetStatusText(ControlScale::zoomText(m_zoom));
-        doc->UpdateViews();
-        host.UpdateAllViews();
-    }
-    updateScrollBars();
-    QWidget::update();
-    return true;
+    const ControlScale::Zoom to = in ? ControlScale::zoomIn(from, plotHeight) : ControlScale::zoomOut(from, plotHeight);
+    return {to.zoom, to.yOffset};
 }
 
-void ControlView::updateVerticalBar()
+std::string ControlView::zoomText(bool) const
 {
-    ControllerPaneBase::updateVerticalBar();
-    verticalBar()->enableZoom(song() && m_zoom < ControlScale::kFullZoom, song() && m_zoom > ControlScale::kFitToWindow);
+    return ControlScale::zoomText(m_zoom);
 }
 
 void ControlView::keyPressEvent(QKeyEvent* event)

@@ -58,16 +58,16 @@ public:
     // The rows of the command table.
     bool onMove(CommandId id);
     bool onProperties(CommandId id);
-    bool onZoom(CommandId id);
     void onUpdateMove(CommandId id, CmdUi& ui);
-    void onUpdateZoom(CommandId id, CmdUi& ui);
 
 protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override { return m_zoom; }
-    bool zoomScale(bool in) override;
-    void updateVerticalBar() override;
+    int fullZoom() const override { return ControlScale::kFullZoom; }
+    ZoomStep zoomStep(bool in, int plotHeight) const override;
+    void setGraphPixels(int pixels) override { m_zoom = pixels; }
+    std::string zoomText(bool in) const override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
 

@@ -2,6 +2,7 @@
 
 #include "core/engine_link.h"
 #include "core/song_host.h"
+#include "res/command_ids.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/color_ref.h"
@@ -85,6 +86,32 @@ void ControllerPaneBase::verticalScrolled(int code)
     SetScrollY(next);
 }
 
+bool ControllerPaneBase::onZoom(CommandId id)
+{
+    return zoomScale(id == kIdZoomInControllerScale);
+}
+
+void ControllerPaneBase::onUpdateZoom(CommandId id, CmdUi& ui)
+{
+    ui.enabled = id == kIdZoomInControllerScale ? graphPixels() < fullZoom() : graphPixels() > kFitHeight;
+}
+
+bool ControllerPaneBase::zoomScale(bool in)
+{
+    const ZoomStep to = zoomStep(in, std::max(plotRect().height(), 1));
+    setGraphPixels(to.graphPixels);
+    setYOffset(to.yOffset);
+    if (CSongDoc* doc = song()) {
+        ISongHost& host = doc->context().host;
+        host.SetStatusText(zoomText(in));
+        doc->UpdateViews();
+        host.UpdateAllViews();
+    }
+    updateScrollBars();
+    QWidget::update();
+    return true;
+}
+
 void ControllerPaneBase::updateVerticalBar()
 {
     m_yOffset = std::clamp(m_yOffset, 0, maxYOffset());
@@ -93,6 +120,7 @@ void ControllerPaneBase::updateVerticalBar()
                         .pos = m_yOffset},
                        ZoomScrollBar::kRange | ZoomScrollBar::kPage | ZoomScrollBar::kPos);
     bar->enableScrollBar(maxYOffset() > 0 ? 0 : 3);
+    bar->enableZoom(song() && graphPixels() < fullZoom(), song() && graphPixels() > kFitHeight);
 }
 
 bool ControllerPaneBase::autoscrollVertical(QPoint mouse)

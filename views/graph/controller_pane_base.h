@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/command_target.h"
 #include "views/edit_view_base.h"
 #include "views/pointer_gesture.h"
 
@@ -36,14 +37,29 @@ public:
     // The rubber band in window pixels, normalised, at least 1 x 1.
     QRect GetBandRect();
     bool ownsRuler() const { return m_ownRuler; }
+    // The Zoom In / Zoom Out controller scale rows: the graph's height one
+    // step up or down, between fitting the plot and the scale's full height.
+    bool onZoom(CommandId id);
+    void onUpdateZoom(CommandId id, CmdUi& ui);
     // The cursor the pointer takes at a point (client pixels).
     Qt::CursorShape cursorAt(QPoint point);
     // A gesture in progress belongs to the song it began on.
     void detach() override;
 
 protected:
-    // The height in pixels of the whole graph.
+    // The height in pixels of the whole graph, its zoom.
     virtual int graphPixels() const = 0;
+    // The zoom's steps, of the graph's scale: the largest height, the next
+    // height and offset a step in or out goes to, its status text.
+    struct ZoomStep {
+        int graphPixels = kFitHeight;
+        int yOffset = 0;
+    };
+    virtual int fullZoom() const = 0;
+    virtual ZoomStep zoomStep(bool in, int plotHeight) const = 0;
+    virtual void setGraphPixels(int pixels) = 0;
+    virtual std::string zoomText(bool in) const = 0;
+    bool zoomScale(bool in) override;
     // Sets the ruler and the margin from the views open beside this one.
     void applyOwnership();
     // Sets the offset without repainting (a zoom recentres it).

@@ -24,6 +24,7 @@ namespace rz {
 namespace {
 
 static_assert(settings::kTempoViewZoom.defaultValue == TempoScale::kFitToWindow);
+static_assert(TempoScale::kFitToWindow == ControllerPaneBase::kFitHeight);
 
 constexpr CommandRow<TempoView> kTempoCommands[] = {
     {kIdEditCopy, kIdEditCopy, &TempoView::onEditCopy, &TempoView::onUpdateEdit},
@@ -228,40 +229,16 @@ bool TempoView::onMove(CommandId)
     return song() && moveTempos(*song(), m_graph);
 }
 
-bool TempoView::onZoom(CommandId id)
-{
-    return zoomScale(id == kIdZoomInControllerScale);
-}
-
-void TempoView::onUpdateZoom(CommandId id, CmdUi& ui)
-{
-    ui.enabled = id == kIdZoomInControllerScale ? m_graphHeight < TempoScale::kFullScale
-                                                 : m_graphHeight > TempoScale::kFitToWindow;
-}
-
-bool TempoView::zoomScale(bool in)
+ControllerPaneBase::ZoomStep TempoView::zoomStep(bool in, int plotHeight) const
 {
     const TempoScale::Zoom from{m_graphHeight, yOffset()};
-    const int height = std::max(plotRect().height(), 1);
-    const TempoScale::Zoom to = in ? TempoScale::zoomIn(from, height) : TempoScale::zoomOut(from, height);
-    m_graphHeight = to.graphHeight;
-    setYOffset(to.yOffset);
-    if (CSongDoc* doc = song()) {
-        ISongHost& host = doc->context().host;
-        host.SetStatusText(TempoScale::zoomText(m_graphHeight, !in));
-        doc->UpdateViews();
-        host.UpdateAllViews();
-    }
-    updateScrollBars();
-    QWidget::update();
-    return true;
+    const TempoScale::Zoom to = in ? TempoScale::zoomIn(from, plotHeight) : TempoScale::zoomOut(from, plotHeight);
+    return {to.graphHeight, to.yOffset};
 }
 
-void TempoView::updateVerticalBar()
+std::string TempoView::zoomText(bool in) const
 {
-    ControllerPaneBase::updateVerticalBar();
-    verticalBar()->enableZoom(song() && m_graphHeight < TempoScale::kFullScale,
-                              song() && m_graphHeight > TempoScale::kFitToWindow);
+    return TempoScale::zoomText(m_graphHeight, !in);
 }
 
 QMenu* TempoView::contextMenuAt(QPoint)

@@ -53,17 +53,17 @@ public:
     bool onEditDelete(CommandId id);
     bool onProperties(CommandId id);
     bool onMove(CommandId id);
-    bool onZoom(CommandId id);
     void onUpdateEdit(CommandId id, CmdUi& ui);
     void onUpdateProperties(CommandId id, CmdUi& ui);
-    void onUpdateZoom(CommandId id, CmdUi& ui);
 
 protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override;
-    bool zoomScale(bool in) override;
-    void updateVerticalBar() override;
+    int fullZoom() const override { return TempoScale::kFullScale; }
+    ZoomStep zoomStep(bool in, int plotHeight) const override;
+    void setGraphPixels(int pixels) override { m_graphHeight = pixels; }
+    std::string zoomText(bool in) const override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
 
