@@ -39,7 +39,8 @@ bool knownKind(int status)
 } // namespace
 
 ControlView::ControlView(QWidget* parent, CommandSink sink)
-    : ControllerPaneBase(LinkRole::Control, parent), m_sink(std::move(sink))
+    : ControllerPaneBase(LinkRole::Control, settings::kControlViewZoom, settings::kControlViewYOffset, parent),
+      m_sink(std::move(sink))
 {
     setLeftMargin(kScaleWidth);
 }
@@ -47,10 +48,7 @@ ControlView::ControlView(QWidget* parent, CommandSink sink)
 // The value zoom outlives the view in the profile.
 ControlView::~ControlView()
 {
-    if (m_profile) {
-        writeSetting(*m_profile, settings::kControlViewZoom, m_zoom);
-        writeSetting(*m_profile, settings::kControlViewYOffset, yOffset());
-    }
+    saveSettings();
 }
 
 std::span<const CommandRow<ControlView>> ControlView::commandTable()
@@ -63,19 +61,6 @@ bool ControlView::update(CommandId id, CmdUi& ui)
     if (id == kIdProperties || (id == kIdMoveEvents && timeSelected()))
         return false;
     return CommandTable<ControlView>::update(id, ui);
-}
-
-// The settings are read once, from the first song's profile; a zoom off the
-// table reads as fit.
-void ControlView::attach(CSongDoc& song)
-{
-    ControllerPaneBase::attach(song);
-    if (m_settingsRead)
-        return;
-    m_settingsRead = true;
-    m_profile = &song.context().profile;
-    m_zoom = ControlScale::storedZoom(readSetting(*m_profile, settings::kControlViewZoom));
-    setYOffset(readSetting(*m_profile, settings::kControlViewYOffset));
 }
 
 void ControlView::setControllerChoice(int kind, int number)
@@ -92,30 +77,10 @@ void ControlView::setLayoutValues(const std::array<int32_t, 2>& values)
     setControllerChoice(values[0], values[1]);
 }
 
-// The editor view's origin when one is open; else the play position.
-void ControlView::initialUpdate()
-{
-    applyPaneOwnership();
-    ControllerPaneBase::initialUpdate();
-    if (!song())
-        return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
-        setScrollOrigin(*origin, false);
-        return;
-    }
-    follow();
-}
-
-void ControlView::songUpdate(uint32_t hint)
-{
-    applyPaneOwnership();
-    ControllerPaneBase::songUpdate(hint);
-}
-
 // The value scale fills the margin, which only the clip view takes away.
-void ControlView::applyPaneOwnership()
+void ControlView::applyOwnership()
 {
-    applyOwnership();
+    ControllerPaneBase::applyOwnership();
     if (linkMargin() != 0)
         setLeftMargin(kScaleWidth);
 }

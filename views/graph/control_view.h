@@ -17,7 +17,6 @@ class QMenu;
 
 namespace rz {
 
-class IProfile;
 class ViewFactory;
 
 // One kind of continuous data (a controller, channel pressure or pitch
@@ -40,9 +39,6 @@ public:
     // Properties, and Move over a time selection, go on to the song.
     bool update(CommandId id, CmdUi& ui) override;
 
-    void attach(CSongDoc& song) override;
-    void initialUpdate() override;
-    void songUpdate(uint32_t hint) override;
     void setControllerChoice(int kind, int number) override;
     std::array<int32_t, 2> layoutValues() const override { return {m_kind.status, m_kind.number}; }
     void setLayoutValues(const std::array<int32_t, 2>& values) override;
@@ -64,6 +60,8 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override { return m_zoom; }
+    void applyOwnership() override;
+    int storedZoom(int zoom) const override { return ControlScale::storedZoom(zoom); }
     int fullZoom() const override { return ControlScale::kFullZoom; }
     ZoomStep zoomStep(bool in, int plotHeight) const override;
     void setGraphPixels(int pixels) override { m_zoom = pixels; }
@@ -87,7 +85,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void applyPaneOwnership();
     bool editable() const;
     bool timeSelected() const;
     std::vector<int> findLaneTracks() const;
@@ -111,8 +108,6 @@ private:
     ControlDrag m_drag;
     int32_t m_pathLastTick = 0;
     int m_zoom = ControlScale::kFitToWindow;
-    bool m_settingsRead = false;
-    IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;
 };
 

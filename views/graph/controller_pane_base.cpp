@@ -1,6 +1,8 @@
 #include "views/graph/controller_pane_base.h"
 
 #include "core/engine_link.h"
+#include "core/profile.h"
+#include "core/settings.h"
 #include "core/song_host.h"
 #include "res/command_ids.h"
 #include "song/selection.h"
@@ -19,7 +21,50 @@
 
 namespace rz {
 
-ControllerPaneBase::ControllerPaneBase(LinkRole role, QWidget* parent) : EditViewBase(role, parent) {}
+ControllerPaneBase::ControllerPaneBase(LinkRole role, const Setting& zoomSetting, const Setting& offsetSetting,
+                                       QWidget* parent)
+    : EditViewBase(role, parent), m_zoomSetting(zoomSetting), m_offsetSetting(offsetSetting)
+{
+}
+
+void ControllerPaneBase::attach(CSongDoc& song)
+{
+    EditViewBase::attach(song);
+    if (m_settingsRead)
+        return;
+    m_settingsRead = true;
+    m_profile = &song.context().profile;
+    setGraphPixels(storedZoom(readSetting(*m_profile, m_zoomSetting)));
+    setYOffset(readSetting(*m_profile, m_offsetSetting));
+}
+
+void ControllerPaneBase::saveSettings()
+{
+    if (!m_profile)
+        return;
+    writeSetting(*m_profile, m_zoomSetting, graphPixels());
+    writeSetting(*m_profile, m_offsetSetting, yOffset());
+}
+
+void ControllerPaneBase::initialUpdate()
+{
+    applyOwnership();
+    EditViewBase::initialUpdate();
+    if (!song())
+        return;
+    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
+        setScrollOrigin(*origin, false);
+        return;
+    }
+    follow();
+    openedAtPlayPosition();
+}
+
+void ControllerPaneBase::songUpdate(uint32_t hint)
+{
+    applyOwnership();
+    EditViewBase::songUpdate(hint);
+}
 
 int ControllerPaneBase::maxYOffset() const
 {

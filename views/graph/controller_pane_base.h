@@ -12,6 +12,9 @@
 
 namespace rz {
 
+class IProfile;
+struct Setting;
+
 // What the views of the controller pane (tempo, controller lanes) share on
 // top of the lane-view frame: a graph taller than the plot scrolled by the
 // vertical bar in pixels, the plot's top at the ruler bands only while no
@@ -26,7 +29,15 @@ public:
     // Graphs up to this height fit the plot and never scroll.
     static constexpr int kFitHeight = 50;
 
-    explicit ControllerPaneBase(LinkRole role, QWidget* parent = nullptr);
+    // The graph's zoom and offset are kept in the profile under the two
+    // settings, read from the first song's profile.
+    ControllerPaneBase(LinkRole role, const Setting& zoomSetting, const Setting& offsetSetting,
+                       QWidget* parent = nullptr);
+
+    void attach(CSongDoc& song) override;
+    // The editor view's origin when one is open; else the play position.
+    void initialUpdate() override;
+    void songUpdate(uint32_t hint) override;
 
     // Moves the horizontal origin in step with another view (never below 0).
     void SetScrollX(int32_t x) { setLinkedOrigin(std::max<int32_t>(x, 0)); }
@@ -61,7 +72,13 @@ protected:
     virtual std::string zoomText(bool in) const = 0;
     bool zoomScale(bool in) override;
     // Sets the ruler and the margin from the views open beside this one.
-    void applyOwnership();
+    virtual void applyOwnership();
+    // A stored zoom, or fit when it is none of the scale's steps.
+    virtual int storedZoom(int zoom) const = 0;
+    // The view opened at the play position rather than an editor's origin.
+    virtual void openedAtPlayPosition() {}
+    // Writes the zoom and offset back; the views' destructors call it.
+    void saveSettings();
     // Sets the offset without repainting (a zoom recentres it).
     void setYOffset(int y);
     // The tick under x, not below 0, snapped to the frame's grid while its
@@ -134,6 +151,10 @@ private:
 
     int m_yOffset = 0;
     bool m_ownRuler = true;
+    const Setting& m_zoomSetting;
+    const Setting& m_offsetSetting;
+    IProfile* m_profile = nullptr;
+    bool m_settingsRead = false;
     std::optional<PointerGesture> m_gesture; // made on the song of the press
     uint32_t m_ownStamp = 0;
     int m_drawShape = -1;

@@ -42,7 +42,9 @@ bool isTempoEdit(CommandId id)
 
 } // namespace
 
-TempoView::TempoView(QWidget* parent, CommandSink sink) : ControllerPaneBase(LinkRole::Tempo, parent), m_sink(std::move(sink))
+TempoView::TempoView(QWidget* parent, CommandSink sink)
+    : ControllerPaneBase(LinkRole::Tempo, settings::kTempoViewZoom, settings::kTempoViewYOffset, parent),
+      m_sink(std::move(sink))
 {
     setLeftMargin(PaneOwnership{}.tempoLeftMargin);
 }
@@ -50,10 +52,7 @@ TempoView::TempoView(QWidget* parent, CommandSink sink) : ControllerPaneBase(Lin
 // The vertical zoom outlives the view in the profile.
 TempoView::~TempoView()
 {
-    if (m_profile) {
-        writeSetting(*m_profile, settings::kTempoViewZoom, m_graphHeight);
-        writeSetting(*m_profile, settings::kTempoViewYOffset, yOffset());
-    }
+    saveSettings();
 }
 
 std::span<const CommandRow<TempoView>> TempoView::commandTable()
@@ -68,18 +67,6 @@ bool TempoView::update(CommandId id, CmdUi& ui)
     return CommandTable<TempoView>::update(id, ui);
 }
 
-// The settings are read once, from the first song's profile.
-void TempoView::attach(CSongDoc& song)
-{
-    ControllerPaneBase::attach(song);
-    if (m_settingsRead)
-        return;
-    m_settingsRead = true;
-    m_profile = &song.context().profile;
-    m_graphHeight = TempoScale::storedZoom(readSetting(*m_profile, settings::kTempoViewZoom));
-    setYOffset(readSetting(*m_profile, settings::kTempoViewYOffset));
-}
-
 void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
 {
     m_graphHeight = TempoScale::storedZoom(values[0]);
@@ -88,29 +75,9 @@ void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
     QWidget::update();
 }
 
-// The editor view's origin when one is open; else the play position, with
-// the tempo in force centred on a graph taller than the plot.
-void TempoView::initialUpdate()
-{
-    applyOwnership();
-    ControllerPaneBase::initialUpdate();
-    if (!song())
-        return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
-        setScrollOrigin(*origin, false);
-        return;
-    }
-    follow();
-    centreCurrentTempo();
-}
-
-void TempoView::songUpdate(uint32_t hint)
-{
-    applyOwnership();
-    ControllerPaneBase::songUpdate(hint);
-}
-
-void TempoView::centreCurrentTempo()
+// At the play position the tempo in force is centred on a graph taller than
+// the plot.
+void TempoView::openedAtPlayPosition()
 {
     const TempoScale s = scale();
     if (s.graphFits() || song()->tempoMap.empty())

@@ -16,7 +16,6 @@ class QMenu;
 
 namespace rz {
 
-class IProfile;
 class ViewFactory;
 
 // The tempo map as a graph in the controller pane: tempo upward against the
@@ -36,9 +35,6 @@ public:
     // Without a tempo selection the Edit commands go on to the song.
     bool update(CommandId id, CmdUi& ui) override;
 
-    void attach(CSongDoc& song) override;
-    void initialUpdate() override;
-    void songUpdate(uint32_t hint) override;
     std::array<int32_t, 2> layoutValues() const override { return {m_graphHeight, yOffset()}; }
     void setLayoutValues(const std::array<int32_t, 2>& values) override;
 
@@ -60,6 +56,8 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override;
+    void openedAtPlayPosition() override;
+    int storedZoom(int zoom) const override { return TempoScale::storedZoom(zoom); }
     int fullZoom() const override { return TempoScale::kFullScale; }
     ZoomStep zoomStep(bool in, int plotHeight) const override;
     void setGraphPixels(int pixels) override { m_graphHeight = pixels; }
@@ -84,7 +82,6 @@ private:
     void copySelection();
     void deleteSelection();
     void applyRecord(std::unique_ptr<CUndoRecord> record);
-    void centreCurrentTempo();
 
     void paintRuler(QPainter& painter, const QRect& dirty);
     void paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s);
@@ -95,8 +92,6 @@ private:
     DrawGesture m_draw;
     TempoDrag m_drag;
     int m_graphHeight = TempoScale::kFitToWindow;
-    bool m_settingsRead = false;
-    IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;
 };
 
