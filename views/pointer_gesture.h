@@ -66,6 +66,9 @@ public:
     // that changed the kind of selection repaints the linked views.
     bool started();
     QPoint pressPoint() const { return m_press; }
+    // The contents scrolled by `delta` pixels under the pointer: the press
+    // point moves with them.
+    void contentsMoved(QPoint delta) { m_press += delta; }
     Kind kind() const { return m_kind; }
     bool active() const { return m_kind != Kind::None; }
     // An item press that has not yet passed the threshold.
