@@ -5,10 +5,19 @@
 #include "song/song_doc.h"
 #include "views/rubber_band.h"
 
+#include <QMouseEvent>
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace rz {
+
+LanePointer lanePointerOf(const QMouseEvent& event)
+{
+    return LanePointer{.at = event.position().toPoint(),
+                       .modifiers = event.modifiers(),
+                       .rightHeld = (event.buttons() & Qt::RightButton) != 0};
+}
 
 bool DragThreshold::passedBy(QPoint moved) const
 {

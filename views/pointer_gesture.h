@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+class QMouseEvent;
+
 namespace rz {
 
 class CSongDoc;
@@ -17,6 +19,7 @@ struct LanePointer {
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     bool rightHeld = false; // the right button drives the gesture
 };
+LanePointer lanePointerOf(const QMouseEvent& event);
 
 // How far a press on an item must travel before it drags; a move of up to
 // `pixels` stays a click.
