@@ -217,11 +217,11 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
     }
     cancel();
     const uint32_t kindBefore = doc->selectionKind;
-    m_pressClient = m_lastClient = client;
+    m_gesture.emplace(*doc, m_band, [this] { m_view.QWidget::update(); });
+    m_gesture->press(client);
+    m_lastClient = client;
     m_lastModifiers = modifiers;
     m_state = kNone;
-    m_lastLocate = -1;
-    const bool shift = modifiers & Qt::ShiftModifier;
     const QPoint clamped(std::max(client.x(), area.left()), client.y());
     m_pressPoint = m_view.pointToTime(clamped);
     if (inRuler) {
@@ -230,7 +230,7 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
             refreshViews();
             return;
         }
-        pressRuler(client, shift);
+        pressRuler(client, modifiers);
     } else {
         const QPoint at = toDocument(client);
         const int hit = HitTest(m_view.m_model, at.x(), at.y());
@@ -239,7 +239,9 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
         else
             pressItem(hit, modifiers);
     }
-    if (m_state == kNone && !m_drawing)
+    if (m_drawing)
+        m_gesture->beginTool(false);
+    if (!m_gesture->active())
         return;
     m_active = true;
     if (kindBefore != doc->selectionKind)
@@ -248,18 +250,9 @@ void StaffMouse::press(QPoint client, Qt::KeyboardModifiers modifiers, bool righ
     move(client, modifiers, true, rightHeld);
 }
 
-void StaffMouse::pressRuler(QPoint client, bool shift)
+void StaffMouse::pressRuler(QPoint client, Qt::KeyboardModifiers modifiers)
 {
-    CSongDoc& doc = *song();
-    const int32_t tick = m_view.pointToTime(client).tick;
-    if (shift && (doc.selectionKind & kSelectTimeRange) && doc.selectionFrom >= 0)
-        m_anchor = tick <= doc.selectionFrom ? doc.selectionTo : doc.selectionFrom;
-    else
-        m_anchor = tick;
-    doc.selectionKind = kSelectTimeRange;
-    ++doc.selectionStamp;
-    doc.selectionFrom = std::min(m_anchor, tick);
-    doc.selectionTo = std::max(m_anchor, tick);
+    m_gesture->beginRuler(m_view.pointToTime(client).tick, modifiers);
     m_state = kRange;
     m_view.QWidget::update();
 }
@@ -268,14 +261,9 @@ void StaffMouse::pressEmpty(QPoint client, const StaffPoint& point, Qt::Keyboard
 {
     CSongDoc& doc = *song();
     if (!drawTool()) {
-        if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
-            doc.selectionKind = 0;
-            ++doc.selectionStamp;
-            doc.selectionFrom = doc.selectionTo = -1;
-            m_view.QWidget::update();
-        }
+        m_gesture->beginBand(modifiers);
         m_state = kBand;
-        m_band.begin(client);
+        m_view.QWidget::update();
         return;
     }
     const int zone = zoneAt(point, client);
@@ -390,10 +378,7 @@ void StaffMouse::setItemSelected(int hit, bool on)
 
 void StaffMouse::pressItem(int hit, Qt::KeyboardModifiers modifiers)
 {
-    CSongDoc& doc = *song();
-    const bool shift = modifiers & Qt::ShiftModifier;
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    m_state = kPressed | (ctrl ? kCopy : 0);
+    m_state = kPressed | ((modifiers & Qt::ControlModifier) ? kCopy : 0);
     m_pressHit = hit;
     m_pressValue = 16;
     if (!hitIsText(hit))
@@ -402,13 +387,10 @@ void StaffMouse::pressItem(int hit, Qt::KeyboardModifiers modifiers)
                 for (const CStaffItem& item : note->items)
                     if (item.span == hitIndex(hit))
                         m_pressValue = note->value;
-    if (!itemSelected(hit)) {
-        if (ctrl)
-            m_state |= kCtrlNew;
-        else if (!shift)
-            ++doc.selectionStamp;
+    const bool selected = itemSelected(hit);
+    m_gesture->pressItem(selected, modifiers);
+    if (!selected)
         setItemSelected(hit, true);
-    }
     collectDrag();
     if (m_box.texts)
         m_state |= kTexts;
@@ -517,16 +499,11 @@ void StaffMouse::move(QPoint client, Qt::KeyboardModifiers modifiers, bool butto
     }
     if (!m_active)
         return;
-    if (m_state > 0 && (m_state & kRange)) {
-        doc->selectionFrom = std::min(m_anchor, point.tick);
-        doc->selectionTo = std::max(m_anchor, point.tick);
-        m_view.QWidget::update();
-    }
-    if (m_state > 0 && (m_state & kPressed)) {
-        const int distance = QApplication::startDragDistance();
-        if (std::abs(client.x() - m_pressClient.x()) > distance || std::abs(client.y() - m_pressClient.y()) > distance)
-            m_state = (m_state & ~kPressed) | kMoveBit | kMoving;
-    }
+    if (m_gesture->kind() == PointerGesture::Kind::Ruler)
+        m_gesture->dragRuler(point.tick);
+    const DragThreshold threshold{QApplication::startDragDistance(), DragThreshold::Measure::Square};
+    if (m_gesture->follow(client, threshold) == PointerGesture::Step::FirstMove)
+        m_state = (m_state & ~kPressed) | kMoveBit | kMoving;
     if (m_state > 0 && (m_state & kMoving))
         moveItems(point);
     if (m_drawing && point.staff == m_drawStaff && point.pitch >= 0 && point.pitch != m_drawPitch)
@@ -615,7 +592,7 @@ void StaffMouse::commitBand()
             setItemSelected(s << 24 | kHitText | t, text.pendingChange > 0);
     }
     clearTextMarks();
-    m_band.commit(doc.selectionStamp);
+    m_gesture->release();
     for (CStaffTrack& staff : m_view.m_model.staves)
         for (CStaffSpan& span : staff.spans) {
             if (span.flag == 0)
@@ -651,30 +628,19 @@ void StaffMouse::release(QPoint client, Qt::KeyboardModifiers modifiers)
         apply(drawNoteRecord(doc, m_view.m_model.staves[size_t(m_drawStaff)], m_drawMessage,
                              std::max(m_pressPoint.tick, 0), noteLength()));
     }
-    if (state > 0 && (state & kRange) && doc.selectionTo <= doc.selectionFrom)
-        doc.selectionKind = 0;
-    if (state > 0 && (state & kBand))
+    if (m_gesture->kind() == PointerGesture::Kind::Band)
         commitBand();
+    else
+        m_gesture->release();
     endGesture();
     refreshViews();
 }
 
 void StaffMouse::releaseClick(Qt::KeyboardModifiers modifiers)
 {
-    CSongDoc& doc = *song();
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool shift = modifiers & Qt::ShiftModifier;
     if (m_pressHit == kNoHit)
         return;
-    if (ctrl) {
-        // Toggled: selected when it was not at the press.
-        setItemSelected(m_pressHit, (m_state & kCtrlNew) != 0);
-    } else if (shift) {
-        setItemSelected(m_pressHit, true);
-    } else {
-        ++doc.selectionStamp;
-        setItemSelected(m_pressHit, true);
-    }
+    setItemSelected(m_pressHit, m_gesture->clickItem(modifiers));
     recomputeSelection();
 }
 
@@ -694,8 +660,8 @@ void StaffMouse::refreshViews()
 void StaffMouse::endGesture()
 {
     m_timer.stop();
-    if (m_band.active())
-        m_band.cancel();
+    if (m_gesture)
+        m_gesture->abort();
     clearTextMarks();
     m_state = kNone;
     m_active = false;
@@ -714,11 +680,13 @@ void StaffMouse::cancel()
     endGesture();
 }
 
+// Through the gesture's memo, which outlives its release.
 void StaffMouse::locate(int32_t tick)
 {
-    if (tick == m_lastLocate)
+    if (m_gesture) {
+        m_gesture->locate(std::max(tick, 0));
         return;
-    m_lastLocate = tick;
+    }
     CSongDoc& doc = *song();
     doc.context().engine.LocateSong(doc, std::max(tick, 0));
 }
@@ -780,7 +748,7 @@ void StaffMouse::tick()
         return;
     if (m_band.active())
         m_band.shiftAnchor(-moved);
-    m_pressClient -= moved;
+    m_gesture->contentsMoved(-moved);
     move(at, m_lastModifiers, true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "staff/model/staff_edit.h"
 #include "staff/staff_lines.h"
+#include "views/pointer_gesture.h"
 #include "views/rubber_band.h"
 
 #include <QCursor>
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -30,7 +32,9 @@ struct StaffToolState;
 class StaffMouse : public QObject {
     Q_OBJECT
 public:
-    // Drag state bits; -1 none.
+    // Drag state bits, which painting and the cursor read; -1 none. The
+    // rules of the press, the threshold, the band, the range, the click's
+    // selection, the locate memo and the way out are the pointer gesture's.
     static constexpr int kNone = -1;
     static constexpr int kMoveBit = 1;
     static constexpr int kBand = 2;
@@ -38,7 +42,6 @@ public:
     static constexpr int kMoving = 8;
     static constexpr int kCopy = 16;
     static constexpr int kPressed = 32;
-    static constexpr int kCtrlNew = 64;
     static constexpr int kTexts = 128;
     static constexpr int kAutoscrollMs = 50;
     static constexpr int kScrollX = 20;
@@ -105,7 +108,7 @@ private:
     QRect bandRect() const;
     int zoneAt(const StaffPoint& point, QPoint client) const;
 
-    void pressRuler(QPoint client, bool shift);
+    void pressRuler(QPoint client, Qt::KeyboardModifiers modifiers);
     void pressEmpty(QPoint client, const StaffPoint& point, Qt::KeyboardModifiers modifiers);
     void pressItem(int hit, Qt::KeyboardModifiers modifiers);
     void releaseClick(Qt::KeyboardModifiers modifiers);
@@ -131,14 +134,12 @@ private:
     int m_state = kNone;
     bool m_active = false;
     bool m_drawing = false;
-    QPoint m_pressClient;
+    std::optional<PointerGesture> m_gesture; // made on the song of the press
     QPoint m_lastClient;
     Qt::KeyboardModifiers m_lastModifiers = Qt::NoModifier;
     StaffPoint m_pressPoint;
     int m_pressHit = kNoHit;
     int m_pressValue = 16; // the pressed note's value, for the dragged picture
-    int32_t m_anchor = 0;
-    int32_t m_lastLocate = -1;
     std::vector<StaffDragItem> m_items;
     StaffDragBox m_box;
     StaffDragOffset m_offset;

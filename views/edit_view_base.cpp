@@ -592,6 +592,12 @@ void EditViewBase::contextMenuEvent(QContextMenuEvent* event)
     menu->exec(event->globalPos());
 }
 
+void EditViewBase::openSongProperties()
+{
+    if (CSongDoc* doc = song())
+        doc->OnEditProperties();
+}
+
 void EditViewBase::beginDrag(QPoint point, bool rowsMayScroll)
 {
     m_dragging = true;

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "views/lane_layout.h"
 #include "views/follow_policy.h"
+#include "views/pointer_gesture.h"
 #include "views/rubber_band.h"
 #include "views/song_view.h"
 #include "views/time_axis.h"
@@ -10,6 +11,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QMouseEvent>
 #include <QRect>
 #include <QTimer>
 
@@ -176,6 +178,23 @@ protected:
     void beginDrag(QPoint point, bool rowsMayScroll);
     void endDrag();
     bool dragging() const { return m_dragging; }
+    // A press routed to a lane editor, alike for every editor: a right press
+    // acts on its own and may open the song's properties; a left press that
+    // begins a gesture grabs the mouse for it.
+    template <class Editor, class Geometry>
+    void pressLaneEditor(Editor& editor, const Geometry& g, const QMouseEvent& event, bool rowsMayScroll)
+    {
+        setFocus(Qt::MouseFocusReason);
+        const LanePointer pointer = lanePointerOf(event);
+        if (event.button() == Qt::RightButton) {
+            if (editor.rightPress(g, pointer))
+                openSongProperties();
+        } else if (event.button() == Qt::LeftButton && editor.press(g, pointer)) {
+            beginDrag(pointer.at, rowsMayScroll);
+        }
+        QWidget::update();
+    }
+    void openSongProperties();
     // Copies the lanes from the track rows, lays the window out, relabels the
     // measures, places the cursor and rebuilds; then repaints everything.
     void fullUpdate();

@@ -53,4 +53,51 @@ bool SelectPlayMeasure(CSongDoc& song, bool widen)
     return true;
 }
 
+void SelectionSpan::add(uint32_t itemKind, int64_t start, int64_t end)
+{
+    kind |= itemKind;
+    from = std::min(from, start);
+    to = std::max(to, end);
+}
+
+SelectionSpan selectedNotes(const CSongDoc& song, const std::vector<int>& shown)
+{
+    SelectionSpan span;
+    for (int t : shown)
+        for (const CMidiEvent& e : song.tracks[size_t(t)]->events)
+            if (e.isNote() && e.selectionStamp == song.selectionStamp)
+                span.add(kSelectEvents, e.tick, int64_t(e.tick) + e.value2);
+    return span;
+}
+
+void selectShownNotes(CSongDoc& song, const std::vector<int>& shown)
+{
+    ++song.selectionStamp;
+    for (int t : shown)
+        for (CMidiEvent& e : song.tracks[size_t(t)]->events)
+            if (e.isNote())
+                e.selectionStamp = song.selectionStamp;
+}
+
+std::unique_ptr<CUndoRecord> draggedItemsRecord(const char* label, EventListBuilder& events,
+                                                std::unique_ptr<CCueSet> cues)
+{
+    auto record = std::make_unique<CUndoRecord>();
+    record->label = label;
+    record->flags = kUndoViewMark;
+    if (!events.empty()) {
+        record->events = events.build();
+        record->flags |= kUndoEvents;
+    }
+    if (cues && !cues->cues.empty()) {
+        std::sort(cues->removeKeys.begin(), cues->removeKeys.end());
+        sortCuesByTime(cues->cues);
+        record->cues = std::move(cues);
+        record->flags |= kUndoCues;
+    }
+    if (record->flags == kUndoViewMark)
+        return nullptr;
+    return record;
+}
+
 } // namespace rz

@@ -38,19 +38,13 @@ size_t itemEventEnd(const CTrack& track, const CTrackItem& item)
 } // namespace
 
 ClipEditController::ClipEditController(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
 }
 
 ClipEditController::~ClipEditController()
 {
     cancel();
-}
-
-void ClipEditController::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 int32_t ClipEditController::tickAt(const ClipGeometry& g, int x) const
@@ -75,10 +69,8 @@ bool ClipEditController::press(const ClipGeometry& g, const ClipPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
-    m_press = at;
+    m_gesture.press(at);
     m_pressAboveLanes = at.y() < g.lanes.lanesTop();
-    m_lastLocate = -1;
     m_tickDelta = 0;
     m_rowDelta = 0;
     m_pressTick = tickAt(g, at.x());
@@ -86,39 +78,25 @@ bool ClipEditController::press(const ClipGeometry& g, const ClipPointer& p)
     if (at.y() < g.lanes.rulerHeight) {
         if (at.x() < g.plot.left())
             return false;
-        const bool extend = (p.modifiers & Qt::ShiftModifier) && (kindBefore & kSelectTimeRange);
-        if (!extend)
-            m_anchor = m_pressTick;
-        else if (m_pressTick <= m_song.selectionFrom)
-            m_anchor = m_song.selectionTo;
-        else
-            m_anchor = m_song.selectionFrom;
-        m_song.selectionKind = kSelectTimeRange;
-        ++m_song.selectionStamp;
-        m_song.selectionFrom = std::min(m_anchor, m_pressTick);
-        m_song.selectionTo = std::max(m_anchor, m_pressTick);
-        m_mode = kRuler;
+        m_gesture.beginRuler(m_pressTick, p.modifiers);
     } else if (const int32_t hit = g.HitTest(m_song, at); hit != ClipGeometry::kNoHit) {
         pressItem(g, p, hit);
     } else {
         pressEmpty(g, p);
     }
-    if (m_mode == 0)
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
 
 void ClipEditController::pressItem(const ClipGeometry&, const ClipPointer& p, int32_t hit)
 {
-    const bool ctrl = p.modifiers & Qt::ControlModifier;
-    m_mode = kPressed | (ctrl ? kCopy : 0);
+    m_mode = (p.modifiers & Qt::ControlModifier) ? kCopy : 0;
     if (ITrackRows* rows = m_song.context().trackRows; rows && rows->currentRowMode())
         rows->SelectRow(rows->currentRow(), true);
-    if (!hitSelected(hit) && ctrl)
-        m_mode |= kCtrlNew;
+    // A plain press adds the item; the click that follows makes it the selection.
+    m_gesture.pressItem(hitSelected(hit), p.modifiers, false);
     m_pressHit = hit;
     setHitSelected(hit, true);
     collectSelection();
@@ -136,13 +114,7 @@ void ClipEditController::pressEmpty(const ClipGeometry& g, const ClipPointer& p)
             m_song.InsertEventAt(m_pressRow, kDrawnEventValue);
         return;
     }
-    if (!(p.modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        m_song.selectionKind = 0;
-        ++m_song.selectionStamp;
-        m_song.selectionFrom = m_song.selectionTo = -1;
-    }
-    m_mode = kBand;
-    m_band.begin(at);
+    m_gesture.beginBand(p.modifiers);
 }
 
 bool ClipEditController::hitSelected(int32_t hit) const
@@ -225,28 +197,20 @@ void ClipEditController::collectSelection()
 
 void ClipEditController::move(const ClipGeometry& g, const ClipPointer& p)
 {
-    if (m_mode == 0)
-        return;
     const QPoint at = p.at;
-    if (m_mode & kPressed) {
-        const QPoint d = at - m_press;
-        if (std::abs(d.x()) <= g.dragDistance && std::abs(d.y()) <= g.dragDistance)
-            return;
-        m_mode = (m_mode & ~kPressed) | kDragging;
-    }
+    const PointerGesture::Step step = m_gesture.follow(at, DragThreshold{g.dragDistance, DragThreshold::Measure::Square});
+    if (step == PointerGesture::Step::Idle || step == PointerGesture::Step::Held)
+        return;
     const int32_t tick = tickAt(g, at.x());
-    if (m_mode & kRuler) {
-        m_song.selectionFrom = std::min(m_anchor, tick);
-        m_song.selectionTo = std::max(m_anchor, tick);
-        repaintLinked();
-    } else if (m_mode & kDragging) {
+    if (m_gesture.kind() == PointerGesture::Kind::Ruler) {
+        m_gesture.dragRuler(tick);
+    } else if (m_gesture.dragging()) {
         moveDrag(g, p);
-    } else if (m_mode & kBand) {
+    } else if (m_gesture.kind() == PointerGesture::Kind::Band) {
         m_band.moveTo(at);
         markBand(g, p.modifiers & Qt::ControlModifier, p.modifiers & Qt::ShiftModifier);
     }
-    if ((m_mode & (kDragging | kRuler | kBand)) && !p.rightHeld)
-        locateTo(tick);
+    m_gesture.locate(tick, p.rightHeld);
 }
 
 void ClipEditController::moveDrag(const ClipGeometry& g, const ClipPointer& p)
@@ -281,11 +245,7 @@ bool ClipEditController::rowsAccept(int delta) const
 void ClipEditController::markBand(const ClipGeometry& g, bool ctrl, bool shift)
 {
     const QRect band = m_band.rect();
-    const auto changeFor = [&](bool inside, bool selected) {
-        if (!inside)
-            return 0;
-        return ctrl && selected ? -1 : 1;
-    };
+    const auto changeFor = [&](bool inside, bool selected) { return PointerGesture::bandChange(inside, selected, ctrl); };
     (void)shift; // items outside keep their state: the marks only add or toggle
     if (m_pressAboveLanes || g.lanes.firstRow == 0) {
         for (size_t c = m_song.cues.size(); c-- > 0;) {
@@ -313,34 +273,21 @@ void ClipEditController::markBand(const ClipGeometry& g, bool ctrl, bool shift)
     }
 }
 
-void ClipEditController::locateTo(int32_t tick)
-{
-    if (tick == m_lastLocate)
-        return;
-    m_lastLocate = tick;
-    m_song.context().engine.LocateSong(m_song, tick);
-}
-
 void ClipEditController::release(const ClipGeometry& g, const ClipPointer& p)
 {
-    if (m_mode == 0)
+    if (!m_gesture.active())
         return;
     move(g, p);
-    const bool ctrl = p.modifiers & Qt::ControlModifier;
-    if (m_mode & kPressed) {
-        if (!ctrl && !(p.modifiers & Qt::ShiftModifier))
-            ++m_song.selectionStamp;
-        setHitSelected(m_pressHit, !(ctrl && !(m_mode & kCtrlNew)));
+    if (m_gesture.held()) {
+        setHitSelected(m_pressHit, m_gesture.clickItem(p.modifiers));
         collectSelection();
-    } else if (m_mode & kDragging) {
+    } else if (m_gesture.dragging()) {
         finishDrag();
     }
-    if ((m_mode & kRuler) && m_song.selectionTo <= m_song.selectionFrom)
-        m_song.selectionKind = 0;
-    if (m_mode & kBand) {
-        m_band.commit(m_song.selectionStamp);
+    const bool band = m_gesture.kind() == PointerGesture::Kind::Band;
+    m_gesture.release();
+    if (band)
         collectSelection();
-    }
     reset();
     m_song.context().host.UpdateAllViews();
 }
@@ -374,34 +321,20 @@ void ClipEditController::finishDrag()
             events.remove(uint32_t(source << 24 | item.index));
         events.insert(std::move(moved), placedOn(target));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Clips and Cues";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        std::sort(cues->removeKeys.begin(), cues->removeKeys.end());
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark && m_song.ApplyEdit(std::move(record)) == ApplyResult::Applied)
+    auto record = draggedItemsRecord("Drag Clips and Cues", events, std::move(cues));
+    if (record && m_song.ApplyEdit(std::move(record)) == ApplyResult::Applied)
         copies.keep();
 }
 
 void ClipEditController::cancel()
 {
-    if (m_mode & kBand)
-        m_band.cancel();
+    m_gesture.abort();
     reset();
 }
 
 void ClipEditController::reset()
 {
     m_mode = 0;
-    m_anchor = -1;
     m_pressHit = ClipGeometry::kNoHit;
     m_drag.clear();
     m_tickDelta = 0;
@@ -419,7 +352,7 @@ bool ClipEditController::doubleClick(const ClipGeometry& g, const ClipPointer& p
         return true;
     if (!g.clock && p.at.y() < g.lanes.rulerHeight && p.at.x() >= g.plot.left()) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
-            repaintLinked();
+            m_gesture.repaintLinked();
         return false;
     }
     if (!g.clock && p.at.y() < g.lanes.lanesTop())

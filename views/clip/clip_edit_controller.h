@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/clip/clip_geometry.h"
+#include "views/pointer_gesture.h"
 
 #include <QPoint>
 #include <Qt>
@@ -17,12 +18,7 @@ class CSongDoc;
 class RubberBand;
 struct CUndoRecord;
 
-// One mouse event as the clip editing sees it.
-struct ClipPointer {
-    QPoint at;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    bool rightHeld = false;
-};
+using ClipPointer = LanePointer;
 
 // The mouse editing of the audio clips of waveform tracks and of the song's
 // cues: clicks, the band and the ruler's range select; a drag moves the
@@ -32,13 +28,12 @@ struct ClipPointer {
 // GUI thread.
 class ClipEditController {
 public:
-    // Mode bits; painting reads them.
-    static constexpr uint32_t kBand = 0x2;
-    static constexpr uint32_t kRuler = 0x4;
-    static constexpr uint32_t kDragging = 0x8;
+    // Mode bits; painting reads them. All but the copy come from the gesture.
+    static constexpr uint32_t kBand = PointerGesture::kBandBit;
+    static constexpr uint32_t kRuler = PointerGesture::kRulerBit;
+    static constexpr uint32_t kDragging = PointerGesture::kDragBit;
     static constexpr uint32_t kCopy = 0x10;
-    static constexpr uint32_t kPressed = 0x20;
-    static constexpr uint32_t kCtrlNew = 0x40;
+    static constexpr uint32_t kPressed = PointerGesture::kHeldBit;
     static constexpr int32_t kDrawnEventValue = 60;
 
     // A dragged item: an event as its track row and index; a cue with row -1.
@@ -73,8 +68,8 @@ public:
     // cues are then selected and Edit > Properties should run at once.
     bool rightPress(const ClipGeometry& g, const ClipPointer& p);
 
-    uint32_t mode() const { return m_mode; }
-    bool active() const { return m_mode != 0; }
+    uint32_t mode() const { return m_mode | m_gesture.modeBits(); }
+    bool active() const { return m_gesture.active(); }
     const std::vector<DragItem>& dragList() const { return m_drag; }
     const Bounds& bounds() const { return m_bounds; }
     int32_t tickDelta() const { return m_tickDelta; }
@@ -90,20 +85,15 @@ private:
     bool rowsAccept(int delta) const;
     void markBand(const ClipGeometry& g, bool ctrl, bool shift);
     void finishDrag();
-    void locateTo(int32_t tick);
-    void repaintLinked();
     void reset();
 
     CSongDoc& m_song;
     RubberBand& m_band;
-    std::function<void()> m_repaintLinked;
+    PointerGesture m_gesture;
     uint32_t m_mode = 0;
-    QPoint m_press;
     int32_t m_pressTick = 0;
     int m_pressRow = 0;
     int32_t m_pressHit = ClipGeometry::kNoHit;
-    int32_t m_anchor = -1;
-    int32_t m_lastLocate = -1;
     bool m_pressAboveLanes = false;
     std::vector<DragItem> m_drag;
     Bounds m_bounds;

@@ -48,13 +48,6 @@ void fillGradient(QPainter& painter, const QRect& r, const QColor& top, const QC
     painter.fillRect(r, g);
 }
 
-ClipPointer clipPointerOf(const QMouseEvent& event)
-{
-    return ClipPointer{.at = event.position().toPoint(),
-                       .modifiers = event.modifiers(),
-                       .rightHeld = (event.buttons() & Qt::RightButton) != 0};
-}
-
 } // namespace
 
 ClipLanesView::ClipLanesView(LinkRole role, IClipLoader* loader, QWidget* parent)
@@ -401,31 +394,18 @@ Qt::CursorShape ClipLanesView::cursorAt(QPoint point) const
 
 void ClipLanesView::mousePressEvent(QMouseEvent* event)
 {
-    CSongDoc* doc = song();
-    if (!doc || !m_editor) {
+    if (!song() || !m_editor) {
         EditViewBase::mousePressEvent(event);
         return;
     }
-    setFocus(Qt::MouseFocusReason);
-    const ClipGeometry g = geometryNow();
-    if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, clipPointerOf(*event)))
-            doc->OnEditProperties();
-        QWidget::update();
-        return;
-    }
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (m_editor->press(g, clipPointerOf(*event)))
-        beginDrag(event->position().toPoint(), true);
-    QWidget::update();
+    pressLaneEditor(*m_editor, geometryNow(), *event, true);
 }
 
 void ClipLanesView::mouseMoveEvent(QMouseEvent* event)
 {
     setCursor(cursorAt(event->position().toPoint()));
     if (song() && m_editor && m_editor->active()) {
-        m_editor->move(geometryNow(), clipPointerOf(*event));
+        m_editor->move(geometryNow(), lanePointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -443,7 +423,7 @@ void ClipLanesView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), clipPointerOf(*event));
+    m_editor->release(geometryNow(), lanePointerOf(*event));
     finishGesture();
 }
 
@@ -452,7 +432,7 @@ void ClipLanesView::mouseDoubleClickEvent(QMouseEvent* event)
     CSongDoc* doc = song();
     if (!doc || !m_editor || event->button() != Qt::LeftButton)
         return;
-    const bool properties = m_editor->doubleClick(geometryNow(), clipPointerOf(*event));
+    const bool properties = m_editor->doubleClick(geometryNow(), lanePointerOf(*event));
     finishGesture();
     if (properties)
         doc->OnEditProperties();

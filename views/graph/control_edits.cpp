@@ -5,9 +5,11 @@
 #include "song/clipboard_edit.h"
 #include "song/edit_transforms.h"
 #include "song/song_doc.h"
+#include "views/graph/graph_points.h"
 #include "views/mouse_edit_rules.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace rz {
 namespace {
@@ -172,12 +174,7 @@ std::vector<CControlPoint> straightControlLine(int32_t fromTick, int32_t fromVal
 
 void freehandControlTo(std::vector<CControlPoint>& path, int32_t lastTick, int32_t tick, int32_t value)
 {
-    const int32_t low = std::min(lastTick, tick);
-    const int32_t high = std::max(lastTick, tick);
-    std::erase_if(path, [&](const CControlPoint& p) { return p.tick == tick || (p.tick > low && p.tick < high); });
-    const auto at = std::lower_bound(path.begin(), path.end(), tick,
-                                     [](const CControlPoint& p, int32_t t) { return p.tick < t; });
-    path.insert(at, CControlPoint{0, tick, value});
+    freehandPointTo(path, lastTick, tick, value);
 }
 
 ControlDrag beginControlDrag(std::vector<CControlPoint>& points, int index, uint32_t stamp)
@@ -197,18 +194,7 @@ ControlDrag beginControlDrag(std::vector<CControlPoint>& points, int index, uint
         drag.tickCompanion = index - 1;
     if (drag.tickCompanion >= 0)
         points[size_t(drag.tickCompanion)].stamp = stamp;
-    drag.lowTick = 0;
-    for (size_t k = i; k-- > 0;)
-        if (points[k].tick != points[i].tick) {
-            drag.lowTick = points[k].tick;
-            break;
-        }
-    drag.highTick = points[i].tick;
-    for (size_t k = i + 1; k < points.size(); ++k)
-        if (points[k].tick > points[i].tick) {
-            drag.highTick = points[k].tick;
-            break;
-        }
+    std::tie(drag.lowTick, drag.highTick) = dragTickBounds(points, i);
     return drag;
 }
 
@@ -233,18 +219,8 @@ void dragControlTo(std::vector<CControlPoint>& points, ControlDrag& drag, int32_
         else if (hasNext)
             level = points[i + 1].value;
     }
-    CControlPoint& point = points[i];
-    point.tick = at;
-    point.value = level;
-    if (drag.valueCompanion >= 0 && !altRole)
-        points[size_t(drag.valueCompanion)].value = level;
-    if (drag.tickCompanion >= 0) {
-        CControlPoint& companion = points[size_t(drag.tickCompanion)];
-        const bool after = drag.tickCompanion > drag.index;
-        if (!altRole || (after ? at > companion.tick : at < companion.tick))
-            companion.tick = at;
-    }
-    drag.changed = point.tick != drag.saved.tick || point.value != drag.saved.value;
+    drag.changed = placeDraggedPoint(points, drag.index, drag.saved, at, level, drag.valueCompanion, drag.tickCompanion,
+                                     altRole);
 }
 
 std::unique_ptr<CUndoRecord> dragControllerRecord(const CSongDoc& song, const std::vector<int>& tracks,

@@ -23,6 +23,7 @@ namespace rz {
 namespace {
 
 static_assert(settings::kControlViewZoom.defaultValue == ControlScale::kFitToWindow);
+static_assert(ControlScale::kFitToWindow == ControllerPaneBase::kFitHeight);
 
 constexpr CommandRow<ControlView> kControlCommands[] = {
     {kIdMoveEvents, kIdMoveEvents, &ControlView::onMove, &ControlView::onUpdateMove},
@@ -38,7 +39,8 @@ bool knownKind(int status)
 } // namespace
 
 ControlView::ControlView(QWidget* parent, CommandSink sink)
-    : ControllerPaneBase(LinkRole::Control, parent), m_sink(std::move(sink))
+    : ControllerPaneBase(LinkRole::Control, settings::kControlViewZoom, settings::kControlViewYOffset, parent),
+      m_sink(std::move(sink))
 {
     setLeftMargin(kScaleWidth);
 }
@@ -46,10 +48,7 @@ ControlView::ControlView(QWidget* parent, CommandSink sink)
 // The value zoom outlives the view in the profile.
 ControlView::~ControlView()
 {
-    if (m_profile) {
-        writeSetting(*m_profile, settings::kControlViewZoom, m_zoom);
-        writeSetting(*m_profile, settings::kControlViewYOffset, yOffset());
-    }
+    saveSettings();
 }
 
 std::span<const CommandRow<ControlView>> ControlView::commandTable()
@@ -62,29 +61,6 @@ bool ControlView::update(CommandId id, CmdUi& ui)
     if (id == kIdProperties || (id == kIdMoveEvents && timeSelected()))
         return false;
     return CommandTable<ControlView>::update(id, ui);
-}
-
-// The settings are read once, from the first song's profile; a zoom off the
-// table reads as fit.
-void ControlView::attach(CSongDoc& song)
-{
-    ControllerPaneBase::attach(song);
-    if (m_settingsRead)
-        return;
-    m_settingsRead = true;
-    m_profile = &song.context().profile;
-    m_zoom = ControlScale::storedZoom(readSetting(*m_profile, settings::kControlViewZoom));
-    setYOffset(readSetting(*m_profile, settings::kControlViewYOffset));
-}
-
-// A gesture in progress belongs to the song it began on.
-void ControlView::detach()
-{
-    m_mode = Mode::None;
-    m_path.clear();
-    m_drag = ControlDrag{};
-    rubberBand().cancel();
-    ControllerPaneBase::detach();
 }
 
 void ControlView::setControllerChoice(int kind, int number)
@@ -101,30 +77,10 @@ void ControlView::setLayoutValues(const std::array<int32_t, 2>& values)
     setControllerChoice(values[0], values[1]);
 }
 
-// The editor view's origin when one is open; else the play position.
-void ControlView::initialUpdate()
-{
-    applyPaneOwnership();
-    ControllerPaneBase::initialUpdate();
-    if (!song())
-        return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
-        setScrollOrigin(*origin, false);
-        return;
-    }
-    follow();
-}
-
-void ControlView::songUpdate(uint32_t hint)
-{
-    applyPaneOwnership();
-    ControllerPaneBase::songUpdate(hint);
-}
-
 // The value scale fills the margin, which only the clip view takes away.
-void ControlView::applyPaneOwnership()
+void ControlView::applyOwnership()
 {
-    applyOwnership();
+    ControllerPaneBase::applyOwnership();
     if (linkMargin() != 0)
         setLeftMargin(kScaleWidth);
 }
@@ -192,7 +148,7 @@ void ControlView::onUpdateMove(CommandId, CmdUi& ui)
 {
     const CSongDoc* doc = song();
     const IEditDialogs* dialogs = doc ? doc->context().editDialogs : nullptr;
-    ui.enabled = editable() && doc->selectionStamp == m_pressStamp && dialogs && dialogs->has(EditDialog::Move);
+    ui.enabled = editable() && doc->selectionStamp == ownStamp() && dialogs && dialogs->has(EditDialog::Move);
 }
 
 bool ControlView::onMove(CommandId)
@@ -208,39 +164,16 @@ bool ControlView::onProperties(CommandId)
     return false;
 }
 
-bool ControlView::onZoom(CommandId id)
-{
-    return zoomScale(id == kIdZoomInControllerScale);
-}
-
-void ControlView::onUpdateZoom(CommandId id, CmdUi& ui)
-{
-    ui.enabled = id == kIdZoomInControllerScale ? m_zoom < ControlScale::kFullZoom
-                                                 : m_zoom > ControlScale::kFitToWindow;
-}
-
-bool ControlView::zoomScale(bool in)
+ControllerPaneBase::ZoomStep ControlView::zoomStep(bool in, int plotHeight) const
 {
     const ControlScale::Zoom from{m_zoom, yOffset()};
-    const int height = std::max(plotRect().height(), 1);
-    const ControlScale::Zoom to = in ? ControlScale::zoomIn(from, height) : ControlScale::zoomOut(from, height);
-    m_zoom = to.zoom;
-    setYOffset(to.yOffset);
-    if (CSongDoc* doc = song()) {
-        ISongHost& host = doc->context().host;
-        host.SetStatusText(ControlScale::zoomText(m_zoom));
-        doc->UpdateViews();
-        host.UpdateAllViews();
-    }
-    updateScrollBars();
-    QWidget::update();
-    return true;
+    const ControlScale::Zoom to = in ? ControlScale::zoomIn(from, plotHeight) : ControlScale::zoomOut(from, plotHeight);
+    return {to.zoom, to.yOffset};
 }
 
-void ControlView::updateVerticalBar()
+std::string ControlView::zoomText(bool) const
 {
-    ControllerPaneBase::updateVerticalBar();
-    verticalBar()->enableZoom(song() && m_zoom < ControlScale::kFullZoom, song() && m_zoom > ControlScale::kFitToWindow);
+    return ControlScale::zoomText(m_zoom);
 }
 
 void ControlView::keyPressEvent(QKeyEvent* event)

@@ -17,7 +17,6 @@ class QMenu;
 
 namespace rz {
 
-class IProfile;
 class ViewFactory;
 
 // One kind of continuous data (a controller, channel pressure or pitch
@@ -40,10 +39,6 @@ public:
     // Properties, and Move over a time selection, go on to the song.
     bool update(CommandId id, CmdUi& ui) override;
 
-    void attach(CSongDoc& song) override;
-    void detach() override;
-    void initialUpdate() override;
-    void songUpdate(uint32_t hint) override;
     void setControllerChoice(int kind, int number) override;
     std::array<int32_t, 2> layoutValues() const override { return {m_kind.status, m_kind.number}; }
     void setLayoutValues(const std::array<int32_t, 2>& values) override;
@@ -55,36 +50,41 @@ public:
     const ControlCurve& curve() const { return m_curve; }
     ControlScale scale() const;
     int zoom() const { return m_zoom; }
-    // The cursor the pointer takes at a point (client pixels).
-    Qt::CursorShape cursorAt(QPoint point);
 
     // The rows of the command table.
     bool onMove(CommandId id);
     bool onProperties(CommandId id);
-    bool onZoom(CommandId id);
     void onUpdateMove(CommandId id, CmdUi& ui);
-    void onUpdateZoom(CommandId id, CmdUi& ui);
 
 protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override { return m_zoom; }
-    bool zoomScale(bool in) override;
-    void updateVerticalBar() override;
-    void dragMoved(QPoint point) override;
+    void applyOwnership() override;
+    int storedZoom(int zoom) const override { return ControlScale::storedZoom(zoom); }
+    int fullZoom() const override { return ControlScale::kFullZoom; }
+    ZoomStep zoomStep(bool in, int plotHeight) const override;
+    void setGraphPixels(int pixels) override { m_zoom = pixels; }
+    std::string zoomText(bool in) const override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
 
+    bool mouseEdits() const override { return editable(); }
+    int hitPoint(QPoint point) override;
+    void beginPointDrag(int index) override;
+    void dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers) override;
+    void finishPointDrag() override;
+    void beginDraw(QPoint point, int lineShape) override;
+    void drawTo(QPoint point, Qt::KeyboardModifiers modifiers) override;
+    bool finishDraw(Qt::KeyboardModifiers modifiers) override;
+    void selectInBand(const QRect& band, Qt::KeyboardModifiers modifiers) override;
+    void clearGesture() override;
+    void gestureEnded() override { rebuild(); }
+
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    enum class Mode { None, Draw, Band, Ruler, Drag, Pressed };
-
-    void applyPaneOwnership();
     bool editable() const;
     bool timeSelected() const;
     std::vector<int> findLaneTracks() const;
@@ -99,10 +99,6 @@ private:
     void paintRuler(QPainter& painter, const QRect& dirty);
     void paintValueScale(QPainter& painter, const ControlScale& s);
 
-    void pressOnLane(QPoint point);
-    void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
-    void release(QPoint point, Qt::KeyboardModifiers modifiers);
-
     CommandSink m_sink;
     ControlKind m_kind;
     std::vector<int> m_tracks;
@@ -110,14 +106,8 @@ private:
     std::vector<CControlPoint> m_path; // the curve being drawn
     CControlPoint m_pathStart;
     ControlDrag m_drag;
-    Mode m_mode = Mode::None;
-    QPoint m_press;
     int32_t m_pathLastTick = 0;
-    int m_drawShape = -1; // the frame's line shape: 0 straight, 1 freehand
     int m_zoom = ControlScale::kFitToWindow;
-    uint32_t m_pressStamp = 0;
-    bool m_settingsRead = false;
-    IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;
 };
 

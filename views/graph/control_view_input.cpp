@@ -1,17 +1,11 @@
-// The controller view's mouse: relocating while playing, the ruler's time
-// range, pressing and dragging points, the rubber band, drawing, the cursor
-// and the status text. GUI thread.
+// The controller view's answers to the pane's mouse path: pressing and
+// dragging points, the band, drawing, and the status text. GUI thread.
 
 #include "views/graph/control_view.h"
 
-#include "core/engine_link.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
-#include "ui/resource_cursors.h"
 #include "views/mouse_edit_rules.h"
-
-#include <QApplication>
-#include <QMouseEvent>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,177 +34,91 @@ void ControlView::stampEventsAt(int32_t tick, uint32_t stamp)
                 e.selectionStamp = stamp;
 }
 
-void ControlView::mousePressEvent(QMouseEvent* event)
+int ControlView::hitPoint(QPoint point)
 {
-    CSongDoc* doc = song();
-    const QPoint point = event->position().toPoint();
-    if (!doc || event->button() != Qt::LeftButton || m_mode != Mode::None) {
-        ControllerPaneBase::mousePressEvent(event);
-        return;
-    }
-    ISongHost& host = doc->context().host;
-    const QRect plot = plotRect();
-    if (point.x() < plot.left())
-        return;
-    const bool ruler = inRuler(point);
-    if (host.performanceMode() || (!ruler && !plot.contains(point)))
-        return;
-    if (!transportStopped(*doc)) {
-        doc->context().engine.Play(snappedTick(point.x()));
-        return;
-    }
-    if (!ruler && !editable())
-        return;
-    const uint32_t kindBefore = doc->selectionKind;
-    if (ruler) {
-        beginRulerRange(point, event->modifiers());
-        m_mode = Mode::Ruler;
-    } else {
-        pressOnLane(point);
-    }
-    if (kindBefore != 0 && doc->selectionKind != kindBefore)
-        host.updateSongViews(*doc, this, kHintRepaintOnly);
-    beginDrag(point, false);
-    moveTo(point, event->modifiers());
-    QWidget::update();
+    return m_curve.hitTest(point, scale());
 }
 
-void ControlView::pressOnLane(QPoint point)
+void ControlView::beginPointDrag(int index)
 {
     CSongDoc& doc = *song();
-    const ControlScale s = scale();
-    m_press = point;
-    if (const int index = m_curve.hitTest(point, s); index >= 0) {
-        doc.selectionKind = kPointSelection;
-        doc.selectionFrom = doc.selectionTo = -1;
-        m_pressStamp = ++doc.selectionStamp;
-        m_drag = beginControlDrag(m_curve.points(), index, m_pressStamp);
-        stampEventsAt(m_drag.saved.tick, m_pressStamp);
-        m_mode = Mode::Pressed;
-        return;
-    }
-    const EditTools tools = doc.context().host.editTools();
-    if (tools.tool == 1) {
-        m_drawShape = tools.line;
-        m_pathStart = CControlPoint{0, snappedTick(point.x()), s.valueAtY(point.y())};
-        m_path = {m_pathStart};
-        m_pathLastTick = m_pathStart.tick;
-        m_mode = Mode::Draw;
-        return;
-    }
-    doc.selectionKind = 0;
-    m_pressStamp = ++doc.selectionStamp;
+    doc.selectionKind = kPointSelection;
     doc.selectionFrom = doc.selectionTo = -1;
-    rubberBand().begin(point);
-    m_mode = Mode::Band;
+    m_drag = beginControlDrag(m_curve.points(), index, doc.selectionStamp);
+    stampEventsAt(m_drag.saved.tick, doc.selectionStamp);
 }
 
-void ControlView::mouseMoveEvent(QMouseEvent* event)
-{
-    const QPoint point = event->position().toPoint();
-    setCursor(cursorAt(point));
-    if (song() && m_mode != Mode::None)
-        moveTo(point, event->modifiers());
-    ControllerPaneBase::mouseMoveEvent(event);
-}
-
-void ControlView::dragMoved(QPoint point)
-{
-    if (song())
-        moveTo(point, QApplication::keyboardModifiers());
-}
-
-void ControlView::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
+// A neighbour whose pixel row the pointer is on lends its exact value.
+void ControlView::dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers)
 {
     const ControlScale s = scale();
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    switch (m_mode) {
-    case Mode::None: return;
-    case Mode::Pressed:
-        if ((point - m_press).manhattanLength() < QApplication::startDragDistance())
-            return;
-        m_mode = Mode::Drag;
-        [[fallthrough]];
-    case Mode::Drag: {
-        const std::vector<CControlPoint>& points = m_curve.points();
-        const size_t i = size_t(m_drag.index);
-        std::optional<int32_t> row;
-        for (const size_t n : {i - 1, i + 1, plateauAfter(points, i)}) {
-            if (n >= points.size() || int(n) == m_drag.tickCompanion || int(n) == m_drag.valueCompanion
-                || points[n].gap() || row)
-                continue;
-            if (s.yOfValue(points[n].value) == point.y())
-                row = points[n].value;
-        }
-        dragControlTo(m_curve.points(), m_drag, std::max(axis().tickOfX(point.x()), 0), s.valueAtY(point.y()), row,
-                      ctrl, isAltRole(modifiers));
-        break;
+    const std::vector<CControlPoint>& points = m_curve.points();
+    const size_t i = size_t(m_drag.index);
+    std::optional<int32_t> row;
+    for (const size_t n : {i - 1, i + 1, plateauAfter(points, i)}) {
+        if (n >= points.size() || int(n) == m_drag.tickCompanion || int(n) == m_drag.valueCompanion
+            || points[n].gap() || row)
+            continue;
+        if (s.yOfValue(points[n].value) == point.y())
+            row = points[n].value;
     }
-    case Mode::Draw: {
-        const int32_t tick = snappedTick(point.x());
-        const int32_t value = s.valueAtY(point.y());
-        if (m_drawShape == 0)
-            m_path = straightControlLine(m_pathStart.tick, m_pathStart.value, tick, value, s.axis.gridTicks, ctrl);
-        else
-            freehandControlTo(m_path, m_pathLastTick, tick, value);
-        m_pathLastTick = tick;
-        break;
-    }
-    case Mode::Band: rubberBand().moveTo(point); break;
-    case Mode::Ruler: dragRulerRange(point); break;
-    }
-    QWidget::update();
+    dragControlTo(m_curve.points(), m_drag, shifted(m_drag.saved.tick, tickMove), s.valueAtY(point.y()), row,
+                  modifiers & Qt::ControlModifier, isAltRole(modifiers));
 }
 
-void ControlView::mouseReleaseEvent(QMouseEvent* event)
+void ControlView::finishPointDrag()
 {
-    if (!song() || event->button() != Qt::LeftButton || m_mode == Mode::None) {
-        ControllerPaneBase::mouseReleaseEvent(event);
+    if (!m_drag.changed)
         return;
-    }
-    release(event->position().toPoint(), event->modifiers());
+    const ControlScale s = scale();
+    m_curve.prune(s);
+    applyRecord(dragControllerRecord(*song(), m_tracks, m_kind, m_curve.points(), m_drag, s.axis.gridTicks));
 }
 
-void ControlView::release(QPoint point, Qt::KeyboardModifiers modifiers)
+void ControlView::beginDraw(QPoint point, int)
+{
+    m_pathStart = CControlPoint{0, snappedTick(point.x()), scale().valueAtY(point.y())};
+    m_path = {m_pathStart};
+    m_pathLastTick = m_pathStart.tick;
+}
+
+void ControlView::drawTo(QPoint point, Qt::KeyboardModifiers modifiers)
+{
+    const ControlScale s = scale();
+    const int32_t tick = snappedTick(point.x());
+    const int32_t value = s.valueAtY(point.y());
+    if (drawShape() == 0)
+        m_path = straightControlLine(m_pathStart.tick, m_pathStart.value, tick, value, s.axis.gridTicks,
+                                     modifiers & Qt::ControlModifier);
+    else
+        freehandControlTo(m_path, m_pathLastTick, tick, value);
+    m_pathLastTick = tick;
+}
+
+bool ControlView::finishDraw(Qt::KeyboardModifiers)
+{
+    applyRecord(drawControllersRecord(*song(), m_tracks, m_kind, m_path));
+    return false;
+}
+
+void ControlView::selectInBand(const QRect& band, Qt::KeyboardModifiers modifiers)
 {
     CSongDoc& doc = *song();
     const ControlScale s = scale();
-    moveTo(point, modifiers);
-    switch (m_mode) {
-    case Mode::Draw: applyRecord(drawControllersRecord(doc, m_tracks, m_kind, m_path)); break;
-    case Mode::Drag:
-        if (m_drag.changed) {
-            m_curve.prune(s);
-            applyRecord(dragControllerRecord(doc, m_tracks, m_kind, m_curve.points(), m_drag, s.axis.gridTicks));
-        }
-        break;
-    case Mode::Band: {
-        const QRect band = GetBandRect();
-        const ControlBand span{.fromTick = std::max(axis().tickOfX(band.left()), 0),
-                               .toTick = axis().tickOfX(band.right()),
-                               .lowValue = s.valueAtY(band.bottom()),
-                               .highValue = s.valueAtY(band.top())};
-        selectControllersInBand(doc, m_tracks, m_kind, m_curve.points(), span, !isAltRole(modifiers),
-                                doc.selectionStamp);
-        doc.selectionKind = kPointSelection;
-        doc.selectionFrom = doc.selectionTo = -1;
-        rubberBand().cancel();
-        break;
-    }
-    case Mode::Ruler:
-        if (doc.selectionTo <= doc.selectionFrom)
-            doc.selectionKind = 0;
-        break;
-    case Mode::Pressed:
-    case Mode::None: break;
-    }
-    endDrag();
-    m_mode = Mode::None;
+    const ControlBand span{.fromTick = std::max(axis().tickOfX(band.left()), 0),
+                           .toTick = axis().tickOfX(band.right()),
+                           .lowValue = s.valueAtY(band.bottom()),
+                           .highValue = s.valueAtY(band.top())};
+    selectControllersInBand(doc, m_tracks, m_kind, m_curve.points(), span, !isAltRole(modifiers),
+                            doc.selectionStamp);
+    doc.selectionKind = kPointSelection;
+    doc.selectionFrom = doc.selectionTo = -1;
+}
+
+void ControlView::clearGesture()
+{
     m_path.clear();
     m_drag = ControlDrag{};
-    rebuild();
-    doc.context().host.UpdateAllViews();
-    QWidget::update();
 }
 
 // In the ruler the measure at the song position becomes the time range
@@ -235,36 +143,14 @@ void ControlView::mouseDoubleClickEvent(QMouseEvent* event)
     doc->context().host.updateSongViews(*doc, nullptr, kHintRepaintOnly);
 }
 
-Qt::CursorShape ControlView::cursorAt(QPoint point)
-{
-    m_drawShape = -1;
-    const CSongDoc* doc = song();
-    if (!doc || !editable())
-        return Qt::ForbiddenCursor;
-    if (!plotRect().contains(point))
-        return Qt::ArrowCursor;
-    if (m_mode == Mode::Drag || m_curve.hitTest(point, scale()) >= 0)
-        return resourceCursor(kCursorMovePoint);
-    const EditTools tools = doc->context().host.editTools();
-    if (tools.tool == 1) {
-        m_drawShape = tools.line;
-        return resourceCursor(kCursorDrawLine);
-    }
-    return Qt::ArrowCursor;
-}
-
 std::string ControlView::statusTextAt(QPoint point) const
 {
-    const CSongDoc& doc = *song();
-    const int32_t tick = std::max(axis().tickOfX(point.x()), 0);
-    if (tick > doc.endTick)
+    const std::optional<std::string> position = positionTextAt(point);
+    if (!position)
         return {};
-    std::string position;
-    doc.FormatTime(tick, position);
-    position.erase(0, std::min(position.find_first_not_of(' '), position.size()));
     const int shown = m_kind.displayOffset() + scale().valueAtY(point.y());
     char text[96];
-    std::snprintf(text, sizeof text, "%s: %d @ %s", m_kind.name().c_str(), shown, position.c_str());
+    std::snprintf(text, sizeof text, "%s: %d @ %s", m_kind.name().c_str(), shown, position->c_str());
     return text;
 }
 

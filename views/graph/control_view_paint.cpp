@@ -156,32 +156,17 @@ void ControlView::paintCurve(QPainter& painter, const QRect& dirty, const Contro
         const CControlPoint& p = points[i];
         if (p.gap())
             continue;
-        const QPoint at = s.pointOf(p.tick, p.value);
-        const QRect box(at.x() - kControlMarker / 2, at.y() - kControlMarker / 2, kControlMarker, kControlMarker);
-        if (!box.intersects(dirty))
-            continue;
-        if (selection && p.stamp == doc.selectionStamp) {
-            painter.fillRect(box, Qt::white);
-            painter.setPen(Qt::black);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-            continue;
-        }
-        painter.fillRect(box, fromColorRef(view_colors::kCurve));
-        painter.setPen(Qt::white);
-        painter.drawLine(box.topLeft(), box.topRight());
-        painter.drawLine(box.topLeft(), box.bottomLeft());
-        painter.setPen(Qt::black);
-        painter.drawLine(box.bottomLeft(), box.bottomRight());
-        painter.drawLine(box.topRight(), box.bottomRight());
+        paintPointMarker(painter, s.pointOf(p.tick, p.value), kControlMarker, selection && p.stamp == doc.selectionStamp,
+                         dirty);
     }
 }
 
 // The curve being drawn, as steps: across to the next tick, then up or down.
 void ControlView::paintPath(QPainter& painter, const ControlScale& s)
 {
-    if (m_mode != Mode::Draw || m_path.empty())
+    if (m_path.empty())
         return;
-    const bool level = m_drawShape == 0 && m_path.front().value == m_path.back().value;
+    const bool level = drawShape() == 0 && m_path.front().value == m_path.back().value;
     painter.setPen(level ? fromColorRef(view_colors::kCurve) : Qt::black);
     QPoint previous = s.pointOf(m_path.front().tick, m_path.front().value);
     for (const CControlPoint& p : m_path) {

@@ -6,10 +6,12 @@
 #include "song/edit_transforms.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
+#include "views/graph/graph_points.h"
 #include "views/mouse_edit_rules.h"
 #include "views/time_axis.h"
 
 #include <algorithm>
+#include <tuple>
 #include <limits>
 
 namespace rz {
@@ -107,14 +109,7 @@ std::vector<CTempoPoint> straightLine(int32_t fromTick, uint32_t fromTempo, int3
 
 void freehandTo(std::vector<CTempoPoint>& drawn, int32_t lastTick, int32_t tick, uint32_t tempo)
 {
-    const int32_t low = std::min(lastTick, tick);
-    const int32_t high = std::max(lastTick, tick);
-    std::erase_if(drawn, [&](const CTempoPoint& p) {
-        return p.tick == tick || (p.tick > low && p.tick < high);
-    });
-    const auto at = std::lower_bound(drawn.begin(), drawn.end(), tick,
-                                     [](const CTempoPoint& p, int32_t t) { return p.tick < t; });
-    drawn.insert(at, CTempoPoint{0, tick, tempo});
+    freehandPointTo(drawn, lastTick, tick, tempo);
 }
 
 void DrawGesture::begin(int32_t tick, uint32_t tempo, Style style)
@@ -170,18 +165,7 @@ TempoDrag beginTempoDrag(std::vector<CTempoPoint>& points, int index, uint32_t s
         points[size_t(drag.timePartner)].flags = stamp;
     if (i + 1 < points.size() && points[i + 1].tempo == points[i].tempo)
         drag.tempoPartner = index + 1;
-    drag.lowTick = 0;
-    for (size_t k = i; k-- > 0;)
-        if (points[k].tick != points[i].tick) {
-            drag.lowTick = points[k].tick;
-            break;
-        }
-    drag.highTick = points[i].tick;
-    for (size_t k = i + 1; k < points.size(); ++k)
-        if (points[k].tick > points[i].tick) {
-            drag.highTick = points[k].tick;
-            break;
-        }
+    std::tie(drag.lowTick, drag.highTick) = dragTickBounds(points, i);
     return drag;
 }
 
@@ -190,24 +174,14 @@ void dragTempoTo(std::vector<CTempoPoint>& points, TempoDrag& drag, int32_t tick
 {
     if (drag.index < 0 || size_t(drag.index) >= points.size())
         return;
-    CTempoPoint& point = points[size_t(drag.index)];
     int32_t at = std::clamp(tick, drag.lowTick, std::max(drag.lowTick, drag.highTick));
     if (drag.index == 0)
         at = 0;
     else if (size_t(drag.index) + 1 == points.size())
         at = drag.saved.tick;
     const uint32_t level = ctrl ? drag.saved.tempo : neighbourLevel.value_or(tempo);
-    point.tick = at;
-    point.tempo = level;
-    if (drag.tempoPartner >= 0 && !altRole)
-        points[size_t(drag.tempoPartner)].tempo = level;
-    if (drag.timePartner >= 0) {
-        CTempoPoint& partner = points[size_t(drag.timePartner)];
-        const bool after = drag.timePartner > drag.index;
-        if (!altRole || (after ? at > partner.tick : at < partner.tick))
-            partner.tick = at;
-    }
-    drag.changed = point.tick != drag.saved.tick || point.tempo != drag.saved.tempo;
+    drag.changed = placeDraggedPoint(points, drag.index, drag.saved, at, level, drag.tempoPartner, drag.timePartner,
+                                     altRole);
 }
 
 std::unique_ptr<CUndoRecord> dragTempoRecord(const TempoMap& map, const std::vector<CTempoPoint>& points,

@@ -24,6 +24,7 @@ namespace rz {
 namespace {
 
 static_assert(settings::kTempoViewZoom.defaultValue == TempoScale::kFitToWindow);
+static_assert(TempoScale::kFitToWindow == ControllerPaneBase::kFitHeight);
 
 constexpr CommandRow<TempoView> kTempoCommands[] = {
     {kIdEditCopy, kIdEditCopy, &TempoView::onEditCopy, &TempoView::onUpdateEdit},
@@ -41,7 +42,9 @@ bool isTempoEdit(CommandId id)
 
 } // namespace
 
-TempoView::TempoView(QWidget* parent, CommandSink sink) : ControllerPaneBase(LinkRole::Tempo, parent), m_sink(std::move(sink))
+TempoView::TempoView(QWidget* parent, CommandSink sink)
+    : ControllerPaneBase(LinkRole::Tempo, settings::kTempoViewZoom, settings::kTempoViewYOffset, parent),
+      m_sink(std::move(sink))
 {
     setLeftMargin(PaneOwnership{}.tempoLeftMargin);
 }
@@ -49,10 +52,7 @@ TempoView::TempoView(QWidget* parent, CommandSink sink) : ControllerPaneBase(Lin
 // The vertical zoom outlives the view in the profile.
 TempoView::~TempoView()
 {
-    if (m_profile) {
-        writeSetting(*m_profile, settings::kTempoViewZoom, m_graphHeight);
-        writeSetting(*m_profile, settings::kTempoViewYOffset, yOffset());
-    }
+    saveSettings();
 }
 
 std::span<const CommandRow<TempoView>> TempoView::commandTable()
@@ -67,28 +67,6 @@ bool TempoView::update(CommandId id, CmdUi& ui)
     return CommandTable<TempoView>::update(id, ui);
 }
 
-// The settings are read once, from the first song's profile.
-void TempoView::attach(CSongDoc& song)
-{
-    ControllerPaneBase::attach(song);
-    if (m_settingsRead)
-        return;
-    m_settingsRead = true;
-    m_profile = &song.context().profile;
-    m_graphHeight = TempoScale::storedZoom(readSetting(*m_profile, settings::kTempoViewZoom));
-    setYOffset(readSetting(*m_profile, settings::kTempoViewYOffset));
-}
-
-// A gesture in progress belongs to the song it began on.
-void TempoView::detach()
-{
-    m_mode = Mode::None;
-    m_draw.cancel();
-    m_drag = TempoDrag{};
-    rubberBand().cancel();
-    ControllerPaneBase::detach();
-}
-
 void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
 {
     m_graphHeight = TempoScale::storedZoom(values[0]);
@@ -97,29 +75,9 @@ void TempoView::setLayoutValues(const std::array<int32_t, 2>& values)
     QWidget::update();
 }
 
-// The editor view's origin when one is open; else the play position, with
-// the tempo in force centred on a graph taller than the plot.
-void TempoView::initialUpdate()
-{
-    applyOwnership();
-    ControllerPaneBase::initialUpdate();
-    if (!song())
-        return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
-        setScrollOrigin(*origin, false);
-        return;
-    }
-    follow();
-    centreCurrentTempo();
-}
-
-void TempoView::songUpdate(uint32_t hint)
-{
-    applyOwnership();
-    ControllerPaneBase::songUpdate(hint);
-}
-
-void TempoView::centreCurrentTempo()
+// At the play position the tempo in force is centred on a graph taller than
+// the plot.
+void TempoView::openedAtPlayPosition()
 {
     const TempoScale s = scale();
     if (s.graphFits() || song()->tempoMap.empty())
@@ -145,7 +103,7 @@ void TempoView::rebuild()
     std::optional<TempoGraph::Selected> selected;
     if (doc.selectionKind & kSelectTempo) {
         selected = TempoGraph::Selected{doc.selectionStamp, doc.selectionFrom, doc.selectionTo};
-        m_lastStamp = doc.selectionStamp;
+        takeStamp(doc.selectionStamp);
     }
     m_graph.rebuild(doc.tempoMap, doc.endTick, scale(), selected);
 }
@@ -160,13 +118,7 @@ bool TempoView::editable() const
 {
     const CSongDoc* doc = song();
     return doc && doc->context().engine.transportState() == TransportState::Stopped
-           && !doc->context().host.performanceMode() && doc->selectionStamp == m_lastStamp;
-}
-
-uint32_t TempoView::newStamp()
-{
-    m_lastStamp = ++song()->selectionStamp;
-    return m_lastStamp;
+           && !doc->context().host.performanceMode() && doc->selectionStamp == ownStamp();
 }
 
 void TempoView::onUpdateEdit(CommandId id, CmdUi& ui)
@@ -244,40 +196,16 @@ bool TempoView::onMove(CommandId)
     return song() && moveTempos(*song(), m_graph);
 }
 
-bool TempoView::onZoom(CommandId id)
-{
-    return zoomScale(id == kIdZoomInControllerScale);
-}
-
-void TempoView::onUpdateZoom(CommandId id, CmdUi& ui)
-{
-    ui.enabled = id == kIdZoomInControllerScale ? m_graphHeight < TempoScale::kFullScale
-                                                 : m_graphHeight > TempoScale::kFitToWindow;
-}
-
-bool TempoView::zoomScale(bool in)
+ControllerPaneBase::ZoomStep TempoView::zoomStep(bool in, int plotHeight) const
 {
     const TempoScale::Zoom from{m_graphHeight, yOffset()};
-    const int height = std::max(plotRect().height(), 1);
-    const TempoScale::Zoom to = in ? TempoScale::zoomIn(from, height) : TempoScale::zoomOut(from, height);
-    m_graphHeight = to.graphHeight;
-    setYOffset(to.yOffset);
-    if (CSongDoc* doc = song()) {
-        ISongHost& host = doc->context().host;
-        host.SetStatusText(TempoScale::zoomText(m_graphHeight, !in));
-        doc->UpdateViews();
-        host.UpdateAllViews();
-    }
-    updateScrollBars();
-    QWidget::update();
-    return true;
+    const TempoScale::Zoom to = in ? TempoScale::zoomIn(from, plotHeight) : TempoScale::zoomOut(from, plotHeight);
+    return {to.graphHeight, to.yOffset};
 }
 
-void TempoView::updateVerticalBar()
+std::string TempoView::zoomText(bool in) const
 {
-    ControllerPaneBase::updateVerticalBar();
-    verticalBar()->enableZoom(song() && m_graphHeight < TempoScale::kFullScale,
-                              song() && m_graphHeight > TempoScale::kFitToWindow);
+    return TempoScale::zoomText(m_graphHeight, !in);
 }
 
 QMenu* TempoView::contextMenuAt(QPoint)

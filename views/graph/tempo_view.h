@@ -16,7 +16,6 @@ class QMenu;
 
 namespace rz {
 
-class IProfile;
 class ViewFactory;
 
 // The tempo map as a graph in the controller pane: tempo upward against the
@@ -36,18 +35,12 @@ public:
     // Without a tempo selection the Edit commands go on to the song.
     bool update(CommandId id, CmdUi& ui) override;
 
-    void attach(CSongDoc& song) override;
-    void detach() override;
-    void initialUpdate() override;
-    void songUpdate(uint32_t hint) override;
     std::array<int32_t, 2> layoutValues() const override { return {m_graphHeight, yOffset()}; }
     void setLayoutValues(const std::array<int32_t, 2>& values) override;
 
     const TempoGraph& graph() const { return m_graph; }
     TempoScale scale() const;
     int graphHeight() const { return m_graphHeight; }
-    // The cursor the pointer takes at a point (client pixels).
-    Qt::CursorShape cursorAt(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     bool drawing() const { return m_draw.active(); }
 
     // The rows of the command table.
@@ -56,55 +49,49 @@ public:
     bool onEditDelete(CommandId id);
     bool onProperties(CommandId id);
     bool onMove(CommandId id);
-    bool onZoom(CommandId id);
     void onUpdateEdit(CommandId id, CmdUi& ui);
     void onUpdateProperties(CommandId id, CmdUi& ui);
-    void onUpdateZoom(CommandId id, CmdUi& ui);
 
 protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override;
-    bool zoomScale(bool in) override;
-    void updateVerticalBar() override;
-    void dragMoved(QPoint point) override;
+    void openedAtPlayPosition() override;
+    int storedZoom(int zoom) const override { return TempoScale::storedZoom(zoom); }
+    int fullZoom() const override { return TempoScale::kFullScale; }
+    ZoomStep zoomStep(bool in, int plotHeight) const override;
+    void setGraphPixels(int pixels) override { m_graphHeight = pixels; }
+    std::string zoomText(bool in) const override;
     QMenu* contextMenuAt(QPoint point) override;
     std::string statusTextAt(QPoint point) const override;
 
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool mouseEdits() const override;
+    int hitPoint(QPoint point) override;
+    void beginPointDrag(int index) override;
+    void dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers) override;
+    void finishPointDrag() override;
+    void beginDraw(QPoint point, int lineShape) override;
+    void drawTo(QPoint point, Qt::KeyboardModifiers modifiers) override;
+    bool finishDraw(Qt::KeyboardModifiers modifiers) override;
+    void selectInBand(const QRect& band, Qt::KeyboardModifiers modifiers) override;
+    void clearGesture() override;
 
 private:
-    enum class Mode { None, Draw, Band, Ruler, Drag, Pressed };
-
     bool tempoSelected() const;
     bool editable() const;
     void copySelection();
     void deleteSelection();
     void applyRecord(std::unique_ptr<CUndoRecord> record);
-    void centreCurrentTempo();
-    uint32_t newStamp();
 
     void paintRuler(QPainter& painter, const QRect& dirty);
     void paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s);
     void paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s);
 
-    void pressOnGraph(QPoint point, Qt::KeyboardModifiers modifiers);
-    void moveTo(QPoint point, Qt::KeyboardModifiers modifiers);
-    void release(QPoint point, Qt::KeyboardModifiers modifiers);
-
     CommandSink m_sink;
     TempoGraph m_graph;
     DrawGesture m_draw;
     TempoDrag m_drag;
-    Mode m_mode = Mode::None;
-    QPoint m_press;
-    int m_drawStyle = -1; // the frame's line shape over empty graph with the draw tool
     int m_graphHeight = TempoScale::kFitToWindow;
-    uint32_t m_lastStamp = 0;
-    bool m_settingsRead = false;
-    IProfile* m_profile = nullptr;
     std::unique_ptr<QMenu> m_menu;
 };
 

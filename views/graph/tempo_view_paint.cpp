@@ -110,23 +110,8 @@ void TempoView::paintCurve(QPainter& painter, const QRect& dirty, const TempoSca
     const bool tempoSelection = song()->selectionKind & kSelectTempo;
     const uint32_t stamp = song()->selectionStamp;
     for (size_t i = first; i <= last; ++i) {
-        const QPoint at = s.pointOf(points[i].tick, points[i].tempo);
-        const QRect box(at.x() - kTempoMarker / 2, at.y() - kTempoMarker / 2, kTempoMarker, kTempoMarker);
-        if (!box.intersects(dirty))
-            continue;
-        if (tempoSelection && points[i].flags == stamp) {
-            painter.fillRect(box, Qt::white);
-            painter.setPen(Qt::black);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-            continue;
-        }
-        painter.fillRect(box, fromColorRef(view_colors::kCurve));
-        painter.setPen(Qt::white);
-        painter.drawLine(box.topLeft(), box.topRight());
-        painter.drawLine(box.topLeft(), box.bottomLeft());
-        painter.setPen(Qt::black);
-        painter.drawLine(box.bottomLeft(), box.bottomRight());
-        painter.drawLine(box.topRight(), box.bottomRight());
+        paintPointMarker(painter, s.pointOf(points[i].tick, points[i].tempo), kTempoMarker,
+                         tempoSelection && points[i].flags == stamp, dirty);
     }
     if (m_draw.active() && !m_draw.drawn().empty()) {
         painter.setPen(Qt::black);

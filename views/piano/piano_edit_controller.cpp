@@ -31,14 +31,8 @@ int32_t laterTime(const CCue& cue)
 } // namespace
 
 PianoEditController::PianoEditController(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
-}
-
-void PianoEditController::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 PianoEditController::~PianoEditController()
@@ -122,30 +116,13 @@ bool PianoEditController::press(const PianoGeometry& g, const PianoPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
-    m_press = at;
-    m_pressAboveNotes = at.y() < g.rows.noteTop;
-    m_lastLocate = -1;
-    const bool shift = p.modifiers & Qt::ShiftModifier;
+    m_gesture.press(at);
     if (at.y() < g.rulerHeight) {
         if (at.x() < g.stripWidth) {
             selectAll();
             return false;
         }
-        const int32_t tick = tickAt(g, at.x());
-        const bool extend = shift && (kindBefore & kSelectTimeRange);
-        if (!extend) {
-            m_anchor = tick;
-        } else if (tick <= m_song.selectionFrom) {
-            m_anchor = m_song.selectionTo;
-        } else {
-            m_anchor = m_song.selectionFrom;
-        }
-        m_song.selectionKind = kSelectTimeRange;
-        ++m_song.selectionStamp;
-        m_song.selectionFrom = std::min(m_anchor, tick);
-        m_song.selectionTo = std::max(m_anchor, tick);
-        m_mode = kRuler;
+        m_gesture.beginRuler(tickAt(g, at.x()), p.modifiers);
     } else if (at.x() >= PianoLayout::kNarrowStrip || g.rows.rowHeight < PianoLayout::kNamesFromRowHeight) {
         if (const Hit hit = hitTest(g, at))
             pressItem(g, p, hit);
@@ -153,32 +130,23 @@ bool PianoEditController::press(const PianoGeometry& g, const PianoPointer& p)
             pressEmpty(g, p);
     } else if (at.y() >= g.rows.noteTop) {
         m_mode = kKeyboard;
+        m_gesture.beginTool(false);
     }
-    if (m_mode == 0)
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
 
 void PianoEditController::pressItem(const PianoGeometry& g, const PianoPointer& p, const Hit& hit)
 {
-    const bool ctrl = p.modifiers & Qt::ControlModifier;
-    const bool shift = p.modifiers & Qt::ShiftModifier;
-    m_mode = kPressed | (ctrl ? kCopy : 0);
+    m_mode = (p.modifiers & Qt::ControlModifier) ? kCopy : 0;
     if (hit.grip)
         m_mode |= kResize | kOutline;
-    if (!itemSelected(hit)) {
-        if (ctrl)
-            m_mode |= kCtrlNew;
-        else if (!shift)
-            ++m_song.selectionStamp;
-    }
+    m_gesture.pressItem(itemSelected(hit), p.modifiers);
     setItemSelected(hit, true);
     collectSelection(hit);
-    const int32_t tick = rawTickAt(g, p.at.x());
-    m_offsetTick = tick - (m_box.left == INT32_MAX ? tick : m_box.left);
+    m_pressTick = tickAt(g, p.at.x());
     m_pressKey = std::max(g.rows.keyAtY(p.at.y()), 0);
     m_pressBox = m_box;
 }
@@ -188,19 +156,16 @@ void PianoEditController::pressEmpty(const PianoGeometry& g, const PianoPointer&
     const QPoint at = p.at;
     const EditTools tools = m_song.context().host.editTools();
     if (tools.tool == 1 && at.x() >= g.stripWidth) {
-        if (at.y() >= g.rows.noteTop)
-            m_mode = kDrawOrMove;
-        else
+        if (at.y() < g.rows.noteTop) {
             InsertCueAt(m_song, tickAt(g, at.x()));
+            return;
+        }
+        m_mode = kDrawOrMove;
+        m_gesture.beginTool(true);
         return;
     }
-    if (!(p.modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        m_song.selectionKind = 0;
-        ++m_song.selectionStamp;
-        m_song.selectionFrom = m_song.selectionTo = -1;
-    }
-    m_mode = kBand | (at.x() < g.stripWidth ? kWholeSong : 0);
-    m_band.begin(at);
+    m_mode = at.x() < g.stripWidth ? kWholeSong : 0;
+    m_gesture.beginBand(p.modifiers);
 }
 
 bool PianoEditController::itemSelected(const Hit& hit) const
@@ -288,37 +253,18 @@ void PianoEditController::collectSelection(const Hit& hit)
 
 void PianoEditController::rebuildSelectionFlags()
 {
-    uint32_t kind = 0;
-    int64_t from = INT64_MAX;
-    int64_t to = INT64_MIN;
-    for (int t : m_shown) {
-        for (const CMidiEvent& e : m_song.tracks[size_t(t)]->events) {
-            if (!e.isNote() || e.selectionStamp != m_song.selectionStamp)
-                continue;
-            kind |= kSelectEvents;
-            from = std::min<int64_t>(from, e.tick);
-            to = std::max<int64_t>(to, int64_t(e.tick) + e.value2);
-        }
-    }
-    for (const auto& cue : m_song.cues) {
-        if (cue->selectionStamp != m_song.selectionStamp)
-            continue;
-        kind |= kSelectCues;
-        from = std::min<int64_t>(from, earlierTime(*cue));
-        to = std::max<int64_t>(to, laterTime(*cue));
-    }
-    m_song.selectionKind = kind;
-    m_song.selectionFrom = kind ? int32_t(from) : -1;
-    m_song.selectionTo = kind ? shifted(int32_t(std::min<int64_t>(to, kLastEditTick)), 0) : -1;
+    SelectionSpan span = selectedNotes(m_song, m_shown);
+    for (const auto& cue : m_song.cues)
+        if (cue->selectionStamp == m_song.selectionStamp)
+            span.add(kSelectCues, earlierTime(*cue), laterTime(*cue));
+    m_song.selectionKind = span.kind;
+    m_song.selectionFrom = span.kind ? int32_t(span.from) : -1;
+    m_song.selectionTo = span.kind ? shifted(int32_t(std::min<int64_t>(span.to, kLastEditTick)), 0) : -1;
 }
 
 void PianoEditController::selectAll()
 {
-    ++m_song.selectionStamp;
-    for (int t : m_shown)
-        for (CMidiEvent& e : m_song.tracks[size_t(t)]->events)
-            if (e.isNote())
-                e.selectionStamp = m_song.selectionStamp;
+    selectShownNotes(m_song, m_shown);
     for (const auto& cue : m_song.cues)
         cue->selectionStamp = m_song.selectionStamp;
     rebuildSelectionFlags();
@@ -326,20 +272,17 @@ void PianoEditController::selectAll()
 
 void PianoEditController::move(const PianoGeometry& g, const PianoPointer& p)
 {
-    if (m_mode == 0)
-        return;
     const QPoint at = p.at;
-    if (m_mode & kPressed) {
-        if ((at - m_press).manhattanLength() <= g.dragDistance)
-            return;
-        m_mode &= ~kPressed;
-        if (!(m_mode & kResize))
-            m_mode |= kDrawOrMove | kOutline;
-    }
+    const PointerGesture::Step step = m_gesture.follow(at, DragThreshold{g.dragDistance});
+    if (step == PointerGesture::Step::Idle || step == PointerGesture::Step::Held)
+        return;
+    if (step == PointerGesture::Step::FirstMove && !(m_mode & kResize))
+        m_mode |= kDrawOrMove | kOutline;
+    using Kind = PointerGesture::Kind;
     const int32_t tick = tickAt(g, at.x());
     const int key = at.y() >= g.rows.noteTop ? g.rows.keyAtY(at.y()) : -1;
     if (m_mode & kResize) {
-        m_box.right = std::max(rawTickAt(g, at.x()), m_box.left + 1);
+        m_box.right = std::max(tick, m_box.left + 1);
     } else if (m_mode & kOutline) {
         moveBox(g, p);
     } else if (m_mode & kDrawOrMove) {
@@ -356,22 +299,22 @@ void PianoEditController::move(const PianoGeometry& g, const PianoPointer& p)
             m_highlight = Highlight{0, 0, pressed};
         }
         return;
-    } else if (m_mode & kRuler) {
-        m_song.selectionFrom = std::min(m_anchor, tick);
-        m_song.selectionTo = std::max(m_anchor, tick);
-        repaintLinked();
-    } else if (m_mode & kBand) {
+    } else if (m_gesture.kind() == Kind::Ruler) {
+        m_gesture.dragRuler(tick);
+    } else if (m_gesture.kind() == Kind::Band) {
         m_band.moveTo(at);
         markBand(g, p.modifiers & Qt::ControlModifier);
     }
     m_pointerKey = key;
-    if (!p.rightHeld && !(m_mode & kWholeSong))
-        locateTo(tick);
+    if (!(m_mode & kWholeSong))
+        m_gesture.locate(tick, p.rightHeld);
 }
 
 void PianoEditController::moveBox(const PianoGeometry& g, const PianoPointer& p)
 {
-    int64_t dt = int64_t(tickAt(g, p.at.x())) - m_offsetTick - m_pressBox.left;
+    // The press tick and the pointer's tick are on one axis (both snapped
+    // while snap is on), so a snapped drag moves by whole grid steps.
+    int64_t dt = int64_t(tickAt(g, p.at.x())) - m_pressTick;
     dt = std::max<int64_t>(dt, -int64_t(m_pressBox.left));
     const int key = std::max(g.rows.keyAtY(p.at.y()), 0);
     const int dk = m_onlyCues ? 0 : std::clamp(key - m_pressKey, m_keyDeltaLow, m_keyDeltaHigh);
@@ -389,7 +332,7 @@ void PianoEditController::markBand(const PianoGeometry& g, bool ctrl)
 {
     const QRect band = m_band.rect();
     const bool wholeSong = m_mode & kWholeSong;
-    const auto changeFor = [&](bool inside, bool selected) { return !inside ? 0 : ctrl && selected ? -1 : 1; };
+    const auto changeFor = [&](bool inside, bool selected) { return PointerGesture::bandChange(inside, selected, ctrl); };
     for (int t : m_shown) {
         CTrack& track = *m_song.tracks[size_t(t)];
         for (CMidiEvent& e : track.events) {
@@ -428,26 +371,15 @@ void PianoEditController::endPreview()
     m_previewKey = -1;
 }
 
-void PianoEditController::locateTo(int32_t tick)
-{
-    if (tick == m_lastLocate)
-        return;
-    m_lastLocate = tick;
-    m_song.context().engine.LocateSong(m_song, tick);
-}
-
 void PianoEditController::release(const PianoGeometry& g, const PianoPointer& p)
 {
-    if (m_mode == 0)
+    if (!m_gesture.active())
         return;
     move(g, p);
-    const bool ctrl = p.modifiers & Qt::ControlModifier;
-    if (m_mode & kPressed) {
-        if (!ctrl && !(p.modifiers & Qt::ShiftModifier))
-            ++m_song.selectionStamp;
-        const Hit hit = hitTest(g, m_press);
-        if (hit)
-            setItemSelected(hit, !(ctrl && !(m_mode & kCtrlNew)));
+    if (m_gesture.held()) {
+        const bool selects = m_gesture.clickItem(p.modifiers);
+        if (const Hit hit = hitTest(g, m_gesture.pressPoint()))
+            setItemSelected(hit, selects);
         rebuildSelectionFlags();
     } else if (m_mode & kResize) {
         finishResize();
@@ -457,12 +389,10 @@ void PianoEditController::release(const PianoGeometry& g, const PianoPointer& p)
         finishDraw();
     }
     endPreview();
-    if ((m_mode & kRuler) && m_song.selectionTo <= m_song.selectionFrom)
-        m_song.selectionKind = 0;
-    if (m_mode & kBand) {
-        m_band.commit(m_song.selectionStamp);
+    const bool band = m_gesture.kind() == PointerGesture::Kind::Band;
+    m_gesture.release();
+    if (band)
         rebuildSelectionFlags();
-    }
     reset();
     m_song.context().host.UpdateAllViews();
 }
@@ -494,20 +424,7 @@ void PianoEditController::finishMove()
             events.remove(uint32_t(t << 24 | item.index));
         events.insert(std::move(moved), placedOn(t));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Notes and Cues";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        std::sort(cues->removeKeys.begin(), cues->removeKeys.end());
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark)
+    if (auto record = draggedItemsRecord("Drag Notes and Cues", events, std::move(cues)))
         applyRecord(std::move(record));
 }
 
@@ -535,19 +452,7 @@ void PianoEditController::finishResize()
         events.remove(uint32_t(t << 24 | item.index));
         events.insert(std::move(sized), placedOn(t));
     }
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = "Drag Note Size";
-    record->flags = kUndoViewMark;
-    if (!events.empty()) {
-        record->events = events.build();
-        record->flags |= kUndoEvents;
-    }
-    if (!cues->cues.empty()) {
-        sortCuesByTime(cues->cues);
-        record->cues = std::move(cues);
-        record->flags |= kUndoCues;
-    }
-    if (record->flags != kUndoViewMark)
+    if (auto record = draggedItemsRecord("Drag Note Size", events, std::move(cues)))
         applyRecord(std::move(record));
 }
 
@@ -589,15 +494,13 @@ void PianoEditController::applyRecord(std::unique_ptr<CUndoRecord> record)
 void PianoEditController::cancel()
 {
     endPreview();
-    if (m_mode & kBand)
-        m_band.cancel();
+    m_gesture.abort();
     reset();
 }
 
 void PianoEditController::reset()
 {
     m_mode = 0;
-    m_anchor = -1;
     m_pointerKey = -1;
     m_highlight = Highlight{};
     m_drag.clear();
@@ -610,7 +513,7 @@ bool PianoEditController::doubleClick(const PianoGeometry& g, const PianoPointer
     cancel();
     if (p.at.y() < g.rulerHeight && p.at.x() >= g.stripWidth) {
         if (SelectPlayMeasure(m_song, p.modifiers & Qt::ShiftModifier))
-            repaintLinked();
+            m_gesture.repaintLinked();
         return false;
     }
     if (p.at.y() < g.rows.noteTop)

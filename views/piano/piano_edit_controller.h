@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/piano/piano_layout.h"
+#include "views/pointer_gesture.h"
 #include "views/time_axis.h"
 
 #include <QPoint>
@@ -33,12 +34,7 @@ struct PianoGeometry {
     std::vector<QRect> cueRects;
 };
 
-// One mouse event as the editing sees it.
-struct PianoPointer {
-    QPoint at;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    bool rightHeld = false;
-};
+using PianoPointer = LanePointer;
 
 // The mouse editing of the piano roll: selecting, moving, copying and
 // resizing notes and cues, drawing notes on the thru tracks, inserting
@@ -48,14 +44,14 @@ struct PianoPointer {
 // GUI thread.
 class PianoEditController {
 public:
-    // Mode bits; painting reads them.
+    // Mode bits; painting reads them. Band, ruler and a press still under
+    // the threshold come from the gesture.
     static constexpr uint32_t kDrawOrMove = 0x1;
-    static constexpr uint32_t kBand = 0x2;
-    static constexpr uint32_t kRuler = 0x4;
+    static constexpr uint32_t kBand = PointerGesture::kBandBit;
+    static constexpr uint32_t kRuler = PointerGesture::kRulerBit;
     static constexpr uint32_t kOutline = 0x8;
     static constexpr uint32_t kCopy = 0x10;
-    static constexpr uint32_t kPressed = 0x20;
-    static constexpr uint32_t kCtrlNew = 0x40;
+    static constexpr uint32_t kPressed = PointerGesture::kHeldBit;
     static constexpr uint32_t kKeyboard = 0x80;
     static constexpr uint32_t kResize = 0x100;
     static constexpr uint32_t kWholeSong = 0x200;
@@ -115,8 +111,10 @@ public:
     // selected and Edit > Properties should run.
     bool rightPress(const PianoGeometry& g, const PianoPointer& p);
 
-    uint32_t mode() const { return m_mode; }
-    bool active() const { return m_mode != 0; }
+    uint32_t mode() const { return m_mode | m_gesture.modeBits(); }
+    bool active() const { return m_gesture.active(); }
+    // Whether autoscroll may move the rows: notes moved or drawn, or a band.
+    bool rowsMayScroll() const { return m_gesture.rowsMayScroll() && !(m_mode & kResize); }
     int previewKey() const { return m_previewKey; }
     uint32_t previewMessage() const { return m_previewMessage; }
     const std::vector<DragItem>& dragList() const { return m_drag; }
@@ -130,7 +128,7 @@ public:
     };
     const Highlight& highlight() const { return m_highlight; }
     // Whether a dragged note is drawn grey while its outline moves.
-    bool greysSelection() const { return (m_mode & kOutline) && !(m_mode & kCopy) && !(m_mode & kPressed); }
+    bool greysSelection() const { return (m_mode & kOutline) && !(m_mode & kCopy) && !m_gesture.held(); }
 
     // Every note of the shown tracks and every cue, selected.
     void selectAll();
@@ -146,36 +144,30 @@ private:
     void markBand(const PianoGeometry& g, bool ctrl);
     void previewKey(int key, int velocity);
     void endPreview();
-    void locateTo(int32_t tick);
     void finishMove();
     void finishResize();
     void finishDraw();
     void applyRecord(std::unique_ptr<CUndoRecord> record);
-    void repaintLinked();
     void reset();
     int shownKeyOf(int shown, size_t index) const;
 
     CSongDoc& m_song;
     RubberBand& m_band;
-    std::function<void()> m_repaintLinked;
+    PointerGesture m_gesture;
     std::vector<int> m_shown;
     uint32_t m_mode = 0;
-    QPoint m_press;
-    int32_t m_anchor = -1;
     int m_previewKey = -1;
     uint32_t m_previewMessage = 0;
     int m_pointerKey = -1;
-    int32_t m_lastLocate = -1;
     Highlight m_highlight;
     std::vector<DragItem> m_drag;
     Box m_box;
     Box m_pressBox;
-    int32_t m_offsetTick = 0;   // pointer tick less the box's left at the press
+    int32_t m_pressTick = 0;    // the pointer's tick at the press, on the axis the drop takes
     int m_pressKey = 0;         // the pointer's key at the press
     int m_keyDeltaLow = 0;      // the key delta's range that keeps every key valid
     int m_keyDeltaHigh = 0;
     bool m_onlyCues = false;
-    bool m_pressAboveNotes = false;
 };
 
 } // namespace rz

@@ -35,13 +35,6 @@ constexpr CommandRow<PianoRollView> kPianoCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &KeyRowsView::onZoom, &KeyRowsView::onUpdateZoom},
 };
 
-PianoPointer pianoPointerOf(const QMouseEvent& event)
-{
-    return PianoPointer{.at = event.position().toPoint(),
-                        .modifiers = event.modifiers(),
-                        .rightHeld = (event.buttons() & Qt::RightButton) != 0};
-}
-
 std::string trimmedTime(const CSongDoc& song, int32_t tick)
 {
     std::string text;
@@ -144,24 +137,11 @@ std::string PianoRollView::statusTextAt(QPoint point) const
 
 void PianoRollView::mousePressEvent(QMouseEvent* event)
 {
-    CSongDoc* doc = song();
-    if (!doc || !m_editor) {
+    if (!song() || !m_editor) {
         EditViewBase::mousePressEvent(event);
         return;
     }
-    setFocus(Qt::MouseFocusReason);
-    const PianoGeometry g = geometryNow();
-    if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, pianoPointerOf(*event)))
-            doc->OnEditProperties();
-        QWidget::update();
-        return;
-    }
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (m_editor->press(g, pianoPointerOf(*event)))
-        beginDrag(event->position().toPoint(), false);
-    QWidget::update();
+    pressLaneEditor(*m_editor, geometryNow(), *event, false);
 }
 
 void PianoRollView::mouseMoveEvent(QMouseEvent* event)
@@ -169,7 +149,7 @@ void PianoRollView::mouseMoveEvent(QMouseEvent* event)
     const QPoint point = event->position().toPoint();
     setCursor(cursorAt(point));
     if (song() && m_editor && m_editor->active()) {
-        m_editor->move(geometryNow(), pianoPointerOf(*event));
+        m_editor->move(geometryNow(), lanePointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -186,8 +166,7 @@ void PianoRollView::dragMoved(QPoint point)
 // are moved or drawn or a band is drawn; the band's anchor moves with the rows.
 bool PianoRollView::autoscrollVertical(QPoint mouse)
 {
-    using Ctl = PianoEditController;
-    if (!m_editor || !(m_editor->mode() & (Ctl::kDrawOrMove | Ctl::kBand)) || (m_editor->mode() & Ctl::kKeyboard))
+    if (!m_editor || !m_editor->rowsMayScroll())
         return false;
     const int before = rows().firstRow;
     if (mouse.y() < plotRect().top() && mouse.y() >= lanes().rulerHeight)
@@ -206,7 +185,7 @@ void PianoRollView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), pianoPointerOf(*event));
+    m_editor->release(geometryNow(), lanePointerOf(*event));
     finishGesture();
 }
 
@@ -215,7 +194,7 @@ void PianoRollView::mouseDoubleClickEvent(QMouseEvent* event)
     CSongDoc* doc = song();
     if (!doc || !m_editor || event->button() != Qt::LeftButton)
         return;
-    if (m_editor->doubleClick(geometryNow(), pianoPointerOf(*event))) {
+    if (m_editor->doubleClick(geometryNow(), lanePointerOf(*event))) {
         finishGesture();
         doc->OnEditProperties();
         return;

@@ -8,6 +8,7 @@
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "views/edit_view_base.h"
+#include "views/lane_edit_steps.h"
 #include "views/mouse_edit_rules.h"
 #include "views/rubber_band.h"
 
@@ -36,14 +37,8 @@ void eachBetween(Events& events, int64_t from, int64_t to, Visit visit)
 } // namespace
 
 VelocityEdits::VelocityEdits(CSongDoc& song, RubberBand& band, std::function<void()> repaintLinked)
-    : m_song(song), m_band(band), m_repaintLinked(std::move(repaintLinked))
+    : m_song(song), m_band(band), m_gesture(song, band, std::move(repaintLinked))
 {
-}
-
-void VelocityEdits::repaintLinked()
-{
-    if (m_repaintLinked)
-        m_repaintLinked();
 }
 
 VelocityPoint VelocityEdits::pointToTickValue(const VelocityGeometry& g, QPoint at) const
@@ -113,31 +108,22 @@ bool VelocityEdits::press(const VelocityGeometry& g, const VelocityPointer& p)
         return false;
     }
     cancel();
-    const uint32_t kindBefore = m_song.selectionKind;
-    m_press = at;
+    m_gesture.press(at);
     m_pressY = m_lastY = contentY(g, at.y());
     m_keyHeight = std::max(g.layout.keyHeight(), 1);
-    m_lastLocate = -1;
     if (at.y() < g.rulerHeight) {
         if (at.x() < g.stripWidth) {
             selectAllNotes();
             return false;
         }
-        const int32_t tick = pointToTickValue(g, at).tick;
-        const bool extend = (p.modifiers & Qt::ShiftModifier) && (kindBefore & kSelectTimeRange);
-        m_anchor = !extend ? tick : tick <= m_song.selectionFrom ? m_song.selectionTo : m_song.selectionFrom;
-        m_song.selectionKind = kSelectTimeRange;
-        ++m_song.selectionStamp;
-        m_mode = kRuler;
+        m_gesture.beginRuler(pointToTickValue(g, at).tick, p.modifiers);
     } else if (const Hit hit = hitTestHead(g, at)) {
         pressHead(p, hit);
     } else {
         pressElsewhere(g, p);
     }
-    if (m_mode == 0)
+    if (!m_gesture.started())
         return false;
-    if (kindBefore != 0 && m_song.selectionKind != kindBefore)
-        repaintLinked();
     move(g, p);
     return true;
 }
@@ -145,13 +131,7 @@ bool VelocityEdits::press(const VelocityGeometry& g, const VelocityPointer& p)
 void VelocityEdits::pressHead(const VelocityPointer& p, const Hit& hit)
 {
     CMidiEvent& note = m_song.tracks[size_t(m_shown[size_t(hit.shown)])]->events[hit.index];
-    m_mode = kPressed;
-    if (note.selectionStamp != m_song.selectionStamp) {
-        if (p.modifiers & Qt::ControlModifier)
-            m_mode |= kCtrlNew;
-        else if (!(p.modifiers & Qt::ShiftModifier))
-            ++m_song.selectionStamp;
-    }
+    m_gesture.pressItem(note.selectionStamp == m_song.selectionStamp, p.modifiers);
     note.selectionStamp = m_song.selectionStamp;
     rebuildSelection();
 }
@@ -169,66 +149,41 @@ void VelocityEdits::pressElsewhere(const VelocityGeometry& g, const VelocityPoin
         m_lineStart = start;
         m_previousTick = start.tick;
         m_mode = kLine;
+        m_gesture.beginTool(true);
         return;
     }
-    if (!(p.modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        m_song.selectionKind = 0;
-        ++m_song.selectionStamp;
-        m_song.selectionFrom = m_song.selectionTo = -1;
-    }
-    m_mode = kBand;
-    m_band.begin(at);
+    m_gesture.beginBand(p.modifiers);
 }
 
 void VelocityEdits::rebuildSelection()
 {
-    uint32_t kind = 0;
-    int64_t from = INT64_MAX;
-    int64_t to = INT64_MIN;
-    for (int t : m_shown) {
-        for (const CMidiEvent& e : m_song.tracks[size_t(t)]->events) {
-            if (!e.isNote() || e.selectionStamp != m_song.selectionStamp)
-                continue;
-            kind |= kSelectEvents;
-            from = std::min<int64_t>(from, e.tick);
-            to = std::max<int64_t>(to, int64_t(e.tick) + e.value2);
-        }
-    }
-    m_song.selectionKind = kind;
-    m_song.selectionFrom = kind ? int32_t(from) : -1;
-    m_song.selectionTo = kind ? int32_t(std::min<int64_t>(to, INT32_MAX)) : -1;
+    const SelectionSpan span = selectedNotes(m_song, m_shown);
+    m_song.selectionKind = span.kind;
+    m_song.selectionFrom = span.kind ? int32_t(span.from) : -1;
+    m_song.selectionTo = span.kind ? int32_t(std::min<int64_t>(span.to, INT32_MAX)) : -1;
 }
 
 void VelocityEdits::selectAllNotes()
 {
-    ++m_song.selectionStamp;
-    for (int t : m_shown)
-        for (CMidiEvent& e : m_song.tracks[size_t(t)]->events)
-            if (e.isNote())
-                e.selectionStamp = m_song.selectionStamp;
+    selectShownNotes(m_song, m_shown);
     rebuildSelection();
 }
 
 void VelocityEdits::move(const VelocityGeometry& g, const VelocityPointer& p)
 {
-    if (m_mode == 0)
+    if (!m_gesture.active())
         return;
     const QPoint at = p.at;
     const VelocityPoint point = pointToTickValue(g, at);
     m_modifiers = p.modifiers;
     m_pointerValue = point.value;
     m_lastY = contentY(g, at.y());
-    if (m_mode & kRuler) {
-        m_song.selectionFrom = std::min(m_anchor, point.tick);
-        m_song.selectionTo = std::max(m_anchor, point.tick);
-        repaintLinked();
+    if (m_gesture.kind() == PointerGesture::Kind::Ruler) {
+        m_gesture.dragRuler(point.tick);
     }
-    if (m_mode & kPressed) {
-        const QPoint moved = at - m_press;
-        if (std::abs(moved.x()) <= g.dragDistance && std::abs(moved.y()) <= g.dragDistance)
-            return;
-        m_mode = (m_mode & ~(kPressed | kCtrlNew)) | kDrag;
-    }
+    if (m_gesture.follow(at, DragThreshold{g.dragDistance, DragThreshold::Measure::Square})
+        == PointerGesture::Step::Held)
+        return;
     if (m_mode & kLine) {
         if (m_lineKind == 0) {
             m_points = straightLine(m_lineStart, point, g.axis.gridTicks);
@@ -237,9 +192,8 @@ void VelocityEdits::move(const VelocityGeometry& g, const VelocityPointer& p)
             m_previousTick = point.tick;
         }
     }
-    if (!p.rightHeld)
-        locateTo(point.tick);
-    if (m_mode & kBand) {
+    m_gesture.locate(point.tick, p.rightHeld);
+    if (m_gesture.kind() == PointerGesture::Kind::Band) {
         m_band.moveTo(at);
         markBand(g, p);
     }
@@ -257,46 +211,34 @@ void VelocityEdits::markBand(const VelocityGeometry& g, const VelocityPointer& p
                 continue;
             const QRect r = bars ? barRect(g, e.tick, e.value2, e.data1() + track.key) : headRect(g, e.tick, e.data2());
             const bool inside = r.intersects(band);
-            const int change = !inside ? 0 : ctrl && e.selectionStamp == m_song.selectionStamp ? -1 : 1;
+            const int change = PointerGesture::bandChange(inside, e.selectionStamp == m_song.selectionStamp, ctrl);
             if (change != e.pendingChange)
                 m_band.markEvent(e, change);
         }
     }
 }
 
-void VelocityEdits::locateTo(int32_t tick)
-{
-    if (tick == m_lastLocate)
-        return;
-    m_lastLocate = tick;
-    m_song.context().engine.LocateSong(m_song, tick);
-}
-
 void VelocityEdits::release(const VelocityGeometry& g, const VelocityPointer& p)
 {
-    if (m_mode == 0)
+    if (!m_gesture.active())
         return;
     move(g, p);
-    const bool ctrl = p.modifiers & Qt::ControlModifier;
-    if (m_mode & kPressed) {
+    if (m_gesture.held()) {
         if (const Hit hit = hitTestHead(g, p.at)) {
-            if (!ctrl && !(p.modifiers & Qt::ShiftModifier))
-                ++m_song.selectionStamp;
+            const bool selects = m_gesture.clickItem(p.modifiers);
             CMidiEvent& note = m_song.tracks[size_t(m_shown[size_t(hit.shown)])]->events[hit.index];
-            note.selectionStamp = ctrl && !(m_mode & kCtrlNew) ? 0 : m_song.selectionStamp;
+            note.selectionStamp = selects ? m_song.selectionStamp : 0;
             rebuildSelection();
         }
     } else if ((m_mode & kLine) && !m_points.empty()) {
         drawVelocity(g.axis.gridTicks);
-    } else if (m_mode & kDrag) {
+    } else if (m_gesture.dragging()) {
         dragVelocity();
     }
-    if (m_mode == kRuler && m_song.selectionFrom >= m_song.selectionTo)
-        m_song.selectionKind = 0;
-    if (m_mode & kBand) {
-        m_band.commit(m_song.selectionStamp);
+    const bool band = m_gesture.kind() == PointerGesture::Kind::Band;
+    m_gesture.release();
+    if (band)
         rebuildSelection();
-    }
     reset();
     m_song.context().host.UpdateAllViews();
 }
@@ -340,7 +282,7 @@ int VelocityEdits::draggedVelocity(int velocity, int rise, int keyHeight, int po
 
 int VelocityEdits::shownVelocity(int velocity) const
 {
-    if (!(m_mode & kDrag))
+    if (!m_gesture.dragging())
         return velocity;
     return draggedVelocity(velocity, m_pressY - m_lastY, m_keyHeight, m_pointerValue, m_modifiers);
 }
@@ -408,15 +350,13 @@ void VelocityEdits::freehandTo(std::vector<VelocityPoint>& points, int32_t previ
 
 void VelocityEdits::cancel()
 {
-    if (m_mode & kBand)
-        m_band.cancel();
+    m_gesture.abort();
     reset();
 }
 
 void VelocityEdits::reset()
 {
     m_mode = 0;
-    m_anchor = -1;
     m_lineKind = -1;
     m_points.clear();
 }
@@ -439,7 +379,7 @@ void VelocityEdits::doubleClick(const VelocityGeometry& g, const VelocityPointer
     m_song.selectionKind = kSelectTimeRange;
     m_song.selectionFrom = from;
     m_song.selectionTo = to;
-    repaintLinked();
+    m_gesture.repaintLinked();
 }
 
 bool VelocityEdits::rightPress(const VelocityGeometry& g, const VelocityPointer& p)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "views/time_axis.h"
 #include "views/piano/velocity_layout.h"
+#include "views/pointer_gesture.h"
+#include "views/time_axis.h"
 
 #include <QPoint>
 #include <QRect>
@@ -33,12 +34,7 @@ struct VelocityGeometry {
     int dragDistance = 4; // pixels a press on a head must move before it drags
 };
 
-// One mouse event as the editing sees it.
-struct VelocityPointer {
-    QPoint at;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    bool rightHeld = false;
-};
+using VelocityPointer = LanePointer;
 
 // A point of a drawn line.
 struct VelocityPoint {
@@ -55,13 +51,12 @@ struct VelocityPoint {
 // GUI thread.
 class VelocityEdits {
 public:
-    // Mode bits; painting reads them.
+    // Mode bits; painting reads them. All but the line come from the gesture.
     static constexpr uint32_t kLine = 0x1;
-    static constexpr uint32_t kBand = 0x2;
-    static constexpr uint32_t kRuler = 0x4;
-    static constexpr uint32_t kDrag = 0x8;
-    static constexpr uint32_t kPressed = 0x20;
-    static constexpr uint32_t kCtrlNew = 0x40;
+    static constexpr uint32_t kBand = PointerGesture::kBandBit;
+    static constexpr uint32_t kRuler = PointerGesture::kRulerBit;
+    static constexpr uint32_t kDrag = PointerGesture::kDragBit;
+    static constexpr uint32_t kPressed = PointerGesture::kHeldBit;
     static constexpr int kHeadRadius = 3;
 
     struct Hit {
@@ -99,8 +94,8 @@ public:
     // and Edit > Properties should run.
     bool rightPress(const VelocityGeometry& g, const VelocityPointer& p);
 
-    uint32_t mode() const { return m_mode; }
-    bool active() const { return m_mode != 0; }
+    uint32_t mode() const { return m_mode | m_gesture.modeBits(); }
+    bool active() const { return m_gesture.active(); }
     const std::vector<VelocityPoint>& linePoints() const { return m_points; }
     // The velocity a selected note shows while a drag runs.
     int shownVelocity(int velocity) const;
@@ -126,17 +121,14 @@ private:
     void drawVelocity(int32_t gridTicks);
     void dragVelocity();
     void applyEvents(EventListBuilder& events, const char* label);
-    void locateTo(int32_t tick);
-    void repaintLinked();
     void reset();
     int contentY(const VelocityGeometry& g, int y) const;
 
     CSongDoc& m_song;
     RubberBand& m_band;
-    std::function<void()> m_repaintLinked;
+    PointerGesture m_gesture;
     std::vector<int> m_shown;
     uint32_t m_mode = 0;
-    QPoint m_press;
     int m_pressY = 0; // content pixels
     int m_lastY = 0;  // content pixels
     int m_keyHeight = 1;
@@ -145,8 +137,6 @@ private:
     int m_lineKind = -1;
     VelocityPoint m_lineStart;
     int32_t m_previousTick = 0;
-    int32_t m_anchor = -1;
-    int32_t m_lastLocate = -1;
     std::vector<VelocityPoint> m_points;
 };
 

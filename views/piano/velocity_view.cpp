@@ -32,13 +32,6 @@ constexpr CommandRow<VelocityView> kVelocityCommands[] = {
     {kIdZoomOutControllerScale, kIdZoomInControllerScale, &KeyRowsView::onZoom, &KeyRowsView::onUpdateZoom},
 };
 
-VelocityPointer velocityPointerOf(const QMouseEvent& event)
-{
-    return VelocityPointer{.at = event.position().toPoint(),
-                           .modifiers = event.modifiers(),
-                           .rightHeld = (event.buttons() & Qt::RightButton) != 0};
-}
-
 int rowSteps(int pixels, int rowHeight)
 {
     const int h = std::max(rowHeight, 1);
@@ -138,25 +131,13 @@ std::string VelocityView::statusTextAt(QPoint point) const
 
 void VelocityView::mousePressEvent(QMouseEvent* event)
 {
-    CSongDoc* doc = song();
-    if (!doc || !m_editor) {
+    if (!song() || !m_editor) {
         EditViewBase::mousePressEvent(event);
         return;
     }
-    setFocus(Qt::MouseFocusReason);
-    const VelocityGeometry g = geometryNow();
-    if (event->button() == Qt::RightButton) {
-        if (m_editor->rightPress(g, velocityPointerOf(*event)))
-            doc->OnEditProperties();
-        QWidget::update();
-        return;
-    }
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_pressAboveNotes = event->position().y() < plotRect().top();
-    if (m_editor->press(g, velocityPointerOf(*event)))
-        beginDrag(event->position().toPoint(), false);
-    QWidget::update();
+    if (event->button() == Qt::LeftButton)
+        m_pressAboveNotes = event->position().y() < plotRect().top();
+    pressLaneEditor(*m_editor, geometryNow(), *event, false);
 }
 
 void VelocityView::mouseMoveEvent(QMouseEvent* event)
@@ -169,7 +150,7 @@ void VelocityView::mouseMoveEvent(QMouseEvent* event)
             m_pressAboveNotes = false;
             scrollRowsTo(0);
         }
-        m_editor->move(geometryNow(), velocityPointerOf(*event));
+        m_editor->move(geometryNow(), lanePointerOf(*event));
         QWidget::update();
     }
     EditViewBase::mouseMoveEvent(event);
@@ -207,7 +188,7 @@ void VelocityView::mouseReleaseEvent(QMouseEvent* event)
         EditViewBase::mouseReleaseEvent(event);
         return;
     }
-    m_editor->release(geometryNow(), velocityPointerOf(*event));
+    m_editor->release(geometryNow(), lanePointerOf(*event));
     finishGesture();
 }
 
@@ -216,7 +197,7 @@ void VelocityView::mouseDoubleClickEvent(QMouseEvent* event)
     if (!song() || !m_editor || event->button() != Qt::LeftButton)
         return;
     if (event->position().y() < lanes().rulerHeight) {
-        m_editor->doubleClick(geometryNow(), velocityPointerOf(*event));
+        m_editor->doubleClick(geometryNow(), lanePointerOf(*event));
         finishGesture();
         return;
     }

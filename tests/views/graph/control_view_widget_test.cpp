@@ -101,6 +101,44 @@ TEST(ControlViewWidget, DraggingAPointIsOneUndoableEditAndItsEventIsSelected)
     EXPECT_EQ(rig.s.values(rig.track, kVolume), (std::vector<std::pair<int32_t, int32_t>>{{0, 10}, {130, 100}, {200, 60}}));
 }
 
+// A quarter grid (120 ticks) with snap on and the dragged point on it: a
+// point moves by whole grid steps, and one grabbed off its centre and
+// dragged straight down keeps its time.
+TEST(ControlViewWidget, ASnappedDragLandsOnTheGrid)
+{
+    struct Case {
+        const char* name;
+        QPoint grab; // from the point's centre
+        QPoint drop; // from the grab
+        int32_t tick;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"right", QPoint(0, 0), QPoint(70, 0), 240, 100},
+        {"down", QPoint(3, 0), QPoint(0, 20), 120, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ControlRig rig;
+        rig.s.fixture.host.tools.snap = true;
+        rig.s.track(rig.track).events[1].tick = 120;
+        rig.s.track(rig.track).events[2].tick = 480;
+        rig.view.songUpdate(0);
+        const QPoint from = rig.at(120, 100) + c.grab;
+        mouse::press(&rig.view, from);
+        mouse::dragTo(&rig.view, from + c.drop / 2);
+        mouse::dragTo(&rig.view, from + c.drop);
+        mouse::release(&rig.view, from + c.drop);
+        ASSERT_EQ(rig.s.song->undoList.size(), 1u);
+        const auto values = rig.s.values(rig.track, kVolume);
+        ASSERT_EQ(values.size(), 3u);
+        EXPECT_EQ(values[1].first, c.tick);
+        if (c.value >= 0) {
+            EXPECT_EQ(values[1].second, c.value);
+        }
+    }
+}
+
 TEST(ControlViewWidget, ScrollingAStubPianoRollMovesThisViewByItsKeyboardLessTheScale)
 {
     ControlRig rig;

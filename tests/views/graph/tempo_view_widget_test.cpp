@@ -109,6 +109,32 @@ TEST(TempoViewWidget, ATempoSelectionEnablesTheEditsUntilPerformanceMode)
     EXPECT_EQ(rig.song->selectionStamp, stamp);
 }
 
+// Shift in the ruler keeps the far end of the range, as the lane views do.
+TEST(TempoViewWidget, AShiftPressInTheRulerExtendsTheRangeFromItsFarEnd)
+{
+    struct Case {
+        int32_t tick;
+        int32_t from; // expected
+        int32_t to;
+    };
+    for (const Case c : {Case{100, 100, 300}, Case{250, 200, 250}}) {
+        SCOPED_TRACE(c.tick);
+        TempoRig rig;
+        rig.fixture.host.tools.snap = false;
+        ASSERT_GT(rig.view.plotRect().top(), 2) << "the view draws its own ruler";
+        rig.song->selectionKind = kSelectTimeRange;
+        rig.song->selectionFrom = 200;
+        rig.song->selectionTo = 300;
+        const uint32_t stamp = rig.song->selectionStamp;
+        const QPoint point(rig.view.axis().xOfTick(c.tick), 2);
+        QTest::mouseClick(&rig.view, Qt::LeftButton, Qt::ShiftModifier, point);
+        EXPECT_EQ(rig.song->selectionKind, kSelectTimeRange);
+        EXPECT_EQ(rig.song->selectionFrom, c.from);
+        EXPECT_EQ(rig.song->selectionTo, c.to);
+        EXPECT_NE(rig.song->selectionStamp, stamp) << "a range is a new selection";
+    }
+}
+
 TEST(TempoViewWidget, DraggingAPointIsOneUndoableEdit)
 {
     TempoRig rig;
@@ -121,6 +147,23 @@ TEST(TempoViewWidget, DraggingAPointIsOneUndoableEdit)
     EXPECT_EQ(rig.song->undoList.back()->label, "Drag Tempo");
     ASSERT_EQ(rig.song->tempoMap.size(), 2u);
     EXPECT_EQ(rig.song->tempoMap[1].tick, 250);
+}
+
+// A quarter grid (120 ticks) with snap on; the step moved onto the grid.
+TEST(TempoViewWidget, ASnappedDragLandsOnTheGrid)
+{
+    TempoRig rig;
+    rig.song->tempoMap[1].tick = 240;
+    rig.song->RecalcTempoTimes();
+    rig.view.songUpdate(0);
+    const QPoint from = rig.at(240, kBpm60);
+    const QPoint to = rig.at(340, kBpm60);
+    mouse::press(&rig.view, from);
+    mouse::dragTo(&rig.view, (from + to) / 2);
+    mouse::dragTo(&rig.view, to);
+    mouse::release(&rig.view, to);
+    ASSERT_EQ(rig.song->tempoMap.size(), 2u);
+    EXPECT_EQ(rig.song->tempoMap[1].tick, 360);
 }
 
 TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)

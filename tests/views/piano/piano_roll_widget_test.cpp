@@ -119,6 +119,42 @@ TEST(PianoRollWidget, TheSnapSwitchPutsADrawnNoteOnTheGrid)
     }
 }
 
+// A quarter grid (120 ticks) with snap on; the note sits on the grid at
+// 240, a quarter long, and is grabbed off the grid.
+TEST(PianoRollWidget, ASnappedDragLandsOnTheGrid)
+{
+    struct Case {
+        const char* name;
+        int32_t grabTick;
+        int32_t dropTick;
+        int dropKey;
+        int32_t tick; // expected
+        int key;
+        int32_t length;
+    };
+    const Case cases[] = {
+        {"straight up two rows keeps the time", 290, 290, 62, 240, 62, 120},
+        {"right moves by whole grid steps", 290, 390, 60, 360, 60, 120},
+        {"a resize ends on a grid line", 359, 530, 60, 240, 60, 240},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PianoWidgetRig rig;
+        rig.fixture.host.tools = EditTools{.snap = true, .gridValue = 240};
+        rig.track(rig.number).events = {test::note(240, 60, 90, 120)};
+        rig.view->songUpdate(0);
+        mouse::press(rig.view.get(), rig.point(c.grabTick, 60));
+        mouse::dragTo(rig.view.get(), rig.point((c.grabTick + c.dropTick) / 2, c.dropKey));
+        mouse::dragTo(rig.view.get(), rig.point(c.dropTick, c.dropKey));
+        mouse::release(rig.view.get(), rig.point(c.dropTick, c.dropKey));
+        ASSERT_EQ(rig.track(rig.number).events.size(), 1u);
+        const CMidiEvent& note = rig.track(rig.number).events[0];
+        EXPECT_EQ(note.tick, c.tick);
+        EXPECT_EQ(note.data1(), c.key);
+        EXPECT_EQ(note.value2, c.length);
+    }
+}
+
 TEST(PianoRollWidget, TheRowZoomShowsItsPixelsAndIsKept)
 {
     PianoWidgetRig rig;
