@@ -185,8 +185,32 @@ void reportMoved(CSongDoc& song, const std::vector<SkippedMessages>& movedByChun
                                   PromptIcon::Warning);
 }
 
+// The chunks that end in bytes that are no whole event, counted from 1 in
+// file order; every whole event before those bytes was read.
+void reportCutChunks(CSongDoc& song, const std::vector<SkippedMessages>& byChunk)
+{
+    std::string where;
+    size_t count = 0;
+    for (size_t i = 0; i < byChunk.size(); ++i) {
+        if (byChunk[i].cutShort == 0)
+            continue;
+        where += (where.empty() ? "" : ", ") + std::to_string(i + 1);
+        ++count;
+    }
+    if (count == 0)
+        return;
+    song.context().prompt.message(count == 1 ? "Track " + where
+                                                   + " is cut short: the bytes after its last whole event "
+                                                     "are no event and were left out."
+                                             : "Tracks " + where
+                                                   + " are cut short: the bytes after their last whole "
+                                                     "events are no events and were left out.",
+                                  PromptIcon::Warning);
+}
+
 void reportSkippedMessages(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk)
 {
+    reportCutChunks(song, skippedByChunk);
     reportSkipped(song, skippedByChunk, &SkippedMessages::system,
                   "system common or real-time messages, which a song does not hold");
     reportSkipped(song, skippedByChunk, &SkippedMessages::malformed,
