@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <fstream>
 #include <system_error>
+
+#include <sys/mman.h>
 #include <tuple>
 
 #include "core/ascii_case.h"
@@ -42,9 +44,54 @@ bool failOpen(CSongDoc& song, std::string& reason, std::string why)
     return false;
 }
 
-bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
+// A file's bytes, read in one go into pages mapped for them beforehand: a
+// large file's worth of separate page faults costs more than the read.
+class FileBytes {
+public:
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes() { release(); }
+
+    // Room for `size` bytes; false when the memory cannot be had.
+    bool allocate(size_t size)
+    {
+        release();
+        if (size == 0)
+            return true;
+        void* pages = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (pages == MAP_FAILED)
+            return false;
+        m_data = static_cast<uint8_t*>(pages);
+        m_size = size;
+        return true;
+    }
+    uint8_t* data() { return m_data; }
+    std::span<const uint8_t> span() const { return {m_data, m_size}; }
+
+private:
+    void release()
+    {
+        if (m_data != nullptr)
+            munmap(m_data, m_size);
+        m_data = nullptr;
+        m_size = 0;
+    }
+
+    uint8_t* m_data = nullptr;
+    size_t m_size = 0;
+};
+
+bool readFileBytes(const std::filesystem::path& path, FileBytes& bytes, std::string& reason)
 {
-    auto read = ReadWholeFileBytes(path, kMaxSongFileBytes, reason);
+    auto file = InputFile::open(path, kMaxSongFileBytes, reason);
+    bool read = file.has_value();
+    if (read && !bytes.allocate(size_t(file->size()))) {
+        reason = "out of memory for " + DescribeByteCount(file->size());
+        read = false;
+    }
+    if (read)
+        read = file->readAt(0, bytes.data(), bytes.span().size(), reason);
     if (!read) {
         constexpr std::string_view kOpenFailed = "cannot open: "; // said once is enough
         if (reason.starts_with(kOpenFailed))
@@ -52,7 +99,6 @@ bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& byte
         reason = "cannot read " + path.string() + ": " + reason;
         return false;
     }
-    bytes = std::move(*read);
     return true;
 }
 
@@ -280,7 +326,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
     StripKnownExtension(song.title);
     const SongFileKind kind = songFileKind(path);
     RemoveScratchLeftovers(path);
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     const std::filesystem::path copy = AutoRecoverPath(path);
     std::error_code error;
     if (hasAutoRecoverCopy(path)) {
@@ -289,7 +335,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
         if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
             // The copy replaces the song only once it has opened.
             std::string ignored;
-            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes, kind, ignored)) {
+            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes.span(), kind, ignored)) {
                 std::filesystem::rename(copy, path, error);
                 return true;
             }
@@ -302,7 +348,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
         song.DeleteContents();
         return false;
     }
-    return OpenSongBytes(song, bytes, kind, reason);
+    return OpenSongBytes(song, bytes.span(), kind, reason);
 }
 
 } // namespace rz

@@ -6,6 +6,7 @@
 #include "core/midi_bytes.h"
 #include "song/channel_settings_log.h"
 #include "song/note_pairing.h"
+#include "song/prefault.h"
 #include "song/smf_reader.h"
 #include "song/text_markers.h"
 #include "song/track.h"
@@ -86,6 +87,7 @@ private:
     void meta(const RawEvent& raw);
     void text(const RawEvent& raw);
     CMidiEvent& store(uint32_t message, int32_t tick, int32_t value2 = 0);
+    void mapMoreEvents();
     void keepUnusedBankSelects();
     void convertClips();
     void removeOffsets();
@@ -98,6 +100,7 @@ private:
     bool m_nameRead = false;
     bool m_portRead = false;
     bool m_full = false;
+    size_t m_mappedEvents = 0; // events the block has pages mapped for
     int32_t m_markerTick = -1; // where the settings marker stood
     int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
@@ -130,6 +133,7 @@ bool TrackChunkReader::read()
     m_track.name = kUntitled;
     m_track.events.clear();
     m_track.events.reserve(eventCapacity(m_track));
+    m_pending.reserve(m_track.events.capacity());
     m_track.endTick = 0;
     m_track.endOfTrack = 0;
     m_track.skipped = {};
@@ -164,11 +168,24 @@ bool TrackChunkReader::handle(const RawEvent& raw)
 
 CMidiEvent& TrackChunkReader::store(uint32_t message, int32_t tick, int32_t value2)
 {
+    if (m_track.events.size() >= m_mappedEvents)
+        mapMoreEvents();
     CMidiEvent& event = m_track.events.emplace_back();
     event.message = message;
     event.tick = tick;
     event.value2 = value2;
     return event;
+}
+
+// The events' block is mapped a stretch at a time ahead of the events: a
+// large track would otherwise fault in each of its pages on its own.
+void TrackChunkReader::mapMoreEvents()
+{
+    constexpr size_t kStretch = (256 * 1024) / sizeof(CMidiEvent);
+    auto& events = m_track.events;
+    const size_t end = std::min(events.capacity(), events.size() + kStretch);
+    prefaultForWrite(events.data() + events.size(), (end - events.size()) * sizeof(CMidiEvent));
+    m_mappedEvents = end;
 }
 
 void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
