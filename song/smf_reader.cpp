@@ -22,6 +22,7 @@
 #include "song/clipboard_edit.h"
 #include "song/fs.h"
 #include "song/play_images.h"
+#include "song/prefault.h"
 #include "song/rsd_import.h"
 #include "song/smf_header.h"
 #include "song/smf_song_tracks.h"
@@ -110,6 +111,7 @@ void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
         // Room for what the encoder adds when it rewrites the image in place
         // (name, settings, marker), so the memory the file used is reused.
         track->playImage.reserve(chunk.size() + chunk.size() / 8 + 256);
+        prefaultForWrite(track->playImage.data(), track->playImage.capacity());
         track->playImage.assign(chunk.begin(), chunk.end());
         song.tracks.push_back(std::move(track));
     }
