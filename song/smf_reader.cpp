@@ -6,9 +6,8 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <system_error>
-
-#include <sys/mman.h>
 #include <tuple>
 
 #include "core/ascii_case.h"
@@ -45,54 +44,24 @@ bool failOpen(CSongDoc& song, std::string& reason, std::string why)
     return false;
 }
 
-// A file's bytes, read in one go into pages mapped for them beforehand: a
-// large file's worth of separate page faults costs more than the read.
-class FileBytes {
-public:
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes() { release(); }
+// A file's bytes, read in one go into memory that is not cleared first: the
+// read writes every byte.
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
 
-    // Room for `size` bytes; false when the memory cannot be had.
-    bool allocate(size_t size)
-    {
-        release();
-        if (size == 0)
-            return true;
-        void* pages = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (pages == MAP_FAILED)
-            return false;
-        m_data = static_cast<uint8_t*>(pages);
-        m_size = size;
-        return true;
-    }
-    uint8_t* data() { return m_data; }
-    std::span<const uint8_t> span() const { return {m_data, m_size}; }
-
-private:
-    void release()
-    {
-        if (m_data != nullptr)
-            munmap(m_data, m_size);
-        m_data = nullptr;
-        m_size = 0;
-    }
-
-    uint8_t* m_data = nullptr;
-    size_t m_size = 0;
+    std::span<const uint8_t> span() const { return {data.get(), size}; }
 };
 
 bool readFileBytes(const std::filesystem::path& path, FileBytes& bytes, std::string& reason)
 {
     auto file = InputFile::open(path, kMaxSongFileBytes, reason);
     bool read = file.has_value();
-    if (read && !bytes.allocate(size_t(file->size()))) {
-        reason = "out of memory for " + DescribeByteCount(file->size());
-        read = false;
+    if (read) {
+        bytes.size = size_t(file->size());
+        bytes.data = std::make_unique_for_overwrite<uint8_t[]>(bytes.size);
+        read = file->readAt(0, bytes.data.get(), bytes.size, reason);
     }
-    if (read)
-        read = file->readAt(0, bytes.data(), bytes.span().size(), reason);
     if (!read) {
         constexpr std::string_view kOpenFailed = "cannot open: "; // said once is enough
         if (reason.starts_with(kOpenFailed))
