@@ -21,6 +21,9 @@ public:
         }
     }
 
+    // Room for the links of events up to `events`, so they are never copied.
+    void reserve(size_t events) { m_next.reserve(events); }
+
     void add(uint8_t channel, uint8_t key, uint32_t eventIndex)
     {
         if (m_next.size() <= eventIndex)

@@ -178,10 +178,13 @@ bool CTrack::ReadNextEvent(RawEvent& out)
             endReader();
             return !stepOver;
         }
+        // Bytes after a whole event that are no delta time end the chunk;
+        // the event itself is kept.
         const auto delta = reader.varLen();
         if (!delta) {
+            skipped.cutShort = 1;
             endReader();
-            return false;
+            return !stepOver;
         }
         // Time past the last tick a song holds is cut, keeping the events.
         const uint64_t tick = uint64_t(nextTick) + *delta;

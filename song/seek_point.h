@@ -83,6 +83,12 @@ public:
     Iterator end() const { return Iterator(*this, m_stretches); }
 
     void clear();
+    // Room for `points` points, so they are not moved while the list grows.
+    void reserve(size_t points)
+    {
+        m_points.reserve(points);
+        m_firstStretch.reserve(points);
+    }
     // The point resumes the next `stretches` stretches (at least one).
     void append(SeekPoint point, size_t stretches = 1);
 

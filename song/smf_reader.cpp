@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <system_error>
 #include <tuple>
 
@@ -20,6 +21,7 @@
 #include "song/clipboard_edit.h"
 #include "song/fs.h"
 #include "song/play_images.h"
+#include "song/prefault.h"
 #include "song/rsd_import.h"
 #include "song/smf_header.h"
 #include "song/smf_song_tracks.h"
@@ -42,9 +44,24 @@ bool failOpen(CSongDoc& song, std::string& reason, std::string why)
     return false;
 }
 
-bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes, std::string& reason)
+// A file's bytes, read in one go into memory that is not cleared first: the
+// read writes every byte.
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+
+    std::span<const uint8_t> span() const { return {data.get(), size}; }
+};
+
+bool readFileBytes(const std::filesystem::path& path, FileBytes& bytes, std::string& reason)
 {
-    auto read = ReadWholeFileBytes(path, kMaxSongFileBytes, reason);
+    auto file = InputFile::open(path, kMaxSongFileBytes, reason);
+    bool read = file.has_value();
+    if (read) {
+        bytes.size = size_t(file->size());
+        bytes.data = std::make_unique_for_overwrite<uint8_t[]>(bytes.size);
+        read = file->readAt(0, bytes.data.get(), bytes.size, reason);
+    }
     if (!read) {
         constexpr std::string_view kOpenFailed = "cannot open: "; // said once is enough
         if (reason.starts_with(kOpenFailed))
@@ -52,7 +69,6 @@ bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& byte
         reason = "cannot read " + path.string() + ": " + reason;
         return false;
     }
-    bytes = std::move(*read);
     return true;
 }
 
@@ -64,6 +80,7 @@ void loadTrackChunks(CSongDoc& song, const SmfLayout& layout)
         // Room for what the encoder adds when it rewrites the image in place
         // (name, settings, marker), so the memory the file used is reused.
         track->playImage.reserve(chunk.size() + chunk.size() / 8 + 256);
+        prefaultForWrite(track->playImage.data(), track->playImage.capacity());
         track->playImage.assign(chunk.begin(), chunk.end());
         song.tracks.push_back(std::move(track));
     }
@@ -185,8 +202,32 @@ void reportMoved(CSongDoc& song, const std::vector<SkippedMessages>& movedByChun
                                   PromptIcon::Warning);
 }
 
+// The chunks that end in bytes that are no whole event, counted from 1 in
+// file order; every whole event before those bytes was read.
+void reportCutChunks(CSongDoc& song, const std::vector<SkippedMessages>& byChunk)
+{
+    std::string where;
+    size_t count = 0;
+    for (size_t i = 0; i < byChunk.size(); ++i) {
+        if (byChunk[i].cutShort == 0)
+            continue;
+        where += (where.empty() ? "" : ", ") + std::to_string(i + 1);
+        ++count;
+    }
+    if (count == 0)
+        return;
+    song.context().prompt.message(count == 1 ? "Track " + where
+                                                   + " is cut short: the bytes after its last whole event "
+                                                     "are no event and were left out."
+                                             : "Tracks " + where
+                                                   + " are cut short: the bytes after their last whole "
+                                                     "events are no events and were left out.",
+                                  PromptIcon::Warning);
+}
+
 void reportSkippedMessages(CSongDoc& song, const std::vector<SkippedMessages>& skippedByChunk)
 {
+    reportCutChunks(song, skippedByChunk);
     reportSkipped(song, skippedByChunk, &SkippedMessages::system,
                   "system common or real-time messages, which a song does not hold");
     reportSkipped(song, skippedByChunk, &SkippedMessages::malformed,
@@ -256,7 +297,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
     StripKnownExtension(song.title);
     const SongFileKind kind = songFileKind(path);
     RemoveScratchLeftovers(path);
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     const std::filesystem::path copy = AutoRecoverPath(path);
     std::error_code error;
     if (hasAutoRecoverCopy(path)) {
@@ -265,7 +306,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
         if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
             // The copy replaces the song only once it has opened.
             std::string ignored;
-            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes, kind, ignored)) {
+            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes.span(), kind, ignored)) {
                 std::filesystem::rename(copy, path, error);
                 return true;
             }
@@ -278,7 +319,7 @@ bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& re
         song.DeleteContents();
         return false;
     }
-    return OpenSongBytes(song, bytes, kind, reason);
+    return OpenSongBytes(song, bytes.span(), kind, reason);
 }
 
 } // namespace rz

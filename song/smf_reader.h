@@ -10,6 +10,7 @@ namespace rz {
 
 class CSongDoc;
 class CTrack;
+class ChannelSettingsLog;
 
 // Limits that keep event addresses and undo keys inside their fields: a
 // track index in 8 bits, an event index in 24.
@@ -41,10 +42,13 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
 
 // Rebuilds a track's events and initial settings from its play image. With
 // autoProps on, bank, program, the managed controllers and RPN values at the
-// start become the track's settings and repeats are dropped. Every distinct
-// channel of a channel message is appended to `channels`, when given, in the
-// order first seen. False when the track would hold more than
-// kMaxTrackEvents events (the events read so far are kept). GUI thread.
-bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels = nullptr);
+// start become the track's settings and repeats are dropped; with `others`
+// given, a repeat stays when another track of the song set that controller
+// on the channel to another value in between. Every distinct channel of a
+// channel message is appended to `channels`, when given, in the order first
+// seen. False when the track would hold more than kMaxTrackEvents events
+// (the events read so far are kept). GUI thread.
+bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels = nullptr,
+                    ChannelSettingsLog* others = nullptr);
 
 } // namespace rz

@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "core/midi_bytes.h"
+#include "song/channel_settings_log.h"
 #include "song/note_pairing.h"
+#include "song/prefault.h"
 #include "song/smf_reader.h"
 #include "song/text_markers.h"
 #include "song/track.h"
@@ -14,6 +16,8 @@ namespace {
 
 constexpr int32_t kNone = -1;
 constexpr uint32_t kNoParameter = 0x3FFF;
+// The selection the stored events leave unknown (or not a 7-bit RPN).
+constexpr uint32_t kNoStoredSelection = 0xFFFFFFFF;
 constexpr std::string_view kUntitled = "(Untitled)";
 
 // Initial-controller slot of a controller number, -1 for unmanaged ones.
@@ -55,8 +59,9 @@ size_t eventCapacity(const CTrack& track)
 
 class TrackChunkReader {
 public:
-    TrackChunkReader(CTrack& track, bool autoProps, std::vector<uint8_t>* channels)
-        : m_track(track), m_autoProps(autoProps), m_channels(channels)
+    TrackChunkReader(CTrack& track, bool autoProps, std::vector<uint8_t>* channels,
+                     ChannelSettingsLog* others)
+        : m_track(track), m_autoProps(autoProps), m_channels(channels), m_others(others)
     {
         m_lastController.fill(kNone);
     }
@@ -75,12 +80,14 @@ private:
     void dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick);
     void dataEntryLsb(uint8_t channel, uint8_t value);
     void rpnLsbAfterNotes(uint8_t channel, uint8_t value);
+    void dataStep(uint32_t message, int32_t tick);
     void programChange(uint32_t message, int32_t tick);
     void sysex(const RawEvent& raw);
     void destinationSettings(std::span<const uint8_t> block);
     void meta(const RawEvent& raw);
     void text(const RawEvent& raw);
     CMidiEvent& store(uint32_t message, int32_t tick, int32_t value2 = 0);
+    void mapMoreEvents();
     void keepUnusedBankSelects();
     void convertClips();
     void removeOffsets();
@@ -88,10 +95,12 @@ private:
     CTrack& m_track;
     bool m_autoProps;
     std::vector<uint8_t>* m_channels;
+    ChannelSettingsLog* m_others;
     bool m_noteStored = false;
     bool m_nameRead = false;
     bool m_portRead = false;
     bool m_full = false;
+    size_t m_mappedEvents = 0; // events the block has pages mapped for
     int32_t m_markerTick = -1; // where the settings marker stood
     int m_lastChannel = -1;    // of the last channel message, already listed
     uint32_t m_rpn = kNoParameter;
@@ -100,10 +109,14 @@ private:
     // selection and data entries stay the controllers they were.
     bool m_rpnAsControllers = false;
     bool m_rpnLsbConsumed = false; // an RPN LSB was taken in since the last MSB
+    // What the events stored so far select on a channel, as an RPN or NRPN
+    // event's kind and number would name it.
+    uint32_t m_storedSelection = kNoStoredSelection;
     int32_t m_bank = kNone;
     int32_t m_lastProgram = kNone;
     int32_t m_lastBank = kNone;
     std::array<int32_t, 14> m_lastController{};
+    std::array<int32_t, 14> m_lastControllerTick{}; // where it was sent; 0 for the initial value
     NotePairing m_pending;
     // Bank selects no program change has taken up yet: where each stood
     // among the events, so one the track ends with is kept where it was.
@@ -120,6 +133,7 @@ bool TrackChunkReader::read()
     m_track.name = kUntitled;
     m_track.events.clear();
     m_track.events.reserve(eventCapacity(m_track));
+    m_pending.reserve(m_track.events.capacity());
     m_track.endTick = 0;
     m_track.endOfTrack = 0;
     m_track.skipped = {};
@@ -154,11 +168,24 @@ bool TrackChunkReader::handle(const RawEvent& raw)
 
 CMidiEvent& TrackChunkReader::store(uint32_t message, int32_t tick, int32_t value2)
 {
+    if (m_track.events.size() >= m_mappedEvents)
+        mapMoreEvents();
     CMidiEvent& event = m_track.events.emplace_back();
     event.message = message;
     event.tick = tick;
     event.value2 = value2;
     return event;
+}
+
+// The events' block is mapped a stretch at a time ahead of the events: a
+// large track would otherwise fault in each of its pages on its own.
+void TrackChunkReader::mapMoreEvents()
+{
+    constexpr size_t kStretch = (256 * 1024) / sizeof(CMidiEvent);
+    auto& events = m_track.events;
+    const size_t end = std::min(events.capacity(), events.size() + kStretch);
+    prefaultForWrite(events.data() + events.size(), (end - events.size()) * sizeof(CMidiEvent));
+    m_mappedEvents = end;
 }
 
 void TrackChunkReader::channelMessage(const RawEvent& raw, uint32_t message)
@@ -276,8 +303,7 @@ void TrackChunkReader::controller(uint32_t message, int32_t tick)
         return;
     case cc::kDataIncrement:
     case cc::kDataDecrement:
-        if (m_nrpn != kNoParameter)
-            store(0x20u | channel | m_nrpn << 8, tick, number == cc::kDataIncrement ? 0x8001 : 0x8000);
+        dataStep(message, tick);
         return;
     default:
         store(message, tick);
@@ -290,12 +316,20 @@ void TrackChunkReader::managedController(uint32_t message, int32_t tick, int slo
     const int32_t value = int32_t((message >> 16) & 0x7F);
     int32_t& initial = m_track.initialControllers[size_t(slot)];
     int32_t& last = m_lastController[size_t(slot)];
-    // Once a note has sounded, a value is an event where it stands.
-    if (initial < 0 && !m_noteStored)
+    int32_t& lastTick = m_lastControllerTick[size_t(slot)];
+    const uint8_t channel = message & 0x0F;
+    // Once a note has sounded, a value is an event where it stands. A repeat
+    // is kept when another track on the channel set another value since.
+    if (initial < 0 && !m_noteStored) {
         initial = value;
-    else if (value != last)
+        tick = 0;
+    } else if (value != last
+               || (m_others != nullptr
+                   && m_others->changedByOthers(m_track, channel, slot, uint8_t(value), lastTick, tick))) {
         store(message, tick);
+    }
     last = value;
+    lastTick = tick;
 }
 
 // An RPN event holds a 7-bit number: a selection with a higher number
@@ -312,16 +346,42 @@ void TrackChunkReader::rpnSelection(uint32_t message, int32_t tick)
     m_rpnAsControllers = (m_rpn >> 7) != 0;
     if (m_rpnAsControllers) {
         store(message, tick);
+        m_storedSelection = kNoStoredSelection;
         if (msb && m_rpnLsbConsumed)
             store((message & 0xFFu) | uint32_t(cc::kRpnLsb) << 8 | (m_rpn & 0x7F) << 16, tick);
     }
     m_rpnLsbConsumed = !msb && !m_rpnAsControllers;
 }
 
+// A data increment or decrement of an NRPN is an NRPN event; of an RPN it
+// stays the controller, after the selection it steps when the events stored
+// so far select another parameter (the RPN selection itself is not stored).
+void TrackChunkReader::dataStep(uint32_t message, int32_t tick)
+{
+    const uint8_t channel = message & 0x0F;
+    const bool increment = uint8_t(message >> 8) == cc::kDataIncrement;
+    if (m_nrpn != kNoParameter) {
+        store(0x20u | channel | m_nrpn << 8, tick, increment ? 0x8001 : 0x8000);
+        m_storedSelection = 0x20u | channel | m_nrpn << 8;
+        return;
+    }
+    if (m_rpn == kNoParameter)
+        return;
+    const uint32_t selection = 0x10u | channel | m_rpn << 8;
+    if (m_storedSelection != selection) {
+        const uint32_t select = midi::kControlChange | channel;
+        store(select | uint32_t(cc::kRpnMsb) << 8 | (m_rpn >> 7) << 16, tick);
+        store(select | uint32_t(cc::kRpnLsb) << 8 | (m_rpn & 0x7F) << 16, tick);
+        m_storedSelection = selection;
+    }
+    store(message, tick);
+}
+
 void TrackChunkReader::dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick)
 {
     if (m_nrpn != kNoParameter) {
         store(0x20u | channel | m_nrpn << 8, tick, int32_t(value) << 7);
+        m_storedSelection = 0x20u | channel | m_nrpn << 8;
         return;
     }
     if (m_rpn == kNoParameter)
@@ -333,6 +393,7 @@ void TrackChunkReader::dataEntryMsb(uint8_t channel, uint8_t value, int32_t tick
         return;
     }
     store(0x10u | channel | (m_rpn & 0x7F) << 8 | uint32_t(value) << 23, tick);
+    m_storedSelection = 0x10u | channel | (m_rpn & 0x7F) << 8;
 }
 
 void TrackChunkReader::dataEntryLsb(uint8_t channel, uint8_t value)
@@ -370,8 +431,10 @@ void TrackChunkReader::rpnLsbAfterNotes(uint8_t channel, uint8_t value)
     for (size_t i = events.size() - 1; i-- > 0;) {
         if ((events[i].message & 0xFFFF) != head)
             continue;
-        if (events[i].message == last.message)
+        if (events[i].message == last.message) {
             events.pop_back();
+            m_storedSelection = kNoStoredSelection;
+        }
         return;
     }
 }
@@ -542,9 +605,10 @@ void TrackChunkReader::removeOffsets()
 
 } // namespace
 
-bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels)
+bool ReadTrackChunk(CTrack& track, bool autoProps, std::vector<uint8_t>* channels,
+                    ChannelSettingsLog* others)
 {
-    return TrackChunkReader(track, autoProps, channels).read();
+    return TrackChunkReader(track, autoProps, channels, others).read();
 }
 
 } // namespace rz

@@ -12,6 +12,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "core/song_host.h"
+#include "song/channel_settings_log.h"
 #include "song/smf_reader.h"
 #include "song/song_doc.h"
 #include "song/text_markers.h"
@@ -171,7 +172,7 @@ void copyTrackSettings(const CTrack& from, CTrack& to)
 // its settings follows it for each further channel, taking that channel's
 // events. Each is then re-encoded and read again, taking its own settings.
 bool splitChannels(CSongDoc& song, size_t index, const std::vector<uint8_t>& channels,
-                   std::string& reason)
+                   ChannelSettingsLog& others, std::string& reason)
 {
     if (song.tracks.size() + channels.size() > kMaxUserTracks + 3) {
         reason = "more than " + std::to_string(kMaxUserTracks) + " tracks";
@@ -206,9 +207,16 @@ bool splitChannels(CSongDoc& song, size_t index, const std::vector<uint8_t>& cha
     source.events = std::move(kept);
     // No seek points: the image is only read back here, and the song's
     // length has not been checked yet (a far event would make millions).
+    // Every image of the pieces is new before any of them is read again.
     for (size_t k = 0; k < channels.size(); ++k)
-        if (!rereadTrack(song, index + k, 0, reason))
+        reencode(song, index + k, 0);
+    others.invalidate();
+    for (size_t k = 0; k < channels.size(); ++k) {
+        if (!ReadTrackChunk(*song.tracks[index + k], autoProps(song), nullptr, &others)) {
+            reason = tooManyEvents(index + k);
             return false;
+        }
+    }
     return true;
 }
 
@@ -246,10 +254,11 @@ bool convertFormat0(CSongDoc& song, std::string& reason)
 
 bool readFormat1Tracks(CSongDoc& song, std::vector<SkippedMessages>& skippedMessages, std::string& reason)
 {
+    ChannelSettingsLog others(song.tracks);
     for (size_t i = 1; i < song.tracks.size(); ++i) {
         CTrack& track = *song.tracks[i];
         std::vector<uint8_t> channels;
-        if (!ReadTrackChunk(track, autoProps(song), &channels)) {
+        if (!ReadTrackChunk(track, autoProps(song), &channels, &others)) {
             reason = tooManyEvents(i);
             return false;
         }
@@ -258,10 +267,11 @@ bool readFormat1Tracks(CSongDoc& song, std::vector<SkippedMessages>& skippedMess
             if (!ParseTextMarkers(song, track, reason))
                 return false;
             song.tracks.erase(song.tracks.begin() + std::ptrdiff_t(i--));
+            others.invalidate();
         } else if (track.type == kWaveTrack) {
             keepClipsOnly(song, track);
         } else if (track.type == kMidiTrack && channels.size() > 1) {
-            if (!splitChannels(song, i, channels, reason))
+            if (!splitChannels(song, i, channels, others, reason))
                 return false;
             i += channels.size() - 1;
         }

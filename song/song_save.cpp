@@ -3,6 +3,9 @@
 // and renaming the file and folder after the title. GUI thread.
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -364,6 +367,109 @@ void finishNormalSave(CSongDoc& song, const std::filesystem::path& path)
     song.SetModifiedFlag(false);
 }
 
+// Whether two files hold the same bytes.
+bool sameContents(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(a, error);
+    if (error || std::filesystem::file_size(b, error) != size || error)
+        return false;
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    return first && second
+           && std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                         std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
+}
+
+// Copies a clip file of the song's own "WaveData" folder into the one beside
+// the copy, under its own name unless another file has it; the copy's name.
+bool copyClipFile(CSongDoc& song, const std::filesystem::path& from, std::filesystem::path& to,
+                  std::string& reason)
+{
+    to = song.songFolder / "WaveData" / from.filename();
+    std::error_code error;
+    if (std::filesystem::exists(to, error)) {
+        if (sameContents(from, to))
+            return true;
+        song.MakeClipFileName(to);
+    }
+    std::filesystem::create_directories(to.parent_path(), error);
+    return CopyFileOverwrite(from, to, reason);
+}
+
+// The waveform tracks' images encoded again, with the song's folder and clip
+// names as they are now.
+void reencodeWaveTracks(CSongDoc& song)
+{
+    for (auto& track : song.tracks)
+        if (track->type == kWaveTrack)
+            track->chased = 0;
+    RebuildPlayImages(song, true);
+}
+
+// Whether a save target lies in the song's own folder.
+bool inSongFolder(const CSongDoc& song, const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    return std::filesystem::equivalent(folder, song.songFolder, error)
+           || plainFolder(std::filesystem::absolute(folder, error))
+                  == plainFolder(std::filesystem::absolute(song.songFolder, error));
+}
+
+// The clip files of the song's own "WaveData" folder that exist, by the
+// names the song gives them.
+std::vector<std::string> ownClipNames(CSongDoc& song)
+{
+    const std::filesystem::path waveData = plainFolder(song.songFolder / "WaveData");
+    std::vector<std::string> names;
+    forEachSongClip(song, [&](CAudioClip& clip) {
+        const std::filesystem::path file = clipPath(song, clip.fileName);
+        std::error_code error;
+        if (plainFolder(file.parent_path()) == waveData && std::filesystem::is_regular_file(file, error)
+            && std::find(names.begin(), names.end(), clip.fileName) == names.end())
+            names.push_back(clip.fileName);
+    });
+    return names;
+}
+
+// A copy saved in another folder gets the clips of the song's "WaveData"
+// folder in a "WaveData" folder beside it, and names them there, so it opens
+// with its audio. The song keeps its own folder, clip names and images.
+bool buildCopyElsewhere(CSongDoc& song, const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                        std::string& reason)
+{
+    const std::filesystem::path ownFolder = song.songFolder;
+    const std::vector<std::string> names = ownClipNames(song);
+    std::vector<std::filesystem::path> sources;
+    for (const std::string& name : names)
+        sources.push_back(clipPath(song, name));
+    song.songFolder = path.has_parent_path() ? path.parent_path() : ".";
+    std::map<std::string, std::string> copies; // the song's clip name -> the copy's
+    bool ok = true;
+    for (size_t i = 0; ok && i < names.size(); ++i) {
+        std::filesystem::path copy;
+        ok = copyClipFile(song, sources[i], copy, reason);
+        copies[names[i]] = copy.string();
+    }
+    if (ok) {
+        std::vector<std::pair<CAudioClip*, std::string>> ownNames;
+        forEachSongClip(song, [&](CAudioClip& clip) {
+            if (const auto it = copies.find(clip.fileName); it != copies.end()) {
+                ownNames.emplace_back(&clip, clip.fileName);
+                clip.fileName = it->second;
+            }
+        });
+        reencodeWaveTracks(song);
+        ok = BuildSongFile(song, bytes, reason);
+        for (auto& [clip, name] : ownNames)
+            clip->fileName = name;
+    }
+    song.songFolder = ownFolder;
+    reencodeWaveTracks(song);
+    return ok;
+}
+
 bool saveSong(CSongDoc& song, const std::filesystem::path& path, SaveKind kind)
 {
     song.RecomputeMeasureStarts();
@@ -380,7 +486,9 @@ bool saveSong(CSongDoc& song, const std::filesystem::path& path, SaveKind kind)
     std::string backupProblem;
     // A song that is a link keeps its backup beside the file it names.
     const std::filesystem::path backupFile = backup ? backupPath(SaveTarget(path)) : std::filesystem::path();
-    if (!BuildSongFile(song, bytes, reason) || !WriteFileAtomic(path, bytes, backupFile, reason, backupProblem)) {
+    const bool elsewhere = kind == SaveKind::Copy && !song.songFolder.empty() && !inSongFolder(song, path);
+    const bool built = elsewhere ? buildCopyElsewhere(song, path, bytes, reason) : BuildSongFile(song, bytes, reason);
+    if (!built || !WriteFileAtomic(path, bytes, backupFile, reason, backupProblem)) {
         report(song, path, reason);
         return false;
     }

@@ -51,6 +51,7 @@ struct SkippedMessages {
     uint32_t system = 0;    // system common and real-time messages, which a song does not hold
     uint32_t malformed = 0; // channel messages with a status byte where a data byte belongs
     uint32_t moved = 0;     // events past the last tick a song holds, read at that tick
+    uint32_t cutShort = 0;  // 1: bytes after the chunk's last event read as no delta time
 };
 
 struct RawEvent {

@@ -199,6 +199,11 @@ void ChunkEncoder::encode()
         LookupPortSynth(track, song.profile, song.engine, song.synths);
     }
     track.seekPoints.clear();
+    if (m_interval > 0 && !track.events.empty()) {
+        // One point per stretch up to the last event, at most one per item.
+        const size_t stretches = size_t(std::max(track.events.back().tick, 0) / m_interval) + 2;
+        track.seekPoints.reserve(std::min(stretches, 2 * track.events.size() + 2));
+    }
     track.playImage.clear();
     track.endTick = 0;
     track.clipFlags = 0;

@@ -57,6 +57,11 @@ struct FilePlay {
     // readWithAutoProps false: the file's controllers are kept as written;
     // locate runs with "AutoProps" on either way.
     explicit FilePlay(const SmfBuilder& file, bool readWithAutoProps = true)
+        : FilePlay(file.bytes(), readWithAutoProps)
+    {
+    }
+
+    explicit FilePlay(const std::vector<uint8_t>& bytes, bool readWithAutoProps = true)
     {
         fixture.engine.outputMap = {0};
         fixture.engine.ports = {&port};
@@ -65,7 +70,7 @@ struct FilePlay {
         fixture.profile.writeInt("OpenOptions", "WarnFormat", 2); // format 0 without asking
         song = std::make_unique<CSongDoc>(fixture.context());
         std::string reason;
-        EXPECT_TRUE(OpenSongBytes(*song, file.bytes(), SongFileKind{}, reason)) << reason;
+        EXPECT_TRUE(OpenSongBytes(*song, bytes, SongFileKind{}, reason)) << reason;
         fixture.host.autoPropsFlag = true;
     }
 
@@ -479,6 +484,92 @@ TEST(StartUpSysExOnce, AStartAtZeroRightAfterActivationLeavesOutWhatItSent)
         play.forgetSent(); // what the chase sends is not the point here
         play.playUpTo(c.start);
         EXPECT_EQ(play.handed(), c.played);
+    }
+}
+
+// Pitch-bend range 2 at the start, a note, and at 96 a data increment or
+// decrement of an RPN: the one selected at the start, or one selected there.
+TrackBuilder rpnStepAt96(std::initializer_list<std::initializer_list<uint8_t>> at96)
+{
+    TrackBuilder track;
+    track.event(0, {0xB0, 0x65, 0x00}).event(0, {0xB0, 0x64, 0x00})
+        .event(0, {0xB0, 0x06, 0x02}).event(0, {0xB0, 0x26, 0x00})
+        .event(0, {0x90, 0x3C, 0x64}).event(96, {0x80, 0x3C, 0x40});
+    for (const auto& message : at96)
+        track.event(0, message);
+    track.event(96, {0x90, 0x3E, 0x64}).event(96, {0x80, 0x3E, 0x40}).end();
+    return track;
+}
+
+TEST(RpnDataStep, IsPlayedAfterItsSelectionAndSavedWithIt)
+{
+    struct Case {
+        const char* name;
+        TrackBuilder track;
+        std::vector<std::string> at96;
+    } cases[] = {
+        {"increment of the RPN selected at the start", rpnStepAt96({{0xB0, 0x60, 0x00}}),
+         {"90 3C 00", "B0 65 00", "B0 64 00", "B0 60 00"}},
+        {"decrement of an RPN selected at 96",
+         rpnStepAt96({{0xB0, 0x65, 0x00}, {0xB0, 0x64, 0x01}, {0xB0, 0x61, 0x00}}),
+         {"90 3C 00", "B0 65 00", "B0 64 01", "B0 61 00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePlay play(formatOne({c.track}));
+        FilePlay saved(test::songBytes(*play.song));
+        for (FilePlay* p : {&play, &saved}) {
+            p->locate(0);
+            p->playUpTo(95);
+            p->forgetSent();
+            p->playUpTo(96);
+            EXPECT_EQ(p->wire(), c.at96);
+        }
+    }
+}
+
+// Two tracks on channel 1 at 96 ticks per quarter: the first sets volume 40
+// at 0 and again at 192, the second 120 at 144, between the two.
+SmfBuilder volumeBackOnASharedChannel()
+{
+    TrackBuilder first;
+    first.event(0, {0xB0, 0x07, 40})
+        .event(0, {0x90, 0x3C, 0x64}).event(96, {0x80, 0x3C, 0x40})
+        .event(0, {0x90, 0x3E, 0x64}).event(96, {0x80, 0x3E, 0x40})
+        .event(0, {0xB0, 0x07, 40})
+        .event(0, {0x90, 0x40, 0x64}).event(96, {0x80, 0x40, 0x40})
+        .end();
+    TrackBuilder second;
+    second.event(0, {0x90, 0x30, 0x64}).event(96, {0x80, 0x30, 0x40})
+        .event(48, {0xB0, 0x07, 120})
+        .end();
+    SmfBuilder file;
+    file.header(1, 3, 96).track(plainConductor()).track(first).track(second);
+    return file;
+}
+
+// The last volume the channel was sent before the note-on of `key`.
+std::string volumeBefore(const FilePlay& play, uint8_t key)
+{
+    std::string volume = "none";
+    for (const std::string& line : play.wire()) {
+        if (line == hexText({0x90, key, 0x64}))
+            return volume;
+        if (line.starts_with("B0 07 "))
+            volume = line;
+    }
+    return "note not played";
+}
+
+TEST(SharedChannelRepeat, AVolumeBackAfterAnotherTracksChangeIsPlayedAndSaved)
+{
+    FilePlay play(volumeBackOnASharedChannel());
+    FilePlay saved(test::songBytes(*play.song));
+    for (FilePlay* p : {&play, &saved}) {
+        p->locate(0);
+        p->playUpTo(192);
+        EXPECT_EQ(volumeBefore(*p, 0x3E), "B0 07 28");
+        EXPECT_EQ(volumeBefore(*p, 0x40), "B0 07 28");
     }
 }
 

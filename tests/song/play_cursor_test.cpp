@@ -75,9 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 0x90, 0x3C, 0x40, {}}, {0x60, 0x80, 0x3C, 0x00, {}}}},
         CursorCase{"TruncatedLastEventIsNotYielded", "00 90 3C 40 60 80 3C",
                    {{0, 0x90, 0x3C, 0x40, {}}}},
-        CursorCase{"UnreadableDeltaAfterLastEventDropsIt", "00 90 3C 40 60 80 3C 00 81",
+        CursorCase{"UnreadableDeltaAfterLastEventKeepsIt", "00 90 3C 40 60 80 3C 00 81",
+                   {{0, 0x90, 0x3C, 0x40, {}}, {0x60, 0x80, 0x3C, 0x00, {}}}},
+        CursorCase{"FiveByteDeltaEndsTheTrackAfterItsEvent", "00 90 3C 40 81 80 80 80 00 80 3C 00",
                    {{0, 0x90, 0x3C, 0x40, {}}}},
-        CursorCase{"FiveByteDeltaEndsTheTrack", "00 90 3C 40 81 80 80 80 00 80 3C 00", {}},
         CursorCase{"MetaWithData",
                    "00 FF 51 03 07 A1 20  // tempo\n"
                    "00 FF 2F 00",

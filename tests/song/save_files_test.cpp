@@ -384,6 +384,55 @@ TEST_F(SaveFiles, ClipFilesMoveWhereTheyBelong)
     EXPECT_FALSE(fs::exists(songs() / "WaveData/old.wav"));
 }
 
+TEST_F(SaveFiles, CopyInAnotherFolderOpensWithItsClips)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::string> alreadyThere; // a WaveData/a.wav of the other folder
+    } cases[] = {{"a new folder", std::nullopt},
+                 {"the same clip saved there before", "audio"},
+                 {"another song's clip of that name", "other song"}};
+    fs::create_directories(songs() / "WaveData");
+    writeBytes(songs() / "WaveData/a.wav", bytesOf("audio"));
+    CTrack& audio = addUserTrack(*song);
+    audio.type = kWaveTrack;
+    audio.events.push_back(clipEventFor((songs() / "WaveData/a.wav").string()));
+    settle(*song);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir elsewhere;
+        const fs::path copy = elsewhere.path() / "Copy.mid";
+        if (c.alreadyThere) {
+            fs::create_directories(elsewhere.path() / "WaveData");
+            writeBytes(elsewhere.path() / "WaveData/a.wav", bytesOf(*c.alreadyThere));
+        }
+        ASSERT_TRUE(song->DoSave(copy, false));
+        EXPECT_EQ(song->pathName, path());
+        EXPECT_EQ(audio.events[0].clip()->fileName, (songs() / "WaveData/a.wav").string());
+        if (c.alreadyThere) {
+            EXPECT_EQ(readBytes(elsewhere.path() / "WaveData/a.wav"), bytesOf(*c.alreadyThere));
+        }
+
+        SongFixture other;
+        CSongDoc back(other.context());
+        std::string reason;
+        ASSERT_TRUE(OpenSong(back, copy, reason)) << reason;
+        ASSERT_EQ(back.tracks.size(), 4u);
+        ASSERT_EQ(back.tracks[2]->events.size(), 1u);
+        const CAudioClip* clip = back.tracks[2]->events[0].clip();
+        ASSERT_NE(clip, nullptr);
+        EXPECT_EQ(fs::path(clip->fileName).parent_path(), elsewhere.path() / "WaveData");
+        EXPECT_EQ(readBytes(clip->fileName), bytesOf("audio"));
+    }
+    // The song's own save still names its clip inside its own folder.
+    ASSERT_TRUE(song->DoFileSave());
+    SongFixture other;
+    CSongDoc back(other.context());
+    std::string reason;
+    ASSERT_TRUE(OpenSong(back, path(), reason)) << reason;
+    EXPECT_EQ(back.tracks[2]->events[0].clip()->fileName, (songs() / "WaveData/a.wav").string());
+}
+
 // A name of 250 bytes: its scratch names are cut to stay within the limit.
 TEST_F(SaveFiles, LongFileName)
 {

@@ -39,6 +39,12 @@ public:
         return meta(delta, type, std::span<const uint8_t>(data.begin(), data.size()));
     }
     TrackBuilder& end(uint32_t delta = 0) { return event(delta, {0xFF, 0x2F, 0x00}); }
+    // Bytes with no delta time before them.
+    TrackBuilder& raw(std::initializer_list<uint8_t> bytes)
+    {
+        m_bytes.insert(m_bytes.end(), bytes);
+        return *this;
+    }
 
     const std::vector<uint8_t>& bytes() const { return m_bytes; }
 

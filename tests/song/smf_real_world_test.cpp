@@ -271,6 +271,26 @@ TEST(SmfRealWorld, ManyTextMarkers)
     EXPECT_EQ(again->cues.back()->name, song->cues.back()->name);
 }
 
+TEST(SmfRealWorld, ChunkEndingInNoDeltaTime)
+{
+    TrackBuilder cut;
+    cut.meta(0, 0x03, "Cut")
+        .event(0, {0x90, 60, 100})
+        .event(96, {0x80, 60, 0})
+        .event(0, {0x90, 62, 100})
+        .event(96, {0x80, 62, 0})
+        .raw({0x81}); // a delta time that never ends, and no End of Track
+    SongFixture fixture;
+    fixture.prompt.expectMessage("Track 2 is cut short: the bytes after its last whole event are no event "
+                                 "and were left out.");
+    auto song = openBytes(fixture, format1({cut}).bytes());
+    ASSERT_NE(song, nullptr);
+    fixture.prompt.verifyAllUsed();
+    EXPECT_EQ(playedNotes(*song), (std::vector<Played>{{0, 60, 0, 96}, {0, 62, 96, 192}}));
+    EXPECT_EQ(song->endTick, 192);
+    expectSameAfterSave(fixture, *song);
+}
+
 TEST(SmfRealWorld, CutEndOfTrack)
 {
     TrackBuilder last;
