@@ -187,6 +187,8 @@ void App::createMainFrame()
     m_commands.edit->connectAudioEffectMenu();
     createFixedViews();
     m_keys->install();
+    // A command or an event that changes states may move the song too.
+    connect(m_updater.get(), &UiUpdater::updated, m_transport.get(), &TransportControls::repaint);
     m_updater->start();
     if (m_options.showWindow)
         m_frame->ActivateFrame();
@@ -283,8 +285,12 @@ QString App::caption() const
     return text;
 }
 
+// Runs on every change of the current song or its modified flag, so the
+// command states follow them too.
 void App::UpdateTitle()
 {
+    if (m_updater)
+        m_updater->requestUpdate();
     if (!m_frame)
         return;
     const QString text = caption();

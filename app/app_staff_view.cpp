@@ -32,7 +32,8 @@ StaffViewContext App::staffViewContext()
         if (m_frame)
             m_frame->timers().start(id, ms);
     };
-    context.printer = &printer();
+    // Made on first use: making a printer asks the print system.
+    context.printer = [this] { return &printer(); };
     context.performanceMode = [this] { return m_display.performanceMode(); };
     context.printPreviewMode = [this](bool on) {
         if (m_frame)

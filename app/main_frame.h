@@ -8,7 +8,10 @@
 #include "views/frame_timer_ids.h"
 #include "staff/staff_tool_state.h"
 
+#include <QFont>
+#include <QPixmap>
 #include <QPointer>
+#include <QStaticText>
 #include <QWidget>
 
 #include <array>
@@ -173,6 +176,8 @@ private:
     void writeRestoredSize();
 
     void paintCaption(QPainter& painter) const;
+    void paintTitle(QPainter& painter) const;
+    const QPixmap& cachedPiece(QPixmap& piece, QSize size, const std::function<void(QPainter&)>& draw) const;
     void paintBottomBar(QPainter& painter) const;
     void paintEdges(QPainter& painter) const;
     void paintPanelBackground(QPainter& painter) const;
@@ -198,6 +203,16 @@ private:
     std::vector<QPointer<QWidget>> m_hiddenForPreview;
     SessionInhibitor* m_inhibitor = nullptr;
     std::function<void(QPainter&, const QRect&)> m_panelPainter;
+    // What painting lays out once: the backdrop pieces per size, the title
+    // per text and font.
+    struct PaintCache {
+        QPixmap caption;
+        QPixmap bottomBar;
+        QPixmap panel;
+        QStaticText title;
+        QFont titleFont;
+    };
+    mutable PaintCache m_paintCache;
     bool m_printPreview = false;
     bool m_moving = false;
     uint32_t m_promptId = 0;

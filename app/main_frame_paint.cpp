@@ -9,6 +9,7 @@
 #include "ui/gui_thread.h"
 
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace rz {
@@ -57,17 +58,46 @@ QRect MainFrame::panelRect() const
     return {QPoint(0, height() - kPanelSize.height()), kPanelSize};
 }
 
-void MainFrame::paintEvent(QPaintEvent*)
+// Only the steps under the update region run: a transport field that
+// changed repaints its own rectangle, not the whole frame. The caption
+// strip, bottom bar and panel face are drawn once per size into pixmaps.
+void MainFrame::paintEvent(QPaintEvent* event)
 {
     RZ_ASSERT_GUI_THREAD();
+    const QRegion& dirty = event->region();
     QPainter painter(this);
-    painter.fillRect(rect(), fromColorRef(kClient));
-    paintCaption(painter);
-    paintBottomBar(painter);
+    for (const QRect& rect : dirty)
+        painter.fillRect(rect, fromColorRef(kClient));
+    if (dirty.intersects(QRect(0, 0, width(), kCaptionStripHeight)))
+        paintCaption(painter);
+    if (dirty.intersects(QRect(0, height() - kBottomBarHeight, width(), kBottomBarHeight)))
+        paintBottomBar(painter);
     paintEdges(painter);
+    const QRect panel = panelRect();
+    if (!dirty.intersects(panel))
+        return;
     paintPanelBackground(painter);
-    if (m_panelPainter)
-        m_panelPainter(painter, panelRect());
+    if (m_panelPainter) {
+        // The panel painter reads the clip to skip the fields outside it.
+        painter.setClipRegion(dirty);
+        m_panelPainter(painter, panel);
+    }
+}
+
+// A pixmap of `size` at the widget's pixel ratio, made again only when the
+// size or ratio changed; `draw` paints it.
+const QPixmap& MainFrame::cachedPiece(QPixmap& piece, QSize size,
+                                      const std::function<void(QPainter&)>& draw) const
+{
+    const qreal ratio = devicePixelRatioF();
+    if (piece.isNull() || piece.deviceIndependentSize().toSize() != size || piece.devicePixelRatio() != ratio) {
+        piece = QPixmap(size * ratio);
+        piece.setDevicePixelRatio(ratio);
+        piece.fill(Qt::transparent);
+        QPainter painter(&piece);
+        draw(painter);
+    }
+    return piece;
 }
 
 // A dark strip with the title at the left and, behind the menu bar and the
@@ -76,33 +106,52 @@ void MainFrame::paintEvent(QPaintEvent*)
 void MainFrame::paintCaption(QPainter& painter) const
 {
     const int w = width();
-    painter.fillRect(QRect(0, 0, w, kCaptionStripHeight),
-                     verticalGradient(0, kCaptionStripHeight, kBaseLight, kBase));
-    const QRect rightPiece(w - kCaptionRightPiece, 0, kCaptionRightPiece, kCaptionRepaintHeight);
-    painter.fillRect(rightPiece, verticalGradient(0, kCaptionRepaintHeight, kBase, kBaseLight));
-    const QRect toolBand(kEdgeWidth, kCaptionRepaintHeight, w - 2 * kEdgeWidth,
-                         kCaptionStripHeight - kCaptionRepaintHeight - 1);
-    painter.fillRect(toolBand, verticalGradient(toolBand.top(), toolBand.bottom(), kToolBandTop,
-                                                kToolBandBottom));
-    painter.fillRect(QRect(0, kCaptionStripHeight - 1, w, 1), fromColorRef(kEdgeDark));
+    painter.drawPixmap(0, 0, cachedPiece(m_paintCache.caption, QSize(w, kCaptionStripHeight), [w](QPainter& p) {
+        p.fillRect(QRect(0, 0, w, kCaptionStripHeight),
+                   verticalGradient(0, kCaptionStripHeight, kBaseLight, kBase));
+        const QRect rightPiece(w - kCaptionRightPiece, 0, kCaptionRightPiece, kCaptionRepaintHeight);
+        p.fillRect(rightPiece, verticalGradient(0, kCaptionRepaintHeight, kBase, kBaseLight));
+        const QRect toolBand(kEdgeWidth, kCaptionRepaintHeight, w - 2 * kEdgeWidth,
+                             kCaptionStripHeight - kCaptionRepaintHeight - 1);
+        p.fillRect(toolBand, verticalGradient(toolBand.top(), toolBand.bottom(), kToolBandTop,
+                                              kToolBandBottom));
+        p.fillRect(QRect(0, kCaptionStripHeight - 1, w, 1), fromColorRef(kEdgeDark));
+    }));
+    paintTitle(painter);
+}
 
-    painter.setFont(programFont(QStringLiteral("Tahoma"), -13, 600));
-    painter.setPen(fromColorRef(isActiveWindow() ? kActiveTitle : kInactiveTitle));
-    const QRect titleBox(kTitleLeft, 0, std::max(0, w - kCaptionRightPiece - kTitleLeft),
+// The title is laid out again only when it or the font changed.
+void MainFrame::paintTitle(QPainter& painter) const
+{
+    const QFont font = programFont(QStringLiteral("Tahoma"), -13, 600);
+    QStaticText& title = m_paintCache.title;
+    if (title.text() != windowTitle() || m_paintCache.titleFont != font) {
+        title.setText(windowTitle());
+        title.setTextFormat(Qt::PlainText);
+        title.prepare(QTransform(), font);
+        m_paintCache.titleFont = font;
+    }
+    const QRect titleBox(kTitleLeft, 0, std::max(0, width() - kCaptionRightPiece - kTitleLeft),
                          kCaptionRepaintHeight);
-    painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     windowTitle());
+    painter.save();
+    painter.setClipRect(titleBox, Qt::IntersectClip);
+    painter.setFont(font);
+    painter.setPen(fromColorRef(isActiveWindow() ? kActiveTitle : kInactiveTitle));
+    const qreal top = titleBox.top() + (titleBox.height() - title.size().height()) / 2;
+    painter.drawStaticText(QPointF(titleBox.left(), top), title);
+    painter.restore();
 }
 
 void MainFrame::paintBottomBar(QPainter& painter) const
 {
-    const int top = height() - kBottomBarHeight;
-    painter.fillRect(QRect(0, top, width(), kBottomBarHeight),
-                     verticalGradient(top, height(), kBase, kBaseLight));
-    painter.fillRect(QRect(width() - kBottomBarRightPiece, top, kBottomBarRightPiece,
-                           kBottomBarHeight),
-                     fromColorRef(kBase));
-    painter.fillRect(QRect(0, top, width(), 1), fromColorRef(kEdgeLight));
+    const int w = width();
+    const QSize size(w, kBottomBarHeight);
+    painter.drawPixmap(0, height() - kBottomBarHeight, cachedPiece(m_paintCache.bottomBar, size, [w](QPainter& p) {
+        p.fillRect(QRect(0, 0, w, kBottomBarHeight), verticalGradient(0, kBottomBarHeight, kBase, kBaseLight));
+        p.fillRect(QRect(w - kBottomBarRightPiece, 0, kBottomBarRightPiece, kBottomBarHeight),
+                   fromColorRef(kBase));
+        p.fillRect(QRect(0, 0, w, 1), fromColorRef(kEdgeLight));
+    }));
 }
 
 void MainFrame::paintEdges(QPainter& painter) const
@@ -119,13 +168,13 @@ void MainFrame::paintEdges(QPainter& painter) const
 
 void MainFrame::paintPanelBackground(QPainter& painter) const
 {
-    const QRect panel = panelRect();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(fromColorRef(kEdgeLight), 1));
-    painter.setBrush(verticalGradient(panel.top(), panel.bottom(), kPanelFace, kBase));
-    painter.drawRoundedRect(QRectF(panel).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-    painter.restore();
+    painter.drawPixmap(panelRect().topLeft(), cachedPiece(m_paintCache.panel, kPanelSize, [](QPainter& p) {
+        const QRect panel(QPoint(0, 0), kPanelSize);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(fromColorRef(kEdgeLight), 1));
+        p.setBrush(verticalGradient(panel.top(), panel.bottom(), kPanelFace, kBase));
+        p.drawRoundedRect(QRectF(panel).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    }));
 }
 
 } // namespace rz

@@ -73,6 +73,15 @@ void TransportControls::readOptions()
     m_bouncingBall = readSetting(p, settings::kDisplayBouncingBall) != 0;
     m_viewSetTime = std::clamp(readSetting(p, settings::kDisplayViewSetTime), 0, kLastDisplayMode);
     m_clickOn = readSetting(p, settings::kClickEnabled) != 0;
+    publishBeatDisplay();
+}
+
+// The idle timer wakes the GUI for the beat only while a face shows it.
+void TransportControls::publishBeatDisplay()
+{
+    if (CSequencer* sequencer = m_seams.sequencer())
+        sequencer->setBeatDisplayShown(m_audioFace == kSpectrumFace
+                                       || (m_audioFace == kMarkerFace && m_bouncingBall));
 }
 
 void TransportControls::connectFrame()
@@ -83,6 +92,7 @@ void TransportControls::connectFrame()
     m_spectrumAnalyzer = std::make_unique<SpectrumAnalyzer>();
     if (CSequencer* sequencer = m_seams.sequencer())
         sequencer->setSpectrumSink(m_spectrumAnalyzer.get());
+    publishBeatDisplay();
     frame->setPanelPainter([this](QPainter& painter, const QRect& panel) {
         m_panel->paint(painter, panel, panelState(), *m_spectrumDisplay);
     });

@@ -93,6 +93,7 @@ public:
 private:
     void onTempoFader();
     void onVolumeFader();
+    void publishBeatDisplay();
 
     TransportControlSeams m_seams;
     std::unique_ptr<TransportPanel> m_panel;

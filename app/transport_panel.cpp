@@ -37,12 +37,39 @@ QFont verdana(int pixels, int weight)
     return programFont(QStringLiteral("Verdana"), -pixels, weight);
 }
 
-void text(QPainter& p, const QRect& rect, const std::string& value, int flags = Qt::AlignLeft)
+// Where text of `size` sits in `rect`, centred vertically.
+QPointF alignedIn(const QRect& rect, QSizeF size, int flags)
 {
-    p.drawText(rect, flags | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(value));
+    qreal x = rect.left();
+    if (flags & Qt::AlignRight)
+        x = rect.right() + 1 - size.width();
+    else if (flags & Qt::AlignHCenter)
+        x = rect.left() + (rect.width() - size.width()) / 2;
+    return {x, rect.top() + (rect.height() - size.height()) / 2};
 }
 
 } // namespace
+
+// Skips a field outside the region being painted; a field's text is laid
+// out again only when it or the font changed.
+void TransportPanel::text(QPainter& p, const QRect& rect, const std::string& value, int flags) const
+{
+    if (!m_dirty.intersects(rect))
+        return;
+    FieldText& field = m_texts[{rect.left(), rect.top()}];
+    const QFont font = p.font();
+    if (field.value != value || field.font != font) {
+        field.value = value;
+        field.font = font;
+        field.layout.setText(QString::fromStdString(value));
+        field.layout.setTextFormat(Qt::PlainText);
+        field.layout.prepare(QTransform(), font);
+    }
+    p.save();
+    p.setClipRect(rect, Qt::IntersectClip);
+    p.drawStaticText(alignedIn(rect, field.layout.size(), flags), field.layout);
+    p.restore();
+}
 
 void TransportPanel::setStaffHeaderPainter(StaffHeaderPainter painter)
 {
@@ -56,10 +83,11 @@ void TransportPanel::paint(QPainter& p, const QRect& panel, const PanelState& st
     p.save();
     p.translate(panel.topLeft());
     p.setClipRect(QRect(QPoint(0, 0), panel.size()), Qt::IntersectClip);
+    m_dirty = p.clipRegion();
     p.setPen(kText);
     p.setFont(verdana(13, 600));
     text(p, kTitleRect, state.title);
-    if (state.stateIcon != 0)
+    if (state.stateIcon != 0 && m_dirty.intersects(kStateIconRect))
         p.drawImage(kStateIconRect.topLeft(), BitmapCatalog::image(state.stateIcon));
     paintSongFields(p, state);
     paintRightFields(p, state, spectrum);
@@ -89,7 +117,7 @@ void TransportPanel::paintSongFields(QPainter& p, const PanelState& state) const
 
 void TransportPanel::paintStaff(QPainter& p, const MeasureRec& measure) const
 {
-    if (m_staffHeader)
+    if (m_staffHeader && m_dirty.intersects(kStaffRect))
         m_staffHeader(p, kStaffRect, measure);
 }
 
@@ -103,15 +131,18 @@ void TransportPanel::paintRightFields(QPainter& p, const PanelState& state,
     p.setFont(verdana(16, 700));
     text(p, kSkipRect, state.skip);
     if (state.spectrum) {
+        if (!m_dirty.intersects(kSpectrumRect))
+            return;
         if (!spectrum.picture().isNull())
             p.drawImage(kSpectrumRect.topLeft(), spectrum.picture());
         else
             p.fillRect(kSpectrumRect, Qt::black);
         return;
     }
-    p.drawImage(kBeatDigitRect.topLeft(),
-                BitmapCatalog::image(bitmap_id::kBeatDigits + state.beatDigit % 10));
-    if (state.marker)
+    if (m_dirty.intersects(kBeatDigitRect))
+        p.drawImage(kBeatDigitRect.topLeft(),
+                    BitmapCatalog::image(bitmap_id::kBeatDigits + state.beatDigit % 10));
+    if (state.marker && m_dirty.intersects(kMarkerRect))
         p.drawImage(kMarkerRect.topLeft(), spectrum.markerStrip());
 }
 

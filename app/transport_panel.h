@@ -2,10 +2,13 @@
 
 #include "song/measure_map.h"
 
+#include <QFont>
 #include <QRect>
 #include <QRegion>
+#include <QStaticText>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -72,8 +75,21 @@ private:
     void paintRightFields(QPainter& p, const PanelState& state,
                           const SpectrumDisplay& spectrum) const;
 
+    void text(QPainter& p, const QRect& rect, const std::string& value, int flags = Qt::AlignLeft) const;
+
+    // A text field's layout, kept while its text and font stay.
+    struct FieldText {
+        std::string value;
+        QFont font;
+        QStaticText layout;
+    };
+
     StaffHeaderPainter m_staffHeader;
     std::optional<PanelState> m_shown;
+    // Painting state: the panel-relative region being painted, and the
+    // fields' layouts by their rectangle's top left.
+    mutable QRegion m_dirty;
+    mutable std::map<std::pair<int, int>, FieldText> m_texts;
 };
 
 } // namespace rz

@@ -7,6 +7,9 @@
 //                    goal 250 ms
 //   ExitAfterPlay    a short song played to its end, then the window closed:
 //                    from the caption line to the process's end; goal 300 ms
+//   BareWindow       the baseline of the same run: a bare Qt main window
+//                    started the same way; the starts above print their
+//                    median's ratio to it (goal: at most 2)
 // Runs on whatever JACK server the environment names (none: no JACK ports).
 #include <benchmark/benchmark.h>
 
@@ -69,14 +72,14 @@ bool readLine(int fd)
     }
 }
 
-Run runProgram(const std::vector<std::string>& arguments)
+Run runProgram(const std::vector<std::string>& arguments, const char* program = RZ_PROGRAM_PATH)
 {
     Run run;
     char folder[] = "/tmp/rz-startup-XXXXXX";
     if (!mkdtemp(folder))
         return run;
     std::vector<std::string> env = freshEnvironment(folder);
-    std::vector<std::string> args{RZ_PROGRAM_PATH};
+    std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv, envp;
     for (std::string& a : args)
@@ -161,13 +164,57 @@ void report(benchmark::State& state, const std::vector<Run>& runs)
     state.counters["peak_mb"] = peak;
 }
 
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The bare window's median time to its line, measured once a run and shared
+// by the starts that compare with it.
+double bareWindowMs()
+{
+    static const double ms = [] {
+        std::vector<double> times;
+        for (int i = 0; i < 9; ++i) {
+            const Run run = runProgram({}, RZ_BARE_WINDOW_PATH);
+            if (run.ok)
+                times.push_back(run.windowMs);
+        }
+        return median(times);
+    }();
+    return ms;
+}
+
 void measureStart(benchmark::State& state, const std::vector<std::string>& arguments)
 {
     std::vector<Run> runs;
+    std::vector<double> times;
     for (auto _ : state) {
         const Run run = runProgram(arguments);
         if (!run.ok) {
             state.SkipWithError("the program did not start and end cleanly");
+            return;
+        }
+        state.SetIterationTime(run.windowMs / 1000.0);
+        runs.push_back(run);
+        times.push_back(run.windowMs);
+    }
+    report(state, runs);
+    const double bare = bareWindowMs();
+    state.counters["bare_ms"] = bare;
+    state.counters["x_bare"] = bare > 0 ? median(times) / bare : 0;
+}
+
+void BareWindow(benchmark::State& state)
+{
+    std::vector<Run> runs;
+    for (auto _ : state) {
+        const Run run = runProgram({}, RZ_BARE_WINDOW_PATH);
+        if (!run.ok) {
+            state.SkipWithError("the bare window did not start and end cleanly");
             return;
         }
         state.SetIterationTime(run.windowMs / 1000.0);
@@ -211,6 +258,8 @@ void ExitAfterPlay(benchmark::State& state)
 } // namespace
 
 // One run a repetition: the median is over the runs.
+BENCHMARK(BareWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(StartEmpty)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)
     ->ReportAggregatesOnly(true);
 BENCHMARK(StartLargeFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)

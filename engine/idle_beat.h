@@ -17,6 +17,8 @@ struct IdleBeat {
     double beatCount = 0.0;
     double ticksPerClick = 1.0;
     double ticksPerMicrosecond = 0.0;
+    // The beat step the display was last asked to show; see kBeatSteps.
+    int64_t postedStep = -1;
 };
 
 // The beat display while the transport stands: the idle timer's runs, the
@@ -37,7 +39,14 @@ public:
         return next;
     }
 
+    // Steps of a beat the display can tell apart: finer than a refresh
+    // (at most 60 a second) shows at 30 beats a minute and above.
+    static constexpr double kBeatSteps = 128.0;
+
     IdleBeat beat;
+    // The GUI shows the beat (the level marker or the spectrum); when it
+    // does not, an idle tick that changed nothing else asks for no refresh.
+    std::atomic<bool> shown{true};
     std::atomic<uint32_t> lastUser{0};
     std::atomic<uint64_t> recomputes{0};
     // 0.5 at a click, falling to -0.5 just before the next. Any thread.

@@ -12,12 +12,18 @@ struct RefreshPoster::Shared {
     std::atomic<bool> outstanding{false};
     std::atomic<bool> alive{true};
     std::atomic<uint64_t> posts{0};
+    std::atomic<uint64_t> wakes{0};
     std::atomic<uint64_t> songLockTimeouts{0};
 
+    // Bits already pending wake nobody: the worker was signalled when they
+    // were set, and a finished call signals it again.
     void request(uint32_t more)
     {
-        bits.fetch_or(more, std::memory_order_release);
-        wake.set();
+        const uint32_t was = bits.fetch_or(more, std::memory_order_acq_rel);
+        if ((was & more) != more) {
+            wakes.fetch_add(1, std::memory_order_relaxed);
+            wake.set();
+        }
     }
 
     // Runs on the GUI thread.
@@ -72,6 +78,11 @@ void RefreshPoster::request(uint32_t bits)
 uint64_t RefreshPoster::postCount() const
 {
     return m_shared->posts.load(std::memory_order_relaxed);
+}
+
+uint64_t RefreshPoster::wakeCount() const
+{
+    return m_shared->wakes.load(std::memory_order_relaxed);
 }
 
 uint64_t RefreshPoster::songLockTimeouts() const

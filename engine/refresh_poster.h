@@ -55,6 +55,8 @@ public:
     void request(uint32_t bits);
 
     uint64_t postCount() const;
+    // Requests that signalled the worker; those adding no new bit do not.
+    uint64_t wakeCount() const;
     // GUI passes whose SongMutex wait timed out.
     uint64_t songLockTimeouts() const;
 

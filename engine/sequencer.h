@@ -161,6 +161,8 @@ public:
     bool shuttingDown() const { return m_shuttingDown.load(std::memory_order_acquire); }
     // 0.5 at a click, falling to -0.5 just before the next.
     double beatPhase() const { return m_idleBeat.phase.load(std::memory_order_acquire); }
+    // Whether the GUI shows the beat phase. Any thread.
+    void setBeatDisplayShown(bool shown) { m_idleBeat.shown.store(shown, std::memory_order_release); }
     // Advanced by every idle and playback tick, ms.
     uint32_t msClock() const { return m_transport.msClock.load(std::memory_order_acquire); }
     int32_t tempoMultiplier() const override { return m_transport.tempoMultiplier.load(std::memory_order_acquire); }
@@ -196,6 +198,8 @@ public:
 
     // Idle beat recomputations so far, for tests and diagnostics.
     uint64_t idleRecomputeCount() const { return m_idleBeat.recomputes.load(std::memory_order_relaxed); }
+    // Times the refresh worker was woken, for tests and diagnostics.
+    uint64_t refreshWakeCount() const;
 
     // IEngineLink. The transport commands run on the GUI thread; the
     // playback tick and the MIDI input may request a start too.
@@ -413,7 +417,7 @@ private:
 
     // The idle beat.
     void recomputeIdleBeat(const CSongDoc& song, uint32_t user);
-    void advanceIdleBeat(const CSongDoc& song, uint32_t user);
+    bool advanceIdleBeat(const CSongDoc& song, uint32_t user);
     // Has the current song's tracks resend their CC7; false when the
     // SongMutex wait timed out. Any thread; on the playback tick it never
     // waits for the lock.

@@ -3,6 +3,7 @@
 
 #include "core/engine_timer.h"
 #include "engine/gui_posts.h"
+#include "engine/refresh_poster.h"
 #include "song/song_doc.h"
 
 #include <algorithm>
@@ -23,23 +24,28 @@ int32_t ticksPerClick(const CSongDoc& song, int measure, int timeBase)
 
 } // namespace
 
-// Timer thread. Skips the tick when the SongMutex wait times out.
+// Timer thread. Skips the tick when the SongMutex wait times out. Wakes the
+// refresh pass only when the display would show something new: another
+// song, position or selection, or another step of a beat that is shown.
 void CSequencer::PausedTimerProc(uint32_t user)
 {
+    bool changed = false;
     {
         LockGuard guard(SongMutex(), "PausedTimerProc", m_options.lockWait);
         if (!guard)
             return;
         if (const CSongDoc* song = currentSong()) {
             m_transport.msClock.fetch_add(kIdleTimerPeriodMs, std::memory_order_acq_rel);
-            advanceIdleBeat(*song, user);
+            changed = advanceIdleBeat(*song, user);
         } else {
+            changed = m_idleBeat.beat.song != nullptr;
             m_idleBeat.beat = IdleBeat{};
         }
         if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
             m_io.volumeResendPending.store(false, std::memory_order_release);
     }
-    requestRefresh(kRefreshBeat);
+    if (changed)
+        requestRefresh(kRefreshBeat);
 }
 
 // Before Init and after Shutdown there is no refresh pass to ask.
@@ -49,12 +55,19 @@ void CSequencer::requestRefresh(uint32_t bits)
         m_refresh->request(bits);
 }
 
-// Timer thread, under the SongMutex: one idle tick of beats at the tempo of
-// the position, scaled by the multiplier.
-void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
+uint64_t CSequencer::refreshWakeCount() const
 {
-    if (&song != m_idleBeat.beat.song || user != m_idleBeat.beat.user || song.position() != m_idleBeat.beat.position
-        || song.selectionStamp != m_idleBeat.beat.stamp)
+    return m_refresh ? m_refresh->wakeCount() : 0;
+}
+
+// Timer thread, under the SongMutex: one idle tick of beats at the tempo of
+// the position, scaled by the multiplier. True when the display changed.
+bool CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
+{
+    const bool recomputed = &song != m_idleBeat.beat.song || user != m_idleBeat.beat.user
+                            || song.position() != m_idleBeat.beat.position
+                            || song.selectionStamp != m_idleBeat.beat.stamp;
+    if (recomputed)
         recomputeIdleBeat(song, user);
     // The period in µs at the multiplier: 4 ms at 100000 (100 %) is 4000 µs.
     const double microseconds =
@@ -62,6 +75,12 @@ void CSequencer::advanceIdleBeat(const CSongDoc& song, uint32_t user)
     m_idleBeat.beat.beatCount += microseconds * m_idleBeat.beat.ticksPerMicrosecond / m_idleBeat.beat.ticksPerClick;
     m_idleBeat.phase.store(0.5 - (m_idleBeat.beat.beatCount - std::floor(m_idleBeat.beat.beatCount)),
                       std::memory_order_release);
+    if (!m_idleBeat.shown.load(std::memory_order_acquire))
+        return recomputed;
+    const auto step = int64_t(std::floor(m_idleBeat.beat.beatCount * IdleBeatDisplay::kBeatSteps));
+    const bool stepped = step != m_idleBeat.beat.postedStep;
+    m_idleBeat.beat.postedStep = step;
+    return recomputed || stepped;
 }
 
 // Timer thread, under the SongMutex. A new timer run restarts the beat count

@@ -149,20 +149,22 @@ bool GmSynthDevice::openLocked()
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return failOpen(takeFluidError("cannot create the synthesizer"));
-    if (loader) {
-        if (!loader(m_synth))
-            return failOpen(takeFluidError("cannot load the SoundFonts"));
-    } else if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED) {
-        return failOpen(takeFluidError("cannot load " + m_options.soundFont.string()));
-    }
     {
         std::lock_guard producers(m_producers);
         m_queue.drain();
     }
     m_rendered = 0;
     m_anchored = false;
+    // The driver first: without one the SoundFont is not worth its load
+    // time. Until the device is open the driver's blocks are silence.
     if (!m_options.driverless && !startDriver())
         return failOpen(takeFluidError("no audio driver would start"));
+    if (loader) {
+        if (!loader(m_synth))
+            return failOpen(takeFluidError("cannot load the SoundFonts"));
+    } else if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED) {
+        return failOpen(takeFluidError("cannot load " + m_options.soundFont.string()));
+    }
     double rate = kGmSynthSampleRate;
     if (fluid_settings_getnum(m_settings, "synth.sample-rate", &rate) == FLUID_OK && rate > 0)
         m_sampleRate = rate;
@@ -267,6 +269,14 @@ void GmSynthDevice::apply(const Stamped& event)
 int GmSynthDevice::audioThunk(void* self, int frames, int nfx, float* fx[], int nout, float* out[])
 {
     auto* device = static_cast<GmSynthDevice*>(self);
+    if (!device->isOpen()) {
+        // Still loading: the synthesizer is not ours to touch yet.
+        for (int i = 0; i < nout; ++i)
+            std::fill_n(out[i], frames, 0.0f);
+        for (int i = 0; i < nfx; ++i)
+            std::fill_n(fx[i], frames, 0.0f);
+        return FLUID_OK;
+    }
     const int64_t now =
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
             .count();

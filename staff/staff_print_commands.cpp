@@ -41,8 +41,8 @@ IPrompt* promptOf(const CSongDoc* song)
 
 QPrinter& StaffView::printer()
 {
-    if (m_context.printer)
-        return *m_context.printer;
+    if (QPrinter* shared = m_context.printer ? m_context.printer() : nullptr)
+        return *shared;
     if (!m_ownPrinter)
         m_ownPrinter = std::make_shared<QPrinter>();
     return *m_ownPrinter;

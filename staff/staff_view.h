@@ -57,7 +57,7 @@ struct StaffViewContext {
     std::function<void(int timerId, int ms)> startFrameTimer;
     // Printing: the program's printer (null: the view keeps one), whether
     // performance mode is on, and the frame's print-preview mode.
-    QPrinter* printer = nullptr;
+    std::function<QPrinter*()> printer;
     std::function<bool()> performanceMode;
     std::function<void(bool on)> printPreviewMode;
 };

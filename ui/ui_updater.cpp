@@ -5,18 +5,86 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 
 namespace rz {
 
+namespace {
+
+// Events after which a selection, the focus or the active view may differ.
+bool mayChangeStates(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::FocusIn:
+    case QEvent::WindowActivate:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 UiUpdater::UiUpdater(CommandRouter& router, QObject* parent) : QObject(parent), m_router(router)
 {
-    m_idle.setInterval(kIdlePeriodMs);
-    connect(&m_idle, &QTimer::timeout, this, &UiUpdater::updateNow);
+    m_pending.setSingleShot(true);
+    m_pending.setInterval(0);
+    connect(&m_pending, &QTimer::timeout, this, &UiUpdater::updateNow);
     m_router.addExecutedListener([guard = QPointer<UiUpdater>(this)](CommandId) {
         if (guard)
             guard->updateNow();
     });
+}
+
+UiUpdater::~UiUpdater()
+{
+    stop();
+}
+
+void UiUpdater::start()
+{
+    RZ_ASSERT_GUI_THREAD();
+    if (!m_watching) {
+        m_watching = true;
+        qApp->installEventFilter(this);
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            connect(clipboard, &QClipboard::dataChanged, this, &UiUpdater::requestUpdate);
+    }
+    requestUpdate();
+}
+
+void UiUpdater::stop()
+{
+    m_pending.stop();
+    if (!m_watching)
+        return;
+    m_watching = false;
+    if (qApp)
+        qApp->removeEventFilter(this);
+    if (QClipboard* clipboard = qApp ? QGuiApplication::clipboard() : nullptr)
+        disconnect(clipboard, &QClipboard::dataChanged, this, &UiUpdater::requestUpdate);
+}
+
+void UiUpdater::requestUpdate()
+{
+    if (!m_pending.isActive())
+        m_pending.start();
+}
+
+// Only looks: the event goes on to its receiver, and the pass runs after it.
+bool UiUpdater::eventFilter(QObject* watched, QEvent* event)
+{
+    if (mayChangeStates(event->type()))
+        requestUpdate();
+    return QObject::eventFilter(watched, event);
 }
 
 void UiUpdater::addAction(QAction* action, CommandId id)

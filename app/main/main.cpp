@@ -143,7 +143,7 @@ rz::LyricViewContext lyricViewContext(rz::App& app)
     };
     context.openOptions = [&app](QWidget*, int page) { app.optionsSheet().OpenOptions(page); };
     context.statusText = [&app](const std::string& text) { app.statusLine().setText(text); };
-    context.printer = &app.printer();
+    context.printer = [&app] { return &app.printer(); };
     context.printPreviewMode = [&app](bool on) {
         if (app.frame())
             app.frame()->setPrintPreviewMode(on);

@@ -276,8 +276,8 @@ void LyricView::updatePrint(CommandId, CmdUi& ui)
 
 QPrinter& LyricView::printer()
 {
-    if (m_context.printer)
-        return *m_context.printer;
+    if (QPrinter* shared = m_context.printer ? m_context.printer() : nullptr)
+        return *shared;
     if (!m_ownPrinter)
         m_ownPrinter = std::make_unique<QPrinter>();
     return *m_ownPrinter;

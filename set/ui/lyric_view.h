@@ -53,7 +53,7 @@ struct LyricViewContext {
     // Shows a text in the frame's status line.
     std::function<void(const std::string&)> statusText;
     // The program's printer, kept between prints; null: the view keeps one.
-    QPrinter* printer = nullptr;
+    std::function<QPrinter*()> printer;
     // The frame's print-preview mode, on while the preview is up.
     std::function<void(bool on)> printPreviewMode;
 };

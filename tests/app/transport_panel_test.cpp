@@ -12,12 +12,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace rz {
@@ -197,6 +200,83 @@ TEST_F(TransportPanelTest, ARefreshRepaintsOnlyTheFieldsThatChanged)
     EXPECT_FALSE(both.contains(QRect(14, 9, 204, 18)));
     now.mode = 2;
     EXPECT_EQ(panel.changedRegion(now).boundingRect(), QRect(0, 0, 468, 212));
+}
+
+// Counts the frame's paint events.
+class PaintEvents : public QObject {
+public:
+    explicit PaintEvents(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
+
+// Runs events until `done`, for at most five seconds.
+bool processEventsUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+// The frame as its window shows it: the offscreen platform keeps the window's
+// pixels, partial repaints included (grab() would paint everything afresh).
+QImage onScreen(QWidget& widget, QRect rect)
+{
+    const QImage shown = widget.screen()->grabWindow(widget.winId()).toImage();
+    const qreal ratio = shown.devicePixelRatio();
+    return shown.copy(QRectF(QRectF(rect).topLeft() * ratio, QRectF(rect).size() * ratio).toAlignedRect());
+}
+
+TEST_F(TransportPanelTest, AChangedFieldRepaintsItsOwnRectangleWithItsNewValue)
+{
+    int panelPaints = 0;
+    QRect panelClip;
+    frame->setPanelPainter([&](QPainter& p, const QRect& rect) {
+        ++panelPaints;
+        panelClip = p.clipBoundingRect().toAlignedRect();
+        panel.paint(p, rect, state, spectrum);
+    });
+    PaintEvents paints(*frame);
+    state = sampleState(0);
+    panel.changedRegion(state);
+    frame->QWidget::update();
+    ASSERT_TRUE(processEventsUntil([&] { return panelPaints > 0; }));
+    const QRect tempo = QRect(268, 8, 180, 18).translated(frame->panelRect().topLeft());
+    const QRect title = QRect(14, 9, 204, 18).translated(frame->panelRect().topLeft());
+    const QImage tempoBefore = onScreen(*frame, tempo);
+    const QImage titleBefore = onScreen(*frame, title);
+
+    // The caption's repaint leaves the panel alone.
+    panelPaints = 0;
+    const int before = paints.count;
+    frame->QWidget::update(frame->captionRect());
+    ASSERT_TRUE(processEventsUntil([&] { return paints.count > before; }));
+    EXPECT_EQ(panelPaints, 0);
+
+    PanelState now = state;
+    now.tempo = "x 0.500 = 60.0 bpm";
+    const QRegion changed = panel.changedRegion(now).translated(frame->panelRect().topLeft());
+    state = now;
+    frame->QWidget::update(changed);
+    ASSERT_TRUE(processEventsUntil([&] { return panelPaints > 0; }));
+    // Opaque children over the field take their part out of the region.
+    EXPECT_TRUE(!panelClip.isEmpty() && tempo.contains(panelClip))
+        << "only the tempo field is painted, not " << panelClip.x() << "," << panelClip.y() << " "
+        << panelClip.width() << "x" << panelClip.height();
+    const QImage tempoAfter = onScreen(*frame, tempo);
+    EXPECT_NE(tempoAfter, tempoBefore) << "the new value shows";
+    const QImage fresh = frame->grab().toImage();
+    EXPECT_EQ(tempoAfter, fresh.copy(QRectF(QRectF(tempo).topLeft() * fresh.devicePixelRatio(),
+                                            QRectF(tempo).size() * fresh.devicePixelRatio())
+                                         .toAlignedRect()))
+        << "as a whole repaint draws it";
+    EXPECT_EQ(onScreen(*frame, title), titleBefore);
 }
 
 TEST_F(TransportPanelTest, AStaffHeaderHookReplacesThePlainStaff)

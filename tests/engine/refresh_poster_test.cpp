@@ -104,6 +104,58 @@ TEST(EngineNotify, ThousandRefreshRequestsInAHundredMsGiveAtMostSevenPosts)
     EXPECT_FALSE(log.viewsWithoutLock());
 }
 
+// A GUI queue that counts the calls posted and runs them only when asked.
+class HeldGuiQueue : public IGuiThreadQueue {
+public:
+    void postToGui(std::function<void()> call) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(std::move(call));
+    }
+    size_t count() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_calls.size();
+    }
+    void runAll()
+    {
+        std::vector<std::function<void()>> calls;
+        {
+            std::lock_guard lock(m_mutex);
+            calls.swap(m_calls);
+        }
+        for (auto& call : calls)
+            call();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::function<void()>> m_calls;
+};
+
+TEST(EngineNotify, RequestsForBitsAlreadyPendingDoNotWakeTheWorker)
+{
+    HeldGuiQueue gui;
+    std::vector<uint32_t> handled;
+    RefreshPoster poster(gui, [&handled](uint32_t bits) { handled.push_back(bits); });
+    poster.request(kRefreshBeat);
+    ASSERT_TRUE(eventually([&] { return gui.count() == 1; }));
+    EXPECT_EQ(poster.wakeCount(), 1u);
+    for (int i = 0; i < 100; ++i)
+        poster.request(kRefreshBeat);
+    EXPECT_EQ(poster.wakeCount(), 1u) << "the beat was pending all along";
+    poster.request(kRefreshViews | kRefreshBeat); // one new bit wakes it
+    EXPECT_EQ(poster.wakeCount(), 2u);
+    gui.runAll();
+    EXPECT_EQ(handled, std::vector<uint32_t>{kRefreshBeat | kRefreshViews});
+    // Once handled, the next request is news again.
+    poster.request(kRefreshBeat);
+    EXPECT_EQ(poster.wakeCount(), 3u);
+    ASSERT_TRUE(eventually([&] { return gui.count() == 1; }));
+    gui.runAll();
+    EXPECT_EQ(handled.back(), uint32_t(kRefreshBeat));
+}
+
 TEST(EngineNotify, RefreshWhoseSongMutexWaitTimesOutIsRetried)
 {
     FakeGuiThread gui;

@@ -111,15 +111,49 @@ TEST_F(SequencerIdle, ZeroClocksPerClickCountsAsOneTick)
     EXPECT_TRUE(phase >= -0.5 && phase <= 0.5) << phase;
 }
 
-TEST_F(SequencerIdle, WithoutASongTheClockStandsAndTheBeatStillRefreshes)
+TEST_F(SequencerIdle, WithoutASongTheClockStandsAndTheBeatDisplayIsCleared)
 {
-    sequencer->setCurrentSong(nullptr);
-    timer.advance(4 * 5);
-    EXPECT_EQ(sequencer->msClock(), 0u);
-    EXPECT_TRUE(eventually([&] {
+    const auto drawn = [this] {
         gui.drain();
-        return gui.recorder.count("DrawSpectrum") >= 1;
-    }));
+        return gui.recorder.count("DrawSpectrum");
+    };
+    timer.advance(4);
+    ASSERT_TRUE(eventually([&] { return drawn() >= 1; }));
+    const size_t withSong = drawn();
+    sequencer->setCurrentSong(nullptr);
+    const uint32_t before = sequencer->msClock();
+    timer.advance(4 * 5);
+    EXPECT_EQ(sequencer->msClock(), before);
+    EXPECT_TRUE(eventually([&] { return drawn() > withSong; }));
+}
+
+// The refresh worker's own count of its wakes stands in for the worker.
+TEST_F(SequencerIdle, IdleTicksWakeTheRefreshWorkerOnlyWhenTheDisplayWouldChange)
+{
+    const auto drawn = [this] {
+        gui.drain();
+        return gui.recorder.count("DrawSpectrum");
+    };
+    const auto handled = [&](size_t after) { return eventually([&] { return drawn() > after; }); };
+    sequencer->setBeatDisplayShown(false);
+    timer.advance(4); // a new song for the display
+    ASSERT_TRUE(handled(0));
+    const uint64_t wakes = sequencer->refreshWakeCount();
+    timer.advance(4 * 250); // a second with nothing new to show
+    EXPECT_EQ(sequencer->refreshWakeCount(), wakes);
+
+    const size_t shown = drawn();
+    song->setPosition(60); // a change wakes it
+    timer.advance(4);
+    EXPECT_EQ(sequencer->refreshWakeCount(), wakes + 1);
+    ASSERT_TRUE(handled(shown));
+
+    // A shown beat that moves on is news: at 120 per minute a tick is a step.
+    const size_t moved = drawn();
+    sequencer->setBeatDisplayShown(true);
+    timer.advance(4);
+    EXPECT_EQ(sequencer->refreshWakeCount(), wakes + 2);
+    EXPECT_TRUE(handled(moved));
 }
 
 TEST_F(SequencerIdle, TickWhoseSongMutexWaitTimesOutDoesNothing)

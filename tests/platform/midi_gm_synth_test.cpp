@@ -134,6 +134,23 @@ TEST(GmSynthOpen, FailsWhenNoAudioDriverStarts)
     EXPECT_NE(synth.openError().find("no audio driver"), std::string::npos) << synth.openError();
 }
 
+// Loading is most of the start-up's work: with no driver it is not done.
+TEST(GmSynthOpen, LoadsNoSoundFontWhenNoAudioDriverStarts)
+{
+    GmSynthOptions options;
+    options.soundFont = kTestSoundFont;
+    options.drivers = {"no-such-driver"};
+    GmSynthDevice synth(options);
+    int loads = 0;
+    synth.setSoundLoader([&loads](_fluid_synth_t*) {
+        ++loads;
+        return true;
+    });
+    EXPECT_FALSE(synth.open());
+    EXPECT_EQ(loads, 0);
+    EXPECT_NE(synth.openError().find("no audio driver"), std::string::npos) << synth.openError();
+}
+
 TEST(GmSynthSystem, ListedFirstWhenASoundFontExists)
 {
     setenv("JACK_DEFAULT_SERVER", "rz-no-such-server", 1);

@@ -5,12 +5,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
 
 namespace rz {
 namespace {
@@ -74,19 +81,69 @@ TEST_F(UiUpdating, UiUpdaterRefreshesAfterEachCommandAndBeforeAMenuShows)
     EXPECT_EQ(undo.text(), "&Undo Drag Clips and Cues");
 }
 
-TEST_F(UiUpdating, UiUpdaterIdleTimerRunsEvery100Ms)
+// Runs events until a zero-length timer started now has fired: everything
+// queued before it has run, and a timer due later has not.
+void runQueuedEvents()
 {
-    QAction stop("Stop");
-    updater.addAction(&stop, kIdStop);
-    ASSERT_FALSE(stop.isEnabled());
-    app.accepts(kIdStop);
-    updater.start();
+    bool sentinel = false;
+    QTimer::singleShot(0, [&sentinel] { sentinel = true; });
     QElapsedTimer waited;
     waited.start();
-    while (!stop.isEnabled() && waited.elapsed() < 2000)
+    while (!sentinel && waited.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    EXPECT_TRUE(stop.isEnabled());
-    EXPECT_GE(waited.elapsed(), UiUpdater::kIdlePeriodMs / 2);
+    ASSERT_TRUE(sentinel);
+}
+
+TEST_F(UiUpdating, UiUpdaterFollowsInputClipboardAndRequestsWithoutPolling)
+{
+    QAction stop("Stop");
+    QWidget view;
+    updater.addAction(&stop, kIdStop);
+    app.accepts(kIdStop);
+    int passes = 0;
+    QObject::connect(&updater, &UiUpdater::updated, [&passes] { ++passes; });
+    updater.start();
+    runQueuedEvents();
+    EXPECT_TRUE(stop.isEnabled()) << "a start brings every state up to date";
+
+    CmdUi on;
+    CmdUi off;
+    off.enabled = false;
+    const struct {
+        const char* cause;
+        std::function<void()> happen;
+    } causes[] = {
+        {"key released", [&view] {
+             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+             QApplication::sendEvent(&view, &release);
+         }},
+        {"mouse released", [&view] {
+             QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                                 Qt::NoButton, Qt::NoModifier);
+             QApplication::sendEvent(&view, &release);
+         }},
+        {"clipboard", [] { QGuiApplication::clipboard()->setText(QString::number(std::rand())); }},
+        {"request", [this] { updater.requestUpdate(); }},
+    };
+    bool enabled = true;
+    for (const auto& c : causes) {
+        enabled = !enabled;
+        app.updates(kIdStop, enabled ? on : off);
+        c.happen();
+        runQueuedEvents();
+        EXPECT_EQ(stop.isEnabled(), enabled) << c.cause;
+    }
+
+    // Nothing happens: a timer due after the old poll period finds no pass ran.
+    const int before = passes;
+    bool sentinel = false;
+    QTimer::singleShot(3 * UiUpdater::kIdlePeriodMs, [&sentinel] { sentinel = true; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!sentinel && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_TRUE(sentinel);
+    EXPECT_EQ(passes, before);
 }
 
 } // namespace
