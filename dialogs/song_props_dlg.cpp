@@ -6,6 +6,7 @@
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,7 +60,7 @@ CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
       m_tempo(songStartTempo(song))
 {
     setWindowTitle("Song properties...");
-    auto* path = new QLineEdit(QString::fromStdString(song.pathName.parent_path().string()), this);
+    auto* path = new QLineEdit(qtPath(song.pathName.parent_path()), this);
     path->setReadOnly(true);
     path->setObjectName("path1005");
     m_title = textEdit(m_titleText, kTitleLength, "title1100");

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "engine/synthdb/synth_db.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -458,9 +459,9 @@ void COptionsLyric::chooseFont()
 void COptionsLyric::chooseGraphic()
 {
     if (auto path = m_context.prompt->chooseOpenPath("Set lyric background...",
-                                                     m_gfxPath->text().toStdString(),
+                                                     localPath(m_gfxPath->text()),
                                                      "Graphic files (*.jpg,*.bmp)"))
-        m_gfxPath->setText(QString::fromStdString(path->string()));
+        m_gfxPath->setText(qtPath(*path));
 }
 
 // Two lines: the text colours, then the highlight colours.
