@@ -48,6 +48,7 @@
 #include "ui/gui_post.h"
 #include "ui/help_opener.h"
 #include "ui/key_filter.h"
+#include "ui/local_path.h"
 #include "ui/profile.h"
 #include "ui/qt_prompt.h"
 #include "ui/ui_updater.h"
@@ -131,7 +132,7 @@ bool App::InitInstance()
     readDisplayOptions();
     // The cue-type lists show each kind's flag as the views draw it.
     setCueFlagPaintHook(&CueFlagPainter::paintKindSample);
-    m_programFolder = QCoreApplication::applicationDirPath().toStdString();
+    m_programFolder = localPath(QCoreApplication::applicationDirPath());
     m_help->setFolder(helpFolderFor(m_programFolder));
     const StartFolders folders = chooseFolders(*m_profile);
     m_documentsFolder = folders.documents;

@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "core/engine_link.h"
 #include "core/locks.h"
+#include "core/prompt.h"
 #include "res/command_ids.h"
 #include "song/song_doc.h"
 #include "song/track.h"
@@ -27,8 +28,11 @@ bool editHarpPedals(App& app)
         return false;
     {
         LockGuard guard(SongMutex(), "Harp pedals", song->context().lockWait);
-        if (!guard)
+        if (!guard) {
+            app.prompt().message("The song is busy: the harp pedals were not changed. Please try again.",
+                                 PromptIcon::Warning);
             return false;
+        }
         for (const int number : tracks) {
             if (size_t(number) < song->tracks.size())
                 song->tracks[size_t(number)]->pitchClassCorrection = dialog.pedals();

@@ -18,7 +18,9 @@
 #include "platform/plugin_marks.h"
 #include "staff/symbols/music_font.h"
 #include "ui/key_filter.h"
+#include "ui/local_path.h"
 #include "ui/profile.h"
+#include "ui/program_data.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +38,7 @@ std::filesystem::path cacheFolder()
     const QByteArray cache = qgetenv("XDG_CACHE_HOME");
     if (!cache.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(cache)))
         return std::filesystem::path(cache.toStdString());
-    return std::filesystem::path(QDir::homePath().toStdString()) / ".cache";
+    return localPath(QDir::homePath()) / ".cache";
 }
 
 } // namespace
@@ -163,7 +165,7 @@ void loadStartupAccelerators(IProfile& profile, KeyFilter& keys, MenuBar& menus)
 
 std::filesystem::path tipsFile(const std::filesystem::path& programFolder)
 {
-    return programFolder / "tips.txt";
+    return programDataPath(programFolder, "tips.txt");
 }
 
 void showStartupTip(IProfile& profile, const std::filesystem::path& tips,

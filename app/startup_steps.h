@@ -64,6 +64,7 @@ std::unique_ptr<IAssociationStore> registerFileTypes(IAssociationStore* store, I
 // The accelerators the user chose, once the window stands.
 void loadStartupAccelerators(IProfile& profile, KeyFilter& keys, MenuBar& menus);
 
+// The tips beside the program, else where an installation keeps them.
 std::filesystem::path tipsFile(const std::filesystem::path& programFolder);
 // The tip of the day, unless the user turned it off; shown without waiting,
 // so the start-up goes on behind it. Unattended: to standard error.

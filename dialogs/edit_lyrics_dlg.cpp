@@ -8,6 +8,7 @@
 #include "song/song_doc.h"
 #include "song/undo_record.h"
 #include "ui/file_filter.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -77,7 +78,7 @@ QCheckBox* threeState(const char* text, QWidget* parent)
 
 std::filesystem::path documentsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    return localPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 } // namespace
@@ -275,7 +276,7 @@ void CEditLyricsDlg::chooseBackground()
     if (!chosen)
         return;
     writeSettingText(profile, settings::kDirsGraphics, chosen->parent_path().string());
-    m_background->setText(QString::fromStdString(chosen->string()));
+    m_background->setText(qtPath(*chosen));
 }
 
 void CEditLyricsDlg::accept()

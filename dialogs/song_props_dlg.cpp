@@ -6,6 +6,7 @@
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
 #include "song/song_doc.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,7 +76,7 @@ CSongPropsDlg::CSongPropsDlg(CSongDoc& song, QWidget* parent)
 
 void CSongPropsDlg::addTextRows(QFormLayout* form)
 {
-    auto* path = new QLineEdit(QString::fromStdString(m_song.pathName.parent_path().string()), this);
+    auto* path = new QLineEdit(qtPath(m_song.pathName.parent_path()), this);
     path->setReadOnly(true);
     path->setObjectName("path1005");
     m_title = textEdit(m_titleText, kTitleLength, "title1100");

@@ -3,6 +3,7 @@
 #include "core/midi_bytes.h"
 #include "engine/mtc.h"
 #include "engine/out_port_internal.h"
+#include "song/seek_point.h"
 
 #include <algorithm>
 #include <utility>
@@ -193,6 +194,23 @@ void COutPort::controllerLocked(ChannelState& state, uint8_t controller, uint8_t
         state.program.set(kUnsetByte);
     else if (controller == kDataEntryLsb)
         dataEntryLocked(state);
+    else if (controller == kResetAllControllers)
+        resetAllControllersLocked(state);
+}
+
+// What reset-all-controllers returns to its defaults the cache no longer
+// knows, so the faders and Resend do not bring the old values back; the
+// parameter numbers it nulls go too.
+void COutPort::resetAllControllersLocked(ChannelState& state)
+{
+    for (int controller = 0; controller < int(state.controllers.size()); ++controller) {
+        if (clearedByResetAll(controlChange(0, controller, 0)))
+            state.controllers[size_t(controller)].set(kUnsetByte);
+    }
+    for (const uint8_t number : {kRpnMsb, kRpnLsb, cc::kNrpnMsb, cc::kNrpnLsb})
+        state.controllers[number].set(kUnsetByte);
+    state.channelPressure.set(kUnsetByte);
+    state.pitchBend.set(kUnsetWord);
 }
 
 // CC38 completes a data entry for the RPN that CC101 and CC100 selected.

@@ -189,6 +189,7 @@ private:
     void noteOffLocked(uint32_t message);
     void controllerLocked(ChannelState& state, uint8_t controller, uint8_t value);
     void dataEntryLocked(ChannelState& state);
+    void resetAllControllersLocked(ChannelState& state);
     void programLocked(ChannelState& state, uint8_t program);
     void sendRpnLocked(int channel, int rpn, int value);
     void sendBankProgramLocked(int channel, int bank, int program, bool notesOff);

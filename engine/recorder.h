@@ -53,6 +53,9 @@ public:
     int32_t recordStart = 0;
     // Input neither echoed nor recorded because the ThruMutex wait timed out.
     std::atomic<uint64_t> lostInputs{0};
+    // Set by the GUI thread when a take begins while the song plays; the
+    // next playback tick joins the take in (joinTake) and clears it.
+    std::atomic<bool> joinPending{false};
 
 private:
     std::atomic<bool> m_recording{false};

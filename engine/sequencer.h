@@ -372,9 +372,10 @@ public:
     // closed. False when the port is not an instrument port of the list.
     bool RemoveInstrumentPort(const COutPort& port);
     // The numbered outputs and inputs by name (case ignored): stops the
-    // transport, closes every device port and input, opens each named one
-    // once ("Unable to open port '%s'" for each failure, which keeps its map
-    // entry), publishes the new maps whole and re-links the tracks.
+    // transport, closes the device ports and inputs no longer named, leaves
+    // open ones open and opens each other named one once ("Unable to open
+    // port '%s'" for each failure, which keeps its map entry), publishes the
+    // new maps whole and re-links the tracks.
     void ReopenPorts(const std::vector<std::string>& outputNames,
                      const std::vector<std::string>& inputNames);
     // Devices the machine has now and the lists lack go in closed at the
@@ -479,6 +480,7 @@ private:
     void refreshViews();
     // The count-in of a take.
     void startCountIn();
+    void joinTake(CSongDoc& song);
     void advanceCountIn(const CSongDoc& song);
     // True on a thread while it runs a playback tick.
     static bool onPlaybackTick();

@@ -1,6 +1,7 @@
 // The conductor tap: a player's taps pull the song towards their clicks
 // while it plays, or start it and set the tempo from their rate. GUI thread.
 #include "core/engine_host.h"
+#include "core/locks.h"
 #include "core/ms_clock.h"
 #include "engine/conductor_tap.h"
 #include "engine/gui_posts.h"
@@ -34,6 +35,8 @@ int32_t ticksPerClick(const MeasureRec& measure, int timeBase)
     return std::max(int32_t(measure.clocksPerClick) * timeBase / 24, int32_t(1));
 }
 
+// A take grows the measure map on the timer thread under the SongMutex:
+// the map is read under it, and a tap that finds it busy is skipped.
 std::optional<ClickSpan> clickAround(const CSongDoc& song, int32_t tick)
 {
     const int index = song.FindMeasure(tick);
@@ -84,8 +87,14 @@ void CSequencer::followTap(const CSongDoc& song)
     // A second tap within the same tick is the same tap.
     if (!m_tapHistory.empty() && m_tapHistory.last().tapTime == now)
         return;
+    std::optional<ClickSpan> click;
+    {
+        LockGuard guard = tryGuard(SongMutex());
+        if (!guard)
+            return;
+        click = clickAround(song, at);
+    }
     m_tapHistory.dropStale(now, true);
-    const std::optional<ClickSpan> click = clickAround(song, at);
     if (click) {
         const double length = click->length();
         const double window = tap.window * length * 0.01;
@@ -142,12 +151,17 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
     if (m_tapHistory.size() < 2)
         return;
     const double interval = m_tapHistory.tapSpan() / double(m_tapHistory.size() - 1);
-    const int index = song.FindMeasure(position());
-    if (index < 0 || song.tempoMap.empty() || !(interval > 0.0))
-        return;
     const int timeBase = std::max(int(song.timeBase), 1);
-    const double clickTicks = ticksPerClick(song.measureMap[size_t(index)], timeBase);
-    const double tempo = song.tempoMap[size_t(song.FindTempoIndex(position()))].tempo;
+    double clickTicks = 0.0;
+    double tempo = 0.0;
+    {
+        LockGuard guard = tryGuard(SongMutex());
+        const int index = guard ? song.FindMeasure(position()) : -1;
+        if (index < 0 || song.tempoMap.empty() || !(interval > 0.0))
+            return;
+        clickTicks = ticksPerClick(song.measureMap[size_t(index)], timeBase);
+        tempo = song.tempoMap[size_t(song.FindTempoIndex(position()))].tempo;
+    }
     const double ratio = tempo * clickTicks / timeBase / interval; // click over tap interval
     if (std::abs(ratio - 1.0) <= kTapDeadBand)
         return;

@@ -28,6 +28,17 @@ void CSequencer::startCountIn()
         attachDiskWriter();
 }
 
+// Timer thread, on the first tick of a take begun while playing: its
+// audio goes to disk from here, and the next stop is worked out for
+// recording, which plays on past the song's end.
+void CSequencer::joinTake(CSongDoc& song)
+{
+    if (!recording() || countingIn())
+        return;
+    song.ComputeNextStop();
+    attachDiskWriter();
+}
+
 // Timer thread, after the clock moved. At the end of the count-in the song
 // starts again where it stands; a timed-out lock wait leaves the count-in
 // running, to end on the next tick.

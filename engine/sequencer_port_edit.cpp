@@ -105,41 +105,46 @@ bool CSequencer::RemoveInstrumentPort(const COutPort& port)
     return true;
 }
 
+// A port listed before and after stays open as it is: closing the built-in
+// synthesizer would close its audio client, and reopening that can fail.
+// Ports no longer listed close; newly listed or closed ones open.
 void CSequencer::ReopenPorts(const std::vector<std::string>& outputNames,
                              const std::vector<std::string>& inputNames)
 {
     Stop(false);
     const std::shared_ptr<const SequencerPorts> table = ports();
-    for (const std::shared_ptr<COutPort>& port : table->outputs) {
-        if (!port->isInstrument())
-            port->Close();
-    }
     auto next = std::make_shared<SequencerPorts>();
     next->outputs = table->outputs;
-    std::vector<bool> opened(next->outputs.size(), false);
+    std::vector<bool> listed(next->outputs.size(), false);
     for (const std::string& name : outputNames) {
         const int index =
             indexOfName(next->outputs, name, [](const auto& port) { return port->name(); });
         next->outputMap.push_back(index);
-        if (index < 0 || opened[size_t(index)])
+        if (index >= 0)
+            listed[size_t(index)] = true;
+    }
+    for (size_t i = 0; i < next->outputs.size(); ++i) {
+        COutPort& port = *next->outputs[i];
+        if (port.isInstrument())
             continue;
-        opened[size_t(index)] = true;
-        COutPort& port = *next->outputs[size_t(index)];
-        if (!port.isInstrument() && !port.Open())
+        if (!listed[i])
+            port.Close();
+        else if (!port.isOpen() && !port.Open())
             reportOpenFailure(port.name(), port.openError());
     }
-    for (const std::unique_ptr<CMidiIn>& input : m_io.inputs)
-        input->Close();
     std::vector<bool> listening(m_io.inputs.size(), false);
     for (const std::string& name : inputNames) {
         const int index =
             indexOfName(m_io.inputs, name, [](const auto& input) { return input->name(); });
         next->inputMap.push_back(index);
-        if (index < 0 || listening[size_t(index)])
-            continue;
-        listening[size_t(index)] = true;
-        CMidiIn& input = *m_io.inputs[size_t(index)];
-        if (!input.Open())
+        if (index >= 0)
+            listening[size_t(index)] = true;
+    }
+    for (size_t i = 0; i < m_io.inputs.size(); ++i) {
+        CMidiIn& input = *m_io.inputs[i];
+        if (!listening[i])
+            input.Close();
+        else if (!input.isOpen() && !input.Open())
             reportOpenFailure(input.name(), input.device().openError());
     }
     m_io.ports.store(next);

@@ -147,11 +147,17 @@ void CSequencer::startTake()
         setRecording(true, 0);
         Pause();
     } else {
+        // Begun while the song plays, the take counts nothing in: the next
+        // tick attaches its wave and lets it run past the song's end.
+        const bool playing = transportState() == TransportState::Playing;
         const CSongDoc* song = currentSong();
-        setRecording(true, countInTicks(*song, m_recorder.recordStart, liveSettings()->countInMeasures));
+        const int measures = playing ? 0 : liveSettings()->countInMeasures;
+        setRecording(true, countInTicks(*song, m_recorder.recordStart, measures));
+        m_recorder.joinPending.store(playing, std::memory_order_release);
         Advance(false);
     }
     if (transportState() == TransportState::Stopped) {
+        m_recorder.joinPending.store(false, std::memory_order_release);
         setRecording(false);
         m_recorder.dropMeasureRoom();
         discardTakeWave();

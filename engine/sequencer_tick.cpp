@@ -121,6 +121,8 @@ bool CSequencer::playStep(CSongDoc& song)
         return false;
     if (m_transport.nextStopStale.exchange(false, std::memory_order_acq_rel))
         followPlayThrough(song);
+    if (m_recorder.joinPending.exchange(false, std::memory_order_acq_rel))
+        joinTake(song);
     if (!countingIn()) {
         if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
             m_io.volumeResendPending.store(false, std::memory_order_release);

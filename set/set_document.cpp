@@ -181,13 +181,15 @@ bool SetDocument::loadSong(CSongDoc& song, std::string& reason)
 {
     SongEntry* entry = entryOf(&song);
     const std::filesystem::path path = song.pathName;
+    // Asked before the lock: the views and the idle ticks wait on it.
+    const AutoRecoverAnswer recover = AskAutoRecover(m_songContext.prompt, path);
     bool read = false;
     {
         LockGuard guard(SongMutex(), "load song", m_songContext.lockWait);
         if (!guard)
             reason = "the song is busy; try again";
         else
-            read = OpenSong(song, path, reason);
+            read = OpenSong(song, path, reason, recover);
     }
     if (!read)
         song.SetPathName(path);

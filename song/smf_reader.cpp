@@ -289,30 +289,53 @@ bool OpenSongBytes(CSongDoc& song, std::span<const uint8_t> bytes, SongFileKind 
     return true;
 }
 
+namespace {
+
+std::string songTitle(const std::filesystem::path& path)
+{
+    std::string title = path.filename().string();
+    StripKnownExtension(title);
+    return title;
+}
+
+} // namespace
+
+AutoRecoverAnswer AskAutoRecover(IPrompt& prompt, const std::filesystem::path& path)
+{
+    if (!hasAutoRecoverCopy(path))
+        return AutoRecoverAnswer::NoCopy;
+    const std::string question = "AutoRecover files were found for " + songTitle(path)
+                                 + "--do you want to open them instead?";
+    return prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok
+               ? AutoRecoverAnswer::OpenCopy
+               : AutoRecoverAnswer::DropCopy;
+}
+
 bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason)
+{
+    return OpenSong(song, path, reason, AskAutoRecover(song.context().prompt, path));
+}
+
+bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason,
+              AutoRecoverAnswer recover)
 {
     song.pathName = path;
     song.songFolder = path.parent_path();
-    song.title = path.filename().string();
-    StripKnownExtension(song.title);
+    song.title = songTitle(path);
     const SongFileKind kind = songFileKind(path);
     RemoveScratchLeftovers(path);
     FileBytes bytes;
-    const std::filesystem::path copy = AutoRecoverPath(path);
-    std::error_code error;
-    if (hasAutoRecoverCopy(path)) {
-        const std::string question = "AutoRecover files were found for " + song.title
-                                     + "--do you want to open them instead?";
-        if (song.context().prompt.askOkCancel(question, PromptIcon::Question) == PromptAnswer::Ok) {
-            // The copy replaces the song only once it has opened.
-            std::string ignored;
-            if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes.span(), kind, ignored)) {
-                std::filesystem::rename(copy, path, error);
-                return true;
-            }
-        } else {
-            deleteAutoRecoverCopy(path);
+    if (recover == AutoRecoverAnswer::OpenCopy && hasAutoRecoverCopy(path)) {
+        // The copy replaces the song only once it has opened.
+        const std::filesystem::path copy = AutoRecoverPath(path);
+        std::string ignored;
+        if (readFileBytes(copy, bytes, ignored) && OpenSongBytes(song, bytes.span(), kind, ignored)) {
+            std::error_code error;
+            std::filesystem::rename(copy, path, error);
+            return true;
         }
+    } else if (recover == AutoRecoverAnswer::DropCopy) {
+        deleteAutoRecoverCopy(path);
     }
     if (!readFileBytes(path, bytes, reason)) {
         song.contentFlag = false;

@@ -9,6 +9,7 @@
 namespace rz {
 
 class CSongDoc;
+class IPrompt;
 class CTrack;
 class ChannelSettingsLog;
 
@@ -34,6 +35,13 @@ SongFileKind songFileKind(const std::filesystem::path& path);
 // into use. On failure returns false with a reason naming what failed; the
 // song is then empty and no file has changed. GUI thread.
 bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason);
+
+// The AutoRecover offer alone, for callers that open the song under the
+// SongMutex: the question is asked before the lock is taken.
+enum class AutoRecoverAnswer { NoCopy, OpenCopy, DropCopy };
+AutoRecoverAnswer AskAutoRecover(IPrompt& prompt, const std::filesystem::path& path);
+bool OpenSong(CSongDoc& song, const std::filesystem::path& path, std::string& reason,
+              AutoRecoverAnswer recover);
 
 // The same from bytes in memory, without the AutoRecover offer; 0 bytes are
 // no song file. For tests, the fuzzer and the AutoRecover copy.

@@ -1,6 +1,7 @@
 #include "staff/dynamic_marks.h"
 
 #include "staff/symbols/music_font.h"
+#include "ui/local_path.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -22,7 +23,7 @@ const QRawFont& lettersFont(int pixelSize)
     auto it = fonts.find(pixelSize);
     if (it == fonts.end()) {
         const auto file = MusicFont::defaultFolder() / "emmentaler-20.otf";
-        it = fonts.emplace(pixelSize, QRawFont(QString::fromStdString(file.string()),
+        it = fonts.emplace(pixelSize, QRawFont(qtPath(file),
                                                std::max(pixelSize, 1)))
                  .first;
     }

@@ -16,6 +16,7 @@
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/staff_header.h"
 #include "ui/font_substitutions.h"
+#include "ui/local_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,7 +141,7 @@ bool StaffView::onPrint(CommandId id)
 bool printToPdf(StaffView& view, const std::filesystem::path& path, const QPageSize& pageSize)
 {
     IPrompt* prompt = promptOf(view.song());
-    const QString file = QString::fromStdString(path.string());
+    const QString file = qtPath(path);
     bool ok = false;
     {
         QPdfWriter writer(file);

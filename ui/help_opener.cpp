@@ -2,6 +2,8 @@
 
 #include "core/prompt.h"
 #include "res/help_topics.h"
+#include "ui/local_path.h"
+#include "ui/program_data.h"
 
 #include <QFile>
 #include <QProcess>
@@ -25,14 +27,7 @@ std::string withText(const char* format, const std::string& first, const std::st
 
 std::filesystem::path helpFolderFor(const std::filesystem::path& programFolder)
 {
-    std::error_code error;
-    const std::filesystem::path beside = programFolder / kHelpFolderName;
-    if (std::filesystem::is_directory(beside, error))
-        return beside;
-    const std::filesystem::path installed = (programFolder / kInstalledHelpFolder).lexically_normal();
-    if (std::filesystem::is_directory(installed, error))
-        return installed;
-    return beside;
+    return programDataPath(programFolder, kHelpFolderName);
 }
 
 // The browser runs on its own: xdg-open may wait for it, so the process is
@@ -113,7 +108,7 @@ QUrl HelpOpener::urlOf(std::string_view topic) const
 {
     std::string anchor;
     const std::filesystem::path file = pageOf(topic, &anchor);
-    QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(file.string())));
+    QUrl url = QUrl::fromLocalFile(qtPath(file));
     if (!anchor.empty())
         url.setFragment(QString::fromStdString(anchor));
     return url;

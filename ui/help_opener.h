@@ -12,10 +12,8 @@ namespace rz {
 
 class IPrompt;
 
-// The name of the manual's folder beside the program, and where an
-// installation keeps it relative to the program's folder.
+// The name of the manual's folder among the program's data.
 inline constexpr const char* kHelpFolderName = "help";
-inline constexpr const char* kInstalledHelpFolder = "../share/devu-rizoraz/help";
 
 // The manual for a program in `programFolder`: the folder beside it (a
 // build), else the installed one; the folder beside it when neither exists.

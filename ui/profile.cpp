@@ -1,6 +1,7 @@
 #include "ui/profile.h"
 
 #include "core/input_file.h"
+#include "ui/local_path.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -191,14 +192,14 @@ Profile::Profile()
 
 Profile::Profile(const std::filesystem::path& iniFile)
 {
-    open(QString::fromStdString(iniFile.string()));
+    open(qtPath(iniFile));
 }
 
 Profile::~Profile() = default;
 
 void Profile::open(const QString& path)
 {
-    const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    const std::filesystem::path file = localPath(path);
     m_writeProblem = unwritableReason(file);
     std::error_code missing;
     std::string refusal;
@@ -223,7 +224,7 @@ void Profile::open(const QString& path)
 void Profile::setAside(const QString& path)
 {
     m_settings.reset();
-    const std::filesystem::path from = path.toStdString();
+    const std::filesystem::path from = localPath(path);
     std::filesystem::path to = from;
     to += ".bad";
     std::error_code error;

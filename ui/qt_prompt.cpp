@@ -3,6 +3,7 @@
 #include "ui/color_ref.h"
 #include "ui/file_filter.h"
 #include "ui/gui_thread.h"
+#include "ui/local_path.h"
 
 #include <QColorDialog>
 #include <QDir>
@@ -20,16 +21,6 @@ namespace {
 QString qText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QString qPath(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
-std::filesystem::path toPath(const QString& path)
-{
-    return std::filesystem::path(path.toStdString());
 }
 
 QMessageBox::Icon boxIcon(PromptIcon icon)
@@ -129,13 +120,13 @@ std::optional<std::filesystem::path> QtPrompt::chooseSavePath(
     if (!canShow(title))
         return std::nullopt;
     const QString qtFilter = toQtFilter(filter);
-    QFileDialog dialog(m_parent, qText(title), qPath(proposed), qtFilter);
+    QFileDialog dialog(m_parent, qText(title), qtPath(proposed), qtFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix(qtFilter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return toPath(withDefaultSuffix(dialog.selectedFiles().first(), dialog.defaultSuffix()));
+    return localPath(withDefaultSuffix(dialog.selectedFiles().first(), dialog.defaultSuffix()));
 }
 
 std::optional<std::filesystem::path> QtPrompt::chooseOpenPath(
@@ -144,10 +135,10 @@ std::optional<std::filesystem::path> QtPrompt::chooseOpenPath(
     if (!canShow(title))
         return std::nullopt;
     const QString chosen =
-        QFileDialog::getOpenFileName(m_parent, qText(title), qPath(folder), toQtFilter(filter));
+        QFileDialog::getOpenFileName(m_parent, qText(title), qtPath(folder), toQtFilter(filter));
     if (chosen.isEmpty())
         return std::nullopt;
-    return toPath(chosen);
+    return localPath(chosen);
 }
 
 std::vector<std::filesystem::path> QtPrompt::chooseOpenPaths(
@@ -157,8 +148,8 @@ std::vector<std::filesystem::path> QtPrompt::chooseOpenPaths(
     if (!canShow(title))
         return paths;
     for (const QString& chosen : QFileDialog::getOpenFileNames(m_parent, qText(title),
-                                                               qPath(folder), toQtFilter(filter)))
-        paths.push_back(toPath(chosen));
+                                                               qtPath(folder), toQtFilter(filter)))
+        paths.push_back(localPath(chosen));
     return paths;
 }
 
@@ -168,10 +159,10 @@ std::optional<std::filesystem::path> QtPrompt::chooseFolder(std::string_view tit
     if (!canShow(title))
         return std::nullopt;
     const QString chosen =
-        QFileDialog::getExistingDirectory(m_parent, qText(title), qPath(start));
+        QFileDialog::getExistingDirectory(m_parent, qText(title), qtPath(start));
     if (chosen.isEmpty())
         return std::nullopt;
-    return toPath(QDir::cleanPath(chosen));
+    return localPath(QDir::cleanPath(chosen));
 }
 
 std::optional<Color> QtPrompt::chooseColor(Color initial)

@@ -1,5 +1,7 @@
 #include "app/desktop/machine_registry.h"
 
+#include "ui/local_path.h"
+
 #include <QSettings>
 
 namespace rz {
@@ -15,7 +17,7 @@ QString key(const std::string& section, const std::string& name)
 template <typename Change>
 bool writeSettings(const std::filesystem::path& file, Change&& change)
 {
-    QSettings settings(QString::fromStdString(file.string()), QSettings::IniFormat);
+    QSettings settings(qtPath(file), QSettings::IniFormat);
     if (!settings.isWritable())
         return false;
     change(settings);
@@ -32,13 +34,13 @@ MachineRegistry::MachineRegistry(std::string company, const std::string& program
     if (m_file.empty()) {
         const QSettings system(QSettings::IniFormat, QSettings::SystemScope,
                                QString::fromStdString(m_company), QString::fromStdString(program));
-        m_file = system.fileName().toStdString();
+        m_file = localPath(system.fileName());
     }
 }
 
 bool MachineRegistry::RegOpenOrCreateKey(bool* writable) const
 {
-    const QSettings settings(QString::fromStdString(m_file.string()), QSettings::IniFormat);
+    const QSettings settings(qtPath(m_file), QSettings::IniFormat);
     if (writable)
         *writable = settings.isWritable();
     return settings.status() == QSettings::NoError;
@@ -46,14 +48,14 @@ bool MachineRegistry::RegOpenOrCreateKey(bool* writable) const
 
 bool MachineRegistry::RegOpenSection(const std::string& section) const
 {
-    QSettings settings(QString::fromStdString(m_file.string()), QSettings::IniFormat);
+    QSettings settings(qtPath(m_file), QSettings::IniFormat);
     return settings.childGroups().contains(QString::fromStdString(section)) || settings.isWritable();
 }
 
 uint32_t MachineRegistry::RegReadDword(const std::string& section, const std::string& name,
                                        uint32_t fallback) const
 {
-    const QSettings settings(QString::fromStdString(m_file.string()), QSettings::IniFormat);
+    const QSettings settings(qtPath(m_file), QSettings::IniFormat);
     bool ok = false;
     const uint32_t value = settings.value(key(section, name)).toUInt(&ok);
     return ok ? value : fallback;
@@ -62,7 +64,7 @@ uint32_t MachineRegistry::RegReadDword(const std::string& section, const std::st
 std::string MachineRegistry::RegReadString(const std::string& section, const std::string& name,
                                            const std::string& fallback) const
 {
-    const QSettings settings(QString::fromStdString(m_file.string()), QSettings::IniFormat);
+    const QSettings settings(qtPath(m_file), QSettings::IniFormat);
     const QVariant value = settings.value(key(section, name));
     return value.isValid() ? value.toString().toStdString() : fallback;
 }

@@ -5,6 +5,7 @@
 #include "core/key_file.h"
 #include "core/log.h"
 #include "song/fs.h"
+#include "ui/local_path.h"
 
 #include <QProcess>
 #include <QString>
@@ -131,10 +132,10 @@ void XdgAssociationStore::install()
     const std::filesystem::path mime = m_dataHome / "mime";
     if (writeIfStale(applications / kOurDesktopId, desktopEntryText()))
         QProcess::startDetached(QStringLiteral("update-desktop-database"),
-                                {QString::fromStdString(applications.string())});
+                                {qtPath(applications)});
     if (writeIfStale(mime / "packages" / kPackageFile, setTypeDefinition()))
         QProcess::startDetached(QStringLiteral("update-mime-database"),
-                                {QString::fromStdString(mime.string())});
+                                {qtPath(mime)});
 }
 
 // The lists in the order the MIME-apps rules give them precedence.

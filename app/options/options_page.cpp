@@ -33,14 +33,11 @@ OptionsPage::OptionsPage(OptionsContext& context, const char* caption, const cha
 {
 }
 
-QCheckBox* OptionsPage::bindCheck(QBoxLayout* layout, const char* text, const Setting& row,
-                                  std::optional<int> shownDefault)
+QCheckBox* OptionsPage::bindCheck(QBoxLayout* layout, const char* text, const Setting& row)
 {
     auto* box = new QCheckBox(QString::fromUtf8(text), this);
     layout->addWidget(box);
-    Binding binding = bound(Kind::Check, box, row);
-    binding.defaultValue = shownDefault.value_or(row.defaultValue);
-    m_bindings.push_back(std::move(binding));
+    m_bindings.push_back(bound(Kind::Check, box, row));
     return box;
 }
 

@@ -63,10 +63,7 @@ protected:
     };
 
     static Binding bound(Kind kind, QWidget* widget, const Setting& row, int min = 0, int max = 0);
-    // `shownDefault`: what the box shows while the profile holds nothing,
-    // where the page's own default is not the row's.
-    QCheckBox* bindCheck(QBoxLayout* layout, const char* text, const Setting& row,
-                         std::optional<int> shownDefault = std::nullopt);
+    QCheckBox* bindCheck(QBoxLayout* layout, const char* text, const Setting& row);
     QComboBox* bindCombo(QFormLayout* layout, const char* label, const std::vector<const char*>& items,
                          const Setting& row);
     // A spin box of `min`..`max` beside `edit`, kept in step both ways: a

@@ -239,7 +239,7 @@ struct ConductorValues {
     bool enabled = false;
     int window = 20;
     bool jumpForward = true;
-    bool jumpBack = false;
+    bool jumpBack = true;
     int jumpStrength = 80;
     bool tempoMod = true;
     int modStrength = 50;

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/synth_lookup.h"
 #include "engine/synthdb/synth_db.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -458,9 +459,9 @@ void COptionsLyric::chooseFont()
 void COptionsLyric::chooseGraphic()
 {
     if (auto path = m_context.prompt->chooseOpenPath("Set lyric background...",
-                                                     m_gfxPath->text().toStdString(),
+                                                     localPath(m_gfxPath->text()),
                                                      "Graphic files (*.jpg,*.bmp)"))
-        m_gfxPath->setText(QString::fromStdString(path->string()));
+        m_gfxPath->setText(qtPath(*path));
 }
 
 // Two lines: the text colours, then the highlight colours.
@@ -522,17 +523,15 @@ constexpr SliderValue kSliders[] = {
 struct CheckValue {
     const Setting* row;
     const char* text;
-    std::optional<int> shownDefault; // where the page's default is not the row's
 };
 constexpr CheckValue kChecks[] = {
-    {&settings::kFollowTapEnabled, "Enable beat proximity sense", {}},
-    {&settings::kFollowTapEnableJumpF, "Jump forward", {}},
-    // The page shows it off while absent; the engine's start-up reads it on.
-    {&settings::kFollowTapEnableJumpB, "Jump backward", 0},
-    {&settings::kFollowTapEnableTempoMod, "Modify tempo multiplier", {}},
-    {&settings::kFollowTapUseAverage, "Modify tempo with 1.5 sec tap average", {}},
-    {&settings::kFollowTapEnableTempoNorm, "Return to normal tempo", {}},
-    {&settings::kFollowTapPause, "Pause before each beat until you use the Play command", {}},
+    {&settings::kFollowTapEnabled, "Enable beat proximity sense"},
+    {&settings::kFollowTapEnableJumpF, "Jump forward"},
+    {&settings::kFollowTapEnableJumpB, "Jump backward"},
+    {&settings::kFollowTapEnableTempoMod, "Modify tempo multiplier"},
+    {&settings::kFollowTapUseAverage, "Modify tempo with 1.5 sec tap average"},
+    {&settings::kFollowTapEnableTempoNorm, "Return to normal tempo"},
+    {&settings::kFollowTapPause, "Pause before each beat until you use the Play command"},
 };
 enum { kEnabled, kJumpF, kJumpB, kTempoMod, kAverage, kNorm, kPause };
 enum { kWindow, kJumpStrength, kModStrength, kAveStrength, kReturnRate };
@@ -544,7 +543,7 @@ COptionsConductor::COptionsConductor(OptionsContext& context)
 {
     auto* column = new QVBoxLayout(this);
     for (size_t i = 0; i < m_checks.size(); ++i) {
-        m_checks[i] = bindCheck(column, kChecks[i].text, *kChecks[i].row, kChecks[i].shownDefault);
+        m_checks[i] = bindCheck(column, kChecks[i].text, *kChecks[i].row);
         connect(m_checks[i], &QCheckBox::toggled, this, [this] { updateEnabling(); });
     }
     auto* grid = new QGridLayout;

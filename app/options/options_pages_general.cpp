@@ -3,6 +3,7 @@
 
 #include "dialogs/cue_type_combo.h"
 #include "app/options/options_pages.h"
+#include "ui/local_path.h"
 #include "core/profile.h"
 #include "core/settings.h"
 
@@ -299,13 +300,13 @@ void COptionsSave::updateEnabling()
 void COptionsSave::changeLocation()
 {
     auto folder = m_context.prompt->chooseFolder("Choose a default save location.",
-                                                 m_path->text().toStdString());
+                                                 localPath(m_path->text()));
     if (!folder)
         return;
     std::string text = folder->string();
     if (text.empty() || text.back() != '/')
         text += '/';
-    m_path->setText(QString::fromStdString(text));
+    m_path->setText(qtPath(text));
 }
 
 bool COptionsSave::storesItself(const Setting& row) const

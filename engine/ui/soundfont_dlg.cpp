@@ -4,6 +4,7 @@
 #include "core/prompt.h"
 #include "core/settings.h"
 #include "platform/soundfont_banks.h"
+#include "ui/local_path.h"
 
 #include <memory>
 #include <QApplication>
@@ -61,7 +62,7 @@ CLoadSoundFontDlg::CLoadSoundFontDlg(const LoadSoundFontChoice& start, QWidget* 
     : DialogBase(parent), m_start(start)
 {
     setWindowTitle("Load SoundFont");
-    m_file = new QLineEdit(QString::fromStdString(start.path.filename().string()), this);
+    m_file = new QLineEdit(qtPath(start.path.filename()), this);
     m_file->setReadOnly(true);
     m_entire = new QRadioButton("Load entire file", this);
     m_selected = new QRadioButton("Load only a selected patch", this);
@@ -294,9 +295,7 @@ void CSoundFontDlg::OnExportSynthData()
         return;
     std::filesystem::path folder = m_synthsFolder;
     if (folder.empty())
-        folder = std::filesystem::path(
-                     QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString())
-            / "Synths";
+        folder = localPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) / "Synths";
     const std::filesystem::path proposed = folder / m_emulation->currentText().toStdString();
     const auto path
         = m_prompt.chooseSavePath("Export synth data file...", proposed, "Synth data files (*.txt)");

@@ -6,6 +6,7 @@
 #include "engine/synthdb/synth_db.h"
 #include "engine/ui/edit_patch_dlg.h"
 #include "engine/ui/edit_synth_dlg.h"
+#include "ui/local_path.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -301,7 +302,7 @@ std::filesystem::path CSynthPatchDlg::patchListFolder() const
     if (!m_services.patchListFolder.empty())
         return m_services.patchListFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return std::filesystem::path(data.toStdString()) / "Synths";
+    return localPath(data) / "Synths";
 }
 
 void CSynthPatchDlg::ImportPatchLists()

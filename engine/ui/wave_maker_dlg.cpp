@@ -4,6 +4,7 @@
 #include "engine/audio/song_recorder.h"
 #include "engine/ui/radio_group.h"
 #include "platform/wma_writer.h"
+#include "ui/local_path.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -377,13 +378,13 @@ void CWaveMakerDlg::chooseInput(int item)
 void CWaveMakerDlg::browse()
 {
     const std::optional<std::filesystem::path> folder =
-        m_prompt.chooseFolder("Choose a default save location.", m_folder->text().toStdString());
+        m_prompt.chooseFolder("Choose a default save location.", localPath(m_folder->text()));
     if (!folder)
         return;
     std::string text = folder->string();
     if (text.empty() || text.back() != '/')
         text += '/';
-    m_folder->setText(QString::fromStdString(text));
+    m_folder->setText(qtPath(text));
     m_recorder.settings().folder = text;
 }
 

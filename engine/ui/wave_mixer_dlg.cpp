@@ -3,6 +3,7 @@
 #include "core/profile.h"
 #include "core/prompt.h"
 #include "platform/wma_writer.h"
+#include "ui/local_path.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -190,14 +191,14 @@ void CWaveMixerDlg::OnBrowse()
     const bool wma = m_settings.effectiveFormat() == AudioFileFormat::Wma;
     const std::string filter = wma ? std::string(kWmaFilter) + ";;" + kWavFilter
                                    : std::string(kWavFilter) + ";;" + kWmaFilter;
-    const std::filesystem::path current = m_path->text().toStdString();
+    const std::filesystem::path current = localPath(m_path->text());
     const std::filesystem::path proposed =
         audioFilesFolder(m_services.profile, m_services.documents) / current.filename();
     const std::optional<std::filesystem::path> chosen =
         m_services.prompt.chooseSavePath(kBrowseTitle, proposed, filter);
     if (!chosen)
         return;
-    m_path->setText(qText(chosen->string()));
+    m_path->setText(qtPath(*chosen));
     setAudioFilesFolder(m_services.profile, chosen->parent_path());
 }
 

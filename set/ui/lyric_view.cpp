@@ -21,6 +21,7 @@
 #include "ui/color_ref.h"
 #include "ui/command_text.h"
 #include "ui/font_substitutions.h"
+#include "ui/local_path.h"
 #include "ui/torn_off_focus.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/frame_timer_ids.h"
@@ -29,6 +30,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QMenu>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -528,8 +530,10 @@ const QImage* LyricView::cachedPicture(const std::filesystem::path& path)
     QImage image;
     std::error_code error;
     // Only plain files: a song may name a pipe or a device.
-    if (std::filesystem::is_regular_file(path, error)) {
-        QImageReader reader(QString::fromStdString(path.string()));
+    // Opened by its own bytes: Qt cannot name a file whose name is not UTF-8.
+    std::unique_ptr<QFile> file;
+    if (std::filesystem::is_regular_file(path, error) && (file = openLocalFile(path))) {
+        QImageReader reader(file.get());
         reader.setAllocationLimit(kMaxPictureMegabytes);
         image = reader.read();
     }

@@ -7,6 +7,7 @@
 #include "core/song_host.h"
 #include "set/set_document.h"
 #include "song/clipboard.h"
+#include "ui/local_path.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -86,7 +87,7 @@ void CNewSongDlg::makeSourceList()
         m_sources.push_back(clipboard.songPath);
     }
     for (const std::filesystem::path& path : templates()) {
-        m_list->addItem(QString::fromStdString(path.stem().string()));
+        m_list->addItem(qtPath(path.stem()));
         m_sources.push_back(path);
     }
 }
@@ -147,9 +148,9 @@ void CNewSongDlg::selectStartRow()
 std::vector<std::filesystem::path> CNewSongDlg::templateFolders()
 {
     std::vector<std::filesystem::path> folders{
-        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "templates"};
+        localPath(QCoreApplication::applicationDirPath()) / "templates"};
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::AppDataLocation))
-        folders.push_back(std::filesystem::path(data.toStdString()) / "templates");
+        folders.push_back(localPath(data) / "templates");
     return folders;
 }
 
@@ -174,7 +175,7 @@ void CNewSongDlg::browse()
 {
     const char* title = m_kind > 0 ? "Choose a location for the new song."
                                    : "Choose a location for the new set.";
-    if (const auto folder = m_prompt.chooseFolder(title, m_location->text().toStdString())) {
+    if (const auto folder = m_prompt.chooseFolder(title, localPath(m_location->text()))) {
         m_setLocation = m_songLocation = folder->string();
         updateLocation();
     }

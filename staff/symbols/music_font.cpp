@@ -1,5 +1,7 @@
 #include "staff/symbols/music_font.h"
 
+#include "ui/local_path.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 
@@ -117,7 +119,7 @@ std::unique_ptr<MusicFont> MusicFont::load(const std::filesystem::path& folder)
     font->m_braceFile = folder / kBraceFontFile;
     const auto missingFile = [&](const std::filesystem::path& file) {
         font->m_message = QStringLiteral("The music font %1 is missing.")
-                              .arg(QString::fromStdString(file.string()));
+                              .arg(qtPath(file));
     };
     const FaceReader staff(font->m_file);
     if (!staff.open()) {
@@ -128,7 +130,7 @@ std::unique_ptr<MusicFont> MusicFont::load(const std::filesystem::path& folder)
         font->m_glyphs[i] = staff.index(kGlyphNames[i]);
         if (font->m_glyphs[i] == 0) {
             font->m_message = QStringLiteral("The music font %1 has no glyph %2.")
-                                  .arg(QString::fromStdString(font->m_file.string()),
+                                  .arg(qtPath(font->m_file),
                                        QString::fromLatin1(kGlyphNames[i]));
             return font;
         }
@@ -143,7 +145,7 @@ std::unique_ptr<MusicFont> MusicFont::load(const std::filesystem::path& folder)
             font->m_braces.push_back(index);
     if (font->m_braces.empty())
         font->m_message = QStringLiteral("The music font %1 has no braces.")
-                              .arg(QString::fromStdString(font->m_braceFile.string()));
+                              .arg(qtPath(font->m_braceFile));
     return font;
 }
 
@@ -151,7 +153,7 @@ const QRawFont& MusicFont::raw(int pixelSize) const
 {
     auto it = m_raw.find(pixelSize);
     if (it == m_raw.end())
-        it = m_raw.emplace(pixelSize, QRawFont(QString::fromStdString(m_file.string()),
+        it = m_raw.emplace(pixelSize, QRawFont(qtPath(m_file),
                                                std::max(pixelSize, 1)))
                  .first;
     return it->second;
@@ -162,7 +164,7 @@ const QRawFont& MusicFont::braceRaw(int pixelSize) const
     auto it = m_braceRaw.find(pixelSize);
     if (it == m_braceRaw.end())
         it = m_braceRaw
-                 .emplace(pixelSize, QRawFont(QString::fromStdString(m_braceFile.string()),
+                 .emplace(pixelSize, QRawFont(qtPath(m_braceFile),
                                               std::max(pixelSize, 1)))
                  .first;
     return it->second;

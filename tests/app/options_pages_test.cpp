@@ -537,8 +537,10 @@ TEST_F(OptionsConductor, EnablingAndOkHandTheMappingOn)
     auto options = sheet(COptions::kConductor);
     auto* page = options->pageAs<COptionsConductor>(COptions::kConductor);
     EXPECT_TRUE(page->slider(0)->isEnabled());
-    EXPECT_TRUE(page->slider(1)->isEnabled()); // jump forward is on
+    EXPECT_TRUE(page->slider(1)->isEnabled()); // both jumps are on
     page->check(1)->setChecked(false);
+    EXPECT_TRUE(page->slider(1)->isEnabled()) << "jump backward still uses it";
+    page->check(2)->setChecked(false);
     EXPECT_FALSE(page->slider(1)->isEnabled());
     page->check(0)->setChecked(false);
     EXPECT_FALSE(page->slider(0)->isEnabled());
@@ -552,6 +554,20 @@ TEST_F(OptionsConductor, EnablingAndOkHandTheMappingOn)
     EXPECT_EQ(handed->averageStrength, 65);
     EXPECT_EQ(m_profile.readInt("FollowTap", "Enabled", -1), 0);
     EXPECT_EQ(m_profile.readInt("FollowTap", "AveStrength", -1), 65);
+}
+
+// With nothing stored the page shows every switch as the engine reads it.
+TEST_F(OptionsConductor, AbsentSwitchesShowWhatTheEngineReads)
+{
+    auto options = sheet(COptions::kConductor);
+    auto* page = options->pageAs<COptionsConductor>(COptions::kConductor);
+    const Setting* rows[] = {&settings::kFollowTapEnabled, &settings::kFollowTapEnableJumpF,
+                             &settings::kFollowTapEnableJumpB, &settings::kFollowTapEnableTempoMod,
+                             &settings::kFollowTapUseAverage, &settings::kFollowTapEnableTempoNorm,
+                             &settings::kFollowTapPause};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(page->check(i)->isChecked(), readSetting(m_profile, *rows[i]) != 0) << rows[i]->name;
+    EXPECT_EQ(ConductorValues{}.jumpBack, readSetting(m_profile, settings::kFollowTapEnableJumpB) != 0);
 }
 
 // ---- One picture per page for review ----

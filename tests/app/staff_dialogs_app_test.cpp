@@ -16,6 +16,7 @@
 #include "staff/expression_text_dlg.h"
 #include "staff/harp_pedals_dlg.h"
 #include "staff/wedge_dlg.h"
+#include "tests/support/lock_holder.h"
 #include "ui/command_router.h"
 #include "views/slider/harp_pedal_wnd.h"
 
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <optional>
 #include <sstream>
 
 namespace rz {
@@ -208,6 +210,25 @@ TEST_F(StaffDialogsApp, HarpPedalsOkReachesEveryThruTrack)
     EXPECT_EQ(s.tracks[1]->pitchClassCorrection, word);
     EXPECT_EQ(s.tracks[2]->pitchClassCorrection, word);
     EXPECT_EQ(engine.log.count("RebuildThruTracks"), 1u);
+}
+
+TEST_F(StaffDialogsApp, HarpPedalsOkOnABusySongSaysSoAndChangesNothing)
+{
+    CSongDoc& s = song();
+    registerHarpPedalsDialog(*app);
+    s.tracks[1]->pitchClassCorrection = 5;
+    engine.thruKeys = {{1, 0}};
+    std::optional<LockHolder> view;
+    prompt.expectMessage("the harp pedals were not changed");
+    ASSERT_TRUE(run<CHarpPedalsDlg>(kIdHarpPedals, [&](CHarpPedalsDlg& dialog) {
+        dialog.resetButton()->click();
+        view.emplace(SongMutex());
+        dialog.accept();
+    }));
+    view.reset();
+    prompt.verifyAllUsed();
+    EXPECT_EQ(s.tracks[1]->pitchClassCorrection, 5u);
+    EXPECT_EQ(engine.log.count("RebuildThruTracks"), 0u);
 }
 
 TEST_F(StaffDialogsApp, HarpPedalsCancelChangesNothing)

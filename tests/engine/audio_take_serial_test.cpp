@@ -131,6 +131,48 @@ TEST_F(AudioTake, YesGivesOneRecordStepWithAClipOfTheSineAtTheRecordStart)
     EXPECT_EQ(data[0], data[1]);
 }
 
+// Record pressed while the song plays: the take records from the press on
+// and runs past the song's end.
+TEST_F(AudioTake, RecordPressedWhilePlayingRecordsFromThePressPastTheEnd)
+{
+    CTrack& wave = armedWaveSong();
+    song->endTick = 480;
+    engine->Play(0, true);
+    ASSERT_TRUE(tickUntil(
+        [&] { return engine->transportState() == TransportState::Playing && engine->position() >= 120; }));
+    engine->Record();
+    ASSERT_TRUE(engine->recording());
+    const int32_t pressedAt = song->position();
+    EXPECT_GT(pressedAt, 0);
+    EXPECT_FALSE(engine->countingIn());
+    ASSERT_TRUE(tickUntil(
+        [&] {
+            return engine->transportState() != TransportState::Playing
+                   || engine->position() > song->endTick + 480;
+        },
+        5000));
+    ASSERT_EQ(engine->transportState(), TransportState::Playing) << "the take stopped at the song's end";
+    const uint64_t rendered = audio.jackDevice()->renderedBlocks();
+    ASSERT_TRUE(eventually([&] { return audio.jackDevice()->renderedBlocks() > rendered + 40; }));
+    prompt.expectYesNo("Keep this take?", PromptAnswer::Yes);
+    engine->Stop(false);
+
+    ASSERT_EQ(wave.events.size(), 1u);
+    EXPECT_EQ(wave.events[0].tick, pressedAt);
+    const CAudioClip* clip = wave.events[0].clip();
+    ASSERT_NE(clip, nullptr);
+    std::string reason;
+    const auto samples = ReadWaveFile(clip->fileName, JackServer::kSampleRate, reason);
+    ASSERT_NE(samples, nullptr) << reason;
+    const std::vector<int16_t>& data = samples->samples;
+    ASSERT_GE(data.size(), 2u * 40 * JackServer::kPeriodFrames);
+    // The sine from the file's first period on.
+    int peak = 0;
+    for (size_t i = 0; i < 2u * 100; ++i)
+        peak = std::max(peak, std::abs(int(data[i])));
+    EXPECT_GE(peak, 16380);
+}
+
 TEST_F(AudioTake, NoDeletesTheFileAndAddsNothing)
 {
     CTrack& wave = armedWaveSong();

@@ -95,8 +95,8 @@ TEST_F(OutPortCache, ResetChannelStateRestoresTheDefaultsOnce)
 
 TEST_F(OutPortCache, ResendChannelStateSendsEveryKnownValueAndChangesNothing)
 {
-    send({ctrl(2, 0, 1), ctrl(2, 32, 2), programChange(2, 5), ctrl(2, 7, 90), ctrl(2, 64, 127),
-          ctrl(2, 121, 0), ctrl(2, 99, 1), 0x2040A2, 0x30D2, 0x1040E2, rpnEvent(2, 2, 8000)});
+    send({ctrl(2, 121, 0), ctrl(2, 0, 1), ctrl(2, 32, 2), programChange(2, 5), ctrl(2, 7, 90),
+          ctrl(2, 64, 127), ctrl(2, 99, 1), 0x2040A2, 0x30D2, 0x1040E2, rpnEvent(2, 2, 8000)});
     const int programBefore = port->program(2);
     EXPECT_EQ(sentBy([&] { port->ResendChannelState(); }),
               (Hex{"B2 00 01", "B2 20 02", "C2 05", "B2 07 5A", "B2 40 7F", "A2 40 20",
@@ -105,6 +105,26 @@ TEST_F(OutPortCache, ResendChannelStateSendsEveryKnownValueAndChangesNothing)
     EXPECT_EQ(port->bank(2), 130);
     EXPECT_EQ(port->controllerValue(2, 64), 127);
     EXPECT_EQ(port->rpnValue(2, 2), 8000);
+}
+
+// A song's reset-all-controllers returns modulation, expression, the
+// pedals, bend and pressure to their defaults: the cache forgets them, so
+// Resend does not bring them back; volume, pan, bank and program stay.
+TEST_F(OutPortCache, ResetAllControllersForgetsWhatItResets)
+{
+    send({ctrl(4, 0, 1), programChange(4, 5), ctrl(4, 7, 90), ctrl(4, 10, 20), ctrl(4, 1, 30),
+          ctrl(4, 11, 40), ctrl(4, 64, 127), ctrl(4, 66, 127), 0x1040E4, 0x30D4, ctrl(3, 1, 9)});
+    port->SendShort(ctrl(4, 121, 0));
+    for (const int cleared : {1, 11, 64, 66})
+        EXPECT_EQ(port->controllerValue(4, cleared), -1) << "CC " << cleared;
+    EXPECT_EQ(port->pitchBend(4), -1);
+    EXPECT_EQ(port->channelPressure(4), -1);
+    EXPECT_EQ(port->controllerValue(4, 7), 90);
+    EXPECT_EQ(port->controllerValue(4, 10), 20);
+    EXPECT_EQ(port->program(4), 5);
+    EXPECT_EQ(port->controllerValue(3, 1), 9) << "another channel";
+    EXPECT_EQ(sentBy([&] { port->ResendChannelState(); }),
+              (Hex{"B3 01 09", "B4 00 01", "C4 05", "B4 07 5A", "B4 0A 14"}));
 }
 
 TEST_F(OutPortCache, UnscaledVolumeStartsAt100AndSurvivesReset)

@@ -163,6 +163,50 @@ TEST_F(PortsModelTest, TwoOutputsNamingOneDeviceMapToOneIndexAndOpenItOnce)
     EXPECT_TRUE(output("USB MIDI").isOpen());
 }
 
+// OK keeps every port listed before and after open as it was: closing the
+// built-in synthesizer's device closes its audio client. A port that left
+// the list closes, a new one opens, and a listed port that is closed opens.
+TEST_F(PortsModelTest, OkLeavesUnchangedPortsOpenAsTheyWere)
+{
+    devices.addOutput("Built-in GM Synth", true, {}, MidiDeviceKind::InternalSynth);
+    devices.addOutput("USB MIDI");
+    devices.addOutput("Later JACK port");
+    devices.addInput("Keys");
+    devices.addInput("Pads");
+    mapOutput(0, "Built-in GM Synth");
+    mapOutput(1, "USB MIDI");
+    profile.writeString("PortsToUse", "MIDIIN0", "Keys");
+    profile.writeString("PortsToUse", "MIDIIN1", "Pads");
+    PortsModel& ports = model();
+    RecordingMidiDevice& synth = output("Built-in GM Synth");
+    ASSERT_TRUE(synth.isOpen());
+    ASSERT_TRUE(devices.inputDevices.at("Keys")->isOpen());
+    const size_t synthOpens = synth.openCount();
+    const size_t synthCloses = synth.closeCount();
+    const size_t usbOpens = output("USB MIDI").openCount();
+
+    ports.Apply();
+    ports.insertOutput(2, {"Later JACK port", 33, 512});
+    ports.removeOutputs({1});
+    ports.inputs() = {"Keys"};
+    ports.Apply();
+
+    EXPECT_EQ(synth.closeCount(), synthCloses) << "the synthesizer's audio was closed";
+    EXPECT_EQ(synth.openCount(), synthOpens);
+    EXPECT_TRUE(synth.isOpen());
+    EXPECT_EQ(output("USB MIDI").openCount(), usbOpens) << "reopened while it stayed listed";
+    EXPECT_FALSE(output("USB MIDI").isOpen()) << "left the list";
+    EXPECT_TRUE(output("Later JACK port").isOpen());
+    EXPECT_TRUE(devices.inputDevices.at("Keys")->isOpen());
+    EXPECT_FALSE(devices.inputDevices.at("Pads")->isOpen());
+
+    // A listed port that closed meanwhile (its device went) opens again.
+    output("Later JACK port").close();
+    ports.Apply();
+    EXPECT_TRUE(output("Later JACK port").isOpen());
+    EXPECT_EQ(synth.closeCount(), synthCloses);
+}
+
 TEST_F(PortsModelTest, OkWithFewerOutputsEmptiesTheSurplusPortsAndKeepsTheirOtherValues)
 {
     devices.addOutput("A");

@@ -228,6 +228,30 @@ TEST_F(SetDocumentOpen, AFolderWhereTheAutoRecoverCopyWouldBeIsLeftAlone)
     prompt.verifyAllUsed();
 }
 
+// The views and the idle ticks wait on the SongMutex: the AutoRecover
+// question is never up while a set's song open holds it.
+TEST_F(SetDocumentOpen, TheAutoRecoverQuestionIsAskedBeforeTheSongLockIsTaken)
+{
+    std::vector<SetFileEntry> entries;
+    for (const char* name : {"a.mid", "b.mid"}) {
+        const std::filesystem::path path = song(name);
+        std::filesystem::copy_file(path, AutoRecoverPath(path));
+        entries.push_back(songEntry(path.string()));
+    }
+    writeSet(entries);
+    prompt.expectOkCancel("AutoRecover files were found for a", PromptAnswer::Ok);
+    prompt.expectOkCancel("AutoRecover files were found for b", PromptAnswer::Cancel);
+    ASSERT_TRUE(open());
+    prompt.verifyAllUsed();
+    ASSERT_EQ(prompt.prompts().size(), 2u);
+    for (const PromptRecord& asked : prompt.prompts())
+        EXPECT_FALSE(asked.underSongLock) << asked.text;
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(set.songAt(i)->contentFlag) << i;
+        EXPECT_FALSE(hasAutoRecoverCopy(set.songAt(i)->pathName)) << "opened or dropped, the copy goes";
+    }
+}
+
 TEST_F(SetDocumentOpen, ASaveWritesTheTreeAndTheLock)
 {
     writeSet({songEntry(song("a.mid").string()), folderEntry("F"), songEntry(song("b.mid").string(), 1, true)});

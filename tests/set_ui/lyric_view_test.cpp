@@ -5,12 +5,14 @@
 #include "tests/song/song_fixture.h"
 #include "tests/support/scripted_edit_dialogs.h"
 #include "ui/command_router.h"
+#include "ui/local_path.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,25 @@ TEST_F(LyricViewTest, SyllableStyleFillsTheCurrentSyllable)
     const int x = LyricView::kLeftMargin;
     EXPECT_EQ(image.pixelColor(x + current.left + 1, current.bottom - 2), QColor(0, 255, 0));
     EXPECT_EQ(image.pixelColor(x + other.left + 1, other.bottom - 2), QColor(255, 255, 255));
+}
+
+// A picture whose file name is not valid UTF-8 (here Latin-1) loads: the
+// name reaches the file as the bytes the user's setting holds.
+TEST_F(LyricViewTest, ABackgroundPictureWhoseNameIsNotUtf8Shows)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::filesystem::path folder = localPath(dir.path());
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(QColor(255, 0, 255));
+    ASSERT_TRUE(picture.save(qtPath(folder / "plain.png"), "PNG"));
+    const std::filesystem::path named = folder / std::string("caf\xE9.png");
+    std::filesystem::rename(folder / "plain.png", named);
+    fixture.profile.writeInt("LyricView", "Graphic", 1);
+    fixture.profile.writeString("LyricView", "GfxPath", named.string());
+    auto view = makeView(false);
+    const QImage image = view->grab().toImage();
+    EXPECT_EQ(image.pixelColor(LyricView::kLeftMargin + 2, image.height() - 3), QColor(255, 0, 255));
 }
 
 TEST_F(LyricViewTest, WithoutLyricsTheHelpTextShows)

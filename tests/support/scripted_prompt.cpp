@@ -1,5 +1,7 @@
 #include "tests/support/scripted_prompt.h"
 
+#include "core/locks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -113,6 +115,7 @@ void ScriptedPrompt::expectFont(std::optional<FontChoice> answer)
 
 std::optional<ScriptedPrompt::Expectation> ScriptedPrompt::take(PromptRecord record)
 {
+    record.underSongLock = SongMutex().heldByThisThread();
     m_records.push_back(std::move(record));
     const PromptRecord& shown = m_records.back();
     if (m_script.empty()) {

@@ -38,6 +38,7 @@ struct PromptRecord {
     std::optional<PromptIcon> icon; // message boxes only
     std::filesystem::path path;
     std::string filter;
+    bool underSongLock = false; // the asking thread held the SongMutex
 };
 
 // The IPrompt of tests: answers from a script and never blocks.
