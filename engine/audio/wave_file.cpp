@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/mman.h>
+
 #include "core/byte_reader.h"
 #include "core/input_file.h"
 
@@ -73,6 +75,19 @@ public:
 private:
     std::optional<InputFile> m_file;
 };
+
+// The first write to each 4 kB page costs a fault, and in a virtual machine
+// a dear one: a clip of gigabytes took half a million of them, more time
+// than the reading. Huge pages, where the system grants them, take 512
+// times fewer. Only whole huge pages inside the block are asked for.
+void adviseHugePages(void* data, size_t bytes)
+{
+    constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+    if (end > first)
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
 
 std::string hex(uint64_t offset)
 {
@@ -290,7 +305,9 @@ std::unique_ptr<WaveFileLoad> WaveFileLoad::begin(std::unique_ptr<WaveSource> so
         return nullptr;
     }
     // Claimed, not touched: each block's pages are first written as it is read.
-    load->m_samples->samples.reserve(size_t(load->m_dataBytes / sizeof(int16_t)));
+    std::vector<int16_t>& samples = load->m_samples->samples;
+    samples.reserve(size_t(load->m_dataBytes / sizeof(int16_t)));
+    adviseHugePages(samples.data(), samples.capacity() * sizeof(int16_t));
     return load;
 }
 
