@@ -99,6 +99,10 @@ public:
     // the engine's dialogs give it.
     using ReceiveNotice = std::function<QDialog*(const std::atomic<int>& received, QWidget* parent)>;
     void setReceiveNotice(ReceiveNotice notice) { m_receiveNotice = std::move(notice); }
+    // Shows a clip load that takes over a second in steps, with Cancel;
+    // false when cancelled. Given before start-up; none: such loads read on.
+    using ClipLoadProgress = std::function<bool(const std::function<int(double*)>& step)>;
+    void setClipLoadProgress(ClipLoadProgress progress) { m_clipLoadProgress = std::move(progress); }
     // The synthesizer database; null before start-up.
     SynthDatabase* database() const { return m_database.get(); }
     CommandRouter& router() { return *m_router; }
@@ -255,6 +259,7 @@ private:
     std::unique_ptr<SynthDatabase> m_database;
     std::unique_ptr<SynthDbChordTable> m_chords; // over m_database, for transposing chord markers
     std::unique_ptr<IClipLoader> m_clipLoader; // reads clip samples for the songs
+    ClipLoadProgress m_clipLoadProgress;
     std::unique_ptr<IEditDialogs> m_editDialogs; // the songs' edit dialogs
     std::unique_ptr<SetDocument> m_set;
     ViewFactory m_viewFactory;

@@ -93,9 +93,11 @@ void App::createSet()
 {
     // Every look-up of the database is const; the song's seam is not.
     auto* synths = const_cast<ISynthLookup*>(m_database ? &m_database->lookup() : nullptr);
-    m_clipLoader = std::make_unique<WaveClipLoader>(
+    auto clipLoader = std::make_unique<WaveClipLoader>(
         [this] { return m_sequencer ? m_sequencer->audioFormat().sampleRate : AudioFormat{}.sampleRate; },
         m_options.lockWait);
+    clipLoader->setSlowLoadProgress(m_clipLoadProgress);
+    m_clipLoader = std::move(clipLoader);
     SongContext context{*m_profile, *m_prompt, m_songHost, *m_engine, nullptr, &m_trackRows, synths,
                         m_clipLoader.get(), m_options.lockWait};
     m_editDialogs = std::make_unique<ProgramEditDialogs>(ProgramEditDialogs::Services{

@@ -105,11 +105,12 @@ void reportUnwritableSettings(const IProfile& profile, IPrompt& prompt)
                        PromptIcon::Warning);
 }
 
+// The sequencer settles the instruments' marks itself and names each slot
+// it skips; naming that library here too would say it twice.
 void reportStoppedPlugins(IPrompt& prompt)
 {
-    for (const char* kind : {"ladspa", "vst"})
-        for (const std::string& message : PluginMarks(pluginMarkFolder(), kind).settle())
-            prompt.message(message, PromptIcon::Warning);
+    for (const std::string& message : PluginMarks(pluginMarkFolder(), "ladspa").settle())
+        prompt.message(message, PromptIcon::Warning);
 }
 
 std::filesystem::path makeWorkFolder(std::string_view title)

@@ -41,7 +41,7 @@ QWidget* showSplash(const AppOptions& options);
 // Settings are written as they change and when the program ends; a file
 // that cannot take them would lose every one without a word.
 void reportUnwritableSettings(const IProfile& profile, IPrompt& prompt);
-// Names the plug-in library that stopped the last run; it is skipped.
+// Names the effect library that stopped the last scan; it is skipped.
 void reportStoppedPlugins(IPrompt& prompt);
 
 // The folder of undo copies and clips under the user's cache, made when

@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -125,8 +126,6 @@ std::optional<std::string> unwritableReason(const std::filesystem::path& file)
     return "the folder " + folder.string() + " cannot be written";
 }
 
-// Far more than every setting the program has.
-constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
 
 // A kill while the settings are written leaves QSettings' lock file beside
 // them, sometimes still empty; every later save would wait on it. One whose
@@ -146,7 +145,26 @@ void removeStaleLock(const QString& iniPath)
         lock.removeStaleLockFile();
 }
 
+// Where QSettings keeps the user's file of our names. Asking a QSettings
+// would read that file, and the company's and the system's beside it, first.
+QString userSettingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
+           + kOrganization + QLatin1Char('/') + kApplication + QStringLiteral(".ini");
+}
+
 } // namespace
+
+std::optional<std::string> settingsFileRefusal(const std::filesystem::path& file)
+{
+    std::error_code missing;
+    if (std::filesystem::symlink_status(file, missing).type() == std::filesystem::file_type::not_found)
+        return std::nullopt;
+    std::string reason;
+    if (InputFile::open(file, kMaxSettingsFileBytes, reason))
+        return std::nullopt;
+    return file.string() + ": " + reason;
+}
 
 QString escapeProfileName(std::string_view name)
 {
@@ -186,8 +204,7 @@ std::string unescapeProfileName(const QString& stored)
 
 Profile::Profile()
 {
-    const QSettings probe(QSettings::IniFormat, QSettings::UserScope, kOrganization, kApplication);
-    open(probe.fileName());
+    open(userSettingsPath());
 }
 
 Profile::Profile(const std::filesystem::path& iniFile)
@@ -201,17 +218,19 @@ void Profile::open(const QString& path)
 {
     const std::filesystem::path file = localPath(path);
     m_writeProblem = unwritableReason(file);
-    std::error_code missing;
-    std::string refusal;
-    // QSettings would wait for a writer on a FIFO, and read a device forever.
-    if (std::filesystem::symlink_status(file, missing).type() != std::filesystem::file_type::not_found
-        && !InputFile::open(file, kMaxSettingsFileBytes, refusal)) {
-        std::fprintf(stderr, "Settings file %s could not be read (%s); starting with default settings that "
-                             "will not be saved.\n",
-                     file.c_str(), refusal.c_str());
-        m_writeProblem = file.string() + ": " + refusal;
-        useScratch();
-        return;
+    // QSettings would wait for a writer on a FIFO and read a device forever,
+    // and every save reads the lock file beside the settings first.
+    std::filesystem::path lock = file;
+    lock += ".lock";
+    for (const std::filesystem::path& read : {file, lock}) {
+        if (const std::optional<std::string> refusal = settingsFileRefusal(read)) {
+            std::fprintf(stderr, "Settings could not be read (%s); starting with default settings that "
+                                 "will not be saved.\n",
+                         refusal->c_str());
+            m_writeProblem = refusal;
+            useScratch();
+            return;
+        }
     }
     removeStaleLock(path);
     m_settings = std::make_unique<LockedSettings>(path, m_mutex);

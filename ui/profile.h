@@ -76,6 +76,15 @@ private:
     std::optional<std::string> m_writeProblem;
 };
 
+// Far more than every setting the program has.
+inline constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
+
+// Why a settings file (or its lock) cannot be read without waiting or
+// reading without end: a FIFO, a device, a folder or a file past the cap,
+// as "<file>: <reason>". Nothing when it is a regular file or missing.
+// Looks without blocking; any thread.
+std::optional<std::string> settingsFileRefusal(const std::filesystem::path& file);
+
 // Escapes "%", "/" and "\" so a name stays one QSettings key or group.
 QString escapeProfileName(std::string_view name);
 std::string unescapeProfileName(const QString& stored);

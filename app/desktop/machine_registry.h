@@ -10,7 +10,8 @@ namespace rz {
 // Machine-wide values (the Windows name; here an INI file): sections of
 // values under the company's and the program's names, kept in one
 // system-scope INI file that ordinary users may
-// only read. Writes that the file refuses return false. GUI thread.
+// only read. Writes that the file refuses return false; a file that is not
+// a regular one reads as empty and refuses writes. GUI thread.
 class MachineRegistry {
 public:
     // `file` empty: the system-scope file of the company and program names.
@@ -33,6 +34,8 @@ public:
                         const std::optional<std::string>& text);
 
 private:
+    bool readable() const;
+
     std::string m_company;
     std::filesystem::path m_file;
 };

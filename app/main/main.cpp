@@ -214,6 +214,11 @@ int main(int argc, char** argv)
         rz::CImportingDlg dialog(step, app.frame());
         return dialog.exec() == QDialog::Accepted;
     });
+    app.setClipLoadProgress([&app](const std::function<int(double*)>& step) {
+        rz::CImportingDlg dialog(step, app.frame());
+        dialog.setWindowTitle("Loading audio clip...");
+        return dialog.exec() == QDialog::Accepted;
+    });
     if (!app.InitInstance())
         return app.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
     // The lyric view asks the engine, which exists once the application has started.

@@ -24,9 +24,34 @@ std::filesystem::path clipPath(std::string name)
 
 } // namespace
 
-WaveClipLoader::WaveClipLoader(std::function<uint32_t()> engineRate, std::chrono::milliseconds lockWait)
-    : m_engineRate(std::move(engineRate)), m_lockWait(lockWait)
+WaveClipLoader::WaveClipLoader(std::function<uint32_t()> engineRate, std::chrono::milliseconds lockWait,
+                               std::chrono::milliseconds quietLoad)
+    : m_engineRate(std::move(engineRate)), m_lockWait(lockWait), m_quietLoad(quietLoad)
 {
+}
+
+std::shared_ptr<const AudioClipSamples> WaveClipLoader::readSamples(const std::string& fileName,
+                                                                    std::string& reason)
+{
+    using Clock = std::chrono::steady_clock;
+    const std::unique_ptr<WaveFileLoad> load = WaveFileLoad::start(clipPath(fileName), m_engineRate(), reason);
+    if (!load || !load->readUntil(Clock::now() + m_quietLoad, reason))
+        return nullptr;
+    if (load->done())
+        return load->samples();
+    if (!m_slowLoad)
+        return load->readUntil(Clock::time_point::max(), reason) ? load->samples() : nullptr;
+    bool failed = false;
+    const bool finished = m_slowLoad([&](double* progress) {
+        failed = failed || !load->readUntil(Clock::now() + kStepTime, reason);
+        *progress = load->fraction();
+        return failed || load->done() ? 0 : 1;
+    });
+    if (finished && load->done())
+        return load->samples();
+    if (!failed)
+        reason = fileName + ": the load was cancelled";
+    return nullptr;
 }
 
 bool WaveClipLoader::loadSamples(CAudioClip& clip)
@@ -34,8 +59,7 @@ bool WaveClipLoader::loadSamples(CAudioClip& clip)
     if (clip.loaded && clip.samples)
         return true;
     std::string reason;
-    std::shared_ptr<const AudioClipSamples> samples =
-        ReadWaveFile(clipPath(clip.fileName), m_engineRate(), reason);
+    std::shared_ptr<const AudioClipSamples> samples = readSamples(clip.fileName, reason);
     if (!samples) {
         // The song opens with the clip silent; the log says which and why.
         m_lastFailure = reason;

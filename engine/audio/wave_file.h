@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -29,6 +30,50 @@ std::shared_ptr<const AudioClipSamples> ReadWaveFile(const std::filesystem::path
 // The same on bytes in memory.
 std::shared_ptr<const AudioClipSamples> ReadWaveBytes(std::span<const uint8_t> bytes,
                                                       uint32_t engineRate, std::string& reason);
+
+class WaveSource;
+
+// ReadWaveFile in parts, so a long load can show its progress and stop
+// between them. The samples are read in blocks straight into their place,
+// each block's memory first touched as it is read. Any thread but an audio
+// one; one thread at a time.
+class WaveFileLoad {
+public:
+    // Bytes per read: few calls, and a block still in the cache when its
+    // pages are first written and then read into.
+    static constexpr size_t kBlockBytes = 4u << 20;
+
+    // Opens the file and reads its headers; null, with the reason starting
+    // with the file's name, when ReadWaveFile would refuse it.
+    static std::unique_ptr<WaveFileLoad> start(const std::filesystem::path& path, uint32_t engineRate,
+                                               std::string& reason);
+    ~WaveFileLoad();
+    WaveFileLoad(const WaveFileLoad&) = delete;
+    WaveFileLoad& operator=(const WaveFileLoad&) = delete;
+
+    // Reads blocks until every sample is in or `until` has passed (at least
+    // one block); false, with the reason, when a read failed.
+    bool readUntil(std::chrono::steady_clock::time_point until, std::string& reason);
+    bool done() const { return m_doneBytes == m_dataBytes; }
+    // The share of the samples read, 0..1.
+    double fraction() const;
+    // Null until done().
+    std::shared_ptr<const AudioClipSamples> samples() const;
+
+private:
+    friend std::shared_ptr<const AudioClipSamples> ReadWaveBytes(std::span<const uint8_t>, uint32_t,
+                                                                 std::string&);
+    WaveFileLoad(std::unique_ptr<WaveSource> source, std::string name);
+    static std::unique_ptr<WaveFileLoad> begin(std::unique_ptr<WaveSource> source, std::string name,
+                                               uint32_t engineRate, std::string& reason);
+
+    std::unique_ptr<WaveSource> m_source;
+    std::string m_name; // "<file>: " in front of reasons; empty for bytes
+    std::shared_ptr<AudioClipSamples> m_samples;
+    uint64_t m_dataOffset = 0;
+    uint64_t m_dataBytes = 0;
+    uint64_t m_doneBytes = 0;
+};
 
 // The engine's PCM formats by index: rate 11025, 22050 or 44100 Hz for
 // index / 4 = 0, 1, 2 (an index of 12 or more leaves the rate as it was);

@@ -72,6 +72,11 @@ void checkAccess(const std::filesystem::path& path)
 
 SqliteDatabase openExisting(const std::filesystem::path& path)
 {
+    // SQLite would wait for ever reading a FIFO or a device.
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::directory)
+        throw Unusable{"not a regular file"};
     checkAccess(path);
     auto db = SqliteDatabase::open(path, SqliteDatabase::OpenMode::ReadWrite);
     if (db.isReadOnly())

@@ -1,6 +1,7 @@
 #include "app/file_opening.h"
 #include "app_test_fixture.h"
 
+#include "engine/audio/filter_presets.h"
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db_path.h"
 #include "platform/audio_decoder.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -43,6 +45,29 @@ private:
 };
 
 class AppStartup : public AppFixture {};
+
+// The program with a sequencer of its own over fake devices and a manual
+// timer, which it must not outlive.
+struct EngineStart {
+    FakeMidiDevices devices;
+    ManualEngineTimer timer;
+    std::unique_ptr<App>& app;
+
+    explicit EngineStart(std::unique_ptr<App>& program) : app(program) {}
+    ~EngineStart() { app.reset(); }
+
+    AppOptions options(IProfile& profile, IPrompt& prompt)
+    {
+        AppOptions options;
+        options.profile = &profile;
+        options.prompt = &prompt;
+        options.devices = &devices;
+        options.timer = &timer;
+        options.singleInstance = false;
+        options.showWindow = false;
+        return options;
+    }
+};
 
 TEST_F(AppStartup, DefPathZeroKeepsTheDocumentsFolderWhatever_Path_Says)
 {
@@ -86,29 +111,34 @@ TEST_F(AppStartup, AnUnopenableSynthDatabaseStillStartsTheEngine)
 {
     std::filesystem::remove_all(defaultSynthDatabasePath()); // an earlier test's database
     std::filesystem::create_directories(defaultSynthDatabasePath()); // a folder: no database
-    FakeMidiDevices devices;
-    ManualEngineTimer timer;
-    // The program goes before the devices and the timer it was given, and
-    // the folder with it.
-    struct EndTheProgramFirst {
-        std::unique_ptr<App>& app;
-        ~EndTheProgramFirst()
-        {
-            app.reset();
-            std::filesystem::remove_all(defaultSynthDatabasePath());
-        }
-    } endFirst{app};
-    AppOptions options;
-    options.profile = &profile;
-    options.prompt = &prompt;
-    options.devices = &devices;
-    options.timer = &timer;
-    options.singleInstance = false;
-    options.showWindow = false;
+    // The folder goes after the program.
+    struct RemoveTheFolder {
+        ~RemoveTheFolder() { std::filesystem::remove_all(defaultSynthDatabasePath()); }
+    } removeLast;
+    EngineStart engine(app);
     prompt.expectMessage("");
-    app = std::make_unique<App>(options);
+    app = std::make_unique<App>(engine.options(profile, prompt));
     ASSERT_TRUE(app->InitInstance());
     ASSERT_NE(app->sequencer(), nullptr);
+    prompt.verifyAllUsed();
+}
+
+// The instrument library a killed start was loading is named once at the
+// next start, by the sequencer that leaves its slot out.
+TEST_F(AppStartup, AnInstrumentThatStoppedTheLastStartIsNamedOnce)
+{
+    std::filesystem::create_directories(pluginMarkFolder());
+    std::ofstream(pluginMarkFolder() / "vst-loading") << "/opt/vst/crash.so\n";
+    profile.writeString("VST\\0", "path", "/opt/vst/crash.so");
+    EngineStart engine(app);
+    prompt.expectMessage("/opt/vst/crash.so was skipped because it stopped the program last time");
+    app = std::make_unique<App>(engine.options(profile, prompt));
+    ASSERT_TRUE(app->InitInstance());
+    const auto named = std::count_if(prompt.prompts().begin(), prompt.prompts().end(),
+                                     [](const PromptRecord& shown) {
+                                         return shown.text.find("crash.so was skipped") != std::string::npos;
+                                     });
+    EXPECT_EQ(named, 1);
     prompt.verifyAllUsed();
 }
 

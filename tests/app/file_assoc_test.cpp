@@ -5,6 +5,7 @@
 #include "tests/app/app_test_fixture.h"
 #include "tests/app/fake_association_store.h"
 #include "views/frame_timer_ids.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <QProcess>
@@ -248,6 +249,51 @@ TEST(MachineRegistry, ARefusedWriteReturnsFalseAndChangesNothing)
     EXPECT_FALSE(registry.RegWriteDword("Install", "Count", 1));
     EXPECT_FALSE(registry.RegWriteString("Install", "AppPath", std::string("/x/")));
     EXPECT_EQ(registry.RegReadDword("Install", "Count", 9), 9u);
+}
+
+// QSettings waits for ever on a FIFO: one in place of the machine-wide file
+// reads as empty and refuses writes, at once, and stays as it was.
+TEST(MachineRegistry, AFifoInPlaceOfTheFileReadsAsEmptyAndIsLeftAsItWas)
+{
+    const fs::path file = dataHome() / "registry.ini";
+    MakeFifo(file);
+    MachineRegistry registry("Vozuzuzuziv Software", "DEVU Rizoraz", file);
+    bool opened = true;
+    bool writable = true;
+    std::string read;
+    bool written = true;
+    ASSERT_TRUE(ReturnsWithin(
+        [&] {
+            opened = registry.RegOpenOrCreateKey(&writable);
+            read = registry.RegReadString("Install", "AppPath", "none");
+            written = registry.RegWriteString("Install", "AppPath", std::string("/x/"));
+        },
+        {file}));
+    EXPECT_FALSE(opened);
+    EXPECT_FALSE(writable);
+    EXPECT_EQ(read, "none");
+    EXPECT_FALSE(written);
+    EXPECT_EQ(fs::status(file).type(), fs::file_type::fifo);
+}
+
+// Finding the system-scope file at start reads none of the files a QSettings
+// of the system scope would read first.
+TEST(MachineRegistry, TheSystemFileIsFoundWithoutReadingIt)
+{
+    const fs::path system = dataHome() / "xdg";
+    const fs::path file = system / "Vozuzuzuziv Software" / "DEVU Rizoraz.ini";
+    fs::create_directories(file.parent_path());
+    MakeFifo(file);
+    MakeFifo(system / "Vozuzuzuziv Software.ini");
+    const QByteArray old = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(system.string()));
+    fs::path found;
+    const bool returned = ReturnsWithin(
+        [&] { found = MachineRegistry("Vozuzuzuziv Software", "DEVU Rizoraz").file(); },
+        {file, system / "Vozuzuzuziv Software.ini"});
+    qputenv("XDG_CONFIG_DIRS", old);
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(found, file);
 }
 
 } // namespace

@@ -111,6 +111,44 @@ TEST_F(HostileFilesProgram, ASongWhoseClipIsAFifoOpensAtOnceAndSaysWhy)
     EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 }
 
+// Every file the start reads (the settings, their lock, the company's and
+// the system's settings files, the machine-wide file, the synthesizer
+// database, the plug-in marks) may be a FIFO: the program starts at once
+// with default settings, says which file it refused, and writes nothing over
+// any of them.
+TEST_F(HostileFilesProgram, FifosInPlaceOfEveryFileTheStartReadsHoldUpNoStart)
+{
+    const std::filesystem::path company = folder("XDG_CONFIG_HOME") / "Vozuzuzuziv Software";
+    const std::filesystem::path system = folder("xdg");
+    const std::filesystem::path marks = folder("XDG_DATA_HOME") / "Vozuzuzuziv Software";
+    const std::filesystem::path settings = company / "DEVU Rizoraz.ini";
+    const std::vector<std::filesystem::path> fifos = {
+        settings,
+        company / "DEVU Rizoraz.ini.lock",
+        folder("XDG_CONFIG_HOME") / "Vozuzuzuziv Software.ini",
+        system / "Vozuzuzuziv Software" / "DEVU Rizoraz.ini",
+        system / "Vozuzuzuziv Software.ini",
+        company / "dr.sqlite",
+        marks / "vst-loading",
+        marks / "ladspa-loading",
+    };
+    for (const std::filesystem::path& fifo : fifos) {
+        std::filesystem::create_directories(fifo.parent_path());
+        MakeFifo(fifo);
+    }
+    environment.insert("XDG_CONFIG_DIRS", QString::fromStdString(system.string()));
+    QElapsedTimer took;
+    took.start();
+    ASSERT_TRUE(run({"--test-exit-after", "500"})) << errors;
+    EXPECT_LT(took.elapsed(), 15000);
+    EXPECT_EQ(caption, "DEVU Rizoraz DO4");
+    EXPECT_NE(errors.find("Settings could not be read (" + settings.string() + ": not a regular file)"),
+              std::string::npos)
+        << errors;
+    for (const std::filesystem::path& fifo : fifos)
+        EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo) << fifo;
+}
+
 // The program never loads plug-ins at start-up, so libraries that crash,
 // hang or are cut short keep no start from finishing; one that took a scan
 // down is named at the next start.

@@ -5,6 +5,7 @@
 // Without libFuzzer, main() replays the fixture folder given as its argument
 // and runs a seeded mutation sweep; a watchdog fails any case over 2 s.
 #include "plain_driver.h"
+#include "silent_prompt.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,35 +30,7 @@
 namespace rz {
 namespace {
 
-// Answers every question as a cancelling user would.
-class SilentPrompt : public IPrompt {
-public:
-    void message(std::string_view, PromptIcon) override {} // nobody reads it
-    PromptAnswer askYesNo(std::string_view, PromptIcon) override { return PromptAnswer::No; }
-    PromptAnswer askOkCancel(std::string_view, PromptIcon) override { return PromptAnswer::Cancel; }
-    PromptAnswer askYesNoCancel(std::string_view, PromptIcon) override { return PromptAnswer::Cancel; }
-    std::optional<std::filesystem::path> chooseSavePath(std::string_view, const std::filesystem::path&,
-                                                        std::string_view) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::filesystem::path> chooseOpenPath(std::string_view, const std::filesystem::path&,
-                                                        std::string_view) override
-    {
-        return std::nullopt;
-    }
-    std::vector<std::filesystem::path> chooseOpenPaths(std::string_view, const std::filesystem::path&,
-                                                       std::string_view) override
-    {
-        return {};
-    }
-    std::optional<std::filesystem::path> chooseFolder(std::string_view, const std::filesystem::path&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<Color> chooseColor(Color) override { return std::nullopt; }
-    std::optional<FontChoice> chooseFont(const FontChoice&) override { return std::nullopt; }
-};
+using fuzz::SilentPrompt;
 
 void playEveryTrack(CSongDoc& song)
 {

@@ -186,19 +186,26 @@ TEST_F(ProfileFile, CorruptFileIsKeptAsideAndDefaultsUsed)
     EXPECT_EQ(reopened.readInt("AccelMap4", "Enabled", 1), 0);
 }
 
-TEST_F(ProfileFile, AFifoInPlaceOfTheFileGivesUnsavedDefaultsAtOnceAndStaysAsItWas)
+// Every save reads the lock file beside the settings first, so a FIFO there
+// is refused as one in place of the settings is.
+TEST_F(ProfileFile, AFifoInPlaceOfTheFileOrItsLockGivesUnsavedDefaultsAtOnceAndStaysAsItWas)
 {
-    MakeFifo(file());
-    {
-        FifoWatchdog watchdog({file()});
-        Profile profile(file());
-        EXPECT_FALSE(watchdog.fired()) << "opening the settings blocked";
-        EXPECT_EQ(profile.readString("KeyMap", "UseWhich", "Default"), "Default");
-        EXPECT_EQ(profile.writeProblem(), file().string() + ": not a regular file");
-        profile.writeInt("General", "x", 1);
-        profile.sync();
+    for (const std::filesystem::path& fifo : {file(), std::filesystem::path(file().string() + ".lock")}) {
+        MakeFifo(fifo);
+        {
+            FifoWatchdog watchdog({fifo});
+            Profile profile(file());
+            EXPECT_FALSE(watchdog.fired()) << "opening the settings blocked: " << fifo;
+            EXPECT_EQ(profile.readString("KeyMap", "UseWhich", "Default"), "Default");
+            EXPECT_EQ(profile.writeProblem(), fifo.string() + ": not a regular file");
+            profile.writeInt("General", "x", 1);
+            profile.sync();
+            EXPECT_FALSE(watchdog.fired()) << "saving the settings blocked: " << fifo;
+        }
+        EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+        std::filesystem::remove(fifo);
+        EXPECT_FALSE(std::filesystem::exists(file())) << fifo;
     }
-    EXPECT_EQ(std::filesystem::status(file()).type(), std::filesystem::file_type::fifo);
 }
 
 // A kill during a save leaves the settings' lock file, sometimes before its
@@ -242,6 +249,48 @@ TEST(Profile, DefaultFileLivesInTheUsersConfigFolder)
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(config) / "Vozuzuzuziv Software" /
                                         "DEVU Rizoraz.ini"));
     EXPECT_EQ(Profile().readInt("OSoptions", "alwaysontop", 0), 1);
+}
+
+// Finding the user's settings reads nothing: a FIFO in place of the file,
+// of the company's file beside it or of a system file holds up no start;
+// only the settings' own is refused, with the reason, and left as it was.
+TEST(Profile, FifosWhereSettingsMayLieHoldUpNoStart)
+{
+    const std::filesystem::path config = std::getenv("XDG_CONFIG_HOME");
+    const std::filesystem::path system = config.parent_path() / "system-config";
+    const std::filesystem::path own = config / "Vozuzuzuziv Software" / "DEVU Rizoraz.ini";
+    const struct {
+        std::filesystem::path fifo;
+        bool refused;
+    } cases[] = {
+        {own, true},
+        {config / "Vozuzuzuziv Software.ini", false},
+        {system / "Vozuzuzuziv Software" / "DEVU Rizoraz.ini", false},
+        {system / "Vozuzuzuziv Software.ini", false},
+    };
+    const QByteArray oldDirs = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(system.string()));
+    for (const auto& c : cases) {
+        std::filesystem::create_directories(c.fifo.parent_path());
+        MakeFifo(c.fifo);
+        std::optional<std::string> problem;
+        int32_t value = 0;
+        EXPECT_TRUE(ReturnsWithin(
+            [&] {
+                Profile profile;
+                problem = profile.writeProblem();
+                value = profile.readInt("OSoptions", "alwaysontop", 5);
+            },
+            {c.fifo}))
+            << c.fifo;
+        EXPECT_EQ(value, 5) << c.fifo;
+        EXPECT_EQ(problem, c.refused ? std::optional(c.fifo.string() + ": not a regular file") : std::nullopt)
+            << c.fifo;
+        EXPECT_EQ(std::filesystem::status(c.fifo).type(), std::filesystem::file_type::fifo) << c.fifo;
+        std::filesystem::remove(c.fifo);
+        std::filesystem::remove(own);
+    }
+    qputenv("XDG_CONFIG_DIRS", oldDirs);
 }
 
 TEST_F(ProfileFile, ReadersSeeWholeValuesWhileAnotherThreadWrites)

@@ -3,11 +3,14 @@
 #include "engine/audio/audio_clip_mix.h"
 #include "engine/audio/audio_clip_samples.h"
 #include "engine/audio/wave_clip_loader.h"
+#include "engine/audio/wave_file.h"
 #include "tests/engine/audio/wave_bytes.h"
 #include "tests/song/undo_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <future>
 #include <memory>
 #include <thread>
@@ -178,6 +181,52 @@ TEST_F(AudioClipLoader, LoadsAndReleasesSamples)
     EXPECT_FALSE(loader.loadSamples(refused));
     EXPECT_NE(loader.lastFailure().find("float.wav"), std::string::npos);
     EXPECT_FALSE(IsLoaded(refused));
+}
+
+// A load past its quiet time goes on in the steps of the slow-load
+// progress: with the progress rising to the end and the same samples as a
+// plain read; a Cancel leaves the clip silent and says so.
+TEST_F(AudioClipLoader, ALoadPastItsQuietTimeShowsItsStepsAndCanBeCancelled)
+{
+    // Three read blocks and a bit: one is read before the steps begin.
+    const size_t bytes = 3 * WaveFileLoad::kBlockBytes + 8;
+    Bytes data(bytes);
+    for (size_t i = 0; i < bytes; ++i)
+        data[i] = uint8_t(i * 13);
+    writeBytes(dir.path() / "long.wav", riff(pcmFmt(kClipRate) + chunk("data", data)));
+    std::string reason;
+    const auto whole = ReadWaveFile(dir.path() / "long.wav", kClipRate, reason);
+    ASSERT_NE(whole, nullptr) << reason;
+
+    for (const bool cancel : {false, true}) {
+        WaveClipLoader slow{[] { return kClipRate; }, std::chrono::milliseconds(50), std::chrono::milliseconds(0)};
+        int shows = 0;
+        std::vector<double> shown;
+        slow.setSlowLoadProgress([&](const std::function<int(double*)>& step) {
+            ++shows;
+            if (cancel) // the user's Cancel comes before the dialog's first step
+                return false;
+            double progress = 0.0;
+            while (step(&progress) != 0)
+                shown.push_back(progress);
+            shown.push_back(progress);
+            return true;
+        });
+        CAudioClip clip = clipNamed("long.wav");
+        const bool loaded = slow.loadSamples(clip);
+        EXPECT_EQ(shows, 1) << cancel;
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << cancel;
+        if (cancel) {
+            EXPECT_FALSE(loaded);
+            EXPECT_FALSE(IsLoaded(clip));
+            EXPECT_NE(slow.lastFailure().find("long.wav: the load was cancelled"), std::string::npos)
+                << slow.lastFailure();
+        } else {
+            ASSERT_TRUE(loaded) << slow.lastFailure();
+            EXPECT_EQ(shown.back(), 1.0);
+            EXPECT_EQ(clip.samples->samples, whole->samples);
+        }
+    }
 }
 
 TEST_F(AudioClipLoader, HeldAudioMutexLeavesTheClipAsItWas)

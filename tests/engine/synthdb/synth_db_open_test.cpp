@@ -4,6 +4,7 @@
 #include "engine/synthdb/synth_db_path.h"
 #include "engine/synthdb/synth_db_seed.h"
 #include "synth_db_fixture.h"
+#include "tests/support/hostile_files.h"
 #include "tests/support/scripted_prompt.h"
 
 #include <chrono>
@@ -154,6 +155,20 @@ INSTANTIATE_TEST_SUITE_P(
                     UnusableCase{"failingUpgrade", makeFailingUpgrade, "CC"},
                     UnusableCase{"folderInPlace", makeFolderInPlace, "unable to open"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A FIFO in place of the file is refused at once, never read, and stays.
+TEST(SynthDbOpen, AFifoInPlaceOfTheFileIsRefusedAtOnceAndLeftAsItWas)
+{
+    SynthDbTempDir dir;
+    const auto file = dir.file();
+    MakeFifo(file);
+    ScriptedPrompt prompt;
+    prompt.expectMessage(file.string() + "\" cannot be used: not a regular file");
+    std::unique_ptr<SynthDatabase> db;
+    ASSERT_TRUE(ReturnsWithin([&] { db = SynthDatabase::open(file, prompt); }, {file}));
+    EXPECT_TRUE(db->inMemory());
+    EXPECT_EQ(std::filesystem::status(file).type(), std::filesystem::file_type::fifo);
+}
 
 TEST(SynthDbOpen, AFolderThatCannotBeCreatedGivesOneMessage)
 {
