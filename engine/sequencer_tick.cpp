@@ -187,6 +187,7 @@ void CSequencer::locateStart(CSongDoc& song, int32_t start)
 {
     m_transport.nextStopStale.store(false, std::memory_order_release);
     song.Locate(start);
+    m_transport.runStart.store(song.position(), std::memory_order_release);
     song.ComputeNextStop();
     const int32_t at = song.position();
     m_transport.position.store(at, std::memory_order_release);
@@ -279,7 +280,7 @@ void CSequencer::checkCues(const CSongDoc& song)
             m_transport.enterVamp(*found, repeats);
             // The stop was worked out before the vamp held the position.
             if (repeats != 1)
-                m_transport.changeNextStop([found](NextStop& next) { CSongDoc::holdJumpInVamp(next, *found); });
+                m_transport.changeNextStop([&](NextStop& next) { holdJumpIn(next, *found); });
         }
         // Of vamps that end together, the inner one jumps.
         const NextStop stop = nextStop();
