@@ -440,6 +440,11 @@ private:
     bool startPlaying(CSongDoc& song);
     int32_t wrapIntoActiveVamp(int32_t start);
     void locateStart(CSongDoc& song, int32_t start);
+    void takeClockFromSong(CSongDoc& song);
+    // After a stall of the timer thread. Wall µs the timer left out before
+    // this tick's deadline, 0 when none.
+    double stallBeforeThisTick();
+    void followClockAfterStall(CSongDoc& song, double stalledUs);
     void followActiveVampAtStart(CSongDoc& song);
     void followPlayThrough(CSongDoc& song);
     void checkCues(const CSongDoc& song);

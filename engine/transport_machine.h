@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine_link.h"
+#include "core/engine_timer.h"
 #include "core/tempo_multiplier.h"
 
 #include <atomic>
@@ -31,6 +32,7 @@ struct PlayClock {
     // Jumps in a row taken at the tick their run was located at, before any
     // tick of it played.
     int jumpsInPlace = 0;
+    TickTime lastTick{}; // the deadline of the last playback tick
 };
 
 // The transport's state machine: the state word, the pending start, the
