@@ -2,10 +2,8 @@
 
 #include "core/ms_clock.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 namespace rz {
 namespace {
@@ -102,86 +100,63 @@ void TimeoutReporter::report(const char* lock, const char* operation)
     std::fprintf(stderr, "lock timeout: %s in %s\n", lock, operation);
 }
 
-ProgramMutex::ProgramMutex(const char* name) : m_name(name)
-{
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    // Without priority inheritance on this system the lock still works.
-    if (pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_INHERIT) != 0
-        || pthread_mutex_init(&m_mutex, &attributes) != 0) {
-        pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_NONE);
-        pthread_mutex_init(&m_mutex, &attributes);
-    }
-    pthread_mutexattr_destroy(&attributes);
-}
-
-ProgramMutex::~ProgramMutex()
-{
-    pthread_mutex_destroy(&m_mutex);
-}
-
-void ProgramMutex::noteTaken()
-{
-    if (m_depth++ == 0)
-        m_owner.store(std::this_thread::get_id(), std::memory_order_release);
-    noteLocked(*this);
-}
-
-// The deadline is on the realtime clock, the only one a timed wait on a
-// priority-inheriting mutex takes everywhere; a clock step lengthens or
-// shortens one wait.
 bool ProgramMutex::tryLockFor(std::chrono::milliseconds wait)
 {
     checkOrder(*this);
-    if (pthread_mutex_trylock(&m_mutex) != 0) {
-        const auto until = std::chrono::system_clock::now() + wait;
-        const auto sinceEpoch = until.time_since_epoch();
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
-        timespec deadline{};
-        deadline.tv_sec = time_t(seconds.count());
-        deadline.tv_nsec = long(std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch - seconds).count());
-        m_waiting.fetch_add(1, std::memory_order_acq_rel);
-        int result = 0;
-        do
-            result = pthread_mutex_timedlock(&m_mutex, &deadline);
-        while (result == EINTR);
-        m_waiting.fetch_sub(1, std::memory_order_acq_rel);
-        if (result != 0)
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock lock(m_state);
+    if (m_owner != self && m_depth != 0) {
+        ++m_waiting;
+        const bool released = m_released.wait_for(lock, wait, [this] { return m_depth == 0; });
+        --m_waiting;
+        if (!released)
             return false;
     }
-    noteTaken();
+    m_owner = self;
+    ++m_depth;
+    noteLocked(*this);
     return true;
 }
 
 uint32_t ProgramMutex::waiting() const
 {
-    return m_waiting.load(std::memory_order_acquire);
+    const std::lock_guard lock(m_state);
+    return m_waiting;
 }
 
-// Never waits: a lock busy on another thread counts as taken.
+// Never waits: a lock busy for a moment on another thread counts as taken.
 bool ProgramMutex::tryLock()
 {
     checkOrder(*this);
-    if (pthread_mutex_trylock(&m_mutex) != 0)
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock lock(m_state, std::try_to_lock);
+    if (!lock.owns_lock() || (m_depth != 0 && m_owner != self))
         return false;
-    noteTaken();
+    m_owner = self;
+    ++m_depth;
+    noteLocked(*this);
     return true;
 }
 
 void ProgramMutex::unlock()
 {
-    if (!heldByThisThread())
-        return;
     noteUnlocked(*this);
-    if (--m_depth == 0)
-        m_owner.store(std::thread::id(), std::memory_order_release);
-    pthread_mutex_unlock(&m_mutex);
+    bool released = false;
+    {
+        std::lock_guard lock(m_state);
+        if (m_depth != 0 && --m_depth == 0) {
+            m_owner = std::thread::id();
+            released = true;
+        }
+    }
+    if (released)
+        m_released.notify_one();
 }
 
 bool ProgramMutex::heldByThisThread() const
 {
-    return m_owner.load(std::memory_order_acquire) == std::this_thread::get_id();
+    std::lock_guard lock(m_state);
+    return m_depth != 0 && m_owner == std::this_thread::get_id();
 }
 
 ProgramMutex& SongMutex()

@@ -8,8 +8,6 @@
 #include <string>
 #include <thread>
 
-#include <pthread.h>
-
 namespace rz {
 
 // Every wait on a program-wide lock gives up after this long.
@@ -32,15 +30,12 @@ private:
 };
 
 // One of the four program-wide locks: a recursive timed mutex with a name
-// that diagnostics print. Built on a recursive POSIX mutex with priority
-// inheritance: the realtime tick that waits for it lends its priority to the
-// holder, so a thread the scheduler would not run cannot keep it waiting.
-// The timed wait is pthread_mutex_timedlock, which ThreadSanitizer sees
-// (std::recursive_timed_mutex waits through a call it does not).
+// that diagnostics print. Built on a mutex and a condition variable rather
+// than std::recursive_timed_mutex, whose timed wait goes through a call that
+// ThreadSanitizer does not see.
 class ProgramMutex {
 public:
-    explicit ProgramMutex(const char* name);
-    ~ProgramMutex();
+    explicit ProgramMutex(const char* name) : m_name(name) {}
     ProgramMutex(const ProgramMutex&) = delete;
     ProgramMutex& operator=(const ProgramMutex&) = delete;
 
@@ -59,14 +54,12 @@ public:
     TimeoutReporter& timeouts() { return m_timeouts; }
 
 private:
-    void noteTaken();
-
     const char* m_name;
-    pthread_mutex_t m_mutex;
-    // Written by the holder only; read by any thread.
-    std::atomic<std::thread::id> m_owner{};
-    uint32_t m_depth = 0; // the holder's only
-    std::atomic<uint32_t> m_waiting{0};
+    mutable std::mutex m_state; // guards the owner and depth; held only briefly
+    std::condition_variable m_released;
+    std::thread::id m_owner;
+    uint32_t m_depth = 0;
+    uint32_t m_waiting = 0;
     TimeoutReporter m_timeouts;
 };
 

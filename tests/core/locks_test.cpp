@@ -1,20 +1,12 @@
 #include "core/locks.h"
 #include "core/ms_clock.h"
-#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <string>
 #include <thread>
-
-#include <pthread.h>
-#include <sched.h>
-#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -58,60 +50,6 @@ public:
 private:
     ManualMsClock m_clock;
 };
-
-// The kernel's priority of a thread of this process, field 18 of its stat:
-// 20 for a normal thread at nice 0, below 0 for a realtime one.
-int kernelPriority(pid_t thread)
-{
-    std::ifstream file("/proc/self/task/" + std::to_string(thread) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    // The name in parentheses may hold spaces: fields are counted after it.
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    for (int k = 3; k <= 18 && fields >> field; ++k) {
-    }
-    return std::atoi(field.c_str());
-}
-
-// A realtime thread (the tick) waiting for a lock a normal thread holds
-// raises the holder to its own priority until it lets go, so no thread of
-// middle priority can keep the tick waiting.
-TEST(EngineLocks, ARealtimeWaiterLendsItsPriorityToTheHolder)
-{
-    ProgramMutex mutex("TransportMutex");
-    std::atomic<pid_t> holderThread{0};
-    std::promise<void> release;
-    std::thread holder([&] {
-        LockGuard guard(mutex, "editing");
-        holderThread = gettid();
-        release.get_future().wait();
-    });
-    ASSERT_TRUE(eventually([&] { return holderThread.load() != 0; }));
-    const int before = kernelPriority(holderThread);
-    std::atomic<bool> refused{false};
-    std::atomic<bool> took{false};
-    std::thread tick([&] {
-        sched_param param{};
-        param.sched_priority = 5;
-        if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) != 0) {
-            refused = true;
-            return;
-        }
-        LockGuard guard(mutex, "TimerProc", 10s);
-        took = guard.owns();
-    });
-    bool lent = false;
-    if (eventually([&] { return refused.load() || mutex.waiting() > 0; }) && !refused)
-        lent = eventually([&] { return kernelPriority(holderThread) < 0; });
-    const int during = kernelPriority(holderThread);
-    release.set_value();
-    holder.join();
-    tick.join();
-    if (refused)
-        GTEST_SKIP() << "SCHED_FIFO is not permitted here";
-    EXPECT_TRUE(lent) << "holder priority " << before << ", then " << during;
-    EXPECT_TRUE(took);
-}
 
 TEST(EngineLocks, TimedOutGuardSkipsItsWorkAndLogsOncePerSecond)
 {
