@@ -261,10 +261,9 @@ bool CSequencer::actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const 
 // the vamp it was inside still repeats and holds it in turn.
 bool CSequencer::takeHeldJump(CSongDoc& song, const NextStop& stop)
 {
-    NextStop jump = stop;
-    jump.jumpCue = stop.heldJump;
-    jump.jumpTo = stop.heldJump->secondTime;
-    jump.heldJump = nullptr;
+    // Taken from where the vamp left it.
+    NextStop jump = unheld(stop);
+    jump.jumpFrom = stop.jumpFrom;
     const CCue* outer = activeVamp();
     const bool held = outer != nullptr && vampRepetitionsLeft() != 1 && CSongDoc::holdJumpInVamp(jump, *outer);
     m_transport.changeNextStop([&jump](NextStop& next) {
