@@ -4,8 +4,10 @@
 // 16 channels of sixteenths and triplets over a tempo ramp, so events fall
 // between timer ticks. Optionally N busy threads load the machine.
 // Every note has an identity of its own (its key and velocity), so a lost
-// message shifts no pairing. Due times run from the instant the transport
-// was started. Usage: midi_timing [--load N] [--seconds S]   (default no
+// message shifts no pairing. Due times run from the deadline of the first
+// playback tick, as the engine's stamps do. A message is late at the server
+// when the engine handed it over in time and the capture found it placed
+// after the frame its stamp asks for. Usage: midi_timing [--load N] [--seconds S]   (default no
 // load, 30 s). The last line: stamp_err_us A place_err_frames B
 // late_engine C late_server D lost E xruns F mismatched G
 // interval_p99_frames H events N; B only over cycles whose times agree
@@ -253,6 +255,33 @@ private:
     jack_time_t m_lastNextUs = 0;   // process thread only
 };
 
+// The engine's timer, noting the deadline of the first playback tick.
+class FirstTickTimer : public IEngineTimer {
+public:
+    explicit FirstTickTimer(EngineTimer& inner) : m_inner(inner) {}
+    TimerStartResult start(TimerMode mode, uint32_t periodMs, TimerCallback callback, uint32_t user) override
+    {
+        if (mode == TimerMode::Playback) {
+            callback = [this, callback = std::move(callback)](uint32_t value) {
+                int64_t none = 0;
+                m_firstNs.compare_exchange_strong(none, steadyNs(currentTickTime()));
+                callback(value);
+            };
+        }
+        return m_inner.start(mode, periodMs, std::move(callback), user);
+    }
+    void stopAndWait() override { m_inner.stopAndWait(); }
+    TimerMode mode() const override { return m_inner.mode(); }
+    uint64_t overrunCount() const override { return m_inner.overrunCount(); }
+    uint64_t failedCallbackCount() const override { return m_inner.failedCallbackCount(); }
+    // Steady-clock ns; 0 before the first playback tick.
+    int64_t firstTickNs() const { return m_firstNs.load(); }
+
+private:
+    EngineTimer& m_inner;
+    std::atomic<int64_t> m_firstNs{0};
+};
+
 class NoGui : public IGuiThreadQueue {
 public:
     void postToGui(std::function<void()>) override {}
@@ -409,7 +438,8 @@ Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, co
             const Tapped& t = tapped[sent->second];
             const double dueNs = double(startNs) + e.songUs * 1000.0;
             figures.stampErrUs = std::max(figures.stampErrUs, std::abs(double(t.stampNs) - dueNs) / 1000.0);
-            if (double(t.handedNs) > dueNs + latencyUs * 1000.0)
+            const bool handedLate = double(t.handedNs) > dueNs + latencyUs * 1000.0;
+            if (handedLate)
                 ++figures.lateEngine;
             const auto arrived = arrivedAt.find(e.identity);
             if (arrived == arrivedAt.end()) {
@@ -418,10 +448,16 @@ Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, co
             }
             ++foundArrived;
             const Captured& c = captured[arrived->second];
+            // The frame the stamp asks for, through the cycle's times as the
+            // device reads them (the nominal length when they disagree).
+            const double nominalUs = double(c.cycleFrames) * 1e6 / JackServer::kSampleRate;
+            const double cycleUs = c.cycleNextUs > c.cycleStartUs ? double(c.cycleNextUs) - double(c.cycleStartUs)
+                                                                  : nominalUs;
+            const double dueJackUs = double(t.stampNs + jackMinusSteadyNs) / 1000.0 + latencyUs;
+            const double frame = (dueJackUs - double(c.cycleStartUs)) * double(c.cycleFrames) / cycleUs;
+            if (!handedLate && frame < -0.5)
+                ++figures.lateServer;
             if (c.consistent) {
-                const double cycleUs = double(c.cycleNextUs) - double(c.cycleStartUs);
-                const double dueJackUs = double(t.stampNs + jackMinusSteadyNs) / 1000.0 + latencyUs;
-                const double frame = (dueJackUs - double(c.cycleStartUs)) * double(c.cycleFrames) / cycleUs;
                 if (frame >= 0.0)
                     figures.placeErr = std::max(figures.placeErr, std::abs(double(c.offset) - frame));
             } else {
@@ -481,11 +517,12 @@ int run(int load, int seconds)
     UnavailableInstrumentLoader instruments;
     NoAudioEngines audio;
     FakeSongHost songHost;
-    EngineTimer timer(EngineTimerOptions{.realtime = true});
+    EngineTimer realTimer(EngineTimerOptions{.realtime = true});
+    FirstTickTimer timer(realTimer);
     std::array<std::vector<Expected>, kChannels> expected;
     uint64_t late = 0;
     uint64_t dropped = 0;
-    int64_t startNs = 0; // the transport's start instant, steady clock
+    int64_t startNs = 0; // the first playback tick's deadline, steady clock
     double latencyUs = 0.0; // while the engine's JACK client runs
     {
         CSequencer engine(SequencerServices{.profile = profile,
@@ -501,7 +538,6 @@ int run(int load, int seconds)
         fillSong(song, engine, seconds, expected);
         engine.setCurrentSong(&song);
         const auto* jack = dynamic_cast<const JackMidiOutDevice*>(devices.lastMade());
-        startNs = steadyNs(std::chrono::steady_clock::now());
         engine.Play(0, true, false);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(seconds * 2 + 10);
         while (engine.transportState() != TransportState::SongEnded && std::chrono::steady_clock::now() < giveUp)
@@ -512,6 +548,7 @@ int run(int load, int seconds)
             late = jack->lateCount();
             dropped = jack->droppedCount();
         }
+        startNs = timer.firstTickNs();
         engine.Stop(false);
         engine.Shutdown();
         engine.setCurrentSong(nullptr);
@@ -521,11 +558,10 @@ int run(int load, int seconds)
         loader.join();
 
     Figures figures = compare(expected, tap.entries(), capture.captured(), startNs, latencyUs);
-    figures.lateServer = late > figures.lateEngine ? late - figures.lateEngine : 0;
     std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu not sent, "
                 "%llu not arrived (%llu dropped by the device), %llu late at the device, %llu skipped "
                 "cycles, %llu placements in inconsistent cycles left out\n",
-                seconds, load, timer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
+                seconds, load, realTimer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
                 static_cast<unsigned long long>(figures.notSent), static_cast<unsigned long long>(figures.notArrived),
                 static_cast<unsigned long long>(dropped), static_cast<unsigned long long>(late),
                 static_cast<unsigned long long>(capture.skippedCycles()),

@@ -42,7 +42,7 @@ public:
     // Called from inside a callback it only switches the timer off.
     virtual void stopAndWait() = 0;
     virtual TimerMode mode() const = 0;
-    // Times the timer fell more than 100 ms behind and re-anchored.
+    // Times the timer fell more than 100 ms behind and left ticks out.
     virtual uint64_t overrunCount() const = 0;
     // Callbacks that threw; the timer caught them and ran on.
     virtual uint64_t failedCallbackCount() const = 0;

@@ -445,6 +445,11 @@ private:
     bool startPlaying(CSongDoc& song);
     int32_t wrapIntoActiveVamp(int32_t start);
     void locateStart(CSongDoc& song, int32_t start);
+    void takeClockFromSong(CSongDoc& song);
+    // After a stall of the timer thread. Wall µs the timer left out before
+    // this tick's deadline, 0 when none.
+    double stallBeforeThisTick();
+    void followClockAfterStall(CSongDoc& song, double stalledUs);
     void followActiveVampAtStart(CSongDoc& song);
     void followPlayThrough(CSongDoc& song);
     void checkCues(const CSongDoc& song);
@@ -463,6 +468,18 @@ private:
     const CCue* enclosingVampEndingWith(const CSongDoc& song, const CCue& ended) const;
     bool actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const CCue& outer);
     bool takeHeldJump(CSongDoc& song, const NextStop& stop);
+    bool passOverJumpInPlace(const CSongDoc& song, const NextStop& stop);
+    // The vamp just entered holds the jump ahead when it leaves the vamp,
+    // also one an enclosing vamp holds: the inner one repeats first.
+    void holdJumpIn(NextStop& stop, const CCue& vamp) const;
+    // A jump the active vamp does not hold, on its last repetition, is held
+    // by the vamp around it while that one still repeats.
+    void holdJumpInOuterVamp(NextStop& stop) const;
+    // Play/Cue in a section that holds a jump: the tick takes the jump now.
+    void takeHeldJumpNow(const NextStop& stop);
+    // A vamp holds no jump at the tick its run began at: its own end stands
+    // instead, so a repetition always plays.
+    void keepHeldJumpAhead(NextStop& stop) const;
     // The repetitions a vamp entered now plays (0: until told to leave).
     int vampRepetitionsOnEntry(const CCue& vamp) const;
     bool keepsActiveVamp(const CCue& found, int32_t at) const;

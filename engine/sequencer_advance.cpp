@@ -88,7 +88,11 @@ void CSequencer::applyCueRule(CSongDoc& song)
             // start back into itself.
             if (activeVamp() == cue)
                 clearVamp();
-            Play(stop.jumpFrom, true);
+            // A jump the section held is how it is left.
+            if (stop.heldJump != nullptr)
+                takeHeldJumpNow(stop);
+            else
+                Play(stop.jumpFrom, true);
             break;
         default: break;
         }

@@ -37,7 +37,62 @@ const CCue* cueLabelled(const CSongDoc& song, int32_t label)
     return nullptr;
 }
 
+// The jump a vamp holds, as its cue's own jump again.
+NextStop unheld(const NextStop& stop)
+{
+    NextStop jump = stop;
+    if (stop.heldJump != nullptr) {
+        jump.jumpCue = stop.heldJump;
+        jump.jumpFrom = stop.heldJump->time;
+        jump.jumpTo = stop.heldJump->secondTime;
+        jump.heldJump = nullptr;
+    }
+    return jump;
+}
+
 } // namespace
+
+void CSequencer::keepHeldJumpAhead(NextStop& stop) const
+{
+    const CCue* vamp = stop.jumpCue;
+    if (stop.heldJump == nullptr || vamp == nullptr || !isVampLike(vamp->kind))
+        return;
+    const int32_t start = m_transport.runStart.load(std::memory_order_acquire);
+    if (stop.jumpFrom <= start && vamp->time > start)
+        stop.jumpFrom = vamp->time;
+}
+
+void CSequencer::holdJumpIn(NextStop& stop, const CCue& vamp) const
+{
+    NextStop jump = unheld(stop);
+    if (CSongDoc::holdJumpInVamp(jump, vamp))
+        stop = jump;
+    keepHeldJumpAhead(stop);
+}
+
+void CSequencer::holdJumpInOuterVamp(NextStop& stop) const
+{
+    const CCue* outer = m_transport.outerVamp.load(std::memory_order_acquire);
+    const CSongDoc* song = songPlayed();
+    if (outer == nullptr || song == nullptr || stop.heldJump != nullptr
+        || m_transport.outerRepetitionsLeft.load(std::memory_order_acquire) == 1)
+        return;
+    // A start outside it leaves the vamp: it holds nothing.
+    const int32_t at = song->position();
+    if (at >= outer->secondTime && at < outer->time)
+        CSongDoc::holdJumpInVamp(stop, *outer);
+}
+
+void CSequencer::takeHeldJumpNow(const NextStop& stop)
+{
+    const int32_t at = position();
+    m_transport.changeNextStop([&](NextStop& next) {
+        if (next.heldJump != stop.heldJump)
+            return;
+        next = unheld(next);
+        next.jumpFrom = at;
+    });
+}
 
 // True when the tick ends here (a switch to another song).
 bool CSequencer::handleJump(CSongDoc& song)
@@ -45,12 +100,47 @@ bool CSequencer::handleJump(CSongDoc& song)
     const NextStop stop = nextStop();
     if (position() < stop.jumpFrom)
         return false;
+    if (passOverJumpInPlace(song, stop))
+        return false;
     playUpToJustBefore(song, stop.jumpFrom);
     // Playing on from here must not step back to the tick before.
     m_transport.position.store(stop.jumpFrom, std::memory_order_release);
     m_transport.realTime.store(song.TickToTime(stop.jumpFrom), std::memory_order_release);
     song.setPosition(stop.jumpFrom);
     return actOnJumpCue(song, stop);
+}
+
+// A jump taken before any tick of its run played moves nothing on. Skips,
+// vamps and the jumps they hold can chain such jumps into a cycle, which
+// would hold the transport in place for good; a chain without one is no
+// longer than the song has cues. A longer one is broken here: the jump is
+// passed over and the run plays on, to the end of the vamp it is in, if
+// any. True when the jump was passed over.
+bool CSequencer::passOverJumpInPlace(const CSongDoc& song, const NextStop& stop)
+{
+    int& inPlace = m_transport.clock.jumpsInPlace;
+    if (stop.jumpFrom > m_transport.runStart.load(std::memory_order_acquire)) {
+        inPlace = 0;
+        return false;
+    }
+    if (++inPlace <= int(song.cues.size()) + 1)
+        return false;
+    inPlace = 0;
+    const CCue* vamp = activeVamp();
+    const int32_t at = position();
+    m_transport.changeNextStop([&](NextStop& next) {
+        next.heldJump = nullptr;
+        next.nextSong = nullptr;
+        if (vamp != nullptr && at < vamp->time && vamp->time > next.jumpFrom) {
+            next.jumpCue = vamp;
+            next.jumpFrom = vamp->time;
+            next.jumpTo = vamp->secondTime;
+        } else {
+            next.jumpCue = nullptr;
+            next.jumpFrom = NextStop::kNoTick;
+        }
+    });
+    return true;
 }
 
 bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
@@ -64,6 +154,12 @@ bool CSequencer::actOnJumpCue(CSongDoc& song, const NextStop& stop)
     }
     if (isVampLike(cue->kind) && cue == activeVamp())
         return actOnActiveVamp(song, stop);
+    // A jump the vamp around the active one holds: leaving, the inner one is
+    // over and the outer one repeats.
+    if (isVampLike(cue->kind) && cue == m_transport.outerVamp.load(std::memory_order_acquire)) {
+        m_transport.endVamp();
+        return actOnActiveVamp(song, stop);
+    }
     if (cue->kind == kCueSkip) {
         CSongDoc* next =
             stop.nextSong != nullptr ? m_services.toGui.songOfItem(stop.nextSong) : nullptr;
@@ -165,10 +261,9 @@ bool CSequencer::actOnEnclosingVamp(CSongDoc& song, const NextStop& stop, const 
 // the vamp it was inside still repeats and holds it in turn.
 bool CSequencer::takeHeldJump(CSongDoc& song, const NextStop& stop)
 {
-    NextStop jump = stop;
-    jump.jumpCue = stop.heldJump;
-    jump.jumpTo = stop.heldJump->secondTime;
-    jump.heldJump = nullptr;
+    // Taken from where the vamp left it.
+    NextStop jump = unheld(stop);
+    jump.jumpFrom = stop.jumpFrom;
     const CCue* outer = activeVamp();
     const bool held = outer != nullptr && vampRepetitionsLeft() != 1 && CSongDoc::holdJumpInVamp(jump, *outer);
     m_transport.changeNextStop([&jump](NextStop& next) {

@@ -59,7 +59,10 @@ NextStop CSequencer::nextStop() const
 
 void CSequencer::setNextStop(const NextStop& stop)
 {
-    m_transport.setNextStop(stop);
+    NextStop kept = stop;
+    holdJumpInOuterVamp(kept);
+    keepHeldJumpAhead(kept);
+    m_transport.setNextStop(kept);
 }
 
 // Every open instrument port of that name takes the state.

@@ -99,6 +99,9 @@ void CSequencer::TimerProc(uint32_t)
     CSongDoc* song = songPlayed();
     if (song == nullptr)
         return;
+    const double stalledUs = stallBeforeThisTick();
+    if (stalledUs > 0.0 && transportState() == TransportState::Playing)
+        followClockAfterStall(*song, stalledUs);
     // A start whose lock wait timed out is tried again on the next tick.
     if (transportState() == TransportState::Starting)
         startPlaying(*song);
@@ -189,7 +192,14 @@ void CSequencer::locateStart(CSongDoc& song, int32_t start)
 {
     m_transport.nextStopStale.store(false, std::memory_order_release);
     song.Locate(start);
+    m_transport.runStart.store(song.position(), std::memory_order_release);
     song.ComputeNextStop();
+    takeClockFromSong(song);
+}
+
+// The play clock from where the song was located.
+void CSequencer::takeClockFromSong(CSongDoc& song)
+{
     const int32_t at = song.position();
     m_transport.position.store(at, std::memory_order_release);
     m_transport.clock.timeBase = std::max(int(song.timeBase), 1);
@@ -281,7 +291,7 @@ void CSequencer::checkCues(const CSongDoc& song)
             m_transport.enterVamp(*found, repeats);
             // The stop was worked out before the vamp held the position.
             if (repeats != 1)
-                m_transport.changeNextStop([found](NextStop& next) { CSongDoc::holdJumpInVamp(next, *found); });
+                m_transport.changeNextStop([&](NextStop& next) { holdJumpIn(next, *found); });
         }
         // Of vamps that end together, the inner one jumps.
         const NextStop stop = nextStop();

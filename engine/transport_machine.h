@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine_link.h"
+#include "core/engine_timer.h"
 #include "core/tempo_multiplier.h"
 
 #include <atomic>
@@ -28,6 +29,10 @@ struct PlayClock {
     int beatStep = 0;        // the beat phase x 60, truncated
     int32_t nextCueTick = 0;
     bool beatChanged = false;
+    // Jumps in a row taken at the tick their run was located at, before any
+    // tick of it played.
+    int jumpsInPlace = 0;
+    TickTime lastTick{}; // the deadline of the last playback tick
 };
 
 // The transport's state machine: the state word, the pending start, the
@@ -117,6 +122,9 @@ public:
     // The play clock: position (ticks) and real time (µs) published for any
     // thread; the clock's own fields for the timer thread.
     std::atomic<int32_t> position{0};
+    // Where the running stretch of play was located: its start, or the
+    // landing of the last jump. Written by the timer thread.
+    std::atomic<int32_t> runStart{0};
     std::atomic<double> realTime{0.0};
     std::atomic<uint32_t> msClock{0}; // advanced by every idle and playback tick
     std::atomic<int32_t> tempoMultiplier{kNormalMultiplier};

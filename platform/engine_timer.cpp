@@ -163,13 +163,14 @@ void EngineTimer::runTick(std::unique_lock<std::mutex>& lock, TickTime deadline)
 {
     const TickTime now = Clock::now();
     if (now - deadline > kMaxLateness) {
+        // Too far behind to catch up tick by tick: the ticks of the gap are
+        // left out, the schedule kept. The callback sees the gap in its
+        // deadline and moves its clock across it.
         ++m_overruns;
-        m_anchor = now;
-        m_nextTick = 1;
-        deadline = now;
-    } else {
-        ++m_nextTick;
+        m_nextTick = uint64_t((now - m_anchor) / m_period);
+        deadline = m_anchor + m_period * m_nextTick;
     }
+    ++m_nextTick;
     std::shared_ptr<const TimerCallback> callback = m_callback;
     const uint32_t user = m_user;
     m_inCallback = true;

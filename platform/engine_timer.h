@@ -23,8 +23,9 @@ struct EngineTimerOptions {
 // The engine's timer: one thread of ours, created by the first start and
 // kept until destruction, sleeping until absolute deadlines on
 // CLOCK_MONOTONIC. The k-th tick of a run is due at start + k x period;
-// late ticks run back to back, and more than 100 ms behind the run
-// re-anchors to now and counts an overrun. Callbacks run on the timer
+// late ticks run back to back, and more than 100 ms behind the run leaves
+// out the ticks it missed (the next one runs with the latest deadline
+// passed) and counts an overrun. Callbacks run on the timer
 // thread with currentTickTime() at their deadline; an exception from one
 // is caught, counted and logged once, and the timer runs on.
 class EngineTimer : public IEngineTimer {

@@ -266,6 +266,30 @@ private:
                         made, kCueVamp, from + beatLength * between(1, 2), from, between(0, 3));
             }
         }
+        if (pick(4))
+            addJumpsIntoSections(made, end, beatLength);
+    }
+
+    // Sections whose jumps meet: a Skip on a section's first tick into its
+    // middle with a switch to the next song there, or two sections that end
+    // together with a Skip inside both to their end.
+    void addJumpsIntoSections(CSongDoc& made, int32_t end, int32_t beatLength)
+    {
+        constexpr std::array<int32_t, 3> kSections = {kCueVamp, kCueUnused7, kCueAdvance};
+        const auto section = [&] { return kSections[size_t(between(0, 2))]; };
+        const int32_t from = beatLength * between(0, end / beatLength - 5);
+        const int32_t middle = from + beatLength * between(1, 2);
+        const int32_t to = middle + beatLength * between(2, 3);
+        if (to >= end)
+            return;
+        PerformerStage::addCue(made, section(), to, from, between(0, 2));
+        if (pick(2)) {
+            PerformerStage::addCue(made, kCueSkip, from, middle);
+            PerformerStage::addCue(made, kCueSkip, middle, middle);
+        } else {
+            PerformerStage::addCue(made, section(), to, middle, between(1, 3));
+            PerformerStage::addCue(made, kCueSkip, middle + beatLength, to);
+        }
     }
 
     // The commands a performer has at hand, drawn at random.

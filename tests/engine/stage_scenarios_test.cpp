@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <random>
 #include <functional>
 #include <string>
 #include <vector>
@@ -467,6 +469,133 @@ TEST(VampHoldsJumps, ASkipPastAVampIsTakenOnceTheVampIsReleased)
     EXPECT_EQ(show.fault, "");
 }
 
+
+// Ticks in a row the position stood still while the transport played or
+// started, at most, over `ticks` ticks; the output checked after each.
+int mostTicksInPlace(Scenario& show, int ticks)
+{
+    int most = 0;
+    int run = 0;
+    int32_t last = show.engine().position();
+    for (int i = 0; i < ticks && show.fault.empty(); ++i) {
+        show.stage.runTicks(1);
+        show.lookAtOutput();
+        const TransportState state = show.state();
+        const bool moving = state == TransportState::Playing || state == TransportState::Starting;
+        run = moving && show.engine().position() == last ? run + 1 : 0;
+        most = std::max(most, run);
+        last = show.engine().position();
+    }
+    return most;
+}
+
+// An Advance section repeating until released, a Skip at its first tick
+// into its middle, and a switch to the next song there. Each pass takes the
+// Skip once and plays on to the section's end; the switch is held while the
+// section repeats, and Play/Cue leaves the section where the switch stands.
+TEST(VampHoldsJumps, ASkipIntoTheSectionAndASwitchThereNeverFreezeTheTransport)
+{
+    Scenario show;
+    CSongDoc& first = show.stage.addSong({{note(0, 60, 90, 700), note(1100, 64, 90, 300),
+        note(1420, 65, 90, 100), note(2000, 67, 90, 100)}});
+    PerformerStage::addCue(first, kCueAdvance, 1536, 768);
+    PerformerStage::addCue(first, kCueSkip, 768, 1152);
+    PerformerStage::addCue(first, kCueSkip, 1152, 1152);
+    CSongDoc& next = show.stage.addSong({{note(0, 70, 90, 200), note(400, 71, 90, 100)}}, 1);
+    show.stage.makeCurrent(first, show.stage.itemOf(next));
+    show.engine().Advance(false);
+
+    EXPECT_LE(mostTicksInPlace(show, 3000), 2) << "a jump loop of no length";
+    EXPECT_GE(show.engine().vampPasses(), 3);
+    ASSERT_TRUE(show.runUntil([&] {
+        const int32_t at = show.engine().position();
+        return show.state() == TransportState::Playing && at >= 1250 && at < 1300;
+    }));
+    EXPECT_TRUE(show.stage.watch.noteOn(0, 64)) << "the note across the Skip's target";
+    EXPECT_FALSE(show.stage.watch.noteOn(0, 60)) << "the note before the Skip";
+
+    show.engine().Advance(false);
+    ASSERT_TRUE(show.runUntil([&] { return show.engine().songPlayed() == &next; }, 50));
+    show.stage.songSwitchHandler(nullptr);
+    ASSERT_TRUE(show.runUntil([&] { return show.stage.watch.noteOn(1, 70); }, 50));
+    EXPECT_FALSE(show.stage.watch.noteOn(0, 64) || show.stage.watch.noteOn(0, 65));
+    show.engine().Stop(false);
+    show.expectSilence("after Stop");
+}
+
+// A vamp with a shorter one inside that ends with it, and a Skip inside
+// both to their shared end. Each vamp that still repeats holds the Skip: the
+// inner one while it repeats, then the outer one, which jumps back to its
+// start every pass.
+TEST(VampHoldsJumps, StackedVampsHoldAJumpToTheirSharedEnd)
+{
+    const struct {
+        const char* name;
+        int32_t outerKind;
+        int32_t innerKind;
+        int32_t innerRepeats;
+        int innerJumps; // back to the inner start, in the first pass of the outer
+    } cases[] = {
+        {"an advance on its last repetition in a vamp until released", kCueUnused7, kCueAdvance, 1, 0},
+        {"an advance in a vamp", kCueVamp, kCueAdvance, 1, 0},
+        {"a vamp in an advance", kCueAdvance, kCueVamp, 1, 0},
+        {"an inner vamp that repeats once more", kCueUnused7, kCueVamp, 2, 1},
+        {"an inner advance that repeats twice more", kCueVamp, kCueAdvance, 3, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario show;
+        CSongDoc& song = show.stage.addSong({{note(0, 60, 90, 100), note(2000, 62, 90, 100),
+            note(3300, 64, 90, 200), note(3900, 67, 90, 100)}});
+        PerformerStage::addCue(song, c.outerKind, 3840, 1920);
+        PerformerStage::addCue(song, c.innerKind, 3840, 2880, c.innerRepeats);
+        PerformerStage::addCue(song, kCueSkip, 3360, 3840);
+        show.stage.makeCurrent(song);
+        show.engine().Advance(false);
+        std::vector<int32_t> played;
+        ASSERT_TRUE(show.runUntil([&] {
+            played.push_back(show.engine().position());
+            return jumpsTo(played, 1920) == 2 || show.engine().position() >= 3840;
+        }, 20000));
+        EXPECT_LT(*std::max_element(played.begin(), played.end()), 3840) << "the song went on";
+        EXPECT_EQ(jumpsTo(played, 1920), 2);
+        EXPECT_EQ(jumpsTo(played, 2880), 2 * c.innerJumps);
+        ASSERT_TRUE(show.runUntil([&] { return show.engine().position() >= 2100; }));
+        EXPECT_FALSE(show.stage.watch.noteOn(0, 64)) << "the note the jump left";
+        show.engine().Stop(false);
+        show.expectSilence("after Stop");
+    }
+}
+
+// Skips, vamps and sections on a coarse grid, so that jumps land on one
+// another's ticks, with a next song to switch to: played untouched, no cue
+// set holds the transport in place.
+TEST(JumpCycles, NoCueSetHoldsTheTransportInPlace)
+{
+    std::mt19937 random(20261211);
+    const auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    constexpr std::array<int32_t, 4> kKinds = {kCueSkip, kCueVamp, kCueUnused7, kCueAdvance};
+    for (int show = 0; show < 200; ++show) {
+        Scenario stage;
+        CSongDoc& song = stage.stage.addSong({{note(0, 60, 90, 1500), note(1000, 64, 90, 800), note(2600, 62, 90, 100)}});
+        std::string cues;
+        for (int k = between(2, 6); k > 0; --k) {
+            const int32_t kind = kKinds[size_t(between(0, 3))];
+            const int32_t time = 240 * between(1, 10);
+            int32_t second = 240 * between(0, 10);
+            if (kind != kCueSkip)
+                second = std::min(second, time - 240);
+            PerformerStage::addCue(song, kind, time, second, between(0, 2));
+            cues += " " + std::to_string(kind) + "@" + std::to_string(time) + "/" + std::to_string(second);
+        }
+        CSongDoc& next = stage.stage.addSong({{note(0, 70, 90, 200)}}, 1);
+        stage.stage.makeCurrent(song, stage.stage.itemOf(next));
+        stage.engine().Advance(between(0, 3) == 0);
+        EXPECT_LE(mostTicksInPlace(stage, 2500), 12) << cues;
+        stage.engine().Stop(false);
+        stage.expectSilence(cues.c_str());
+    }
+}
 
 // The program clock, moved by hand while the test runs: Play/Cue presses
 // closer than the debounce would be ignored.

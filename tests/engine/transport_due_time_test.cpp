@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -124,6 +125,40 @@ TEST_F(TransportDueTime, QuarterFramesAreStampedAQuarterFrameApart)
     ASSERT_GE(pieces.size(), 16u);
     for (size_t i = 0; i < pieces.size(); ++i)
         EXPECT_NEAR(pieces[i].us, double(i) * 1e6 / 24.0 / 4.0, 0.01) << "piece " << i;
+}
+
+// The timer thread held up for 150 ms while ticks 24..60 fell due. Note 64
+// (ticks 10-30) ended meanwhile, 65 (30-130) is still sounding, 67 (40-45)
+// began and ended inside the gap; 72 comes at 150, after it, and 50 at
+// 400 keeps the song going.
+TEST_F(TransportDueTime, AfterAStallTheSongGoesOnWhereItsClockSays)
+{
+    init();
+    makeSongWith({note(0, 60, 90, 1), note(10, 64, 90, 20), note(30, 65, 90, 100), note(40, 67, 90, 5),
+                  note(150, 72, 90, 5), note(400, 50, 90, 5)});
+    startAt(0);
+    ASSERT_TRUE(runUntilPosition(24));
+    const auto clockUs = [&] { return double(timer.clock().nowMs()) * 1000.0; };
+    const double songAhead = sequencer->realTime() - clockUs();
+    const size_t before = stampsOf(output("Synth"), "9").size();
+
+    timer.stall(150);
+    runTicks(1);
+    EXPECT_NEAR(sequencer->realTime() - clockUs(), songAhead, 1.0) << "the song fell behind its clock";
+    EXPECT_NEAR(sequencer->position(), 60, 1);
+    ASSERT_TRUE(runUntilPosition(200));
+
+    const std::vector<Stamped> sent = stampsOf(output("Synth"), "9");
+    const auto find = [&](const std::string& hex) {
+        return std::find_if(sent.begin() + std::ptrdiff_t(before), sent.end(),
+                            [&](const Stamped& s) { return s.hex == hex; });
+    };
+    EXPECT_NE(find("90 40 00"), sent.end()) << "the note that ended in the gap ends";
+    ASSERT_NE(find("90 41 5A"), sent.end()) << "the note still sounding is struck";
+    EXPECT_GE(find("90 41 5A")->us, 24 * kTickUs) << "at once, after the gap";
+    EXPECT_TRUE(find("90 43 5A") == sent.end()) << "a note begun and ended in the gap";
+    ASSERT_NE(find("90 48 5A"), sent.end());
+    EXPECT_NEAR(find("90 48 5A")->us, 150 * kTickUs, 1.0) << "the rest keeps its stamps";
 }
 
 } // namespace

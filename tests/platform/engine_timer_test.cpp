@@ -165,6 +165,37 @@ TEST(EngineTimer, RealThreadDeadlinesFormAnExactSequence)
     }
 }
 
+// A callback held up far past the lateness limit: the ticks of the gap are
+// left out, and the next one runs with a deadline of the same schedule, the
+// latest one passed, so a clock that follows the deadlines loses nothing.
+TEST(EngineTimer, AfterAStallTheScheduleIsKept)
+{
+    constexpr auto kPeriod = 2ms;
+    constexpr size_t kTicks = 6;
+    std::array<TickTime, kTicks> deadlines{};
+    std::atomic<size_t> count{0};
+    TickTime stallEnd{};
+    EngineTimer timer(normalScheduling());
+    auto record = [&](uint32_t) {
+        const size_t i = count.load();
+        if (i >= kTicks)
+            return;
+        deadlines[i] = currentTickTime();
+        if (i == 1) {
+            std::this_thread::sleep_for(150ms);
+            stallEnd = Clock::now();
+        }
+        count = i + 1;
+    };
+    ASSERT_EQ(timer.startPlayback(2, record, 0), TimerStartResult::Started);
+    ASSERT_TRUE(eventually([&] { return count.load() == kTicks; }));
+    timer.stopAndWait();
+    EXPECT_GE(timer.overrunCount(), 1u);
+    for (size_t i = 1; i < kTicks; ++i)
+        EXPECT_EQ((deadlines[i] - deadlines[0]) % kPeriod, Clock::duration::zero()) << "tick " << i;
+    EXPECT_GE(deadlines[2], stallEnd - 100ms - kPeriod) << "the gap's ticks ran late instead";
+}
+
 TEST(EngineTimer, APlaybackStartsWithATickDueAtOnceEvenWhileTheIdleRunSleeps)
 {
     EngineTimer timer(normalScheduling());

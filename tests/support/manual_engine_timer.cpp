@@ -102,6 +102,15 @@ bool ManualEngineTimer::takeDueTick(uint64_t targetMs, TickTime& deadline,
     return true;
 }
 
+void ManualEngineTimer::stall(uint32_t ms)
+{
+    std::lock_guard lock(m_mutex);
+    m_nowMs += ms;
+    m_clock.set(uint32_t(m_nowMs));
+    if (m_mode != TimerMode::Off && m_periodMs != 0 && m_nextDueMs <= m_nowMs)
+        m_nextDueMs += (m_nowMs - m_nextDueMs) / m_periodMs * m_periodMs;
+}
+
 void ManualEngineTimer::advance(uint32_t ms)
 {
     std::unique_lock lock(m_mutex);

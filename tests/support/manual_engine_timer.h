@@ -33,6 +33,11 @@ public:
     // Moves the clock by `ms`, running every tick that falls due on the way
     // with the clock set to its deadline.
     void advance(uint32_t ms);
+    // Moves the clock by `ms` with the timer thread held up: no tick runs,
+    // and those that fell due meanwhile are left out, as the real timer
+    // does past its lateness limit; the next advance runs the latest one
+    // passed, at its deadline.
+    void stall(uint32_t ms);
     // The next start reports NoThread and changes nothing.
     void failNextStart() { m_failNextStart = true; }
     // Run on the starting thread as a start begins, and once it has taken
