@@ -22,7 +22,7 @@ std::filesystem::path systemSettingsPath(const std::string& company, const std::
 {
     const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     const QString folder = folders.size() > 1 ? folders[1] : QStringLiteral("/etc/xdg");
-    return std::filesystem::path(folder.toStdString()) / company / (program + ".ini");
+    return localPath(folder) / company / (program + ".ini");
 }
 
 // Applies `change` and writes the file; false when the file refused it.
