@@ -348,7 +348,7 @@ void EditViewBase::applyOrigin(int64_t origin, bool bringLinked)
         m_origin = next;
         const int64_t by = old - next;
         if (by >= -m_plot.width() / 2 && by <= m_plot.width() / 2 && !m_plot.isEmpty())
-            QWidget::scroll(int(by), 0, scrollArea());
+            scrollContents(int(by));
         else
             QWidget::update();
         if (m_hbarShown)
@@ -356,6 +356,17 @@ void EditViewBase::applyOrigin(int64_t origin, bool bringLinked)
     }
     if (bringLinked && m_links)
         m_links->syncEditorScroll(*this, clampToInt(m_origin));
+}
+
+// The ruler's labels and the cue flags reach past the strip a scroll
+// exposes, so the bands above the plot are drawn again whole.
+void EditViewBase::scrollContents(int by)
+{
+    const QRect area = scrollArea();
+    QWidget::scroll(by, 0, area);
+    const QRect bands(0, 0, width(), m_plot.top());
+    if (!area.contains(bands))
+        QWidget::update(bands);
 }
 
 void EditViewBase::updateColumn(int64_t column)
@@ -411,7 +422,7 @@ void EditViewBase::follow()
         return;
     case FollowRedraw::Scroll:
         m_origin = out.origin;
-        QWidget::scroll(out.scrollBy, 0, scrollArea());
+        scrollContents(out.scrollBy);
         // The old line moved with the contents; repaint it where it went.
         updateColumn(m_cursorColumn);
         m_cursorColumn = out.cursorColumn;
@@ -425,6 +436,9 @@ void EditViewBase::follow()
     }
     if (m_hbarShown)
         m_hbar->setScrollPos(clampToInt(m_origin));
+    // The linked lanes move in the same step, not at their own next follow.
+    if (m_links)
+        m_links->syncEditorScroll(*this, clampToInt(m_origin));
 }
 
 void EditViewBase::paintView(QPainter& painter, const QRect& dirty)

@@ -218,6 +218,8 @@ private:
     void setFirstRow(int row);
     int maxFirstRow() const;
     void applyOrigin(int64_t origin, bool bringLinked);
+    // Moves the contents by `by` pixels and repaints the bands above the plot.
+    void scrollContents(int by);
     void updateColumn(int64_t column);
     void relabelMeasures();
     int64_t measureEndColumn() const;

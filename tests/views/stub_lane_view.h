@@ -23,6 +23,7 @@ public:
     int rebuilds = 0;
     int lightUpdates = 0;
     int dragMoves = 0;
+    QRegion dirtyRegion; // what the paints since the last clear covered
 
     using EditViewBase::beginDrag;
     using EditViewBase::endDrag;
@@ -32,6 +33,7 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override
     {
         ++paints;
+        dirtyRegion += dirty;
         painter.fillRect(dirty, Qt::black);
     }
     void rebuild() override { ++rebuilds; }

@@ -143,6 +143,44 @@ TEST(ViewFrameWidget, LeftAndRightMoveSixteenColumns)
     EXPECT_TRUE(rig.fixture.trackRows.log.contains("stepCurrentRow(1)"));
 }
 
+// A scroll of the plot by keys or by follow paints the ruler bands again
+// in the same pass, and follow brings the linked lane along.
+TEST(ViewFrameWidget, ARulerBandScrollRepaintsTheBandsAndMovesTheLinkedLane)
+{
+    ViewRig rig;
+    StubLaneView tempo(LinkRole::Tempo, 24);
+    tempo.resize(400, 200);
+    tempo.attach(*rig.song);
+    tempo.initialUpdate();
+    ViewLinks links;
+    rig.view.setViewLinks(&links);
+    tempo.setViewLinks(&links);
+    rig.view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.view));
+    const int top = rig.view.plotRect().top();
+    ASSERT_GT(top, 0);
+    const QRect bands(0, 0, rig.view.plotRect().right() + 1, top);
+    const auto repaintedAfter = [&](const auto& step) {
+        QApplication::processEvents();
+        rig.view.dirtyRegion = QRegion();
+        step();
+        EXPECT_TRUE(eventually([&] {
+            QApplication::processEvents();
+            return rig.view.dirtyRegion.contains(bands.topLeft());
+        }));
+        return rig.view.dirtyRegion.intersected(bands) == QRegion(bands);
+    };
+    rig.view.setFocus();
+    EXPECT_TRUE(repaintedAfter([&] { QTest::keyClick(&rig.view, Qt::Key_Right); }));
+    EXPECT_EQ(rig.view.origin(), 16);
+    rig.song->setPosition(16 + 390);
+    EXPECT_TRUE(repaintedAfter([&] { rig.view.follow(); }));
+    EXPECT_GT(rig.view.origin(), 16);
+    EXPECT_EQ(tempo.origin(), rig.view.origin());
+    rig.view.hide();
+    tempo.detach();
+}
+
 TEST(ViewFrameWidget, TheStatusLineShowsTrackAndPositionOverThePlotOnly)
 {
     ViewRig rig;
