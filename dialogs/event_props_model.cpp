@@ -298,7 +298,7 @@ std::optional<int32_t> parseEventValue(EventKindIndex kind, std::optional<int32_
     case EventKindIndex::Note:
     case EventKindIndex::Aftertouch:
     case EventKindIndex::Controller:
-    case EventKindIndex::ChannelPressure: return parse14(text)->lsb;
+    case EventKindIndex::ChannelPressure: return parse7(text);
     case EventKindIndex::PitchWheel: return std::clamp(typedNumber(text), -8192, 8191) + 8192;
     case EventKindIndex::Rpn: return parseRpnValue(number.value_or(-1), text);
     case EventKindIndex::Nrpn: return parse14(text)->value();

@@ -161,6 +161,15 @@ std::optional<Number14> parse14(std::string_view text)
     return number;
 }
 
+std::optional<int32_t> parse7(std::string_view text)
+{
+    const std::optional<Number14> number = parse14(text);
+    if (!number || text.find('/') != std::string_view::npos)
+        return number ? std::optional<int32_t>(number->lsb) : std::nullopt;
+    skipBlanks(text);
+    return std::clamp(readLong(text), 0, 127);
+}
+
 std::optional<ParsedNote> parseNoteName(std::string_view text, int32_t previous, NoteNameStyle style,
                                         int32_t key)
 {

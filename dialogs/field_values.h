@@ -50,6 +50,9 @@ struct Number14 {
 };
 // None for empty or blank text; anything else reads like a saturating atol.
 std::optional<Number14> parse14(std::string_view text);
+// A 7-bit data byte: "msb/lsb" gives the lsb; one number is held within
+// 0..127 rather than losing its high bits (200 is 127, not 72).
+std::optional<int32_t> parse7(std::string_view text);
 
 // The two ways dialogs read a note name ("C4" = 60, "Bb3", "A-1", "G").
 enum class NoteNameStyle {

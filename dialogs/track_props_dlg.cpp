@@ -523,6 +523,16 @@ void CTrackPropsDlg::stepOffset(SpinEdit* edit, int limit, bool up)
     edit->focusSelected();
 }
 
+// A typed offset beyond its range is held at the end and shown, so the
+// song never takes a value other than the one on screen.
+void CTrackPropsDlg::holdOffset(SpinEdit* edit, int limit)
+{
+    const std::string text = edit->text().toStdString();
+    const int value = leadingNumber(text);
+    if (startsWithNumber(text) && (value < -limit || value > limit))
+        edit->setText(qtext(numberText(std::clamp(value, -limit, limit))));
+}
+
 void CTrackPropsDlg::onPlayClicked()
 {
     m_playState = m_play->checkState() == Qt::Checked ? 1 : 0;
@@ -594,6 +604,9 @@ void CTrackPropsDlg::runAdvanced()
 
 void CTrackPropsDlg::accept()
 {
+    holdOffset(m_key, kMaxOffset);
+    holdOffset(m_velocity, kMaxOffset);
+    holdOffset(m_time, kMaxTrackTimeOffset);
     commitBankText();
     commitPatchText();
     if (m_volumeEdit->isModified())

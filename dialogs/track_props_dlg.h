@@ -111,6 +111,7 @@ private:
     void drawClefPreview();
     void chooseColor();
     void stepOffset(SpinEdit* edit, int limit, bool up);
+    static void holdOffset(SpinEdit* edit, int limit);
     void onPlayClicked();
     void onSlider(QSlider* slider);
     void previewPatch();

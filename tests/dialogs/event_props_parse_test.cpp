@@ -55,7 +55,7 @@ TEST(EventPropsParse, ValuesInEachKindsUnit)
         {Pitch, 0, "-8192", 0},   {Pitch, 0, "0", 8192},   {Pitch, 0, "8191", 16383},
         {Pitch, 0, "-20000", 0},  {Rpn, 0, "2.5", 306},    {Rpn, 5, "2.5", 320},
         {Rpn, 2, "12", 12 * 128}, {Rpn, 3, "389", 389},    {Nrpn, 0, "200/5", 127 * 128 + 5},
-        {Controller, 7, "100", 100}, {Controller, 7, "300", 300 % 128}, {Controller, 7, "  ", std::nullopt},
+        {Controller, 7, "100", 100}, {Controller, 7, "300", 127}, {Note, 60, "200", 127}, {Controller, 7, "  ", std::nullopt},
         {Patch, 0, "5", std::nullopt},
     };
     for (const auto& c : kCases)

@@ -281,6 +281,34 @@ TEST_F(TrackPropsDialog, OffsetsVolumeAndPanAreReadAsTyped)
     EXPECT_EQ(dialog.timeEdit()->text(), "4096");
 }
 
+TEST_F(TrackPropsDialog, OffsetsBeyondTheirRangeAreHeldAtItsEndAndShown)
+{
+    const struct {
+        const char* key;
+        const char* velocity;
+        const char* time;
+        const char* keyShown;
+        const char* velocityShown;
+        const char* timeShown;
+    } kCases[] = {
+        {"999", "-300", "99999", "127", "-127", "4096"},
+        {"-128", "128", "-5000", "-127", "127", "-4096"},
+        {"12", "-5", "30", "12", "-5", "30"},
+    };
+    for (const auto& c : kCases) {
+        CTrackPropsDlg dialog(*s.song, pianoTrack(), nullptr);
+        dialog.keyEdit()->setText(c.key);
+        dialog.velocityEdit()->setText(c.velocity);
+        dialog.timeEdit()->setText(c.time);
+        dialog.accept();
+        EXPECT_EQ(dialog.keyEdit()->text(), c.keyShown) << c.key;
+        const TrackPropsParams answer = dialog.params();
+        EXPECT_EQ(answer.keyText, c.keyShown) << c.key;
+        EXPECT_EQ(answer.velocityText, c.velocityShown) << c.velocity;
+        EXPECT_EQ(answer.timeText, c.timeShown) << c.time;
+    }
+}
+
 TEST_F(TrackPropsDialog, TheColourSampleShowsTheChosenColour)
 {
     CTrackPropsDlg dialog(*s.song, pianoTrack(), nullptr);
