@@ -299,11 +299,12 @@ bool ViewCommands::onStaffTool(CommandId id)
         writeSetting(profile, settings::kStaffLine, tools.line);
     } else if (id >= kIdTextChords && id <= kIdThirtySecondNote) {
         tools.noteType = int(id) - int(kIdWholeNote);
+        tools.tool = kDrawTool;
+        // The mark tools keep the note duration.
         if (tools.noteType < 0)
             return true;
         tools.dotted = false;
         tools.triplet = false;
-        tools.tool = kDrawTool;
         UpdateNoteDuration();
     } else if (id == kIdDotted || id == kIdTriplet) {
         const bool dotted = id == kIdDotted;

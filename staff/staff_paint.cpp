@@ -156,8 +156,8 @@ struct StaffPainter {
         const size_t bar = text.text.find('|');
         const std::string name = bar == std::string::npos ? text.text : text.text.substr(bar + 1);
         const QRect box(x, y - 4 * g / 3, g, 4 * g / 3);
-        QFont chord = programFont("Verdana", -std::max(g / 2, 1));
-        DrawStaffMarks(p, box, text.grid, QString::fromStdString(name), ink == Qt::black ? -1 : 5, chord);
+        DrawStaffMarks(p, box, text.grid, QString::fromStdString(name), ink == Qt::black ? -1 : 5,
+                       v.m_chordFace);
         return {box.left(), box.top() - g / 6, box.right() + 1, box.bottom() + 1};
     }
 

@@ -155,7 +155,7 @@ struct PagePainter {
             const size_t bar = t.text.find('|');
             const std::string name = bar == std::string::npos ? t.text : t.text.substr(bar + 1);
             DrawStaffMarks(p, QRect(x, y - 4 * P / 3, P, 4 * P / 3), t.grid, text(name), -1,
-                           printFont("Verdana", P / 2));
+                           printFont(text(plan.chordFace), P / 2, plan.chordWeight));
             break;
         }
         case kExpressionText: {

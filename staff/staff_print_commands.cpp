@@ -67,6 +67,8 @@ StaffPrintPlan StaffView::printPlan(QSize pageHundredths) const
     }
     in.lyricFace = m_lyricFace.family().toStdString();
     in.lyricWeight = m_lyricFace.weight();
+    in.chordFace = m_chordFace.family().toStdString();
+    in.chordWeight = m_chordFace.weight();
     const int p = printStaffHeight(in.printStaffSize);
     const FontNotationMetrics metrics(*font(), p + 1, m_lyricFace.family());
     return planStaffPrint(m_model, *doc, in, metrics);

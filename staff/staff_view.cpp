@@ -32,6 +32,8 @@ namespace {
 
 constexpr const char* kLyricPrefix = "Lyric";
 constexpr const char* kDefaultLyricFace = "Arial Narrow";
+constexpr const char* kChordPrefix = "Chord";
+constexpr const char* kDefaultChordFace = "Verdana";
 
 using Row = CommandRow<StaffView>;
 constexpr Row kCommands[] = {
@@ -177,12 +179,15 @@ void StaffView::readSettings()
 {
     m_metrics = StaffMetrics::of(staffSizeOfZoom(m_zoomY), m_leadSheet);
     const IProfile* p = profile();
-    const std::string face =
-        p ? readSettingTextOr(*p, settings::kStaffFontFace, kDefaultLyricFace, kLyricPrefix)
-          : kDefaultLyricFace;
-    const int weight = p ? readSetting(*p, settings::kStaffFontWeight, kLyricPrefix) : 400;
-    m_lyricFace = programFont(QString::fromStdString(face), -std::max((m_metrics.staffSize + 1) / 2, 1),
-                              std::clamp(weight, 1, 1000));
+    // Face and weight from the options; the staff size gives the height.
+    const auto textFont = [p](const char* prefix, const char* defaultFace, int height) {
+        const std::string face =
+            p ? readSettingTextOr(*p, settings::kStaffFontFace, defaultFace, prefix) : defaultFace;
+        const int weight = p ? readSetting(*p, settings::kStaffFontWeight, prefix) : 400;
+        return programFont(QString::fromStdString(face), height, std::clamp(weight, 1, 1000));
+    };
+    m_lyricFace = textFont(kLyricPrefix, kDefaultLyricFace, -std::max((m_metrics.staffSize + 1) / 2, 1));
+    m_chordFace = textFont(kChordPrefix, kDefaultChordFace, -std::max((m_metrics.staffSize - 1) / 2, 1));
     if (m_leadSheet) {
         m_rulerHeight = 0;
     } else if (const ISongHost* h = host()) {

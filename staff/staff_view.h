@@ -214,6 +214,7 @@ private:
     FollowRedraw m_lastRedraw = FollowRedraw::None;
     int m_offGuiThreadCalls = 0;
     QFont m_lyricFace;
+    QFont m_chordFace;
     ZoomScrollBar* m_hbar = nullptr;
     ZoomScrollBar* m_vbar = nullptr;
     InPlaceEdit* m_lyricEdit = nullptr;

@@ -417,6 +417,8 @@ StaffPrintPlan planStaffPrint(const StaffModel& screen, const CSongDoc& song,
     plan.defaultLeadIn = scale(input.screenStaffSize * 20 / 27);
     plan.lyricFace = input.lyricFace;
     plan.lyricWeight = input.lyricWeight;
+    plan.chordFace = input.chordFace;
+    plan.chordWeight = input.chordWeight;
     if (screen.staves.empty() || screen.measures.empty()) {
         plan.lastMeasure = -1;
         setTexts(plan, song);

@@ -42,6 +42,8 @@ struct StaffPrintInput {
     int64_t selectionTo = -1;
     std::string lyricFace = "Arial Narrow";
     int lyricWeight = 400;
+    std::string chordFace = "Verdana";
+    int chordWeight = 400;
 };
 
 // Every length in hundredths of a millimetre; x of a measure continues
@@ -81,6 +83,8 @@ struct StaffPrintPlan {
     std::vector<StaffPrintMarker> markers;   // in time order
     std::string lyricFace;
     int lyricWeight = 400;
+    std::string chordFace;
+    int chordWeight = 400;
 
     // The key whose naturals a header in measure `m` shows on a staff.
     int cancelKey(size_t staff, int m) const;

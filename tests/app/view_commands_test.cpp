@@ -83,6 +83,20 @@ TEST_F(StaffTools, NoteValuesSetDurationGridAndPublishTheLength)
     EXPECT_EQ(profile.readInt("LyricView", "Tool", -1), 2);
 }
 
+TEST_F(StaffTools, MarkToolsSwitchToDrawAndKeepTheDuration)
+{
+    startWithSong(480);
+    const StaffToolState& tools = app->frame()->staffTools();
+    EXPECT_TRUE(app->router().execute(kIdEighthNote));
+    for (const CommandId id : {kIdTextChords, kIdPedal, kIdWedge}) {
+        EXPECT_TRUE(app->router().execute(kIdSelect));
+        EXPECT_TRUE(app->router().execute(id));
+        EXPECT_EQ(tools.tool, 1) << id;
+        EXPECT_EQ(tools.noteType, int(id) - int(kIdWholeNote)) << id;
+        EXPECT_EQ(tools.duration, 240) << id;
+    }
+}
+
 TEST_F(StaffTools, ATypedDurationDerivesTheNoteValue)
 {
     startWithSong(480);

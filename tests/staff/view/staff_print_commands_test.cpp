@@ -50,6 +50,18 @@ TEST(StaffPrintCommands, EnabledWhenStoppedOutsidePerformanceWithAStaff)
     }
 }
 
+TEST(StaffPrintCommands, ChordSymbolsFollowTheChordFontOfTheOptions)
+{
+    StaffRig rig(2);
+    rig.fillQuarters(rig.addTrack());
+    rig.fixture.profile.writeString("StaffView", "ChordFont", "DejaVu Serif");
+    rig.fixture.profile.writeInt("StaffView", "ChordWeight", 700);
+    StaffView& view = rig.open();
+    const StaffPrintPlan plan = view.printPlan(QSize(21000, 29700));
+    EXPECT_EQ(plan.chordFace, "DejaVu Serif");
+    EXPECT_EQ(plan.chordWeight, 700);
+}
+
 TEST(StaffPrintCommands, TallScoreIsRefusedOnceAndTheScreenKeepsItsModel)
 {
     StaffRig rig(4);
