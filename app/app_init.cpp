@@ -74,8 +74,14 @@ constexpr int kStartupDelayMs = 1500;
 App::App(AppOptions options) : m_options(std::move(options))
 {
     // Before start-up changes the current folder to the documents folder.
-    if (m_options.file)
-        m_options.file = std::filesystem::absolute(*m_options.file).lexically_normal();
+    if (m_options.file) {
+        // A path the system cannot make absolute is opened as given, and
+        // refused there with its reason.
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(*m_options.file, error);
+        if (!error)
+            m_options.file = absolute.lexically_normal();
+    }
     if (m_options.profile) {
         m_profile = m_options.profile;
     } else {

@@ -70,6 +70,8 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv)
             line.testPlay = true;
         } else if (argument == "--test-grab" && i + 1 < argc) {
             line.grabFile = QFile::decodeName(argv[++i]);
+        } else if (argument.empty()) {
+            continue; // a launcher's empty file field names no file
         } else if (argument.starts_with("--") || line.file) {
             return std::nullopt;
         } else {

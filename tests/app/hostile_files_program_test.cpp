@@ -116,6 +116,14 @@ TEST_F(HostileFilesProgram, ASongWhoseClipIsAFifoOpensAtOnceAndSaysWhy)
 // database, the plug-in marks) may be a FIFO: the program starts at once
 // with default settings, says which file it refused, and writes nothing over
 // any of them.
+// A launcher that passes an empty file field: the program starts without a
+// song instead of ending on an uncaught error.
+TEST_F(HostileFilesProgram, AnEmptyFileArgumentStartsWithoutASong)
+{
+    ASSERT_TRUE(run({"", "--test-exit-after", "300"})) << errors;
+    EXPECT_EQ(caption, "DEVU Rizoraz DO4");
+}
+
 TEST_F(HostileFilesProgram, FifosInPlaceOfEveryFileTheStartReadsHoldUpNoStart)
 {
     const std::filesystem::path company = folder("XDG_CONFIG_HOME") / "Vozuzuzuziv Software";
