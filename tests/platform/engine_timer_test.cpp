@@ -182,6 +182,7 @@ TEST(EngineTimer, AfterAStallTheScheduleIsKept)
             return;
         deadlines[i] = currentTickTime();
         if (i == 1) {
+            // The stall under test, not a wait: a loaded machine only lengthens it.
             std::this_thread::sleep_for(150ms);
             stallEnd = Clock::now();
         }
