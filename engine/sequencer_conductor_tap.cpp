@@ -36,7 +36,8 @@ int32_t ticksPerClick(const MeasureRec& measure, int timeBase)
 }
 
 // A take grows the measure map on the timer thread under the SongMutex:
-// the map is read under it, and a tap that finds it busy is skipped.
+// the map is read under it. Its holders keep it briefly, so a tap waits for
+// it rather than being lost; only a timed-out wait skips the tap.
 std::optional<ClickSpan> clickAround(const CSongDoc& song, int32_t tick)
 {
     const int index = song.FindMeasure(tick);
@@ -89,7 +90,7 @@ void CSequencer::followTap(const CSongDoc& song)
         return;
     std::optional<ClickSpan> click;
     {
-        LockGuard guard = tryGuard(SongMutex());
+        const LockGuard guard(SongMutex(), "conductor tap");
         if (!guard)
             return;
         click = clickAround(song, at);
@@ -155,7 +156,7 @@ void CSequencer::tapWithoutFollowing(const CSongDoc& song)
     double clickTicks = 0.0;
     double tempo = 0.0;
     {
-        LockGuard guard = tryGuard(SongMutex());
+        const LockGuard guard(SongMutex(), "tapped tempo");
         const int index = guard ? song.FindMeasure(position()) : -1;
         if (index < 0 || song.tempoMap.empty() || !(interval > 0.0))
             return;

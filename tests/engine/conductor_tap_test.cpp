@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rz {
@@ -208,6 +210,25 @@ TEST_F(ConductorTap, ATapSetsTheEnginesMultiplierWithoutWaitingForTheGui)
     gui.drain();
     EXPECT_EQ(gui.recorder.count("tempoMultiplierChanged"), 1u) << "the GUI is told, not asked";
     EXPECT_EQ(sequencer->tempoMultiplier(), 102083);
+}
+
+// The audio thread reads the song's maps under the SongMutex every block; a
+// tap that meets it there waits for it instead of being lost.
+TEST_F(ConductorTap, ATapWhileAnotherThreadHoldsTheSongLockWaitsAndCounts)
+{
+    configure({.modStrength = 50});
+    startAt(0);
+    runToRealTime(480000);
+    std::promise<void> held;
+    std::thread holder([&] {
+        const LockGuard guard(SongMutex(), "test holder");
+        held.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the hold under test
+    });
+    held.get_future().wait();
+    tap();
+    holder.join();
+    EXPECT_EQ(multipliersSet(), multiplier(102083));
 }
 
 TEST_F(ConductorTap, TheMultipliersOneSetterHoldsItWithinItsRange)
