@@ -415,6 +415,37 @@ TEST(StaffTools, TheStatusLineNamesThePitchUnderTheMouse)
     EXPECT_EQ(calls.back().rfind("SetStatusText(F4 (65) @ ", 0), 0u) << calls.back();
 }
 
+// With a mark tool the status line names the zone under the pointer, and
+// off every zone says where the tool's lies.
+TEST(StaffTools, TheStatusLineNamesTheMarkZoneUnderThePointer)
+{
+    StaffRig rig(4);
+    rig.addTrack();
+    rig.tools.tool = 1;
+    StaffView& view = shown(rig);
+    struct Case {
+        int noteType;
+        int position;
+        std::string status;
+    };
+    const Case cases[] = {
+        {-1, -8, "Wedge @ 1:3:000"},
+        {-1, 8, "Wedge: under the notes"},
+        {-2, -10, "Sustain pedal @ 1:3:000"},
+        {-3, 10, "Chord symbol @ 1:3:000"},
+        {-3, -8, "Lyric @ 1:3:000"},
+        {-3, -12, "Expression text @ 1:3:000"},
+        {2, -6, "C4 (60) @ 1:3:000"},
+    };
+    for (const Case& c : cases) {
+        rig.tools.noteType = c.noteType;
+        view.mouse().move(view.timeToPoint(960, 0, c.position), Qt::NoModifier, false);
+        const auto& calls = rig.fixture.host.log.calls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), "SetStatusText(" + c.status + ")") << c.noteType << " " << c.position;
+    }
+}
+
 TEST(StaffTools, UpAndDownStepTheTrackListAndLeftRightScroll)
 {
     StaffRig rig(40);
