@@ -160,6 +160,25 @@ int StaffMouse::zoneAt(const StaffPoint& point, QPoint client) const
     }
 }
 
+// A mark tool's zone lies off the notes, where a pitch means nothing: the
+// status line names the zone under the pointer, or says where the tool's is.
+std::string StaffMouse::markStatusText(const StaffPoint& point, QPoint client) const
+{
+    switch (zoneAt(point, client)) {
+    case kChordZone: return "Chord symbol @ " + statusTimeText(*song(), point.tick);
+    case kLyricZone: return "Lyric @ " + statusTimeText(*song(), point.tick);
+    case kExpressionZone: return "Expression text @ " + statusTimeText(*song(), point.tick);
+    case kWedgeZone: return "Wedge @ " + statusTimeText(*song(), point.tick);
+    case kPedalZone: return "Sustain pedal @ " + statusTimeText(*song(), point.tick);
+    default: break;
+    }
+    switch (toolNoteType()) {
+    case kWedgeTool: return "Wedge: under the notes";
+    case kPedalTool: return "Sustain pedal: under the notes";
+    default: return "Chord symbol above the notes; lyric, then expression text under them";
+    }
+}
+
 StaffMouse::CursorChoice StaffMouse::cursorAt(QPoint client) const
 {
     const CSongDoc* doc = song();
@@ -497,6 +516,8 @@ void StaffMouse::move(QPoint client, Qt::KeyboardModifiers modifiers, bool butto
             key = doc->tracks[size_t(staff.track)]->MapPitch(std::clamp(key, -7, 7));
         host.SetStatusText(pitchStatusText(*doc, point.pitch, key, point.tick));
     }
+    if (point.staff >= 0 && drawTool() && toolNoteType() < 0)
+        host.SetStatusText(markStatusText(point, clamped));
     if (!m_active)
         return;
     if (m_gesture->kind() == PointerGesture::Kind::Ruler)

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QMenu;
@@ -107,6 +108,7 @@ private:
     QPoint toDocument(QPoint client) const;
     QRect bandRect() const;
     int zoneAt(const StaffPoint& point, QPoint client) const;
+    std::string markStatusText(const StaffPoint& point, QPoint client) const;
 
     void pressRuler(QPoint client, Qt::KeyboardModifiers modifiers);
     void pressEmpty(QPoint client, const StaffPoint& point, Qt::KeyboardModifiers modifiers);

@@ -580,8 +580,15 @@ void StaffPainter::leadLine(int line, int lineY, const QRect& page, const CSongD
         }
     }
     p.setPen(Qt::black);
+    // The line that closes the song ends its staves in the final bar.
+    int linesEnd = right;
+    if (start <= lastShown && end == lastShown) {
+        const CStaffMeasure& last = v.m_model.measures[size_t(lastShown)];
+        linesEnd = std::min(right, last.x + last.leadIn + last.laidOutWidth + last.trailingWidth
+                                       + std::max(g / 10, 1) - 1);
+    }
     for (const CStaffTrack& staff : v.m_model.staves)
-        staffLines(staff, left, right);
+        staffLines(staff, left, linesEnd);
     p.restore();
 }
 

@@ -441,7 +441,15 @@ void StaffView::followScore()
                    .centreLeftOfOrigin = false,
                    .measureEndColumn = xOfTick(rec, int64_t(rec.song.start) + rec.song.length),
                    .centre = -1};
-    const FollowResult out = followStep(in);
+    FollowResult out = followStep(in);
+    // Standing still, a position already in sight keeps the view where it
+    // is: a click that moved it must not slide the notes from under the mouse.
+    const bool inSight = cursor >= m_originX && cursor < m_originX + m_lines.visibleWidth;
+    if (!in.playing && inSight && out.origin != m_originX) {
+        out.origin = m_originX;
+        out.cursorColumn = cursor;
+        out.redraw = cursor != m_cursorX ? FollowRedraw::MoveLine : FollowRedraw::None;
+    }
     m_lastRedraw = out.redraw;
     const QRect area = notationRect();
     switch (out.redraw) {

@@ -279,18 +279,24 @@ std::unique_ptr<CUndoRecord> chordRecord(const CSongDoc& song, int track, const 
     return recordOf(events, "Insert Chord");
 }
 
+std::string statusTimeText(const CSongDoc& song, int32_t tick)
+{
+    std::string time;
+    song.FormatTime(tick, time);
+    // The time is padded for columns; a status line wants it bare.
+    time.erase(0, std::min(time.find_first_not_of(' '), time.size()));
+    return time;
+}
+
 std::string pitchStatusText(const CSongDoc& song, int pitch, int key, int32_t tick)
 {
     static constexpr char kLetters[] = "CDEFGAB";
     static constexpr const char* kAccidentals[] = {"''", "b", "", "#", "x"};
     const PitchSpelling spelled = spellPitch(pitch, key, -1);
-    std::string time;
-    song.FormatTime(tick, time);
-    // The time is padded for columns; a status line wants it bare.
-    time.erase(0, std::min(time.find_first_not_of(' '), time.size()));
     std::string text(1, kLetters[spelled.step]);
     text += kAccidentals[std::clamp(spelled.accidental, -2, 2) + 2];
-    text += std::to_string(spelled.octave) + " (" + std::to_string(std::clamp(pitch, 0, 127)) + ") @ " + time;
+    text += std::to_string(spelled.octave) + " (" + std::to_string(std::clamp(pitch, 0, 127)) + ") @ "
+            + statusTimeText(song, tick);
     return text;
 }
 

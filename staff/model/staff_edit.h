@@ -94,5 +94,7 @@ std::unique_ptr<CUndoRecord> chordRecord(const CSongDoc& song, int track, const 
 // The status line's "%c%s%d (%d) @ %s" of a written pitch in a key (-7..7)
 // at a tick: letter, accidental, the written octave, the key number, time.
 std::string pitchStatusText(const CSongDoc& song, int pitch, int key, int32_t tick);
+// The measure:beat:tick text of a tick, unpadded, as the status line shows it.
+std::string statusTimeText(const CSongDoc& song, int32_t tick);
 
 } // namespace rz

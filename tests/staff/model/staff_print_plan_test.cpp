@@ -171,6 +171,32 @@ TEST(StaffPrintPlan, LongSongFillsEveryPageWithSystems)
     EXPECT_EQ(plan.systemEnd(lines - 1), 500);
 }
 
+// Four staves of a long song: a page takes systems until the next would
+// pass its room, and a system takes measures until the next would pass its
+// width, so no page or system ends early.
+TEST(StaffPrintPlan, PagesAndSystemsTakeAllThatFits)
+{
+    const PrintSong s(400, 4);
+    const StaffPrintPlan plan = s.plan();
+    ASSERT_FALSE(plan.refused);
+    ASSERT_GT(plan.pageCount(), 2);
+    for (int page = 0; page + 1 < plan.pageCount(); ++page)
+        EXPECT_GT(plan.pageUsedHeight[size_t(page)] + plan.systemHeight, plan.pageRoom(page)) << page;
+    const int lines = int(plan.systemStarts.size());
+    for (int line = 0; line + 1 < lines; ++line) {
+        int natural = 0;
+        for (int m = plan.systemStarts[size_t(line)]; m < plan.systemEnd(line); ++m) {
+            const CStaffMeasure& rec = plan.model.measures[size_t(m)];
+            natural += rec.leadIn + rec.contentWidth + rec.trailingWidth;
+        }
+        const CStaffMeasure& next = plan.model.measures[size_t(plan.systemEnd(line))];
+        const int available = plan.printRect.right - plan.printRect.left - (line == 0 ? kFirstSystemIndent : 0);
+        EXPECT_GT(natural + plan.defaultLeadIn + next.extraLeadIn + next.contentWidth + next.trailingWidth,
+                  available)
+            << line;
+    }
+}
+
 TEST(StaffPrintPlan, ScoreTallerThanThePageIsRefused)
 {
     const PrintSong s(4, 12);

@@ -36,6 +36,28 @@ TEST(StaffFollow, StoppedInsideTheViewOnlyTheCursorMoves)
     EXPECT_GE(view.cursorClientX(), view.notationRect().left());
 }
 
+// Standing still, a position right of the middle but in sight moves only
+// the cursor; one out of sight is brought to the middle.
+TEST(StaffFollow, StoppedAPositionOutOfSightIsCentred)
+{
+    StaffRig rig(40);
+    rig.fillQuarters(rig.addTrack());
+    StaffView& view = rig.open(false, {700, 300});
+    const int half = view.lines().visibleWidth / 2;
+    int32_t inSight = rig.startOf(1);
+    while (cursorAt(view, inSight) <= half + 10)
+        inSight += 240;
+    ASSERT_LT(cursorAt(view, inSight), view.lines().visibleWidth);
+    rig.song->setPosition(inSight);
+    view.follow();
+    EXPECT_EQ(view.originX(), 0);
+    EXPECT_EQ(view.lastFollowRedraw(), FollowRedraw::MoveLine);
+    rig.song->setPosition(rig.startOf(20));
+    view.follow();
+    EXPECT_EQ(view.lastFollowRedraw(), FollowRedraw::Full);
+    EXPECT_EQ(view.originX(), cursorAt(view, rig.startOf(20)) - half);
+}
+
 TEST(StaffFollow, AJumpOfMoreThanHalfTheViewRepaintsEverything)
 {
     StaffRig rig(40);

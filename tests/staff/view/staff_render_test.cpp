@@ -150,6 +150,16 @@ TEST(StaffRender, TheLeadSheetMarksThePlayMeasureEndsWithAFinalBarAndDropsPedals
     const int r = last.x + last.leadIn + last.laidOutWidth + last.trailingWidth;
     const QPoint bar = client(4, r + 1, top + view.metrics().glyph / 8);
     EXPECT_TRUE(ink(image, bar.x(), bar.y()));
+    // The staff lines stop in the final bar instead of running on to the edge.
+    const int gTenth = std::max(view.metrics().glyph / 10, 1);
+    for (int i = 0; i < 5; ++i) {
+        const int lineY = top + i * view.metrics().glyph / 4;
+        const QPoint before = client(4, r - gTenth - 3, lineY);
+        const QPoint after = client(4, r + gTenth + 3, lineY);
+        ASSERT_LT(after.x(), view.width() - kLeadMargin - 17);
+        EXPECT_TRUE(ink(image, before.x(), before.y())) << i;
+        EXPECT_FALSE(ink(image, after.x(), after.y())) << i;
+    }
     // Sustain pedals leave the lead sheet as it was.
     auto& events = rig.track(number).events;
     events.push_back(test::controller(rig.startOf(2), 64, 127));

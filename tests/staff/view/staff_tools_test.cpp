@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -414,6 +415,37 @@ TEST(StaffTools, TheStatusLineNamesThePitchUnderTheMouse)
     EXPECT_EQ(calls.back().rfind("SetStatusText(F4 (65) @ ", 0), 0u) << calls.back();
 }
 
+// With a mark tool the status line names the zone under the pointer, and
+// off every zone says where the tool's lies.
+TEST(StaffTools, TheStatusLineNamesTheMarkZoneUnderThePointer)
+{
+    StaffRig rig(4);
+    rig.addTrack();
+    rig.tools.tool = 1;
+    StaffView& view = shown(rig);
+    struct Case {
+        int noteType;
+        int position;
+        std::string status;
+    };
+    const Case cases[] = {
+        {-1, -8, "Wedge @ 1:3:000"},
+        {-1, 8, "Wedge: under the notes"},
+        {-2, -10, "Sustain pedal @ 1:3:000"},
+        {-3, 10, "Chord symbol @ 1:3:000"},
+        {-3, -8, "Lyric @ 1:3:000"},
+        {-3, -12, "Expression text @ 1:3:000"},
+        {2, -6, "C4 (60) @ 1:3:000"},
+    };
+    for (const Case& c : cases) {
+        rig.tools.noteType = c.noteType;
+        view.mouse().move(view.timeToPoint(960, 0, c.position), Qt::NoModifier, false);
+        const auto& calls = rig.fixture.host.log.calls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), "SetStatusText(" + c.status + ")") << c.noteType << " " << c.position;
+    }
+}
+
 TEST(StaffTools, UpAndDownStepTheTrackListAndLeftRightScroll)
 {
     StaffRig rig(40);
@@ -529,6 +561,42 @@ TEST(StaffTools, TheAutoscrollRunsWhileTheButtonIsHeld)
     EXPECT_EQ(view.originX(), 0);
     QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(area.left() - 10, empty.y()));
     EXPECT_FALSE(view.mouse().autoscroll().isActive());
+}
+
+// Zoomed in and stopped, a click right of the middle moves the position
+// there but not the view: a second click at the same screen point means the
+// same time, whichever tool made the first.
+TEST(StaffTools, AClickStoppedLeavesTheViewWhereItIs)
+{
+    for (const int tool : {1, 0}) {
+        SCOPED_TRACE(tool);
+        StaffRig rig(8);
+        const int number = rig.addTrack();
+        rig.fillQuarters(number);
+        rig.tools.tool = tool;
+        rig.tools.noteType = 2;
+        rig.tools.duration = 480;
+        rig.open(false, {700, 300});
+        StaffView& view = *rig.view;
+        view.setLayoutValues({9, 0});
+        refresh(rig);
+        const int32_t beat3 = rig.startOf(2) + 960;
+        const QPoint atOrigin = view.timeToPoint(beat3, 0, 0);
+        view.setHorzPos(atOrigin.x() - view.notationRect().left() - view.lines().visibleWidth * 3 / 4);
+        const int origin = view.originX();
+        ASSERT_GT(origin, 0);
+        const QPoint at = view.timeToPoint(beat3, 0, 0);
+        ASSERT_TRUE(view.notationRect().contains(at));
+        click(view, at);
+        view.follow(); // as the refresh pass after the click
+        rig.picture();
+        EXPECT_EQ(view.originX(), origin);
+        EXPECT_EQ(rig.song->position(), beat3);
+        EXPECT_EQ(view.cursorClientX(), at.x());
+        EXPECT_EQ(view.pointToTime(at).tick, beat3);
+        const auto notes = notesOf(rig.track(number));
+        EXPECT_EQ(std::count(notes.begin(), notes.end(), std::pair<int32_t, int>{beat3, 71}), tool);
+    }
 }
 
 } // namespace
