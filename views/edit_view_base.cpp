@@ -31,6 +31,8 @@ namespace rz {
 namespace {
 
 constexpr const char* kRulerFont = "Verdana";
+// Beyond this many rectangles a repaint draws their bounding rectangle once.
+constexpr int kMaxPaintParts = 8;
 
 std::string trimmedPosition(const CSongDoc& song, int32_t tick)
 {
@@ -453,7 +455,19 @@ void EditViewBase::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter painter(this);
-    paintView(painter, event->rect());
+    // A scroll asks for the strip it exposed and the bands above the plot,
+    // whose bounding rectangle is the whole view: each part is painted alone.
+    const QRegion& region = event->region();
+    if (region.rectCount() > 1 && region.rectCount() <= kMaxPaintParts) {
+        for (const QRect& part : region) {
+            painter.save();
+            painter.setClipRect(part);
+            paintView(painter, part);
+            painter.restore();
+        }
+    } else {
+        paintView(painter, event->rect());
+    }
     m_band.paint(painter);
     // Last, so that drawing it again over the same pixels erases it.
     if (const int x = playLineX(); x >= 0) {

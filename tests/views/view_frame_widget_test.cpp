@@ -317,6 +317,28 @@ TEST(ViewFrameWidget, TheBandCommitsWhatItCrossedIntoTheSongsStampAtRelease)
     EXPECT_FALSE(rig.view.rowSelected(2));
 }
 
+// A scroll of a few columns paints the strip it exposed and the bands
+// above the plot, not the rest of the plot that only moved.
+TEST(ViewFrameWidget, ASmallScrollPaintsOnlyTheExposedStripAndTheBands)
+{
+    ViewRig rig;
+    rig.view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.view));
+    const QRect plot = rig.view.plotRect();
+    QApplication::processEvents();
+    rig.view.dirtyRegion = QRegion();
+    rig.view.setFocus();
+    QTest::keyClick(&rig.view, Qt::Key_Right);
+    ASSERT_EQ(rig.view.origin(), 16);
+    const QPoint exposed(plot.right() - 5, plot.center().y());
+    EXPECT_TRUE(eventually([&] {
+        QApplication::processEvents();
+        return rig.view.dirtyRegion.contains(exposed) && rig.view.dirtyRegion.contains(QPoint(plot.left(), 0));
+    }));
+    EXPECT_FALSE(rig.view.dirtyRegion.contains(plot.center())) << "the plot's middle only moved";
+    rig.view.hide();
+}
+
 TEST(ViewFrameWidget, AnyOpenPopUpMenuCountsAsMenuTracking)
 {
     EXPECT_FALSE(frameMenuTracking());

@@ -197,9 +197,13 @@ void PianoRollView::paintMeasureLines(QPainter& painter, const QRect& plot, cons
     }
 }
 
-// From the last shown track to the first, so the first is on top.
+// From the last shown track to the first, so the first is on top. The
+// notes are gathered front to back first, leaving out those that the notes
+// drawn after them hide, then drawn back to front.
 void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
 {
+    if (plot.isEmpty())
+        return;
     const CSongDoc& doc = *song();
     const TimeAxis a = axis();
     const int32_t from = std::max(a.tickOfX(plot.left()), 0);
@@ -208,26 +212,37 @@ void PianoRollView::paintNotes(QPainter& painter, const QRect& plot)
     PianoGeometry g;
     g.axis = a;
     g.rows = rowsRef();
-    for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
-        const CTrack& track = *doc.tracks[size_t(*it)];
-        const QColor own = fromColorRef(track.color);
+    m_cover.reset(PianoLayout::kRows, plot.left(), plot.right());
+    m_drawn.clear();
+    for (int shown : shownTracks()) {
+        const CTrack& track = *doc.tracks[size_t(shown)];
         PianoLayout::visibleNotes(doc, track, from, to, m_visible);
-        for (size_t index : m_visible) {
-            const CMidiEvent& e = track.events[index];
+        for (auto index = m_visible.rbegin(); index != m_visible.rend(); ++index) {
+            const CMidiEvent& e = track.events[*index];
             const int key = e.data1() + track.key;
             if (!PianoLayout::shownKey(key))
                 continue;
             const QRect r = m_editor ? m_editor->noteRect(g, e.tick, e.value2, key)
                                      : QRect(a.xOfTick(e.tick), rowsRef().yOfKey(key), 1, rowsRef().rowHeight);
-            if (r.bottom() < plot.top() || r.top() > plot.bottom())
+            if (r.bottom() < plot.top() || r.top() > plot.bottom()
+                || !m_cover.cover(PianoLayout::rowOfKey(key), r.left(), r.right()))
                 continue;
             const bool selected =
                 (e.selectionStamp == doc.selectionStamp && e.pendingChange >= 0) || e.pendingChange == 1;
-            const Color fill = selected ? (grey ? kDraggedNote : view_colors::kFrameBase) : track.color;
-            painter.fillRect(r, selected ? fromColorRef(fill) : own);
-            if (r.width() > 2 && r.height() > 2)
-                draw3dRect(painter, r, ShadeColor(fill, 180), ShadeColor(fill, 80));
+            m_drawn.push_back({r, selected ? (grey ? kDraggedNote : view_colors::kFrameBase) : track.color});
         }
+    }
+    Color last = 0;
+    QColor colour = fromColorRef(last);
+    for (auto note = m_drawn.rbegin(); note != m_drawn.rend(); ++note) {
+        if (note->fill != last) {
+            last = note->fill;
+            colour = fromColorRef(last);
+        }
+        const QRect& r = note->rect;
+        painter.fillRect(r, colour);
+        if (r.width() > 2 && r.height() > 2)
+            draw3dRect(painter, r, ShadeColor(last, 180), ShadeColor(last, 80));
     }
 }
 

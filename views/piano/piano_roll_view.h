@@ -3,6 +3,7 @@
 #include "ui/command_target.h"
 #include "views/piano/key_rows_view.h"
 #include "views/piano/piano_edit_controller.h"
+#include "views/piano/row_cover.h"
 
 #include <functional>
 #include <span>
@@ -64,7 +65,14 @@ private:
     void paintHint(QPainter& painter);
 
     std::unique_ptr<PianoEditController> m_editor;
-    mutable std::vector<size_t> m_visible; // scratch for painting
+    // Scratch for painting.
+    struct DrawnNote {
+        QRect rect;
+        Color fill;
+    };
+    std::vector<size_t> m_visible;
+    std::vector<DrawnNote> m_drawn; // front to back
+    RowCover m_cover;
 };
 
 // Registers the piano roll's maker for ViewKind::Piano.

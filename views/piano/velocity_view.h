@@ -3,6 +3,7 @@
 #include "core/color.h"
 #include "ui/command_target.h"
 #include "views/piano/key_rows_view.h"
+#include "views/piano/row_cover.h"
 #include "views/piano/velocity_edits.h"
 #include "views/piano/velocity_layout.h"
 
@@ -76,7 +77,14 @@ private:
     QImage m_bitmap;
     std::vector<size_t> m_visible;
     std::vector<std::vector<std::pair<int, int>>> m_stems;
-    std::vector<std::pair<QPoint, bool>> m_heads; // centres, selected
+    std::vector<std::pair<QPoint, bool>> m_heads; // centres, selected; front to back
+    struct DrawnBar {
+        QRect rect;
+        int track; // index in the shown tracks; -1 for a selected note
+    };
+    std::vector<DrawnBar> m_bars; // front to back
+    std::vector<uint64_t> m_headsSeen;
+    RowCover m_cover;
 };
 
 // Registers the velocity view's maker for ViewKind::Velocity.

@@ -143,6 +143,36 @@ private:
     Stems& m_stems;
 };
 
+// The heads already drawn over, by column, velocity and colour: a head
+// drawn later at the same place and in the same picture hides an earlier
+// one whole. Columns whose heads cannot reach the clip are not kept.
+class HeadSet {
+public:
+    static constexpr size_t kWords = 2 * (VelocityLayout::kMaxVelocity + 1) / 64;
+
+    HeadSet(std::vector<uint64_t>& seen, int left, int right) : m_seen(seen), m_left(left), m_right(right)
+    {
+        m_seen.assign(size_t(std::max(right - left + 1, 0)) * kWords, 0);
+    }
+    // True for the first head asked for at its place: the one to draw.
+    bool first(int x, int velocity, bool selected)
+    {
+        if (x < m_left || x > m_right)
+            return false;
+        const size_t bit = size_t(velocity) + (selected ? VelocityLayout::kMaxVelocity + 1 : 0);
+        uint64_t& word = m_seen[size_t(x - m_left) * kWords + bit / 64];
+        const uint64_t mask = uint64_t(1) << (bit % 64);
+        const bool fresh = !(word & mask);
+        word |= mask;
+        return fresh;
+    }
+
+private:
+    std::vector<uint64_t>& m_seen;
+    int m_left;
+    int m_right;
+};
+
 bool selectedNote(const CMidiEvent& e, uint32_t stamp)
 {
     return (e.selectionStamp == stamp && e.pendingChange >= 0) || e.pendingChange == 1;
@@ -334,8 +364,10 @@ void VelocityView::paintMeasureLines(QPainter& painter, const QRect& plot, const
 
 // Bars, then stems, then heads, each layer from the last shown track to the
 // first, so the first is on top; written straight into the paint's bitmap,
-// whose top left is `origin` in the client. All stems have one colour, so
-// those overlapping in a column are drawn once.
+// whose top left is `origin` in the client. The notes are walked front to
+// back: a bar that the bars drawn after it hide is left out, and of the
+// heads of one velocity and colour in one column only the last is drawn.
+// All stems have one colour, so those overlapping in a column are drawn once.
 void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, const VelocityGeometry& g)
 {
     const CSongDoc& doc = *song();
@@ -348,29 +380,40 @@ void VelocityView::paintNotes(QImage& bitmap, QPoint origin, const QRect& plot, 
         yOf[size_t(v)] = g.layout.yOfVelocity(v);
     NoteRaster raster(bitmap, origin, plot, m_stems);
     const BarColours chosen(view_colors::kFrameBase);
+    m_cover.reset(PianoLayout::kRows, plot.left(), plot.right());
+    HeadSet drawnHeads(m_headsSeen, plot.left() - VelocityEdits::kHeadRadius,
+                       plot.right() + VelocityEdits::kHeadRadius);
+    m_bars.clear();
     m_heads.clear();
-    for (auto it = shownTracks().rbegin(); it != shownTracks().rend(); ++it) {
-        const CTrack& track = *doc.tracks[size_t(*it)];
+    for (size_t s = 0; s < shownTracks().size(); ++s) {
+        const CTrack& track = *doc.tracks[size_t(shownTracks()[s])];
         PianoLayout::visibleNotes(doc, track, from, to, m_visible);
-        const BarColours own(track.color);
-        for (size_t index : m_visible) {
-            const CMidiEvent& e = track.events[index];
+        for (auto index = m_visible.rbegin(); index != m_visible.rend(); ++index) {
+            const CMidiEvent& e = track.events[*index];
             const bool selected = selectedNote(e, doc.selectionStamp);
-            const QRect bar = VelocityEdits::barRect(g, e.tick, e.value2, e.data1() + track.key);
-            const int velocity = selected && m_editor ? m_editor->shownVelocity(e.data2()) : e.data2();
-            const QPoint head(bar.isEmpty() ? a.xOfTick(e.tick) : bar.left(), yOf[size_t(velocity & 0x7F)]);
+            const int key = e.data1() + track.key;
+            const QRect bar = VelocityEdits::barRect(g, e.tick, e.value2, key);
+            const int velocity = (selected && m_editor ? m_editor->shownVelocity(e.data2()) : e.data2()) & 0x7F;
+            const QPoint head(bar.isEmpty() ? a.xOfTick(e.tick) : bar.left(), yOf[size_t(velocity)]);
             if (!bar.isEmpty()) {
-                raster.bar(bar, selected ? chosen : own);
+                if (m_cover.cover(PianoLayout::rowOfKey(key), bar.left(), bar.right()))
+                    m_bars.push_back({bar, selected ? -1 : int(s)});
                 raster.addStem(head.x(), head.y(), bar.top() + half);
             }
-            m_heads.push_back({head, selected});
+            if (drawnHeads.first(head.x(), velocity, selected))
+                m_heads.push_back({head, selected});
         }
     }
+    std::vector<BarColours> colours;
+    for (int shown : shownTracks())
+        colours.emplace_back(doc.tracks[size_t(shown)]->color);
+    for (auto bar = m_bars.rbegin(); bar != m_bars.rend(); ++bar)
+        raster.bar(bar->rect, bar->track < 0 ? chosen : colours[size_t(bar->track)]);
     raster.drawStems(fromColorRef(kStem).rgb());
     const QImage heads[2] = {headImage(false), headImage(true)};
     const QPoint corner(VelocityEdits::kHeadRadius, VelocityEdits::kHeadRadius);
-    for (const auto& [centre, selected] : m_heads)
-        raster.image(centre - corner, heads[selected ? 1 : 0]);
+    for (auto head = m_heads.rbegin(); head != m_heads.rend(); ++head)
+        raster.image(head->first - corner, heads[head->second ? 1 : 0]);
 }
 
 // A staircase through the points of a line being drawn.
