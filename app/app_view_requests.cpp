@@ -54,7 +54,7 @@ SongView* App::makeView(ViewKind kind, bool topLevel)
 }
 
 // The old view of the pane goes before the new one is made; a kind nobody
-// registered leaves the pane as it is.
+// registered, or the editor kind already shown, leaves the pane as it is.
 void App::paneViewRequest(int id)
 {
     m_frame->timers().kill(id);
@@ -69,6 +69,12 @@ void App::paneViewRequest(int id)
     const uint32_t paneId = editor ? pane_id::kEditor : pane_id::kController;
     SongView* old = nullptr;
     m_views.currentViews(editor ? &old : nullptr, editor ? nullptr : &old);
+    // The editor view the pane already shows stays (the clip view made at
+    // start is not made again by a request for it).
+    if (editor && old && m_views.editorKind() == id) {
+        m_router->setActiveView(targetOf(old));
+        return;
+    }
     m_views.clearPane(editor);
     if (old) {
         if (old->song())

@@ -65,9 +65,12 @@ QRect keyRect(int key, int rowHeight)
     for (const BlackKey& black : kBlackKeys) {
         if (black.offset != offset)
             continue;
+        // Neighbouring click areas meet; a row off each end keeps white
+        // between the drawn keys at every row height.
         const int top7 = whiteTop7(black.whiteAbove, rowHeight) + octaveHeight(rowHeight) / 2;
-        return QRect(0, octaveTop + top7 / kWhitesPerOctave, kBlackWidth,
-                     (top7 + octaveHeight(rowHeight)) / kWhitesPerOctave - top7 / kWhitesPerOctave);
+        const int top = top7 / kWhitesPerOctave + 1;
+        const int bottom = (top7 + octaveHeight(rowHeight)) / kWhitesPerOctave - 1;
+        return QRect(0, octaveTop + top, kBlackWidth, bottom - top);
     }
     for (int i = 0; i < kWhitesPerOctave; ++i) {
         if (kWhiteOffsets[size_t(i)] != offset)

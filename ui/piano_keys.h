@@ -21,7 +21,8 @@ inline constexpr int kRows = kTopKey - kBottomKey + 1;
 // 21..108.
 int keyAt(int x, int y, int rowHeight);
 // The rectangle a key takes in the picture (y from the top of the C8 row);
-// a black key's is its left-half part.
+// a black key's is its left-half part, a row shorter at each end than the
+// area `keyAt` gives it, so that no two black keys touch.
 QRect keyRect(int key, int rowHeight);
 
 // The picture of all 88 keys at a row height.

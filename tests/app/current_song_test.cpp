@@ -150,6 +150,22 @@ TEST_F(CurrentSong, ASwitchThatMissesTheLockRunsLaterWithIt)
         EXPECT_EQ(view->song(), b);
 }
 
+// A request for the editor view already shown keeps it, attached.
+TEST_F(CurrentSong, ARequestForTheShownEditorViewKeepsIt)
+{
+    startWithViews();
+    SongView* before = nullptr;
+    app->views().currentViews(&before, nullptr);
+    ASSERT_NE(before, nullptr);
+    app->frame()->timers().fire(1);
+    SongView* after = nullptr;
+    app->views().currentViews(&after, nullptr);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(created["clip"], 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "destroy clip"), 0);
+    EXPECT_EQ(after->song(), a);
+}
+
 TEST_F(CurrentSong, AViewRequestReplacesTheEditorViewAndLeavesTheController)
 {
     registerView(ViewKind::Time, "time");
@@ -161,7 +177,7 @@ TEST_F(CurrentSong, AViewRequestReplacesTheEditorViewAndLeavesTheController)
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(static_cast<RecordingView*>(editor)->name(), "time");
     EXPECT_EQ(app->views().slot(ViewSlots::kClip), nullptr);
-    EXPECT_EQ(created["clip"], 2); // made at start, made again by the request of timer 1
+    EXPECT_EQ(created["clip"], 1); // made at start; the request of timer 1 kept it
     EXPECT_NE(std::find(log.begin(), log.end(), "destroy clip"), log.end());
     EXPECT_EQ(editor->song(), a);
     EXPECT_EQ(static_cast<RecordingView*>(controller)->name(), "tempo");

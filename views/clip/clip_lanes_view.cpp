@@ -401,6 +401,19 @@ void ClipLanesView::mousePressEvent(QMouseEvent* event)
     pressLaneEditor(*m_editor, geometryNow(), *event, true);
 }
 
+std::string ClipLanesView::statusTextAt(QPoint point) const
+{
+    const ClipGeometry::TickRow at = geometryNow().PointToTickRow(point);
+    if (at.row < 1 || at.row > int(song()->tracks.size()) - 2 || !statusNamesTick(at.tick))
+        return {};
+    return EditViewBase::statusTextAt(point);
+}
+
+bool ClipLanesView::statusNamesTick(int32_t tick) const
+{
+    return tick <= song()->endTick;
+}
+
 void ClipLanesView::mouseMoveEvent(QMouseEvent* event)
 {
     setCursor(cursorAt(event->position().toPoint()));

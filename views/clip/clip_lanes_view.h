@@ -51,6 +51,11 @@ protected:
     void rebuild() override;
     void lightUpdate() override;
     void dragMoved(QPoint point) override;
+    // "Track %d @ %s" over a user track's lane at a tick the status may
+    // name; empty elsewhere.
+    std::string statusTextAt(QPoint point) const override;
+    // The clip view names ticks up to the song's end.
+    virtual bool statusNamesTick(int32_t tick) const;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -113,14 +113,9 @@ FollowResult TimeView::followDecision(const FollowInput& in) const
                                       .userScrolling = scrolling()});
 }
 
-// Only over a user track's lane, before the song's end.
-std::string TimeView::statusTextAt(QPoint point) const
+bool TimeView::statusNamesTick(int32_t tick) const
 {
-    const CSongDoc& doc = *song();
-    const ClipGeometry::TickRow at = geometryNow().PointToTickRow(point);
-    if (at.row < 1 || at.row > int(doc.tracks.size()) - 2 || at.tick >= doc.endTick)
-        return {};
-    return ClipLanesView::statusTextAt(point);
+    return tick < song()->measureMapEnd;
 }
 
 // A labelled line every 100 pixels down through the lanes, nine small ticks

@@ -58,7 +58,8 @@ protected:
     // The ruler and the cue band scroll with the lanes.
     QRect scrollArea() const override;
     FollowResult followDecision(const FollowInput& in) const override;
-    std::string statusTextAt(QPoint point) const override;
+    // Ticks before the measure map's end.
+    bool statusNamesTick(int32_t tick) const override;
     void paintRuler(QPainter& painter, const QRect& dirty, const ClipGeometry& g) override;
     // The drag frame.
     void paintOverlay(QPainter& painter, const ClipGeometry& g) override;

@@ -182,15 +182,15 @@ void ControlCurve::rebuild(const CSongDoc& song, const std::vector<int>& tracks,
     runs.reserve(tracks.size());
     for (const int t : tracks)
         runs.push_back(trackRun(song, t, kind));
-    rebuildFromRuns(runs, song.endTick, scale);
+    rebuildFromRuns(runs, song.endTick, scale, kind.restValue());
 }
 
 void ControlCurve::rebuildFromRuns(const std::vector<std::vector<CControlPoint>>& runs, int32_t endTick,
-                                   const ControlScale& scale)
+                                   const ControlScale& scale, int32_t restValue)
 {
     m_points = runs.size() == 1 ? runs.front() : mergeRuns(runs);
     if (std::none_of(m_points.begin(), m_points.end(), [](const CControlPoint& p) { return !p.gap(); }))
-        m_points.insert(m_points.begin(), CControlPoint{0, 0, 0});
+        m_points.insert(m_points.begin(), CControlPoint{0, 0, restValue});
     const int32_t end = std::max(endTick, m_points.back().tick);
     if (!m_points.back().gap())
         m_points.push_back({0, end, kControlGap});

@@ -39,6 +39,9 @@ struct ControlKind {
 
     int maximum() const { return status == midi::kPitchBend ? kPitchMaximum : midi::kDataMask; }
     int displayOffset() const { return status == midi::kPitchBend ? -kPitchCentre : 0; }
+    // Where a channel sits with none of these events: the pitch wheel at
+    // its centre, the others at 0.
+    int32_t restValue() const { return status == midi::kPitchBend ? kPitchCentre : 0; }
     bool matches(const CMidiEvent& event) const;
     // Pressure: the first data byte; pitch: d1 + 128 x d2; a controller: d2.
     static int32_t valueOf(const CMidiEvent& event);
@@ -93,11 +96,13 @@ struct ControlScale {
 class ControlCurve {
 public:
     // Tracks whose runs differ are merged with gaps; the scale gives the
-    // pixel column and the value range.
+    // pixel column and the value range. A lane with no events lies at the
+    // kind's rest value.
     void rebuild(const CSongDoc& song, const std::vector<int>& tracks, ControlKind kind, const ControlScale& scale);
-    // The same from ready runs (one per track, in tick order).
+    // The same from ready runs (one per track, in tick order); `restValue`
+    // is where a lane without points lies.
     void rebuildFromRuns(const std::vector<std::vector<CControlPoint>>& runs, int32_t endTick,
-                         const ControlScale& scale);
+                         const ControlScale& scale, int32_t restValue = 0);
 
     std::vector<CControlPoint>& points() { return m_points; }
     const std::vector<CControlPoint>& points() const { return m_points; }

@@ -55,6 +55,13 @@ QPointF Geometry::letterCentre(int slot) const
     return QPointF(left + unit / 2 + slot * unit, 9 * row / 2);
 }
 
+QPointF Geometry::accidentalAnchor(int slot) const
+{
+    const int barRight = bar(slot, kNatural).right() + 1;
+    const int slotRight = left + (slot + 1) * unit;
+    return QPointF((barRight + slotRight) / 2.0, 5 * row / 2);
+}
+
 std::optional<Hit> hitTest(QSize size, QPoint point)
 {
     const Geometry g(size);
@@ -79,7 +86,7 @@ void paintTextAccidental(QPainter& painter, QPointF at, int height, bool sharp)
     painter.setFont(font);
     const QFontMetrics metrics(font);
     const QString sign = sharp ? QStringLiteral("\u266F") : QStringLiteral("\u266D");
-    painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), sign);
+    painter.drawText(QPointF(at.x() - metrics.horizontalAdvance(sign) / 2.0, at.y() + metrics.ascent()), sign);
 }
 
 } // namespace
@@ -121,7 +128,7 @@ void HarpPedalWnd::paintEvent(QPaintEvent*)
         const QString letter = QString::fromLatin1(kSlotLetter[size_t(slot)]);
         painter.drawText(around, Qt::AlignCenter | Qt::TextDontClip, letter);
         if (position != kNatural)
-            m_accidental(painter, QPointF(centre.x() + 3 * g.unit / 4, 5 * g.row / 2), height() / 4, position == kSharp);
+            m_accidental(painter, g.accidentalAnchor(slot), height() / 4, position == kSharp);
     }
 }
 

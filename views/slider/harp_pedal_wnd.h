@@ -42,6 +42,10 @@ struct Geometry {
     QRect box(int slot, Position position) const;
     // Where the letter's centre is.
     QPointF letterCentre(int slot) const;
+    // Where a flat or sharp goes: over its own letter, centred in the part
+    // of the slot right of the pedal's bar, so no bar crosses it; its top
+    // is under the natural line.
+    QPointF accidentalAnchor(int slot) const;
 };
 
 // The slot and position a click at `point` hits; none in the gap or
@@ -61,8 +65,8 @@ class HarpPedalWnd : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kCtrlId = 61643;
-    // Draws a flat or a sharp in a font `height` pixels high, the top left
-    // of its cell at `at`.
+    // Draws a flat or a sharp in a font `height` pixels high, centred
+    // across on `at.x()`, the top of its cell at `at.y()`.
     using AccidentalPainter = std::function<void(QPainter& painter, QPointF at, int height, bool sharp)>;
 
     explicit HarpPedalWnd(QWidget* parent = nullptr);

@@ -4,6 +4,7 @@
 #include "song/peak_buffer.h"
 #include "tests/views/stub_lane_view.h"
 #include "tests/support/eventually.h"
+#include "tests/support/qt/mouse_events.h"
 #include "ui/color_ref.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/clip/clip_view.h"
@@ -101,6 +102,40 @@ TEST(ClipViewWidget, StoppingTheWorkerForAnEditAndTheNextFullUpdateRestartsIt)
     EXPECT_FALSE(rig.view->workerRunning());
     rig.view->songUpdate(0);
     EXPECT_TRUE(rig.view->workerRunning());
+}
+
+// The last status text the view wrote.
+std::string statusAfterHover(EditViewBase& view, FakeSongHost& host, QPoint at)
+{
+    host.log.clear();
+    mouse::hover(&view, at);
+    return host.log.calls().empty() ? "none" : host.log.calls().back();
+}
+
+TEST(ClipViewWidget, HoveringALaneNamesTheTrackAndTimeOnlyOverATrackWithinTheSong)
+{
+    ClipWidgetRig rig;
+    rig.song->endTick = 600;
+    rig.view->songUpdate(0);
+    const ClipGeometry g = rig.view->geometryNow();
+    const auto point = [&](int32_t tick, int row) { return QPoint(g.xOfTick(tick), g.lanes.rowY(row) + 5); };
+    struct Case {
+        const char* name;
+        QPoint at;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"the first track", point(480, 1), "SetStatusText(Track 1 @ 2:1:000)"},
+        {"the last track", point(120, 3), "SetStatusText(Track 3 @ 1:2:000)"},
+        {"the row after the last track", point(120, 4), "SetStatusText()"},
+        {"far below the tracks", point(120, 9), "SetStatusText()"},
+        {"beyond the song's end", point(700, 1), "SetStatusText()"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(g.plot.contains(c.at));
+        EXPECT_EQ(statusAfterHover(*rig.view, rig.fixture.host, c.at), c.text);
+    }
 }
 
 } // namespace

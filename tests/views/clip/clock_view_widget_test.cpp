@@ -5,6 +5,7 @@
 #include "song/peak_buffer.h"
 #include "song/selection.h"
 #include "tests/support/eventually.h"
+#include "tests/support/qt/mouse_events.h"
 #include "ui/bitmap_push_button.h"
 #include "ui/color_ref.h"
 #include "ui/zoom_scroll_bar.h"
@@ -128,6 +129,25 @@ TEST(TimeViewWidget, WithoutASongOnlyTheBackgroundIsDrawnAndTheBarsAreOff)
     EXPECT_EQ(image.pixel(10, 10), image.pixel(300, 150));
     EXPECT_FALSE(view.horizontalBar()->zoomInButton()->isEnabled());
     EXPECT_FALSE(view.horizontalBar()->arrowButton(1)->isEnabled());
+}
+
+// Over a user track's lane before the measure map ends; the song's end
+// tick may lie earlier, inside the last measure.
+TEST(TimeViewWidget, HoveringALaneNamesTheTrackAndTimeOnlyOverATrackBeforeTheMeasuresEnd)
+{
+    TimeWidgetRig rig;
+    rig.song->endTick = 100;
+    rig.song->measureMapEnd = 480;
+    rig.view->songUpdate(0);
+    const ClipGeometry g = rig.view->geometryNow();
+    const auto status = [&](int32_t tick, int row) {
+        rig.fixture.host.log.clear();
+        mouse::hover(rig.view.get(), QPoint(g.xOfTick(tick), g.lanes.rowY(row) + 5));
+        return rig.fixture.host.log.calls().empty() ? std::string("none") : rig.fixture.host.log.calls().back();
+    };
+    EXPECT_EQ(status(240, 2), "SetStatusText(Track 2 @ 1:3:000)") << "past the end tick, in the last measure";
+    EXPECT_EQ(status(240, 4), "SetStatusText()") << "the row after the last track";
+    EXPECT_EQ(status(600, 2), "SetStatusText()") << "beyond the measures";
 }
 
 } // namespace

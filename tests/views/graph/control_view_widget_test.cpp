@@ -183,6 +183,32 @@ TEST(ControlViewWidget, ControllerLanesReturnTheShownTracksPoints)
     EXPECT_EQ(lanes.lanes[1].points[0].value, 5);
 }
 
+// A lane with none of its kind lies where the channel rests: the pitch
+// wheel at its centre, a controller or pressure at 0.
+TEST(ControlViewWidget, ALaneWithNoEventsOfItsKindDrawsItsLineAtTheRestValue)
+{
+    ControlRig rig;
+    struct Case {
+        ControlKind kind;
+        int32_t rest;
+    };
+    for (const Case c : {Case{{midi::kPitchBend, 0}, 8192}, Case{{midi::kControlChange, 1}, 0},
+                         Case{{midi::kChannelPressure, 0}, 0}}) {
+        SCOPED_TRACE(c.kind.name());
+        rig.view.setControllerChoice(c.kind.status, c.kind.number);
+        rig.view.songUpdate(0);
+        const std::vector<CControlPoint>& points = rig.view.curve().points();
+        ASSERT_GE(points.size(), 2u);
+        EXPECT_EQ(points[0].tick, 0);
+        EXPECT_EQ(points[0].value, c.rest);
+        EXPECT_EQ(points[1].value, c.rest) << "one flat line to the end";
+        const ControlScale scale = rig.view.scale();
+        const int y = scale.pointOf(points[0].tick, points[0].value).y();
+        const int expected = c.rest ? scale.plot.top() + scale.plot.height() / 2 : scale.plot.bottom();
+        EXPECT_NEAR(y, expected, 1) << "the centre of the lane, or its foot";
+    }
+}
+
 TEST(ControlViewWidget, AOnePixelPlotDrawsAndEditsNothing)
 {
     ControlRig rig;

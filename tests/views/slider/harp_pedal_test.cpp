@@ -63,7 +63,7 @@ TEST(HarpPedal, AHundredBySixtyWindowPaintsABarInEachSlot)
 {
     PedalRig rig;
     rig.wnd.setState(withPosition(33, 9, kSharp)); // C flat, D and A sharp
-    rig.wnd.setAccidentalPainter([](QPainter&, QPointF, int, bool) {}); // signs reach the next slot
+    rig.wnd.setAccidentalPainter([](QPainter&, QPointF, int, bool) {}); // the bars alone
     const QImage image = rig.wnd.grab().toImage();
     const Geometry g(kSize);
     for (int slot = 0; slot < kSlots; ++slot) {
@@ -94,24 +94,68 @@ TEST(HarpPedal, AHookSetByTheHostDrawsTheAccidentals)
     const QImage image = rig.wnd.grab().toImage();
     ASSERT_EQ(drawn.size(), 2u) << "C flat and D sharp";
     const Geometry g(kSize);
-    EXPECT_EQ(drawn[0], std::make_pair(true, QPointF(g.letterCentre(0).x() + 7, 25)));
-    EXPECT_EQ(drawn[1], std::make_pair(false, QPointF(g.letterCentre(kSlotC).x() + 7, 25)));
+    EXPECT_EQ(drawn[0], std::make_pair(true, g.accidentalAnchor(0)));
+    EXPECT_EQ(drawn[1], std::make_pair(false, g.accidentalAnchor(kSlotC)));
     EXPECT_EQ(image.pixel(drawn[0].second.toPoint() + QPoint(1, 1)), qRgb(255, 0, 0));
 }
 
-TEST(HarpPedal, TheDefaultSignsAreDrawnWithoutAHook)
+// The columns a slot owns, from its left edge up to the next slot's.
+bool inSlot(const Geometry& g, int slot, double x)
 {
-    PedalRig rig;
-    rig.wnd.setState(0);
-    const QImage plain = rig.wnd.grab().toImage();
-    rig.wnd.setState(33);
-    const QImage signs = rig.wnd.grab().toImage();
-    const QRect around(QPoint(int(Geometry(kSize).letterCentre(0).x()) + 7, 25), QSize(8, 15));
-    bool differs = false;
-    for (int y = around.top(); y <= around.bottom(); ++y)
-        for (int x = around.left(); x <= around.right(); ++x)
-            differs = differs || plain.pixel(x, y) != signs.pixel(x, y);
-    EXPECT_TRUE(differs) << "a sharp beside the D";
+    return x >= g.left + slot * g.unit && x < g.left + (slot + 1) * g.unit;
+}
+
+// Each sign belongs to its own letter: in its slot, clear of its pedal's
+// bar, never over the neighbour's letter.
+TEST(HarpPedal, EachSignStandsOverItsOwnLetterClearOfTheBar)
+{
+    for (const QSize size : {kSize, QSize(240, 120)}) {
+        SCOPED_TRACE(size.width());
+        HarpPedalWnd wnd;
+        wnd.resize(size);
+        uint32_t state = 0;
+        for (int slot = 0; slot < kSlots; ++slot)
+            if (kSlotPitchClass[size_t(slot)] >= 0)
+                state = withPosition(state, kSlotPitchClass[size_t(slot)], slot % 2 ? kFlat : kSharp);
+        wnd.setState(state);
+        std::vector<QPointF> anchors;
+        wnd.setAccidentalPainter([&](QPainter&, QPointF at, int, bool) { anchors.push_back(at); });
+        wnd.grab();
+        const Geometry g(size);
+        size_t next = 0;
+        for (int slot = 0; slot < kSlots; ++slot) {
+            if (kSlotPitchClass[size_t(slot)] < 0)
+                continue;
+            ASSERT_LT(next, anchors.size());
+            const QPointF at = anchors[next++];
+            EXPECT_TRUE(inSlot(g, slot, at.x())) << "slot " << slot << " sign at x " << at.x();
+            EXPECT_GT(at.x(), g.bar(slot, kSharp).right()) << "slot " << slot;
+            EXPECT_LT(at.y(), g.letterCentre(slot).y()) << "over the letter";
+        }
+    }
+}
+
+// The text signs' ink: a D sharp changes only the D slot's columns.
+TEST(HarpPedal, TheDefaultSignsAreDrawnWithoutAHookInTheirOwnSlot)
+{
+    const QSize dialogSize(240, 120);
+    HarpPedalWnd wnd;
+    wnd.resize(dialogSize);
+    wnd.setState(0);
+    const QImage plain = wnd.grab().toImage();
+    wnd.setState(withPosition(0, 2, kSharp));
+    const QImage signs = wnd.grab().toImage();
+    const Geometry g(dialogSize);
+    const int barRight = g.bar(0, kSharp).right();
+    bool signDrawn = false;
+    for (int y = 0; y < dialogSize.height(); ++y)
+        for (int x = 0; x < dialogSize.width(); ++x) {
+            if (plain.pixel(x, y) == signs.pixel(x, y))
+                continue;
+            EXPECT_TRUE(inSlot(g, 0, x)) << "ink at " << x << "," << y;
+            signDrawn = signDrawn || (x > barRight + 1 && y > 2 * g.row);
+        }
+    EXPECT_TRUE(signDrawn) << "a sharp beside the D's bar";
 }
 
 } // namespace
