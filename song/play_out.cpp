@@ -171,7 +171,10 @@ void CSongDoc::reserveClipRoom()
                                                  && event.clip() != nullptr;
                                       }));
     }
-    playOutState().pendingClips.reserve(clips);
+    // A song without clips gets its play-out buffers when it is located
+    // (activation does so before it plays), not every time it is built.
+    if (clips > 0 || m_playOut)
+        playOutState().pendingClips.reserve(clips);
     m_context.engine.reserveClipPlayLists(clips);
 }
 

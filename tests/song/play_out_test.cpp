@@ -7,6 +7,7 @@
 #include "core/locks.h"
 #include "song/play_out_state.h"
 #include "tests/song/play_test_song.h"
+#include "tests/support/alloc_counter/alloc_counter.h"
 #include "tests/support/lock_holder.h"
 
 namespace rz {
@@ -273,6 +274,22 @@ TEST(PlayOut, ABusyAudioLockDoesNotHoldUpTheTick)
     holder.release();
     song.PlayEventsUpTo();
     EXPECT_EQ(fixture.engine.clipList.size(), 1u);
+}
+
+// A song gets its play-out buffers when it is located, not whenever its
+// images are built: a song that is read and never played does not pay for
+// them. A song with clips still gets its clip room with its images.
+TEST(PlayOut, BuildingImagesWithoutClipsMakesNoPlayOutBuffers)
+{
+    SongFixture fixture;
+    SongContext context = fixture.context();
+    context.setLink = nullptr; // its fake logs the totals update
+    CSongDoc song(context);
+    song.tracks.push_back(std::make_unique<CTrack>());
+    song.tracks.push_back(std::make_unique<CTrack>());
+    AllocationCount counted;
+    RebuildPlayImages(song, false);
+    EXPECT_EQ(counted.value(), 0u);
 }
 
 } // namespace
