@@ -52,7 +52,7 @@ void ControllerPaneBase::initialUpdate()
     EditViewBase::initialUpdate();
     if (!song())
         return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
+    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin() : std::nullopt) {
         setScrollOrigin(*origin, false);
         return;
     }
@@ -107,7 +107,19 @@ void ControllerPaneBase::applyOwnership()
 {
     const PaneOwnership own = paneOwnership(viewLinks() ? viewLinks()->paneViews() : PaneViews{.tempo = true});
     m_ownRuler = own.tempoDrawsRuler;
-    setLeftMargin(own.tempoLeftMargin);
+    setLeftMargin(viewLinks() ? viewLinks()->marginFor(linkRole(), ownMargin()) : ownMargin());
+}
+
+// The plot moves to the editor view's left edge at once, not at the next
+// update, so that both panes never draw a tick at two places.
+void ControllerPaneBase::editorMarginChanged()
+{
+    applyOwnership();
+    if (!song())
+        return;
+    setScrollOrigin(origin(), false);
+    updateScrollBars();
+    QWidget::update();
 }
 
 void ControllerPaneBase::verticalScrolled(int code)

@@ -56,6 +56,7 @@ public:
     Qt::CursorShape cursorAt(QPoint point);
     // A gesture in progress belongs to the song it began on.
     void detach() override;
+    void editorMarginChanged() override;
 
 protected:
     // The height in pixels of the whole graph, its zoom.
@@ -72,7 +73,9 @@ protected:
     virtual std::string zoomText(bool in) const = 0;
     bool zoomScale(bool in) override;
     // Sets the ruler and the margin from the views open beside this one.
-    virtual void applyOwnership();
+    void applyOwnership();
+    // The margin the view takes while no editor view lends its own.
+    virtual int ownMargin() const = 0;
     // A stored zoom, or fit when it is none of the scale's steps.
     virtual int storedZoom(int zoom) const = 0;
     // The view opened at the play position rather than an editor's origin.

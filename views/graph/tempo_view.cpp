@@ -46,7 +46,7 @@ TempoView::TempoView(QWidget* parent, CommandSink sink)
     : ControllerPaneBase(LinkRole::Tempo, settings::kTempoViewZoom, settings::kTempoViewYOffset, parent),
       m_sink(std::move(sink))
 {
-    setLeftMargin(PaneOwnership{}.tempoLeftMargin);
+    setLeftMargin(kOwnMargin);
 }
 
 // The vertical zoom outlives the view in the profile.

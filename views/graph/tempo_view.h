@@ -28,6 +28,9 @@ public:
     // Who the pop-up menu's commands go to; null drops them.
     using CommandSink = std::function<bool(CommandId)>;
 
+    // The margin left of the plot while no editor view lends its own.
+    static constexpr int kOwnMargin = 24;
+
     explicit TempoView(QWidget* parent = nullptr, CommandSink sink = {});
     ~TempoView() override;
 
@@ -56,6 +59,7 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override;
+    int ownMargin() const override { return kOwnMargin; }
     void openedAtPlayPosition() override;
     int storedZoom(int zoom) const override { return TempoScale::storedZoom(zoom); }
     int fullZoom() const override { return TempoScale::kFullScale; }

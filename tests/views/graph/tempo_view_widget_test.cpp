@@ -170,7 +170,7 @@ TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
 {
     TempoRig rig;
     ViewLinks links;
-    StubLaneView clip(LinkRole::Clip, 24);
+    StubLaneView clip(LinkRole::Clip, 0);
     clip.resize(400, 200);
     clip.attach(*rig.song);
     clip.initialUpdate();
@@ -180,10 +180,34 @@ TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
     rig.view.initialUpdate();
     EXPECT_EQ(rig.view.plotRect().left(), 0) << "the clip view leaves no margin";
     EXPECT_EQ(rig.view.plotRect().top(), 0) << "nor a ruler";
-    EXPECT_EQ(rig.view.origin(), 276);
+    EXPECT_EQ(rig.view.origin(), 300);
     rig.view.setScrollOrigin(500, true);
-    EXPECT_EQ(clip.origin(), 524);
+    EXPECT_EQ(clip.origin(), 500);
     clip.detach();
+}
+
+// The editor view's left edge is the tempo view's, at once when it changes
+// and back to the view's own when the editor view goes.
+TEST(TempoViewWidget, ThePlotTakesTheEditorViewsLeftEdge)
+{
+    TempoRig rig;
+    ViewLinks links;
+    rig.view.setViewLinks(&links);
+    auto piano = std::make_unique<StubLaneView>(LinkRole::Piano, 24);
+    piano->resize(400, 200);
+    piano->attach(*rig.song);
+    piano->setViewLinks(&links);
+    piano->initialUpdate();
+    rig.view.songUpdate(0);
+    piano->setScrollOrigin(300, true);
+    const int32_t bar = 480 * 2;
+    EXPECT_EQ(rig.view.axis().xOfTick(bar), piano->axis().xOfTick(bar));
+    piano->setMargin(120);
+    EXPECT_EQ(rig.view.plotRect().left(), 120);
+    EXPECT_EQ(rig.view.axis().xOfTick(bar), piano->axis().xOfTick(bar));
+    piano->detach();
+    piano.reset();
+    EXPECT_EQ(rig.view.plotRect().left(), TempoView::kOwnMargin);
 }
 
 TEST(TempoViewWidget, AltAndMetaBothTakeTheAltRole)
