@@ -83,7 +83,6 @@ protected:
     void gestureEnded() override { rebuild(); }
 
     void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     bool editable() const;

@@ -127,6 +127,8 @@ protected:
     // top-left and a dark bottom-right edge; nothing outside `dirty`.
     static void paintPointMarker(QPainter& painter, QPoint at, int size, bool selected, const QRect& dirty);
 
+    // Where the gesture in progress was pressed.
+    QPoint pressPoint() const { return m_gesture ? m_gesture->pressPoint() : QPoint(); }
     // The stamp of the selection this view made last.
     uint32_t ownStamp() const { return m_ownStamp; }
     void takeStamp(uint32_t stamp) { m_ownStamp = stamp; }
@@ -137,6 +139,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragMoved(QPoint point) override;
 
     int topBands() const override { return m_ownRuler ? lanes().lanesTop() : 0; }

@@ -14,8 +14,10 @@
 #include "song/song_doc.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/command_menu.h"
+#include "views/cue_flag_painter.h"
 #include "views/view_factory.h"
 
+#include <QFontMetrics>
 #include <QMenu>
 
 #include <algorithm>
@@ -106,6 +108,22 @@ void TempoView::rebuild()
         takeStamp(doc.selectionStamp);
     }
     m_graph.rebuild(doc.tempoMap, doc.endTick, scale(), selected);
+}
+
+std::vector<QRect> TempoView::cueFlagRects() const
+{
+    std::vector<QRect> rects;
+    const CSongDoc* doc = song();
+    if (!doc || !ownsRuler())
+        return rects;
+    const QFontMetrics metrics(CueFlagPainter::flagFont());
+    const TimeAxis a = axis();
+    rects.reserve(doc->cues.size());
+    for (const auto& cue : doc->cues)
+        rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, a.xOfTick(cue->secondTime), a.xOfTick(cue->time),
+                                                    lanes().rulerHeight + CueFlagPainter::kTopGap,
+                                                    plotRect().left()));
+    return rects;
 }
 
 bool TempoView::tempoSelected() const

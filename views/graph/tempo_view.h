@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QMenu;
 
@@ -45,6 +46,9 @@ public:
     TempoScale scale() const;
     int graphHeight() const { return m_graphHeight; }
     bool drawing() const { return m_draw.active(); }
+    // The cue flags of the view's own ruler, in the song's cue order; none
+    // while an editor view draws the ruler.
+    std::vector<QRect> cueFlagRects() const;
 
     // The rows of the command table.
     bool onEditCopy(CommandId id);
@@ -88,6 +92,7 @@ private:
     void applyRecord(std::unique_ptr<CUndoRecord> record);
 
     void paintRuler(QPainter& painter, const QRect& dirty);
+    void paintCueFlags(QPainter& painter, const QRect& area);
     void paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s);
     void paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s);
 
