@@ -83,6 +83,16 @@ QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, 
         .translated(plotLeft, 0);
 }
 
+std::vector<QRect> CueFlagPainter::flagRects(const CueList& cues, const TimeAxis& axis, int top, int plotLeft)
+{
+    const QFontMetrics metrics(flagFont());
+    std::vector<QRect> rects;
+    rects.reserve(cues.size());
+    for (const auto& cue : cues)
+        rects.push_back(GetFlagRect(*cue, metrics, axis.xOfTick(cue->secondTime), axis.xOfTick(cue->time), top, plotLeft));
+    return rects;
+}
+
 void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
                               uint32_t selectionStamp, Color fill, Color text)
 {

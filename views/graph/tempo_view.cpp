@@ -17,7 +17,6 @@
 #include "views/cue_flag_painter.h"
 #include "views/view_factory.h"
 
-#include <QFontMetrics>
 #include <QMenu>
 
 #include <algorithm>
@@ -112,18 +111,11 @@ void TempoView::rebuild()
 
 std::vector<QRect> TempoView::cueFlagRects() const
 {
-    std::vector<QRect> rects;
     const CSongDoc* doc = song();
     if (!doc || !ownsRuler())
-        return rects;
-    const QFontMetrics metrics(CueFlagPainter::flagFont());
-    const TimeAxis a = axis();
-    rects.reserve(doc->cues.size());
-    for (const auto& cue : doc->cues)
-        rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, a.xOfTick(cue->secondTime), a.xOfTick(cue->time),
-                                                    lanes().rulerHeight + CueFlagPainter::kTopGap,
-                                                    plotRect().left()));
-    return rects;
+        return {};
+    return CueFlagPainter::flagRects(doc->cues, axis(), lanes().rulerHeight + CueFlagPainter::kTopGap,
+                                     plotRect().left());
 }
 
 bool TempoView::tempoSelected() const
