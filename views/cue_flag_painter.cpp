@@ -5,6 +5,7 @@
 #include "ui/cue_images.h"
 #include "ui/font_substitutions.h"
 #include "ui/frame_3d.h"
+#include "views/time_axis.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -73,6 +74,23 @@ QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, 
 bool CueFlagPainter::isSelected(const CCue& cue, uint32_t selectionStamp)
 {
     return cue.selectedState == 1 || (cue.selectedState >= 0 && cue.selectionStamp == selectionStamp);
+}
+
+QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top,
+                                  int plotLeft)
+{
+    return GetFlagRect(cue, metrics, clampToInt(int64_t(x1) - plotLeft), clampToInt(int64_t(x2) - plotLeft), top)
+        .translated(plotLeft, 0);
+}
+
+std::vector<QRect> CueFlagPainter::flagRects(const CueList& cues, const TimeAxis& axis, int top, int plotLeft)
+{
+    const QFontMetrics metrics(flagFont());
+    std::vector<QRect> rects;
+    rects.reserve(cues.size());
+    for (const auto& cue : cues)
+        rects.push_back(GetFlagRect(*cue, metrics, axis.xOfTick(cue->secondTime), axis.xOfTick(cue->time), top, plotLeft));
+    return rects;
 }
 
 void CueFlagPainter::DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,

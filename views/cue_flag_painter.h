@@ -6,6 +6,8 @@
 #include <QRect>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class QFontMetrics;
 class QPainter;
@@ -13,6 +15,8 @@ class QPainter;
 namespace rz {
 
 struct CCue;
+struct TimeAxis;
+using CueList = std::vector<std::unique_ptr<CCue>>;
 class ISongDisplayOptions;
 class ITransportLink;
 
@@ -34,6 +38,12 @@ public:
     // The flag of a cue whose two times lie at x1 and x2, its top at `top`;
     // one starting left of -5 is moved to start at 0.
     static QRect GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top);
+    // The same above a plot starting at `plotLeft`: a flag that would start
+    // more than 5 pixels left of the plot starts at its left edge, so the
+    // first flag is never cut by the margin.
+    static QRect GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top, int plotLeft);
+    // Every cue's flag above a plot on `axis`, in the list's order.
+    static std::vector<QRect> flagRects(const CueList& cues, const TimeAxis& axis, int top, int plotLeft);
     // Draws the flag into `flag` (from GetFlagRect) with the given colours.
     static void DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
                          uint32_t selectionStamp, Color fill, Color text);

@@ -218,8 +218,11 @@ std::string EditViewBase::tempoStatusText(int tenths, const std::string& positio
 
 void EditViewBase::setLeftMargin(int margin)
 {
+    const int before = m_leftMargin;
     m_leftMargin = std::max(margin, 0);
     relayout();
+    if (m_links && m_leftMargin != before)
+        m_links->marginChanged(*this);
 }
 
 void EditViewBase::setHorizontalBarShown(bool shown)

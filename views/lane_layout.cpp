@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kRulerUnit = 18; // pixels at 100 %
 constexpr int kLaneUnit = 14;
-constexpr int kTempoMargin = 24;
 
 } // namespace
 
@@ -58,8 +57,7 @@ int LaneLayout::maxFirstRow(int trackCount, int plotBottom) const
 PaneOwnership paneOwnership(const PaneViews& views)
 {
     return PaneOwnership{.clipShowsOwnBar = !views.tempo && !views.control,
-                         .tempoDrawsRuler = !views.clip && !views.piano && !views.velocity,
-                         .tempoLeftMargin = views.clip ? 0 : kTempoMargin};
+                         .tempoDrawsRuler = !views.clip && !views.piano && !views.velocity};
 }
 
 } // namespace rz

@@ -45,7 +45,6 @@ struct PaneViews {
 struct PaneOwnership {
     bool clipShowsOwnBar = true;   // else the controller pane's bar serves both
     bool tempoDrawsRuler = true;   // else its plot begins at the top
-    int tempoLeftMargin = 24;
 };
 
 PaneOwnership paneOwnership(const PaneViews& views);

@@ -5,22 +5,30 @@
 
 namespace rz {
 
-int32_t ViewLinks::linkedOrigin(int32_t origin, int sourceMargin, int targetMargin)
-{
-    if (origin <= 0)
-        return 0;
-    return int32_t(std::clamp<int64_t>(int64_t(origin) + targetMargin - sourceMargin, 0, INT32_MAX));
-}
-
 void ViewLinks::add(ILinkedView* view)
 {
-    if (view && !contains(view))
-        m_views.push_back(view);
+    if (!view || contains(view))
+        return;
+    m_views.push_back(view);
+    marginChanged(*view);
 }
 
 void ViewLinks::remove(ILinkedView* view)
 {
+    if (!view || !contains(view))
+        return;
     std::erase(m_views, view);
+    marginChanged(*view);
+}
+
+void ViewLinks::marginChanged(const ILinkedView& view)
+{
+    if (!isEditorPane(view.linkRole()))
+        return;
+    const std::vector<ILinkedView*> views = m_views;
+    for (ILinkedView* other : views)
+        if (!isEditorPane(other->linkRole()))
+            other->editorMarginChanged();
 }
 
 bool ViewLinks::contains(const ILinkedView* view) const
@@ -51,12 +59,37 @@ ILinkedView* ViewLinks::viewOf(LinkRole role) const
     return nullptr;
 }
 
-std::optional<int32_t> ViewLinks::editorOrigin(int margin) const
+const ILinkedView* ViewLinks::editorView() const
 {
     for (LinkRole role : {LinkRole::Clip, LinkRole::Piano, LinkRole::Velocity})
         if (const ILinkedView* view = viewOf(role))
-            return linkedOrigin(view->linkOrigin(), view->linkMargin(), margin);
+            return view;
+    return nullptr;
+}
+
+std::optional<int32_t> ViewLinks::editorOrigin() const
+{
+    const ILinkedView* view = editorView();
+    return view ? std::optional<int32_t>(view->linkOrigin()) : std::nullopt;
+}
+
+std::optional<int> ViewLinks::editorMargin() const
+{
+    const ILinkedView* view = editorView();
+    return view ? std::optional<int>(view->linkMargin()) : std::nullopt;
+}
+
+std::optional<int32_t> ViewLinks::controllerOrigin() const
+{
+    for (LinkRole role : {LinkRole::Tempo, LinkRole::Control})
+        if (const ILinkedView* view = viewOf(role); view && view->linkOrigin() != 0)
+            return view->linkOrigin();
     return std::nullopt;
+}
+
+int ViewLinks::marginFor(LinkRole role, int own) const
+{
+    return isEditorPane(role) ? own : editorMargin().value_or(own);
 }
 
 std::vector<ViewLinks::Target> ViewLinks::syncEditorScroll(const ILinkedView& source, int32_t origin)
@@ -71,7 +104,7 @@ std::vector<ViewLinks::Target> ViewLinks::syncEditorScroll(const ILinkedView& so
     for (ILinkedView* view : views) {
         if (view == &source || isEditorPane(view->linkRole()) == fromEditor)
             continue;
-        const int32_t target = linkedOrigin(origin, source.linkMargin(), view->linkMargin());
+        const int32_t target = std::max(origin, 0);
         view->setLinkedOrigin(target);
         done.push_back({view->linkRole(), target});
     }

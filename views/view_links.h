@@ -23,28 +23,30 @@ public:
     virtual ~ILinkedView() = default;
 
     virtual LinkRole linkRole() const = 0;
-    // Pixels left of the plot; origins differ by the margin difference.
+    // Pixels left of the plot.
     virtual int linkMargin() const = 0;
     // The first visible column.
     virtual int32_t linkOrigin() const = 0;
     // Scrolls to the origin without bringing anyone else along.
     virtual void setLinkedOrigin(int32_t origin) = 0;
+    // The editor pane's view came, went or changed its margin.
+    virtual void editorMarginChanged() {}
 };
 
-// Who brings whom to which origin: a view that scrolls brings the views of
-// the other pane to its origin plus their margin difference (0 stays 0,
-// nothing below 0). Views that are not open are not registered and so are
-// skipped. GUI thread.
+// The views on one time axis share one origin and one left edge of their
+// plots: the editor pane's view keeps the margin it needs (its keyboard
+// strip, none for the clip view) and the controller pane's views take it,
+// so a tick lies at one x in both panes. A view that scrolls brings the
+// views of the other pane to its origin. Views that are not open are not
+// registered and so are skipped. GUI thread.
 class ViewLinks {
 public:
     struct Target {
         LinkRole role;
         int32_t origin;
     };
-    // The origin a view with `targetMargin` takes when a view with
-    // `sourceMargin` scrolled to `origin`.
-    static int32_t linkedOrigin(int32_t origin, int sourceMargin, int targetMargin);
 
+    // Adding or removing an editor-pane view tells the other pane.
     void add(ILinkedView* view);
     void remove(ILinkedView* view);
     bool contains(const ILinkedView* view) const;
@@ -53,9 +55,18 @@ public:
     // The registered view of a role; null when none is open.
     ILinkedView* viewOf(LinkRole role) const;
 
-    // The origin a view with `margin` takes from the editor pane's
-    // first open view (clip, piano, velocity); nothing without one.
-    std::optional<int32_t> editorOrigin(int margin) const;
+    // The editor pane's open view (clip, piano, velocity); null without one.
+    const ILinkedView* editorView() const;
+    // Its origin and margin; nothing without one.
+    std::optional<int32_t> editorOrigin() const;
+    std::optional<int> editorMargin() const;
+    // The origin of the controller pane's open view (tempo, control) when
+    // it is not 0; nothing else.
+    std::optional<int32_t> controllerOrigin() const;
+    // The left margin of a view of `role` that would take `own` alone.
+    int marginFor(LinkRole role, int own) const;
+    // An editor-pane view's margin changed: the other pane takes it.
+    void marginChanged(const ILinkedView& view);
 
     // While any linked view's bar is being dragged, none follows the play
     // position.

@@ -84,7 +84,7 @@ TEST_F(PianoRollApp, HoveringThePlotShowsThePointerTextInTheStatusLine)
     EXPECT_TRUE(text.contains(" @ ")) << text.toStdString(); // not cleared by the frame behind the view
 }
 
-TEST_F(PianoRollApp, TheTempoViewFollowsItsScrollByTheMarginRule)
+TEST_F(PianoRollApp, TheTempoViewTakesItsOriginAndLeftEdge)
 {
     startWithPianoRoll();
     ASSERT_TRUE(showPianoRoll());
@@ -94,7 +94,8 @@ TEST_F(PianoRollApp, TheTempoViewFollowsItsScrollByTheMarginRule)
     song->UpdateViews();
     ASSERT_GT(piano()->maxOrigin(), 500);
     piano()->setScrollOrigin(500, true);
-    EXPECT_EQ(tempo()->linkOrigin(), 500 - (piano()->linkMargin() - 24));
+    EXPECT_EQ(tempo()->linkOrigin(), 500);
+    EXPECT_EQ(tempo()->plotRect().left(), piano()->plotRect().left());
 }
 
 TEST_F(PianoRollApp, ARightClickOnANoteRunsEditPropertiesThroughTheSong)

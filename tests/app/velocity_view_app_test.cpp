@@ -99,7 +99,7 @@ TEST_F(VelocityViewApp, AVelocityDragIsOneUndoStepThatEditUndoReverts)
     EXPECT_EQ(song->tracks[1]->events[0].data2(), 64);
 }
 
-TEST_F(VelocityViewApp, TheTempoViewFollowsItsScrollByTheMarginRule)
+TEST_F(VelocityViewApp, TheTempoViewTakesItsOriginAndLeftEdge)
 {
     startWithVelocityView();
     ASSERT_TRUE(show(kIdViewVelocity, ViewSlots::kVelocity));
@@ -109,7 +109,8 @@ TEST_F(VelocityViewApp, TheTempoViewFollowsItsScrollByTheMarginRule)
     song->UpdateViews();
     ASSERT_GT(velocity()->maxOrigin(), 500);
     velocity()->setScrollOrigin(500, true);
-    EXPECT_EQ(tempo()->linkOrigin(), 500 - (velocity()->linkMargin() - 24));
+    EXPECT_EQ(tempo()->linkOrigin(), 500);
+    EXPECT_EQ(tempo()->plotRect().left(), velocity()->plotRect().left());
 }
 
 TEST_F(VelocityViewApp, ThePianoRollsRowZoomIsTheVelocityViewsRowHeight)

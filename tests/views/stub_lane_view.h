@@ -25,6 +25,8 @@ public:
     int dragMoves = 0;
     QRegion dirtyRegion; // what the paints since the last clear covered
 
+    void setMargin(int margin) { setLeftMargin(margin); }
+
     using EditViewBase::beginDrag;
     using EditViewBase::endDrag;
     using EditViewBase::statusTextAt;

@@ -125,21 +125,19 @@ TEST(ViewFrameAxis, RulerAndBarGoToTheRightPane)
         PaneViews views;
         bool clipBar;
         bool tempoRuler;
-        int tempoMargin;
     };
     const Case cases[] = {
-        {{.clip = true}, true, false, 0},
-        {{.clip = true, .tempo = true}, false, false, 0},
-        {{.clip = true, .control = true}, false, false, 0},
-        {{.tempo = true}, false, true, 24},
-        {{.piano = true, .tempo = true}, false, false, 24},
-        {{.velocity = true, .tempo = true}, false, false, 24},
+        {{.clip = true}, true, false},
+        {{.clip = true, .tempo = true}, false, false},
+        {{.clip = true, .control = true}, false, false},
+        {{.tempo = true}, false, true},
+        {{.piano = true, .tempo = true}, false, false},
+        {{.velocity = true, .tempo = true}, false, false},
     };
     for (const Case& c : cases) {
         const PaneOwnership own = paneOwnership(c.views);
         EXPECT_EQ(own.clipShowsOwnBar, c.clipBar);
         EXPECT_EQ(own.tempoDrawsRuler, c.tempoRuler);
-        EXPECT_EQ(own.tempoLeftMargin, c.tempoMargin);
     }
 }
 
@@ -287,42 +285,69 @@ TEST(ViewFrameFollow, AutoscrollStepsRowsOnlyWhileTheRowsMayMove)
 
 class LinkedStub : public ILinkedView {
 public:
-    LinkedStub(LinkRole role, int margin) : m_role(role), m_margin(margin) {}
+    LinkedStub(LinkRole role, int margin) : margin(margin), m_role(role) {}
     LinkRole linkRole() const override { return m_role; }
-    int linkMargin() const override { return m_margin; }
+    int linkMargin() const override { return margin; }
     int32_t linkOrigin() const override { return origin; }
     void setLinkedOrigin(int32_t origin) override { this->origin = origin; }
+    void editorMarginChanged() override { ++marginNews; }
+    int margin;
     int32_t origin = -1;
+    int marginNews = 0;
 
 private:
     LinkRole m_role;
-    int m_margin;
 };
 
-TEST(ViewFrameFollow, LinkedViewsTakeTheOriginPlusTheirMarginDifference)
+// Both panes scroll to one origin, whatever margins their views had: the
+// margins are made one as well.
+TEST(ViewFrameFollow, LinkedViewsTakeTheSameOrigin)
 {
     ViewLinks links;
-    LinkedStub tempo(LinkRole::Tempo, 24), piano(LinkRole::Piano, 60), velocity(LinkRole::Velocity, 24),
-        control(LinkRole::Control, 24);
+    LinkedStub tempo(LinkRole::Tempo, 24), piano(LinkRole::Piano, 120), velocity(LinkRole::Velocity, 24),
+        control(LinkRole::Control, 36);
     links.add(&tempo);
     links.add(&piano);
     links.add(&velocity);
     links.add(&control);
     auto done = links.syncEditorScroll(tempo, 100);
-    EXPECT_EQ(piano.origin, 136);
+    EXPECT_EQ(piano.origin, 100);
     EXPECT_EQ(velocity.origin, 100);
     EXPECT_EQ(control.origin, -1); // the same pane is not brought along
     EXPECT_EQ(done.size(), 2u);
-    links.syncEditorScroll(tempo, 0);
-    EXPECT_EQ(piano.origin, 0);
     links.syncEditorScroll(piano, 20);
-    EXPECT_EQ(tempo.origin, 0); // 20 - 36 stays at 0
-    EXPECT_EQ(control.origin, 0);
+    EXPECT_EQ(tempo.origin, 20);
+    EXPECT_EQ(control.origin, 20);
     // A view that is gone is skipped.
     links.remove(&piano);
     done = links.syncEditorScroll(tempo, 50);
     ASSERT_EQ(done.size(), 1u);
     EXPECT_EQ(done[0].role, LinkRole::Velocity);
+}
+
+// The editor pane's view lends its margin to the controller pane's views,
+// which hear of every change of it; without one they keep their own.
+TEST(ViewFrameFollow, TheControllerPaneTakesTheEditorViewsMargin)
+{
+    ViewLinks links;
+    LinkedStub tempo(LinkRole::Tempo, 24), piano(LinkRole::Piano, 120);
+    links.add(&tempo);
+    EXPECT_EQ(links.marginFor(LinkRole::Tempo, 24), 24);
+    EXPECT_EQ(links.marginFor(LinkRole::Control, 36), 36);
+    links.add(&piano);
+    EXPECT_EQ(tempo.marginNews, 1);
+    EXPECT_EQ(links.marginFor(LinkRole::Tempo, 24), 120);
+    EXPECT_EQ(links.marginFor(LinkRole::Control, 36), 120);
+    EXPECT_EQ(links.marginFor(LinkRole::Piano, 24), 24) << "the editor view keeps its own";
+    links.marginChanged(tempo);
+    EXPECT_EQ(tempo.marginNews, 1) << "only the editor pane's margin is news";
+    piano.margin = 24;
+    links.marginChanged(piano);
+    EXPECT_EQ(tempo.marginNews, 2);
+    EXPECT_EQ(piano.marginNews, 0);
+    links.remove(&piano);
+    EXPECT_EQ(tempo.marginNews, 3);
+    EXPECT_EQ(links.marginFor(LinkRole::Tempo, 24), 24);
 }
 
 TEST(ViewFrameLabels, LabelsGoWhereTheRoomExceedsTheTextWidthPlusFour)

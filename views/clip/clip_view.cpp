@@ -47,13 +47,8 @@ void ClipView::initialUpdate()
     ViewLinks* links = viewLinks();
     if (!song() || !links)
         return;
-    for (LinkRole role : {LinkRole::Tempo, LinkRole::Control}) {
-        const ILinkedView* view = links->viewOf(role);
-        if (view && view->linkOrigin() != 0) {
-            setScrollOrigin(ViewLinks::linkedOrigin(view->linkOrigin(), view->linkMargin(), linkMargin()), false);
-            return;
-        }
-    }
+    if (const auto origin = links->controllerOrigin())
+        setScrollOrigin(*origin, false);
 }
 
 void ClipView::rebuild()

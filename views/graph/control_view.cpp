@@ -77,14 +77,6 @@ void ControlView::setLayoutValues(const std::array<int32_t, 2>& values)
     setControllerChoice(values[0], values[1]);
 }
 
-// The value scale fills the margin, which only the clip view takes away.
-void ControlView::applyOwnership()
-{
-    ControllerPaneBase::applyOwnership();
-    if (linkMargin() != 0)
-        setLeftMargin(kScaleWidth);
-}
-
 ControlScale ControlView::scale() const
 {
     return ControlScale{

@@ -60,7 +60,8 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override { return m_zoom; }
-    void applyOwnership() override;
+    // The value scale fills whatever margin the view has.
+    int ownMargin() const override { return kScaleWidth; }
     int storedZoom(int zoom) const override { return ControlScale::storedZoom(zoom); }
     int fullZoom() const override { return ControlScale::kFullZoom; }
     ZoomStep zoomStep(bool in, int plotHeight) const override;
@@ -82,7 +83,6 @@ protected:
     void gestureEnded() override { rebuild(); }
 
     void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     bool editable() const;

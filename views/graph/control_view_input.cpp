@@ -121,28 +121,6 @@ void ControlView::clearGesture()
     m_drag = ControlDrag{};
 }
 
-// In the ruler the measure at the song position becomes the time range
-// (Shift widens one); elsewhere a second press.
-void ControlView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    CSongDoc* doc = song();
-    if (!doc || event->button() != Qt::LeftButton || doc->context().host.performanceMode())
-        return;
-    const QPoint point = event->position().toPoint();
-    if (!inRuler(point) || doc->measureMap.empty()) {
-        mousePressEvent(event);
-        return;
-    }
-    const MeasureRec& m = doc->measureMap[size_t(std::max(FindMeasure(doc->measureMap, doc->position()), 0))];
-    const int32_t end = m.start + m.length;
-    const bool widen = (event->modifiers() & Qt::ShiftModifier) && (doc->selectionKind & kSelectTimeRange)
-                       && doc->selectionTo > doc->selectionFrom;
-    doc->selectionFrom = widen ? std::min(doc->selectionFrom, m.start) : m.start;
-    doc->selectionTo = widen ? std::max(doc->selectionTo, end) : end;
-    doc->selectionKind = kSelectTimeRange;
-    doc->context().host.updateSongViews(*doc, nullptr, kHintRepaintOnly);
-}
-
 std::string ControlView::statusTextAt(QPoint point) const
 {
     const std::optional<std::string> position = positionTextAt(point);

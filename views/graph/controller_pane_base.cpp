@@ -52,7 +52,7 @@ void ControllerPaneBase::initialUpdate()
     EditViewBase::initialUpdate();
     if (!song())
         return;
-    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin(linkMargin()) : std::nullopt) {
+    if (const auto origin = viewLinks() ? viewLinks()->editorOrigin() : std::nullopt) {
         setScrollOrigin(*origin, false);
         return;
     }
@@ -107,7 +107,19 @@ void ControllerPaneBase::applyOwnership()
 {
     const PaneOwnership own = paneOwnership(viewLinks() ? viewLinks()->paneViews() : PaneViews{.tempo = true});
     m_ownRuler = own.tempoDrawsRuler;
-    setLeftMargin(own.tempoLeftMargin);
+    setLeftMargin(viewLinks() ? viewLinks()->marginFor(linkRole(), ownMargin()) : ownMargin());
+}
+
+// The plot moves to the editor view's left edge at once, not at the next
+// update, so that both panes never draw a tick at two places.
+void ControllerPaneBase::editorMarginChanged()
+{
+    applyOwnership();
+    if (!song())
+        return;
+    setScrollOrigin(origin(), false);
+    updateScrollBars();
+    QWidget::update();
 }
 
 void ControllerPaneBase::verticalScrolled(int code)
@@ -293,6 +305,35 @@ void ControllerPaneBase::moveTo(QPoint point, Qt::KeyboardModifiers modifiers)
     case Kind::Ruler: m_gesture->dragRuler(snappedTick(point.x())); break;
     }
     QWidget::update();
+}
+
+// In the ruler the measure at the song position becomes the time range
+// (Shift widens one); elsewhere a second press.
+void ControllerPaneBase::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    CSongDoc* doc = song();
+    if (!doc || event->button() != Qt::LeftButton || doc->context().host.performanceMode())
+        return;
+    const QPoint point = event->position().toPoint();
+    if (!inRuler(point) || doc->measureMap.empty()) {
+        mousePressEvent(event);
+        return;
+    }
+    // The second press began a one-tick range whose release would clear
+    // the measure chosen here.
+    if (gestureActive()) {
+        m_gesture->abort();
+        endDrag();
+        clearGesture();
+    }
+    const MeasureRec& m = doc->measureMap[size_t(std::max(FindMeasure(doc->measureMap, doc->position()), 0))];
+    const int32_t end = m.start + m.length;
+    const bool widen = (event->modifiers() & Qt::ShiftModifier) && (doc->selectionKind & kSelectTimeRange)
+                       && doc->selectionTo > doc->selectionFrom;
+    doc->selectionFrom = widen ? std::min(doc->selectionFrom, m.start) : m.start;
+    doc->selectionTo = widen ? std::max(doc->selectionTo, end) : end;
+    doc->selectionKind = kSelectTimeRange;
+    doc->context().host.updateSongViews(*doc, nullptr, kHintRepaintOnly);
 }
 
 void ControllerPaneBase::mouseReleaseEvent(QMouseEvent* event)

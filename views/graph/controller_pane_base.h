@@ -56,6 +56,7 @@ public:
     Qt::CursorShape cursorAt(QPoint point);
     // A gesture in progress belongs to the song it began on.
     void detach() override;
+    void editorMarginChanged() override;
 
 protected:
     // The height in pixels of the whole graph, its zoom.
@@ -72,7 +73,9 @@ protected:
     virtual std::string zoomText(bool in) const = 0;
     bool zoomScale(bool in) override;
     // Sets the ruler and the margin from the views open beside this one.
-    virtual void applyOwnership();
+    void applyOwnership();
+    // The margin the view takes while no editor view lends its own.
+    virtual int ownMargin() const = 0;
     // A stored zoom, or fit when it is none of the scale's steps.
     virtual int storedZoom(int zoom) const = 0;
     // The view opened at the play position rather than an editor's origin.
@@ -124,6 +127,8 @@ protected:
     // top-left and a dark bottom-right edge; nothing outside `dirty`.
     static void paintPointMarker(QPainter& painter, QPoint at, int size, bool selected, const QRect& dirty);
 
+    // Where the gesture in progress was pressed.
+    QPoint pressPoint() const { return m_gesture ? m_gesture->pressPoint() : QPoint(); }
     // The stamp of the selection this view made last.
     uint32_t ownStamp() const { return m_ownStamp; }
     void takeStamp(uint32_t stamp) { m_ownStamp = stamp; }
@@ -134,6 +139,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragMoved(QPoint point) override;
 
     int topBands() const override { return m_ownRuler ? lanes().lanesTop() : 0; }

@@ -74,6 +74,7 @@ struct TempoDrag {
     int32_t lowTick = 0;
     int32_t highTick = 0;
     CTempoPoint saved;
+    int pressGraphY = 0; // the press, counted from the graph's top
     bool changed = false;
 };
 

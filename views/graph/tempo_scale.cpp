@@ -61,6 +61,12 @@ uint32_t TempoScale::tempoAtY(int y) const
     return tempoOfTenths(kFullScale - down);
 }
 
+int TempoScale::dragStep() const
+{
+    const int pixels = graphFits() ? plotHeight() : std::max(graphHeight, 1);
+    return std::clamp(kFullScale / pixels, 1, kCoarsestDragStep);
+}
+
 int TempoScale::maxOffset() const
 {
     return std::max(graphHeight - plotHeight(), 0);

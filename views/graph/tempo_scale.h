@@ -40,6 +40,12 @@ struct TempoScale {
     // The tempo under a y, the y held inside the plot: the top gives 360 BPM,
     // the bottom the slowest tempo three bytes store.
     uint32_t tempoAtY(int y) const;
+    // Tenths of a BPM a drag moves a tempo per pixel: the graph's own
+    // scale, but never more than one BPM, which a hand can aim.
+    static constexpr int kCoarsestDragStep = 10;
+    int dragStep() const;
+    // A y counted from the graph's top, which a vertical scroll leaves put.
+    int graphY(int y) const { return graphFits() ? y : y + yOffset; }
     // The largest offset: the graph's part below the plot.
     int maxOffset() const;
 

@@ -14,6 +14,7 @@
 #include "song/song_doc.h"
 #include "ui/zoom_scroll_bar.h"
 #include "views/command_menu.h"
+#include "views/cue_flag_painter.h"
 #include "views/view_factory.h"
 
 #include <QMenu>
@@ -46,7 +47,7 @@ TempoView::TempoView(QWidget* parent, CommandSink sink)
     : ControllerPaneBase(LinkRole::Tempo, settings::kTempoViewZoom, settings::kTempoViewYOffset, parent),
       m_sink(std::move(sink))
 {
-    setLeftMargin(PaneOwnership{}.tempoLeftMargin);
+    setLeftMargin(kOwnMargin);
 }
 
 // The vertical zoom outlives the view in the profile.
@@ -106,6 +107,15 @@ void TempoView::rebuild()
         takeStamp(doc.selectionStamp);
     }
     m_graph.rebuild(doc.tempoMap, doc.endTick, scale(), selected);
+}
+
+std::vector<QRect> TempoView::cueFlagRects() const
+{
+    const CSongDoc* doc = song();
+    if (!doc || !ownsRuler())
+        return {};
+    return CueFlagPainter::flagRects(doc->cues, axis(), lanes().rulerHeight + CueFlagPainter::kTopGap,
+                                     plotRect().left());
 }
 
 bool TempoView::tempoSelected() const

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QMenu;
 
@@ -28,6 +29,9 @@ public:
     // Who the pop-up menu's commands go to; null drops them.
     using CommandSink = std::function<bool(CommandId)>;
 
+    // The margin left of the plot while no editor view lends its own.
+    static constexpr int kOwnMargin = 24;
+
     explicit TempoView(QWidget* parent = nullptr, CommandSink sink = {});
     ~TempoView() override;
 
@@ -42,6 +46,9 @@ public:
     TempoScale scale() const;
     int graphHeight() const { return m_graphHeight; }
     bool drawing() const { return m_draw.active(); }
+    // The cue flags of the view's own ruler, in the song's cue order; none
+    // while an editor view draws the ruler.
+    std::vector<QRect> cueFlagRects() const;
 
     // The rows of the command table.
     bool onEditCopy(CommandId id);
@@ -56,6 +63,7 @@ protected:
     void paintView(QPainter& painter, const QRect& dirty) override;
     void rebuild() override;
     int graphPixels() const override;
+    int ownMargin() const override { return kOwnMargin; }
     void openedAtPlayPosition() override;
     int storedZoom(int zoom) const override { return TempoScale::storedZoom(zoom); }
     int fullZoom() const override { return TempoScale::kFullScale; }
@@ -84,6 +92,7 @@ private:
     void applyRecord(std::unique_ptr<CUndoRecord> record);
 
     void paintRuler(QPainter& painter, const QRect& dirty);
+    void paintCueFlags(QPainter& painter, const QRect& area);
     void paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s);
     void paintCurve(QPainter& painter, const QRect& dirty, const TempoScale& s);
 

@@ -8,6 +8,7 @@
 #include "views/mouse_edit_rules.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace rz {
 
@@ -28,22 +29,31 @@ void TempoView::beginPointDrag(int index)
     doc.selectionKind = kSelectTempo;
     doc.selectionFrom = doc.selectionTo = -1;
     m_drag = beginTempoDrag(m_graph.points(), index, doc.selectionStamp);
+    m_drag.pressGraphY = scale().graphY(pressPoint().y());
 }
 
-// A neighbour whose pixel row the pointer is on lends its exact tempo.
+// The tempo moves from the point's own by whole drag steps as the pointer
+// goes up or down, so a straight sideways drag keeps it exactly; a
+// neighbour within half a step lends its exact tempo.
 void TempoView::dragPointTo(QPoint point, int64_t tickMove, Qt::KeyboardModifiers modifiers)
 {
     const TempoScale s = scale();
+    const int step = s.dragStep();
+    const int rows = m_drag.pressGraphY - s.graphY(point.y());
+    const int tenths = int(std::clamp<int64_t>(int64_t(TempoScale::tenthsOf(m_drag.saved.tempo)) + int64_t(rows) * step,
+                                               TempoScale::kFullScale - TempoScale::kHighestPick,
+                                               TempoScale::kFullScale));
     const std::vector<CTempoPoint>& points = m_graph.points();
     std::optional<uint32_t> level;
     for (int neighbour : {m_drag.index - 1, m_drag.index + 1}) {
-        if (neighbour < 0 || size_t(neighbour) >= points.size() || neighbour == m_drag.timePartner
-            || neighbour == m_drag.tempoPartner || level)
+        if (rows == 0 || level || neighbour < 0 || size_t(neighbour) >= points.size()
+            || neighbour == m_drag.timePartner || neighbour == m_drag.tempoPartner)
             continue;
-        if (s.yOfTempo(points[size_t(neighbour)].tempo) == point.y())
+        if (2 * std::abs(TempoScale::tenthsOf(points[size_t(neighbour)].tempo) - tenths) < step)
             level = points[size_t(neighbour)].tempo;
     }
-    dragTempoTo(m_graph.points(), m_drag, shifted(m_drag.saved.tick, tickMove), s.tempoAtY(point.y()), level,
+    const uint32_t tempo = rows == 0 ? m_drag.saved.tempo : TempoScale::tempoOfTenths(tenths);
+    dragTempoTo(m_graph.points(), m_drag, shifted(m_drag.saved.tick, tickMove), tempo, level,
                 modifiers & Qt::ControlModifier, isAltRole(modifiers));
 }
 
@@ -52,8 +62,18 @@ void TempoView::finishPointDrag()
     if (!m_drag.changed)
         return;
     const TempoScale s = scale();
+    const std::vector<CTempoPoint>& points = m_graph.points();
+    const int32_t dragged = m_drag.index >= 0 && size_t(m_drag.index) < points.size()
+                                ? points[size_t(m_drag.index)].tick
+                                : m_drag.saved.tick;
     m_graph.SimplifyPoints(s);
-    applyRecord(dragTempoRecord(song()->tempoMap, m_graph.points(), m_drag, s.axis.gridTicks));
+    CSongDoc& doc = *song();
+    applyRecord(dragTempoRecord(doc.tempoMap, m_graph.points(), m_drag, s.axis.gridTicks));
+    // The edit cleared the selection: the points at the dragged tick, and
+    // no others, take it again.
+    doc.selectionKind = kSelectTempo;
+    doc.selectionFrom = doc.selectionTo = dragged;
+    rebuild();
 }
 
 void TempoView::beginDraw(QPoint point, int lineShape)

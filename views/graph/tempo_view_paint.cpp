@@ -3,9 +3,11 @@
 
 #include "views/graph/tempo_view.h"
 
+#include "song/cue.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
 #include "ui/color_ref.h"
+#include "views/cue_flag_painter.h"
 #include "views/measure_labeler.h"
 #include "views/measure_lines.h"
 #include "views/plot_line_ends.h"
@@ -64,6 +66,25 @@ void TempoView::paintRuler(QPainter& painter, const QRect& dirty)
         if (m.label)
             painter.drawText(x + 2, lanes().rulerHeight - 4, QString::fromStdString(MeasureLabeler::labelText(m)));
     }
+    paintCueFlags(painter, dirty & QRect(plotRect().left(), 0, plotRect().width(), band.height()));
+}
+
+// Last first, so that the earlier flag lies on top.
+void TempoView::paintCueFlags(QPainter& painter, const QRect& area)
+{
+    const CSongDoc& doc = *song();
+    const std::vector<QRect> flags = cueFlagRects();
+    const TimeAxis a = axis();
+    painter.save();
+    painter.setClipRect(area);
+    painter.setFont(CueFlagPainter::flagFont());
+    for (size_t c = std::min(doc.cues.size(), flags.size()); c-- > 0;) {
+        const CCue& cue = *doc.cues[c];
+        if (flags[c].intersects(area))
+            CueFlagPainter::DrawFlag(painter, cue, flags[c], a.xOfTick(cue.secondTime), a.xOfTick(cue.time),
+                                     doc.selectionStamp, doc.context().host, doc.context().engine);
+    }
+    painter.restore();
 }
 
 void TempoView::paintGrid(QPainter& painter, const QRect& dirty, const TempoScale& s)

@@ -63,21 +63,16 @@ void KeyRowsView::detach()
     EditViewBase::detach();
 }
 
-// The origin of an open controller-pane view, when it is not 0, brought
-// across the margins; else the origin stays.
+// The origin of an open controller-pane view, when it is not 0; else the
+// origin stays.
 void KeyRowsView::initialUpdate()
 {
     EditViewBase::initialUpdate();
     ViewLinks* links = viewLinks();
     if (!song() || !links)
         return;
-    for (LinkRole role : {LinkRole::Tempo, LinkRole::Control}) {
-        const ILinkedView* view = links->viewOf(role);
-        if (view && view->linkOrigin() != 0) {
-            setScrollOrigin(ViewLinks::linkedOrigin(view->linkOrigin(), view->linkMargin(), linkMargin()), false);
-            return;
-        }
-    }
+    if (const auto origin = links->controllerOrigin())
+        setScrollOrigin(*origin, false);
 }
 
 void KeyRowsView::rebuild()

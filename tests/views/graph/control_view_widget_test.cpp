@@ -139,9 +139,12 @@ TEST(ControlViewWidget, ASnappedDragLandsOnTheGrid)
     }
 }
 
-TEST(ControlViewWidget, ScrollingAStubPianoRollMovesThisViewByItsKeyboardLessTheScale)
+// The piano roll's keyboard is the left edge of this view's plot too, and
+// both scroll to one origin: each tick lies at one x in both.
+TEST(ControlViewWidget, AStubPianoRollLendsItsLeftEdgeAndOrigin)
 {
     ControlRig rig;
+    ASSERT_EQ(rig.view.plotRect().left(), ControlView::kScaleWidth);
     ViewLinks links;
     StubLaneView piano(LinkRole::Piano, 60);
     piano.resize(400, 200);
@@ -150,13 +153,14 @@ TEST(ControlViewWidget, ScrollingAStubPianoRollMovesThisViewByItsKeyboardLessThe
     piano.setViewLinks(&links);
     rig.view.setViewLinks(&links);
     rig.view.songUpdate(0);
-    ASSERT_EQ(rig.view.plotRect().left(), 36);
+    EXPECT_EQ(rig.view.plotRect().left(), 60);
+    const int32_t tick = 480 * 8;
+    EXPECT_EQ(rig.view.axis().xOfTick(tick), piano.axis().xOfTick(tick)) << "at origin 0";
     piano.setScrollOrigin(300, true);
-    EXPECT_EQ(rig.view.origin(), 300 - (60 - 36));
+    EXPECT_EQ(rig.view.origin(), 300);
     rig.view.setScrollOrigin(500, true);
-    EXPECT_EQ(piano.origin(), 500 + 60 - 36);
-    piano.setScrollOrigin(0, true);
-    EXPECT_EQ(rig.view.origin(), 0) << "0 stays 0";
+    EXPECT_EQ(piano.origin(), 500);
+    EXPECT_EQ(rig.view.axis().xOfTick(tick), piano.axis().xOfTick(tick));
     piano.detach();
 }
 

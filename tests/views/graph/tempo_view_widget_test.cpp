@@ -3,6 +3,7 @@
 #include "views/graph/tempo_view.h"
 
 #include "res/command_ids.h"
+#include "song/cue.h"
 #include "song/measure_map.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
@@ -170,7 +171,7 @@ TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
 {
     TempoRig rig;
     ViewLinks links;
-    StubLaneView clip(LinkRole::Clip, 24);
+    StubLaneView clip(LinkRole::Clip, 0);
     clip.resize(400, 200);
     clip.attach(*rig.song);
     clip.initialUpdate();
@@ -180,10 +181,161 @@ TEST(TempoViewWidget, AStubClipViewFollowsTheOriginAndLendsItsOwn)
     rig.view.initialUpdate();
     EXPECT_EQ(rig.view.plotRect().left(), 0) << "the clip view leaves no margin";
     EXPECT_EQ(rig.view.plotRect().top(), 0) << "nor a ruler";
-    EXPECT_EQ(rig.view.origin(), 276);
+    EXPECT_EQ(rig.view.origin(), 300);
     rig.view.setScrollOrigin(500, true);
-    EXPECT_EQ(clip.origin(), 524);
+    EXPECT_EQ(clip.origin(), 500);
     clip.detach();
+}
+
+// The editor view's left edge is the tempo view's, at once when it changes
+// and back to the view's own when the editor view goes.
+TEST(TempoViewWidget, ThePlotTakesTheEditorViewsLeftEdge)
+{
+    TempoRig rig;
+    ViewLinks links;
+    rig.view.setViewLinks(&links);
+    auto piano = std::make_unique<StubLaneView>(LinkRole::Piano, 24);
+    piano->resize(400, 200);
+    piano->attach(*rig.song);
+    piano->setViewLinks(&links);
+    piano->initialUpdate();
+    rig.view.songUpdate(0);
+    piano->setScrollOrigin(300, true);
+    const int32_t bar = 480 * 2;
+    EXPECT_EQ(rig.view.axis().xOfTick(bar), piano->axis().xOfTick(bar));
+    piano->setMargin(120);
+    EXPECT_EQ(rig.view.plotRect().left(), 120);
+    EXPECT_EQ(rig.view.axis().xOfTick(bar), piano->axis().xOfTick(bar));
+    piano->detach();
+    piano.reset();
+    EXPECT_EQ(rig.view.plotRect().left(), TempoView::kOwnMargin);
+}
+
+// At fit a pixel is about 2.5 BPM of the graph; a drag moves the tempo a
+// whole BPM a pixel from the point's own, and a sideways drag keeps it.
+TEST(TempoViewWidget, ADragMovesTheTempoAWholeBpmAPixel)
+{
+    struct Case {
+        QPoint move;
+        int tenths; // expected tempo of the change
+    };
+    const Case cases[] = {
+        {{0, -36}, 960},
+        {{12, -1}, 610},
+        {{0, 10}, 500},
+        {{30, 0}, 600},
+        {{0, -400}, 3600}, // held at the top of the scale
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.move.y());
+        TempoRig rig;
+        rig.fixture.host.tools.snap = false;
+        ASSERT_TRUE(rig.view.scale().graphFits());
+        EXPECT_EQ(rig.view.scale().dragStep(), TempoScale::kCoarsestDragStep);
+        const QPoint from = rig.at(200, kBpm60);
+        mouse::press(&rig.view, from);
+        mouse::dragTo(&rig.view, from + c.move / 2);
+        mouse::dragTo(&rig.view, from + c.move);
+        mouse::release(&rig.view, from + c.move);
+        ASSERT_EQ(rig.song->tempoMap.size(), 2u);
+        EXPECT_EQ(TempoScale::tenthsOf(rig.song->tempoMap[1].tempo), c.tenths);
+        if (c.move.y() == 0) {
+            EXPECT_EQ(rig.song->tempoMap[1].tempo, kBpm60) << "exactly the tempo it had";
+        }
+    }
+}
+
+// A graph zoomed to 3600 pixels moves a tenth of a BPM a pixel: the point
+// stays under the pointer.
+TEST(TempoViewWidget, AZoomedGraphDragsOnItsOwnScale)
+{
+    TempoRig rig;
+    rig.fixture.host.tools.snap = false;
+    rig.view.setLayoutValues({TempoScale::kFullScale, 0});
+    rig.view.SetScrollY(rig.view.scale().yOfTempo(kBpm60) - rig.view.plotRect().center().y());
+    rig.view.songUpdate(0);
+    EXPECT_EQ(rig.view.scale().dragStep(), 1);
+    const QPoint from = rig.at(200, kBpm60);
+    ASSERT_TRUE(rig.view.plotRect().contains(from));
+    mouse::press(&rig.view, from);
+    mouse::dragTo(&rig.view, from + QPoint(0, -5));
+    mouse::dragTo(&rig.view, from + QPoint(0, -25));
+    mouse::release(&rig.view, from + QPoint(0, -25));
+    ASSERT_EQ(rig.song->tempoMap.size(), 2u);
+    EXPECT_EQ(TempoScale::tenthsOf(rig.song->tempoMap[1].tempo), 625);
+}
+
+// A band selected every point first; the drag leaves only its own marked.
+TEST(TempoViewWidget, AfterADragOnlyTheDraggedPointsStaySelected)
+{
+    TempoRig rig;
+    rig.fixture.host.tools.snap = false;
+    const QRect plot = rig.view.plotRect();
+    mouse::press(&rig.view, plot.topLeft() + QPoint(1, 1));
+    mouse::dragTo(&rig.view, plot.bottomRight() - QPoint(1, 1));
+    mouse::release(&rig.view, plot.bottomRight() - QPoint(1, 1));
+    const auto selected = [&rig] {
+        std::vector<int32_t> ticks;
+        for (const CTempoPoint& p : rig.view.graph().points())
+            if ((rig.song->selectionKind & kSelectTempo) && p.flags == rig.song->selectionStamp)
+                ticks.push_back(p.tick);
+        return ticks;
+    };
+    ASSERT_GE(selected().size(), 3u);
+    const QPoint from = rig.at(200, kBpm60);
+    mouse::press(&rig.view, from);
+    mouse::dragTo(&rig.view, from + QPoint(20, -5));
+    mouse::dragTo(&rig.view, from + QPoint(40, -10));
+    mouse::release(&rig.view, from + QPoint(40, -10));
+    ASSERT_EQ(rig.song->undoList.size(), 1u);
+    EXPECT_EQ(selected(), (std::vector<int32_t>{240, 240}));
+}
+
+// With the ruler its own, the view draws the cue flags above the plot, the
+// first one whole beside the margin.
+TEST(TempoViewWidget, TheOwnRulerDrawsTheCueFlags)
+{
+    TempoRig rig;
+    for (int32_t tick : {0, 300}) {
+        auto cue = std::make_unique<CCue>();
+        cue->name = "Verse";
+        cue->time = cue->secondTime = tick;
+        rig.song->cues.push_back(std::move(cue));
+    }
+    rig.view.songUpdate(0);
+    const std::vector<QRect> flags = rig.view.cueFlagRects();
+    ASSERT_EQ(flags.size(), 2u);
+    EXPECT_EQ(flags[0].left(), rig.view.plotRect().left()) << "not cut by the margin";
+    EXPECT_EQ(flags[1].left(), rig.view.axis().xOfTick(300) - 8);
+    EXPECT_LT(flags[1].top(), rig.view.plotRect().top());
+    const QImage image = rig.view.grab().toImage();
+    EXPECT_NE(image.pixelColor(flags[1].center()), QColor(236, 233, 216)) << "a flag, not the bare ruler";
+    // Under an editor view the ruler is the editor's.
+    ViewLinks links;
+    StubLaneView piano(LinkRole::Piano, 24);
+    piano.setViewLinks(&links);
+    rig.view.setViewLinks(&links);
+    rig.view.songUpdate(0);
+    EXPECT_TRUE(rig.view.cueFlagRects().empty());
+}
+
+// A double click in the ruler takes the measure at the play position; with
+// Shift it widens the range.
+TEST(TempoViewWidget, ADoubleClickInTheRulerSelectsTheMeasureAtThePlayPosition)
+{
+    TempoRig rig;
+    const MeasureRec& third = rig.song->measureMap[2];
+    const MeasureRec& fifth = rig.song->measureMap[4];
+    rig.song->setPosition(third.start + 10);
+    const QPoint ruler(rig.view.axis().xOfTick(third.start + 10), 2);
+    mouse::doubleClick(&rig.view, ruler);
+    EXPECT_EQ(rig.song->selectionKind, kSelectTimeRange);
+    EXPECT_EQ(rig.song->selectionFrom, third.start);
+    EXPECT_EQ(rig.song->selectionTo, third.start + third.length);
+    rig.song->setPosition(fifth.start + 10);
+    QTest::mouseDClick(&rig.view, Qt::LeftButton, Qt::ShiftModifier, ruler);
+    EXPECT_EQ(rig.song->selectionFrom, third.start);
+    EXPECT_EQ(rig.song->selectionTo, fifth.start + fifth.length);
 }
 
 TEST(TempoViewWidget, AltAndMetaBothTakeTheAltRole)
