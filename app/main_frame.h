@@ -175,6 +175,7 @@ private:
     void updateMask();
     void writeRestoredSize();
 
+    void paintDirty(QPainter& painter, const QRegion& dirty);
     void paintCaption(QPainter& painter) const;
     void paintTitle(QPainter& painter) const;
     const QPixmap& cachedPiece(QPixmap& piece, QSize size, const std::function<void(QPainter&)>& draw) const;

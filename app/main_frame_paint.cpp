@@ -58,16 +58,25 @@ QRect MainFrame::panelRect() const
     return {QPoint(0, height() - kPanelSize.height()), kPanelSize};
 }
 
-// Only the steps under the update region run: a transport field that
-// changed repaints its own rectangle, not the whole frame. The caption
-// strip, bottom bar and panel face are drawn once per size into pixmaps.
+// One rectangle of the update region at a time: under a clip of several
+// rectangles the raster engine splits each fill and pixmap into pieces for
+// Qt's pooled threads, and waking them cost more than the drawing.
 void MainFrame::paintEvent(QPaintEvent* event)
 {
     RZ_ASSERT_GUI_THREAD();
-    const QRegion& dirty = event->region();
     QPainter painter(this);
-    for (const QRect& rect : dirty)
-        painter.fillRect(rect, fromColorRef(kClient));
+    for (const QRect& rect : event->region()) {
+        painter.setClipRect(rect);
+        paintDirty(painter, QRegion(rect));
+    }
+}
+
+// Only the steps under the update region run: a transport field that
+// changed repaints its own rectangle, not the whole frame. The caption
+// strip, bottom bar and panel face are drawn once per size into pixmaps.
+void MainFrame::paintDirty(QPainter& painter, const QRegion& dirty)
+{
+    painter.fillRect(dirty.boundingRect(), fromColorRef(kClient));
     if (dirty.intersects(QRect(0, 0, width(), kCaptionStripHeight)))
         paintCaption(painter);
     if (dirty.intersects(QRect(0, height() - kBottomBarHeight, width(), kBottomBarHeight)))
@@ -77,11 +86,9 @@ void MainFrame::paintEvent(QPaintEvent* event)
     if (!dirty.intersects(panel))
         return;
     paintPanelBackground(painter);
-    if (m_panelPainter) {
-        // The panel painter reads the clip to skip the fields outside it.
-        painter.setClipRegion(dirty);
+    // The panel painter reads the clip to skip the fields outside it.
+    if (m_panelPainter)
         m_panelPainter(painter, panel);
-    }
 }
 
 // A pixmap of `size` at the widget's pixel ratio, made again only when the

@@ -19,7 +19,7 @@ struct RefreshPoster::Shared {
     // were set, and a finished call signals it again.
     void request(uint32_t more)
     {
-        const uint32_t was = bits.fetch_or(more, std::memory_order_acq_rel);
+        const uint32_t was = bits.fetch_or(more, std::memory_order_seq_cst);
         if ((was & more) != more) {
             wakes.fetch_add(1, std::memory_order_relaxed);
             wake.set();
@@ -41,8 +41,13 @@ struct RefreshPoster::Shared {
         } else if (taken != 0) {
             handler(taken);
         }
-        outstanding.store(false, std::memory_order_release);
-        wake.set();
+        // Bits that came meanwhile found the call outstanding and the worker
+        // let them wait: only then is the worker woken again. Sequentially
+        // consistent with the worker's read of `outstanding`, so one of the
+        // two always sees the other's write.
+        outstanding.store(false, std::memory_order_seq_cst);
+        if (bits.load(std::memory_order_seq_cst) != 0)
+            wake.set();
     }
 
     // Runs on the GUI thread after the SongMutex wait timed out.
@@ -99,8 +104,8 @@ void RefreshPoster::workerMain()
         shared.wake.wait();
         if (!shared.alive.load(std::memory_order_acquire))
             return;
-        // A finished call signals the event again, so pending bits are seen.
-        if (shared.outstanding.load(std::memory_order_acquire)
+        // A finished call signals the event again when bits are pending.
+        if (shared.outstanding.load(std::memory_order_seq_cst)
             || shared.bits.load(std::memory_order_acquire) == 0)
             continue;
         waitForInterval(lastPost);

@@ -146,12 +146,9 @@ public:
     void requestRefresh(uint32_t bits);
 
     // The song the application shows. The application clears it (under the
-    // SongMutex) before it destroys that song. Any thread reads it.
-    void setCurrentSong(CSongDoc* song)
-    {
-        m_currentSong.store(song, std::memory_order_release);
-        m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
-    }
+    // SongMutex) before it destroys that song. Any thread reads it. A song
+    // brings back the idle timer that stopped for want of one.
+    void setCurrentSong(CSongDoc* song);
     CSongDoc* currentSong() const { return m_currentSong.load(std::memory_order_acquire); }
     // The set's next enabled song, kept for the timer thread.
     void setNextSetSong(SetItemHandle item) { m_nextSetSong.store(item, std::memory_order_release); }
@@ -406,6 +403,7 @@ private:
     void loadKeyMap();
     void startIdleTimer();
     void resumeIdleTimer();
+    void stopIdleTimerWithoutSong();
     void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
     // After the port list changed: the inputs' thru ports found again in

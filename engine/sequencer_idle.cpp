@@ -27,9 +27,11 @@ int32_t ticksPerClick(const CSongDoc& song, int measure, int timeBase)
 // Timer thread. Skips the tick when the SongMutex wait times out. Wakes the
 // refresh pass only when the display would show something new: another
 // song, position or selection, or another step of a beat that is shown.
+// Without a song there is nothing to show: the timer stops until one comes.
 void CSequencer::PausedTimerProc(uint32_t user)
 {
     bool changed = false;
+    bool idle = false;
     {
         LockGuard guard(SongMutex(), "PausedTimerProc", m_options.lockWait);
         if (!guard)
@@ -43,9 +45,30 @@ void CSequencer::PausedTimerProc(uint32_t user)
         }
         if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
             m_io.volumeResendPending.store(false, std::memory_order_release);
+        idle = currentSong() == nullptr && !m_io.volumeResendPending.load(std::memory_order_acquire);
     }
     if (changed)
         requestRefresh(kRefreshBeat);
+    if (idle)
+        stopIdleTimerWithoutSong();
+}
+
+// Timer thread, inside the idle callback: every start of another run waits
+// for this callback or finds the timer off, so the stop ends only this run.
+// A song set meanwhile found the timer still on and asked for nothing.
+void CSequencer::stopIdleTimerWithoutSong()
+{
+    m_services.timer.stopAndWait();
+    if (currentSong() != nullptr)
+        requestRefresh(kRefreshIdleTimer);
+}
+
+void CSequencer::setCurrentSong(CSongDoc* song)
+{
+    m_currentSong.store(song, std::memory_order_release);
+    m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
+    if (song != nullptr && initialised() && m_services.timer.mode() == TimerMode::Off)
+        requestRefresh(kRefreshIdleTimer);
 }
 
 // Before Init and after Shutdown there is no refresh pass to ask.
@@ -136,12 +159,14 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
         applyBlockFrames();
 }
 
-// A follower that stopped leaves no timer running; the idle timer takes
-// over unless a start came meanwhile.
+// A follower that stopped, or an idle timer that stopped without a song,
+// leaves no timer running; the idle timer takes over unless a start came
+// meanwhile.
 void CSequencer::resumeIdleTimer()
 {
     LockGuard guard(TransportMutex(), "RefreshThreadProc", m_options.lockWait);
-    if (guard && !shuttingDown() && transportState() == TransportState::Stopped
+    const TransportState state = transportState();
+    if (guard && !shuttingDown() && (state == TransportState::Stopped || state == TransportState::Paused)
         && m_services.timer.mode() == TimerMode::Off)
         startIdleTimer();
 }

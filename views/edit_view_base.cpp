@@ -26,6 +26,7 @@
 #include <QPaintEvent>
 
 #include <algorithm>
+#include <vector>
 
 namespace rz {
 namespace {
@@ -451,6 +452,35 @@ void EditViewBase::paintView(QPainter& painter, const QRect& dirty)
     painter.fillRect(dirty, palette().color(QPalette::Base));
 }
 
+namespace {
+
+// Pixels: columns at most this wide are painted in bands of at most
+// kPieceRows rows, which the raster engine draws on the calling thread.
+constexpr int kNarrowColumn = 8;
+constexpr int kPieceRows = 64;
+
+std::vector<QRect> paintPieces(const QRegion& region)
+{
+    std::vector<QRect> pieces;
+    // A scroll asks for the strip it exposed and the bands above the plot,
+    // whose bounding rectangle is the whole view; a region of many small
+    // parts is cheaper painted as one.
+    const std::vector<QRect> parts = region.rectCount() <= kMaxPaintParts
+        ? std::vector<QRect>(region.begin(), region.end())
+        : std::vector<QRect>{region.boundingRect()};
+    for (const QRect& rect : parts) {
+        if (rect.width() > kNarrowColumn) {
+            pieces.push_back(rect);
+            continue;
+        }
+        for (int top = rect.top(); top <= rect.bottom(); top += kPieceRows)
+            pieces.emplace_back(rect.left(), top, rect.width(), std::min(kPieceRows, rect.bottom() + 1 - top));
+    }
+    return pieces;
+}
+
+} // namespace
+
 void EditViewBase::paintEvent(QPaintEvent* event)
 {
     if (!isGuiThread()) {
@@ -458,25 +488,25 @@ void EditViewBase::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter painter(this);
-    // A scroll asks for the strip it exposed and the bands above the plot,
-    // whose bounding rectangle is the whole view: each part is painted alone.
-    const QRegion& region = event->region();
-    if (region.rectCount() > 1 && region.rectCount() <= kMaxPaintParts) {
-        for (const QRect& part : region) {
-            painter.save();
-            painter.setClipRect(part);
-            paintView(painter, part);
-            painter.restore();
+    // One rectangle of the update region at a time, and the narrow columns
+    // the play line leaves in bands of few rows: the raster engine hands a
+    // fill or line of many rows, or under a clip of several rectangles, to
+    // Qt's pooled threads in pieces, and waking them for each move of the
+    // play line cost more than the drawing.
+    const int x = playLineX();
+    for (const QRect& rect : paintPieces(event->region())) {
+        painter.save();
+        painter.setClipRect(rect);
+        paintView(painter, rect);
+        painter.setClipRect(rect);
+        m_band.paint(painter);
+        // Last, so that drawing it again over the same pixels erases it.
+        if (x >= 0 && x >= rect.left() && x <= rect.right()) {
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            painter.setPen(QPen(playLineColor(), 1));
+            painter.drawLine(x, m_plot.top(), x, m_plot.bottom());
         }
-    } else {
-        paintView(painter, event->rect());
-    }
-    m_band.paint(painter);
-    // Last, so that drawing it again over the same pixels erases it.
-    if (const int x = playLineX(); x >= 0) {
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.setPen(QPen(playLineColor(), 1));
-        painter.drawLine(x, m_plot.top(), x, m_plot.bottom());
+        painter.restore();
     }
 }
 

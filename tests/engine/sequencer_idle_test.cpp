@@ -127,6 +127,24 @@ TEST_F(SequencerIdle, WithoutASongTheClockStandsAndTheBeatDisplayIsCleared)
     EXPECT_TRUE(eventually([&] { return drawn() > withSong; }));
 }
 
+TEST_F(SequencerIdle, WithoutASongTheIdleTimerStopsAndASongStartsItAgain)
+{
+    timer.advance(4);
+    ASSERT_EQ(timer.mode(), TimerMode::Idle);
+    sequencer->setCurrentSong(nullptr);
+    timer.advance(4);
+    EXPECT_EQ(timer.mode(), TimerMode::Off);
+
+    sequencer->setCurrentSong(song.get());
+    EXPECT_TRUE(eventually([&] {
+        gui.drain();
+        return timer.mode() == TimerMode::Idle;
+    }));
+    const uint32_t before = sequencer->msClock();
+    timer.advance(4);
+    EXPECT_EQ(sequencer->msClock(), before + 4);
+}
+
 // The refresh worker's own count of its wakes stands in for the worker.
 TEST_F(SequencerIdle, IdleTicksWakeTheRefreshWorkerOnlyWhenTheDisplayWouldChange)
 {

@@ -78,6 +78,29 @@ TEST(ViewFrameWidget, ThePlayLineFollowsThePositionAndTheOldColumnIsRestored)
     EXPECT_EQ(rig.view.origin(), 0);
 }
 
+// A move of the play line repaints its old and new columns only, in pieces;
+// the line is drawn once over every row of the plot, so its XOR holds.
+TEST(ViewFrameWidget, APartialRepaintOfTheTwoColumnsDrawsTheLineOnceDownThePlot)
+{
+    ViewRig rig;
+    rig.view.resize(400, 320);
+    rig.song->setPosition(50);
+    rig.view.follow();
+    QImage image(rig.view.size(), QImage::Format_RGB32);
+    rig.view.render(&image);
+    const int left = rig.view.plotRect().left();
+    rig.song->setPosition(80);
+    rig.view.follow();
+    const QRect plot = rig.view.plotRect();
+    ASSERT_GT(plot.height(), 200);
+    const QRegion columns = QRegion(left + 50, 0, 1, rig.view.height()) + QRegion(left + 80, 0, 1, rig.view.height());
+    rig.view.render(&image, columns.boundingRect().topLeft(), columns);
+    for (int y = plot.top(); y <= plot.bottom(); y += 7) {
+        EXPECT_EQ(image.pixel(left + 80, y), cyan()) << "row " << y;
+        EXPECT_EQ(image.pixel(left + 50, y), qRgb(0, 0, 0)) << "row " << y;
+    }
+}
+
 TEST(ViewFrameWidget, FollowAndPaintRunOnlyOnTheGuiThread)
 {
     ViewRig rig;

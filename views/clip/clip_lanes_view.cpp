@@ -240,7 +240,7 @@ void ClipLanesView::paintCues(QPainter& painter, const QRect& dirty, const ClipG
             painter.setClipRect(QRect(g.plot.left(), 0, g.plot.width(), g.lanes.lanesTop()) & dirty);
             CueFlagPainter::DrawFlag(painter, cue, g.cueRects[c], g.xOfTick(cue.secondTime), g.xOfTick(cue.time),
                                      doc.selectionStamp, doc.context().host, doc.context().engine);
-            painter.setClipping(false);
+            painter.setClipRect(dirty);
         }
     }
     painter.restore();
