@@ -330,18 +330,21 @@ TEST_F(TrackPropsDialog, TheColourSampleShowsTheChosenColour)
     EXPECT_EQ(dialog.params().color, makeColor(0, 0, 128));
 }
 
+// Dark pixels of the preview.
+int inkOf(const QLabel* preview)
+{
+    const QImage image = preview->pixmap().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+    return ink;
+}
+
 TEST_F(TrackPropsDialog, TheClefPreviewDrawsTheChosenClefAndKeyboardOpensTheSplit)
 {
     const std::unique_ptr<MusicFont> font = MusicFont::load();
     ASSERT_TRUE(font->ok()) << font->message().toStdString();
-    const auto inkOf = [](const QLabel* preview) {
-        const QImage image = preview->pixmap().toImage();
-        int ink = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ink += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
-        return ink;
-    };
     TrackPropsParams none = pianoTrack();
     none.clef = -1;
     CTrackPropsDlg mixed(*s.song, none, font.get());
@@ -372,16 +375,6 @@ int staffLineRows(const QLabel* preview)
             dark[size_t(y)] += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
     const int widest = *std::max_element(dark.begin(), dark.end());
     return int(std::count_if(dark.begin(), dark.end(), [&](int n) { return widest > 0 && n * 5 >= widest * 4; }));
-}
-
-int inkOf(const QLabel* preview)
-{
-    const QImage image = preview->pixmap().toImage();
-    int ink = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ink += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
-    return ink;
 }
 
 TEST_F(TrackPropsDialog, TheClefPreviewShowsTheSongsKeyAndBothStavesOfAGrandStaff)
