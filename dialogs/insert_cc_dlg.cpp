@@ -85,15 +85,6 @@ CInsertCCDlg::CInsertCCDlg(CSongDoc& song, QWidget* parent)
     changed();
 }
 
-CInsertCCDlg::~CInsertCCDlg()
-{
-    // Closing a shown dialog takes the focus from its fields, whose
-    // focus-out handlers must not reach this half-destroyed dialog.
-    for (QObject* field : {static_cast<QObject*>(m_time), static_cast<QObject*>(m_through),
-                           static_cast<QObject*>(m_value1), static_cast<QObject*>(m_value2)})
-        field->disconnect(this);
-}
-
 int32_t CInsertCCDlg::kind() const
 {
     return m_controller->currentIndex() >= 0 ? m_controller->currentData().toInt() : cc::kExpression;

@@ -18,7 +18,6 @@ class CInsertCCDlg : public TransformDialog {
 public:
     static constexpr int kTemplateId = 216;
     explicit CInsertCCDlg(CSongDoc& song, QWidget* parent = nullptr);
-    ~CInsertCCDlg() override;
 
     // Valid after OK.
     ControllerSeriesParams params() const { return m_params; }

@@ -50,7 +50,6 @@ constexpr int kSampleSize = 24;
 constexpr int kClefPreviewHeight = 40;
 constexpr int kClefPreviewWidth = 140;
 constexpr int kClefPreviewFontPixels = 20;
-constexpr int kClefPreviewKey = 3;
 constexpr Color kMixedColor = 0xFFFFFFFF;
 
 CTrackPropsDlg* g_openDialog = nullptr;
@@ -586,10 +585,16 @@ void CTrackPropsDlg::drawClefPreview()
         painter.setPen(Qt::black);
         CTrack track;
         track.notationSetting = m_p.clef;
+        // In 4/4 and the key the song starts in.
         MeasureRec measure;
-        measure.key = kClefPreviewKey;
-        QRect rect(2, (kClefPreviewHeight - kClefPreviewFontPixels) / 2, kClefPreviewWidth - 4, kClefPreviewFontPixels);
-        DrawStaffHeader(&painter, rect, &track, measure, 0, 0, *m_font, kClefPreviewFontPixels);
+        measure.key = m_song.measureMap.empty() ? 0 : m_song.measureMap.front().key;
+        // A grand staff is two staves three staff heights apart: smaller, so
+        // that both fit.
+        const bool grand = m_p.clef == kKeyboardClef;
+        const int pixels = grand ? kClefPreviewHeight / 5 : kClefPreviewFontPixels;
+        const int staffHeight = grand ? 4 * pixels : pixels;
+        QRect rect(2, (kClefPreviewHeight - staffHeight) / 2, kClefPreviewWidth - 4, pixels);
+        DrawStaffHeader(&painter, rect, &track, measure, 0, 0, *m_font, pixels);
     }
     m_clefPreview->setPixmap(preview);
 }

@@ -196,6 +196,10 @@ public:
     // destroys the ones it refuses; Undo and Redo answer false, changing
     // nothing, when there is nothing to do or the SongMutex wait times out.
     ApplyResult ApplyEdit(std::unique_ptr<CUndoRecord> record);
+    // Applies a change the program makes on its own (a save's) as part of
+    // the last edit, so one Undo takes back both and the next Undo is still
+    // the user's; a record of its own when no edit is there to join.
+    ApplyResult applyWithLastEdit(std::unique_ptr<CUndoRecord> record);
     bool Undo();
     bool Redo();
     // Copy, cut, delete and paste through the application's clipboard

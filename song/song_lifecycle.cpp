@@ -170,7 +170,8 @@ void CSongDoc::SetModifiedFlag(bool isModified)
 {
     modified = isModified;
     m_context.host.UpdateTitle();
-    if (!isCurrentSong() && m_context.setLink != nullptr)
+    // The set pane marks a modified song, the current one too.
+    if (m_context.setLink != nullptr)
         m_context.setLink->UpdateSongCaption(*this);
 }
 

@@ -237,7 +237,7 @@ bool applyClippedOffsets(CSongDoc& song)
                                  + lines + "\n\nApply these offsets and save anyway?";
     if (song.context().prompt.askOkCancel(question, PromptIcon::Question) != PromptAnswer::Ok)
         return false;
-    return song.ApplyEdit(offsetsRecord(song)) == ApplyResult::Applied;
+    return song.applyWithLastEdit(offsetsRecord(song)) == ApplyResult::Applied;
 }
 
 // Clips the song plays from the work folder move into its "WaveData" folder.

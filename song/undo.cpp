@@ -90,6 +90,7 @@ void absorbPrevious(CSongDoc& song, CUndoRecord& record, CUndoRecord& previous)
     if (record.measures && previous.measures)
         *record.measures = *previous.measures;
     record.measuresBefore = previous.measuresBefore;
+    record.selectionBefore = previous.selectionBefore;
     if (song.savedRecord == &previous)
         song.savedRecord = unreachableSavedRecord();
     auto it = std::find_if(song.undoList.begin(), song.undoList.end(),
@@ -216,6 +217,41 @@ void fitMeasureMap(CSongDoc& song, const CUndoRecord& record, bool forward)
         song.setPosition(std::min(song.position(), song.measureMap.back().start));
 }
 
+// A record and the changes that follow it as one step: forward in the order
+// they were made, back in reverse.
+void runStep(CSongDoc& song, CUndoRecord& record, bool forward)
+{
+    if (forward) {
+        runForward(song, record);
+        fitMeasureMap(song, record, true);
+    }
+    if (record.follower)
+        runStep(song, *record.follower, forward);
+    if (!forward) {
+        runBackward(song, record);
+        fitMeasureMap(song, record, false);
+    }
+}
+
+uint32_t stepFlags(const CUndoRecord& record)
+{
+    return record.flags | (record.follower ? stepFlags(*record.follower) : 0);
+}
+
+// An edit made over a time range leaves that range selected, and its undo
+// gives it back: the exchanges would select what they put in instead, and the
+// next edit would find no range. Time inserted or deleted going forward moves
+// the range, so that keeps the exchanges' selection.
+void keepTimeRange(CSongDoc& song, const CUndoRecord& record, bool forward)
+{
+    const SelectionMark& before = record.selectionBefore;
+    if (!(before.kind & kSelectTimeRange) || (forward && (record.flags & (kUndoInsertTime | kUndoDeleteTime))))
+        return;
+    song.selectionKind = before.kind & (kSelectTimeRange | kSelectTracks);
+    song.selectionFrom = before.from;
+    song.selectionTo = before.to;
+}
+
 void showTrackView(CSongDoc& song, const CUndoRecord& record)
 {
     ISongHost& host = song.context().host;
@@ -282,8 +318,10 @@ ApplyResult CSongDoc::ApplyEdit(std::unique_ptr<CUndoRecord> record)
         record->lookUpTrackPorts = record->tracks->ownsTracks;
     dropRedoRecords(*this);
     CUndoRecord* previous = nullptr;
-    if ((record->flags & kUndoCoalesce) && !undoList.empty() && undoList.back()->flags == record->flags)
+    if ((record->flags & kUndoCoalesce) && !undoList.empty() && undoList.back()->flags == record->flags
+        && !undoList.back()->follower)
         previous = undoList.back().get();
+    record->selectionBefore = {selectionKind, selectionFrom, selectionTo};
     CUndoRecord& added = *record;
     undoList.push_back(std::move(record));
     undoPosition = std::prev(undoList.end());
@@ -291,6 +329,26 @@ ApplyResult CSongDoc::ApplyEdit(std::unique_ptr<CUndoRecord> record)
     if (previous != nullptr)
         absorbPrevious(*this, added, *previous);
     return ApplyResult::Applied;
+}
+
+ApplyResult CSongDoc::applyWithLastEdit(std::unique_ptr<CUndoRecord> record)
+{
+    const bool join = undoPosition != undoList.begin();
+    const ApplyResult result = ApplyEdit(std::move(record));
+    if (result != ApplyResult::Applied || !join)
+        return result;
+    std::unique_ptr<CUndoRecord> applied = std::move(undoList.back());
+    undoList.pop_back();
+    CUndoRecord* last = undoList.back().get();
+    // The state saved with the last edit is not the one it leads to now.
+    if (savedRecord == last)
+        savedRecord = unreachableSavedRecord();
+    while (last->follower)
+        last = last->follower.get();
+    last->follower = std::move(applied);
+    undoPosition = undoList.end();
+    SetModifiedFlag(GetUndoRecord() != savedRecord);
+    return result;
 }
 
 bool CSongDoc::Redo()
@@ -319,13 +377,10 @@ bool CSongDoc::runRecord(CUndoRecord& record, bool forward)
             return false;
         }
         clearSelection(*this);
-        if (forward)
-            runForward(*this, record);
-        else
-            runBackward(*this, record);
-        fitMeasureMap(*this, record, forward);
+        runStep(*this, record, forward);
+        keepTimeRange(*this, record, forward);
     }
-    UpdateViews(nullptr, record.flags);
+    UpdateViews(nullptr, stepFlags(record));
     if (m_context.engine.transportState() == TransportState::Playing) {
         m_context.engine.Play(position());
     } else if (isCurrentSong()) {

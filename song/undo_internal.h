@@ -56,7 +56,8 @@ void exchangeSlots(std::vector<Slot>& song, std::vector<Slot>& buffered,
 }
 
 // Runs every audio clip a record holds through `visit`: those of its events
-// and of the tracks it owns (a borrowing list's tracks are the song's).
+// and of the tracks it owns (a borrowing list's tracks are the song's), and
+// those of the records that follow it in its step.
 template <class Visit>
 void forEachRecordClip(CUndoRecord& record, Visit&& visit)
 {
@@ -70,6 +71,8 @@ void forEachRecordClip(CUndoRecord& record, Visit&& visit)
                 for (CMidiEvent& event : track->events)
                     if (CAudioClip* clip = event.clip())
                         visit(*clip);
+    if (record.follower)
+        forEachRecordClip(*record.follower, visit);
 }
 
 } // namespace rz

@@ -91,6 +91,13 @@ enum class ApplyResult {
     LockTimeout,        // the SongMutex could not be had
 };
 
+// The song's selection as an edit found it: kind (kSelect* bits) and ticks.
+struct SelectionMark {
+    uint32_t kind = 0;
+    int32_t from = -1;
+    int32_t to = -1;
+};
+
 // One edit as data. Applying it exchanges each part with the song, so that
 // afterwards the record holds what it takes to go back, and after undo what
 // it takes to go forward again. Built on the heap and handed to
@@ -117,6 +124,12 @@ struct CUndoRecord {
     // The cue set's insert keys are the places an earlier exchange took its
     // cues from (set once the record has been applied).
     bool cuePlacesKnown = false;
+    // The selection when the record was applied: a time range in it is
+    // selected again after the record runs either way.
+    SelectionMark selectionBefore;
+    // Changes made as part of this step after it was applied (what a save
+    // changed): run after it forward and before it back.
+    std::unique_ptr<CUndoRecord> follower;
 
     // The length of inserted or deleted time; 0 when the payload is none.
     int32_t timeLength() const;

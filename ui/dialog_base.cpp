@@ -26,6 +26,16 @@ const HelpTopicOpener& programHelpOpener()
 
 DialogBase::DialogBase(QWidget* parent, const char* helpTopic) : QDialog(parent), m_helpTopic(helpTopic) {}
 
+DialogBase::~DialogBase()
+{
+    // A dialog destroyed while shown hides only in QWidget's destructor, and
+    // the field losing the focus then would run a handler of the dialog after
+    // the dialog's own members are gone: no signal of its controls reaches it
+    // from here on.
+    for (QObject* control : findChildren<QObject*>())
+        control->disconnect(this);
+}
+
 void DialogBase::openHelp() const
 {
     const char* topic = helpTopic();

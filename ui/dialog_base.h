@@ -29,6 +29,8 @@ const HelpTopicOpener& programHelpOpener();
 class DialogBase : public QDialog {
     Q_OBJECT
 public:
+    ~DialogBase() override;
+
     // Help opens its topic through this instead of the program's opener.
     void setHelpOpener(HelpTopicOpener opener) { m_help = std::move(opener); }
     // The dialog's own opener (empty: the program's); a dialog it opens shares it.

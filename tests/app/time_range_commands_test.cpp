@@ -110,6 +110,13 @@ protected:
         return ticks;
     }
 
+    static void expectTimeRange(const CSongDoc& song, int32_t from, int32_t to)
+    {
+        EXPECT_EQ(song.selectionKind, kSelectTimeRange);
+        EXPECT_EQ(song.selectionFrom, from);
+        EXPECT_EQ(song.selectionTo, to);
+    }
+
     // Undo of the one edit gives the song as it was.
     void expectUndoRestores(CSongDoc& song, const std::string& label, const std::string& before)
     {
@@ -182,13 +189,16 @@ TEST_F(TimeRangeCommands, CopyTimeThenPasteTimeInsertsTheMeasuresBack)
     const std::string before = DescribeSong(song);
     const size_t measures = song.measureMap.size();
     song.setPosition(0);
+    selectRange(song, 480, 1440);
     ASSERT_TRUE(runWith<CPasteTimeDlg>(kIdEditPaste, [](CPasteTimeDlg& dialog) {
         EXPECT_EQ(dialog.firstCopyCtrl()->tick(), 0);
         dialog.accept();
     }));
     EXPECT_EQ(ticksOf(*song.tracks[1]), (std::vector<int32_t>{0, 480, 960, 1440, 1920, 2400}));
     EXPECT_EQ(song.measureMap.size(), measures + 2);
+    expectTimeRange(song, 0, 960); // the time pasted
     expectUndoRestores(song, "Paste Time", before);
+    expectTimeRange(song, 480, 1440);
 }
 
 TEST_F(TimeRangeCommands, CopiedEventsPasteToASelectedTrack)
@@ -230,6 +240,7 @@ TEST_F(TimeRangeCommands, InsertTimeOfTwoThreeFourMeasuresLengthensTheMap)
     const std::string before = DescribeSong(song);
     const int32_t end = song.measureMapEnd;
     song.setPosition(0);
+    selectRange(song, 480, 1440);
     ASSERT_TRUE(runWith<CInsertTimeDlg>(kIdInsertTime, [](CInsertTimeDlg& dialog) {
         typeInto(dialog.countEdit(), "2");
         typeInto(child<QLineEdit>(dialog, "beats1117"), "3");
@@ -243,6 +254,7 @@ TEST_F(TimeRangeCommands, InsertTimeOfTwoThreeFourMeasuresLengthensTheMap)
     EXPECT_EQ(song.measureMapEnd, end + 2 * 3 * 120);
     EXPECT_EQ(ticksOf(*song.tracks[1]).front(), 720);
     expectUndoRestores(song, "Insert Time", before);
+    expectTimeRange(song, 480, 1440);
 }
 
 TEST_F(TimeRangeCommands, MeasureNumbersLabelTheCurrentMeasure)
@@ -275,6 +287,25 @@ TEST_F(TimeRangeCommands, MoveByOneMeasure)
     }));
     EXPECT_EQ(ticksOf(*song.tracks[1]), (std::vector<int32_t>{480, 960, 1440, 1920}));
     expectUndoRestores(song, "Move events", before);
+}
+
+// The range an edit was made over stays selected, through the edit and its
+// undo, though the exchanges put other events in.
+TEST_F(TimeRangeCommands, MoveOverATimeRangeKeepsTheRangeThroughItsUndo)
+{
+    CSongDoc& song = start4x4();
+    const std::string before = DescribeSong(song);
+    selectRange(song, 0, 960);
+    ASSERT_TRUE(runWith<CMoveDlg>(kIdMoveEvents, [](CMoveDlg& dialog) {
+        child<QAbstractButton>(dialog, "offset1039")->click();
+        typeInto(child<QLineEdit>(dialog, "offset1153"), "1");
+        child<QComboBox>(dialog, "units1158")->setCurrentIndex(1); // "Measures"
+        dialog.accept();
+    }));
+    EXPECT_EQ(ticksOf(*song.tracks[1]), (std::vector<int32_t>{480, 960, 960, 1440}));
+    expectTimeRange(song, 0, 960);
+    expectUndoRestores(song, "Move events", before);
+    expectTimeRange(song, 0, 960);
 }
 
 } // namespace

@@ -338,5 +338,23 @@ TEST_F(TransformCommands, SeriesGoesOntoTheSelectedTrack)
     expectUndoRestores(song, "Insert Controller Change", before);
 }
 
+// A transform over a time range leaves the range selected, so the next
+// transform's dialog offers the options of a time selection.
+TEST_F(TransformCommands, QuantizeAfterATransposeOverARangeOffersTheRangesOptions)
+{
+    CSongDoc& song = startSong();
+    selectRange(song, 0, 960);
+    ASSERT_TRUE(runFromMenu<CTransposeDlg>(kIdTranspose, [](CTransposeDlg& dialog) {
+        typeInto(child<QLineEdit>(dialog, "halfSteps1052"), "2");
+        dialog.accept();
+    }));
+    EXPECT_EQ((song.tracks[1]->events[0].message >> 8) & 0x7F, 62u);
+    EXPECT_EQ((song.tracks[1]->events[2].message >> 8) & 0x7F, 60u) << "outside the range";
+    ASSERT_TRUE(runFromMenu<CQuantizeDlg>(kIdQuantize, [](CQuantizeDlg& dialog) {
+        EXPECT_TRUE(child(dialog, "offset1111")->isEnabled());
+        dialog.reject();
+    }));
+}
+
 } // namespace
 } // namespace rz

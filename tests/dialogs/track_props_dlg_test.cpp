@@ -17,6 +17,8 @@
 #include <QSlider>
 #include <QTest>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace rz {
@@ -328,18 +330,21 @@ TEST_F(TrackPropsDialog, TheColourSampleShowsTheChosenColour)
     EXPECT_EQ(dialog.params().color, makeColor(0, 0, 128));
 }
 
+// Dark pixels of the preview.
+int inkOf(const QLabel* preview)
+{
+    const QImage image = preview->pixmap().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+    return ink;
+}
+
 TEST_F(TrackPropsDialog, TheClefPreviewDrawsTheChosenClefAndKeyboardOpensTheSplit)
 {
     const std::unique_ptr<MusicFont> font = MusicFont::load();
     ASSERT_TRUE(font->ok()) << font->message().toStdString();
-    const auto inkOf = [](const QLabel* preview) {
-        const QImage image = preview->pixmap().toImage();
-        int ink = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                ink += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
-        return ink;
-    };
     TrackPropsParams none = pianoTrack();
     none.clef = -1;
     CTrackPropsDlg mixed(*s.song, none, font.get());
@@ -357,6 +362,40 @@ TEST_F(TrackPropsDialog, TheClefPreviewDrawsTheChosenClefAndKeyboardOpensTheSpli
     choose(dialog.splitCombo(), 55);
     EXPECT_EQ(dialog.params().clef, 2);
     EXPECT_EQ(dialog.params().splitNote, 55);
+}
+
+// The rows of the preview crossed by a staff line: dark over most of the
+// widest row's length.
+int staffLineRows(const QLabel* preview)
+{
+    const QImage image = preview->pixmap().toImage();
+    std::vector<int> dark(size_t(image.height()), 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark[size_t(y)] += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+    const int widest = *std::max_element(dark.begin(), dark.end());
+    return int(std::count_if(dark.begin(), dark.end(), [&](int n) { return widest > 0 && n * 5 >= widest * 4; }));
+}
+
+TEST_F(TrackPropsDialog, TheClefPreviewShowsTheSongsKeyAndBothStavesOfAGrandStaff)
+{
+    const std::unique_ptr<MusicFont> font = MusicFont::load();
+    ASSERT_TRUE(font->ok()) << font->message().toStdString();
+    ASSERT_FALSE(s.song->measureMap.empty());
+    s.song->measureMap.front().key = 0; // C major
+    const int plain = [&] {
+        CTrackPropsDlg dialog(*s.song, pianoTrack(), font.get());
+        return inkOf(dialog.clefPreview());
+    }();
+    s.song->measureMap.front().key = 2; // D major
+    CTrackPropsDlg inD(*s.song, pianoTrack(), font.get());
+    EXPECT_GT(inkOf(inD.clefPreview()), plain) << "two sharps drawn for D only";
+
+    s.song->measureMap.front().key = 0;
+    CTrackPropsDlg dialog(*s.song, pianoTrack(), font.get());
+    EXPECT_EQ(staffLineRows(dialog.clefPreview()), 5);
+    choose(dialog.clefCombo(), 2); // keyboard
+    EXPECT_EQ(staffLineRows(dialog.clefPreview()), 10) << "treble and bass staves";
 }
 
 TEST_F(TrackPropsDialog, SortingByCategoryIsRemembered)
