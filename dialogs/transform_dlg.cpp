@@ -228,8 +228,11 @@ CQuantizeDlg::CQuantizeDlg(CSongDoc& song, QWidget* parent)
 
 void CQuantizeDlg::accept()
 {
-    const int32_t grid = std::clamp(numberOf(m_gridOffset), -kMaxGridOffsetPercent, kMaxGridOffsetPercent);
-    m_gridOffset->setText(QString::number(grid));
+    const std::optional<int32_t> typed =
+        checkedNumber(m_song.context().prompt, m_gridOffset, -kMaxGridOffsetPercent, kMaxGridOffsetPercent);
+    if (!typed)
+        return;
+    const int32_t grid = *typed;
     IProfile& profile = m_song.context().profile;
     const int resolution = std::max(m_resolution->currentIndex(), 0);
     writeSetting(profile, td::kQuantizeResolution, resolution);

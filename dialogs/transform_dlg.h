@@ -47,6 +47,10 @@ protected:
     void finishLinking();
     QAbstractButton* okButton() const;
     int timeBase() const;
+    // The amounts of the checked boxes lie in their ranges; else the range
+    // message of the first that does not.
+    bool amountsInRange(const QCheckBox* byTime, QLineEdit* percent, QLineEdit* ticks, const QCheckBox* byValue,
+                        QLineEdit* value) const;
 
     CSongDoc& m_song;
 

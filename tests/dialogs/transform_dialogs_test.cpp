@@ -24,6 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
+
 namespace rz {
 namespace {
 
@@ -77,7 +80,12 @@ TEST(TransformDialogs, GridOffsetStopsAtHalfAQuarterAtAnyTimeBase)
             grid->downButton()->click();
         EXPECT_EQ(grid->text(), "-50");
         grid->setText("-240");
+        s.fixture.prompt.expectMessage(rangeMessage(-50, 50));
         dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << "a grid offset beyond its range is refused";
+        grid->setText("-50");
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(dialog.params().gridOffset, percentToTicks(timeBase, -50));
         EXPECT_EQ(s.fixture.profile.readInt("Defaults", "QuantizeGridOffset", 0), -50);
     }
@@ -106,6 +114,70 @@ TEST(TransformDialogs, PercentAndTicksFollowEachOther)
     EXPECT_EQ(randomize.params().timeAmount, 100) << "the spread is the ticks field";
     thin.accept();
     EXPECT_EQ(thin.params().gap, 100);
+}
+
+// A spread, gap or change beyond its field's range is refused with the range
+// message and writes nothing; the highest in range is taken.
+TEST(TransformDialogs, AmountsOutOfRangeGetTheRangeMessage)
+{
+    using Make = std::function<std::unique_ptr<QDialog>(CSongDoc&)>;
+    const Make randomize = [](CSongDoc& s) { return std::make_unique<CRandomizeDlg>(s); };
+    const Make thin = [](CSongDoc& s) { return std::make_unique<CThinDlg>(s); };
+    const struct {
+        const char* dialog;
+        Make make;
+        const char* field;
+        int32_t low;
+        int32_t high;
+    } kCases[] = {
+        {"randomize", randomize, "percent1011", 0, 100}, {"randomize", randomize, "ticks1013", 0, 480},
+        {"randomize", randomize, "value1012", 0, 999},   {"thin", thin, "percent1011", 0, 100},
+        {"thin", thin, "ticks1013", 0, 480},             {"thin", thin, "value1012", 0, 999},
+        {"quantize", [](CSongDoc& s) { return std::make_unique<CQuantizeDlg>(s); }, "grid1151", -50, 50},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.dialog << " " << c.field);
+        DialogSong s(480, {{4, 4, 1}});
+        std::unique_ptr<QDialog> dialog = c.make(*s.song);
+        auto* field = child<QLineEdit>(*dialog, c.field);
+        for (const int32_t wrong : {c.high + 1, c.low - 1}) {
+            field->setText(QString::number(wrong));
+            s.fixture.prompt.expectMessage(rangeMessage(c.low, c.high));
+            dialog->accept();
+            EXPECT_NE(dialog->result(), QDialog::Accepted) << wrong;
+            EXPECT_TRUE(s.fixture.profile.valueNames("Defaults").empty()) << wrong;
+        }
+        field->setText(QString::number(c.high));
+        dialog->accept();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    }
+}
+
+// Randomize at 500 % would have moved notes by five quarters; only the
+// spread shown reaches the song.
+TEST(TransformDialogs, RandomizeMovesNotesByNoMoreThanItsField)
+{
+    test::ClipboardFixture f;
+    std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+    for (int i = 0; i < 16; ++i)
+        song->tracks[1]->events.push_back(test::note(4 * 480 + i * 10, 60, 90, 10));
+    test::ClipboardFixture::settle(*song);
+    test::ClipboardFixture::selectRange(*song, 0, 16 * 480);
+    CRandomizeDlg dialog(*song);
+    child<QCheckBox>(dialog, "velocity1374")->setChecked(false);
+    auto* percent = child<QLineEdit>(dialog, "percent1011");
+    showActive(dialog);
+    typeInto(percent, "500");
+    f.prompt.expectMessage(rangeMessage(0, 100));
+    dialog.accept();
+    ASSERT_NE(dialog.result(), QDialog::Accepted);
+    typeInto(percent, "100");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    f.dialogs.randomizeAnswer = dialog.params();
+    song->OnEditRandomize();
+    for (const CMidiEvent& e : song->tracks[1]->events)
+        EXPECT_LE(std::abs(e.tick - 4 * 480), 480 + 150);
 }
 
 TEST(TransformDialogs, RandomizeAndThinNeedOneOfTheirBoxes)
