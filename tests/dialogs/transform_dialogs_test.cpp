@@ -206,6 +206,38 @@ TEST(TransformDialogs, RandomizeAndThinNeedOneOfTheirBoxes)
     }
 }
 
+// A ramp thinned by value keeps its first value and every value far enough
+// from the last one kept before it.
+TEST(TransformDialogs, ThinKeepsTheFirstValueOfARamp)
+{
+    const struct {
+        const char* change;
+        std::vector<int> kept;
+    } kCases[] = {{"15", {0, 20, 40, 60}}, {"25", {0, 30, 60}}, {"0", {0, 10, 20, 30, 40, 50, 60, 70}}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.change);
+        test::ClipboardFixture f;
+        std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+        for (int i = 0; i < 8; ++i)
+            song->tracks[1]->events.push_back(test::controller(i * 4 * 480, 1, uint8_t(i * 10)));
+        test::ClipboardFixture::settle(*song);
+        test::ClipboardFixture::selectRange(*song, 0, 32 * 480);
+        f.profile.writeInt("Defaults", "ThinCC", 1);
+        CThinDlg dialog(*song);
+        child<QCheckBox>(dialog, "time1002")->setChecked(false);
+        child<QLineEdit>(dialog, "value1012")->setText(c.change);
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        ASSERT_EQ(dialog.params().controller, 1);
+        f.dialogs.thinAnswer = dialog.params();
+        song->OnEditThin();
+        std::vector<int> kept;
+        for (const CMidiEvent& e : song->tracks[1]->events)
+            kept.push_back(e.data2());
+        EXPECT_EQ(kept, c.kept);
+    }
+}
+
 TEST(TransformDialogs, ThinListsTheStandardControllersThenTheKinds)
 {
     DialogSong s(120, {{4, 4, 1}});
