@@ -148,6 +148,7 @@ public:
 
 private:
     void changed() override;
+    bool valueReads() const;
 
     DurationParams m_params;
     std::pair<int32_t, int32_t> m_range{-15360, 15360};

@@ -367,6 +367,38 @@ TEST(TransformDialogs, DurationsKeepTheTextAndRangeTheSpinByMethod)
     EXPECT_EQ(s.fixture.profile.readString("Defaults", "DurationValue", ""), "1.5");
 }
 
+// A duration value that does not start with a number is refused; one that
+// changes no note leaves no undo step and no modified mark.
+TEST(TransformDialogs, DurationsRefuseAValueWithoutANumberAndChangeNothingSilently)
+{
+    test::ClipboardFixture f;
+    std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+    song->tracks[1]->events = {test::note(0, 60, 90, 240), test::note(480, 62, 90, 240)};
+    test::ClipboardFixture::settle(*song);
+    test::ClipboardFixture::selectRange(*song, 0, 4 * 480);
+    song->SetModifiedFlag(false);
+    f.profile.writeInt("Defaults", "DurationMethod", 0);
+    CNoteDurationsDlg dialog(*song);
+    auto* value = child<QLineEdit>(dialog, "value1052");
+    for (const char* text : {"", "   ", "abc", "-"}) {
+        value->setText(text);
+        f.prompt.expectMessage(rangeMessage(-15360, 15360));
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << '"' << text << '"';
+    }
+    value->setText("0");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    f.dialogs.durationAnswer = dialog.params();
+    song->OnEditDuration();
+    EXPECT_TRUE(song->undoList.empty()) << "an offset of 0 changes no note";
+    EXPECT_FALSE(song->IsModified());
+    f.dialogs.durationAnswer->value = "-30";
+    song->OnEditDuration();
+    EXPECT_EQ(song->undoList.size(), 1u);
+    EXPECT_EQ(song->tracks[1]->events.at(0).value2, 210);
+}
+
 // ---- the controller series
 
 struct SeriesSong {
