@@ -243,10 +243,17 @@ std::string CEditLyricsDlg::shownBytes() const
     return TextToLyric(f);
 }
 
+// A position past the song's measures is held at their end and shown, so a
+// typo cannot lengthen the song by hours.
 void CEditLyricsDlg::store()
 {
-    if (m_session.currentSyllable())
-        m_session.store(m_position->tick(), shownBytes());
+    if (!m_session.currentSyllable())
+        return;
+    const int32_t end = std::max({m_song.endTick, m_song.measureMapEnd, 0});
+    const int32_t tick = std::clamp(m_position->tick(), 0, end);
+    if (tick != m_position->tick())
+        m_position->setTick(tick);
+    m_session.store(tick, shownBytes());
 }
 
 void CEditLyricsDlg::updateEnables()

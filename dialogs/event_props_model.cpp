@@ -648,8 +648,8 @@ void EventPropsModel::typeNumber(std::string_view text, int32_t keySignature, Ba
         break;
     case EventKindIndex::Controller:
     case EventKindIndex::Meta:
-        if (const auto typed = parse14(text))
-            number = typed->lsb;
+        if (const auto typed = parse7(text))
+            number = *typed;
         break;
     case EventKindIndex::PatchChange: number = parsePatch(text, style); break;
     case EventKindIndex::Rpn:

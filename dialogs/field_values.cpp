@@ -180,7 +180,7 @@ std::optional<ParsedNote> parseNoteName(std::string_view text, int32_t previous,
     if (isDigit(text.front())) {
         if (find)
             return ParsedNote{readLong(text), -1};
-        return ParsedNote{parse14(text)->lsb, -1};
+        return ParsedNote{*parse7(text), -1};
     }
     const char letter = upper(text.front());
     if (letter < 'A' || letter > 'G')

@@ -56,8 +56,8 @@ std::optional<int32_t> parse7(std::string_view text);
 
 // The two ways dialogs read a note name ("C4" = 60, "Bb3", "A-1", "G").
 enum class NoteNameStyle {
-    // Letters and accidentals in either case; a digit first gives the lsb of
-    // a 14-bit number; other text, or a note outside 0..127, gives none.
+    // Letters and accidentals in either case; a digit first gives a data
+    // byte as `parse7` reads it; other text, or a note outside 0..127, gives none.
     Event,
     // Accidental "b" in lower case only; a digit first gives the plain number
     // (not held in range); any other text, or a note outside 0..127, gives 0.

@@ -1,5 +1,6 @@
 #include "dialogs/insert_time_dlg.h"
 
+#include "core/prompt.h"
 #include "dialogs/field_values.h"
 #include "dialogs/smpte_edit.h"
 #include "dialogs/spin_edit.h"
@@ -150,9 +151,22 @@ void CInsertTimeDlg::changed()
     m_stretch->setEnabled(e.stretchAmount);
 }
 
+// Measures and beats are counted up to the arrows' limit; ticks and
+// milliseconds may be more (a time code aligned a minute on), never none.
+bool CInsertTimeDlg::fieldsInRange()
+{
+    IPrompt& prompt = m_song.context().prompt;
+    const bool counted = m_model.method == InsertTimeMethod::Measures || m_model.method == InsertTimeMethod::Beats;
+    if (!checkedNumber(prompt, m_count, 1, counted ? InsertTimeModel::kMaxCount : kMaxDialogTick))
+        return false;
+    return !m_model.enabling().measureFields || checkedNumber(prompt, m_beats, 1, InsertTimeModel::kMaxBeats);
+}
+
 void CInsertTimeDlg::accept()
 {
     changed();
+    if (!fieldsInRange())
+        return;
     m_model.save(m_song.context().profile);
     QDialog::accept();
 }

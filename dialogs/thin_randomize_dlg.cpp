@@ -1,3 +1,4 @@
+#include "core/prompt.h"
 #include "dialogs/field_values.h"
 #include "dialogs/spin_edit.h"
 #include "dialogs/time_range_defaults.h"
@@ -35,7 +36,22 @@ void addAmount(QGridLayout* grid, int row, QWidget* box, QWidget* amount, QWidge
         grid->addWidget(unit, row, 2);
 }
 
+// Where the arrows of a value amount stop.
+constexpr int32_t kMaxValueAmount = 999;
+
 } // namespace
+
+// Each amount of a checked box in its range, or the range message of the
+// first that is not: a spread or gap beyond them would be taken as typed.
+bool TransformDialog::amountsInRange(const QCheckBox* byTime, QLineEdit* percent, QLineEdit* ticks,
+                                     const QCheckBox* byValue, QLineEdit* value) const
+{
+    IPrompt& prompt = m_song.context().prompt;
+    if (byTime->isChecked()
+        && (!checkedNumber(prompt, percent, 0, kSpinPercent) || !checkedNumber(prompt, ticks, 0, timeBase())))
+        return false;
+    return !byValue->isChecked() || checkedNumber(prompt, value, 0, kMaxValueAmount);
+}
 
 // ---- Randomize
 
@@ -54,10 +70,10 @@ CRandomizeDlg::CRandomizeDlg(CSongDoc& song, QWidget* parent)
     }
     m_events->button(0)->setChecked(true);
     m_byTime = checkBox("time1002", "Begin times by up to", d::readFlag(profile, td::kRandomByTime));
-    m_percent = numberEdit("percent1011", d::read(profile, td::kRandomTime), 0, 100);
+    m_percent = numberEdit("percent1011", d::read(profile, td::kRandomTime), 0, kSpinPercent);
     m_ticks = numberEdit("ticks1013", 0, 0, timeBase());
     m_byValue = checkBox("velocity1374", "Note velocities by to up", d::readFlag(profile, td::kRandomByValue));
-    m_value = numberEdit("value1012", d::read(profile, td::kRandomValue), 0, 999);
+    m_value = numberEdit("value1012", d::read(profile, td::kRandomValue), 0, kMaxValueAmount);
     m_preserve = checkBox("preserve1379", "Preserve original event order", d::readFlag(profile, td::kRandomPreserve));
 
     auto* change = new QGroupBox("Change", this);
@@ -88,6 +104,8 @@ void CRandomizeDlg::changed()
 void CRandomizeDlg::accept()
 {
     if (!m_byTime->isChecked() && !m_byValue->isChecked())
+        return;
+    if (!amountsInRange(m_byTime, m_percent, m_ticks, m_byValue, m_value))
         return;
     IProfile& profile = m_song.context().profile;
     writeSetting(profile, td::kRandomValue, numberOf(m_value));
@@ -121,9 +139,9 @@ CThinDlg::CThinDlg(CSongDoc& song, QWidget* parent) : TransformDialog(song, "Thi
         m_controller->setCurrentIndex(-1);
     m_params.controller = stored;
     m_byValue = checkBox("value1374", "Its value changes by", d::readFlag(profile, td::kThinByValue));
-    m_value = numberEdit("value1012", d::read(profile, td::kThinValue), 0, 999);
+    m_value = numberEdit("value1012", d::read(profile, td::kThinValue), 0, kMaxValueAmount);
     m_byTime = checkBox("time1002", "Its time changes by ", d::readFlag(profile, td::kThinByTime));
-    m_percent = numberEdit("percent1011", d::read(profile, td::kThinTime), 0, 100);
+    m_percent = numberEdit("percent1011", d::read(profile, td::kThinTime), 0, kSpinPercent);
     m_ticks = numberEdit("ticks1013", 0, 0, timeBase());
 
     auto* controller = new QHBoxLayout;
@@ -156,6 +174,8 @@ void CThinDlg::changed()
 void CThinDlg::accept()
 {
     if (!m_byTime->isChecked() && !m_byValue->isChecked())
+        return;
+    if (!amountsInRange(m_byTime, m_percent, m_ticks, m_byValue, m_value))
         return;
     IProfile& profile = m_song.context().profile;
     if (m_controller->currentIndex() >= 0) {

@@ -2,6 +2,7 @@
 
 #include "core/profile.h"
 #include "core/prompt.h"
+#include "dialogs/field_values.h"
 #include "dialogs/note_value_box.h"
 #include "dialogs/small_controls.h"
 #include "dialogs/spin_edit.h"
@@ -228,8 +229,11 @@ CQuantizeDlg::CQuantizeDlg(CSongDoc& song, QWidget* parent)
 
 void CQuantizeDlg::accept()
 {
-    const int32_t grid = std::clamp(numberOf(m_gridOffset), -kMaxGridOffsetPercent, kMaxGridOffsetPercent);
-    m_gridOffset->setText(QString::number(grid));
+    const std::optional<int32_t> typed =
+        checkedNumber(m_song.context().prompt, m_gridOffset, -kMaxGridOffsetPercent, kMaxGridOffsetPercent);
+    if (!typed)
+        return;
+    const int32_t grid = *typed;
     IProfile& profile = m_song.context().profile;
     const int resolution = std::max(m_resolution->currentIndex(), 0);
     writeSetting(profile, td::kQuantizeResolution, resolution);
@@ -433,8 +437,25 @@ void CNoteDurationsDlg::changed()
     updateSelectionOptions();
 }
 
+// A value starts with a number ("-30", "1.5", ".5", "2:30"); empty or other
+// text would change every duration by nothing or to one tick.
+bool CNoteDurationsDlg::valueReads() const
+{
+    const std::string text = m_value->text().trimmed().toStdString();
+    size_t i = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
+    if (i < text.size() && text[i] == '.')
+        ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 void CNoteDurationsDlg::accept()
 {
+    if (!valueReads()) {
+        m_song.context().prompt.message(rangeMessage(m_range.first, m_range.second), PromptIcon::Warning);
+        m_value->setFocus();
+        m_value->selectAll();
+        return;
+    }
     IProfile& profile = m_song.context().profile;
     const int method = std::max(m_method->checkedId(), 0);
     const std::string value = m_value->text().toStdString();

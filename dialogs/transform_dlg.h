@@ -47,6 +47,10 @@ protected:
     void finishLinking();
     QAbstractButton* okButton() const;
     int timeBase() const;
+    // The amounts of the checked boxes lie in their ranges; else the range
+    // message of the first that does not.
+    bool amountsInRange(const QCheckBox* byTime, QLineEdit* percent, QLineEdit* ticks, const QCheckBox* byValue,
+                        QLineEdit* value) const;
 
     CSongDoc& m_song;
 
@@ -144,6 +148,7 @@ public:
 
 private:
     void changed() override;
+    bool valueReads() const;
 
     DurationParams m_params;
     std::pair<int32_t, int32_t> m_range{-15360, 15360};

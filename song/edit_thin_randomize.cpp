@@ -53,16 +53,18 @@ WalkScope walkScope(const CSongDoc& song)
 
 } // namespace
 
-void CSongDoc::ForEachSelectedEvent(const std::string& label, const EventProc& proc)
+void CSongDoc::ForEachSelectedEvent(const std::string& label, const EventProc& proc, WalkOrder order)
 {
     const WalkScope scope = walkScope(*this);
+    const bool lastFirst = order == WalkOrder::LastFirst;
     TransformRecord events;
-    std::vector<std::pair<size_t, CMidiEvent>> replaced; // one track's, last first
+    std::vector<std::pair<size_t, CMidiEvent>> replaced; // one track's, in walk order
     for (size_t t : scope.tracks) {
         const auto& list = tracks[t]->events;
         proc(nullptr);
         replaced.clear();
-        for (size_t e = list.size(); e-- > 0;) {
+        for (size_t i = 0; i < list.size(); ++i) {
+            const size_t e = lastFirst ? list.size() - 1 - i : i;
             const CMidiEvent& event = list[e];
             if (scope.range && (event.tick < selectionFrom || event.tick >= selectionTo))
                 continue;
@@ -76,8 +78,10 @@ void CSongDoc::ForEachSelectedEvent(const std::string& label, const EventProc& p
                 events.remove(t, e);
         }
         // In track order, so copies that land on one tick keep their order.
-        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-            events.replace(t, it->first, std::move(it->second));
+        if (lastFirst)
+            std::reverse(replaced.begin(), replaced.end());
+        for (auto& [index, copy] : replaced)
+            events.replace(t, index, std::move(copy));
     }
     if (std::unique_ptr<CUndoRecord> record = eventRecord(label, events))
         ApplyEdit(std::move(record));
@@ -153,8 +157,10 @@ void CSongDoc::OnEditThin()
     params->minimumChange = std::max(params->minimumChange, 0);
     if (!params->byTime && !params->byValue)
         return;
+    // In time order, so a ramp keeps its first value and each event is
+    // measured against the last one kept before it.
     ThinControllerProc proc(*params);
-    ForEachSelectedEvent("Thin", std::ref(proc));
+    ForEachSelectedEvent("Thin", std::ref(proc), WalkOrder::TimeOrder);
 }
 
 // ---- Randomize

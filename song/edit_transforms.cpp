@@ -85,6 +85,15 @@ void TransformRecord::remove(size_t track, size_t index)
     m_builder.remove(uint32_t(track << 24 | index));
 }
 
+bool eventChanged(const CMidiEvent& before, const CMidiEvent& after)
+{
+    const auto a = before.data.bytes();
+    const auto b = after.data.bytes();
+    return before.tick != after.tick || before.message != after.message || before.value2 != after.value2
+           || before.notation != after.notation || before.spelling != after.spelling
+           || !std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
 std::unique_ptr<CUndoRecord> eventRecord(std::string label, TransformRecord& events)
 {
     if (events.empty())
@@ -496,7 +505,8 @@ void CSongDoc::OnEditVelocities()
         CMidiEvent copy = tracks[t]->events[e];
         if (!ApplyVelocity(*params, extent, copy))
             clipped = true;
-        events.replace(t, e, std::move(copy));
+        if (eventChanged(tracks[t]->events[e], copy))
+            events.replace(t, e, std::move(copy));
     });
     std::unique_ptr<CUndoRecord> record = eventRecord("Edit velocities", events);
     if (record && proceedDespiteClipping(*this, clipped, kVelocityClipped))
@@ -600,7 +610,8 @@ void CSongDoc::OnEditDuration()
         CMidiEvent copy = tracks[t]->events[e];
         if (!ParseDurationText(*this, *params, *tracks[t], e, copy))
             clipped = true;
-        events.replace(t, e, std::move(copy));
+        if (eventChanged(tracks[t]->events[e], copy))
+            events.replace(t, e, std::move(copy));
     });
     std::unique_ptr<CUndoRecord> record = eventRecord("Edit durations", events);
     if (record && proceedDespiteClipping(*this, clipped, kDurationClipped))

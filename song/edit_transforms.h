@@ -51,6 +51,9 @@ private:
     EventListBuilder m_builder;
 };
 
+// The copy differs from the event in something the song keeps.
+bool eventChanged(const CMidiEvent& before, const CMidiEvent& after);
+
 // The record of an event edit (flag kUndoEvents) under `label`; nothing when
 // no event changed.
 std::unique_ptr<CUndoRecord> eventRecord(std::string label, TransformRecord& events);

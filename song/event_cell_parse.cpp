@@ -57,6 +57,15 @@ HighLow readHighLow(std::string_view text)
     return value;
 }
 
+// One data byte: "h/l" gives l; one number is held within 0..127 rather
+// than keeping its low 7 bits (200 is 127, not 72).
+int readData7(std::string_view text)
+{
+    if (text.find('/') != std::string_view::npos)
+        return readHighLow(text).low;
+    return std::clamp(leadingNumber(text), 0, 127);
+}
+
 // A decimal as typed; nothing for text that is not a finite number.
 std::optional<double> readDecimal(std::string_view text)
 {
@@ -285,7 +294,7 @@ bool parseNumber(const EventCellSong& song, std::string_view text, EventCellEdit
         return false;
     switch (statusOf(e)) {
     case kRpnStatus:
-        e.message = (e.message & ~0x7F00u) | uint32_t(readHighLow(text).low) << 8;
+        e.message = (e.message & ~0x7F00u) | uint32_t(readData7(text)) << 8;
         return true;
     case kNrpnStatus: {
         const HighLow number = readHighLow(text);
@@ -293,7 +302,7 @@ bool parseNumber(const EventCellSong& song, std::string_view text, EventCellEdit
         return true;
     }
     case midi::kControlChange:
-        setData1(e, readHighLow(text).low);
+        setData1(e, readData7(text));
         return true;
     case midi::kProgramChange:
         return parseProgram(song, text, edit);
@@ -348,7 +357,7 @@ bool parseValue(std::string_view text, EventCellEdit& edit)
     case midi::kNoteOn:
     case midi::kPolyPressure:
     case midi::kControlChange:
-        setData2(e, readHighLow(text).low);
+        setData2(e, readData7(text));
         return true;
     case midi::kChannelPressure:
         setData1(e, std::clamp(leadingNumber(text), 0, 127));

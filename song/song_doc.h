@@ -325,11 +325,13 @@ public:
     void OnEditRandomize();
     void OnEditSelectAllTime();
     // The walk of Thin and Randomize: `proc` is called with null at the start
-    // of each track, then with a copy of each event from the track's last to
-    // its first, and answers 0 keep, 1 replace by the changed copy, -1 delete.
-    // The changes become one record under `label`.
+    // of each track, then with a copy of each event (from the track's last to
+    // its first, or in time order), and answers 0 keep, 1 replace by the
+    // changed copy, -1 delete. The changes become one record under `label`.
     using EventProc = std::function<int(CMidiEvent*)>;
-    void ForEachSelectedEvent(const std::string& label, const EventProc& proc);
+    enum class WalkOrder { LastFirst, TimeOrder };
+    void ForEachSelectedEvent(const std::string& label, const EventProc& proc,
+                              WalkOrder order = WalkOrder::LastFirst);
 
     // Find and find faults, with the program-wide criteria (ISongHost::findCriteria).
     bool MatchEvent(const CMidiEvent& event) const;

@@ -43,6 +43,21 @@ TEST(EventPropsParse, NoteNamesTypedInTheNumberField)
     }
 }
 
+TEST(EventPropsParse, ADataByteNumberTypedAbove127IsHeldAt127)
+{
+    const struct {
+        EventKindIndex kind;
+        const char* text;
+        int32_t number;
+    } kCases[] = {{Note, "200", 127}, {Controller, "200", 127}, {Controller, "300", 127}, {Controller, "3/5", 5}};
+    for (const auto& c : kCases) {
+        EventPropsModel model = modelOf(c.kind);
+        model.startTypingNumber();
+        model.typeNumber(c.text, 0, BankStyle{});
+        EXPECT_EQ(model.number(), c.number) << int(c.kind) << " " << c.text;
+    }
+}
+
 TEST(EventPropsParse, ValuesInEachKindsUnit)
 {
     const struct {

@@ -59,7 +59,7 @@ TEST(DialogHelpers, NoteNamesInTheEventAndFindStyles)
     } kCases[] = {
         {"C4", 0, E, 60},   {"c#4", 0, E, 61}, {"Bb3", 0, E, 58},  {"A-1", 0, E, 9},
         {"G", 60, E, 67},   {"G", 0, E, 7},    {"BB3", 0, E, 58},  {"E x4", 0, E, 66},
-        {"C'' 4", 0, E, 58}, {"60", 0, E, 60},  {"3/5", 0, E, 5},   {"H", 0, E, std::nullopt},
+        {"C'' 4", 0, E, 58}, {"60", 0, E, 60},  {"200", 0, E, 127}, {"3/5", 0, E, 5},   {"H", 0, E, std::nullopt},
         {"", 0, E, std::nullopt}, {"A9", 0, E, std::nullopt}, {"Cb-1", 0, E, std::nullopt},
         {"C4", 0, F, 60},   {"e4", 0, F, 64},  {"H", 0, F, 0},     {"BB3", 0, F, 11},
         {"Bb3", 0, F, 58},  {"200", 0, F, 200}, {"A9", 0, F, 0},   {"", 0, F, 0},

@@ -91,6 +91,31 @@ TEST_F(LyricEdit, MovingASyllableReSortsTheListAndNextFollows)
     EXPECT_EQ(ticks, (std::vector<int32_t>{120, 180, 240}));
 }
 
+TEST_F(LyricEdit, APositionPastTheSongsEndIsHeldAtTheEnd)
+{
+    const struct {
+        int32_t typed;
+        bool pastEnd;
+    } kCases[] = {{180, false}, {1'442'880, true}, {0x7FFFFFFE, true}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.typed);
+        song = fixture.newSong();
+        makeTrack({meta(0, kLyric, "one "), meta(120, kLyric, "two "), meta(240, kLyric, "three")});
+        const int32_t end = std::max(song->endTick, song->measureMapEnd);
+        const int32_t length = song->endTick;
+        ASSERT_LT(180, end);
+        CEditLyricsDlg dialog(*song, 1, 0, nullptr);
+        dialog.position()->setTick(c.typed);
+        ASSERT_TRUE(applyOk(dialog));
+        int32_t stored = -1;
+        for (const CMidiEvent& e : events())
+            if (bytesOf(e) == "one ")
+                stored = e.tick;
+        EXPECT_EQ(stored, c.pastEnd ? end : c.typed);
+        EXPECT_LE(song->endTick, std::max(end, length) + 1) << "the song stays about as long";
+    }
+}
+
 TEST_F(LyricEdit, DeletingTheOnlySyllableDisablesTheSyllableControls)
 {
     makeTrack({meta(0, kLyric, "/{f:b}solo")});

@@ -365,6 +365,8 @@ TEST(TimeRangeDialogs, NumbersOutOfRangeGetTheRangeMessageAndWriteNothing)
          256, 1},
         {"paste events", [&](CSongDoc& s) { return std::make_unique<CPasteEventsDlg>(s, board, 0); },
          "copies1006", 256, 1},
+        {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "count1006", 999, 1},
+        {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "beats1117", 32, 1},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.dialog << " " << c.field);
@@ -385,6 +387,25 @@ TEST(TimeRangeDialogs, NumbersOutOfRangeGetTheRangeMessageAndWriteNothing)
         dialog->accept();
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
         EXPECT_FALSE(s.fixture.profile.valueNames("Defaults").empty());
+    }
+}
+
+// Ticks and milliseconds may run past the arrows' 999, but never to none.
+TEST(TimeRangeDialogs, InsertTimeRefusesNoTicksOrMilliseconds)
+{
+    for (const char* method : {"ticks1120", "ms1121"}) {
+        SCOPED_TRACE(method);
+        DialogSong s = mixedSong();
+        CInsertTimeDlg dialog(*s.song);
+        child<QAbstractButton>(dialog, method)->click();
+        dialog.countEdit()->setText("0");
+        s.fixture.prompt.expectMessage(rangeMessage(1, kMaxDialogTick));
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        dialog.countEdit()->setText("5000");
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.params().count, 5000);
     }
 }
 

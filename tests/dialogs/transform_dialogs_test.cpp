@@ -24,6 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
+
 namespace rz {
 namespace {
 
@@ -77,7 +80,12 @@ TEST(TransformDialogs, GridOffsetStopsAtHalfAQuarterAtAnyTimeBase)
             grid->downButton()->click();
         EXPECT_EQ(grid->text(), "-50");
         grid->setText("-240");
+        s.fixture.prompt.expectMessage(rangeMessage(-50, 50));
         dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << "a grid offset beyond its range is refused";
+        grid->setText("-50");
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(dialog.params().gridOffset, percentToTicks(timeBase, -50));
         EXPECT_EQ(s.fixture.profile.readInt("Defaults", "QuantizeGridOffset", 0), -50);
     }
@@ -108,6 +116,70 @@ TEST(TransformDialogs, PercentAndTicksFollowEachOther)
     EXPECT_EQ(thin.params().gap, 100);
 }
 
+// A spread, gap or change beyond its field's range is refused with the range
+// message and writes nothing; the highest in range is taken.
+TEST(TransformDialogs, AmountsOutOfRangeGetTheRangeMessage)
+{
+    using Make = std::function<std::unique_ptr<QDialog>(CSongDoc&)>;
+    const Make randomize = [](CSongDoc& s) { return std::make_unique<CRandomizeDlg>(s); };
+    const Make thin = [](CSongDoc& s) { return std::make_unique<CThinDlg>(s); };
+    const struct {
+        const char* dialog;
+        Make make;
+        const char* field;
+        int32_t low;
+        int32_t high;
+    } kCases[] = {
+        {"randomize", randomize, "percent1011", 0, 100}, {"randomize", randomize, "ticks1013", 0, 480},
+        {"randomize", randomize, "value1012", 0, 999},   {"thin", thin, "percent1011", 0, 100},
+        {"thin", thin, "ticks1013", 0, 480},             {"thin", thin, "value1012", 0, 999},
+        {"quantize", [](CSongDoc& s) { return std::make_unique<CQuantizeDlg>(s); }, "grid1151", -50, 50},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.dialog << " " << c.field);
+        DialogSong s(480, {{4, 4, 1}});
+        std::unique_ptr<QDialog> dialog = c.make(*s.song);
+        auto* field = child<QLineEdit>(*dialog, c.field);
+        for (const int32_t wrong : {c.high + 1, c.low - 1}) {
+            field->setText(QString::number(wrong));
+            s.fixture.prompt.expectMessage(rangeMessage(c.low, c.high));
+            dialog->accept();
+            EXPECT_NE(dialog->result(), QDialog::Accepted) << wrong;
+            EXPECT_TRUE(s.fixture.profile.valueNames("Defaults").empty()) << wrong;
+        }
+        field->setText(QString::number(c.high));
+        dialog->accept();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    }
+}
+
+// Randomize at 500 % would have moved notes by five quarters; only the
+// spread shown reaches the song.
+TEST(TransformDialogs, RandomizeMovesNotesByNoMoreThanItsField)
+{
+    test::ClipboardFixture f;
+    std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+    for (int i = 0; i < 16; ++i)
+        song->tracks[1]->events.push_back(test::note(4 * 480 + i * 10, 60, 90, 10));
+    test::ClipboardFixture::settle(*song);
+    test::ClipboardFixture::selectRange(*song, 0, 16 * 480);
+    CRandomizeDlg dialog(*song);
+    child<QCheckBox>(dialog, "velocity1374")->setChecked(false);
+    auto* percent = child<QLineEdit>(dialog, "percent1011");
+    showActive(dialog);
+    typeInto(percent, "500");
+    f.prompt.expectMessage(rangeMessage(0, 100));
+    dialog.accept();
+    ASSERT_NE(dialog.result(), QDialog::Accepted);
+    typeInto(percent, "100");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    f.dialogs.randomizeAnswer = dialog.params();
+    song->OnEditRandomize();
+    for (const CMidiEvent& e : song->tracks[1]->events)
+        EXPECT_LE(std::abs(e.tick - 4 * 480), 480 + 150);
+}
+
 TEST(TransformDialogs, RandomizeAndThinNeedOneOfTheirBoxes)
 {
     DialogSong s(120, {{4, 4, 1}});
@@ -131,6 +203,38 @@ TEST(TransformDialogs, RandomizeAndThinNeedOneOfTheirBoxes)
         EXPECT_FALSE(child<QLineEdit>(*c.dialog, "ticks1013")->isEnabled());
         value->click();
         EXPECT_TRUE(okOf(*c.dialog)->isEnabled());
+    }
+}
+
+// A ramp thinned by value keeps its first value and every value far enough
+// from the last one kept before it.
+TEST(TransformDialogs, ThinKeepsTheFirstValueOfARamp)
+{
+    const struct {
+        const char* change;
+        std::vector<int> kept;
+    } kCases[] = {{"15", {0, 20, 40, 60}}, {"25", {0, 30, 60}}, {"0", {0, 10, 20, 30, 40, 50, 60, 70}}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.change);
+        test::ClipboardFixture f;
+        std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+        for (int i = 0; i < 8; ++i)
+            song->tracks[1]->events.push_back(test::controller(i * 4 * 480, 1, uint8_t(i * 10)));
+        test::ClipboardFixture::settle(*song);
+        test::ClipboardFixture::selectRange(*song, 0, 32 * 480);
+        f.profile.writeInt("Defaults", "ThinCC", 1);
+        CThinDlg dialog(*song);
+        child<QCheckBox>(dialog, "time1002")->setChecked(false);
+        child<QLineEdit>(dialog, "value1012")->setText(c.change);
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        ASSERT_EQ(dialog.params().controller, 1);
+        f.dialogs.thinAnswer = dialog.params();
+        song->OnEditThin();
+        std::vector<int> kept;
+        for (const CMidiEvent& e : song->tracks[1]->events)
+            kept.push_back(e.data2());
+        EXPECT_EQ(kept, c.kept);
     }
 }
 
@@ -261,6 +365,38 @@ TEST(TransformDialogs, DurationsKeepTheTextAndRangeTheSpinByMethod)
     EXPECT_EQ(dialog.params().method, DurationMethod::Absolute);
     EXPECT_EQ(dialog.params().units, 8);
     EXPECT_EQ(s.fixture.profile.readString("Defaults", "DurationValue", ""), "1.5");
+}
+
+// A duration value that does not start with a number is refused; one that
+// changes no note leaves no undo step and no modified mark.
+TEST(TransformDialogs, DurationsRefuseAValueWithoutANumberAndChangeNothingSilently)
+{
+    test::ClipboardFixture f;
+    std::unique_ptr<CSongDoc> song = f.songAt(480, {"A"});
+    song->tracks[1]->events = {test::note(0, 60, 90, 240), test::note(480, 62, 90, 240)};
+    test::ClipboardFixture::settle(*song);
+    test::ClipboardFixture::selectRange(*song, 0, 4 * 480);
+    song->SetModifiedFlag(false);
+    f.profile.writeInt("Defaults", "DurationMethod", 0);
+    CNoteDurationsDlg dialog(*song);
+    auto* value = child<QLineEdit>(dialog, "value1052");
+    for (const char* text : {"", "   ", "abc", "-"}) {
+        value->setText(text);
+        f.prompt.expectMessage(rangeMessage(-15360, 15360));
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << '"' << text << '"';
+    }
+    value->setText("0");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    f.dialogs.durationAnswer = dialog.params();
+    song->OnEditDuration();
+    EXPECT_TRUE(song->undoList.empty()) << "an offset of 0 changes no note";
+    EXPECT_FALSE(song->IsModified());
+    f.dialogs.durationAnswer->value = "-30";
+    song->OnEditDuration();
+    EXPECT_EQ(song->undoList.size(), 1u);
+    EXPECT_EQ(song->tracks[1]->events.at(0).value2, 210);
 }
 
 // ---- the controller series

@@ -80,7 +80,7 @@ TEST_F(EventCellParse, EachColumnReadsItsText)
         {"fine tuning clamps", rpn(0, 1, 0), col::kValue, "1e300", [](auto& e) { return rpnValueOf(e) == 16383; }},
         {"modulation depth in 128ths", rpn(0, 5, 0), col::kValue, "2.5", [](auto& e) { return rpnValueOf(e) == 2 * 128 + 64; }},
         {"coarse tuning is the high byte", rpn(0, 2, 5), col::kValue, "3", [](auto& e) { return rpnValueOf(e) == 3 * 128 + 5; }},
-        {"rpn number", rpn(0, 0, 0), col::kNumber, "300", [](auto& e) { return (e.event.message >> 8 & 0x7F) == (300 & 127); }},
+        {"rpn number", rpn(0, 0, 0), col::kNumber, "300", [](auto& e) { return (e.event.message >> 8 & 0x7F) == 127; }},
         {"nrpn number high/low", test::nrpn(0, 0, 0), col::kNumber, "3/4", [](auto& e) { return (e.event.message >> 8 & 0x3FFF) == 3 * 128 + 4; }},
         {"controller number", controller(0, 7, 100), col::kNumber, "10", [](auto& e) { return e.event.data1() == 10; }},
         {"bank high/low and program", program(0, 0, 0), col::kNumber, "1/2,5", [](auto& e) { return e.event.value2 == 130 && e.event.data1() == 4; }},
@@ -92,6 +92,32 @@ TEST_F(EventCellParse, EachColumnReadsItsText)
         const std::optional<EventCellEdit> edit = parse(c.event, c.column, c.text);
         ASSERT_TRUE(edit.has_value()) << c.name;
         EXPECT_TRUE(c.holds(*edit)) << c.name;
+    }
+}
+
+// A data byte typed above 127 is held at 127 rather than keeping its low bits.
+TEST_F(EventCellParse, DataBytesTypedAbove127AreHeldAt127)
+{
+    const struct {
+        const char* name;
+        CMidiEvent event;
+        int column;
+        const char* text;
+        int data1;
+        int data2;
+    } kCases[] = {
+        {"velocity 200", note(0, 60, 100, 120), col::kValue, "200", 60, 127},
+        {"velocity 300", note(0, 60, 100, 120), col::kValue, "300", 60, 127},
+        {"controller value", controller(0, 7, 100), col::kValue, "200", 7, 127},
+        {"controller number", controller(0, 7, 100), col::kNumber, "200", 127, 100},
+        {"high/low keeps the low part", controller(0, 7, 100), col::kValue, "1/5", 7, 5},
+        {"aftertouch", channelEvent(0, 0xA0, 60, 10), col::kValue, "999", 60, 127},
+    };
+    for (const auto& c : kCases) {
+        const std::optional<EventCellEdit> edit = parse(c.event, c.column, c.text);
+        ASSERT_TRUE(edit.has_value()) << c.name;
+        EXPECT_EQ(edit->event.data1(), c.data1) << c.name;
+        EXPECT_EQ(edit->event.data2(), c.data2) << c.name;
     }
 }
 
