@@ -431,6 +431,12 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
     for (TempoEntry& entry : song.tempoMap)
         entry.tick = scaledTick(entry.tick, newBase, oldBase);
     keepLastTempoAtEachTick(song.tempoMap);
+    // The cursor and a time selection stay on the music they were on.
+    song.setPosition(std::max(scaledTick(song.position(), newBase, oldBase), 0));
+    if (song.selectionFrom >= 0)
+        song.selectionFrom = scaledTick(song.selectionFrom, newBase, oldBase);
+    if (song.selectionTo >= 0)
+        song.selectionTo = scaledTick(song.selectionTo, newBase, oldBase);
     song.timeBase = newTimeBase;
     song.RecalcTempoTimes();
     song.RecomputeMeasureStarts();

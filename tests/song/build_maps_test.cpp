@@ -3,6 +3,7 @@
 #include "smf_builder.h"
 #include "song/build_maps.h"
 #include "song/dr_meta_track.h"
+#include "song/play_images.h"
 #include "song/smf_reader.h"
 #include "song/transpose_event.h"
 #include "song_fixture.h"
@@ -176,6 +177,36 @@ TEST(BuildMaps, RescalePpqRoundsAndEmptiesUndo)
     EXPECT_TRUE(song->undoList.empty());
     EXPECT_EQ(song->savedRecord, unreachableSavedRecord());
     EXPECT_TRUE(song->IsModified());
+}
+
+// The song in memory follows the new time base whole: its end, its
+// measures, the play position and a time selection, not only the events.
+TEST(BuildMaps, RescalePpqScalesTheEndThePositionAndTheSelection)
+{
+    SongFixture fixture;
+    auto song = fixture.newSong();
+    song->timeBase = 480;
+    song->RecomputeMeasureStarts();
+    CMidiEvent note;
+    note.message = 0x403C90;
+    note.tick = 20 * 1920; // bar 21
+    note.value2 = 480;
+    song->tracks[1]->events.push_back(note);
+    song->tracks.push_back(std::make_unique<CTrack>());
+    RebuildPlayImages(*song, false);
+    song->ExtendMeasureMap();
+    const int32_t oldEnd = song->endTick;
+    const int32_t oldMapEnd = song->measureMapEnd;
+    ASSERT_GE(oldEnd, 20 * 1920 + 480);
+    song->setPosition(480); // 1:2:000
+    song->selectionFrom = 1920;
+    song->selectionTo = 3840;
+    RescalePpq(*song, 96);
+    EXPECT_EQ(song->endTick, oldEnd / 5);
+    EXPECT_EQ(song->measureMapEnd, oldMapEnd / 5);
+    EXPECT_EQ(song->position(), 96);
+    EXPECT_EQ(song->selectionFrom, 384);
+    EXPECT_EQ(song->selectionTo, 768);
 }
 
 class FakeChordTable : public IChordTable {
