@@ -4,10 +4,10 @@
 // quarter (500000 µs); the "Window" of 20 % is 100000 µs either side.
 
 #include "tests/engine/transport_fixture.h"
+#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -220,14 +220,17 @@ TEST_F(ConductorTap, ATapWhileAnotherThreadHoldsTheSongLockWaitsAndCounts)
     startAt(0);
     runToRealTime(480000);
     std::promise<void> held;
+    bool tapWaited = false;
     std::thread holder([&] {
         const LockGuard guard(SongMutex(), "test holder");
         held.set_value();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the hold under test
+        // Released only once the tap is waiting for it.
+        tapWaited = eventually([] { return SongMutex().waiting() > 0; });
     });
     held.get_future().wait();
     tap();
     holder.join();
+    EXPECT_TRUE(tapWaited);
     EXPECT_EQ(multipliersSet(), multiplier(102083));
 }
 
