@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 namespace rz {
 
@@ -22,12 +23,16 @@ public:
     }
 
     // Room for the links of events up to `events`, so they are never copied.
-    void reserve(size_t events) { m_next.reserve(events); }
+    void reserve(size_t events)
+    {
+        if (events > m_links)
+            grow(events);
+    }
 
     void add(uint8_t channel, uint8_t key, uint32_t eventIndex)
     {
-        if (m_next.size() <= eventIndex)
-            m_next.resize(size_t(eventIndex) + 1 + m_next.size() / 2, kNone);
+        if (m_links <= eventIndex)
+            grow(size_t(eventIndex) + 1 + m_links / 2);
         append(m_sounding, slotOf(channel, key), eventIndex, eventIndex);
     }
 
@@ -76,6 +81,17 @@ private:
 
     static size_t slotOf(uint8_t channel, uint8_t key) { return size_t(channel & 15) * 128 + (key & 127); }
 
+    // A link is written when its note is added, before anything reads it, so
+    // new room is left unfilled.
+    void grow(size_t links)
+    {
+        auto next = std::make_unique_for_overwrite<uint32_t[]>(links);
+        if (m_links > 0)
+            std::memcpy(next.get(), m_next.get(), m_links * sizeof(uint32_t));
+        m_next = std::move(next);
+        m_links = links;
+    }
+
     // Appends the chain first..last (already linked through m_next).
     void append(Queues& queues, size_t slot, uint32_t first, uint32_t last)
     {
@@ -100,7 +116,8 @@ private:
 
     Queues m_sounding;
     Queues m_silenced;
-    std::vector<uint32_t> m_next; // by event index: the next note of the same queue
+    std::unique_ptr<uint32_t[]> m_next; // by event index: the next note of the same queue
+    size_t m_links = 0;                 // room in m_next
 };
 
 } // namespace rz
