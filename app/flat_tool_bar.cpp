@@ -11,7 +11,9 @@
 #include "ui/status_prompt.h"
 #include "ui/tool_images.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCursor>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -104,6 +106,8 @@ FlatToolBar::FlatToolBar(CommandRouter& router, QWidget* parent)
     m_grid = new FlatComboBoxEx(this);
     m_grid->setToolTip(commandTipText(kGridBoxId));
     m_grid->installEventFilter(this);
+    // The list takes the pointer while open, so the box may never see it leave.
+    m_grid->view()->window()->installEventFilter(this);
     layoutItems();
 }
 
@@ -314,10 +318,14 @@ bool FlatToolBar::event(QEvent* event)
 // The child controls show their own prompt while the mouse is over them.
 bool FlatToolBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Enter)
+    if (m_grid && watched == m_grid->view()->window()) {
+        if (event->type() == QEvent::Hide && !m_grid->rect().contains(m_grid->mapFromGlobal(QCursor::pos())))
+            showPrompt(kIdlePromptId);
+    } else if (event->type() == QEvent::Enter) {
         showPrompt(watched == m_duration ? kDurationFieldId : kGridBoxId);
-    else if (event->type() == QEvent::Leave)
+    } else if (event->type() == QEvent::Leave) {
         showPrompt(kIdlePromptId);
+    }
     return QWidget::eventFilter(watched, event);
 }
 

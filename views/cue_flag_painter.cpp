@@ -39,6 +39,23 @@ void drawTracker(QPainter& painter, const QRect& rect)
     painter.restore();
 }
 
+// A flag `width` wide for times at x1 and x2; one that would start left of
+// `pinLeft` starts at 0 and keeps its span to the right.
+QRect flagRectPinned(int width, int x1, int x2, int top, int pinLeft)
+{
+    const int64_t low = std::min(x1, x2);
+    const int64_t high = std::max(x1, x2);
+    int64_t left = low - 8;
+    int64_t right = std::max(left + width, high + 8);
+    if (left < pinLeft) {
+        right += 8 - low;
+        left = 0;
+    }
+    right = std::min<int64_t>(right, INT32_MAX);
+    left = std::min(left, right);
+    return QRect(QPoint(int(left), top), QPoint(int(right) - 1, top + CueFlagPainter::kFlagHeight - 1));
+}
+
 } // namespace
 
 QFont CueFlagPainter::flagFont()
@@ -58,17 +75,7 @@ int CueFlagPainter::GetFlagWidth(const CCue& cue, const QFontMetrics& metrics)
 
 QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top)
 {
-    const int64_t low = std::min(x1, x2);
-    const int64_t high = std::max(x1, x2);
-    int64_t left = low - 8;
-    int64_t right = std::max(left + GetFlagWidth(cue, metrics), high + 8);
-    if (left < -5) {
-        right += 8 - low;
-        left = 0;
-    }
-    right = std::min<int64_t>(right, INT32_MAX);
-    left = std::min(left, right);
-    return QRect(QPoint(int(left), top), QPoint(int(right) - 1, top + kFlagHeight - 1));
+    return flagRectPinned(GetFlagWidth(cue, metrics), x1, x2, top, -5);
 }
 
 bool CueFlagPainter::isSelected(const CCue& cue, uint32_t selectionStamp)
@@ -79,17 +86,25 @@ bool CueFlagPainter::isSelected(const CCue& cue, uint32_t selectionStamp)
 QRect CueFlagPainter::GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top,
                                   int plotLeft)
 {
-    return GetFlagRect(cue, metrics, clampToInt(int64_t(x1) - plotLeft), clampToInt(int64_t(x2) - plotLeft), top)
+    // Beside a margin no part of the flag may hide under it.
+    return flagRectPinned(GetFlagWidth(cue, metrics), clampToInt(int64_t(x1) - plotLeft),
+                          clampToInt(int64_t(x2) - plotLeft), top, 0)
         .translated(plotLeft, 0);
 }
 
 std::vector<QRect> CueFlagPainter::flagRects(const CueList& cues, const TimeAxis& axis, int top, int plotLeft)
 {
+    return flagRects(cues, [&axis](int32_t tick) { return axis.xOfTick(tick); }, top, plotLeft);
+}
+
+std::vector<QRect> CueFlagPainter::flagRects(const CueList& cues, const std::function<int(int32_t)>& xOfTick, int top,
+                                             int plotLeft)
+{
     const QFontMetrics metrics(flagFont());
     std::vector<QRect> rects;
     rects.reserve(cues.size());
     for (const auto& cue : cues)
-        rects.push_back(GetFlagRect(*cue, metrics, axis.xOfTick(cue->secondTime), axis.xOfTick(cue->time), top, plotLeft));
+        rects.push_back(GetFlagRect(*cue, metrics, xOfTick(cue->secondTime), xOfTick(cue->time), top, plotLeft));
     return rects;
 }
 

@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,11 +40,14 @@ public:
     // one starting left of -5 is moved to start at 0.
     static QRect GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top);
     // The same above a plot starting at `plotLeft`: a flag that would start
-    // more than 5 pixels left of the plot starts at its left edge, so the
-    // first flag is never cut by the margin.
+    // left of the plot starts at its left edge, so the first flag is never
+    // cut by the margin.
     static QRect GetFlagRect(const CCue& cue, const QFontMetrics& metrics, int x1, int x2, int top, int plotLeft);
     // Every cue's flag above a plot on `axis`, in the list's order.
     static std::vector<QRect> flagRects(const CueList& cues, const TimeAxis& axis, int top, int plotLeft);
+    // The same for a plot whose x of a tick `xOfTick` gives (clock time too).
+    static std::vector<QRect> flagRects(const CueList& cues, const std::function<int(int32_t)>& xOfTick, int top,
+                                        int plotLeft);
     // Draws the flag into `flag` (from GetFlagRect) with the given colours.
     static void DrawFlag(QPainter& painter, const CCue& cue, const QRect& flag, int x1, int x2,
                          uint32_t selectionStamp, Color fill, Color text);

@@ -11,6 +11,7 @@
 #include "ui/flat_combo_box_ex.h"
 #include "ui/tool_images.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
@@ -153,6 +154,23 @@ TEST(FlatToolBar, HoverShowsThePromptOfVisibleButtonsAndLeavingTheIdlePrompt)
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(f.bar->gridBox(), &enter);
     EXPECT_EQ(prompt.shown(), kIdGridResolution);
+}
+
+// A grid chosen from the box's list leaves the pointer elsewhere: the
+// prompt goes back to idle instead of staying on the box's text.
+TEST(FlatToolBar, ChoosingAGridFromTheListGivesTheIdlePromptBack)
+{
+    RecordingStatusPrompt prompt;
+    ToolBarFixture f;
+    FlatComboBoxEx* grid = f.bar->gridBox();
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(grid, &enter);
+    ASSERT_EQ(prompt.shown(), kIdGridResolution);
+    grid->showPopup();
+    ASSERT_TRUE(grid->view()->isVisible());
+    grid->hidePopup();
+    ASSERT_FALSE(grid->view()->isVisible());
+    EXPECT_EQ(prompt.shown(), kIdlePromptId);
 }
 
 TEST(FlatToolBar, DoubleClickOnPerformanceModeTogglesTheLookAndMarksAFileSetModified)

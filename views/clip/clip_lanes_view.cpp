@@ -20,7 +20,6 @@
 #include "views/view_colors.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -148,16 +147,11 @@ void ClipLanesView::lightUpdate()
 
 std::vector<QRect> ClipLanesView::cueRects(const ClipGeometry& g) const
 {
-    std::vector<QRect> rects;
     const CSongDoc* doc = song();
     if (!doc)
-        return rects;
-    const QFontMetrics metrics(CueFlagPainter::flagFont());
-    rects.reserve(doc->cues.size());
-    for (const auto& cue : doc->cues)
-        rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, g.xOfTick(cue->secondTime), g.xOfTick(cue->time),
-                                                    g.lanes.rulerHeight + CueFlagPainter::kTopGap));
-    return rects;
+        return {};
+    return CueFlagPainter::flagRects(doc->cues, [&g](int32_t tick) { return g.xOfTick(tick); },
+                                     g.lanes.rulerHeight + CueFlagPainter::kTopGap, g.plot.left());
 }
 
 ClipGeometry ClipLanesView::geometryNow() const

@@ -9,7 +9,6 @@
 #include "views/command_menu.h"
 #include "views/cue_flag_painter.h"
 
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -90,17 +89,11 @@ void KeyRowsView::rebuild()
 
 std::vector<QRect> KeyRowsView::cueRects() const
 {
-    std::vector<QRect> rects;
     const CSongDoc* doc = song();
     if (!doc)
-        return rects;
-    const QFontMetrics metrics(CueFlagPainter::flagFont());
-    const TimeAxis a = axis();
-    rects.reserve(doc->cues.size());
-    for (const auto& cue : doc->cues)
-        rects.push_back(CueFlagPainter::GetFlagRect(*cue, metrics, a.xOfTick(cue->secondTime), a.xOfTick(cue->time),
-                                                    lanes().rulerHeight + CueFlagPainter::kTopGap));
-    return rects;
+        return {};
+    return CueFlagPainter::flagRects(doc->cues, axis(), lanes().rulerHeight + CueFlagPainter::kTopGap,
+                                     plotRect().left());
 }
 
 bool KeyRowsView::onZoom(CommandId id)

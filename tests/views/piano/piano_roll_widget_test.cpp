@@ -209,6 +209,45 @@ TEST(PianoRollWidget, ADoubleClickOnACueOpensItsProperties)
     EXPECT_EQ(rig.dialogs.log.count("cueProperties"), 1u);
 }
 
+// The first flag, at tick 0, near the edge or scrolled past, starts at the
+// plot's left edge, never under the keyboard strip; a flag in full view
+// sits 8 pixels left of its cue.
+TEST(PianoRollWidget, TheFirstCueFlagIsNeverCutByTheKeyboardStrip)
+{
+    const struct {
+        const char* name;
+        int32_t cueTick;
+        int64_t origin;
+        bool pinned; // starts at the plot's left edge
+    } cases[] = {
+        {"a cue at tick 0", 0, 0, true},
+        {"a cue 3 columns into the plot", 200, 197, true},
+        {"a cue just scrolled past", 200, 203, true},
+        {"a cue far left of the plot", 200, 400, true},
+        {"a cue in full view", 300, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PianoWidgetRig rig;
+        rig.song->endTick = 4000;
+        auto cue = std::make_unique<CCue>();
+        cue->name = "Intro";
+        cue->time = cue->secondTime = c.cueTick;
+        rig.song->cues.push_back(std::move(cue));
+        rig.view->songUpdate(0);
+        rig.view->setScrollOrigin(c.origin, false);
+        ASSERT_EQ(rig.view->contentOrigin(), c.origin);
+        const int plotLeft = rig.view->plotRect().left();
+        ASSERT_GT(plotLeft, 0) << "the strip takes the left edge";
+        const std::vector<QRect> flags = rig.view->geometryNow().cueRects;
+        ASSERT_EQ(flags.size(), 1u);
+        if (c.pinned)
+            EXPECT_EQ(flags[0].left(), plotLeft);
+        else
+            EXPECT_EQ(flags[0].left(), rig.view->axis().xOfTick(c.cueTick) - 8);
+    }
+}
+
 TEST(PianoRollWidget, TheKeyboardPlaysTheKeyUnderThePointerUntilRelease)
 {
     PianoWidgetRig rig;
