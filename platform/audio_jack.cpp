@@ -108,6 +108,32 @@ std::string JackAudioDevice::connectPair(std::string_view channel, bool outputs)
     return {};
 }
 
+JackAudioDevice::Connections JackAudioDevice::connections() const
+{
+    Connections connections;
+    jack_port_t* const ours[] = {m_outputs[0], m_outputs[1], m_inputs[0], m_inputs[1]};
+    for (size_t i = 0; i < connections.size(); ++i)
+        connections[i] = m_client->connectionsOf(ours[i]);
+    return connections;
+}
+
+void JackAudioDevice::restoreConnections(const Connections& connections)
+{
+    for (size_t i = 0; i < connections.size(); ++i) {
+        const bool output = i < 2;
+        jack_port_t* port = output ? m_outputs[i] : m_inputs[i - 2];
+        if (!port)
+            continue;
+        const std::string ours = jack_port_name(port);
+        for (const std::string& theirs : connections[i]) {
+            if (output)
+                m_client->connect(ours, theirs);
+            else
+                m_client->connect(theirs, ours);
+        }
+    }
+}
+
 void JackAudioDevice::process(const JackCycle& cycle)
 {
     if (m_gone.load(std::memory_order_acquire))

@@ -3,6 +3,7 @@
 #include "platform/audio_renderer.h"
 #include "platform/midi_jack_client.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -40,6 +41,14 @@ public:
     // name takes the first two physical ports. Empty on success, else why.
     std::string connectOutputs(std::string_view channel);
     std::string connectInputs(std::string_view channel);
+
+    // The other clients' ports each of ours is connected to: outputs left
+    // and right, then inputs left and right.
+    using Connections = std::array<std::vector<std::string>, 4>;
+    Connections connections() const;
+    // Connects ours again as `connections` had them; a port that has gone
+    // since is passed over.
+    void restoreConnections(const Connections& connections);
 
     // JackPortUser. JACK threads; never wait.
     void process(const JackCycle& cycle) override;

@@ -310,6 +310,20 @@ std::string JackMidiClient::connect(const std::string& source, const std::string
     return "cannot connect " + source + " to " + destination;
 }
 
+std::vector<std::string> JackMidiClient::connectionsOf(jack_port_t* port) const
+{
+    std::vector<std::string> names;
+    if (!port || gone())
+        return names;
+    const char** linked = jack_port_get_all_connections(m_client, port);
+    if (!linked)
+        return names;
+    for (const char** name = linked; *name; ++name)
+        names.emplace_back(*name);
+    jack_free(linked);
+    return names;
+}
+
 bool JackMidiClient::addUser(JackPortUser* user)
 {
     std::lock_guard lock(m_registry);

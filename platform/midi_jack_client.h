@@ -78,6 +78,8 @@ public:
     void unregisterPort(jack_port_t* port);
     // Connects two ports by full name; empty on success, else the reason.
     std::string connect(const std::string& source, const std::string& destination);
+    // The full names of the ports `port` is connected to.
+    std::vector<std::string> connectionsOf(jack_port_t* port) const;
 
     // From now on the process callback serves `user`; false when full.
     bool addUser(JackPortUser* user);

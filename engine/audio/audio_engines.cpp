@@ -55,11 +55,26 @@ AudioOpenResult AudioEngines::openJack(const AudioOptions& options, IAudioRender
     result.sampleRate = m_jack->sampleRate();
     result.blockFrames = m_jack->blockFrames();
     applyChannelSelection(options.inputChannel, options.outputChannel);
+    restoreOutsideConnections(options);
     return result;
+}
+
+// Connections made outside the program (a patchbay's) would go with the
+// old ports, and a take would record silence: a reopen on the same
+// channels makes them again.
+void AudioEngines::restoreOutsideConnections(const AudioOptions& options)
+{
+    const bool sameChannels = m_closedConnections && options.input == m_closedOptions.input
+                              && options.inputChannel == m_closedOptions.inputChannel
+                              && options.outputChannel == m_closedOptions.outputChannel;
+    if (sameChannels)
+        m_jack->restoreConnections(*m_closedConnections);
+    m_closedConnections.reset();
 }
 
 AudioOpenResult AudioEngines::openAlsa(const AudioOptions& options, IAudioRenderer& renderer)
 {
+    m_closedConnections.reset();
     AudioOpenResult result{options.sampleRate, options.blockSize, {}};
     m_output = std::make_unique<CRtAudioOutput>(renderer);
     result.error = m_output->Open(alsaTarget(options.output, options.outputDevice),
@@ -81,6 +96,10 @@ void AudioEngines::close()
         m_input.reset();
     }
     m_output.reset();
+    if (m_jack && !m_jack->gone()) {
+        m_closedConnections = m_jack->connections();
+        m_closedOptions = m_options;
+    }
     m_jack.reset();
     attachCaptureSink(nullptr);
 }

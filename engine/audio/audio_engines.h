@@ -2,9 +2,11 @@
 
 #include "engine/audio/audio_format.h"
 #include "platform/audio_alsa_input.h"
+#include "platform/audio_jack.h"
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,6 @@ namespace rz {
 
 class CRtAudioInput;
 class CRtAudioOutput;
-class JackAudioDevice;
 
 // The real audio engines: "RToutput" 0 or 1 plays through ALSA, 2 through
 // JACK; "RTinput" 0 or 1 captures through ALSA, 2 takes JACK's input ports
@@ -42,6 +43,7 @@ public:
 private:
     AudioOpenResult openJack(const AudioOptions& options, IAudioRenderer& renderer);
     AudioOpenResult openAlsa(const AudioOptions& options, IAudioRenderer& renderer);
+    void restoreOutsideConnections(const AudioOptions& options);
     // Capture thread: to the attached writer, if any.
     void Deliver(const uint8_t* bytes, size_t size) override;
 
@@ -51,6 +53,10 @@ private:
     std::unique_ptr<CRtAudioInput> m_input;
     std::atomic<CWaveDiskWriter*> m_captureSink{nullptr};
     std::atomic<bool> m_captureSinkInUse{false};
+    // What our JACK ports were connected to when they closed, and the
+    // options they were opened with.
+    std::optional<JackAudioDevice::Connections> m_closedConnections;
+    AudioOptions m_closedOptions;
 };
 
 } // namespace rz

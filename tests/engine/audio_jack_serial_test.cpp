@@ -270,6 +270,33 @@ TEST_F(AudioJack, ANamedPairIsConnectedCaseIgnored)
     EXPECT_FALSE(sequencer.ApplyAsioChannelSelection("", "nobody:nothing"));
 }
 
+// A patchbay's connections to our ports outlive a reload of the audio
+// options with the same channels (Setup > MIDI ports OK does one): the next
+// take still hears what was patched in.
+TEST_F(AudioJack, AReloadOnTheSameChannelsKeepsConnectionsMadeOutside)
+{
+    CSequencer& sequencer = startEngine();
+    const std::vector<std::string> inputs = audio.jackDevice()->portNames(false);
+    const std::vector<std::string> outputs = audio.jackDevice()->portNames(true);
+    ASSERT_EQ(inputs.size(), 2u);
+    ASSERT_EQ(outputs.size(), 2u);
+    ASSERT_EQ(jack_connect(client->handle(), "system:capture_1", inputs[1].c_str()), 0);
+    ASSERT_EQ(jack_connect(client->handle(), outputs[0].c_str(), "system:playback_2"), 0);
+    ASSERT_TRUE(connected(client->handle(), "system:capture_1", inputs[1]));
+    ASSERT_TRUE(connected(client->handle(), outputs[0], "system:playback_2"));
+
+    EXPECT_EQ(sequencer.LoadAudioOptions(), "");
+
+    const std::vector<std::string> reopenedInputs = audio.jackDevice()->portNames(false);
+    const std::vector<std::string> reopenedOutputs = audio.jackDevice()->portNames(true);
+    ASSERT_EQ(reopenedInputs.size(), 2u);
+    ASSERT_EQ(reopenedOutputs.size(), 2u);
+    EXPECT_TRUE(connected(client->handle(), "system:capture_1", reopenedInputs[1]));
+    EXPECT_TRUE(connected(client->handle(), reopenedOutputs[0], "system:playback_2"));
+    EXPECT_TRUE(connected(client->handle(), client->port("out_l"), reopenedInputs[0]));
+    EXPECT_TRUE(connected(client->handle(), reopenedOutputs[0], client->port("in_l")));
+}
+
 TEST_F(AudioJack, AKilledServerLeavesTheEngineSilentAndTheReasonIsGiven)
 {
     CSequencer& sequencer = startEngine();
