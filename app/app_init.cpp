@@ -163,8 +163,13 @@ bool App::InitInstance()
     createMainFrame();
     if (m_options.file)
         m_opening->OpenDocumentFile(*m_options.file);
-    if (m_sequencer)
+    if (m_sequencer) {
         m_sequencer->Init();
+        afterFirstPaint(m_frame, m_options.showWindow, [this] {
+            if (m_sequencer)
+                m_sequencer->openLatePorts();
+        });
+    }
     publishGuiValues();
     m_opening->rebuildRecentMenus();
     startTimers();
@@ -210,11 +215,15 @@ void App::startTimers()
     m_frame->timers().start(frame_timer::kStartup, kStartupDelayMs);
 }
 
-// Once, 1.5 s after start: the layout, the chosen accelerators, the desktop's
+// Once, 1.5 s after start: the synthesizer if the window has not painted yet,
+// the layout, the chosen accelerators, the desktop's
 // file types, the file opened last, then the one-second timer.
 void App::startupStep()
 {
     m_frame->timers().kill(frame_timer::kStartup);
+    // A window that never painted (started minimised) still gets its synthesizer.
+    if (m_sequencer)
+        m_sequencer->openLatePorts();
     m_frame->placePanes();
     m_frame->repaint();
     loadStartupAccelerators(*m_profile, *m_keys, *m_frame->menuBar());

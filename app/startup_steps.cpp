@@ -24,11 +24,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
 #include <QFile>
 #include <QStandardPaths>
 
 #include <cstdio>
 #include <system_error>
+#include <utility>
 
 namespace rz {
 namespace {
@@ -40,6 +44,30 @@ std::filesystem::path cacheFolder()
         return std::filesystem::path(cache.toStdString());
     return localPath(QDir::homePath()) / ".cache";
 }
+
+// Watches one window for its first paint; goes with the window.
+class FirstPaintWatch : public QObject {
+public:
+    FirstPaintWatch(QWidget* window, std::function<void()> then)
+        : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_then) {
+            // After the paint and its flush to the screen.
+            QTimer::singleShot(0, watched, std::exchange(m_then, {}));
+            deleteLater();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_then;
+};
 
 } // namespace
 
@@ -162,6 +190,14 @@ void loadStartupAccelerators(IProfile& profile, KeyFilter& keys, MenuBar& menus)
         return;
     keys.setTable(std::move(*table));
     menus.refreshKeyTexts();
+}
+
+void afterFirstPaint(QWidget* window, bool shows, std::function<void()> then)
+{
+    if (shows)
+        new FirstPaintWatch(window, std::move(then));
+    else
+        QTimer::singleShot(0, window, std::move(then));
 }
 
 std::filesystem::path tipsFile(const std::filesystem::path& programFolder)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -63,6 +64,11 @@ std::unique_ptr<IAssociationStore> registerFileTypes(IAssociationStore* store, I
 
 // The accelerators the user chose, once the window stands.
 void loadStartupAccelerators(IProfile& profile, KeyFilter& keys, MenuBar& menus);
+
+// Runs `then` once, after `window` has painted for the first time: the
+// window comes before the slow devices. With no window to show, once the
+// events pending now are handled. Nothing runs once the window is gone.
+void afterFirstPaint(QWidget* window, bool shows, std::function<void()> then);
 
 // The tips beside the program, else where an installation keeps them.
 std::filesystem::path tipsFile(const std::filesystem::path& programFolder);

@@ -8,7 +8,7 @@ namespace rz {
 
 LatePortOpen::LatePortOpen(IGuiThreadQueue& gui, std::vector<std::shared_ptr<COutPort>> ports,
                            Done done)
-    : m_wanted(std::make_shared<std::atomic<bool>>(true))
+    : m_stopped(std::make_shared<std::atomic<bool>>(false))
 {
     m_thread = std::thread([this, &gui, ports = std::move(ports), done = std::move(done)]() mutable {
         run(gui, std::move(ports), std::move(done));
@@ -17,7 +17,7 @@ LatePortOpen::LatePortOpen(IGuiThreadQueue& gui, std::vector<std::shared_ptr<COu
 
 LatePortOpen::~LatePortOpen()
 {
-    m_wanted->store(false, std::memory_order_release);
+    m_stopped->store(true, std::memory_order_release);
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -28,19 +28,21 @@ void LatePortOpen::run(IGuiThreadQueue& gui, std::vector<std::shared_ptr<COutPor
 {
     std::vector<Result> results;
     for (std::shared_ptr<COutPort>& port : ports) {
-        if (!m_wanted->load(std::memory_order_acquire))
+        if (m_stopped->load(std::memory_order_acquire))
             return;
         IMidiOutDevice* device = port->device();
         Result result{std::move(port), false, {}};
         if (device) {
-            result.opened = device->open();
+            result.opened = device->openUnless(*m_stopped);
             if (!result.opened)
                 result.error = device->openError();
         }
         results.push_back(std::move(result));
     }
-    gui.postToGui([wanted = m_wanted, done = std::move(done), results = std::move(results)]() mutable {
-        if (wanted->load(std::memory_order_acquire))
+    if (m_stopped->load(std::memory_order_acquire))
+        return; // given up: nothing to report
+    gui.postToGui([stopped = m_stopped, done = std::move(done), results = std::move(results)]() mutable {
+        if (!stopped->load(std::memory_order_acquire))
             done(std::move(results));
     });
 }

@@ -28,7 +28,9 @@ public:
     // semaphore: sends meanwhile find the device closed and are dropped,
     // never held up. `done` then runs on the GUI thread through `gui`.
     LatePortOpen(IGuiThreadQueue& gui, std::vector<std::shared_ptr<COutPort>> ports, Done done);
-    // Waits for the thread; a `done` still queued then does nothing.
+    // Stops the opening between its steps and waits for the thread (a
+    // SoundFont half loaded is given up); a `done` still queued then does
+    // nothing.
     ~LatePortOpen();
     LatePortOpen(const LatePortOpen&) = delete;
     LatePortOpen& operator=(const LatePortOpen&) = delete;
@@ -36,7 +38,7 @@ public:
 private:
     void run(IGuiThreadQueue& gui, std::vector<std::shared_ptr<COutPort>> ports, Done done);
 
-    std::shared_ptr<std::atomic<bool>> m_wanted;
+    std::shared_ptr<std::atomic<bool>> m_stopped;
     std::thread m_thread;
 };
 

@@ -77,8 +77,9 @@ struct SequencerOptions {
     // Wait on the program-wide locks before the work is skipped for a retry.
     std::chrono::milliseconds lockWait = kLockWait;
     RefreshPosterOptions refresh;
-    // The built-in synthesizer opens on a thread of its own after Init
-    // (its SoundFont takes a while to load); see portsLoading().
+    // The built-in synthesizer opens on a thread of its own, started by
+    // openLatePorts() once the window shows (its SoundFont takes a while to
+    // load); see portsLoading().
     bool lateSynthOpen = false;
 };
 
@@ -105,7 +106,10 @@ public:
     // Stops the transport, the timer and the refresh pass, closes the audio
     // engines and the ports. Safe before Init and more than once.
     void Shutdown();
-    // True from Init while ports that open late are still opening.
+    // Starts opening the ports Init left for later, on a thread of its own;
+    // once, and not after Shutdown. The owner calls it when the window shows.
+    void openLatePorts();
+    // True from Init while ports that open late are still to open.
     bool portsLoading() const { return m_portsLoading.load(std::memory_order_acquire); }
     // Runs on the GUI thread once the late ports are open (or failed) and
     // the tracks are linked to them; not at all without late ports.
@@ -390,10 +394,10 @@ private:
     void openOutputDevices(SequencerPorts& ports);
     void openInstruments(SequencerPorts& ports);
     void mapOutputs(SequencerPorts& ports);
-    // The built-in synthesizer's port is left for startLateOpen when late
+    // The built-in synthesizer's port is left for openLatePorts when late
     // opening is on: returned, not opened.
     std::vector<std::shared_ptr<COutPort>> openMappedOutputs(SequencerPorts& ports);
-    void startLateOpen(std::vector<std::shared_ptr<COutPort>> late);
+    void keepForLateOpen(std::vector<std::shared_ptr<COutPort>> late);
     void lateOpenDone(std::vector<LatePortOpen::Result> results);
     // Every song's tracks, the set's and the current one, find their ports again.
     void relinkAllSongTracks();
@@ -574,6 +578,7 @@ private:
     Snapshot<SequencerSettings> m_liveSettings{std::make_shared<const SequencerSettings>()};
     std::atomic<bool> m_initialised{false};
     std::atomic<bool> m_portsLoading{false};
+    std::vector<std::shared_ptr<COutPort>> m_latePorts; // until openLatePorts
     std::unique_ptr<LatePortOpen> m_lateOpen;
     std::function<void()> m_portsReady;
     std::atomic<bool> m_shuttingDown{false};

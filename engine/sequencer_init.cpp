@@ -69,7 +69,7 @@ void CSequencer::Init()
     m_initialised.store(true, std::memory_order_release);
     // A song opened before the ports existed has tracks linked to none.
     relinkAllSongTracks();
-    startLateOpen(std::move(late));
+    keepForLateOpen(std::move(late));
 }
 
 // The MIDI output devices, named as listed with repeats numbered " (%d)";

@@ -5,16 +5,24 @@
 #include "engine/gui_posts.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rz {
 
-void CSequencer::startLateOpen(std::vector<std::shared_ptr<COutPort>> late)
+void CSequencer::keepForLateOpen(std::vector<std::shared_ptr<COutPort>> late)
 {
     if (late.empty())
         return;
+    m_latePorts = std::move(late);
     m_portsLoading.store(true, std::memory_order_release);
+}
+
+void CSequencer::openLatePorts()
+{
+    if (m_latePorts.empty() || shuttingDown())
+        return;
     m_lateOpen = std::make_unique<LatePortOpen>(
-        m_services.gui, std::move(late),
+        m_services.gui, std::exchange(m_latePorts, {}),
         [this](std::vector<LatePortOpen::Result> results) { lateOpenDone(std::move(results)); });
 }
 

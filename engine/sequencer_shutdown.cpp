@@ -13,6 +13,7 @@ void CSequencer::Shutdown()
     m_deviceWatch.reset();
     m_deviceWatchToken.reset();
     m_lateOpen.reset();
+    m_latePorts.clear();
     m_portsLoading.store(false, std::memory_order_release);
     if (m_initialised.exchange(false, std::memory_order_acq_rel)) {
         Stop(false);

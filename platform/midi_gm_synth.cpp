@@ -1,6 +1,7 @@
 #include "platform/midi_gm_synth.h"
 
 #include "core/midi_bytes.h"
+#include "platform/fluid_calls.h"
 #include "platform/midi_jack_client.h"
 #include "platform/midi_output_latency.h"
 #include "platform/soundfont_banks.h"
@@ -11,12 +12,10 @@
 #include <cmath>
 
 #include <cstdlib>
-#include <dlfcn.h>
 #include <mutex>
 #include <system_error>
 #include <utility>
 
-#include <fluidsynth.h>
 
 namespace rz {
 
@@ -37,11 +36,11 @@ void routeFluidLog()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        fluid_set_log_function(FLUID_PANIC, keepFluidError, nullptr);
-        fluid_set_log_function(FLUID_ERR, keepFluidError, nullptr);
-        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        fluid().set_log_function(FLUID_PANIC, keepFluidError, nullptr);
+        fluid().set_log_function(FLUID_ERR, keepFluidError, nullptr);
+        fluid().set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid().set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid().set_log_function(FLUID_DBG, nullptr, nullptr);
     });
 }
 
@@ -63,17 +62,7 @@ int64_t nearestBlockStart(int64_t frame)
     return blocks * kBlock;
 }
 
-// FluidSynth loads samples with OpenMP when built with it, and the worker
-// threads then busy-wait for more work. One thread on the loading thread
-// spawns none; found at run time, so we need not link OpenMP ourselves.
-void loadWithoutOpenMpThreads()
-{
-    using SetThreads = void (*)(int);
-    static const auto setThreads =
-        reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
-    if (setThreads)
-        setThreads(1);
-}
+constexpr const char* kOpenGivenUp = "the open was given up";
 
 bool jackServerAnswers()
 {
@@ -115,38 +104,50 @@ GmSynthDevice::~GmSynthDevice()
 
 bool GmSynthDevice::open()
 {
-    routeFluidLog();
+    const std::atomic<bool> never{false};
+    return openUnless(never);
+}
+
+bool GmSynthDevice::openUnless(const std::atomic<bool>& stop)
+{
     std::unique_lock lock(m_lifetime);
     destroy();
-    return openLocked();
+    return openLocked(stop);
 }
 
 bool GmSynthDevice::reopen()
 {
-    routeFluidLog();
     std::unique_lock lock(m_lifetime);
     if (!m_synth)
         return true;
     destroy();
-    return openLocked();
+    const std::atomic<bool> never{false};
+    return openLocked(never);
 }
 
-bool GmSynthDevice::openLocked()
+// Each step that takes long (loading the library, starting the driver,
+// loading the sounds) is skipped once `stop` is set.
+bool GmSynthDevice::openLocked(const std::atomic<bool>& stop)
 {
     m_lastError.clear();
-    m_settings = new_fluid_settings();
+    if (!loadSynthModule())
+        return failOpen("the synthesizer library could not be loaded: " + synthModuleProblem());
+    routeFluidLog();
+    if (stop.load(std::memory_order_acquire))
+        return failOpen(kOpenGivenUp);
+    m_settings = fluid().new_settings();
     if (!m_settings)
         return failOpen("cannot create the synthesizer settings");
-    fluid_settings_setnum(m_settings, "synth.sample-rate", kGmSynthSampleRate);
+    fluid().settings_setnum(m_settings, "synth.sample-rate", kGmSynthSampleRate);
     SoundLoader loader;
     {
         std::lock_guard setup(m_setupMutex);
         loader = m_soundLoader;
         if (!m_bankSelect.empty())
-            fluid_settings_setstr(m_settings, "synth.midi-bank-select", m_bankSelect.c_str());
+            fluid().settings_setstr(m_settings, "synth.midi-bank-select", m_bankSelect.c_str());
     }
-    loadWithoutOpenMpThreads();
-    m_synth = new_fluid_synth(m_settings);
+    loadOnThisThreadOnly();
+    m_synth = fluid().new_synth(m_settings);
     if (!m_synth)
         return failOpen(takeFluidError("cannot create the synthesizer"));
     {
@@ -159,14 +160,16 @@ bool GmSynthDevice::openLocked()
     // time. Until the device is open the driver's blocks are silence.
     if (!m_options.driverless && !startDriver())
         return failOpen(takeFluidError("no audio driver would start"));
+    if (stop.load(std::memory_order_acquire))
+        return failOpen(kOpenGivenUp);
     if (loader) {
         if (!loader(m_synth))
             return failOpen(takeFluidError("cannot load the SoundFonts"));
-    } else if (fluid_synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED) {
+    } else if (fluid().synth_sfload(m_synth, m_options.soundFont.c_str(), 1) == FLUID_FAILED) {
         return failOpen(takeFluidError("cannot load " + m_options.soundFont.string()));
     }
     double rate = kGmSynthSampleRate;
-    if (fluid_settings_getnum(m_settings, "synth.sample-rate", &rate) == FLUID_OK && rate > 0)
+    if (fluid().settings_getnum(m_settings, "synth.sample-rate", &rate) == FLUID_OK && rate > 0)
         m_sampleRate = rate;
     m_open.store(true);
     return true;
@@ -187,12 +190,12 @@ std::vector<std::string> GmSynthDevice::driversToTry() const
 bool GmSynthDevice::startDriver()
 {
     const char* jackServer = std::getenv("JACK_DEFAULT_SERVER");
-    fluid_settings_setstr(m_settings, "audio.jack.server", jackServer ? jackServer : "");
-    fluid_settings_setstr(m_settings, "audio.jack.id", kGmSynthJackName);
-    fluid_settings_setint(m_settings, "audio.jack.autoconnect", 1); // to the physical playback ports
+    fluid().settings_setstr(m_settings, "audio.jack.server", jackServer ? jackServer : "");
+    fluid().settings_setstr(m_settings, "audio.jack.id", kGmSynthJackName);
+    fluid().settings_setint(m_settings, "audio.jack.autoconnect", 1); // to the physical playback ports
     for (const std::string& driver : driversToTry()) {
-        fluid_settings_setstr(m_settings, "audio.driver", driver.c_str());
-        m_driver = new_fluid_audio_driver2(m_settings, &GmSynthDevice::audioThunk, this);
+        fluid().settings_setstr(m_settings, "audio.driver", driver.c_str());
+        m_driver = fluid().new_audio_driver2(m_settings, &GmSynthDevice::audioThunk, this);
         if (m_driver) {
             m_driverName = driver;
             return true;
@@ -219,11 +222,11 @@ void GmSynthDevice::destroy()
     m_open.store(false);
     // The driver's audio thread renders from the synthesizer: it goes first.
     if (m_driver)
-        delete_fluid_audio_driver(m_driver);
+        fluid().delete_audio_driver(m_driver);
     if (m_synth)
-        delete_fluid_synth(m_synth);
+        fluid().delete_synth(m_synth);
     if (m_settings)
-        delete_fluid_settings(m_settings);
+        fluid().delete_settings(m_settings);
     m_driver = nullptr;
     m_synth = nullptr;
     m_settings = nullptr;
@@ -255,13 +258,13 @@ void GmSynthDevice::apply(const Stamped& event)
     const int data1 = event.size > 1 ? event.bytes[1] & 0x7F : 0;
     const int data2 = event.size > 2 ? event.bytes[2] & 0x7F : 0;
     switch (midi::statusOf(status)) {
-    case midi::kNoteOff: fluid_synth_noteoff(m_synth, channel, data1); break;
-    case midi::kNoteOn: fluid_synth_noteon(m_synth, channel, data1, data2); break;
-    case midi::kPolyPressure: fluid_synth_key_pressure(m_synth, channel, data1, data2); break;
-    case midi::kControlChange: fluid_synth_cc(m_synth, channel, data1, data2); break;
-    case midi::kProgramChange: fluid_synth_program_change(m_synth, channel, data1); break;
-    case midi::kChannelPressure: fluid_synth_channel_pressure(m_synth, channel, data1); break;
-    case midi::kPitchBend: fluid_synth_pitch_bend(m_synth, channel, data1 | (data2 << 7)); break;
+    case midi::kNoteOff: fluid().synth_noteoff(m_synth, channel, data1); break;
+    case midi::kNoteOn: fluid().synth_noteon(m_synth, channel, data1, data2); break;
+    case midi::kPolyPressure: fluid().synth_key_pressure(m_synth, channel, data1, data2); break;
+    case midi::kControlChange: fluid().synth_cc(m_synth, channel, data1, data2); break;
+    case midi::kProgramChange: fluid().synth_program_change(m_synth, channel, data1); break;
+    case midi::kChannelPressure: fluid().synth_channel_pressure(m_synth, channel, data1); break;
+    case midi::kPitchBend: fluid().synth_pitch_bend(m_synth, channel, data1 | (data2 << 7)); break;
     default: break; // system messages mean nothing to the synthesizer
     }
 }
@@ -320,9 +323,9 @@ int GmSynthDevice::renderRange(int from, int to, int nfx, float* fx[], int nout,
     if (nfx == 0 && nout >= 2) {
         // No effect buffers: reverb and chorus mix into the dry pair.
         std::array<float*, 4> mixed{dry[0], dry[1], dry[0], dry[1]};
-        return fluid_synth_process(m_synth, to - from, 4, mixed.data(), nout, dry.data());
+        return fluid().synth_process(m_synth, to - from, 4, mixed.data(), nout, dry.data());
     }
-    return fluid_synth_process(m_synth, to - from, nfx, wet.data(), nout, dry.data());
+    return fluid().synth_process(m_synth, to - from, nfx, wet.data(), nout, dry.data());
 }
 
 // FluidSynth starts what an event does at its next internal block: the
@@ -368,7 +371,7 @@ LongSendResult GmSynthDevice::sendLong(std::span<const uint8_t> bytes, std::chro
     // FluidSynth takes the message without its F0 and F7.
     const auto* body = reinterpret_cast<const char*>(bytes.data() + 1);
     const int length = static_cast<int>(bytes.size() - 2);
-    const int result = fluid_synth_sysex(m_synth, body, length, nullptr, nullptr, nullptr, 0);
+    const int result = fluid().synth_sysex(m_synth, body, length, nullptr, nullptr, nullptr, 0);
     return result == FLUID_OK ? LongSendResult::Delivered : LongSendResult::Failed;
 }
 

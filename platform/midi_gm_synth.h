@@ -58,9 +58,12 @@ public:
     GmSynthDevice(const GmSynthDevice&) = delete;
     GmSynthDevice& operator=(const GmSynthDevice&) = delete;
 
-    // Creates the synthesizer at 44100 Hz, loads the SoundFont and starts
-    // the first audio driver that will; false when none does.
+    // Loads the synthesizer module, creates the synthesizer at 44100 Hz,
+    // starts the first audio driver that will and then loads the SoundFont;
+    // false when any step fails, with the reason in openError().
     bool open() override;
+    // The same, given up between its steps once `stop` is set.
+    bool openUnless(const std::atomic<bool>& stop) override;
     // The audio driver goes before the synthesizer.
     void close() override;
     // Opens again when open, taking the sound loader and bank select as they
@@ -125,7 +128,7 @@ private:
     std::vector<std::string> driversToTry() const;
     bool failOpen(std::string reason);
     // With the lifetime lock held exclusively and nothing open.
-    bool openLocked();
+    bool openLocked(const std::atomic<bool>& stop);
     void destroy();
 
     const GmSynthOptions m_options;

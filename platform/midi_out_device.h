@@ -2,6 +2,7 @@
 
 #include "core/engine_timer.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +29,13 @@ public:
     virtual ~IMidiOutDevice() = default;
 
     virtual bool open() = 0;
+    // Opens unless `stop` is set meanwhile: a device whose open takes long
+    // gives up between its steps. The thread that opens, never a realtime one.
+    virtual bool openUnless(const std::atomic<bool>& stop)
+    {
+        (void)stop;
+        return open();
+    }
     virtual void close() = 0;
     // False once closed, and as soon as the device reports itself gone.
     virtual bool isOpen() const = 0;

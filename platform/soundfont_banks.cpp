@@ -3,6 +3,7 @@
 #include "platform/midi_gm_synth.h"
 
 #include "core/input_file.h"
+#include "platform/fluid_calls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <map>
 #include <utility>
 
-#include <fluidsynth.h>
 
 namespace rz {
 
@@ -122,8 +122,8 @@ int memoryClose(void* handle)
 fluid_settings_t* memoryLoaderSettings()
 {
     static fluid_settings_t* settings = [] {
-        fluid_settings_t* made = new_fluid_settings();
-        fluid_settings_setint(made, "synth.dynamic-sample-loading", 1);
+        fluid_settings_t* made = fluid().new_settings();
+        fluid().settings_setint(made, "synth.dynamic-sample-loading", 1);
         return made;
     }();
     return settings;
@@ -131,12 +131,12 @@ fluid_settings_t* memoryLoaderSettings()
 
 bool addMemoryLoader(fluid_synth_t* synth)
 {
-    fluid_sfloader_t* loader = new_fluid_defsfloader(memoryLoaderSettings());
+    fluid_sfloader_t* loader = fluid().new_defsfloader(memoryLoaderSettings());
     if (!loader)
         return false;
-    fluid_sfloader_set_callbacks(loader, memoryOpen, memoryRead, memorySeek, memoryTell,
+    fluid().sfloader_set_callbacks(loader, memoryOpen, memoryRead, memorySeek, memoryTell,
                                  memoryClose);
-    fluid_synth_add_sfloader(synth, loader);
+    fluid().synth_add_sfloader(synth, loader);
     return true;
 }
 
@@ -162,7 +162,7 @@ std::vector<std::unique_ptr<fluid_sample_t, void (*)(fluid_sample_t*)>>& retired
 
 WaveFont* waveOf(fluid_sfont_t* sfont)
 {
-    return static_cast<WaveFont*>(fluid_sfont_get_data(sfont));
+    return static_cast<WaveFont*>(fluid().sfont_get_data(sfont));
 }
 
 const char* waveFontName(fluid_sfont_t* sfont)
@@ -195,17 +195,17 @@ int waveFontFree(fluid_sfont_t* sfont)
     WaveFont* wave = waveOf(sfont);
     {
         std::lock_guard lock(g_retiredMutex);
-        retiredSamples().emplace_back(wave->sample, delete_fluid_sample);
+        retiredSamples().emplace_back(wave->sample, fluid().delete_sample);
     }
-    delete_fluid_preset(wave->preset);
-    delete_fluid_sfont(wave->sfont);
+    fluid().delete_preset(wave->preset);
+    fluid().delete_sfont(wave->sfont);
     delete wave;
     return 0;
 }
 
 WaveFont* wavePresetOwner(fluid_preset_t* preset)
 {
-    return static_cast<WaveFont*>(fluid_preset_get_data(preset));
+    return static_cast<WaveFont*>(fluid().preset_get_data(preset));
 }
 
 const char* wavePresetName(fluid_preset_t* preset)
@@ -227,10 +227,10 @@ int wavePresetNoteOn(fluid_preset_t* preset, fluid_synth_t* synth, int channel, 
                      int velocity)
 {
     fluid_voice_t* voice
-        = fluid_synth_alloc_voice(synth, wavePresetOwner(preset)->sample, channel, key, velocity);
+        = fluid().synth_alloc_voice(synth, wavePresetOwner(preset)->sample, channel, key, velocity);
     if (!voice)
         return FLUID_FAILED;
-    fluid_synth_start_voice(synth, voice);
+    fluid().synth_start_voice(synth, voice);
     return FLUID_OK;
 }
 
@@ -242,11 +242,11 @@ void wavePresetFree(fluid_preset_t*)
 void deleteWaveFont(WaveFont* wave)
 {
     if (wave->preset)
-        delete_fluid_preset(wave->preset);
+        fluid().delete_preset(wave->preset);
     if (wave->sfont)
-        delete_fluid_sfont(wave->sfont);
+        fluid().delete_sfont(wave->sfont);
     if (wave->sample)
-        delete_fluid_sample(wave->sample);
+        fluid().delete_sample(wave->sample);
     delete wave;
 }
 
@@ -254,27 +254,27 @@ fluid_sfont_t* makeWaveFont(const WavePatchSound& sound, const std::string& name
                             SoundFontLocation target)
 {
     auto* wave = new WaveFont{name, target.bank, target.preset};
-    wave->sample = new_fluid_sample();
-    wave->sfont = new_fluid_sfont(waveFontName, waveFontPreset, waveFontIterationStart,
+    wave->sample = fluid().new_sample();
+    wave->sfont = fluid().new_sfont(waveFontName, waveFontPreset, waveFontIterationStart,
                                   waveFontIterationNext, waveFontFree);
     if (wave->sfont)
-        wave->preset = new_fluid_preset(wave->sfont, wavePresetName, wavePresetBank,
+        wave->preset = fluid().new_preset(wave->sfont, wavePresetName, wavePresetBank,
                                         wavePresetNumber, wavePresetNoteOn, wavePresetFree);
     if (!wave->sample || !wave->sfont || !wave->preset) {
         deleteWaveFont(wave);
         return nullptr;
     }
     std::vector<short> data(sound.samples.begin(), sound.samples.end());
-    fluid_sample_set_name(wave->sample, name.substr(0, 20).c_str());
-    if (fluid_sample_set_sound_data(wave->sample, data.data(), nullptr, unsigned(data.size()),
+    fluid().sample_set_name(wave->sample, name.substr(0, 20).c_str());
+    if (fluid().sample_set_sound_data(wave->sample, data.data(), nullptr, unsigned(data.size()),
                                     unsigned(sound.sampleRate), 1)
             != FLUID_OK
-        || fluid_sample_set_pitch(wave->sample, kWaveRootKey, 0) != FLUID_OK) {
+        || fluid().sample_set_pitch(wave->sample, kWaveRootKey, 0) != FLUID_OK) {
         deleteWaveFont(wave);
         return nullptr;
     }
-    fluid_sfont_set_data(wave->sfont, wave);
-    fluid_preset_set_data(wave->preset, wave);
+    fluid().sfont_set_data(wave->sfont, wave);
+    fluid().preset_set_data(wave->preset, wave);
     return wave->sfont;
 }
 
@@ -285,8 +285,8 @@ fluid_sfont_t* makeWaveFont(const WavePatchSound& sound, const std::string& name
 // retired sample.
 void removeWaveFont(fluid_synth_t* synth, int id)
 {
-    fluid_sfont_t* sfont = fluid_synth_get_sfont_by_id(synth, id);
-    if (sfont && fluid_synth_remove_sfont(synth, sfont) == FLUID_OK)
+    fluid_sfont_t* sfont = fluid().synth_get_sfont_by_id(synth, id);
+    if (sfont && fluid().synth_remove_sfont(synth, sfont) == FLUID_OK)
         waveFontFree(sfont);
 }
 
@@ -294,18 +294,18 @@ void removeWaveFont(fluid_synth_t* synth, int id)
 std::vector<SoundFontPreset> presetsIn(fluid_synth_t* synth, int bank)
 {
     std::map<int, std::string> found;
-    const int count = fluid_synth_sfcount(synth);
+    const int count = fluid().synth_sfcount(synth);
     for (int i = 0; i < count; ++i) { // 0 is the top of the stack
-        fluid_sfont_t* sfont = fluid_synth_get_sfont(synth, unsigned(i));
+        fluid_sfont_t* sfont = fluid().synth_get_sfont(synth, unsigned(i));
         if (!sfont)
             continue;
-        const int offset = fluid_synth_get_bank_offset(synth, fluid_sfont_get_id(sfont));
-        fluid_sfont_iteration_start(sfont);
-        while (fluid_preset_t* preset = fluid_sfont_iteration_next(sfont)) {
-            if (fluid_preset_get_banknum(preset) + offset != bank)
+        const int offset = fluid().synth_get_bank_offset(synth, fluid().sfont_get_id(sfont));
+        fluid().sfont_iteration_start(sfont);
+        while (fluid_preset_t* preset = fluid().sfont_iteration_next(sfont)) {
+            if (fluid().preset_get_banknum(preset) + offset != bank)
                 continue;
-            const char* name = fluid_preset_get_name(preset);
-            found.try_emplace(fluid_preset_get_num(preset), name ? name : "");
+            const char* name = fluid().preset_get_name(preset);
+            found.try_emplace(fluid().preset_get_num(preset), name ? name : "");
         }
     }
     std::vector<SoundFontPreset> presets;
@@ -337,7 +337,7 @@ void SoundFontBanks::unload(_fluid_synth_t* synth, const Loaded& loaded)
     if (loaded.item.kind == SoundFontItemKind::WavePatch)
         removeWaveFont(synth, loaded.fluidId);
     else
-        fluid_synth_sfunload(synth, loaded.fluidId, 1);
+        fluid().synth_sfunload(synth, loaded.fluidId, 1);
 }
 
 SoundFontBanks::SoundFontBanks() = default;
@@ -371,7 +371,7 @@ void SoundFontBanks::attach(GmSynthDevice& synth)
         bankSelect = m_bankSelect;
     }
     synth.setBankSelect(bankSelect);
-    synth.setSoundLoader([this, &synth](_fluid_synth_t* fluid) { return reloadInto(synth, fluid); });
+    synth.setSoundLoader([this, &synth](_fluid_synth_t* target) { return reloadInto(synth, target); });
 }
 
 void SoundFontBanks::detach(GmSynthDevice& synth)
@@ -425,18 +425,18 @@ bool SoundFontBanks::setEmulation(int index)
     return synth->reopen();
 }
 
-bool SoundFontBanks::reloadInto(GmSynthDevice& synth, _fluid_synth_t* fluid)
+bool SoundFontBanks::reloadInto(GmSynthDevice& synth, _fluid_synth_t* target)
 {
     std::lock_guard lock(m_mutex);
     if (m_synth.load() != &synth) {
         // Replaced: the items' ids and rewritten files belong to the other.
-        return fluid_synth_sfload(fluid, synth.soundFont().c_str(), 1) != FLUID_FAILED;
+        return fluid().synth_sfload(target, synth.soundFont().c_str(), 1) != FLUID_FAILED;
     }
-    addMemoryLoader(fluid);
+    addMemoryLoader(target);
     for (auto it = m_items.begin(); it != m_items.end();) {
         Loaded& loaded = **it;
         dropMemoryFile(std::exchange(loaded.memoryName, {}));
-        const int id = loadInto(fluid, loaded);
+        const int id = loadInto(target, loaded);
         if (id < 0) {
             std::cerr << "SoundFont " << loaded.item.path.string()
                       << " left out: it cannot be loaded (" << -id << ")\n";
@@ -461,10 +461,10 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
             loaded.problem = "not a SoundFont";
             return -kSoundFontNotSoundFont;
         }
-        const int id = fluid_synth_sfload(synth, item.path.c_str(), 1);
+        const int id = fluid().synth_sfload(synth, item.path.c_str(), 1);
         if (id == FLUID_FAILED)
             return -kSoundFontSynthRefused;
-        fluid_synth_set_bank_offset(synth, id, item.target.bank);
+        fluid().synth_set_bank_offset(synth, id, item.target.bank);
         return id;
     }
     const bool wave = item.kind == SoundFontItemKind::WavePatch;
@@ -485,7 +485,7 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
         }
         loaded.memoryName
             = addMemoryFile(std::make_shared<const std::vector<uint8_t>>(std::move(*bytes)));
-        const int id = fluid_synth_sfload(synth, loaded.memoryName.c_str(), 1);
+        const int id = fluid().synth_sfload(synth, loaded.memoryName.c_str(), 1);
         if (id == FLUID_FAILED) {
             dropMemoryFile(std::exchange(loaded.memoryName, {}));
             return -kSoundFontSynthRefused;
@@ -499,12 +499,12 @@ int SoundFontBanks::loadInto(_fluid_synth_t* synth, Loaded& loaded)
         fluid_sfont_t* sfont = makeWaveFont(*sound, item.name, item.target);
         if (!sfont)
             return -kSoundFontSynthRefused;
-        const int id = fluid_synth_add_sfont(synth, sfont);
+        const int id = fluid().synth_add_sfont(synth, sfont);
         if (id == FLUID_FAILED) {
             waveFontFree(sfont);
             return -kSoundFontSynthRefused;
         }
-        fluid_synth_program_reset(synth);
+        fluid().synth_program_reset(synth);
         return id;
     }
     }

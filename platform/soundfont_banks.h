@@ -101,7 +101,7 @@ private:
     void attach(GmSynthDevice& synth);
     void detach(GmSynthDevice& synth);
     // The attached device's sound loader, inside its open.
-    bool reloadInto(GmSynthDevice& synth, _fluid_synth_t* fluid);
+    bool reloadInto(GmSynthDevice& synth, _fluid_synth_t* target);
     // Runs `use` with the attached synthesizer while it is open; false when
     // there is none. The device cannot go meanwhile.
     bool withAttached(const std::function<void(_fluid_synth_t*)>& use) const;

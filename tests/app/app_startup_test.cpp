@@ -4,6 +4,7 @@
 #include "engine/audio/filter_presets.h"
 #include "engine/sequencer.h"
 #include "engine/synthdb/synth_db_path.h"
+#include "platform/midi_gm_synth.h"
 #include "platform/audio_decoder.h"
 #include "tests/app/small_song.h"
 #include "tests/support/fake_sequencer_services.h"
@@ -11,9 +12,13 @@
 #include "ui/profile.h"
 #include "views/frame_timer_ids.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 
@@ -163,6 +168,100 @@ TEST_F(AppStartup, AudioCodecLibrariesLoadOnlyWhenAnAudioFileIsFirstRead)
     ASSERT_EQ(decoder.open(RZ_FIXTURE_DIR "/audio_import/tone.wav", 44100), 0);
     EXPECT_TRUE(processHasMapped("libavcodec"));
     EXPECT_GT(decoder.durationHns(), 0);
+}
+
+// FluidSynth brings some forty libraries of its own (sound servers, codecs,
+// glib): they come with the first open of the built-in synthesizer.
+TEST_F(AppStartup, SynthesizerLibrariesAreNotLoadedAtStart)
+{
+    start();
+    EXPECT_FALSE(processHasMapped("libfluidsynth"));
+}
+
+// The built-in synthesizer's device, which notes whether the window had
+// painted when it was asked to open.
+class PaintAwareSynth : public RecordingMidiDevice {
+public:
+    explicit PaintAwareSynth(const std::atomic<bool>& painted)
+        : RecordingMidiDevice(kGmSynthName, MidiDeviceKind::InternalSynth), m_painted(painted)
+    {
+    }
+    bool openUnless(const std::atomic<bool>&) override { return open(); }
+    bool open() override
+    {
+        paintedAtOpen = m_painted.load();
+        opened = true;
+        return RecordingMidiDevice::open();
+    }
+    std::atomic<bool> paintedAtOpen{false};
+    std::atomic<bool> opened{false};
+
+private:
+    const std::atomic<bool>& m_painted;
+};
+
+class SynthDevices : public FakeMidiDevices {
+public:
+    explicit SynthDevices(const std::atomic<bool>& painted) : m_painted(painted)
+    {
+        addOutput(kGmSynthName, true, {}, MidiDeviceKind::InternalSynth);
+    }
+    std::unique_ptr<IMidiOutDevice> makeOutput(const MidiDeviceDescriptor&) const override
+    {
+        auto made = std::make_unique<PaintAwareSynth>(m_painted);
+        synth = made.get();
+        return made;
+    }
+    mutable PaintAwareSynth* synth = nullptr;
+
+private:
+    const std::atomic<bool>& m_painted;
+};
+
+// Notes the first paint of the window it watches.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(std::atomic<bool>& painted) : m_painted(painted) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::atomic<bool>& m_painted;
+};
+
+// The window comes first: the synthesizer, whose SoundFont takes long to
+// load, is opened only once the window has painted.
+TEST_F(AppStartup, TheSynthesizerOpensOnlyAfterTheWindowHasPainted)
+{
+    std::atomic<bool> painted{false};
+    SynthDevices devices(painted);
+    ManualEngineTimer timer;
+    struct EndFirst {
+        std::unique_ptr<App>& app;
+        ~EndFirst() { app.reset(); }
+    } endFirst{app};
+    AppOptions options;
+    options.profile = &profile;
+    options.prompt = &prompt;
+    options.devices = &devices;
+    options.timer = &timer;
+    options.singleInstance = false;
+    options.showWindow = true;
+    app = std::make_unique<App>(options);
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_NE(devices.synth, nullptr);
+    PaintSpy spy(painted);
+    app->frame()->installEventFilter(&spy);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!devices.synth->opened && std::chrono::steady_clock::now() < until)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(devices.synth->opened) << "the synthesizer never opened";
+    EXPECT_TRUE(devices.synth->paintedAtOpen) << "it opened before the window painted";
+    app->frame()->removeEventFilter(&spy);
 }
 
 TEST_F(AppStartup, TheProgramVersionIsOneNumber)

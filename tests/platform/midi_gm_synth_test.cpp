@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <algorithm>
@@ -149,6 +150,29 @@ TEST(GmSynthOpen, LoadsNoSoundFontWhenNoAudioDriverStarts)
     EXPECT_FALSE(synth.open());
     EXPECT_EQ(loads, 0);
     EXPECT_NE(synth.openError().find("no audio driver"), std::string::npos) << synth.openError();
+}
+
+// An early exit stops an open on another thread: it loads no SoundFont
+// once it has been told to stop, and says why it failed.
+TEST(GmSynthOpen, AnOpenToldToStopLoadsNoSoundFont)
+{
+    GmSynthOptions options;
+    options.soundFont = kTestSoundFont;
+    options.driverless = true;
+    GmSynthDevice synth(options);
+    int loads = 0;
+    synth.setSoundLoader([&loads](_fluid_synth_t*) {
+        ++loads;
+        return true;
+    });
+    const std::atomic<bool> stop{true};
+    EXPECT_FALSE(synth.openUnless(stop));
+    EXPECT_FALSE(synth.isOpen());
+    EXPECT_EQ(loads, 0);
+    EXPECT_NE(synth.openError().find("given up"), std::string::npos) << synth.openError();
+    const std::atomic<bool> go{false};
+    EXPECT_TRUE(synth.openUnless(go));
+    EXPECT_EQ(loads, 1);
 }
 
 TEST(GmSynthSystem, ListedFirstWhenASoundFontExists)
