@@ -11,7 +11,7 @@
 #include "song/cue.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 #include "staff/staff_mouse.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/note_symbols.h"

@@ -4,7 +4,7 @@
 #include "staff/staff_print.h"
 
 #include "song/cue.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/note_symbols.h"
 #include "staff/symbols/staff_header.h"

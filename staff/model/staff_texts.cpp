@@ -186,6 +186,84 @@ int stackPedalsUnderWedges(const Build& b, CStaffTrack& staff)
     return lowest;
 }
 
+// Staff steps (eighths of the music font unit) that the marks under the
+// staff and the lyrics above them take, for the stacking of both.
+struct MarkSteps {
+    int lyricDepth = 0; // a lyric line below its anchor
+    int rise = 0;       // a dynamic or pedal mark above its anchor
+    int textDepth = 0;  // an expression text below its anchor
+};
+
+// Wedges open less than two steps each way; a dynamic's tail hangs about one.
+constexpr int kWedgeReach = 2;
+constexpr int kGlyphDepth = 1;
+
+int stepsOf(int pixels, int unit)
+{
+    return (std::max(pixels, 0) * 8 + unit - 1) / unit;
+}
+
+MarkSteps markSteps(const NotationMetrics& metrics, int lyricHeight)
+{
+    const int unit = std::max(metrics.musicFontUnit(), 1);
+    return {stepsOf(metrics.textLineHeight(lyricHeight), unit), stepsOf(metrics.markRise(), unit),
+            stepsOf(metrics.textLineHeight(11 * unit / 16), unit)};
+}
+
+// An expression placed under the staff, a wedge or a pedal mark.
+bool isMarkBelow(const CStaffText& text)
+{
+    return (text.kind == kExpressionText && text.grid[0] == 0) || text.kind == kWedgeText
+           || text.kind == kPedalDownText || text.kind == kPedalUpText;
+}
+
+// Steps a mark reaches above and below its anchor: glyphs stand on it,
+// texts hang from it, wedges open round it.
+int riseOf(const CStaffText& text, const MarkSteps& steps)
+{
+    if (text.kind == kWedgeText)
+        return kWedgeReach;
+    return text.kind == kExpressionText && DynamicIndex(text.text) < 0 ? 0 : steps.rise;
+}
+
+int depthOf(const CStaffText& text, const MarkSteps& steps)
+{
+    if (text.kind == kWedgeText)
+        return kWedgeReach;
+    return text.kind == kExpressionText && DynamicIndex(text.text) < 0 ? steps.textDepth : kGlyphDepth;
+}
+
+// How far the marks under a line's lyrics move down so that the highest
+// reaching of them (`reach`, steps) clears the lyric line by a step.
+int stackShift(int lyricTop, int reach, const MarkSteps& steps)
+{
+    if (lyricTop == INT_MAX || reach == INT_MIN)
+        return 0;
+    return std::max(reach - (lyricTop - steps.lyricDepth - 1), 0);
+}
+
+// The lowest step the staff's marks reach once stacked under its lowest
+// lyrics: every line's stack lies within it. INT_MAX when nothing stacks.
+int lowestStackedMark(const CStaffTrack& staff, const MarkSteps& steps)
+{
+    int lyricTop = INT_MAX;
+    int reach = INT_MIN;
+    for (const CStaffText& text : staff.texts) {
+        if (text.kind == kLyricText)
+            lyricTop = std::min(lyricTop, text.ownPosition);
+        else if (isMarkBelow(text))
+            reach = std::max(reach, text.ownPosition + riseOf(text, steps));
+    }
+    const int shift = stackShift(lyricTop, reach, steps);
+    if (shift == 0)
+        return INT_MAX;
+    int lowest = INT_MAX;
+    for (const CStaffText& text : staff.texts)
+        if (isMarkBelow(text))
+            lowest = std::min(lowest, text.ownPosition - shift - depthOf(text, steps));
+    return lowest;
+}
+
 } // namespace
 
 void addTextEvent(StaffBuild& sb, int measure, int eventIndex)
@@ -267,7 +345,6 @@ void placeTexts(Build& b, CStaffTrack& staff)
         }
         case kLyricText:
             text.position = std::min(-5 - rows.lyric, low - rows.lyric - 1);
-            text.ownPosition = text.position;
             text.x -= blank / 2;
             if (previousLyric && text.x <= previousEnd) {
                 if (previousLyric->text.ends_with("- ")) {
@@ -298,8 +375,13 @@ void placeTexts(Build& b, CStaffTrack& staff)
         if (staff.textIndex[m] < 0)
             staff.textIndex[m] = staff.textIndex[m - 1];
     const int lowestPedal = stackPedalsUnderWedges(b, staff);
+    for (CStaffText& text : staff.texts)
+        text.ownPosition = text.position;
+    const int lowestMark = lowestStackedMark(staff, markSteps(b.metrics, lyricHeight));
     staff.topExtent = std::max(staff.highestPosition + above + 8, 12);
     staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4, -12});
+    if (lowestMark != INT_MAX)
+        staff.bottomExtent = std::min(staff.bottomExtent, lowestMark - 2);
 }
 
 } // namespace rz::staff_build
@@ -321,6 +403,33 @@ void AlignLyricBaselines(StaffModel& model, std::span<const int> lineStarts)
         for (CStaffText& text : staff.texts)
             if (text.kind == kLyricText)
                 text.position = lowest[size_t(lineOf(text.measure))];
+    }
+}
+
+void StackMarksBelow(StaffModel& model, std::span<const int> lineStarts,
+                     const NotationMetrics& metrics, int lyricHeight)
+{
+    using namespace staff_build;
+    const MarkSteps steps = markSteps(metrics, lyricHeight);
+    const auto lineOf = [&](int measure) {
+        return size_t(std::upper_bound(lineStarts.begin(), lineStarts.end(), measure) - lineStarts.begin());
+    };
+    for (CStaffTrack& staff : model.staves) {
+        std::vector<int> lyricTop(lineStarts.size() + 1, INT_MAX);
+        std::vector<int> reach(lineStarts.size() + 1, INT_MIN);
+        for (const CStaffText& text : staff.texts) {
+            int& top = lyricTop[lineOf(text.measure)];
+            int& high = reach[lineOf(text.measure)];
+            if (text.kind == kLyricText)
+                top = std::min(top, text.position);
+            else if (isMarkBelow(text))
+                high = std::max(high, text.ownPosition + riseOf(text, steps));
+        }
+        for (CStaffText& text : staff.texts)
+            if (isMarkBelow(text)) {
+                const size_t line = lineOf(text.measure);
+                text.position = text.ownPosition - stackShift(lyricTop[line], reach[line], steps);
+            }
     }
 }
 

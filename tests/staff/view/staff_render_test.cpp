@@ -2,11 +2,13 @@
 
 #include "core/midi_bytes.h"
 #include "song/cue.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+
+#include <algorithm>
 
 namespace rz {
 namespace {
@@ -185,6 +187,56 @@ TEST(StaffRender, PaintingLeavesTheLayoutUnchanged)
         (void)rig.picture();
         EXPECT_EQ(DumpStaffModel(view.model()), before);
         EXPECT_EQ(view.lines().lineStarts, lines.lineStarts);
+    }
+}
+
+// A dynamic, a wedge and a pedal mark under syllables, with a low note in
+// the next bar lowering the line's lyrics: each mark is drawn clear below
+// the lyrics and within its staff's band, where no other staff draws.
+TEST(StaffRender, MarksUnderTheStaffClearTheLyrics)
+{
+    const struct {
+        const char* name;
+        std::vector<CMidiEvent> marks;
+        int kind;
+    } kCases[] = {
+        {"mf", {test::textEvent(0, "@DR;2;0;6")}, kExpressionText},
+        {"wedge", {test::textEvent(0, "@DR;3;960")}, kWedgeText},
+        {"pedal", {test::controller(0, 64, 127), test::controller(960, 64, 0)}, kPedalDownText},
+    };
+    for (const auto& c : kCases) {
+        StaffRig rig(2);
+        const int number = rig.addTrack();
+        auto& events = rig.track(number).events;
+        for (int q = 0; q < 4; ++q)
+            events.push_back(test::note(q * 480, 67, 90, 440));
+        events.push_back(test::note(1920, 57, 90, 1900));
+        for (int q = 0; q < 5; ++q)
+            events.push_back(test::textEvent(q * 480, q == 0 ? "Twin" : "kle", midi::kMetaLyric));
+        events.insert(events.end(), c.marks.begin(), c.marks.end());
+        std::stable_sort(events.begin(), events.end(),
+                         [](const CMidiEvent& a, const CMidiEvent& b) { return a.tick < b.tick; });
+        StaffView& view = rig.open(false, {900, 400});
+        (void)rig.picture();
+        const CStaffTrack& staff = view.model().staves[0];
+        const CStaffText* mark = nullptr;
+        std::vector<const CStaffText*> lyrics;
+        for (const CStaffText& text : staff.texts) {
+            if (text.kind == c.kind && !mark)
+                mark = &text;
+            if (text.kind == kLyricText)
+                lyrics.push_back(&text);
+        }
+        ASSERT_NE(mark, nullptr) << c.name;
+        ASSERT_EQ(lyrics.size(), 5u) << c.name;
+        const QRect drawn(QPoint(mark->rect.left, mark->rect.top), QPoint(mark->rect.right, mark->rect.bottom));
+        ASSERT_GT(drawn.height(), 1) << c.name;
+        for (const CStaffText* lyric : lyrics) {
+            const QRect words(QPoint(lyric->rect.left, lyric->rect.top),
+                              QPoint(lyric->rect.right, lyric->rect.bottom));
+            EXPECT_FALSE(drawn.intersects(words)) << c.name << " on \"" << lyric->text << "\"";
+        }
+        EXPECT_LE(mark->rect.bottom, view.model().systemHeight) << c.name;
     }
 }
 
