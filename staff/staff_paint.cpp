@@ -572,8 +572,17 @@ void StaffPainter::leadLine(int line, int lineY, const QRect& page, const CSongD
     if (line == 0 || start <= lastShown) {
         for (int m = start; m <= end && start <= lastShown; ++m)
             leadMeasure(m, start, lastShown, doc);
+        const CStaffMeasure& first = v.m_model.measures[size_t(start)];
+        // Notes keep between the line's header and its right edge: a tie
+        // over the line break ends at the edge and comes back after the
+        // header instead of crossing the margins, the clef and the key.
+        const int notesLeft = lineX + first.leadIn - v.m_metrics.leadIn - first.extraLeadIn;
         for (CStaffTrack& staff : v.m_model.staves) {
+            p.save();
+            p.setClipRect(QRect(QPoint(notesLeft, systemTop() - 4 * g), QPoint(right, systemBottom() + 4 * g)),
+                          Qt::IntersectClip);
             notes(staff, start, end, uint32_t(-1));
+            p.restore();
             const int64_t firstTick = v.m_model.measures[size_t(start)].song.start;
             const MeasureRec& lastRec = v.m_model.measures[size_t(std::max(end, start))].song;
             texts(staff, firstTick, int64_t(lastRec.start) + lastRec.length - 1, 0, doc);

@@ -173,6 +173,32 @@ TEST(StaffRender, TheLeadSheetMarksThePlayMeasureEndsWithAFinalBarAndDropsPedals
     EXPECT_EQ(rig.picture(), image);
 }
 
+// A whole note tied over each bar line, a bar or two a line: the ties stop
+// at the line's right edge and come back after the next line's header,
+// leaving both margins bare.
+TEST(StaffRender, LeadSheetTiesOverALineBreakKeepInsideTheLine)
+{
+    StaffRig rig(5);
+    const int number = rig.addTrack();
+    rig.track(number).events.push_back(test::note(0, 71, 90, 4 * 1920));
+    StaffView& view = rig.open(true, {200, 700});
+    const StaffLines& lines = view.lines();
+    ASSERT_GE(lines.lineCount(), 3);
+    const QImage image = rig.picture();
+    const StaffModel& model = view.model();
+    const int g = view.metrics().glyph;
+    const int pageRight = view.width() - 17 - kLeadMargin;
+    for (int line = 0; line < 3; ++line) {
+        const int top = line * lines.lineHeight + model.staves[0].topLineY - view.originY();
+        for (int y = top - g / 2; y <= top + g + g / 2; ++y) {
+            for (int x = 0; x < kLeadMargin - 1; ++x)
+                EXPECT_FALSE(ink(image, x, y)) << "left margin, line " << line << " at " << x << "," << y;
+            for (int x = pageRight + 2; x < view.width() - 17; ++x)
+                EXPECT_FALSE(ink(image, x, y)) << "right margin, line " << line << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST(StaffRender, PaintingLeavesTheLayoutUnchanged)
 {
     for (const bool lead : {false, true}) {
