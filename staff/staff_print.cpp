@@ -169,8 +169,10 @@ struct PagePainter {
             break;
         }
         case kWedgeText: {
-            const int x1 = x + std::max(0, -t.wedgeLength);
-            const int x2 = x1 + t.wedgeLength;
+            // A wedge over a system break ends with the staff, as ties do.
+            const int tip = x + std::max(0, -t.wedgeLength);
+            const int x1 = std::min(tip, area().right);
+            const int x2 = std::min(tip + t.wedgeLength, area().right);
             const int half = 3 * P / 16;
             p.drawLine(x2, y - half, x1, y);
             p.drawLine(x1, y, x2, y + half);

@@ -173,28 +173,39 @@ TEST(StaffRender, TheLeadSheetMarksThePlayMeasureEndsWithAFinalBarAndDropsPedals
     EXPECT_EQ(rig.picture(), image);
 }
 
-// A whole note tied over each bar line, a bar or two a line: the ties stop
-// at the line's right edge and come back after the next line's header,
-// leaving both margins bare.
-TEST(StaffRender, LeadSheetTiesOverALineBreakKeepInsideTheLine)
+// A whole note tied over each bar line, or a crescendo over each, a bar
+// or two a line: ties and wedges stop at the line's right edge (ties come
+// back after the next line's header), leaving both margins bare.
+TEST(StaffRender, LeadSheetTiesAndWedgesOverALineBreakKeepInsideTheLine)
 {
-    StaffRig rig(5);
-    const int number = rig.addTrack();
-    rig.track(number).events.push_back(test::note(0, 71, 90, 4 * 1920));
-    StaffView& view = rig.open(true, {200, 700});
-    const StaffLines& lines = view.lines();
-    ASSERT_GE(lines.lineCount(), 3);
-    const QImage image = rig.picture();
-    const StaffModel& model = view.model();
-    const int g = view.metrics().glyph;
-    const int pageRight = view.width() - 17 - kLeadMargin;
-    for (int line = 0; line < 3; ++line) {
-        const int top = line * lines.lineHeight + model.staves[0].topLineY - view.originY();
-        for (int y = top - g / 2; y <= top + g + g / 2; ++y) {
-            for (int x = 0; x < kLeadMargin - 1; ++x)
-                EXPECT_FALSE(ink(image, x, y)) << "left margin, line " << line << " at " << x << "," << y;
-            for (int x = pageRight + 2; x < view.width() - 17; ++x)
-                EXPECT_FALSE(ink(image, x, y)) << "right margin, line " << line << " at " << x << "," << y;
+    for (const bool wedges : {false, true}) {
+        StaffRig rig(5);
+        const int number = rig.addTrack();
+        auto& events = rig.track(number).events;
+        if (wedges) {
+            for (int m = 0; m < 4; ++m) {
+                events.push_back(test::note(rig.startOf(m), 71, 90, 1900));
+                events.push_back(test::textEvent(rig.startOf(m) + 960, "@DR;3;1920"));
+            }
+        } else {
+            events.push_back(test::note(0, 71, 90, 4 * 1920));
+        }
+        StaffView& view = rig.open(true, {200, 900});
+        const StaffLines& lines = view.lines();
+        ASSERT_GE(lines.lineCount(), 3);
+        const QImage image = rig.picture();
+        const StaffModel& model = view.model();
+        const int g = view.metrics().glyph;
+        const int pageRight = view.width() - 17 - kLeadMargin;
+        const int bottom = model.systemHeight + g;
+        for (int line = 0; line < 3; ++line) {
+            const int lineTop = line * lines.lineHeight - view.originY();
+            for (int y = lineTop; y <= lineTop + bottom; ++y) {
+                for (int x = 0; x < kLeadMargin - 1; ++x)
+                    EXPECT_FALSE(ink(image, x, y)) << wedges << " left margin, line " << line << " at " << x << "," << y;
+                for (int x = pageRight + 2; x < view.width() - 17; ++x)
+                    EXPECT_FALSE(ink(image, x, y)) << wedges << " right margin, line " << line << " at " << x << "," << y;
+            }
         }
     }
 }
