@@ -242,6 +242,32 @@ int stackShift(int lyricTop, int reach, const MarkSteps& steps)
     return std::max(reach - (lyricTop - steps.lyricDepth - 1), 0);
 }
 
+// Moves every wedge that lies under an expression below the staff down
+// until it clears that expression; returns the lowest wedge position (0
+// without wedges). A wedge drawn through a dynamic reads as neither.
+int stackWedgesUnderExpressions(const Build& b, CStaffTrack& staff, const MarkSteps& steps)
+{
+    const int unit = std::max(b.metrics.musicFontUnit(), 1);
+    int lowest = 0;
+    for (CStaffText& wedge : staff.texts) {
+        if (wedge.kind != kWedgeText)
+            continue;
+        const int from = wedge.x + std::min(wedge.wedgeLength, 0);
+        const int to = wedge.x + std::max(wedge.wedgeLength, 0);
+        for (const CStaffText& mark : staff.texts) {
+            if (mark.kind != kExpressionText || !isMarkBelow(mark))
+                continue;
+            const int width = DynamicIndex(mark.text) >= 0 ? 2 * b.metrics.noteheadWidth()
+                                                           : b.metrics.textWidth(mark.text, 11 * unit / 16);
+            if (mark.x + width >= from && mark.x - width / 3 <= to)
+                wedge.position = std::min(wedge.position,
+                                          mark.position - depthOf(mark, steps) - kWedgeReach - 1);
+        }
+        lowest = std::min(lowest, wedge.position);
+    }
+    return lowest;
+}
+
 // The lowest step the staff's marks reach once stacked under its lowest
 // lyrics: every line's stack lies within it. INT_MAX when nothing stacks.
 int lowestStackedMark(const CStaffTrack& staff, const MarkSteps& steps)
@@ -305,6 +331,7 @@ void placeTexts(Build& b, CStaffTrack& staff)
 {
     const int lyricHeight = (b.staffSize + 1) / 2;
     const int blank = b.metrics.textWidth(" ", lyricHeight);
+    const MarkSteps steps = markSteps(b.metrics, lyricHeight);
     int above = 0;
     int below = 0;
     CStaffText* previousLyric = nullptr;
@@ -331,6 +358,10 @@ void placeTexts(Build& b, CStaffTrack& staff)
                 above = std::max(above, 4);
             } else {
                 text.position = std::min(-5 - rows.expression, low - rows.expression - 1);
+                // A dynamic stands on its anchor: it hangs below the notes
+                // from there as a text does, instead of rising onto them.
+                if (DynamicIndex(text.text) >= 0)
+                    text.position -= steps.rise;
             }
             break;
         case kWedgeText: {
@@ -374,12 +405,14 @@ void placeTexts(Build& b, CStaffTrack& staff)
     for (size_t m = 1; m < staff.textIndex.size(); ++m)
         if (staff.textIndex[m] < 0)
             staff.textIndex[m] = staff.textIndex[m - 1];
+    const int lowestWedge = stackWedgesUnderExpressions(b, staff, steps);
     const int lowestPedal = stackPedalsUnderWedges(b, staff);
     for (CStaffText& text : staff.texts)
         text.ownPosition = text.position;
-    const int lowestMark = lowestStackedMark(staff, markSteps(b.metrics, lyricHeight));
+    const int lowestMark = lowestStackedMark(staff, steps);
     staff.topExtent = std::max(staff.highestPosition + above + 8, 12);
-    staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4, -12});
+    staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4,
+                                   lowestWedge - kWedgeReach - 2, -12});
     if (lowestMark != INT_MAX)
         staff.bottomExtent = std::min(staff.bottomExtent, lowestMark - 2);
 }

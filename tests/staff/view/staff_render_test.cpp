@@ -277,6 +277,49 @@ TEST(StaffRender, MarksUnderTheStaffClearTheLyrics)
     }
 }
 
+// A dynamic under a chord whose lowest head hangs below the staff, and a
+// crescendo starting under it: the dynamic's letters keep off the heads
+// and the wedge keeps below the letters.
+TEST(StaffRender, DynamicsClearTheNotesAboveAndTheWedgesBelow)
+{
+    StaffRig rig(2);
+    const int number = rig.addTrack();
+    auto& events = rig.track(number).events;
+    for (int q = 0; q < 4; ++q)
+        for (const uint8_t pitch : {60, 64, 67})
+            events.push_back(test::note(q * 480, pitch, 90, 440));
+    events.push_back(test::textEvent(0, "@DR;2;0;5"));
+    events.push_back(test::textEvent(0, "@DR;3;1440"));
+    std::stable_sort(events.begin(), events.end(),
+                     [](const CMidiEvent& a, const CMidiEvent& b) { return a.tick < b.tick; });
+    StaffView& view = rig.open(false, {900, 400});
+    (void)rig.picture();
+    const auto rectOf = [](const StaffRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)); };
+    const CStaffTrack& staff = view.model().staves[0];
+    const CStaffText* dynamic = nullptr;
+    const CStaffText* wedge = nullptr;
+    for (const CStaffText& text : staff.texts) {
+        if (text.kind == kExpressionText)
+            dynamic = &text;
+        if (text.kind == kWedgeText)
+            wedge = &text;
+    }
+    ASSERT_NE(dynamic, nullptr);
+    ASSERT_NE(wedge, nullptr);
+    const QRect letters = rectOf(dynamic->rect);
+    ASSERT_GT(letters.height(), 1);
+    int heads = 0;
+    for (const auto& voice : staff.voices)
+        for (const auto& note : voice->notes)
+            for (const CStaffItem& item : note->items) {
+                ++heads;
+                EXPECT_FALSE(letters.intersects(rectOf(item.rect))) << "head at " << item.position;
+            }
+    EXPECT_EQ(heads, 12);
+    EXPECT_FALSE(letters.intersects(rectOf(wedge->rect)));
+    EXPECT_LE(wedge->rect.bottom, view.model().systemHeight);
+}
+
 TEST(StaffRender, WithoutStavesTheScoreAsksForTracks)
 {
     StaffRig rig(4);
