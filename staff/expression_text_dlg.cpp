@@ -3,7 +3,7 @@
 #include "dialogs/field_values.h"
 #include "dialogs/song_props_model.h"
 #include "dialogs/time_pos_ctrl.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 #include "staff/model/staff_model.h"
 #include "song/song_doc.h"
 

@@ -240,6 +240,7 @@ StaffLines LayoutLines(StaffModel& model, const LineLayoutInput& in, const Notat
         out.maxOriginX = std::max(out.totalWidth - out.visibleWidth, 0);
     }
     AlignLyricBaselines(model, out.lineStarts);
+    StackMarksBelow(model, out.lineStarts, metrics, (sizes.staffSize + 1) / 2);
     out.maxOriginY = std::max(out.totalHeight - out.visibleHeight, 0);
     return out;
 }

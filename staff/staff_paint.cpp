@@ -11,7 +11,7 @@
 #include "song/cue.h"
 #include "song/selection.h"
 #include "song/song_doc.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 #include "staff/staff_mouse.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/note_symbols.h"
@@ -58,6 +58,9 @@ struct StaffPainter {
     int g;         // the music font's pixel size: the staff's height
     int docX = 0;  // document x of client x 0 (score) or of the line's page left
     int docY = 0;
+    // A lead-sheet line's room for wedges: from its header to its right edge.
+    int lineLeft = INT32_MIN;
+    int lineRight = INT32_MAX;
     bool lead = false;
 
     QColor color(Color c) const { return fromColorRef(c); }
@@ -186,8 +189,14 @@ struct StaffPainter {
         const int x1 = x + std::max(0, -n);
         const int x2 = x1 + n;
         const int half = lead ? 5 * g / 24 : std::max(g / 6, 2);
+        // On a lead sheet a wedge over a line break ends at the line's edge
+        // and goes on after the next line's header.
+        p.save();
+        if (lead)
+            p.setClipRect(QRect(QPoint(lineLeft, y - g), QPoint(lineRight, y + g)), Qt::IntersectClip);
         p.drawLine(x2, y - half, x1, y);
         p.drawLine(x1, y, x2, y + half);
+        p.restore();
         return {std::min(x1, x2), y - half, std::max(x1, x2), y + half};
     }
 
@@ -572,8 +581,19 @@ void StaffPainter::leadLine(int line, int lineY, const QRect& page, const CSongD
     if (line == 0 || start <= lastShown) {
         for (int m = start; m <= end && start <= lastShown; ++m)
             leadMeasure(m, start, lastShown, doc);
+        const CStaffMeasure& first = v.m_model.measures[size_t(start)];
+        // Notes keep between the line's header and its right edge: a tie
+        // over the line break ends at the edge and comes back after the
+        // header instead of crossing the margins, the clef and the key.
+        const int notesLeft = lineX + first.leadIn - v.m_metrics.leadIn - first.extraLeadIn;
+        lineLeft = notesLeft;
+        lineRight = right;
         for (CStaffTrack& staff : v.m_model.staves) {
+            p.save();
+            p.setClipRect(QRect(QPoint(notesLeft, systemTop() - 4 * g), QPoint(right, systemBottom() + 4 * g)),
+                          Qt::IntersectClip);
             notes(staff, start, end, uint32_t(-1));
+            p.restore();
             const int64_t firstTick = v.m_model.measures[size_t(start)].song.start;
             const MeasureRec& lastRec = v.m_model.measures[size_t(std::max(end, start))].song;
             texts(staff, firstTick, int64_t(lastRec.start) + lastRec.length - 1, 0, doc);
@@ -589,6 +609,8 @@ void StaffPainter::leadLine(int line, int lineY, const QRect& page, const CSongD
     }
     for (const CStaffTrack& staff : v.m_model.staves)
         staffLines(staff, left, linesEnd);
+    lineLeft = INT32_MIN;
+    lineRight = INT32_MAX;
     p.restore();
 }
 

@@ -4,7 +4,7 @@
 #include "staff/staff_print.h"
 
 #include "song/cue.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 #include "staff/symbols/music_font.h"
 #include "staff/symbols/note_symbols.h"
 #include "staff/symbols/staff_header.h"
@@ -169,8 +169,10 @@ struct PagePainter {
             break;
         }
         case kWedgeText: {
-            const int x1 = x + std::max(0, -t.wedgeLength);
-            const int x2 = x1 + t.wedgeLength;
+            // A wedge over a system break ends with the staff, as ties do.
+            const int tip = x + std::max(0, -t.wedgeLength);
+            const int x1 = std::min(tip, area().right);
+            const int x2 = std::min(tip + t.wedgeLength, area().right);
             const int half = 3 * P / 16;
             p.drawLine(x2, y - half, x1, y);
             p.drawLine(x1, y, x2, y + half);

@@ -132,6 +132,24 @@ void roomForAccidentals(Build& b, const CStaffTrack& staff)
     }
 }
 
+// Staff steps a triplet's digit takes beyond its beam or bracket: two to
+// its foot and three for the digit, kept clear of chord symbols and lyrics.
+constexpr int kTupletDigitRoom = 5;
+
+// The elements a triplet's digit is drawn over: beamed members, and every
+// element of a bracketed run (its count is kept on its last element).
+std::vector<bool> underTupletDigit(const std::vector<std::unique_ptr<CStaffNote>>& notes)
+{
+    std::vector<bool> digits(notes.size(), false);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        digits[i] = digits[i] || notes[i]->tupletMember;
+        const size_t count = size_t(std::max(notes[i]->tupletNoteCount, 0));
+        for (size_t k = 0; k < count && k <= i; ++k)
+            digits[i - k] = true;
+    }
+    return digits;
+}
+
 // Staff steps a rest of one of two voices sounding together moves up or
 // down: two line spaces, clear of the other voice's notes on the middle lines.
 constexpr int kRestShift = 4;
@@ -335,7 +353,9 @@ void placeStems(Build& b, CStaffTrack& staff, int)
     }
     for (size_t v = staff.voices.size(); v-- > 0;) {
         CStaffBeat& voice = *staff.voices[v];
-        for (auto& element : voice.notes) {
+        const std::vector<bool> digits = underTupletDigit(voice.notes);
+        for (size_t i = 0; i < voice.notes.size(); ++i) {
+            CStaffNote* element = voice.notes[i].get();
             const size_t m = size_t(element->measure);
             int& lowVoice = staff.lowestVoice[m];
             lowVoice = lowVoice < 0 ? int(v) : std::min(lowVoice, int(v));
@@ -347,6 +367,10 @@ void placeStems(Build& b, CStaffTrack& staff, int)
                     low = std::min(low - 5, high - 7);
                 else
                     high = std::max(high + 5, low + 7);
+                if (digits[i] && element->stemDown)
+                    low -= kTupletDigitRoom;
+                else if (digits[i])
+                    high += kTupletDigitRoom;
                 staff.highestUsed[m] = std::max(staff.highestUsed[m], high);
                 staff.lowestUsed[m] = std::min(staff.lowestUsed[m], low);
                 staff.highestPosition = std::max(staff.highestPosition, high);

@@ -37,6 +37,11 @@ public:
     // -2..3), for the room an accidental needs before its note.
     virtual int noteheadWidth() const { return musicFontUnit() * 3 / 10; }
     virtual int accidentalWidth(int /*code*/) const { return musicFontUnit() / 4; }
+    // Height of a line of lyrics at character height `height`, and how far
+    // the tallest mark drawn standing on its anchor (a dynamic, a pedal
+    // mark) rises above it: what marks under the staff stack by.
+    virtual int textLineHeight(int height) const { return height * 5 / 4; }
+    virtual int markRise() const { return musicFontUnit() / 2; }
 };
 
 struct StaffModel {
@@ -59,6 +64,13 @@ StaffModel BuildStaffModel(const CSongDoc& song, std::span<const int> rows,
 // any of them needs, so a low note in one bar does not lower only that
 // bar's syllables. `lineStarts` holds each line's first measure, ascending.
 void AlignLyricBaselines(StaffModel& model, std::span<const int> lineStarts);
+
+// Moves the marks under each staff's lyrics (expressions, wedges, pedal
+// marks) down together, line by line, until the tallest clears the line's
+// lyrics drawn at character height `lyricHeight`; run after the lyric
+// baselines are aligned. Positions are staff steps of the music font unit.
+void StackMarksBelow(StaffModel& model, std::span<const int> lineStarts,
+                     const NotationMetrics& metrics, int lyricHeight);
 
 // A stable text of the model, one line per staff, group, voice, text and
 // measure.

@@ -445,6 +445,7 @@ StaffPrintPlan planStaffPrint(const StaffModel& screen, const CSongDoc& song,
     }
     walk.run();
     AlignLyricBaselines(plan.model, plan.systemStarts);
+    StackMarksBelow(plan.model, plan.systemStarts, metrics, p * 20 / 32);
     placeMeasures(plan);
     breakPages(plan);
     placeElements(plan, metrics, wedgeEnds);

@@ -151,7 +151,7 @@ struct CStaffText {
     std::string text;
     std::array<uint8_t, 6> grid = {kNoGrid, kNoGrid, kNoGrid, kNoGrid, kNoGrid, kNoGrid};
     bool pushed = false;   // a lyric moved right past the previous one
-    int ownPosition = 0;   // a lyric: its position before its line's lyrics were aligned
+    int ownPosition = 0;   // its position before its line's lyrics were aligned and marks stacked
     int measure = 0;
 
     bool hasGrid() const;

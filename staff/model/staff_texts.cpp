@@ -186,6 +186,110 @@ int stackPedalsUnderWedges(const Build& b, CStaffTrack& staff)
     return lowest;
 }
 
+// Staff steps (eighths of the music font unit) that the marks under the
+// staff and the lyrics above them take, for the stacking of both.
+struct MarkSteps {
+    int lyricDepth = 0; // a lyric line below its anchor
+    int rise = 0;       // a dynamic or pedal mark above its anchor
+    int textDepth = 0;  // an expression text below its anchor
+};
+
+// Wedges open less than two steps each way; a dynamic's tail hangs about one.
+constexpr int kWedgeReach = 2;
+constexpr int kGlyphDepth = 1;
+
+int stepsOf(int pixels, int unit)
+{
+    return (std::max(pixels, 0) * 8 + unit - 1) / unit;
+}
+
+MarkSteps markSteps(const NotationMetrics& metrics, int lyricHeight)
+{
+    const int unit = std::max(metrics.musicFontUnit(), 1);
+    return {stepsOf(metrics.textLineHeight(lyricHeight), unit), stepsOf(metrics.markRise(), unit),
+            stepsOf(metrics.textLineHeight(11 * unit / 16), unit)};
+}
+
+// An expression placed under the staff, a wedge or a pedal mark.
+bool isMarkBelow(const CStaffText& text)
+{
+    return (text.kind == kExpressionText && text.grid[0] == 0) || text.kind == kWedgeText
+           || text.kind == kPedalDownText || text.kind == kPedalUpText;
+}
+
+// Steps a mark reaches above and below its anchor: glyphs stand on it,
+// texts hang from it, wedges open round it.
+int riseOf(const CStaffText& text, const MarkSteps& steps)
+{
+    if (text.kind == kWedgeText)
+        return kWedgeReach;
+    return text.kind == kExpressionText && DynamicIndex(text.text) < 0 ? 0 : steps.rise;
+}
+
+int depthOf(const CStaffText& text, const MarkSteps& steps)
+{
+    if (text.kind == kWedgeText)
+        return kWedgeReach;
+    return text.kind == kExpressionText && DynamicIndex(text.text) < 0 ? steps.textDepth : kGlyphDepth;
+}
+
+// How far the marks under a line's lyrics move down so that the highest
+// reaching of them (`reach`, steps) clears the lyric line by a step.
+int stackShift(int lyricTop, int reach, const MarkSteps& steps)
+{
+    if (lyricTop == INT_MAX || reach == INT_MIN)
+        return 0;
+    return std::max(reach - (lyricTop - steps.lyricDepth - 1), 0);
+}
+
+// Moves every wedge that lies under an expression below the staff down
+// until it clears that expression; returns the lowest wedge position (0
+// without wedges). A wedge drawn through a dynamic reads as neither.
+int stackWedgesUnderExpressions(const Build& b, CStaffTrack& staff, const MarkSteps& steps)
+{
+    const int unit = std::max(b.metrics.musicFontUnit(), 1);
+    int lowest = 0;
+    for (CStaffText& wedge : staff.texts) {
+        if (wedge.kind != kWedgeText)
+            continue;
+        const int from = wedge.x + std::min(wedge.wedgeLength, 0);
+        const int to = wedge.x + std::max(wedge.wedgeLength, 0);
+        for (const CStaffText& mark : staff.texts) {
+            if (mark.kind != kExpressionText || !isMarkBelow(mark))
+                continue;
+            const int width = DynamicIndex(mark.text) >= 0 ? 2 * b.metrics.noteheadWidth()
+                                                           : b.metrics.textWidth(mark.text, 11 * unit / 16);
+            if (mark.x + width >= from && mark.x - width / 3 <= to)
+                wedge.position = std::min(wedge.position,
+                                          mark.position - depthOf(mark, steps) - kWedgeReach - 1);
+        }
+        lowest = std::min(lowest, wedge.position);
+    }
+    return lowest;
+}
+
+// The lowest step the staff's marks reach once stacked under its lowest
+// lyrics: every line's stack lies within it. INT_MAX when nothing stacks.
+int lowestStackedMark(const CStaffTrack& staff, const MarkSteps& steps)
+{
+    int lyricTop = INT_MAX;
+    int reach = INT_MIN;
+    for (const CStaffText& text : staff.texts) {
+        if (text.kind == kLyricText)
+            lyricTop = std::min(lyricTop, text.ownPosition);
+        else if (isMarkBelow(text))
+            reach = std::max(reach, text.ownPosition + riseOf(text, steps));
+    }
+    const int shift = stackShift(lyricTop, reach, steps);
+    if (shift == 0)
+        return INT_MAX;
+    int lowest = INT_MAX;
+    for (const CStaffText& text : staff.texts)
+        if (isMarkBelow(text))
+            lowest = std::min(lowest, text.ownPosition - shift - depthOf(text, steps));
+    return lowest;
+}
+
 } // namespace
 
 void addTextEvent(StaffBuild& sb, int measure, int eventIndex)
@@ -227,6 +331,7 @@ void placeTexts(Build& b, CStaffTrack& staff)
 {
     const int lyricHeight = (b.staffSize + 1) / 2;
     const int blank = b.metrics.textWidth(" ", lyricHeight);
+    const MarkSteps steps = markSteps(b.metrics, lyricHeight);
     int above = 0;
     int below = 0;
     CStaffText* previousLyric = nullptr;
@@ -253,6 +358,10 @@ void placeTexts(Build& b, CStaffTrack& staff)
                 above = std::max(above, 4);
             } else {
                 text.position = std::min(-5 - rows.expression, low - rows.expression - 1);
+                // A dynamic stands on its anchor: it hangs below the notes
+                // from there as a text does, instead of rising onto them.
+                if (DynamicIndex(text.text) >= 0)
+                    text.position -= steps.rise;
             }
             break;
         case kWedgeText: {
@@ -267,7 +376,6 @@ void placeTexts(Build& b, CStaffTrack& staff)
         }
         case kLyricText:
             text.position = std::min(-5 - rows.lyric, low - rows.lyric - 1);
-            text.ownPosition = text.position;
             text.x -= blank / 2;
             if (previousLyric && text.x <= previousEnd) {
                 if (previousLyric->text.ends_with("- ")) {
@@ -297,9 +405,16 @@ void placeTexts(Build& b, CStaffTrack& staff)
     for (size_t m = 1; m < staff.textIndex.size(); ++m)
         if (staff.textIndex[m] < 0)
             staff.textIndex[m] = staff.textIndex[m - 1];
+    const int lowestWedge = stackWedgesUnderExpressions(b, staff, steps);
     const int lowestPedal = stackPedalsUnderWedges(b, staff);
+    for (CStaffText& text : staff.texts)
+        text.ownPosition = text.position;
+    const int lowestMark = lowestStackedMark(staff, steps);
     staff.topExtent = std::max(staff.highestPosition + above + 8, 12);
-    staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4, -12});
+    staff.bottomExtent = std::min({staff.lowestPosition - below - 4, lowestPedal - 4,
+                                   lowestWedge - kWedgeReach - 2, -12});
+    if (lowestMark != INT_MAX)
+        staff.bottomExtent = std::min(staff.bottomExtent, lowestMark - 2);
 }
 
 } // namespace rz::staff_build
@@ -321,6 +436,33 @@ void AlignLyricBaselines(StaffModel& model, std::span<const int> lineStarts)
         for (CStaffText& text : staff.texts)
             if (text.kind == kLyricText)
                 text.position = lowest[size_t(lineOf(text.measure))];
+    }
+}
+
+void StackMarksBelow(StaffModel& model, std::span<const int> lineStarts,
+                     const NotationMetrics& metrics, int lyricHeight)
+{
+    using namespace staff_build;
+    const MarkSteps steps = markSteps(metrics, lyricHeight);
+    const auto lineOf = [&](int measure) {
+        return size_t(std::upper_bound(lineStarts.begin(), lineStarts.end(), measure) - lineStarts.begin());
+    };
+    for (CStaffTrack& staff : model.staves) {
+        std::vector<int> lyricTop(lineStarts.size() + 1, INT_MAX);
+        std::vector<int> reach(lineStarts.size() + 1, INT_MIN);
+        for (const CStaffText& text : staff.texts) {
+            int& top = lyricTop[lineOf(text.measure)];
+            int& high = reach[lineOf(text.measure)];
+            if (text.kind == kLyricText)
+                top = std::min(top, text.position);
+            else if (isMarkBelow(text))
+                high = std::max(high, text.ownPosition + riseOf(text, steps));
+        }
+        for (CStaffText& text : staff.texts)
+            if (isMarkBelow(text)) {
+                const size_t line = lineOf(text.measure);
+                text.position = text.ownPosition - stackShift(lyricTop[line], reach[line], steps);
+            }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "staff/symbols/staff_header.h"
 
+#include "staff/symbols/dynamic_marks.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -250,6 +252,20 @@ int FontNotationMetrics::noteheadWidth() const
 int FontNotationMetrics::accidentalWidth(int code) const
 {
     return int(std::ceil(m_font.advance(accidentalGlyph(code), m_pixelSize)));
+}
+
+int FontNotationMetrics::textLineHeight(int height) const
+{
+    return QFontMetrics(programFont(m_lyricFamily, -std::max(height, 1))).height();
+}
+
+int FontNotationMetrics::markRise() const
+{
+    double rise = std::max(-m_font.bounds(MusicGlyph::PedalDown, m_pixelSize).top(),
+                           -m_font.bounds(MusicGlyph::PedalUp, m_pixelSize).top());
+    for (int dynamic = 0; dynamic <= kHighestDynamic; ++dynamic)
+        rise = std::max(rise, -dynamicMarkBounds(m_font, dynamic, m_pixelSize).top());
+    return int(std::ceil(rise));
 }
 
 } // namespace rz

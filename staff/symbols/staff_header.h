@@ -64,6 +64,8 @@ public:
     int musicFontUnit() const override { return m_pixelSize; }
     int noteheadWidth() const override;
     int accidentalWidth(int code) const override;
+    int textLineHeight(int height) const override;
+    int markRise() const override;
 
 private:
     const MusicFont& m_font;

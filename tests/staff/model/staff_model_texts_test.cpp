@@ -193,6 +193,33 @@ TEST(StaffModelTexts, AWedgeSpansPixelsToItsEnd)
     EXPECT_EQ(texts[1].wedgeLength, second.x + second.leadIn + second.contentWidth - texts[1].x);
 }
 
+// Eighth triplets draw a digit two steps past their beam, about three
+// steps high: a chord symbol over upward stems and a syllable under
+// downward ones move that far out beyond where straight eighths put them.
+TEST(StaffModelTexts, ChordSymbolsAndLyricsClearATripletsDigit)
+{
+    const struct {
+        int pitch;
+        int kind;
+        int way; // +1 the text sits above the staff, -1 below
+    } kCases[] = {{67, kChordSymbolText, 1}, {74, kLyricText, -1}};
+    for (const auto& c : kCases) {
+        int position[2] = {};
+        for (const int step : {240, 160}) {
+            StaffSong s;
+            CTrack& t = s.track();
+            t.events.push_back(textEvent(0, c.kind == kLyricText ? "la" : "@DR;1;134;134;134;134;134;134;|Em",
+                                         c.kind == kLyricText ? 5 : 1));
+            for (int i = 0; i < 3; ++i)
+                t.events.push_back(note(i * step, uint8_t(c.pitch), 90, step - 10));
+            const StaffModel model = s.build();
+            ASSERT_FALSE(model.staves[0].texts.empty()) << c.pitch;
+            position[step == 160] = model.staves[0].texts[0].position;
+        }
+        EXPECT_GE(c.way * (position[1] - position[0]), 3) << c.pitch;
+    }
+}
+
 TEST(StaffModelTexts, OnlyDigitsAloneAreDynamics)
 {
     const struct {

@@ -197,6 +197,39 @@ TEST(StaffPrintPlan, PagesAndSystemsTakeAllThatFits)
     }
 }
 
+// 400 bars of sixteenths on the middle line, four staves, A4 at the
+// default print size, screen staff size 28 (G = 27, P = 714):
+// - a bar is 4 quarters of 64 px plus a lead-in of 20 px (the first of a
+//   system a header wider), 276 px scaled by 714 / 27 to 7297: two take
+//   14606 of the 17300 (first system) or 19000 units a system has, a third
+//   would pass it, so 200 systems;
+// - a staff's band is its least, 24 steps of 3.5 px, 84 px scaled to 2221,
+//   so a system is 8884 high: page 1 has room (25700) for two, every later
+//   page (26700) for three: 1 + 198 / 3 = 67 pages.
+TEST(StaffPrintPlan, FourHundredBarsOfSixteenthsOnFourStavesTakeSixtySevenPages)
+{
+    StaffSong s;
+    s.song->measureMap.assign(400, s.song->measureMap.front());
+    s.song->measureMapEnd = RecomputeMeasureStarts(s.song->measureMap, 480);
+    s.song->endTick = s.song->measureMapEnd;
+    for (int t = 0; t < 4; ++t) {
+        CTrack& tr = s.track();
+        for (int i = 0; i < 400 * 16; ++i)
+            tr.events.push_back(note(i * 120, 71, 90, 110));
+    }
+    const StaffModel screen = s.build();
+    s.metrics.fontUnit = 714;
+    StaffPrintInput in;
+    in.screenStaffSize = s.settings.staffSize;
+    const StaffPrintPlan plan = planStaffPrint(screen, *s.song, in, s.metrics);
+    ASSERT_FALSE(plan.refused);
+    EXPECT_EQ(plan.systemHeight, 4 * 2221);
+    EXPECT_EQ(plan.systemStarts.size(), 200u);
+    EXPECT_EQ(plan.pageLineCount[0], 2);
+    EXPECT_EQ(plan.pageLineCount[1], 3);
+    EXPECT_EQ(plan.pageCount(), 67);
+}
+
 TEST(StaffPrintPlan, ScoreTallerThanThePageIsRefused)
 {
     const PrintSong s(4, 12);

@@ -215,35 +215,48 @@ TEST(StaffPrintPdf, FinalBarEndsTheStaffLinesAndHeadsSitOnTheStaff)
         EXPECT_NEAR(rows[i] - rows[i - 1], P / 4 * kPointsPerHundredth, 1.01);
 }
 
-// Notes held across every bar line, so ties cross each system break: on
-// paper nothing of them reaches past the staff's end into the margin.
+// Notes held across every bar line, so ties cross each system break, and
+// crescendos and diminuendos over every bar line: on paper nothing of them
+// reaches past the staff's end into the margin.
 TEST(StaffPrintPdf, TiesAtASystemBreakEndAtTheStaffsEnd)
 {
-    StaffRig rig(40);
-    auto& events = rig.track(rig.addTrack()).events;
-    for (int m = 0; m < 40; ++m)
-        events.push_back(note(rig.startOf(m) + 960, 67, 90, 1920));
-    rig.open();
-    const StaffPrintPlan plan = rig.view->printPlan(QSize(21000, 29700));
-    ASSERT_GT(plan.systemStarts.size(), 2u);
-    QImage page(2100, 2970, QImage::Format_RGB32); // a pixel is a tenth of a millimetre
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
-        mapPrintPage(painter, plan, page.size());
-        printStaffPage(painter, plan, 1, staffFont());
+    const struct {
+        const char* name;
+        std::string wedge; // empty: tied notes
+    } kCases[] = {{"ties", ""}, {"crescendos", "@DR;3;1920"}, {"diminuendos", "@DR;3;-1920"}};
+    for (const auto& c : kCases) {
+        StaffRig rig(40);
+        auto& events = rig.track(rig.addTrack()).events;
+        for (int m = 0; m < 40; ++m) {
+            if (c.wedge.empty()) {
+                events.push_back(note(rig.startOf(m) + 960, 67, 90, 1920));
+            } else {
+                events.push_back(note(rig.startOf(m), 67, 90, 1900));
+                events.push_back(textEvent(rig.startOf(m) + 960, c.wedge));
+            }
+        }
+        rig.open();
+        const StaffPrintPlan plan = rig.view->printPlan(QSize(21000, 29700));
+        ASSERT_GT(plan.systemStarts.size(), 2u) << c.name;
+        QImage page(2100, 2970, QImage::Format_RGB32); // a pixel is a tenth of a millimetre
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            mapPrintPage(painter, plan, page.size());
+            printStaffPage(painter, plan, 1, staffFont());
+        }
+        const int right = plan.printRect.right / 10;
+        const int top = (plan.pageTop(0)) / 10;
+        const int bottom = plan.printRect.bottom / 10;
+        int margin = 0;
+        for (int x = right + 2; x < right + 30; ++x)
+            margin += inkInColumn(page, x, top, bottom);
+        EXPECT_EQ(margin, 0) << c.name;
+        int staff = 0;
+        for (int x = right - 30; x < right - 2; ++x)
+            staff += inkInColumn(page, x, top, bottom);
+        EXPECT_GT(staff, 0) << "the staff lines reach the right edge";
     }
-    const int right = plan.printRect.right / 10;
-    const int top = (plan.pageTop(0)) / 10;
-    const int bottom = plan.printRect.bottom / 10;
-    int margin = 0;
-    for (int x = right + 2; x < right + 30; ++x)
-        margin += inkInColumn(page, x, top, bottom);
-    EXPECT_EQ(margin, 0);
-    int staff = 0;
-    for (int x = right - 30; x < right - 2; ++x)
-        staff += inkInColumn(page, x, top, bottom);
-    EXPECT_GT(staff, 0) << "the staff lines reach the right edge";
 }
 
 TEST(StaffPrintPdf, UnwritablePathGivesOneMessageAndNoFile)

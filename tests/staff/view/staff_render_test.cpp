@@ -2,11 +2,13 @@
 
 #include "core/midi_bytes.h"
 #include "song/cue.h"
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+
+#include <algorithm>
 
 namespace rz {
 namespace {
@@ -171,6 +173,43 @@ TEST(StaffRender, TheLeadSheetMarksThePlayMeasureEndsWithAFinalBarAndDropsPedals
     EXPECT_EQ(rig.picture(), image);
 }
 
+// A whole note tied over each bar line, or a crescendo over each, a bar
+// or two a line: ties and wedges stop at the line's right edge (ties come
+// back after the next line's header), leaving both margins bare.
+TEST(StaffRender, LeadSheetTiesAndWedgesOverALineBreakKeepInsideTheLine)
+{
+    for (const bool wedges : {false, true}) {
+        StaffRig rig(5);
+        const int number = rig.addTrack();
+        auto& events = rig.track(number).events;
+        if (wedges) {
+            for (int m = 0; m < 4; ++m) {
+                events.push_back(test::note(rig.startOf(m), 71, 90, 1900));
+                events.push_back(test::textEvent(rig.startOf(m) + 960, "@DR;3;1920"));
+            }
+        } else {
+            events.push_back(test::note(0, 71, 90, 4 * 1920));
+        }
+        StaffView& view = rig.open(true, {200, 900});
+        const StaffLines& lines = view.lines();
+        ASSERT_GE(lines.lineCount(), 3);
+        const QImage image = rig.picture();
+        const StaffModel& model = view.model();
+        const int g = view.metrics().glyph;
+        const int pageRight = view.width() - 17 - kLeadMargin;
+        const int bottom = model.systemHeight + g;
+        for (int line = 0; line < 3; ++line) {
+            const int lineTop = line * lines.lineHeight - view.originY();
+            for (int y = lineTop; y <= lineTop + bottom; ++y) {
+                for (int x = 0; x < kLeadMargin - 1; ++x)
+                    EXPECT_FALSE(ink(image, x, y)) << wedges << " left margin, line " << line << " at " << x << "," << y;
+                for (int x = pageRight + 2; x < view.width() - 17; ++x)
+                    EXPECT_FALSE(ink(image, x, y)) << wedges << " right margin, line " << line << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(StaffRender, PaintingLeavesTheLayoutUnchanged)
 {
     for (const bool lead : {false, true}) {
@@ -186,6 +225,99 @@ TEST(StaffRender, PaintingLeavesTheLayoutUnchanged)
         EXPECT_EQ(DumpStaffModel(view.model()), before);
         EXPECT_EQ(view.lines().lineStarts, lines.lineStarts);
     }
+}
+
+// A dynamic, a wedge and a pedal mark under syllables, with a low note in
+// the next bar lowering the line's lyrics: each mark is drawn clear below
+// the lyrics and within its staff's band, where no other staff draws.
+TEST(StaffRender, MarksUnderTheStaffClearTheLyrics)
+{
+    const struct {
+        const char* name;
+        std::vector<CMidiEvent> marks;
+        int kind;
+    } kCases[] = {
+        {"mf", {test::textEvent(0, "@DR;2;0;6")}, kExpressionText},
+        {"wedge", {test::textEvent(0, "@DR;3;960")}, kWedgeText},
+        {"pedal", {test::controller(0, 64, 127), test::controller(960, 64, 0)}, kPedalDownText},
+    };
+    for (const auto& c : kCases) {
+        StaffRig rig(2);
+        const int number = rig.addTrack();
+        auto& events = rig.track(number).events;
+        for (int q = 0; q < 4; ++q)
+            events.push_back(test::note(q * 480, 67, 90, 440));
+        events.push_back(test::note(1920, 57, 90, 1900));
+        for (int q = 0; q < 5; ++q)
+            events.push_back(test::textEvent(q * 480, q == 0 ? "Twin" : "kle", midi::kMetaLyric));
+        events.insert(events.end(), c.marks.begin(), c.marks.end());
+        std::stable_sort(events.begin(), events.end(),
+                         [](const CMidiEvent& a, const CMidiEvent& b) { return a.tick < b.tick; });
+        StaffView& view = rig.open(false, {900, 400});
+        (void)rig.picture();
+        const CStaffTrack& staff = view.model().staves[0];
+        const CStaffText* mark = nullptr;
+        std::vector<const CStaffText*> lyrics;
+        for (const CStaffText& text : staff.texts) {
+            if (text.kind == c.kind && !mark)
+                mark = &text;
+            if (text.kind == kLyricText)
+                lyrics.push_back(&text);
+        }
+        ASSERT_NE(mark, nullptr) << c.name;
+        ASSERT_EQ(lyrics.size(), 5u) << c.name;
+        const QRect drawn(QPoint(mark->rect.left, mark->rect.top), QPoint(mark->rect.right, mark->rect.bottom));
+        ASSERT_GT(drawn.height(), 1) << c.name;
+        for (const CStaffText* lyric : lyrics) {
+            const QRect words(QPoint(lyric->rect.left, lyric->rect.top),
+                              QPoint(lyric->rect.right, lyric->rect.bottom));
+            EXPECT_FALSE(drawn.intersects(words)) << c.name << " on \"" << lyric->text << "\"";
+        }
+        EXPECT_LE(mark->rect.bottom, view.model().systemHeight) << c.name;
+    }
+}
+
+// A dynamic under a chord whose lowest head hangs below the staff, and a
+// crescendo starting under it: the dynamic's letters keep off the heads
+// and the wedge keeps below the letters.
+TEST(StaffRender, DynamicsClearTheNotesAboveAndTheWedgesBelow)
+{
+    StaffRig rig(2);
+    const int number = rig.addTrack();
+    auto& events = rig.track(number).events;
+    for (int q = 0; q < 4; ++q)
+        for (const uint8_t pitch : {60, 64, 67})
+            events.push_back(test::note(q * 480, pitch, 90, 440));
+    events.push_back(test::textEvent(0, "@DR;2;0;5"));
+    events.push_back(test::textEvent(0, "@DR;3;1440"));
+    std::stable_sort(events.begin(), events.end(),
+                     [](const CMidiEvent& a, const CMidiEvent& b) { return a.tick < b.tick; });
+    StaffView& view = rig.open(false, {900, 400});
+    (void)rig.picture();
+    const auto rectOf = [](const StaffRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)); };
+    const CStaffTrack& staff = view.model().staves[0];
+    const CStaffText* dynamic = nullptr;
+    const CStaffText* wedge = nullptr;
+    for (const CStaffText& text : staff.texts) {
+        if (text.kind == kExpressionText)
+            dynamic = &text;
+        if (text.kind == kWedgeText)
+            wedge = &text;
+    }
+    ASSERT_NE(dynamic, nullptr);
+    ASSERT_NE(wedge, nullptr);
+    const QRect letters = rectOf(dynamic->rect);
+    ASSERT_GT(letters.height(), 1);
+    int heads = 0;
+    for (const auto& voice : staff.voices)
+        for (const auto& note : voice->notes)
+            for (const CStaffItem& item : note->items) {
+                ++heads;
+                EXPECT_FALSE(letters.intersects(rectOf(item.rect))) << "head at " << item.position;
+            }
+    EXPECT_EQ(heads, 12);
+    EXPECT_FALSE(letters.intersects(rectOf(wedge->rect)));
+    EXPECT_LE(wedge->rect.bottom, view.model().systemHeight);
 }
 
 TEST(StaffRender, WithoutStavesTheScoreAsksForTracks)

@@ -1,4 +1,4 @@
-#include "staff/dynamic_marks.h"
+#include "staff/symbols/dynamic_marks.h"
 
 #include "staff/symbols/music_font.h"
 #include "ui/local_path.h"

@@ -12,6 +12,7 @@ class MusicFont;
 // The marks an expression number 0..12 shows: "f", "ff", "fp", "fz", "fff",
 // "mp", "mf", "p", "pp", "ppp", "sf", "sfz", and the trill for 12.
 const char* dynamicMarkLetters(int index);
+inline constexpr int kHighestDynamic = 12;
 
 // Ink bounds of a dynamic mark with its baseline origin at (0, 0), and the
 // mark drawn there, in the music font at pixel size P. The letters come
