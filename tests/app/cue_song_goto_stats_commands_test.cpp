@@ -4,6 +4,7 @@
 
 #include "tests/app/app_test_fixture.h"
 #include "app/file_opening.h"
+#include "app/flat_tool_bar.h"
 #include "tests/app/small_song.h"
 #include "tests/song/smf_builder.h"
 #include "modal_dialog.h"
@@ -161,6 +162,7 @@ TEST_F(CueSongGotoStatsCommands, ATimeBaseChangeKeepsTheEndOnTheMusic)
     ASSERT_NE(song, nullptr);
     ASSERT_EQ(song->endTick, 16 * 1920);
     const double length = song->length;
+    ASSERT_EQ(app->frame()->staffTools().duration, 480); // a quarter note
 
     prompt.expectYesNo("timing of some MIDI events", PromptAnswer::Yes);
     EXPECT_TRUE(answerModal<CSongPropsDlg>([&] { song->EditSongProperties(); }, [](CSongPropsDlg& dialog) {
@@ -168,6 +170,9 @@ TEST_F(CueSongGotoStatsCommands, ATimeBaseChangeKeepsTheEndOnTheMusic)
         dialog.accept();
     }));
     ASSERT_EQ(song->timeBase, 96);
+    // A quarter note drawn or inserted now lasts a quarter of the new base.
+    EXPECT_EQ(app->frame()->staffTools().duration, 96);
+    EXPECT_EQ(app->frame()->toolBar()->durationField()->text(), "96");
     EXPECT_TRUE(app->router().execute(kIdGoToEnd));
     EXPECT_EQ(song->position(), 16 * 384);
     EXPECT_EQ(song->endTick, 16 * 384);
