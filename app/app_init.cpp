@@ -60,6 +60,7 @@
 #include <QGuiApplication>
 #include <QPrinter> // the shared printer dies with the application
 #include <QScreen>
+#include <QThread>
 
 #include <cstdlib>
 #include <ctime>
@@ -279,7 +280,10 @@ void App::finishClose()
     QApplication::restoreOverrideCursor();
     if (m_frame)
         m_frame->hide();
-    QCoreApplication::exit(0);
+    // Without a running loop there is nothing to end, and exit would leave
+    // the thread's quit flag set: every later modal loop would return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 QString App::caption() const

@@ -159,7 +159,9 @@ bool CInsertTimeDlg::fieldsInRange()
     const bool counted = m_model.method == InsertTimeMethod::Measures || m_model.method == InsertTimeMethod::Beats;
     if (!checkedNumber(prompt, m_count, 1, counted ? InsertTimeModel::kMaxCount : kMaxDialogTick))
         return false;
-    return !m_model.enabling().measureFields || checkedNumber(prompt, m_beats, 1, InsertTimeModel::kMaxBeats);
+    if (m_model.enabling().measureFields && !checkedNumber(prompt, m_beats, 1, InsertTimeModel::kMaxBeats))
+        return false;
+    return amountInRange(prompt, m_offset) && amountInRange(prompt, m_stretch);
 }
 
 void CInsertTimeDlg::accept()

@@ -35,7 +35,7 @@ private:
     void changed() override;
     // The time code field shows the song position plus the count shown.
     void showSmpteOfCount();
-    // How many and the beats in their ranges, else the range message.
+    // How many, the beats and the amounts in their ranges, else the range message.
     bool fieldsInRange();
 
     CSongDoc& m_song;

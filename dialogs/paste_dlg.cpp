@@ -118,9 +118,11 @@ void CPasteTimeDlg::changed()
 
 void CPasteTimeDlg::accept()
 {
-    if (!checkedNumber(m_song.context().prompt, m_copies, 1, PasteTimeModel::kMaxCopies))
-        return;
     changed();
+    IPrompt& prompt = m_song.context().prompt;
+    if (!checkedNumber(prompt, m_copies, 1, PasteTimeModel::kMaxCopies) || !amountInRange(prompt, m_offset)
+        || !amountInRange(prompt, m_stretch))
+        return;
     m_model.save(m_song.context().profile);
     QDialog::accept();
 }

@@ -69,4 +69,9 @@ std::optional<int32_t> TimeEditDialog::checkedNumber(IPrompt& prompt, QLineEdit*
     return value;
 }
 
+bool TimeEditDialog::amountInRange(IPrompt& prompt, QLineEdit* amount)
+{
+    return !amount->isEnabled() || checkedNumber(prompt, amount, 0, kSpinPercent).has_value();
+}
+
 } // namespace rz

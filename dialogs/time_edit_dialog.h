@@ -36,6 +36,9 @@ protected:
     // The field's number when it lies in lo..hi; otherwise the range message
     // through `prompt`, the focus on the field, and none.
     static std::optional<int32_t> checkedNumber(IPrompt& prompt, QLineEdit* edit, int32_t lo, int32_t hi);
+    // A "% of q.note" amount within its arrows' range, else the range
+    // message; a greyed amount gives no ticks and passes.
+    static bool amountInRange(IPrompt& prompt, QLineEdit* amount);
 
     // Called after every change of a control; re-reads them and re-enables.
     virtual void changed() = 0;

@@ -414,6 +414,8 @@ void RescalePpq(CSongDoc& song, uint16_t newTimeBase)
     for (size_t i = 0; i + 1 < song.tracks.size(); ++i) {
         CTrack& track = *song.tracks[i];
         track.endOfTrack = std::max(scaledTick(track.endOfTrack, newBase, oldBase), 0);
+        // The conductor's end (its last tempo or meter) is not rebuilt from events.
+        track.endTick = std::max(scaledTick(track.endTick, newBase, oldBase), 0);
         for (CMidiEvent& event : track.events) {
             // The end is scaled, not the length: notes that ended together
             // still do, so their note-offs pair with them in the same order.

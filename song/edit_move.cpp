@@ -89,17 +89,19 @@ std::unique_ptr<CTempoSet> moveTempos(const CSongDoc& song, const MoveParams& p,
     if (!(song.selectionKind & kSelectTimeRange) || !p.tempos)
         return nullptr;
     auto set = std::make_unique<CTempoSet>();
+    bool moves = false;
     for (size_t k = 0; k < song.tempoMap.size(); ++k) {
         if (!inRange(song, song.tempoMap[k].tick, p.offset))
             continue;
         TempoEntry entry = song.tempoMap[k];
         entry.tick = plan.moved(entry.tick);
+        moves = moves || entry.tick != song.tempoMap[k].tick;
         set->removeKeys.push_back(uint32_t(k));
         set->entries.push_back(entry);
     }
     std::stable_sort(set->entries.begin(), set->entries.end(),
                      [](const TempoEntry& a, const TempoEntry& b) { return a.tick < b.tick; });
-    return set->removeKeys.empty() ? nullptr : std::move(set);
+    return moves ? std::move(set) : nullptr;
 }
 
 std::unique_ptr<CCueSet> moveCues(const CSongDoc& song, const MoveParams& p, MovePlan& plan)
@@ -108,6 +110,7 @@ std::unique_ptr<CCueSet> moveCues(const CSongDoc& song, const MoveParams& p, Mov
         return nullptr;
     const bool range = (song.selectionKind & kSelectTimeRange) != 0;
     auto set = std::make_unique<CCueSet>();
+    bool moves = false;
     for (size_t i = 0; i < song.cues.size(); ++i) {
         const CCue& cue = *song.cues[i];
         if (range ? !inRange(song, earlierTime(cue), p.offset) : cue.selectionStamp != song.selectionStamp)
@@ -115,11 +118,12 @@ std::unique_ptr<CCueSet> moveCues(const CSongDoc& song, const MoveParams& p, Mov
         CCue copy = cue;
         copy.time = plan.moved(cue.time);
         copy.secondTime = plan.moved(cue.secondTime);
+        moves = moves || copy.time != cue.time || copy.secondTime != cue.secondTime;
         set->removeKeys.push_back(uint32_t(i));
         set->cues.push_back(std::move(copy));
     }
     sortCuesByTime(set->cues);
-    return set->removeKeys.empty() ? nullptr : std::move(set);
+    return moves ? std::move(set) : nullptr;
 }
 
 // The first target track of each source track of a move to other tracks;
@@ -207,7 +211,7 @@ void CSongDoc::OnEditMove()
         plan.moveEvent(copy);
         events.replace(t, e, (*targets)[t], std::move(copy));
     }
-    std::unique_ptr<CUndoRecord> record = eventRecord("Move events", events);
+    std::unique_ptr<CUndoRecord> record = transformRecord(*this, "Move events", events.build());
     if (!record) {
         record = std::make_unique<CUndoRecord>();
         record->label = "Move events";

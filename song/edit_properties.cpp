@@ -510,10 +510,14 @@ void CSongDoc::EditSongProperties()
     // Records before the rescale hold ticks of the old time base, so
     // rescaling empties the undo list; this record comes after it.
     if (p->timeBase != timeBase && p->timeBase >= 1 && p->timeBase <= kSupportedTimeBase) {
-        LockGuard guard(SongMutex(), "EditSongProperties", m_context.lockWait);
-        if (!guard)
-            return;
-        RescalePpq(*this, p->timeBase);
+        {
+            LockGuard guard(SongMutex(), "EditSongProperties", m_context.lockWait);
+            if (!guard)
+                return;
+            RescalePpq(*this, p->timeBase);
+        }
+        // The tool bar's note value is in ticks of the old base.
+        m_context.host.UpdateNoteDuration();
     }
     CSongPropsSnapshot snapshot;
     snapshot.format = p->format == 0 ? 0 : 1;

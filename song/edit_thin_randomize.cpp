@@ -83,7 +83,7 @@ void CSongDoc::ForEachSelectedEvent(const std::string& label, const EventProc& p
         for (auto& [index, copy] : replaced)
             events.replace(t, index, std::move(copy));
     }
-    if (std::unique_ptr<CUndoRecord> record = eventRecord(label, events))
+    if (std::unique_ptr<CUndoRecord> record = transformRecord(*this, label, events.build()))
         ApplyEdit(std::move(record));
 }
 

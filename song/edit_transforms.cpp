@@ -94,15 +94,50 @@ bool eventChanged(const CMidiEvent& before, const CMidiEvent& after)
            || !std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
+namespace {
+
+std::unique_ptr<CUndoRecord> eventsRecord(std::string label, std::unique_ptr<CEventList> events)
+{
+    auto record = std::make_unique<CUndoRecord>();
+    record->label = std::move(label);
+    record->flags = kUndoEvents;
+    record->events = std::move(events);
+    return record;
+}
+
+} // namespace
+
 std::unique_ptr<CUndoRecord> eventRecord(std::string label, TransformRecord& events)
 {
     if (events.empty())
         return nullptr;
-    auto record = std::make_unique<CUndoRecord>();
-    record->label = std::move(label);
-    record->flags = kUndoEvents;
-    record->events = events.build();
-    return record;
+    return eventsRecord(std::move(label), events.build());
+}
+
+bool leavesEventsAsTheyWere(const CSongDoc& song, const CEventList& list)
+{
+    if (list.sourceKeys.size() != list.events.size())
+        return false;
+    // Both sides are in track order and, within a track, in tick order.
+    for (size_t i = 0; i < list.events.size(); ++i) {
+        const uint32_t source = list.sourceKeys[i];
+        const uint32_t place = list.sortKeys[i];
+        const size_t track = source >> 24;
+        const size_t index = source & ~kRowKeyMask;
+        if ((place & ~kRowKeyMask) != kComputedPosition || (place & kRowKeyMask) != (source & kRowKeyMask)
+            || track >= song.tracks.size() || index >= song.tracks[track]->events.size()
+            || eventChanged(song.tracks[track]->events[index], list.events[i]))
+            return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CUndoRecord> transformRecord(const CSongDoc& song, std::string label,
+                                             std::unique_ptr<CEventList> events)
+{
+    if (events->empty() || leavesEventsAsTheyWere(song, *events))
+        return nullptr;
+    return eventsRecord(std::move(label), std::move(events));
 }
 
 bool proceedDespiteClipping(const CSongDoc& song, bool clipped, std::string_view what)
@@ -179,8 +214,9 @@ std::unique_ptr<CMeasureMapSnapshot> transposedKeys(const CSongDoc& song, int32_
             break;
         if (m.start < from)
             continue;
-        m.key = int8_t(transposedKey(m.key, halfSteps));
-        changed = true;
+        const int8_t key = int8_t(transposedKey(m.key, halfSteps));
+        changed = changed || key != m.key;
+        m.key = key;
     }
     return changed ? SnapshotMeasureMap(map, song.timeBase) : nullptr;
 }
@@ -245,7 +281,7 @@ void CSongDoc::OnEditTranspose()
         if (keyed || !std::equal(before.begin(), before.end(), after.begin(), after.end()))
             events.replace(t, e, std::move(copy));
     });
-    std::unique_ptr<CUndoRecord> record = eventRecord("Transpose notes", events);
+    std::unique_ptr<CUndoRecord> record = transformRecord(*this, "Transpose notes", events.build());
     if (range && params->changeKeys) {
         if (auto keys = transposedKeys(*this, selectionFrom, selectionTo, halfSteps)) {
             if (!record) {
@@ -414,11 +450,10 @@ void CSongDoc::OnEditQuantize()
         if (QuantizeEvent(grid, measureStart, copy))
             events.replace(t, e, std::move(copy));
     });
-    std::unique_ptr<CUndoRecord> record = eventRecord("Quantize", events);
-    if (!record)
-        return;
-    dropCollidingControllers(*record->events);
-    ApplyEdit(std::move(record));
+    std::unique_ptr<CEventList> list = events.build();
+    dropCollidingControllers(*list);
+    if (std::unique_ptr<CUndoRecord> record = transformRecord(*this, "Quantize", std::move(list)))
+        ApplyEdit(std::move(record));
 }
 
 // ---- Velocities
@@ -508,7 +543,7 @@ void CSongDoc::OnEditVelocities()
         if (eventChanged(tracks[t]->events[e], copy))
             events.replace(t, e, std::move(copy));
     });
-    std::unique_ptr<CUndoRecord> record = eventRecord("Edit velocities", events);
+    std::unique_ptr<CUndoRecord> record = transformRecord(*this, "Edit velocities", events.build());
     if (record && proceedDespiteClipping(*this, clipped, kVelocityClipped))
         ApplyEdit(std::move(record));
 }
@@ -613,7 +648,7 @@ void CSongDoc::OnEditDuration()
         if (eventChanged(tracks[t]->events[e], copy))
             events.replace(t, e, std::move(copy));
     });
-    std::unique_ptr<CUndoRecord> record = eventRecord("Edit durations", events);
+    std::unique_ptr<CUndoRecord> record = transformRecord(*this, "Edit durations", events.build());
     if (record && proceedDespiteClipping(*this, clipped, kDurationClipped))
         ApplyEdit(std::move(record));
 }

@@ -58,6 +58,16 @@ bool eventChanged(const CMidiEvent& before, const CMidiEvent& after);
 // no event changed.
 std::unique_ptr<CUndoRecord> eventRecord(std::string label, TransformRecord& events);
 
+// Whether the list, applied to the song, leaves every event as it was: each
+// copy goes back to its source's track and equals it, one for one.
+bool leavesEventsAsTheyWere(const CSongDoc& song, const CEventList& list);
+
+// The record of a transform's events under `label`; nothing when it would
+// leave every event as it was, so an edit that changes nothing leaves no
+// undo step and does not mark the song modified.
+std::unique_ptr<CUndoRecord> transformRecord(const CSongDoc& song, std::string label,
+                                             std::unique_ptr<CEventList> events);
+
 // Asks "<what>  Proceed anyway?" when something was clipped; false when the
 // user cancels.
 bool proceedDespiteClipping(const CSongDoc& song, bool clipped, std::string_view what);

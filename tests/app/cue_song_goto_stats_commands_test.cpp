@@ -3,6 +3,10 @@
 // program, each through its own dialog over the main frame.
 
 #include "tests/app/app_test_fixture.h"
+#include "app/file_opening.h"
+#include "app/flat_tool_bar.h"
+#include "tests/app/small_song.h"
+#include "tests/song/smf_builder.h"
 #include "modal_dialog.h"
 #include "dialogs/cue_props_dlg.h"
 #include "dialogs/goto_dlg.h"
@@ -16,8 +20,11 @@
 #include "song/selection.h"
 #include "ui/command_router.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTreeWidget>
+
+#include <fstream>
 
 namespace rz {
 namespace {
@@ -133,6 +140,43 @@ TEST_F(CueSongGotoStatsCommands, TheSetPanesPropertiesChangeAMarkersTimesAndASon
     EXPECT_EQ(song.title, "A");
     ASSERT_TRUE(song.Undo());
     EXPECT_EQ(song.cues[0]->secondTime, 480);
+}
+
+// A new time base scales the whole song in memory, the conductor track's end
+// too: Transport > End goes to the end of the music, which lasts as long.
+TEST_F(CueSongGotoStatsCommands, ATimeBaseChangeKeepsTheEndOnTheMusic)
+{
+    start();
+    // At 480 per quarter: a tempo change at bar 9, one note through bar 16.
+    test::TrackBuilder conductor;
+    conductor.meta(0, 0x58, {4, 2, 24, 8}).meta(0, 0x51, {0x07, 0xA1, 0x20}).meta(8 * 1920, 0x51, {0x06, 0x1A, 0x80});
+    conductor.end();
+    test::TrackBuilder notes;
+    notes.event(0, {0x90, 60, 100}).event(16 * 1920, {0x80, 60, 0}).end();
+    test::SmfBuilder smf;
+    smf.header(1, 2, 480).track(conductor).track(notes);
+    const std::filesystem::path path = testHome() / "timebase.mid";
+    const std::vector<uint8_t>& bytes = smf.bytes();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    CSongDoc* song = app->opening().OpenDocumentFile(path);
+    ASSERT_NE(song, nullptr);
+    ASSERT_EQ(song->endTick, 16 * 1920);
+    const double length = song->length;
+    ASSERT_EQ(app->frame()->staffTools().duration, 480); // a quarter note
+
+    prompt.expectYesNo("timing of some MIDI events", PromptAnswer::Yes);
+    EXPECT_TRUE(answerModal<CSongPropsDlg>([&] { song->EditSongProperties(); }, [](CSongPropsDlg& dialog) {
+        dialog.timeBaseList()->setCurrentIndex(dialog.timeBaseList()->findData(96));
+        dialog.accept();
+    }));
+    ASSERT_EQ(song->timeBase, 96);
+    // A quarter note drawn or inserted now lasts a quarter of the new base.
+    EXPECT_EQ(app->frame()->staffTools().duration, 96);
+    EXPECT_EQ(app->frame()->toolBar()->durationField()->text(), "96");
+    EXPECT_TRUE(app->router().execute(kIdGoToEnd));
+    EXPECT_EQ(song->position(), 16 * 384);
+    EXPECT_EQ(song->endTick, 16 * 384);
+    EXPECT_DOUBLE_EQ(song->length, length);
 }
 
 TEST_F(CueSongGotoStatsCommands, GoToLocatesWhileStoppedAndJumpsAtTheMeasureEndWhilePlaying)

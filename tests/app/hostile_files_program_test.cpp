@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,9 @@ class HostileFilesProgram : public testing::Test {
 protected:
     void SetUp() override
     {
-        root = QDir(qEnvironmentVariable("HOME")).filePath("hostile");
-        QDir().mkpath(root);
+        // A folder of each test's own: a FIFO one test leaves would hold up the next.
+        ASSERT_TRUE(rootFolder.isValid());
+        root = rootFolder.path();
         environment = QProcessEnvironment::systemEnvironment();
         for (const char* folder : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
             const QString path = QDir(root).filePath(folder);
@@ -73,6 +75,7 @@ protected:
         return ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
 
+    QTemporaryDir rootFolder{QDir(qEnvironmentVariable("HOME")).filePath("hostile-XXXXXX")};
     QString root;
     QProcessEnvironment environment;
     QProcess process;
@@ -176,8 +179,10 @@ TEST_F(HostileFilesProgram, BadPluginLibrariesNeverStopAStartAndTheNextStartName
 
     // A scan as the program's menu runs it, with the program's data folder,
     // in a process of its own that the first bad library takes down.
-    ::setenv("XDG_DATA_HOME", folder("XDG_DATA_HOME").c_str(), 1);
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray(folder("XDG_DATA_HOME").c_str()));
     const std::filesystem::path marks = pluginMarkFolder();
+    qputenv("XDG_DATA_HOME", dataHome); // the tests after this one keep their own
     const pid_t child = ::fork();
     if (child == 0) {
         LadspaCatalog catalog;

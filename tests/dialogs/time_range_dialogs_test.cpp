@@ -345,8 +345,9 @@ TEST(TimeRangeDialogs, PasteEventsProposesASecondCopyThePasteAccepts)
     EXPECT_EQ(f.ticksOf(*song->tracks[1]), (std::vector<int32_t>{0, 100}));
 }
 
-// Each dialog with one number out of range: the range message, the dialog
-// still open and nothing written; the top of the range passes.
+// Each dialog with one number out of range, empty or not a number: the range
+// message, the dialog still open and nothing written; the top of the range
+// passes.
 TEST(TimeRangeDialogs, NumbersOutOfRangeGetTheRangeMessageAndWriteNothing)
 {
     using Make = std::function<std::unique_ptr<QDialog>(CSongDoc&)>;
@@ -367,6 +368,12 @@ TEST(TimeRangeDialogs, NumbersOutOfRangeGetTheRangeMessageAndWriteNothing)
          "copies1006", 256, 1},
         {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "count1006", 999, 1},
         {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "beats1117", 32, 1},
+        {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "offset1010", 100, 0},
+        {"insert time", [](CSongDoc& s) { return std::make_unique<CInsertTimeDlg>(s); }, "stretch1011", 100, 0},
+        {"paste time", [&](CSongDoc& s) { return std::make_unique<CPasteTimeDlg>(s, board, 0); }, "offset1010",
+         100, 0},
+        {"paste time", [&](CSongDoc& s) { return std::make_unique<CPasteTimeDlg>(s, board, 0); }, "stretch1122",
+         100, 0},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.dialog << " " << c.field);
@@ -376,12 +383,13 @@ TEST(TimeRangeDialogs, NumbersOutOfRangeGetTheRangeMessageAndWriteNothing)
         std::unique_ptr<QDialog> dialog = c.make(*s.song);
         auto* field = child<QLineEdit>(*dialog, c.field);
         const std::string message = rangeMessage(c.low, c.high);
-        for (const int32_t wrong : {c.high + 1, c.low - 1}) {
-            field->setText(QString::number(wrong));
+        const QString wrongs[] = {QString::number(c.high + 1), QString::number(c.low - 1), "", "ab"};
+        for (const QString& wrong : wrongs) {
+            field->setText(wrong);
             prompt.expectMessage(message);
             dialog->accept();
-            EXPECT_NE(dialog->result(), QDialog::Accepted) << wrong;
-            EXPECT_TRUE(s.fixture.profile.valueNames("Defaults").empty()) << wrong;
+            EXPECT_NE(dialog->result(), QDialog::Accepted) << wrong.toStdString();
+            EXPECT_TRUE(s.fixture.profile.valueNames("Defaults").empty()) << wrong.toStdString();
         }
         field->setText(QString::number(c.high));
         dialog->accept();
@@ -407,6 +415,18 @@ TEST(TimeRangeDialogs, InsertTimeRefusesNoTicksOrMilliseconds)
         ASSERT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(dialog.params().count, 5000);
     }
+}
+
+// A greyed amount is not used, so whatever it shows does not stop OK.
+TEST(TimeRangeDialogs, InsertTimeTakesAnyAmountWithItsBoxOff)
+{
+    DialogSong s = mixedSong();
+    CInsertTimeDlg dialog(*s.song);
+    child<QCheckBox>(dialog, "offset1111")->setChecked(false);
+    child<QLineEdit>(dialog, "offset1010")->setText("900");
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.params().shift, 0);
 }
 
 TEST(TimeRangeDialogs, CancelWritesNothing)

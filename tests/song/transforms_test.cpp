@@ -48,7 +48,8 @@ struct TransformFixture : ClipboardFixture {
 
 // One command on a fresh song. `setup` builds the song and scripts the
 // dialog and the prompt; `check` looks at the result. A row that changes
-// the song is undone (the song as before) and redone (as after).
+// the song is undone (the song as before) and redone (as after); one that
+// changes nothing leaves no undo step and no modified mark.
 struct TransformCase {
     std::string name;
     std::function<SongPtr(TransformFixture&)> setup;
@@ -269,6 +270,60 @@ std::vector<TransformCase> transformCases()
              EXPECT_EQ(tickOf(s, 1, 0), 7 * 480);
              EXPECT_EQ(tickOf(s, 2, 0), 3840);
          }},
+        {"transpose by 0 changes nothing",
+         [](F& f) { return transposeSong(f, {note(0, 60, 90, 100)}, 0); }, &CSongDoc::OnEditTranspose, nullptr,
+         false},
+        {"transpose +12 of note 127 in a whole measure changes nothing and asks nothing",
+         [](F& f) { return transposeSong(f, {note(0, 127, 90, 100)}, 12); }, &CSongDoc::OnEditTranspose, nullptr,
+         false},
+        {"quantize of notes on the grid changes nothing",
+         [](F& f) { return quantizeSong(f, {note(480, 60, 90, 10), note(960, 62, 90, 10)}, quarterGrid()); },
+         &CSongDoc::OnEditQuantize, nullptr, false},
+        {"move by 0 ticks with tempos and cues changes nothing",
+         [](F& f) {
+             SongPtr song = f.twoTracks({note(480, 60, 90, 10)});
+             song->tempoMap.push_back(ClipboardFixture::tempoAt(960, 400000));
+             auto cue = std::make_unique<CCue>();
+             cue->time = 240;
+             cue->secondTime = 240;
+             song->cues.push_back(std::move(cue));
+             ClipboardFixture::settle(*song);
+             ClipboardFixture::selectRange(*song, 0, 1920);
+             MoveParams p;
+             p.cues = true;
+             p.tempos = true;
+             f.dialogs.moveAnswer = p;
+             return song;
+         },
+         &CSongDoc::OnEditMove, nullptr, false},
+        {"randomize with no spread changes nothing",
+         [](F& f) {
+             SongPtr song = f.twoTracks({note(480, 60, 90, 10), controller(500, 7, 3)});
+             ClipboardFixture::selectRange(*song, 0, 1920);
+             RandomizeParams p;
+             p.allEvents = true;
+             p.byTime = true;
+             p.byValue = true;
+             f.dialogs.randomizeAnswer = p;
+             return song;
+         },
+         &CSongDoc::OnEditRandomize, nullptr, false},
+        {"velocities +0 change nothing",
+         [](F& f) {
+             SongPtr song = f.twoTracks({note(480, 60, 90, 10)});
+             ClipboardFixture::selectRange(*song, 0, 1920);
+             f.dialogs.velocitiesAnswer = VelocityParams{};
+             return song;
+         },
+         &CSongDoc::OnEditVelocities, nullptr, false},
+        {"durations +0 change nothing",
+         [](F& f) {
+             SongPtr song = f.twoTracks({note(480, 60, 90, 10)});
+             ClipboardFixture::selectRange(*song, 0, 1920);
+             f.dialogs.durationAnswer = DurationParams{DurationMethod::Offset, "0", 0, 0, false};
+             return song;
+         },
+         &CSongDoc::OnEditDuration, nullptr, false},
         {"thin with neither box deletes nothing",
          [](F& f) {
              SongPtr song = f.twoTracks({controller(0, 11, 1), controller(1, 11, 1)});
@@ -307,6 +362,7 @@ TEST(Transforms, ApplyUndoRedo)
         f.prompt.verifyAllUsed();
         if (!c.changes) {
             EXPECT_TRUE(song->undoList.empty());
+            EXPECT_FALSE(song->IsModified());
             EXPECT_SAME_SONG(before, DescribeSong(*song));
             continue;
         }
