@@ -4,9 +4,12 @@
 #include "core/input_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -26,9 +29,25 @@ std::vector<std::string> readLines(const std::filesystem::path& file)
 }
 
 // Written before the library is touched: a kill keeps what the system has.
+// Opened without waiting, so a FIFO in the mark's place (no reader) cannot
+// hold up start-up; anything but a regular file is left as it is and
+// nothing is marked.
 void writeText(const std::filesystem::path& file, const std::string& text)
 {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::ftruncate(fd, 0) == 0) {
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+            if (wrote <= 0)
+                break;
+            done += size_t(wrote);
+        }
+    }
+    ::close(fd);
 }
 
 } // namespace

@@ -27,13 +27,16 @@ void MakeSparseFile(const std::filesystem::path& path, uint64_t size)
 namespace {
 
 // A reader blocked in open() or read() on a FIFO comes free once a writer has
-// come and gone.
-void freeReaders(const std::vector<std::filesystem::path>& fifos)
+// come and gone, and a writer blocked in open() once a reader has (its write
+// then fails with a broken pipe).
+void freeBlocked(const std::vector<std::filesystem::path>& fifos)
 {
     for (const auto& fifo : fifos) {
-        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0)
-            ::close(fd);
+        for (const int mode : {O_WRONLY, O_RDONLY}) {
+            const int fd = ::open(fifo.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        }
     }
 }
 
@@ -46,7 +49,7 @@ FifoWatchdog::FifoWatchdog(std::vector<std::filesystem::path> fifos, std::chrono
         while (!m_stop) {
             if (std::chrono::steady_clock::now() >= until) {
                 m_fired = true;
-                freeReaders(m_fifos);
+                freeBlocked(m_fifos);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -67,7 +70,7 @@ bool ReturnsWithin(const std::function<void()>& call, const std::vector<std::fil
     std::thread runner(std::move(task));
     const bool returned = done.wait_for(deadline) == std::future_status::ready;
     while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-        freeReaders(fifos);
+        freeBlocked(fifos);
     runner.join();
     return returned;
 }
