@@ -311,6 +311,7 @@ void App::createCommandTargets()
         .factory = m_viewFactory,
         .audioFace = m_transport->audioFace(),
         .bouncingBall = m_transport->bouncingBall(),
+        .faceChanged = [this] { m_transport->publishBeatDisplay(); },
         .published = published,
         .frame = [this] { return m_frame.data(); },
         .editorKind = [this] { return m_views.editorKind(); },

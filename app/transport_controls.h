@@ -76,6 +76,8 @@ public:
     // "BouncingBall", which the View menu changes in place.
     int& audioFace() { return m_audioFace; }
     bool& bouncingBall() { return m_bouncingBall; }
+    // Tells the engine whether a face follows the beat, after either changed.
+    void publishBeatDisplay();
 
     // The engine's tempo multiplier, which the fader and the display show.
     int32_t tempoMultiplier() const;
@@ -93,7 +95,6 @@ public:
 private:
     void onTempoFader();
     void onVolumeFader();
-    void publishBeatDisplay();
 
     TransportControlSeams m_seams;
     std::unique_ptr<TransportPanel> m_panel;

@@ -122,6 +122,8 @@ bool ViewCommands::onDisplayFace(CommandId id)
         if (GuiToEngineValues* published = m_seams.published())
             published->setSpectrumShown(m_seams.audioFace == kSpectrumFace);
     }
+    if (m_seams.faceChanged)
+        m_seams.faceChanged();
     if (MainFrame* frame = m_seams.frame())
         frame->QWidget::update();
     return true;

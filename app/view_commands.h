@@ -32,6 +32,7 @@ struct ViewSeams {
     // "DisplayOptions" "AudioFace" and "BouncngBall" as the panel shows them.
     int& audioFace;
     bool& bouncingBall;
+    std::function<void()> faceChanged; // after either of the two changed
     std::function<GuiToEngineValues*()> published;
     std::function<MainFrame*()> frame;
     std::function<int()> editorKind;

@@ -20,7 +20,7 @@ enum RefreshBit : uint32_t {
     kRefreshSongEnded = 1u << 2,
     kRefreshSkipSwitched = 1u << 3, // the engine switched to another song of the set
     kRefreshCueReached = 1u << 4,
-    kRefreshIdleTimer = 1u << 5,    // a sync follower stopped or a song came: the idle timer runs again
+    kRefreshIdleTimer = 1u << 5,    // a sync follower stopped or the resting idle timer has work again
     kRefreshAudioBlock = 1u << 6,   // the audio device's block length changed
 };
 

@@ -4,6 +4,7 @@
 #include "core/engine_link.h"
 #include "core/engine_timer.h"
 #include "core/locks.h"
+#include "core/ms_clock.h"
 #include "core/due_clock.h"
 #include "core/smpte_time.h"
 #include "core/tempo_multiplier.h"
@@ -163,9 +164,10 @@ public:
     // 0.5 at a click, falling to -0.5 just before the next.
     double beatPhase() const { return m_idleBeat.phase.load(std::memory_order_acquire); }
     // Whether the GUI shows the beat phase. Any thread.
-    void setBeatDisplayShown(bool shown) { m_idleBeat.shown.store(shown, std::memory_order_release); }
+    void setBeatDisplayShown(bool shown);
+    bool beatDisplayShown() const { return m_idleBeat.shown.load(std::memory_order_acquire); }
     // Advanced by every idle and playback tick, ms.
-    uint32_t msClock() const { return m_transport.msClock.load(std::memory_order_acquire); }
+    uint32_t msClock() const { return m_transport.msClock.read(timeGetTime()); }
     int32_t tempoMultiplier() const override { return m_transport.tempoMultiplier.load(std::memory_order_acquire); }
     // The one setter: held within kMinMultiplier..kMaxMultiplier. Any thread.
     void setTempoMultiplier(int32_t multiplier) override;
@@ -407,7 +409,9 @@ private:
     void loadKeyMap();
     void startIdleTimer();
     void resumeIdleTimer();
-    void stopIdleTimerWithoutSong();
+    bool idleAtRest() const;
+    void restIdleTimer();
+    void wakeIdleTimer();
     void reportOpenFailure(const std::string& name, const std::string& reason);
     void closeInputs();
     // After the port list changed: the inputs' thru ports found again in

@@ -27,48 +27,77 @@ int32_t ticksPerClick(const CSongDoc& song, int measure, int timeBase)
 // Timer thread. Skips the tick when the SongMutex wait times out. Wakes the
 // refresh pass only when the display would show something new: another
 // song, position or selection, or another step of a beat that is shown.
-// Without a song there is nothing to show: the timer stops until one comes.
+// When nothing is left to move (no song, or a beat that is not shown, and
+// no volumes to resend) the timer rests until something gives it work.
 void CSequencer::PausedTimerProc(uint32_t user)
 {
     bool changed = false;
-    bool idle = false;
     {
         LockGuard guard(SongMutex(), "PausedTimerProc", m_options.lockWait);
         if (!guard)
             return;
         if (const CSongDoc* song = currentSong()) {
-            m_transport.msClock.fetch_add(kIdleTimerPeriodMs, std::memory_order_acq_rel);
+            m_transport.msClock.advance(kIdleTimerPeriodMs, timeGetTime());
             changed = advanceIdleBeat(*song, user);
         } else {
+            m_transport.msClock.stand(timeGetTime());
             changed = m_idleBeat.beat.song != nullptr;
             m_idleBeat.beat = IdleBeat{};
         }
         if (m_io.volumeResendPending.load(std::memory_order_acquire) && resendTrackVolumes())
             m_io.volumeResendPending.store(false, std::memory_order_release);
-        idle = currentSong() == nullptr && !m_io.volumeResendPending.load(std::memory_order_acquire);
+        if (idleAtRest())
+            restIdleTimer();
     }
     if (changed)
         requestRefresh(kRefreshBeat);
-    if (idle)
-        stopIdleTimerWithoutSong();
 }
 
-// Timer thread, inside the idle callback: every start of another run waits
-// for this callback or finds the timer off, so the stop ends only this run.
-// A song set meanwhile found the timer still on and asked for nothing.
-void CSequencer::stopIdleTimerWithoutSong()
+// Any thread: nothing the idle tick does would show or send anything.
+bool CSequencer::idleAtRest() const
 {
-    m_services.timer.stopAndWait();
+    if (m_io.volumeResendPending.load(std::memory_order_seq_cst))
+        return false;
+    return currentSong() == nullptr || !m_idleBeat.shown.load(std::memory_order_seq_cst);
+}
+
+// Timer thread, inside the idle callback and under the SongMutex: every
+// start of another run waits for this callback or finds the timer off, so
+// the stop ends only this run. What gave work meanwhile found the timer on
+// and asked for nothing: it is looked at again once the timer is off. A
+// locate waits for the SongMutex, so it finds the timer off and wakes it.
+void CSequencer::restIdleTimer()
+{
     if (currentSong() != nullptr)
+        m_transport.msClock.rest(timeGetTime());
+    m_services.timer.stopAndWait();
+    if (!idleAtRest() || currentSong() != m_idleBeat.beat.song)
         requestRefresh(kRefreshIdleTimer);
+}
+
+// Any thread; never waits. The refresh pass starts a new idle run when the
+// transport stands and no timer runs.
+void CSequencer::wakeIdleTimer()
+{
+    if (initialised() && m_services.timer.mode() == TimerMode::Off)
+        requestRefresh(kRefreshIdleTimer);
+}
+
+void CSequencer::setBeatDisplayShown(bool shown)
+{
+    const bool was = m_idleBeat.shown.exchange(shown, std::memory_order_seq_cst);
+    if (shown && !was)
+        wakeIdleTimer();
 }
 
 void CSequencer::setCurrentSong(CSongDoc* song)
 {
     m_currentSong.store(song, std::memory_order_release);
     m_transport.songSwitchedTo.store(nullptr, std::memory_order_release);
-    if (song != nullptr && initialised() && m_services.timer.mode() == TimerMode::Off)
-        requestRefresh(kRefreshIdleTimer);
+    if (song != nullptr)
+        wakeIdleTimer();
+    else
+        m_transport.msClock.stand(timeGetTime());
 }
 
 // Before Init and after Shutdown there is no refresh pass to ask.
@@ -159,9 +188,8 @@ void CSequencer::RefreshThreadProc(uint32_t bits)
         applyBlockFrames();
 }
 
-// A follower that stopped, or an idle timer that stopped without a song,
-// leaves no timer running; the idle timer takes over unless a start came
-// meanwhile.
+// A follower that stopped, or an idle timer that rested, leaves no timer
+// running; the idle timer takes over unless a start came meanwhile.
 void CSequencer::resumeIdleTimer()
 {
     LockGuard guard(TransportMutex(), "RefreshThreadProc", m_options.lockWait);

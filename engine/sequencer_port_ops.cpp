@@ -50,7 +50,10 @@ void CSequencer::SetMasterVolume(int volume)
     volume = std::clamp(volume, 0, kMaxVolume);
     m_io.masterVolume.store(volume, std::memory_order_release);
     m_services.audio.setMasterGain(double(volume) / double(kMaxVolume));
-    m_io.volumeResendPending.store(!resendTrackVolumes(), std::memory_order_release);
+    const bool pending = !resendTrackVolumes();
+    m_io.volumeResendPending.store(pending, std::memory_order_seq_cst);
+    if (pending)
+        wakeIdleTimer();
 }
 
 // The playback tick only tries the SongMutex: the refresh pass may hold it

@@ -30,7 +30,7 @@ double CSequencer::stallBeforeThisTick()
 
 void CSequencer::followClockAfterStall(CSongDoc& song, double stalledUs)
 {
-    m_transport.msClock.fetch_add(uint32_t(stalledUs / 1000.0), std::memory_order_acq_rel);
+    m_transport.msClock.advance(uint32_t(stalledUs / 1000.0), timeGetTime());
     const double songUs =
         stalledUs * double(m_transport.tempoMultiplier.load(std::memory_order_acquire)) / kNormalMultiplier;
     const double clockTime = m_transport.realTime.load(std::memory_order_acquire) + songUs;

@@ -326,7 +326,7 @@ void CSequencer::moveTempoIndex(const CSongDoc& song)
 void CSequencer::advanceClock(CSongDoc& song)
 {
     const uint32_t period = liveSettings()->tickPeriodMs;
-    m_transport.msClock.fetch_add(period, std::memory_order_acq_rel);
+    m_transport.msClock.advance(period, timeGetTime());
     // µs: 2 ms at 100000 (100 %) adds 2000.
     const double step =
         double(m_transport.tempoMultiplier.load(std::memory_order_acquire)) * double(period) / 100.0;

@@ -202,6 +202,8 @@ void CSequencer::LocateSong(CSongDoc& song, int32_t tick)
     } else {
         song.Locate(tick);
     }
+    // A resting idle timer brings the display to the new position.
+    wakeIdleTimer();
 }
 
 // Stops the running timer, whichever it is, and starts the idle timer. The

@@ -285,8 +285,11 @@ void SyncFollower::clock(bool tick)
                 return;
         } else {
             // A start the user asked for begins at the engine's position.
-            const int32_t base = m_follow.basePending ? m_follow.clockBase : m_engine.position();
-            if (!locateStart([&](const CSongDoc&) { return base; }))
+            // The song's own position: a resting idle timer no longer copies it.
+            const auto base = [&](const CSongDoc& song) {
+                return m_follow.basePending ? m_follow.clockBase : song.position();
+            };
+            if (!locateStart(base))
                 return;
             m_follow.clockBase = m_engine.position();
             m_follow.clocks = 0;

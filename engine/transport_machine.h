@@ -3,6 +3,7 @@
 #include "core/engine_link.h"
 #include "core/engine_timer.h"
 #include "core/tempo_multiplier.h"
+#include "engine/engine_ms_clock.h"
 
 #include <atomic>
 #include <cstdint>
@@ -126,7 +127,7 @@ public:
     // landing of the last jump. Written by the timer thread.
     std::atomic<int32_t> runStart{0};
     std::atomic<double> realTime{0.0};
-    std::atomic<uint32_t> msClock{0}; // advanced by every idle and playback tick
+    EngineMsClock msClock;
     std::atomic<int32_t> tempoMultiplier{kNormalMultiplier};
     PlayClock clock;
 

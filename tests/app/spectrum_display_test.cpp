@@ -4,6 +4,10 @@
 #include "app/transport_panel.h"
 #include "app_test_fixture.h"
 #include "core/ms_clock.h"
+#include "engine/sequencer.h"
+#include "res/command_ids.h"
+#include "tests/support/fake_sequencer_services.h"
+#include "tests/support/manual_engine_timer.h"
 #include "views/frame_timer_ids.h"
 
 #include <QPaintEvent>
@@ -162,6 +166,44 @@ TEST_F(SpectrumDisplayApp, TheSpectrumRepaintsAtMostEveryFiftyMilliseconds)
     ASSERT_TRUE(processPastMarker(30));
     EXPECT_EQ(picture.count, 2);
     setProgramClock(nullptr);
+}
+
+// The engine's idle timer rests while no face follows the beat: the View
+// menu's faces tell it at once.
+TEST_F(SpectrumDisplayApp, TheEngineLearnsWhetherAFaceFollowsTheBeat)
+{
+    profile.writeInt("DisplayOptions", "AudioFace", 0);
+    profile.writeInt("DisplayOptions", "BouncngBall", 1);
+    FakeMidiDevices devices;
+    ManualEngineTimer timer;
+    struct EndFirst {
+        std::unique_ptr<App>& app;
+        ~EndFirst() { app.reset(); } // before the timer and devices it uses
+    } endFirst{app};
+    AppOptions options;
+    options.profile = &profile;
+    options.prompt = &prompt;
+    options.devices = &devices;
+    options.timer = &timer;
+    options.singleInstance = false;
+    options.showWindow = false;
+    app = std::make_unique<App>(options);
+    ASSERT_TRUE(app->InitInstance());
+    const CSequencer* engine = app->sequencer();
+    ASSERT_NE(engine, nullptr);
+    const struct {
+        CommandId command;
+        bool follows;
+    } steps[] = {
+        {kIdViewBouncingMetronome, false},
+        {kIdViewPowerSpectrum, true},
+        {kIdMidiMeasureBeat, false}, // the marker, still without its bounce
+        {kIdViewBouncingMetronome, true},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(app->router().execute(step.command)) << step.command;
+        EXPECT_EQ(engine->beatDisplayShown(), step.follows) << step.command;
+    }
 }
 
 TEST_F(SpectrumDisplayApp, OutOfRangeFacesShowNeitherAndCrashNothing)

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -40,6 +42,8 @@ protected:
         }
         return wraps;
     }
+
+    std::unique_ptr<CSongDoc> otherSong;
 };
 
 TEST_F(SequencerIdle, PhaseWrapsEvery125TicksAt120BpmAndTwiceAsOftenAtDoubleSpeed)
@@ -153,25 +157,121 @@ TEST_F(SequencerIdle, IdleTicksWakeTheRefreshWorkerOnlyWhenTheDisplayWouldChange
         return gui.recorder.count("DrawSpectrum");
     };
     const auto handled = [&](size_t after) { return eventually([&] { return drawn() > after; }); };
-    sequencer->setBeatDisplayShown(false);
     timer.advance(4); // a new song for the display
     ASSERT_TRUE(handled(0));
     const uint64_t wakes = sequencer->refreshWakeCount();
-    timer.advance(4 * 250); // a second with nothing new to show
-    EXPECT_EQ(sequencer->refreshWakeCount(), wakes);
-
-    const size_t shown = drawn();
-    song->setPosition(60); // a change wakes it
+    // A shown beat that moves on is news: at 120 per minute a tick is a step.
     timer.advance(4);
     EXPECT_EQ(sequencer->refreshWakeCount(), wakes + 1);
-    ASSERT_TRUE(handled(shown));
-
-    // A shown beat that moves on is news: at 120 per minute a tick is a step.
     const size_t moved = drawn();
-    sequencer->setBeatDisplayShown(true);
+    EXPECT_TRUE(handled(moved));
+
+    // Not shown, the beat is news no more: the next tick shows the position
+    // once, and then the timer rests.
+    sequencer->setBeatDisplayShown(false);
+    song->setPosition(60);
     timer.advance(4);
     EXPECT_EQ(sequencer->refreshWakeCount(), wakes + 2);
-    EXPECT_TRUE(handled(moved));
+    const uint64_t shown = sequencer->refreshWakeCount();
+    timer.advance(4 * 250);
+    EXPECT_EQ(sequencer->refreshWakeCount(), shown);
+}
+
+// With the beat not shown nothing moves: the first tick shows the song and
+// the timer stops. A second's ticks would each move the clock by 4 ms and
+// count it as ticked; the clock's steps, the idle runs started and the
+// recompute count are the sentinels that none ran.
+TEST_F(SequencerIdle, IdleTimerRestsWithNothingToMoveAndRunsAgainOnWork)
+{
+    const struct {
+        const char* name;
+        std::function<void()> work;
+    } cases[] = {
+        {"the beat shown", [this] { sequencer->setBeatDisplayShown(true); }},
+        {"a locate", [this] { sequencer->LocateSong(*song, 240); }},
+        {"another song", [this] {
+             otherSong = std::make_unique<CSongDoc>(
+                 SongContext{.profile = profile, .prompt = prompt, .host = songHost, .engine = *sequencer});
+             otherSong->InitNewSong();
+             sequencer->setCurrentSong(otherSong.get());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        make().Init();
+        makeSong();
+        sequencer->setBeatDisplayShown(false);
+        timer.advance(4);
+        ASSERT_EQ(timer.mode(), TimerMode::Off);
+        const uint64_t starts = timer.startCount();
+        const uint64_t recomputes = sequencer->idleRecomputeCount();
+        timer.advance(4 * 250);
+        EXPECT_EQ(timer.startCount(), starts);
+        EXPECT_EQ(sequencer->idleRecomputeCount(), recomputes);
+
+        c.work();
+        ASSERT_TRUE(eventually([&] {
+            gui.drain();
+            return timer.startCount() > starts;
+        }));
+        timer.advance(4);
+        EXPECT_EQ(sequencer->idleRecomputeCount(), recomputes + 1);
+        sequencer->setCurrentSong(song.get());
+        otherSong.reset();
+    }
+}
+
+// A volume the tracks could not take (the SongMutex was held) wakes the
+// resting timer, whose tick resends it and rests again.
+TEST_F(SequencerIdle, AVolumeLeftToResendWakesTheRestingTimer)
+{
+    TearDown();
+    SequencerOptions options;
+    options.lockWait = 20ms;
+    make(options).Init();
+    makeSong();
+    sequencer->setBeatDisplayShown(false);
+    timer.advance(4);
+    ASSERT_EQ(timer.mode(), TimerMode::Off);
+    const uint64_t starts = timer.startCount();
+    {
+        LockHolder holder(SongMutex());
+        sequencer->SetMasterVolume(64);
+    }
+    ASSERT_TRUE(eventually([&] {
+        gui.drain();
+        return timer.startCount() > starts;
+    }));
+    timer.advance(4);
+    EXPECT_EQ(timer.mode(), TimerMode::Off);
+}
+
+// While the timer rests the clock runs on in idle steps of the program
+// clock, as the ticks would have moved it, and the next tick carries on.
+// Without a song it stands.
+TEST_F(SequencerIdle, TheClockRunsOnWhileTheTimerRests)
+{
+    sequencer->setBeatDisplayShown(false);
+    timer.advance(4);
+    ASSERT_EQ(timer.mode(), TimerMode::Off);
+    EXPECT_EQ(sequencer->msClock(), 4u);
+    timer.advance(10);
+    EXPECT_EQ(sequencer->msClock(), 12u);
+    sequencer->setBeatDisplayShown(true);
+    ASSERT_TRUE(eventually([&] {
+        gui.drain();
+        return timer.mode() == TimerMode::Idle;
+    }));
+    const uint32_t resumed = sequencer->msClock();
+    timer.advance(4);
+    EXPECT_EQ(sequencer->msClock(), resumed + 4);
+
+    sequencer->setCurrentSong(nullptr);
+    timer.advance(4);
+    const uint32_t stood = sequencer->msClock();
+    timer.advance(40);
+    EXPECT_EQ(sequencer->msClock(), stood);
 }
 
 TEST_F(SequencerIdle, TickWhoseSongMutexWaitTimesOutDoesNothing)
