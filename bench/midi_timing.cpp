@@ -2,26 +2,20 @@
 // our own (realtime), a generated song played on the real timer thread to
 // the JACK MIDI device, and a capture client of ours on the same server.
 // 16 channels of sixteenths and triplets over a tempo ramp, so events fall
-// between timer ticks. Optionally N busy threads load the machine, and a
-// thread of normal priority takes the TransportMutex and the output port's
-// semaphore every 2 ms for a while of busy work, as GUI commands and the
-// MIDI thru echo do.
+// between timer ticks. Optionally N busy threads load the machine.
 // Every note has an identity of its own (its key and velocity), so a lost
 // message shifts no pairing. Due times run from the deadline of the first
 // playback tick, as the engine's stamps do. A message is late at the server
 // when the engine handed it over in time and the capture found it placed
-// after the frame its stamp asks for. Usage: midi_timing [--load N] [--seconds S]
-// [--hold US]   (default no load, 30 s, no holds). The last line: stamp_err_us A place_err_frames B
+// after the frame its stamp asks for. Usage: midi_timing [--load N] [--seconds S]   (default no
+// load, 30 s). The last line: stamp_err_us A place_err_frames B
 // late_engine C late_server D lost E xruns F mismatched G
 // interval_p99_frames H events N; B only over cycles whose times agree
 // with their length.
 
 #include "core/midi_bytes.h"
-#include "core/locks.h"
 #include "core/profile.h"
 #include "engine/audio/audio_format.h"
-#include "engine/engine_io.h"
-#include "engine/out_port.h"
 #include "engine/gui_posts.h"
 #include "engine/instrument_loader.h"
 #include "engine/sequencer.h"
@@ -486,43 +480,7 @@ Figures compare(const std::array<std::vector<Expected>, kChannels>& expected, co
     return figures;
 }
 
-// A thread of normal priority that takes the locks the tick also takes,
-// every 2 ms, and keeps them for `holdUs` of busy work.
-class LockHolderThread {
-public:
-    LockHolderThread(PortSemaphore* port, int holdUs)
-    {
-        if (port == nullptr || holdUs <= 0)
-            return;
-        m_thread = std::thread([this, port, holdUs] {
-            while (!m_quit.load(std::memory_order_relaxed)) {
-                {
-                    LockGuard transport(TransportMutex(), "bench holder");
-                    PortGuard held(*port, "bench holder");
-                    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(holdUs);
-                    while (std::chrono::steady_clock::now() < until) {
-                    }
-                    m_holds.fetch_add(1, std::memory_order_relaxed);
-                }
-                std::this_thread::sleep_for(2ms);
-            }
-        });
-    }
-    ~LockHolderThread()
-    {
-        m_quit = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    uint64_t holds() const { return m_holds.load(); }
-
-private:
-    std::atomic<bool> m_quit{false};
-    std::atomic<uint64_t> m_holds{0};
-    std::thread m_thread;
-};
-
-int run(int load, int seconds, int holdUs)
+int run(int load, int seconds)
 {
     std::string error;
     auto server = JackServer::start(error, true);
@@ -564,7 +522,6 @@ int run(int load, int seconds, int holdUs)
     std::array<std::vector<Expected>, kChannels> expected;
     uint64_t late = 0;
     uint64_t dropped = 0;
-    uint64_t holds = 0;
     int64_t startNs = 0; // the first playback tick's deadline, steady clock
     double latencyUs = 0.0; // while the engine's JACK client runs
     {
@@ -581,14 +538,11 @@ int run(int load, int seconds, int holdUs)
         fillSong(song, engine, seconds, expected);
         engine.setCurrentSong(&song);
         const auto* jack = dynamic_cast<const JackMidiOutDevice*>(devices.lastMade());
-        COutPort* port = engine.ports()->mappedOutput(0);
-        LockHolderThread holder(port != nullptr ? &port->semaphore() : nullptr, holdUs);
         engine.Play(0, true, false);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(seconds * 2 + 10);
         while (engine.transportState() != TransportState::SongEnded && std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(20ms);
         std::this_thread::sleep_for(300ms); // the last cycles
-        holds = holder.holds();
         latencyUs = double(std::chrono::duration_cast<std::chrono::microseconds>(midiOutputLatency()).count());
         if (jack != nullptr) {
             late = jack->lateCount();
@@ -604,10 +558,10 @@ int run(int load, int seconds, int holdUs)
         loader.join();
 
     Figures figures = compare(expected, tap.entries(), capture.captured(), startNs, latencyUs);
-    std::printf("midi_timing: %d s, %d busy threads, %llu lock holds of %d us, timer %s, output latency %.0f us, %llu not sent, "
+    std::printf("midi_timing: %d s, %d busy threads, timer %s, output latency %.0f us, %llu not sent, "
                 "%llu not arrived (%llu dropped by the device), %llu late at the device, %llu skipped "
                 "cycles, %llu placements in inconsistent cycles left out\n",
-                seconds, load, static_cast<unsigned long long>(holds), holdUs, realTimer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
+                seconds, load, realTimer.realtime() ? "SCHED_FIFO" : "normal scheduling", latencyUs,
                 static_cast<unsigned long long>(figures.notSent), static_cast<unsigned long long>(figures.notArrived),
                 static_cast<unsigned long long>(dropped), static_cast<unsigned long long>(late),
                 static_cast<unsigned long long>(capture.skippedCycles()),
@@ -629,14 +583,11 @@ int main(int argc, char** argv)
 {
     int load = 0;
     int seconds = 30;
-    int holdUs = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--load") == 0)
             load = std::max(std::atoi(argv[i + 1]), 0);
         else if (std::strcmp(argv[i], "--seconds") == 0)
             seconds = std::max(std::atoi(argv[i + 1]), 1);
-        else if (std::strcmp(argv[i], "--hold") == 0)
-            holdUs = std::max(std::atoi(argv[i + 1]), 0);
     }
-    return rz::run(load, seconds, holdUs);
+    return rz::run(load, seconds);
 }

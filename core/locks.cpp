@@ -2,11 +2,8 @@
 
 #include "core/ms_clock.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 namespace rz {
 namespace {
@@ -103,93 +100,63 @@ void TimeoutReporter::report(const char* lock, const char* operation)
     std::fprintf(stderr, "lock timeout: %s in %s\n", lock, operation);
 }
 
-InheritingMutex::InheritingMutex(bool recursive)
-{
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_settype(&attributes, recursive ? PTHREAD_MUTEX_RECURSIVE : PTHREAD_MUTEX_ERRORCHECK);
-    pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_INHERIT);
-    // A system without priority inheritance still gets a working lock.
-    if (pthread_mutex_init(&m_mutex, &attributes) != 0) {
-        pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_NONE);
-        pthread_mutex_init(&m_mutex, &attributes);
-    }
-    pthread_mutexattr_destroy(&attributes);
-}
-
-InheritingMutex::~InheritingMutex()
-{
-    pthread_mutex_destroy(&m_mutex);
-}
-
-// The deadline is on the wall clock: pthread_mutex_clocklock would take the
-// monotonic one, but ThreadSanitizer does not see it.
-bool InheritingMutex::tryLockFor(std::chrono::milliseconds wait)
-{
-    const int busy = pthread_mutex_trylock(&m_mutex);
-    if (busy != EBUSY)
-        return busy == 0;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const auto until = std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec)
-                       + std::max(wait, std::chrono::milliseconds(0));
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(until);
-    const timespec deadline{time_t(seconds.count()), long((until - seconds).count())};
-    m_waiting.fetch_add(1, std::memory_order_acq_rel);
-    const int result = pthread_mutex_timedlock(&m_mutex, &deadline);
-    m_waiting.fetch_sub(1, std::memory_order_acq_rel);
-    return result == 0;
-}
-
-bool InheritingMutex::tryLock()
-{
-    return pthread_mutex_trylock(&m_mutex) == 0;
-}
-
-void InheritingMutex::unlock()
-{
-    pthread_mutex_unlock(&m_mutex);
-}
-
 bool ProgramMutex::tryLockFor(std::chrono::milliseconds wait)
 {
     checkOrder(*this);
-    if (!m_mutex.tryLockFor(wait))
-        return false;
-    noteTaken();
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock lock(m_state);
+    if (m_owner != self && m_depth != 0) {
+        ++m_waiting;
+        const bool released = m_released.wait_for(lock, wait, [this] { return m_depth == 0; });
+        --m_waiting;
+        if (!released)
+            return false;
+    }
+    m_owner = self;
+    ++m_depth;
+    noteLocked(*this);
     return true;
 }
 
-// Never waits.
+uint32_t ProgramMutex::waiting() const
+{
+    const std::lock_guard lock(m_state);
+    return m_waiting;
+}
+
+// Never waits: a lock busy for a moment on another thread counts as taken.
 bool ProgramMutex::tryLock()
 {
     checkOrder(*this);
-    if (!m_mutex.tryLock())
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock lock(m_state, std::try_to_lock);
+    if (!lock.owns_lock() || (m_depth != 0 && m_owner != self))
         return false;
-    noteTaken();
-    return true;
-}
-
-void ProgramMutex::noteTaken()
-{
-    if (m_depth++ == 0)
-        m_owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    m_owner = self;
+    ++m_depth;
     noteLocked(*this);
+    return true;
 }
 
 void ProgramMutex::unlock()
 {
-    if (!heldByThisThread())
-        return;
     noteUnlocked(*this);
-    if (--m_depth == 0)
-        m_owner.store(std::thread::id(), std::memory_order_relaxed);
-    m_mutex.unlock();
+    bool released = false;
+    {
+        std::lock_guard lock(m_state);
+        if (m_depth != 0 && --m_depth == 0) {
+            m_owner = std::thread::id();
+            released = true;
+        }
+    }
+    if (released)
+        m_released.notify_one();
 }
 
 bool ProgramMutex::heldByThisThread() const
 {
-    return m_owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    std::lock_guard lock(m_state);
+    return m_depth != 0 && m_owner == std::this_thread::get_id();
 }
 
 ProgramMutex& SongMutex()
@@ -248,6 +215,33 @@ LockGuard::~LockGuard()
 LockGuard tryGuard(ProgramMutex& mutex)
 {
     return LockGuard(mutex, LockGuard::TryOnly{});
+}
+
+bool PortSemaphore::tryAcquireFor(std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_freed.wait_for(lock, wait, [this] { return !m_taken; }))
+        return false;
+    m_taken = true;
+    return true;
+}
+
+bool PortSemaphore::tryAcquire()
+{
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock() || m_taken)
+        return false;
+    m_taken = true;
+    return true;
+}
+
+void PortSemaphore::release()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_taken = false;
+    }
+    m_freed.notify_one();
 }
 
 PortGuard::PortGuard(PortSemaphore& semaphore, const char* operation,

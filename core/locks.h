@@ -8,8 +8,6 @@
 #include <string>
 #include <thread>
 
-#include <pthread.h>
-
 namespace rz {
 
 // Every wait on a program-wide lock gives up after this long.
@@ -31,63 +29,37 @@ private:
     std::atomic<uint64_t> m_count{0};
 };
 
-// A POSIX mutex with priority inheritance and a timed wait: a realtime
-// thread waiting for it (the timer's tick) lends its priority to the holder,
-// so a GUI thread holding it on a loaded machine is not left waiting for the
-// scheduler meanwhile. ThreadSanitizer sees its waits (it does not see the
-// timed wait of the standard timed mutexes).
-class InheritingMutex {
-public:
-    // Recursive, or else a second take by the holder fails.
-    explicit InheritingMutex(bool recursive);
-    ~InheritingMutex();
-    InheritingMutex(const InheritingMutex&) = delete;
-    InheritingMutex& operator=(const InheritingMutex&) = delete;
-
-    bool tryLockFor(std::chrono::milliseconds wait);
-    bool tryLock();
-    // Only by the holder.
-    void unlock();
-    // Threads waiting for it at the moment.
-    uint32_t waiting() const { return m_waiting.load(std::memory_order_acquire); }
-
-private:
-    pthread_mutex_t m_mutex;
-    std::atomic<uint32_t> m_waiting{0};
-};
-
-// One of the four program-wide locks: a recursive timed mutex with priority
-// inheritance and a name that diagnostics print.
+// One of the four program-wide locks: a recursive timed mutex with a name
+// that diagnostics print. Built on a mutex and a condition variable rather
+// than std::recursive_timed_mutex, whose timed wait goes through a call that
+// ThreadSanitizer does not see.
 class ProgramMutex {
 public:
-    explicit ProgramMutex(const char* name) : m_name(name), m_mutex(true) {}
+    explicit ProgramMutex(const char* name) : m_name(name) {}
     ProgramMutex(const ProgramMutex&) = delete;
     ProgramMutex& operator=(const ProgramMutex&) = delete;
 
     const char* name() const { return m_name; }
     bool tryLockFor(std::chrono::milliseconds wait);
     bool tryLock();
-    // Only by the holder.
     void unlock();
 
     // True when the calling thread holds this lock.
     bool heldByThisThread() const;
     // Threads waiting for this lock at the moment: tests learn from it that
     // a wait has begun.
-    uint32_t waiting() const { return m_mutex.waiting(); }
+    uint32_t waiting() const;
     // Waits on this lock that timed out since the start of the program.
     uint64_t timeoutCount() const { return m_timeouts.count(); }
     TimeoutReporter& timeouts() { return m_timeouts; }
 
 private:
-    void noteTaken();
-
     const char* m_name;
-    InheritingMutex m_mutex;
-    // Written only by the holder, so a thread that reads its own id here
-    // holds the lock.
-    std::atomic<std::thread::id> m_owner{};
-    uint32_t m_depth = 0; // the holder's
+    mutable std::mutex m_state; // guards the owner and depth; held only briefly
+    std::condition_variable m_released;
+    std::thread::id m_owner;
+    uint32_t m_depth = 0;
+    uint32_t m_waiting = 0;
     TimeoutReporter m_timeouts;
 };
 
@@ -147,25 +119,26 @@ bool runLocked(ProgramMutex& mutex, const char* operation, Work&& work,
     return true;
 }
 
-// A port's semaphore: one holder at a time, with the priority inheritance
-// of the program-wide locks. Not recursive: a second take by the holder
-// fails as a timed-out wait would. Released only by its holder.
+// A port's semaphore: one holder at a time, not recursive (a second take by
+// the holder waits and times out), and it may be released from another thread.
 class PortSemaphore {
 public:
-    explicit PortSemaphore(std::string name) : m_name(std::move(name)), m_mutex(false) {}
+    explicit PortSemaphore(std::string name) : m_name(std::move(name)) {}
     PortSemaphore(const PortSemaphore&) = delete;
     PortSemaphore& operator=(const PortSemaphore&) = delete;
 
     const std::string& name() const { return m_name; }
-    bool tryAcquireFor(std::chrono::milliseconds wait) { return m_mutex.tryLockFor(wait); }
-    bool tryAcquire() { return m_mutex.tryLock(); }
-    void release() { m_mutex.unlock(); }
+    bool tryAcquireFor(std::chrono::milliseconds wait);
+    bool tryAcquire();
+    void release();
     uint64_t timeoutCount() const { return m_timeouts.count(); }
     TimeoutReporter& timeouts() { return m_timeouts; }
 
 private:
     std::string m_name;
-    InheritingMutex m_mutex;
+    std::mutex m_mutex;
+    std::condition_variable m_freed;
+    bool m_taken = false;
     TimeoutReporter m_timeouts;
 };
 

@@ -1,21 +1,12 @@
 #include "core/locks.h"
 #include "core/ms_clock.h"
-#include "tests/support/eventually.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <string>
 #include <thread>
-#include <type_traits>
-
-#include <pthread.h>
-#include <sched.h>
-#include <unistd.h>
 
 namespace rz {
 namespace {
@@ -157,107 +148,6 @@ TEST(EngineLocks, GuardedCounterStaysExactUnderContention)
     a.join();
     b.join();
     EXPECT_EQ(counter, 40000);
-}
-
-// The priority the kernel runs a thread at, lent priority included (the
-// "priority" field of its stat line): 20 at nice 0, -1 - p under
-// SCHED_FIFO priority p.
-int effectivePriority(pid_t thread)
-{
-    std::ifstream in("/proc/self/task/" + std::to_string(thread) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    std::istringstream fields(line.substr(line.rfind(')') + 1));
-    std::string field;
-    for (int i = 3; i <= 18; ++i) // from the state to the priority
-        fields >> field;
-    return std::stoi(field);
-}
-
-bool realtimePermitted()
-{
-    return std::async(std::launch::async, [] {
-               sched_param param{};
-               param.sched_priority = 1;
-               return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
-           }).get();
-}
-
-template <class Lock>
-using GuardOf = std::conditional_t<std::is_same_v<Lock, ProgramMutex>, LockGuard, PortGuard>;
-
-// Holds a lock on a normal thread until released, telling its thread id.
-template <class Lock>
-class NormalHolder {
-public:
-    explicit NormalHolder(Lock& lock)
-        : m_thread([this, &lock] {
-              GuardOf<Lock> guard(lock, "GUI command");
-              m_tid = gettid();
-              while (!m_release)
-                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          })
-    {
-        eventually([this] { return m_tid != 0; });
-    }
-    ~NormalHolder()
-    {
-        m_release = true;
-        m_thread.join();
-    }
-    int priority() const { return effectivePriority(m_tid); }
-
-private:
-    std::atomic<pid_t> m_tid{0};
-    std::atomic<bool> m_release{false};
-    std::thread m_thread;
-};
-
-// A realtime thread (the timer's tick) waiting for the lock lends its
-// priority to the normal thread holding it for as long as it waits, so the
-// holder is never left unscheduled meanwhile; the wait still times out.
-template <class Lock>
-void expectPriorityLentWhileWaiting(Lock& lock)
-{
-    constexpr int kTickPriority = 5;
-    constexpr int kLent = -1 - kTickPriority;
-    auto tick = [&lock](std::chrono::milliseconds wait) {
-        return std::async(std::launch::async, [&lock, wait] {
-            sched_param param{};
-            param.sched_priority = kTickPriority;
-            pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-            GuardOf<Lock> guard(lock, "TimerProc", wait);
-            return guard.owns();
-        });
-    };
-    auto holder = std::make_unique<NormalHolder<Lock>>(lock);
-    const int own = holder->priority();
-    ASSERT_NE(own, kLent);
-
-    testing::internal::CaptureStderr();
-    auto timedOut = tick(2000ms);
-    EXPECT_TRUE(eventually([&] { return holder->priority() == kLent; }))
-        << "the holder runs at " << holder->priority() << " while a realtime thread waits";
-    EXPECT_FALSE(timedOut.get());
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(lock.timeoutCount(), 1u);
-    EXPECT_TRUE(eventually([&] { return holder->priority() == own; }))
-        << "the lent priority outlived the wait";
-
-    auto taken = tick(10000ms);
-    EXPECT_TRUE(eventually([&] { return holder->priority() == kLent; }));
-    holder.reset();
-    EXPECT_TRUE(taken.get());
-}
-
-TEST(EngineLocks, RealtimeWaiterLendsItsPriorityToTheHolderWhileItWaits)
-{
-    if (!realtimePermitted())
-        GTEST_SKIP() << "SCHED_FIFO not permitted here";
-    ProgramMutex mutex("TransportMutex of a test");
-    expectPriorityLentWhileWaiting(mutex);
-    PortSemaphore port("Out port of a test");
-    expectPriorityLentWhileWaiting(port);
 }
 
 TEST(EngineLocks, LockOrderCheckAbortsWhenAudioIsTakenUnderTransport)
