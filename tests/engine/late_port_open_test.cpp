@@ -11,7 +11,6 @@
 #include <chrono>
 #include <future>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace rz {
@@ -27,7 +26,7 @@ public:
 };
 
 // A device whose open lasts until it is told to stop, or until the test
-// lets it go (so that a failing test still ends).
+// lets it go or a minute has passed (so that a failing test still ends).
 class EndlessOpenDevice : public RecordingMidiDevice {
 public:
     bool open() override
@@ -38,8 +37,7 @@ public:
     bool openUnless(const std::atomic<bool>& stop) override
     {
         entered = true;
-        while (!stop.load() && !release.load())
-            std::this_thread::sleep_for(1ms);
+        eventually([&] { return stop.load() || release.load(); }, 60s);
         return false;
     }
     std::atomic<bool> entered{false};
